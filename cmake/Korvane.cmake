@@ -1,0 +1,72 @@
+# Shared build settings and the helpers every subsystem uses to add tests, fuzz targets and benchmarks.
+
+set(KORVANE_WARNINGS -Wall -Wextra -Werror)
+
+if(KORVANE_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "KORVANE_FUZZ needs clang (configure with -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang)")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -g)
+  add_link_options(-fsanitize=address,undefined)
+elseif(KORVANE_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer -g)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# korvane_target_defaults(target): warnings as errors on one of our own targets.
+function(korvane_target_defaults target)
+  target_compile_options(${target} PRIVATE ${KORVANE_WARNINGS})
+endfunction()
+
+# korvane_add_gtest(NAME name SOURCES ... LIBS ... [QT]): one GoogleTest executable run by ctest.
+# QT marks suites that need a Qt platform; they run offscreen.
+function(korvane_add_gtest)
+  if(NOT KORVANE_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(T "QT" "NAME" "SOURCES;LIBS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  korvane_target_defaults(${T_NAME})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  set(env "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
+          "KORVANE_SOURCE_DIR=${CMAKE_SOURCE_DIR};KORVANE_BINARY_DIR=${CMAKE_BINARY_DIR}")
+  gtest_discover_tests(${T_NAME}
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "${env}" TIMEOUT 300)
+endfunction()
+
+# korvane_add_fuzzer(NAME name SOURCES ... LIBS ... SEEDS dir [SECONDS n]): a libFuzzer target, built
+# only with KORVANE_FUZZ, and a ctest case that runs it for a bounded time over a copy of its seeds.
+function(korvane_add_fuzzer)
+  if(NOT KORVANE_FUZZ)
+    return()
+  endif()
+  cmake_parse_arguments(F "" "NAME;SEEDS;SECONDS" "SOURCES;LIBS" ${ARGN})
+  if(NOT F_SECONDS)
+    set(F_SECONDS 20)
+  endif()
+  add_executable(${F_NAME} ${F_SOURCES})
+  target_compile_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
+  target_link_libraries(${F_NAME} PRIVATE ${F_LIBS})
+  set(work ${CMAKE_CURRENT_BINARY_DIR}/${F_NAME}-corpus)
+  add_test(NAME ${F_NAME}
+    COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1
+            $<TARGET_FILE:${F_NAME}> -max_total_time=${F_SECONDS} -rss_limit_mb=2048 -timeout=10
+            -print_final_stats=1 ${work} ${F_SEEDS})
+  set_tests_properties(${F_NAME} PROPERTIES TIMEOUT 600 FIXTURES_REQUIRED ${F_NAME}-dir)
+  add_test(NAME ${F_NAME}-mkdir COMMAND ${CMAKE_COMMAND} -E make_directory ${work})
+  set_tests_properties(${F_NAME}-mkdir PROPERTIES FIXTURES_SETUP ${F_NAME}-dir)
+endfunction()
+
+# korvane_add_benchmark(NAME name SOURCES ... LIBS ...): a Google Benchmark program (not run by ctest).
+function(korvane_add_benchmark)
+  if(NOT KORVANE_BENCH)
+    return()
+  endif()
+  cmake_parse_arguments(B "" "NAME" "SOURCES;LIBS" ${ARGN})
+  add_executable(${B_NAME} ${B_SOURCES})
+  korvane_target_defaults(${B_NAME})
+  target_link_libraries(${B_NAME} PRIVATE ${B_LIBS} benchmark::benchmark benchmark::benchmark_main)
+endfunction()
