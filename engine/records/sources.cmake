@@ -1,0 +1,7 @@
+list(APPEND ENGINE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/records.h
+  ${CMAKE_CURRENT_LIST_DIR}/text_field.cpp ${CMAKE_CURRENT_LIST_DIR}/text_field.h
+)
+list(APPEND ENGINE_TEST_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/tests/records_layout_test.cpp
+)
