@@ -13,9 +13,12 @@
 // - Pointer-free rows and data blocks have a fixed byte size, checked below; records that hold pointers
 //   are never compared or copied as raw bytes.
 //
-// This header depends on nothing but <cstdint>: the code-generator library builds against it.
+// This header depends on nothing but the standard library and the plain footprint counters: the
+// code-generator library builds against it.
 
 #include <cstdint>
+
+#include "engine/footprint/memory_footprint.h"  // plain four-word counters, no further dependencies
 
 namespace engine {
 
@@ -231,14 +234,6 @@ struct KernelRecord {
 
 // ---------------------------------------------------------------------------------------------------
 // Project tree
-
-struct MemoryFootprint {
-    uint32_t userRam;
-    uint32_t userRom;
-    uint32_t systemRam;
-    uint32_t valid;  // a fixed marker word when the figures are valid
-};
-static_assert(sizeof(MemoryFootprint) == 16);
 
 struct CpuRecord;
 
