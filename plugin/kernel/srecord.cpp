@@ -1,0 +1,218 @@
+#include "plugin/kernel/srecord.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace kernel {
+namespace {
+
+constexpr std::size_t kMaxLineLength = 514;           // "S", type, 255 byte pairs
+constexpr std::uintmax_t kMaxFileSize = 256u << 20;   // far above any image we read
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+std::string hexByte(unsigned value)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02X", value & 0xFFu);
+    return text;
+}
+
+// Address bytes of a record type, 0 for types without an address we use.
+int addressBytes(char type)
+{
+    switch (type) {
+    case '0': case '1': case '5': case '9': return 2;
+    case '2': case '6': case '8': return 3;
+    case '3': case '7': return 4;
+    default: return -1;
+    }
+}
+
+// Checks one line and, for a data record, appends its block. Returns an empty string when the line is
+// sound, else what is wrong with it.
+std::string parseLine(std::string_view line, std::vector<SRecordBlock>& blocks)
+{
+    if (line.size() > kMaxLineLength)
+        return "line longer than " + std::to_string(kMaxLineLength) + " characters";
+    if (line.empty() || line[0] != 'S')
+        return "not an S-record (does not begin with \"S\")";
+    if (line.size() < 2)
+        return "record type missing";
+    const char type = line[1];
+    const int addrBytes = addressBytes(type);
+    if (addrBytes < 0)
+        return std::string("unknown record type S") + type;
+    const std::string_view hex = line.substr(2);
+    if (hex.size() % 2 != 0)
+        return "odd number of hex digits";
+    std::vector<uint8_t> bytes;
+    bytes.reserve(hex.size() / 2);
+    for (std::size_t i = 0; i < hex.size(); i += 2) {
+        const int hi = hexValue(hex[i]);
+        const int lo = hexValue(hex[i + 1]);
+        if (hi < 0 || lo < 0) {
+            const char bad = hi < 0 ? hex[i] : hex[i + 1];
+            return "character '" + std::string(1, bad) + "' at column " +
+                   std::to_string(i + 3 + (hi < 0 ? 0 : 1)) + " is not a hex digit";
+        }
+        bytes.push_back(static_cast<uint8_t>(hi * 16 + lo));
+    }
+    if (bytes.empty())
+        return "byte count missing";
+    const std::size_t count = bytes[0];
+    if (count != bytes.size() - 1)
+        return "byte count " + hexByte(static_cast<unsigned>(count)) + " does not match the " +
+               std::to_string(bytes.size() - 1) + " bytes on the line";
+    if (count < static_cast<std::size_t>(addrBytes) + 1)
+        return "byte count " + hexByte(static_cast<unsigned>(count)) + " too small for the address and checksum";
+    unsigned sum = 0;
+    for (std::size_t i = 0; i + 1 < bytes.size(); ++i)
+        sum += bytes[i];
+    const unsigned expected = ~sum & 0xFFu;
+    if (bytes.back() != expected)
+        return "checksum " + hexByte(bytes.back()) + ", expected " + hexByte(expected);
+    if (type == '1' || type == '2' || type == '3') {
+        SRecordBlock block;
+        for (int i = 0; i < addrBytes; ++i)
+            block.address = (block.address << 8) | bytes[1 + static_cast<std::size_t>(i)];
+        block.data.assign(bytes.begin() + 1 + addrBytes, bytes.end() - 1);
+        blocks.push_back(std::move(block));
+    }
+    return {};
+}
+
+} // namespace
+
+SRecordResult ParseSRecords(std::string_view text, std::vector<SRecordBlock>& blocks)
+{
+    blocks.clear();
+    SRecordResult result;
+    std::size_t pos = 0;
+    std::size_t lineNo = 0;
+    bool sawFirst = false;
+    while (pos < text.size()) {
+        std::size_t end = text.find('\n', pos);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view line = text.substr(pos, end - pos);
+        pos = end + 1;
+        ++lineNo;
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+            line.remove_suffix(1);
+        if (!sawFirst) {
+            sawFirst = true;
+            if (line.empty() || line[0] != 'S') {
+                blocks.clear();
+                return {SRecordStatus::NotSRecord, lineNo,
+                        "line " + std::to_string(lineNo) + ": the first line does not begin with \"S\""};
+            }
+        }
+        if (line.empty())
+            continue;
+        std::string problem = parseLine(line, blocks);
+        if (!problem.empty()) {
+            blocks.clear();
+            return {SRecordStatus::Malformed, lineNo, "line " + std::to_string(lineNo) + ": " + problem};
+        }
+    }
+    if (!sawFirst)
+        return {SRecordStatus::NotSRecord, 0, "the file is empty"};
+    return result;
+}
+
+int ReadSRecordFile(const std::string& path, std::vector<SRecordBlock>& blocks, std::string& message)
+{
+    blocks.clear();
+    message.clear();
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        message = path + ": cannot be opened for reading";
+        return SRecordFileCannotOpen;
+    }
+    std::ostringstream content;
+    char chunk[65536];
+    std::uintmax_t total = 0;
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        total += static_cast<std::uintmax_t>(in.gcount());
+        if (total > kMaxFileSize) {
+            message = path + ": larger than 256 MiB, not read";
+            return SRecordFileReadError;
+        }
+        content.write(chunk, in.gcount());
+    }
+    if (in.bad()) {
+        message = path + ": read error";
+        return SRecordFileReadError;
+    }
+    const SRecordResult result = ParseSRecords(content.str(), blocks);
+    switch (result.status) {
+    case SRecordStatus::Ok:
+        return SRecordFileLoaded;
+    case SRecordStatus::NotSRecord:
+        message = path + ": not an S-record file (" + result.message + ")";
+        return SRecordFileNotSRecord;
+    case SRecordStatus::Malformed:
+        break;
+    }
+    message = path + ":" + result.message.substr(5); // "line N: ..." becomes "path:N: ..."
+    return SRecordFileReadError;
+}
+
+std::string WriteSRecords(const std::vector<SRecordBlock>& blocks, const std::string& header,
+                          std::size_t bytesPerLine)
+{
+    if (bytesPerLine == 0 || bytesPerLine > 250)
+        bytesPerLine = 32;
+    bool small = true;
+    for (const SRecordBlock& b : blocks)
+        if (static_cast<uint64_t>(b.address) + b.data.size() > 0x10000)
+            small = false;
+    std::string out;
+    auto record = [&out](char type, uint32_t address, int addrBytes, const uint8_t* data, std::size_t n) {
+        std::vector<uint8_t> bytes;
+        bytes.push_back(static_cast<uint8_t>(n + static_cast<std::size_t>(addrBytes) + 1));
+        for (int i = addrBytes - 1; i >= 0; --i)
+            bytes.push_back(static_cast<uint8_t>(address >> (8 * i)));
+        bytes.insert(bytes.end(), data, data + n);
+        unsigned sum = 0;
+        for (uint8_t b : bytes)
+            sum += b;
+        bytes.push_back(static_cast<uint8_t>(~sum));
+        out += 'S';
+        out += type;
+        static const char digits[] = "0123456789ABCDEF";
+        for (uint8_t b : bytes) {
+            out += digits[b >> 4];
+            out += digits[b & 15];
+        }
+        out += '\n';
+    };
+    const std::string head = header.substr(0, 64);
+    record('0', 0, 2, reinterpret_cast<const uint8_t*>(head.data()), head.size());
+    for (const SRecordBlock& b : blocks) {
+        for (std::size_t i = 0; i < b.data.size(); i += bytesPerLine) {
+            const std::size_t n = std::min(bytesPerLine, b.data.size() - i);
+            const uint32_t address = b.address + static_cast<uint32_t>(i);
+            if (small)
+                record('1', address, 2, b.data.data() + i, n);
+            else
+                record('3', address, 4, b.data.data() + i, n);
+        }
+    }
+    if (small)
+        record('9', 0, 2, nullptr, 0);
+    else
+        record('7', 0, 4, nullptr, 0);
+    return out;
+}
+
+} // namespace kernel

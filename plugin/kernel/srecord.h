@@ -1,0 +1,53 @@
+#pragma once
+// Reader of Motorola S-record text. Data records (S1, S2, S3) become address/bytes blocks; header,
+// count and termination records are checked and skipped. Hex digits may be in either case. A malformed
+// line (not an S-record, odd length, a non-hex character, a byte count that does not match the line, a
+// wrong checksum, a line over 514 characters) refuses the whole text with a message naming the line,
+// so a half-read image is never used.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kernel {
+
+struct SRecordBlock {
+    uint32_t address = 0;
+    std::vector<uint8_t> data;
+};
+
+enum class SRecordStatus {
+    Ok,
+    NotSRecord, // empty text, or the first line does not begin with "S"
+    Malformed,  // a line fails a check; see the message
+};
+
+struct SRecordResult {
+    SRecordStatus status = SRecordStatus::Ok;
+    std::size_t line = 0;  // 1-based line of the failure, 0 when none
+    std::string message;   // "line 12: checksum 0x3F, expected 0x40"
+};
+
+// Parses S-record text into blocks in file order. On failure `blocks` is left empty.
+SRecordResult ParseSRecords(std::string_view text, std::vector<SRecordBlock>& blocks);
+
+// Result codes of ReadSRecordFile, the same numbers the image loader reports.
+enum SRecordFileCode : int {
+    SRecordFileLoaded = 0,
+    SRecordFileCannotOpen = 1,
+    SRecordFileNotSRecord = 2,
+    SRecordFileReadError = 3, // also a malformed line
+};
+
+// Reads and parses a file (at most 256 MiB). `message` names the file and, for a malformed line, the
+// line: "z5data.a79:12: checksum 0x3F, expected 0x40". `blocks` is empty unless the result is 0.
+int ReadSRecordFile(const std::string& path, std::vector<SRecordBlock>& blocks, std::string& message);
+
+// Writes blocks as S-record text: an S0 header with `header`, S3 (or S1 when every address fits 16
+// bits) records of at most `bytesPerLine` data bytes, and the matching termination record. Upper-case
+// hex, LF line ends.
+std::string WriteSRecords(const std::vector<SRecordBlock>& blocks, const std::string& header = "",
+                          std::size_t bytesPerLine = 32);
+
+} // namespace kernel

@@ -1,0 +1,203 @@
+// S-record text and memory images: record checks, the 64 KiB window, files from standard tools.
+#include "plugin/kernel/memory_image.h"
+#include "plugin/kernel/srecord.h"
+#include "plugin/kernel/target_access.h"
+#include "plugin/kernel/tests/scratch_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <random>
+
+namespace kernel::test {
+namespace {
+
+// Builds one record with a correct checksum.
+std::string record(char type, uint32_t address, int addressBytes, const std::vector<uint8_t>& data)
+{
+    std::vector<uint8_t> b{static_cast<uint8_t>(data.size() + static_cast<std::size_t>(addressBytes) + 1)};
+    for (int i = addressBytes - 1; i >= 0; --i)
+        b.push_back(static_cast<uint8_t>(address >> (8 * i)));
+    b.insert(b.end(), data.begin(), data.end());
+    unsigned sum = 0;
+    for (uint8_t x : b)
+        sum += x;
+    b.push_back(static_cast<uint8_t>(~sum));
+    std::string s = std::string("S") + type;
+    char hex[3];
+    for (uint8_t x : b) {
+        std::snprintf(hex, sizeof hex, "%02X", x);
+        s += hex;
+    }
+    return s + "\n";
+}
+
+struct BadLine {
+    const char* name;
+    std::string line;
+    const char* expected; // part of the message
+};
+
+void PrintTo(const BadLine& line, std::ostream* os) { *os << line.name; }
+
+class MalformedLine : public ::testing::TestWithParam<BadLine> {};
+
+TEST_P(MalformedLine, IsRefusedNamingTheLine)
+{
+    const std::string text = "S00600004844521B\n" + record('1', 0x10, 2, {1, 2}) + GetParam().line + "\n";
+    std::vector<SRecordBlock> blocks;
+    const SRecordResult result = ParseSRecords(text, blocks);
+    EXPECT_EQ(result.status, SRecordStatus::Malformed);
+    EXPECT_EQ(result.line, 3u);
+    EXPECT_NE(result.message.find("line 3: "), std::string::npos) << result.message;
+    EXPECT_NE(result.message.find(GetParam().expected), std::string::npos) << result.message;
+    EXPECT_TRUE(blocks.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Checks, MalformedLine,
+    ::testing::Values(BadLine{"OddLength", "S1050010010203E", "odd number"},
+                      BadLine{"NonHex", "S1050010010G03E6", "'G'"},
+                      BadLine{"CountTooBig", "S1070010010203E3", "does not match"},
+                      BadLine{"CountTooSmall", "S10200FD", "too small"},
+                      BadLine{"Checksum", "S1060010010203E6", "checksum 0xE6, expected 0xE3"},
+                      BadLine{"NotARecord", "hello", "not an S-record"},
+                      BadLine{"UnknownType", "SX050010010203E6", "unknown record type"},
+                      BadLine{"TooLong", "S1" + std::string(600, '0'), "longer than"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(SRecordParse, DataRecordsInEitherCaseAndLineEnd)
+{
+    std::string text = "S00600004844521B\r\n" + record('1', 0x0010, 2, {0xAB, 0xCD}) +
+                       record('2', 0x123456, 3, {0xEF}) + record('3', 0x89ABCDEF, 4, {1, 2, 3}) +
+                       record('5', 0x0003, 2, {}) + "\n" + record('7', 0, 4, {});
+    std::string lower = text;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return c == 'S' ? c : static_cast<char>(std::tolower(c)); });
+    for (const std::string& t : {text, lower}) {
+        std::vector<SRecordBlock> blocks;
+        const SRecordResult r = ParseSRecords(t, blocks);
+        ASSERT_EQ(r.status, SRecordStatus::Ok) << r.message;
+        ASSERT_EQ(blocks.size(), 3u);
+        EXPECT_EQ(blocks[0].address, 0x10u);
+        EXPECT_EQ(blocks[0].data, (std::vector<uint8_t>{0xAB, 0xCD}));
+        EXPECT_EQ(blocks[1].address, 0x123456u);
+        EXPECT_EQ(blocks[2].address, 0x89ABCDEFu);
+        EXPECT_EQ(blocks[2].data.size(), 3u);
+    }
+    std::vector<SRecordBlock> blocks;
+    EXPECT_EQ(ParseSRecords("", blocks).status, SRecordStatus::NotSRecord);
+    EXPECT_EQ(ParseSRecords("\nS9030000FC\n", blocks).status, SRecordStatus::NotSRecord);
+}
+
+TEST(SRecordParse, WriterOutputReadsBack)
+{
+    std::mt19937 random(7);
+    std::vector<SRecordBlock> in{{0x0000FFF0, {}}, {0x20000000, {}}};
+    for (auto& b : in)
+        for (int i = 0; i < 300; ++i)
+            b.data.push_back(static_cast<uint8_t>(random()));
+    std::vector<SRecordBlock> out;
+    ASSERT_EQ(ParseSRecords(WriteSRecords(in, "target"), out).status, SRecordStatus::Ok);
+    std::vector<uint8_t> joined;
+    for (const auto& b : out)
+        joined.insert(joined.end(), b.data.begin(), b.data.end());
+    EXPECT_EQ(joined.size(), 600u);
+    EXPECT_EQ(out.front().address, 0x0000FFF0u);
+    EXPECT_TRUE(std::equal(in[0].data.begin(), in[0].data.end(), joined.begin()));
+}
+
+class ImageLoad : public ::testing::Test {
+protected:
+    void SetUp() override { ResetTargetAccess(); ResetMemoryImages(); SetAddressUnitBits(8); }
+    void TearDown() override { ResetMemoryImages(); ResetTargetAccess(); }
+    std::vector<uint8_t> bytesAt(uint32_t address, uint32_t n, int slot = kKernelDataSlot)
+    {
+        std::vector<uint8_t> out(n);
+        ReadImageBytes(slot, address, n, out.data());
+        return out;
+    }
+    ScratchDir dir;
+};
+
+TEST_F(ImageLoad, RecordsAreCutToTheWindowAroundTheBase)
+{
+    const std::string text = "S0030000FC\n" + record('1', 0x0010, 2, {1, 2}) +
+                             record('2', 0x00FFFE, 3, {0x11, 0x22, 0x33, 0x44}) +
+                             record('3', 0xFFFFFFFE, 4, {0x55, 0x66}) + // far below the base: never wraps into it
+                             record('9', 0, 2, {});
+    ASSERT_EQ(LoadKernelDataImage(dir.write("a.srec", text), 0), ImageLoaded) << GetImageLoadMessage();
+    EXPECT_EQ(bytesAt(0x10, 3), (std::vector<uint8_t>{1, 2, 0}));
+    EXPECT_EQ(bytesAt(0xFFFE, 2), (std::vector<uint8_t>{0x11, 0x22})); // S2 at 0xFFFE keeps 2 of 4
+    EXPECT_EQ(bytesAt(0, 2), (std::vector<uint8_t>{0, 0}));
+    EXPECT_EQ(bytesAt(0x10000, 1), (std::vector<uint8_t>{0})); // outside the window
+
+    // An S3 record 2 bytes below the base keeps the data from the third byte on, at offset 0.
+    ASSERT_EQ(LoadKernelDataImage(dir.write("b.srec", "S0030000FC\n" + record('3', 0x7FFE, 4, {9, 8, 7, 6})),
+                                  0x8000), ImageLoaded);
+    EXPECT_EQ(bytesAt(0x8000, 3), (std::vector<uint8_t>{7, 6, 0}));
+}
+
+TEST_F(ImageLoad, StatusCodesAndSlotLifecycle)
+{
+    EXPECT_EQ(LoadKernelDataImage(dir.file("missing.srec"), 0), ImageCannotOpen);
+    EXPECT_FALSE(HasMemoryImage(kKernelDataSlot));
+    EXPECT_EQ(LoadKernelDataImage(dir.write("text.srec", "hello\n"), 0), ImageNotSRecord);
+    EXPECT_EQ(LoadKernelDataImage(dir.write("empty.srec", ""), 0), ImageNotSRecord);
+    const std::string bad = dir.write("bad.srec", "S0030000FC\n" + record('1', 0, 2, {1}) + "S1040000017A\n");
+    EXPECT_EQ(LoadKernelDataImage(bad, 0), ImageReadError);
+    EXPECT_NE(GetImageLoadMessage().find("bad.srec:3: checksum"), std::string::npos) << GetImageLoadMessage();
+    EXPECT_FALSE(HasMemoryImage(kKernelDataSlot));
+
+    const std::string good = dir.write("good.srec", record('1', 0x20, 2, {0x42}));
+    ASSERT_EQ(LoadKernelDataImage(good, 0), ImageLoaded);
+    EXPECT_EQ(bytesAt(0x20, 1)[0], 0x42);
+    SelectMemoryImage(kKernelDataSlot);
+    EXPECT_EQ(LoadSecondImage(good, 0), 0);
+    EXPECT_EQ(GetSelectedMemoryImage(), kKernelDataSlot);
+    EXPECT_EQ(LoadSecondImage(bad, 0), 1);
+    EXPECT_EQ(GetSelectedMemoryImage(), kKernelDataSlot);
+    EXPECT_FALSE(HasMemoryImage(kSecondImageSlot));
+    // A failed reload empties the slot rather than keeping the old image.
+    EXPECT_EQ(LoadKernelDataImage(bad, 0), ImageReadError);
+    EXPECT_FALSE(HasMemoryImage(kKernelDataSlot));
+}
+
+// Files made by srec_cat and objcopy from the same random bytes load to exactly those bytes.
+TEST_F(ImageLoad, FilesFromStandardToolsLoadExactly)
+{
+    std::mt19937 random(11);
+    std::string payload(3000, '\0');
+    for (char& c : payload)
+        c = static_cast<char>(random());
+    const std::string bin = dir.write("payload.bin", payload);
+    struct Tool {
+        const char* name;
+        std::string command;
+        uint32_t base;
+    };
+    const std::vector<Tool> tools{
+        {"srec_cat S1", "srec_cat " + bin + " -binary -offset 0x1000 -o " + dir.file("cat1.srec") + " -motorola", 0},
+        {"srec_cat S3", "srec_cat " + bin + " -binary -offset 0x20001000 -o " + dir.file("cat3.srec") +
+                            " -motorola -address-length=4 -output_block_size=30", 0x20000000},
+        {"srec_cat S2", "srec_cat " + bin + " -binary -offset 0x31000 -o " + dir.file("cat2.srec") +
+                            " -motorola -address-length=3", 0x30000},
+        {"objcopy", "objcopy -I binary -O srec --change-addresses 0x1000 " + bin + " " + dir.file("objcopy.srec"), 0},
+        {"objcopy S3", "objcopy -I binary -O srec --srec-forceS3 --change-addresses 0x20001000 " + bin + " " +
+                           dir.file("objcopy3.srec"), 0x20000000},
+    };
+    const char* files[] = {"cat1.srec", "cat3.srec", "cat2.srec", "objcopy.srec", "objcopy3.srec"};
+    for (std::size_t i = 0; i < tools.size(); ++i) {
+        SCOPED_TRACE(tools[i].name);
+        if (std::system((tools[i].command + " 2>/dev/null").c_str()) != 0)
+            GTEST_SKIP() << tools[i].name << " is not installed";
+        ASSERT_EQ(LoadKernelDataImage(dir.file(files[i]), tools[i].base), ImageLoaded) << GetImageLoadMessage();
+        const auto loaded = bytesAt(tools[i].base + 0x1000, static_cast<uint32_t>(payload.size()));
+        EXPECT_TRUE(std::equal(loaded.begin(), loaded.end(), reinterpret_cast<const uint8_t*>(payload.data())));
+        EXPECT_EQ(bytesAt(tools[i].base + 0xFFF, 1)[0], 0);
+    }
+}
+
+} // namespace
+} // namespace kernel::test
