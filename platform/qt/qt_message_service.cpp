@@ -1,0 +1,106 @@
+#include "qt_message_service.h"
+
+#include "latin1.h"
+#include "wait_cursor.h"
+
+#include <QApplication>
+#include <QThread>
+
+namespace platform {
+
+QMessageBox::StandardButton QtMessageService::toStandardButton(int answer)
+{
+    switch (answer) {
+    case IdOk: return QMessageBox::Ok;
+    case IdCancel: return QMessageBox::Cancel;
+    case IdAbort: return QMessageBox::Abort;
+    case IdRetry: return QMessageBox::Retry;
+    case IdIgnore: return QMessageBox::Ignore;
+    case IdYes: return QMessageBox::Yes;
+    case IdNo: return QMessageBox::No;
+    default: return QMessageBox::NoButton;
+    }
+}
+
+int QtMessageService::toAnswer(QMessageBox::StandardButton button)
+{
+    switch (button) {
+    case QMessageBox::Ok: return IdOk;
+    case QMessageBox::Cancel: return IdCancel;
+    case QMessageBox::Abort: return IdAbort;
+    case QMessageBox::Retry: return IdRetry;
+    case QMessageBox::Ignore: return IdIgnore;
+    case QMessageBox::Yes: return IdYes;
+    case QMessageBox::No: return IdNo;
+    default: return 0;
+    }
+}
+
+QMessageBox::StandardButtons QtMessageService::standardButtons(unsigned style)
+{
+    QMessageBox::StandardButtons buttons;
+    for (int answer : buttonsOfStyle(style))
+        buttons |= toStandardButton(answer);
+    return buttons;
+}
+
+QMessageBox::Icon QtMessageService::icon(unsigned style)
+{
+    switch (style & 0xF0) {
+    case MbIconError: return QMessageBox::Critical;
+    case MbIconQuestion: return QMessageBox::Question;
+    case MbIconWarning: return QMessageBox::Warning;
+    case MbIconInformation: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
+    }
+}
+
+QMessageBox::StandardButton QtMessageService::defaultButton(unsigned style)
+{
+    return toStandardButton(defaultAnswer(style));
+}
+
+int QtMessageService::show(const std::string& text, const std::string& caption, unsigned style)
+{
+    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    if (!app)
+        return ConsoleMessageService().show(text, caption, style);
+    if (QThread::currentThread() == app->thread())
+        return showHere(text, caption, style);
+    int answer = defaultAnswer(style);
+    QMetaObject::invokeMethod(
+        app, [&] { answer = showHere(text, caption, style); }, Qt::BlockingQueuedConnection);
+    return answer;
+}
+
+int QtMessageService::showHere(const std::string& text, const std::string& caption, unsigned style)
+{
+    QMessageBox box(icon(style), toQString(caption), toQString(text), standardButtons(style),
+                    QApplication::activeWindow());
+    box.setDefaultButton(defaultButton(style));
+    // The close box and Esc answer Cancel when there is one, else the only or default button.
+    const std::vector<int> buttons = buttonsOfStyle(style);
+    int escape = buttons.size() == 1 ? buttons.front() : 0;
+    for (int b : buttons) {
+        if (b == IdCancel)
+            escape = IdCancel;
+    }
+    if (escape)
+        box.setEscapeButton(toStandardButton(escape));
+    ScopedArrowCursor arrow;
+    const int result = box.exec();
+    const int answer = toAnswer(static_cast<QMessageBox::StandardButton>(result));
+    return answer ? answer : (escape ? escape : defaultAnswer(style));
+}
+
+ScopedQtMessageService::ScopedQtMessageService()
+    : m_previous(setMessageService(&m_service))
+{
+}
+
+ScopedQtMessageService::~ScopedQtMessageService()
+{
+    setMessageService(m_previous);
+}
+
+} // namespace platform

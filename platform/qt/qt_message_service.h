@@ -1,0 +1,39 @@
+#pragma once
+// The GUI's message service: each box is a modal QMessageBox over the active window. Calls from other
+// threads are carried to the GUI thread and wait for the answer there.
+
+#include "platform/core/message_service.h"
+
+#include <QMessageBox>
+
+namespace platform {
+
+class QtMessageService : public MessageService {
+public:
+    int show(const std::string& text, const std::string& caption, unsigned style) override;
+
+    // The buttons, icon and default button a style asks for (exposed for tests).
+    static QMessageBox::StandardButtons standardButtons(unsigned style);
+    static QMessageBox::Icon icon(unsigned style);
+    static QMessageBox::StandardButton defaultButton(unsigned style);
+    static QMessageBox::StandardButton toStandardButton(int answer);
+    static int toAnswer(QMessageBox::StandardButton button);
+
+private:
+    int showHere(const std::string& text, const std::string& caption, unsigned style);
+};
+
+// Installs the Qt service for the lifetime of the object, restoring the previous one after.
+class ScopedQtMessageService {
+public:
+    ScopedQtMessageService();
+    ~ScopedQtMessageService();
+    ScopedQtMessageService(const ScopedQtMessageService&) = delete;
+    ScopedQtMessageService& operator=(const ScopedQtMessageService&) = delete;
+
+private:
+    QtMessageService m_service;
+    MessageService* m_previous;
+};
+
+} // namespace platform

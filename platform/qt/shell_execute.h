@@ -1,0 +1,17 @@
+#pragma once
+// Opening a document or address with the desktop, as the shell's "open" verb does. The result follows the
+// classic convention: above 32 on success, else an error code (2 not found, 31 no application for it).
+// Tests and programs may install their own handler.
+
+#include <functional>
+#include <string>
+
+namespace platform {
+
+using ShellExecuteHandler = std::function<int(const std::string& verb, const std::string& target)>;
+
+int shellExecute(const std::string& verb, const std::string& target);
+// Installs a handler (an empty one restores the desktop's); returns the previous one.
+ShellExecuteHandler setShellExecuteHandler(ShellExecuteHandler handler);
+
+} // namespace platform

@@ -1,0 +1,99 @@
+#include "platform/qt/control_id.h"
+#include "platform/qt/latin1.h"
+#include "platform/qt/qt_message_service.h"
+#include "platform/qt/shell_execute.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace platform {
+namespace {
+
+TEST(ControlIdTest, FindsNestedControlsButNotOtherWindows)
+{
+    QWidget dialog;
+    auto* group = new QWidget(&dialog);
+    auto* edit = new QLineEdit(group);
+    setControlId(edit, 1271);
+    auto* owned = new QDialog(&dialog); // a window of its own
+    auto* hidden = new QLineEdit(owned);
+    setControlId(hidden, 1155);
+
+    EXPECT_EQ(controlId(edit), 1271);
+    EXPECT_EQ(edit->objectName(), "1271");
+    EXPECT_EQ(controlId(group), 0);
+    EXPECT_EQ(findControl(&dialog, 1271), edit);
+    EXPECT_EQ(findControl<QLineEdit>(&dialog, 1271), edit);
+    EXPECT_EQ(findControl<QPushButton>(&dialog, 1271), nullptr);
+    EXPECT_EQ(findControl(&dialog, 1155), nullptr);
+    EXPECT_EQ(findControl(&dialog, 0), nullptr);
+    EXPECT_EQ(findControl(nullptr, 1271), nullptr);
+}
+
+TEST(Latin1Test, EveryByteRoundTrips)
+{
+    std::string all;
+    for (int i = 0; i < 256; ++i)
+        all += static_cast<char>(i);
+    const QString text = toQString(all);
+    EXPECT_EQ(text.size(), 256);
+    EXPECT_EQ(text[0xe9], QChar(0xe9));
+    EXPECT_EQ(toStdString(text), all);
+}
+
+TEST(QtMessageServiceTest, StylesMapToButtonsIconsAndDefaults)
+{
+    EXPECT_EQ(QtMessageService::standardButtons(MbYesNoCancel),
+              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    EXPECT_EQ(QtMessageService::standardButtons(MbOk), QMessageBox::StandardButtons(QMessageBox::Ok));
+    EXPECT_EQ(QtMessageService::icon(MbIconWarning), QMessageBox::Warning);
+    EXPECT_EQ(QtMessageService::icon(MbIconError), QMessageBox::Critical);
+    EXPECT_EQ(QtMessageService::icon(0), QMessageBox::NoIcon);
+    EXPECT_EQ(QtMessageService::defaultButton(MbYesNo | MbDefButton2), QMessageBox::No);
+    for (int answer = IdOk; answer <= IdNo; ++answer)
+        EXPECT_EQ(QtMessageService::toAnswer(QtMessageService::toStandardButton(answer)), answer);
+}
+
+TEST(QtMessageServiceTest, ShowsABoxAndReturnsTheButtonPressed)
+{
+    ScopedQtMessageService installed;
+    QString seenText;
+    QString seenTitle;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        seenText = box->text();
+        seenTitle = box->windowTitle();
+        box->button(QMessageBox::No)->click();
+    });
+    EXPECT_EQ(messageBox("Save changes to caf\xe9?", "OMBAgen", MbYesNoCancel | MbIconQuestion), IdNo);
+    EXPECT_EQ(seenText, QString::fromLatin1("Save changes to caf\xe9?"));
+    EXPECT_EQ(seenTitle, "OMBAgen");
+
+    // Esc on a Yes/No/Cancel box answers Cancel.
+    QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+    EXPECT_EQ(messageBox("x", "y", MbYesNoCancel), IdCancel);
+}
+
+TEST(ShellExecuteTest, AnInstalledHandlerAnswersAndUnknownVerbsFail)
+{
+    std::string seen;
+    ShellExecuteHandler previous = setShellExecuteHandler([&](const std::string& verb, const std::string& target) {
+        seen = verb + " " + target;
+        return 2;
+    });
+    EXPECT_EQ(shellExecute("open", "mailto:x"), 2);
+    EXPECT_EQ(seen, "open mailto:x");
+    setShellExecuteHandler(previous);
+    EXPECT_EQ(shellExecute("print", "/nonexistent"), 31);
+    EXPECT_EQ(shellExecute("open", "/nonexistent/file.txt"), 2);
+}
+
+} // namespace
+} // namespace platform
