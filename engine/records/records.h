@@ -395,6 +395,29 @@ enum ClassType : int32_t {
 constexpr int32_t kFirstClassType = ClassLevel;
 constexpr int32_t kLastClassType = ClassSpecialService;
 
+// The class whose objects hang under this class's objects (Level: Thread, Event Source: Counter,
+// Counter: Alarm); 0 for every other class.
+constexpr int32_t dependentClassType(int32_t classType)
+{
+    switch (classType) {
+    case ClassLevel: return ClassThread;
+    case ClassEventSource: return ClassCounter;
+    case ClassCounter: return ClassAlarm;
+    default: return 0;
+    }
+}
+
+// The class this class depends on (the inverse of dependentClassType); 0 for an independent class.
+constexpr int32_t parentClassType(int32_t classType)
+{
+    switch (classType) {
+    case ClassThread: return ClassLevel;
+    case ClassCounter: return ClassEventSource;
+    case ClassAlarm: return ClassCounter;
+    default: return 0;
+    }
+}
+
 struct LevelData {
     int32_t schedulingPolicy;
 };
