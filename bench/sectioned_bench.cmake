@@ -1,0 +1,1 @@
+korvane_add_benchmark(NAME sectioned_bench SOURCES ${CMAKE_CURRENT_LIST_DIR}/sectioned_bench.cpp LIBS engine)

@@ -1,0 +1,137 @@
+#include "engine/util/file_io.h"
+#include "engine/util/path.h"
+#include "engine/util/print_text.h"
+#include "engine/util/tests/scratch_dir.h"
+#include "platform/core/message_service.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sys/stat.h>
+
+namespace engine {
+namespace {
+
+using engine::testing::ScratchDir;
+
+TEST(PathText, DirectoryAndFileNameSplit)
+{
+    EXPECT_EQ(DirectoryOfPath("file.cpu"), ".");
+    EXPECT_EQ(DirectoryOfPath("a/b/file.cpu"), "a/b");
+    EXPECT_EQ(DirectoryOfPath("a\\b\\file.cpu"), "a\\b");
+    EXPECT_EQ(DirectoryOfPath("/file.cpu"), "/");
+    EXPECT_EQ(DirectoryOfPath("C:\\file.cpu"), "C:\\");
+    EXPECT_EQ(FileNameOfPath("a/b\\file.cpu"), "file.cpu");
+    EXPECT_EQ(FileNameOfPath("file.cpu"), "file.cpu");
+    EXPECT_EQ(FileNameOfPath("dir/"), "");
+    EXPECT_EQ(MakeNativePath("Help\\Manual.pdf"), "Help/Manual.pdf");
+    std::string path = "a\\b/c";
+    ToNativeSeparators(path);
+    EXPECT_EQ(path, "a/b/c");
+}
+
+TEST(PathText, ResolveFoldsDotsAgainstTheCurrentFolder)
+{
+    ScratchDir dir;
+    CurrentDirectoryGuard guard(dir.path());
+    ASSERT_TRUE(guard.changed());
+    std::string here = GetCurrentDirectoryText();
+    EXPECT_EQ(ResolvePath("x/../y/./z.txt"), here + "/y/z.txt");
+    EXPECT_EQ(ResolvePath("/a/b/../c"), "/a/c");
+    EXPECT_EQ(ResolvePath("..\\..\\.."), ResolvePath("../../.."));
+}
+
+TEST(PathFolders, GuardRestoresTheFolder)
+{
+    std::string before = GetCurrentDirectoryText();
+    {
+        ScratchDir dir;
+        CurrentDirectoryGuard guard(dir.path());
+        EXPECT_NE(GetCurrentDirectoryText(), before);
+        CurrentDirectoryGuard missing(dir.file("does-not-exist"));
+        EXPECT_FALSE(missing.changed());
+    }
+    EXPECT_EQ(GetCurrentDirectoryText(), before);
+    EXPECT_FALSE(SetCurrentDirectoryText(""));
+}
+
+TEST(PathEnvironment, LongValuesReadAsEmpty)
+{
+    ::setenv("KORVANE_TEST_VALUE", "abc", 1);
+    EXPECT_EQ(GetEnvironmentText("KORVANE_TEST_VALUE"), "abc");
+    ::setenv("KORVANE_TEST_VALUE", std::string(1023, 'x').c_str(), 1);
+    EXPECT_EQ(GetEnvironmentText("KORVANE_TEST_VALUE").size(), 1023u);
+    ::setenv("KORVANE_TEST_VALUE", std::string(1024, 'x').c_str(), 1);
+    EXPECT_EQ(GetEnvironmentText("KORVANE_TEST_VALUE"), "");
+    ::unsetenv("KORVANE_TEST_VALUE");
+    EXPECT_EQ(GetEnvironmentText("KORVANE_TEST_VALUE"), "");
+}
+
+TEST(PathTime, YearAndDateText)
+{
+    EXPECT_GE(CurrentYear(), 2024);
+    std::string text = DateTimeText();
+    ASSERT_EQ(text.size(), 19u);
+    EXPECT_EQ(text[2], '/');
+    EXPECT_EQ(text[5], '/');
+    EXPECT_EQ(text.substr(6, 4), std::to_string(CurrentYear()));
+}
+
+TEST(PathFiles, TempNamesAndExistence)
+{
+    ScratchDir dir;
+    std::string unique = MakeTempFileName(dir.path(), "OMBAprefix", 0);
+    ASSERT_FALSE(unique.empty());
+    EXPECT_EQ(FileNameOfPath(unique).substr(0, 3), "OMB");
+    EXPECT_FALSE(FileExists(unique)); // only the name is kept
+    EXPECT_EQ(MakeTempFileName(dir.path(), "ab", 0x1f), dir.path() + "/ab1F.TMP");
+    EXPECT_FALSE(FileExists(dir.path())); // a folder is not a file
+    std::string file = dir.write("x.txt", "1");
+    EXPECT_TRUE(FileExists(file));
+}
+
+TEST(FileIo, ReadWholeAndReplace)
+{
+    ScratchDir dir;
+    std::string bytes = "keep";
+    EXPECT_EQ(ReadWholeFile(dir.file("missing"), bytes), ReadResult::OpenFailed);
+    EXPECT_EQ(ReadWholeFile(dir.path(), bytes), ReadResult::ReadFailed);
+    EXPECT_EQ(bytes, "keep");
+
+    std::string target = dir.file("a.cpu");
+    ASSERT_TRUE(ReplaceFileContents(target, std::string("one\0two", 7)));
+    ASSERT_TRUE(ReplaceFileContents(target, "second"));
+    EXPECT_EQ(ReadWholeFile(target, bytes), ReadResult::Ok);
+    EXPECT_EQ(bytes, "second");
+    EXPECT_EQ(dir.fileCount(), 1u); // no temporary file left
+
+    // A target that cannot be replaced (a folder) leaves everything as it was.
+    std::string folder = dir.file("sub");
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    EXPECT_FALSE(ReplaceFileContents(folder, "x"));
+    EXPECT_EQ(dir.fileCount(), 2u);
+    EXPECT_FALSE(WriteWholeFile(dir.file("no/such/folder"), "x"));
+}
+
+TEST(PrintReport, PrintsTheWholeFileOrReports)
+{
+    ScratchDir dir;
+    std::string printed;
+    TextPrinter previous = SetTextPrinter([&](const std::string& text, const std::string&) {
+        printed = text;
+        return true;
+    });
+    platform::ScopedScriptedMessages messages;
+    EXPECT_TRUE(ShowReportFile(dir.write("report.txt", "line 1\r\nline 2\r\n")));
+    EXPECT_EQ(printed, "line 1\r\nline 2\r\n");
+    printed.clear();
+    std::string missing = dir.file("missing.txt");
+    EXPECT_FALSE(ShowReportFile(missing));
+    EXPECT_EQ(printed, "");
+    ASSERT_EQ(messages->texts().size(), 1u);
+    EXPECT_EQ(messages->texts()[0], "Unable to open file '" + missing + "'");
+    SetTextPrinter(previous);
+}
+
+} // namespace
+} // namespace engine
