@@ -51,7 +51,7 @@ std::string describeCall(const std::string& entry, const engine::CodeGeneratorPa
     line += " application=\"" + (application ? fieldText(application->name) : std::string()) + "\"";
     if (application) {
         line += " regenerate=" + std::to_string(application->regenerate);
-        line += std::string(" footprint=") + (application->footprint.valid ? "valid" : "invalid");
+        line += std::string(" footprint=") + (application->footprint.IsValid() ? "valid" : "invalid");
     }
     return line;
 }

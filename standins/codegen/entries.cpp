@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <exception>
 
+using namespace codegen;
+
 namespace {
 
 // Results other than 0 tell the caller the call failed.
@@ -31,8 +33,6 @@ int32_t finish(const std::string& callLine, int32_t result, const std::string& e
 }
 
 } // namespace
-
-using namespace codegen;
 
 extern "C" __attribute__((visibility("default"))) int32_t GenerateCode(engine::ProjectRecord* project,
                                                                          engine::CpuRecord* cpu,

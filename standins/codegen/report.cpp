@@ -47,10 +47,10 @@ std::string reportText(const engine::ProjectRecord* project, const engine::CpuRe
     std::string unit = fieldText(cpu.kernel.sizeUnitName);
     if (unit.empty())
         unit = "bytes";
-    line("Memory footprint (" + unit + ")" + (app.footprint.valid ? "" : ": not computed"));
-    line("  " + padded("User RAM", 12) + std::to_string(app.footprint.userRam));
-    line("  " + padded("User ROM", 12) + std::to_string(app.footprint.userRom));
-    line("  " + padded("System RAM", 12) + std::to_string(app.footprint.systemRam));
+    line("Memory footprint (" + unit + ")" + (app.footprint.IsValid() ? "" : ": not computed"));
+    line("  " + padded("User RAM", 12) + std::to_string(app.footprint.UserRam()));
+    line("  " + padded("User ROM", 12) + std::to_string(app.footprint.UserRom()));
+    line("  " + padded("System RAM", 12) + std::to_string(app.footprint.SystemRam()));
     line();
     line("Options");
     const int32_t optionCount = usableCount(app.optionCount, app.options);

@@ -114,10 +114,10 @@ void projectHeaderBody(const SourceContext& context, Writer& out)
     out.number("KP_INSTANCES", app.instances);
     out.number("KP_SYSTEM_CLOCK_RATE_HZ", app.systemClockRateHz);
     out.number("KP_IS_MP", app.isMp);
-    out.number("KP_FOOTPRINT_VALID", footprint.valid != 0 ? 1 : 0);
-    out.number("KP_USER_RAM", footprint.userRam, "u");
-    out.number("KP_USER_ROM", footprint.userRom, "u");
-    out.number("KP_SYSTEM_RAM", footprint.systemRam, "u");
+    out.number("KP_FOOTPRINT_VALID", footprint.IsValid() ? 1 : 0);
+    out.number("KP_USER_RAM", footprint.UserRam(), "u");
+    out.number("KP_USER_ROM", footprint.UserRom(), "u");
+    out.number("KP_SYSTEM_RAM", footprint.SystemRam(), "u");
     const int classCount = enabledClassCount(context.model);
     out.number("KP_CLASS_COUNT", classCount);
     out.line();
