@@ -1,0 +1,16 @@
+#pragma once
+// Runs the system's C compiler on a generated file, the way a kernel build would take it.
+
+#include <filesystem>
+#include <string>
+
+namespace codegen::test {
+
+// Compiles one generated file ("cc -c -Wall -Wextra -Werror"; headers as C, assembler headers as
+// assembler) into outputFolder. Quoted includes that name none of the generated files and no file
+// beside the source (the user's own headers) get an empty stand-in in stubFolder. Returns "" on
+// success, else the command and the compiler's output.
+std::string compileGeneratedFile(const std::filesystem::path& file, const std::filesystem::path& outputFolder,
+                                 const std::filesystem::path& stubFolder);
+
+} // namespace codegen::test
