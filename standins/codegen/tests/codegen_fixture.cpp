@@ -71,7 +71,7 @@ ProjectFixture::ProjectFixture(const std::filesystem::path& root)
     engine::setText(taskData[0].entryPoint, "MainTask");
     taskData[0].initialPriority = 3;
     taskData[0].stackSize = 1024;
-    engine::setText(taskData[1].entryPoint, "odd \"quoted\" ??/ name\\");
+    engine::setText(taskData[1].entryPoint, "odd \"quoted\" ?\?/ name\\");
     tasks = {object("tskMain", &taskData[0]), object("tskIdle", &taskData[1])};
     tasks[1].traceObject = 1;
 

@@ -4,6 +4,8 @@
 #include "standins/codegen/c_text.h"
 #include "standins/codegen/generation.h"
 
+#include "platform/core/program_path.h"
+
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
@@ -50,7 +52,7 @@ protected:
 TEST(CText, LiteralsAndCommentsStayInsideTheirDelimiters)
 {
     EXPECT_EQ(cStringLiteral("a\"b\\c"), R"("a\"b\\c")");
-    EXPECT_EQ(cStringLiteral("??/"), R"("\?\?/")");
+    EXPECT_EQ(cStringLiteral("?\?/"), R"("\?\?/")");
     EXPECT_EQ(cStringLiteral("caf\xe9\n"), R"("caf\351\012")");
     EXPECT_EQ(commentText("a */ b /* c"), "a * / b / * c");
     EXPECT_EQ(commentText("ends in \\"), "ends in \\ ");
@@ -142,9 +144,8 @@ protected:
 
     void SetUp() override
     {
-        const char* binary = std::getenv("KORVANE_BINARY_DIR");
-        ASSERT_NE(binary, nullptr);
-        handle = dlopen((std::string(binary) + "/bin/libombacodegen_standin.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+        // The library lands beside the test program.
+        handle = dlopen((platform::programDirectory() + "/libombacodegen_standin.so").c_str(), RTLD_NOW | RTLD_LOCAL);
         ASSERT_NE(handle, nullptr) << dlerror();
         generateCode = reinterpret_cast<GenerateCodeEntry>(dlsym(handle, "GenerateCode"));
         printSystem = reinterpret_cast<PrintSystemEntry>(dlsym(handle, "PrintSystem"));
