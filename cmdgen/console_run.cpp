@@ -1,0 +1,185 @@
+#include "console_run.h"
+
+#include "arguments.h"
+#include "console_texts.h"
+#include "library_calls.h"
+#include "project_save.h"
+#include "return_codes.h"
+
+#include "engine/files/config_file.h"
+#include "engine/footprint/footprint.h"
+#include "engine/ops/project_manager.h"
+#include "engine/records/text_field.h"
+#include "engine/util/path.h"
+#include "platform/core/message_service.h"
+
+#include <cstring>
+
+namespace cmdgen {
+
+namespace {
+
+// Changes back to the starting folder whenever the run leaves, as the engine's readers move it.
+class FolderRestorer {
+public:
+    explicit FolderRestorer(std::string folder) : m_folder(std::move(folder)) {}
+    ~FolderRestorer() { engine::SetCurrentDirectoryText(m_folder); }
+    FolderRestorer(const FolderRestorer&) = delete;
+    FolderRestorer& operator=(const FolderRestorer&) = delete;
+
+private:
+    std::string m_folder;
+};
+
+// The configuration and project records of the run, zero-filled before use and freed at its end.
+class ConsoleSession {
+public:
+    ConsoleSession()
+    {
+        std::memset(&config, 0, sizeof config);
+        std::memset(&project, 0, sizeof project);
+    }
+    ~ConsoleSession()
+    {
+        engine::ProjectManager::FreeProject(project);
+        engine::ConfigFile::FreeConfigRecord(config);
+    }
+    ConsoleSession(const ConsoleSession&) = delete;
+    ConsoleSession& operator=(const ConsoleSession&) = delete;
+
+    engine::ConfigRecord config;
+    engine::ProjectRecord project;
+    engine::ProjectManager manager;
+};
+
+bool sameName(const char* field, std::size_t size, const std::string& name)
+{
+    return engine::textOf(field, size) == name;
+}
+
+void computeFootprint(engine::CpuRecord& cpu, engine::ApplicationRecord& application)
+{
+    engine::ComputeApplicationFootprint(cpu, application);
+}
+
+// Generates (and reports on) the chosen applications. Returns CodeDone, CodeGenerationFailed at the
+// first failure, or CodeNotFound.
+int generateApplications(const RunOptions& options, ConsoleSession& session, std::ostream& out)
+{
+    engine::ProjectRecord& project = session.project;
+    bool cpuFound = false;
+    bool applicationFound = false;
+    const int32_t cpuCount = project.cpus ? project.cpuCount : 0;
+    for (int32_t c = 0; c < cpuCount; ++c) {
+        engine::CpuRecord& cpu = project.cpus[c];
+        if (!options.all && !sameName(cpu.name, sizeof cpu.name, options.cpuName))
+            continue;
+        cpuFound = true;
+        const int32_t applicationCount = cpu.applications ? cpu.applicationCount : 0;
+        for (int32_t a = 0; a < applicationCount; ++a) {
+            engine::ApplicationRecord& application = cpu.applications[a];
+            if (!options.all && !sameName(application.name, sizeof application.name, options.applicationName))
+                continue;
+            applicationFound = true;
+            const std::string cpuName = engine::textString(cpu.name);
+            const std::string applicationName = engine::textString(application.name);
+            const GeneratorRecords records{&project, &session.config, &cpu, &application};
+
+            out << "Generating code for CPU \"" << cpuName << "\", Application \"" << applicationName << "\"...";
+            computeFootprint(cpu, application);
+            bool ok = GenerateApplicationCode(records, options.force, out);
+            out << (ok ? " Succeeded\n" : " Failed\n");
+            // No report after a failed generation: the run ends here anyway.
+            if (ok && options.report) {
+                out << "Writing report  for CPU \"" << cpuName << "\", Application \"" << applicationName << "\"...";
+                computeFootprint(cpu, application);
+                ok = WriteApplicationReport(records, out);
+                out << (ok ? " Succeeded\n" : " Failed\n");
+            }
+            if (!ok)
+                return CodeGenerationFailed;
+            if (!options.all)
+                break;
+        }
+        if (!options.all)
+            break;
+    }
+    if (options.all)
+        return CodeDone;
+    int code = CodeDone;
+    if (!cpuFound) {
+        out << "No CPU named \"" << options.cpuName << "\" could be found\n";
+        code = CodeNotFound;
+    }
+    if (!applicationFound) {
+        out << "No application named \"" << options.applicationName << "\" under a CPU named \"" << options.cpuName
+            << "\" could be found";
+        code = CodeNotFound;
+    }
+    return code;
+}
+
+int processProject(const RunOptions& options, std::ostream& out)
+{
+    const std::string startFolder = engine::GetCurrentDirectoryText();
+    const FolderRestorer restorer(startFolder);
+    const std::string programFolder = engine::ProgramDirectory();
+    if (!engine::SetCurrentDirectoryText(programFolder)) {
+        out << "Unable to change folder to " << programFolder << "\n";
+        return CodeFolderChangeFailed;
+    }
+    const std::string configPath =
+        programFolder + (!programFolder.empty() && programFolder.back() == '/' ? "" : "/") + "ombagen.cfg";
+    if (!engine::FileExists(configPath)) {
+        out << "Configuration file \"" << configPath << "\" could not be found\n";
+        return CodeConfigMissing;
+    }
+
+    ConsoleSession session;
+    engine::ConfigFile::ResetConfigRecord(session.config);
+    // The reader shows its own message on failure; a configuration without models cannot open any CPU.
+    if (!engine::ConfigFile::Read(session.config, configPath))
+        return CodeConfigMissing;
+    if (session.config.modelCount <= 0 || !session.config.models) {
+        platform::messageBox("Configuration file \"" + configPath + "\" lists no models", "Error",
+                             platform::MbOk | platform::MbIconError);
+        return CodeConfigMissing;
+    }
+    engine::ProjectManager::ResetProject(session.project, true);
+    engine::SetCurrentDirectoryText(startFolder);
+
+    std::string path = engine::ResolvePath(options.projectFile);
+    if (!engine::textFits(session.project.path, path)) {
+        platform::messageBox("The project file path " + path + " is longer than " +
+                                 std::to_string(sizeof session.project.path - 1) + " characters",
+                             "Error", platform::MbOk | platform::MbIconError);
+        return CodeProjectOpenFailed;
+    }
+    engine::setText(session.project.path, path);
+    if (path.empty() || !session.manager.OpenProjectFile(session.project, session.config, path, true))
+        return CodeProjectOpenFailed;
+
+    int code = generateApplications(options, session, out);
+    if (code == CodeDone && options.save &&
+        !SaveProjectFiles(session.project, session.manager, session.config))
+        code = CodeSaveFailed;
+    return code;
+}
+
+} // namespace
+
+int RunConsoleGenerator(const std::vector<std::string>& arguments, std::ostream& out)
+{
+    printBanner(out, engine::CurrentYear());
+    // There is no windowing framework to start here, so code 1 never occurs.
+    const RunOptions options = parseArguments(arguments);
+    for (int i = 0; i < options.usagePrints; ++i)
+        printUsage(out);
+    int code = options.code;
+    if (code == CodeDone && !options.skip)
+        code = processProject(options, out);
+    printCompletion(out, code);
+    return code;
+}
+
+} // namespace cmdgen
