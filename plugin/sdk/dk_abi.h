@@ -1,0 +1,326 @@
+/* The boundary between the debugger and the kernel-awareness plug-in.
+ *
+ * Both sides are built from this header: the plug-in (libOMBA_Z5_Plugin.so) and the stand-in debugger.
+ * Everything that crosses the boundary is declared here: the kernel function table and the signatures of
+ * its entries, the plug-in's entry table and 39-slot callback table, the 16-bit status codes and the
+ * records exchanged by pointer.
+ *
+ * Records keep the historical field order but use natural 64-bit types: pointers are 8 bytes here, so a
+ * record that holds a pointer is larger than its 32-bit ancestor. Sizes are pinned with static asserts.
+ * Handles of host objects are 32-bit; 0 means none. Nothing may be thrown across this boundary. */
+#ifndef KORVANE_PLUGIN_SDK_DK_ABI_H
+#define KORVANE_PLUGIN_SDK_DK_ABI_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* ---- Status codes (16-bit; any other non-zero value of the debugger is passed on unchanged) ---- */
+enum {
+    DK_STATUS_OK = 0,
+    DK_STATUS_VERSION_MISMATCH = 0xFFF3,
+    DK_STATUS_NO_KERNEL_INTERFACE = 0xFFFE,
+    DK_STATUS_FAILURE = 0xFFFF
+};
+typedef uint16_t DkStatus;
+typedef uint32_t DkHandle; /* 0 = none */
+
+/* ---- Notification codes delivered through callback slot 7 ---- */
+enum {
+    DK_NOTIFY_TARGET_STOPPED = 0,
+    DK_NOTIFY_TARGET_STARTED = 1,
+    DK_NOTIFY_CODE6 = 6,
+    DK_NOTIFY_PROGRAM_LOADED = 7,
+    DK_NOTIFY_LAST_CODE = 21 /* codes above are ignored */
+};
+
+/* Symbol kinds of entries 100, 111, 112, 113. */
+enum {
+    DK_SYM_ANY = 0,
+    DK_SYM_TYPE_NAME = 1,
+    DK_SYM_TYPEDEF = 2,
+    DK_SYM_ENUM_TAG = 3,
+    DK_SYM_STRUCT_UNION_TAG = 4,
+    DK_SYM_VARIABLE = 5,
+    DK_SYM_ASM_VARIABLE = 6,
+    DK_SYM_C_VARIABLE = 7,
+    DK_SYM_CONSTANT = 8,
+    DK_SYM_ENUM = 9,
+    DK_SYM_FUNCTION = 10,
+    DK_SYM_ASM_LABEL = 11,
+    DK_SYM_ASM_CONSTANT = 12
+};
+
+/* ---- Records ---- */
+
+/* A place in target memory: a zone and a 64-bit address in it. */
+typedef struct DkTargetLocation {
+    uint32_t zone;
+    uint32_t reserved; /* always 0 from the plug-in */
+    uint64_t address;
+} DkTargetLocation;
+
+/* One memory zone as entry 52 reports it. The name belongs to the debugger. */
+typedef struct DkZoneRecord {
+    uint32_t id;
+    const char* name;
+    uint64_t first;
+    uint64_t last;
+    uint32_t flagA;
+    uint32_t flagB;
+    uint32_t flagC;
+    uint16_t attribute;
+    uint16_t reserved;
+} DkZoneRecord;
+
+/* The {name, version} pair of callback slot 2. */
+typedef struct DkPluginInfo {
+    const char* name;
+    const char* version;
+} DkPluginInfo;
+
+/* The request of entry 175. */
+typedef struct DkBreakpointRequest {
+    uint32_t zone;
+    uint32_t unused; /* always 0 */
+    uint32_t addressLow;
+    uint32_t addressHigh;
+    uint32_t accessCode; /* 0, 1 or 2 */
+    const char* name;
+    uint8_t option;
+} DkBreakpointRequest;
+
+/* A function record of the plug-in's function array (callback slots 17 to 19); id 0 ends the array. */
+typedef DkStatus (*DkRegisteredFunction)(uint32_t count, void* firstValue, void* resultValue);
+typedef struct DkFunctionRecord {
+    uint32_t id;
+    uint32_t word1;
+    uint32_t word2;
+    DkRegisteredFunction function;
+} DkFunctionRecord;
+
+/* The record of entry 28: two values and a name. */
+typedef struct DkNamedLocationRequest {
+    uint32_t value1;
+    uint32_t value2;
+    const char* name;
+} DkNamedLocationRequest;
+
+/* ---- The kernel function table ---- */
+
+#define DK_KERNEL_TABLE_SIZE 283
+
+typedef void (*DkEntry)(void);
+typedef struct DkKernelFunctions_1 {
+    DkEntry entry[DK_KERNEL_TABLE_SIZE];
+} DkKernelFunctions_1;
+
+struct PluginCallbackTable;
+
+/* Entry indices that the plug-in calls by name. Groups follow the tables of the plug-in SDK. */
+enum DkKernelEntryIndex {
+    DK_REGISTER_PLUGIN = 7,          /* DkRegisterPluginFn */
+    DK_UNREGISTER_PLUGIN = 8,        /* DkStatusOfHandleFn */
+    DK_RESOLVER_REGISTER = 16,       /* (reg, object) */
+    DK_RESOLVER_UNREGISTER = 17,     /* (object) */
+    DK_HOST_REQUEST_18 = 18,
+    DK_GIVE_BACK_TEXT = 19,          /* DkGiveBackTextFn */
+    DK_EXEC_QUERY_20 = 20,
+    DK_EXEC_BYTE_21 = 21, DK_EXEC_BYTE_22 = 22, DK_EXEC_BYTE_23 = 23, DK_EXEC_BYTE_24 = 24,
+    DK_EXEC_25 = 25, DK_EXEC_26 = 26,
+    DK_EXEC_LOCATIONS = 27,
+    DK_EXEC_NAMED_LOCATION = 28,
+    DK_EXEC_STOP = 29,
+    DK_EXEC_QUERY_30 = 30, DK_EXEC_STATE_31 = 31, DK_EXEC_STATE_32 = 32, DK_EXEC_QUERY_33 = 33,
+    DK_EXEC_QUERY64 = 34,
+    DK_REGISTER_FUNCTION = 49,
+    DK_UNREGISTER_FUNCTION = 50,
+    DK_ZONE_COUNT = 51,              /* DkZoneCountFn */
+    DK_ZONE_RECORD = 52,             /* DkZoneRecordFn */
+    DK_LOCATION_VALID = 59,
+    DK_LOCATION_EQUALS = 60,
+    DK_LOCATION_LESS = 61,
+    DK_LOCATION_CONVERT = 62,
+    DK_LOCATION_NORMALIZE = 63,
+    DK_LOCATION_TO_STRING = 64,
+    DK_TYPE_KIND = 72,               /* 72..93: type queries */
+    DK_TYPE_RELEASE = 93,
+    DK_HOLDER_TEST = 95, DK_HOLDER_RELEASE = 96, DK_HOLDER_QUERY = 97, DK_HOLDER_SET = 98, DK_HOLDER_DUP = 99,
+    DK_SYMBOL_CAST = 100,
+    DK_SYMBOL_NAME = 101,
+    DK_SYMBOL_NAME2 = 102,
+    DK_SYMBOL_NAME3 = 103,
+    DK_SYMBOL_ATTRIBUTE = 104,
+    DK_SYMBOL_TYPE = 105,
+    DK_SYMBOL_LOCATION = 106,        /* DkSymbolLocationFn */
+    DK_SYMBOL_VALUE = 107,
+    DK_SYMBOL_LOCATION2 = 108,
+    DK_SYMBOL_ASM_RECORD = 109,
+    DK_SYMBOL_BOOL = 110,
+    DK_SYMBOL_LOOKUP = 111,          /* DkSymbolLookupFn */
+    DK_SYMBOL_ALL = 112,
+    DK_SYMBOL_ALL_NAMED = 113,
+    DK_SYMBOL_AT = 114,
+    DK_LOCATION_MAP = 115,
+    DK_GIVE_BACK_SYMBOLS = 116,      /* DkGiveBackArrayFn */
+    DK_VALUE_NEW = 117,
+    DK_VALUE_RELEASE = 118,
+    DK_FUNCTION_RESULT = 126,
+    DK_EXPRESSION_RELEASE = 140,
+    DK_CONTEXT_OPEN = 144,
+    DK_CONTEXT_RELEASE = 145,        /* DkHandleFn */
+    DK_CONTEXT_EQUALS = 146,
+    DK_CONTEXT_GET_LOCATION = 147,
+    DK_CONTEXT_SET_LOCATION = 148,
+    DK_CONTEXT_DERIVE = 149,
+    DK_CONTEXT_SOURCE_RANGES = 150,
+    DK_CONTEXT_FUNCTION_RECORD = 151,
+    DK_GIVE_BACK_RANGES = 152,
+    DK_CONTEXT_FUNCTION = 153,
+    DK_CONTEXT_VARIABLES1 = 154,
+    DK_CONTEXT_VARIABLES2 = 155,
+    DK_CONTEXT_MEMORY = 158,         /* DkContextFn */
+    DK_CONTEXT_159 = 159,
+    DK_CONTEXT_SYMBOLS = 160,
+    DK_CONTEXT_STATUS1 = 161,
+    DK_CONTEXT_STATUS2 = 162,
+    DK_CONTEXT_BOOL = 163,
+    DK_CONTEXT_ACCESSOR = 164,       /* DkAccessorFn */
+    DK_MEMORY_READ = 165,            /* DkMemoryFn */
+    DK_MEMORY_166 = 166, DK_MEMORY_167 = 167, DK_MEMORY_168 = 168,
+    DK_MEMORY_WRITE = 169,           /* DkMemoryFn */
+    DK_MEMORY_170 = 170, DK_MEMORY_171 = 171, DK_MEMORY_172 = 172,
+    DK_BREAKPOINT_SET = 175,         /* DkBreakpointSetFn */
+    DK_BREAKPOINT_REMOVE = 176,      /* DkStatusOfHandleFn */
+    DK_BREAKPOINT_CAN_SET = 177,     /* DkIntOfU32Fn */
+    DK_LOG = 201,                    /* DkLogFn */
+    DK_ULE_DUPLICATE = 211,
+    DK_ULE_RELEASE = 212,
+    DK_KERNEL_ENTRY_LAST = DK_KERNEL_TABLE_SIZE - 1
+};
+
+/* Signatures of the entries. */
+typedef uint32_t (*DkRegisterPluginFn)(const struct PluginCallbackTable* callbacks, uint32_t* registration);
+typedef uint32_t (*DkStatusOfHandleFn)(uint32_t handle);
+typedef void (*DkGiveBackTextFn)(const char* text);
+typedef void (*DkGiveBackArrayFn)(uint32_t* array);
+typedef uint16_t (*DkZoneCountFn)(void);
+typedef DkStatus (*DkZoneRecordFn)(uint32_t index, DkZoneRecord* record);
+typedef DkHandle (*DkContextFn)(void);
+typedef DkHandle (*DkContextOpenFn)(uint32_t registration, uint32_t argument);
+typedef void (*DkHandleFn)(DkHandle handle);
+typedef DkHandle (*DkHandleOfHandleFn)(DkHandle handle);
+typedef int32_t (*DkIntOfHandleFn)(DkHandle handle);
+typedef int32_t (*DkIntOfHandlesFn)(DkHandle a, DkHandle b);
+typedef DkStatus (*DkContextLocationFn)(DkHandle context, DkTargetLocation* location);
+typedef DkHandle (*DkAccessorFn)(DkHandle context);
+typedef DkStatus (*DkMemoryFn)(DkHandle accessor, const DkTargetLocation* location, uint32_t count, void* buffer,
+                               uint32_t unitBits, uint8_t* flag);
+typedef int32_t (*DkLocationTestFn)(const DkTargetLocation* location);
+typedef int32_t (*DkLocationPairFn)(const DkTargetLocation* a, const DkTargetLocation* b);
+typedef int32_t (*DkLocationConvertFn)(const DkTargetLocation* location, uint32_t zone, DkTargetLocation* out);
+typedef int32_t (*DkLocationNormalizeFn)(DkHandle context, const DkTargetLocation* location, DkTargetLocation* out);
+typedef void (*DkLocationToStringFn)(const DkTargetLocation* location, uint32_t size, char* buffer);
+typedef DkHandle (*DkSymbolLookupFn)(const char* name, uint32_t kind, DkHandle context);
+typedef int32_t (*DkSymbolLocationFn)(DkHandle symbol, DkHandle context, DkTargetLocation* location);
+typedef DkStatus (*DkBreakpointSetFn)(const DkBreakpointRequest* request, uint32_t registration, void* executor,
+                                      uint32_t* breakpoint);
+typedef int32_t (*DkIntOfU32Fn)(uint32_t value);
+typedef void (*DkLogFn)(uint32_t severity, const char* text);
+typedef uint32_t (*DkRegisterFunctionFn)(uint32_t registration, uint32_t w0, uint32_t w1, uint32_t w2,
+                                         const DkFunctionRecord* record);
+typedef uint32_t (*DkUnregisterFunctionFn)(uint32_t w0);
+typedef DkStatus (*DkFunctionResultFn)(uint32_t resultSlot, DkHandle value);
+
+/* ---- The plug-in's entry table (returned by PluginApi_3) ---- */
+
+typedef uint32_t (*PluginApiVersionFn)(void);
+typedef DkStatus (*PluginApiInitFn)(const DkKernelFunctions_1* kernel);
+typedef DkStatus (*PluginApiExitFn)(void);
+
+typedef struct PluginEntryTable {
+    PluginApiVersionFn PluginApiMajorVersion;
+    PluginApiVersionFn PluginApiMinorVersion;
+    PluginApiInitFn PluginApiInit;
+    PluginApiExitFn PluginApiExit;
+} PluginEntryTable;
+
+/* ---- The plug-in's callback table, registered with entry 7 ----
+ * "obj" is the object pointer the plug-in handed to the debugger when it registered the object.
+ * Every slot that writes a text takes the size of the debugger's buffer. */
+typedef struct PluginCallbackTable {
+    uint32_t (*PluginCbMajorVersion)(void);                                        /* 0: 1 */
+    uint32_t (*PluginCbMinorVersion)(void);                                        /* 1: 4 */
+    void (*PluginCbGetPluginInfo)(DkPluginInfo* info);                             /* 2 */
+    uint32_t (*PluginCbResolveAlias)(void* obj, const char* text, char* out, uint32_t outSize);        /* 3 */
+    uint32_t (*PluginCbExpandPath1)(void* obj, const char* text, char* out, uint32_t outSize);         /* 4 */
+    uint8_t (*PluginCbExpandPath2)(void* obj, const char* text1, const char* text2, char* out,
+                                   uint32_t outSize);                                                 /* 5 */
+    uint32_t (*PluginCbSymbolList)(void* obj, const char* name, uint32_t count, const uint32_t* handles); /* 6 */
+    void (*PluginCbNotify)(uint32_t code);                                         /* 7 */
+    uint32_t (*PluginCbExecutorHit)(void* executor);                               /* 8 */
+    uint32_t (*PluginCbExecutorStop)(void* executor);                              /* 9 */
+    uint32_t (*PluginCbExecutorEvent)(void* executor);                             /* 10 */
+    DkStatus (*PluginCbSymbolResolver1)(void* obj, const DkTargetLocation* location, uint32_t a, uint32_t b,
+                                        uint32_t c);                                                  /* 11 */
+    DkStatus (*PluginCbSymbolResolver2)(void* obj, const DkTargetLocation* location, uint32_t a, uint32_t b,
+                                        uint32_t c);                                                  /* 12 */
+    DkStatus (*PluginCbSymbolResolver3)(void* obj, DkTargetLocation* out);         /* 13 */
+    DkStatus (*PluginCbSymbolResolver4)(void* obj, const DkTargetLocation* location); /* 14 */
+    uint8_t (*PluginCbSymbolResolver5)(void* obj);                                 /* 15 */
+    void (*PluginCbLog)(uint32_t severity, const char* text);                      /* 16 */
+    void (*PluginCbRegisterFunctions)(void);                                       /* 17 */
+    void (*PluginCbUnregisterFunctions)(void);                                     /* 18 */
+    DkStatus (*PluginCbCallFunction)(uint32_t count, const uint32_t* argumentValues, const DkFunctionRecord* record,
+                                     uint32_t resultSlot);                                            /* 19 */
+    DkStatus (*PluginCbTaskProvider1)(void* provider, uint32_t* countOut, uint32_t** idsOut);         /* 20 */
+    void (*PluginCbTaskProvider2)(uint32_t* ids);                                  /* 21 */
+    void (*PluginCbTaskProvider3)(void* provider, uint32_t task, char* out, uint32_t outSize);         /* 22 */
+    uint32_t (*PluginCbTaskProvider4)(void* provider, uint32_t task, uint32_t argument);              /* 23 */
+    uint8_t (*PluginCbTaskProvider5)(void* provider, uint32_t task);                                 /* 24 */
+    void (*PluginCbUserBreakpoint1)(void* obj, char* out, uint32_t outSize);       /* 25 */
+    void (*PluginCbUserBreakpoint2)(void* obj, char* out, uint32_t outSize);       /* 26 */
+    uint8_t (*PluginCbUserBreakpoint3)(void* obj, uint16_t argument);              /* 27 */
+    uint32_t (*PluginCbUserBreakpoint4)(void* obj, uint32_t uleHandle, uint16_t argument);           /* 28 */
+    uint8_t (*PluginCbUserBreakpoint5)(void* obj);                                 /* 29 */
+    uint32_t (*PluginCbUserBreakpoint6)(void* obj);                                /* 30 */
+    uint32_t (*PluginCbUserBreakpoint7)(void* obj);                                /* 31 */
+    uint32_t (*PluginCbUserBreakpoint8)(void* obj, uint32_t uleHandle);            /* 32 */
+    uint8_t (*PluginCbUserBreakpoint9)(void* obj);                                 /* 33 */
+    uint8_t (*PluginCbUserBreakpoint10)(void* obj, uint8_t flag);                  /* 34 */
+    uint32_t (*PluginCbUserBreakpoint11)(void* provider, uint32_t argument);       /* 35 */
+    uint32_t (*PluginCbUserBreakpoint12)(void* provider, uint32_t argument);       /* 36 */
+    uint32_t (*PluginCbUserBreakpoint13)(void* provider, uint32_t argument);       /* 37 */
+    void (*PluginCbUserBreakpoint14)(void* provider, char* out, uint32_t outSize, uint32_t argument); /* 38 */
+} PluginCallbackTable;
+
+#define PLUGIN_CALLBACK_SLOTS 39
+
+/* ---- The four exports of the plug-in library ---- */
+typedef const PluginEntryTable* (*PluginApi3Fn)(void);
+typedef void* (*DpCreatePluginObjectFn)(void); /* the plug-in object's DpPlugin interface, opaque to the host */
+typedef uint32_t (*IfGuiModuleFn)(void);       /* IfStartGuiModule, IfShutDownGuiModule: 1 */
+
+#define DK_EXPORT_PLUGIN_API "PluginApi_3"
+#define DK_EXPORT_CREATE_OBJECT "DpCreatePluginObject"
+#define DK_EXPORT_START_GUI "IfStartGuiModule"
+#define DK_EXPORT_SHUTDOWN_GUI "IfShutDownGuiModule"
+
+#ifdef __cplusplus
+} /* extern "C" */
+
+static_assert(sizeof(DkTargetLocation) == 16, "TargetLocation layout");
+static_assert(offsetof(DkTargetLocation, address) == 8, "TargetLocation layout");
+static_assert(sizeof(DkZoneRecord) == 48, "ZoneRecord: 40 bytes with a 32-bit name pointer, 48 with 64-bit");
+static_assert(offsetof(DkZoneRecord, first) == 16 && offsetof(DkZoneRecord, attribute) == 44, "ZoneRecord");
+static_assert(sizeof(DkBreakpointRequest) == 40, "breakpoint request");
+static_assert(sizeof(DkFunctionRecord) == 24, "function record");
+static_assert(sizeof(PluginCallbackTable) == PLUGIN_CALLBACK_SLOTS * sizeof(void (*)(void)), "39 slots");
+static_assert(sizeof(PluginEntryTable) == 4 * sizeof(void (*)(void)), "4 entries");
+static_assert(sizeof(DkKernelFunctions_1) == DK_KERNEL_TABLE_SIZE * sizeof(DkEntry), "kernel table");
+#endif
+
+#endif /* KORVANE_PLUGIN_SDK_DK_ABI_H */

@@ -1,0 +1,42 @@
+#pragma once
+// The binding between the debugger, the IDE and the one plug-in object: the process-wide pointers,
+// the entry table, the callback table and the start-up and shut-down sequences.
+
+#include "plugin/sdk/dk_abi.h"
+
+#include <string>
+
+namespace dk {
+
+class DpPlugin;
+class DpKernelPlugin;
+class DpIDEPlugin;
+
+inline constexpr const char* kPluginInfoName = "DpKernelPlugin";
+inline constexpr const char* kPluginInfoVersion = "1.0";
+// The application title, also the caption of the plug-in's message boxes.
+inline constexpr const char* kPluginAppTitle = "OMBA_Z5_Plugin";
+inline constexpr const char* kPluginRegistryKey =
+    "Korvane Systems, Inc.\\OMBA Korvane 1.0\\Korvane Kernel Aware Plugin for Host IDE";
+
+// The plug-in object; created on the first call, on whichever thread calls first.
+DpPlugin* CreatePluginObject();
+DpPlugin* pluginObject();
+DpKernelPlugin* kernelSideInterface();
+DpIDEPlugin* ideSideInterface();
+// Called by the plug-in object's destructor: the object pointer and both interfaces are cleared.
+void forgetPluginObject(DpPlugin* object);
+
+const PluginEntryTable* GetPluginEntryTable();
+const PluginCallbackTable* GetPluginCallbackTable();
+
+DkStatus PluginApiInit(const DkKernelFunctions_1* table);
+DkStatus PluginApiExit();
+uint32_t StartGuiModule();
+uint32_t ShutDownGuiModule();
+
+// The resource module of the framework objects (none unless one was recorded).
+void* DpGetResourceModule();
+void DpSetModuleHandle(void* module);
+
+} // namespace dk

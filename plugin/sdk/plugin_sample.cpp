@@ -1,0 +1,172 @@
+#include "plugin/sdk/plugin_sample.h"
+
+#include "plugin/sdk/kernel.h"
+#include "plugin/sdk/plugin_binding.h"
+#include "plugin/sdk/symbols.h"
+#include "plugin/sdk/target_location.h"
+#include "plugin/sdk/target_port_adapter.h"
+
+#include <vector>
+
+namespace dk {
+namespace {
+
+struct SampleHooks {
+    std::mutex mutex;
+    PluginSample::PartFactory menuPart;
+    std::vector<PluginSample::FactoryRegistrar> registrars;
+};
+
+SampleHooks& hooks()
+{
+    static SampleHooks* value = new SampleHooks;
+    return *value;
+}
+
+} // namespace
+
+void PluginSample::setMenuPartFactory(PartFactory factory)
+{
+    std::lock_guard lock(hooks().mutex);
+    hooks().menuPart = std::move(factory);
+}
+
+void PluginSample::addWindowFactoryRegistrar(FactoryRegistrar registrar)
+{
+    std::lock_guard lock(hooks().mutex);
+    hooks().registrars.push_back(std::move(registrar));
+}
+
+PluginSample::PluginSample() : m_targetPort(std::make_unique<PluginTargetPort>(*this))
+{
+    kernel::SetTargetPort(m_targetPort.get());
+    PartFactory factory;
+    {
+        std::lock_guard lock(hooks().mutex);
+        factory = hooks().menuPart;
+    }
+    if (factory)
+        m_menuPart = factory(*this);
+}
+
+PluginSample::~PluginSample()
+{
+    UnregisterWindowFactories();
+    std::unique_ptr<plugin::UiThread> thread;
+    {
+        std::lock_guard lock(m_mutex);
+        thread = std::move(m_uiThread);
+    }
+    if (thread && !thread->quitAndWait(plugin::kUiQuitTimeout))
+        logToDebugger(2, "OMBA_Z5_Plugin: the UI thread did not end in time");
+    thread.reset();
+    if (kernel::GetTargetPort() == m_targetPort.get())
+        kernel::SetTargetPort(nullptr);
+    forgetPluginObject(this);
+    releaseImpl();
+    m_menuPart.reset();
+}
+
+void PluginSample::Exit() { delete this; }
+
+void PluginSample::PostLoadModule()
+{
+    bool first = false;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_uiThread)
+            m_uiThread = plugin::createUiThread();
+        if (m_uiThread)
+            m_uiThread->post(plugin::WM_EXABS_OPEN_PANEL, 0, reinterpret_cast<intptr_t>(kOpenPanelTitle));
+        first = !m_moduleLoaded;
+        m_moduleLoaded = true;
+    }
+    if (!first)
+        return; // one UI thread and one set of factories per object; a repeat only re-opens the panel
+    std::vector<FactoryRegistrar> registrars;
+    {
+        std::lock_guard lock(hooks().mutex);
+        registrars = hooks().registrars;
+    }
+    for (const FactoryRegistrar& registrar : registrars)
+        registrar(*this);
+}
+
+void PluginSample::TargetStarted() { postToUiThread(plugin::WM_EXABS_TARGET_STARTED); }
+void PluginSample::TargetStopped() { postToUiThread(plugin::WM_EXABS_TARGET_STOPPED); }
+
+bool PluginSample::hasUiThread() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_uiThread != nullptr;
+}
+
+bool PluginSample::postToUiThread(uint32_t message, uintptr_t wParam, intptr_t lParam)
+{
+    std::lock_guard lock(m_mutex);
+    return m_uiThread && m_uiThread->post(message, wParam, lParam);
+}
+
+DkContext PluginSample::memoryContext()
+{
+    // Taken at the first access: the object may have been built before the kernel table was bound.
+    std::lock_guard lock(m_mutex);
+    if (m_context.GetHandle() == 0)
+        m_context = DkContext::Memory();
+    return m_context;
+}
+
+bool PluginSample::Read(uint32_t address, uint32_t count, uint8_t* buffer)
+{
+    if (count == 0)
+        return true;
+    if (buffer == nullptr)
+        return false;
+    DkContext context = memoryContext();
+    TargetLocation location(MemoryZone(0), address);
+    bool allRead = true;
+    for (uint32_t i = 0; i < count; ++i) {
+        uint8_t flag = 0;
+        if (context.MemoryOperation(DK_MEMORY_READ, location, 1, &buffer[i], 8, &flag) != DK_STATUS_OK) {
+            buffer[i] = 0;
+            allRead = false;
+        }
+        location.Advance(1);
+    }
+    return allRead;
+}
+
+bool PluginSample::Write(uint32_t address, uint32_t count, const uint8_t* buffer)
+{
+    if (count == 0)
+        return true;
+    if (buffer == nullptr)
+        return false;
+    TargetLocation location(MemoryZone(0), address);
+    uint8_t flag = 0;
+    return memoryContext().MemoryOperation(DK_MEMORY_WRITE, location, count, const_cast<uint8_t*>(buffer), 8,
+                                           &flag) == DK_STATUS_OK;
+}
+
+uint32_t PluginSample::GetSymbol(const char* name)
+{
+    if (name == nullptr)
+        return 0xFFFFFFFFu;
+    DkSymbol symbol = DkSymbol::Lookup(name, DkContext::Symbols());
+    if (symbol.GetHandle() == 0)
+        return 0xFFFFFFFFu;
+    TargetLocation location;
+    if (!symbol.TryGetLocation(location))
+        return 0xFFFFFFFFu;
+    return static_cast<uint32_t>(location.GetAddress());
+}
+
+PluginSample* thePluginSample() { return dynamic_cast<PluginSample*>(pluginObject()); }
+
+uint32_t GetTargetSymbol(const char* name)
+{
+    PluginSample* sample = thePluginSample();
+    return sample != nullptr ? sample->GetSymbol(name) : 0xFFFFFFFFu;
+}
+
+} // namespace dk
