@@ -131,8 +131,8 @@ public:
             }
             if (app != nullptr)
                 QCoreApplication::sendPostedEvents(m_dispatcher, kThreadMessageEvent);
-            if (auto* dispatcher = static_cast<Dispatcher*>(m_dispatcher); dispatcher != nullptr)
-                dispatcher->end();
+            traceUiMessage(ThreadMessage{WM_QUIT_MESSAGE, 0, 0});
+            static_cast<Dispatcher*>(m_dispatcher)->end();
             return true;
         }
         post(WM_QUIT_MESSAGE, 0, 0);

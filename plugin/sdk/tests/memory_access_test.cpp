@@ -1,1 +1,152 @@
-#include <gtest/gtest.h>
+// Target memory and symbols through the plug-in object, zones and contexts.
+
+#include "plugin/sdk/dk_context.h"
+#include "plugin/sdk/plugin_sample.h"
+#include "plugin/sdk/target_location.h"
+#include "plugin/sdk/zone_registry.h"
+#include "plugin/sdk/tests/sdk_fixture.h"
+
+#include "plugin/kernel/target_port.h"
+
+namespace dk::test {
+namespace {
+
+class SdkMemoryAccessTest : public SdkTest {
+protected:
+    void SetUp() override
+    {
+        SdkTest::SetUp();
+        const uint8_t bytes[] = {0x11, 0x22, 0x33, 0x44};
+        kernel.memory().store(0, 0x1000, bytes, 4);
+        ASSERT_EQ(PluginApiInit(kernel.table()), 0);
+        sample = thePluginSample();
+        ASSERT_NE(sample, nullptr);
+        kernel.resetRecords();
+    }
+    PluginSample* sample = nullptr;
+};
+
+TEST_F(SdkMemoryAccessTest, ReadsOneBytePerCallAndWritesInOne)
+{
+    uint8_t buffer[4] = {};
+    EXPECT_TRUE(sample->Read(0x1000, 4, buffer));
+    EXPECT_EQ(buffer[3], 0x44);
+    EXPECT_EQ(kernel.callCount(DK_MEMORY_READ), 4u);
+    EXPECT_EQ(kernel.callCount(DK_CONTEXT_ACCESSOR), 4u);
+    EXPECT_EQ(kernel.memory().counters().readBytes, 4u);
+
+    const uint8_t update[4] = {1, 2, 3, 4};
+    EXPECT_TRUE(sample->Write(0x1000, 4, update));
+    EXPECT_EQ(kernel.callCount(DK_MEMORY_WRITE), 1u);
+    EXPECT_TRUE(sample->Read(0x1002, 1, buffer));
+    EXPECT_EQ(buffer[0], 3);
+    EXPECT_TRUE(sample->Read(0x1000, 0, nullptr));
+    EXPECT_FALSE(sample->Write(0x2000, 1, update)); // unmapped
+}
+
+TEST_F(SdkMemoryAccessTest, FailedReadsGiveZerosNotStaleBytes)
+{
+    uint8_t buffer[4] = {0xEE, 0xEE, 0xEE, 0xEE};
+    EXPECT_FALSE(sample->Read(0x1002, 4, buffer)); // the last two bytes are unmapped
+    EXPECT_EQ(buffer[0], 0x33);
+    EXPECT_EQ(buffer[2], 0);
+    EXPECT_EQ(buffer[3], 0);
+    kernel.injectFailure(DK_MEMORY_READ, DK_STATUS_FAILURE); // the debugger leaves junk behind
+    EXPECT_FALSE(sample->Read(0x1000, 1, buffer));
+    EXPECT_EQ(buffer[0], 0);
+
+    // The kernel data engine's port zeroes the whole buffer.
+    kernel::TargetPort* port = kernel::GetTargetPort();
+    ASSERT_NE(port, nullptr);
+    std::fill(buffer, buffer + 4, 0xEE);
+    EXPECT_FALSE(port->read(0x1002, 4, buffer));
+    EXPECT_EQ(buffer[0], 0);
+    EXPECT_TRUE(port->read(0x1000, 2, buffer));
+    EXPECT_EQ(buffer[1], 0x22);
+}
+
+TEST_F(SdkMemoryAccessTest, SymbolLookupTakesTheLowAddressBits)
+{
+    kernel.symbols().add({"pKWS", true, 0, 0x1'2345'6789, 5});
+    kernel.symbols().add({"floating", false, 0, 0, 5});
+    EXPECT_EQ(GetTargetSymbol("pKWS"), 0x23456789u);
+    EXPECT_EQ(kernel.callCount(DK_CONTEXT_SYMBOLS), 1u);
+    EXPECT_EQ(kernel.callCount(DK_SYMBOL_LOOKUP), 1u);
+    EXPECT_EQ(GetTargetSymbol("floating"), 0xFFFFFFFFu);
+    uint64_t locationCalls = kernel.callCount(DK_SYMBOL_LOCATION);
+    EXPECT_EQ(GetTargetSymbol("absent"), 0xFFFFFFFFu);
+    EXPECT_EQ(kernel.callCount(DK_SYMBOL_LOCATION), locationCalls); // no location asked for handle 0
+    EXPECT_EQ(kernel::GetTargetPort()->symbolAddress("absent"), std::nullopt);
+    EXPECT_EQ(kernel::GetTargetPort()->symbolAddress("pKWS"), 0x23456789u);
+}
+
+TEST_F(SdkMemoryAccessTest, ContextsWithoutHandleCallNothing)
+{
+    DkContext none;
+    TargetLocation location;
+    uint8_t byte = 0;
+    EXPECT_EQ(none.GetLocation(location), DK_STATUS_FAILURE);
+    EXPECT_EQ(none.SetLocation(location), DK_STATUS_FAILURE);
+    EXPECT_EQ(none.Status1(), DK_STATUS_FAILURE);
+    EXPECT_FALSE(none.Query());
+    EXPECT_EQ(none.MemoryOperation(DK_MEMORY_READ, location, 1, &byte, 8, nullptr), DK_STATUS_FAILURE);
+    EXPECT_EQ(kernel.callCount(DK_CONTEXT_ACCESSOR), 0u);
+    EXPECT_TRUE(kernel.unexpectedEntries().empty());
+
+    {
+        DkContext owned(0x77, false);
+        DkContext copy = owned;
+        DkContext borrowed(0x158, true);
+        copy = borrowed;
+    }
+    EXPECT_EQ(kernel.callCount(DK_CONTEXT_RELEASE), 1u); // owned: once; borrowed: never
+}
+
+TEST_F(SdkMemoryAccessTest, LocationsAndZones)
+{
+    TargetLocation top(MemoryZone(0), 0xFFFFFFFFFFFFFFFFull);
+    top.Advance(2);
+    EXPECT_EQ(top.GetAddress(), 1u);
+    TargetLocation other(MemoryZone(5), 11);
+    EXPECT_EQ(other.Distance(top), 10);
+    EXPECT_EQ(top.raw().reserved, 0u);
+
+    ZoneRegistry& zones = ZoneRegistry::instance();
+    EXPECT_EQ(zones.ids(), (std::vector<uint32_t>{0}));
+    EXPECT_EQ(zones.name(0), "Memory");
+    EXPECT_EQ(zones.name(42), "");
+    EXPECT_EQ(zones.first(42), 0u);
+    EXPECT_EQ(zones.ids().size(), 1u); // a query does not enter an unknown id
+    uint32_t id = 99;
+    EXPECT_FALSE(zones.idByName("Nowhere", id));
+    EXPECT_EQ(id, 99u);
+}
+
+using SdkZonesTest = SdkTest;
+
+TEST_F(SdkZonesTest, ZoneListsThatGrowOrRepeatNames)
+{
+    kernel.setZones({{3, "Same", 0, 1, 0, 0, 0, 0}, {4, "Same", 0, 2, 0, 0, 0, 0}});
+    ASSERT_EQ(PluginApiInit(kernel.table()), 0);
+    ZoneRegistry& zones = ZoneRegistry::instance();
+    EXPECT_EQ(zones.ids(), (std::vector<uint32_t>{3, 4}));
+    uint32_t id = 0;
+    EXPECT_TRUE(zones.idByName("Same", id));
+    EXPECT_EQ(id, 4u); // the later one
+    EXPECT_EQ(zones.defaultZone(), 3u);
+    EXPECT_EQ(TargetLocation().GetZone().GetId(), 3u);
+    EXPECT_EQ(PluginApiExit(), 0);
+
+    kernel.setZones({{0, "Memory", 0, 1, 0, 0, 0, 0}});
+    kernel.setGrowingZones(4);
+    ASSERT_EQ(PluginApiInit(kernel.table()), 0);
+    EXPECT_EQ(zones.ids(), (std::vector<uint32_t>{0, 1, 2, 3}));
+    EXPECT_EQ(PluginApiExit(), 0);
+
+    kernel.setZones({});
+    ASSERT_EQ(PluginApiInit(kernel.table()), 0);
+    EXPECT_TRUE(zones.ids().empty());
+}
+
+} // namespace
+} // namespace dk::test
