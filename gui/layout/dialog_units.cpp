@@ -1,0 +1,45 @@
+#include "dialog_units.h"
+
+#include <QFontMetrics>
+#include <QWidget>
+
+namespace layout {
+
+namespace {
+
+int scale(int value, int unit, int divisor)
+{
+    // value * unit / divisor + 0.5, in integers (rounding half away from zero).
+    const long long product = static_cast<long long>(value) * unit * 2;
+    const long long twice = product >= 0 ? product + divisor : product - divisor;
+    return static_cast<int>(twice / (2LL * divisor));
+}
+
+} // namespace
+
+DialogBaseUnits dialogBaseUnits(const QFont& font)
+{
+    const QFontMetrics metrics(font);
+    const int extent = metrics.horizontalAdvance(QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"));
+    DialogBaseUnits units;
+    units.horizontal = std::max(1, (extent / 26 + 1) / 2);
+    units.vertical = std::max(1, metrics.height());
+    return units;
+}
+
+QRect dialogUnitsToPixels(const QRect& units, const DialogBaseUnits& base)
+{
+    return QRect(scale(units.x(), base.horizontal, 4), scale(units.y(), base.vertical, 8),
+                 scale(units.width(), base.horizontal, 4), scale(units.height(), base.vertical, 8));
+}
+
+void placeInDialogUnits(QWidget* child, const QRect& units)
+{
+    if (!child)
+        return;
+    const QWidget* parent = child->parentWidget();
+    const DialogBaseUnits base = dialogBaseUnits(parent ? parent->font() : child->font());
+    child->setGeometry(dialogUnitsToPixels(units, base));
+}
+
+} // namespace layout
