@@ -1,0 +1,29 @@
+#pragma once
+// The record of one kernel object class, read from the kernel's class table on first use, and the 14
+// slots that hold them (indexed by the kernel's class number).
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+namespace kernel {
+
+struct ObjectClassRecord {
+    uint32_t attributes = 0;
+    uint32_t totalCount = 0;   // static plus dynamic objects
+    uint32_t staticCount = 0;
+    int32_t stride = 0;        // units per object record
+    uint32_t objectBase = 0;   // object n lies at objectBase + stride x n
+    uint32_t namePool = 0;     // 0: names are not kept
+    int32_t nameLength = 0;
+    uint32_t dynamicArea = 0;
+    uint32_t field9 = 0;
+    uint32_t field10 = 0;
+};
+
+using ClassRecordSlots = std::array<std::unique_ptr<ObjectClassRecord>, 14>;
+ClassRecordSlots& ClassRecords();
+// Releases every class record.
+void FreeClassRecords();
+
+} // namespace kernel

@@ -1,0 +1,96 @@
+#include "plugin/kernel/kernel_info.h"
+
+#include "plugin/kernel/layout.h"
+#include "plugin/kernel/memory_image.h"
+#include "plugin/kernel/target_access.h"
+
+namespace kernel {
+namespace {
+
+// A stack scan stops after this many units whatever size the target claims: no kernel stack is that
+// large, and a garbage size must not turn into millions of target reads.
+constexpr uint32_t kMaxStackScanUnits = 256u << 10;
+
+} // namespace
+
+void GetSystemProperties(KernelProperties& out)
+{
+    out.fill(0);
+    if (!HasSystemProperties())
+        return;
+    const auto& sp = GetSystemPropertiesWords();
+    out = {sp[0], sp[1], sp[2], sp[3], KernelWorkspaceValues()[1], sp[5]};
+}
+
+void ReadDataFileHeader(DataFileHeader& out)
+{
+    out = DataFileHeader{};
+    const KwsDescriptor* d = GetKwsDescriptor();
+    if (!d || d->header.count() < 10)
+        return;
+    ReadSourceScope image(kKernelDataSlot);
+    uint32_t values[10];
+    for (int e = 0; e < 10; ++e)
+        values[e] = ReadTargetField(GetDataFileBase() + static_cast<uint32_t>(FieldOffset(d->header, e)),
+                                    FieldSize(d->header, e), false);
+    out.portCode = static_cast<uint16_t>(values[0]);
+    out.kernelVersion = values[1];
+    out.entry2 = static_cast<uint16_t>(values[2]);
+    out.entry3 = static_cast<uint16_t>(values[3]);
+    out.entry4 = static_cast<uint16_t>(values[4]);
+    out.entry5 = static_cast<uint16_t>(values[5]);
+    out.entry6 = values[6];
+    out.entry7 = values[7];
+    out.entry8 = values[8];
+    out.entry9 = static_cast<uint16_t>(values[9]);
+}
+
+void ReadKernelInfo(KernelInfo& out)
+{
+    out.fill(0);
+    const KwsDescriptor* d = GetKwsDescriptor();
+    if (!d || d->kwsAddress == 0)
+        return;
+    ReadSourceScope target(kTargetSource);
+    for (int word = 0; word < 27; ++word) {
+        const int field = word == 0 ? 0 : word == 1 ? 1 : word + 1;
+        out[static_cast<std::size_t>(word)] = ReadField(d->kws, field, d->kwsAddress);
+    }
+    for (int word : {9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 22, 23, 25, 26})
+        out[static_cast<std::size_t>(word)] = PortAddress(out[static_cast<std::size_t>(word)]);
+    KernelWorkspaceValues() = out;
+}
+
+uint32_t GetKernelStackSpare()
+{
+    const KwsDescriptor* d = GetKwsDescriptor();
+    if (!d || !HasSystemProperties())
+        return 0;
+    const uint32_t size = GetSystemPropertiesWords()[5];
+    const int32_t unit = GetUnitSize(StackUnit);
+    if (unit <= 0)
+        return 0;
+    const uint32_t u = static_cast<uint32_t>(unit);
+    uint32_t n = size / u;
+    const uint32_t end = KernelWorkspaceValues()[1];
+    const bool up = GetStackGrowthFlag() == 0;
+    uint32_t address = up ? end - size : end + size - u;
+    if (GetPortCode() == 4 && n > 0) {
+        --n;
+        address = up ? address + u : address - u;
+    }
+    if (n > kMaxStackScanUnits)
+        n = kMaxStackScanUnits;
+    ReadSourceScope target(kTargetSource);
+    const uint16_t pattern = d->stackFillPattern;
+    uint32_t matched = 0;
+    for (; matched < n; ++matched) {
+        const uint64_t failures = TargetReadFailures();
+        if (static_cast<uint16_t>(ReadTargetField(address, unit, false)) != pattern || TargetReadFailures() != failures)
+            break;
+        address = up ? address + u : address - u;
+    }
+    return u * matched;
+}
+
+} // namespace kernel
