@@ -258,29 +258,4 @@ bool EqualNoCase(std::string_view a, std::string_view b)
     return true;
 }
 
-bool CopyToField(char* field, std::size_t size, std::string_view text)
-{
-    if (size == 0)
-        return false;
-    std::memset(field, 0, size);
-    if (text.size() >= size)
-        return false;
-    std::memcpy(field, text.data(), text.size());
-    return true;
-}
-
-void CopyToFieldCut(char* field, std::size_t size, std::string_view text)
-{
-    if (size == 0)
-        return;
-    std::memset(field, 0, size);
-    std::memcpy(field, text.data(), text.size() < size ? text.size() : size - 1);
-}
-
-std::string FieldText(const char* field, std::size_t size)
-{
-    const char* end = static_cast<const char*>(std::memchr(field, 0, size));
-    return std::string(field, end ? static_cast<std::size_t>(end - field) : size);
-}
-
 } // namespace engine

@@ -60,19 +60,4 @@ std::string TextFromPointer(const char* text);
 bool EqualNoCase(std::string_view a, std::string_view b);
 inline bool DifferNoCase(std::string_view a, std::string_view b) { return !EqualNoCase(a, b); }
 
-// Copies a text into a fixed character field of `size` bytes, zero-filling the rest. Returns false (and
-// stores nothing but zeros) when the text and its terminator do not fit.
-bool CopyToField(char* field, std::size_t size, std::string_view text);
-// Copies as much of the text as fits, always terminated.
-void CopyToFieldCut(char* field, std::size_t size, std::string_view text);
-// The text held in a fixed character field (up to its first zero byte, never past its end).
-std::string FieldText(const char* field, std::size_t size);
-
-template <std::size_t N>
-bool CopyToField(char (&field)[N], std::string_view text) { return CopyToField(field, N, text); }
-template <std::size_t N>
-void CopyToFieldCut(char (&field)[N], std::string_view text) { CopyToFieldCut(field, N, text); }
-template <std::size_t N>
-std::string FieldText(const char (&field)[N]) { return FieldText(field, N); }
-
 } // namespace engine

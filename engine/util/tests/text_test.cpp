@@ -104,19 +104,6 @@ TEST(TextLists, SplitJoinCopyCompare)
     EXPECT_FALSE(StringListsEqual({"a"}, {"a", "b"}, true));
 }
 
-TEST(TextFields, CopyRefusesOrCutsWhatDoesNotFit)
-{
-    char field[4];
-    EXPECT_TRUE(CopyToField(field, "abc"));
-    EXPECT_EQ(FieldText(field), "abc");
-    EXPECT_FALSE(CopyToField(field, "abcd"));
-    EXPECT_EQ(FieldText(field), "");
-    CopyToFieldCut(field, "abcdef");
-    EXPECT_EQ(FieldText(field), "abc");
-    char unterminated[3] = {'x', 'y', 'z'};
-    EXPECT_EQ(FieldText(unterminated), "xyz");
-}
-
 TEST(TextComments, LineAndBlockComments)
 {
     EXPECT_EQ(StripCommentsCopy("a=1 ; note\r\nb=2"), "a=1 \r\nb=2");
