@@ -21,15 +21,6 @@ struct Kernel {
     KernelRecord* operator->() { return record.get(); }
 };
 
-KernelClassRecord& classNamed(KernelRecord& kernel, std::string_view name)
-{
-    for (int32_t i = 0; i < kernel.classCount; ++i)
-        if (textOf(kernel.classes[i].name) == name)
-            return kernel.classes[i];
-    ADD_FAILURE() << "no class " << name;
-    return kernel.classes[0];
-}
-
 TEST(KernelRecordCopy, CloneComparesEqualAndOwnsItsBlocks)
 {
     Kernel source, copy;

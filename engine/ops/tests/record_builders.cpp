@@ -2,9 +2,20 @@
 
 #include "engine/ops/cpu_record_handler.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 namespace engine::testing {
+
+KernelClassRecord& classNamed(KernelRecord& kernel, std::string_view name)
+{
+    for (int32_t i = 0; i < kernel.classCount; ++i)
+        if (textOf(kernel.classes[i].name) == name)
+            return kernel.classes[i];
+    ADD_FAILURE() << "no class " << name;
+    return kernel.classes[0];
+}
 
 void buildKernel(KernelRecord& kernel)
 {

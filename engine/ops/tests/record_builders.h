@@ -70,6 +70,9 @@ inline ModelOptionRow& addOption(KernelRecord& kernel, std::string_view section,
     return *row;
 }
 
+// The kernel class of that name; the first class (and a test failure) when there is none.
+KernelClassRecord& classNamed(KernelRecord& kernel, std::string_view name);
+
 // A kernel record in its reset state, then a model-like content: options, scripts and five classes with
 // nested attributes, services and needs.
 void buildKernel(KernelRecord& kernel);

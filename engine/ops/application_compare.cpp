@@ -1,0 +1,130 @@
+// Field-by-field comparison of two applications (an edited one and its snapshot).
+
+#include "engine/ops/attached_objects.h"
+#include "engine/ops/project_manager.h"
+#include "engine/records/counted_array.h"
+#include "engine/records/text_field.h"
+
+#include <cstring>
+
+namespace engine {
+
+namespace {
+
+bool truthDiffers(int32_t a, int32_t b) { return (a != 0) != (b != 0); }
+
+template <std::size_t N>
+bool textsDiffer(const char (&a)[N], const char (&b)[N])
+{
+    return !sameText(a, b);
+}
+
+bool optionDiffers(const ApplicationOption& a, const ApplicationOption& b)
+{
+    return textsDiffer(a.name, b.name) || a.value != b.value || a.state != b.state || a.overrideBinary != b.overrideBinary;
+}
+
+bool dataDiffers(int32_t classType, const void* a, const void* b)
+{
+    if (!a || !b)
+        return a != b;
+    const int32_t size = objectDataSize(classType);
+    return size > 0 && std::memcmp(a, b, static_cast<std::size_t>(size)) != 0;
+}
+
+bool objectsDiffer(int32_t classType, const ApplicationClassEntry* childEntry, int32_t countA, const ObjectRecord* a,
+                   int32_t countB, const ObjectRecord* b);
+
+// Every object, top-level or child, is compared with its MP, trace and enabled flags.
+bool objectDiffers(int32_t classType, const ApplicationClassEntry* childEntry, const ObjectRecord& a,
+                   const ObjectRecord& b)
+{
+    if (textsDiffer(a.name, b.name) || textsDiffer(a.description, b.description) ||
+        a.dynamicsAllowed != b.dynamicsAllowed || a.numberOfDynamics != b.numberOfDynamics ||
+        a.childCount != b.childCount)
+        return true;
+    if (dataDiffers(classType, a.data, b.data))
+        return true;
+    if (truthDiffers(a.isMp, b.isMp) || truthDiffers(a.traceObject, b.traceObject) ||
+        truthDiffers(a.traceActor, b.traceActor) || truthDiffers(a.enabled, b.enabled))
+        return true;
+    return objectsDiffer(childEntry ? childEntry->classType : 0, childEntry ? childEntry->chained : nullptr,
+                         a.childCount, a.children, b.childCount, b.children);
+}
+
+bool objectsDiffer(int32_t classType, const ApplicationClassEntry* childEntry, int32_t countA, const ObjectRecord* a,
+                   int32_t countB, const ObjectRecord* b)
+{
+    const int32_t n = rowCount(countA, a);
+    if (n != rowCount(countB, b))
+        return true;
+    for (int32_t i = 0; i < n; ++i)
+        if (objectDiffers(classType, childEntry, a[i], b[i]))
+            return true;
+    return false;
+}
+
+bool classEntryDiffers(const ApplicationClassEntry& a, const ApplicationClassEntry& b)
+{
+    if (a.classType != b.classType || a.enabled != b.enabled || textsDiffer(a.name, b.name) ||
+        a.statistics != b.statistics || a.diagnostics != b.diagnostics || a.systemTrace != b.systemTrace ||
+        a.dynamicsAllowed != b.dynamicsAllowed || a.numberOfDynamics != b.numberOfDynamics ||
+        a.objectCount != b.objectCount || a.cFileDirty != b.cFileDirty || a.hFileDirty != b.hFileDirty ||
+        a.mFileDirty != b.mFileDirty)
+        return true;
+    if (objectsDiffer(a.classType, a.chained, a.objectCount, a.objects, b.objectCount, b.objects))
+        return true;
+    if (!a.chained || !b.chained)
+        return a.chained != b.chained;
+    return classEntryDiffers(*a.chained, *b.chained);
+}
+
+}  // namespace
+
+bool ProjectManager::ApplicationsDiffer(const ApplicationRecord& a, const ApplicationRecord& b)
+{
+    if (a.kernelHDirty != b.kernelHDirty || a.kernelMDirty != b.kernelMDirty || a.projectHDirty != b.projectHDirty ||
+        a.projectCDirty != b.projectCDirty)
+        return true;
+    if (textsDiffer(a.name, b.name) || textsDiffer(a.description, b.description) || textsDiffer(a.path, b.path))
+        return true;
+    if (a.optionCount != b.optionCount || a.classEntryCount != b.classEntryCount)
+        return true;
+    if (textsDiffer(a.codePath, b.codePath) || textsDiffer(a.headerPath, b.headerPath) ||
+        textsDiffer(a.optionPath, b.optionPath) || textsDiffer(a.reportPath, b.reportPath) ||
+        a.userTrace != b.userTrace || a.systemRamAvailable != b.systemRamAvailable ||
+        a.systemRamManual != b.systemRamManual || textsDiffer(a.systemRamLabel, b.systemRamLabel) ||
+        a.kernelStackAvailable != b.kernelStackAvailable || a.kernelStackManual != b.kernelStackManual ||
+        textsDiffer(a.kernelStackLabel, b.kernelStackLabel))
+        return true;
+    if (a.anchorAddressFixed != b.anchorAddressFixed || a.anchorAddressLabel != b.anchorAddressLabel ||
+        a.systemClockRateHz != b.systemClockRateHz || truthDiffers(a.isMp, b.isMp) || a.instances != b.instances)
+        return true;
+    if (textsDiffer(a.cSourceExtension, b.cSourceExtension) || textsDiffer(a.cHeaderExtension, b.cHeaderExtension) ||
+        textsDiffer(a.asmSourceExtension, b.asmSourceExtension) ||
+        textsDiffer(a.asmHeaderExtension, b.asmHeaderExtension) ||
+        a.generateAssemblerCode != b.generateAssemblerCode || a.generateI2Symbols != b.generateI2Symbols ||
+        a.generateCppComments != b.generateCppComments || a.generateUserIsrs != b.generateUserIsrs ||
+        a.externConst != b.externConst || textsDiffer(a.nodeName, b.nodeName) || textsDiffer(a.suffix, b.suffix))
+        return true;
+    if (UserTextsDiffer(a.userTexts, b.userTexts))
+        return true;
+    if (truthDiffers(a.generateDosFiles, b.generateDosFiles) || a.userVersion != b.userVersion ||
+        std::memcmp(a.extendedContext, b.extendedContext, sizeof a.extendedContext) != 0)
+        return true;
+    const int32_t options = rowCount(a.optionCount, a.options);
+    if (options != rowCount(b.optionCount, b.options))
+        return true;
+    for (int32_t i = 0; i < options; ++i)
+        if (optionDiffers(a.options[i], b.options[i]))
+            return true;
+    const int32_t entries = rowCount(a.classEntryCount, a.classEntries);
+    if (entries != rowCount(b.classEntryCount, b.classEntries))
+        return true;
+    for (int32_t i = 0; i < entries; ++i)
+        if (classEntryDiffers(a.classEntries[i], b.classEntries[i]))
+            return true;
+    return false;
+}
+
+}  // namespace engine
