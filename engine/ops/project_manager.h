@@ -20,9 +20,9 @@ public:
     ProjectTreeHost* Tree() const { return m_tree; }
 
     // ---- project file (defined with the project file handler)
-    bool OpenProjectFile(ProjectRecord& project, ConfigRecord& config, std::string& path, bool nameGiven);
-    bool SaveProjectFile(ProjectRecord& project, ConfigRecord& config);
-    bool SaveProjectFileAs(ProjectRecord& project, ConfigRecord& config, std::string* outPath);
+    int OpenProjectFile(ProjectRecord& project, ConfigRecord& config, std::string& path, bool nameGiven);
+    int SaveProjectFile(ProjectRecord& project, ConfigRecord& config);
+    int SaveProjectFileAs(ProjectRecord& project, ConfigRecord& config, std::string* outPath);
 
     // ---- reset and free
     // Unless keep is set, frees the project first; then empties it (expanded flag 1).
