@@ -1,0 +1,39 @@
+// Choosing the file an application is read from or written to.
+
+#include "engine/files/file_chooser.h"
+#include "engine/project/application_file.h"
+#include "engine/project/file_messages.h"
+#include "engine/records/records.h"
+#include "engine/records/text_field.h"
+#include "engine/util/path.h"
+
+namespace engine {
+
+int ApplicationFile::ChooseAndRead(std::string* outPath)
+{
+    const std::string chosen = BrowseForFile(true, FileKindApplication, "Choose Appliction File");
+    if (outPath != nullptr)
+        *outPath = chosen;
+    if (chosen.empty())
+        return 1;
+    return Read(chosen);
+}
+
+int ApplicationFile::ChooseAndWrite(std::string* outPath)
+{
+    const std::string chosen = BrowseForFile(
+        false, FileKindApplication, "Choose File for Application \"" + textString(m_application->name) + "\"");
+    if (outPath != nullptr)
+        *outPath = chosen;
+    if (chosen.empty())
+        return 1;
+    const std::string path = MakeNativePath(chosen);
+    if (!textFits(m_application->path, path)) {
+        showFileError(formatMessage("The path of application file %s is too long", path));
+        return 0;
+    }
+    setText(m_application->path, path);
+    return Write();
+}
+
+}  // namespace engine

@@ -1,0 +1,46 @@
+#pragma once
+// Reads an application file into an ApplicationRecord and writes the record back: the application's
+// settings, its user text blocks, the model options it sets, the kernel classes it uses and every
+// kernel object with its class-specific data. Failures are shown through the message service and
+// reported as 0.
+
+#include <string>
+
+namespace engine {
+
+class ProjectManager;
+struct ApplicationRecord;
+struct CpuRecord;
+struct ProjectRecord;
+
+class ApplicationFile {
+public:
+    ApplicationFile(ProjectManager* owner, ProjectRecord* project, CpuRecord* cpu, ApplicationRecord* application);
+    ~ApplicationFile();
+
+    // Reads the file at path into the application (whose previous contents are freed). 1 on success.
+    // A failed read leaves the record partly filled; the caller frees it.
+    int Read(const std::string& path);
+    // Writes the application to its own path through a temporary file. 1 on success; on failure the
+    // old file and the edited flag stay as they were.
+    int Write();
+    // Asks for a file to read; Cancel returns 1 without reading and leaves outPath empty.
+    int ChooseAndRead(std::string* outPath);
+    // Asks for a file to write to; Cancel returns 1 without writing and leaves outPath empty.
+    int ChooseAndWrite(std::string* outPath);
+
+    // Write in two steps, for saves that replace several files only when all of them could be written:
+    // WriteTemporary writes "<path>temp" and gives its name; CommitTemporary renames it over the file
+    // and clears the edited flag. DiscardTemporary removes it.
+    int WriteTemporary(std::string* temporaryPath);
+    int CommitTemporary(const std::string& temporaryPath);
+    static void DiscardTemporary(const std::string& temporaryPath);
+
+private:
+    ProjectManager* m_owner;
+    ProjectRecord* m_project;
+    CpuRecord* m_cpu;
+    ApplicationRecord* m_application;
+};
+
+}  // namespace engine

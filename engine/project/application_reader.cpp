@@ -1,0 +1,436 @@
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <unordered_set>
+
+#include "engine/ops/project_manager.h"
+#include "engine/project/application_file.h"
+#include "engine/project/file_messages.h"
+#include "engine/project/global_names.h"
+#include "engine/project/object_keys.h"
+#include "engine/project/section_io.h"
+#include "engine/records/records.h"
+#include "engine/records/text_field.h"
+#include "engine/util/path.h"
+#include "engine/sectioned/sectioned_file.h"
+#include "engine/usertext/user_text_store.h"
+
+namespace engine {
+namespace {
+
+// Chains follow the fixed class dependencies (at most three deep) and objects nest along them; a
+// deeper file is malformed.
+constexpr int kMaxNesting = 16;
+
+const KernelClassRecord* kernelClassOfType(const KernelRecord& kernel, int32_t type)
+{
+    for (int32_t i = 0; kernel.classes != nullptr && i < kernel.classCount; ++i) {
+        if (kernel.classes[i].classType == type)
+            return &kernel.classes[i];
+    }
+    return nullptr;
+}
+
+const KernelClassRecord* kernelClassNamed(const KernelRecord& kernel, std::string_view name)
+{
+    for (int32_t i = 0; kernel.classes != nullptr && i < kernel.classCount; ++i) {
+        if (textOf(kernel.classes[i].name) == name)
+            return &kernel.classes[i];
+    }
+    return nullptr;
+}
+
+class ApplicationReader {
+public:
+    ApplicationReader(CpuRecord& cpu, ApplicationRecord& application, const SectionedFile& file, std::string path)
+        : m_cpu(cpu), m_kernel(cpu.kernel), m_app(application), m_file(file), m_path(std::move(path))
+    {
+    }
+
+    bool readApplicationKeys();
+    bool readOptions();
+    bool readClassTypes(bool& present);
+    void correctClassNames();
+
+private:
+    const SectionedFileSection* requiredSection(const std::string& name);
+    bool claim(const std::string& name);
+    bool readClassEntry(ApplicationClassEntry& entry, int depth);
+    bool readObjectList(const std::string& listName, ApplicationClassEntry& entry, int32_t& count,
+                        ObjectRecord*& objects, int depth, bool quietWhenMissing);
+    bool readObject(ApplicationClassEntry& entry, ObjectRecord& object, int depth);
+    bool readObjectData(ApplicationClassEntry& entry, ObjectRecord& object, const SectionedFileSection& section);
+    bool setPath(char* field, std::size_t size, const SectionedFileSection& section, const char* key);
+    void initEntry(ApplicationClassEntry& entry) const;
+
+    CpuRecord& m_cpu;
+    const KernelRecord& m_kernel;
+    ApplicationRecord& m_app;
+    const SectionedFile& m_file;
+    std::string m_path;
+    std::unordered_set<std::string> m_claimed;
+};
+
+const SectionedFileSection* ApplicationReader::requiredSection(const std::string& name)
+{
+    const SectionedFileSection* section = m_file.FindSection(name);
+    if (section == nullptr)
+        showFileError(formatMessage("Unable to locate required section %s in application file %s", name, m_path));
+    return section;
+}
+
+// Every section of the file stands for one thing; a name that comes back would read another thing's
+// section (and could loop), so it ends the read.
+bool ApplicationReader::claim(const std::string& name)
+{
+    if (m_claimed.insert(sectionLookupKey(name)).second)
+        return true;
+    showFileError(formatMessage("Unable to load application file %s: the name \"%s\" is used for more than one "
+                                "section",
+                                m_path, name));
+    return false;
+}
+
+bool ApplicationReader::setPath(char* field, std::size_t size, const SectionedFileSection& section, const char* key)
+{
+    const std::string path = MakeNativePath(readText(section, key));
+    if (textFits(size, path)) {
+        setText(field, size, path);
+        return true;
+    }
+    showFileError(formatMessage("The path \"%s\" of \"%s\" in application file %s is too long", path, key, m_path));
+    return false;
+}
+
+bool ApplicationReader::readApplicationKeys()
+{
+    const SectionedFileSection* s = requiredSection("APPLICATION");
+    if (s == nullptr)
+        return false;
+    claim("APPLICATION");
+    ApplicationRecord& a = m_app;
+    setText(a.name, readText(*s, "Name"));
+    setText(a.description, readText(*s, "Description"));
+    a.userTrace = readFlag(*s, "User Trace", 0);
+    if (!setPath(a.codePath, sizeof a.codePath, *s, "Code File Path") ||
+        !setPath(a.headerPath, sizeof a.headerPath, *s, "Header File Path") ||
+        !setPath(a.optionPath, sizeof a.optionPath, *s, "Option File Path") ||
+        !setPath(a.reportPath, sizeof a.reportPath, *s, "Report File Path"))
+        return false;
+    a.kernelHDirty = readFlag(*s, "Kernel h file dirty", 0);
+    a.kernelMDirty = readFlag(*s, "Kernel m file dirty", 0);
+    a.projectHDirty = readFlag(*s, "Project h file dirty", 0);
+    // Older files kept the C file's mark under the name of the m file.
+    a.projectCDirty = readInt(*s, "Project c file dirty", readInt(*s, "Project m file dirty", 0));
+    a.systemRamAvailable = readInt(*s, "System RAM Available", 0);
+    a.systemRamManual = readFlag(*s, "System RAM Manual Placement", 0);
+    setText(a.systemRamLabel, readText(*s, "System RAM Label"));
+    a.kernelStackAvailable = readInt(*s, "Kernel Stack Available", 0);
+    a.kernelStackManual = readFlag(*s, "Kernel Stack Manual Placement", 0);
+    setText(a.kernelStackLabel, readText(*s, "Kernel Stack Label"));
+    a.anchorAddressFixed = readFlag(*s, "Anchor Address Fixed", 0);
+    a.anchorAddressLabel = readInt(*s, "Anchor Address Label", 0);
+    a.systemClockRateHz = readInt(*s, "System Clock Rate Hz", 0);
+    // Older files called the multiprocessor mark "Global".
+    a.isMp = readInt(*s, "Is MP", readInt(*s, "Global", 0));
+    a.instances = readInt(*s, "Instances", 1);
+    setText(a.cSourceExtension, readText(*s, "C Source Extension", textOf(m_kernel.cSourceExtension)));
+    setText(a.cHeaderExtension, readText(*s, "C Header Extension", textOf(m_kernel.cHeaderExtension)));
+    setText(a.asmSourceExtension, readText(*s, "Assembler Source Extension", textOf(m_kernel.asmSourceExtension)));
+    setText(a.asmHeaderExtension, readText(*s, "Assembler Header Extension", textOf(m_kernel.asmHeaderExtension)));
+    a.generateAssemblerCode = readFlag(*s, "Generate Assembler Code", (m_kernel.mode & 0x10) != 0);
+    a.generateI2Symbols = readFlag(*s, "Generate i2symbols", (m_kernel.mode & 0x40) != 0);
+    a.generateCppComments = readFlag(*s, "Generate CPP Comments", (m_kernel.mode & 0x20) != 0);
+    a.generateUserIsrs = readFlag(*s, "Generate User ISRs", (m_kernel.mode & 0x80) != 0);
+    a.externConst = readFlag(*s, "Extern Const", m_kernel.externConst != 0);
+    a.generateDosFiles = readFlag(*s, "Generate DOS Files", m_kernel.generateDosFiles != 0);
+    a.userVersion = readInt(*s, "User Version", 0);
+    for (int i = 0; i < kMaxExtendedContexts; ++i)
+        a.extendedContext[i] = readFlag(*s, "Extended Context" + std::to_string(i), 0);
+    setText(a.nodeName, readText(*s, "Node Name"));
+    setText(a.suffix, readText(*s, "Suffix"));
+
+    a.userTexts->Load(m_file);
+    for (const std::string& name : a.userTexts->SectionNames())
+        m_claimed.insert(sectionLookupKey(name));
+    return true;
+}
+
+bool ApplicationReader::readOptions()
+{
+    const SectionedFileSection* list = requiredSection("MODEL OPTIONS");
+    if (list == nullptr || !claim("MODEL OPTIONS"))
+        return false;
+    const std::vector<std::string> names = sectionKeys(*list);
+    if (names.empty())
+        return true;
+    auto* rows = static_cast<ApplicationOption*>(std::calloc(names.size(), sizeof(ApplicationOption)));
+    if (rows == nullptr) {
+        showFileError(formatMessage(
+            "Unable to allocate sufficient memory to load model options from application file %s", m_path));
+        return false;
+    }
+    m_app.options = rows;
+    m_app.optionCount = static_cast<int32_t>(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i)
+        setText(rows[i].name, names[i]);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const SectionedFileSection* s = requiredSection(names[i]);
+        if (s == nullptr || !claim(names[i]))
+            return false;
+        rows[i].value = readInt(*s, "Value", 0);
+        rows[i].state = readFlag(*s, "State", 0);
+        rows[i].overrideBinary = readFlag(*s, "Override Binary", 0);
+    }
+    return true;
+}
+
+void ApplicationReader::initEntry(ApplicationClassEntry& entry) const
+{
+    std::memset(&entry, 0, sizeof entry);
+    entry.statistics = m_kernel.defaultStatistics;
+    entry.diagnostics = m_kernel.defaultDiagnostics;
+    entry.systemTrace = m_kernel.defaultTrace;
+    entry.maxKeyLength = 8;
+}
+
+bool ApplicationReader::readClassTypes(bool& present)
+{
+    const SectionedFileSection* types = m_file.FindSection("CLASS TYPES");
+    present = types != nullptr;
+    if (types == nullptr || !claim("CLASS TYPES"))
+        return false;
+    const std::vector<std::string> names = sectionKeys(*types);
+    if (names.empty())
+        return true;
+    auto* entries = static_cast<ApplicationClassEntry*>(std::calloc(names.size(), sizeof(ApplicationClassEntry)));
+    if (entries == nullptr) {
+        showFileError(formatMessage(
+            "Unable to allocate sufficient memory to load class structures from application file %s", m_path));
+        return false;
+    }
+    m_app.classEntries = entries;
+    m_app.classEntryCount = static_cast<int32_t>(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        initEntry(entries[i]);
+        setText(entries[i].name, names[i]);
+        entries[i].classType = readInt(*types, names[i], 0);
+    }
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (!readClassEntry(entries[i], 0))
+            return false;
+    }
+    return true;
+}
+
+bool ApplicationReader::readClassEntry(ApplicationClassEntry& entry, int depth)
+{
+    const std::string name = textString(entry.name);
+    const SectionedFileSection* s = requiredSection(name);
+    if (s == nullptr || !claim(name))
+        return false;
+    if (depth > 0)
+        entry.classType = readInt(*s, name, entry.classType);
+    // A chained entry saved without its type key is known by its class name.
+    const KernelClassRecord* kernelClass = entry.classType != 0 ? kernelClassOfType(m_kernel, entry.classType)
+                                                                : kernelClassNamed(m_kernel, name);
+    if (kernelClass == nullptr || kernelClass->classType < kFirstClassType ||
+        kernelClass->classType > kLastClassType) {
+        showFileError(formatMessage("Unable to load application file %s: the class \"%s\" is not a kernel class of "
+                                    "CPU \"%s\"",
+                                    m_path, name, textString(m_cpu.name)));
+        return false;
+    }
+    entry.classType = kernelClass->classType;
+    entry.statistics = readFlag(*s, "Statistics", 0);
+    entry.diagnostics = readFlag(*s, "Diagnostics", 0);
+    entry.systemTrace = readFlag(*s, "System Trace", 0);
+    entry.dynamicsAllowed = readFlag(*s, "Dynamics Allowed", 0);
+    entry.numberOfDynamics = readInt(*s, "Number of Dynamics", 0);
+    entry.maxKeyLength = readInt(*s, "Max Key Length", m_kernel.nameSize);
+    entry.cFileDirty = readInt(*s, "c file dirty", 0);
+    entry.hFileDirty = readInt(*s, "h file dirty", 0);
+    entry.mFileDirty = readInt(*s, "m file dirty", 0);
+
+    if (const auto dependent = findValue(*s, "Dependent Class")) {
+        if (depth >= kMaxNesting) {
+            showFileError(formatMessage("Unable to load application file %s: classes are chained too deeply", m_path));
+            return false;
+        }
+        auto* chained = static_cast<ApplicationClassEntry*>(std::calloc(1, sizeof(ApplicationClassEntry)));
+        if (chained == nullptr) {
+            showFileError(formatMessage(
+                "Unable to allocate sufficient memory to load dependent class from application file %s", m_path));
+            return false;
+        }
+        initEntry(*chained);
+        setText(chained->name, *dependent);
+        entry.chained = chained;
+        if (!readClassEntry(*chained, depth + 1))
+            return false;
+    }
+    if (const auto listName = findValue(*s, "Objects"))
+        return readObjectList(*listName, entry, entry.objectCount, entry.objects, depth, false);
+    return true;
+}
+
+bool ApplicationReader::readObjectList(const std::string& listName, ApplicationClassEntry& entry, int32_t& count,
+                                       ObjectRecord*& objects, int depth, bool quietWhenMissing)
+{
+    const SectionedFileSection* list =
+        quietWhenMissing ? m_file.FindSection(listName) : requiredSection(listName);
+    if (list == nullptr || !claim(listName))
+        return false;
+    const std::vector<std::string> names = sectionKeys(*list);
+    if (names.empty())
+        return true;
+    auto* array = static_cast<ObjectRecord*>(std::calloc(names.size(), sizeof(ObjectRecord)));
+    if (array == nullptr) {
+        showFileError(formatMessage(
+            "Unable to allocate sufficient memory to load object structures from application file %s", m_path));
+        return false;
+    }
+    objects = array;
+    count = static_cast<int32_t>(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        setText(array[i].name, names[i]);
+        array[i].enabled = 1;
+    }
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (!readObject(entry, array[i], depth))
+            return false;
+    }
+    return true;
+}
+
+bool ApplicationReader::readObject(ApplicationClassEntry& entry, ObjectRecord& object, int depth)
+{
+    const std::string name = textString(object.name);
+    const SectionedFileSection* s = requiredSection(name);
+    if (s == nullptr || !claim(name))
+        return false;
+    setText(object.description, readText(*s, "Description"));
+    object.dynamicsAllowed = readFlag(*s, "Dynamics Allowed", 0);
+    object.numberOfDynamics = readInt(*s, "Number of Dynamics", 0);
+    object.isMp = readInt(*s, "Is MP", readInt(*s, "Global", 0));
+    object.traceObject = readFlag(*s, "Trace Object", 0);
+    object.traceActor = readFlag(*s, "Trace Actor", 0);
+    object.enabled = readFlag(*s, "Enabled", 1);
+
+    // The object's class is the class of the entry that holds it; a "Class Name" that says otherwise
+    // is reported and corrected on the next save.
+    const std::string className = readText(*s, "Class Name");
+    if (className != textOf(entry.name)) {
+        showWarning(formatMessage("Object \"%s\" in application file %s names the class \"%s\" but is listed under "
+                                  "\"%s\"; it is read as an object of class \"%s\".",
+                                  name, m_path, className, textString(entry.name), textString(entry.name)));
+        m_app.edited = 1;
+    }
+    if (!readObjectData(entry, object, *s))
+        return false;
+
+    if (const auto childList = findValue(*s, "Objects")) {
+        if (entry.chained == nullptr || depth >= kMaxNesting) {
+            showFileError(formatMessage("Unable to load application file %s: object \"%s\" has child objects but "
+                                        "its class has no dependent class",
+                                        m_path, name));
+            return false;
+        }
+        return readObjectList(*childList, *entry.chained, object.childCount, object.children, depth + 1, true);
+    }
+    return true;
+}
+
+bool ApplicationReader::readObjectData(ApplicationClassEntry& entry, ObjectRecord& object,
+                                       const SectionedFileSection& section)
+{
+    if (objectDataSize(entry.classType) == 0)
+        return true;
+    if (!ProjectManager::AllocateObjectData(m_cpu, entry, object) || object.data == nullptr) {
+        showFileError(formatMessage("Unable to allocate memory to load the class-specifing information for an object "
+                                    "of class \"%s\" from application file %s",
+                                    objectClassWord(entry.classType), m_path));
+        return false;
+    }
+    auto* block = static_cast<char*>(object.data);
+    for (const ObjectKey& key : objectKeysOfClass(entry.classType)) {
+        char* field = block + key.offset;
+        switch (key.kind) {
+        case ObjectKeyKind::Integer: {
+            const int32_t fallback = key.defaultValue == ObjectKeyDefault::KernelAlignment ? m_kernel.defaultAlignment : 0;
+            const int32_t value = readInt(section, key.name, fallback);
+            std::memcpy(field, &value, sizeof value);
+            break;
+        }
+        case ObjectKeyKind::Text:
+            setText(field, kNameSize, readText(section, key.name));
+            break;
+        case ObjectKeyKind::ContextFlags:
+        case ObjectKeyKind::AttributeFlags: {
+            const bool contexts = key.kind == ObjectKeyKind::ContextFlags;
+            const int32_t rows = contexts ? m_kernel.extendedContextCount : m_kernel.taskAttributeCount;
+            for (int32_t i = 0; i < kMaxExtendedContexts; ++i) {
+                int32_t value = 0;
+                if (i < rows) {
+                    const int32_t fallback = contexts ? m_kernel.extendedContexts[i].taskDefault
+                                                      : m_kernel.taskAttributes[i].defaultEnable;
+                    value = readFlag(section, std::string(key.name) + std::to_string(i), fallback != 0);
+                }
+                std::memcpy(field + i * sizeof(int32_t), &value, sizeof value);
+            }
+            break;
+        }
+        }
+    }
+    return true;
+}
+
+void ApplicationReader::correctClassNames()
+{
+    for (int32_t i = 0; m_app.classEntries != nullptr && i < m_app.classEntryCount; ++i) {
+        for (ApplicationClassEntry* e = &m_app.classEntries[i]; e != nullptr; e = e->chained) {
+            if (e->classType == 0)
+                continue;
+            const KernelClassRecord* kernelClass = kernelClassOfType(m_kernel, e->classType);
+            if (kernelClass != nullptr && !sameText(e->name, kernelClass->name)) {
+                setText(e->name, textOf(kernelClass->name));
+                m_app.edited = 1;
+            }
+        }
+    }
+}
+
+}  // namespace
+
+int ApplicationFile::Read(const std::string& path)
+{
+    ApplicationRecord& app = *m_application;
+    app.edited = 0;
+    const std::string nativePath = MakeNativePath(path);
+    if (!textFits(app.path, nativePath)) {
+        showFileError(formatMessage("The path of application file %s is too long", nativePath));
+        return 0;
+    }
+    setText(app.path, nativePath);
+    if (!fileOpensForReading(nativePath)) {
+        showFileError(formatMessage("Unable to open application file %s for reading", nativePath));
+        return 0;
+    }
+
+    ProjectManager::FreeApplication(app);
+    app.userTexts = new UserTextStore(&app, m_cpu->kernel, false);
+    app.file = new SectionedFile(nativePath, false, false, true);
+
+    ApplicationReader reader(*m_cpu, app, *app.file, nativePath);
+    if (!reader.readApplicationKeys() || !reader.readOptions())
+        return 0;
+    bool classTypesPresent = false;
+    if (!reader.readClassTypes(classTypesPresent))
+        return 0;
+    reader.correctClassNames();
+    ProjectManager::UpdateClassEntryFlags(*m_cpu);
+    warnAboutGlobalNameClashes(m_project, m_cpu, &app);
+    return 1;
+}
+
+}  // namespace engine

@@ -1,0 +1,58 @@
+#include "engine/project/file_messages.h"
+
+#include <cstdio>
+#include <fstream>
+
+#include "platform/core/message_service.h"
+
+namespace engine {
+
+std::string formatMessage(std::string_view pattern, std::initializer_list<std::string_view> arguments)
+{
+    std::string out;
+    out.reserve(pattern.size() + 64);
+    auto next = arguments.begin();
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] == 's' && next != arguments.end()) {
+            out.append(*next++);
+            ++i;
+        } else {
+            out.push_back(pattern[i]);
+        }
+    }
+    return out;
+}
+
+void showFileError(const std::string& text)
+{
+    platform::messageBox(text, "File I/O Error", platform::MbOk | platform::MbIconError);
+}
+
+void showWarning(const std::string& text)
+{
+    platform::messageBox(text, "Warning", platform::MbOk | platform::MbIconWarning);
+}
+
+bool fileOpensForReading(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return static_cast<bool>(in);
+}
+
+bool createEmptyFile(const std::string& path)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    return static_cast<bool>(out);
+}
+
+bool replaceFile(const std::string& temporaryPath, const std::string& path)
+{
+    // rename() replaces an existing target in one step, so the old file is never deleted first.
+    if (std::rename(temporaryPath.c_str(), path.c_str()) == 0)
+        return true;
+    showFileError(formatMessage("Unable to rename file %s to %s", temporaryPath, path));
+    std::remove(temporaryPath.c_str());
+    return false;
+}
+
+}  // namespace engine

@@ -1,0 +1,32 @@
+#pragma once
+// Messages and file steps shared by the project and application file handlers.
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace engine {
+
+// Replaces each "%s" of the pattern, in order, by the next argument.
+std::string formatMessage(std::string_view pattern, std::initializer_list<std::string_view> arguments);
+
+template <typename... Args>
+std::string formatMessage(std::string_view pattern, const Args&... arguments)
+{
+    return formatMessage(pattern, {std::string_view(arguments)...});
+}
+
+// A failed file step, in a box with the file handlers' caption.
+void showFileError(const std::string& text);
+// A problem that does not stop the step.
+void showWarning(const std::string& text);
+
+// True when the file exists and can be opened for reading.
+bool fileOpensForReading(const std::string& path);
+// Creates (or truncates) the file to prove it can be written; true on success.
+bool createEmptyFile(const std::string& path);
+// Renames the written temporary file over the target, replacing it in one step. On failure shows
+// "Unable to rename file %s to %s", removes the temporary file and returns false.
+bool replaceFile(const std::string& temporaryPath, const std::string& path);
+
+}  // namespace engine

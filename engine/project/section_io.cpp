@@ -1,0 +1,76 @@
+#include "engine/project/section_io.h"
+
+#include "engine/sectioned/sectioned_file.h"
+#include "engine/util/text.h"
+
+namespace engine {
+
+std::vector<std::string> sectionKeys(const SectionedFileSection& section)
+{
+    std::vector<std::string> keys;
+    keys.reserve(section.GetEntryCount());
+    for (const SectionedFileEntry* entry : section.Entries())
+        keys.push_back(entry->GetName());
+    return keys;
+}
+
+std::optional<std::string> findValue(const SectionedFileSection& section, std::string_view key)
+{
+    if (const SectionedFileEntry* entry = section.FindEntry(key))
+        return entry->GetValue();
+    return std::nullopt;
+}
+
+std::string readText(const SectionedFileSection& section, std::string_view key, std::string_view fallback)
+{
+    return section.GetString(key, fallback);
+}
+
+int32_t readInt(const SectionedFileSection& section, std::string_view key, int32_t fallback)
+{
+    return section.GetInt(key, fallback);
+}
+
+int32_t readFlag(const SectionedFileSection& section, std::string_view key, int32_t fallback)
+{
+    return section.GetBool(key, fallback != 0) ? 1 : 0;
+}
+
+std::string sectionLookupKey(std::string_view name)
+{
+    return SectionedFileNode::LookupKeyOf(name, false);
+}
+
+SectionedFileSection* SectionWriter::add(std::string_view name)
+{
+    if (!reserve(name))
+        return nullptr;
+    return m_file.AddSection(name);
+}
+
+bool SectionWriter::reserve(std::string_view name)
+{
+    if (m_names.insert(sectionLookupKey(name)).second)
+        return true;
+    if (m_repeated.empty())
+        m_repeated = std::string(name);
+    return false;
+}
+
+void SectionWriter::addText(SectionedFileSection& section, std::string_view key, std::string_view value)
+{
+    if (section.AddEntry(key, value) == nullptr && m_repeated.empty())
+        m_repeated = std::string(key);
+}
+
+void SectionWriter::addInt(SectionedFileSection& section, std::string_view key, int32_t value)
+{
+    addText(section, key, IntToText(value));
+}
+
+void SectionWriter::addFlag(SectionedFileSection& section, std::string_view key, int32_t value)
+{
+    addText(section, key, value != 0 ? "1" : "0");
+}
+
+}  // namespace engine

@@ -1,0 +1,54 @@
+#pragma once
+// Reading values from and building sections of the sectioned files of projects and applications, with
+// the checks both file kinds share: required sections, values with defaults, and section names that
+// must not repeat (case-insensitively), because the reader would merge them.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+namespace engine {
+
+class SectionedFile;
+class SectionedFileSection;
+
+// The keys of a section in file order.
+std::vector<std::string> sectionKeys(const SectionedFileSection& section);
+
+// A value as text; nullopt when the key is missing.
+std::optional<std::string> findValue(const SectionedFileSection& section, std::string_view key);
+std::string readText(const SectionedFileSection& section, std::string_view key, std::string_view fallback = {});
+// The integer view of a value (0 when it is not a whole number); the fallback when the key is missing.
+int32_t readInt(const SectionedFileSection& section, std::string_view key, int32_t fallback);
+// The truth view (0 or 1) of a value; the fallback when the key is missing.
+int32_t readFlag(const SectionedFileSection& section, std::string_view key, int32_t fallback);
+
+// Case-folded form of a section name, as the readers look sections up.
+std::string sectionLookupKey(std::string_view name);
+
+// Adds sections to a file being written and remembers every name, so that a name used twice (the
+// readers fold case) is caught before anything is written.
+class SectionWriter {
+public:
+    explicit SectionWriter(SectionedFile& file) : m_file(file) {}
+    // A new section; null when the name was used before (the first repeated name is kept).
+    SectionedFileSection* add(std::string_view name);
+    void addText(SectionedFileSection& section, std::string_view key, std::string_view value);
+    void addInt(SectionedFileSection& section, std::string_view key, int32_t value);
+    void addFlag(SectionedFileSection& section, std::string_view key, int32_t value);
+    // Reserves names that another writer adds itself (for example the user text sections).
+    bool reserve(std::string_view name);
+    // The first name used twice, or "" when every name was distinct.
+    const std::string& repeatedName() const { return m_repeated; }
+    SectionedFile& file() { return m_file; }
+
+private:
+    SectionedFile& m_file;
+    std::unordered_set<std::string> m_names;
+    std::string m_repeated;
+};
+
+}  // namespace engine
