@@ -1,0 +1,165 @@
+#include "engine/footprint/model_tables.h"
+
+#include <algorithm>
+
+#include "engine/sectioned/sectioned_file.h"
+#include "engine/util/text.h"
+
+namespace engine {
+
+namespace {
+
+std::string Key(const char* format, long number, const char* field = nullptr)
+{
+    std::string key = format;
+    key += std::to_string(number);
+    if (field)
+        key += field;
+    return key;
+}
+
+class TableReader {
+public:
+    TableReader(const SectionedFile& model, ModelTables& tables, const TableMessageSink& report)
+        : m_model(model), m_tables(tables), m_report(report)
+    {
+    }
+
+    bool Read()
+    {
+        m_tables.types.Clear();
+        m_tables.structures.Clear();
+        return ReadTypes() && ReadStructures();
+    }
+
+private:
+    bool Fail(const std::string& text)
+    {
+        if (m_report)
+            m_report(text);
+        return false;
+    }
+
+    bool MissingSection(const std::string& name) { return Fail("The required section \"" + name + "\" is missing"); }
+    bool MissingValue(const std::string& key, const std::string& section)
+    {
+        return Fail("The required value \"" + key + "\" is missing in section \"" + section + "\"");
+    }
+
+    // A required count; a negative one counts as 0.
+    bool Count(const SectionedFileSection& section, const std::string& key, long& count)
+    {
+        if (!section.FindEntry(key))
+            return MissingValue(key, section.GetName());
+        count = std::max(0, section.GetInt(key, 0));
+        return true;
+    }
+
+    bool ReadTypes()
+    {
+        const SectionedFileSection* section = m_model.FindSection("Types");
+        if (!section)
+            return MissingSection("Types");
+        long count = 0;
+        if (!Count(*section, "NumberOfTypes", count))
+            return false;
+        for (long n = 1; n <= count; ++n) {
+            const std::string nameKey = Key("Type_", n, "_Name");
+            if (!section->FindEntry(nameKey))
+                return MissingValue(nameKey, section->GetName());
+            TypeDefinition type;
+            type.name = TrimText(section->GetString(nameKey), true, true);
+            type.isStruct = section->GetBool(Key("Type_", n, "_IsStruct"), false);
+            const std::string size = TrimText(section->GetString(Key("Type_", n, "_Size")), true, true);
+            if (IsWholeNumber(size)) {
+                type.hasSize = true;
+                type.size = ParseNumber(size);
+            } else if (!size.empty()) {
+                type.copyOf = m_tables.types.IndexOf(size);
+                if (type.copyOf < 0)
+                    return Fail("The sizing data type \"" + size + "\" referred to by data type \"" + type.name +
+                                "\" is unknown");
+            }
+            if (!type.hasSize && !type.isStruct && type.copyOf < 0)
+                return Fail("Type \"" + type.name +
+                            "\" is required to either be given a size, declared a structure, or have its size "
+                            "copied from another type");
+            const std::string name = type.name;
+            if (n > kMaxModelTableRows || name.empty() || !m_tables.types.Add(std::move(type)))
+                return Fail("Couldn't add type \"" + name + "\"");
+        }
+        return true;
+    }
+
+    bool ReadStructures()
+    {
+        const SectionedFileSection* section = m_model.FindSection("Structures");
+        if (!section)
+            return MissingSection("Structures");
+        const bool counted = section->FindEntry("NumberOfStructures") != nullptr;
+        long count = counted ? std::max(0, section->GetInt("NumberOfStructures", 0))
+                             : static_cast<long>(section->GetEntryCount());
+        for (long n = 1; n <= count; ++n) {
+            StructureDefinition structure;
+            if (counted) {
+                const std::string nameKey = Key("Structure_", n, "_Name");
+                if (!section->FindEntry(nameKey))
+                    return MissingValue(nameKey, section->GetName());
+                structure.name = TrimText(section->GetString(nameKey), true, true);
+            } else {
+                structure.name = section->GetEntry(static_cast<std::size_t>(n - 1))->GetName();
+            }
+            structure.needs = section->GetString(Key("Structure_", n, "_Needs"));
+            const std::string name = structure.name;
+            if (n > kMaxModelTableRows || name.empty() || !m_tables.structures.Add(std::move(structure)))
+                return Fail("Couldn't add struct \"" + name + "\"");
+        }
+        // Members are read once every structure is known, so a member may name a later structure.
+        for (std::size_t i = 0; i < m_tables.structures.Size(); ++i) {
+            if (!ReadMembers(m_tables.structures.At(i)))
+                return false;
+        }
+        return true;
+    }
+
+    bool ReadMembers(StructureDefinition& structure)
+    {
+        const std::string sectionName = "Structure_" + structure.name;
+        const SectionedFileSection* section = m_model.FindSection(sectionName);
+        if (!section)
+            return MissingSection(sectionName);
+        long count = 0;
+        if (!Count(*section, "NumberOfMembers", count))
+            return false;
+        for (long n = 1; n <= count; ++n) {
+            if (n > kMaxModelTableRows)
+                return Fail("Couldn't add member #" + std::to_string(n) + " to structure \"" + structure.name + "\"");
+            StructureMember member;
+            member.name = Key("Member_", n);
+            const std::string typeKey = Key("Member_", n, "_Type");
+            if (!section->FindEntry(typeKey))
+                return MissingValue(typeKey, section->GetName());
+            member.type = TrimText(section->GetString(typeKey), true, true);
+            if (!m_tables.types.Find(member.type) && !m_tables.structures.Find(member.type))
+                return Fail("The data type \"" + member.type + "\" for member \"" + member.name +
+                            "\" of structure \"" + structure.name + "\" is unknown");
+            member.needs = section->GetString(Key("Member_", n, "_Needs"));
+            member.elements = section->GetString(Key("Member_", n, "_Elements"));
+            structure.members.push_back(std::move(member));
+        }
+        return true;
+    }
+
+    const SectionedFile& m_model;
+    ModelTables& m_tables;
+    const TableMessageSink& m_report;
+};
+
+} // namespace
+
+bool ReadModelTables(const SectionedFile& model, ModelTables& tables, const TableMessageSink& report)
+{
+    return TableReader(model, tables, report).Read();
+}
+
+} // namespace engine
