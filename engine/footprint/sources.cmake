@@ -8,4 +8,7 @@ list(APPEND ENGINE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/footprint.cpp ${CMAKE_CURRENT_LIST_DIR}/footprint.h
 )
 list(APPEND ENGINE_TEST_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/tests/expression_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tests/symbol_table_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tests/structure_size_test.cpp
 )

@@ -167,6 +167,7 @@ TEST_F(SymbolValuesTest, ExpressionMessagesShowOncePerModel)
 {
     platform::ScopedScriptedMessages messages;
     ClearEstimatorMessages();
+    UpdateSymbolsForApplication(*cpu, *app);
     EXPECT_EQ(EvaluateExpression("HAS_Tasks && NOPE", cpu), 1u);
     EXPECT_EQ(EvaluateExpression("HAS_Tasks && NOPE", cpu), 1u);
     EXPECT_EQ(EvaluateExpression("1 + 1", cpu), 1u);
