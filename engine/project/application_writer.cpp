@@ -251,6 +251,10 @@ int ApplicationFile::WriteTemporary(std::string* temporaryPath)
                                     writer.repeatedName()));
         return 0;
     }
+    if (const std::string problem = file->FindUnwritableName(); !problem.empty()) {
+        showFileError(formatMessage("Unable to write application file %s: %s", path, problem));
+        return 0;
+    }
     if (!createEmptyFile(temporary)) {
         showFileError(formatMessage("Unable to open application file %s for writing", temporary));
         return 0;

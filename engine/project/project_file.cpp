@@ -242,6 +242,10 @@ int ProjectFile::WriteProjectSections(const std::string& fileName)
                                     textString(project.path), out.repeatedName()));
         return 0;
     }
+    if (const std::string problem = file->FindUnwritableName(); !problem.empty()) {
+        showFileError(formatMessage("Unable to write project file %s: %s", textString(project.path), problem));
+        return 0;
+    }
     if (file->WriteSectionedFile(false) == 0) {
         showFileError("Can't open file " + fileName);
         return 0;

@@ -1,0 +1,7 @@
+# Fuzzes the application-file reader and checks that whatever it reads writes back stably.
+korvane_add_fuzzer(NAME application_file_fuzz
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/fuzz/application_file_fuzz.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/tests/project_fixtures.cpp
+  LIBS engine
+  SEEDS ${CMAKE_CURRENT_LIST_DIR}/fuzz/seeds
+  SECONDS 15)

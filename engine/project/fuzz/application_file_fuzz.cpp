@@ -1,0 +1,64 @@
+// Feeds arbitrary bytes to the application-file reader as the file of an application of a CPU shaped like
+// the demo model's. Whatever reads must write, and what is written must read back and write the same bytes.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "engine/ops/project_manager.h"
+#include "engine/project/application_file.h"
+#include "engine/project/project_file.h"
+#include "engine/project/tests/project_fixtures.h"
+#include "engine/records/text_field.h"
+#include "platform/core/message_service.h"
+
+namespace {
+
+class SilentMessages : public platform::MessageService {
+public:
+    int show(const std::string&, const std::string&, unsigned style) override { return platform::defaultAnswer(style); }
+};
+
+struct Setup {
+    SilentMessages messages;
+    engine::testing::DemoCpu demo;
+    engine::testing::ScratchFolder folder;
+    Setup() { platform::setMessageService(&messages); }
+};
+
+bool readInto(Setup& setup, engine::ApplicationRecord& app, const std::string& path)
+{
+    engine::ResetApplicationRecord(app, setup.demo.cpu);
+    engine::ApplicationFile file(nullptr, nullptr, &setup.demo.cpu, &app);
+    return file.Read(path) != 0;
+}
+
+bool writeTo(Setup& setup, engine::ApplicationRecord& app, const std::string& path)
+{
+    engine::setText(app.path, path);
+    engine::ApplicationFile file(nullptr, nullptr, &setup.demo.cpu, &app);
+    return file.Write() != 0;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static Setup setup;
+    const std::string input = setup.folder.file("input.app");
+    const std::string first = setup.folder.file("first.app");
+    const std::string second = setup.folder.file("second.app");
+    engine::testing::writeFile(input, std::string(reinterpret_cast<const char*>(data), size));
+
+    engine::ApplicationRecord app{};
+    engine::ApplicationRecord again{};
+    if (readInto(setup, app, input) && writeTo(setup, app, first)) {
+        if (!readInto(setup, again, first) || !writeTo(setup, again, second))
+            std::abort();
+        if (engine::testing::readFile(first) != engine::testing::readFile(second))
+            std::abort();
+    }
+    engine::ProjectManager::FreeApplication(app);
+    engine::ProjectManager::FreeApplication(again);
+    return 0;
+}
