@@ -135,7 +135,10 @@ private:
             if (n > kMaxModelTableRows)
                 return Fail("Couldn't add member #" + std::to_string(n) + " to structure \"" + structure.name + "\"");
             StructureMember member;
-            member.name = Key("Member_", n);
+            // Members may be named ("Member_<n>_Name"); the name only shows in messages.
+            member.name = TrimText(section->GetString(Key("Member_", n, "_Name")), true, true);
+            if (member.name.empty())
+                member.name = Key("Member_", n);
             const std::string typeKey = Key("Member_", n, "_Type");
             if (!section->FindEntry(typeKey))
                 return MissingValue(typeKey, section->GetName());

@@ -23,7 +23,7 @@ struct TypeDefinition {
 };
 
 struct StructureMember {
-    std::string name;     // "Member_<n>"
+    std::string name;     // "Member_<n>_Name", or "Member_<n>" without one
     std::string type;     // a type or a structure
     std::string needs;    // condition expression; empty means always
     std::string elements; // count expression; empty or 0 means one element

@@ -260,7 +260,7 @@ std::optional<uint32_t> ResolveExpressionName(std::string_view name, const CpuRe
     if (const KernelClassAttribute* attribute = FindClassAttributeByTag(cpu, name))
         return attribute->available && attribute->selected ? 1u : 0u;
     for (const ModelOptionRow& option : ModelOptions(cpu->kernel)) {
-        if (textOf(option.sectionName) == name)
+        if (textOf(option.sectionName) == name || textOf(option.tag) == name)
             return static_cast<uint32_t>(option.hasValue ? option.value : option.state);
     }
     return std::nullopt;

@@ -63,7 +63,8 @@ void UpdateSymbolsForCpu(const CpuRecord& cpu);
 
 // The value of a name as expressions see it: the symbol's current value; else 1 or 0 for a kernel class
 // attribute of the CPU with that Tag (1 when both its State and Enable are set); else the CPU's model
-// option of that name (its number, or its on/off state for an on/off option); nothing when none knows it.
+// option of that name or tag (its number, or its on/off state for an on/off option); nothing when none
+// knows it.
 std::optional<uint32_t> ResolveExpressionName(std::string_view name, const CpuRecord* cpu);
 
 // Evaluates an expression against the current symbols and the CPU. An invalid character or an unknown

@@ -204,6 +204,10 @@ INSTANTIATE_TEST_SUITE_P(
         TableFault{"UnknownMemberType",
                    "[Types]\nNumberOfTypes=0\n[Structures]\nS=\n[Structure_S]\nNumberOfMembers=1\nMember_1_Type=q\n",
                    "The data type \"q\" for member \"Member_1\" of structure \"S\" is unknown"},
+        TableFault{"UnknownNamedMemberType",
+                   "[Types]\nNumberOfTypes=0\n[Structures]\nS=\n[Structure_S]\nNumberOfMembers=1\nMember_1_Type=q\n"
+                   "Member_1_Name=pNext\n",
+                   "The data type \"q\" for member \"pNext\" of structure \"S\" is unknown"},
         TableFault{"HugeMemberCount",
                    "[Types]\nNumberOfTypes=0\n[Structures]\nS=\n[Structure_S]\nNumberOfMembers=2147483647\n",
                    "The required value \"Member_1_Type\" is missing in section \"Structure_S\""}),

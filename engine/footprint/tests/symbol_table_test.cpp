@@ -71,6 +71,7 @@ protected:
         b.AddKernelClass(*cpu, ClassLevel, "Level", "Level");
         b.AddOption(*cpu, "TICKS", 1, 250, 0);
         b.AddOption(*cpu, "USE_FPU", 0, 77, 1);
+        setText(b.AddOption(*cpu, "Kernel Heap", 1, 2048, 1).tag, "OPT_KHEAP");
         cpu->kernel.extendedContextCount = 2;
         setText(cpu->kernel.extendedContexts[0].name, "FPU");
         setText(cpu->kernel.extendedContexts[1].name, "DSP");
@@ -157,6 +158,7 @@ TEST_F(SymbolValuesTest, NamesResolveThroughAttributesAndOptions)
     EXPECT_EQ(ResolveExpressionName("MY_TAG", cpu), 1u);
     EXPECT_EQ(ResolveExpressionName("TICKS", cpu), 250u);  // a number option gives its value
     EXPECT_EQ(ResolveExpressionName("USE_FPU", cpu), 1u);  // an on/off option gives its state
+    EXPECT_EQ(ResolveExpressionName("OPT_KHEAP", cpu), 2048u); // found by its tag
     EXPECT_FALSE(ResolveExpressionName("NOPE", cpu).has_value());
     EXPECT_FALSE(ResolveExpressionName("TICKS", nullptr).has_value());
     EXPECT_EQ(EvaluateExpression("TICKS && HAS_Tasks", cpu), 1u);
