@@ -11,6 +11,6 @@ struct ProjectRecord;
 // When the CPU's kernel and variant both offer multiprocessing and the application is global, warns
 // once for each shared object whose name a shared object of another global application of the project
 // also has. Nothing is changed.
-void warnAboutGlobalNameClashes(const ProjectRecord* project, const CpuRecord* cpu, const ApplicationRecord* application);
+void warnAboutGlobalNameClashes(const ProjectRecord* project, const CpuRecord* cpu, ApplicationRecord* application);
 
 }  // namespace engine
