@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/files/file_chooser.h"
 #include "engine/ops/project_manager.h"
 #include "engine/project/project_file.h"
 #include "engine/project/tests/project_fixtures.h"
@@ -343,6 +344,29 @@ TEST_F(ApplicationFileTest, GlobalApplicationsAreWarnedAboutSharedNamesTheyHaveI
               std::vector<std::string>{"Warning, application \"A\" contains an object named \"semShared\" which "
                                        "duplicates an object name in another global application.  Change it to a "
                                        "unique name before generating code."});
+}
+
+TEST_F(ApplicationFileTest, ChoosingAFileAsksWithTheTitlesAndCancelChangesNothing)
+{
+    PresetFileChooser chooser({"", folder.file("chosen.app")});
+    ScopedFileChooser installed(&chooser);
+    ASSERT_EQ(readText(smallApplication({}, {})), 1);
+    ApplicationFile file(nullptr, nullptr, &demo.cpu, &app);
+    std::string chosen = "unchanged";
+    EXPECT_EQ(file.ChooseAndRead(&chosen), 1);  // Cancel
+    EXPECT_EQ(chosen, "");
+    EXPECT_EQ(textOf(app.name), "Small");
+    EXPECT_EQ(file.ChooseAndWrite(&chosen), 1);
+    EXPECT_EQ(chosen, folder.file("chosen.app"));
+    EXPECT_EQ(textOf(app.path), folder.file("chosen.app"));
+    EXPECT_EQ(testing::folderListing(folder.path()), (std::vector<std::string>{"chosen.app", "small.app"}));
+    const std::vector<PresetFileChooser::Request> requests = chooser.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_TRUE(requests[0].open);
+    EXPECT_EQ(requests[0].kind, FileKindApplication);
+    EXPECT_EQ(requests[0].title, "Choose Appliction File");
+    EXPECT_FALSE(requests[1].open);
+    EXPECT_EQ(requests[1].title, "Choose File for Application \"Small\"");
 }
 
 }  // namespace
