@@ -7,6 +7,7 @@
 #include "platform/qt/wait_cursor.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -55,7 +56,12 @@ QPixmap productLogo()
     p.setPen(Qt::white);
     QFont f = p.font();
     f.setBold(true);
-    f.setPixelSize(26);
+    // The largest size at which the mark fits inside the tile.
+    for (int size = 26; size > 8; --size) {
+        f.setPixelSize(size);
+        if (QFontMetrics(f).horizontalAdvance(QStringLiteral("OMBA")) <= 76)
+            break;
+    }
     p.setFont(f);
     p.drawText(QRectF(4, 4, 88, 88), Qt::AlignCenter, QStringLiteral("OMBA"));
     return pixmap;
@@ -63,16 +69,17 @@ QPixmap productLogo()
 
 QPixmap makerLogo()
 {
-    QPixmap pixmap(180, 28);
+    QFont f = QApplication::font();
+    f.setBold(true);
+    f.setPixelSize(20);
+    const QString name = QStringLiteral("KORVANE SYSTEMS");
+    QPixmap pixmap(QFontMetrics(f).horizontalAdvance(name) + 8, 28);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
-    QFont f = p.font();
-    f.setBold(true);
-    f.setPixelSize(20);
     p.setFont(f);
     p.setPen(QColor(0x1c, 0x4e, 0x8a));
-    p.drawText(pixmap.rect(), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("KORVANE SYSTEMS"));
+    p.drawText(pixmap.rect(), Qt::AlignLeft | Qt::AlignVCenter, name);
     return pixmap;
 }
 
