@@ -5,6 +5,7 @@
 
 #include "plugin/sdk/dk_abi.h"
 #include "plugin/sdk/notify.h"
+#include "standins/ide/if_command.h"
 
 #include <atomic>
 #include <cstdint>
@@ -62,21 +63,32 @@ public:
     virtual ~DpPluginPart() = default;
 };
 
-class DpIDEPlugin : public virtual DpPlugin {
+// The IDE side: a global command target and an idle chore of the IDE framework.
+class DpIDEPlugin : public IfGlobalCmdTarget, public IfIdleChore, public virtual DpPlugin {
 public:
+    DpIDEPlugin() : IfIdleChore(false) {}
     ~DpIDEPlugin() override;
     virtual void* GetResourceHandle();
     virtual uint32_t Start() { return 1; }
     virtual uint32_t ShutDown() { return 1; }
     virtual void IdleHook() {}
     // The IDE framework's idle call; true asks for another call.
-    virtual bool OnIdle();
+    bool OnIdle() override;
 
     // Appends a factory (taking it over) and answers the new count.
     std::size_t RegisterWindowFactory(std::unique_ptr<DpWindowFactoryBase> factory);
     // Deletes every factory, last registered first.
     void UnregisterWindowFactories();
     std::size_t windowFactoryCount() const;
+
+protected:
+    // Leaves the IDE's command routing and idle list, waiting for a call running on the GUI thread;
+    // the most derived destructor calls it first so that no IDE call meets a half-destroyed object.
+    void LeaveIde()
+    {
+        StopIdleChore();
+        StopCommandRouting();
+    }
 
 private:
     mutable std::mutex m_factoryMutex;

@@ -51,6 +51,7 @@ PluginSample::PluginSample() : m_targetPort(std::make_unique<PluginTargetPort>(*
 
 PluginSample::~PluginSample()
 {
+    LeaveIde();
     UnregisterWindowFactories();
     std::unique_ptr<plugin::UiThread> thread;
     {

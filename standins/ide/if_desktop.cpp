@@ -1,0 +1,360 @@
+#include "standins/ide/if_desktop.h"
+
+#include "standins/ide/if_fonts.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDockWidget>
+#include <QEvent>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QPointer>
+#include <QStatusBar>
+#include <QThread>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <map>
+#include <mutex>
+
+namespace {
+
+std::mutex g_factoryMutex;
+std::map<std::string, IfPersistentDockWndFactory*>& factories()
+{
+    static auto* map = new std::map<std::string, IfPersistentDockWndFactory*>;
+    return *map;
+}
+
+IfDesktop* g_desktop = nullptr;
+
+bool onGuiThread()
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    return app != nullptr && QThread::currentThread() == app->thread();
+}
+
+Qt::DockWidgetArea dockArea(int position)
+{
+    switch (position) {
+    case 0: return Qt::LeftDockWidgetArea;
+    case 1: return Qt::TopDockWidgetArea;
+    case 3: return Qt::BottomDockWidgetArea;
+    default: return Qt::RightDockWidgetArea;
+    }
+}
+
+QString latin1(const std::string& text) { return QString::fromLatin1(text.c_str()); }
+
+} // namespace
+
+void IfRunOnGuiThread(std::function<void()> f)
+{
+    if (onGuiThread()) {
+        f();
+        return;
+    }
+    if (QCoreApplication* app = QCoreApplication::instance())
+        QMetaObject::invokeMethod(app, std::move(f), Qt::QueuedConnection);
+}
+
+// ---- docking frame and factories ----
+
+IfDockableFrame::IfDockableFrame(QWidget* parent) : QWidget(parent)
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+}
+
+void IfDockableFrame::SetDockingWnd(QWidget* view)
+{
+    if (view == nullptr || view == m_view)
+        return;
+    delete m_view;
+    m_view = view;
+    layout()->addWidget(view);
+}
+
+IfPersistentDockWndFactory::IfPersistentDockWndFactory(const std::string& key, const std::string& title)
+    : m_key(key), m_title(title)
+{
+    std::lock_guard lock(g_factoryMutex);
+    factories()[key] = this;
+}
+
+struct IfDesktop::Impl {
+    QPointer<QMainWindow> window;
+    QTimer idleTimer;
+    std::map<std::string, QPointer<QDockWidget>> docks;
+    std::mutex statusMutex;
+    std::string status;
+
+    void runIdle()
+    {
+        if (IfRunIdleChores() > 0)
+            QTimer::singleShot(0, [] {
+                if (g_desktop != nullptr)
+                    g_desktop->impl()->runIdle();
+            });
+    }
+};
+
+IfPersistentDockWndFactory::~IfPersistentDockWndFactory()
+{
+    StopCommandRouting();
+    {
+        std::lock_guard lock(g_factoryMutex);
+        auto it = factories().find(m_key);
+        if (it != factories().end() && it->second == this)
+            factories().erase(it);
+    }
+    std::string key = m_key;
+    IfRunOnGuiThread([key] {
+        if (g_desktop == nullptr)
+            return;
+        auto it = g_desktop->impl()->docks.find(key);
+        if (it != g_desktop->impl()->docks.end()) {
+            delete it->second.data();
+            g_desktop->impl()->docks.erase(it);
+        }
+    });
+}
+
+// ---- menu parts ----
+
+struct IfMenuPartImpl::State {
+    std::mutex mutex;
+    IfMenu menu;
+    QPointer<QMenu> built;
+    bool visible = true;
+    bool gone = false;
+};
+
+namespace {
+
+void fillMenu(QMenu* menu, const IfMenu& source)
+{
+    for (const IfMenu& item : source.items) {
+        if (item.separator) {
+            menu->addSeparator();
+        } else if (!item.items.empty()) {
+            fillMenu(menu->addMenu(latin1(item.text)), item);
+        } else {
+            QAction* action = menu->addAction(latin1(item.text));
+            unsigned id = item.id;
+            action->setData(id);
+            action->setObjectName(QString::number(id));
+            QObject::connect(action, &QAction::triggered, [id] { IfRouteCommand(id); });
+        }
+    }
+    QObject::connect(menu, &QMenu::aboutToShow, menu, [menu] {
+        for (QAction* action : menu->actions()) {
+            if (action->isSeparator() || action->menu() != nullptr)
+                continue;
+            IfCmdUi ui;
+            IfQueryCommand(action->data().toUInt(), ui);
+            action->setEnabled(ui.handled && ui.enabled);
+            action->setCheckable(ui.checked);
+            action->setChecked(ui.checked);
+        }
+    });
+}
+
+void applyMenuState(const std::shared_ptr<IfMenuPartImpl::State>& state)
+{
+    IfRunOnGuiThread([state] {
+        std::lock_guard lock(state->mutex);
+        if (state->gone) {
+            delete state->built.data();
+            return;
+        }
+        if (!state->built && g_desktop != nullptr)
+            state->built = g_desktop->AddMenu(state->menu);
+        if (state->built)
+            state->built->menuAction()->setVisible(state->visible);
+    });
+}
+
+} // namespace
+
+IfMenuPartImpl::IfMenuPartImpl(IfResourceModule* module, const std::string& name, unsigned menuId)
+    : m_name(name), m_state(std::make_shared<State>())
+{
+    IfMenu menu;
+    if (module != nullptr && module->GetMenu(menuId, menu))
+        m_state->menu = menu;
+    applyMenuState(m_state);
+}
+
+IfMenuPartImpl::IfMenuPartImpl(IfResourceModule*, const std::string& name, const IfMenu& menu)
+    : m_name(name), m_state(std::make_shared<State>())
+{
+    m_state->menu = menu;
+    applyMenuState(m_state);
+}
+
+IfMenuPartImpl::~IfMenuPartImpl()
+{
+    {
+        std::lock_guard lock(m_state->mutex);
+        m_state->gone = true;
+    }
+    applyMenuState(m_state);
+}
+
+void IfMenuPartImpl::Show()
+{
+    {
+        std::lock_guard lock(m_state->mutex);
+        m_state->visible = true;
+    }
+    applyMenuState(m_state);
+}
+
+void IfMenuPartImpl::Hide()
+{
+    {
+        std::lock_guard lock(m_state->mutex);
+        m_state->visible = false;
+    }
+    applyMenuState(m_state);
+}
+
+// ---- desktop ----
+
+IfDesktop::IfDesktop() : m_impl(std::make_unique<Impl>())
+{
+    m_impl->window = new QMainWindow;
+    m_impl->window->setObjectName("IfDesktop");
+    m_impl->window->setWindowTitle("Host IDE");
+    m_impl->window->menuBar();
+    m_impl->window->statusBar();
+    m_impl->idleTimer.setInterval(25);
+    QObject::connect(&m_impl->idleTimer, &QTimer::timeout, [this] { m_impl->runIdle(); });
+    m_impl->idleTimer.start();
+}
+
+IfDesktop::~IfDesktop()
+{
+    m_impl->idleTimer.stop();
+    delete m_impl->window.data();
+}
+
+IfDesktop* IfDesktop::Create()
+{
+    if (g_desktop == nullptr)
+        g_desktop = new IfDesktop;
+    return g_desktop;
+}
+
+void IfDesktop::Destroy()
+{
+    IfDesktop* desktop = g_desktop;
+    g_desktop = nullptr;
+    delete desktop;
+}
+
+IfDesktop* IfDesktop::Instance() { return g_desktop; }
+
+QMainWindow* IfDesktop::MainWindow() const { return m_impl->window; }
+QStatusBar* IfDesktop::StatusBar() const { return m_impl->window ? m_impl->window->statusBar() : nullptr; }
+
+QMenu* IfDesktop::AddMenu(const IfMenu& menu)
+{
+    if (!m_impl->window)
+        return nullptr;
+    QMenu* built = m_impl->window->menuBar()->addMenu(latin1(menu.text));
+    fillMenu(built, menu);
+    return built;
+}
+
+bool IfDesktop::CreateWnd(const std::string& key, bool show)
+{
+    if (!onGuiThread()) {
+        IfRunOnGuiThread([key, show] {
+            if (g_desktop != nullptr)
+                g_desktop->CreateWnd(key, show);
+        });
+        return true;
+    }
+    auto existing = m_impl->docks.find(key);
+    if (existing != m_impl->docks.end() && existing->second) {
+        if (show) {
+            existing->second->show();
+            existing->second->raise();
+        }
+        return true;
+    }
+    IfPersistentDockWndFactory* factory = nullptr;
+    {
+        std::lock_guard lock(g_factoryMutex);
+        auto it = factories().find(key);
+        if (it != factories().end())
+            factory = it->second;
+    }
+    if (factory == nullptr || !m_impl->window)
+        return false;
+    auto* dock = new QDockWidget(latin1(factory->Title()), m_impl->window);
+    dock->setObjectName(latin1(key));
+    auto* frame = new IfDockableFrame(dock);
+    dock->setWidget(frame);
+    if (!factory->CreateDockingWindow(*frame) || frame->DockingWnd() == nullptr) {
+        delete dock;
+        return false;
+    }
+    IfDockPlacement placement;
+    factory->GetPreferedPosition(placement);
+    m_impl->window->addDockWidget(dockArea(placement.position), dock);
+    m_impl->docks[key] = dock;
+    IfContentStorage storage(key);
+    factory->RestoreContent(frame->DockingWnd(), storage);
+    if (show)
+        dock->show();
+    return true;
+}
+
+QWidget* IfDesktop::FindWnd(const std::string& key) const
+{
+    auto it = m_impl->docks.find(key);
+    if (it == m_impl->docks.end() || !it->second)
+        return nullptr;
+    auto* frame = static_cast<IfDockableFrame*>(it->second->widget());
+    return frame != nullptr ? frame->DockingWnd() : nullptr;
+}
+
+void IfDesktop::SaveAll()
+{
+    for (auto& [key, dock] : m_impl->docks) {
+        if (!dock)
+            continue;
+        IfPersistentDockWndFactory* factory = nullptr;
+        {
+            std::lock_guard lock(g_factoryMutex);
+            auto it = factories().find(key);
+            if (it != factories().end())
+                factory = it->second;
+        }
+        if (factory != nullptr) {
+            IfContentStorage storage(key);
+            factory->SaveContent(static_cast<IfDockableFrame*>(dock->widget())->DockingWnd(), storage);
+        }
+    }
+}
+
+void IfDesktop::SetStatusText(const std::string& text)
+{
+    {
+        std::lock_guard lock(m_impl->statusMutex);
+        m_impl->status = text;
+    }
+    IfRunOnGuiThread([text] {
+        if (g_desktop != nullptr && g_desktop->StatusBar() != nullptr)
+            g_desktop->StatusBar()->showMessage(latin1(text));
+    });
+}
+
+std::string IfDesktop::StatusText() const
+{
+    std::lock_guard lock(m_impl->statusMutex);
+    return m_impl->status;
+}

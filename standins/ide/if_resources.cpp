@@ -1,0 +1,56 @@
+#include "standins/ide/if_resources.h"
+
+#include <QString>
+
+#include <cstdlib>
+#include <map>
+#include <mutex>
+
+namespace {
+std::mutex g_mutex;
+std::map<void*, IfResourceModule*>& modules()
+{
+    static auto* map = new std::map<void*, IfResourceModule*>;
+    return *map;
+}
+} // namespace
+
+std::string IfGetCurrentLanguage()
+{
+    const char* language = std::getenv("KORVANE_IDE_LANGUAGE");
+    return language != nullptr && *language != '\0' ? language : "ENU";
+}
+
+void IfRegisterResourceModuleHandle(void* module, IfResourceModule* resources)
+{
+    std::lock_guard lock(g_mutex);
+    modules()[module] = resources;
+}
+
+void IfUnregisterResourceModuleHandle(void* module)
+{
+    std::lock_guard lock(g_mutex);
+    modules().erase(module);
+}
+
+IfResourceModule* IfGetResourceModule(void* module)
+{
+    std::lock_guard lock(g_mutex);
+    auto it = modules().find(module);
+    return it == modules().end() ? nullptr : it->second;
+}
+
+bool IfCompareStubFrameworkGeneration(void*, int generation) { return generation == 7; }
+void* IfDynamicCmdModule(unsigned) { return nullptr; }
+unsigned IfDynamicCmd2ModuleLocal(unsigned id) { return id; }
+
+std::wstring IfM2U(const std::string& text)
+{
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())).toStdWString();
+}
+
+std::string IfU2M(const std::wstring& text)
+{
+    QByteArray bytes = QString::fromStdWString(text).toLatin1();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}

@@ -1,0 +1,36 @@
+#pragma once
+// Resource modules: where framework objects find menus and strings, and the small services around
+// them (language, framework generation, dynamic command ids, text conversion).
+
+#include "standins/ide/ide_export.h"
+
+#include <string>
+#include <vector>
+
+// One menu: a popup with a title, or a command with an id, or a separator.
+struct IfMenu {
+    unsigned id = 0;
+    std::string text;
+    bool separator = false;
+    std::vector<IfMenu> items; // a popup when not empty
+};
+
+// A module's menus and strings.
+class IDEFRAMEWORK_EXPORT IfResourceModule {
+public:
+    virtual ~IfResourceModule() = default;
+    virtual bool GetMenu(unsigned id, IfMenu& menu) const = 0;
+    virtual bool GetString(unsigned id, std::string& text) const = 0;
+};
+
+IDEFRAMEWORK_EXPORT std::string IfGetCurrentLanguage(); // "ENU" unless KORVANE_IDE_LANGUAGE says otherwise
+IDEFRAMEWORK_EXPORT void IfRegisterResourceModuleHandle(void* module, IfResourceModule* resources);
+IDEFRAMEWORK_EXPORT void IfUnregisterResourceModuleHandle(void* module);
+IDEFRAMEWORK_EXPORT IfResourceModule* IfGetResourceModule(void* module); // registered resources or null
+IDEFRAMEWORK_EXPORT bool IfCompareStubFrameworkGeneration(void* module, int generation); // true for 7
+// This IDE hands out no dynamic ids: no module owns an id, and every id is its own local id.
+IDEFRAMEWORK_EXPORT void* IfDynamicCmdModule(unsigned id);
+IDEFRAMEWORK_EXPORT unsigned IfDynamicCmd2ModuleLocal(unsigned id);
+// Narrow (8-bit, Latin-1) and wide text.
+IDEFRAMEWORK_EXPORT std::wstring IfM2U(const std::string& text);
+IDEFRAMEWORK_EXPORT std::string IfU2M(const std::wstring& text);
