@@ -146,7 +146,12 @@ enum DkKernelEntryIndex {
     DK_LOCATION_CONVERT = 62,
     DK_LOCATION_NORMALIZE = 63,
     DK_LOCATION_TO_STRING = 64,
-    DK_TYPE_KIND = 72,               /* 72..93: type queries */
+    DK_TYPE_CAST = 72,
+    DK_TYPE_NAME = 73, DK_HOST_TYPE_NAME = 74, DK_TYPE_POINTER = 75, DK_TYPE_SIZE = 76,
+    DK_SCALAR_ATTRIBUTE = 77, DK_SCALAR_KIND = 78, DK_POINTER_TARGET = 79, DK_POINTER_INTEGER = 80,
+    DK_ARRAY_ELEMENT = 81, DK_ARRAY_COUNT = 82, DK_MEMBER_QUERY1 = 83, DK_MEMBER_QUERY2 = 84,
+    DK_MEMBER_QUERY3 = 85, DK_MEMBER_QUERY4 = 86, DK_MEMBER_QUERY5 = 87, DK_FUNCTION_RETURN = 88,
+    DK_FUNCTION_PARAMS = 89, DK_FUNCTION_PARAM = 90, DK_HOST_TYPE_CAST = 91, DK_TYPE_CLONE = 92,
     DK_TYPE_RELEASE = 93,
     DK_HOLDER_TEST = 95, DK_HOLDER_RELEASE = 96, DK_HOLDER_QUERY = 97, DK_HOLDER_SET = 98, DK_HOLDER_DUP = 99,
     DK_SYMBOL_CAST = 100,
@@ -168,8 +173,17 @@ enum DkKernelEntryIndex {
     DK_GIVE_BACK_SYMBOLS = 116,      /* DkGiveBackArrayFn */
     DK_VALUE_NEW = 117,
     DK_VALUE_RELEASE = 118,
+    DK_VALUE_TYPE = 119, DK_VALUE_BOOL1 = 120, DK_VALUE_BOOL2 = 121, DK_VALUE_LOCATION = 122,
+    DK_VALUE_TEXT = 123, DK_VALUE_ASSIGN = 124, DK_VALUE_EQUALS = 125,
+    DK_VALUE_NUMBER = 127, DK_VALUE_ADDRESS = 128, DK_VALUE_DERIVE_129 = 129, DK_VALUE_DERIVE_130 = 130,
+    DK_VALUE_DERIVE_131 = 131, DK_VALUE_FORMAT = 132, DK_VALUE_FORMAT_KIND = 133, DK_VALUE_QUERY_134 = 134,
+    DK_VALUE_QUERY_135 = 135, DK_VALUE_TEXT_QUERY = 136, DK_VALUE_OF_WORD = 137,
+    DK_SCOPE_OPEN = 138, DK_SCOPE_CLOSE = 139,
     DK_FUNCTION_RESULT = 126,
     DK_EXPRESSION_RELEASE = 140,
+    DK_EXPRESSION_COMPILE = 141,
+    DK_EXPRESSION_EVALUATE = 142,
+    DK_TEXT_QUERY_143 = 143,
     DK_CONTEXT_OPEN = 144,
     DK_CONTEXT_RELEASE = 145,        /* DkHandleFn */
     DK_CONTEXT_EQUALS = 146,
@@ -194,17 +208,21 @@ enum DkKernelEntryIndex {
     DK_MEMORY_WRITE = 169,           /* DkMemoryFn */
     DK_MEMORY_170 = 170, DK_MEMORY_171 = 171, DK_MEMORY_172 = 172,
     DK_BREAKPOINT_SET = 175,         /* DkBreakpointSetFn */
-    DK_BREAKPOINT_REMOVE = 176,      /* DkStatusOfHandleFn */
+    DK_BREAKPOINT_REMOVE = 176,      /* DkStatusOfU32Fn */
     DK_BREAKPOINT_CAN_SET = 177,     /* DkIntOfU32Fn */
     DK_LOG = 201,                    /* DkLogFn */
     DK_ULE_DUPLICATE = 211,
     DK_ULE_RELEASE = 212,
+    DK_FIND_TYPE = 277,
+    DK_VALUE_AT = 278,
+    DK_VALUE_DERIVE_279 = 279,
     DK_KERNEL_ENTRY_LAST = DK_KERNEL_TABLE_SIZE - 1
 };
 
 /* Signatures of the entries. */
 typedef uint32_t (*DkRegisterPluginFn)(const struct PluginCallbackTable* callbacks, uint32_t* registration);
 typedef uint32_t (*DkStatusOfHandleFn)(uint32_t handle);
+typedef DkStatus (*DkStatusOfU32Fn)(uint32_t handle);
 typedef void (*DkGiveBackTextFn)(const char* text);
 typedef void (*DkGiveBackArrayFn)(uint32_t* array);
 typedef uint16_t (*DkZoneCountFn)(void);
@@ -234,6 +252,64 @@ typedef uint32_t (*DkRegisterFunctionFn)(uint32_t registration, uint32_t w0, uin
                                          const DkFunctionRecord* record);
 typedef uint32_t (*DkUnregisterFunctionFn)(uint32_t w0);
 typedef DkStatus (*DkFunctionResultFn)(uint32_t resultSlot, DkHandle value);
+
+/* Symbols, types, values and expressions (entries 72..143, 277..279). Texts returned are given back
+ * with entry 19, handle arrays of 112..114 with entry 116. */
+typedef DkHandle (*DkCastFn)(DkHandle handle, uint32_t kind);                  /* 72, 91 */
+typedef const char* (*DkTextOfHandleFlagFn)(DkHandle handle, uint32_t flag);   /* 73, 74 */
+typedef const char* (*DkTextOfHandleFn)(DkHandle handle);                      /* 83, 101..103 */
+typedef uint32_t (*DkNumberOfHandleFn)(DkHandle handle);                       /* 76..78, 82, 84, 89, 97 */
+typedef DkHandle (*DkHandleOfIndexFn)(DkHandle handle, uint32_t index);        /* 85, 90 */
+typedef const char* (*DkTextOfIndexFn)(DkHandle handle, uint32_t index);       /* 86 */
+typedef uint32_t (*DkNumberOfIndexFn)(DkHandle handle, uint32_t index);        /* 87 */
+typedef DkStatus (*DkHolderSetFn)(DkHandle holder, DkHandle value);            /* 98 */
+typedef DkHandle (*DkSymbolCastFn)(DkHandle symbol, uint32_t kind, uint32_t zero); /* 100 */
+typedef DkStatus (*DkSymbolValueFn)(DkHandle symbol, DkHandle context, DkHandle value); /* 107 */
+typedef int32_t (*DkHandleLocationFn)(DkHandle handle, DkTargetLocation* location); /* 108, 122, 128 */
+typedef uint32_t (*DkSymbolsOfKindFn)(uint32_t kind, uint32_t** array);        /* 112 */
+typedef uint32_t (*DkSymbolsNamedFn)(const char* name, uint32_t kind, uint32_t** array); /* 113 */
+typedef uint32_t (*DkSymbolsAtFn)(const DkTargetLocation* location, uint32_t** array); /* 114 */
+typedef int32_t (*DkLocationMapFn)(const DkTargetLocation* location, int32_t notA, int32_t notB,
+                                   DkTargetLocation* out);                     /* 115 */
+typedef void (*DkValueTypeFn)(DkHandle value, DkHandle* cType, DkHandle* hostType); /* 119 */
+typedef void (*DkValueTextFn)(DkHandle value, char* buffer, uint32_t size);    /* 123 */
+typedef int32_t (*DkValuePairFn)(DkHandle value, DkHandle other, DkHandle context); /* 124, 125 */
+typedef int32_t (*DkValueNumberFn)(DkHandle value, uint32_t* words);           /* 127: two words */
+typedef DkStatus (*DkValueDeriveNFn)(DkHandle value, uint32_t n, DkHandle result, DkHandle context); /* 129, 131 */
+typedef DkStatus (*DkValueDeriveFn)(DkHandle value, DkHandle result, DkHandle context); /* 130 */
+typedef DkStatus (*DkValueFormatFn)(DkHandle value, uint32_t style, uint8_t flag, DkHandle context,
+                                    const char** text);                        /* 132 */
+typedef DkStatus (*DkValueFormatKindFn)(DkHandle value, uint32_t kind, uint32_t style, uint8_t flag,
+                                        DkHandle context, const char** text);  /* 133 */
+typedef int32_t (*DkValueQuery2Fn)(DkHandle value, uint32_t a, uint32_t b);    /* 134, 135 */
+typedef int32_t (*DkValueTextQueryFn)(DkHandle value, const char* text);       /* 136 */
+typedef DkHandle (*DkValueOfWordFn)(uint32_t word);                            /* 137 */
+typedef DkStatus (*DkCompileFn)(const char* text, DkHandle* expression, DkHandle context, uint8_t flag,
+                                char* error, uint32_t errorSize);              /* 141 */
+typedef DkStatus (*DkEvaluateFn)(DkHandle expression, DkHandle result, DkHandle context, uint32_t flags,
+                                 char* error, uint32_t errorSize);             /* 142 */
+typedef int32_t (*DkTextFlagQueryFn)(const char* text, uint8_t flag);          /* 143 */
+typedef DkHandle (*DkFindTypeFn)(const char* name, DkHandle context);          /* 277 */
+typedef DkStatus (*DkValueAtFn)(const DkTargetLocation* location, DkHandle value, DkHandle result); /* 278 */
+typedef DkStatus (*DkValueDerive2Fn)(DkHandle value, DkHandle other, DkHandle result); /* 279 */
+typedef uint32_t (*DkRegisterObjectFn)(uint32_t registration, void* object);   /* 16 */
+typedef uint32_t (*DkUnregisterObjectFn)(void* object);                        /* 17 */
+
+/* The 64-byte record of entry 109 (an assembler variable). The name pointer is 8 bytes here. */
+typedef struct DkAsmVariableRecord {
+    uint32_t word0;
+    uint32_t pad0;
+    const char* name;
+    uint8_t opaque1[8];
+    DkTargetLocation location;
+    uint16_t field16[3];
+    uint8_t byte46;
+    uint8_t byte47;
+    uint8_t opaque2[6];
+    uint8_t byte54;
+    uint8_t pad1;
+    uint64_t field64;
+} DkAsmVariableRecord;
 
 /* ---- The plug-in's entry table (returned by PluginApi_3) ---- */
 
@@ -318,6 +394,9 @@ static_assert(sizeof(DkZoneRecord) == 48, "ZoneRecord: 40 bytes with a 32-bit na
 static_assert(offsetof(DkZoneRecord, first) == 16 && offsetof(DkZoneRecord, attribute) == 44, "ZoneRecord");
 static_assert(sizeof(DkBreakpointRequest) == 40, "breakpoint request");
 static_assert(sizeof(DkFunctionRecord) == 24, "function record");
+static_assert(sizeof(DkAsmVariableRecord) == 64 && offsetof(DkAsmVariableRecord, location) == 24 &&
+                  offsetof(DkAsmVariableRecord, byte54) == 54 && offsetof(DkAsmVariableRecord, field64) == 56,
+              "assembler variable record");
 static_assert(sizeof(PluginCallbackTable) == PLUGIN_CALLBACK_SLOTS * sizeof(void (*)(void)), "39 slots");
 static_assert(sizeof(PluginEntryTable) == 4 * sizeof(void (*)(void)), "4 entries");
 static_assert(sizeof(DkKernelFunctions_1) == DK_KERNEL_TABLE_SIZE * sizeof(DkEntry), "kernel table");

@@ -1,0 +1,271 @@
+#include "plugin/sdk/breakpoints.h"
+
+#include "plugin/sdk/kernel.h"
+#include "plugin/sdk/plugin_binding.h"
+
+#include <algorithm>
+#include <mutex>
+#include <thread>
+
+namespace dk {
+namespace {
+
+struct BreakpointList {
+    std::mutex mutex;
+    std::vector<DkBreakpoint*> entries;
+};
+
+BreakpointList& breakpointList()
+{
+    static auto* list = new BreakpointList;
+    return *list;
+}
+
+void enlist(DkBreakpoint* breakpoint)
+{
+    std::lock_guard lock(breakpointList().mutex);
+    breakpointList().entries.push_back(breakpoint);
+}
+
+void delist(DkBreakpoint* breakpoint)
+{
+    std::lock_guard lock(breakpointList().mutex);
+    auto& entries = breakpointList().entries;
+    entries.erase(std::remove(entries.begin(), entries.end(), breakpoint), entries.end());
+}
+
+DkStatus removeHandle(uint32_t handle)
+{
+    return callKernel<DkStatusOfU32Fn, DkStatus>(DK_STATUS_FAILURE, DK_BREAKPOINT_REMOVE, handle);
+}
+
+std::mutex g_sleeperMutex;
+SyncronousStopper::Sleeper& sleeper()
+{
+    static auto* value = new SyncronousStopper::Sleeper;
+    return *value;
+}
+
+} // namespace
+
+DkBreakpoint::DkBreakpoint() { enlist(this); }
+
+DkBreakpoint::DkBreakpoint(const TargetLocation& location, uint32_t kind) : m_location(location), m_kind(kind)
+{
+    enlist(this);
+}
+
+DkBreakpoint::~DkBreakpoint()
+{
+    if (IsSet()) {
+        RemoveBreakpoint();
+        if (IsSet())
+            logToDebugger(2, "OMBA_Z5_Plugin: the debugger refused to remove a breakpoint");
+    }
+    delist(this);
+}
+
+DkStatus DkBreakpoint::request(uint32_t accessCode, uint32_t& handle)
+{
+    std::string name = GetName();
+    DkBreakpointRequest record{}; // every word initialised
+    record.zone = m_location.GetZone().GetId();
+    record.addressLow = static_cast<uint32_t>(m_location.GetAddress());
+    record.addressHigh = static_cast<uint32_t>(m_location.GetAddress() >> 32);
+    record.accessCode = accessCode;
+    record.name = name.c_str();
+    record.option = m_option;
+    return callKernel<DkBreakpointSetFn>(DkStatus{DK_STATUS_FAILURE}, DK_BREAKPOINT_SET, &record,
+                                         registrationHandle(), static_cast<void*>(static_cast<DkExecutor*>(this)),
+                                         &handle);
+}
+
+DkStatus DkBreakpoint::SetBreakpoint()
+{
+    if (IsSet())
+        return DK_STATUS_OK;
+    DkStatus status;
+    switch (m_kind) {
+    case DK_BP_KIND1: status = request(0, m_handle1); break;
+    case DK_BP_KIND2: status = request(1, m_handle1); break;
+    case DK_BP_KIND3: status = request(2, m_handle1); break;
+    case DK_BP_KIND4:
+        status = request(1, m_handle1);
+        if (status != DK_STATUS_OK)
+            return status;
+        status = request(2, m_handle2);
+        if (status != DK_STATUS_OK) {
+            removeHandle(m_handle1);
+            return status;
+        }
+        break;
+    default: return DK_STATUS_FAILURE;
+    }
+    if (status == DK_STATUS_OK)
+        m_set.store(true);
+    return status;
+}
+
+void DkBreakpoint::RemoveBreakpoint()
+{
+    if (!IsSet())
+        return;
+    if (removeHandle(m_handle1) != DK_STATUS_OK)
+        return;
+    if (m_kind == DK_BP_KIND4 && removeHandle(m_handle2) != DK_STATUS_OK)
+        return;
+    m_set.store(false);
+}
+
+DkStatus DkBreakpoint::SetKind(uint32_t kind)
+{
+    if (IsSet())
+        return DK_STATUS_FAILURE;
+    m_kind = kind;
+    return DK_STATUS_OK;
+}
+
+std::string DkBreakpoint::GetName() const { return m_hasOwnName ? m_name : kPluginInfoName; }
+
+void DkBreakpoint::SetName(const std::string& name)
+{
+    m_name = name;
+    m_hasOwnName = true;
+}
+
+std::vector<DkBreakpoint*> DkBreakpoint::All()
+{
+    std::lock_guard lock(breakpointList().mutex);
+    return breakpointList().entries;
+}
+
+FunctionBreakpoint::FunctionBreakpoint(const TargetLocation& location, const std::string& function)
+    : DkBreakpoint(location, DK_BP_KIND1), m_function(function)
+{
+    m_setStatus = SetBreakpoint();
+}
+
+FunctionBreakpoint::~FunctionBreakpoint() { RemoveBreakpoint(); }
+
+uint32_t FunctionBreakpoint::OnHit()
+{
+    m_hits.fetch_add(1);
+    return 0;
+}
+
+std::shared_ptr<SyncronousStopper> SyncronousStopper::Create()
+{
+    return std::shared_ptr<SyncronousStopper>(new SyncronousStopper);
+}
+
+uint32_t SyncronousStopper::OnStop()
+{
+    m_stopped.store(true);
+    return 1;
+}
+
+void SyncronousStopper::SetSleeper(Sleeper value)
+{
+    std::lock_guard lock(g_sleeperMutex);
+    sleeper() = std::move(value);
+}
+
+int SyncronousStopper::WaitForStop(int timeoutMs)
+{
+    DkStatus status = ExecRequest(DK_EXEC_STOP, this);
+    if (status == DK_STATUS_FAILURE)
+        return -1; // the stop request failed: not stopped
+    Sleeper sleep;
+    {
+        std::lock_guard lock(g_sleeperMutex);
+        sleep = sleeper();
+    }
+    for (int remaining = timeoutMs; !m_stopped.load() && remaining > 0; remaining -= 100) {
+        if (sleep)
+            sleep(std::chrono::milliseconds(100));
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return m_stopped.load() ? 0 : -1;
+}
+
+int StopAndWait(int seconds)
+{
+    // The debugger may still hold the stopper after a timed-out wait, so it is never freed.
+    auto* keep = new std::shared_ptr<SyncronousStopper>(SyncronousStopper::Create());
+    return (*keep)->WaitForStop(seconds * 1000);
+}
+
+DkStatus ExecByteRequest(int entry, uint8_t value, DkExecutor* executor)
+{
+    if (entry < DK_EXEC_BYTE_21 || entry > DK_EXEC_BYTE_24)
+        return DK_STATUS_FAILURE;
+    using Fn = DkStatus (*)(uint8_t, uint32_t, void*);
+    return callKernel<Fn>(DkStatus{DK_STATUS_FAILURE}, entry, value, registrationHandle(), static_cast<void*>(executor));
+}
+
+DkStatus ExecRequest(int entry, DkExecutor* executor)
+{
+    if (entry != DK_EXEC_25 && entry != DK_EXEC_26 && entry != DK_EXEC_STOP)
+        return DK_STATUS_FAILURE;
+    using Fn = DkStatus (*)(uint32_t, void*);
+    return callKernel<Fn>(DkStatus{DK_STATUS_FAILURE}, entry, registrationHandle(), static_cast<void*>(executor));
+}
+
+DkExecutor& DefaultExecutor()
+{
+    static auto* executor = new DkExecutor;
+    return *executor;
+}
+
+DkStatus ExecLocations(const std::vector<TargetLocation>& locations)
+{
+    std::vector<DkTargetLocation> raw;
+    for (const TargetLocation& location : locations)
+        raw.push_back(location.raw());
+    using Fn = DkStatus (*)(uint32_t, const DkTargetLocation*);
+    return callKernel<Fn>(DkStatus{DK_STATUS_FAILURE}, DK_EXEC_LOCATIONS, static_cast<uint32_t>(raw.size()),
+                          raw.empty() ? nullptr : raw.data());
+}
+
+DkStatus ExecNamedLocation(uint32_t value1, uint32_t value2, const std::string& name)
+{
+    DkNamedLocationRequest record{value1, value2, name.c_str()};
+    using Fn = DkStatus (*)(const DkNamedLocationRequest*);
+    return callKernel<Fn>(DkStatus{DK_STATUS_FAILURE}, DK_EXEC_NAMED_LOCATION, &record);
+}
+
+bool ExecStateQuery(int entry)
+{
+    if (entry != DK_EXEC_STATE_31 && entry != DK_EXEC_STATE_32)
+        return false;
+    return callKernel<int32_t (*)(), int32_t>(0, entry) > 0;
+}
+
+uint32_t ExecQuery(int entry)
+{
+    if (entry != DK_EXEC_QUERY_20 && entry != DK_EXEC_QUERY_30 && entry != DK_EXEC_QUERY_33)
+        return DK_STATUS_FAILURE;
+    return callKernel<uint32_t (*)(), uint32_t>(DK_STATUS_FAILURE, entry);
+}
+
+uint64_t ExecQuery64()
+{
+    uint64_t value = 0;
+    callKernelVoid<void (*)(uint64_t*)>(DK_EXEC_QUERY64, &value);
+    return value;
+}
+
+bool CanSetBreakpoint(uint32_t kind)
+{
+    auto can = [](uint32_t code) { return callKernel<DkIntOfU32Fn, int32_t>(0, DK_BREAKPOINT_CAN_SET, code) > 0; };
+    switch (kind) {
+    case DK_BP_KIND1: return can(0);
+    case DK_BP_KIND2: return can(1);
+    case DK_BP_KIND3: return can(2);
+    case DK_BP_KIND4: return can(1) && can(2);
+    default: return false;
+    }
+}
+
+} // namespace dk

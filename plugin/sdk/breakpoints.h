@@ -1,0 +1,110 @@
+#pragma once
+// Breakpoints the debugger reports hits of, the counting breakpoint of the Call Count window, the
+// executor that waits for the target to stop, and the execution-control requests.
+
+#include "plugin/sdk/executor.h"
+#include "plugin/sdk/target_location.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dk {
+
+// Breakpoint kinds and the access codes they send: 1 → 0, 2 → 1, 3 → 2, 4 → both 1 and 2.
+enum DkBreakpointKind : uint32_t { DK_BP_KIND1 = 1, DK_BP_KIND2 = 2, DK_BP_KIND3 = 3, DK_BP_KIND4 = 4 };
+
+class DkBreakpoint : public DkExecutor {
+public:
+    DkBreakpoint(); // no location; the kind is given with SetKind
+    DkBreakpoint(const TargetLocation& location, uint32_t kind);
+    ~DkBreakpoint() override; // removes itself when set
+    DkBreakpoint(const DkBreakpoint&) = delete;
+    DkBreakpoint& operator=(const DkBreakpoint&) = delete;
+
+    // 0 at once when set; 0xFFFF for a kind outside 1..4; else the debugger's status (entry 175).
+    DkStatus SetBreakpoint();
+    // Entry 176 (both handles for kind 4); a refused removal leaves the breakpoint set.
+    void RemoveBreakpoint();
+
+    const TargetLocation& GetLocation() const { return m_location; }
+    void SetLocation(const TargetLocation& location) { m_location = location; }
+    uint32_t GetKind() const { return m_kind; }
+    DkStatus SetKind(uint32_t kind); // 0xFFFF while set
+    std::string GetName() const;     // the own name, else the plug-in's name
+    void SetName(const std::string& name);
+    uint8_t GetOption() const { return m_option; }
+    void SetOption(uint8_t option) { m_option = option; }
+    bool IsSet() const { return m_set.load(); }
+
+    // Every live breakpoint (process-wide list).
+    static std::vector<DkBreakpoint*> All();
+
+private:
+    DkStatus request(uint32_t accessCode, uint32_t& handle);
+
+    TargetLocation m_location;
+    uint32_t m_kind = 0;
+    uint32_t m_handle1 = 0;
+    uint32_t m_handle2 = 0;
+    std::atomic<bool> m_set{false};
+    bool m_hasOwnName = false;
+    std::string m_name;
+    uint8_t m_option = 0;
+};
+
+// The counting breakpoint: kind 1, set at once. Unlike the historical form, a request the debugger
+// refuses is reported: IsSet() stays false and the owner drops it.
+class FunctionBreakpoint final : public DkBreakpoint {
+public:
+    FunctionBreakpoint(const TargetLocation& location, const std::string& function);
+    ~FunctionBreakpoint() override;
+    uint32_t OnHit() override; // counts, answers 0
+    uint32_t GetHitCount() const { return m_hits.load(); }
+    void ResetHitCount() { m_hits.store(0); }
+    const std::string& GetFunctionName() const { return m_function; }
+    DkStatus SetStatus() const { return m_setStatus; }
+
+private:
+    std::atomic<uint32_t> m_hits{0};
+    std::string m_function;
+    DkStatus m_setStatus = DK_STATUS_OK;
+};
+
+// Waits until the debugger reports a stop. Kept alive by the debugger's pending request as long as
+// needed: use Create and hold the shared pointer.
+class SyncronousStopper final : public DkExecutor, public std::enable_shared_from_this<SyncronousStopper> {
+public:
+    static std::shared_ptr<SyncronousStopper> Create();
+    uint32_t OnStop() override; // sets the flag, answers 1
+    // Entry 29, then waits in 100 ms steps: 0 when stopped, -1 when not stopped in time or the stop
+    // request failed.
+    int WaitForStop(int timeoutMs);
+    bool Stopped() const { return m_stopped.load(); }
+
+    using Sleeper = std::function<void(std::chrono::milliseconds)>;
+    static void SetSleeper(Sleeper sleeper); // tests; null restores sleeping
+
+private:
+    SyncronousStopper() = default;
+    std::atomic<bool> m_stopped{false};
+};
+int StopAndWait(int seconds);
+
+// Execution-control requests over the kernel table.
+DkStatus ExecByteRequest(int entry, uint8_t value, DkExecutor* executor); // 21..24
+DkStatus ExecRequest(int entry, DkExecutor* executor);                    // 25, 26, 29
+DkExecutor& DefaultExecutor();
+DkStatus ExecLocations(const std::vector<TargetLocation>& locations);    // 27
+DkStatus ExecNamedLocation(uint32_t value1, uint32_t value2, const std::string& name); // 28
+bool ExecStateQuery(int entry);                                           // 31, 32
+uint32_t ExecQuery(int entry);                                            // 20, 30, 33
+uint64_t ExecQuery64();                                                   // 34
+bool CanSetBreakpoint(uint32_t kind);                                     // 177
+
+} // namespace dk

@@ -1,0 +1,127 @@
+// Breakpoints, hits delivered from the debugger's thread, and the stopper.
+
+#include "plugin/sdk/breakpoints.h"
+#include "plugin/sdk/tests/sdk_fixture.h"
+
+#include <thread>
+
+namespace dk::test {
+namespace {
+
+class SdkBreakpointTest : public SdkTest {
+protected:
+    void SetUp() override
+    {
+        SdkTest::SetUp();
+        ASSERT_EQ(PluginApiInit(kernel.table()), 0);
+    }
+};
+
+TEST_F(SdkBreakpointTest, SetHitAndRemoveThroughTheDebugger)
+{
+    TargetLocation at(MemoryZone(0), 0x1'0000'2000ull);
+    {
+        FunctionBreakpoint counter(at, "main");
+        ASSERT_TRUE(counter.IsSet());
+        EXPECT_EQ(counter.SetBreakpoint(), 0); // already set: no second request
+        EXPECT_EQ(kernel.callCount(DK_BREAKPOINT_SET), 1u);
+        std::vector<simdbg::Breakpoint> set = kernel.breakpoints();
+        ASSERT_EQ(set.size(), 1u);
+        EXPECT_EQ(set[0].address, 0x1'0000'2000ull);
+        EXPECT_EQ(set[0].accessCode, 0u);
+        EXPECT_EQ(set[0].name, "DpKernelPlugin");
+
+        std::vector<uint32_t> answers;
+        std::thread debugger([&] {
+            for (int i = 0; i < 3; ++i)
+                for (uint32_t answer : kernel.hit(0, 0x1'0000'2000ull))
+                    answers.push_back(answer);
+        });
+        debugger.join();
+        EXPECT_EQ(counter.GetHitCount(), 3u);
+        EXPECT_EQ(answers, (std::vector<uint32_t>{0, 0, 0}));
+        EXPECT_EQ(DkBreakpoint::All().size(), 1u);
+    }
+    EXPECT_TRUE(kernel.breakpoints().empty());
+    EXPECT_TRUE(DkBreakpoint::All().empty());
+    EXPECT_TRUE(kernel.hit(0, 0x1'0000'2000ull).empty()); // no callback after removal
+}
+
+TEST_F(SdkBreakpointTest, KindFourRollsBackAndRefusedRemovalsStaySet)
+{
+    DkBreakpoint both(TargetLocation(MemoryZone(0), 0x40), DK_BP_KIND4);
+    kernel.injectFailure(DK_BREAKPOINT_SET, 0x22, 1);
+    EXPECT_EQ(both.SetBreakpoint(), 0x22); // the first request failed: answered at once
+    EXPECT_EQ(kernel.callCount(DK_BREAKPOINT_SET), 1u);
+
+    EXPECT_FALSE(both.IsSet());
+    EXPECT_EQ(both.SetBreakpoint(), 0);
+    EXPECT_TRUE(both.IsSet());
+    ASSERT_EQ(kernel.breakpoints().size(), 2u);
+    EXPECT_EQ(kernel.breakpoints()[0].accessCode, 1u);
+    EXPECT_EQ(kernel.breakpoints()[1].accessCode, 2u);
+    EXPECT_EQ(both.SetKind(1), DK_STATUS_FAILURE);
+    EXPECT_EQ(both.GetKind(), 4u);
+
+    kernel.injectFailure(DK_BREAKPOINT_REMOVE, 0x44, 1);
+    both.RemoveBreakpoint();
+    EXPECT_TRUE(both.IsSet());
+    both.RemoveBreakpoint();
+    EXPECT_FALSE(both.IsSet());
+    EXPECT_TRUE(kernel.breakpoints().empty());
+
+    DkBreakpoint odd(TargetLocation(MemoryZone(0), 0x40), 7);
+    EXPECT_EQ(odd.SetBreakpoint(), DK_STATUS_FAILURE);
+    odd.SetName("mine");
+    EXPECT_EQ(odd.GetName(), "mine");
+}
+
+TEST_F(SdkBreakpointTest, SecondRequestOfKindFourFailing)
+{
+    DkBreakpoint both(TargetLocation(MemoryZone(0), 0x80), DK_BP_KIND4);
+    static simdbg::SimKernel* sim = nullptr;
+    static int calls = 0;
+    sim = &kernel;
+    calls = 0;
+    DkBreakpointSetFn failSecond = [](const DkBreakpointRequest* request, uint32_t registration, void* executor,
+                                      uint32_t* handle) -> DkStatus {
+        if (++calls == 2)
+            return 0x55;
+        return sim->setBreakpoint(request, registration, executor, handle);
+    };
+    kernel.overrideEntry(DK_BREAKPOINT_SET, reinterpret_cast<DkEntry>(failSecond));
+    EXPECT_EQ(both.SetBreakpoint(), 0x55);
+    EXPECT_FALSE(both.IsSet());
+    EXPECT_TRUE(kernel.breakpoints().empty()); // the first was removed
+    EXPECT_EQ(kernel.callCount(DK_BREAKPOINT_REMOVE), 1u);
+}
+
+TEST_F(SdkBreakpointTest, StopperWaitsInSteps)
+{
+    int sleeps = 0;
+    SyncronousStopper::SetSleeper([&](std::chrono::milliseconds) { ++sleeps; });
+    kernel.overrideEntry(DK_EXEC_STOP, reinterpret_cast<DkEntry>(+[](uint32_t, void*) -> DkStatus { return 0; }));
+    auto stopper = SyncronousStopper::Create();
+    EXPECT_EQ(stopper->WaitForStop(250), -1);
+    EXPECT_EQ(sleeps, 3);
+
+    // The stop arrives through slot 9 on the debugger's thread.
+    sleeps = 0;
+    auto stopped = SyncronousStopper::Create();
+    std::thread debugger([&] {
+        EXPECT_EQ(GetPluginCallbackTable()->PluginCbExecutorStop(static_cast<DkExecutor*>(stopped.get())), 1u);
+    });
+    debugger.join();
+    EXPECT_EQ(stopped->WaitForStop(1000), 0);
+    EXPECT_EQ(sleeps, 0);
+
+    // A refused stop request is a failure, not a success.
+    kernel.overrideEntry(DK_EXEC_STOP, reinterpret_cast<DkEntry>(+[](uint32_t, void*) -> DkStatus { return 0xFFFF; }));
+    EXPECT_EQ(SyncronousStopper::Create()->WaitForStop(1000), -1);
+    SyncronousStopper::SetSleeper(nullptr);
+    EXPECT_TRUE(CanSetBreakpoint(DK_BP_KIND4));
+    EXPECT_FALSE(CanSetBreakpoint(9));
+}
+
+} // namespace
+} // namespace dk::test
