@@ -173,7 +173,8 @@ AboutDialog::AboutDialog(unsigned seconds, QWidget* parent)
         {1159, web, kWebSite, kLinkColour},       {1160, support, kSupportMail, kLinkColour},
         {kVersionId, version, kReleaseNotes, kLinkColour},
     };
-    connect(&m_countdown, &Countdown::ticked, this, [this] { OnTimer(); });
+    m_countdown.showOn(m_ok);
+    connect(&m_countdown, &Countdown::expired, this, [this] { OnOK(); });
 }
 
 void AboutDialog::setNotify(QObject* context, std::function<void()> notify)
@@ -193,12 +194,8 @@ bool AboutDialog::OnInitDialog()
     if (m_seconds != 0)
         setWindowTitle(QStringLiteral("Welcome to OMBAgen!"));
     buildLinks();
-    if (m_seconds != 0) {
-        if (m_countdown.start(m_seconds))
-            m_ok->setText(countdownText(m_seconds));
-        else
-            m_seconds = 0;
-    }
+    if (m_seconds != 0 && !m_countdown.start(m_seconds))
+        m_seconds = 0;
     return true;
 }
 
@@ -265,13 +262,6 @@ void AboutDialog::openLink(int controlId)
         }
         return;
     }
-}
-
-void AboutDialog::OnTimer()
-{
-    m_ok->setText(countdownText(m_countdown.secondsLeft()));
-    if (m_countdown.secondsLeft() == 0)
-        OnOK();
 }
 
 void AboutDialog::OnOK()

@@ -58,7 +58,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void OnTimer();
     void buildLinks();
     const Link* linkOf(const QObject* object) const;
     void showTarget(const Link& link);

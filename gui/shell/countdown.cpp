@@ -34,7 +34,16 @@ bool Countdown::start(unsigned seconds)
     if (seconds == 0)
         return false;
     m_timer.start(m_interval);
-    return m_timer.isActive();
+    if (!m_timer.isActive())
+        return false;
+    showText();
+    return true;
+}
+
+void Countdown::showText()
+{
+    if (m_button)
+        m_button->setText(countdownText(m_seconds));
 }
 
 void Countdown::stop()
@@ -47,6 +56,7 @@ void Countdown::tick()
     if (m_seconds == 0)
         return;
     --m_seconds;
+    showText();
     emit ticked(m_seconds);
     if (m_seconds == 0) {
         m_timer.stop();

@@ -3,6 +3,8 @@
 // timer whose interval tests can shorten.
 
 #include <QObject>
+#include <QPointer>
+#include <QPushButton>
 #include <QString>
 #include <QTimer>
 
@@ -21,6 +23,9 @@ public:
     static void setDefaultInterval(int milliseconds);
     static int defaultInterval();
 
+    // The button that shows the countdown text from the start and after every tick.
+    void showOn(QPushButton* button) { m_button = button; }
+
     // Starts counting from seconds (nothing runs for 0); false when no timer could run.
     bool start(unsigned seconds);
     void stop();
@@ -35,7 +40,10 @@ signals:
     void expired();
 
 private:
+    void showText();
+
     QTimer m_timer;
+    QPointer<QPushButton> m_button;
     unsigned m_seconds = 0;
     int m_interval;
 };

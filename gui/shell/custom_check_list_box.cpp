@@ -106,13 +106,18 @@ int CustomCheckListBox::AddString(const QString& text)
     return InsertString(count(), text);
 }
 
-int CustomCheckListBox::SetCheck(int row, int state)
+int CustomCheckListBox::setRole(int row, int role, const QVariant& value)
 {
     QListWidgetItem* entry = item(row);
     if (!entry)
         return -1;
-    entry->setData(CheckStateRole, state);
+    entry->setData(role, value);
     return 1;
+}
+
+int CustomCheckListBox::SetCheck(int row, int state)
+{
+    return setRole(row, CheckStateRole, state);
 }
 
 int CustomCheckListBox::GetCheck(int row) const
@@ -123,11 +128,7 @@ int CustomCheckListBox::GetCheck(int row) const
 
 int CustomCheckListBox::Enable(int row, bool enabled)
 {
-    QListWidgetItem* entry = item(row);
-    if (!entry)
-        return -1;
-    entry->setData(EnabledRole, enabled);
-    return 1;
+    return setRole(row, EnabledRole, enabled);
 }
 
 int CustomCheckListBox::IsEnabled(int row) const
@@ -139,24 +140,26 @@ int CustomCheckListBox::IsEnabled(int row) const
     return !value.isValid() || value.toBool() ? 1 : 0;
 }
 
+std::int32_t& CustomCheckListBox::tagSlot(int row)
+{
+    const auto index = static_cast<std::size_t>(row);
+    if (index >= m_tags.size())
+        m_tags.resize(index + 1, 0);
+    return m_tags[index];
+}
+
 int CustomCheckListBox::SetItemTag(int row, int tag)
 {
     if (row < 0)
         return 0;
-    if (static_cast<std::size_t>(row) >= m_tags.size())
-        m_tags.resize(static_cast<std::size_t>(row) + 1, 0);
-    m_tags[static_cast<std::size_t>(row)] = tag;
+    tagSlot(row) = tag;
     viewport()->update();
     return 1;
 }
 
 int CustomCheckListBox::GetItemTag(int row)
 {
-    if (row < 0)
-        return 0;
-    if (static_cast<std::size_t>(row) >= m_tags.size())
-        m_tags.resize(static_cast<std::size_t>(row) + 1, 0);
-    return m_tags[static_cast<std::size_t>(row)];
+    return row < 0 ? 0 : tagSlot(row);
 }
 
 int CustomCheckListBox::tagOf(int row) const
@@ -168,11 +171,7 @@ int CustomCheckListBox::tagOf(int row) const
 
 int CustomCheckListBox::SetItemData(int row, std::uint32_t data)
 {
-    QListWidgetItem* entry = item(row);
-    if (!entry)
-        return -1;
-    entry->setData(CallerDataRole, data);
-    return 1;
+    return setRole(row, CallerDataRole, data);
 }
 
 std::uint32_t CustomCheckListBox::GetItemData(int row) const

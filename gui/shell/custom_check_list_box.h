@@ -80,6 +80,10 @@ private:
     int hitTest(const QPoint& pos, bool& onCheck) const;
     void setState(int item, int state);
     bool allowsSeveralSelected() const;
+    // Stores one data role of an existing item: -1 when there is none, else 1.
+    int setRole(int item, int role, const QVariant& value);
+    // The tag slot of an item number, growing the array to hold it.
+    std::int32_t& tagSlot(int item);
 
     std::vector<std::int32_t> m_tags;
     bool m_swallowRelease = false;

@@ -29,23 +29,17 @@ CStatusDialog::CStatusDialog(QWidget* parent, unsigned seconds, const std::strin
     layout->addWidget(m_message);
     layout->addLayout(buttons);
     connect(m_ok, &QPushButton::clicked, this, &CStatusDialog::accept);
-    connect(&m_countdown, &Countdown::ticked, this, [this] { OnTimer(); });
+    // The button shows the count; at 0 the box ends with OK.
+    m_countdown.showOn(m_ok);
+    connect(&m_countdown, &Countdown::expired, this, [this] { OnOK(); });
 }
 
 bool CStatusDialog::OnInitDialog()
 {
     COMBADialog::OnInitDialog();
     setWindowTitle(m_title);
-    if (m_seconds != 0 && m_countdown.start(m_seconds))
-        m_ok->setText(countdownText(m_seconds));
+    m_countdown.start(m_seconds);
     return true;
-}
-
-void CStatusDialog::OnTimer()
-{
-    m_ok->setText(countdownText(m_countdown.secondsLeft()));
-    if (m_countdown.secondsLeft() == 0)
-        OnOK();
 }
 
 void CStatusDialog::OnOK()

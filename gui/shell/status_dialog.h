@@ -25,9 +25,6 @@ public:
     QLineEdit* messageField() const { return m_message; }
     const QString& title() const { return m_title; }
 
-    // One countdown tick: the button shows the new count; at 0 the box ends with OK.
-    void OnTimer();
-
 protected:
     bool OnInitDialog() override;
     void OnOK() override;

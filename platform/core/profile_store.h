@@ -108,4 +108,19 @@ std::optional<std::string> formatProfileText(const std::vector<ProfileSection>& 
 Profile* applicationProfile();
 Profile* setApplicationProfile(Profile* profile);
 
+// Installs a profile for the lifetime of the object, restoring the previous one after.
+class ScopedApplicationProfile {
+public:
+    explicit ScopedApplicationProfile(Profile* profile)
+        : m_previous(setApplicationProfile(profile))
+    {
+    }
+    ~ScopedApplicationProfile() { setApplicationProfile(m_previous); }
+    ScopedApplicationProfile(const ScopedApplicationProfile&) = delete;
+    ScopedApplicationProfile& operator=(const ScopedApplicationProfile&) = delete;
+
+private:
+    Profile* m_previous;
+};
+
 } // namespace platform

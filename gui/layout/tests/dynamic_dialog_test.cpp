@@ -67,19 +67,13 @@ private:
     int m_allowed;
 };
 
+// Each test gets its own profile file in a fresh folder, installed as the application profile.
 class DynamicDialogTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_dir.isValid());
-        m_profile = std::make_unique<platform::ProfileStore>(m_dir.filePath("OMBAgen.ini").toStdString());
-        m_previous = platform::setApplicationProfile(m_profile.get());
-    }
-    void TearDown() override { platform::setApplicationProfile(m_previous); }
-
     QTemporaryDir m_dir;
-    std::unique_ptr<platform::ProfileStore> m_profile;
-    platform::Profile* m_previous = nullptr;
+    std::unique_ptr<platform::ProfileStore> m_profile =
+        std::make_unique<platform::ProfileStore>(m_dir.filePath("OMBAgen.ini").toStdString());
+    platform::ScopedApplicationProfile m_installed{m_profile.get()};
 };
 
 TEST_F(DynamicDialogTest, ResizingFollowsTheTableAndTheGrip)

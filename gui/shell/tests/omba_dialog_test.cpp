@@ -12,14 +12,6 @@ namespace {
 
 class BaseDialogTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_dir.isValid());
-        m_profile = std::make_unique<platform::ProfileStore>(m_dir.filePath("OMBAgen.ini").toStdString());
-        m_previous = platform::setApplicationProfile(m_profile.get());
-    }
-    void TearDown() override { platform::setApplicationProfile(m_previous); }
-
     std::optional<WindowPlacement> stored(const std::string& key) const
     {
         const auto bytes = m_profile->getBinary(kWindowPositionSection, key);
@@ -27,8 +19,9 @@ protected:
     }
 
     QTemporaryDir m_dir;
-    std::unique_ptr<platform::ProfileStore> m_profile;
-    platform::Profile* m_previous = nullptr;
+    std::unique_ptr<platform::ProfileStore> m_profile =
+        std::make_unique<platform::ProfileStore>(m_dir.filePath("OMBAgen.ini").toStdString());
+    platform::ScopedApplicationProfile m_installed{m_profile.get()};
 };
 
 TEST(WindowPlacementTest, RecordIs44LittleEndianBytes)

@@ -168,8 +168,13 @@ TEST(ProfileTextTest, DamagedLinesAreSkippedAndTheRestKept)
 TEST(ApplicationProfileTest, InstallAndRestore)
 {
     ProfileStore memory("");
+    ProfileStore other("");
     Profile* previous = setApplicationProfile(&memory);
     EXPECT_EQ(applicationProfile(), &memory);
+    {
+        ScopedApplicationProfile scoped(&other);
+        EXPECT_EQ(applicationProfile(), &other);
+    }
     EXPECT_EQ(setApplicationProfile(previous), &memory);
 }
 
