@@ -257,6 +257,9 @@ void CDynamicWnd::InitializeLayout(QWidget* window)
     m_rules.clear();
     m_filter = std::make_unique<EventFilter>(*this);
     window->installEventFilter(m_filter.get());
+    // A window that was never given a size gets the one it will be shown at before it is measured.
+    if (window->isWindow() && !window->testAttribute(Qt::WA_Resized))
+        window->adjustSize();
     m_initialSize = window->size();
     m_minimumSize = m_initialSize;
     const int before = GetControlCount();
