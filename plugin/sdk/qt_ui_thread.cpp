@@ -46,7 +46,7 @@ public:
         if (event->type() != kThreadMessageEvent)
             return QObject::event(event);
         const ThreadMessage& message = static_cast<ThreadMessageEvent*>(event)->message();
-        if (m_ended)
+        if (m_ended || m_quitting)
             return true;
         traceUiMessage(message);
         if (message.message == WM_QUIT_MESSAGE) {
@@ -54,27 +54,40 @@ public:
             return true;
         }
         if (m_handler) {
+            ++m_depth;
             try {
                 m_handler->onMessage(message);
             } catch (...) {
                 // a failing window must not take the GUI event loop down
             }
+            --m_depth;
+            if (m_depth == 0 && m_quitting)
+                finish();
         }
         return true;
     }
 
-    // Ends the UI thread: the handler closes its windows, then the waiter is released.
+    // Ends the UI thread: the handler closes its windows (modal ones included), then, once no
+    // handler call is left on the stack, the handler goes and the waiter is released.
     void end()
     {
-        if (m_ended)
+        if (m_ended || m_quitting)
             return;
-        m_ended = true;
+        m_quitting = true;
         if (m_handler) {
             try {
                 m_handler->onQuit();
             } catch (...) {
             }
         }
+        if (m_depth == 0)
+            finish();
+    }
+
+private:
+    void finish()
+    {
+        m_ended = true;
         m_handler.reset();
         {
             std::lock_guard lock(m_state->mutex);
@@ -84,9 +97,10 @@ public:
         deleteLater();
     }
 
-private:
     std::unique_ptr<UiMessageHandler> m_handler;
     std::shared_ptr<QuitState> m_state;
+    int m_depth = 0;
+    bool m_quitting = false;
     bool m_ended = false;
 };
 

@@ -152,3 +152,24 @@ TEST(SimKernelTest, ZonesGrowWhileRead)
 
 } // namespace
 } // namespace simdbg
+
+#include "standins/debugger/host/scenario.h"
+
+namespace simdbg {
+namespace {
+
+TEST(SimScenarioTest, WordsQuotesCommentsAndErrors)
+{
+    std::vector<ScenarioCommand> commands;
+    std::string message;
+    ASSERT_TRUE(ParseScenario("# set-up\nzones 0:Memory\n\n  expect-window \"Call Count\" # not a comment\n", commands, message));
+    ASSERT_EQ(commands.size(), 2u);
+    EXPECT_EQ(commands[1].line, 4u);
+    EXPECT_EQ(commands[1].name, "expect-window");
+    EXPECT_EQ(commands[1].args, (std::vector<std::string>{"Call Count", "#", "not", "a", "comment"}));
+    EXPECT_FALSE(ParseScenario("init\nexpect-window \"open\n", commands, message));
+    EXPECT_EQ(message, "line 2: unterminated quoted text");
+}
+
+} // namespace
+} // namespace simdbg

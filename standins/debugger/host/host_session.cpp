@@ -1,0 +1,421 @@
+#include "standins/debugger/host/host_session.h"
+
+#include "plugin/sdk/kernel.h"
+#include "plugin/sdk/plugin_binding.h"
+#include "plugin/sdk/symbols.h"
+#include "standins/ide/if_command.h"
+#include "standins/ide/if_desktop.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QDockWidget>
+#include <QThread>
+#include <QWidget>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+namespace simdbg {
+namespace {
+
+bool onGuiThread() { return QThread::currentThread() == qApp->thread(); }
+
+std::optional<uint32_t> number32(const std::string& text)
+{
+    auto value = parseNumber(text);
+    if (!value || *value > 0xFFFFFFFFu)
+        return std::nullopt;
+    return static_cast<uint32_t>(*value);
+}
+
+bool windowShown(const std::string& title)
+{
+    QString wanted = QString::fromLatin1(title.c_str());
+    for (QWidget* widget : QApplication::allWidgets()) {
+        bool topOrDock = widget->isWindow() || qobject_cast<QDockWidget*>(widget) != nullptr;
+        if (topOrDock && widget->isVisible() && widget->windowTitle() == wanted)
+            return true;
+    }
+    return false;
+}
+
+void settle()
+{
+    for (int pass = 0; pass < 20; ++pass) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        if (IfRunIdleChores() == 0 && pass > 2)
+            break;
+    }
+}
+
+} // namespace
+
+HostSession::HostSession(std::ostream& out, std::string baseDirectory)
+    : m_out(out), m_base(std::move(baseDirectory)), m_pluginPath(defaultPluginPath())
+{
+    m_kernel.activate();
+    dk::bindKernelTable(m_kernel.table()); // the host's own lookups
+}
+
+HostSession::~HostSession() { dk::bindKernelTable(nullptr); }
+
+std::string HostSession::path(const std::string& name) const
+{
+    std::filesystem::path file(name);
+    if (file.is_relative() && !m_base.empty())
+        file = std::filesystem::path(m_base) / file;
+    return file.string();
+}
+
+bool HostSession::fail(const ScenarioCommand& command, const std::string& message)
+{
+    ++m_failures;
+    m_out << "line " << command.line << ": " << command.name << ": " << message << std::endl;
+    return false;
+}
+
+bool HostSession::runOnGui(const std::function<void()>& f)
+{
+    if (onGuiThread()) {
+        f();
+        return true;
+    }
+    return QMetaObject::invokeMethod(qApp, f, Qt::BlockingQueuedConnection);
+}
+
+bool HostSession::ensurePlugin(const ScenarioCommand& command)
+{
+    if (m_plugin.loaded())
+        return true;
+    if (!m_plugin.load(m_pluginPath))
+        return fail(command, m_plugin.error());
+    return true;
+}
+
+bool HostSession::resolveLocation(const std::string& text, uint32_t& zone, uint64_t& address)
+{
+    if (auto value = parseNumber(text)) {
+        zone = 0;
+        address = *value;
+        return true;
+    }
+    const SymbolTable& symbols = m_kernel.symbols();
+    const Symbol* symbol = symbols.byHandle(symbols.find(text, 0));
+    if (symbol == nullptr || !symbol->hasLocation)
+        return false;
+    zone = symbol->zone;
+    address = symbol->address;
+    return true;
+}
+
+bool HostSession::execute(const ScenarioCommand& c)
+{
+    const auto& a = c.args;
+    auto need = [&](std::size_t n) { return a.size() >= n ? true : fail(c, "missing arguments"); };
+    std::string message;
+
+    if (c.name == "plugin") {
+        if (!need(1))
+            return false;
+        m_pluginPath = path(a[0]);
+        return true;
+    }
+    if (c.name == "zones") {
+        std::vector<Zone> zones;
+        for (const std::string& word : a) {
+            std::size_t colon = word.find(':');
+            auto id = number32(word.substr(0, colon));
+            if (colon == std::string::npos || !id)
+                return fail(c, "expected id:name, got \"" + word + "\"");
+            Zone zone;
+            zone.id = *id;
+            zone.name = word.substr(colon + 1);
+            zones.push_back(zone);
+        }
+        m_kernel.setZones(zones);
+        return true;
+    }
+    if (c.name == "memory") {
+        if (!need(1))
+            return false;
+        auto zone = a.size() > 1 ? number32(a[1]) : std::optional<uint32_t>(0);
+        auto address = a.size() > 2 ? parseNumber(a[2]) : std::optional<uint64_t>(0);
+        if (!zone || !address)
+            return fail(c, "bad zone or address");
+        std::string file = path(a[0]);
+        std::ifstream probe(file, std::ios::binary);
+        bool srecord = probe && probe.peek() == 'S';
+        bool ok = srecord ? m_kernel.memory().loadSRecordFile(*zone, *address, file, message)
+                          : m_kernel.memory().loadBinaryFile(*zone, *address, file, message);
+        return ok ? true : fail(c, message);
+    }
+    if (c.name == "symbols") {
+        if (!need(1))
+            return false;
+        return m_kernel.symbols().loadFile(path(a[0]), message) ? true : fail(c, message);
+    }
+    if (c.name == "symbol") {
+        if (!need(2))
+            return false;
+        std::string line = c.args[0];
+        for (std::size_t i = 1; i < a.size(); ++i)
+            line += " " + a[i];
+        return m_kernel.symbols().parse(line, message) ? true : fail(c, message);
+    }
+    if (c.name == "fail") {
+        if (!need(2))
+            return false;
+        auto entry = number32(a[0]);
+        auto status = number32(a[1]);
+        int times = a.size() > 2 ? std::atoi(a[2].c_str()) : 1;
+        if (!entry || !status)
+            return fail(c, "bad entry or status");
+        m_kernel.injectFailure(static_cast<int>(*entry), *status, times);
+        return true;
+    }
+    if (c.name == "gui-start" || c.name == "gui-shutdown") {
+        if (!ensurePlugin(c))
+            return false;
+        bool start = c.name == "gui-start";
+        uint32_t answer = 0;
+        runOnGui([&] { answer = start ? m_plugin.startGui() : m_plugin.shutDownGui(); });
+        m_guiStarted = start;
+        return answer == 1 ? true : fail(c, "answered " + std::to_string(answer));
+    }
+    if (c.name == "init") {
+        if (!ensurePlugin(c))
+            return false;
+        auto expected = a.empty() ? std::optional<uint32_t>(0) : number32(a[0]);
+        DkStatus status = m_plugin.init(m_kernel.table());
+        m_bound = m_bound || status == DK_STATUS_OK;
+        if (!expected || status != *expected)
+            return fail(c, "status " + std::to_string(status));
+        return true;
+    }
+    if (c.name == "exit" || c.name == "exit-gui") {
+        if (!ensurePlugin(c))
+            return false;
+        auto expected = a.empty() ? std::optional<uint32_t>(0) : number32(a[0]);
+        DkStatus status = DK_STATUS_FAILURE;
+        if (c.name == "exit")
+            status = m_plugin.exit();
+        else
+            runOnGui([&] { status = m_plugin.exit(); });
+        m_bound = false;
+        if (!expected || status != *expected)
+            return fail(c, "status " + std::to_string(status));
+        return true;
+    }
+    if (c.name == "loaded" || c.name == "run" || c.name == "stop" || c.name == "notify") {
+        uint32_t code = c.name == "loaded" ? 7 : c.name == "run" ? 1 : 0;
+        if (c.name == "notify") {
+            auto value = a.empty() ? std::nullopt : number32(a[0]);
+            if (!value)
+                return fail(c, "bad code");
+            code = *value;
+        }
+        if (c.name == "run")
+            m_kernel.memory().setRefuseReads(false);
+        return m_kernel.notify(code) ? true : fail(c, "no plug-in is registered");
+    }
+    if (c.name == "hit") {
+        if (!need(1))
+            return false;
+        uint32_t zone = 0;
+        uint64_t address = 0;
+        if (!resolveLocation(a[0], zone, address))
+            return fail(c, "unknown location \"" + a[0] + "\"");
+        int count = a.size() > 1 ? std::atoi(a[1].c_str()) : 1;
+        for (int i = 0; i < count; ++i)
+            m_kernel.hit(zone, address);
+        return true;
+    }
+    if (c.name == "poke" || c.name == "expect-memory") {
+        if (!need(2))
+            return false;
+        auto address = parseNumber(a[0]);
+        std::vector<uint8_t> bytes;
+        for (std::size_t i = 1; i < a.size(); ++i) {
+            auto value = parseNumber(a[i]);
+            if (!value || *value > 0xFF)
+                return fail(c, "bad byte \"" + a[i] + "\"");
+            bytes.push_back(static_cast<uint8_t>(*value));
+        }
+        if (!address)
+            return fail(c, "bad address");
+        if (c.name == "poke") {
+            m_kernel.memory().store(0, *address, bytes.data(), bytes.size());
+            return true;
+        }
+        std::vector<uint8_t> actual(bytes.size());
+        if (!m_kernel.memory().load(0, *address, actual.data(), actual.size()) || actual != bytes)
+            return fail(c, "memory differs");
+        return true;
+    }
+    if (c.name == "wait-idle") {
+        runOnGui(settle);
+        return true;
+    }
+    if (c.name == "expect-window" || c.name == "expect-no-window") {
+        if (!need(1))
+            return false;
+        bool shown = false;
+        runOnGui([&] {
+            settle();
+            shown = windowShown(a[0]);
+        });
+        bool wanted = c.name == "expect-window";
+        return shown == wanted ? true : fail(c, wanted ? "no such window" : "the window is shown");
+    }
+    if (c.name == "expect-trace") {
+        if (!need(1))
+            return false;
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        for (;;) {
+            for (const std::string& line : m_kernel.logLines())
+                if (line.find(a[0]) != std::string::npos)
+                    return true;
+            if (std::chrono::steady_clock::now() > deadline)
+                return fail(c, "no log line contains \"" + a[0] + "\"");
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+    if (c.name == "expect-calls") {
+        if (!need(2))
+            return false;
+        bool atLeast = a.size() > 2 && a[1] == ">=";
+        auto entry = number32(a[0]);
+        auto count = number32(atLeast ? a[2] : a[1]);
+        if (!entry || !count)
+            return fail(c, "bad entry or count");
+        uint64_t calls = m_kernel.callCount(static_cast<int>(*entry));
+        bool ok = atLeast ? calls >= *count : calls == *count;
+        return ok ? true : fail(c, "entry " + a[0] + " was called " + std::to_string(calls) + " times");
+    }
+    if (c.name == "expect-breakpoints") {
+        auto count = a.empty() ? std::nullopt : number32(a[0]);
+        if (!count)
+            return fail(c, "bad count");
+        std::size_t held = m_kernel.breakpoints().size();
+        return held == *count ? true : fail(c, "the debugger holds " + std::to_string(held));
+    }
+    if (c.name == "lookup") {
+        if (!need(2))
+            return false;
+        // The control panel's search for the kernel anchor: the name with each prefix in turn.
+        uint32_t found = 0xFFFFFFFFu;
+        for (const char* prefix : {"", "_", "__", ".", "F"}) {
+            dk::DkSymbol symbol = dk::DkSymbol::Lookup(prefix + a[0], dk::DkContext::Symbols());
+            dk::TargetLocation location;
+            if (symbol.GetHandle() != 0 && symbol.TryGetLocation(location)) {
+                found = static_cast<uint32_t>(location.GetAddress());
+                break;
+            }
+        }
+        std::optional<uint32_t> expected = a[1] == "none" ? std::optional<uint32_t>(0xFFFFFFFFu) : number32(a[1]);
+        return expected && found == *expected ? true : fail(c, "found " + std::to_string(found));
+    }
+    if (c.name == "click" || c.name == "command") {
+        if (!need(1))
+            return false;
+        bool done = false;
+        if (c.name == "command") {
+            auto id = number32(a[0]);
+            runOnGui([&] { done = id && IfRouteCommand(*id); });
+        } else {
+            QString name = QString::fromLatin1(a[0].c_str());
+            runOnGui([&] {
+                for (QWidget* widget : QApplication::allWidgets()) {
+                    if (auto* button = qobject_cast<QAbstractButton*>(widget); button && button->objectName() == name) {
+                        button->click();
+                        done = true;
+                        return;
+                    }
+                    for (QAction* action : widget->actions())
+                        if (action->objectName() == name) {
+                            action->trigger();
+                            done = true;
+                            return;
+                        }
+                }
+            });
+        }
+        return done ? true : fail(c, "nothing handled it");
+    }
+    return fail(c, "unknown command");
+}
+
+int HostSession::finish()
+{
+    if (m_bound && m_plugin.loaded()) {
+        m_plugin.exit();
+        m_bound = false;
+    }
+    if (m_guiStarted && m_plugin.loaded())
+        m_plugin.shutDownGui();
+    settle();
+    std::vector<int> unexpected = m_kernel.unexpectedEntries();
+    m_out << "unexpected entries:";
+    for (int entry : unexpected)
+        m_out << " " << entry;
+    m_out << (unexpected.empty() ? " none" : "") << std::endl;
+    m_out << "outstanding host texts: " << m_kernel.outstandingTexts()
+          << ", arrays: " << m_kernel.outstandingArrays() << std::endl;
+    for (const std::string& error : m_kernel.ledgerErrors())
+        m_out << error << std::endl;
+    bool clean = unexpected.empty() && m_kernel.outstandingTexts() == 0 && m_kernel.outstandingArrays() == 0 &&
+                 m_kernel.ledgerErrors().empty();
+    return m_failures == 0 && clean ? 0 : 1;
+}
+
+DebuggerThread::DebuggerThread(HostSession& session) : m_session(session)
+{
+    m_thread = std::thread([this] { run(); });
+}
+
+DebuggerThread::~DebuggerThread()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_wake.notify_all();
+    m_thread.join();
+}
+
+void DebuggerThread::post(ScenarioCommand command)
+{
+    post([this, command = std::move(command)] { m_session.execute(command); });
+}
+
+void DebuggerThread::post(std::function<void()> job)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_jobs.push_back(std::move(job));
+    }
+    m_wake.notify_all();
+}
+
+void DebuggerThread::whenDone(std::function<void()> f) { post(std::move(f)); }
+
+void DebuggerThread::run()
+{
+    for (;;) {
+        std::function<void()> job;
+        {
+            std::unique_lock lock(m_mutex);
+            m_wake.wait(lock, [this] { return m_stopping || !m_jobs.empty(); });
+            if (m_jobs.empty())
+                return;
+            job = std::move(m_jobs.front());
+            m_jobs.pop_front();
+        }
+        job();
+    }
+}
+
+} // namespace simdbg

@@ -1,0 +1,73 @@
+#pragma once
+// One run of the stand-in host: the simulated debugger, the loaded plug-in and the commands of a
+// scenario. Commands run on the debugger thread; those that touch widgets are carried to the GUI
+// thread and waited for (the GUI thread never waits for the debugger thread while its loop runs).
+
+#include "standins/debugger/host/scenario.h"
+#include "standins/debugger/plugin_host.h"
+#include "standins/debugger/sim_kernel.h"
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <ostream>
+#include <string>
+#include <thread>
+
+namespace simdbg {
+
+class HostSession {
+public:
+    HostSession(std::ostream& out, std::string baseDirectory);
+    ~HostSession();
+
+    SimKernel& kernel() { return m_kernel; }
+
+    // Runs one command on the calling (debugger) thread; false when it failed (reported on out).
+    bool execute(const ScenarioCommand& command);
+
+    // Ends the session on the GUI thread with its event loop stopped: Exit and IDE shut-down when
+    // still bound, then the report. Answers the program's exit code: 0, or 1 after any failure.
+    int finish();
+
+    std::size_t failures() const { return m_failures; }
+
+private:
+    bool fail(const ScenarioCommand& command, const std::string& message);
+    bool runOnGui(const std::function<void()>& f);
+    bool ensurePlugin(const ScenarioCommand& command);
+    bool resolveLocation(const std::string& text, uint32_t& zone, uint64_t& address);
+    std::string path(const std::string& name) const;
+
+    std::ostream& m_out;
+    std::string m_base;
+    SimKernel m_kernel;
+    PluginHost m_plugin;
+    std::string m_pluginPath;
+    bool m_bound = false;
+    bool m_guiStarted = false;
+    std::size_t m_failures = 0;
+};
+
+// The debugger thread: runs queued commands in order.
+class DebuggerThread {
+public:
+    explicit DebuggerThread(HostSession& session);
+    ~DebuggerThread(); // finishes the queue, then joins
+    void post(ScenarioCommand command);
+    void post(std::function<void()> job);
+    // Runs f once every command posted so far has run.
+    void whenDone(std::function<void()> f);
+
+private:
+    void run();
+    HostSession& m_session;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<std::function<void()>> m_jobs;
+    bool m_stopping = false;
+    std::thread m_thread;
+};
+
+} // namespace simdbg

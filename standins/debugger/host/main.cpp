@@ -1,0 +1,115 @@
+// dkhost: the stand-in host debugger and IDE. Loads the kernel-awareness plug-in, binds it to a
+// simulated debugger over a simulated target and runs the IDE desktop.
+//
+//   dkhost --script FILE [--plugin PATH]   runs a scenario headless; exit code 1 on any failure
+//   dkhost [--plugin PATH] [SCENARIO]      interactive: the scenario's set-up, then Go and Stop
+
+#include "standins/debugger/host/host_session.h"
+#include "standins/ide/if_desktop.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMainWindow>
+#include <QToolBar>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+namespace {
+
+int usage()
+{
+    std::cerr << "usage: dkhost [--script FILE] [--plugin PATH] [SCENARIO]\n";
+    return 2;
+}
+
+bool readScenario(const std::string& file, std::vector<simdbg::ScenarioCommand>& commands)
+{
+    std::ifstream in(file);
+    if (!in) {
+        std::cerr << file << ": cannot open the scenario\n";
+        return false;
+    }
+    std::stringstream text;
+    text << in.rdbuf();
+    std::string message;
+    if (!simdbg::ParseScenario(text.str(), commands, message)) {
+        std::cerr << file << ": " << message << "\n";
+        return false;
+    }
+    return true;
+}
+
+simdbg::ScenarioCommand command(const std::string& name, std::vector<std::string> args = {})
+{
+    simdbg::ScenarioCommand c;
+    c.name = name;
+    c.args = std::move(args);
+    return c;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::string script, plugin, scenario;
+    bool headless = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if ((arg == "--script" || arg == "--plugin") && i + 1 < argc) {
+            (arg == "--script" ? script : plugin) = argv[++i];
+            headless = headless || arg == "--script";
+        } else if (!arg.empty() && arg[0] != '-' && scenario.empty()) {
+            scenario = arg;
+        } else {
+            return usage();
+        }
+    }
+    if (headless)
+        scenario = script;
+    setenv("KORVANE_PLUGIN_TRACE", "1", 0);
+
+    QApplication app(argc, argv);
+    IfDesktop* desktop = IfDesktop::Create();
+    std::vector<simdbg::ScenarioCommand> commands;
+    if (!scenario.empty() && !readScenario(scenario, commands))
+        return 2;
+    std::string base = scenario.empty() ? "" : std::filesystem::path(scenario).parent_path().string();
+    int code = 0;
+    {
+        simdbg::HostSession session(std::cout, base);
+        {
+            simdbg::DebuggerThread debugger(session);
+            if (!plugin.empty())
+                debugger.post(command("plugin", {plugin}));
+            for (const simdbg::ScenarioCommand& c : commands)
+                debugger.post(c);
+            if (headless) {
+                debugger.whenDone([] { QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection); });
+            } else {
+                if (commands.empty()) {
+                    for (const char* step : {"gui-start", "init", "loaded"})
+                        debugger.post(command(step));
+                }
+                QToolBar* bar = desktop->MainWindow()->addToolBar("Debugger");
+                QAction* go = bar->addAction("Go");
+                go->setObjectName("Go");
+                QAction* stop = bar->addAction("Stop");
+                stop->setObjectName("Stop");
+                QObject::connect(go, &QAction::triggered, [&] { debugger.post(command("run")); });
+                QObject::connect(stop, &QAction::triggered, [&] { debugger.post(command("stop")); });
+            }
+            desktop->MainWindow()->resize(900, 600);
+            desktop->MainWindow()->show();
+            QApplication::exec();
+            if (!headless)
+                desktop->SaveAll();
+        } // the debugger thread ends here, after its queue
+        code = session.finish();
+    }
+    IfDesktop::Destroy();
+    return code;
+}

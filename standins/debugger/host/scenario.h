@@ -1,0 +1,44 @@
+#pragma once
+// Scenario files of the stand-in host: one command a line, words separated by blanks, "quoted text"
+// as one word, '#' starts a comment line.
+//
+//   plugin <path>                      the plug-in library (default: next to the host)
+//   zones <id>:<name> ...              the debugger's memory zones (default 0:Memory)
+//   memory <file> [zone] [address]     a binary image at address, or an S-record file moved by address
+//   symbols <file>                     a symbol file ("name address|- [zone] [kind]" lines)
+//   symbol <name> <address|-> [zone] [kind]
+//   fail <entry> <status> [times]      the entry answers status (times < 0: always)
+//   gui-start | gui-shutdown           the IDE side of the plug-in
+//   init [status]                      Init on the debugger thread; expects status (default 0)
+//   loaded | run | stop | notify <code>  notifications 7, 1, 0 or any code, from the debugger thread
+//   hit <symbol|address> [count]       breakpoint hits at the location, from the debugger thread
+//   poke <address> <byte> ...          writes target memory of zone 0
+//   wait-idle                          lets the GUI and the IDE's idle work settle
+//   expect-window "<title>"            a visible window or docking window with that title
+//   expect-no-window "<title>"
+//   expect-trace "<text>"              a log line of the plug-in containing the text (waits up to 5 s)
+//   expect-memory <address> <byte> ... target memory of zone 0
+//   expect-calls <entry> <count> | expect-calls <entry> >= <count>
+//   expect-breakpoints <count>         breakpoints the debugger holds
+//   lookup <name> <address|none>       the kernel anchor lookup with the control panel's prefixes
+//   click <objectName>                 clicks a button or triggers an action by its object name
+//   command <id>                       an IDE command, as from a menu
+//   exit [status]                      Exit on the debugger thread; exit-gui [status] on the GUI thread
+// At the end the host reports unexpected entries and host texts not given back; either fails the run.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace simdbg {
+
+struct ScenarioCommand {
+    std::size_t line = 0;
+    std::string name;
+    std::vector<std::string> args;
+};
+
+// Splits the text into commands; false with "line N: ..." in message on an unterminated quote.
+bool ParseScenario(const std::string& text, std::vector<ScenarioCommand>& commands, std::string& message);
+
+} // namespace simdbg
