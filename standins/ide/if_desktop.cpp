@@ -82,8 +82,20 @@ IfPersistentDockWndFactory::IfPersistentDockWndFactory(const std::string& key, c
     factories()[key] = this;
 }
 
+// Tells the font handlers when the application's font changes.
+class FontWatch : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::ApplicationFontChange && watched == qApp)
+            IfFontDbEvent::Emit(IfFontDbEvent::FontsChanged);
+        return false;
+    }
+};
+
 struct IfDesktop::Impl {
     QPointer<QMainWindow> window;
+    FontWatch fontWatch;
     QTimer idleTimer;
     std::map<std::string, QPointer<QDockWidget>> docks;
     std::mutex statusMutex;
@@ -232,10 +244,12 @@ IfDesktop::IfDesktop() : m_impl(std::make_unique<Impl>())
     m_impl->idleTimer.setInterval(25);
     QObject::connect(&m_impl->idleTimer, &QTimer::timeout, [this] { m_impl->runIdle(); });
     m_impl->idleTimer.start();
+    qApp->installEventFilter(&m_impl->fontWatch);
 }
 
 IfDesktop::~IfDesktop()
 {
+    qApp->removeEventFilter(&m_impl->fontWatch);
     m_impl->idleTimer.stop();
     delete m_impl->window.data();
 }

@@ -165,6 +165,12 @@ bool HostSession::execute(const ScenarioCommand& c)
             line += " " + a[i];
         return m_kernel.symbols().parse(line, message) ? true : fail(c, message);
     }
+    if (c.name == "refuse-reads") {
+        if (!need(1) || (a[0] != "on" && a[0] != "off"))
+            return fail(c, "expected on or off");
+        m_kernel.memory().setRefuseReads(a[0] == "on");
+        return true;
+    }
     if (c.name == "fail") {
         if (!need(2))
             return false;
@@ -217,8 +223,6 @@ bool HostSession::execute(const ScenarioCommand& c)
                 return fail(c, "bad code");
             code = *value;
         }
-        if (c.name == "run")
-            m_kernel.memory().setRefuseReads(false);
         return m_kernel.notify(code) ? true : fail(c, "no plug-in is registered");
     }
     if (c.name == "hit") {

@@ -248,6 +248,13 @@ TEST_F(FrameworkTest, FontsTextsAndModuleServices)
     FontHandler handler;
     IfFontDbEvent::Emit(IfFontDbEvent::FontsChanged);
     EXPECT_EQ(handler.seen.size(), 1u);
+    IfDesktop::Create();
+    QFont font = QApplication::font();
+    font.setPointSize(font.pointSize() + 1);
+    QApplication::setFont(font); // the desktop passes the change on
+    QApplication::processEvents();
+    EXPECT_GE(handler.seen.size(), 2u);
+    IfDesktop::Destroy();
     EXPECT_TRUE(IfFontDb::GetFont("DefaultFixed").fixedPitch() || !IfFontDb::GetFont("DefaultFixed").family().isEmpty());
     EXPECT_EQ(IfU2M(IfM2U("caf\xE9")), "caf\xE9"); // 8-bit text passes through
     EXPECT_EQ(IfM2U("caf\xE9").size(), 4u);
