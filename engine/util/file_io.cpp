@@ -75,21 +75,30 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes)
 
 std::string TemporaryPathFor(const std::string& path) { return path + "temp"; }
 
-bool ReplaceFileContents(const std::string& path, std::string_view bytes)
+bool ReplaceFileContents(const std::string& path, std::string_view bytes, ReplaceFailure* failure)
 {
+    ReplaceFailure ignored;
+    ReplaceFailure& step = failure ? *failure : ignored;
+    step = ReplaceFailure::None;
     const std::string temporary = TemporaryPathFor(path);
     Descriptor file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-    if (file.fd < 0)
+    if (file.fd < 0) {
+        step = ReplaceFailure::CreateTemporary;
         return false;
+    }
     bool ok = writeAll(file.fd, bytes) && ::fsync(file.fd) == 0;
     int fd = file.fd;
     file.fd = -1;
     ok = (::close(fd) == 0) && ok;
-    if (ok)
-        ok = ::rename(temporary.c_str(), path.c_str()) == 0;
     if (!ok)
+        step = ReplaceFailure::WriteTemporary;
+    else if (::rename(temporary.c_str(), path.c_str()) != 0)
+        step = ReplaceFailure::Rename;
+    if (step != ReplaceFailure::None) {
         ::unlink(temporary.c_str());
-    return ok;
+        return false;
+    }
+    return true;
 }
 
 } // namespace engine

@@ -23,8 +23,17 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes);
 // folder, so the final rename never crosses a file system.
 std::string TemporaryPathFor(const std::string& path);
 
+// The step at which ReplaceFileContents failed.
+enum class ReplaceFailure {
+    None,
+    CreateTemporary, // the temporary file could not be created
+    WriteTemporary,  // it could not be written, flushed or closed
+    Rename,          // it could not be renamed over the target
+};
+
 // Replaces `path` by `bytes` safely: writes and flushes the temporary file, then renames it over `path`.
-// On failure the old file is untouched, the temporary file is removed, and false is returned.
-bool ReplaceFileContents(const std::string& path, std::string_view bytes);
+// On failure the old file is untouched, the temporary file is removed, `failure` (when given) names the
+// step, and false is returned.
+bool ReplaceFileContents(const std::string& path, std::string_view bytes, ReplaceFailure* failure = nullptr);
 
 } // namespace engine

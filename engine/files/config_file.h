@@ -1,0 +1,37 @@
+#pragma once
+// The configuration file "ombagen.cfg" in the program's own folder: the models (name and model file),
+// the help and release-notes files and the utility scripts. Read once at start-up into a ConfigRecord;
+// there is no writer.
+
+#include "engine/records/records.h"
+
+#include <string>
+
+namespace engine {
+
+class ConfigFile {
+public:
+    static constexpr const char* kDefaultFileName = "ombagen.cfg";
+
+    // Reads the named file from the program's folder into the record (its old content freed first).
+    // On failure shows the message, leaves the record empty and returns false.
+    bool Read(ConfigRecord& record, const std::string& fileName = kDefaultFileName);
+    // Fills the record from its loaded configFile; on failure shows the message and returns false (the
+    // record is then emptied, so no caller goes on with part of a configuration).
+    bool ParseSections(ConfigRecord& record);
+
+    // Frees the record's buffers unless keepBuffers is set, then zero-fills it.
+    static void ResetConfigRecord(ConfigRecord& record, bool keepBuffers);
+    // Frees the models, the scripts and the SectionedFile, leaving counts 0 and pointers null.
+    static void FreeConfigRecord(ConfigRecord& record);
+
+    // The full path of the file last read.
+    const std::string& GetPath() const { return m_path; }
+
+private:
+    bool parse(ConfigRecord& record);
+
+    std::string m_path;
+};
+
+} // namespace engine

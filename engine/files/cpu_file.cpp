@@ -1,0 +1,285 @@
+#include "engine/files/cpu_file.h"
+
+#include "engine/files/file_chooser.h"
+#include "engine/files/file_message.h"
+#include "engine/records/text_field.h"
+#include "engine/sectioned/sectioned_file.h"
+#include "engine/util/file_io.h"
+#include "engine/util/path.h"
+#include "engine/util/text.h"
+
+#include <unistd.h>
+
+namespace engine {
+namespace {
+
+int32_t flag(bool value) { return value ? 1 : 0; }
+
+// ---- reading
+
+void readSelection(const SectionedFile& file, std::string_view name, int32_t& available, int32_t& selected)
+{
+    const SectionedFileSection* s = file.FindSection(name);
+    available = flag(s ? s->GetBool("State", true) : true);
+    selected = flag(s ? s->GetBool("Enable", true) : true);
+}
+
+void readServiceStates(const KernelRecord& kernel, const SectionedFile& file, int32_t count, KernelServiceRow* rows)
+{
+    for (int32_t i = 0; rows && i < count; ++i) {
+        KernelServiceRow& row = rows[i];
+        row.state = 1;
+        row.enabled = 1;
+        row.local = kernel.defaultServiceLocal;
+        row.outgoing = kernel.defaultServiceOutgoing;
+        row.incoming = kernel.defaultServiceIncoming;
+        const SectionedFileSection* s = file.FindSection(textOf(row.sectionName));
+        if (!s)
+            continue;
+        row.state = flag(s->GetBool("State", row.state));
+        row.enabled = flag(s->GetBool("Enable", row.enabled));
+        row.local = flag(s->GetBool("Local", row.local));
+        row.outgoing = flag(s->GetBool("Outgoing", row.outgoing));
+        row.incoming = flag(s->GetBool("Incoming", row.incoming));
+    }
+}
+
+void readAttributeStates(const KernelRecord& kernel, const SectionedFile& file, int32_t count,
+                         KernelClassAttribute* rows)
+{
+    for (int32_t i = 0; rows && i < count; ++i) {
+        KernelClassAttribute& a = rows[i];
+        readSelection(file, textOf(a.name), a.available, a.selected);
+        readAttributeStates(kernel, file, a.childCount, a.children);
+        readServiceStates(kernel, file, a.serviceCount, a.services);
+    }
+}
+
+// ---- writing
+
+// Adds a section; a name already written (two rows of one name) keeps its first values.
+SectionedFileSection* addSection(SectionedFile& file, std::string_view name) { return file.AddSection(name); }
+
+void writeSelection(SectionedFile& file, std::string_view name, int32_t available, int32_t selected)
+{
+    if (SectionedFileSection* s = addSection(file, name)) {
+        s->AddEntry("State", available);
+        s->AddEntry("Enable", selected);
+    }
+}
+
+void writeServiceStates(SectionedFile& file, int32_t count, const KernelServiceRow* rows)
+{
+    for (int32_t i = 0; rows && i < count; ++i) {
+        const KernelServiceRow& row = rows[i];
+        if (SectionedFileSection* s = addSection(file, textOf(row.sectionName))) {
+            s->AddEntry("State", row.state);
+            s->AddEntry("Enable", row.enabled);
+            s->AddEntry("Local", row.local);
+            s->AddEntry("Outgoing", row.outgoing);
+            s->AddEntry("Incoming", row.incoming);
+        }
+    }
+}
+
+void writeAttributeStates(SectionedFile& file, int32_t count, const KernelClassAttribute* rows)
+{
+    for (int32_t i = 0; rows && i < count; ++i) {
+        const KernelClassAttribute& a = rows[i];
+        writeSelection(file, textOf(a.name), a.available, a.selected);
+        writeAttributeStates(file, a.childCount, a.children);
+        writeServiceStates(file, a.serviceCount, a.services);
+    }
+}
+
+} // namespace
+
+bool GetKernelSections(KernelRecord& kernel, const SectionedFile& file)
+{
+    const SectionedFileSection* k = file.FindSection("KERNEL");
+    if (!k)
+        return false;
+    kernel.writable = flag(k->GetBool("Writeable", false));
+    kernel.nameSize = k->GetInt("Name Size", 0);
+    kernel.enableKernelClock = flag(k->GetBool("Enable Kernel Clock", false));
+    kernel.framework = k->GetInt("Framework", 0);
+    kernel.hFileDirty = flag(k->GetBool("h file dirty", false));
+    kernel.mFileDirty = flag(k->GetBool("m file dirty", false));
+
+    for (int32_t i = 0; kernel.options && i < kernel.optionCount; ++i) {
+        ModelOptionRow& row = kernel.options[i];
+        if (row.forApplications)
+            continue;
+        const SectionedFileSection* s = file.FindSection(textOf(row.sectionName));
+        row.value = s ? s->GetInt("Value", 0) : 0;
+        row.state = s ? s->GetInt("State", 1) : 1;
+    }
+    for (int32_t i = 0; kernel.classes && i < kernel.classCount; ++i) {
+        KernelClassRecord& c = kernel.classes[i];
+        readSelection(file, textOf(c.name), c.available, c.selected);
+    }
+    for (int32_t i = 0; kernel.classes && i < kernel.classCount; ++i) {
+        KernelClassRecord& c = kernel.classes[i];
+        readAttributeStates(kernel, file, c.attributeCount, c.attributes);
+        readServiceStates(kernel, file, c.serviceCount, c.services);
+    }
+    return true;
+}
+
+void PutKernelSections(const KernelRecord& kernel, SectionedFile& file)
+{
+    file.Clear();
+    SectionedFileSection* k = file.AddSection("KERNEL");
+    k->AddEntry("Writeable", kernel.writable);
+    k->AddEntry("Name Size", kernel.nameSize);
+    k->AddEntry("Enable Kernel Clock", kernel.enableKernelClock);
+    k->AddEntry("Framework", kernel.framework);
+    k->AddEntry("h file dirty", kernel.hFileDirty);
+    k->AddEntry("m file dirty", kernel.mFileDirty);
+
+    for (int32_t i = 0; kernel.options && i < kernel.optionCount; ++i) {
+        const ModelOptionRow& row = kernel.options[i];
+        if (row.forApplications)
+            continue; // set by each application, stored in the application file
+        if (SectionedFileSection* s = addSection(file, textOf(row.sectionName))) {
+            s->AddEntry("Value", row.value);
+            s->AddEntry("State", row.state);
+        }
+    }
+    for (int32_t i = 0; kernel.classes && i < kernel.classCount; ++i)
+        writeSelection(file, textOf(kernel.classes[i].name), kernel.classes[i].available, kernel.classes[i].selected);
+    for (int32_t i = 0; kernel.classes && i < kernel.classCount; ++i) {
+        const KernelClassRecord& c = kernel.classes[i];
+        writeAttributeStates(file, c.attributeCount, c.attributes);
+        writeServiceStates(file, c.serviceCount, c.services);
+    }
+}
+
+CpuFile::CpuFile(KernelRecord& kernel, ConfigRecord& /*config*/, CpuRecordHandler* /*handler*/, CpuRecord* cpu)
+    : m_kernel(kernel), m_cpu(cpu)
+{
+}
+
+CpuFile::~CpuFile() = default;
+
+SectionedFile& CpuFile::KernelFile()
+{
+    if (m_cpu) {
+        if (!m_cpu->kernelFile)
+            m_cpu->kernelFile = new SectionedFile("", true);
+        return *m_cpu->kernelFile;
+    }
+    if (!m_ownFile)
+        m_ownFile = std::make_unique<SectionedFile>("", true);
+    return *m_ownFile;
+}
+
+bool CpuFile::ReadKernelFile()
+{
+    const std::string path = MakeNativePath(textOf(m_kernel.kernelPath));
+    std::string bytes;
+    switch (ReadWholeFile(path, bytes)) {
+    case ReadResult::OpenFailed:
+        ShowFileMessage(FormatText("Couldn't open kernel file %s", path.c_str()));
+        return false;
+    case ReadResult::ReadFailed:
+        ShowFileMessage("I/O error occurred while reading kernel file");
+        return false;
+    case ReadResult::Ok:
+        break;
+    }
+    SectionedFile& file = KernelFile();
+    file.SetPath(path);
+    file.ParseSectionedText(std::string_view(bytes).substr(0, bytes.find('\0')), true);
+    if (!GetKernelSections(m_kernel, file)) {
+        ShowFileMessage(FormatText("Can't find required section \"%s\" in CPU file %s", "KERNEL", path.c_str()));
+        return false;
+    }
+    m_kernel.edited = 0;
+    return true;
+}
+
+bool CpuFile::WriteKernelFile()
+{
+    if (!m_kernel.writable) {
+        ShowFileMessage("Kernel info is not writeable");
+        return false;
+    }
+    const std::string path = MakeNativePath(textOf(m_kernel.kernelPath));
+    const std::string temporary = TemporaryPathFor(path);
+    if (path.empty()) {
+        ShowFileMessage("Can't open kernel file " + temporary);
+        return false;
+    }
+    SectionedFile& file = KernelFile();
+    file.SetPath(path);
+    PutKernelSections(m_kernel, file);
+    const std::string problem = file.FindUnwritableName();
+    if (!problem.empty()) {
+        ShowFileMessage(FormatText("Unable to write kernel file %s: the %s", path.c_str(), problem.c_str()));
+        return false;
+    }
+    // A read-only file is not replaced, as a platform that deletes the old file first would refuse it.
+    if (FileExists(path) && ::access(path.c_str(), W_OK) != 0) {
+        ShowFileMessage(FormatText("Unable to delete old version of file %s", path.c_str()));
+        return false;
+    }
+    ReplaceFailure failure = ReplaceFailure::None;
+    if (!ReplaceFileContents(path, file.ToText(), &failure)) {
+        switch (failure) {
+        case ReplaceFailure::Rename:
+            ShowFileMessage(FormatText("Unable to rename file %s to %s", temporary.c_str(), path.c_str()));
+            break;
+        case ReplaceFailure::WriteTemporary:
+            ShowFileMessage(FormatText("Unable to write kernel file %s", temporary.c_str()));
+            break;
+        default:
+            ShowFileMessage("Can't open kernel file " + temporary);
+            break;
+        }
+        return false;
+    }
+    m_kernel.edited = 0;
+    return true;
+}
+
+bool CpuFile::SetKernelPath(std::string_view path)
+{
+    if (!textFits(m_kernel.kernelPath, path)) {
+        ShowFileMessage(FormatText("The kernel file path %s is longer than %d characters", std::string(path).c_str(),
+                                   kPathSize - 1));
+        return false;
+    }
+    setText(m_kernel.kernelPath, path);
+    m_kernel.writable = 1;
+    return true;
+}
+
+bool CpuFile::ChooseAndReadKernel(std::string* outPath)
+{
+    const std::string path = BrowseForFile(true, FileKindKernel, "Choose CPU File");
+    if (path.empty())
+        return false;
+    if (outPath)
+        *outPath = path;
+    if (!textFits(m_kernel.kernelPath, path)) {
+        ShowFileMessage(FormatText("The kernel file path %s is longer than %d characters", path.c_str(),
+                                   kPathSize - 1));
+        return false;
+    }
+    setText(m_kernel.kernelPath, path);
+    return ReadKernelFile();
+}
+
+bool CpuFile::ChooseAndWriteKernel(std::string* outPath)
+{
+    const std::string name = m_cpu ? textString(m_cpu->name) : std::string();
+    const std::string path = BrowseForFile(false, FileKindKernel, "Choose File for CPU \"" + name + "\"");
+    if (path.empty())
+        return false;
+    if (outPath)
+        *outPath = path;
+    return SetKernelPath(path) && WriteKernelFile();
+}
+
+} // namespace engine

@@ -1,0 +1,302 @@
+#include "engine/files/model_reader.h"
+
+#include "engine/files/file_message.h"
+#include "engine/files/model_file.h"
+#include "engine/files/script_list.h"
+#include "engine/records/counted_array.h"
+#include "engine/records/text_field.h"
+#include "engine/sectioned/sectioned_file.h"
+#include "engine/util/text.h"
+
+#include <cstring>
+
+namespace engine {
+namespace {
+
+int32_t flag(bool value) { return value ? 1 : 0; }
+
+} // namespace
+
+void ModelReader::missingSection(std::string_view name) const
+{
+    ShowFileMessage(FormatText("Can't find required section \"%s\" in model file %s", std::string(name).c_str(),
+                               m_path.c_str()));
+}
+
+bool ModelReader::storeText(char* field, std::size_t size, std::string_view text, std::string_view key,
+                            std::string_view section)
+{
+    if (setText(field, size, text))
+        return true;
+    ShowFileMessage(FormatText("Value of \"%s\" in section \"%s\" of model file %s is longer than %zu characters",
+                               std::string(key).c_str(), std::string(section).c_str(), m_path.c_str(), size - 1));
+    return false;
+}
+
+bool ModelReader::Read()
+{
+    m_attributeBudget = kMaxModelAttributes;
+    return readKernelSection() && readExtendedContexts() && readTaskAttributes() &&
+           (ReadScriptList(m_model.FindSection("SCRIPTS"), m_kernel.scriptCount, m_kernel.scripts), true) &&
+           readModelOptions() && readClassProperties() && readClassTypes();
+}
+
+bool ModelReader::readKernelSection()
+{
+    const SectionedFileSection* s = m_model.FindSection("KERNEL");
+    if (!s) {
+        missingSection("KERNEL");
+        return false;
+    }
+    KernelRecord& k = m_kernel;
+    const char* name = "KERNEL";
+    std::string classgen = ReplaceText(s->GetString("Classgen"), "/", "\\");
+    if (!storeText(k.modelVersion, s->GetString("Version"), "Version", name) ||
+        !storeText(k.osName, s->GetString("OS Name", "OMBA Korvane"), "OS Name", name) ||
+        !storeText(k.modelName, s->GetString("Model Name"), "Model Name", name) ||
+        !storeText(k.codeGeneratorLibrary, classgen, "Classgen", name) ||
+        !storeText(k.sizeUnitName, s->GetString("Size Unit Name"), "Size Unit Name", name) ||
+        !storeText(k.cSourceExtension, s->GetString("C Source Extension"), "C Source Extension", name) ||
+        !storeText(k.cHeaderExtension, s->GetString("C Header Extension"), "C Header Extension", name) ||
+        !storeText(k.asmSourceExtension, s->GetString("Assembler Source Extension", "asm"),
+                   "Assembler Source Extension", name) ||
+        !storeText(k.asmHeaderExtension, s->GetString("Assembler Header Extension", "inc"),
+                   "Assembler Header Extension", name) ||
+        !storeText(k.contextIncludeFile, s->GetString("Context Include File"), "Context Include File", name))
+        return false;
+
+    k.taskStackModulus = s->GetInt("Task Stack Modulus", 0);
+    k.taskStackModulus2 = s->GetInt("Task Stack Modulus", 0);
+    k.minKernelStackSize = s->GetInt("Minimum Kernel Stack Size", 128);
+    k.maxKernelStackSize = s->GetInt("Maximum Kernel Stack Size", 0x7FFFFFFF);
+    k.maxQueueWidth = s->GetInt("Maximum Queue Width", 0);
+    k.maxQueueDepth = s->GetInt("Maximum Queue Depth", 0);
+    k.defaultAlignment = s->GetInt("Alignment", 0);
+    k.hasCeiling = flag(s->GetBool("Has Ceiling", false));
+    k.hasOrigin = flag(s->GetBool("Has Origin", false));
+    k.minIsrLevel = s->GetInt("Minimum ISR Level", 0);
+    k.maxIsrLevel = s->GetInt("Maximum ISR Level", 0);
+    k.minIsrVector = s->GetInt("Minimum ISR Vector", 0);
+    k.maxIsrVector = s->GetInt("Maximum ISR Vector", 0);
+    k.mode = s->GetInt("Mode", 0);
+    k.defaultSystemRam = s->GetInt("Default System RAM", 4096);
+    k.binaryDistribution = flag(s->GetBool("Binary Distribution", false));
+    k.externConst = flag(s->GetBool("Extern Const", true));
+    k.outputTaskAttributes = flag(s->GetBool("Output Task Attributes", false));
+    k.generateDosFiles = flag(s->GetBool("Generate DOS Files", GenerateDosFilesDefault()));
+    k.defaultServiceLocal = flag(s->GetBool("Default Service Local", true));
+    k.defaultServiceIncoming = flag(s->GetBool("Default Service Incoming", true));
+    k.defaultServiceOutgoing = flag(s->GetBool("Default Service Outgoing", true));
+    k.scalableKernel = flag(s->GetBool("Scalable Kernel", true));
+    k.bindingNumber = s->GetInt("Binding Number", 0);
+    k.enableStatistics = flag(s->GetBool("Enable Statistics", true));
+    k.enableTrace = flag(s->GetBool("Enable Trace", true));
+    k.enableDiagnostics = flag(s->GetBool("Enable Diagnostics", true));
+    k.defaultStatistics = flag(s->GetBool("Default Statistics", false));
+    k.defaultTrace = flag(s->GetBool("Default Trace", false));
+    k.defaultDiagnostics = flag(s->GetBool("Default Diagnostics", false));
+    k.minTaskStackSize = s->GetInt("Minimum Task Stack Size", 32);
+    k.maxTaskStackSize = s->GetInt("Maximum Task Stack Size", 0x7FFFFFFF);
+    k.modelNumber = s->GetInt("Model Number", 0);
+    k.enableAlignment = flag(s->GetBool("Enable Alignment", false));
+
+    // Bit value 4 (multiprocessor) brings bit value 2 with it, in the mask and in the default framework.
+    int32_t mask = s->GetInt("FWMask", 0);
+    if (mask & 4)
+        mask |= 2;
+    k.featureMask = mask;
+    int32_t framework = s->GetInt("Default Framework", mask) & mask;
+    if (framework & 4)
+        framework |= 2;
+    k.defaultFramework = framework;
+    k.reserved = 0;
+    return true;
+}
+
+bool ModelReader::readExtendedContexts()
+{
+    std::memset(m_kernel.extendedContexts, 0, sizeof m_kernel.extendedContexts);
+    m_kernel.extendedContextCount = 0;
+    const SectionedFileSection* list = m_model.FindSection("EXTENDED CONTEXTS");
+    if (!list)
+        return true;
+    const int32_t count = static_cast<int32_t>(std::min<std::size_t>(list->GetEntryCount(), kMaxExtendedContexts));
+    for (int32_t i = 0; i < count; ++i) {
+        ExtendedContextRow& row = m_kernel.extendedContexts[i];
+        const std::string& name = list->GetEntry(static_cast<std::size_t>(i))->GetName();
+        if (!storeText(row.name, name, name, "EXTENDED CONTEXTS"))
+            return false;
+        const std::string sectionName = "Context_" + name;
+        const SectionedFileSection* s = m_model.FindSection(sectionName);
+        if (!s) {
+            missingSection(sectionName); // the load goes on; the row keeps only its name
+            continue;
+        }
+        if (!storeText(row.structName, s->GetString("Struct Name", ToUpperText(name) + "_REGS"), "Struct Name",
+                       sectionName) ||
+            !storeText(row.variableName, s->GetString("Variable Name", ToLowerText(name)), "Variable Name",
+                       sectionName) ||
+            !storeText(row.description, s->GetString("Description", name), "Description", sectionName) ||
+            !storeText(row.abbreviation, s->GetString("Abbrev Desc"), "Abbrev Desc", sectionName))
+            return false;
+        row.taskDefault = flag(s->GetBool("Default Value", false));
+        row.applicationDefault = flag(s->GetBool("Default Enable", true));
+    }
+    m_kernel.extendedContextCount = count;
+    return true;
+}
+
+bool ModelReader::readTaskAttributes()
+{
+    std::memset(m_kernel.taskAttributes, 0, sizeof m_kernel.taskAttributes);
+    m_kernel.taskAttributeCount = 0;
+    const SectionedFileSection* list = m_model.FindSection("TASK ATTRIBUTES");
+    if (!list)
+        return true;
+    const int32_t count = static_cast<int32_t>(std::min<std::size_t>(list->GetEntryCount(), kMaxTaskAttributes));
+    for (int32_t i = 0; i < count; ++i) {
+        TaskAttributeRow& row = m_kernel.taskAttributes[i];
+        const std::string& name = list->GetEntry(static_cast<std::size_t>(i))->GetName();
+        if (!storeText(row.name, name, name, "TASK ATTRIBUTES"))
+            return false;
+        const std::string sectionName = "TaskAttr_" + name;
+        const SectionedFileSection* s = m_model.FindSection(sectionName);
+        if (!s) {
+            missingSection(sectionName);
+            continue;
+        }
+        if (!storeText(row.enabledName, s->GetString("Enabled Name", name), "Enabled Name", sectionName) ||
+            !storeText(row.disabledName, s->GetString("Disabled Name", "Not " + name), "Disabled Name", sectionName) ||
+            !storeText(row.maskName, s->GetString("Mask Name", name), "Mask Name", sectionName))
+            return false;
+        row.defaultEnable = flag(s->GetBool("Default Enable", false));
+    }
+    m_kernel.taskAttributeCount = count;
+    return true;
+}
+
+bool ModelReader::readModelOptions()
+{
+    const SectionedFileSection* list = m_model.FindSection("MODEL OPTIONS");
+    const std::size_t count = list ? list->GetEntryCount() : 0;
+    if (count == 0) {
+        ShowFileMessage("Model file has no model options");
+        return false;
+    }
+    ModelOptionRow* rows = count <= INT32_MAX ? allocateRows<ModelOptionRow>(static_cast<int32_t>(count)) : nullptr;
+    if (!rows) {
+        ShowFileMessage("Couldn't allocate sufficient memory to load model options from model file");
+        return false;
+    }
+    m_kernel.options = rows;
+    m_kernel.optionCount = static_cast<int32_t>(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        ModelOptionRow& row = rows[i];
+        const std::string& sectionName = list->GetEntry(i)->GetName();
+        if (!storeText(row.sectionName, sectionName, sectionName, "MODEL OPTIONS"))
+            return false;
+        const SectionedFileSection* s = m_model.FindSection(sectionName);
+        if (!s) {
+            missingSection(sectionName);
+            return false;
+        }
+        if (!storeText(row.name, s->GetString("Name"), "Name", sectionName) ||
+            !storeText(row.tag, s->GetString("Tag"), "Tag", sectionName) ||
+            !storeText(row.toolTip, s->GetString("Tool Tip"), "Tool Tip", sectionName))
+            return false;
+        row.hasValue = flag(s->GetBool("Value", false));
+        row.defaultValue = s->GetInt("Default", 0);
+        row.base = s->GetInt("Base", 10);
+        row.minimum = s->GetInt("Minimum", 0);
+        row.maximum = s->GetInt("Maximum", 0);
+        row.shown = flag(s->GetBool("Show", true));
+        row.variantMask = s->GetInt("FWMask", -1);
+        row.forApplications = flag(s->GetBool("Domain", false));
+        row.overrideBinary = flag(s->GetBool("Override Binary", false));
+        // The default held within the bounds; a maximum below the minimum gives no upper bound.
+        row.value = std::max(row.defaultValue, row.minimum);
+        if (row.maximum >= row.minimum && row.value > row.maximum)
+            row.value = row.maximum;
+        row.state = flag(row.defaultValue != 0);
+    }
+    return true;
+}
+
+bool ModelReader::readClassProperties()
+{
+    std::memset(m_kernel.attributeBitNames, 0, sizeof m_kernel.attributeBitNames);
+    const SectionedFileSection* s = m_model.FindSection("CLASS PROPERTIES");
+    if (!s) {
+        missingSection("CLASS PROPERTIES");
+        return false;
+    }
+    for (const SectionedFileEntry* entry : s->Entries()) {
+        const std::uint32_t bit = ParseNumber(entry->GetValue());
+        if (bit >= static_cast<std::uint32_t>(kAttributeBitCount))
+            continue; // not an attribute bit
+        if (!storeText(m_kernel.attributeBitNames[bit], entry->GetName(), entry->GetName(), "CLASS PROPERTIES"))
+            return false;
+    }
+    return true;
+}
+
+bool ModelReader::readClassTypes()
+{
+    const SectionedFileSection* list = m_model.FindSection("CLASS TYPES");
+    const std::size_t count = list ? list->GetEntryCount() : 0;
+    if (count == 0) {
+        ShowFileMessage("Model file has no class types");
+        return false;
+    }
+    KernelClassRecord* rows = count <= INT32_MAX ? allocateRows<KernelClassRecord>(static_cast<int32_t>(count)) : nullptr;
+    if (!rows) {
+        ShowFileMessage("Unable to allocate sufficient space to load class types from model file");
+        return false;
+    }
+    m_kernel.classes = rows;
+    m_kernel.classCount = static_cast<int32_t>(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const SectionedFileEntry* entry = list->GetEntry(i);
+        rows[i].classType = static_cast<int32_t>(ParseNumber(entry->GetValue()));
+        if (!storeText(rows[i].name, entry->GetName(), entry->GetName(), "CLASS TYPES"))
+            return false;
+    }
+    for (std::size_t i = 0; i < count; ++i)
+        if (!readClass(rows[i]))
+            return false;
+    return true;
+}
+
+bool ModelReader::readClass(KernelClassRecord& c)
+{
+    const std::string sectionName = textString(c.name);
+    const SectionedFileSection* s = m_model.FindSection(sectionName);
+    if (!s) {
+        missingSection(sectionName);
+        return false;
+    }
+    if (!storeText(c.pluralName, s->GetString("Plural Name"), "Plural Name", sectionName) ||
+        !storeText(c.tag, s->GetString("Tag"), "Tag", sectionName) ||
+        !storeText(c.rootName, s->GetString("Root Name"), "Root Name", sectionName) ||
+        !storeText(c.attrib0, s->GetString("Attrib0"), "Attrib0", sectionName) ||
+        !storeText(c.attrib1, s->GetString("Attrib1"), "Attrib1", sectionName) ||
+        !storeText(c.headerRoot, s->GetString("Header Root"), "Header Root", sectionName) ||
+        !storeText(c.compressedName, s->GetString("Compressed Name"), "Compressed Name", sectionName))
+        return false;
+    c.size = s->GetInt("Size", 0);
+    c.sizeInRom = s->GetInt("Size in ROM", 0);
+    c.statisticsSize = s->GetInt("Statistics Size", 0);
+    c.diagnosticsSize = s->GetInt("Diagnostics Size", 0);
+    c.traceSize = s->GetInt("Trace Size", 0);
+    c.maximum = s->GetInt("Maximum", 255);
+    c.maximumPerParent = s->GetInt("Maximum per Parent", c.maximum);
+    c.variantMask = s->GetInt("FWMask", 7);
+    c.pluralEs = flag(s->GetBool("Plural ES", false));
+    c.available = 1;
+    c.selected = 1;
+    return readNeedsList(s->GetString("Needs"), c.needsCount, c.needs) &&
+           readServiceList(s->GetString("Services"), c.serviceCount, c.services) &&
+           readAttributeList(s->GetString("Options"), c.attributeCount, c.attributes);
+}
+
+} // namespace engine
