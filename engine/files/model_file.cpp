@@ -3,6 +3,7 @@
 #include "engine/files/file_message.h"
 #include "engine/files/model_cipher.h"
 #include "engine/files/model_reader.h"
+#include "engine/footprint/model_tables.h"
 #include "engine/ops/cpu_record_handler.h"
 #include "engine/records/text_field.h"
 #include "engine/sectioned/sectioned_file.h"
@@ -65,7 +66,10 @@ bool ParseModelFile(KernelRecord& kernel, SectionedFile& modelFile, std::string_
     loaded.modelIndex = kernel.modelIndex;
     setText(loaded.kernelPath, textOf(kernel.kernelPath));
     ModelReader reader(parsed, loaded, modelPath);
-    if (!reader.Read()) {
+    // The type and structure tables are checked here, so a model that the estimator could not use is
+    // refused at load; the estimator reads them again from the CPU's model file.
+    ModelTables tables;
+    if (!reader.Read() || !ReadModelTables(parsed, tables, [](const std::string& text) { ShowFileMessage(text); })) {
         CpuRecordHandler::FreeKernelRecord(loaded);
         return false;
     }

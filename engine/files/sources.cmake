@@ -11,3 +11,10 @@ list(APPEND ENGINE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/model_lists.cpp
   ${CMAKE_CURRENT_LIST_DIR}/cpu_file.cpp ${CMAKE_CURRENT_LIST_DIR}/cpu_file.h
 )
+include(${CMAKE_CURRENT_LIST_DIR}/tools/tools.cmake)
+list(APPEND ENGINE_TEST_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/tests/files_fixture.h
+  ${CMAKE_CURRENT_LIST_DIR}/tests/config_file_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tests/model_file_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tests/cpu_file_test.cpp
+)
