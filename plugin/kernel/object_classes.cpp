@@ -1,0 +1,334 @@
+#include "plugin/kernel/object_classes.h"
+
+#include "plugin/kernel/bounded_walk.h"
+#include "plugin/kernel/memory_image.h"
+#include "plugin/kernel/target_access.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace kernel {
+namespace {
+
+constexpr uint32_t kConfigBits[kObjectKindCount] = {0x1, 0x2, 0x4, 0x8, 0x10, 0x20, 0x800, 0x400,
+                                                    0x40, 0x80, 0x100, 0x200, 0x400};
+
+const LayoutTable& emptyTable()
+{
+    static const LayoutTable table;
+    return table;
+}
+
+const LayoutTable& descriptorTable(const LayoutTable KwsDescriptor::*member)
+{
+    const KwsDescriptor* d = GetKwsDescriptor();
+    return d ? d->*member : emptyTable();
+}
+
+// The kind of a class number, when one kind has it.
+std::optional<ObjectKind> kindOfClass(int cls)
+{
+    for (int k = 0; k < kObjectKindCount; ++k)
+        if (GetClassNumber(static_cast<ObjectKind>(k)) == cls)
+            return static_cast<ObjectKind>(k);
+    return std::nullopt;
+}
+
+// The attribute field of a kind's objects: task field 3, the others field 1.
+int attributeField(ObjectKind kind) { return kind == ObjectKind::Task ? 3 : 1; }
+
+void setTraceBit(ObjectKind kind, uint32_t n, uint32_t bit, int on)
+{
+    const uint32_t address = KindObjectAddress(kind, n);
+    if (!address)
+        return;
+    const LayoutTable& t = KindLayout(kind);
+    const int field = attributeField(kind);
+    uint32_t value = ReadField(t, field, address);
+    value = on == 1 ? (value | bit) : (value & ~bit);
+    WriteField(t, field, address, value);
+}
+
+void zeroFields(ObjectKind kind, uint32_t n, std::initializer_list<int> fields)
+{
+    const uint32_t address = KindObjectAddress(kind, n);
+    if (!address)
+        return;
+    for (int f : fields)
+        WriteField(KindLayout(kind), f, address, 0);
+}
+
+const ObjectClassRecord* record(int cls)
+{
+    if (cls < 0 || cls >= kClassSlots)
+        return nullptr;
+    return ClassRecords()[static_cast<std::size_t>(cls)].get();
+}
+
+} // namespace
+
+int ClassOf(ObjectKind kind) { return GetClassNumber(kind); }
+
+bool IsKindConfigured(ObjectKind kind)
+{
+    return HasSystemProperties() && (GetSystemPropertiesWords()[0] & kConfigBits[static_cast<int>(kind)]) != 0;
+}
+
+const LayoutTable& KindLayout(ObjectKind kind)
+{
+    const KwsDescriptor* d = GetKwsDescriptor();
+    return d ? d->objects[static_cast<std::size_t>(kind)] : emptyTable();
+}
+
+uint32_t KindObjectAddress(ObjectKind kind, uint32_t n) { return GetObjectAddress(ClassOf(kind), n); }
+
+uint32_t ReadKindField(ObjectKind kind, uint32_t n, int field)
+{
+    const uint32_t address = KindObjectAddress(kind, n);
+    return address ? ReadField(KindLayout(kind), field, address) : 0;
+}
+
+int32_t ReadKindSignedField(ObjectKind kind, uint32_t n, int field)
+{
+    const uint32_t address = KindObjectAddress(kind, n);
+    return address ? ReadSignedField(KindLayout(kind), field, address) : 0;
+}
+
+const ObjectClassRecord* LoadClassRecord(int cls)
+{
+    if (cls < 0 || cls >= kClassSlots)
+        return nullptr;
+    if (const ObjectClassRecord* existing = record(cls))
+        return existing;
+    const KwsDescriptor* d = GetKwsDescriptor();
+    if (!d || !d->classEntry.present())
+        return nullptr;
+    ReadSourceScope target(kTargetSource);
+    const int32_t size = FieldSize(d->kws, 11);
+    const uint32_t slot = GetClassTableAddress() + static_cast<uint32_t>(cls) * static_cast<uint32_t>(std::max(size, 0));
+    const uint32_t entry = PortAddress(ReadTargetPointer(slot, size));
+    if (entry == 0)
+        return nullptr;
+    auto r = std::make_unique<ObjectClassRecord>();
+    const LayoutTable& e = d->classEntry;
+    r->attributes = ReadField(e, 1, entry);
+    r->totalCount = ReadField(e, 2, entry);
+    r->staticCount = ReadField(e, 3, entry);
+    r->stride = ReadSignedField(e, 4, entry);
+    r->objectBase = ReadPointerField(e, 5, entry);
+    r->namePool = ReadPointerField(e, 6, entry);
+    r->nameLength = ReadSignedField(e, 7, entry);
+    r->dynamicArea = ReadWordPointerField(e, 8, entry);
+    r->field9 = ReadWordPointerField(e, 9, entry);
+    r->field10 = ReadWordPointerField(e, 10, entry);
+    ClassRecords()[static_cast<std::size_t>(cls)] = std::move(r);
+    return record(cls);
+}
+
+int EnsureClassRecord(int cls)
+{
+    if (cls < 0)
+        return 0;
+    return LoadClassRecord(cls) ? 1 : 0;
+}
+
+void FillClassCounts(ClassCounts& out, int cls)
+{
+    out = {0, 0, 0};
+    const ObjectClassRecord* r = record(cls);
+    if (!r)
+        return;
+    // Counts from stale or garbage memory are cut to a sane limit so no window loops for hours.
+    const uint32_t total = std::min(r->totalCount, kMaxObjectsPerClass);
+    const uint32_t statics = std::min(r->staticCount, total);
+    out = {r->attributes, statics, total - statics};
+}
+
+void GetClassCounts(int cls, ClassCounts& out) { FillClassCounts(out, cls); }
+
+uint32_t GetObjectAddress(int cls, uint32_t n)
+{
+    const ObjectClassRecord* r = record(cls);
+    if (!r)
+        return 0;
+    return static_cast<uint32_t>(r->stride) * n + r->objectBase;
+}
+
+int32_t GetClassNameLength(int cls)
+{
+    const ObjectClassRecord* r = record(cls);
+    return r ? r->nameLength : 0;
+}
+
+int IsObjectInUse(uint32_t n, int cls)
+{
+    const ObjectClassRecord* r = record(cls);
+    if (!r)
+        return 0;
+    if (n <= r->staticCount)
+        return 1;
+    if (!r->dynamicArea || n > r->totalCount)
+        return 0;
+    const uint32_t d = n - r->staticCount;
+    const uint32_t at = r->dynamicArea + (d - 1) * static_cast<uint32_t>(GetUnitSize(DynamicRecordSize));
+    return ReadField(descriptorTable(&KwsDescriptor::dynamicObject), 2, at) != 0 ? 1 : 0;
+}
+
+std::optional<std::string> GetObjectName(uint32_t n, int cls)
+{
+    const ObjectClassRecord* r = record(cls);
+    if (!r)
+        return std::nullopt;
+    const uint32_t maximum = static_cast<uint32_t>(std::clamp<int64_t>(int64_t{r->nameLength} + 1, 0, kMaxNameRead));
+    std::vector<char> buffer(maximum + 1, 0);
+    uint32_t from = 0;
+    if (n == 0)
+        return std::string(); // the null object has no name of its own
+    if (n <= r->staticCount) {
+        if (!r->namePool)
+            return std::string();
+        from = r->namePool + (n - 1) * static_cast<uint32_t>(r->nameLength + 1);
+    } else {
+        if (!r->dynamicArea || !IsObjectInUse(n, cls))
+            return std::nullopt;
+        const uint32_t d = n - r->staticCount;
+        const uint32_t at = r->dynamicArea + (d - 1) * static_cast<uint32_t>(GetUnitSize(DynamicRecordSize));
+        from = ReadWordPointerField(descriptorTable(&KwsDescriptor::dynamicObject), 1, at);
+        if (!from)
+            return std::string();
+    }
+    ReadValueString(from, maximum, buffer.data());
+    return std::string(buffer.data());
+}
+
+uint32_t GetObjectEventSemaphore(int kind, int cls, uint32_t n)
+{
+    const auto k = kindOfClass(cls);
+    if (!k || (kind != 1 && kind != 2))
+        return 0;
+    int field = 0;
+    switch (*k) {
+    case ObjectKind::Mailbox: field = kind == 1 ? 7 : 0; break;
+    case ObjectKind::Partition: field = kind == 1 ? 9 : 0; break;
+    case ObjectKind::Queue: field = kind == 1 ? 9 : 10; break;
+    case ObjectKind::Mutex: field = kind == 1 ? 7 : 0; break;
+    case ObjectKind::Alarm: field = kind == 1 ? 15 : 16; break;
+    default: return 0;
+    }
+    return field ? ReadKindField(*k, n, field) : 0;
+}
+
+uint32_t AlarmTicksLeft(uint32_t alarm)
+{
+    const LayoutTable& a = KindLayout(ObjectKind::Alarm);
+    const LayoutTable& c = KindLayout(ObjectKind::Counter);
+    const uint32_t counter = ReadWordPointerField(a, 12, alarm);
+    uint32_t value = ReadField(a, 6, alarm);
+    const uint32_t accumulator = counter ? ReadField(c, 8, counter) : 0;
+    if (FieldSize(c, 8) * GetAddressUnitWidth() == 2 && value < accumulator)
+        value += 0x10000;
+    return value - accumulator;
+}
+
+uint32_t ReadWaitingTasks(uint32_t n, int cls, WaiterRecord* out, uint32_t maximum)
+{
+    const uint32_t object = GetObjectAddress(cls, n);
+    if (!object || maximum == 0 || !out)
+        return 0;
+    const LayoutTable& header = descriptorTable(&KwsDescriptor::waitHeader);
+    const LayoutTable& node = descriptorTable(&KwsDescriptor::waitNode);
+    const LayoutTable& task = KindLayout(ObjectKind::Task);
+    uint32_t count = 0;
+    BoundedWalk walk(kMaxWalk);
+    for (uint32_t at = ReadWordPointerField(header, 2, object); count < maximum && walk.visit(at);
+         at = ReadWordPointerField(node, 1, at)) {
+        const uint32_t taskAddress = ReadWordPointerField(node, 6, at);
+        WaiterRecord rec{ReadField(task, 5, taskAddress), 0, 0};
+        const uint32_t alarm = rec[0] ? ReadWordPointerField(task, 8, taskAddress) : 0;
+        if (alarm) {
+            rec[1] = AlarmTicksLeft(alarm);
+            rec[2] = ReadField(KindLayout(ObjectKind::Alarm), 13, alarm);
+        }
+        out[count++] = rec;
+    }
+    return count;
+}
+
+#define KERNEL_CLASS_FAMILY(Name)                                                                           \
+    bool Is##Name##ClassConfigured() { return IsKindConfigured(ObjectKind::Name); }                         \
+    void Get##Name##Counts(ClassCounts& out) { FillClassCounts(out, ClassOf(ObjectKind::Name)); }           \
+    int Ensure##Name##ClassRecord() { return EnsureClassRecord(ClassOf(ObjectKind::Name)); }                \
+    std::optional<std::string> Get##Name##Name(uint32_t n) { return GetObjectName(n, ClassOf(ObjectKind::Name)); } \
+    int Is##Name##InUse(uint32_t n) { return IsObjectInUse(n, ClassOf(ObjectKind::Name)); }
+KERNEL_CLASS_FAMILY(Task)
+KERNEL_CLASS_FAMILY(Semaphore)
+KERNEL_CLASS_FAMILY(Mailbox)
+KERNEL_CLASS_FAMILY(Partition)
+KERNEL_CLASS_FAMILY(Queue)
+KERNEL_CLASS_FAMILY(Mutex)
+KERNEL_CLASS_FAMILY(Pipe)
+KERNEL_CLASS_FAMILY(Thread)
+KERNEL_CLASS_FAMILY(EventSource)
+KERNEL_CLASS_FAMILY(Counter)
+KERNEL_CLASS_FAMILY(Alarm)
+KERNEL_CLASS_FAMILY(Exception)
+#undef KERNEL_CLASS_FAMILY
+
+int EnsureThreadClassRecords()
+{
+    if (!EnsureClassRecord(ClassOf(ObjectKind::Thread)))
+        return 0;
+    return EnsureClassRecord(ClassOf(ObjectKind::Level));
+}
+
+void GetLevelCounts(ClassCounts& out) { FillClassCounts(out, ClassOf(ObjectKind::Level)); }
+std::optional<std::string> GetLevelName(uint32_t n) { return GetObjectName(n, ClassOf(ObjectKind::Level)); }
+
+uint32_t ReadSemaphoreWaiters(uint32_t n, WaiterRecord* out, uint32_t m) { return ReadWaitingTasks(n, ClassOf(ObjectKind::Semaphore), out, m); }
+uint32_t ReadMailboxWaiters(uint32_t n, WaiterRecord* out, uint32_t m) { return ReadWaitingTasks(n, ClassOf(ObjectKind::Mailbox), out, m); }
+uint32_t ReadPartitionWaiters(uint32_t n, WaiterRecord* out, uint32_t m) { return ReadWaitingTasks(n, ClassOf(ObjectKind::Partition), out, m); }
+uint32_t ReadQueueWaiters(uint32_t n, WaiterRecord* out, uint32_t m) { return ReadWaitingTasks(n, ClassOf(ObjectKind::Queue), out, m); }
+uint32_t ReadMutexWaiters(uint32_t n, WaiterRecord* out, uint32_t m) { return ReadWaitingTasks(n, ClassOf(ObjectKind::Mutex), out, m); }
+
+uint32_t GetMailboxNotEmptySemaphore(uint32_t n) { return GetObjectEventSemaphore(1, ClassOf(ObjectKind::Mailbox), n); }
+uint32_t GetPartitionNotEmptySemaphore(uint32_t n) { return GetObjectEventSemaphore(1, ClassOf(ObjectKind::Partition), n); }
+uint32_t GetQueueNotEmptySemaphore(uint32_t n) { return GetObjectEventSemaphore(1, ClassOf(ObjectKind::Queue), n); }
+uint32_t GetQueueNotFullSemaphore(uint32_t n) { return GetObjectEventSemaphore(2, ClassOf(ObjectKind::Queue), n); }
+uint32_t GetMutexNotBusySemaphore(uint32_t n) { return GetObjectEventSemaphore(1, ClassOf(ObjectKind::Mutex), n); }
+uint32_t GetAlarmExpiredSemaphore(uint32_t n) { return GetObjectEventSemaphore(1, ClassOf(ObjectKind::Alarm), n); }
+uint32_t GetAlarmAbortedSemaphore(uint32_t n) { return GetObjectEventSemaphore(2, ClassOf(ObjectKind::Alarm), n); }
+
+void SetTaskTraceObject(uint32_t n, int on) { setTraceBit(ObjectKind::Task, n, kTraceObjectBit, on); }
+void SetTaskTraceActor(uint32_t n, int on) { setTraceBit(ObjectKind::Task, n, kTraceActorBit, on); }
+void SetThreadTraceObject(uint32_t n, int on) { setTraceBit(ObjectKind::Thread, n, kTraceObjectBit, on); }
+void SetThreadTraceActor(uint32_t n, int on) { setTraceBit(ObjectKind::Thread, n, kTraceActorBit, on); }
+void SetExceptionTraceObject(uint32_t n, int on) { setTraceBit(ObjectKind::Exception, n, kTraceObjectBit, on); }
+void SetExceptionTraceActor(uint32_t n, int on) { setTraceBit(ObjectKind::Exception, n, kTraceActorBit, on); }
+void SetSemaphoreTrace(uint32_t n, int on) { setTraceBit(ObjectKind::Semaphore, n, kTraceObjectBit, on); }
+void SetMailboxTrace(uint32_t n, int on) { setTraceBit(ObjectKind::Mailbox, n, kTraceObjectBit, on); }
+void SetPartitionTrace(uint32_t n, int on) { setTraceBit(ObjectKind::Partition, n, kTraceObjectBit, on); }
+void SetQueueTrace(uint32_t n, int on) { setTraceBit(ObjectKind::Queue, n, kTraceObjectBit, on); }
+void SetMutexTrace(uint32_t n, int on) { setTraceBit(ObjectKind::Mutex, n, kTraceObjectBit, on); }
+void SetPipeTrace(uint32_t n, int on) { setTraceBit(ObjectKind::Pipe, n, kTraceObjectBit, on); }
+void SetEventSourceTrace(uint32_t n, int on) { setTraceBit(ObjectKind::EventSource, n, kTraceObjectBit, on); }
+void SetCounterTrace(uint32_t n, int on) { setTraceBit(ObjectKind::Counter, n, kTraceObjectBit, on); }
+void SetAlarmTrace(uint32_t n, int on) { setTraceBit(ObjectKind::Alarm, n, kTraceObjectBit, on); }
+
+void ResetSemaphoreStatistics(uint32_t n) { zeroFields(ObjectKind::Semaphore, n, {7}); }
+void ResetMailboxStatistics(uint32_t n) { zeroFields(ObjectKind::Mailbox, n, {8}); }
+void ResetQueueStatistics(uint32_t n) { zeroFields(ObjectKind::Queue, n, {11, 12}); }
+void ResetMutexStatistics(uint32_t n) { zeroFields(ObjectKind::Mutex, n, {8, 9}); }
+void ResetPipeStatistics(uint32_t n) { zeroFields(ObjectKind::Pipe, n, {15, 16}); }
+void ResetThreadStatistics(uint32_t n) { zeroFields(ObjectKind::Thread, n, {12}); }
+
+void ResetPartitionStatistics(uint32_t n)
+{
+    const uint32_t address = KindObjectAddress(ObjectKind::Partition, n);
+    if (!address)
+        return;
+    const LayoutTable& t = KindLayout(ObjectKind::Partition);
+    WriteField(t, 10, address, 0);
+    WriteField(t, 11, address, ReadField(t, 7, address));
+}
+
+} // namespace kernel

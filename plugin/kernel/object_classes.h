@@ -1,0 +1,130 @@
+#pragma once
+// Kernel object classes: the class records loaded from the kernel's class table, object numbering, names,
+// in-use tests and wait lists, and the per-class family of small wrappers the object windows call.
+// Class numbers are the target kernel's (GetClassNumber); object numbers are 1-based, static objects
+// first. Every walk over target data is bounded by its maximum, a hard limit and a repeat check.
+
+#include "plugin/kernel/class_record.h"
+#include "plugin/kernel/layout.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace kernel {
+
+// No class or list walk reads more than this many entries, whatever the target claims.
+constexpr uint32_t kMaxWalk = 65536;
+// Object counts above this are taken as garbage and cut to it.
+constexpr uint32_t kMaxObjectsPerClass = 65535;
+// Names are read up to this many characters, whatever name length the class claims.
+constexpr int32_t kMaxNameRead = 255;
+
+// Object attribute bits written by the trace setters.
+constexpr uint32_t kTraceObjectBit = 0x200;
+constexpr uint32_t kTraceActorBit = 0x100;
+
+// {attributes, static count, dynamic count}
+using ClassCounts = std::array<uint32_t, 3>;
+// {task number, ticks left, timeout state}
+using WaiterRecord = std::array<uint32_t, 3>;
+
+// The class record, loading it on first use (null: class absent, or a class number outside 0..13).
+const ObjectClassRecord* LoadClassRecord(int cls);
+// 1 when the record exists or could be loaded, else 0.
+int EnsureClassRecord(int cls);
+void FillClassCounts(ClassCounts& out, int cls);
+void GetClassCounts(int cls, ClassCounts& out);
+uint32_t GetObjectAddress(int cls, uint32_t n);
+int32_t GetClassNameLength(int cls);
+int IsObjectInUse(uint32_t n, int cls);
+// The object's name: no value for a dynamic object not in use, an absent class or a bad number; an
+// empty string when the class keeps no names or the name pointer is null.
+std::optional<std::string> GetObjectName(uint32_t n, int cls);
+// The event semaphore number of kind 1 or 2 (mailbox, partition, queue, mutex, alarm), else 0.
+uint32_t GetObjectEventSemaphore(int kind, int cls, uint32_t n);
+// Walks the object's wait list; returns the number of records filled.
+uint32_t ReadWaitingTasks(uint32_t n, int cls, WaiterRecord* out, uint32_t maximum);
+
+// Ticks left of an alarm: alarm field 6 less the accumulator of its counter, with the 16-bit wrap.
+uint32_t AlarmTicksLeft(uint32_t alarmAddress);
+
+// The class number of a kind, -1 when absent.
+int ClassOf(ObjectKind kind);
+// Configuration-word test of a kind's bit.
+bool IsKindConfigured(ObjectKind kind);
+
+// Per-class family.
+#define KERNEL_CLASS_FAMILY(Name)                                                                           \
+    bool Is##Name##ClassConfigured();                                                                       \
+    void Get##Name##Counts(ClassCounts& out);                                                               \
+    int Ensure##Name##ClassRecord();                                                                        \
+    std::optional<std::string> Get##Name##Name(uint32_t n);                                                 \
+    int Is##Name##InUse(uint32_t n);
+KERNEL_CLASS_FAMILY(Task)
+KERNEL_CLASS_FAMILY(Semaphore)
+KERNEL_CLASS_FAMILY(Mailbox)
+KERNEL_CLASS_FAMILY(Partition)
+KERNEL_CLASS_FAMILY(Queue)
+KERNEL_CLASS_FAMILY(Mutex)
+KERNEL_CLASS_FAMILY(Pipe)
+KERNEL_CLASS_FAMILY(Thread)
+KERNEL_CLASS_FAMILY(EventSource)
+KERNEL_CLASS_FAMILY(Counter)
+KERNEL_CLASS_FAMILY(Alarm)
+KERNEL_CLASS_FAMILY(Exception)
+#undef KERNEL_CLASS_FAMILY
+// Loads the thread record and, when that succeeded, the level record.
+int EnsureThreadClassRecords();
+void GetLevelCounts(ClassCounts& out);
+std::optional<std::string> GetLevelName(uint32_t n);
+
+uint32_t ReadSemaphoreWaiters(uint32_t n, WaiterRecord* out, uint32_t maximum);
+uint32_t ReadMailboxWaiters(uint32_t n, WaiterRecord* out, uint32_t maximum);
+uint32_t ReadPartitionWaiters(uint32_t n, WaiterRecord* out, uint32_t maximum);
+uint32_t ReadQueueWaiters(uint32_t n, WaiterRecord* out, uint32_t maximum);
+uint32_t ReadMutexWaiters(uint32_t n, WaiterRecord* out, uint32_t maximum);
+
+uint32_t GetMailboxNotEmptySemaphore(uint32_t n);
+uint32_t GetPartitionNotEmptySemaphore(uint32_t n);
+uint32_t GetQueueNotEmptySemaphore(uint32_t n);
+uint32_t GetQueueNotFullSemaphore(uint32_t n);
+uint32_t GetMutexNotBusySemaphore(uint32_t n);
+uint32_t GetAlarmExpiredSemaphore(uint32_t n);
+uint32_t GetAlarmAbortedSemaphore(uint32_t n);
+
+// Trace flags: read the attribute field, write it back with the bit set (on 1) or cleared.
+void SetTaskTraceObject(uint32_t n, int on);
+void SetTaskTraceActor(uint32_t n, int on);
+void SetThreadTraceObject(uint32_t n, int on);
+void SetThreadTraceActor(uint32_t n, int on);
+void SetExceptionTraceObject(uint32_t n, int on);
+void SetExceptionTraceActor(uint32_t n, int on);
+void SetSemaphoreTrace(uint32_t n, int on);
+void SetMailboxTrace(uint32_t n, int on);
+void SetPartitionTrace(uint32_t n, int on);
+void SetQueueTrace(uint32_t n, int on);
+void SetMutexTrace(uint32_t n, int on);
+void SetPipeTrace(uint32_t n, int on);
+void SetEventSourceTrace(uint32_t n, int on);
+void SetCounterTrace(uint32_t n, int on);
+void SetAlarmTrace(uint32_t n, int on);
+
+// Statistics resets.
+void ResetSemaphoreStatistics(uint32_t n);
+void ResetMailboxStatistics(uint32_t n);
+void ResetPartitionStatistics(uint32_t n);
+void ResetQueueStatistics(uint32_t n);
+void ResetMutexStatistics(uint32_t n);
+void ResetPipeStatistics(uint32_t n);
+void ResetThreadStatistics(uint32_t n);
+
+// Internal helpers shared by the readers: the kind's layout (empty when not loaded) and the address of
+// object n of the kind (0 without a record).
+const LayoutTable& KindLayout(ObjectKind kind);
+uint32_t KindObjectAddress(ObjectKind kind, uint32_t n);
+uint32_t ReadKindField(ObjectKind kind, uint32_t n, int field);
+int32_t ReadKindSignedField(ObjectKind kind, uint32_t n, int field);
+
+} // namespace kernel

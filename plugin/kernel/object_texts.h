@@ -1,0 +1,70 @@
+#pragma once
+// Texts of kernel objects for the object windows: names, task states, waiter lists, buffers, register
+// values, enumerated attributes and the layout loader's error texts. Qt-free; the windows convert.
+
+#include "plugin/kernel/object_readers.h"
+
+#include <cstdint>
+#include <string>
+
+namespace kernel {
+
+// Lists of buffers, blocks and entries show at most this many items, then "...".
+constexpr uint32_t kListedItems = 16;
+// Waiter lists read at most this many waiters.
+constexpr uint32_t kListedWaiters = 32;
+// Names are shown with at most this many characters.
+constexpr std::size_t kShownNameLength = 32;
+
+std::string SchedulingMethodText(uint32_t attributes);
+std::string PipeActionText(int32_t action);
+std::string WaitOrderText(uint32_t attributes);
+std::string MultipleSingleText(uint32_t attributes);
+std::string YesNoText(uint32_t attributes);
+std::string ThreadGateActionText(uint32_t action, uint32_t thread);
+std::string AlarmStateText(uint32_t state);
+std::string AlarmTicksText(const AlarmRecord& record);
+std::string MutexOwnerText(const MutexRecord& record);
+std::string ClassNameText(int cls);
+
+// "<Word #n>" when the object has no name, "*" appended for attribute bit 0x400. An object number
+// beyond the class's count (stale or garbage memory) gives "<Invalid Class handle #n>".
+std::string FormatObjectName(int cls, uint32_t n, uint32_t attributes, const std::string& classWord);
+std::string FormatTaskName(uint32_t n);
+std::string FormatSemaName(uint32_t n);
+std::string FormatMboxName(uint32_t n);
+std::string FormatPartName(uint32_t n);
+std::string FormatQueueName(uint32_t n);
+std::string FormatMutexName(uint32_t n);
+std::string FormatPipeName(uint32_t n);
+std::string FormatThreadName(uint32_t n);
+std::string FormatExceptionName(uint32_t n);
+std::string FormatLevelName(uint32_t n);
+std::string FormatEventSourceName(uint32_t n);
+std::string FormatCounterName(uint32_t n);
+std::string FormatAlarmName(uint32_t n);
+std::string FormatHandleText(int cls, uint32_t n);
+
+std::string FormatTaskStatus(uint32_t task, const TaskRecord& record, const ClassCounts& taskCounts);
+// The waiter lists give the number of waiters listed through `count` when it is not null.
+std::string SemaphoreWaitersText(uint32_t semaphore, const std::string& tag, uint32_t* count = nullptr);
+std::string MailboxWaitersText(uint32_t mailbox, const MailboxRecord& record, uint32_t* count = nullptr);
+std::string MutexWaitersText(uint32_t mutex, const MutexRecord& record, uint32_t* count = nullptr);
+std::string PartitionWaitersText(uint32_t partition, const PartitionRecord& record, uint32_t* count = nullptr);
+std::string QueueWaitersText(uint32_t queue, const QueueRecord& record, uint32_t* count = nullptr);
+std::string AlarmWaitersText(uint32_t alarm);
+std::string FormatFullBuffersText(uint32_t pipe);
+std::string FormatFreeBuffersText(uint32_t pipe);
+std::string PartitionFreeBlocksText(uint32_t partition);
+std::string QueueEntriesText(uint32_t queue);
+std::string QueueSemaphoresText(uint32_t queue);
+
+std::string RegisterValueText(uint32_t value, int digits, int secondRegister, bool placeholderWanted, int placeholderKind);
+std::string TaskRegisterText(uint32_t task, int digits, int reg, int secondRegister, bool placeholderWanted,
+                             int placeholderKind);
+std::string FrameRegisterText(uint32_t context, int digits, int reg, int secondRegister, bool placeholderWanted,
+                              int placeholderKind);
+
+std::string DescribeDataFileError(int code);
+
+} // namespace kernel
