@@ -254,12 +254,12 @@ uint32_t ReadWaitingTasks(uint32_t n, int cls, WaiterRecord* out, uint32_t maxim
     return count;
 }
 
-#define KERNEL_CLASS_FAMILY(Name)                                                                           \
-    bool Is##Name##ClassConfigured() { return IsKindConfigured(ObjectKind::Name); }                         \
-    void Get##Name##Counts(ClassCounts& out) { FillClassCounts(out, ClassOf(ObjectKind::Name)); }           \
-    int Ensure##Name##ClassRecord() { return EnsureClassRecord(ClassOf(ObjectKind::Name)); }                \
-    std::optional<std::string> Get##Name##Name(uint32_t n) { return GetObjectName(n, ClassOf(ObjectKind::Name)); } \
-    int Is##Name##InUse(uint32_t n) { return IsObjectInUse(n, ClassOf(ObjectKind::Name)); }
+#define KERNEL_CLASS_FAMILY(C)                                                                           \
+    bool Is##C##ClassConfigured() { return IsKindConfigured(ObjectKind::C); }                         \
+    void Get##C##Counts(ClassCounts& out) { FillClassCounts(out, ClassOf(ObjectKind::C)); }           \
+    int Ensure##C##ClassRecord() { return EnsureClassRecord(ClassOf(ObjectKind::C)); }                \
+    std::optional<std::string> Get##C##Name(uint32_t n) { return GetObjectName(n, ClassOf(ObjectKind::C)); } \
+    int Is##C##InUse(uint32_t n) { return IsObjectInUse(n, ClassOf(ObjectKind::C)); }
 KERNEL_CLASS_FAMILY(Task)
 KERNEL_CLASS_FAMILY(Semaphore)
 KERNEL_CLASS_FAMILY(Mailbox)

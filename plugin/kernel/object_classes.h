@@ -56,12 +56,12 @@ int ClassOf(ObjectKind kind);
 bool IsKindConfigured(ObjectKind kind);
 
 // Per-class family.
-#define KERNEL_CLASS_FAMILY(Name)                                                                           \
-    bool Is##Name##ClassConfigured();                                                                       \
-    void Get##Name##Counts(ClassCounts& out);                                                               \
-    int Ensure##Name##ClassRecord();                                                                        \
-    std::optional<std::string> Get##Name##Name(uint32_t n);                                                 \
-    int Is##Name##InUse(uint32_t n);
+#define KERNEL_CLASS_FAMILY(C)                                                                           \
+    bool Is##C##ClassConfigured();                                                                       \
+    void Get##C##Counts(ClassCounts& out);                                                               \
+    int Ensure##C##ClassRecord();                                                                        \
+    std::optional<std::string> Get##C##Name(uint32_t n);                                                 \
+    int Is##C##InUse(uint32_t n);
 KERNEL_CLASS_FAMILY(Task)
 KERNEL_CLASS_FAMILY(Semaphore)
 KERNEL_CLASS_FAMILY(Mailbox)

@@ -156,7 +156,8 @@ uint32_t ReadTaskMultipleWaitList(uint32_t n, uint32_t* out, uint32_t maximum)
         return 0;
     const int port = GetPortCode();
     const uint32_t p = ReadWordPointerField(taskLayout(), 7, t);
-    const uint32_t e = ReadTargetPointer(p, GetUnitSize(PointerSize));
+    // The cell at p points at the saved context, a word address on port 8 as GetTaskContextAddress reads it.
+    const uint32_t e = PortAddress(ReadTargetPointer(p, GetUnitSize(PointerSize)));
     const int64_t step = GetUnitSize(WaitNodeSize);
     const uint32_t limit = std::min(maximum, kMaxWalk);
     const LayoutTable& node = waitNodeLayout();

@@ -112,6 +112,7 @@ TargetBuilder::TargetBuilder(const KernelSpec& spec)
         m_layouts[unusedEntries[i]] = makeLayout(unusedCounts[i]);
 
     m_waitNodeSize = static_cast<uint32_t>((layoutEnd(m_layouts[25]) + 3) & ~3);
+    m_dynamicRecordSize = static_cast<uint32_t>((layoutEnd(m_layouts[29]) + 3) & ~3);
     m_contextSize = static_cast<uint32_t>((layoutEnd(m_layouts[27]) + 3) & ~3);
     m_waitListBias = downPort(spec.port) ? m_contextSize : 0;
 

@@ -58,7 +58,7 @@ public:
     SimMemory& secondImage() { return m_second; }
     uint32_t pointerSize() const { return 4; }
     uint32_t waitNodeSize() const { return m_waitNodeSize; }
-    uint32_t dynamicRecordSize() const { return 8; }
+    uint32_t dynamicRecordSize() const { return m_dynamicRecordSize; }
     uint32_t waitListBias() const { return m_waitListBias; }
     uint32_t kwsAddress() const { return m_kws; }
     uint32_t contextSize() const { return m_contextSize; }
@@ -126,6 +126,7 @@ private:
     uint32_t m_next = 0;      // bump allocator
     uint32_t m_limit = 0;
     uint32_t m_anchor = 0, m_kws = 0, m_sysprop = 0;
+    uint32_t m_dynamicRecordSize = 0;
     uint32_t m_waitNodeSize = 0, m_waitListBias = 0, m_contextSize = 0;
     int m_contextSlots = 0;
 };

@@ -1,0 +1,76 @@
+#pragma once
+// Builders of the kernel's linked structures on a TargetBuilder: task stacks with saved contexts and
+// wait nodes, wait lists, timeouts, the ready list, messages, free blocks, rings, counters and alarms,
+// exception frames, the trace buffer and the services table; and whole scenarios.
+
+#include "standins/debugger/simtarget/target_builder.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace simtarget {
+
+struct TaskOptions {
+    uint32_t status = 0;            // 0 ready; bits of 0x7E0 block the task on `waits`
+    int32_t priority = 10;
+    int32_t basePriority = 10;
+    uint32_t attributes = 0;        // task field 3
+    uint32_t stackSize = 512;
+    std::vector<std::pair<ObjectKind, uint32_t>> waits;
+    bool shortFrame = false;        // frame-type slot 0
+    uint32_t entry = 0x00400000;
+    uint32_t sliceCount = 0, sliceLimit = 0;
+};
+
+// The value the generator stores in context slot `slot` of task `task` (exception frame `task` when
+// frames are built).
+uint32_t ContextSlotValue(uint32_t task, int slot);
+
+// Fills task n: fields, stack (pattern below the used part), context and wait nodes. Returns the context
+// address (0 for an inactive task).
+uint32_t MakeTask(TargetBuilder& b, uint32_t n, const TaskOptions& options);
+// Gives the task a timeout alarm (task field 8).
+void SetTaskTimeout(TargetBuilder& b, uint32_t task, uint32_t alarm);
+// Links tasks into the ready list (KWS field 13, task field 1) in this order.
+void LinkReadyList(TargetBuilder& b, const std::vector<uint32_t>& tasks);
+// Puts a wait node for `task` on an object's wait list (without a node on the task's stack).
+void AddWaiter(TargetBuilder& b, ObjectKind kind, uint32_t object, uint32_t task);
+
+void AddMessage(TargetBuilder& b, uint32_t mailbox, int32_t priority, uint32_t sender, uint32_t state, uint32_t data);
+// Blocks of `blockSize` bytes; the first `freeBlocks` are chained as free.
+void MakePartition(TargetBuilder& b, uint32_t n, uint32_t blocks, uint32_t blockSize, uint32_t freeBlocks);
+void MakeQueue(TargetBuilder& b, uint32_t n, uint32_t width, uint32_t depth, uint32_t putIndex, uint32_t count);
+void MakePipe(TargetBuilder& b, uint32_t n, uint32_t buffers, uint32_t size, uint32_t fullCount, uint32_t fullIndex,
+              uint32_t freeCount, uint32_t freeIndex);
+void AttachCounter(TargetBuilder& b, uint32_t eventSource, uint32_t counter);
+// Queues an alarm on its counter (alarm field 12, counter field 9 and alarm field 4).
+void AttachAlarm(TargetBuilder& b, uint32_t counter, uint32_t alarm);
+// A chain of exception frames from KWS field 26, newest first. Returns the frame addresses.
+std::vector<uint32_t> MakeExceptionChain(TargetBuilder& b, uint32_t frames, bool cyclic = false);
+
+struct TraceSetup {
+    uint32_t segments = 4, segmentSize = 256;
+    uint32_t highestService = 40;
+    uint32_t mode = 1;
+    // Recorded bytes of the segments in the list of field 14, of field 13, and of the active segment.
+    std::vector<uint32_t> list14{100}, list13{200};
+    uint32_t active = 10;
+};
+// Returns the control block address; segment i's data byte j is (i * 0x40 + j) & 0xFF.
+uint32_t MakeTrace(TargetBuilder& b, const TraceSetup& setup);
+
+struct ServiceSpec {
+    uint32_t number;
+    std::string name;
+    uint32_t cls;
+    uint32_t value;
+};
+void MakeServicesTable(TargetBuilder& b, const std::vector<ServiceSpec>& services);
+
+// Every class with a few objects of each, linked as a running kernel would leave them.
+void BuildDemo(TargetBuilder& b);
+// `tasks` tasks and `others` objects spread over the other classes.
+void BuildBulk(TargetBuilder& b, uint32_t tasks, uint32_t others);
+
+} // namespace simtarget
