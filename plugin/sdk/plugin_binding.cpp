@@ -3,6 +3,7 @@
 #include "plugin/sdk/kernel.h"
 #include "plugin/sdk/plugin_sample.h"
 #include "plugin/sdk/zone_registry.h"
+#include "standins/ide/if_resources.h"
 
 #include <atomic>
 #include <mutex>
@@ -144,6 +145,7 @@ void DpSetModuleHandle(void* module)
 {
     g_resourceModule.store(module);
     g_resourceModuleSet.store(true);
+    IfCompareStubFrameworkGeneration(module, 7);
 }
 
 } // namespace dk
