@@ -12,6 +12,7 @@
 #include <QMainWindow>
 #include <QToolBar>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -107,7 +108,12 @@ int main(int argc, char** argv)
             QApplication::exec();
             if (!headless)
                 desktop->SaveAll();
-        } // the debugger thread ends here, after its queue
+            // Let the debugger thread finish its queue; its commands may still need the GUI thread.
+            std::atomic<bool> drained{false};
+            debugger.post([&drained] { drained = true; });
+            while (!drained)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        } // the debugger thread ends here
         code = session.finish();
     }
     IfDesktop::Destroy();
