@@ -12,6 +12,8 @@
 
 namespace engine {
 
+class CpuFile;
+
 // Something the CPU editor hands to the handler to keep for the handler's lifetime.
 class CpuHandlerAttachment {
 public:
@@ -70,6 +72,7 @@ public:
     CpuHandlerAttachment* Attachment(int index) const;
 
 private:
+    std::unique_ptr<CpuFile> m_file;  // null without a kernel record and a configuration
     KernelRecord* m_kernel;
     ConfigRecord* m_config;
     std::unique_ptr<CpuHandlerAttachment> m_attachments[kAttachmentCount];

@@ -14,5 +14,6 @@ list(APPEND ENGINE_SOURCES
 list(APPEND ENGINE_TEST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/tests/record_builders.cpp ${CMAKE_CURRENT_LIST_DIR}/tests/record_builders.h
   ${CMAKE_CURRENT_LIST_DIR}/tests/cpu_record_handler_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tests/cpu_record_files_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/project_manager_test.cpp
 )
