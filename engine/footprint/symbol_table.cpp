@@ -246,6 +246,15 @@ void UpdateSymbolsForApplication(const CpuRecord& cpu, const ApplicationRecord& 
     symbols.Update(&cpu, &application);
 }
 
+bool UpdateSymbolsForApplication(const ProjectRecord& project, const ApplicationRecord& application)
+{
+    const CpuRecord* cpu = FindCpuOfApplication(project, application);
+    if (!cpu)
+        return false;
+    UpdateSymbolsForApplication(*cpu, application);
+    return true;
+}
+
 void UpdateSymbolsForCpu(const CpuRecord& cpu)
 {
     ProgramSymbols().Update(&cpu, nullptr);

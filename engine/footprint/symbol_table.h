@@ -58,6 +58,8 @@ SymbolTable& ProgramSymbols();
 
 // Defines the context symbols of the application's CPU and re-evaluates every symbol for the application.
 void UpdateSymbolsForApplication(const CpuRecord& cpu, const ApplicationRecord& application);
+// The same, finding the application's CPU in the project; false (nothing updated) when it holds none.
+bool UpdateSymbolsForApplication(const ProjectRecord& project, const ApplicationRecord& application);
 // Re-evaluates every symbol for the CPU alone (application-dependent symbols give 0).
 void UpdateSymbolsForCpu(const CpuRecord& cpu);
 
