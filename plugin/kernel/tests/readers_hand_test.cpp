@@ -1,0 +1,357 @@
+// Class readers, registers and the trace buffer over hand-made kernels: the spec's worked numbers, the
+// bounds on walks over stale memory, and what is written to the target.
+#include "plugin/kernel/kernel_info.h"
+#include "plugin/kernel/memory_image.h"
+#include "plugin/kernel/object_readers.h"
+#include "plugin/kernel/object_texts.h"
+#include "plugin/kernel/registers.h"
+#include "plugin/kernel/srecord.h"
+#include "plugin/kernel/target_access.h"
+#include "plugin/kernel/trace.h"
+#include "plugin/kernel/tests/hand_kernel.h"
+
+#include <gtest/gtest.h>
+
+namespace kernel::test {
+namespace {
+
+using K = ObjectKind;
+constexpr uint32_t kObjects = 0x10000;
+
+TEST(HandClasses, NumberingNamesAndUse)
+{
+    HandKernel k;
+    // Semaphores: 3 static, 2 dynamic; names 8 long, 9 apart; dynamic records 16 bytes at 0x9000.
+    k.addClass(K::Semaphore, kObjects, 0x8, 3, 5, 0x8000, 8, 0x9000);
+    k.target.poke(0x8000, {'O', 'n', 'e', 0, 0, 0, 0, 0, 0, 'T', 'w', 'o', 'T', 'w', 'o', 'T', 'w', 'o', 0});
+    k.target.map(0x9000, 0x40);
+    k.put32(0x9000 + 4, 0);    // dynamic 4: name pointer null
+    k.put32(0x9000 + 8, 1);    // in use
+    k.put32(0x9010 + 4, 0x8000);
+    k.put32(0x9010 + 8, 0);    // dynamic 5: not in use
+    ASSERT_EQ(k.load(), LoadOk);
+    ASSERT_EQ(EnsureSemaphoreClassRecord(), 1);
+    const uint64_t reads = k.target.readCalls;
+    EXPECT_EQ(IsSemaphoreInUse(1), 1);
+    EXPECT_EQ(IsSemaphoreInUse(3), 1);
+    EXPECT_EQ(k.target.readCalls, reads); // static objects are in use without a read
+    EXPECT_EQ(IsSemaphoreInUse(4), 1);
+    EXPECT_EQ(IsSemaphoreInUse(5), 0);
+    EXPECT_EQ(IsSemaphoreInUse(6), 0);
+    EXPECT_EQ(GetSemaphoreName(1).value_or("?"), "One");
+    EXPECT_EQ(GetSemaphoreName(2).value_or("?"), "TwoTwoTwo"); // 9 characters: length + 1 are read
+    EXPECT_EQ(GetSemaphoreName(4).value_or("?"), "");
+    EXPECT_FALSE(GetSemaphoreName(5).has_value());
+    EXPECT_EQ(FormatSemaName(4), "<Sema #4>");
+    EXPECT_EQ(FormatSemaName(0), "<Null Sema>");
+    EXPECT_EQ(FormatSemaName(9), "<Invalid Semaphore handle #9>");
+    ClassCounts counts;
+    GetSemaphoreCounts(counts);
+    EXPECT_EQ(counts, (ClassCounts{0x8, 3, 2}));
+    // Absent classes and class numbers outside the table.
+    EXPECT_EQ(EnsureMutexClassRecord(), 0);
+    EXPECT_EQ(EnsureClassRecord(-1), 0);
+    EXPECT_EQ(EnsureClassRecord(14), 0);
+    EXPECT_EQ(LoadClassRecord(200), nullptr);
+    GetMutexCounts(counts);
+    EXPECT_EQ(counts, (ClassCounts{0, 0, 0}));
+    EXPECT_FALSE(GetMutexName(1).has_value());
+}
+
+TEST(HandClasses, GarbageCountsAreBounded)
+{
+    HandKernel k;
+    k.addClass(K::Task, kObjects, 0, 0xFFFFFFF0, 0xFFFFFFFF);
+    ASSERT_EQ(k.load(), LoadOk);
+    ASSERT_EQ(EnsureTaskClassRecord(), 1);
+    ClassCounts counts;
+    GetTaskCounts(counts);
+    EXPECT_EQ(counts[1] + counts[2], kMaxObjectsPerClass);
+}
+
+TEST(HandReaders, WorkedNumbers)
+{
+    HandKernel k(7, true);
+    k.addClass(K::Semaphore, kObjects, 0, 2, 2);
+    k.addClass(K::Queue, 0x20000, 0, 1, 1);
+    k.addClass(K::Counter, 0x30000, 0, 1, 1);
+    k.addClass(K::Alarm, 0x40000, 0, 1, 1);
+    k.set(K::Semaphore, 1, 1, 0x0041);
+    k.set(K::Queue, 1, 4, 0x50000);
+    k.set(K::Queue, 1, 5, 8);
+    k.set(K::Queue, 1, 6, 4);
+    k.set(K::Queue, 1, 7, 1);
+    k.set(K::Queue, 1, 8, 3);
+    k.set(K::Counter, 1, 8, 0xFFF0);
+    k.set(K::Alarm, 1, 6, 0x0010);
+    k.set(K::Alarm, 1, 12, k.object(K::Counter, 1));
+    k.set(K::Alarm, 1, 13, 1);
+    ASSERT_EQ(k.load(), LoadOk);
+    for (K kind : {K::Semaphore, K::Queue, K::Counter, K::Alarm})
+        ASSERT_EQ(EnsureClassRecord(GetClassNumber(kind)), 1);
+
+    SetSemaphoreTrace(1, 1);
+    ASSERT_FALSE(k.target.writes.empty());
+    EXPECT_EQ(k.target.writes.back().address, k.object(K::Semaphore, 1) + 4);
+    EXPECT_EQ(k.target.writes.back().bytes, (std::vector<uint8_t>{0x41, 0x02, 0, 0}));
+    SetSemaphoreTrace(1, 0);
+    EXPECT_EQ(k.target.writes.back().bytes, (std::vector<uint8_t>{0x41, 0x00, 0, 0}));
+
+    EXPECT_EQ(ReadQueueEntryAddress(1, 2), 0x50000u + 3 * 8); // index 1 - 2 + depth 4
+    EXPECT_EQ(ReadQueueEntryAddress(1, 1), 0x50000u);
+    EXPECT_EQ(ReadQueueEntryAddress(1, 4), 0u);
+
+    AlarmRecord alarm;
+    ReadAlarmRecord(1, alarm);
+    EXPECT_EQ(alarm[1], 0x20u); // 0x0010 + 0x10000 - 0xFFF0
+    EXPECT_EQ(AlarmTicksText(alarm), "32");
+}
+
+TEST(HandReaders, WaitListsStopAtMaximumAndCycles)
+{
+    HandKernel k;
+    k.addClass(K::Task, kObjects, 0, 2, 2);
+    k.addClass(K::Semaphore, 0x20000, 0, 1, 1);
+    k.set(K::Task, 1, 5, 1);
+    k.target.map(0x60000, 0x100);
+    // Two wait nodes at 0x60000 and 0x60020 that point at each other.
+    k.set(K::Semaphore, 1, 2, 0x60000);
+    k.put32(0x60000 + 4, 0x60020);
+    k.put32(0x60000 + 24, k.object(K::Task, 1));
+    k.put32(0x60020 + 4, 0x60000);
+    k.put32(0x60020 + 24, k.object(K::Task, 1));
+    ASSERT_EQ(k.load(), LoadOk);
+    ASSERT_EQ(EnsureTaskClassRecord(), 1);
+    ASSERT_EQ(EnsureSemaphoreClassRecord(), 1);
+    WaiterRecord waiters[8];
+    EXPECT_EQ(ReadSemaphoreWaiters(1, waiters, 0), 0u);
+    EXPECT_EQ(ReadSemaphoreWaiters(1, waiters, 1), 1u);
+    EXPECT_EQ(ReadSemaphoreWaiters(1, waiters, 8), 2u); // the cycle is noticed
+    EXPECT_EQ(waiters[1][0], 1u);
+    EXPECT_EQ(SemaphoreWaitersText(1, "<X>"), "<Task #1><X> <Task #1><X>");
+}
+
+TEST(HandRegisters, ContextsStatesAndPort7Map)
+{
+    HandKernel k(7);
+    k.addClass(K::Task, kObjects, 0, 2, 2);
+    k.target.map(0x70000, 0x400);
+    for (uint32_t slot = 0; slot < 18; ++slot)
+        k.put32(0x70100 + 4 * slot, 0xAA00 + slot);
+    k.set(K::Task, 1, 6, 0);         // ready: the context is at the saved stack pointer
+    k.set(K::Task, 1, 7, 0x70100);
+    k.set(K::Task, 1, 10, 0x70000);
+    k.set(K::Task, 2, 6, 0x800);     // inactive: no context
+    k.set(K::Task, 2, 7, 0x70300);
+    ASSERT_EQ(k.load(), LoadOk);
+    ASSERT_EQ(EnsureTaskClassRecord(), 1);
+    uint32_t size = 0;
+    EXPECT_EQ(ReadFrameRegister(0x2000, 0, 1, &size), 0x2000u);
+    EXPECT_EQ(size, 4u);
+    EXPECT_EQ(ReadTaskRegister(1, 0, &size), 0xAA00u + 17); // port 7: the program counter is slot 17
+    EXPECT_EQ(ReadTaskRegister(1, 17, &size), 0xAA00u);     // and register 17 is slot 0
+    EXPECT_EQ(ReadTaskRegister(1, 2, &size), 0xAA02u);
+    EXPECT_EQ(ReadTaskRegister(1, 19, &size), 0u);
+    EXPECT_EQ(TaskRegisterText(1, 8, 0, 0, false, 0), "0x0000AA10"); // bit 0 of the program counter cleared
+    EXPECT_EQ(ReadTaskRegister(2, 3, nullptr), 0u);
+    EXPECT_EQ(ReadTaskRegister(2, 1, nullptr), 0x70300u);
+    uint32_t states[64];
+    std::fill(std::begin(states), std::end(states), 9u);
+    GetTaskRegisterStates(2, states, 64);
+    EXPECT_EQ(states[0], 3u);
+    EXPECT_EQ(states[17], 3u);
+    EXPECT_EQ(states[18], 9u);
+    GetTaskRegisterStates(1, states, 64);
+    EXPECT_EQ(std::count(states, states + 18, 0u), 18);
+}
+
+TEST(HandRegisters, Port4ForcedStatesAndPort3Backtrace)
+{
+    {
+        HandKernel k(4);
+        k.addClass(K::Task, kObjects, 0, 1, 1);
+        k.target.map(0x70000, 0x400);
+        k.put32(0x70000 + 4 * 44, 1); // frame type: a full frame
+        k.set(K::Task, 1, 7, 0x70000);
+        ASSERT_EQ(k.load(), LoadOk);
+        ASSERT_EQ(EnsureTaskClassRecord(), 1);
+        uint32_t states[64] = {};
+        GetTaskRegisterStates(1, states, 64);
+        EXPECT_EQ(states[4], 2u);
+        EXPECT_EQ(states[15], 2u);
+        EXPECT_EQ(states[5], 0u);
+        k.put32(0x70000 + 4 * 44, 0); // a short frame: flagged rows are not saved
+        GetTaskRegisterStates(1, states, 64);
+        EXPECT_EQ(states[5], 1u);
+        EXPECT_EQ(states[16], 0u);
+    }
+    HandKernel k(3);
+    k.addClass(K::Task, kObjects, 0, 1, 1);
+    k.target.map(0x80000, 20 * 0x200);
+    // 20 exception frames; register 69 (slot 72) links to the older frame.
+    for (uint32_t i = 0; i < 20; ++i) {
+        const uint32_t frame = 0x80000 + i * 0x200;
+        k.put32(frame + 4 * 72, i + 1 < 20 ? frame + 0x200 : 0);
+        k.put32(frame + 4 * 71, 0xF000 + i); // register 68
+    }
+    k.kws(26, 0x80000);
+    k.set(K::Task, 1, 7, 0x80000);
+    ASSERT_EQ(k.load(), LoadOk);
+    ASSERT_EQ(EnsureTaskClassRecord(), 1);
+    EXPECT_EQ(GetBacktraceDepth(), 16u);
+    BacktraceFrame frames[20];
+    ASSERT_EQ(ReadBacktrace(frames, 20), 20u);
+    EXPECT_EQ(frames[19], (BacktraceFrame{0x80000 + 19 * 0x200, 0xF000 + 19, 0, 0}));
+    for (int reg : {89, 90, 91})
+        EXPECT_EQ(ReadTaskRegister(1, reg, nullptr), 0u) << reg;
+    k.put32(0x80000 + 19 * 0x200 + 4 * 72, 0x80000); // now a cycle
+    EXPECT_EQ(ReadBacktrace(frames, 20), 20u);
+    EXPECT_EQ(GetBacktraceDepth(), 16u);
+}
+
+TEST(HandInfo, KernelStackSpare)
+{
+    HandKernel k(7);
+    k.addClass(K::Task, kObjects, 0, 1, 1);
+    k.target.map(0x7000, 0x200, 0x33);
+    for (uint32_t i = 0; i < 40; ++i)
+        k.put32(0x7000 + 4 * i, 0x5A5A5A5A);
+    k.kws(1, 0x7200);
+    k.put32(0x3000 + 24, 512);
+    ASSERT_EQ(k.load(), LoadOk);
+    EXPECT_EQ(GetKernelStackSpare(), 160u);
+}
+
+TEST(HandLevels, ManyLevelsSelectNoBitBeyond32)
+{
+    HandKernel k(7);
+    k.addClass(K::Thread, kObjects, 0, 1, 1);
+    k.addClass(K::Level, 0x20000, 0, 1, 1);
+    k.target.map(0x60000, 0x100);
+    k.set(K::Level, 1, 1, 0);
+    k.set(K::Level, 1, 2, 0xFFFFFFFF);
+    k.set(K::Level, 1, 5, 0x60000);
+    k.put32(0x60000 + 4 * 1, k.object(K::Thread, 1));
+    k.set(K::Thread, 1, 7, 1);
+    ASSERT_EQ(k.load(0x5A5A, 40), LoadOk);
+    ASSERT_EQ(EnsureThreadClassRecords(), 1);
+    ScheduledThread out[64];
+    const uint32_t n = ReadLevelScheduledThreads(1, out, 64);
+    EXPECT_LE(n, 31u);
+    EXPECT_EQ(out[0][0], 1u);
+}
+
+TEST(HandTrace, ResetUploadAndServices)
+{
+    HandKernel k(7, true);
+    k.addClass(K::Task, kObjects, 0, 1, 1);
+    // Control block at 0x90000: 4 segments of 256 bytes; segment structs, tables, lists and data.
+    const uint32_t cb = 0x90000, segs = 0x90100, table = 0x90200, data = 0x90300, lists = 0x90280;
+    k.target.map(cb, 0x1000);
+    k.target.map(0xA0000, 0x1000, 0x5C);
+    k.kws(27, cb);
+    for (uint32_t i = 0; i < 4; ++i) {
+        k.put32(table + 4 * i, segs + 0x20 * i);
+        k.put32(table + 0x40 + 4 * i, 0xA0000 + 0x100 * i);
+    }
+    k.put32(cb + 4 * 8, 4);
+    k.put32(cb + 4 * 9, 256);
+    k.put32(cb + 4 * 10, table);
+    k.put32(cb + 4 * 11, table + 0x40);
+    k.put32(cb + 4 * 12, lists);
+    k.put32(cb + 4 * 13, lists + 0x10);
+    k.put32(cb + 4 * 14, lists + 0x20);
+    k.put32(cb + 4 * 7, 9);
+    (void)data;
+    ASSERT_EQ(k.load(), LoadOk);
+    ResetTraceBuffer();
+    EXPECT_EQ(k.target.peek32(lists + 4, true), 3u);          // three segments on the free list
+    EXPECT_EQ(k.target.peek32(cb + 4 * 5, true), segs);       // the first is active
+    EXPECT_EQ(k.target.peek32(segs + 8, true), 256u);         // with 256 bytes free
+    EXPECT_EQ(k.target.peek32(cb + 4 * 7, true), 3u);
+    std::vector<uint32_t> field7;
+    for (const auto& w : k.target.writes)
+        if (w.address == cb + 4 * 7)
+            field7.push_back(AssembleValue(w.bytes.data(), 4, true));
+    EXPECT_EQ(field7, (std::vector<uint32_t>{4, 3}));
+    EXPECT_EQ(GetTraceDataSize(), 0u);
+
+    // 10 bytes in the active segment; an upload gives them and resets.
+    k.put32(segs + 8, 246);
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(UploadTraceData(bytes));
+    EXPECT_EQ(bytes, std::vector<uint8_t>(10, 0x5C));
+    // A segment whose data cannot be read: the upload fails and the target keeps its trace.
+    k.put32(segs + 8, 200);
+    k.put32(segs + 16, 0xB0000);
+    const std::size_t writes = k.target.writes.size();
+    EXPECT_FALSE(UploadTraceData(bytes));
+    EXPECT_EQ(k.target.writes.size(), writes);
+    EXPECT_EQ(GetTraceDataSize(), 56u);
+    EXPECT_EQ(GetTraceMode(), 0u);
+
+    // The services table of the second image: a 40-character name is cut to 31.
+    std::vector<uint8_t> image(0x400, 0);
+    auto p32 = [&](uint32_t at, uint32_t v) { StoreValue(image.data() + at, 4, v, true); };
+    p32(0x20, 0x100);   // field 4 -> the count
+    p32(0x100, 2);
+    p32(0x24, 0x200);   // field 5 -> the entries
+    p32(0x28, 20);      // field 6: entry size
+    p32(0x200 + 4, 7);
+    p32(0x200 + 8, 0x300);
+    const std::string longName(40, 'N');
+    std::copy(longName.begin(), longName.end(), image.begin() + 0x300);
+    ScratchDir dir;
+    ASSERT_EQ(LoadSecondImage(dir.write("i2.a79", WriteSRecords({{0, image}})), 0), 0);
+    EXPECT_EQ(ReadServiceCount(), 2u);
+    ServiceEntry entry;
+    ReadServiceEntry(1, entry);
+    EXPECT_EQ(entry.number, 7u);
+    EXPECT_EQ(entry.name, std::string(31, 'N'));
+    ReadServiceEntry(0, entry);
+    EXPECT_EQ(entry.name, "");
+    ReadServiceEntry(3, entry);
+    EXPECT_EQ(entry.number, 0u);
+}
+
+TEST(HandTrace, NothingWithoutAWorkspace)
+{
+    FreeKernelWorkspace();
+    EXPECT_EQ(IsTraceAvailable(), 0);
+    EXPECT_EQ(GetTraceMode(), kTraceModeNone);
+    EXPECT_EQ(GetTraceDataSize(), 0u);
+    std::vector<uint8_t> bytes{1};
+    EXPECT_FALSE(UploadTraceData(bytes));
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_EQ(ReadServiceTraceFlag(1), 0u);
+}
+
+TEST(HandTexts, PipeBufferListsStopAfterSixteen)
+{
+    HandKernel k(7, true);
+    k.addClass(K::Pipe, kObjects, 0, 2, 2);
+    k.target.map(0x60000, 0x400);
+    for (uint32_t n : {1u, 2u}) {
+        k.set(K::Pipe, n, 2, 20);
+        k.set(K::Pipe, n, 4, n == 1 ? 16 : 17);
+        k.set(K::Pipe, n, 5, n == 1 ? 16 : 17);
+        k.set(K::Pipe, n, 6, 0x60000);
+        k.set(K::Pipe, n, 7, 0x60100);
+    }
+    for (uint32_t i = 0; i < 20; ++i) {
+        k.put32(0x60000 + 4 * i, 0x1000 * (i + 1));
+        k.put32(0x60100 + 4 * i, i);
+    }
+    ASSERT_EQ(k.load(), LoadOk);
+    ASSERT_EQ(EnsurePipeClassRecord(), 1);
+    const std::string sixteen = FormatFullBuffersText(1);
+    const std::string seventeen = FormatFullBuffersText(2);
+    EXPECT_EQ(std::count(sixteen.begin(), sixteen.end(), '/'), 16);
+    EXPECT_EQ(sixteen.substr(0, 13), "0x00001000/0 ");
+    EXPECT_EQ(sixteen.substr(sixteen.size() - 3), "...");
+    EXPECT_EQ(std::count(seventeen.begin(), seventeen.end(), '/'), 16);
+    EXPECT_EQ(seventeen.substr(seventeen.size() - 3), "...");
+}
+
+} // namespace
+} // namespace kernel::test
