@@ -63,34 +63,6 @@ std::string nameProblem(std::string_view name, bool isKey)
     return {};
 }
 
-// Removes comments as if the text's line ends had first been made CR LF: a line comment ends before the
-// line feed that ends its line. Carriage returns are left as they are; the parser trims them.
-std::string stripCommentsByLine(std::string_view text)
-{
-    std::string result;
-    result.reserve(text.size());
-    std::size_t pos = 0;
-    for (;;) {
-        std::size_t start = FindCommentStart(text, pos);
-        if (start == std::string_view::npos) {
-            result.append(text.substr(pos));
-            return result;
-        }
-        result.append(text.substr(pos, start - pos));
-        if (text[start] == '/' && text[start + 1] == '*') {
-            std::size_t close = text.find("*/", start + 2);
-            if (close == std::string_view::npos)
-                return result;
-            pos = close + 2;
-        } else {
-            std::size_t lineEnd = text.find('\n', start + 1);
-            if (lineEnd == std::string_view::npos)
-                return result;
-            pos = lineEnd;
-        }
-    }
-}
-
 } // namespace
 
 // ---- SectionedFileNode ------------------------------------------------------------------------------
@@ -244,7 +216,7 @@ int SectionedFile::ParseSectionedText(std::string_view input, bool clearFirst)
     if (clearFirst)
         Clear();
     // A line comment ends at its own line whether lines end in CR LF or in a lone LF.
-    const std::string text = stripCommentsByLine(input);
+    const std::string text = StripCommentsByLine(input);
     const std::string_view all(text);
     const std::string_view blanks = kBlankCharacters;
     SectionedFileSection* current = nullptr;

@@ -29,7 +29,10 @@ std::size_t FindCommentStart(std::string_view text, std::size_t from)
     return std::string_view::npos;
 }
 
-std::string StripCommentsCopy(std::string_view text)
+namespace {
+
+// Removes comments; a line comment ends just before the next `lineEnd` after it, which is kept.
+std::string stripComments(std::string_view text, std::string_view lineEnd)
 {
     std::string result;
     result.reserve(text.size());
@@ -47,14 +50,18 @@ std::string StripCommentsCopy(std::string_view text)
                 return result;
             pos = close + 2;
         } else {
-            std::size_t lineEnd = text.find("\r\n", start + 1);
-            if (lineEnd == std::string_view::npos)
+            pos = text.find(lineEnd, start + 1);
+            if (pos == std::string_view::npos)
                 return result;
-            result.append("\r\n");
-            pos = lineEnd + 2;
         }
     }
 }
+
+} // namespace
+
+std::string StripCommentsCopy(std::string_view text) { return stripComments(text, "\r\n"); }
+
+std::string StripCommentsByLine(std::string_view text) { return stripComments(text, "\n"); }
 
 void StripComments(std::string& text) { text = StripCommentsCopy(text); }
 

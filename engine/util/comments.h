@@ -19,5 +19,8 @@ std::size_t FindCommentStart(std::string_view text, std::size_t from = 0);
 // gone through NormaliseLineEnds first.
 void StripComments(std::string& text);
 std::string StripCommentsCopy(std::string_view text);
+// Removes comments as StripCommentsCopy does after NormaliseLineEnds, but without adding carriage returns:
+// a line comment ends before the line feed that ends its line. For readers that trim lines anyway.
+std::string StripCommentsByLine(std::string_view text);
 
 } // namespace engine

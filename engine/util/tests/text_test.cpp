@@ -114,6 +114,7 @@ TEST(TextComments, LineAndBlockComments)
     // Without normalising, a line comment in an LF file runs to the end of the text.
     EXPECT_EQ(StripCommentsCopy("a;c\nb=2\n"), "a");
     EXPECT_EQ(StripCommentsCopy(NormaliseLineEnds("a;c\nb=2\n")), "a\r\nb=2\r\n");
+    EXPECT_EQ(StripCommentsByLine("a;c\nb=2 //x\r\nc/*\n*/d"), "a\nb=2 \ncd");
     EXPECT_EQ(NormaliseLineEnds("a\r\nb\nc\rd"), "a\r\nb\r\nc\rd");
     EXPECT_EQ(FindCommentStart("ab/c/*", 0), 4u);
     EXPECT_EQ(FindCommentStart("abc", 0), std::string_view::npos);
