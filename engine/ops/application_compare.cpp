@@ -1,6 +1,7 @@
-// Field-by-field comparison of two applications (an edited one and its snapshot).
+// Field-by-field comparison of two applications (an edited one and its snapshot) and of whole projects.
 
 #include "engine/ops/attached_objects.h"
+#include "engine/ops/cpu_record_handler.h"
 #include "engine/ops/project_manager.h"
 #include "engine/records/counted_array.h"
 #include "engine/records/text_field.h"
@@ -79,14 +80,13 @@ bool classEntryDiffers(const ApplicationClassEntry& a, const ApplicationClassEnt
     return classEntryDiffers(*a.chained, *b.chained);
 }
 
-}  // namespace
-
-bool ProjectManager::ApplicationsDiffer(const ApplicationRecord& a, const ApplicationRecord& b)
+bool applicationsDiffer(const ApplicationRecord& a, const ApplicationRecord& b, bool compareLocation)
 {
     if (a.kernelHDirty != b.kernelHDirty || a.kernelMDirty != b.kernelMDirty || a.projectHDirty != b.projectHDirty ||
         a.projectCDirty != b.projectCDirty)
         return true;
-    if (textsDiffer(a.name, b.name) || textsDiffer(a.description, b.description) || textsDiffer(a.path, b.path))
+    if (textsDiffer(a.name, b.name) || textsDiffer(a.description, b.description) ||
+        (compareLocation && textsDiffer(a.path, b.path)))
         return true;
     if (a.optionCount != b.optionCount || a.classEntryCount != b.classEntryCount)
         return true;
@@ -124,6 +124,39 @@ bool ProjectManager::ApplicationsDiffer(const ApplicationRecord& a, const Applic
     for (int32_t i = 0; i < entries; ++i)
         if (classEntryDiffers(a.classEntries[i], b.classEntries[i]))
             return true;
+    return false;
+}
+
+}  // namespace
+
+bool ProjectManager::ApplicationsDiffer(const ApplicationRecord& a, const ApplicationRecord& b)
+{
+    return applicationsDiffer(a, b, true);
+}
+
+bool ProjectsDiffer(const ProjectRecord& a, const ProjectRecord& b, bool compareLocations)
+{
+    if (textsDiffer(a.name, b.name) || textsDiffer(a.description, b.description) ||
+        (compareLocations && textsDiffer(a.path, b.path)))
+        return true;
+    const int32_t cpus = rowCount(a.cpuCount, a.cpus);
+    if (cpus != rowCount(b.cpuCount, b.cpus))
+        return true;
+    for (int32_t c = 0; c < cpus; ++c) {
+        const CpuRecord& x = a.cpus[c];
+        const CpuRecord& y = b.cpus[c];
+        if (textsDiffer(x.name, y.name) || textsDiffer(x.description, y.description) ||
+            x.kernel.modelIndex != y.kernel.modelIndex ||
+            (compareLocations && textsDiffer(x.kernel.kernelPath, y.kernel.kernelPath)) ||
+            CpuRecordHandler::KernelRecordsDiffer(x.kernel, y.kernel))
+            return true;
+        const int32_t applications = rowCount(x.applicationCount, x.applications);
+        if (applications != rowCount(y.applicationCount, y.applications))
+            return true;
+        for (int32_t i = 0; i < applications; ++i)
+            if (applicationsDiffer(x.applications[i], y.applications[i], compareLocations))
+                return true;
+    }
     return false;
 }
 

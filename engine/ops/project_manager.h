@@ -85,6 +85,12 @@ private:
 bool BuildApplicationOptionList(const CpuRecord& cpu, ApplicationRecord& application);
 bool BuildApplicationOptionListAt(CpuRecord& cpu, int32_t index);
 
+// True at the first difference between two projects: names and descriptions, per CPU its name,
+// description, model and kernel record, and per application every field ApplicationsDiffer compares
+// (edited flags take no part). With compareLocations clear the project, kernel and application file
+// paths take no part (a project saved to another folder compares equal to its original).
+bool ProjectsDiffer(const ProjectRecord& a, const ProjectRecord& b, bool compareLocations = true);
+
 // The entry of that name in the chain that starts at entry (entry itself included), or null.
 ApplicationClassEntry* FindChainedClassEntryByName(std::string_view name, ApplicationClassEntry* entry);
 

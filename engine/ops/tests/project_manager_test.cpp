@@ -22,14 +22,16 @@ namespace {
 // data blocks, children and grandchildren, option rows, user texts and a sectioned file.
 class ProjectFixture : public ::testing::Test {
 protected:
-    void SetUp() override
+    void SetUp() override { buildProject(project); }
+
+    static void buildProject(ProjectRecord& p)
     {
-        ProjectManager::ResetProject(project, true);
-        CpuRecord* cpu = AppendCpu(project);
+        ProjectManager::ResetProject(p, true);
+        CpuRecord* cpu = AppendCpu(p);
         ASSERT_NE(cpu, nullptr);
         buildKernel(cpu->kernel);
         for (const char* name : {"alpha", "beta"})
-            buildApplication(project.cpus[0], *AppendApplication(project.cpus[0]), name);
+            buildApplication(p.cpus[0], *AppendApplication(p.cpus[0]), name);
     }
     void TearDown() override { ProjectManager::FreeProject(project); }
 
@@ -370,6 +372,39 @@ TEST_F(ProjectFixture, CpusAddAndRemoveWithEverythingTheyOwn)
     ASSERT_EQ(project.cpuCount, 1);
     EXPECT_EQ(textOf(project.cpus[0].applications[0].name), "gamma");
     EXPECT_FALSE(RemoveCpuAt(project, 1));
+}
+
+TEST_F(ProjectFixture, ProjectsCompareWithOrWithoutFileLocations)
+{
+    ProjectRecord other{};
+    buildProject(other);
+    EXPECT_FALSE(ProjectsDiffer(project, other));
+
+    setText(other.path, "/elsewhere/demo.omb");
+    setText(other.cpus[0].kernel.kernelPath, "/elsewhere/main.cpu");
+    setText(other.cpus[0].applications[1].path, "/elsewhere/beta.app");
+    other.cpus[0].applications[0].edited = 1;
+    EXPECT_TRUE(ProjectsDiffer(project, other));
+    EXPECT_FALSE(ProjectsDiffer(project, other, false));
+    ProjectManager::FreeProject(other);
+
+    const std::vector<std::pair<const char*, std::function<void(ProjectRecord&)>>> edits = {
+        {"project name", [](ProjectRecord& p) { setText(p.name, "renamed"); }},
+        {"cpu description", [](ProjectRecord& p) { setText(p.cpus[0].description, "other"); }},
+        {"model", [](ProjectRecord& p) { p.cpus[0].kernel.modelIndex = 1; }},
+        {"kernel selection", [](ProjectRecord& p) { classNamed(p.cpus[0].kernel, "Task").selected = 0; }},
+        {"application object", [](ProjectRecord& p) { topTask(p.cpus[0].applications[1]).enabled = 0; }},
+        {"application removed", [](ProjectRecord& p) { RemoveApplicationAt(p.cpus[0], 1); }},
+        {"cpu added", [](ProjectRecord& p) { AppendCpu(p); }},
+    };
+    for (const auto& [what, edit] : edits) {
+        ProjectRecord edited{};
+        buildProject(edited);
+        edit(edited);
+        EXPECT_TRUE(ProjectsDiffer(project, edited, false)) << what;
+        EXPECT_TRUE(ProjectsDiffer(edited, project, false)) << what;
+        ProjectManager::FreeProject(edited);
+    }
 }
 
 }  // namespace
