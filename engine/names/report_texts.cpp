@@ -44,7 +44,10 @@ constexpr ShellError kShellErrors[] = {
 std::string ReportFileName(const CpuRecord& cpu, const ApplicationRecord& application)
 {
     std::string path = Slashes(textString(application.reportPath));
-    if (path.empty() || path.back() != '/')
+    // An empty path means the current folder, not the file system's root.
+    if (path.empty())
+        path = ".";
+    if (path.back() != '/')
         path += '/';
     return path + textString(cpu.name) + "_" + textString(application.name) + ".txt";
 }

@@ -9,7 +9,7 @@
 namespace engine {
 
 // The application's report path, a '/' when it ends in no separator, the CPU name, "_", the application
-// name and ".txt". Backslashes of the stored path become '/'.
+// name and ".txt". Backslashes of the stored path become '/'; an empty path is the current folder.
 std::string ReportFileName(const CpuRecord& cpu, const ApplicationRecord& application);
 
 // "major.minor.binding" from the model's "Version" (split at its first '.', each part trimmed and read

@@ -122,7 +122,7 @@ TEST(ReportTexts, VersionAndReportName)
     setText(application.reportPath, "out");
     EXPECT_EQ(ReportFileName(cpu, application), "out/Main_Control.txt");
     setText(application.reportPath, "");
-    EXPECT_EQ(ReportFileName(cpu, application), "/Main_Control.txt");
+    EXPECT_EQ(ReportFileName(cpu, application), "./Main_Control.txt");
 }
 
 TEST(ReportTexts, RelativePaths)
