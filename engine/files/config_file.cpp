@@ -28,15 +28,18 @@ bool storePath(char* field, std::size_t size, const std::string& path)
 bool ConfigFile::Read(ConfigRecord& record, const std::string& fileName)
 {
     FreeConfigRecord(record);
-    std::string directory = ProgramDirectory();
-    if (directory.empty() || directory.back() != '/')
-        directory.push_back('/');
-    m_path = MakeNativePath(directory + fileName);
+    std::string path = MakeNativePath(fileName);
+    if (path.empty() || path.front() != '/') {
+        std::string directory = ProgramDirectory();
+        if (directory.empty() || directory.back() != '/')
+            directory.push_back('/');
+        path = directory + path;
+    }
 
-    auto file = new SectionedFile(m_path, false);
+    auto file = new SectionedFile(path, false);
     if (file->Load(true) != ReadResult::Ok) {
         delete file;
-        ShowFileMessage(FormatText("Unable to open configuration file %s for reading", m_path.c_str()));
+        ShowFileMessage(FormatText("Unable to open configuration file %s for reading", path.c_str()));
         return false;
     }
     record.configFile = file;

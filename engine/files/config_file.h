@@ -13,25 +13,21 @@ class ConfigFile {
 public:
     static constexpr const char* kDefaultFileName = "ombagen.cfg";
 
-    // Reads the named file from the program's folder into the record (its old content freed first).
-    // On failure shows the message, leaves the record empty and returns false.
-    bool Read(ConfigRecord& record, const std::string& fileName = kDefaultFileName);
+    // Reads the named file from the program's folder (a name starting with "/" is taken as it stands) into
+    // the record, its old content freed first; record.configFile->GetPath() is then the full path. On
+    // failure shows the message, leaves the record without models and returns false.
+    static bool Read(ConfigRecord& record, const std::string& fileName = kDefaultFileName);
     // Fills the record from its loaded configFile; on failure shows the message and returns false (the
-    // record is then emptied, so no caller goes on with part of a configuration).
-    bool ParseSections(ConfigRecord& record);
+    // record then holds no models or scripts, so no caller goes on with part of a configuration).
+    static bool ParseSections(ConfigRecord& record);
 
     // Frees the record's buffers unless keepBuffers is set, then zero-fills it.
-    static void ResetConfigRecord(ConfigRecord& record, bool keepBuffers);
+    static void ResetConfigRecord(ConfigRecord& record, bool keepBuffers = false);
     // Frees the models, the scripts and the SectionedFile, leaving counts 0 and pointers null.
     static void FreeConfigRecord(ConfigRecord& record);
 
-    // The full path of the file last read.
-    const std::string& GetPath() const { return m_path; }
-
 private:
-    bool parse(ConfigRecord& record);
-
-    std::string m_path;
+    static bool parse(ConfigRecord& record);
 };
 
 } // namespace engine

@@ -10,9 +10,8 @@ TEST_F(ConfigFileTest, ReadsModelsGeneralAndScriptsFromTheProgramFolder)
     dir.write("ombagen.cfg", "[MODELS]\r\nZ5 Standard=models\\z5std.mdl\r\nZ5 MP = models/z5mp.mde ; enciphered\n"
                              "[GENERAL]\r\nHelp File=Docs\\Manual.pdf\r\n"
                              "[SCRIPTS]\r\n List = ls -l \r\nNo command=\r\n=no name\r\n");
-    ConfigFile file;
-    ASSERT_TRUE(file.Read(config));
-    EXPECT_EQ(file.GetPath(), dir.file("ombagen.cfg"));
+    ASSERT_TRUE(ConfigFile::Read(config));
+    EXPECT_EQ(config.configFile->GetPath(), dir.file("ombagen.cfg"));
     ASSERT_EQ(config.modelCount, 2);
     EXPECT_EQ(textOf(config.models[0].name), "Z5 Standard");
     EXPECT_EQ(textOf(config.models[0].path), "models/z5std.mdl");
@@ -45,8 +44,7 @@ TEST_F(ConfigFileTest, FailuresGiveTheirMessageAndAnEmptyRecord)
         std::remove(dir.file("ombagen.cfg").c_str());
         if (c.text)
             dir.write("ombagen.cfg", c.text);
-        ConfigFile file;
-        const bool ok = file.Read(config);
+        const bool ok = ConfigFile::Read(config);
         EXPECT_EQ(ok, c.message.empty()) << (c.text ? c.text : "(missing)");
         if (c.message.empty())
             continue;
@@ -62,21 +60,20 @@ TEST_F(ConfigFileTest, OverlongNamesAndPathsAreRefusedNotCut)
 {
     const std::string longName(128, 'n');
     dir.write("ombagen.cfg", "[MODELS]\r\n" + longName + "=a.mdl\r\n[GENERAL]\r\n");
-    ConfigFile file;
-    EXPECT_FALSE(file.Read(config));
+    EXPECT_FALSE(ConfigFile::Read(config));
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_NE(Messages()[0].find("longer than 127"), std::string::npos);
 
     messages->clear();
     dir.write("ombagen.cfg", "[MODELS]\r\nA=" + std::string(260, 'p') + "\r\n[GENERAL]\r\n");
-    EXPECT_FALSE(file.Read(config));
+    EXPECT_FALSE(ConfigFile::Read(config));
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_NE(Messages()[0].find("longer than 259"), std::string::npos);
 
     messages->clear();
     dir.write("ombagen.cfg", "[MODELS]\r\n" + std::string(127, 'n') + "=" + std::string(259, 'p') +
                                  "\r\n[GENERAL]\r\n[SCRIPTS]\r\n" + std::string(200, 's') + "=" + std::string(2000, 'c'));
-    ASSERT_TRUE(file.Read(config));
+    ASSERT_TRUE(ConfigFile::Read(config));
     EXPECT_EQ(textOf(config.models[0].name).size(), 127u);
     EXPECT_EQ(textOf(config.models[0].path).size(), 259u);
     ASSERT_EQ(config.scriptCount, 1); // scripts are cut, as they always were
@@ -86,10 +83,10 @@ TEST_F(ConfigFileTest, OverlongNamesAndPathsAreRefusedNotCut)
 
 TEST_F(ConfigFileTest, ResetAndFreeLeaveAnEmptyRecord)
 {
-    dir.write("ombagen.cfg", "[MODELS]\r\nA=a.mdl\r\n[GENERAL]\r\n[SCRIPTS]\r\nx=y\r\n");
-    ConfigFile file;
-    ASSERT_TRUE(file.Read(config));
-    ConfigFile::ResetConfigRecord(config, false);
+    const std::string elsewhere = dir.write("other.cfg", "[MODELS]\r\nA=a.mdl\r\n[GENERAL]\r\n[SCRIPTS]\r\nx=y\r\n");
+    ASSERT_TRUE(ConfigFile::Read(config, elsewhere)); // a full path is taken as it stands
+    EXPECT_EQ(config.scriptCount, 1);
+    ConfigFile::ResetConfigRecord(config);
     EXPECT_EQ(config.modelCount, 0);
     EXPECT_EQ(config.models, nullptr);
     EXPECT_EQ(config.scripts, nullptr);
@@ -102,8 +99,7 @@ TEST_F(ConfigFileTest, TruncatedAndCorruptedFilesNeverCrash)
     const std::string good = "[MODELS]\r\nZ5=models\\z5.mdl\r\n[GENERAL]\r\nHelp File=h.pdf\r\n[SCRIPTS]\r\nx=y\r\n";
     for (std::size_t cut = 0; cut <= good.size(); ++cut) {
         dir.write("ombagen.cfg", good.substr(0, cut));
-        ConfigFile file;
-        if (file.Read(config)) {
+        if (ConfigFile::Read(config)) {
             EXPECT_GT(config.modelCount, 0);
         } else {
             EXPECT_EQ(config.modelCount, 0);
@@ -113,8 +109,7 @@ TEST_F(ConfigFileTest, TruncatedAndCorruptedFilesNeverCrash)
         std::string bad = good;
         bad[at] = static_cast<char>(bad[at] ^ 0x5a);
         dir.write("ombagen.cfg", bad);
-        ConfigFile file;
-        file.Read(config);
+        ConfigFile::Read(config);
     }
 }
 
