@@ -131,7 +131,8 @@ void UserTextStore::Build(ApplicationRecord* owner, const KernelRecord& kernel)
         const KernelClassRecord* kernelClass = kernelClassOfType(kernel, type);
         if (kernelClass == nullptr)
             continue;
-        const std::string baseName = "k" + lowerAscii(textOf(kernelClass->tag));
+        std::string baseName = "k";
+        baseName += lowerAscii(textOf(kernelClass->tag));
         for (const auto& flags : kClassFileFlags)
             m_blocks.push_back(makeBlock(type, baseName, flags));
     }
@@ -215,15 +216,16 @@ UserTextBlock* UserTextStore::Lookup(std::size_t& position)
 
 std::string UserTextStore::GetFileLabel(const UserTextBlock& block) const
 {
+    std::string label = ".";
     if (m_owner == nullptr)
-        return ".";
+        return label;
     switch (block.fileKind()) {
-    case UserTextFileKind::CSource: return "." + textString(m_owner->cSourceExtension);
-    case UserTextFileKind::CHeader: return "." + textString(m_owner->cHeaderExtension);
-    case UserTextFileKind::AsmSource: return "." + textString(m_owner->asmSourceExtension);
-    case UserTextFileKind::AsmHeader: return "." + textString(m_owner->asmHeaderExtension);
+    case UserTextFileKind::CSource: label += textOf(m_owner->cSourceExtension); break;
+    case UserTextFileKind::CHeader: label += textOf(m_owner->cHeaderExtension); break;
+    case UserTextFileKind::AsmSource: label += textOf(m_owner->asmSourceExtension); break;
+    case UserTextFileKind::AsmHeader: label += textOf(m_owner->asmHeaderExtension); break;
     }
-    return ".";
+    return label;
 }
 
 std::string UserTextStore::GetUserTextFileName(const UserTextBlock& block) const
