@@ -28,11 +28,12 @@ std::string folderOf(const std::string& path)
     return parent.empty() ? std::string(".") : parent.string();
 }
 
-// The MODELS row named by a CPU's "Model" value: 0 for an empty value, -1 when no row has the name.
+// The MODELS row named by a CPU's "Model" value: the first row for an empty value; -1 when no row has
+// the name (or there are no rows), which ends the open instead of loading some other model.
 int32_t modelIndexOf(const ConfigRecord& config, const std::string& modelName)
 {
     if (modelName.empty())
-        return 0;
+        return config.models != nullptr && config.modelCount > 0 ? 0 : -1;
     for (int32_t i = 0; config.models != nullptr && i < config.modelCount; ++i) {
         if (textOf(config.models[i].name) == modelName)
             return i;

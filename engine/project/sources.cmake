@@ -8,9 +8,13 @@ list(APPEND ENGINE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/file_messages.cpp ${CMAKE_CURRENT_LIST_DIR}/file_messages.h
   ${CMAKE_CURRENT_LIST_DIR}/global_names.cpp ${CMAKE_CURRENT_LIST_DIR}/global_names.h
   ${CMAKE_CURRENT_LIST_DIR}/object_keys.cpp ${CMAKE_CURRENT_LIST_DIR}/object_keys.h
+  ${CMAKE_CURRENT_LIST_DIR}/project_file.cpp ${CMAKE_CURRENT_LIST_DIR}/project_file.h
+  ${CMAKE_CURRENT_LIST_DIR}/project_manager_files.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/project_save.cpp
   ${CMAKE_CURRENT_LIST_DIR}/section_io.cpp ${CMAKE_CURRENT_LIST_DIR}/section_io.h
 )
 list(APPEND ENGINE_TEST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/tests/project_fixtures.cpp ${CMAKE_CURRENT_LIST_DIR}/tests/project_fixtures.h
   ${CMAKE_CURRENT_LIST_DIR}/tests/application_file_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tests/project_file_test.cpp
 )

@@ -132,4 +132,10 @@ std::string demoFolder()
     return std::string(source != nullptr ? source : ".") + "/samples/demo";
 }
 
+std::string programFolder()
+{
+    const char* binary = std::getenv("KORVANE_BINARY_DIR");
+    return std::string(binary != nullptr ? binary : ".") + "/bin";
+}
+
 }  // namespace engine::testing

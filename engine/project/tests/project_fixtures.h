@@ -44,5 +44,8 @@ struct DemoCpu {
 
 // The path of the demo project folder in the source tree.
 std::string demoFolder();
+// The build's program folder, where the demo's configuration file and models (with the enciphered one)
+// are placed.
+std::string programFolder();
 
 }  // namespace engine::testing

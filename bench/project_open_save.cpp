@@ -1,0 +1,227 @@
+// Opening and saving a large project (20 applications of 500 objects each on one CPU), next to a plain
+// copy of the same files. The "x_copy" counter of the open-and-save run is its time over the copy's.
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <unistd.h>
+#include <string>
+#include <vector>
+
+#include "engine/ops/project_manager.h"
+#include "engine/project/project_file.h"
+#include "engine/records/records.h"
+#include "engine/records/text_field.h"
+#include "platform/core/message_service.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kApplications = 20;
+constexpr int kObjectsPerApplication = 500;
+
+void writeText(const fs::path& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+struct Lines {
+    std::string text;
+    Lines& operator<<(const std::string& line)
+    {
+        text += line + "\r\n";
+        return *this;
+    }
+};
+
+void classSection(Lines& out, const std::string& name, bool chained, const std::string& dependent, bool objects)
+{
+    out << "[" + name + "]";
+    if (chained)
+        out << name + "=2";
+    out << "Statistics=1" << "Diagnostics=0" << "System Trace=0" << "Dynamics Allowed=0" << "Number of Dynamics=0"
+        << "Max Key Length=12" << "c file dirty=1" << "h file dirty=1" << "m file dirty=0";
+    if (!dependent.empty())
+        out << "Dependent Class=" + dependent;
+    if (objects)
+        out << "Objects=OBJS " + name;
+    out << "";
+}
+
+void objectHead(Lines& out, const std::string& name, const std::string& className)
+{
+    out << "[" + name + "]" << "Description=Object " + name << "Dynamics Allowed=0" << "Number of Dynamics=0"
+        << "Is MP=0" << "Trace Object=0" << "Trace Actor=0" << "Enabled=1" << "Class Name=" + className;
+}
+
+// One application: 10 levels with 4 threads each, 150 tasks, 100 semaphores, 100 queues, 50 mailboxes and
+// 50 mutexes: 500 objects.
+std::string application(int number)
+{
+    const std::string id = "a" + std::to_string(number) + "_";
+    Lines out;
+    out << "[APPLICATION]" << "Name=App" + std::to_string(number) << "Description=Generated application"
+        << "Code File Path=gen/" << "Header File Path=gen/" << "Option File Path=gen/" << "Report File Path=gen/"
+        << "System Clock Rate Hz=1000" << "Instances=1" << "";
+    out << "[kproject.c_user_incl]" << "0=\"#include \\\"board.h\\\"\"" << "";
+    out << "[MODEL OPTIONS]" << "Application Heap=" << "" << "[Application Heap]" << "Value=4096" << "State=1" << "";
+    out << "[CLASS TYPES]" << "Level=1" << "Task=8" << "Semaphore=9" << "Queue=10" << "Mailbox=11" << "Mutex=13" << "";
+
+    classSection(out, "Level", false, "Thread", true);
+    out << "[OBJS Level]";
+    for (int i = 0; i < 10; ++i)
+        out << id + "lvl" + std::to_string(i) + "=";
+    out << "";
+    for (int i = 0; i < 10; ++i) {
+        const std::string level = id + "lvl" + std::to_string(i);
+        objectHead(out, level, "Level");
+        out << "Scheduling Policy=0" << "Objects=OBJS " + level << "" << "[OBJS " + level + "]";
+        for (int t = 0; t < 4; ++t)
+            out << level + "_thr" + std::to_string(t) + "=";
+        out << "";
+        for (int t = 0; t < 4; ++t) {
+            objectHead(out, level + "_thr" + std::to_string(t), "Thread");
+            out << "Entry Point=ThreadEntry" + std::to_string(t) << "";
+        }
+    }
+    classSection(out, "Thread", true, "", false);
+
+    struct Block {
+        const char* className;
+        const char* prefix;
+        int count;
+        std::vector<std::string> keys;
+    };
+    const Block blocks[] = {
+        {"Task", "tsk", 150, {"Entry Point=TaskEntry", "Initial Priority=10", "Stack Size=1024",
+                              "Starting Order Number=1", "Extended Context0=0", "Extended Context1=0", "Manual=0",
+                              "Label=", "Attribute0=0", "Attribute1=1"}},
+        {"Semaphore", "sem", 100, {"Signal Type=0", "Waiting Order=1"}},
+        {"Queue", "que", 100, {"Width=4", "Depth=16", "Waiting Order=0", "Width Expression=",
+                               "Depth Expression=QUEUE_DEPTH", "Alignment=4", "Manual=0", "Label="}},
+        {"Mailbox", "mbx", 50, {"Waiting Order=0"}},
+        {"Mutex", "mtx", 50, {"Priority Inversion=1", "Waiting Order=0"}},
+    };
+    for (const Block& block : blocks) {
+        classSection(out, block.className, false, "", true);
+        out << std::string("[OBJS ") + block.className + "]";
+        for (int i = 0; i < block.count; ++i)
+            out << id + block.prefix + std::to_string(i) + "=";
+        out << "";
+        for (int i = 0; i < block.count; ++i) {
+            objectHead(out, id + block.prefix + std::to_string(i), block.className);
+            for (const std::string& key : block.keys)
+                out << key;
+            out << "";
+        }
+    }
+    return out.text;
+}
+
+struct LargeProject {
+    fs::path folder;
+    fs::path copyFolder;
+    std::vector<fs::path> files;
+    engine::ConfigRecord config{};
+
+    LargeProject()
+    {
+        folder = fs::temp_directory_path() / ("korvane-bench-" + std::to_string(::getpid()));
+        copyFolder = folder / "copy";
+        fs::create_directories(copyFolder);
+        Lines project;
+        project << "[PROJECT]" << "Name=Large" << "Description=Benchmark project" << "" << "[CPUS]" << "Main=" << ""
+                << "[Main]" << "Description=Main processor" << "Model=Z5 Standard" << "Kernel=main.cpu"
+                << "Applications=APPS Main" << "" << "[APPS Main]";
+        for (int a = 1; a <= kApplications; ++a) {
+            const std::string name = "app" + std::to_string(a) + ".app";
+            project << "App" + std::to_string(a) + "=" + name;
+            writeText(folder / name, application(a));
+            files.push_back(folder / name);
+        }
+        writeText(folder / "large.omb", project.text);
+        files.push_back(folder / "large.omb");
+        fs::copy_file(fs::path(KORVANE_DEMO_DIR) / "main.cpu", folder / "main.cpu", fs::copy_options::overwrite_existing);
+        files.push_back(folder / "main.cpu");
+
+        config.modelCount = 1;
+        config.models = static_cast<engine::ModelEntry*>(std::calloc(1, sizeof(engine::ModelEntry)));
+        engine::setText(config.models[0].name, "Z5 Standard");
+        engine::setText(config.models[0].path, std::string(KORVANE_DEMO_DIR) + "/models/z5std.mdl");
+    }
+    ~LargeProject()
+    {
+        std::free(config.models);
+        std::error_code error;
+        fs::remove_all(folder, error);
+    }
+
+    void copyAll() const
+    {
+        for (const fs::path& file : files)
+            fs::copy_file(file, copyFolder / file.filename(), fs::copy_options::overwrite_existing);
+    }
+
+    bool openAndSave()
+    {
+        engine::ProjectManager manager;
+        engine::ProjectRecord project{};
+        engine::ProjectManager::ResetProject(project, true);
+        std::string path = (folder / "large.omb").string();
+        const bool ok = manager.OpenProjectFile(project, config, path, true) != 0 &&
+                        engine::SaveWholeProject(&manager, project, config) != 0;
+        engine::ProjectManager::FreeProject(project);
+        return ok;
+    }
+};
+
+LargeProject& largeProject()
+{
+    static LargeProject project;
+    return project;
+}
+
+double secondsOf(const std::function<void()>& work, int runs)
+{
+    double best = 1e9;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    return best;
+}
+
+void BM_PlainCopy(benchmark::State& state)
+{
+    LargeProject& project = largeProject();
+    for (auto _ : state)
+        project.copyAll();
+}
+BENCHMARK(BM_PlainCopy)->Unit(benchmark::kMillisecond);
+
+void BM_OpenAndSaveProject(benchmark::State& state)
+{
+    LargeProject& project = largeProject();
+    platform::ScopedScriptedMessages messages;
+    const double copy = secondsOf([&] { project.copyAll(); }, 5);
+    double total = 0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        if (!project.openAndSave()) {
+            state.SkipWithError(messages->texts().empty() ? "open or save failed" : messages->texts()[0].c_str());
+            break;
+        }
+        total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    }
+    if (state.iterations() > 0 && copy > 0)
+        state.counters["x_copy"] = total / static_cast<double>(state.iterations()) / copy;
+}
+BENCHMARK(BM_OpenAndSaveProject)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,253 @@
+#include "engine/project/project_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "engine/files/config_file.h"
+#include "engine/ops/cpu_record_handler.h"
+#include "engine/ops/project_manager.h"
+#include "engine/project/tests/project_fixtures.h"
+#include "engine/records/records.h"
+#include "engine/records/text_field.h"
+#include "engine/usertext/user_text_store.h"
+#include "engine/util/path.h"
+#include "platform/core/message_service.h"
+#include "platform/core/program_path.h"
+
+namespace engine {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::folderSnapshot;
+using testing::readFile;
+using testing::ScratchFolder;
+using testing::writeFile;
+
+// The first difference between two opened projects, or "" when they agree.
+std::string firstDifference(const ProjectRecord& a, const ProjectRecord& b)
+{
+    if (!sameText(a.name, b.name) || !sameText(a.description, b.description))
+        return "project name or description";
+    if (a.cpuCount != b.cpuCount)
+        return "CPU count";
+    for (int32_t c = 0; c < a.cpuCount; ++c) {
+        const CpuRecord& x = a.cpus[c];
+        const CpuRecord& y = b.cpus[c];
+        const std::string cpu = textString(x.name);
+        if (!sameText(x.name, y.name) || !sameText(x.description, y.description))
+            return cpu + ": name or description";
+        if (x.kernel.modelIndex != y.kernel.modelIndex || !sameText(x.kernel.kernelPath, y.kernel.kernelPath))
+            return cpu + ": model or kernel path";
+        if (CpuRecordHandler::KernelRecordsDiffer(x.kernel, y.kernel))
+            return cpu + ": kernel record";
+        if (x.applicationCount != y.applicationCount)
+            return cpu + ": application count";
+        for (int32_t i = 0; i < x.applicationCount; ++i) {
+            if (ProjectManager::ApplicationsDiffer(x.applications[i], y.applications[i]))
+                return cpu + ": application " + textString(x.applications[i].name);
+        }
+    }
+    return "";
+}
+
+bool anyTemporaryFile(const std::string& folder)
+{
+    for (const std::string& name : testing::folderListing(folder)) {
+        if (name.size() > 4 && name.compare(name.size() - 4, 4, "temp") == 0)
+            return true;
+    }
+    return false;
+}
+
+class ProjectFileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        platform::setProgramDirectoryOverride(testing::programFolder());
+        ASSERT_TRUE(ConfigFile().Read(config, "ombagen.cfg"));
+        ProjectManager::ResetProject(project, true);
+        ProjectManager::ResetProject(other, true);
+        fs::create_directories(source());
+        for (const char* name : {"demo.omb", "main.cpu", "comms.cpu", "control.app", "monitor.app", "link.app"})
+            fs::copy_file(testing::demoFolder() + "/" + name, source() + "/" + name);
+    }
+    void TearDown() override
+    {
+        ProjectManager::FreeProject(project);
+        ProjectManager::FreeProject(other);
+        ConfigFile::FreeConfigRecord(config);
+        platform::setProgramDirectoryOverride("");
+    }
+
+    std::string source() const { return folder.file("a"); }
+    std::string target() const { return folder.file("b"); }
+
+    int open(ProjectRecord& record, const std::string& path)
+    {
+        std::string buffer = path;
+        return manager.OpenProjectFile(record, config, buffer, true);
+    }
+    // Replaces the first occurrence of a text in a file of the source folder.
+    void edit(const std::string& name, const std::string& from, const std::string& to)
+    {
+        std::string text = readFile(source() + "/" + name);
+        const std::size_t at = text.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        writeFile(source() + "/" + name, text.replace(at, from.size(), to));
+    }
+
+    platform::ScopedScriptedMessages messages;
+    ScratchFolder folder;
+    CurrentDirectoryGuard workingFolder{"."};
+    ConfigRecord config{};
+    ProjectManager manager;
+    ProjectRecord project{};
+    ProjectRecord other{};
+};
+
+TEST_F(ProjectFileTest, TheDemoOpensSavesElsewhereAndOpensAgainUnchanged)
+{
+    const auto untouched = folderSnapshot(source());
+    ASSERT_EQ(open(project, source() + "/demo.omb"), 1) << ::testing::PrintToString(messages->texts());
+    EXPECT_TRUE(messages->texts().empty());
+    EXPECT_EQ(folderSnapshot(source()), untouched);
+    EXPECT_EQ(fs::current_path(), fs::path(source()));
+
+    ASSERT_EQ(project.cpuCount, 2);
+    const CpuRecord& main = project.cpus[0];
+    const CpuRecord& comms = project.cpus[1];
+    EXPECT_EQ(textOf(project.name), "Demo");
+    EXPECT_EQ(textOf(main.kernel.modelName), "Z5 Standard");
+    EXPECT_EQ(comms.kernel.modelIndex, 1);  // the enciphered model
+    EXPECT_EQ(textOf(comms.kernel.modelName), "Z5 Multiprocessor");
+    EXPECT_EQ(main.applicationCount, 2);
+    EXPECT_EQ(comms.applicationCount, 1);
+    EXPECT_EQ(textOf(main.applications[1].name), "Monitor");
+    EXPECT_EQ(main.applications[0].classEntryCount, 11);
+    EXPECT_EQ(main.applications[0].userTexts->owner(), &main.applications[0]);
+    EXPECT_EQ(main.applications[0].classEntries[0].enabled, 1);
+    EXPECT_EQ(main.applications[0].classEntries[10].enabled, 0);  // Special Service is off in main.cpu
+
+    // Save every file into another folder: the relative names in the project now resolve there.
+    fs::create_directories(target());
+    fs::current_path(target());
+    setText(project.path, target() + "/demo.omb");
+    ASSERT_EQ(SaveWholeProject(&manager, project, config), 1) << ::testing::PrintToString(messages->texts());
+    EXPECT_EQ(testing::folderListing(target()),
+              (std::vector<std::string>{"comms.cpu", "control.app", "demo.omb", "link.app", "main.cpu", "monitor.app"}));
+    EXPECT_EQ(folderSnapshot(source()), untouched);
+
+    ASSERT_EQ(open(other, target() + "/demo.omb"), 1) << ::testing::PrintToString(messages->texts());
+    EXPECT_EQ(firstDifference(project, other), "");
+
+    // A second save writes the same bytes.
+    const auto saved = folderSnapshot(target());
+    ASSERT_EQ(SaveWholeProject(&manager, other, config), 1);
+    EXPECT_EQ(folderSnapshot(target()), saved);
+    EXPECT_TRUE(messages->texts().empty());
+}
+
+TEST_F(ProjectFileTest, BadProjectsFailWithTheirMessageAndChangeNoFile)
+{
+    struct Case {
+        const char* name;
+        const char* file;
+        const char* from;
+        const char* to;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"unknown model", "demo.omb", "Model=Z5 Standard", "Model=Z5 Gizmo",
+         "Model \"Z5 Gizmo\" of CPU \"Main\" is not defined in the configuration file"},
+        {"missing application file", "demo.omb", "Monitor=monitor.app", "Monitor=absent.app",
+         "Unable to open application file absent.app for reading"},
+        {"application with a wrong section", "link.app", "[MODEL OPTIONS]", "[MODEL OPTION]",
+         "Unable to locate required section MODEL OPTIONS in application file link.app"},
+        {"duplicate object name", "control.app", "[OBJS Mutex]\r\nmtxBus=", "[OBJS Mutex]\r\nsemTxDone=",
+         "Unable to load application file control.app: the name \"semTxDone\" is used for more than one section"},
+        {"empty application list", "demo.omb", "Link=link.app", "", "No applications listed in project file"},
+        {"missing CPU section", "demo.omb", "[Comms]", "[Kommunikation]", "Can't find section Comms in project file"},
+        {"missing project section", "demo.omb", "[PROJECT]", "[PROJEKT]", "Can't find section PROJECT in project file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const char* name : {"demo.omb", "control.app", "link.app"})
+            fs::copy_file(testing::demoFolder() + "/" + name, source() + "/" + name, fs::copy_options::overwrite_existing);
+        edit(c.file, c.from, c.to);
+        const auto before = folderSnapshot(source());
+        messages->clear();
+        ProjectManager::ResetProject(project, false);
+        EXPECT_EQ(open(project, source() + "/demo.omb"), 0);
+        EXPECT_EQ(messages->texts(), std::vector<std::string>{c.message});
+        EXPECT_EQ(folderSnapshot(source()), before);
+        // The working folder is the project's even after a failed open.
+        EXPECT_EQ(fs::current_path(), fs::path(source()));
+    }
+    messages->clear();
+    EXPECT_EQ(open(project, source() + "/absent.omb"), 0);
+    EXPECT_EQ(messages->texts(), std::vector<std::string>{"Can't open project file " + source() + "/absent.omb"});
+}
+
+TEST_F(ProjectFileTest, AnApplicationWithoutAFileTakesItsOptionsFromTheCpu)
+{
+    edit("demo.omb", "Monitor=monitor.app", "Scratch=");
+    ASSERT_EQ(open(project, source() + "/demo.omb"), 1);
+    const ApplicationRecord& scratch = project.cpus[0].applications[1];
+    EXPECT_EQ(textOf(scratch.name), "Scratch");
+    EXPECT_EQ(scratch.optionCount, 3);
+    EXPECT_EQ(scratch.classEntryCount, 0);
+    EXPECT_EQ(textOf(scratch.codePath), "./");
+    EXPECT_EQ(scratch.systemClockRateHz, 1000);
+    EXPECT_EQ(scratch.extendedContext[0], 1);  // FPU's application default
+    // Saving skips it (it has no file) and lists it without a path.
+    ASSERT_EQ(SaveWholeProject(&manager, project, config), 1);
+    EXPECT_NE(readFile(source() + "/demo.omb").find("Scratch=\r\n"), std::string::npos);
+}
+
+TEST_F(ProjectFileTest, AFailedSaveLeavesEveryFileAndFlagAsItWas)
+{
+    ASSERT_EQ(open(project, source() + "/demo.omb"), 1);
+    const auto before = folderSnapshot(source());
+    ApplicationRecord& control = project.cpus[0].applications[0];
+    ApplicationRecord& monitor = project.cpus[0].applications[1];
+    setText(monitor.description, "changed");
+    monitor.edited = 1;
+    project.edited = 1;
+    // Two objects whose names differ only in case would be merged by the reader.
+    setText(control.classEntries[5].objects[1].name, "SEMTXDONE");
+    control.edited = 1;
+    EXPECT_EQ(SaveWholeProject(&manager, project, config), 0);
+    EXPECT_EQ(messages->texts(), std::vector<std::string>{"Unable to write application file control.app: the name "
+                                                          "\"SEMTXDONE\" is used twice"});
+    EXPECT_EQ(folderSnapshot(source()), before);
+    EXPECT_FALSE(anyTemporaryFile(source()));
+    EXPECT_EQ(monitor.edited, 1);
+    EXPECT_EQ(control.edited, 1);
+    EXPECT_EQ(project.edited, 1);
+
+    // Two CPUs that differ only in case cannot both have a section.
+    setText(control.classEntries[5].objects[1].name, "semRxReady");
+    setText(project.cpus[1].name, "MAIN");
+    messages->clear();
+    EXPECT_EQ(SaveWholeProject(&manager, project, config), 0);
+    EXPECT_EQ(messages->texts().size(), 1u);
+    EXPECT_EQ(folderSnapshot(source()), before);
+}
+
+TEST_F(ProjectFileTest, SaveAsWithCancelWritesNothing)
+{
+    ASSERT_EQ(open(project, source() + "/demo.omb"), 1);
+    const auto before = folderSnapshot(source());
+    std::string chosen = "unchanged";
+    EXPECT_EQ(manager.SaveProjectFileAs(project, config, &chosen), 1);
+    EXPECT_EQ(chosen, "");
+    EXPECT_EQ(folderSnapshot(source()), before);
+    EXPECT_EQ(textOf(project.path), source() + "/demo.omb");
+}
+
+}  // namespace
+}  // namespace engine
