@@ -1,0 +1,82 @@
+#include "plugin/views/data_log.h"
+
+#include "platform/core/message_service.h"
+
+#include <cstdio>
+#include <mutex>
+
+namespace views {
+namespace {
+
+struct LogState {
+    std::mutex mutex;
+    std::string path;
+};
+
+LogState& logState()
+{
+    static LogState* state = new LogState;
+    return *state;
+}
+
+} // namespace
+
+bool SetLogFile(const std::string& path)
+{
+    std::FILE* file = path.empty() ? nullptr : std::fopen(path.c_str(), "a");
+    if (file == nullptr)
+        return false;
+    std::fclose(file);
+    std::lock_guard lock(logState().mutex);
+    logState().path = path;
+    return true;
+}
+
+void ClearLogFile()
+{
+    std::lock_guard lock(logState().mutex);
+    logState().path.clear();
+}
+
+std::string GetLogFilePath()
+{
+    std::lock_guard lock(logState().mutex);
+    return logState().path;
+}
+
+bool IsLogInitialized() { return !GetLogFilePath().empty(); }
+
+std::string FormatLogBlock(const std::string& title, const LogTable& table)
+{
+    std::string text = "***" + title + "***\n";
+    for (const std::string& header : table.headers)
+        text += header + ",";
+    text += "\n";
+    for (const auto& row : table.rows) {
+        for (std::size_t c = 0; c < table.headers.size(); ++c)
+            text += (c < row.size() ? row[c] : std::string()) + ",";
+        text += "\n";
+    }
+    text += "\n";
+    return text;
+}
+
+bool ExportTableToLog(const LogTable& table, const std::string& title)
+{
+    const std::string path = GetLogFilePath();
+    if (path.empty()) {
+        platform::messageBox("Log not initialized.", kAwarenessCaption, platform::MbOk);
+        return false;
+    }
+    std::FILE* file = std::fopen(path.c_str(), "a");
+    if (file == nullptr) {
+        platform::messageBox("Error opening log file.", kAwarenessCaption, platform::MbOk);
+        return false;
+    }
+    const std::string text = FormatLogBlock(title, table);
+    bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    written = std::fclose(file) == 0 && written;
+    return written;
+}
+
+} // namespace views

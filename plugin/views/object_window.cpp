@@ -1,0 +1,115 @@
+#include "plugin/views/object_window.h"
+
+#include "plugin/views/commands.h"
+#include "plugin/views/window_manager.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
+
+namespace views {
+namespace {
+
+const QEvent::Type kCommandEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+class CommandEvent final : public QEvent {
+public:
+    explicit CommandEvent(int command) : QEvent(kCommandEvent), m_command(command) {}
+    int command() const { return m_command; }
+
+private:
+    int m_command;
+};
+
+} // namespace
+
+const QIcon& KernelWindowIcon()
+{
+    static const QIcon icon = [] {
+        QPixmap pixmap(32, 32);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setBrush(QColor(0x1f, 0x4e, 0x8c));
+        painter.setPen(Qt::NoPen);
+        painter.drawRoundedRect(2, 2, 28, 28, 6, 6);
+        painter.setPen(Qt::white);
+        QFont font = painter.font();
+        font.setBold(true);
+        font.setPixelSize(20);
+        painter.setFont(font);
+        painter.drawText(QRect(2, 2, 28, 28), Qt::AlignCenter, QStringLiteral("K"));
+        return QIcon(pixmap);
+    }();
+    return icon;
+}
+
+ObjectWindow::ObjectWindow(WindowManager* manager, uint32_t dialogId, QWidget* parent)
+    : CDynamicDialog(dialogId, parent), m_manager(manager), m_dialogId(dialogId)
+{
+    ModifyFlags(CDynamicWnd::FlagCopyBits, 0);
+    setModal(false);
+    setWindowIcon(KernelWindowIcon());
+}
+
+ObjectWindow::~ObjectWindow() { runCloseSteps(); }
+
+bool ObjectWindow::OnInitDialog()
+{
+    bool result = CDynamicDialog::OnInitDialog();
+    if (m_manager != nullptr)
+        m_manager->RegisterWindow(this);
+    m_open = true;
+    postCommand(kRefreshCommand);
+    return result;
+}
+
+void ObjectWindow::OnOK() { hide(); }
+void ObjectWindow::OnCancel() { hide(); }
+
+void ObjectWindow::postCommand(int command) { QCoreApplication::postEvent(this, new CommandEvent(command)); }
+
+void ObjectWindow::onCommand(int command)
+{
+    if (command == kRefreshCommand)
+        Refresh();
+    else if (command == kDisableCommand)
+        DisableControls();
+}
+
+bool ObjectWindow::event(QEvent* event)
+{
+    if (event->type() == kCommandEvent) {
+        onCommand(static_cast<CommandEvent*>(event)->command());
+        return true;
+    }
+    return CDynamicDialog::event(event);
+}
+
+void ObjectWindow::runCloseSteps()
+{
+    if (m_closing)
+        return;
+    m_closing = true;
+    closeOwnedWindows();
+    if (isLive())
+        DestroyWindow();
+    if (m_manager != nullptr) {
+        m_manager->UnregisterWindow(this);
+        m_manager = nullptr;
+        m_open = false;
+    }
+    m_closing = false;
+}
+
+void ObjectWindow::closeEvent(QCloseEvent* event)
+{
+    // The close box: the window leaves its manager and is freed once control returns to the loop.
+    event->accept();
+    runCloseSteps();
+    deleteLater();
+}
+
+} // namespace views

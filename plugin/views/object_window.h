@@ -1,0 +1,63 @@
+#pragma once
+// The base of every kernel display window: a modeless resizable dialog that belongs to a window
+// manager. It registers itself when it first opens and posts itself one refresh; the manager posts it a
+// refresh after each target stop and a disable at each target start. Commands are posted, never sent,
+// and reach onCommand in order. The close box runs the close steps (the position is stored, the window
+// leaves the manager) and frees the window; Enter and Escape only hide it, so it stays listed and is
+// shown again by the next command for its display.
+
+#include "gui/layout/dynamic_dialog.h"
+
+#include <cstdint>
+
+class QIcon;
+
+namespace views {
+
+class WindowManager;
+
+class ObjectWindow : public CDynamicDialog {
+    Q_OBJECT
+
+public:
+    ObjectWindow(WindowManager* manager, uint32_t dialogId, QWidget* parent = nullptr);
+    ~ObjectWindow() override;
+
+    uint32_t dialogId() const { return m_dialogId; }
+    bool isOpen() const { return m_open; }
+    WindowManager* manager() const { return m_manager; }
+
+    // Re-read the target and redraw (command 32868).
+    virtual void Refresh() = 0;
+    // Grey the controls while the target runs (command 32869).
+    virtual void DisableControls() = 0;
+
+    // Posts a command to the window (safe from the window's thread; handled after pending events).
+    void postCommand(int command);
+    // Runs a command now.
+    virtual void onCommand(int command);
+
+    // The close steps without freeing (also run by the destructor): store the position, hide, leave the
+    // manager. Idempotent.
+    void runCloseSteps();
+
+protected:
+    bool OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    // Windows that own further windows (a services-trace window) close them here.
+    virtual void closeOwnedWindows() {}
+
+private:
+    WindowManager* m_manager;
+    uint32_t m_dialogId;
+    bool m_open = false;
+    bool m_closing = false;
+};
+
+// The big icon of the kernel windows.
+const QIcon& KernelWindowIcon();
+
+} // namespace views

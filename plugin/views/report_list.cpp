@@ -1,0 +1,128 @@
+#include "plugin/views/report_list.h"
+
+#include "platform/qt/latin1.h"
+
+#include <QFontDatabase>
+#include <QHeaderView>
+
+namespace views {
+
+ReportList::ReportList(QWidget* parent) : QTreeWidget(parent)
+{
+    setRootIsDecorated(false);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setUniformRowHeights(true);
+    setItemsExpandable(false);
+    setAllColumnsShowFocus(true);
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    header()->setStretchLastSection(false);
+    header()->setSectionsMovable(false);
+    setColumnCount(0);
+}
+
+void ReportList::clearList()
+{
+    clear();
+    setColumnCount(0);
+    setHeaderLabels({});
+}
+
+void ReportList::showSheet(const ListSheet& sheet)
+{
+    setUpdatesEnabled(false);
+    clear();
+    const std::vector<int> ids = sheet.shownColumns();
+    setColumnCount(static_cast<int>(ids.size()));
+    QStringList labels;
+    for (int id : ids)
+        labels << platform::toQString(sheet.column(id).title);
+    setHeaderLabels(labels);
+    for (std::size_t c = 0; c < ids.size(); ++c) {
+        const ColumnSpec& spec = sheet.column(ids[c]);
+        Qt::Alignment align = (spec.align == Align::Right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
+        headerItem()->setTextAlignment(static_cast<int>(c), align);
+        setColumnWidth(static_cast<int>(c), spec.width);
+    }
+    QList<QTreeWidgetItem*> items;
+    for (int r = 0; r < sheet.rowCount(); ++r) {
+        auto* item = new QTreeWidgetItem;
+        for (std::size_t c = 0; c < ids.size(); ++c) {
+            const ColumnSpec& spec = sheet.column(ids[c]);
+            item->setText(static_cast<int>(c), platform::toQString(sheet.cell(r, ids[c])));
+            item->setTextAlignment(static_cast<int>(c),
+                                   (spec.align == Align::Right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+        }
+        item->setData(0, Qt::UserRole, QVariant::fromValue<uint>(sheet.itemData(r)));
+        items << item;
+    }
+    addTopLevelItems(items);
+    autoSizeColumns();
+    setUpdatesEnabled(true);
+}
+
+void ReportList::autoSizeColumns()
+{
+    const QFontMetrics metrics(font());
+    const QFontMetrics headerMetrics(header()->font());
+    for (int c = 0; c < columnCount(); ++c) {
+        int width = headerMetrics.horizontalAdvance(headerItem()->text(c)) + 16;
+        for (int r = 0; r < topLevelItemCount(); ++r)
+            width = std::max(width, metrics.horizontalAdvance(topLevelItem(r)->text(c)) + 12);
+        setColumnWidth(c, width);
+    }
+}
+
+void ReportList::useFixedFont()
+{
+    QFont fixed = font();
+    fixed.setFamily(QStringLiteral("Courier New"));
+    fixed.setStyleHint(QFont::TypeWriter);
+    fixed.setFixedPitch(true);
+    setFont(fixed);
+}
+
+std::string ReportList::cellText(int row, int column) const
+{
+    const QTreeWidgetItem* item = topLevelItem(row);
+    return item != nullptr && column >= 0 && column < columnCount() ? platform::toStdString(item->text(column))
+                                                                    : std::string();
+}
+
+std::string ReportList::headerText(int column) const
+{
+    return column >= 0 && column < columnCount() ? platform::toStdString(headerItem()->text(column)) : std::string();
+}
+
+uint32_t ReportList::rowData(int row) const
+{
+    const QTreeWidgetItem* item = topLevelItem(row);
+    return item != nullptr ? item->data(0, Qt::UserRole).toUInt() : 0;
+}
+
+int ReportList::rowAt(const QPoint& viewportPoint) const
+{
+    QTreeWidgetItem* item = itemAt(viewportPoint);
+    return item != nullptr ? indexOfTopLevelItem(item) : -1;
+}
+
+LogTable ReportList::table() const
+{
+    LogTable table;
+    for (int c = 0; c < columnCount(); ++c)
+        table.headers.push_back(headerText(c));
+    for (int r = 0; r < rowCount(); ++r) {
+        std::vector<std::string> cells;
+        for (int c = 0; c < columnCount(); ++c)
+            cells.push_back(cellText(r, c));
+        table.rows.push_back(std::move(cells));
+    }
+    return table;
+}
+
+bool ExportListToLog(const ReportList& list, const std::string& title)
+{
+    return ExportTableToLog(list.table(), title);
+}
+
+} // namespace views

@@ -1,0 +1,224 @@
+// The control panel, its window manager and the object-window base, offscreen over generated kernels.
+
+#include "plugin/views/commands.h"
+#include "plugin/views/control_panel.h"
+#include "plugin/views/data_log.h"
+#include "plugin/views/object_window.h"
+#include "plugin/views/panel_thread.h"
+#include "plugin/views/tests/views_fixture.h"
+#include "plugin/views/windows/kernel_info_window.h"
+
+#include "plugin/kernel/layout.h"
+#include "plugin/kernel/object_texts.h"
+#include "platform/qt/control_id.h"
+
+#include <QCheckBox>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+namespace views::test {
+namespace {
+
+// A window that counts its commands.
+class CountingWindow : public ObjectWindow {
+public:
+    CountingWindow(WindowManager* manager, uint32_t id) : ObjectWindow(manager, id) {}
+    void Refresh() override { ++refreshes; }
+    void DisableControls() override { ++disables; }
+    int refreshes = 0;
+    int disables = 0;
+};
+
+QPushButton* button(QWidget* w, int id) { return platform::findControl<QPushButton>(w, id); }
+
+std::vector<std::string> listTexts(const ControlPanel& panel)
+{
+    std::vector<std::string> texts;
+    for (int i = 0; i < panel.displayList()->count(); ++i)
+        texts.push_back(panel.displayList()->item(i)->text().toStdString());
+    return texts;
+}
+
+TEST(ControlPanel, ConnectsStopsAndFollowsTheTarget)
+{
+    QuietEnvironment quiet;
+    GeneratedKernel kernel(&BuildTasksAndSemaphores);
+    ControlPanel panel(0, "Host IDE");
+    panel.ShowModeless();
+    EXPECT_EQ(panel.displayList()->count(), 0);
+    EXPECT_TRUE(button(&panel, ControlPanel::Initialize)->isEnabled());
+    EXPECT_FALSE(button(&panel, ControlPanel::Stop)->isEnabled());
+    EXPECT_FALSE(panel.displayList()->isEnabled());
+    EXPECT_TRUE(platform::findControl<QCheckBox>(&panel, ControlPanel::AutoRefresh)->isChecked());
+
+    button(&panel, ControlPanel::Initialize)->click();
+    drainEvents();
+    ASSERT_TRUE(panel.initialized());
+    EXPECT_EQ(listTexts(panel), (std::vector<std::string>{"Kernel Info", "Tasks", "Semaphore", "Task Ready List"}));
+    EXPECT_FALSE(button(&panel, ControlPanel::Initialize)->isEnabled());
+    EXPECT_TRUE(button(&panel, ControlPanel::Stop)->isEnabled());
+    saveScreenshot(&panel, "control_panel.png");
+
+    // A double click with nothing selected opens nothing; on "Kernel Info" it opens the window.
+    panel.OnDblclkDisplayList();
+    EXPECT_TRUE(panel.manager().windows().empty());
+    panel.displayList()->setCurrentRow(0);
+    panel.OnDblclkDisplayList();
+    drainEvents();
+    ASSERT_EQ(panel.manager().windows().size(), 1u);
+    auto* info = dynamic_cast<KernelInfoWindow*>(panel.manager().windows().front());
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->list()->cellText(0, 0), "Anchor address");
+    EXPECT_TRUE(info->list()->isEnabled());
+
+    auto* counting = new CountingWindow(&panel.manager(), 4242);
+    counting->ShowModeless();
+    drainEvents();
+    EXPECT_EQ(counting->refreshes, 1);
+
+    // Running: everything greyed, the windows disabled.
+    panel.postCommand(kDisableCommand);
+    drainEvents();
+    EXPECT_TRUE(panel.running());
+    EXPECT_FALSE(button(&panel, ControlPanel::Initialize)->isEnabled());
+    EXPECT_FALSE(button(&panel, ControlPanel::Stop)->isEnabled());
+    EXPECT_FALSE(panel.displayList()->isEnabled());
+    EXPECT_FALSE(info->list()->isEnabled());
+    EXPECT_EQ(counting->disables, 1);
+    panel.postCommand(kRefreshCommand);
+    drainEvents();
+    EXPECT_TRUE(button(&panel, ControlPanel::Stop)->isEnabled());
+    EXPECT_TRUE(info->list()->isEnabled());
+    EXPECT_EQ(counting->refreshes, 2);
+
+    // Without auto refresh a stop updates the panel only; a start still greys the windows.
+    platform::findControl<QCheckBox>(&panel, ControlPanel::AutoRefresh)->click();
+    EXPECT_FALSE(panel.autoRefresh());
+    panel.postCommand(kDisableCommand);
+    panel.postCommand(kRefreshCommand);
+    drainEvents();
+    EXPECT_EQ(counting->disables, 2);
+    EXPECT_EQ(counting->refreshes, 2);
+    EXPECT_TRUE(button(&panel, ControlPanel::Stop)->isEnabled());
+
+    // Stop closes every window, frees the layout and ends logging.
+    ASSERT_TRUE(SetLogFile((kernel.fixture().dir().path() / "log.txt").string()));
+    QPointer<ObjectWindow> guard(counting);
+    button(&panel, ControlPanel::Stop)->click();
+    drainEvents();
+    EXPECT_TRUE(guard.isNull());
+    EXPECT_TRUE(panel.manager().windows().empty());
+    EXPECT_EQ(kernel::GetKwsDescriptor(), nullptr);
+    EXPECT_FALSE(IsLogInitialized());
+    EXPECT_FALSE(panel.initialized());
+    EXPECT_EQ(panel.displayList()->count(), 0);
+    EXPECT_TRUE(button(&panel, ControlPanel::Initialize)->isEnabled());
+}
+
+TEST(ControlPanel, LoadFailureIsReportedOnce)
+{
+    QuietEnvironment quiet;
+    GeneratedKernel kernel(&BuildTasksAndSemaphores);
+    ControlPanel::setSettingsPrompt([](std::string& path, bool& little) {
+        path = "/nonexistent/z5data.a79";
+        little = true;
+        return true;
+    });
+    ControlPanel panel(0, "Host IDE");
+    panel.ShowModeless();
+    panel.OnInitialize();
+    ASSERT_EQ(quiet.messages().texts().size(), 1u);
+    EXPECT_EQ(quiet.messages().texts()[0], kernel::DescribeDataFileError(1));
+    EXPECT_FALSE(panel.initialized());
+    EXPECT_EQ(panel.displayList()->count(), 0);
+    // A cancelled settings step changes nothing.
+    ControlPanel::setSettingsPrompt([](std::string&, bool&) { return false; });
+    panel.OnInitialize();
+    EXPECT_EQ(quiet.messages().texts().size(), 1u);
+    EXPECT_FALSE(panel.initialized());
+}
+
+TEST(WindowManager, OpensRaisesClosesAndHides)
+{
+    QuietEnvironment quiet;
+    GeneratedKernel kernel(&BuildTasksAndSemaphores);
+    ASSERT_EQ(kernel.load(), 0);
+    WindowManager manager;
+    manager.OnDisplayCommand(1);
+    manager.OnDisplayCommand(1);
+    drainEvents();
+    ASSERT_EQ(manager.windows().size(), 1u);
+    QPointer<ObjectWindow> first = manager.windows().front();
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_EQ(manager.FindOpenWindow(1039), first.data());
+    EXPECT_FALSE(manager.ShowOpenWindow(1000));
+    EXPECT_EQ(manager.OnDisplayCommand(99), 0);
+    EXPECT_EQ(manager.windows().size(), 1u);
+
+    // Escape hides: still listed and refreshed, shown again by its command.
+    auto* counting = new CountingWindow(&manager, 5000);
+    counting->ShowModeless();
+    drainEvents();
+    counting->reject();
+    EXPECT_FALSE(counting->isVisible());
+    manager.OnTargetStopped();
+    drainEvents();
+    EXPECT_EQ(counting->refreshes, 2);
+    EXPECT_TRUE(manager.ShowOpenWindow(5000));
+    drainEvents();
+    EXPECT_TRUE(counting->isVisible());
+    EXPECT_EQ(counting->refreshes, 3);
+
+    // The close box takes the window out of the list and frees it; the command builds a new one.
+    first->close();
+    drainEvents();
+    EXPECT_TRUE(first.isNull());
+    EXPECT_EQ(manager.FindOpenWindow(1039), nullptr);
+    manager.OnDisplayCommand(1);
+    drainEvents();
+    EXPECT_NE(manager.FindOpenWindow(1039), nullptr);
+
+    // Command 20 closes everything but keeps the layout; CloseAllWindows frees it.
+    QPointer<ObjectWindow> countingGuard(counting);
+    manager.OnDisplayCommand(kCommandCloseAll);
+    EXPECT_TRUE(countingGuard.isNull());
+    EXPECT_TRUE(manager.windows().empty());
+    EXPECT_NE(kernel::GetKwsDescriptor(), nullptr);
+    manager.CloseAllWindows();
+    EXPECT_EQ(kernel::GetKwsDescriptor(), nullptr);
+}
+
+TEST(PanelThread, OpensOnePanelPerIdAndShowsItAgain)
+{
+    QuietEnvironment quiet;
+    PanelThread thread;
+    static const char* title = "Host IDE";
+    thread.onMessage({plugin::WM_EXABS_OPEN_PANEL, 0, reinterpret_cast<intptr_t>(title)});
+    thread.onMessage({plugin::WM_EXABS_OPEN_PANEL, 0, reinterpret_cast<intptr_t>(title)});
+    ASSERT_EQ(thread.panels().size(), 1u);
+    ControlPanel* panel = thread.FindPanel(0);
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(panel->isVisible());
+    panel->close();
+    EXPECT_FALSE(panel->isVisible());
+    thread.onMessage({plugin::WM_EXABS_OPEN_PANEL, 0, reinterpret_cast<intptr_t>(title)});
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(thread.panels().size(), 1u);
+
+    thread.onMessage({plugin::WM_EXABS_TARGET_STARTED, 0, 0});
+    thread.onMessage({plugin::WM_EXABS_TARGET_STOPPED, 7, 0}); // no such panel
+    drainEvents();
+    EXPECT_TRUE(panel->running());
+    thread.onMessage({plugin::WM_EXABS_TARGET_STOPPED, 0, 0});
+    drainEvents();
+    EXPECT_FALSE(panel->running());
+
+    thread.onMessage({plugin::WM_EXABS_DELETE_PANEL, 0, 0});
+    EXPECT_TRUE(thread.panels().empty());
+}
+
+} // namespace
+} // namespace views::test

@@ -1,0 +1,188 @@
+// Data logging, the settings key and the settings dialog.
+
+#include "plugin/views/data_log.h"
+#include "plugin/views/registry_settings.h"
+#include "plugin/views/settings_dialog.h"
+#include "plugin/views/tests/views_fixture.h"
+
+#include "plugin/kernel/tests/scratch_dir.h"
+#include "platform/qt/control_id.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QRadioButton>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace views::test {
+namespace {
+
+std::string readFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TEST(DataLog, AppendsBlocksAndRefusesWhenOff)
+{
+    QuietEnvironment quiet;
+    kernel::test::ScratchDir dir;
+    const std::string path = (dir.path() / "log.csv").string();
+    ClearLogFile();
+    LogTable table{{"#", "Name"}, {{"1", "Idle"}, {"2", "Control"}}};
+    EXPECT_FALSE(ExportTableToLog(table, "Tasks"));
+    EXPECT_EQ(quiet.messages().texts(), (std::vector<std::string>{"Log not initialized."}));
+    EXPECT_EQ(quiet.messages().boxes()[0].caption, "Korvane Kernel Awareness");
+
+    ASSERT_TRUE(SetLogFile(path));
+    EXPECT_TRUE(IsLogInitialized());
+    EXPECT_TRUE(ExportTableToLog(table, "Tasks"));
+    EXPECT_TRUE(ExportTableToLog(LogTable{{"#", "Name"}, {}}, "Semaphores"));
+    EXPECT_EQ(readFile(path), "***Tasks***\n#,Name,\n1,Idle,\n2,Control,\n\n***Semaphores***\n#,Name,\n\n");
+
+    // An unopenable path keeps the previous one.
+    EXPECT_FALSE(SetLogFile((dir.path() / "missing" / "log.csv").string()));
+    EXPECT_EQ(GetLogFilePath(), path);
+    // A log file gone read-only: the export reports it and writes nothing.
+    std::filesystem::remove(path);
+    std::filesystem::create_directory(path);
+    EXPECT_FALSE(ExportTableToLog(table, "Tasks"));
+    EXPECT_EQ(quiet.messages().texts().back(), "Error opening log file.");
+    ClearLogFile();
+    EXPECT_FALSE(IsLogInitialized());
+}
+
+TEST(SettingsKey, TypedValues)
+{
+    QuietEnvironment quiet;
+    EXPECT_EQ(ReadRegistryDword(kValueLittleEndian, 1), 1u);
+    EXPECT_EQ(ReadRegistryString(kValueSRecordPath, ""), "");
+    // A path stored as a number reads as the default; a number stored as text likewise.
+    quiet.settings().writeInt("", kValueSRecordPath, 5);
+    quiet.settings().writeString("", kValueLittleEndian, "0");
+    EXPECT_EQ(ReadRegistryString(kValueSRecordPath, ""), "");
+    EXPECT_EQ(ReadRegistryDword(kValueLittleEndian, 1), 1u);
+    EXPECT_TRUE(WriteRegistryString(kValueSRecordPath, "/work/z5data.a79"));
+    EXPECT_TRUE(WriteRegistryDword(kValueLittleEndian, 0));
+    EXPECT_EQ(ReadRegistryString(kValueSRecordPath, ""), "/work/z5data.a79");
+    EXPECT_EQ(ReadRegistryDword(kValueLittleEndian, 1), 0u);
+    EXPECT_EQ(ReadRegistryString(kValueSRecordPath, std::string(5000, 'x')), "/work/z5data.a79");
+    WriteRegistryString(kValueLogfilePath, std::string(kMaxSettingText + 1, 'x'));
+    EXPECT_EQ(ReadRegistryString(kValueLogfilePath, "default"), "default");
+}
+
+class ScriptedChooser : public SettingsFileChooser {
+public:
+    std::optional<std::string> chooseDataFile(QWidget*, const std::string& folder, const std::string& name,
+                                              const std::string& extension) override
+    {
+        ++dataCalls;
+        lastFolder = folder;
+        lastName = name;
+        lastExtension = extension;
+        return dataAnswer;
+    }
+    std::optional<std::string> chooseLogFile(QWidget*, const std::string&, const std::string&) override
+    {
+        ++logCalls;
+        return logAnswer;
+    }
+    int dataCalls = 0, logCalls = 0;
+    std::string lastFolder, lastName, lastExtension;
+    std::optional<std::string> dataAnswer, logAnswer;
+};
+
+struct ChooserScope {
+    explicit ChooserScope(SettingsFileChooser* c) : previous(SettingsDialog::setFileChooser(c)) {}
+    ~ChooserScope() { SettingsDialog::setFileChooser(previous); }
+    SettingsFileChooser* previous;
+};
+
+template <typename T>
+T* control(QWidget* dialog, int id)
+{
+    return platform::findControl<T>(dialog, id);
+}
+
+TEST(SettingsDialog, FirstUseStoredPathsAndOk)
+{
+    QuietEnvironment quiet;
+    kernel::test::ScratchDir dir;
+    ScriptedChooser chooser;
+    ChooserScope scope(&chooser);
+    ClearLogFile();
+    {
+        // First use: little-endian, empty paths, logging off, and the data-file chooser at once.
+        SettingsDialog dialog("");
+        dialog.ensureInitialized();
+        EXPECT_EQ(chooser.dataCalls, 1);
+        EXPECT_EQ(chooser.lastName, "z5data.a79");
+        EXPECT_EQ(chooser.lastExtension, "a79");
+        EXPECT_TRUE(control<QRadioButton>(&dialog, SettingsDialog::LittleEndian)->isChecked());
+        EXPECT_FALSE(control<QRadioButton>(&dialog, SettingsDialog::BigEndian)->isChecked());
+        EXPECT_EQ(dialog.dataPath(), "");
+        EXPECT_FALSE(control<QCheckBox>(&dialog, SettingsDialog::EnableLogging)->isChecked());
+        EXPECT_FALSE(control<QLineEdit>(&dialog, SettingsDialog::LogPathEdit)->isEnabled());
+        dialog.reject();
+    }
+    EXPECT_TRUE(quiet.settings().sections().empty()); // Cancel stores nothing
+
+    // A stored path that no longer exists opens the chooser; its Cancel keeps the stored path.
+    WriteRegistryString(kValueSRecordPath, (dir.path() / "gone.a79").string());
+    WriteRegistryDword(kValueLittleEndian, 0);
+    {
+        SettingsDialog dialog("");
+        dialog.ensureInitialized();
+        EXPECT_EQ(chooser.dataCalls, 2);
+        EXPECT_EQ(dialog.dataPath(), (dir.path() / "gone.a79").string());
+        EXPECT_TRUE(control<QRadioButton>(&dialog, SettingsDialog::BigEndian)->isChecked());
+        EXPECT_FALSE(dialog.littleEndian());
+
+        // Logging on with a path in a missing folder: the box, the dialog stays, nothing is stored.
+        control<QCheckBox>(&dialog, SettingsDialog::EnableLogging)->click();
+        EXPECT_TRUE(control<QLineEdit>(&dialog, SettingsDialog::LogPathEdit)->isEnabled());
+        control<QLineEdit>(&dialog, SettingsDialog::LogPathEdit)->setText(
+            QString::fromStdString((dir.path() / "no" / "log.csv").string()));
+        control<QRadioButton>(&dialog, SettingsDialog::LittleEndian)->click();
+        dialog.accept();
+        EXPECT_TRUE(dialog.isLive());
+        EXPECT_EQ(quiet.messages().texts(), (std::vector<std::string>{"Error opening log file."}));
+        EXPECT_EQ(ReadRegistryDword(kValueLittleEndian, 1), 0u);
+        EXPECT_EQ(ReadRegistryDword(kValueLoggingEnabled, 0), 0u);
+
+        // Cancelling the log chooser empties the log path.
+        dialog.OnBrowseLogFile();
+        EXPECT_EQ(chooser.logCalls, 1);
+        EXPECT_TRUE(control<QLineEdit>(&dialog, SettingsDialog::LogPathEdit)->text().isEmpty());
+
+        chooser.logAnswer = (dir.path() / "log.csv").string();
+        dialog.OnBrowseLogFile();
+        dialog.accept();
+        EXPECT_FALSE(dialog.isLive());
+        EXPECT_EQ(dialog.result(), platform::DialogBase::IdOk);
+        EXPECT_TRUE(dialog.littleEndian());
+        EXPECT_EQ(ReadRegistryDword(kValueLittleEndian, 0), 1u);
+        EXPECT_EQ(ReadRegistryDword(kValueLoggingEnabled, 0), 1u);
+        EXPECT_EQ(ReadRegistryString(kValueLogfilePath, ""), *chooser.logAnswer);
+        EXPECT_EQ(GetLogFilePath(), *chooser.logAnswer);
+    }
+    {
+        // OK with logging off stores 0 and an empty log path, whatever the edit held; logging ends.
+        SettingsDialog dialog("");
+        dialog.ensureInitialized();
+        EXPECT_TRUE(control<QCheckBox>(&dialog, SettingsDialog::EnableLogging)->isChecked());
+        control<QCheckBox>(&dialog, SettingsDialog::EnableLogging)->click();
+        dialog.accept();
+        EXPECT_EQ(ReadRegistryDword(kValueLoggingEnabled, 1), 0u);
+        EXPECT_EQ(ReadRegistryString(kValueLogfilePath, "x"), "");
+        EXPECT_FALSE(IsLogInitialized());
+    }
+}
+
+} // namespace
+} // namespace views::test

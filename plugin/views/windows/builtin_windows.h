@@ -1,0 +1,17 @@
+#pragma once
+// The display windows built into this library, entered into the window factory on first use. Windows of
+// other modules register themselves with DisplayWindowRegistrar.
+
+#include <cstdint>
+
+namespace views {
+
+class ObjectWindow;
+class WindowManager;
+
+void RegisterBuiltinWindows();
+
+ObjectWindow* CreateKernelInfoWindow(WindowManager& manager);
+ObjectWindow* CreateAboutWindow(WindowManager& manager);
+
+} // namespace views
