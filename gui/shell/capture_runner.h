@@ -1,0 +1,31 @@
+#pragma once
+// Runs a command line through the system shell and hands everything it writes to standard output and
+// standard error to a sink, in pieces as they arrive, then reports the end. Pipe mode reads the output
+// while the command runs; temporary-file mode lets the shell redirect both streams into a temporary file
+// and reads it line by line after the command ended (the file is removed). The command's standard input
+// is /dev/null. No Qt: the output window bridges the sink to its thread.
+
+#include <string>
+#include <vector>
+
+namespace shell {
+
+class CaptureSink {
+public:
+    virtual ~CaptureSink() = default;
+    // One piece of output (at most 1024 bytes, or one line in temporary-file mode).
+    virtual void AppendText(std::string text) = 0;
+    // New text is pending (after each AppendText).
+    virtual void PostNewText() = 0;
+    // The command has finished (also when it could not be started).
+    virtual void PostDone() = 0;
+};
+
+constexpr std::size_t kCaptureChunk = 1024;
+
+// Runs the command to its end on the calling thread. environment holds "NAME=value" texts for the child
+// (empty: the program's own).
+void RunCaptured(const std::string& command, bool pipeMode, const std::vector<std::string>& environment,
+                 CaptureSink& sink);
+
+} // namespace shell

@@ -1,0 +1,393 @@
+#include "folder_picker.h"
+
+#include "engine/util/file_io.h"
+#include "gui/layout/dialog_maps.h"
+#include "platform/core/message_service.h"
+#include "platform/qt/control_id.h"
+#include "platform/qt/latin1.h"
+
+#include <QDir>
+#include <QFileSystemWatcher>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+
+#include <set>
+#include <sstream>
+
+#include <sys/stat.h>
+
+namespace shell {
+
+namespace {
+
+constexpr int kPathRole = Qt::UserRole + 1;
+constexpr int kFilledRole = Qt::UserRole + 2;
+constexpr int kMaxDepth = 256;
+
+bool isPseudo(const std::string& type)
+{
+    static const std::set<std::string> pseudo = {
+        "proc",   "sysfs",    "devtmpfs", "devpts",    "cgroup",    "cgroup2", "securityfs", "debugfs",
+        "tracefs", "pstore",  "bpf",      "mqueue",    "hugetlbfs", "configfs", "fusectl",   "autofs",
+        "binfmt_misc", "rpc_pipefs", "nsfs", "efivarfs", "selinuxfs", "ramfs"};
+    return pseudo.count(type) != 0;
+}
+
+DriveKind kindOf(const std::string& type, const std::string& root)
+{
+    if (type == "nfs" || type == "nfs4" || type == "cifs" || type == "smb3" || type == "smbfs" ||
+        type.rfind("fuse.sshfs", 0) == 0 || type == "9p")
+        return DriveKind::Network;
+    if (type == "iso9660" || type == "udf")
+        return DriveKind::Cd;
+    if (type == "tmpfs")
+        return DriveKind::Ram;
+    if (root.rfind("/media/", 0) == 0 || root.rfind("/run/media/", 0) == 0)
+        return DriveKind::Removable;
+    return DriveKind::Fixed;
+}
+
+// The mount table escapes blanks and a few other characters as octal "\040".
+std::string unescapeMount(const std::string& text)
+{
+    std::string result;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 3 < text.size()) {
+            const std::string digits = text.substr(i + 1, 3);
+            if (digits.size() == 3 && digits.find_first_not_of("01234567") == std::string::npos) {
+                result += static_cast<char>(std::stoi(digits, nullptr, 8));
+                i += 3;
+                continue;
+            }
+        }
+        result += text[i];
+    }
+    return result;
+}
+
+bool isFolder(const std::string& path)
+{
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+QStringList subFolders(const std::string& path)
+{
+    return QDir(platform::toQString(path))
+        .entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::NoSymLinks, QDir::Name);
+}
+
+bool hasSubFolders(const std::string& path)
+{
+    return !subFolders(path).isEmpty();
+}
+
+std::string joinPath(const std::string& folder, const std::string& name)
+{
+    return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+} // namespace
+
+std::vector<MountedDrive> ParseMountTable(const std::string& table)
+{
+    std::vector<MountedDrive> drives;
+    std::set<std::string> seen;
+    std::istringstream lines(table);
+    std::string line;
+    for (int count = 0; count < 4096 && std::getline(lines, line); ++count) {
+        std::istringstream fields(line);
+        std::string device, root, type;
+        if (!(fields >> device >> root >> type))
+            continue;
+        root = unescapeMount(root);
+        if (isPseudo(type) || root.empty() || root[0] != '/' || root.rfind("/proc", 0) == 0 ||
+            root.rfind("/sys", 0) == 0 || root.rfind("/dev", 0) == 0 || !seen.insert(root).second)
+            continue;
+        MountedDrive drive{root, kindOf(type, root)};
+        if (root == "/")
+            drives.insert(drives.begin(), drive);
+        else
+            drives.push_back(drive);
+    }
+    return drives;
+}
+
+std::vector<MountedDrive> MountedDrives()
+{
+    std::string table;
+    if (engine::ReadWholeFile("/proc/self/mounts", table) != engine::ReadResult::Ok)
+        return {{"/", DriveKind::Fixed}};
+    std::vector<MountedDrive> drives = ParseMountTable(table);
+    if (drives.empty())
+        drives.push_back({"/", DriveKind::Fixed});
+    return drives;
+}
+
+} // namespace shell
+
+FolderTreeCtrl::FolderTreeCtrl(QWidget* parent) : QTreeWidget(parent), m_watcher(new QFileSystemWatcher(this))
+{
+    platform::setControlId(this, kControlId);
+    setHeaderHidden(true);
+    setColumnCount(1);
+    connect(this, &QTreeWidget::itemExpanded, this, &FolderTreeCtrl::onExpanding);
+    connect(this, &QTreeWidget::itemCollapsed, this, &FolderTreeCtrl::onCollapsed);
+    connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item, QTreeWidgetItem*) {
+        if (!item)
+            return;
+        const std::string path = PathOf(item);
+        if (!isFolder(path)) {
+            delete item;
+            return;
+        }
+        emit folderSelected(platform::toQString(path));
+    });
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this,
+            [this](const QString& path) { RefreshFolder(platform::toStdString(path)); });
+}
+
+void FolderTreeCtrl::Initialize(const std::vector<shell::MountedDrive>& drives)
+{
+    m_drives = drives;
+    clear();
+    const QIcon driveIcon = style()->standardIcon(QStyle::SP_DriveHDIcon);
+    const QIcon netIcon = style()->standardIcon(QStyle::SP_DriveNetIcon);
+    const QIcon cdIcon = style()->standardIcon(QStyle::SP_DriveCDIcon);
+    for (const shell::MountedDrive& drive : drives) {
+        auto* item = new QTreeWidgetItem(this);
+        item->setText(0, platform::toQString(drive.root));
+        item->setData(0, kPathRole, platform::toQString(drive.root));
+        item->setIcon(0, drive.kind == shell::DriveKind::Network ? netIcon
+                         : drive.kind == shell::DriveKind::Cd    ? cdIcon
+                                                                 : driveIcon);
+        if (drive.kind == shell::DriveKind::Network || drive.kind == shell::DriveKind::Cd ||
+            drive.kind == shell::DriveKind::Removable) {
+            // Read only when expanded.
+            new QTreeWidgetItem(item);
+        } else {
+            fill(item);
+            m_watcher->addPath(platform::toQString(drive.root));
+        }
+    }
+}
+
+std::string FolderTreeCtrl::PathOf(const QTreeWidgetItem* item) const
+{
+    return item ? platform::toStdString(item->data(0, kPathRole).toString()) : std::string();
+}
+
+void FolderTreeCtrl::markExpandable(QTreeWidgetItem* item)
+{
+    const bool sub = hasSubFolders(PathOf(item));
+    if (sub && item->childCount() == 0)
+        new QTreeWidgetItem(item);
+    else if (!sub)
+        qDeleteAll(item->takeChildren());
+}
+
+void FolderTreeCtrl::fill(QTreeWidgetItem* item)
+{
+    qDeleteAll(item->takeChildren());
+    const std::string path = PathOf(item);
+    const QIcon folderIcon = style()->standardIcon(QStyle::SP_DirIcon);
+    for (const QString& name : shell::subFolders(path)) {
+        auto* child = new QTreeWidgetItem(item);
+        child->setText(0, name);
+        child->setIcon(0, folderIcon);
+        child->setData(0, kPathRole, platform::toQString(shell::joinPath(path, platform::toStdString(name))));
+        markExpandable(child);
+    }
+    item->setData(0, kFilledRole, true);
+}
+
+void FolderTreeCtrl::onExpanding(QTreeWidgetItem* item)
+{
+    const std::string path = PathOf(item);
+    if (!shell::isFolder(path)) {
+        delete item;
+        return;
+    }
+    fill(item);
+    if (item->childCount() == 0) {
+        item->setExpanded(false);
+        return;
+    }
+    m_watcher->addPath(platform::toQString(path));
+}
+
+void FolderTreeCtrl::onCollapsed(QTreeWidgetItem* item)
+{
+    if (item->parent())
+        m_watcher->removePath(platform::toQString(PathOf(item)));
+    qDeleteAll(item->takeChildren());
+    if (shell::hasSubFolders(PathOf(item)))
+        new QTreeWidgetItem(item);
+}
+
+QTreeWidgetItem* FolderTreeCtrl::driveOf(const std::string& path) const
+{
+    QTreeWidgetItem* best = nullptr;
+    std::size_t bestLength = 0;
+    for (int i = 0; i < topLevelItemCount(); ++i) {
+        QTreeWidgetItem* drive = topLevelItem(i);
+        const std::string root = PathOf(drive);
+        const bool under = path == root || (path.rfind(root, 0) == 0 && (root.back() == '/' || path[root.size()] == '/'));
+        if (under && root.size() >= bestLength) {
+            best = drive;
+            bestLength = root.size();
+        }
+    }
+    return best;
+}
+
+QTreeWidgetItem* FolderTreeCtrl::findItem(const std::string& path) const
+{
+    QTreeWidgetItem* item = driveOf(path);
+    for (int depth = 0; item && PathOf(item) != path && depth < shell::kMaxDepth; ++depth) {
+        QTreeWidgetItem* next = nullptr;
+        for (int i = 0; i < item->childCount() && !next; ++i) {
+            const std::string childPath = PathOf(item->child(i));
+            if (!childPath.empty() && (path == childPath || path.rfind(childPath + "/", 0) == 0))
+                next = item->child(i);
+        }
+        item = next;
+    }
+    return item;
+}
+
+bool FolderTreeCtrl::SelectPath(const std::string& rawPath)
+{
+    std::string path = rawPath;
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    QTreeWidgetItem* item = driveOf(path);
+    for (int depth = 0; item && PathOf(item) != path && depth < shell::kMaxDepth; ++depth) {
+        if (!item->data(0, kFilledRole).toBool())
+            fill(item);
+        item->setExpanded(true);
+        QTreeWidgetItem* next = nullptr;
+        for (int i = 0; i < item->childCount() && !next; ++i) {
+            const std::string childPath = PathOf(item->child(i));
+            if (!childPath.empty() && (path == childPath || path.rfind(childPath + "/", 0) == 0))
+                next = item->child(i);
+        }
+        item = next;
+    }
+    if (!item)
+        return false;
+    setCurrentItem(item);
+    scrollToItem(item);
+    return true;
+}
+
+void FolderTreeCtrl::refreshItem(QTreeWidgetItem* item)
+{
+    const std::string path = PathOf(item);
+    if (!item->isExpanded() || item->childCount() == 0) {
+        if (item->parent())
+            markExpandable(item);
+        return;
+    }
+    const QStringList names = shell::subFolders(path);
+    std::set<QString> kept;
+    for (int i = item->childCount() - 1; i >= 0; --i) {
+        QTreeWidgetItem* child = item->child(i);
+        if (names.contains(child->text(0)) && !child->text(0).isEmpty())
+            kept.insert(child->text(0));
+        else
+            delete child;
+    }
+    const QIcon folderIcon = style()->standardIcon(QStyle::SP_DirIcon);
+    for (const QString& name : names) {
+        if (kept.count(name))
+            continue;
+        auto* child = new QTreeWidgetItem;
+        child->setText(0, name);
+        child->setIcon(0, folderIcon);
+        child->setData(0, kPathRole, platform::toQString(shell::joinPath(path, platform::toStdString(name))));
+        int at = 0;
+        while (at < item->childCount() && item->child(at)->text(0) < name)
+            ++at;
+        item->insertChild(at, child);
+        markExpandable(child);
+    }
+}
+
+void FolderTreeCtrl::RefreshFolder(const std::string& path)
+{
+    if (QTreeWidgetItem* item = findItem(path)) {
+        if (PathOf(item) == path)
+            refreshItem(item);
+    }
+}
+
+CSelectFolderDialog::CSelectFolderDialog(QWidget* parent, const std::string& initialFolder, const std::string& purpose)
+    : CDynamicDialog(kTemplateId, parent), m_folder(initialFolder), m_purpose(purpose)
+{
+    ModifyFlags(FlagCopyBits, 0);
+    setWindowTitle(QStringLiteral("Select Folder"));
+    resize(360, 420);
+    m_tree = new FolderTreeCtrl(this);
+    m_tree->setGeometry(8, 8, 344, 334);
+    m_edit = new QLineEdit(this);
+    m_edit->setGeometry(8, 350, 344, 24);
+    platform::setControlId(m_edit, kFolderEditId);
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setGeometry(80, 384, 90, 26);
+    ok->setDefault(true);
+    platform::setControlId(ok, IdOk);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setGeometry(190, 384, 90, 26);
+    platform::setControlId(cancel, IdCancel);
+    connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
+    connect(cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
+    connect(m_tree, &FolderTreeCtrl::folderSelected, this, [this](const QString& path) {
+        m_folder = platform::toStdString(path);
+        if (m_initialized)
+            m_edit->setText(path);
+    });
+}
+
+const layout::DynamicMapEntry* CSelectFolderDialog::GetDynamicMap() const
+{
+    return layout::kSelectFolderDialogMap;
+}
+
+bool CSelectFolderDialog::OnInitDialog()
+{
+    CDynamicDialog::OnInitDialog();
+    if (!m_purpose.empty())
+        setWindowTitle(windowTitle() + QStringLiteral(" for ") + platform::toQString(m_purpose));
+    const std::string initial = m_folder;
+    m_tree->Initialize(m_drivesGiven ? m_drives : shell::MountedDrives());
+    m_folder = initial;
+    if (!m_folder.empty() && !shell::isFolder(m_folder)) {
+        const int answer = platform::messageBox("Folder '" + m_folder + "' does not exist.\nCreate?", "",
+                                                platform::MbYesNo | platform::MbIconQuestion);
+        if (answer == platform::IdYes) {
+            QDir().mkdir(platform::toQString(m_folder));
+            if (!shell::isFolder(m_folder)) {
+                platform::messageBox("Folder '" + m_folder + "' could not be created. It will be ignored.", "",
+                                     platform::MbOk | platform::MbIconInformation);
+                m_folder.clear();
+            }
+        } else {
+            platform::messageBox("Folder '" + m_folder + " will\tbe ignored.", "",
+                                 platform::MbOk | platform::MbIconInformation);
+            m_folder.clear();
+        }
+    }
+    if (!m_folder.empty())
+        m_tree->SelectPath(m_folder);
+    m_initialized = true;
+    m_edit->setText(platform::toQString(m_folder));
+    return true;
+}
+
+void CSelectFolderDialog::OnOK()
+{
+    m_folder = platform::toStdString(m_edit->text());
+    CDynamicDialog::OnOK();
+}

@@ -1,0 +1,94 @@
+#pragma once
+// "Select Folder": a tree of the mounted file systems and their folders, filled on demand, and an edit
+// for typing a folder. The tree keeps itself current: the roots of local file systems and every expanded
+// folder are watched (inotify), and a change refreshes that part of the tree. Network file systems are
+// read only when the user expands them.
+
+#include "gui/layout/dynamic_dialog.h"
+
+#include <QTreeWidget>
+
+#include <string>
+#include <vector>
+
+class QFileSystemWatcher;
+class QLineEdit;
+
+namespace shell {
+
+enum class DriveKind { Fixed = 0, Removable = 1, Cd = 2, Network = 3, Ram = 4 };
+
+struct MountedDrive {
+    std::string root;
+    DriveKind kind = DriveKind::Fixed;
+};
+
+// The mounted file systems worth offering, from a mount table in the /proc/self/mounts format: pseudo
+// file systems are left out, "/" comes first, the rest in table order.
+std::vector<MountedDrive> ParseMountTable(const std::string& table);
+std::vector<MountedDrive> MountedDrives();
+
+} // namespace shell
+
+class FolderTreeCtrl : public QTreeWidget {
+    Q_OBJECT
+
+public:
+    static constexpr int kControlId = 1154;
+
+    explicit FolderTreeCtrl(QWidget* parent = nullptr);
+
+    // Adds the drives and starts watching them.
+    void Initialize(const std::vector<shell::MountedDrive>& drives);
+    // Expands the tree down to the folder and selects it; false when the path is not in the tree.
+    bool SelectPath(const std::string& path);
+    std::string PathOf(const QTreeWidgetItem* item) const;
+    // Brings an item's children in line with the disk (the watcher calls it for a changed folder).
+    void RefreshFolder(const std::string& path);
+    QFileSystemWatcher* watcher() const { return m_watcher; }
+    QTreeWidgetItem* findItem(const std::string& path) const;
+
+signals:
+    void folderSelected(const QString& path);
+
+private:
+    void fill(QTreeWidgetItem* item);
+    void markExpandable(QTreeWidgetItem* item);
+    void onExpanding(QTreeWidgetItem* item);
+    void onCollapsed(QTreeWidgetItem* item);
+    void refreshItem(QTreeWidgetItem* item);
+    QTreeWidgetItem* driveOf(const std::string& path) const;
+
+    QFileSystemWatcher* m_watcher;
+    std::vector<shell::MountedDrive> m_drives;
+};
+
+class CSelectFolderDialog : public CDynamicDialog {
+    Q_OBJECT
+
+public:
+    static constexpr unsigned kTemplateId = 183;
+    static constexpr int kFolderEditId = 1155;
+
+    CSelectFolderDialog(QWidget* parent, const std::string& initialFolder, const std::string& purpose);
+
+    const std::string& GetFolder() const { return m_folder; }
+    FolderTreeCtrl* tree() const { return m_tree; }
+    QLineEdit* folderEdit() const { return m_edit; }
+    // The drives the tree offers (the mounted file systems unless a test gives others).
+    void setDrives(std::vector<shell::MountedDrive> drives) { m_drives = std::move(drives); m_drivesGiven = true; }
+
+protected:
+    bool OnInitDialog() override;
+    void OnOK() override;
+    const layout::DynamicMapEntry* GetDynamicMap() const override;
+
+private:
+    FolderTreeCtrl* m_tree;
+    QLineEdit* m_edit;
+    std::string m_folder;
+    std::string m_purpose;
+    bool m_initialized = false;
+    std::vector<shell::MountedDrive> m_drives;
+    bool m_drivesGiven = false;
+};
