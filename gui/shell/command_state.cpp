@@ -144,6 +144,8 @@ std::vector<MenuItem> BuildContextMenu(const engine::TreeNode& node, bool tree)
             items.push_back(rule);
             items.push_back({"&Enable MP", CmdApplicationEnableMp, true, application && application->isMp});
         }
+        const bool anyDirty = application && (application->kernelHDirty || application->kernelMDirty ||
+                                              application->projectHDirty || application->projectCDirty);
         items.push_back(rule);
         items.push_back({"&Mark Dirty", markId, !anyDirty});
         generateItems("&Print Application");

@@ -138,7 +138,7 @@ FolderTreeCtrl::FolderTreeCtrl(QWidget* parent) : QTreeWidget(parent), m_watcher
         if (!item)
             return;
         const std::string path = PathOf(item);
-        if (!isFolder(path)) {
+        if (!shell::isFolder(path)) {
             delete item;
             return;
         }
@@ -158,7 +158,7 @@ void FolderTreeCtrl::Initialize(const std::vector<shell::MountedDrive>& drives)
     for (const shell::MountedDrive& drive : drives) {
         auto* item = new QTreeWidgetItem(this);
         item->setText(0, platform::toQString(drive.root));
-        item->setData(0, kPathRole, platform::toQString(drive.root));
+        item->setData(0, shell::kPathRole, platform::toQString(drive.root));
         item->setIcon(0, drive.kind == shell::DriveKind::Network ? netIcon
                          : drive.kind == shell::DriveKind::Cd    ? cdIcon
                                                                  : driveIcon);
@@ -175,12 +175,12 @@ void FolderTreeCtrl::Initialize(const std::vector<shell::MountedDrive>& drives)
 
 std::string FolderTreeCtrl::PathOf(const QTreeWidgetItem* item) const
 {
-    return item ? platform::toStdString(item->data(0, kPathRole).toString()) : std::string();
+    return item ? platform::toStdString(item->data(0, shell::kPathRole).toString()) : std::string();
 }
 
 void FolderTreeCtrl::markExpandable(QTreeWidgetItem* item)
 {
-    const bool sub = hasSubFolders(PathOf(item));
+    const bool sub = shell::hasSubFolders(PathOf(item));
     if (sub && item->childCount() == 0)
         new QTreeWidgetItem(item);
     else if (!sub)
@@ -196,10 +196,10 @@ void FolderTreeCtrl::fill(QTreeWidgetItem* item)
         auto* child = new QTreeWidgetItem(item);
         child->setText(0, name);
         child->setIcon(0, folderIcon);
-        child->setData(0, kPathRole, platform::toQString(shell::joinPath(path, platform::toStdString(name))));
+        child->setData(0, shell::kPathRole, platform::toQString(shell::joinPath(path, platform::toStdString(name))));
         markExpandable(child);
     }
-    item->setData(0, kFilledRole, true);
+    item->setData(0, shell::kFilledRole, true);
 }
 
 void FolderTreeCtrl::onExpanding(QTreeWidgetItem* item)
@@ -264,7 +264,7 @@ bool FolderTreeCtrl::SelectPath(const std::string& rawPath)
         path.pop_back();
     QTreeWidgetItem* item = driveOf(path);
     for (int depth = 0; item && PathOf(item) != path && depth < shell::kMaxDepth; ++depth) {
-        if (!item->data(0, kFilledRole).toBool())
+        if (!item->data(0, shell::kFilledRole).toBool())
             fill(item);
         item->setExpanded(true);
         QTreeWidgetItem* next = nullptr;
@@ -306,7 +306,7 @@ void FolderTreeCtrl::refreshItem(QTreeWidgetItem* item)
         auto* child = new QTreeWidgetItem;
         child->setText(0, name);
         child->setIcon(0, folderIcon);
-        child->setData(0, kPathRole, platform::toQString(shell::joinPath(path, platform::toStdString(name))));
+        child->setData(0, shell::kPathRole, platform::toQString(shell::joinPath(path, platform::toStdString(name))));
         int at = 0;
         while (at < item->childCount() && item->child(at)->text(0) < name)
             ++at;

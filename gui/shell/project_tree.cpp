@@ -32,7 +32,7 @@ std::vector<const engine::ApplicationClassEntry*> chainOf(const engine::Applicat
 
 std::string pluralNameOf(const engine::CpuRecord& cpu, const engine::ApplicationClassEntry& entry)
 {
-    const engine::KernelClassRecord* kernelClass = engine::FindKernelClassOfType(cpu.kernel, entry.classType);
+    const engine::KernelClassRecord* kernelClass = engine::FindKernelClassByType(&cpu, entry.classType);
     if (kernelClass && kernelClass->pluralName[0])
         return engine::textString(kernelClass->pluralName);
     return engine::textString(entry.name);

@@ -1,0 +1,13 @@
+// OMBAgen: the desktop generator.
+
+#include "ombagen_app.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QString::fromLatin1(COMBAgenApp::kApplicationName));
+    COMBAgenApp app;
+    return app.InitInstance(QApplication::arguments());
+}

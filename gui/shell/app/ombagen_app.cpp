@@ -1,0 +1,59 @@
+#include "ombagen_app.h"
+
+#include "gui/shell/about_dialog.h"
+#include "gui/shell/main_dialog.h"
+#include "gui/shell/qt_file_chooser.h"
+#include "gui/shell/single_instance.h"
+#include "gui/shell/text_printer.h"
+
+#include "engine/names/report_texts.h"
+#include "engine/util/program_title.h"
+#include "platform/core/profile_store.h"
+#include "platform/qt/qt_message_service.h"
+
+#include <QApplication>
+
+namespace {
+CMainDialog* g_mainDialog = nullptr;
+}
+
+CMainDialog* COMBAgenApp::GetMainDialog()
+{
+    return g_mainDialog;
+}
+
+void COMBAgenApp::OnHelp()
+{
+    if (g_mainDialog)
+        g_mainDialog->OnHelpContents();
+}
+
+int COMBAgenApp::InitInstance(const QStringList& arguments)
+{
+    shell::SingleInstanceGuard guard(shell::SingleInstanceGuard::DefaultName());
+    if (guard.Start() == shell::SingleInstanceGuard::Outcome::Activated)
+        return 0;
+
+    platform::ProfileStore profile(platform::ProfileStore::pathForKey(kProfileKey));
+    platform::ScopedApplicationProfile useProfile(&profile);
+    platform::ScopedQtMessageService boxes;
+    engine::SetProgramTitle(kApplicationName);
+    AboutDialog::setErrorTextProvider([](int code) { return engine::ShellExecuteErrorText(code); });
+    shell::InstallTextPrinter();
+
+    CMainDialog window;
+    g_mainDialog = &window;
+    shell::QtFileChooser chooser(&window);
+    engine::ScopedFileChooser useChooser(&chooser);
+    QObject::connect(&guard, &shell::SingleInstanceGuard::activationRequested, &window, [&window] {
+        if (window.isMinimized())
+            window.showNormal();
+        window.raise();
+        window.activateWindow();
+    });
+    window.show();
+    window.Initialize(arguments, CMainDialog::StartOptions{});
+    const int result = QApplication::exec();
+    g_mainDialog = nullptr;
+    return result;
+}

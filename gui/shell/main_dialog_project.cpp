@@ -1,0 +1,386 @@
+// Project commands of the main window: new, open, save and close, the save prompts that guard every way of
+// losing edits, and the rebuild of the tree after a change.
+
+#include "main_dialog.h"
+
+#include "editor_services.h"
+
+#include "engine/names/identifier.h"
+#include "engine/names/kernel_lookup.h"
+#include "engine/names/name_conflicts.h"
+#include "engine/names/project_walk.h"
+#include "engine/ops/cpu_record_handler.h"
+#include "engine/project/application_file.h"
+#include "engine/records/text_field.h"
+#include "engine/util/path.h"
+#include "engine/util/text.h"
+#include "platform/core/message_service.h"
+#include "platform/qt/latin1.h"
+#include "platform/qt/wait_cursor.h"
+
+namespace {
+
+constexpr const char* kFileError = "File I/O Error";
+
+void fileError(const std::string& text)
+{
+    platform::messageBox(text, kFileError, platform::MbOk | platform::MbIconError);
+}
+
+int askSave(const std::string& text, const std::string& caption)
+{
+    return platform::messageBox(text, caption, platform::MbYesNoCancel | platform::MbIconWarning);
+}
+
+} // namespace
+
+bool CMainDialog::saveApplication(engine::CpuRecord& cpu, engine::ApplicationRecord& application, bool fromPrompt)
+{
+    engine::ApplicationFile file(m_manager.get(), &m_project, &cpu, &application);
+    if (application.path[0]) {
+        if (file.Write() == 1)
+            return true;
+        fileError("Unable to write application file");
+        return false;
+    }
+    std::string chosen;
+    const int result = file.ChooseAndWrite(&chosen);
+    if (chosen.empty())
+        return !fromPrompt; // a cancelled choice saves nothing, and a prompt then stops
+    if (result != 1) {
+        fileError("Unable to write or create application file");
+        return false;
+    }
+    m_project.edited = 1; // the project file names the new file
+    return true;
+}
+
+bool CMainDialog::saveKernel(engine::CpuRecord& cpu, bool fromPrompt)
+{
+    engine::CpuRecordHandler handler(&cpu.kernel, &m_config, &cpu);
+    if (!cpu.kernel.kernelPath[0]) {
+        const std::string before = engine::textString(cpu.kernel.kernelPath);
+        std::string chosen;
+        const bool written = handler.ChooseAndWriteKernel(&chosen);
+        if (chosen.empty())
+            return !fromPrompt;
+        if (engine::textString(cpu.kernel.kernelPath) != before)
+            m_project.edited = 1;
+        return written;
+    }
+    if (!handler.IsKernelWritable()) {
+        // Saving it is not possible; say so rather than losing the edits silently.
+        fileError("Kernel info is not writeable");
+        return false;
+    }
+    return handler.SaveKernel();
+}
+
+int CMainDialog::PromptSaveChanges(bool ask, bool saveWhenNotAsking)
+{
+    const int silentAnswer = saveWhenNotAsking ? platform::IdYes : platform::IdNo;
+    // Applications, CPU by CPU.
+    for (int32_t c = 0; m_project.cpus && c < m_project.cpuCount; ++c) {
+        engine::CpuRecord& cpu = m_project.cpus[c];
+        for (int32_t a = 0; cpu.applications && a < cpu.applicationCount; ++a) {
+            engine::ApplicationRecord& application = cpu.applications[a];
+            if (!application.edited)
+                continue;
+            const int answer =
+                ask ? askSave("Save application '" + engine::textString(application.name) + "' to disk?",
+                              "Application has been edited")
+                    : silentAnswer;
+            if (answer == platform::IdCancel)
+                return 0;
+            if (answer == platform::IdYes && !saveApplication(cpu, application, true))
+                return 0;
+        }
+    }
+    // Kernel (CPU) files.
+    for (int32_t c = 0; m_project.cpus && c < m_project.cpuCount; ++c) {
+        engine::CpuRecord& cpu = m_project.cpus[c];
+        if (!cpu.kernel.edited)
+            continue;
+        const int answer = ask ? askSave("Save kernel '" + engine::textString(cpu.name) + "' to disk?",
+                                         "Kernel (CPU) has been edited")
+                               : silentAnswer;
+        if (answer == platform::IdCancel)
+            return 0;
+        if (answer == platform::IdYes && !saveKernel(cpu, true))
+            return 0;
+    }
+    // The project.
+    if (m_project.edited) {
+        const int answer = ask ? askSave("Save project '" + engine::textString(m_project.name) + "' to disk?",
+                                         "Project has been edited")
+                               : silentAnswer;
+        if (answer == platform::IdCancel)
+            return 0;
+        if (answer == platform::IdYes) {
+            OnFileSaveProject();
+            if (m_project.edited)
+                return 0; // not written (failed or cancelled): keep everything as it is
+        }
+    }
+    return 1;
+}
+
+int CMainDialog::CloseProject(bool ask)
+{
+    if (ask && m_project.cpuCount > 0) {
+        const int answer =
+            platform::messageBox("Close the current project?", "Closing Project", platform::MbYesNo | platform::MbIconQuestion);
+        if (answer != platform::IdYes)
+            return answer;
+    }
+    if (!PromptSaveChanges(ask, false))
+        return platform::IdNo;
+    engine::ProjectManager::ResetProject(m_project, false);
+    clearSelection();
+    m_tree->DeleteAllItems();
+    m_listPane->Clear();
+    UpdateMenus(0);
+    setWindowTitle(QStringLiteral("OMBAgen"));
+    return platform::IdYes;
+}
+
+void CMainDialog::OnFileNewProject()
+{
+    if (CloseProject(true) != platform::IdYes)
+        return;
+    shell::ProjectProperties properties;
+    if (shell::editorServices().ProjectPropertiesDialog(properties, this) != shell::EditorOk || properties.name.empty())
+        return;
+    m_project.edited = 1;
+    engine::setText(m_project.name, properties.name);
+    engine::setText(m_project.description, properties.description);
+    PostProjectChanged();
+}
+
+void CMainDialog::applyMpChecksAfterOpen(bool interactive)
+{
+    engine::VisitProjectApplications(m_project, [&](engine::CpuRecord& cpu, engine::ApplicationRecord& application) {
+        if (!application.isMp)
+            return 0;
+        if (!engine::IsCpuMpEnabled(cpu)) {
+            // An MP application on a CPU that is not MP-enabled would reach the generator inconsistent.
+            if (interactive)
+                platform::messageBox("Warning: disabling MP attribute in application \"" +
+                                         engine::textString(application.name) +
+                                         "\", because the CPU is not MP-enabled",
+                                     "", platform::MbOk | platform::MbIconWarning);
+            application.isMp = 0;
+        } else {
+            SetApplicationMp(application, true, interactive);
+        }
+        return 0;
+    });
+}
+
+void CMainDialog::OnFileOpenProject()
+{
+    if (CloseProject(true) != platform::IdYes)
+        return;
+    platform::ScopedWaitCursor wait;
+    std::string path;
+    const int result = m_manager->OpenProjectFile(m_project, m_config, path, false);
+    if (path.empty()) {
+        CloseProject(false);
+        return;
+    }
+    if (result != 1) {
+        wait.restore();
+        fileError("Error reading project");
+        CloseProject(false);
+        return;
+    }
+    const std::string full = engine::textString(m_project.path);
+    m_recent.Add(full);
+    applyMpChecksAfterOpen(true);
+    PostProjectChanged();
+    setWindowTitle(QStringLiteral("OMBAgen - ") + platform::toQString(full));
+    UpdateMenus(0);
+}
+
+bool CMainDialog::OpenProjectFile(const std::string& path, bool ask)
+{
+    if (CloseProject(ask) != platform::IdYes)
+        return false;
+    platform::ScopedWaitCursor wait;
+    std::string buffer = path;
+    const int result = m_manager->OpenProjectFile(m_project, m_config, buffer, true);
+    if (result != 1) {
+        wait.restore();
+        if (ask)
+            fileError("Error reading project");
+        // Nothing half-read stays: the project is empty again.
+        CloseProject(false);
+        return false;
+    }
+    m_recent.Add(engine::textString(m_project.path));
+    applyMpChecksAfterOpen(ask);
+    PostProjectChanged();
+    setWindowTitle(QStringLiteral("OMBAgen - ") + platform::toQString(engine::textString(m_project.path)));
+    UpdateMenus(0);
+    return true;
+}
+
+void CMainDialog::OnFileSaveProject()
+{
+    if (!m_project.path[0]) {
+        OnFileSaveProjectAs();
+        return;
+    }
+    platform::ScopedWaitCursor wait;
+    if (m_manager->SaveProjectFile(m_project, m_config) == 1) {
+        m_recent.Add(engine::textString(m_project.path));
+    } else {
+        wait.restore();
+        fileError("Error writing project");
+    }
+    refreshLabels();
+}
+
+void CMainDialog::OnFileSaveProjectAs()
+{
+    platform::ScopedWaitCursor wait;
+    std::string path;
+    const int result = m_manager->SaveProjectFileAs(m_project, m_config, &path);
+    if (path.empty())
+        return;
+    if (result == 1) {
+        m_recent.Add(engine::textString(m_project.path));
+        setWindowTitle(QStringLiteral("OMBAgen - ") + platform::toQString(engine::textString(m_project.path)));
+    } else {
+        wait.restore();
+        fileError("Error writing project");
+    }
+    refreshLabels();
+}
+
+void CMainDialog::OnFileCloseProject()
+{
+    CloseProject(true);
+}
+
+void CMainDialog::OnFileSaveAll()
+{
+    platform::ScopedWaitCursor wait;
+    PromptSaveChanges(false, true);
+    refreshLabels();
+}
+
+void CMainDialog::PostProjectChanged()
+{
+    if (m_reloadQueued)
+        return;
+    m_reloadQueued = true;
+    QMetaObject::invokeMethod(this, [this] { ReloadProjectTree(); }, Qt::QueuedConnection);
+}
+
+void CMainDialog::ReloadProjectTree()
+{
+    m_reloadQueued = false;
+    if (m_recordsFreed)
+        return;
+    clearSelection();
+    m_projectTree->BuildProjectTree(m_project);
+    UpdateMenus(0);
+}
+
+void CMainDialog::OnRestoreTreeState()
+{
+    if (m_recordsFreed)
+        return;
+    m_projectTree->RestoreTreeItemStates(m_project);
+    if (!m_tree->GetSelectedItem() && m_project.treeItem) {
+        m_tree->SelectItem(m_project.treeItem);
+    } else if (m_tree->GetSelectedItem() != m_selectedItem) {
+        OnTreeSelChanged(m_tree->GetSelectedItem());
+    }
+}
+
+int CMainDialog::SetApplicationMp(engine::ApplicationRecord& application, bool enable, bool interactive)
+{
+    engine::CpuRecord* cpu = engine::FindCpuOfApplication(m_project, application);
+    const int32_t oldFlag = application.isMp;
+    application.isMp = enable ? 1 : 0;
+    if (enable && !oldFlag) {
+        const bool clash = engine::ForEachApplicationObject(application, [&](engine::ObjectRecord& object) {
+                               return object.isMp && object.enabled &&
+                                              engine::FindGlobalNameConflict(m_project, object) != nullptr
+                                          ? 1
+                                          : 0;
+                           }) != 0;
+        if (clash) {
+            if (interactive)
+                platform::messageBox("Cannot make application global because duplicate global object names would result",
+                                     "", platform::MbOk | platform::MbIconError);
+            application.isMp = oldFlag;
+            return 0;
+        }
+    }
+    std::string nodeName = engine::TrimText(engine::textOf(application.nodeName), true, true);
+    if (application.isMp) {
+        auto ask = [&](const std::string& problem, const std::string& prompt) {
+            if (!interactive)
+                return false;
+            return shell::editorServices().NodeNameDialog(application, nodeName, problem, prompt) == shell::EditorOk;
+        };
+        // Each round either finds the name acceptable or asks once; the bound stops an endless refusal.
+        bool accepted = false;
+        for (int round = 0; round < 100 && !accepted; ++round) {
+            if (nodeName.empty()) {
+                if (!ask("Node name cannot be empty", "Please enter a unique node name"))
+                    break;
+                continue;
+            }
+            std::string fixed = nodeName;
+            const int problem = engine::MakeValidIdentifier(fixed, engine::kNameSize - 1);
+            if (problem != 0) {
+                std::string problemText;
+                engine::IdentifierProblemText(problem, problemText);
+                nodeName = fixed;
+                if (!ask("Node name" + problemText, "Please enter a unique node name"))
+                    break;
+                continue;
+            }
+            if (!engine::IsNodeNameUnique(m_project, application, nodeName)) {
+                if (!ask("Node name must be unique", "Please enter a unique node name"))
+                    break;
+                continue;
+            }
+            accepted = true;
+        }
+        if (!accepted) {
+            application.isMp = oldFlag;
+            return 0;
+        }
+    }
+    if (application.isMp == oldFlag && nodeName == engine::textString(application.nodeName))
+        return 0;
+    engine::ForEachApplicationClassEntry(application, [&](engine::ApplicationClassEntry& entry) {
+        if (!entry.enabled || entry.classType == engine::ClassLevel)
+            return 0;
+        bool anyMp = false;
+        for (int32_t i = 0; entry.objects && i < entry.objectCount; ++i)
+            anyMp = anyMp || entry.objects[i].isMp;
+        if (anyMp)
+            MarkGlobalClass(entry.classType);
+        return 0;
+    });
+    engine::setText(application.nodeName, nodeName);
+    if (!application.isMp) {
+        engine::VisitApplicationObjects(application, [&](const engine::ObjectPlace& place) {
+            if (place.object->isMp) {
+                place.object->isMp = 0;
+                if (place.entry)
+                    MarkGlobalClass(place.entry->classType);
+            }
+            return 0;
+        }, cpu);
+    }
+    application.edited = 1;
+    application.projectHDirty = 1;
+    return 1;
+}

@@ -1,0 +1,20 @@
+#pragma once
+// The engine's file chooser as the program's file dialog: open or save, with the filter of the file kind.
+
+#include "engine/files/file_chooser.h"
+
+class QWidget;
+
+namespace shell {
+
+class QtFileChooser : public engine::FileChooser {
+public:
+    explicit QtFileChooser(QWidget* parent = nullptr) : m_parent(parent) {}
+    void setParent(QWidget* parent) { m_parent = parent; }
+    std::string Choose(bool open, int kind, const std::string& title) override;
+
+private:
+    QWidget* m_parent;
+};
+
+} // namespace shell

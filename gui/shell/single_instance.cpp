@@ -1,0 +1,73 @@
+#include "single_instance.h"
+
+#include <QDir>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLockFile>
+#include <QStandardPaths>
+
+#include <cstdio>
+
+#include <unistd.h>
+
+namespace shell {
+
+namespace {
+constexpr int kConnectTimeoutMs = 2000;
+const char kActivate[] = "activate\n";
+} // namespace
+
+SingleInstanceGuard::SingleInstanceGuard(const QString& name, const QString& folder, QObject* parent)
+    : QObject(parent), m_name(name), m_folder(folder)
+{
+    if (m_folder.isEmpty())
+        m_folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (m_folder.isEmpty())
+        m_folder = QDir::tempPath();
+}
+
+SingleInstanceGuard::~SingleInstanceGuard()
+{
+    if (m_server)
+        m_server->close();
+}
+
+QString SingleInstanceGuard::DefaultName()
+{
+    return QStringLiteral("OMBAgen-%1").arg(::getuid());
+}
+
+SingleInstanceGuard::Outcome SingleInstanceGuard::Start()
+{
+    m_lock = std::make_unique<QLockFile>(m_folder + QLatin1Char('/') + m_name + QStringLiteral(".lock"));
+    m_lock->setStaleLockTime(0); // a lock whose owner died is taken over
+    if (!m_lock->tryLock(0)) {
+        if (m_lock->error() != QLockFile::LockFailedError) {
+            std::fprintf(stderr, "OMBAgen: cannot create the instance lock; running without it\n");
+            return Outcome::Unguarded;
+        }
+        QLocalSocket socket;
+        socket.connectToServer(m_name);
+        if (socket.waitForConnected(kConnectTimeoutMs)) {
+            socket.write(kActivate);
+            socket.waitForBytesWritten(kConnectTimeoutMs);
+            socket.disconnectFromServer();
+        }
+        return Outcome::Activated;
+    }
+    QLocalServer::removeServer(m_name); // a socket left by a crashed instance
+    m_server = new QLocalServer(this);
+    m_server->listen(m_name);
+    connect(m_server, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+            connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+                if (socket->readAll().contains("activate"))
+                    emit activationRequested();
+            });
+            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        }
+    });
+    return Outcome::First;
+}
+
+} // namespace shell

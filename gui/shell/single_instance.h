@@ -1,0 +1,41 @@
+#pragma once
+// One generator window per user: the first instance holds a lock file and listens on a local socket; a
+// later instance finds the lock taken, asks the first one (through the socket) to come to the front, and
+// ends without a message. When the lock cannot be made at all the program runs unguarded.
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class QLocalServer;
+class QLockFile;
+
+namespace shell {
+
+class SingleInstanceGuard : public QObject {
+    Q_OBJECT
+
+public:
+    // name: the lock and socket name ("OMBAgen" plus the user id); folder: where the lock file lives
+    // (empty: the runtime folder, else the temporary folder).
+    explicit SingleInstanceGuard(const QString& name, const QString& folder = QString(), QObject* parent = nullptr);
+    ~SingleInstanceGuard() override;
+
+    enum class Outcome { First, Activated, Unguarded };
+    // Takes the lock (then listens) or asks the running instance to come forward.
+    Outcome Start();
+
+    static QString DefaultName();
+
+signals:
+    void activationRequested();
+
+private:
+    QString m_name;
+    QString m_folder;
+    std::unique_ptr<QLockFile> m_lock;
+    QLocalServer* m_server = nullptr;
+};
+
+} // namespace shell

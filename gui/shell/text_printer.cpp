@@ -1,0 +1,65 @@
+#include "text_printer.h"
+
+#include "engine/util/print_text.h"
+#include "platform/qt/latin1.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+
+#include <algorithm>
+
+namespace shell {
+
+int LinesPerPage(int pageHeight, int lineHeight)
+{
+    return lineHeight > 0 ? std::max(1, pageHeight / lineHeight) : 1;
+}
+
+bool PrintTextOn(QPrinter& printer, const std::string& text)
+{
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return false;
+    QFont font(QStringLiteral("Courier New"), 10);
+    font.setStyleHint(QFont::Monospace);
+    font.setFixedPitch(true);
+    painter.setFont(font);
+    const QFontMetrics metrics(font, &printer);
+    const QRect page = painter.viewport();
+    const int lineHeight = metrics.lineSpacing();
+    const int perPage = LinesPerPage(page.height(), lineHeight);
+    const QStringList lines =
+        platform::toQString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).split(QLatin1Char('\n'));
+    int onPage = 0;
+    for (const QString& line : lines) {
+        if (onPage == perPage) {
+            printer.newPage();
+            onPage = 0;
+        }
+        painter.drawText(0, onPage * lineHeight + metrics.ascent(), line);
+        ++onPage;
+    }
+    return painter.end();
+}
+
+bool PrintTextWithDialog(const std::string& text, const std::string& documentName)
+{
+    QPrinter printer;
+    printer.setDocName(platform::toQString(documentName));
+    QPrintDialog dialog(&printer);
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    return PrintTextOn(printer, text);
+}
+
+void InstallTextPrinter()
+{
+    engine::SetTextPrinter(&PrintTextWithDialog);
+}
+
+} // namespace shell

@@ -1,0 +1,21 @@
+#pragma once
+// Printing plain text on a printer chosen in the print dialog: a fixed-pitch 10-point font, as many lines
+// a page as fit. Installed as the engine's text printer by the program.
+
+#include <QStringList>
+
+#include <string>
+
+class QPrinter;
+
+namespace shell {
+
+// Lines of a page for a page height and line height (at least 1).
+int LinesPerPage(int pageHeight, int lineHeight);
+// Prints the text on a printer that is set up already; false when painting could not start.
+bool PrintTextOn(QPrinter& printer, const std::string& text);
+// Asks with the print dialog, then prints; false when cancelled or failed.
+bool PrintTextWithDialog(const std::string& text, const std::string& documentName);
+void InstallTextPrinter();
+
+} // namespace shell
