@@ -183,8 +183,7 @@ void CMainDialog::Initialize(const QStringList& arguments, const StartOptions& o
     m_panes->setRatio(0.3);
     clearSelection();
     engine::ConfigFile::ResetConfigRecord(m_config, false);
-    engine::ConfigFile reader;
-    reader.Read(m_config);
+    engine::ConfigFile::Read(m_config);
     m_tree->setImages(shell::TreeImages());
     ParseCommandLine(arguments);
     std::string path = engine::TrimText(GetCommandLineArg(1), true, true);
