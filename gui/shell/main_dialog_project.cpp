@@ -208,7 +208,16 @@ bool CMainDialog::OpenProjectFile(const std::string& path, bool ask)
         return false;
     platform::ScopedWaitCursor wait;
     std::string buffer = path;
-    const int result = m_manager->OpenProjectFile(m_project, m_config, buffer, true);
+    int result = 0;
+    if (ask) {
+        result = m_manager->OpenProjectFile(m_project, m_config, buffer, true);
+    } else {
+        // At start-up a project that cannot be read is passed over without a word, the readers' too.
+        platform::ScriptedMessageService silent;
+        platform::MessageService* previous = platform::setMessageService(&silent);
+        result = m_manager->OpenProjectFile(m_project, m_config, buffer, true);
+        platform::setMessageService(previous);
+    }
     if (result != 1) {
         wait.restore();
         if (ask)

@@ -7,8 +7,11 @@
 
 #include "engine/records/text_field.h"
 #include "engine/util/print_text.h"
+#include "engine/files/file_chooser.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -86,6 +89,249 @@ TEST_F(MainWindow, ScreenshotWithTheDemoOpen)
     EXPECT_TRUE(shot.save(QString::fromStdString(std::string(KORVANE_BUILD_DIR) + "/main_window.png")));
     selectNode("Tasks");
     EXPECT_TRUE(m_window->grab().save(QString::fromStdString(std::string(KORVANE_BUILD_DIR) + "/main_window_tasks.png")));
+}
+
+} // namespace
+} // namespace shell::test
+
+namespace shell::test {
+namespace {
+
+TEST_F(MainWindow, ListShowsTheChildrenOfEachKindOfNode)
+{
+    startWindow(true);
+    const QTreeWidget* list = m_window->listPane().list();
+    selectNode("Demo");
+    EXPECT_EQ(headers(list), (QStringList{"CPU", "Model", "File Name", "Description"}));
+    EXPECT_EQ(column(list, 0), (QStringList{"Main", "*Comms"}));
+    selectNode("Main");
+    EXPECT_EQ(headers(list).first(), "Application");
+    EXPECT_EQ(column(list, 0), (QStringList{"Control", "Monitor"}));
+    selectNode("Control");
+    EXPECT_EQ(column(list, 0).mid(0, 3), (QStringList{"Level", "> Thread", "Exception"}));
+    EXPECT_TRUE(column(list, 0).contains("> > Alarm"));
+    selectNode("Semaphores");
+    EXPECT_EQ(headers(list), (QStringList{"Name", "Signal Type", "Waiting Order", "Description"}));
+    // Every row leads back to its tree node.
+    for (int r = 0; r < list->topLevelItemCount(); ++r)
+        EXPECT_NE(m_window->listPane().treeItemOfRow(list->topLevelItem(r)), 0u);
+    // No column is wider than 200 pixels after a fill.
+    for (int c = 0; c < list->columnCount(); ++c)
+        EXPECT_LE(list->columnWidth(c), ObjectListPane::kMaxWidth);
+    EXPECT_TRUE(m_window->statusLine()->text().startsWith("For application Control, System RAM="));
+}
+
+TEST_F(MainWindow, MenusFollowTheSelectedNode)
+{
+    startWindow(false);
+    // Nothing open: everything that needs a project is greyed.
+    for (int id : {CmdFileSaveProject, CmdFileSaveProjectAs, CmdSaveAll, CmdGenerateCode, CmdGenerateAll, CmdPrint,
+                   CmdFileCloseProject, CmdEditAdd, CmdEditDelete, CmdEditChange})
+        EXPECT_FALSE(m_window->action(id)->isEnabled()) << id;
+    m_window->OpenProjectFile(demoPath(), true);
+    settle();
+    selectNode("Control");
+    EXPECT_EQ(m_window->action(CmdEditAdd)->text(), "&Add ");
+    EXPECT_FALSE(m_window->action(CmdEditAdd)->isEnabled());
+    EXPECT_EQ(m_window->action(CmdEditDelete)->text(), "&Delete Application");
+    EXPECT_EQ(m_window->commandState().classType, -1);
+    EXPECT_TRUE(m_window->action(CmdGenerateCode)->isEnabled());
+    selectNode("thrMotor");
+    EXPECT_FALSE(m_window->action(CmdEditAdd)->isEnabled());
+    EXPECT_EQ(m_window->action(CmdEditChange)->text(), "&Change thrMotor");
+    selectNode("Demo");
+    EXPECT_EQ(m_window->action(CmdEditAdd)->text(), "&Add CPU");
+    EXPECT_FALSE(m_window->action(CmdEditDelete)->isEnabled());
+    // The Utilities menu: the configuration's script, then the CPU's model scripts once a CPU is current.
+    ASSERT_NE(m_window->utilitiesMenu(), nullptr);
+    EXPECT_EQ(m_window->utilitiesMenu()->actions().size(), 1);
+    EXPECT_EQ(m_window->utilitiesMenu()->actions().first()->text(), "List_files here");
+    selectNode("Main");
+    EXPECT_GT(m_window->utilitiesMenu()->actions().size(), 1);
+}
+
+TEST_F(MainWindow, ClosingAsksForEachEditedFileInOrderAndCancelKeepsItOpen)
+{
+    startWindow(true);
+    engine::ProjectRecord& project = m_window->GetProject();
+    project.cpus[0].applications[1].edited = 1; // Monitor
+    project.edited = 1;
+    m_boxes->service().queueAnswer(platform::IdCancel);
+    EXPECT_FALSE(m_window->OnCancel());
+    ASSERT_EQ(m_boxes->service().boxes().size(), 1u);
+    EXPECT_EQ(m_boxes->service().boxes()[0].text, "Save application 'Monitor' to disk?");
+    EXPECT_EQ(m_boxes->service().boxes()[0].caption, "Application has been edited");
+    EXPECT_EQ(project.cpus[0].applications[1].edited, 1);
+
+    // No to the application, Yes to the project: the project file is written, the application is not.
+    m_boxes->service().clear();
+    const std::string monitorBefore = readFile(m_projectDir + "/monitor.app");
+    std::filesystem::remove(demoPath());
+    m_boxes->service().queueAnswer(platform::IdNo);
+    m_boxes->service().queueAnswer(platform::IdYes);
+    EXPECT_EQ(m_window->PromptSaveChanges(true, false), 1);
+    ASSERT_EQ(m_boxes->service().texts().size(), 2u);
+    EXPECT_EQ(m_boxes->service().texts()[1], "Save project 'Demo' to disk?");
+    EXPECT_TRUE(std::filesystem::exists(demoPath()));
+    EXPECT_EQ(readFile(m_projectDir + "/monitor.app"), monitorBefore);
+    EXPECT_EQ(project.edited, 0);
+}
+
+TEST_F(MainWindow, SavingANewApplicationThroughThePromptMarksTheProject)
+{
+    startWindow(true);
+    engine::ProjectRecord& project = m_window->GetProject();
+    engine::ApplicationRecord& monitor = project.cpus[0].applications[1];
+    monitor.edited = 1;
+    monitor.path[0] = 0;
+    engine::PresetFileChooser chooser({m_projectDir + "/monitor2.app"});
+    engine::ScopedFileChooser useChooser(&chooser);
+    m_boxes->service().queueAnswer(platform::IdYes);    // the application
+    m_boxes->service().queueAnswer(platform::IdCancel); // the project, asked because of the new file
+    EXPECT_EQ(m_window->PromptSaveChanges(true, false), 0);
+    EXPECT_TRUE(std::filesystem::exists(m_projectDir + "/monitor2.app"));
+    ASSERT_EQ(m_boxes->service().texts().size(), 2u);
+    EXPECT_EQ(m_boxes->service().texts()[1], "Save project 'Demo' to disk?");
+
+    // A cancelled file choice in a prompt stops the prompts (nothing is lost silently).
+    monitor.edited = 1;
+    monitor.path[0] = 0;
+    m_boxes->service().clear();
+    m_boxes->service().queueAnswer(platform::IdYes);
+    EXPECT_EQ(m_window->PromptSaveChanges(true, false), 0);
+    EXPECT_EQ(monitor.edited, 1);
+}
+
+TEST_F(MainWindow, AProjectThatCannotBeReadLeavesAnEmptyProject)
+{
+    startWindow(false);
+    EXPECT_FALSE(m_window->OpenProjectFile(m_projectDir + "/missing.omb", true));
+    ASSERT_TRUE(m_boxes->service().texts().size() >= 1u);
+    EXPECT_EQ(m_boxes->service().texts().back(), "Error reading project");
+    EXPECT_EQ(m_window->GetProject().cpuCount, 0);
+    EXPECT_EQ(m_window->GetProject().name[0], 0);
+    EXPECT_EQ(m_window->windowTitle(), "OMBAgen");
+    // At start-up (not asking) the same failure is silent.
+    m_boxes->service().clear();
+    EXPECT_FALSE(m_window->OpenProjectFile(m_projectDir + "/missing.omb", false));
+    EXPECT_TRUE(m_boxes->service().texts().empty());
+}
+
+TEST_F(MainWindow, GenerateCodeCallsTheLibraryOncePerApplicationInScope)
+{
+    const std::string log = m_temp.path().toStdString() + "/codegen.log";
+    setenv("OMBA_CODEGEN_LOG", log.c_str(), 1);
+    startWindow(true);
+    selectNode("Demo");
+    m_window->OnFileGenerateCode();
+    unsetenv("OMBA_CODEGEN_LOG");
+    const std::string text = readFile(log);
+    std::size_t calls = 0;
+    for (std::size_t at = text.find("GenerateCode "); at != std::string::npos; at = text.find("GenerateCode ", at + 1))
+        ++calls;
+    EXPECT_EQ(calls, 3u) << text;
+    EXPECT_NE(text.find("caller=1"), std::string::npos);
+    ASSERT_EQ(m_dialogs.statuses.size(), 1u);
+    EXPECT_EQ(m_dialogs.statuses[0].message, "Code generation is complete.");
+    EXPECT_EQ(m_dialogs.statuses[0].title, "Code Generator Status");
+    EXPECT_TRUE(m_boxes->service().texts().empty());
+    // The library cleared the applications' flags; the tree shows it.
+    const engine::ApplicationRecord& control = m_window->GetProject().cpus[0].applications[0];
+    EXPECT_EQ(control.kernelHDirty, 0);
+    EXPECT_EQ(m_window->tree()->imageOf(control.treeItem), ImageApplicationEdited);
+}
+
+TEST_F(MainWindow, AFailedGenerationIsReportedPerApplicationAndTheSummaryStillShows)
+{
+    setenv("OMBA_CODEGEN_FAIL", "GenerateCode", 1);
+    startWindow(true);
+    selectNode("Main");
+    m_window->OnFileGenerateAll();
+    unsetenv("OMBA_CODEGEN_FAIL");
+    EXPECT_EQ(m_boxes->service().texts(), (std::vector<std::string>{"Code generation failure.", "Code generation failure."}));
+    ASSERT_EQ(m_dialogs.statuses.size(), 1u);
+    EXPECT_EQ(m_dialogs.statuses[0].message, "Code generation is complete.");
+}
+
+TEST_F(MainWindow, PrintShowsTheReportAndPrintsItOnRequest)
+{
+    startWindow(false);
+    m_window->OnFilePrint(); // nothing selected
+    EXPECT_EQ(m_boxes->service().texts(), std::vector<std::string>{"No Item Selected"});
+    EXPECT_TRUE(m_dialogs.statuses.empty());
+    m_boxes->service().clear();
+    ASSERT_TRUE(m_window->OpenProjectFile(demoPath(), true));
+    settle();
+    std::string printed;
+    engine::TextPrinter previous = engine::SetTextPrinter([&printed](const std::string& text, const std::string&) {
+        printed = text;
+        return true;
+    });
+    selectNode("Control");
+    m_dialogs.fileAnswer = 1;
+    m_window->OnFilePrint();
+    engine::SetTextPrinter(previous);
+    ASSERT_EQ(m_dialogs.shownFiles.size(), 1u);
+    EXPECT_NE(m_dialogs.shownFiles[0].find("Main_Control.txt"), std::string::npos);
+    EXPECT_FALSE(printed.empty());
+    ASSERT_EQ(m_dialogs.statuses.size(), 1u);
+    EXPECT_EQ(m_dialogs.statuses[0].message, "Report complete");
+    EXPECT_EQ(m_dialogs.statuses[0].title, "Report Status");
+}
+
+TEST_F(MainWindow, AUtilityRunsWithItsParametersAndThePublishedFolders)
+{
+    startWindow(true);
+    selectNode("Control");
+    m_dialogs.answers = {"/tmp/out dir", "1"};
+    m_window->RunUtilityScript(0, "echo ${pd} $Target_folder%d@x $Verbose%bquiet|loud@y");
+    ASSERT_EQ(m_dialogs.asked.size(), 1u);
+    ASSERT_EQ(m_dialogs.asked[0].size(), 2u);
+    EXPECT_EQ(m_dialogs.asked[0][0].prompt, "Target folder");
+    EXPECT_EQ(m_dialogs.asked[0][1].value, "1");
+    ASSERT_EQ(m_dialogs.runs.size(), 1u);
+    EXPECT_EQ(m_dialogs.runs[0].command, "echo " + m_projectDir + " /tmp/out dir loud");
+    EXPECT_TRUE(m_dialogs.runs[0].pipeMode);
+    bool hasAn = false;
+    for (const std::string& entry : m_dialogs.runs[0].environment)
+        hasAn = hasAn || entry == "an=Control";
+    EXPECT_TRUE(hasAn);
+    // Cancel in the parameters dialog runs nothing.
+    m_dialogs.parametersAnswer = 2;
+    m_window->RunUtilityScript(0, "&echo $Name");
+    EXPECT_EQ(m_dialogs.runs.size(), 1u);
+    // Without requests the command runs at once, in temporary-file mode for a leading "&".
+    m_window->RunUtilityScript(0, "&ls");
+    ASSERT_EQ(m_dialogs.runs.size(), 2u);
+    EXPECT_FALSE(m_dialogs.runs[1].pipeMode);
+    EXPECT_EQ(m_dialogs.runs[1].command, "ls");
+}
+
+TEST_F(MainWindow, CommandLineAndTheNewProjectAfterTheSplash)
+{
+    startWindow(false);
+    EXPECT_EQ(m_window->GetCommandLineArg(0), "OMBAgen");
+    EXPECT_EQ(m_window->GetCommandLineArg(1), "");
+    EXPECT_EQ(m_window->GetCommandLineArg(-1), "");
+    // Nothing was opened: the splash's end offers New Project once (cancelled by the editors' stand-in).
+    m_window->OnSplashClosed();
+    m_window->OnSplashClosed();
+    EXPECT_EQ(m_window->GetProject().name[0], 0);
+}
+
+TEST_F(MainWindow, EnterAndEscNeverCloseTheWindow)
+{
+    startWindow(true);
+    m_window->show();
+    settle();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(m_window.get(), &enter);
+    QApplication::sendEvent(m_window.get(), &escape);
+    EXPECT_TRUE(m_window->isVisible());
+    // The close box closes after the prompts (nothing edited: nothing asked).
+    EXPECT_TRUE(m_window->close());
+    EXPECT_TRUE(m_boxes->service().texts().empty());
 }
 
 } // namespace
