@@ -12,6 +12,7 @@ void RegisterBuiltinWindows()
     std::call_once(once, [] {
         WindowManager::RegisterDisplayWindow(1, &CreateKernelInfoWindow);
         WindowManager::RegisterDisplayWindow(11, &CreateAboutWindow);
+        WindowManager::RegisterDisplayWindow(2, &CreateTasksWindow);
     });
 }
 

@@ -13,5 +13,6 @@ void RegisterBuiltinWindows();
 
 ObjectWindow* CreateKernelInfoWindow(WindowManager& manager);
 ObjectWindow* CreateAboutWindow(WindowManager& manager);
+ObjectWindow* CreateTasksWindow(WindowManager& manager);
 
 } // namespace views

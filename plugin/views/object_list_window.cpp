@@ -1,0 +1,240 @@
+#include "plugin/views/object_list_window.h"
+
+#include "plugin/views/commands.h"
+#include "plugin/views/data_log.h"
+
+#include "plugin/kernel/trace.h"
+#include "platform/qt/control_id.h"
+#include "platform/qt/latin1.h"
+#include "platform/qt/wait_cursor.h"
+
+#include <QCursor>
+#include <QMenu>
+#include <QPointer>
+#include <QPushButton>
+
+namespace views {
+namespace {
+
+constexpr int kMargin = 7;
+constexpr int kButtonHeight = 24;
+constexpr int kButtonGap = 6;
+
+} // namespace
+
+ObjectListWindow::ObjectListWindow(WindowManager* manager, ListWindowSpec spec)
+    : ObjectWindow(manager, spec.dialogId), ServiceTraceParent(spec.traceTitle, spec.traceClass, nullptr),
+      m_spec(std::move(spec))
+{
+    setWindowTitle(platform::toQString(m_spec.title));
+    // Buttons in one row above the list, kept at the right edge.
+    const QFontMetrics metrics(font());
+    int width = kMargin;
+    std::vector<int> widths;
+    for (const ButtonSpec& b : m_spec.buttons) {
+        widths.push_back(std::max(80, metrics.horizontalAdvance(platform::toQString(b.text)) + 24));
+        width += widths.back() + kButtonGap;
+    }
+    const int windowWidth = std::max(560, width + kMargin);
+    resize(windowWidth, 300);
+    int x = windowWidth - width + kButtonGap;
+    for (std::size_t i = 0; i < m_spec.buttons.size(); ++i) {
+        const ButtonSpec& b = m_spec.buttons[i];
+        auto* push = new QPushButton(platform::toQString(b.text), this);
+        platform::setControlId(push, b.id);
+        push->setGeometry(x, kMargin, widths[i], kButtonHeight);
+        push->setEnabled(b.initiallyEnabled);
+        push->setAutoDefault(false);
+        x += widths[i] + kButtonGap;
+        const int id = b.id;
+        connect(push, &QPushButton::clicked, this, [this, id] { postCommand(id); });
+        m_buttons.push_back(push);
+        m_map.push_back(layout::mapModes(static_cast<uint32_t>(id), 2, 0));
+        if (id == kServicesTraceButton)
+            setServiceTraceButton(push);
+    }
+    m_list = new ReportList(this);
+    platform::setControlId(m_list, m_spec.listId);
+    const int top = kMargin + kButtonHeight + kMargin;
+    m_list->setGeometry(kMargin, top, windowWidth - 2 * kMargin, 300 - top - kMargin);
+    m_map.push_back(layout::mapModes(static_cast<uint32_t>(m_spec.listId), 1, 1));
+    m_map.push_back(layout::mapEnd());
+    connect(m_list, &QWidget::customContextMenuRequested, this, &ObjectListWindow::showPopup);
+}
+
+ObjectListWindow::~ObjectListWindow() { runCloseSteps(); }
+
+const layout::DynamicMapEntry* ObjectListWindow::GetDynamicMap() const { return m_map.data(); }
+
+QPushButton* ObjectListWindow::button(int id) const
+{
+    for (QPushButton* b : m_buttons)
+        if (platform::controlId(b) == id)
+            return b;
+    return nullptr;
+}
+
+void ObjectListWindow::Refresh()
+{
+    platform::ScopedWaitCursor wait;
+    if (!IsLogInitialized())
+        if (QPushButton* log = button(m_spec.logButtonId))
+            log->setEnabled(false);
+    m_traceAvailable = m_spec.trace != TraceKind::None && kernel::IsTraceAvailable() != 0;
+    ColumnContext context = readContext();
+    context.traceAvailable = m_traceAvailable;
+    m_sheet.setColumns(columns(), context);
+    fillRows(m_sheet);
+    m_list->showSheet(m_sheet);
+    m_list->setEnabled(true);
+    if (QPushButton* trace = button(kServicesTraceButton))
+        trace->setEnabled(false);
+    endOfRefreshEnables();
+    RefreshServiceTrace();
+}
+
+void ObjectListWindow::DisableControls()
+{
+    m_list->setEnabled(false);
+    for (QPushButton* b : m_buttons)
+        if (platform::controlId(b) != m_spec.logButtonId)
+            b->setEnabled(false);
+    DisableServiceTrace();
+}
+
+void ObjectListWindow::onCommand(int command)
+{
+    if (command == kRefreshCommand || command == kDisableCommand) {
+        ObjectWindow::onCommand(command);
+    } else if (command >= kTraceObject && command <= kTraceNone) {
+        runTraceCommand(command);
+    } else if (command == m_spec.logButtonId) {
+        ExportListToLog(*m_list, m_spec.title);
+    } else if (command == kServicesTraceButton) {
+        if (m_traceAvailable)
+            OpenServiceTrace();
+    } else {
+        onButton(command);
+    }
+}
+
+std::vector<PopupItem> ObjectListWindow::popupForRow(int row)
+{
+    if (!m_traceAvailable || row < 0 || row >= m_sheet.rowCount())
+        return {};
+    platform::ScopedWaitCursor wait;
+    const uint32_t n = objectOfRow(row);
+    if (!objectInUse(n))
+        return {};
+    const uint32_t word = traceWord(n);
+    if (m_spec.trace == TraceKind::Single)
+        return BuildSinglePopup(m_sheet, traceObjectColumn(), word);
+    return BuildObjectActorPopup(m_sheet, traceObjectColumn(), traceActorColumn(), word);
+}
+
+void ObjectListWindow::showPopup(const QPoint& point)
+{
+    if (!m_traceAvailable)
+        return;
+    m_selectedRow = m_list->rowAt(point);
+    std::vector<PopupItem> items = popupForRow(m_selectedRow);
+    if (items.empty())
+        return;
+    QMenu menu(this);
+    for (const PopupItem& item : items) {
+        if (item.separator()) {
+            menu.addSeparator();
+            continue;
+        }
+        QAction* action = menu.addAction(platform::toQString(item.text));
+        action->setData(item.command);
+        action->setEnabled(!item.greyed);
+        action->setCheckable(item.checked);
+        action->setChecked(item.checked);
+    }
+    // The menu's loop may run posted commands; the window may be gone when it returns.
+    QPointer<ObjectListWindow> self(this);
+    QAction* chosen = menu.exec(m_list->viewport()->mapToGlobal(point));
+    if (self && chosen != nullptr)
+        onCommand(chosen->data().toInt());
+}
+
+TraceAccess ObjectListWindow::traceAccess()
+{
+    return TraceAccess{[this](uint32_t n) { return traceWord(n); },
+                       [this](uint32_t n, bool actor, bool on) { setTrace(n, actor, on); }};
+}
+
+void ObjectListWindow::runTraceCommand(int command)
+{
+    if (!m_traceAvailable)
+        return;
+    const int objectColumn = traceObjectColumn();
+    const int actorColumn = m_spec.trace == TraceKind::ObjectActor ? traceActorColumn() : -1;
+    const TraceAccess access = traceAccess();
+    auto objectOf = [this](int row) { return objectOfRow(row); };
+    platform::ScopedWaitCursor wait;
+    bool changed = false;
+    switch (command) {
+    case kTraceObject:
+    case kTraceActor:
+        if (m_selectedRow < 0 || m_selectedRow >= m_sheet.rowCount())
+            return;
+        if (command == kTraceActor && actorColumn < 0)
+            return;
+        ToggleTrace(m_sheet, m_selectedRow, objectOfRow(m_selectedRow), command == kTraceObject ? objectColumn : actorColumn,
+                    command == kTraceActor, access);
+        changed = true;
+        break;
+    case kTraceAllObjects:
+    case kTraceNoObjects:
+        changed = SwitchTraceColumn(m_sheet, objectColumn, false, command == kTraceAllObjects, objectOf, access);
+        break;
+    case kTraceAllActors:
+    case kTraceNoActors:
+        if (actorColumn >= 0)
+            changed = SwitchTraceColumn(m_sheet, actorColumn, true, command == kTraceAllActors, objectOf, access);
+        break;
+    case kTraceAll:
+    case kTraceNone:
+        if (actorColumn >= 0)
+            changed = SwitchTraceColumn(m_sheet, actorColumn, true, command == kTraceAll, objectOf, access);
+        changed = SwitchTraceColumn(m_sheet, objectColumn, false, command == kTraceAll, objectOf, access) || changed;
+        break;
+    default:
+        return;
+    }
+    if (changed) {
+        const bool enabled = m_list->isEnabled();
+        m_list->showSheet(m_sheet);
+        m_list->setEnabled(enabled);
+    }
+    m_selectedRow = -1;
+}
+
+DetailListWindow::DetailListWindow(WindowManager* manager, uint32_t dialogId, const std::string& title, int listId)
+    : ObjectWindow(manager, dialogId)
+{
+    setWindowTitle(platform::toQString(title));
+    resize(420, 260);
+    m_list = new ReportList(this);
+    platform::setControlId(m_list, listId);
+    m_list->setGeometry(kMargin, kMargin, 420 - 2 * kMargin, 260 - 2 * kMargin);
+    m_map[0] = layout::mapModes(static_cast<uint32_t>(listId), 1, 1);
+    m_map[1] = layout::mapEnd();
+}
+
+const layout::DynamicMapEntry* DetailListWindow::GetDynamicMap() const { return m_map; }
+
+void DetailListWindow::Refresh()
+{
+    platform::ScopedWaitCursor wait;
+    m_sheet.setColumns(columns(), readContext());
+    fillRows(m_sheet);
+    m_list->showSheet(m_sheet);
+    m_list->setEnabled(true);
+}
+
+void DetailListWindow::DisableControls() { m_list->setEnabled(false); }
+
+} // namespace views

@@ -1,0 +1,142 @@
+#pragma once
+// The object list window pattern, written once: a row of buttons above a report list, the common
+// refresh (log button, trace flag, columns, rows, button rules, services-trace refresh), greying while
+// the target runs, the trace popup and its commands, Log Data, Services Trace, detail windows that
+// exist at most once, and closing with the services-trace window. A class window gives its column
+// table, fills the rows and states its button rules; DetailListWindow is the single-list window the
+// detail buttons open.
+
+#include "plugin/views/kit/list_sheet.h"
+#include "plugin/views/kit/trace_popup.h"
+#include "plugin/views/object_window.h"
+#include "plugin/views/report_list.h"
+#include "plugin/views/service_trace_parent.h"
+#include "plugin/views/window_manager.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class QPushButton;
+
+namespace views {
+
+enum class TraceKind { None, Single, ObjectActor };
+
+struct ButtonSpec {
+    int id;
+    std::string text;
+    bool initiallyEnabled = true;
+};
+
+constexpr int kServicesTraceButton = 1074;
+
+struct ListWindowSpec {
+    uint32_t dialogId = 0;
+    std::string title;           // the window's title, also the log block's title
+    std::string traceTitle;      // the services-trace part: class word and class number
+    uint32_t traceClass = 0;
+    int listId = 0;
+    int logButtonId = 0;
+    TraceKind trace = TraceKind::None;
+    std::vector<ButtonSpec> buttons; // left to right; Log Data and Services Trace among them
+};
+
+class ObjectListWindow : public ObjectWindow, public ServiceTraceParent {
+    Q_OBJECT
+
+public:
+    ObjectListWindow(WindowManager* manager, ListWindowSpec spec);
+    ~ObjectListWindow() override;
+
+    void Refresh() override;
+    void DisableControls() override;
+    void onCommand(int command) override;
+
+    const ListWindowSpec& spec() const { return m_spec; }
+    ReportList* list() const { return m_list; }
+    const ListSheet& sheet() const { return m_sheet; }
+    QPushButton* button(int id) const;
+    bool traceAvailable() const { return m_traceAvailable; }
+
+    // The row of the last right click (-1 none) and its popup; empty when no menu is shown (no trace,
+    // no row, an object not in use).
+    void setSelectedRow(int row) { m_selectedRow = row; }
+    int selectedRow() const { return m_selectedRow; }
+    std::vector<PopupItem> popupForRow(int row);
+
+protected:
+    // The class's column table and what decides its columns (read at the start of each refresh; the
+    // trace flag is filled in by the frame).
+    virtual std::vector<ColumnSpec> columns() const = 0;
+    virtual ColumnContext readContext() = 0;
+    virtual void fillRows(ListSheet& sheet) = 0;
+    // Button rules at the end of a refresh (the list is enabled, Services Trace disabled already).
+    virtual void endOfRefreshEnables() {}
+    // Any other button of the window.
+    virtual void onButton(int /*id*/) {}
+
+    // Trace switches: the logical columns of the switches (the object column for a single switch), the
+    // object number of a row, whether it is in use, its trace word, and the setter.
+    virtual int traceObjectColumn() const { return -1; }
+    virtual int traceActorColumn() const { return -1; }
+    virtual uint32_t objectOfRow(int row) const { return m_sheet.itemData(row); }
+    virtual bool objectInUse(uint32_t /*n*/) { return false; }
+    virtual uint32_t traceWord(uint32_t /*n*/) { return 0; }
+    virtual void setTrace(uint32_t /*n*/, bool /*actor*/, bool /*on*/) {}
+
+    // Shows the open detail window of that dialog id, or builds one of class T.
+    template <typename T>
+    void openDetail(uint32_t dialogId)
+    {
+        if (manager() == nullptr || manager()->ShowOpenWindow(dialogId))
+            return;
+        auto* window = new T(manager());
+        window->ShowModeless();
+        window->raise();
+    }
+
+    void closeOwnedWindows() override { CloseServiceTrace(); }
+    const layout::DynamicMapEntry* GetDynamicMap() const override;
+
+    ListSheet& mutableSheet() { return m_sheet; }
+
+private:
+    void showPopup(const QPoint& point);
+    void runTraceCommand(int command);
+    TraceAccess traceAccess();
+
+    ListWindowSpec m_spec;
+    ReportList* m_list;
+    std::vector<QPushButton*> m_buttons;
+    std::vector<layout::DynamicMapEntry> m_map;
+    ListSheet m_sheet;
+    int m_selectedRow = -1;
+    bool m_traceAvailable = false;
+};
+
+// A window with one list and nothing else (the detail windows).
+class DetailListWindow : public ObjectWindow {
+    Q_OBJECT
+
+public:
+    DetailListWindow(WindowManager* manager, uint32_t dialogId, const std::string& title, int listId);
+
+    void Refresh() override;
+    void DisableControls() override;
+    ReportList* list() const { return m_list; }
+    const ListSheet& sheet() const { return m_sheet; }
+
+protected:
+    virtual std::vector<ColumnSpec> columns() const = 0;
+    virtual ColumnContext readContext() = 0;
+    virtual void fillRows(ListSheet& sheet) = 0;
+    const layout::DynamicMapEntry* GetDynamicMap() const override;
+
+private:
+    ReportList* m_list;
+    ListSheet m_sheet;
+    layout::DynamicMapEntry m_map[2];
+};
+
+} // namespace views
