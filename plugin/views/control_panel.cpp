@@ -17,6 +17,7 @@
 #include "platform/qt/latin1.h"
 #include "platform/qt/wait_cursor.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -170,9 +171,23 @@ void ControlPanel::FillDisplayList(uint32_t classMask)
 {
     platform::ScopedWaitCursor wait;
     m_list->clear();
+    for (QAction* action : m_list->actions()) {
+        m_list->removeAction(action);
+        delete action;
+    }
+    const auto& table = DisplayTable();
     for (const ListedDisplay& display : ListedDisplays(m_initialized, classMask)) {
         auto* item = new QListWidgetItem(platform::toQString(display.name), m_list);
         item->setData(Qt::UserRole, display.row);
+        // Each listed display can also be opened by name ("display<command>"), as a double click on its
+        // row does; the headless host drives the panel this way.
+        auto* open = new QAction(item->text(), m_list);
+        open->setObjectName(QStringLiteral("display%1").arg(table[static_cast<std::size_t>(display.row)].command));
+        connect(open, &QAction::triggered, this, [this, item] {
+            m_list->setCurrentItem(item);
+            OnDblclkDisplayList();
+        });
+        m_list->addAction(open);
     }
 }
 
