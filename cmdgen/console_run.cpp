@@ -57,10 +57,6 @@ bool sameName(const char* field, std::size_t size, const std::string& name)
     return engine::textOf(field, size) == name;
 }
 
-void computeFootprint(engine::CpuRecord& cpu, engine::ApplicationRecord& application)
-{
-    engine::ComputeApplicationFootprint(cpu, application);
-}
 
 // Generates (and reports on) the chosen applications. Returns CodeDone, CodeGenerationFailed at the
 // first failure, or CodeNotFound.
@@ -86,13 +82,13 @@ int generateApplications(const RunOptions& options, ConsoleSession& session, std
             const GeneratorRecords records{&project, &session.config, &cpu, &application};
 
             out << "Generating code for CPU \"" << cpuName << "\", Application \"" << applicationName << "\"...";
-            computeFootprint(cpu, application);
+            engine::ComputeApplicationFootprint(&project, cpu, application);
             bool ok = GenerateApplicationCode(records, options.force, out);
             out << (ok ? " Succeeded\n" : " Failed\n");
             // No report after a failed generation: the run ends here anyway.
             if (ok && options.report) {
                 out << "Writing report  for CPU \"" << cpuName << "\", Application \"" << applicationName << "\"...";
-                computeFootprint(cpu, application);
+                engine::ComputeApplicationFootprint(&project, cpu, application);
                 ok = WriteApplicationReport(records, out);
                 out << (ok ? " Succeeded\n" : " Failed\n");
             }
@@ -136,9 +132,10 @@ int processProject(const RunOptions& options, std::ostream& out)
     }
 
     ConsoleSession session;
-    engine::ConfigFile::ResetConfigRecord(session.config);
+    engine::ConfigFile::ResetConfigRecord(session.config, true);
     // The reader shows its own message on failure; a configuration without models cannot open any CPU.
-    if (!engine::ConfigFile::Read(session.config, configPath))
+    engine::ConfigFile configFile;
+    if (!configFile.Read(session.config))
         return CodeConfigMissing;
     if (session.config.modelCount <= 0 || !session.config.models) {
         platform::messageBox("Configuration file \"" + configPath + "\" lists no models", "Error",
