@@ -108,6 +108,16 @@ TEST_F(Console, FailingLibraryStopsTheRunAndNothingIsSaved)
     EXPECT_EQ(projectFiles(), before);
 }
 
+TEST_F(Console, AFailedSaveGivesItsMessageAndCode6)
+{
+    // A folder where the application file's temporary file should go makes that write fail.
+    fs::create_directories(fixture.project() / "control.apptemp" / "blocker");
+    const std::string monitor = readText(fixture.project() / "monitor.app");
+    const RunResult result = expectRun({"demo.omb", "-cMain", "-aControl", "-s"}, 6, "save_failed.txt");
+    EXPECT_NE(result.err.find("File I/O Error: Unable to write application file\n"), std::string::npos) << result.err;
+    EXPECT_EQ(readText(fixture.project() / "monitor.app"), monitor) << "the CPU's later applications are left alone";
+}
+
 TEST_F(Console, FullRunGeneratesReportsPrintsAndSaves)
 {
     RunResult result = expectRun({"demo.omb", "-x", "-f", "-p", "-s"}, 0, "full_run.txt");
