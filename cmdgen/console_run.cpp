@@ -134,8 +134,7 @@ int processProject(const RunOptions& options, std::ostream& out)
     ConsoleSession session;
     engine::ConfigFile::ResetConfigRecord(session.config, true);
     // The reader shows its own message on failure; a configuration without models cannot open any CPU.
-    engine::ConfigFile configFile;
-    if (!configFile.Read(session.config))
+    if (!engine::ConfigFile::Read(session.config, configPath))
         return CodeConfigMissing;
     if (session.config.modelCount <= 0 || !session.config.models) {
         platform::messageBox("Configuration file \"" + configPath + "\" lists no models", "Error",
