@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <vector>
 
 using namespace codegen;
 
@@ -24,11 +25,16 @@ std::string versionOf(const engine::CodeGeneratorParams* params)
     return params && params->version ? std::string(params->version) : std::string();
 }
 
-int32_t finish(const std::string& callLine, int32_t result, const std::string& error)
+// Logs the call (then the files it wrote) and gives its result.
+int32_t finish(const std::string& callLine, int32_t result, const std::string& error,
+               const std::vector<std::string>& written = {})
 {
     if (!error.empty())
         std::fprintf(stderr, "Code generator: %s\n", error.c_str());
-    appendToCallLog(callLine + " result=" + std::to_string(result) + "\n");
+    std::string log = callLine + " result=" + std::to_string(result) + "\n";
+    for (const std::string& path : written)
+        log += "  wrote " + path + "\n";
+    appendToCallLog(log);
     return result;
 }
 
@@ -48,11 +54,7 @@ extern "C" __attribute__((visibility("default"))) int32_t GenerateCode(engine::P
             return finish(call, InjectedFailure, {});
         const bool force = params && params->force != 0;
         const GenerationResult result = generateApplication(project, *cpu, *application, versionOf(params), force);
-        std::string written;
-        for (const std::string& path : result.written)
-            written += "  wrote " + path + "\n";
-        appendToCallLog(written);
-        return finish(call, result.ok ? Success : WriteFailure, result.error);
+        return finish(call, result.ok ? Success : WriteFailure, result.error, result.written);
     } catch (const std::exception& e) {
         return finish(call, InternalError, e.what());
     } catch (...) {
@@ -76,8 +78,7 @@ extern "C" __attribute__((visibility("default"))) int32_t PrintSystem(engine::Ap
         std::string error;
         if (!writeTextFile(path, reportText(project, *cpu, *application, versionOf(params)), error))
             return finish(call, WriteFailure, error);
-        appendToCallLog("  wrote " + path + "\n");
-        return finish(call, Success, {});
+        return finish(call, Success, {}, {path});
     } catch (const std::exception& e) {
         return finish(call, InternalError, e.what());
     } catch (...) {

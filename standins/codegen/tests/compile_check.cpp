@@ -11,28 +11,23 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void stubMissingIncludes(const fs::path& file, const fs::path& stubFolder)
+std::string runCompiler(const std::string& command, bool& ok)
 {
-    std::ifstream in(file);
-    const std::regex include(R"(^\s*#\s*include\s*"([^"]+)\")");
-    std::string line;
-    while (std::getline(in, line)) {
-        std::smatch match;
-        if (!std::regex_search(line, match, include))
-            continue;
-        const fs::path named = match[1].str();
-        if (fs::exists(file.parent_path() / named))
-            continue;
-        fs::create_directories((stubFolder / named).parent_path());
-        std::ofstream(stubFolder / named) << "/* stand-in for a header of the user's own */\n";
+    std::string output;
+    ok = false;
+    if (std::FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[512];
+        while (std::fgets(buffer, sizeof buffer, pipe))
+            output += buffer;
+        ok = pclose(pipe) == 0;
     }
+    return output;
 }
 
 } // namespace
 
 std::string compileGeneratedFile(const fs::path& file, const fs::path& outputFolder, const fs::path& stubFolder)
 {
-    stubMissingIncludes(file, stubFolder);
     const std::string extension = file.extension().string();
     std::string language;
     if (extension == ".h")
@@ -42,13 +37,24 @@ std::string compileGeneratedFile(const fs::path& file, const fs::path& outputFol
     const fs::path object = outputFolder / (file.filename().string() + ".o");
     const std::string command = "cc -c -Wall -Wextra -Werror -I'" + stubFolder.string() + "' " + language + "'" +
                                 file.string() + "' -o '" + object.string() + "' 2>&1";
+    fs::create_directories(stubFolder);
+    // A header the compiler cannot find is one of the user's own (named in a user text block): it gets an
+    // empty stand-in and the file is compiled again.
+    const std::regex missing(R"(fatal error: ([^:\s]+): No such file or directory)");
     std::string output;
-    if (std::FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[512];
-        while (std::fgets(buffer, sizeof buffer, pipe))
-            output += buffer;
-        if (pclose(pipe) == 0)
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        bool ok = false;
+        output = runCompiler(command, ok);
+        if (ok)
             return {};
+        std::smatch match;
+        if (!std::regex_search(output, match, missing))
+            break;
+        const fs::path stub = stubFolder / match[1].str();
+        if (fs::exists(stub))
+            break;
+        fs::create_directories(stub.parent_path());
+        std::ofstream(stub) << "/* stand-in for a header of the user's own */\n";
     }
     return command + "\n" + output;
 }
