@@ -21,6 +21,17 @@
 
 namespace shell {
 
+namespace {
+
+// Hexadecimal digits after an optional lower-case "0x" (an upper-case "0X" is not taken as the prefix).
+bool isHexEntry(const std::string& text)
+{
+    const std::string digits = text.rfind("0x", 0) == 0 ? text.substr(2) : text;
+    return digits.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
+}
+
+} // namespace
+
 std::string CheckUtilityAnswers(const std::vector<UtilityRequest>& requests, const std::vector<std::string>& answers,
                                 int* failedRow)
 {
@@ -38,10 +49,10 @@ std::string CheckUtilityAnswers(const std::vector<UtilityRequest>& requests, con
         else if (request.maximum > 0 && answer.size() > request.maximum)
             message = engine::FormatText("Entry for \"%s\" cannot be more than %d characters in length",
                                          request.prompt.c_str(), static_cast<int>(request.maximum));
-        else if (type == 'x' && !engine::IsHexNumber(answer))
+        else if (type == 'x' && !isHexEntry(answer))
             message = engine::FormatText("Entry for \"%s\" can contain only hexadecimal digits (0-9,a-f,A-F)",
                                          request.prompt.c_str());
-        else if (type == 'o' && !engine::IsOctalNumber(answer))
+        else if (type == 'o' && !answer.empty() && !engine::IsOctalNumber(answer))
             message = engine::FormatText("Entry for \"%s\" can contain only octal digits (0-7)", request.prompt.c_str());
         if (!message.empty()) {
             if (failedRow)
