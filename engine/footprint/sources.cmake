@@ -12,4 +12,5 @@ list(APPEND ENGINE_TEST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/tests/symbol_table_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/structure_size_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/footprint_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tests/demo_footprint_test.cpp
 )

@@ -74,8 +74,7 @@ protected:
                "[GENERAL]\r\n";
         platform::setProgramDirectoryOverride(programFolder.string());
 
-        ConfigFile configFile;
-        ASSERT_TRUE(configFile.Read(config));
+        ASSERT_TRUE(ConfigFile::Read(config));
         ProjectManager::ResetProject(project, true);
         std::string path = (demo / "demo.omb").string();
         ASSERT_EQ(manager.OpenProjectFile(project, config, path, true), 1);
