@@ -108,7 +108,8 @@ void runThroughFile(const std::string& command, EnvironmentBlock& environment, C
 {
     const std::string name = engine::MakeTempFileName("", "omb", 0);
     if (!name.empty()) {
-        const pid_t pid = spawnShell(command + " >" + shellQuoted(name) + " 2>&1", -1, environment);
+        // The whole command line goes to the file, not only its last command.
+        const pid_t pid = spawnShell("(" + command + "\n) >" + shellQuoted(name) + " 2>&1", -1, environment);
         reap(pid);
         if (FILE* file = std::fopen(name.c_str(), "r")) {
             char line[kCaptureChunk + 1];

@@ -1,0 +1,386 @@
+// The shell's widgets driven headless: the drag tree, the command output window with its capture
+// thread, the file viewer, the parameters dialog, the folder picker and the single-instance guard.
+
+#include "gui/shell/command_output_dialog.h"
+#include "gui/shell/drag_tree_ctrl.h"
+#include "gui/shell/file_viewer.h"
+#include "gui/shell/folder_picker.h"
+#include "gui/shell/object_list_pane.h"
+#include "gui/shell/single_instance.h"
+#include "gui/shell/utility_params_dialog.h"
+
+#include "platform/core/message_service.h"
+#include "platform/qt/control_id.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+
+namespace {
+
+// Runs events until the condition holds or two seconds have passed.
+bool waitFor(const std::function<bool()>& condition)
+{
+    QDeadlineTimer deadline(2000);
+    while (!condition() && !deadline.hasExpired())
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    return condition();
+}
+
+// ---- drag tree
+
+class FakeOwner : public DragTreeOwner {
+public:
+    uint32_t draggable = 0;
+    uint32_t accepted = 0;
+    std::vector<std::pair<uint32_t, uint32_t>> drops;
+    std::vector<std::string> calls;
+    bool CanDragTreeItem(uint32_t item) override { return item == draggable; }
+    bool CanDropTreeItem(uint32_t target, uint32_t) override { return target == accepted; }
+    void DropTreeItem(uint32_t target, uint32_t dragged) override { drops.emplace_back(target, dragged); }
+    void OnEditChange() override { calls.push_back("change"); }
+    void OnEditAdd() override { calls.push_back("add"); }
+    void OnEditDelete() override { calls.push_back("delete"); }
+    void RecordTreeExpansion(uint32_t item, bool expanded) override
+    {
+        calls.push_back("expand " + std::to_string(item) + " " + std::to_string(expanded));
+    }
+};
+
+class DragTree : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        tree.setOwner(&owner);
+        tree.setBeep([this] { ++beeps; });
+        root = tree.InsertItem(0, "root", 0);
+        a = tree.InsertItem(root, "a", 0);
+        child = tree.InsertItem(a, "child", 0);
+        b = tree.InsertItem(root, "b", 0);
+        tree.expandAll();
+        tree.resize(200, 200);
+        tree.show();
+        QApplication::processEvents();
+    }
+    QPoint at(uint32_t item) { return tree.visualItemRect(tree.itemOf(item)).center(); }
+
+    DragTreeCtrl tree;
+    FakeOwner owner;
+    int beeps = 0;
+    uint32_t root = 0, a = 0, child = 0, b = 0;
+};
+
+TEST_F(DragTree, OnlyNodesTheOwnerAllowsAreDragged)
+{
+    owner.draggable = b;
+    tree.BeginDrag(at(a));
+    EXPECT_FALSE(tree.isDragging());
+    tree.BeginDrag(at(b));
+    EXPECT_TRUE(tree.isDragging());
+    tree.CancelDrag();
+    EXPECT_EQ(tree.GetParentItem(child), a);
+    EXPECT_EQ(tree.GetRootItem(), root);
+    EXPECT_EQ(tree.itemOf(999), nullptr);
+}
+
+TEST_F(DragTree, DroppingOnItselfOrADescendantBeeps)
+{
+    owner.draggable = a;
+    owner.accepted = child;
+    tree.BeginDrag(at(a));
+    tree.DragMove(at(child));
+    EXPECT_EQ(tree.dropTarget(), child);
+    tree.EndDrag(at(child));
+    EXPECT_TRUE(owner.drops.empty());
+    EXPECT_EQ(beeps, 1);
+    // Without any accepted target the release beeps too.
+    owner.accepted = 0;
+    tree.BeginDrag(at(a));
+    tree.DragMove(at(b));
+    tree.EndDrag(at(b));
+    EXPECT_EQ(beeps, 2);
+}
+
+TEST_F(DragTree, TheLastAcceptedTargetTakesTheDrop)
+{
+    owner.draggable = child;
+    owner.accepted = b;
+    tree.BeginDrag(at(child));
+    tree.DragMove(at(b));
+    EXPECT_TRUE(tree.itemOf(b)->data(0, DragTreeCtrl::kDropHighlightRole).toBool());
+    tree.DragMove(at(root)); // refused: the highlight goes, the target stays
+    EXPECT_FALSE(tree.itemOf(b)->data(0, DragTreeCtrl::kDropHighlightRole).toBool());
+    tree.EndDrag(at(root));
+    ASSERT_EQ(owner.drops.size(), 1u);
+    EXPECT_EQ(owner.drops[0], std::make_pair(b, child));
+    EXPECT_EQ(beeps, 0);
+    EXPECT_FALSE(tree.isDragging());
+}
+
+TEST_F(DragTree, KeysBecomeCommands)
+{
+    tree.SelectItem(a);
+    EXPECT_TRUE(tree.HandleKey(Qt::Key_Control));
+    EXPECT_TRUE(tree.HandleKey(Qt::Key_Insert));
+    EXPECT_TRUE(tree.HandleKey(Qt::Key_Delete));
+    EXPECT_TRUE(tree.HandleKey(Qt::Key_Space)); // expanded before: collapses
+    EXPECT_FALSE(tree.IsExpanded(a));
+    EXPECT_TRUE(tree.HandleKey(Qt::Key_Space));
+    EXPECT_EQ(owner.calls, (std::vector<std::string>{"change", "add", "delete", "expand " + std::to_string(a) + " 0",
+                                                     "expand " + std::to_string(a) + " 1"}));
+    EXPECT_TRUE(tree.HandleKey(Qt::Key_Home));
+    EXPECT_EQ(tree.GetSelectedItem(), root);
+    EXPECT_FALSE(tree.HandleKey(Qt::Key_A));
+}
+
+// ---- command output
+
+TEST(CommandOutput, PipedOutputArrivesWithCrLfLineEnds)
+{
+    CommandOutputDialog dialog("printf 'one\\ntwo\\r\\nthree'; printf 'err\\n' 1>&2", true, nullptr);
+    dialog.ShowModeless();
+    EXPECT_FALSE(dialog.closeButton()->isEnabled());
+    ASSERT_TRUE(waitFor([&] { return dialog.isDone(); }));
+    EXPECT_EQ(dialog.text(), "one\r\ntwo\r\nthreeerr\r\n");
+    EXPECT_TRUE(dialog.closeButton()->isEnabled());
+    EXPECT_TRUE(dialog.copyButton()->isEnabled());
+    EXPECT_EQ(dialog.windowTitle(), "Output from command: \"printf 'one\\ntwo\\r\\nthree'; printf 'err\\n' 1>&2\"");
+    dialog.OnCopy();
+    EXPECT_EQ(QApplication::clipboard()->text(), "one\ntwo\nthreeerr\n");
+    dialog.DestroyWindow();
+}
+
+TEST(CommandOutput, TemporaryFileModeReadsLinesAndRemovesTheFile)
+{
+    QTemporaryDir folder;
+    const QByteArray previous = qgetenv("TMPDIR");
+    qputenv("TMPDIR", folder.path().toLocal8Bit());
+    CommandOutputDialog dialog("echo first; echo second 1>&2", false, nullptr);
+    dialog.ShowModeless();
+    ASSERT_TRUE(waitFor([&] { return dialog.isDone(); }));
+    qputenv("TMPDIR", previous);
+    EXPECT_EQ(dialog.text(), "first\r\nsecond\r\n");
+    EXPECT_TRUE(QDir(folder.path()).entryList(QDir::Files).isEmpty());
+    dialog.DestroyWindow();
+}
+
+TEST(CommandOutput, ACommandThatCannotRunEndsWithAnEnabledClose)
+{
+    CommandOutputDialog dialog("exit 3", true, nullptr);
+    dialog.ShowModeless();
+    ASSERT_TRUE(waitFor([&] { return dialog.isDone(); }));
+    EXPECT_TRUE(dialog.text().empty());
+    EXPECT_TRUE(dialog.closeButton()->isEnabled());
+    EXPECT_FALSE(dialog.copyButton()->isEnabled());
+    dialog.DestroyWindow();
+}
+
+TEST(CommandOutput, TheWindowMayCloseWhileTheCommandRuns)
+{
+    {
+        auto* dialog = new CommandOutputDialog("sleep 0.2; echo late", true, nullptr);
+        dialog->ShowModeless();
+        dialog->DestroyWindow();
+        delete dialog;
+    }
+    // The capture thread finishes later and posts to nobody.
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 400)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    SUCCEED();
+}
+
+TEST(CommandOutput, PiecesAreJoinedAndShownInSteps)
+{
+    CommandOutputDialog dialog("true", true, nullptr);
+    dialog.AppendText("a\r");
+    dialog.AppendText("\nb\n");
+    dialog.OnNewText();
+    EXPECT_EQ(dialog.text(), "a\r\nb\r\n");
+    dialog.AppendText(std::string(1500, 'x'));
+    dialog.AppendText(std::string(1500, 'y'));
+    const int before = dialog.showCount();
+    dialog.OnNewText();
+    EXPECT_GE(dialog.showCount() - before, 2);
+    EXPECT_EQ(dialog.text().size(), 3006u);
+}
+
+// ---- file viewer
+
+TEST(FileViewer, ShowsAFileOrSaysItCannotOpenIt)
+{
+    platform::ScopedScriptedMessages boxes;
+    QTemporaryDir folder;
+    const std::string missing = folder.path().toStdString() + "/missing.txt";
+    ShowFileDialog none(missing, nullptr);
+    none.ShowModeless();
+    EXPECT_EQ(boxes->texts(), std::vector<std::string>{"Unable to open file '" + missing + "'"});
+    EXPECT_TRUE(none.textEdit()->toPlainText().isEmpty());
+    none.DestroyWindow();
+
+    const std::string empty = folder.path().toStdString() + "/empty.txt";
+    std::ofstream(empty).close();
+    ShowFileDialog blank(empty, nullptr);
+    blank.ShowModeless();
+    EXPECT_EQ(blank.windowTitle(), QString::fromStdString("Showing file " + empty));
+    blank.DestroyWindow();
+
+    const std::string report = folder.path().toStdString() + "/report.txt";
+    std::ofstream(report) << "line 1\nline 2\n";
+    ShowFileDialog shown(report, nullptr);
+    shown.ShowModeless();
+    EXPECT_EQ(shown.textEdit()->toPlainText(), "line 1\nline 2\n");
+    EXPECT_EQ(platform::findControl<QPushButton>(&shown, 1)->text(), "Print");
+    shown.DestroyWindow();
+}
+
+// ---- parameters dialog
+
+TEST(UtilityParams, RowsFollowTheRequestsAndOkChecksThem)
+{
+    platform::ScopedScriptedMessages boxes;
+    std::vector<shell::UtilityRequest> requests = {{"Flag", "b", 0, 0, "0x10", 0, 0},
+                                                   {"Name", "s", 2, 8, "", 0, 0},
+                                                   {"Folder", "d", 0, 0, "/tmp", 0, 0}};
+    UtilityParamsDialog dialog(requests, "", "Build all", nullptr);
+    dialog.ShowModeless();
+    EXPECT_EQ(dialog.windowTitle(), "Enter parameters for utility \"Build all\"");
+    EXPECT_EQ(dialog.rowCount(), 3);
+    EXPECT_TRUE(dialog.check(0)->isVisibleTo(&dialog));
+    EXPECT_TRUE(dialog.check(0)->isChecked());
+    EXPECT_FALSE(dialog.edit(0)->isVisibleTo(&dialog));
+    EXPECT_EQ(dialog.edit(1)->maxLength(), 8);
+    EXPECT_TRUE(dialog.browse(2)->isVisibleTo(&dialog));
+    EXPECT_FALSE(dialog.browse(1)->isVisibleTo(&dialog));
+    EXPECT_FALSE(dialog.edit(3)->isVisibleTo(&dialog));
+    EXPECT_FALSE(platform::findControl(&dialog, UtilityParamsDialog::kCommandLabelId)->isVisibleTo(&dialog));
+    // Too short: refused, the dialog stays open and nothing is stored.
+    dialog.edit(1)->setText("a");
+    platform::findControl<QPushButton>(&dialog, 1)->click();
+    EXPECT_EQ(boxes->texts(), std::vector<std::string>{"Entry for \"Name\" must be at least 2 characters in length"});
+    EXPECT_TRUE(dialog.isLive());
+    EXPECT_EQ(requests[1].value, "");
+    dialog.edit(1)->setText("abc");
+    dialog.check(0)->setChecked(false);
+    platform::findControl<QPushButton>(&dialog, 1)->click();
+    EXPECT_FALSE(dialog.isLive());
+    EXPECT_EQ(requests[0].value, "0");
+    EXPECT_EQ(requests[1].value, "abc");
+    EXPECT_EQ(requests[2].value, "/tmp");
+}
+
+TEST(UtilityParams, YesNoStartsFromTheNumberOfItsDefault)
+{
+    std::vector<shell::UtilityRequest> requests = {{"A", "b", 0, 0, "yes", 0, 0}, {"B", "b", 0, 0, "", 0, 0}};
+    UtilityParamsDialog dialog(requests, "cmd <A> <B>", "U", nullptr);
+    dialog.ShowModeless();
+    EXPECT_FALSE(dialog.check(0)->isChecked());
+    EXPECT_FALSE(dialog.check(1)->isChecked());
+    EXPECT_EQ(platform::findControl<QLabel>(&dialog, UtilityParamsDialog::kCommandTextId)->text(), "cmd <A> <B>");
+    dialog.check(1)->setChecked(true);
+    platform::findControl<QPushButton>(&dialog, 1)->click();
+    EXPECT_EQ(requests[1].value, "1");
+}
+
+// ---- folder picker
+
+TEST(FolderPickerDialog, SelectsTheInitialFolderAndFollowsTheDisk)
+{
+    platform::ScopedScriptedMessages boxes;
+    QTemporaryDir root;
+    const std::string base = root.path().toStdString();
+    QDir().mkpath(root.path() + "/one/two");
+    QDir().mkpath(root.path() + "/three");
+    CSelectFolderDialog dialog(nullptr, base + "/one/two", "Output");
+    dialog.setDrives({{base, shell::DriveKind::Fixed}});
+    dialog.ShowModeless();
+    EXPECT_EQ(dialog.windowTitle(), "Select Folder for Output");
+    EXPECT_EQ(dialog.folderEdit()->text().toStdString(), base + "/one/two");
+    EXPECT_EQ(dialog.tree()->PathOf(dialog.tree()->currentItem()), base + "/one/two");
+    // A folder made meanwhile appears under its parent.
+    QDir().mkpath(root.path() + "/four");
+    dialog.tree()->RefreshFolder(base);
+    EXPECT_NE(dialog.tree()->findItem(base + "/four"), nullptr);
+    // Selecting a folder shows it in the edit; OK takes the edit's text.
+    dialog.tree()->SelectPath(base + "/three");
+    EXPECT_EQ(dialog.folderEdit()->text().toStdString(), base + "/three");
+    dialog.folderEdit()->setText("/typed");
+    platform::findControl<QPushButton>(&dialog, 1)->click();
+    EXPECT_EQ(dialog.GetFolder(), "/typed");
+    EXPECT_TRUE(boxes->texts().empty());
+}
+
+TEST(FolderPickerDialog, AMissingInitialFolderIsCreatedOrIgnored)
+{
+    platform::ScopedScriptedMessages boxes;
+    QTemporaryDir root;
+    const std::string base = root.path().toStdString();
+    boxes->queueAnswer(platform::IdNo);
+    CSelectFolderDialog refused(nullptr, base + "/new", "");
+    refused.setDrives({{base, shell::DriveKind::Fixed}});
+    refused.ShowModeless();
+    ASSERT_EQ(boxes->texts().size(), 2u);
+    EXPECT_EQ(boxes->texts()[0], "Folder '" + base + "/new' does not exist.\nCreate?");
+    EXPECT_EQ(boxes->texts()[1], "Folder '" + base + "/new will\tbe ignored.");
+    EXPECT_TRUE(refused.folderEdit()->text().isEmpty());
+    refused.DestroyWindow();
+
+    boxes->clear();
+    boxes->queueAnswer(platform::IdYes);
+    CSelectFolderDialog created(nullptr, base + "/new", "");
+    created.setDrives({{base, shell::DriveKind::Fixed}});
+    created.ShowModeless();
+    EXPECT_TRUE(QDir(root.path() + "/new").exists());
+    EXPECT_EQ(created.folderEdit()->text().toStdString(), base + "/new");
+    created.DestroyWindow();
+}
+
+// ---- single instance and list widths
+
+TEST(SingleInstance, ASecondInstanceAsksTheFirstToComeForward)
+{
+    QTemporaryDir folder;
+    const QString name = QStringLiteral("OMBAgen-test-%1").arg(QCoreApplication::applicationPid());
+    shell::SingleInstanceGuard first(name, folder.path());
+    ASSERT_EQ(first.Start(), shell::SingleInstanceGuard::Outcome::First);
+    int activations = 0;
+    QObject::connect(&first, &shell::SingleInstanceGuard::activationRequested, [&] { ++activations; });
+    shell::SingleInstanceGuard second(name, folder.path());
+    EXPECT_EQ(second.Start(), shell::SingleInstanceGuard::Outcome::Activated);
+    EXPECT_TRUE(waitFor([&] { return activations == 1; }));
+}
+
+TEST(ObjectList, WidthsAreRememberedPerView)
+{
+    QTreeWidget list;
+    ObjectListPane pane(&list, nullptr);
+    shell::ListSource source;
+    pane.SetView(2, source);
+    list.setColumnWidth(0, 77);
+    pane.SetView(1, source);
+    EXPECT_EQ(list.columnWidth(0), ObjectListPane::kDefaultWidth);
+    EXPECT_EQ(list.headerItem()->text(0), "CPU");
+    pane.SetView(2, source);
+    EXPECT_EQ(list.columnWidth(0), 77);
+    // An empty view is sized to its headers, never beyond the cap.
+    pane.Fill(2, source, false);
+    EXPECT_EQ(list.topLevelItemCount(), 0);
+    for (int c = 0; c < list.columnCount(); ++c)
+        EXPECT_LE(list.columnWidth(c), ObjectListPane::kMaxWidth);
+}
+
+} // namespace
