@@ -13,6 +13,7 @@
 namespace dk {
 
 class DkSymbol;
+class DkUle;
 
 class DkAliasResolver { // slot 3
 public:
@@ -58,11 +59,12 @@ public:
     virtual std::string Text1() = 0;
     virtual std::string Text2() = 0;
     virtual uint32_t Op3(uint16_t argument) = 0;
-    virtual uint32_t Op4(uint32_t uleHandle, uint16_t argument) = 0; // the id of the breakpoint it yields
+    // The location wraps the debugger's handle for the call and gives it back when the call ends.
+    virtual uint32_t Op4(const DkUle& location, uint16_t argument) = 0; // the id of the breakpoint it yields
     virtual uint32_t Op5() = 0;
     virtual uint32_t BaseId() = 0;
     virtual uint32_t DuplicateUle() = 0;                              // a handle the debugger takes over
-    virtual uint32_t Op8(uint32_t uleHandle) = 0;
+    virtual uint32_t Op8(const DkUle& location) = 0;
     virtual uint32_t BaseOp5() = 0;
     virtual uint32_t BaseOp6(bool flag) = 0;
 };
@@ -71,8 +73,9 @@ class DkCategoryProviderOps { // slots 35 to 38
 public:
     virtual ~DkCategoryProviderOps() = default;
     virtual uint32_t Op2(uint32_t argument) = 0;
-    virtual uint32_t Op6(uint32_t argument) = 0;
-    virtual uint32_t Op7(uint32_t argument) = 0;
+    // Texts handed to the debugger as they are: they must outlive the call.
+    virtual const char* Op6(uint32_t argument) = 0;
+    virtual const char* Op7(uint32_t argument) = 0;
     virtual std::string Text(uint32_t argument) = 0;
 };
 

@@ -9,6 +9,7 @@
 #include "plugin/sdk/plugin_object.h"
 #include "plugin/sdk/registered_functions.h"
 #include "plugin/sdk/symbols.h"
+#include "plugin/sdk/ule.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -260,10 +261,10 @@ uint8_t cbUb3(void* obj, uint16_t argument)
 uint32_t cbUb4(void* obj, uint32_t ule, uint16_t argument)
 {
     // The debugger's location handle is taken over for the call and given back when it ends.
-    uint32_t id = guarded<uint32_t>(0, [&]() -> uint32_t { return obj == nullptr ? 0 : breakpoint(obj)->Op4(ule, argument); });
-    if (ule != 0)
-        callKernelVoid<DkHandleFn>(DK_ULE_RELEASE, ule);
-    return id;
+    return guarded<uint32_t>(0, [&]() -> uint32_t {
+        DkUle location(ule);
+        return obj == nullptr ? 0 : breakpoint(obj)->Op4(location, argument);
+    });
 }
 
 uint8_t cbUb5(void* obj)
@@ -283,10 +284,10 @@ uint32_t cbUb7(void* obj)
 
 uint32_t cbUb8(void* obj, uint32_t ule)
 {
-    uint32_t result = guarded<uint32_t>(0, [&]() -> uint32_t { return obj == nullptr ? 0 : breakpoint(obj)->Op8(ule); });
-    if (ule != 0)
-        callKernelVoid<DkHandleFn>(DK_ULE_RELEASE, ule);
-    return result;
+    return guarded<uint32_t>(0, [&]() -> uint32_t {
+        DkUle location(ule);
+        return obj == nullptr ? 0 : breakpoint(obj)->Op8(location);
+    });
 }
 
 uint8_t cbUb9(void* obj)
@@ -306,14 +307,14 @@ uint32_t cbUb11(void* obj, uint32_t argument)
     return guarded<uint32_t>(0, [&]() -> uint32_t { return obj == nullptr ? 0 : category(obj)->Op2(argument); });
 }
 
-uint32_t cbUb12(void* obj, uint32_t argument)
+const char* cbUb12(void* obj, uint32_t argument)
 {
-    return guarded<uint32_t>(0, [&]() -> uint32_t { return obj == nullptr ? 0 : category(obj)->Op6(argument); });
+    return guarded<const char*>(nullptr, [&]() -> const char* { return obj == nullptr ? nullptr : category(obj)->Op6(argument); });
 }
 
-uint32_t cbUb13(void* obj, uint32_t argument)
+const char* cbUb13(void* obj, uint32_t argument)
 {
-    return guarded<uint32_t>(0, [&]() -> uint32_t { return obj == nullptr ? 0 : category(obj)->Op7(argument); });
+    return guarded<const char*>(nullptr, [&]() -> const char* { return obj == nullptr ? nullptr : category(obj)->Op7(argument); });
 }
 
 void cbUb14(void* obj, char* out, uint32_t outSize, uint32_t argument)

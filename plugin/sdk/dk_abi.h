@@ -124,6 +124,8 @@ struct PluginCallbackTable;
 enum DkKernelEntryIndex {
     DK_REGISTER_PLUGIN = 7,          /* DkRegisterPluginFn */
     DK_UNREGISTER_PLUGIN = 8,        /* DkStatusOfHandleFn */
+    DK_RESOLVE_PATH = 14,            /* DkResolvePathFn */
+    DK_RESOLVE_PATH_PAIR = 15,       /* DkResolvePathPairFn */
     DK_RESOLVER_REGISTER = 16,       /* (reg, object) */
     DK_RESOLVER_UNREGISTER = 17,     /* (object) */
     DK_HOST_REQUEST_18 = 18,
@@ -210,9 +212,67 @@ enum DkKernelEntryIndex {
     DK_BREAKPOINT_SET = 175,         /* DkBreakpointSetFn */
     DK_BREAKPOINT_REMOVE = 176,      /* DkStatusOfU32Fn */
     DK_BREAKPOINT_CAN_SET = 177,     /* DkIntOfU32Fn */
+    DK_RECORD_FILL = 183,            /* DkRecordFillFn */
+    DK_RECORD_RELEASE = 184,         /* DkHandleFn */
+    DK_GIVE_BACK_RECORDS = 185,      /* DkGiveBackArrayFn */
+    DK_RECORD_PARENT = 186,          /* DkHandleOfHandleFn */
+    DK_RECORD_SUB_HANDLE = 187,      /* DkHandleOfHandleFn */
+    DK_RECORD_FUNCTION_SYMBOL = 188, /* DkHandleOfHandleFn */
+    DK_RECORD_CHILDREN = 189,        /* DkArrayOfHandleFn */
+    DK_RECORD_AT_LOCATION = 190,     /* DkRecordAtLocationFn */
+    DK_RECORD_LABEL = 191,           /* DkHandleOfHandleFn */
+    DK_RECORD_FUNCTION_TYPE = 192,   /* DkHandleOfHandleFn */
+    DK_RECORDS_AT_LOCATION = 193,    /* DkListAtLocationFn */
+    DK_RECORDS_AT_POSITION = 194,    /* DkListAtPositionFn */
+    DK_LIST_TAKE = 195,              /* DkListTakeFn */
+    DK_INFO_HANDLE_RELEASE = 196,    /* DkHandleFn */
+    DK_INFO_HANDLES_AT_LOCATION = 197, /* DkListAtLocationFn */
+    DK_INFO_HANDLES_TAKE = 198,      /* DkListTakeFn */
+    DK_RECORD_LINKED = 199,          /* DkRecordLinkedFn */
+    DK_SOURCE_TEXT = 200,            /* DkSourceTextFn */
     DK_LOG = 201,                    /* DkLogFn */
-    DK_ULE_DUPLICATE = 211,
-    DK_ULE_RELEASE = 212,
+    DK_TASK_PROVIDER_REGISTER = 202, /* DkRegisterObjectFn */
+    DK_TASK_PROVIDER_UNREGISTER = 203, /* DkVoidFn */
+    DK_TASK_IDS = 204,               /* DkTaskIdsFn */
+    DK_GIVE_BACK_TASK_IDS = 205,     /* DkGiveBackArrayFn */
+    DK_TASK_NAME = 206,              /* DkTextOfU32Fn */
+    DK_TASK_FLAG = 208,              /* DkIntOfU32Fn */
+    DK_ULE_DUPLICATE = 211,          /* DkHandleOfHandleFn */
+    DK_ULE_RELEASE = 212,            /* DkHandleFn */
+    DK_ULE_FROM_TEXT = 213,          /* DkUleFromTextFn */
+    DK_ULE_KIND = 214,               /* DkNumberOfHandleFn */
+    DK_ULE_TEXT = 215,               /* DkUleTextFn */
+    DK_ULE_RESOLVE = 216,            /* DkUleResolveFn */
+    DK_ULE_FROM_POSITION = 217,      /* DkUleFromPositionFn */
+    DK_ULE_FROM_LOCATION = 218,      /* DkUleFromLocationFn */
+    DK_ULE_POSITION = 219,           /* DkUlePositionFn */
+    DK_ULE_RECORDS = 220,            /* DkArrayOfHandleFn */
+    DK_ULE_LOCATION = 221,           /* DkHandleLocationFn */
+    DK_ULE_VALUE = 222,              /* DkStatusOfHandlesFn */
+    DK_GIVE_BACK_LOCATIONS = 223,    /* DkGiveBackLocationsFn */
+    DK_ULE_VALUE_B = 224,            /* DkNumberOfIndexFn */
+    DK_ULE_FLAG_A = 225,             /* DkNumberOfIndexFn */
+    DK_ULE_VALUE_C = 226,            /* DkNumberOfHandleFn */
+    DK_ULE_SET_FUNCTION = 227,       /* DkUleSetFunctionFn */
+    DK_ULE_FUNCTION = 228,           /* DkUleFunctionFn */
+    DK_CATEGORY_REGISTER = 229,      /* DkRegisterObjectFn */
+    DK_CATEGORY_UNREGISTER = 230,    /* DkHandleFn */
+    DK_ULE_BREAKPOINT_REFRESH = 249, /* DkStatusOfU32Fn */
+    DK_USER_BREAKPOINT_REFRESH = 250, /* DkStatusOfU32Fn */
+    DK_BREAKPOINTS_OF_CATEGORY = 251, /* DkIdsOfCategoryFn */
+    DK_GIVE_BACK_CATEGORY_IDS = 252, /* DkGiveBackArrayFn */
+    DK_BREAKPOINT_IDS = 253,         /* DkIdsFn */
+    DK_GIVE_BACK_BREAKPOINT_IDS = 254, /* DkGiveBackArrayFn */
+    DK_ULE_BREAKPOINT_SET = 255,     /* DkBreakpointObjectFn */
+    DK_ULE_BREAKPOINT_CLEAR = 256,   /* DkStatusOfU32Fn */
+    DK_USER_BREAKPOINT_SET = 257,    /* DkBreakpointObjectFn */
+    DK_USER_BREAKPOINT_CLEAR = 258,  /* DkStatusOfU32Fn */
+    DK_TASK_HANDLE_RELEASE = 261,    /* DkHandleFn */
+    DK_TASK_STATE = 262,             /* DkNumberOfHandleFn */
+    DK_TASK_LOCATIONS = 263,         /* DkLocationsOfHandleFn */
+    DK_TASK_SET_264 = 264,           /* DkNumberOfIndexFn */
+    DK_TASK_QUERY_265 = 265,         /* DkNumberOfHandleFn */
+    DK_TASK_HANDLE = 266,            /* DkTaskHandleFn */
     DK_FIND_TYPE = 277,
     DK_VALUE_AT = 278,
     DK_VALUE_DERIVE_279 = 279,
@@ -295,6 +355,79 @@ typedef DkStatus (*DkValueDerive2Fn)(DkHandle value, DkHandle other, DkHandle re
 typedef uint32_t (*DkRegisterObjectFn)(uint32_t registration, void* object);   /* 16 */
 typedef uint32_t (*DkUnregisterObjectFn)(void* object);                        /* 17 */
 
+/* Source positions, program records and program locations (entries 14, 15, 150, 183-200, 202-266).
+ * A source position crosses as {line, column, file-name text}; texts the debugger writes into such a
+ * triple are its own and are given back with entry 19. */
+typedef struct DkSourceTriple {
+    uint32_t line;
+    uint32_t column;
+    const char* file;
+} DkSourceTriple;
+
+/* The program record of entry 183 (48 bytes with 32-bit pointers, 56 here). */
+typedef struct DkProgramRecord {
+    uint32_t kind; /* 1 to 12; any other value reads as 0 */
+    uint32_t flag;
+    uint8_t opaque[16];
+    uint32_t startLine;
+    uint32_t startColumn;
+    const char* startFile;
+    uint32_t endLine;
+    uint32_t endColumn;
+    const char* endFile;
+} DkProgramRecord;
+
+/* One element of the source-range array of entry 150 (24 bytes with 32-bit pointers, 32 here). */
+typedef struct DkSourceRangeElement {
+    uint32_t startLine;
+    uint32_t startColumn;
+    const char* startFile;
+    uint32_t endLine;
+    uint32_t endColumn;
+    const char* endFile;
+} DkSourceRangeElement;
+
+#define DK_PATH_BUFFER 260
+#define DK_ULE_TEXT_BUFFER 2048
+
+typedef void (*DkVoidFn)(void);
+typedef int32_t (*DkResolvePathFn)(const char* path, char* buffer, uint32_t size);              /* 14 */
+typedef int32_t (*DkResolvePathPairFn)(const char* first, const char* second, char* buffer,
+                                       uint32_t size);                                          /* 15 */
+typedef int32_t (*DkContextRangesFn)(DkHandle context, uint32_t* count,
+                                     DkSourceRangeElement** array);                             /* 150 */
+typedef void (*DkGiveBackRangesFn)(DkSourceRangeElement* array);                                /* 152 */
+typedef DkStatus (*DkRecordFillFn)(DkHandle record, DkProgramRecord* out);                      /* 183 */
+typedef uint32_t (*DkArrayOfHandleFn)(DkHandle handle, uint32_t** array);                       /* 189, 220 */
+typedef DkHandle (*DkRecordAtLocationFn)(DkHandle record, DkTargetLocation* location);          /* 190 */
+/* 193 and 197 hand out a list handle and its length; 195 and 198 copy the list into a buffer of
+ * count words and end the list handle. */
+typedef DkStatus (*DkListAtLocationFn)(const DkTargetLocation* location, uint32_t* count, DkHandle* list);
+typedef DkStatus (*DkListAtPositionFn)(const DkSourceTriple* position, uint32_t* count, DkHandle* list);
+typedef void (*DkListTakeFn)(DkHandle list, uint32_t* buffer, uint32_t count);
+typedef int32_t (*DkRecordLinkedFn)(DkHandle record, DkHandle* out);                            /* 199 */
+typedef const char* (*DkSourceTextFn)(const char* file, int32_t firstLine, int32_t firstColumn, int32_t lastLine,
+                                      int32_t lastColumn);                                      /* 200 */
+typedef DkStatus (*DkTaskIdsFn)(uint32_t* count, uint32_t** ids);                               /* 204 */
+typedef const char* (*DkTextOfU32Fn)(uint32_t value);                                           /* 206 */
+typedef DkHandle (*DkUleFromTextFn)(const char* text, DkHandle context, uint32_t mode, uint32_t zone,
+                                    uint32_t flag);                                             /* 213 */
+typedef void (*DkUleTextFn)(DkHandle ule, char* buffer, uint32_t size, uint32_t which);         /* 215 */
+typedef uint32_t (*DkUleResolveFn)(DkHandle ule, DkTargetLocation** array, uint8_t flag);       /* 216 */
+typedef DkHandle (*DkUleFromPositionFn)(const DkSourceTriple* position);                        /* 217 */
+typedef DkHandle (*DkUleFromLocationFn)(const DkTargetLocation* location);                      /* 218 */
+typedef int32_t (*DkUlePositionFn)(DkHandle ule, DkSourceTriple* out);                          /* 219 */
+typedef DkStatus (*DkStatusOfHandlesFn)(DkHandle a, DkHandle b);                                /* 222 */
+typedef void (*DkGiveBackLocationsFn)(DkTargetLocation* array);                                 /* 223 */
+typedef int32_t (*DkUleSetFunctionFn)(DkHandle ule, const char* name);                          /* 227 */
+/* 228: the function text is written when a buffer is given; the result is the function symbol. */
+typedef DkHandle (*DkUleFunctionFn)(DkHandle ule, char* buffer, uint32_t size);
+typedef uint32_t (*DkIdsOfCategoryFn)(uint32_t** ids, uint32_t category);                       /* 251 */
+typedef uint32_t (*DkIdsFn)(uint32_t** ids);                                                    /* 253 */
+typedef uint32_t (*DkBreakpointObjectFn)(DkHandle provider, void* object);                      /* 255, 257 */
+typedef uint32_t (*DkLocationsOfHandleFn)(DkHandle handle, DkTargetLocation** array);           /* 263 */
+typedef DkHandle (*DkTaskHandleFn)(uint32_t kind, DkHandle context, uint32_t flag);             /* 266 */
+
 /* The 64-byte record of entry 109 (an assembler variable). The name pointer is 8 bytes here. */
 typedef struct DkAsmVariableRecord {
     uint32_t word0;
@@ -368,8 +501,8 @@ typedef struct PluginCallbackTable {
     uint8_t (*PluginCbUserBreakpoint9)(void* obj);                                 /* 33 */
     uint8_t (*PluginCbUserBreakpoint10)(void* obj, uint8_t flag);                  /* 34 */
     uint32_t (*PluginCbUserBreakpoint11)(void* provider, uint32_t argument);       /* 35 */
-    uint32_t (*PluginCbUserBreakpoint12)(void* provider, uint32_t argument);       /* 36 */
-    uint32_t (*PluginCbUserBreakpoint13)(void* provider, uint32_t argument);       /* 37 */
+    const char* (*PluginCbUserBreakpoint12)(void* provider, uint32_t argument);    /* 36: the provider's text */
+    const char* (*PluginCbUserBreakpoint13)(void* provider, uint32_t argument);    /* 37: the provider's text */
     void (*PluginCbUserBreakpoint14)(void* provider, char* out, uint32_t outSize, uint32_t argument); /* 38 */
 } PluginCallbackTable;
 
@@ -394,6 +527,10 @@ static_assert(sizeof(DkZoneRecord) == 48, "ZoneRecord: 40 bytes with a 32-bit na
 static_assert(offsetof(DkZoneRecord, first) == 16 && offsetof(DkZoneRecord, attribute) == 44, "ZoneRecord");
 static_assert(sizeof(DkBreakpointRequest) == 40, "breakpoint request");
 static_assert(sizeof(DkFunctionRecord) == 24, "function record");
+static_assert(sizeof(DkSourceTriple) == 16, "source triple");
+static_assert(sizeof(DkProgramRecord) == 56 && offsetof(DkProgramRecord, startLine) == 24 &&
+                  offsetof(DkProgramRecord, endLine) == 40, "program record: 48 bytes with 32-bit pointers");
+static_assert(sizeof(DkSourceRangeElement) == 32, "source range element: 24 bytes with 32-bit pointers");
 static_assert(sizeof(DkAsmVariableRecord) == 64 && offsetof(DkAsmVariableRecord, location) == 24 &&
                   offsetof(DkAsmVariableRecord, byte54) == 54 && offsetof(DkAsmVariableRecord, field64) == 56,
               "assembler variable record");

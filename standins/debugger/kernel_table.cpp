@@ -1,29 +1,17 @@
 // The C entries of the simulated kernel function table. Each entry reaches the active SimKernel;
 // without one it answers failure. Unimplemented indices are traps that record their index.
 
-#include "standins/debugger/sim_kernel.h"
+#include "standins/debugger/entry_support.h"
 
 #include <utility>
 
 namespace simdbg {
 namespace {
 
-// Counts the call and answers an injected failure if one is pending.
 template <typename R>
 bool enter(int entry, SimKernel*& kernel, R& injected)
 {
-    kernel = SimKernel::active();
-    if (kernel == nullptr) {
-        injected = static_cast<R>(entryFailsWithZero(entry) ? 0 : DK_STATUS_FAILURE);
-        return false;
-    }
-    kernel->countCall(entry);
-    uint32_t status = 0;
-    if (kernel->takeInjected(entry, status)) {
-        injected = static_cast<R>(status);
-        return false;
-    }
-    return true;
+    return enterEntry(entry, kernel, injected);
 }
 
 uint32_t e7(const PluginCallbackTable* callbacks, uint32_t* registration)
@@ -206,6 +194,7 @@ void fillKernelTable(DkKernelFunctions_1& table)
     table.entry[DK_BREAKPOINT_REMOVE] = entry(&e176);
     table.entry[DK_BREAKPOINT_CAN_SET] = entry(&e177);
     table.entry[DK_LOG] = entry(&e201);
+    fillProgramEntries(table);
 }
 
 } // namespace simdbg

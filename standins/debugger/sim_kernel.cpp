@@ -385,6 +385,9 @@ bool entryFailsWithZero(int entry)
     case 14: case 15: case 31: case 32: case 51: case 59: case 60: case 61: case 62: case 63:
     case 117: case 144: case 146: case 149: case 151: case 153: case 154: case 155: case 158: case 159:
     case 160: case 163: case 164: case 177: case 206: case 211: case 213: case 217: case 218: case 228:
+    case 150: case 186: case 187: case 188: case 189: case 190: case 191: case 192: case 199: case 200:
+    case 208: case 216: case 219: case 220: case 221: case 224: case 225: case 226: case 227: case 255:
+    case 257: case 262: case 263: case 264: case 265:
     case 229: case 251: case 253: case 266:
         return true;
     default:

@@ -7,6 +7,7 @@
 // The table's entries are plain C functions; they reach the one active SimKernel (activate()).
 
 #include "plugin/sdk/dk_abi.h"
+#include "standins/debugger/sim_program.h"
 #include "standins/debugger/symbol_table.h"
 #include "standins/debugger/target_memory.h"
 
@@ -57,6 +58,8 @@ public:
     void setGrowingZones(uint16_t max);
     TargetMemory& memory() { return m_memory; }
     SymbolTable& symbols() { return m_symbols; }
+    // Program records, source files, program locations, user breakpoints and tasks.
+    SimProgram& program() { return m_program; }
 
     // The entry answers status (or 0 for entries whose 0 means failure) for the next `times` calls;
     // times < 0 for every call.
@@ -135,6 +138,7 @@ private:
     std::map<const void*, std::string> m_texts;
     std::map<const void*, std::size_t> m_arrays;
     std::vector<std::string> m_ledgerErrors;
+    SimProgram m_program{*this}; // last: it lends host texts and arrays through the ledger above
 };
 
 // True for entries whose result 0 means "none" or "false" (handles, texts, counts, booleans); the

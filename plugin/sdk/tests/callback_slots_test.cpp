@@ -103,8 +103,8 @@ TEST_F(SdkCallbackSlotsTest, TaskProviderSlotsCopyIntoTheDebuggersBuffers)
 class Category : public DkCategoryProviderOps {
 public:
     uint32_t Op2(uint32_t) override { return 0; }
-    uint32_t Op6(uint32_t) override { return 0; }
-    uint32_t Op7(uint32_t) override { return 0; }
+    const char* Op6(uint32_t) override { return nullptr; }
+    const char* Op7(uint32_t) override { return nullptr; }
     std::string Text(uint32_t) override { return "DEFAULT"; }
 };
 
