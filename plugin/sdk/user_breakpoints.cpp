@@ -76,7 +76,8 @@ std::string DkUleUserBreakpointBase::Describe() { return Text1() + " @ " + GetLo
 
 uint32_t DkUleUserBreakpointBase::DuplicateUle()
 {
-    DkHandle handle = GetLocation().GetHandle();
+    DkUle location = GetLocation(); // kept alive while its handle is duplicated
+    DkHandle handle = location.GetHandle();
     return handle == 0 ? 0 : callKernel<DkHandleOfHandleFn>(DkHandle{0}, DK_ULE_DUPLICATE, handle);
 }
 

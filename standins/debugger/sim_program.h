@@ -39,6 +39,20 @@ struct SimRecord {
     std::vector<uint32_t> children;
 };
 
+// A record in zone 0 covering first..last; the other fields keep their defaults.
+inline SimRecord simRecord(uint32_t kind, SimPosition start, SimPosition end, uint64_t first, uint64_t last,
+                           std::string function = {})
+{
+    SimRecord record;
+    record.kind = kind;
+    record.start = std::move(start);
+    record.end = std::move(end);
+    record.first = first;
+    record.last = last;
+    record.function = std::move(function);
+    return record;
+}
+
 struct SimTask {
     uint32_t id = 0;
     std::string name;
