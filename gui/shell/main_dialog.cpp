@@ -72,6 +72,7 @@ CMainDialog::CMainDialog(QWidget* parent) : QMainWindow(parent)
     });
     connect(m_list, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem* row, int) { onListDoubleClicked(row); });
+    m_list->installEventFilter(this);
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_list, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QTreeWidgetItem* row = m_list->itemAt(at);

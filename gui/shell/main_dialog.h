@@ -172,6 +172,12 @@ private:
     bool saveApplication(engine::CpuRecord& cpu, engine::ApplicationRecord& application, bool fromPrompt);
     bool saveKernel(engine::CpuRecord& cpu, bool fromPrompt);
     void onListDoubleClicked(QTreeWidgetItem* row);
+    bool eventFilter(QObject* watched, QEvent* event) override;
+public:
+    // The list's keys: Ctrl (Change), Insert (Add), Delete (Delete) on the row's node with the tree's
+    // selection put back after, Space (select and toggle), Home (the root); true when handled.
+    bool OnListKeyDown(int key);
+private:
     bool addByKind(const engine::TreeNode& node);
 
     engine::ConfigRecord m_config;

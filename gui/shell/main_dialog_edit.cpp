@@ -16,6 +16,7 @@
 #include "platform/qt/latin1.h"
 #include "platform/qt/wait_cursor.h"
 
+#include <QKeyEvent>
 #include <QMenu>
 
 namespace {
@@ -613,6 +614,51 @@ void CMainDialog::onListDoubleClicked(QTreeWidgetItem* row)
     m_tree->SelectItem(item);
     OnEditChange();
     m_tree->SelectItem(previous);
+}
+
+bool CMainDialog::OnListKeyDown(int key)
+{
+    const uint32_t item = m_listPane->treeItemOfRow(m_list->currentItem());
+    if (key == Qt::Key_Home) {
+        m_tree->SelectItem(m_tree->GetRootItem());
+        return true;
+    }
+    if (!item || !m_tree->itemOf(item))
+        return false;
+    const uint32_t previous = m_tree->GetSelectedItem();
+    switch (key) {
+    case Qt::Key_Control:
+    case Qt::Key_Insert:
+    case Qt::Key_Delete:
+        m_tree->SelectItem(item);
+        setSelection(item);
+        UpdateMenus(0);
+        if (key == Qt::Key_Control)
+            OnEditChange();
+        else if (key == Qt::Key_Insert)
+            OnEditAdd();
+        else
+            OnEditDelete();
+        if (m_tree->itemOf(previous))
+            m_tree->SelectItem(previous);
+        return true;
+    case Qt::Key_Space:
+        m_tree->SelectItem(item);
+        m_tree->Expand(item, !m_tree->IsExpanded(item));
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CMainDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_list && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Control || key->modifiers() == Qt::NoModifier) && OnListKeyDown(key->key()))
+            return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 // ---------------------------------------------------------------------------------------------------
