@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "engine/files/config_file.h"
-#include "engine/ops/cpu_record_handler.h"
 #include "engine/ops/project_manager.h"
 #include "engine/project/tests/project_fixtures.h"
 #include "engine/records/records.h"
@@ -26,33 +25,6 @@ using testing::folderSnapshot;
 using testing::readFile;
 using testing::ScratchFolder;
 using testing::writeFile;
-
-// The first difference between two opened projects, or "" when they agree.
-std::string firstDifference(const ProjectRecord& a, const ProjectRecord& b)
-{
-    if (!sameText(a.name, b.name) || !sameText(a.description, b.description))
-        return "project name or description";
-    if (a.cpuCount != b.cpuCount)
-        return "CPU count";
-    for (int32_t c = 0; c < a.cpuCount; ++c) {
-        const CpuRecord& x = a.cpus[c];
-        const CpuRecord& y = b.cpus[c];
-        const std::string cpu = textString(x.name);
-        if (!sameText(x.name, y.name) || !sameText(x.description, y.description))
-            return cpu + ": name or description";
-        if (x.kernel.modelIndex != y.kernel.modelIndex || !sameText(x.kernel.kernelPath, y.kernel.kernelPath))
-            return cpu + ": model or kernel path";
-        if (CpuRecordHandler::KernelRecordsDiffer(x.kernel, y.kernel))
-            return cpu + ": kernel record";
-        if (x.applicationCount != y.applicationCount)
-            return cpu + ": application count";
-        for (int32_t i = 0; i < x.applicationCount; ++i) {
-            if (ProjectManager::ApplicationsDiffer(x.applications[i], y.applications[i]))
-                return cpu + ": application " + textString(x.applications[i].name);
-        }
-    }
-    return "";
-}
 
 bool anyTemporaryFile(const std::string& folder)
 {
@@ -142,7 +114,7 @@ TEST_F(ProjectFileTest, TheDemoOpensSavesElsewhereAndOpensAgainUnchanged)
     EXPECT_EQ(folderSnapshot(source()), untouched);
 
     ASSERT_EQ(open(other, target() + "/demo.omb"), 1) << ::testing::PrintToString(messages->texts());
-    EXPECT_EQ(firstDifference(project, other), "");
+    EXPECT_FALSE(ProjectsDiffer(project, other, false));
 
     // A second save writes the same bytes.
     const auto saved = folderSnapshot(target());
