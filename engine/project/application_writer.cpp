@@ -9,6 +9,7 @@
 #include "engine/project/section_io.h"
 #include "engine/records/records.h"
 #include "engine/records/text_field.h"
+#include "engine/util/file_io.h"
 #include "engine/sectioned/sectioned_file.h"
 #include "engine/usertext/user_text_store.h"
 
@@ -240,7 +241,7 @@ int ApplicationFile::WriteTemporary(std::string* temporaryPath)
         showFileError(formatMessage("Application \"%s\" has no file to be written to", textString(app.name)));
         return 0;
     }
-    const std::string temporary = path + "temp";
+    const std::string temporary = TemporaryPathFor(path);
 
     // The file is built apart from the record's copy, which is replaced only after a good write.
     auto file = std::make_unique<SectionedFile>(temporary, true, false, false);
@@ -251,17 +252,12 @@ int ApplicationFile::WriteTemporary(std::string* temporaryPath)
                                     writer.repeatedName()));
         return 0;
     }
-    if (const std::string problem = file->FindUnwritableName(); !problem.empty()) {
-        showFileError(formatMessage("Unable to write application file %s: %s", path, problem));
-        return 0;
-    }
-    if (!createEmptyFile(temporary)) {
-        showFileError(formatMessage("Unable to open application file %s for writing", temporary));
-        return 0;
-    }
-    if (file->WriteSectionedFile(false) == 0) {
+    if (!createEmptyFile(temporary) || file->WriteSectionedFile(false) == 0) {
         DiscardTemporary(temporary);
-        showFileError(formatMessage("Unable to open application file %s for writing", temporary));
+        // A name that would not read back as written is named; anything else is the file's fault.
+        const std::string problem = file->FindUnwritableName();
+        showFileError(problem.empty() ? formatMessage("Unable to open application file %s for writing", temporary)
+                                      : formatMessage("Unable to write application file %s: %s", path, problem));
         return 0;
     }
     delete app.file;

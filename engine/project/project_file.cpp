@@ -15,6 +15,7 @@
 #include "engine/project/section_io.h"
 #include "engine/records/records.h"
 #include "engine/records/text_field.h"
+#include "engine/util/file_io.h"
 #include "engine/util/path.h"
 #include "engine/sectioned/sectioned_file.h"
 #include "engine/usertext/user_text_store.h"
@@ -243,12 +244,11 @@ int ProjectFile::WriteProjectSections(const std::string& fileName)
                                     textString(project.path), out.repeatedName()));
         return 0;
     }
-    if (const std::string problem = file->FindUnwritableName(); !problem.empty()) {
-        showFileError(formatMessage("Unable to write project file %s: %s", textString(project.path), problem));
-        return 0;
-    }
     if (file->WriteSectionedFile(false) == 0) {
-        showFileError("Can't open file " + fileName);
+        const std::string problem = file->FindUnwritableName();
+        showFileError(problem.empty() ? "Can't open file " + fileName
+                                      : formatMessage("Unable to write project file %s: %s",
+                                                      textString(project.path), problem));
         return 0;
     }
     file->SetPath(textString(project.path));
@@ -260,7 +260,7 @@ int ProjectFile::WriteProjectSections(const std::string& fileName)
 int ProjectFile::SaveProjectFile()
 {
     const std::string path = textString(m_project->path);
-    const std::string temporary = path + "temp";
+    const std::string temporary = TemporaryPathFor(path);
     if (path.empty() || !createEmptyFile(temporary)) {
         showFileError("Can't open file " + temporary);
         return 0;

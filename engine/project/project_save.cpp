@@ -7,6 +7,7 @@
 #include "engine/project/project_file.h"
 #include "engine/records/records.h"
 #include "engine/records/text_field.h"
+#include "engine/util/file_io.h"
 
 namespace engine {
 namespace {
@@ -46,7 +47,7 @@ int SaveWholeProject(ProjectManager* owner, ProjectRecord& project, ConfigRecord
     }
 
     const std::string projectPath = textString(project.path);
-    const std::string projectTemporary = projectPath + "temp";
+    const std::string projectTemporary = TemporaryPathFor(projectPath);
     const bool writeProject = !editedOnly || project.edited;
     if (writeProject) {
         ProjectFile file(owner, &project, &config);
