@@ -28,9 +28,13 @@ code=$?
 set -e
 
 echo
-echo "Generated sources:"
-find "$work" -type f -newer "$marker" \( -name '*.c' -o -name '*.h' -o -name '*.s' -o -name '*.asm' -o -name '*.inc' \) \
-    | sort | sed "s|^$root/|  |"
+mapfile -t sources < <(find "$work" -type f -newer "$marker" \
+    \( -name '*.c' -o -name '*.h' -o -name '*.s' -o -name '*.asm' -o -name '*.inc' \) | sort)
+echo "Generated sources (${#sources[@]} files), by folder:"
+if [ ${#sources[@]} -gt 0 ]; then
+    printf '%s\n' "${sources[@]}" | sed -e 's|/[^/]*$||' -e "s|^$root/||" | uniq -c |
+        while read -r count folder; do printf '  %-40s %3d files\n' "$folder" "$count"; done
+fi
 echo "Reports:"
 find "$work" -type f -newer "$marker" -name '*.txt' | sort | sed "s|^$root/|  |"
 echo

@@ -151,6 +151,10 @@ TEST_F(Console, GeneratedSourcesOfTheDemoCompile)
     expectRun({"demo.omb", "-x", "-f"}, 0, "generate_all.txt");
     const std::vector<std::string> files = writtenFiles();
     EXPECT_GE(files.size(), 20u);
+    // The application's user text blocks are in place: includes as written, revisions as comments.
+    const std::string project = readText(fixture.project() / "gen/control/src/kproject.c");
+    EXPECT_NE(project.find("\n#include \"motor.h\"  /* drive constants */\n"), std::string::npos) << project;
+    EXPECT_NE(project.find(" * / * Revision 3: keypad scan added. * /\n"), std::string::npos) << project;
     const fs::path objects = fixture.scratch() / "objects";
     fs::create_directories(objects);
     for (const std::string& file : files) {
