@@ -88,6 +88,16 @@ std::string joinPath(const std::string& folder, const std::string& name)
     return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
+// A folder item for name below the folder path, not yet placed in the tree.
+QTreeWidgetItem* newFolderItem(const std::string& folder, const QString& name, const QIcon& icon)
+{
+    auto* item = new QTreeWidgetItem;
+    item->setText(0, name);
+    item->setIcon(0, icon);
+    item->setData(0, kPathRole, platform::toQString(joinPath(folder, platform::toStdString(name))));
+    return item;
+}
+
 } // namespace
 
 std::vector<MountedDrive> ParseMountTable(const std::string& table)
@@ -193,10 +203,8 @@ void FolderTreeCtrl::fill(QTreeWidgetItem* item)
     const std::string path = PathOf(item);
     const QIcon folderIcon = style()->standardIcon(QStyle::SP_DirIcon);
     for (const QString& name : shell::subFolders(path)) {
-        auto* child = new QTreeWidgetItem(item);
-        child->setText(0, name);
-        child->setIcon(0, folderIcon);
-        child->setData(0, shell::kPathRole, platform::toQString(shell::joinPath(path, platform::toStdString(name))));
+        QTreeWidgetItem* child = shell::newFolderItem(path, name, folderIcon);
+        item->addChild(child);
         markExpandable(child);
     }
     item->setData(0, shell::kFilledRole, true);
@@ -303,10 +311,7 @@ void FolderTreeCtrl::refreshItem(QTreeWidgetItem* item)
     for (const QString& name : names) {
         if (kept.count(name))
             continue;
-        auto* child = new QTreeWidgetItem;
-        child->setText(0, name);
-        child->setIcon(0, folderIcon);
-        child->setData(0, shell::kPathRole, platform::toQString(shell::joinPath(path, platform::toStdString(name))));
+        QTreeWidgetItem* child = shell::newFolderItem(path, name, folderIcon);
         int at = 0;
         while (at < item->childCount() && item->child(at)->text(0) < name)
             ++at;

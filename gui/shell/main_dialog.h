@@ -179,6 +179,8 @@ public:
     bool OnListKeyDown(int key);
 private:
     bool addByKind(const engine::TreeNode& node);
+    // Generates the applications the selected node stands for (all of them for the project or none).
+    void generateForNode(bool all);
 
     engine::ConfigRecord m_config;
     engine::ProjectRecord m_project;

@@ -14,25 +14,23 @@
 
 void CMainDialog::OnFileGenerateCode()
 {
-    const engine::TreeNode node = currentNode();
-    if (node.kind == engine::NodeCpu && node.cpu)
-        GenerateCpu(*node.cpu, false);
-    else if (node.kind >= engine::NodeApplication && node.cpu && node.application)
-        GenerateApplication(*node.cpu, *node.application, false);
-    else
-        GenerateProject(false);
-    dialogs().ShowStatus(this, "Code generation is complete.", "Code Generator Status", 5);
+    generateForNode(false);
 }
 
 void CMainDialog::OnFileGenerateAll()
 {
+    generateForNode(true);
+}
+
+void CMainDialog::generateForNode(bool all)
+{
     const engine::TreeNode node = currentNode();
     if (node.kind == engine::NodeCpu && node.cpu)
-        GenerateCpu(*node.cpu, true);
+        GenerateCpu(*node.cpu, all);
     else if (node.kind >= engine::NodeApplication && node.cpu && node.application)
-        GenerateApplication(*node.cpu, *node.application, true);
+        GenerateApplication(*node.cpu, *node.application, all);
     else
-        GenerateProject(true);
+        GenerateProject(all);
     dialogs().ShowStatus(this, "Code generation is complete.", "Code Generator Status", 5);
 }
 

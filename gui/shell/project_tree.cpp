@@ -260,29 +260,36 @@ void applyState(DragTreeCtrl* tree, const Record& record)
         tree->SelectItem(record.treeItem);
 }
 
-void saveObjects(const DragTreeCtrl* tree, engine::ObjectRecord* objects, int32_t count, bool shown, int depth)
+template <typename Visit>
+void visitObjects(engine::ObjectRecord* objects, int32_t count, bool shown, int depth, Visit& visit)
 {
     if (depth >= engine::kMaxChainDepth)
         return;
     for (int32_t i = 0; i < countOf(objects, count); ++i) {
-        engine::ObjectRecord& object = objects[i];
-        if (shown) {
-            readState(tree, object);
-        } else {
-            object.expanded = 0;
-            object.selected = 0;
-        }
-        saveObjects(tree, object.children, object.childCount, shown, depth + 1);
+        visit(objects[i], shown);
+        visitObjects(objects[i].children, objects[i].childCount, shown, depth + 1, visit);
     }
 }
 
-void restoreObjects(DragTreeCtrl* tree, engine::ObjectRecord* objects, int32_t count, int depth)
+// Calls visit(record, shown) for the project, each CPU, application, class entry of an application's array
+// and every object below it, in tree order; shown is false for a disabled class entry and its objects,
+// which have no item.
+template <typename Visit>
+void visitTreeRecords(engine::ProjectRecord& project, Visit visit)
 {
-    if (depth >= engine::kMaxChainDepth)
-        return;
-    for (int32_t i = 0; i < countOf(objects, count); ++i) {
-        applyState(tree, objects[i]);
-        restoreObjects(tree, objects[i].children, objects[i].childCount, depth + 1);
+    visit(project, true);
+    for (int32_t c = 0; c < countOf(project.cpus, project.cpuCount); ++c) {
+        engine::CpuRecord& cpu = project.cpus[c];
+        visit(cpu, true);
+        for (int32_t a = 0; a < countOf(cpu.applications, cpu.applicationCount); ++a) {
+            engine::ApplicationRecord& application = cpu.applications[a];
+            visit(application, true);
+            for (int32_t e = 0; e < countOf(application.classEntries, application.classEntryCount); ++e) {
+                engine::ApplicationClassEntry& entry = application.classEntries[e];
+                visit(entry, entry.enabled != 0);
+                visitObjects(entry.objects, entry.objectCount, entry.enabled != 0, 0, visit);
+            }
+        }
     }
 }
 
@@ -290,45 +297,22 @@ void restoreObjects(DragTreeCtrl* tree, engine::ObjectRecord* objects, int32_t c
 
 void ProjectTree::SaveTreeItemStates(engine::ProjectRecord& project)
 {
-    readState(m_tree, project);
-    for (int32_t c = 0; c < countOf(project.cpus, project.cpuCount); ++c) {
-        engine::CpuRecord& cpu = project.cpus[c];
-        readState(m_tree, cpu);
-        for (int32_t a = 0; a < countOf(cpu.applications, cpu.applicationCount); ++a) {
-            engine::ApplicationRecord& application = cpu.applications[a];
-            readState(m_tree, application);
-            for (int32_t e = 0; e < countOf(application.classEntries, application.classEntryCount); ++e) {
-                engine::ApplicationClassEntry& entry = application.classEntries[e];
-                if (entry.enabled) {
-                    readState(m_tree, entry);
-                } else {
-                    entry.expanded = 0;
-                    entry.selected = 0;
-                }
-                saveObjects(m_tree, entry.objects, entry.objectCount, entry.enabled != 0, 0);
-            }
+    visitTreeRecords(project, [this](auto& record, bool shown) {
+        if (shown) {
+            readState(m_tree, record);
+        } else {
+            record.expanded = 0;
+            record.selected = 0;
         }
-    }
+    });
 }
 
 void ProjectTree::RestoreTreeItemStates(engine::ProjectRecord& project)
 {
-    applyState(m_tree, project);
-    for (int32_t c = 0; c < countOf(project.cpus, project.cpuCount); ++c) {
-        engine::CpuRecord& cpu = project.cpus[c];
-        applyState(m_tree, cpu);
-        for (int32_t a = 0; a < countOf(cpu.applications, cpu.applicationCount); ++a) {
-            engine::ApplicationRecord& application = cpu.applications[a];
-            applyState(m_tree, application);
-            for (int32_t e = 0; e < countOf(application.classEntries, application.classEntryCount); ++e) {
-                engine::ApplicationClassEntry& entry = application.classEntries[e];
-                if (!entry.enabled)
-                    continue;
-                applyState(m_tree, entry);
-                restoreObjects(m_tree, entry.objects, entry.objectCount, 0);
-            }
-        }
-    }
+    visitTreeRecords(project, [this](auto& record, bool shown) {
+        if (shown)
+            applyState(m_tree, record);
+    });
 }
 
 ProjectTree* ProjectTreeOf(engine::ProjectManager& manager)

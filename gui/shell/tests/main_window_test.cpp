@@ -336,3 +336,29 @@ TEST_F(MainWindow, EnterAndEscNeverCloseTheWindow)
 
 } // namespace
 } // namespace shell::test
+
+namespace shell::test {
+namespace {
+
+TEST_F(MainWindow, ARebuildKeepsWhatWasExpandedAndSelected)
+{
+    startWindow(true);
+    m_window->tree()->expandAll();
+    selectNode("Tasks");
+    const uint32_t comms = selectNode("*Comms");
+    m_window->tree()->Expand(comms, false);
+    selectNode("Tasks");
+    m_window->GetProjectView().SaveTreeItemStates(m_window->GetProject());
+    EXPECT_EQ(m_window->GetProject().cpus[1].expanded, 0);
+    m_window->ReloadProjectTree();
+    settle();
+    const DragTreeCtrl* tree = m_window->tree();
+    EXPECT_EQ(tree->itemOf(tree->GetSelectedItem())->text(0), "Tasks");
+    EXPECT_FALSE(tree->IsExpanded(m_window->GetProject().cpus[1].treeItem));
+    EXPECT_TRUE(tree->IsExpanded(m_window->GetProject().cpus[0].treeItem));
+    EXPECT_EQ(m_window->nodeKind(), engine::NodeClassEntry);
+    EXPECT_EQ(m_window->GetProjectView().RefreshTreeLabels(m_window->GetProject()), 1);
+}
+
+} // namespace
+} // namespace shell::test
