@@ -2,6 +2,7 @@
 
 #include "print_command.h"
 
+#include "engine/names/project_walk.h"
 #include "engine/names/report_texts.h"
 #include "engine/records/text_field.h"
 #include "engine/util/path.h"
@@ -22,8 +23,6 @@ using GenerateCodeEntry = int32_t (*)(engine::ProjectRecord*, engine::CpuRecord*
                                       engine::CodeGeneratorParams*, engine::ConfigRecord*);
 using PrintSystemEntry = int32_t (*)(engine::ApplicationRecord*, engine::CpuRecord*, engine::ProjectRecord*,
                                      engine::ConfigRecord*, engine::CodeGeneratorParams*);
-
-constexpr int kMaxChainDepth = 16;
 
 void errorBox(const std::string& text)
 {
@@ -54,27 +53,15 @@ Entry findEntry(const platform::DynamicLibrary& library, const char* name)
     return reinterpret_cast<Entry>(address);
 }
 
-bool entryNeedsRegeneration(const engine::ApplicationClassEntry& top)
-{
-    int depth = 0;
-    for (const engine::ApplicationClassEntry* entry = &top; entry && depth < kMaxChainDepth;
-         entry = entry->chained, ++depth) {
-        if (entry->enabled && (entry->systemTrace || entry->hFileDirty || entry->mFileDirty))
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 void markApplicationForRegeneration(engine::ApplicationRecord& application)
 {
-    bool mark = application.userTrace != 0;
-    if (application.classEntries) {
-        for (int32_t i = 0; i < application.classEntryCount && !mark; ++i)
-            mark = entryNeedsRegeneration(application.classEntries[i]);
-    }
-    if (mark)
+    const bool marked = application.userTrace != 0 ||
+                        engine::ForEachApplicationClassEntry(application, [](engine::ApplicationClassEntry& entry) {
+                            return entry.enabled && (entry.systemTrace || entry.hFileDirty || entry.mFileDirty) ? 1 : 0;
+                        }) != 0;
+    if (marked)
         application.regenerate = 1;
 }
 
