@@ -159,6 +159,24 @@ void ObjectListWindow::showPopup(const QPoint& point)
         onCommand(chosen->data().toInt());
 }
 
+void ObjectListWindow::openRegisteredDetail(uint32_t dialogId)
+{
+    if (manager() == nullptr || manager()->ShowOpenWindow(dialogId))
+        return;
+    if (ObjectWindow* window = WindowManager::CreateDetailWindow(*manager(), dialogId)) {
+        window->ShowModeless();
+        window->raise();
+    }
+}
+
+void ObjectListWindow::resetStatistics(uint32_t last, bool inUseOnly, void (*reset)(uint32_t), int (*inUse)(uint32_t))
+{
+    for (uint32_t n = 1; n <= last; ++n)
+        if (!inUseOnly || inUse(n) != 0)
+            reset(n);
+    Refresh();
+}
+
 TraceAccess ObjectListWindow::traceAccess()
 {
     return TraceAccess{[this](uint32_t n) { return traceWord(n); },

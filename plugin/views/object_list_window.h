@@ -96,6 +96,12 @@ protected:
         window->raise();
     }
 
+    // The same for a detail window registered by dialog id (WindowManager::RegisterDetailWindow).
+    void openRegisteredDetail(uint32_t dialogId);
+
+    // Resets statistics of objects 1 to `last` (only those in use when `inUseOnly`), then refreshes.
+    void resetStatistics(uint32_t last, bool inUseOnly, void (*reset)(uint32_t), int (*inUse)(uint32_t));
+
     void closeOwnedWindows() override { CloseServiceTrace(); }
     const layout::DynamicMapEntry* GetDynamicMap() const override;
 

@@ -18,6 +18,12 @@ std::map<uint32_t, WindowManager::Creator>& creators()
     return *table;
 }
 
+std::map<uint32_t, WindowManager::Creator>& detailCreators()
+{
+    static auto* table = new std::map<uint32_t, WindowManager::Creator>;
+    return *table;
+}
+
 WindowManager::TraceControlRunner& traceControlRunner()
 {
     static auto* runner = new WindowManager::TraceControlRunner;
@@ -27,6 +33,17 @@ WindowManager::TraceControlRunner& traceControlRunner()
 } // namespace
 
 void WindowManager::RegisterDisplayWindow(uint32_t command, Creator creator) { creators()[command] = std::move(creator); }
+
+void WindowManager::RegisterDetailWindow(uint32_t dialogId, Creator creator)
+{
+    detailCreators()[dialogId] = std::move(creator);
+}
+
+ObjectWindow* WindowManager::CreateDetailWindow(WindowManager& manager, uint32_t dialogId)
+{
+    auto it = detailCreators().find(dialogId);
+    return it != detailCreators().end() && it->second ? it->second(manager) : nullptr;
+}
 
 void WindowManager::setTraceControlRunner(TraceControlRunner runner) { traceControlRunner() = std::move(runner); }
 

@@ -42,6 +42,10 @@ public:
     // The window factory: a creator per display command.
     using Creator = std::function<ObjectWindow*(WindowManager&)>;
     static void RegisterDisplayWindow(uint32_t command, Creator creator);
+    // Detail windows that list windows of other classes open by dialog id (the level windows the Threads
+    // window opens).
+    static void RegisterDetailWindow(uint32_t dialogId, Creator creator);
+    static ObjectWindow* CreateDetailWindow(WindowManager& manager, uint32_t dialogId);
     // Runs the modal trace-control dialog (display command 18); installed by its module.
     using TraceControlRunner = std::function<void(WindowManager&)>;
     static void setTraceControlRunner(TraceControlRunner runner);

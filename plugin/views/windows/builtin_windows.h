@@ -14,5 +14,11 @@ void RegisterBuiltinWindows();
 ObjectWindow* CreateKernelInfoWindow(WindowManager& manager);
 ObjectWindow* CreateAboutWindow(WindowManager& manager);
 ObjectWindow* CreateTasksWindow(WindowManager& manager);
+ObjectWindow* CreateSemaphoresWindow(WindowManager& manager);
+ObjectWindow* CreateMailboxesWindow(WindowManager& manager);
+ObjectWindow* CreateThreadsWindow(WindowManager& manager);
+ObjectWindow* CreateExceptionsWindow(WindowManager& manager);
+ObjectWindow* CreateReadyListWindow(WindowManager& manager);
+ObjectWindow* CreateBacktraceWindow(WindowManager& manager);
 
 } // namespace views

@@ -1,0 +1,214 @@
+// The semaphore, mailbox, thread, exception, ready-list and backtrace windows over the demo kernel.
+
+#include "plugin/views/commands.h"
+#include "plugin/views/tests/views_fixture.h"
+#include "plugin/views/windows/exception_windows.h"
+#include "plugin/views/windows/mailbox_windows.h"
+#include "plugin/views/windows/ready_window.h"
+#include "plugin/views/windows/semaphore_window.h"
+#include "plugin/views/windows/thread_windows.h"
+
+#include "plugin/kernel/object_readers.h"
+#include "plugin/kernel/text_utils.h"
+
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+namespace views::test {
+namespace {
+
+using kernel::ObjectKind;
+
+std::vector<std::string> headers(const ReportList& list)
+{
+    std::vector<std::string> titles;
+    for (int c = 0; c < list.columnCount(); ++c)
+        titles.push_back(list.headerText(c));
+    return titles;
+}
+
+std::vector<std::string> row(const ReportList& list, int r)
+{
+    std::vector<std::string> cells;
+    for (int c = 0; c < list.columnCount(); ++c)
+        cells.push_back(list.cellText(r, c));
+    return cells;
+}
+
+class DemoWindows : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        simtarget::KernelSpec spec;
+        spec.port = 3;
+        kernel = std::make_unique<GeneratedKernel>(&simtarget::BuildDemo, spec);
+        ASSERT_EQ(kernel->load(), 0);
+    }
+    QuietEnvironment quiet;
+    std::unique_ptr<GeneratedKernel> kernel;
+    WindowManager manager;
+};
+
+TEST_F(DemoWindows, Semaphores)
+{
+    SemaphoresWindow window(&manager);
+    window.Refresh();
+    const ReportList& list = *window.list();
+    EXPECT_EQ(headers(list), (std::vector<std::string>{"#", "Name", "State", "Count", "Usage", "Signal Type", "Order",
+                                                       "Waiter(s)", "Trace"}));
+    ASSERT_EQ(list.rowCount(), 4);
+    EXPECT_EQ(row(list, 0), (std::vector<std::string>{"1", "SemA", "Done", "2", "41", "Single", "Priority", "Reader",
+                                                      "No"}));
+    EXPECT_EQ(row(list, 1)[2], "Pend");
+    EXPECT_EQ(row(list, 1)[3], "");
+    EXPECT_EQ(row(list, 1)[5], "Multiple");
+    EXPECT_EQ(row(list, 2)[2], "Wait");
+    EXPECT_EQ(row(list, 2)[7], "Reader");
+    EXPECT_TRUE(window.button(SemaphoresWindow::ResetStatistics)->isEnabled());
+
+    // The single popup: Trace All greyed once every row reads "Yes".
+    std::vector<PopupItem> popup = window.popupForRow(0);
+    ASSERT_EQ(popup.size(), 3u);
+    EXPECT_EQ(popup[0].text, "&Trace");
+    EXPECT_FALSE(popup[1].greyed);
+    EXPECT_TRUE(popup[2].greyed);
+    window.onCommand(kTraceAllObjects);
+    popup = window.popupForRow(0);
+    EXPECT_TRUE(popup[0].checked);
+    EXPECT_TRUE(popup[1].greyed);
+    EXPECT_FALSE(popup[2].greyed);
+    kernel::SemaphoreRecord record{};
+    kernel::ReadSemaphoreRecord(1, record);
+    EXPECT_EQ(record[0], 0x0241u);
+
+    // Reset Statistics: usage of the in-use semaphores goes to 0.
+    window.onCommand(SemaphoresWindow::ResetStatistics);
+    EXPECT_EQ(window.list()->cellText(0, 4), "0");
+}
+
+TEST_F(DemoWindows, MailboxesAndTheirDetails)
+{
+    MailboxesWindow window(&manager);
+    window.ShowModeless();
+    drainEvents();
+    const ReportList& list = *window.list();
+    EXPECT_EQ(headers(list), (std::vector<std::string>{"#", "Name", "Current", "Usage", "Order", "Waiters", "Trace"}));
+    EXPECT_EQ(row(list, 0)[1], "MboxA");
+    EXPECT_EQ(row(list, 0)[2], "2");
+    EXPECT_EQ(row(list, 0)[3], "9");
+    EXPECT_TRUE(window.button(MailboxesWindow::Semaphores)->isEnabled());
+    EXPECT_TRUE(window.button(MailboxesWindow::Messages)->isEnabled());
+
+    window.button(MailboxesWindow::Messages)->click();
+    window.button(MailboxesWindow::Semaphores)->click();
+    drainEvents();
+    auto* messages = dynamic_cast<MailboxMessagesWindow*>(manager.FindOpenWindow(MailboxMessagesWindow::kDialogId));
+    ASSERT_NE(messages, nullptr);
+    const ReportList& m = *messages->list();
+    ASSERT_EQ(m.rowCount(), 3);
+    EXPECT_EQ(row(m, 0)[0], "1");
+    EXPECT_EQ(row(m, 0)[1], "MboxA");
+    EXPECT_EQ(row(m, 0)[3], "Main");
+    EXPECT_EQ(row(m, 0)[5], "0x20100000");
+    EXPECT_EQ(row(m, 0)[6].size(), 16u * 3 - 1);
+    EXPECT_EQ(row(m, 1)[0], "");
+    EXPECT_EQ(row(m, 1)[1], "");
+    EXPECT_EQ(row(m, 1)[3], "Sleeper");
+    EXPECT_EQ(row(m, 1)[4], "1");
+    EXPECT_EQ(row(m, 2)[1], "MboxB");
+    EXPECT_EQ(row(m, 2)[2], "<no messages>");
+
+    auto* semaphores = dynamic_cast<MailboxSemaphoresWindow*>(manager.FindOpenWindow(MailboxSemaphoresWindow::kDialogId));
+    ASSERT_NE(semaphores, nullptr);
+    EXPECT_EQ(semaphores->list()->cellText(0, 2), "SemB<MNE>");
+    EXPECT_EQ(semaphores->list()->cellText(1, 2), "");
+}
+
+TEST_F(DemoWindows, ThreadsAndGates)
+{
+    ThreadsWindow window(&manager);
+    window.Refresh();
+    const ReportList& list = *window.list();
+    EXPECT_EQ(headers(list).size(), 12u);
+    EXPECT_EQ(row(list, 0), (std::vector<std::string>{"1", "ThrA", "1", "1", "1", "0x00500040", "0x20300001",
+                                                      "0x20200001", "1", "101", "No", "No"}));
+    EXPECT_EQ(row(list, 3)[4], "-1");
+    EXPECT_TRUE(window.button(ThreadsWindow::GateInfo)->isEnabled());
+    EXPECT_TRUE(window.button(ThreadsWindow::ResetStatistics)->isEnabled());
+
+    window.onCommand(ThreadsWindow::ResetStatistics);
+    for (int r = 0; r < 4; ++r)
+        EXPECT_EQ(window.list()->cellText(r, 9), "0");
+
+    ThreadGateWindow gates(&manager);
+    gates.Refresh();
+    EXPECT_EQ(row(*gates.list(), 1), (std::vector<std::string>{"2", "ThrB", "0x00000006", "0x00000002"}));
+}
+
+TEST_F(DemoWindows, ExceptionsReadyListAndBacktrace)
+{
+    ExceptionsWindow exceptions(&manager);
+    exceptions.Refresh();
+    EXPECT_EQ(headers(*exceptions.list()), (std::vector<std::string>{"#", "Name", "Level", "Vector", "Previous Entry",
+                                                                     "Trace Object", "Trace Actor"}));
+    ASSERT_EQ(exceptions.list()->rowCount(), 3);
+    EXPECT_EQ(exceptions.list()->cellText(1, 2), "2");
+    EXPECT_EQ(exceptions.list()->cellText(1, 3), "66");
+    EXPECT_EQ(exceptions.list()->cellText(1, 4),
+              kernel::HexText(kernel::GetObjectAddress(kernel::ClassOf(ObjectKind::Exception), 1), 8, true, true));
+    EXPECT_EQ(exceptions.popupForRow(0).size(), 10u);
+
+    ReadyListWindow ready(&manager);
+    ready.Refresh();
+    ASSERT_EQ(ready.list()->rowCount(), 1);
+    EXPECT_EQ(row(*ready.list(), 0), (std::vector<std::string>{"1", "Main", "5", "<Current>"}));
+
+    BacktraceWindow backtrace(&manager);
+    backtrace.Refresh();
+    const ReportList& bt = *backtrace.list();
+    ASSERT_GE(bt.rowCount(), 4);
+
+    EXPECT_EQ(headers(bt)[1], "Class");
+    EXPECT_EQ(bt.cellText(0, 0), "1");
+    EXPECT_EQ(bt.cellText(0, 3), ""); // the newest frame carries no registers
+    // Every frame after the first carries the registers of the frame before it: three frames, three
+    // rows with registers (the last one the interrupted task's).
+    int withRegisters = 0;
+    for (int r = 0; r < bt.rowCount(); ++r)
+        withRegisters += bt.cellText(r, 3).empty() ? 0 : 1;
+    EXPECT_EQ(withRegisters, 3);
+    EXPECT_EQ(bt.cellText(bt.rowCount() - 1, 1), "Task");
+    EXPECT_EQ(bt.cellText(bt.rowCount() - 1, 2), "Main");
+    EXPECT_EQ(bt.cellText(bt.rowCount() - 1, 3).substr(0, 2), "0x");
+    saveScreenshot(&backtrace, "backtrace_window.png");
+}
+
+TEST(ReadyAndBacktrace, EmptyKernels)
+{
+    QuietEnvironment quiet;
+    GeneratedKernel kernel([](simtarget::TargetBuilder& b) { b.addClass(ObjectKind::Exception, 1, 0, 0x8); });
+    ASSERT_EQ(kernel.load(), 0);
+    ReadyListWindow ready(nullptr);
+    ready.Refresh();
+    EXPECT_EQ(row(*ready.list(), 0)[0], "<No ready tasks>");
+    BacktraceWindow backtrace(nullptr);
+    backtrace.Refresh();
+    EXPECT_EQ(backtrace.list()->rowCount(), 1);
+    EXPECT_EQ(backtrace.list()->cellText(0, 0), "<none>");
+}
+
+TEST(ReadyList, AtMostFiftyEntries)
+{
+    QuietEnvironment quiet;
+    GeneratedKernel kernel([](simtarget::TargetBuilder& b) { simtarget::BuildBulk(b, 90, 0); });
+    ASSERT_EQ(kernel.load(), 0);
+    ReadyListWindow ready(nullptr);
+    ready.Refresh();
+    EXPECT_EQ(ready.list()->rowCount(), 50);
+    EXPECT_EQ(ready.list()->cellText(0, 3), "<Current>");
+    EXPECT_EQ(ready.list()->cellText(1, 3), "<Ready>");
+}
+
+} // namespace
+} // namespace views::test
