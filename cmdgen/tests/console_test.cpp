@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fstream>
 #include <regex>
 
 using namespace cmdgen::test;
@@ -67,6 +69,17 @@ TEST_F(Console, MissingConfigurationAndProject)
     RunResult result = expectRun({"missing.omb", "-x"}, 4, "project_missing.txt");
     EXPECT_NE(result.err.find("missing.omb"), std::string::npos) << result.err;
 
+    // A path that does not fit the project record is refused, not cut.
+    result = fixture.run({std::string(300, 'p') + ".omb", "-x"});
+    EXPECT_EQ(result.code, 4);
+    EXPECT_NE(result.err.find("is longer than 259 characters"), std::string::npos) << result.err;
+
+    // A configuration that offers no model cannot open any CPU.
+    std::ofstream(fixture.bin() / "ombagen.cfg") << "[MODELS]\r\n[GENERAL]\r\n";
+    result = fixture.run({"demo.omb", "-x"});
+    EXPECT_EQ(result.code, 3) << result.out << result.err;
+    EXPECT_EQ(fixture.callLog(), "");
+
     fs::remove(fixture.bin() / "ombagen.cfg");
     expectRun({"demo.omb", "-x"}, 3, "config_missing.txt");
 }
@@ -116,6 +129,22 @@ TEST_F(Console, AFailedSaveGivesItsMessageAndCode6)
     const RunResult result = expectRun({"demo.omb", "-cMain", "-aControl", "-s"}, 6, "save_failed.txt");
     EXPECT_NE(result.err.find("File I/O Error: Unable to write application file\n"), std::string::npos) << result.err;
     EXPECT_EQ(readText(fixture.project() / "monitor.app"), monitor) << "the CPU's later applications are left alone";
+}
+
+TEST_F(Console, AKernelFileThatMayNotBeWrittenIsSkipped)
+{
+    std::string kernel = readText(fixture.project() / "main.cpu");
+    kernel.replace(kernel.find("Writeable=1"), 11, "Writeable=0");
+    std::ofstream(fixture.project() / "main.cpu", std::ios::binary) << kernel;
+    // The other CPU's kernel file is still written: its time moves on from a day long past.
+    const fs::file_time_type longAgo = fs::last_write_time(fixture.project() / "comms.cpu") - std::chrono::hours(24 * 365);
+    fs::last_write_time(fixture.project() / "comms.cpu", longAgo);
+    const RunResult result = fixture.run({"demo.omb", "-x", "-s"});
+    EXPECT_EQ(result.code, 0) << result.out << result.err;
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(readText(fixture.project() / "main.cpu"), kernel);
+    EXPECT_GT(fs::last_write_time(fixture.project() / "comms.cpu"), longAgo);
+    EXPECT_NE(readText(fixture.project() / "link.app").find("Kernel h file dirty=0"), std::string::npos);
 }
 
 TEST_F(Console, FullRunGeneratesReportsPrintsAndSaves)
