@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdio>
 #include <map>
 #include <random>
@@ -122,68 +121,42 @@ public:
     {
         Generated out;
         const int operands = Pick(0, 8);
-        const int faultAt = Pick(0, 4) == 0 ? Pick(0, operands) : -1; // index of the operand replaced by a fault
+        const int faultAt = Pick(0, 4) == 0 ? Pick(0, operands) : -1; // the operand replaced by a fault
         bool first = true;
         bool isOr = true;
-        bool stopped = false;
-        bool lastWasNumber = false;
-        out.text += Blanks();
+        out.text += Blanks(false);
         for (int i = 0; i < operands; ++i) {
             if (i > 0) {
-                const int op = Pick(0, 3);
-                if (op == 0) {
-                    out.text += "||";
-                    isOr = true;
-                } else if (op == 1) {
-                    out.text += "&&";
-                    isOr = false;
+                // An operator, or none (the last one is reused); operands always stand apart.
+                const int op = Pick(0, 2);
+                if (op < 2) {
+                    isOr = op == 0;
+                    out.text += isOr ? "||" : "&&";
                 }
-                // Two operands need a blank between them unless an operator stands there; a number may
-                // run straight into a name that starts with a letter.
-                out.text += (op < 2 || !lastWasNumber) ? Blanks(op >= 2) : (Pick(0, 1) ? std::string() : " ");
+                out.text += Blanks(op == 2);
             }
-            if (i == faultAt && !stopped) {
+            if (i == faultAt) {
                 AddFault(out);
-                stopped = true;
-                continue;
+                return out;
             }
             uint32_t operand = 0;
-            std::string token;
-            if (Pick(0, 1) == 0) {
-                token = Number(operand);
-                if (i > 0 && !out.text.empty() && (std::isdigit(static_cast<unsigned char>(out.text.back())) ||
-                                                   std::isalpha(static_cast<unsigned char>(out.text.back())) ||
-                                                   out.text.back() == '_'))
-                    out.text += ' ';
-                lastWasNumber = true;
-            } else {
-                token = Name(operand);
-                if (i > 0 && !out.text.empty() && (std::isalpha(static_cast<unsigned char>(out.text.back())) ||
-                                                   out.text.back() == '_' ||
-                                                   (std::isdigit(static_cast<unsigned char>(out.text.back())) &&
-                                                    !std::isalpha(static_cast<unsigned char>(token[0])))))
-                    out.text += ' ';
-                lastWasNumber = false;
-            }
-            out.text += token;
-            if (!stopped) {
-                if (first)
-                    out.value = operand;
-                else if (isOr)
-                    out.value = (out.value || operand) ? 1 : 0;
-                else
-                    out.value = (out.value && operand) ? 1 : 0;
-                first = false;
-            }
+            out.text += Pick(0, 1) ? Number(operand) : Name(operand);
+            out.text += Blanks(false);
+            if (first)
+                out.value = operand;
+            else if (isOr)
+                out.value = (out.value || operand) ? 1 : 0;
+            else
+                out.value = (out.value && operand) ? 1 : 0;
+            first = false;
         }
-        out.text += Blanks();
         return out;
     }
 
 private:
     int Pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(m_random); }
 
-    std::string Blanks(bool required = false)
+    std::string Blanks(bool required)
     {
         static const char kBlanks[] = " \t\r\n\v\f";
         std::string blanks;
@@ -233,17 +206,14 @@ private:
         if (Pick(0, 1) == 0) {
             static const char kBad[] = "+-*/()!|&<>=,.;:'\"#%^~@$?[]{}\\";
             const char bad = kBad[Pick(0, static_cast<int>(sizeof kBad) - 2)];
-            // A lone '|' or '&' followed by its twin would be an operator.
-            out.text += bad;
-            out.text += ' ';
+            // A blank follows, so a lone '|' or '&' never meets its twin.
+            out.text += std::string(1, bad) + " 1 || 1";
             char code[8];
             std::snprintf(code, sizeof code, "0x%02x", static_cast<unsigned>(static_cast<unsigned char>(bad)));
             out.message = std::string("Invalid character '") + bad + "' (" + code + ") encountered in expression";
         } else {
             const std::string name = "undefined_" + std::to_string(Pick(0, 99));
-            if (!out.text.empty() && std::isalnum(static_cast<unsigned char>(out.text.back())))
-                out.text += ' ';
-            out.text += name + " ";
+            out.text += name + " || 1";
             out.message = "Undefined symbol \"" + name + "\" referenced in expression";
         }
     }

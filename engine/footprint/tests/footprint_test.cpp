@@ -81,89 +81,6 @@ TEST_F(FootprintTest, KernelShareAndKernelStack)
     EXPECT_EQ(app->footprint.SystemRam(), 40u);
 }
 
-TEST_F(FootprintTest, ClassSharesAddUpThroughTheChain)
-{
-    ApplicationClassEntry& sources = b.AddClassEntry(*app, ClassEventSource, "Event Source");
-    ApplicationClassEntry& counters = b.Chain(sources, ClassCounter, "Counter");
-    ObjectRecord& source = b.AddObject(sources, "es");
-    b.AddChild(source, ClassCounter, "c1");
-    b.AddChild(source, ClassCounter, "c2");
-    counters.dynamicsAllowed = 1;
-    counters.numberOfDynamics = 3;
-    ComputeApplicationFootprint(&b.project, *cpu, *app);
-
-    // Event source: S 1, D 0: System RAM 1*8 + OCDT 12 + 2*4 = 28; User ROM 2*4 + 4 = 12.
-    EXPECT_EQ(sources.footprint.SystemRam(), 28u);
-    EXPECT_EQ(sources.footprint.UserRom(), 12u);
-    // Counter: S 2, D 3: System RAM 5*8 + 12 + 3*8 + 6*4 = 100; User ROM 3*4 + 4 = 16.
-    EXPECT_EQ(counters.footprint.SystemRam(), 100u);
-    EXPECT_EQ(counters.footprint.UserRom(), 16u);
-    EXPECT_EQ(app->footprint.SystemRam(), 28u + 100u + 40u);
-    EXPECT_EQ(app->footprint.UserRom(), 12u + 16u + 20u);
-
-    // A class the CPU does not offer (or has deselected) counts nothing.
-    cpu->kernel.classes[3].selected = 0;
-    ComputeApplicationFootprint(&b.project, *cpu, *app);
-    EXPECT_EQ(counters.footprint.SystemRam(), 0u);
-    EXPECT_EQ(counters.footprint.Total(), 0u);
-    EXPECT_TRUE(counters.footprint.IsValid());
-}
-
-TEST_F(FootprintTest, ObjectDataSizesAndStaticNames)
-{
-    ApplicationClassEntry& queues = b.AddClassEntry(*app, ClassQueue, "Queue");
-    RecordBuilder::DataOf<QueueData>(b.AddObject(queues, "q1")) = QueueData{16, "", 10, "", 0, 0, 0, ""};
-    RecordBuilder::DataOf<QueueData>(b.AddObject(queues, "q2")) = QueueData{-4, "", 10, "", 0, 0, 0, ""};
-    ApplicationClassEntry& pipes = b.AddClassEntry(*app, ClassPipe, "Pipe");
-    PipeData& pipe = RecordBuilder::DataOf<PipeData>(b.AddObject(pipes, "p"));
-    pipe.numberOfBuffers = 3;
-    pipe.maxBufferSize = 20;
-    ComputeApplicationFootprint(&b.project, *cpu, *app);
-    // Queues: depth * width, a negative width counts as 0.
-    EXPECT_EQ(queues.footprint.UserRam(), 160u);
-    // Pipes: buffers * (size + 2 pointers + int).
-    EXPECT_EQ(pipes.footprint.UserRam(), 3u * (20u + 8u + 4u));
-
-    // Static names add (Max Key Length + 1) bytes per static object when "HAS_<root>StaticNames" holds.
-    const uint32_t before = queues.footprint.UserRom();
-    setText(cpu->kernel.classes[8].rootName, "Queue");
-    b.AddAttribute(cpu->kernel.classes[8], "Names", "HAS_QueueStaticNames");
-    queues.maxKeyLength = 10;
-    ComputeApplicationFootprint(&b.project, *cpu, *app);
-    EXPECT_EQ(queues.footprint.UserRom(), before + 2u * 11u);
-}
-
-TEST_F(FootprintTest, TasksCountStacksAttributesAndContexts)
-{
-    cpu->kernel.extendedContextCount = 1;
-    setText(cpu->kernel.extendedContexts[0].name, "CTX");
-    setText(cpu->kernel.extendedContexts[0].structName, "CTX_REGS");
-    cpu->kernel.taskAttributeCount = 1;
-    app->extendedContext[0] = 1;
-    ApplicationClassEntry& tasks = b.AddClassEntry(*app, ClassTask, "Task");
-    TaskData& t1 = RecordBuilder::DataOf<TaskData>(b.AddObject(tasks, "t1"));
-    TaskData& t2 = RecordBuilder::DataOf<TaskData>(b.AddObject(tasks, "t2"));
-    t1.stackSize = 100;
-    t2.stackSize = 50;
-    t1.extendedContext[0] = 1;
-    t2.attributes[0] = 1;
-    t2.attributes[1] = 1; // beyond the model's task attributes: not counted twice
-    tasks.dynamicsAllowed = 1;
-    tasks.numberOfDynamics = 1;
-    ComputeApplicationFootprint(&b.project, *cpu, *app);
-    // System RAM: (2 + 1 + 1) * TCB 16 + OCDT 12 + 1 * NAMELIST 8 = 84.
-    EXPECT_EQ(tasks.footprint.SystemRam(), 84u);
-    // User RAM: stacks 150 + CTX_REGS 24 * 1 user.
-    EXPECT_EQ(tasks.footprint.UserRam(), 174u);
-    // User ROM: 3 * TASKPROP 4 + KCLASSPROP 4 + (1 + 1) * TASK 2 + (1 + 1) * TASKECONTEXT 4 = 28.
-    EXPECT_EQ(tasks.footprint.UserRom(), 28u);
-
-    app->extendedContext[0] = 0;
-    ComputeApplicationFootprint(&b.project, *cpu, *app);
-    EXPECT_EQ(tasks.footprint.UserRam(), 150u);
-    EXPECT_EQ(tasks.footprint.UserRom(), 20u);
-}
-
 TEST_F(FootprintTest, MultiprocessorShareCountsGlobalObjectsOfTheWholeProject)
 {
     cpu->kernel.featureMask = 6;
@@ -223,8 +140,19 @@ TEST_F(FootprintTest, TablesBelongToEachCpusModel)
     EXPECT_FALSE(ComputeApplicationFootprint(b.project, stray));
 }
 
-TEST_F(FootprintTest, CountsThatWouldOverflowHoldAtTheMaximum)
+TEST_F(FootprintTest, NegativeCountsAreEmptyAndHugeOnesHoldAtTheMaximum)
 {
+    // A class the CPU has deselected counts nothing.
+    ApplicationClassEntry& queues = b.AddClassEntry(*app, ClassQueue, "Queue");
+    RecordBuilder::DataOf<QueueData>(b.AddObject(queues, "q1")) = QueueData{16, "", 10, "", 0, 0, 0, ""};
+    RecordBuilder::DataOf<QueueData>(b.AddObject(queues, "q2")) = QueueData{-4, "", 10, "", 0, 0, 0, ""};
+    ComputeApplicationFootprint(&b.project, *cpu, *app);
+    EXPECT_EQ(queues.footprint.UserRam(), 160u); // a negative width counts as 0
+    cpu->kernel.classes[8].selected = 0;
+    ComputeApplicationFootprint(&b.project, *cpu, *app);
+    EXPECT_EQ(queues.footprint.Total(), 0u);
+    EXPECT_TRUE(queues.footprint.IsValid());
+
     ApplicationClassEntry& tasks = b.AddClassEntry(*app, ClassTask, "Task");
     RecordBuilder::DataOf<TaskData>(b.AddObject(tasks, "t1")).stackSize = 0x7FFFFFFF;
     RecordBuilder::DataOf<TaskData>(b.AddObject(tasks, "t2")).stackSize = 0x7FFFFFFF;

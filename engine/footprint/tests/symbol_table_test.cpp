@@ -40,20 +40,6 @@ TEST(SymbolTable, EveryPredefinedSymbolExists)
     EXPECT_EQ(ProgramSymbols().Find("HAS_CSF")->name, "HAS_CSF");
 }
 
-TEST(SymbolTable, DefineReplacesWhole)
-{
-    SymbolTable table;
-    table.Define("X", [](const std::string&, const CpuRecord*, const ApplicationRecord*) { return 5u; });
-    table.Update(nullptr, nullptr);
-    EXPECT_EQ(table.Value("X"), 5u);
-    table.Define("X", [](const std::string&, const CpuRecord*, const ApplicationRecord*) { return 6u; });
-    EXPECT_EQ(table.Value("X"), 0u);
-    table.Update(nullptr, nullptr);
-    EXPECT_EQ(table.Value("X"), 6u);
-    EXPECT_EQ(table.Size(), 1u);
-    EXPECT_FALSE(table.Value("Y").has_value());
-}
-
 // A CPU with a few kernel classes and attributes, two extended contexts and an application using them.
 class SymbolValuesTest : public ::testing::Test {
 protected:

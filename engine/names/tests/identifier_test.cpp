@@ -69,26 +69,10 @@ TEST(Identifier, ProblemTexts)
     IdentifierProblemText(IdentifierTruncated, text);
     EXPECT_EQ(text, "Name has been truncated to specified length limit. Please inspect the modified version "
                     "before proceeding.");
-    for (int code = 1; code <= 5; ++code) {
-        std::string appended;
-        IdentifierProblemText(code, appended);
-        EXPECT_FALSE(appended.empty()) << code;
-        EXPECT_EQ(appended.front(), ' ');
-    }
     std::string unchanged = "x";
     IdentifierProblemText(0, unchanged);
     IdentifierProblemText(6, unchanged);
     EXPECT_EQ(unchanged, "x");
-}
-
-TEST(Identifier, RangesAndInUseTexts)
-{
-    EXPECT_TRUE(InRangeUnsigned(0xFFFFFFFFu, 1, 0xFFFFFFFFu));
-    EXPECT_FALSE(InRangeSigned(-1, 0, 10));
-    EXPECT_TRUE(InRangeLong(-5, -5, -5));
-    EXPECT_EQ(RangeTextUnsigned(0, 4294967295u), " must be in the range of 0 to 4294967295");
-    EXPECT_EQ(RangeTextSigned(-3, 7), " must be in the range of -3 to 7");
-    EXPECT_EQ(NameInUseText("q1"), "The name 'q1' is already in use.");
 }
 
 TEST(ReportTexts, ShellErrorTable)
