@@ -16,8 +16,8 @@ namespace kernel {
 
 // No class or list walk reads more than this many entries, whatever the target claims.
 constexpr uint32_t kMaxWalk = 65536;
-// Object counts above this are taken as garbage and cut to it.
-constexpr uint32_t kMaxObjectsPerClass = 65535;
+// Object counts above this are taken as garbage and cut to it (kernels configure far fewer objects).
+constexpr uint32_t kMaxObjectsPerClass = 4096;
 // Names are read up to this many characters, whatever name length the class claims.
 constexpr int32_t kMaxNameRead = 255;
 

@@ -123,21 +123,46 @@ std::string listText(uint32_t count, ItemText item)
     return text;
 }
 
-// The objects of a class whose event semaphore of `kind` is `semaphore`, as ":<TAG>Name".
-std::string semaphoreOwners(ObjectKind owner, uint32_t configBit, int kind, uint32_t semaphore, const char* tag)
+// The objects that own event semaphores, as (semaphore, ":<TAG>Name" maker) in the order the task
+// status lists them: mailboxes, partitions, queues (not empty, not full), mutexes, alarms (expired,
+// aborted). Each class is scanned once, whatever the number of semaphores a task waits on.
+struct SemaphoreOwner {
+    uint32_t semaphore;
+    ObjectKind kind;
+    uint32_t object;
+    const char* tag;
+};
+
+std::vector<SemaphoreOwner> semaphoreOwners()
 {
-    if (!HasSystemProperties() || !(GetSystemPropertiesWords()[0] & configBit))
-        return "";
-    ClassCounts counts;
-    FillClassCounts(counts, ClassOf(owner));
-    if (!(counts[0] & 0x4))
-        return "";
-    std::string text;
-    const uint32_t total = counts[1] + counts[2];
-    for (uint32_t n = 1; n <= total; ++n)
-        if (GetObjectEventSemaphore(kind, ClassOf(owner), n) == semaphore)
-            text += std::string(":") + tag + nameOf(owner, n);
-    return text;
+    struct Source {
+        ObjectKind kind;
+        uint32_t configBit;
+        int semaphoreKind;
+        const char* tag;
+    };
+    static constexpr Source sources[] = {
+        {ObjectKind::Mailbox, 0x4, 1, "<MNE>"}, {ObjectKind::Partition, 0x8, 1, "<PNE>"},
+        {ObjectKind::Queue, 0x10, 1, "<QNE>"},  {ObjectKind::Queue, 0x10, 2, "<QNF>"},
+        {ObjectKind::Mutex, 0x20, 1, "<UNB>"},  {ObjectKind::Alarm, 0x100, 1, "<AE>"},
+        {ObjectKind::Alarm, 0x100, 2, "<AA>"},
+    };
+    std::vector<SemaphoreOwner> owners;
+    if (!HasSystemProperties())
+        return owners;
+    for (const Source& s : sources) {
+        if (!(GetSystemPropertiesWords()[0] & s.configBit))
+            continue;
+        ClassCounts counts;
+        FillClassCounts(counts, ClassOf(s.kind));
+        if (!(counts[0] & 0x4))
+            continue;
+        const uint32_t total = counts[1] + counts[2];
+        for (uint32_t n = 1; n <= total; ++n)
+            if (const uint32_t semaphore = GetObjectEventSemaphore(s.semaphoreKind, ClassOf(s.kind), n))
+                owners.push_back({semaphore, s.kind, n, s.tag});
+    }
+    return owners;
 }
 
 } // namespace
@@ -255,16 +280,12 @@ std::string FormatTaskStatus(uint32_t task, const TaskRecord& record, const Clas
         std::string part = "Semaphore";
         std::vector<uint32_t> semaphores(kListedWaiters);
         const uint32_t found = ReadTaskMultipleWaitList(task, semaphores.data(), kListedWaiters);
+        const std::vector<SemaphoreOwner> owners = found ? semaphoreOwners() : std::vector<SemaphoreOwner>();
         for (uint32_t i = 0; i < found; ++i) {
-            const uint32_t s = semaphores[i];
-            part += " " + FormatSemaName(s);
-            part += semaphoreOwners(ObjectKind::Mailbox, 0x4, 1, s, "<MNE>");
-            part += semaphoreOwners(ObjectKind::Partition, 0x8, 1, s, "<PNE>");
-            part += semaphoreOwners(ObjectKind::Queue, 0x10, 1, s, "<QNE>");
-            part += semaphoreOwners(ObjectKind::Queue, 0x10, 2, s, "<QNF>");
-            part += semaphoreOwners(ObjectKind::Mutex, 0x20, 1, s, "<UNB>");
-            part += semaphoreOwners(ObjectKind::Alarm, 0x100, 1, s, "<AE>");
-            part += semaphoreOwners(ObjectKind::Alarm, 0x100, 2, s, "<AA>");
+            part += " " + FormatSemaName(semaphores[i]);
+            for (const SemaphoreOwner& owner : owners)
+                if (owner.semaphore == semaphores[i])
+                    part += std::string(":") + owner.tag + nameOf(owner.kind, owner.object);
         }
         appendPart(text, part + timeoutSuffix(task));
     }

@@ -12,8 +12,10 @@
 namespace kernel {
 namespace {
 
-// No kernel has more trace segments than this; a larger count is garbage.
+// No kernel has more trace segments than this, nor more trace data in all of them; larger values come
+// from stale or garbage memory and are not followed.
 constexpr uint32_t kMaxSegments = 4096;
+constexpr uint64_t kMaxTraceBytes = 16u << 20;
 // Longest service name shown.
 constexpr uint32_t kServiceNameLength = 31;
 
@@ -230,6 +232,8 @@ bool UploadTraceData(std::vector<uint8_t>& out)
     uint64_t total = 0;
     for (uint32_t s : order)
         total += t.recorded(s);
+    if (total > kMaxTraceBytes)
+        return false; // garbage sizes: the target keeps whatever it holds
     try {
         out.resize(static_cast<std::size_t>(total));
     } catch (const std::bad_alloc&) {

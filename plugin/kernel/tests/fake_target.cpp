@@ -2,7 +2,9 @@
 
 #include "plugin/kernel/target_access.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace kernel::test {
 
@@ -33,14 +35,16 @@ const uint8_t* FakeTarget::locate(uint32_t address) const
 
 void FakeTarget::poke(uint32_t address, const std::vector<uint8_t>& bytes)
 {
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
+    std::size_t i = 0;
+    while (i < bytes.size()) {
         const uint32_t at = address + static_cast<uint32_t>(i);
-        uint8_t* p = locate(at);
-        if (!p) {
+        if (!locate(at))
             map(at & ~0xFFFu, 0x1000);
-            p = locate(at);
-        }
-        *p = bytes[i];
+        auto region = std::prev(m_regions.upper_bound(at));
+        const std::size_t offset = at - region->first;
+        const std::size_t n = std::min(bytes.size() - i, region->second.size() - offset);
+        std::memcpy(region->second.data() + offset, bytes.data() + i, n);
+        i += n;
     }
 }
 

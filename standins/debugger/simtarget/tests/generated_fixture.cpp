@@ -10,10 +10,24 @@ namespace simtarget::test {
 GeneratedFixture::GeneratedFixture(const GeneratedTarget& target, bool littleEndian)
     : m_generated(target), m_little(littleEndian), m_target(std::make_unique<kernel::test::FakeTarget>())
 {
+    setUp(target);
+    writeImages();
+}
+
+GeneratedFixture::GeneratedFixture(const GeneratedTarget& target, bool littleEndian, const std::string& dataFile,
+                                   const std::string& secondImage)
+    : m_generated(target), m_little(littleEndian), m_target(std::make_unique<kernel::test::FakeTarget>()),
+      m_dataFile(dataFile), m_secondImage(secondImage)
+{
+    setUp(target);
+}
+
+void GeneratedFixture::setUp(const GeneratedTarget& target)
+{
     kernel::FreeKernelWorkspace();
     kernel::ResetMemoryImages();
     kernel::ResetTargetAccess();
-    kernel::SetLittleEndian(littleEndian ? 1 : 0);
+    kernel::SetLittleEndian(m_little ? 1 : 0);
     kernel::SetAddressUnitBits(8);
     kernel::BindTargetAccess();
     for (const auto& block : target.memory)
@@ -22,7 +36,6 @@ GeneratedFixture::GeneratedFixture(const GeneratedTarget& target, bool littleEnd
         m_target->poke(block.address, block.data);
     for (const auto& [name, address] : target.symbols)
         m_target->defineSymbol(name, address);
-    writeImages();
 }
 
 GeneratedFixture::~GeneratedFixture()

@@ -15,6 +15,9 @@ class GeneratedFixture {
 public:
     // Resets the engine, sets byte order and unit width, maps the memory and writes the images.
     explicit GeneratedFixture(const GeneratedTarget& target, bool littleEndian);
+    // The same over images already written (the data file and second image of `target`).
+    GeneratedFixture(const GeneratedTarget& target, bool littleEndian, const std::string& dataFile,
+                     const std::string& secondImage);
     ~GeneratedFixture();
 
     // LoadKernelWorkspace from the data file with the anchor of the symbol file (or `anchor`).
@@ -30,6 +33,7 @@ public:
     void patchDataFile(uint32_t offset, uint32_t size, uint32_t value);
 
 private:
+    void setUp(const GeneratedTarget& target);
     void writeImages();
 
     GeneratedTarget m_generated;
