@@ -1,0 +1,2 @@
+korvane_add_benchmark(NAME kernel_readers SOURCES ${CMAKE_CURRENT_LIST_DIR}/kernel_readers.cpp
+  LIBS simtarget sim_debugger plugin_sdk)
