@@ -1,0 +1,130 @@
+// The classes with an entry point of their own: Exception and Thread.
+#include "gui/editors/model/object_models.h"
+
+#include "engine/names/identifier.h"
+
+namespace editors {
+
+namespace {
+
+void fillTraceGroup(ViewState& state, bool groupEnabled)
+{
+    state[IdTraceGroup].enabled = groupEnabled;
+}
+
+} // namespace
+
+void ExceptionModel::init(ViewState& state)
+{
+    fillNameAndDescription(state);
+    if (auto* data = blockOf<engine::ExceptionData>(m_object)) {
+        fillNumber(state, IdField1067, data->interruptLevel);
+        fillNumber(state, IdField1068, data->vectorNumber);
+        fillText(state, IdField1069, data->isrAddress);
+    }
+    fillTrace(state, IdTrace, m_object.traceObject);
+    fillTrace(state, IdTraceActor, m_object.traceActor);
+    fillTraceGroup(state, m_cpu.kernel.enableTrace != 0);
+}
+
+OkOutcome ExceptionModel::ok(ViewState& state, DialogHost&)
+{
+    auto* data = blockOf<engine::ExceptionData>(m_object);
+    const bool name = storeName(state);
+    const bool description = storeDescription(state);
+    bool other = false;
+    if (data) {
+        other |= storeNumber(data->interruptLevel, state.text(IdField1067));
+        other |= storeTrimmedText(data->isrAddress, state.text(IdField1069));
+        other |= storeNumber(data->vectorNumber, state.text(IdField1068));
+    }
+    other |= storeFlag(m_object.traceObject, state.checked(IdTrace)) |
+             storeFlag(m_object.traceActor, state.checked(IdTraceActor));
+    if (!data) {
+        OkOutcome outcome;
+        if (!commonChecks(state, name, outcome))
+            return outcome;
+        markCommon(name, description, other);
+        return OkOutcome::closeOk();
+    }
+
+    const engine::KernelRecord& kernel = m_cpu.kernel;
+    if (!engine::InRangeSigned(data->interruptLevel, kernel.minIsrLevel, kernel.maxIsrLevel)) {
+        showCheckMessage("Interrupt level" + engine::RangeTextSigned(kernel.minIsrLevel, kernel.maxIsrLevel));
+        return OkOutcome::stay(IdField1067, false);
+    }
+    if (data->vectorNumber != -1 &&
+        !engine::InRangeSigned(data->vectorNumber, kernel.minIsrVector, kernel.maxIsrVector)) {
+        showCheckMessage("Vector number" + engine::RangeTextSigned(kernel.minIsrVector, kernel.maxIsrVector) +
+                         ", or -1");
+        return OkOutcome::stay(IdField1068, false);
+    }
+    if (!checkName(state))
+        return OkOutcome::stay(IdName, true);
+    if (!checkEntryPoint(data->isrAddress, IdField1069, state))
+        return OkOutcome::stay(IdField1069, true);
+    if (!checkNameUnique())
+        return OkOutcome::stay(IdName, false);
+    // The exception's own name is left to the last check, which says so precisely.
+    if (otherObjectNamed(engine::textString(data->isrAddress))) {
+        showCheckMessage("ISR has the same name as an existing object");
+        return OkOutcome::stay(IdField1069, false);
+    }
+    if (name && !checkNameConflict())
+        return OkOutcome::stay(IdName, true);
+    if (state.text(IdField1069) == state.text(IdName)) {
+        state[IdField1069].text = engine::textString(data->isrAddress);
+        showCheckMessage("Entry point name must be different from Exception name");
+        return OkOutcome::stay(IdField1069, true);
+    }
+    markCommon(name, description, other);
+    return OkOutcome::closeOk();
+}
+
+void ThreadModel::init(ViewState& state)
+{
+    fillNameAndDescription(state);
+    if (auto* data = blockOf<engine::ThreadData>(m_object))
+        fillText(state, IdField1067, data->entryPoint);
+    fillTrace(state, IdTrace, m_object.traceObject);
+    fillTrace(state, IdTraceActor, m_object.traceActor);
+    fillTraceGroup(state, m_cpu.kernel.enableTrace != 0);
+}
+
+OkOutcome ThreadModel::ok(ViewState& state, DialogHost&)
+{
+    auto* data = blockOf<engine::ThreadData>(m_object);
+    const bool name = storeName(state);
+    const bool description = storeDescription(state);
+    bool entryPoint = false;
+    if (data)
+        entryPoint = storeTrimmedText(data->entryPoint, state.text(IdField1067));
+    const bool trace = storeFlag(m_object.traceObject, state.checked(IdTrace)) |
+                       storeFlag(m_object.traceActor, state.checked(IdTraceActor));
+
+    if (!checkName(state))
+        return OkOutcome::stay(IdName, true);
+    if (data) {
+        if (!checkEntryPoint(data->entryPoint, IdField1067, state))
+            return OkOutcome::stay(IdField1067, true);
+        if (engine::textOf(m_object.name) == engine::textOf(data->entryPoint)) {
+            state[IdField1067].text = engine::textString(data->entryPoint);
+            showCheckMessage("Thread name and Entry point name must be different");
+            return OkOutcome::stay(IdField1067, true);
+        }
+    }
+    if (!checkNameUnique())
+        return OkOutcome::stay(IdName, false);
+    if (data && otherObjectNamed(engine::textString(data->entryPoint))) {
+        showCheckMessage("Entry point has the same name as an existing object");
+        return OkOutcome::stay(IdField1067, true);
+    }
+    if (name && !checkNameConflict())
+        return OkOutcome::stay(IdName, true);
+    if (data && entryPoint && !checkConflict(engine::textString(data->entryPoint), "Entry point name conflicts with "))
+        return OkOutcome::stay(IdField1067, true);
+    markCommon(name, description, entryPoint || trace);
+    return OkOutcome::closeOk();
+}
+
+} // namespace editors

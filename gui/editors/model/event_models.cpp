@@ -1,0 +1,110 @@
+// Event Source, Counter and Alarm.
+#include "gui/editors/model/object_models.h"
+
+namespace editors {
+
+void fillRadioPair(ViewState& state, int firstId, int secondId, int32_t value)
+{
+    state[firstId].check = value == 0 ? 1 : 0;
+    state[secondId].check = value == 1 ? 1 : 0;
+}
+
+void EventSourceModel::init(ViewState& state)
+{
+    fillNameAndDescription(state);
+    fillTrace(state, IdTrace, m_object.traceObject);
+}
+
+OkOutcome EventSourceModel::ok(ViewState& state, DialogHost&)
+{
+    const bool name = storeName(state);
+    const bool description = storeDescription(state);
+    const bool trace = storeFlag(m_object.traceObject, state.checked(IdTrace));
+    OkOutcome outcome;
+    if (!commonChecks(state, name, outcome))
+        return outcome;
+    markCommon(name, description, trace);
+    return OkOutcome::closeOk();
+}
+
+void CounterModel::init(ViewState& state)
+{
+    auto* data = blockOf<engine::CounterData>(m_object);
+    fillNameAndDescription(state);
+    if (data) {
+        fillNumber(state, IdField1067, data->modulus);
+        state[IdField1069].check = data->systemTimebase != 0 ? 1 : 0;
+        m_ticksliceAtOpen = data->ticksliceCounter;
+        // Only a multi-stack kernel has a tickslice counter.
+        if ((m_cpu.kernel.framework & 0x2) == 0) {
+            data->ticksliceCounter = 0;
+            state[IdField1070].enabled = false;
+        }
+        state[IdField1070].check = data->ticksliceCounter != 0 ? 1 : 0;
+    }
+    fillTrace(state, IdTrace, m_object.traceObject);
+}
+
+OkOutcome CounterModel::ok(ViewState& state, DialogHost&)
+{
+    auto* data = blockOf<engine::CounterData>(m_object);
+    const bool name = storeName(state);
+    const bool description = storeDescription(state);
+    bool other = false;
+    if (data) {
+        other |= storeNumber(data->modulus, state.text(IdField1067));
+        other |= storeFlag(data->systemTimebase, state.checked(IdField1069));
+        other |= storeFlag(data->ticksliceCounter, state.checked(IdField1070));
+        // A flag cleared at opening is a change of the object too.
+        other |= noteChange((data->ticksliceCounter != 0) != (m_ticksliceAtOpen != 0));
+    }
+    other |= storeFlag(m_object.traceObject, state.checked(IdTrace));
+    OkOutcome outcome;
+    if (!commonChecks(state, name, outcome))
+        return outcome;
+    if (data && data->modulus == 0) {
+        showCheckMessage("The modulus must be non-zero");
+        return OkOutcome::stay(IdField1067, false);
+    }
+    markCommon(name, description, other);
+    return OkOutcome::closeOk();
+}
+
+void AlarmModel::init(ViewState& state)
+{
+    auto* data = blockOf<engine::AlarmData>(m_object);
+    fillNameAndDescription(state);
+    if (data) {
+        fillNumber(state, IdField1067, data->initialCount);
+        fillNumber(state, IdField1068, data->recycleCount);
+        fillText(state, IdAlarmInitialExpression, data->initialExpression);
+        fillText(state, IdAlarmRecycleExpression, data->recycleExpression);
+    }
+    fillTrace(state, IdTraceAlarm, m_object.traceObject);
+}
+
+OkOutcome AlarmModel::ok(ViewState& state, DialogHost&)
+{
+    auto* data = blockOf<engine::AlarmData>(m_object);
+    const bool name = storeName(state);
+    const bool description = storeDescription(state);
+    bool other = false;
+    if (data) {
+        other |= storeNumber(data->initialCount, state.text(IdField1067));
+        other |= storeNumber(data->recycleCount, state.text(IdField1068));
+        other |= storeText(data->initialExpression, state.text(IdAlarmInitialExpression));
+        other |= storeText(data->recycleExpression, state.text(IdAlarmRecycleExpression));
+    }
+    other |= storeFlag(m_object.traceObject, state.checked(IdTraceAlarm));
+    OkOutcome outcome;
+    if (!commonChecks(state, name, outcome))
+        return outcome;
+    if (data && data->initialCount == 0) {
+        showCheckMessage("The initial count must be non-zero");
+        return OkOutcome::stay(IdField1067, false);
+    }
+    markCommon(name, description, other);
+    return OkOutcome::closeOk();
+}
+
+} // namespace editors

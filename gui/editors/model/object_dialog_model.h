@@ -1,0 +1,112 @@
+#pragma once
+// The frame every kernel object dialog shares: the records it works on, filling the name, description and
+// trace controls, the store helpers (each compares before it writes and says whether the value changed),
+// the common name checks with their messages, and the class entry's file-dirty markers.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "engine/records/records.h"
+#include "engine/records/text_field.h"
+#include "gui/editors/model/dialog_model.h"
+
+namespace editors {
+
+enum ObjectControl : int {
+    IdName = 1065,
+    IdDescription = 1066,
+    IdTrace = 1194,
+    IdTraceAlarm = 1193,
+    IdTraceActor = 1197,
+    IdTraceGroup = 1230,
+};
+
+// Placement labels are linker symbols of at most this length.
+constexpr int kPlacementLabelLimit = 32;
+constexpr int IdLabel = 1169;
+
+// The longest text a 128-byte record field holds.
+constexpr int kFieldTextLimit = engine::kNameSize - 1;
+
+class ObjectDialogModel : public DialogModel {
+public:
+    ObjectDialogModel(engine::CpuRecord& cpu, engine::ApplicationRecord& application,
+                      engine::ApplicationClassEntry& entry, engine::ObjectRecord& object, unsigned templateId);
+
+    unsigned templateId() const override { return m_templateId; }
+    int32_t classType() const { return m_entry.classType; }
+    // True when an OK of this dialog changed a stored value (also one whose checks then refused).
+    bool storedChange() const { return m_storedChange; }
+
+    // The name edit's limit: the class's maximum name length, never more than the field holds.
+    int nameLimit() const;
+
+protected:
+    // Name, description and their edit limits.
+    void fillNameAndDescription(ViewState& state) const;
+    // A trace check box: enabled when the class has System Trace and the model enables trace; checked when
+    // the class has System Trace and the flag is set.
+    void fillTrace(ViewState& state, int boxId, int32_t flag) const;
+    bool traceEnabled() const;
+    // An edit of a 128-byte text field.
+    static void fillText(ViewState& state, int id, const char (&field)[engine::kNameSize]);
+    static void fillNumber(ViewState& state, int id, int32_t value);
+
+    // ---- store phase: each returns whether the stored value changed
+    bool storeName(const ViewState& state);
+    bool storeDescription(const ViewState& state);
+    bool storeText(char (&field)[engine::kNameSize], const std::string& text);
+    bool storeTrimmedText(char (&field)[engine::kNameSize], const std::string& text);
+    bool storeNumber(int32_t& field, const std::string& text);
+    bool storeFlag(int32_t& field, bool checked);
+    bool storeValue(int32_t& field, int32_t value);
+
+    // ---- checks: false after showing the message
+    // The identifier check of a stored field; on a problem the control shows the stored (corrected) text.
+    bool checkIdentifier(char (&field)[engine::kNameSize], int maxLength, const std::string& prefix, int controlId,
+                         ViewState& state);
+    bool checkName(ViewState& state);
+    // An identifier check of an entry point (no length limit) with the "Entry point name" message.
+    bool checkEntryPoint(char (&field)[engine::kNameSize], int controlId, ViewState& state);
+    // A placement label: identifier check with the 32-character limit.
+    bool checkLabel(char (&field)[engine::kNameSize], const std::string& prefix, ViewState& state);
+    // An unsigned range check with "<what> must be in the range of <low> to <high>".
+    static bool checkRange(uint32_t value, uint32_t low, uint32_t high, const std::string& what);
+    bool checkNameUnique();
+    // The conflict search for a text (the object itself skipped); message prefix + the clash.
+    bool checkConflict(const std::string& text, const std::string& prefix);
+    bool checkNameConflict();
+    // The three common checks in their order (identifier, uniqueness, conflict when the name changed); on a
+    // failure fills outcome and returns false.
+    bool commonChecks(ViewState& state, bool nameChanged, OkOutcome& outcome);
+    // Another object of the application bearing the text; the edited object does not count.
+    bool otherObjectNamed(const std::string& text) const;
+
+    // ---- dirty phase
+    void markAllFilesDirtyAndChained();
+    void markAllFilesDirty();
+    void markCFileDirty();
+    // The common rule: name -> C, H, M and the chained C; description -> C, H, M; anything else -> C.
+    void markCommon(bool nameChanged, bool descriptionChanged, bool otherChanged);
+
+    // Remembers that a stored value changed (for the caller's edited flag).
+    bool noteChange(bool changed);
+
+    engine::CpuRecord& m_cpu;
+    engine::ApplicationRecord& m_application;
+    engine::ApplicationClassEntry& m_entry;
+    engine::ObjectRecord& m_object;
+
+private:
+    unsigned m_templateId;
+    bool m_storedChange = false;
+};
+
+// The object's data block as the class's block type; null when the object has none.
+template <typename Block>
+Block* blockOf(engine::ObjectRecord& object)
+{
+    return static_cast<Block*>(object.data);
+}
+
+} // namespace editors

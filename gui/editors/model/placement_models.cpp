@@ -1,0 +1,268 @@
+// The classes placed automatically or at a manual label: Partition, Pipe and Queue.
+#include "gui/editors/model/object_models.h"
+
+#include "engine/names/kernel_lookup.h"
+
+namespace editors {
+
+namespace {
+
+constexpr uint32_t kMaxAlignment = 2147483647u;
+constexpr uint32_t kMaxCount = 4294967295u;
+
+// The placement radios and the edits they enable: alignment only for automatic placement on a CPU that
+// offers the option, the label only for manual placement.
+void fillPlacement(ViewState& state, const engine::CpuRecord& cpu, int32_t manual)
+{
+    fillRadioPair(state, IdAutomatic, IdManual, manual != 0 ? 1 : 0);
+    state[IdAlignment].enabled = engine::CpuSupportsPlacementOption(&cpu) && manual == 0;
+    state[IdLabel].enabled = manual != 0;
+}
+
+bool clickPlacement(int id, ViewState& state, const engine::CpuRecord& cpu)
+{
+    if (id == IdAutomatic) {
+        state[IdLabel].enabled = false;
+        if (engine::CpuSupportsPlacementOption(&cpu))
+            state[IdAlignment].enabled = true;
+        return true;
+    }
+    if (id == IdManual) {
+        state[IdLabel].enabled = true;
+        state[IdAlignment].enabled = false;
+        return true;
+    }
+    return false;
+}
+
+bool alignmentApplies(const engine::CpuRecord& cpu, int32_t manual)
+{
+    return engine::CpuSupportsPlacementOption(&cpu) && manual == 0;
+}
+
+} // namespace
+
+// ---- Partition
+
+void PartitionModel::init(ViewState& state)
+{
+    fillNameAndDescription(state);
+    if (auto* data = blockOf<engine::PartitionData>(m_object)) {
+        fillNumber(state, IdField1080, data->blockSize);
+        fillNumber(state, IdField1081, data->numberOfBlocks);
+        fillNumber(state, IdAlignment, data->alignment);
+        fillText(state, IdField1082, data->blockSizeExpression);
+        fillText(state, IdField1083, data->numberOfBlocksExpression);
+        fillText(state, IdLabel, data->label);
+        fillRadioPair(state, IdPriorityOrder, IdFifoOrder, data->waitingOrder);
+        fillPlacement(state, m_cpu, data->manual);
+    }
+    fillTrace(state, IdTrace, m_object.traceObject);
+}
+
+bool PartitionModel::clicked(int id, ViewState& state)
+{
+    return clickPlacement(id, state, m_cpu);
+}
+
+OkOutcome PartitionModel::ok(ViewState& state, DialogHost&)
+{
+    auto* data = blockOf<engine::PartitionData>(m_object);
+    const bool name = storeName(state);
+    const bool description = storeDescription(state);
+    bool other = false;
+    if (data) {
+        other |= storeNumber(data->blockSize, state.text(IdField1080));
+        other |= storeNumber(data->numberOfBlocks, state.text(IdField1081));
+        other |= storeText(data->blockSizeExpression, state.text(IdField1082));
+        other |= storeText(data->numberOfBlocksExpression, state.text(IdField1083));
+        other |= storeValue(data->waitingOrder, state.checked(IdPriorityOrder) ? 0 : 1);
+        other |= storeText(data->label, state.text(IdLabel));
+        other |= storeNumber(data->alignment, state.text(IdAlignment));
+        other |= storeFlag(data->manual, state.checked(IdManual));
+    }
+    other |= storeFlag(m_object.traceObject, state.checked(IdTrace));
+    if (!data) {
+        OkOutcome outcome;
+        if (!commonChecks(state, name, outcome))
+            return outcome;
+        markCommon(name, description, other);
+        return OkOutcome::closeOk();
+    }
+
+    const bool manual = data->manual != 0;
+    if (!checkName(state))
+        return OkOutcome::stay(IdName, true);
+    if (manual && !checkLabel(data->label, "Block label", state))
+        return OkOutcome::stay(IdLabel, true);
+    if (alignmentApplies(m_cpu, data->manual) &&
+        !checkRange(static_cast<uint32_t>(data->alignment), 1, kMaxAlignment, "Block alignment"))
+        return OkOutcome::stay(IdAlignment, false);
+    if (!checkRange(static_cast<uint32_t>(data->blockSize), 1, kMaxCount, "Block size"))
+        return OkOutcome::stay(IdField1080, false);
+    if (!checkRange(static_cast<uint32_t>(data->numberOfBlocks), 1, kMaxCount, "# of blocks"))
+        return OkOutcome::stay(IdField1081, false);
+    if (!checkNameUnique())
+        return OkOutcome::stay(IdName, false);
+    if (name && !checkNameConflict())
+        return OkOutcome::stay(IdName, true);
+    if (manual) {
+        if (engine::textOf(m_object.name) == engine::textOf(data->label)) {
+            showCheckMessage("Partition name and block label must be different");
+            return OkOutcome::stay(IdLabel, false);
+        }
+        if (!checkConflict(engine::textString(data->label), "Block label conflicts with "))
+            return OkOutcome::stay(IdLabel, false);
+    }
+    markCommon(name, description, other);
+    return OkOutcome::closeOk();
+}
+
+// ---- Pipe
+
+void PipeModel::init(ViewState& state)
+{
+    fillNameAndDescription(state);
+    if (auto* data = blockOf<engine::PipeData>(m_object)) {
+        fillNumber(state, IdField1071, data->numberOfBuffers);
+        fillNumber(state, IdField1072, data->maxBufferSize);
+        fillNumber(state, IdAlignment, data->alignment);
+        fillText(state, IdField1074, data->numberOfBuffersExpression);
+        fillText(state, IdField1073, data->maxBufferSizeExpression);
+        fillText(state, IdLabel, data->label);
+        state[IdSuppressBuffers].check = data->suppressBufferAllocation != 0 ? 1 : 0;
+        fillPlacement(state, m_cpu, data->manual);
+    }
+    fillTrace(state, IdTrace, m_object.traceObject);
+}
+
+bool PipeModel::clicked(int id, ViewState& state)
+{
+    return clickPlacement(id, state, m_cpu);
+}
+
+OkOutcome PipeModel::ok(ViewState& state, DialogHost&)
+{
+    auto* data = blockOf<engine::PipeData>(m_object);
+    const bool name = storeName(state);
+    const bool description = storeDescription(state);
+    bool other = false;
+    bool label = false;
+    if (data) {
+        other |= storeNumber(data->numberOfBuffers, state.text(IdField1071));
+        other |= storeText(data->numberOfBuffersExpression, state.text(IdField1074));
+        other |= storeNumber(data->maxBufferSize, state.text(IdField1072));
+        other |= storeText(data->maxBufferSizeExpression, state.text(IdField1073));
+        other |= storeNumber(data->alignment, state.text(IdAlignment));
+        other |= storeFlag(data->manual, state.checked(IdManual));
+        label = storeText(data->label, state.text(IdLabel));
+    }
+    other |= storeFlag(m_object.traceObject, state.checked(IdTrace));
+    if (data)
+        other |= storeFlag(data->suppressBufferAllocation, state.checked(IdSuppressBuffers));
+    if (!data) {
+        OkOutcome outcome;
+        if (!commonChecks(state, name, outcome))
+            return outcome;
+        markCommon(name, description, other);
+        return OkOutcome::closeOk();
+    }
+
+    const bool manual = data->manual != 0;
+    if (!checkName(state))
+        return OkOutcome::stay(IdName, true);
+    if (!checkRange(static_cast<uint32_t>(data->numberOfBuffers), 1, kMaxCount, "# of buffers"))
+        return OkOutcome::stay(IdField1071, false);
+    if (manual && !checkLabel(data->label, "Buffer label", state))
+        return OkOutcome::stay(IdLabel, true);
+    if (alignmentApplies(m_cpu, data->manual) &&
+        !checkRange(static_cast<uint32_t>(data->alignment), 1, kMaxAlignment, "Buffer alignment"))
+        return OkOutcome::stay(IdAlignment, false);
+    if (!checkNameUnique())
+        return OkOutcome::stay(IdName, false);
+    if (name && !checkNameConflict())
+        return OkOutcome::stay(IdName, true);
+    if (label && manual) {
+        if (engine::textOf(m_object.name) == engine::textOf(data->label)) {
+            showCheckMessage("Pipe name and buffer label must be different");
+            return OkOutcome::stay(IdName, true);
+        }
+        if (!checkConflict(engine::textString(data->label), "Pipe buffer label conflicts with "))
+            return OkOutcome::stay(IdName, true);
+    }
+    markCommon(name, description, other || label);
+    return OkOutcome::closeOk();
+}
+
+// ---- Queue
+
+void QueueModel::init(ViewState& state)
+{
+    fillNameAndDescription(state);
+    if (auto* data = blockOf<engine::QueueData>(m_object)) {
+        fillNumber(state, IdQueueWidth, data->width);
+        fillNumber(state, IdQueueDepth, data->depth);
+        fillNumber(state, IdAlignment, data->alignment);
+        fillText(state, IdField1080, data->widthExpression);
+        fillText(state, IdField1081, data->depthExpression);
+        fillText(state, IdLabel, data->label);
+        fillRadioPair(state, IdPriorityOrder, IdFifoOrder, data->waitingOrder);
+        fillPlacement(state, m_cpu, data->manual);
+    }
+    fillTrace(state, IdTrace, m_object.traceObject);
+}
+
+bool QueueModel::clicked(int id, ViewState& state)
+{
+    return clickPlacement(id, state, m_cpu);
+}
+
+OkOutcome QueueModel::ok(ViewState& state, DialogHost&)
+{
+    auto* data = blockOf<engine::QueueData>(m_object);
+    const bool name = storeName(state);
+    const bool description = storeDescription(state);
+    bool other = false;
+    if (data) {
+        other |= storeNumber(data->depth, state.text(IdQueueDepth));
+        other |= storeNumber(data->width, state.text(IdQueueWidth));
+        other |= storeText(data->widthExpression, state.text(IdField1080));
+        other |= storeText(data->depthExpression, state.text(IdField1081));
+        other |= storeValue(data->waitingOrder, state.checked(IdPriorityOrder) ? 0 : 1);
+        other |= storeNumber(data->alignment, state.text(IdAlignment));
+        other |= storeText(data->label, state.text(IdLabel));
+        other |= storeFlag(data->manual, state.checked(IdManual));
+    }
+    other |= storeFlag(m_object.traceObject, state.checked(IdTrace));
+    if (!checkName(state))
+        return OkOutcome::stay(IdName, true);
+    if (!checkNameUnique())
+        return OkOutcome::stay(IdName, false);
+    if (data) {
+        const engine::KernelRecord& kernel = m_cpu.kernel;
+        const bool manual = data->manual != 0;
+        if (!checkRange(static_cast<uint32_t>(data->width), 1, static_cast<uint32_t>(kernel.maxQueueWidth), "Width"))
+            return OkOutcome::stay(IdQueueWidth, false);
+        if (!checkRange(static_cast<uint32_t>(data->depth), 1, static_cast<uint32_t>(kernel.maxQueueDepth), "Depth"))
+            return OkOutcome::stay(IdQueueDepth, false);
+        if (manual) {
+            if (!checkLabel(data->label, "Queue label", state))
+                return OkOutcome::stay(IdLabel, true);
+            if (engine::textOf(m_object.name) == engine::textOf(data->label)) {
+                showCheckMessage("Queue name and queue label must be different");
+                return OkOutcome::stay(IdLabel, false);
+            }
+            if (!checkConflict(engine::textString(data->label), "Queue label conflicts with "))
+                return OkOutcome::stay(IdLabel, false);
+        }
+        if (alignmentApplies(m_cpu, data->manual) &&
+            !checkRange(static_cast<uint32_t>(data->alignment), 1, kMaxAlignment, "Queue alignment"))
+            return OkOutcome::stay(IdAlignment, false);
+    }
+    if (name && !checkNameConflict())
+        return OkOutcome::stay(IdName, true);
+    markCommon(name, description, other);
+    return OkOutcome::closeOk();
+}
+
+} // namespace editors
