@@ -13,3 +13,4 @@ list(APPEND EDITORS_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/dynamic_objects_model.cpp
   ${CMAKE_CURRENT_LIST_DIR}/project_properties_model.cpp
 )
+include(${CMAKE_CURRENT_LIST_DIR}/tests/sources.cmake)
