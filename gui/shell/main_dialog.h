@@ -91,6 +91,7 @@ public:
     void OnCommand(int commandId);
 
     // ---- splash and closing
+    SplashController* splash() const { return m_splash.get(); }
     void OnSplashClosed();
     // The save prompts; true when the window may close (the records are then freed).
     bool OnCancel();

@@ -7,6 +7,7 @@
 #include "gui/shell/folder_picker.h"
 #include "gui/shell/object_list_pane.h"
 #include "gui/shell/single_instance.h"
+#include "gui/shell/text_printer.h"
 #include "gui/shell/utility_params_dialog.h"
 
 #include "platform/core/message_service.h"
@@ -17,10 +18,12 @@
 #include <QClipboard>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -381,6 +384,22 @@ TEST(ObjectList, WidthsAreRememberedPerView)
     EXPECT_EQ(list.topLevelItemCount(), 0);
     for (int c = 0; c < list.columnCount(); ++c)
         EXPECT_LE(list.columnWidth(c), ObjectListPane::kMaxWidth);
+}
+
+TEST(TextPrinter, PagesHoldWhatFitsAndTheTextReachesThePrinter)
+{
+    EXPECT_EQ(shell::LinesPerPage(100, 10), 10);
+    EXPECT_EQ(shell::LinesPerPage(5, 10), 1);
+    EXPECT_EQ(shell::LinesPerPage(100, 0), 1);
+    QTemporaryDir folder;
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(folder.path() + "/report.pdf");
+    std::string text;
+    for (int i = 0; i < 200; ++i)
+        text += "line " + std::to_string(i) + "\r\n";
+    EXPECT_TRUE(shell::PrintTextOn(printer, text));
+    EXPECT_GT(QFileInfo(folder.path() + "/report.pdf").size(), 0);
 }
 
 } // namespace
