@@ -163,6 +163,7 @@ TEST(CommandOutput, PipedOutputArrivesWithCrLfLineEnds)
     EXPECT_EQ(dialog.windowTitle(), "Output from command: \"printf 'one\\ntwo\\r\\nthree'; printf 'err\\n' 1>&2\"");
     dialog.OnCopy();
     EXPECT_EQ(QApplication::clipboard()->text(), "one\ntwo\nthreeerr\n");
+    dialog.grab().save(QString(KORVANE_BUILD_DIR) + "/command_output.png");
     dialog.DestroyWindow();
 }
 
@@ -271,6 +272,7 @@ TEST(UtilityParams, RowsFollowTheRequestsAndOkChecksThem)
     EXPECT_FALSE(dialog.browse(1)->isVisibleTo(&dialog));
     EXPECT_FALSE(dialog.edit(3)->isVisibleTo(&dialog));
     EXPECT_FALSE(platform::findControl(&dialog, UtilityParamsDialog::kCommandLabelId)->isVisibleTo(&dialog));
+    dialog.grab().save(QString(KORVANE_BUILD_DIR) + "/utility_params.png");
     // Too short: refused, the dialog stays open and nothing is stored.
     dialog.edit(1)->setText("a");
     platform::findControl<QPushButton>(&dialog, 1)->click();
@@ -314,6 +316,7 @@ TEST(FolderPickerDialog, SelectsTheInitialFolderAndFollowsTheDisk)
     EXPECT_EQ(dialog.windowTitle(), "Select Folder for Output");
     EXPECT_EQ(dialog.folderEdit()->text().toStdString(), base + "/one/two");
     EXPECT_EQ(dialog.tree()->PathOf(dialog.tree()->currentItem()), base + "/one/two");
+    dialog.grab().save(QString(KORVANE_BUILD_DIR) + "/folder_picker.png");
     // A folder made meanwhile appears under its parent.
     QDir().mkpath(root.path() + "/four");
     dialog.tree()->RefreshFolder(base);
