@@ -230,6 +230,8 @@ TEST_F(EditCommands, DragAndDropAsksTheEditorsToMove)
     EXPECT_TRUE(m_window->CanDropTreeItem(level, thread));
     m_window->DropTreeItem(level, thread);
     EXPECT_EQ(m_editors.calls, std::vector<std::string>{"MoveObjectToParent thrLogger lvlControl"});
+    settle();
+    EXPECT_EQ(m_window->tree()->currentItem()->text(0), "lvlControl");
 }
 
 TEST_F(EditCommands, ListKeysActOnTheRowsNode)
