@@ -26,17 +26,20 @@ namespace {
 // the checks can report and correct it.
 class GrowthLimit : public QValidator {
 public:
-    GrowthLimit(QLineEdit* edit, int limit) : QValidator(edit), m_edit(edit), m_limit(limit) {}
+    GrowthLimit(QLineEdit* edit, int limit) : QValidator(edit), m_limit(limit), m_length(edit->text().size())
+    {
+        connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) { m_length = text.size(); });
+    }
     State validate(QString& input, int&) const override
     {
-        if (input.size() > m_limit && input.size() > m_edit->text().size())
+        if (input.size() > m_limit && input.size() > m_length)
             return Invalid;
         return Acceptable;
     }
 
 private:
-    QLineEdit* m_edit;
     int m_limit;
+    qsizetype m_length;  // the text as last accepted
 };
 
 // One level of nesting while the widgets are built: a container with its grid and the current line.

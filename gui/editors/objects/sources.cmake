@@ -7,3 +7,4 @@ list(APPEND EDITORS_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/object_dialogs.h
   ${CMAKE_CURRENT_LIST_DIR}/object_dialogs.cpp
 )
+include(${CMAKE_CURRENT_LIST_DIR}/tests/sources.cmake)

@@ -1,0 +1,247 @@
+// The dialogs as widgets on the demo project: values typed into the controls reach the records on OK and
+// leave them untouched on Cancel; edit limits, hidden rows and a picture of the Task dialog.
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+
+#include <gtest/gtest.h>
+
+#include "engine/files/config_file.h"
+#include "engine/names/project_walk.h"
+#include "engine/ops/project_manager.h"
+#include "engine/records/text_field.h"
+#include "engine/util/path.h"
+#include "gui/editors/model/object_dialog_factory.h"
+#include "gui/editors/model/object_models.h"
+#include "gui/editors/objects/control_table.h"
+#include "gui/editors/objects/model_dialog.h"
+#include "gui/editors/services/editors_impl.h"
+#include "gui/shell/editor_services.h"
+#include "platform/core/message_service.h"
+#include "platform/core/program_path.h"
+#include "platform/qt/control_id.h"
+
+namespace editors::test {
+namespace {
+
+std::string fromEnvironment(const char* name, const char* fallback)
+{
+    const char* value = std::getenv(name);
+    return value ? value : fallback;
+}
+
+// The demo project opened the way the program opens it.
+class DemoDialogsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_folder = engine::GetCurrentDirectoryText();
+        platform::setProgramDirectoryOverride(fromEnvironment("KORVANE_BINARY_DIR", ".") + "/bin");
+        ASSERT_TRUE(engine::ConfigFile::Read(m_config, "ombagen.cfg"));
+        engine::ProjectManager::ResetProject(m_project, true);
+        std::string path = fromEnvironment("KORVANE_SOURCE_DIR", ".") + "/samples/demo/demo.omb";
+        ASSERT_EQ(m_manager.OpenProjectFile(m_project, m_config, path, true), 1);
+        // The program links the whole library and so installs the editors at load; a test names them.
+        shell::setEditorServices(&editorsImpl());
+    }
+    void TearDown() override
+    {
+        engine::ProjectManager::FreeProject(m_project);
+        engine::ConfigFile::FreeConfigRecord(m_config);
+        platform::setProgramDirectoryOverride("");
+        engine::SetCurrentDirectoryText(m_folder);
+    }
+
+    // The first object of the project bearing the name, with where it stands.
+    engine::ObjectPlace find(const char* name)
+    {
+        engine::ObjectPlace place;
+        engine::ObjectRecord* object = engine::FindObjectByName(m_project, name);
+        EXPECT_NE(object, nullptr) << name;
+        if (object) {
+            EXPECT_TRUE(engine::FindObjectPlace(m_project, *object, place));
+        }
+        return place;
+    }
+
+    // Runs the object's dialog through the installed editors; act works on the open dialog.
+    int editObject(const engine::ObjectPlace& place, std::function<void(QWidget*)> act)
+    {
+        QTimer::singleShot(0, [act] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            ASSERT_NE(dialog, nullptr);
+            act(dialog);
+        });
+        return shell::editorServices().EditObjectProperties(m_manager, m_project, *place.cpu, *place.application,
+                                                            *place.entry, *place.object);
+    }
+
+    static void type(QWidget* dialog, int id, const QString& text)
+    {
+        auto* edit = platform::findControl<QLineEdit>(dialog, id);
+        ASSERT_NE(edit, nullptr) << id;
+        edit->setText(text);
+    }
+    static void press(QWidget* dialog, int id)
+    {
+        auto* button = platform::findControl<QAbstractButton>(dialog, id);
+        ASSERT_NE(button, nullptr) << id;
+        button->click();
+    }
+
+    std::string m_folder;
+    engine::ConfigRecord m_config{};
+    engine::ProjectRecord m_project{};
+    engine::ProjectManager m_manager;
+    platform::ScopedScriptedMessages m_messages;
+};
+
+TEST_F(DemoDialogsTest, TaskValuesReachTheRecordOnOkOnly)
+{
+    engine::ObjectPlace place = find("tskMain");
+    ASSERT_NE(place.object, nullptr);
+    auto& data = *static_cast<engine::TaskData*>(place.object->data);
+    const engine::ObjectRecord before = *place.object;
+    const engine::TaskData dataBefore = data;
+
+    EXPECT_EQ(editObject(place,
+                         [](QWidget* dialog) {
+                             EXPECT_EQ(dialog->windowTitle(), "Task Object Properties");
+                             type(dialog, IdTaskPriority, "42");
+                             type(dialog, IdDescription, "changed and cancelled");
+                             press(dialog, IdCancelButton);
+                         }),
+              2);
+    EXPECT_EQ(std::memcmp(place.object, &before, sizeof before), 0);
+    EXPECT_EQ(std::memcmp(&data, &dataBefore, sizeof data), 0);
+    EXPECT_EQ(place.application->edited, 0);
+
+    EXPECT_EQ(editObject(place,
+                         [](QWidget* dialog) {
+                             type(dialog, IdTaskPriority, "0");
+                             press(dialog, IdOkButton);  // refused: the dialog stays
+                             EXPECT_TRUE(dialog->isVisible());
+                             EXPECT_TRUE(platform::findControl(dialog, IdTaskPriority)->hasFocus() ||
+                                         QApplication::focusWidget() == nullptr);
+                             type(dialog, IdTaskPriority, "42");
+                             press(dialog, IdOkButton);
+                         }),
+              1);
+    EXPECT_EQ(data.initialPriority, 42);
+    EXPECT_EQ(place.entry->cFileDirty, 1);
+    EXPECT_EQ(place.application->edited, 1);
+    ASSERT_EQ(m_messages->texts().size(), 1u);
+    EXPECT_EQ(m_messages->texts()[0], "Initial priority must be in the range of 1 to 126");
+}
+
+TEST_F(DemoDialogsTest, MutexClickAndCounterDialogsWork)
+{
+    engine::ObjectPlace place = find("cntSysTick");
+    ASSERT_NE(place.object, nullptr);
+    auto& counter = *static_cast<engine::CounterData*>(place.object->data);
+    EXPECT_EQ(editObject(place,
+                         [](QWidget* dialog) {
+                             EXPECT_EQ(dialog->windowTitle(), "Counter Object Properties");
+                             type(dialog, IdField1067, "0x20");
+                             press(dialog, IdOkButton);
+                         }),
+              1);
+    EXPECT_EQ(counter.modulus, 32);
+}
+
+TEST_F(DemoDialogsTest, PropertyDialogsThroughTheServices)
+{
+    shell::ProjectProperties properties{"Demo", "old"};
+    QTimer::singleShot(0, [] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        type(dialog, 1048, "   ");
+        press(dialog, IdOkButton);
+        type(dialog, 1048, "Renamed");
+        type(dialog, 1049, "new");
+        press(dialog, IdOkButton);
+    });
+    EXPECT_EQ(shell::editorServices().ProjectPropertiesDialog(properties, nullptr), 1);
+    EXPECT_EQ(properties.name, "Renamed");
+    EXPECT_EQ(properties.description, "new");
+    EXPECT_EQ(m_messages->texts(), std::vector<std::string>{"Project must have non-blank name"});
+
+    engine::ObjectPlace place = find("tskMain");
+    ASSERT_NE(place.entry, nullptr);
+    QTimer::singleShot(0, [] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), "Task Properties");
+        type(dialog, 1142, "20");
+        press(dialog, IdOkButton);
+    });
+    EXPECT_EQ(shell::editorServices().ClassOptionsDialog(*place.entry, *place.cpu, *place.application, nullptr), 1);
+    EXPECT_EQ(place.entry->maxKeyLength, 20);
+}
+
+TEST_F(DemoDialogsTest, NameEditRefusesGrowthButKeepsALongerStoredName)
+{
+    engine::ObjectPlace place = find("tskMain");
+    ASSERT_NE(place.object, nullptr);
+    place.entry->maxKeyLength = 4;
+    auto model = makeObjectDialogModel(*place.cpu, *place.application, *place.entry, *place.object);
+    ModelDialog dialog(*model, objectDialogControls(engine::ClassTask));
+    dialog.ensureInitialized();
+    auto* name = platform::findControl<QLineEdit>(&dialog, IdName);
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(name->text(), "tskMain");
+    name->end(false);
+    name->insert("x");
+    EXPECT_EQ(name->text(), "tskMain");
+    name->setText("ab");
+    name->end(false);
+    name->insert("cdef");
+    EXPECT_EQ(name->text(), "ab");  // four more would pass the limit
+    name->insert("cd");
+    EXPECT_EQ(name->text(), "abcd");
+    dialog.DestroyWindow();
+}
+
+TEST_F(DemoDialogsTest, TaskDialogShrinksWithTheModelAndIsPictured)
+{
+    engine::ObjectPlace place = find("tskMain");
+    ASSERT_NE(place.object, nullptr);
+    engine::KernelRecord& kernel = place.cpu->kernel;
+    const int contexts = kernel.extendedContextCount;
+    const int attributes = kernel.taskAttributeCount;
+
+    TaskModel model(*place.cpu, *place.application, *place.entry, *place.object, 142);
+    ModelDialog full(model, objectDialogControls(engine::ClassTask));
+    full.ensureInitialized();
+    full.adjustSize();
+    const QString picture =
+        QString::fromStdString(fromEnvironment("KORVANE_BINARY_DIR", ".")) + "/task_dialog.png";
+    EXPECT_TRUE(full.grab().save(picture));
+    auto* group = platform::findControl<QGroupBox>(&full, IdTaskContextGroup);
+    ASSERT_NE(group, nullptr);
+    EXPECT_EQ(group->title(), contexts == 1 ? "Extended Context" : "Extended Contexts");
+    const int fullHeight = full.sizeHint().height();
+    full.DestroyWindow();
+
+    kernel.extendedContextCount = 0;
+    kernel.taskAttributeCount = 0;
+    ModelDialog bare(model, objectDialogControls(engine::ClassTask));
+    bare.ensureInitialized();
+    EXPECT_TRUE(platform::findControl(&bare, IdTaskContextGroup)->isHidden());
+    EXPECT_TRUE(platform::findControl(&bare, IdTaskAttributeGroup)->isHidden());
+    EXPECT_LT(bare.sizeHint().height(), fullHeight);
+    bare.DestroyWindow();
+    kernel.extendedContextCount = contexts;
+    kernel.taskAttributeCount = attributes;
+}
+
+} // namespace
+} // namespace editors::test
