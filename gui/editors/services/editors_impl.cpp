@@ -1,7 +1,6 @@
 #include "gui/editors/services/editors_impl.h"
 
 #include "engine/records/text_field.h"
-#include "gui/editors/model/edit_object_properties.h"
 #include "gui/editors/model/property_models.h"
 #include "gui/editors/objects/object_dialogs.h"
 
@@ -44,8 +43,7 @@ int EditorsImpl::EditObjectProperties(engine::ProjectManager&, engine::ProjectRe
                                       engine::ApplicationRecord& application, engine::ApplicationClassEntry& entry,
                                       engine::ObjectRecord& object)
 {
-    return editors::EditObjectProperties(project, cpu, application, entry, object, nullptr,
-                                         [](ObjectDialogModel& model) { return runObjectDialog(model); });
+    return editObjectWithDialog(project, cpu, application, entry, object);
 }
 
 int EditorsImpl::ProjectPropertiesDialog(shell::ProjectProperties& properties, QWidget* parent)

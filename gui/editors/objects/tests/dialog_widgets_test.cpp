@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -142,7 +143,7 @@ TEST_F(DemoDialogsTest, TaskValuesReachTheRecordOnOkOnly)
     EXPECT_EQ(m_messages->texts()[0], "Initial priority must be in the range of 1 to 126");
 }
 
-TEST_F(DemoDialogsTest, MutexClickAndCounterDialogsWork)
+TEST_F(DemoDialogsTest, EnterConfirmsTheTypedValue)
 {
     engine::ObjectPlace place = find("cntSysTick");
     ASSERT_NE(place.object, nullptr);
@@ -151,7 +152,11 @@ TEST_F(DemoDialogsTest, MutexClickAndCounterDialogsWork)
                          [](QWidget* dialog) {
                              EXPECT_EQ(dialog->windowTitle(), "Counter Object Properties");
                              type(dialog, IdField1067, "0x20");
-                             press(dialog, IdOkButton);
+                             // Enter in an edit confirms the dialog with the typed value.
+                             QWidget* edit = platform::findControl(dialog, IdField1067);
+                             edit->setFocus();
+                             QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+                             QApplication::sendEvent(edit, &enter);
                          }),
               1);
     EXPECT_EQ(counter.modulus, 32);
