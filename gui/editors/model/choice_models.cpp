@@ -34,11 +34,7 @@ OkOutcome LevelModel::ok(ViewState& state, DialogHost&)
     }
     // A class without System Trace never traces its levels, whatever the (disabled) box shows.
     other |= storeFlag(m_object.traceObject, m_entry.systemTrace != 0 && state.checked(IdTrace));
-    OkOutcome outcome;
-    if (!commonChecks(state, name, outcome))
-        return outcome;
-    markCommon(name, description, other);
-    return OkOutcome::closeOk();
+    return finishCommon(state, name, description, other);
 }
 
 void MailboxModel::init(ViewState& state)
@@ -58,11 +54,7 @@ OkOutcome MailboxModel::ok(ViewState& state, DialogHost&)
         other |= storeValue(data->waitingOrder, radioChoice(state, IdPriorityOrder));
     }
     other |= storeFlag(m_object.traceObject, state.checked(IdTrace));
-    OkOutcome outcome;
-    if (!commonChecks(state, name, outcome))
-        return outcome;
-    markCommon(name, description, other);
-    return OkOutcome::closeOk();
+    return finishCommon(state, name, description, other);
 }
 
 void MutexModel::init(ViewState& state)
@@ -115,11 +107,7 @@ OkOutcome MutexModel::ok(ViewState& state, DialogHost&)
         other |= noteChange(data->priorityInversion != m_inheritanceAtOpen || data->waitingOrder != m_orderAtOpen);
     }
     other |= storeFlag(m_object.traceObject, state.checked(IdTrace));
-    OkOutcome outcome;
-    if (!commonChecks(state, name, outcome))
-        return outcome;
-    markCommon(name, description, other);
-    return OkOutcome::closeOk();
+    return finishCommon(state, name, description, other);
 }
 
 void SemaphoreModel::init(ViewState& state)
@@ -161,11 +149,7 @@ OkOutcome SemaphoreModel::ok(ViewState& state, DialogHost&)
         other |= noteChange(data->waitingOrder != m_orderAtOpen);
     }
     other |= storeFlag(m_object.traceObject, state.checked(IdTrace));
-    OkOutcome outcome;
-    if (!commonChecks(state, name, outcome))
-        return outcome;
-    markCommon(name, description, other);
-    return OkOutcome::closeOk();
+    return finishCommon(state, name, description, other);
 }
 
 void SpecialServiceModel::init(ViewState& state)

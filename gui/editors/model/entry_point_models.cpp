@@ -40,13 +40,8 @@ OkOutcome ExceptionModel::ok(ViewState& state, DialogHost&)
     }
     other |= storeFlag(m_object.traceObject, state.checked(IdTrace)) |
              storeFlag(m_object.traceActor, state.checked(IdTraceActor));
-    if (!data) {
-        OkOutcome outcome;
-        if (!commonChecks(state, name, outcome))
-            return outcome;
-        markCommon(name, description, other);
-        return OkOutcome::closeOk();
-    }
+    if (!data)
+        return finishCommon(state, name, description, other);
 
     const engine::KernelRecord& kernel = m_cpu.kernel;
     if (!engine::InRangeSigned(data->interruptLevel, kernel.minIsrLevel, kernel.maxIsrLevel)) {

@@ -20,11 +20,7 @@ OkOutcome EventSourceModel::ok(ViewState& state, DialogHost&)
     const bool name = storeName(state);
     const bool description = storeDescription(state);
     const bool trace = storeFlag(m_object.traceObject, state.checked(IdTrace));
-    OkOutcome outcome;
-    if (!commonChecks(state, name, outcome))
-        return outcome;
-    markCommon(name, description, trace);
-    return OkOutcome::closeOk();
+    return finishCommon(state, name, description, trace);
 }
 
 void CounterModel::init(ViewState& state)

@@ -186,6 +186,16 @@ bool ObjectDialogModel::commonChecks(ViewState& state, bool nameChanged, OkOutco
     return true;
 }
 
+OkOutcome ObjectDialogModel::finishCommon(ViewState& state, bool nameChanged, bool descriptionChanged,
+                                          bool otherChanged)
+{
+    OkOutcome outcome;
+    if (!commonChecks(state, nameChanged, outcome))
+        return outcome;
+    markCommon(nameChanged, descriptionChanged, otherChanged);
+    return OkOutcome::closeOk();
+}
+
 bool ObjectDialogModel::otherObjectNamed(const std::string& text) const
 {
     const auto named = [&](const engine::ObjectPlace& place) {

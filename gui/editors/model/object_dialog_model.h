@@ -79,6 +79,8 @@ protected:
     // The three common checks in their order (identifier, uniqueness, conflict when the name changed); on a
     // failure fills outcome and returns false.
     bool commonChecks(ViewState& state, bool nameChanged, OkOutcome& outcome);
+    // The common checks, then the dirty marks and close: the whole OK of a class without checks of its own.
+    OkOutcome finishCommon(ViewState& state, bool nameChanged, bool descriptionChanged, bool otherChanged);
     // Another object of the application bearing the text; the edited object does not count.
     bool otherObjectNamed(const std::string& text) const;
 

@@ -88,27 +88,32 @@ private:
     int32_t m_orderAtOpen = 0;
 };
 
-class PartitionModel : public ObjectDialogModel {
+// The classes placed automatically or at a manual label: the placement radios enable the alignment or the
+// label edit.
+class PlacedObjectModel : public ObjectDialogModel {
 public:
     using ObjectDialogModel::ObjectDialogModel;
-    void init(ViewState& state) override;
     bool clicked(int id, ViewState& state) override;
+};
+
+class PartitionModel : public PlacedObjectModel {
+public:
+    using PlacedObjectModel::PlacedObjectModel;
+    void init(ViewState& state) override;
     OkOutcome ok(ViewState& state, DialogHost& host) override;
 };
 
-class PipeModel : public ObjectDialogModel {
+class PipeModel : public PlacedObjectModel {
 public:
-    using ObjectDialogModel::ObjectDialogModel;
+    using PlacedObjectModel::PlacedObjectModel;
     void init(ViewState& state) override;
-    bool clicked(int id, ViewState& state) override;
     OkOutcome ok(ViewState& state, DialogHost& host) override;
 };
 
-class QueueModel : public ObjectDialogModel {
+class QueueModel : public PlacedObjectModel {
 public:
-    using ObjectDialogModel::ObjectDialogModel;
+    using PlacedObjectModel::PlacedObjectModel;
     void init(ViewState& state) override;
-    bool clicked(int id, ViewState& state) override;
     OkOutcome ok(ViewState& state, DialogHost& host) override;
 };
 

@@ -19,11 +19,18 @@ void fillPlacement(ViewState& state, const engine::CpuRecord& cpu, int32_t manua
     state[IdLabel].enabled = manual != 0;
 }
 
-bool clickPlacement(int id, ViewState& state, const engine::CpuRecord& cpu)
+bool alignmentApplies(const engine::CpuRecord& cpu, int32_t manual)
+{
+    return engine::CpuSupportsPlacementOption(&cpu) && manual == 0;
+}
+
+} // namespace
+
+bool PlacedObjectModel::clicked(int id, ViewState& state)
 {
     if (id == IdAutomatic) {
         state[IdLabel].enabled = false;
-        if (engine::CpuSupportsPlacementOption(&cpu))
+        if (engine::CpuSupportsPlacementOption(&m_cpu))
             state[IdAlignment].enabled = true;
         return true;
     }
@@ -34,13 +41,6 @@ bool clickPlacement(int id, ViewState& state, const engine::CpuRecord& cpu)
     }
     return false;
 }
-
-bool alignmentApplies(const engine::CpuRecord& cpu, int32_t manual)
-{
-    return engine::CpuSupportsPlacementOption(&cpu) && manual == 0;
-}
-
-} // namespace
 
 // ---- Partition
 
@@ -60,11 +60,6 @@ void PartitionModel::init(ViewState& state)
     fillTrace(state, IdTrace, m_object.traceObject);
 }
 
-bool PartitionModel::clicked(int id, ViewState& state)
-{
-    return clickPlacement(id, state, m_cpu);
-}
-
 OkOutcome PartitionModel::ok(ViewState& state, DialogHost&)
 {
     auto* data = blockOf<engine::PartitionData>(m_object);
@@ -82,13 +77,8 @@ OkOutcome PartitionModel::ok(ViewState& state, DialogHost&)
         other |= storeFlag(data->manual, state.checked(IdManual));
     }
     other |= storeFlag(m_object.traceObject, state.checked(IdTrace));
-    if (!data) {
-        OkOutcome outcome;
-        if (!commonChecks(state, name, outcome))
-            return outcome;
-        markCommon(name, description, other);
-        return OkOutcome::closeOk();
-    }
+    if (!data)
+        return finishCommon(state, name, description, other);
 
     const bool manual = data->manual != 0;
     if (!checkName(state))
@@ -136,11 +126,6 @@ void PipeModel::init(ViewState& state)
     fillTrace(state, IdTrace, m_object.traceObject);
 }
 
-bool PipeModel::clicked(int id, ViewState& state)
-{
-    return clickPlacement(id, state, m_cpu);
-}
-
 OkOutcome PipeModel::ok(ViewState& state, DialogHost&)
 {
     auto* data = blockOf<engine::PipeData>(m_object);
@@ -160,13 +145,8 @@ OkOutcome PipeModel::ok(ViewState& state, DialogHost&)
     other |= storeFlag(m_object.traceObject, state.checked(IdTrace));
     if (data)
         other |= storeFlag(data->suppressBufferAllocation, state.checked(IdSuppressBuffers));
-    if (!data) {
-        OkOutcome outcome;
-        if (!commonChecks(state, name, outcome))
-            return outcome;
-        markCommon(name, description, other);
-        return OkOutcome::closeOk();
-    }
+    if (!data)
+        return finishCommon(state, name, description, other);
 
     const bool manual = data->manual != 0;
     if (!checkName(state))
@@ -210,11 +190,6 @@ void QueueModel::init(ViewState& state)
         fillPlacement(state, m_cpu, data->manual);
     }
     fillTrace(state, IdTrace, m_object.traceObject);
-}
-
-bool QueueModel::clicked(int id, ViewState& state)
-{
-    return clickPlacement(id, state, m_cpu);
 }
 
 OkOutcome QueueModel::ok(ViewState& state, DialogHost&)

@@ -113,13 +113,8 @@ OkOutcome TaskModel::ok(ViewState& state, DialogHost&)
         const bool actor = storeFlag(m_object.traceActor, state.checked(IdTraceActor));
         return object || actor;
     }();
-    if (!data) {
-        OkOutcome outcome;
-        if (!commonChecks(state, name, outcome))
-            return outcome;
-        markCommon(name, description, trace);
-        return OkOutcome::closeOk();
-    }
+    if (!data)
+        return finishCommon(state, name, description, trace);
 
     bool entryPoint = storeTrimmedText(data->entryPoint, state.text(IdTaskEntryPoint));
     const bool priority = storeNumber(data->initialPriority, state.text(IdTaskPriority));
