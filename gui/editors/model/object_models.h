@@ -30,7 +30,7 @@ enum ClassControl : int {
     IdAlarmRecycleExpression = 1308,
 };
 
-// Shared by the classes that can do no more than the frame: the common checks, then class checks.
+// Event Source: nothing beyond the frame and its trace box.
 class EventSourceModel : public ObjectDialogModel {
 public:
     using ObjectDialogModel::ObjectDialogModel;
