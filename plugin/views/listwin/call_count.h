@@ -1,0 +1,60 @@
+#pragma once
+// The Call Count window: the user types function names into the list; each gets a counting breakpoint
+// and the list shows how often it was hit. The store of breakpoints lives for the whole process.
+
+#include "plugin/views/listwin/list_window.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace views {
+
+struct CallCount {
+    std::string function;
+    uint32_t hits = 0;
+};
+
+// The process-wide list of counting breakpoints, in the order they were added.
+class CallCountStore {
+public:
+    // Sets a breakpoint on the function (a symbol with a location); false when there is none or the
+    // debugger refused the breakpoint.
+    static bool AddFunction(const std::string& name);
+    // The first breakpoint with the name goes; false when there is none.
+    static bool RemoveFunction(const std::string& name);
+    static void ResetCounter(const std::string& name);
+    static void ResetAllCounters();
+    static std::vector<CallCount> Snapshot();
+};
+
+class CallCountWindow final : public DpListWindow {
+    Q_OBJECT
+
+public:
+    static constexpr const char* kKey = "CALLCOUNT";
+    static constexpr const char* kTitle = "Call Count";
+    static constexpr const char* kEntryText = "<Enter function here>";
+
+    explicit CallCountWindow(QWidget* parent = nullptr);
+
+    void InitColumns() override;
+    bool OnCellEdited(int row, int column, const std::string& text) override;
+    bool ShowContextMenu(int row, const QPoint& screenPoint) override;
+    void Update() override;
+    // The context menu's commands (32784 to 32786).
+    void OnCommand(unsigned id);
+    // The row the next command applies to (set by the context menu).
+    void SetContextRow(int row) { m_contextRow = row; }
+    int EntryRow() const { return m_entryRow; }
+
+private:
+    void appendEntryRow();
+
+    int m_functionColumn = 0;
+    int m_callsColumn = 1;
+    int m_entryRow = -1;
+    int m_contextRow = -1;
+};
+
+} // namespace views

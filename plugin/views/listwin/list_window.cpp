@@ -1,0 +1,685 @@
+#include "plugin/views/listwin/list_window.h"
+
+#include "plugin/views/listwin/plugin_resources.h"
+
+#include "platform/qt/latin1.h"
+#include "standins/ide/if_desktop.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPainter>
+#include <QScrollBar>
+
+#include <boost/format.hpp>
+
+#include <fstream>
+
+namespace views {
+namespace {
+
+constexpr unsigned kRejectedEditString = 25096;
+
+QColor toQColor(uint32_t colour)
+{
+    return QColor((colour >> 16) & 0xFF, (colour >> 8) & 0xFF, colour & 0xFF);
+}
+
+// Bitmaps are drawn by identifier: a small square of a colour derived from it.
+QIcon bitmapIcon(uint32_t bitmap, uint32_t transparent)
+{
+    QPixmap pixmap(16, 16);
+    pixmap.fill(toQColor(transparent));
+    QPainter painter(&pixmap);
+    const uint32_t hash = bitmap * 2654435761u;
+    painter.fillRect(2, 2, 12, 12, QColor((hash >> 16) & 0xFF, (hash >> 8) & 0xFF, hash & 0xFF));
+    pixmap.setMask(pixmap.createMaskFromColor(toQColor(transparent)));
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+QColor SelectionTextColour(const QColor& background)
+{
+    const int average = (background.red() + background.green() + background.blue()) / 3;
+    return average < 128 ? QColor(Qt::white) : QColor(Qt::black);
+}
+
+// ---- the behaviour ----
+
+DpListWindowBase::DpListWindowBase(QWidget* parent) : QTreeWidget(parent)
+{
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    header()->setStretchLastSection(false);
+    setColumnCount(0);
+    setHeaderLabels({});
+    connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
+        if (current != nullptr)
+            OnSelectionChanged(indexOfTopLevelItem(current));
+    });
+}
+
+DpListWindowBase::~DpListWindowBase()
+{
+    StopIdle();
+    closeEditors();
+}
+
+void DpListWindowBase::setFonts()
+{
+    const QFont proportional = IfFontDb::GetFont("DefaultProportional");
+    const QFont fixed = IfFontDb::GetFont("DefaultFixed");
+    auto variants = [](const QFont& base, QFont* out) {
+        out[0] = base;
+        out[1] = base;
+        out[1].setWeight(QFont::Bold);
+        out[2] = base;
+        out[2].setItalic(true);
+    };
+    variants(proportional, &m_fonts[0]);
+    variants(fixed, &m_fonts[3]);
+    setFont(m_fonts[0]);
+}
+
+QFont DpListWindowBase::StyleFont(int style) const
+{
+    if (style < StyleProportional || style > StyleFixedItalic)
+        style = StyleProportional;
+    return m_fonts[static_cast<std::size_t>(style - 1)];
+}
+
+void DpListWindowBase::OnInitialUpdate()
+{
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setFonts();
+    SetReady();
+    InitColumns();
+}
+
+void DpListWindowBase::OnFontDbEvent(IfFontDbEvent::Type type)
+{
+    if (type != IfFontDbEvent::FontsChanged)
+        return;
+    setFonts();
+    doItemsLayout();
+}
+
+bool DpListWindowBase::ExportToFile(const std::string& path) const
+{
+    std::ofstream out(path, std::ios::out | std::ios::trunc);
+    if (!out)
+        return false;
+    std::vector<std::string> texts;
+    std::vector<CellAttributes> attributes;
+    for (int r = 0; r < GetRowCount(); ++r) {
+        if (!GetRow(r, texts, attributes))
+            continue;
+        for (std::size_t c = 0; c < texts.size(); ++c)
+            out << (c > 0 ? "\t" : "") << texts[c];
+        out << "\n";
+    }
+    out.flush();
+    return static_cast<bool>(out);
+}
+
+bool DpListWindowBase::SaveContent(IfContentStorage& storage)
+{
+    for (int c = 0; c < columnCount(); ++c)
+        storage.Save(3, (boost::format("Column%d") % c).str(), columnWidth(c));
+    const QModelIndex current = currentIndex();
+    storage.Save(1, "DpListWindow-Selection", current.isValid() ? current.row() : -1);
+    const QModelIndex top = indexAt(QPoint(0, 0));
+    storage.Save(1, "DpListWindow-TopItem", top.isValid() ? top.row() : 0);
+    storage.Save(1, "DpListWindow-ScrollH", horizontalScrollBar()->value());
+    return true;
+}
+
+bool DpListWindowBase::RestoreContent(IfContentStorage& storage)
+{
+    for (int c = 0; c < columnCount(); ++c) {
+        int width = 10;
+        if (storage.Restore((boost::format("Column%d") % c).str(), width, 10))
+            setColumnWidth(c, width & 0xFFFF);
+    }
+    int top = 0, scroll = 0, selection = -1;
+    storage.Restore("DpListWindow-TopItem", top, 0);
+    storage.Restore("DpListWindow-ScrollH", scroll, 0);
+    storage.Restore("DpListWindow-Selection", selection, -1);
+    if (selection != -1 && topLevelItem(selection) != nullptr) {
+        setCurrentItem(topLevelItem(selection));
+        topLevelItem(selection)->setSelected(true);
+    }
+    horizontalScrollBar()->setValue(scroll);
+    if (QTreeWidgetItem* item = topLevelItem(top))
+        scrollToItem(item, QAbstractItemView::PositionAtTop);
+    return true;
+}
+
+void DpListWindowBase::mousePressEvent(QMouseEvent* event)
+{
+    const QPoint point = event->position().toPoint();
+    QTreeWidgetItem* item = itemAt(point);
+    const int row = item != nullptr ? indexOfTopLevelItem(item) : -1;
+    const int column = item != nullptr ? columnAt(point.x()) : -1;
+    bool checkClick = false;
+    if (HasCheckBoxes() && row >= 0 && column == 0) {
+        const QRect cell = visualItemRect(item);
+        checkClick = point.x() >= cell.left() && point.x() < cell.left() + 4 + cell.height();
+    }
+    QTreeWidget::mousePressEvent(event);
+    if (row < 0 || column < 0 || event->button() != Qt::LeftButton)
+        return;
+    if (checkClick)
+        ToggleItemCheck(row);
+    else if (IsCellTextEditable(row, column) && m_edit == nullptr)
+        OpenEditBox(row, column);
+    else if (IsCellListEditable(row, column))
+        OpenDropDown(row, column);
+}
+
+void DpListWindowBase::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QTreeWidgetItem* item = itemAt(event->position().toPoint());
+    QTreeWidget::mouseDoubleClickEvent(event);
+    if (item != nullptr)
+        OnDoubleClick(indexOfTopLevelItem(item));
+}
+
+void DpListWindowBase::contextMenuEvent(QContextMenuEvent* event)
+{
+    const QModelIndex current = currentIndex();
+    const int row = current.isValid() ? current.row() : -1;
+    // From the keyboard there is no mouse position: the menu opens at the window's top-left corner.
+    const QPoint point = event->reason() == QContextMenuEvent::Keyboard ? mapToGlobal(QPoint(0, 0)) : event->globalPos();
+    if (!ShowContextMenu(row, point))
+        QTreeWidget::contextMenuEvent(event);
+}
+
+void DpListWindowBase::OpenEditBox(int row, int column)
+{
+    QTreeWidgetItem* item = topLevelItem(row);
+    std::string text;
+    if (item == nullptr || m_edit != nullptr)
+        return;
+    scrollToItem(item);
+    if (!GetItemText(row, column, text)) {
+        viewport()->update();
+        return;
+    }
+    m_edit = new QLineEdit(viewport());
+    m_edit->setFont(font());
+    m_edit->setGeometry(visualRect(indexFromItem(item, column)).adjusted(0, -2, 0, 2));
+    m_edit->setText(platform::toQString(text));
+    m_textAtStart = text;
+    m_editRow = row;
+    m_editColumn = column;
+    m_edit->selectAll();
+    m_edit->installEventFilter(this);
+    m_edit->show();
+    m_edit->setFocus();
+}
+
+void DpListWindowBase::OpenDropDown(int row, int column)
+{
+    QTreeWidgetItem* item = topLevelItem(row);
+    if (item == nullptr)
+        return;
+    scrollToItem(item);
+    std::vector<std::string> choices;
+    GetCellChoices(row, column, choices);
+    if (choices.empty())
+        return;
+    if (m_combo != nullptr)
+        CancelEdit();
+    m_combo = new QComboBox(viewport());
+    m_combo->setFont(font());
+    m_combo->setGeometry(visualRect(indexFromItem(item, column)).adjusted(0, -2, 0, 2));
+    for (const std::string& choice : choices)
+        m_combo->addItem(platform::toQString(choice));
+    // The current text is looked for after the first choice, wrapping around to it.
+    std::string text;
+    int selected = 0;
+    if (GetItemText(row, column, text)) {
+        const int count = static_cast<int>(choices.size());
+        for (int i = 1; i <= count; ++i)
+            if (choices[static_cast<std::size_t>(i % count)] == text) {
+                selected = i % count;
+                break;
+            }
+    }
+    m_combo->setCurrentIndex(selected);
+    m_editRow = row;
+    m_editColumn = column;
+    m_combo->installEventFilter(this);
+    connect(m_combo, &QComboBox::activated, this, [this] { CommitEdit(); });
+    m_combo->show();
+    m_combo->setFocus();
+}
+
+void DpListWindowBase::closeEditors()
+{
+    if (m_edit != nullptr) {
+        m_edit->removeEventFilter(this);
+        m_edit->hide();
+        m_edit->deleteLater();
+        m_edit = nullptr;
+    }
+    if (m_combo != nullptr) {
+        m_combo->removeEventFilter(this);
+        m_combo->hide();
+        m_combo->deleteLater();
+        m_combo = nullptr;
+    }
+    viewport()->update();
+}
+
+void DpListWindowBase::CommitEdit()
+{
+    if (m_committing)
+        return;
+    m_committing = true;
+    const int row = m_editRow;
+    const int column = m_editColumn;
+    if (m_edit != nullptr) {
+        const std::string text = platform::toStdString(m_edit->text());
+        const bool changed = text != m_textAtStart;
+        closeEditors();
+        if (changed) {
+            if (OnCellEdited(row, column, text))
+                SetItemText(row, column, text);
+            else
+                RejectEdit();
+        }
+    } else if (m_combo != nullptr) {
+        const std::string text = platform::toStdString(m_combo->currentText());
+        closeEditors();
+        if (OnCellEdited(row, column, text))
+            SetItemText(row, column, text);
+        else
+            RejectEdit();
+    }
+    m_committing = false;
+}
+
+void DpListWindowBase::CancelEdit() { closeEditors(); }
+
+void DpListWindowBase::RejectEdit()
+{
+    QApplication::beep();
+    if (IfDesktop* desktop = IfDesktop::Instance())
+        desktop->SetStatusText(LoadResourceString(kRejectedEditString));
+}
+
+bool DpListWindowBase::eventFilter(QObject* watched, QEvent* event)
+{
+    const bool editor = (m_edit != nullptr && watched == m_edit) || (m_combo != nullptr && watched == m_combo);
+    if (!editor)
+        return QTreeWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            CommitEdit();
+            return true;
+        }
+        if (key == Qt::Key_Escape) {
+            CancelEdit();
+            return true;
+        }
+    } else if (event->type() == QEvent::FocusOut && !m_committing) {
+        if (m_combo != nullptr && m_combo->view()->isVisible())
+            return false; // its own list took the focus
+        // Losing the focus commits inside the same window, and cancels when another window takes it.
+        QWidget* focus = QApplication::focusWidget();
+        if (focus != nullptr && focus->window() == window())
+            CommitEdit();
+        else
+            CancelEdit();
+    }
+    return QTreeWidget::eventFilter(watched, event);
+}
+
+// ---- the rows ----
+
+struct DpListWindow::RowRecord {
+    uint32_t textEditable = 0;
+    uint32_t listEditable = 0;
+    std::array<uint32_t, kAttributeColumns> textColour;
+    std::array<uint32_t, kAttributeColumns> background;
+    std::array<int, kAttributeColumns> style;
+    uint32_t bitmapBits = 0;
+    std::array<uint32_t, kAttributeColumns> bitmap{};
+    std::array<uint32_t, kAttributeColumns> transparent{};
+    RowRecord()
+    {
+        textColour.fill(kDefaultColour);
+        background.fill(kDefaultColour);
+        style.fill(StyleProportional);
+    }
+};
+
+class DpListWindow::Row final : public QTreeWidgetItem {
+public:
+    std::unique_ptr<RowRecord> record; // made when first needed
+};
+
+DpListWindow::DpListWindow(QWidget* parent) : DpListWindowBase(parent) {}
+
+DpListWindow::~DpListWindow() { DeleteAllRows(); }
+
+DpListWindow::Row* DpListWindow::rowAt(int row) const
+{
+    return row >= 0 && row < topLevelItemCount() ? static_cast<Row*>(topLevelItem(row)) : nullptr;
+}
+
+bool DpListWindow::validCell(int row, int column) const
+{
+    return rowAt(row) != nullptr && column >= 0 && column < columnCount();
+}
+
+DpListWindow::RowRecord& DpListWindow::record(int row)
+{
+    Row* item = rowAt(row);
+    if (!item->record)
+        item->record = std::make_unique<RowRecord>();
+    return *item->record;
+}
+
+void DpListWindow::applyCell(int row, int column)
+{
+    Row* item = rowAt(row);
+    if (item == nullptr || column < 0 || column >= kAttributeColumns)
+        return;
+    const RowRecord* r = item->record.get();
+    const uint32_t text = r != nullptr ? r->textColour[static_cast<std::size_t>(column)] : kDefaultColour;
+    const uint32_t back = r != nullptr ? r->background[static_cast<std::size_t>(column)] : kDefaultColour;
+    item->setData(column, Qt::ForegroundRole, text == kDefaultColour ? QVariant() : QVariant(toQColor(text)));
+    item->setData(column, Qt::BackgroundRole, back == kDefaultColour ? QVariant() : QVariant(toQColor(back)));
+    item->setFont(column, StyleFont(r != nullptr ? r->style[static_cast<std::size_t>(column)] : StyleProportional));
+    const bool bitmap = r != nullptr && (r->bitmapBits & (1u << column)) != 0;
+    item->setIcon(column, bitmap ? bitmapIcon(r->bitmap[static_cast<std::size_t>(column)],
+                                              r->transparent[static_cast<std::size_t>(column)])
+                                 : QIcon());
+}
+
+int DpListWindow::InsertRowAt(const std::string& text, int index, uint32_t textColour, int style)
+{
+    if (index < 0 || index > topLevelItemCount())
+        return -1;
+    auto* item = new Row;
+    insertTopLevelItem(index, item);
+    item->setText(0, platform::toQString(text));
+    if (m_checkBoxes)
+        item->setCheckState(0, Qt::Unchecked);
+    if (textColour != kDefaultColour || style != StyleProportional) {
+        RowRecord& r = record(index);
+        r.textColour.fill(textColour);
+        r.style.fill(style);
+        for (int c = 0; c < std::min(columnCount(), kAttributeColumns); ++c)
+            applyCell(index, c);
+    }
+    return index;
+}
+
+int DpListWindow::InsertRow(const std::string& text, int where, uint32_t textColour, int style)
+{
+    return InsertRowAt(text, where == 0 ? 0 : topLevelItemCount(), textColour, style);
+}
+
+int DpListWindow::InsertBitmapRow(uint32_t bitmap, uint32_t transparent, int where)
+{
+    const int row = InsertRow("", where);
+    SetCellBitmap(row, 0, bitmap, transparent);
+    return row;
+}
+
+bool DpListWindow::SetItemText(int row, int column, const std::string& text)
+{
+    if (!validCell(row, column))
+        return false;
+    rowAt(row)->setText(column, platform::toQString(text));
+    if (column < kAttributeColumns && rowAt(row)->record) {
+        record(row).bitmapBits &= ~(1u << column);
+        applyCell(row, column);
+    }
+    return true;
+}
+
+bool DpListWindow::GetItemText(int row, int column, std::string& text) const
+{
+    if (!validCell(row, column))
+        return false;
+    text = platform::toStdString(rowAt(row)->text(column));
+    return true;
+}
+
+bool DpListWindow::SetCellBitmap(int row, int column, uint32_t bitmap, uint32_t transparent)
+{
+    if (!validCell(row, column) || column >= kAttributeColumns)
+        return false;
+    rowAt(row)->setText(column, QString());
+    RowRecord& r = record(row);
+    r.bitmapBits |= 1u << column;
+    r.bitmap[static_cast<std::size_t>(column)] = bitmap;
+    r.transparent[static_cast<std::size_t>(column)] = transparent;
+    applyCell(row, column);
+    return true;
+}
+
+bool DpListWindow::SetRowTextColour(int row, uint32_t colour)
+{
+    if (rowAt(row) == nullptr)
+        return false;
+    record(row).textColour.fill(colour);
+    for (int c = 0; c < std::min(columnCount(), kAttributeColumns); ++c)
+        applyCell(row, c);
+    return true;
+}
+
+bool DpListWindow::SetCellTextColour(int row, int column, uint32_t colour)
+{
+    if (!validCell(row, column) || column >= kAttributeColumns)
+        return false;
+    record(row).textColour[static_cast<std::size_t>(column)] = colour;
+    applyCell(row, column);
+    return true;
+}
+
+bool DpListWindow::SetRowBackground(int row, uint32_t colour)
+{
+    if (rowAt(row) == nullptr)
+        return false;
+    record(row).background.fill(colour);
+    for (int c = 0; c < std::min(columnCount(), kAttributeColumns); ++c)
+        applyCell(row, c);
+    return true;
+}
+
+bool DpListWindow::SetCellBackground(int row, int column, uint32_t colour)
+{
+    if (!validCell(row, column) || column >= kAttributeColumns)
+        return false;
+    record(row).background[static_cast<std::size_t>(column)] = colour;
+    applyCell(row, column);
+    return true;
+}
+
+bool DpListWindow::SetRowStyle(int row, int style)
+{
+    if (rowAt(row) == nullptr)
+        return false;
+    record(row).style.fill(style);
+    for (int c = 0; c < std::min(columnCount(), kAttributeColumns); ++c)
+        applyCell(row, c);
+    return true;
+}
+
+bool DpListWindow::SetCellStyle(int row, int column, int style)
+{
+    if (!validCell(row, column) || column >= kAttributeColumns)
+        return false;
+    record(row).style[static_cast<std::size_t>(column)] = style;
+    applyCell(row, column);
+    return true;
+}
+
+bool DpListWindow::SetCellEditable(int row, int column, bool editable)
+{
+    if (!validCell(row, column) || column >= kAttributeColumns)
+        return false;
+    RowRecord& r = record(row);
+    if ((r.bitmapBits & (1u << column)) != 0)
+        return false;
+    r.textEditable = editable ? (r.textEditable | (1u << column)) : (r.textEditable & ~(1u << column));
+    return true;
+}
+
+bool DpListWindow::SetCellListEditable(int row, int column, bool editable)
+{
+    if (!validCell(row, column) || column >= kAttributeColumns)
+        return false;
+    RowRecord& r = record(row);
+    if ((r.bitmapBits & (1u << column)) != 0)
+        return false;
+    r.listEditable = editable ? (r.listEditable | (1u << column)) : (r.listEditable & ~(1u << column));
+    return true;
+}
+
+bool DpListWindow::IsCellTextEditable(int row, int column) const
+{
+    const Row* item = rowAt(row);
+    return item != nullptr && item->record && column >= 0 && column < kAttributeColumns &&
+           (item->record->textEditable & (1u << column)) != 0;
+}
+
+bool DpListWindow::IsCellListEditable(int row, int column) const
+{
+    const Row* item = rowAt(row);
+    return item != nullptr && item->record && column >= 0 && column < kAttributeColumns &&
+           (item->record->listEditable & (1u << column)) != 0;
+}
+
+bool DpListWindow::DeleteRow(int row)
+{
+    if (rowAt(row) == nullptr)
+        return false;
+    delete takeTopLevelItem(row);
+    return true;
+}
+
+void DpListWindow::DeleteAllRows()
+{
+    while (topLevelItemCount() > 0)
+        delete takeTopLevelItem(topLevelItemCount() - 1);
+}
+
+void DpListWindow::SetCheckBoxes(bool on)
+{
+    m_checkBoxes = on;
+    for (int r = 0; r < topLevelItemCount(); ++r) {
+        if (on)
+            topLevelItem(r)->setCheckState(0, Qt::Unchecked);
+        else
+            topLevelItem(r)->setData(0, Qt::CheckStateRole, QVariant());
+    }
+}
+
+void DpListWindow::SetItemCheck(int row, bool checked)
+{
+    if (Row* item = rowAt(row))
+        item->setCheckState(0, checked ? Qt::Checked : Qt::Unchecked);
+}
+
+bool DpListWindow::GetItemCheck(int row) const
+{
+    const Row* item = rowAt(row);
+    return item != nullptr && item->checkState(0) != Qt::Unchecked;
+}
+
+bool DpListWindow::GetRow(int row, std::vector<std::string>& texts, std::vector<CellAttributes>& attributes) const
+{
+    const Row* item = rowAt(row);
+    if (item == nullptr)
+        return false;
+    texts.clear();
+    attributes.clear();
+    for (int c = 0; c < columnCount(); ++c) {
+        texts.push_back(platform::toStdString(item->text(c)));
+        CellAttributes cell;
+        if (item->record && c < kAttributeColumns) {
+            const RowRecord& r = *item->record;
+            const auto i = static_cast<std::size_t>(c);
+            cell.style = r.style[i];
+            cell.textColour = r.textColour[i];
+            cell.background = r.background[i];
+            cell.editable = (r.textEditable & (1u << c)) != 0;
+            if ((r.bitmapBits & (1u << c)) != 0) {
+                cell.bitmap = r.bitmap[i];
+                cell.transparent = r.transparent[i];
+            }
+        }
+        attributes.push_back(cell);
+    }
+    return true;
+}
+
+int DpListWindow::GetColumnWidthAt(int column) const
+{
+    return column >= 0 && column < columnCount() ? columnWidth(column) : 0;
+}
+
+bool DpListWindow::SetColumnWidthAt(int column, int width)
+{
+    if (column < 0 || column >= columnCount())
+        return false;
+    setColumnWidth(column, width);
+    return true;
+}
+
+bool DpListWindow::DeleteColumn(int column)
+{
+    if (column < 0 || column >= columnCount())
+        return false;
+    QStringList labels;
+    for (int c = 0; c < columnCount(); ++c)
+        if (c != column)
+            labels << headerItem()->text(c);
+    for (int r = 0; r < topLevelItemCount(); ++r) {
+        QTreeWidgetItem* item = topLevelItem(r);
+        for (int c = column; c + 1 < columnCount(); ++c)
+            item->setText(c, item->text(c + 1));
+    }
+    setColumnCount(columnCount() - 1);
+    setHeaderLabels(labels);
+    return true;
+}
+
+int DpListWindow::AddColumn(const std::string& title, int width, int alignment)
+{
+    const int column = columnCount();
+    setColumnCount(column + 1);
+    headerItem()->setText(column, platform::toQString(title));
+    const Qt::Alignment align = alignment == 2 ? Qt::AlignRight : alignment == 1 ? Qt::AlignHCenter : Qt::AlignLeft;
+    headerItem()->setTextAlignment(column, align | Qt::AlignVCenter);
+    setColumnWidth(column, width);
+    return column;
+}
+
+void DpListWindow::SetSelectionBackground(const QColor& colour)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Highlight, colour);
+    p.setColor(QPalette::HighlightedText, SelectionTextColour(colour));
+    setPalette(p);
+}
+
+void DpListWindow::ResetSelectionBackground() { setPalette(QApplication::palette(this)); }
+
+} // namespace views
