@@ -1,0 +1,32 @@
+// Enters the windows of the remaining object classes into the window manager's factory at load.
+
+#include "plugin/views/classes/pool_windows.h"
+#include "plugin/views/classes/service_trace_window.h"
+#include "plugin/views/classes/timing_windows.h"
+#include "plugin/views/window_manager.h"
+
+namespace views {
+namespace {
+
+template <typename T>
+ObjectWindow* create(WindowManager& manager)
+{
+    return new T(&manager);
+}
+
+const DisplayWindowRegistrar kPartitions(5, &create<PartitionsWindow>);
+const DisplayWindowRegistrar kQueues(6, &create<QueuesWindow>);
+const DisplayWindowRegistrar kMutexes(7, &create<MutexesWindow>);
+const DisplayWindowRegistrar kPipes(8, &create<PipesWindow>);
+const DisplayWindowRegistrar kEventSources(13, &create<EventSourcesWindow>);
+const DisplayWindowRegistrar kCounters(14, &create<CountersWindow>);
+const DisplayWindowRegistrar kAlarms(15, &create<AlarmsWindow>);
+
+// Every services-trace part opens this window.
+const bool kServiceTraceWindows = [] {
+    ServiceTraceParent::setWindowFactory([](ServiceTraceParent& owner) { return new ServiceTraceDialog(owner); });
+    return true;
+}();
+
+} // namespace
+} // namespace views

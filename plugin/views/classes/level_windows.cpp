@@ -1,0 +1,31 @@
+#include "plugin/views/classes/level_windows.h"
+
+#include "plugin/views/classes/level_rows.h"
+
+namespace views {
+namespace {
+
+// {level attributes, static count, dynamic count}, the thread and level records loaded first.
+kernel::ClassCounts levelCounts()
+{
+    if (kernel::IsThreadClassConfigured())
+        kernel::EnsureThreadClassRecords();
+    kernel::ClassCounts counts{};
+    kernel::GetLevelCounts(counts);
+    return counts;
+}
+
+} // namespace
+
+LevelInfoWindow::LevelInfoWindow(WindowManager* manager)
+    : ClassDetailWindow(manager, {kDialogId, "Level Information", 1046, &LevelInfoColumns, &FillLevelInfoRows, &levelCounts})
+{
+}
+
+LevelScheduleWindow::LevelScheduleWindow(WindowManager* manager)
+    : ClassDetailWindow(manager, {kDialogId, "Thread Schedule Information", 1047, &LevelScheduleColumns,
+                                  &FillLevelScheduleRows, &levelCounts})
+{
+}
+
+} // namespace views

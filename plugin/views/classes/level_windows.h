@@ -1,0 +1,21 @@
+#pragma once
+// The level windows the Threads window opens: Level Information (1025) and Thread Schedule Information
+// (1026).
+
+#include "plugin/views/classes/class_windows.h"
+
+namespace views {
+
+class LevelInfoWindow : public ClassDetailWindow {
+public:
+    static constexpr uint32_t kDialogId = 1025;
+    explicit LevelInfoWindow(WindowManager* manager);
+};
+
+class LevelScheduleWindow : public ClassDetailWindow {
+public:
+    static constexpr uint32_t kDialogId = 1026;
+    explicit LevelScheduleWindow(WindowManager* manager);
+};
+
+} // namespace views

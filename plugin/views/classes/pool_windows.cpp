@@ -1,0 +1,155 @@
+#include "plugin/views/classes/pool_windows.h"
+
+#include "plugin/views/classes/pool_rows.h"
+#include "plugin/views/windows/class_counts.h"
+
+#include "plugin/kernel/object_readers.h"
+
+namespace views {
+namespace {
+
+kernel::ClassCounts partitionCounts()
+{
+    return ReadCounts(&kernel::IsPartitionClassConfigured, &kernel::EnsurePartitionClassRecord,
+                      &kernel::GetPartitionCounts);
+}
+
+kernel::ClassCounts queueCounts()
+{
+    return ReadCounts(&kernel::IsQueueClassConfigured, &kernel::EnsureQueueClassRecord, &kernel::GetQueueCounts);
+}
+
+kernel::ClassCounts mutexCounts()
+{
+    return ReadCounts(&kernel::IsMutexClassConfigured, &kernel::EnsureMutexClassRecord, &kernel::GetMutexCounts);
+}
+
+kernel::ClassCounts pipeCounts()
+{
+    return ReadCounts(&kernel::IsPipeClassConfigured, &kernel::EnsurePipeClassRecord, &kernel::GetPipeCounts);
+}
+
+void fillEmptyBuffers(ListSheet& sheet, const kernel::ClassCounts& counts) { FillPipeBufferRows(sheet, counts, false); }
+void fillFullBuffers(ListSheet& sheet, const kernel::ClassCounts& counts) { FillPipeBufferRows(sheet, counts, true); }
+std::vector<ColumnSpec> emptyBufferColumns() { return PipeBufferColumns(false); }
+std::vector<ColumnSpec> fullBufferColumns() { return PipeBufferColumns(true); }
+
+} // namespace
+
+PartitionBlocksWindow::PartitionBlocksWindow(WindowManager* manager)
+    : ClassDetailWindow(manager, {kDialogId, "Partition Block Information", 1022, &PartitionBlockColumns,
+                                  &FillPartitionBlockRows, &partitionCounts})
+{
+}
+
+PartitionSemaphoresWindow::PartitionSemaphoresWindow(WindowManager* manager)
+    : ClassDetailWindow(manager, {kDialogId, "Partition Semaphores", 1019, &PartitionSemaphoreColumns,
+                                  &FillPartitionSemaphoreRows, &partitionCounts})
+{
+}
+
+PartitionsWindow::PartitionsWindow(WindowManager* manager)
+    : PoolListWindow(manager,
+                     {SingleTraceSpec(kDialogId, "Partitions", "Partition", 10, List, LogData,
+                                      {{BlockInfo, "Block Info"}, {Semaphores, "Semaphores"},
+                                       {ResetStatistics, "Reset Statistics"}}),
+                      PrtTrace,
+                      {&kernel::IsPartitionInUse, &RecordFlags<kernel::PartitionRecord, &kernel::ReadPartitionRecord>,
+                       &kernel::SetPartitionTrace},
+                      &PartitionColumns,
+                      &FillPartitionRows,
+                      &partitionCounts,
+                      {{BlockInfo, 0, PartitionBlocksWindow::kDialogId, &MakeWindow<PartitionBlocksWindow>},
+                       {Semaphores, 0x4, PartitionSemaphoresWindow::kDialogId, &MakeWindow<PartitionSemaphoresWindow>}},
+                      ResetStatistics,
+                      &kernel::ResetPartitionStatistics,
+                      true})
+{
+}
+
+QueueEntriesWindow::QueueEntriesWindow(WindowManager* manager)
+    : ClassDetailWindow(manager, {kDialogId, "Queue Entry Information", 1037, &QueueEntryColumns, &FillQueueEntryRows,
+                                  &queueCounts})
+{
+}
+
+QueueSemaphoresWindow::QueueSemaphoresWindow(WindowManager* manager)
+    : ClassDetailWindow(manager, {kDialogId, "Queue Semaphores", 1036, &QueueSemaphoreColumns,
+                                  &FillQueueSemaphoreRows, &queueCounts})
+{
+}
+
+QueuesWindow::QueuesWindow(WindowManager* manager)
+    : PoolListWindow(manager,
+                     {SingleTraceSpec(kDialogId, "Queues", "Queue", 11, List, LogData,
+                                      {{EntryInfo, "Entry Info"}, {Semaphores, "Semaphores"},
+                                       {ResetStatistics, "Reset Statistics"}}),
+                      QueTrace,
+                      {&kernel::IsQueueInUse, &RecordFlags<kernel::QueueRecord, &kernel::ReadQueueRecord>,
+                       &kernel::SetQueueTrace},
+                      &QueueColumns,
+                      &FillQueueRows,
+                      &queueCounts,
+                      {{EntryInfo, 0, QueueEntriesWindow::kDialogId, &MakeWindow<QueueEntriesWindow>},
+                       {Semaphores, 0x4, QueueSemaphoresWindow::kDialogId, &MakeWindow<QueueSemaphoresWindow>}},
+                      ResetStatistics,
+                      &kernel::ResetQueueStatistics,
+                      false})
+{
+}
+
+MutexSemaphoresWindow::MutexSemaphoresWindow(WindowManager* manager)
+    : ClassDetailWindow(manager, {kDialogId, "Mutex Semaphores", 1039, &MutexSemaphoreColumns,
+                                  &FillMutexSemaphoreRows, &mutexCounts})
+{
+}
+
+MutexesWindow::MutexesWindow(WindowManager* manager)
+    : PoolListWindow(manager,
+                     {SingleTraceSpec(kDialogId, "Mutexes", "Mutex", 12, List, LogData,
+                                      {{Semaphores, "Semaphores"}, {ResetStatistics, "Reset Statistics"}}),
+                      MtxTrace,
+                      {&kernel::IsMutexInUse, &RecordFlags<kernel::MutexRecord, &kernel::ReadMutexRecord>,
+                       &kernel::SetMutexTrace},
+                      &MutexColumns,
+                      &FillMutexRows,
+                      &mutexCounts,
+                      {{Semaphores, 0x4, MutexSemaphoresWindow::kDialogId, &MakeWindow<MutexSemaphoresWindow>}},
+                      ResetStatistics,
+                      &kernel::ResetMutexStatistics,
+                      true})
+{
+}
+
+EmptyBuffersWindow::EmptyBuffersWindow(WindowManager* manager)
+    : ClassDetailWindow(manager, {kDialogId, "Empty Buffer Addresses", 1050, &emptyBufferColumns, &fillEmptyBuffers,
+                                  &pipeCounts})
+{
+}
+
+FullBuffersWindow::FullBuffersWindow(WindowManager* manager)
+    : ClassDetailWindow(manager, {kDialogId, "Full Buffer Addresses", 1054, &fullBufferColumns, &fillFullBuffers,
+                                  &pipeCounts})
+{
+}
+
+PipesWindow::PipesWindow(WindowManager* manager)
+    : PoolListWindow(manager,
+                     {SingleTraceSpec(kDialogId, "Pipes", "Pipe", 5, List, LogData,
+                                      {{EmptyBuffers, "Empty Buffers"}, {FullBuffers, "Full Buffers"},
+                                       {ResetStatistics, "Reset Statistics"}}),
+                      PipTrace,
+                      {&kernel::IsPipeInUse, &RecordFlags<kernel::PipeRecord, &kernel::ReadPipeRecord>,
+                       &kernel::SetPipeTrace},
+                      &PipeColumns,
+                      &FillPipeRows,
+                      &pipeCounts,
+                      {{EmptyBuffers, 0, EmptyBuffersWindow::kDialogId, &MakeWindow<EmptyBuffersWindow>},
+                       {FullBuffers, 0, FullBuffersWindow::kDialogId, &MakeWindow<FullBuffersWindow>}},
+                      ResetStatistics,
+                      &kernel::ResetPipeStatistics,
+                      false})
+{
+}
+
+} // namespace views

@@ -1,0 +1,94 @@
+#include "plugin/views/classes/timing_windows.h"
+
+#include "plugin/views/classes/timing_rows.h"
+#include "plugin/views/windows/class_counts.h"
+
+#include "plugin/kernel/object_readers.h"
+
+#include <QPushButton>
+
+namespace views {
+namespace {
+
+kernel::ClassCounts alarmCounts()
+{
+    return ReadCounts(&kernel::IsAlarmClassConfigured, &kernel::EnsureAlarmClassRecord, &kernel::GetAlarmCounts);
+}
+
+} // namespace
+
+AlarmsWindow::AlarmsWindow(WindowManager* manager)
+    : SingleTraceListWindow(manager, SingleTraceSpec(kDialogId, "Alarms", "Alarm", 4, List, LogData, {{Semaphores, "Semaphores"}}),
+                            AlmTrace, {&kernel::IsAlarmInUse, &RecordFlags<kernel::AlarmRecord, &kernel::ReadAlarmRecord>, &kernel::SetAlarmTrace})
+{
+}
+
+std::vector<ColumnSpec> AlarmsWindow::columns() const { return AlarmColumns(); }
+
+ColumnContext AlarmsWindow::readContext()
+{
+    m_counts = alarmCounts();
+    ColumnContext context;
+    context.classAttributes = m_counts[0];
+    context.taskClass = kernel::IsTaskClassConfigured();
+    return context;
+}
+
+void AlarmsWindow::fillRows(ListSheet& sheet) { FillAlarmRows(sheet, m_counts); }
+
+void AlarmsWindow::endOfRefreshEnables()
+{
+    button(Semaphores)->setEnabled(kernel::IsSemaphoreClassConfigured() && kernel::EnsureSemaphoreClassRecord() != 0);
+}
+
+void AlarmsWindow::onButton(int id)
+{
+    if (id == Semaphores)
+        openDetail<AlarmSemaphoresWindow>(AlarmSemaphoresWindow::kDialogId);
+}
+
+AlarmSemaphoresWindow::AlarmSemaphoresWindow(WindowManager* manager)
+    : ClassDetailWindow(manager, {kDialogId, "Alarm Semaphores", 1034, &AlarmSemaphoreColumns, &FillAlarmSemaphoreRows,
+                                  &alarmCounts})
+{
+}
+
+CountersWindow::CountersWindow(WindowManager* manager)
+    : SingleTraceListWindow(manager, SingleTraceSpec(kDialogId, "Counters", "Counter", 3, List, LogData), CntTrace,
+                            {&kernel::IsCounterInUse, &RecordFlags<kernel::CounterRecord, &kernel::ReadCounterRecord>, &kernel::SetCounterTrace})
+{
+}
+
+std::vector<ColumnSpec> CountersWindow::columns() const { return CounterColumns(); }
+
+ColumnContext CountersWindow::readContext()
+{
+    m_counts = ReadCounts(&kernel::IsCounterClassConfigured, &kernel::EnsureCounterClassRecord, &kernel::GetCounterCounts);
+    ColumnContext context;
+    context.classAttributes = m_counts[0];
+    context.taskClass = kernel::IsTaskClassConfigured();
+    return context;
+}
+
+void CountersWindow::fillRows(ListSheet& sheet) { FillCounterRows(sheet, m_counts); }
+
+EventSourcesWindow::EventSourcesWindow(WindowManager* manager)
+    : SingleTraceListWindow(manager, SingleTraceSpec(kDialogId, "Event Sources", "Event Source", 2, List, LogData), EvtTrace,
+                            {&kernel::IsEventSourceInUse, &RecordFlags<kernel::EventSourceRecord, &kernel::ReadEventSourceRecord>, &kernel::SetEventSourceTrace})
+{
+}
+
+std::vector<ColumnSpec> EventSourcesWindow::columns() const { return EventSourceColumns(); }
+
+ColumnContext EventSourcesWindow::readContext()
+{
+    m_counts = ReadCounts(&kernel::IsEventSourceClassConfigured, &kernel::EnsureEventSourceClassRecord,
+                          &kernel::GetEventSourceCounts);
+    ColumnContext context;
+    context.classAttributes = m_counts[0];
+    return context;
+}
+
+void EventSourcesWindow::fillRows(ListSheet& sheet) { FillEventSourceRows(sheet, m_counts); }
+
+} // namespace views
