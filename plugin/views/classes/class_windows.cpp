@@ -6,6 +6,15 @@
 
 namespace views {
 
+void EnsureConfiguredClassRecords()
+{
+    for (int k = 0; k < kernel::kObjectKindCount; ++k) {
+        const auto kind = static_cast<kernel::ObjectKind>(k);
+        if (kernel::IsKindConfigured(kind))
+            kernel::EnsureClassRecord(kernel::ClassOf(kind));
+    }
+}
+
 ListWindowSpec SingleTraceSpec(uint32_t dialogId, const char* title, const char* traceTitle, uint32_t traceClass,
                                int list, int logData, std::vector<ButtonSpec> more)
 {
@@ -33,6 +42,7 @@ ClassDetailWindow::ClassDetailWindow(WindowManager* manager, const Spec& spec)
 
 ColumnContext ClassDetailWindow::readContext()
 {
+    EnsureConfiguredClassRecords();
     m_counts = m_spec.counts();
     ColumnContext context;
     context.classAttributes = m_counts[0];
@@ -46,6 +56,7 @@ PoolListWindow::PoolListWindow(WindowManager* manager, PoolWindowSpec spec)
 
 ColumnContext PoolListWindow::readContext()
 {
+    EnsureConfiguredClassRecords();
     m_counts = m_pool.counts();
     ColumnContext context;
     context.classAttributes = m_counts[0];

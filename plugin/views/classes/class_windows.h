@@ -13,6 +13,10 @@ using CountsReader = kernel::ClassCounts (*)();
 using RowFiller = void (*)(ListSheet&, const kernel::ClassCounts&);
 using ColumnTable = std::vector<ColumnSpec> (*)();
 
+// Loads the record of every configured class: the texts of one class (waiters, owners, queued
+// entries) name objects of others, whose records must be known whichever window was opened first.
+void EnsureConfiguredClassRecords();
+
 // Log Data and Services Trace first, then the class's own buttons.
 ListWindowSpec SingleTraceSpec(uint32_t dialogId, const char* title, const char* traceTitle, uint32_t traceClass,
                                int list, int logData, std::vector<ButtonSpec> more = {});

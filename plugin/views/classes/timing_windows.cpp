@@ -27,6 +27,7 @@ std::vector<ColumnSpec> AlarmsWindow::columns() const { return AlarmColumns(); }
 
 ColumnContext AlarmsWindow::readContext()
 {
+    EnsureConfiguredClassRecords();
     m_counts = alarmCounts();
     ColumnContext context;
     context.classAttributes = m_counts[0];
@@ -63,6 +64,7 @@ std::vector<ColumnSpec> CountersWindow::columns() const { return CounterColumns(
 
 ColumnContext CountersWindow::readContext()
 {
+    EnsureConfiguredClassRecords();
     m_counts = ReadCounts(&kernel::IsCounterClassConfigured, &kernel::EnsureCounterClassRecord, &kernel::GetCounterCounts);
     ColumnContext context;
     context.classAttributes = m_counts[0];
@@ -82,6 +84,7 @@ std::vector<ColumnSpec> EventSourcesWindow::columns() const { return EventSource
 
 ColumnContext EventSourcesWindow::readContext()
 {
+    EnsureConfiguredClassRecords();
     m_counts = ReadCounts(&kernel::IsEventSourceClassConfigured, &kernel::EnsureEventSourceClassRecord,
                           &kernel::GetEventSourceCounts);
     ColumnContext context;
