@@ -1,0 +1,65 @@
+// The demo target kept in samples/target: it loads, and the generator still makes exactly these files.
+#include "plugin/kernel/layout.h"
+#include "plugin/kernel/memory_image.h"
+#include "plugin/kernel/object_texts.h"
+#include "plugin/kernel/srecord.h"
+#include "plugin/kernel/target_access.h"
+#include "plugin/kernel/tests/fake_target.h"
+#include "standins/debugger/simtarget/kernel_objects.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace simtarget::test {
+namespace {
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TEST(SampleTarget, LoadsAndMatchesTheGenerator)
+{
+    const char* source = std::getenv("KORVANE_SOURCE_DIR");
+    if (!source)
+        GTEST_SKIP() << "KORVANE_SOURCE_DIR is not set";
+    const std::string folder = std::string(source) + "/samples/target/";
+
+    KernelSpec spec;
+    spec.port = 3;
+    spec.symbolPrefix = "_";
+    TargetBuilder builder(spec);
+    BuildDemo(builder);
+    const GeneratedTarget generated = builder.build();
+    EXPECT_EQ(readFile(folder + "z5data.a79"), kernel::WriteSRecords(generated.dataFile, "z5data"));
+    EXPECT_EQ(readFile(folder + "i2data.a79"), kernel::WriteSRecords(generated.secondImage, "i2data"));
+    EXPECT_EQ(readFile(folder + "target.srec"), kernel::WriteSRecords(generated.memory, "target"));
+    EXPECT_EQ(readFile(folder + "target.sym"), "_pKWS 0x20000000\n");
+
+    kernel::test::FakeTarget target;
+    std::vector<kernel::SRecordBlock> blocks;
+    std::string message;
+    ASSERT_EQ(kernel::ReadSRecordFile(folder + "target.srec", blocks, message), 0) << message;
+    for (const auto& block : blocks)
+        target.poke(block.address, block.data);
+    kernel::FreeKernelWorkspace();
+    kernel::ResetMemoryImages();
+    kernel::SetLittleEndian(1);
+    kernel::SetAddressUnitBits(8);
+    ASSERT_EQ(kernel::LoadKernelWorkspace(1, folder + "z5data.a79", 0, 0x20000000), kernel::LoadOk);
+    EXPECT_EQ(kernel::LoadSecondImage(folder + "i2data.a79", 0), 0);
+    ASSERT_EQ(kernel::EnsureTaskClassRecord(), 1);
+    EXPECT_EQ(kernel::FormatTaskName(2), "Sleeper");
+    kernel::FreeKernelWorkspace();
+    kernel::ResetMemoryImages();
+    kernel::ResetTargetAccess();
+}
+
+} // namespace
+} // namespace simtarget::test
