@@ -1,6 +1,7 @@
 #include "qt_file_chooser.h"
 
 #include "platform/qt/latin1.h"
+#include "platform/qt/wait_cursor.h"
 
 #include <QFileDialog>
 
@@ -12,6 +13,7 @@ std::string QtFileChooser::Choose(bool open, int kind, const std::string& title)
     QString filterText = QString::fromLatin1(filter.name) + QStringLiteral(" (") +
                          QString::fromLatin1(filter.pattern).replace(QLatin1Char(';'), QLatin1Char(' ')) +
                          QStringLiteral(")");
+    platform::ScopedArrowCursor arrow; // never a busy cursor over the question
     QFileDialog dialog(m_parent, platform::toQString(title), QString(), filterText);
     dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);

@@ -2,6 +2,7 @@
 
 #include "engine/util/print_text.h"
 #include "platform/qt/latin1.h"
+#include "platform/qt/wait_cursor.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -48,6 +49,7 @@ bool PrintTextWithDialog(const std::string& text, const std::string& documentNam
 {
     QPrinter printer;
     printer.setDocName(platform::toQString(documentName));
+    platform::ScopedArrowCursor arrow;
     QPrintDialog dialog(&printer);
     dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);

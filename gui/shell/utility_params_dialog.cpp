@@ -6,6 +6,7 @@
 #include "platform/core/message_service.h"
 #include "platform/qt/control_id.h"
 #include "platform/qt/latin1.h"
+#include "platform/qt/wait_cursor.h"
 
 #include <QCheckBox>
 #include <QFileDialog>
@@ -171,6 +172,7 @@ void UtilityParamsDialog::OnBrowse(int row)
         if (picker.exec() == IdOk)
             m_edits[row]->setText(platform::toQString(picker.GetFolder()));
     } else if (typeOf(row) == 'f') {
+        platform::ScopedArrowCursor arrow;
         const QString path = QFileDialog::getOpenFileName(
             this, QStringLiteral("Select file for \"%1\"").arg(platform::toQString(request.prompt)), QString(),
             QStringLiteral("All files (*)"));

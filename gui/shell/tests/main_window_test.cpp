@@ -217,6 +217,7 @@ TEST_F(MainWindow, AProjectThatCannotBeReadLeavesAnEmptyProject)
     EXPECT_EQ(m_window->GetProject().cpuCount, 0);
     EXPECT_EQ(m_window->GetProject().name[0], 0);
     EXPECT_EQ(m_window->windowTitle(), "OMBAgen");
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr); // no busy cursor left after the failure
     // At start-up (not asking) the same failure is silent.
     m_boxes->service().clear();
     EXPECT_FALSE(m_window->OpenProjectFile(m_projectDir + "/missing.omb", false));
@@ -255,6 +256,7 @@ TEST_F(MainWindow, AFailedGenerationIsReportedPerApplicationAndTheSummaryStillSh
     m_window->OnFileGenerateAll();
     unsetenv("OMBA_CODEGEN_FAIL");
     EXPECT_EQ(m_boxes->service().texts(), (std::vector<std::string>{"Code generation failure.", "Code generation failure."}));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     ASSERT_EQ(m_dialogs.statuses.size(), 1u);
     EXPECT_EQ(m_dialogs.statuses[0].message, "Code generation is complete.");
 }
