@@ -9,6 +9,7 @@
 #include "platform/qt/wait_cursor.h"
 
 #include <QCursor>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
@@ -111,7 +112,7 @@ void ObjectListWindow::onCommand(int command)
     } else if (command == m_spec.logButtonId) {
         ExportListToLog(*m_list, m_spec.title);
     } else if (command == kServicesTraceButton) {
-        if (m_traceAvailable)
+        if (m_traceAvailable || !m_spec.serviceTraceNeedsTrace)
             OpenServiceTrace();
     } else {
         onButton(command);
@@ -254,5 +255,49 @@ void DetailListWindow::Refresh()
 }
 
 void DetailListWindow::DisableControls() { m_list->setEnabled(false); }
+
+ClassDetailWindow::ClassDetailWindow(WindowManager* manager, const ClassDetailSpec& spec)
+    : DetailListWindow(manager, spec.dialogId, spec.title, spec.listId), m_spec(spec)
+{
+}
+
+ColumnContext ClassDetailWindow::readContext()
+{
+    m_counts = m_spec.counts();
+    ColumnContext context;
+    context.classAttributes = m_counts[0];
+    return context;
+}
+
+RegisterListWindow::RegisterListWindow(WindowManager* manager, uint32_t dialogId, const std::string& title, int listId,
+                                       int notValidId, const std::string& notValidText, int neverValidId)
+    : DetailListWindow(manager, dialogId, title, listId), m_notValidText(notValidText)
+{
+    resize(620, 300);
+    list()->setGeometry(kMargin, kMargin, 620 - 2 * kMargin, 236);
+    m_notValid = new QLineEdit(this);
+    platform::setControlId(m_notValid, notValidId);
+    m_notValid->setReadOnly(true);
+    m_notValid->setGeometry(130, 250, 180, 22);
+    m_neverValid = new QLineEdit(this);
+    platform::setControlId(m_neverValid, neverValidId);
+    m_neverValid->setReadOnly(true);
+    m_neverValid->setGeometry(320, 250, 170, 22);
+    m_registerMap[0] = layout::mapModes(static_cast<uint32_t>(listId), 1, 1);
+    m_registerMap[1] = layout::mapModes(static_cast<uint32_t>(notValidId), 3, 2);
+    m_registerMap[2] = layout::mapModes(static_cast<uint32_t>(neverValidId), 3, 2);
+    m_registerMap[3] = layout::mapEnd();
+}
+
+void RegisterListWindow::Refresh()
+{
+    if (m_firstRefresh) {
+        list()->useFixedFont();
+        m_notValid->setText(platform::toQString(m_notValidText));
+        m_neverValid->setText(QStringLiteral("******: Never Valid"));
+        m_firstRefresh = false;
+    }
+    DetailListWindow::Refresh();
+}
 
 } // namespace views

@@ -13,10 +13,13 @@
 #include "plugin/views/service_trace_parent.h"
 #include "plugin/views/window_manager.h"
 
+#include "plugin/kernel/object_classes.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
+class QLineEdit;
 class QPushButton;
 
 namespace views {
@@ -40,6 +43,7 @@ struct ListWindowSpec {
     int logButtonId = 0;
     TraceKind trace = TraceKind::None;
     std::vector<ButtonSpec> buttons; // left to right; Log Data and Services Trace among them
+    bool serviceTraceNeedsTrace = true; // Services Trace opens only while the target traces
 };
 
 class ObjectListWindow : public ObjectWindow, public ServiceTraceParent {
@@ -143,6 +147,53 @@ private:
     ReportList* m_list;
     ListSheet m_sheet;
     layout::DynamicMapEntry m_map[2];
+};
+
+// A detail window over one class: its columns and rows from two functions, the class counts read at
+// each refresh (their attributes decide the conditional columns).
+struct ClassDetailSpec {
+    uint32_t dialogId = 0;
+    std::string title;
+    int listId = 0;
+    std::vector<ColumnSpec> (*columns)() = nullptr;
+    kernel::ClassCounts (*counts)() = nullptr;
+    void (*fill)(ListSheet& sheet, const kernel::ClassCounts& counts) = nullptr;
+};
+
+class ClassDetailWindow : public DetailListWindow {
+    Q_OBJECT
+
+public:
+    ClassDetailWindow(WindowManager* manager, const ClassDetailSpec& spec);
+
+protected:
+    std::vector<ColumnSpec> columns() const override { return m_spec.columns(); }
+    ColumnContext readContext() override;
+    void fillRows(ListSheet& sheet) override { m_spec.fill(sheet, m_counts); }
+
+private:
+    ClassDetailSpec m_spec;
+    kernel::ClassCounts m_counts{};
+};
+
+// A detail window of saved registers in a fixed-pitch font, with the two legends below the list.
+class RegisterListWindow : public DetailListWindow {
+    Q_OBJECT
+
+public:
+    RegisterListWindow(WindowManager* manager, uint32_t dialogId, const std::string& title, int listId,
+                       int notValidId, const std::string& notValidText, int neverValidId);
+    void Refresh() override;
+
+protected:
+    const layout::DynamicMapEntry* GetDynamicMap() const override { return m_registerMap; }
+
+private:
+    bool m_firstRefresh = true;
+    QLineEdit* m_notValid;
+    QLineEdit* m_neverValid;
+    std::string m_notValidText;
+    layout::DynamicMapEntry m_registerMap[4];
 };
 
 } // namespace views

@@ -222,3 +222,77 @@ TEST(PanelThread, OpensOnePanelPerIdAndShowsItAgain)
 
 } // namespace
 } // namespace views::test
+
+namespace views::test {
+namespace {
+
+// A services-trace window that records what its owner asks of it.
+class FakeTraceWindow : public ServiceTraceWindow {
+public:
+    explicit FakeTraceWindow(std::vector<std::string>& log) : m_log(log) {}
+    void postRefresh() override { m_log.push_back("refresh"); }
+    void postDisable() override { m_log.push_back("disable"); }
+    void showAndRaise() override { m_log.push_back("show"); }
+    void addServiceClass(uint32_t cls) override { m_log.push_back("class " + std::to_string(cls)); }
+    void setTraceParent(ServiceTraceParent* owner) override { m_log.push_back(owner ? "owner" : "detached"); }
+    void destroyWindow() override
+    {
+        m_log.push_back("destroyed");
+        delete this;
+    }
+
+private:
+    std::vector<std::string>& m_log;
+};
+
+TEST(ServiceTraceParent, OwnersOpenRefreshAndCloseTheirWindow)
+{
+    QuietEnvironment quiet;
+    std::vector<std::string> log;
+    ServiceTraceParent::setWindowFactory([&log](ServiceTraceParent& owner) -> ServiceTraceWindow* {
+        log.push_back("made for " + owner.serviceTraceTitle() + " " + std::to_string(owner.serviceTraceClass()));
+        return new FakeTraceWindow(log);
+    });
+    {
+        WindowManager manager;
+        EXPECT_TRUE(manager.OpenServiceTrace());
+        manager.OnTargetStopped();
+        manager.OnTargetRunning();
+        manager.OnDisplayCommand(kCommandServicesTrace);
+        EXPECT_EQ(log, (std::vector<std::string>{"made for Miscellaneous 100", "class 101", "class 13", "show", "refresh",
+                                                 "disable", "show"}));
+        log.clear();
+        // The window closed itself: forgotten, nothing more reaches it.
+        ServiceTraceWindow* window = manager.serviceTraceWindow();
+        manager.OnServiceTraceClosed();
+        EXPECT_EQ(manager.serviceTraceWindow(), nullptr);
+        window->destroyWindow();
+        manager.OnTargetStopped();
+        EXPECT_EQ(log, (std::vector<std::string>{"detached", "destroyed"}));
+        log.clear();
+    }
+    {
+        // A list window's Services Trace button: greyed while the window is open, closed with it.
+        GeneratedKernel kernel([](simtarget::TargetBuilder& b) {
+            BuildTasksAndSemaphores(b);
+            b.addClass(kernel::ObjectKind::Exception, 1, 0, 0);
+        });
+        ASSERT_EQ(kernel.load(), 0);
+        WindowManager manager;
+        manager.OnDisplayCommand(10);
+        drainEvents();
+        ObjectWindow* exceptions = manager.FindOpenWindow(1008);
+        ASSERT_NE(exceptions, nullptr);
+        exceptions->onCommand(1074); // opens without trace support
+        EXPECT_EQ(log.front(), "made for Exception 6");
+        QPushButton* traceButton = platform::findControl<QPushButton>(exceptions, 1074);
+        EXPECT_FALSE(traceButton->isEnabled());
+        exceptions->close();
+        drainEvents();
+        EXPECT_EQ(log.back(), "destroyed");
+    }
+    ServiceTraceParent::setWindowFactory(nullptr);
+}
+
+} // namespace
+} // namespace views::test

@@ -8,9 +8,6 @@
 #include "plugin/kernel/registers.h"
 #include "plugin/kernel/text_utils.h"
 
-#include "platform/qt/control_id.h"
-
-#include <QLineEdit>
 
 namespace views {
 namespace {
@@ -49,7 +46,8 @@ ListWindowSpec exceptionsSpec()
                           ExceptionsWindow::List,
                           ExceptionsWindow::LogData,
                           TraceKind::ObjectActor,
-                          {{ExceptionsWindow::LogData, "Log Data"}, {kServicesTraceButton, "Services Trace"}}};
+                          {{ExceptionsWindow::LogData, "Log Data"}, {kServicesTraceButton, "Services Trace"}},
+                          false};
 }
 
 } // namespace
@@ -158,40 +156,9 @@ void ExceptionsWindow::setTrace(uint32_t n, bool actor, bool on)
 }
 
 BacktraceWindow::BacktraceWindow(WindowManager* manager)
-    : DetailListWindow(manager, kDialogId, "Exception Backtrace", kListId)
+    : RegisterListWindow(manager, kDialogId, "Exception Backtrace", kListId, kLegendNotValid,
+                         "------: Not Currrently Valid", kLegendNeverValid)
 {
-    resize(620, 300);
-    list()->setGeometry(7, 7, 606, 236);
-    m_notValid = new QLineEdit(this);
-    platform::setControlId(m_notValid, kLegendNotValid);
-    m_notValid->setReadOnly(true);
-    m_notValid->setGeometry(130, 250, 180, 22);
-    m_neverValid = new QLineEdit(this);
-    platform::setControlId(m_neverValid, kLegendNeverValid);
-    m_neverValid->setReadOnly(true);
-    m_neverValid->setGeometry(320, 250, 170, 22);
-}
-
-const layout::DynamicMapEntry* BacktraceWindow::GetDynamicMap() const
-{
-    static const layout::DynamicMapEntry kMap[] = {
-        layout::mapModes(kListId, 1, 1),
-        layout::mapModes(kLegendNotValid, 3, 2),
-        layout::mapModes(kLegendNeverValid, 3, 2),
-        layout::mapEnd(),
-    };
-    return kMap;
-}
-
-void BacktraceWindow::Refresh()
-{
-    if (m_firstRefresh) {
-        list()->useFixedFont();
-        m_notValid->setText(QStringLiteral("------: Not Currrently Valid"));
-        m_neverValid->setText(QStringLiteral("******: Never Valid"));
-        m_firstRefresh = false;
-    }
-    DetailListWindow::Refresh();
 }
 
 std::vector<ColumnSpec> BacktraceWindow::columns() const { return backtraceGrid().columns; }

@@ -5,8 +5,6 @@
 
 #include "plugin/kernel/object_classes.h"
 
-class QLineEdit;
-
 namespace views {
 
 enum ExceptionColumn : int { ExcNumber, ExcName, ExcLevel, ExcVector, ExcPrevious, ExcTraceObject, ExcTraceActor };
@@ -40,7 +38,7 @@ private:
     kernel::ClassCounts m_counts{};
 };
 
-class BacktraceWindow : public DetailListWindow {
+class BacktraceWindow : public RegisterListWindow {
     Q_OBJECT
 
 public:
@@ -49,18 +47,11 @@ public:
     static constexpr int kLegendNotValid = 1069;
     static constexpr int kLegendNeverValid = 1070;
     explicit BacktraceWindow(WindowManager* manager);
-    void Refresh() override;
 
 protected:
     std::vector<ColumnSpec> columns() const override;
     ColumnContext readContext() override { return ColumnContext{}; }
     void fillRows(ListSheet& sheet) override { FillBacktraceRows(sheet); }
-    const layout::DynamicMapEntry* GetDynamicMap() const override;
-
-private:
-    bool m_firstRefresh = true;
-    QLineEdit* m_notValid;
-    QLineEdit* m_neverValid;
 };
 
 } // namespace views

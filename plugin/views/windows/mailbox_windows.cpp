@@ -56,6 +56,18 @@ ListWindowSpec mailboxesSpec()
                            {MailboxesWindow::ResetStatistics, "Reset Statistics", false}}};
 }
 
+std::vector<ColumnSpec> MailboxMessageColumns()
+{
+    return {{"#", Align::Right, 15},     {"Name", Align::Left, 100},   {"Priority", Align::Right, 80},
+            {"Task", Align::Left, 100},  {"State", Align::Left, 40},   {"Address", Align::Right, 60},
+            {"Message", Align::Left, 400}};
+}
+
+std::vector<ColumnSpec> MailboxSemaphoreColumns()
+{
+    return {{"#", Align::Right, 15}, {"Name", Align::Left, 100}, {"Semaphore", Align::Left, 200}};
+}
+
 } // namespace
 
 std::vector<ColumnSpec> MailboxColumns()
@@ -184,40 +196,18 @@ uint32_t MailboxesWindow::traceWord(uint32_t n)
 void MailboxesWindow::setTrace(uint32_t n, bool, bool on) { kernel::SetMailboxTrace(n, on ? 1 : 0); }
 
 MailboxMessagesWindow::MailboxMessagesWindow(WindowManager* manager)
-    : DetailListWindow(manager, kDialogId, "Message Entry Information", 1060)
+    : ClassDetailWindow(manager, {kDialogId, "Message Entry Information", 1060, &MailboxMessageColumns, &mailboxCounts,
+                                  &FillMailboxMessageRows})
 {
-}
-
-std::vector<ColumnSpec> MailboxMessagesWindow::columns() const
-{
-    return {{"#", Align::Right, 15},     {"Name", Align::Left, 100},   {"Priority", Align::Right, 80},
-            {"Task", Align::Left, 100},  {"State", Align::Left, 40},   {"Address", Align::Right, 60},
-            {"Message", Align::Left, 400}};
-}
-
-ColumnContext MailboxMessagesWindow::readContext()
-{
-    m_counts = mailboxCounts();
-    return ColumnContext{};
 }
 
 MailboxSemaphoresWindow::MailboxSemaphoresWindow(WindowManager* manager)
-    : DetailListWindow(manager, kDialogId, "Mailbox Semaphores", 1029)
+    : ClassDetailWindow(manager, {kDialogId, "Mailbox Semaphores", 1029, &MailboxSemaphoreColumns, &mailboxCounts,
+                                  &FillMailboxSemaphoreRows})
 {
     // A fixed frame: this window is not resized.
     setFixedSize(size());
     ModifyFlags(0, CDynamicWnd::FlagSizeGrip);
-}
-
-std::vector<ColumnSpec> MailboxSemaphoresWindow::columns() const
-{
-    return {{"#", Align::Right, 15}, {"Name", Align::Left, 100}, {"Semaphore", Align::Left, 200}};
-}
-
-ColumnContext MailboxSemaphoresWindow::readContext()
-{
-    m_counts = mailboxCounts();
-    return ColumnContext{};
 }
 
 ObjectWindow* CreateMailboxesWindow(WindowManager& manager) { return new MailboxesWindow(&manager); }

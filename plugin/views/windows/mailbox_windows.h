@@ -38,36 +38,20 @@ private:
     kernel::ClassCounts m_counts{};
 };
 
-class MailboxMessagesWindow : public DetailListWindow {
+class MailboxMessagesWindow : public ClassDetailWindow {
     Q_OBJECT
 
 public:
     static constexpr uint32_t kDialogId = 1031;
     explicit MailboxMessagesWindow(WindowManager* manager);
-
-protected:
-    std::vector<ColumnSpec> columns() const override;
-    ColumnContext readContext() override;
-    void fillRows(ListSheet& sheet) override { FillMailboxMessageRows(sheet, m_counts); }
-
-private:
-    kernel::ClassCounts m_counts{};
 };
 
-class MailboxSemaphoresWindow : public DetailListWindow {
+class MailboxSemaphoresWindow : public ClassDetailWindow {
     Q_OBJECT
 
 public:
     static constexpr uint32_t kDialogId = 1017;
     explicit MailboxSemaphoresWindow(WindowManager* manager);
-
-protected:
-    std::vector<ColumnSpec> columns() const override;
-    ColumnContext readContext() override;
-    void fillRows(ListSheet& sheet) override { FillMailboxSemaphoreRows(sheet, m_counts); }
-
-private:
-    kernel::ClassCounts m_counts{};
 };
 
 } // namespace views

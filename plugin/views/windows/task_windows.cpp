@@ -5,9 +5,6 @@
 #include "plugin/views/windows/task_rows.h"
 
 #include "plugin/kernel/object_readers.h"
-#include "platform/qt/control_id.h"
-
-#include <QLineEdit>
 #include <QPushButton>
 
 namespace views {
@@ -87,40 +84,9 @@ void TasksWindow::setTrace(uint32_t n, bool actor, bool on)
 }
 
 TaskRegisterWindow::TaskRegisterWindow(WindowManager* manager)
-    : DetailListWindow(manager, kDialogId, "Task Register Information", kListId)
+    : RegisterListWindow(manager, kDialogId, "Task Register Information", kListId, kLegendNotValid,
+                         "------: Not Currently Valid", kLegendNeverValid)
 {
-    resize(620, 300);
-    list()->setGeometry(7, 7, 606, 236);
-    m_notValid = new QLineEdit(this);
-    platform::setControlId(m_notValid, kLegendNotValid);
-    m_notValid->setReadOnly(true);
-    m_notValid->setGeometry(130, 250, 170, 22);
-    m_neverValid = new QLineEdit(this);
-    platform::setControlId(m_neverValid, kLegendNeverValid);
-    m_neverValid->setReadOnly(true);
-    m_neverValid->setGeometry(320, 250, 170, 22);
-}
-
-const layout::DynamicMapEntry* TaskRegisterWindow::GetDynamicMap() const
-{
-    static const layout::DynamicMapEntry kMap[] = {
-        layout::mapModes(kListId, 1, 1),
-        layout::mapModes(kLegendNotValid, 3, 2),
-        layout::mapModes(kLegendNeverValid, 3, 2),
-        layout::mapEnd(),
-    };
-    return kMap;
-}
-
-void TaskRegisterWindow::Refresh()
-{
-    if (m_firstRefresh) {
-        list()->useFixedFont();
-        m_notValid->setText(QStringLiteral("------: Not Currently Valid"));
-        m_neverValid->setText(QStringLiteral("******: Never Valid"));
-        m_firstRefresh = false;
-    }
-    DetailListWindow::Refresh();
 }
 
 std::vector<ColumnSpec> TaskRegisterWindow::columns() const { return TaskRegisterGrid().columns; }
@@ -134,36 +100,16 @@ ColumnContext TaskRegisterWindow::readContext()
 void TaskRegisterWindow::fillRows(ListSheet& sheet) { FillTaskRegisterRows(sheet, m_counts); }
 
 TaskStacksWindow::TaskStacksWindow(WindowManager* manager)
-    : DetailListWindow(manager, kDialogId, "Task Stacks Information", 1064)
+    : ClassDetailWindow(manager, {kDialogId, "Task Stacks Information", 1064, &TaskStackColumns, &taskCounts,
+                                  &FillTaskStackRows})
 {
 }
-
-std::vector<ColumnSpec> TaskStacksWindow::columns() const { return TaskStackColumns(); }
-
-ColumnContext TaskStacksWindow::readContext()
-{
-    m_counts = taskCounts();
-    ColumnContext context;
-    context.classAttributes = m_counts[0];
-    return context;
-}
-
-void TaskStacksWindow::fillRows(ListSheet& sheet) { FillTaskStackRows(sheet, m_counts); }
 
 TaskSemaphoresWindow::TaskSemaphoresWindow(WindowManager* manager)
-    : DetailListWindow(manager, kDialogId, "Task Semaphores", 1067)
+    : ClassDetailWindow(manager, {kDialogId, "Task Semaphores", 1067, &TaskSemaphoreColumns, &taskCounts,
+                                  &FillTaskSemaphoreRows})
 {
 }
-
-std::vector<ColumnSpec> TaskSemaphoresWindow::columns() const { return TaskSemaphoreColumns(); }
-
-ColumnContext TaskSemaphoresWindow::readContext()
-{
-    m_counts = taskCounts();
-    return ColumnContext{};
-}
-
-void TaskSemaphoresWindow::fillRows(ListSheet& sheet) { FillTaskSemaphoreRows(sheet, m_counts); }
 
 ObjectWindow* CreateTasksWindow(WindowManager& manager) { return new TasksWindow(&manager); }
 

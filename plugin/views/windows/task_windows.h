@@ -6,8 +6,6 @@
 
 #include "plugin/kernel/object_classes.h"
 
-class QLineEdit;
-
 namespace views {
 
 class TasksWindow : public ObjectListWindow {
@@ -34,7 +32,7 @@ private:
     kernel::ClassCounts m_counts{};
 };
 
-class TaskRegisterWindow : public DetailListWindow {
+class TaskRegisterWindow : public RegisterListWindow {
     Q_OBJECT
 
 public:
@@ -43,51 +41,30 @@ public:
     static constexpr int kLegendNotValid = 1071;
     static constexpr int kLegendNeverValid = 1072;
     explicit TaskRegisterWindow(WindowManager* manager);
-    void Refresh() override;
 
 protected:
     std::vector<ColumnSpec> columns() const override;
     ColumnContext readContext() override;
     void fillRows(ListSheet& sheet) override;
-    const layout::DynamicMapEntry* GetDynamicMap() const override;
 
 private:
-    bool m_firstRefresh = true;
-    QLineEdit* m_notValid;
-    QLineEdit* m_neverValid;
     kernel::ClassCounts m_counts{};
 };
 
-class TaskStacksWindow : public DetailListWindow {
+class TaskStacksWindow : public ClassDetailWindow {
     Q_OBJECT
 
 public:
     static constexpr uint32_t kDialogId = 1032;
     explicit TaskStacksWindow(WindowManager* manager);
-
-protected:
-    std::vector<ColumnSpec> columns() const override;
-    ColumnContext readContext() override;
-    void fillRows(ListSheet& sheet) override;
-
-private:
-    kernel::ClassCounts m_counts{};
 };
 
-class TaskSemaphoresWindow : public DetailListWindow {
+class TaskSemaphoresWindow : public ClassDetailWindow {
     Q_OBJECT
 
 public:
     static constexpr uint32_t kDialogId = 1034;
     explicit TaskSemaphoresWindow(WindowManager* manager);
-
-protected:
-    std::vector<ColumnSpec> columns() const override;
-    ColumnContext readContext() override;
-    void fillRows(ListSheet& sheet) override;
-
-private:
-    kernel::ClassCounts m_counts{};
 };
 
 } // namespace views

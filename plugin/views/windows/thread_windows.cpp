@@ -20,6 +20,12 @@ kernel::ClassCounts threadCounts()
     return ReadCounts(&kernel::IsThreadClassConfigured, &kernel::EnsureThreadClassRecords, &kernel::GetThreadCounts);
 }
 
+std::vector<ColumnSpec> threadGateColumns()
+{
+    return {{"#", Align::Right, 15}, {"Name", Align::Left, 100}, {"Gate Key", Align::Right, 75},
+            {"GKey Preset", Align::Right, 75}};
+}
+
 ListWindowSpec threadsSpec()
 {
     return ListWindowSpec{ThreadsWindow::kDialogId,
@@ -34,7 +40,8 @@ ListWindowSpec threadsSpec()
                            {ThreadsWindow::LevelInfo, "Level Info"},
                            {ThreadsWindow::ScheduleInfo, "Schedule Info"},
                            {ThreadsWindow::GateInfo, "Gate Info", false},
-                           {ThreadsWindow::ResetStatistics, "Reset Statistics", false}}};
+                           {ThreadsWindow::ResetStatistics, "Reset Statistics", false}},
+                          false};
 }
 
 } // namespace
@@ -160,20 +167,9 @@ void ThreadsWindow::setTrace(uint32_t n, bool actor, bool on)
 }
 
 ThreadGateWindow::ThreadGateWindow(WindowManager* manager)
-    : DetailListWindow(manager, kDialogId, "Thread Gate Information", 1048)
+    : ClassDetailWindow(manager, {kDialogId, "Thread Gate Information", 1048, &threadGateColumns, &threadCounts,
+                                  &FillThreadGateRows})
 {
-}
-
-std::vector<ColumnSpec> ThreadGateWindow::columns() const
-{
-    return {{"#", Align::Right, 15}, {"Name", Align::Left, 100}, {"Gate Key", Align::Right, 75},
-            {"GKey Preset", Align::Right, 75}};
-}
-
-ColumnContext ThreadGateWindow::readContext()
-{
-    m_counts = threadCounts();
-    return ColumnContext{};
 }
 
 ObjectWindow* CreateThreadsWindow(WindowManager& manager) { return new ThreadsWindow(&manager); }

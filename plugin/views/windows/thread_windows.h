@@ -43,20 +43,12 @@ private:
     kernel::ClassCounts m_counts{};
 };
 
-class ThreadGateWindow : public DetailListWindow {
+class ThreadGateWindow : public ClassDetailWindow {
     Q_OBJECT
 
 public:
     static constexpr uint32_t kDialogId = 1027;
     explicit ThreadGateWindow(WindowManager* manager);
-
-protected:
-    std::vector<ColumnSpec> columns() const override;
-    ColumnContext readContext() override;
-    void fillRows(ListSheet& sheet) override { FillThreadGateRows(sheet, m_counts); }
-
-private:
-    kernel::ClassCounts m_counts{};
 };
 
 } // namespace views
