@@ -252,7 +252,7 @@ int ApplicationFile::WriteTemporary(std::string* temporaryPath)
                                     writer.repeatedName()));
         return 0;
     }
-    if (!createEmptyFile(temporary) || file->WriteSectionedFile(false) == 0) {
+    if (file->WriteSectionedFile(false) == 0) {
         DiscardTemporary(temporary);
         // A name that would not read back as written is named; anything else is the file's fault.
         const std::string problem = file->FindUnwritableName();

@@ -39,12 +39,6 @@ bool fileOpensForReading(const std::string& path)
     return static_cast<bool>(in);
 }
 
-bool createEmptyFile(const std::string& path)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    return static_cast<bool>(out);
-}
-
 bool replaceFile(const std::string& temporaryPath, const std::string& path)
 {
     // rename() replaces an existing target in one step, so the old file is never deleted first.

@@ -23,8 +23,6 @@ void showWarning(const std::string& text);
 
 // True when the file exists and can be opened for reading.
 bool fileOpensForReading(const std::string& path);
-// Creates (or truncates) the file to prove it can be written; true on success.
-bool createEmptyFile(const std::string& path);
 // Renames the written temporary file over the target, replacing it in one step. On failure shows
 // "Unable to rename file %s to %s", removes the temporary file and returns false.
 bool replaceFile(const std::string& temporaryPath, const std::string& path);

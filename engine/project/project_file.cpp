@@ -261,7 +261,7 @@ int ProjectFile::SaveProjectFile()
 {
     const std::string path = textString(m_project->path);
     const std::string temporary = TemporaryPathFor(path);
-    if (path.empty() || !createEmptyFile(temporary)) {
+    if (path.empty()) {
         showFileError("Can't open file " + temporary);
         return 0;
     }

@@ -51,7 +51,7 @@ int SaveWholeProject(ProjectManager* owner, ProjectRecord& project, ConfigRecord
     const bool writeProject = !editedOnly || project.edited;
     if (writeProject) {
         ProjectFile file(owner, &project, &config);
-        if (projectPath.empty() || !createEmptyFile(projectTemporary)) {
+        if (projectPath.empty()) {
             showFileError("Can't open file " + projectTemporary);
             discardAll(pending);
             return 0;
