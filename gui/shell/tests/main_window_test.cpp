@@ -4,6 +4,7 @@
 #include "shell_fixture.h"
 
 #include "gui/shell/about_dialog.h"
+#include "gui/shell/command_output_dialog.h"
 #include "gui/shell/countdown.h"
 #include "gui/shell/editor_services.h"
 #include "gui/shell/object_list_pane.h"
@@ -16,6 +17,9 @@
 
 #include <QAction>
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTimer>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QHeaderView>
@@ -434,6 +438,43 @@ TEST_F(MainWindow, HelpFilesThatCannotOpenAreReportedAndHistoryCanBeCleared)
     m_window->OnClearFileHistory();
     EXPECT_EQ(m_window->recentList().count(), 0);
     EXPECT_EQ(m_boxes->service().texts().back(), "Are you sure you want to clear the File History?");
+}
+
+} // namespace
+} // namespace shell::test
+
+namespace shell::test {
+namespace {
+
+// The utility's output window runs for real; a timer closes it once the command has finished.
+TEST_F(MainWindow, AUtilityRunCapturesTheOutputOfItsCommand)
+{
+    class RealOutput : public FakeDialogs {
+    public:
+        void RunCommand(QWidget* parent, const std::string& label, const std::string& command, bool pipeMode,
+                        const std::vector<std::string>& environment) override
+        {
+            ShellDialogs::RunCommand(parent, label, command, pipeMode, environment);
+        }
+    } dialogs;
+    startWindow(true);
+    m_window->setDialogs(&dialogs);
+    selectNode("Control");
+    std::string captured;
+    QTimer closer;
+    QElapsedTimer clock;
+    clock.start();
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        auto* output = qobject_cast<CommandOutputDialog*>(QApplication::activeModalWidget());
+        if (output && (output->isDone() || clock.elapsed() > 3000)) {
+            captured = output->text();
+            output->closeButton()->click();
+        }
+    });
+    closer.start(10);
+    m_window->RunUtilityScript(0, "echo ${an} in ${pd}; echo '$$HOME'");
+    closer.stop();
+    EXPECT_EQ(captured, "Control in " + m_projectDir + "\r\n$HOME\r\n");
 }
 
 } // namespace
