@@ -180,6 +180,9 @@ public:
     bool OnListKeyDown(int key);
 private:
     bool addByKind(const engine::TreeNode& node);
+    // Selects the item again after a list command (or the parent of the selection when the item went in a
+    // rebuild) and keeps that selection for the next rebuild.
+    void reselect(uint32_t item);
     // Generates the applications the selected node stands for (all of them for the project or none).
     void generateForNode(bool all);
 

@@ -551,6 +551,21 @@ void CMainDialog::ShowContextMenu(uint32_t item, bool tree, const QPoint& global
         OnCommand(chosen->data().toInt());
 }
 
+void CMainDialog::reselect(uint32_t item)
+{
+    // An add rebuilds the tree at once, giving every node a new item; the node the list shows is then the
+    // parent of the node the command ran on.
+    if (!m_tree->itemOf(item))
+        item = m_tree->GetParentItem(m_tree->GetSelectedItem());
+    if (!item)
+        return;
+    m_tree->SelectItem(item);
+    if (m_selectedItem != item)
+        OnTreeSelChanged(item);
+    // A rebuild still to come brings this selection back.
+    m_projectTree->SaveTreeItemStates(m_project);
+}
+
 void CMainDialog::OnListCommand(int commandId)
 {
     const uint32_t item = m_listContextItem;
@@ -571,12 +586,12 @@ void CMainDialog::OnListCommand(int commandId)
                   : commandId == shell::CmdListChange ? shell::CmdEditChange
                   : commandId == shell::CmdListMarkDirty ? shell::CmdTreeMarkDirty
                                                          : shell::CmdEditUserText);
-        m_tree->SelectItem(parent);
+        reselect(parent);
         break;
     case shell::CmdListDynamics:
         setSelection(item);
         OnEditDynamics();
-        m_tree->SelectItem(previous);
+        reselect(previous);
         break;
     case shell::CmdListSaveNode:
         setSelection(item);
@@ -613,7 +628,7 @@ void CMainDialog::onListDoubleClicked(QTreeWidgetItem* row)
     const uint32_t previous = m_selectedItem;
     m_tree->SelectItem(item);
     OnEditChange();
-    m_tree->SelectItem(previous);
+    reselect(previous);
 }
 
 bool CMainDialog::OnListKeyDown(int key)
@@ -639,8 +654,7 @@ bool CMainDialog::OnListKeyDown(int key)
             OnEditAdd();
         else
             OnEditDelete();
-        if (m_tree->itemOf(previous))
-            m_tree->SelectItem(previous);
+        reselect(previous);
         return true;
     case Qt::Key_Space:
         m_tree->SelectItem(item);

@@ -249,5 +249,26 @@ TEST_F(EditCommands, ListKeysActOnTheRowsNode)
     EXPECT_EQ(m_window->tree()->GetSelectedItem(), m_window->tree()->GetRootItem());
 }
 
+TEST_F(EditCommands, ListMenuCommandsLeaveTheTreeOnTheListsNode)
+{
+    startWindow(true);
+    const uint32_t project = selectNode("Demo");
+    const uint32_t main = m_window->GetProject().cpus[0].treeItem;
+    m_window->setListContextItem(main);
+    m_window->OnListCommand(CmdListChange);
+    settle();
+    EXPECT_EQ(m_window->tree()->GetSelectedItem(), m_window->GetProject().treeItem);
+    EXPECT_EQ(m_window->nodeKind(), engine::NodeProject);
+    (void)project;
+    // An add from the list rebuilds at once; the tree still ends on the node the list shows.
+    selectNode("Pipes");
+    const uint32_t pipe = m_window->listPane().treeItemOfRow(m_window->listPane().list()->topLevelItem(0));
+    m_window->setListContextItem(pipe);
+    m_window->OnListCommand(CmdListChange);
+    settle();
+    EXPECT_EQ(m_window->tree()->currentItem()->text(0), "Pipes");
+    EXPECT_EQ(m_editors.calls, std::vector<std::string>{"EditObjectProperties pipeConsole"});
+}
+
 } // namespace
 } // namespace shell::test
