@@ -42,6 +42,8 @@ private:
     qsizetype m_length;  // the text as last accepted
 };
 
+constexpr const char* kModelText = "modelText";
+
 // One level of nesting while the widgets are built: a container with its grid and the current line.
 struct Level {
     QWidget* container;
@@ -122,6 +124,8 @@ void ModelDialog::build(const ControlTable& controls)
         case ControlKind::Text: {
             auto* text = new QLabel(label, parentWidget);
             identify(text, row.id);
+            // A static without a text of its own shows what the model gives it, empty included.
+            text->setProperty(kModelText, label.isEmpty());
             place(text, row.sameLine);
             break;
         }
@@ -177,7 +181,7 @@ void ModelDialog::push()
             if (!control.caption.empty())
                 group->setTitle(platform::toQString(control.caption));
         } else if (auto* text = qobject_cast<QLabel*>(widget)) {
-            if (!control.text.empty() || !text->text().isEmpty())
+            if (!control.text.empty() || text->property(kModelText).toBool())
                 text->setText(platform::toQString(control.text));
         }
         widget->setEnabled(control.enabled);

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -181,6 +182,15 @@ TEST_F(DemoDialogsTest, PropertyDialogsThroughTheServices)
 
     engine::ObjectPlace place = find("tskMain");
     ASSERT_NE(place.entry, nullptr);
+    QTimer::singleShot(0, [] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        // Fixed texts stay; the unit text comes from the model.
+        EXPECT_EQ(platform::findControl<QLabel>(dialog, 1282)->text(), "Max Name Length");
+        EXPECT_EQ(platform::findControl<QLabel>(dialog, 1149)->text(), "Bytes per Object");
+        press(dialog, IdCancelButton);
+    });
+    EXPECT_EQ(shell::editorServices().ClassOptionsDialog(*place.entry, *place.cpu, *place.application, nullptr), 2);
     QTimer::singleShot(0, [] {
         QWidget* dialog = QApplication::activeModalWidget();
         ASSERT_NE(dialog, nullptr);
