@@ -5,6 +5,8 @@
 #include "gui/shell/qt_file_chooser.h"
 #include "gui/shell/single_instance.h"
 #include "gui/shell/text_printer.h"
+#include "gui/shell/tree_images.h"
+#include "gui/shell/project_tree.h"
 
 #include "engine/names/report_texts.h"
 #include "engine/util/program_title.h"
@@ -40,6 +42,8 @@ int COMBAgenApp::InitInstance(const QStringList& arguments)
     engine::SetProgramTitle(kApplicationName);
     AboutDialog::setErrorTextProvider([](int code) { return engine::ShellExecuteErrorText(code); });
     shell::InstallTextPrinter();
+    // Every window of the program shows the project image as its icon.
+    QApplication::setWindowIcon(shell::TreeImages()[shell::ImageProject]);
 
     CMainDialog window;
     g_mainDialog = &window;
