@@ -58,12 +58,16 @@ void zeroFields(ObjectKind kind, uint32_t n, std::initializer_list<int> fields)
         WriteField(KindLayout(kind), f, address, 0);
 }
 
-const ObjectClassRecord* record(int cls)
+const ObjectClassRecord* loadedRecord(int cls)
 {
     if (cls < 0 || cls >= kClassSlots)
         return nullptr;
     return ClassRecords()[static_cast<std::size_t>(cls)].get();
 }
+
+// The class record, loaded on first use: texts of one class read objects of others whose windows may
+// never have run.
+const ObjectClassRecord* record(int cls) { return LoadClassRecord(cls); }
 
 } // namespace
 
@@ -98,7 +102,7 @@ const ObjectClassRecord* LoadClassRecord(int cls)
 {
     if (cls < 0 || cls >= kClassSlots)
         return nullptr;
-    if (const ObjectClassRecord* existing = record(cls))
+    if (const ObjectClassRecord* existing = loadedRecord(cls))
         return existing;
     const KwsDescriptor* d = GetKwsDescriptor();
     if (!d || !d->classEntry.present())
@@ -122,7 +126,7 @@ const ObjectClassRecord* LoadClassRecord(int cls)
     r->field9 = ReadWordPointerField(e, 9, entry);
     r->field10 = ReadWordPointerField(e, 10, entry);
     ClassRecords()[static_cast<std::size_t>(cls)] = std::move(r);
-    return record(cls);
+    return loadedRecord(cls);
 }
 
 int EnsureClassRecord(int cls)

@@ -30,7 +30,8 @@ using ClassCounts = std::array<uint32_t, 3>;
 // {task number, ticks left, timeout state}
 using WaiterRecord = std::array<uint32_t, 3>;
 
-// The class record, loading it on first use (null: class absent, or a class number outside 0..13).
+// The class record, loading it on first use (null: class absent, or a class number outside 0..13). Every
+// reader below loads the records it needs this way.
 const ObjectClassRecord* LoadClassRecord(int cls);
 // 1 when the record exists or could be loaded, else 0.
 int EnsureClassRecord(int cls);
