@@ -250,10 +250,15 @@ QTreeWidgetItem* FolderTreeCtrl::driveOf(const std::string& path) const
     return best;
 }
 
-QTreeWidgetItem* FolderTreeCtrl::findItem(const std::string& path) const
+QTreeWidgetItem* FolderTreeCtrl::walkTo(const std::string& path, bool fillOnTheWay)
 {
     QTreeWidgetItem* item = driveOf(path);
     for (int depth = 0; item && PathOf(item) != path && depth < shell::kMaxDepth; ++depth) {
+        if (fillOnTheWay) {
+            if (!item->data(0, shell::kFilledRole).toBool())
+                fill(item);
+            item->setExpanded(true);
+        }
         QTreeWidgetItem* next = nullptr;
         for (int i = 0; i < item->childCount() && !next; ++i) {
             const std::string childPath = PathOf(item->child(i));
@@ -265,24 +270,17 @@ QTreeWidgetItem* FolderTreeCtrl::findItem(const std::string& path) const
     return item;
 }
 
+QTreeWidgetItem* FolderTreeCtrl::findItem(const std::string& path)
+{
+    return walkTo(path, false);
+}
+
 bool FolderTreeCtrl::SelectPath(const std::string& rawPath)
 {
     std::string path = rawPath;
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();
-    QTreeWidgetItem* item = driveOf(path);
-    for (int depth = 0; item && PathOf(item) != path && depth < shell::kMaxDepth; ++depth) {
-        if (!item->data(0, shell::kFilledRole).toBool())
-            fill(item);
-        item->setExpanded(true);
-        QTreeWidgetItem* next = nullptr;
-        for (int i = 0; i < item->childCount() && !next; ++i) {
-            const std::string childPath = PathOf(item->child(i));
-            if (!childPath.empty() && (path == childPath || path.rfind(childPath + "/", 0) == 0))
-                next = item->child(i);
-        }
-        item = next;
-    }
+    QTreeWidgetItem* item = walkTo(path, true);
     if (!item)
         return false;
     setCurrentItem(item);

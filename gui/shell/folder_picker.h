@@ -46,7 +46,8 @@ public:
     // Brings an item's children in line with the disk (the watcher calls it for a changed folder).
     void RefreshFolder(const std::string& path);
     QFileSystemWatcher* watcher() const { return m_watcher; }
-    QTreeWidgetItem* findItem(const std::string& path) const;
+    // The item of a folder already in the tree, or null.
+    QTreeWidgetItem* findItem(const std::string& path);
 
 signals:
     void folderSelected(const QString& path);
@@ -58,6 +59,9 @@ private:
     void onCollapsed(QTreeWidgetItem* item);
     void refreshItem(QTreeWidgetItem* item);
     QTreeWidgetItem* driveOf(const std::string& path) const;
+    // Follows the path down from its drive, filling and expanding on the way when asked; the last item
+    // reached on the path (null when it leaves the tree).
+    QTreeWidgetItem* walkTo(const std::string& path, bool fillOnTheWay);
 
     QFileSystemWatcher* m_watcher;
     std::vector<shell::MountedDrive> m_drives;

@@ -726,23 +726,7 @@ void CMainDialog::DropTreeItem(uint32_t target, uint32_t dragged)
         }
     }
     // The view comes back with the target selected: the flag travels with its record through the move.
-    engine::VisitProjectObjects(m_project, [](const engine::ObjectPlace& place) {
-        place.object->selected = 0;
-        return 0;
-    });
-    engine::VisitProjectClassEntries(m_project, [](const engine::ClassEntryPlace& place) {
-        place.entry->selected = 0;
-        return 0;
-    });
-    m_project.selected = 0;
-    engine::VisitProjectCpus(m_project, [](engine::CpuRecord& cpu) {
-        cpu.selected = 0;
-        return 0;
-    });
-    engine::VisitProjectApplications(m_project, [](engine::CpuRecord&, engine::ApplicationRecord& application) {
-        application.selected = 0;
-        return 0;
-    });
+    shell::ClearSelectedFlags(m_project);
     if (targetNode.kind == engine::NodeClassEntry && targetNode.entry)
         targetNode.entry->selected = 1;
     else if (targetNode.object)

@@ -315,6 +315,11 @@ void ProjectTree::RestoreTreeItemStates(engine::ProjectRecord& project)
     });
 }
 
+void ClearSelectedFlags(engine::ProjectRecord& project)
+{
+    visitTreeRecords(project, [](auto& record, bool) { record.selected = 0; });
+}
+
 ProjectTree* ProjectTreeOf(engine::ProjectManager& manager)
 {
     return dynamic_cast<ProjectTree*>(manager.Tree());

@@ -84,6 +84,9 @@ private:
     std::function<void()> m_afterBuild;
 };
 
+// Clears the selected flag of every record the tree shows (so a rebuild selects what is marked afterwards).
+void ClearSelectedFlags(engine::ProjectRecord& project);
+
 // The tree the manager's GUI side holds, or null.
 ProjectTree* ProjectTreeOf(engine::ProjectManager& manager);
 
