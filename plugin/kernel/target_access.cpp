@@ -179,9 +179,14 @@ bool ReadValueString(uint32_t address, uint32_t maximum, char* buffer)
         if (!ok) {
             // The block may run past the end of readable memory although the string does not: read
             // unit by unit up to the terminator or the first unreadable byte.
-            for (uint32_t i = 0; i < maximum; ++i)
-                if (!portRead(address + i, 1, bytes + i) || bytes[i] == 0)
+            for (uint32_t i = 0; i < maximum; ++i) {
+                if (!portRead(address + i, 1, bytes + i))
                     break;
+                if (bytes[i] == 0) {
+                    ok = true; // the whole string was readable
+                    break;
+                }
+            }
         }
     } else {
         uint32_t i = 0;

@@ -208,6 +208,46 @@ TEST(HandRegisters, Port4ForcedStatesAndPort3Backtrace)
     EXPECT_EQ(GetBacktraceDepth(), 16u);
 }
 
+TEST(HandReaders, MultipleWaitsOnDownAndUpPorts)
+{
+    // Wait nodes are 28 bytes; node field 4 (offset 16) holds the object waited on.
+    for (int port : {3, 7}) {
+        SCOPED_TRACE(port);
+        HandKernel k(port);
+        k.addClass(K::Task, kObjects, 0, 2, 2);
+        k.target.map(0x70000, 0x400);
+        const uint32_t p = 0x70200;
+        uint32_t out[8];
+        if (port == 3) {
+            // Below p down to the context: one node exactly at the limit, then three ending at it.
+            k.set(K::Task, 1, 7, p);
+            k.put32(p, p - 28);
+            k.put32(p - 28 + 16, 5);
+            k.set(K::Task, 2, 7, p + 0x100);
+            k.put32(p + 0x100, p + 0x100 - 3 * 28);
+            for (uint32_t i = 1; i <= 3; ++i)
+                k.put32(p + 0x100 - i * 28 + 16, 10 + i);
+        } else {
+            // Above p up to the context, strictly below it.
+            k.set(K::Task, 1, 7, p);
+            k.put32(p, p + 4 + 28);
+            k.put32(p + 4 + 16, 5);
+            k.set(K::Task, 2, 7, p + 0x100);
+            k.put32(p + 0x100, p + 0x100 + 4 + 3 * 28);
+            for (uint32_t i = 0; i < 3; ++i)
+                k.put32(p + 0x100 + 4 + i * 28 + 16, 11 + i);
+        }
+        ASSERT_EQ(k.load(), LoadOk);
+        ASSERT_EQ(ReadTaskMultipleWaitList(1, out, 8), 1u);
+        EXPECT_EQ(out[0], 5u);
+        EXPECT_EQ(ReadTaskWaitObject(1), 5u);
+        ASSERT_EQ(ReadTaskMultipleWaitList(2, out, 8), 3u);
+        EXPECT_EQ(out[0], 11u);
+        EXPECT_EQ(out[2], 13u);
+        EXPECT_EQ(ReadTaskMultipleWaitList(2, out, 2), 2u);
+    }
+}
+
 TEST(HandInfo, KernelStackSpare)
 {
     HandKernel k(7);

@@ -126,6 +126,17 @@ TEST_F(TargetAccessBasics, StringsAreAlwaysTerminated)
         EXPECT_STREQ(buffer, "");
     }
     EXPECT_EQ(target.readCalls, callsBefore); // image reads never touch the target
+
+    // A name at the very end of readable memory still reads up to its terminator.
+    target.map(0x3000, 3);
+    target.poke(0x3000, {'a', 'b', 0});
+    std::memset(buffer, 'Q', sizeof buffer);
+    EXPECT_TRUE(ReadValueString(0x3000, 8, buffer));
+    EXPECT_STREQ(buffer, "ab");
+    target.map(0x3100, 2);
+    target.poke(0x3100, {'c', 'd'});
+    EXPECT_FALSE(ReadValueString(0x3100, 8, buffer)); // no terminator before memory ends
+    EXPECT_STREQ(buffer, "cd");
 }
 
 TEST_F(TargetAccessBasics, FailedAndMissingReadsGiveZeroNeverStaleBytes)
