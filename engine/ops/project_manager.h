@@ -97,7 +97,4 @@ ApplicationClassEntry* FindChainedClassEntryByName(std::string_view name, Applic
 // Whether an attribute of the kernel class carries the bit named "ATTR_DYNAMICS".
 bool HasDynamicsAttribute(const KernelRecord& kernel, const KernelClassRecord& kernelClass);
 
-// The kernel class of a class type number, or null.
-const KernelClassRecord* FindKernelClassOfType(const KernelRecord& kernel, int32_t classType);
-
 }  // namespace engine
