@@ -212,3 +212,60 @@ TEST(ReadyList, AtMostFiftyEntries)
 
 } // namespace
 } // namespace views::test
+
+namespace views::test {
+namespace {
+
+TEST(ClassWindows, ConditionalColumnsAndButtonRules)
+{
+    QuietEnvironment quiet;
+    GeneratedKernel kernel([](simtarget::TargetBuilder& b) {
+        b.addClass(ObjectKind::Semaphore, 1, 0, 0);
+        b.addClass(ObjectKind::Mailbox, 1, 0, 0);
+        b.addClass(ObjectKind::Thread, 1, 1, 0x200);
+        b.addClass(ObjectKind::Level, 1, 0, 0);
+        b.setFieldSize(ObjectKind::Thread, 8, 2);
+        b.setFieldSize(ObjectKind::Thread, 9, 2);
+        b.setField(ObjectKind::Thread, 1, 8, 0x1234);
+        b.setField(ObjectKind::Thread, 1, 9, 0xBEEF);
+    });
+    ASSERT_EQ(kernel.load(), 0);
+    WindowManager manager;
+
+    SemaphoresWindow semaphores(&manager);
+    semaphores.Refresh();
+    EXPECT_EQ(headers(*semaphores.list()), (std::vector<std::string>{"#", "Name", "State", "Count", "Signal Type",
+                                                                     "Order", "Waiter(s)"}));
+    EXPECT_FALSE(semaphores.button(SemaphoresWindow::ResetStatistics)->isEnabled());
+    EXPECT_TRUE(semaphores.popupForRow(0).empty());
+
+    MailboxesWindow mailboxes(&manager);
+    mailboxes.Refresh();
+    EXPECT_EQ(headers(*mailboxes.list()), (std::vector<std::string>{"#", "Name", "Current", "Order", "Waiters"}));
+    EXPECT_FALSE(mailboxes.button(MailboxesWindow::Semaphores)->isEnabled());
+    EXPECT_TRUE(mailboxes.button(MailboxesWindow::Messages)->isEnabled());
+
+    ThreadsWindow threads(&manager);
+    threads.Refresh();
+    EXPECT_EQ(headers(*threads.list()),
+              (std::vector<std::string>{"#", "Name", "Curr Level", "Base Level", "Order", "Entry"}));
+    EXPECT_TRUE(threads.button(ThreadsWindow::GateInfo)->isEnabled());
+    EXPECT_FALSE(threads.button(ThreadsWindow::ResetStatistics)->isEnabled());
+    EXPECT_TRUE(threads.button(ThreadsWindow::LevelInfo)->isEnabled());
+
+    // The gate window lists every number, in use or not, with 2-byte gates as four digits.
+    ThreadGateWindow gates(&manager);
+    gates.Refresh();
+    ASSERT_EQ(gates.list()->rowCount(), 2);
+    EXPECT_EQ(row(*gates.list(), 0)[2], "0x1234");
+    EXPECT_EQ(row(*gates.list(), 0)[3], "0xBEEF");
+    EXPECT_EQ(row(*gates.list(), 1)[0], "2");
+
+    // Greyed while the target runs; Log Data keeps its state.
+    threads.DisableControls();
+    EXPECT_FALSE(threads.button(ThreadsWindow::LevelInfo)->isEnabled());
+    EXPECT_FALSE(threads.list()->isEnabled());
+}
+
+} // namespace
+} // namespace views::test
