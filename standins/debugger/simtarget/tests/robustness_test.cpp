@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <cstdlib>
 #include <random>
 
@@ -17,20 +18,33 @@ namespace {
 TEST(Robustness, TenThousandRandomTargetImages)
 {
     const int kImages = std::getenv("KERNEL_ROBUSTNESS_IMAGES") ? std::atoi(std::getenv("KERNEL_ROBUSTNESS_IMAGES")) : 10000;
-    KernelSpec spec;
-    spec.port = 3;
-    spec.seed = 7;
-    TargetBuilder builder(spec);
-    BuildDemo(builder);
-    const GeneratedTarget sound = builder.build();
-    GeneratedFixture files(sound, true); // writes the two images once
-    const std::string dataFile = files.dataFilePath();
-    const std::string secondImage = files.dir().file("i2data.a79");
+    // Two sound kernels: port 3 little-endian and port 7 big-endian, with shuffled layouts.
+    struct Sound {
+        GeneratedTarget target;
+        bool little;
+        std::unique_ptr<GeneratedFixture> files; // writes the two images once
+        std::string dataFile, secondImage;
+    };
+    std::vector<Sound> sounds;
+    for (const auto& [port, little] : {std::pair{3, true}, std::pair{7, false}}) {
+        KernelSpec spec;
+        spec.port = port;
+        spec.littleEndian = little;
+        spec.seed = 7;
+        TargetBuilder builder(spec);
+        BuildDemo(builder);
+        Sound s{builder.build(), little, nullptr, "", ""};
+        s.files = std::make_unique<GeneratedFixture>(s.target, little);
+        s.dataFile = s.files->dataFilePath();
+        s.secondImage = s.files->dir().file("i2data.a79");
+        sounds.push_back(std::move(s));
+    }
     std::mt19937 random(2026);
     int loaded = 0;
     const auto start = std::chrono::steady_clock::now();
     for (int image = 0; image < kImages; ++image) {
-        GeneratedTarget target = sound;
+        const Sound& sound = sounds[static_cast<std::size_t>(image / 2 % 2)];
+        GeneratedTarget target = sound.target;
         const int mode = image % 10;
         for (auto& block : target.memory) {
             if (mode == 0) {
@@ -49,7 +63,7 @@ TEST(Robustness, TenThousandRandomTargetImages)
                 }
             }
         }
-        GeneratedFixture fixture(target, true, dataFile, secondImage);
+        GeneratedFixture fixture(target, sound.little, sound.dataFile, sound.secondImage);
         fixture.target().setFailUnmapped(image % 2 == 0);
         if (fixture.load() == kernel::LoadOk) {
             ++loaded;
