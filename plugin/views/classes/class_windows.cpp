@@ -49,37 +49,39 @@ ColumnContext ClassDetailWindow::readContext()
     return context;
 }
 
-PoolListWindow::PoolListWindow(WindowManager* manager, PoolWindowSpec spec)
+ClassListWindow::ClassListWindow(WindowManager* manager, ClassListSpec spec)
     : SingleTraceListWindow(manager, spec.list, spec.traceColumn, spec.trace), m_pool(std::move(spec))
 {
 }
 
-ColumnContext PoolListWindow::readContext()
+ColumnContext ClassListWindow::readContext()
 {
     EnsureConfiguredClassRecords();
     m_counts = m_pool.counts();
     ColumnContext context;
     context.classAttributes = m_counts[0];
+    context.taskClass = kernel::IsTaskClassConfigured();
     return context;
 }
 
-void PoolListWindow::endOfRefreshEnables()
+void ClassListWindow::endOfRefreshEnables()
 {
-    for (const PoolWindowSpec::Detail& detail : m_pool.details)
+    for (const ClassListSpec::Detail& detail : m_pool.details)
         button(detail.button)->setEnabled(detail.neededAttribute == 0 || (m_counts[0] & detail.neededAttribute) != 0);
-    button(m_pool.resetButton)->setEnabled((m_counts[0] & 0x8) != 0);
+    if (m_pool.resetButton != 0)
+        button(m_pool.resetButton)->setEnabled((m_counts[0] & 0x8) != 0);
 }
 
-void PoolListWindow::onButton(int id)
+void ClassListWindow::onButton(int id)
 {
-    if (id == m_pool.resetButton) {
+    if (id != 0 && id == m_pool.resetButton) {
         for (uint32_t n = 1; n <= LastObject(m_counts); ++n)
             if (!m_pool.resetInUseOnly || m_pool.trace.inUse(n))
                 m_pool.reset(n);
         Refresh();
         return;
     }
-    for (const PoolWindowSpec::Detail& detail : m_pool.details) {
+    for (const ClassListSpec::Detail& detail : m_pool.details) {
         if (detail.button != id)
             continue;
         // The detail-window rule: an open one is shown and refreshed, otherwise a new one is made.

@@ -1,6 +1,6 @@
 #pragma once
 // What the windows of the remaining object classes share: list windows whose objects carry one trace
-// switch (bit 0x200), the pool list window (buttons that open detail windows, a statistics reset), and
+// switch (bit 0x200), the class list window (buttons that open detail windows, a statistics reset), and
 // detail windows that are a column table and a row filler over the class's counts.
 
 #include "plugin/views/object_list_window.h"
@@ -68,7 +68,7 @@ private:
     kernel::ClassCounts m_counts{};
 };
 
-struct PoolWindowSpec {
+struct ClassListSpec {
     ListWindowSpec list;
     int traceColumn;
     SingleTraceListWindow::TraceOps trace;
@@ -82,16 +82,16 @@ struct PoolWindowSpec {
         ObjectWindow* (*create)(WindowManager*);
     };
     std::vector<Detail> details;
-    int resetButton;             // enabled with class attribute 0x8
-    void (*reset)(uint32_t);
-    bool resetInUseOnly;
+    int resetButton = 0;         // enabled with class attribute 0x8; 0 for none
+    void (*reset)(uint32_t) = nullptr;
+    bool resetInUseOnly = false;
 };
 
-class PoolListWindow : public SingleTraceListWindow {
+class ClassListWindow : public SingleTraceListWindow {
     Q_OBJECT
 
 public:
-    PoolListWindow(WindowManager* manager, PoolWindowSpec spec);
+    ClassListWindow(WindowManager* manager, ClassListSpec spec);
 
 protected:
     std::vector<ColumnSpec> columns() const override { return m_pool.columns(); }
@@ -101,7 +101,7 @@ protected:
     void onButton(int id) override;
 
 private:
-    PoolWindowSpec m_pool;
+    ClassListSpec m_pool;
     kernel::ClassCounts m_counts{};
 };
 

@@ -49,7 +49,7 @@ PartitionSemaphoresWindow::PartitionSemaphoresWindow(WindowManager* manager)
 }
 
 PartitionsWindow::PartitionsWindow(WindowManager* manager)
-    : PoolListWindow(manager,
+    : ClassListWindow(manager,
                      {SingleTraceSpec(kDialogId, "Partitions", "Partition", 10, List, LogData,
                                       {{BlockInfo, "Block Info"}, {Semaphores, "Semaphores"},
                                        {ResetStatistics, "Reset Statistics"}}),
@@ -80,7 +80,7 @@ QueueSemaphoresWindow::QueueSemaphoresWindow(WindowManager* manager)
 }
 
 QueuesWindow::QueuesWindow(WindowManager* manager)
-    : PoolListWindow(manager,
+    : ClassListWindow(manager,
                      {SingleTraceSpec(kDialogId, "Queues", "Queue", 11, List, LogData,
                                       {{EntryInfo, "Entry Info"}, {Semaphores, "Semaphores"},
                                        {ResetStatistics, "Reset Statistics"}}),
@@ -105,7 +105,7 @@ MutexSemaphoresWindow::MutexSemaphoresWindow(WindowManager* manager)
 }
 
 MutexesWindow::MutexesWindow(WindowManager* manager)
-    : PoolListWindow(manager,
+    : ClassListWindow(manager,
                      {SingleTraceSpec(kDialogId, "Mutexes", "Mutex", 12, List, LogData,
                                       {{Semaphores, "Semaphores"}, {ResetStatistics, "Reset Statistics"}}),
                       MtxTrace,
@@ -134,7 +134,7 @@ FullBuffersWindow::FullBuffersWindow(WindowManager* manager)
 }
 
 PipesWindow::PipesWindow(WindowManager* manager)
-    : PoolListWindow(manager,
+    : ClassListWindow(manager,
                      {SingleTraceSpec(kDialogId, "Pipes", "Pipe", 5, List, LogData,
                                       {{EmptyBuffers, "Empty Buffers"}, {FullBuffers, "Full Buffers"},
                                        {ResetStatistics, "Reset Statistics"}}),

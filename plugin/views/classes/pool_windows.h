@@ -17,7 +17,7 @@ public:
     explicit PartitionSemaphoresWindow(WindowManager* manager);
 };
 
-class PartitionsWindow : public PoolListWindow {
+class PartitionsWindow : public ClassListWindow {
 public:
     static constexpr uint32_t kDialogId = 1003;
     enum Control : int { List = 1005, Semaphores = 1019, BlockInfo = 1020, ResetStatistics = 1023, LogData = 1178 };
@@ -36,7 +36,7 @@ public:
     explicit QueueSemaphoresWindow(WindowManager* manager);
 };
 
-class QueuesWindow : public PoolListWindow {
+class QueuesWindow : public ClassListWindow {
 public:
     static constexpr uint32_t kDialogId = 1004;
     enum Control : int { List = 1003, Semaphores = 1035, EntryInfo = 1038, ResetStatistics = 1057, LogData = 1180 };
@@ -49,7 +49,7 @@ public:
     explicit MutexSemaphoresWindow(WindowManager* manager);
 };
 
-class MutexesWindow : public PoolListWindow {
+class MutexesWindow : public ClassListWindow {
 public:
     static constexpr uint32_t kDialogId = 1005;
     enum Control : int { List = 1006, Semaphores = 1040, ResetStatistics = 1041, LogData = 1177 };
@@ -68,7 +68,7 @@ public:
     explicit FullBuffersWindow(WindowManager* manager);
 };
 
-class PipesWindow : public PoolListWindow {
+class PipesWindow : public ClassListWindow {
 public:
     static constexpr uint32_t kDialogId = 1006;
     enum Control : int { List = 1004, EmptyBuffers = 1051, FullBuffers = 1052, ResetStatistics = 1053, LogData = 1179 };

@@ -15,6 +15,17 @@ kernel::ClassCounts alarmCounts()
     return ReadCounts(&kernel::IsAlarmClassConfigured, &kernel::EnsureAlarmClassRecord, &kernel::GetAlarmCounts);
 }
 
+kernel::ClassCounts counterCounts()
+{
+    return ReadCounts(&kernel::IsCounterClassConfigured, &kernel::EnsureCounterClassRecord, &kernel::GetCounterCounts);
+}
+
+kernel::ClassCounts eventSourceCounts()
+{
+    return ReadCounts(&kernel::IsEventSourceClassConfigured, &kernel::EnsureEventSourceClassRecord,
+                      &kernel::GetEventSourceCounts);
+}
+
 } // namespace
 
 AlarmsWindow::AlarmsWindow(WindowManager* manager)
@@ -55,43 +66,29 @@ AlarmSemaphoresWindow::AlarmSemaphoresWindow(WindowManager* manager)
 }
 
 CountersWindow::CountersWindow(WindowManager* manager)
-    : SingleTraceListWindow(manager, SingleTraceSpec(kDialogId, "Counters", "Counter", 3, List, LogData), CntTrace,
-                            {&kernel::IsCounterInUse, &RecordFlags<kernel::CounterRecord, &kernel::ReadCounterRecord>, &kernel::SetCounterTrace})
+    : ClassListWindow(manager, {SingleTraceSpec(kDialogId, "Counters", "Counter", 3, List, LogData),
+                                CntTrace,
+                                {&kernel::IsCounterInUse, &RecordFlags<kernel::CounterRecord, &kernel::ReadCounterRecord>,
+                                 &kernel::SetCounterTrace},
+                                &CounterColumns,
+                                &FillCounterRows,
+                                &counterCounts,
+                                {}})
 {
 }
-
-std::vector<ColumnSpec> CountersWindow::columns() const { return CounterColumns(); }
-
-ColumnContext CountersWindow::readContext()
-{
-    EnsureConfiguredClassRecords();
-    m_counts = ReadCounts(&kernel::IsCounterClassConfigured, &kernel::EnsureCounterClassRecord, &kernel::GetCounterCounts);
-    ColumnContext context;
-    context.classAttributes = m_counts[0];
-    context.taskClass = kernel::IsTaskClassConfigured();
-    return context;
-}
-
-void CountersWindow::fillRows(ListSheet& sheet) { FillCounterRows(sheet, m_counts); }
 
 EventSourcesWindow::EventSourcesWindow(WindowManager* manager)
-    : SingleTraceListWindow(manager, SingleTraceSpec(kDialogId, "Event Sources", "Event Source", 2, List, LogData), EvtTrace,
-                            {&kernel::IsEventSourceInUse, &RecordFlags<kernel::EventSourceRecord, &kernel::ReadEventSourceRecord>, &kernel::SetEventSourceTrace})
+    : ClassListWindow(manager,
+                      {SingleTraceSpec(kDialogId, "Event Sources", "Event Source", 2, List, LogData),
+                       EvtTrace,
+                       {&kernel::IsEventSourceInUse,
+                        &RecordFlags<kernel::EventSourceRecord, &kernel::ReadEventSourceRecord>,
+                        &kernel::SetEventSourceTrace},
+                       &EventSourceColumns,
+                       &FillEventSourceRows,
+                       &eventSourceCounts,
+                       {}})
 {
 }
-
-std::vector<ColumnSpec> EventSourcesWindow::columns() const { return EventSourceColumns(); }
-
-ColumnContext EventSourcesWindow::readContext()
-{
-    EnsureConfiguredClassRecords();
-    m_counts = ReadCounts(&kernel::IsEventSourceClassConfigured, &kernel::EnsureEventSourceClassRecord,
-                          &kernel::GetEventSourceCounts);
-    ColumnContext context;
-    context.classAttributes = m_counts[0];
-    return context;
-}
-
-void EventSourcesWindow::fillRows(ListSheet& sheet) { FillEventSourceRows(sheet, m_counts); }
 
 } // namespace views

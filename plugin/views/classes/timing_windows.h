@@ -33,38 +33,18 @@ public:
     explicit AlarmSemaphoresWindow(WindowManager* manager);
 };
 
-class CountersWindow : public SingleTraceListWindow {
-    Q_OBJECT
-
+class CountersWindow : public ClassListWindow {
 public:
     static constexpr uint32_t kDialogId = 1019;
     enum Control : int { List = 1031, LogData = 1173 };
     explicit CountersWindow(WindowManager* manager);
-
-protected:
-    std::vector<ColumnSpec> columns() const override;
-    ColumnContext readContext() override;
-    void fillRows(ListSheet& sheet) override;
-
-private:
-    kernel::ClassCounts m_counts{};
 };
 
-class EventSourcesWindow : public SingleTraceListWindow {
-    Q_OBJECT
-
+class EventSourcesWindow : public ClassListWindow {
 public:
     static constexpr uint32_t kDialogId = 1018;
     enum Control : int { List = 1030, LogData = 1174 };
     explicit EventSourcesWindow(WindowManager* manager);
-
-protected:
-    std::vector<ColumnSpec> columns() const override;
-    ColumnContext readContext() override;
-    void fillRows(ListSheet& sheet) override;
-
-private:
-    kernel::ClassCounts m_counts{};
 };
 
 } // namespace views

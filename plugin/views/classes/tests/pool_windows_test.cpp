@@ -72,7 +72,12 @@ void buildPools(simtarget::TargetBuilder& b, uint32_t attributes)
     b.setField(K::Partition, 2, 10, 9);
     b.addClass(K::Queue, 1, 0, attributes);
     simtarget::MakeQueue(b, 1, 4, 32, 3, 30);
-    b.addClass(K::Mutex, 1, 0, attributes);
+    b.addClass(K::Mutex, 2, 0, attributes);
+    b.addClass(K::Semaphore, 2, 0, 0);
+    b.setName(K::Semaphore, 1, "PartFree");
+    b.setName(K::Semaphore, 2, "MutexFree");
+    b.setField(K::Partition, 1, 9, 1);
+    b.setField(K::Mutex, 1, 7, 2);
     b.addClass(K::Pipe, 1, 1, attributes);
     simtarget::MakePipe(b, 1, 2, 16, 0, 0, 2, 0);
     b.setField(K::Pipe, 1, 11, 3);
@@ -98,6 +103,7 @@ TEST(PoolWindows, WithoutStatisticsColumnsMoveUpAndResetIsGreyed)
     mutexes.Refresh();
     EXPECT_EQ(Headers(*mutexes.list()), (Texts{"#", "Name", "Level", "Order", "Inversion", "Owner", "Waiter(s)", "Trace"}));
     EXPECT_EQ(mutexes.list()->cellText(0, 4), "No");
+    EXPECT_EQ(mutexes.list()->rowCount(), 2);
     EXPECT_EQ(mutexes.list()->cellText(0, 5), "") << "no owner";
 
     PipesWindow pipes(nullptr);
@@ -142,6 +148,14 @@ TEST(PoolWindows, LongListsEndWithAnEllipsisAndResetsReachTheirObjects)
     kernel::PipeStatistics pipe{};
     kernel::ReadPipeStatistics(2, pipe);
     EXPECT_EQ(pipe[0], 0u);
+
+    PartitionSemaphoresWindow partitionSemaphores(nullptr);
+    partitionSemaphores.Refresh();
+    EXPECT_EQ(Column(*partitionSemaphores.list(), 2), (Texts{"PartFree<PNE>", ""}));
+    EXPECT_EQ(partitionSemaphores.list()->cellText(1, 1), "<not in use>");
+    MutexSemaphoresWindow mutexSemaphores(nullptr);
+    mutexSemaphores.Refresh();
+    EXPECT_EQ(Column(*mutexSemaphores.list(), 2), (Texts{"MutexFree", ""})) << "no tag, empty without one";
 
     // The buffer windows test the in-use state only with attribute 0x1.
     EmptyBuffersWindow empty(nullptr);
