@@ -15,6 +15,12 @@ void EnsureConfiguredClassRecords()
     }
 }
 
+kernel::ClassCounts RefreshCounts(bool (*configured)(), int (*ensure)(), void (*get)(kernel::ClassCounts&))
+{
+    EnsureConfiguredClassRecords();
+    return ReadCounts(configured, ensure, get);
+}
+
 ListWindowSpec SingleTraceSpec(uint32_t dialogId, const char* title, const char* traceTitle, uint32_t traceClass,
                                int list, int logData, std::vector<ButtonSpec> more)
 {
@@ -35,20 +41,6 @@ void SingleTraceListWindow::setTrace(uint32_t n, bool actor, bool on)
         m_ops.set(n, on ? 1 : 0);
 }
 
-ClassDetailWindow::ClassDetailWindow(WindowManager* manager, const Spec& spec)
-    : DetailListWindow(manager, spec.dialogId, spec.title, spec.listId), m_spec(spec)
-{
-}
-
-ColumnContext ClassDetailWindow::readContext()
-{
-    EnsureConfiguredClassRecords();
-    m_counts = m_spec.counts();
-    ColumnContext context;
-    context.classAttributes = m_counts[0];
-    return context;
-}
-
 ClassListWindow::ClassListWindow(WindowManager* manager, ClassListSpec spec)
     : SingleTraceListWindow(manager, spec.list, spec.traceColumn, spec.trace), m_pool(std::move(spec))
 {
@@ -56,7 +48,6 @@ ClassListWindow::ClassListWindow(WindowManager* manager, ClassListSpec spec)
 
 ColumnContext ClassListWindow::readContext()
 {
-    EnsureConfiguredClassRecords();
     m_counts = m_pool.counts();
     ColumnContext context;
     context.classAttributes = m_counts[0];
@@ -75,23 +66,12 @@ void ClassListWindow::endOfRefreshEnables()
 void ClassListWindow::onButton(int id)
 {
     if (id != 0 && id == m_pool.resetButton) {
-        for (uint32_t n = 1; n <= LastObject(m_counts); ++n)
-            if (!m_pool.resetInUseOnly || m_pool.trace.inUse(n))
-                m_pool.reset(n);
-        Refresh();
+        resetStatistics(LastObject(m_counts), m_pool.resetInUseOnly, m_pool.reset, m_pool.trace.inUse);
         return;
     }
-    for (const ClassListSpec::Detail& detail : m_pool.details) {
-        if (detail.button != id)
-            continue;
-        // The detail-window rule: an open one is shown and refreshed, otherwise a new one is made.
-        if (manager() == nullptr || manager()->ShowOpenWindow(detail.dialogId))
-            return;
-        ObjectWindow* window = detail.create(manager());
-        window->ShowModeless();
-        window->raise();
-        return;
-    }
+    for (const ClassListSpec::Detail& detail : m_pool.details)
+        if (detail.button == id)
+            openRegisteredDetail(detail.dialogId);
 }
 
 } // namespace views

@@ -1,7 +1,7 @@
 #pragma once
 // What the windows of the remaining object classes share: list windows whose objects carry one trace
-// switch (bit 0x200), the class list window (buttons that open detail windows, a statistics reset), and
-// detail windows that are a column table and a row filler over the class's counts.
+// switch (bit 0x200) and the class list window (buttons that open detail windows registered by dialog
+// id, a statistics reset).
 
 #include "plugin/views/object_list_window.h"
 
@@ -16,6 +16,8 @@ using ColumnTable = std::vector<ColumnSpec> (*)();
 // Loads the record of every configured class: the texts of one class (waiters, owners, queued
 // entries) name objects of others, whose records must be known whichever window was opened first.
 void EnsureConfiguredClassRecords();
+// The counts of a class at a refresh, after EnsureConfiguredClassRecords.
+kernel::ClassCounts RefreshCounts(bool (*configured)(), int (*ensure)(), void (*get)(kernel::ClassCounts&));
 
 // Log Data and Services Trace first, then the class's own buttons.
 ListWindowSpec SingleTraceSpec(uint32_t dialogId, const char* title, const char* traceTitle, uint32_t traceClass,
@@ -44,30 +46,6 @@ private:
     TraceOps m_ops;
 };
 
-class ClassDetailWindow : public DetailListWindow {
-    Q_OBJECT
-
-public:
-    struct Spec {
-        uint32_t dialogId;
-        const char* title;
-        int listId;
-        ColumnTable columns;
-        RowFiller fill;
-        CountsReader counts;
-    };
-    ClassDetailWindow(WindowManager* manager, const Spec& spec);
-
-protected:
-    std::vector<ColumnSpec> columns() const override { return m_spec.columns(); }
-    ColumnContext readContext() override;
-    void fillRows(ListSheet& sheet) override { m_spec.fill(sheet, m_counts); }
-
-private:
-    Spec m_spec;
-    kernel::ClassCounts m_counts{};
-};
-
 struct ClassListSpec {
     ListWindowSpec list;
     int traceColumn;
@@ -78,8 +56,7 @@ struct ClassListSpec {
     struct Detail {
         int button;
         uint32_t neededAttribute; // enabled only with this class attribute bit (0: always)
-        uint32_t dialogId;
-        ObjectWindow* (*create)(WindowManager*);
+        uint32_t dialogId;        // registered with WindowManager::RegisterDetailWindow
     };
     std::vector<Detail> details;
     int resetButton = 0;         // enabled with class attribute 0x8; 0 for none
@@ -112,12 +89,6 @@ uint32_t RecordFlags(uint32_t n)
     Record record{};
     Read(n, record);
     return record[0];
-}
-
-template <typename T>
-ObjectWindow* MakeWindow(WindowManager* manager)
-{
-    return new T(manager);
 }
 
 } // namespace views

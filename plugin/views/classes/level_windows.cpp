@@ -8,6 +8,7 @@ namespace {
 // {level attributes, static count, dynamic count}, the thread and level records loaded first.
 kernel::ClassCounts levelCounts()
 {
+    EnsureConfiguredClassRecords();
     if (kernel::IsThreadClassConfigured())
         kernel::EnsureThreadClassRecords();
     kernel::ClassCounts counts{};
@@ -18,13 +19,14 @@ kernel::ClassCounts levelCounts()
 } // namespace
 
 LevelInfoWindow::LevelInfoWindow(WindowManager* manager)
-    : ClassDetailWindow(manager, {kDialogId, "Level Information", 1046, &LevelInfoColumns, &FillLevelInfoRows, &levelCounts})
+    : ClassDetailWindow(manager,
+                        {kDialogId, "Level Information", 1046, &LevelInfoColumns, &levelCounts, &FillLevelInfoRows})
 {
 }
 
 LevelScheduleWindow::LevelScheduleWindow(WindowManager* manager)
     : ClassDetailWindow(manager, {kDialogId, "Thread Schedule Information", 1047, &LevelScheduleColumns,
-                                  &FillLevelScheduleRows, &levelCounts})
+                                  &levelCounts, &FillLevelScheduleRows})
 {
 }
 

@@ -10,23 +10,23 @@ namespace {
 
 kernel::ClassCounts partitionCounts()
 {
-    return ReadCounts(&kernel::IsPartitionClassConfigured, &kernel::EnsurePartitionClassRecord,
+    return RefreshCounts(&kernel::IsPartitionClassConfigured, &kernel::EnsurePartitionClassRecord,
                       &kernel::GetPartitionCounts);
 }
 
 kernel::ClassCounts queueCounts()
 {
-    return ReadCounts(&kernel::IsQueueClassConfigured, &kernel::EnsureQueueClassRecord, &kernel::GetQueueCounts);
+    return RefreshCounts(&kernel::IsQueueClassConfigured, &kernel::EnsureQueueClassRecord, &kernel::GetQueueCounts);
 }
 
 kernel::ClassCounts mutexCounts()
 {
-    return ReadCounts(&kernel::IsMutexClassConfigured, &kernel::EnsureMutexClassRecord, &kernel::GetMutexCounts);
+    return RefreshCounts(&kernel::IsMutexClassConfigured, &kernel::EnsureMutexClassRecord, &kernel::GetMutexCounts);
 }
 
 kernel::ClassCounts pipeCounts()
 {
-    return ReadCounts(&kernel::IsPipeClassConfigured, &kernel::EnsurePipeClassRecord, &kernel::GetPipeCounts);
+    return RefreshCounts(&kernel::IsPipeClassConfigured, &kernel::EnsurePipeClassRecord, &kernel::GetPipeCounts);
 }
 
 void fillEmptyBuffers(ListSheet& sheet, const kernel::ClassCounts& counts) { FillPipeBufferRows(sheet, counts, false); }
@@ -38,13 +38,13 @@ std::vector<ColumnSpec> fullBufferColumns() { return PipeBufferColumns(true); }
 
 PartitionBlocksWindow::PartitionBlocksWindow(WindowManager* manager)
     : ClassDetailWindow(manager, {kDialogId, "Partition Block Information", 1022, &PartitionBlockColumns,
-                                  &FillPartitionBlockRows, &partitionCounts})
+                                  &partitionCounts, &FillPartitionBlockRows})
 {
 }
 
 PartitionSemaphoresWindow::PartitionSemaphoresWindow(WindowManager* manager)
-    : ClassDetailWindow(manager, {kDialogId, "Partition Semaphores", 1019, &PartitionSemaphoreColumns,
-                                  &FillPartitionSemaphoreRows, &partitionCounts})
+    : ClassDetailWindow(manager, {kDialogId, "Partition Semaphores", 1019, &PartitionSemaphoreColumns, &partitionCounts,
+                                  &FillPartitionSemaphoreRows})
 {
 }
 
@@ -59,8 +59,8 @@ PartitionsWindow::PartitionsWindow(WindowManager* manager)
                       &PartitionColumns,
                       &FillPartitionRows,
                       &partitionCounts,
-                      {{BlockInfo, 0, PartitionBlocksWindow::kDialogId, &MakeWindow<PartitionBlocksWindow>},
-                       {Semaphores, 0x4, PartitionSemaphoresWindow::kDialogId, &MakeWindow<PartitionSemaphoresWindow>}},
+                      {{BlockInfo, 0, PartitionBlocksWindow::kDialogId},
+                       {Semaphores, 0x4, PartitionSemaphoresWindow::kDialogId}},
                       ResetStatistics,
                       &kernel::ResetPartitionStatistics,
                       true})
@@ -68,14 +68,14 @@ PartitionsWindow::PartitionsWindow(WindowManager* manager)
 }
 
 QueueEntriesWindow::QueueEntriesWindow(WindowManager* manager)
-    : ClassDetailWindow(manager, {kDialogId, "Queue Entry Information", 1037, &QueueEntryColumns, &FillQueueEntryRows,
-                                  &queueCounts})
+    : ClassDetailWindow(manager, {kDialogId, "Queue Entry Information", 1037, &QueueEntryColumns, &queueCounts,
+                                  &FillQueueEntryRows})
 {
 }
 
 QueueSemaphoresWindow::QueueSemaphoresWindow(WindowManager* manager)
-    : ClassDetailWindow(manager, {kDialogId, "Queue Semaphores", 1036, &QueueSemaphoreColumns,
-                                  &FillQueueSemaphoreRows, &queueCounts})
+    : ClassDetailWindow(manager, {kDialogId, "Queue Semaphores", 1036, &QueueSemaphoreColumns, &queueCounts,
+                                  &FillQueueSemaphoreRows})
 {
 }
 
@@ -90,8 +90,8 @@ QueuesWindow::QueuesWindow(WindowManager* manager)
                       &QueueColumns,
                       &FillQueueRows,
                       &queueCounts,
-                      {{EntryInfo, 0, QueueEntriesWindow::kDialogId, &MakeWindow<QueueEntriesWindow>},
-                       {Semaphores, 0x4, QueueSemaphoresWindow::kDialogId, &MakeWindow<QueueSemaphoresWindow>}},
+                      {{EntryInfo, 0, QueueEntriesWindow::kDialogId},
+                       {Semaphores, 0x4, QueueSemaphoresWindow::kDialogId}},
                       ResetStatistics,
                       &kernel::ResetQueueStatistics,
                       false})
@@ -99,8 +99,8 @@ QueuesWindow::QueuesWindow(WindowManager* manager)
 }
 
 MutexSemaphoresWindow::MutexSemaphoresWindow(WindowManager* manager)
-    : ClassDetailWindow(manager, {kDialogId, "Mutex Semaphores", 1039, &MutexSemaphoreColumns,
-                                  &FillMutexSemaphoreRows, &mutexCounts})
+    : ClassDetailWindow(manager, {kDialogId, "Mutex Semaphores", 1039, &MutexSemaphoreColumns, &mutexCounts,
+                                  &FillMutexSemaphoreRows})
 {
 }
 
@@ -114,7 +114,7 @@ MutexesWindow::MutexesWindow(WindowManager* manager)
                       &MutexColumns,
                       &FillMutexRows,
                       &mutexCounts,
-                      {{Semaphores, 0x4, MutexSemaphoresWindow::kDialogId, &MakeWindow<MutexSemaphoresWindow>}},
+                      {{Semaphores, 0x4, MutexSemaphoresWindow::kDialogId}},
                       ResetStatistics,
                       &kernel::ResetMutexStatistics,
                       true})
@@ -122,14 +122,14 @@ MutexesWindow::MutexesWindow(WindowManager* manager)
 }
 
 EmptyBuffersWindow::EmptyBuffersWindow(WindowManager* manager)
-    : ClassDetailWindow(manager, {kDialogId, "Empty Buffer Addresses", 1050, &emptyBufferColumns, &fillEmptyBuffers,
-                                  &pipeCounts})
+    : ClassDetailWindow(manager, {kDialogId, "Empty Buffer Addresses", 1050, &emptyBufferColumns, &pipeCounts,
+                                  &fillEmptyBuffers})
 {
 }
 
 FullBuffersWindow::FullBuffersWindow(WindowManager* manager)
-    : ClassDetailWindow(manager, {kDialogId, "Full Buffer Addresses", 1054, &fullBufferColumns, &fillFullBuffers,
-                                  &pipeCounts})
+    : ClassDetailWindow(manager, {kDialogId, "Full Buffer Addresses", 1054, &fullBufferColumns, &pipeCounts,
+                                  &fillFullBuffers})
 {
 }
 
@@ -144,8 +144,8 @@ PipesWindow::PipesWindow(WindowManager* manager)
                       &PipeColumns,
                       &FillPipeRows,
                       &pipeCounts,
-                      {{EmptyBuffers, 0, EmptyBuffersWindow::kDialogId, &MakeWindow<EmptyBuffersWindow>},
-                       {FullBuffers, 0, FullBuffersWindow::kDialogId, &MakeWindow<FullBuffersWindow>}},
+                      {{EmptyBuffers, 0, EmptyBuffersWindow::kDialogId},
+                       {FullBuffers, 0, FullBuffersWindow::kDialogId}},
                       ResetStatistics,
                       &kernel::ResetPipeStatistics,
                       false})

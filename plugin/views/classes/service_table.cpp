@@ -40,7 +40,8 @@ bool ServiceTable::Remove(uint32_t number)
 
 const Service* ServiceTable::Find(uint32_t number) const
 {
-    auto it = std::find_if(m_services.begin(), m_services.end(), [number](const Service& s) { return s.number == number; });
+    auto it = std::find_if(m_services.begin(), m_services.end(),
+                           [number](const Service& s) { return s.number == number; });
     return it == m_services.end() ? nullptr : &*it;
 }
 

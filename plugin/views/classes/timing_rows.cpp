@@ -135,7 +135,8 @@ void FillCounterRows(ListSheet& sheet, const kernel::ClassCounts& counts)
             const int at = entryRow(sheet, row, i);
             const int cls = static_cast<int>(e[5]);
             sheet.set(at, CntType, kernel::ClassNameText(cls));
-            sheet.set(at, CntObject, cls >= 0 && cls == semaphoreClass && e[7] == 0 ? "<Multiple>" : kernel::FormatHandleText(cls, e[7]));
+            const bool several = cls >= 0 && cls == semaphoreClass && e[7] == 0;
+            sheet.set(at, CntObject, several ? "<Multiple>" : kernel::FormatHandleText(cls, e[7]));
             sheet.set(at, CntRemain, Ticks(e[0]));
             if (cls != alarmClass)
                 continue;

@@ -12,25 +12,30 @@ namespace {
 
 kernel::ClassCounts alarmCounts()
 {
-    return ReadCounts(&kernel::IsAlarmClassConfigured, &kernel::EnsureAlarmClassRecord, &kernel::GetAlarmCounts);
+    return RefreshCounts(&kernel::IsAlarmClassConfigured, &kernel::EnsureAlarmClassRecord, &kernel::GetAlarmCounts);
 }
 
 kernel::ClassCounts counterCounts()
 {
-    return ReadCounts(&kernel::IsCounterClassConfigured, &kernel::EnsureCounterClassRecord, &kernel::GetCounterCounts);
+    return RefreshCounts(&kernel::IsCounterClassConfigured, &kernel::EnsureCounterClassRecord,
+                         &kernel::GetCounterCounts);
 }
 
 kernel::ClassCounts eventSourceCounts()
 {
-    return ReadCounts(&kernel::IsEventSourceClassConfigured, &kernel::EnsureEventSourceClassRecord,
+    return RefreshCounts(&kernel::IsEventSourceClassConfigured, &kernel::EnsureEventSourceClassRecord,
                       &kernel::GetEventSourceCounts);
 }
 
 } // namespace
 
 AlarmsWindow::AlarmsWindow(WindowManager* manager)
-    : SingleTraceListWindow(manager, SingleTraceSpec(kDialogId, "Alarms", "Alarm", 4, List, LogData, {{Semaphores, "Semaphores"}}),
-                            AlmTrace, {&kernel::IsAlarmInUse, &RecordFlags<kernel::AlarmRecord, &kernel::ReadAlarmRecord>, &kernel::SetAlarmTrace})
+    : SingleTraceListWindow(manager,
+                            SingleTraceSpec(kDialogId, "Alarms", "Alarm", 4, List, LogData,
+                                            {{Semaphores, "Semaphores"}}),
+                            AlmTrace,
+                            {&kernel::IsAlarmInUse, &RecordFlags<kernel::AlarmRecord, &kernel::ReadAlarmRecord>,
+                             &kernel::SetAlarmTrace})
 {
 }
 
@@ -38,7 +43,6 @@ std::vector<ColumnSpec> AlarmsWindow::columns() const { return AlarmColumns(); }
 
 ColumnContext AlarmsWindow::readContext()
 {
-    EnsureConfiguredClassRecords();
     m_counts = alarmCounts();
     ColumnContext context;
     context.classAttributes = m_counts[0];
@@ -56,24 +60,25 @@ void AlarmsWindow::endOfRefreshEnables()
 void AlarmsWindow::onButton(int id)
 {
     if (id == Semaphores)
-        openDetail<AlarmSemaphoresWindow>(AlarmSemaphoresWindow::kDialogId);
+        openRegisteredDetail(AlarmSemaphoresWindow::kDialogId);
 }
 
 AlarmSemaphoresWindow::AlarmSemaphoresWindow(WindowManager* manager)
-    : ClassDetailWindow(manager, {kDialogId, "Alarm Semaphores", 1034, &AlarmSemaphoreColumns, &FillAlarmSemaphoreRows,
-                                  &alarmCounts})
+    : ClassDetailWindow(manager, {kDialogId, "Alarm Semaphores", 1034, &AlarmSemaphoreColumns, &alarmCounts,
+                                  &FillAlarmSemaphoreRows})
 {
 }
 
 CountersWindow::CountersWindow(WindowManager* manager)
-    : ClassListWindow(manager, {SingleTraceSpec(kDialogId, "Counters", "Counter", 3, List, LogData),
-                                CntTrace,
-                                {&kernel::IsCounterInUse, &RecordFlags<kernel::CounterRecord, &kernel::ReadCounterRecord>,
-                                 &kernel::SetCounterTrace},
-                                &CounterColumns,
-                                &FillCounterRows,
-                                &counterCounts,
-                                {}})
+    : ClassListWindow(manager,
+                      {SingleTraceSpec(kDialogId, "Counters", "Counter", 3, List, LogData),
+                       CntTrace,
+                       {&kernel::IsCounterInUse, &RecordFlags<kernel::CounterRecord, &kernel::ReadCounterRecord>,
+                        &kernel::SetCounterTrace},
+                       &CounterColumns,
+                       &FillCounterRows,
+                       &counterCounts,
+                       {}})
 {
 }
 

@@ -70,7 +70,8 @@ bool TraceControlModel::Save(const std::string& path)
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr)
         return false;
-    const bool written = m_uploaded.empty() || std::fwrite(m_uploaded.data(), 1, m_uploaded.size(), file) == m_uploaded.size();
+    const std::size_t size = m_uploaded.size();
+    const bool written = size == 0 || std::fwrite(m_uploaded.data(), 1, size, file) == size;
     // A failed flush at close loses the data as surely as a short write.
     const bool closed = std::fclose(file) == 0;
     if (!written || !closed)

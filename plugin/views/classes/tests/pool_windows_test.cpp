@@ -101,7 +101,8 @@ TEST(PoolWindows, WithoutStatisticsColumnsMoveUpAndResetIsGreyed)
 
     MutexesWindow mutexes(nullptr);
     mutexes.Refresh();
-    EXPECT_EQ(Headers(*mutexes.list()), (Texts{"#", "Name", "Level", "Order", "Inversion", "Owner", "Waiter(s)", "Trace"}));
+    EXPECT_EQ(Headers(*mutexes.list()),
+              (Texts{"#", "Name", "Level", "Order", "Inversion", "Owner", "Waiter(s)", "Trace"}));
     EXPECT_EQ(mutexes.list()->cellText(0, 4), "No");
     EXPECT_EQ(mutexes.list()->rowCount(), 2);
     EXPECT_EQ(mutexes.list()->cellText(0, 5), "") << "no owner";
@@ -182,7 +183,8 @@ TEST(PoolWindows, QueueAndMutexDemoRowsAndTraceSwitch)
 
     auto* mutexes = open<MutexesWindow>(manager, 7);
     ASSERT_NE(mutexes, nullptr);
-    EXPECT_EQ(Row(*mutexes->list(), 0), (Texts{"1", "MutexA", "1", "7", "8", "Priority", "Yes", "Main", "Worker", "No"}));
+    EXPECT_EQ(Row(*mutexes->list(), 0),
+              (Texts{"1", "MutexA", "1", "7", "8", "Priority", "Yes", "Main", "Worker", "No"}));
     mutexes->setSelectedRow(1);
     mutexes->onCommand(kTraceObject);
     kernel::MutexRecord record{};

@@ -181,7 +181,8 @@ TEST(EventSourceWindow, CountersFollowTheirSource)
     EventSourcesWindow window(nullptr);
     window.Refresh();
     const ReportList& list = *window.list();
-    EXPECT_EQ(Headers(list), (Texts{"#", "Name", "Accumulator", "Trace", "Counter", "Accumulator", "Count", "Modulus"}));
+    EXPECT_EQ(Headers(list),
+              (Texts{"#", "Name", "Accumulator", "Trace", "Counter", "Accumulator", "Count", "Modulus"}));
     EXPECT_EQ(Column(list, 0), (Texts{"1", "", ""}));
     EXPECT_EQ(Column(list, 4), (Texts{"Fast", "Slow", "<Counter #3>"}));
     EXPECT_EQ(list.rowData(2), 0u);
