@@ -23,6 +23,7 @@ std::string MultipleSingleText(uint32_t attributes);
 std::string YesNoText(uint32_t attributes);
 std::string ThreadGateActionText(uint32_t action, uint32_t thread);
 std::string AlarmStateText(uint32_t state);
+// The ticks left while the alarm is active (state, record word 8, is 1), else "".
 std::string AlarmTicksText(const AlarmRecord& record);
 std::string MutexOwnerText(const MutexRecord& record);
 std::string ClassNameText(int cls);
