@@ -41,6 +41,9 @@ TEST_P(GeneratedLayout, LoadsAndAgreesWithTheTarget)
     const auto [port, little, seed] = GetParam();
     TargetBuilder b(specOf(port, little, seed));
     addSomeClasses(b);
+    b.setKwsField(13, 0x1234);
+    b.setKwsField(14, 0x2000);
+    b.setKwsField(21, 0x77);
     const GeneratedTarget generated = b.build();
     GeneratedFixture f(generated, little);
     ASSERT_EQ(f.load(), kernel::LoadOk);
@@ -103,6 +106,10 @@ TEST_P(GeneratedLayout, LoadsAndAgreesWithTheTarget)
     EXPECT_EQ(info[1], props[4]);
     EXPECT_EQ(info[22], kernel::KernelWorkspaceValues()[22]); // the SYSPROP pointer, doubled on port 8 too
     EXPECT_NE(info[22], 0u);
+    // Pointer words are doubled once on port 8, the others are not.
+    EXPECT_EQ(info[12], port == 8 ? 0x2468u : 0x1234u);
+    EXPECT_EQ(info[13], port == 8 ? 0x4000u : 0x2000u);
+    EXPECT_EQ(info[20], 0x77u);
     // A reload after freeing gives the same result.
     kernel::FreeKernelWorkspace();
     EXPECT_EQ(kernel::GetKwsAddress(), 0u);
