@@ -398,14 +398,14 @@ TEST_F(MainWindow, TheSplashEndsWithTheNewProjectQuestionWhenNothingIsOpen)
     m_window->show();
     m_window->Initialize({"OMBAgen"}, CMainDialog::StartOptions{1});
     ASSERT_NE(m_window->splash(), nullptr);
-    QDeadlineTimer deadline(2000);
+    QDeadlineTimer deadline(10000);
     auto splashShown = [&] {
         const AboutDialog* splash = m_window->splash()->dialog();
         return splash && splash->isVisible();
     };
     while (splashShown() && !deadline.hasExpired())
         QApplication::processEvents(QEventLoop::AllEvents, 10);
-    QDeadlineTimer notified(100); // the main window hears of it 10 ms later
+    QDeadlineTimer notified(5000); // the main window hears of it 10 ms later; a loaded machine may lag
     while (editors.asked == 0 && !notified.hasExpired())
         QApplication::processEvents(QEventLoop::AllEvents, 5);
     Countdown::setDefaultInterval(interval);
