@@ -1,0 +1,129 @@
+#include "gui/editors/model/cpu_sheet.h"
+
+#include <cstring>
+
+#include "engine/files/model_file.h"
+#include "engine/names/kernel_lookup.h"
+#include "engine/names/project_walk.h"
+#include "engine/ops/cpu_record_handler.h"
+#include "engine/records/text_field.h"
+#include "engine/sectioned/sectioned_file.h"
+
+namespace editors {
+
+CpuSheetTransaction::CpuSheetTransaction(engine::CpuRecordHandler& handler) : m_handler(handler) {}
+
+CpuSheetTransaction::~CpuSheetTransaction()
+{
+    if (m_taken)
+        engine::CpuRecordHandler::FreeKernelRecord(m_saved);
+    delete m_savedModelFile;
+}
+
+engine::KernelRecord& CpuSheetTransaction::kernel() const
+{
+    return *m_handler.GetKernelRecord();
+}
+
+bool CpuSheetTransaction::begin()
+{
+    std::memset(&m_saved, 0, sizeof m_saved);
+    m_taken = engine::CpuRecordHandler::CloneKernelRecord(m_saved, kernel());
+    if (!m_taken)
+        engine::CpuRecordHandler::FreeKernelRecord(m_saved);
+    return m_taken;
+}
+
+bool CpuSheetTransaction::changeModel(int32_t index)
+{
+    engine::CpuRecord* cpu = m_handler.GetCpuRecord();
+    const engine::ConfigRecord* config = m_handler.GetConfigRecord();
+    if (!cpu || !config)
+        return false;
+    engine::KernelRecord scratch{};
+    engine::CpuRecordHandler::ResetKernelRecord(scratch, true);
+    auto* modelFile = new engine::SectionedFile("Model File", false);
+    if (!engine::LoadModelFileInto(scratch, *modelFile, *config, index)) {
+        engine::CpuRecordHandler::FreeKernelRecord(scratch);
+        delete modelFile;
+        return false;
+    }
+    scratch.modelIndex = index;
+    engine::setText(scratch.kernelPath, engine::textOf(kernel().kernelPath));
+    engine::CpuRecordHandler::FreeKernelRecord(kernel());
+    kernel() = scratch;
+    // The first model change keeps the CPU's old model file for a Cancel; later ones replace each other.
+    if (!m_modelChanged)
+        m_savedModelFile = cpu->modelFile;
+    else
+        delete cpu->modelFile;
+    cpu->modelFile = modelFile;
+    m_modelChanged = true;
+    return true;
+}
+
+void CpuSheetTransaction::alignClassEntries()
+{
+    engine::CpuRecord* cpu = m_handler.GetCpuRecord();
+    if (!cpu)
+        return;
+    const engine::KernelRecord& k = kernel();
+    engine::VisitCpuClassEntries(*cpu, [&](const engine::ClassEntryPlace& place) {
+        engine::ApplicationClassEntry& entry = *place.entry;
+        const engine::KernelClassRecord* kernelClass = engine::FindKernelClassByType(cpu, entry.classType);
+        if (!kernelClass)
+            return 0;
+        const int32_t enabled = kernelClass->available ? 1 : 0;
+        const bool changed = entry.diagnostics != k.defaultDiagnostics || entry.statistics != k.defaultStatistics ||
+                             entry.systemTrace != k.defaultTrace || entry.enabled != enabled;
+        entry.diagnostics = k.defaultDiagnostics;
+        entry.statistics = k.defaultStatistics;
+        entry.systemTrace = k.defaultTrace;
+        entry.enabled = enabled;
+        if (changed) {
+            if (place.application)
+                place.application->edited = 1;
+            entry.hFileDirty = entry.mFileDirty = 1;
+        }
+        return 0;
+    });
+}
+
+void CpuSheetTransaction::finish(int result)
+{
+    if (!m_taken)
+        return;
+    engine::CpuRecord* cpu = m_handler.GetCpuRecord();
+    if (result == 1) {
+        if (m_modelChanged)
+            alignClassEntries();
+        if (engine::CpuRecordHandler::KernelRecordsDiffer(kernel(), m_saved)) {
+            kernel().hFileDirty = kernel().mFileDirty = kernel().edited = 1;
+            for (int32_t a = 0; cpu && cpu->applications && a < cpu->applicationCount; ++a) {
+                engine::ApplicationRecord& app = cpu->applications[a];
+                app.kernelHDirty = app.kernelMDirty = app.edited = 1;
+                app.projectHDirty = app.projectCDirty = 1;
+            }
+        }
+        return;
+    }
+    // Cancel: the saved copy moves back whole; it is not freed again.
+    engine::CpuRecordHandler::FreeKernelRecord(kernel());
+    kernel() = m_saved;
+    std::memset(&m_saved, 0, sizeof m_saved);
+    m_taken = false;
+    if (m_modelChanged && cpu) {
+        delete cpu->modelFile;
+        cpu->modelFile = m_savedModelFile;
+        m_savedModelFile = nullptr;
+    }
+    if (m_fileWritten)
+        kernel().edited = 1;
+}
+
+bool CpuHasOptionsPage(const engine::CpuRecordHandler& handler)
+{
+    return handler.CountVariantOptions() > 0;
+}
+
+} // namespace editors

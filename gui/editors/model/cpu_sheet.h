@@ -1,0 +1,61 @@
+#pragma once
+// The "CPU Properties" sheet as a transaction on one CPU's kernel record: a deep copy before the pages
+// edit the record in place; OK marks the CPU and its applications when the record differs; Cancel moves
+// the copy back (the record may have changed shape, so it is never copied into the live arrays).
+// A model change made by the General page is kept whole by the transaction: the model file it parsed is
+// swapped in and swapped back out on Cancel, and the applications' class entries follow the new model
+// only on OK.
+#include <string>
+
+#include "engine/records/records.h"
+
+namespace engine {
+class CpuRecordHandler;
+class SectionedFile;
+}
+
+namespace editors {
+
+// The sheet's parameter block.
+struct CpuSheetParams {
+    bool newCpu = false;
+    bool readKernel = false;  // read the kernel file named by the record's path when the page opens
+    std::string name;
+    std::string description;
+};
+
+class CpuSheetTransaction {
+public:
+    explicit CpuSheetTransaction(engine::CpuRecordHandler& handler);
+    ~CpuSheetTransaction();
+    CpuSheetTransaction(const CpuSheetTransaction&) = delete;
+    CpuSheetTransaction& operator=(const CpuSheetTransaction&) = delete;
+
+    bool begin();
+    void finish(int result);
+
+    // Loads model row index into the kernel record through a scratch record, so a failed load changes
+    // nothing. True on success.
+    bool changeModel(int32_t index);
+    // A page wrote the kernel file while the sheet ran.
+    void noteFileWritten() { m_fileWritten = true; }
+
+    engine::CpuRecordHandler& handler() const { return m_handler; }
+    engine::KernelRecord& kernel() const;
+    bool modelChanged() const { return m_modelChanged; }
+
+private:
+    void alignClassEntries();
+
+    engine::CpuRecordHandler& m_handler;
+    engine::KernelRecord m_saved{};
+    bool m_taken = false;
+    bool m_modelChanged = false;
+    bool m_fileWritten = false;
+    engine::SectionedFile* m_savedModelFile = nullptr;  // the CPU's model file before a model change
+};
+
+// Whether the sheet gets its Options page (model options for the kernel that fit its variant and show).
+bool CpuHasOptionsPage(const engine::CpuRecordHandler& handler);
+
+} // namespace editors

@@ -1,0 +1,272 @@
+#include <cstring>
+
+#include "engine/names/identifier.h"
+#include "engine/names/kernel_lookup.h"
+#include "engine/names/name_conflicts.h"
+#include "engine/names/project_walk.h"
+#include "engine/names/report_texts.h"
+#include "engine/project/application_file.h"
+#include "engine/records/text_field.h"
+#include "engine/util/path.h"
+#include "engine/util/text.h"
+#include "gui/editors/model/page_application.h"
+
+namespace editors {
+
+namespace {
+
+using namespace app_ids;
+
+constexpr const char* kForbidden = "\\/:*?\"<>|";
+constexpr int32_t kMaxInstances = 9999999;
+constexpr uint32_t kMaxUserVersion = 65535;
+
+struct Switch {
+    int id;
+    int opposite;
+    bool enable;
+    int32_t engine::ApplicationClassEntry::*flag;
+    int32_t engine::KernelRecord::*support;
+};
+
+const Switch kSwitches[] = {
+    {EnableStatistics, DisableStatistics, true, &engine::ApplicationClassEntry::statistics,
+     &engine::KernelRecord::enableStatistics},
+    {EnableDiagnostics, DisableDiagnostics, true, &engine::ApplicationClassEntry::diagnostics,
+     &engine::KernelRecord::enableDiagnostics},
+    {EnableTrace, DisableTrace, true, &engine::ApplicationClassEntry::systemTrace, &engine::KernelRecord::enableTrace},
+    {DisableStatistics, EnableStatistics, false, &engine::ApplicationClassEntry::statistics,
+     &engine::KernelRecord::enableStatistics},
+    {DisableDiagnostics, EnableDiagnostics, false, &engine::ApplicationClassEntry::diagnostics,
+     &engine::KernelRecord::enableDiagnostics},
+    {DisableTrace, EnableTrace, false, &engine::ApplicationClassEntry::systemTrace, &engine::KernelRecord::enableTrace},
+};
+
+const Switch* findSwitch(int id)
+{
+    for (const Switch& s : kSwitches) {
+        if (s.id == id)
+            return &s;
+    }
+    return nullptr;
+}
+
+// A name with no visible character: every byte, taken as signed, is 32 or below.
+bool allBlank(const std::string& name)
+{
+    for (char c : name) {
+        if (static_cast<signed char>(c) > 32)
+            return false;
+    }
+    return true;
+}
+
+// Reads a whole decimal (or prefixed) number; false for anything else.
+bool readNumber(const std::string& text, uint32_t& value)
+{
+    const std::string trimmed = engine::TrimText(text, true, true);
+    if (!engine::IsWholeNumber(trimmed))
+        return false;
+    value = engine::ParseNumber(trimmed);
+    return true;
+}
+
+} // namespace
+
+void AppGeneralPage::load(ViewState& state)
+{
+    engine::ApplicationRecord& app = application();
+    state[Name].text = engine::textString(app.name);
+    state[Name].limit = engine::kNameSize - 1;
+    state[Description].text = engine::textString(app.description);
+    state[Description].limit = engine::kNameSize - 1;
+    state[FilePath].text = engine::textString(app.path);
+    state[UserTrace].check = app.userTrace ? 1 : 0;
+    state[Instances].text = std::to_string(app.instances);
+    state[NodeName].text = engine::textString(app.nodeName);
+    state[NodeName].limit = engine::kNameSize - 1;
+    state[UserVersion].text = std::to_string(static_cast<uint32_t>(app.userVersion));
+    const bool mp = app.isMp && engine::IsCpuMpEnabled(cpu());
+    for (int id : {InstancesLabel, Instances, NodeNameLabel, NodeName})
+        state[id].visible = mp;
+    state[UserTrace].enabled = cpu().kernel.enableTrace && !cpu().kernel.binaryDistribution;
+    updateButtonStates(state);
+}
+
+void AppGeneralPage::updateButtonStates(ViewState& state) const
+{
+    engine::ApplicationRecord& app = application();
+    state[Save].enabled = app.path[0] != '\0';
+    state[SaveAs].enabled = true;
+    state[Load].enabled = true;
+    for (const Switch& s : kSwitches) {
+        bool some = false;
+        engine::ForEachApplicationClassEntry(app, [&](engine::ApplicationClassEntry& entry) {
+            some = some || ((entry.*s.flag != 0) != s.enable);
+            return some ? 1 : 0;
+        });
+        state[s.id].enabled = !cpu().kernel.binaryDistribution && cpu().kernel.*s.support && some;
+    }
+}
+
+void AppGeneralPage::store(ViewState& state)
+{
+    engine::ApplicationRecord& app = application();
+    engine::setText(app.name, engine::TrimText(state.text(Name), true, true));
+    engine::setText(app.description, engine::TrimText(state.text(Description), true, true));
+    app.userTrace = state.checked(UserTrace) ? 1 : 0;
+    uint32_t value = 0;
+    if (readNumber(state.text(Instances), value) && value >= 1 && value <= static_cast<uint32_t>(kMaxInstances))
+        app.instances = static_cast<int32_t>(value);
+    engine::setText(app.nodeName, engine::TrimText(state.text(NodeName), true, true));
+    if (readNumber(state.text(UserVersion), value) && value <= kMaxUserVersion)
+        app.userVersion = static_cast<int32_t>(value);
+}
+
+OkOutcome AppGeneralPage::killActive(ViewState& state)
+{
+    // A value confirmed with Enter has not lost the focus yet: store before checking.
+    store(state);
+    engine::ApplicationRecord& app = application();
+    uint32_t value = 0;
+    if (state[Instances].visible &&
+        (!readNumber(state.text(Instances), value) || value < 1 || value > static_cast<uint32_t>(kMaxInstances))) {
+        pageMessage("Instances" + engine::RangeTextUnsigned(1, kMaxInstances), "Application");
+        return OkOutcome::stay(Instances, false);
+    }
+    if (!readNumber(state.text(UserVersion), value) || value > kMaxUserVersion) {
+        pageMessage("User Version" + engine::RangeTextUnsigned(0, kMaxUserVersion), "Application");
+        return OkOutcome::stay(UserVersion, false);
+    }
+    const std::string name = state.text(Name);
+    if (name.empty()) {
+        pageMessage("Application must have a name", "Application");
+        return OkOutcome::stay(Name, false);
+    }
+    if (name.find_first_of(kForbidden) != std::string::npos) {
+        pageMessage(std::string("Application name cannot contain any of the following characters: ") + kForbidden,
+                    "Application");
+        return OkOutcome::stay(Name, false);
+    }
+    if (allBlank(name)) {
+        pageMessage("Application must have non-blank name", "Application");
+        return OkOutcome::stay(Name, false);
+    }
+    if (app.isMp) {
+        std::string node = engine::TrimText(state.text(NodeName), true, true);
+        const int problem = engine::MakeValidIdentifier(node, engine::kNameSize - 1);
+        if (problem != 0) {
+            state[NodeName].text = node;
+            engine::setText(app.nodeName, node);
+            std::string text = "Node name";
+            engine::IdentifierProblemText(problem, text);
+            pageMessage(text);
+            return OkOutcome::stay(NodeName, true);
+        }
+        if (m_context.project && !engine::IsNodeNameUnique(*m_context.project, app, node)) {
+            pageMessage("Node name must be unique");
+            return OkOutcome::stay(NodeName, false);
+        }
+    }
+    return OkOutcome::closeOk();
+}
+
+bool AppGeneralPage::switchAll(int id, ViewState& state)
+{
+    const Switch* s = findSwitch(id);
+    if (!s)
+        return false;
+    engine::ApplicationRecord& app = application();
+    bool changed = false;
+    engine::ForEachApplicationClassEntry(app, [&](engine::ApplicationClassEntry& entry) {
+        if ((entry.*s->flag != 0) != s->enable) {
+            entry.*s->flag = s->enable ? 1 : 0;
+            entry.cFileDirty = entry.hFileDirty = entry.mFileDirty = 1;
+            changed = true;
+        }
+        return 0;
+    });
+    if (!changed)
+        return false;
+    app.kernelHDirty = 1;
+    app.kernelMDirty = 1;
+    state[s->id].enabled = false;
+    state[s->opposite].enabled = s->enable || cpu().kernel.*s->support;
+    return true;
+}
+
+std::string AppGeneralPage::projectRelative(const std::string& path) const
+{
+    const std::string projectFolder =
+        m_context.project ? engine::DirectoryOfPath(engine::textOf(m_context.project->path)) : std::string(".");
+    std::string folder = engine::MakeRelativePath(projectFolder, engine::DirectoryOfPath(path));
+    if (folder.empty() || (folder.back() != '/' && folder.back() != '\\'))
+        folder += '/';
+    return folder + engine::FileNameOfPath(path);
+}
+
+void AppGeneralPage::loadFile(ViewState& state)
+{
+    engine::ApplicationFile file(nullptr, m_context.project, m_context.cpu, m_context.application);
+    std::string path;
+    if (file.ChooseAndRead(&path) == 0 && !path.empty())
+        pageMessage("Unable to read selected application file", "File I/O Error");
+    if (path.empty())
+        return;
+    if (!engine::setText(application().path, projectRelative(path)))
+        pageMessage("The application file's path is too long", "File I/O Error");
+    if (m_context.hooks.refreshPages)
+        m_context.hooks.refreshPages();
+    else
+        load(state);
+    if (m_context.hooks.rebuildTree)
+        m_context.hooks.rebuildTree();
+}
+
+void AppGeneralPage::saveFile(ViewState& state, bool choose)
+{
+    store(state);
+    engine::ApplicationFile file(nullptr, m_context.project, m_context.cpu, m_context.application);
+    if (!choose) {
+        if (file.Write() == 0)
+            pageMessage("Unable to write application file", "File I/O Error");
+        else if (m_context.transaction)
+            m_context.transaction->noteFileWritten();
+        if (m_context.hooks.refreshTreeLabels)
+            m_context.hooks.refreshTreeLabels();
+        return;
+    }
+    std::string path;
+    const int written = file.ChooseAndWrite(&path);
+    if (written == 0 && !path.empty())
+        pageMessage("Unable to write or create application file", "File I/O Error");
+    if (written != 0 && m_context.transaction)
+        m_context.transaction->noteFileWritten();
+    if (path.empty())
+        return;
+    engine::setText(application().path, projectRelative(path));
+    state[FilePath].text = engine::textString(application().path);
+    updateButtonStates(state);
+}
+
+bool AppGeneralPage::clicked(int id, ViewState& state)
+{
+    switch (id) {
+    case UserTrace:
+        store(state);
+        return false;
+    case Load:
+        loadFile(state);
+        return true;
+    case Save:
+        saveFile(state, false);
+        return true;
+    case SaveAs:
+        saveFile(state, true);
+        return true;
+    default:
+        return switchAll(id, state);
+    }
+}
+
+} // namespace editors

@@ -1,0 +1,62 @@
+#include "engine/names/report_texts.h"
+#include "engine/records/text_field.h"
+#include "engine/util/path.h"
+#include "gui/editors/model/page_application.h"
+
+namespace editors {
+
+namespace {
+
+using namespace app_ids;
+
+struct PathRow {
+    int edit;
+    int browse;
+    char (engine::ApplicationRecord::*field)[engine::kPathSize];
+    const char* purpose;
+};
+
+const PathRow kRows[] = {
+    {CodePath, BrowseCode, &engine::ApplicationRecord::codePath, "Code Files"},
+    {HeaderPath, BrowseHeader, &engine::ApplicationRecord::headerPath, "Header Files"},
+    {OptionsPath, BrowseOptions, &engine::ApplicationRecord::optionPath, "Option Files"},
+    {ReportPath, BrowseReport, &engine::ApplicationRecord::reportPath, "Report Files"},
+};
+
+} // namespace
+
+void AppPathsPage::load(ViewState& state)
+{
+    for (const PathRow& row : kRows) {
+        state[row.edit].text = engine::textString(application().*row.field);
+        state[row.edit].limit = engine::kPathSize - 1;
+    }
+}
+
+void AppPathsPage::store(ViewState& state)
+{
+    for (const PathRow& row : kRows) {
+        // The edits take no more than a path field holds; a longer text set from elsewhere is not stored.
+        if (engine::textFits(application().*row.field, state.text(row.edit)))
+            engine::setText(application().*row.field, state.text(row.edit));
+    }
+}
+
+bool AppPathsPage::clicked(int id, ViewState& state)
+{
+    for (const PathRow& row : kRows) {
+        if (row.browse != id)
+            continue;
+        if (!m_context.hooks.chooseFolder)
+            return false;
+        std::string chosen;
+        if (!m_context.hooks.chooseFolder(row.purpose, engine::ResolvePathText(state.text(row.edit)), chosen))
+            return false;
+        state[row.edit].text = engine::MakeRelativePath(engine::GetCurrentDirectoryText(), chosen);
+        store(state);
+        return true;
+    }
+    return false;
+}
+
+} // namespace editors

@@ -1,0 +1,69 @@
+#pragma once
+// The display-free side of a property page. A page fills a ViewState from the records once it has been
+// shown (load), stores the controls into the records when an edit loses the focus (store), reacts to
+// clicks, and decides whether the user may leave it (killActive). Lists and combo boxes take their lines
+// from items(); their selected line is the control's check value (-1 for none).
+#include <string>
+#include <vector>
+
+#include "gui/editors/model/dialog_model.h"
+
+namespace editors {
+
+struct ListLine {
+    std::string text;  // a tab separates the right-aligned column
+    int indent = 0;
+    int check = 0;      // check lists: 1 checked
+    bool enabled = true;
+};
+
+class PageModel {
+public:
+    virtual ~PageModel() = default;
+    virtual const char* caption() const = 0;
+    virtual unsigned templateId() const = 0;
+
+    // The first showing of the page: from now on load() fills the controls.
+    void initialise(ViewState& state)
+    {
+        m_initialised = true;
+        load(state);
+    }
+    bool initialised() const { return m_initialised; }
+    // Fills the controls from the records; does nothing before the page was first shown.
+    void reload(ViewState& state)
+    {
+        if (m_initialised)
+            load(state);
+    }
+
+    // Moves the controls into the records (an edit lost the focus).
+    virtual void store(ViewState&) {}
+    // A button or list was used (its new state is in state). True when the state changed.
+    virtual bool clicked(int /*id*/, ViewState& /*state*/) { return false; }
+    // Leaving the page or OK: close == false keeps the page, with the focus on focusId.
+    virtual OkOutcome killActive(ViewState& state)
+    {
+        store(state);
+        return OkOutcome::closeOk();
+    }
+    // The sheet's OK, given to every page that was shown.
+    virtual void ok(ViewState& /*state*/) {}
+    // A list line was double-clicked.
+    virtual bool doubleClicked(int /*id*/, ViewState& /*state*/) { return false; }
+    // The tool tip of a control (empty: none).
+    virtual std::string toolTip(int /*id*/) const { return {}; }
+    // The lines of a list or combo box.
+    virtual std::vector<ListLine> items(int /*id*/) const { return {}; }
+
+protected:
+    virtual void load(ViewState& state) = 0;
+
+private:
+    bool m_initialised = false;
+};
+
+// Shows a page's message: caption as given (empty: the program's title), an OK button.
+void pageMessage(const std::string& text, const std::string& caption = std::string());
+
+} // namespace editors

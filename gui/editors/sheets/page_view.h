@@ -1,0 +1,69 @@
+#pragma once
+// The widget side of a property page: builds its controls from a row table, moves values between them
+// and the page model's ViewState, stores when an edit loses the focus, and asks the model when the user
+// leaves the page.
+#include <vector>
+
+#include "gui/editors/model/sheet_page_model.h"
+#include "platform/qt/property_sheet.h"
+
+class QGridLayout;
+
+namespace editors {
+
+enum class PageRowKind {
+    Edit, Check, RadioFirst, Radio, Button, Static, Text, List, Combo, GroupBegin, GroupEnd,
+    ScrollBar,  // vertical, beside the rows of the current group
+};
+
+struct PageRow {
+    PageRowKind kind;
+    int id;             // 0 for none
+    const char* label;  // label before an edit or combo, button caption, group title or fixed text
+    bool sameLine = false;
+};
+
+using PageRows = std::vector<PageRow>;
+
+class ModelPage : public platform::PropertyPage {
+    Q_OBJECT
+public:
+    ModelPage(PageModel& model, const PageRows& rows, QWidget* parent = nullptr);
+
+    PageModel& model() const { return m_model; }
+    const ViewState& state() const { return m_state; }
+    // Reloads the controls from the records (after another file was read); nothing before the first show.
+    void reload();
+    void pull();
+    void push();
+    // Lets code outside the page change its state: pull, change, push.
+    template <typename Change>
+    void update(Change change)
+    {
+        if (!isCreated())
+            return;
+        pull();
+        change(m_state);
+        push();
+    }
+
+    bool OnInitDialog() override;
+    bool OnKillActive() override;
+    void OnOK() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void build(const PageRows& rows);
+    void onClicked(int id);
+    void focusEdit(int id);
+    void fillList(int id);
+
+    PageModel& m_model;
+    PageRows m_rows;
+    ViewState m_state;
+    bool m_pushing = false;
+};
+
+} // namespace editors

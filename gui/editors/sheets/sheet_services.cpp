@@ -1,0 +1,122 @@
+#include "gui/editors/sheets/sheet_services.h"
+
+#include "gui/editors/model/add_remove_move.h"
+#include "gui/editors/sheets/application_sheet_view.h"
+#include "gui/editors/sheets/cpu_sheet_view.h"
+#include "gui/editors/sheets/user_text_dialogs.h"
+#include "gui/shell/editor_services.h"
+
+namespace editors::sheets {
+
+namespace {
+
+ObjectEditor objectEditor(engine::ProjectManager& manager)
+{
+    return [&manager](engine::ProjectRecord& project, engine::CpuRecord& cpu, engine::ApplicationRecord& application,
+                      engine::ApplicationClassEntry& entry, engine::ObjectRecord& object) {
+        return shell::editorServices().EditObjectProperties(manager, project, cpu, application, entry, object);
+    };
+}
+
+} // namespace
+
+int AddCpu(engine::ProjectManager&, engine::ProjectRecord& project, engine::ConfigRecord& config)
+{
+    return editors::AddCpu(project, config,
+                           [&project](engine::CpuRecordHandler& handler, std::string& name, std::string& description) {
+                               CpuSheetParams params{true, false, name, description};
+                               const int result = ShowCpuPropertiesSheet(handler, params, &project);
+                               name = params.name;
+                               description = params.description;
+                               return result;
+                           });
+}
+
+void RemoveCpu(engine::ProjectRecord& project, uint32_t cpuItem)
+{
+    editors::RemoveCpu(project, cpuItem);
+}
+
+int AddApplication(engine::ProjectManager&, engine::ProjectRecord& project, engine::CpuRecord& cpu)
+{
+    return editors::AddApplication(project, cpu,
+                                   [](engine::ProjectRecord& p, engine::ApplicationRecord& a, engine::CpuRecord& c) {
+                                       return ShowApplicationPropertiesSheet(p, a, c);
+                                   });
+}
+
+void RemoveApplication(engine::CpuRecord& cpu, uint32_t applicationItem)
+{
+    editors::RemoveApplication(cpu, applicationItem);
+}
+
+int AddClassObject(engine::ProjectManager& manager, engine::ProjectRecord& project,
+                   engine::ApplicationClassEntry& entry, bool showDialog)
+{
+    const ObjectEditor editor = objectEditor(manager);
+    return editors::AddClassObject(project, entry, showDialog ? &editor : nullptr);
+}
+
+int AddChildObject(engine::ProjectManager& manager, engine::ProjectRecord& project, engine::ObjectRecord& parent,
+                   bool showDialog)
+{
+    const ObjectEditor editor = objectEditor(manager);
+    return editors::AddChildObject(project, parent, showDialog ? &editor : nullptr);
+}
+
+void DeleteClassObject(engine::ApplicationClassEntry& entry, uint32_t objectItem)
+{
+    editors::DeleteClassObject(entry, objectItem, nullptr);
+}
+
+void DeleteChildObject(engine::ObjectRecord& parent, uint32_t objectItem, engine::ProjectRecord& project)
+{
+    editors::DeleteChildObject(project, parent, objectItem);
+}
+
+int MoveObjectToClass(engine::ProjectRecord& project, engine::ObjectRecord& object,
+                      engine::ApplicationClassEntry& target, engine::ObjectRecord* position)
+{
+    return editors::MoveObjectToClass(project, object, target, position);
+}
+
+int MoveObjectToParent(engine::ProjectRecord& project, engine::ObjectRecord& object, engine::ObjectRecord& target,
+                       engine::ObjectRecord* position)
+{
+    return editors::MoveObjectToParent(project, object, target, position);
+}
+
+int ShowCpuProperties(engine::CpuRecordHandler& handler, std::string& name, std::string& description)
+{
+    CpuSheetParams params{false, false, name, description};
+    const int result = ShowCpuPropertiesSheet(handler, params, nullptr);
+    if (result == 1) {
+        name = params.name;
+        description = params.description;
+    }
+    return result;
+}
+
+int ShowApplicationProperties(engine::ProjectRecord& project, engine::ApplicationRecord& application,
+                              engine::CpuRecord& cpu)
+{
+    return ShowApplicationPropertiesSheet(project, application, cpu);
+}
+
+int NodeNameDialog(engine::ApplicationRecord& application, std::string& name, const std::string& problem,
+                   const std::string& prompt)
+{
+    editors::NodeNameDialog dialog(application, name, problem, prompt);
+    if (dialog.exec() != platform::DialogBase::IdOk)
+        return 2;
+    name = dialog.nodeName();
+    return 1;
+}
+
+int UserTextDialog(engine::ApplicationRecord& application, int classType, QWidget* parent)
+{
+    CUserTextDialog dialog(application, classType, parent);
+    return dialog.exec() == platform::DialogBase::IdOk ? 1 : 2;
+}
+
+} // namespace editors::sheets

@@ -1,0 +1,378 @@
+// The application sheet's transaction and pages on the demo project.
+#include <gtest/gtest.h>
+
+#include "engine/names/project_walk.h"
+#include "engine/ops/project_manager.h"
+#include "engine/records/text_field.h"
+#include "engine/usertext/user_text_store.h"
+#include "gui/editors/model/page_application.h"
+#include "gui/editors/sheets/tests/demo_project.h"
+
+namespace editors::test {
+namespace {
+
+using namespace app_ids;
+
+class ApplicationPagesTest : public DemoProject {
+protected:
+    void SetUp() override
+    {
+        DemoProject::SetUp();
+        if (HasFatalFailure())
+            return;
+        m_context.project = &m_project;
+        useApplication("Control");
+    }
+    void useApplication(const char* name)
+    {
+        m_context.application = &application(name);
+        m_context.cpu = &cpuOf(*m_context.application);
+    }
+    engine::ApplicationRecord& app() { return *m_context.application; }
+    void clearFlags()
+    {
+        engine::ApplicationRecord& a = app();
+        a.edited = a.kernelHDirty = a.kernelMDirty = a.projectHDirty = a.projectCDirty = a.regenerate = 0;
+        engine::ForEachApplicationClassEntry(a, [](engine::ApplicationClassEntry& e) {
+            e.cFileDirty = e.hFileDirty = e.mFileDirty = 0;
+            return 0;
+        });
+    }
+    int entryFlags(int32_t type, int32_t engine::ApplicationClassEntry::*flag)
+    {
+        return engine::FindApplicationClassEntryByType(app(), type)->*flag;
+    }
+
+    ApplicationSheetContext m_context;
+    ViewState m_state;
+};
+
+TEST_F(ApplicationPagesTest, TransactionMarksChangesAndRestoresEveryFieldOnCancel)
+{
+    clearFlags();
+    {
+        ApplicationSheetTransaction transaction(*m_context.cpu, app());
+        ASSERT_TRUE(transaction.begin());
+        transaction.finish(1);
+        EXPECT_EQ(app().edited + app().kernelHDirty + app().kernelMDirty + app().projectHDirty, 0);
+    }
+    {
+        ApplicationSheetTransaction transaction(*m_context.cpu, app());
+        ASSERT_TRUE(transaction.begin());
+        app().userVersion = 4;
+        transaction.finish(1);
+        EXPECT_EQ(app().edited + app().kernelHDirty + app().kernelMDirty + app().projectHDirty, 4);
+        EXPECT_EQ(app().projectCDirty, 0);
+    }
+
+    engine::ApplicationRecord before{};
+    ASSERT_TRUE(engine::ProjectManager::CloneApplication(*m_context.cpu, before, app()));
+    {
+        ApplicationSheetTransaction transaction(*m_context.cpu, app());
+        ASSERT_TRUE(transaction.begin());
+        // Changes of shape, as a Load of another file or Restore Defaults make them.
+        engine::setText(app().name, "Other");
+        engine::ProjectManager::FreeApplication(app());
+        app().userVersion = 9;
+        transaction.finish(2);
+    }
+    EXPECT_FALSE(engine::ProjectManager::ApplicationsDiffer(app(), before));
+    EXPECT_EQ(engine::textString(app().name), "Control");
+    EXPECT_GT(app().classEntryCount, 0);
+    EXPECT_EQ(app().userTexts->owner(), &app());
+
+    // A file written inside a cancelled sheet leaves the application marked.
+    app().edited = 0;
+    {
+        ApplicationSheetTransaction transaction(*m_context.cpu, app());
+        ASSERT_TRUE(transaction.begin());
+        transaction.noteFileWritten();
+        transaction.finish(2);
+    }
+    EXPECT_EQ(app().edited, 1);
+    engine::ProjectManager::FreeApplication(before);
+}
+
+TEST_F(ApplicationPagesTest, GeneralPageStoresTrimmedValuesAndChecksInOrder)
+{
+    AppGeneralPage page(m_context);
+    page.reload(m_state);
+    EXPECT_TRUE(m_state.text(Name).empty()) << "nothing is loaded before the page is shown";
+    page.initialise(m_state);
+    EXPECT_EQ(m_state.text(Name), "Control");
+    EXPECT_EQ(m_state.text(UserVersion), "3");
+    EXPECT_FALSE(m_state[NodeName].visible);
+    EXPECT_FALSE(m_state[Instances].visible);
+    EXPECT_EQ(m_state[Name].limit, 127);
+
+    // A value confirmed with Enter (no focus loss) is stored by the leave check.
+    m_state[Name].text = "  Drive  ";
+    m_state[Description].text = " d ";
+    EXPECT_TRUE(page.killActive(m_state).close);
+    EXPECT_EQ(engine::textString(app().name), "Drive");
+    EXPECT_EQ(engine::textString(app().description), "d");
+
+    const struct {
+        const char* name;
+        const char* message;
+    } refused[] = {
+        {"", "Application must have a name"},
+        {"a/b", "Application name cannot contain any of the following characters: \\/:*?\"<>|"},
+        {"   ", "Application must have non-blank name"},
+    };
+    for (const auto& r : refused) {
+        m_messages->clear();
+        m_state[Name].text = r.name;
+        const OkOutcome outcome = page.killActive(m_state);
+        EXPECT_FALSE(outcome.close) << r.name;
+        EXPECT_EQ(outcome.focusId, Name);
+        ASSERT_EQ(messages().size(), 1u) << r.name;
+        EXPECT_EQ(messages()[0], r.message);
+        EXPECT_EQ(m_messages->boxes()[0].caption, "Application");
+    }
+    m_state[Name].text = "Control";
+    m_state[UserVersion].text = "65536";
+    m_messages->clear();
+    EXPECT_FALSE(page.killActive(m_state).close);
+    EXPECT_EQ(messages().at(0), "User Version must be in the range of 0 to 65535");
+    EXPECT_EQ(app().userVersion, 3) << "a value out of range is not stored";
+}
+
+TEST_F(ApplicationPagesTest, GeneralPageChecksTheNodeNameOfMultiprocessorApplications)
+{
+    useApplication("Link");
+    AppGeneralPage page(m_context);
+    page.initialise(m_state);
+    EXPECT_TRUE(m_state[NodeName].visible);
+    EXPECT_EQ(m_state.text(NodeName), "comms");
+
+    m_state[NodeName].text = "1node";
+    OkOutcome outcome = page.killActive(m_state);
+    EXPECT_FALSE(outcome.close);
+    EXPECT_EQ(outcome.focusId, NodeName);
+    EXPECT_EQ(messages().at(0), "Node name starts with a digit. This is an invalid symbol name for the compiler.");
+
+    // Another multiprocessor application with the name.
+    engine::ApplicationRecord& monitor = application("Monitor");
+    monitor.isMp = 1;
+    engine::setText(monitor.nodeName, "shared");
+    m_messages->clear();
+    m_state[NodeName].text = " shared ";
+    outcome = page.killActive(m_state);
+    EXPECT_FALSE(outcome.close);
+    EXPECT_EQ(messages().at(0), "Node name must be unique");
+    m_state[NodeName].text = "own";
+    EXPECT_TRUE(page.killActive(m_state).close);
+
+    // Without Is MP the node name is not checked.
+    app().isMp = 0;
+    m_state[NodeName].text = "shared";
+    EXPECT_TRUE(page.killActive(m_state).close);
+}
+
+TEST_F(ApplicationPagesTest, AllClassesSwitchesChangeOnlyWhatDiffers)
+{
+    m_context.cpu->kernel.enableStatistics = 1;
+    engine::ForEachApplicationClassEntry(app(), [](engine::ApplicationClassEntry& e) {
+        e.statistics = 1;
+        return 0;
+    });
+    clearFlags();
+    AppGeneralPage page(m_context);
+    page.initialise(m_state);
+    EXPECT_FALSE(m_state[EnableStatistics].enabled);
+    EXPECT_TRUE(m_state[DisableStatistics].enabled);
+    EXPECT_FALSE(page.clicked(EnableStatistics, m_state));
+    EXPECT_EQ(app().kernelHDirty, 0);
+
+    EXPECT_TRUE(page.clicked(DisableStatistics, m_state));
+    EXPECT_FALSE(m_state[DisableStatistics].enabled);
+    EXPECT_TRUE(m_state[EnableStatistics].enabled);
+    EXPECT_EQ(app().kernelHDirty + app().kernelMDirty, 2);
+    EXPECT_EQ(entryFlags(engine::ClassTask, &engine::ApplicationClassEntry::statistics), 0);
+    EXPECT_EQ(entryFlags(engine::ClassTask, &engine::ApplicationClassEntry::cFileDirty), 1);
+
+    // A binary-only kernel locks every switch and User trace.
+    m_context.cpu->kernel.binaryDistribution = 1;
+    page.reload(m_state);
+    for (int id : {EnableStatistics, EnableDiagnostics, EnableTrace, DisableStatistics, DisableDiagnostics,
+                   DisableTrace, UserTrace})
+        EXPECT_FALSE(m_state[id].enabled) << id;
+}
+
+TEST_F(ApplicationPagesTest, ClassPageListsSelectedClassesWithTheirChains)
+{
+    AppClassPage page(m_context);
+    page.initialise(m_state);
+    EXPECT_EQ(m_state.text(ClassHeading), "Bytes per Object");
+    EXPECT_FALSE(m_state[ClassOptions].enabled);
+    const std::vector<ListLine> lines = page.items(ClassList);
+    ASSERT_FALSE(lines.empty());
+    bool chained = false;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const engine::ApplicationClassEntry* entry = page.entryOfLine(static_cast<int>(i));
+        ASSERT_NE(entry, nullptr);
+        EXPECT_NE(lines[i].text.find('\t'), std::string::npos);
+        if (lines[i].text.rfind("> ", 0) == 0) {
+            chained = true;
+            EXPECT_NE(engine::parentClassType(entry->classType), 0) << lines[i].text;
+        }
+    }
+    EXPECT_TRUE(chained);
+
+    int opened = 0;
+    m_context.hooks.classOptions = [&](engine::ApplicationClassEntry&) {
+        ++opened;
+        return 1;
+    };
+    m_state[ClassList].check = 0;
+    EXPECT_TRUE(page.clicked(ClassList, m_state));
+    EXPECT_TRUE(m_state[ClassOptions].enabled);
+    EXPECT_TRUE(page.doubleClicked(ClassList, m_state));
+    EXPECT_EQ(opened, 1);
+}
+
+TEST_F(ApplicationPagesTest, SystemPageChecksLabelsSizesAndAnchorThenRaisesFlags)
+{
+    clearFlags();
+    AppSystemPage page(m_context);
+    page.initialise(m_state);
+    EXPECT_EQ(m_state.text(ClockTick), "1");
+    m_state[ClockRate].text = "3";
+    page.clicked(ClockRate, m_state);
+    EXPECT_EQ(m_state.text(ClockTick), "333");
+    m_state[ClockRate].text = "0";
+    page.clicked(ClockRate, m_state);
+    EXPECT_EQ(m_state.text(ClockTick), "");
+    m_state[ClockRate].text = "1000";
+
+    // Equal manual labels: the System RAM check finds the kernel stack label first.
+    m_state[RamManual].check = 1;
+    m_state[RamAutomatic].check = 0;
+    m_state[RamLabel].text = "kernel_stack";
+    OkOutcome outcome = page.killActive(m_state);
+    EXPECT_FALSE(outcome.close);
+    EXPECT_EQ(outcome.focusId, RamLabel);
+    EXPECT_EQ(messages().at(0), "System RAM placement label conflicts with Kernel Stack placement label");
+    EXPECT_EQ(m_messages->boxes()[0].caption, "Control");
+
+    m_state[RamLabel].text = "ram-area";
+    m_messages->clear();
+    outcome = page.killActive(m_state);
+    EXPECT_FALSE(outcome.close);
+    EXPECT_EQ(m_state.text(RamLabel), "ram_area");
+    EXPECT_EQ(engine::textString(app().systemRamLabel), "ram_area");
+
+    m_messages->clear();
+    m_state[StackSize].text = "100";
+    outcome = page.killActive(m_state);
+    EXPECT_EQ(outcome.focusId, StackSize);
+    EXPECT_EQ(messages().at(0), "Kernel Stack Size must be in the range of 256 to 65536");
+    m_messages->clear();
+    m_state[StackSize].text = "260";
+    page.killActive(m_state);
+    EXPECT_EQ(messages().at(0), "Kernel Stack Size must be an integer multiple of 8");
+    m_state[StackSize].text = "0x200";
+
+    m_state[AnchorFixed].check = 1;
+    m_state[AnchorFloating].check = 0;
+    m_state[AnchorAddress].text = "0x10";
+    m_messages->clear();
+    outcome = page.killActive(m_state);
+    EXPECT_EQ(outcome.focusId, AnchorAddress);
+    EXPECT_EQ(messages().at(0), "Anchor address must be a numeric hexadecimal address");
+    EXPECT_EQ(app().kernelHDirty + app().projectCDirty, 0) << "no flag while the page fails";
+
+    m_state[AnchorAddress].text = "1000";
+    EXPECT_TRUE(page.killActive(m_state).close);
+    EXPECT_EQ(app().anchorAddressLabel, 0x1000);
+    EXPECT_EQ(app().kernelStackAvailable, 512);
+    EXPECT_EQ(app().projectCDirty, 1);   // a placement changed
+    EXPECT_EQ(app().projectHDirty, 0);   // no size or rate changed
+    EXPECT_EQ(app().kernelHDirty + app().kernelMDirty, 2);  // the anchor
+}
+
+TEST_F(ApplicationPagesTest, CodeGenerationPageValidatesThenRaisesTheTableFlags)
+{
+    clearFlags();
+    AppCodegenPage page(m_context);
+    page.initialise(m_state);
+    EXPECT_FALSE(m_state[Instrumentation].visible);
+    EXPECT_EQ(m_state.text(AsmSourceExt), "s");
+
+    m_state[CSourceExt].text = "";
+    m_state[AsmHeaderExt].text = " ";
+    OkOutcome outcome = page.killActive(m_state);
+    EXPECT_EQ(outcome.focusId, AsmHeaderExt);
+    EXPECT_EQ(messages().at(0), "File extension cannot be blank");
+    m_state[CSourceExt].text = "c";
+    m_state[AsmHeaderExt].text = "inc";
+
+    m_messages->clear();
+    m_state[Suffix].text = "a-b";
+    outcome = page.killActive(m_state);
+    EXPECT_EQ(outcome.focusId, Suffix);
+    EXPECT_EQ(m_state.text(Suffix), "a_b");
+    EXPECT_EQ(messages().at(0), "Symbol suffix has been modified to meet compiler restrictions. Please inspect the "
+                                "modified version before proceeding.");
+    m_state[Suffix].text = "";
+    page.killActive(m_state);  // back to the record's suffix
+    clearFlags();
+
+    // Only the line terminators: every flag but the Exception-only ones.
+    m_state[DosFiles].check = 1;
+    m_state[UnixFiles].check = 0;
+    EXPECT_TRUE(page.killActive(m_state).close);
+    EXPECT_EQ(app().generateDosFiles, 1);
+    EXPECT_EQ(app().generateI2Symbols, 0) << "visiting the page clears Generate i2symbols";
+    EXPECT_EQ(app().projectCDirty + app().projectHDirty + app().kernelHDirty + app().kernelMDirty + app().regenerate,
+              5);
+    EXPECT_EQ(entryFlags(engine::ClassTask, &engine::ApplicationClassEntry::cFileDirty) +
+                  entryFlags(engine::ClassTask, &engine::ApplicationClassEntry::hFileDirty) +
+                  entryFlags(engine::ClassTask, &engine::ApplicationClassEntry::mFileDirty),
+              3);
+
+    // Restore Defaults touches only the controls.
+    m_state[Suffix].text = "x";
+    page.clicked(RestoreDefaults, m_state);
+    EXPECT_EQ(m_state.text(Suffix), "");
+    EXPECT_EQ(app().generateDosFiles, 1);
+}
+
+TEST_F(ApplicationPagesTest, ContextPageAsksBeforeTakingAContextFromTasks)
+{
+    useApplication("Link");
+    engine::CpuRecord& comms = *m_context.cpu;
+    ASSERT_TRUE(ApplicationHasContextPage(comms));
+    EXPECT_FALSE(ApplicationHasContextPage(cpu("Main")));
+    AppContextPage page(m_context);
+    page.initialise(m_state);
+    const int count = comms.kernel.extendedContextCount;
+    for (int i = 0; i < engine::kMaxExtendedContexts; ++i)
+        EXPECT_EQ(m_state[Context0 + i].visible, i < count) << i;
+    ASSERT_GE(count, 1);
+    EXPECT_EQ(m_state[Context0].caption, engine::textString(comms.kernel.extendedContexts[0].name));
+
+    // Give a task the first context, then switch it off.
+    engine::ApplicationClassEntry* tasks = engine::FindApplicationClassEntryByType(app(), engine::ClassTask);
+    ASSERT_NE(tasks, nullptr);
+    ASSERT_GT(tasks->objectCount, 0);
+    auto* task = static_cast<engine::TaskData*>(tasks->objects[0].data);
+    task->extendedContext[0] = 1;
+    app().extendedContext[0] = 1;
+    tasks->hFileDirty = 0;
+    app().kernelHDirty = 0;
+    m_state[Context0].check = 0;
+    m_messages->queueAnswer(platform::IdNo);
+    EXPECT_FALSE(page.killActive(m_state).close);
+    EXPECT_EQ(task->extendedContext[0], 1);
+    m_messages->queueAnswer(platform::IdYes);
+    EXPECT_TRUE(page.killActive(m_state).close);
+    EXPECT_EQ(task->extendedContext[0], 0);
+    EXPECT_EQ(tasks->hFileDirty, 1);
+    EXPECT_EQ(app().kernelHDirty, 1);
+    EXPECT_EQ(app().extendedContext[0], 0);
+}
+
+} // namespace
+} // namespace editors::test

@@ -1,0 +1,223 @@
+// The user text rules and dialogs, the node name dialog, and the two sheets as widgets on the demo project.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTimer>
+
+#include <filesystem>
+#include <cstdlib>
+#include <functional>
+
+#include "engine/names/project_walk.h"
+#include "engine/ops/cpu_record_handler.h"
+#include "engine/records/text_field.h"
+#include "engine/usertext/user_text_store.h"
+#include "gui/editors/model/page_application.h"
+#include "gui/editors/model/page_cpu.h"
+#include "gui/editors/model/user_text_dialogs.h"
+#include "gui/editors/sheets/application_sheet_view.h"
+#include "gui/editors/sheets/cpu_sheet_view.h"
+#include "gui/editors/sheets/page_view.h"
+#include "gui/editors/sheets/tests/demo_project.h"
+#include "gui/editors/sheets/user_text_dialogs.h"
+#include "platform/qt/control_id.h"
+#include "platform/qt/property_sheet.h"
+
+namespace editors::test {
+namespace {
+
+// Runs the steps on the modal window once it is up (each step gets the active modal window).
+void whenModal(std::function<void(QWidget*)> step)
+{
+    QTimer::singleShot(0, [step] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) {
+            whenModal(step);
+            return;
+        }
+        step(modal);
+    });
+}
+
+std::vector<std::string> fileNames(engine::ApplicationRecord& application, int classType)
+{
+    std::vector<std::string> names;
+    for (engine::UserTextBlock* block : UserTextBlocksToList(application, classType))
+        names.push_back(application.userTexts->GetUserTextFileName(*block));
+    return names;
+}
+
+bool contains(const std::vector<std::string>& names, const std::string& name)
+{
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+using SheetsTest = DemoProject;
+
+TEST_F(SheetsTest, UserTextListingFollowsTheModeAndTheApplicationSwitches)
+{
+    engine::ApplicationRecord& control = application("Control");
+    std::vector<std::string> own = fileNames(control, kApplicationUserTexts);
+    EXPECT_TRUE(contains(own, "kproject.c"));
+    EXPECT_TRUE(contains(own, "uexcptn.s")) << "Generate User ISRs is set";
+    EXPECT_FALSE(contains(own, "kmpinfo.h")) << "not a multiprocessor application";
+    for (const std::string& name : own)
+        EXPECT_EQ(name.find("thread"), std::string::npos) << name;
+    EXPECT_EQ(own, fileNames(control, static_cast<int>(0xFFFFFFFFu)));
+    control.generateAssemblerCode = 0;
+    control.generateUserIsrs = 0;
+    own = fileNames(control, kApplicationUserTexts);
+    EXPECT_FALSE(contains(own, "uexcptn.s"));
+    EXPECT_FALSE(contains(own, "koptions.inc"));
+
+    // A Thread class lists the Level and Thread files (C ones only now).
+    const std::vector<std::string> threads = fileNames(control, engine::ClassThread);
+    ASSERT_FALSE(threads.empty());
+    for (engine::UserTextBlock* block : UserTextBlocksToList(control, engine::ClassThread))
+        EXPECT_TRUE(block->kind == engine::ClassLevel || block->kind == engine::ClassThread);
+}
+
+TEST_F(SheetsTest, UserTextChangesMarkTheirGeneratedFiles)
+{
+    engine::ApplicationRecord& control = application("Control");
+    control.edited = control.kernelHDirty = control.kernelMDirty = control.projectCDirty = control.projectHDirty = 0;
+    engine::UserTextStore& store = *control.userTexts;
+    for (std::size_t i = 0; i < store.blockCount(); ++i) {
+        const engine::UserTextBlock& block = store.block(i);
+        if (block.kind == 0 && block.baseName == "koptions" && block.flags[0])
+            MarkUserTextChange(control, block);
+    }
+    EXPECT_EQ(control.kernelHDirty, 1) << "the option files mark the kernel files";
+    EXPECT_EQ(control.projectHDirty + control.projectCDirty, 0);
+    EXPECT_EQ(control.edited, 1);
+
+    // Join and split keep empty lines and a trailing empty line.
+    const std::vector<std::vector<std::string>> lists = {{}, {"a"}, {"a", ""}, {"", "b", ""}, {"x", "y"}};
+    for (const auto& list : lists) {
+        std::vector<std::string> copy = list;
+        EXPECT_FALSE(StoreUserText(copy, JoinUserText(list)));
+        EXPECT_EQ(SplitUserText(JoinUserText(list)), list.size() == 1 && list[0].empty() ? std::vector<std::string>{}
+                                                                                         : list);
+    }
+    std::vector<std::string> lines = {"a"};
+    EXPECT_TRUE(StoreUserText(lines, "a\r\nb"));
+    EXPECT_EQ(lines, (std::vector<std::string>{"a", "b"}));
+}
+
+TEST_F(SheetsTest, EditTextDialogReportsOnlyRealChanges)
+{
+    std::vector<std::string> top = {"rev 1"}, include, bottom = {"end", ""};
+    EditTextDialog dialog("Edit text for file kproject.c", top, include, bottom);
+    whenModal([](QWidget* modal) {
+        auto* ok = platform::findControl<QPushButton>(modal, 1);
+        EXPECT_FALSE(ok->isEnabled()) << "nothing typed yet";
+        auto* edit = platform::findControl<QPlainTextEdit>(modal, EditTextDialog::IncludeId);
+        edit->setPlainText(QStringLiteral("#include \"x.h\""));
+        EXPECT_TRUE(ok->isEnabled());
+        ok->click();
+    });
+    EXPECT_EQ(dialog.exec(), platform::DialogBase::IdOk);
+    EXPECT_EQ(include, std::vector<std::string>{"#include \"x.h\""});
+    EXPECT_EQ(bottom, (std::vector<std::string>{"end", ""}));
+}
+
+TEST_F(SheetsTest, NodeNameDialogShowsItsTitleAndReturnsTheName)
+{
+    engine::ApplicationRecord& link = application("Link");
+    NodeNameDialog dialog(link, "comms", "The node name is not unique.", "Enter another:");
+    whenModal([](QWidget* modal) {
+        EXPECT_EQ(modal->windowTitle(), QStringLiteral("For application \"Link\":"));
+        EXPECT_EQ(platform::findControl<QLabel>(modal, NodeNameDialog::FirstLineId)->text(),
+                  QStringLiteral("The node name is not unique."));
+        platform::findControl<QLineEdit>(modal, NodeNameDialog::NameId)->setText(QStringLiteral(" node2 "));
+        platform::findControl<QPushButton>(modal, 1)->click();
+    });
+    ASSERT_EQ(dialog.exec(), platform::DialogBase::IdOk);
+    EXPECT_EQ(dialog.nodeName(), " node2 ");
+}
+
+TEST_F(SheetsTest, ApplicationSheetStoresOnOkRestoresOnCancelAndCanBeSeen)
+{
+    engine::ApplicationRecord& control = application("Control");
+    engine::CpuRecord& main = cpuOf(control);
+    control.edited = 0;
+
+    // Cancel after a change on two pages: everything comes back.
+    whenModal([](QWidget* modal) {
+        auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
+        EXPECT_EQ(modal->windowTitle(), QStringLiteral("Application Properties"));
+        // General, Options, Class, Paths, System, Code Generation; no Extended Context on a single-stack CPU.
+        if (sheet && sheet->GetPageCount() == 6) {
+            EXPECT_EQ(sheet->GetPage(1)->caption(), QStringLiteral("Options"));
+            auto* name = platform::findControl<QLineEdit>(modal, app_ids::Name);
+            name->setText(QStringLiteral("Renamed"));
+            EXPECT_TRUE(sheet->SetActivePage(3));  // the Paths page: leaving General stores the name
+            auto* path = platform::findControl<QLineEdit>(sheet->GetPage(3), app_ids::CodePath);
+            EXPECT_EQ(path->text(), QStringLiteral("gen/control/src/"));
+            path->setText(QStringLiteral("elsewhere/"));
+        } else {
+            ADD_FAILURE() << "unexpected pages";
+        }
+        qobject_cast<QDialog*>(modal)->reject();
+    });
+    EXPECT_EQ(ShowApplicationPropertiesSheet(m_project, control, main), 2);
+    EXPECT_EQ(engine::textString(control.name), "Control");
+    EXPECT_EQ(engine::textString(control.codePath), "gen/control/src/");
+    EXPECT_EQ(control.edited, 0);
+
+    // OK with the name confirmed by Enter only; and a refusal keeps the sheet open.
+    // The picture goes to the build folder (the project's folder is the current one now).
+    const char* binary = std::getenv("KORVANE_BINARY_DIR");
+    const std::string shot = (std::filesystem::path(binary ? binary : m_programFolder.string()) /
+                              "application_properties.png").string();
+    whenModal([shot](QWidget* modal) {
+        auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
+        auto* name = platform::findControl<QLineEdit>(modal, app_ids::Name);
+        name->setText(QString());
+        sheet->accept();
+        EXPECT_TRUE(sheet->isVisible()) << "an empty name keeps the sheet";
+        name->setText(QStringLiteral("Drive"));
+        modal->grab().save(QString::fromStdString(shot));
+        sheet->accept();
+    });
+    EXPECT_EQ(ShowApplicationPropertiesSheet(m_project, control, main), 1);
+    EXPECT_EQ(engine::textString(control.name), "Drive");
+    EXPECT_EQ(control.edited, 1);
+    EXPECT_EQ(messages().at(0), "Application must have a name");
+    EXPECT_TRUE(std::filesystem::exists(shot));
+}
+
+TEST_F(SheetsTest, CpuSheetHandsBackTheNameOnOkOnly)
+{
+    engine::CpuRecord& comms = cpu("Comms");
+    engine::CpuRecordHandler handler(&comms.kernel, &m_config, &comms);
+    CpuSheetParams params{false, false, "Comms", "Communications processor"};
+    const int32_t framework = comms.kernel.framework;
+
+    whenModal([](QWidget* modal) {
+        EXPECT_EQ(modal->windowTitle(), QStringLiteral("CPU Properties"));
+        platform::findControl<QLineEdit>(modal, cpu_ids::Name)->setText(QStringLiteral("Changed"));
+        platform::findControl<QCheckBox>(modal, cpu_ids::Mp)->click();
+        qobject_cast<QDialog*>(modal)->reject();
+    });
+    EXPECT_EQ(ShowCpuPropertiesSheet(handler, params, &m_project), 2);
+    EXPECT_EQ(params.name, "Comms");
+    EXPECT_EQ(comms.kernel.framework, framework);
+
+    whenModal([](QWidget* modal) {
+        platform::findControl<QLineEdit>(modal, cpu_ids::Name)->setText(QStringLiteral("Link CPU"));
+        qobject_cast<QDialog*>(modal)->accept();
+    });
+    EXPECT_EQ(ShowCpuPropertiesSheet(handler, params, &m_project), 1);
+    EXPECT_EQ(params.name, "Link CPU");
+}
+
+} // namespace
+} // namespace editors::test
