@@ -2,11 +2,11 @@
 // test program as the programs find it, with a small project held in memory.
 
 #include "cmdgen/library_calls.h"
-#include "cmdgen/print_command.h"
 
 #include "standins/codegen/tests/codegen_fixture.h"
 
 #include "platform/core/message_service.h"
+#include "platform/core/print_command.h"
 
 #include <gtest/gtest.h>
 
@@ -40,13 +40,13 @@ protected:
         const fs::path script = scratch.path() / "print.sh";
         std::ofstream(script) << "#!/bin/sh\necho \"$@\" >> '" << (scratch.path() / "printed.log").string() << "'\n";
         fs::permissions(script, fs::perms::owner_all);
-        setenv(kPrintCommandVariable, script.c_str(), 1);
+        setenv(platform::kPrintCommandVariable, script.c_str(), 1);
         setenv("OMBA_CODEGEN_LOG", (scratch.path() / "calls.log").c_str(), 1);
         unsetenv("OMBA_CODEGEN_FAIL");
     }
     void TearDown() override
     {
-        unsetenv(kPrintCommandVariable);
+        unsetenv(platform::kPrintCommandVariable);
         unsetenv("OMBA_CODEGEN_LOG");
         unsetenv("OMBA_CODEGEN_FAIL");
     }
@@ -116,38 +116,14 @@ TEST_F(LibraryCalls, AStaleReportIsNotPrintedAfterAFailedReport)
 
 TEST_F(LibraryCalls, PrintCommandFailureIsShownButTheReportSucceeds)
 {
-    setenv(kPrintCommandVariable, "no-such-print-command --now", 1);
+    setenv(platform::kPrintCommandVariable, "no-such-print-command --now", 1);
     EXPECT_TRUE(WriteApplicationReport(records(), out));
     ASSERT_EQ(messages->texts().size(), 1u);
     EXPECT_EQ(messages->texts()[0], "Unable to execute command \"print " + reportFile().string() +
                                         "\"\nReason: There is no application associated with the given file name "
                                         "extension.");
 
-    setenv(kPrintCommandVariable, "false", 1);
-    const PrintOutcome outcome = printFile(reportFile().string());
-    EXPECT_FALSE(outcome.ok);
-    EXPECT_EQ(outcome.reason, "The print command \"false\" ended with exit status 1.");
-}
-
-TEST(RegenerationMark, SetByTraceOrDirtyEnabledEntriesAndNeverCleared)
-{
-    ScratchFolder scratch;
-    ProjectFixture fixture(scratch.path());
-    engine::ApplicationRecord& app = fixture.application;
-    fixture.entries[2].systemTrace = 1;  // disabled Queue entry
-    markApplicationForRegeneration(app);
-    EXPECT_EQ(app.regenerate, 0);
-
-    fixture.threadEntry.hFileDirty = 1;  // chained below Level
-    markApplicationForRegeneration(app);
-    EXPECT_EQ(app.regenerate, 1);
-
-    fixture.threadEntry.hFileDirty = 0;
-    markApplicationForRegeneration(app);
-    EXPECT_EQ(app.regenerate, 1);
-
-    app.regenerate = 0;
-    app.userTrace = 1;
-    markApplicationForRegeneration(app);
-    EXPECT_EQ(app.regenerate, 1);
+    setenv(platform::kPrintCommandVariable, "false", 1);
+    EXPECT_EQ(PrintFailureReason(platform::printFile(reportFile().string())),
+              "The print command \"false\" ended with exit status 1.");
 }

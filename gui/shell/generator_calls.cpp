@@ -1,25 +1,14 @@
 #include "generator_calls.h"
 
+#include "engine/codegen/generator_library.h"
 #include "engine/names/project_walk.h"
 #include "engine/names/report_texts.h"
 #include "engine/records/text_field.h"
 #include "engine/util/text.h"
-#include "platform/core/dynamic_library.h"
-#include "platform/core/message_service.h"
 
 namespace shell {
 
 namespace {
-
-using GenerateCodeEntry = int32_t (*)(engine::ProjectRecord*, engine::CpuRecord*, engine::ApplicationRecord*,
-                                      engine::CodeGeneratorParams*, engine::ConfigRecord*);
-using PrintSystemEntry = int32_t (*)(engine::ApplicationRecord*, engine::CpuRecord*, engine::ProjectRecord*,
-                                     engine::ConfigRecord*, engine::CodeGeneratorParams*);
-
-void errorBox(const std::string& text)
-{
-    platform::messageBox(text, "Error", platform::MbOk | platform::MbIconError);
-}
 
 template <typename Predicate>
 bool anyEnabledInChains(engine::ApplicationRecord& application, Predicate predicate)
@@ -29,31 +18,7 @@ bool anyEnabledInChains(engine::ApplicationRecord& application, Predicate predic
            }) != 0;
 }
 
-// Loads the CPU's library and finds an entry; on failure shows the message and returns null.
-void* loadEntry(const engine::CpuRecord& cpu, platform::DynamicLibrary& library, const char* name)
-{
-    if (!library.load(engine::textString(cpu.kernel.codeGeneratorLibrary))) {
-        errorBox("Unable to load code generator DLL");
-        return nullptr;
-    }
-    void* entry = library.symbol(name);
-    if (!entry) {
-        errorBox("Missing entry point in code generator");
-        library.unload();
-    }
-    return entry;
-}
-
 } // namespace
-
-void MarkApplicationForRegeneration(engine::ApplicationRecord& application)
-{
-    if (application.userTrace ||
-        anyEnabledInChains(application, [](const engine::ApplicationClassEntry& entry) {
-            return entry.systemTrace || entry.hFileDirty || entry.mFileDirty;
-        }))
-        application.regenerate = 1;
-}
 
 void MarkEditedForDirtyClasses(engine::ApplicationRecord& application)
 {
@@ -88,16 +53,10 @@ bool RunCodeGenerator(engine::ProjectRecord& project, engine::ConfigRecord& conf
                       engine::ApplicationRecord& application, bool all)
 {
     const std::string version = engine::VersionText(cpu);
-    engine::CodeGeneratorParams params{engine::CallerGui, version.c_str(), engine::OperationGenerateCode, all ? 1 : 0};
-    MarkApplicationForRegeneration(application);
-    platform::DynamicLibrary library;
-    const auto entry = reinterpret_cast<GenerateCodeEntry>(loadEntry(cpu, library, "GenerateCode"));
-    if (!entry)
+    if (!engine::CallGenerateCode(&project, cpu, application, &config,
+                                  {engine::CallerGui, version.c_str(), engine::OperationGenerateCode, all ? 1 : 0})
+             .ok())
         return false;
-    if (entry(&project, &cpu, &application, &params, &config) != 0) {
-        errorBox("Code generation failure.");
-        return false;
-    }
     ClearKernelDirtyFlags(cpu);
     return true;
 }
@@ -106,15 +65,10 @@ bool RunPrintSystem(engine::ProjectRecord& project, engine::ConfigRecord& config
                     engine::ApplicationRecord& application, std::string& reportPath)
 {
     const std::string version = engine::VersionText(cpu);
-    engine::CodeGeneratorParams params{engine::CallerGui, version.c_str(), engine::OperationPrintSystem, 0};
-    platform::DynamicLibrary library;
-    const auto entry = reinterpret_cast<PrintSystemEntry>(loadEntry(cpu, library, "PrintSystem"));
-    if (!entry)
+    if (!engine::CallPrintSystem(&project, cpu, application, &config,
+                                 {engine::CallerGui, version.c_str(), engine::OperationPrintSystem, 0})
+             .ok())
         return false;
-    if (entry(&application, &cpu, &project, &config, &params) != 0) {
-        errorBox("Print failure.");
-        return false;
-    }
     reportPath = engine::ReportFileName(cpu, application);
     return true;
 }

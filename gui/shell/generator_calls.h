@@ -1,7 +1,7 @@
 #pragma once
-// The main window's calls into the code-generator library named by a CPU: generating an application's
-// code and having the library write its report. Each call loads the library, looks up the entry, calls
-// it with the records and a parameter block, and unloads it; failures are shown with the fixed texts.
+// The main window's calls into the code-generator library named by a CPU (engine/codegen does the
+// loading, the call and the failure messages): generating an application's code and having the library
+// write its report, with the GUI's parameter block and its dirty-flag rules around them.
 
 #include "engine/records/records.h"
 
@@ -9,9 +9,6 @@
 
 namespace shell {
 
-// Sets the regeneration mark when an enabled class entry (or one chained to it) has System Trace or its
-// h or m file dirty, or when the application has User Trace; never clears it.
-void MarkApplicationForRegeneration(engine::ApplicationRecord& application);
 // Marks the application edited when it is not and an enabled class entry of a chain has c, h or m dirty.
 void MarkEditedForDirtyClasses(engine::ApplicationRecord& application);
 // After a successful generation: clears the kernel record's h (m) file dirty flag, marking the CPU edited,
