@@ -193,6 +193,21 @@ TEST_F(ApplicationFileTest, WriteThenReadGivesTheSameApplicationAndTheSameBytes)
     EXPECT_TRUE(messages->texts().empty());
 }
 
+TEST_F(ApplicationFileTest, TheDemoLinkApplicationIsWrittenAsItStands)
+{
+    const std::string original = readFile(testing::demoFolder() + "/link.app");
+    ASSERT_EQ(read(app, testing::demoFolder() + "/link.app"), 1);
+    ASSERT_EQ(write(app, folder.file("link.app")), 1);
+    // The file leaves out the user text sections that are empty; everything else is in the writer's order.
+    std::string written = readFile(folder.file("link.app"));
+    for (const std::string& name : app.userTexts->SectionNames()) {
+        const std::string empty = "[" + name + "]\r\n\r\n";
+        if (const std::size_t at = written.find(empty); at != std::string::npos)
+            written.erase(at, empty.size());
+    }
+    EXPECT_EQ(written, original);
+}
+
 struct BadFile {
     const char* name;
     std::string text;

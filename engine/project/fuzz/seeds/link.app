@@ -40,7 +40,7 @@ Extended Context2=0
 Extended Context3=0
 
 [kproject.h_rev_top]
-0="/\x2a Link application: shared objects are visible on every node. \x2a/"
+0="\x2f\x2a Link application: shared objects are visible on every node. \x2a\x2f"
 
 [kmpinfo.h_user_incl]
 0="#include \"nodes.h\""
@@ -194,7 +194,7 @@ Attribute1=1
 Description=Sends frames to the main processor
 Dynamics Allowed=0
 Number of Dynamics=0
-Is MP=2
+Is MP=1
 Trace Object=0
 Trace Actor=0
 Enabled=1
@@ -269,3 +269,4 @@ Depth Expression=
 Alignment=4
 Manual=0
 Label=
+
