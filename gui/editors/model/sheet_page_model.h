@@ -51,6 +51,8 @@ public:
     virtual void ok(ViewState& /*state*/) {}
     // A list line was double-clicked.
     virtual bool doubleClicked(int /*id*/, ViewState& /*state*/) { return false; }
+    // The user changed the check of a check list's line.
+    virtual bool checkChanged(int /*id*/, int /*line*/, int /*check*/, ViewState& /*state*/) { return false; }
     // The tool tip of a control (empty: none).
     virtual std::string toolTip(int /*id*/) const { return {}; }
     // The lines of a list or combo box.

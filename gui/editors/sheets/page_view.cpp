@@ -18,6 +18,7 @@
 #include <QValidator>
 #include <QVBoxLayout>
 
+#include "gui/shell/custom_check_list_box.h"
 #include "platform/qt/control_id.h"
 #include "platform/qt/latin1.h"
 
@@ -157,6 +158,20 @@ void ModelPage::build(const PageRows& rows)
             });
             break;
         }
+        case PageRowKind::CheckList: {
+            auto* list = new CustomCheckListBox(parentWidget);
+            list->setMinimumHeight(200);
+            identify(list, id);
+            place(list, row.sameLine, 4);
+            connect(list, &QListWidget::currentRowChanged, this, [this, id] { onClicked(id); });
+            connect(list, &CustomCheckListBox::checkChanged, this, [this, id] { onCheckChanged(id); });
+            connect(list, &QListWidget::itemDoubleClicked, this, [this, id] {
+                pull();
+                if (m_model.doubleClicked(id, m_state))
+                    push();
+            });
+            break;
+        }
         case PageRowKind::ScrollBar: {
             auto* bar = new QScrollBar(Qt::Vertical, parentWidget);
             bar->setPageStep(8);
@@ -197,6 +212,16 @@ void ModelPage::fillList(int id)
             item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         }
         list->setCurrentItem(selected >= 0 ? list->topLevelItem(selected) : nullptr);
+    } else if (auto* checks = qobject_cast<CustomCheckListBox*>(widget)) {
+        const QSignalBlocker block(checks);
+        checks->clear();
+        for (const ListLine& line : lines) {
+            const int item = checks->AddString(platform::toQString(line.text));
+            checks->SetCheck(item, line.check);
+            checks->Enable(item, line.enabled);
+            checks->SetItemTag(item, line.indent);
+        }
+        checks->setCurrentRow(selected);
     } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
         const QSignalBlocker block(combo);
         combo->clear();
@@ -227,7 +252,8 @@ void ModelPage::push()
         } else if (auto* bar = qobject_cast<QScrollBar*>(widget)) {
             bar->setRange(0, control.limit);
             bar->setValue(control.check);
-        } else if (qobject_cast<QTreeWidget*>(widget) || qobject_cast<QComboBox*>(widget)) {
+        } else if (qobject_cast<QTreeWidget*>(widget) || qobject_cast<QComboBox*>(widget) ||
+                   qobject_cast<CustomCheckListBox*>(widget)) {
             fillList(id);
         } else if (auto* text = qobject_cast<QLabel*>(widget)) {
             if (!control.text.empty() || !text->text().isEmpty())
@@ -251,6 +277,8 @@ void ModelPage::pull()
             m_state[id].check = button->isChecked() ? 1 : 0;
         else if (auto* list = qobject_cast<QTreeWidget*>(widget))
             m_state[id].check = list->currentItem() ? list->indexOfTopLevelItem(list->currentItem()) : -1;
+        else if (auto* checks = qobject_cast<CustomCheckListBox*>(widget))
+            m_state[id].check = checks->currentRow();
         else if (auto* combo = qobject_cast<QComboBox*>(widget))
             m_state[id].check = combo->currentIndex();
         else if (auto* bar = qobject_cast<QScrollBar*>(widget))
@@ -308,6 +336,22 @@ void ModelPage::onClicked(int id)
     pull();
     if (m_model.clicked(id, m_state))
         push();
+}
+
+void ModelPage::onCheckChanged(int id)
+{
+    auto* checks = platform::findControl<CustomCheckListBox>(this, id);
+    if (m_pushing || !isCreated() || !checks)
+        return;
+    pull();
+    // Hand each line whose box the user changed to the model; the push shows what it kept.
+    const std::vector<ListLine> lines = m_model.items(id);
+    for (int line = 0; line < static_cast<int>(lines.size()) && line < checks->count(); ++line) {
+        const int check = checks->GetCheck(line);
+        if (check != lines[line].check)
+            m_model.checkChanged(id, line, check, m_state);
+    }
+    push();
 }
 
 void ModelPage::focusEdit(int id)

@@ -12,7 +12,7 @@ class QGridLayout;
 namespace editors {
 
 enum class PageRowKind {
-    Edit, Check, RadioFirst, Radio, Button, Static, Text, List, Combo, GroupBegin, GroupEnd,
+    Edit, Check, RadioFirst, Radio, Button, Static, Text, List, CheckList, Combo, GroupBegin, GroupEnd,
     ScrollBar,  // vertical, beside the rows of the current group
 };
 
@@ -59,6 +59,7 @@ private:
     void onClicked(int id);
     void focusEdit(int id);
     void fillList(int id);
+    void onCheckChanged(int id);
 
     PageModel& m_model;
     PageRows m_rows;

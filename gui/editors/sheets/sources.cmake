@@ -25,6 +25,8 @@ list(APPEND EDITORS_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/../model/cpu_sheet.cpp
   ${CMAKE_CURRENT_LIST_DIR}/../model/page_cpu.h
   ${CMAKE_CURRENT_LIST_DIR}/../model/page_cpu_general.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/../model/page_cpu_class.h
+  ${CMAKE_CURRENT_LIST_DIR}/../model/page_cpu_class.cpp
   ${CMAKE_CURRENT_LIST_DIR}/cpu_sheet_view.h
   ${CMAKE_CURRENT_LIST_DIR}/cpu_sheet_view.cpp
   ${CMAKE_CURRENT_LIST_DIR}/../model/user_text_dialogs.h
@@ -41,4 +43,5 @@ list(APPEND EDITORS_TEST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/tests/application_pages_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/cpu_sheet_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/dialogs_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tests/option_and_class_pages_test.cpp
 )

@@ -21,6 +21,7 @@
 #include "engine/usertext/user_text_store.h"
 #include "gui/editors/model/page_application.h"
 #include "gui/editors/model/page_cpu.h"
+#include "gui/editors/model/page_cpu_class.h"
 #include "gui/editors/model/user_text_dialogs.h"
 #include "gui/editors/sheets/application_sheet_view.h"
 #include "gui/editors/sheets/cpu_sheet_view.h"
@@ -203,6 +204,15 @@ TEST_F(SheetsTest, CpuSheetHandsBackTheNameOnOkOnly)
 
     whenModal([](QWidget* modal) {
         EXPECT_EQ(modal->windowTitle(), QStringLiteral("CPU Properties"));
+        // The Class page comes with a scalable kernel and fills its check list when first shown.
+        if (auto* sheet = qobject_cast<platform::PropertySheet*>(modal)) {
+            const int last = sheet->GetPageCount() - 1;
+            EXPECT_EQ(sheet->GetPage(last)->caption(), QStringLiteral("Class"));
+            EXPECT_TRUE(sheet->SetActivePage(last));
+            auto* list = platform::findControl<QListWidget>(sheet->GetPage(last), class_ids::ClassList);
+            EXPECT_TRUE(list && list->count() > 0);
+            EXPECT_TRUE(sheet->SetActivePage(0));
+        }
         platform::findControl<QLineEdit>(modal, cpu_ids::Name)->setText(QStringLiteral("Changed"));
         platform::findControl<QCheckBox>(modal, cpu_ids::Mp)->click();
         qobject_cast<QDialog*>(modal)->reject();
