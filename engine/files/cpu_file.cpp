@@ -185,6 +185,9 @@ bool CpuFile::ReadKernelFile()
     case ReadResult::ReadFailed:
         ShowFileMessage("I/O error occurred while reading kernel file");
         return false;
+    case ReadResult::NoMemory:
+        ShowFileMessage("Couldn't allocate enough memory to load kernel file");
+        return false;
     case ReadResult::Ok:
         break;
     }

@@ -45,6 +45,9 @@ bool LoadModelFileInto(KernelRecord& kernel, SectionedFile& modelFile, const Con
     case ReadResult::ReadFailed:
         ShowFileMessage(FormatText("I/O error occurred while reading model file %s", path.c_str()));
         return false;
+    case ReadResult::NoMemory:
+        ShowFileMessage(FormatText("Couldn't allocate enough memory to load model file %s", path.c_str()));
+        return false;
     case ReadResult::Ok:
         break;
     }

@@ -35,5 +35,7 @@ void SetGenerateDosFilesDefault(bool on);
 
 // Most class attributes (over all levels) one model may define; a model beyond it is refused.
 constexpr int32_t kMaxModelAttributes = 65536;
+// Most levels of attributes within attributes below a class; a deeper model is refused.
+constexpr int32_t kMaxAttributeNesting = 16; // the depth the lookups by tag search
 
 } // namespace engine

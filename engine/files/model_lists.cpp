@@ -101,6 +101,13 @@ bool ModelReader::readAttributeList(std::string_view value, int32_t& count, Kern
                                    m_path.c_str()));
         return false;
     }
+    // Every list being read is open, so their number is the nesting depth; the readers and copiers of
+    // attribute trees recurse once per level.
+    if (m_openLists.size() >= static_cast<std::size_t>(kMaxAttributeNesting)) {
+        ShowFileMessage(FormatText("Class attributes in model file %s are nested more than %d levels deep",
+                                   m_path.c_str(), kMaxAttributeNesting));
+        return false;
+    }
     const SectionedFileSection* list = listSection(m_model, name, "Options", m_path);
     if (!list)
         return false;

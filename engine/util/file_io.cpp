@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <new>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -47,8 +48,14 @@ ReadResult ReadWholeFile(const std::string& path, std::string& bytes)
     struct stat info {};
     if (::fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode))
         return ReadResult::ReadFailed;
+    if (static_cast<unsigned long long>(info.st_size) > kMaxReadSize)
+        return ReadResult::NoMemory;
     std::string buffer;
-    buffer.resize(static_cast<std::size_t>(info.st_size));
+    try {
+        buffer.resize(static_cast<std::size_t>(info.st_size));
+    } catch (const std::bad_alloc&) {
+        return ReadResult::NoMemory;
+    }
     std::size_t done = 0;
     while (done < buffer.size()) {
         ssize_t n = ::read(file.fd, buffer.data() + done, buffer.size() - done);

@@ -10,7 +10,11 @@ enum class ReadResult {
     Ok,
     OpenFailed, // the file does not exist or cannot be opened for reading
     ReadFailed, // it opened but could not be read whole (a folder, an I/O error, a short read)
+    NoMemory,   // it is larger than kMaxReadSize or no buffer of its size could be had
 };
+
+// The largest file ReadWholeFile takes into memory: every file the programs read is text far below it.
+constexpr unsigned long long kMaxReadSize = 1ull << 30;
 
 // Reads the whole file at `path` (used as given; callers apply MakeNativePath) into `bytes`.
 // `bytes` is left untouched unless the result is Ok.

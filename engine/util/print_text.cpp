@@ -66,6 +66,7 @@ bool ShowReportFile(const std::string& path)
         platform::messageBox(FormatText("Unable to open file '%s'", path.c_str()), ProgramTitle());
         return false;
     case ReadResult::ReadFailed:
+    case ReadResult::NoMemory:
         return false;
     case ReadResult::Ok:
         break;

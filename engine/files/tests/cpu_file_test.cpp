@@ -1,8 +1,10 @@
 #include "engine/files/cpu_file.h"
 #include "engine/files/file_chooser.h"
 #include "engine/files/tests/files_fixture.h"
+#include "engine/util/file_io.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace engine {
 namespace {
@@ -136,6 +138,14 @@ TEST_F(CpuFileTest, ReadFailuresLeaveTheRecord)
     EXPECT_FALSE(file.ReadKernelFile());
     EXPECT_EQ(Messages(), std::vector<std::string>{"Can't find required section \"KERNEL\" in CPU file " +
                                                    dir.file("nokernel.cpu")});
+    EXPECT_FALSE(CpuRecordHandler::KernelRecordsDiffer(before, kernel));
+
+    messages->clear();
+    const std::string huge = dir.write("huge.cpu", "");
+    ASSERT_EQ(::truncate(huge.c_str(), static_cast<off_t>(kMaxReadSize) + 1), 0);
+    ASSERT_TRUE(file.SetKernelPath(huge));
+    EXPECT_FALSE(file.ReadKernelFile());
+    EXPECT_EQ(Messages(), std::vector<std::string>{"Couldn't allocate enough memory to load kernel file"});
     EXPECT_FALSE(CpuRecordHandler::KernelRecordsDiffer(before, kernel));
     CpuRecordHandler::FreeKernelRecord(before);
 

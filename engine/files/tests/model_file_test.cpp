@@ -288,6 +288,25 @@ TEST_F(ModelFileTest, ListEdgeCases)
     ASSERT_TRUE(LoadModelText(Edited("Maximum=64\r\n", "")));
     EXPECT_EQ(kernel.classes[0].maximum, 255);
     EXPECT_EQ(kernel.classes[0].maximumPerParent, 255);
+
+    // Attribute lists nest at most kMaxAttributeNesting levels (the "Pool" attribute sits two levels down).
+    auto nested = [](int levels) {
+        std::string text = Edited("[Pool]\r\n", "[Pool]\r\nOptions=Deep0\r\n");
+        for (int i = 0; i < levels; ++i) {
+            const std::string n = std::to_string(i);
+            text += "[Deep" + n + "]\r\nD" + n + "=\r\n\r\n[D" + n + "]\r\n";
+            if (i + 1 < levels)
+                text += "Options=Deep" + std::to_string(i + 1) + "\r\n";
+        }
+        return text;
+    };
+    ASSERT_TRUE(LoadModelText(nested(kMaxAttributeNesting - 2)));
+    for (int levels : {kMaxAttributeNesting - 1, 50000}) {
+        messages->clear();
+        EXPECT_FALSE(LoadModelText(nested(levels)));
+        ASSERT_FALSE(Messages().empty());
+        EXPECT_EQ(Messages().back(), "Class attributes in model file model.mdl are nested more than 16 levels deep");
+    }
 }
 
 TEST_F(ModelFileTest, TruncatedAndCorruptedModelsNeverCrash)

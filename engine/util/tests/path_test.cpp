@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace engine {
 namespace {
@@ -111,6 +112,12 @@ TEST(FileIo, ReadWholeAndReplace)
     EXPECT_FALSE(ReplaceFileContents(folder, "x"));
     EXPECT_EQ(dir.fileCount(), 2u);
     EXPECT_FALSE(WriteWholeFile(dir.file("no/such/folder"), "x"));
+
+    // A file too large to take into memory is refused before any buffer is made (a sparse file here).
+    std::string huge = dir.write("huge.bin", "");
+    ASSERT_EQ(::truncate(huge.c_str(), static_cast<off_t>(kMaxReadSize) + 1), 0);
+    EXPECT_EQ(ReadWholeFile(huge, bytes), ReadResult::NoMemory);
+    EXPECT_EQ(bytes, "second");
 }
 
 TEST(PrintReport, PrintsTheWholeFileOrReports)
