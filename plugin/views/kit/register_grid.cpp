@@ -18,8 +18,11 @@ RegisterGrid MakeRegisterGrid(const std::vector<ColumnSpec>& leading)
     add("PC", 75, 0, false);
     add("SP", 75, 1, false);
     add("CPSR", 75, 2, false);
-    for (int r = 0; r <= 12; ++r)
-        add("R" + std::to_string(r), 40, 3 + r, true);
+    for (int r = 0; r <= 12; ++r) {
+        std::string title = "R";
+        title += std::to_string(r);
+        add(title, 40, 3 + r, true);
+    }
     add("LR", 40, 16, true);
     return grid;
 }
