@@ -195,16 +195,6 @@ bool AppGeneralPage::switchAll(int id, ViewState& state)
     return true;
 }
 
-std::string AppGeneralPage::projectRelative(const std::string& path) const
-{
-    const std::string projectFolder =
-        m_context.project ? engine::DirectoryOfPath(engine::textOf(m_context.project->path)) : std::string(".");
-    std::string folder = engine::MakeRelativePath(projectFolder, engine::DirectoryOfPath(path));
-    if (folder.empty() || (folder.back() != '/' && folder.back() != '\\'))
-        folder += '/';
-    return folder + engine::FileNameOfPath(path);
-}
-
 void AppGeneralPage::loadFile(ViewState& state)
 {
     engine::ApplicationFile file(nullptr, m_context.project, m_context.cpu, m_context.application);
@@ -213,7 +203,10 @@ void AppGeneralPage::loadFile(ViewState& state)
         pageMessage("Unable to read selected application file", "File I/O Error");
     if (path.empty())
         return;
-    if (!engine::setText(application().path, projectRelative(path)))
+    const std::string relative = ProjectRelativePath(m_context.project, path);
+    if (engine::textFits(application().path, relative))
+        engine::setText(application().path, relative);
+    else
         pageMessage("The application file's path is too long", "File I/O Error");
     if (m_context.hooks.refreshPages)
         m_context.hooks.refreshPages();
@@ -244,7 +237,12 @@ void AppGeneralPage::saveFile(ViewState& state, bool choose)
         m_context.transaction->noteFileWritten();
     if (path.empty())
         return;
-    engine::setText(application().path, projectRelative(path));
+    const std::string relative = ProjectRelativePath(m_context.project, path);
+    if (!engine::textFits(application().path, relative)) {
+        pageMessage("The application file's path is too long", "File I/O Error");
+        return;
+    }
+    engine::setText(application().path, relative);
     state[FilePath].text = engine::textString(application().path);
     updateButtonStates(state);
 }

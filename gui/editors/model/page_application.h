@@ -65,8 +65,6 @@ private:
     bool switchAll(int id, ViewState& state);
     void loadFile(ViewState& state);
     void saveFile(ViewState& state, bool choose);
-    // A chosen file's path relative to the project's folder.
-    std::string projectRelative(const std::string& path) const;
 };
 
 class AppClassPage : public ApplicationPage {

@@ -44,7 +44,6 @@ private:
     void onMp(ViewState& state);
     void onModel(ViewState& state);
     void onFile(ViewState& state, int id);
-    std::string projectRelative(const std::string& path) const;
 
     CpuSheetTransaction& m_transaction;
     CpuSheetParams& m_params;

@@ -134,16 +134,6 @@ void CpuGeneralPage::onModel(ViewState& state)
         hooks.refreshPages();
 }
 
-std::string CpuGeneralPage::projectRelative(const std::string& path) const
-{
-    const std::string projectFolder =
-        m_project ? engine::DirectoryOfPath(engine::textOf(m_project->path)) : engine::GetCurrentDirectoryText();
-    std::string folder = engine::MakeRelativePath(projectFolder, engine::DirectoryOfPath(path));
-    if (folder.empty() || (folder.back() != '/' && folder.back() != '\\'))
-        folder += '/';
-    return folder + engine::FileNameOfPath(path);
-}
-
 void CpuGeneralPage::onFile(ViewState& state, int id)
 {
     engine::CpuRecordHandler& handler = m_transaction.handler();
@@ -163,7 +153,12 @@ void CpuGeneralPage::onFile(ViewState& state, int id)
         m_transaction.noteFileWritten();
     if (path.empty())
         return;
-    engine::setText(kernel().kernelPath, projectRelative(path));
+    const std::string relative = ProjectRelativePath(m_project, path);
+    if (!engine::textFits(kernel().kernelPath, relative)) {
+        pageMessage("The kernel file's path is too long", "File I/O Error");
+        return;
+    }
+    engine::setText(kernel().kernelPath, relative);
     state[Path].text = engine::textString(kernel().kernelPath);
     loadControls(state, false);
     if (hooks.refreshPages)

@@ -1,5 +1,8 @@
 #include "gui/editors/model/sheet_page_model.h"
 
+#include "engine/names/report_texts.h"
+#include "engine/records/text_field.h"
+#include "engine/util/path.h"
 #include "platform/core/message_service.h"
 
 namespace editors {
@@ -7,6 +10,16 @@ namespace editors {
 void pageMessage(const std::string& text, const std::string& caption)
 {
     platform::messageBox(text, caption, platform::MbOk | platform::MbIconWarning);
+}
+
+std::string ProjectRelativePath(const engine::ProjectRecord* project, const std::string& path)
+{
+    const std::string projectFolder =
+        project ? engine::DirectoryOfPath(engine::textOf(project->path)) : engine::GetCurrentDirectoryText();
+    std::string folder = engine::MakeRelativePath(projectFolder, engine::DirectoryOfPath(path));
+    if (folder.empty() || (folder.back() != '/' && folder.back() != '\\'))
+        folder += '/';
+    return folder + engine::FileNameOfPath(path);
 }
 
 } // namespace editors

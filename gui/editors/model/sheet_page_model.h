@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/records/records.h"
 #include "gui/editors/model/dialog_model.h"
 
 namespace editors {
@@ -64,6 +65,10 @@ protected:
 private:
     bool m_initialised = false;
 };
+
+// A chosen file's path as the project stores it: its folder relative to the project file's folder (the
+// current folder when there is no project), a separator, the file name.
+std::string ProjectRelativePath(const engine::ProjectRecord* project, const std::string& path);
 
 // Shows a page's message: caption as given (empty: the program's title), an OK button.
 void pageMessage(const std::string& text, const std::string& caption = std::string());

@@ -26,6 +26,7 @@
 #include "gui/editors/sheets/application_sheet_view.h"
 #include "gui/editors/sheets/cpu_sheet_view.h"
 #include "gui/editors/sheets/page_view.h"
+#include "gui/editors/sheets/sheet_services.h"
 #include "gui/editors/sheets/tests/demo_project.h"
 #include "gui/editors/sheets/user_text_dialogs.h"
 #include "platform/qt/control_id.h"
@@ -227,6 +228,73 @@ TEST_F(SheetsTest, CpuSheetHandsBackTheNameOnOkOnly)
     });
     EXPECT_EQ(ShowCpuPropertiesSheet(handler, params, &m_project), 1);
     EXPECT_EQ(params.name, "Link CPU");
+}
+
+} // namespace
+} // namespace editors::test
+
+namespace editors::test {
+namespace {
+
+TEST_F(SheetsTest, AddingACpuAndAnApplicationRunsTheirSheets)
+{
+    engine::ProjectManager& manager = m_manager;
+    // The new CPU's sheet loads the first model; OK keeps the CPU with its name.
+    whenModal([](QWidget* modal) {
+        platform::findControl<QLineEdit>(modal, cpu_ids::Name)->setText(QStringLiteral(" Third "));
+        qobject_cast<QDialog*>(modal)->accept();
+    });
+    ASSERT_EQ(sheets::AddCpu(manager, m_project, m_config), 1);
+    ASSERT_EQ(m_project.cpuCount, 3);
+    engine::CpuRecord& third = m_project.cpus[2];
+    EXPECT_EQ(engine::textString(third.name), "Third");
+    EXPECT_GT(third.kernel.classCount, 0) << "the model was loaded";
+
+    // An application added to it and cancelled goes away again; OK keeps it.
+    whenModal([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
+    EXPECT_EQ(sheets::AddApplication(manager, m_project, m_project.cpus[2]), 2);
+    EXPECT_EQ(m_project.cpus[2].applicationCount, 0);
+    whenModal([](QWidget* modal) {
+        platform::findControl<QLineEdit>(modal, app_ids::Name)->setText(QStringLiteral("Fresh"));
+        qobject_cast<QDialog*>(modal)->accept();
+    });
+    EXPECT_EQ(sheets::AddApplication(manager, m_project, m_project.cpus[2]), 1);
+    ASSERT_EQ(m_project.cpus[2].applicationCount, 1);
+    EXPECT_EQ(engine::textString(m_project.cpus[2].applications[0].name), "Fresh");
+
+    // A new application must be named.
+    whenModal([](QWidget* modal) {
+        auto* dialog = qobject_cast<QDialog*>(modal);
+        dialog->accept();
+        EXPECT_TRUE(dialog->isVisible());
+        dialog->reject();
+    });
+    EXPECT_EQ(sheets::AddApplication(manager, m_project, m_project.cpus[2]), 2);
+    EXPECT_EQ(messages().back(), "Application must have a name");
+}
+
+TEST_F(SheetsTest, UserTextDialogEditsTheChosenFileAndMarksIt)
+{
+    engine::ApplicationRecord& control = application("Control");
+    control.projectCDirty = control.edited = 0;
+    whenModal([](QWidget* select) {
+        auto* list = platform::findControl<QListWidget>(select, CUserTextDialog::kListId);
+        auto* ok = platform::findControl<QPushButton>(select, 1);
+        EXPECT_FALSE(ok->isEnabled());
+        const auto found = list->findItems(QStringLiteral("kproject.c"), Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1);
+        list->setCurrentItem(found[0]);
+        EXPECT_TRUE(ok->isEnabled());
+        whenModal([](QWidget* edit) {
+            EXPECT_EQ(edit->windowTitle(), QStringLiteral("Edit text for file kproject.c"));
+            platform::findControl<QPlainTextEdit>(edit, EditTextDialog::TopId)->setPlainText(QStringLiteral("v2"));
+            platform::findControl<QPushButton>(edit, 1)->click();
+        });
+        ok->click();
+    });
+    EXPECT_EQ(sheets::UserTextDialog(control, -1, nullptr), 1);
+    EXPECT_EQ(control.projectCDirty, 1);
+    EXPECT_EQ(control.edited, 1);
 }
 
 } // namespace
