@@ -19,13 +19,13 @@ kernel::ClassCounts levelCounts()
 } // namespace
 
 LevelInfoWindow::LevelInfoWindow(WindowManager* manager)
-    : ClassDetailWindow(manager,
+    : CountedDetailWindow(manager,
                         {kDialogId, "Level Information", 1046, &LevelInfoColumns, &levelCounts, &FillLevelInfoRows})
 {
 }
 
 LevelScheduleWindow::LevelScheduleWindow(WindowManager* manager)
-    : ClassDetailWindow(manager, {kDialogId, "Thread Schedule Information", 1047, &LevelScheduleColumns,
+    : CountedDetailWindow(manager, {kDialogId, "Thread Schedule Information", 1047, &LevelScheduleColumns,
                                   &levelCounts, &FillLevelScheduleRows})
 {
 }

@@ -6,13 +6,13 @@
 
 namespace views {
 
-class LevelInfoWindow : public ClassDetailWindow {
+class LevelInfoWindow : public CountedDetailWindow {
 public:
     static constexpr uint32_t kDialogId = 1025;
     explicit LevelInfoWindow(WindowManager* manager);
 };
 
-class LevelScheduleWindow : public ClassDetailWindow {
+class LevelScheduleWindow : public CountedDetailWindow {
 public:
     static constexpr uint32_t kDialogId = 1026;
     explicit LevelScheduleWindow(WindowManager* manager);

@@ -37,13 +37,13 @@ std::vector<ColumnSpec> fullBufferColumns() { return PipeBufferColumns(true); }
 } // namespace
 
 PartitionBlocksWindow::PartitionBlocksWindow(WindowManager* manager)
-    : ClassDetailWindow(manager, {kDialogId, "Partition Block Information", 1022, &PartitionBlockColumns,
+    : CountedDetailWindow(manager, {kDialogId, "Partition Block Information", 1022, &PartitionBlockColumns,
                                   &partitionCounts, &FillPartitionBlockRows})
 {
 }
 
 PartitionSemaphoresWindow::PartitionSemaphoresWindow(WindowManager* manager)
-    : ClassDetailWindow(manager, {kDialogId, "Partition Semaphores", 1019, &PartitionSemaphoreColumns, &partitionCounts,
+    : CountedDetailWindow(manager, {kDialogId, "Partition Semaphores", 1019, &PartitionSemaphoreColumns, &partitionCounts,
                                   &FillPartitionSemaphoreRows})
 {
 }
@@ -68,13 +68,13 @@ PartitionsWindow::PartitionsWindow(WindowManager* manager)
 }
 
 QueueEntriesWindow::QueueEntriesWindow(WindowManager* manager)
-    : ClassDetailWindow(manager, {kDialogId, "Queue Entry Information", 1037, &QueueEntryColumns, &queueCounts,
+    : CountedDetailWindow(manager, {kDialogId, "Queue Entry Information", 1037, &QueueEntryColumns, &queueCounts,
                                   &FillQueueEntryRows})
 {
 }
 
 QueueSemaphoresWindow::QueueSemaphoresWindow(WindowManager* manager)
-    : ClassDetailWindow(manager, {kDialogId, "Queue Semaphores", 1036, &QueueSemaphoreColumns, &queueCounts,
+    : CountedDetailWindow(manager, {kDialogId, "Queue Semaphores", 1036, &QueueSemaphoreColumns, &queueCounts,
                                   &FillQueueSemaphoreRows})
 {
 }
@@ -99,7 +99,7 @@ QueuesWindow::QueuesWindow(WindowManager* manager)
 }
 
 MutexSemaphoresWindow::MutexSemaphoresWindow(WindowManager* manager)
-    : ClassDetailWindow(manager, {kDialogId, "Mutex Semaphores", 1039, &MutexSemaphoreColumns, &mutexCounts,
+    : CountedDetailWindow(manager, {kDialogId, "Mutex Semaphores", 1039, &MutexSemaphoreColumns, &mutexCounts,
                                   &FillMutexSemaphoreRows})
 {
 }
@@ -122,13 +122,13 @@ MutexesWindow::MutexesWindow(WindowManager* manager)
 }
 
 EmptyBuffersWindow::EmptyBuffersWindow(WindowManager* manager)
-    : ClassDetailWindow(manager, {kDialogId, "Empty Buffer Addresses", 1050, &emptyBufferColumns, &pipeCounts,
+    : CountedDetailWindow(manager, {kDialogId, "Empty Buffer Addresses", 1050, &emptyBufferColumns, &pipeCounts,
                                   &fillEmptyBuffers})
 {
 }
 
 FullBuffersWindow::FullBuffersWindow(WindowManager* manager)
-    : ClassDetailWindow(manager, {kDialogId, "Full Buffer Addresses", 1054, &fullBufferColumns, &pipeCounts,
+    : CountedDetailWindow(manager, {kDialogId, "Full Buffer Addresses", 1054, &fullBufferColumns, &pipeCounts,
                                   &fillFullBuffers})
 {
 }

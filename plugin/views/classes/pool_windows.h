@@ -5,13 +5,13 @@
 
 namespace views {
 
-class PartitionBlocksWindow : public ClassDetailWindow {
+class PartitionBlocksWindow : public CountedDetailWindow {
 public:
     static constexpr uint32_t kDialogId = 1015;
     explicit PartitionBlocksWindow(WindowManager* manager);
 };
 
-class PartitionSemaphoresWindow : public ClassDetailWindow {
+class PartitionSemaphoresWindow : public CountedDetailWindow {
 public:
     static constexpr uint32_t kDialogId = 1014;
     explicit PartitionSemaphoresWindow(WindowManager* manager);
@@ -24,13 +24,13 @@ public:
     explicit PartitionsWindow(WindowManager* manager);
 };
 
-class QueueEntriesWindow : public ClassDetailWindow {
+class QueueEntriesWindow : public CountedDetailWindow {
 public:
     static constexpr uint32_t kDialogId = 1023;
     explicit QueueEntriesWindow(WindowManager* manager);
 };
 
-class QueueSemaphoresWindow : public ClassDetailWindow {
+class QueueSemaphoresWindow : public CountedDetailWindow {
 public:
     static constexpr uint32_t kDialogId = 1022;
     explicit QueueSemaphoresWindow(WindowManager* manager);
@@ -43,7 +43,7 @@ public:
     explicit QueuesWindow(WindowManager* manager);
 };
 
-class MutexSemaphoresWindow : public ClassDetailWindow {
+class MutexSemaphoresWindow : public CountedDetailWindow {
 public:
     static constexpr uint32_t kDialogId = 1024;
     explicit MutexSemaphoresWindow(WindowManager* manager);
@@ -56,13 +56,13 @@ public:
     explicit MutexesWindow(WindowManager* manager);
 };
 
-class EmptyBuffersWindow : public ClassDetailWindow {
+class EmptyBuffersWindow : public CountedDetailWindow {
 public:
     static constexpr uint32_t kDialogId = 1029;
     explicit EmptyBuffersWindow(WindowManager* manager);
 };
 
-class FullBuffersWindow : public ClassDetailWindow {
+class FullBuffersWindow : public CountedDetailWindow {
 public:
     static constexpr uint32_t kDialogId = 1030;
     explicit FullBuffersWindow(WindowManager* manager);

@@ -64,7 +64,7 @@ void AlarmsWindow::onButton(int id)
 }
 
 AlarmSemaphoresWindow::AlarmSemaphoresWindow(WindowManager* manager)
-    : ClassDetailWindow(manager, {kDialogId, "Alarm Semaphores", 1034, &AlarmSemaphoreColumns, &alarmCounts,
+    : CountedDetailWindow(manager, {kDialogId, "Alarm Semaphores", 1034, &AlarmSemaphoreColumns, &alarmCounts,
                                   &FillAlarmSemaphoreRows})
 {
 }

@@ -27,7 +27,7 @@ private:
     kernel::ClassCounts m_counts{};
 };
 
-class AlarmSemaphoresWindow : public ClassDetailWindow {
+class AlarmSemaphoresWindow : public CountedDetailWindow {
 public:
     static constexpr uint32_t kDialogId = 1021;
     explicit AlarmSemaphoresWindow(WindowManager* manager);
