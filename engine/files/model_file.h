@@ -37,5 +37,10 @@ void SetGenerateDosFilesDefault(bool on);
 constexpr int32_t kMaxModelAttributes = 65536;
 // Most levels of attributes within attributes below a class; a deeper model is refused.
 constexpr int32_t kMaxAttributeNesting = 16; // the depth the lookups by tag search
+// Most service rows and "Needs" names one model may define over all its classes and attributes: a list
+// section named by many attributes is read once for each of them, so a small file could otherwise ask for
+// more memory than any machine has.
+constexpr int32_t kMaxModelServices = 262144;
+constexpr int32_t kMaxModelNeeds = 262144;
 
 } // namespace engine

@@ -41,6 +41,8 @@ bool ModelReader::readNeedsList(std::string_view value, int32_t& count, NameText
         ShowFileMessage(FormatText("A \"Needs\" value holds no names in model file %s", m_path.c_str()));
         return false;
     }
+    if (!spend(m_needsBudget, names.size(), kMaxModelNeeds, "\"Needs\" names"))
+        return false;
     needs = allocateRows<NameText>(static_cast<int32_t>(names.size()));
     if (!needs)
         return false;
@@ -57,7 +59,7 @@ bool ModelReader::readServiceList(std::string_view value, int32_t& count, Kernel
     if (name.empty())
         return true;
     const SectionedFileSection* list = listSection(m_model, name, "Services", m_path);
-    if (!list)
+    if (!list || !spend(m_serviceBudget, list->GetEntryCount(), kMaxModelServices, "services"))
         return false;
     services = allocateRows<KernelServiceRow>(static_cast<int32_t>(list->GetEntryCount()));
     if (!services)
@@ -111,13 +113,9 @@ bool ModelReader::readAttributeList(std::string_view value, int32_t& count, Kern
     const SectionedFileSection* list = listSection(m_model, name, "Options", m_path);
     if (!list)
         return false;
-    const auto n = static_cast<int32_t>(std::min<std::size_t>(list->GetEntryCount(), kMaxModelAttributes + 1));
-    m_attributeBudget -= n;
-    if (m_attributeBudget < 0) {
-        ShowFileMessage(FormatText("Model file %s defines more than %d class attributes", m_path.c_str(),
-                                   kMaxModelAttributes));
+    if (!spend(m_attributeBudget, list->GetEntryCount(), kMaxModelAttributes, "class attributes"))
         return false;
-    }
+    const auto n = static_cast<int32_t>(list->GetEntryCount());
     attributes = allocateRows<KernelClassAttribute>(n);
     if (!attributes)
         return false;

@@ -23,6 +23,17 @@ void ModelReader::missingSection(std::string_view name) const
                                m_path.c_str()));
 }
 
+bool ModelReader::spend(int32_t& budget, std::size_t rows, int32_t limit, const char* what) const
+{
+    if (rows <= static_cast<std::size_t>(budget)) {
+        budget -= static_cast<int32_t>(rows);
+        return true;
+    }
+    budget = -1;
+    ShowFileMessage(FormatText("Model file %s defines more than %d %s", m_path.c_str(), limit, what));
+    return false;
+}
+
 bool ModelReader::storeText(char* field, std::size_t size, std::string_view text, std::string_view key,
                             std::string_view section)
 {
@@ -36,6 +47,8 @@ bool ModelReader::storeText(char* field, std::size_t size, std::string_view text
 bool ModelReader::Read()
 {
     m_attributeBudget = kMaxModelAttributes;
+    m_serviceBudget = kMaxModelServices;
+    m_needsBudget = kMaxModelNeeds;
     return readKernelSection() && readExtendedContexts() && readTaskAttributes() &&
            (ReadScriptList(m_model.FindSection("SCRIPTS"), m_kernel.scriptCount, m_kernel.scripts), true) &&
            readModelOptions() && readClassProperties() && readClassTypes();

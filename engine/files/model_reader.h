@@ -49,11 +49,15 @@ private:
     }
     // Shows "Can't find required section" for the section name.
     void missingSection(std::string_view name) const;
+    // Takes `rows` from a budget of the whole model; false after a message when it is spent.
+    bool spend(int32_t& budget, std::size_t rows, int32_t limit, const char* what) const;
 
     const SectionedFile& m_model;
     KernelRecord& m_kernel;
     std::string m_path;
     int32_t m_attributeBudget = 0;
+    int32_t m_serviceBudget = 0;
+    int32_t m_needsBudget = 0;
     std::set<std::string> m_openLists; // attribute lists being read, to refuse a list that holds itself
 };
 

@@ -307,6 +307,37 @@ TEST_F(ModelFileTest, ListEdgeCases)
         ASSERT_FALSE(Messages().empty());
         EXPECT_EQ(Messages().back(), "Class attributes in model file model.mdl are nested more than 16 levels deep");
     }
+
+    // A list section named by many attributes is read for each; the model's totals are bounded.
+    auto repeated = [](const std::string& key, const std::string& value) {
+        std::string list = "[Dynamic Extras]\r\nPool=\r\n";
+        std::string sections;
+        for (int i = 0; i < 300; ++i) {
+            list += "X" + std::to_string(i) + "=\r\n";
+            sections += "[X" + std::to_string(i) + "]\r\n" + key + "=" + value + "\r\n\r\n";
+        }
+        return Edited("[Dynamic Extras]\r\nPool=\r\n", list + "\r\n" + sections);
+    };
+    std::string big = "[Big]\r\n";
+    std::string needs;
+    for (int i = 0; i < 1000; ++i) {
+        big += "S" + std::to_string(i) + "=\r\n";
+        needs += "N" + std::to_string(i) + ",";
+    }
+    const struct {
+        std::string text;
+        std::string message;
+    } bombs[] = {
+        {repeated("Services", "Big") + big, "Model file model.mdl defines more than 262144 services"},
+        {repeated("Needs", needs), "Model file model.mdl defines more than 262144 \"Needs\" names"},
+    };
+    for (const auto& bomb : bombs) {
+        messages->clear();
+        EXPECT_FALSE(LoadModelText(bomb.text));
+        ASSERT_FALSE(Messages().empty());
+        EXPECT_EQ(Messages().back(), bomb.message);
+    }
+    ASSERT_TRUE(LoadModelText(repeated("Services", "Big") + big.substr(0, big.find("S800="))));
 }
 
 TEST_F(ModelFileTest, TruncatedAndCorruptedModelsNeverCrash)
