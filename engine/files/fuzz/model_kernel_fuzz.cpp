@@ -43,6 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             reread.ParseSectionedText(written.ToText());
             if (!engine::GetKernelSections(again, reread))
                 std::abort();
+            // The selections of any model settle within their bounded passes.
+            engine::CpuRecordHandler handler(&again, nullptr, nullptr);
+            handler.NormalizeKernelSelections();
             engine::CpuRecordHandler::FreeKernelRecord(again);
         }
     }

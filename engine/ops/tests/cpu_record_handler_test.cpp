@@ -238,6 +238,38 @@ TEST_F(KernelSelections, AttributeNeedsAndVariantAreChecked)
     EXPECT_EQ(classNamed(*kernel, "Thread").selected, 1);
 }
 
+TEST_F(KernelSelections, LongChainsOfNeedsSettleQuickly)
+{
+    // Each attribute needs the next; the last is outside the kernel's variant, so every one goes off.
+    // The needs run against the order of the checks, which once took a pass per link.
+    constexpr int kLinks = 2000;
+    for (bool nested : {false, true}) {
+        Kernel k;
+        CpuRecordHandler::ResetKernelRecord(*k, true);
+        k->framework = 1;
+        KernelClassRecord& owner = addClass(*k, ClassTask, "Owner");
+        addNeed(owner.needsCount, owner.needs, "A0");
+        int32_t* count = &owner.attributeCount;
+        KernelClassAttribute** rows = &owner.attributes;
+        for (int i = 0; i < kLinks; ++i) {
+            KernelClassAttribute& a = addAttribute(*count, *rows, "A" + std::to_string(i));
+            if (i + 1 < kLinks)
+                addNeed(a.needsCount, a.needs, "A" + std::to_string(i + 1));
+            else
+                a.variantMask = 2;
+            if (nested && i < 10) { // a few levels deep, the rest side by side
+                count = &a.childCount;
+                rows = &a.children;
+            }
+        }
+        CpuRecordHandler h(k.record.get(), nullptr, nullptr);
+        h.NormalizeKernelSelections();
+        EXPECT_EQ(owner.available, 0) << nested;
+        EXPECT_FALSE(h.FindSelectedKernelItem("A0"));
+        EXPECT_FALSE(h.FindSelectedKernelItem("A" + std::to_string(kLinks / 2)));
+    }
+}
+
 TEST_F(KernelSelections, LookupsAndCounts)
 {
     CpuRecordHandler h(kernel.record.get(), nullptr, nullptr);
