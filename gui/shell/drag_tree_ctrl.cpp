@@ -19,6 +19,10 @@ DragTreeCtrl::DragTreeCtrl(QWidget* parent) : QTreeWidget(parent)
     platform::setControlId(this, kControlId);
     setHeaderHidden(true);
     setColumnCount(1);
+    // Long node texts are shown whole and scroll sideways, never cut at the pane's edge.
+    header()->setStretchLastSection(false);
+    header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    setTextElideMode(Qt::ElideNone);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setDragDropMode(QAbstractItemView::NoDragDrop);
     setExpandsOnDoubleClick(false);

@@ -25,6 +25,7 @@
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -147,6 +148,17 @@ TEST_F(DragTree, KeysBecomeCommands)
     EXPECT_TRUE(tree.HandleKey(Qt::Key_Home));
     EXPECT_EQ(tree.GetSelectedItem(), root);
     EXPECT_FALSE(tree.HandleKey(Qt::Key_A));
+}
+
+TEST_F(DragTree, ALongNodeTextScrollsSidewaysInsteadOfBeingCut)
+{
+    const QString text = QStringLiteral("Event Sources, Counters, and Alarms of a rather long application");
+    const uint32_t item = tree.InsertItem(b, text, 0);
+    tree.expandAll();
+    QApplication::processEvents();
+    const QRect rect = tree.visualItemRect(tree.itemOf(item));
+    EXPECT_GE(rect.width(), tree.fontMetrics().horizontalAdvance(text));
+    EXPECT_GT(tree.horizontalScrollBar()->maximum(), 0);
 }
 
 // ---- command output
