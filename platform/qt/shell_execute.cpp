@@ -2,9 +2,13 @@
 
 #include "latin1.h"
 
+#include "platform/core/program_path.h"
+
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QUrl>
+
+#include <QRegularExpression>
 
 #include <mutex>
 
@@ -20,11 +24,8 @@ int desktopExecute(const std::string& verb, const std::string& target)
 {
     if (verb != "open")
         return kNoAssociation;
-    const QString text = toQString(target);
-    QUrl url = QUrl::fromUserInput(text);
-    if (url.isLocalFile() && !QFileInfo::exists(url.toLocalFile()))
-        return kFileNotFound;
-    if (!url.isValid())
+    const QUrl url = shellTarget(target);
+    if (!url.isValid() || (url.isLocalFile() && !QFileInfo::exists(url.toLocalFile())))
         return kFileNotFound;
     return QDesktopServices::openUrl(url) ? kSuccess : kNoAssociation;
 }
@@ -33,6 +34,20 @@ std::mutex g_mutex;
 ShellExecuteHandler g_handler;
 
 } // namespace
+
+QUrl shellTarget(const std::string& target)
+{
+    const QString text = toQString(target);
+    if (text.isEmpty())
+        return QUrl();
+    // Two letters at least before the colon, so nothing that names a file is taken for an address.
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
+    if (text.startsWith(QLatin1Char('/')))
+        return QUrl::fromLocalFile(text);
+    if (scheme.match(text).hasMatch())
+        return QUrl(text);
+    return QUrl::fromLocalFile(toQString(programDirectory()) + QLatin1Char('/') + text);
+}
 
 int shellExecute(const std::string& verb, const std::string& target)
 {

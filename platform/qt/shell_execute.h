@@ -3,6 +3,8 @@
 // classic convention: above 32 on success, else an error code (2 not found, 31 no application for it).
 // Tests and programs may install their own handler.
 
+#include <QUrl>
+
 #include <functional>
 #include <string>
 
@@ -11,6 +13,9 @@ namespace platform {
 using ShellExecuteHandler = std::function<int(const std::string& verb, const std::string& target)>;
 
 int shellExecute(const std::string& verb, const std::string& target);
+// What the desktop is asked to open for a target: an address with a scheme ("https:", "mailto:") as it is;
+// any other text is a file, a relative one taken from the program's folder.
+QUrl shellTarget(const std::string& target);
 // Installs a handler (an empty one restores the desktop's); returns the previous one.
 ShellExecuteHandler setShellExecuteHandler(ShellExecuteHandler handler);
 

@@ -3,6 +3,8 @@
 #include "platform/qt/qt_message_service.h"
 #include "platform/qt/shell_execute.h"
 
+#include "platform/core/program_path.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
@@ -93,6 +95,21 @@ TEST(ShellExecuteTest, AnInstalledHandlerAnswersAndUnknownVerbsFail)
     setShellExecuteHandler(previous);
     EXPECT_EQ(shellExecute("print", "/nonexistent"), 31);
     EXPECT_EQ(shellExecute("open", "/nonexistent/file.txt"), 2);
+}
+
+TEST(ShellExecuteTest, RelativeFilesAreTakenFromTheProgramFolderAndAddressesStayAddresses)
+{
+    setProgramDirectoryOverride("/opt/omba/bin");
+    EXPECT_EQ(shellTarget("Help/Manual.pdf"), QUrl::fromLocalFile("/opt/omba/bin/Help/Manual.pdf"));
+    EXPECT_EQ(shellTarget("notes.htm"), QUrl::fromLocalFile("/opt/omba/bin/notes.htm"));
+    EXPECT_EQ(shellTarget("/usr/share/doc/x.pdf"), QUrl::fromLocalFile("/usr/share/doc/x.pdf"));
+    EXPECT_EQ(shellTarget("https://www.example.com/a"), QUrl("https://www.example.com/a"));
+    EXPECT_EQ(shellTarget("mailto:support@example.com"), QUrl("mailto:support@example.com"));
+    EXPECT_FALSE(shellTarget("").isValid());
+    // A relative help file that is not there is reported as not found, never opened as a web address.
+    EXPECT_EQ(shellExecute("open", "Help/NoSuchManual.pdf"), 2);
+    EXPECT_EQ(shellExecute("open", ""), 2);
+    setProgramDirectoryOverride("");
 }
 
 } // namespace
