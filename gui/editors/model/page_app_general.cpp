@@ -199,10 +199,13 @@ void AppGeneralPage::loadFile(ViewState& state)
 {
     engine::ApplicationFile file(nullptr, m_context.project, m_context.cpu, m_context.application);
     std::string path;
-    if (file.ChooseAndRead(&path) == 0 && !path.empty())
-        pageMessage("Unable to read selected application file", "File I/O Error");
+    const int read = file.ChooseAndRead(&path);
     if (path.empty())
         return;
+    if (read == 0) {
+        pageMessage("Unable to read selected application file", "File I/O Error");
+        return;
+    }
     const std::string relative = ProjectRelativePath(m_context.project, path);
     if (engine::textFits(application().path, relative))
         engine::setText(application().path, relative);
@@ -231,12 +234,14 @@ void AppGeneralPage::saveFile(ViewState& state, bool choose)
     }
     std::string path;
     const int written = file.ChooseAndWrite(&path);
-    if (written == 0 && !path.empty())
-        pageMessage("Unable to write or create application file", "File I/O Error");
-    if (written != 0 && m_context.transaction)
-        m_context.transaction->noteFileWritten();
     if (path.empty())
         return;
+    if (written == 0) {
+        pageMessage("Unable to write or create application file", "File I/O Error");
+        return;
+    }
+    if (m_context.transaction)
+        m_context.transaction->noteFileWritten();
     const std::string relative = ProjectRelativePath(m_context.project, path);
     if (!engine::textFits(application().path, relative)) {
         pageMessage("The application file's path is too long", "File I/O Error");

@@ -146,13 +146,15 @@ void CpuGeneralPage::onFile(ViewState& state, int id)
     }
     std::string path;
     const bool done = id == Load ? handler.ChooseAndReadKernel(&path) : handler.ChooseAndWriteKernel(&path);
-    if (!done && !path.empty())
-        pageMessage(id == Load ? "Unable to read selected kernel file" : "Unable to write or create kernel file",
-                    "File I/O Error");
-    if (done && id == SaveAs)
-        m_transaction.noteFileWritten();
     if (path.empty())
         return;
+    if (!done) {
+        pageMessage(id == Load ? "Unable to read selected kernel file" : "Unable to write or create kernel file",
+                    "File I/O Error");
+        return;
+    }
+    if (id == SaveAs)
+        m_transaction.noteFileWritten();
     const std::string relative = ProjectRelativePath(m_project, path);
     if (!engine::textFits(kernel().kernelPath, relative)) {
         pageMessage("The kernel file's path is too long", "File I/O Error");

@@ -1,6 +1,9 @@
 // The application sheet's transaction and pages on the demo project.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "engine/files/file_chooser.h"
 #include "engine/names/project_walk.h"
 #include "engine/ops/project_manager.h"
 #include "engine/records/text_field.h"
@@ -372,6 +375,47 @@ TEST_F(ApplicationPagesTest, ContextPageAsksBeforeTakingAContextFromTasks)
     EXPECT_EQ(tasks->hFileDirty, 1);
     EXPECT_EQ(app().kernelHDirty, 1);
     EXPECT_EQ(app().extendedContext[0], 0);
+}
+
+TEST_F(ApplicationPagesTest, LoadAndSaveAsInsideACancelledSheet)
+{
+    engine::ApplicationRecord before{};
+    ASSERT_TRUE(engine::ProjectManager::CloneApplication(*m_context.cpu, before, app()));
+    engine::PresetFileChooser chooser;
+    engine::FileChooser* previous = engine::SetFileChooser(&chooser);
+    const std::string saved = (m_programFolder / "copy.app").string();
+    {
+        ApplicationSheetTransaction transaction(*m_context.cpu, app());
+        ASSERT_TRUE(transaction.begin());
+        m_context.transaction = &transaction;
+        int refreshed = 0;
+        m_context.hooks.refreshPages = [&refreshed] { ++refreshed; };
+        AppGeneralPage page(m_context);
+        page.initialise(m_state);
+
+        // Load another application's file: the record takes its shape; the pages reload.
+        chooser.QueueAnswer((m_demo / "monitor.app").string());
+        page.clicked(Load, m_state);
+        EXPECT_EQ(refreshed, 1);
+        EXPECT_EQ(engine::textString(app().name), "Monitor");
+        EXPECT_EQ(engine::textString(app().path), "./monitor.app");
+
+        // Save As writes a file; a cancelled chooser changes nothing.
+        page.clicked(SaveAs, m_state);
+        EXPECT_EQ(engine::textString(app().path), "./monitor.app");
+        chooser.QueueAnswer(saved);
+        page.clicked(SaveAs, m_state);
+        EXPECT_TRUE(std::filesystem::exists(saved));
+        EXPECT_EQ(m_state.text(FilePath), engine::textString(app().path));
+        app().edited = 0;
+        transaction.finish(2);
+    }
+    engine::SetFileChooser(previous);
+    EXPECT_FALSE(engine::ProjectManager::ApplicationsDiffer(app(), before));
+    EXPECT_EQ(engine::textString(app().name), "Control");
+    EXPECT_EQ(app().edited, 1) << "a file was written while the sheet ran";
+    EXPECT_TRUE(messages().empty());
+    engine::ProjectManager::FreeApplication(before);
 }
 
 } // namespace
