@@ -40,6 +40,8 @@ constexpr int32_t kMaxAttributeNesting = 16; // the depth the lookups by tag sea
 // Most service rows and "Needs" names one model may define over all its classes and attributes: a list
 // section named by many attributes is read once for each of them, so a small file could otherwise ask for
 // more memory than any machine has.
+// Most kernel classes one model may define: every application gets an entry per class, found by name.
+constexpr int32_t kMaxModelClasses = 1024;
 constexpr int32_t kMaxModelServices = 262144;
 constexpr int32_t kMaxModelNeeds = 262144;
 

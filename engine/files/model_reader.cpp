@@ -261,7 +261,11 @@ bool ModelReader::readClassTypes()
         ShowFileMessage("Model file has no class types");
         return false;
     }
-    KernelClassRecord* rows = count <= INT32_MAX ? allocateRows<KernelClassRecord>(static_cast<int32_t>(count)) : nullptr;
+    if (count > static_cast<std::size_t>(kMaxModelClasses)) {
+        ShowFileMessage(FormatText("Model file %s defines more than %d class types", m_path.c_str(), kMaxModelClasses));
+        return false;
+    }
+    KernelClassRecord* rows = allocateRows<KernelClassRecord>(static_cast<int32_t>(count));
     if (!rows) {
         ShowFileMessage("Unable to allocate sufficient space to load class types from model file");
         return false;

@@ -338,6 +338,18 @@ TEST_F(ModelFileTest, ListEdgeCases)
         EXPECT_EQ(Messages().back(), bomb.message);
     }
     ASSERT_TRUE(LoadModelText(repeated("Services", "Big") + big.substr(0, big.find("S800="))));
+
+    // Every application gets an entry per kernel class, so their number is bounded too.
+    std::string types = "[CLASS TYPES]\r\n";
+    std::string classes;
+    for (int i = 0; i <= kMaxModelClasses; ++i) {
+        types += "C" + std::to_string(i) + "=2\r\n";
+        classes += "[C" + std::to_string(i) + "]\r\n\r\n";
+    }
+    messages->clear();
+    EXPECT_FALSE(LoadModelText(Edited("[CLASS TYPES]\r\n", types) + classes));
+    ASSERT_FALSE(Messages().empty());
+    EXPECT_EQ(Messages().back(), "Model file model.mdl defines more than 1024 class types");
 }
 
 TEST_F(ModelFileTest, TruncatedAndCorruptedModelsNeverCrash)
