@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -137,6 +138,25 @@ TEST(PrintReport, PrintsTheWholeFileOrReports)
     EXPECT_EQ(printed, "");
     ASSERT_EQ(messages->texts().size(), 1u);
     EXPECT_EQ(messages->texts()[0], "Unable to open file '" + missing + "'");
+    SetTextPrinter(previous);
+}
+
+TEST(PrintReport, APrintCommandThatStopsReadingIsAFailureNotASignal)
+{
+    // The default printer pipes the text to a command; one that exits at once must not end the program.
+    TextPrinter previous = SetTextPrinter(nullptr);
+    const char* old = std::getenv("OMBA_PRINT_COMMAND");
+    const std::string saved = old ? old : "";
+    ASSERT_EQ(::setenv("OMBA_PRINT_COMMAND", "true", 1), 0);
+    EXPECT_FALSE(PrintText(std::string(1 << 20, 'x')));
+    sigset_t pending;
+    sigemptyset(&pending);
+    ASSERT_EQ(::sigpending(&pending), 0);
+    EXPECT_EQ(sigismember(&pending, SIGPIPE), 0);
+    if (old)
+        ::setenv("OMBA_PRINT_COMMAND", saved.c_str(), 1);
+    else
+        ::unsetenv("OMBA_PRINT_COMMAND");
     SetTextPrinter(previous);
 }
 
