@@ -1,10 +1,10 @@
 #include <cctype>
 
-#include "engine/footprint/structure_size.h"
 #include "engine/footprint/symbol_table.h"
 #include "engine/names/kernel_lookup.h"
 #include "engine/records/text_field.h"
 #include "gui/editors/model/page_application.h"
+#include "gui/editors/model/page_cpu_class.h"
 
 namespace editors {
 
@@ -24,7 +24,7 @@ void AppClassPage::fill()
             const engine::KernelClassRecord* kernelClass = engine::FindKernelClassByType(&cpu(), entry->classType);
             if (!kernelClass || !kernelClass->available || !kernelClass->selected)
                 continue;
-            const uint32_t size = engine::GetStructureSize(engine::textOf(kernelClass->headerRoot), cpu());
+            const uint32_t size = ClassObjectSize(*kernelClass, cpu());
             ListLine line;
             line.text = indent + engine::textString(kernelClass->name) + "\t" + (size ? std::to_string(size) : "");
             m_lines.push_back(line);

@@ -36,6 +36,15 @@ bool RefuseBinaryOnlyChange(const engine::KernelRecord& kernel)
     return true;
 }
 
+uint32_t ClassObjectSize(const engine::KernelClassRecord& kernelClass, const engine::CpuRecord& cpu)
+{
+    const std::string root = engine::textString(kernelClass.headerRoot);
+    if (root.empty())
+        return 0;
+    const uint32_t header = engine::GetStructureSize(root + "HEADER", cpu);
+    return header ? header : engine::GetStructureSize(root, cpu);
+}
+
 std::string SizePerObjectHeading(const engine::KernelRecord& kernel)
 {
     std::string heading = engine::textString(kernel.sizeUnitName) + " per Object";
@@ -69,13 +78,14 @@ std::vector<ListLine> CpuClassPage::items(int id) const
     const engine::KernelRecord& k = kernel();
     if (id != ClassList || !m_context.cpu)
         return lines;
+    engine::UpdateSymbolsForCpu(*m_context.cpu);
     for (int32_t i = 0; k.classes && i < k.classCount; ++i) {
         const engine::KernelClassRecord& kernelClass = k.classes[i];
         if (!kernelClass.available)
             continue;
         ListLine line;
         line.text = engine::textString(kernelClass.name) + "\t" +
-                    sizeText(engine::GetStructureSize(engine::textOf(kernelClass.headerRoot), *m_context.cpu));
+                    sizeText(ClassObjectSize(kernelClass, *m_context.cpu));
         line.check = kernelClass.selected ? 1 : 0;
         lines.push_back(line);
     }
@@ -222,12 +232,11 @@ int ClassOptionsPage::sizeEffect(engine::KernelClassAttribute& attribute) const
 {
     engine::CpuRecord& cpu = *m_context.cpu;
     const engine::KernelClassRecord& kernelClass = m_context.handler->GetKernelRecord()->classes[m_class];
-    const std::string_view structure = engine::textOf(kernelClass.headerRoot);
     engine::UpdateSymbolsForCpu(cpu);
-    const int64_t before = engine::GetStructureSize(structure, cpu);
+    const int64_t before = ClassObjectSize(kernelClass, cpu);
     attribute.selected = !attribute.selected;
     engine::UpdateSymbolsForCpu(cpu);
-    const int64_t after = engine::GetStructureSize(structure, cpu);
+    const int64_t after = ClassObjectSize(kernelClass, cpu);
     attribute.selected = !attribute.selected;
     engine::UpdateSymbolsForCpu(cpu);
     return static_cast<int>(std::llabs(after - before));

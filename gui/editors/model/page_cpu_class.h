@@ -30,6 +30,9 @@ struct ClassPagesContext {
 
 // Refuses a check change in a binary-only distribution, with the message; true when refused.
 bool RefuseBinaryOnlyChange(const engine::KernelRecord& kernel);
+// The size of one object of a kernel class under the current symbols: the structure its Header Root names
+// ("<root>HEADER" in the model's structure table, or the root itself); 0 when neither is in the table.
+uint32_t ClassObjectSize(const engine::KernelClassRecord& kernelClass, const engine::CpuRecord& cpu);
 // "<Unit> per Object" with the unit's first letter upper-cased.
 std::string SizePerObjectHeading(const engine::KernelRecord& kernel);
 

@@ -222,6 +222,8 @@ TEST_F(ApplicationPagesTest, ClassPageListsSelectedClassesWithTheirChains)
         }
     }
     EXPECT_TRUE(chained);
+    EXPECT_EQ(lines[0].text.rfind("Level\t", 0), 0u) << lines[0].text;
+    EXPECT_GT(lines[0].text.size(), 6u) << "the size of the class's header structure";
 
     int opened = 0;
     m_context.hooks.classOptions = [&](engine::ApplicationClassEntry&) {

@@ -212,6 +212,8 @@ TEST_F(SheetsTest, CpuSheetHandsBackTheNameOnOkOnly)
             EXPECT_TRUE(sheet->SetActivePage(last));
             auto* list = platform::findControl<QListWidget>(sheet->GetPage(last), class_ids::ClassList);
             EXPECT_TRUE(list && list->count() > 0);
+            if (const char* binary = std::getenv("KORVANE_BINARY_DIR"))
+                modal->grab().save(QString::fromStdString(std::string(binary) + "/cpu_properties_class.png"));
             EXPECT_TRUE(sheet->SetActivePage(0));
         }
         platform::findControl<QLineEdit>(modal, cpu_ids::Name)->setText(QStringLiteral("Changed"));

@@ -165,6 +165,7 @@ TEST_F(ClassPagesTest, ClassPageStoresChecksAtOnceAndOpensOnlySelectedClasses)
             semaphores = line;
     }
     ASSERT_GE(semaphores, 0);
+    EXPECT_NE(lines[semaphores].text, "Semaphore\t") << "a size per object";
     engine::KernelClassRecord& semaphore = m_cpu->kernel.classes[classIndex(engine::ClassSemaphore)];
     int opened = 0;
     m_context.runClassSheet = [&](int) { return ++opened, 1; };
