@@ -79,7 +79,10 @@ void ModelPage::build(const PageRows& rows)
             platform::setControlId(widget, id);
     };
 
-    for (const PageRow& row : rows) {
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        const PageRow& row = rows[r];
+        // A fixed text takes the whole line unless something follows it on that line.
+        const bool followed = r + 1 < rows.size() && rows[r + 1].sameLine;
         const QString label = row.label ? QString::fromLatin1(row.label) : QString();
         QWidget* parentWidget = levels.back().container;
         const int id = row.id;
@@ -136,7 +139,7 @@ void ModelPage::build(const PageRows& rows)
             auto* text = new QLabel(label, parentWidget);
             text->setWordWrap(row.kind == PageRowKind::Text);
             identify(text, id);
-            place(text, row.sameLine, row.kind == PageRowKind::Text ? 4 : 1);
+            place(text, row.sameLine, row.kind == PageRowKind::Text && !followed ? 4 : 1);
             break;
         }
         case PageRowKind::List: {
