@@ -167,8 +167,8 @@ int32_t GetClassNameLength(int cls)
 int IsObjectInUse(uint32_t n, int cls)
 {
     const ObjectClassRecord* r = record(cls);
-    if (!r)
-        return 0;
+    if (!r || n == 0)
+        return 0; // 0 numbers no object
     if (n <= r->staticCount)
         return 1;
     if (!r->dynamicArea || n > r->totalCount)

@@ -149,6 +149,10 @@ std::string HandKernel::dataFile(uint16_t stackPattern, uint16_t levels) const
             p32(numbers + 4 * i, i);
     }
     p16(entry(34, 2), 0x1880);
+    if (port == 8)
+        p16(0x1880, stackGrowth);
+    else
+        p32(0x1880, stackGrowth);
     return WriteSRecords({{0, f}}, "hand");
 }
 

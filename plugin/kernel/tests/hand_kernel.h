@@ -35,6 +35,8 @@ public:
 
     FakeTarget target;
     int port;
+    // The port section's stack-growth flag (non-zero: stacks grow toward higher addresses).
+    uint32_t stackGrowth = 0;
 
 private:
     std::string dataFile(uint16_t stackPattern, uint16_t levels) const;
