@@ -45,7 +45,14 @@ int LoadSRecordImage(const std::string& path, int slot, uint32_t base)
         return ImageNoMemory;
     }
     std::vector<SRecordBlock> blocks;
-    const int code = ReadSRecordFile(path, blocks, g_message);
+    int code = SRecordFileLoaded;
+    try {
+        code = ReadSRecordFile(path, blocks, g_message);
+    } catch (const std::bad_alloc&) {
+        // A large file is held whole while it is parsed; running out of memory is a load failure.
+        g_message = "no memory to read " + path;
+        return ImageNoMemory;
+    }
     if (code != SRecordFileLoaded)
         return code;
     for (const SRecordBlock& block : blocks) {

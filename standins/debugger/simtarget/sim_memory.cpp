@@ -4,10 +4,15 @@ namespace simtarget {
 
 void SimMemory::put(uint32_t address, uint32_t size, uint32_t value)
 {
-    for (uint32_t i = 0; i < size && i < 4; ++i) {
-        const uint32_t shift = 8 * (m_little ? i : size - 1 - i);
+    // Fields wider than a word (6-unit fields) hold the word in their first four bytes, as the
+    // engine reads them.
+    const uint32_t n = size < 4 ? size : 4;
+    for (uint32_t i = 0; i < n; ++i) {
+        const uint32_t shift = 8 * (m_little ? i : n - 1 - i);
         m_bytes[address + i] = static_cast<uint8_t>(value >> shift);
     }
+    for (uint32_t i = n; i < size; ++i)
+        m_bytes[address + i] = 0;
 }
 
 void SimMemory::putBytes(uint32_t address, const std::vector<uint8_t>& bytes)
@@ -37,8 +42,9 @@ uint8_t SimMemory::byte(uint32_t address) const
 uint32_t SimMemory::get(uint32_t address, uint32_t size) const
 {
     uint32_t value = 0;
-    for (uint32_t i = 0; i < size && i < 4; ++i) {
-        const uint32_t index = m_little ? size - 1 - i : i;
+    const uint32_t n = size < 4 ? size : 4;
+    for (uint32_t i = 0; i < n; ++i) {
+        const uint32_t index = m_little ? n - 1 - i : i;
         value = (value << 8) | byte(address + index);
     }
     return value;

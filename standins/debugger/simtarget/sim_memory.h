@@ -14,7 +14,9 @@ class SimMemory {
 public:
     explicit SimMemory(bool littleEndian) : m_little(littleEndian) {}
 
-    void put(uint32_t address, uint32_t size, uint32_t value); // size 1 to 4; 0 writes nothing
+    // Sizes above 4 (6-unit fields) hold the word in their first four bytes and zeros after; 0 writes
+    // nothing.
+    void put(uint32_t address, uint32_t size, uint32_t value);
     void putBytes(uint32_t address, const std::vector<uint8_t>& bytes);
     void putString(uint32_t address, const std::string& text); // with its NUL
     void fill(uint32_t address, uint32_t size, uint8_t value);

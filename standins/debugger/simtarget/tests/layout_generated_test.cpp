@@ -235,3 +235,27 @@ TEST(LoaderClasses, OnlyConfiguredClassesGetTheirLayouts)
 
 } // namespace
 } // namespace simtarget::test
+
+namespace simtarget::test {
+namespace {
+
+TEST(SimMemoryFields, WideFieldsHoldTheWordInFrontInEitherOrder)
+{
+    SimMemory big(false), little(true);
+    big.put(0x100, 6, 0x11223344);
+    little.put(0x100, 6, 0x11223344);
+    const uint8_t bigBytes[6] = {0x11, 0x22, 0x33, 0x44, 0, 0};
+    const uint8_t littleBytes[6] = {0x44, 0x33, 0x22, 0x11, 0, 0};
+    for (uint32_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(big.byte(0x100 + i), bigBytes[i]) << i;
+        EXPECT_EQ(little.byte(0x100 + i), littleBytes[i]) << i;
+    }
+    EXPECT_EQ(big.get(0x100, 6), 0x11223344u);
+    EXPECT_EQ(little.get(0x100, 6), 0x11223344u);
+    big.put(0x200, 3, 0xABCDEF);
+    EXPECT_EQ(big.get(0x200, 3), 0xABCDEFu);
+    EXPECT_EQ(big.byte(0x200), 0xAB);
+}
+
+} // namespace
+} // namespace simtarget::test
