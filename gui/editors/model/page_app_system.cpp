@@ -52,6 +52,8 @@ void AppSystemPage::load(ViewState& state)
     state[ClockRate].text = std::to_string(app.systemClockRateHz);
     state[ClockTick].text = tickText(state[ClockRate].text);
     state[RamUnit].text = state[StackUnit].text = engine::textString(cpu().kernel.sizeUnitName);
+    state[RamLabelStatic].text = state[StackLabelStatic].text = "Label";
+    state[AnchorStatic].text = "Address";
     setEnables(state);
 }
 
