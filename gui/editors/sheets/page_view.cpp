@@ -138,6 +138,7 @@ void ModelPage::build(const PageRows& rows)
         case PageRowKind::Text: {
             auto* text = new QLabel(label, parentWidget);
             text->setWordWrap(row.kind == PageRowKind::Text);
+            text->setProperty("fixedText", row.label != nullptr && *row.label != '\0');
             identify(text, id);
             place(text, row.sameLine, row.kind == PageRowKind::Text && !followed ? 4 : 1);
             break;
@@ -259,7 +260,8 @@ void ModelPage::push()
                    qobject_cast<CustomCheckListBox*>(widget)) {
             fillList(id);
         } else if (auto* text = qobject_cast<QLabel*>(widget)) {
-            if (!control.text.empty() || !text->text().isEmpty())
+            // A static with a caption of its own keeps it unless the model gives it a text.
+            if (!control.text.empty() || !text->property("fixedText").toBool())
                 text->setText(platform::toQString(control.text));
         }
         widget->setEnabled(control.enabled);

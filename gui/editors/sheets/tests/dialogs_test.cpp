@@ -158,6 +158,8 @@ TEST_F(SheetsTest, ApplicationSheetStoresOnOkRestoresOnCancelAndCanBeSeen)
         // General, Options, Class, Paths, System, Code Generation; no Extended Context on a single-stack CPU.
         if (sheet && sheet->GetPageCount() == 6) {
             EXPECT_EQ(sheet->GetPage(1)->caption(), QStringLiteral("Options"));
+            EXPECT_EQ(platform::findControl<QLabel>(modal, app_ids::InstancesLabel)->text(),
+                      QStringLiteral("Instances:"));
             auto* name = platform::findControl<QLineEdit>(modal, app_ids::Name);
             name->setText(QStringLiteral("Renamed"));
             EXPECT_TRUE(sheet->SetActivePage(3));  // the Paths page: leaving General stores the name
