@@ -277,6 +277,52 @@ TEST_F(SheetsTest, AddingACpuAndAnApplicationRunsTheirSheets)
     EXPECT_EQ(messages().back(), "Application must have a name");
 }
 
+TEST_F(SheetsTest, ClassSheetOpensFromTheClassPageAndCancelsCleanly)
+{
+    engine::CpuRecord& comms = cpu("Comms");
+    engine::CpuRecordHandler handler(&comms.kernel, &m_config, &comms);
+    engine::KernelRecord before{};
+    ASSERT_TRUE(engine::CpuRecordHandler::CloneKernelRecord(before, comms.kernel));
+    CpuSheetParams params{false, false, "Comms", ""};
+    QString classSheetTitle;
+    int classPages = 0;
+    whenModal([&](QWidget* modal) {
+        auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
+        const auto close = [modal] { qobject_cast<QDialog*>(modal)->reject(); };
+        if (!sheet) {
+            ADD_FAILURE();
+            return close();
+        }
+        const int last = sheet->GetPageCount() - 1;
+        sheet->SetActivePage(last);
+        auto* list = platform::findControl<QListWidget>(sheet->GetPage(last), class_ids::ClassList);
+        const auto found = list ? list->findItems(QStringLiteral("Task"), Qt::MatchStartsWith) : QList<QListWidgetItem*>();
+        if (found.size() != 1) {
+            ADD_FAILURE() << "no Task line";
+            return close();
+        }
+        list->setCurrentItem(found[0]);
+        auto* properties = platform::findControl<QPushButton>(sheet->GetPage(last), class_ids::Properties);
+        EXPECT_TRUE(properties->isEnabled());
+        whenModal([&](QWidget* classSheet) {
+            classSheetTitle = classSheet->windowTitle();
+            if (auto* pages = qobject_cast<platform::PropertySheet*>(classSheet)) {
+                classPages = pages->GetPageCount();
+                auto* options = platform::findControl<QListWidget>(pages->GetPage(0), class_ids::OptionList);
+                EXPECT_TRUE(options && options->count() > 0);
+            }
+            qobject_cast<QDialog*>(classSheet)->reject();
+        });
+        properties->click();
+        close();
+    });
+    EXPECT_EQ(ShowCpuPropertiesSheet(handler, params, &m_project), 2);
+    EXPECT_EQ(classSheetTitle, QStringLiteral("Task Properties"));
+    EXPECT_EQ(classPages, 5) << "Options, Non-MP Services and the three MP pages";
+    EXPECT_FALSE(engine::CpuRecordHandler::KernelRecordsDiffer(comms.kernel, before));
+    engine::CpuRecordHandler::FreeKernelRecord(before);
+}
+
 TEST_F(SheetsTest, UserTextDialogEditsTheChosenFileAndMarksIt)
 {
     engine::ApplicationRecord& control = application("Control");
