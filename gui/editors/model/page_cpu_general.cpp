@@ -42,17 +42,26 @@ std::vector<ListLine> CpuGeneralPage::items(int id) const
 
 void CpuGeneralPage::load(ViewState& state)
 {
+    bool readFiles = false;
     if (!m_opened) {
         m_opened = true;
         engine::CpuRecordHandler& handler = m_transaction.handler();
         const engine::ConfigRecord* config = handler.GetConfigRecord();
-        if (m_params.newCpu && config && kernel().modelIndex >= 0 && kernel().modelIndex < config->modelCount &&
-            !handler.LoadModel(kernel().modelIndex))
-            pageMessage("Unable to read selected model file", "File I/O Error");
-        if (m_params.readKernel && kernel().kernelPath[0] && !handler.ReadKernel(engine::textOf(kernel().kernelPath)))
-            pageMessage("Unable to read selected kernel file", "File I/O Error");
+        if (m_params.newCpu && config && kernel().modelIndex >= 0 && kernel().modelIndex < config->modelCount) {
+            readFiles = true;
+            if (!handler.LoadModel(kernel().modelIndex))
+                pageMessage("Unable to read selected model file", "File I/O Error");
+        }
+        if (m_params.readKernel && kernel().kernelPath[0]) {
+            readFiles = true;
+            if (!handler.ReadKernel(engine::textOf(kernel().kernelPath)))
+                pageMessage("Unable to read selected kernel file", "File I/O Error");
+        }
     }
     loadControls(state, true);
+    // The Class page follows the record just read.
+    if (readFiles && hooks.refreshPages)
+        hooks.refreshPages();
 }
 
 void CpuGeneralPage::loadControls(ViewState& state, bool reload)

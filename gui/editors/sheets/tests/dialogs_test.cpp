@@ -230,8 +230,12 @@ TEST_F(SheetsTest, CpuSheetHandsBackTheNameOnOkOnly)
         platform::findControl<QLineEdit>(modal, cpu_ids::Name)->setText(QStringLiteral("Link CPU"));
         qobject_cast<QDialog*>(modal)->accept();
     });
+    comms.kernel.edited = 0;
+    comms.applications[0].edited = 0;
     EXPECT_EQ(ShowCpuPropertiesSheet(handler, params, &m_project), 1);
     EXPECT_EQ(params.name, "Link CPU");
+    EXPECT_EQ(comms.kernel.edited, 0) << "opening and closing the sheet changes nothing in the record";
+    EXPECT_EQ(comms.applications[0].edited, 0);
 }
 
 } // namespace
