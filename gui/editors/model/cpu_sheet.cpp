@@ -29,9 +29,17 @@ bool CpuSheetTransaction::begin()
 {
     std::memset(&m_saved, 0, sizeof m_saved);
     m_taken = engine::CpuRecordHandler::CloneKernelRecord(m_saved, kernel());
-    if (!m_taken)
+    if (!m_taken) {
         engine::CpuRecordHandler::FreeKernelRecord(m_saved);
-    return m_taken;
+        return false;
+    }
+    if (engine::CpuRecord* cpu = m_handler.GetCpuRecord()) {
+        engine::VisitCpuClassEntries(*cpu, [this](const engine::ClassEntryPlace& place) {
+            m_dynamics.push_back(place.entry->numberOfDynamics);
+            return 0;
+        });
+    }
+    return true;
 }
 
 bool CpuSheetTransaction::changeModel(int32_t index)
@@ -116,6 +124,15 @@ void CpuSheetTransaction::finish(int result)
         delete cpu->modelFile;
         cpu->modelFile = m_savedModelFile;
         m_savedModelFile = nullptr;
+    }
+    if (cpu) {
+        std::size_t n = 0;
+        engine::VisitCpuClassEntries(*cpu, [&](const engine::ClassEntryPlace& place) {
+            if (n < m_dynamics.size())
+                place.entry->numberOfDynamics = m_dynamics[n];
+            ++n;
+            return 0;
+        });
     }
     if (m_fileWritten)
         kernel().edited = 1;

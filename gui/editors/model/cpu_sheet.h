@@ -4,8 +4,9 @@
 // the copy back (the record may have changed shape, so it is never copied into the live arrays).
 // A model change made by the General page is kept whole by the transaction: the model file it parsed is
 // swapped in and swapped back out on Cancel, and the applications' class entries follow the new model
-// only on OK.
+// only on OK. The applications' dynamic object counts come back on Cancel too.
 #include <string>
+#include <vector>
 
 #include "engine/records/records.h"
 
@@ -53,6 +54,7 @@ private:
     bool m_modelChanged = false;
     bool m_fileWritten = false;
     engine::SectionedFile* m_savedModelFile = nullptr;  // the CPU's model file before a model change
+    std::vector<int32_t> m_dynamics;  // the applications' dynamic object counts, which a class sheet may zero
 };
 
 // Whether the sheet gets its Options page (model options for the kernel that fit its variant and show).

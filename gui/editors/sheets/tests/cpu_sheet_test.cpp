@@ -28,11 +28,13 @@ TEST_F(CpuSheetTest, CancelMovesTheSavedRecordBackAfterAModelChange)
     engine::KernelRecord before = copyOf(main.kernel);
     engine::SectionedFile* modelFile = main.modelFile;
     main.applications[0].edited = 0;
+    main.applications[0].classEntries[0].numberOfDynamics = 3;
     engine::ApplicationClassEntry statistics = main.applications[0].classEntries[0];
     {
         engine::CpuRecordHandler handler(&main.kernel, &m_config, &main);
         CpuSheetTransaction transaction(handler);
         ASSERT_TRUE(transaction.begin());
+        main.applications[0].classEntries[0].numberOfDynamics = 0;  // as the class sheet's Dynamics question does
         ASSERT_TRUE(transaction.changeModel(1));
         EXPECT_EQ(main.kernel.modelIndex, 1);
         EXPECT_NE(main.modelFile, modelFile);
@@ -44,6 +46,7 @@ TEST_F(CpuSheetTest, CancelMovesTheSavedRecordBackAfterAModelChange)
     EXPECT_EQ(main.modelFile, modelFile);
     EXPECT_EQ(main.applications[0].edited, 0);
     EXPECT_EQ(main.applications[0].classEntries[0].statistics, statistics.statistics);
+    EXPECT_EQ(main.applications[0].classEntries[0].numberOfDynamics, 3);
     engine::CpuRecordHandler::FreeKernelRecord(before);
 }
 
