@@ -108,15 +108,15 @@ std::string eventObjectWaitersText(ObjectKind kind, uint32_t n, uint32_t attribu
     return text;
 }
 
-// Items 1..count (at most 16, then "...") joined by blanks.
+// Items 1..count (at most 16, then "...") joined by blanks. An item may be empty (a null buffer); it
+// still takes its place after a blank, as the list is built item by item.
 template <typename ItemText>
 std::string listText(uint32_t count, ItemText item)
 {
     std::string text;
     for (uint32_t k = 1; k <= count && k <= kListedItems; ++k) {
         const std::string one = item(k);
-        if (!one.empty())
-            text += SeparatorIfNotEmpty(text) + one;
+        text += SeparatorIfNotEmpty(text) + one;
     }
     if (count >= kListedItems)
         text += "...";

@@ -70,6 +70,10 @@ TEST(HandCross, RingsAndChains)
     EXPECT_EQ(ReadPipeFreeBuffer(1, 4), 0u);
     EXPECT_EQ(FormatFullBuffersText(1), "0x0000A300/13 0x0000A000/10");
     EXPECT_EQ(FormatFreeBuffersText(1), "0x0000F020 0x0000F030 0x0000F000");
+    k.put32(0x60000 + 4 * 0, 0); // a null buffer is an empty item in its place
+    EXPECT_EQ(FormatFullBuffersText(1), "0x0000A300/13 ");
+    k.put32(0x60200 + 4 * 3, 0);
+    EXPECT_EQ(FormatFreeBuffersText(1), "0x0000F020  0x0000F000");
     EXPECT_EQ(ReadPipeFreeBuffer(2, 1), 0u);
     EXPECT_EQ(ReadPipeFullBuffer(2, 1, &size), 0u);
 
