@@ -6,6 +6,7 @@
 #include "platform/core/message_service.h"
 #include "platform/qt/control_id.h"
 #include "platform/qt/latin1.h"
+#include "platform/qt/typing_filter.h"
 #include "platform/qt/wait_cursor.h"
 
 #include <QCheckBox>
@@ -15,7 +16,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -133,7 +133,6 @@ bool UtilityParamsDialog::OnInitDialog()
         m_command->hide();
     }
     m_command->setText(platform::toQString(m_commandText));
-    static const QRegularExpression digits(QStringLiteral("[0-9]*"));
     for (int i = 0; i < kRows; ++i) {
         if (i >= m_rowCount) {
             m_edits[i]->hide();
@@ -150,10 +149,9 @@ bool UtilityParamsDialog::OnInitDialog()
         m_browse[i]->setVisible(type == 'f' || type == 'd');
         m_checks[i]->setVisible(type == 'b');
         m_edits[i]->setVisible(type != 'b');
-        if (type == 'n' || type == 'o')
-            m_edits[i]->setValidator(new QRegularExpressionValidator(digits, m_edits[i]));
-        if (request.maximum > 0)
-            m_edits[i]->setMaxLength(static_cast<int>(std::min<uint32_t>(request.maximum, 32767)));
+        // The limits hold for typing; a default set here is kept whole and checked at OK.
+        platform::setTypingFilter(m_edits[i], static_cast<int>(std::min<uint32_t>(request.maximum, 32767)),
+                                  type == 'n' || type == 'o');
     }
     setWindowTitle(QStringLiteral("Enter parameters for utility \"%1\"").arg(platform::toQString(m_utilityName)));
     adjustSize();

@@ -27,6 +27,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -279,7 +280,8 @@ TEST(UtilityParams, RowsFollowTheRequestsAndOkChecksThem)
     EXPECT_TRUE(dialog.check(0)->isVisibleTo(&dialog));
     EXPECT_TRUE(dialog.check(0)->isChecked());
     EXPECT_FALSE(dialog.edit(0)->isVisibleTo(&dialog));
-    EXPECT_EQ(dialog.edit(1)->maxLength(), 8);
+    QTest::keyClicks(dialog.edit(1), "123456789");
+    EXPECT_EQ(dialog.edit(1)->text(), "12345678"); // no ninth character while typing
     EXPECT_TRUE(dialog.browse(2)->isVisibleTo(&dialog));
     EXPECT_FALSE(dialog.browse(1)->isVisibleTo(&dialog));
     EXPECT_FALSE(dialog.edit(3)->isVisibleTo(&dialog));
@@ -311,6 +313,40 @@ TEST(UtilityParams, YesNoStartsFromTheNumberOfItsDefault)
     dialog.check(1)->setChecked(true);
     platform::findControl<QPushButton>(&dialog, 1)->click();
     EXPECT_EQ(requests[1].value, "1");
+}
+
+TEST(UtilityParams, ADefaultIsShownWholeAndOnlyTypingIsLimited)
+{
+    platform::ScopedScriptedMessages boxes;
+    std::vector<shell::UtilityRequest> requests = {{"Tag", "s", 0, 4, "abcdefgh", 0, 0},
+                                                   {"Count", "n", 0, 0, "0x10", 0, 0}};
+    UtilityParamsDialog dialog(requests, "", "U", nullptr);
+    dialog.ShowModeless();
+    EXPECT_EQ(dialog.edit(0)->text(), "abcdefgh");
+    EXPECT_EQ(dialog.edit(1)->text(), "0x10");
+    // The long default is reported at OK rather than cut without a word.
+    platform::findControl<QPushButton>(&dialog, 1)->click();
+    EXPECT_EQ(boxes->texts(), std::vector<std::string>{"Entry for \"Tag\" cannot be more than 4 characters in length"});
+    EXPECT_TRUE(dialog.isLive());
+    // Typing cannot lengthen it, shortening works; the digits-only row takes digits, refuses letters and can
+    // still be mended by deleting.
+    dialog.edit(0)->end(false);
+    QTest::keyClicks(dialog.edit(0), "x");
+    EXPECT_EQ(dialog.edit(0)->text(), "abcdefgh");
+    for (int i = 0; i < 4; ++i)
+        QTest::keyClick(dialog.edit(0), Qt::Key_Backspace);
+    QTest::keyClicks(dialog.edit(0), "xy");
+    EXPECT_EQ(dialog.edit(0)->text(), "abcd");
+    dialog.edit(1)->end(false);
+    QTest::keyClicks(dialog.edit(1), "a5");
+    EXPECT_EQ(dialog.edit(1)->text(), "0x105");
+    dialog.edit(1)->setCursorPosition(2);
+    QTest::keyClick(dialog.edit(1), Qt::Key_Backspace);
+    EXPECT_EQ(dialog.edit(1)->text(), "0105");
+    platform::findControl<QPushButton>(&dialog, 1)->click();
+    EXPECT_FALSE(dialog.isLive());
+    EXPECT_EQ(requests[0].value, "abcd");
+    EXPECT_EQ(requests[1].value, "0105");
 }
 
 // ---- folder picker

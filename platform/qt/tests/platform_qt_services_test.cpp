@@ -2,6 +2,7 @@
 #include "platform/qt/latin1.h"
 #include "platform/qt/qt_message_service.h"
 #include "platform/qt/shell_execute.h"
+#include "platform/qt/typing_filter.h"
 
 #include "platform/core/program_path.h"
 
@@ -10,6 +11,7 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -110,6 +112,26 @@ TEST(ShellExecuteTest, RelativeFilesAreTakenFromTheProgramFolderAndAddressesStay
     EXPECT_EQ(shellExecute("open", "Help/NoSuchManual.pdf"), 2);
     EXPECT_EQ(shellExecute("open", ""), 2);
     setProgramDirectoryOverride("");
+}
+
+TEST(TypingFilterTest, LimitsTypingButNeverTheTextSetFromCode)
+{
+    QLineEdit edit;
+    edit.setText("12345");
+    setTypingFilter(&edit, 3, true);
+    EXPECT_EQ(edit.text(), "12345");
+    edit.end(false);
+    QTest::keyClicks(&edit, "6");
+    EXPECT_EQ(edit.text(), "12345");
+    QTest::keyClick(&edit, Qt::Key_Backspace);
+    QTest::keyClick(&edit, Qt::Key_Backspace);
+    QTest::keyClick(&edit, Qt::Key_Backspace);
+    QTest::keyClicks(&edit, "a9");
+    EXPECT_EQ(edit.text(), "129");
+    // Without limit and digits rule no filter is installed.
+    QLineEdit free;
+    setTypingFilter(&free, 0, false);
+    EXPECT_EQ(free.validator(), nullptr);
 }
 
 } // namespace
