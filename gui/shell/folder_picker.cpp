@@ -74,7 +74,7 @@ bool isFolder(const std::string& path)
 
 QStringList subFolders(const std::string& path)
 {
-    return QDir(platform::toQString(path))
+    return QDir(platform::toFileName(path))
         .entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::NoSymLinks, QDir::Name);
 }
 
@@ -94,7 +94,7 @@ QTreeWidgetItem* newFolderItem(const std::string& folder, const QString& name, c
     auto* item = new QTreeWidgetItem;
     item->setText(0, name);
     item->setIcon(0, icon);
-    item->setData(0, kPathRole, platform::toQString(joinPath(folder, platform::toStdString(name))));
+    item->setData(0, kPathRole, platform::toQString(joinPath(folder, platform::fromFileName(name))));
     return item;
 }
 
@@ -155,7 +155,7 @@ FolderTreeCtrl::FolderTreeCtrl(QWidget* parent) : QTreeWidget(parent), m_watcher
         emit folderSelected(platform::toQString(path));
     });
     connect(m_watcher, &QFileSystemWatcher::directoryChanged, this,
-            [this](const QString& path) { RefreshFolder(platform::toStdString(path)); });
+            [this](const QString& path) { RefreshFolder(platform::fromFileName(path)); });
 }
 
 void FolderTreeCtrl::Initialize(const std::vector<shell::MountedDrive>& drives)
@@ -167,7 +167,7 @@ void FolderTreeCtrl::Initialize(const std::vector<shell::MountedDrive>& drives)
     const QIcon cdIcon = style()->standardIcon(QStyle::SP_DriveCDIcon);
     for (const shell::MountedDrive& drive : drives) {
         auto* item = new QTreeWidgetItem(this);
-        item->setText(0, platform::toQString(drive.root));
+        item->setText(0, platform::toFileName(drive.root));
         item->setData(0, shell::kPathRole, platform::toQString(drive.root));
         item->setIcon(0, drive.kind == shell::DriveKind::Network ? netIcon
                          : drive.kind == shell::DriveKind::Cd    ? cdIcon
@@ -178,7 +178,7 @@ void FolderTreeCtrl::Initialize(const std::vector<shell::MountedDrive>& drives)
             new QTreeWidgetItem(item);
         } else {
             fill(item);
-            m_watcher->addPath(platform::toQString(drive.root));
+            m_watcher->addPath(platform::toFileName(drive.root));
         }
     }
 }
@@ -222,13 +222,13 @@ void FolderTreeCtrl::onExpanding(QTreeWidgetItem* item)
         item->setExpanded(false);
         return;
     }
-    m_watcher->addPath(platform::toQString(path));
+    m_watcher->addPath(platform::toFileName(path));
 }
 
 void FolderTreeCtrl::onCollapsed(QTreeWidgetItem* item)
 {
     if (item->parent())
-        m_watcher->removePath(platform::toQString(PathOf(item)));
+        m_watcher->removePath(platform::toFileName(PathOf(item)));
     qDeleteAll(item->takeChildren());
     if (shell::hasSubFolders(PathOf(item)))
         new QTreeWidgetItem(item);
@@ -370,7 +370,7 @@ bool CSelectFolderDialog::OnInitDialog()
         const int answer = platform::messageBox("Folder '" + m_folder + "' does not exist.\nCreate?", "",
                                                 platform::MbYesNo | platform::MbIconQuestion);
         if (answer == platform::IdYes) {
-            QDir().mkdir(platform::toQString(m_folder));
+            QDir().mkdir(platform::toFileName(m_folder));
             if (!shell::isFolder(m_folder)) {
                 platform::messageBox("Folder '" + m_folder + "' could not be created. It will be ignored.", "",
                                      platform::MbOk | platform::MbIconInformation);

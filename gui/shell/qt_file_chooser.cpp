@@ -21,7 +21,7 @@ std::string QtFileChooser::Choose(bool open, int kind, const std::string& title)
         dialog.setDefaultSuffix(QString::fromLatin1(filter.defaultExtension).remove(QLatin1Char('.')));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return platform::toStdString(dialog.selectedFiles().first());
+    return platform::fromFileName(dialog.selectedFiles().first());
 }
 
 } // namespace shell

@@ -175,7 +175,7 @@ void UtilityParamsDialog::OnBrowse(int row)
             this, QStringLiteral("Select file for \"%1\"").arg(platform::toQString(request.prompt)), QString(),
             QStringLiteral("All files (*)"));
         if (!path.isEmpty())
-            m_edits[row]->setText(path);
+            m_edits[row]->setText(platform::toQString(platform::fromFileName(path)));
     }
 }
 

@@ -43,10 +43,10 @@ QUrl shellTarget(const std::string& target)
     // Two letters at least before the colon, so nothing that names a file is taken for an address.
     static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
     if (text.startsWith(QLatin1Char('/')))
-        return QUrl::fromLocalFile(text);
+        return QUrl::fromLocalFile(toFileName(target));
     if (scheme.match(text).hasMatch())
         return QUrl(text);
-    return QUrl::fromLocalFile(toQString(programDirectory()) + QLatin1Char('/') + text);
+    return QUrl::fromLocalFile(toFileName(programDirectory() + "/" + target));
 }
 
 int shellExecute(const std::string& verb, const std::string& target)

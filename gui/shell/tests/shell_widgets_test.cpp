@@ -34,6 +34,8 @@
 #include <fstream>
 #include <functional>
 
+#include <sys/stat.h>
+
 namespace {
 
 // Runs events until the condition holds or two seconds have passed.
@@ -375,6 +377,30 @@ TEST(FolderPickerDialog, SelectsTheInitialFolderAndFollowsTheDisk)
     dialog.folderEdit()->setText("/typed");
     platform::findControl<QPushButton>(&dialog, 1)->click();
     EXPECT_EQ(dialog.GetFolder(), "/typed");
+    EXPECT_TRUE(boxes->texts().empty());
+}
+
+TEST(FolderPickerDialog, FoldersWithNamesBeyondAsciiKeepTheirBytes)
+{
+    platform::ScopedScriptedMessages boxes;
+    QTemporaryDir root;
+    const std::string base = root.path().toStdString();
+    const std::string accented = base + "/caf\xc3\xa9";         // UTF-8 on disk
+    const std::string cyrillic = base + "/\xd0\xbf\xd0\xb0\xd0\xbf"; // likewise
+    ASSERT_EQ(::mkdir(accented.c_str(), 0700), 0);
+    ASSERT_EQ(::mkdir(cyrillic.c_str(), 0700), 0);
+    ASSERT_EQ(::mkdir((accented + "/sub").c_str(), 0700), 0);
+    CSelectFolderDialog dialog(nullptr, accented + "/sub", "");
+    dialog.setDrives({{base, shell::DriveKind::Fixed}});
+    dialog.ShowModeless();
+    // Found, selected and handed back byte for byte; never dropped as a folder that went away.
+    ASSERT_NE(dialog.tree()->currentItem(), nullptr);
+    EXPECT_EQ(dialog.tree()->PathOf(dialog.tree()->currentItem()), accented + "/sub");
+    EXPECT_EQ(dialog.tree()->currentItem()->parent()->text(0), QString::fromUtf8("caf\xc3\xa9"));
+    EXPECT_TRUE(dialog.tree()->SelectPath(cyrillic));
+    EXPECT_NE(dialog.tree()->findItem(cyrillic), nullptr);
+    platform::findControl<QPushButton>(&dialog, 1)->click();
+    EXPECT_EQ(dialog.GetFolder(), cyrillic);
     EXPECT_TRUE(boxes->texts().empty());
 }
 

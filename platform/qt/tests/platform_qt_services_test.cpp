@@ -108,6 +108,9 @@ TEST(ShellExecuteTest, RelativeFilesAreTakenFromTheProgramFolderAndAddressesStay
     EXPECT_EQ(shellTarget("https://www.example.com/a"), QUrl("https://www.example.com/a"));
     EXPECT_EQ(shellTarget("mailto:support@example.com"), QUrl("mailto:support@example.com"));
     EXPECT_FALSE(shellTarget("").isValid());
+    // A file name's bytes are the file system's, not Latin-1 characters.
+    EXPECT_EQ(shellTarget("/doc/caf\xc3\xa9.pdf"), QUrl::fromLocalFile(QString::fromUtf8("/doc/caf\xc3\xa9.pdf")));
+    EXPECT_EQ(fromFileName(toFileName("/doc/caf\xc3\xa9.pdf")), "/doc/caf\xc3\xa9.pdf");
     // A relative help file that is not there is reported as not found, never opened as a web address.
     EXPECT_EQ(shellExecute("open", "Help/NoSuchManual.pdf"), 2);
     EXPECT_EQ(shellExecute("open", ""), 2);
