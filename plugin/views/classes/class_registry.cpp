@@ -3,6 +3,7 @@
 #include "plugin/views/classes/level_windows.h"
 #include "plugin/views/classes/pool_windows.h"
 #include "plugin/views/classes/service_trace_window.h"
+#include "plugin/views/classes/trace_control_window.h"
 #include "plugin/views/classes/timing_windows.h"
 #include "plugin/views/window_manager.h"
 
@@ -38,9 +39,13 @@ const bool kDetailWindows = [] {
     return true;
 }();
 
-// Every services-trace part opens this window.
-const bool kServiceTraceWindows = [] {
+// Every services-trace part opens this window; display command 18 runs the trace control window.
+const bool kTraceWindows = [] {
     ServiceTraceParent::setWindowFactory([](ServiceTraceParent& owner) { return new ServiceTraceDialog(owner); });
+    WindowManager::setTraceControlRunner([](WindowManager&) {
+        TraceControlDialog dialog(TraceControlDialog::sharedModel());
+        dialog.run();
+    });
     return true;
 }();
 

@@ -1,7 +1,6 @@
 #include "plugin/views/classes/trace_control_window.h"
 
 #include "plugin/views/object_window.h"
-#include "plugin/views/window_manager.h"
 
 #include "platform/qt/control_id.h"
 #include "platform/qt/latin1.h"
@@ -61,29 +60,19 @@ W* place(QWidget* parent, int id, const QString& text, int x, int y, int w, int 
     return widget;
 }
 
-TraceControlModel& sharedModel()
+} // namespace
+
+void TraceControlDialog::setSaveChooser(SaveChooser chooser) { saveChooser() = std::move(chooser); }
+
+TraceControlModel& TraceControlDialog::sharedModel()
 {
     static auto* model = new TraceControlModel;
     return *model;
 }
 
-// The window manager runs the window on display command 18; the figures last as long as the plug-in.
-const bool kRunnerInstalled = [] {
-    WindowManager::setTraceControlRunner([](WindowManager&) {
-        TraceControlDialog dialog(sharedModel());
-        dialog.run();
-    });
-    return true;
-}();
-
-} // namespace
-
-void TraceControlDialog::setSaveChooser(SaveChooser chooser) { saveChooser() = std::move(chooser); }
-
 TraceControlDialog::TraceControlDialog(TraceControlModel& model, QWidget* parent)
     : CDynamicDialog(kDialogId, parent), m_model(model)
 {
-    (void)kRunnerInstalled;
     setWindowTitle(QStringLiteral("Trace Control Panel"));
     setWindowIcon(KernelWindowIcon());
     resize(440, 300);

@@ -45,6 +45,9 @@ public:
     using SaveChooser = std::function<std::optional<std::string>(QWidget* parent)>;
     static void setSaveChooser(SaveChooser chooser);
 
+    // The figures the window manager's runs share; they last as long as the plug-in.
+    static TraceControlModel& sharedModel();
+
 protected:
     bool OnInitDialog() override;
     void OnOK() override;
