@@ -1,5 +1,5 @@
-// Class readers, registers and the trace buffer over hand-made kernels: worked numbers of the kernel's structures, the
-// bounds on walks over stale memory, and what is written to the target.
+// Class readers, registers and the trace buffer over hand-made kernels: worked numbers of the kernel's
+// structures, the bounds on walks over stale memory, and what is written to the target.
 #include "plugin/kernel/kernel_info.h"
 #include "plugin/kernel/memory_image.h"
 #include "plugin/kernel/object_readers.h"
