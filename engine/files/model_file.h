@@ -37,11 +37,11 @@ void SetGenerateDosFilesDefault(bool on);
 constexpr int32_t kMaxModelAttributes = 65536;
 // Most levels of attributes within attributes below a class; a deeper model is refused.
 constexpr int32_t kMaxAttributeNesting = 16; // the depth the lookups by tag search
+// Most kernel classes one model may define: every application gets an entry per class, found by name.
+constexpr int32_t kMaxModelClasses = 1024;
 // Most service rows and "Needs" names one model may define over all its classes and attributes: a list
 // section named by many attributes is read once for each of them, so a small file could otherwise ask for
 // more memory than any machine has.
-// Most kernel classes one model may define: every application gets an entry per class, found by name.
-constexpr int32_t kMaxModelClasses = 1024;
 constexpr int32_t kMaxModelServices = 262144;
 constexpr int32_t kMaxModelNeeds = 262144;
 

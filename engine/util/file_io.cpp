@@ -42,7 +42,8 @@ bool writeAll(int fd, std::string_view bytes)
 
 ReadResult ReadWholeFile(const std::string& path, std::string& bytes)
 {
-    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Without O_NONBLOCK, opening a named pipe would wait for a writer; only regular files are read.
+    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (file.fd < 0)
         return ReadResult::OpenFailed;
     struct stat info {};

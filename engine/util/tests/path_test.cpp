@@ -98,6 +98,10 @@ TEST(FileIo, ReadWholeAndReplace)
     std::string bytes = "keep";
     EXPECT_EQ(ReadWholeFile(dir.file("missing"), bytes), ReadResult::OpenFailed);
     EXPECT_EQ(ReadWholeFile(dir.path(), bytes), ReadResult::ReadFailed);
+    const std::string fifo = dir.file("pipe.cpu"); // a named pipe without a writer is refused, not waited on
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(ReadWholeFile(fifo, bytes), ReadResult::ReadFailed);
+    ::unlink(fifo.c_str());
     EXPECT_EQ(bytes, "keep");
 
     std::string target = dir.file("a.cpu");
