@@ -1,6 +1,7 @@
 #include "command_output_dialog.h"
 
 #include "capture_runner.h"
+#include "fixed_pitch.h"
 
 #include "gui/layout/dialog_maps.h"
 #include "platform/qt/control_id.h"
@@ -117,10 +118,7 @@ bool CommandOutputDialog::OnInitDialog()
     m_close->setEnabled(false);
     m_copy->setEnabled(false);
     setWindowTitle(QStringLiteral("Output from command: \"%1\"").arg(platform::toQString(m_command)));
-    QFont font(QStringLiteral("Courier New"));
-    font.setStyleHint(QFont::Monospace);
-    font.setFixedPitch(true);
-    m_output->setFont(font);
+    shell::UseFixedPitchFont(m_output);
     // No busy cursor over the window: it stays usable (Copy, Close) while the command runs.
     m_shared->receiver = this;
     std::thread([shared = m_shared, command = m_command, pipe = m_pipeMode, environment = m_environment] {

@@ -1,5 +1,7 @@
 #include "file_viewer.h"
 
+#include "fixed_pitch.h"
+
 #include "engine/util/file_io.h"
 #include "gui/layout/dialog_maps.h"
 #include "platform/core/message_service.h"
@@ -50,10 +52,7 @@ bool ShowFileDialog::OnInitDialog()
     if (result != engine::ReadResult::Ok)
         return true; // read short: nothing is shown
     m_text = std::move(bytes);
-    QFont font(QStringLiteral("Courier New"));
-    font.setStyleHint(QFont::Monospace);
-    font.setFixedPitch(true);
-    m_edit->setFont(font);
+    shell::UseFixedPitchFont(m_edit);
     setWindowTitle(QStringLiteral("Showing file ") + platform::toQString(m_path));
     m_edit->setPlainText(platform::toQString(m_text));
     return true;

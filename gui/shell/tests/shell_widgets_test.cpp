@@ -19,6 +19,8 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontMetricsF>
+#include <QFontInfo>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -239,6 +241,25 @@ TEST(CommandOutput, PiecesAreJoinedAndShownInSteps)
 }
 
 // ---- file viewer
+
+TEST(FileViewer, ReportsKeepTheirColumnsInAFixedPitchFontWithEightCharacterTabs)
+{
+    QTemporaryDir folder;
+    const std::string report = folder.path().toStdString() + "/columns.txt";
+    std::ofstream(report) << "text\tdata\tbss\n1\t22\t333\n";
+    ShowFileDialog viewer(report, nullptr);
+    viewer.ShowModeless();
+    const QFont font = viewer.textEdit()->font();
+    EXPECT_TRUE(QFontInfo(font).fixedPitch());
+    EXPECT_DOUBLE_EQ(viewer.textEdit()->tabStopDistance(),
+                     8 * QFontMetricsF(font).horizontalAdvance(QLatin1Char(' ')));
+    viewer.DestroyWindow();
+    CommandOutputDialog output("true", true, nullptr);
+    output.ShowModeless();
+    EXPECT_DOUBLE_EQ(output.findChild<QPlainTextEdit*>()->tabStopDistance(), viewer.textEdit()->tabStopDistance());
+    waitFor([&] { return platform::findControl<QPushButton>(&output, 1)->isEnabled(); });
+    output.DestroyWindow();
+}
 
 TEST(FileViewer, ShowsAFileOrSaysItCannotOpenIt)
 {
