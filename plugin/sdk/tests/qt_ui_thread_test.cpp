@@ -81,7 +81,7 @@ TEST_F(SdkQtUiThreadTest, ExitWhileAModalDialogRunsNeitherHangsNorCrashes)
         status = PluginApiExit(); // waits for the GUI thread to end the UI thread
         exited = true;
     });
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (!exited && std::chrono::steady_clock::now() < deadline)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     debugger.join();

@@ -13,13 +13,40 @@
 #include <QToolBar>
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <string>
+#include <thread>
 
 namespace {
+
+// Qt's pooled worker threads are detached. Once the application object has waited for them they may
+// still be tearing down their thread data when the leak check runs at exit, which then reports that
+// data as lost. Waiting (bounded) until they are gone keeps the check about our own memory.
+bool pooledThreadsRemain()
+{
+    std::error_code error;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task", error)) {
+        std::ifstream comm(task.path() / "comm");
+        std::string name;
+        if (std::getline(comm, name) && name == "Thread (pooled)")
+            return true;
+    }
+    return false;
+}
+
+struct PooledThreadsGone {
+    ~PooledThreadsGone()
+    {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (pooledThreadsRemain() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+};
 
 int usage()
 {
@@ -72,6 +99,7 @@ int main(int argc, char** argv)
     if (headless)
         scenario = script;
     setenv("KORVANE_PLUGIN_TRACE", "1", 0);
+    static PooledThreadsGone waitAtExit; // runs after the application object is gone
 
     QApplication app(argc, argv);
     IfDesktop* desktop = IfDesktop::Create();

@@ -15,9 +15,9 @@
 //   hit <symbol|address> [count]       breakpoint hits at the location, from the debugger thread
 //   poke <address> <byte> ...          writes target memory of zone 0
 //   wait-idle                          lets the GUI and the IDE's idle work settle
-//   expect-window "<title>"            a visible window or docking window with that title
-//   expect-no-window "<title>"
-//   expect-trace "<text>"              a log line of the plug-in containing the text (waits up to 5 s)
+//   expect-window "<title>"            a visible window or docking window with that title (waits up to 60 s)
+//   expect-no-window "<title>"         (waits up to 60 s for it to go)
+//   expect-trace "<text>"              a log line of the plug-in containing the text (waits up to 60 s)
 //   expect-memory <address> <byte> ... target memory of zone 0
 //   expect-calls <entry> <count> | expect-calls <entry> >= <count>
 //   expect-breakpoints <count>         breakpoints the debugger holds
