@@ -256,12 +256,12 @@ void DetailListWindow::Refresh()
 
 void DetailListWindow::DisableControls() { m_list->setEnabled(false); }
 
-CountedDetailWindow::CountedDetailWindow(WindowManager* manager, const CountedDetailSpec& spec)
+ClassDetailWindow::ClassDetailWindow(WindowManager* manager, const ClassDetailSpec& spec)
     : DetailListWindow(manager, spec.dialogId, spec.title, spec.listId), m_spec(spec)
 {
 }
 
-ColumnContext CountedDetailWindow::readContext()
+ColumnContext ClassDetailWindow::readContext()
 {
     m_counts = m_spec.counts();
     ColumnContext context;

@@ -151,7 +151,7 @@ private:
 
 // A detail window over one class: its columns and rows from two functions, the class counts read at
 // each refresh (their attributes decide the conditional columns).
-struct CountedDetailSpec {
+struct ClassDetailSpec {
     uint32_t dialogId = 0;
     std::string title;
     int listId = 0;
@@ -160,11 +160,11 @@ struct CountedDetailSpec {
     void (*fill)(ListSheet& sheet, const kernel::ClassCounts& counts) = nullptr;
 };
 
-class CountedDetailWindow : public DetailListWindow {
+class ClassDetailWindow : public DetailListWindow {
     Q_OBJECT
 
 public:
-    CountedDetailWindow(WindowManager* manager, const CountedDetailSpec& spec);
+    ClassDetailWindow(WindowManager* manager, const ClassDetailSpec& spec);
 
 protected:
     std::vector<ColumnSpec> columns() const override { return m_spec.columns(); }
@@ -172,7 +172,7 @@ protected:
     void fillRows(ListSheet& sheet) override { m_spec.fill(sheet, m_counts); }
 
 private:
-    CountedDetailSpec m_spec;
+    ClassDetailSpec m_spec;
     kernel::ClassCounts m_counts{};
 };
 

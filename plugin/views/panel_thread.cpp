@@ -6,6 +6,7 @@
 #include "plugin/sdk/plugin_binding.h"
 
 #include "platform/core/profile_store.h"
+#include "platform/qt/dialog_base.h"
 #include "platform/qt/qt_message_service.h"
 
 #include <QApplication>
@@ -95,9 +96,17 @@ void PanelThread::deletePanels()
 
 void PanelThread::onQuit()
 {
-    // Modal dialogs of the panels end first, then the panels and their windows go.
+    // The plug-in's modal dialogs (and the choosers and boxes they opened) end first, then the panels and
+    // their windows go. The host's own dialogs are left alone.
+    auto ours = [](QWidget* widget) {
+        for (QWidget* w = widget; w != nullptr; w = w->parentWidget())
+            if (qobject_cast<platform::DialogBase*>(w) != nullptr)
+                return true;
+        return false;
+    };
     for (QWidget* widget : QApplication::topLevelWidgets())
-        if (auto* dialog = qobject_cast<QDialog*>(widget); dialog != nullptr && dialog->isModal() && dialog->isVisible())
+        if (auto* dialog = qobject_cast<QDialog*>(widget); dialog != nullptr && dialog->isModal() &&
+                                                           dialog->isVisible() && ours(dialog))
             dialog->reject();
     deletePanels();
 }

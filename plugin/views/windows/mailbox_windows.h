@@ -38,7 +38,7 @@ private:
     kernel::ClassCounts m_counts{};
 };
 
-class MailboxMessagesWindow : public CountedDetailWindow {
+class MailboxMessagesWindow : public ClassDetailWindow {
     Q_OBJECT
 
 public:
@@ -46,7 +46,7 @@ public:
     explicit MailboxMessagesWindow(WindowManager* manager);
 };
 
-class MailboxSemaphoresWindow : public CountedDetailWindow {
+class MailboxSemaphoresWindow : public ClassDetailWindow {
     Q_OBJECT
 
 public:

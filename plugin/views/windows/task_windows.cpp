@@ -100,13 +100,13 @@ ColumnContext TaskRegisterWindow::readContext()
 void TaskRegisterWindow::fillRows(ListSheet& sheet) { FillTaskRegisterRows(sheet, m_counts); }
 
 TaskStacksWindow::TaskStacksWindow(WindowManager* manager)
-    : CountedDetailWindow(manager, {kDialogId, "Task Stacks Information", 1064, &TaskStackColumns, &taskCounts,
+    : ClassDetailWindow(manager, {kDialogId, "Task Stacks Information", 1064, &TaskStackColumns, &taskCounts,
                                   &FillTaskStackRows})
 {
 }
 
 TaskSemaphoresWindow::TaskSemaphoresWindow(WindowManager* manager)
-    : CountedDetailWindow(manager, {kDialogId, "Task Semaphores", 1067, &TaskSemaphoreColumns, &taskCounts,
+    : ClassDetailWindow(manager, {kDialogId, "Task Semaphores", 1067, &TaskSemaphoreColumns, &taskCounts,
                                   &FillTaskSemaphoreRows})
 {
 }

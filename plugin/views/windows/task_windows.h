@@ -51,7 +51,7 @@ private:
     kernel::ClassCounts m_counts{};
 };
 
-class TaskStacksWindow : public CountedDetailWindow {
+class TaskStacksWindow : public ClassDetailWindow {
     Q_OBJECT
 
 public:
@@ -59,7 +59,7 @@ public:
     explicit TaskStacksWindow(WindowManager* manager);
 };
 
-class TaskSemaphoresWindow : public CountedDetailWindow {
+class TaskSemaphoresWindow : public ClassDetailWindow {
     Q_OBJECT
 
 public:

@@ -43,7 +43,7 @@ private:
     kernel::ClassCounts m_counts{};
 };
 
-class ThreadGateWindow : public CountedDetailWindow {
+class ThreadGateWindow : public ClassDetailWindow {
     Q_OBJECT
 
 public:
