@@ -19,10 +19,20 @@ DragTreeCtrl::DragTreeCtrl(QWidget* parent) : QTreeWidget(parent)
     platform::setControlId(this, kControlId);
     setHeaderHidden(true);
     setColumnCount(1);
-    // Long node texts are shown whole and scroll sideways, never cut at the pane's edge.
+    // Long node texts are shown whole and scroll sideways, never cut at the pane's edge. The column is
+    // fitted once per turn of the event loop, however many items changed (a rebuild sets every label).
     header()->setStretchLastSection(false);
-    header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     setTextElideMode(Qt::ElideNone);
+    m_fitTimer.setSingleShot(true);
+    m_fitTimer.setInterval(0);
+    connect(&m_fitTimer, &QTimer::timeout, this, [this] { resizeColumnToContents(0); });
+    auto fitLater = [this] { m_fitTimer.start(); };
+    connect(model(), &QAbstractItemModel::rowsInserted, this, fitLater);
+    connect(model(), &QAbstractItemModel::rowsRemoved, this, fitLater);
+    connect(model(), &QAbstractItemModel::dataChanged, this, fitLater);
+    connect(model(), &QAbstractItemModel::modelReset, this, fitLater);
+    connect(this, &QTreeWidget::itemExpanded, this, fitLater);
+    connect(this, &QTreeWidget::itemCollapsed, this, fitLater);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setDragDropMode(QAbstractItemView::NoDragDrop);
     setExpandsOnDoubleClick(false);
@@ -32,7 +42,11 @@ DragTreeCtrl::DragTreeCtrl(QWidget* parent) : QTreeWidget(parent)
             [this](QTreeWidgetItem* current, QTreeWidgetItem*) { emit selectionChangedId(idOf(current)); });
 }
 
-DragTreeCtrl::~DragTreeCtrl() = default;
+DragTreeCtrl::~DragTreeCtrl()
+{
+    // The base class empties the model after this point; the fitting timer is gone by then.
+    disconnect(model(), nullptr, this, nullptr);
+}
 
 uint32_t DragTreeCtrl::InsertItem(uint32_t parent, const QString& text, int image)
 {

@@ -10,6 +10,7 @@
 
 #include <QIcon>
 #include <QPointer>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <cstdint>
@@ -110,4 +111,5 @@ private:
     uint32_t m_highlighted = 0;
     QPointer<QLabel> m_dragImage;
     std::function<void()> m_beep;
+    QTimer m_fitTimer; // fits the column to the longest visible text
 };
