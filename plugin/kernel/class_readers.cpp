@@ -96,6 +96,29 @@ uint32_t ReadMailboxMessageAddress(uint32_t n, uint32_t k)
     return e ? ReadPointerField(envelopeLayout(), 8, e) : 0;
 }
 
+uint32_t ForEachMailboxMessage(uint32_t n, const MailboxMessageVisitor& visit)
+{
+    const uint32_t count = field(ObjectKind::Mailbox, n, 6);
+    const LayoutTable& l = envelopeLayout();
+    uint32_t envelope = wordPointerField(ObjectKind::Mailbox, n, 4);
+    BoundedWalk walk(kMaxWalk);
+    uint32_t k = 1;
+    for (; k <= count; ++k) {
+        if (k > 1) {
+            if (!walk.visit(envelope))
+                break;
+            envelope = ReadWordPointerField(l, 1, envelope);
+        }
+        if (!envelope)
+            break;
+        const MailboxMessage message = {static_cast<uint32_t>(ReadSignedField(l, 3, envelope)), ReadField(l, 6, envelope),
+                                        ReadField(l, 7, envelope), ReadPointerField(l, 8, envelope)};
+        if (!visit(k, message, ReadPointerField(l, 8, envelope)))
+            return k;
+    }
+    return k - 1;
+}
+
 uint32_t ReadPartitionAvailable(uint32_t n) { return field(ObjectKind::Partition, n, 6); }
 
 uint32_t ReadPartitionFreeBlock(uint32_t n, uint32_t k)

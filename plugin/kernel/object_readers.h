@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 namespace kernel {
 
@@ -56,6 +57,12 @@ void ReadMailboxStatistics(uint32_t n, MailboxStatistics& out);
 using MailboxMessage = std::array<uint32_t, 4>;       // {priority, envelope f6, envelope f7, data address}
 int ReadMailboxMessage(uint32_t n, uint32_t k, MailboxMessage& out);
 uint32_t ReadMailboxMessageAddress(uint32_t n, uint32_t k);
+// Visits the messages of mailbox n in chain order, walking the envelope chain once (reading message k
+// on its own walks k envelopes, so a window listing every message that way costs the square of the
+// count). Stops after the count, at the first envelope that cannot be reached, or when visit returns
+// false. visit gets the message number, the message and its data address read a second time.
+using MailboxMessageVisitor = std::function<bool(uint32_t k, const MailboxMessage& message, uint32_t address)>;
+uint32_t ForEachMailboxMessage(uint32_t n, const MailboxMessageVisitor& visit);
 
 uint32_t ReadPartitionAvailable(uint32_t n);
 uint32_t ReadPartitionFreeBlock(uint32_t n, uint32_t k);

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace kernel::test {
 namespace {
 
@@ -90,6 +92,18 @@ TEST(HandCross, RingsAndChains)
     EXPECT_EQ(ReadMailboxMessageAddress(1, 2), 0x620C0u);
     EXPECT_EQ(ReadMailboxMessage(1, 3, message), 0);
     EXPECT_EQ(ReadMailboxMessage(1, 0, message), 0);
+
+    // One walk gives the same messages as reading them one by one, and stops when asked.
+    std::vector<MailboxMessage> walked;
+    EXPECT_EQ(ForEachMailboxMessage(1, [&](uint32_t k, const MailboxMessage& m, uint32_t address) {
+                  EXPECT_EQ(address, m[3]);
+                  EXPECT_EQ(k, walked.size() + 1);
+                  walked.push_back(m);
+                  return true;
+              }),
+              2u);
+    EXPECT_EQ(walked, (std::vector<MailboxMessage>{{0xFFFFFFFF, 3, 4, 0x62080}, {5, 6, 7, 0x620C0}}));
+    EXPECT_EQ(ForEachMailboxMessage(1, [](uint32_t, const MailboxMessage&, uint32_t) { return false; }), 1u);
 }
 
 TEST(HandCross, TaskStacksAndContexts)

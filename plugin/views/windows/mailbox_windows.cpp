@@ -121,23 +121,24 @@ void FillMailboxMessageRows(ListSheet& sheet, const kernel::ClassCounts& counts)
         if (count == 0)
             sheet.set(row, 2, "<no messages>");
         // The count is a target word: the walk ends at the first message that cannot be read, as every
-        // later one hangs behind it in the same chain.
-        for (int32_t k = 1; k <= count && static_cast<uint32_t>(k) <= kernel::kMaxWalk; ++k) {
-            kernel::MailboxMessage message{};
-            if (kernel::ReadMailboxMessage(n, static_cast<uint32_t>(k), message) == 0)
-                break;
-            if (k > 1)
-                row = sheet.addRow(0);
-            sheet.set(row, 2, priorityText(message[0]));
-            sheet.set(row, 3, message[1] == 0 ? "<already ACKed>" : kernel::FormatTaskName(message[1]));
-            sheet.set(row, 4, dec(message[2]));
-            const uint32_t address = kernel::ReadMailboxMessageAddress(n, static_cast<uint32_t>(k));
-            if (address != message[3]) {
-                sheet.set(row, 5, "<address error>");
-                continue;
-            }
-            sheet.set(row, 5, kernel::HexText(address, 8, true, true));
-            sheet.set(row, 6, messageBytes(address));
+        // later one hangs behind it in the same chain. The chain is walked once for all messages.
+        if (count > 0) {
+            kernel::ForEachMailboxMessage(n, [&](uint32_t k, const kernel::MailboxMessage& message, uint32_t address) {
+                if (k > static_cast<uint32_t>(count))
+                    return false;
+                if (k > 1)
+                    row = sheet.addRow(0);
+                sheet.set(row, 2, priorityText(message[0]));
+                sheet.set(row, 3, message[1] == 0 ? "<already ACKed>" : kernel::FormatTaskName(message[1]));
+                sheet.set(row, 4, dec(message[2]));
+                if (address != message[3]) {
+                    sheet.set(row, 5, "<address error>");
+                    return true;
+                }
+                sheet.set(row, 5, kernel::HexText(address, 8, true, true));
+                sheet.set(row, 6, messageBytes(address));
+                return true;
+            });
         }
     }
 }
