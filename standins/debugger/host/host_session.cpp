@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDockWidget>
+#include <QMainWindow>
 #include <QThread>
 #include <QWidget>
 
@@ -36,8 +37,12 @@ std::optional<uint32_t> number32(const std::string& text)
 
 bool windowShown(const std::string& title)
 {
+    // The desktop's own main window does not count: it may carry the same title as a plug-in window.
     QString wanted = QString::fromLatin1(title.c_str());
+    QWidget* desktop = IfDesktop::Instance() != nullptr ? IfDesktop::Instance()->MainWindow() : nullptr;
     for (QWidget* widget : QApplication::allWidgets()) {
+        if (widget == desktop)
+            continue;
         bool topOrDock = widget->isWindow() || qobject_cast<QDockWidget*>(widget) != nullptr;
         if (topOrDock && widget->isVisible() && widget->windowTitle() == wanted)
             return true;
