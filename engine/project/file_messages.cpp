@@ -1,7 +1,10 @@
 #include "engine/project/file_messages.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
-#include <fstream>
 
 #include "platform/core/message_service.h"
 
@@ -35,8 +38,15 @@ void showWarning(const std::string& text)
 
 bool fileOpensForReading(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    return static_cast<bool>(in);
+    // Opened without blocking so that a named pipe cannot stall the program; only a regular file
+    // counts, as nothing else is read as a project or application file.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    struct stat info {};
+    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    ::close(fd);
+    return regular;
 }
 
 bool replaceFile(const std::string& temporaryPath, const std::string& path)

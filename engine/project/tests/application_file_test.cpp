@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -259,6 +261,13 @@ TEST_F(ApplicationFileTest, BadFilesFailWithTheirMessage)
     EXPECT_EQ(read(app, folder.file("missing.app")), 0);
     EXPECT_EQ(messages->texts(),
               std::vector<std::string>{"Unable to open application file " + folder.file("missing.app") + " for reading"});
+
+    // A named pipe in place of the file is refused at once instead of waiting for a writer.
+    const std::string fifo = folder.file("pipe.app");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    messages->clear();
+    EXPECT_EQ(read(app, fifo), 0);
+    EXPECT_EQ(messages->texts(), std::vector<std::string>{"Unable to open application file " + fifo + " for reading"});
 }
 
 TEST_F(ApplicationFileTest, AnEmptyClassTypesSectionLoadsWithoutEntries)
