@@ -159,7 +159,7 @@ TEST_F(SdkPlainThreadTest, MessagesRunInOrderOnTheUiThreadAndQuitWaits)
     auto thread = plugin::createPlainUiThread(std::make_unique<CountingHandler>(seen, handlerThread));
     EXPECT_TRUE(thread->post(plugin::WM_EXABS_OPEN_PANEL));
     EXPECT_TRUE(thread->post(plugin::WM_EXABS_TARGET_STOPPED));
-    EXPECT_TRUE(thread->quitAndWait(std::chrono::seconds(10)));
+    EXPECT_TRUE(thread->quitAndWait(std::chrono::seconds(60)));
     EXPECT_FALSE(thread->post(plugin::WM_EXABS_TARGET_STARTED)); // after the quit
     EXPECT_EQ(seen, (std::vector<uint32_t>{0x8069, 0x8067, plugin::WM_QUIT_MESSAGE}));
     EXPECT_NE(handlerThread, std::this_thread::get_id());
