@@ -256,12 +256,12 @@ void DetailListWindow::Refresh()
 
 void DetailListWindow::DisableControls() { m_list->setEnabled(false); }
 
-ClassDetailWindow::ClassDetailWindow(WindowManager* manager, const ClassDetailSpec& spec)
+CountedDetailWindow::CountedDetailWindow(WindowManager* manager, const CountedDetailSpec& spec)
     : DetailListWindow(manager, spec.dialogId, spec.title, spec.listId), m_spec(spec)
 {
 }
 
-ColumnContext ClassDetailWindow::readContext()
+ColumnContext CountedDetailWindow::readContext()
 {
     m_counts = m_spec.counts();
     ColumnContext context;

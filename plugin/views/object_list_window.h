@@ -151,7 +151,7 @@ private:
 
 // A detail window over one class: its columns and rows from two functions, the class counts read at
 // each refresh (their attributes decide the conditional columns).
-struct ClassDetailSpec {
+struct CountedDetailSpec {
     uint32_t dialogId = 0;
     std::string title;
     int listId = 0;
@@ -160,11 +160,11 @@ struct ClassDetailSpec {
     void (*fill)(ListSheet& sheet, const kernel::ClassCounts& counts) = nullptr;
 };
 
-class ClassDetailWindow : public DetailListWindow {
+class CountedDetailWindow : public DetailListWindow {
     Q_OBJECT
 
 public:
-    ClassDetailWindow(WindowManager* manager, const ClassDetailSpec& spec);
+    CountedDetailWindow(WindowManager* manager, const CountedDetailSpec& spec);
 
 protected:
     std::vector<ColumnSpec> columns() const override { return m_spec.columns(); }
@@ -172,9 +172,13 @@ protected:
     void fillRows(ListSheet& sheet) override { m_spec.fill(sheet, m_counts); }
 
 private:
-    ClassDetailSpec m_spec;
+    CountedDetailSpec m_spec;
     kernel::ClassCounts m_counts{};
 };
+
+// The same under the name the class windows first used.
+using ClassDetailWindow = CountedDetailWindow;
+using ClassDetailSpec = CountedDetailSpec;
 
 // A detail window of saved registers in a fixed-pitch font, with the two legends below the list.
 class RegisterListWindow : public DetailListWindow {

@@ -197,13 +197,13 @@ uint32_t MailboxesWindow::traceWord(uint32_t n)
 void MailboxesWindow::setTrace(uint32_t n, bool, bool on) { kernel::SetMailboxTrace(n, on ? 1 : 0); }
 
 MailboxMessagesWindow::MailboxMessagesWindow(WindowManager* manager)
-    : ClassDetailWindow(manager, {kDialogId, "Message Entry Information", 1060, &MailboxMessageColumns, &mailboxCounts,
+    : CountedDetailWindow(manager, {kDialogId, "Message Entry Information", 1060, &MailboxMessageColumns, &mailboxCounts,
                                   &FillMailboxMessageRows})
 {
 }
 
 MailboxSemaphoresWindow::MailboxSemaphoresWindow(WindowManager* manager)
-    : ClassDetailWindow(manager, {kDialogId, "Mailbox Semaphores", 1029, &MailboxSemaphoreColumns, &mailboxCounts,
+    : CountedDetailWindow(manager, {kDialogId, "Mailbox Semaphores", 1029, &MailboxSemaphoreColumns, &mailboxCounts,
                                   &FillMailboxSemaphoreRows})
 {
     // A fixed frame: this window is not resized.

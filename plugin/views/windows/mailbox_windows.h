@@ -38,7 +38,7 @@ private:
     kernel::ClassCounts m_counts{};
 };
 
-class MailboxMessagesWindow : public ClassDetailWindow {
+class MailboxMessagesWindow : public CountedDetailWindow {
     Q_OBJECT
 
 public:
@@ -46,7 +46,7 @@ public:
     explicit MailboxMessagesWindow(WindowManager* manager);
 };
 
-class MailboxSemaphoresWindow : public ClassDetailWindow {
+class MailboxSemaphoresWindow : public CountedDetailWindow {
     Q_OBJECT
 
 public:

@@ -100,13 +100,13 @@ ColumnContext TaskRegisterWindow::readContext()
 void TaskRegisterWindow::fillRows(ListSheet& sheet) { FillTaskRegisterRows(sheet, m_counts); }
 
 TaskStacksWindow::TaskStacksWindow(WindowManager* manager)
-    : ClassDetailWindow(manager, {kDialogId, "Task Stacks Information", 1064, &TaskStackColumns, &taskCounts,
+    : CountedDetailWindow(manager, {kDialogId, "Task Stacks Information", 1064, &TaskStackColumns, &taskCounts,
                                   &FillTaskStackRows})
 {
 }
 
 TaskSemaphoresWindow::TaskSemaphoresWindow(WindowManager* manager)
-    : ClassDetailWindow(manager, {kDialogId, "Task Semaphores", 1067, &TaskSemaphoreColumns, &taskCounts,
+    : CountedDetailWindow(manager, {kDialogId, "Task Semaphores", 1067, &TaskSemaphoreColumns, &taskCounts,
                                   &FillTaskSemaphoreRows})
 {
 }

@@ -51,7 +51,7 @@ private:
     kernel::ClassCounts m_counts{};
 };
 
-class TaskStacksWindow : public ClassDetailWindow {
+class TaskStacksWindow : public CountedDetailWindow {
     Q_OBJECT
 
 public:
@@ -59,7 +59,7 @@ public:
     explicit TaskStacksWindow(WindowManager* manager);
 };
 
-class TaskSemaphoresWindow : public ClassDetailWindow {
+class TaskSemaphoresWindow : public CountedDetailWindow {
     Q_OBJECT
 
 public:

@@ -167,7 +167,7 @@ void ThreadsWindow::setTrace(uint32_t n, bool actor, bool on)
 }
 
 ThreadGateWindow::ThreadGateWindow(WindowManager* manager)
-    : ClassDetailWindow(manager, {kDialogId, "Thread Gate Information", 1048, &threadGateColumns, &threadCounts,
+    : CountedDetailWindow(manager, {kDialogId, "Thread Gate Information", 1048, &threadGateColumns, &threadCounts,
                                   &FillThreadGateRows})
 {
 }

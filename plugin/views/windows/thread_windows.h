@@ -43,7 +43,7 @@ private:
     kernel::ClassCounts m_counts{};
 };
 
-class ThreadGateWindow : public ClassDetailWindow {
+class ThreadGateWindow : public CountedDetailWindow {
     Q_OBJECT
 
 public:
