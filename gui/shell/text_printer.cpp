@@ -18,6 +18,20 @@ int LinesPerPage(int pageHeight, int lineHeight)
     return lineHeight > 0 ? std::max(1, pageHeight / lineHeight) : 1;
 }
 
+QString ExpandTabs(const QString& line)
+{
+    constexpr int kTabWidth = 8;
+    QString result;
+    result.reserve(line.size());
+    for (QChar c : line) {
+        if (c == QLatin1Char('\t'))
+            result.append(QString(kTabWidth - result.size() % kTabWidth, QLatin1Char(' ')));
+        else
+            result.append(c);
+    }
+    return result;
+}
+
 bool PrintTextOn(QPrinter& printer, const std::string& text)
 {
     QPainter painter;
@@ -39,7 +53,7 @@ bool PrintTextOn(QPrinter& printer, const std::string& text)
             printer.newPage();
             onPage = 0;
         }
-        painter.drawText(0, onPage * lineHeight + metrics.ascent(), line);
+        painter.drawText(0, onPage * lineHeight + metrics.ascent(), ExpandTabs(line));
         ++onPage;
     }
     return painter.end();

@@ -495,13 +495,16 @@ TEST(TextPrinter, PagesHoldWhatFitsAndTheTextReachesThePrinter)
     EXPECT_EQ(shell::LinesPerPage(100, 10), 10);
     EXPECT_EQ(shell::LinesPerPage(5, 10), 1);
     EXPECT_EQ(shell::LinesPerPage(100, 0), 1);
+    EXPECT_EQ(shell::ExpandTabs("text\tdata\tbss"), "text    data    bss");
+    EXPECT_EQ(shell::ExpandTabs("\t12345678\tx"), "        12345678        x");
+    EXPECT_EQ(shell::ExpandTabs("no tabs"), "no tabs");
     QTemporaryDir folder;
     QPrinter printer;
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(folder.path() + "/report.pdf");
     std::string text;
     for (int i = 0; i < 200; ++i)
-        text += "line " + std::to_string(i) + "\r\n";
+        text += "line\t" + std::to_string(i) + "\r\n";
     EXPECT_TRUE(shell::PrintTextOn(printer, text));
     EXPECT_GT(QFileInfo(folder.path() + "/report.pdf").size(), 0);
 }
