@@ -32,6 +32,18 @@ QString ExpandTabs(const QString& line)
     return result;
 }
 
+QStringList WrapLine(const QString& line, int columns)
+{
+    if (columns < 1)
+        columns = 1;
+    QStringList pieces;
+    for (qsizetype at = 0; at < line.size(); at += columns)
+        pieces << line.mid(at, columns);
+    if (pieces.isEmpty())
+        pieces << QString();
+    return pieces;
+}
+
 bool PrintTextOn(QPrinter& printer, const std::string& text)
 {
     QPainter painter;
@@ -47,14 +59,17 @@ bool PrintTextOn(QPrinter& printer, const std::string& text)
     const int perPage = LinesPerPage(page.height(), lineHeight);
     const QStringList lines =
         platform::toQString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).split(QLatin1Char('\n'));
+    const int columns = std::max(1, page.width() / std::max(1, metrics.horizontalAdvance(QLatin1Char(' '))));
     int onPage = 0;
     for (const QString& line : lines) {
-        if (onPage == perPage) {
-            printer.newPage();
-            onPage = 0;
+        for (const QString& piece : WrapLine(ExpandTabs(line), columns)) {
+            if (onPage == perPage) {
+                printer.newPage();
+                onPage = 0;
+            }
+            painter.drawText(0, onPage * lineHeight + metrics.ascent(), piece);
+            ++onPage;
         }
-        painter.drawText(0, onPage * lineHeight + metrics.ascent(), ExpandTabs(line));
-        ++onPage;
     }
     return painter.end();
 }

@@ -498,13 +498,16 @@ TEST(TextPrinter, PagesHoldWhatFitsAndTheTextReachesThePrinter)
     EXPECT_EQ(shell::ExpandTabs("text\tdata\tbss"), "text    data    bss");
     EXPECT_EQ(shell::ExpandTabs("\t12345678\tx"), "        12345678        x");
     EXPECT_EQ(shell::ExpandTabs("no tabs"), "no tabs");
+    EXPECT_EQ(shell::WrapLine("abcdefg", 3), (QStringList{"abc", "def", "g"}));
+    EXPECT_EQ(shell::WrapLine("", 3), QStringList{QString()});
+    EXPECT_EQ(shell::WrapLine("ab", 0), (QStringList{"a", "b"}));
     QTemporaryDir folder;
     QPrinter printer;
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(folder.path() + "/report.pdf");
     std::string text;
     for (int i = 0; i < 200; ++i)
-        text += "line\t" + std::to_string(i) + "\r\n";
+        text += "line\t" + std::to_string(i) + std::string(i % 3 ? 0 : 300, '=') + "\r\n";
     EXPECT_TRUE(shell::PrintTextOn(printer, text));
     EXPECT_GT(QFileInfo(folder.path() + "/report.pdf").size(), 0);
 }
