@@ -167,8 +167,9 @@ int32_t GetClassNameLength(int cls)
 int IsObjectInUse(uint32_t n, int cls)
 {
     const ObjectClassRecord* r = record(cls);
-    if (!r || n == 0)
-        return 0; // 0 numbers no object
+    if (!r)
+        return 0;
+    // Object 0 lies at the object base (the null task the Tasks window lists) and counts as static.
     if (n <= r->staticCount)
         return 1;
     if (!r->dynamicArea || n > r->totalCount)

@@ -140,7 +140,7 @@ TEST(HandCross, TaskStacksAndContexts)
         EXPECT_EQ(GetTaskContextAddress(k.object(K::Task, 4)), 0u);
         EXPECT_EQ(GetTaskContextAddress(k.object(K::Task, 5)), 0x70060u);
         EXPECT_EQ(GetTaskContextAddress(k.object(K::Task, 6)), 0x70050u);
-        EXPECT_EQ(IsTaskInUse(0), 0); // 0 numbers no object
+        EXPECT_EQ(IsTaskInUse(0), 1); // the null task at the object base is listed like a static one
         EXPECT_EQ(IsTaskInUse(6), 1);
     }
 }
