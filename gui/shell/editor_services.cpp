@@ -29,6 +29,12 @@ int EditorServices::AddChildObject(engine::ProjectManager&, engine::ProjectRecor
     return EditorCancel;
 }
 
+void EditorServices::DeleteClassObject(engine::ProjectManager& manager, engine::ApplicationClassEntry& entry,
+                                       uint32_t objectItem, engine::ProjectRecord&)
+{
+    DeleteClassObject(manager, entry, objectItem);
+}
+
 void EditorServices::DeleteClassObject(engine::ProjectManager&, engine::ApplicationClassEntry&, uint32_t) {}
 
 void EditorServices::DeleteChildObject(engine::ProjectManager&, engine::ObjectRecord&, uint32_t,
@@ -77,7 +83,8 @@ int EditorServices::ClassOptionsDialog(engine::ApplicationClassEntry&, engine::C
     return EditorCancel;
 }
 
-int EditorServices::DynamicObjectsDialog(engine::ApplicationClassEntry&, engine::KernelRecord&, QWidget*)
+int EditorServices::DynamicObjectsDialog(engine::ApplicationClassEntry&, engine::KernelRecord&,
+                                         engine::ApplicationRecord*, QWidget*)
 {
     return EditorCancel;
 }

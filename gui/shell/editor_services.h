@@ -49,6 +49,11 @@ public:
                                engine::ApplicationClassEntry& entry, bool showDialog);
     virtual int AddChildObject(engine::ProjectManager& manager, engine::ProjectRecord& project,
                                engine::ObjectRecord& parent, bool showDialog);
+    // Removes a top-level object of the class entry; the project lets the editors find the entry's
+    // application (deleting a Level or Thread object marks its kernel files). By default the form without
+    // the project runs.
+    virtual void DeleteClassObject(engine::ProjectManager& manager, engine::ApplicationClassEntry& entry,
+                                   uint32_t objectItem, engine::ProjectRecord& project);
     virtual void DeleteClassObject(engine::ProjectManager& manager, engine::ApplicationClassEntry& entry,
                                    uint32_t objectItem);
     virtual void DeleteChildObject(engine::ProjectManager& manager, engine::ObjectRecord& parent, uint32_t objectItem,
@@ -77,9 +82,10 @@ public:
     // The Class Options dialog on a class entry.
     virtual int ClassOptionsDialog(engine::ApplicationClassEntry& entry, engine::CpuRecord& cpu,
                                    engine::ApplicationRecord& application, QWidget* parent);
-    // The Dynamic Objects dialog on the class entry that allows dynamic objects.
+    // The Dynamic Objects dialog on the class entry that allows dynamic objects. The application (when
+    // known) counts the static objects of chained entries and is marked edited on a change.
     virtual int DynamicObjectsDialog(engine::ApplicationClassEntry& entry, engine::KernelRecord& kernel,
-                                     QWidget* parent);
+                                     engine::ApplicationRecord* application, QWidget* parent);
     // "Enter Node Name": shows the problem and prompt texts; OK (1) leaves the edited name in name.
     virtual int NodeNameDialog(engine::ApplicationRecord& application, std::string& name, const std::string& problem,
                                const std::string& prompt);

@@ -162,7 +162,7 @@ void CMainDialog::OnEditDelete()
         const bool mp = node.application && node.application->isMp;
         engine::ApplicationRecord* application = node.application;
         if (node.kind == engine::NodeObject && node.entry)
-            editors.DeleteClassObject(*m_manager, *node.entry, m_selectedItem);
+            editors.DeleteClassObject(*m_manager, *node.entry, m_selectedItem, m_project);
         else if (node.parent)
             editors.DeleteChildObject(*m_manager, *node.parent, m_selectedItem, m_project);
         if (application)
@@ -293,7 +293,8 @@ void CMainDialog::OnEditDynamics()
     if (!allowing) {
         platform::messageBox(name + " class doesn't allow dynamic objects.", name + " Dynamics",
                              platform::MbOk | platform::MbIconInformation);
-    } else if (shell::editorServices().DynamicObjectsDialog(*allowing, node.cpu->kernel, this) == shell::EditorOk &&
+    } else if (shell::editorServices().DynamicObjectsDialog(*allowing, node.cpu->kernel, node.application, this) ==
+                   shell::EditorOk &&
                (allowing->classType == engine::ClassLevel || allowing->classType == engine::ClassThread) &&
                node.application) {
         node.application->kernelHDirty = 1;

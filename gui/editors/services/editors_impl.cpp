@@ -7,35 +7,21 @@
 
 namespace editors {
 
-// ---- adding, removing and moving, and the sheets (the sheets-and-pages editors fill these in)
+// ---- adding, removing and moving, and the sheets
 
-// sheets-and-pages: AddCpu
 int EditorsImpl::AddCpu(engine::ProjectManager& m, engine::ProjectRecord& p, engine::ConfigRecord& c) { return sheets::AddCpu(m, p, c); }
-// sheets-and-pages: RemoveCpu
 void EditorsImpl::RemoveCpu(engine::ProjectManager& m, engine::ProjectRecord& p, uint32_t i) { (void)m; sheets::RemoveCpu(p, i); }
-// sheets-and-pages: AddApplication
 int EditorsImpl::AddApplication(engine::ProjectManager& m, engine::ProjectRecord& p, engine::CpuRecord& c) { return sheets::AddApplication(m, p, c); }
-// sheets-and-pages: RemoveApplication
 void EditorsImpl::RemoveApplication(engine::ProjectManager& m, engine::CpuRecord& c, uint32_t i) { (void)m; sheets::RemoveApplication(c, i); }
-// sheets-and-pages: AddClassObject
 int EditorsImpl::AddClassObject(engine::ProjectManager& m, engine::ProjectRecord& p, engine::ApplicationClassEntry& e, bool d) { return sheets::AddClassObject(m, p, e, d); }
-// sheets-and-pages: AddChildObject
 int EditorsImpl::AddChildObject(engine::ProjectManager& m, engine::ProjectRecord& p, engine::ObjectRecord& o, bool d) { return sheets::AddChildObject(m, p, o, d); }
-// sheets-and-pages: DeleteClassObject
-void EditorsImpl::DeleteClassObject(engine::ProjectManager& m, engine::ApplicationClassEntry& e, uint32_t i) { (void)m; sheets::DeleteClassObject(e, i); }
-// sheets-and-pages: DeleteChildObject
+void EditorsImpl::DeleteClassObject(engine::ProjectManager& m, engine::ApplicationClassEntry& e, uint32_t i, engine::ProjectRecord& p) { (void)m; sheets::DeleteClassObject(e, i, p); }
 void EditorsImpl::DeleteChildObject(engine::ProjectManager& m, engine::ObjectRecord& o, uint32_t i, engine::ProjectRecord& p) { (void)m; sheets::DeleteChildObject(o, i, p); }
-// sheets-and-pages: MoveObjectToClass
 int EditorsImpl::MoveObjectToClass(engine::ProjectManager& m, engine::ProjectRecord& p, engine::ObjectRecord& o, engine::ApplicationClassEntry& t, engine::ObjectRecord* at) { (void)m; return sheets::MoveObjectToClass(p, o, t, at); }
-// sheets-and-pages: MoveObjectToParent
 int EditorsImpl::MoveObjectToParent(engine::ProjectManager& m, engine::ProjectRecord& p, engine::ObjectRecord& o, engine::ObjectRecord& t, engine::ObjectRecord* at) { (void)m; return sheets::MoveObjectToParent(p, o, t, at); }
-// sheets-and-pages: ShowCpuProperties
 int EditorsImpl::ShowCpuProperties(engine::CpuRecordHandler& h, std::string& n, std::string& d) { return sheets::ShowCpuProperties(h, n, d); }
-// sheets-and-pages: ShowApplicationProperties
 int EditorsImpl::ShowApplicationProperties(engine::ProjectManager& m, engine::ProjectRecord& p, engine::ApplicationRecord& a, engine::CpuRecord& c) { (void)m; return sheets::ShowApplicationProperties(p, a, c); }
-// sheets-and-pages: NodeNameDialog
 int EditorsImpl::NodeNameDialog(engine::ApplicationRecord& a, std::string& n, const std::string& p, const std::string& q) { return sheets::NodeNameDialog(a, n, p, q); }
-// sheets-and-pages: UserTextDialog
 int EditorsImpl::UserTextDialog(engine::ApplicationRecord& a, int t, QWidget* w) { return sheets::UserTextDialog(a, t, w); }
 
 // ---- the object and property dialogs
@@ -69,9 +55,9 @@ int EditorsImpl::ClassOptionsDialog(engine::ApplicationClassEntry& entry, engine
 }
 
 int EditorsImpl::DynamicObjectsDialog(engine::ApplicationClassEntry& entry, engine::KernelRecord& kernel,
-                                      QWidget* parent)
+                                      engine::ApplicationRecord* application, QWidget* parent)
 {
-    DynamicObjectsModel model(entry, kernel, nullptr);
+    DynamicObjectsModel model(entry, kernel, application);
     return runDynamicObjectsDialog(model, parent);
 }
 

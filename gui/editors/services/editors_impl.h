@@ -16,8 +16,9 @@ public:
                        engine::ApplicationClassEntry& entry, bool showDialog) override;
     int AddChildObject(engine::ProjectManager& manager, engine::ProjectRecord& project, engine::ObjectRecord& parent,
                        bool showDialog) override;
-    void DeleteClassObject(engine::ProjectManager& manager, engine::ApplicationClassEntry& entry,
-                           uint32_t objectItem) override;
+    using shell::EditorServices::DeleteClassObject;
+    void DeleteClassObject(engine::ProjectManager& manager, engine::ApplicationClassEntry& entry, uint32_t objectItem,
+                           engine::ProjectRecord& project) override;
     void DeleteChildObject(engine::ProjectManager& manager, engine::ObjectRecord& parent, uint32_t objectItem,
                            engine::ProjectRecord& project) override;
     int MoveObjectToClass(engine::ProjectManager& manager, engine::ProjectRecord& project,
@@ -37,7 +38,7 @@ public:
     int ClassOptionsDialog(engine::ApplicationClassEntry& entry, engine::CpuRecord& cpu,
                            engine::ApplicationRecord& application, QWidget* parent) override;
     int DynamicObjectsDialog(engine::ApplicationClassEntry& entry, engine::KernelRecord& kernel,
-                             QWidget* parent) override;
+                             engine::ApplicationRecord* application, QWidget* parent) override;
     int NodeNameDialog(engine::ApplicationRecord& application, std::string& name, const std::string& problem,
                        const std::string& prompt) override;
     int UserTextDialog(engine::ApplicationRecord& application, int classType, QWidget* parent) override;

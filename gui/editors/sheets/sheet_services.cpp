@@ -1,5 +1,6 @@
 #include "gui/editors/sheets/sheet_services.h"
 
+#include "engine/names/project_walk.h"
 #include "gui/editors/model/add_remove_move.h"
 #include "gui/editors/sheets/application_sheet_view.h"
 #include "gui/editors/sheets/cpu_sheet_view.h"
@@ -64,9 +65,12 @@ int AddChildObject(engine::ProjectManager& manager, engine::ProjectRecord& proje
     return editors::AddChildObject(project, parent, showDialog ? &editor : nullptr);
 }
 
-void DeleteClassObject(engine::ApplicationClassEntry& entry, uint32_t objectItem)
+void DeleteClassObject(engine::ApplicationClassEntry& entry, uint32_t objectItem, engine::ProjectRecord& project)
 {
-    editors::DeleteClassObject(entry, objectItem, nullptr);
+    engine::ClassEntryPlace place;
+    engine::ApplicationRecord* application =
+        engine::FindClassEntryPlace(project, entry, place) ? place.application : nullptr;
+    editors::DeleteClassObject(entry, objectItem, application);
 }
 
 void DeleteChildObject(engine::ObjectRecord& parent, uint32_t objectItem, engine::ProjectRecord& project)

@@ -22,7 +22,7 @@ int AddClassObject(engine::ProjectManager& manager, engine::ProjectRecord& proje
                    engine::ApplicationClassEntry& entry, bool showDialog);
 int AddChildObject(engine::ProjectManager& manager, engine::ProjectRecord& project, engine::ObjectRecord& parent,
                    bool showDialog);
-void DeleteClassObject(engine::ApplicationClassEntry& entry, uint32_t objectItem);
+void DeleteClassObject(engine::ApplicationClassEntry& entry, uint32_t objectItem, engine::ProjectRecord& project);
 void DeleteChildObject(engine::ObjectRecord& parent, uint32_t objectItem, engine::ProjectRecord& project);
 int MoveObjectToClass(engine::ProjectRecord& project, engine::ObjectRecord& object,
                       engine::ApplicationClassEntry& target, engine::ObjectRecord* position);

@@ -17,12 +17,14 @@
 #include <gtest/gtest.h>
 
 #include "engine/files/config_file.h"
+#include "engine/names/kernel_lookup.h"
 #include "engine/names/project_walk.h"
 #include "engine/ops/project_manager.h"
 #include "engine/records/text_field.h"
 #include "engine/util/path.h"
 #include "gui/editors/model/object_dialog_factory.h"
 #include "gui/editors/model/object_models.h"
+#include "gui/editors/model/property_models.h"
 #include "gui/editors/objects/control_table.h"
 #include "gui/editors/objects/model_dialog.h"
 #include "gui/editors/services/editors_impl.h"
@@ -200,6 +202,50 @@ TEST_F(DemoDialogsTest, PropertyDialogsThroughTheServices)
     });
     EXPECT_EQ(shell::editorServices().ClassOptionsDialog(*place.entry, *place.cpu, *place.application, nullptr), 1);
     EXPECT_EQ(place.entry->maxKeyLength, 20);
+}
+
+TEST_F(DemoDialogsTest, ServicesReachTheApplicationOfTheEntry)
+{
+    // Dynamic counters: the static counters hang under event sources and still count against the Maximum;
+    // a change marks the application edited.
+    engine::ObjectPlace place = find("tskMain");
+    ASSERT_NE(place.application, nullptr);
+    engine::ApplicationRecord& application = *place.application;
+    engine::ApplicationClassEntry* counters = engine::FindApplicationClassEntryByType(application, engine::ClassCounter);
+    ASSERT_NE(counters, nullptr);
+    const int32_t statics = engine::CountClassEntryObjects(application, *counters);
+    ASSERT_GT(statics, 0);
+    engine::KernelClassRecord* counterClass = engine::FindKernelClassByType(place.cpu, engine::ClassCounter);
+    ASSERT_NE(counterClass, nullptr);
+    counterClass->maximum = statics + 1;
+    counters->dynamicsAllowed = 1;
+    counters->numberOfDynamics = 0;
+    application.edited = 0;
+    QTimer::singleShot(0, [] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        type(dialog, dynamicCountId(0), "2");
+        press(dialog, IdOkButton);  // cut to 1
+        press(dialog, IdOkButton);
+    });
+    EXPECT_EQ(shell::editorServices().DynamicObjectsDialog(*counters, place.cpu->kernel, &application, nullptr), 1);
+    EXPECT_EQ(counters->numberOfDynamics, 1);
+    EXPECT_EQ(application.edited, 1);
+    ASSERT_FALSE(m_messages->texts().empty());
+    EXPECT_EQ(m_messages->texts()[0],
+              "Object count maximum of " + std::to_string(statics + 1) + " exceeded for this class.");
+
+    // Deleting a Level object marks the application's kernel files.
+    engine::ApplicationClassEntry* levels = engine::FindApplicationClassEntryByType(application, engine::ClassLevel);
+    ASSERT_NE(levels, nullptr);
+    ASSERT_GT(levels->objectCount, 0);
+    levels->objects[0].treeItem = 7001;
+    application.kernelHDirty = application.kernelMDirty = 0;
+    const int32_t before = levels->objectCount;
+    shell::editorServices().DeleteClassObject(m_manager, *levels, 7001, m_project);
+    EXPECT_EQ(levels->objectCount, before - 1);
+    EXPECT_EQ(application.kernelHDirty, 1);
+    EXPECT_EQ(application.kernelMDirty, 1);
 }
 
 TEST_F(DemoDialogsTest, NameEditRefusesGrowthButKeepsALongerStoredName)
