@@ -10,16 +10,21 @@ enum class ControlKind {
     Check,       // a check box
     RadioFirst,  // the first radio button of an exclusive set
     Radio,       // a further radio button of the current set
-    Static,      // a text whose content the model sets
-    Text,        // a fixed text without an id
+    Button,      // a push button
+    Static,      // a text whose content the model sets unless the row gives one
+    Text,        // a fixed, wrapped text; it takes the whole line unless something follows on that line
+    List,        // a two-column list (text, right-aligned value after a tab)
+    CheckList,   // a list of check boxes
+    Combo,       // a drop-down list, with its label before it when the row has one
     GroupBegin,  // a group box; the rows up to the matching GroupEnd go inside
     GroupEnd,
+    ScrollBar,   // vertical, beside the rows of the current group
 };
 
 struct ControlRow {
     ControlKind kind;
     int id;             // 0 for none
-    const char* label;  // edit label, button caption, group title or fixed text; may be null
+    const char* label;  // edit or combo label, button caption, group title or fixed text; may be null
     bool sameLine = false;  // continue the previous line instead of starting a new one
 };
 

@@ -6,11 +6,11 @@
 namespace editors {
 
 using namespace app_ids;
-using K = PageRowKind;
+using K = ControlKind;
 
-const PageRows& appGeneralRows()
+const ControlTable& appGeneralRows()
 {
-    static const PageRows rows = {
+    static const ControlTable rows = {
         {K::Edit, Name, "Application Name:"},
         {K::GroupBegin, 0, "Application File"},
         {K::Edit, FilePath, nullptr},
@@ -40,9 +40,9 @@ const PageRows& appGeneralRows()
     return rows;
 }
 
-const PageRows& appClassRows()
+const ControlTable& appClassRows()
 {
-    static const PageRows rows = {
+    static const ControlTable rows = {
         {K::Text, 0, "Class"},
         {K::Static, ClassHeading, "Bytes per Object", true},
         {K::List, ClassList, nullptr},
@@ -51,9 +51,9 @@ const PageRows& appClassRows()
     return rows;
 }
 
-const PageRows& appPathsRows()
+const ControlTable& appPathsRows()
 {
-    static const PageRows rows = {
+    static const ControlTable rows = {
         {K::Edit, CodePath, "Path to Code (.c) Files:"},
         {K::Button, BrowseCode, "Browse...", true},
         {K::Edit, HeaderPath, "Path to Header (.h) Files:"},
@@ -67,9 +67,9 @@ const PageRows& appPathsRows()
     return rows;
 }
 
-const PageRows& appSystemRows()
+const ControlTable& appSystemRows()
 {
-    static const PageRows rows = {
+    static const ControlTable rows = {
         {K::GroupBegin, 0, "System RAM"},
         {K::Edit, RamSize, "Size:"},
         {K::Static, RamUnit, "bytes", true},
@@ -101,9 +101,9 @@ const PageRows& appSystemRows()
     return rows;
 }
 
-const PageRows& appCodegenRows()
+const ControlTable& appCodegenRows()
 {
-    static const PageRows rows = {
+    static const ControlTable rows = {
         {K::GroupBegin, 0, "File Extensions"},
         {K::Edit, CSourceExt, "C Source"},
         {K::Edit, CHeaderExt, "C Includes"},
@@ -130,9 +130,9 @@ const PageRows& appCodegenRows()
     return rows;
 }
 
-const PageRows& appContextRows()
+const ControlTable& appContextRows()
 {
-    static const PageRows rows = {
+    static const ControlTable rows = {
         {K::Check, Context0, "Context 0"},
         {K::Check, Context0 + 1, "Context 1"},
         {K::Check, Context0 + 2, "Context 2"},
@@ -141,10 +141,10 @@ const PageRows& appContextRows()
     return rows;
 }
 
-const PageRows& optionRows()
+const ControlTable& optionRows()
 {
-    static const PageRows rows = [] {
-        PageRows table;
+    static const ControlTable rows = [] {
+        ControlTable table;
         for (int slot = 0; slot < option_ids::kSlots; ++slot) {
             table.push_back({K::Static, option_ids::Label[slot], ""});
             table.push_back({K::Edit, option_ids::Edit[slot], nullptr, true});
@@ -156,10 +156,10 @@ const PageRows& optionRows()
     return rows;
 }
 
-const PageRows& appOptionsRows()
+const ControlTable& appOptionsRows()
 {
-    static const PageRows rows = [] {
-        PageRows table = optionRows();
+    static const ControlTable rows = [] {
+        ControlTable table = optionRows();
         table.push_back({K::Button, option_ids::RestoreDefaults, "Restore Defaults"});
         return table;
     }();

@@ -4,14 +4,14 @@
 
 namespace editors {
 
-const PageRows& appGeneralRows();
-const PageRows& appClassRows();
-const PageRows& appPathsRows();
-const PageRows& appSystemRows();
-const PageRows& appCodegenRows();
-const PageRows& appContextRows();
+const ControlTable& appGeneralRows();
+const ControlTable& appClassRows();
+const ControlTable& appPathsRows();
+const ControlTable& appSystemRows();
+const ControlTable& appCodegenRows();
+const ControlTable& appContextRows();
 // The eight option row slots (the CPU page), and with Restore Defaults (the application page).
-const PageRows& optionRows();
-const PageRows& appOptionsRows();
+const ControlTable& optionRows();
+const ControlTable& appOptionsRows();
 
 } // namespace editors

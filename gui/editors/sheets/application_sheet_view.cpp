@@ -34,7 +34,7 @@ int ShowApplicationPropertiesSheet(engine::ProjectRecord& project, engine::Appli
         sheet.Construct(QStringLiteral("Application Properties"));
         AppGeneralPage* general = nullptr;
         ModelPage* generalPage = nullptr;
-        const auto add = [&](std::unique_ptr<PageModel> model, const PageRows& rows) {
+        const auto add = [&](std::unique_ptr<PageModel> model, const ControlTable& rows) {
             auto* page = new ModelPage(*model, rows);
             sheet.AddPage(page);
             pages.push_back(page);

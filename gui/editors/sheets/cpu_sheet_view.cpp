@@ -16,11 +16,11 @@ namespace editors {
 
 namespace {
 
-const PageRows& cpuGeneralRows()
+const ControlTable& cpuGeneralRows()
 {
     using namespace cpu_ids;
-    using K = PageRowKind;
-    static const PageRows rows = {
+    using K = ControlKind;
+    static const ControlTable rows = {
         {K::Edit, Name, "CPU Name:"},
         {K::Edit, Description, "Description"},
         {K::Combo, Model, "Model:"},
@@ -41,11 +41,11 @@ const PageRows& cpuGeneralRows()
     return rows;
 }
 
-const PageRows& classPageRows()
+const ControlTable& classPageRows()
 {
     using namespace class_ids;
-    using K = PageRowKind;
-    static const PageRows rows = {
+    using K = ControlKind;
+    static const ControlTable rows = {
         {K::Text, 0, "Class Name"},
         {K::Static, SizeHeading, "Size per Object", true},
         {K::CheckList, ClassList, nullptr},
@@ -54,11 +54,11 @@ const PageRows& classPageRows()
     return rows;
 }
 
-const PageRows& classOptionsRows()
+const ControlTable& classOptionsRows()
 {
     using namespace class_ids;
-    using K = PageRowKind;
-    static const PageRows rows = {
+    using K = ControlKind;
+    static const ControlTable rows = {
         {K::Text, 0, "Option"},
         {K::Static, SizeHeading, "Size per Object", true},
         {K::CheckList, OptionList, nullptr},
@@ -66,9 +66,9 @@ const PageRows& classOptionsRows()
     return rows;
 }
 
-const PageRows& classServicesRows()
+const ControlTable& classServicesRows()
 {
-    static const PageRows rows = {{PageRowKind::CheckList, class_ids::ServiceList, nullptr}};
+    static const ControlTable rows = {{ControlKind::CheckList, class_ids::ServiceList, nullptr}};
     return rows;
 }
 

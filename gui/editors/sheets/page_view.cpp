@@ -1,202 +1,41 @@
 #include "gui/editors/sheets/page_view.h"
 
-#include <QAbstractButton>
-#include <QButtonGroup>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHeaderView>
-#include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTreeWidget>
-#include <QValidator>
 #include <QVBoxLayout>
 
+#include "gui/editors/objects/control_builder.h"
 #include "gui/shell/custom_check_list_box.h"
 #include "platform/qt/control_id.h"
 #include "platform/qt/latin1.h"
 
 namespace editors {
 
-namespace {
-
-// Refuses typing that makes the text longer than the record's field holds.
-class LengthLimit : public QValidator {
-public:
-    LengthLimit(QLineEdit* edit, int limit) : QValidator(edit), m_edit(edit), m_limit(limit) {}
-    State validate(QString& input, int&) const override
-    {
-        return input.size() > m_limit && input.size() > m_edit->text().size() ? Invalid : Acceptable;
-    }
-
-private:
-    QLineEdit* m_edit;
-    int m_limit;
-};
-
-struct Level {
-    QWidget* container;
-    QGridLayout* grid;
-    int line = -1;
-    int column = 0;
-};
-
-} // namespace
-
-ModelPage::ModelPage(PageModel& model, const PageRows& rows, QWidget* parent)
+ModelPage::ModelPage(PageModel& model, const ControlTable& rows, QWidget* parent)
     : platform::PropertyPage(QString::fromLatin1(model.caption()), parent), m_model(model), m_rows(rows)
 {
     build(rows);
 }
 
-void ModelPage::build(const PageRows& rows)
+void ModelPage::build(const ControlTable& rows)
 {
     auto* outer = new QVBoxLayout(this);
-    auto* body = new QWidget(this);
-    outer->addWidget(body);
+    ControlHooks hooks;
+    hooks.clicked = [this](int id) { onClicked(id); };
+    hooks.edited = hooks.clicked;
+    hooks.doubleClicked = [this](int id) {
+        pull();
+        if (m_model.doubleClicked(id, m_state))
+            push();
+    };
+    hooks.checkChanged = [this](int id) { onCheckChanged(id); };
+    hooks.editFilter = this;
+    outer->addWidget(buildControls(this, rows, hooks));
     outer->addStretch(1);
-    std::vector<Level> levels{{body, new QGridLayout(body)}};
-    levels.back().grid->setContentsMargins(0, 0, 0, 0);
-    QButtonGroup* radios = nullptr;
-
-    const auto place = [&](QWidget* widget, bool sameLine, int span = 1) {
-        Level& level = levels.back();
-        if (!sameLine || level.line < 0) {
-            ++level.line;
-            level.column = 0;
-        }
-        level.grid->addWidget(widget, level.line, level.column, 1, span);
-        level.column += span;
-    };
-    const auto identify = [](QWidget* widget, int id) {
-        if (id > 0)
-            platform::setControlId(widget, id);
-    };
-
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        const PageRow& row = rows[r];
-        // A fixed text takes the whole line unless something follows it on that line.
-        const bool followed = r + 1 < rows.size() && rows[r + 1].sameLine;
-        const QString label = row.label ? QString::fromLatin1(row.label) : QString();
-        QWidget* parentWidget = levels.back().container;
-        const int id = row.id;
-        switch (row.kind) {
-        case PageRowKind::Edit: {
-            if (row.label)
-                place(new QLabel(label, parentWidget), row.sameLine);
-            auto* edit = new QLineEdit(parentWidget);
-            identify(edit, id);
-            edit->installEventFilter(this);
-            place(edit, row.sameLine || row.label != nullptr);
-            connect(edit, &QLineEdit::textEdited, this, [this, id] { onClicked(id); });
-            break;
-        }
-        case PageRowKind::Combo: {
-            if (row.label)
-                place(new QLabel(label, parentWidget), row.sameLine);
-            auto* combo = new QComboBox(parentWidget);
-            identify(combo, id);
-            place(combo, row.sameLine || row.label != nullptr);
-            connect(combo, &QComboBox::activated, this, [this, id] { onClicked(id); });
-            break;
-        }
-        case PageRowKind::Check: {
-            auto* box = new QCheckBox(label, parentWidget);
-            identify(box, id);
-            place(box, row.sameLine, 2);
-            connect(box, &QAbstractButton::clicked, this, [this, id] { onClicked(id); });
-            break;
-        }
-        case PageRowKind::RadioFirst:
-        case PageRowKind::Radio: {
-            auto* radio = new QRadioButton(label, parentWidget);
-            identify(radio, id);
-            if (row.kind == PageRowKind::RadioFirst || !radios) {
-                radios = new QButtonGroup(this);
-                radios->setExclusive(true);
-            }
-            radios->addButton(radio);
-            place(radio, row.sameLine);
-            connect(radio, &QAbstractButton::clicked, this, [this, id] { onClicked(id); });
-            break;
-        }
-        case PageRowKind::Button: {
-            auto* button = new QPushButton(label, parentWidget);
-            button->setAutoDefault(false);
-            identify(button, id);
-            place(button, row.sameLine);
-            connect(button, &QAbstractButton::clicked, this, [this, id] { onClicked(id); });
-            break;
-        }
-        case PageRowKind::Static:
-        case PageRowKind::Text: {
-            auto* text = new QLabel(label, parentWidget);
-            text->setWordWrap(row.kind == PageRowKind::Text);
-            text->setProperty("fixedText", row.label != nullptr && *row.label != '\0');
-            identify(text, id);
-            place(text, row.sameLine, row.kind == PageRowKind::Text && !followed ? 4 : 1);
-            break;
-        }
-        case PageRowKind::List: {
-            auto* list = new QTreeWidget(parentWidget);
-            list->setColumnCount(2);
-            list->setHeaderHidden(true);
-            list->setRootIsDecorated(false);
-            list->header()->setStretchLastSection(false);
-            list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-            list->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
-            list->setMinimumHeight(160);
-            identify(list, id);
-            place(list, row.sameLine, 4);
-            connect(list, &QTreeWidget::currentItemChanged, this, [this, id] { onClicked(id); });
-            connect(list, &QTreeWidget::itemDoubleClicked, this, [this, id] {
-                pull();
-                if (m_model.doubleClicked(id, m_state))
-                    push();
-            });
-            break;
-        }
-        case PageRowKind::CheckList: {
-            auto* list = new CustomCheckListBox(parentWidget);
-            list->setMinimumHeight(200);
-            identify(list, id);
-            place(list, row.sameLine, 4);
-            connect(list, &QListWidget::currentRowChanged, this, [this, id] { onClicked(id); });
-            connect(list, &CustomCheckListBox::checkChanged, this, [this, id] { onCheckChanged(id); });
-            connect(list, &QListWidget::itemDoubleClicked, this, [this, id] {
-                pull();
-                if (m_model.doubleClicked(id, m_state))
-                    push();
-            });
-            break;
-        }
-        case PageRowKind::ScrollBar: {
-            auto* bar = new QScrollBar(Qt::Vertical, parentWidget);
-            bar->setPageStep(8);
-            identify(bar, id);
-            levels.back().grid->addWidget(bar, 0, 8, 8, 1);
-            connect(bar, &QScrollBar::valueChanged, this, [this, id] { onClicked(id); });
-            break;
-        }
-        case PageRowKind::GroupBegin: {
-            auto* group = new QGroupBox(label, parentWidget);
-            identify(group, id);
-            place(group, row.sameLine, 4);
-            levels.push_back({group, new QGridLayout(group)});
-            break;
-        }
-        case PageRowKind::GroupEnd:
-            if (levels.size() > 1)
-                levels.pop_back();
-            break;
-        }
-    }
 }
 
 void ModelPage::fillList(int id)
@@ -242,30 +81,10 @@ void ModelPage::push()
         QWidget* widget = platform::findControl(this, id);
         if (!widget)
             continue;
-        if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
-            const QString text = platform::toQString(control.text);
-            if (edit->text() != text)
-                edit->setText(text);
-            if (control.limit > 0 && !edit->validator())
-                edit->setValidator(new LengthLimit(edit, control.limit));
-        } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-            if (button->isCheckable())
-                button->setChecked(control.check != 0);
-            if (!control.caption.empty())
-                button->setText(platform::toQString(control.caption));
-        } else if (auto* bar = qobject_cast<QScrollBar*>(widget)) {
-            bar->setRange(0, control.limit);
-            bar->setValue(control.check);
-        } else if (qobject_cast<QTreeWidget*>(widget) || qobject_cast<QComboBox*>(widget) ||
-                   qobject_cast<CustomCheckListBox*>(widget)) {
+        if (qobject_cast<QTreeWidget*>(widget) || qobject_cast<QComboBox*>(widget) ||
+            qobject_cast<CustomCheckListBox*>(widget))
             fillList(id);
-        } else if (auto* text = qobject_cast<QLabel*>(widget)) {
-            // A static with a caption of its own keeps it unless the model gives it a text.
-            if (!control.text.empty() || !text->property("fixedText").toBool())
-                text->setText(platform::toQString(control.text));
-        }
-        widget->setEnabled(control.enabled);
-        widget->setVisible(control.visible);
+        showControl(widget, control);
         widget->setToolTip(platform::toQString(m_model.toolTip(id)));
     }
     m_pushing = false;
@@ -273,14 +92,12 @@ void ModelPage::push()
 
 void ModelPage::pull()
 {
-    for (const auto& [id, control] : m_state.controls()) {
-        (void)control;
+    for (const auto& entry : m_state.controls()) {
+        const int id = entry.first;
         QWidget* widget = platform::findControl(this, id);
-        if (auto* edit = qobject_cast<QLineEdit*>(widget))
-            m_state[id].text = platform::toStdString(edit->text());
-        else if (auto* button = qobject_cast<QAbstractButton*>(widget); button && button->isCheckable())
-            m_state[id].check = button->isChecked() ? 1 : 0;
-        else if (auto* list = qobject_cast<QTreeWidget*>(widget))
+        if (readControl(widget, m_state[id]))
+            continue;
+        if (auto* list = qobject_cast<QTreeWidget*>(widget))
             m_state[id].check = list->currentItem() ? list->indexOfTopLevelItem(list->currentItem()) : -1;
         else if (auto* checks = qobject_cast<CustomCheckListBox*>(widget))
             m_state[id].check = checks->currentRow();
@@ -361,12 +178,7 @@ void ModelPage::onCheckChanged(int id)
 
 void ModelPage::focusEdit(int id)
 {
-    QWidget* widget = id > 0 ? platform::findControl(this, id) : nullptr;
-    if (!widget)
-        return;
-    widget->setFocus();
-    if (auto* edit = qobject_cast<QLineEdit*>(widget))
-        edit->selectAll();
+    focusControl(this, id);
 }
 
 } // namespace editors

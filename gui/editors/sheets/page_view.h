@@ -5,30 +5,15 @@
 #include <vector>
 
 #include "gui/editors/model/sheet_page_model.h"
+#include "gui/editors/objects/control_table.h"
 #include "platform/qt/property_sheet.h"
 
-class QGridLayout;
-
 namespace editors {
-
-enum class PageRowKind {
-    Edit, Check, RadioFirst, Radio, Button, Static, Text, List, CheckList, Combo, GroupBegin, GroupEnd,
-    ScrollBar,  // vertical, beside the rows of the current group
-};
-
-struct PageRow {
-    PageRowKind kind;
-    int id;             // 0 for none
-    const char* label;  // label before an edit or combo, button caption, group title or fixed text
-    bool sameLine = false;
-};
-
-using PageRows = std::vector<PageRow>;
 
 class ModelPage : public platform::PropertyPage {
     Q_OBJECT
 public:
-    ModelPage(PageModel& model, const PageRows& rows, QWidget* parent = nullptr);
+    ModelPage(PageModel& model, const ControlTable& rows, QWidget* parent = nullptr);
 
     PageModel& model() const { return m_model; }
     const ViewState& state() const { return m_state; }
@@ -55,14 +40,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void build(const PageRows& rows);
+    void build(const ControlTable& rows);
     void onClicked(int id);
     void focusEdit(int id);
     void fillList(int id);
     void onCheckChanged(int id);
 
     PageModel& m_model;
-    PageRows m_rows;
+    ControlTable m_rows;
     ViewState m_state;
     bool m_pushing = false;
 };

@@ -161,6 +161,13 @@ TEST_F(SheetsTest, ApplicationSheetStoresOnOkRestoresOnCancelAndCanBeSeen)
             EXPECT_EQ(platform::findControl<QLabel>(modal, app_ids::InstancesLabel)->text(),
                       QStringLiteral("Instances:"));
             auto* name = platform::findControl<QLineEdit>(modal, app_ids::Name);
+            // Typing stops at what the record holds.
+            name->setText(QString(engine::kNameSize - 2, QLatin1Char('n')));
+            name->end(false);
+            name->insert(QStringLiteral("xy"));
+            EXPECT_EQ(name->text().size(), engine::kNameSize - 2);
+            name->insert(QStringLiteral("x"));
+            EXPECT_EQ(name->text().size(), engine::kNameSize - 1);
             name->setText(QStringLiteral("Renamed"));
             EXPECT_TRUE(sheet->SetActivePage(3));  // the Paths page: leaving General stores the name
             auto* path = platform::findControl<QLineEdit>(sheet->GetPage(3), app_ids::CodePath);
