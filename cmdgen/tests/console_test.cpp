@@ -131,6 +131,19 @@ TEST_F(Console, AFailedSaveGivesItsMessageAndCode6)
     EXPECT_EQ(readText(fixture.project() / "monitor.app"), monitor) << "the CPU's later applications are left alone";
 }
 
+TEST_F(Console, FailedKernelAndProjectWritesGiveTheirMessagesAndCode6)
+{
+    fs::create_directories(fixture.project() / "main.cputemp" / "blocker");
+    fs::create_directories(fixture.project() / "demo.ombtemp" / "blocker");
+    const fs::file_time_type longAgo = fs::last_write_time(fixture.project() / "comms.cpu") - std::chrono::hours(24 * 365);
+    fs::last_write_time(fixture.project() / "comms.cpu", longAgo);
+    const RunResult result = expectRun({"demo.omb", "-cMain", "-aControl", "-s"}, 6, "save_failed.txt");
+    EXPECT_NE(result.err.find("File I/O Error: Unable to write kernel file "), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("File I/O Error: Error writing project\n"), std::string::npos) << result.err;
+    EXPECT_EQ(result.err.find("Unable to write application file"), std::string::npos) << result.err;
+    EXPECT_GT(fs::last_write_time(fixture.project() / "comms.cpu"), longAgo) << "the next CPU's kernel file is written";
+}
+
 TEST_F(Console, AKernelFileThatMayNotBeWrittenIsSkipped)
 {
     std::string kernel = readText(fixture.project() / "main.cpu");
