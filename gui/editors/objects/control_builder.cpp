@@ -70,9 +70,14 @@ QWidget* buildControls(QWidget* owner, const ControlTable& table, const ControlH
     std::vector<Level> levels{{body, new QGridLayout(body)}};
     levels.back().grid->setContentsMargins(0, 0, 0, 0);
     QButtonGroup* radios = nullptr;
+    std::size_t r = 0;  // the row being built
 
     const auto place = [&](QWidget* widget, bool sameLine, int span = 1) {
         Level& level = levels.back();
+        if (table[r].firstCell && level.line >= 0) {
+            level.grid->addWidget(widget, level.line, 0, 1, span);
+            return;
+        }
         if (!sameLine || level.line < 0) {
             ++level.line;
             level.column = 0;
@@ -88,7 +93,7 @@ QWidget* buildControls(QWidget* owner, const ControlTable& table, const ControlH
         QObject::connect(button, &QAbstractButton::clicked, button, [hook = hooks.clicked, id] { report(hook, id); });
     };
 
-    for (std::size_t r = 0; r < table.size(); ++r) {
+    for (r = 0; r < table.size(); ++r) {
         const ControlRow& row = table[r];
         const bool followed = r + 1 < table.size() && table[r + 1].sameLine;
         const QString label = row.label ? QString::fromLatin1(row.label) : QString();

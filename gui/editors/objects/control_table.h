@@ -26,6 +26,7 @@ struct ControlRow {
     int id;             // 0 for none
     const char* label;  // edit or combo label, button caption, group title or fixed text; may be null
     bool sameLine = false;  // continue the previous line instead of starting a new one
+    bool firstCell = false; // on the current line, in the first control's cell (one of the two is hidden)
 };
 
 using ControlTable = std::vector<ControlRow>;

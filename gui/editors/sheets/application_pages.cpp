@@ -148,7 +148,8 @@ const ControlTable& optionRows()
         for (int slot = 0; slot < option_ids::kSlots; ++slot) {
             table.push_back({K::Static, option_ids::Label[slot], ""});
             table.push_back({K::Edit, option_ids::Edit[slot], nullptr, true});
-            table.push_back({K::Check, option_ids::Check[slot], "", true});
+            // A yes/no option shows in place of the label and edit of a number option.
+            table.push_back({K::Check, option_ids::Check[slot], "", true, true});
         }
         table.push_back({K::ScrollBar, option_ids::ScrollBar, nullptr});
         return table;

@@ -22,6 +22,7 @@
 #include "gui/editors/model/page_application.h"
 #include "gui/editors/model/page_cpu.h"
 #include "gui/editors/model/page_cpu_class.h"
+#include "gui/editors/model/page_option_rows.h"
 #include "gui/editors/model/user_text_dialogs.h"
 #include "gui/editors/sheets/application_sheet_view.h"
 #include "gui/editors/sheets/cpu_sheet_view.h"
@@ -203,6 +204,43 @@ TEST_F(SheetsTest, ApplicationSheetStoresOnOkRestoresOnCancelAndCanBeSeen)
     EXPECT_EQ(control.edited, 1);
     EXPECT_EQ(messages().at(0), "Application must have a name");
     EXPECT_TRUE(std::filesystem::exists(shot));
+}
+
+TEST_F(SheetsTest, OptionsPageShowsYesNoOptionsUnderTheLabels)
+{
+    engine::ApplicationRecord& control = application("Control");
+    const char* binary = std::getenv("KORVANE_BINARY_DIR");
+    const std::string shot = (std::filesystem::path(binary ? binary : m_programFolder.string()) /
+                              "application_options.png").string();
+    whenModal([shot](QWidget* modal) {
+        auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
+        ASSERT_NE(sheet, nullptr);
+        ASSERT_TRUE(sheet->SetActivePage(1));
+        auto* page = sheet->GetPage(1);
+        ASSERT_EQ(page->caption(), QStringLiteral("Options"));
+        int checks = 0;
+        int labels = 0;
+        int left = -1;
+        for (int slot = 0; slot < option_ids::kSlots; ++slot) {
+            auto* label = platform::findControl<QLabel>(page, option_ids::Label[slot]);
+            auto* check = platform::findControl<QCheckBox>(page, option_ids::Check[slot]);
+            ASSERT_TRUE(label && check);
+            const QWidget* shown = check->isVisible() ? static_cast<QWidget*>(check) : label;
+            if (!shown->isVisible())
+                continue;
+            (check->isVisible() ? checks : labels)++;
+            const int x = shown->mapTo(page, QPoint(0, 0)).x();
+            if (left < 0)
+                left = x;
+            EXPECT_EQ(x, left) << "slot " << slot;
+            EXPECT_FALSE(check->isVisible() && label->isVisible()) << "slot " << slot;
+        }
+        EXPECT_GT(checks, 0);
+        EXPECT_GT(labels, 0);
+        EXPECT_TRUE(modal->grab().save(QString::fromStdString(shot)));
+        qobject_cast<QDialog*>(modal)->reject();
+    });
+    EXPECT_EQ(ShowApplicationPropertiesSheet(m_project, control, cpuOf(control)), 2);
 }
 
 TEST_F(SheetsTest, CpuSheetHandsBackTheNameOnOkOnly)
