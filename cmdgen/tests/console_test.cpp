@@ -78,6 +78,7 @@ TEST_F(Console, MissingConfigurationAndProject)
     std::ofstream(fixture.bin() / "ombagen.cfg") << "[MODELS]\r\n[GENERAL]\r\n";
     result = fixture.run({"demo.omb", "-x"});
     EXPECT_EQ(result.code, 3) << result.out << result.err;
+    EXPECT_NE(result.err.find("No models defined in configuration file"), std::string::npos) << result.err;
     EXPECT_EQ(fixture.callLog(), "");
 
     fs::remove(fixture.bin() / "ombagen.cfg");
