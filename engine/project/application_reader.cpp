@@ -362,6 +362,11 @@ bool ApplicationReader::readObjectData(ApplicationClassEntry& entry, ObjectRecor
             std::memcpy(field, &value, sizeof value);
             break;
         }
+        case ObjectKeyKind::Flag: {
+            const int32_t value = readFlag(section, key.name, 0);
+            std::memcpy(field, &value, sizeof value);
+            break;
+        }
         case ObjectKeyKind::Text:
             setText(field, kNameSize, readText(section, key.name));
             break;

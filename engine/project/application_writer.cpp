@@ -205,6 +205,12 @@ void ApplicationWriter::writeObjectData(SectionedFileSection& s, int32_t classTy
             m_out.addInt(s, key.name, value);
             break;
         }
+        case ObjectKeyKind::Flag: {
+            int32_t value = 0;
+            std::memcpy(&value, field, sizeof value);
+            m_out.addFlag(s, key.name, value);
+            break;
+        }
         case ObjectKeyKind::Text:
             m_out.addText(s, key.name, textOf(field, kNameSize));
             break;

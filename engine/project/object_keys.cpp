@@ -23,8 +23,8 @@ constexpr ObjectKey kExceptionKeys[] = {
 };
 constexpr ObjectKey kCounterKeys[] = {
     {"Modulus", K::Integer, offsetof(CounterData, modulus), D::Zero},
-    {"System Timebase", K::Integer, offsetof(CounterData, systemTimebase), D::Zero},
-    {"Tickslice Counter", K::Integer, offsetof(CounterData, ticksliceCounter), D::Zero},
+    {"System Timebase", K::Flag, offsetof(CounterData, systemTimebase), D::Zero},
+    {"Tickslice Counter", K::Flag, offsetof(CounterData, ticksliceCounter), D::Zero},
 };
 constexpr ObjectKey kAlarmKeys[] = {
     {"Initial Count", K::Integer, offsetof(AlarmData, initialCount), D::Zero},

@@ -179,6 +179,22 @@ TEST_F(ApplicationFileTest, OlderKeysAndMissingKeysTakeTheirDefaults)
     EXPECT_EQ(task->attributes[3], 0);
 }
 
+TEST_F(ApplicationFileTest, CounterSwitchesAreFlagsReadAsTruthAndWrittenAsZeroOrOne)
+{
+    ASSERT_EQ(readText(smallApplication({"Counter=5"},
+                                        join({classSection("Counter", {"Objects=OBJS Counter"}), {"[OBJS Counter]", "c1=", ""},
+                                              {"[c1]", "Class Name=Counter", "Modulus=7", "System Timebase=2",
+                                               "Tickslice Counter=-1", ""}}))),
+              1);
+    const auto* counter = static_cast<CounterData*>(app.classEntries[0].objects[0].data);
+    EXPECT_EQ(counter->modulus, 7);
+    EXPECT_EQ(counter->systemTimebase, 1);
+    EXPECT_EQ(counter->ticksliceCounter, 1);
+    ASSERT_EQ(write(app, folder.file("out.app")), 1);
+    EXPECT_NE(readFile(folder.file("out.app")).find("Modulus=7\r\nSystem Timebase=1\r\nTickslice Counter=1\r\n"),
+              std::string::npos);
+}
+
 TEST_F(ApplicationFileTest, WriteThenReadGivesTheSameApplicationAndTheSameBytes)
 {
     ASSERT_EQ(read(app, testing::demoFolder() + "/control.app"), 1);
