@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/ops/cpu_record_handler.h"
@@ -96,6 +97,17 @@ int ProjectFile::ParseProjectSections()
     delete project.file;
     project.file = new SectionedFile(MakeNativePath(textString(project.path)), false, false, true);
     const SectionedFile& file = *project.file;
+    // Every section stands for one thing; a CPU or list name that names another section (a CPU called
+    // "PROJECT", two CPUs sharing one list) would read that section's data as its own.
+    std::unordered_set<std::string> claimed{sectionLookupKey("PROJECT"), sectionLookupKey("CPUS")};
+    const auto claim = [&](const std::string& name) {
+        if (claimed.insert(sectionLookupKey(name)).second)
+            return true;
+        showFileError(formatMessage("Unable to load project file %s: the name \"%s\" is used for more than one "
+                                    "section",
+                                    textString(project.path), name));
+        return false;
+    };
 
     const SectionedFileSection* header = file.FindSection("PROJECT");
     if (header == nullptr) {
@@ -133,6 +145,8 @@ int ProjectFile::ParseProjectSections()
             showFileError(formatMessage("Can't find section %s in project file", cpuName));
             return 0;
         }
+        if (!claim(cpuName))
+            return 0;
         CpuRecordHandler handler(&cpu.kernel, m_config, &cpu);
         const std::string modelName = readText(*s, "Model");
         const int32_t modelIndex = modelIndexOf(*m_config, modelName);
@@ -157,7 +171,11 @@ int ProjectFile::ParseProjectSections()
             return 0;
 
         const std::string applications = readText(*s, "Applications");
-        if (!applications.empty() && !ReadProjectApplications(i, applications))
+        if (applications.empty())
+            continue;
+        if (file.FindSection(applications) != nullptr && !claim(applications))
+            return 0;
+        if (!ReadProjectApplications(i, applications))
             return 0;
     }
     return 1;

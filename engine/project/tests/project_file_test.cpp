@@ -144,6 +144,10 @@ TEST_F(ProjectFileTest, BadProjectsFailWithTheirMessageAndChangeNoFile)
         {"empty application list", "demo.omb", "Link=link.app", "", "No applications listed in project file"},
         {"missing CPU section", "demo.omb", "[Comms]", "[Kommunikation]", "Can't find section Comms in project file"},
         {"missing project section", "demo.omb", "[PROJECT]", "[PROJEKT]", "Can't find section PROJECT in project file"},
+        {"CPU named like the project section", "demo.omb", "Comms=", "project=",
+         "Unable to load project file " + source() + "/demo.omb: the name \"project\" is used for more than one section"},
+        {"two CPUs sharing one list", "demo.omb", "Applications=APPS Comms", "Applications=APPS Main",
+         "Unable to load project file " + source() + "/demo.omb: the name \"APPS Main\" is used for more than one section"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
