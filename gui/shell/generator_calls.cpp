@@ -52,7 +52,8 @@ void ClearKernelDirtyFlags(engine::CpuRecord& cpu)
 bool RunCodeGenerator(engine::ProjectRecord& project, engine::ConfigRecord& config, engine::CpuRecord& cpu,
                       engine::ApplicationRecord& application, bool all)
 {
-    const std::string version = engine::VersionText(cpu);
+    // The GUI hands the model's "Version" text as the CPU record stores it; the console builds its own.
+    const std::string version = engine::textString(cpu.kernel.modelVersion);
     if (!engine::CallGenerateCode(&project, cpu, application, &config,
                                   {engine::CallerGui, version.c_str(), engine::OperationGenerateCode, all ? 1 : 0})
              .ok())
@@ -64,7 +65,8 @@ bool RunCodeGenerator(engine::ProjectRecord& project, engine::ConfigRecord& conf
 bool RunPrintSystem(engine::ProjectRecord& project, engine::ConfigRecord& config, engine::CpuRecord& cpu,
                     engine::ApplicationRecord& application, std::string& reportPath)
 {
-    const std::string version = engine::VersionText(cpu);
+    // The GUI hands the model's "Version" text as the CPU record stores it; the console builds its own.
+    const std::string version = engine::textString(cpu.kernel.modelVersion);
     if (!engine::CallPrintSystem(&project, cpu, application, &config,
                                  {engine::CallerGui, version.c_str(), engine::OperationPrintSystem, 0})
              .ok())

@@ -242,6 +242,7 @@ TEST_F(MainWindow, GenerateCodeCallsTheLibraryOncePerApplicationInScope)
         ++calls;
     EXPECT_EQ(calls, 3u) << text;
     EXPECT_NE(text.find("caller=1"), std::string::npos);
+    EXPECT_NE(text.find("version=\"1.12\""), std::string::npos) << text;
     ASSERT_EQ(m_dialogs.statuses.size(), 1u);
     EXPECT_EQ(m_dialogs.statuses[0].message, "Code generation is complete.");
     EXPECT_EQ(m_dialogs.statuses[0].title, "Code Generator Status");
