@@ -32,8 +32,14 @@ int ApplicationFile::ChooseAndWrite(std::string* outPath)
         showFileError(formatMessage("The path of application file %s is too long", path));
         return 0;
     }
+    // A failed write keeps the file the application had, so that a later save does not aim at the
+    // place that just failed.
+    const std::string previous = textString(m_application->path);
     setText(m_application->path, path);
-    return Write();
+    if (Write())
+        return 1;
+    setText(m_application->path, previous);
+    return 0;
 }
 
 }  // namespace engine

@@ -301,9 +301,14 @@ int ProjectFile::SaveProjectAs(std::string* outPath)
         *outPath = chosen;
     if (chosen.empty())
         return 1;
+    // A failed save keeps the project's own path, so that Save still writes where the project lives.
+    const std::string previous = textString(m_project->path);
     if (!SetPath(MakeNativePath(chosen)))
         return 0;
-    return SaveProjectFile();
+    if (SaveProjectFile())
+        return 1;
+    setText(m_project->path, previous);
+    return 0;
 }
 
 }  // namespace engine

@@ -388,7 +388,7 @@ TEST_F(ApplicationFileTest, GlobalApplicationsAreWarnedAboutSharedNamesTheyHaveI
 
 TEST_F(ApplicationFileTest, ChoosingAFileAsksWithTheTitlesAndCancelChangesNothing)
 {
-    PresetFileChooser chooser({"", folder.file("chosen.app")});
+    PresetFileChooser chooser({"", folder.file("chosen.app"), folder.file("no/such/folder.app")});
     ScopedFileChooser installed(&chooser);
     ASSERT_EQ(readText(smallApplication({}, {})), 1);
     ApplicationFile file(nullptr, nullptr, &demo.cpu, &app);
@@ -400,8 +400,15 @@ TEST_F(ApplicationFileTest, ChoosingAFileAsksWithTheTitlesAndCancelChangesNothin
     EXPECT_EQ(chosen, folder.file("chosen.app"));
     EXPECT_EQ(textOf(app.path), folder.file("chosen.app"));
     EXPECT_EQ(testing::folderListing(folder.path()), (std::vector<std::string>{"chosen.app", "small.app"}));
+    // A write that fails keeps the file the application had.
+    app.edited = 1;
+    EXPECT_EQ(file.ChooseAndWrite(&chosen), 0);
+    EXPECT_EQ(messages->texts(), std::vector<std::string>{"Unable to open application file " +
+                                                          folder.file("no/such/folder.apptemp") + " for writing"});
+    EXPECT_EQ(textOf(app.path), folder.file("chosen.app"));
+    EXPECT_EQ(app.edited, 1);
     const std::vector<PresetFileChooser::Request> requests = chooser.Requests();
-    ASSERT_EQ(requests.size(), 2u);
+    ASSERT_EQ(requests.size(), 3u);
     EXPECT_TRUE(requests[0].open);
     EXPECT_EQ(requests[0].kind, FileKindApplication);
     EXPECT_EQ(requests[0].title, "Choose Appliction File");

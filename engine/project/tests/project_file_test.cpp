@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/files/config_file.h"
+#include "engine/files/file_chooser.h"
 #include "engine/ops/project_manager.h"
 #include "engine/project/tests/project_fixtures.h"
 #include "engine/records/records.h"
@@ -214,7 +215,7 @@ TEST_F(ProjectFileTest, AFailedSaveLeavesEveryFileAndFlagAsItWas)
     EXPECT_EQ(folderSnapshot(source()), before);
 }
 
-TEST_F(ProjectFileTest, SaveAsWithCancelWritesNothing)
+TEST_F(ProjectFileTest, SaveAsWithCancelWritesNothingAndAFailedSaveAsKeepsThePath)
 {
     ASSERT_EQ(open(project, source() + "/demo.omb"), 1);
     const auto before = folderSnapshot(source());
@@ -223,6 +224,19 @@ TEST_F(ProjectFileTest, SaveAsWithCancelWritesNothing)
     EXPECT_EQ(chosen, "");
     EXPECT_EQ(folderSnapshot(source()), before);
     EXPECT_EQ(textOf(project.path), source() + "/demo.omb");
+
+    PresetFileChooser chooser({folder.file("no/such/demo.omb")});
+    ScopedFileChooser installed(&chooser);
+    project.edited = 1;
+    EXPECT_EQ(manager.SaveProjectFileAs(project, config, &chosen), 0);
+    EXPECT_EQ(chosen, folder.file("no/such/demo.omb"));
+    EXPECT_EQ(messages->texts(), std::vector<std::string>{"Can't open file " + folder.file("no/such/demo.ombtemp")});
+    EXPECT_EQ(textOf(project.path), source() + "/demo.omb");
+    EXPECT_EQ(project.edited, 1);
+    EXPECT_EQ(folderSnapshot(source()), before);
+    ASSERT_EQ(chooser.Requests().size(), 1u);
+    EXPECT_EQ(chooser.Requests()[0].title, "Choose File for Project \"Demo\"");
+    EXPECT_EQ(chooser.Requests()[0].kind, FileKindProject);
 }
 
 }  // namespace
