@@ -69,6 +69,8 @@ private:
     const SectionedFile& m_file;
     std::string m_path;
     std::unordered_set<std::string> m_claimed;
+    std::unordered_set<int32_t> m_types;
+    bool m_classNameReported = false;
 };
 
 const SectionedFileSection* ApplicationReader::requiredSection(const std::string& name)
@@ -241,6 +243,13 @@ bool ApplicationReader::readClassEntry(ApplicationClassEntry& entry, int depth)
                                     m_path, name, textString(m_cpu.name)));
         return false;
     }
+    // Two entries of one class (listed under two names) would be merged into one name and could not
+    // be written back.
+    if (!m_types.insert(kernelClass->classType).second) {
+        showFileError(formatMessage("Unable to load application file %s: the class \"%s\" is listed more than once",
+                                    m_path, textString(kernelClass->name)));
+        return false;
+    }
     entry.classType = kernelClass->classType;
     entry.statistics = readFlag(*s, "Statistics", 0);
     entry.diagnostics = readFlag(*s, "Diagnostics", 0);
@@ -321,9 +330,12 @@ bool ApplicationReader::readObject(ApplicationClassEntry& entry, ObjectRecord& o
     // is reported and corrected on the next save.
     const std::string className = readText(*s, "Class Name");
     if (className != textOf(entry.name)) {
-        showWarning(formatMessage("Object \"%s\" in application file %s names the class \"%s\" but is listed under "
-                                  "\"%s\"; it is read as an object of class \"%s\".",
-                                  name, m_path, className, textString(entry.name), textString(entry.name)));
+        // One box per file: a file whose objects all lack the key would otherwise ask once per object.
+        if (!m_classNameReported)
+            showWarning(formatMessage("Object \"%s\" in application file %s names the class \"%s\" but is listed "
+                                      "under \"%s\"; it is read as an object of class \"%s\".",
+                                      name, m_path, className, textString(entry.name), textString(entry.name)));
+        m_classNameReported = true;
         m_app.edited = 1;
     }
     if (!readObjectData(entry, object, *s))

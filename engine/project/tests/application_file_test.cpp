@@ -258,6 +258,8 @@ TEST_F(ApplicationFileTest, BadFilesFailWithTheirMessage)
                                              {"[OBJS Level]", "lvl=", "", "[lvl]", "Class Name=Level", "Objects=OBJS Level", ""},
                                              classSection("Thread", {"Thread=2"})})),
          "the name \"OBJS Level\" is used for more than one section"},
+        {"class listed under two names", smallApplication({"Task=8", "Tasks=8"}, join({classSection("Task"), classSection("Tasks")})),
+         "the class \"Task\" is listed more than once"},
         {"class chained to itself", smallApplication({"Level=1"}, classSection("Level", {"Dependent Class=Level"})),
          "the name \"Level\" is used for more than one section"},
     };
@@ -296,14 +298,17 @@ TEST_F(ApplicationFileTest, AnEmptyClassTypesSectionLoadsWithoutEntries)
 TEST_F(ApplicationFileTest, AnObjectTakesTheClassOfTheEntryThatHoldsIt)
 {
     ASSERT_EQ(readText(smallApplication(
-                  {"Level=1"}, join({classSection("Level", {"Objects=OBJS Level"}), {"[OBJS Level]", "lvlOdd=", ""},
-                                     {"[lvlOdd]", "Class Name=Task", "Scheduling Policy=2", "Stack Size=4096", ""}}))),
+                  {"Level=1"}, join({classSection("Level", {"Objects=OBJS Level"}), {"[OBJS Level]", "lvlOdd=", "lvlBare=", ""},
+                                     {"[lvlOdd]", "Class Name=Task", "Scheduling Policy=2", "Stack Size=4096", ""},
+                                     {"[lvlBare]", "Scheduling Policy=1", ""}}))),
               1);
+    // One warning for the file, however many objects disagree.
     ASSERT_EQ(messages->texts().size(), 1u);
     EXPECT_NE(messages->texts()[0].find("it is read as an object of class \"Level\""), std::string::npos);
     EXPECT_EQ(messages->boxes()[0].caption, "Warning");
     EXPECT_EQ(app.edited, 1);
     EXPECT_EQ(static_cast<LevelData*>(app.classEntries[0].objects[0].data)->schedulingPolicy, 2);
+    EXPECT_EQ(static_cast<LevelData*>(app.classEntries[0].objects[1].data)->schedulingPolicy, 1);
 
     messages->clear();
     ASSERT_EQ(write(app, folder.file("out.app")), 1);
