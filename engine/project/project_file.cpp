@@ -100,12 +100,15 @@ int ProjectFile::ParseProjectSections()
     // Every section stands for one thing; a CPU or list name that names another section (a CPU called
     // "PROJECT", two CPUs sharing one list) would read that section's data as its own.
     std::unordered_set<std::string> claimed{sectionLookupKey("PROJECT"), sectionLookupKey("CPUS")};
-    const auto claim = [&](const std::string& name) {
-        if (claimed.insert(sectionLookupKey(name)).second)
-            return true;
+    const auto reportShared = [&](const std::string& name) {
         showFileError(formatMessage("Unable to load project file %s: the name \"%s\" is used for more than one "
                                     "section",
                                     textString(project.path), name));
+    };
+    const auto claim = [&](const std::string& name) {
+        if (claimed.insert(sectionLookupKey(name)).second)
+            return true;
+        reportShared(name);
         return false;
     };
 
@@ -123,6 +126,21 @@ int ProjectFile::ParseProjectSections()
         return 0;
     }
     const std::vector<std::string> cpuNames = sectionKeys(*cpuList);
+    // Each CPU needs a section of its own besides "PROJECT" and "CPUS". A longer list cannot be read; it
+    // is refused before a (large) record is set up for every name, naming the first CPU at fault.
+    if (cpuNames.size() + 2 > file.GetSectionCount()) {
+        std::unordered_set<std::string> seen = claimed;
+        for (const std::string& name : cpuNames) {
+            if (file.FindSection(name) == nullptr) {
+                showFileError(formatMessage("Can't find section %s in project file", name));
+                return 0;
+            }
+            if (!seen.insert(sectionLookupKey(name)).second) {
+                reportShared(name);
+                return 0;
+            }
+        }
+    }
     if (!cpuNames.empty()) {
         auto* cpus = static_cast<CpuRecord*>(std::calloc(cpuNames.size(), sizeof(CpuRecord)));
         if (cpus == nullptr) {

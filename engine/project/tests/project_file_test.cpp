@@ -169,6 +169,17 @@ TEST_F(ProjectFileTest, BadProjectsFailWithTheirMessageAndChangeNoFile)
     EXPECT_EQ(messages->texts(), std::vector<std::string>{"Can't open project file " + source() + "/absent.omb"});
 }
 
+TEST_F(ProjectFileTest, ACpuListLongerThanTheFileIsRefusedBeforeRecordsAreSetUp)
+{
+    std::string cpus = "Comms=\r\n";
+    for (int i = 0; i < 20000; ++i)
+        cpus += "c" + std::to_string(i) + "=\r\n";
+    edit("demo.omb", "Comms=\r\n", cpus);
+    EXPECT_EQ(open(project, source() + "/demo.omb"), 0);
+    EXPECT_EQ(messages->texts(), std::vector<std::string>{"Can't find section c0 in project file"});
+    EXPECT_EQ(project.cpuCount, 0);
+}
+
 TEST_F(ProjectFileTest, AnApplicationWithoutAFileTakesItsOptionsFromTheCpu)
 {
     edit("demo.omb", "Monitor=monitor.app", "Scratch=");
