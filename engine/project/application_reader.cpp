@@ -2,6 +2,7 @@
 #include <cstring>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 #include "engine/ops/project_manager.h"
 #include "engine/project/application_file.h"
@@ -55,6 +56,8 @@ public:
 private:
     const SectionedFileSection* requiredSection(const std::string& name);
     bool claim(const std::string& name);
+    void reportShared(const std::string& name) const;
+    bool listFitsTheFile(const std::vector<std::string>& names);
     bool readClassEntry(ApplicationClassEntry& entry, int depth);
     bool readObjectList(const std::string& listName, ApplicationClassEntry& entry, int32_t& count,
                         ObjectRecord*& objects, int depth, bool quietWhenMissing);
@@ -87,9 +90,32 @@ bool ApplicationReader::claim(const std::string& name)
 {
     if (m_claimed.insert(sectionLookupKey(name)).second)
         return true;
+    reportShared(name);
+    return false;
+}
+
+void ApplicationReader::reportShared(const std::string& name) const
+{
     showFileError(formatMessage("Unable to load application file %s: the name \"%s\" is used for more than one "
                                 "section",
                                 m_path, name));
+}
+
+// Every object needs a section of its own. A list longer than the file has sections cannot be read; it
+// is refused before a record is set up per name, naming the first object at fault.
+bool ApplicationReader::listFitsTheFile(const std::vector<std::string>& names)
+{
+    if (names.size() <= m_file.GetSectionCount())
+        return true;
+    std::unordered_set<std::string> seen = m_claimed;
+    for (const std::string& name : names) {
+        if (requiredSection(name) == nullptr)
+            return false;
+        if (!seen.insert(sectionLookupKey(name)).second) {
+            reportShared(name);
+            return false;
+        }
+    }
     return false;
 }
 
@@ -293,6 +319,8 @@ bool ApplicationReader::readObjectList(const std::string& listName, ApplicationC
     const std::vector<std::string> names = sectionKeys(*list);
     if (names.empty())
         return true;
+    if (!listFitsTheFile(names))
+        return false;
     auto* array = static_cast<ObjectRecord*>(std::calloc(names.size(), sizeof(ObjectRecord)));
     if (array == nullptr) {
         showFileError(formatMessage(

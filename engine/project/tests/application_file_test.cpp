@@ -288,6 +288,19 @@ TEST_F(ApplicationFileTest, BadFilesFailWithTheirMessage)
     EXPECT_EQ(messages->texts(), std::vector<std::string>{"Unable to open application file " + fifo + " for reading"});
 }
 
+TEST_F(ApplicationFileTest, AnObjectListLongerThanTheFileIsRefusedBeforeRecordsAreSetUp)
+{
+    std::vector<std::string> list = {"[OBJS Task]"};
+    for (int i = 0; i < 20000; ++i)
+        list.push_back("t" + std::to_string(i) + "=");
+    list.push_back("");
+    EXPECT_EQ(readText(smallApplication({"Task=8"}, join({classSection("Task", {"Objects=OBJS Task"}), list}))), 0);
+    EXPECT_EQ(messages->texts(), std::vector<std::string>{"Unable to locate required section t0 in application file " +
+                                                          folder.file("small.app")});
+    EXPECT_EQ(app.classEntries[0].objectCount, 0);
+    EXPECT_EQ(app.classEntries[0].objects, nullptr);
+}
+
 TEST_F(ApplicationFileTest, AnEmptyClassTypesSectionLoadsWithoutEntries)
 {
     ASSERT_EQ(readText(smallApplication({}, {})), 1);
