@@ -16,6 +16,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTextCursor>
 
 #include <deque>
 #include <mutex>
@@ -145,7 +146,21 @@ bool CommandOutputDialog::takePending(std::string& text)
 void CommandOutputDialog::showText()
 {
     ++m_showCount;
-    m_output->setPlainText(platform::toQString(m_text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    // Only what came since the last showing is added: setting the whole text each time made a long output
+    // take minutes to arrive.
+    if (m_shownLength > m_text.size())
+        m_shownLength = 0;
+    const QString added = platform::toQString(m_text.substr(m_shownLength)).replace(QStringLiteral("\r\n"),
+                                                                                     QStringLiteral("\n"));
+    m_shownLength = m_text.size();
+    // The user's caret stays where it was (Copy with nothing selected at the start copies everything).
+    const QTextCursor caret = m_output->textCursor();
+    const bool caretAtStart = !caret.hasSelection() && caret.position() == 0;
+    QTextCursor end(m_output->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(added);
+    if (caretAtStart)
+        m_output->moveCursor(QTextCursor::Start);
     m_output->verticalScrollBar()->setValue(m_output->verticalScrollBar()->maximum());
 }
 

@@ -67,6 +67,7 @@ private:
     bool m_done = false;
     bool m_waitCursor = false;
     int m_showCount = 0;
+    std::size_t m_shownLength = 0; // bytes of the text already in the edit
     QPlainTextEdit* m_output;
     QPushButton* m_copy;
     QPushButton* m_close;

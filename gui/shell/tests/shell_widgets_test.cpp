@@ -30,6 +30,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextDocument>
 
 #include <gtest/gtest.h>
 
@@ -187,6 +188,25 @@ TEST(CommandOutput, PipedOutputArrivesWithCrLfLineEnds)
     dialog.OnCopy();
     EXPECT_EQ(QApplication::clipboard()->text(), "one\ntwo\nthreeerr\n");
     dialog.grab().save(QString(KORVANE_BUILD_DIR) + "/command_output.png");
+    dialog.DestroyWindow();
+}
+
+TEST(CommandOutput, ALongOutputArrivesWithoutStalling)
+{
+    // About 590 kB in 1 kB reads: showing grows the edit by what arrived, it does not set the whole text
+    // again each time (which took minutes for an output of this size).
+    CommandOutputDialog dialog("seq 1 100000", true, nullptr);
+    dialog.ShowModeless();
+    QElapsedTimer clock;
+    clock.start();
+    while (!dialog.isDone() && clock.elapsed() < 30000)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    ASSERT_TRUE(dialog.isDone());
+    const QString shown = dialog.output()->toPlainText();
+    EXPECT_TRUE(shown.startsWith("1\n2\n3\n"));
+    EXPECT_TRUE(shown.endsWith("99999\n100000\n"));
+    EXPECT_EQ(shown.size() + dialog.output()->document()->blockCount() - 1, static_cast<int>(dialog.text().size()));
+    EXPECT_GT(dialog.showCount(), 1);
     dialog.DestroyWindow();
 }
 
