@@ -19,12 +19,13 @@ namespace editors {
 namespace {
 
 // OK and Cancel along the bottom, OK the default button.
-QPushButton* addOkCancel(QDialog* dialog, QVBoxLayout* layout)
+QPushButton* addOkCancel(QDialog* dialog, QVBoxLayout* layout, const char* okText = "OK",
+                         const char* cancelText = "Cancel")
 {
     auto* row = new QHBoxLayout;
     row->addStretch(1);
-    auto* ok = new QPushButton(QStringLiteral("OK"), dialog);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), dialog);
+    auto* ok = new QPushButton(QString::fromLatin1(okText), dialog);
+    auto* cancel = new QPushButton(QString::fromLatin1(cancelText), dialog);
     platform::setControlId(ok, 1);
     platform::setControlId(cancel, 2);
     ok->setDefault(true);
@@ -118,7 +119,7 @@ EditTextDialog::EditTextDialog(const std::string& caption, std::vector<std::stri
         });
     }
     layout->addLayout(tools);
-    m_ok = addOkCancel(this, layout);
+    m_ok = addOkCancel(this, layout, "&OK", "&Cancel");
     layout->setSizeConstraint(QLayout::SetMinimumSize);
 }
 

@@ -120,6 +120,8 @@ TEST_F(SheetsTest, EditTextDialogReportsOnlyRealChanges)
     EditTextDialog dialog("Edit text for file kproject.c", top, include, bottom);
     whenModal([](QWidget* modal) {
         auto* ok = platform::findControl<QPushButton>(modal, 1);
+        EXPECT_EQ(ok->text(), QStringLiteral("&OK"));
+        EXPECT_EQ(platform::findControl<QPushButton>(modal, 2)->text(), QStringLiteral("&Cancel"));
         EXPECT_FALSE(ok->isEnabled()) << "nothing typed yet";
         auto* edit = platform::findControl<QPlainTextEdit>(modal, EditTextDialog::IncludeId);
         edit->setPlainText(QStringLiteral("#include \"x.h\""));
@@ -161,6 +163,11 @@ TEST_F(SheetsTest, ApplicationSheetStoresOnOkRestoresOnCancelAndCanBeSeen)
             EXPECT_EQ(sheet->GetPage(1)->caption(), QStringLiteral("Options"));
             EXPECT_EQ(platform::findControl<QLabel>(modal, app_ids::InstancesLabel)->text(),
                       QStringLiteral("Instances:"));
+            QStringList labels;
+            for (const QLabel* label : sheet->GetPage(0)->findChildren<QLabel*>())
+                labels << label->text();
+            EXPECT_TRUE(labels.contains(QStringLiteral("User Version:")));
+            EXPECT_TRUE(labels.contains(QStringLiteral("(0-65535)")));
             auto* name = platform::findControl<QLineEdit>(modal, app_ids::Name);
             // Typing stops at what the record holds.
             name->setText(QString(engine::kNameSize - 2, QLatin1Char('n')));
