@@ -54,6 +54,7 @@ int32_t DynamicObjectsModel::staticObjects(const engine::ApplicationClassEntry& 
 
 void DynamicObjectsModel::init(ViewState& state)
 {
+    state.title = "Dynamic Objects";
     const int rows = rowCount();
     for (int row = 0; row < kDynamicRows; ++row) {
         const engine::ApplicationClassEntry* entry = row < rows ? rowEntry(row) : nullptr;

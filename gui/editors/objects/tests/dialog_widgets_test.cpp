@@ -224,6 +224,7 @@ TEST_F(DemoDialogsTest, ServicesReachTheApplicationOfTheEntry)
     QTimer::singleShot(0, [] {
         QWidget* dialog = QApplication::activeModalWidget();
         ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), "Dynamic Objects");
         type(dialog, dynamicCountId(0), "2");
         press(dialog, IdOkButton);  // cut to 1
         press(dialog, IdOkButton);
