@@ -7,6 +7,7 @@
 #include "standins/debugger/plugin_host.h"
 #include "standins/debugger/sim_kernel.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -35,6 +36,7 @@ public:
 
 private:
     bool fail(const ScenarioCommand& command, const std::string& message);
+    std::chrono::milliseconds expectationDeadline() const;
     bool runOnGui(const std::function<void()>& f);
     bool ensurePlugin(const ScenarioCommand& command);
     bool resolveLocation(const std::string& text, uint32_t& zone, uint64_t& address);
