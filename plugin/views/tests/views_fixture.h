@@ -19,7 +19,7 @@ namespace views::test {
 // Runs posted events (commands, deferred deletes) until none are left.
 void drainEvents();
 
-// A kernel made by `build` on a fresh builder (port 7, little-endian unless the spec says otherwise),
+// A kernel made by `build` on a fresh builder (port 7, little-endian unless the kernel description says otherwise),
 // loaded as Initialize would load it. The control panel's settings step answers with its data file and
 // its anchor lookup uses the generated symbols.
 class GeneratedKernel {
