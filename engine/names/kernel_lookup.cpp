@@ -57,9 +57,12 @@ bool IsCpuMpEnabled(const CpuRecord& cpu)
 
 KernelClassRecord* FindKernelClassByType(const CpuRecord* cpu, int32_t classType)
 {
-    if (!cpu)
-        return nullptr;
-    for (KernelClassRecord& kernelClass : KernelClasses(cpu->kernel)) {
+    return cpu ? FindKernelClassByType(cpu->kernel, classType) : nullptr;
+}
+
+KernelClassRecord* FindKernelClassByType(const KernelRecord& kernel, int32_t classType)
+{
+    for (KernelClassRecord& kernelClass : KernelClasses(kernel)) {
         if (kernelClass.classType == classType)
             return &kernelClass;
     }

@@ -27,8 +27,9 @@ bool CpuHasTypeFlag80(const CpuRecord* cpu);
 // Bit value 4 in both the model's feature word and the kernel's variant mask.
 bool IsCpuMpEnabled(const CpuRecord& cpu);
 
-// The first kernel class of the CPU with that class type number, or null.
+// The first kernel class of the CPU (of the kernel record) with that class type number, or null.
 KernelClassRecord* FindKernelClassByType(const CpuRecord* cpu, int32_t classType);
+KernelClassRecord* FindKernelClassByType(const KernelRecord& kernel, int32_t classType);
 KernelClassRecord* FindKernelClassByTypeRev(int32_t classType, const CpuRecord* cpu);
 // The first attribute (searched class by class, depth first) whose Tag equals the text, or null.
 KernelClassAttribute* FindClassAttributeByTag(const CpuRecord* cpu, std::string_view tag);

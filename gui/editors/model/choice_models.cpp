@@ -24,7 +24,7 @@ void LevelModel::init(ViewState& state)
     fillTrace(state, IdTrace, m_object.traceObject);
 }
 
-OkOutcome LevelModel::ok(ViewState& state, DialogHost&)
+OkOutcome LevelModel::ok(ViewState& state, DialogHost& host)
 {
     const bool name = storeName(state);
     const bool description = storeDescription(state);
@@ -34,7 +34,7 @@ OkOutcome LevelModel::ok(ViewState& state, DialogHost&)
     }
     // A class without System Trace never traces its levels, whatever the (disabled) box shows.
     other |= storeFlag(m_object.traceObject, m_entry.systemTrace != 0 && state.checked(IdTrace));
-    return finishCommon(state, name, description, other);
+    return finishCommon(state, host, name, description, other);
 }
 
 void MailboxModel::init(ViewState& state)
@@ -45,7 +45,7 @@ void MailboxModel::init(ViewState& state)
     fillTrace(state, IdTrace, m_object.traceObject);
 }
 
-OkOutcome MailboxModel::ok(ViewState& state, DialogHost&)
+OkOutcome MailboxModel::ok(ViewState& state, DialogHost& host)
 {
     const bool name = storeName(state);
     const bool description = storeDescription(state);
@@ -54,7 +54,7 @@ OkOutcome MailboxModel::ok(ViewState& state, DialogHost&)
         other |= storeValue(data->waitingOrder, radioChoice(state, IdPriorityOrder));
     }
     other |= storeFlag(m_object.traceObject, state.checked(IdTrace));
-    return finishCommon(state, name, description, other);
+    return finishCommon(state, host, name, description, other);
 }
 
 void MutexModel::init(ViewState& state)
@@ -62,8 +62,6 @@ void MutexModel::init(ViewState& state)
     fillNameAndDescription(state);
     auto* data = blockOf<engine::MutexData>(m_object);
     if (data) {
-        m_inheritanceAtOpen = data->priorityInversion;
-        m_orderAtOpen = data->waitingOrder;
         const engine::KernelClassAttribute* attribute =
             engine::FindClassAttributeByTag(&m_cpu, "HAS_PriorityInversion");
         const bool unavailable =
@@ -95,26 +93,24 @@ bool MutexModel::clicked(int id, ViewState& state)
     return true;
 }
 
-OkOutcome MutexModel::ok(ViewState& state, DialogHost&)
+OkOutcome MutexModel::ok(ViewState& state, DialogHost& host)
 {
     const bool name = storeName(state);
     const bool description = storeDescription(state);
     bool other = false;
     if (auto* data = blockOf<engine::MutexData>(m_object)) {
+        // Values forced while the dialog was open count as changes of the object: both compare with opening.
         other |= storeFlag(data->priorityInversion, state.checked(IdField1081));
         other |= storeValue(data->waitingOrder, radioChoice(state, IdPriorityOrder));
-        // Values forced while the dialog was open count as changes of the object.
-        other |= noteChange(data->priorityInversion != m_inheritanceAtOpen || data->waitingOrder != m_orderAtOpen);
     }
     other |= storeFlag(m_object.traceObject, state.checked(IdTrace));
-    return finishCommon(state, name, description, other);
+    return finishCommon(state, host, name, description, other);
 }
 
 void SemaphoreModel::init(ViewState& state)
 {
     fillNameAndDescription(state);
     if (auto* data = blockOf<engine::SemaphoreData>(m_object)) {
-        m_orderAtOpen = data->waitingOrder;
         fillRadioPair(state, IdField1080, IdField1081, data->signalType);
         if (data->signalType == 1)
             data->waitingOrder = 1;
@@ -138,7 +134,7 @@ bool SemaphoreModel::clicked(int id, ViewState& state)
     return true;
 }
 
-OkOutcome SemaphoreModel::ok(ViewState& state, DialogHost&)
+OkOutcome SemaphoreModel::ok(ViewState& state, DialogHost& host)
 {
     const bool name = storeName(state);
     const bool description = storeDescription(state);
@@ -146,10 +142,9 @@ OkOutcome SemaphoreModel::ok(ViewState& state, DialogHost&)
     if (auto* data = blockOf<engine::SemaphoreData>(m_object)) {
         other |= storeValue(data->signalType, radioChoice(state, IdField1080));
         other |= storeValue(data->waitingOrder, radioChoice(state, IdPriorityOrder));
-        other |= noteChange(data->waitingOrder != m_orderAtOpen);
     }
     other |= storeFlag(m_object.traceObject, state.checked(IdTrace));
-    return finishCommon(state, name, description, other);
+    return finishCommon(state, host, name, description, other);
 }
 
 void SpecialServiceModel::init(ViewState& state)
@@ -157,12 +152,12 @@ void SpecialServiceModel::init(ViewState& state)
     fillNameAndDescription(state);
 }
 
-OkOutcome SpecialServiceModel::ok(ViewState& state, DialogHost&)
+OkOutcome SpecialServiceModel::ok(ViewState& state, DialogHost& host)
 {
     const bool name = storeName(state);
     const bool description = storeDescription(state);
     // A special service is never searched against labels: identifier and uniqueness only.
-    if (!checkName(state))
+    if (!checkName(state, host))
         return OkOutcome::stay(IdName, true);
     if (!checkNameUnique())
         return OkOutcome::stay(IdName, false);

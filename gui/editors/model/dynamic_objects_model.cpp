@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "engine/names/kernel_lookup.h"
 #include "engine/names/project_walk.h"
 #include "engine/records/text_field.h"
 #include "engine/util/text.h"
@@ -7,21 +8,6 @@
 #include "platform/core/message_service.h"
 
 namespace editors {
-
-namespace {
-
-// The kernel class of a type, searched from the end of the kernel's classes; null when none.
-const engine::KernelClassRecord* kernelClassOfType(const engine::KernelRecord& kernel, int32_t classType)
-{
-    const int32_t count = kernel.classes ? kernel.classCount : 0;
-    for (int32_t i = count - 1; i >= 0; --i) {
-        if (kernel.classes[i].classType == classType)
-            return &kernel.classes[i];
-    }
-    return nullptr;
-}
-
-} // namespace
 
 DynamicObjectsModel::DynamicObjectsModel(engine::ApplicationClassEntry& entry, const engine::KernelRecord& kernel,
                                          engine::ApplicationRecord* application)
@@ -79,7 +65,7 @@ OkOutcome DynamicObjectsModel::ok(ViewState& state, DialogHost& host)
         if (!entry->dynamicsAllowed)
             continue;
         const uint32_t requested = engine::ParseNumber(state.text(dynamicCountId(row)));
-        const engine::KernelClassRecord* kernelClass = kernelClassOfType(m_kernel, entry->classType);
+        const engine::KernelClassRecord* kernelClass = engine::FindKernelClassByType(m_kernel, entry->classType);
         const int64_t objects = staticObjects(*entry);
         // Without a kernel class there is no maximum to hold the number to.
         if (kernelClass && static_cast<int64_t>(requested) + objects > kernelClass->maximum) {

@@ -27,7 +27,7 @@ void ExceptionModel::init(ViewState& state)
     fillTraceGroup(state, m_cpu.kernel.enableTrace != 0);
 }
 
-OkOutcome ExceptionModel::ok(ViewState& state, DialogHost&)
+OkOutcome ExceptionModel::ok(ViewState& state, DialogHost& host)
 {
     auto* data = blockOf<engine::ExceptionData>(m_object);
     const bool name = storeName(state);
@@ -41,7 +41,7 @@ OkOutcome ExceptionModel::ok(ViewState& state, DialogHost&)
     other |= storeFlag(m_object.traceObject, state.checked(IdTrace)) |
              storeFlag(m_object.traceActor, state.checked(IdTraceActor));
     if (!data)
-        return finishCommon(state, name, description, other);
+        return finishCommon(state, host, name, description, other);
 
     const engine::KernelRecord& kernel = m_cpu.kernel;
     if (!engine::InRangeSigned(data->interruptLevel, kernel.minIsrLevel, kernel.maxIsrLevel)) {
@@ -54,9 +54,9 @@ OkOutcome ExceptionModel::ok(ViewState& state, DialogHost&)
                          ", or -1");
         return OkOutcome::stay(IdField1068, false);
     }
-    if (!checkName(state))
+    if (!checkName(state, host))
         return OkOutcome::stay(IdName, true);
-    if (!checkEntryPoint(data->isrAddress, IdField1069, state))
+    if (!checkEntryPoint(data->isrAddress, IdField1069, state, host))
         return OkOutcome::stay(IdField1069, true);
     if (!checkNameUnique())
         return OkOutcome::stay(IdName, false);
@@ -67,9 +67,10 @@ OkOutcome ExceptionModel::ok(ViewState& state, DialogHost&)
     }
     if (name && !checkNameConflict())
         return OkOutcome::stay(IdName, true);
-    if (state.text(IdField1069) == state.text(IdName)) {
+    // The stored texts, trimmed and corrected: blanks around either never make them differ.
+    if (engine::textOf(data->isrAddress) == engine::textOf(m_object.name)) {
         state[IdField1069].text = engine::textString(data->isrAddress);
-        showCheckMessage("Entry point name must be different from Exception name");
+        refuseShowing("Entry point name must be different from Exception name", state, host);
         return OkOutcome::stay(IdField1069, true);
     }
     markCommon(name, description, other);
@@ -86,7 +87,7 @@ void ThreadModel::init(ViewState& state)
     fillTraceGroup(state, m_cpu.kernel.enableTrace != 0);
 }
 
-OkOutcome ThreadModel::ok(ViewState& state, DialogHost&)
+OkOutcome ThreadModel::ok(ViewState& state, DialogHost& host)
 {
     auto* data = blockOf<engine::ThreadData>(m_object);
     const bool name = storeName(state);
@@ -97,14 +98,14 @@ OkOutcome ThreadModel::ok(ViewState& state, DialogHost&)
     const bool trace = storeFlag(m_object.traceObject, state.checked(IdTrace)) |
                        storeFlag(m_object.traceActor, state.checked(IdTraceActor));
 
-    if (!checkName(state))
+    if (!checkName(state, host))
         return OkOutcome::stay(IdName, true);
     if (data) {
-        if (!checkEntryPoint(data->entryPoint, IdField1067, state))
+        if (!checkEntryPoint(data->entryPoint, IdField1067, state, host))
             return OkOutcome::stay(IdField1067, true);
         if (engine::textOf(m_object.name) == engine::textOf(data->entryPoint)) {
             state[IdField1067].text = engine::textString(data->entryPoint);
-            showCheckMessage("Thread name and Entry point name must be different");
+            refuseShowing("Thread name and Entry point name must be different", state, host);
             return OkOutcome::stay(IdField1067, true);
         }
     }

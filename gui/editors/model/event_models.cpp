@@ -15,12 +15,12 @@ void EventSourceModel::init(ViewState& state)
     fillTrace(state, IdTrace, m_object.traceObject);
 }
 
-OkOutcome EventSourceModel::ok(ViewState& state, DialogHost&)
+OkOutcome EventSourceModel::ok(ViewState& state, DialogHost& host)
 {
     const bool name = storeName(state);
     const bool description = storeDescription(state);
     const bool trace = storeFlag(m_object.traceObject, state.checked(IdTrace));
-    return finishCommon(state, name, description, trace);
+    return finishCommon(state, host, name, description, trace);
 }
 
 void CounterModel::init(ViewState& state)
@@ -30,7 +30,6 @@ void CounterModel::init(ViewState& state)
     if (data) {
         fillNumber(state, IdField1067, data->modulus);
         state[IdField1069].check = data->systemTimebase != 0 ? 1 : 0;
-        m_ticksliceAtOpen = data->ticksliceCounter;
         // Only a multi-stack kernel has a tickslice counter.
         if ((m_cpu.kernel.framework & 0x2) == 0) {
             data->ticksliceCounter = 0;
@@ -41,7 +40,7 @@ void CounterModel::init(ViewState& state)
     fillTrace(state, IdTrace, m_object.traceObject);
 }
 
-OkOutcome CounterModel::ok(ViewState& state, DialogHost&)
+OkOutcome CounterModel::ok(ViewState& state, DialogHost& host)
 {
     auto* data = blockOf<engine::CounterData>(m_object);
     const bool name = storeName(state);
@@ -50,13 +49,12 @@ OkOutcome CounterModel::ok(ViewState& state, DialogHost&)
     if (data) {
         other |= storeNumber(data->modulus, state.text(IdField1067));
         other |= storeFlag(data->systemTimebase, state.checked(IdField1069));
-        other |= storeFlag(data->ticksliceCounter, state.checked(IdField1070));
         // A flag cleared at opening is a change of the object too.
-        other |= noteChange((data->ticksliceCounter != 0) != (m_ticksliceAtOpen != 0));
+        other |= storeFlag(data->ticksliceCounter, state.checked(IdField1070));
     }
     other |= storeFlag(m_object.traceObject, state.checked(IdTrace));
     OkOutcome outcome;
-    if (!commonChecks(state, name, outcome))
+    if (!commonChecks(state, host, name, outcome))
         return outcome;
     if (data && data->modulus == 0) {
         showCheckMessage("The modulus must be non-zero");
@@ -79,7 +77,7 @@ void AlarmModel::init(ViewState& state)
     fillTrace(state, IdTraceAlarm, m_object.traceObject);
 }
 
-OkOutcome AlarmModel::ok(ViewState& state, DialogHost&)
+OkOutcome AlarmModel::ok(ViewState& state, DialogHost& host)
 {
     auto* data = blockOf<engine::AlarmData>(m_object);
     const bool name = storeName(state);
@@ -93,7 +91,7 @@ OkOutcome AlarmModel::ok(ViewState& state, DialogHost&)
     }
     other |= storeFlag(m_object.traceObject, state.checked(IdTraceAlarm));
     OkOutcome outcome;
-    if (!commonChecks(state, name, outcome))
+    if (!commonChecks(state, host, name, outcome))
         return outcome;
     if (data && data->initialCount == 0) {
         showCheckMessage("The initial count must be non-zero");

@@ -3,6 +3,7 @@
 #include "engine/names/identifier.h"
 #include "engine/names/name_conflicts.h"
 #include "engine/names/project_walk.h"
+#include "engine/ops/project_manager.h"
 #include "engine/util/text.h"
 #include "gui/editors/model/object_dialog_factory.h"
 
@@ -13,8 +14,33 @@ namespace editors {
 ObjectDialogModel::ObjectDialogModel(engine::CpuRecord& cpu, engine::ApplicationRecord& application,
                                      engine::ApplicationClassEntry& entry, engine::ObjectRecord& object,
                                      unsigned templateId)
-    : m_cpu(cpu), m_application(application), m_entry(entry), m_object(object), m_templateId(templateId)
+    : m_cpu(cpu), m_application(application), m_entry(entry), m_object(object), m_templateId(templateId),
+      m_objectAtOpen(object)
 {
+    const int32_t blockSize = engine::ProjectManager::GetObjectDataSize(entry);
+    if (blockSize > 0 && object.data) {
+        const auto* bytes = static_cast<const unsigned char*>(object.data);
+        m_blockAtOpen.assign(bytes, bytes + blockSize);
+    }
+}
+
+const void* ObjectDialogModel::atOpen(const void* field, std::size_t size) const
+{
+    // The offset of the field within a block of length bytes starting at base, or -1 when it is not there.
+    const auto offsetIn = [&](const void* base, std::size_t length) -> std::ptrdiff_t {
+        const auto start = reinterpret_cast<std::uintptr_t>(base);
+        const auto at = reinterpret_cast<std::uintptr_t>(field);
+        if (!base || at < start || at - start > length || length - (at - start) < size)
+            return -1;
+        return static_cast<std::ptrdiff_t>(at - start);
+    };
+    const std::ptrdiff_t inObject = offsetIn(&m_object, sizeof m_object);
+    if (inObject >= 0)
+        return reinterpret_cast<const unsigned char*>(&m_objectAtOpen) + inObject;
+    const std::ptrdiff_t inBlock = offsetIn(m_object.data, m_blockAtOpen.size());
+    if (inBlock >= 0)
+        return m_blockAtOpen.data() + inBlock;
+    return field;
 }
 
 int ObjectDialogModel::nameLimit() const
@@ -55,19 +81,13 @@ void ObjectDialogModel::fillNumber(ViewState& state, int id, int32_t value)
     state[id].text = engine::IntToText(value);
 }
 
-bool ObjectDialogModel::noteChange(bool changed)
-{
-    m_storedChange = m_storedChange || changed;
-    return changed;
-}
-
 bool ObjectDialogModel::storeName(const ViewState& state)
 {
     const std::string text = state.text(IdName);
-    const bool changed = text != engine::textOf(m_object.name);
+    const bool changed = text != engine::textOf(valueAtOpen(m_object.name));
     // The edit never takes more than the field holds; a longer text (set from elsewhere) is cut here.
     engine::setText(m_object.name, engine::TrimText(text, true, true));
-    return noteChange(changed);
+    return changed;
 }
 
 bool ObjectDialogModel::storeDescription(const ViewState& state)
@@ -77,42 +97,45 @@ bool ObjectDialogModel::storeDescription(const ViewState& state)
 
 bool ObjectDialogModel::storeText(char (&field)[engine::kNameSize], const std::string& text)
 {
-    const bool changed = text != engine::textOf(field);
+    const bool changed = text != engine::textOf(valueAtOpen(field));
     engine::setText(field, text);
-    return noteChange(changed);
+    return changed;
 }
 
 bool ObjectDialogModel::storeTrimmedText(char (&field)[engine::kNameSize], const std::string& text)
 {
-    const bool changed = text != engine::textOf(field);
+    const bool changed = text != engine::textOf(valueAtOpen(field));
     engine::setText(field, engine::TrimText(text, true, true));
-    return noteChange(changed);
+    return changed;
 }
 
 bool ObjectDialogModel::storeNumber(int32_t& field, const std::string& text)
 {
-    const int32_t value = static_cast<int32_t>(engine::ParseNumber(text));
-    const bool changed = value != field;
-    field = value;
-    return noteChange(changed);
+    return storeValue(field, static_cast<int32_t>(engine::ParseNumber(text)));
 }
 
 bool ObjectDialogModel::storeFlag(int32_t& field, bool checked)
 {
-    const bool changed = checked != (field != 0);
+    const bool changed = checked != (valueAtOpen(field) != 0);
     field = checked ? 1 : 0;
-    return noteChange(changed);
+    return changed;
 }
 
 bool ObjectDialogModel::storeValue(int32_t& field, int32_t value)
 {
-    const bool changed = field != value;
+    const bool changed = valueAtOpen(field) != value;
     field = value;
-    return noteChange(changed);
+    return changed;
+}
+
+void ObjectDialogModel::refuseShowing(const std::string& text, const ViewState& state, DialogHost& host)
+{
+    host.pushNow(state);
+    showCheckMessage(text);
 }
 
 bool ObjectDialogModel::checkIdentifier(char (&field)[engine::kNameSize], int maxLength, const std::string& prefix,
-                                        int controlId, ViewState& state)
+                                        int controlId, ViewState& state, DialogHost& host)
 {
     const int code = engine::MakeValidIdentifier(field, maxLength);
     if (code == engine::IdentifierValid)
@@ -120,23 +143,25 @@ bool ObjectDialogModel::checkIdentifier(char (&field)[engine::kNameSize], int ma
     state[controlId].text = engine::textString(field);
     std::string text = prefix;
     engine::IdentifierProblemText(code, text);
-    showCheckMessage(text);
+    refuseShowing(text, state, host);
     return false;
 }
 
-bool ObjectDialogModel::checkName(ViewState& state)
+bool ObjectDialogModel::checkName(ViewState& state, DialogHost& host)
 {
-    return checkIdentifier(m_object.name, m_entry.maxKeyLength, "Object name", IdName, state);
+    return checkIdentifier(m_object.name, m_entry.maxKeyLength, "Object name", IdName, state, host);
 }
 
-bool ObjectDialogModel::checkEntryPoint(char (&field)[engine::kNameSize], int controlId, ViewState& state)
+bool ObjectDialogModel::checkEntryPoint(char (&field)[engine::kNameSize], int controlId, ViewState& state,
+                                        DialogHost& host)
 {
-    return checkIdentifier(field, INT32_MAX, "Entry point name", controlId, state);
+    return checkIdentifier(field, INT32_MAX, "Entry point name", controlId, state, host);
 }
 
-bool ObjectDialogModel::checkLabel(char (&field)[engine::kNameSize], const std::string& prefix, ViewState& state)
+bool ObjectDialogModel::checkLabel(char (&field)[engine::kNameSize], const std::string& prefix, ViewState& state,
+                                   DialogHost& host)
 {
-    return checkIdentifier(field, kPlacementLabelLimit, prefix, IdLabel, state);
+    return checkIdentifier(field, kPlacementLabelLimit, prefix, IdLabel, state, host);
 }
 
 bool ObjectDialogModel::checkRange(uint32_t value, uint32_t low, uint32_t high, const std::string& what)
@@ -169,9 +194,9 @@ bool ObjectDialogModel::checkNameConflict()
     return checkConflict(engine::textString(m_object.name), "Object name conflicts with ");
 }
 
-bool ObjectDialogModel::commonChecks(ViewState& state, bool nameChanged, OkOutcome& outcome)
+bool ObjectDialogModel::commonChecks(ViewState& state, DialogHost& host, bool nameChanged, OkOutcome& outcome)
 {
-    if (!checkName(state)) {
+    if (!checkName(state, host)) {
         outcome = OkOutcome::stay(IdName, true);
         return false;
     }
@@ -186,11 +211,11 @@ bool ObjectDialogModel::commonChecks(ViewState& state, bool nameChanged, OkOutco
     return true;
 }
 
-OkOutcome ObjectDialogModel::finishCommon(ViewState& state, bool nameChanged, bool descriptionChanged,
-                                          bool otherChanged)
+OkOutcome ObjectDialogModel::finishCommon(ViewState& state, DialogHost& host, bool nameChanged,
+                                          bool descriptionChanged, bool otherChanged)
 {
     OkOutcome outcome;
-    if (!commonChecks(state, nameChanged, outcome))
+    if (!commonChecks(state, host, nameChanged, outcome))
         return outcome;
     markCommon(nameChanged, descriptionChanged, otherChanged);
     return OkOutcome::closeOk();

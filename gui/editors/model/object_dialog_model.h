@@ -1,10 +1,11 @@
 #pragma once
 // The frame every kernel object dialog shares: the records it works on, filling the name, description and
-// trace controls, the store helpers (each compares before it writes and says whether the value changed),
-// the common name checks with their messages, and the class entry's file-dirty markers.
+// trace controls, the store helpers (each writes the value and says whether it differs from the value the
+// dialog opened with), the common name checks with their messages, and the class entry's file-dirty markers.
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/records/records.h"
 #include "engine/records/text_field.h"
@@ -35,8 +36,6 @@ public:
 
     unsigned templateId() const override { return m_templateId; }
     int32_t classType() const { return m_entry.classType; }
-    // True when an OK of this dialog changed a stored value (also one whose checks then refused).
-    bool storedChange() const { return m_storedChange; }
 
     // The name edit's limit: the class's maximum name length, never more than the field holds.
     int nameLimit() const;
@@ -52,7 +51,8 @@ protected:
     static void fillText(ViewState& state, int id, const char (&field)[engine::kNameSize]);
     static void fillNumber(ViewState& state, int id, int32_t value);
 
-    // ---- store phase: each returns whether the stored value changed
+    // ---- store phase: each returns whether the value differs from the one the dialog opened with, so an
+    // OK refused after the store still counts the change on the next OK
     bool storeName(const ViewState& state);
     bool storeDescription(const ViewState& state);
     bool storeText(char (&field)[engine::kNameSize], const std::string& text);
@@ -62,14 +62,18 @@ protected:
     bool storeValue(int32_t& field, int32_t value);
 
     // ---- checks: false after showing the message
+    // Shows the state in the controls, then the message (a corrected text is seen while the message asks
+    // to inspect it).
+    static void refuseShowing(const std::string& text, const ViewState& state, DialogHost& host);
     // The identifier check of a stored field; on a problem the control shows the stored (corrected) text.
     bool checkIdentifier(char (&field)[engine::kNameSize], int maxLength, const std::string& prefix, int controlId,
-                         ViewState& state);
-    bool checkName(ViewState& state);
+                         ViewState& state, DialogHost& host);
+    bool checkName(ViewState& state, DialogHost& host);
     // An identifier check of an entry point (no length limit) with the "Entry point name" message.
-    bool checkEntryPoint(char (&field)[engine::kNameSize], int controlId, ViewState& state);
+    bool checkEntryPoint(char (&field)[engine::kNameSize], int controlId, ViewState& state, DialogHost& host);
     // A placement label: identifier check with the 32-character limit.
-    bool checkLabel(char (&field)[engine::kNameSize], const std::string& prefix, ViewState& state);
+    bool checkLabel(char (&field)[engine::kNameSize], const std::string& prefix, ViewState& state,
+                    DialogHost& host);
     // An unsigned range check with "<what> must be in the range of <low> to <high>".
     static bool checkRange(uint32_t value, uint32_t low, uint32_t high, const std::string& what);
     bool checkNameUnique();
@@ -78,9 +82,10 @@ protected:
     bool checkNameConflict();
     // The three common checks in their order (identifier, uniqueness, conflict when the name changed); on a
     // failure fills outcome and returns false.
-    bool commonChecks(ViewState& state, bool nameChanged, OkOutcome& outcome);
+    bool commonChecks(ViewState& state, DialogHost& host, bool nameChanged, OkOutcome& outcome);
     // The common checks, then the dirty marks and close: the whole OK of a class without checks of its own.
-    OkOutcome finishCommon(ViewState& state, bool nameChanged, bool descriptionChanged, bool otherChanged);
+    OkOutcome finishCommon(ViewState& state, DialogHost& host, bool nameChanged, bool descriptionChanged,
+                           bool otherChanged);
     // Another object of the application bearing the text; the edited object does not count.
     bool otherObjectNamed(const std::string& text) const;
 
@@ -91,17 +96,26 @@ protected:
     // The common rule: name -> C, H, M and the chained C; description -> C, H, M; anything else -> C.
     void markCommon(bool nameChanged, bool descriptionChanged, bool otherChanged);
 
-    // Remembers that a stored value changed (for the caller's edited flag).
-    bool noteChange(bool changed);
-
     engine::CpuRecord& m_cpu;
     engine::ApplicationRecord& m_application;
     engine::ApplicationClassEntry& m_entry;
     engine::ObjectRecord& m_object;
 
 private:
+    // The same field in the copies taken when the dialog opened; a field outside the object record and
+    // its data block is its own value at opening.
+    const void* atOpen(const void* field, std::size_t size) const;
+    template <typename T>
+    const T& valueAtOpen(const T& field) const
+    {
+        return *static_cast<const T*>(atOpen(&field, sizeof field));
+    }
+
     unsigned m_templateId;
-    bool m_storedChange = false;
+    // The object record and its data block as they were before the dialog filled its controls (some
+    // dialogs force values then; those count as changes too).
+    engine::ObjectRecord m_objectAtOpen;
+    std::vector<unsigned char> m_blockAtOpen;
 };
 
 // The object's data block as the class's block type; null when the object has none.

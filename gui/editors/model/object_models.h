@@ -43,9 +43,6 @@ public:
     using ObjectDialogModel::ObjectDialogModel;
     void init(ViewState& state) override;
     OkOutcome ok(ViewState& state, DialogHost& host) override;
-
-private:
-    int32_t m_ticksliceAtOpen = 0;
 };
 
 class AlarmModel : public ObjectDialogModel {
@@ -82,10 +79,6 @@ public:
     void init(ViewState& state) override;
     bool clicked(int id, ViewState& state) override;
     OkOutcome ok(ViewState& state, DialogHost& host) override;
-
-private:
-    int32_t m_inheritanceAtOpen = 0;
-    int32_t m_orderAtOpen = 0;
 };
 
 // The classes placed automatically or at a manual label: the placement radios enable the alignment or the
@@ -161,9 +154,6 @@ public:
     void init(ViewState& state) override;
     bool clicked(int id, ViewState& state) override;
     OkOutcome ok(ViewState& state, DialogHost& host) override;
-
-private:
-    int32_t m_orderAtOpen = 0;
 };
 
 class SpecialServiceModel : public ObjectDialogModel {

@@ -152,6 +152,12 @@ OkOutcome AppGeneralPage::killActive(ViewState& state)
         pageMessage("Application must have non-blank name", "Application");
         return OkOutcome::stay(Name, false);
     }
+    // The project file lists the application under its name.
+    if (holdsFileSyntax(name)) {
+        pageMessage(std::string("Application name cannot contain any of the following texts: ") + kFileSyntaxTexts,
+                    "Application");
+        return OkOutcome::stay(Name, false);
+    }
     if (app.isMp) {
         std::string node = engine::TrimText(state.text(NodeName), true, true);
         const int problem = engine::MakeValidIdentifier(node, engine::kNameSize - 1);

@@ -13,8 +13,6 @@ namespace {
 using namespace cpu_ids;
 
 constexpr const char* kForbidden = "\\/:*?\"<>|";
-// Characters a project file cannot carry in a key or section name.
-constexpr const char* kSectionSyntax[] = {"=", ";", "//", "/*", "]"};
 
 bool has(int32_t mask, int32_t bits)
 {
@@ -219,11 +217,9 @@ OkOutcome CpuGeneralPage::killActive(ViewState& state)
         pageMessage(std::string("CPU name cannot contain any of the following characters: ") + kForbidden, "CPU");
         return OkOutcome::stay(Name, false);
     }
-    for (const char* syntax : kSectionSyntax) {
-        if (name.find(syntax) != std::string::npos) {
-            pageMessage("CPU name cannot contain any of the following texts: = ; // /* ]", "CPU");
-            return OkOutcome::stay(Name, false);
-        }
+    if (holdsFileSyntax(name)) {
+        pageMessage(std::string("CPU name cannot contain any of the following texts: ") + kFileSyntaxTexts, "CPU");
+        return OkOutcome::stay(Name, false);
     }
     return OkOutcome::closeOk();
 }

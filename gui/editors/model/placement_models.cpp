@@ -60,7 +60,7 @@ void PartitionModel::init(ViewState& state)
     fillTrace(state, IdTrace, m_object.traceObject);
 }
 
-OkOutcome PartitionModel::ok(ViewState& state, DialogHost&)
+OkOutcome PartitionModel::ok(ViewState& state, DialogHost& host)
 {
     auto* data = blockOf<engine::PartitionData>(m_object);
     const bool name = storeName(state);
@@ -78,12 +78,12 @@ OkOutcome PartitionModel::ok(ViewState& state, DialogHost&)
     }
     other |= storeFlag(m_object.traceObject, state.checked(IdTrace));
     if (!data)
-        return finishCommon(state, name, description, other);
+        return finishCommon(state, host, name, description, other);
 
     const bool manual = data->manual != 0;
-    if (!checkName(state))
+    if (!checkName(state, host))
         return OkOutcome::stay(IdName, true);
-    if (manual && !checkLabel(data->label, "Block label", state))
+    if (manual && !checkLabel(data->label, "Block label", state, host))
         return OkOutcome::stay(IdLabel, true);
     if (alignmentApplies(m_cpu, data->manual) &&
         !checkRange(static_cast<uint32_t>(data->alignment), 1, kMaxAlignment, "Block alignment"))
@@ -126,7 +126,7 @@ void PipeModel::init(ViewState& state)
     fillTrace(state, IdTrace, m_object.traceObject);
 }
 
-OkOutcome PipeModel::ok(ViewState& state, DialogHost&)
+OkOutcome PipeModel::ok(ViewState& state, DialogHost& host)
 {
     auto* data = blockOf<engine::PipeData>(m_object);
     const bool name = storeName(state);
@@ -146,14 +146,14 @@ OkOutcome PipeModel::ok(ViewState& state, DialogHost&)
     if (data)
         other |= storeFlag(data->suppressBufferAllocation, state.checked(IdSuppressBuffers));
     if (!data)
-        return finishCommon(state, name, description, other);
+        return finishCommon(state, host, name, description, other);
 
     const bool manual = data->manual != 0;
-    if (!checkName(state))
+    if (!checkName(state, host))
         return OkOutcome::stay(IdName, true);
     if (!checkRange(static_cast<uint32_t>(data->numberOfBuffers), 1, kMaxCount, "# of buffers"))
         return OkOutcome::stay(IdField1071, false);
-    if (manual && !checkLabel(data->label, "Buffer label", state))
+    if (manual && !checkLabel(data->label, "Buffer label", state, host))
         return OkOutcome::stay(IdLabel, true);
     if (alignmentApplies(m_cpu, data->manual) &&
         !checkRange(static_cast<uint32_t>(data->alignment), 1, kMaxAlignment, "Buffer alignment"))
@@ -192,7 +192,7 @@ void QueueModel::init(ViewState& state)
     fillTrace(state, IdTrace, m_object.traceObject);
 }
 
-OkOutcome QueueModel::ok(ViewState& state, DialogHost&)
+OkOutcome QueueModel::ok(ViewState& state, DialogHost& host)
 {
     auto* data = blockOf<engine::QueueData>(m_object);
     const bool name = storeName(state);
@@ -209,7 +209,7 @@ OkOutcome QueueModel::ok(ViewState& state, DialogHost&)
         other |= storeFlag(data->manual, state.checked(IdManual));
     }
     other |= storeFlag(m_object.traceObject, state.checked(IdTrace));
-    if (!checkName(state))
+    if (!checkName(state, host))
         return OkOutcome::stay(IdName, true);
     if (!checkNameUnique())
         return OkOutcome::stay(IdName, false);
@@ -221,7 +221,7 @@ OkOutcome QueueModel::ok(ViewState& state, DialogHost&)
         if (!checkRange(static_cast<uint32_t>(data->depth), 1, static_cast<uint32_t>(kernel.maxQueueDepth), "Depth"))
             return OkOutcome::stay(IdQueueDepth, false);
         if (manual) {
-            if (!checkLabel(data->label, "Queue label", state))
+            if (!checkLabel(data->label, "Queue label", state, host))
                 return OkOutcome::stay(IdLabel, true);
             if (engine::textOf(m_object.name) == engine::textOf(data->label)) {
                 showCheckMessage("Queue name and queue label must be different");

@@ -12,6 +12,15 @@ void pageMessage(const std::string& text, const std::string& caption)
     platform::messageBox(text, caption, platform::MbOk | platform::MbIconWarning);
 }
 
+bool holdsFileSyntax(const std::string& name)
+{
+    for (const char* syntax : {"=", ";", "//", "/*", "]"}) {
+        if (name.find(syntax) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
 std::string ProjectRelativePath(const engine::ProjectRecord* project, const std::string& path)
 {
     const std::string projectFolder =

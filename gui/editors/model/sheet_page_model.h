@@ -70,6 +70,11 @@ private:
 // current folder when there is no project), a separator, the file name.
 std::string ProjectRelativePath(const engine::ProjectRecord* project, const std::string& path);
 
+// The texts a project file cannot carry in a key or section name, as the General pages' messages list them;
+// a CPU or application name holding one would make the project file unwritable.
+constexpr const char* kFileSyntaxTexts = "= ; // /* ]";
+bool holdsFileSyntax(const std::string& name);
+
 // Shows a page's message: caption as given (empty: the program's title), an OK button.
 void pageMessage(const std::string& text, const std::string& caption = std::string());
 

@@ -103,7 +103,7 @@ bool TaskModel::clicked(int id, ViewState& state)
     return true;
 }
 
-OkOutcome TaskModel::ok(ViewState& state, DialogHost&)
+OkOutcome TaskModel::ok(ViewState& state, DialogHost& host)
 {
     auto* data = blockOf<engine::TaskData>(m_object);
     const bool name = storeName(state);
@@ -114,7 +114,7 @@ OkOutcome TaskModel::ok(ViewState& state, DialogHost&)
         return object || actor;
     }();
     if (!data)
-        return finishCommon(state, name, description, trace);
+        return finishCommon(state, host, name, description, trace);
 
     bool entryPoint = storeTrimmedText(data->entryPoint, state.text(IdTaskEntryPoint));
     const bool priority = storeNumber(data->initialPriority, state.text(IdTaskPriority));
@@ -134,9 +134,9 @@ OkOutcome TaskModel::ok(ViewState& state, DialogHost&)
         choices |= storeFlag(data->attributes[i], state.checked(taskAttributeEnabledId(i)));
 
     const engine::KernelRecord& kernel = m_cpu.kernel;
-    if (!checkName(state))
+    if (!checkName(state, host))
         return OkOutcome::stay(IdName, true);
-    if (!checkEntryPoint(data->entryPoint, IdTaskEntryPoint, state))
+    if (!checkEntryPoint(data->entryPoint, IdTaskEntryPoint, state, host))
         return OkOutcome::stay(IdTaskEntryPoint, true);
     if (engine::textOf(m_object.name) == engine::textOf(data->entryPoint)) {
         showCheckMessage("Task name and Entry point name must be different");
@@ -174,7 +174,7 @@ OkOutcome TaskModel::ok(ViewState& state, DialogHost&)
     if (!checkNameUnique())
         return OkOutcome::stay(IdName, false);
     if (data->manual != 0) {
-        if (!checkIdentifier(data->label, INT32_MAX, "Task stack label", IdTaskLabel, state))
+        if (!checkIdentifier(data->label, INT32_MAX, "Task stack label", IdTaskLabel, state, host))
             return OkOutcome::stay(IdTaskLabel, true);
         if (engine::textOf(m_object.name) == engine::textOf(data->label)) {
             showCheckMessage("Task name and stack label must be different");

@@ -27,15 +27,13 @@ bool listed(engine::ApplicationRecord& application, const engine::UserTextBlock&
 {
     bool shown = flag(block, FlagCLanguage) || application.generateAssemblerCode;
     if (classType == kApplicationUserTexts) {
-        // The application's own files and the user ISR file (class files belong to their class nodes).
-        if (block.kind != 0 && !flag(block, FlagUserIsr))
-            return false;
+        // Every generated file of the application, the class files included.
         if (flag(block, FlagInstrumentation) && !application.generateI2Symbols)
             shown = false;
         if (flag(block, FlagMp) && !application.isMp)
             shown = false;
-        if (flag(block, FlagUserIsr))
-            shown = application.generateUserIsrs != 0;
+        if (flag(block, FlagUserIsr) && application.generateUserIsrs)
+            shown = true;
         return shown;
     }
     shown = shown && classGroup(block.kind) == classGroup(classType);
@@ -87,8 +85,9 @@ void MarkUserTextChange(engine::ApplicationRecord& application, const engine::Us
         if (type == engine::ClassCounter || type == engine::ClassAlarm)
             type = engine::ClassEventSource;
         engine::ApplicationClassEntry* entry = engine::FindApplicationClassEntryByType(application, type);
+        // A source file, C or assembler, regenerates the class's C file.
         for (int depth = 0; entry && depth < engine::kMaxChainDepth; entry = entry->chained, ++depth) {
-            if (flag(block, FlagCLanguage) && flag(block, FlagSource))
+            if (flag(block, FlagSource))
                 entry->cFileDirty = 1;
             else if (flag(block, FlagCLanguage))
                 entry->hFileDirty = 1;

@@ -89,6 +89,9 @@ TEST_F(ClassDialogsTest, ExceptionChecksRunInTheirOrder)
     EXPECT_EQ(textString(block<engine::ExceptionData>(exception).isrAddress), "mbx");
     EXPECT_EQ(okWith({{IdField1069, "exc"}}), "Entry point name must be different from Exception name");
     EXPECT_EQ(m_state.text(IdField1069), "exc");
+    // Blanks around either text do not make them differ.
+    EXPECT_EQ(okWith({{IdName, " exc"}, {IdField1069, "exc "}}),
+              "Entry point name must be different from Exception name");
     EXPECT_EQ(okWith({{IdField1069, "exc_isr"}}), "");
     EXPECT_TRUE(m_last.close);
 }
@@ -168,9 +171,13 @@ TEST_F(ClassDialogsTest, PipeLabelIsCheckedOnlyWhenItChanged)
     open(pipe, engine::ClassPipe);
     EXPECT_EQ(okWith({{IdField1071, "0"}}), "# of buffers must be in the range of 1 to 4294967295");
     EXPECT_EQ(okWith({{IdField1071, "2"}, {IdField1072, "0"}}), "");
+    open(pipe, engine::ClassPipe);
     EXPECT_EQ(okWith({{IdLabel, "mbx2"}}), "");
+    open(pipe, engine::ClassPipe);
     EXPECT_EQ(okWith({{IdLabel, "mbx"}}), "Pipe buffer label conflicts with Object name mbx");
     EXPECT_EQ(m_last.focusId, IdName);
+    // Still a change against the opening label on the next OK.
+    EXPECT_EQ(okWith({}), "Pipe buffer label conflicts with Object name mbx");
 }
 
 TEST_F(ClassDialogsTest, TaskShowsTheModelsContextsAndAttributes)

@@ -2,6 +2,7 @@
 #include "gui/editors/model/property_models.h"
 #include "gui/editors/model/tests/editor_fixture.h"
 
+#include "engine/records/counted_array.h"
 #include "engine/records/text_field.h"
 
 namespace editors::test {
@@ -134,6 +135,11 @@ TEST_F(PropertyDialogsTest, DynamicObjectsCancelPutsTheNumbersBack)
     engine::ApplicationClassEntry& tasks = entry(engine::ClassTask);
     tasks.dynamicsAllowed = 1;
     tasks.numberOfDynamics = 3;
+    // A later kernel class of the same type does not count: the first one's Maximum holds.
+    engine::KernelClassRecord* later = engine::appendRow(kernel().classCount, kernel().classes);
+    ASSERT_NE(later, nullptr);
+    later->classType = engine::ClassTask;
+    later->maximum = 100;
     DynamicObjectsModel model(tasks, kernel(), &app());
     ViewState state;
     model.init(state);

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <set>
 
 #include <gtest/gtest.h>
 
@@ -28,6 +29,7 @@
 #include "gui/editors/objects/control_table.h"
 #include "gui/editors/objects/model_dialog.h"
 #include "gui/editors/services/editors_impl.h"
+#include "gui/shell/command_state.h"
 #include "gui/shell/editor_services.h"
 #include "platform/core/message_service.h"
 #include "platform/core/program_path.h"
@@ -40,6 +42,35 @@ std::string fromEnvironment(const char* name, const char* fallback)
 {
     const char* value = std::getenv(name);
     return value ? value : fallback;
+}
+
+// Records each message with the text an edit of the open dialog shows while the message is up.
+class SeenMessages : public platform::MessageService {
+public:
+    explicit SeenMessages(int editId) : m_editId(editId), m_previous(platform::setMessageService(this)) {}
+    ~SeenMessages() override { platform::setMessageService(m_previous); }
+    SeenMessages(const SeenMessages&) = delete;
+    SeenMessages& operator=(const SeenMessages&) = delete;
+
+    int show(const std::string& text, const std::string&, unsigned) override
+    {
+        auto* edit = platform::findControl<QLineEdit>(QApplication::activeModalWidget(), m_editId);
+        shown.push_back({text, edit ? edit->text().toStdString() : std::string()});
+        return platform::IdOk;
+    }
+    std::vector<std::pair<std::string, std::string>> shown;
+
+private:
+    int m_editId;
+    platform::MessageService* m_previous;
+};
+
+std::string joined(const std::vector<std::string>& texts)
+{
+    std::string all;
+    for (const std::string& text : texts)
+        all += text + "\n";
+    return all;
 }
 
 // The demo project opened the way the program opens it.
@@ -247,6 +278,123 @@ TEST_F(DemoDialogsTest, ServicesReachTheApplicationOfTheEntry)
     EXPECT_EQ(levels->objectCount, before - 1);
     EXPECT_EQ(application.kernelHDirty, 1);
     EXPECT_EQ(application.kernelMDirty, 1);
+}
+
+TEST_F(DemoDialogsTest, ARefusedValueIsRefusedAgainOnTheNextOk)
+{
+    // A level named like a thread's entry point is refused on every OK; typed back, nothing changed.
+    engine::ObjectPlace level = find("lvlControl");
+    ASSERT_NE(level.object, nullptr);
+    level.entry->cFileDirty = level.entry->hFileDirty = level.entry->mFileDirty = 0;
+    level.entry->chained->cFileDirty = 0;
+    EXPECT_EQ(editObject(level,
+                         [](QWidget* dialog) {
+                             type(dialog, IdName, "MotorThread");
+                             press(dialog, IdOkButton);
+                             press(dialog, IdOkButton);
+                             EXPECT_TRUE(dialog->isVisible());
+                             type(dialog, IdName, "lvlControl");
+                             press(dialog, IdOkButton);
+                         }),
+              1);
+    const std::string conflict = "Object name conflicts with Entry point for Thread thrMotor";
+    EXPECT_EQ(m_messages->texts(), (std::vector<std::string>{conflict, conflict}));
+    EXPECT_EQ(engine::textString(level.object->name), "lvlControl");
+    EXPECT_EQ(level.entry->cFileDirty + level.entry->hFileDirty + level.entry->mFileDirty, 0);
+    EXPECT_EQ(level.entry->chained->cFileDirty, 0);
+    EXPECT_EQ(level.application->edited, 0);
+
+    // A pipe label equal to a partition's name: refused twice; a free label then passes and marks the C file.
+    engine::ObjectPlace pipe = find("pipeConsole");
+    ASSERT_NE(pipe.object, nullptr);
+    pipe.entry->cFileDirty = 0;
+    m_messages->clear();
+    EXPECT_EQ(editObject(pipe,
+                         [](QWidget* dialog) {
+                             type(dialog, IdLabel, "prtBuffers");
+                             press(dialog, IdOkButton);
+                             press(dialog, IdOkButton);
+                             EXPECT_TRUE(dialog->isVisible());
+                             type(dialog, IdLabel, "console_buf");
+                             press(dialog, IdOkButton);
+                         }),
+              1);
+    const std::string clash = "Pipe buffer label conflicts with Object name prtBuffers";
+    EXPECT_EQ(m_messages->texts(), (std::vector<std::string>{clash, clash}));
+    EXPECT_EQ(engine::textString(static_cast<engine::PipeData*>(pipe.object->data)->label), "console_buf");
+    EXPECT_EQ(pipe.entry->cFileDirty, 1);
+    EXPECT_EQ(pipe.application->edited, 1);
+}
+
+TEST_F(DemoDialogsTest, ACorrectedLabelIsShownBeforeItsMessage)
+{
+    engine::ObjectPlace pipe = find("pipeConsole");
+    ASSERT_NE(pipe.object, nullptr);
+    const QString cut(32, QLatin1Char('b'));
+    SeenMessages seen(IdLabel);
+    EXPECT_EQ(editObject(pipe,
+                         [cut](QWidget* dialog) {
+                             type(dialog, IdLabel, cut + "b");
+                             press(dialog, IdOkButton);
+                             EXPECT_EQ(platform::findControl<QLineEdit>(dialog, IdLabel)->text(), cut);
+                             press(dialog, IdOkButton);
+                         }),
+              1);
+    ASSERT_EQ(seen.shown.size(), 1u);
+    EXPECT_EQ(seen.shown[0].first, "Buffer label has been truncated to specified length limit. Please inspect the "
+                                   "modified version before proceeding.");
+    EXPECT_EQ(seen.shown[0].second, cut.toStdString());
+    EXPECT_EQ(engine::textString(static_cast<engine::PipeData*>(pipe.object->data)->label), cut.toStdString());
+}
+
+TEST_F(DemoDialogsTest, EveryDemoObjectOksUnchangedAndEveryDialogCanBeReached)
+{
+    std::vector<engine::ObjectPlace> places;
+    engine::VisitProjectObjects(m_project, [&](const engine::ObjectPlace& place) {
+        places.push_back(place);
+        return 0;
+    });
+    std::set<int32_t> shownClasses;
+    for (const engine::ObjectPlace& place : places) {
+        m_messages->clear();
+        const int result = editObject(place, [](QWidget* dialog) {
+            press(dialog, IdOkButton);
+            if (dialog->isVisible())
+                press(dialog, IdCancelButton);
+        });
+        const std::string name = engine::textString(place.object->name);
+        EXPECT_EQ(result, 1) << name;
+        EXPECT_TRUE(m_messages->texts().empty()) << name << ": " << joined(m_messages->texts());
+        // The tree shows the objects of enabled classes only.
+        if (place.entry->enabled)
+            shownClasses.insert(place.entry->classType);
+    }
+    EXPECT_EQ(shownClasses.size(), 14u) << "an object of every class stands under an enabled class";
+    EXPECT_EQ(shownClasses.count(engine::ClassSpecialService), 1u);
+
+    // Edit > Dynamics is offered on a class of a shipped CPU; its dialog OKs unchanged.
+    std::vector<engine::ClassEntryPlace> dynamic;
+    engine::VisitProjectClassEntries(m_project, [&](const engine::ClassEntryPlace& place) {
+        if (place.depth == 0 && place.entry->enabled && place.cpu && shell::ChainAllowsDynamics(*place.entry, *place.cpu))
+            dynamic.push_back(place);
+        return 0;
+    });
+    ASSERT_FALSE(dynamic.empty());
+    for (const engine::ClassEntryPlace& place : dynamic) {
+        m_messages->clear();
+        QTimer::singleShot(0, [] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            ASSERT_NE(dialog, nullptr);
+            EXPECT_EQ(dialog->windowTitle(), "Dynamic Objects");
+            press(dialog, IdOkButton);
+            if (dialog->isVisible())
+                press(dialog, IdCancelButton);
+        });
+        EXPECT_EQ(shell::editorServices().DynamicObjectsDialog(*place.entry, place.cpu->kernel, place.application,
+                                                               nullptr),
+                  1);
+        EXPECT_TRUE(m_messages->texts().empty()) << joined(m_messages->texts());
+    }
 }
 
 TEST_F(DemoDialogsTest, NameEditRefusesGrowthButKeepsALongerStoredName)

@@ -122,6 +122,10 @@ TEST_F(ApplicationPagesTest, GeneralPageStoresTrimmedValuesAndChecksInOrder)
         {"", "Application must have a name"},
         {"a/b", "Application name cannot contain any of the following characters: \\/:*?\"<>|"},
         {"   ", "Application must have non-blank name"},
+        // Texts the project file cannot carry in the name it lists the application under.
+        {"a=b", "Application name cannot contain any of the following texts: = ; // /* ]"},
+        {"Drive;2", "Application name cannot contain any of the following texts: = ; // /* ]"},
+        {"[Main]", "Application name cannot contain any of the following texts: = ; // /* ]"},
     };
     for (const auto& r : refused) {
         m_messages->clear();

@@ -71,14 +71,20 @@ TEST_F(SheetsTest, UserTextListingFollowsTheModeAndTheApplicationSwitches)
     EXPECT_TRUE(contains(own, "kproject.c"));
     EXPECT_TRUE(contains(own, "uexcptn.s")) << "Generate User ISRs is set";
     EXPECT_FALSE(contains(own, "kmpinfo.h")) << "not a multiprocessor application";
-    for (const std::string& name : own)
-        EXPECT_EQ(name.find("thread"), std::string::npos) << name;
+    // The application lists the files of its classes too.
+    EXPECT_TRUE(contains(own, "klvl.c"));
+    EXPECT_TRUE(contains(own, "ktask.h"));
     EXPECT_EQ(own, fileNames(control, static_cast<int>(0xFFFFFFFFu)));
-    control.generateAssemblerCode = 0;
+    // The user ISR file is an assembler file like the others; Generate User ISRs lists it even without them.
     control.generateUserIsrs = 0;
+    EXPECT_TRUE(contains(fileNames(control, kApplicationUserTexts), "uexcptn.s"));
+    control.generateAssemblerCode = 0;
     own = fileNames(control, kApplicationUserTexts);
     EXPECT_FALSE(contains(own, "uexcptn.s"));
     EXPECT_FALSE(contains(own, "koptions.inc"));
+    control.generateUserIsrs = 1;
+    EXPECT_TRUE(contains(fileNames(control, kApplicationUserTexts), "uexcptn.s"));
+    control.generateUserIsrs = 0;
 
     // A Thread class lists the Level and Thread files (C ones only now).
     const std::vector<std::string> threads = fileNames(control, engine::ClassThread);
@@ -400,6 +406,30 @@ TEST_F(SheetsTest, UserTextDialogEditsTheChosenFileAndMarksIt)
     });
     EXPECT_EQ(sheets::UserTextDialog(control, -1, nullptr), 1);
     EXPECT_EQ(control.projectCDirty, 1);
+    EXPECT_EQ(control.edited, 1);
+}
+
+TEST_F(SheetsTest, UserTextOfAnAssemblerSourceRegeneratesItsClassSource)
+{
+    engine::ApplicationRecord& control = application("Control");
+    engine::ApplicationClassEntry* exceptions = engine::FindApplicationClassEntryByType(control, engine::ClassException);
+    ASSERT_NE(exceptions, nullptr);
+    exceptions->cFileDirty = exceptions->hFileDirty = exceptions->mFileDirty = 0;
+    whenModal([](QWidget* select) {
+        auto* list = platform::findControl<QListWidget>(select, CUserTextDialog::kListId);
+        EXPECT_EQ(list->findItems(QStringLiteral("klvl.c"), Qt::MatchExactly).size(), 1) << "class files are listed";
+        const auto found = list->findItems(QStringLiteral("uexcptn.s"), Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1);
+        list->setCurrentItem(found[0]);
+        whenModal([](QWidget* edit) {
+            platform::findControl<QPlainTextEdit>(edit, EditTextDialog::BottomId)->setPlainText(QStringLiteral("; end"));
+            platform::findControl<QPushButton>(edit, 1)->click();
+        });
+        platform::findControl<QPushButton>(select, 1)->click();
+    });
+    EXPECT_EQ(sheets::UserTextDialog(control, -1, nullptr), 1);
+    EXPECT_EQ(exceptions->cFileDirty, 1) << "a source file, assembler or C, regenerates";
+    EXPECT_EQ(exceptions->mFileDirty, 0);
     EXPECT_EQ(control.edited, 1);
 }
 
