@@ -106,7 +106,7 @@ Objects=OBJS Level
 
 [OBJS Level]
 lvlControl=
-lvlBackground=
+lvlBackgnd=
 
 [lvlControl]
 Description=Control loop priority level
@@ -146,7 +146,7 @@ Enabled=1
 Class Name=Thread
 Entry Point=SensorThread
 
-[lvlBackground]
+[lvlBackgnd]
 Description=Background work, round robin
 Dynamics Allowed=0
 Number of Dynamics=0
@@ -156,9 +156,9 @@ Trace Actor=0
 Enabled=1
 Class Name=Level
 Scheduling Policy=1
-Objects=OBJS lvlBackground
+Objects=OBJS lvlBackgnd
 
-[OBJS lvlBackground]
+[OBJS lvlBackgnd]
 thrLogger=
 
 [thrLogger]

@@ -283,7 +283,7 @@ TEST_F(DemoDialogsTest, ServicesReachTheApplicationOfTheEntry)
 TEST_F(DemoDialogsTest, ARefusedValueIsRefusedAgainOnTheNextOk)
 {
     // A level named like a thread's entry point is refused on every OK; typed back, nothing changed.
-    engine::ObjectPlace level = find("lvlControl");
+    engine::ObjectPlace level = find("lvlBackgnd");
     ASSERT_NE(level.object, nullptr);
     level.entry->cFileDirty = level.entry->hFileDirty = level.entry->mFileDirty = 0;
     level.entry->chained->cFileDirty = 0;
@@ -293,13 +293,13 @@ TEST_F(DemoDialogsTest, ARefusedValueIsRefusedAgainOnTheNextOk)
                              press(dialog, IdOkButton);
                              press(dialog, IdOkButton);
                              EXPECT_TRUE(dialog->isVisible());
-                             type(dialog, IdName, "lvlControl");
+                             type(dialog, IdName, "lvlBackgnd");
                              press(dialog, IdOkButton);
                          }),
               1);
     const std::string conflict = "Object name conflicts with Entry point for Thread thrMotor";
     EXPECT_EQ(m_messages->texts(), (std::vector<std::string>{conflict, conflict}));
-    EXPECT_EQ(engine::textString(level.object->name), "lvlControl");
+    EXPECT_EQ(engine::textString(level.object->name), "lvlBackgnd");
     EXPECT_EQ(level.entry->cFileDirty + level.entry->hFileDirty + level.entry->mFileDirty, 0);
     EXPECT_EQ(level.entry->chained->cFileDirty, 0);
     EXPECT_EQ(level.application->edited, 0);
