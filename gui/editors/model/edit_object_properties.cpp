@@ -117,12 +117,7 @@ int EditObjectProperties(const engine::ProjectRecord& project, engine::CpuRecord
 
     // The whole record (its size on this platform, pointers included) and the block it points to.
     const engine::ObjectRecord savedObject = object;
-    const int32_t blockSize = engine::ProjectManager::GetObjectDataSize(entry);
-    std::vector<unsigned char> savedBlock;
-    if (blockSize > 0 && object.data) {
-        const auto* bytes = static_cast<const unsigned char*>(object.data);
-        savedBlock.assign(bytes, bytes + blockSize);
-    }
+    const std::vector<unsigned char> savedBlock = CopyOfDataBlock(entry, object);
 
     std::vector<ClearedFlag> cleared;
     int result = ResultCancel;

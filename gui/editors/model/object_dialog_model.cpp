@@ -15,13 +15,18 @@ ObjectDialogModel::ObjectDialogModel(engine::CpuRecord& cpu, engine::Application
                                      engine::ApplicationClassEntry& entry, engine::ObjectRecord& object,
                                      unsigned templateId)
     : m_cpu(cpu), m_application(application), m_entry(entry), m_object(object), m_templateId(templateId),
-      m_objectAtOpen(object)
+      m_objectAtOpen(object), m_blockAtOpen(CopyOfDataBlock(entry, object))
+{
+}
+
+std::vector<unsigned char> CopyOfDataBlock(const engine::ApplicationClassEntry& entry,
+                                           const engine::ObjectRecord& object)
 {
     const int32_t blockSize = engine::ProjectManager::GetObjectDataSize(entry);
-    if (blockSize > 0 && object.data) {
-        const auto* bytes = static_cast<const unsigned char*>(object.data);
-        m_blockAtOpen.assign(bytes, bytes + blockSize);
-    }
+    if (blockSize <= 0 || !object.data)
+        return {};
+    const auto* bytes = static_cast<const unsigned char*>(object.data);
+    return std::vector<unsigned char>(bytes, bytes + blockSize);
 }
 
 const void* ObjectDialogModel::atOpen(const void* field, std::size_t size) const

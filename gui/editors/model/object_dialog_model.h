@@ -118,6 +118,10 @@ private:
     std::vector<unsigned char> m_blockAtOpen;
 };
 
+// A copy of the bytes of the object's data block (empty when it has none).
+std::vector<unsigned char> CopyOfDataBlock(const engine::ApplicationClassEntry& entry,
+                                           const engine::ObjectRecord& object);
+
 // The object's data block as the class's block type; null when the object has none.
 template <typename Block>
 Block* blockOf(engine::ObjectRecord& object)
