@@ -131,6 +131,18 @@ protected:
         ASSERT_NE(button, nullptr) << id;
         button->click();
     }
+    // Types a value that OK refuses and presses OK twice (the dialog stays), then types another and presses OK.
+    static std::function<void(QWidget*)> refusedTwiceThen(int id, const QString& refused, const QString& accepted)
+    {
+        return [=](QWidget* dialog) {
+            type(dialog, id, refused);
+            press(dialog, IdOkButton);
+            press(dialog, IdOkButton);
+            EXPECT_TRUE(dialog->isVisible());
+            type(dialog, id, accepted);
+            press(dialog, IdOkButton);
+        };
+    }
 
     std::string m_folder;
     engine::ConfigRecord m_config{};
@@ -287,16 +299,7 @@ TEST_F(DemoDialogsTest, ARefusedValueIsRefusedAgainOnTheNextOk)
     ASSERT_NE(level.object, nullptr);
     level.entry->cFileDirty = level.entry->hFileDirty = level.entry->mFileDirty = 0;
     level.entry->chained->cFileDirty = 0;
-    EXPECT_EQ(editObject(level,
-                         [](QWidget* dialog) {
-                             type(dialog, IdName, "MotorThread");
-                             press(dialog, IdOkButton);
-                             press(dialog, IdOkButton);
-                             EXPECT_TRUE(dialog->isVisible());
-                             type(dialog, IdName, "lvlBackgnd");
-                             press(dialog, IdOkButton);
-                         }),
-              1);
+    EXPECT_EQ(editObject(level, refusedTwiceThen(IdName, "MotorThread", "lvlBackgnd")), 1);
     const std::string conflict = "Object name conflicts with Entry point for Thread thrMotor";
     EXPECT_EQ(m_messages->texts(), (std::vector<std::string>{conflict, conflict}));
     EXPECT_EQ(engine::textString(level.object->name), "lvlBackgnd");
@@ -309,16 +312,7 @@ TEST_F(DemoDialogsTest, ARefusedValueIsRefusedAgainOnTheNextOk)
     ASSERT_NE(pipe.object, nullptr);
     pipe.entry->cFileDirty = 0;
     m_messages->clear();
-    EXPECT_EQ(editObject(pipe,
-                         [](QWidget* dialog) {
-                             type(dialog, IdLabel, "prtBuffers");
-                             press(dialog, IdOkButton);
-                             press(dialog, IdOkButton);
-                             EXPECT_TRUE(dialog->isVisible());
-                             type(dialog, IdLabel, "console_buf");
-                             press(dialog, IdOkButton);
-                         }),
-              1);
+    EXPECT_EQ(editObject(pipe, refusedTwiceThen(IdLabel, "prtBuffers", "console_buf")), 1);
     const std::string clash = "Pipe buffer label conflicts with Object name prtBuffers";
     EXPECT_EQ(m_messages->texts(), (std::vector<std::string>{clash, clash}));
     EXPECT_EQ(engine::textString(static_cast<engine::PipeData*>(pipe.object->data)->label), "console_buf");
@@ -375,7 +369,8 @@ TEST_F(DemoDialogsTest, EveryDemoObjectOksUnchangedAndEveryDialogCanBeReached)
     // Edit > Dynamics is offered on a class of a shipped CPU; its dialog OKs unchanged.
     std::vector<engine::ClassEntryPlace> dynamic;
     engine::VisitProjectClassEntries(m_project, [&](const engine::ClassEntryPlace& place) {
-        if (place.depth == 0 && place.entry->enabled && place.cpu && shell::ChainAllowsDynamics(*place.entry, *place.cpu))
+        const bool offered = place.cpu && shell::ChainAllowsDynamics(*place.entry, *place.cpu);
+        if (place.depth == 0 && place.entry->enabled && offered)
             dynamic.push_back(place);
         return 0;
     });

@@ -412,7 +412,8 @@ TEST_F(SheetsTest, UserTextDialogEditsTheChosenFileAndMarksIt)
 TEST_F(SheetsTest, UserTextOfAnAssemblerSourceRegeneratesItsClassSource)
 {
     engine::ApplicationRecord& control = application("Control");
-    engine::ApplicationClassEntry* exceptions = engine::FindApplicationClassEntryByType(control, engine::ClassException);
+    engine::ApplicationClassEntry* exceptions =
+        engine::FindApplicationClassEntryByType(control, engine::ClassException);
     ASSERT_NE(exceptions, nullptr);
     exceptions->cFileDirty = exceptions->hFileDirty = exceptions->mFileDirty = 0;
     whenModal([](QWidget* select) {
@@ -422,7 +423,8 @@ TEST_F(SheetsTest, UserTextOfAnAssemblerSourceRegeneratesItsClassSource)
         ASSERT_EQ(found.size(), 1);
         list->setCurrentItem(found[0]);
         whenModal([](QWidget* edit) {
-            platform::findControl<QPlainTextEdit>(edit, EditTextDialog::BottomId)->setPlainText(QStringLiteral("; end"));
+            auto* bottom = platform::findControl<QPlainTextEdit>(edit, EditTextDialog::BottomId);
+            bottom->setPlainText(QStringLiteral("; end"));
             platform::findControl<QPushButton>(edit, 1)->click();
         });
         platform::findControl<QPushButton>(select, 1)->click();
