@@ -1,4 +1,5 @@
 #include "engine/project/project_file.h"
+#include "engine/project/project_save.h"
 
 #include <gtest/gtest.h>
 
@@ -109,7 +110,7 @@ TEST_F(ProjectFileTest, TheDemoOpensSavesElsewhereAndOpensAgainUnchanged)
     fs::create_directories(target());
     fs::current_path(target());
     setText(project.path, target() + "/demo.omb");
-    ASSERT_EQ(SaveWholeProject(&manager, project, config), 1) << ::testing::PrintToString(messages->texts());
+    ASSERT_EQ(SaveProjectFiles(manager, project, config), true) << ::testing::PrintToString(messages->texts());
     EXPECT_EQ(testing::folderListing(target()),
               (std::vector<std::string>{"comms.cpu", "control.app", "demo.omb", "link.app", "main.cpu", "monitor.app"}));
     EXPECT_EQ(folderSnapshot(source()), untouched);
@@ -119,7 +120,7 @@ TEST_F(ProjectFileTest, TheDemoOpensSavesElsewhereAndOpensAgainUnchanged)
 
     // A second save writes the same bytes.
     const auto saved = folderSnapshot(target());
-    ASSERT_EQ(SaveWholeProject(&manager, other, config), 1);
+    ASSERT_EQ(SaveProjectFiles(manager, other, config), true);
     EXPECT_EQ(folderSnapshot(target()), saved);
     EXPECT_TRUE(messages->texts().empty());
 }
@@ -192,7 +193,7 @@ TEST_F(ProjectFileTest, AnApplicationWithoutAFileTakesItsOptionsFromTheCpu)
     EXPECT_EQ(scratch.systemClockRateHz, 1000);
     EXPECT_EQ(scratch.extendedContext[0], 1);  // FPU's application default
     // Saving skips it (it has no file) and lists it without a path.
-    ASSERT_EQ(SaveWholeProject(&manager, project, config), 1);
+    ASSERT_EQ(SaveProjectFiles(manager, project, config), true);
     EXPECT_NE(readFile(source() + "/demo.omb").find("Scratch=\r\n"), std::string::npos);
 }
 
@@ -208,7 +209,7 @@ TEST_F(ProjectFileTest, AFailedSaveLeavesEveryFileAndFlagAsItWas)
     // Two objects whose names differ only in case would be merged by the reader.
     setText(control.classEntries[5].objects[1].name, "SEMTXDONE");
     control.edited = 1;
-    EXPECT_EQ(SaveWholeProject(&manager, project, config), 0);
+    EXPECT_EQ(SaveProjectFiles(manager, project, config), false);
     EXPECT_EQ(messages->texts(), std::vector<std::string>{"Unable to write application file control.app: the name "
                                                           "\"SEMTXDONE\" is used twice"});
     EXPECT_EQ(folderSnapshot(source()), before);
@@ -221,7 +222,7 @@ TEST_F(ProjectFileTest, AFailedSaveLeavesEveryFileAndFlagAsItWas)
     setText(control.classEntries[5].objects[1].name, "semRxReady");
     setText(project.cpus[1].name, "MAIN");
     messages->clear();
-    EXPECT_EQ(SaveWholeProject(&manager, project, config), 0);
+    EXPECT_EQ(SaveProjectFiles(manager, project, config), false);
     EXPECT_EQ(messages->texts().size(), 1u);
     EXPECT_EQ(folderSnapshot(source()), before);
 }
