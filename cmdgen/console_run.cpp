@@ -11,6 +11,7 @@
 #include "engine/ops/project_manager.h"
 #include "engine/records/text_field.h"
 #include "engine/util/path.h"
+#include "engine/util/program_title.h"
 #include "platform/core/message_service.h"
 
 #include <cstring>
@@ -170,6 +171,8 @@ int processProject(const RunOptions& options, std::ostream& out)
 
 int RunConsoleGenerator(const std::vector<std::string>& arguments, std::ostream& out)
 {
+    // The engine's messages name the program that shows them.
+    engine::SetProgramTitle("OMBAgenCmd");
     printBanner(out, engine::CurrentYear());
     // There is no windowing framework to start here, so code 1 never occurs.
     const RunOptions options = parseArguments(arguments);
