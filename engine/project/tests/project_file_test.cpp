@@ -12,6 +12,7 @@
 #include "engine/files/config_file.h"
 #include "engine/files/file_chooser.h"
 #include "engine/ops/project_manager.h"
+#include "engine/project/application_file.h"
 #include "engine/project/tests/project_fixtures.h"
 #include "engine/records/records.h"
 #include "engine/records/text_field.h"
@@ -343,6 +344,32 @@ TEST_F(ProjectFileTest, OddButReadableFilesOpenWithNothingDropped)
     edit("monitor.app", "Name=Monitor\r\n", "");
     ASSERT_EQ(open(project, source() + "/demo.omb"), 1) << ::testing::PrintToString(messages->texts());
     EXPECT_EQ(textOf(project.cpus[0].applications[1].name), "Monitor");
+}
+
+TEST_F(ProjectFileTest, ClassesWithoutOrSharingATagSaveAndReadBackTheirUserTexts)
+{
+    ASSERT_EQ(open(project, source() + "/demo.omb"), 1);
+    CpuRecord& main = project.cpus[0];
+    ApplicationRecord& control = main.applications[0];
+    // Without tags every class's generated files share one name, and so their user text sections.
+    for (int32_t i = 0; i < main.kernel.classCount; ++i)
+        setText(main.kernel.classes[i].tag, "");
+    control.userTexts->Build(&control, main.kernel);
+    control.userTexts->block(0).include = {"#include \"board.h\""};
+    ApplicationFile(&manager, &project, &main, &control).Read("control.app");
+    UserTextStore before(*control.userTexts);
+    control.userTexts->block(0).include = {"#include \"kept.h\""};
+    control.edited = 1;
+    ASSERT_TRUE(WriteApplicationFile(manager, project, main, control)) << ::testing::PrintToString(messages->texts());
+    EXPECT_EQ(control.edited, 0);
+
+    ApplicationRecord reread{};
+    ResetApplicationRecord(reread, main);
+    ASSERT_EQ(ApplicationFile(&manager, &project, &main, &reread).Read("control.app"), 1);
+    EXPECT_EQ(reread.userTexts->block(0).include, std::vector<std::string>{"#include \"kept.h\""});
+    EXPECT_FALSE(reread.userTexts->Differs(*control.userTexts));
+    EXPECT_TRUE(reread.userTexts->Differs(before));
+    ProjectManager::FreeApplication(reread);
 }
 
 TEST_F(ProjectFileTest, SaveAsWithCancelWritesNothingAndAFailedSaveAsKeepsThePath)
