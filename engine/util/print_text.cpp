@@ -8,7 +8,6 @@
 
 #include "platform/core/print_command.h"
 
-#include <cerrno>
 #include <cstdlib>
 #include <mutex>
 #include <unistd.h>
@@ -27,17 +26,8 @@ bool printThroughCommand(const std::string& text, const std::string& /*documentN
     const int fd = ::mkstemp(name.data());
     if (fd < 0)
         return false;
-    std::size_t done = 0;
-    bool ok = true;
-    while (ok && done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        ok = n > 0;
-        if (ok)
-            done += static_cast<std::size_t>(n);
-    }
-    ok = ::close(fd) == 0 && ok;
+    ::close(fd);
+    bool ok = WriteWholeFile(name, text);
     ok = ok && platform::printFile(name).ok;
     ::unlink(name.c_str());
     return ok;

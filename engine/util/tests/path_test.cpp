@@ -42,6 +42,7 @@ TEST(PathText, ResolveFoldsDotsAgainstTheCurrentFolder)
     EXPECT_EQ(ResolvePath("x/../y/./z.txt"), here + "/y/z.txt");
     EXPECT_EQ(ResolvePath("/a/b/../c"), "/a/c");
     EXPECT_EQ(ResolvePath("..\\..\\.."), ResolvePath("../../.."));
+    EXPECT_EQ(ResolvePath(""), "");  // no name names no file, not the current folder
 }
 
 TEST(PathFolders, GuardRestoresTheFolder)
