@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "engine/ops/project_manager.h"
-#include "engine/project/project_file.h"
+#include "engine/project/project_save.h"
 #include "engine/records/records.h"
 #include "engine/records/text_field.h"
 #include "platform/core/message_service.h"
@@ -174,7 +174,7 @@ struct LargeProject {
         engine::ProjectManager::ResetProject(project, true);
         std::string path = (folder / "large.omb").string();
         const bool ok = manager.OpenProjectFile(project, config, path, true) != 0 &&
-                        engine::SaveWholeProject(&manager, project, config) != 0;
+                        engine::SaveProjectFiles(manager, project, config);
         engine::ProjectManager::FreeProject(project);
         return ok;
     }

@@ -3,7 +3,7 @@
 #include "arguments.h"
 #include "console_texts.h"
 #include "library_calls.h"
-#include "project_save.h"
+#include "engine/project/project_save.h"
 #include "return_codes.h"
 
 #include "engine/files/config_file.h"
@@ -11,6 +11,7 @@
 #include "engine/ops/project_manager.h"
 #include "engine/records/text_field.h"
 #include "engine/util/path.h"
+#include "engine/util/program_title.h"
 #include "platform/core/message_service.h"
 
 #include <cstring>
@@ -118,6 +119,11 @@ int generateApplications(const RunOptions& options, ConsoleSession& session, std
 int processProject(const RunOptions& options, std::ostream& out)
 {
     const std::string startFolder = engine::GetCurrentDirectoryText();
+    // A relative project name means nothing once the starting folder is gone (deleted under the run).
+    if (startFolder.empty()) {
+        out << "The current folder cannot be found\n";
+        return CodeFolderChangeFailed;
+    }
     const FolderRestorer restorer(startFolder);
     const std::string programFolder = engine::ProgramDirectory();
     if (!engine::SetCurrentDirectoryText(programFolder)) {
@@ -133,14 +139,9 @@ int processProject(const RunOptions& options, std::ostream& out)
 
     ConsoleSession session;
     engine::ConfigFile::ResetConfigRecord(session.config, true);
-    // The reader shows its own message on failure; a configuration without models cannot open any CPU.
+    // The reader shows its own message on failure, also for a configuration without models.
     if (!engine::ConfigFile::Read(session.config, configPath))
         return CodeConfigMissing;
-    if (session.config.modelCount <= 0 || !session.config.models) {
-        platform::messageBox("Configuration file \"" + configPath + "\" lists no models", "Error",
-                             platform::MbOk | platform::MbIconError);
-        return CodeConfigMissing;
-    }
     engine::ProjectManager::ResetProject(session.project, true);
     engine::SetCurrentDirectoryText(startFolder);
 
@@ -152,12 +153,16 @@ int processProject(const RunOptions& options, std::ostream& out)
         return CodeProjectOpenFailed;
     }
     engine::setText(session.project.path, path);
-    if (path.empty() || !session.manager.OpenProjectFile(session.project, session.config, path, true))
+    if (path.empty()) {
+        out << "No project file is named\n";
+        return CodeProjectOpenFailed;
+    }
+    if (!session.manager.OpenProjectFile(session.project, session.config, path, true))
         return CodeProjectOpenFailed;
 
     int code = generateApplications(options, session, out);
     if (code == CodeDone && options.save &&
-        !SaveProjectFiles(session.project, session.manager, session.config))
+        !engine::SaveProjectFiles(session.manager, session.project, session.config))
         code = CodeSaveFailed;
     return code;
 }
@@ -166,6 +171,8 @@ int processProject(const RunOptions& options, std::ostream& out)
 
 int RunConsoleGenerator(const std::vector<std::string>& arguments, std::ostream& out)
 {
+    // The engine's messages name the program that shows them.
+    engine::SetProgramTitle("OMBAgenCmd");
     printBanner(out, engine::CurrentYear());
     // There is no windowing framework to start here, so code 1 never occurs.
     const RunOptions options = parseArguments(arguments);

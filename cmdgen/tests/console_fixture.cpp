@@ -83,9 +83,9 @@ ConsoleFixture::~ConsoleFixture()
         fs::remove_all(m_root, ec);
 }
 
-RunResult ConsoleFixture::run(const std::vector<std::string>& arguments) const
+RunResult ConsoleFixture::run(const std::vector<std::string>& arguments, const std::string& before) const
 {
-    std::string command = "cd " + quoted(m_project.string()) + " && env";
+    std::string command = "cd " + quoted(m_project.string()) + (before.empty() ? "" : " && " + before) + " && env";
     for (const auto& [name, value] : m_env)
         command += " " + quoted(name + "=" + value);
     command += " " + quoted((m_bin / "OMBAgenCmd").string());

@@ -33,7 +33,9 @@ public:
     // the scratch folder: calls.log and a print script that appends its arguments to printed.log).
     void setEnv(const std::string& name, const std::string& value) { m_env[name] = value; }
 
-    RunResult run(const std::vector<std::string>& arguments) const;
+    // Runs the program in the project folder; `before`, when given, is a shell step run there first
+    // (it may change the folder the program starts in).
+    RunResult run(const std::vector<std::string>& arguments, const std::string& before = {}) const;
 
     std::string callLog() const;
     std::string printLog() const;

@@ -3,6 +3,7 @@
 
 #include "console_fixture.h"
 
+#include "platform/core/tests/run_unprivileged.h"
 #include "standins/codegen/tests/compile_check.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <chrono>
 #include <fstream>
 #include <regex>
+#include <sys/stat.h>
 
 using namespace cmdgen::test;
 namespace fs = std::filesystem;
@@ -139,7 +141,7 @@ TEST_F(Console, FailedKernelAndProjectWritesGiveTheirMessagesAndCode6)
     const fs::file_time_type longAgo = fs::last_write_time(fixture.project() / "comms.cpu") - std::chrono::hours(24 * 365);
     fs::last_write_time(fixture.project() / "comms.cpu", longAgo);
     const RunResult result = expectRun({"demo.omb", "-cMain", "-aControl", "-s"}, 6, "save_failed.txt");
-    EXPECT_NE(result.err.find("File I/O Error: Unable to write kernel file "), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("OMBAgenCmd: Can't open kernel file main.cputemp\n"), std::string::npos) << result.err;
     EXPECT_NE(result.err.find("File I/O Error: Error writing project\n"), std::string::npos) << result.err;
     EXPECT_EQ(result.err.find("Unable to write application file"), std::string::npos) << result.err;
     EXPECT_GT(fs::last_write_time(fixture.project() / "comms.cpu"), longAgo) << "the next CPU's kernel file is written";
@@ -203,5 +205,117 @@ TEST_F(Console, GeneratedSourcesOfTheDemoCompile)
     for (const std::string& file : files) {
         const fs::path path = fixture.project() / file;
         EXPECT_EQ(codegen::test::compileGeneratedFile(path, objects, fixture.scratch() / "stubs"), "") << file;
+    }
+}
+
+namespace {
+
+// Every file of a folder with its bytes and permission bits.
+std::map<std::string, std::pair<std::string, unsigned>> filesAndModes(const fs::path& folder)
+{
+    std::map<std::string, std::pair<std::string, unsigned>> files;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+        struct stat info {};
+        if (entry.is_regular_file() && ::stat(entry.path().c_str(), &info) == 0)
+            files[entry.path().filename().string()] = {readText(entry.path()), info.st_mode & 07777u};
+    }
+    return files;
+}
+
+void replaceIn(const fs::path& file, const std::string& from, const std::string& to)
+{
+    std::string text = readText(file);
+    const std::size_t at = text.find(from);
+    ASSERT_NE(at, std::string::npos) << from;
+    std::ofstream(file, std::ios::binary) << text.replace(at, from.size(), to);
+}
+
+} // namespace
+
+// A user's journey over damaged copies of the demo: each run ends with the right code and a message
+// that says what is wrong, and where the run refuses, no file of the project changes, bytes or mode.
+TEST(ConsoleJourney, DamagedProjectsAreRefusedWithTheirCodeAndMessageAndNoFileChanges)
+{
+    struct Damage {
+        const char* name;
+        const char* file;  // in the project folder, or "models/..." in the program folder
+        const char* from;
+        const char* to;
+        int code;
+        const char* message;
+    };
+    const Damage damages[] = {
+        {"empty model", "demo.omb", "Model=Z5 Standard", "Model=", 4, "CPU \"Main\" names no model"},
+        {"no model key", "demo.omb", "Model=Z5 Standard\r\n", "", 4, "CPU \"Main\" names no model"},
+        {"application listed twice", "demo.omb", "Monitor=monitor.app", "Monitor=monitor.app\r\nCONTROL=control.app", 4,
+         "the key \"CONTROL\" is listed twice in section \"APPS Main\""},
+        {"no class types", "link.app", "[CLASS TYPES]", "[CLASS TYPO]", 4,
+         "Unable to locate required section CLASS TYPES in application file link.app"},
+        {"no child object list", "link.app", "[OBJS cntLinkTick]", "[OBJS cntLinkTock]", 4,
+         "Unable to locate required section OBJS cntLinkTick in application file link.app"},
+        {"model class out of range", "models/z5std.mdl", "Task=8", "Task=15", 4, "has the number 15, not one of 1 to 14"},
+    };
+    for (const Damage& damage : damages) {
+        SCOPED_TRACE(damage.name);
+        ConsoleFixture fixture;
+        ASSERT_TRUE(fixture.ready());
+        const std::string file = damage.file;
+        replaceIn(file.rfind("models/", 0) == 0 ? fixture.bin() / file : fixture.project() / file, damage.from, damage.to);
+        const auto before = filesAndModes(fixture.project());
+        const RunResult result = fixture.run({"demo.omb", "-x", "-s"});
+        EXPECT_EQ(result.code, damage.code) << result.out << result.err;
+        EXPECT_NE(result.err.find(damage.message), std::string::npos) << result.err;
+        EXPECT_EQ(filesAndModes(fixture.project()), before);
+        EXPECT_EQ(fixture.callLog(), "");
+    }
+
+    // A byte-order mark and an application file without a name open, generate and save.
+    {
+        ConsoleFixture fixture;
+        ASSERT_TRUE(fixture.ready());
+        const std::string project = readText(fixture.project() / "demo.omb");
+        std::ofstream(fixture.project() / "demo.omb", std::ios::binary) << "\xEF\xBB\xBF" + project;
+        replaceIn(fixture.project() / "monitor.app", "Name=Monitor\r\n", "");
+        const RunResult result = fixture.run({"demo.omb", "-cMain", "-aMonitor", "-s"});
+        EXPECT_EQ(result.code, 0) << result.out << result.err;
+        EXPECT_NE(readText(fixture.project() / "demo.omb").find("Monitor=monitor.app"), std::string::npos);
+    }
+
+    // A starting folder deleted under the run, and an empty project name, stop with a message.
+    {
+        ConsoleFixture fixture;
+        ASSERT_TRUE(fixture.ready());
+        const auto before = filesAndModes(fixture.project());
+        RunResult result = fixture.run({"demo.omb", "-x", "-s"}, "mkdir gone && cd gone && rmdir ../gone");
+        EXPECT_EQ(result.code, 7) << result.out << result.err;
+        EXPECT_NE(result.out.find("The current folder cannot be found"), std::string::npos) << result.out;
+        result = fixture.run({"", "-x", "-s"});
+        EXPECT_EQ(result.code, 4) << result.out << result.err;
+        EXPECT_NE(result.out.find("No project file is named"), std::string::npos) << result.out;
+        EXPECT_EQ(filesAndModes(fixture.project()), before);
+    }
+}
+
+// Files the user may not write are refused with the message and code 6 and keep bytes and mode; the run
+// goes as a user without special rights, as root may write any file.
+TEST(ConsoleJourney, ReadOnlyFilesAreRefusedWithCode6AndKeepTheirBytesAndMode)
+{
+    for (const char* name : {"control.app", "main.cpu", "demo.omb"}) {
+        SCOPED_TRACE(name);
+        ConsoleFixture fixture;
+        ASSERT_TRUE(fixture.ready());
+        korvane::testing::OpenFolderToEveryone(fixture.scratch());
+        ASSERT_EQ(::chmod((fixture.project() / name).c_str(), 0444), 0);
+        const auto before = filesAndModes(fixture.project());
+        std::string err;
+        const int code = korvane::testing::RunUnprivileged([&] {
+            const RunResult result = fixture.run({"demo.omb", "-cMain", "-aControl", "-s"});
+            const std::string shown = std::string(name) == "demo.omb" ? "<PROJECT>/demo.omb" : name;
+            if (result.err.find("Unable to delete old version of file " + shown + "\n") == std::string::npos)
+                return 100;
+            return result.code;
+        });
+        EXPECT_EQ(code, 6);
+        EXPECT_EQ(filesAndModes(fixture.project()).at(name), before.at(name));
     }
 }

@@ -8,8 +8,6 @@
 #include "engine/util/path.h"
 #include "engine/util/text.h"
 
-#include <unistd.h>
-
 namespace engine {
 namespace {
 
@@ -222,24 +220,13 @@ bool CpuFile::WriteKernelFile()
         ShowFileMessage(FormatText("Unable to write kernel file %s: the %s", path.c_str(), problem.c_str()));
         return false;
     }
-    // A read-only file is not replaced, as a platform that deletes the old file first would refuse it.
-    if (FileExists(path) && ::access(path.c_str(), W_OK) != 0) {
-        ShowFileMessage(FormatText("Unable to delete old version of file %s", path.c_str()));
-        return false;
-    }
     ReplaceFailure failure = ReplaceFailure::None;
     if (!ReplaceFileContents(path, file.ToText(), &failure)) {
-        switch (failure) {
-        case ReplaceFailure::Rename:
-            ShowFileMessage(FormatText("Unable to rename file %s to %s", temporary.c_str(), path.c_str()));
-            break;
-        case ReplaceFailure::WriteTemporary:
-            ShowFileMessage(FormatText("Unable to write kernel file %s", temporary.c_str()));
-            break;
-        default:
-            ShowFileMessage("Can't open kernel file " + temporary);
-            break;
-        }
+        const std::string temporaryOfTarget = TemporaryPathFor(SaveTargetOf(path));
+        ShowFileMessage(ReplaceFailureText(failure, path,
+                                           failure == ReplaceFailure::WriteTemporary
+                                               ? FormatText("Unable to write kernel file %s", temporaryOfTarget.c_str())
+                                               : "Can't open kernel file " + temporaryOfTarget));
         return false;
     }
     m_kernel.edited = 0;

@@ -19,7 +19,7 @@ FileKindFilter FileKindFilterOf(int kind)
     case FileKindProject: return {"OMBAgen project files", "*.omb", "omb"};
     case FileKindKernel: return {"OMBAgen kernel (CPU) files", "*.cpu", "cpu"};
     case FileKindApplication: return {"OMBAgen application files", "*.app", "app"};
-    default: return {"All files", "*.*", ""};
+    default: return {"All files", "*", ""};  // names without a dot are files too
     }
 }
 

@@ -277,6 +277,13 @@ bool ModelReader::readClassTypes()
         rows[i].classType = static_cast<int32_t>(ParseNumber(entry->GetValue()));
         if (!storeText(rows[i].name, entry->GetName(), entry->GetName(), "CLASS TYPES"))
             return false;
+        // Only the kernel's own classes have objects an application file can hold and read back.
+        if (rows[i].classType < kFirstClassType || rows[i].classType > kLastClassType) {
+            ShowFileMessage(FormatText("Model file %s: class \"%s\" has the number %s, not one of %d to %d",
+                                       m_path.c_str(), entry->GetName().c_str(), entry->GetValue().c_str(),
+                                       kFirstClassType, kLastClassType));
+            return false;
+        }
     }
     for (std::size_t i = 0; i < count; ++i)
         if (!readClass(rows[i]))

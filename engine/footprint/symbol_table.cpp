@@ -257,7 +257,10 @@ bool UpdateSymbolsForApplication(const ProjectRecord& project, const Application
 
 void UpdateSymbolsForCpu(const CpuRecord& cpu)
 {
-    ProgramSymbols().Update(&cpu, nullptr);
+    // A class header may test the CPU's contexts before any application was looked at.
+    SymbolTable& symbols = ProgramSymbols();
+    symbols.DefineContextSymbols(cpu);
+    symbols.Update(&cpu, nullptr);
 }
 
 std::optional<uint32_t> ResolveExpressionName(std::string_view name, const CpuRecord* cpu)

@@ -21,20 +21,13 @@ public:
     // Reads the file at path into the application (whose previous contents are freed). 1 on success.
     // A failed read leaves the record partly filled; the caller frees it.
     int Read(const std::string& path);
-    // Writes the application to its own path through a temporary file. 1 on success; on failure the
-    // old file and the edited flag stay as they were.
+    // Writes the application to its own path (a link's target) through a temporary file. 1 on success;
+    // on failure (after a message) the old file, its mode and the edited flag stay as they were.
     int Write();
     // Asks for a file to read; Cancel returns 1 without reading and leaves outPath empty.
     int ChooseAndRead(std::string* outPath);
     // Asks for a file to write to; Cancel returns 1 without writing and leaves outPath empty.
     int ChooseAndWrite(std::string* outPath);
-
-    // Write in two steps, for saves that replace several files only when all of them could be written:
-    // WriteTemporary writes "<path>temp" and gives its name; CommitTemporary renames it over the file
-    // and clears the edited flag. DiscardTemporary removes it.
-    int WriteTemporary(std::string* temporaryPath);
-    int CommitTemporary(const std::string& temporaryPath);
-    static void DiscardTemporary(const std::string& temporaryPath);
 
 private:
     ProjectManager* m_owner;

@@ -50,7 +50,7 @@ public:
 
     bool readApplicationKeys();
     bool readOptions();
-    bool readClassTypes(bool& present);
+    bool readClassTypes();
     void correctClassNames();
 
 private:
@@ -60,7 +60,7 @@ private:
     bool listFitsTheFile(const std::vector<std::string>& names);
     bool readClassEntry(ApplicationClassEntry& entry, int depth);
     bool readObjectList(const std::string& listName, ApplicationClassEntry& entry, int32_t& count,
-                        ObjectRecord*& objects, int depth, bool quietWhenMissing);
+                        ObjectRecord*& objects, int depth);
     bool readObject(ApplicationClassEntry& entry, ObjectRecord& object, int depth);
     bool readObjectData(ApplicationClassEntry& entry, ObjectRecord& object, const SectionedFileSection& section);
     bool setPath(char* field, std::size_t size, const SectionedFileSection& section, const char* key);
@@ -137,7 +137,9 @@ bool ApplicationReader::readApplicationKeys()
         return false;
     claim("APPLICATION");
     ApplicationRecord& a = m_app;
-    setText(a.name, readText(*s, "Name"));
+    // A file without a name keeps the name the project lists for it.
+    if (const auto name = findValue(*s, "Name"))
+        setText(a.name, *name);
     setText(a.description, readText(*s, "Description"));
     a.userTrace = readFlag(*s, "User Trace", 0);
     if (!setPath(a.codePath, sizeof a.codePath, *s, "Code File Path") ||
@@ -189,7 +191,10 @@ bool ApplicationReader::readOptions()
     const SectionedFileSection* list = requiredSection("MODEL OPTIONS");
     if (list == nullptr || !claim("MODEL OPTIONS"))
         return false;
-    const std::vector<std::string> names = sectionKeys(*list);
+    const std::optional<std::vector<std::string>> listed = listKeys(*list, "application", m_path);
+    if (!listed)
+        return false;
+    const std::vector<std::string>& names = *listed;
     if (names.empty())
         return true;
     auto* rows = static_cast<ApplicationOption*>(std::calloc(names.size(), sizeof(ApplicationOption)));
@@ -222,13 +227,15 @@ void ApplicationReader::initEntry(ApplicationClassEntry& entry) const
     entry.maxKeyLength = 8;
 }
 
-bool ApplicationReader::readClassTypes(bool& present)
+bool ApplicationReader::readClassTypes()
 {
-    const SectionedFileSection* types = m_file.FindSection("CLASS TYPES");
-    present = types != nullptr;
+    const SectionedFileSection* types = requiredSection("CLASS TYPES");
     if (types == nullptr || !claim("CLASS TYPES"))
         return false;
-    const std::vector<std::string> names = sectionKeys(*types);
+    const std::optional<std::vector<std::string>> listed = listKeys(*types, "application", m_path);
+    if (!listed)
+        return false;
+    const std::vector<std::string>& names = *listed;
     if (names.empty())
         return true;
     auto* entries = static_cast<ApplicationClassEntry*>(std::calloc(names.size(), sizeof(ApplicationClassEntry)));
@@ -305,18 +312,20 @@ bool ApplicationReader::readClassEntry(ApplicationClassEntry& entry, int depth)
             return false;
     }
     if (const auto listName = findValue(*s, "Objects"))
-        return readObjectList(*listName, entry, entry.objectCount, entry.objects, depth, false);
+        return readObjectList(*listName, entry, entry.objectCount, entry.objects, depth);
     return true;
 }
 
 bool ApplicationReader::readObjectList(const std::string& listName, ApplicationClassEntry& entry, int32_t& count,
-                                       ObjectRecord*& objects, int depth, bool quietWhenMissing)
+                                       ObjectRecord*& objects, int depth)
 {
-    const SectionedFileSection* list =
-        quietWhenMissing ? m_file.FindSection(listName) : requiredSection(listName);
+    const SectionedFileSection* list = requiredSection(listName);
     if (list == nullptr || !claim(listName))
         return false;
-    const std::vector<std::string> names = sectionKeys(*list);
+    const std::optional<std::vector<std::string>> listed = listKeys(*list, "application", m_path);
+    if (!listed)
+        return false;
+    const std::vector<std::string>& names = *listed;
     if (names.empty())
         return true;
     if (!listFitsTheFile(names))
@@ -376,7 +385,7 @@ bool ApplicationReader::readObject(ApplicationClassEntry& entry, ObjectRecord& o
                                         m_path, name));
             return false;
         }
-        return readObjectList(*childList, *entry.chained, object.childCount, object.children, depth + 1, true);
+        return readObjectList(*childList, *entry.chained, object.childCount, object.children, depth + 1);
     }
     return true;
 }
@@ -469,8 +478,7 @@ int ApplicationFile::Read(const std::string& path)
     ApplicationReader reader(*m_cpu, app, *app.file, nativePath);
     if (!reader.readApplicationKeys() || !reader.readOptions())
         return 0;
-    bool classTypesPresent = false;
-    if (!reader.readClassTypes(classTypesPresent))
+    if (!reader.readClassTypes())
         return 0;
     reader.correctClassNames();
     ProjectManager::UpdateClassEntryFlags(*m_cpu);

@@ -1,4 +1,3 @@
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -10,6 +9,7 @@
 #include "engine/records/records.h"
 #include "engine/records/text_field.h"
 #include "engine/util/file_io.h"
+#include "engine/util/path.h"
 #include "engine/sectioned/sectioned_file.h"
 #include "engine/usertext/user_text_store.h"
 
@@ -239,7 +239,7 @@ ApplicationFile::ApplicationFile(ProjectManager* owner, ProjectRecord* project, 
 
 ApplicationFile::~ApplicationFile() = default;
 
-int ApplicationFile::WriteTemporary(std::string* temporaryPath)
+int ApplicationFile::Write()
 {
     ApplicationRecord& app = *m_application;
     const std::string path = textString(app.path);
@@ -247,52 +247,31 @@ int ApplicationFile::WriteTemporary(std::string* temporaryPath)
         showFileError(formatMessage("Application \"%s\" has no file to be written to", textString(app.name)));
         return 0;
     }
-    const std::string temporary = TemporaryPathFor(path);
-
     // The file is built apart from the record's copy, which is replaced only after a good write.
-    auto file = std::make_unique<SectionedFile>(temporary, true, false, false);
+    auto file = std::make_unique<SectionedFile>(path, true, false, false);
     ApplicationWriter writer(*m_cpu, app, *file);
-    const bool distinct = writer.build();
-    if (!distinct) {
+    if (!writer.build()) {
         showFileError(formatMessage("Unable to write application file %s: the name \"%s\" is used twice", path,
                                     writer.repeatedName()));
         return 0;
     }
-    if (file->WriteSectionedFile(false) == 0) {
-        DiscardTemporary(temporary);
-        // A name that would not read back as written is named; anything else is the file's fault.
-        const std::string problem = file->FindUnwritableName();
-        showFileError(problem.empty() ? formatMessage("Unable to open application file %s for writing", temporary)
-                                      : formatMessage("Unable to write application file %s: %s", path, problem));
+    // A name that would not read back as written is named before anything is written.
+    const std::string problem = file->FindUnwritableName();
+    if (!problem.empty()) {
+        showFileError(formatMessage("Unable to write application file %s: %s", path, problem));
+        return 0;
+    }
+    ReplaceFailure failure = ReplaceFailure::None;
+    if (!ReplaceFileContents(MakeNativePath(path), file->ToText(), &failure)) {
+        const std::string temporary = TemporaryPathFor(SaveTargetOf(MakeNativePath(path)));
+        showFileError(ReplaceFailureText(failure, path,
+                                         formatMessage("Unable to open application file %s for writing", temporary)));
         return 0;
     }
     delete app.file;
-    file->SetPath(path);
     app.file = file.release();
-    *temporaryPath = temporary;
+    app.edited = 0;
     return 1;
-}
-
-int ApplicationFile::CommitTemporary(const std::string& temporaryPath)
-{
-    const std::string path = textString(m_application->path);
-    if (!replaceFile(temporaryPath, path))
-        return 0;
-    m_application->edited = 0;
-    return 1;
-}
-
-void ApplicationFile::DiscardTemporary(const std::string& temporaryPath)
-{
-    std::remove(temporaryPath.c_str());
-}
-
-int ApplicationFile::Write()
-{
-    std::string temporary;
-    if (!WriteTemporary(&temporary))
-        return 0;
-    return CommitTemporary(temporary);
 }
 
 }  // namespace engine

@@ -4,8 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
-
 #include "platform/core/message_service.h"
 
 namespace engine {
@@ -47,16 +45,6 @@ bool fileOpensForReading(const std::string& path)
     const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
     ::close(fd);
     return regular;
-}
-
-bool replaceFile(const std::string& temporaryPath, const std::string& path)
-{
-    // rename() replaces an existing target in one step, so the old file is never deleted first.
-    if (std::rename(temporaryPath.c_str(), path.c_str()) == 0)
-        return true;
-    showFileError(formatMessage("Unable to rename file %s to %s", temporaryPath, path));
-    std::remove(temporaryPath.c_str());
-    return false;
 }
 
 }  // namespace engine

@@ -23,8 +23,4 @@ void showWarning(const std::string& text);
 
 // True when the file exists and can be opened for reading.
 bool fileOpensForReading(const std::string& path);
-// Renames the written temporary file over the target, replacing it in one step. On failure shows
-// "Unable to rename file %s to %s", removes the temporary file and returns false.
-bool replaceFile(const std::string& temporaryPath, const std::string& path);
-
 }  // namespace engine

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -30,12 +31,10 @@ std::string folderOf(const std::string& path)
     return parent.empty() ? std::string(".") : parent.string();
 }
 
-// The MODELS row named by a CPU's "Model" value: the first row for an empty value; -1 when no row has
-// the name (or there are no rows), which ends the open instead of loading some other model.
+// The MODELS row named by a CPU's "Model" value; -1 when no row has the name (or there are no rows),
+// which ends the open instead of loading some other model.
 int32_t modelIndexOf(const ConfigRecord& config, const std::string& modelName)
 {
-    if (modelName.empty())
-        return config.models != nullptr && config.modelCount > 0 ? 0 : -1;
     for (int32_t i = 0; config.models != nullptr && i < config.modelCount; ++i) {
         if (textOf(config.models[i].name) == modelName)
             return i;
@@ -120,12 +119,15 @@ int ProjectFile::ParseProjectSections()
     setText(project.name, readText(*header, "Name"));
     setText(project.description, readText(*header, "Description"));
 
-    const SectionedFileSection* cpuList = file.FindSection("CPUS");
-    if (cpuList == nullptr) {
+    const SectionedFileSection* cpuSection = file.FindSection("CPUS");
+    if (cpuSection == nullptr) {
         showFileError(formatMessage("Can't find section %s in project file", "CPUS"));
         return 0;
     }
-    const std::vector<std::string> cpuNames = sectionKeys(*cpuList);
+    const std::optional<std::vector<std::string>> cpuList = listKeys(*cpuSection, "project", textString(project.path));
+    if (!cpuList)
+        return 0;
+    const std::vector<std::string>& cpuNames = *cpuList;
     // Each CPU needs a section of its own besides "PROJECT" and "CPUS". A longer list cannot be read; it
     // is refused before a (large) record is set up for every name, naming the first CPU at fault.
     if (cpuNames.size() + 2 > file.GetSectionCount()) {
@@ -167,6 +169,11 @@ int ProjectFile::ParseProjectSections()
             return 0;
         CpuRecordHandler handler(&cpu.kernel, m_config, &cpu);
         const std::string modelName = readText(*s, "Model");
+        if (modelName.empty()) {
+            showFileError(formatMessage("CPU \"%s\" names no model in project file %s", cpuName,
+                                        textString(project.path)));
+            return 0;
+        }
         const int32_t modelIndex = modelIndexOf(*m_config, modelName);
         if (modelIndex < 0) {
             showFileError(formatMessage("Model \"%s\" of CPU \"%s\" is not defined in the configuration file",
@@ -207,7 +214,10 @@ int ProjectFile::ReadProjectApplications(int cpuIndex, const std::string& sectio
         showFileError(formatMessage("Can't find section %s in project file", sectionName));
         return 0;
     }
-    const std::vector<std::string> names = sectionKeys(*list);
+    const std::optional<std::vector<std::string>> listed = listKeys(*list, "project", textString(m_project->path));
+    if (!listed)
+        return 0;
+    const std::vector<std::string>& names = *listed;
     if (names.empty()) {
         showFileError("No applications listed in project file");
         return 0;
@@ -241,10 +251,10 @@ int ProjectFile::ReadProjectApplications(int cpuIndex, const std::string& sectio
     return 1;
 }
 
-int ProjectFile::WriteProjectSections(const std::string& fileName)
+std::unique_ptr<SectionedFile> ProjectFile::BuildProjectSections() const
 {
     const ProjectRecord& project = *m_project;
-    auto file = std::make_unique<SectionedFile>(fileName, true, false, false);
+    auto file = std::make_unique<SectionedFile>(textString(project.path), true, false, false);
     SectionWriter out(*file);
     if (SectionedFileSection* s = out.add("PROJECT")) {
         out.addText(*s, "Name", textOf(project.name));
@@ -259,11 +269,17 @@ int ProjectFile::WriteProjectSections(const std::string& fileName)
         const std::string cpuName = textString(cpu.name);
         const bool hasApplications = cpu.applications != nullptr && cpu.applicationCount > 0;
         const std::string listName = "APPS " + cpuName;
+        const int32_t model = cpu.kernel.modelIndex;
+        // A CPU always has a model; an empty "Model" would not open again.
+        if (m_config->models == nullptr || model < 0 || model >= m_config->modelCount ||
+            m_config->models[model].name[0] == '\0') {
+            showFileError(formatMessage("Unable to write project file %s: CPU \"%s\" has no model",
+                                        textString(project.path), cpuName));
+            return nullptr;
+        }
         if (SectionedFileSection* s = out.add(cpuName)) {
-            const int32_t model = cpu.kernel.modelIndex;
-            const bool known = m_config->models != nullptr && model >= 0 && model < m_config->modelCount;
             out.addText(*s, "Description", textOf(cpu.description));
-            out.addText(*s, "Model", known ? textOf(m_config->models[model].name) : std::string_view());
+            out.addText(*s, "Model", textOf(m_config->models[model].name));
             out.addText(*s, "Kernel", textOf(cpu.kernel.kernelPath));
             if (hasApplications)
                 out.addText(*s, "Applications", listName);
@@ -278,35 +294,34 @@ int ProjectFile::WriteProjectSections(const std::string& fileName)
     if (!out.repeatedName().empty()) {
         showFileError(formatMessage("Unable to write project file %s: the name \"%s\" is used twice",
                                     textString(project.path), out.repeatedName()));
-        return 0;
+        return nullptr;
     }
-    if (file->WriteSectionedFile(false) == 0) {
-        const std::string problem = file->FindUnwritableName();
-        showFileError(problem.empty() ? "Can't open file " + fileName
-                                      : formatMessage("Unable to write project file %s: %s",
-                                                      textString(project.path), problem));
-        return 0;
+    const std::string problem = file->FindUnwritableName();
+    if (!problem.empty()) {
+        showFileError(formatMessage("Unable to write project file %s: %s", textString(project.path), problem));
+        return nullptr;
     }
-    file->SetPath(textString(project.path));
-    delete m_project->file;
-    m_project->file = file.release();
-    return 1;
+    return file;
 }
 
 int ProjectFile::SaveProjectFile()
 {
     const std::string path = textString(m_project->path);
-    const std::string temporary = TemporaryPathFor(path);
     if (path.empty()) {
-        showFileError("Can't open file " + temporary);
+        showFileError("Can't open file " + TemporaryPathFor(path));
         return 0;
     }
-    if (!WriteProjectSections(temporary)) {
-        ApplicationFile::DiscardTemporary(temporary);
+    std::unique_ptr<SectionedFile> file = BuildProjectSections();
+    if (file == nullptr)
+        return 0;
+    ReplaceFailure failure = ReplaceFailure::None;
+    if (!ReplaceFileContents(MakeNativePath(path), file->ToText(), &failure)) {
+        showFileError(ReplaceFailureText(failure, path,
+                                         "Can't open file " + TemporaryPathFor(SaveTargetOf(MakeNativePath(path)))));
         return 0;
     }
-    if (!replaceFile(temporary, path))
-        return 0;
+    delete m_project->file;
+    m_project->file = file.release();
     m_project->edited = 0;
     return 1;
 }
@@ -323,10 +338,63 @@ int ProjectFile::SaveProjectAs(std::string* outPath)
     const std::string previous = textString(m_project->path);
     if (!SetPath(MakeNativePath(chosen)))
         return 0;
-    if (SaveProjectFile())
+    std::vector<PathChange> changes;
+    std::error_code error;
+    const std::filesystem::path from = std::filesystem::current_path(error);
+    const std::filesystem::path to =
+        std::filesystem::absolute(MakeNativePath(chosen), error).parent_path().lexically_normal();
+    const bool moved = !error && from.lexically_normal() != to;
+    if (moved && !RebaseFilePaths(from, to, changes)) {
+        UndoPathChanges(changes);
+        setText(m_project->path, previous);
+        return 0;
+    }
+    if (SaveProjectFile()) {
+        // The relative paths now resolve against the new folder, as after opening the project there.
+        if (moved)
+            std::filesystem::current_path(to, error);
         return 1;
+    }
+    UndoPathChanges(changes);
     setText(m_project->path, previous);
     return 0;
+}
+
+bool ProjectFile::RebaseFilePaths(const std::filesystem::path& from, const std::filesystem::path& to,
+                                  std::vector<PathChange>& changes)
+{
+    const auto rebase = [&](char* field, std::size_t size, const std::string& owner) {
+        const std::string path(textOf(field, size));
+        if (path.empty() || std::filesystem::path(path).is_absolute())
+            return true;
+        const std::filesystem::path target = (from / path).lexically_normal();
+        std::filesystem::path relative = target.lexically_relative(to);
+        const std::string moved = relative.empty() ? target.string() : relative.string();
+        if (!textFits(size, moved)) {
+            showFileError(formatMessage("The path %s of %s is too long", moved, owner));
+            return false;
+        }
+        changes.push_back({field, size, path});
+        setText(field, size, moved);
+        return true;
+    };
+    for (int32_t c = 0; m_project->cpus != nullptr && c < m_project->cpuCount; ++c) {
+        CpuRecord& cpu = m_project->cpus[c];
+        if (!rebase(cpu.kernel.kernelPath, sizeof cpu.kernel.kernelPath, "CPU \"" + textString(cpu.name) + "\""))
+            return false;
+        for (int32_t a = 0; cpu.applications != nullptr && a < cpu.applicationCount; ++a) {
+            ApplicationRecord& app = cpu.applications[a];
+            if (!rebase(app.path, sizeof app.path, "application \"" + textString(app.name) + "\""))
+                return false;
+        }
+    }
+    return true;
+}
+
+void ProjectFile::UndoPathChanges(const std::vector<PathChange>& changes)
+{
+    for (const PathChange& change : changes)
+        setText(change.field, change.size, change.before);
 }
 
 }  // namespace engine

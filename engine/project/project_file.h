@@ -2,7 +2,11 @@
 // The project file (*.omb) and opening and saving a whole project: the project file names the CPUs,
 // and per CPU its model, kernel (CPU) file and application files, all of which an open reads.
 
+#include <cstddef>
+#include <filesystem>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace engine {
 
@@ -11,6 +15,7 @@ struct ApplicationRecord;
 struct ConfigRecord;
 struct CpuRecord;
 struct ProjectRecord;
+class SectionedFile;
 
 class ProjectFile {
 public:
@@ -28,12 +33,25 @@ public:
     int ReadProjectFile(const std::string& path);
     int ParseProjectSections();
     int ReadProjectApplications(int cpuIndex, const std::string& sectionName);
-    // Writes the project file (only) to the project's path through a temporary file.
+    // Writes the project file (only) to the project's path (a link's target) through a temporary file.
     int SaveProjectFile();
-    // Writes the project's sections to fileName; 0 when a section name repeats or the file fails.
-    int WriteProjectSections(const std::string& fileName);
 
 private:
+    // A path field changed by RebaseFilePaths and its value before.
+    struct PathChange {
+        char* field;
+        std::size_t size;
+        std::string before;
+    };
+    // Re-expresses the relative kernel and application paths, which resolve against `from`, against
+    // `to`; false (after a message) when one no longer fits its field.
+    bool RebaseFilePaths(const std::filesystem::path& from, const std::filesystem::path& to,
+                         std::vector<PathChange>& changes);
+    static void UndoPathChanges(const std::vector<PathChange>& changes);
+    // The project's sections; null (after a message) when a name repeats or would not read back, or a
+    // CPU has no model.
+    std::unique_ptr<SectionedFile> BuildProjectSections() const;
+
     ProjectManager* m_owner;
     ProjectRecord* m_project;
     ConfigRecord* m_config;
@@ -42,13 +60,5 @@ private:
 // Sets a new application record of the CPU to its defaults (paths "./", clock 1000, one instance, the
 // kernel's defaults for the rest) with a fresh user text store; every other field is zero.
 void ResetApplicationRecord(ApplicationRecord& application, const CpuRecord& cpu);
-
-// ---- Entry point for the console generator and the GUI beside ProjectManager's open and save ----
-
-// Saves the whole project: every application that has a file, the project file and every writable
-// kernel file. All application files and the project file are written to temporary files first and
-// replace the old files only when every one of them (and the kernel files) could be written; a kernel
-// file that is not writable is skipped. With editedOnly, only edited files are written. 1 on success.
-int SaveWholeProject(ProjectManager* owner, ProjectRecord& project, ConfigRecord& config, bool editedOnly = false);
 
 }  // namespace engine

@@ -1,5 +1,6 @@
 #include "engine/project/section_io.h"
 
+#include "engine/project/file_messages.h"
 #include "engine/sectioned/sectioned_file.h"
 #include "engine/util/text.h"
 
@@ -12,6 +13,17 @@ std::vector<std::string> sectionKeys(const SectionedFileSection& section)
     for (const SectionedFileEntry* entry : section.Entries())
         keys.push_back(entry->GetName());
     return keys;
+}
+
+std::optional<std::vector<std::string>> listKeys(const SectionedFileSection& section, std::string_view fileKind,
+                                                 std::string_view path)
+{
+    if (!section.GetDroppedKey().empty()) {
+        showFileError(formatMessage("Unable to load %s file %s: the key \"%s\" is listed twice in section \"%s\"",
+                                    fileKind, path, section.GetDroppedKey(), section.GetName()));
+        return std::nullopt;
+    }
+    return sectionKeys(section);
 }
 
 std::optional<std::string> findValue(const SectionedFileSection& section, std::string_view key)

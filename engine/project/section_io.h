@@ -17,6 +17,11 @@ class SectionedFileSection;
 
 // The keys of a section in file order.
 std::vector<std::string> sectionKeys(const SectionedFileSection& section);
+// The keys of a list section (each key names a thing) in file order; nullopt, after a message naming the
+// file, the section and the key, when the file repeated a key in another letter case, which would
+// otherwise drop that thing silently.
+std::optional<std::vector<std::string>> listKeys(const SectionedFileSection& section, std::string_view fileKind,
+                                                 std::string_view path);
 
 // A value as text; nullopt when the key is missing.
 std::optional<std::string> findValue(const SectionedFileSection& section, std::string_view key);

@@ -215,6 +215,10 @@ int SectionedFile::ParseSectionedText(std::string_view input, bool clearFirst)
 {
     if (clearFirst)
         Clear();
+    // Editors may start a file with a UTF-8 byte-order mark; it is no part of the first line.
+    constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+    if (input.substr(0, byteOrderMark.size()) == byteOrderMark)
+        input.remove_prefix(byteOrderMark.size());
     // A line comment ends at its own line whether lines end in CR LF or in a lone LF.
     const std::string text = StripCommentsByLine(input);
     const std::string_view all(text);
@@ -248,7 +252,8 @@ int SectionedFile::ParseSectionedText(std::string_view input, bool clearFirst)
         if (key.empty())
             continue;
         std::string_view value = equals == std::string_view::npos ? std::string_view() : line.substr(equals + 1);
-        current->addEntry(std::move(key), UnescapeText(value));
+        if (current->addEntry(key, UnescapeText(value)) == nullptr && current->m_droppedKey.empty())
+            current->m_droppedKey = std::move(key);
     }
     return static_cast<int>(m_sections.size());
 }

@@ -90,6 +90,9 @@ public:
     const EntryList& Entries() const { return m_entries; }
     // The entry names in order.
     void GetEntryNames(TextList& names) const;
+    // The first key that a parsed file repeated in this section (in any letter case) and that was
+    // therefore dropped; "" when none was.
+    const std::string& GetDroppedKey() const { return m_droppedKey; }
 
 private:
     friend class SectionedFile;
@@ -97,6 +100,7 @@ private:
     bool m_sorted;
     std::deque<SectionedFileEntry> m_storage; // owns the entries at stable addresses
     EntryList m_entries;                      // the entries in order
+    std::string m_droppedKey;
     SectionedFileEntry* addEntry(std::string key, std::string value);
 
     SectionedIndex<SectionedFileEntry> m_index;
@@ -121,7 +125,8 @@ public:
     ReadResult Load(bool clearFirst = true);
     // As Load; returns the number of sections held afterwards, 0 when the file could not be read.
     int Read(bool clearFirst = true);
-    // Parses a text (CR LF or LF line ends, comments allowed); returns the number of sections held.
+    // Parses a text (CR LF or LF line ends, comments allowed, a UTF-8 byte-order mark at its start
+    // skipped); returns the number of sections held.
     int ParseSectionedText(std::string_view text, bool clearFirst = true);
 
     // The file as it is written: per section "[name]", its "key=value" lines and an empty line, all

@@ -1,5 +1,7 @@
 #include "engine/usertext/user_text_store.h"
 
+#include <string>
+#include <unordered_set>
 #include <utility>
 
 #include "engine/records/records.h"
@@ -168,9 +170,15 @@ void UserTextStore::Load(const SectionedFile& file)
 
 bool UserTextStore::Save(SectionedFile& file) const
 {
+    // Blocks of classes that share a tag (or have none) share their generated file and so its
+    // sections: a section this store added already is not added again.
+    std::unordered_set<std::string> added;
     for (const auto& block : m_blocks) {
         for (int l = 0; l < kUserTextListCount; ++l) {
-            SectionedFileSection* section = file.AddSection(block->sectionName(l));
+            const std::string name = block->sectionName(l);
+            if (!added.insert(SectionedFileNode::LookupKeyOf(name, false)).second)
+                continue;
+            SectionedFileSection* section = file.AddSection(name);
             if (section == nullptr)
                 return false;
             const std::vector<std::string>& lines = block->list(l);
@@ -184,10 +192,14 @@ bool UserTextStore::Save(SectionedFile& file) const
 std::vector<std::string> UserTextStore::SectionNames() const
 {
     std::vector<std::string> names;
+    std::unordered_set<std::string> seen;
     names.reserve(m_blocks.size() * kUserTextListCount);
     for (const auto& block : m_blocks) {
-        for (int l = 0; l < kUserTextListCount; ++l)
-            names.push_back(block->sectionName(l));
+        for (int l = 0; l < kUserTextListCount; ++l) {
+            std::string name = block->sectionName(l);
+            if (seen.insert(SectionedFileNode::LookupKeyOf(name, false)).second)
+                names.push_back(std::move(name));
+        }
     }
     return names;
 }

@@ -60,10 +60,11 @@ public:
     // Refills every list from the owner's sectioned file (nothing when it has none).
     void Load();
     void Load(const SectionedFile& file);
-    // Adds every block's three sections (empty ones too) with one key per line. Returns false when a
-    // section of that name is already in the file (the caller refuses such files before writing).
+    // Adds every block's three sections (empty ones too) with one key per line; blocks that share a
+    // section name (classes with one tag) add it once, from the first of them. Returns false when a
+    // section of that name was already in the file (the caller refuses such files before writing).
     bool Save(SectionedFile& file) const;
-    // Every section name Save adds, in order.
+    // Every section name Save adds, in order, each once.
     std::vector<std::string> SectionNames() const;
 
     bool Equals(const UserTextStore& other) const;

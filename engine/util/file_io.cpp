@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <new>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -83,30 +84,80 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes)
 
 std::string TemporaryPathFor(const std::string& path) { return path + "temp"; }
 
+std::string SaveTargetOf(const std::string& path)
+{
+    namespace fs = std::filesystem;
+    fs::path current = path;
+    // The system itself gives up after 40 links; a longer chain (or a loop) is not followed.
+    for (int hop = 0; hop < 40; ++hop) {
+        std::error_code error;
+        if (!fs::is_symlink(fs::symlink_status(current, error)) || error)
+            return current.string();
+        const fs::path next = fs::read_symlink(current, error);
+        if (error)
+            return path;
+        current = next.is_absolute() ? next : current.parent_path() / next;
+    }
+    return path;
+}
+
 bool ReplaceFileContents(const std::string& path, std::string_view bytes, ReplaceFailure* failure)
 {
     ReplaceFailure ignored;
     ReplaceFailure& step = failure ? *failure : ignored;
     step = ReplaceFailure::None;
-    const std::string temporary = TemporaryPathFor(path);
+    const std::string target = SaveTargetOf(path);
+    // A file the user may not write is never replaced, though the rename alone would allow it.
+    struct stat old {};
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+    if (exists && ::access(target.c_str(), W_OK) != 0) {
+        step = ReplaceFailure::ReadOnly;
+        return false;
+    }
+    const std::string temporary = TemporaryPathFor(target);
     Descriptor file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     if (file.fd < 0) {
         step = ReplaceFailure::CreateTemporary;
         return false;
     }
-    bool ok = writeAll(file.fd, bytes) && ::fsync(file.fd) == 0;
+    bool ok = writeAll(file.fd, bytes);
+    // The new file keeps the permissions the user gave the old one.
+    if (ok && exists && S_ISREG(old.st_mode))
+        ok = ::fchmod(file.fd, old.st_mode & 07777) == 0;
+    ok = ok && ::fsync(file.fd) == 0;
     int fd = file.fd;
     file.fd = -1;
     ok = (::close(fd) == 0) && ok;
     if (!ok)
         step = ReplaceFailure::WriteTemporary;
-    else if (::rename(temporary.c_str(), path.c_str()) != 0)
+    else if (::rename(temporary.c_str(), target.c_str()) != 0)
         step = ReplaceFailure::Rename;
     if (step != ReplaceFailure::None) {
         ::unlink(temporary.c_str());
         return false;
     }
+    // The rename is durable only once the folder is flushed. The file is already replaced, so a folder
+    // that cannot be flushed (some file systems refuse it) does not make the save a failure.
+    const std::string folder = std::filesystem::path(target).parent_path().string();
+    Descriptor directory(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (directory.fd >= 0)
+        ::fsync(directory.fd);
     return true;
+}
+
+std::string ReplaceFailureText(ReplaceFailure failure, const std::string& path, const std::string& writeFailure)
+{
+    switch (failure) {
+    case ReplaceFailure::ReadOnly:
+        return "Unable to delete old version of file " + path;
+    case ReplaceFailure::Rename:
+        return "Unable to rename file " + TemporaryPathFor(SaveTargetOf(path)) + " to " + path;
+    case ReplaceFailure::None:
+    case ReplaceFailure::CreateTemporary:
+    case ReplaceFailure::WriteTemporary:
+        break;
+    }
+    return writeFailure;
 }
 
 } // namespace engine

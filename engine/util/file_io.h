@@ -27,17 +27,30 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes);
 // folder, so the final rename never crosses a file system.
 std::string TemporaryPathFor(const std::string& path);
 
+// The file a save of `path` replaces: the file a symbolic link (or a chain of them) points to, so the
+// link stays and its target gets the change; `path` itself when it is no link. A chain longer than
+// the system allows gives `path` (the save then fails on it).
+std::string SaveTargetOf(const std::string& path);
+
 // The step at which ReplaceFileContents failed.
 enum class ReplaceFailure {
     None,
+    ReadOnly,        // the file exists and the user may not write it
     CreateTemporary, // the temporary file could not be created
     WriteTemporary,  // it could not be written, flushed or closed
     Rename,          // it could not be renamed over the target
 };
 
-// Replaces `path` by `bytes` safely: writes and flushes the temporary file, then renames it over `path`.
-// On failure the old file is untouched, the temporary file is removed, `failure` (when given) names the
-// step, and false is returned.
+// Replaces `path` by `bytes` safely. A symbolic link is followed (SaveTargetOf) and its target replaced.
+// A file the user may not write is refused. Otherwise the temporary file beside the target is written,
+// given the old file's permissions and flushed, renamed over the target, and the folder is flushed, so a
+// power cut leaves the old or the new file whole. On failure the old file and its mode are untouched,
+// the temporary file is removed, `failure` (when given) names the step, and false is returned.
 bool ReplaceFileContents(const std::string& path, std::string_view bytes, ReplaceFailure* failure = nullptr);
+
+// The text that tells the user why replacing `path` failed: "Unable to delete old version of file %s"
+// for a file the user may not write, "Unable to rename file %s to %s" for the rename, and
+// `writeFailure` for the temporary file's creation or writing.
+std::string ReplaceFailureText(ReplaceFailure failure, const std::string& path, const std::string& writeFailure);
 
 } // namespace engine

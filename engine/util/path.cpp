@@ -60,8 +60,11 @@ bool FileExists(std::string_view path)
 std::string ResolvePath(std::string_view path)
 {
     std::string native = MakeNativePath(path);
+    // No name names no file, not the current folder.
+    if (native.empty())
+        return {};
     std::string full;
-    if (!native.empty() && native[0] == '/') {
+    if (native[0] == '/') {
         full = native;
     } else {
         std::string current = GetCurrentDirectoryText();

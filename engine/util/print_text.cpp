@@ -6,58 +6,30 @@
 #include "engine/util/text.h"
 #include "platform/core/message_service.h"
 
-#include <cerrno>
-#include <csignal>
-#include <cstdio>
-#include <ctime>
-#include <pthread.h>
+#include "platform/core/print_command.h"
+
+#include <cstdlib>
 #include <mutex>
+#include <unistd.h>
 
 namespace engine {
 namespace {
 
-// Keeps SIGPIPE from ending the program while this thread writes to a command that may have exited:
-// the write then fails with EPIPE, and a SIGPIPE raised by it is taken back before the mask is restored.
-class SigpipeGuard {
-public:
-    SigpipeGuard()
-    {
-        sigemptyset(&m_pipe);
-        sigaddset(&m_pipe, SIGPIPE);
-        sigset_t pending;
-        sigemptyset(&pending);
-        m_wasPending = ::sigpending(&pending) == 0 && sigismember(&pending, SIGPIPE) == 1;
-        ::pthread_sigmask(SIG_BLOCK, &m_pipe, &m_previous);
-    }
-    ~SigpipeGuard()
-    {
-        if (!m_wasPending) {
-            const timespec none{0, 0};
-            while (::sigtimedwait(&m_pipe, nullptr, &none) == -1 && errno == EINTR) {
-            }
-        }
-        ::pthread_sigmask(SIG_SETMASK, &m_previous, nullptr);
-    }
-    SigpipeGuard(const SigpipeGuard&) = delete;
-    SigpipeGuard& operator=(const SigpipeGuard&) = delete;
-
-private:
-    sigset_t m_pipe;
-    sigset_t m_previous;
-    bool m_wasPending = false;
-};
-
-bool pipeToCommand(const std::string& text, const std::string& /*documentName*/)
+// The default printer: the text goes to a temporary file, which the print command (platform's
+// printFile: OMBAGEN_PRINT_COMMAND or "lp", run without a shell) is given by name.
+bool printThroughCommand(const std::string& text, const std::string& /*documentName*/)
 {
-    std::string command = GetEnvironmentText("OMBA_PRINT_COMMAND");
-    if (command.empty())
-        command = "lp";
-    SigpipeGuard guard;
-    FILE* pipe = ::popen(command.c_str(), "w");
-    if (!pipe)
+    std::string folder = GetEnvironmentText("TMPDIR");
+    if (folder.empty())
+        folder = "/tmp";
+    std::string name = folder + "/ombagen-print-XXXXXX";
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0)
         return false;
-    bool ok = std::fwrite(text.data(), 1, text.size(), pipe) == text.size();
-    ok = (::pclose(pipe) == 0) && ok;
+    ::close(fd);
+    bool ok = WriteWholeFile(name, text);
+    ok = ok && platform::printFile(name).ok;
+    ::unlink(name.c_str());
     return ok;
 }
 
@@ -91,7 +63,7 @@ bool PrintText(const std::string& text)
         printer = installedPrinter();
     }
     if (!printer)
-        printer = pipeToCommand;
+        printer = printThroughCommand;
     return printer(text, ProgramTitle());
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Printing of plain text (reports). The GUI installs a printer that asks with a print dialog; the default
-// one pipes the text to the command in OMBA_PRINT_COMMAND, or to "lp" when that is unset.
+// one hands a temporary file with the text to the print command (OMBAGEN_PRINT_COMMAND, or "lp" when that
+// is unset), run without a shell.
 
 #include <functional>
 #include <string>

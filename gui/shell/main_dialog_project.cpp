@@ -11,6 +11,7 @@
 #include "engine/names/project_walk.h"
 #include "engine/ops/cpu_record_handler.h"
 #include "engine/project/application_file.h"
+#include "engine/project/project_save.h"
 #include "engine/records/text_field.h"
 #include "engine/util/path.h"
 #include "engine/util/text.h"
@@ -36,13 +37,9 @@ int askSave(const std::string& text, const std::string& caption)
 
 bool CMainDialog::saveApplication(engine::CpuRecord& cpu, engine::ApplicationRecord& application, bool fromPrompt)
 {
+    if (application.path[0])
+        return engine::WriteApplicationFile(*m_manager, m_project, cpu, application);
     engine::ApplicationFile file(m_manager.get(), &m_project, &cpu, &application);
-    if (application.path[0]) {
-        if (file.Write() == 1)
-            return true;
-        fileError("Unable to write application file");
-        return false;
-    }
     std::string chosen;
     const int result = file.ChooseAndWrite(&chosen);
     if (chosen.empty())
@@ -68,12 +65,8 @@ bool CMainDialog::saveKernel(engine::CpuRecord& cpu, bool fromPrompt)
             m_project.edited = 1;
         return written;
     }
-    if (!handler.IsKernelWritable()) {
-        // Saving it is not possible; say so rather than losing the edits silently.
-        fileError("Kernel info is not writeable");
-        return false;
-    }
-    return handler.SaveKernel();
+    // A kernel whose file forbids saving is passed over, so that it never stops the other files.
+    return engine::WriteCpuFile(m_config, cpu);
 }
 
 int CMainDialog::PromptSaveChanges(bool ask, bool saveWhenNotAsking)
@@ -241,12 +234,8 @@ void CMainDialog::OnFileSaveProject()
         return;
     }
     platform::ScopedWaitCursor wait;
-    if (m_manager->SaveProjectFile(m_project, m_config) == 1) {
+    if (engine::WriteProjectFile(*m_manager, m_project, m_config))
         m_recent.Add(engine::textString(m_project.path));
-    } else {
-        wait.restore();
-        fileError("Error writing project");
-    }
     refreshLabels();
 }
 

@@ -3,7 +3,11 @@
 #include "platform/qt/latin1.h"
 #include "platform/qt/wait_cursor.h"
 
+#include "platform/core/message_service.h"
+
 #include <QFileDialog>
+
+#include <unistd.h>
 
 namespace shell {
 
@@ -19,9 +23,24 @@ std::string QtFileChooser::Choose(bool open, int kind, const std::string& title)
     dialog.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     if (filter.defaultExtension && filter.defaultExtension[0])
         dialog.setDefaultSuffix(QString::fromLatin1(filter.defaultExtension).remove(QLatin1Char('.')));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    // A read-only file cannot take the save; the user is told and asked again (a bounded number of times).
+    for (int round = 0; round < 100; ++round) {
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return {};
+        const std::string chosen = platform::fromFileName(dialog.selectedFiles().first());
+        const std::string refusal = open ? std::string() : RefusedSaveTarget(chosen);
+        if (refusal.empty())
+            return chosen;
+        platform::messageBox(refusal, title, platform::MbOk | platform::MbIconWarning);
+    }
+    return {};
+}
+
+std::string QtFileChooser::RefusedSaveTarget(const std::string& path)
+{
+    if (::access(path.c_str(), F_OK) != 0 || ::access(path.c_str(), W_OK) == 0)
         return {};
-    return platform::fromFileName(dialog.selectedFiles().first());
+    return path + "\nThis file is set to read-only.\nTry again with a different file name.";
 }
 
 } // namespace shell

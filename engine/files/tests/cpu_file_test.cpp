@@ -191,6 +191,7 @@ TEST_F(CpuFileTest, ChoosersNameTheFiles)
     EXPECT_EQ(requests[2].title, "Choose CPU File");
     EXPECT_EQ(std::string(FileKindFilterOf(FileKindKernel).pattern), "*.cpu");
     EXPECT_EQ(std::string(FileKindFilterOf(99).name), "All files");
+    EXPECT_EQ(std::string(FileKindFilterOf(99).pattern), "*");
     delete cpu.kernelFile;
 }
 

@@ -262,6 +262,8 @@ TEST_F(ModelFileTest, RefusedModelsLeaveTheRecordAsItWas)
         {Edited("Options=Dynamic Extras", "Options=Task Options"),
          "The attribute list \"Task Options\" contains itself" + at},
         {Edited("[Types]", "[Typen]"), "The required section \"Types\" is missing"},
+        {Edited("Task=8", "Task=15"), "Model file model.mdl: class \"Task\" has the number 15, not one of 1 to 14"},
+        {Edited("Semaphore=0x9", "Semaphore=0"), "Model file model.mdl: class \"Semaphore\" has the number 0, not one of 1 to 14"},
         {Edited("Model Name=Test Model", "Model Name=" + std::string(128, 'm')),
          "Value of \"Model Name\" in section \"KERNEL\" of model file model.mdl is longer than 127 characters"},
     };

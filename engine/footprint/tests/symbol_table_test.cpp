@@ -135,6 +135,12 @@ TEST_F(SymbolValuesTest, CpuAloneGivesZeroForApplicationSymbols)
     EXPECT_EQ(Value("NTASKS"), 0u);
     EXPECT_EQ(Value("HAS_LevelStatistics"), 0u);
     EXPECT_EQ(Value("HAS_DSP_CONTEXT"), 0u);
+
+    // A context no application has named yet (as on the CPU sheet in a fresh session) is defined too.
+    setText(cpu->kernel.extendedContexts[0].name, "VECTOR");
+    ASSERT_FALSE(ProgramSymbols().Value("HAS_VECTOR_CONTEXT").has_value());
+    UpdateSymbolsForCpu(*cpu);
+    EXPECT_EQ(ProgramSymbols().Value("HAS_VECTOR_CONTEXT"), 0u);
 }
 
 TEST_F(SymbolValuesTest, NamesResolveThroughAttributesAndOptions)

@@ -1,8 +1,10 @@
 #include "engine/project/project_file.h"
+#include "engine/project/project_save.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <sys/stat.h>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -10,11 +12,13 @@
 #include "engine/files/config_file.h"
 #include "engine/files/file_chooser.h"
 #include "engine/ops/project_manager.h"
+#include "engine/project/application_file.h"
 #include "engine/project/tests/project_fixtures.h"
 #include "engine/records/records.h"
 #include "engine/records/text_field.h"
 #include "engine/usertext/user_text_store.h"
 #include "engine/util/path.h"
+#include "platform/core/tests/run_unprivileged.h"
 #include "platform/core/message_service.h"
 #include "platform/core/program_path.h"
 
@@ -109,7 +113,7 @@ TEST_F(ProjectFileTest, TheDemoOpensSavesElsewhereAndOpensAgainUnchanged)
     fs::create_directories(target());
     fs::current_path(target());
     setText(project.path, target() + "/demo.omb");
-    ASSERT_EQ(SaveWholeProject(&manager, project, config), 1) << ::testing::PrintToString(messages->texts());
+    ASSERT_EQ(SaveProjectFiles(manager, project, config), true) << ::testing::PrintToString(messages->texts());
     EXPECT_EQ(testing::folderListing(target()),
               (std::vector<std::string>{"comms.cpu", "control.app", "demo.omb", "link.app", "main.cpu", "monitor.app"}));
     EXPECT_EQ(folderSnapshot(source()), untouched);
@@ -119,7 +123,7 @@ TEST_F(ProjectFileTest, TheDemoOpensSavesElsewhereAndOpensAgainUnchanged)
 
     // A second save writes the same bytes.
     const auto saved = folderSnapshot(target());
-    ASSERT_EQ(SaveWholeProject(&manager, other, config), 1);
+    ASSERT_EQ(SaveProjectFiles(manager, other, config), true);
     EXPECT_EQ(folderSnapshot(target()), saved);
     EXPECT_TRUE(messages->texts().empty());
 }
@@ -145,6 +149,14 @@ TEST_F(ProjectFileTest, BadProjectsFailWithTheirMessageAndChangeNoFile)
         {"empty application list", "demo.omb", "Link=link.app", "", "No applications listed in project file"},
         {"missing CPU section", "demo.omb", "[Comms]", "[Kommunikation]", "Can't find section Comms in project file"},
         {"missing project section", "demo.omb", "[PROJECT]", "[PROJEKT]", "Can't find section PROJECT in project file"},
+        {"empty model", "demo.omb", "Model=Z5 Standard", "Model=",
+         "CPU \"Main\" names no model in project file " + source() + "/demo.omb"},
+        {"no model key", "demo.omb", "Model=Z5 Multiprocessor\r\n", "",
+         "CPU \"Comms\" names no model in project file " + source() + "/demo.omb"},
+        {"application listed twice in another case", "demo.omb", "Monitor=monitor.app", "Monitor=monitor.app\r\nCONTROL=x.app",
+         "Unable to load project file " + source() + "/demo.omb: the key \"CONTROL\" is listed twice in section \"APPS Main\""},
+        {"CPU listed twice in another case", "demo.omb", "Comms=\r\n", "Comms=\r\nMAIN=\r\n",
+         "Unable to load project file " + source() + "/demo.omb: the key \"MAIN\" is listed twice in section \"CPUS\""},
         {"CPU named like the project section", "demo.omb", "Comms=", "project=",
          "Unable to load project file " + source() + "/demo.omb: the name \"project\" is used for more than one section"},
         {"two CPUs sharing one list", "demo.omb", "Applications=APPS Comms", "Applications=APPS Main",
@@ -192,38 +204,172 @@ TEST_F(ProjectFileTest, AnApplicationWithoutAFileTakesItsOptionsFromTheCpu)
     EXPECT_EQ(scratch.systemClockRateHz, 1000);
     EXPECT_EQ(scratch.extendedContext[0], 1);  // FPU's application default
     // Saving skips it (it has no file) and lists it without a path.
-    ASSERT_EQ(SaveWholeProject(&manager, project, config), 1);
+    ASSERT_EQ(SaveProjectFiles(manager, project, config), true);
     EXPECT_NE(readFile(source() + "/demo.omb").find("Scratch=\r\n"), std::string::npos);
 }
 
-TEST_F(ProjectFileTest, AFailedSaveLeavesEveryFileAndFlagAsItWas)
+TEST_F(ProjectFileTest, AFailureInTheMiddleOfTheSaveLeavesTheFilesNotReachedAndTellsTheUser)
 {
     ASSERT_EQ(open(project, source() + "/demo.omb"), 1);
     const auto before = folderSnapshot(source());
     ApplicationRecord& control = project.cpus[0].applications[0];
     ApplicationRecord& monitor = project.cpus[0].applications[1];
+    ApplicationRecord& link = project.cpus[1].applications[0];
     setText(monitor.description, "changed");
-    monitor.edited = 1;
-    project.edited = 1;
+    setText(link.description, "changed too");
+    setText(project.description, "edited");
+    monitor.edited = link.edited = project.edited = 1;
+    project.cpus[0].kernel.edited = 1;
     // Two objects whose names differ only in case would be merged by the reader.
     setText(control.classEntries[5].objects[1].name, "SEMTXDONE");
     control.edited = 1;
-    EXPECT_EQ(SaveWholeProject(&manager, project, config), 0);
-    EXPECT_EQ(messages->texts(), std::vector<std::string>{"Unable to write application file control.app: the name "
-                                                          "\"SEMTXDONE\" is used twice"});
-    EXPECT_EQ(folderSnapshot(source()), before);
+    EXPECT_FALSE(SaveProjectFiles(manager, project, config));
+    EXPECT_EQ(messages->texts(), (std::vector<std::string>{"Unable to write application file control.app: the name "
+                                                           "\"SEMTXDONE\" is used twice",
+                                                           "Unable to write application file"}));
+    // The CPU's later application and every kernel file are left alone; the next CPU's application and
+    // the project file are written.
+    const auto after = folderSnapshot(source());
+    ASSERT_EQ(after.size(), before.size());
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        const bool written = after[i].first == "link.app" || after[i].first == "demo.omb";
+        EXPECT_EQ(after[i].second != before[i].second, written) << after[i].first;
+    }
     EXPECT_FALSE(anyTemporaryFile(source()));
-    EXPECT_EQ(monitor.edited, 1);
     EXPECT_EQ(control.edited, 1);
-    EXPECT_EQ(project.edited, 1);
+    EXPECT_EQ(monitor.edited, 1);
+    EXPECT_EQ(project.cpus[0].kernel.edited, 1);
+    EXPECT_EQ(link.edited, 0);
+    EXPECT_EQ(project.edited, 0);
 
-    // Two CPUs that differ only in case cannot both have a section.
+    // A project file that would not read back (two CPUs differing only in case) is refused whole.
     setText(control.classEntries[5].objects[1].name, "semRxReady");
     setText(project.cpus[1].name, "MAIN");
     messages->clear();
-    EXPECT_EQ(SaveWholeProject(&manager, project, config), 0);
-    EXPECT_EQ(messages->texts().size(), 1u);
+    const auto second = folderSnapshot(source());
+    EXPECT_FALSE(WriteProjectFile(manager, project, config));
+    EXPECT_EQ(messages->texts().size(), 2u);
+    EXPECT_EQ(folderSnapshot(source()), second);
+}
+
+TEST_F(ProjectFileTest, FilesTheUserMayNotWriteAreRefusedAlikeAndKeepTheirBytesAndMode)
+{
+    ASSERT_EQ(open(project, source() + "/demo.omb"), 1);
+    korvane::testing::OpenFolderToEveryone(source());
+    for (const char* name : {"demo.omb", "control.app", "main.cpu"}) {
+        SCOPED_TRACE(name);
+        const std::string path = source() + "/" + name;
+        ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+        const auto before = folderSnapshot(source());
+        // Root may write any file, so the save runs as a user without special rights.
+        const int result = korvane::testing::RunUnprivileged([&] {
+            messages->clear();
+            const bool saved = SaveProjectFiles(manager, project, config);
+            const std::vector<std::string> texts = messages->texts();
+            if (saved)
+                return 1;
+            // The project's own path is absolute; the others are as the project lists them.
+            const std::string shown = std::string(name) == "demo.omb" ? path : name;
+            if (texts.empty() || texts[0] != "Unable to delete old version of file " + shown)
+                return 2;
+            return anyTemporaryFile(source()) ? 3 : 0;
+        });
+        EXPECT_EQ(result, 0);
+        for (const auto& [file, bytes] : before) {
+            if (file == name) {
+                EXPECT_EQ(readFile(path), bytes);
+            }
+        }
+        struct stat info {};
+        ASSERT_EQ(::stat(path.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, 0444u);
+        ASSERT_EQ(::chmod(path.c_str(), 0666), 0);
+    }
+}
+
+TEST_F(ProjectFileTest, SavingALinkWritesItsTargetAndKeepsTheLink)
+{
+    const std::string real = folder.file("real");
+    fs::create_directories(real);
+    for (const char* name : {"control.app", "main.cpu"}) {
+        fs::rename(source() + "/" + name, real + "/" + name);
+        fs::create_symlink("../real/" + std::string(name), source() + "/" + name);
+    }
+    ASSERT_EQ(::chmod((real + "/control.app").c_str(), 0640), 0);
+    ASSERT_EQ(open(project, source() + "/demo.omb"), 1);
+    setText(project.cpus[0].applications[0].description, "through the link");
+    ASSERT_TRUE(SaveProjectFiles(manager, project, config)) << ::testing::PrintToString(messages->texts());
+    for (const char* name : {"control.app", "main.cpu"})
+        EXPECT_TRUE(fs::is_symlink(source() + "/" + name)) << name;
+    EXPECT_NE(readFile(real + "/control.app").find("Description=through the link"), std::string::npos);
+    EXPECT_EQ(fs::status(real + "/control.app").permissions(), static_cast<fs::perms>(0640));
+    EXPECT_FALSE(anyTemporaryFile(source()));
+    EXPECT_FALSE(anyTemporaryFile(real));
+}
+
+TEST_F(ProjectFileTest, SaveAsIntoAnotherFolderReopensEqual)
+{
+    ASSERT_EQ(open(project, source() + "/demo.omb"), 1);
+    const std::string copy = target() + "/deeper/demo.omb";
+    fs::create_directories(target() + "/deeper");
+    PresetFileChooser chooser({copy});
+    ScopedFileChooser installed(&chooser);
+    std::string chosen;
+    ASSERT_EQ(manager.SaveProjectFileAs(project, config, &chosen), 1) << ::testing::PrintToString(messages->texts());
+    EXPECT_EQ(textOf(project.cpus[0].kernel.kernelPath), "../../a/main.cpu");
+    EXPECT_EQ(textOf(project.cpus[1].applications[0].path), "../../a/link.app");
+    // Later saves of the kernel and application files still reach the files in the first folder.
+    ASSERT_TRUE(SaveProjectFiles(manager, project, config)) << ::testing::PrintToString(messages->texts());
+    EXPECT_EQ(testing::folderListing(target() + "/deeper"), std::vector<std::string>{"demo.omb"});
+
+    ASSERT_EQ(open(other, copy), 1) << ::testing::PrintToString(messages->texts());
+    EXPECT_FALSE(ProjectsDiffer(project, other, false));
+}
+
+TEST_F(ProjectFileTest, ProjectsTheWriterCouldNotReadBackAreNeverWritten)
+{
+    ASSERT_EQ(open(project, source() + "/demo.omb"), 1);
+    const auto before = folderSnapshot(source());
+    project.cpus[1].kernel.modelIndex = 7;  // no such model
+    EXPECT_EQ(manager.SaveProjectFile(project, config), 0);
+    EXPECT_EQ(messages->texts(), std::vector<std::string>{"Unable to write project file " + source() +
+                                                          "/demo.omb: CPU \"Comms\" has no model"});
     EXPECT_EQ(folderSnapshot(source()), before);
+}
+
+TEST_F(ProjectFileTest, OddButReadableFilesOpenWithNothingDropped)
+{
+    // A byte-order mark before the first section, and an application file without a name.
+    writeFile(source() + "/demo.omb", "\xEF\xBB\xBF" + readFile(source() + "/demo.omb"));
+    edit("monitor.app", "Name=Monitor\r\n", "");
+    ASSERT_EQ(open(project, source() + "/demo.omb"), 1) << ::testing::PrintToString(messages->texts());
+    EXPECT_EQ(textOf(project.cpus[0].applications[1].name), "Monitor");
+}
+
+TEST_F(ProjectFileTest, ClassesWithoutOrSharingATagSaveAndReadBackTheirUserTexts)
+{
+    ASSERT_EQ(open(project, source() + "/demo.omb"), 1);
+    CpuRecord& main = project.cpus[0];
+    ApplicationRecord& control = main.applications[0];
+    // Without tags every class's generated files share one name, and so their user text sections.
+    for (int32_t i = 0; i < main.kernel.classCount; ++i)
+        setText(main.kernel.classes[i].tag, "");
+    control.userTexts->Build(&control, main.kernel);
+    control.userTexts->block(0).include = {"#include \"board.h\""};
+    ApplicationFile(&manager, &project, &main, &control).Read("control.app");
+    UserTextStore before(*control.userTexts);
+    control.userTexts->block(0).include = {"#include \"kept.h\""};
+    control.edited = 1;
+    ASSERT_TRUE(WriteApplicationFile(manager, project, main, control)) << ::testing::PrintToString(messages->texts());
+    EXPECT_EQ(control.edited, 0);
+
+    ApplicationRecord reread{};
+    ResetApplicationRecord(reread, main);
+    ASSERT_EQ(ApplicationFile(&manager, &project, &main, &reread).Read("control.app"), 1);
+    EXPECT_EQ(reread.userTexts->block(0).include, std::vector<std::string>{"#include \"kept.h\""});
+    EXPECT_FALSE(reread.userTexts->Differs(*control.userTexts));
+    EXPECT_TRUE(reread.userTexts->Differs(before));
+    ProjectManager::FreeApplication(reread);
 }
 
 TEST_F(ProjectFileTest, SaveAsWithCancelWritesNothingAndAFailedSaveAsKeepsThePath)

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
 #include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,6 +42,7 @@ TEST(PathText, ResolveFoldsDotsAgainstTheCurrentFolder)
     EXPECT_EQ(ResolvePath("x/../y/./z.txt"), here + "/y/z.txt");
     EXPECT_EQ(ResolvePath("/a/b/../c"), "/a/c");
     EXPECT_EQ(ResolvePath("..\\..\\.."), ResolvePath("../../.."));
+    EXPECT_EQ(ResolvePath(""), "");  // no name names no file, not the current folder
 }
 
 TEST(PathFolders, GuardRestoresTheFolder)
@@ -145,22 +147,28 @@ TEST(PrintReport, PrintsTheWholeFileOrReports)
     SetTextPrinter(previous);
 }
 
-TEST(PrintReport, APrintCommandThatStopsReadingIsAFailureNotASignal)
+TEST(PrintReport, TheDefaultPrinterRunsThePrintCommandWithoutAShell)
 {
-    // The default printer pipes the text to a command; one that exits at once must not end the program.
+    // The one print command variable names a program and its words; the text arrives as a file.
+    ScratchDir dir;
     TextPrinter previous = SetTextPrinter(nullptr);
-    const char* old = std::getenv("OMBA_PRINT_COMMAND");
+    const char* old = std::getenv("OMBAGEN_PRINT_COMMAND");
     const std::string saved = old ? old : "";
-    ASSERT_EQ(::setenv("OMBA_PRINT_COMMAND", "true", 1), 0);
-    EXPECT_FALSE(PrintText(std::string(1 << 20, 'x')));
-    sigset_t pending;
-    sigemptyset(&pending);
-    ASSERT_EQ(::sigpending(&pending), 0);
-    EXPECT_EQ(sigismember(&pending, SIGPIPE), 0);
+    ASSERT_EQ(::setenv("OMBAGEN_PRINT_COMMAND", ("cp -t " + dir.path()).c_str(), 1), 0);
+    EXPECT_TRUE(PrintText("report text\r\n"));
+    ASSERT_EQ(dir.fileCount(), 1u);
+    const std::string copied = std::filesystem::directory_iterator(dir.path())->path().filename().string();
+    EXPECT_EQ(dir.read(copied), "report text\r\n");
+
+    // A shell line is not run by a shell: no program has that name, and nothing else runs.
+    const std::string marker = dir.file("marker");
+    ASSERT_EQ(::setenv("OMBAGEN_PRINT_COMMAND", ("true;touch " + marker).c_str(), 1), 0);
+    EXPECT_FALSE(PrintText("x"));
+    EXPECT_FALSE(std::filesystem::exists(marker));
     if (old)
-        ::setenv("OMBA_PRINT_COMMAND", saved.c_str(), 1);
+        ::setenv("OMBAGEN_PRINT_COMMAND", saved.c_str(), 1);
     else
-        ::unsetenv("OMBA_PRINT_COMMAND");
+        ::unsetenv("OMBAGEN_PRINT_COMMAND");
     SetTextPrinter(previous);
 }
 

@@ -8,12 +8,14 @@
 #include "gui/shell/countdown.h"
 #include "gui/shell/editor_services.h"
 #include "gui/shell/object_list_pane.h"
+#include "gui/shell/qt_file_chooser.h"
 
 #include "platform/qt/shell_execute.h"
 
 #include "engine/records/text_field.h"
 #include "engine/util/print_text.h"
 #include "engine/files/file_chooser.h"
+#include "platform/core/tests/run_unprivileged.h"
 
 #include <QAction>
 #include <QDeadlineTimer>
@@ -185,6 +187,77 @@ TEST_F(MainWindow, ClosingAsksForEachEditedFileInOrderAndCancelKeepsItOpen)
     EXPECT_TRUE(std::filesystem::exists(demoPath()));
     EXPECT_EQ(readFile(m_projectDir + "/monitor.app"), monitorBefore);
     EXPECT_EQ(project.edited, 0);
+}
+
+TEST_F(MainWindow, SaveAllPassesOverAKernelThatMayNotBeSavedAndWritesEverythingElse)
+{
+    // The Comms kernel file forbids saving; the kernel is marked edited and the project renamed.
+    const std::string comms = m_projectDir + "/comms.cpu";
+    std::string kernel = readFile(comms);
+    kernel.replace(kernel.find("Writeable=1"), 11, "Writeable=0");
+    std::ofstream(comms, std::ios::binary) << kernel;
+    startWindow(true);
+    engine::ProjectRecord& project = m_window->GetProject();
+    project.cpus[1].kernel.edited = 1;
+    engine::setText(project.name, "Renamed");
+    project.edited = 1;
+    m_window->OnFileSaveAll();
+    EXPECT_TRUE(m_boxes->service().texts().empty()) << m_boxes->service().texts().size();
+    EXPECT_NE(readFile(demoPath()).find("Name=Renamed"), std::string::npos);
+    EXPECT_EQ(readFile(comms), kernel);
+    EXPECT_EQ(project.edited, 0);
+
+    // At exit, Yes on that kernel does not keep the program open.
+    m_boxes->service().queueAnswer(platform::IdYes);
+    EXPECT_EQ(m_window->PromptSaveChanges(true, false), 1);
+    ASSERT_EQ(m_boxes->service().texts().size(), 1u);
+    EXPECT_EQ(m_boxes->service().texts()[0], "Save kernel 'Comms' to disk?");
+}
+
+TEST_F(MainWindow, SaveAllStopsAtAFailedFileAndSaysWhy)
+{
+    startWindow(true);
+    engine::ProjectRecord& project = m_window->GetProject();
+    project.cpus[0].applications[0].edited = 1; // Control, whose temporary file cannot be made
+    project.cpus[0].applications[1].edited = 1; // Monitor
+    project.edited = 1;
+    std::filesystem::create_directories(m_projectDir + "/control.apptemp/blocker");
+    const std::string control = readFile(m_projectDir + "/control.app");
+    const std::string monitor = readFile(m_projectDir + "/monitor.app");
+    const std::string demo = readFile(demoPath());
+    engine::setText(project.name, "Renamed");
+    m_window->OnFileSaveAll();
+    EXPECT_EQ(m_boxes->service().texts(),
+              (std::vector<std::string>{"Unable to open application file control.apptemp for writing",
+                                        "Unable to write application file"}));
+    EXPECT_EQ(readFile(m_projectDir + "/control.app"), control);
+    EXPECT_EQ(readFile(m_projectDir + "/monitor.app"), monitor);
+    EXPECT_EQ(readFile(demoPath()), demo);
+    EXPECT_EQ(project.cpus[0].applications[0].edited, 1);
+    EXPECT_EQ(project.edited, 1);
+}
+
+TEST(SaveChooser, ARefusedTargetIsAFileTheUserMayNotWrite)
+{
+    QTemporaryDir folder;
+    const std::string writable = (folder.path() + "/open.omb").toStdString();
+    const std::string locked = (folder.path() + "/locked.omb").toStdString();
+    std::ofstream(writable) << "x";
+    std::ofstream(locked) << "x";
+    std::filesystem::permissions(locked, std::filesystem::perms::owner_read | std::filesystem::perms::others_read);
+    korvane::testing::OpenFolderToEveryone(folder.path().toStdString());
+    // Root may write any file, so the check runs as a user without special rights.
+    const int result = korvane::testing::RunUnprivileged([&] {
+        if (!QtFileChooser::RefusedSaveTarget(writable).empty())
+            return 1;
+        if (!QtFileChooser::RefusedSaveTarget((folder.path() + "/new.omb").toStdString()).empty())
+            return 2;
+        return QtFileChooser::RefusedSaveTarget(locked) ==
+                       locked + "\nThis file is set to read-only.\nTry again with a different file name."
+                   ? 0
+                   : 3;
+    });
+    EXPECT_EQ(result, 0);
 }
 
 TEST_F(MainWindow, SavingANewApplicationThroughThePromptMarksTheProject)
