@@ -1,5 +1,9 @@
 #include "gui/editors/sheets/tests/demo_project.h"
 
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+
 #include <cstdlib>
 #include <fstream>
 #include <unistd.h>
@@ -12,6 +16,18 @@
 namespace fs = std::filesystem;
 
 namespace editors::test {
+
+void whenModal(std::function<void(QWidget*)> step, const QString& title)
+{
+    QTimer::singleShot(0, [step, title] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || (!title.isEmpty() && modal->windowTitle() != title)) {
+            whenModal(step, title);
+            return;
+        }
+        step(modal);
+    });
+}
 
 void DemoProject::SetUp()
 {

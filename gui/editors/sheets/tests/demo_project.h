@@ -2,15 +2,22 @@
 // The demo project (samples/demo) opened from a scratch program folder, for the sheet and page tests.
 // Messages are scripted; the current folder comes back afterwards.
 #include <filesystem>
+#include <functional>
 #include <string>
 
+#include <QString>
 #include <gtest/gtest.h>
 
 #include "engine/ops/project_manager.h"
 #include "engine/records/records.h"
 #include "platform/core/message_service.h"
 
+class QWidget;
+
 namespace editors::test {
+
+// Runs the step on the modal window once it is up (with a title: once the modal window has that title).
+void whenModal(std::function<void(QWidget*)> step, const QString& title = QString());
 
 class DemoProject : public ::testing::Test {
 protected:
