@@ -31,20 +31,6 @@ platform::PropertySheet* sheetOf(QWidget* modal)
     return sheet;
 }
 
-// Clicks the tab of the page with that caption; its page, or null.
-platform::PropertyPage* clickTab(platform::PropertySheet* sheet, const QString& caption)
-{
-    for (int i = 0; i < sheet->GetPageCount(); ++i) {
-        if (sheet->GetPage(i)->caption() != caption)
-            continue;
-        QTest::mouseClick(sheet->tabBar(), Qt::LeftButton, {}, sheet->tabBar()->tabRect(i).center());
-        EXPECT_EQ(sheet->GetActiveIndex(), i) << caption.toStdString();
-        return sheet->GetPage(i);
-    }
-    ADD_FAILURE() << "no page " << caption.toStdString();
-    return nullptr;
-}
-
 void clickButton(QAbstractButton* button)
 {
     ASSERT_NE(button, nullptr);

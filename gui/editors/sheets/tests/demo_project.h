@@ -14,7 +14,18 @@
 
 class QWidget;
 
+namespace platform {
+class PropertyPage;
+class PropertySheet;
+}
+
 namespace editors::test {
+
+// Clicks the tab of the sheet's page with that caption, as a user does; the page (null, and a failure,
+// when there is none).
+platform::PropertyPage* clickTab(platform::PropertySheet* sheet, const QString& caption);
+// Runs the work the event loop has queued (posted rebuilds, state restores).
+void settle();
 
 // Runs the step on the modal window once it is up (with a title: once the modal window has that title).
 void whenModal(std::function<void(QWidget*)> step, const QString& title = QString());

@@ -34,21 +34,6 @@ namespace fs = std::filesystem;
 namespace editors::test {
 namespace {
 
-void settle()
-{
-    for (int i = 0; i < 5; ++i)
-        QApplication::processEvents();
-}
-
-void clickTab(platform::PropertySheet* sheet, const QString& caption)
-{
-    for (int i = 0; i < sheet->GetPageCount(); ++i) {
-        if (sheet->GetPage(i)->caption() == caption)
-            QTest::mouseClick(sheet->tabBar(), Qt::LeftButton, {}, sheet->tabBar()->tabRect(i).center());
-    }
-    EXPECT_EQ(sheet->GetActivePage()->caption(), caption);
-}
-
 // Runs the step on the next modal window other than `except`.
 void whenOtherModal(QWidget* except, std::function<void(QWidget*)> step)
 {
@@ -143,7 +128,7 @@ TEST_F(MainWindowSheetsTest, ApplicationSheetKeepsTheTreeAndTheFootprintUpToDate
             auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
             ASSERT_NE(sheet, nullptr);
             // Class options OK: the footprint is recomputed and shown.
-            clickTab(sheet, QStringLiteral("Class"));
+            ASSERT_NE(clickTab(sheet, QStringLiteral("Class")), nullptr);
             auto* classes = platform::findControl<QTreeWidget>(sheet->GetActivePage(), app_ids::ClassList);
             ASSERT_TRUE(classes && classes->topLevelItemCount() > 0);
             classes->setCurrentItem(classes->topLevelItem(0));
