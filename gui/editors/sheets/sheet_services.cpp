@@ -28,9 +28,11 @@ ApplicationSheetHooks mainWindowHooks(engine::ProjectManager& manager, engine::P
                                       engine::ApplicationRecord& application)
 {
     ApplicationSheetHooks hooks;
-    hooks.rebuildTree = [&manager] {
+    hooks.rebuildTree = [&manager, &project] {
         if (CMainDialog* window = mainWindowOf(manager))
             window->PostProjectChanged();
+        else
+            shell::BuildProjectTree(manager, project);
     };
     hooks.refreshTreeLabels = [&manager, &project] { shell::RefreshTreeLabels(manager, project); };
     hooks.updateFootprint = [&manager, &project, &application] {
