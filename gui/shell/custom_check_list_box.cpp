@@ -268,16 +268,19 @@ void CustomCheckListBox::mousePressEvent(QMouseEvent* event)
     }
     const int state = nextState(GetCheck(row));
     setState(row, state);
-    if (allowsSeveralSelected() && item(row)->isSelected()) {
+    const bool spread = allowsSeveralSelected() && item(row)->isSelected();
+    if (spread) {
         for (int i = 0; i < count(); ++i) {
             if (item(i)->isSelected() && !isItemDisabled(i))
                 setState(i, state);
         }
         m_swallowRelease = true;
-    } else {
-        QListWidget::mousePressEvent(event);
     }
+    // The owner hears of the check before the click moves the selection: an owner that refills the list
+    // on a selection change would otherwise lose the check it has not stored yet.
     emit checkChanged();
+    if (!spread)
+        QListWidget::mousePressEvent(event);
 }
 
 void CustomCheckListBox::mouseReleaseEvent(QMouseEvent* event)

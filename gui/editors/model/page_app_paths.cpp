@@ -1,6 +1,7 @@
 #include "engine/names/report_texts.h"
 #include "engine/records/text_field.h"
 #include "engine/util/path.h"
+#include "engine/util/text.h"
 #include "gui/editors/model/page_application.h"
 
 namespace editors {
@@ -52,7 +53,13 @@ bool AppPathsPage::clicked(int id, ViewState& state)
         std::string chosen;
         if (!m_context.hooks.chooseFolder(row.purpose, engine::ResolvePathText(state.text(row.edit)), chosen))
             return false;
-        state[row.edit].text = engine::MakeRelativePath(engine::GetCurrentDirectoryText(), chosen);
+        const std::string relative = engine::MakeRelativePath(engine::GetCurrentDirectoryText(), chosen);
+        if (!engine::textFits(application().*row.field, relative)) {
+            pageMessage(engine::FormatText("The chosen folder's path is too long: a path holds at most %d characters",
+                                           static_cast<int>(engine::kPathSize - 1)));
+            return false;
+        }
+        state[row.edit].text = relative;
         store(state);
         return true;
     }

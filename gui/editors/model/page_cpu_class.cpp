@@ -27,6 +27,14 @@ std::string sizeText(uint32_t size)
 
 } // namespace
 
+bool syncClassPages(ClassPagesContext& context)
+{
+    if (!context.sync)
+        return false;
+    context.sync();
+    return true;
+}
+
 bool RefuseBinaryOnlyChange(const engine::KernelRecord& kernel)
 {
     if (!kernel.binaryDistribution)
@@ -97,8 +105,7 @@ void CpuClassPage::load(ViewState& state)
     state[SizeHeading].text = SizePerObjectHeading(kernel());
     state[Properties].enabled = false;
     state[ClassList].check = -1;
-    if (m_context.sync)
-        m_context.sync();
+    syncClassPages(m_context);
 }
 
 bool CpuClassPage::clicked(int id, ViewState& state)
@@ -107,8 +114,7 @@ bool CpuClassPage::clicked(int id, ViewState& state)
         return openProperties(state);
     if (id != ClassList)
         return false;
-    if (m_context.sync)
-        m_context.sync();
+    syncClassPages(m_context);
     const int index = classOfLine(state[ClassList].check);
     state[Properties].enabled = index >= 0 && kernel().classes[index].selected;
     return true;
@@ -129,8 +135,7 @@ bool CpuClassPage::checkChanged(int id, int line, int check, ViewState& state)
     // Every check is stored at once, so none is lost when the sheet closes first.
     engine::KernelClassRecord& kernelClass = kernel().classes[index];
     kernelClass.selected = check ? 1 : 0;
-    if (m_context.sync)
-        m_context.sync();
+    syncClassPages(m_context);
     const int selected = classOfLine(state[ClassList].check);
     state[Properties].enabled = selected >= 0 && kernel().classes[selected].selected;
     return true;
@@ -251,8 +256,7 @@ void ClassOptionsPage::load(ViewState& state)
     }
     state[SizeHeading].text = SizePerObjectHeading(*m_context.handler->GetKernelRecord());
     state[OptionList].check = -1;
-    if (m_context.sync)
-        m_context.sync();
+    syncClassPages(m_context);
 }
 
 std::vector<ListLine> ClassOptionsPage::items(int id) const
@@ -278,10 +282,7 @@ std::vector<ListLine> ClassOptionsPage::items(int id) const
 
 bool ClassOptionsPage::clicked(int id, ViewState&)
 {
-    if (id != OptionList || !m_context.sync)
-        return false;
-    m_context.sync();
-    return true;
+    return id == OptionList && syncClassPages(m_context);
 }
 
 bool ClassOptionsPage::checkChanged(int id, int line, int check, ViewState&)
@@ -318,8 +319,7 @@ bool ClassOptionsPage::checkChanged(int id, int line, int check, ViewState&)
         }
     }
     attribute.selected = check ? 1 : 0;
-    if (m_context.sync)
-        m_context.sync();
+    syncClassPages(m_context);
     return true;
 }
 
@@ -387,6 +387,17 @@ int32_t& ClassServicesPage::flagOf(engine::KernelServiceRow& service) const
     return service.state;
 }
 
+void ClassServicesPage::load(ViewState& state)
+{
+    state[ServiceList].check = -1;  // the list is filled from items()
+    syncClassPages(m_context);
+}
+
+bool ClassServicesPage::clicked(int id, ViewState&)
+{
+    return id == ServiceList && syncClassPages(m_context);
+}
+
 std::vector<ListLine> ClassServicesPage::items(int id) const
 {
     std::vector<ListLine> lines;
@@ -413,8 +424,7 @@ bool ClassServicesPage::checkChanged(int id, int line, int check, ViewState&)
     flagOf(service) = check ? 1 : 0;
     if (m_kind != ServicePage::Scalable)
         service.state = (service.local || service.outgoing || service.incoming) ? 1 : 0;
-    if (m_context.sync)
-        m_context.sync();
+    syncClassPages(m_context);
     return true;
 }
 

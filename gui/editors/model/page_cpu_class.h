@@ -28,6 +28,8 @@ struct ClassPagesContext {
     std::function<int(int classIndex)> runClassSheet;
 };
 
+// Runs the context's sync when there is one; false without one.
+bool syncClassPages(ClassPagesContext& context);
 // Refuses a check change in a binary-only distribution, with the message; true when refused.
 bool RefuseBinaryOnlyChange(const engine::KernelRecord& kernel);
 // The size of one object of a kernel class under the current symbols: the structure its Header Root names
@@ -109,11 +111,12 @@ public:
     }
     const char* caption() const override;
     unsigned templateId() const override;
+    bool clicked(int id, ViewState& state) override;
     bool checkChanged(int id, int line, int check, ViewState& state) override;
     std::vector<ListLine> items(int id) const override;
 
 protected:
-    void load(ViewState&) override {}
+    void load(ViewState& state) override;
 
 private:
     std::vector<engine::KernelServiceRow*> listed() const;

@@ -72,6 +72,19 @@ bool OptionRowsPage::editable(const engine::ModelOptionRow& row) const
     return !m_cpu.kernel.binaryDistribution || row.overrideBinary;
 }
 
+engine::ModelOptionRow* OptionRowsPage::modelOf(const Row& row) const
+{
+    const engine::KernelRecord& kernel = m_cpu.kernel;
+    return kernel.options && row.model >= 0 && row.model < kernel.optionCount ? &kernel.options[row.model] : nullptr;
+}
+
+engine::ApplicationOption* OptionRowsPage::optionOf(const Row& row) const
+{
+    if (!m_application || !m_application->options || row.option < 0 || row.option >= m_application->optionCount)
+        return nullptr;
+    return &m_application->options[row.option];
+}
+
 std::vector<OptionRowsPage::Row> OptionRowsPage::rowsFrom(int from) const
 {
     std::vector<Row> rows;
@@ -84,7 +97,7 @@ std::vector<OptionRowsPage::Row> OptionRowsPage::rowsFrom(int from) const
             engine::ApplicationOption& option = m_application->options[i];
             for (int32_t m = 0; kernel.options && m < kernel.optionCount; ++m) {
                 if (offered(kernel.options[m]) && sameNameIgnoringCase(kernel.options[m].sectionName, option.name)) {
-                    rows.push_back({&kernel.options[m], &option});
+                    rows.push_back({m, i});
                     break;
                 }
             }
@@ -97,7 +110,7 @@ std::vector<OptionRowsPage::Row> OptionRowsPage::rowsFrom(int from) const
         if (row.forApplications || !offered(row))
             continue;
         if (position++ >= from)
-            rows.push_back({&row, nullptr});
+            rows.push_back({m, -1});
     }
     return rows;
 }
@@ -123,11 +136,12 @@ void OptionRowsPage::build(ViewState& state, bool reset)
             label.visible = edit.visible = check.visible = false;
             continue;
         }
-        const engine::ModelOptionRow& model = *m_shown[slot].model;
+        const engine::ModelOptionRow& model = *modelOf(m_shown[slot]);
+        const engine::ApplicationOption* option = optionOf(m_shown[slot]);
         const bool canEdit = editable(model);
         const std::string tip = engine::textString(model.toolTip);
-        const int32_t value = m_application ? m_shown[slot].option->value : model.value;
-        const int32_t enabled = m_application ? m_shown[slot].option->state : model.state;
+        const int32_t value = option ? option->value : model.value;
+        const int32_t enabled = option ? option->state : model.state;
         if (!model.hasValue) {
             check.visible = true;
             label.visible = edit.visible = false;
@@ -157,8 +171,11 @@ void OptionRowsPage::build(ViewState& state, bool reset)
 int OptionRowsPage::storeRows(ViewState& state)
 {
     for (int slot = 0; slot < static_cast<int>(m_shown.size()); ++slot) {
-        engine::ModelOptionRow& model = *m_shown[slot].model;
-        engine::ApplicationOption* option = m_shown[slot].option;
+        engine::ModelOptionRow* found = modelOf(m_shown[slot]);
+        engine::ApplicationOption* option = optionOf(m_shown[slot]);
+        if (!found || (m_application && !option))
+            continue;  // the arrays shrank since the rows were shown
+        engine::ModelOptionRow& model = *found;
         if (!model.hasValue) {
             (option ? option->state : model.state) = state.checked(Check[slot]) ? 1 : 0;
             continue;
@@ -199,8 +216,9 @@ bool OptionRowsPage::scrollTo(int index, ViewState& state)
         state[ScrollBar].check = m_first;
         return true;
     }
-    if (storeRows(state) >= 0) {
+    if (const int failed = storeRows(state); failed >= 0) {
         state[ScrollBar].check = m_first;
+        requestFocus(Edit[failed]);
         return false;
     }
     m_first = index;

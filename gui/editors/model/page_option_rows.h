@@ -45,11 +45,14 @@ protected:
     void load(ViewState& state) override;
 
 private:
-    // One listed row: the model option, and for the application page the application's option.
+    // One listed row: the model option's index, and for the application page the application option's.
+    // Indices, not pointers: a Cancel elsewhere in the sheet (the class sheet's) may replace the arrays.
     struct Row {
-        engine::ModelOptionRow* model = nullptr;
-        engine::ApplicationOption* option = nullptr;
+        int32_t model = -1;
+        int32_t option = -1;
     };
+    engine::ModelOptionRow* modelOf(const Row& row) const;
+    engine::ApplicationOption* optionOf(const Row& row) const;
     // The listed rows from position `from` on (application page: positions of the application's rows).
     std::vector<Row> rowsFrom(int from) const;
     void build(ViewState& state, bool reset);

@@ -58,12 +58,21 @@ public:
     virtual std::string toolTip(int /*id*/) const { return {}; }
     // The lines of a list or combo box.
     virtual std::vector<ListLine> items(int /*id*/) const { return {}; }
+    // The edit a refused click wants focused (its text selected), once; 0 for none.
+    int takeFocusRequest()
+    {
+        const int id = m_focusRequest;
+        m_focusRequest = 0;
+        return id;
+    }
 
 protected:
     virtual void load(ViewState& state) = 0;
+    void requestFocus(int id) { m_focusRequest = id; }
 
 private:
     bool m_initialised = false;
+    int m_focusRequest = 0;
 };
 
 // A chosen file's path as the project stores it: its folder relative to the project file's folder (the

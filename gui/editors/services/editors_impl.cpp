@@ -20,7 +20,7 @@ void EditorsImpl::DeleteChildObject(engine::ProjectManager& m, engine::ObjectRec
 int EditorsImpl::MoveObjectToClass(engine::ProjectManager& m, engine::ProjectRecord& p, engine::ObjectRecord& o, engine::ApplicationClassEntry& t, engine::ObjectRecord* at) { (void)m; return sheets::MoveObjectToClass(p, o, t, at); }
 int EditorsImpl::MoveObjectToParent(engine::ProjectManager& m, engine::ProjectRecord& p, engine::ObjectRecord& o, engine::ObjectRecord& t, engine::ObjectRecord* at) { (void)m; return sheets::MoveObjectToParent(p, o, t, at); }
 int EditorsImpl::ShowCpuProperties(engine::CpuRecordHandler& h, std::string& n, std::string& d) { return sheets::ShowCpuProperties(h, n, d); }
-int EditorsImpl::ShowApplicationProperties(engine::ProjectManager& m, engine::ProjectRecord& p, engine::ApplicationRecord& a, engine::CpuRecord& c) { (void)m; return sheets::ShowApplicationProperties(p, a, c); }
+int EditorsImpl::ShowApplicationProperties(engine::ProjectManager& m, engine::ProjectRecord& p, engine::ApplicationRecord& a, engine::CpuRecord& c) { return sheets::ShowApplicationProperties(m, p, a, c); }
 int EditorsImpl::NodeNameDialog(engine::ApplicationRecord& a, std::string& n, const std::string& p, const std::string& q) { return sheets::NodeNameDialog(a, n, p, q); }
 int EditorsImpl::UserTextDialog(engine::ApplicationRecord& a, int t, QWidget* w) { return sheets::UserTextDialog(a, t, w); }
 

@@ -13,7 +13,7 @@
 namespace editors {
 
 int ShowApplicationPropertiesSheet(engine::ProjectRecord& project, engine::ApplicationRecord& application,
-                                   engine::CpuRecord& cpu, QWidget* parent)
+                                   engine::CpuRecord& cpu, const ApplicationSheetHooks& mainWindow, QWidget* parent)
 {
     ApplicationSheetTransaction transaction(cpu, application);
     if (!transaction.begin())
@@ -53,6 +53,9 @@ int ShowApplicationPropertiesSheet(engine::ProjectRecord& project, engine::Appli
         if (ApplicationHasContextPage(cpu))
             add(std::make_unique<AppContextPage>(context), appContextRows());
 
+        context.hooks.rebuildTree = mainWindow.rebuildTree;
+        context.hooks.refreshTreeLabels = mainWindow.refreshTreeLabels;
+        context.hooks.updateFootprint = mainWindow.updateFootprint;
         context.hooks.refreshPages = [&pages] {
             for (ModelPage* page : pages)
                 page->reload();

@@ -156,24 +156,39 @@ void ModelPage::onClicked(int id)
     if (m_pushing || !isCreated())
         return;
     pull();
-    if (m_model.clicked(id, m_state))
+    // A check list's selection change refills it from the records: checks not yet handed over go first.
+    const bool handedOver = handOverChecks(id);
+    if (m_model.clicked(id, m_state) || handedOver)
         push();
+    if (const int focus = m_model.takeFocusRequest())
+        focusEdit(focus);
 }
 
 void ModelPage::onCheckChanged(int id)
 {
-    auto* checks = platform::findControl<CustomCheckListBox>(this, id);
-    if (m_pushing || !isCreated() || !checks)
+    if (m_pushing || !isCreated() || !platform::findControl<CustomCheckListBox>(this, id))
         return;
     pull();
-    // Hand each line whose box the user changed to the model; the push shows what it kept.
+    handOverChecks(id);
+    push();
+}
+
+bool ModelPage::handOverChecks(int id)
+{
+    auto* checks = platform::findControl<CustomCheckListBox>(this, id);
+    if (!checks)
+        return false;
+    // Each line whose box the user changed goes to the model; the next push shows what it kept.
+    bool changed = false;
     const std::vector<ListLine> lines = m_model.items(id);
     for (int line = 0; line < static_cast<int>(lines.size()) && line < checks->count(); ++line) {
         const int check = checks->GetCheck(line);
-        if (check != lines[line].check)
+        if (check != lines[line].check) {
             m_model.checkChanged(id, line, check, m_state);
+            changed = true;
+        }
     }
-    push();
+    return changed;
 }
 
 void ModelPage::focusEdit(int id)

@@ -45,6 +45,8 @@ private:
     void focusEdit(int id);
     void fillList(int id);
     void onCheckChanged(int id);
+    // Hands the checks of a check list that differ from the model's lines to the model; true when any did.
+    bool handOverChecks(int id);
 
     PageModel& m_model;
     ControlTable m_rows;

@@ -29,8 +29,8 @@ int MoveObjectToClass(engine::ProjectRecord& project, engine::ObjectRecord& obje
 int MoveObjectToParent(engine::ProjectRecord& project, engine::ObjectRecord& object, engine::ObjectRecord& target,
                        engine::ObjectRecord* position);
 int ShowCpuProperties(engine::CpuRecordHandler& handler, std::string& name, std::string& description);
-int ShowApplicationProperties(engine::ProjectRecord& project, engine::ApplicationRecord& application,
-                              engine::CpuRecord& cpu);
+int ShowApplicationProperties(engine::ProjectManager& manager, engine::ProjectRecord& project,
+                              engine::ApplicationRecord& application, engine::CpuRecord& cpu);
 int NodeNameDialog(engine::ApplicationRecord& application, std::string& name, const std::string& problem,
                    const std::string& prompt);
 int UserTextDialog(engine::ApplicationRecord& application, int classType, QWidget* parent);

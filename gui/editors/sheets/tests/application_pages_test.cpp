@@ -7,6 +7,7 @@
 #include "engine/names/project_walk.h"
 #include "engine/ops/project_manager.h"
 #include "engine/records/text_field.h"
+#include "engine/util/path.h"
 #include "engine/usertext/user_text_store.h"
 #include "gui/editors/model/page_application.h"
 #include "gui/editors/sheets/tests/demo_project.h"
@@ -422,6 +423,34 @@ TEST_F(ApplicationPagesTest, LoadAndSaveAsInsideACancelledSheet)
     EXPECT_EQ(app().edited, 1) << "a file was written while the sheet ran";
     EXPECT_TRUE(messages().empty());
     engine::ProjectManager::FreeApplication(before);
+}
+
+TEST_F(ApplicationPagesTest, PathsPageRefusesABrowsedFolderTooLongForItsField)
+{
+    std::string chosen = "/" + std::string(engine::kPathSize + 10, 'd');
+    int asked = 0;
+    m_context.hooks.chooseFolder = [&](const std::string& purpose, const std::string&, std::string& out) {
+        EXPECT_EQ(purpose, "Code Files");
+        ++asked;
+        out = chosen;
+        return true;
+    };
+    AppPathsPage page(m_context);
+    page.initialise(m_state);
+    const std::string before = engine::textString(app().codePath);
+    EXPECT_FALSE(page.clicked(BrowseCode, m_state));
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(engine::textString(app().codePath), before);
+    EXPECT_EQ(m_state.text(CodePath), before);
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0], "The chosen folder's path is too long: a path holds at most 259 characters");
+
+    // A folder that fits is stored relative to the current folder.
+    chosen = engine::GetCurrentDirectoryText() + "/generated";
+    EXPECT_TRUE(page.clicked(BrowseCode, m_state));
+    EXPECT_EQ(engine::textString(app().codePath), m_state.text(CodePath));
+    EXPECT_NE(m_state.text(CodePath).find("generated"), std::string::npos);
+    EXPECT_EQ(m_state.text(CodePath).find(engine::GetCurrentDirectoryText()), std::string::npos);
 }
 
 } // namespace

@@ -1,5 +1,11 @@
 #include "gui/editors/sheets/tests/demo_project.h"
 
+#include <QApplication>
+#include <QTabBar>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
 #include <cstdlib>
 #include <fstream>
 #include <unistd.h>
@@ -8,10 +14,42 @@
 #include "engine/names/project_walk.h"
 #include "engine/records/text_field.h"
 #include "platform/core/program_path.h"
+#include "platform/qt/property_sheet.h"
 
 namespace fs = std::filesystem;
 
 namespace editors::test {
+
+platform::PropertyPage* clickTab(platform::PropertySheet* sheet, const QString& caption)
+{
+    for (int i = 0; sheet && i < sheet->GetPageCount(); ++i) {
+        if (sheet->GetPage(i)->caption() != caption)
+            continue;
+        QTest::mouseClick(sheet->tabBar(), Qt::LeftButton, {}, sheet->tabBar()->tabRect(i).center());
+        EXPECT_EQ(sheet->GetActiveIndex(), i) << caption.toStdString();
+        return sheet->GetPage(i);
+    }
+    ADD_FAILURE() << "no page " << caption.toStdString();
+    return nullptr;
+}
+
+void settle()
+{
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+}
+
+void whenModal(std::function<void(QWidget*)> step, const QString& title)
+{
+    QTimer::singleShot(0, [step, title] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || (!title.isEmpty() && modal->windowTitle() != title)) {
+            whenModal(step, title);
+            return;
+        }
+        step(modal);
+    });
+}
 
 void DemoProject::SetUp()
 {

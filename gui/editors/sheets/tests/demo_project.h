@@ -2,15 +2,33 @@
 // The demo project (samples/demo) opened from a scratch program folder, for the sheet and page tests.
 // Messages are scripted; the current folder comes back afterwards.
 #include <filesystem>
+#include <functional>
 #include <string>
 
+#include <QString>
 #include <gtest/gtest.h>
 
 #include "engine/ops/project_manager.h"
 #include "engine/records/records.h"
 #include "platform/core/message_service.h"
 
+class QWidget;
+
+namespace platform {
+class PropertyPage;
+class PropertySheet;
+}
+
 namespace editors::test {
+
+// Clicks the tab of the sheet's page with that caption, as a user does; the page (null, and a failure,
+// when there is none).
+platform::PropertyPage* clickTab(platform::PropertySheet* sheet, const QString& caption);
+// Runs the work the event loop has queued (posted rebuilds, state restores).
+void settle();
+
+// Runs the step on the modal window once it is up (with a title: once the modal window has that title).
+void whenModal(std::function<void(QWidget*)> step, const QString& title = QString());
 
 class DemoProject : public ::testing::Test {
 protected:

@@ -1,6 +1,10 @@
 // The option row pages, and the CPU Class page with the class sheet's pages.
 #include <gtest/gtest.h>
 
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
+
 #include "engine/names/kernel_lookup.h"
 #include "engine/names/project_walk.h"
 #include "engine/ops/cpu_record_handler.h"
@@ -9,7 +13,11 @@
 #include "gui/editors/model/page_cpu_class.h"
 #include "gui/editors/model/page_option_rows.h"
 #include "gui/editors/model/tests/editor_fixture.h"
+#include "gui/editors/sheets/application_pages.h"
+#include "gui/editors/sheets/page_view.h"
 #include "gui/editors/sheets/tests/demo_project.h"
+#include "platform/qt/control_id.h"
+#include "platform/qt/property_sheet.h"
 
 namespace editors::test {
 namespace {
@@ -113,6 +121,39 @@ TEST_F(OptionRowsTest, ApplicationRowsFollowTheModelAndTheBinaryOnlyRule)
     EXPECT_EQ(ReadOptionNumber("  +12abc", 10), 12u);
     EXPECT_EQ(ReadOptionNumber("99999999999", 10), 0xFFFFFFFFu);
     EXPECT_EQ(OptionNumberText(255, 16), "FF");
+}
+
+TEST_F(OptionRowsTest, ARangeErrorWhileScrollingKeepsTheRowsAndFocusesTheFailingEdit)
+{
+    for (int i = 0; i < 9; ++i)
+        addRow(("Row" + std::to_string(i)).c_str(), 0, 100);
+    OptionRowsPage model(cpu(), nullptr);
+    int firstRow = -1;
+    whenModal([&](QWidget* modal) {
+        auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
+        QWidget* page = sheet->GetPage(0);
+        auto* edit = platform::findControl<QLineEdit>(page, Edit[3]);
+        auto* bar = platform::findControl<QScrollBar>(page, ScrollBar);
+        ASSERT_TRUE(edit && bar);
+        EXPECT_EQ(bar->maximum(), 1);
+        edit->setText(QStringLiteral("500"));
+        bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        EXPECT_EQ(bar->value(), 0);
+        EXPECT_EQ(platform::findControl<QLabel>(page, Label[0])->text(), QStringLiteral("Row0"));
+        EXPECT_EQ(page->focusWidget(), edit);
+        EXPECT_EQ(edit->selectedText(), QStringLiteral("500"));
+        firstRow = model.firstRow();
+        edit->setText(QStringLiteral("50"));
+        bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        EXPECT_EQ(platform::findControl<QLabel>(page, Label[0])->text(), QStringLiteral("Row1"));
+        sheet->reject();
+    });
+    platform::PropertySheet sheet(QStringLiteral("CPU Properties"));
+    sheet.AddPage(new ModelPage(model, optionRows()));
+    sheet.exec();
+    EXPECT_EQ(firstRow, 0);
+    EXPECT_EQ(messages().at(0), "Row3 range is 0 to 100");
+    EXPECT_EQ(kernel().options[3].value, 50);
 }
 
 class ClassPagesTest : public DemoProject {

@@ -1,0 +1,163 @@
+// The sheets run from the main window on a copy of the demo project: kernel paths relative to the
+// project's folder, and the tree and footprint following what the application sheet's pages do.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <filesystem>
+
+#include "engine/files/file_chooser.h"
+#include "engine/names/project_walk.h"
+#include "engine/ops/cpu_record_handler.h"
+#include "engine/records/text_field.h"
+#include "engine/util/path.h"
+#include "gui/editors/model/page_application.h"
+#include "gui/editors/model/page_cpu.h"
+#include "gui/editors/services/editors_impl.h"
+#include "gui/editors/sheets/sheet_services.h"
+#include "gui/editors/sheets/tests/demo_project.h"
+#include "gui/shell/main_dialog.h"
+#include "gui/shell/project_tree.h"
+#include "platform/qt/control_id.h"
+#include "platform/qt/property_sheet.h"
+
+namespace fs = std::filesystem;
+
+namespace editors::test {
+namespace {
+
+// Runs the step on the next modal window other than `except`.
+void whenOtherModal(QWidget* except, std::function<void(QWidget*)> step)
+{
+    QTimer::singleShot(0, [except, step] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal == except)
+            return whenOtherModal(except, step);
+        step(modal);
+    });
+}
+
+// The main window over a copy of the demo project; the current folder is then elsewhere.
+class MainWindowSheetsTest : public DemoProject {
+protected:
+    void SetUp() override
+    {
+        DemoProject::SetUp();
+        if (HasFatalFailure())
+            return;
+        m_projectFolder = m_programFolder / "project";
+        fs::create_directories(m_projectFolder);
+        for (const char* name : {"demo.omb", "main.cpu", "comms.cpu", "control.app", "link.app", "monitor.app"})
+            fs::copy_file(m_demo / name, m_projectFolder / name, fs::copy_options::overwrite_existing);
+        shell::setEditorServices(&editorsImpl());
+        m_window = std::make_unique<CMainDialog>();
+        m_window->Initialize({QStringLiteral("OMBAgen"), QString::fromStdString((m_projectFolder / "demo.omb").string())},
+                             CMainDialog::StartOptions{0});
+        settle();
+        ASSERT_GT(m_window->GetProject().cpuCount, 0);
+        fs::current_path(m_programFolder);
+        m_messages->clear();
+    }
+    void TearDown() override
+    {
+        m_window.reset();
+        DemoProject::TearDown();
+    }
+
+    engine::CpuRecord& windowCpu(const char* name)
+    {
+        engine::ProjectRecord& project = m_window->GetProject();
+        for (int32_t i = 0; i < project.cpuCount; ++i) {
+            if (engine::textOf(project.cpus[i].name) == name)
+                return project.cpus[i];
+        }
+        ADD_FAILURE() << "no CPU " << name;
+        return project.cpus[0];
+    }
+
+    fs::path m_projectFolder;
+    std::unique_ptr<CMainDialog> m_window;
+    engine::PresetFileChooser m_chooser;
+    engine::ScopedFileChooser m_useChooser{&m_chooser};
+};
+
+TEST_F(MainWindowSheetsTest, KernelFileLoadedFromTheCpuSheetIsStoredRelativeToTheProject)
+{
+    engine::CpuRecord& main = windowCpu("Main");
+    engine::CpuRecordHandler handler(&main.kernel, &m_window->config(), &main);
+    m_chooser.QueueAnswer((m_projectFolder / "comms.cpu").string());
+    whenModal(
+        [](QWidget* modal) {
+            QTest::mouseClick(platform::findControl<QPushButton>(modal, cpu_ids::Load), Qt::LeftButton);
+            qobject_cast<QDialog*>(modal)->accept();
+        },
+        QStringLiteral("CPU Properties"));
+    std::string name = "Main";
+    std::string description;
+    ASSERT_EQ(shell::editorServices().ShowCpuProperties(handler, name, description), 1);
+    EXPECT_EQ(engine::textString(main.kernel.kernelPath), "./comms.cpu");
+    EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(MainWindowSheetsTest, ApplicationSheetKeepsTheTreeAndTheFootprintUpToDate)
+{
+    engine::ProjectRecord& project = m_window->GetProject();
+    engine::CpuRecord& main = windowCpu("Main");
+    engine::ApplicationRecord& control = main.applications[0];
+    ASSERT_EQ(engine::textString(control.name), "Control");
+    control.footprint = engine::MemoryFootprint();
+    control.edited = 1;
+    shell::RefreshTreeLabels(m_window->manager(), project);
+    const int editedImage = m_window->tree()->imageOf(control.treeItem);
+    int savedImage = -1;
+    int imageAfterSave = -1;
+    bool footprintShown = false;
+    uint32_t itemAfterLoad = 0;
+    const uint32_t itemBefore = control.treeItem;
+
+    whenModal(
+        [&](QWidget* modal) {
+            auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
+            ASSERT_NE(sheet, nullptr);
+            // Class options OK: the footprint is recomputed and shown.
+            ASSERT_NE(clickTab(sheet, QStringLiteral("Class")), nullptr);
+            auto* classes = platform::findControl<QTreeWidget>(sheet->GetActivePage(), app_ids::ClassList);
+            ASSERT_TRUE(classes && classes->topLevelItemCount() > 0);
+            classes->setCurrentItem(classes->topLevelItem(0));
+            whenOtherModal(modal, [](QWidget* options) { qobject_cast<QDialog*>(options)->accept(); });
+            QTest::mouseClick(platform::findControl<QPushButton>(sheet->GetActivePage(), app_ids::ClassOptions),
+                              Qt::LeftButton);
+            footprintShown = control.footprint.IsValid() && !m_window->statusLine()->text().isEmpty();
+
+            // Save: the tree shows the application saved.
+            clickTab(sheet, QStringLiteral("General"));
+            QTest::mouseClick(platform::findControl<QPushButton>(modal, app_ids::Save), Qt::LeftButton);
+            imageAfterSave = m_window->tree()->imageOf(control.treeItem);
+            savedImage = shell::ApplicationImage(control);
+
+            // Load: the tree is rebuilt once the window gets to it.
+            m_chooser.QueueAnswer((m_projectFolder / "link.app").string());
+            QTest::mouseClick(platform::findControl<QPushButton>(modal, app_ids::Load), Qt::LeftButton);
+            settle();
+            itemAfterLoad = control.treeItem;
+            qobject_cast<QDialog*>(modal)->reject();
+        },
+        QStringLiteral("Application Properties"));
+    shell::editorServices().ShowApplicationProperties(m_window->manager(), project, control, main);
+    EXPECT_TRUE(footprintShown);
+    EXPECT_NE(savedImage, editedImage);
+    EXPECT_EQ(imageAfterSave, savedImage);
+    EXPECT_NE(itemAfterLoad, itemBefore);
+    EXPECT_NE(itemAfterLoad, 0u);
+}
+
+} // namespace
+} // namespace editors::test
