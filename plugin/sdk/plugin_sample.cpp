@@ -1,5 +1,6 @@
 #include "plugin/sdk/plugin_sample.h"
 
+#include "plugin/sdk/breakpoints.h"
 #include "plugin/sdk/kernel.h"
 #include "plugin/sdk/plugin_binding.h"
 #include "plugin/sdk/symbols.h"
@@ -51,20 +52,23 @@ PluginSample::PluginSample() : m_targetPort(std::make_unique<PluginTargetPort>(*
 
 PluginSample::~PluginSample()
 {
+    // First out of reach: no new call through the binding, and the calls still running end.
+    forgetPluginObject(this);
     LeaveIde();
+    releaseImpl();
     UnregisterWindowFactories();
+    // One bounded wait for the UI thread. When it times out (the GUI thread is blocked), the UI
+    // thread ends by itself as soon as the GUI thread runs again; nothing of it uses this object.
     std::unique_ptr<plugin::UiThread> thread;
     {
         std::lock_guard lock(m_mutex);
         thread = std::move(m_uiThread);
     }
-    if (thread && !thread->quitAndWait(plugin::kUiQuitTimeout))
+    if (thread && !thread->quitAndWait(plugin::uiQuitTimeout()))
         logToDebugger(2, "OMBA_Z5_Plugin: the UI thread did not end in time");
     thread.reset();
     if (kernel::GetTargetPort() == m_targetPort.get())
         kernel::SetTargetPort(nullptr);
-    forgetPluginObject(this);
-    releaseImpl();
     m_menuPart.reset();
 }
 
@@ -94,7 +98,11 @@ void PluginSample::PostLoadModule()
 }
 
 void PluginSample::TargetStarted() { postToUiThread(plugin::WM_EXABS_TARGET_STARTED); }
-void PluginSample::TargetStopped() { postToUiThread(plugin::WM_EXABS_TARGET_STOPPED); }
+void PluginSample::TargetStopped()
+{
+    RetryRefusedBreakpointRemovals(); // the debugger takes breakpoint changes while the target stands
+    postToUiThread(plugin::WM_EXABS_TARGET_STOPPED);
+}
 
 bool PluginSample::hasUiThread() const
 {
