@@ -2,6 +2,7 @@
 
 #include "plugin/sdk/breakpoints.h"
 #include "plugin/sdk/kernel.h"
+#include "plugin/sdk/user_breakpoints.h"
 #include "plugin/sdk/plugin_sample.h"
 #include "plugin/sdk/zone_registry.h"
 #include "standins/ide/if_resources.h"
@@ -191,6 +192,7 @@ DkStatus PluginApiExit()
         kernel->Exit(); // the object's destructor waits for the calls still using it
     WaitForDispatches();
     RetryRefusedBreakpointRemovals();
+    RetryRefusedUserBreakpointClears();
     return DkDisconnectKernel();
 }
 

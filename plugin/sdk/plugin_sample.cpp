@@ -2,11 +2,14 @@
 
 #include "plugin/sdk/breakpoints.h"
 #include "plugin/sdk/kernel.h"
+#include "plugin/sdk/user_breakpoints.h"
 #include "plugin/sdk/plugin_binding.h"
 #include "plugin/sdk/symbols.h"
 #include "plugin/sdk/target_location.h"
 #include "plugin/sdk/target_port_adapter.h"
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace dk {
@@ -15,7 +18,8 @@ namespace {
 struct SampleHooks {
     std::mutex mutex;
     PluginSample::PartFactory menuPart;
-    std::vector<PluginSample::FactoryRegistrar> registrars;
+    std::vector<std::pair<std::size_t, PluginSample::FactoryRegistrar>> registrars;
+    std::size_t lastNumber = 0;
 };
 
 SampleHooks& hooks()
@@ -32,10 +36,20 @@ void PluginSample::setMenuPartFactory(PartFactory factory)
     hooks().menuPart = std::move(factory);
 }
 
-void PluginSample::addWindowFactoryRegistrar(FactoryRegistrar registrar)
+std::size_t PluginSample::addWindowFactoryRegistrar(FactoryRegistrar registrar)
 {
     std::lock_guard lock(hooks().mutex);
-    hooks().registrars.push_back(std::move(registrar));
+    hooks().registrars.emplace_back(++hooks().lastNumber, std::move(registrar));
+    return hooks().lastNumber;
+}
+
+void PluginSample::removeWindowFactoryRegistrar(std::size_t number)
+{
+    std::lock_guard lock(hooks().mutex);
+    auto& registrars = hooks().registrars;
+    registrars.erase(std::remove_if(registrars.begin(), registrars.end(),
+                                    [number](const auto& entry) { return entry.first == number; }),
+                     registrars.end());
 }
 
 PluginSample::PluginSample() : m_targetPort(std::make_unique<PluginTargetPort>(*this))
@@ -88,19 +102,21 @@ void PluginSample::PostLoadModule()
     }
     if (!first)
         return; // one UI thread and one set of factories per object; a repeat only re-opens the panel
-    std::vector<FactoryRegistrar> registrars;
+    std::vector<std::pair<std::size_t, FactoryRegistrar>> registrars;
     {
         std::lock_guard lock(hooks().mutex);
         registrars = hooks().registrars;
     }
-    for (const FactoryRegistrar& registrar : registrars)
-        registrar(*this);
+    for (const auto& entry : registrars)
+        entry.second(*this);
 }
 
 void PluginSample::TargetStarted() { postToUiThread(plugin::WM_EXABS_TARGET_STARTED); }
 void PluginSample::TargetStopped()
 {
-    RetryRefusedBreakpointRemovals(); // the debugger takes breakpoint changes while the target stands
+    // The debugger takes breakpoint changes while the target stands.
+    RetryRefusedBreakpointRemovals();
+    RetryRefusedUserBreakpointClears();
     postToUiThread(plugin::WM_EXABS_TARGET_STOPPED);
 }
 
