@@ -14,7 +14,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE_SANI
     "-DCMAKE_CXX_FLAGS=-fsanitize=thread -g" "-DCMAKE_C_FLAGS=-fsanitize=thread -g" \
     "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread" "-DCMAKE_SHARED_LINKER_FLAGS=-fsanitize=thread" \
     "${launcher[@]}" >/dev/null
-cmake --build "$build" -j"$(nproc)" --target plugin_sdk_tests sim_debugger_tests OMBA_Z5_Plugin
+cmake --build "$build" -j"${KORVANE_JOBS:-$(nproc)}" --target plugin_sdk_tests sim_debugger_tests OMBA_Z5_Plugin
 
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
 export QT_QPA_PLATFORM=offscreen
