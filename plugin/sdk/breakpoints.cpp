@@ -2,6 +2,7 @@
 
 #include "plugin/sdk/kernel.h"
 #include "plugin/sdk/plugin_binding.h"
+#include "plugin/sdk/retry_list.h"
 
 #include <algorithm>
 #include <mutex>
@@ -40,14 +41,9 @@ DkStatus removeHandle(uint32_t handle)
 }
 
 // Anchors of breakpoints that are gone while the debugger still holds them.
-struct RefusedList {
-    std::mutex mutex;
-    std::vector<std::shared_ptr<BreakpointAnchor>> anchors;
-};
-
-RefusedList& refusedList()
+RetryList<BreakpointAnchor>& refusedList()
 {
-    static auto* list = new RefusedList;
+    static auto* list = new RetryList<BreakpointAnchor>;
     return *list;
 }
 
@@ -120,8 +116,7 @@ void DkBreakpoint::Retire()
     m_anchor->cutOff();
     if (IsSet()) {
         logToDebugger(2, "OMBA_Z5_Plugin: the debugger refused to remove a breakpoint; it is asked again later");
-        std::lock_guard lock(refusedList().mutex);
-        refusedList().anchors.push_back(m_anchor);
+        refusedList().add(m_anchor);
     }
     m_anchor.reset();
     delist(this);
@@ -346,19 +341,7 @@ namespace dk {
 
 std::size_t RetryRefusedBreakpointRemovals()
 {
-    std::vector<std::shared_ptr<BreakpointAnchor>> anchors;
-    {
-        std::lock_guard lock(refusedList().mutex);
-        anchors.swap(refusedList().anchors);
-    }
-    std::vector<std::shared_ptr<BreakpointAnchor>> kept;
-    for (auto& anchor : anchors)
-        if (!anchor->remove())
-            kept.push_back(std::move(anchor));
-    std::lock_guard lock(refusedList().mutex);
-    for (auto& anchor : kept)
-        refusedList().anchors.push_back(std::move(anchor));
-    return refusedList().anchors.size();
+    return refusedList().retry([](BreakpointAnchor& anchor) { return anchor.remove(); });
 }
 
 } // namespace dk

@@ -3,6 +3,7 @@
 #include "plugin/sdk/user_breakpoints.h"
 
 #include "plugin/sdk/kernel.h"
+#include "plugin/sdk/retry_list.h"
 
 #include <functional>
 #include <mutex>
@@ -82,14 +83,9 @@ private:
 
 namespace {
 
-struct RefusedClears {
-    std::mutex mutex;
-    std::vector<std::shared_ptr<UserBreakpointAnchor>> anchors;
-};
-
-RefusedClears& refusedClears()
+RetryList<UserBreakpointAnchor>& refusedClears()
 {
-    static auto* list = new RefusedClears;
+    static auto* list = new RetryList<UserBreakpointAnchor>;
     return *list;
 }
 
@@ -108,8 +104,7 @@ void DkUserBreakpointBase::Retire()
     m_anchor->cutOff(m_id);
     if (m_id != 0) {
         logToDebugger(2, "OMBA_Z5_Plugin: the debugger refused to clear a breakpoint; it is asked again later");
-        std::lock_guard lock(refusedClears().mutex);
-        refusedClears().anchors.push_back(m_anchor);
+        refusedClears().add(m_anchor);
     }
     m_anchor.reset();
 }
@@ -141,19 +136,8 @@ DkStatus DkUserBreakpointBase::Clear() { return clearWith(DK_USER_BREAKPOINT_CLE
 
 std::size_t RetryRefusedUserBreakpointClears()
 {
-    std::vector<std::shared_ptr<UserBreakpointAnchor>> anchors;
-    {
-        std::lock_guard lock(refusedClears().mutex);
-        anchors.swap(refusedClears().anchors);
-    }
-    std::vector<std::shared_ptr<UserBreakpointAnchor>> kept;
-    for (auto& anchor : anchors)
-        if (idCall(anchor->clearEntry, anchor->id) != DK_STATUS_OK)
-            kept.push_back(std::move(anchor));
-    std::lock_guard lock(refusedClears().mutex);
-    for (auto& anchor : kept)
-        refusedClears().anchors.push_back(std::move(anchor));
-    return refusedClears().anchors.size();
+    return refusedClears().retry(
+        [](UserBreakpointAnchor& anchor) { return idCall(anchor.clearEntry, anchor.id) == DK_STATUS_OK; });
 }
 
 DkStatus DkUserBreakpointBase::Refresh() { return idCall(DK_USER_BREAKPOINT_REFRESH, m_id); }
