@@ -7,6 +7,8 @@
 #include "standins/ide/if_desktop.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QContextMenuEvent>
 #include <QAction>
 #include <QApplication>
 #include <QDockWidget>
@@ -33,6 +35,21 @@ std::optional<uint32_t> number32(const std::string& text)
     if (!value || *value > 0xFFFFFFFFu)
         return std::nullopt;
     return static_cast<uint32_t>(*value);
+}
+
+// The visible plug-in window (top-level or docked) with the title, or null.
+QWidget* findWindow(const std::string& title)
+{
+    QString wanted = QString::fromLatin1(title.c_str());
+    QWidget* desktop = IfDesktop::Instance() != nullptr ? IfDesktop::Instance()->MainWindow() : nullptr;
+    for (QWidget* widget : QApplication::allWidgets()) {
+        if (widget == desktop)
+            continue;
+        bool topOrDock = widget->isWindow() || qobject_cast<QDockWidget*>(widget) != nullptr;
+        if (topOrDock && widget->isVisible() && widget->windowTitle() == wanted)
+            return widget;
+    }
+    return nullptr;
 }
 
 bool windowShown(const std::string& title)
@@ -297,6 +314,38 @@ bool HostSession::execute(const ScenarioCommand& c)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         return shown == wanted ? true : fail(c, wanted ? "no such window" : "the window is shown");
+    }
+    if (c.name == "popup") {
+        // A right click on the first row of the window's list; the menu's loop runs on the GUI
+        // thread while the scenario goes on.
+        if (!need(1))
+            return false;
+        bool posted = false;
+        runOnGui([&] {
+            QWidget* window = findWindow(a[0]);
+            auto* view = window != nullptr ? window->findChild<QAbstractItemView*>() : nullptr;
+            if (view == nullptr || view->model() == nullptr)
+                return;
+            QModelIndex first = view->model()->index(0, 0);
+            QPoint point = first.isValid() ? view->visualRect(first).center() : QPoint(4, 4);
+            QCoreApplication::postEvent(view->viewport(),
+                                        new QContextMenuEvent(QContextMenuEvent::Mouse, point,
+                                                              view->viewport()->mapToGlobal(point)));
+            posted = true;
+        });
+        return posted ? true : fail(c, "no list in that window");
+    }
+    if (c.name == "expect-popup" || c.name == "expect-no-popup") {
+        bool wanted = c.name == "expect-popup";
+        bool open = !wanted;
+        auto deadline = std::chrono::steady_clock::now() + expectationDeadline();
+        for (;;) {
+            runOnGui([&] { open = QApplication::activePopupWidget() != nullptr; });
+            if (open == wanted || std::chrono::steady_clock::now() > deadline)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return open == wanted ? true : fail(c, wanted ? "no popup menu is open" : "a popup menu is open");
     }
     if (c.name == "expect-trace") {
         if (!need(1))
