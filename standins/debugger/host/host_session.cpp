@@ -37,7 +37,8 @@ std::optional<uint32_t> number32(const std::string& text)
     return static_cast<uint32_t>(*value);
 }
 
-// The visible plug-in window (top-level or docked) with the title, or null.
+// The visible plug-in window (top-level or docked) with the title, or null. The desktop's own main
+// window does not count: it may carry the same title as a plug-in window.
 QWidget* findWindow(const std::string& title)
 {
     QString wanted = QString::fromLatin1(title.c_str());
@@ -52,20 +53,7 @@ QWidget* findWindow(const std::string& title)
     return nullptr;
 }
 
-bool windowShown(const std::string& title)
-{
-    // The desktop's own main window does not count: it may carry the same title as a plug-in window.
-    QString wanted = QString::fromLatin1(title.c_str());
-    QWidget* desktop = IfDesktop::Instance() != nullptr ? IfDesktop::Instance()->MainWindow() : nullptr;
-    for (QWidget* widget : QApplication::allWidgets()) {
-        if (widget == desktop)
-            continue;
-        bool topOrDock = widget->isWindow() || qobject_cast<QDockWidget*>(widget) != nullptr;
-        if (topOrDock && widget->isVisible() && widget->windowTitle() == wanted)
-            return true;
-    }
-    return false;
-}
+bool windowShown(const std::string& title) { return findWindow(title) != nullptr; }
 
 void settle()
 {
