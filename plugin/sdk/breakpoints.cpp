@@ -2,6 +2,7 @@
 
 #include "plugin/sdk/kernel.h"
 #include "plugin/sdk/plugin_binding.h"
+#include "plugin/sdk/retry_list.h"
 
 #include <algorithm>
 #include <mutex>
@@ -39,6 +40,13 @@ DkStatus removeHandle(uint32_t handle)
     return callKernel<DkStatusOfU32Fn, DkStatus>(DK_STATUS_FAILURE, DK_BREAKPOINT_REMOVE, handle);
 }
 
+// Anchors of breakpoints that are gone while the debugger still holds them.
+RetryList<BreakpointAnchor>& refusedList()
+{
+    static auto* list = new RetryList<BreakpointAnchor>;
+    return *list;
+}
+
 std::mutex g_sleeperMutex;
 SyncronousStopper::Sleeper& sleeper()
 {
@@ -48,20 +56,69 @@ SyncronousStopper::Sleeper& sleeper()
 
 } // namespace
 
-DkBreakpoint::DkBreakpoint() { enlist(this); }
+// What the debugger holds: passes its calls to the breakpoint while that lives. The lock is held
+// for a call, so cutting the breakpoint off waits for a call in progress; it is re-entrant because
+// a breakpoint may be destroyed from inside its own call.
+class BreakpointAnchor final : public DkExecutor {
+public:
+    explicit BreakpointAnchor(DkBreakpoint* owner) : m_owner(owner) {}
 
-DkBreakpoint::DkBreakpoint(const TargetLocation& location, uint32_t kind) : m_location(location), m_kind(kind)
+    uint32_t OnStop() override { return pass(&DkExecutor::OnStop, 1); }
+    uint32_t OnEvent() override { return pass(&DkExecutor::OnEvent, 1); }
+    uint32_t OnHit() override { return pass(&DkExecutor::OnHit, 0); } // without a breakpoint: go on
+
+    void cutOff()
+    {
+        std::lock_guard lock(m_mutex);
+        m_owner = nullptr;
+    }
+
+    // Entry 176 for each handle still held; true when none is left.
+    bool remove()
+    {
+        std::lock_guard lock(m_handleMutex);
+        for (uint32_t* handle : {&handle1, &handle2})
+            if (*handle != 0 && removeHandle(*handle) == DK_STATUS_OK)
+                *handle = 0;
+        return handle1 == 0 && handle2 == 0;
+    }
+
+    std::mutex m_handleMutex;
+    uint32_t handle1 = 0;
+    uint32_t handle2 = 0;
+
+private:
+    uint32_t pass(uint32_t (DkExecutor::*op)(), uint32_t without)
+    {
+        std::lock_guard lock(m_mutex);
+        return m_owner != nullptr ? (m_owner->*op)() : without;
+    }
+
+    std::recursive_mutex m_mutex;
+    DkBreakpoint* m_owner;
+};
+
+DkBreakpoint::DkBreakpoint() : m_anchor(std::make_shared<BreakpointAnchor>(this)) { enlist(this); }
+
+DkBreakpoint::DkBreakpoint(const TargetLocation& location, uint32_t kind)
+    : m_location(location), m_kind(kind), m_anchor(std::make_shared<BreakpointAnchor>(this))
 {
     enlist(this);
 }
 
-DkBreakpoint::~DkBreakpoint()
+DkBreakpoint::~DkBreakpoint() { Retire(); }
+
+void DkBreakpoint::Retire()
 {
+    if (!m_anchor)
+        return;
+    RemoveBreakpoint();
+    m_anchor->cutOff();
     if (IsSet()) {
-        RemoveBreakpoint();
-        if (IsSet())
-            logToDebugger(2, "OMBA_Z5_Plugin: the debugger refused to remove a breakpoint");
+        logToDebugger(2, "OMBA_Z5_Plugin: the debugger refused to remove a breakpoint; it is asked again later");
+        refusedList().add(m_anchor);
     }
+    m_anchor.reset();
     delist(this);
 }
 
@@ -75,27 +132,40 @@ DkStatus DkBreakpoint::request(uint32_t accessCode, uint32_t& handle)
     record.accessCode = accessCode;
     record.name = name.c_str();
     record.option = m_option;
-    return callKernel<DkBreakpointSetFn>(DkStatus{DK_STATUS_FAILURE}, DK_BREAKPOINT_SET, &record,
-                                         registrationHandle(), static_cast<void*>(static_cast<DkExecutor*>(this)),
-                                         &handle);
+    uint32_t received = 0;
+    DkStatus status = callKernel<DkBreakpointSetFn>(DkStatus{DK_STATUS_FAILURE}, DK_BREAKPOINT_SET, &record,
+                                                    registrationHandle(),
+                                                    static_cast<void*>(static_cast<DkExecutor*>(m_anchor.get())),
+                                                    &received);
+    if (status == DK_STATUS_OK)
+        handle = received;
+    return status;
 }
 
 DkStatus DkBreakpoint::SetBreakpoint()
 {
+    RetryRefusedBreakpointRemovals();
     if (IsSet())
         return DK_STATUS_OK;
+    if (!m_anchor)
+        return DK_STATUS_FAILURE;
+    BreakpointAnchor& anchor = *m_anchor;
+    std::lock_guard lock(anchor.m_handleMutex);
     DkStatus status;
     switch (m_kind) {
-    case DK_BP_KIND1: status = request(0, m_handle1); break;
-    case DK_BP_KIND2: status = request(1, m_handle1); break;
-    case DK_BP_KIND3: status = request(2, m_handle1); break;
+    case DK_BP_KIND1: status = request(0, anchor.handle1); break;
+    case DK_BP_KIND2: status = request(1, anchor.handle1); break;
+    case DK_BP_KIND3: status = request(2, anchor.handle1); break;
     case DK_BP_KIND4:
-        status = request(1, m_handle1);
+        status = request(1, anchor.handle1);
         if (status != DK_STATUS_OK)
             return status;
-        status = request(2, m_handle2);
+        status = request(2, anchor.handle2);
         if (status != DK_STATUS_OK) {
-            removeHandle(m_handle1);
+            if (removeHandle(anchor.handle1) == DK_STATUS_OK)
+                anchor.handle1 = 0;
+            else
+                m_set.store(true); // still registered: removed later like any set breakpoint
             return status;
         }
         break;
@@ -108,13 +178,10 @@ DkStatus DkBreakpoint::SetBreakpoint()
 
 void DkBreakpoint::RemoveBreakpoint()
 {
-    if (!IsSet())
+    if (!IsSet() || !m_anchor)
         return;
-    if (removeHandle(m_handle1) != DK_STATUS_OK)
-        return;
-    if (m_kind == DK_BP_KIND4 && removeHandle(m_handle2) != DK_STATUS_OK)
-        return;
-    m_set.store(false);
+    if (m_anchor->remove())
+        m_set.store(false);
 }
 
 DkStatus DkBreakpoint::SetKind(uint32_t kind)
@@ -145,7 +212,7 @@ FunctionBreakpoint::FunctionBreakpoint(const TargetLocation& location, const std
     m_setStatus = SetBreakpoint();
 }
 
-FunctionBreakpoint::~FunctionBreakpoint() { RemoveBreakpoint(); }
+FunctionBreakpoint::~FunctionBreakpoint() { Retire(); }
 
 uint32_t FunctionBreakpoint::OnHit()
 {
@@ -266,6 +333,15 @@ bool CanSetBreakpoint(uint32_t kind)
     case DK_BP_KIND4: return can(1) && can(2);
     default: return false;
     }
+}
+
+} // namespace dk
+
+namespace dk {
+
+std::size_t RetryRefusedBreakpointRemovals()
+{
+    return refusedList().retry([](BreakpointAnchor& anchor) { return anchor.remove(); });
 }
 
 } // namespace dk

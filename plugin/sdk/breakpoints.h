@@ -19,11 +19,17 @@ namespace dk {
 // Breakpoint kinds and the access codes they send: 1 → 0, 2 → 1, 3 → 2, 4 → both 1 and 2.
 enum DkBreakpointKind : uint32_t { DK_BP_KIND1 = 1, DK_BP_KIND2 = 2, DK_BP_KIND3 = 3, DK_BP_KIND4 = 4 };
 
+class BreakpointAnchor;
+
+// The debugger is handed a small anchor object for the breakpoint, not the breakpoint itself. The
+// anchor passes the debugger's calls on while the breakpoint lives; a breakpoint whose removal the
+// debugger refused leaves its anchor registered, and the removal is asked for again
+// (RetryRefusedBreakpointRemovals) until the debugger has done it.
 class DkBreakpoint : public DkExecutor {
 public:
     DkBreakpoint(); // no location; the kind is given with SetKind
     DkBreakpoint(const TargetLocation& location, uint32_t kind);
-    ~DkBreakpoint() override; // removes itself when set
+    ~DkBreakpoint() override; // removes itself when set (Retire)
     DkBreakpoint(const DkBreakpoint&) = delete;
     DkBreakpoint& operator=(const DkBreakpoint&) = delete;
 
@@ -45,21 +51,26 @@ public:
     // Every live breakpoint (process-wide list).
     static std::vector<DkBreakpoint*> All();
 
+protected:
+    // Removes the breakpoint and cuts it off from its anchor, waiting for a call in progress; when
+    // the debugger refuses the removal, the anchor stays registered for a later retry. A subclass
+    // whose operations use its own members calls it first in its destructor.
+    void Retire();
+
 private:
     DkStatus request(uint32_t accessCode, uint32_t& handle);
 
     TargetLocation m_location;
     uint32_t m_kind = 0;
-    uint32_t m_handle1 = 0;
-    uint32_t m_handle2 = 0;
+    std::shared_ptr<BreakpointAnchor> m_anchor; // holds the debugger's handles
     std::atomic<bool> m_set{false};
     bool m_hasOwnName = false;
     std::string m_name;
     uint8_t m_option = 0;
 };
 
-// The counting breakpoint: kind 1, set at once. Unlike the historical form, a request the debugger
-// refuses is reported: IsSet() stays false and the owner drops it.
+// The counting breakpoint: kind 1, set at once. A request the debugger refuses is reported: IsSet()
+// stays false and the owner drops it.
 class FunctionBreakpoint final : public DkBreakpoint {
 public:
     FunctionBreakpoint(const TargetLocation& location, const std::string& function);
@@ -106,5 +117,9 @@ bool ExecStateQuery(int entry);                                           // 31,
 uint32_t ExecQuery(int entry);                                            // 20, 30, 33
 uint64_t ExecQuery64();                                                   // 34
 bool CanSetBreakpoint(uint32_t kind);                                     // 177
+
+// Asks the debugger again to remove the breakpoints it refused to remove when their owners went;
+// an anchor goes once the debugger removed it. Answers how many are still registered.
+std::size_t RetryRefusedBreakpointRemovals();
 
 } // namespace dk

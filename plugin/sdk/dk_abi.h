@@ -5,8 +5,8 @@
  * its entries, the plug-in's entry table and 39-slot callback table, the 16-bit status codes and the
  * records exchanged by pointer.
  *
- * Records keep the historical field order but use natural 64-bit types: pointers are 8 bytes here, so a
- * record that holds a pointer is larger than its 32-bit ancestor. Sizes are pinned with static asserts.
+ * Records keep their documented field order with natural 64-bit types: pointers are 8 bytes here, so a
+ * record that holds a pointer is wider than its 32-bit layout. Sizes are pinned with static asserts.
  * Handles of host objects are 32-bit; 0 means none. Nothing may be thrown across this boundary. */
 #ifndef KORVANE_PLUGIN_SDK_DK_ABI_H
 #define KORVANE_PLUGIN_SDK_DK_ABI_H
@@ -122,6 +122,9 @@ struct PluginCallbackTable;
 
 /* Entry indices that the plug-in calls by name. Groups follow the tables of the plug-in SDK. */
 enum DkKernelEntryIndex {
+    DK_HOST_REQUEST_3 = 3,           /* DkHostRequestFn, as 4, 5, 18, 41..48, 68, 69, 281, 282 */
+    DK_HOST_REQUEST_4 = 4,
+    DK_HOST_REQUEST_5 = 5,
     DK_REGISTER_PLUGIN = 7,          /* DkRegisterPluginFn */
     DK_UNREGISTER_PLUGIN = 8,        /* DkStatusOfHandleFn */
     DK_RESOLVE_PATH = 14,            /* DkResolvePathFn */
@@ -138,11 +141,14 @@ enum DkKernelEntryIndex {
     DK_EXEC_STOP = 29,
     DK_EXEC_QUERY_30 = 30, DK_EXEC_STATE_31 = 31, DK_EXEC_STATE_32 = 32, DK_EXEC_QUERY_33 = 33,
     DK_EXEC_QUERY64 = 34,
+    DK_HOST_REQUEST_41 = 41, DK_HOST_REQUEST_42 = 42, DK_HOST_REQUEST_43 = 43, DK_HOST_REQUEST_44 = 44,
+    DK_HOST_REQUEST_45 = 45, DK_HOST_REQUEST_46 = 46, DK_HOST_REQUEST_47 = 47, DK_HOST_REQUEST_48 = 48,
     DK_REGISTER_FUNCTION = 49,
     DK_UNREGISTER_FUNCTION = 50,
     DK_ZONE_COUNT = 51,              /* DkZoneCountFn */
     DK_ZONE_RECORD = 52,             /* DkZoneRecordFn */
     DK_LOCATION_VALID = 59,
+    DK_HOST_REQUEST_68 = 68, DK_HOST_REQUEST_69 = 69,
     DK_LOCATION_EQUALS = 60,
     DK_LOCATION_LESS = 61,
     DK_LOCATION_CONVERT = 62,
@@ -276,6 +282,7 @@ enum DkKernelEntryIndex {
     DK_FIND_TYPE = 277,
     DK_VALUE_AT = 278,
     DK_VALUE_DERIVE_279 = 279,
+    DK_HOST_REQUEST_281 = 281, DK_HOST_REQUEST_282 = 282,
     DK_KERNEL_ENTRY_LAST = DK_KERNEL_TABLE_SIZE - 1
 };
 
@@ -308,6 +315,7 @@ typedef DkStatus (*DkBreakpointSetFn)(const DkBreakpointRequest* request, uint32
                                       uint32_t* breakpoint);
 typedef int32_t (*DkIntOfU32Fn)(uint32_t value);
 typedef void (*DkLogFn)(uint32_t severity, const char* text);
+typedef uint32_t (*DkHostRequestFn)(uint32_t argument); /* host requests; the answer is the debugger's */
 typedef uint32_t (*DkRegisterFunctionFn)(uint32_t registration, uint32_t w0, uint32_t w1, uint32_t w2,
                                          const DkFunctionRecord* record);
 typedef uint32_t (*DkUnregisterFunctionFn)(uint32_t w0);

@@ -7,10 +7,13 @@
 
 #include <atomic>
 #include <cstdint>
+#include <vector>
 
 namespace dk {
 
 class TargetLocation;
+class DkFunctionSymbol;
+class DkCVariableSymbol;
 
 class DkContext {
 public:
@@ -33,6 +36,9 @@ public:
     DkStatus Status1() const;                                  // 161
     DkStatus Status2() const;                                  // 162
     bool Query() const;                                        // 163
+    DkFunctionSymbol GetFunction() const;                      // 153; no handle without a context
+    // The context's variables, 154 (which 1) or 155 (which 2); the array is given back with 116.
+    std::vector<DkCVariableSymbol> GetVariables(int which = 1) const;
 
     // 164 for the accessor, then the memory entry (165 to 172). 0xFFFF without a handle, and then
     // nothing is called.

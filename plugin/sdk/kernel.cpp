@@ -26,6 +26,16 @@ void giveBackArray(int entry, uint32_t* array)
         callKernelVoid<DkGiveBackArrayFn>(entry, array);
 }
 
+uint32_t HostRequest(int entry, uint32_t argument)
+{
+    const bool known = (entry >= DK_HOST_REQUEST_3 && entry <= DK_HOST_REQUEST_5) || entry == DK_HOST_REQUEST_18 ||
+                       (entry >= DK_HOST_REQUEST_41 && entry <= DK_HOST_REQUEST_48) || entry == DK_HOST_REQUEST_68 ||
+                       entry == DK_HOST_REQUEST_69 || entry == DK_HOST_REQUEST_281 || entry == DK_HOST_REQUEST_282;
+    if (!known)
+        return DK_STATUS_FAILURE;
+    return callKernel<DkHostRequestFn>(uint32_t{DK_STATUS_FAILURE}, entry, argument);
+}
+
 void logToDebugger(uint32_t severity, const std::string& text)
 {
     callKernelVoid<DkLogFn>(DK_LOG, severity, text.c_str());

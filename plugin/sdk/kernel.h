@@ -53,6 +53,11 @@ std::string takeHostText(const char* text);
 // Gives a handle array back with the entry that belongs to its query (116 for symbol arrays).
 void giveBackArray(int entry, uint32_t* array);
 
+// A host request over one of the entries 3, 4, 5, 18, 41 to 48, 68, 69, 281 and 282: the argument
+// goes to the debugger as it is and its answer comes back. 0xFFFF for any other entry or when the
+// debugger does not offer it.
+uint32_t HostRequest(int entry, uint32_t argument);
+
 // A log request to the debugger (entry 201), severity 0 to 3.
 void logToDebugger(uint32_t severity, const std::string& text);
 

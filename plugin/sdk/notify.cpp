@@ -33,10 +33,15 @@ DkNotifySubscriber::DkNotifySubscriber()
     list.entries.push_back(this);
 }
 
-DkNotifySubscriber::~DkNotifySubscriber()
+DkNotifySubscriber::~DkNotifySubscriber() { Unsubscribe(); }
+
+void DkNotifySubscriber::Unsubscribe()
 {
     SubscriberList& list = subscribers();
-    std::lock_guard lock(list.mutex);
+    std::lock_guard lock(list.mutex); // a dispatch holds it for its whole walk
+    if (!m_subscribed)
+        return;
+    m_subscribed = false;
     auto it = std::find(list.entries.begin(), list.entries.end(), this);
     if (it != list.entries.end())
         *it = nullptr;
@@ -58,6 +63,12 @@ void DispatchNotification(uint32_t code)
     }
     if (--list.depth == 0)
         list.entries.erase(std::remove(list.entries.begin(), list.entries.end(), nullptr), list.entries.end());
+}
+
+void WaitForDispatches()
+{
+    SubscriberList& list = subscribers();
+    std::lock_guard lock(list.mutex);
 }
 
 std::size_t notifySubscriberEntries()

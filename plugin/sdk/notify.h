@@ -9,15 +9,27 @@ namespace dk {
 class DkNotifySubscriber {
 public:
     DkNotifySubscriber();          // appended to the list
-    virtual ~DkNotifySubscriber(); // empties its entry; the entry goes when no dispatch runs
+    virtual ~DkNotifySubscriber(); // leaves the list (Unsubscribe)
     DkNotifySubscriber(const DkNotifySubscriber&) = delete;
     DkNotifySubscriber& operator=(const DkNotifySubscriber&) = delete;
     virtual void Notify(uint32_t code) = 0;
+
+protected:
+    // Leaves the list: empties its entry (the entry goes when no dispatch runs) and waits until a
+    // dispatch running on another thread has finished. A subclass whose Notify uses its own members
+    // calls it first in its destructor, so that no dispatch reaches a half-destroyed object.
+    void Unsubscribe();
+
+private:
+    bool m_subscribed = true;
 };
 
 // Delivers a code to every subscriber in list order; codes above 21 are ignored. Subscribers added
 // during the walk receive the code too; one destroyed during the walk is skipped.
 void DispatchNotification(uint32_t code);
+
+// Returns once no dispatch runs on another thread (a dispatch on the calling thread is not waited for).
+void WaitForDispatches();
 
 // Number of list entries, empty ones included (tests).
 std::size_t notifySubscriberEntries();

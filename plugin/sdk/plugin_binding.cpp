@@ -1,22 +1,72 @@
 #include "plugin/sdk/plugin_binding.h"
 
+#include "plugin/sdk/breakpoints.h"
 #include "plugin/sdk/kernel.h"
+#include "plugin/sdk/user_breakpoints.h"
 #include "plugin/sdk/plugin_sample.h"
 #include "plugin/sdk/zone_registry.h"
 #include "standins/ide/if_resources.h"
 
+#include "plugin/sdk/notify.h"
+
 #include <atomic>
+#include <condition_variable>
 #include <mutex>
 
 namespace dk {
 namespace {
 
-std::mutex g_objectMutex; // creation of the one object
+// The object and its interfaces are set and cleared under g_useMutex, and every call through an
+// interface counts as a use; the object's destructor waits until the uses of other threads ended.
+// Creation has a lock of its own: the object's constructor joins the notification list, whose
+// dispatches take g_useMutex.
+std::mutex g_creationMutex;
+std::mutex g_useMutex;
+std::condition_variable g_usesEnded;
+int g_uses = 0;
+thread_local int t_uses = 0;
+// Serialises Init and Exit, which the debugger may call on different threads.
+std::mutex g_sessionMutex;
 std::atomic<DpPlugin*> g_object{nullptr};
 std::atomic<DpKernelPlugin*> g_kernelSide{nullptr};
 std::atomic<DpIDEPlugin*> g_ideSide{nullptr};
 std::atomic<void*> g_resourceModule{nullptr};
 std::atomic<bool> g_resourceModuleSet{false};
+
+template <typename T>
+T* acquire(const std::atomic<T*>& side)
+{
+    std::lock_guard lock(g_useMutex);
+    T* value = side.load();
+    if (value != nullptr) {
+        ++g_uses;
+        ++t_uses;
+    }
+    return value;
+}
+
+void release()
+{
+    {
+        std::lock_guard lock(g_useMutex);
+        --g_uses;
+        --t_uses;
+    }
+    g_usesEnded.notify_all();
+}
+
+template <typename T>
+bool use(const std::atomic<T*>& side, const std::function<void(T&)>& f)
+{
+    T* value = acquire(side);
+    if (value == nullptr)
+        return false;
+    struct Release {
+        ~Release() { release(); }
+    } releaseOnReturn;
+    f(*value);
+    return true;
+}
 
 uint32_t apiVersion() { return 0; }
 
@@ -64,17 +114,20 @@ DkStatus DpKernelPluginInit()
 {
     DpPlugin* object = CreatePluginObject();
     DpKernelPlugin* kernel = object != nullptr ? object->AsKernelPlugin() : nullptr;
-    g_kernelSide.store(kernel);
-    if (kernel == nullptr)
-        return DK_STATUS_NO_KERNEL_INTERFACE;
-    return kernel->Init();
+    {
+        std::lock_guard lock(g_useMutex);
+        g_kernelSide.store(kernel);
+    }
+    DkStatus status = DK_STATUS_NO_KERNEL_INTERFACE;
+    useKernelSide([&](DpKernelPlugin& side) { status = side.Init(); });
+    return status;
 }
 
 } // namespace
 
 DpPlugin* CreatePluginObject()
 {
-    std::lock_guard lock(g_objectMutex);
+    std::lock_guard creation(g_creationMutex);
     DpPlugin* object = g_object.load();
     if (object == nullptr) {
         try {
@@ -82,6 +135,7 @@ DpPlugin* CreatePluginObject()
         } catch (...) {
             object = nullptr;
         }
+        std::lock_guard lock(g_useMutex);
         g_object.store(object);
     }
     return object;
@@ -93,17 +147,28 @@ DpIDEPlugin* ideSideInterface() { return g_ideSide.load(); }
 
 void forgetPluginObject(DpPlugin* object)
 {
-    DpPlugin* expected = object;
-    if (g_object.compare_exchange_strong(expected, nullptr)) {
+    std::unique_lock lock(g_useMutex);
+    if (g_object.load() == object) {
+        g_object.store(nullptr);
         g_kernelSide.store(nullptr);
         g_ideSide.store(nullptr);
     }
+    // Uses of this thread are further up its own stack; only the others are waited for.
+    g_usesEnded.wait(lock, [] { return g_uses == t_uses; });
 }
+
+bool useKernelSide(const std::function<void(DpKernelPlugin&)>& f) { return use(g_kernelSide, f); }
+bool useIdeSide(const std::function<void(DpIDEPlugin&)>& f) { return use(g_ideSide, f); }
 
 const PluginEntryTable* GetPluginEntryTable() { return &kEntries; }
 
 DkStatus PluginApiInit(const DkKernelFunctions_1* table)
 {
+    std::lock_guard session(g_sessionMutex);
+    // A second Init without Exit gives the earlier registration back first, so that every
+    // registration is given back once.
+    if (registrationHandle() != 0)
+        DkDisconnectKernel();
     DkStatus status = DkConnectKernel(table);
     if (status != DK_STATUS_OK)
         return status;
@@ -116,9 +181,18 @@ DkStatus PluginApiInit(const DkKernelFunctions_1* table)
 
 DkStatus PluginApiExit()
 {
-    if (DpKernelPlugin* kernel = g_kernelSide.load())
-        kernel->Exit();
-    g_kernelSide.store(nullptr);
+    std::lock_guard session(g_sessionMutex);
+    DpKernelPlugin* kernel = nullptr;
+    {
+        // Taken out, so that a concurrent Exit cannot reach the object a second time.
+        std::lock_guard lock(g_useMutex);
+        kernel = g_kernelSide.exchange(nullptr);
+    }
+    if (kernel != nullptr)
+        kernel->Exit(); // the object's destructor waits for the calls still using it
+    WaitForDispatches();
+    RetryRefusedBreakpointRemovals();
+    RetryRefusedUserBreakpointClears();
     return DkDisconnectKernel();
 }
 
@@ -126,16 +200,19 @@ uint32_t StartGuiModule()
 {
     DpPlugin* object = CreatePluginObject();
     DpIDEPlugin* ide = object != nullptr ? object->AsIDEPlugin() : nullptr;
-    g_ideSide.store(ide);
-    if (ide != nullptr)
-        ide->Start();
+    {
+        std::lock_guard lock(g_useMutex);
+        if (g_object.load() != object)
+            return 1; // ended by an Exit in the meantime
+        g_ideSide.store(ide);
+    }
+    useIdeSide([](DpIDEPlugin& side) { side.Start(); });
     return 1;
 }
 
 uint32_t ShutDownGuiModule()
 {
-    if (DpIDEPlugin* ide = g_ideSide.load())
-        ide->ShutDown();
+    useIdeSide([](DpIDEPlugin& side) { side.ShutDown(); });
     return 1;
 }
 

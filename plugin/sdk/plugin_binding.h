@@ -4,6 +4,7 @@
 
 #include "plugin/sdk/dk_abi.h"
 
+#include <functional>
 #include <string>
 
 namespace dk {
@@ -24,8 +25,14 @@ DpPlugin* CreatePluginObject();
 DpPlugin* pluginObject();
 DpKernelPlugin* kernelSideInterface();
 DpIDEPlugin* ideSideInterface();
-// Called by the plug-in object's destructor: the object pointer and both interfaces are cleared.
+// Called by the plug-in object's destructor: the object pointer and both interfaces are cleared, then
+// it waits until no call through them (useKernelSide, useIdeSide) runs on another thread.
 void forgetPluginObject(DpPlugin* object);
+
+// Runs f with the kept interface while the plug-in object cannot be destroyed; false (and f not run)
+// when none is kept.
+bool useKernelSide(const std::function<void(DpKernelPlugin&)>& f);
+bool useIdeSide(const std::function<void(DpIDEPlugin&)>& f);
 
 const PluginEntryTable* GetPluginEntryTable();
 const PluginCallbackTable* GetPluginCallbackTable();

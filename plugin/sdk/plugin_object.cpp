@@ -8,16 +8,16 @@ namespace dk {
 
 void DpNotifySubscriber::Notify(uint32_t code)
 {
-    DpKernelPlugin* kernel = kernelSideInterface();
-    if (kernel == nullptr)
-        return;
-    switch (code) {
-    case DK_NOTIFY_TARGET_STOPPED: kernel->TargetStopped(); break;
-    case DK_NOTIFY_TARGET_STARTED: kernel->TargetStarted(); break;
-    case DK_NOTIFY_CODE6: kernel->OnCode6(); break;
-    case DK_NOTIFY_PROGRAM_LOADED: kernel->PostLoadModule(); break;
-    default: kernel->Notify(code); break;
-    }
+    // The object cannot be destroyed while the interface is in use.
+    useKernelSide([code](DpKernelPlugin& kernel) {
+        switch (code) {
+        case DK_NOTIFY_TARGET_STOPPED: kernel.TargetStopped(); break;
+        case DK_NOTIFY_TARGET_STARTED: kernel.TargetStarted(); break;
+        case DK_NOTIFY_CODE6: kernel.OnCode6(); break;
+        case DK_NOTIFY_PROGRAM_LOADED: kernel.PostLoadModule(); break;
+        default: kernel.Notify(code); break;
+        }
+    });
 }
 
 DpKernelPlugin::DpKernelPlugin() : m_subscriber(std::make_unique<DpNotifySubscriber>()) {}

@@ -31,6 +31,7 @@ public:
 // Routes notification codes to the debugger-side interface that the binding holds (none before Init).
 class DpNotifySubscriber final : public DkNotifySubscriber {
 public:
+    ~DpNotifySubscriber() override { Unsubscribe(); }
     void Notify(uint32_t code) override;
 };
 
@@ -106,6 +107,7 @@ public:
     class Impl final : public DkNotifySubscriber {
     public:
         explicit Impl(DpDebuggerPlugin& owner);
+        ~Impl() override { Unsubscribe(); }
         void Notify(uint32_t code) override;
         bool replayOne(); // one run of equal codes; true when codes remain
         std::size_t queued() const { return m_count.load(); }
@@ -121,7 +123,8 @@ public:
     Impl& impl() { return *m_impl; }
 
 protected:
-    // Ends notification delivery; called first by the destructor of the most derived object.
+    // Ends notification delivery, waiting for a dispatch running on another thread; called early by
+    // the destructor of the most derived object, after it has left the IDE.
     void releaseImpl() { m_impl.reset(); }
 
 private:

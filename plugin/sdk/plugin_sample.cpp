@@ -1,11 +1,15 @@
 #include "plugin/sdk/plugin_sample.h"
 
+#include "plugin/sdk/breakpoints.h"
 #include "plugin/sdk/kernel.h"
+#include "plugin/sdk/user_breakpoints.h"
 #include "plugin/sdk/plugin_binding.h"
 #include "plugin/sdk/symbols.h"
 #include "plugin/sdk/target_location.h"
 #include "plugin/sdk/target_port_adapter.h"
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace dk {
@@ -14,7 +18,8 @@ namespace {
 struct SampleHooks {
     std::mutex mutex;
     PluginSample::PartFactory menuPart;
-    std::vector<PluginSample::FactoryRegistrar> registrars;
+    std::vector<std::pair<std::size_t, PluginSample::FactoryRegistrar>> registrars;
+    std::size_t lastNumber = 0;
 };
 
 SampleHooks& hooks()
@@ -31,10 +36,20 @@ void PluginSample::setMenuPartFactory(PartFactory factory)
     hooks().menuPart = std::move(factory);
 }
 
-void PluginSample::addWindowFactoryRegistrar(FactoryRegistrar registrar)
+std::size_t PluginSample::addWindowFactoryRegistrar(FactoryRegistrar registrar)
 {
     std::lock_guard lock(hooks().mutex);
-    hooks().registrars.push_back(std::move(registrar));
+    hooks().registrars.emplace_back(++hooks().lastNumber, std::move(registrar));
+    return hooks().lastNumber;
+}
+
+void PluginSample::removeWindowFactoryRegistrar(std::size_t number)
+{
+    std::lock_guard lock(hooks().mutex);
+    auto& registrars = hooks().registrars;
+    registrars.erase(std::remove_if(registrars.begin(), registrars.end(),
+                                    [number](const auto& entry) { return entry.first == number; }),
+                     registrars.end());
 }
 
 PluginSample::PluginSample() : m_targetPort(std::make_unique<PluginTargetPort>(*this))
@@ -51,20 +66,23 @@ PluginSample::PluginSample() : m_targetPort(std::make_unique<PluginTargetPort>(*
 
 PluginSample::~PluginSample()
 {
+    // First out of reach: no new call through the binding, and the calls still running end.
+    forgetPluginObject(this);
     LeaveIde();
+    releaseImpl();
     UnregisterWindowFactories();
+    // One bounded wait for the UI thread. When it times out (the GUI thread is blocked), the UI
+    // thread ends by itself as soon as the GUI thread runs again; nothing of it uses this object.
     std::unique_ptr<plugin::UiThread> thread;
     {
         std::lock_guard lock(m_mutex);
         thread = std::move(m_uiThread);
     }
-    if (thread && !thread->quitAndWait(plugin::kUiQuitTimeout))
+    if (thread && !thread->quitAndWait(plugin::uiQuitTimeout()))
         logToDebugger(2, "OMBA_Z5_Plugin: the UI thread did not end in time");
     thread.reset();
     if (kernel::GetTargetPort() == m_targetPort.get())
         kernel::SetTargetPort(nullptr);
-    forgetPluginObject(this);
-    releaseImpl();
     m_menuPart.reset();
 }
 
@@ -84,17 +102,23 @@ void PluginSample::PostLoadModule()
     }
     if (!first)
         return; // one UI thread and one set of factories per object; a repeat only re-opens the panel
-    std::vector<FactoryRegistrar> registrars;
+    std::vector<std::pair<std::size_t, FactoryRegistrar>> registrars;
     {
         std::lock_guard lock(hooks().mutex);
         registrars = hooks().registrars;
     }
-    for (const FactoryRegistrar& registrar : registrars)
-        registrar(*this);
+    for (const auto& entry : registrars)
+        entry.second(*this);
 }
 
 void PluginSample::TargetStarted() { postToUiThread(plugin::WM_EXABS_TARGET_STARTED); }
-void PluginSample::TargetStopped() { postToUiThread(plugin::WM_EXABS_TARGET_STOPPED); }
+void PluginSample::TargetStopped()
+{
+    // The debugger takes breakpoint changes while the target stands.
+    RetryRefusedBreakpointRemovals();
+    RetryRefusedUserBreakpointClears();
+    postToUiThread(plugin::WM_EXABS_TARGET_STOPPED);
+}
 
 bool PluginSample::hasUiThread() const
 {

@@ -45,7 +45,9 @@ public:
     using PartFactory = std::function<std::unique_ptr<DpPluginPart>(PluginSample&)>;
     using FactoryRegistrar = std::function<void(PluginSample&)>;
     static void setMenuPartFactory(PartFactory factory);
-    static void addWindowFactoryRegistrar(FactoryRegistrar registrar);
+    // Answers a number that removes the registrar again (tests).
+    static std::size_t addWindowFactoryRegistrar(FactoryRegistrar registrar);
+    static void removeWindowFactoryRegistrar(std::size_t number);
 
 private:
     DkContext memoryContext();

@@ -115,7 +115,15 @@ public:
         m_dispatcher = dispatcher;
     }
 
-    ~QtUiThread() override { quitAndWait(kUiQuitTimeout); }
+    ~QtUiThread() override
+    {
+        {
+            std::lock_guard lock(m_state->mutex);
+            if (m_state->quitPosted)
+                return; // waited for once already; the dispatcher ends by itself
+        }
+        quitAndWait(uiQuitTimeout());
+    }
 
     bool post(uint32_t message, uintptr_t wParam, intptr_t lParam) override
     {

@@ -2,6 +2,7 @@
 
 #include "plugin/sdk/kernel.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
@@ -24,36 +25,43 @@ UiThreadFactory& threadFactory()
     return *factory;
 }
 
-// A plain thread with a blocking queue.
+std::atomic<int64_t> g_quitTimeoutMs{kUiQuitTimeout.count()};
+
+// A plain thread with a blocking queue. The queue and the handler live in a state the thread shares,
+// so a thread that did not end in time is left to end by itself.
 class PlainUiThread final : public UiThread {
 public:
-    explicit PlainUiThread(std::unique_ptr<UiMessageHandler> handler) : m_handler(std::move(handler))
+    explicit PlainUiThread(std::unique_ptr<UiMessageHandler> handler) : m_state(std::make_shared<State>())
     {
-        m_thread = std::thread([this] { run(); });
+        m_state->handler = std::move(handler);
+        m_thread = std::thread([state = m_state] { run(*state); });
     }
 
     ~PlainUiThread() override
     {
-        quitAndWait(kUiQuitTimeout);
-        if (m_thread.joinable()) {
-            if (m_thread.get_id() == std::this_thread::get_id())
-                m_thread.detach();
-            else
-                m_thread.join();
+        bool posted = false;
+        {
+            std::lock_guard lock(m_state->mutex);
+            posted = m_state->quitPosted;
         }
+        bool ended = posted ? finished() : quitAndWait(uiQuitTimeout());
+        if (m_thread.get_id() == std::this_thread::get_id() || !ended)
+            m_thread.detach();
+        else
+            m_thread.join();
     }
 
     bool post(uint32_t message, uintptr_t wParam, intptr_t lParam) override
     {
         {
-            std::lock_guard lock(m_mutex);
-            if (m_quitPosted)
+            std::lock_guard lock(m_state->mutex);
+            if (m_state->quitPosted)
                 return false;
-            m_queue.push_back(ThreadMessage{message, wParam, lParam});
+            m_state->queue.push_back(ThreadMessage{message, wParam, lParam});
             if (message == WM_QUIT_MESSAGE)
-                m_quitPosted = true;
+                m_state->quitPosted = true;
         }
-        m_wake.notify_all();
+        m_state->wake.notify_all();
         return true;
     }
 
@@ -62,44 +70,54 @@ public:
         post(WM_QUIT_MESSAGE, 0, 0);
         if (std::this_thread::get_id() == m_thread.get_id())
             return true; // the loop ends after this message
-        std::unique_lock lock(m_mutex);
-        return m_done.wait_for(lock, timeout, [this] { return m_finished; });
+        std::unique_lock lock(m_state->mutex);
+        return m_state->done.wait_for(lock, timeout, [this] { return m_state->finished; });
     }
 
 private:
-    void run()
+    struct State {
+        std::unique_ptr<UiMessageHandler> handler;
+        std::mutex mutex;
+        std::condition_variable wake;
+        std::condition_variable done;
+        std::deque<ThreadMessage> queue;
+        bool quitPosted = false;
+        bool finished = false;
+    };
+
+    bool finished()
+    {
+        std::lock_guard lock(m_state->mutex);
+        return m_state->finished;
+    }
+
+    static void run(State& state)
     {
         for (;;) {
             ThreadMessage message;
             {
-                std::unique_lock lock(m_mutex);
-                m_wake.wait(lock, [this] { return !m_queue.empty(); });
-                message = m_queue.front();
-                m_queue.pop_front();
+                std::unique_lock lock(state.mutex);
+                state.wake.wait(lock, [&] { return !state.queue.empty(); });
+                message = state.queue.front();
+                state.queue.pop_front();
             }
             traceUiMessage(message);
             if (message.message == WM_QUIT_MESSAGE)
                 break;
-            if (m_handler)
-                m_handler->onMessage(message);
+            if (state.handler)
+                state.handler->onMessage(message);
         }
-        if (m_handler)
-            m_handler->onQuit();
-        m_handler.reset();
+        if (state.handler)
+            state.handler->onQuit();
+        state.handler.reset();
         {
-            std::lock_guard lock(m_mutex);
-            m_finished = true;
+            std::lock_guard lock(state.mutex);
+            state.finished = true;
         }
-        m_done.notify_all();
+        state.done.notify_all();
     }
 
-    std::unique_ptr<UiMessageHandler> m_handler;
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::condition_variable m_done;
-    std::deque<ThreadMessage> m_queue;
-    bool m_quitPosted = false;
-    bool m_finished = false;
+    std::shared_ptr<State> m_state;
     std::thread m_thread;
 };
 
@@ -110,6 +128,13 @@ bool traceEnabled()
 }
 
 } // namespace
+
+std::chrono::milliseconds uiQuitTimeout() { return std::chrono::milliseconds(g_quitTimeoutMs.load()); }
+
+void setUiQuitTimeout(std::chrono::milliseconds timeout)
+{
+    g_quitTimeoutMs.store(timeout.count() > 0 ? timeout.count() : kUiQuitTimeout.count());
+}
 
 void setUiHandlerFactory(UiHandlerFactory factory)
 {

@@ -64,6 +64,10 @@ std::unique_ptr<UiThread> createQtUiThread(std::unique_ptr<UiMessageHandler> han
 // log (entry 201, severity 0) as "ui-thread 0x8069 Host IDE".
 void traceUiMessage(const ThreadMessage& message);
 
+// The one wait for the UI thread at the end of a session. A UI thread that did not end in time ends
+// by itself, and frees its handler, as soon as it runs again.
 constexpr std::chrono::milliseconds kUiQuitTimeout{10000};
+std::chrono::milliseconds uiQuitTimeout();
+void setUiQuitTimeout(std::chrono::milliseconds timeout); // tests; zero restores kUiQuitTimeout
 
 } // namespace plugin

@@ -3,6 +3,10 @@
 #include "plugin/sdk/user_breakpoints.h"
 
 #include "plugin/sdk/kernel.h"
+#include "plugin/sdk/retry_list.h"
+
+#include <functional>
+#include <mutex>
 
 namespace dk {
 namespace {
@@ -30,45 +34,124 @@ std::vector<uint32_t> takeIds(uint32_t* array, uint32_t count, int giveBack)
 
 } // namespace
 
-DkUserBreakpointBase::~DkUserBreakpointBase()
+// What the debugger holds for a user breakpoint: passes each slot's call to the breakpoint while it
+// lives (under a re-entrant lock, so cutting it off waits for a call in progress), neutral answers
+// afterwards.
+class UserBreakpointAnchor final : public DkUserBreakpointOps {
+public:
+    explicit UserBreakpointAnchor(DkUserBreakpointOps* owner) : m_owner(owner) {}
+
+    std::string Text1() override { return pass<std::string>(&DkUserBreakpointOps::Text1); }
+    std::string Text2() override { return pass<std::string>(&DkUserBreakpointOps::Text2); }
+    uint32_t Op3(uint16_t argument) override { return pass<uint32_t>(&DkUserBreakpointOps::Op3, argument); }
+    uint32_t Op4(const DkUle& location, uint16_t argument) override
+    {
+        return pass<uint32_t>(&DkUserBreakpointOps::Op4, location, argument);
+    }
+    uint32_t Op5() override { return pass<uint32_t>(&DkUserBreakpointOps::Op5); }
+    uint32_t BaseId() override
+    {
+        std::lock_guard lock(m_mutex);
+        return m_owner != nullptr ? m_owner->BaseId() : id;
+    }
+    uint32_t DuplicateUle() override { return pass<uint32_t>(&DkUserBreakpointOps::DuplicateUle); }
+    uint32_t Op8(const DkUle& location) override { return pass<uint32_t>(&DkUserBreakpointOps::Op8, location); }
+    uint32_t BaseOp5() override { return pass<uint32_t>(&DkUserBreakpointOps::BaseOp5); }
+    uint32_t BaseOp6(bool flag) override { return pass<uint32_t>(&DkUserBreakpointOps::BaseOp6, flag); }
+
+    void cutOff(uint32_t lastId)
+    {
+        std::lock_guard lock(m_mutex);
+        m_owner = nullptr;
+        id = lastId;
+    }
+
+    int clearEntry = DK_USER_BREAKPOINT_CLEAR;
+    uint32_t id = 0;
+
+private:
+    template <typename R, typename Op, typename... Args>
+    R pass(Op op, Args&&... args)
+    {
+        std::lock_guard lock(m_mutex);
+        return m_owner != nullptr ? std::invoke(op, *m_owner, std::forward<Args>(args)...) : R{};
+    }
+
+    std::recursive_mutex m_mutex;
+    DkUserBreakpointOps* m_owner;
+};
+
+namespace {
+
+RetryList<UserBreakpointAnchor>& refusedClears()
 {
+    static auto* list = new RetryList<UserBreakpointAnchor>;
+    return *list;
+}
+
+} // namespace
+
+DkUserBreakpointBase::DkUserBreakpointBase() : m_anchor(std::make_shared<UserBreakpointAnchor>(this)) {}
+
+DkUserBreakpointBase::~DkUserBreakpointBase() { Retire(); }
+
+void DkUserBreakpointBase::Retire()
+{
+    if (!m_anchor)
+        return;
     if (m_id != 0)
-        DkUserBreakpointBase::Clear();
+        clearWith(m_anchor->clearEntry);
+    m_anchor->cutOff(m_id);
+    if (m_id != 0) {
+        logToDebugger(2, "OMBA_Z5_Plugin: the debugger refused to clear a breakpoint; it is asked again later");
+        refusedClears().add(m_anchor);
+    }
+    m_anchor.reset();
+}
+
+void* DkUserBreakpointBase::debuggerObject(int clearEntry)
+{
+    if (!m_anchor)
+        return nullptr;
+    m_anchor->clearEntry = clearEntry;
+    return static_cast<DkUserBreakpointOps*>(m_anchor.get());
+}
+
+DkStatus DkUserBreakpointBase::clearWith(int entry)
+{
+    DkStatus status = idCall(entry, m_id);
+    if (status == DK_STATUS_OK)
+        m_id = 0; // a refused clear leaves the breakpoint set
+    return status;
 }
 
 bool DkUserBreakpointBase::Set(const DkUserBreakCategoryProvider& provider)
 {
-    m_id = setWith(DK_USER_BREAKPOINT_SET, provider, debuggerObject());
+    RetryRefusedUserBreakpointClears();
+    m_id = setWith(DK_USER_BREAKPOINT_SET, provider, debuggerObject(DK_USER_BREAKPOINT_CLEAR));
     return m_id != 0;
 }
 
-DkStatus DkUserBreakpointBase::Clear()
+DkStatus DkUserBreakpointBase::Clear() { return clearWith(DK_USER_BREAKPOINT_CLEAR); }
+
+std::size_t RetryRefusedUserBreakpointClears()
 {
-    DkStatus status = idCall(DK_USER_BREAKPOINT_CLEAR, m_id);
-    m_id = 0;
-    return status;
+    return refusedClears().retry(
+        [](UserBreakpointAnchor& anchor) { return idCall(anchor.clearEntry, anchor.id) == DK_STATUS_OK; });
 }
 
 DkStatus DkUserBreakpointBase::Refresh() { return idCall(DK_USER_BREAKPOINT_REFRESH, m_id); }
 
-DkUleUserBreakpointBase::~DkUleUserBreakpointBase()
-{
-    if (m_id != 0)
-        DkUleUserBreakpointBase::Clear();
-}
+DkUleUserBreakpointBase::~DkUleUserBreakpointBase() { Retire(); }
 
 bool DkUleUserBreakpointBase::Set(const DkUserBreakCategoryProvider& provider)
 {
-    m_id = setWith(DK_ULE_BREAKPOINT_SET, provider, debuggerObject());
+    RetryRefusedUserBreakpointClears();
+    m_id = setWith(DK_ULE_BREAKPOINT_SET, provider, debuggerObject(DK_ULE_BREAKPOINT_CLEAR));
     return m_id != 0;
 }
 
-DkStatus DkUleUserBreakpointBase::Clear()
-{
-    DkStatus status = idCall(DK_ULE_BREAKPOINT_CLEAR, m_id);
-    m_id = 0;
-    return status;
-}
+DkStatus DkUleUserBreakpointBase::Clear() { return clearWith(DK_ULE_BREAKPOINT_CLEAR); }
 
 DkStatus DkUleUserBreakpointBase::Refresh() { return idCall(DK_ULE_BREAKPOINT_REFRESH, m_id); }
 

@@ -8,33 +8,45 @@
 #include "plugin/sdk/ule.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace dk {
 
 class DkUserBreakCategoryProvider;
+class UserBreakpointAnchor;
 
-// A breakpoint the debugger keeps under an id (0 = not set). Set hands the debugger this object as
-// its DkUserBreakpointOps; the concrete breakpoint supplies the texts and operations of those slots.
+// A breakpoint the debugger keeps under an id (0 = not set). Set hands the debugger an anchor that
+// passes the calls of those slots to this object while it lives; the concrete breakpoint supplies
+// the texts and operations. A breakpoint whose clearing the debugger refused leaves its anchor
+// registered, and the clearing is asked for again (RetryRefusedUserBreakpointClears).
 class DkUserBreakpointBase : public DkUserBreakpointOps {
 public:
-    DkUserBreakpointBase() = default;
+    DkUserBreakpointBase();
     DkUserBreakpointBase(const DkUserBreakpointBase&) = delete;
     DkUserBreakpointBase& operator=(const DkUserBreakpointBase&) = delete;
-    // A breakpoint still set is cleared: the debugger must not keep a pointer to a dead object.
+    // A breakpoint still set is cleared (Retire): the debugger must not keep a pointer to a dead object.
     ~DkUserBreakpointBase() override;
 
     virtual bool Set(const DkUserBreakCategoryProvider& provider); // 257; true when an id came back
-    virtual DkStatus Clear();                                      // 258, id back to 0
+    virtual DkStatus Clear();                                      // 258, id back to 0 once cleared
     virtual DkStatus Refresh();                                    // 250
     uint32_t GetId() const { return m_id; }
 
     uint32_t BaseId() override { return m_id; }
 
 protected:
-    void* debuggerObject() { return static_cast<DkUserBreakpointOps*>(this); }
+    // The object handed to the debugger at Set; entry clears it.
+    void* debuggerObject(int clearEntry);
+    DkStatus clearWith(int entry);
+    // Clears a breakpoint still set and cuts it off its anchor, waiting for a call in progress. The
+    // most derived destructor calls it first, so that no call reaches a half-destroyed object.
+    void Retire();
     uint32_t m_id = 0;
+
+private:
+    std::shared_ptr<UserBreakpointAnchor> m_anchor;
 };
 
 // A user breakpoint set at a program location: Set 255, Clear 256, Refresh 249.
@@ -68,6 +80,10 @@ public:
 private:
     DkHandle m_handle = 0;
 };
+
+// Asks the debugger again to clear the user breakpoints it refused to clear when they went; answers
+// how many are still registered.
+std::size_t RetryRefusedUserBreakpointClears();
 
 // Breakpoint ids the debugger holds: all (253/254), of a category (251/252; category 0 for the
 // uncategorised ones). Entry 18(9) answers the debugger's breakpoint status.

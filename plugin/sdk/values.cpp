@@ -31,6 +31,13 @@ DkValue DkValue::TakeOver(DkHandle handle)
 }
 
 DkValue DkValue::New() { return TakeOver(callKernel<DkContextFn>(DkHandle{0}, DK_VALUE_NEW)); }
+
+DkValue DkValue::New(const DkContext& context)
+{
+    DkValue value = New();
+    value.m_body->context = context;
+    return value;
+}
 DkValue DkValue::FromWord(uint32_t word) { return TakeOver(callKernel<DkValueOfWordFn>(DkHandle{0}, DK_VALUE_OF_WORD, word)); }
 
 DkType DkValue::GetType() const
@@ -218,7 +225,7 @@ DkStatus DkExpression::Evaluate(DkValue& result, const DkContext& context, bool 
 {
     if (!IsCompiled())
         return DK_STATUS_FAILURE;
-    result = DkValue::New();
+    result = DkValue::New(context);
     uint32_t flags = (flagA ? 1u : 0u) | (flagB ? 2u : 0u) | (flagC ? 4u : 0u);
     char buffer[kTextSize] = {};
     DkStatus status = callKernel<DkEvaluateFn>(DkStatus{DK_STATUS_FAILURE}, DK_EXPRESSION_EVALUATE, m_body->handle,

@@ -16,7 +16,8 @@ namespace dk {
 class DkValue {
 public:
     DkValue() = default;
-    static DkValue New();                      // entry 117
+    static DkValue New();                      // entry 117, bound to the memory context
+    static DkValue New(const DkContext& context); // entry 117, bound to context
     static DkValue FromWord(uint32_t word);    // entry 137
     static DkValue TakeOver(DkHandle handle);  // a handle the debugger handed over; no entry called
 

@@ -2,6 +2,7 @@
 
 #include "plugin/views/commands.h"
 #include "plugin/views/data_log.h"
+#include "plugin/views/kit/popup_menu.h"
 
 #include "plugin/kernel/trace.h"
 #include "platform/qt/control_id.h"
@@ -10,7 +11,6 @@
 
 #include <QCursor>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPointer>
 #include <QPushButton>
 
@@ -141,23 +141,10 @@ void ObjectListWindow::showPopup(const QPoint& point)
     std::vector<PopupItem> items = popupForRow(m_selectedRow);
     if (items.empty())
         return;
-    QMenu menu(this);
-    for (const PopupItem& item : items) {
-        if (item.separator()) {
-            menu.addSeparator();
-            continue;
-        }
-        QAction* action = menu.addAction(platform::toQString(item.text));
-        action->setData(item.command);
-        action->setEnabled(!item.greyed);
-        action->setCheckable(item.checked);
-        action->setChecked(item.checked);
-    }
-    // The menu's loop may run posted commands; the window may be gone when it returns.
-    QPointer<ObjectListWindow> self(this);
-    QAction* chosen = menu.exec(m_list->viewport()->mapToGlobal(point));
-    if (self && chosen != nullptr)
-        onCommand(chosen->data().toInt());
+    // The window may be gone when the menu returns (the menu's loop runs posted commands, or the
+    // session ends): then the answer is 0.
+    if (const int command = RunPopupMenu(this, items, m_list->viewport()->mapToGlobal(point)))
+        onCommand(command);
 }
 
 void ObjectListWindow::openRegisteredDetail(uint32_t dialogId)

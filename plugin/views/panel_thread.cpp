@@ -104,9 +104,15 @@ void PanelThread::onQuit()
                 return true;
         return false;
     };
+    // A dialog of ours still in its set-up (it may have opened a chooser before showing itself) is
+    // ended too, so that it does not appear once the chooser is closed.
+    auto starting = [](QWidget* widget) {
+        auto* dialog = qobject_cast<platform::DialogBase*>(widget);
+        return dialog != nullptr && dialog->isRunningModal();
+    };
     for (QWidget* widget : QApplication::topLevelWidgets())
-        if (auto* dialog = qobject_cast<QDialog*>(widget); dialog != nullptr && dialog->isModal() &&
-                                                           dialog->isVisible() && ours(dialog))
+        if (auto* dialog = qobject_cast<QDialog*>(widget);
+            dialog != nullptr && ours(dialog) && ((dialog->isModal() && dialog->isVisible()) || starting(dialog)))
             dialog->reject();
     deletePanels();
 }

@@ -3,17 +3,41 @@
 #include "platform/core/dynamic_library.h"
 
 #include <cstdlib>
+#include <memory>
+#include <map>
+#include <mutex>
 
 namespace simdbg {
 
+namespace {
+
+// Every library loaded, by path, kept for the life of the process: never unloaded, loaded once.
+struct LoadedLibraries {
+    std::mutex mutex;
+    std::map<std::string, platform::DynamicLibrary*> byPath;
+};
+
+LoadedLibraries& loadedLibraries()
+{
+    static auto* libraries = new LoadedLibraries;
+    return *libraries;
+}
+
+} // namespace
+
 bool PluginHost::load(const std::string& path)
 {
-    // Kept for the life of the process: never unloaded.
-    auto* library = new platform::DynamicLibrary;
-    if (!library->load(path)) {
-        m_error = library->error();
-        delete library;
-        return false;
+    LoadedLibraries& libraries = loadedLibraries();
+    std::lock_guard lock(libraries.mutex);
+    platform::DynamicLibrary*& library = libraries.byPath[path];
+    if (library == nullptr) {
+        auto loaded = std::make_unique<platform::DynamicLibrary>();
+        if (!loaded->load(path)) {
+            m_error = loaded->error();
+            libraries.byPath.erase(path);
+            return false;
+        }
+        library = loaded.release();
     }
     m_api = reinterpret_cast<PluginApi3Fn>(library->symbol(DK_EXPORT_PLUGIN_API));
     m_create = reinterpret_cast<DpCreatePluginObjectFn>(library->symbol(DK_EXPORT_CREATE_OBJECT));
@@ -24,9 +48,6 @@ bool PluginHost::load(const std::string& path)
         m_api = nullptr;
         return false;
     }
-    static platform::DynamicLibrary* kept = nullptr;
-    kept = library;
-    (void)kept;
     return true;
 }
 

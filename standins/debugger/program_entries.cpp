@@ -78,6 +78,19 @@ DkEntry entry(F function)
     return reinterpret_cast<DkEntry>(function);
 }
 
+// Host requests: the stand-in takes each one and answers success.
+template <int N>
+uint32_t eHostRequest(uint32_t)
+{
+    return run<N, uint32_t>([](SimProgram&) { return uint32_t{DK_STATUS_OK}; });
+}
+
+template <int... N>
+void fillHostRequests(DkKernelFunctions_1& t)
+{
+    ((t.entry[N] = entry(&eHostRequest<N>)), ...);
+}
+
 } // namespace
 
 void fillProgramEntries(DkKernelFunctions_1& t)
@@ -101,6 +114,16 @@ void fillProgramEntries(DkKernelFunctions_1& t)
     t.entry[DK_VALUE_RELEASE] = entry(&eRelease<DK_VALUE_RELEASE>);
     t.entry[DK_CONTEXT_SOURCE_RANGES] = entry(+[](DkHandle context, uint32_t* count, DkSourceRangeElement** array) {
         return run<150, int32_t>([&](SimProgram& p) { return p.contextRanges(context, count, array); });
+    });
+    fillHostRequests<3, 4, 5, 41, 42, 43, 44, 45, 46, 47, 48, 68, 69, 281, 282>(t);
+    t.entry[DK_CONTEXT_FUNCTION] = entry(+[](DkHandle context) {
+        return run<153, DkHandle>([&](SimProgram& p) { return p.contextFunction(context); });
+    });
+    t.entry[DK_CONTEXT_VARIABLES1] = entry(+[](DkHandle context, uint32_t** array) {
+        return run<154, uint32_t>([&](SimProgram& p) { return p.contextVariables(context, array); });
+    });
+    t.entry[DK_CONTEXT_VARIABLES2] = entry(+[](DkHandle context, uint32_t** array) {
+        return run<155, uint32_t>([&](SimProgram& p) { return p.contextVariables(context, array); });
     });
     t.entry[DK_CONTEXT_FUNCTION_RECORD] = entry(+[](DkHandle context) {
         return run<151, DkHandle>([&](SimProgram& p) { return p.contextRecord(context); });

@@ -196,6 +196,28 @@ DkHandle SimProgram::contextRecord(DkHandle context)
     return context == 0 ? 0 : lendRecord(m_contextRecord);
 }
 
+void SimProgram::setContextSymbols(DkHandle function, std::vector<uint32_t> variables)
+{
+    std::lock_guard lock(m_mutex);
+    m_contextFunction = function;
+    m_contextVariables = std::move(variables);
+}
+
+DkHandle SimProgram::contextFunction(DkHandle context)
+{
+    std::lock_guard lock(m_mutex);
+    return context == 0 ? 0 : m_contextFunction;
+}
+
+uint32_t SimProgram::contextVariables(DkHandle context, uint32_t** array)
+{
+    std::lock_guard lock(m_mutex);
+    if (context == 0 || array == nullptr || m_contextVariables.empty())
+        return 0;
+    *array = m_kernel.handOutArray(m_contextVariables);
+    return static_cast<uint32_t>(m_contextVariables.size());
+}
+
 const char* SimProgram::sourceText(const char* file, int32_t firstLine, int32_t firstColumn, int32_t lastLine,
                                    int32_t lastColumn)
 {

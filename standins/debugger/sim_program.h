@@ -80,6 +80,8 @@ public:
     void addPath(const std::string& path, const std::string& resolved);
     void setContextRecord(uint32_t record) { m_contextRecord = record; }
     void setContextRanges(std::vector<std::pair<SimPosition, SimPosition>> ranges) { m_contextRanges = std::move(ranges); }
+    // The symbols every context answers for its function (153) and its variables (154, 155).
+    void setContextSymbols(DkHandle function, std::vector<uint32_t> variables);
     void addTask(const SimTask& task);
 
     // ---- the plug-in's objects, as the debugger reaches them through the callback slots ----
@@ -98,6 +100,8 @@ public:
     int32_t contextRanges(DkHandle context, uint32_t* count, DkSourceRangeElement** array);
     void giveBackRanges(DkSourceRangeElement* array);
     DkHandle contextRecord(DkHandle context);
+    DkHandle contextFunction(DkHandle context);
+    uint32_t contextVariables(DkHandle context, uint32_t** array);
     DkStatus fillRecord(DkHandle record, DkProgramRecord* out);
     void release(int entry, DkHandle handle); // 118, 184, 196, 212, 261
     DkHandle recordLink(int entry, DkHandle record); // 186-188, 191, 192
@@ -176,6 +180,8 @@ private:
     std::map<std::string, std::vector<std::string>> m_sources;
     std::map<std::string, std::string> m_paths;
     uint32_t m_contextRecord = 0;
+    DkHandle m_contextFunction = 0;
+    std::vector<uint32_t> m_contextVariables;
     std::vector<std::pair<SimPosition, SimPosition>> m_contextRanges;
     std::vector<SimTask> m_tasks;
     std::map<DkHandle, Ule> m_ules;

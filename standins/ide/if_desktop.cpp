@@ -205,6 +205,15 @@ IfMenuPartImpl::IfMenuPartImpl(IfResourceModule*, const std::string& name, const
     applyMenuState(m_state);
 }
 
+IfMenuPartImpl::IfMenuPartImpl(IfResourceModule* module, const std::string& name, const std::string& menuName)
+    : m_name(name), m_state(std::make_shared<State>())
+{
+    IfMenu menu;
+    if (module != nullptr && module->GetNamedMenu(menuName, menu))
+        m_state->menu = menu;
+    applyMenuState(m_state);
+}
+
 IfMenuPartImpl::~IfMenuPartImpl()
 {
     {

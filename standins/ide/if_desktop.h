@@ -65,6 +65,9 @@ class IDEFRAMEWORK_EXPORT IfMenuPartImpl {
 public:
     IfMenuPartImpl(IfResourceModule* module, const std::string& name, unsigned menuId);
     IfMenuPartImpl(IfResourceModule* module, const std::string& name, const IfMenu& menu);
+    // The menu of the module named by the second name (see IfResourceModule::GetNamedMenu); empty when
+    // the module has none of that name.
+    IfMenuPartImpl(IfResourceModule* module, const std::string& name, const std::string& menuName);
     ~IfMenuPartImpl();
     IfMenuPartImpl(const IfMenuPartImpl&) = delete;
     IfMenuPartImpl& operator=(const IfMenuPartImpl&) = delete;

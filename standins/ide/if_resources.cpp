@@ -15,6 +15,20 @@ std::map<void*, IfResourceModule*>& modules()
 }
 } // namespace
 
+bool IfResourceModule::GetNamedMenu(const std::string& name, IfMenu& menu) const
+{
+    // "#" and up to nine digits: the menu of that number.
+    if (name.size() < 2 || name.size() > 10 || name[0] != '#')
+        return false;
+    unsigned id = 0;
+    for (std::size_t i = 1; i < name.size(); ++i) {
+        if (name[i] < '0' || name[i] > '9')
+            return false;
+        id = id * 10 + static_cast<unsigned>(name[i] - '0');
+    }
+    return GetMenu(id, menu);
+}
+
 std::string IfGetCurrentLanguage()
 {
     const char* language = std::getenv("KORVANE_IDE_LANGUAGE");

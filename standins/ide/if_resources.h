@@ -20,6 +20,8 @@ class IDEFRAMEWORK_EXPORT IfResourceModule {
 public:
     virtual ~IfResourceModule() = default;
     virtual bool GetMenu(unsigned id, IfMenu& menu) const = 0;
+    // A menu by resource name: "#1055" names the menu of that number; the module may know others.
+    virtual bool GetNamedMenu(const std::string& name, IfMenu& menu) const;
     virtual bool GetString(unsigned id, std::string& text) const = 0;
 };
 

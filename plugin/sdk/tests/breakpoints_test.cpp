@@ -3,6 +3,7 @@
 #include "plugin/sdk/breakpoints.h"
 #include "plugin/sdk/tests/sdk_fixture.h"
 
+#include <memory>
 #include <thread>
 
 namespace dk::test {
@@ -45,6 +46,27 @@ TEST_F(SdkBreakpointTest, SetHitAndRemoveThroughTheDebugger)
     EXPECT_TRUE(kernel.breakpoints().empty());
     EXPECT_TRUE(DkBreakpoint::All().empty());
     EXPECT_TRUE(kernel.hit(0, 0x1'0000'2000ull).empty()); // no callback after removal
+}
+
+TEST_F(SdkBreakpointTest, ARefusedRemovalKeepsTheBreakpointRegisteredUntilTheDebuggerRemovedIt)
+{
+    TargetLocation at(MemoryZone(0), 0x3000);
+    auto counter = std::make_unique<FunctionBreakpoint>(at, "f");
+    ASSERT_TRUE(counter->IsSet());
+    kernel.injectFailure(DK_BREAKPOINT_REMOVE, 0x30, 1); // the target runs: the debugger refuses
+    counter.reset();
+    EXPECT_TRUE(DkBreakpoint::All().empty());
+    ASSERT_EQ(kernel.breakpoints().size(), 1u); // still registered
+
+    std::vector<uint32_t> answers;
+    std::thread debugger([&] { answers = kernel.hit(0, 0x3000); }); // reaches nothing freed
+    debugger.join();
+    EXPECT_EQ(answers, (std::vector<uint32_t>{0}));
+
+    kernel.notify(DK_NOTIFY_TARGET_STOPPED); // the target stands: asked again, and removed
+    EXPECT_TRUE(kernel.breakpoints().empty());
+    EXPECT_EQ(RetryRefusedBreakpointRemovals(), 0u);
+    EXPECT_TRUE(kernel.hit(0, 0x3000).empty());
 }
 
 TEST_F(SdkBreakpointTest, KindFourRollsBackAndRefusedRemovalsStaySet)

@@ -88,7 +88,7 @@ TEST_F(SdkPluginSampleTest, StopAndStartReachTheUiThreadOnlyAfterTheProgramLoade
     kernel.notify(1);
     EXPECT_EQ(ui.threadsMade, 0); // no UI thread yet: nothing posted
     int registrations = 0;
-    PluginSample::addWindowFactoryRegistrar([&](PluginSample& sample) {
+    const std::size_t registrar = PluginSample::addWindowFactoryRegistrar([&](PluginSample& sample) {
         ++registrations;
         EXPECT_EQ(ui.snapshot().size(), 1u); // the panel request goes before the factory
         sample.RegisterWindowFactory(std::make_unique<DpWindowFactoryBase>());
@@ -110,7 +110,7 @@ TEST_F(SdkPluginSampleTest, StopAndStartReachTheUiThreadOnlyAfterTheProgramLoade
     EXPECT_EQ(thePluginSample()->windowFactoryCount(), 1u);
     EXPECT_EQ(PluginApiExit(), 0);
     EXPECT_EQ(ui.quits, 1);
-    PluginSample::addWindowFactoryRegistrar([](PluginSample&) {}); // later tests: harmless
+    PluginSample::removeWindowFactoryRegistrar(registrar); // it refers to this test's locals
 }
 
 class OrderedFactory : public DpWindowFactoryBase {

@@ -112,3 +112,41 @@ TEST_F(SdkQtUiThreadTest, IdeIdleReplaysForeignNotificationsOnTheGuiThread)
 
 } // namespace
 } // namespace dk::test
+
+namespace dk::test {
+namespace {
+
+std::atomic<bool> g_plainHandlerGone{false};
+
+class PlainHandler final : public plugin::UiMessageHandler {
+public:
+    ~PlainHandler() override { g_plainHandlerGone = true; }
+    void onMessage(const plugin::ThreadMessage&) override {}
+};
+
+TEST_F(SdkQtUiThreadTest, ExitWhileTheGuiThreadIsBlockedWaitsOnceAndTheUiThreadEndsLater)
+{
+    using namespace std::chrono;
+    plugin::setUiHandlerFactory([] { return std::make_unique<PlainHandler>(); });
+    plugin::setUiQuitTimeout(milliseconds(1000));
+    g_plainHandlerGone = false;
+    ASSERT_EQ(PluginApiInit(kernel.table()), 0);
+    kernel.notify(DK_NOTIFY_PROGRAM_LOADED); // the UI thread starts on this, the GUI thread
+    const auto start = steady_clock::now();
+    DkStatus status = DK_STATUS_FAILURE;
+    std::thread debugger([&] { status = PluginApiExit(); });
+    debugger.join(); // the GUI thread runs no events meanwhile
+    const auto elapsed = steady_clock::now() - start;
+    plugin::setUiQuitTimeout(milliseconds(0));
+    EXPECT_EQ(status, 0);
+    EXPECT_GE(elapsed, milliseconds(1000));
+    EXPECT_LT(elapsed, milliseconds(1900)); // one wait, not two
+    EXPECT_EQ(pluginObject(), nullptr);
+    EXPECT_FALSE(g_plainHandlerGone);
+    QCoreApplication::processEvents(); // the GUI thread runs again: the UI thread ends
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(g_plainHandlerGone);
+}
+
+} // namespace
+} // namespace dk::test

@@ -3,6 +3,7 @@
 
 #include "plugin/sdk/plugin_sample.h"
 #include "plugin/sdk/symbols.h"
+#include "plugin/sdk/kernel.h"
 #include "plugin/sdk/tests/sdk_fixture.h"
 #include "plugin/sdk/types.h"
 #include "plugin/sdk/values.h"
@@ -183,6 +184,59 @@ TEST_F(SdkSymbolsTest, ValuesExpressionsAndHolders)
         EXPECT_EQ(kernel.callCount(DK_HOLDER_RELEASE), 1u);
     }
     EXPECT_EQ(kernel.callCount(DK_HOLDER_RELEASE), 3u);
+}
+
+TEST_F(SdkSymbolsTest, HostRequestsContextSymbolsAndEvaluationInItsContext)
+{
+    // Host requests reach their entry with the argument; other entries are refused without a call.
+    for (int entry : {3, 4, 5, 41, 48, 68, 69, 281, 282})
+        EXPECT_EQ(HostRequest(entry, 7), 0u) << entry;
+    EXPECT_EQ(kernel.callCount(41), 1u);
+    kernel.injectFailure(282, 0x1234);
+    EXPECT_EQ(HostRequest(282, 1), 0x1234u);
+    EXPECT_EQ(HostRequest(6, 1), uint32_t{DK_STATUS_FAILURE});
+    EXPECT_EQ(HostRequest(283, 1), uint32_t{DK_STATUS_FAILURE});
+    EXPECT_EQ(kernel.callCount(6), 0u);
+
+    // The function and the variables of a context; the arrays go back with 116.
+    kernel.program().setContextSymbols(11, {21, 22});
+    DkContext context = DkContext::Memory();
+    EXPECT_EQ(context.GetFunction().GetHandle(), 11u);
+    for (int which : {1, 2}) {
+        std::vector<DkCVariableSymbol> variables = context.GetVariables(which);
+        ASSERT_EQ(variables.size(), 2u);
+        EXPECT_EQ(variables[1].GetHandle(), 22u);
+    }
+    EXPECT_EQ(kernel.callCount(DK_CONTEXT_VARIABLES2), 1u);
+    EXPECT_EQ(kernel.callCount(DK_GIVE_BACK_SYMBOLS), 2u);
+    EXPECT_EQ(DkContext().GetFunction().GetHandle(), 0u);
+    EXPECT_TRUE(DkContext().GetVariables().empty());
+    kernel.program().setContextSymbols(0, {});
+    EXPECT_TRUE(context.GetVariables().empty());
+
+    // An evaluated value is bound to the context the evaluation was given.
+    static uint32_t nextValue = 900;
+    static DkHandle contextSeen = 0;
+    kernel.overrideEntry(DK_VALUE_NEW, reinterpret_cast<DkEntry>(+[]() -> DkHandle { return nextValue++; }));
+    kernel.overrideEntry(DK_VALUE_RELEASE, reinterpret_cast<DkEntry>(+[](DkHandle) {}));
+    kernel.overrideEntry(DK_EXPRESSION_COMPILE, reinterpret_cast<DkEntry>(+[](const char*, DkHandle* out, DkHandle, uint8_t, char*, uint32_t) -> DkStatus {
+        *out = 5;
+        return 0;
+    }));
+    kernel.overrideEntry(DK_EXPRESSION_RELEASE, reinterpret_cast<DkEntry>(+[](DkHandle) {}));
+    kernel.overrideEntry(DK_EXPRESSION_EVALUATE, reinterpret_cast<DkEntry>(+[](DkHandle, DkHandle, DkHandle, uint32_t, char*, uint32_t) -> DkStatus { return 0; }));
+    kernel.overrideEntry(DK_VALUE_ASSIGN, reinterpret_cast<DkEntry>(+[](DkHandle, DkHandle, DkHandle context) -> int32_t {
+        contextSeen = context;
+        return 1;
+    }));
+    DkContext other = DkContext::Context159();
+    ASSERT_NE(other.GetHandle(), DkContext::Memory().GetHandle());
+    DkExpression expression;
+    ASSERT_EQ(expression.Compile("x", false), 0);
+    DkValue result;
+    ASSERT_EQ(expression.Evaluate(result, other, false), 0);
+    result.Assign(DkValue::New());
+    EXPECT_EQ(contextSeen, other.GetHandle());
 }
 
 } // namespace

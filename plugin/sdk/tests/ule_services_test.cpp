@@ -8,6 +8,7 @@
 #include "plugin/sdk/user_breakpoints.h"
 
 #include <cstring>
+#include <memory>
 
 namespace dk::test {
 namespace {
@@ -192,6 +193,29 @@ TEST_F(SdkUleTest, UserBreakpointsAreSetUnderTheirCategoryAndCalledBack)
     EXPECT_EQ(watch.GetId(), 0u);
     EXPECT_TRUE(GetUserBreakpointIds().empty());
     EXPECT_EQ(watch.Clear(), DK_STATUS_FAILURE) << "not set any more";
+}
+
+TEST_F(SdkUleTest, AClearTheDebuggerRefusesKeepsTheBreakpointRegisteredUntilItIsCleared)
+{
+    Category category;
+    auto watch = std::make_unique<WatchBreakpoint>(DkUle::FromText("counter", true));
+    ASSERT_TRUE(watch->Set(category));
+    const uint32_t id = watch->GetId();
+    kernel.injectFailure(DK_ULE_BREAKPOINT_CLEAR, 0x31, 2);
+    EXPECT_EQ(watch->Clear(), 0x31);
+    EXPECT_EQ(watch->GetId(), id); // still set
+    watch.reset(); // refused again
+    auto set = program().userBreakpoints();
+    ASSERT_EQ(set.size(), 1u);
+    // The debugger may still call it: neutral answers, nothing freed is reached.
+    const PluginCallbackTable* table = kernel.callbacks();
+    char text[16] = "x";
+    table->PluginCbUserBreakpoint1(set[0].object, text, sizeof text);
+    EXPECT_STREQ(text, "");
+    EXPECT_EQ(table->PluginCbUserBreakpoint6(set[0].object), id);
+    kernel.notify(DK_NOTIFY_TARGET_STOPPED); // asked again, and cleared
+    EXPECT_TRUE(program().userBreakpoints().empty());
+    EXPECT_EQ(RetryRefusedUserBreakpointClears(), 0u);
 }
 
 TEST_F(SdkUleTest, ABreakpointThatGoesWhileSetIsClearedFirst)

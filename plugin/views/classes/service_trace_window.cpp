@@ -1,6 +1,7 @@
 #include "plugin/views/classes/service_trace_window.h"
 
 #include "plugin/views/commands.h"
+#include "plugin/views/kit/popup_menu.h"
 #include "plugin/views/object_window.h"
 #include "plugin/views/report_list.h"
 
@@ -9,7 +10,6 @@
 #include "platform/qt/wait_cursor.h"
 
 #include <QCloseEvent>
-#include <QMenu>
 #include <QPushButton>
 
 namespace views {
@@ -216,16 +216,11 @@ void ServiceTraceDialog::showPopup(const QPoint& point)
     if (m_list->rowAt(point) < 0)
         return;
     const std::vector<PopupItem> items = popupForSelection();
-    QMenu menu(this);
-    for (const PopupItem& item : items) {
-        QAction* action = menu.addAction(platform::toQString(item.text));
-        action->setData(item.command);
-        action->setEnabled(!item.greyed);
-    }
-    QPointer<ServiceTraceDialog> self(this);
-    QAction* chosen = menu.exec(m_list->viewport()->mapToGlobal(point));
-    if (self && chosen != nullptr)
-        onCommand(chosen->data().toInt());
+    std::vector<PopupItem> menuItems;
+    for (const PopupItem& item : items)
+        menuItems.push_back({item.text, item.command, item.greyed, false});
+    if (const int command = RunPopupMenu(this, menuItems, m_list->viewport()->mapToGlobal(point)))
+        onCommand(command);
 }
 
 } // namespace views

@@ -2,6 +2,7 @@
 
 #include "plugin/views/listwin/plugin_resources.h"
 #include "plugin/views/listwin/window_factory.h"
+#include "plugin/views/kit/popup_menu.h"
 
 #include "plugin/sdk/breakpoints.h"
 #include "plugin/sdk/dk_context.h"
@@ -10,8 +11,6 @@
 #include "platform/qt/latin1.h"
 
 #include <boost/format.hpp>
-
-#include <QMenu>
 
 #include <list>
 #include <memory>
@@ -30,21 +29,6 @@ Store& store()
 {
     static Store* s = new Store;
     return *s;
-}
-
-QMenu* buildMenu(const IfMenu& menu, QWidget* parent, CallCountWindow* window)
-{
-    auto* popup = new QMenu(parent);
-    for (const IfMenu& item : menu.items) {
-        if (item.separator) {
-            popup->addSeparator();
-            continue;
-        }
-        QAction* action = popup->addAction(platform::toQString(item.text));
-        const unsigned id = item.id;
-        QObject::connect(action, &QAction::triggered, window, [window, id] { window->OnCommand(id); });
-    }
-    return popup;
 }
 
 } // namespace
@@ -137,8 +121,12 @@ bool CallCountWindow::ShowContextMenu(int row, const QPoint& screenPoint)
     IfMenu menu;
     if (!ActiveResources().GetMenu(kCallCountMenu, menu))
         return true;
-    std::unique_ptr<QMenu> popup(buildMenu(menu, this, this));
-    popup->exec(screenPoint);
+    std::vector<PopupItem> items;
+    for (const IfMenu& item : menu.items)
+        items.push_back({item.separator ? std::string() : item.text, item.separator ? 0 : static_cast<int>(item.id)});
+    // 0 also when the window went while the menu was open (the session ended).
+    if (const int command = RunPopupMenu(this, items, screenPoint))
+        OnCommand(static_cast<unsigned>(command));
     return true;
 }
 

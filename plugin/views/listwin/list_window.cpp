@@ -367,6 +367,17 @@ struct DpListWindow::RowRecord {
 
 class DpListWindow::Row final : public QTreeWidgetItem {
 public:
+    // The window toggles the check box itself on the mouse press; the item must not toggle it back.
+    Row() { setFlags(flags() & ~Qt::ItemIsUserCheckable); }
+
+    // Cells take the alignment of their column's header.
+    QVariant data(int column, int role) const override
+    {
+        if (role == Qt::TextAlignmentRole && treeWidget() != nullptr && treeWidget()->headerItem() != nullptr)
+            return treeWidget()->headerItem()->data(column, role);
+        return QTreeWidgetItem::data(column, role);
+    }
+
     std::unique_ptr<RowRecord> record; // made when first needed
 };
 

@@ -97,6 +97,10 @@ public:
         : m_impl(std::make_unique<IfMenuPartImpl>(&module, name, menuId))
     {
     }
+    IfMenuPart(IfResourceModule& module, const std::string& name, const std::string& menuName)
+        : m_impl(std::make_unique<IfMenuPartImpl>(&module, name, menuName))
+    {
+    }
     void Show() { m_impl->Show(); }
     void Hide() { m_impl->Hide(); }
 

@@ -11,7 +11,12 @@
 #include "plugin/sdk/plugin_binding.h"
 #include "standins/debugger/sim_kernel.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QMenu>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
 #include <QLineEdit>
 
 #include <gtest/gtest.h>
@@ -126,6 +131,35 @@ TEST(ListWindow, RowsCellsEditingAndExport)
     EXPECT_EQ(list.GetRowCount(), 2);
     list.DeleteAllRows();
     EXPECT_EQ(list.GetRowCount(), 0);
+}
+
+TEST(ListWindow, CheckBoxesToggleOnceAClickAndCellsTakeTheColumnAlignment)
+{
+    RecordingList list;
+    list.OnInitialUpdate();
+    list.AddColumn("Name", 120, 0);
+    list.AddColumn("Count", 60, 2);
+    list.AddColumn("State", 60, 1);
+    list.SetCheckBoxes(true);
+    list.InsertRow("a", 0);
+    list.SetItemText(0, 1, "12");
+    list.resize(320, 200);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    QTreeWidgetItem* item = list.topLevelItem(0);
+    const QRect cell = list.visualItemRect(item);
+    const QPoint box(cell.left() + 4 + cell.height() / 2, cell.center().y());
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, box);
+    EXPECT_TRUE(list.GetItemCheck(0));
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, box);
+    EXPECT_FALSE(list.GetItemCheck(0));
+
+    auto alignment = [&](int column) {
+        return Qt::Alignment(item->data(column, Qt::TextAlignmentRole).toInt()) & Qt::AlignHorizontal_Mask;
+    };
+    EXPECT_EQ(alignment(0), Qt::AlignLeft);
+    EXPECT_EQ(alignment(1), Qt::AlignRight);
+    EXPECT_EQ(alignment(2), Qt::AlignHCenter);
 }
 
 TEST(ListWindow, LayoutStorageAndSelectionColours)
@@ -259,6 +293,24 @@ TEST_F(CallCountTest, CountsCallsOfTypedFunctions)
     window.GetItemText(0, 1, text);
     EXPECT_EQ(text, "0");
     EXPECT_EQ(window.GetRowCount(), 3);
+}
+
+TEST_F(CallCountTest, SessionEndingWithTheContextMenuOpenFreesItOnce)
+{
+    auto* window = new CallCountWindow;
+    window->OnInitialUpdate();
+    window->show();
+    QPointer<CallCountWindow> alive(window);
+    bool menuWasOpen = false;
+    // The window goes while its menu runs, as when the session ends with the menu open.
+    QTimer::singleShot(50, [&] {
+        menuWasOpen = qobject_cast<QMenu*>(QApplication::activePopupWidget()) != nullptr;
+        delete window;
+    });
+    EXPECT_TRUE(window->ShowContextMenu(0, QPoint(20, 20)));
+    EXPECT_TRUE(menuWasOpen);
+    EXPECT_TRUE(alive.isNull());
+    drainEvents();
 }
 
 TEST(WindowFactory, CommandPlacementAndViews)

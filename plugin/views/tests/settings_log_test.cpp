@@ -1,6 +1,7 @@
 // Data logging, the settings key and the settings dialog.
 
 #include "plugin/views/data_log.h"
+#include "plugin/views/panel_thread.h"
 #include "plugin/views/registry_settings.h"
 #include "plugin/views/settings_dialog.h"
 #include "plugin/views/tests/views_fixture.h"
@@ -11,6 +12,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -182,6 +184,42 @@ TEST(SettingsDialog, FirstUseStoredPathsAndOk)
         EXPECT_EQ(ReadRegistryString(kValueLogfilePath, "x"), "");
         EXPECT_FALSE(IsLogInitialized());
     }
+}
+
+// The session ends (the UI thread's quit) while the data-file chooser that the dialog's set-up
+// opened is still open: the dialog ends with the chooser and never shows itself.
+class QuittingChooser : public ScriptedChooser {
+public:
+    explicit QuittingChooser(PanelThread& thread) : m_thread(thread) {}
+    std::optional<std::string> chooseDataFile(QWidget* parent, const std::string& folder, const std::string& name,
+                                              const std::string& extension) override
+    {
+        m_thread.onQuit();
+        return ScriptedChooser::chooseDataFile(parent, folder, name, extension);
+    }
+
+private:
+    PanelThread& m_thread;
+};
+
+TEST(SettingsDialog, SessionEndingWhileTheFirstChooserIsOpenShowsNoDialog)
+{
+    QuietEnvironment quiet;
+    PanelThread thread;
+    QuittingChooser chooser(thread);
+    ChooserScope scope(&chooser);
+    SettingsDialog dialog("");
+    bool shown = false;
+    // Ends the modal loop should the dialog show itself after all.
+    QTimer::singleShot(3000, &dialog, [&] {
+        shown = dialog.isVisible();
+        dialog.reject();
+    });
+    EXPECT_EQ(dialog.exec(), platform::DialogBase::IdCancel);
+    EXPECT_EQ(chooser.dataCalls, 1);
+    EXPECT_FALSE(shown);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_TRUE(quiet.settings().sections().empty());
 }
 
 } // namespace

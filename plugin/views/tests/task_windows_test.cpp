@@ -11,7 +11,11 @@
 #include "plugin/kernel/layout.h"
 #include "plugin/kernel/object_readers.h"
 
+#include <QApplication>
+#include <QMenu>
+#include <QPointer>
 #include <QPushButton>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -160,6 +164,31 @@ std::vector<std::string> popupTexts(const std::vector<PopupItem>& items, bool gr
         if (!item.separator() && (!greyedOnly || item.greyed))
             texts.push_back(item.text);
     return texts;
+}
+
+TEST(TasksWindow, SessionEndingWithTheTracePopupOpenFreesItOnce)
+{
+    QuietEnvironment quiet;
+    GeneratedKernel kernel([](simtarget::TargetBuilder& b) { BuildTaskKernel(b, 0); });
+    ASSERT_EQ(kernel.load(), 0);
+    auto* window = new RecordingTasksWindow(nullptr);
+    window->Refresh();
+    ASSERT_TRUE(window->traceAvailable());
+    window->show();
+    ReportList* list = window->list();
+    const QPoint row2 = list->visualItemRect(list->topLevelItem(2)).center();
+    ASSERT_EQ(list->rowAt(row2), 2);
+    QPointer<RecordingTasksWindow> alive(window);
+    bool menuWasOpen = false;
+    // The window goes while its menu runs, as when the session ends with the menu open.
+    QTimer::singleShot(50, [&] {
+        menuWasOpen = qobject_cast<QMenu*>(QApplication::activePopupWidget()) != nullptr;
+        delete window;
+    });
+    emit list->customContextMenuRequested(row2);
+    EXPECT_TRUE(menuWasOpen);
+    EXPECT_TRUE(alive.isNull());
+    drainEvents();
 }
 
 TEST(TasksWindow, TracePopupAndSwitches)

@@ -7,6 +7,8 @@
 #include "standins/ide/if_desktop.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QContextMenuEvent>
 #include <QAction>
 #include <QApplication>
 #include <QDockWidget>
@@ -35,9 +37,10 @@ std::optional<uint32_t> number32(const std::string& text)
     return static_cast<uint32_t>(*value);
 }
 
-bool windowShown(const std::string& title)
+// The visible plug-in window (top-level or docked) with the title, or null. The desktop's own main
+// window does not count: it may carry the same title as a plug-in window.
+QWidget* findWindow(const std::string& title)
 {
-    // The desktop's own main window does not count: it may carry the same title as a plug-in window.
     QString wanted = QString::fromLatin1(title.c_str());
     QWidget* desktop = IfDesktop::Instance() != nullptr ? IfDesktop::Instance()->MainWindow() : nullptr;
     for (QWidget* widget : QApplication::allWidgets()) {
@@ -45,10 +48,12 @@ bool windowShown(const std::string& title)
             continue;
         bool topOrDock = widget->isWindow() || qobject_cast<QDockWidget*>(widget) != nullptr;
         if (topOrDock && widget->isVisible() && widget->windowTitle() == wanted)
-            return true;
+            return widget;
     }
-    return false;
+    return nullptr;
 }
+
+bool windowShown(const std::string& title) { return findWindow(title) != nullptr; }
 
 void settle()
 {
@@ -297,6 +302,38 @@ bool HostSession::execute(const ScenarioCommand& c)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         return shown == wanted ? true : fail(c, wanted ? "no such window" : "the window is shown");
+    }
+    if (c.name == "popup") {
+        // A right click on the first row of the window's list; the menu's loop runs on the GUI
+        // thread while the scenario goes on.
+        if (!need(1))
+            return false;
+        bool posted = false;
+        runOnGui([&] {
+            QWidget* window = findWindow(a[0]);
+            auto* view = window != nullptr ? window->findChild<QAbstractItemView*>() : nullptr;
+            if (view == nullptr || view->model() == nullptr)
+                return;
+            QModelIndex first = view->model()->index(0, 0);
+            QPoint point = first.isValid() ? view->visualRect(first).center() : QPoint(4, 4);
+            QCoreApplication::postEvent(view->viewport(),
+                                        new QContextMenuEvent(QContextMenuEvent::Mouse, point,
+                                                              view->viewport()->mapToGlobal(point)));
+            posted = true;
+        });
+        return posted ? true : fail(c, "no list in that window");
+    }
+    if (c.name == "expect-popup" || c.name == "expect-no-popup") {
+        bool wanted = c.name == "expect-popup";
+        bool open = !wanted;
+        auto deadline = std::chrono::steady_clock::now() + expectationDeadline();
+        for (;;) {
+            runOnGui([&] { open = QApplication::activePopupWidget() != nullptr; });
+            if (open == wanted || std::chrono::steady_clock::now() > deadline)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return open == wanted ? true : fail(c, wanted ? "no popup menu is open" : "a popup menu is open");
     }
     if (c.name == "expect-trace") {
         if (!need(1))

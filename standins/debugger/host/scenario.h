@@ -24,6 +24,8 @@
 //   lookup <name> <address|none>       the kernel anchor lookup with the control panel's prefixes
 //   click <objectName>                 clicks a button or triggers an action by its object name
 //   command <id>                       an IDE command, as from a menu
+//   popup "<title>"                    a right click on the first row of the window's list
+//   expect-popup | expect-no-popup     a popup menu is open, or none (waits up to 60 s)
 //   exit [status]                      Exit on the debugger thread; exit-gui [status] on the GUI thread
 // At the end the host reports unexpected entries and host texts not given back; either fails the run.
 

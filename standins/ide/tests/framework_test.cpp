@@ -234,6 +234,17 @@ TEST_F(FrameworkTest, MenuPartAddsShowsHidesAndRemovesItsMenu)
     QApplication::processEvents();
     EXPECT_EQ(menuTitles(), QStringList{"Plugin Sample"});
     remote.reset();
+
+    // By the menu's resource name: "#1055" is menu 1055; other names are the module's to know.
+    {
+        IfMenuPartImpl named(&resources, "IP_MAIN", std::string("#1055"));
+        EXPECT_EQ(menuTitles(), QStringList{"Plugin Sample"});
+        EXPECT_EQ(named.Name(), "IP_MAIN");
+    }
+    EXPECT_TRUE(menuTitles().isEmpty());
+    IfMenu menu;
+    for (const char* name : {"#", "#10x55", "#12345678901", "MAIN", ""})
+        EXPECT_FALSE(resources.GetNamedMenu(name, menu)) << name;
     IfDesktop::Destroy();
 }
 

@@ -1,0 +1,97 @@
+// The built plug-in under a host of its own: Exit races a debugger thread that keeps notifying and
+// an IDE thread that keeps shutting its side down, round after round. Under the sanitizers any
+// access to a destroyed object fails the run.
+
+#include "standins/debugger/plugin_host.h"
+#include "standins/debugger/sim_kernel.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace simdbg {
+namespace {
+
+constexpr int kRounds = 300;
+
+// Runs body on a thread of its own, over and over, until stopped.
+class Repeater {
+public:
+    template <typename F>
+    explicit Repeater(F body)
+        : m_thread([this, body] {
+              while (!m_stop.load())
+                  body();
+          })
+    {
+    }
+    ~Repeater()
+    {
+        m_stop.store(true);
+        m_thread.join();
+    }
+
+private:
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};
+
+class SimPluginStressTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        kernel.activate();
+        ASSERT_TRUE(host.load(KORVANE_PLUGIN_FILE)) << host.error();
+    }
+
+    SimKernel kernel;
+    PluginHost host;
+};
+
+TEST_F(SimPluginStressTest, ExitRacesNotificationsAndTheIdeShutDown)
+{
+    for (int round = 0; round < kRounds; ++round) {
+        const bool ideFirst = round % 2 == 0;
+        if (ideFirst)
+            host.startGui();
+        ASSERT_EQ(host.init(kernel.table()), 0) << "round " << round;
+        if (!ideFirst)
+            host.startGui();
+        std::atomic<int> delivered{0};
+        {
+            // The program-loaded code starts the UI thread; the others are posted or ignored.
+            Repeater debugger([&] {
+                for (uint32_t code : {7u, 3u, 0u, 1u, 6u, 7u})
+                    if (kernel.notify(code))
+                        delivered.fetch_add(1);
+            });
+            Repeater ide([&] { host.shutDownGui(); });
+            while (delivered.load() < 4 + round % 7)
+                std::this_thread::yield();
+            ASSERT_EQ(host.exit(), 0) << "round " << round;
+        }
+        EXPECT_FALSE(kernel.registered());
+        EXPECT_EQ(host.shutDownGui(), 1u);
+    }
+    EXPECT_EQ(kernel.callCount(DK_REGISTER_PLUGIN), static_cast<uint64_t>(kRounds));
+    EXPECT_EQ(kernel.callCount(DK_UNREGISTER_PLUGIN), static_cast<uint64_t>(kRounds));
+    EXPECT_TRUE(kernel.unexpectedEntries().empty());
+    EXPECT_TRUE(kernel.ledgerErrors().empty());
+}
+
+TEST_F(SimPluginStressTest, RepeatedInitGivesEveryRegistrationBack)
+{
+    ASSERT_EQ(host.init(kernel.table()), 0);
+    const uint32_t first = kernel.registrationHandle();
+    ASSERT_EQ(host.init(kernel.table()), 0);
+    EXPECT_NE(kernel.registrationHandle(), first);
+    EXPECT_EQ(kernel.callCount(DK_UNREGISTER_PLUGIN), 1u); // the first one, before registering again
+    EXPECT_EQ(host.exit(), 0);
+    EXPECT_EQ(kernel.callCount(DK_REGISTER_PLUGIN), 2u);
+    EXPECT_EQ(kernel.callCount(DK_UNREGISTER_PLUGIN), 2u);
+    EXPECT_FALSE(kernel.registered());
+}
+
+} // namespace
+} // namespace simdbg
