@@ -53,7 +53,8 @@ int64_t ringIndex(int32_t head, int32_t count, int32_t depth, uint32_t k)
     return i < 0 ? i + depth : i;
 }
 
-// The k-th envelope of a mailbox (1-based), 0 when there is none.
+// The k-th envelope of a mailbox (1-based), 0 when there is none. Every envelope on the way counts as
+// visited, so a ring of envelopes never yields one of them twice.
 uint32_t envelopeAt(uint32_t n, uint32_t k)
 {
     const uint32_t count = field(ObjectKind::Mailbox, n, 6);
@@ -61,12 +62,13 @@ uint32_t envelopeAt(uint32_t n, uint32_t k)
         return 0;
     uint32_t envelope = wordPointerField(ObjectKind::Mailbox, n, 4);
     BoundedWalk walk(kMaxWalk);
-    for (uint32_t i = 1; i < k; ++i) {
+    for (uint32_t i = 1;; ++i) {
         if (!walk.visit(envelope))
             return 0;
+        if (i == k)
+            return envelope;
         envelope = ReadWordPointerField(envelopeLayout(), 1, envelope);
     }
-    return envelope;
 }
 
 } // namespace
@@ -104,12 +106,9 @@ uint32_t ForEachMailboxMessage(uint32_t n, const MailboxMessageVisitor& visit)
     BoundedWalk walk(kMaxWalk);
     uint32_t k = 1;
     for (; k <= count; ++k) {
-        if (k > 1) {
-            if (!walk.visit(envelope))
-                break;
+        if (k > 1)
             envelope = ReadWordPointerField(l, 1, envelope);
-        }
-        if (!envelope)
+        if (!walk.visit(envelope))
             break;
         const MailboxMessage message = {static_cast<uint32_t>(ReadSignedField(l, 3, envelope)), ReadField(l, 6, envelope),
                                         ReadField(l, 7, envelope), ReadPointerField(l, 8, envelope)};
@@ -129,9 +128,15 @@ uint32_t ReadPartitionFreeBlock(uint32_t n, uint32_t k)
         return 0;
     const int32_t size = FieldSize(KindLayout(ObjectKind::Partition), 4);
     uint32_t block = ReadPointerField(KindLayout(ObjectKind::Partition), 4, a);
-    for (uint32_t i = 1; i < k && block; ++i)
+    // A free list that comes back to a block it passed is stale memory: no block beyond that point.
+    BoundedWalk walk(kMaxWalk);
+    for (uint32_t i = 1;; ++i) {
+        if (!walk.visit(block))
+            return 0;
+        if (i == k)
+            return block;
         block = ReadTargetPointer(PortAddress(block), size);
-    return block;
+    }
 }
 
 void ReadPartitionRecord(uint32_t n, PartitionRecord& out)
@@ -240,7 +245,7 @@ void ReadThreadGate(uint32_t n, ThreadGate& out)
     if (!(classAttributes(ObjectKind::Thread) & 0x200))
         return;
     out = {field(ObjectKind::Thread, n, 8), field(ObjectKind::Thread, n, 9),
-           static_cast<uint32_t>(FieldSize(KindLayout(ObjectKind::Thread), 8) * GetAddressUnitWidth())};
+           static_cast<uint32_t>(int64_t{FieldSize(KindLayout(ObjectKind::Thread), 8)} * GetAddressUnitWidth())};
 }
 
 int32_t ReadThreadOrder(uint32_t n) { return signedField(ObjectKind::Thread, n, 2); }
@@ -285,7 +290,7 @@ uint32_t ReadCounterAlarms(uint32_t n, CounterAlarm* out, uint32_t maximum)
         return 0;
     const LayoutTable& a = KindLayout(ObjectKind::Alarm);
     const uint32_t accumulator = field(ObjectKind::Counter, n, 8);
-    const bool narrow = FieldSize(a, 6) * GetAddressUnitWidth() == 2;
+    const bool narrow = int64_t{FieldSize(a, 6)} * GetAddressUnitWidth() == 2;
     BoundedWalk walk(std::min(maximum, kMaxWalk));
     uint32_t count = 0;
     for (uint32_t at = pointerField(ObjectKind::Counter, n, 9); walk.visit(at); at = ReadWordPointerField(a, 4, at)) {

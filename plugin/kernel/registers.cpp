@@ -64,7 +64,7 @@ uint32_t GetTaskContextAddress(uint32_t taskAddress)
 
 uint32_t ReadFrameRegister(uint32_t context, uint32_t taskAddress, int reg, uint32_t* size)
 {
-    const int32_t width = GetAddressUnitWidth();
+    const int64_t width = GetAddressUnitWidth();
     if (reg == 1) {
         if (context) {
             if (size)

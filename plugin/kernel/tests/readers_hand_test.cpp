@@ -392,5 +392,58 @@ TEST(HandTexts, PipeBufferListsStopAfterSixteen)
     EXPECT_EQ(seventeen.substr(seventeen.size() - 3), "...");
 }
 
+// Stale memory: a name length of 0x7FFFFFFF, rings of mailbox envelopes and of free blocks. Every value
+// is used in arithmetic wide enough for it, and every element of a ring is shown once.
+TEST(HandHostile, HugeNameLengthAndRings)
+{
+    HandKernel k(7, true);
+    k.wideNameLength = true;
+    k.addClass(K::Semaphore, kObjects, 0, 3, 3, 0x8000, 0x7FFFFFFF);
+    k.addClass(K::Mailbox, 0x20000, 0x8, 1, 1);
+    k.addClass(K::Partition, 0x30000, 0x8, 1, 1);
+    k.target.poke(0x8000, {'S', 'e', 'm', 0});
+    // Mailbox 1 claims 3 messages, held in two envelopes that point at each other.
+    k.target.map(0x60000, 0x100);
+    k.set(K::Mailbox, 1, 4, 0x60000);
+    k.set(K::Mailbox, 1, 6, 3);
+    k.put32(0x60000 + 4, 0x60040);
+    k.put32(0x60000 + 12, 1);
+    k.put32(0x60000 + 32, 0xA000);
+    k.put32(0x60040 + 4, 0x60000);
+    k.put32(0x60040 + 12, 2);
+    k.put32(0x60040 + 32, 0xB000);
+    // Partition 1 claims 16 free blocks, two blocks that point at each other.
+    k.target.map(0x70000, 0x100);
+    k.set(K::Partition, 1, 4, 0x70000);
+    k.set(K::Partition, 1, 6, 16);
+    k.put32(0x70000, 0x70080);
+    k.put32(0x70080, 0x70000);
+    ASSERT_EQ(k.load(), LoadOk);
+
+    EXPECT_EQ(GetSemaphoreName(1).value_or("?"), "Sem");
+    EXPECT_EQ(GetSemaphoreName(2).value_or("?"), ""); // 2 GiB beyond the pool: nothing readable
+    EXPECT_EQ(FormatSemaName(2), "<Sema #2>");
+
+    MailboxMessage m{};
+    ASSERT_EQ(ReadMailboxMessage(1, 1, m), 1);
+    EXPECT_EQ(m[3], 0xA000u);
+    ASSERT_EQ(ReadMailboxMessage(1, 2, m), 1);
+    EXPECT_EQ(m[3], 0xB000u);
+    EXPECT_EQ(ReadMailboxMessage(1, 3, m), 0);
+    EXPECT_EQ(ReadMailboxMessageAddress(1, 3), 0u);
+    std::vector<uint32_t> listed;
+    EXPECT_EQ(ForEachMailboxMessage(1, [&](uint32_t, const MailboxMessage& message, uint32_t) {
+                  listed.push_back(message[3]);
+                  return true;
+              }),
+              2u);
+    EXPECT_EQ(listed, (std::vector<uint32_t>{0xA000, 0xB000}));
+
+    EXPECT_EQ(ReadPartitionFreeBlock(1, 1), 0x70000u);
+    EXPECT_EQ(ReadPartitionFreeBlock(1, 2), 0x70080u);
+    EXPECT_EQ(ReadPartitionFreeBlock(1, 3), 0u);
+    EXPECT_EQ(PartitionFreeBlocksText(1), "0x00070000 0x00070080");
+}
+
 } // namespace
 } // namespace kernel::test

@@ -177,7 +177,8 @@ void FillTaskStackRows(ListSheet& sheet, const kernel::ClassCounts& counts)
             // An inactive task holds nothing on its stack: all of it is spare.
             offset = growth != 0 ? 0 : size;
         } else {
-            int32_t signedOffset = static_cast<int32_t>(kernel::ReadTaskRegister(n, 1, nullptr) - base);
+            // The stack pointer's offset from the base, in 64 bits: both values come from target memory.
+            int64_t signedOffset = static_cast<int32_t>(kernel::ReadTaskRegister(n, 1, nullptr) - base);
             if (signedOffset < 0)
                 signedOffset += static_cast<int32_t>(size);
             offset = static_cast<uint32_t>(signedOffset);
