@@ -19,6 +19,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 namespace views::test {
 namespace {
 
@@ -138,6 +140,35 @@ TEST(ControlPanel, LoadFailureIsReportedOnce)
     ControlPanel::setSettingsPrompt([](std::string&, bool&) { return false; });
     panel.OnInitialize();
     EXPECT_EQ(quiet.messages().texts().size(), 1u);
+    EXPECT_FALSE(panel.initialized());
+}
+
+// A data file with one bad line names the file and the line; a folder chosen as the data file is not
+// found, like a missing file.
+TEST(ControlPanel, MalformedDataFileNamesTheLine)
+{
+    QuietEnvironment quiet;
+    GeneratedKernel kernel(&BuildTasksAndSemaphores);
+    const auto folder = kernel.fixture().dir().path();
+    const std::string bad = (folder / "bad.a79").string();
+    // Line 2 carries the checksum 0x00; 0xF9 is right.
+    std::ofstream(bad) << "S0030000FC\nS10500100102" "00\nS9030000FC\n";
+    std::string chosen;
+    ControlPanel::setSettingsPrompt([&chosen](std::string& path, bool& little) {
+        path = chosen;
+        little = true;
+        return true;
+    });
+    ControlPanel panel(0, "Host IDE");
+    panel.ShowModeless();
+    chosen = bad;
+    panel.OnInitialize();
+    ASSERT_EQ(quiet.messages().texts().size(), 1u);
+    EXPECT_EQ(quiet.messages().texts()[0], bad + ":2: checksum 0x00, expected 0xE7");
+    chosen = folder.string();
+    panel.OnInitialize();
+    ASSERT_EQ(quiet.messages().texts().size(), 2u);
+    EXPECT_EQ(quiet.messages().texts()[1], kernel::DescribeDataFileError(1));
     EXPECT_FALSE(panel.initialized());
 }
 
