@@ -7,6 +7,8 @@
 #include "plugin/views/panel_thread.h"
 #include "plugin/views/tests/views_fixture.h"
 #include "plugin/views/windows/kernel_info_window.h"
+#include "plugin/views/windows/task_rows.h"
+#include "plugin/views/object_list_window.h"
 
 #include "plugin/kernel/layout.h"
 #include "plugin/kernel/object_texts.h"
@@ -170,6 +172,29 @@ TEST(ControlPanel, MalformedDataFileNamesTheLine)
     ASSERT_EQ(quiet.messages().texts().size(), 2u);
     EXPECT_EQ(quiet.messages().texts()[1], kernel::DescribeDataFileError(1));
     EXPECT_FALSE(panel.initialized());
+}
+
+// New windows (no stored placement) open wide enough for their columns, each beside the ones open.
+TEST(WindowManager, NewWindowsFitTheirColumnsAndDoNotCoverEachOther)
+{
+    QuietEnvironment quiet;
+    GeneratedKernel kernel(&BuildTasksAndSemaphores);
+    ASSERT_EQ(kernel.load(), 0);
+    WindowManager manager;
+    for (uint32_t command : {2u, 3u, 1u})
+        manager.OnDisplayCommand(command);
+    drainEvents();
+    ASSERT_EQ(manager.windows().size(), 3u);
+    auto* tasks = dynamic_cast<ObjectListWindow*>(manager.FindOpenWindow(1000));
+    ASSERT_NE(tasks, nullptr);
+    int columns = 0;
+    for (const ColumnSpec& column : TaskColumns())
+        columns += column.width;
+    EXPECT_GE(tasks->list()->width(), columns);
+    for (const ObjectWindow* a : manager.windows())
+        for (const ObjectWindow* b : manager.windows())
+            EXPECT_TRUE(a == b || a->pos() != b->pos()) << a->windowTitle().toStdString() << " covers "
+                                                        << b->windowTitle().toStdString();
 }
 
 TEST(WindowManager, OpensRaisesClosesAndHides)
