@@ -53,22 +53,31 @@ int64_t ringIndex(int32_t head, int32_t count, int32_t depth, uint32_t k)
     return i < 0 ? i + depth : i;
 }
 
-// The k-th envelope of a mailbox (1-based), 0 when there is none. Every envelope on the way counts as
-// visited, so a ring of envelopes never yields one of them twice.
+// The k-th element (1-based) of a chain from `first` along `next`. Every element on the way counts as
+// visited, so a chain that comes back to an element it passed (stale memory) never yields one twice: 0
+// when the chain ends, repeats or exceeds the step bound before element k.
+template <typename Next>
+uint32_t chainElement(uint32_t first, uint32_t k, Next next)
+{
+    BoundedWalk walk(kMaxWalk);
+    uint32_t at = first;
+    for (uint32_t i = 1;; ++i) {
+        if (!walk.visit(at))
+            return 0;
+        if (i == k)
+            return at;
+        at = next(at);
+    }
+}
+
+// The k-th envelope of a mailbox (1-based), 0 when there is none.
 uint32_t envelopeAt(uint32_t n, uint32_t k)
 {
     const uint32_t count = field(ObjectKind::Mailbox, n, 6);
     if (k == 0 || count == 0 || count < k)
         return 0;
-    uint32_t envelope = wordPointerField(ObjectKind::Mailbox, n, 4);
-    BoundedWalk walk(kMaxWalk);
-    for (uint32_t i = 1;; ++i) {
-        if (!walk.visit(envelope))
-            return 0;
-        if (i == k)
-            return envelope;
-        envelope = ReadWordPointerField(envelopeLayout(), 1, envelope);
-    }
+    return chainElement(wordPointerField(ObjectKind::Mailbox, n, 4), k,
+                        [](uint32_t envelope) { return ReadWordPointerField(envelopeLayout(), 1, envelope); });
 }
 
 } // namespace
@@ -127,16 +136,23 @@ uint32_t ReadPartitionFreeBlock(uint32_t n, uint32_t k)
     if (!a || k == 0 || available == 0 || available < k || k > kMaxWalk)
         return 0;
     const int32_t size = FieldSize(KindLayout(ObjectKind::Partition), 4);
-    uint32_t block = ReadPointerField(KindLayout(ObjectKind::Partition), 4, a);
-    // A free list that comes back to a block it passed is stale memory: no block beyond that point.
-    BoundedWalk walk(kMaxWalk);
-    for (uint32_t i = 1;; ++i) {
-        if (!walk.visit(block))
-            return 0;
-        if (i == k)
-            return block;
-        block = ReadTargetPointer(PortAddress(block), size);
-    }
+    return chainElement(ReadPointerField(KindLayout(ObjectKind::Partition), 4, a), k,
+                        [size](uint32_t block) { return ReadTargetPointer(PortAddress(block), size); });
+}
+
+uint32_t ReadPartitionFreeBlocks(uint32_t n, uint32_t* out, uint32_t maximum)
+{
+    const auto p = ObjectKind::Partition;
+    const uint32_t a = addressOf(p, n);
+    if (!a || !out)
+        return 0;
+    const int32_t size = FieldSize(KindLayout(p), 4);
+    BoundedWalk walk(std::min({maximum, field(p, n, 6), kMaxWalk}));
+    uint32_t count = 0;
+    for (uint32_t block = ReadPointerField(KindLayout(p), 4, a); walk.visit(block);
+         block = ReadTargetPointer(PortAddress(block), size))
+        out[count++] = block;
+    return count;
 }
 
 void ReadPartitionRecord(uint32_t n, PartitionRecord& out)

@@ -402,15 +402,12 @@ std::string FormatFreeBuffersText(uint32_t pipe)
 
 std::string PartitionFreeBlocksText(uint32_t partition)
 {
+    uint32_t blocks[kListedItems];
+    const uint32_t found = ReadPartitionFreeBlocks(partition, blocks, kListedItems);
     std::string text;
-    uint32_t k = 1;
-    for (; k <= kListedItems; ++k) {
-        const uint32_t block = ReadPartitionFreeBlock(partition, k);
-        if (!block)
-            break;
-        text += SeparatorIfNotEmpty(text) + HexText(block, 8, true, true);
-    }
-    if (k > kListedItems)
+    for (uint32_t k = 0; k < found; ++k)
+        text += SeparatorIfNotEmpty(text) + HexText(blocks[k], 8, true, true);
+    if (found == kListedItems)
         text += "...";
     return text;
 }
