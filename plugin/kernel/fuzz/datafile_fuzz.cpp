@@ -1,29 +1,31 @@
-// Fuzzes the kernel data file: the input's first byte picks one of two generated kernels (port 3
-// little-endian, port 7 big-endian, both the demo scenario), the rest is the data file's image at base 0.
-// The image is written as an S-record file and loaded as the control panel loads it, against that
-// kernel's sound target memory; when the layout loads, every reader and text runs.
+// Fuzzes the kernel data file: the input is the data file's image at base 0, written as an S-record file
+// and loaded as the control panel loads it, against the sound memory of the demo target (samples/target,
+// port 3, little-endian). When the layout loads, every reader and text runs.
 #include "plugin/kernel/fuzz/fuzz_readers.h"
 #include "plugin/kernel/layout.h"
 #include "plugin/kernel/memory_image.h"
 #include "plugin/kernel/srecord.h"
 #include "plugin/kernel/target_access.h"
 #include "plugin/kernel/target_port.h"
-#include "standins/debugger/simtarget/kernel_objects.h"
 
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 namespace {
 
-// Target memory of a generated kernel, as sorted blocks.
+// Target memory as sorted blocks.
 class BlockPort : public kernel::TargetPort {
 public:
-    explicit BlockPort(std::vector<kernel::SRecordBlock> blocks) : m_blocks(std::move(blocks))
+    void load(std::vector<kernel::SRecordBlock> blocks)
     {
+        m_blocks = std::move(blocks);
         std::sort(m_blocks.begin(), m_blocks.end(), [](const auto& a, const auto& b) { return a.address < b.address; });
     }
     bool read(uint32_t address, uint32_t count, uint8_t* buffer) override
@@ -47,21 +49,36 @@ private:
     std::vector<kernel::SRecordBlock> m_blocks;
 };
 
-struct Kernel {
-    bool little;
-    uint32_t anchor;
+struct DemoTarget {
     BlockPort port;
+    uint32_t anchor = 0;
 };
 
-Kernel makeKernel(int portCode, bool little)
+// The demo target's memory and its kernel anchor; the program stops when they cannot be read.
+DemoTarget& demoTarget()
 {
-    simtarget::KernelSpec spec;
-    spec.port = portCode;
-    spec.littleEndian = little;
-    simtarget::TargetBuilder builder(spec);
-    simtarget::BuildDemo(builder);
-    simtarget::GeneratedTarget target = builder.build();
-    return {little, target.anchor, BlockPort(std::move(target.memory))};
+    static DemoTarget* target = [] {
+        auto* t = new DemoTarget;
+        const std::string folder = KORVANE_DEMO_TARGET_DIR;
+        std::vector<kernel::SRecordBlock> blocks;
+        std::string message;
+        if (kernel::ReadSRecordFile(folder + "/target.srec", blocks, message) != kernel::SRecordFileLoaded) {
+            std::fprintf(stderr, "%s\n", message.c_str());
+            std::abort();
+        }
+        t->port.load(std::move(blocks));
+        std::ifstream symbols(folder + "/target.sym");
+        std::string name, address;
+        while (symbols >> name >> address)
+            if (name == "_pKWS")
+                t->anchor = static_cast<uint32_t>(std::strtoul(address.c_str(), nullptr, 16));
+        if (t->anchor == 0) {
+            std::fprintf(stderr, "%s/target.sym names no _pKWS\n", folder.c_str());
+            std::abort();
+        }
+        return t;
+    }();
+    return *target;
 }
 
 const std::string& dataFilePath()
@@ -75,19 +92,18 @@ const std::string& dataFilePath()
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
 {
-    static Kernel kernels[] = {makeKernel(3, true), makeKernel(7, false)};
-    if (size < 1 || size > 1 + kernel::kImageUnits)
+    if (size > kernel::kImageUnits)
         return 0;
-    Kernel& k = kernels[data[0] & 1];
+    DemoTarget& target = demoTarget();
     {
         std::ofstream out(dataFilePath(), std::ios::binary | std::ios::trunc);
-        out << kernel::WriteSRecords({{0, std::vector<uint8_t>(data + 1, data + size)}}, "z5data");
+        out << kernel::WriteSRecords({{0, std::vector<uint8_t>(data, data + size)}}, "z5data");
     }
-    kernel::SetTargetPort(&k.port);
-    kernel::SetLittleEndian(k.little ? 1 : 0);
+    kernel::SetTargetPort(&target.port);
+    kernel::SetLittleEndian(1);
     kernel::SetAddressUnitBits(8);
     kernel::FreeKernelWorkspace();
-    if (kernel::LoadKernelWorkspace(1, dataFilePath(), 0, k.anchor) == kernel::LoadOk)
+    if (kernel::LoadKernelWorkspace(1, dataFilePath(), 0, target.anchor) == kernel::LoadOk)
         kernel::fuzz::ExerciseReaders();
     kernel::FreeKernelWorkspace();
     kernel::SetTargetPort(nullptr);
