@@ -2,34 +2,17 @@
 // the object windows do on a refresh, through the plug-in object and the stand-in debugger's kernel
 // function table. Reports the debugger's read calls and bytes next to the minimum: one read per object
 // record and per class header.
+#include "bench/sim_session.h"
 #include "plugin/kernel/layout.h"
 #include "plugin/kernel/object_readers.h"
 #include "plugin/kernel/object_texts.h"
-#include "plugin/kernel/srecord.h"
-#include "plugin/kernel/target_access.h"
-#include "plugin/kernel/target_port.h"
-#include "plugin/sdk/dk_abi.h"
-#include "plugin/sdk/kernel.h"
-#include "plugin/sdk/plugin_binding.h"
-#include "plugin/sdk/ui_thread.h"
-#include "standins/debugger/sim_kernel.h"
 #include "standins/debugger/simtarget/kernel_objects.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-
 namespace {
 
 using K = kernel::ObjectKind;
-
-class QuietUiThread final : public plugin::UiThread {
-public:
-    bool post(uint32_t, uintptr_t, intptr_t) override { return true; }
-    bool quitAndWait(std::chrono::milliseconds) override { return true; }
-};
 
 // Reads the record and name of every object of every class.
 void readEverything()
@@ -67,30 +50,12 @@ void BM_ReadAllObjects(benchmark::State& state)
     spec.port = 7;
     simtarget::TargetBuilder builder(spec);
     simtarget::BuildBulk(builder, 1000, 1000);
-    const simtarget::GeneratedTarget target = builder.build();
-
-    simdbg::SimKernel debugger;
-    debugger.activate();
-    plugin::setUiThreadFactory([] { return std::make_unique<QuietUiThread>(); });
-    for (const auto& block : target.memory)
-        debugger.memory().store(0, block.address, block.data.data(), block.data.size());
-    debugger.symbols().add({"pKWS", true, 0, target.anchor, 5});
-    if (dk::PluginApiInit(debugger.table()) != 0) {
-        state.SkipWithError("the plug-in did not bind to the stand-in debugger");
+    bench::SimSession session(builder.build());
+    if (!session.error().empty()) {
+        state.SkipWithError(session.error().c_str());
         return;
     }
-    const std::string path = (std::filesystem::temp_directory_path() / "kernel_readers_z5data.a79").string();
-    std::ofstream(path) << kernel::WriteSRecords(target.dataFile, "z5data");
-    kernel::SetLittleEndian(1);
-    kernel::SetAddressUnitBits(8);
-    kernel::BindTargetAccess();
-    const uint32_t anchor = kernel::GetTargetPort()->symbolAddress("pKWS").value_or(0);
-    if (kernel::LoadKernelWorkspace(1, path, 0, anchor) != kernel::LoadOk) {
-        state.SkipWithError("the layout did not load");
-        return;
-    }
-    for (int k = 0; k < kernel::kObjectKindCount; ++k)
-        kernel::EnsureClassRecord(kernel::ClassOf(static_cast<K>(k)));
+    simdbg::SimKernel& debugger = session.debugger();
 
     // The minimum: one read of each object record and of each class entry.
     uint64_t minimumReads = 0, minimumBytes = 0;
@@ -104,16 +69,17 @@ void BM_ReadAllObjects(benchmark::State& state)
     }
     uint64_t reads = 0, bytes = 0, rounds = 0;
     for (auto _ : state) {
-        const uint64_t before = debugger.callCount(DK_MEMORY_READ);
+        // A refresh after the class records were dropped reads them again.
+        kernel::FreeKernelWorkspace();
         debugger.memory().resetCounters();
-        kernel::FreeKernelWorkspace(); // a refresh after the class records were dropped reads them again
-        kernel::LoadKernelWorkspace(1, path, 0, anchor);
-        const uint64_t loadReads = debugger.callCount(DK_MEMORY_READ) - before;
+        const uint64_t before = session.readCalls();
+        kernel::LoadKernelWorkspace(1, session.dataFile(), 0, session.anchor());
+        const uint64_t loadReads = session.readCalls() - before;
         const uint64_t loadBytes = debugger.memory().counters().readBytes;
         for (int k = 0; k < kernel::kObjectKindCount; ++k)
             kernel::EnsureClassRecord(kernel::ClassOf(static_cast<K>(k)));
         readEverything();
-        reads += debugger.callCount(DK_MEMORY_READ) - before - loadReads;
+        reads += session.readCalls() - before - loadReads;
         bytes += debugger.memory().counters().readBytes - loadBytes;
         ++rounds;
     }
@@ -123,10 +89,6 @@ void BM_ReadAllObjects(benchmark::State& state)
     state.counters["minimum_bytes"] = static_cast<double>(minimumBytes);
     state.counters["read_ratio"] = static_cast<double>(reads / rounds) / static_cast<double>(minimumReads);
     state.counters["byte_ratio"] = static_cast<double>(bytes / rounds) / static_cast<double>(minimumBytes);
-    dk::PluginApiExit();
-    plugin::setUiThreadFactory(nullptr);
-    dk::bindKernelTable(nullptr);
-    std::filesystem::remove(path);
 }
 
 BENCHMARK(BM_ReadAllObjects)->Unit(benchmark::kMillisecond)->Iterations(3);

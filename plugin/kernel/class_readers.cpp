@@ -53,20 +53,31 @@ int64_t ringIndex(int32_t head, int32_t count, int32_t depth, uint32_t k)
     return i < 0 ? i + depth : i;
 }
 
+// The k-th element (1-based) of a chain from `first` along `next`. Every element on the way counts as
+// visited, so a chain that comes back to an element it passed (stale memory) never yields one twice: 0
+// when the chain ends, repeats or exceeds the step bound before element k.
+template <typename Next>
+uint32_t chainElement(uint32_t first, uint32_t k, Next next)
+{
+    BoundedWalk walk(kMaxWalk);
+    uint32_t at = first;
+    for (uint32_t i = 1;; ++i) {
+        if (!walk.visit(at))
+            return 0;
+        if (i == k)
+            return at;
+        at = next(at);
+    }
+}
+
 // The k-th envelope of a mailbox (1-based), 0 when there is none.
 uint32_t envelopeAt(uint32_t n, uint32_t k)
 {
     const uint32_t count = field(ObjectKind::Mailbox, n, 6);
     if (k == 0 || count == 0 || count < k)
         return 0;
-    uint32_t envelope = wordPointerField(ObjectKind::Mailbox, n, 4);
-    BoundedWalk walk(kMaxWalk);
-    for (uint32_t i = 1; i < k; ++i) {
-        if (!walk.visit(envelope))
-            return 0;
-        envelope = ReadWordPointerField(envelopeLayout(), 1, envelope);
-    }
-    return envelope;
+    return chainElement(wordPointerField(ObjectKind::Mailbox, n, 4), k,
+                        [](uint32_t envelope) { return ReadWordPointerField(envelopeLayout(), 1, envelope); });
 }
 
 } // namespace
@@ -104,12 +115,9 @@ uint32_t ForEachMailboxMessage(uint32_t n, const MailboxMessageVisitor& visit)
     BoundedWalk walk(kMaxWalk);
     uint32_t k = 1;
     for (; k <= count; ++k) {
-        if (k > 1) {
-            if (!walk.visit(envelope))
-                break;
+        if (k > 1)
             envelope = ReadWordPointerField(l, 1, envelope);
-        }
-        if (!envelope)
+        if (!walk.visit(envelope))
             break;
         const MailboxMessage message = {static_cast<uint32_t>(ReadSignedField(l, 3, envelope)), ReadField(l, 6, envelope),
                                         ReadField(l, 7, envelope), ReadPointerField(l, 8, envelope)};
@@ -128,10 +136,23 @@ uint32_t ReadPartitionFreeBlock(uint32_t n, uint32_t k)
     if (!a || k == 0 || available == 0 || available < k || k > kMaxWalk)
         return 0;
     const int32_t size = FieldSize(KindLayout(ObjectKind::Partition), 4);
-    uint32_t block = ReadPointerField(KindLayout(ObjectKind::Partition), 4, a);
-    for (uint32_t i = 1; i < k && block; ++i)
-        block = ReadTargetPointer(PortAddress(block), size);
-    return block;
+    return chainElement(ReadPointerField(KindLayout(ObjectKind::Partition), 4, a), k,
+                        [size](uint32_t block) { return ReadTargetPointer(PortAddress(block), size); });
+}
+
+uint32_t ReadPartitionFreeBlocks(uint32_t n, uint32_t* out, uint32_t maximum)
+{
+    const auto p = ObjectKind::Partition;
+    const uint32_t a = addressOf(p, n);
+    if (!a || !out)
+        return 0;
+    const int32_t size = FieldSize(KindLayout(p), 4);
+    BoundedWalk walk(std::min({maximum, field(p, n, 6), kMaxWalk}));
+    uint32_t count = 0;
+    for (uint32_t block = ReadPointerField(KindLayout(p), 4, a); walk.visit(block);
+         block = ReadTargetPointer(PortAddress(block), size))
+        out[count++] = block;
+    return count;
 }
 
 void ReadPartitionRecord(uint32_t n, PartitionRecord& out)
@@ -240,7 +261,7 @@ void ReadThreadGate(uint32_t n, ThreadGate& out)
     if (!(classAttributes(ObjectKind::Thread) & 0x200))
         return;
     out = {field(ObjectKind::Thread, n, 8), field(ObjectKind::Thread, n, 9),
-           static_cast<uint32_t>(FieldSize(KindLayout(ObjectKind::Thread), 8) * GetAddressUnitWidth())};
+           static_cast<uint32_t>(int64_t{FieldSize(KindLayout(ObjectKind::Thread), 8)} * GetAddressUnitWidth())};
 }
 
 int32_t ReadThreadOrder(uint32_t n) { return signedField(ObjectKind::Thread, n, 2); }
@@ -285,7 +306,7 @@ uint32_t ReadCounterAlarms(uint32_t n, CounterAlarm* out, uint32_t maximum)
         return 0;
     const LayoutTable& a = KindLayout(ObjectKind::Alarm);
     const uint32_t accumulator = field(ObjectKind::Counter, n, 8);
-    const bool narrow = FieldSize(a, 6) * GetAddressUnitWidth() == 2;
+    const bool narrow = int64_t{FieldSize(a, 6)} * GetAddressUnitWidth() == 2;
     BoundedWalk walk(std::min(maximum, kMaxWalk));
     uint32_t count = 0;
     for (uint32_t at = pointerField(ObjectKind::Counter, n, 9); walk.visit(at); at = ReadWordPointerField(a, 4, at)) {

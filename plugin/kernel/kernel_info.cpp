@@ -2,16 +2,10 @@
 
 #include "plugin/kernel/layout.h"
 #include "plugin/kernel/memory_image.h"
+#include "plugin/kernel/stack_scan.h"
 #include "plugin/kernel/target_access.h"
 
 namespace kernel {
-namespace {
-
-// A stack scan stops after this many units whatever size the target claims: no kernel stack is that
-// large, and a garbage size must not turn into millions of target reads.
-constexpr uint32_t kMaxStackScanUnits = 256u << 10;
-
-} // namespace
 
 void GetSystemProperties(KernelProperties& out)
 {
@@ -79,17 +73,8 @@ uint32_t GetKernelStackSpare()
         --n;
         address = up ? address + u : address - u;
     }
-    if (n > kMaxStackScanUnits)
-        n = kMaxStackScanUnits;
     ReadSourceScope target(kTargetSource);
-    const uint16_t pattern = d->stackFillPattern;
-    uint32_t matched = 0;
-    for (; matched < n; ++matched) {
-        const uint64_t failures = TargetReadFailures();
-        if (static_cast<uint16_t>(ReadTargetField(address, unit, false)) != pattern || TargetReadFailures() != failures)
-            break;
-        address = up ? address + u : address - u;
-    }
+    const uint32_t matched = CountFillUnits(address, n, unit, !up, d->stackFillPattern);
     return u * matched;
 }
 

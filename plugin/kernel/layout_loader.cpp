@@ -112,7 +112,7 @@ private:
         const uint32_t location = ReadTargetField(entryAddress(e), entrySize(e), false);
         std::vector<uint32_t> values;
         for (int i = 0; i < count; ++i) {
-            const uint32_t at = m_base + location + static_cast<uint32_t>(i * units);
+            const uint32_t at = m_base + location + static_cast<uint32_t>(i) * static_cast<uint32_t>(units);
             values.push_back(signExtend(ReadTargetField(at, units, false), fieldBytes(units)));
         }
         return values;
@@ -220,7 +220,7 @@ int Loader::steps(const std::string& path, uint32_t anchorArgument)
     if (extras) {
         ReadSourceScope file(m_fileSource);
         for (int i = 0; i < extras; ++i)
-            g.portExtras.push_back(ReadTargetField(m_base + section[1] + static_cast<uint32_t>(i * g.wordUnits),
+            g.portExtras.push_back(ReadTargetField(m_base + section[1] + static_cast<uint32_t>(i) * static_cast<uint32_t>(g.wordUnits),
                                                    g.wordUnits, false));
     }
 

@@ -44,24 +44,14 @@ int LoadSRecordImage(const std::string& path, int slot, uint32_t base)
         g_message = "no memory for the image of " + path;
         return ImageNoMemory;
     }
-    std::vector<SRecordBlock> blocks;
-    int code = SRecordFileLoaded;
-    try {
-        code = ReadSRecordFile(path, blocks, g_message);
-    } catch (const std::bad_alloc&) {
-        // A large file is held whole while it is parsed; running out of memory is a load failure.
-        g_message = "no memory to read " + path;
-        return ImageNoMemory;
-    }
-    if (code != SRecordFileLoaded)
-        return code;
-    for (const SRecordBlock& block : blocks) {
+    // Each record goes into the window as it is read; the buffer is dropped when a later line fails.
+    const SRecordSink intoWindow = [&buffer, base, width](uint32_t address, const uint8_t* data, std::size_t size) {
         // Window rule, computed in 64 bits so an address below the base never wraps into the window.
-        int64_t r = static_cast<int64_t>(block.address) - static_cast<int64_t>(base);
-        int64_t length = static_cast<int64_t>(block.data.size());
+        int64_t r = static_cast<int64_t>(address) - static_cast<int64_t>(base);
+        int64_t length = static_cast<int64_t>(size);
         int64_t skip = 0;
         if (r > 65535 || r + length < 0)
-            continue;
+            return;
         if (r < 0) {
             skip = -r;
             length += r;
@@ -70,11 +60,14 @@ int LoadSRecordImage(const std::string& path, int slot, uint32_t base)
             length = 65536 - r;
         }
         if (length <= 0)
-            continue;
+            return;
         const std::size_t offset = static_cast<std::size_t>(r) * static_cast<std::size_t>(width);
         const std::size_t n = std::min(static_cast<std::size_t>(length), buffer.size() - offset);
-        std::memcpy(buffer.data() + offset, block.data.data() + skip, n);
-    }
+        std::memcpy(buffer.data() + offset, data + skip, n);
+    };
+    const int code = ReadSRecordFile(path, intoWindow, g_message);
+    if (code != SRecordFileLoaded)
+        return code;
     g_slots[slot].bytes = std::move(buffer);
     g_slots[slot].base = base;
     g_slots[slot].width = width;

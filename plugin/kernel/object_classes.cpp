@@ -192,7 +192,8 @@ std::optional<std::string> GetObjectName(uint32_t n, int cls)
     if (n <= r->staticCount) {
         if (!r->namePool)
             return std::string();
-        from = r->namePool + (n - 1) * static_cast<uint32_t>(r->nameLength + 1);
+        // Names lie name length + 1 units apart; 32-bit target address arithmetic, as the kernel's own.
+        from = r->namePool + (n - 1) * (static_cast<uint32_t>(r->nameLength) + 1u);
     } else {
         if (!r->dynamicArea || !IsObjectInUse(n, cls))
             return std::nullopt;
@@ -230,7 +231,7 @@ uint32_t AlarmTicksLeft(uint32_t alarm)
     const uint32_t counter = ReadWordPointerField(a, 12, alarm);
     uint32_t value = ReadField(a, 6, alarm);
     const uint32_t accumulator = counter ? ReadField(c, 8, counter) : 0;
-    if (FieldSize(c, 8) * GetAddressUnitWidth() == 2 && value < accumulator)
+    if (int64_t{FieldSize(c, 8)} * GetAddressUnitWidth() == 2 && value < accumulator)
         value += 0x10000;
     return value - accumulator;
 }

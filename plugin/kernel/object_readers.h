@@ -66,6 +66,9 @@ uint32_t ForEachMailboxMessage(uint32_t n, const MailboxMessageVisitor& visit);
 
 uint32_t ReadPartitionAvailable(uint32_t n);
 uint32_t ReadPartitionFreeBlock(uint32_t n, uint32_t k);
+// The first free blocks (at most `maximum` and the available count), in one walk of the free list that
+// stops at a null pointer or a block it passed before. Returns their number.
+uint32_t ReadPartitionFreeBlocks(uint32_t n, uint32_t* out, uint32_t maximum);
 using PartitionRecord = std::array<uint32_t, 5>;      // {f1, f5 block area, f6 available, f8 block size, f7 blocks}
 void ReadPartitionRecord(uint32_t n, PartitionRecord& out);
 using PartitionStatistics = std::array<uint32_t, 2>;  // {f10, f11}

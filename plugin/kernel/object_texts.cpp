@@ -1,5 +1,6 @@
 #include "plugin/kernel/object_texts.h"
 
+#include "plugin/kernel/memory_image.h"
 #include "plugin/kernel/registers.h"
 #include "plugin/kernel/text_utils.h"
 
@@ -123,18 +124,13 @@ std::string listText(uint32_t count, ItemText item)
     return text;
 }
 
-// The objects that own event semaphores, as (semaphore, ":<TAG>Name" maker) in the order the task
-// status lists them: mailboxes, partitions, queues (not empty, not full), mutexes, alarms (expired,
-// aborted). Each class is scanned once, whatever the number of semaphores a task waits on.
-struct SemaphoreOwner {
-    uint32_t semaphore;
-    ObjectKind kind;
-    uint32_t object;
-    const char* tag;
-};
+} // namespace
 
-std::vector<SemaphoreOwner> semaphoreOwners()
+// Mailboxes, partitions, queues (not empty, not full), mutexes, alarms (expired, aborted): the order in
+// which the task status lists the owners of a semaphore. Each class is scanned once per refresh.
+void TaskStatusContext::gatherOwners()
 {
+    m_ownersGathered = true;
     struct Source {
         ObjectKind kind;
         uint32_t configBit;
@@ -147,9 +143,8 @@ std::vector<SemaphoreOwner> semaphoreOwners()
         {ObjectKind::Mutex, 0x20, 1, "<UNB>"},  {ObjectKind::Alarm, 0x100, 1, "<AE>"},
         {ObjectKind::Alarm, 0x100, 2, "<AA>"},
     };
-    std::vector<SemaphoreOwner> owners;
     if (!HasSystemProperties())
-        return owners;
+        return;
     for (const Source& s : sources) {
         if (!(GetSystemPropertiesWords()[0] & s.configBit))
             continue;
@@ -160,11 +155,27 @@ std::vector<SemaphoreOwner> semaphoreOwners()
         const uint32_t total = counts[1] + counts[2];
         for (uint32_t n = 1; n <= total; ++n)
             if (const uint32_t semaphore = GetObjectEventSemaphore(s.semaphoreKind, ClassOf(s.kind), n))
-                owners.push_back({semaphore, s.kind, n, s.tag});
+                m_owners[semaphore].push_back({s.kind, n, s.tag});
     }
-    return owners;
 }
 
+const std::vector<TaskStatusContext::Owner>& TaskStatusContext::ownersOf(uint32_t semaphore)
+{
+    static const std::vector<Owner> none;
+    if (!m_ownersGathered)
+        gatherOwners();
+    const auto found = m_owners.find(semaphore);
+    return found == m_owners.end() ? none : found->second;
+}
+
+uint32_t TaskStatusContext::currentTask()
+{
+    if (!m_current)
+        m_current = GetCurrentTask();
+    return *m_current;
+}
+
+namespace {
 } // namespace
 
 std::string SchedulingMethodText(uint32_t a) { return (a & 0x10) ? "Round Robin" : (a & 0x20) ? "FIFO" : "Priority"; }
@@ -233,6 +244,10 @@ std::string FormatObjectName(int cls, uint32_t n, uint32_t attributes, const std
 }
 
 std::string FormatTaskName(uint32_t n) { return n == 0 ? "<Null Task>" : nameOf(ObjectKind::Task, n); }
+std::string FormatTaskName(uint32_t n, uint32_t attributes)
+{
+    return n == 0 ? "<Null Task>" : FormatObjectName(ClassOf(ObjectKind::Task), n, attributes, textOf(ObjectKind::Task).word);
+}
 std::string FormatSemaName(uint32_t n) { return n == 0 ? "<Null Sema>" : nameOf(ObjectKind::Semaphore, n); }
 std::string FormatMboxName(uint32_t n) { return nameOf(ObjectKind::Mailbox, n); }
 std::string FormatPartName(uint32_t n) { return nameOf(ObjectKind::Partition, n); }
@@ -264,10 +279,17 @@ std::string FormatHandleText(int cls, uint32_t n)
 
 std::string FormatTaskStatus(uint32_t task, const TaskRecord& record, const ClassCounts& taskCounts)
 {
+    TaskStatusContext context;
+    return FormatTaskStatus(task, record, taskCounts, context);
+}
+
+std::string FormatTaskStatus(uint32_t task, const TaskRecord& record, const ClassCounts& taskCounts,
+                             TaskStatusContext& context)
+{
     const uint32_t status = record[1];
     std::string text;
     if (status == 0)
-        appendPart(text, GetCurrentTask() == task ? "(Current)" : "(Ready)");
+        appendPart(text, context.currentTask() == task ? "(Current)" : "(Ready)");
     if (status & 0x1)
         appendPart(text, "Suspended");
     if (status & 0x2)
@@ -280,12 +302,10 @@ std::string FormatTaskStatus(uint32_t task, const TaskRecord& record, const Clas
         std::string part = "Semaphore";
         std::vector<uint32_t> semaphores(kListedWaiters);
         const uint32_t found = ReadTaskMultipleWaitList(task, semaphores.data(), kListedWaiters);
-        const std::vector<SemaphoreOwner> owners = found ? semaphoreOwners() : std::vector<SemaphoreOwner>();
         for (uint32_t i = 0; i < found; ++i) {
             part += " " + FormatSemaName(semaphores[i]);
-            for (const SemaphoreOwner& owner : owners)
-                if (owner.semaphore == semaphores[i])
-                    part += std::string(":") + owner.tag + nameOf(owner.kind, owner.object);
+            for (const TaskStatusContext::Owner& owner : context.ownersOf(semaphores[i]))
+                part += std::string(":") + owner.tag + nameOf(owner.kind, owner.object);
         }
         appendPart(text, part + timeoutSuffix(task));
     }
@@ -382,15 +402,12 @@ std::string FormatFreeBuffersText(uint32_t pipe)
 
 std::string PartitionFreeBlocksText(uint32_t partition)
 {
+    uint32_t blocks[kListedItems];
+    const uint32_t found = ReadPartitionFreeBlocks(partition, blocks, kListedItems);
     std::string text;
-    uint32_t k = 1;
-    for (; k <= kListedItems; ++k) {
-        const uint32_t block = ReadPartitionFreeBlock(partition, k);
-        if (!block)
-            break;
-        text += SeparatorIfNotEmpty(text) + HexText(block, 8, true, true);
-    }
-    if (k > kListedItems)
+    for (uint32_t k = 0; k < found; ++k)
+        text += SeparatorIfNotEmpty(text) + HexText(blocks[k], 8, true, true);
+    if (found == kListedItems)
         text += "...";
     return text;
 }
@@ -465,6 +482,15 @@ std::string DescribeDataFileError(int code)
     if (code > 0 && code <= 16)
         return (boost::format(texts[code]) % code).str();
     return (boost::format("ERROR - Unknown error number %d") % code).str();
+}
+
+std::string DescribeWorkspaceLoadError(int code)
+{
+    // After a data file that failed its S-record checks, slot 1 is empty; after a later check (a version
+    // that does not match, also code 3) it holds the image.
+    if (code == ImageReadError && !HasMemoryImage(kKernelDataSlot) && !GetImageLoadMessage().empty())
+        return GetImageLoadMessage();
+    return DescribeDataFileError(code);
 }
 
 } // namespace kernel

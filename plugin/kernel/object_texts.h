@@ -5,7 +5,10 @@
 #include "plugin/kernel/object_readers.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 namespace kernel {
 
@@ -32,6 +35,8 @@ std::string ClassNameText(int cls);
 // beyond the class's count (stale or garbage memory) gives "<Invalid Class handle #n>".
 std::string FormatObjectName(int cls, uint32_t n, uint32_t attributes, const std::string& classWord);
 std::string FormatTaskName(uint32_t n);
+// The same with the task's attribute word (task field 3) already read.
+std::string FormatTaskName(uint32_t n, uint32_t attributes);
 std::string FormatSemaName(uint32_t n);
 std::string FormatMboxName(uint32_t n);
 std::string FormatPartName(uint32_t n);
@@ -46,7 +51,30 @@ std::string FormatCounterName(uint32_t n);
 std::string FormatAlarmName(uint32_t n);
 std::string FormatHandleText(int cls, uint32_t n);
 
+// What one refresh of a task list reads once for all its rows: the current task, and the owners of the
+// event semaphores (every mailbox, partition, queue, mutex and alarm), gathered when a row first needs
+// them. Made afresh for each refresh.
+class TaskStatusContext {
+public:
+    struct Owner {
+        ObjectKind kind;
+        uint32_t object;
+        const char* tag; // "<MNE>"
+    };
+    uint32_t currentTask();
+    // The owners of an event semaphore, in the order the status lists them.
+    const std::vector<Owner>& ownersOf(uint32_t semaphore);
+
+private:
+    void gatherOwners();
+    std::optional<uint32_t> m_current;
+    bool m_ownersGathered = false;
+    std::unordered_map<uint32_t, std::vector<Owner>> m_owners;
+};
+
 std::string FormatTaskStatus(uint32_t task, const TaskRecord& record, const ClassCounts& taskCounts);
+std::string FormatTaskStatus(uint32_t task, const TaskRecord& record, const ClassCounts& taskCounts,
+                             TaskStatusContext& context);
 // The waiter lists give the number of waiters listed through `count` when it is not null.
 std::string SemaphoreWaitersText(uint32_t semaphore, const std::string& tag, uint32_t* count = nullptr);
 std::string MailboxWaitersText(uint32_t mailbox, const MailboxRecord& record, uint32_t* count = nullptr);
@@ -67,5 +95,9 @@ std::string FrameRegisterText(uint32_t context, int digits, int reg, int secondR
                               int placeholderKind);
 
 std::string DescribeDataFileError(int code);
+// The text shown for a failed LoadKernelWorkspace: the data file reader's own message, naming the file
+// and line, when the data file could not be read as S-records (code 3 with no image loaded); a folder
+// or a missing file is "file not found" (1); every other code as DescribeDataFileError.
+std::string DescribeWorkspaceLoadError(int code);
 
 } // namespace kernel

@@ -49,13 +49,16 @@ uint32_t GetTaskContextAddress(uint32_t taskAddress)
     if (!taskAddress)
         return 0;
     const LayoutTable& t = KindLayout(ObjectKind::Task);
-    uint32_t p = ReadWordPointerField(t, 7, taskAddress);
+    const uint32_t p = ReadWordPointerField(t, 7, taskAddress);
     if (!p)
         return 0;
-    const uint32_t status = ReadField(t, 6, taskAddress);
-    if (p == ReadPointerField(t, 10, taskAddress) && status != 0)
-        return 0;
-    if (status == 0x800)
+    return TaskContextFromFields(p, ReadField(t, 6, taskAddress), ReadPointerField(t, 10, taskAddress));
+}
+
+uint32_t TaskContextFromFields(uint32_t savedStack, uint32_t status, uint32_t stackBase)
+{
+    uint32_t p = savedStack;
+    if (!p || (p == stackBase && status != 0) || status == 0x800)
         return 0;
     if (status != 0 && (status & 0x7E0) != 0)
         p = PortAddress(ReadTargetPointer(p, GetUnitSize(PointerSize)));
@@ -64,7 +67,7 @@ uint32_t GetTaskContextAddress(uint32_t taskAddress)
 
 uint32_t ReadFrameRegister(uint32_t context, uint32_t taskAddress, int reg, uint32_t* size)
 {
-    const int32_t width = GetAddressUnitWidth();
+    const int64_t width = GetAddressUnitWidth();
     if (reg == 1) {
         if (context) {
             if (size)

@@ -16,6 +16,8 @@ enum RegisterState : uint32_t {
 
 // A task's saved context (0: none) from the task's address.
 uint32_t GetTaskContextAddress(uint32_t taskAddress);
+// The same from the task's fields already read: saved stack pointer (field 7), status, stack base.
+uint32_t TaskContextFromFields(uint32_t savedStack, uint32_t status, uint32_t stackBase);
 // Register `reg` of the context (register 1, the stack pointer, is the context address itself, or the
 // task's saved stack pointer without a context). `size` (bytes) may be null.
 uint32_t ReadFrameRegister(uint32_t context, uint32_t taskAddress, int reg, uint32_t* size);

@@ -2,14 +2,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
-#include <sstream>
 
 namespace kernel {
 namespace {
 
 constexpr std::size_t kMaxLineLength = 514;           // "S", type, 255 byte pairs
-constexpr std::uintmax_t kMaxFileSize = 256u << 20;   // far above any image we read
+constexpr std::size_t kMaxHeldLine = 1024;            // with trailing blanks; longer lines are refused unread
 
 int hexValue(char c)
 {
@@ -37,9 +37,9 @@ int addressBytes(char type)
     }
 }
 
-// Checks one line and, for a data record, appends its block. Returns an empty string when the line is
-// sound, else what is wrong with it.
-std::string parseLine(std::string_view line, std::vector<SRecordBlock>& blocks)
+// Checks one line and, for a data record, hands its address and bytes to the sink. Returns an empty
+// string when the line is sound, else what is wrong with it.
+std::string parseLine(std::string_view line, const SRecordSink& sink)
 {
     if (line.size() > kMaxLineLength)
         return "line longer than " + std::to_string(kMaxLineLength) + " characters";
@@ -54,8 +54,8 @@ std::string parseLine(std::string_view line, std::vector<SRecordBlock>& blocks)
     const std::string_view hex = line.substr(2);
     if (hex.size() % 2 != 0)
         return "odd number of hex digits";
-    std::vector<uint8_t> bytes;
-    bytes.reserve(hex.size() / 2);
+    uint8_t bytes[kMaxLineLength / 2];
+    const std::size_t size = hex.size() / 2;
     for (std::size_t i = 0; i < hex.size(); i += 2) {
         const int hi = hexValue(hex[i]);
         const int lo = hexValue(hex[i + 1]);
@@ -64,96 +64,168 @@ std::string parseLine(std::string_view line, std::vector<SRecordBlock>& blocks)
             return "character '" + std::string(1, bad) + "' at column " +
                    std::to_string(i + 3 + (hi < 0 ? 0 : 1)) + " is not a hex digit";
         }
-        bytes.push_back(static_cast<uint8_t>(hi * 16 + lo));
+        bytes[i / 2] = static_cast<uint8_t>(hi * 16 + lo);
     }
-    if (bytes.empty())
+    if (size == 0)
         return "byte count missing";
     const std::size_t count = bytes[0];
-    if (count != bytes.size() - 1)
+    if (count != size - 1)
         return "byte count " + hexByte(static_cast<unsigned>(count)) + " does not match the " +
-               std::to_string(bytes.size() - 1) + " bytes on the line";
+               std::to_string(size - 1) + " bytes on the line";
     if (count < static_cast<std::size_t>(addrBytes) + 1)
         return "byte count " + hexByte(static_cast<unsigned>(count)) + " too small for the address and checksum";
     unsigned sum = 0;
-    for (std::size_t i = 0; i + 1 < bytes.size(); ++i)
+    for (std::size_t i = 0; i + 1 < size; ++i)
         sum += bytes[i];
     const unsigned expected = ~sum & 0xFFu;
-    if (bytes.back() != expected)
-        return "checksum " + hexByte(bytes.back()) + ", expected " + hexByte(expected);
+    if (bytes[size - 1] != expected)
+        return "checksum " + hexByte(bytes[size - 1]) + ", expected " + hexByte(expected);
     if (type == '1' || type == '2' || type == '3') {
-        SRecordBlock block;
+        uint32_t address = 0;
         for (int i = 0; i < addrBytes; ++i)
-            block.address = (block.address << 8) | bytes[1 + static_cast<std::size_t>(i)];
-        block.data.assign(bytes.begin() + 1 + addrBytes, bytes.end() - 1);
-        blocks.push_back(std::move(block));
+            address = (address << 8) | bytes[1 + static_cast<std::size_t>(i)];
+        const std::size_t first = 1 + static_cast<std::size_t>(addrBytes);
+        sink(address, bytes + first, size - 1 - first);
     }
     return {};
 }
 
+// Takes the text line by line, as it arrives; remembers the first failure.
+class LineChecker {
+public:
+    explicit LineChecker(const SRecordSink& sink) : m_sink(sink) {}
+
+    // False once a line failed; result() then says why.
+    bool take(std::string_view line)
+    {
+        ++m_line;
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+            line.remove_suffix(1);
+        if (!m_sawFirst) {
+            m_sawFirst = true;
+            if (line.empty() || line[0] != 'S') {
+                m_result = {SRecordStatus::NotSRecord, m_line,
+                            "line " + std::to_string(m_line) + ": the first line does not begin with \"S\""};
+                return false;
+            }
+        }
+        if (line.empty())
+            return true;
+        const std::string problem = parseLine(line, m_sink);
+        if (problem.empty())
+            return true;
+        m_result = {SRecordStatus::Malformed, m_line, "line " + std::to_string(m_line) + ": " + problem};
+        return false;
+    }
+    // A line too long to hold, refused before it is read whole.
+    void refuseLong()
+    {
+        ++m_line;
+        m_result = {SRecordStatus::Malformed, m_line,
+                    "line " + std::to_string(m_line) + ": line longer than " + std::to_string(kMaxLineLength) +
+                        " characters"};
+    }
+    SRecordResult result() const
+    {
+        if (m_result.status == SRecordStatus::Ok && !m_sawFirst)
+            return {SRecordStatus::NotSRecord, 0, "the file is empty"};
+        return m_result;
+    }
+
+private:
+    const SRecordSink& m_sink;
+    std::size_t m_line = 0;
+    bool m_sawFirst = false;
+    SRecordResult m_result;
+};
+
+SRecordSink appendTo(std::vector<SRecordBlock>& blocks)
+{
+    return [&blocks](uint32_t address, const uint8_t* data, std::size_t size) {
+        blocks.push_back({address, std::vector<uint8_t>(data, data + size)});
+    };
+}
+
 } // namespace
 
-SRecordResult ParseSRecords(std::string_view text, std::vector<SRecordBlock>& blocks)
+SRecordResult ParseSRecords(std::string_view text, const SRecordSink& sink)
 {
-    blocks.clear();
-    SRecordResult result;
+    LineChecker checker(sink);
     std::size_t pos = 0;
-    std::size_t lineNo = 0;
-    bool sawFirst = false;
     while (pos < text.size()) {
         std::size_t end = text.find('\n', pos);
         if (end == std::string_view::npos)
             end = text.size();
-        std::string_view line = text.substr(pos, end - pos);
+        const std::string_view line = text.substr(pos, end - pos);
         pos = end + 1;
-        ++lineNo;
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
-            line.remove_suffix(1);
-        if (!sawFirst) {
-            sawFirst = true;
-            if (line.empty() || line[0] != 'S') {
-                blocks.clear();
-                return {SRecordStatus::NotSRecord, lineNo,
-                        "line " + std::to_string(lineNo) + ": the first line does not begin with \"S\""};
-            }
-        }
-        if (line.empty())
-            continue;
-        std::string problem = parseLine(line, blocks);
-        if (!problem.empty()) {
-            blocks.clear();
-            return {SRecordStatus::Malformed, lineNo, "line " + std::to_string(lineNo) + ": " + problem};
-        }
+        if (!checker.take(line))
+            break;
     }
-    if (!sawFirst)
-        return {SRecordStatus::NotSRecord, 0, "the file is empty"};
+    return checker.result();
+}
+
+SRecordResult ParseSRecords(std::string_view text, std::vector<SRecordBlock>& blocks)
+{
+    blocks.clear();
+    const SRecordResult result = ParseSRecords(text, appendTo(blocks));
+    if (result.status != SRecordStatus::Ok)
+        blocks.clear();
     return result;
 }
 
-int ReadSRecordFile(const std::string& path, std::vector<SRecordBlock>& blocks, std::string& message)
+int ReadSRecordFile(const std::string& path, const SRecordSink& sink, std::string& message)
 {
-    blocks.clear();
     message.clear();
+    std::error_code error;
+    // A folder opens as a stream on some systems but holds no file: it is not found, like a missing one.
+    if (std::filesystem::is_directory(path, error)) {
+        message = path + ": not found (a folder, not a file)";
+        return SRecordFileCannotOpen;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         message = path + ": cannot be opened for reading";
         return SRecordFileCannotOpen;
     }
-    std::ostringstream content;
+    // The file is read in chunks and taken line by line, so only one line is held at a time.
+    LineChecker checker(sink);
+    std::string line;
+    bool tooLong = false;
+    bool failed = false;
     char chunk[65536];
-    std::uintmax_t total = 0;
-    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-        total += static_cast<std::uintmax_t>(in.gcount());
-        if (total > kMaxFileSize) {
-            message = path + ": larger than 256 MiB, not read";
-            return SRecordFileReadError;
+    while (!failed && (in.read(chunk, sizeof chunk) || in.gcount() > 0)) {
+        const std::string_view part(chunk, static_cast<std::size_t>(in.gcount()));
+        std::size_t pos = 0;
+        while (!failed && pos < part.size()) {
+            const std::size_t end = part.find('\n', pos);
+            const std::string_view piece = part.substr(pos, end == std::string_view::npos ? part.size() - pos : end - pos);
+            if (line.size() + piece.size() > kMaxHeldLine)
+                tooLong = true;
+            else
+                line.append(piece);
+            if (end == std::string_view::npos)
+                break;
+            pos = end + 1;
+            if (tooLong) {
+                checker.refuseLong();
+                failed = true;
+            } else {
+                failed = !checker.take(line);
+            }
+            line.clear();
         }
-        content.write(chunk, in.gcount());
     }
-    if (in.bad()) {
+    if (!failed && in.bad()) {
         message = path + ": read error";
         return SRecordFileReadError;
     }
-    const SRecordResult result = ParseSRecords(content.str(), blocks);
+    if (!failed && (tooLong || !line.empty())) {
+        if (tooLong)
+            checker.refuseLong();
+        else
+            checker.take(line);
+    }
+    const SRecordResult result = checker.result();
     switch (result.status) {
     case SRecordStatus::Ok:
         return SRecordFileLoaded;
@@ -165,6 +237,15 @@ int ReadSRecordFile(const std::string& path, std::vector<SRecordBlock>& blocks, 
     }
     message = path + ":" + result.message.substr(5); // "line N: ..." becomes "path:N: ..."
     return SRecordFileReadError;
+}
+
+int ReadSRecordFile(const std::string& path, std::vector<SRecordBlock>& blocks, std::string& message)
+{
+    blocks.clear();
+    const int code = ReadSRecordFile(path, appendTo(blocks), message);
+    if (code != SRecordFileLoaded)
+        blocks.clear();
+    return code;
 }
 
 std::string WriteSRecords(const std::vector<SRecordBlock>& blocks, const std::string& header,

@@ -6,6 +6,7 @@
 // so a half-read image is never used.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,8 +30,13 @@ struct SRecordResult {
     std::string message;   // "line 12: checksum 0x3F, expected 0x40"
 };
 
+// Receives each data record's address and bytes in file order, as the record is read.
+using SRecordSink = std::function<void(uint32_t address, const uint8_t* data, std::size_t size)>;
+
 // Parses S-record text into blocks in file order. On failure `blocks` is left empty.
 SRecordResult ParseSRecords(std::string_view text, std::vector<SRecordBlock>& blocks);
+// The same, handing each record to `sink`; records before a failing line have been handed on.
+SRecordResult ParseSRecords(std::string_view text, const SRecordSink& sink);
 
 // Result codes of ReadSRecordFile, the same numbers the image loader reports.
 enum SRecordFileCode : int {
@@ -40,8 +46,12 @@ enum SRecordFileCode : int {
     SRecordFileReadError = 3, // also a malformed line
 };
 
-// Reads and parses a file (at most 256 MiB). `message` names the file and, for a malformed line, the
-// line: "z5data.a79:12: checksum 0x3F, expected 0x40". `blocks` is empty unless the result is 0.
+// Reads a file line by line, handing each data record to `sink` as it is read, so memory does not grow
+// with the file. `message` names the file and, for a malformed line, the line: "z5data.a79:12: checksum
+// 0x3F, expected 0x40". A folder is not found (1). On failure the records already handed on must be
+// dropped by the caller.
+int ReadSRecordFile(const std::string& path, const SRecordSink& sink, std::string& message);
+// The same, keeping every record; `blocks` is empty unless the result is 0.
 int ReadSRecordFile(const std::string& path, std::vector<SRecordBlock>& blocks, std::string& message);
 
 // Writes blocks as S-record text: an S0 header with `header`, S3 (or S1 when every address fits 16

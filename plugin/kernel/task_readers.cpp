@@ -3,15 +3,13 @@
 #include "plugin/kernel/layout.h"
 #include "plugin/kernel/object_readers.h"
 #include "plugin/kernel/registers.h"
+#include "plugin/kernel/stack_scan.h"
 #include "plugin/kernel/target_access.h"
 
 #include <algorithm>
 
 namespace kernel {
 namespace {
-
-// A task stack scan stops after this many units, whatever size the target claims.
-constexpr uint32_t kMaxStackScanUnits = 256u << 10;
 
 constexpr uint32_t kStatusInactive = 0x800;
 
@@ -23,6 +21,12 @@ uint32_t taskClassAttributes()
     ClassCounts counts;
     GetTaskCounts(counts);
     return counts[0];
+}
+
+// Field 4, or for an inactive task whose field 4 is 0 the base priority (field 12).
+int32_t priorityOf(int32_t priority, uint32_t status, int32_t basePriority)
+{
+    return (priority == 0 && status == kStatusInactive) ? basePriority : priority;
 }
 
 bool waitNodesBelow(int port) { return port == 3 || port == 6 || port == 8 || port == 10 || port == 13; }
@@ -52,16 +56,20 @@ void ReadTaskRecord(uint32_t n, TaskRecord& out)
     const uint32_t t = taskAddress(n);
     if (!t)
         return;
+    // Each field once: the status feeds the priority and the context, the context the program counter.
     const LayoutTable& l = taskLayout();
     const uint32_t base = ReadPointerField(l, 10, t);
     const uint32_t size = ReadField(l, 11, t);
+    const uint32_t status = ReadField(l, 6, t);
+    const int32_t basePriority = ReadSignedField(l, 12, t);
+    const uint32_t context = TaskContextFromFields(ReadWordPointerField(l, 7, t), status, base);
     out = {ReadField(l, 3, t),
-           ReadField(l, 6, t),
-           static_cast<uint32_t>(ReadTaskPriority(n)),
-           static_cast<uint32_t>(ReadSignedField(l, 12, t)),
-           GetTaskContextAddress(t),
+           status,
+           static_cast<uint32_t>(priorityOf(ReadSignedField(l, 4, t), status, basePriority)),
+           static_cast<uint32_t>(basePriority),
+           context,
            base + size,
-           ReadTaskRegister(n, 0, nullptr),
+           ReadFrameRegister(context, t, 0, nullptr),
            ReadWordPointerField(l, 9, t),
            base,
            size};
@@ -72,9 +80,10 @@ uint32_t ReadTaskStatus(uint32_t n) { return ReadKindField(ObjectKind::Task, n, 
 int32_t ReadTaskPriority(uint32_t n)
 {
     const int32_t priority = ReadKindSignedField(ObjectKind::Task, n, 4);
-    if (priority == 0 && ReadTaskStatus(n) == kStatusInactive)
-        return ReadKindSignedField(ObjectKind::Task, n, 12);
-    return priority;
+    if (priority != 0)
+        return priority;
+    const uint32_t status = ReadTaskStatus(n);
+    return priorityOf(priority, status, status == kStatusInactive ? ReadKindSignedField(ObjectKind::Task, n, 12) : 0);
 }
 
 uint32_t ReadTaskSliceCount(uint32_t n) { return (taskClassAttributes() & 0x40) ? ReadKindField(ObjectKind::Task, n, 13) : 0; }
@@ -103,17 +112,9 @@ void ReadTaskStackInfo(uint32_t n, TaskStackInfo& out)
     if (!(taskClassAttributes() & 0x8) || unit <= 0)
         return;
     const uint32_t u = static_cast<uint32_t>(unit);
-    const uint32_t units = std::min(size / u, kMaxStackScanUnits);
     const bool down = GetStackGrowthFlag() != 0;
-    uint32_t address = down ? base + size - u : base;
-    const uint16_t pattern = GetKwsDescriptor()->stackFillPattern;
-    uint32_t count = 0;
-    for (; count < units; ++count) {
-        const uint64_t failures = TargetReadFailures();
-        if (static_cast<uint16_t>(ReadTargetField(address, unit, false)) != pattern || TargetReadFailures() != failures)
-            break;
-        address = down ? address - u : address + u;
-    }
+    const uint32_t count = CountFillUnits(down ? base + size - u : base, size / u, unit, down,
+                                          GetKwsDescriptor()->stackFillPattern);
     out[2] = size - u * count;
     out[3] = u * count;
 }

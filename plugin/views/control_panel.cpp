@@ -214,7 +214,7 @@ void ControlPanel::OnInitialize()
         code = kernel::LoadKernelWorkspace(1, path, 0, anchor);
     }
     if (code != 0) {
-        platform::messageBox(kernel::DescribeDataFileError(code), dk::kPluginAppTitle, platform::MbOk);
+        platform::messageBox(kernel::DescribeWorkspaceLoadError(code), dk::kPluginAppTitle, platform::MbOk);
         return;
     }
     kernel::LoadSecondImage(SecondImagePath(path), 0); // optional

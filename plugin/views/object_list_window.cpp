@@ -20,6 +20,17 @@ namespace {
 constexpr int kMargin = 7;
 constexpr int kButtonHeight = 24;
 constexpr int kButtonGap = 6;
+// The list's frame and vertical scroll bar beside its columns.
+constexpr int kListChrome = 24;
+
+// A window width that shows every column of the table at its initial width.
+int widthForColumns(const std::vector<ColumnSpec>& columns)
+{
+    int width = 2 * kMargin + kListChrome;
+    for (const ColumnSpec& column : columns)
+        width += column.width;
+    return width;
+}
 
 } // namespace
 
@@ -66,6 +77,8 @@ ObjectListWindow::ObjectListWindow(WindowManager* manager, ListWindowSpec spec)
 ObjectListWindow::~ObjectListWindow() { runCloseSteps(); }
 
 const layout::DynamicMapEntry* ObjectListWindow::GetDynamicMap() const { return m_map.data(); }
+
+int ObjectListWindow::preferredWidth() const { return widthForColumns(columns()); }
 
 QPushButton* ObjectListWindow::button(int id) const
 {
@@ -231,6 +244,8 @@ DetailListWindow::DetailListWindow(WindowManager* manager, uint32_t dialogId, co
 }
 
 const layout::DynamicMapEntry* DetailListWindow::GetDynamicMap() const { return m_map; }
+
+int DetailListWindow::preferredWidth() const { return widthForColumns(columns()); }
 
 void DetailListWindow::Refresh()
 {

@@ -75,6 +75,7 @@ protected:
     virtual std::vector<ColumnSpec> columns() const = 0;
     virtual ColumnContext readContext() = 0;
     virtual void fillRows(ListSheet& sheet) = 0;
+    int preferredWidth() const override;
     // Button rules at the end of a refresh (the list is enabled, Services Trace disabled already).
     virtual void endOfRefreshEnables() {}
     // Any other button of the window.
@@ -141,6 +142,7 @@ protected:
     virtual std::vector<ColumnSpec> columns() const = 0;
     virtual ColumnContext readContext() = 0;
     virtual void fillRows(ListSheet& sheet) = 0;
+    int preferredWidth() const override;
     const layout::DynamicMapEntry* GetDynamicMap() const override;
 
 private:

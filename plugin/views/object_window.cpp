@@ -8,6 +8,9 @@
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
+#include <QScreen>
+
+#include <algorithm>
 
 namespace views {
 namespace {
@@ -64,6 +67,31 @@ bool ObjectWindow::OnInitDialog()
     m_open = true;
     postCommand(kRefreshCommand);
     return result;
+}
+
+void ObjectWindow::OnInitialized()
+{
+    if (RestoreWindowPosition(RestoreState | RestoreVisibility))
+        return;
+    CDynamicDialog::OnInitialized(); // centred over its owner
+    int width = preferredWidth();
+    if (const QScreen* shown = screen())
+        width = std::min(width, shown->availableGeometry().width());
+    if (width > this->width())
+        resize(width, height());
+    if (m_manager == nullptr)
+        return;
+    // Step down and right past every open window at the same place, so the new one never hides it.
+    constexpr int kCascadeStep = 24;
+    const std::vector<ObjectWindow*>& open = m_manager->windows();
+    for (std::size_t step = 0; step <= open.size(); ++step) {
+        const bool covered = std::any_of(open.begin(), open.end(), [this](const ObjectWindow* other) {
+            return other != this && other->isVisible() && other->pos() == pos();
+        });
+        if (!covered)
+            break;
+        move(pos() + QPoint(kCascadeStep, kCascadeStep));
+    }
 }
 
 void ObjectWindow::OnOK() { hide(); }

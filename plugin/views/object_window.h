@@ -43,6 +43,11 @@ public:
 
 protected:
     bool OnInitDialog() override;
+    // A window that was open before reopens where it was last; a new one is made wide enough for
+    // preferredWidth() and is not placed exactly on top of another open window.
+    void OnInitialized() override;
+    // The width a new window needs to show its columns; 0 when its own size will do.
+    virtual int preferredWidth() const { return 0; }
     void OnOK() override;
     void OnCancel() override;
     void closeEvent(QCloseEvent* event) override;

@@ -68,7 +68,10 @@ void HandKernel::addClass(ObjectKind kind, uint32_t base, uint32_t attributes, u
     put16(entry + 16, static_cast<uint16_t>(stride));
     put32(entry + 20, base);
     put32(entry + 24, namePool);
-    put16(entry + 28, static_cast<uint16_t>(nameLength));
+    if (wideNameLength)
+        put32(entry + 28, static_cast<uint32_t>(nameLength));
+    else
+        put16(entry + 28, static_cast<uint16_t>(nameLength));
     put32(entry + 32, dynamicArea);
     target.map(base, static_cast<uint32_t>(stride) * (total + 1));
 }
@@ -124,7 +127,7 @@ std::string HandKernel::dataFile(uint16_t stackPattern, uint16_t levels) const
     p32(entry(9, 4), 0x100);
     p16(entry(33, 2), stackPattern);
     table(10, 32, [](int i) { return kwsOffset(i); }, four);
-    table(11, 11, plain, [](int i) { return (i == 4 || i == 7) ? 2u : 4u; });
+    table(11, 11, plain, [this](int i) { return (i == 4 || (i == 7 && !wideNameLength)) ? 2u : 4u; });
     for (int k = 0; k < kObjectKindCount; ++k) {
         const bool counter = k == static_cast<int>(ObjectKind::Counter);
         const bool alarm = k == static_cast<int>(ObjectKind::Alarm);

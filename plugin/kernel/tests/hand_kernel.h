@@ -37,6 +37,8 @@ public:
     int port;
     // The port section's stack-growth flag (non-zero: stacks grow toward higher addresses).
     uint32_t stackGrowth = 0;
+    // Class entries with a 4-byte name length (set before addClass).
+    bool wideNameLength = false;
 
 private:
     std::string dataFile(uint16_t stackPattern, uint16_t levels) const;

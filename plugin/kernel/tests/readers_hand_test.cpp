@@ -392,5 +392,111 @@ TEST(HandTexts, PipeBufferListsStopAfterSixteen)
     EXPECT_EQ(seventeen.substr(seventeen.size() - 3), "...");
 }
 
+// Stale memory: a name length of 0x7FFFFFFF, rings of mailbox envelopes and of free blocks. Every value
+// is used in arithmetic wide enough for it, and every element of a ring is shown once.
+TEST(HandHostile, HugeNameLengthAndRings)
+{
+    HandKernel k(7, true);
+    k.wideNameLength = true;
+    k.addClass(K::Semaphore, kObjects, 0, 3, 3, 0x8000, 0x7FFFFFFF);
+    k.addClass(K::Mailbox, 0x20000, 0x8, 1, 1);
+    k.addClass(K::Partition, 0x30000, 0x8, 1, 1);
+    k.target.poke(0x8000, {'S', 'e', 'm', 0});
+    // Mailbox 1 claims 3 messages, held in two envelopes that point at each other.
+    k.target.map(0x60000, 0x100);
+    k.set(K::Mailbox, 1, 4, 0x60000);
+    k.set(K::Mailbox, 1, 6, 3);
+    k.put32(0x60000 + 4, 0x60040);
+    k.put32(0x60000 + 12, 1);
+    k.put32(0x60000 + 32, 0xA000);
+    k.put32(0x60040 + 4, 0x60000);
+    k.put32(0x60040 + 12, 2);
+    k.put32(0x60040 + 32, 0xB000);
+    // Partition 1 claims 16 free blocks, two blocks that point at each other.
+    k.target.map(0x70000, 0x100);
+    k.set(K::Partition, 1, 4, 0x70000);
+    k.set(K::Partition, 1, 6, 16);
+    k.put32(0x70000, 0x70080);
+    k.put32(0x70080, 0x70000);
+    ASSERT_EQ(k.load(), LoadOk);
+
+    EXPECT_EQ(GetSemaphoreName(1).value_or("?"), "Sem");
+    EXPECT_EQ(GetSemaphoreName(2).value_or("?"), ""); // 2 GiB beyond the pool: nothing readable
+    EXPECT_EQ(FormatSemaName(2), "<Sema #2>");
+
+    MailboxMessage m{};
+    ASSERT_EQ(ReadMailboxMessage(1, 1, m), 1);
+    EXPECT_EQ(m[3], 0xA000u);
+    ASSERT_EQ(ReadMailboxMessage(1, 2, m), 1);
+    EXPECT_EQ(m[3], 0xB000u);
+    EXPECT_EQ(ReadMailboxMessage(1, 3, m), 0);
+    EXPECT_EQ(ReadMailboxMessageAddress(1, 3), 0u);
+    std::vector<uint32_t> listed;
+    EXPECT_EQ(ForEachMailboxMessage(1, [&](uint32_t, const MailboxMessage& message, uint32_t) {
+                  listed.push_back(message[3]);
+                  return true;
+              }),
+              2u);
+    EXPECT_EQ(listed, (std::vector<uint32_t>{0xA000, 0xB000}));
+
+    EXPECT_EQ(ReadPartitionFreeBlock(1, 1), 0x70000u);
+    EXPECT_EQ(ReadPartitionFreeBlock(1, 2), 0x70080u);
+    EXPECT_EQ(ReadPartitionFreeBlock(1, 3), 0u);
+    uint32_t blocks[16];
+    EXPECT_EQ(ReadPartitionFreeBlocks(1, blocks, 16), 2u);
+    EXPECT_EQ(PartitionFreeBlocksText(1), "0x00070000 0x00070080");
+}
+
+// A refresh of the task list gathers the owners of event semaphores once, whatever the number of rows,
+// and a stack check reads the stack as one block.
+TEST(HandCost, OwnersOncePerRefreshAndStackAsOneBlock)
+{
+    HandKernel k(7);
+    k.addClass(K::Task, kObjects, 0x8, 2, 2);
+    k.addClass(K::Semaphore, 0x20000, 0, 1, 1);
+    k.addClass(K::Mailbox, 0x30000, 0x4, 3, 3);
+    for (uint32_t m = 1; m <= 3; ++m)
+        k.set(K::Mailbox, m, 7, 1); // every mailbox's not-empty semaphore is semaphore 1
+    k.target.map(0x50000, 0x200);
+    k.target.map(0x60000, 0x200, 0x5A);
+    k.target.poke(0x60000 + 448, std::vector<uint8_t>(64, 0x11));
+    for (uint32_t t = 1; t <= 2; ++t) {
+        // Blocked on semaphore 1: the saved stack pointer p holds the context address e; one wait node
+        // lies between them.
+        const uint32_t p = 0x50000 + 0x100 * (t - 1);
+        k.set(K::Task, t, 5, t);
+        k.set(K::Task, t, 6, 0x20);
+        k.set(K::Task, t, 7, p);
+        k.set(K::Task, t, 10, 0x60000);
+        k.set(K::Task, t, 11, 512);
+        k.put32(p, p + 4 + 28);
+        k.put32(p + 4 + 16, 1);
+    }
+    ASSERT_EQ(k.load(), LoadOk);
+    ClassCounts counts;
+    GetTaskCounts(counts);
+    GetMailboxCounts(counts);
+    GetSemaphoreCounts(counts);
+    GetTaskCounts(counts);
+
+    TaskStatusContext refresh;
+    TaskRecord record;
+    uint64_t reads[2];
+    for (uint32_t t = 1; t <= 2; ++t) {
+        ReadTaskRecord(t, record);
+        const uint64_t before = k.target.readCalls;
+        EXPECT_EQ(FormatTaskStatus(t, record, counts, refresh),
+                  "Semaphore <Sema #1>:<MNE><Mbox #1>:<MNE><Mbox #2>:<MNE><Mbox #3>");
+        reads[t - 1] = k.target.readCalls - before;
+    }
+    EXPECT_EQ(reads[0], reads[1] + 3); // the three mailboxes were read for the first row only
+
+    TaskStackInfo stack;
+    const uint64_t before = k.target.readCalls;
+    ReadTaskStackInfo(1, stack);
+    EXPECT_EQ(stack, (TaskStackInfo{0x60000, 512, 64, 448}));
+    EXPECT_LE(k.target.readCalls - before, 3u); // base, size, and the stack in one block
+}
+
 } // namespace
 } // namespace kernel::test

@@ -162,6 +162,27 @@ TEST_F(ImageLoad, StatusCodesAndSlotLifecycle)
     // A failed reload empties the slot rather than keeping the old image.
     EXPECT_EQ(LoadKernelDataImage(bad, 0), ImageReadError);
     EXPECT_FALSE(HasMemoryImage(kKernelDataSlot));
+
+    // A folder is not found, like a missing file.
+    EXPECT_EQ(LoadKernelDataImage(dir.path().string(), 0), ImageCannotOpen);
+    EXPECT_NE(GetImageLoadMessage().find("not found"), std::string::npos) << GetImageLoadMessage();
+}
+
+// The file is taken line by line: a file of many records loads into the 64 KiB window, a line that never
+// ends is refused with its number, and records after a bad line never reach the image.
+TEST_F(ImageLoad, LargeFilesAreReadLineByLine)
+{
+    std::string text = "S0030000FC\n";
+    for (uint32_t i = 0; i < 60000; ++i)
+        text += record('3', 0x10000000u + 16 * i, 4, std::vector<uint8_t>(16, static_cast<uint8_t>(i)));
+    text += record('1', 0x40, 2, {0xAB});
+    ASSERT_EQ(LoadKernelDataImage(dir.write("big.srec", text), 0), ImageLoaded) << GetImageLoadMessage();
+    EXPECT_EQ(bytesAt(0x40, 1)[0], 0xAB);
+
+    const std::string endless = dir.write("endless.srec", "S0030000FC\n" + record('1', 0, 2, {1}) + std::string(3u << 20, '0'));
+    EXPECT_EQ(LoadKernelDataImage(endless, 0), ImageReadError);
+    EXPECT_NE(GetImageLoadMessage().find("endless.srec:3: line longer than"), std::string::npos) << GetImageLoadMessage();
+    EXPECT_FALSE(HasMemoryImage(kKernelDataSlot));
 }
 
 // Files made by srec_cat and objcopy from the same random bytes load to exactly those bytes.

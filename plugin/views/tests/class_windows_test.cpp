@@ -109,11 +109,13 @@ TEST_F(DemoWindows, MailboxesAndTheirDetails)
     ASSERT_EQ(m.rowCount(), 3);
     EXPECT_EQ(row(m, 0)[0], "1");
     EXPECT_EQ(row(m, 0)[1], "MboxA");
+    EXPECT_EQ(row(m, 0)[2], "Normal");
     EXPECT_EQ(row(m, 0)[3], "Main");
     EXPECT_EQ(row(m, 0)[5], "0x20100000");
     EXPECT_EQ(row(m, 0)[6].size(), 16u * 3 - 1);
     EXPECT_EQ(row(m, 1)[0], "");
     EXPECT_EQ(row(m, 1)[1], "");
+    EXPECT_EQ(row(m, 1)[2], "Urgent");
     EXPECT_EQ(row(m, 1)[3], "Sleeper");
     EXPECT_EQ(row(m, 1)[4], "1");
     EXPECT_EQ(row(m, 2)[1], "MboxB");
@@ -167,20 +169,23 @@ TEST_F(DemoWindows, ExceptionsReadyListAndBacktrace)
     BacktraceWindow backtrace(&manager);
     backtrace.Refresh();
     const ReportList& bt = *backtrace.list();
-    ASSERT_GE(bt.rowCount(), 4);
-
     EXPECT_EQ(headers(bt)[1], "Class");
-    EXPECT_EQ(bt.cellText(0, 0), "1");
-    EXPECT_EQ(bt.cellText(0, 3), ""); // the newest frame carries no registers
-    // Every frame after the first carries the registers of the frame before it: three frames, three
-    // rows with registers (the last one the interrupted task's).
-    int withRegisters = 0;
+    // Newest first: exception 3, then thread ThrB (level 1, order 2) and the exception 2 that interrupted
+    // it, then exception 1, then the interrupted task.
+    const std::vector<std::vector<std::string>> rows{{"1", "Exception", "<Excptn #3>"},
+                                                     {"2", "Thread", "ThrB:L1:O2"},
+                                                     {"3", "Exception", "<Excptn #2>"},
+                                                     {"4", "Exception", "<Excptn #1>"},
+                                                     {"5", "Task", "Main"}};
+    ASSERT_EQ(bt.rowCount(), static_cast<int>(rows.size()));
     for (int r = 0; r < bt.rowCount(); ++r)
-        withRegisters += bt.cellText(r, 3).empty() ? 0 : 1;
-    EXPECT_EQ(withRegisters, 3);
-    EXPECT_EQ(bt.cellText(bt.rowCount() - 1, 1), "Task");
-    EXPECT_EQ(bt.cellText(bt.rowCount() - 1, 2), "Main");
-    EXPECT_EQ(bt.cellText(bt.rowCount() - 1, 3).substr(0, 2), "0x");
+        EXPECT_EQ((std::vector<std::string>{bt.cellText(r, 0), bt.cellText(r, 1), bt.cellText(r, 2)}),
+                  rows[static_cast<std::size_t>(r)]);
+    // Each frame after the first carries the registers of the frame before it, and the task the last's.
+    for (int r : {1, 3, 4})
+        EXPECT_EQ(bt.cellText(r, 3).substr(0, 2), "0x") << r;
+    for (int r : {0, 2})
+        EXPECT_EQ(bt.cellText(r, 3), "") << r;
     saveScreenshot(&backtrace, "backtrace_window.png");
 }
 

@@ -7,6 +7,8 @@
 #include "plugin/views/panel_thread.h"
 #include "plugin/views/tests/views_fixture.h"
 #include "plugin/views/windows/kernel_info_window.h"
+#include "plugin/views/windows/task_rows.h"
+#include "plugin/views/object_list_window.h"
 
 #include "plugin/kernel/layout.h"
 #include "plugin/kernel/object_texts.h"
@@ -18,6 +20,8 @@
 #include <QPushButton>
 
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 namespace views::test {
 namespace {
@@ -139,6 +143,58 @@ TEST(ControlPanel, LoadFailureIsReportedOnce)
     panel.OnInitialize();
     EXPECT_EQ(quiet.messages().texts().size(), 1u);
     EXPECT_FALSE(panel.initialized());
+}
+
+// A data file with one bad line names the file and the line; a folder chosen as the data file is not
+// found, like a missing file.
+TEST(ControlPanel, MalformedDataFileNamesTheLine)
+{
+    QuietEnvironment quiet;
+    GeneratedKernel kernel(&BuildTasksAndSemaphores);
+    const auto folder = kernel.fixture().dir().path();
+    const std::string bad = (folder / "bad.a79").string();
+    // Line 2 carries the checksum 0x00; 0xF9 is right.
+    std::ofstream(bad) << "S0030000FC\nS10500100102" "00\nS9030000FC\n";
+    std::string chosen;
+    ControlPanel::setSettingsPrompt([&chosen](std::string& path, bool& little) {
+        path = chosen;
+        little = true;
+        return true;
+    });
+    ControlPanel panel(0, "Host IDE");
+    panel.ShowModeless();
+    chosen = bad;
+    panel.OnInitialize();
+    ASSERT_EQ(quiet.messages().texts().size(), 1u);
+    EXPECT_EQ(quiet.messages().texts()[0], bad + ":2: checksum 0x00, expected 0xE7");
+    chosen = folder.string();
+    panel.OnInitialize();
+    ASSERT_EQ(quiet.messages().texts().size(), 2u);
+    EXPECT_EQ(quiet.messages().texts()[1], kernel::DescribeDataFileError(1));
+    EXPECT_FALSE(panel.initialized());
+}
+
+// New windows (no stored placement) open wide enough for their columns, each beside the ones open.
+TEST(WindowManager, NewWindowsFitTheirColumnsAndDoNotCoverEachOther)
+{
+    QuietEnvironment quiet;
+    GeneratedKernel kernel(&BuildTasksAndSemaphores);
+    ASSERT_EQ(kernel.load(), 0);
+    WindowManager manager;
+    for (uint32_t command : {2u, 3u, 1u})
+        manager.OnDisplayCommand(command);
+    drainEvents();
+    ASSERT_EQ(manager.windows().size(), 3u);
+    auto* tasks = dynamic_cast<ObjectListWindow*>(manager.FindOpenWindow(1000));
+    ASSERT_NE(tasks, nullptr);
+    int columns = 0;
+    for (const ColumnSpec& column : TaskColumns())
+        columns += column.width;
+    EXPECT_GE(tasks->list()->width(), columns);
+    for (const ObjectWindow* a : manager.windows())
+        for (const ObjectWindow* b : manager.windows())
+            EXPECT_TRUE(a == b || a->pos() != b->pos()) << a->windowTitle().toStdString() << " covers "
+                                                        << b->windowTitle().toStdString();
 }
 
 TEST(WindowManager, OpensRaisesClosesAndHides)

@@ -33,6 +33,7 @@ std::vector<ColumnSpec> TaskColumns()
 
 void FillTaskRows(ListSheet& sheet, const kernel::ClassCounts& counts)
 {
+    kernel::TaskStatusContext context; // read once for every row of this refresh
     for (uint32_t n = 0; n <= LastObject(counts); ++n) {
         const int row = sheet.addRow(n);
         sheet.set(row, TaskNumber, dec(n));
@@ -42,12 +43,12 @@ void FillTaskRows(ListSheet& sheet, const kernel::ClassCounts& counts)
         }
         kernel::TaskRecord record{};
         kernel::ReadTaskRecord(n, record);
-        sheet.set(row, TaskName, kernel::FormatTaskName(n));
+        sheet.set(row, TaskName, kernel::FormatTaskName(n, record[0]));
         sheet.set(row, TaskPriority, dec(record[2]));
         sheet.set(row, TaskEntry, hex(record[7]));
         if (sheet.isShown(TaskArg))
             sheet.set(row, TaskArg, hex(kernel::ReadTaskArgAddress(n)));
-        sheet.set(row, TaskState, kernel::FormatTaskStatus(n, record, counts));
+        sheet.set(row, TaskState, kernel::FormatTaskStatus(n, record, counts, context));
         sheet.set(row, TaskTraceObject, YesNo((record[0] & kernel::kTraceObjectBit) != 0));
         sheet.set(row, TaskTraceActor, YesNo((record[0] & kernel::kTraceActorBit) != 0));
     }
@@ -177,7 +178,10 @@ void FillTaskStackRows(ListSheet& sheet, const kernel::ClassCounts& counts)
             // An inactive task holds nothing on its stack: all of it is spare.
             offset = growth != 0 ? 0 : size;
         } else {
-            int32_t signedOffset = static_cast<int32_t>(kernel::ReadTaskRegister(n, 1, nullptr) - base);
+            // The stack pointer's offset from the base, in 64 bits: both values come from target memory.
+            const uint32_t stackPointer = kernel::ReadFrameRegister(
+                record[4], kernel::KindObjectAddress(kernel::ObjectKind::Task, n), 1, nullptr);
+            int64_t signedOffset = static_cast<int32_t>(stackPointer - base);
             if (signedOffset < 0)
                 signedOffset += static_cast<int32_t>(size);
             offset = static_cast<uint32_t>(signedOffset);

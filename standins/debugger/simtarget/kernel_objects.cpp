@@ -244,28 +244,34 @@ void AttachAlarm(TargetBuilder& b, uint32_t counter, uint32_t alarm)
     }
 }
 
-std::vector<uint32_t> MakeExceptionChain(TargetBuilder& b, uint32_t frames, bool cyclic)
+std::vector<uint32_t> MakeExceptionChain(TargetBuilder& b, const std::vector<ExceptionFrame>& frames, bool cyclic)
 {
     std::vector<uint32_t> out;
     const kernel::RegisterMap* map = kernel::GetRegisterMap(b.spec().port);
-    int link = 0;
+    struct Registers {
+        int link, exception, thread, level;
+    };
+    Registers r{};
     switch (b.spec().port) {
-    case 3: case 10: case 13: link = 69; break;
-    case 4: link = 38; break;
-    case 6: link = 40; break;
-    case 8: link = 36; break;
-    case 9: link = 22; break;
+    case 3: case 10: case 13: r = {69, 68, 70, 71}; break;
+    case 4: r = {38, 39, 40, 41}; break;
+    case 6: r = {40, 41, 42, 43}; break;
+    case 8: r = {36, 37, 38, 39}; break;
+    case 9: r = {22, 23, 24, 25}; break;
     default: return out;
     }
-    const int slot = map->rows[link].slot;
-    for (uint32_t i = 0; i < frames; ++i) {
-        out.push_back(b.allocate(b.contextSize()));
-        writeContext(b, out.back(), 0x800 + i, false);
-    }
     const LayoutTable& ctx = b.layout(Structure::Context);
-    for (uint32_t i = 0; i < frames; ++i) {
-        const uint32_t next = i + 1 < frames ? out[i + 1] : (cyclic ? out[0] : 0);
-        b.setStructField(ctx, out[i], slot, next, true);
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        out.push_back(b.allocate(b.contextSize()));
+        // The other registers get the generator's marker values; the three the backtrace reads are real.
+        writeContext(b, out.back(), 0x800 + static_cast<uint32_t>(i), false);
+        b.setStructField(ctx, out.back(), map->rows[r.exception].slot, frames[i].exception);
+        b.setStructField(ctx, out.back(), map->rows[r.thread].slot, frames[i].thread);
+        b.setStructField(ctx, out.back(), map->rows[r.level].slot, frames[i].level);
+    }
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const uint32_t next = i + 1 < out.size() ? out[i + 1] : (cyclic ? out[0] : 0);
+        b.setStructField(ctx, out[i], map->rows[r.link].slot, next, true);
     }
     b.setKwsField(26, out.empty() ? 0 : out[0], true);
     return out;

@@ -46,8 +46,16 @@ void MakePipe(TargetBuilder& b, uint32_t n, uint32_t buffers, uint32_t size, uin
 void AttachCounter(TargetBuilder& b, uint32_t eventSource, uint32_t counter);
 // Queues an alarm on its counter (alarm field 12, counter field 9 and alarm field 4).
 void AttachAlarm(TargetBuilder& b, uint32_t counter, uint32_t alarm);
+// What an exception frame records of the code it interrupted: the exception number, the thread number (0
+// when it interrupted no thread) and the thread's level.
+struct ExceptionFrame {
+    uint32_t exception;
+    uint32_t thread;
+    uint32_t level;
+};
 // A chain of exception frames from KWS field 26, newest first. Returns the frame addresses.
-std::vector<uint32_t> MakeExceptionChain(TargetBuilder& b, uint32_t frames, bool cyclic = false);
+std::vector<uint32_t> MakeExceptionChain(TargetBuilder& b, const std::vector<ExceptionFrame>& frames,
+                                         bool cyclic = false);
 
 struct TraceSetup {
     uint32_t segments = 4, segmentSize = 256;
@@ -72,5 +80,8 @@ void MakeServicesTable(TargetBuilder& b, const std::vector<ServiceSpec>& service
 void BuildDemo(TargetBuilder& b);
 // `tasks` tasks and `others` objects spread over the other classes.
 void BuildBulk(TargetBuilder& b, uint32_t tasks, uint32_t others);
+// `tasks` tasks, each blocked on a semaphore that mailboxes, partitions, queues, mutexes and alarms
+// (`objects` of each) use as event semaphores: the heaviest task list to refresh.
+void BuildEventBulk(TargetBuilder& b, uint32_t tasks, uint32_t objects);
 
 } // namespace simtarget

@@ -1,6 +1,10 @@
 // Whole simulated kernels: the demo with every class, and a bulk kernel for the benchmark.
 #include "standins/debugger/simtarget/kernel_objects.h"
 
+#include "plugin/kernel/object_classes.h"
+
+#include <algorithm>
+
 namespace simtarget {
 namespace {
 
@@ -91,8 +95,8 @@ void BuildDemo(TargetBuilder& b)
     b.setField(K::Mailbox, 1, 1, 0x4);
     b.setField(K::Mailbox, 1, 7, 2);
     b.setField(K::Mailbox, 1, 8, 9);
-    AddMessage(b, 1, 3, 1, 0, 0x20100000);
-    AddMessage(b, 1, -1, 2, 1, 0x20100010);
+    AddMessage(b, 1, 1, 1, 0, 0x20100000); // Normal
+    AddMessage(b, 1, 2, 2, 1, 0x20100010); // Urgent
     MakePartition(b, 1, 8, 32, 3);
     b.setField(K::Partition, 1, 10, 5);
     b.setField(K::Partition, 1, 11, 2);
@@ -173,7 +177,9 @@ void BuildDemo(TargetBuilder& b)
         b.setField(K::Exception, n, 3, 0x40 + n);
     }
     b.setField(K::Exception, 2, 4, b.objectAddress(K::Exception, 1), true);
-    MakeExceptionChain(b, 3);
+    // Exception 3 interrupted exception 2, which interrupted thread ThrB (level 1), which interrupted
+    // exception 1, which interrupted the current task.
+    MakeExceptionChain(b, {{3, 0, 0}, {2, 2, 1}, {1, 0, 0}});
     MakeTrace(b, TraceSetup{});
     std::vector<ServiceSpec> services;
     const char* serviceNames[] = {"TaskCreate", "TaskDelete", "TaskSleep", "SemSignal", "SemWait",
@@ -210,6 +216,41 @@ void BuildBulk(TargetBuilder& b, uint32_t tasks, uint32_t others)
             b.setName(kind, n, "Obj" + std::to_string(n));
             b.setField(kind, n, 1, n);
         }
+}
+
+void BuildEventBulk(TargetBuilder& b, uint32_t tasks, uint32_t objects)
+{
+    const K owners[] = {K::Mailbox, K::Partition, K::Queue, K::Mutex, K::Alarm};
+    const uint32_t semaphores = std::min<uint32_t>(2 * objects, kernel::kMaxObjectsPerClass);
+    b.addClass(K::Task, tasks, 0, 0x4C);
+    b.addClass(K::Semaphore, semaphores, 0, 0x08);
+    for (K kind : owners)
+        b.addClass(kind, objects, 0, 0x0C);
+    // Each owner's event semaphores, spread over the semaphores in turn.
+    uint32_t next = 0;
+    auto semaphore = [&next, semaphores] { return 1 + next++ % semaphores; };
+    for (K kind : owners)
+        for (uint32_t n = 1; n <= objects; ++n) {
+            b.setName(kind, n, "Obj" + std::to_string(n));
+            b.setField(kind, n, 1, 0x4);
+            switch (kind) {
+            case K::Mailbox: b.setField(kind, n, 7, semaphore()); break;
+            case K::Partition: b.setField(kind, n, 9, semaphore()); break;
+            case K::Queue: b.setField(kind, n, 9, semaphore()); b.setField(kind, n, 10, semaphore()); break;
+            case K::Mutex: b.setField(kind, n, 7, semaphore()); break;
+            default: b.setField(kind, n, 15, semaphore()); b.setField(kind, n, 16, semaphore()); break;
+            }
+        }
+    for (uint32_t n = 1; n <= semaphores; ++n)
+        b.setName(K::Semaphore, n, "Sem" + std::to_string(n));
+    for (uint32_t n = 1; n <= tasks; ++n) {
+        b.setName(K::Task, n, "Task" + std::to_string(n));
+        TaskOptions t;
+        t.stackSize = 256;
+        t.status = 0x20;
+        t.waits = {{K::Semaphore, 1 + (n - 1) % semaphores}};
+        MakeTask(b, n, t);
+    }
 }
 
 } // namespace simtarget
