@@ -43,5 +43,6 @@ list(APPEND EDITORS_TEST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/tests/application_pages_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/cpu_sheet_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/dialogs_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tests/dialog_fit_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/option_and_class_pages_test.cpp
 )

@@ -187,6 +187,19 @@ TEST_F(MainWindow, ClosingAsksForEachEditedFileInOrderAndCancelKeepsItOpen)
     EXPECT_EQ(project.edited, 0);
 }
 
+TEST_F(MainWindow, AfterSaveAllTheListNoLongerMarksTheSavedApplication)
+{
+    startWindow(true);
+    engine::ProjectRecord& project = m_window->GetProject();
+    project.cpus[0].applications[0].edited = 1; // Control
+    selectNode("Main");
+    const QTreeWidget* list = m_window->listPane().list();
+    ASSERT_EQ(column(list, 0), (QStringList{"*Control", "Monitor"}));
+    m_window->OnFileSaveAll();
+    EXPECT_EQ(project.cpus[0].applications[0].edited, 0);
+    EXPECT_EQ(column(list, 0), (QStringList{"Control", "Monitor"}));
+}
+
 TEST_F(MainWindow, SavingANewApplicationThroughThePromptMarksTheProject)
 {
     startWindow(true);

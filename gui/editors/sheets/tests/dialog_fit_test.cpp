@@ -1,0 +1,237 @@
+// Every dialog and sheet page opened on the demo project fits what it shows: no edit is narrower than its
+// text needs (up to a floor of 30 average characters of the dialog font) and no two controls overlap.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTabBar>
+#include <QTimer>
+
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "engine/names/project_walk.h"
+#include "engine/ops/cpu_record_handler.h"
+#include "engine/records/text_field.h"
+#include "gui/editors/model/page_cpu_class.h"
+#include "gui/editors/services/editors_impl.h"
+#include "gui/editors/sheets/application_sheet_view.h"
+#include "gui/editors/sheets/cpu_sheet_view.h"
+#include "gui/editors/sheets/tests/demo_project.h"
+#include "gui/shell/editor_services.h"
+#include "platform/qt/control_id.h"
+#include "platform/qt/property_sheet.h"
+
+namespace editors::test {
+namespace {
+
+constexpr int kFloorCharacters = 30;
+
+// Runs the step on the modal window once it is up.
+void whenModal(std::function<void(QWidget*)> step)
+{
+    QTimer::singleShot(0, [step] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) {
+            whenModal(step);
+            return;
+        }
+        step(modal);
+    });
+}
+
+// A widget the user sees as one control, not a part of another control.
+bool isControl(const QWidget* widget, const QWidget* window)
+{
+    if (!(qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QLabel*>(widget) ||
+          qobject_cast<const QAbstractButton*>(widget) || qobject_cast<const QComboBox*>(widget) ||
+          qobject_cast<const QAbstractItemView*>(widget) || qobject_cast<const QScrollBar*>(widget)))
+        return false;
+    for (const QWidget* up = widget->parentWidget(); up && up != window; up = up->parentWidget()) {
+        if (qobject_cast<const QAbstractItemView*>(up) || qobject_cast<const QComboBox*>(up) ||
+            qobject_cast<const QLineEdit*>(up) || qobject_cast<const QTabBar*>(up) ||
+            qobject_cast<const QAbstractScrollArea*>(up))
+            return false;
+    }
+    return true;
+}
+
+// What is wrong with the window as it stands: cramped edits and overlapping controls, each named.
+std::vector<std::string> fitProblems(QWidget* window, const std::string& where)
+{
+    QApplication::processEvents();
+    std::vector<std::string> problems;
+    const auto name = [](const QWidget* widget) {
+        const int id = platform::controlId(widget);
+        QString text = id ? QString::number(id) : QString::fromLatin1(widget->metaObject()->className());
+        if (auto* label = qobject_cast<const QLabel*>(widget))
+            text += " \"" + label->text() + "\"";
+        else if (auto* button = qobject_cast<const QAbstractButton*>(widget))
+            text += " \"" + button->text() + "\"";
+        return text.toStdString();
+    };
+    std::vector<QWidget*> controls;
+    for (QWidget* widget : window->findChildren<QWidget*>()) {
+        if (!widget->isVisibleTo(window) || !isControl(widget, window))
+            continue;
+        controls.push_back(widget);
+        auto* edit = qobject_cast<QLineEdit*>(widget);
+        if (!edit)
+            continue;
+        const QFontMetrics metrics = edit->fontMetrics();
+        const int needed = std::min(metrics.horizontalAdvance(edit->text()),
+                                    metrics.averageCharWidth() * kFloorCharacters);
+        const int frame = edit->hasFrame() ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) : 0;
+        const QMargins margins = edit->textMargins();
+        // A line edit keeps 2 pixels each side of its text.
+        const int room = edit->width() - 2 * frame - margins.left() - margins.right() - 4;
+        if (room < needed)
+            problems.push_back(where + ": edit " + name(edit) + " shows " + std::to_string(room) + " of " +
+                               std::to_string(needed) + " pixels of \"" + edit->text().toStdString() + "\"");
+    }
+    for (std::size_t a = 0; a < controls.size(); ++a) {
+        const QRect first(controls[a]->mapTo(window, QPoint(0, 0)), controls[a]->size());
+        for (std::size_t b = a + 1; b < controls.size(); ++b) {
+            if (controls[a]->isAncestorOf(controls[b]) || controls[b]->isAncestorOf(controls[a]))
+                continue;
+            const QRect second(controls[b]->mapTo(window, QPoint(0, 0)), controls[b]->size());
+            if (first.intersects(second))
+                problems.push_back(where + ": " + name(controls[a]) + " overlaps " + name(controls[b]));
+        }
+    }
+    return problems;
+}
+
+// Every page of the sheet in turn.
+void checkPages(QWidget* modal, const std::string& where, std::vector<std::string>& problems)
+{
+    auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
+    if (!sheet) {
+        problems.push_back(where + ": not a sheet");
+        return;
+    }
+    for (int page = 0; page < sheet->GetPageCount(); ++page) {
+        if (!sheet->SetActivePage(page)) {
+            problems.push_back(where + ": page " + std::to_string(page) + " cannot be reached");
+            continue;
+        }
+        const auto found = fitProblems(modal, where + " / " + sheet->GetPage(page)->caption().toStdString());
+        problems.insert(problems.end(), found.begin(), found.end());
+    }
+}
+
+class DialogFitTest : public DemoProject {
+protected:
+    void SetUp() override
+    {
+        DemoProject::SetUp();
+        // The program links the whole library and so installs the editors at load; a test names them.
+        shell::setEditorServices(&editorsImpl());
+    }
+
+    // Checks the dialog the call opens, then closes it with Cancel.
+    void checkDialog(const std::string& where, const std::function<void()>& open)
+    {
+        whenModal([this, where](QWidget* modal) {
+            const auto found = fitProblems(modal, where);
+            m_problems.insert(m_problems.end(), found.begin(), found.end());
+            qobject_cast<QDialog*>(modal)->reject();
+        });
+        open();
+    }
+
+    std::vector<std::string> m_problems;
+};
+
+TEST_F(DialogFitTest, EveryDialogAndPageOfTheDemoShowsItsTextsWithoutOverlaps)
+{
+    shell::ProjectProperties properties{engine::textString(m_project.name),
+                                        "Demonstration system with a communications processor"};
+    checkDialog("Project Properties", [&] { shell::editorServices().ProjectPropertiesDialog(properties, nullptr); });
+
+    // Every object's dialog, and each class entry's options and, where allowed, its dynamic objects.
+    int objects = 0;
+    engine::VisitProjectObjects(m_project, [&](const engine::ObjectPlace& place) {
+        ++objects;
+        checkDialog(engine::textString(place.object->name), [&] {
+            shell::editorServices().EditObjectProperties(m_manager, m_project, *place.cpu, *place.application,
+                                                         *place.entry, *place.object);
+        });
+        return 0;
+    });
+    EXPECT_GT(objects, 10);
+    engine::VisitProjectClassEntries(m_project, [&](const engine::ClassEntryPlace& place) {
+        const std::string where = engine::textString(place.application->name) + " class " +
+                                  std::to_string(place.entry->classType);
+        checkDialog(where + " options", [&] {
+            shell::editorServices().ClassOptionsDialog(*place.entry, *place.cpu, *place.application, nullptr);
+        });
+        if (place.entry->dynamicsAllowed) {
+            checkDialog(where + " dynamics", [&] {
+                shell::editorServices().DynamicObjectsDialog(*place.entry, place.cpu->kernel, place.application,
+                                                             nullptr);
+            });
+        }
+        return 0;
+    });
+
+    // Every page of each application's sheet.
+    engine::VisitProjectApplications(m_project, [&](engine::CpuRecord& cpu, engine::ApplicationRecord& app) {
+        const std::string where = "Application " + engine::textString(app.name);
+        whenModal([this, where](QWidget* modal) {
+            checkPages(modal, where, m_problems);
+            qobject_cast<QDialog*>(modal)->reject();
+        });
+        ShowApplicationPropertiesSheet(m_project, app, cpu);
+        return 0;
+    });
+
+    // Every page of each CPU's sheet, and of the class sheet of every class that has one.
+    engine::VisitProjectCpus(m_project, [&](engine::CpuRecord& cpu) {
+        const std::string where = "CPU " + engine::textString(cpu.name);
+        engine::CpuRecordHandler handler(&cpu.kernel, &m_config, &cpu);
+        CpuSheetParams params{false, false, engine::textString(cpu.name), engine::textString(cpu.description)};
+        whenModal([this, where](QWidget* modal) {
+            checkPages(modal, where, m_problems);
+            auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
+            const int last = sheet ? sheet->GetPageCount() - 1 : -1;
+            auto* list = last >= 0 ? platform::findControl<QListWidget>(sheet->GetPage(last), class_ids::ClassList)
+                                   : nullptr;
+            if (list && sheet->SetActivePage(last)) {
+                auto* properties = platform::findControl<QPushButton>(sheet->GetPage(last), class_ids::Properties);
+                for (int line = 0; line < list->count(); ++line) {
+                    list->setCurrentRow(line);
+                    if (!properties || !properties->isEnabled())
+                        continue;
+                    const std::string classWhere = where + " / " + list->item(line)->text().toStdString();
+                    whenModal([this, classWhere](QWidget* classSheet) {
+                        checkPages(classSheet, classWhere, m_problems);
+                        qobject_cast<QDialog*>(classSheet)->reject();
+                    });
+                    properties->click();
+                }
+            }
+            qobject_cast<QDialog*>(modal)->reject();
+        });
+        ShowCpuPropertiesSheet(handler, params, &m_project);
+        return 0;
+    });
+
+    for (const std::string& problem : m_problems)
+        ADD_FAILURE() << problem;
+}
+
+} // namespace
+} // namespace editors::test
