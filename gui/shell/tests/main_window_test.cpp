@@ -428,6 +428,11 @@ TEST_F(MainWindow, TheSplashEndsWithTheNewProjectQuestionWhenNothingIsOpen)
     if (editors.asked == 1) {
         EXPECT_EQ(engine::textString(m_window->GetProject().name), "Fresh");
         EXPECT_EQ(m_window->GetProject().edited, 1);
+        // The tree is rebuilt from the event loop.
+        QDeadlineTimer rebuilt(5000);
+        while (m_window->tree()->topLevelItemCount() == 0 && !rebuilt.hasExpired())
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        ASSERT_GT(m_window->tree()->topLevelItemCount(), 0);
         EXPECT_EQ(m_window->tree()->topLevelItem(0)->text(0), "Fresh");
     }
 }
