@@ -1,5 +1,8 @@
 #include "gui/editors/sheets/tests/demo_project.h"
 
+#include <QApplication>
+#include <QTimer>
+
 #include <cstdlib>
 #include <fstream>
 #include <unistd.h>
@@ -12,6 +15,18 @@
 namespace fs = std::filesystem;
 
 namespace editors::test {
+
+void whenModal(std::function<void(QWidget*)> step)
+{
+    QTimer::singleShot(0, [step] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) {
+            whenModal(step);
+            return;
+        }
+        step(modal);
+    });
+}
 
 void DemoProject::SetUp()
 {

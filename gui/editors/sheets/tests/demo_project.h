@@ -2,6 +2,7 @@
 // The demo project (samples/demo) opened from a scratch program folder, for the sheet and page tests.
 // Messages are scripted; the current folder comes back afterwards.
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -10,7 +11,12 @@
 #include "engine/records/records.h"
 #include "platform/core/message_service.h"
 
+class QWidget;
+
 namespace editors::test {
+
+// Runs the step on the modal window once it is up (the step gets the active modal window).
+void whenModal(std::function<void(QWidget*)> step);
 
 class DemoProject : public ::testing::Test {
 protected:

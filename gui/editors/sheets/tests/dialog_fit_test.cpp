@@ -15,7 +15,6 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QTabBar>
-#include <QTimer>
 
 #include <functional>
 #include <set>
@@ -38,19 +37,6 @@ namespace editors::test {
 namespace {
 
 constexpr int kFloorCharacters = 30;
-
-// Runs the step on the modal window once it is up.
-void whenModal(std::function<void(QWidget*)> step)
-{
-    QTimer::singleShot(0, [step] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal) {
-            whenModal(step);
-            return;
-        }
-        step(modal);
-    });
-}
 
 // A widget the user sees as one control, not a part of another control.
 bool isControl(const QWidget* widget, const QWidget* window)

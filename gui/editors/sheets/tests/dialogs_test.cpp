@@ -36,19 +36,6 @@
 namespace editors::test {
 namespace {
 
-// Runs the steps on the modal window once it is up (each step gets the active modal window).
-void whenModal(std::function<void(QWidget*)> step)
-{
-    QTimer::singleShot(0, [step] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal) {
-            whenModal(step);
-            return;
-        }
-        step(modal);
-    });
-}
-
 std::vector<std::string> fileNames(engine::ApplicationRecord& application, int classType)
 {
     std::vector<std::string> names;
