@@ -4,7 +4,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -19,6 +18,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "gui/layout/dialog_units.h"
 #include "gui/shell/custom_check_list_box.h"
 #include "platform/qt/control_id.h"
 #include "platform/qt/latin1.h"
@@ -49,24 +49,6 @@ private:
 
 // A static whose row gives it a text keeps it unless the model gives it another.
 constexpr const char* kFixedText = "fixedText";
-
-// An edit shows at least this many average characters of the dialog font, or its whole field when that
-// is shorter.
-constexpr int kEditFloorCharacters = 30;
-
-// Widens the edit to what its field and its text need, in the dialog font, up to the floor; a grid never
-// squeezes an edit below its minimum, so a long label beside it widens the dialog instead.
-void fitEditWidth(QLineEdit* edit, int limit, const QString& text)
-{
-    const QFontMetrics metrics = edit->fontMetrics();
-    int characters = limit > 0 ? std::min(limit, kEditFloorCharacters) : kEditFloorCharacters;
-    characters = std::max(characters, static_cast<int>(std::min<qsizetype>(text.size(), kEditFloorCharacters)));
-    // Frame and margins: what the edit's own hint adds to its 17 'x'.
-    const int chrome = std::max(0, edit->sizeHint().width() - metrics.horizontalAdvance(QLatin1Char('x')) * 17);
-    const int content = std::max(metrics.averageCharWidth() * characters,
-                                 metrics.horizontalAdvance(text.left(kEditFloorCharacters)));
-    edit->setMinimumWidth(content + chrome + 2);
-}
 
 // A heading that ends its line, directly above a list, stands over the list's right-aligned column.
 bool headsListColumn(const ControlTable& table, std::size_t r)
@@ -135,7 +117,7 @@ QWidget* buildControls(QWidget* owner, const ControlTable& table, const ControlH
                 place(new QLabel(label, parentWidget), row.sameLine);
             auto* edit = new QLineEdit(parentWidget);
             identify(edit, id);
-            fitEditWidth(edit, 0, QString());
+            layout::fitEditWidth(edit, 0, QString());
             if (hooks.editFilter)
                 edit->installEventFilter(hooks.editFilter);
             place(edit, row.sameLine || row.label != nullptr);
@@ -254,7 +236,7 @@ void showControl(QWidget* widget, const ControlState& control)
             edit->setText(text);
         if (control.limit > 0 && !edit->validator())
             edit->setValidator(new LengthLimit(edit, control.limit));
-        fitEditWidth(edit, control.limit, text);
+        layout::fitEditWidth(edit, control.limit, text);
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         if (button->isCheckable())
             button->setChecked(control.check != 0);

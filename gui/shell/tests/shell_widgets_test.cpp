@@ -12,6 +12,7 @@
 
 #include "platform/core/message_service.h"
 #include "platform/qt/control_id.h"
+#include "platform/qt/testing/widget_fit.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -509,6 +510,46 @@ TEST(FolderPickerDialog, AMissingInitialFolderIsCreatedOrIgnored)
     EXPECT_TRUE(QDir(root.path() + "/new").exists());
     EXPECT_EQ(created.folderEdit()->text().toStdString(), base + "/new");
     created.DestroyWindow();
+}
+
+// ---- fit
+
+TEST(ShellDialogs, ShowWhatTheyHoldWithoutOverlaps)
+{
+    platform::ScopedScriptedMessages boxes;
+    QTemporaryDir root;
+    const std::string deep = root.path().toStdString() + "/projects/demo/gen/control/include";
+    QDir().mkpath(QString::fromStdString(deep));
+    std::vector<std::string> problems;
+    const auto check = [&](QWidget* window, const std::string& where) {
+        const auto found = platform::testing::FitProblems(window, where);
+        problems.insert(problems.end(), found.begin(), found.end());
+    };
+
+    std::vector<shell::UtilityRequest> requests = {
+        {"Folder holding the generated header files", "d", 0, 0, deep, 0, 0},
+        {"Optimise", "b", 0, 0, "1", 0, 0},
+        {"Name", "s", 2, 8, "demo", 0, 0}};
+    UtilityParamsDialog parameters(requests, "make -C ${Folder} $Name", "Build all", nullptr);
+    parameters.ShowModeless();
+    check(&parameters, "Enter parameters");
+    parameters.DestroyWindow();
+
+    CSelectFolderDialog picker(nullptr, deep, "Output");
+    picker.setDrives({{root.path().toStdString(), shell::DriveKind::Fixed}});
+    picker.ShowModeless();
+    check(&picker, "Select Folder");
+    picker.DestroyWindow();
+
+    CommandOutputDialog output("echo done", true, nullptr);
+    output.ShowModeless();
+    ASSERT_TRUE(waitFor([&] { return output.isDone(); }));
+    check(&output, "Output from command");
+    output.DestroyWindow();
+
+    for (const std::string& problem : problems)
+        ADD_FAILURE() << problem;
+    EXPECT_TRUE(boxes->texts().empty());
 }
 
 // ---- single instance and list widths

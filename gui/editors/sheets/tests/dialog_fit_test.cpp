@@ -2,22 +2,12 @@
 // text needs (up to a floor of 30 average characters of the dialog font) and no two controls overlap.
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
-#include <QAbstractItemView>
 #include <QApplication>
-#include <QComboBox>
 #include <QDialog>
-#include <QDialogButtonBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScrollBar>
-#include <QStyle>
-#include <QTabBar>
 
 #include <functional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -32,73 +22,10 @@
 #include "gui/shell/editor_services.h"
 #include "platform/qt/control_id.h"
 #include "platform/qt/property_sheet.h"
+#include "platform/qt/testing/widget_fit.h"
 
 namespace editors::test {
 namespace {
-
-constexpr int kFloorCharacters = 30;
-
-// A widget the user sees as one control, not a part of another control.
-bool isControl(const QWidget* widget, const QWidget* window)
-{
-    if (!(qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QLabel*>(widget) ||
-          qobject_cast<const QAbstractButton*>(widget) || qobject_cast<const QComboBox*>(widget) ||
-          qobject_cast<const QAbstractItemView*>(widget) || qobject_cast<const QScrollBar*>(widget)))
-        return false;
-    for (const QWidget* up = widget->parentWidget(); up && up != window; up = up->parentWidget()) {
-        if (qobject_cast<const QAbstractItemView*>(up) || qobject_cast<const QComboBox*>(up) ||
-            qobject_cast<const QLineEdit*>(up) || qobject_cast<const QTabBar*>(up) ||
-            qobject_cast<const QAbstractScrollArea*>(up))
-            return false;
-    }
-    return true;
-}
-
-// What is wrong with the window as it stands: cramped edits and overlapping controls, each named.
-std::vector<std::string> fitProblems(QWidget* window, const std::string& where)
-{
-    QApplication::processEvents();
-    std::vector<std::string> problems;
-    const auto name = [](const QWidget* widget) {
-        const int id = platform::controlId(widget);
-        QString text = id ? QString::number(id) : QString::fromLatin1(widget->metaObject()->className());
-        if (auto* label = qobject_cast<const QLabel*>(widget))
-            text += " \"" + label->text() + "\"";
-        else if (auto* button = qobject_cast<const QAbstractButton*>(widget))
-            text += " \"" + button->text() + "\"";
-        return text.toStdString();
-    };
-    std::vector<QWidget*> controls;
-    for (QWidget* widget : window->findChildren<QWidget*>()) {
-        if (!widget->isVisibleTo(window) || !isControl(widget, window))
-            continue;
-        controls.push_back(widget);
-        auto* edit = qobject_cast<QLineEdit*>(widget);
-        if (!edit)
-            continue;
-        const QFontMetrics metrics = edit->fontMetrics();
-        const int needed = std::min(metrics.horizontalAdvance(edit->text()),
-                                    metrics.averageCharWidth() * kFloorCharacters);
-        const int frame = edit->hasFrame() ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) : 0;
-        const QMargins margins = edit->textMargins();
-        // A line edit keeps 2 pixels each side of its text.
-        const int room = edit->width() - 2 * frame - margins.left() - margins.right() - 4;
-        if (room < needed)
-            problems.push_back(where + ": edit " + name(edit) + " shows " + std::to_string(room) + " of " +
-                               std::to_string(needed) + " pixels of \"" + edit->text().toStdString() + "\"");
-    }
-    for (std::size_t a = 0; a < controls.size(); ++a) {
-        const QRect first(controls[a]->mapTo(window, QPoint(0, 0)), controls[a]->size());
-        for (std::size_t b = a + 1; b < controls.size(); ++b) {
-            if (controls[a]->isAncestorOf(controls[b]) || controls[b]->isAncestorOf(controls[a]))
-                continue;
-            const QRect second(controls[b]->mapTo(window, QPoint(0, 0)), controls[b]->size());
-            if (first.intersects(second))
-                problems.push_back(where + ": " + name(controls[a]) + " overlaps " + name(controls[b]));
-        }
-    }
-    return problems;
-}
 
 // Every page of the sheet in turn.
 void checkPages(QWidget* modal, const std::string& where, std::vector<std::string>& problems)
@@ -113,7 +40,7 @@ void checkPages(QWidget* modal, const std::string& where, std::vector<std::strin
             problems.push_back(where + ": page " + std::to_string(page) + " cannot be reached");
             continue;
         }
-        const auto found = fitProblems(modal, where + " / " + sheet->GetPage(page)->caption().toStdString());
+        const auto found = platform::testing::FitProblems(modal, where + " / " + sheet->GetPage(page)->caption().toStdString());
         problems.insert(problems.end(), found.begin(), found.end());
     }
 }
@@ -131,7 +58,7 @@ protected:
     void checkDialog(const std::string& where, const std::function<void()>& open)
     {
         whenModal([this, where](QWidget* modal) {
-            const auto found = fitProblems(modal, where);
+            const auto found = platform::testing::FitProblems(modal, where);
             m_problems.insert(m_problems.end(), found.begin(), found.end());
             qobject_cast<QDialog*>(modal)->reject();
         });
