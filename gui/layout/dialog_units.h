@@ -26,12 +26,13 @@ QRect dialogUnitsToPixels(const QRect& units, const DialogBaseUnits& base);
 void placeInDialogUnits(QWidget* child, const QRect& units);
 
 // An edit shows at least this many average characters of the dialog font, or its whole field when that
-// is shorter.
+// is shorter; a longer text it holds widens it up to the second count.
 constexpr int kEditFloorCharacters = 30;
+constexpr int kEditTextCharacters = 64;
 
 // Gives the edit the minimum width its field (limit characters, 0 for none) and its text need in its
-// own font, up to the floor; a layout never squeezes an edit below it, so a long label beside the edit
-// widens the dialog instead.
+// own font; a layout never squeezes an edit below it, so a long label beside the edit widens the dialog
+// instead.
 void fitEditWidth(QLineEdit* edit, int limit, const QString& text);
 
 } // namespace layout

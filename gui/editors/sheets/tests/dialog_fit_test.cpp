@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -73,6 +74,15 @@ TEST_F(DialogFitTest, EveryDialogAndPageOfTheDemoShowsItsTextsWithoutOverlaps)
     shell::ProjectProperties properties{engine::textString(m_project.name),
                                         "Demonstration system with a communications processor"};
     checkDialog("Project Properties", [&] { shell::editorServices().ProjectPropertiesDialog(properties, nullptr); });
+    // The first dialog a new user meets shows the whole description.
+    whenModal([](QWidget* modal) {
+        auto* description = platform::findControl<QLineEdit>(modal, 1049);
+        ASSERT_NE(description, nullptr);
+        description->setCursorPosition(0);
+        EXPECT_GE(description->width(), description->fontMetrics().horizontalAdvance(description->text()));
+        qobject_cast<QDialog*>(modal)->reject();
+    });
+    shell::editorServices().ProjectPropertiesDialog(properties, nullptr);
 
     // Every object's dialog, and each class entry's options and, where allowed, its dynamic objects.
     int objects = 0;
