@@ -2,8 +2,10 @@
 // text needs (up to a floor of 30 average characters of the dialog font) and no two controls overlap.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -28,6 +30,31 @@
 namespace editors::test {
 namespace {
 
+// A heading just above a list, other than the one at the list's left edge, stands over the list's
+// right-aligned column: it ends in the right third of the list.
+std::vector<std::string> headingProblems(QWidget* page, const std::string& where)
+{
+    std::vector<std::string> problems;
+    for (QAbstractItemView* list : page->findChildren<QAbstractItemView*>()) {
+        if (!list->isVisibleTo(page))
+            continue;
+        const QRect area(list->mapTo(page, QPoint(0, 0)), list->size());
+        for (QLabel* label : page->findChildren<QLabel*>()) {
+            const QRect text(label->mapTo(page, QPoint(0, 0)), label->size());
+            const bool above = text.bottom() <= area.top() && text.bottom() >= area.top() - 2 * text.height();
+            if (!label->isVisibleTo(page) || label->text().isEmpty() || !above || text.left() <= area.left() + 4)
+                continue;
+            const int end = text.left() + label->fontMetrics().horizontalAdvance(label->text());
+            const int ends = label->alignment() & Qt::AlignRight ? text.right() : end;
+            if (ends < area.right() - area.width() / 3)
+                problems.push_back(where + ": heading \"" + label->text().toStdString() + "\" ends at " +
+                                   std::to_string(ends) + ", not over the column ending at " +
+                                   std::to_string(area.right()));
+        }
+    }
+    return problems;
+}
+
 // Every page of the sheet in turn.
 void checkPages(QWidget* modal, const std::string& where, std::vector<std::string>& problems)
 {
@@ -41,8 +68,11 @@ void checkPages(QWidget* modal, const std::string& where, std::vector<std::strin
             problems.push_back(where + ": page " + std::to_string(page) + " cannot be reached");
             continue;
         }
-        const auto found = platform::testing::FitProblems(modal, where + " / " + sheet->GetPage(page)->caption().toStdString());
+        const std::string pageWhere = where + " / " + sheet->GetPage(page)->caption().toStdString();
+        const auto found = platform::testing::FitProblems(modal, pageWhere);
         problems.insert(problems.end(), found.begin(), found.end());
+        const auto headings = headingProblems(sheet->GetPage(page), pageWhere);
+        problems.insert(problems.end(), headings.begin(), headings.end());
     }
 }
 
