@@ -547,6 +547,13 @@ TEST(ShellDialogs, ShowWhatTheyHoldWithoutOverlaps)
     check(&output, "Output from command");
     output.DestroyWindow();
 
+    const std::string report = deep + "/report.txt";
+    std::ofstream(report) << "text\tdata\tbss\n";
+    ShowFileDialog viewer(report, nullptr);
+    viewer.ShowModeless();
+    check(&viewer, "Showing file");
+    viewer.DestroyWindow();
+
     for (const std::string& problem : problems)
         ADD_FAILURE() << problem;
     EXPECT_TRUE(boxes->texts().empty());
