@@ -1,7 +1,10 @@
 #include "dialog_units.h"
 
 #include <QFontMetrics>
+#include <QLineEdit>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace layout {
 
@@ -40,6 +43,20 @@ void placeInDialogUnits(QWidget* child, const QRect& units)
     const QWidget* parent = child->parentWidget();
     const DialogBaseUnits base = dialogBaseUnits(parent ? parent->font() : child->font());
     child->setGeometry(dialogUnitsToPixels(units, base));
+}
+
+void fitEditWidth(QLineEdit* edit, int limit, const QString& text)
+{
+    if (!edit)
+        return;
+    const QFontMetrics metrics = edit->fontMetrics();
+    const QString shown = text.left(kEditTextCharacters);
+    int characters = limit > 0 ? std::min(limit, kEditFloorCharacters) : kEditFloorCharacters;
+    characters = std::max(characters, static_cast<int>(shown.size()));
+    // Frame and margins: what the edit's own hint adds to its 17 'x'.
+    const int chrome = std::max(0, edit->sizeHint().width() - metrics.horizontalAdvance(QLatin1Char('x')) * 17);
+    const int content = std::max(metrics.averageCharWidth() * characters, metrics.horizontalAdvance(shown));
+    edit->setMinimumWidth(content + chrome + 2);
 }
 
 } // namespace layout

@@ -5,6 +5,8 @@
 #include <QRect>
 
 class QFont;
+class QLineEdit;
+class QString;
 class QWidget;
 
 namespace layout {
@@ -22,5 +24,15 @@ QRect dialogUnitsToPixels(const QRect& units, const DialogBaseUnits& base);
 
 // Places a child at a rectangle given in dialog units of its parent's font.
 void placeInDialogUnits(QWidget* child, const QRect& units);
+
+// An edit shows at least this many average characters of the dialog font, or its whole field when that
+// is shorter; a longer text it holds widens it up to the second count.
+constexpr int kEditFloorCharacters = 30;
+constexpr int kEditTextCharacters = 64;
+
+// Gives the edit the minimum width its field (limit characters, 0 for none) and its text need in its
+// own font; a layout never squeezes an edit below it, so a long label beside the edit widens the dialog
+// instead.
+void fitEditWidth(QLineEdit* edit, int limit, const QString& text);
 
 } // namespace layout

@@ -2,10 +2,10 @@
 
 #include "capture_runner.h"
 #include "fixed_pitch.h"
+#include "locale_text.h"
 
 #include "gui/layout/dialog_maps.h"
 #include "platform/qt/control_id.h"
-#include "platform/qt/latin1.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -79,6 +79,7 @@ CommandOutputDialog::CommandOutputDialog(const std::string& command, bool pipeMo
     , m_pipeMode(pipeMode)
     , m_environment(std::move(environment))
     , m_shared(std::make_shared<shell::CaptureShared>())
+    , m_decoder(shell::LocaleDecoder())
 {
     ModifyFlags(FlagCopyBits, 0);
     resize(560, 360);
@@ -118,7 +119,8 @@ bool CommandOutputDialog::OnInitDialog()
     CDynamicDialog::OnInitDialog();
     m_close->setEnabled(false);
     m_copy->setEnabled(false);
-    setWindowTitle(QStringLiteral("Output from command: \"%1\"").arg(platform::toQString(m_command)));
+    // The command line reads as the shell receives it, in the locale's encoding.
+    setWindowTitle(QStringLiteral("Output from command: \"%1\"").arg(shell::FromLocaleText(m_command)));
     shell::UseFixedPitchFont(m_output);
     // No busy cursor over the window: it stays usable (Copy, Close) while the command runs.
     m_shared->receiver = this;
@@ -150,8 +152,8 @@ void CommandOutputDialog::showText()
     // take minutes to arrive.
     if (m_shownLength > m_text.size())
         m_shownLength = 0;
-    const QString added = platform::toQString(m_text.substr(m_shownLength)).replace(QStringLiteral("\r\n"),
-                                                                                     QStringLiteral("\n"));
+    const QByteArrayView bytes(m_text.data() + m_shownLength, static_cast<qsizetype>(m_text.size() - m_shownLength));
+    const QString added = QString(m_decoder.decode(bytes)).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     m_shownLength = m_text.size();
     // The user's caret stays where it was (Copy with nothing selected at the start copies everything).
     const QTextCursor caret = m_output->textCursor();

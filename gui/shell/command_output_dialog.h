@@ -7,6 +7,7 @@
 #include "gui/layout/dynamic_dialog.h"
 
 #include <QString>
+#include <QStringDecoder>
 
 #include <memory>
 #include <string>
@@ -33,7 +34,8 @@ public:
                         std::vector<std::string> environment = {});
     ~CommandOutputDialog() override;
 
-    // The accumulated text, every line ending in CR LF.
+    // The accumulated text as the command wrote it (bytes in the locale's encoding), every line ending in
+    // CR LF.
     const std::string& text() const { return m_text; }
     bool isDone() const { return m_done; }
     QPlainTextEdit* output() const { return m_output; }
@@ -68,6 +70,7 @@ private:
     bool m_waitCursor = false;
     int m_showCount = 0;
     std::size_t m_shownLength = 0; // bytes of the text already in the edit
+    QStringDecoder m_decoder;      // holds a character split between two showings
     QPlainTextEdit* m_output;
     QPushButton* m_copy;
     QPushButton* m_close;

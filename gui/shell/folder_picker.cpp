@@ -145,7 +145,9 @@ FolderTreeCtrl::FolderTreeCtrl(QWidget* parent) : QTreeWidget(parent), m_watcher
     connect(this, &QTreeWidget::itemExpanded, this, &FolderTreeCtrl::onExpanding);
     connect(this, &QTreeWidget::itemCollapsed, this, &FolderTreeCtrl::onCollapsed);
     connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item, QTreeWidgetItem*) {
-        if (!item)
+        // Only a selected item counts: on focus the view makes its first row current without selecting
+        // it, and that is no choice of the user's.
+        if (!item || !item->isSelected())
             return;
         const std::string path = PathOf(item);
         if (!shell::isFolder(path)) {

@@ -236,7 +236,7 @@ void CMainDialog::clearSelection()
     m_state = shell::CommandState();
 }
 
-void CMainDialog::fillList()
+void CMainDialog::fillList(bool keepRows)
 {
     const engine::TreeNode node = currentNode();
     shell::ListSource source;
@@ -248,6 +248,12 @@ void CMainDialog::fillList()
     if (node.kind == engine::NodeChildObject) {
         // A child object's list shows the objects of its own class.
         source.entry = node.entry;
+    }
+    // Texts only when the rows stay, so the user's selection and scroll position stay too.
+    if (keepRows && shell::ListRows(kind, source).size() ==
+                        static_cast<std::size_t>(m_listPane->list()->topLevelItemCount())) {
+        m_listPane->Fill(kind, source, true);
+        return;
     }
     m_listPane->SetView(kind, source);
     m_listPane->Fill(kind, source, false);
@@ -378,6 +384,9 @@ void CMainDialog::refreshLabels()
 {
     if (m_project.treeItem)
         m_projectTree->RefreshTreeLabels(m_project);
+    // The list's rows carry the same marks ("*" before an edited application) and footprints.
+    if (!m_recordsFreed && currentNode().kind != engine::NodeNone)
+        fillList(true);
 }
 
 bool CMainDialog::OnCancel()

@@ -166,7 +166,8 @@ private:
     QAction* addCommand(QMenu* menu, const QString& text, int id);
     void setSelection(uint32_t item);
     void clearSelection();
-    void fillList();
+    // Shows the selected node's children; keepRows only brings the texts of the rows up to date.
+    void fillList(bool keepRows = false);
     void openHelpFile(const char* path);
     void refreshLabels();
     void applyMpChecksAfterOpen(bool interactive);

@@ -1,6 +1,8 @@
 #include "single_instance.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QGuiApplication>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
@@ -14,7 +16,20 @@ namespace shell {
 
 namespace {
 constexpr int kConnectTimeoutMs = 2000;
+constexpr qint64 kMaxAnswer = 512;
 const char kActivate[] = "activate\n";
+
+// What the first instance tells a later one: its process and the display its window is on.
+QByteArray ownAnswer()
+{
+    QByteArray display = qgetenv("WAYLAND_DISPLAY");
+    if (display.isEmpty())
+        display = qgetenv("DISPLAY");
+    if (display.isEmpty())
+        display = QGuiApplication::platformName().toUtf8();
+    return "process " + QByteArray::number(static_cast<qint64>(::getpid())) + " on display " + display.left(200) +
+           "\n";
+}
 } // namespace
 
 SingleInstanceGuard::SingleInstanceGuard(const QString& name, const QString& folder, QObject* parent)
@@ -51,9 +66,18 @@ SingleInstanceGuard::Outcome SingleInstanceGuard::Start()
         if (socket.waitForConnected(kConnectTimeoutMs)) {
             socket.write(kActivate);
             socket.waitForBytesWritten(kConnectTimeoutMs);
+            QDeadlineTimer deadline(kConnectTimeoutMs);
+            while (!socket.canReadLine() && !deadline.hasExpired() &&
+                   socket.state() == QLocalSocket::ConnectedState)
+                socket.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
+            if (socket.canReadLine())
+                m_running = QString::fromUtf8(socket.readLine(kMaxAnswer)).trimmed();
             socket.disconnectFromServer();
         }
-        return Outcome::Activated;
+        if (!m_running.isEmpty())
+            return Outcome::Activated;
+        std::fprintf(stderr, "OMBAgen: the running instance does not answer; starting another one\n");
+        return Outcome::Unguarded;
     }
     QLocalServer::removeServer(m_name); // a socket left by a crashed instance
     m_server = new QLocalServer(this);
@@ -61,13 +85,24 @@ SingleInstanceGuard::Outcome SingleInstanceGuard::Start()
     connect(m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = m_server->nextPendingConnection()) {
             connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-                if (socket->readAll().contains("activate"))
-                    emit activationRequested();
+                if (!socket->readAll().contains("activate"))
+                    return;
+                socket->write(ownAnswer());
+                socket->flush();
+                emit activationRequested();
             });
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         }
     });
     return Outcome::First;
+}
+
+QString SingleInstanceGuard::HandOverLine(const QString& running, const QString& project)
+{
+    QString line = QStringLiteral("OMBAgen is already running (%1); its window was brought to the front").arg(running);
+    if (!project.trimmed().isEmpty())
+        line += QStringLiteral(", and %1 was not opened: open it there").arg(project.trimmed());
+    return line;
 }
 
 } // namespace shell

@@ -1,7 +1,8 @@
 #pragma once
 // One generator window per user: the first instance holds a lock file and listens on a local socket; a
 // later instance finds the lock taken, asks the first one (through the socket) to come to the front, and
-// ends without a message. When the lock cannot be made at all the program runs unguarded.
+// ends once the first one has answered with where it runs. When the first one does not answer, or the
+// lock cannot be made at all, the program runs unguarded.
 
 #include <QObject>
 #include <QString>
@@ -28,6 +29,11 @@ public:
 
     static QString DefaultName();
 
+    // After Activated: the running instance's answer, "process PID on display NAME".
+    const QString& RunningInstance() const { return m_running; }
+    // The line a second instance leaves on standard error; project is the path it was given, if any.
+    static QString HandOverLine(const QString& running, const QString& project);
+
 signals:
     void activationRequested();
 
@@ -36,6 +42,7 @@ private:
     QString m_folder;
     std::unique_ptr<QLockFile> m_lock;
     QLocalServer* m_server = nullptr;
+    QString m_running;
 };
 
 } // namespace shell

@@ -3,6 +3,7 @@
 #include "folder_picker.h"
 
 #include "engine/util/text.h"
+#include "gui/layout/dialog_units.h"
 #include "platform/core/message_service.h"
 #include "platform/qt/control_id.h"
 #include "platform/qt/latin1.h"
@@ -90,7 +91,7 @@ UtilityParamsDialog::UtilityParamsDialog(std::vector<shell::UtilityRequest>& req
         m_prompts[i] = new QLabel(this);
         platform::setControlId(m_prompts[i], promptId(i));
         m_edits[i] = new QLineEdit(this);
-        m_edits[i]->setMinimumWidth(240);
+        layout::fitEditWidth(m_edits[i], 0, QString());
         platform::setControlId(m_edits[i], editId(i));
         m_checks[i] = new QCheckBox(this);
         platform::setControlId(m_checks[i], checkId(i));

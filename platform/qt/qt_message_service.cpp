@@ -73,10 +73,33 @@ int QtMessageService::show(const std::string& text, const std::string& caption, 
     return answer;
 }
 
+QWidget* QtMessageService::ownerWindow()
+{
+    // The modal dialog on top is the window a box belongs to; the active window serves when there is none.
+    // Right after a box closed no window is active yet, so the window the previous box belonged to (or
+    // else the program's visible main window) keeps the next box of a sequence over it.
+    QWidget* owner = QApplication::activeModalWidget();
+    if (!owner)
+        owner = QApplication::activeWindow();
+    if (!owner && m_lastOwner && m_lastOwner->isVisible())
+        owner = m_lastOwner;
+    if (!owner) {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->isVisible() && window->inherits("QMainWindow")) {
+                owner = window;
+                break;
+            }
+        }
+    }
+    if (owner)
+        owner = owner->window();
+    m_lastOwner = owner;
+    return owner;
+}
+
 int QtMessageService::showHere(const std::string& text, const std::string& caption, unsigned style)
 {
-    QMessageBox box(icon(style), toQString(caption), toQString(text), standardButtons(style),
-                    QApplication::activeWindow());
+    QMessageBox box(icon(style), toQString(caption), toQString(text), standardButtons(style), ownerWindow());
     box.setDefaultButton(defaultButton(style));
     // The close box and Esc answer Cancel when there is one, else the only or default button.
     const std::vector<int> buttons = buttonsOfStyle(style);

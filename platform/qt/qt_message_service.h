@@ -1,10 +1,12 @@
 #pragma once
-// The GUI's message service: each box is a modal QMessageBox over the active window. Calls from other
-// threads are carried to the GUI thread and wait for the answer there.
+// The GUI's message service: each box is a modal QMessageBox over the window it belongs to (the modal
+// dialog on top, else the active window, else the window of the previous box). Calls from other threads
+// are carried to the GUI thread and wait for the answer there.
 
 #include "platform/core/message_service.h"
 
 #include <QMessageBox>
+#include <QPointer>
 
 namespace platform {
 
@@ -19,8 +21,13 @@ public:
     static QMessageBox::StandardButton toStandardButton(int answer);
     static int toAnswer(QMessageBox::StandardButton button);
 
+    // The window the next box is parented to (exposed for tests).
+    QWidget* ownerWindow();
+
 private:
     int showHere(const std::string& text, const std::string& caption, unsigned style);
+
+    QPointer<QWidget> m_lastOwner;
 };
 
 // Installs the Qt service for the lifetime of the object, restoring the previous one after.

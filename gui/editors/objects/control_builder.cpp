@@ -15,8 +15,10 @@
 #include <QTreeWidget>
 #include <QValidator>
 
+#include <algorithm>
 #include <vector>
 
+#include "gui/layout/dialog_units.h"
 #include "gui/shell/custom_check_list_box.h"
 #include "platform/qt/control_id.h"
 #include "platform/qt/latin1.h"
@@ -47,6 +49,16 @@ private:
 
 // A static whose row gives it a text keeps it unless the model gives it another.
 constexpr const char* kFixedText = "fixedText";
+
+// A heading that ends its line, directly above a list, stands over the list's right-aligned column.
+bool headsListColumn(const ControlTable& table, std::size_t r)
+{
+    return table[r].sameLine && r + 1 < table.size() && !table[r + 1].sameLine &&
+           (table[r + 1].kind == ControlKind::List || table[r + 1].kind == ControlKind::CheckList);
+}
+
+// Lists and check lists take the first four columns of their grid.
+constexpr int kListSpan = 4;
 
 // One level of nesting while the widgets are built: a container with its grid and the current line.
 struct Level {
@@ -105,6 +117,7 @@ QWidget* buildControls(QWidget* owner, const ControlTable& table, const ControlH
                 place(new QLabel(label, parentWidget), row.sameLine);
             auto* edit = new QLineEdit(parentWidget);
             identify(edit, id);
+            layout::fitEditWidth(edit, 0, QString());
             if (hooks.editFilter)
                 edit->installEventFilter(hooks.editFilter);
             place(edit, row.sameLine || row.label != nullptr);
@@ -155,6 +168,11 @@ QWidget* buildControls(QWidget* owner, const ControlTable& table, const ControlH
             text->setWordWrap(row.kind == ControlKind::Text);
             text->setProperty(kFixedText, !label.isEmpty());
             identify(text, id);
+            if (headsListColumn(table, r)) {
+                text->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+                place(text, row.sameLine, std::max(1, kListSpan - levels.back().column));
+                break;
+            }
             place(text, row.sameLine, row.kind == ControlKind::Text && !followed ? 4 : 1);
             break;
         }
@@ -168,7 +186,7 @@ QWidget* buildControls(QWidget* owner, const ControlTable& table, const ControlH
             list->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
             list->setMinimumHeight(160);
             identify(list, id);
-            place(list, row.sameLine, 4);
+            place(list, row.sameLine, kListSpan);
             QObject::connect(list, &QTreeWidget::currentItemChanged, list, [hook = hooks.clicked, id] { report(hook, id); });
             QObject::connect(list, &QTreeWidget::itemDoubleClicked, list,
                              [hook = hooks.doubleClicked, id] { report(hook, id); });
@@ -178,7 +196,7 @@ QWidget* buildControls(QWidget* owner, const ControlTable& table, const ControlH
             auto* list = new CustomCheckListBox(parentWidget);
             list->setMinimumHeight(200);
             identify(list, id);
-            place(list, row.sameLine, 4);
+            place(list, row.sameLine, kListSpan);
             QObject::connect(list, &QListWidget::currentRowChanged, list, [hook = hooks.clicked, id] { report(hook, id); });
             QObject::connect(list, &CustomCheckListBox::checkChanged, list,
                              [hook = hooks.checkChanged, id] { report(hook, id); });
@@ -218,6 +236,7 @@ void showControl(QWidget* widget, const ControlState& control)
             edit->setText(text);
         if (control.limit > 0 && !edit->validator())
             edit->setValidator(new LengthLimit(edit, control.limit));
+        layout::fitEditWidth(edit, control.limit, text);
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         if (button->isCheckable())
             button->setChecked(control.check != 0);

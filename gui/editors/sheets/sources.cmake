@@ -45,5 +45,6 @@ list(APPEND EDITORS_TEST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/tests/class_sheet_widgets_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/main_window_sheets_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/dialogs_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tests/dialog_fit_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/option_and_class_pages_test.cpp
 )

@@ -15,6 +15,8 @@
 
 #include <QApplication>
 
+#include <cstdio>
+
 namespace {
 CMainDialog* g_mainDialog = nullptr;
 }
@@ -33,8 +35,12 @@ void COMBAgenApp::OnHelp()
 int COMBAgenApp::InitInstance(const QStringList& arguments)
 {
     shell::SingleInstanceGuard guard(shell::SingleInstanceGuard::DefaultName());
-    if (guard.Start() == shell::SingleInstanceGuard::Outcome::Activated)
+    if (guard.Start() == shell::SingleInstanceGuard::Outcome::Activated) {
+        const QString project = arguments.size() > 1 ? arguments.at(1) : QString();
+        std::fprintf(stderr, "%s\n", shell::SingleInstanceGuard::HandOverLine(guard.RunningInstance(), project)
+                                         .toLocal8Bit().constData());
         return 0;
+    }
 
     platform::ProfileStore profile(platform::ProfileStore::pathForKey(kProfileKey));
     platform::ScopedApplicationProfile useProfile(&profile);

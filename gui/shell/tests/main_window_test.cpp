@@ -260,6 +260,19 @@ TEST(SaveChooser, ARefusedTargetIsAFileTheUserMayNotWrite)
     EXPECT_EQ(result, 0);
 }
 
+TEST_F(MainWindow, AfterSaveAllTheListNoLongerMarksTheSavedApplication)
+{
+    startWindow(true);
+    engine::ProjectRecord& project = m_window->GetProject();
+    project.cpus[0].applications[0].edited = 1; // Control
+    selectNode("Main");
+    const QTreeWidget* list = m_window->listPane().list();
+    ASSERT_EQ(column(list, 0), (QStringList{"*Control", "Monitor"}));
+    m_window->OnFileSaveAll();
+    EXPECT_EQ(project.cpus[0].applications[0].edited, 0);
+    EXPECT_EQ(column(list, 0), (QStringList{"Control", "Monitor"}));
+}
+
 TEST_F(MainWindow, SavingANewApplicationThroughThePromptMarksTheProject)
 {
     startWindow(true);
@@ -488,6 +501,11 @@ TEST_F(MainWindow, TheSplashEndsWithTheNewProjectQuestionWhenNothingIsOpen)
     if (editors.asked == 1) {
         EXPECT_EQ(engine::textString(m_window->GetProject().name), "Fresh");
         EXPECT_EQ(m_window->GetProject().edited, 1);
+        // The tree is rebuilt from the event loop.
+        QDeadlineTimer rebuilt(5000);
+        while (m_window->tree()->topLevelItemCount() == 0 && !rebuilt.hasExpired())
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        ASSERT_GT(m_window->tree()->topLevelItemCount(), 0);
         EXPECT_EQ(m_window->tree()->topLevelItem(0)->text(0), "Fresh");
     }
 }

@@ -12,6 +12,7 @@
 
 #include "platform/core/message_service.h"
 #include "platform/qt/control_id.h"
+#include "platform/qt/testing/widget_fit.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -24,6 +25,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLockFile>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
@@ -31,11 +33,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
 #include <functional>
+#include <memory>
 
 #include <sys/stat.h>
 
@@ -266,6 +271,30 @@ TEST(CommandOutput, PiecesAreJoinedAndShownInSteps)
     EXPECT_EQ(dialog.text().size(), 3006u);
 }
 
+TEST(CommandOutput, TextIsReadInTheLocaleEncodingEvenWhenACharacterIsSplitBetweenReads)
+{
+    // The command writes "café ‘quoted’" in UTF-8, its "é" and "‘" each cut in two by a pause, then a byte
+    // that is no UTF-8 at all.
+    CommandOutputDialog dialog("printf 'caf\\303'; sleep 0.2; printf '\\251 \\342\\200'; sleep 0.2; "
+                               "printf '\\230quoted\\342\\200\\231\\n\\377\\n'",
+                               true, nullptr);
+    dialog.ShowModeless();
+    EXPECT_TRUE(dialog.windowTitle().startsWith("Output from command: \"printf"));
+    ASSERT_TRUE(waitFor([&] { return dialog.isDone(); }));
+    EXPECT_GE(dialog.showCount(), 2);
+    EXPECT_EQ(dialog.text(), "caf\xc3\xa9 \xe2\x80\x98quoted\xe2\x80\x99\r\n\xff\r\n");
+    EXPECT_EQ(dialog.output()->toPlainText(), QString::fromUtf8("caf\xc3\xa9 \xe2\x80\x98quoted\xe2\x80\x99\n\xef\xbf\xbd\n"));
+    dialog.DestroyWindow();
+
+    // The caption shows the command line as the shell receives it.
+    CommandOutputDialog echo("echo caf\xc3\xa9", true, nullptr);
+    echo.ShowModeless();
+    EXPECT_EQ(echo.windowTitle(), QString::fromUtf8("Output from command: \"echo caf\xc3\xa9\""));
+    ASSERT_TRUE(waitFor([&] { return echo.isDone(); }));
+    EXPECT_EQ(echo.output()->toPlainText(), QString::fromUtf8("caf\xc3\xa9\n"));
+    echo.DestroyWindow();
+}
+
 // ---- file viewer
 
 TEST(FileViewer, ReportsKeepTheirColumnsInAFixedPitchFontWithEightCharacterTabs)
@@ -464,6 +493,13 @@ TEST(FolderPickerDialog, AMissingInitialFolderIsCreatedOrIgnored)
     EXPECT_EQ(boxes->texts()[0], "Folder '" + base + "/new' does not exist.\nCreate?");
     EXPECT_EQ(boxes->texts()[1], "Folder '" + base + "/new will\tbe ignored.");
     EXPECT_TRUE(refused.folderEdit()->text().isEmpty());
+    // Once the dialog is up and the tree has focus, nothing has been chosen yet: OK hands back nothing.
+    QApplication::setActiveWindow(&refused);
+    refused.tree()->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    EXPECT_TRUE(refused.folderEdit()->text().isEmpty());
+    platform::findControl<QPushButton>(&refused, 1)->click();
+    EXPECT_EQ(refused.GetFolder(), "");
     refused.DestroyWindow();
 
     boxes->clear();
@@ -476,19 +512,97 @@ TEST(FolderPickerDialog, AMissingInitialFolderIsCreatedOrIgnored)
     created.DestroyWindow();
 }
 
+// ---- fit
+
+TEST(ShellDialogs, ShowWhatTheyHoldWithoutOverlaps)
+{
+    platform::ScopedScriptedMessages boxes;
+    QTemporaryDir root;
+    const std::string deep = root.path().toStdString() + "/projects/demo/gen/control/include";
+    QDir().mkpath(QString::fromStdString(deep));
+    std::vector<std::string> problems;
+    const auto check = [&](QWidget* window, const std::string& where) {
+        const auto found = platform::testing::FitProblems(window, where);
+        problems.insert(problems.end(), found.begin(), found.end());
+    };
+
+    std::vector<shell::UtilityRequest> requests = {
+        {"Folder holding the generated header files", "d", 0, 0, deep, 0, 0},
+        {"Optimise", "b", 0, 0, "1", 0, 0},
+        {"Name", "s", 2, 8, "demo", 0, 0}};
+    UtilityParamsDialog parameters(requests, "make -C ${Folder} $Name", "Build all", nullptr);
+    parameters.ShowModeless();
+    check(&parameters, "Enter parameters");
+    parameters.DestroyWindow();
+
+    CSelectFolderDialog picker(nullptr, deep, "Output");
+    picker.setDrives({{root.path().toStdString(), shell::DriveKind::Fixed}});
+    picker.ShowModeless();
+    check(&picker, "Select Folder");
+    picker.DestroyWindow();
+
+    CommandOutputDialog output("echo done", true, nullptr);
+    output.ShowModeless();
+    ASSERT_TRUE(waitFor([&] { return output.isDone(); }));
+    check(&output, "Output from command");
+    output.DestroyWindow();
+
+    const std::string report = deep + "/report.txt";
+    std::ofstream(report) << "text\tdata\tbss\n";
+    ShowFileDialog viewer(report, nullptr);
+    viewer.ShowModeless();
+    check(&viewer, "Showing file");
+    viewer.DestroyWindow();
+
+    for (const std::string& problem : problems)
+        ADD_FAILURE() << problem;
+    EXPECT_TRUE(boxes->texts().empty());
+}
+
 // ---- single instance and list widths
 
-TEST(SingleInstance, ASecondInstanceAsksTheFirstToComeForward)
+TEST(SingleInstance, ASecondInstanceSaysWhereTheRunningOneIsOrStartsWhenNoneAnswers)
 {
     QTemporaryDir folder;
     const QString name = QStringLiteral("OMBAgen-test-%1").arg(QCoreApplication::applicationPid());
-    shell::SingleInstanceGuard first(name, folder.path());
-    ASSERT_EQ(first.Start(), shell::SingleInstanceGuard::Outcome::First);
-    int activations = 0;
-    QObject::connect(&first, &shell::SingleInstanceGuard::activationRequested, [&] { ++activations; });
+    // The first instance answers from its own event loop, as in another process.
+    std::atomic<int> activations{0};
+    std::atomic<bool> listening{false};
+    QEventLoop* firstLoop = nullptr;
+    std::unique_ptr<QThread> first(QThread::create([&] {
+        shell::SingleInstanceGuard guard(name, folder.path());
+        QEventLoop loop;
+        firstLoop = &loop;
+        EXPECT_EQ(guard.Start(), shell::SingleInstanceGuard::Outcome::First);
+        QObject::connect(&guard, &shell::SingleInstanceGuard::activationRequested, [&] { ++activations; });
+        listening = true;
+        loop.exec();
+    }));
+    first->start();
+    ASSERT_TRUE(waitFor([&] { return listening.load(); }));
     shell::SingleInstanceGuard second(name, folder.path());
     EXPECT_EQ(second.Start(), shell::SingleInstanceGuard::Outcome::Activated);
+    EXPECT_EQ(second.RunningInstance().toStdString(),
+              "process " + std::to_string(QCoreApplication::applicationPid()) + " on display " +
+                  (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+                       ? (qEnvironmentVariableIsEmpty("DISPLAY") ? QGuiApplication::platformName().toStdString()
+                                                                 : qgetenv("DISPLAY").toStdString())
+                       : qgetenv("WAYLAND_DISPLAY").toStdString()));
     EXPECT_TRUE(waitFor([&] { return activations == 1; }));
+    EXPECT_EQ(shell::SingleInstanceGuard::HandOverLine("process 7 on display :1", " /p/demo.omb "),
+              "OMBAgen is already running (process 7 on display :1); its window was brought to the front, and "
+              "/p/demo.omb was not opened: open it there");
+    EXPECT_EQ(shell::SingleInstanceGuard::HandOverLine("process 7 on display :1", ""),
+              "OMBAgen is already running (process 7 on display :1); its window was brought to the front");
+    QMetaObject::invokeMethod(firstLoop, "quit", Qt::QueuedConnection);
+    first->wait();
+
+    // A lock whose holder does not answer (no one listens): this instance starts normally.
+    QLockFile held(folder.path() + "/" + name + "-mute.lock");
+    ASSERT_TRUE(held.tryLock(0));
+    shell::SingleInstanceGuard unanswered(name + "-mute", folder.path());
+    EXPECT_EQ(unanswered.Start(), shell::SingleInstanceGuard::Outcome::Unguarded);
+    EXPECT_TRUE(unanswered.RunningInstance().isEmpty());
 }
 
 TEST(ObjectList, WidthsAreRememberedPerView)

@@ -10,11 +10,14 @@
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 namespace platform {
 namespace {
@@ -83,6 +86,47 @@ TEST(QtMessageServiceTest, ShowsABoxAndReturnsTheButtonPressed)
     // Esc on a Yes/No/Cancel box answers Cancel.
     QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
     EXPECT_EQ(messageBox("x", "y", MbYesNoCancel), IdCancel);
+}
+
+// Each box of a sequence stands over the window it belongs to, also when no window is active any more
+// once the previous box has closed (the window manager activates its parent again only later).
+TEST(QtMessageServiceTest, EveryBoxOfASequenceStaysOverItsWindow)
+{
+    ScopedQtMessageService installed;
+    std::vector<QWidget*> parents;
+    const auto answerNextBox = [&] {
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            parents.push_back(box->parentWidget());
+            box->button(QMessageBox::Ok)->click();
+        });
+    };
+
+    QWidget window;
+    window.show();
+    QApplication::setActiveWindow(&window);
+    answerNextBox();
+    messageBox("first", "OMBAgen", MbOk);
+    QApplication::setActiveWindow(nullptr);
+    answerNextBox();
+    messageBox("second", "OMBAgen", MbOk);
+    EXPECT_EQ(parents, (std::vector<QWidget*>{&window, &window}));
+
+    // Boxes raised while a modal dialog runs belong to that dialog, whichever window is active.
+    parents.clear();
+    QDialog dialog(&window);
+    QTimer::singleShot(0, [&] {
+        QApplication::setActiveWindow(nullptr);
+        answerNextBox();
+        messageBox("inside", "OMBAgen", MbOk);
+        QApplication::setActiveWindow(nullptr);
+        answerNextBox();
+        messageBox("inside again", "OMBAgen", MbOk);
+        dialog.accept();
+    });
+    dialog.exec();
+    EXPECT_EQ(parents, (std::vector<QWidget*>{&dialog, &dialog}));
 }
 
 TEST(ShellExecuteTest, AnInstalledHandlerAnswersAndUnknownVerbsFail)
