@@ -4,6 +4,7 @@
 #include "engine/files/model_file.h"
 #include "engine/files/script_list.h"
 #include "engine/records/counted_array.h"
+#include "engine/records/model_option.h"
 #include "engine/records/text_field.h"
 #include "engine/sectioned/sectioned_file.h"
 #include "engine/util/text.h"
@@ -226,11 +227,8 @@ bool ModelReader::readModelOptions()
         row.variantMask = s->GetInt("FWMask", -1);
         row.forApplications = flag(s->GetBool("Domain", false));
         row.overrideBinary = flag(s->GetBool("Override Binary", false));
-        // The default held within the bounds; a maximum below the minimum gives no upper bound.
-        row.value = std::max(row.defaultValue, row.minimum);
-        if (row.maximum >= row.minimum && row.value > row.maximum)
-            row.value = row.maximum;
-        row.state = flag(row.defaultValue != 0);
+        row.value = optionStartValue(row);
+        row.state = flag(optionStartsEnabled(row));
     }
     return true;
 }

@@ -8,6 +8,7 @@
 #include "engine/names/kernel_lookup.h"
 #include "engine/names/project_walk.h"
 #include "engine/names/record_arrays.h"
+#include "engine/records/model_option.h"
 #include "engine/records/text_field.h"
 
 namespace engine {
@@ -273,7 +274,7 @@ std::optional<uint32_t> ResolveExpressionName(std::string_view name, const CpuRe
         return attribute->available && attribute->selected ? 1u : 0u;
     for (const ModelOptionRow& option : ModelOptions(cpu->kernel)) {
         if (textOf(option.sectionName) == name || textOf(option.tag) == name)
-            return static_cast<uint32_t>(option.hasValue ? option.value : option.state);
+            return static_cast<uint32_t>(optionSetting(option));
     }
     return std::nullopt;
 }

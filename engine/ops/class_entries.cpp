@@ -3,6 +3,7 @@
 
 #include "engine/ops/project_manager.h"
 #include "engine/records/counted_array.h"
+#include "engine/records/model_option.h"
 #include "engine/records/text_field.h"
 #include "engine/util/program_title.h"
 #include "platform/core/message_service.h"
@@ -166,8 +167,8 @@ bool BuildApplicationOptionList(const CpuRecord& cpu, ApplicationRecord& applica
             continue;
         ApplicationOption& option = options[n++];
         setText(option.name, textOf(row.sectionName));  // options are matched by their section name
-        option.value = row.hasValue ? row.value : 0;
-        option.state = row.hasValue ? 1 : (row.value != 0 ? 1 : 0);
+        option.value = carriesNumber(row) ? optionStartValue(row) : 0;
+        option.state = carriesNumber(row) || optionStartsEnabled(row) ? 1 : 0;
         option.overrideBinary = 0;
     }
     application.options = options;

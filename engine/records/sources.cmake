@@ -1,6 +1,7 @@
 list(APPEND ENGINE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/records.h
   ${CMAKE_CURRENT_LIST_DIR}/counted_array.h
+  ${CMAKE_CURRENT_LIST_DIR}/model_option.h
   ${CMAKE_CURRENT_LIST_DIR}/text_field.cpp ${CMAKE_CURRENT_LIST_DIR}/text_field.h
 )
 list(APPEND ENGINE_TEST_SOURCES

@@ -1,6 +1,7 @@
 #include "engine/files/model_cipher.h"
 #include "engine/files/tests/files_fixture.h"
 #include "engine/files/xtea.h"
+#include "engine/ops/project_manager.h"
 #include "engine/util/path.h"
 
 namespace engine {
@@ -168,6 +169,27 @@ TEST_F(ModelFileTest, SmallModelFillsTheKernelRecord)
     EXPECT_EQ(semaphore.maximumPerParent, 8);
     EXPECT_EQ(modelFile.GetPath(), "Model File");
     EXPECT_NE(modelFile.FindSection("types"), nullptr);
+}
+
+TEST_F(ModelFileTest, ApplicationOnOffOptionStartsFromItsDefault)
+{
+    // "App Option" is an on/off application option with Default=3; without "Maximum" both bounds are 0.
+    const std::string text = ReplaceText(FixtureBytes("small.mdl"), "Default=3\r\nMaximum=9\r\n", "Default=3\r\n");
+    ASSERT_TRUE(LoadModelText(text)) << ::testing::PrintToString(Messages());
+    ASSERT_EQ(kernel.optionCount, 4);
+    EXPECT_EQ(kernel.options[3].value, 0);  // the default held at the maximum
+    EXPECT_EQ(kernel.options[3].state, 1);
+
+    CpuRecord cpu{};
+    cpu.kernel = kernel;  // borrowed: the fixture frees the rows
+    ApplicationRecord application{};
+    ASSERT_TRUE(BuildApplicationOptionList(cpu, application));
+    cpu.kernel = KernelRecord{};
+    ASSERT_EQ(application.optionCount, 1);
+    EXPECT_EQ(textOf(application.options[0].name), "App Option");
+    EXPECT_EQ(application.options[0].state, 1);
+    EXPECT_EQ(application.options[0].value, 0);
+    freeRows(application.optionCount, application.options);
 }
 
 TEST_F(ModelFileTest, EncipheredTwinLoadsTheSameRecord)

@@ -156,7 +156,20 @@ TEST_F(ProjectFixture, OptionRowsComeFromApplicationOptions)
     EXPECT_EQ(textOf(app().options[1].name), "APP_COUNT");
     EXPECT_EQ(app().options[1].value, 42);
     EXPECT_EQ(app().options[1].state, 1);
-    cpu().kernel.options[1].value = 0;
+
+    // Options start from their defaults: an on/off option is on when its default is not 0, even with both
+    // bounds 0 (as a model without "Minimum" and "Maximum" gives it); a number is held within its bounds.
+    ModelOptionRow& flagRow = cpu().kernel.options[1];
+    flagRow.maximum = 0;
+    flagRow.value = 0;
+    ModelOptionRow& countRow = cpu().kernel.options[2];
+    countRow.defaultValue = 2000;
+    ASSERT_TRUE(BuildApplicationOptionListAt(cpu(), 0));
+    EXPECT_EQ(app().options[0].state, 1);
+    EXPECT_EQ(app().options[0].value, 0);
+    EXPECT_EQ(app().options[1].value, 1000);
+    flagRow.defaultValue = 0;
+    flagRow.value = 1;
     ASSERT_TRUE(BuildApplicationOptionListAt(cpu(), 0));
     EXPECT_EQ(app().options[0].state, 0);
     EXPECT_FALSE(BuildApplicationOptionListAt(cpu(), 2));

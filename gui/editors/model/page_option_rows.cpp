@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "engine/ops/project_manager.h"
+#include "engine/records/model_option.h"
 #include "engine/records/text_field.h"
 #include "engine/util/text.h"
 #include "platform/core/message_service.h"
@@ -142,7 +143,7 @@ void OptionRowsPage::build(ViewState& state, bool reset)
         const std::string tip = engine::textString(model.toolTip);
         const int32_t value = option ? option->value : model.value;
         const int32_t enabled = option ? option->state : model.state;
-        if (!model.hasValue) {
+        if (!engine::carriesNumber(model)) {
             check.visible = true;
             label.visible = edit.visible = false;
             check.caption = engine::textString(model.name);
@@ -176,7 +177,7 @@ int OptionRowsPage::storeRows(ViewState& state)
         if (!found || (m_application && !option))
             continue;  // the arrays shrank since the rows were shown
         engine::ModelOptionRow& model = *found;
-        if (!model.hasValue) {
+        if (!engine::carriesNumber(model)) {
             (option ? option->state : model.state) = state.checked(Check[slot]) ? 1 : 0;
             continue;
         }

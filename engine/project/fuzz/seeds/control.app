@@ -106,7 +106,7 @@ Objects=OBJS Level
 
 [OBJS Level]
 lvlControl=
-lvlBackground=
+lvlBackgnd=
 
 [lvlControl]
 Description=Control loop priority level
@@ -146,7 +146,7 @@ Enabled=1
 Class Name=Thread
 Entry Point=SensorThread
 
-[lvlBackground]
+[lvlBackgnd]
 Description=Background work, round robin
 Dynamics Allowed=0
 Number of Dynamics=0
@@ -156,9 +156,9 @@ Trace Actor=0
 Enabled=1
 Class Name=Level
 Scheduling Policy=1
-Objects=OBJS lvlBackground
+Objects=OBJS lvlBackgnd
 
-[OBJS lvlBackground]
+[OBJS lvlBackgnd]
 thrLogger=
 
 [thrLogger]
@@ -299,7 +299,7 @@ Trace Object=1
 Trace Actor=0
 Enabled=1
 Class Name=Alarm
-Initial Count=0
+Initial Count=250
 Recycle Count=500
 Initial Expression=BLINK_START
 Recycle Expression=BLINK_PERIOD
@@ -452,7 +452,7 @@ Trace Actor=0
 Enabled=1
 Class Name=Task
 Entry Point=IdleTask
-Initial Priority=255
+Initial Priority=126
 Stack Size=256
 Starting Order Number=3
 Extended Context0=0

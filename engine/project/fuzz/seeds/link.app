@@ -67,6 +67,7 @@ Event Source=4
 Task=8
 Semaphore=9
 Queue=10
+Special Service=14
 
 [Event Source]
 Statistics=0
@@ -158,7 +159,7 @@ m file dirty=1
 Statistics=1
 Diagnostics=0
 System Trace=0
-Dynamics Allowed=0
+Dynamics Allowed=1
 Number of Dynamics=0
 Max Key Length=16
 c file dirty=1
@@ -214,7 +215,7 @@ Attribute1=1
 Statistics=0
 Diagnostics=0
 System Trace=0
-Dynamics Allowed=0
+Dynamics Allowed=1
 Number of Dynamics=0
 Max Key Length=16
 c file dirty=1
@@ -269,4 +270,29 @@ Depth Expression=
 Alignment=4
 Manual=0
 Label=
+
+[Special Service]
+Statistics=0
+Diagnostics=0
+System Trace=0
+Dynamics Allowed=0
+Number of Dynamics=0
+Max Key Length=16
+c file dirty=1
+h file dirty=1
+m file dirty=1
+Objects=OBJS Special Service
+
+[OBJS Special Service]
+ssLinkReset=
+
+[ssLinkReset]
+Description=Resets the link hardware
+Dynamics Allowed=0
+Number of Dynamics=0
+Is MP=0
+Trace Object=0
+Trace Actor=0
+Enabled=1
+Class Name=Special Service
 

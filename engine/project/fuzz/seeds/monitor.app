@@ -68,9 +68,9 @@ Dependent Class=Thread
 Objects=OBJS Level
 
 [OBJS Level]
-lvlMonitor=
+lvlMon=
 
-[lvlMonitor]
+[lvlMon]
 Description=Monitor level
 Dynamics Allowed=0
 Number of Dynamics=0
@@ -79,12 +79,12 @@ Trace Actor=0
 Enabled=1
 Class Name=Level
 Scheduling Policy=0
-Objects=OBJS lvlMonitor
+Objects=OBJS lvlMon
 
-[OBJS lvlMonitor]
-thrHeartbeat=
+[OBJS lvlMon]
+thrBeat=
 
-[thrHeartbeat]
+[thrBeat]
 Description=Heartbeat to the operator panel
 Class Name=Thread
 Entry Point=Heartbeat
@@ -114,9 +114,9 @@ m file dirty=1
 Objects=OBJS Task
 
 [OBJS Task]
-tskMonitor=
+tskMon=
 
-[tskMonitor]
+[tskMon]
 Description=Checks temperatures and voltages
 Dynamics Allowed=0
 Number of Dynamics=0
