@@ -3,6 +3,8 @@
 #include "class_columns.h"
 #include "c_text.h"
 
+#include "engine/records/model_option.h"
+
 #include <set>
 
 namespace codegen {
@@ -216,7 +218,7 @@ void kernelOptionsBody(const SourceContext& context, Writer& out)
             continue;
         const std::string tag = fieldText(row.tag);
         const std::string name = "KO_" + macroPart(tag.empty() ? fieldText(row.name) : tag);
-        out.number(name, row.hasValue ? row.value : row.state);
+        out.number(name, engine::optionSetting(row));
     }
     const int32_t classCount = usableCount(kernel.classCount, kernel.classes);
     for (int32_t i = 0; i < classCount; ++i) {
