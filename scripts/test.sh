@@ -1,16 +1,28 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds with AddressSanitizer and UndefinedBehaviorSanitizer, runs the fuzz
-# targets briefly over their seeds, then runs every test suite.
+# Installs what is needed, builds with AddressSanitizer and UndefinedBehaviorSanitizer (every report is
+# fatal), runs the fuzz targets briefly over their seeds, then every test suite: each test in a process of
+# its own and each test program whole, with Qt offscreen; then the GUI suites and the host scenarios once
+# more on an X server (Xvfb, xcb).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 ./scripts/install-deps.sh
 export QT_QPA_PLATFORM=offscreen
+jobs="$(nproc)"
 
+step() { echo "== $1 (at ${SECONDS}s)"; }
+
+step "fuzz build"
 ./scripts/build.sh build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE_FUZZ=ON \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
-(cd build/fuzz && ctest --output-on-failure -j"$(nproc)")
+step "fuzz targets"
+(cd build/fuzz && ctest --output-on-failure -j"$jobs")
 
+step "test build"
 ./scripts/build.sh build/test -DCMAKE_BUILD_TYPE=Debug -DKORVANE_SANITIZE=ON
 cd build/test
-ctest --output-on-failure -j"$(nproc)"
+step "tests (offscreen)"
+ctest --output-on-failure -j"$jobs"
+step "GUI suites and host scenarios (Xvfb, xcb)"
+KORVANE_QT_PLATFORM=xcb ctest --output-on-failure -j"$jobs" -L '^xcb$'
+step "done"
