@@ -26,7 +26,10 @@
 #include <QLabel>
 #include <QMenu>
 #include <QTreeWidgetItemIterator>
+#include <QImage>
+#include <QSet>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -86,6 +89,39 @@ TEST_F(MainWindow, OpensTheDemoAndShowsItsTree)
 namespace shell::test {
 namespace {
 
+// The number of colours in a part of a picture: one for a blank stretch, more where text is drawn.
+int coloursIn(const QImage& picture, const QRect& part)
+{
+    QSet<QRgb> colours;
+    const QRect inside = part.intersected(picture.rect());
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x)
+            colours.insert(picture.pixel(x, y));
+    return static_cast<int>(colours.size());
+}
+
+// In a picture of the window: every row the view lays out (up to the view's bottom) is drawn with text,
+// and the view's space below its last row is blank. The number of rows checked.
+int expectRowsDrawn(const QImage& picture, const QWidget* window, const QTreeWidget* view)
+{
+    const QWidget* viewport = view->viewport();
+    const QPoint offset = viewport->mapTo(window, QPoint(0, 0));
+    int rows = 0;
+    int bottom = 0;
+    for (QTreeWidgetItemIterator it(const_cast<QTreeWidget*>(view)); *it; ++it) {
+        const QRect row = view->visualItemRect(*it);
+        if (row.isEmpty() || row.top() >= viewport->height())
+            continue;
+        EXPECT_GT(coloursIn(picture, row.translated(offset)), 1) << (*it)->text(0).toStdString();
+        bottom = std::max(bottom, row.bottom() + 1);
+        ++rows;
+    }
+    if (bottom + 4 < viewport->height())
+        EXPECT_EQ(coloursIn(picture, QRect(0, bottom + 2, viewport->width(), viewport->height() - bottom - 2)
+                                         .translated(offset)), 1);
+    return rows;
+}
+
 TEST_F(MainWindow, ScreenshotWithTheDemoOpen)
 {
     startWindow(true);
@@ -94,11 +130,22 @@ TEST_F(MainWindow, ScreenshotWithTheDemoOpen)
     selectNode("Control");
     m_window->tree()->expandAll();
     settle();
-    const QPixmap shot = m_window->grab();
+    const QImage shot = m_window->grab().toImage();
     ASSERT_FALSE(shot.isNull());
-    EXPECT_TRUE(shot.save(QString::fromStdString(std::string(KORVANE_BUILD_DIR) + "/main_window.png")));
+    shot.save(QString::fromStdString(std::string(KORVANE_BUILD_DIR) + "/main_window.png"));
+    // The picture shows the tree's nodes and the list's rows where the views lay them out.
+    EXPECT_GE(expectRowsDrawn(shot, m_window.get(), m_window->tree()), 4);
+    const QTreeWidget* list = m_window->listPane().list();
+    EXPECT_GE(expectRowsDrawn(shot, m_window.get(), list), 3);
+    // The list's column headers are drawn too.
+    const QWidget* header = list->header();
+    EXPECT_GT(coloursIn(shot, QRect(header->mapTo(m_window.get(), QPoint(0, 0)), header->size())), 1);
+
     selectNode("Tasks");
-    EXPECT_TRUE(m_window->grab().save(QString::fromStdString(std::string(KORVANE_BUILD_DIR) + "/main_window_tasks.png")));
+    const QImage tasks = m_window->grab().toImage();
+    tasks.save(QString::fromStdString(std::string(KORVANE_BUILD_DIR) + "/main_window_tasks.png"));
+    EXPECT_GE(expectRowsDrawn(tasks, m_window.get(), list), 1);
+    EXPECT_NE(tasks, shot);
 }
 
 } // namespace
