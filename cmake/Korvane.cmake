@@ -20,7 +20,8 @@ elseif(KORVANE_SANITIZE)
 endif()
 # Every sanitizer report ends the program with a failure, whatever the compiler flags above allow.
 set(KORVANE_SANITIZER_ENV ASAN_OPTIONS=detect_leaks=1:halt_on_error=1
-    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1)
+    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan_suppressions.txt)
 
 # Test programs start through cmake/test_env.sh, which picks the Qt platform: offscreen, or xcb on an X
 # server of the test's own when KORVANE_QT_PLATFORM=xcb (the test command runs the GUI suites both ways).
