@@ -18,8 +18,9 @@ elseif(KORVANE_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -g)
   add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
 endif()
-# Every sanitizer report ends the program with a failure, whatever the compiler flags above allow.
-set(KORVANE_SANITIZER_ENV ASAN_OPTIONS=detect_leaks=1:halt_on_error=1
+# Every sanitizer report ends the program with a failure, whatever the compiler flags above allow. Use of a
+# function's locals after it returned is caught too (an object a test registered on its stack and left behind).
+set(KORVANE_SANITIZER_ENV ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:detect_stack_use_after_return=1
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
     LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan_suppressions.txt)
 
