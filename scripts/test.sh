@@ -11,18 +11,21 @@ export QT_QPA_PLATFORM=offscreen
 jobs="$(nproc)"
 
 step() { echo "== $1 (at ${SECONDS}s)"; }
+# Every test step runs even when an earlier one failed; the command fails at the end if any did.
+failed=0
 
 step "fuzz build"
 ./scripts/build.sh build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE_FUZZ=ON \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 step "fuzz targets"
-(cd build/fuzz && ctest --output-on-failure -j"$jobs")
+(cd build/fuzz && ctest --output-on-failure -j"$jobs") || failed=1
 
 step "test build"
 ./scripts/build.sh build/test -DCMAKE_BUILD_TYPE=Debug -DKORVANE_SANITIZE=ON
 cd build/test
 step "tests (offscreen)"
-ctest --output-on-failure -j"$jobs"
+ctest --output-on-failure -j"$jobs" || failed=1
 step "GUI suites and host scenarios (Xvfb, xcb)"
-KORVANE_QT_PLATFORM=xcb ctest --output-on-failure -j"$jobs" -L '^xcb$'
+KORVANE_QT_PLATFORM=xcb ctest --output-on-failure -j"$jobs" -L '^xcb$' || failed=1
 step "done"
+exit "$failed"
