@@ -11,20 +11,34 @@ if(KORVANE_FUZZ)
   if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     message(FATAL_ERROR "KORVANE_FUZZ needs clang (configure with -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang)")
   endif()
-  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -g)
-  add_link_options(-fsanitize=address,undefined)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
+                      -fno-omit-frame-pointer -g)
+  add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
 elseif(KORVANE_SANITIZE)
-  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer -g)
-  add_link_options(-fsanitize=address,undefined)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -g)
+  add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
 endif()
+# Every sanitizer report ends the program with a failure, whatever the compiler flags above allow. Use of a
+# function's locals after it returned is caught too (an object a test registered on its stack and left behind).
+set(KORVANE_SANITIZER_ENV ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:detect_stack_use_after_return=1
+    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    LSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/lsan_suppressions.txt)
+
+# Test programs start through cmake/test_env.sh, which picks the Qt platform: offscreen, or xcb on an X
+# server of the test's own when KORVANE_QT_PLATFORM=xcb (the test command runs the GUI suites both ways).
+set(KORVANE_TEST_LAUNCHER ${CMAKE_COMMAND} -E env ${KORVANE_SANITIZER_ENV}
+    KORVANE_SOURCE_DIR=${CMAKE_SOURCE_DIR} KORVANE_BINARY_DIR=${CMAKE_BINARY_DIR}
+    sh ${CMAKE_CURRENT_LIST_DIR}/test_env.sh)
 
 # korvane_target_defaults(target): warnings as errors on one of our own targets.
 function(korvane_target_defaults target)
   target_compile_options(${target} PRIVATE ${KORVANE_WARNINGS})
 endfunction()
 
-# korvane_add_gtest(NAME name SOURCES ... LIBS ... [QT]): one GoogleTest executable run by ctest.
-# QT marks suites that need a Qt platform; they run offscreen.
+# korvane_add_gtest(NAME name SOURCES ... LIBS ... [QT]): one GoogleTest executable. ctest runs each test in
+# a process of its own and, as the test <name>_whole (label "whole"), the executable once with every test,
+# so state one test leaves behind shows. QT marks suites that need a Qt platform (label "gui"); their whole
+# run also carries the label "xcb", which the test command runs once more on an X server.
 function(korvane_add_gtest)
   if(NOT KORVANE_TESTS)
     return()
@@ -33,14 +47,37 @@ function(korvane_add_gtest)
   add_executable(${T_NAME} ${T_SOURCES})
   korvane_target_defaults(${T_NAME})
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
-  # The tests' environment goes through a launcher, since a list-valued ENVIRONMENT property does not
+  # The tests' environment goes through the launcher, since a list-valued ENVIRONMENT property does not
   # survive test discovery.
-  set_target_properties(${T_NAME} PROPERTIES CROSSCOMPILING_EMULATOR
-    "${CMAKE_COMMAND};-E;env;QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1;KORVANE_SOURCE_DIR=${CMAKE_SOURCE_DIR};KORVANE_BINARY_DIR=${CMAKE_BINARY_DIR}")
+  set_target_properties(${T_NAME} PROPERTIES CROSSCOMPILING_EMULATOR "${KORVANE_TEST_LAUNCHER}")
+  set(labels unit)
+  set(whole_labels whole)
+  if(T_QT)
+    set(labels gui)
+    set(whole_labels whole gui xcb)
+  endif()
   gtest_discover_tests(${T_NAME}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES TIMEOUT 300)
+    PROPERTIES TIMEOUT 300 LABELS "${labels}")
+  add_test(NAME ${T_NAME}_whole COMMAND ${KORVANE_TEST_LAUNCHER} $<TARGET_FILE:${T_NAME}>
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  # A high cost starts the long whole runs first when ctest runs tests side by side.
+  set_tests_properties(${T_NAME}_whole PROPERTIES TIMEOUT 900 COST 1000 LABELS "${whole_labels}")
+endfunction()
+
+# korvane_add_program_test(NAME name COMMAND program args... [ENVIRONMENT var=value...]): a test that runs one
+# of the Qt programs through the launcher (labels "gui" and "xcb", like a whole GUI suite).
+function(korvane_add_program_test)
+  if(NOT KORVANE_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(P "" "NAME" "COMMAND;ENVIRONMENT" ${ARGN})
+  add_test(NAME ${P_NAME} COMMAND ${KORVANE_TEST_LAUNCHER} ${P_COMMAND})
+  set_tests_properties(${P_NAME} PROPERTIES TIMEOUT 120 LABELS "gui;xcb")
+  if(P_ENVIRONMENT)
+    set_tests_properties(${P_NAME} PROPERTIES ENVIRONMENT "${P_ENVIRONMENT}")
+  endif()
 endfunction()
 
 # korvane_add_fuzzer(NAME name SOURCES ... LIBS ... SEEDS dir [SECONDS n]): a libFuzzer target, built
@@ -59,7 +96,7 @@ function(korvane_add_fuzzer)
   target_link_libraries(${F_NAME} PRIVATE ${F_LIBS})
   set(work ${CMAKE_CURRENT_BINARY_DIR}/${F_NAME}-corpus)
   add_test(NAME ${F_NAME}
-    COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1
+    COMMAND ${CMAKE_COMMAND} -E env ${KORVANE_SANITIZER_ENV}
             $<TARGET_FILE:${F_NAME}> -max_total_time=${F_SECONDS} -rss_limit_mb=2048 -timeout=10
             -print_final_stats=1 ${work} ${F_SEEDS})
   set_tests_properties(${F_NAME} PROPERTIES TIMEOUT 600 FIXTURES_REQUIRED ${F_NAME}-dir)

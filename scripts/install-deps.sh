@@ -9,6 +9,7 @@ PKGS=(
   clang libclang-rt-14-dev
   srecord binutils
   cups-client
+  xvfb xauth
 )
 missing=()
 for p in "${PKGS[@]}"; do

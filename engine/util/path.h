@@ -1,8 +1,8 @@
 #pragma once
 // Path, folder, environment and time helpers of both generator programs.
 //
-// Paths in stored files may use '\' (written on the original platform) or '/'. MakeNativePath turns them
-// into this system's form ('/'); every reader and writer applies it before opening a file.
+// Paths in stored files may use '\' (paths written on Windows) or '/'. MakeNativePath turns every '\' into
+// '/'; every reader and writer applies it before opening a file.
 
 #include <string>
 #include <string_view>
@@ -39,7 +39,8 @@ bool SetCurrentDirectoryText(std::string_view path);
 // The value of an environment variable; "" when unset or longer than 1023 characters.
 std::string GetEnvironmentText(const char* name);
 
-// This system answers as the NT line of the original platform (the line whose shell is "cmd").
+// Which shell family the programs assume when they build command lines: always the one whose shell is
+// "cmd" (IsWindowsNt true, IsWindows9x false).
 inline bool IsWindowsNt() { return true; }
 inline bool IsWindows9x() { return false; }
 

@@ -35,8 +35,8 @@ public:
     enum Freedom : int { FreedomHorizontal = 1, FreedomVertical = 2, FreedomBoth = 3 };
     enum Flag : unsigned {
         FlagSizeGrip = 1,    // create a size grip
-        FlagRedrawStyle = 2, // kept for compatibility: Qt repaints resized children itself
-        FlagCopyBits = 4,    // kept for compatibility: Qt decides how moved children are repainted
+        FlagRedrawStyle = 2, // accepted, no effect: Qt repaints resized children itself
+        FlagCopyBits = 4,    // accepted, no effect: Qt decides how moved children are repainted
     };
     static constexpr int kSizeGripId = 0xEA20;
     static constexpr int kLayoutTimerId = 0x7164;

@@ -30,8 +30,6 @@
 namespace {
 
 CMainDialog* g_running = nullptr;
-// The automatic New Project after the splash happens once per process.
-bool g_newProjectPending = true;
 shell::ShellDialogs g_realDialogs;
 
 } // namespace
@@ -373,9 +371,9 @@ void CMainDialog::OnCommand(int id)
 
 void CMainDialog::OnSplashClosed()
 {
-    if (!g_newProjectPending)
+    if (!m_newProjectPending)
         return;
-    g_newProjectPending = false;
+    m_newProjectPending = false;
     if (m_project.cpuCount == 0 && m_project.name[0] == 0)
         OnFileNewProject();
 }

@@ -212,4 +212,6 @@ private:
     bool m_reloadQueued = false;
     bool m_closed = false;
     bool m_recordsFreed = false;
+    // The automatic New Project after the splash is offered once (the program has one main window).
+    bool m_newProjectPending = true;
 };

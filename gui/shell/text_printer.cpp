@@ -1,5 +1,7 @@
 #include "text_printer.h"
 
+#include "fixed_pitch.h"
+
 #include "engine/util/print_text.h"
 #include "platform/qt/latin1.h"
 #include "platform/qt/wait_cursor.h"
@@ -49,9 +51,7 @@ bool PrintTextOn(QPrinter& printer, const std::string& text)
     QPainter painter;
     if (!painter.begin(&printer))
         return false;
-    QFont font(QStringLiteral("Courier New"), 10);
-    font.setStyleHint(QFont::Monospace);
-    font.setFixedPitch(true);
+    const QFont font = SystemFixedFont(10);
     painter.setFont(font);
     const QFontMetrics metrics(font, &printer);
     const QRect page = painter.viewport();

@@ -75,10 +75,10 @@ void ReportList::autoSizeColumns()
 
 void ReportList::useFixedFont()
 {
-    QFont fixed = font();
-    fixed.setFamily(QStringLiteral("Courier New"));
-    fixed.setStyleHint(QFont::TypeWriter);
-    fixed.setFixedPitch(true);
+    // The system's fixed-pitch font at the list's own size.
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    if (font().pointSizeF() > 0)
+        fixed.setPointSizeF(font().pointSizeF());
     setFont(fixed);
 }
 

@@ -130,7 +130,7 @@ TEST(TextEscapes, UnescapeDecodesQuotedValuesOnly)
     EXPECT_EQ(UnescapeText("\"\\x41\\X4a\\x\""), std::string("AJ\0", 3));
     EXPECT_EQ(UnescapeText("\"\\xffffffe9\""), "\xe9");   // low 8 bits of a long escape
     EXPECT_EQ(UnescapeText("\"\\101\\0\""), std::string("A\0", 2));
-    EXPECT_EQ(UnescapeText("\"a\\x3bb\""), "a\xbb");       // the old writer's output misreads
+    EXPECT_EQ(UnescapeText("\"a\\x3bb\""), "a\xbb");       // hex digits run on: "\x3bb" is one escape
     EXPECT_EQ(UnescapeText("\"ab\\\""), "ab\\");           // a trailing backslash stays
 }
 

@@ -4,6 +4,7 @@
 #include "gui/shell/command_output_dialog.h"
 #include "gui/shell/drag_tree_ctrl.h"
 #include "gui/shell/file_viewer.h"
+#include "gui/shell/fixed_pitch.h"
 #include "gui/shell/folder_picker.h"
 #include "gui/shell/object_list_pane.h"
 #include "gui/shell/single_instance.h"
@@ -19,9 +20,8 @@
 #include <QClipboard>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QFileInfo>
+#include <QFile>
 #include <QFontMetricsF>
-#include <QFontInfo>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,6 +32,8 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QThread>
 
@@ -253,7 +255,9 @@ TEST(CommandOutput, TheWindowMayCloseWhileTheCommandRuns)
     timer.start();
     while (timer.elapsed() < 400)
         QApplication::processEvents(QEventLoop::AllEvents, 20);
-    SUCCEED();
+    // Nothing of the window is left (a post to it would show as a use after free).
+    for (QWidget* window : QApplication::topLevelWidgets())
+        EXPECT_EQ(qobject_cast<CommandOutputDialog*>(window), nullptr);
 }
 
 TEST(CommandOutput, PiecesAreJoinedAndShownInSteps)
@@ -297,23 +301,48 @@ TEST(CommandOutput, TextIsReadInTheLocaleEncodingEvenWhenACharacterIsSplitBetwee
 
 // ---- file viewer
 
+// Where the edit draws the character at a column of a line.
+int xOfColumn(const QPlainTextEdit* edit, int line, int column)
+{
+    QTextCursor cursor(edit->document()->findBlockByNumber(line));
+    cursor.setPosition(cursor.position() + column);
+    return edit->cursorRect(cursor).left();
+}
+
+// The edit shows narrow and wide letters with one advance, and a tab reaches column eight.
+void expectColumnsLineUp(const QPlainTextEdit* edit)
+{
+    // Lines: "iiii|", "WWWW|", "text\tdata", "12345678x".
+    EXPECT_EQ(xOfColumn(edit, 0, 4), xOfColumn(edit, 1, 4)) << edit->font().family().toStdString();
+    EXPECT_GT(xOfColumn(edit, 0, 4), xOfColumn(edit, 0, 0));
+    EXPECT_EQ(xOfColumn(edit, 2, 5), xOfColumn(edit, 3, 8));
+}
+
 TEST(FileViewer, ReportsKeepTheirColumnsInAFixedPitchFontWithEightCharacterTabs)
 {
+    const std::string columns = "iiii|\nWWWW|\ntext\tdata\n12345678x\n";
     QTemporaryDir folder;
     const std::string report = folder.path().toStdString() + "/columns.txt";
-    std::ofstream(report) << "text\tdata\tbss\n1\t22\t333\n";
+    std::ofstream(report) << columns;
     ShowFileDialog viewer(report, nullptr);
     viewer.ShowModeless();
-    const QFont font = viewer.textEdit()->font();
-    EXPECT_TRUE(QFontInfo(font).fixedPitch());
-    EXPECT_DOUBLE_EQ(viewer.textEdit()->tabStopDistance(),
-                     8 * QFontMetricsF(font).horizontalAdvance(QLatin1Char(' ')));
+    ASSERT_TRUE(viewer.textEdit()->toPlainText().startsWith(QStringLiteral("iiii|\nWWWW|\ntext\tdata\n12345678x")));
+    expectColumnsLineUp(viewer.textEdit());
     viewer.DestroyWindow();
-    CommandOutputDialog output("true", true, nullptr);
+
+    CommandOutputDialog output("printf 'iiii|\\nWWWW|\\ntext\\tdata\\n12345678x\\n'", true, nullptr);
     output.ShowModeless();
-    EXPECT_DOUBLE_EQ(output.findChild<QPlainTextEdit*>()->tabStopDistance(), viewer.textEdit()->tabStopDistance());
-    waitFor([&] { return platform::findControl<QPushButton>(&output, 1)->isEnabled(); });
+    EXPECT_TRUE(waitFor([&] { return platform::findControl<QPushButton>(&output, 1)->isEnabled(); }));
+    const auto* shown = output.findChild<QPlainTextEdit*>();
+    EXPECT_TRUE(waitFor([&] { return shown->toPlainText().contains(QStringLiteral("12345678x")); }));
+    expectColumnsLineUp(shown);
     output.DestroyWindow();
+
+    // The printout's font, at the printer's resolution.
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QFontMetricsF printed(shell::SystemFixedFont(10), &printer);
+    EXPECT_DOUBLE_EQ(printed.horizontalAdvance(QStringLiteral("iiii")), printed.horizontalAdvance(QStringLiteral("WWWW")));
 }
 
 TEST(FileViewer, ShowsAFileOrSaysItCannotOpenIt)
@@ -643,7 +672,10 @@ TEST(TextPrinter, PagesHoldWhatFitsAndTheTextReachesThePrinter)
     for (int i = 0; i < 200; ++i)
         text += "line\t" + std::to_string(i) + std::string(i % 3 ? 0 : 300, '=') + "\r\n";
     EXPECT_TRUE(shell::PrintTextOn(printer, text));
-    EXPECT_GT(QFileInfo(folder.path() + "/report.pdf").size(), 0);
+    // Over two hundred lines (a third of them wrapped) take several pages.
+    QFile pdf(folder.path() + "/report.pdf");
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_GE(pdf.readAll().count("/Type /Page\n"), 3);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDockWidget>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -266,7 +267,11 @@ TEST_F(FrameworkTest, FontsTextsAndModuleServices)
     QApplication::processEvents();
     EXPECT_GE(handler.seen.size(), 2u);
     IfDesktop::Destroy();
-    EXPECT_TRUE(IfFontDb::GetFont("DefaultFixed").fixedPitch() || !IfFontDb::GetFont("DefaultFixed").family().isEmpty());
+    // The fixed font draws narrow and wide letters with one advance.
+    const QFontMetricsF fixed(IfFontDb::GetFont("DefaultFixed"));
+    EXPECT_DOUBLE_EQ(fixed.horizontalAdvance(QStringLiteral("iiii")), fixed.horizontalAdvance(QStringLiteral("WWWW")));
+    const QFontMetricsF general(IfFontDb::GetFont("General"));
+    EXPECT_GT(general.horizontalAdvance(QStringLiteral("WWWW")), general.horizontalAdvance(QStringLiteral("iiii")));
     EXPECT_EQ(IfU2M(IfM2U("caf\xE9")), "caf\xE9"); // 8-bit text passes through
     EXPECT_EQ(IfM2U("caf\xE9").size(), 4u);
     EXPECT_EQ(IfGetCurrentLanguage(), "ENU");
