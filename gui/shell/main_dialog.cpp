@@ -186,10 +186,13 @@ void CMainDialog::Initialize(const QStringList& arguments, const StartOptions& o
     m_tree->setImages(shell::TreeImages());
     ParseCommandLine(arguments);
     std::string path = engine::TrimText(GetCommandLineArg(1), true, true);
-    if (path.empty())
+    // A project the user named on the command line that cannot be read is reported, as File > Open does;
+    // the most recent project, opened unasked, is passed over without a word when it is gone or damaged.
+    const bool named = !path.empty();
+    if (!named)
         path = m_recent.GetFirst();
     if (!path.empty())
-        OpenProjectFile(path, false);
+        OpenProjectFile(path, named);
     UpdateMenus(0);
 }
 

@@ -205,7 +205,7 @@ bool CMainDialog::OpenProjectFile(const std::string& path, bool ask)
     if (ask) {
         result = m_manager->OpenProjectFile(m_project, m_config, buffer, true);
     } else {
-        // At start-up a project that cannot be read is passed over without a word, the readers' too.
+        // The most recent project, opened unasked at start-up, is passed over without a word, the readers' too.
         platform::ScriptedMessageService silent;
         platform::MessageService* previous = platform::setMessageService(&silent);
         result = m_manager->OpenProjectFile(m_project, m_config, buffer, true);

@@ -368,6 +368,39 @@ TEST_F(MainWindow, AUtilityRunsWithItsParametersAndThePublishedFolders)
     EXPECT_EQ(m_dialogs.runs[1].command, "ls");
 }
 
+TEST_F(MainWindow, ADamagedProjectNamedOnTheCommandLineIsReportedTheMostRecentOneIsNot)
+{
+    startWindow(true);
+    ASSERT_EQ(m_window->recentList().GetFirst(), demoPath());
+    m_window->setDialogs(nullptr);
+    m_window.reset();
+    // The project file loses its CPU list.
+    std::string text = readFile(demoPath());
+    const std::size_t cut = text.find("[CPUS]");
+    ASSERT_NE(cut, std::string::npos);
+    text.erase(cut, text.find("[Main]") - cut);
+    std::ofstream(demoPath(), std::ios::binary | std::ios::trunc) << text;
+    m_boxes->service().clear();
+
+    // Named on the command line: the reader's message, then the open's, and an empty project.
+    startWindow(true);
+    EXPECT_EQ(m_boxes->service().texts(),
+              (std::vector<std::string>{"Can't find section CPUS in project file", "Error reading project"}));
+    EXPECT_EQ(m_window->GetProject().cpuCount, 0);
+    EXPECT_EQ(m_window->windowTitle(), "OMBAgen");
+    EXPECT_EQ(readFile(demoPath()), text);
+    m_window->setDialogs(nullptr);
+    m_window.reset();
+
+    // The same file as the most recent project, opened unasked: passed over without a word.
+    m_boxes->service().clear();
+    startWindow(false);
+    EXPECT_EQ(m_window->recentList().GetFirst(), demoPath());
+    EXPECT_TRUE(m_boxes->service().texts().empty());
+    EXPECT_EQ(m_window->GetProject().cpuCount, 0);
+    EXPECT_EQ(readFile(demoPath()), text);
+}
+
 TEST_F(MainWindow, CommandLineAndTheNewProjectAfterTheSplash)
 {
     startWindow(false);
