@@ -191,8 +191,13 @@ void CMainDialog::Initialize(const QStringList& arguments, const StartOptions& o
     const bool named = !path.empty();
     if (!named)
         path = m_recent.GetFirst();
-    if (!path.empty())
+    if (!path.empty()) {
+        m_openingAtStart = true;
         OpenProjectFile(path, named);
+        m_openingAtStart = false;
+        if (m_splashEndedWhileOpening)
+            OnSplashClosed();
+    }
     UpdateMenus(0);
 }
 
@@ -376,6 +381,12 @@ void CMainDialog::OnSplashClosed()
 {
     if (!m_newProjectPending)
         return;
+    // The splash ended while a message of the start-up open was up: the half-read project is no sign
+    // that one was opened, and New Project must not start inside the open. It waits for the open's end.
+    if (m_openingAtStart) {
+        m_splashEndedWhileOpening = true;
+        return;
+    }
     m_newProjectPending = false;
     if (m_project.cpuCount == 0 && m_project.name[0] == 0)
         OnFileNewProject();

@@ -214,4 +214,7 @@ private:
     bool m_recordsFreed = false;
     // The automatic New Project after the splash is offered once (the program has one main window).
     bool m_newProjectPending = true;
+    // The start-up open is under way (its messages may hold the splash's end back until it is over).
+    bool m_openingAtStart = false;
+    bool m_splashEndedWhileOpening = false;
 };

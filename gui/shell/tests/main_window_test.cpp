@@ -382,10 +382,38 @@ TEST_F(MainWindow, ADamagedProjectNamedOnTheCommandLineIsReportedTheMostRecentOn
     std::ofstream(demoPath(), std::ios::binary | std::ios::trunc) << text;
     m_boxes->service().clear();
 
-    // Named on the command line: the reader's message, then the open's, and an empty project.
+    // Named on the command line: the reader's message, then the open's, and an empty project. The splash
+    // ends while the first message is up; New Project is offered once the open is over, not inside it.
+    class SplashEndsDuringTheMessages : public platform::MessageService {
+    public:
+        SplashEndsDuringTheMessages(platform::ScriptedMessageService& record, std::unique_ptr<CMainDialog>& window)
+            : m_record(record), m_window(window)
+        {
+        }
+        int show(const std::string& text, const std::string& caption, unsigned style) override
+        {
+            if (m_record.texts().empty() && m_window)
+                m_window->OnSplashClosed();
+            return m_record.show(text, caption, style);
+        }
+
+    private:
+        platform::ScriptedMessageService& m_record;
+        std::unique_ptr<CMainDialog>& m_window;
+    } splashEnds(m_boxes->service(), m_window);
+    class Recorder : public EditorServices {
+    public:
+        int asked = 0;
+        int ProjectPropertiesDialog(ProjectProperties&, QWidget*) override { return ++asked, EditorCancel; }
+    } editors;
+    EditorServices* previousEditors = setEditorServices(&editors);
+    platform::MessageService* previousBoxes = platform::setMessageService(&splashEnds);
     startWindow(true);
+    platform::setMessageService(previousBoxes);
+    setEditorServices(previousEditors);
     EXPECT_EQ(m_boxes->service().texts(),
               (std::vector<std::string>{"Can't find section CPUS in project file", "Error reading project"}));
+    EXPECT_EQ(editors.asked, 1);
     EXPECT_EQ(m_window->GetProject().cpuCount, 0);
     EXPECT_EQ(m_window->windowTitle(), "OMBAgen");
     EXPECT_EQ(readFile(demoPath()), text);
