@@ -68,6 +68,14 @@ endfunction()
 
 # korvane_add_program_test(NAME name COMMAND program args... [ENVIRONMENT var=value...]): a test that runs one
 # of the Qt programs through the launcher (labels "gui" and "xcb", like a whole GUI suite).
+# Writes the plug-in's settings for the stand-in host under dir (given as XDG_CONFIG_HOME to a test):
+# little-endian, the data file at data_file, no logging.
+function(korvane_write_plugin_settings dir data_file)
+  file(WRITE "${dir}/Korvane Systems, Inc./OMBA Korvane 1.0/Kernel Awareness/Debugger/ARM.ini"
+    "[]\n\"Little Endian\"=dword:00000001\n\"S-Record Path\"=\"${data_file}\"\n"
+    "\"Logging Enabled\"=dword:00000000\n\"Logfile Path\"=\"\"\n")
+endfunction()
+
 function(korvane_add_program_test)
   if(NOT KORVANE_TESTS)
     return()

@@ -111,9 +111,22 @@ int QtMessageService::showHere(const std::string& text, const std::string& capti
     if (escape)
         box.setEscapeButton(toStandardButton(escape));
     ScopedArrowCursor arrow;
+    // Boxes that have ended are dropped here: after exec this service may be gone (the session ended
+    // while the box was open), so nothing of it is touched then.
+    m_open.erase(std::remove(m_open.begin(), m_open.end(), nullptr), m_open.end());
+    m_open.emplace_back(&box);
     const int result = box.exec();
     const int answer = toAnswer(static_cast<QMessageBox::StandardButton>(result));
     return answer ? answer : (escape ? escape : defaultAnswer(style));
+}
+
+void QtMessageService::closeOpenBoxes()
+{
+    // Innermost first: each returns from its own exec as the stack unwinds.
+    std::vector<QPointer<QMessageBox>> open = m_open;
+    for (auto it = open.rbegin(); it != open.rend(); ++it)
+        if (*it)
+            (*it)->reject();
 }
 
 ScopedQtMessageService::ScopedQtMessageService()

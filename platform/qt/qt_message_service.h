@@ -8,6 +8,8 @@
 #include <QMessageBox>
 #include <QPointer>
 
+#include <vector>
+
 namespace platform {
 
 class QtMessageService : public MessageService {
@@ -24,10 +26,14 @@ public:
     // The window the next box is parented to (exposed for tests).
     QWidget* ownerWindow();
 
+    // Closes the boxes this service is showing (GUI thread); each answers as if cancelled.
+    void closeOpenBoxes();
+
 private:
     int showHere(const std::string& text, const std::string& caption, unsigned style);
 
     QPointer<QWidget> m_lastOwner;
+    std::vector<QPointer<QMessageBox>> m_open; // innermost last
 };
 
 // Installs the Qt service for the lifetime of the object, restoring the previous one after.
@@ -37,6 +43,7 @@ public:
     ~ScopedQtMessageService();
     ScopedQtMessageService(const ScopedQtMessageService&) = delete;
     ScopedQtMessageService& operator=(const ScopedQtMessageService&) = delete;
+    QtMessageService& service() { return m_service; }
 
 private:
     QtMessageService m_service;

@@ -5,6 +5,7 @@
 #include "plugin/sdk/user_breakpoints.h"
 #include "plugin/sdk/plugin_sample.h"
 #include "plugin/sdk/zone_registry.h"
+#include "standins/ide/if_command.h"
 #include "standins/ide/if_resources.h"
 
 #include "plugin/sdk/notify.h"
@@ -131,6 +132,7 @@ DpPlugin* CreatePluginObject()
     DpPlugin* object = g_object.load();
     if (object == nullptr) {
         try {
+            IfConstructionScope scope; // the IDE calls the object once it is whole
             object = static_cast<DpDebuggerPlugin*>(new PluginSample);
         } catch (...) {
             object = nullptr;

@@ -110,6 +110,9 @@ void PanelThread::onQuit()
         auto* dialog = qobject_cast<platform::DialogBase*>(widget);
         return dialog != nullptr && dialog->isRunningModal();
     };
+    // The plug-in's message boxes go too, whatever window they were shown over.
+    if (m_messages)
+        m_messages->service().closeOpenBoxes();
     for (QWidget* widget : QApplication::topLevelWidgets())
         if (auto* dialog = qobject_cast<QDialog*>(widget);
             dialog != nullptr && ours(dialog) && ((dialog->isModal() && dialog->isVisible()) || starting(dialog)))

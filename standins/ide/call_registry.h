@@ -14,16 +14,35 @@ namespace ide {
 template <typename T>
 class CallRegistry {
 public:
-    void add(T* client)
+    // A dormant client is listed but not called until its constructing thread activates it: the IDE
+    // must not call an object that another thread is still constructing.
+    void add(T* client, bool dormant = false)
     {
         std::lock_guard lock(m_mutex);
-        m_clients.push_back(client);
+        if (dormant)
+            m_dormant.push_back(Call{client, std::this_thread::get_id()});
+        else
+            m_clients.push_back(client);
+    }
+
+    // Makes the dormant clients added by this thread callable, in the order they were added.
+    void activate()
+    {
+        std::lock_guard lock(m_mutex);
+        auto mine = [](const Call& call) { return call.thread == std::this_thread::get_id(); };
+        for (const Call& call : m_dormant)
+            if (mine(call))
+                m_clients.push_back(call.client);
+        m_dormant.erase(std::remove_if(m_dormant.begin(), m_dormant.end(), mine), m_dormant.end());
     }
 
     void remove(T* client)
     {
         std::unique_lock lock(m_mutex);
         m_clients.erase(std::remove(m_clients.begin(), m_clients.end(), client), m_clients.end());
+        m_dormant.erase(std::remove_if(m_dormant.begin(), m_dormant.end(),
+                                       [&](const Call& call) { return call.client == client; }),
+                        m_dormant.end());
         m_done.wait(lock, [&] {
             return std::none_of(m_calls.begin(), m_calls.end(), [&](const Call& call) {
                 return call.client == client && call.thread != std::this_thread::get_id();
@@ -86,6 +105,7 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_done;
     std::vector<T*> m_clients;
+    std::vector<Call> m_dormant; // added while their constructor runs, by that thread
     std::vector<Call> m_calls;
 };
 

@@ -16,9 +16,21 @@ ide::CallRegistry<IfIdleChore>& chores()
     return *registry;
 }
 
+thread_local int t_constructionDepth = 0;
+
 } // namespace
 
-IfGlobalCmdTarget::IfGlobalCmdTarget() : m_registered(true) { targets().add(this); }
+IfConstructionScope::IfConstructionScope() { ++t_constructionDepth; }
+
+IfConstructionScope::~IfConstructionScope()
+{
+    if (--t_constructionDepth == 0) {
+        targets().activate();
+        chores().activate();
+    }
+}
+
+IfGlobalCmdTarget::IfGlobalCmdTarget() : m_registered(true) { targets().add(this, t_constructionDepth > 0); }
 
 IfGlobalCmdTarget::~IfGlobalCmdTarget() { StopCommandRouting(); }
 
@@ -49,7 +61,7 @@ bool IfQueryCommand(unsigned id, IfCmdUi& ui)
     return ui.handled;
 }
 
-IfIdleChore::IfIdleChore(bool) : m_registered(true) { chores().add(this); }
+IfIdleChore::IfIdleChore(bool) : m_registered(true) { chores().add(this, t_constructionDepth > 0); }
 
 IfIdleChore::~IfIdleChore() { StopIdleChore(); }
 

@@ -8,6 +8,17 @@ template <typename T>
 class CallRegistry;
 }
 
+// While a scope lives on a thread, the command targets and idle chores that thread constructs are
+// listed but not called; they are called from the scope's end. An object built on another thread
+// than the IDE's is constructed inside one, so that no IDE call meets it half-built.
+class IDEFRAMEWORK_EXPORT IfConstructionScope {
+public:
+    IfConstructionScope();
+    ~IfConstructionScope();
+    IfConstructionScope(const IfConstructionScope&) = delete;
+    IfConstructionScope& operator=(const IfConstructionScope&) = delete;
+};
+
 // Codes of OnCmdMsg.
 enum IfCommandCode : int {
     IF_CMD_COMMAND = 0,   // the command was chosen

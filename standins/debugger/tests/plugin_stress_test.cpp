@@ -4,6 +4,7 @@
 
 #include "standins/debugger/plugin_host.h"
 #include "standins/debugger/sim_kernel.h"
+#include "standins/ide/if_command.h"
 
 #include <gtest/gtest.h>
 
@@ -78,6 +79,26 @@ TEST_F(SimPluginStressTest, ExitRacesNotificationsAndTheIdeShutDown)
     EXPECT_EQ(kernel.callCount(DK_UNREGISTER_PLUGIN), static_cast<uint64_t>(kRounds));
     EXPECT_TRUE(kernel.unexpectedEntries().empty());
     EXPECT_TRUE(kernel.ledgerErrors().empty());
+}
+
+// The IDE runs its idle passes on its own thread while the debugger thread builds and ends the
+// plug-in object: a pass never reaches the object before it is whole or after it is gone.
+TEST_F(SimPluginStressTest, InitAndExitRaceTheIdesIdlePasses)
+{
+    std::atomic<int> passes{0};
+    Repeater ide([&] {
+        IfRunIdleChores();
+        passes.fetch_add(1);
+    });
+    for (int round = 0; round < kRounds; ++round) {
+        const int before = passes.load();
+        ASSERT_EQ(host.init(kernel.table()), 0) << "round " << round;
+        while (passes.load() < before + 2)
+            std::this_thread::yield();
+        ASSERT_EQ(host.exit(), 0) << "round " << round;
+    }
+    EXPECT_FALSE(kernel.registered());
+    EXPECT_TRUE(kernel.unexpectedEntries().empty());
 }
 
 TEST_F(SimPluginStressTest, RepeatedInitGivesEveryRegistrationBack)

@@ -15,6 +15,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -91,6 +92,44 @@ TEST_F(FrameworkTest, CommandsGoToTheFirstTargetThatHandlesThem)
     EXPECT_FALSE(ui.enabled);
     EXPECT_FALSE(IfQueryCommand(12, ui));
     EXPECT_FALSE(IfRouteCommand(12));
+}
+
+// Built on another thread than the IDE's: the IDE's passes reach it only once the constructing thread
+// has ended its construction scope, never while it is half-built.
+TEST_F(FrameworkTest, ObjectsBuiltInAConstructionScopeAreCalledOnlyOnceWhole)
+{
+    std::atomic<int> step{0};
+    std::unique_ptr<CountingChore> chore;
+    std::unique_ptr<Target> target;
+    std::thread builder([&] {
+        {
+            IfConstructionScope scope;
+            chore = std::make_unique<CountingChore>(0);
+            target = std::make_unique<Target>(20, true);
+            step = 1;
+            while (step != 2)
+                std::this_thread::yield();
+        }
+        step = 3;
+    });
+    while (step != 1)
+        std::this_thread::yield();
+    EXPECT_TRUE(IfRunIdleUntilDone());
+    EXPECT_FALSE(IfRouteCommand(20));
+    EXPECT_EQ(chore->calls, 0);
+    step = 2;
+    builder.join();
+    EXPECT_TRUE(IfRunIdleUntilDone());
+    EXPECT_EQ(chore->calls, 1);
+    EXPECT_TRUE(IfRouteCommand(20));
+    EXPECT_EQ(target->commands, 1);
+    // Destroyed while dormant: it leaves the list and is never called.
+    std::thread([&] {
+        IfConstructionScope scope;
+        CountingChore gone(0);
+    }).join();
+    EXPECT_TRUE(IfRunIdleUntilDone());
+    EXPECT_EQ(chore->calls, 2);
 }
 
 class SlowTarget : public IfGlobalCmdTarget {
