@@ -1,15 +1,19 @@
 #pragma once
 // The two entries of the code-generator library, which the generator programs look up by name in the
-// library a CPU's model names ("Classgen"). Both receive the project's records by pointer (the one records
-// header, engine/records/records.h, that the library builds against) and a parameter block of the caller's
-// own; 0 means the call succeeded, anything else that it failed.
-
-#include "engine/records/records.h"
+// library a CPU's model names ("Classgen"). Both receive the project's records by pointer and a parameter
+// block of the caller's own; the records are defined in the one records header the library builds against,
+// engine/records/records.h. 0 means the call succeeded, anything else that it failed.
 
 #include <cstdint>
 #include <type_traits>
 
 namespace engine {
+
+struct ProjectRecord;
+struct CpuRecord;
+struct ApplicationRecord;
+struct ConfigRecord;
+struct CodeGeneratorParams;
 
 inline constexpr char kGenerateCodeEntryName[] = "GenerateCode";
 inline constexpr char kPrintSystemEntryName[] = "PrintSystem";

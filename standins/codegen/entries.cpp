@@ -7,6 +7,7 @@
 #include "output_file.h"
 #include "report.h"
 
+#include "engine/records/records.h"
 #include "sdk/codegen/generator_entries.h"
 
 #include <cstdio>
