@@ -5,7 +5,7 @@
 #include "plugin/kernel/srecord.h"
 #include "plugin/kernel/target_access.h"
 #include "plugin/kernel/target_port.h"
-#include "plugin/sdk/dk_abi.h"
+#include "sdk/debugger/dk_abi.h"
 #include "plugin/sdk/kernel.h"
 #include "plugin/sdk/plugin_binding.h"
 #include "plugin/sdk/ui_thread.h"

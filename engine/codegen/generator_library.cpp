@@ -55,7 +55,7 @@ GeneratorCallOutcome CallGenerateCode(ProjectRecord* project, CpuRecord& cpu, Ap
     GeneratorCallOutcome outcome;
     MarkApplicationForRegeneration(application);
     platform::DynamicLibrary library;
-    const auto entry = reinterpret_cast<GenerateCodeEntry>(loadEntry(cpu, library, "GenerateCode", outcome));
+    const auto entry = reinterpret_cast<GenerateCodeEntry>(loadEntry(cpu, library, kGenerateCodeEntryName, outcome));
     if (!entry)
         return outcome;
     if (entry(project, &cpu, &application, &params, config) != 0) {
@@ -72,7 +72,7 @@ GeneratorCallOutcome CallPrintSystem(ProjectRecord* project, CpuRecord& cpu, App
 {
     GeneratorCallOutcome outcome;
     platform::DynamicLibrary library;
-    const auto entry = reinterpret_cast<PrintSystemEntry>(loadEntry(cpu, library, "PrintSystem", outcome));
+    const auto entry = reinterpret_cast<PrintSystemEntry>(loadEntry(cpu, library, kPrintSystemEntryName, outcome));
     if (!entry)
         return outcome;
     if (entry(&application, &cpu, project, config, &params) != 0) {

@@ -5,15 +5,11 @@
 // the fixed texts and caption "Error".
 
 #include "engine/records/records.h"
+#include "sdk/codegen/generator_entries.h"
 
 #include <string>
 
 namespace engine {
-
-using GenerateCodeEntry = int32_t (*)(ProjectRecord*, CpuRecord*, ApplicationRecord*, CodeGeneratorParams*,
-                                      ConfigRecord*);
-using PrintSystemEntry = int32_t (*)(ApplicationRecord*, CpuRecord*, ProjectRecord*, ConfigRecord*,
-                                     CodeGeneratorParams*);
 
 enum class GeneratorCallResult {
     Done,          // the entry returned 0

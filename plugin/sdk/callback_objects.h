@@ -3,7 +3,7 @@
 // operations each callback slot reaches. The debugger hands back the object pointer it was given
 // at registration, which is a pointer to exactly these interface types.
 
-#include "plugin/sdk/dk_abi.h"
+#include "sdk/debugger/dk_abi.h"
 #include "plugin/sdk/target_location.h"
 
 #include <cstdint>

@@ -3,7 +3,7 @@
 // 160 are borrowed and never given back; contexts from 144 and 149 are owned and given back with 145
 // when the last copy goes.
 
-#include "plugin/sdk/dk_abi.h"
+#include "sdk/debugger/dk_abi.h"
 
 #include <atomic>
 #include <cstdint>

@@ -3,7 +3,7 @@
 // registration handle the debugger gave for the callback table. Every call answers the caller's
 // fallback when no table is bound or the entry is empty, so nothing is called through a null table.
 
-#include "plugin/sdk/dk_abi.h"
+#include "sdk/debugger/dk_abi.h"
 
 #include <atomic>
 #include <string>

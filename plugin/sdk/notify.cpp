@@ -1,6 +1,6 @@
 #include "plugin/sdk/notify.h"
 
-#include "plugin/sdk/dk_abi.h"
+#include "sdk/debugger/dk_abi.h"
 
 #include <algorithm>
 #include <cstddef>

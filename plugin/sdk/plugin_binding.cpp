@@ -5,8 +5,8 @@
 #include "plugin/sdk/user_breakpoints.h"
 #include "plugin/sdk/plugin_sample.h"
 #include "plugin/sdk/zone_registry.h"
-#include "standins/ide/if_command.h"
-#include "standins/ide/if_resources.h"
+#include "sdk/ide/if_command.h"
+#include "sdk/ide/if_resources.h"
 
 #include "plugin/sdk/notify.h"
 

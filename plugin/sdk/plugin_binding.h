@@ -2,7 +2,7 @@
 // The binding between the debugger, the IDE and the one plug-in object: the process-wide pointers,
 // the entry table, the callback table and the start-up and shut-down sequences.
 
-#include "plugin/sdk/dk_abi.h"
+#include "sdk/debugger/dk_abi.h"
 
 #include <functional>
 #include <string>

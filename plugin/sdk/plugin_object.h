@@ -3,9 +3,9 @@
 // and their union DpDebuggerPlugin, which hands notifications from foreign threads to the IDE
 // thread through a queue replayed when the IDE is idle.
 
-#include "plugin/sdk/dk_abi.h"
+#include "sdk/debugger/dk_abi.h"
 #include "plugin/sdk/notify.h"
-#include "standins/ide/if_command.h"
+#include "sdk/ide/if_command.h"
 
 #include <atomic>
 #include <cstdint>

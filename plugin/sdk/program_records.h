@@ -3,7 +3,7 @@
 // symbols, types, parents and children. Records and handles are shared bodies; the last copy gives
 // the debugger's parts back (record 184 and its file texts 19; handle 196).
 
-#include "plugin/sdk/dk_abi.h"
+#include "sdk/debugger/dk_abi.h"
 #include "plugin/sdk/dk_context.h"
 #include "plugin/sdk/source_positions.h"
 #include "plugin/sdk/target_location.h"

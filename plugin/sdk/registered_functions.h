@@ -2,7 +2,7 @@
 // Functions the plug-in offers to the debugger's expression evaluator: an array of records ended by
 // a record with id 0. This plug-in registers none unless a record array is set.
 
-#include "plugin/sdk/dk_abi.h"
+#include "sdk/debugger/dk_abi.h"
 
 namespace dk {
 

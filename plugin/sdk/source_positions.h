@@ -2,7 +2,7 @@
 // Source positions and ranges as the debugger describes them, and the debugger's path and source-text
 // queries. Positions and ranges are shared bodies: copies are cheap and see the same values.
 
-#include "plugin/sdk/dk_abi.h"
+#include "sdk/debugger/dk_abi.h"
 
 #include <cstdint>
 #include <memory>

@@ -2,7 +2,7 @@
 // Places in target memory: a memory zone and a 64-bit address in it, exchanged with the debugger
 // as a DkTargetLocation.
 
-#include "plugin/sdk/dk_abi.h"
+#include "sdk/debugger/dk_abi.h"
 
 #include <cstdint>
 #include <ostream>

@@ -3,7 +3,7 @@
 // and the debugger's task queries.
 
 #include "plugin/sdk/callback_objects.h"
-#include "plugin/sdk/dk_abi.h"
+#include "sdk/debugger/dk_abi.h"
 #include "plugin/sdk/dk_context.h"
 #include "plugin/sdk/target_location.h"
 

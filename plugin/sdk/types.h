@@ -3,7 +3,7 @@
 // C-type handle or a host-type handle (at most one); with neither it is invalid. Casting to a kind
 // the type does not have gives an invalid type.
 
-#include "plugin/sdk/dk_abi.h"
+#include "sdk/debugger/dk_abi.h"
 #include "plugin/sdk/dk_context.h"
 
 #include <memory>

@@ -3,7 +3,7 @@
 // location or by expression. Each object holds one location handle of its own: copying duplicates it
 // (211), destruction gives it back (212).
 
-#include "plugin/sdk/dk_abi.h"
+#include "sdk/debugger/dk_abi.h"
 #include "plugin/sdk/dk_context.h"
 #include "plugin/sdk/program_records.h"
 #include "plugin/sdk/source_positions.h"

@@ -4,7 +4,7 @@
 // 25 to 38 with the object pointers handed over when they were set or registered.
 
 #include "plugin/sdk/callback_objects.h"
-#include "plugin/sdk/dk_abi.h"
+#include "sdk/debugger/dk_abi.h"
 #include "plugin/sdk/ule.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 #pragma once
 // Debugger values, handle holders and expressions.
 
-#include "plugin/sdk/dk_abi.h"
+#include "sdk/debugger/dk_abi.h"
 #include "plugin/sdk/dk_context.h"
 #include "plugin/sdk/target_location.h"
 #include "plugin/sdk/types.h"

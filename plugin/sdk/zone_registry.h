@@ -1,7 +1,7 @@
 #pragma once
 // The memory-zone registry: the debugger's zone list, read once at Init.
 
-#include "plugin/sdk/dk_abi.h"
+#include "sdk/debugger/dk_abi.h"
 
 #include <cstdint>
 #include <map>

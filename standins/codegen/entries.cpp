@@ -8,6 +8,7 @@
 #include "report.h"
 
 #include "engine/records/records.h"
+#include "sdk/codegen/generator_entries.h"
 
 #include <cstdio>
 #include <exception>

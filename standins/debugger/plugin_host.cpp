@@ -1,11 +1,12 @@
 #include "standins/debugger/plugin_host.h"
 
-#include "platform/core/dynamic_library.h"
+#include <dlfcn.h>
+#include <unistd.h>
 
 #include <cstdlib>
-#include <memory>
 #include <map>
 #include <mutex>
+#include <vector>
 
 namespace simdbg {
 
@@ -14,7 +15,7 @@ namespace {
 // Every library loaded, by path, kept for the life of the process: never unloaded, loaded once.
 struct LoadedLibraries {
     std::mutex mutex;
-    std::map<std::string, platform::DynamicLibrary*> byPath;
+    std::map<std::string, void*> byPath;
 };
 
 LoadedLibraries& loadedLibraries()
@@ -23,26 +24,49 @@ LoadedLibraries& loadedLibraries()
     return *libraries;
 }
 
+// The folder of the running program, or "." when it cannot be read.
+std::string programFolder()
+{
+    std::vector<char> buffer(4096);
+    const ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+    const std::string path = length > 0 ? std::string(buffer.data(), static_cast<std::size_t>(length)) : "";
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A relative library path names a file beside the running program.
+std::string libraryPath(const std::string& path)
+{
+    return !path.empty() && path.front() != '/' ? programFolder() + "/" + path : path;
+}
+
 } // namespace
 
 bool PluginHost::load(const std::string& path)
 {
     LoadedLibraries& libraries = loadedLibraries();
     std::lock_guard lock(libraries.mutex);
-    platform::DynamicLibrary*& library = libraries.byPath[path];
+    void*& library = libraries.byPath[path];
     if (library == nullptr) {
-        auto loaded = std::make_unique<platform::DynamicLibrary>();
-        if (!loaded->load(path)) {
-            m_error = loaded->error();
+        if (path.empty()) {
+            m_error = "empty library name";
             libraries.byPath.erase(path);
             return false;
         }
-        library = loaded.release();
+        library = dlopen(libraryPath(path).c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (library == nullptr) {
+            const char* why = dlerror();
+            m_error = why != nullptr ? why : "unknown error";
+            libraries.byPath.erase(path);
+            return false;
+        }
     }
-    m_api = reinterpret_cast<PluginApi3Fn>(library->symbol(DK_EXPORT_PLUGIN_API));
-    m_create = reinterpret_cast<DpCreatePluginObjectFn>(library->symbol(DK_EXPORT_CREATE_OBJECT));
-    m_start = reinterpret_cast<IfGuiModuleFn>(library->symbol(DK_EXPORT_START_GUI));
-    m_shutDown = reinterpret_cast<IfGuiModuleFn>(library->symbol(DK_EXPORT_SHUTDOWN_GUI));
+    m_api = reinterpret_cast<PluginApi3Fn>(dlsym(library, DK_EXPORT_PLUGIN_API));
+    m_create = reinterpret_cast<DpCreatePluginObjectFn>(dlsym(library, DK_EXPORT_CREATE_OBJECT));
+    m_start = reinterpret_cast<IfGuiModuleFn>(dlsym(library, DK_EXPORT_START_GUI));
+    m_shutDown = reinterpret_cast<IfGuiModuleFn>(dlsym(library, DK_EXPORT_SHUTDOWN_GUI));
     if (m_api == nullptr || m_create == nullptr || m_start == nullptr || m_shutDown == nullptr) {
         m_error = path + ": not a debugger plug-in (an export is missing)";
         m_api = nullptr;
@@ -73,7 +97,7 @@ std::string defaultPluginPath()
 {
     if (const char* path = std::getenv("KORVANE_PLUGIN_PATH"); path != nullptr && *path != '\0')
         return path;
-    return platform::resolveLibraryName("libOMBA_Z5_Plugin.so");
+    return libraryPath("libOMBA_Z5_Plugin.so");
 }
 
 } // namespace simdbg

@@ -2,7 +2,7 @@
 // The host's hold on the plug-in library: loads it once for the life of the process (it is never
 // unloaded, as objects of the plug-in may outlive any one session) and calls its four exports.
 
-#include "plugin/sdk/dk_abi.h"
+#include "sdk/debugger/dk_abi.h"
 
 #include <string>
 

@@ -6,7 +6,7 @@
 //
 // The table's entries are plain C functions; they reach the one active SimKernel (activate()).
 
-#include "plugin/sdk/dk_abi.h"
+#include "sdk/debugger/dk_abi.h"
 #include "standins/debugger/sim_program.h"
 #include "standins/debugger/symbol_table.h"
 #include "standins/debugger/target_memory.h"

@@ -4,7 +4,7 @@
 // is asked about. Every handle, list and block lent to the plug-in is kept in a ledger until given
 // back, so tests can prove the give-back discipline.
 
-#include "plugin/sdk/dk_abi.h"
+#include "sdk/debugger/dk_abi.h"
 
 #include <cstdint>
 #include <map>

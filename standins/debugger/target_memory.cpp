@@ -1,6 +1,6 @@
 #include "standins/debugger/target_memory.h"
 
-#include "plugin/kernel/srecord.h"
+#include "standins/debugger/srecord_image.h"
 
 #include <cstring>
 #include <fstream>
@@ -97,11 +97,11 @@ bool TargetMemory::loadBinaryFile(uint32_t zone, uint64_t address, const std::st
 
 bool TargetMemory::loadSRecordFile(uint32_t zone, uint64_t offset, const std::string& path, std::string& message)
 {
-    std::vector<kernel::SRecordBlock> blocks;
-    if (kernel::ReadSRecordFile(path, blocks, message) != kernel::SRecordFileLoaded)
+    std::vector<ImageBlock> blocks;
+    if (!ReadSRecordImage(path, kMaxImageBytes, blocks, message))
         return false;
-    for (const kernel::SRecordBlock& block : blocks)
-        store(zone, offset + block.address, block.data.data(), block.data.size());
+    for (const ImageBlock& block : blocks)
+        store(zone, offset + block.address, block.bytes.data(), block.bytes.size());
     return true;
 }
 

@@ -1,4 +1,4 @@
-#include "standins/ide/if_command.h"
+#include "sdk/ide/if_command.h"
 
 #include "standins/ide/call_registry.h"
 

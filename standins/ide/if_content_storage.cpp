@@ -1,4 +1,4 @@
-#include "standins/ide/if_content_storage.h"
+#include "sdk/ide/if_content_storage.h"
 
 #include <QDir>
 #include <QSettings>

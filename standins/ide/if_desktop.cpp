@@ -1,6 +1,6 @@
-#include "standins/ide/if_desktop.h"
+#include "sdk/ide/if_desktop.h"
 
-#include "standins/ide/if_fonts.h"
+#include "sdk/ide/if_fonts.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "standins/ide/if_fonts.h"
+#include "sdk/ide/if_fonts.h"
 
 #include "standins/ide/call_registry.h"
 

@@ -1,4 +1,4 @@
-#include "standins/ide/if_resources.h"
+#include "sdk/ide/if_resources.h"
 
 #include <QString>
 

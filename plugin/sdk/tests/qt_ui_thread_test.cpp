@@ -3,7 +3,7 @@
 
 #include "plugin/sdk/plugin_sample.h"
 #include "plugin/sdk/tests/sdk_fixture.h"
-#include "standins/ide/if_command.h"
+#include "sdk/ide/if_command.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -2,9 +2,9 @@
 // The mixin of the plug-in's IDE windows: an idle chore that runs the window's update once it is ready
 // and an update is pending, a handler of the IDE's font events, and the window's content saving.
 
-#include "standins/ide/if_command.h"
-#include "standins/ide/if_content_storage.h"
-#include "standins/ide/if_fonts.h"
+#include "sdk/ide/if_command.h"
+#include "sdk/ide/if_content_storage.h"
+#include "sdk/ide/if_fonts.h"
 
 class QWidget;
 

@@ -3,7 +3,7 @@
 #include "plugin/views/listwin/plugin_resources.h"
 
 #include "platform/qt/latin1.h"
-#include "standins/ide/if_desktop.h"
+#include "sdk/ide/if_desktop.h"
 
 #include <QApplication>
 #include <QComboBox>

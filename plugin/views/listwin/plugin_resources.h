@@ -2,7 +2,7 @@
 // The plug-in's own resources (its menus and string table) and the string loader of its framework
 // objects: strings come from the recorded resource module when it has them, else from these.
 
-#include "standins/ide/if_resources.h"
+#include "sdk/ide/if_resources.h"
 
 #include <string>
 

@@ -9,7 +9,7 @@
 
 #include "plugin/sdk/plugin_binding.h"
 #include "plugin/sdk/plugin_object.h"
-#include "standins/ide/if_desktop.h"
+#include "sdk/ide/if_desktop.h"
 
 #include <memory>
 #include <string>

@@ -4,6 +4,8 @@
 #include "standins/codegen/c_text.h"
 #include "standins/codegen/generation.h"
 
+#include "sdk/codegen/generator_entries.h"
+
 #include "platform/core/program_path.h"
 
 #include <gtest/gtest.h>
@@ -137,18 +139,13 @@ TEST_F(Generation, AFailedWriteKeepsTheFlags)
 // The entries as the generator programs reach them: by name from the built library.
 class LibraryEntries : public Generation {
 protected:
-    using GenerateCodeEntry = int32_t (*)(engine::ProjectRecord*, engine::CpuRecord*, engine::ApplicationRecord*,
-                                          engine::CodeGeneratorParams*, engine::ConfigRecord*);
-    using PrintSystemEntry = int32_t (*)(engine::ApplicationRecord*, engine::CpuRecord*, engine::ProjectRecord*,
-                                         engine::ConfigRecord*, engine::CodeGeneratorParams*);
-
     void SetUp() override
     {
         // The library lands beside the test program.
         handle = dlopen((platform::programDirectory() + "/libombacodegen_standin.so").c_str(), RTLD_NOW | RTLD_LOCAL);
         ASSERT_NE(handle, nullptr) << dlerror();
-        generateCode = reinterpret_cast<GenerateCodeEntry>(dlsym(handle, "GenerateCode"));
-        printSystem = reinterpret_cast<PrintSystemEntry>(dlsym(handle, "PrintSystem"));
+        generateCode = reinterpret_cast<engine::GenerateCodeEntry>(dlsym(handle, engine::kGenerateCodeEntryName));
+        printSystem = reinterpret_cast<engine::PrintSystemEntry>(dlsym(handle, engine::kPrintSystemEntryName));
         ASSERT_TRUE(generateCode && printSystem);
         logPath = scratch.path() / "calls.log";
         setenv("OMBA_CODEGEN_LOG", logPath.c_str(), 1);
@@ -163,8 +160,8 @@ protected:
     }
 
     void* handle = nullptr;
-    GenerateCodeEntry generateCode = nullptr;
-    PrintSystemEntry printSystem = nullptr;
+    engine::GenerateCodeEntry generateCode = nullptr;
+    engine::PrintSystemEntry printSystem = nullptr;
     fs::path logPath;
 };
 

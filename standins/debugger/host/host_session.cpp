@@ -3,8 +3,8 @@
 #include "plugin/sdk/kernel.h"
 #include "plugin/sdk/plugin_binding.h"
 #include "plugin/sdk/symbols.h"
-#include "standins/ide/if_command.h"
-#include "standins/ide/if_desktop.h"
+#include "sdk/ide/if_command.h"
+#include "sdk/ide/if_desktop.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

@@ -5,7 +5,7 @@
 //   dkhost [--plugin PATH] [SCENARIO]      interactive: the scenario's set-up, then Go and Stop
 
 #include "standins/debugger/host/host_session.h"
-#include "standins/ide/if_desktop.h"
+#include "sdk/ide/if_desktop.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,7 +4,7 @@
 
 #include "standins/debugger/plugin_host.h"
 #include "standins/debugger/sim_kernel.h"
-#include "standins/ide/if_command.h"
+#include "sdk/ide/if_command.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,7 @@
 // The simulated debugger: target memory, the symbol file, the ledger, traps and injected failures.
 
 #include "standins/debugger/sim_kernel.h"
-
-#include "plugin/kernel/srecord.h"
+#include "standins/debugger/srecord_image.h"
 
 #include <gtest/gtest.h>
 
@@ -57,8 +56,7 @@ TEST(SimTargetMemoryTest, SparseZonesImagesAndUnmappedBytes)
     EXPECT_TRUE(memory.isMapped(0, 0x100, 3));
     EXPECT_FALSE(memory.loadBinaryFile(0, 0, "/nonexistent/image.bin", message));
 
-    kernel::SRecordBlock block{0x2000, {0xAA, 0xBB}};
-    ScratchFile srec("image.s19", kernel::WriteSRecords({block}));
+    ScratchFile srec("image.s19", "S1052000AABB75\n");
     ASSERT_TRUE(memory.loadSRecordFile(2, 0, srec.path(), message)) << message;
     memory.setRefuseReads(false);
     EXPECT_TRUE(memory.load(2, 0x2001, out, 1));
@@ -66,6 +64,60 @@ TEST(SimTargetMemoryTest, SparseZonesImagesAndUnmappedBytes)
     ScratchFile broken("broken.s19", "S1130000FF\n");
     EXPECT_FALSE(memory.loadSRecordFile(2, 0, broken.path(), message));
     EXPECT_NE(message.find(":1:"), std::string::npos) << message;
+}
+
+// Header and termination records are skipped, data records land at their address plus the offset,
+// hex digits may be in either case, CR LF and blank lines are taken.
+TEST(SimTargetMemoryTest, SRecordImagesLoadEachRecordAtItsAddress)
+{
+    TargetMemory memory;
+    ScratchFile image("image.s19", "S0030000FC\r\nS1052000AABB75\n\nS30600012000cc0c\nS9030000FC");
+    std::string message;
+    ASSERT_TRUE(memory.loadSRecordFile(2, 0x10, image.path(), message)) << message;
+    uint8_t out[2] = {};
+    EXPECT_TRUE(memory.load(2, 0x2010, out, 2));
+    EXPECT_EQ(out[0], 0xAA);
+    EXPECT_EQ(out[1], 0xBB);
+    EXPECT_TRUE(memory.load(2, 0x12010, out, 1));
+    EXPECT_EQ(out[0], 0xCC);
+    EXPECT_FALSE(memory.isMapped(2, 0, 1)); // the header's address holds nothing
+}
+
+// A bad line refuses the whole file, naming the line and what is wrong; nothing of it is stored.
+TEST(SimTargetMemoryTest, SRecordImagesWithABadLineLoadNothing)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"S1052000AABB76", ":2: checksum 0x76, expected 0x75"},
+        {"S1052000AABB7", ":2: odd number of hex digits"},
+        {"S1052000AXBB75", ":2: character 'X' at column 10 is not a hex digit"},
+        {"S1062000AABB75", ":2: byte count 0x06 does not match the 5 bytes on the line"},
+        {"S1022000", ":2: byte count 0x02 too small for the address and checksum"},
+        {"S4030000FC", ":2: unknown record type S4"},
+        {"S", ":2: record type missing"},
+        {"X1052000AABB75", ":2: not an S-record"},
+        {"S1" + std::string(600, 'A'), ":2: line longer than 514 characters"},
+    };
+    for (const auto& [line, expected] : cases) {
+        TargetMemory memory;
+        ScratchFile image("bad.s19", "S1051000AABB85\n" + line + "\nS9030000FC\n");
+        std::string message;
+        EXPECT_FALSE(memory.loadSRecordFile(0, 0, image.path(), message)) << line;
+        EXPECT_NE(message.find(expected), std::string::npos) << message;
+        EXPECT_FALSE(memory.isMapped(0, 0x1000, 1)) << line;
+    }
+    TargetMemory memory;
+    std::string message;
+    EXPECT_FALSE(memory.loadSRecordFile(0, 0, std::filesystem::temp_directory_path().string(), message));
+    ScratchFile empty("empty.s19", "");
+    EXPECT_FALSE(memory.loadSRecordFile(0, 0, empty.path(), message));
+
+    // The reader's bound on the data it holds.
+    ScratchFile image("big.s19", "S1051000AABB85\nS1052000AABB75\n");
+    std::vector<ImageBlock> blocks;
+    EXPECT_FALSE(ReadSRecordImage(image.path(), 3, blocks, message));
+    EXPECT_TRUE(blocks.empty());
+    EXPECT_TRUE(ReadSRecordImage(image.path(), 4, blocks, message)) << message;
+    EXPECT_EQ(blocks.size(), 2u);
 }
 
 TEST(SimSymbolTableTest, ParsesLinesAndRefusesBadOnes)

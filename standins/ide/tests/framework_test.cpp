@@ -1,8 +1,8 @@
 // The IDE framework stand-in: idle chores, command routing, per-window storage, docking windows and
 // menu parts, offscreen.
 
-#include "standins/ide/if_desktop.h"
-#include "standins/ide/if_fonts.h"
+#include "sdk/ide/if_desktop.h"
+#include "sdk/ide/if_fonts.h"
 
 #include <gtest/gtest.h>
 

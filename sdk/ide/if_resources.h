@@ -2,7 +2,7 @@
 // Resource modules: where framework objects find menus and strings, and the small services around
 // them (language, framework generation, dynamic command ids, text conversion).
 
-#include "standins/ide/ide_export.h"
+#include "sdk/ide/ide_export.h"
 
 #include <string>
 #include <vector>

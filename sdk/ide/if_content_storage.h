@@ -1,7 +1,7 @@
 #pragma once
 // Per-window storage of integers, kept between sessions in the IDE's settings file.
 
-#include "standins/ide/ide_export.h"
+#include "sdk/ide/ide_export.h"
 
 #include <string>
 

@@ -3,9 +3,9 @@
 // persistent factories create, plus the idle driver. Widgets live on the GUI thread; calls from other
 // threads are carried over to it.
 
-#include "standins/ide/if_command.h"
-#include "standins/ide/if_content_storage.h"
-#include "standins/ide/if_resources.h"
+#include "sdk/ide/if_command.h"
+#include "sdk/ide/if_content_storage.h"
+#include "sdk/ide/if_resources.h"
 
 #include <QWidget>
 

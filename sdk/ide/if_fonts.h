@@ -1,7 +1,7 @@
 #pragma once
 // The IDE's font database: named fonts and the event that tells handlers the fonts changed.
 
-#include "standins/ide/ide_export.h"
+#include "sdk/ide/ide_export.h"
 
 #include <QFont>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Global command targets and idle chores of the IDE.
 
-#include "standins/ide/ide_export.h"
+#include "sdk/ide/ide_export.h"
 
 namespace ide {
 template <typename T>

@@ -8,8 +8,8 @@
  * Records keep their documented field order with natural 64-bit types: pointers are 8 bytes here, so a
  * record that holds a pointer is wider than its 32-bit layout. Sizes are pinned with static asserts.
  * Handles of host objects are 32-bit; 0 means none. Nothing may be thrown across this boundary. */
-#ifndef KORVANE_PLUGIN_SDK_DK_ABI_H
-#define KORVANE_PLUGIN_SDK_DK_ABI_H
+#ifndef KORVANE_SDK_DEBUGGER_DK_ABI_H
+#define KORVANE_SDK_DEBUGGER_DK_ABI_H
 
 #include <stddef.h>
 #include <stdint.h>
@@ -547,4 +547,4 @@ static_assert(sizeof(PluginEntryTable) == 4 * sizeof(void (*)(void)), "4 entries
 static_assert(sizeof(DkKernelFunctions_1) == DK_KERNEL_TABLE_SIZE * sizeof(DkEntry), "kernel table");
 #endif
 
-#endif /* KORVANE_PLUGIN_SDK_DK_ABI_H */
+#endif /* KORVANE_SDK_DEBUGGER_DK_ABI_H */
