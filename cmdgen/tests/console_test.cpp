@@ -380,18 +380,21 @@ TEST(ConsoleJourney, ProjectsThatCouldNotBeSavedAsTheyStandAreRefusedAtOpen)
     }
 
     // A file too large to be read is named as such, not taken for a file without sections.
-    {
+    const std::pair<const char*, const char*> largeFiles[] = {
+        {"demo.omb", "OMBAgenCmd: Unable to read project file <PROJECT>/demo.omb: it is larger than 1073741824 bytes\n"},
+        {"link.app", "OMBAgenCmd: Unable to read application file link.app: it is larger than 1073741824 bytes\n"},
+    };
+    for (const auto& [name, message] : largeFiles) {
+        SCOPED_TRACE(name);
         ConsoleFixture fixture;
         ASSERT_TRUE(fixture.ready());
-        const fs::path link = fixture.project() / "link.app";
-        fs::resize_file(link, (1ull << 30) + 1);
+        const fs::path large = fixture.project() / name;
+        fs::resize_file(large, (1ull << 30) + 1);
         const RunResult result = fixture.run({"demo.omb", "-x", "-s"});
         EXPECT_EQ(result.code, 4) << result.out << result.err;
-        EXPECT_NE(result.err.find("OMBAgenCmd: Unable to read application file link.app: it is larger than "
-                                  "1073741824 bytes\n"),
-                  std::string::npos)
-            << result.err;
-        EXPECT_EQ(fs::file_size(link), (1ull << 30) + 1);
+        EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
+        EXPECT_EQ(fs::file_size(large), (1ull << 30) + 1);
+        EXPECT_EQ(fixture.callLog(), "");
     }
 }
 
