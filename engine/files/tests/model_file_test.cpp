@@ -377,7 +377,8 @@ TEST_F(ModelFileTest, ListEdgeCases)
 TEST_F(ModelFileTest, TruncatedAndCorruptedModelsNeverCrash)
 {
     const std::string plain = FixtureBytes("small.mdl");
-    ASSERT_FALSE(plain.empty());
+    if (HasFailure())
+        return; // the fixture could not be read, which FixtureBytes has said
     const std::string enciphered = EncipherModelText(plain);
     for (const std::string* source : {&plain, &enciphered}) {
         for (std::size_t cut = 0; cut < source->size(); cut += 37) {
