@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string_view>
+#include <unordered_map>
 
 #include "engine/project/file_messages.h"
 #include "engine/project/section_io.h"
@@ -34,25 +35,22 @@ std::string keyProblem(const std::string& listName, std::string_view name)
 
 bool applicationFilesAreDistinct(const ProjectRecord& project, int cpuIndex)
 {
-    const CpuRecord& cpu = project.cpus[cpuIndex];
-    for (int32_t a = 0; cpu.applications != nullptr && a < cpu.applicationCount; ++a) {
-        const ApplicationRecord& application = cpu.applications[a];
-        if (application.path[0] == '\0')
-            continue;
-        const std::string identity = fileIdentity(textOf(application.path));
-        for (int c = 0; c <= cpuIndex; ++c) {
-            const CpuRecord& earlierCpu = project.cpus[c];
-            const int32_t end = c == cpuIndex ? a : earlierCpu.applicationCount;
-            for (int32_t e = 0; earlierCpu.applications != nullptr && e < end; ++e) {
-                const ApplicationRecord& earlier = earlierCpu.applications[e];
-                if (earlier.path[0] == '\0' || fileIdentity(textOf(earlier.path)) != identity)
-                    continue;
-                showFileError(formatMessage("Unable to load project file %s: the application file %s is listed "
-                                            "for both \"%s\" and \"%s\"",
-                                            textString(project.path), textString(application.path),
-                                            textString(earlier.name), textString(application.name)));
-                return false;
-            }
+    // Every file listed so far, by its one form, with the application that lists it.
+    std::unordered_map<std::string, const ApplicationRecord*> listed;
+    for (int c = 0; c <= cpuIndex; ++c) {
+        const CpuRecord& cpu = project.cpus[c];
+        for (int32_t a = 0; cpu.applications != nullptr && a < cpu.applicationCount; ++a) {
+            const ApplicationRecord& application = cpu.applications[a];
+            if (application.path[0] == '\0')
+                continue;
+            const auto [earlier, added] = listed.emplace(fileIdentity(textOf(application.path)), &application);
+            if (added)
+                continue;
+            showFileError(formatMessage("Unable to load project file %s: the application file %s is listed for both "
+                                        "\"%s\" and \"%s\"",
+                                        textString(project.path), textString(application.path),
+                                        textString(earlier->second->name), textString(application.name)));
+            return false;
         }
     }
     return true;
@@ -61,6 +59,7 @@ bool applicationFilesAreDistinct(const ProjectRecord& project, int cpuIndex)
 bool applicationNamesAreSound(const ProjectRecord& project, int cpuIndex, const std::string& listName)
 {
     const CpuRecord& cpu = project.cpus[cpuIndex];
+    std::unordered_map<std::string, const ApplicationRecord*> names;  // by the name as the reader folds it
     for (int32_t a = 0; cpu.applications != nullptr && a < cpu.applicationCount; ++a) {
         const ApplicationRecord& application = cpu.applications[a];
         const std::string name = textString(application.name);
@@ -78,13 +77,12 @@ bool applicationNamesAreSound(const ProjectRecord& project, int cpuIndex, const 
                                         textString(project.path), name, textString(cpu.name), problem));
             return false;
         }
-        for (int32_t e = 0; e < a; ++e) {
-            if (sectionLookupKey(textOf(cpu.applications[e].name)) != sectionLookupKey(name))
-                continue;
+        const auto [earlier, added] = names.emplace(sectionLookupKey(name), &application);
+        if (!added) {
             showFileError(formatMessage("Unable to load project file %s: CPU \"%s\" has two applications named "
                                         "\"%s\" (application files %s and %s)",
                                         textString(project.path), textString(cpu.name), name,
-                                        textString(cpu.applications[e].path), textString(application.path)));
+                                        textString(earlier->second->path), textString(application.path)));
             return false;
         }
     }
