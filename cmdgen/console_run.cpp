@@ -53,6 +53,12 @@ public:
     engine::ProjectManager manager;
 };
 
+bool isAbsoluteName(const std::string& path)
+{
+    const std::string native = engine::MakeNativePath(path);
+    return !native.empty() && native.front() == '/';
+}
+
 bool sameName(const char* field, std::size_t size, const std::string& name)
 {
     return engine::textOf(field, size) == name;
@@ -86,12 +92,13 @@ int generateApplications(const RunOptions& options, ConsoleSession& session, std
             engine::ComputeApplicationFootprint(&project, cpu, application);
             bool ok = GenerateApplicationCode(records, options.force, out);
             out << (ok ? " Succeeded\n" : " Failed\n");
-            // No report after a failed generation: the run ends here anyway.
-            if (ok && options.report) {
+            // The report is written whatever the generation gave; a failure of either then ends the run.
+            if (options.report) {
                 out << "Writing report  for CPU \"" << cpuName << "\", Application \"" << applicationName << "\"...";
                 engine::ComputeApplicationFootprint(&project, cpu, application);
-                ok = WriteApplicationReport(records, out);
-                out << (ok ? " Succeeded\n" : " Failed\n");
+                const bool reported = WriteApplicationReport(records, out);
+                out << (reported ? " Succeeded\n" : " Failed\n");
+                ok = ok && reported;
             }
             if (!ok)
                 return CodeGenerationFailed;
@@ -143,7 +150,12 @@ int processProject(const RunOptions& options, std::ostream& out)
     if (!engine::ConfigFile::Read(session.config, configPath))
         return CodeConfigMissing;
     engine::ProjectManager::ResetProject(session.project, true);
-    engine::SetCurrentDirectoryText(startFolder);
+    // A relative project name is resolved against the starting folder only; when that folder cannot be
+    // entered again the run stops rather than find a project elsewhere. An absolute name needs no folder.
+    if (!engine::SetCurrentDirectoryText(startFolder) && !isAbsoluteName(options.projectFile)) {
+        out << "Unable to change folder to " << startFolder << "\n";
+        return CodeFolderChangeFailed;
+    }
 
     std::string path = engine::ResolvePath(options.projectFile);
     if (!engine::textFits(session.project.path, path)) {

@@ -8,20 +8,22 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace cmdgen {
 
 namespace {
 
-// The shell's error number for a print command that could not be started.
-int shellErrorOfStart(int error)
+// Why a print command could not be started: the shell's text for the errors it has one for, else the
+// system's own reason.
+std::string startFailureText(int error)
 {
     switch (error) {
-    case ENOENT: return 31;  // no program to print with
-    case EACCES: return 5;
-    case ENOMEM: return 8;
-    default: return 0;
+    case ENOENT: return engine::ShellExecuteErrorText(31);  // no program to print with
+    case EACCES: return engine::ShellExecuteErrorText(5);
+    case ENOMEM: return engine::ShellExecuteErrorText(8);
+    default: return std::strerror(error);
     }
 }
 
@@ -30,7 +32,7 @@ int shellErrorOfStart(int error)
 std::string PrintFailureReason(const platform::PrintResult& result)
 {
     if (result.startError != 0)
-        return engine::ShellExecuteErrorText(shellErrorOfStart(result.startError));
+        return startFailureText(result.startError);
     if (result.signal != 0)
         return "The print command \"" + result.program + "\" was ended by signal " + std::to_string(result.signal) + ".";
     return "The print command \"" + result.program + "\" ended with exit status " + std::to_string(result.exitStatus) +

@@ -116,11 +116,14 @@ TEST_F(Console, FailingLibraryStopsTheRunAndNothingIsSaved)
     RunResult result = expectRun({"demo.omb", "-x", "-p", "-s"}, 8, "generation_failed.txt");
     EXPECT_NE(result.err.find("Error: Code generation failure.\n"), std::string::npos) << result.err;
     EXPECT_EQ(projectFiles(), before);
+    // The failed application's report is still written and printed before the run ends.
+    const std::string printedAfterGeneration = fixture.printLog();
+    EXPECT_EQ(printedAfterGeneration, "reports/Main_Control.txt\n");
 
     fixture.setEnv("OMBA_CODEGEN_FAIL", "PrintSystem");
     result = expectRun({"demo.omb", "-cMain", "-aMonitor", "-p", "-s"}, 8, "report_failed.txt");
     EXPECT_NE(result.err.find("Error: Print failure.\n"), std::string::npos) << result.err;
-    EXPECT_EQ(fixture.printLog(), "") << "no report is printed after a failed report";
+    EXPECT_EQ(fixture.printLog(), printedAfterGeneration) << "no report is printed after a failed report";
     EXPECT_EQ(projectFiles(), before);
 }
 
@@ -318,4 +321,145 @@ TEST(ConsoleJourney, ReadOnlyFilesAreRefusedWithCode6AndKeepTheirBytesAndMode)
         EXPECT_EQ(code, 6);
         EXPECT_EQ(filesAndModes(fixture.project()).at(name), before.at(name));
     }
+}
+
+// Damaged copies that would open but could not be saved as they stand, or would lose text on the way, are
+// refused at open with a message that names the file and what is wrong; nothing is generated or written.
+TEST(ConsoleJourney, ProjectsThatCouldNotBeSavedAsTheyStandAreRefusedAtOpen)
+{
+    struct Damage {
+        const char* name;
+        const char* file;  // in the project folder, or "models/..." in the program folder
+        std::string from;
+        std::string to;
+        std::string message;  // a whole line of standard error: "caption: text"
+    };
+    const std::string longText(200, 'd');
+    const std::string tooLong = " is longer than 127 characters\n";
+    const Damage damages[] = {
+        {"long project description", "demo.omb", "Description=Motor controller with a communications processor",
+         "Description=" + longText,
+         "OMBAgenCmd: Value of \"Description\" in section \"PROJECT\" of project file <PROJECT>/demo.omb" + tooLong},
+        {"long object description", "control.app", "Description=Control loop priority level",
+         "Description=" + std::string(180, 'o'),
+         "OMBAgenCmd: Value of \"Description\" in section \"lvlControl\" of application file control.app" + tooLong},
+        {"long entry point", "control.app", "Entry Point=MotorThread", "Entry Point=" + std::string(180, 'e'),
+         "OMBAgenCmd: Value of \"Entry Point\" in section \"thrMotor\" of application file control.app" + tooLong},
+        {"long application name", "monitor.app", "Name=Monitor", "Name=" + std::string(140, 'm'),
+         "OMBAgenCmd: Value of \"Name\" in section \"APPLICATION\" of application file monitor.app" + tooLong},
+        {"long CPU name", "demo.omb", "[CPUS]\r\nMain=", "[CPUS]\r\n" + std::string(130, 'C') + "=",
+         "OMBAgenCmd: The name \"" + std::string(40, 'C') + "...\" in section \"CPUS\" of project file "
+         "<PROJECT>/demo.omb" + tooLong},
+        {"empty application name", "monitor.app", "Name=Monitor", "Name=",
+         "OMBAgenCmd: Unable to load project file <PROJECT>/demo.omb: application file monitor.app gives an "
+         "application of CPU \"Main\" an empty name\n"},
+        {"two applications of one name", "monitor.app", "Name=Monitor", "Name=control",
+         "OMBAgenCmd: Unable to load project file <PROJECT>/demo.omb: CPU \"Main\" has two applications named "
+         "\"control\" (application files control.app and monitor.app)\n"},
+        {"one file listed twice", "demo.omb", "Monitor=monitor.app", "Monitor=./control.app",
+         "OMBAgenCmd: Unable to load project file <PROJECT>/demo.omb: the application file ./control.app is listed "
+         "for both \"Control\" and \"Monitor\"\n"},
+        {"class numbers that repeat", "models/z5std.mdl", "Semaphore=9", "Semaphore=8",
+         "OMBAgenCmd: Model file models/z5std.mdl: classes \"Task\" and \"Semaphore\" have the same number 8\n"},
+        {"member count beyond 32 bits", "models/z5std.mdl", "NumberOfMembers=3", "NumberOfMembers=99999999999",
+         "OMBAgenCmd: The value \"99999999999\" of \"NumberOfMembers\" in section \"Structure_KWSHDR\" is not a "
+         "count\n"},
+    };
+    for (const Damage& damage : damages) {
+        SCOPED_TRACE(damage.name);
+        ConsoleFixture fixture;
+        ASSERT_TRUE(fixture.ready());
+        const std::string file = damage.file;
+        replaceIn(file.rfind("models/", 0) == 0 ? fixture.bin() / file : fixture.project() / file, damage.from, damage.to);
+        const auto before = filesAndModes(fixture.project());
+        const RunResult result = fixture.run({"demo.omb", "-x", "-s"});
+        EXPECT_EQ(result.code, 4) << result.out << result.err;
+        EXPECT_NE(result.err.find(damage.message), std::string::npos) << result.err;
+        EXPECT_EQ(filesAndModes(fixture.project()), before);
+        EXPECT_EQ(fixture.callLog(), "");
+    }
+
+    // A file too large to be read is named as such, not taken for a file without sections.
+    const std::pair<const char*, const char*> largeFiles[] = {
+        {"demo.omb", "OMBAgenCmd: Unable to read project file <PROJECT>/demo.omb: it is larger than 1073741824 bytes\n"},
+        {"link.app", "OMBAgenCmd: Unable to read application file link.app: it is larger than 1073741824 bytes\n"},
+    };
+    for (const auto& [name, message] : largeFiles) {
+        SCOPED_TRACE(name);
+        ConsoleFixture fixture;
+        ASSERT_TRUE(fixture.ready());
+        const fs::path large = fixture.project() / name;
+        fs::resize_file(large, (1ull << 30) + 1);
+        const RunResult result = fixture.run({"demo.omb", "-x", "-s"});
+        EXPECT_EQ(result.code, 4) << result.out << result.err;
+        EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
+        EXPECT_EQ(fs::file_size(large), (1ull << 30) + 1);
+        EXPECT_EQ(fixture.callLog(), "");
+    }
+}
+
+// A save never writes through a link planted at its temporary name, nor keeps a temporary left behind:
+// the saved files are regular files with the new text and nothing outside them changes.
+TEST(ConsoleJourney, ASaveNeverWritesThroughALeftoverTemporary)
+{
+    ConsoleFixture fixture;
+    ASSERT_TRUE(fixture.ready());
+    const fs::path victim = fixture.scratch() / "victim.txt";
+    std::ofstream(victim, std::ios::binary) << "not the program's\n";
+    fs::create_symlink("../victim.txt", fixture.project() / "monitor.apptemp");
+    std::ofstream(fixture.project() / "control.apptemp", std::ios::binary) << "left from an earlier run\n";
+    const RunResult result = fixture.run({"demo.omb", "-cMain", "-aControl", "-s"});
+    EXPECT_EQ(result.code, 0) << result.out << result.err;
+    EXPECT_EQ(readText(victim), "not the program's\n");
+    for (const char* name : {"monitor.app", "control.app"}) {
+        SCOPED_TRACE(name);
+        EXPECT_FALSE(fs::is_symlink(fixture.project() / name));
+        EXPECT_EQ(readText(fixture.project() / name).rfind("[APPLICATION]\r\n", 0), 0u);
+        EXPECT_FALSE(fs::exists(fs::symlink_status(fixture.project() / (std::string(name) + "temp"))));
+    }
+}
+
+// A starting folder the run cannot enter again gives a message and code 7 for a relative project name,
+// never a project found elsewhere; an absolute name needs no starting folder. The run goes as a user
+// without special rights, as root may enter any folder.
+TEST(ConsoleJourney, AStartingFolderThatCannotBeEnteredAgainStopsARelativeName)
+{
+    ConsoleFixture fixture;
+    ASSERT_TRUE(fixture.ready());
+    // A project of the same name in the program's folder must not be the one taken.
+    fs::copy_file(fixture.project() / "demo.omb", fixture.bin() / "demo.omb");
+    korvane::testing::OpenFolderToEveryone(fixture.scratch());
+    // The user makes a folder, goes into it and takes away every right to it.
+    const auto lock = [](const std::string& folder) { return "mkdir " + folder + " && cd " + folder + " && chmod 000 ."; };
+    const int relative = korvane::testing::RunUnprivileged([&] {
+        const RunResult result = fixture.run({"demo.omb", "-x"}, lock("first"));
+        if (result.out.find("Unable to change folder to <PROJECT>/first\n") == std::string::npos)
+            return 100;
+        return result.code;
+    });
+    EXPECT_EQ(relative, 7);
+    EXPECT_EQ(fixture.callLog(), "");
+    const int absolute = korvane::testing::RunUnprivileged([&] {
+        return fixture.run({(fixture.project() / "demo.omb").string(), "-x"}, lock("second")).code;
+    });
+    EXPECT_EQ(absolute, 0);
+    EXPECT_NE(fixture.callLog().find("GenerateCode"), std::string::npos);
+    for (const char* folder : {"first", "second"}) {
+        std::error_code ignored;
+        fs::permissions(fixture.project() / folder, fs::perms::owner_all, ignored);
+    }
+}
+
+// A print command that cannot be started for a reason the shell has no text for gives the system's own.
+TEST(ConsoleJourney, APrintCommandThatCannotStartGivesTheSystemsReason)
+{
+    ConsoleFixture fixture;
+    ASSERT_TRUE(fixture.ready());
+    fixture.setEnv("OMBAGEN_PRINT_COMMAND", "/etc/passwd/lp");
+    const RunResult result = fixture.run({"demo.omb", "-cMain", "-aControl", "-p"});
+    EXPECT_EQ(result.code, 0) << result.out << result.err;
+    EXPECT_NE(result.err.find("Error: Unable to execute command \"print reports/Main_Control.txt\"\n"
+                              "Reason: Not a directory\n"),
+              std::string::npos)
+        << result.err;
 }

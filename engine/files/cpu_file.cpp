@@ -1,5 +1,7 @@
 #include "engine/files/cpu_file.h"
 
+#include <cstring>
+
 #include "engine/files/file_chooser.h"
 #include "engine/files/file_message.h"
 #include "engine/records/text_field.h"
@@ -184,7 +186,8 @@ bool CpuFile::ReadKernelFile()
         ShowFileMessage("I/O error occurred while reading kernel file");
         return false;
     case ReadResult::NoMemory:
-        ShowFileMessage("Couldn't allocate enough memory to load kernel file");
+        ShowFileMessage(FormatText("Unable to read kernel file %s: %s", path.c_str(),
+                                   ReadFailureReason(ReadResult::NoMemory, path).c_str()));
         return false;
     case ReadResult::Ok:
         break;
@@ -221,11 +224,13 @@ bool CpuFile::WriteKernelFile()
         return false;
     }
     ReplaceFailure failure = ReplaceFailure::None;
-    if (!ReplaceFileContents(path, file.ToText(), &failure)) {
+    int error = 0;
+    if (!ReplaceFileContents(path, file.ToText(), &failure, &error)) {
         const std::string temporaryOfTarget = TemporaryPathFor(SaveTargetOf(path));
         ShowFileMessage(ReplaceFailureText(failure, path,
                                            failure == ReplaceFailure::WriteTemporary
-                                               ? FormatText("Unable to write kernel file %s", temporaryOfTarget.c_str())
+                                               ? FormatText("Unable to write kernel file %s: %s",
+                                                            temporaryOfTarget.c_str(), std::strerror(error))
                                                : "Can't open kernel file " + temporaryOfTarget));
         return false;
     }

@@ -46,7 +46,8 @@ bool LoadModelFileInto(KernelRecord& kernel, SectionedFile& modelFile, const Con
         ShowFileMessage(FormatText("I/O error occurred while reading model file %s", path.c_str()));
         return false;
     case ReadResult::NoMemory:
-        ShowFileMessage(FormatText("Couldn't allocate enough memory to load model file %s", path.c_str()));
+        ShowFileMessage(FormatText("Unable to read model file %s: %s", path.c_str(),
+                                   ReadFailureReason(ReadResult::NoMemory, path).c_str()));
         return false;
     case ReadResult::Ok:
         break;

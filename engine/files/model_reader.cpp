@@ -282,6 +282,15 @@ bool ModelReader::readClassTypes()
                                        kFirstClassType, kLastClassType));
             return false;
         }
+        // A class number stands for one kernel class; a second class of that number could never be found.
+        for (std::size_t j = 0; j < i; ++j) {
+            if (rows[j].classType == rows[i].classType) {
+                ShowFileMessage(FormatText("Model file %s: classes \"%s\" and \"%s\" have the same number %d",
+                                           m_path.c_str(), textString(rows[j].name).c_str(),
+                                           textString(rows[i].name).c_str(), rows[i].classType));
+                return false;
+            }
+        }
     }
     for (std::size_t i = 0; i < count; ++i)
         if (!readClass(rows[i]))

@@ -1,6 +1,7 @@
 #include "engine/footprint/model_tables.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "engine/sectioned/sectioned_file.h"
 #include "engine/util/text.h"
@@ -49,9 +50,24 @@ private:
     // A required count; a negative one counts as 0.
     bool Count(const SectionedFileSection& section, const std::string& key, long& count)
     {
-        if (!section.FindEntry(key))
+        const SectionedFileEntry* entry = section.FindEntry(key);
+        if (!entry)
             return MissingValue(key, section.GetName());
-        count = std::max(0, section.GetInt(key, 0));
+        return CountValue(*entry, count);
+    }
+
+    // A count as written: a whole number of 32 bits. A text that is no number, or a number too large to
+    // be held, is refused rather than read as an empty table.
+    bool CountValue(const SectionedFileEntry& entry, long& count)
+    {
+        const std::string& text = entry.GetValue();
+        const std::size_t first = text.find_first_not_of(" \t");
+        const bool negative = first != std::string::npos && text[first] == '-';
+        const int32_t value = static_cast<int32_t>(ParseNumber(text));
+        if (!IsWholeNumber(text) || (!negative && value < 0))
+            return Fail("The value \"" + text + "\" of \"" + entry.GetName() + "\" in section \"" +
+                        entry.GetSection()->GetName() + "\" is not a count");
+        count = std::max<int32_t>(0, value);
         return true;
     }
 
@@ -96,9 +112,11 @@ private:
         const SectionedFileSection* section = m_model.FindSection("Structures");
         if (!section)
             return MissingSection("Structures");
-        const bool counted = section->FindEntry("NumberOfStructures") != nullptr;
-        long count = counted ? std::max(0, section->GetInt("NumberOfStructures", 0))
-                             : static_cast<long>(section->GetEntryCount());
+        const SectionedFileEntry* counter = section->FindEntry("NumberOfStructures");
+        const bool counted = counter != nullptr;
+        long count = static_cast<long>(section->GetEntryCount());
+        if (counted && !CountValue(*counter, count))
+            return false;
         for (long n = 1; n <= count; ++n) {
             StructureDefinition structure;
             if (counted) {

@@ -44,7 +44,8 @@ const KernelClassRecord* kernelClassNamed(const KernelRecord& kernel, std::strin
 class ApplicationReader {
 public:
     ApplicationReader(CpuRecord& cpu, ApplicationRecord& application, const SectionedFile& file, std::string path)
-        : m_cpu(cpu), m_kernel(cpu.kernel), m_app(application), m_file(file), m_path(std::move(path))
+        : m_cpu(cpu), m_kernel(cpu.kernel), m_app(application), m_file(file), m_path(std::move(path)),
+          m_fields("application", m_path)
     {
     }
 
@@ -71,6 +72,7 @@ private:
     ApplicationRecord& m_app;
     const SectionedFile& m_file;
     std::string m_path;
+    FieldReader m_fields;
     std::unordered_set<std::string> m_claimed;
     std::unordered_set<int32_t> m_types;
     bool m_classNameReported = false;
@@ -138,9 +140,10 @@ bool ApplicationReader::readApplicationKeys()
     claim("APPLICATION");
     ApplicationRecord& a = m_app;
     // A file without a name keeps the name the project lists for it.
-    if (const auto name = findValue(*s, "Name"))
-        setText(a.name, *name);
-    setText(a.description, readText(*s, "Description"));
+    if (findValue(*s, "Name") && !m_fields.text(a.name, *s, "Name"))
+        return false;
+    if (!m_fields.text(a.description, *s, "Description"))
+        return false;
     a.userTrace = readFlag(*s, "User Trace", 0);
     if (!setPath(a.codePath, sizeof a.codePath, *s, "Code File Path") ||
         !setPath(a.headerPath, sizeof a.headerPath, *s, "Header File Path") ||
@@ -154,20 +157,23 @@ bool ApplicationReader::readApplicationKeys()
     a.projectCDirty = readInt(*s, "Project c file dirty", readInt(*s, "Project m file dirty", 0));
     a.systemRamAvailable = readInt(*s, "System RAM Available", 0);
     a.systemRamManual = readFlag(*s, "System RAM Manual Placement", 0);
-    setText(a.systemRamLabel, readText(*s, "System RAM Label"));
+    if (!m_fields.text(a.systemRamLabel, *s, "System RAM Label"))
+        return false;
     a.kernelStackAvailable = readInt(*s, "Kernel Stack Available", 0);
     a.kernelStackManual = readFlag(*s, "Kernel Stack Manual Placement", 0);
-    setText(a.kernelStackLabel, readText(*s, "Kernel Stack Label"));
+    if (!m_fields.text(a.kernelStackLabel, *s, "Kernel Stack Label"))
+        return false;
     a.anchorAddressFixed = readFlag(*s, "Anchor Address Fixed", 0);
     a.anchorAddressLabel = readInt(*s, "Anchor Address Label", 0);
     a.systemClockRateHz = readInt(*s, "System Clock Rate Hz", 0);
     // Older files called the multiprocessor mark "Global".
     a.isMp = readInt(*s, "Is MP", readInt(*s, "Global", 0));
     a.instances = readInt(*s, "Instances", 1);
-    setText(a.cSourceExtension, readText(*s, "C Source Extension", textOf(m_kernel.cSourceExtension)));
-    setText(a.cHeaderExtension, readText(*s, "C Header Extension", textOf(m_kernel.cHeaderExtension)));
-    setText(a.asmSourceExtension, readText(*s, "Assembler Source Extension", textOf(m_kernel.asmSourceExtension)));
-    setText(a.asmHeaderExtension, readText(*s, "Assembler Header Extension", textOf(m_kernel.asmHeaderExtension)));
+    if (!m_fields.text(a.cSourceExtension, *s, "C Source Extension", textOf(m_kernel.cSourceExtension)) ||
+        !m_fields.text(a.cHeaderExtension, *s, "C Header Extension", textOf(m_kernel.cHeaderExtension)) ||
+        !m_fields.text(a.asmSourceExtension, *s, "Assembler Source Extension", textOf(m_kernel.asmSourceExtension)) ||
+        !m_fields.text(a.asmHeaderExtension, *s, "Assembler Header Extension", textOf(m_kernel.asmHeaderExtension)))
+        return false;
     a.generateAssemblerCode = readFlag(*s, "Generate Assembler Code", (m_kernel.mode & 0x10) != 0);
     a.generateI2Symbols = readFlag(*s, "Generate i2symbols", (m_kernel.mode & 0x40) != 0);
     a.generateCppComments = readFlag(*s, "Generate CPP Comments", (m_kernel.mode & 0x20) != 0);
@@ -177,8 +183,8 @@ bool ApplicationReader::readApplicationKeys()
     a.userVersion = readInt(*s, "User Version", 0);
     for (int i = 0; i < kMaxExtendedContexts; ++i)
         a.extendedContext[i] = readFlag(*s, "Extended Context" + std::to_string(i), 0);
-    setText(a.nodeName, readText(*s, "Node Name"));
-    setText(a.suffix, readText(*s, "Suffix"));
+    if (!m_fields.text(a.nodeName, *s, "Node Name") || !m_fields.text(a.suffix, *s, "Suffix"))
+        return false;
 
     a.userTexts->Load(m_file);
     for (const std::string& name : a.userTexts->SectionNames())
@@ -197,6 +203,8 @@ bool ApplicationReader::readOptions()
     const std::vector<std::string>& names = *listed;
     if (names.empty())
         return true;
+    if (!m_fields.namesFit(kNameSize, names, list->GetName()))
+        return false;
     auto* rows = static_cast<ApplicationOption*>(std::calloc(names.size(), sizeof(ApplicationOption)));
     if (rows == nullptr) {
         showFileError(formatMessage(
@@ -238,6 +246,8 @@ bool ApplicationReader::readClassTypes()
     const std::vector<std::string>& names = *listed;
     if (names.empty())
         return true;
+    if (!m_fields.namesFit(kNameSize, names, types->GetName()))
+        return false;
     auto* entries = static_cast<ApplicationClassEntry*>(std::calloc(names.size(), sizeof(ApplicationClassEntry)));
     if (entries == nullptr) {
         showFileError(formatMessage(
@@ -295,6 +305,8 @@ bool ApplicationReader::readClassEntry(ApplicationClassEntry& entry, int depth)
     entry.mFileDirty = readInt(*s, "m file dirty", 0);
 
     if (const auto dependent = findValue(*s, "Dependent Class")) {
+        if (!m_fields.nameFits(kNameSize, *dependent, name))
+            return false;
         if (depth >= kMaxNesting) {
             showFileError(formatMessage("Unable to load application file %s: classes are chained too deeply", m_path));
             return false;
@@ -328,7 +340,7 @@ bool ApplicationReader::readObjectList(const std::string& listName, ApplicationC
     const std::vector<std::string>& names = *listed;
     if (names.empty())
         return true;
-    if (!listFitsTheFile(names))
+    if (!m_fields.namesFit(kNameSize, names, listName) || !listFitsTheFile(names))
         return false;
     auto* array = static_cast<ObjectRecord*>(std::calloc(names.size(), sizeof(ObjectRecord)));
     if (array == nullptr) {
@@ -355,7 +367,8 @@ bool ApplicationReader::readObject(ApplicationClassEntry& entry, ObjectRecord& o
     const SectionedFileSection* s = requiredSection(name);
     if (s == nullptr || !claim(name))
         return false;
-    setText(object.description, readText(*s, "Description"));
+    if (!m_fields.text(object.description, *s, "Description"))
+        return false;
     object.dynamicsAllowed = readFlag(*s, "Dynamics Allowed", 0);
     object.numberOfDynamics = readInt(*s, "Number of Dynamics", 0);
     object.isMp = readInt(*s, "Is MP", readInt(*s, "Global", 0));
@@ -417,7 +430,8 @@ bool ApplicationReader::readObjectData(ApplicationClassEntry& entry, ObjectRecor
             break;
         }
         case ObjectKeyKind::Text:
-            setText(field, kNameSize, readText(section, key.name));
+            if (!m_fields.text(field, kNameSize, section, key.name))
+                return false;
             break;
         case ObjectKeyKind::ContextFlags:
         case ObjectKeyKind::AttributeFlags: {
@@ -473,7 +487,13 @@ int ApplicationFile::Read(const std::string& path)
 
     ProjectManager::FreeApplication(app);
     app.userTexts = new UserTextStore(&app, m_cpu->kernel, false);
-    app.file = new SectionedFile(nativePath, false, false, true);
+    app.file = new SectionedFile(nativePath, false, false, false);
+    const ReadResult loaded = app.file->Load(true);
+    if (loaded != ReadResult::Ok) {
+        showFileError(formatMessage("Unable to read application file %s: %s", nativePath,
+                                    ReadFailureReason(loaded, nativePath)));
+        return 0;
+    }
 
     ApplicationReader reader(*m_cpu, app, *app.file, nativePath);
     if (!reader.readApplicationKeys() || !reader.readOptions())

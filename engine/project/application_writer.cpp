@@ -262,10 +262,15 @@ int ApplicationFile::Write()
         return 0;
     }
     ReplaceFailure failure = ReplaceFailure::None;
-    if (!ReplaceFileContents(MakeNativePath(path), file->ToText(), &failure)) {
+    int error = 0;
+    if (!ReplaceFileContents(MakeNativePath(path), file->ToText(), &failure, &error)) {
         const std::string temporary = TemporaryPathFor(SaveTargetOf(MakeNativePath(path)));
-        showFileError(ReplaceFailureText(failure, path,
-                                         formatMessage("Unable to open application file %s for writing", temporary)));
+        // The temporary file opened but could not be written whole (a full disk): say so, with the reason.
+        const std::string writeFailure =
+            failure == ReplaceFailure::WriteTemporary
+                ? formatMessage("Unable to write application file %s: %s", temporary, std::strerror(error))
+                : formatMessage("Unable to open application file %s for writing", temporary);
+        showFileError(ReplaceFailureText(failure, path, writeFailure));
         return 0;
     }
     delete app.file;

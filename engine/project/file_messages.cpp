@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "engine/util/program_title.h"
 #include "platform/core/message_service.h"
 
 namespace engine {
@@ -25,6 +26,11 @@ std::string formatMessage(std::string_view pattern, std::initializer_list<std::s
 }
 
 void showFileError(const std::string& text)
+{
+    platform::messageBox(text, ProgramTitle(), platform::MbOk | platform::MbIconError);
+}
+
+void showSaveError(const std::string& text)
 {
     platform::messageBox(text, "File I/O Error", platform::MbOk | platform::MbIconError);
 }

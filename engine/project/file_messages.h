@@ -16,8 +16,11 @@ std::string formatMessage(std::string_view pattern, const Args&... arguments)
     return formatMessage(pattern, {std::string_view(arguments)...});
 }
 
-// A failed file step, in a box with the file handlers' caption.
+// A failed file step, in a box with the program's title as caption, as every file reader and writer shows.
 void showFileError(const std::string& text);
+// The summary of a failed save step that the generator programs show after the file's own message,
+// with the caption "File I/O Error".
+void showSaveError(const std::string& text);
 // A problem that does not stop the step.
 void showWarning(const std::string& text);
 

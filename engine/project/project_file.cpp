@@ -13,6 +13,7 @@
 #include "engine/files/file_chooser.h"
 #include "engine/ops/project_manager.h"
 #include "engine/project/application_file.h"
+#include "engine/project/application_names.h"
 #include "engine/project/file_messages.h"
 #include "engine/project/section_io.h"
 #include "engine/records/records.h"
@@ -94,8 +95,16 @@ int ProjectFile::ParseProjectSections()
 {
     ProjectRecord& project = *m_project;
     delete project.file;
-    project.file = new SectionedFile(MakeNativePath(textString(project.path)), false, false, true);
+    project.file = new SectionedFile(MakeNativePath(textString(project.path)), false, false, false);
     const SectionedFile& file = *project.file;
+    // A file that opened but cannot be read whole (too large, a read error) is named as such, not taken
+    // for a file without sections.
+    const ReadResult loaded = project.file->Load(true);
+    if (loaded != ReadResult::Ok) {
+        showFileError(formatMessage("Unable to read project file %s: %s", textString(project.path),
+                                    ReadFailureReason(loaded, file.GetPath())));
+        return 0;
+    }
     // Every section stands for one thing; a CPU or list name that names another section (a CPU called
     // "PROJECT", two CPUs sharing one list) would read that section's data as its own.
     std::unordered_set<std::string> claimed{sectionLookupKey("PROJECT"), sectionLookupKey("CPUS")};
@@ -116,8 +125,9 @@ int ProjectFile::ParseProjectSections()
         showFileError(formatMessage("Can't find section %s in project file", "PROJECT"));
         return 0;
     }
-    setText(project.name, readText(*header, "Name"));
-    setText(project.description, readText(*header, "Description"));
+    const FieldReader fields("project", textString(project.path));
+    if (!fields.text(project.name, *header, "Name") || !fields.text(project.description, *header, "Description"))
+        return 0;
 
     const SectionedFileSection* cpuSection = file.FindSection("CPUS");
     if (cpuSection == nullptr) {
@@ -128,6 +138,8 @@ int ProjectFile::ParseProjectSections()
     if (!cpuList)
         return 0;
     const std::vector<std::string>& cpuNames = *cpuList;
+    if (!fields.namesFit(kNameSize, cpuNames, cpuSection->GetName()))
+        return 0;
     // Each CPU needs a section of its own besides "PROJECT" and "CPUS". A longer list cannot be read; it
     // is refused before a (large) record is set up for every name, naming the first CPU at fault.
     if (cpuNames.size() + 2 > file.GetSectionCount()) {
@@ -185,7 +197,8 @@ int ProjectFile::ParseProjectSections()
         setText(cpu.name, cpuName);
         cpu.kernel.modelIndex = modelIndex;
 
-        setText(cpu.description, readText(*s, "Description"));
+        if (!fields.text(cpu.description, *s, "Description"))
+            return 0;
         const std::string kernelPath = MakeNativePath(readText(*s, "Kernel"));
         if (!textFits(cpu.kernel.kernelPath, kernelPath)) {
             showFileError(formatMessage("The kernel file path %s of CPU \"%s\" is too long", kernelPath, cpuName));
@@ -222,6 +235,8 @@ int ProjectFile::ReadProjectApplications(int cpuIndex, const std::string& sectio
         showFileError("No applications listed in project file");
         return 0;
     }
+    if (!FieldReader("project", textString(m_project->path)).namesFit(kNameSize, names, list->GetName()))
+        return 0;
     auto* apps = static_cast<ApplicationRecord*>(std::calloc(names.size(), sizeof(ApplicationRecord)));
     if (apps == nullptr) {
         showFileError("Error allocating space for APPLICATION object");
@@ -239,6 +254,8 @@ int ProjectFile::ReadProjectApplications(int cpuIndex, const std::string& sectio
         }
         setText(apps[i].path, path);
     }
+    if (!applicationFilesAreDistinct(*m_project, cpuIndex))
+        return 0;
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (apps[i].path[0] == '\0') {
             BuildApplicationOptionList(cpu, apps[i]);
@@ -248,7 +265,8 @@ int ProjectFile::ReadProjectApplications(int cpuIndex, const std::string& sectio
         if (!reader.Read(textString(apps[i].path)))
             return 0;
     }
-    return 1;
+    // An application file may name its application; the names must still make a project file that saves.
+    return applicationNamesAreSound(*m_project, cpuIndex, sectionName) ? 1 : 0;
 }
 
 std::unique_ptr<SectionedFile> ProjectFile::BuildProjectSections() const
@@ -315,9 +333,14 @@ int ProjectFile::SaveProjectFile()
     if (file == nullptr)
         return 0;
     ReplaceFailure failure = ReplaceFailure::None;
-    if (!ReplaceFileContents(MakeNativePath(path), file->ToText(), &failure)) {
+    int error = 0;
+    if (!ReplaceFileContents(MakeNativePath(path), file->ToText(), &failure, &error)) {
+        const std::string temporary = TemporaryPathFor(SaveTargetOf(MakeNativePath(path)));
         showFileError(ReplaceFailureText(failure, path,
-                                         "Can't open file " + TemporaryPathFor(SaveTargetOf(MakeNativePath(path)))));
+                                         failure == ReplaceFailure::WriteTemporary
+                                             ? formatMessage("Unable to write project file %s: %s", temporary,
+                                                             std::strerror(error))
+                                             : "Can't open file " + temporary));
         return 0;
     }
     delete m_project->file;
@@ -339,11 +362,20 @@ int ProjectFile::SaveProjectAs(std::string* outPath)
     if (!SetPath(MakeNativePath(chosen)))
         return 0;
     std::vector<PathChange> changes;
+    // Both folders in their canonical form (links resolved), so that a path made relative to the new
+    // folder leads from there to the file it led to from the old one, also through a linked folder.
     std::error_code error;
-    const std::filesystem::path from = std::filesystem::current_path(error);
+    const auto canonicalFolder = [&error](const std::filesystem::path& folder) {
+        std::error_code step;
+        std::filesystem::path result = std::filesystem::weakly_canonical(folder, step);
+        if (step)
+            error = step;
+        return result;
+    };
+    const std::filesystem::path from = canonicalFolder(std::filesystem::current_path(error));
     const std::filesystem::path to =
-        std::filesystem::absolute(MakeNativePath(chosen), error).parent_path().lexically_normal();
-    const bool moved = !error && from.lexically_normal() != to;
+        canonicalFolder(std::filesystem::absolute(MakeNativePath(chosen), error).parent_path());
+    const bool moved = !error && from != to;
     if (moved && !RebaseFilePaths(from, to, changes)) {
         UndoPathChanges(changes);
         setText(m_project->path, previous);

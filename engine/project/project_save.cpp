@@ -14,7 +14,7 @@ bool WriteApplicationFile(ProjectManager& manager, ProjectRecord& project, CpuRe
     ApplicationFile file(&manager, &project, &cpu, &application);
     if (file.Write() == 1)
         return true;
-    showFileError("Unable to write application file");
+    showSaveError("Unable to write application file");
     return false;
 }
 
@@ -30,7 +30,7 @@ bool WriteProjectFile(ProjectManager& manager, ProjectRecord& project, ConfigRec
 {
     if (manager.SaveProjectFile(project, config) == 1)
         return true;
-    showFileError("Error writing project");
+    showSaveError("Error writing project");
     return false;
 }
 

@@ -1,6 +1,7 @@
 #include "engine/project/section_io.h"
 
 #include "engine/project/file_messages.h"
+#include "engine/records/text_field.h"
 #include "engine/sectioned/sectioned_file.h"
 #include "engine/util/text.h"
 
@@ -46,6 +47,48 @@ int32_t readInt(const SectionedFileSection& section, std::string_view key, int32
 int32_t readFlag(const SectionedFileSection& section, std::string_view key, int32_t fallback)
 {
     return section.GetBool(key, fallback != 0) ? 1 : 0;
+}
+
+namespace {
+
+// A long name is shown by its start, which is enough to find it in the file.
+std::string shownName(std::string_view name)
+{
+    constexpr std::size_t kShown = 40;
+    return name.size() <= kShown ? std::string(name) : std::string(name.substr(0, kShown)) + "...";
+}
+
+}  // namespace
+
+bool FieldReader::text(char* field, std::size_t size, const SectionedFileSection& section, std::string_view key,
+                       std::string_view fallback) const
+{
+    const std::string value = readText(section, key, fallback);
+    if (textFits(size, value)) {
+        setText(field, size, value);
+        return true;
+    }
+    showFileError(formatMessage("Value of \"%s\" in section \"%s\" of %s file %s is longer than %s characters",
+                                key, section.GetName(), m_kind, m_path, std::to_string(size - 1)));
+    return false;
+}
+
+bool FieldReader::nameFits(std::size_t size, std::string_view name, std::string_view sectionName) const
+{
+    if (textFits(size, name))
+        return true;
+    showFileError(formatMessage("The name \"%s\" in section \"%s\" of %s file %s is longer than %s characters",
+                                shownName(name), sectionName, m_kind, m_path, std::to_string(size - 1)));
+    return false;
+}
+
+bool FieldReader::namesFit(std::size_t size, const std::vector<std::string>& names, std::string_view sectionName) const
+{
+    for (const std::string& name : names) {
+        if (!nameFits(size, name, sectionName))
+            return false;
+    }
+    return true;
 }
 
 std::string sectionLookupKey(std::string_view name)

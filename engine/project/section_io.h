@@ -3,6 +3,7 @@
 // the checks both file kinds share: required sections, values with defaults, and section names that
 // must not repeat (case-insensitively), because the reader would merge them.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -30,6 +31,32 @@ std::string readText(const SectionedFileSection& section, std::string_view key, 
 int32_t readInt(const SectionedFileSection& section, std::string_view key, int32_t fallback);
 // The truth view (0 or 1) of a value; the fallback when the key is missing.
 int32_t readFlag(const SectionedFileSection& section, std::string_view key, int32_t fallback);
+
+// Fitting file text into record fields: a text longer than its field is refused, never cut. Each check
+// shows a message naming the file, the section, the key and the field's limit, and returns false.
+// `fileKind` is "project" or "application".
+class FieldReader {
+public:
+    FieldReader(std::string_view fileKind, std::string_view path) : m_kind(fileKind), m_path(path) {}
+    // The value of `key` (the fallback when missing) into the field.
+    bool text(char* field, std::size_t size, const SectionedFileSection& section, std::string_view key,
+              std::string_view fallback = {}) const;
+    template <std::size_t N>
+    bool text(char (&field)[N], const SectionedFileSection& section, std::string_view key,
+              std::string_view fallback = {}) const
+    {
+        return text(field, N, section, key, fallback);
+    }
+    // A name that a list section gives as a key (or another value names), checked against a field of
+    // `size` bytes before anything is looked up by it.
+    bool nameFits(std::size_t size, std::string_view name, std::string_view sectionName) const;
+    // The same for every name of a list.
+    bool namesFit(std::size_t size, const std::vector<std::string>& names, std::string_view sectionName) const;
+
+private:
+    std::string m_kind;
+    std::string m_path;
+};
 
 // Case-folded form of a section name, as the readers look sections up.
 std::string sectionLookupKey(std::string_view name);

@@ -1,6 +1,7 @@
 # Application and project files, and opening and saving a whole project.
 list(APPEND ENGINE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/application_file.h
+  ${CMAKE_CURRENT_LIST_DIR}/application_names.cpp ${CMAKE_CURRENT_LIST_DIR}/application_names.h
   ${CMAKE_CURRENT_LIST_DIR}/application_choose.cpp
   ${CMAKE_CURRENT_LIST_DIR}/application_defaults.cpp
   ${CMAKE_CURRENT_LIST_DIR}/application_reader.cpp

@@ -101,11 +101,14 @@ std::string SaveTargetOf(const std::string& path)
     return path;
 }
 
-bool ReplaceFileContents(const std::string& path, std::string_view bytes, ReplaceFailure* failure)
+bool ReplaceFileContents(const std::string& path, std::string_view bytes, ReplaceFailure* failure, int* systemError)
 {
     ReplaceFailure ignored;
     ReplaceFailure& step = failure ? *failure : ignored;
     step = ReplaceFailure::None;
+    int ignoredError = 0;
+    int& error = systemError ? *systemError : ignoredError;
+    error = 0;
     const std::string target = SaveTargetOf(path);
     // A file the user may not write is never replaced, though the rename alone would allow it.
     struct stat old {};
@@ -115,8 +118,12 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes, Replac
         return false;
     }
     const std::string temporary = TemporaryPathFor(target);
-    Descriptor file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    // A temporary left behind (a file, or a link planted at its name) is removed, never written through:
+    // the temporary is always a new file. Anything else at the name (a folder) makes the create fail.
+    ::unlink(temporary.c_str());
+    Descriptor file(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
     if (file.fd < 0) {
+        error = errno;
         step = ReplaceFailure::CreateTemporary;
         return false;
     }
@@ -125,13 +132,20 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes, Replac
     if (ok && exists && S_ISREG(old.st_mode))
         ok = ::fchmod(file.fd, old.st_mode & 07777) == 0;
     ok = ok && ::fsync(file.fd) == 0;
+    if (!ok)
+        error = errno;
     int fd = file.fd;
     file.fd = -1;
-    ok = (::close(fd) == 0) && ok;
-    if (!ok)
+    if (::close(fd) != 0 && ok) {
+        error = errno;
+        ok = false;
+    }
+    if (!ok) {
         step = ReplaceFailure::WriteTemporary;
-    else if (::rename(temporary.c_str(), target.c_str()) != 0)
+    } else if (::rename(temporary.c_str(), target.c_str()) != 0) {
+        error = errno;
         step = ReplaceFailure::Rename;
+    }
     if (step != ReplaceFailure::None) {
         ::unlink(temporary.c_str());
         return false;
@@ -143,6 +157,24 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes, Replac
     if (directory.fd >= 0)
         ::fsync(directory.fd);
     return true;
+}
+
+std::string ReadFailureReason(ReadResult result, const std::string& path)
+{
+    switch (result) {
+    case ReadResult::Ok:
+        return {};
+    case ReadResult::OpenFailed:
+        return "it cannot be opened";
+    case ReadResult::ReadFailed:
+        return "it cannot be read";
+    case ReadResult::NoMemory:
+        break;
+    }
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && static_cast<unsigned long long>(info.st_size) > kMaxReadSize)
+        return "it is larger than " + std::to_string(kMaxReadSize) + " bytes";
+    return "there is not enough memory to read it";
 }
 
 std::string ReplaceFailureText(ReplaceFailure failure, const std::string& path, const std::string& writeFailure)

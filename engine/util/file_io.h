@@ -20,6 +20,10 @@ constexpr unsigned long long kMaxReadSize = 1ull << 30;
 // `bytes` is left untouched unless the result is Ok.
 ReadResult ReadWholeFile(const std::string& path, std::string& bytes);
 
+// Why a read of `path` gave `result` (not Ok), to follow a message's colon: "it cannot be opened", "it
+// cannot be read", "it is larger than 1073741824 bytes" or "there is not enough memory to read it".
+std::string ReadFailureReason(ReadResult result, const std::string& path);
+
 // Writes `bytes` to `path`, creating or truncating it. False on any failure.
 bool WriteWholeFile(const std::string& path, std::string_view bytes);
 
@@ -42,11 +46,14 @@ enum class ReplaceFailure {
 };
 
 // Replaces `path` by `bytes` safely. A symbolic link is followed (SaveTargetOf) and its target replaced.
-// A file the user may not write is refused. Otherwise the temporary file beside the target is written,
+// A file the user may not write is refused. Otherwise the temporary file beside the target (whatever file
+// or link was left at its name is removed first, and it is created new) is written,
 // given the old file's permissions and flushed, renamed over the target, and the folder is flushed, so a
 // power cut leaves the old or the new file whole. On failure the old file and its mode are untouched,
-// the temporary file is removed, `failure` (when given) names the step, and false is returned.
-bool ReplaceFileContents(const std::string& path, std::string_view bytes, ReplaceFailure* failure = nullptr);
+// the temporary file is removed, `failure` (when given) names the step, `systemError` (when given) holds
+// the system's error number of that step, and false is returned.
+bool ReplaceFileContents(const std::string& path, std::string_view bytes, ReplaceFailure* failure = nullptr,
+                         int* systemError = nullptr);
 
 // The text that tells the user why replacing `path` failed: "Unable to delete old version of file %s"
 // for a file the user may not write, "Unable to rename file %s to %s" for the rename, and

@@ -11,4 +11,5 @@ list(APPEND ENGINE_SOURCES
 list(APPEND ENGINE_TEST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/tests/text_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/path_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tests/source_tree.h
 )

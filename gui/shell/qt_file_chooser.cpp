@@ -1,5 +1,6 @@
 #include "qt_file_chooser.h"
 
+#include "platform/qt/file_dialog.h"
 #include "platform/qt/latin1.h"
 #include "platform/qt/wait_cursor.h"
 
@@ -14,20 +15,16 @@ namespace shell {
 std::string QtFileChooser::Choose(bool open, int kind, const std::string& title)
 {
     const engine::FileKindFilter filter = engine::FileKindFilterOf(kind);
-    QString filterText = QString::fromLatin1(filter.name) + QStringLiteral(" (") +
-                         QString::fromLatin1(filter.pattern).replace(QLatin1Char(';'), QLatin1Char(' ')) +
-                         QStringLiteral(")");
     platform::ScopedArrowCursor arrow; // never a busy cursor over the question
-    QFileDialog dialog(m_parent, platform::toQString(title), QString(), filterText);
-    dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
-    dialog.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    if (filter.defaultExtension && filter.defaultExtension[0])
-        dialog.setDefaultSuffix(QString::fromLatin1(filter.defaultExtension).remove(QLatin1Char('.')));
+    QFileDialog dialog(m_parent, platform::toQString(title));
+    platform::setUpFileDialog(dialog, open, QString::fromLatin1(filter.name), QString::fromLatin1(filter.pattern),
+                              QString::fromLatin1(filter.defaultExtension ? filter.defaultExtension : ""));
     // A read-only file cannot take the save; the user is told and asked again (a bounded number of times).
     for (int round = 0; round < 100; ++round) {
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        const QString path = platform::runFileDialog(dialog);
+        if (path.isEmpty())
             return {};
-        const std::string chosen = platform::fromFileName(dialog.selectedFiles().first());
+        const std::string chosen = platform::fromFileName(path);
         const std::string refusal = open ? std::string() : RefusedSaveTarget(chosen);
         if (refusal.empty())
             return chosen;

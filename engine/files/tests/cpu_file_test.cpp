@@ -145,7 +145,8 @@ TEST_F(CpuFileTest, ReadFailuresLeaveTheRecord)
     ASSERT_EQ(::truncate(huge.c_str(), static_cast<off_t>(kMaxReadSize) + 1), 0);
     ASSERT_TRUE(file.SetKernelPath(huge));
     EXPECT_FALSE(file.ReadKernelFile());
-    EXPECT_EQ(Messages(), std::vector<std::string>{"Couldn't allocate enough memory to load kernel file"});
+    EXPECT_EQ(Messages(), std::vector<std::string>{"Unable to read kernel file " + huge + ": it is larger than " +
+                                                   std::to_string(kMaxReadSize) + " bytes"});
     EXPECT_FALSE(CpuRecordHandler::KernelRecordsDiffer(before, kernel));
     CpuRecordHandler::FreeKernelRecord(before);
 

@@ -9,6 +9,7 @@
 #include "engine/records/text_field.h"
 #include "engine/sectioned/sectioned_file.h"
 #include "engine/util/tests/scratch_dir.h"
+#include "engine/util/tests/source_tree.h"
 #include "platform/core/message_service.h"
 #include "platform/core/program_path.h"
 
@@ -21,12 +22,16 @@
 
 namespace engine::testing {
 
-// The bytes of a fixture under engine/files/tests/data.
+// The bytes of a fixture under engine/files/tests/data; a fixture that cannot be read fails the test
+// with one line that names it.
 inline std::string FixtureBytes(const std::string& name)
 {
-    const char* root = std::getenv("KORVANE_SOURCE_DIR");
-    std::ifstream in(std::string(root ? root : ".") + "/engine/files/tests/data/" + name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    const std::string path = sourceTree() + "/engine/files/tests/data/" + name;
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes(std::istreambuf_iterator<char>(in), {});
+    if (!in.good() && bytes.empty())
+        ADD_FAILURE() << "the test fixture " << path << " cannot be read";
+    return bytes;
 }
 
 class FilesTest : public ::testing::Test {

@@ -206,9 +206,7 @@ TEST_F(ModelFileTest, EncipheredTwinLoadsTheSameRecord)
     CpuRecordHandler::FreeKernelRecord(plainRecord);
 
     // The demo's models load, plain and enciphered, through a configuration in the program's folder.
-    const char* root = std::getenv("KORVANE_SOURCE_DIR");
-    ASSERT_NE(root, nullptr);
-    const std::string demo = std::string(root) + "/samples/demo/models/z5mp.mdl";
+    const std::string demo = engine::testing::sourceTree() + "/samples/demo/models/z5mp.mdl";
     std::string bytes;
     ASSERT_EQ(ReadWholeFile(demo, bytes), ReadResult::Ok);
     // The demo's class list "[Task Attributes]" is read as the same section as "[TASK ATTRIBUTES]"; the
@@ -379,6 +377,8 @@ TEST_F(ModelFileTest, ListEdgeCases)
 TEST_F(ModelFileTest, TruncatedAndCorruptedModelsNeverCrash)
 {
     const std::string plain = FixtureBytes("small.mdl");
+    if (HasFailure())
+        return; // the fixture could not be read, which FixtureBytes has said
     const std::string enciphered = EncipherModelText(plain);
     for (const std::string* source : {&plain, &enciphered}) {
         for (std::size_t cut = 0; cut < source->size(); cut += 37) {

@@ -39,6 +39,7 @@
 #include "engine/ops/project_manager.h"
 #include "engine/records/text_field.h"
 #include "engine/util/path.h"
+#include "engine/util/tests/source_tree.h"
 #include "platform/core/message_service.h"
 #include "platform/core/program_path.h"
 
@@ -57,9 +58,8 @@ class DemoFootprintTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const char* source = std::getenv("KORVANE_SOURCE_DIR");
-        ASSERT_NE(source, nullptr) << "KORVANE_SOURCE_DIR is not set";
-        demo = fs::path(source) / "samples" / "demo";
+        demo = fs::path(engine::testing::sourceTree()) / "samples" / "demo";
+        ASSERT_TRUE(fs::is_directory(demo)) << "the demo project is missing at " << demo;
         savedFolder = fs::current_path();
 
         // A program folder of our own whose configuration names the plain models, so the test does not

@@ -1,6 +1,7 @@
 #include "engine/ops/cpu_record_handler.h"
 #include "engine/ops/project_manager.h"
 #include "engine/records/text_field.h"
+#include "engine/util/tests/source_tree.h"
 #include "platform/core/message_service.h"
 
 #include <gtest/gtest.h>
@@ -19,11 +20,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The demo project of the source tree (ctest gives its location); empty when unknown.
+// The demo project of the source tree.
 fs::path demoFolder()
 {
-    const char* source = std::getenv("KORVANE_SOURCE_DIR");
-    return source ? fs::path(source) / "samples" / "demo" : fs::path();
+    return fs::path(engine::testing::sourceTree()) / "samples" / "demo";
 }
 
 // A CPU whose configuration lists the demo's standard model by absolute path, in a scratch folder.
@@ -31,8 +31,7 @@ class CpuFiles : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (demoFolder().empty())
-            GTEST_SKIP() << "KORVANE_SOURCE_DIR not set";
+        ASSERT_TRUE(fs::is_directory(demoFolder())) << "the demo project is missing at " << demoFolder();
         std::memset(static_cast<void*>(&config), 0, sizeof config);
         model = {};
         setText(model.name, "Z5 Standard");

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <filesystem>
 #include <string>
@@ -252,6 +254,36 @@ TEST_F(ProjectFileTest, AFailureInTheMiddleOfTheSaveLeavesTheFilesNotReachedAndT
     EXPECT_EQ(folderSnapshot(source()), second);
 }
 
+// A temporary file that opens but cannot be written whole (here: past the process's file size limit, as
+// on a full disk) is reported as a failed write with the system's reason, not as a failed open.
+TEST_F(ProjectFileTest, ATemporaryFileThatCannotBeWrittenWholeSaysSo)
+{
+    ASSERT_EQ(open(project, source() + "/demo.omb"), 1);
+    const auto before = folderSnapshot(source());
+    struct rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    struct rlimit small = old;
+    small.rlim_cur = 256;
+    void (*oldHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool application = WriteApplicationFile(manager, project, project.cpus[0], project.cpus[0].applications[0]);
+    const bool projectFile = WriteProjectFile(manager, project, config);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(application);
+    EXPECT_FALSE(projectFile);
+    EXPECT_EQ(messages->texts(),
+              (std::vector<std::string>{"Unable to write application file control.apptemp: File too large",
+                                        "Unable to write application file",
+                                        "Unable to write project file " + source() + "/demo.ombtemp: File too large",
+                                        "Error writing project"}));
+    // The file's own message carries the program's title; the summary of the save step is a file error.
+    ASSERT_EQ(messages->boxes().size(), 4u);
+    EXPECT_EQ(messages->boxes()[0].caption, "OMBAgen");
+    EXPECT_EQ(messages->boxes()[1].caption, "File I/O Error");
+    EXPECT_EQ(folderSnapshot(source()), before);
+}
+
 TEST_F(ProjectFileTest, FilesTheUserMayNotWriteAreRefusedAlikeAndKeepTheirBytesAndMode)
 {
     ASSERT_EQ(open(project, source() + "/demo.omb"), 1);
@@ -321,6 +353,25 @@ TEST_F(ProjectFileTest, SaveAsIntoAnotherFolderReopensEqual)
     // Later saves of the kernel and application files still reach the files in the first folder.
     ASSERT_TRUE(SaveProjectFiles(manager, project, config)) << ::testing::PrintToString(messages->texts());
     EXPECT_EQ(testing::folderListing(target() + "/deeper"), std::vector<std::string>{"demo.omb"});
+
+    ASSERT_EQ(open(other, copy), 1) << ::testing::PrintToString(messages->texts());
+    EXPECT_FALSE(ProjectsDiffer(project, other, false));
+}
+
+// The new folder is reached through a link that stands one level higher than the folder it leads to: the
+// paths must lead from the real folder to the files, not from the folder the link's name suggests.
+TEST_F(ProjectFileTest, SaveAsIntoAFolderReachedThroughALinkReopensEqual)
+{
+    ASSERT_EQ(open(project, source() + "/demo.omb"), 1);
+    fs::create_directories(target() + "/deeper");
+    fs::create_directory_symlink("b/deeper", folder.file("shortcut"));
+    const std::string copy = folder.file("shortcut/demo.omb");
+    PresetFileChooser chooser({copy});
+    ScopedFileChooser installed(&chooser);
+    ASSERT_EQ(manager.SaveProjectFileAs(project, config, nullptr), 1) << ::testing::PrintToString(messages->texts());
+    EXPECT_EQ(textOf(project.cpus[0].kernel.kernelPath), "../../a/main.cpu");
+    EXPECT_EQ(textOf(project.cpus[0].applications[1].path), "../../a/monitor.app");
+    EXPECT_TRUE(fs::exists(target() + "/deeper/demo.omb"));
 
     ASSERT_EQ(open(other, copy), 1) << ::testing::PrintToString(messages->texts());
     EXPECT_FALSE(ProjectsDiffer(project, other, false));

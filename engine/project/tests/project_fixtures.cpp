@@ -8,6 +8,7 @@
 
 #include "engine/ops/cpu_record_handler.h"
 #include "engine/ops/project_manager.h"
+#include "engine/util/tests/source_tree.h"
 #include "engine/records/counted_array.h"
 #include "engine/records/text_field.h"
 
@@ -128,14 +129,12 @@ DemoCpu::~DemoCpu()
 
 std::string demoFolder()
 {
-    const char* source = std::getenv("KORVANE_SOURCE_DIR");
-    return std::string(source != nullptr ? source : ".") + "/samples/demo";
+    return sourceTree() + "/samples/demo";
 }
 
 std::string programFolder()
 {
-    const char* binary = std::getenv("KORVANE_BINARY_DIR");
-    return std::string(binary != nullptr ? binary : ".") + "/bin";
+    return buildTree() + "/bin";
 }
 
 }  // namespace engine::testing

@@ -7,6 +7,7 @@
 #include <grp.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -45,8 +46,9 @@ inline void OpenFolderToEveryone(const std::filesystem::path& folder)
 }
 
 // Runs body in a child process; as root the child first gives up every right and becomes the
-// unprivileged user. Returns body's result, or -1 when the child could not run it or died. body must
-// report its findings through its result (gtest assertions in the child do not reach the parent).
+// unprivileged user. Returns body's result, or -1 when the child could not run it, died, or could not be
+// waited for. body must report its findings through its result (gtest assertions in the child do not
+// reach the parent).
 inline int RunUnprivileged(const std::function<int()>& body)
 {
     std::fflush(nullptr);
@@ -68,7 +70,10 @@ inline int RunUnprivileged(const std::function<int()>& body)
         ::_exit(result);
     }
     int status = 0;
+    // Only an interrupted wait is tried again; any other failure means the child's result is unknown.
     while (::waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR)
+            return -1;
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <csignal>
 #include <fstream>
 
 namespace {
@@ -24,6 +25,16 @@ TEST(RunUnprivileged, ChildCannotWriteAFileWithoutWritePermission)
     EXPECT_EQ(korvane::testing::RunUnprivileged([&] { return ::access(file.c_str(), R_OK) == 0 ? 0 : 1; }), 0);
     EXPECT_EQ(korvane::testing::RunUnprivileged([] { return 7; }), 7);
     std::filesystem::remove_all(folder);
+}
+
+// A wait that fails for good (here: the child is reaped by the system, as SIGCHLD is ignored) gives -1
+// instead of waiting again for ever.
+TEST(RunUnprivileged, AWaitThatCannotSucceedGivesMinusOne)
+{
+    void (*old)(int) = std::signal(SIGCHLD, SIG_IGN);
+    const int result = korvane::testing::RunUnprivileged([] { return 3; });
+    std::signal(SIGCHLD, old);
+    EXPECT_EQ(result, -1);
 }
 
 } // namespace

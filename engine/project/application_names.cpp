@@ -1,0 +1,92 @@
+#include "engine/project/application_names.h"
+
+#include <filesystem>
+#include <string_view>
+#include <unordered_map>
+
+#include "engine/project/file_messages.h"
+#include "engine/project/section_io.h"
+#include "engine/records/records.h"
+#include "engine/records/text_field.h"
+#include "engine/sectioned/sectioned_file.h"
+
+namespace engine {
+namespace {
+
+// The one form of a path that two names of one file share (links and "." or ".." resolved as far as the
+// path exists).
+std::string fileIdentity(std::string_view path)
+{
+    std::error_code error;
+    const std::filesystem::path resolved = std::filesystem::weakly_canonical(std::string(path), error);
+    return error ? std::string(path) : resolved.string();
+}
+
+// Why the project writer would refuse `name` as a key of the list section, or "" when it would not.
+std::string keyProblem(const std::string& listName, std::string_view name)
+{
+    SectionedFile probe({}, true, false, false);
+    if (SectionedFileSection* section = probe.AddSection(listName))
+        section->AddEntry(name, "");
+    return probe.FindUnwritableName();
+}
+
+}  // namespace
+
+bool applicationFilesAreDistinct(const ProjectRecord& project, int cpuIndex)
+{
+    // Every file listed so far, by its one form, with the application that lists it.
+    std::unordered_map<std::string, const ApplicationRecord*> listed;
+    for (int c = 0; c <= cpuIndex; ++c) {
+        const CpuRecord& cpu = project.cpus[c];
+        for (int32_t a = 0; cpu.applications != nullptr && a < cpu.applicationCount; ++a) {
+            const ApplicationRecord& application = cpu.applications[a];
+            if (application.path[0] == '\0')
+                continue;
+            const auto [earlier, added] = listed.emplace(fileIdentity(textOf(application.path)), &application);
+            if (added)
+                continue;
+            showFileError(formatMessage("Unable to load project file %s: the application file %s is listed for both "
+                                        "\"%s\" and \"%s\"",
+                                        textString(project.path), textString(application.path),
+                                        textString(earlier->second->name), textString(application.name)));
+            return false;
+        }
+    }
+    return true;
+}
+
+bool applicationNamesAreSound(const ProjectRecord& project, int cpuIndex, const std::string& listName)
+{
+    const CpuRecord& cpu = project.cpus[cpuIndex];
+    std::unordered_map<std::string, const ApplicationRecord*> names;  // by the name as the reader folds it
+    for (int32_t a = 0; cpu.applications != nullptr && a < cpu.applicationCount; ++a) {
+        const ApplicationRecord& application = cpu.applications[a];
+        const std::string name = textString(application.name);
+        if (name.empty()) {
+            showFileError(formatMessage("Unable to load project file %s: application file %s gives an application "
+                                        "of CPU \"%s\" an empty name",
+                                        textString(project.path), textString(application.path),
+                                        textString(cpu.name)));
+            return false;
+        }
+        const std::string problem = keyProblem(listName, name);
+        if (!problem.empty()) {
+            showFileError(formatMessage("Unable to load project file %s: the application name \"%s\" of CPU \"%s\" "
+                                        "could not be saved: %s",
+                                        textString(project.path), name, textString(cpu.name), problem));
+            return false;
+        }
+        const auto [earlier, added] = names.emplace(sectionLookupKey(name), &application);
+        if (!added) {
+            showFileError(formatMessage("Unable to load project file %s: CPU \"%s\" has two applications named "
+                                        "\"%s\" (application files %s and %s)",
+                                        textString(project.path), textString(cpu.name), name,
+                                        textString(earlier->second->path), textString(application.path)));
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace engine

@@ -1,0 +1,49 @@
+#include "platform/qt/file_dialog.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace platform {
+
+namespace {
+
+// A dialog that keeps asking after patterns still ends: a person does not type this many of them.
+constexpr int kMaxPatternRounds = 100;
+
+} // namespace
+
+void setUpFileDialog(QFileDialog& dialog, bool open, const QString& filterName, const QString& pattern,
+                     const QString& defaultExtension)
+{
+    const QString shownPattern = QString(pattern).replace(QLatin1Char(';'), QLatin1Char(' '));
+    dialog.setNameFilter(filterName + QStringLiteral(" (") + shownPattern + QStringLiteral(")"));
+    dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    dialog.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    if (!defaultExtension.isEmpty())
+        dialog.setDefaultSuffix(QString(defaultExtension).remove(QLatin1Char('.')));
+    dialog.selectFile(shownPattern);
+}
+
+bool isNamePattern(const QString& path)
+{
+    const QString name = QFileInfo(path).fileName();
+    return name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?'));
+}
+
+QString runFileDialog(QFileDialog& dialog)
+{
+    for (int round = 0; round < kMaxPatternRounds; ++round) {
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return {};
+        const QString chosen = dialog.selectedFiles().first();
+        if (!isNamePattern(chosen))
+            return chosen;
+        const QFileInfo typed(chosen);
+        dialog.setDirectory(typed.absolutePath());
+        dialog.setNameFilter(typed.fileName());
+        dialog.selectFile(typed.fileName());
+    }
+    return {};
+}
+
+} // namespace platform
