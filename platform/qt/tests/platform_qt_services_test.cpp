@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -93,17 +94,21 @@ TEST(QtMessageServiceTest, ShowsABoxAndReturnsTheButtonPressed)
 TEST(QtMessageServiceTest, EveryBoxOfASequenceStaysOverItsWindow)
 {
     ScopedQtMessageService installed;
-    std::vector<QWidget*> parents;
+    std::vector<QWindow*> parents;
+    std::vector<QPoint> centres;
     const auto answerNextBox = [&] {
         QTimer::singleShot(0, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             ASSERT_NE(box, nullptr);
-            parents.push_back(box->parentWidget());
+            ASSERT_NE(box->windowHandle(), nullptr);
+            parents.push_back(box->windowHandle()->transientParent());
+            centres.push_back(box->geometry().center());
             box->button(QMessageBox::Ok)->click();
         });
     };
 
     QWidget window;
+    window.setGeometry(300, 200, 800, 600);
     window.show();
     QApplication::setActiveWindow(&window);
     answerNextBox();
@@ -111,7 +116,11 @@ TEST(QtMessageServiceTest, EveryBoxOfASequenceStaysOverItsWindow)
     QApplication::setActiveWindow(nullptr);
     answerNextBox();
     messageBox("second", "OMBAgen", MbOk);
-    EXPECT_EQ(parents, (std::vector<QWidget*>{&window, &window}));
+    EXPECT_EQ(parents, (std::vector<QWindow*>{window.windowHandle(), window.windowHandle()}));
+    // Each stands in the middle of its window (give or take the window's frame).
+    const QRect middle(window.geometry().center() - QPoint(100, 100), QSize(200, 200));
+    for (const QPoint& centre : centres)
+        EXPECT_TRUE(middle.contains(centre)) << centre.x() << "," << centre.y();
 
     // Boxes raised while a modal dialog runs belong to that dialog, whichever window is active.
     parents.clear();
@@ -126,7 +135,7 @@ TEST(QtMessageServiceTest, EveryBoxOfASequenceStaysOverItsWindow)
         dialog.accept();
     });
     dialog.exec();
-    EXPECT_EQ(parents, (std::vector<QWidget*>{&dialog, &dialog}));
+    EXPECT_EQ(parents, (std::vector<QWindow*>{dialog.windowHandle(), dialog.windowHandle()}));
 }
 
 TEST(ShellExecuteTest, AnInstalledHandlerAnswersAndUnknownVerbsFail)
