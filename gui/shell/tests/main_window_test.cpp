@@ -9,6 +9,7 @@
 #include "gui/shell/editor_services.h"
 #include "gui/shell/object_list_pane.h"
 #include "gui/shell/qt_file_chooser.h"
+#include "gui/shell/text_printer.h"
 
 #include "platform/qt/shell_execute.h"
 
@@ -27,6 +28,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QTreeWidgetItemIterator>
 #include <QImage>
 #include <QSet>
@@ -454,6 +457,33 @@ TEST_F(MainWindow, PrintShowsTheReportAndPrintsItOnRequest)
     ASSERT_EQ(m_dialogs.statuses.size(), 1u);
     EXPECT_EQ(m_dialogs.statuses[0].message, "Report complete");
     EXPECT_EQ(m_dialogs.statuses[0].title, "Report Status");
+}
+
+// The program's own printer, on a machine without one: the report is shown, and a box says it was not
+// printed. A printer that cannot start says the same.
+TEST_F(MainWindow, PrintWithNoPrinterSaysTheReportWasNotPrinted)
+{
+    if (!QPrinterInfo::availablePrinters().isEmpty())
+        GTEST_SKIP() << "a printer is installed: printing would open the print dialog";
+    startWindow(true);
+    engine::TextPrinter previous = engine::SetTextPrinter({});
+    shell::InstallTextPrinter();
+    selectNode("Control");
+    m_dialogs.fileAnswer = 1;
+    m_window->OnFilePrint();
+    engine::SetTextPrinter(previous);
+    ASSERT_EQ(m_dialogs.shownFiles.size(), 1u);
+    ASSERT_EQ(m_boxes->service().boxes().size(), 1u);
+    EXPECT_EQ(m_boxes->service().boxes()[0].text, "The report was not printed: no printer is installed.");
+    EXPECT_EQ(m_boxes->service().boxes()[0].caption, "Print");
+
+    m_boxes->service().clear();
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(m_projectDir + "/no such folder/report.pdf"));
+    EXPECT_FALSE(shell::PrintTextOrSay(printer, "text\r\n"));
+    EXPECT_EQ(m_boxes->service().texts(),
+              std::vector<std::string>{"The report was not printed: the printer could not be started."});
 }
 
 TEST_F(MainWindow, AUtilityRunsWithItsParametersAndThePublishedFolders)
