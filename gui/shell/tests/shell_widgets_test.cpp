@@ -15,6 +15,7 @@
 #include "platform/qt/control_id.h"
 #include "platform/qt/testing/widget_fit.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -523,6 +524,27 @@ TEST(UtilityParams, ADefaultIsShownWholeAndOnlyTypingIsLimited)
     EXPECT_FALSE(dialog.isLive());
     EXPECT_EQ(requests[0].value, "abcd");
     EXPECT_EQ(requests[1].value, "0105");
+}
+
+// The command is shown as written (its placeholders are no markup); the dialog is wide enough for its
+// caption and each edit for its default.
+TEST(UtilityParams, TheCommandShowsAsWrittenAndTheDialogFitsItsCaptionAndDefaults)
+{
+    const std::string longDefault = "0x0123456789abcdef0123456789abcdef";
+    std::vector<shell::UtilityRequest> requests = {{"Address", "x", 0, 0, longDefault, 0, 0},
+                                                   {"Title", "s", 0, 0, "", 0, 0}};
+    UtilityParamsDialog dialog(requests, "echo <Address> <Title> & done", "Show hex limits", nullptr);
+    dialog.ShowModeless();
+    QWidget* command = platform::findControl(&dialog, UtilityParamsDialog::kCommandTextId);
+    QAccessibleInterface* shown = QAccessible::queryAccessibleInterface(command);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->text(QAccessible::Name), "echo <Address> <Title> & done");
+    EXPECT_GE(dialog.width(), dialog.fontMetrics().horizontalAdvance(dialog.windowTitle()));
+    const QLineEdit* edit = dialog.edit(0);
+    EXPECT_GE(edit->width(), edit->fontMetrics().horizontalAdvance(QString::fromStdString(longDefault)));
+    for (const std::string& problem : platform::testing::FitProblems(&dialog, "Enter parameters"))
+        ADD_FAILURE() << problem;
+    dialog.DestroyWindow();
 }
 
 // ---- folder picker
