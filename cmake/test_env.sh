@@ -25,7 +25,7 @@ while [ ! -s "$number" ]; do
 done
 export DISPLAY=":$(cat "$number")"
 # openbox runs its start-up command once it manages the screen; the tests start after that.
-openbox --sm-disable --config-file /dev/null --startup "touch $ready" >/dev/null 2>&1 &
+openbox --sm-disable --startup "touch $ready" >/dev/null 2>&1 &
 manager=$!
 tries=0
 while [ ! -e "$ready" ]; do
