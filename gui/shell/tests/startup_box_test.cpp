@@ -8,10 +8,14 @@
 
 #include "platform/qt/qt_message_service.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPointer>
+#include <QSet>
 #include <QTimer>
 #include <QWindow>
 
@@ -21,7 +25,7 @@
 namespace shell::test {
 namespace {
 
-class StartUpBox : public ShellFixture {
+class StartUp : public ShellFixture {
 protected:
     void SetUp() override
     {
@@ -94,7 +98,7 @@ protected:
 
 // The box is a window of its own over the splash: the splash's end leaves it open and answerable, and
 // answering it first leaves the splash counting down.
-TEST_F(StartUpBox, ABoxOverTheSplashOutlivesItAndMayBeAnsweredInEitherOrder)
+TEST_F(StartUp, ABoxOverTheSplashOutlivesItAndMayBeAnsweredInEitherOrder)
 {
     platform::ScopedQtMessageService boxes;
     Countdown::setDefaultInterval(60000); // the test ends the countdown itself
@@ -133,7 +137,7 @@ TEST_F(StartUpBox, ABoxOverTheSplashOutlivesItAndMayBeAnsweredInEitherOrder)
 
 // The program's own start-up on a project it cannot open: the error box is left up until the splash has
 // ended, then answered; the main window carries on.
-TEST_F(StartUpBox, AProjectThatCannotBeOpenedIsReportedOverTheSplashWhichMayEndFirst)
+TEST_F(StartUp, AProjectThatCannotBeOpenedIsReportedOverTheSplashWhichMayEndFirst)
 {
     platform::ScopedQtMessageService boxes;
     Countdown::setDefaultInterval(60000);
@@ -151,6 +155,42 @@ TEST_F(StartUpBox, AProjectThatCannotBeOpenedIsReportedOverTheSplashWhichMayEndF
     EXPECT_EQ(m_window->splash()->dialog(), nullptr);
     EXPECT_TRUE(m_window->isVisible());
     EXPECT_EQ(m_window->GetProject().cpuCount, 0);
+}
+
+// The splash stands in the middle of the main window, also when the window is placed or sized after the
+// splash came up (as a window manager does).
+TEST_F(StartUp, TheSplashStandsInTheMiddleOfTheMainWindow)
+{
+    Countdown::setDefaultInterval(60000);
+    showMainWindow();
+    SplashController splash;
+    splash.start(1, m_window.get());
+    AboutDialog* shown = splash.dialog();
+    ASSERT_TRUE(waitFor([&] { return shown->isVisible(); }));
+    const auto offCentre = [&] {
+        return (shown->geometry().center() - m_window->geometry().center()).manhattanLength();
+    };
+    EXPECT_TRUE(waitFor([&] { return offCentre() <= 4; })) << offCentre();
+    m_window->setGeometry(QRect(QPoint(250, 150), m_window->size() + QSize(200, 100)));
+    EXPECT_TRUE(waitFor([&] { return offCentre() <= 4; })) << offCentre();
+}
+
+// Each letter underlined in a menu opens one item only.
+TEST_F(StartUp, EveryMenuItemHasAMnemonicOfItsOwn)
+{
+    startWindow(true);
+    for (QAction* menu : m_window->menuBar()->actions()) {
+        QSet<QChar> letters;
+        for (const QAction* item : menu->menu()->actions()) {
+            const QString text = item->text();
+            const qsizetype at = text.indexOf(QLatin1Char('&'));
+            if (item->isSeparator() || at < 0 || at + 1 >= text.size())
+                continue;
+            const QChar letter = text.at(at + 1).toLower();
+            EXPECT_FALSE(letters.contains(letter)) << menu->text().toStdString() << ": " << text.toStdString();
+            letters.insert(letter);
+        }
+    }
 }
 
 } // namespace
