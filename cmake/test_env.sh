@@ -10,32 +10,28 @@ fi
 number="$(mktemp)"
 ready="$(mktemp -u)"
 manager=""
+# await_start NAME PID TEST: waits up to ten seconds for TEST to hold while the process PID runs.
+await_start() {
+  tries=0
+  while ! eval "$3"; do
+    if ! kill -0 "$2" 2>/dev/null || [ "$tries" -ge 200 ]; then
+      echo "test_env.sh: $1 did not start" >&2
+      exit 1
+    fi
+    tries=$((tries + 1))
+    sleep 0.05
+  done
+}
 Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
 server=$!
 trap '[ -n "$manager" ] && kill "$manager" 2>/dev/null; kill "$server" 2>/dev/null; rm -f "$number" "$ready"' EXIT
 trap 'exit 143' HUP INT TERM
-tries=0
-while [ ! -s "$number" ]; do
-  if ! kill -0 "$server" 2>/dev/null || [ "$tries" -ge 200 ]; then
-    echo "test_env.sh: Xvfb did not start" >&2
-    exit 1
-  fi
-  tries=$((tries + 1))
-  sleep 0.05
-done
+await_start Xvfb "$server" '[ -s "$number" ]'
 export DISPLAY=":$(cat "$number")"
 # openbox runs its start-up command once it manages the screen; the tests start after that.
 openbox --sm-disable --startup "touch $ready" >/dev/null 2>&1 &
 manager=$!
-tries=0
-while [ ! -e "$ready" ]; do
-  if ! kill -0 "$manager" 2>/dev/null || [ "$tries" -ge 200 ]; then
-    echo "test_env.sh: openbox did not start" >&2
-    exit 1
-  fi
-  tries=$((tries + 1))
-  sleep 0.05
-done
+await_start openbox "$manager" '[ -e "$ready" ]'
 "$@"
 status=$?
 exit "$status"
