@@ -171,25 +171,25 @@ void CommandOutputDialog::AppendText(std::string text)
     m_shared->AppendText(std::move(text));
 }
 
-bool CommandOutputDialog::takePending(std::size_t budget, std::vector<std::string>& pieces)
+CommandOutputDialog::Taken CommandOutputDialog::takePending(std::size_t budget)
 {
+    Taken taken;
     std::lock_guard lock(m_shared->mutex);
-    if (m_shared->dropped) {
-        m_shared->dropped = false;
-        leaveOutShownText(m_shared->droppedLines);
-        m_shared->droppedLines = 0;
-        m_skipToLineStart = true;
-    }
-    std::size_t taken = 0;
-    while (!m_shared->pending.empty() && taken < budget) {
-        taken += m_shared->pending.front().size();
+    taken.dropped = m_shared->dropped;
+    taken.droppedLines = m_shared->droppedLines;
+    m_shared->dropped = false;
+    m_shared->droppedLines = 0;
+    std::size_t bytes = 0;
+    while (!m_shared->pending.empty() && bytes < budget) {
+        bytes += m_shared->pending.front().size();
         m_shared->pendingBytes -= m_shared->pending.front().size();
-        pieces.push_back(std::move(m_shared->pending.front()));
+        taken.pieces.push_back(std::move(m_shared->pending.front()));
         m_shared->pending.pop_front();
     }
-    if (m_shared->pending.empty())
+    taken.more = !m_shared->pending.empty();
+    if (!taken.more)
         m_shared->posted = false;
-    return !m_shared->pending.empty();
+    return taken;
 }
 
 void CommandOutputDialog::leaveOutShownText(std::uint64_t droppedLines)
@@ -249,7 +249,7 @@ void CommandOutputDialog::keepTail()
     cursor.setPosition(top.position());
     cursor.setPosition(cut, QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
-    m_leftOutLines += std::max<std::uint64_t>(lines, 1);
+    m_leftOutLines += std::max<std::uint64_t>(lines, 1); // a line cut inside counts as left out
     showLeftOut();
     // The bytes behind the shown text go the same way, at a line end.
     const auto kept = static_cast<std::size_t>(kKeptCharacters);
@@ -287,12 +287,13 @@ void CommandOutputDialog::OnNewText()
 {
     // One step takes what the window can show at once; the rest waits for the next step, after the
     // window has answered its input and painted.
+    Taken taken = takePending(kStepBytes);
+    if (taken.dropped) {
+        leaveOutShownText(taken.droppedLines);
+        m_skipToLineStart = true;
+    }
     std::size_t shownLength = m_text.size();
-    std::vector<std::string> pieces;
-    const bool more = takePending(kStepBytes, pieces);
-    if (m_skipToLineStart)
-        shownLength = m_text.size();
-    for (std::string& piece : pieces) {
+    for (std::string& piece : taken.pieces) {
         if (m_skipToLineStart) {
             // After a drop the next piece starts inside a line: the tail starts at the following line.
             const std::size_t end = piece.find('\n');
@@ -321,7 +322,7 @@ void CommandOutputDialog::OnNewText()
     m_copy->setEnabled(!m_output->document()->isEmpty());
     if (m_text.size() != shownLength)
         showText();
-    if (more)
+    if (taken.more)
         m_nextStep.start();
     else if (m_captureEnded && !m_done)
         finish();

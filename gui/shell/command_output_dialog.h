@@ -66,8 +66,14 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    // Moves pending pieces of about budget bytes into pieces; true when more are waiting.
-    bool takePending(std::size_t budget, std::vector<std::string>& pieces);
+    // Pending pieces of about budget bytes, whether more wait, and what was dropped since the last take.
+    struct Taken {
+        std::vector<std::string> pieces;
+        bool more = false;
+        bool dropped = false;
+        std::uint64_t droppedLines = 0;
+    };
+    Taken takePending(std::size_t budget);
     void leaveOutShownText(std::uint64_t droppedLines);
     void showLeftOut();
     void keepTail();
