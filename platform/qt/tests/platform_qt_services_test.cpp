@@ -11,6 +11,7 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -136,6 +137,36 @@ TEST(QtMessageServiceTest, EveryBoxOfASequenceStaysOverItsWindow)
     });
     dialog.exec();
     EXPECT_EQ(parents, (std::vector<QWindow*>{dialog.windowHandle(), dialog.windowHandle()}));
+}
+
+// A window that deletes itself on close (a splash, a status box counting down) may go while a box over it
+// is open: the box stays up, is answered, and nothing of it goes with the window.
+TEST(QtMessageServiceTest, ABoxOutlivesTheWindowItStandsOver)
+{
+    ScopedQtMessageService installed;
+    QWidget main;
+    main.show();
+    QPointer<QDialog> window = new QDialog(&main);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    QApplication::setActiveWindow(window);
+    QWindow* over = nullptr;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        if (window) {
+            over = box->windowHandle()->transientParent();
+            window->close(); // deleted later, from within the box's own event loop
+            return;
+        }
+        box->button(QMessageBox::Retry)->click();
+    });
+    watch.start(5);
+    EXPECT_EQ(messageBox("Still here?", "OMBAgen", MbRetryCancel), IdRetry);
+    EXPECT_TRUE(window.isNull());
+    EXPECT_NE(over, nullptr);
 }
 
 TEST(ShellExecuteTest, AnInstalledHandlerAnswersAndUnknownVerbsFail)
