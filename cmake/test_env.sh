@@ -1,26 +1,37 @@
 #!/bin/sh
 # test_env.sh PROGRAM [ARGS...]: runs one test program on the Qt platform KORVANE_QT_PLATFORM names
 # (offscreen unless set). With xcb the program gets an X server of its own (Xvfb), so programs that run
-# side by side never take each other's focus or windows, and nothing appears on a person's desktop.
+# side by side never take each other's focus or windows, and nothing appears on a person's desktop. A window
+# manager (openbox) runs on that server, so focus, activation and stacking are as on a desktop.
 export QT_QPA_PLATFORM="${KORVANE_QT_PLATFORM:-offscreen}"
 if [ "$QT_QPA_PLATFORM" != xcb ]; then
   exec "$@"
 fi
 number="$(mktemp)"
+ready="$(mktemp -u)"
+manager=""
+# await_start NAME PID TEST: waits up to ten seconds for TEST to hold while the process PID runs.
+await_start() {
+  tries=0
+  while ! eval "$3"; do
+    if ! kill -0 "$2" 2>/dev/null || [ "$tries" -ge 200 ]; then
+      echo "test_env.sh: $1 did not start" >&2
+      exit 1
+    fi
+    tries=$((tries + 1))
+    sleep 0.05
+  done
+}
 Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
 server=$!
-trap 'kill "$server" 2>/dev/null; rm -f "$number"' EXIT
+trap '[ -n "$manager" ] && kill "$manager" 2>/dev/null; kill "$server" 2>/dev/null; rm -f "$number" "$ready"' EXIT
 trap 'exit 143' HUP INT TERM
-tries=0
-while [ ! -s "$number" ]; do
-  if ! kill -0 "$server" 2>/dev/null || [ "$tries" -ge 200 ]; then
-    echo "test_env.sh: Xvfb did not start" >&2
-    exit 1
-  fi
-  tries=$((tries + 1))
-  sleep 0.05
-done
+await_start Xvfb "$server" '[ -s "$number" ]'
 export DISPLAY=":$(cat "$number")"
+# openbox runs its start-up command once it manages the screen; the tests start after that.
+openbox --sm-disable --startup "touch $ready" >/dev/null 2>&1 &
+manager=$!
+await_start openbox "$manager" '[ -e "$ready" ]'
 "$@"
 status=$?
 exit "$status"

@@ -2,7 +2,7 @@
 # Installs what is needed, builds with AddressSanitizer and UndefinedBehaviorSanitizer (every report is
 # fatal), runs the fuzz targets briefly over their seeds, then every test suite: each test in a process of
 # its own and each test program whole, with Qt offscreen; then the GUI suites and the host scenarios once
-# more on an X server (Xvfb, xcb). The plug-in's threaded code also runs under ThreadSanitizer.
+# more on an X server with a window manager (Xvfb and openbox, xcb). The plug-in's threaded code also runs under ThreadSanitizer.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -28,7 +28,7 @@ step "test build"
 cd build/test
 step "tests (offscreen)"
 ctest --output-on-failure -j"$jobs" || failed=1
-step "GUI suites and host scenarios (Xvfb, xcb)"
+step "GUI suites and host scenarios (Xvfb and openbox, xcb)"
 KORVANE_QT_PLATFORM=xcb ctest --output-on-failure -j"$jobs" -L '^xcb$' || failed=1
 step "done"
 exit "$failed"

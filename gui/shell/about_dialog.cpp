@@ -282,6 +282,32 @@ SplashController::~SplashController()
     delete m_dialog.data();
 }
 
+void SplashController::centre()
+{
+    QWidget* splash = m_splashWindow.data();
+    QWidget* owner = m_owner.data();
+    if (!splash || !owner)
+        return;
+    // Client areas are centred on each other: the window manager's frame of a window just shown is not
+    // known yet, and both windows wear the same frame.
+    const QSize size = splash->size();
+    const QPoint topLeft = owner->geometry().center() - QPoint(size.width() / 2, size.height() / 2);
+    if (splash->geometry().topLeft() != topLeft)
+        splash->setGeometry(QRect(topLeft, size));
+}
+
+bool SplashController::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    // The owner's moves and sizes, and the splash's own size once it is shown (its own moves are never
+    // answered). The splash is known by its class, so that nothing of it is touched while it is destroyed.
+    if (watched == static_cast<QObject*>(m_owner.data()) ? type == QEvent::Move || type == QEvent::Resize
+                                                          : (type == QEvent::Resize || type == QEvent::Show) &&
+                                                                qobject_cast<AboutDialog*>(watched))
+        centre();
+    return QObject::eventFilter(watched, event);
+}
+
 void SplashController::start(unsigned seconds, QWidget* owner)
 {
     if (m_dialog)
@@ -295,6 +321,15 @@ void SplashController::start(unsigned seconds, QWidget* owner)
         emit splashClosed();
     });
     m_dialog = dialog;
+    // The splash stands in the middle of the main window, also when the window manager places or sizes
+    // that window only after it was shown.
+    m_owner = owner;
+    m_splashWindow = dialog;
+    if (owner)
+        owner->installEventFilter(this);
+    dialog->installEventFilter(this);
+    dialog->adjustSize();
+    centre();
     dialog->ShowModeless();
     // The splash shares the main thread with the start-up work that follows: let it paint first.
     QCoreApplication::processEvents();

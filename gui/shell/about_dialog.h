@@ -87,7 +87,15 @@ public:
 signals:
     void splashClosed();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    // Puts the splash in the middle of the window it belongs to.
+    void centre();
+
     QPointer<AboutDialog> m_dialog;
+    QPointer<QWidget> m_owner;
+    QPointer<QWidget> m_splashWindow; // the splash as a window: safe to look at while it is destroyed
     bool m_signalled = false;
 };

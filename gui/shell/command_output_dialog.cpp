@@ -16,8 +16,12 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 
+#include <algorithm>
+#include <cstdint>
 #include <deque>
 #include <mutex>
 #include <thread>
@@ -30,16 +34,32 @@ const QEvent::Type kDoneEvent = static_cast<QEvent::Type>(QEvent::User + 1025);
 } // namespace
 
 // What the capture thread and the window share: the pending pieces and the window to post to, which the
-// window clears when it goes.
+// window clears when it goes. The pieces are bounded: when the window falls behind a chatty command, the
+// oldest pieces are dropped (only a tail of the output is kept for showing anyway) and their lines counted.
 struct CaptureShared : CaptureSink {
     std::mutex mutex;
     std::deque<std::string> pending;
+    std::size_t pendingBytes = 0;
+    std::uint64_t droppedLines = 0;
+    bool dropped = false;
+    bool posted = false; // a new-text event is on its way or being handled
+    bool closed = false; // the window is gone: nothing more is kept
     QPointer<QObject> receiver;
 
     void AppendText(std::string text) override
     {
         std::lock_guard lock(mutex);
+        if (closed)
+            return;
+        pendingBytes += text.size();
         pending.push_back(std::move(text));
+        while (pendingBytes > CommandOutputDialog::kPendingLimit && pending.size() > 1) {
+            const std::string& oldest = pending.front();
+            droppedLines += static_cast<std::uint64_t>(std::count(oldest.begin(), oldest.end(), '\n'));
+            pendingBytes -= oldest.size();
+            pending.pop_front();
+            dropped = true;
+        }
     }
     void post(QEvent::Type type)
     {
@@ -47,7 +67,14 @@ struct CaptureShared : CaptureSink {
         if (receiver)
             QCoreApplication::postEvent(receiver.data(), new QEvent(type));
     }
-    void PostNewText() override { post(kNewTextEvent); }
+    void PostNewText() override
+    {
+        std::lock_guard lock(mutex);
+        if (receiver && !posted) {
+            posted = true;
+            QCoreApplication::postEvent(receiver.data(), new QEvent(kNewTextEvent));
+        }
+    }
     void PostDone() override { post(kDoneEvent); }
 };
 
@@ -97,13 +124,22 @@ CommandOutputDialog::CommandOutputDialog(const std::string& command, bool pipeMo
     platform::setControlId(m_close, kCloseId);
     connect(m_copy, &QPushButton::clicked, this, &CommandOutputDialog::OnCopy);
     connect(m_close, &QPushButton::clicked, this, [this] { EndDialog(IdOk); });
+    // The next step of a long output runs from a timer, which the event loop serves only after the input
+    // and paint events that came meanwhile.
+    m_nextStep.setSingleShot(true);
+    m_nextStep.setInterval(0);
+    connect(&m_nextStep, &QTimer::timeout, this, &CommandOutputDialog::OnNewText);
 }
 
 CommandOutputDialog::~CommandOutputDialog()
 {
     {
+        // What the command still writes is read and dropped; what was waiting is freed now.
         std::lock_guard lock(m_shared->mutex);
         m_shared->receiver = nullptr;
+        m_shared->closed = true;
+        m_shared->pending.clear();
+        m_shared->pendingBytes = 0;
     }
     if (m_waitCursor)
         QApplication::restoreOverrideCursor();
@@ -135,14 +171,94 @@ void CommandOutputDialog::AppendText(std::string text)
     m_shared->AppendText(std::move(text));
 }
 
-bool CommandOutputDialog::takePending(std::string& text)
+CommandOutputDialog::Taken CommandOutputDialog::takePending(std::size_t budget)
 {
+    Taken taken;
     std::lock_guard lock(m_shared->mutex);
-    if (m_shared->pending.empty())
-        return false;
-    text = std::move(m_shared->pending.front());
-    m_shared->pending.pop_front();
-    return true;
+    taken.dropped = m_shared->dropped;
+    taken.droppedLines = m_shared->droppedLines;
+    m_shared->dropped = false;
+    m_shared->droppedLines = 0;
+    std::size_t bytes = 0;
+    while (!m_shared->pending.empty() && bytes < budget) {
+        bytes += m_shared->pending.front().size();
+        m_shared->pendingBytes -= m_shared->pending.front().size();
+        taken.pieces.push_back(std::move(m_shared->pending.front()));
+        m_shared->pending.pop_front();
+    }
+    taken.more = !m_shared->pending.empty();
+    if (!taken.more)
+        m_shared->posted = false;
+    return taken;
+}
+
+void CommandOutputDialog::leaveOutShownText(std::uint64_t droppedLines)
+{
+    // Everything shown so far is older than what was dropped: none of it belongs to the tail any more.
+    QTextDocument* document = m_output->document();
+    // The blocks before the last are whole lines; the last one is empty or a line whose end is counted
+    // with the dropped text or skipped after it.
+    const int first = m_noticeShown ? 1 : 0;
+    const auto shownLines = static_cast<std::uint64_t>(std::max(0, document->blockCount() - first - 1));
+    QTextCursor body(document);
+    body.setPosition(first > 0 ? document->firstBlock().next().position() : 0);
+    body.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    body.removeSelectedText();
+    m_leftOutLines += shownLines + droppedLines;
+    m_text.clear();
+    m_shownLength = 0;
+    m_heldCr = false;
+    m_decoder.resetState();
+    showLeftOut();
+}
+
+void CommandOutputDialog::showLeftOut()
+{
+    if (m_leftOutLines == 0)
+        return;
+    const QString notice = QStringLiteral("[... %1 earlier lines left out ...]").arg(m_leftOutLines);
+    const QTextCursor caret = m_output->textCursor();
+    const bool caretAtStart = !caret.hasSelection() && caret.position() == 0;
+    QTextCursor cursor(m_output->document());
+    if (m_noticeShown) {
+        cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        cursor.insertText(notice);
+    } else {
+        cursor.insertText(notice + QLatin1Char('\n'));
+        m_noticeShown = true;
+    }
+    if (caretAtStart)
+        m_output->moveCursor(QTextCursor::Start);
+}
+
+void CommandOutputDialog::keepTail()
+{
+    // The edit keeps the last kKeptCharacters or so: whole lines go from the top (a single line longer
+    // than that is cut), and the first line says how many.
+    QTextDocument* document = m_output->document();
+    if (document->characterCount() <= kKeptCharacters + kKeptCharacters / 4)
+        return;
+    const int first = m_noticeShown ? 1 : 0;
+    const QTextBlock top = document->findBlockByNumber(first);
+    QTextBlock keep = document->findBlock(document->characterCount() - kKeptCharacters);
+    int cut = keep.position();
+    if (keep.blockNumber() <= first)
+        cut = document->characterCount() - kKeptCharacters; // inside one long line
+    const std::uint64_t lines = static_cast<std::uint64_t>(std::max(0, keep.blockNumber() - first));
+    QTextCursor cursor(document);
+    cursor.setPosition(top.position());
+    cursor.setPosition(cut, QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+    m_leftOutLines += std::max<std::uint64_t>(lines, 1); // a line cut inside counts as left out
+    showLeftOut();
+    // The bytes behind the shown text go the same way, at a line end.
+    const auto kept = static_cast<std::size_t>(kKeptCharacters);
+    if (m_shownLength > kept) {
+        std::size_t from = m_text.find('\n', m_shownLength - kept);
+        from = from == std::string::npos || from >= m_shownLength ? m_shownLength - kept : from + 1;
+        m_text.erase(0, from);
+        m_shownLength -= from;
+    }
 }
 
 void CommandOutputDialog::showText()
@@ -161,6 +277,7 @@ void CommandOutputDialog::showText()
     QTextCursor end(m_output->document());
     end.movePosition(QTextCursor::End);
     end.insertText(added);
+    keepTail();
     if (caretAtStart)
         m_output->moveCursor(QTextCursor::Start);
     m_output->verticalScrollBar()->setValue(m_output->verticalScrollBar()->maximum());
@@ -168,9 +285,25 @@ void CommandOutputDialog::showText()
 
 void CommandOutputDialog::OnNewText()
 {
+    // One step takes what the window can show at once; the rest waits for the next step, after the
+    // window has answered its input and painted.
+    Taken taken = takePending(kStepBytes);
+    if (taken.dropped) {
+        leaveOutShownText(taken.droppedLines);
+        m_skipToLineStart = true;
+    }
     std::size_t shownLength = m_text.size();
-    std::string piece;
-    while (takePending(piece)) {
+    for (std::string& piece : taken.pieces) {
+        if (m_skipToLineStart) {
+            // After a drop the next piece starts inside a line: the tail starts at the following line.
+            const std::size_t end = piece.find('\n');
+            if (end == std::string::npos)
+                continue;
+            piece.erase(0, end + 1);
+            m_skipToLineStart = false;
+            ++m_leftOutLines;
+            showLeftOut();
+        }
         if (m_heldCr) {
             piece.insert(0, 1, '\r');
             m_heldCr = false;
@@ -186,14 +319,23 @@ void CommandOutputDialog::OnNewText()
             shownLength = m_text.size();
         }
     }
-    m_copy->setEnabled(!m_text.empty());
+    m_copy->setEnabled(!m_output->document()->isEmpty());
     if (m_text.size() != shownLength)
         showText();
+    if (taken.more)
+        m_nextStep.start();
+    else if (m_captureEnded && !m_done)
+        finish();
 }
 
 void CommandOutputDialog::OnCaptureDone()
 {
+    m_captureEnded = true;
     OnNewText();
+}
+
+void CommandOutputDialog::finish()
+{
     if (m_heldCr) {
         m_heldCr = false;
         m_text += '\r';
@@ -201,7 +343,7 @@ void CommandOutputDialog::OnCaptureDone()
     }
     m_done = true;
     m_close->setEnabled(true);
-    m_copy->setEnabled(!m_text.empty());
+    m_copy->setEnabled(!m_output->document()->isEmpty());
     if (m_waitCursor) {
         m_waitCursor = false;
         QApplication::restoreOverrideCursor();

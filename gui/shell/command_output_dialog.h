@@ -8,7 +8,9 @@
 
 #include <QString>
 #include <QStringDecoder>
+#include <QTimer>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,13 +31,18 @@ public:
     static constexpr int kCopyId = 2;
     static constexpr int kCloseId = 1;
     static constexpr int kShowStep = 1025;
+    // A long output keeps a tail of about this many characters in the window, under a line saying how many
+    // lines were left out; at most this many bytes wait to be shown; one step of the display takes this many.
+    static constexpr int kKeptCharacters = 1 << 20;
+    static constexpr std::size_t kPendingLimit = 1u << 20;
+    static constexpr std::size_t kStepBytes = 16u << 10;
 
     CommandOutputDialog(const std::string& command, bool pipeMode, QWidget* parent,
                         std::vector<std::string> environment = {});
     ~CommandOutputDialog() override;
 
-    // The accumulated text as the command wrote it (bytes in the locale's encoding), every line ending in
-    // CR LF.
+    // The text as the command wrote it (bytes in the locale's encoding), every line ending in CR LF; of a
+    // long output, the tail the window keeps.
     const std::string& text() const { return m_text; }
     bool isDone() const { return m_done; }
     QPlainTextEdit* output() const { return m_output; }
@@ -43,6 +50,8 @@ public:
     QPushButton* closeButton() const { return m_close; }
     // How often the output was shown while draining (for tests of the stepwise display).
     int showCount() const { return m_showCount; }
+    // Lines of a long output that are no longer kept (the window's first line says so).
+    std::uint64_t leftOutLines() const { return m_leftOutLines; }
 
     // Called on the capture thread.
     void AppendText(std::string text);
@@ -57,8 +66,19 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    bool takePending(std::string& text);
+    // Pending pieces of about budget bytes, whether more wait, and what was dropped since the last take.
+    struct Taken {
+        std::vector<std::string> pieces;
+        bool more = false;
+        bool dropped = false;
+        std::uint64_t droppedLines = 0;
+    };
+    Taken takePending(std::size_t budget);
+    void leaveOutShownText(std::uint64_t droppedLines);
+    void showLeftOut();
+    void keepTail();
     void showText();
+    void finish();
 
     std::string m_command;
     bool m_pipeMode;
@@ -67,10 +87,15 @@ private:
     std::string m_text;
     bool m_heldCr = false; // a CR at the end of a piece waits for the next piece
     bool m_done = false;
+    bool m_captureEnded = false;   // the command's end arrived; done once the pending text is shown
+    bool m_skipToLineStart = false; // pieces were dropped: the tail starts at the next line
+    bool m_noticeShown = false;
+    std::uint64_t m_leftOutLines = 0;
     bool m_waitCursor = false;
     int m_showCount = 0;
     std::size_t m_shownLength = 0; // bytes of the text already in the edit
     QStringDecoder m_decoder;      // holds a character split between two showings
+    QTimer m_nextStep;
     QPlainTextEdit* m_output;
     QPushButton* m_copy;
     QPushButton* m_close;

@@ -136,14 +136,14 @@ void CMainDialog::buildMenus()
     m_fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
     addCommand(m_fileMenu, QStringLiteral("&New Project..."), shell::CmdFileNewProject);
     addCommand(m_fileMenu, QStringLiteral("&Open Project..."), shell::CmdFileOpenProject);
-    addCommand(m_fileMenu, QStringLiteral("&Close Project"), shell::CmdFileCloseProject);
+    addCommand(m_fileMenu, QStringLiteral("Clos&e Project"), shell::CmdFileCloseProject);
     m_fileMenu->addSeparator();
     addCommand(m_fileMenu, QStringLiteral("&Save Project"), shell::CmdFileSaveProject);
     addCommand(m_fileMenu, QStringLiteral("Save Project &As..."), shell::CmdFileSaveProjectAs);
     addCommand(m_fileMenu, QStringLiteral("Save A&ll"), shell::CmdSaveAll);
     m_fileMenu->addSeparator();
     addCommand(m_fileMenu, QStringLiteral("&Generate Code"), shell::CmdGenerateCode);
-    addCommand(m_fileMenu, QStringLiteral("Generate &All"), shell::CmdGenerateAll);
+    addCommand(m_fileMenu, QStringLiteral("Genera&te All"), shell::CmdGenerateAll);
     addCommand(m_fileMenu, QStringLiteral("&Print..."), shell::CmdPrint);
     m_fileMenu->addSeparator();
     QAction* recent = addCommand(m_fileMenu, QStringLiteral("&Recent File"), RecentProjectList::kFirstCommand);

@@ -171,8 +171,16 @@ private:
     void openHelpFile(const char* path);
     void refreshLabels();
     void applyMpChecksAfterOpen(bool interactive);
+    enum class SaveResult { Saved, Cancelled, Failed };
+    // Writes one file (asking for a name when it has none); Cancelled when no name was chosen.
+    SaveResult writeApplication(engine::CpuRecord& cpu, engine::ApplicationRecord& application);
+    SaveResult writeKernel(engine::CpuRecord& cpu);
+    // True when written, or when a name was not chosen outside a prompt.
     bool saveApplication(engine::CpuRecord& cpu, engine::ApplicationRecord& application, bool fromPrompt);
     bool saveKernel(engine::CpuRecord& cpu, bool fromPrompt);
+    // The save prompts; with failed given, a file that cannot be written is listed there and the next one
+    // is written all the same.
+    int saveChanges(bool ask, bool saveWhenNotAsking, std::vector<std::string>* failed);
     void onListDoubleClicked(QTreeWidgetItem* row);
     bool eventFilter(QObject* watched, QEvent* event) override;
 public:

@@ -35,24 +35,25 @@ int askSave(const std::string& text, const std::string& caption)
 
 } // namespace
 
-bool CMainDialog::saveApplication(engine::CpuRecord& cpu, engine::ApplicationRecord& application, bool fromPrompt)
+CMainDialog::SaveResult CMainDialog::writeApplication(engine::CpuRecord& cpu, engine::ApplicationRecord& application)
 {
     if (application.path[0])
-        return engine::WriteApplicationFile(*m_manager, m_project, cpu, application);
+        return engine::WriteApplicationFile(*m_manager, m_project, cpu, application) ? SaveResult::Saved
+                                                                                       : SaveResult::Failed;
     engine::ApplicationFile file(m_manager.get(), &m_project, &cpu, &application);
     std::string chosen;
     const int result = file.ChooseAndWrite(&chosen);
     if (chosen.empty())
-        return !fromPrompt; // a cancelled choice saves nothing, and a prompt then stops
+        return SaveResult::Cancelled;
     if (result != 1) {
         fileError("Unable to write or create application file");
-        return false;
+        return SaveResult::Failed;
     }
     m_project.edited = 1; // the project file names the new file
-    return true;
+    return SaveResult::Saved;
 }
 
-bool CMainDialog::saveKernel(engine::CpuRecord& cpu, bool fromPrompt)
+CMainDialog::SaveResult CMainDialog::writeKernel(engine::CpuRecord& cpu)
 {
     engine::CpuRecordHandler handler(&cpu.kernel, &m_config, &cpu);
     if (!cpu.kernel.kernelPath[0]) {
@@ -60,18 +61,45 @@ bool CMainDialog::saveKernel(engine::CpuRecord& cpu, bool fromPrompt)
         std::string chosen;
         const bool written = handler.ChooseAndWriteKernel(&chosen);
         if (chosen.empty())
-            return !fromPrompt;
+            return SaveResult::Cancelled;
         if (engine::textString(cpu.kernel.kernelPath) != before)
             m_project.edited = 1;
-        return written;
+        return written ? SaveResult::Saved : SaveResult::Failed;
     }
     // A kernel whose file forbids saving is passed over, so that it never stops the other files.
-    return engine::WriteCpuFile(m_config, cpu);
+    return engine::WriteCpuFile(m_config, cpu) ? SaveResult::Saved : SaveResult::Failed;
+}
+
+bool CMainDialog::saveApplication(engine::CpuRecord& cpu, engine::ApplicationRecord& application, bool fromPrompt)
+{
+    // A cancelled choice saves nothing, and a prompt then stops.
+    const SaveResult result = writeApplication(cpu, application);
+    return result == SaveResult::Saved || (result == SaveResult::Cancelled && !fromPrompt);
+}
+
+bool CMainDialog::saveKernel(engine::CpuRecord& cpu, bool fromPrompt)
+{
+    const SaveResult result = writeKernel(cpu);
+    return result == SaveResult::Saved || (result == SaveResult::Cancelled && !fromPrompt);
 }
 
 int CMainDialog::PromptSaveChanges(bool ask, bool saveWhenNotAsking)
 {
+    return saveChanges(ask, saveWhenNotAsking, nullptr);
+}
+
+int CMainDialog::saveChanges(bool ask, bool saveWhenNotAsking, std::vector<std::string>* failed)
+{
     const int silentAnswer = saveWhenNotAsking ? platform::IdYes : platform::IdNo;
+    // A failed write stops the prompts (the program stays open with the edits), unless the failures are
+    // collected: then the next file is written all the same. A cancelled choice of a new file name always stops.
+    const auto goOn = [failed](SaveResult result, const std::string& file) {
+        if (result == SaveResult::Failed && failed) {
+            failed->push_back(file);
+            return true;
+        }
+        return result == SaveResult::Saved;
+    };
     // Applications, CPU by CPU.
     for (int32_t c = 0; m_project.cpus && c < m_project.cpuCount; ++c) {
         engine::CpuRecord& cpu = m_project.cpus[c];
@@ -85,7 +113,10 @@ int CMainDialog::PromptSaveChanges(bool ask, bool saveWhenNotAsking)
                     : silentAnswer;
             if (answer == platform::IdCancel)
                 return 0;
-            if (answer == platform::IdYes && !saveApplication(cpu, application, true))
+            if (answer == platform::IdYes &&
+                !goOn(writeApplication(cpu, application),
+                      application.path[0] ? engine::textString(application.path)
+                                          : "application '" + engine::textString(application.name) + "'"))
                 return 0;
         }
     }
@@ -99,7 +130,9 @@ int CMainDialog::PromptSaveChanges(bool ask, bool saveWhenNotAsking)
                                : silentAnswer;
         if (answer == platform::IdCancel)
             return 0;
-        if (answer == platform::IdYes && !saveKernel(cpu, true))
+        if (answer == platform::IdYes &&
+            !goOn(writeKernel(cpu), cpu.kernel.kernelPath[0] ? engine::textString(cpu.kernel.kernelPath)
+                                                             : "kernel '" + engine::textString(cpu.name) + "'"))
             return 0;
     }
     // The project.
@@ -110,9 +143,14 @@ int CMainDialog::PromptSaveChanges(bool ask, bool saveWhenNotAsking)
         if (answer == platform::IdCancel)
             return 0;
         if (answer == platform::IdYes) {
+            const bool named = m_project.path[0] != 0;
             OnFileSaveProject();
-            if (m_project.edited)
-                return 0; // not written (failed or cancelled): keep everything as it is
+            if (m_project.edited) {
+                // Not written: failed, or a new project's name not chosen. Everything stays as it is.
+                if (failed && named)
+                    failed->push_back(engine::textString(m_project.path));
+                return 0;
+            }
         }
     }
     return 1;
@@ -263,9 +301,18 @@ void CMainDialog::OnFileCloseProject()
 
 void CMainDialog::OnFileSaveAll()
 {
+    // Every edited file is written; one that fails keeps its edited mark and does not stop the others.
     platform::ScopedWaitCursor wait;
-    PromptSaveChanges(false, true);
+    std::vector<std::string> failed;
+    saveChanges(false, true, &failed);
     refreshLabels();
+    if (failed.empty())
+        return;
+    std::string text = "These files were not saved; their changes are kept:";
+    for (const std::string& file : failed)
+        text += "\n" + file;
+    wait.restore();
+    fileError(text);
 }
 
 void CMainDialog::PostProjectChanged()

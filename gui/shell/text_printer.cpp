@@ -3,6 +3,7 @@
 #include "fixed_pitch.h"
 
 #include "engine/util/print_text.h"
+#include "platform/core/message_service.h"
 #include "platform/qt/latin1.h"
 #include "platform/qt/wait_cursor.h"
 
@@ -10,10 +11,15 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 
 #include <algorithm>
 
 namespace shell {
+
+namespace {
+constexpr const char* kPrintCaption = "Print";
+} // namespace
 
 int LinesPerPage(int pageHeight, int lineHeight)
 {
@@ -74,8 +80,23 @@ bool PrintTextOn(QPrinter& printer, const std::string& text)
     return painter.end();
 }
 
+bool PrintTextOrSay(QPrinter& printer, const std::string& text)
+{
+    if (PrintTextOn(printer, text))
+        return true;
+    platform::messageBox("The report was not printed: the printer could not be started.", kPrintCaption,
+                         platform::MbOk | platform::MbIconError);
+    return false;
+}
+
 bool PrintTextWithDialog(const std::string& text, const std::string& documentName)
 {
+    // The print dialog offers nothing to choose when no printer is set up.
+    if (QPrinterInfo::availablePrinters().isEmpty()) {
+        platform::messageBox("The report was not printed: no printer is installed.", kPrintCaption,
+                             platform::MbOk | platform::MbIconError);
+        return false;
+    }
     QPrinter printer;
     printer.setDocName(platform::toQString(documentName));
     platform::ScopedArrowCursor arrow;
@@ -85,7 +106,7 @@ bool PrintTextWithDialog(const std::string& text, const std::string& documentNam
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    return PrintTextOn(printer, text);
+    return PrintTextOrSay(printer, text);
 }
 
 void InstallTextPrinter()

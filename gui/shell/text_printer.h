@@ -20,7 +20,10 @@ QString ExpandTabs(const QString& line);
 QStringList WrapLine(const QString& line, int columns);
 // Prints the text on a printer that is set up already; false when painting could not start.
 bool PrintTextOn(QPrinter& printer, const std::string& text);
-// Asks with the print dialog, then prints; false when cancelled or failed.
+// Prints as PrintTextOn does; a printer that cannot be started is reported in a message box.
+bool PrintTextOrSay(QPrinter& printer, const std::string& text);
+// Asks with the print dialog, then prints; false when cancelled or failed. With no printer installed, or
+// one that cannot be started, a message box says the report was not printed.
 bool PrintTextWithDialog(const std::string& text, const std::string& documentName);
 void InstallTextPrinter();
 

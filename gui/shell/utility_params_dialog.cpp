@@ -81,6 +81,8 @@ UtilityParamsDialog::UtilityParamsDialog(std::vector<shell::UtilityRequest>& req
     m_commandLabel = new QLabel(QStringLiteral("Command:"), this);
     platform::setControlId(m_commandLabel, kCommandLabelId);
     m_command = new QLabel(this);
+    // The command is shown as written: its placeholders are no markup.
+    m_command->setTextFormat(Qt::PlainText);
     m_command->setWordWrap(true);
     platform::setControlId(m_command, kCommandTextId);
     commandRow->addWidget(m_commandLabel);
@@ -145,6 +147,8 @@ bool UtilityParamsDialog::OnInitDialog()
         const shell::UtilityRequest& request = m_requests[static_cast<std::size_t>(i)];
         const char type = typeOf(i);
         m_edits[i]->setText(platform::toQString(request.value));
+        layout::fitEditWidth(m_edits[i], static_cast<int>(std::min<uint32_t>(request.maximum, 32767)),
+                             m_edits[i]->text());
         m_prompts[i]->setText(platform::toQString(request.prompt));
         m_checks[i]->setChecked(engine::ParseNumber(request.value) != 0);
         m_browse[i]->setVisible(type == 'f' || type == 'd');
@@ -155,6 +159,9 @@ bool UtilityParamsDialog::OnInitDialog()
                                   type == 'n' || type == 'o');
     }
     setWindowTitle(QStringLiteral("Enter parameters for utility \"%1\"").arg(platform::toQString(m_utilityName)));
+    // Wide enough for the caption beside the title bar's icon and buttons.
+    constexpr int kTitleBarExtras = 120;
+    setMinimumWidth(std::max(minimumSizeHint().width(), fontMetrics().horizontalAdvance(windowTitle()) + kTitleBarExtras));
     adjustSize();
     if (m_rowCount > 0)
         m_edits[0]->setFocus();

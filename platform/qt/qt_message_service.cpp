@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QThread>
+#include <QWindow>
 
 namespace platform {
 
@@ -99,7 +100,15 @@ QWidget* QtMessageService::ownerWindow()
 
 int QtMessageService::showHere(const std::string& text, const std::string& caption, unsigned style)
 {
-    QMessageBox box(icon(style), toQString(caption), toQString(text), standardButtons(style), ownerWindow());
+    // The box is a window of its own that the window manager keeps over its owner: were it the owner's
+    // child, a window that goes while the box is open (a splash ending, a dialog destroyed) would take the
+    // box with it, out from under this call.
+    QMessageBox box(icon(style), toQString(caption), toQString(text), standardButtons(style));
+    box.setAttribute(Qt::WA_QuitOnClose, false);
+    if (QWidget* owner = ownerWindow(); owner && owner->windowHandle()) {
+        box.winId();
+        box.windowHandle()->setTransientParent(owner->windowHandle());
+    }
     box.setDefaultButton(defaultButton(style));
     // The close box and Esc answer Cancel when there is one, else the only or default button.
     const std::vector<int> buttons = buttonsOfStyle(style);

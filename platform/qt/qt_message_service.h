@@ -1,7 +1,8 @@
 #pragma once
 // The GUI's message service: each box is a modal QMessageBox over the window it belongs to (the modal
-// dialog on top, else the active window, else the window of the previous box). Calls from other threads
-// are carried to the GUI thread and wait for the answer there.
+// dialog on top, else the active window, else the window of the previous box). That window is the box's
+// transient parent, never its owner object, so the box outlives a window that is deleted while it is
+// open. Calls from other threads are carried to the GUI thread and wait for the answer there.
 
 #include "platform/core/message_service.h"
 

@@ -8,12 +8,15 @@
 #include "gui/shell/countdown.h"
 #include "gui/shell/editor_services.h"
 #include "gui/shell/object_list_pane.h"
+#include "gui/shell/qt_file_chooser.h"
+#include "gui/shell/text_printer.h"
 
 #include "platform/qt/shell_execute.h"
 
 #include "engine/records/text_field.h"
 #include "engine/util/print_text.h"
 #include "engine/files/file_chooser.h"
+#include "platform/core/tests/run_unprivileged.h"
 
 #include <QAction>
 #include <QDeadlineTimer>
@@ -25,6 +28,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QTreeWidgetItemIterator>
 #include <QImage>
 #include <QSet>
@@ -235,6 +240,120 @@ TEST_F(MainWindow, ClosingAsksForEachEditedFileInOrderAndCancelKeepsItOpen)
     EXPECT_EQ(project.edited, 0);
 }
 
+TEST_F(MainWindow, SaveAllPassesOverAKernelThatMayNotBeSavedAndWritesEverythingElse)
+{
+    // The Comms kernel file forbids saving; the kernel is marked edited and the project renamed.
+    const std::string comms = m_projectDir + "/comms.cpu";
+    std::string kernel = readFile(comms);
+    kernel.replace(kernel.find("Writeable=1"), 11, "Writeable=0");
+    std::ofstream(comms, std::ios::binary) << kernel;
+    startWindow(true);
+    engine::ProjectRecord& project = m_window->GetProject();
+    project.cpus[1].kernel.edited = 1;
+    engine::setText(project.name, "Renamed");
+    project.edited = 1;
+    m_window->OnFileSaveAll();
+    EXPECT_TRUE(m_boxes->service().texts().empty()) << m_boxes->service().texts().size();
+    EXPECT_NE(readFile(demoPath()).find("Name=Renamed"), std::string::npos);
+    EXPECT_EQ(readFile(comms), kernel);
+    EXPECT_EQ(project.edited, 0);
+
+    // At exit, Yes on that kernel does not keep the program open.
+    m_boxes->service().queueAnswer(platform::IdYes);
+    EXPECT_EQ(m_window->PromptSaveChanges(true, false), 1);
+    ASSERT_EQ(m_boxes->service().texts().size(), 1u);
+    EXPECT_EQ(m_boxes->service().texts()[0], "Save kernel 'Comms' to disk?");
+}
+
+// Every edited file is written though one fails; the one that failed is named and keeps its mark, in the
+// tree and the list alike.
+TEST_F(MainWindow, SaveAllGoesOnPastAFailedFileAndSaysWhichFilesWereNotSaved)
+{
+    startWindow(true);
+    engine::ProjectRecord& project = m_window->GetProject();
+    for (int32_t c = 0; c < project.cpuCount; ++c) {
+        project.cpus[c].kernel.edited = 1;
+        for (int32_t a = 0; a < project.cpus[c].applicationCount; ++a)
+            project.cpus[c].applications[a].edited = 1;
+    }
+    project.edited = 1;
+    // Control's temporary file cannot be made; the others are changed on disk by hand, so that their
+    // writing shows.
+    std::filesystem::create_directories(m_projectDir + "/control.apptemp/blocker");
+    const std::string control = readFile(m_projectDir + "/control.app");
+    for (const char* name : {"monitor.app", "link.app", "main.cpu", "comms.cpu"})
+        std::ofstream(m_projectDir + "/" + name, std::ios::app) << "; by hand\n";
+    engine::setText(project.name, "Renamed");
+    m_window->OnFileSaveAll();
+    EXPECT_EQ(m_boxes->service().texts(),
+              (std::vector<std::string>{"Unable to open application file control.apptemp for writing",
+                                        "Unable to write application file",
+                                        "These files were not saved; their changes are kept:\ncontrol.app"}));
+    EXPECT_EQ(m_boxes->service().boxes().back().caption, "File I/O Error");
+    EXPECT_EQ(readFile(m_projectDir + "/control.app"), control);
+    for (const char* name : {"monitor.app", "link.app", "main.cpu", "comms.cpu"})
+        EXPECT_EQ(readFile(m_projectDir + "/" + name).find("; by hand"), std::string::npos) << name;
+    EXPECT_NE(readFile(demoPath()).find("Name=Renamed"), std::string::npos);
+    EXPECT_EQ(project.cpus[0].applications[0].edited, 1);
+    EXPECT_EQ(project.cpus[0].applications[1].edited, 0);
+    EXPECT_EQ(project.cpus[1].applications[0].edited, 0);
+    EXPECT_EQ(project.cpus[0].kernel.edited, 0);
+    EXPECT_EQ(project.cpus[1].kernel.edited, 0);
+    EXPECT_EQ(project.edited, 0);
+    selectNode("Main");
+    EXPECT_EQ(column(m_window->listPane().list(), 0), (QStringList{"*Control", "Monitor"}));
+
+    // A project file that cannot be written is named too; at the close prompt a failure still stops.
+    std::filesystem::create_directories(m_projectDir + "/demo.ombtemp/blocker");
+    project.edited = 1;
+    m_boxes->service().clear();
+    m_window->OnFileSaveAll();
+    ASSERT_FALSE(m_boxes->service().texts().empty());
+    EXPECT_EQ(m_boxes->service().texts().back(),
+              "These files were not saved; their changes are kept:\ncontrol.app\n" + demoPath());
+    EXPECT_EQ(project.edited, 1);
+    m_boxes->service().clear();
+    m_boxes->service().queueAnswer(platform::IdYes);
+    EXPECT_EQ(m_window->PromptSaveChanges(true, false), 0);
+    EXPECT_EQ(m_boxes->service().texts().front(), "Save application 'Control' to disk?");
+}
+
+TEST(SaveChooser, ARefusedTargetIsAFileTheUserMayNotWrite)
+{
+    QTemporaryDir folder;
+    const std::string writable = (folder.path() + "/open.omb").toStdString();
+    const std::string locked = (folder.path() + "/locked.omb").toStdString();
+    std::ofstream(writable) << "x";
+    std::ofstream(locked) << "x";
+    std::filesystem::permissions(locked, std::filesystem::perms::owner_read | std::filesystem::perms::others_read);
+    korvane::testing::OpenFolderToEveryone(folder.path().toStdString());
+    // Root may write any file, so the check runs as a user without special rights.
+    const int result = korvane::testing::RunUnprivileged([&] {
+        if (!QtFileChooser::RefusedSaveTarget(writable).empty())
+            return 1;
+        if (!QtFileChooser::RefusedSaveTarget((folder.path() + "/new.omb").toStdString()).empty())
+            return 2;
+        return QtFileChooser::RefusedSaveTarget(locked) ==
+                       locked + "\nThis file is set to read-only.\nTry again with a different file name."
+                   ? 0
+                   : 3;
+    });
+    EXPECT_EQ(result, 0);
+}
+
+TEST_F(MainWindow, AfterSaveAllTheListNoLongerMarksTheSavedApplication)
+{
+    startWindow(true);
+    engine::ProjectRecord& project = m_window->GetProject();
+    project.cpus[0].applications[0].edited = 1; // Control
+    selectNode("Main");
+    const QTreeWidget* list = m_window->listPane().list();
+    ASSERT_EQ(column(list, 0), (QStringList{"*Control", "Monitor"}));
+    m_window->OnFileSaveAll();
+    EXPECT_EQ(project.cpus[0].applications[0].edited, 0);
+    EXPECT_EQ(column(list, 0), (QStringList{"Control", "Monitor"}));
+}
+
 TEST_F(MainWindow, SavingANewApplicationThroughThePromptMarksTheProject)
 {
     startWindow(true);
@@ -338,6 +457,33 @@ TEST_F(MainWindow, PrintShowsTheReportAndPrintsItOnRequest)
     ASSERT_EQ(m_dialogs.statuses.size(), 1u);
     EXPECT_EQ(m_dialogs.statuses[0].message, "Report complete");
     EXPECT_EQ(m_dialogs.statuses[0].title, "Report Status");
+}
+
+// The program's own printer, on a machine without one: the report is shown, and a box says it was not
+// printed. A printer that cannot start says the same.
+TEST_F(MainWindow, PrintWithNoPrinterSaysTheReportWasNotPrinted)
+{
+    if (!QPrinterInfo::availablePrinters().isEmpty())
+        GTEST_SKIP() << "a printer is installed: printing would open the print dialog";
+    startWindow(true);
+    engine::TextPrinter previous = engine::SetTextPrinter({});
+    shell::InstallTextPrinter();
+    selectNode("Control");
+    m_dialogs.fileAnswer = 1;
+    m_window->OnFilePrint();
+    engine::SetTextPrinter(previous);
+    ASSERT_EQ(m_dialogs.shownFiles.size(), 1u);
+    ASSERT_EQ(m_boxes->service().boxes().size(), 1u);
+    EXPECT_EQ(m_boxes->service().boxes()[0].text, "The report was not printed: no printer is installed.");
+    EXPECT_EQ(m_boxes->service().boxes()[0].caption, "Print");
+
+    m_boxes->service().clear();
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(m_projectDir + "/no such folder/report.pdf"));
+    EXPECT_FALSE(shell::PrintTextOrSay(printer, "text\r\n"));
+    EXPECT_EQ(m_boxes->service().texts(),
+              std::vector<std::string>{"The report was not printed: the printer could not be started."});
 }
 
 TEST_F(MainWindow, AUtilityRunsWithItsParametersAndThePublishedFolders)

@@ -15,11 +15,13 @@
 #include "platform/qt/control_id.h"
 #include "platform/qt/testing/widget_fit.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QKeyEvent>
 #include <QFile>
 #include <QFontMetricsF>
 #include <QElapsedTimer>
@@ -36,10 +38,12 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QThread>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -52,6 +56,15 @@ namespace {
 bool waitFor(const std::function<bool()>& condition)
 {
     QDeadlineTimer deadline(2000);
+    while (!condition() && !deadline.hasExpired())
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    return condition();
+}
+
+// The same for a long run of a command: up to a minute.
+bool waitLongFor(const std::function<bool()>& condition)
+{
+    QDeadlineTimer deadline(60000);
     while (!condition() && !deadline.hasExpired())
         QApplication::processEvents(QEventLoop::AllEvents, 20);
     return condition();
@@ -275,6 +288,63 @@ TEST(CommandOutput, PiecesAreJoinedAndShownInSteps)
     EXPECT_EQ(dialog.text().size(), 3006u);
 }
 
+// A command that writes millions of lines: the window shows the text in steps with its event loop
+// running between them, so Esc closes it while the output still pours in.
+TEST(CommandOutput, AChattyCommandIsShownInStepsAndEscClosesTheWindowAtOnce)
+{
+    auto dialog = std::make_unique<CommandOutputDialog>("seq 1 3000000", true, nullptr);
+    dialog->ShowModeless();
+    int changes = 0;
+    int lastCount = 0;
+    bool escaped = false;
+    bool doneAtEsc = true;
+    QTimer probe;
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        const int count = dialog->output()->document()->characterCount();
+        if (count != lastCount)
+            ++changes;
+        lastCount = count;
+        if (changes == 10 && !escaped) {
+            escaped = true;
+            doneAtEsc = dialog->isDone();
+            QCoreApplication::postEvent(dialog.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+        }
+    });
+    probe.start(1);
+    EXPECT_TRUE(waitLongFor([&] { return !dialog->isVisible() || dialog->isDone(); }));
+    probe.stop();
+    EXPECT_TRUE(escaped);
+    EXPECT_FALSE(doneAtEsc);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_FALSE(dialog->isDone());
+    // The command goes on writing into a window that is gone.
+    dialog.reset();
+    QTest::qWait(100);
+}
+
+// All of a very long output cannot be kept: the window keeps a tail of whole lines under a first line
+// that says how many came before it.
+TEST(CommandOutput, AVeryLongOutputKeepsABoundedTailUnderALineSayingHowMuchWasLeftOut)
+{
+    CommandOutputDialog dialog("seq 1 3000000", true, nullptr);
+    dialog.ShowModeless();
+    ASSERT_TRUE(waitLongFor([&] { return dialog.isDone(); }));
+    const QTextDocument* document = dialog.output()->document();
+    EXPECT_LE(document->characterCount(), CommandOutputDialog::kKeptCharacters * 5 / 4 + 100);
+    EXPECT_LE(dialog.text().size(), 2u * CommandOutputDialog::kKeptCharacters);
+    const std::uint64_t leftOut = dialog.leftOutLines();
+    ASSERT_GT(leftOut, 0u);
+    EXPECT_EQ(document->firstBlock().text(), QStringLiteral("[... %1 earlier lines left out ...]").arg(leftOut));
+    // The lines kept follow on from those left out, up to the last.
+    const QTextBlock firstKept = document->firstBlock().next();
+    EXPECT_EQ(firstKept.text().toULongLong(), leftOut + 1);
+    EXPECT_EQ(static_cast<std::uint64_t>(document->blockCount() - 2) + leftOut, 3000000u);
+    EXPECT_EQ(document->lastBlock().previous().text(), "3000000");
+    dialog.OnCopy();
+    EXPECT_TRUE(QApplication::clipboard()->text().endsWith("2999999\n3000000\n"));
+    dialog.DestroyWindow();
+}
+
 TEST(CommandOutput, TextIsReadInTheLocaleEncodingEvenWhenACharacterIsSplitBetweenReads)
 {
     // The command writes "café ‘quoted’" in UTF-8, its "é" and "‘" each cut in two by a pause, then a byte
@@ -454,6 +524,27 @@ TEST(UtilityParams, ADefaultIsShownWholeAndOnlyTypingIsLimited)
     EXPECT_FALSE(dialog.isLive());
     EXPECT_EQ(requests[0].value, "abcd");
     EXPECT_EQ(requests[1].value, "0105");
+}
+
+// The command is shown as written (its placeholders are no markup); the dialog is wide enough for its
+// caption and each edit for its default.
+TEST(UtilityParams, TheCommandShowsAsWrittenAndTheDialogFitsItsCaptionAndDefaults)
+{
+    const std::string longDefault = "0x0123456789abcdef0123456789abcdef";
+    std::vector<shell::UtilityRequest> requests = {{"Address", "x", 0, 0, longDefault, 0, 0},
+                                                   {"Title", "s", 0, 0, "", 0, 0}};
+    UtilityParamsDialog dialog(requests, "echo <Address> <Title> & done", "Show hex limits", nullptr);
+    dialog.ShowModeless();
+    QWidget* command = platform::findControl(&dialog, UtilityParamsDialog::kCommandTextId);
+    QAccessibleInterface* shown = QAccessible::queryAccessibleInterface(command);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->text(QAccessible::Name), "echo <Address> <Title> & done");
+    EXPECT_GE(dialog.width(), dialog.fontMetrics().horizontalAdvance(dialog.windowTitle()));
+    const QLineEdit* edit = dialog.edit(0);
+    EXPECT_GE(edit->width(), edit->fontMetrics().horizontalAdvance(QString::fromStdString(longDefault)));
+    for (const std::string& problem : platform::testing::FitProblems(&dialog, "Enter parameters"))
+        ADD_FAILURE() << problem;
+    dialog.DestroyWindow();
 }
 
 // ---- folder picker

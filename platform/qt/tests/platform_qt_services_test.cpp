@@ -11,9 +11,11 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -93,17 +95,21 @@ TEST(QtMessageServiceTest, ShowsABoxAndReturnsTheButtonPressed)
 TEST(QtMessageServiceTest, EveryBoxOfASequenceStaysOverItsWindow)
 {
     ScopedQtMessageService installed;
-    std::vector<QWidget*> parents;
+    std::vector<QWindow*> parents;
+    std::vector<QPoint> centres;
     const auto answerNextBox = [&] {
         QTimer::singleShot(0, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             ASSERT_NE(box, nullptr);
-            parents.push_back(box->parentWidget());
+            ASSERT_NE(box->windowHandle(), nullptr);
+            parents.push_back(box->windowHandle()->transientParent());
+            centres.push_back(box->geometry().center());
             box->button(QMessageBox::Ok)->click();
         });
     };
 
     QWidget window;
+    window.setGeometry(300, 200, 800, 600);
     window.show();
     QApplication::setActiveWindow(&window);
     answerNextBox();
@@ -111,7 +117,11 @@ TEST(QtMessageServiceTest, EveryBoxOfASequenceStaysOverItsWindow)
     QApplication::setActiveWindow(nullptr);
     answerNextBox();
     messageBox("second", "OMBAgen", MbOk);
-    EXPECT_EQ(parents, (std::vector<QWidget*>{&window, &window}));
+    EXPECT_EQ(parents, (std::vector<QWindow*>{window.windowHandle(), window.windowHandle()}));
+    // Each stands in the middle of its window (give or take the window's frame).
+    const QRect middle(window.geometry().center() - QPoint(100, 100), QSize(200, 200));
+    for (const QPoint& centre : centres)
+        EXPECT_TRUE(middle.contains(centre)) << centre.x() << "," << centre.y();
 
     // Boxes raised while a modal dialog runs belong to that dialog, whichever window is active.
     parents.clear();
@@ -126,7 +136,37 @@ TEST(QtMessageServiceTest, EveryBoxOfASequenceStaysOverItsWindow)
         dialog.accept();
     });
     dialog.exec();
-    EXPECT_EQ(parents, (std::vector<QWidget*>{&dialog, &dialog}));
+    EXPECT_EQ(parents, (std::vector<QWindow*>{dialog.windowHandle(), dialog.windowHandle()}));
+}
+
+// A window that deletes itself on close (a splash, a status box counting down) may go while a box over it
+// is open: the box stays up, is answered, and nothing of it goes with the window.
+TEST(QtMessageServiceTest, ABoxOutlivesTheWindowItStandsOver)
+{
+    ScopedQtMessageService installed;
+    QWidget main;
+    main.show();
+    QPointer<QDialog> window = new QDialog(&main);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    QApplication::setActiveWindow(window);
+    QWindow* over = nullptr;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        if (window) {
+            over = box->windowHandle()->transientParent();
+            window->close(); // deleted later, from within the box's own event loop
+            return;
+        }
+        box->button(QMessageBox::Retry)->click();
+    });
+    watch.start(5);
+    EXPECT_EQ(messageBox("Still here?", "OMBAgen", MbRetryCancel), IdRetry);
+    EXPECT_TRUE(window.isNull());
+    EXPECT_NE(over, nullptr);
 }
 
 TEST(ShellExecuteTest, AnInstalledHandlerAnswersAndUnknownVerbsFail)

@@ -1,0 +1,197 @@
+// Message boxes of the start-up open shown by the real message service over the real splash: the splash
+// may end before or after the box is answered.
+
+#include "shell_fixture.h"
+
+#include "gui/shell/about_dialog.h"
+#include "gui/shell/countdown.h"
+
+#include "platform/qt/qt_message_service.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPointer>
+#include <QSet>
+#include <QTimer>
+#include <QWindow>
+
+#include <functional>
+#include <memory>
+
+namespace shell::test {
+namespace {
+
+class StartUp : public ShellFixture {
+protected:
+    void SetUp() override
+    {
+        ShellFixture::SetUp();
+        m_interval = Countdown::defaultInterval();
+    }
+    void TearDown() override
+    {
+        Countdown::setDefaultInterval(m_interval);
+        ShellFixture::TearDown();
+    }
+
+    // The message box on the screen, if any.
+    static QMessageBox* openBox()
+    {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible())
+                return box;
+        }
+        return nullptr;
+    }
+
+    // Runs the event loop until done() holds or ten seconds passed.
+    static bool waitFor(const std::function<bool()>& done)
+    {
+        QDeadlineTimer deadline(10000);
+        while (!done() && !deadline.hasExpired())
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        return done();
+    }
+
+    // Watches for boxes from the event loop: once the first is up, what it says and the window it stands
+    // over are kept; then step() runs on every look, and each box is answered OK once step() says so.
+    void answerWhen(std::function<bool()> step)
+    {
+        m_text.clear();
+        m_over = nullptr;
+        m_watch = std::make_unique<QTimer>();
+        QObject::connect(m_watch.get(), &QTimer::timeout, [this, step] {
+            QMessageBox* box = openBox();
+            if (!box)
+                return;
+            if (m_text.isEmpty()) {
+                m_text = box->text();
+                m_over = box->windowHandle() ? box->windowHandle()->transientParent() : nullptr;
+            }
+            if (step())
+                box->button(QMessageBox::Ok)->click();
+        });
+        m_watch->start(5);
+    }
+
+    // Shows the main window and waits until the window manager has made it the active window.
+    void showMainWindow()
+    {
+        m_window = std::make_unique<CMainDialog>();
+        m_window->setDialogs(&m_dialogs);
+        m_window->show();
+        ASSERT_TRUE(waitFor([&] { return QApplication::activeWindow() == m_window.get(); }));
+    }
+
+    // The splash's countdown runs out: its last second ticks away.
+    static void endByCountdown(AboutDialog* splash) { splash->countdown().tick(); }
+
+    int m_interval = 0;
+    std::unique_ptr<QTimer> m_watch;
+    QString m_text;
+    const QWindow* m_over = nullptr; // compared, never followed: the window may be gone
+};
+
+// The box is a window of its own over the splash: the splash's end leaves it open and answerable, and
+// answering it first leaves the splash counting down.
+TEST_F(StartUp, ABoxOverTheSplashOutlivesItAndMayBeAnsweredInEitherOrder)
+{
+    platform::ScopedQtMessageService boxes;
+    Countdown::setDefaultInterval(60000); // the test ends the countdown itself
+    showMainWindow();
+    SplashController splash;
+    splash.start(1, m_window.get());
+    QPointer<AboutDialog> shown = splash.dialog();
+    ASSERT_TRUE(waitFor([&] { return QApplication::activeWindow() == shown; }));
+    const QWindow* splashWindow = shown->windowHandle();
+
+    // The splash ends while the box is up; the box is answered after.
+    answerWhen([&] {
+        if (shown)
+            endByCountdown(shown);
+        return shown.isNull();
+    });
+    EXPECT_EQ(platform::messageBox("first", "Error", platform::MbOk | platform::MbIconError), platform::IdOk);
+    EXPECT_EQ(m_text, "first");
+    EXPECT_EQ(m_over, splashWindow);
+    EXPECT_TRUE(shown.isNull());
+
+    // The box is answered while the splash counts down; the splash ends after.
+    SplashController again;
+    again.start(1, m_window.get());
+    shown = again.dialog();
+    ASSERT_TRUE(waitFor([&] { return QApplication::activeWindow() == shown; }));
+    answerWhen([] { return true; });
+    EXPECT_EQ(platform::messageBox("second", "Error", platform::MbOk | platform::MbIconError), platform::IdOk);
+    EXPECT_EQ(m_text, "second");
+    EXPECT_EQ(m_over, shown->windowHandle());
+    ASSERT_FALSE(shown.isNull());
+    EXPECT_TRUE(shown->isVisible());
+    endByCountdown(shown);
+    EXPECT_TRUE(waitFor([&] { return shown.isNull(); }));
+}
+
+// The program's own start-up on a project it cannot open: the error box is left up until the splash has
+// ended, then answered; the main window carries on.
+TEST_F(StartUp, AProjectThatCannotBeOpenedIsReportedOverTheSplashWhichMayEndFirst)
+{
+    platform::ScopedQtMessageService boxes;
+    Countdown::setDefaultInterval(60000);
+    showMainWindow();
+    answerWhen([&] {
+        AboutDialog* splash = m_window->splash() ? m_window->splash()->dialog() : nullptr;
+        if (splash)
+            endByCountdown(splash);
+        return splash == nullptr;
+    });
+    const QString missing = QString::fromStdString(m_projectDir + "/missing.omb");
+    m_window->Initialize({QStringLiteral("OMBAgen"), missing}, CMainDialog::StartOptions{1});
+    EXPECT_TRUE(m_text.contains(QStringLiteral("missing.omb"))) << m_text.toStdString();
+    ASSERT_NE(m_window->splash(), nullptr);
+    EXPECT_EQ(m_window->splash()->dialog(), nullptr);
+    EXPECT_TRUE(m_window->isVisible());
+    EXPECT_EQ(m_window->GetProject().cpuCount, 0);
+}
+
+// The splash stands in the middle of the main window, also when the window is placed or sized after the
+// splash came up (as a window manager does).
+TEST_F(StartUp, TheSplashStandsInTheMiddleOfTheMainWindow)
+{
+    Countdown::setDefaultInterval(60000);
+    showMainWindow();
+    SplashController splash;
+    splash.start(1, m_window.get());
+    AboutDialog* shown = splash.dialog();
+    ASSERT_TRUE(waitFor([&] { return shown->isVisible(); }));
+    const auto offCentre = [&] {
+        return (shown->geometry().center() - m_window->geometry().center()).manhattanLength();
+    };
+    EXPECT_TRUE(waitFor([&] { return offCentre() <= 4; })) << offCentre();
+    m_window->setGeometry(QRect(QPoint(250, 150), m_window->size() + QSize(200, 100)));
+    EXPECT_TRUE(waitFor([&] { return offCentre() <= 4; })) << offCentre();
+}
+
+// Each letter underlined in a menu opens one item only.
+TEST_F(StartUp, EveryMenuItemHasAMnemonicOfItsOwn)
+{
+    startWindow(true);
+    for (QAction* menu : m_window->menuBar()->actions()) {
+        QSet<QChar> letters;
+        for (const QAction* item : menu->menu()->actions()) {
+            const QString text = item->text();
+            const qsizetype at = text.indexOf(QLatin1Char('&'));
+            if (item->isSeparator() || at < 0 || at + 1 >= text.size())
+                continue;
+            const QChar letter = text.at(at + 1).toLower();
+            EXPECT_FALSE(letters.contains(letter)) << menu->text().toStdString() << ": " << text.toStdString();
+            letters.insert(letter);
+        }
+    }
+}
+
+} // namespace
+} // namespace shell::test
