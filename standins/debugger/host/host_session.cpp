@@ -396,6 +396,26 @@ bool HostSession::execute(const ScenarioCommand& c)
         }
         return shown == wanted ? true : fail(c, wanted ? "no such window" : "the window is shown");
     }
+    if (c.name == "close-window" || c.name == "close-ide") {
+        // As the user closes a plug-in window, or the host's own IDE window (which ends the session).
+        if (c.name == "close-window" && !need(1))
+            return false;
+        bool closed = false;
+        bool ran = runOnGui(c, [&] {
+            QWidget* window = c.name == "close-ide"
+                                  ? (IfDesktop::Instance() != nullptr ? IfDesktop::Instance()->MainWindow() : nullptr)
+                                  : findWindow(a[0]);
+            if (window != nullptr && window->isVisible())
+                closed = window->close();
+        });
+        if (!ran)
+            return false;
+        return closed ? true : fail(c, "no such window, or it stayed open");
+    }
+    if (c.name == "end-session") {
+        endSession();
+        return true;
+    }
     if (c.name == "popup") {
         // A right click on the first row of the window's list; the menu's loop runs on the GUI
         // thread while the scenario goes on.
@@ -512,14 +532,21 @@ bool HostSession::execute(const ScenarioCommand& c)
     return fail(c, "unknown command");
 }
 
-int HostSession::finish()
+void HostSession::endSession()
 {
     if (m_bound && m_plugin.loaded()) {
         m_plugin.exit();
         m_bound = false;
     }
-    if (m_guiStarted && m_plugin.loaded())
+    if (m_guiStarted && m_plugin.loaded()) {
         m_plugin.shutDownGui();
+        m_guiStarted = false;
+    }
+}
+
+int HostSession::finish()
+{
+    endSession();
     settleHere();
     std::vector<int> unexpected = m_kernel.unexpectedEntries();
     m_out << "unexpected entries:";
@@ -560,6 +587,15 @@ void DebuggerThread::post(std::function<void()> job)
     {
         std::lock_guard lock(m_mutex);
         m_jobs.push_back(std::move(job));
+    }
+    m_wake.notify_all();
+}
+
+void DebuggerThread::postNext(ScenarioCommand command)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_jobs.push_front([this, command = std::move(command)] { m_session.execute(command); });
     }
     m_wake.notify_all();
 }

@@ -32,6 +32,8 @@ public:
     // Ends the session on the GUI thread with its event loop stopped: Exit and IDE shut-down when
     // still bound, then the report. Answers the program's exit code: 0, or 1 after any failure.
     int finish();
+    // Exit and IDE shut-down when still bound (the session's end, as finish begins).
+    void endSession();
 
     std::size_t failures() const { return m_failures; }
 
@@ -65,6 +67,8 @@ public:
     ~DebuggerThread(); // finishes the queue, then joins
     void post(ScenarioCommand command);
     void post(std::function<void()> job);
+    // Runs the command before every command still queued.
+    void postNext(ScenarioCommand command);
     // Runs f once every command posted so far has run.
     void whenDone(std::function<void()> f);
 
