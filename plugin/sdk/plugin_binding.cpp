@@ -179,6 +179,8 @@ void forgetPluginObject(DpPlugin* object)
 }
 
 bool useKernelSide(const std::function<void(DpKernelPlugin&)>& f) { return use(g_kernelSide, f); }
+bool useIdeSide(const std::function<void(DpIDEPlugin&)>& f) { return use(g_ideSide, f); }
+bool usePluginObject(const std::function<void(DpPlugin&)>& f) { return use(g_object, f); }
 
 EntryUse::EntryUse() : m_counted(acquireEntry()) {}
 
@@ -187,8 +189,6 @@ EntryUse::~EntryUse()
     if (m_counted)
         release();
 }
-bool useIdeSide(const std::function<void(DpIDEPlugin&)>& f) { return use(g_ideSide, f); }
-bool usePluginObject(const std::function<void(DpPlugin&)>& f) { return use(g_object, f); }
 
 const PluginEntryTable* GetPluginEntryTable() { return &kEntries; }
 
