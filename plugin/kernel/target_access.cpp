@@ -5,10 +5,15 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 
 namespace kernel {
 namespace {
 
+// The port is installed and removed by the plug-in object on the debugger's threads and used by the
+// readers on the GUI thread: every use holds the lock, so removing the port waits for a read in
+// progress and no read reaches a port that is gone.
+std::mutex g_portMutex;
 TargetPort* g_port = nullptr;
 uint32_t g_littleEndian = 0;
 int32_t g_unitWidth = 3;
@@ -20,11 +25,13 @@ bool portRead(uint32_t address, uint32_t count, uint8_t* buffer)
         return true;
     std::memset(buffer, 0, count);
     bool ok = false;
+    std::unique_lock lock(g_portMutex);
     if (g_port) {
         ok = g_port->read(address, count, buffer);
         if (!ok)
             std::memset(buffer, 0, count); // never hand on stale bytes
     }
+    lock.unlock();
     if (!ok)
         ++g_readFailures;
     return ok;
@@ -34,6 +41,7 @@ bool portWrite(uint32_t address, uint32_t count, const uint8_t* buffer)
 {
     if (count == 0)
         return true;
+    std::lock_guard lock(g_portMutex);
     return g_port && g_port->write(address, count, buffer);
 }
 
@@ -71,12 +79,17 @@ bool writeTargetValue(uint32_t address, int count, uint32_t value)
 
 TargetPort* SetTargetPort(TargetPort* port)
 {
+    std::lock_guard lock(g_portMutex);
     TargetPort* previous = g_port;
     g_port = port;
     return previous;
 }
 
-TargetPort* GetTargetPort() { return g_port; }
+TargetPort* GetTargetPort()
+{
+    std::lock_guard lock(g_portMutex);
+    return g_port;
+}
 
 void SetLittleEndian(uint32_t littleEndian) { g_littleEndian = littleEndian; }
 uint32_t GetLittleEndian() { return g_littleEndian; }
@@ -88,6 +101,7 @@ int BindTargetAccess() { return 1; }
 
 bool IsTargetAddressValid(uint32_t address)
 {
+    std::lock_guard lock(g_portMutex);
     if (!g_port)
         return true;
     uint8_t probe = 0;

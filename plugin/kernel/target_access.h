@@ -3,7 +3,8 @@
 // addresses, in the target's byte order. Reads go to the target through the installed TargetPort or,
 // when one is selected, to a memory image (memory_image.h); writes always go to the target.
 // The module also keeps the two target-wide settings every reader depends on: the byte order and the
-// address unit width. All calls come from one thread.
+// address unit width. All calls come from one thread; only the port may be installed and removed from
+// another (SetTargetPort waits for a read in progress).
 
 #include <cstddef>
 #include <cstdint>

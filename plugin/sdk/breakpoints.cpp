@@ -47,6 +47,26 @@ RetryList<BreakpointAnchor>& refusedList()
     return *list;
 }
 
+// Sessions (sessionNumber) whose registration the debugger gave back; it dropped their breakpoints
+// with them, so their handles are never asked for again.
+struct EndedSessions {
+    std::mutex mutex;
+    std::vector<uint64_t> numbers;
+};
+
+EndedSessions& endedSessions()
+{
+    static auto* ended = new EndedSessions;
+    return *ended;
+}
+
+bool sessionEnded(uint64_t session)
+{
+    EndedSessions& ended = endedSessions();
+    std::lock_guard lock(ended.mutex);
+    return std::find(ended.numbers.begin(), ended.numbers.end(), session) != ended.numbers.end();
+}
+
 std::mutex g_sleeperMutex;
 SyncronousStopper::Sleeper& sleeper()
 {
@@ -73,19 +93,42 @@ public:
         m_owner = nullptr;
     }
 
-    // Entry 176 for each handle still held; true when none is left.
+    // Entry 176 for each handle still held; true when none is left. Handles of a registration the
+    // debugger gave back are gone with it and are only forgotten.
     bool remove()
     {
         std::lock_guard lock(m_handleMutex);
-        for (uint32_t* handle : {&handle1, &handle2})
-            if (*handle != 0 && removeHandle(*handle) == DK_STATUS_OK)
-                *handle = 0;
-        return handle1 == 0 && handle2 == 0;
+        if (dropDeadHandles())
+            return true;
+        // The first handle, then the second; a refused removal stops there, and a later removal
+        // goes on from the handle it refused.
+        for (uint32_t* handle : {&handle1, &handle2}) {
+            if (*handle == 0)
+                continue;
+            if (removeHandle(*handle) != DK_STATUS_OK)
+                return false;
+            *handle = 0;
+        }
+        return true;
+    }
+
+    // Under m_handleMutex: forgets the handles when their registration has ended and marks the
+    // breakpoint to be set again; true when it did.
+    bool dropDeadHandles()
+    {
+        if ((handle1 == 0 && handle2 == 0) || !sessionEnded(session))
+            return false;
+        handle1 = 0;
+        handle2 = 0;
+        setAgain = true;
+        return true;
     }
 
     std::mutex m_handleMutex;
     uint32_t handle1 = 0;
     uint32_t handle2 = 0;
+    uint64_t session = 0;      // the session whose registration the handles belong to
+    bool setAgain = false;     // set when its registration ended; cleared when set again
 
 private:
     uint32_t pass(uint32_t (DkExecutor::*op)(), uint32_t without)
@@ -112,6 +155,9 @@ void DkBreakpoint::Retire()
 {
     if (!m_anchor)
         return;
+    // Out of the list first: a walk that sets breakpoints again (RestoreBreakpointsOfEndedSessions)
+    // has ended and none starts on it.
+    delist(this);
     RemoveBreakpoint();
     m_anchor->cutOff();
     if (IsSet()) {
@@ -119,10 +165,9 @@ void DkBreakpoint::Retire()
         refusedList().add(m_anchor);
     }
     m_anchor.reset();
-    delist(this);
 }
 
-DkStatus DkBreakpoint::request(uint32_t accessCode, uint32_t& handle)
+DkStatus DkBreakpoint::request(uint32_t accessCode, uint32_t registration, uint32_t& handle)
 {
     std::string name = GetName();
     DkBreakpointRequest record{}; // every word initialised
@@ -134,7 +179,7 @@ DkStatus DkBreakpoint::request(uint32_t accessCode, uint32_t& handle)
     record.option = m_option;
     uint32_t received = 0;
     DkStatus status = callKernel<DkBreakpointSetFn>(DkStatus{DK_STATUS_FAILURE}, DK_BREAKPOINT_SET, &record,
-                                                    registrationHandle(),
+                                                    registration,
                                                     static_cast<void*>(static_cast<DkExecutor*>(m_anchor.get())),
                                                     &received);
     if (status == DK_STATUS_OK)
@@ -151,16 +196,18 @@ DkStatus DkBreakpoint::SetBreakpoint()
         return DK_STATUS_FAILURE;
     BreakpointAnchor& anchor = *m_anchor;
     std::lock_guard lock(anchor.m_handleMutex);
+    const uint32_t registration = registrationHandle();
+    anchor.session = sessionNumber();
     DkStatus status;
     switch (m_kind) {
-    case DK_BP_KIND1: status = request(0, anchor.handle1); break;
-    case DK_BP_KIND2: status = request(1, anchor.handle1); break;
-    case DK_BP_KIND3: status = request(2, anchor.handle1); break;
+    case DK_BP_KIND1: status = request(0, registration, anchor.handle1); break;
+    case DK_BP_KIND2: status = request(1, registration, anchor.handle1); break;
+    case DK_BP_KIND3: status = request(2, registration, anchor.handle1); break;
     case DK_BP_KIND4:
-        status = request(1, anchor.handle1);
+        status = request(1, registration, anchor.handle1);
         if (status != DK_STATUS_OK)
             return status;
-        status = request(2, anchor.handle2);
+        status = request(2, registration, anchor.handle2);
         if (status != DK_STATUS_OK) {
             if (removeHandle(anchor.handle1) == DK_STATUS_OK)
                 anchor.handle1 = 0;
@@ -171,8 +218,10 @@ DkStatus DkBreakpoint::SetBreakpoint()
         break;
     default: return DK_STATUS_FAILURE;
     }
-    if (status == DK_STATUS_OK)
+    if (status == DK_STATUS_OK) {
         m_set.store(true);
+        anchor.setAgain = false;
+    }
     return status;
 }
 
@@ -342,6 +391,41 @@ namespace dk {
 std::size_t RetryRefusedBreakpointRemovals()
 {
     return refusedList().retry([](BreakpointAnchor& anchor) { return anchor.remove(); });
+}
+
+void NoteSessionEnded(uint64_t session)
+{
+    if (session == 0)
+        return;
+    {
+        EndedSessions& ended = endedSessions();
+        std::lock_guard lock(ended.mutex);
+        ended.numbers.push_back(session);
+    }
+    // The refused removals went with it.
+    RetryRefusedBreakpointRemovals();
+}
+
+void RestoreBreakpointsOfEndedSessions()
+{
+    // Under the list's lock: a breakpoint that goes meanwhile waits in Retire until the walk is over.
+    std::lock_guard lock(breakpointList().mutex);
+    for (DkBreakpoint* breakpoint : breakpointList().entries)
+        breakpoint->setAgainIfEnded();
+}
+
+void DkBreakpoint::setAgainIfEnded()
+{
+    if (!m_anchor)
+        return;
+    {
+        std::lock_guard lock(m_anchor->m_handleMutex);
+        m_anchor->dropDeadHandles();
+        if (!m_anchor->setAgain)
+            return;
+        m_set.store(false);
+    }
+    SetBreakpoint();
 }
 
 } // namespace dk

@@ -58,7 +58,10 @@ protected:
     void Retire();
 
 private:
-    DkStatus request(uint32_t accessCode, uint32_t& handle);
+    friend void RestoreBreakpointsOfEndedSessions();
+    DkStatus request(uint32_t accessCode, uint32_t registration, uint32_t& handle);
+    // Sets the breakpoint again when the registration it was set with has ended.
+    void setAgainIfEnded();
 
     TargetLocation m_location;
     uint32_t m_kind = 0;
@@ -121,5 +124,11 @@ bool CanSetBreakpoint(uint32_t kind);                                     // 177
 // Asks the debugger again to remove the breakpoints it refused to remove when their owners went;
 // an anchor goes once the debugger removed it. Answers how many are still registered.
 std::size_t RetryRefusedBreakpointRemovals();
+
+// The debugger gave the registration of the session (sessionNumber) back and dropped its breakpoints
+// with it: their handles are never asked for again (a refused removal among them is forgotten), and
+// the breakpoints still alive are set again by RestoreBreakpointsOfEndedSessions on the next one.
+void NoteSessionEnded(uint64_t session);
+void RestoreBreakpointsOfEndedSessions();
 
 } // namespace dk

@@ -1,5 +1,6 @@
-// The callback table the plug-in registers with the debugger. Every slot catches everything: nothing
-// is thrown into the debugger's frames; a failing slot answers its neutral result.
+// The callback table the plug-in registers with the debugger. Every slot is a counted use of the
+// plug-in (EntryUse: Exit waits for it) and catches everything: nothing is thrown into the debugger's
+// frames; a failing slot answers its neutral result.
 
 #include "plugin/sdk/callback_objects.h"
 #include "plugin/sdk/executor.h"
@@ -21,6 +22,7 @@ template <typename R, typename F>
 R guarded(R failure, F&& body) noexcept
 {
     try {
+        EntryUse use;
         return body();
     } catch (...) {
         return failure;
@@ -31,13 +33,21 @@ template <typename F>
 void guardedVoid(F&& body) noexcept
 {
     try {
+        EntryUse use;
         body();
     } catch (...) {
     }
 }
 
-uint32_t cbMajor() { return 1; }
-uint32_t cbMinor() { return 4; }
+uint32_t cbMajor()
+{
+    return guarded<uint32_t>(1, [] { return uint32_t{1}; });
+}
+
+uint32_t cbMinor()
+{
+    return guarded<uint32_t>(4, [] { return uint32_t{4}; });
+}
 
 void cbGetInfo(DkPluginInfo* info)
 {
@@ -46,8 +56,7 @@ void cbGetInfo(DkPluginInfo* info)
             return;
         info->name = nullptr;
         info->version = nullptr;
-        if (DpKernelPlugin* kernel = kernelSideInterface())
-            kernel->GetInfo(*info);
+        useKernelSide([info](DpKernelPlugin& kernel) { kernel.GetInfo(*info); });
     });
 }
 
@@ -210,7 +219,10 @@ DkStatus cbTask1(void* obj, uint32_t* countOut, uint32_t** idsOut)
     });
 }
 
-void cbTask2(uint32_t* ids) { std::free(ids); }
+void cbTask2(uint32_t* ids)
+{
+    guardedVoid([ids] { std::free(ids); });
+}
 
 void cbTask3(void* obj, uint32_t task, char* out, uint32_t outSize)
 {

@@ -36,8 +36,9 @@ public:
     DkStatus Status1() const;                                  // 161
     DkStatus Status2() const;                                  // 162
     bool Query() const;                                        // 163
-    DkFunctionSymbol GetFunction() const;                      // 153; no handle without a context
-    // The context's variables, 154 (which 1) or 155 (which 2); the array is given back with 116.
+    DkFunctionSymbol GetFunction() const;                      // 153; the handle 0 is passed on too
+    // The context's variables, 154 (which 1) or 155 (which 2), also for the handle 0; the array is
+    // given back with 116.
     std::vector<DkCVariableSymbol> GetVariables(int which = 1) const;
 
     // 164 for the accessor, then the memory entry (165 to 172). 0xFFFF without a handle, and then

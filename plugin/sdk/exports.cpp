@@ -1,4 +1,6 @@
-// The four exports of libOMBA_Z5_Plugin.so. Everything else in the library is hidden.
+// The four exports of libOMBA_Z5_Plugin.so. Everything else in the library is hidden. Each is a
+// counted use of the plug-in (EntryUse), as every callback slot is. Init and Exit of the entry table
+// are not: they are serialised with each other, and Exit is what waits for the uses.
 
 #include "plugin/sdk/plugin_binding.h"
 #include "plugin/sdk/plugin_object.h"
@@ -8,6 +10,7 @@
 PLUGIN_EXPORT void* DpCreatePluginObject() noexcept
 {
     try {
+        dk::EntryUse use;
         return dk::CreatePluginObject();
     } catch (...) {
         return nullptr;
@@ -17,6 +20,7 @@ PLUGIN_EXPORT void* DpCreatePluginObject() noexcept
 PLUGIN_EXPORT uint32_t IfShutDownGuiModule() noexcept
 {
     try {
+        dk::EntryUse use;
         return dk::ShutDownGuiModule();
     } catch (...) {
         return 1;
@@ -26,10 +30,19 @@ PLUGIN_EXPORT uint32_t IfShutDownGuiModule() noexcept
 PLUGIN_EXPORT uint32_t IfStartGuiModule() noexcept
 {
     try {
+        dk::EntryUse use;
         return dk::StartGuiModule();
     } catch (...) {
         return 1;
     }
 }
 
-PLUGIN_EXPORT const PluginEntryTable* PluginApi_3() noexcept { return dk::GetPluginEntryTable(); }
+PLUGIN_EXPORT const PluginEntryTable* PluginApi_3() noexcept
+{
+    try {
+        dk::EntryUse use;
+        return dk::GetPluginEntryTable();
+    } catch (...) {
+        return dk::GetPluginEntryTable();
+    }
+}

@@ -4,12 +4,20 @@ namespace dk {
 namespace {
 std::atomic<const DkKernelFunctions_1*> g_table{nullptr};
 std::atomic<uint32_t> g_registration{0};
+std::atomic<uint64_t> g_session{0};
 } // namespace
 
 void bindKernelTable(const DkKernelFunctions_1* table) { g_table.store(table); }
 const DkKernelFunctions_1* kernelTable() { return g_table.load(); }
 uint32_t registrationHandle() { return g_registration.load(); }
-void setRegistrationHandle(uint32_t handle) { g_registration.store(handle); }
+void setRegistrationHandle(uint32_t handle)
+{
+    if (handle != 0)
+        g_session.fetch_add(1);
+    g_registration.store(handle);
+}
+
+uint64_t sessionNumber() { return g_session.load(); }
 
 std::string takeHostText(const char* text)
 {

@@ -14,6 +14,9 @@ void bindKernelTable(const DkKernelFunctions_1* table);
 const DkKernelFunctions_1* kernelTable();
 uint32_t registrationHandle();
 void setRegistrationHandle(uint32_t handle);
+// Numbers the registrations of the process from 1 (0: none yet); a new handle starts a new number,
+// so a handle the debugger hands out again still belongs to a new session.
+uint64_t sessionNumber();
 
 // The entry at index as a function of type Fn, or null.
 template <typename Fn>

@@ -26,10 +26,17 @@ SubscriberList& subscribers()
 
 } // namespace
 
-DkNotifySubscriber::DkNotifySubscriber()
+DkNotifySubscriber::DkNotifySubscriber() { Subscribe(); }
+
+DkNotifySubscriber::DkNotifySubscriber(Deferred) {}
+
+void DkNotifySubscriber::Subscribe()
 {
     SubscriberList& list = subscribers();
     std::lock_guard lock(list.mutex);
+    if (m_subscribed)
+        return;
+    m_subscribed = true;
     list.entries.push_back(this);
 }
 

@@ -15,13 +15,19 @@ public:
     virtual void Notify(uint32_t code) = 0;
 
 protected:
+    // For a subclass that joins the list only once it is whole (Subscribe at the end of its own
+    // constructor), so that a dispatch on another thread never calls a half-built object.
+    struct Deferred {};
+    explicit DkNotifySubscriber(Deferred);
+    void Subscribe();
+
     // Leaves the list: empties its entry (the entry goes when no dispatch runs) and waits until a
     // dispatch running on another thread has finished. A subclass whose Notify uses its own members
     // calls it first in its destructor, so that no dispatch reaches a half-destroyed object.
     void Unsubscribe();
 
 private:
-    bool m_subscribed = true;
+    bool m_subscribed = false;
 };
 
 // Delivers a code to every subscriber in list order; codes above 21 are ignored. Subscribers added

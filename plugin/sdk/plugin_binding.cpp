@@ -46,6 +46,18 @@ T* acquire(const std::atomic<T*>& side)
     return value;
 }
 
+// A call that begins once the object is out of reach cannot reach it and is not waited for, so a
+// debugger that keeps calling cannot hold Exit up.
+bool acquireEntry()
+{
+    std::lock_guard lock(g_useMutex);
+    if (g_object.load() == nullptr)
+        return false;
+    ++g_uses;
+    ++t_uses;
+    return true;
+}
+
 void release()
 {
     {
@@ -105,10 +117,17 @@ DkStatus DkConnectKernel(const DkKernelFunctions_1* table)
 
 DkStatus DkDisconnectKernel()
 {
-    uint32_t result = callKernel<DkStatusOfHandleFn>(uint32_t{DK_STATUS_FAILURE}, DK_UNREGISTER_PLUGIN,
-                                                     registrationHandle());
+    const uint32_t handle = registrationHandle();
+    const uint64_t session = sessionNumber();
+    if (handle == 0)
+        return DK_STATUS_OK; // nothing registered
+    uint32_t result = callKernel<DkStatusOfHandleFn>(uint32_t{DK_STATUS_FAILURE}, DK_UNREGISTER_PLUGIN, handle);
     setRegistrationHandle(0);
-    return static_cast<DkStatus>(result & 0xFFFFu);
+    DkStatus status = static_cast<DkStatus>(result & 0xFFFFu);
+    // The debugger drops the breakpoints of a registration it gave back: their handles are dead.
+    if (status == DK_STATUS_OK)
+        NoteSessionEnded(session);
+    return status;
 }
 
 DkStatus DpKernelPluginInit()
@@ -161,12 +180,24 @@ void forgetPluginObject(DpPlugin* object)
 
 bool useKernelSide(const std::function<void(DpKernelPlugin&)>& f) { return use(g_kernelSide, f); }
 bool useIdeSide(const std::function<void(DpIDEPlugin&)>& f) { return use(g_ideSide, f); }
+bool usePluginObject(const std::function<void(DpPlugin&)>& f) { return use(g_object, f); }
+
+EntryUse::EntryUse() : m_counted(acquireEntry()) {}
+
+EntryUse::~EntryUse()
+{
+    if (m_counted)
+        release();
+}
 
 const PluginEntryTable* GetPluginEntryTable() { return &kEntries; }
 
 DkStatus PluginApiInit(const DkKernelFunctions_1* table)
 {
     std::lock_guard session(g_sessionMutex);
+    // Without a table there is no debugger to bind to: a live session stays as it is.
+    if (table == nullptr)
+        return DK_STATUS_FAILURE;
     // A second Init without Exit gives the earlier registration back first, so that every
     // registration is given back once.
     if (registrationHandle() != 0)
@@ -176,8 +207,12 @@ DkStatus PluginApiInit(const DkKernelFunctions_1* table)
         return status;
     BuildZoneRegistry();
     status = DpKernelPluginInit();
-    if (status != DK_STATUS_OK)
+    if (status != DK_STATUS_OK) {
         DkDisconnectKernel(); // the debugger must not keep the callbacks of a plug-in that failed
+        return status;
+    }
+    // Breakpoints that outlived the previous registration count on with this one.
+    RestoreBreakpointsOfEndedSessions();
     return status;
 }
 
@@ -190,6 +225,9 @@ DkStatus PluginApiExit()
         std::lock_guard lock(g_useMutex);
         kernel = g_kernelSide.exchange(nullptr);
     }
+    // No session (never bound, or ended by an earlier Exit): nothing to end and nothing to give back.
+    if (kernel == nullptr && registrationHandle() == 0)
+        return DK_STATUS_OK;
     if (kernel != nullptr)
         kernel->Exit(); // the object's destructor waits for the calls still using it
     WaitForDispatches();

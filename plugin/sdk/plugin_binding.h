@@ -33,6 +33,21 @@ void forgetPluginObject(DpPlugin* object);
 // when none is kept.
 bool useKernelSide(const std::function<void(DpKernelPlugin&)>& f);
 bool useIdeSide(const std::function<void(DpIDEPlugin&)>& f);
+bool usePluginObject(const std::function<void(DpPlugin&)>& f);
+
+// Counts one call of the debugger or the IDE into the plug-in (an export or a callback slot) for its
+// duration, as useKernelSide does: the plug-in object's destructor waits until every counted call of
+// another thread has ended, so no slot is half-way through plug-in code while Exit deletes it.
+class EntryUse {
+public:
+    EntryUse();
+    ~EntryUse();
+    EntryUse(const EntryUse&) = delete;
+    EntryUse& operator=(const EntryUse&) = delete;
+
+private:
+    bool m_counted;
+};
 
 const PluginEntryTable* GetPluginEntryTable();
 const PluginCallbackTable* GetPluginCallbackTable();

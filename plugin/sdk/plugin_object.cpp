@@ -73,8 +73,9 @@ bool DpDebuggerPlugin::OnIdle()
 }
 
 DpDebuggerPlugin::Impl::Impl(DpDebuggerPlugin& owner)
-    : m_owner(owner), m_constructingThread(std::this_thread::get_id())
+    : DkNotifySubscriber(Deferred{}), m_owner(owner), m_constructingThread(std::this_thread::get_id())
 {
+    Subscribe(); // whole now: a dispatch may reach it
 }
 
 void DpDebuggerPlugin::Impl::Notify(uint32_t code)

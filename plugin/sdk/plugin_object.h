@@ -31,6 +31,7 @@ public:
 // Routes notification codes to the debugger-side interface that the binding holds (none before Init).
 class DpNotifySubscriber final : public DkNotifySubscriber {
 public:
+    DpNotifySubscriber() : DkNotifySubscriber(Deferred{}) { Subscribe(); }
     ~DpNotifySubscriber() override { Unsubscribe(); }
     void Notify(uint32_t code) override;
 };

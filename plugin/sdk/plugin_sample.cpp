@@ -66,7 +66,11 @@ PluginSample::PluginSample() : m_targetPort(std::make_unique<PluginTargetPort>(*
 
 PluginSample::~PluginSample()
 {
-    // First out of reach: no new call through the binding, and the calls still running end.
+    // First out of reach: the kernel data engine's reads fail from now on (a read in progress ends
+    // first), no new call through the binding comes, and the calls still running end. Windows that
+    // outlive a timed-out UI-thread wait below reach nothing of this object.
+    if (kernel::GetTargetPort() == m_targetPort.get())
+        kernel::SetTargetPort(nullptr);
     forgetPluginObject(this);
     LeaveIde();
     releaseImpl();
@@ -81,8 +85,6 @@ PluginSample::~PluginSample()
     if (thread && !thread->quitAndWait(plugin::uiQuitTimeout()))
         logToDebugger(2, "OMBA_Z5_Plugin: the UI thread did not end in time");
     thread.reset();
-    if (kernel::GetTargetPort() == m_targetPort.get())
-        kernel::SetTargetPort(nullptr);
     m_menuPart.reset();
 }
 
@@ -190,8 +192,13 @@ PluginSample* thePluginSample() { return dynamic_cast<PluginSample*>(pluginObjec
 
 uint32_t GetTargetSymbol(const char* name)
 {
-    PluginSample* sample = thePluginSample();
-    return sample != nullptr ? sample->GetSymbol(name) : 0xFFFFFFFFu;
+    // A use of the object: an Exit on another thread waits until the lookup has ended.
+    uint32_t address = 0xFFFFFFFFu;
+    usePluginObject([&](DpPlugin& object) {
+        if (auto* sample = dynamic_cast<PluginSample*>(&object))
+            address = sample->GetSymbol(name);
+    });
+    return address;
 }
 
 } // namespace dk

@@ -45,6 +45,7 @@ public:
     {
         if (event->type() != kThreadMessageEvent)
             return QObject::event(event);
+        adopt();
         const ThreadMessage& message = static_cast<ThreadMessageEvent*>(event)->message();
         if (m_ended || m_quitting)
             return true;
@@ -71,6 +72,7 @@ public:
     // handler call is left on the stack, the handler goes and the waiter is released.
     void end()
     {
+        adopt();
         if (m_ended || m_quitting)
             return;
         m_quitting = true;
@@ -85,6 +87,15 @@ public:
     }
 
 private:
+    // Built on a debugger thread, it becomes the application's child once it runs on the GUI thread:
+    // a dispatcher whose deferred deletion no event loop ran goes with the application object.
+    void adopt()
+    {
+        QCoreApplication* app = QCoreApplication::instance();
+        if (parent() == nullptr && app != nullptr && app->thread() == thread() && QThread::currentThread() == thread())
+            setParent(app);
+    }
+
     void finish()
     {
         m_ended = true;

@@ -79,18 +79,15 @@ std::vector<DkHandle> takeHandles(uint32_t count, uint32_t* array)
 
 } // namespace
 
+// A context without a handle passes 0 on: the debugger decides what that context means.
 DkFunctionSymbol DkContext::GetFunction() const
 {
-    if (GetHandle() == 0)
-        return DkFunctionSymbol(0);
     return DkFunctionSymbol(callKernel<DkHandleOfHandleFn>(DkHandle{0}, DK_CONTEXT_FUNCTION, GetHandle()));
 }
 
 std::vector<DkCVariableSymbol> DkContext::GetVariables(int which) const
 {
     std::vector<DkCVariableSymbol> variables;
-    if (GetHandle() == 0)
-        return variables;
     uint32_t* array = nullptr;
     const int entry = which == 2 ? DK_CONTEXT_VARIABLES2 : DK_CONTEXT_VARIABLES1;
     const uint32_t count = callKernel<DkArrayOfHandleFn>(uint32_t{0}, entry, GetHandle(), &array);

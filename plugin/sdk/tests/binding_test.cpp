@@ -60,7 +60,36 @@ TEST_F(SdkBindingTest, RefusedRegistrationStopsInit)
     EXPECT_EQ(pluginObject(), nullptr);
     EXPECT_EQ(kernel.callCount(DK_ZONE_COUNT), 0u);
     EXPECT_EQ(GetPluginEntryTable(), GetPluginEntryTable());
-    EXPECT_EQ(GetPluginEntryTable()->PluginApiExit(), DK_STATUS_FAILURE); // nothing registered
+    EXPECT_EQ(GetPluginEntryTable()->PluginApiExit(), 0); // nothing registered: nothing done
+    EXPECT_EQ(kernel.callCount(DK_UNREGISTER_PLUGIN), 0u);
+}
+
+TEST_F(SdkBindingTest, ExitWithoutASessionDoesNothing)
+{
+    EXPECT_EQ(PluginApiExit(), 0);
+    ASSERT_EQ(PluginApiInit(kernel.table()), 0);
+    EXPECT_EQ(PluginApiExit(), 0);
+    EXPECT_EQ(PluginApiExit(), 0); // twice
+    EXPECT_EQ(kernel.callCount(DK_UNREGISTER_PLUGIN), 1u);
+    EXPECT_TRUE(kernel.unexpectedEntries().empty());
+}
+
+TEST_F(SdkBindingTest, InitWithoutATableIsRefusedAndKeepsTheSession)
+{
+    ASSERT_EQ(PluginApiInit(kernel.table()), 0);
+    const uint32_t handle = kernel.registrationHandle();
+    DpPlugin* object = pluginObject();
+    EXPECT_EQ(PluginApiInit(nullptr), DK_STATUS_FAILURE);
+    EXPECT_TRUE(kernel.registered());
+    EXPECT_EQ(kernel.registrationHandle(), handle);
+    EXPECT_EQ(registrationHandle(), handle);
+    EXPECT_EQ(kernelTable(), kernel.table());
+    EXPECT_EQ(pluginObject(), object);
+    EXPECT_NE(kernelSideInterface(), nullptr);
+    EXPECT_EQ(kernel.callCount(DK_UNREGISTER_PLUGIN), 0u);
+    EXPECT_EQ(PluginApiExit(), 0);
+    EXPECT_EQ(kernel.callCount(DK_UNREGISTER_PLUGIN), 1u);
+    EXPECT_FALSE(kernel.registered());
 }
 
 TEST_F(SdkBindingTest, ExitStatusIsTheUnregistrationStatus)

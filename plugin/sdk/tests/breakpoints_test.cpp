@@ -88,7 +88,11 @@ TEST_F(SdkBreakpointTest, KindFourRollsBackAndRefusedRemovalsStaySet)
     kernel.injectFailure(DK_BREAKPOINT_REMOVE, 0x44, 1);
     both.RemoveBreakpoint();
     EXPECT_TRUE(both.IsSet());
+    // The first removal was refused: the second handle was not asked for.
+    EXPECT_EQ(kernel.callCount(DK_BREAKPOINT_REMOVE), 1u);
+    EXPECT_EQ(kernel.breakpoints().size(), 2u);
     both.RemoveBreakpoint();
+    EXPECT_EQ(kernel.callCount(DK_BREAKPOINT_REMOVE), 3u);
     EXPECT_FALSE(both.IsSet());
     EXPECT_TRUE(kernel.breakpoints().empty());
 
@@ -96,6 +100,60 @@ TEST_F(SdkBreakpointTest, KindFourRollsBackAndRefusedRemovalsStaySet)
     EXPECT_EQ(odd.SetBreakpoint(), DK_STATUS_FAILURE);
     odd.SetName("mine");
     EXPECT_EQ(odd.GetName(), "mine");
+}
+
+// The debugger drops a registration's breakpoints when it is given back; the plug-in's breakpoints
+// outlive the session, are set again on the next registration (also after Init twice) and count on.
+TEST_F(SdkBreakpointTest, BreakpointsAreSetAgainOnTheNextSessionAndCountOn)
+{
+    const TargetLocation at(MemoryZone(0), 0x2000);
+    auto counter = std::make_unique<FunctionBreakpoint>(at, "main");
+    for (int i = 0; i < 3; ++i)
+        kernel.hit(0, 0x2000);
+    ASSERT_EQ(counter->GetHitCount(), 3u);
+
+    ASSERT_EQ(PluginApiExit(), 0);
+    EXPECT_TRUE(kernel.breakpoints().empty());
+    ASSERT_EQ(PluginApiInit(kernel.table()), 0);
+    std::vector<simdbg::Breakpoint> held = kernel.breakpoints();
+    ASSERT_EQ(held.size(), 1u);
+    EXPECT_EQ(held[0].registration, kernel.registrationHandle());
+    kernel.hit(0, 0x2000);
+    EXPECT_EQ(counter->GetHitCount(), 4u);
+
+    ASSERT_EQ(PluginApiInit(kernel.table()), 0); // Init twice: the first registration goes back first
+    ASSERT_EQ(kernel.breakpoints().size(), 1u);
+    kernel.hit(0, 0x2000);
+    EXPECT_EQ(counter->GetHitCount(), 5u);
+
+    // Removed after Exit: the debugger no longer knows the handle, so it is not asked for, not now
+    // and not at any later stop, breakpoint change or Exit.
+    ASSERT_EQ(PluginApiExit(), 0);
+    const uint64_t removals = kernel.callCount(DK_BREAKPOINT_REMOVE);
+    counter.reset();
+    EXPECT_EQ(RetryRefusedBreakpointRemovals(), 0u);
+    ASSERT_EQ(PluginApiInit(kernel.table()), 0);
+    EXPECT_TRUE(kernel.breakpoints().empty());
+    FunctionBreakpoint other(TargetLocation(MemoryZone(0), 0x2100), "idle");
+    kernel.notify(DK_NOTIFY_TARGET_STOPPED);
+    EXPECT_EQ(PluginApiExit(), 0);
+    EXPECT_EQ(kernel.callCount(DK_BREAKPOINT_REMOVE), removals);
+}
+
+TEST_F(SdkBreakpointTest, ARemovalRefusedBeforeExitIsNotRetriedAfterIt)
+{
+    auto counter = std::make_unique<FunctionBreakpoint>(TargetLocation(MemoryZone(0), 0x3000), "f");
+    kernel.injectFailure(DK_BREAKPOINT_REMOVE, 0x30, 2); // refused when it goes and again at Exit
+    counter.reset();
+    ASSERT_EQ(PluginApiExit(), 0);
+    EXPECT_TRUE(kernel.breakpoints().empty());
+    const uint64_t removals = kernel.callCount(DK_BREAKPOINT_REMOVE);
+    EXPECT_EQ(removals, 2u);
+    ASSERT_EQ(PluginApiInit(kernel.table()), 0);
+    EXPECT_TRUE(kernel.breakpoints().empty()); // gone: not set again
+    kernel.notify(DK_NOTIFY_TARGET_STOPPED);
+    EXPECT_EQ(RetryRefusedBreakpointRemovals(), 0u);
+    EXPECT_EQ(kernel.callCount(DK_BREAKPOINT_REMOVE), removals);
 }
 
 TEST_F(SdkBreakpointTest, SecondRequestOfKindFourFailing)

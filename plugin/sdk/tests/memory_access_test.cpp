@@ -6,7 +6,12 @@
 #include "plugin/sdk/zone_registry.h"
 #include "plugin/sdk/tests/sdk_fixture.h"
 
+#include "plugin/kernel/target_access.h"
 #include "plugin/kernel/target_port.h"
+
+#include <atomic>
+#include <cstring>
+#include <thread>
 
 namespace dk::test {
 namespace {
@@ -25,6 +30,48 @@ protected:
     }
     PluginSample* sample = nullptr;
 };
+
+using SdkTargetReadsAcrossExitTest = SdkTest;
+
+// The kernel data engine reads on the GUI thread while the debugger binds and ends the plug-in on
+// its own: a read or lookup after Exit fails cleanly and reaches nothing of the ended object.
+TEST_F(SdkTargetReadsAcrossExitTest, AReadAfterExitFailsCleanly)
+{
+    const uint8_t bytes[] = {0x11, 0x22, 0x33, 0x44};
+    kernel.memory().store(0, 0x1000, bytes, 4);
+    kernel.symbols().add(simdbg::Symbol{"pKWS", true, 0, 0x1000, 5});
+    std::atomic<bool> stop{false};
+    std::atomic<int> reads{0};
+    std::atomic<int> wrong{0};
+    std::thread gui([&] {
+        while (!stop.load()) {
+            uint8_t buffer[4] = {7, 7, 7, 7};
+            const bool ok = kernel::ReadTargetBlock(0x1000, 4, buffer);
+            const uint8_t zeros[4] = {};
+            if (std::memcmp(buffer, ok ? bytes : zeros, 4) != 0)
+                wrong.fetch_add(1);
+            const uint32_t anchor = GetTargetSymbol("pKWS");
+            if (anchor != 0x1000 && anchor != 0xFFFFFFFFu)
+                wrong.fetch_add(1);
+            reads.fetch_add(1);
+        }
+    });
+    for (int round = 0; round < 200; ++round) {
+        ASSERT_EQ(PluginApiInit(kernel.table()), 0) << "round " << round;
+        const int before = reads.load();
+        while (reads.load() < before + 2)
+            std::this_thread::yield();
+        ASSERT_EQ(PluginApiExit(), 0) << "round " << round;
+    }
+    stop.store(true);
+    gui.join();
+    EXPECT_EQ(wrong.load(), 0);
+    EXPECT_EQ(kernel::GetTargetPort(), nullptr);
+    uint8_t buffer[4] = {9, 9, 9, 9};
+    EXPECT_FALSE(kernel::ReadTargetBlock(0x1000, 4, buffer));
+    EXPECT_EQ(buffer[0] | buffer[1] | buffer[2] | buffer[3], 0);
+    EXPECT_EQ(GetTargetSymbol("pKWS"), 0xFFFFFFFFu);
+}
 
 TEST_F(SdkMemoryAccessTest, ReadsOneBytePerCallAndWritesInOne)
 {

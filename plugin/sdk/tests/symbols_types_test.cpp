@@ -209,8 +209,13 @@ TEST_F(SdkSymbolsTest, HostRequestsContextSymbolsAndEvaluationInItsContext)
     }
     EXPECT_EQ(kernel.callCount(DK_CONTEXT_VARIABLES2), 1u);
     EXPECT_EQ(kernel.callCount(DK_GIVE_BACK_SYMBOLS), 2u);
+    // Without a handle the handle 0 is passed on.
+    const uint64_t functions = kernel.callCount(DK_CONTEXT_FUNCTION);
+    const uint64_t variables = kernel.callCount(DK_CONTEXT_VARIABLES1);
     EXPECT_EQ(DkContext().GetFunction().GetHandle(), 0u);
     EXPECT_TRUE(DkContext().GetVariables().empty());
+    EXPECT_EQ(kernel.callCount(DK_CONTEXT_FUNCTION), functions + 1);
+    EXPECT_EQ(kernel.callCount(DK_CONTEXT_VARIABLES1), variables + 1);
     kernel.program().setContextSymbols(0, {});
     EXPECT_TRUE(context.GetVariables().empty());
 

@@ -59,6 +59,9 @@ DpListWindowBase::DpListWindowBase(QWidget* parent) : QTreeWidget(parent)
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     header()->setStretchLastSection(false);
+    // Columns stay where they were added: the check box, the cell hit tests and the saved widths go
+    // by column index.
+    header()->setSectionsMovable(false);
     setColumnCount(0);
     setHeaderLabels({});
     connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
@@ -171,7 +174,7 @@ void DpListWindowBase::mousePressEvent(QMouseEvent* event)
     const int column = item != nullptr ? columnAt(point.x()) : -1;
     bool checkClick = false;
     if (HasCheckBoxes() && row >= 0 && column == 0) {
-        const QRect cell = visualItemRect(item);
+        const QRect cell = visualRect(indexFromItem(item, 0));
         checkClick = point.x() >= cell.left() && point.x() < cell.left() + 4 + cell.height();
     }
     QTreeWidget::mousePressEvent(event);
@@ -654,21 +657,57 @@ bool DpListWindow::SetColumnWidthAt(int column, int width)
     return true;
 }
 
+namespace {
+
+// The mask with bit `column` taken out and the bits above it moved down by one.
+uint32_t withoutBit(uint32_t mask, int column)
+{
+    const uint32_t below = column == 0 ? 0 : mask & ((1u << column) - 1);
+    const uint32_t above = column >= 31 ? 0 : (mask >> (column + 1)) << column;
+    return below | above;
+}
+
+template <typename T, std::size_t N>
+void withoutEntry(std::array<T, N>& values, int column, T fill)
+{
+    for (std::size_t c = static_cast<std::size_t>(column); c + 1 < N; ++c)
+        values[c] = values[c + 1];
+    values[N - 1] = fill;
+}
+
+} // namespace
+
 bool DpListWindow::DeleteColumn(int column)
 {
     if (column < 0 || column >= columnCount())
         return false;
-    QStringList labels;
-    for (int c = 0; c < columnCount(); ++c)
-        if (c != column)
-            labels << headerItem()->text(c);
-    for (int r = 0; r < topLevelItemCount(); ++r) {
-        QTreeWidgetItem* item = topLevelItem(r);
-        for (int c = column; c + 1 < columnCount(); ++c)
-            item->setText(c, item->text(c + 1));
+    const int count = columnCount();
+    // The columns to the right move one to the left with everything a column carries: header text and
+    // alignment, cell texts and the per-cell attributes.
+    QTreeWidgetItem* header = headerItem();
+    for (int c = column; c + 1 < count; ++c) {
+        header->setText(c, header->text(c + 1));
+        header->setData(c, Qt::TextAlignmentRole, header->data(c + 1, Qt::TextAlignmentRole));
     }
-    setColumnCount(columnCount() - 1);
-    setHeaderLabels(labels);
+    for (int r = 0; r < topLevelItemCount(); ++r) {
+        Row* item = rowAt(r);
+        for (int c = column; c + 1 < count; ++c)
+            item->setText(c, item->text(c + 1));
+        if (RowRecord* rec = item->record.get(); rec != nullptr && column < kAttributeColumns) {
+            rec->textEditable = withoutBit(rec->textEditable, column);
+            rec->listEditable = withoutBit(rec->listEditable, column);
+            rec->bitmapBits = withoutBit(rec->bitmapBits, column);
+            withoutEntry(rec->textColour, column, kDefaultColour);
+            withoutEntry(rec->background, column, kDefaultColour);
+            withoutEntry(rec->style, column, static_cast<int>(StyleProportional));
+            withoutEntry(rec->bitmap, column, 0u);
+            withoutEntry(rec->transparent, column, 0u);
+        }
+    }
+    setColumnCount(count - 1);
+    for (int r = 0; r < topLevelItemCount(); ++r)
+        for (int c = column; c < std::min(count - 1, kAttributeColumns); ++c)
+            applyCell(r, c);
     return true;
 }
 

@@ -101,6 +101,11 @@ public:
         : m_impl(std::make_unique<IfMenuPartImpl>(&module, name, menuName))
     {
     }
+    // From a menu already at hand (the framework's menu handle) rather than one of the module's.
+    IfMenuPart(IfResourceModule& module, const std::string& name, const IfMenu& menu)
+        : m_impl(std::make_unique<IfMenuPartImpl>(&module, name, menu))
+    {
+    }
     void Show() { m_impl->Show(); }
     void Hide() { m_impl->Hide(); }
 

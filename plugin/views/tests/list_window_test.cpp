@@ -7,14 +7,18 @@
 #include "plugin/views/tests/views_fixture.h"
 
 #include "plugin/kernel/tests/scratch_dir.h"
+#include "standins/ide/if_desktop.h"
 #include "plugin/sdk/kernel.h"
 #include "plugin/sdk/plugin_binding.h"
 #include "standins/debugger/sim_kernel.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QMainWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPointer>
+#include <QHeaderView>
 #include <QTest>
 #include <QTimer>
 #include <QLineEdit>
@@ -162,6 +166,45 @@ TEST(ListWindow, CheckBoxesToggleOnceAClickAndCellsTakeTheColumnAlignment)
     EXPECT_EQ(alignment(2), Qt::AlignHCenter);
 }
 
+TEST(ListWindow, DeletingAColumnMovesEverythingItCarriesAndColumnsStayInPlace)
+{
+    RecordingList list;
+    list.OnInitialUpdate();
+    list.AddColumn("Name", 80, 0);
+    list.AddColumn("Gone", 40, 1);
+    list.AddColumn("Count", 60, 2);
+    list.AddColumn("State", 60, 1);
+    list.InsertRow("a", 0);
+    list.SetItemText(0, 2, "12");
+    list.SetCellEditable(0, 3, true);
+    ASSERT_TRUE(list.DeleteColumn(1));
+    ASSERT_EQ(list.columnCount(), 3);
+    QTreeWidgetItem* item = list.topLevelItem(0);
+    auto alignment = [&](int column) {
+        return Qt::Alignment(item->data(column, Qt::TextAlignmentRole).toInt()) & Qt::AlignHorizontal_Mask;
+    };
+    EXPECT_EQ(list.headerItem()->text(1), "Count");
+    EXPECT_EQ(alignment(1), Qt::AlignRight);
+    EXPECT_EQ(alignment(2), Qt::AlignHCenter);
+    std::string text;
+    ASSERT_TRUE(list.GetItemText(0, 1, text));
+    EXPECT_EQ(text, "12");
+    EXPECT_TRUE(list.IsCellTextEditable(0, 2));
+    EXPECT_FALSE(list.IsCellTextEditable(0, 1));
+    EXPECT_FALSE(list.DeleteColumn(3));
+
+    // The header's sections cannot be dragged into another order: the check box stays in column 0.
+    EXPECT_FALSE(list.header()->sectionsMovable());
+    list.SetCheckBoxes(true);
+    list.resize(320, 200);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    list.header()->moveSection(0, 2); // even when the program moves one
+    const QRect first = list.visualRect(list.model()->index(0, 0));
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(first.left() + 4 + first.height() / 2, first.center().y()));
+    EXPECT_TRUE(list.GetItemCheck(0));
+}
+
 TEST(ListWindow, LayoutStorageAndSelectionColours)
 {
     kernel::test::ScratchDir dir;
@@ -295,6 +338,42 @@ TEST_F(CallCountTest, CountsCallsOfTypedFunctions)
     EXPECT_EQ(window.GetRowCount(), 3);
 }
 
+// The store outlives the session: after Exit and a new Init (and after Init twice) its functions are
+// set on the new registration and count on; removing one after Exit asks the debugger for nothing.
+TEST_F(CallCountTest, FunctionsCountOnAcrossSessions)
+{
+    ASSERT_TRUE(CallCountStore::AddFunction("main"));
+    for (int i = 0; i < 3; ++i)
+        kernel.hit(0, 0x2000);
+    ASSERT_EQ(dk::PluginApiExit(), 0);
+    EXPECT_TRUE(kernel.breakpoints().empty());
+    ASSERT_EQ(dk::PluginApiInit(kernel.table()), 0);
+    EXPECT_EQ(kernel.breakpoints().size(), 1u);
+    ASSERT_EQ(dk::PluginApiInit(kernel.table()), 0);
+    EXPECT_EQ(kernel.breakpoints().size(), 1u);
+    kernel.hit(0, 0x2000);
+
+    CallCountWindow window;
+    window.OnInitialUpdate();
+    window.Update();
+    std::string text;
+    window.GetItemText(0, 0, text);
+    EXPECT_EQ(text, "main");
+    window.GetItemText(0, 1, text);
+    EXPECT_EQ(text, "4");
+
+    ASSERT_EQ(dk::PluginApiExit(), 0);
+    const uint64_t removals = kernel.callCount(DK_BREAKPOINT_REMOVE);
+    window.SetContextRow(0);
+    window.OnCommand(kRemoveFunctionCommand);
+    EXPECT_TRUE(CallCountStore::Snapshot().empty());
+    ASSERT_EQ(dk::PluginApiInit(kernel.table()), 0);
+    EXPECT_TRUE(kernel.breakpoints().empty());
+    kernel.notify(DK_NOTIFY_TARGET_STOPPED);
+    ASSERT_EQ(dk::PluginApiExit(), 0);
+    EXPECT_EQ(kernel.callCount(DK_BREAKPOINT_REMOVE), removals);
+}
+
 TEST_F(CallCountTest, SessionEndingWithTheContextMenuOpenFreesItOnce)
 {
     auto* window = new CallCountWindow;
@@ -311,6 +390,37 @@ TEST_F(CallCountTest, SessionEndingWithTheContextMenuOpenFreesItOnce)
     EXPECT_TRUE(menuWasOpen);
     EXPECT_TRUE(alive.isNull());
     drainEvents();
+}
+
+TEST(MenuPart, BuiltFromAMenuAtHand)
+{
+    const bool ownDesktop = IfDesktop::Instance() == nullptr;
+    IfDesktop* desktop = ownDesktop ? IfDesktop::Create() : IfDesktop::Instance();
+    auto menuTitles = [&] {
+        QStringList titles;
+        for (QAction* action : desktop->MainWindow()->menuBar()->actions())
+            if (action->isVisible())
+                titles << action->text();
+        return titles;
+    };
+    IfMenu menu;
+    ASSERT_TRUE(PluginResources().GetMenu(kMainMenu, menu));
+    menu.text = "Handed Menu";
+    {
+        IfMenuPart part(PluginResources(), "IP_HANDED", menu);
+        drainEvents();
+        EXPECT_TRUE(menuTitles().contains("Handed Menu"));
+        part.Hide();
+        drainEvents();
+        EXPECT_FALSE(menuTitles().contains("Handed Menu"));
+        part.Show();
+        drainEvents();
+        EXPECT_TRUE(menuTitles().contains("Handed Menu"));
+    }
+    drainEvents();
+    EXPECT_FALSE(menuTitles().contains("Handed Menu"));
+    if (ownDesktop)
+        IfDesktop::Destroy();
 }
 
 TEST(WindowFactory, CommandPlacementAndViews)

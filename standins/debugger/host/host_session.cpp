@@ -10,6 +10,7 @@
 #include <QAbstractItemView>
 #include <QContextMenuEvent>
 #include <QAction>
+#include <QDialog>
 #include <QApplication>
 #include <QDockWidget>
 #include <QMainWindow>
@@ -17,6 +18,7 @@
 #include <QWidget>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -26,6 +28,9 @@ namespace {
 // How long an expectation that depends on the GUI thread's progress may take: generous, since a
 // sanitised build on a loaded machine can stall the GUI for seconds; a met expectation returns at once.
 constexpr std::chrono::seconds kExpectationDeadline{60};
+// How long the GUI thread has to return from a step once its modal windows were closed (the step's
+// own bound is the session's, 30 s unless a scenario sets it); after that the run ends.
+constexpr std::chrono::seconds kGuiUnblockBound{10};
 
 bool onGuiThread() { return QThread::currentThread() == qApp->thread(); }
 
@@ -55,13 +60,32 @@ QWidget* findWindow(const std::string& title)
 
 bool windowShown(const std::string& title) { return findWindow(title) != nullptr; }
 
-void settle()
+// Settles on the GUI thread itself (the session's end, with no event loop running).
+void settleHere()
 {
     for (int pass = 0; pass < 20; ++pass) {
         QCoreApplication::sendPostedEvents();
         QCoreApplication::processEvents();
         if (IfRunIdleChores() == 0 && pass > 2)
             break;
+    }
+}
+
+// Closes what keeps a GUI step from returning: open popup menus and modal windows, innermost first.
+void closeModalWindows()
+{
+    for (int i = 0; i < 16; ++i) {
+        if (QWidget* popup = QApplication::activePopupWidget()) {
+            popup->close();
+            continue;
+        }
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr)
+            break;
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
     }
 }
 
@@ -98,13 +122,66 @@ bool HostSession::fail(const ScenarioCommand& command, const std::string& messag
     return false;
 }
 
-bool HostSession::runOnGui(const std::function<void()>& f)
+bool HostSession::runOnGui(const ScenarioCommand& command, const std::function<void()>& f)
 {
     if (onGuiThread()) {
         f();
         return true;
     }
-    return QMetaObject::invokeMethod(qApp, f, Qt::BlockingQueuedConnection);
+    // Queued, and waited for with a bound. A call that has not started when the bound passes never
+    // runs; one that started and does not return (a modal window's loop inside it) gets its modal
+    // windows closed, and when even that does not help the run ends here with the step's line.
+    struct Call {
+        std::mutex mutex;
+        std::condition_variable finished;
+        bool started = false;
+        bool done = false;
+        bool cancelled = false;
+    };
+    auto call = std::make_shared<Call>();
+    QMetaObject::invokeMethod(qApp, [call, f] {
+        {
+            std::lock_guard lock(call->mutex);
+            if (call->cancelled)
+                return;
+            call->started = true;
+        }
+        f();
+        {
+            std::lock_guard lock(call->mutex);
+            call->done = true;
+        }
+        call->finished.notify_all();
+    }, Qt::QueuedConnection);
+    std::unique_lock lock(call->mutex);
+    if (call->finished.wait_for(lock, m_guiStepBound, [&] { return call->done; }))
+        return true;
+    if (!call->started) {
+        call->cancelled = true;
+        lock.unlock();
+        return fail(command, "the GUI thread did not take the step up in time");
+    }
+    lock.unlock();
+    fail(command, "the GUI thread did not finish the step in time; its modal windows are closed");
+    QMetaObject::invokeMethod(qApp, closeModalWindows, Qt::QueuedConnection);
+    lock.lock();
+    if (call->finished.wait_for(lock, kGuiUnblockBound, [&] { return call->done; }))
+        return false;
+    m_out << "line " << command.line << ": " << command.name << ": the GUI thread is stuck; the run ends" << std::endl;
+    std::_Exit(1);
+}
+
+void HostSession::settle(const ScenarioCommand& command)
+{
+    // Pass by pass, each a call of its own: the events posted in between run in the event loop (or
+    // a modal window's), never inside a call the debugger thread waits for.
+    for (int pass = 0; pass < 20; ++pass) {
+        int chores = 0;
+        if (!runOnGui(command, [&chores] { chores = IfRunIdleChores(); }))
+            return;
+        if (chores == 0 && pass > 2)
+            break;
+    }
 }
 
 bool HostSession::ensurePlugin(const ScenarioCommand& command)
@@ -208,7 +285,8 @@ bool HostSession::execute(const ScenarioCommand& c)
             return false;
         bool start = c.name == "gui-start";
         uint32_t answer = 0;
-        runOnGui([&] { answer = start ? m_plugin.startGui() : m_plugin.shutDownGui(); });
+        if (!runOnGui(c, [&] { answer = start ? m_plugin.startGui() : m_plugin.shutDownGui(); }))
+            return false;
         m_guiStarted = start;
         return answer == 1 ? true : fail(c, "answered " + std::to_string(answer));
     }
@@ -229,8 +307,8 @@ bool HostSession::execute(const ScenarioCommand& c)
         DkStatus status = DK_STATUS_FAILURE;
         if (c.name == "exit")
             status = m_plugin.exit();
-        else
-            runOnGui([&] { status = m_plugin.exit(); });
+        else if (!runOnGui(c, [&] { status = m_plugin.exit(); }))
+            return false;
         m_bound = false;
         if (!expected || status != *expected)
             return fail(c, "status " + std::to_string(status));
@@ -280,8 +358,24 @@ bool HostSession::execute(const ScenarioCommand& c)
             return fail(c, "memory differs");
         return true;
     }
+    if (c.name == "step-bound") {
+        // How long a step may keep the GUI thread, in seconds (30 unless set).
+        auto seconds = a.empty() ? std::nullopt : number32(a[0]);
+        if (!seconds || *seconds == 0)
+            return fail(c, "expected a number of seconds");
+        m_guiStepBound = std::chrono::seconds(*seconds);
+        return true;
+    }
+    if (c.name == "modal-box") {
+        // A step of the host that cannot finish by itself: a modal box of its own, open until closed.
+        return runOnGui(c, [] {
+            QDialog box;
+            box.setWindowTitle("dkhost");
+            box.exec();
+        });
+    }
     if (c.name == "wait-idle") {
-        runOnGui(settle);
+        settle(c);
         return true;
     }
     if (c.name == "expect-window" || c.name == "expect-no-window") {
@@ -293,15 +387,34 @@ bool HostSession::execute(const ScenarioCommand& c)
         bool shown = !wanted;
         auto deadline = std::chrono::steady_clock::now() + expectationDeadline();
         for (;;) {
-            runOnGui([&] {
-                settle();
-                shown = windowShown(a[0]);
-            });
+            settle(c);
+            if (!runOnGui(c, [&] { shown = windowShown(a[0]); }))
+                return false;
             if (shown == wanted || std::chrono::steady_clock::now() > deadline)
                 break;
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         return shown == wanted ? true : fail(c, wanted ? "no such window" : "the window is shown");
+    }
+    if (c.name == "close-window" || c.name == "close-ide") {
+        // As the user closes a plug-in window, or the host's own IDE window (which ends the session).
+        if (c.name == "close-window" && !need(1))
+            return false;
+        bool closed = false;
+        bool ran = runOnGui(c, [&] {
+            QWidget* window = c.name == "close-ide"
+                                  ? (IfDesktop::Instance() != nullptr ? IfDesktop::Instance()->MainWindow() : nullptr)
+                                  : findWindow(a[0]);
+            if (window != nullptr && window->isVisible())
+                closed = window->close();
+        });
+        if (!ran)
+            return false;
+        return closed ? true : fail(c, "no such window, or it stayed open");
+    }
+    if (c.name == "end-session") {
+        endSession();
+        return true;
     }
     if (c.name == "popup") {
         // A right click on the first row of the window's list; the menu's loop runs on the GUI
@@ -309,7 +422,7 @@ bool HostSession::execute(const ScenarioCommand& c)
         if (!need(1))
             return false;
         bool posted = false;
-        runOnGui([&] {
+        bool ran = runOnGui(c, [&] {
             QWidget* window = findWindow(a[0]);
             auto* view = window != nullptr ? window->findChild<QAbstractItemView*>() : nullptr;
             if (view == nullptr || view->model() == nullptr)
@@ -321,6 +434,8 @@ bool HostSession::execute(const ScenarioCommand& c)
                                                               view->viewport()->mapToGlobal(point)));
             posted = true;
         });
+        if (!ran)
+            return false;
         return posted ? true : fail(c, "no list in that window");
     }
     if (c.name == "expect-popup" || c.name == "expect-no-popup") {
@@ -328,7 +443,8 @@ bool HostSession::execute(const ScenarioCommand& c)
         bool open = !wanted;
         auto deadline = std::chrono::steady_clock::now() + expectationDeadline();
         for (;;) {
-            runOnGui([&] { open = QApplication::activePopupWidget() != nullptr; });
+            if (!runOnGui(c, [&] { open = QApplication::activePopupWidget() != nullptr; }))
+                return false;
             if (open == wanted || std::chrono::steady_clock::now() > deadline)
                 break;
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -389,10 +505,11 @@ bool HostSession::execute(const ScenarioCommand& c)
         bool done = false;
         if (c.name == "command") {
             auto id = number32(a[0]);
-            runOnGui([&] { done = id && IfRouteCommand(*id); });
+            if (!runOnGui(c, [&] { done = id && IfRouteCommand(*id); }))
+                return false;
         } else {
             QString name = QString::fromLatin1(a[0].c_str());
-            runOnGui([&] {
+            bool ran = runOnGui(c, [&] {
                 for (QWidget* widget : QApplication::allWidgets()) {
                     if (auto* button = qobject_cast<QAbstractButton*>(widget); button && button->objectName() == name) {
                         button->click();
@@ -407,21 +524,30 @@ bool HostSession::execute(const ScenarioCommand& c)
                         }
                 }
             });
+            if (!ran)
+                return false;
         }
         return done ? true : fail(c, "nothing handled it");
     }
     return fail(c, "unknown command");
 }
 
-int HostSession::finish()
+void HostSession::endSession()
 {
     if (m_bound && m_plugin.loaded()) {
         m_plugin.exit();
         m_bound = false;
     }
-    if (m_guiStarted && m_plugin.loaded())
+    if (m_guiStarted && m_plugin.loaded()) {
         m_plugin.shutDownGui();
-    settle();
+        m_guiStarted = false;
+    }
+}
+
+int HostSession::finish()
+{
+    endSession();
+    settleHere();
     std::vector<int> unexpected = m_kernel.unexpectedEntries();
     m_out << "unexpected entries:";
     for (int entry : unexpected)
@@ -461,6 +587,15 @@ void DebuggerThread::post(std::function<void()> job)
     {
         std::lock_guard lock(m_mutex);
         m_jobs.push_back(std::move(job));
+    }
+    m_wake.notify_all();
+}
+
+void DebuggerThread::postNext(ScenarioCommand command)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_jobs.push_front([this, command = std::move(command)] { m_session.execute(command); });
     }
     m_wake.notify_all();
 }

@@ -1,7 +1,8 @@
 #pragma once
 // One run of the stand-in host: the simulated debugger, the loaded plug-in and the commands of a
 // scenario. Commands run on the debugger thread; those that touch widgets are carried to the GUI
-// thread and waited for (the GUI thread never waits for the debugger thread while its loop runs).
+// thread and waited for, with a bound (the GUI thread never waits for the debugger thread while its
+// loop runs). A step that cannot finish fails with its line; a scenario never hangs.
 
 #include "standins/debugger/host/scenario.h"
 #include "standins/debugger/plugin_host.h"
@@ -31,13 +32,19 @@ public:
     // Ends the session on the GUI thread with its event loop stopped: Exit and IDE shut-down when
     // still bound, then the report. Answers the program's exit code: 0, or 1 after any failure.
     int finish();
+    // Exit and IDE shut-down when still bound (the session's end, as finish begins).
+    void endSession();
 
     std::size_t failures() const { return m_failures; }
 
 private:
     bool fail(const ScenarioCommand& command, const std::string& message);
     std::chrono::milliseconds expectationDeadline() const;
-    bool runOnGui(const std::function<void()>& f);
+    // Runs f on the GUI thread and waits for it, at most the step bound (see runOnGui's comment);
+    // false, with the step failed, when it did not finish.
+    bool runOnGui(const ScenarioCommand& command, const std::function<void()>& f);
+    // Lets the GUI thread run its posted events and idle chores until they are done.
+    void settle(const ScenarioCommand& command);
     bool ensurePlugin(const ScenarioCommand& command);
     bool resolveLocation(const std::string& text, uint32_t& zone, uint64_t& address);
     std::string path(const std::string& name) const;
@@ -49,6 +56,7 @@ private:
     std::string m_pluginPath;
     bool m_bound = false;
     bool m_guiStarted = false;
+    std::chrono::milliseconds m_guiStepBound{std::chrono::seconds(30)};
     std::size_t m_failures = 0;
 };
 
@@ -59,6 +67,8 @@ public:
     ~DebuggerThread(); // finishes the queue, then joins
     void post(ScenarioCommand command);
     void post(std::function<void()> job);
+    // Runs the command before every command still queued.
+    void postNext(ScenarioCommand command);
     // Runs f once every command posted so far has run.
     void whenDone(std::function<void()> f);
 

@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QEvent>
 #include <QMainWindow>
 #include <QToolBar>
 
@@ -79,6 +80,27 @@ simdbg::ScenarioCommand command(const std::string& name, std::vector<std::string
     return c;
 }
 
+// The session ends with the host's last window: closing the IDE window ends the plug-in's session
+// next (its panels and windows close with it) and then the program.
+class SessionEndsWithWindow final : public QObject {
+public:
+    explicit SessionEndsWithWindow(simdbg::DebuggerThread& debugger) : m_debugger(debugger) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Close && !m_ended) {
+            m_ended = true;
+            m_debugger.postNext(command("end-session"));
+            QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    simdbg::DebuggerThread& m_debugger;
+    bool m_ended = false;
+};
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -118,19 +140,24 @@ int main(int argc, char** argv)
                 debugger.post(c);
             if (headless) {
                 debugger.whenDone([] { QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection); });
-            } else {
-                if (commands.empty()) {
-                    for (const char* step : {"gui-start", "init", "loaded"})
-                        debugger.post(command(step));
-                }
-                QToolBar* bar = desktop->MainWindow()->addToolBar("Debugger");
-                QAction* go = bar->addAction("Go");
-                go->setObjectName("Go");
-                QAction* stop = bar->addAction("Stop");
-                stop->setObjectName("Stop");
-                QObject::connect(go, &QAction::triggered, [&] { debugger.post(command("run")); });
-                QObject::connect(stop, &QAction::triggered, [&] { debugger.post(command("stop")); });
+            } else if (commands.empty()) {
+                for (const char* step : {"gui-start", "init", "loaded"})
+                    debugger.post(command(step));
             }
+            // The debugger's controls. Show Panel tells the plug-in the program is loaded again, which
+            // opens its control panel once more after the user closed it.
+            QToolBar* bar = desktop->MainWindow()->addToolBar("Debugger");
+            QAction* go = bar->addAction("Go");
+            go->setObjectName("Go");
+            QAction* stop = bar->addAction("Stop");
+            stop->setObjectName("Stop");
+            QAction* showPanel = bar->addAction("Show Panel");
+            showPanel->setObjectName("ShowPanel");
+            QObject::connect(go, &QAction::triggered, [&] { debugger.post(command("run")); });
+            QObject::connect(stop, &QAction::triggered, [&] { debugger.post(command("stop")); });
+            QObject::connect(showPanel, &QAction::triggered, [&] { debugger.postNext(command("loaded")); });
+            SessionEndsWithWindow sessionEnd(debugger);
+            desktop->MainWindow()->installEventFilter(&sessionEnd);
             desktop->MainWindow()->resize(900, 600);
             desktop->MainWindow()->show();
             QApplication::exec();
@@ -141,6 +168,7 @@ int main(int argc, char** argv)
             debugger.post([&drained] { drained = true; });
             while (!drained)
                 QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            desktop->MainWindow()->removeEventFilter(&sessionEnd);
         } // the debugger thread ends here
         code = session.finish();
     }

@@ -27,6 +27,15 @@
 //   popup "<title>"                    a right click on the first row of the window's list
 //   expect-popup | expect-no-popup     a popup menu is open, or none (waits up to 60 s)
 //   exit [status]                      Exit on the debugger thread; exit-gui [status] on the GUI thread
+//   close-window "<title>"             closes a plug-in window as the user does
+//   close-ide                          closes the host's IDE window, which ends the session (Exit and
+//                                      IDE shut-down) and then the program once the scenario is done
+//   click ShowPanel                    the host's Show Panel: the control panel again after it was closed
+//   step-bound <seconds>               how long a step may keep the GUI thread (default 30)
+//   modal-box                          a modal box of the host's own that nothing closes (a step that
+//                                      cannot finish)
+// A step that does not finish on the GUI thread within its bound fails with its line; its modal windows
+// are closed, and when even then it does not return the run ends there.
 // At the end the host reports unexpected entries and host texts not given back; either fails the run.
 
 #include <optional>

@@ -8,8 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <atomic>
+#include <cstring>
 #include <thread>
+#include <vector>
 
 namespace simdbg {
 namespace {
@@ -99,6 +103,68 @@ TEST_F(SimPluginStressTest, InitAndExitRaceTheIdesIdlePasses)
     }
     EXPECT_FALSE(kernel.registered());
     EXPECT_TRUE(kernel.unexpectedEntries().empty());
+}
+
+// Every callback slot and export that needs no host object, called from several threads while the
+// debugger binds and ends the plug-in round after round: a slot that began before Exit ends before
+// the object goes, one that begins after it finds no object and answers its neutral result.
+TEST_F(SimPluginStressTest, ExitRacesEverySlotThatNeedsNoHostObject)
+{
+    ASSERT_EQ(host.init(kernel.table()), 0);
+    // The table stays the plug-in's own after Exit: the debugger may still hold it.
+    const PluginCallbackTable* slots = kernel.callbacks();
+    ASSERT_NE(slots, nullptr);
+    ASSERT_EQ(host.exit(), 0);
+
+    std::atomic<int> calls{0};
+    std::atomic<int> badInfo{0};
+    std::atomic<int> badVersion{0};
+    std::vector<std::unique_ptr<Repeater>> callers;
+    for (int copy = 0; copy < 2; ++copy) {
+        callers.push_back(std::make_unique<Repeater>([&] {
+            DkPluginInfo info{"x", "y"};
+            slots->PluginCbGetPluginInfo(&info);
+            const bool none = info.name == nullptr && info.version == nullptr;
+            const bool ours = info.name != nullptr && info.version != nullptr &&
+                              std::strcmp(info.name, "DpKernelPlugin") == 0 && std::strcmp(info.version, "1.0") == 0;
+            if (!none && !ours)
+                badInfo.fetch_add(1);
+            calls.fetch_add(1);
+        }));
+    }
+    callers.push_back(std::make_unique<Repeater>([&] {
+        if (slots->PluginCbMajorVersion() != 1 || slots->PluginCbMinorVersion() != 4)
+            badVersion.fetch_add(1);
+        slots->PluginCbLog(1, "stress");
+        slots->PluginCbTaskProvider2(nullptr);
+        slots->PluginCbRegisterFunctions();
+        slots->PluginCbUnregisterFunctions();
+        calls.fetch_add(1);
+    }));
+    callers.push_back(std::make_unique<Repeater>([&] {
+        for (uint32_t code : {0u, 1u, 3u, 6u, 22u})
+            slots->PluginCbNotify(code);
+        calls.fetch_add(1);
+    }));
+    callers.push_back(std::make_unique<Repeater>([&] {
+        host.entryTable();
+        host.shutDownGui();
+        calls.fetch_add(1);
+    }));
+    for (int round = 0; round < kRounds; ++round) {
+        ASSERT_EQ(host.init(kernel.table()), 0) << "round " << round;
+        const int before = calls.load();
+        while (calls.load() < before + 5 + round % 11)
+            std::this_thread::yield();
+        ASSERT_EQ(host.exit(), 0) << "round " << round;
+    }
+    callers.clear();
+    EXPECT_EQ(badInfo.load(), 0);
+    EXPECT_EQ(badVersion.load(), 0);
+    EXPECT_FALSE(kernel.registered());
+    EXPECT_EQ(kernel.callCount(DK_UNREGISTER_PLUGIN), static_cast<uint64_t>(kRounds) + 1);
+    EXPECT_TRUE(kernel.unexpectedEntries().empty());
+    EXPECT_TRUE(kernel.ledgerErrors().empty());
 }
 
 TEST_F(SimPluginStressTest, RepeatedInitGivesEveryRegistrationBack)
