@@ -7,6 +7,7 @@
 #include "plugin/kernel/registers.h"
 #include "plugin/kernel/trace.h"
 #include "standins/debugger/simtarget/kernel_objects.h"
+#include "standins/debugger/simtarget/port_frames.h"
 #include "standins/debugger/simtarget/tests/generated_fixture.h"
 
 #include <gtest/gtest.h>
@@ -79,7 +80,7 @@ TEST_P(DemoKernel, Tasks)
     EXPECT_EQ(r[2], 5u);
     EXPECT_EQ(r[7], word(0x00400100) * (port() == 8 ? 2 : 1));
     EXPECT_EQ(r[8] + r[9], r[5]);
-    EXPECT_EQ(r[6], ContextSlotValue(1, kernel::GetRegisterMap(port())->rows[0].slot));
+    EXPECT_EQ(r[6], ContextSlotValue(1, FramesOf(port()).slotOf(0)));
     EXPECT_EQ(kernel::ReadTaskPriority(5), 12); // inactive with priority 0: the base priority
     EXPECT_EQ(kernel::ReadTaskSliceCount(1), 2u);
     EXPECT_EQ(kernel::ReadTaskSliceLimit(1), 4u);
@@ -106,19 +107,19 @@ TEST_P(DemoKernel, Tasks)
 
 TEST_P(DemoKernel, Registers)
 {
-    const kernel::RegisterMap* map = kernel::GetRegisterMap(port());
-    ASSERT_NE(map, nullptr);
+    // The generator's own register stacking against the plug-in's decoding of it.
+    const PortFrames& frames = FramesOf(port());
     const uint32_t context = kernel::GetTaskContextAddress(builder->objectAddress(K::Task, 1));
     ASSERT_NE(context, 0u);
-    for (int reg = 0; reg < map->registersRead; ++reg) {
-        const int slot = map->rows[reg].slot;
+    for (int reg = 0; reg < frames.registersRead; ++reg) {
+        const int slot = frames.slotOf(reg);
         uint32_t size = 99;
         const uint32_t value = kernel::ReadTaskRegister(1, reg, &size);
         if (reg == 1) {
             EXPECT_EQ(value, context);
-        } else if (slot >= 0 && slot < builder->contextSlots()) {
+        } else if (slot >= 0 && slot < frames.contextSlots) {
             // The frame-type word is a register of its own on some ports: 1 marks a full frame.
-            EXPECT_EQ(value, slot == map->frameTypeSlot ? 1u : ContextSlotValue(1, slot)) << reg;
+            EXPECT_EQ(value, slot == frames.frameTypeSlot ? 1u : ContextSlotValue(1, slot)) << reg;
             EXPECT_EQ(size, 4u);
         } else {
             EXPECT_EQ(value, 0u) << reg;
@@ -127,29 +128,33 @@ TEST_P(DemoKernel, Registers)
     }
     std::vector<uint32_t> states(1024, 77);
     kernel::GetTaskRegisterStates(1, states.data(), 1024);
-    for (int reg = 0; reg < map->registersWithState; ++reg) {
+    for (int reg = 0; reg < frames.registersWithState; ++reg) {
         const bool forced = port() == 4 && (reg == 4 || reg == 15);
-        const bool absent = map->rows[reg].slot >= builder->contextSlots();
+        const bool absent = frames.slotOf(reg) >= frames.contextSlots;
         EXPECT_EQ(states[static_cast<std::size_t>(reg)], forced || absent ? 2u : 0u) << reg;
     }
     kernel::GetTaskRegisterStates(3, states.data(), 1024); // a short frame
-    int notSaved = 0;
-    for (int reg = 3; reg < map->registersWithState; ++reg)
-        notSaved += states[static_cast<std::size_t>(reg)] == kernel::RegisterNotSaved;
-    EXPECT_EQ(notSaved > 0, map->frameTypeSlot >= 0);
+    for (int reg = 3; reg < frames.registersWithState; ++reg) {
+        const bool forced = port() == 4 && (reg == 4 || reg == 15);
+        const bool absent = frames.slotOf(reg) >= frames.contextSlots;
+        const bool notSaved = frames.frameTypeSlot >= 0 && frames.savedOnlyInFullFrame(reg);
+        EXPECT_EQ(states[static_cast<std::size_t>(reg)],
+                  forced || absent ? kernel::RegisterNotPresent : notSaved ? kernel::RegisterNotSaved : kernel::RegisterValid)
+            << reg;
+    }
     kernel::GetTaskRegisterStates(5, states.data(), 1024); // inactive: no context
     EXPECT_EQ(states[0], 3u);
     EXPECT_EQ(states[static_cast<std::size_t>(builder->contextSlots() - 1)], 3u);
     // Nothing is written beyond the registers the port has states for.
-    EXPECT_EQ(states[static_cast<std::size_t>(std::max(builder->contextSlots(), map->registersWithState))], 77u);
+    EXPECT_EQ(states[static_cast<std::size_t>(std::max(builder->contextSlots(), frames.registersWithState))], 77u);
     EXPECT_EQ(kernel::ReadTaskRegister(5, 0, nullptr), 0u);
     EXPECT_NE(kernel::ReadTaskRegister(5, 1, nullptr), 0u); // the saved stack pointer
-    const bool frames = port() == 3 || port() == 4 || port() == 6 || port() == 8 || port() == 9 || port() == 10 ||
-                        port() == 13;
-    EXPECT_EQ(kernel::GetBacktraceDepth(), frames ? 3u : 0u);
+    const bool chained = port() == 3 || port() == 4 || port() == 6 || port() == 8 || port() == 9 || port() == 10 ||
+                         port() == 13;
+    EXPECT_EQ(kernel::GetBacktraceDepth(), chained ? 3u : 0u);
     kernel::BacktraceFrame trace[5];
-    ASSERT_EQ(kernel::ReadBacktrace(trace, 5), frames ? 3u : 0u);
-    if (frames) {
+    ASSERT_EQ(kernel::ReadBacktrace(trace, 5), chained ? 3u : 0u);
+    if (chained) {
         // {frame, exception, thread, level} as the generator wrote them.
         EXPECT_EQ((std::array<uint32_t, 3>{trace[0][1], trace[0][2], trace[0][3]}), (std::array<uint32_t, 3>{3, 0, 0}));
         EXPECT_EQ((std::array<uint32_t, 3>{trace[1][1], trace[1][2], trace[1][3]}), (std::array<uint32_t, 3>{2, 2, 1}));
