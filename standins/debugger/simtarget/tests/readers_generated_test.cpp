@@ -23,6 +23,16 @@ namespace {
 using K = kernel::ObjectKind;
 using Variant = std::tuple<int, bool, uint32_t>;
 
+// `size` bytes at `address` of the generated memory; empty when any of them is not there.
+std::string textAt(const std::vector<MemoryBlock>& memory, uint32_t address, uint32_t size)
+{
+    for (const MemoryBlock& block : memory)
+        if (address >= block.address && uint64_t{address} + size <= block.address + block.data.size())
+            return std::string(block.data.begin() + (address - block.address),
+                               block.data.begin() + (address - block.address + size));
+    return {};
+}
+
 class DemoKernel : public ::testing::TestWithParam<Variant> {
 protected:
     void SetUp() override
@@ -84,6 +94,13 @@ TEST_P(DemoKernel, Tasks)
     EXPECT_EQ(kernel::ReadTaskPriority(5), 12); // inactive with priority 0: the base priority
     EXPECT_EQ(kernel::ReadTaskSliceCount(1), 2u);
     EXPECT_EQ(kernel::ReadTaskSliceLimit(1), 4u);
+    // Every task has an argument block in target memory; tasks 1 to 3 a task semaphore.
+    for (uint32_t n = 1; n <= 6; ++n)
+        EXPECT_EQ(textAt(fixture->generated().memory, kernel::ReadTaskArgAddress(n), 1), std::string(1, char(0xA0 + n)))
+            << n;
+    EXPECT_EQ((std::array<uint32_t, 4>{kernel::ReadTaskSemaphore(1), kernel::ReadTaskSemaphore(2),
+                                       kernel::ReadTaskSemaphore(3), kernel::ReadTaskSemaphore(4)}),
+              (std::array<uint32_t, 4>{1, 2, 1, 0}));
     kernel::TaskStackInfo stack;
     kernel::ReadTaskStackInfo(1, stack);
     EXPECT_EQ(stack[0] + stack[3], r[4]); // the pattern ends where the used part (the context) starts
@@ -180,10 +197,14 @@ TEST_P(DemoKernel, WaitableObjects)
 
     kernel::MailboxMessage m;
     ASSERT_EQ(kernel::ReadMailboxMessage(1, 2, m), 1);
-    EXPECT_EQ(m, (kernel::MailboxMessage{2, 2, 1, 0x20100010}));
+    EXPECT_EQ(m, (kernel::MailboxMessage{2, 2, 1, kernel::ReadMailboxMessageAddress(1, 2)}));
     EXPECT_EQ(kernel::ReadMailboxMessage(1, 3, m), 0);
-    EXPECT_EQ(kernel::ReadMailboxMessageAddress(1, 1), 0x20100000u);
+    // Both messages' bodies lie in target memory.
+    EXPECT_EQ(textAt(fixture->generated().memory, kernel::ReadMailboxMessageAddress(1, 1), 16), "Normal from Main");
+    EXPECT_EQ(textAt(fixture->generated().memory, kernel::ReadMailboxMessageAddress(1, 2), 16), "Urgent: Sleeper!");
     EXPECT_EQ(kernel::GetMailboxNotEmptySemaphore(1), 2u);
+    EXPECT_EQ(kernel::GetPartitionNotEmptySemaphore(1), 2u);
+    EXPECT_EQ(kernel::GetMutexNotBusySemaphore(1), 2u);
 
     const uint32_t area = builder->field(K::Partition, 1, 5);
     EXPECT_EQ(kernel::ReadPartitionFreeBlock(1, 1), word(area));
@@ -241,16 +262,6 @@ TEST_P(DemoKernel, PipesThreadsLevelsTimers)
     kernel::ReadThreadRunCount(1, runs);
     EXPECT_EQ(runs[0], 101u);
 
-    kernel::ScheduledThread scheduled[8];
-    ASSERT_EQ(kernel::ReadLevelScheduledThreads(1, scheduled, 8), 2u);
-    EXPECT_EQ(scheduled[0], (kernel::ScheduledThread{1, 1, 0x10}));
-    EXPECT_EQ(scheduled[1], (kernel::ScheduledThread{2, 2, 0x10}));
-    EXPECT_EQ(kernel::ReadLevelScheduledThreads(2, scheduled, 8), 0u); // FIFO levels list nothing
-    if (port() != 8) {
-        kernel::LevelSchedule schedule;
-        ASSERT_EQ(kernel::ReadLevelSchedule(1, schedule), 1);
-        EXPECT_EQ(schedule, (kernel::LevelSchedule{2, 3}));
-    }
 
     kernel::EventSourceCounter counters[4];
     ASSERT_EQ(kernel::ReadEventSourceCounters(1, counters, 4), 2u);
@@ -344,6 +355,20 @@ std::string variantName(const ::testing::TestParamInfo<Variant>& info)
 {
     return "Port" + std::to_string(std::get<0>(info.param)) + (std::get<1>(info.param) ? "Little" : "Big") + "Seed" +
            std::to_string(std::get<2>(info.param));
+}
+
+// Level 1's table of thread pointers (f5) is a word pointer on port 8: the current thread and the
+// scheduled threads are read through the same table.
+TEST_P(DemoKernel, LevelScheduleAndScheduledThreads)
+{
+    kernel::LevelSchedule schedule;
+    ASSERT_EQ(kernel::ReadLevelSchedule(1, schedule), 1);
+    EXPECT_EQ(schedule, (kernel::LevelSchedule{2, 3}));
+    kernel::ScheduledThread scheduled[8];
+    ASSERT_EQ(kernel::ReadLevelScheduledThreads(1, scheduled, 8), 2u);
+    EXPECT_EQ(scheduled[0], (kernel::ScheduledThread{1, 1, 0x10}));
+    EXPECT_EQ(scheduled[1], (kernel::ScheduledThread{2, 2, 0x10}));
+    EXPECT_EQ(kernel::ReadLevelScheduledThreads(2, scheduled, 8), 0u); // FIFO levels list nothing
 }
 
 INSTANTIATE_TEST_SUITE_P(Ports, DemoKernel,
