@@ -184,7 +184,7 @@ void BuildDemo(TargetBuilder& b)
     b.setField(K::Level, 1, 2, 0x40 | 0x10);
     b.setField(K::Level, 1, 3, 2);
     b.setField(K::Level, 1, 4, 4);
-    b.setField(K::Level, 1, 5, table, true);
+    b.setField(K::Level, 1, 5, table, true); // the kernel keeps the table's word address on port 8
     b.setField(K::Level, 1, 7, 0x40);
     b.setField(K::Level, 1, 10, 3);
     b.setField(K::Level, 2, 1, 0x20);
