@@ -2,7 +2,6 @@
 
 #include "plugin/kernel/layout.h"
 #include "plugin/kernel/object_classes.h"
-#include "plugin/kernel/srecord.h"
 #include "plugin/kernel/target_access.h"
 #include "plugin/kernel/target_port.h"
 #include "plugin/sdk/dk_abi.h"

@@ -2,7 +2,6 @@
 
 #include "plugin/kernel/layout.h"
 #include "plugin/kernel/memory_image.h"
-#include "plugin/kernel/srecord.h"
 #include "plugin/kernel/target_access.h"
 
 namespace simtarget::test {
