@@ -69,7 +69,7 @@ TargetBuilder::TargetBuilder(const KernelSpec& spec)
     entrySizes[7] = 2;
     m_layouts[11] = makeLayout(11, entrySizes);
     for (int k = 0; k < kObjectKindCount; ++k)
-        m_layouts[12 + k] = makeLayout(kObjectFieldCounts[k], {}, waitable(static_cast<ObjectKind>(k)) ? &m_layouts[30] : nullptr);
+        m_layouts[kerneldata::kFirstObjectLayoutEntry + k] = makeLayout(kObjectFieldCounts[k], {}, waitable(static_cast<ObjectKind>(k)) ? &m_layouts[30] : nullptr);
     m_layouts[25] = makeLayout(7);
     m_layouts[26] = makeLayout(11);
     m_contextSlots = FramesOf(spec.port).contextSlots;
@@ -146,7 +146,7 @@ LayoutTable TargetBuilder::makeLayout(int fields, const std::vector<int32_t>& si
 }
 
 const LayoutTable& TargetBuilder::layout(Structure s) const { return m_layouts.at(static_cast<int>(s)); }
-const LayoutTable& TargetBuilder::objectLayout(ObjectKind kind) const { return m_layouts.at(12 + static_cast<int>(kind)); }
+const LayoutTable& TargetBuilder::objectLayout(ObjectKind kind) const { return m_layouts.at(kerneldata::kFirstObjectLayoutEntry + static_cast<int>(kind)); }
 
 uint32_t TargetBuilder::allocate(uint32_t size, uint32_t align)
 {
@@ -196,7 +196,7 @@ void TargetBuilder::setSyspropField(int field, uint32_t value) { setStructField(
 
 void TargetBuilder::setFieldSize(ObjectKind kind, int field, int32_t size)
 {
-    LayoutTable& t = m_layouts.at(12 + static_cast<int>(kind));
+    LayoutTable& t = m_layouts.at(kerneldata::kFirstObjectLayoutEntry + static_cast<int>(kind));
     if (field >= 0 && field < t.count() && size <= t.sizes[static_cast<std::size_t>(field)])
         t.sizes[static_cast<std::size_t>(field)] = size;
 }
