@@ -2,7 +2,6 @@
 
 #include "plugin/kernel/layout.h"
 #include "plugin/kernel/object_classes.h"
-#include "plugin/kernel/srecord.h"
 #include "plugin/kernel/target_access.h"
 #include "plugin/kernel/target_port.h"
 #include "sdk/debugger/dk_abi.h"
@@ -36,7 +35,7 @@ SimSession::SimSession(const simtarget::GeneratedTarget& target)
         return;
     }
     m_path = (std::filesystem::temp_directory_path() / "bench_sim_session_z5data.a79").string();
-    std::ofstream(m_path) << kernel::WriteSRecords(target.dataFile, "z5data");
+    std::ofstream(m_path) << simtarget::SRecordText(target.dataFile, "z5data");
     kernel::SetLittleEndian(1);
     kernel::SetAddressUnitBits(8);
     kernel::BindTargetAccess();

@@ -3,6 +3,8 @@
 // by LoadKernelWorkspace, and the field accessors through which every reader reads field k of a kernel
 // structure at an address.
 
+#include "sdk/kerneldata/kernel_data_format.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -19,13 +21,10 @@ struct LayoutTable {
 };
 
 // The object classes of the target kernel, in the order of their layout entries in the data file.
-enum class ObjectKind : int {
-    Task, Semaphore, Mailbox, Partition, Queue, Mutex, Pipe, Thread, EventSource, Counter, Alarm,
-    Exception, Level,
-};
-constexpr int kObjectKindCount = 13;
-constexpr int kClassSlots = 14;           // class numbers 0..13
-constexpr int kHeaderEntries = 47;
+using kerneldata::ObjectKind;
+using kerneldata::kObjectKindCount;
+using kerneldata::kClassSlots;     // class numbers 0..13
+using kerneldata::kHeaderEntries;
 
 // Status codes of LoadKernelWorkspace (1 to 4 are also passed on from the image load).
 enum LoadStatus : int {

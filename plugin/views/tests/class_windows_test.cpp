@@ -111,7 +111,7 @@ TEST_F(DemoWindows, MailboxesAndTheirDetails)
     EXPECT_EQ(row(m, 0)[1], "MboxA");
     EXPECT_EQ(row(m, 0)[2], "Normal");
     EXPECT_EQ(row(m, 0)[3], "Main");
-    EXPECT_EQ(row(m, 0)[5], "0x20100000");
+    EXPECT_EQ(row(m, 0)[5], "0x20000F00");
     EXPECT_EQ(row(m, 0)[6].size(), 16u * 3 - 1);
     EXPECT_EQ(row(m, 1)[0], "");
     EXPECT_EQ(row(m, 1)[1], "");

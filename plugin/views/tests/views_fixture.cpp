@@ -1,5 +1,6 @@
 #include "plugin/views/tests/views_fixture.h"
 
+#include "plugin/kernel/layout.h"
 #include "plugin/views/control_panel.h"
 #include "plugin/views/registry_settings.h"
 

@@ -1,13 +1,11 @@
 #include "standins/debugger/simtarget/kernel_objects.h"
 
-#include "plugin/kernel/registers.h"
+#include "standins/debugger/simtarget/port_frames.h"
 
 #include <algorithm>
 
 namespace simtarget {
 namespace {
-
-bool waitNodesBelow(int port) { return port == 3 || port == 6 || port == 8 || port == 10 || port == 13; }
 
 int32_t layoutEnd(const LayoutTable& t)
 {
@@ -53,8 +51,8 @@ void writeContext(TargetBuilder& b, uint32_t context, uint32_t owner, bool short
     const LayoutTable& ctx = b.layout(Structure::Context);
     for (int s = 0; s < ctx.count(); ++s)
         b.setStructField(ctx, context, s, ContextSlotValue(owner, s));
-    if (const kernel::RegisterMap* map = kernel::GetRegisterMap(b.spec().port); map && map->frameTypeSlot >= 0)
-        b.setStructField(ctx, context, map->frameTypeSlot, shortFrame ? 0 : 1);
+    if (const int frameType = FramesOf(b.spec().port).frameTypeSlot; frameType >= 0)
+        b.setStructField(ctx, context, frameType, shortFrame ? 0 : 1);
 }
 
 } // namespace
@@ -89,7 +87,7 @@ uint32_t MakeTask(TargetBuilder& b, uint32_t n, const TaskOptions& o)
     const bool blocked = (o.status & 0x7E0) != 0;
     const uint32_t k = blocked ? static_cast<uint32_t>(o.waits.size()) : 0;
     const uint32_t cs = b.contextSize(), wns = b.waitNodeSize(), ptr = b.pointerSize();
-    const bool below = waitNodesBelow(port);
+    const bool below = WaitNodesBelowStackPointer(port);
     // Offsets inside the used part: context e, the cell p that points at it, and the wait nodes.
     uint32_t e = 0, p = 0, used = cs;
     std::vector<uint32_t> nodes;
@@ -247,31 +245,21 @@ void AttachAlarm(TargetBuilder& b, uint32_t counter, uint32_t alarm)
 std::vector<uint32_t> MakeExceptionChain(TargetBuilder& b, const std::vector<ExceptionFrame>& frames, bool cyclic)
 {
     std::vector<uint32_t> out;
-    const kernel::RegisterMap* map = kernel::GetRegisterMap(b.spec().port);
-    struct Registers {
-        int link, exception, thread, level;
-    };
-    Registers r{};
-    switch (b.spec().port) {
-    case 3: case 10: case 13: r = {69, 68, 70, 71}; break;
-    case 4: r = {38, 39, 40, 41}; break;
-    case 6: r = {40, 41, 42, 43}; break;
-    case 8: r = {36, 37, 38, 39}; break;
-    case 9: r = {22, 23, 24, 25}; break;
-    default: return out;
-    }
+    const PortFrames& port = FramesOf(b.spec().port);
+    if (port.nextFrameRegister < 0)
+        return out;
     const LayoutTable& ctx = b.layout(Structure::Context);
     for (std::size_t i = 0; i < frames.size(); ++i) {
         out.push_back(b.allocate(b.contextSize()));
         // The other registers get the generator's marker values; the three the backtrace reads are real.
         writeContext(b, out.back(), 0x800 + static_cast<uint32_t>(i), false);
-        b.setStructField(ctx, out.back(), map->rows[r.exception].slot, frames[i].exception);
-        b.setStructField(ctx, out.back(), map->rows[r.thread].slot, frames[i].thread);
-        b.setStructField(ctx, out.back(), map->rows[r.level].slot, frames[i].level);
+        b.setStructField(ctx, out.back(), port.slotOf(port.exceptionRegister), frames[i].exception);
+        b.setStructField(ctx, out.back(), port.slotOf(port.threadRegister), frames[i].thread);
+        b.setStructField(ctx, out.back(), port.slotOf(port.levelRegister), frames[i].level);
     }
     for (std::size_t i = 0; i < out.size(); ++i) {
         const uint32_t next = i + 1 < out.size() ? out[i + 1] : (cyclic ? out[0] : 0);
-        b.setStructField(ctx, out[i], map->rows[r.link].slot, next, true);
+        b.setStructField(ctx, out[i], port.slotOf(port.nextFrameRegister), next, true);
     }
     b.setKwsField(26, out.empty() ? 0 : out[0], true);
     return out;

@@ -4,6 +4,9 @@
 #include "plugin/kernel/object_classes.h"
 
 #include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace simtarget {
 namespace {
@@ -95,9 +98,14 @@ void BuildDemo(TargetBuilder& b)
     b.setField(K::Mailbox, 1, 1, 0x4);
     b.setField(K::Mailbox, 1, 7, 2);
     b.setField(K::Mailbox, 1, 8, 9);
-    AddMessage(b, 1, 1, 1, 0, 0x20100000); // Normal
-    AddMessage(b, 1, 2, 2, 1, 0x20100010); // Urgent
+    // The two messages' bodies, 16 bytes each, in target memory.
+    const uint32_t bodies = b.allocate(32);
+    for (const auto& [at, text] : {std::pair<uint32_t, std::string>{bodies, "Normal from Main"}, {bodies + 16, "Urgent: Sleeper!"}})
+        b.memory().putBytes(at, std::vector<uint8_t>(text.begin(), text.end()));
+    AddMessage(b, 1, 1, 1, 0, bodies);       // Normal
+    AddMessage(b, 1, 2, 2, 1, bodies + 16);  // Urgent
     MakePartition(b, 1, 8, 32, 3);
+    b.setField(K::Partition, 1, 9, 2); // not empty: SemB
     b.setField(K::Partition, 1, 10, 5);
     b.setField(K::Partition, 1, 11, 2);
     MakePartition(b, 2, 4, 16, 0);
@@ -139,10 +147,20 @@ void BuildDemo(TargetBuilder& b)
     MakeTask(b, 6, t);
     AddWaiter(b, K::Alarm, 2, 4);
     LinkReadyList(b, {1});
+    // Each task's argument block; tasks 1 to 3 have a task semaphore.
+    const uint32_t arguments = b.allocate(6 * 8);
+    for (uint32_t n = 1; n <= 6; ++n) {
+        b.memory().put(arguments + (n - 1) * 8, 1, 0xA0 + n);
+        b.setField(K::Task, n, 15, arguments + (n - 1) * 8);
+    }
+    b.setField(K::Task, 1, 16, 1);
+    b.setField(K::Task, 2, 16, 2);
+    b.setField(K::Task, 3, 16, 1);
     b.setField(K::Mutex, 1, 1, 0x14);
     b.setField(K::Mutex, 1, 4, b.objectAddress(K::Task, 1), true);
     b.setField(K::Mutex, 1, 5, 1);
     b.setField(K::Mutex, 1, 6, static_cast<uint32_t>(-3));
+    b.setField(K::Mutex, 1, 7, 2); // not busy: SemB
     b.setField(K::Mutex, 1, 8, 7);
     b.setField(K::Mutex, 1, 9, 8);
 
@@ -166,7 +184,7 @@ void BuildDemo(TargetBuilder& b)
     b.setField(K::Level, 1, 2, 0x40 | 0x10);
     b.setField(K::Level, 1, 3, 2);
     b.setField(K::Level, 1, 4, 4);
-    b.setField(K::Level, 1, 5, table);
+    b.setField(K::Level, 1, 5, table, true); // the kernel keeps the table's word address on port 8
     b.setField(K::Level, 1, 7, 0x40);
     b.setField(K::Level, 1, 10, 3);
     b.setField(K::Level, 2, 1, 0x20);

@@ -4,8 +4,7 @@ namespace simtarget {
 
 void SimMemory::put(uint32_t address, uint32_t size, uint32_t value)
 {
-    // Fields wider than a word (6-unit fields) hold the word in their first four bytes, as the
-    // engine reads them.
+    // Fields wider than a word (6-unit fields) hold the word in their first four bytes.
     const uint32_t n = size < 4 ? size : 4;
     for (uint32_t i = 0; i < n; ++i) {
         const uint32_t shift = 8 * (m_little ? i : n - 1 - i);
@@ -50,9 +49,9 @@ uint32_t SimMemory::get(uint32_t address, uint32_t size) const
     return value;
 }
 
-std::vector<kernel::SRecordBlock> SimMemory::blocks() const
+std::vector<MemoryBlock> SimMemory::blocks() const
 {
-    std::vector<kernel::SRecordBlock> out;
+    std::vector<MemoryBlock> out;
     for (const auto& [address, value] : m_bytes) {
         if (out.empty() || out.back().address + out.back().data.size() != address)
             out.push_back({address, {}});

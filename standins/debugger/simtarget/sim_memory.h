@@ -1,7 +1,7 @@
 #pragma once
 // Sparse byte memory of a simulated target, written in the target's byte order.
 
-#include "plugin/kernel/srecord.h"
+#include "standins/debugger/simtarget/srecord_writer.h"
 
 #include <cstdint>
 #include <map>
@@ -24,7 +24,7 @@ public:
     uint8_t byte(uint32_t address) const;
 
     // Contiguous runs of written bytes, lowest address first.
-    std::vector<kernel::SRecordBlock> blocks() const;
+    std::vector<MemoryBlock> blocks() const;
     bool littleEndian() const { return m_little; }
 
 private:

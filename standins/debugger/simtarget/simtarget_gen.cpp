@@ -64,8 +64,8 @@ int main(int argc, char** argv)
         else if (scenario == "bulk")
             simtarget::BuildBulk(builder, 1000, 1000);
         else if (scenario == "minimal") {
-            builder.addClass(kernel::ObjectKind::Task, 2, 0, 0);
-            builder.addClass(kernel::ObjectKind::Semaphore, 1, 0, 0);
+            builder.addClass(simtarget::ObjectKind::Task, 2, 0, 0);
+            builder.addClass(simtarget::ObjectKind::Semaphore, 1, 0, 0);
         } else
             return usage(("unknown scenario " + scenario).c_str());
         std::error_code error;

@@ -1,6 +1,9 @@
 #include "standins/debugger/simtarget/target_builder.h"
 
+#include "standins/debugger/simtarget/port_frames.h"
+
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <numeric>
 #include <stdexcept>
@@ -8,13 +11,13 @@
 namespace simtarget {
 namespace {
 
-constexpr int kObjectFieldCounts[kernel::kObjectKindCount] = {20, 8, 9, 12, 13, 10, 17, 15, 4, 10, 17, 6, 11};
-constexpr uint32_t kConfigBits[kernel::kObjectKindCount] = {0x1, 0x2, 0x4, 0x8, 0x10, 0x20, 0x800, 0x400,
+constexpr int kObjectFieldCounts[kObjectKindCount] = {20, 8, 9, 12, 13, 10, 17, 15, 4, 10, 17, 6, 11};
+constexpr uint32_t kConfigBits[kObjectKindCount] = {0x1, 0x2, 0x4, 0x8, 0x10, 0x20, 0x800, 0x400,
                                                             0x40, 0x80, 0x100, 0x200, 0x400};
 // Class numbers of the plain layout, by kind (the data file lists level, thread, event source, counter,
 // alarm, pipe, exception, task, semaphore, mailbox, partition, queue, mutex as 0 to 12).
-constexpr int kPlainClassNumbers[kernel::kObjectKindCount] = {7, 8, 9, 10, 11, 12, 5, 1, 2, 3, 4, 6, 0};
-constexpr int kClassListOrder[kernel::kObjectKindCount] = {12, 7, 8, 9, 10, 6, 11, 0, 1, 2, 3, 4, 5}; // list i -> kind
+constexpr int kPlainClassNumbers[kObjectKindCount] = {7, 8, 9, 10, 11, 12, 5, 1, 2, 3, 4, 6, 0};
+constexpr int kClassListOrder[kObjectKindCount] = {12, 7, 8, 9, 10, 6, 11, 0, 1, 2, 3, 4, 5}; // list i -> kind
 
 bool waitable(ObjectKind kind)
 {
@@ -26,23 +29,6 @@ bool waitable(ObjectKind kind)
         return false;
     }
 }
-
-int contextSlotsOf(int port)
-{
-    switch (port) {
-    case 3: case 10: return 92;
-    case 4: return 49;
-    case 5: return 21;
-    case 6: return 48;
-    case 7: return 18;
-    case 8: return 44;
-    case 9: return 39;
-    case 13: return 95;
-    default: return 2;
-    }
-}
-
-bool downPort(int port) { return port == 3 || port == 6 || port == 8 || port == 10 || port == 13; }
 
 int32_t layoutEnd(const LayoutTable& t)
 {
@@ -70,7 +56,7 @@ TargetBuilder::TargetBuilder(const KernelSpec& spec)
     std::iota(numbers.begin(), numbers.end(), 0);
     if (m_shuffle)
         std::shuffle(numbers.begin(), numbers.end(), m_random);
-    for (int k = 0; k < kernel::kObjectKindCount; ++k)
+    for (int k = 0; k < kObjectKindCount; ++k)
         m_classNumbers[static_cast<std::size_t>(k)] = m_shuffle ? numbers[static_cast<std::size_t>(k)] : kPlainClassNumbers[k];
 
     // Layouts. Waitable objects start with the wait header.
@@ -82,11 +68,11 @@ TargetBuilder::TargetBuilder(const KernelSpec& spec)
     entrySizes[4] = 2;
     entrySizes[7] = 2;
     m_layouts[11] = makeLayout(11, entrySizes);
-    for (int k = 0; k < kernel::kObjectKindCount; ++k)
-        m_layouts[12 + k] = makeLayout(kObjectFieldCounts[k], {}, waitable(static_cast<ObjectKind>(k)) ? &m_layouts[30] : nullptr);
+    for (int k = 0; k < kObjectKindCount; ++k)
+        m_layouts[kerneldata::kFirstObjectLayoutEntry + k] = makeLayout(kObjectFieldCounts[k], {}, waitable(static_cast<ObjectKind>(k)) ? &m_layouts[30] : nullptr);
     m_layouts[25] = makeLayout(7);
     m_layouts[26] = makeLayout(11);
-    m_contextSlots = contextSlotsOf(spec.port);
+    m_contextSlots = FramesOf(spec.port).contextSlots;
     m_layouts[27] = makeLayout(m_contextSlots);
     m_layouts[29] = makeLayout(4);
     m_layouts[31] = makeLayout(9);
@@ -114,7 +100,7 @@ TargetBuilder::TargetBuilder(const KernelSpec& spec)
     m_waitNodeSize = static_cast<uint32_t>((layoutEnd(m_layouts[25]) + 3) & ~3);
     m_dynamicRecordSize = static_cast<uint32_t>((layoutEnd(m_layouts[29]) + 3) & ~3);
     m_contextSize = static_cast<uint32_t>((layoutEnd(m_layouts[27]) + 3) & ~3);
-    m_waitListBias = downPort(spec.port) ? m_contextSize : 0;
+    m_waitListBias = WaitNodesBelowStackPointer(spec.port) ? m_contextSize : 0;
 
     // Fixed places: the anchor, the KWS (below 0x100 on port 6, whose anchor is one unit wide), SYSPROP.
     m_anchor = allocate(4);
@@ -160,7 +146,7 @@ LayoutTable TargetBuilder::makeLayout(int fields, const std::vector<int32_t>& si
 }
 
 const LayoutTable& TargetBuilder::layout(Structure s) const { return m_layouts.at(static_cast<int>(s)); }
-const LayoutTable& TargetBuilder::objectLayout(ObjectKind kind) const { return m_layouts.at(12 + static_cast<int>(kind)); }
+const LayoutTable& TargetBuilder::objectLayout(ObjectKind kind) const { return m_layouts.at(kerneldata::kFirstObjectLayoutEntry + static_cast<int>(kind)); }
 
 uint32_t TargetBuilder::allocate(uint32_t size, uint32_t align)
 {
@@ -210,7 +196,7 @@ void TargetBuilder::setSyspropField(int field, uint32_t value) { setStructField(
 
 void TargetBuilder::setFieldSize(ObjectKind kind, int field, int32_t size)
 {
-    LayoutTable& t = m_layouts.at(12 + static_cast<int>(kind));
+    LayoutTable& t = m_layouts.at(kerneldata::kFirstObjectLayoutEntry + static_cast<int>(kind));
     if (field >= 0 && field < t.count() && size <= t.sizes[static_cast<std::size_t>(field)])
         t.sizes[static_cast<std::size_t>(field)] = size;
 }
@@ -369,7 +355,7 @@ void TargetBuilder::writeDataFile(SimMemory& image)
     image.put(1, 1, 2);          // B: two units wide
     image.put(2, 2, 0x0100);     // format word
     image.put(4, 2, 0x10);       // H
-    std::vector<uint32_t> cells(kernel::kHeaderEntries);
+    std::vector<uint32_t> cells(kerneldata::kHeaderEntries);
     std::iota(cells.begin(), cells.end(), 0u);
     if (m_shuffle)
         std::shuffle(cells.begin(), cells.end(), m_random);
@@ -420,7 +406,7 @@ void TargetBuilder::writeDataFile(SimMemory& image)
         table(e);
     list(28, {4, 4, pointerSize(), 0, 0, dynamicRecordSize(), m_waitNodeSize, 0, m_waitListBias, 0, 0, 0}, 2);
     std::vector<uint32_t> numbers;
-    for (int i = 0; i < kernel::kObjectKindCount; ++i)
+    for (int i = 0; i < kObjectKindCount; ++i)
         numbers.push_back(static_cast<uint32_t>(m_classNumbers[static_cast<std::size_t>(kClassListOrder[i])]));
     list(32, numbers, wordUnits);
     entry(33, 2, m_spec.stackFillPattern);
@@ -465,9 +451,9 @@ bool WriteTargetFiles(const GeneratedTarget& target, const std::string& folder, 
         std::snprintf(line, sizeof line, "%s 0x%08X\n", name.c_str(), address);
         symbols += line;
     }
-    return write("z5data." + ext, kernel::WriteSRecords(target.dataFile, "z5data")) &&
-           write("i2data." + ext, kernel::WriteSRecords(target.secondImage, "i2data")) &&
-           write("target.srec", kernel::WriteSRecords(target.memory, "target")) && write("target.sym", symbols);
+    return write("z5data." + ext, SRecordText(target.dataFile, "z5data")) &&
+           write("i2data." + ext, SRecordText(target.secondImage, "i2data")) &&
+           write("target.srec", SRecordText(target.memory, "target")) && write("target.sym", symbols);
 }
 
 } // namespace simtarget

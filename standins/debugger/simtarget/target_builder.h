@@ -1,10 +1,10 @@
 #pragma once
 // Builds a simulated target: the kernel data file, the second image, target memory and the symbols,
-// all agreeing with each other. Structure layouts follow the kernel data engine's data model; with a
-// non-zero seed the field offsets, the header cells and the class numbers are shuffled, so readers that
-// assume a fixed layout fail.
+// all agreeing with each other, as a kernel build and a running kernel would leave them. With a non-zero
+// seed the field offsets, the header cells and the class numbers are shuffled, so readers that assume a
+// fixed layout fail.
 
-#include "plugin/kernel/layout.h"
+#include "sdk/kerneldata/kernel_data_format.h"
 #include "standins/debugger/simtarget/sim_memory.h"
 
 #include <array>
@@ -16,8 +16,16 @@
 
 namespace simtarget {
 
-using kernel::LayoutTable;
-using kernel::ObjectKind;
+using kerneldata::ObjectKind;
+using kerneldata::kObjectKindCount;
+
+// A kernel structure as the data file describes it: each field's offset and size, in bytes.
+struct LayoutTable {
+    std::vector<int32_t> offsets;
+    std::vector<int32_t> sizes;
+    bool present() const { return !offsets.empty(); }
+    int count() const { return static_cast<int>(offsets.size()); }
+};
 
 struct KernelSpec {
     int port = 7;
@@ -41,9 +49,9 @@ enum class Structure : int {
 };
 
 struct GeneratedTarget {
-    std::vector<kernel::SRecordBlock> dataFile;    // image at base 0
-    std::vector<kernel::SRecordBlock> secondImage; // image at base 0
-    std::vector<kernel::SRecordBlock> memory;      // target memory
+    std::vector<MemoryBlock> dataFile;    // image at base 0
+    std::vector<MemoryBlock> secondImage; // image at base 0
+    std::vector<MemoryBlock> memory;      // target memory
     std::map<std::string, uint32_t> symbols;
     uint32_t anchor = 0;
     uint32_t kws = 0;
@@ -121,7 +129,7 @@ private:
     SimMemory m_memory;
     SimMemory m_second;
     std::map<int, LayoutTable> m_layouts;                 // by header entry
-    std::array<int, kernel::kObjectKindCount> m_classNumbers{};
+    std::array<int, kObjectKindCount> m_classNumbers{};
     std::map<ObjectKind, ClassInfo> m_classes;
     uint32_t m_next = 0;      // bump allocator
     uint32_t m_limit = 0;

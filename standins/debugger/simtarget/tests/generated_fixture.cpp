@@ -2,7 +2,6 @@
 
 #include "plugin/kernel/layout.h"
 #include "plugin/kernel/memory_image.h"
-#include "plugin/kernel/srecord.h"
 #include "plugin/kernel/target_access.h"
 
 namespace simtarget::test {
@@ -47,8 +46,8 @@ GeneratedFixture::~GeneratedFixture()
 
 void GeneratedFixture::writeImages()
 {
-    m_dataFile = m_dir.write("z5data.a79", kernel::WriteSRecords(m_generated.dataFile, "z5data"));
-    m_secondImage = m_dir.write("i2data.a79", kernel::WriteSRecords(m_generated.secondImage, "i2data"));
+    m_dataFile = m_dir.write("z5data.a79", SRecordText(m_generated.dataFile, "z5data"));
+    m_secondImage = m_dir.write("i2data.a79", SRecordText(m_generated.secondImage, "i2data"));
 }
 
 void GeneratedFixture::patchDataFile(uint32_t offset, uint32_t size, uint32_t value)

@@ -7,6 +7,7 @@
 #include "plugin/kernel/registers.h"
 #include "plugin/kernel/trace.h"
 #include "standins/debugger/simtarget/kernel_objects.h"
+#include "standins/debugger/simtarget/port_frames.h"
 #include "standins/debugger/simtarget/tests/generated_fixture.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +22,16 @@ namespace {
 
 using K = kernel::ObjectKind;
 using Variant = std::tuple<int, bool, uint32_t>;
+
+// `size` bytes at `address` of the generated memory; empty when any of them is not there.
+std::string textAt(const std::vector<MemoryBlock>& memory, uint32_t address, uint32_t size)
+{
+    for (const MemoryBlock& block : memory)
+        if (address >= block.address && uint64_t{address} + size <= block.address + block.data.size())
+            return std::string(block.data.begin() + (address - block.address),
+                               block.data.begin() + (address - block.address + size));
+    return {};
+}
 
 class DemoKernel : public ::testing::TestWithParam<Variant> {
 protected:
@@ -79,10 +90,17 @@ TEST_P(DemoKernel, Tasks)
     EXPECT_EQ(r[2], 5u);
     EXPECT_EQ(r[7], word(0x00400100) * (port() == 8 ? 2 : 1));
     EXPECT_EQ(r[8] + r[9], r[5]);
-    EXPECT_EQ(r[6], ContextSlotValue(1, kernel::GetRegisterMap(port())->rows[0].slot));
+    EXPECT_EQ(r[6], ContextSlotValue(1, FramesOf(port()).slotOf(0)));
     EXPECT_EQ(kernel::ReadTaskPriority(5), 12); // inactive with priority 0: the base priority
     EXPECT_EQ(kernel::ReadTaskSliceCount(1), 2u);
     EXPECT_EQ(kernel::ReadTaskSliceLimit(1), 4u);
+    // Every task has an argument block in target memory; tasks 1 to 3 a task semaphore.
+    for (uint32_t n = 1; n <= 6; ++n)
+        EXPECT_EQ(textAt(fixture->generated().memory, kernel::ReadTaskArgAddress(n), 1), std::string(1, char(0xA0 + n)))
+            << n;
+    EXPECT_EQ((std::array<uint32_t, 4>{kernel::ReadTaskSemaphore(1), kernel::ReadTaskSemaphore(2),
+                                       kernel::ReadTaskSemaphore(3), kernel::ReadTaskSemaphore(4)}),
+              (std::array<uint32_t, 4>{1, 2, 1, 0}));
     kernel::TaskStackInfo stack;
     kernel::ReadTaskStackInfo(1, stack);
     EXPECT_EQ(stack[0] + stack[3], r[4]); // the pattern ends where the used part (the context) starts
@@ -106,19 +124,19 @@ TEST_P(DemoKernel, Tasks)
 
 TEST_P(DemoKernel, Registers)
 {
-    const kernel::RegisterMap* map = kernel::GetRegisterMap(port());
-    ASSERT_NE(map, nullptr);
+    // The generator's own register stacking against the plug-in's decoding of it.
+    const PortFrames& frames = FramesOf(port());
     const uint32_t context = kernel::GetTaskContextAddress(builder->objectAddress(K::Task, 1));
     ASSERT_NE(context, 0u);
-    for (int reg = 0; reg < map->registersRead; ++reg) {
-        const int slot = map->rows[reg].slot;
+    for (int reg = 0; reg < frames.registersRead; ++reg) {
+        const int slot = frames.slotOf(reg);
         uint32_t size = 99;
         const uint32_t value = kernel::ReadTaskRegister(1, reg, &size);
         if (reg == 1) {
             EXPECT_EQ(value, context);
-        } else if (slot >= 0 && slot < builder->contextSlots()) {
+        } else if (slot >= 0 && slot < frames.contextSlots) {
             // The frame-type word is a register of its own on some ports: 1 marks a full frame.
-            EXPECT_EQ(value, slot == map->frameTypeSlot ? 1u : ContextSlotValue(1, slot)) << reg;
+            EXPECT_EQ(value, slot == frames.frameTypeSlot ? 1u : ContextSlotValue(1, slot)) << reg;
             EXPECT_EQ(size, 4u);
         } else {
             EXPECT_EQ(value, 0u) << reg;
@@ -127,29 +145,33 @@ TEST_P(DemoKernel, Registers)
     }
     std::vector<uint32_t> states(1024, 77);
     kernel::GetTaskRegisterStates(1, states.data(), 1024);
-    for (int reg = 0; reg < map->registersWithState; ++reg) {
+    for (int reg = 0; reg < frames.registersWithState; ++reg) {
         const bool forced = port() == 4 && (reg == 4 || reg == 15);
-        const bool absent = map->rows[reg].slot >= builder->contextSlots();
+        const bool absent = frames.slotOf(reg) >= frames.contextSlots;
         EXPECT_EQ(states[static_cast<std::size_t>(reg)], forced || absent ? 2u : 0u) << reg;
     }
     kernel::GetTaskRegisterStates(3, states.data(), 1024); // a short frame
-    int notSaved = 0;
-    for (int reg = 3; reg < map->registersWithState; ++reg)
-        notSaved += states[static_cast<std::size_t>(reg)] == kernel::RegisterNotSaved;
-    EXPECT_EQ(notSaved > 0, map->frameTypeSlot >= 0);
+    for (int reg = 3; reg < frames.registersWithState; ++reg) {
+        const bool forced = port() == 4 && (reg == 4 || reg == 15);
+        const bool absent = frames.slotOf(reg) >= frames.contextSlots;
+        const bool notSaved = frames.frameTypeSlot >= 0 && frames.savedOnlyInFullFrame(reg);
+        EXPECT_EQ(states[static_cast<std::size_t>(reg)],
+                  forced || absent ? kernel::RegisterNotPresent : notSaved ? kernel::RegisterNotSaved : kernel::RegisterValid)
+            << reg;
+    }
     kernel::GetTaskRegisterStates(5, states.data(), 1024); // inactive: no context
     EXPECT_EQ(states[0], 3u);
     EXPECT_EQ(states[static_cast<std::size_t>(builder->contextSlots() - 1)], 3u);
     // Nothing is written beyond the registers the port has states for.
-    EXPECT_EQ(states[static_cast<std::size_t>(std::max(builder->contextSlots(), map->registersWithState))], 77u);
+    EXPECT_EQ(states[static_cast<std::size_t>(std::max(builder->contextSlots(), frames.registersWithState))], 77u);
     EXPECT_EQ(kernel::ReadTaskRegister(5, 0, nullptr), 0u);
     EXPECT_NE(kernel::ReadTaskRegister(5, 1, nullptr), 0u); // the saved stack pointer
-    const bool frames = port() == 3 || port() == 4 || port() == 6 || port() == 8 || port() == 9 || port() == 10 ||
-                        port() == 13;
-    EXPECT_EQ(kernel::GetBacktraceDepth(), frames ? 3u : 0u);
+    const bool chained = port() == 3 || port() == 4 || port() == 6 || port() == 8 || port() == 9 || port() == 10 ||
+                         port() == 13;
+    EXPECT_EQ(kernel::GetBacktraceDepth(), chained ? 3u : 0u);
     kernel::BacktraceFrame trace[5];
-    ASSERT_EQ(kernel::ReadBacktrace(trace, 5), frames ? 3u : 0u);
-    if (frames) {
+    ASSERT_EQ(kernel::ReadBacktrace(trace, 5), chained ? 3u : 0u);
+    if (chained) {
         // {frame, exception, thread, level} as the generator wrote them.
         EXPECT_EQ((std::array<uint32_t, 3>{trace[0][1], trace[0][2], trace[0][3]}), (std::array<uint32_t, 3>{3, 0, 0}));
         EXPECT_EQ((std::array<uint32_t, 3>{trace[1][1], trace[1][2], trace[1][3]}), (std::array<uint32_t, 3>{2, 2, 1}));
@@ -175,10 +197,14 @@ TEST_P(DemoKernel, WaitableObjects)
 
     kernel::MailboxMessage m;
     ASSERT_EQ(kernel::ReadMailboxMessage(1, 2, m), 1);
-    EXPECT_EQ(m, (kernel::MailboxMessage{2, 2, 1, 0x20100010}));
+    EXPECT_EQ(m, (kernel::MailboxMessage{2, 2, 1, kernel::ReadMailboxMessageAddress(1, 2)}));
     EXPECT_EQ(kernel::ReadMailboxMessage(1, 3, m), 0);
-    EXPECT_EQ(kernel::ReadMailboxMessageAddress(1, 1), 0x20100000u);
+    // Both messages' bodies lie in target memory.
+    EXPECT_EQ(textAt(fixture->generated().memory, kernel::ReadMailboxMessageAddress(1, 1), 16), "Normal from Main");
+    EXPECT_EQ(textAt(fixture->generated().memory, kernel::ReadMailboxMessageAddress(1, 2), 16), "Urgent: Sleeper!");
     EXPECT_EQ(kernel::GetMailboxNotEmptySemaphore(1), 2u);
+    EXPECT_EQ(kernel::GetPartitionNotEmptySemaphore(1), 2u);
+    EXPECT_EQ(kernel::GetMutexNotBusySemaphore(1), 2u);
 
     const uint32_t area = builder->field(K::Partition, 1, 5);
     EXPECT_EQ(kernel::ReadPartitionFreeBlock(1, 1), word(area));
@@ -236,16 +262,6 @@ TEST_P(DemoKernel, PipesThreadsLevelsTimers)
     kernel::ReadThreadRunCount(1, runs);
     EXPECT_EQ(runs[0], 101u);
 
-    kernel::ScheduledThread scheduled[8];
-    ASSERT_EQ(kernel::ReadLevelScheduledThreads(1, scheduled, 8), 2u);
-    EXPECT_EQ(scheduled[0], (kernel::ScheduledThread{1, 1, 0x10}));
-    EXPECT_EQ(scheduled[1], (kernel::ScheduledThread{2, 2, 0x10}));
-    EXPECT_EQ(kernel::ReadLevelScheduledThreads(2, scheduled, 8), 0u); // FIFO levels list nothing
-    if (port() != 8) {
-        kernel::LevelSchedule schedule;
-        ASSERT_EQ(kernel::ReadLevelSchedule(1, schedule), 1);
-        EXPECT_EQ(schedule, (kernel::LevelSchedule{2, 3}));
-    }
 
     kernel::EventSourceCounter counters[4];
     ASSERT_EQ(kernel::ReadEventSourceCounters(1, counters, 4), 2u);
@@ -339,6 +355,20 @@ std::string variantName(const ::testing::TestParamInfo<Variant>& info)
 {
     return "Port" + std::to_string(std::get<0>(info.param)) + (std::get<1>(info.param) ? "Little" : "Big") + "Seed" +
            std::to_string(std::get<2>(info.param));
+}
+
+// Level 1's table of thread pointers (f5) is a word pointer on port 8: the current thread and the
+// scheduled threads are read through the same table.
+TEST_P(DemoKernel, LevelScheduleAndScheduledThreads)
+{
+    kernel::LevelSchedule schedule;
+    ASSERT_EQ(kernel::ReadLevelSchedule(1, schedule), 1);
+    EXPECT_EQ(schedule, (kernel::LevelSchedule{2, 3}));
+    kernel::ScheduledThread scheduled[8];
+    ASSERT_EQ(kernel::ReadLevelScheduledThreads(1, scheduled, 8), 2u);
+    EXPECT_EQ(scheduled[0], (kernel::ScheduledThread{1, 1, 0x10}));
+    EXPECT_EQ(scheduled[1], (kernel::ScheduledThread{2, 2, 0x10}));
+    EXPECT_EQ(kernel::ReadLevelScheduledThreads(2, scheduled, 8), 0u); // FIFO levels list nothing
 }
 
 INSTANTIATE_TEST_SUITE_P(Ports, DemoKernel,
