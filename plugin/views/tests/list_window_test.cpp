@@ -7,7 +7,7 @@
 #include "plugin/views/tests/views_fixture.h"
 
 #include "plugin/kernel/tests/scratch_dir.h"
-#include "standins/ide/if_desktop.h"
+#include "sdk/ide/if_desktop.h"
 #include "plugin/sdk/kernel.h"
 #include "plugin/sdk/plugin_binding.h"
 #include "standins/debugger/sim_kernel.h"
