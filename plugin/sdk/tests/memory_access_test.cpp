@@ -127,6 +127,19 @@ TEST_F(SdkMemoryAccessTest, SymbolLookupTakesTheLowAddressBits)
     EXPECT_EQ(kernel::GetTargetPort()->symbolAddress("pKWS"), 0x23456789u);
 }
 
+// The anchor under a prefix, as the control panel asks for it: each name costs one lookup, and only a
+// name that was found asks for its location.
+TEST_F(SdkMemoryAccessTest, AnAnchorUnderAPrefixIsFoundByItsOwnNameOnly)
+{
+    kernel.symbols().add({"_pKWS", true, 0, 0x2000, 5});
+    kernel::TargetPort* port = kernel::GetTargetPort();
+    ASSERT_NE(port, nullptr);
+    EXPECT_EQ(port->symbolAddress("pKWS"), std::nullopt);
+    EXPECT_EQ(port->symbolAddress("_pKWS"), 0x2000u);
+    EXPECT_EQ(kernel.callCount(DK_SYMBOL_LOOKUP), 2u);
+    EXPECT_EQ(kernel.callCount(DK_SYMBOL_LOCATION), 1u);
+}
+
 TEST_F(SdkMemoryAccessTest, ContextsWithoutHandleCallNothing)
 {
     DkContext none;

@@ -1,8 +1,5 @@
 #include "standins/debugger/host/host_session.h"
 
-#include "plugin/sdk/kernel.h"
-#include "plugin/sdk/plugin_binding.h"
-#include "plugin/sdk/symbols.h"
 #include "sdk/ide/if_command.h"
 #include "sdk/ide/if_desktop.h"
 
@@ -95,10 +92,9 @@ HostSession::HostSession(std::ostream& out, std::string baseDirectory)
     : m_out(out), m_base(std::move(baseDirectory)), m_pluginPath(defaultPluginPath())
 {
     m_kernel.activate();
-    dk::bindKernelTable(m_kernel.table()); // the host's own lookups
 }
 
-HostSession::~HostSession() { dk::bindKernelTable(nullptr); }
+HostSession::~HostSession() = default;
 
 std::string HostSession::path(const std::string& name) const
 {
@@ -482,22 +478,6 @@ bool HostSession::execute(const ScenarioCommand& c)
             return fail(c, "bad count");
         std::size_t held = m_kernel.breakpoints().size();
         return held == *count ? true : fail(c, "the debugger holds " + std::to_string(held));
-    }
-    if (c.name == "lookup") {
-        if (!need(2))
-            return false;
-        // The control panel's search for the kernel anchor: the name with each prefix in turn.
-        uint32_t found = 0xFFFFFFFFu;
-        for (const char* prefix : {"", "_", "__", ".", "F"}) {
-            dk::DkSymbol symbol = dk::DkSymbol::Lookup(prefix + a[0], dk::DkContext::Symbols());
-            dk::TargetLocation location;
-            if (symbol.GetHandle() != 0 && symbol.TryGetLocation(location)) {
-                found = static_cast<uint32_t>(location.GetAddress());
-                break;
-            }
-        }
-        std::optional<uint32_t> expected = a[1] == "none" ? std::optional<uint32_t>(0xFFFFFFFFu) : number32(a[1]);
-        return expected && found == *expected ? true : fail(c, "found " + std::to_string(found));
     }
     if (c.name == "click" || c.name == "command") {
         if (!need(1))

@@ -21,7 +21,6 @@
 //   expect-memory <address> <byte> ... target memory of zone 0
 //   expect-calls <entry> <count> | expect-calls <entry> >= <count>
 //   expect-breakpoints <count>         breakpoints the debugger holds
-//   lookup <name> <address|none>       the kernel anchor lookup with the control panel's prefixes
 //   click <objectName>                 clicks a button or triggers an action by its object name
 //   command <id>                       an IDE command, as from a menu
 //   popup "<title>"                    a right click on the first row of the window's list
