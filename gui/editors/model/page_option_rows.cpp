@@ -15,6 +15,8 @@ using namespace option_ids;
 
 namespace {
 
+constexpr const char* kRangeCaption = "Range Error";
+
 bool sameNameIgnoringCase(const char* a, const char* b)
 {
     const std::string_view x = engine::textOf(a, engine::kNameSize);
@@ -169,7 +171,7 @@ void OptionRowsPage::build(ViewState& state, bool reset)
         state[RestoreDefaults].enabled = !m_cpu.kernel.binaryDistribution;
 }
 
-int OptionRowsPage::storeRows(ViewState& state)
+int OptionRowsPage::storeRows(ViewState& state, std::string& message)
 {
     for (int slot = 0; slot < static_cast<int>(m_shown.size()); ++slot) {
         engine::ModelOptionRow* found = modelOf(m_shown[slot]);
@@ -191,12 +193,10 @@ int OptionRowsPage::storeRows(ViewState& state)
                                                  static_cast<int32_t>(value) <= model.maximum;
         if (!inRange) {
             const std::string name = engine::textString(model.name);
-            const std::string text =
-                radix == 16      ? engine::FormatText("%s range is %X to %X", name.c_str(), low, high)
-                : unsignedRange ? engine::FormatText("%s range is %u to %u", name.c_str(), low, high)
-                                : engine::FormatText("%s range is %d to %d", name.c_str(), model.minimum,
-                                                     model.maximum);
-            platform::messageBox(text, "Range Error", platform::MbOk);
+            message = radix == 16      ? engine::FormatText("%s range is %X to %X", name.c_str(), low, high)
+                      : unsignedRange ? engine::FormatText("%s range is %u to %u", name.c_str(), low, high)
+                                      : engine::FormatText("%s range is %d to %d", name.c_str(), model.minimum,
+                                                           model.maximum);
             return slot;
         }
         (option ? option->value : model.value) = static_cast<int32_t>(value);
@@ -206,8 +206,12 @@ int OptionRowsPage::storeRows(ViewState& state)
 
 OkOutcome OptionRowsPage::killActive(ViewState& state)
 {
-    const int failed = storeRows(state);
-    return failed < 0 ? OkOutcome::closeOk() : OkOutcome::stay(Edit[failed], false);
+    std::string message;
+    const int failed = storeRows(state, message);
+    if (failed < 0)
+        return OkOutcome::closeOk();
+    platform::messageBox(message, kRangeCaption, platform::MbOk);
+    return OkOutcome::stay(Edit[failed], false);
 }
 
 bool OptionRowsPage::scrollTo(int index, ViewState& state)
@@ -217,9 +221,11 @@ bool OptionRowsPage::scrollTo(int index, ViewState& state)
         state[ScrollBar].check = m_first;
         return true;
     }
-    if (const int failed = storeRows(state); failed >= 0) {
+    std::string message;
+    if (const int failed = storeRows(state, message); failed >= 0) {
         state[ScrollBar].check = m_first;
         requestFocus(Edit[failed]);
+        leaveMessage(message, kRangeCaption);
         return false;
     }
     m_first = index;

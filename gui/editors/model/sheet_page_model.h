@@ -65,14 +65,31 @@ public:
         m_focusRequest = 0;
         return id;
     }
+    // A message a refused click left for the view to show once the controls show the state again (an OK
+    // box; empty text: none). Taken once.
+    struct Message {
+        std::string text;
+        std::string caption;
+    };
+    Message takeMessage()
+    {
+        Message message = std::move(m_message);
+        m_message = Message();
+        return message;
+    }
 
 protected:
     virtual void load(ViewState& state) = 0;
     void requestFocus(int id) { m_focusRequest = id; }
+    void leaveMessage(std::string text, std::string caption)
+    {
+        m_message = {std::move(text), std::move(caption)};
+    }
 
 private:
     bool m_initialised = false;
     int m_focusRequest = 0;
+    Message m_message;
 };
 
 // A chosen file's path as the project stores it: its folder relative to the project file's folder (the

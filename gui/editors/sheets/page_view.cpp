@@ -1,8 +1,11 @@
 #include "gui/editors/sheets/page_view.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QPointer>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTreeWidget>
@@ -11,9 +14,31 @@
 #include "gui/editors/objects/control_builder.h"
 #include "gui/shell/custom_check_list_box.h"
 #include "platform/qt/control_id.h"
+#include "platform/core/message_service.h"
 #include "platform/qt/latin1.h"
 
 namespace editors {
+
+namespace {
+
+// Lists and scroll bars report inside the mouse press (or drag) that changed them.
+bool reportsInsidePress(QWidget* widget)
+{
+    return qobject_cast<QScrollBar*>(widget) || qobject_cast<QTreeWidget*>(widget) ||
+           qobject_cast<CustomCheckListBox*>(widget);
+}
+
+// A scroll bar held on an arrow repeats its step until it sees the release; a box shown while it is held
+// takes that release, so the bar is let go of first.
+void letGo(QScrollBar* bar)
+{
+    const QPointF inside(1, 1);
+    QMouseEvent release(QEvent::MouseButtonRelease, inside, bar->mapToGlobal(inside), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QCoreApplication::sendEvent(bar, &release);
+}
+
+} // namespace
 
 ModelPage::ModelPage(PageModel& model, const ControlTable& rows, QWidget* parent)
     : platform::PropertyPage(QString::fromLatin1(model.caption()), parent), m_model(model), m_rows(rows)
@@ -28,11 +53,18 @@ void ModelPage::build(const ControlTable& rows)
     hooks.clicked = [this](int id) { onClicked(id); };
     hooks.edited = hooks.clicked;
     hooks.doubleClicked = [this](int id) {
-        pull();
-        if (m_model.doubleClicked(id, m_state))
-            push();
+        later([this, id] {
+            if (!isCreated())
+                return;
+            pull();
+            if (m_model.doubleClicked(id, m_state))
+                push();
+        });
     };
-    hooks.checkChanged = [this](int id) { onCheckChanged(id); };
+    hooks.checkChanged = [this](int id) {
+        if (!m_pushing)
+            later([this, id] { onCheckChanged(id); });
+    };
     hooks.editFilter = this;
     outer->addWidget(buildControls(this, rows, hooks));
     outer->addStretch(1);
@@ -127,6 +159,7 @@ bool ModelPage::OnInitDialog()
 
 bool ModelPage::OnKillActive()
 {
+    runQueued();
     pull();
     const OkOutcome outcome = m_model.killActive(m_state);
     if (outcome.push || !outcome.close)
@@ -138,6 +171,7 @@ bool ModelPage::OnKillActive()
 
 void ModelPage::OnOK()
 {
+    runQueued();
     pull();
     m_model.ok(m_state);
 }
@@ -155,18 +189,72 @@ void ModelPage::onClicked(int id)
 {
     if (m_pushing || !isCreated())
         return;
+    if (reportsInsidePress(platform::findControl(this, id)))
+        later([this, id] { handleClick(id); });
+    else
+        handleClick(id);
+}
+
+void ModelPage::handleClick(int id)
+{
+    if (!isCreated())
+        return;
     pull();
     // A check list's selection change refills it from the records: checks not yet handed over go first.
     const bool handedOver = handOverChecks(id);
     if (m_model.clicked(id, m_state) || handedOver)
         push();
-    if (const int focus = m_model.takeFocusRequest())
+    const int focus = m_model.takeFocusRequest();
+    if (focus)
         focusEdit(focus);
+    if (showModelMessage() && focus)
+        focusEdit(focus);  // back to the failing edit once the box has gone
+}
+
+bool ModelPage::showModelMessage()
+{
+    const PageModel::Message message = m_model.takeMessage();
+    if (message.text.empty())
+        return false;
+    for (QScrollBar* bar : findChildren<QScrollBar*>())
+        letGo(bar);
+    const QPointer<ModelPage> alive(this);
+    platform::messageBox(message.text, message.caption, platform::MbOk);
+    return !alive.isNull();
+}
+
+void ModelPage::later(std::function<void()> work)
+{
+    m_queued.push_back(std::move(work));
+    if (m_queuePosted)
+        return;
+    m_queuePosted = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_queuePosted = false;
+            runQueued();
+        },
+        Qt::QueuedConnection);
+}
+
+void ModelPage::runQueued()
+{
+    // Inside a box that queued work opened, new work waits for the loop below.
+    if (m_runningQueued)
+        return;
+    m_runningQueued = true;
+    while (!m_queued.empty()) {
+        const std::function<void()> work = std::move(m_queued.front());
+        m_queued.pop_front();
+        work();
+    }
+    m_runningQueued = false;
 }
 
 void ModelPage::onCheckChanged(int id)
 {
-    if (m_pushing || !isCreated() || !platform::findControl<CustomCheckListBox>(this, id))
+    if (!isCreated() || !platform::findControl<CustomCheckListBox>(this, id))
         return;
     pull();
     handOverChecks(id);

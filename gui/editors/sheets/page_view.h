@@ -1,7 +1,10 @@
 #pragma once
 // The widget side of a property page: builds its controls from a row table, moves values between them
 // and the page model's ViewState, stores when an edit loses the focus, and asks the model when the user
-// leaves the page.
+// leaves the page. What a press, a drag or a moving scroll bar asks for runs once that input event has
+// ended, so no message box opens inside it.
+#include <deque>
+#include <functional>
 #include <vector>
 
 #include "gui/editors/model/sheet_page_model.h"
@@ -42,6 +45,14 @@ protected:
 private:
     void build(const ControlTable& rows);
     void onClicked(int id);
+    void handleClick(int id);
+    // Queues work to run after the current input event, in order and one piece at a time (a message box's
+    // own event loop does not start the next piece); runQueued runs what is waiting now.
+    void later(std::function<void()> work);
+    void runQueued();
+    // Shows the message the model left, after the bars have let go of a held press; true when there was
+    // one and the page is still there.
+    bool showModelMessage();
     void focusEdit(int id);
     void fillList(int id);
     void onCheckChanged(int id);
@@ -52,6 +63,9 @@ private:
     ControlTable m_rows;
     ViewState m_state;
     bool m_pushing = false;
+    std::deque<std::function<void()>> m_queued;
+    bool m_queuePosted = false;
+    bool m_runningQueued = false;
 };
 
 } // namespace editors

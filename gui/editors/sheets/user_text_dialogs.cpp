@@ -50,10 +50,18 @@ CUserTextDialog::CUserTextDialog(engine::ApplicationRecord& application, int cla
     platform::setControlId(m_list, kListId);
     layout->addWidget(m_list);
     m_ok = addOkCancel(this, layout);
-    connect(m_list, &QListWidget::currentRowChanged, this, [this](int row) { m_ok->setEnabled(row >= 0); });
+    // OK follows the highlighted line: the list makes its first line current, unhighlighted, when it takes
+    // the focus, and that chooses nothing.
+    connect(m_list, &QListWidget::itemSelectionChanged, this, [this] { m_ok->setEnabled(chosenRow() >= 0); });
+    // The double-click arrives inside its mouse press; the edit dialog opens after it.
     connect(m_list, &QListWidget::itemDoubleClicked, this, [this] {
-        m_ok->setEnabled(true);
-        accept();
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (chosenRow() >= 0)
+                    accept();
+            },
+            Qt::QueuedConnection);
     });
 }
 
@@ -69,9 +77,15 @@ bool CUserTextDialog::OnInitDialog()
     return true;
 }
 
+int CUserTextDialog::chosenRow() const
+{
+    const QList<QListWidgetItem*> chosen = m_list->selectedItems();
+    return chosen.isEmpty() ? -1 : m_list->row(chosen.front());
+}
+
 void CUserTextDialog::OnOK()
 {
-    const int row = m_list->currentRow();
+    const int row = chosenRow();
     if (row < 0 || row >= static_cast<int>(m_blocks.size()))
         return;
     InstallEditTextHandler();

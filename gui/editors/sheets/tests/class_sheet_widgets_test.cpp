@@ -67,12 +67,14 @@ void clickLine(CustomCheckListBox* list, int row)
     const QRect rect = list->visualItemRect(list->item(row));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       QPoint(rect.left() + list->textOffset(row) + 8, rect.center().y()));
+    settle();  // the page takes a list's change once the press has ended
 }
 
 void clickCheck(CustomCheckListBox* list, int row)
 {
     ASSERT_TRUE(list && row >= 0 && row < list->count());
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->checkRect(row).center());
+    settle();
 }
 
 class ClassSheetWidgetsTest : public DemoProject {

@@ -1,9 +1,16 @@
 // The option row pages, and the CPU Class page with the class sheet's pages.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
+#include <QTest>
+#include <QTimer>
 
 #include "engine/names/kernel_lookup.h"
 #include "engine/names/project_walk.h"
@@ -18,6 +25,7 @@
 #include "gui/editors/sheets/tests/demo_project.h"
 #include "platform/qt/control_id.h"
 #include "platform/qt/property_sheet.h"
+#include "platform/qt/qt_message_service.h"
 
 namespace editors::test {
 namespace {
@@ -123,36 +131,93 @@ TEST_F(OptionRowsTest, ApplicationRowsFollowTheModelAndTheBinaryOnlyRule)
     EXPECT_EQ(OptionNumberText(255, 16), "FF");
 }
 
-TEST_F(OptionRowsTest, ARangeErrorWhileScrollingKeepsTheRowsAndFocusesTheFailingEdit)
+// The point of a scroll bar's down arrow.
+QPoint downArrow(QScrollBar* bar)
+{
+    QStyleOptionSlider option;
+    option.initFrom(bar);
+    option.orientation = bar->orientation();
+    option.minimum = bar->minimum();
+    option.maximum = bar->maximum();
+    option.sliderPosition = bar->sliderPosition();
+    option.sliderValue = bar->value();
+    option.singleStep = bar->singleStep();
+    option.pageStep = bar->pageStep();
+    option.subControls = QStyle::SC_All;
+    return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarAddLine, bar).center();
+}
+
+// A press held on the down arrow with a row out of range, as a user does it, with real boxes: one box,
+// opened after the press has ended, over the rows as they were; the held press does not repeat into more.
+TEST_F(OptionRowsTest, ARangeErrorWhileScrollingShowsOneBoxAndKeepsTheRows)
 {
     for (int i = 0; i < 9; ++i)
         addRow(("Row" + std::to_string(i)).c_str(), 0, 100);
     OptionRowsPage model(cpu(), nullptr);
-    int firstRow = -1;
+    const platform::ScopedQtMessageService realBoxes;
+    struct Seen {
+        QString text;
+        QString caption;
+        bool insidePress;
+        int barValue;
+        QString firstLabel;
+    };
+    std::vector<Seen> boxes;
+    bool pressing = false;
+    QWidget* page = nullptr;
+    QScrollBar* bar = nullptr;
+    // Watches for boxes the whole time; each stays up longer than the bar's auto-repeat delay.
+    QTimer watcher;
+    watcher.setInterval(20);
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || box->property("seen").toBool())
+            return;
+        box->setProperty("seen", true);
+        boxes.push_back({box->text(), box->windowTitle(), pressing, bar->value(),
+                         platform::findControl<QLabel>(page, Label[0])->text()});
+        if (boxes.size() >= 3)
+            QTest::mouseRelease(bar, Qt::LeftButton, {}, downArrow(bar));  // ends a runaway repeat
+        QTimer::singleShot(800, box, [box] { box->button(QMessageBox::Ok)->click(); });
+    });
+    watcher.start();
+
     whenModal([&](QWidget* modal) {
         auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
-        QWidget* page = sheet->GetPage(0);
+        page = sheet->GetPage(0);
         auto* edit = platform::findControl<QLineEdit>(page, Edit[3]);
-        auto* bar = platform::findControl<QScrollBar>(page, ScrollBar);
+        bar = platform::findControl<QScrollBar>(page, ScrollBar);
         ASSERT_TRUE(edit && bar);
         EXPECT_EQ(bar->maximum(), 1);
         edit->setText(QStringLiteral("500"));
-        bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        pressing = true;
+        QTest::mousePress(bar, Qt::LeftButton, {}, downArrow(bar));
+        pressing = false;
+        QTest::qWait(1600);  // the box, and time for a repeat to show another
+        QTest::mouseRelease(bar, Qt::LeftButton, {}, downArrow(bar));
+        settle();
         EXPECT_EQ(bar->value(), 0);
         EXPECT_EQ(platform::findControl<QLabel>(page, Label[0])->text(), QStringLiteral("Row0"));
+        EXPECT_EQ(model.firstRow(), 0);
         EXPECT_EQ(page->focusWidget(), edit);
         EXPECT_EQ(edit->selectedText(), QStringLiteral("500"));
-        firstRow = model.firstRow();
+
         edit->setText(QStringLiteral("50"));
-        bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QTest::mouseClick(bar, Qt::LeftButton, {}, downArrow(bar));
+        settle();
         EXPECT_EQ(platform::findControl<QLabel>(page, Label[0])->text(), QStringLiteral("Row1"));
         sheet->reject();
     });
     platform::PropertySheet sheet(QStringLiteral("CPU Properties"));
     sheet.AddPage(new ModelPage(model, optionRows()));
     sheet.exec();
-    EXPECT_EQ(firstRow, 0);
-    EXPECT_EQ(messages().at(0), "Row3 range is 0 to 100");
+    watcher.stop();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, QStringLiteral("Row3 range is 0 to 100"));
+    EXPECT_EQ(boxes[0].caption, QStringLiteral("Range Error"));
+    EXPECT_FALSE(boxes[0].insidePress);
+    EXPECT_EQ(boxes[0].barValue, 0) << "the scroll is undone before the box";
+    EXPECT_EQ(boxes[0].firstLabel, QStringLiteral("Row0"));
     EXPECT_EQ(kernel().options[3].value, 50);
 }
 
