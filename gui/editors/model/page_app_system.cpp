@@ -135,6 +135,7 @@ OkOutcome AppSystemPage::killActive(ViewState& state)
             state[edit].text = label;
             std::string text = problemName;
             engine::IdentifierProblemText(problem, text);
+            showNow();
             pageMessage(text, caption);
             return false;
         }

@@ -3,6 +3,7 @@
 // shown (load), stores the controls into the records when an edit loses the focus (store), reacts to
 // clicks, and decides whether the user may leave it (killActive). Lists and combo boxes take their lines
 // from items(); their selected line is the control's check value (-1 for none).
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -78,9 +79,18 @@ public:
         return message;
     }
 
+    // How the view shows the state it handed to a check at once (set by the view; none in model tests).
+    void setShowNow(std::function<void()> show) { m_showNow = std::move(show); }
+
 protected:
     virtual void load(ViewState& state) = 0;
     void requestFocus(int id) { m_focusRequest = id; }
+    // Shows a corrected value in the controls before the message that reports it.
+    void showNow()
+    {
+        if (m_showNow)
+            m_showNow();
+    }
     void leaveMessage(std::string text, std::string caption)
     {
         m_message = {std::move(text), std::move(caption)};
@@ -90,6 +100,7 @@ private:
     bool m_initialised = false;
     int m_focusRequest = 0;
     Message m_message;
+    std::function<void()> m_showNow;
 };
 
 // A chosen file's path as the project stores it: its folder relative to the project file's folder (the
@@ -97,9 +108,11 @@ private:
 std::string ProjectRelativePath(const engine::ProjectRecord* project, const std::string& path);
 
 // The texts a project file cannot carry in a key or section name, as the General pages' messages list them;
-// a CPU or application name holding one would make the project file unwritable.
+// a CPU or application name holding one, or starting with "[", would make the project file unwritable.
 constexpr const char* kFileSyntaxTexts = "= ; // /* ]";
-bool holdsFileSyntax(const std::string& name);
+// What keeps the trimmed name out of the project file, worded to follow "<What> name cannot "; empty when
+// the project file can carry it.
+std::string FileSyntaxProblem(const std::string& name);
 
 // Shows a page's message: caption as given (empty: the program's title), an OK button.
 void pageMessage(const std::string& text, const std::string& caption = std::string());

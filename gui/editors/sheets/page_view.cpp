@@ -44,6 +44,12 @@ ModelPage::ModelPage(PageModel& model, const ControlTable& rows, QWidget* parent
     : platform::PropertyPage(QString::fromLatin1(model.caption()), parent), m_model(model), m_rows(rows)
 {
     build(rows);
+    m_model.setShowNow([this] { push(); });
+}
+
+ModelPage::~ModelPage()
+{
+    m_model.setShowNow(nullptr);
 }
 
 void ModelPage::build(const ControlTable& rows)
