@@ -44,12 +44,11 @@ ModelPage::ModelPage(PageModel& model, const ControlTable& rows, QWidget* parent
     : platform::PropertyPage(QString::fromLatin1(model.caption()), parent), m_model(model), m_rows(rows)
 {
     build(rows);
-    m_model.setShowNow([this] { push(); });
-}
-
-ModelPage::~ModelPage()
-{
-    m_model.setShowNow(nullptr);
+    // Models and pages end in either order: the model keeps only a guarded way back.
+    m_model.setShowNow([page = QPointer<ModelPage>(this)] {
+        if (page)
+            page->push();
+    });
 }
 
 void ModelPage::build(const ControlTable& rows)

@@ -17,7 +17,6 @@ class ModelPage : public platform::PropertyPage {
     Q_OBJECT
 public:
     ModelPage(PageModel& model, const ControlTable& rows, QWidget* parent = nullptr);
-    ~ModelPage() override;
 
     PageModel& model() const { return m_model; }
     const ViewState& state() const { return m_state; }
