@@ -148,7 +148,8 @@ OkOutcome TaskModel::ok(ViewState& state, DialogHost& host)
     }
     if (entryPoint && !checkConflict(engine::textString(data->entryPoint), "Entry point name conflicts with "))
         return OkOutcome::stay(IdTaskEntryPoint, true);
-    if (state.text(IdTaskEntryPoint) == labelText) {
+    // The entry point is stored trimmed, and so is the label when it is checked below: compare those.
+    if (engine::textOf(data->entryPoint) == engine::TrimText(labelText, true, true)) {
         showCheckMessage("Entry point and stack name must be different");
         return OkOutcome::stay(IdTaskEntryPoint, false);
     }
@@ -179,6 +180,12 @@ OkOutcome TaskModel::ok(ViewState& state, DialogHost& host)
         if (engine::textOf(m_object.name) == engine::textOf(data->label)) {
             showCheckMessage("Task name and stack label must be different");
             return OkOutcome::stay(IdTaskLabel, false);
+        }
+        // The conflict search passes over the task's own symbols: its entry point is compared here, with
+        // the label as corrected.
+        if (engine::textOf(data->entryPoint) == engine::textOf(data->label)) {
+            showCheckMessage("Entry point and stack name must be different");
+            return OkOutcome::stay(IdTaskEntryPoint, false);
         }
         if (!checkConflict(engine::textString(data->label), "Stack label conflicts with "))
             return OkOutcome::stay(IdTaskLabel, false);

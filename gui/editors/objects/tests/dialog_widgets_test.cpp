@@ -189,6 +189,31 @@ TEST_F(DemoDialogsTest, TaskValuesReachTheRecordOnOkOnly)
     EXPECT_EQ(m_messages->texts()[0], "Initial priority must be in the range of 1 to 126");
 }
 
+// The entry point and a manual stack label are compared as they are stored, blanks at either end gone.
+TEST_F(DemoDialogsTest, TaskEntryPointAndStackLabelDifferAsStored)
+{
+    engine::ObjectPlace place = find("tskMain");
+    ASSERT_NE(place.object, nullptr);
+    const auto& data = *static_cast<engine::TaskData*>(place.object->data);
+    const engine::TaskData dataBefore = data;
+    for (const auto& [entry, label] : {std::pair{" MainTask", "MainTask"}, std::pair{"MainTask", "MainTask  "}}) {
+        m_messages->clear();
+        EXPECT_EQ(editObject(place,
+                             [entry = QString::fromLatin1(entry), label = QString::fromLatin1(label)](QWidget* dialog) {
+                                 type(dialog, IdTaskEntryPoint, entry);
+                                 press(dialog, IdTaskManual);
+                                 type(dialog, IdTaskLabel, label);
+                                 press(dialog, IdOkButton);
+                                 EXPECT_TRUE(dialog->isVisible()) << "refused";
+                                 press(dialog, IdCancelButton);
+                             }),
+                  2)
+            << entry << "/" << label;
+        EXPECT_EQ(joined(m_messages->texts()), "Entry point and stack name must be different\n") << entry;
+    }
+    EXPECT_EQ(std::memcmp(&data, &dataBefore, sizeof data), 0);
+}
+
 TEST_F(DemoDialogsTest, EnterConfirmsTheTypedValue)
 {
     engine::ObjectPlace place = find("cntSysTick");
