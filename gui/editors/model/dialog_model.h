@@ -5,6 +5,7 @@
 // ViewState and does nothing else; tests drive the models directly.
 #include <map>
 #include <string>
+#include <string_view>
 
 namespace editors {
 
@@ -79,5 +80,8 @@ public:
 
 // Shows a check message the way the object dialogs do: the program's name as caption, an OK button.
 void showCheckMessage(const std::string& text);
+
+// True when the number a text starts with, as ParseNumber reads it, fits 32 bits (no digits: true).
+bool NumberFits32Bits(std::string_view text);
 
 } // namespace editors

@@ -34,7 +34,7 @@ int effectiveRadix(const engine::ModelOptionRow& row)
 
 } // namespace
 
-uint32_t ReadOptionNumber(const std::string& text, int radix)
+uint32_t ReadOptionNumber(const std::string& text, int radix, bool* fits)
 {
     std::size_t i = 0;
     while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
@@ -54,6 +54,8 @@ uint32_t ReadOptionNumber(const std::string& text, int radix)
         if (value > 0xFFFFFFFFull)
             value = 0x100000000ull;  // stays saturated
     }
+    if (fits)
+        *fits = value <= 0xFFFFFFFFull;
     uint32_t result = value > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<uint32_t>(value);
     if (negative && value <= 0xFFFFFFFFull)
         result = 0u - result;
@@ -184,14 +186,15 @@ int OptionRowsPage::storeRows(ViewState& state, std::string& message)
             continue;
         }
         const int radix = effectiveRadix(model);
-        const uint32_t value = ReadOptionNumber(state.text(Edit[slot]), radix);
+        bool fits = true;
+        const uint32_t value = ReadOptionNumber(state.text(Edit[slot]), radix, &fits);
         const uint32_t low = static_cast<uint32_t>(model.minimum);
         const uint32_t high = static_cast<uint32_t>(model.maximum);
         const bool unsignedRange = low <= high;
         const bool inRange = unsignedRange ? value >= low && value <= high
                                            : static_cast<int32_t>(value) >= model.minimum &&
                                                  static_cast<int32_t>(value) <= model.maximum;
-        if (!inRange) {
+        if (!inRange || !fits) {
             const std::string name = engine::textString(model.name);
             message = radix == 16      ? engine::FormatText("%s range is %X to %X", name.c_str(), low, high)
                       : unsignedRange ? engine::FormatText("%s range is %u to %u", name.c_str(), low, high)

@@ -70,8 +70,9 @@ private:
 };
 
 // An option number as typed: leading blanks, a sign, for radix 16 an optional "0x", then digits of the
-// radix up to the first other character; no digits read 0. Beyond 32 bits it saturates.
-uint32_t ReadOptionNumber(const std::string& text, int radix);
+// radix up to the first other character; no digits read 0. Beyond 32 bits it saturates, and fits (when
+// given) says false.
+uint32_t ReadOptionNumber(const std::string& text, int radix, bool* fits = nullptr);
 std::string OptionNumberText(uint32_t value, int radix);
 
 } // namespace editors

@@ -155,16 +155,20 @@ OkOutcome TaskModel::ok(ViewState& state, DialogHost& host)
     }
     if (name && !checkNameConflict())
         return OkOutcome::stay(IdName, true);
-    if (!engine::InRangeSigned(data->initialPriority, kLowestPriority, kHighestPriority)) {
+    if (isUnfit(data->initialPriority) ||
+        !engine::InRangeSigned(data->initialPriority, kLowestPriority, kHighestPriority)) {
         showCheckMessage("Initial priority" + engine::RangeTextSigned(kLowestPriority, kHighestPriority));
         return OkOutcome::stay(IdTaskPriority, false);
     }
-    if (!engine::InRangeSigned(data->startingOrder, kLowestStartingOrder, kHighestStartingOrder)) {
+    if (isUnfit(data->startingOrder) ||
+        !engine::InRangeSigned(data->startingOrder, kLowestStartingOrder, kHighestStartingOrder)) {
         showCheckMessage("Starting order number" + engine::RangeTextSigned(kLowestStartingOrder, kHighestStartingOrder));
         return OkOutcome::stay(IdTaskStartingOrder, false);
     }
     const auto size = static_cast<uint32_t>(data->stackSize);
-    if (!checkRange(size, static_cast<uint32_t>(kernel.minTaskStackSize), static_cast<uint32_t>(kernel.maxTaskStackSize),
+    if (!checkFits(data->stackSize, static_cast<uint32_t>(kernel.minTaskStackSize),
+                   static_cast<uint32_t>(kernel.maxTaskStackSize), "Stack size") ||
+        !checkRange(size, static_cast<uint32_t>(kernel.minTaskStackSize), static_cast<uint32_t>(kernel.maxTaskStackSize),
                     "Stack size"))
         return OkOutcome::stay(IdTaskStackSize, false);
     const auto modulus = static_cast<uint32_t>(kernel.taskStackModulus);

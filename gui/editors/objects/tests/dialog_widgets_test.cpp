@@ -214,6 +214,50 @@ TEST_F(DemoDialogsTest, TaskEntryPointAndStackLabelDifferAsStored)
     EXPECT_EQ(std::memcmp(&data, &dataBefore, sizeof data), 0);
 }
 
+// A number past 32 bits is refused with the field's range message; nothing of the object changes.
+TEST_F(DemoDialogsTest, NumbersPast32BitsAreRefusedWithTheirRange)
+{
+    const struct {
+        const char* object;
+        int id;
+        const char* message;  // how the message starts
+    } fields[] = {
+        {"excFault", IdField1068, "Vector number must be in the range of "},
+        {"excFault", IdField1067, "Interrupt level must be in the range of "},
+        {"tskMain", IdTaskStartingOrder, "Starting order number must be in the range of "},
+        {"tskMain", IdTaskStackSize, "Stack size must be in the range of "},
+        {"cntSysTick", IdField1067, "Modulus must be in the range of 1 to 4294967295"},
+        {"almBlink", IdField1067, "Initial count must be in the range of 1 to 4294967295"},
+        {"almBlink", IdField1068, "Recycle count must be in the range of 0 to 4294967295"},
+        {"pipeConsole", IdField1072, "Buffer size must be in the range of 0 to 4294967295"},
+    };
+    for (const auto& field : fields) {
+        engine::ObjectPlace place = find(field.object);
+        ASSERT_NE(place.object, nullptr);
+        const engine::ObjectRecord before = *place.object;
+        m_messages->clear();
+        for (const char* typed : {"99999999999", "0x100000000"}) {
+            EXPECT_EQ(editObject(place,
+                                 [&](QWidget* dialog) {
+                                     type(dialog, field.id, QString::fromLatin1(typed));
+                                     press(dialog, IdOkButton);
+                                     EXPECT_TRUE(dialog->isVisible()) << field.object << " " << field.id << " refused";
+                                     press(dialog, IdCancelButton);
+                                 }),
+                      2);
+        }
+        ASSERT_EQ(m_messages->texts().size(), 2u) << field.object << " " << field.id;
+        for (const std::string& text : m_messages->texts())
+            EXPECT_EQ(text.rfind(field.message, 0), 0u) << text;
+        EXPECT_EQ(std::memcmp(place.object, &before, sizeof before), 0) << field.object;
+    }
+    EXPECT_TRUE(NumberFits32Bits("4294967295"));
+    EXPECT_TRUE(NumberFits32Bits(" -0xFFFFFFFF"));
+    EXPECT_TRUE(NumberFits32Bits("000000000000037777777777"));
+    EXPECT_FALSE(NumberFits32Bits("040000000000"));
+    EXPECT_TRUE(NumberFits32Bits("abc"));
+}
+
 TEST_F(DemoDialogsTest, EnterConfirmsTheTypedValue)
 {
     engine::ObjectPlace place = find("cntSysTick");

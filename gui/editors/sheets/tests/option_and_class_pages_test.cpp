@@ -1,6 +1,8 @@
 // The option row pages, and the CPU Class page with the class sheet's pages.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -99,6 +101,30 @@ TEST_F(OptionRowsTest, SlotsScrollAndStoreWithinTheRanges)
     EXPECT_EQ(page.firstRow(), 1);
     EXPECT_EQ(m_state[Check[1]].caption, "Switch");
     EXPECT_EQ(m_state.text(Edit[7]), "0");
+}
+
+// A number past 32 bits does not pass as the largest value, whatever the row's range.
+TEST_F(OptionRowsTest, NumbersPast32BitsAreRefused)
+{
+    addRow("Wide", 0, -1).value = 5;  // 0 to 4294967295
+    addRow("WideHex", 0, -1, 16).value = 5;
+    OptionRowsPage page(cpu(), nullptr);
+    page.initialise(m_state);
+    for (const auto& [slot, typed, message] :
+         {std::tuple{0, "99999999999", "Wide range is 0 to 4294967295"}, std::tuple{1, "100000000", "WideHex range is 0 to FFFFFFFF"}}) {
+        m_messages->clear();
+        m_state[Edit[0]].text = "5";
+        m_state[Edit[1]].text = "5";
+        m_state[Edit[slot]].text = typed;
+        const OkOutcome outcome = page.killActive(m_state);
+        EXPECT_FALSE(outcome.close) << typed;
+        EXPECT_EQ(outcome.focusId, Edit[slot]);
+        EXPECT_EQ(messages(), std::vector<std::string>{message});
+        EXPECT_EQ(kernel().options[slot].value, 5);
+    }
+    m_state[Edit[1]].text = "FFFFFFFF";
+    EXPECT_TRUE(page.killActive(m_state).close);
+    EXPECT_EQ(kernel().options[1].value, -1);
 }
 
 TEST_F(OptionRowsTest, ApplicationRowsFollowTheModelAndTheBinaryOnlyRule)
