@@ -25,25 +25,34 @@
 
 namespace editors {
 
+bool holdsOnlyLatin1(const QString& text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
+}
+
 namespace {
 
-// Refuses typing that makes the text longer than the limit, but keeps a longer text set from code so that
-// the checks can report and correct it.
-class LengthLimit : public QValidator {
+// What typing and pasting may put into an edit: only characters the files can hold (Latin-1; the files
+// never take a replacement in their place), and no growth past the length limit (0: none). A longer text
+// set from code is kept, so that the checks can report and correct it.
+class TypedText : public QValidator {
 public:
-    LengthLimit(QLineEdit* edit, int limit) : QValidator(edit), m_limit(limit), m_length(edit->text().size())
+    explicit TypedText(QLineEdit* edit) : QValidator(edit), m_length(edit->text().size())
     {
         connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) { m_length = text.size(); });
     }
+    void setLimit(int limit) { m_limit = limit; }
     // The edit holds the proposed text already while it asks, so the length to compare with is the one
     // last accepted.
     State validate(QString& input, int&) const override
     {
-        return input.size() > m_limit && input.size() > m_length ? Invalid : Acceptable;
+        if (!holdsOnlyLatin1(input))
+            return Invalid;
+        return m_limit > 0 && input.size() > m_limit && input.size() > m_length ? Invalid : Acceptable;
     }
 
 private:
-    int m_limit;
+    int m_limit = 0;
     qsizetype m_length;
 };
 
@@ -75,6 +84,11 @@ void report(const std::function<void(int)>& hook, int id)
 }
 
 } // namespace
+
+void filterTyping(QLineEdit* edit)
+{
+    edit->setValidator(new TypedText(edit));
+}
 
 QWidget* buildControls(QWidget* owner, const ControlTable& table, const ControlHooks& hooks)
 {
@@ -116,6 +130,7 @@ QWidget* buildControls(QWidget* owner, const ControlTable& table, const ControlH
             if (row.label)
                 place(new QLabel(label, parentWidget), row.sameLine);
             auto* edit = new QLineEdit(parentWidget);
+            edit->setValidator(new TypedText(edit));
             identify(edit, id);
             layout::fitEditWidth(edit, 0, QString());
             if (hooks.editFilter)
@@ -234,8 +249,8 @@ void showControl(QWidget* widget, const ControlState& control)
         const QString text = platform::toQString(control.text);
         if (edit->text() != text)
             edit->setText(text);
-        if (control.limit > 0 && !edit->validator())
-            edit->setValidator(new LengthLimit(edit, control.limit));
+        if (auto* typed = dynamic_cast<TypedText*>(const_cast<QValidator*>(edit->validator())))
+            typed->setLimit(control.limit);
         layout::fitEditWidth(edit, control.limit, text);
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         if (button->isCheckable())

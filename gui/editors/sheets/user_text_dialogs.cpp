@@ -11,6 +11,8 @@
 
 #include "engine/records/text_field.h"
 #include "gui/editors/model/user_text_dialogs.h"
+#include "gui/editors/objects/control_builder.h"
+#include "platform/core/message_service.h"
 #include "platform/qt/control_id.h"
 #include "platform/qt/latin1.h"
 
@@ -171,6 +173,16 @@ bool EditTextDialog::eventFilter(QObject* watched, QEvent* event)
 
 void EditTextDialog::OnOK()
 {
+    // The source files are Latin-1: a character outside it is refused, never stored as another.
+    for (QPlainTextEdit* edit : m_edits) {
+        if (!holdsOnlyLatin1(edit->toPlainText())) {
+            platform::messageBox("The text holds characters a source file cannot hold. Use characters of the "
+                                 "Latin-1 set only.",
+                                 platform::toStdString(windowTitle()), platform::MbOk | platform::MbIconWarning);
+            edit->setFocus();
+            return;
+        }
+    }
     bool changed = false;
     for (int i = 0; i < 3; ++i)
         changed = StoreUserText(*m_lists[i], platform::toStdString(m_edits[i]->toPlainText())) || changed;
@@ -203,6 +215,7 @@ NodeNameDialog::NodeNameDialog(const engine::ApplicationRecord& application, con
     platform::setControlId(secondLine, SecondLineId);
     m_edit = new QLineEdit(this);
     m_edit->setMaxLength(engine::kNameSize - 1);
+    filterTyping(m_edit);
     platform::setControlId(m_edit, NameId);
     layout->addWidget(firstLine);
     layout->addWidget(secondLine);

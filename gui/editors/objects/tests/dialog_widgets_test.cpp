@@ -258,6 +258,31 @@ TEST_F(DemoDialogsTest, NumbersPast32BitsAreRefusedWithTheirRange)
     EXPECT_TRUE(NumberFits32Bits("abc"));
 }
 
+// The files are Latin-1: an edit does not take a character outside it, typed or pasted, and what it
+// does take is stored as typed (never a replacement character).
+TEST_F(DemoDialogsTest, EditsTakeOnlyCharactersTheFilesCanHold)
+{
+    engine::ObjectPlace place = find("tskMain");
+    ASSERT_NE(place.object, nullptr);
+    QString shown;
+    EXPECT_EQ(editObject(place,
+                         [&](QWidget* dialog) {
+                             auto* edit = platform::findControl<QLineEdit>(dialog, IdDescription);
+                             ASSERT_NE(edit, nullptr);
+                             edit->clear();
+                             for (const QChar c : QString::fromUtf8("Hall sensor \u2603 caf\u00e9")) {
+                                 QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+                                 QCoreApplication::sendEvent(edit, &key);
+                             }
+                             edit->insert(QString::fromUtf8(" \u2603\u00e9"));  // as a paste inserts
+                             shown = edit->text();
+                             press(dialog, IdOkButton);
+                         }),
+              1);
+    EXPECT_EQ(shown, QString::fromUtf8("Hall sensor  caf\u00e9"));
+    EXPECT_EQ(engine::textString(place.object->description), "Hall sensor  caf\xe9");
+}
+
 TEST_F(DemoDialogsTest, EnterConfirmsTheTypedValue)
 {
     engine::ObjectPlace place = find("cntSysTick");
