@@ -73,6 +73,59 @@ std::string joined(const std::vector<std::string>& texts)
     return all;
 }
 
+// Every stored field of an object, its data block (by 32-bit word), its class entry and its application,
+// named, as text: what an unchanged OK must leave as it was.
+using RecordFields = std::vector<std::pair<std::string, std::string>>;
+
+RecordFields fieldsOf(const engine::ObjectPlace& place)
+{
+    RecordFields fields;
+    const auto add = [&](const std::string& name, const std::string& value) { fields.emplace_back(name, value); };
+    const auto number = [&](const std::string& name, int32_t value) { add(name, std::to_string(value)); };
+    const engine::ObjectRecord& o = *place.object;
+    add("name", engine::textString(o.name));
+    add("description", engine::textString(o.description));
+    number("isMp", o.isMp);
+    number("traceObject", o.traceObject);
+    number("traceActor", o.traceActor);
+    number("dynamicsAllowed", o.dynamicsAllowed);
+    number("numberOfDynamics", o.numberOfDynamics);
+    number("childCount", o.childCount);
+    number("enabled", o.enabled);
+    const std::vector<unsigned char> block = CopyOfDataBlock(*place.entry, o);
+    for (std::size_t at = 0; at + 4 <= block.size(); at += 4) {
+        int32_t word = 0;
+        std::memcpy(&word, block.data() + at, sizeof word);
+        number("data word " + std::to_string(at / 4), word);
+    }
+    const engine::ApplicationClassEntry& e = *place.entry;
+    number("entry cFileDirty", e.cFileDirty);
+    number("entry hFileDirty", e.hFileDirty);
+    number("entry mFileDirty", e.mFileDirty);
+    number("entry numberOfDynamics", e.numberOfDynamics);
+    const engine::ApplicationRecord& a = *place.application;
+    number("application edited", a.edited);
+    number("application kernelHDirty", a.kernelHDirty);
+    number("application kernelMDirty", a.kernelMDirty);
+    number("application projectHDirty", a.projectHDirty);
+    number("application projectCDirty", a.projectCDirty);
+    number("application regenerate", a.regenerate);
+    return fields;
+}
+
+// "field: before -> after" for each field that differs.
+std::string changedFields(const RecordFields& before, const RecordFields& after)
+{
+    std::string changes;
+    for (std::size_t i = 0; i < before.size() && i < after.size(); ++i) {
+        if (before[i] != after[i])
+            changes += before[i].first + ": " + before[i].second + " -> " + after[i].second + "; ";
+    }
+    if (before.size() != after.size())
+        changes += "the data block changed size";
+    return changes;
+}
+
 // The demo project opened the way the program opens it.
 class DemoDialogsTest : public ::testing::Test {
 protected:
@@ -445,6 +498,7 @@ TEST_F(DemoDialogsTest, EveryDemoObjectOksUnchangedAndEveryDialogCanBeReached)
     std::set<int32_t> shownClasses;
     for (const engine::ObjectPlace& place : places) {
         m_messages->clear();
+        const RecordFields before = fieldsOf(place);
         const int result = editObject(place, [](QWidget* dialog) {
             press(dialog, IdOkButton);
             if (dialog->isVisible())
@@ -453,6 +507,7 @@ TEST_F(DemoDialogsTest, EveryDemoObjectOksUnchangedAndEveryDialogCanBeReached)
         const std::string name = engine::textString(place.object->name);
         EXPECT_EQ(result, 1) << name;
         EXPECT_TRUE(m_messages->texts().empty()) << name << ": " << joined(m_messages->texts());
+        EXPECT_EQ(changedFields(before, fieldsOf(place)), "") << name << ": an unchanged OK changes nothing";
         // The tree shows the objects of enabled classes only.
         if (place.entry->enabled)
             shownClasses.insert(place.entry->classType);
