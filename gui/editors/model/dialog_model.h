@@ -21,6 +21,7 @@ struct ControlState {
     bool visible = true;
     std::string caption;  // label of a check box, radio button or group; empty: the view's own
     int limit = 0;        // an edit accepts no typing past this many characters (0: no limit)
+    std::string widest;   // a static's texts to come, one a line: it keeps room for the widest (empty: none)
 };
 
 class ViewState {

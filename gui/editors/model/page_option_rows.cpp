@@ -165,6 +165,14 @@ void OptionRowsPage::build(ViewState& state, bool reset)
     }
     ControlState& scroll = state[ScrollBar];
     if (reset) {
+        // The labels change as the rows scroll: each keeps room for the longest, so none runs into its edit.
+        std::string widest;
+        for (const Row& row : rowsFrom(0)) {
+            if (const engine::ModelOptionRow* model = modelOf(row); model && engine::carriesNumber(*model))
+                widest += engine::textString(model->name) + '\n';
+        }
+        for (const int id : Label)
+            state[id].widest = widest;
         scroll.enabled = m_rowCount > kSlots;
         scroll.limit = std::max(m_rowCount - kSlots, 0);
     }

@@ -77,6 +77,14 @@ struct Level {
     int column = 0;
 };
 
+// A label keeps an average character of room after its text, so the value beside it never reads as part
+// of it.
+QLabel* keepsGap(QLabel* label)
+{
+    label->setContentsMargins(0, 0, label->fontMetrics().averageCharWidth(), 0);
+    return label;
+}
+
 void report(const std::function<void(int)>& hook, int id)
 {
     if (hook)
@@ -128,7 +136,7 @@ QWidget* buildControls(QWidget* owner, const ControlTable& table, const ControlH
         switch (row.kind) {
         case ControlKind::Edit: {
             if (row.label)
-                place(new QLabel(label, parentWidget), row.sameLine);
+                place(keepsGap(new QLabel(label, parentWidget)), row.sameLine);
             auto* edit = new QLineEdit(parentWidget);
             edit->setValidator(new TypedText(edit));
             identify(edit, id);
@@ -142,7 +150,7 @@ QWidget* buildControls(QWidget* owner, const ControlTable& table, const ControlH
         }
         case ControlKind::Combo: {
             if (row.label)
-                place(new QLabel(label, parentWidget), row.sameLine);
+                place(keepsGap(new QLabel(label, parentWidget)), row.sameLine);
             auto* combo = new QComboBox(parentWidget);
             identify(combo, id);
             place(combo, row.sameLine || row.label != nullptr);
@@ -188,6 +196,9 @@ QWidget* buildControls(QWidget* owner, const ControlTable& table, const ControlH
                 place(text, row.sameLine, std::max(1, kListSpan - levels.back().column));
                 break;
             }
+            // A static that labels the edit or combo box after it on its line.
+            if (followed && (table[r + 1].kind == ControlKind::Edit || table[r + 1].kind == ControlKind::Combo))
+                keepsGap(text);
             place(text, row.sameLine, row.kind == ControlKind::Text && !followed ? 4 : 1);
             break;
         }
@@ -266,6 +277,12 @@ void showControl(QWidget* widget, const ControlState& control)
     } else if (auto* text = qobject_cast<QLabel*>(widget)) {
         if (!control.text.empty() || !text->property(kFixedText).toBool())
             text->setText(platform::toQString(control.text));
+        if (!control.widest.empty()) {
+            int width = 0;
+            for (const QString& line : platform::toQString(control.widest).split(QLatin1Char('\n')))
+                width = std::max(width, text->fontMetrics().horizontalAdvance(line));
+            text->setMinimumWidth(width + text->fontMetrics().averageCharWidth());
+        }
     }
     widget->setEnabled(control.enabled);
     // Widgets never hidden are left alone, so a dialog's rows show with it.

@@ -127,6 +127,37 @@ TEST_F(OptionRowsTest, NumbersPast32BitsAreRefused)
     EXPECT_EQ(kernel().options[1].value, -1);
 }
 
+// The labels change as the rows scroll; a longer one shown later still ends a character before its edit.
+TEST_F(OptionRowsTest, LabelsScrolledIntoViewEndBeforeTheirEdits)
+{
+    for (int i = 0; i < 8; ++i)
+        addRow(("R" + std::to_string(i)).c_str(), 0, 100);
+    addRow("Processors in the system and more", 0, 100);
+    OptionRowsPage model(cpu(), nullptr);
+    std::vector<std::string> problems;
+    whenModal([&](QWidget* modal) {
+        auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
+        QWidget* page = sheet->GetPage(0);
+        platform::findControl<QScrollBar>(page, ScrollBar)->setValue(1);
+        settle();
+        for (int slot = 0; slot < kSlots; ++slot) {
+            auto* label = platform::findControl<QLabel>(page, Label[slot]);
+            auto* edit = platform::findControl<QLineEdit>(page, Edit[slot]);
+            const int textEnd = label->x() + label->fontMetrics().horizontalAdvance(label->text());
+            if (label->width() < label->sizeHint().width() ||
+                edit->x() - textEnd < label->fontMetrics().averageCharWidth())
+                problems.push_back(label->text().toStdString());
+        }
+        EXPECT_EQ(platform::findControl<QLabel>(page, Label[7])->text(),
+                  QStringLiteral("Processors in the system and more"));
+        sheet->reject();
+    });
+    platform::PropertySheet sheet(QStringLiteral("CPU Properties"));
+    sheet.AddPage(new ModelPage(model, optionRows()));
+    sheet.exec();
+    EXPECT_TRUE(problems.empty()) << problems.front();
+}
+
 TEST_F(OptionRowsTest, ApplicationRowsFollowTheModelAndTheBinaryOnlyRule)
 {
     addRow("Heap", 0, 100).forApplications = 1;
