@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include "engine/files/file_chooser.h"
+#include "engine/footprint/structure_size.h"
 #include "engine/names/project_walk.h"
 #include "engine/ops/project_manager.h"
 #include "engine/records/text_field.h"
@@ -176,6 +177,20 @@ TEST_F(ApplicationPagesTest, GeneralPagesRefuseEveryNameTheProjectFileCannotHold
         EXPECT_EQ(FileSyntaxProblem(name).empty(), writable) << name;
         EXPECT_EQ(messages().empty(), writable) << name;
     }
+}
+
+TEST_F(ApplicationPagesTest, ClassPageShowsTheSizeOfATask)
+{
+    AppClassPage page(m_context);
+    page.initialise(m_state);
+    EXPECT_EQ(m_state.text(ClassHeading), "Bytes per Object");
+    const std::vector<ListLine> lines = page.items(ClassList);
+    const uint32_t tcb = engine::GetStructureSize("TCB", *m_context.cpu);
+    ASSERT_GT(tcb, 0u);
+    bool listed = false;
+    for (const ListLine& line : lines)
+        listed = listed || line.text == "Task\t" + std::to_string(tcb);
+    EXPECT_TRUE(listed);
 }
 
 TEST_F(ApplicationPagesTest, GeneralPageChecksTheNodeNameOfMultiprocessorApplications)

@@ -1,6 +1,7 @@
 // The option row pages, and the CPU Class page with the class sheet's pages.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
 
 #include <QApplication>
@@ -14,6 +15,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "engine/footprint/structure_size.h"
 #include "engine/names/kernel_lookup.h"
 #include "engine/names/project_walk.h"
 #include "engine/ops/cpu_record_handler.h"
@@ -314,6 +316,19 @@ protected:
     ViewState m_state;
     int m_syncs = 0;
 };
+
+// A task's size per object is that of its control block; it is listed like every other class's.
+TEST_F(ClassPagesTest, ClassPageShowsTheSizeOfATask)
+{
+    CpuClassPage page(m_context);
+    page.initialise(m_state);
+    const std::vector<ListLine> lines = page.items(class_ids::ClassList);
+    const uint32_t tcb = engine::GetStructureSize("TCB", *m_cpu);
+    ASSERT_GT(tcb, 0u);
+    EXPECT_NE(std::find_if(lines.begin(), lines.end(),
+                           [&](const ListLine& line) { return line.text == "Task\t" + std::to_string(tcb); }),
+              lines.end());
+}
 
 TEST_F(ClassPagesTest, ClassPageStoresChecksAtOnceAndOpensOnlySelectedClasses)
 {
