@@ -21,11 +21,12 @@ namespace editors {
 
 namespace {
 
-// Lists and scroll bars report inside the mouse press (or drag) that changed them.
+// Lists and scroll bars report inside the mouse press (or drag) that changed them, a combo box inside the
+// key press or wheel turn that picked its line.
 bool reportsInsidePress(QWidget* widget)
 {
     return qobject_cast<QScrollBar*>(widget) || qobject_cast<QTreeWidget*>(widget) ||
-           qobject_cast<CustomCheckListBox*>(widget);
+           qobject_cast<CustomCheckListBox*>(widget) || qobject_cast<QComboBox*>(widget);
 }
 
 // A scroll bar held on an arrow repeats its step until it sees the release; a box shown while it is held
