@@ -221,7 +221,7 @@ OkOutcome OptionRowsPage::killActive(ViewState& state)
     const int failed = storeRows(state, message);
     if (failed < 0)
         return OkOutcome::closeOk();
-    platform::messageBox(message, kRangeCaption, platform::MbOk);
+    pageMessage(message, kRangeCaption, platform::MbOk);
     return OkOutcome::stay(Edit[failed], false);
 }
 

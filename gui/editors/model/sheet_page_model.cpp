@@ -8,9 +8,32 @@
 
 namespace editors {
 
-void pageMessage(const std::string& text, const std::string& caption)
+namespace {
+PageMessageDeferral* g_deferral = nullptr;
+}
+
+PageMessageDeferral::PageMessageDeferral() : m_outer(g_deferral)
 {
-    platform::messageBox(text, caption, platform::MbOk | platform::MbIconWarning);
+    g_deferral = this;
+}
+
+PageMessageDeferral::~PageMessageDeferral()
+{
+    g_deferral = m_outer;
+}
+
+PageMessageDeferral* PageMessageDeferral::current()
+{
+    return g_deferral;
+}
+
+void pageMessage(const std::string& text, const std::string& caption, unsigned style)
+{
+    if (PageMessageDeferral* deferral = PageMessageDeferral::current()) {
+        deferral->keep({text, caption, style});
+        return;
+    }
+    platform::messageBox(text, caption, style);
 }
 
 std::string FileSyntaxProblem(const std::string& name)

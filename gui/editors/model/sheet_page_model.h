@@ -9,6 +9,7 @@
 
 #include "engine/records/records.h"
 #include "gui/editors/model/dialog_model.h"
+#include "platform/core/message_service.h"
 
 namespace editors {
 
@@ -114,7 +115,31 @@ constexpr const char* kFileSyntaxTexts = "= ; // /* ]";
 // the project file can carry it.
 std::string FileSyntaxProblem(const std::string& name);
 
-// Shows a page's message: caption as given (empty: the program's title), an OK button.
-void pageMessage(const std::string& text, const std::string& caption = std::string());
+// Shows a page's message: caption as given (empty: the program's title), an OK button, a warning icon
+// unless the style says otherwise.
+void pageMessage(const std::string& text, const std::string& caption = std::string(), unsigned style = platform::MbOk | platform::MbIconWarning);
+
+// While one lives, page messages are kept in it instead of shown: a check that runs inside an input event
+// (a tab's mouse press) leaves them for its view to show once the event has ended. GUI thread only.
+class PageMessageDeferral {
+public:
+    struct Kept {
+        std::string text;
+        std::string caption;
+        unsigned style;
+    };
+    PageMessageDeferral();
+    ~PageMessageDeferral();
+    PageMessageDeferral(const PageMessageDeferral&) = delete;
+    PageMessageDeferral& operator=(const PageMessageDeferral&) = delete;
+    std::vector<Kept> take() { return std::move(m_kept); }
+    // The innermost living deferral, or null.
+    static PageMessageDeferral* current();
+    void keep(Kept message) { m_kept.push_back(std::move(message)); }
+
+private:
+    std::vector<Kept> m_kept;
+    PageMessageDeferral* m_outer;
+};
 
 } // namespace editors

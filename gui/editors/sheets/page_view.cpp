@@ -167,12 +167,31 @@ bool ModelPage::OnKillActive()
 {
     runQueued();
     pull();
+    // Leaving the page by its tab happens inside the tab's mouse press: a refusal's messages wait for the
+    // press to end. A page that is left shows them now, while it is certain to be there.
+    PageMessageDeferral deferral;
     const OkOutcome outcome = m_model.killActive(m_state);
+    std::vector<PageMessageDeferral::Kept> messages = deferral.take();
     if (outcome.push || !outcome.close)
         push();
-    if (!outcome.close)
-        focusEdit(outcome.focusId);
-    return outcome.close;
+    if (outcome.close) {
+        for (const PageMessageDeferral::Kept& message : messages)
+            platform::messageBox(message.text, message.caption, message.style);
+        return true;
+    }
+    focusEdit(outcome.focusId);
+    if (!messages.empty()) {
+        later([this, messages, focus = outcome.focusId] {
+            const QPointer<ModelPage> alive(this);
+            for (const PageMessageDeferral::Kept& message : messages) {
+                platform::messageBox(message.text, message.caption, message.style);
+                if (!alive)
+                    return;
+            }
+            focusEdit(focus);
+        });
+    }
+    return false;
 }
 
 void ModelPage::OnOK()
@@ -180,6 +199,13 @@ void ModelPage::OnOK()
     runQueued();
     pull();
     m_model.ok(m_state);
+}
+
+void ModelPage::OnCancel()
+{
+    // What is still queued (a message of a refusal) is shown before the sheet goes.
+    runQueued();
+    platform::PropertyPage::OnCancel();
 }
 
 bool ModelPage::eventFilter(QObject* watched, QEvent* event)

@@ -38,6 +38,7 @@ public:
     bool OnInitDialog() override;
     bool OnKillActive() override;
     void OnOK() override;
+    void OnCancel() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTest>
 
 #include "engine/files/file_chooser.h"
@@ -532,6 +533,7 @@ std::vector<std::pair<std::string, std::string>> typeAndOk(PageModel& model, con
         ASSERT_NE(edit, nullptr);
         edit->setText(typed);
         QTest::mouseClick(platform::findControl<QPushButton>(sheet, platform::PropertySheet::IdOk), Qt::LeftButton);
+        settle();
         EXPECT_TRUE(sheet->isVisible()) << "refused";
         sheet->reject();
     });
@@ -568,6 +570,50 @@ TEST_F(ApplicationPagesTest, CorrectedTextsShowBeforeTheirMessages)
         EXPECT_NE(seen[0].second, "x y");
         EXPECT_EQ(seen[0].second, engine::textString(app().suffix)) << seen[0].first;
     }
+}
+
+// Leaving a page by its tab happens inside the tab's mouse press: a refusal keeps the page at once and
+// says why once the press has ended, then the refused edit has the focus.
+TEST_F(ApplicationPagesTest, ARefusedTabChangeSpeaksAfterThePress)
+{
+    bool clicking = false;
+    std::vector<std::pair<std::string, bool>> shown;
+    struct Recording : platform::MessageService {
+        std::function<void(const std::string&)> seen;
+        int show(const std::string& text, const std::string&, unsigned) override
+        {
+            seen(text);
+            return platform::IdOk;
+        }
+    } recording;
+    recording.seen = [&](const std::string& text) { shown.emplace_back(text, clicking); };
+    platform::MessageService* previous = platform::setMessageService(&recording);
+    AppGeneralPage general(m_context);
+    AppCodegenPage codegen(m_context);
+    int activeAfter = -1;
+    bool nameFocused = false;
+    whenModal([&](QWidget* modal) {
+        auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
+        auto* name = platform::findControl<QLineEdit>(sheet->GetPage(0), Name);
+        name->setText(QStringLiteral("a=b"));
+        clicking = true;
+        QTest::mouseClick(sheet->tabBar(), Qt::LeftButton, {}, sheet->tabBar()->tabRect(1).center());
+        clicking = false;
+        settle();
+        activeAfter = sheet->GetActiveIndex();
+        nameFocused = sheet->GetPage(0)->focusWidget() == name;
+        sheet->reject();
+    });
+    platform::PropertySheet sheet(QStringLiteral("Application Properties"));
+    sheet.AddPage(new ModelPage(general, appGeneralRows()));
+    sheet.AddPage(new ModelPage(codegen, appCodegenRows()));
+    sheet.exec();
+    platform::setMessageService(previous);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].first, "Application name cannot contain any of the following texts: = ; // /* ]");
+    EXPECT_FALSE(shown[0].second) << "shown inside the press";
+    EXPECT_EQ(activeAfter, 0);
+    EXPECT_TRUE(nameFocused);
 }
 
 } // namespace
