@@ -236,7 +236,7 @@ bool OptionRowsPage::scrollTo(int index, ViewState& state)
     if (const int failed = storeRows(state, message); failed >= 0) {
         state[ScrollBar].check = m_first;
         requestFocus(Edit[failed]);
-        leaveMessage(message, kRangeCaption);
+        pageMessage(message, kRangeCaption, platform::MbOk);
         return false;
     }
     m_first = index;

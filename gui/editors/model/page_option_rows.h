@@ -37,8 +37,8 @@ public:
     // The scroll bar's state: enabled and its largest position (the control's limit), its position (check).
     int firstRow() const { return m_first; }
     int rowCount() const { return m_rowCount; }
-    // Moves the first row; false (nothing moved) when the shown rows do not store: the range message is
-    // then left for the view (takeMessage) and the failing edit asked for the focus.
+    // Moves the first row; false (nothing moved) when the shown rows do not store, after the range message,
+    // with the failing edit asked for the focus.
     bool scrollTo(int index, ViewState& state);
     std::string toolTip(int id) const override;
 

@@ -67,19 +67,6 @@ public:
         m_focusRequest = 0;
         return id;
     }
-    // A message a refused click left for the view to show once the controls show the state again (an OK
-    // box; empty text: none). Taken once.
-    struct Message {
-        std::string text;
-        std::string caption;
-    };
-    Message takeMessage()
-    {
-        Message message = std::move(m_message);
-        m_message = Message();
-        return message;
-    }
-
     // How the view shows the state it handed to a check at once (set by the view; none in model tests).
     void setShowNow(std::function<void()> show) { m_showNow = std::move(show); }
 
@@ -92,15 +79,10 @@ protected:
         if (m_showNow)
             m_showNow();
     }
-    void leaveMessage(std::string text, std::string caption)
-    {
-        m_message = {std::move(text), std::move(caption)};
-    }
 
 private:
     bool m_initialised = false;
     int m_focusRequest = 0;
-    Message m_message;
     std::function<void()> m_showNow;
 };
 
@@ -117,10 +99,12 @@ std::string FileSyntaxProblem(const std::string& name);
 
 // Shows a page's message: caption as given (empty: the program's title), an OK button, a warning icon
 // unless the style says otherwise.
-void pageMessage(const std::string& text, const std::string& caption = std::string(), unsigned style = platform::MbOk | platform::MbIconWarning);
+void pageMessage(const std::string& text, const std::string& caption = std::string(),
+                 unsigned style = platform::MbOk | platform::MbIconWarning);
 
 // While one lives, page messages are kept in it instead of shown: a check that runs inside an input event
-// (a tab's mouse press) leaves them for its view to show once the event has ended. GUI thread only.
+// (a tab's mouse press, a held scroll bar) leaves them for its view to show once the event has ended or the
+// controls show the state again. GUI thread only.
 class PageMessageDeferral {
 public:
     struct Kept {

@@ -13,8 +13,8 @@
 
 #include "gui/editors/objects/control_builder.h"
 #include "gui/shell/custom_check_list_box.h"
-#include "platform/qt/control_id.h"
 #include "platform/core/message_service.h"
+#include "platform/qt/control_id.h"
 #include "platform/qt/latin1.h"
 
 namespace editors {
@@ -182,13 +182,8 @@ bool ModelPage::OnKillActive()
     focusEdit(outcome.focusId);
     if (!messages.empty()) {
         later([this, messages, focus = outcome.focusId] {
-            const QPointer<ModelPage> alive(this);
-            for (const PageMessageDeferral::Kept& message : messages) {
-                platform::messageBox(message.text, message.caption, message.style);
-                if (!alive)
-                    return;
-            }
-            focusEdit(focus);
+            if (showMessages(messages))
+                focusEdit(focus);
         });
     }
     return false;
@@ -232,27 +227,36 @@ void ModelPage::handleClick(int id)
     if (!isCreated())
         return;
     pull();
-    // A check list's selection change refills it from the records: checks not yet handed over go first.
-    const bool handedOver = handOverChecks(id);
-    if (m_model.clicked(id, m_state) || handedOver)
-        push();
+    std::vector<PageMessageDeferral::Kept> messages;
+    {
+        // A refused scroll's message waits until the rows show as they were.
+        PageMessageDeferral deferral;
+        // A check list's selection change refills it from the records: checks not yet handed over go first.
+        const bool handedOver = handOverChecks(id);
+        if (m_model.clicked(id, m_state) || handedOver)
+            push();
+        messages = deferral.take();
+    }
     const int focus = m_model.takeFocusRequest();
     if (focus)
         focusEdit(focus);
-    if (showModelMessage() && focus)
+    if (showMessages(messages) && focus)
         focusEdit(focus);  // back to the failing edit once the box has gone
 }
 
-bool ModelPage::showModelMessage()
+bool ModelPage::showMessages(const std::vector<PageMessageDeferral::Kept>& messages)
 {
-    const PageModel::Message message = m_model.takeMessage();
-    if (message.text.empty())
+    if (messages.empty())
         return false;
     for (QScrollBar* bar : findChildren<QScrollBar*>())
         letGo(bar);
     const QPointer<ModelPage> alive(this);
-    platform::messageBox(message.text, message.caption, platform::MbOk);
-    return !alive.isNull();
+    for (const PageMessageDeferral::Kept& message : messages) {
+        platform::messageBox(message.text, message.caption, message.style);
+        if (!alive)
+            return false;
+    }
+    return true;
 }
 
 void ModelPage::later(std::function<void()> work)

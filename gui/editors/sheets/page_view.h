@@ -51,9 +51,9 @@ private:
     // own event loop does not start the next piece); runQueued runs what is waiting now.
     void later(std::function<void()> work);
     void runQueued();
-    // Shows the message the model left, after the bars have let go of a held press; true when there was
-    // one and the page is still there.
-    bool showModelMessage();
+    // Shows messages a deferral kept, after the bars have let go of a held press; true when there were some
+    // and the page is still there.
+    bool showMessages(const std::vector<PageMessageDeferral::Kept>& messages);
     void focusEdit(int id);
     void fillList(int id);
     void onCheckChanged(int id);
