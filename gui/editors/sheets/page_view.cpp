@@ -11,6 +11,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <optional>
+
 #include "gui/editors/objects/control_builder.h"
 #include "gui/shell/custom_check_list_box.h"
 #include "platform/core/message_service.h"
@@ -217,25 +219,29 @@ void ModelPage::onClicked(int id)
     if (m_pushing || !isCreated())
         return;
     if (reportsInsidePress(platform::findControl(this, id)))
-        later([this, id] { handleClick(id); });
+        later([this, id] { handleClick(id, true); });
     else
-        handleClick(id);
+        handleClick(id, false);
 }
 
-void ModelPage::handleClick(int id)
+void ModelPage::handleClick(int id, bool held)
 {
     if (!isCreated())
         return;
     pull();
     std::vector<PageMessageDeferral::Kept> messages;
     {
-        // A refused scroll's message waits until the rows show as they were.
-        PageMessageDeferral deferral;
+        // A press may still be held (a scroll bar's arrow): messages wait until the controls show the state
+        // again and the bar has let go.
+        std::optional<PageMessageDeferral> deferral;
+        if (held)
+            deferral.emplace();
         // A check list's selection change refills it from the records: checks not yet handed over go first.
         const bool handedOver = handOverChecks(id);
         if (m_model.clicked(id, m_state) || handedOver)
             push();
-        messages = deferral.take();
+        if (deferral)
+            messages = deferral->take();
     }
     const int focus = m_model.takeFocusRequest();
     if (focus)

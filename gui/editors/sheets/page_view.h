@@ -46,7 +46,8 @@ protected:
 private:
     void build(const ControlTable& rows);
     void onClicked(int id);
-    void handleClick(int id);
+    // held: the click came from a press or drag that may still be going on.
+    void handleClick(int id, bool held);
     // Queues work to run after the current input event, in order and one piece at a time (a message box's
     // own event loop does not start the next piece); runQueued runs what is waiting now.
     void later(std::function<void()> work);
