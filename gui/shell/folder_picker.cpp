@@ -379,7 +379,7 @@ bool CSelectFolderDialog::OnInitDialog()
                 m_folder.clear();
             }
         } else {
-            platform::messageBox("Folder '" + m_folder + " will\tbe ignored.", "",
+            platform::messageBox("Folder '" + m_folder + "' will be ignored.", "",
                                  platform::MbOk | platform::MbIconInformation);
             m_folder.clear();
         }

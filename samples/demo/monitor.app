@@ -153,4 +153,4 @@ semAlarm=
 Description=Raised when a limit is crossed
 Class Name=Semaphore
 Signal Type=1
-Waiting Order=0
+Waiting Order=1

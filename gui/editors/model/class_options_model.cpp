@@ -7,6 +7,7 @@
 #include "engine/names/project_walk.h"
 #include "engine/records/text_field.h"
 #include "engine/util/text.h"
+#include "gui/editors/model/page_cpu_class.h"
 #include "gui/editors/model/property_models.h"
 
 namespace editors {
@@ -15,14 +16,6 @@ namespace {
 
 constexpr int32_t kShortestNameLimit = 1;
 constexpr int32_t kLongestNameLimit = 1024;
-
-// The structure of one object of the kernel class: "<Header Root>HEADER", the task's "TCB".
-std::string objectStructureOf(const engine::KernelClassRecord& kernelClass)
-{
-    if (kernelClass.classType == engine::ClassTask)
-        return "TCB";
-    return engine::textString(kernelClass.headerRoot) + "HEADER";
-}
 
 // A whole number typed in an edit (blanks around it allowed), as an integer edit takes it.
 bool parseInteger(const std::string& text, int32_t& value)
@@ -113,7 +106,7 @@ void ClassOptionsModel::showSizes(ViewState& state)
     uint32_t sizes[3] = {0, 0, 0};
     const engine::KernelClassRecord* kernelClass = engine::FindKernelClassByType(&m_cpu, m_entry.classType);
     if (kernelClass) {
-        const std::string structure = objectStructureOf(*kernelClass);
+        const std::string structure = ClassObjectStructure(*kernelClass);
         // Sizes are taken under the working options; the entry keeps its own values afterwards.
         const Options saved{m_entry.statistics, m_entry.diagnostics, m_entry.systemTrace, m_entry.maxKeyLength};
         m_entry.statistics = m_copy.statistics;

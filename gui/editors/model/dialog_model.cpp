@@ -1,6 +1,7 @@
 #include "gui/editors/model/dialog_model.h"
 
 #include "engine/util/program_title.h"
+#include "engine/util/text.h"
 #include "platform/core/message_service.h"
 
 namespace editors {
@@ -21,6 +22,30 @@ bool ViewState::checked(int id) const
 {
     const ControlState* control = find(id);
     return control && control->check != 0;
+}
+
+bool NumberFits32Bits(std::string_view text)
+{
+    std::size_t consumed = 0;
+    if (engine::ParseNumber(text, &consumed) != 0xFFFFFFFFu || consumed == 0)
+        return true;
+    // Both 0xFFFFFFFF itself and every longer number read as 0xFFFFFFFF: the digits tell them apart.
+    std::size_t i = text.find_first_not_of(" \t\r\n\v\f+-");
+    int base = 10;
+    if (text[i] == '0') {
+        const bool hex = i + 2 < consumed && (text[i + 1] == 'x' || text[i + 1] == 'X');
+        base = hex ? 16 : 8;
+        i += hex ? 2 : 1;
+    }
+    uint64_t value = 0;
+    for (; i < consumed; ++i) {
+        const char c = text[i];
+        const int digit = c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
+        value = value * static_cast<uint64_t>(base) + static_cast<uint64_t>(digit);
+        if (value > 0xFFFFFFFFull)
+            return false;
+    }
+    return true;
 }
 
 void showCheckMessage(const std::string& text)

@@ -5,6 +5,7 @@
 // ViewState and does nothing else; tests drive the models directly.
 #include <map>
 #include <string>
+#include <string_view>
 
 namespace editors {
 
@@ -20,6 +21,7 @@ struct ControlState {
     bool visible = true;
     std::string caption;  // label of a check box, radio button or group; empty: the view's own
     int limit = 0;        // an edit accepts no typing past this many characters (0: no limit)
+    std::string widest;   // a static's texts to come, one a line: it keeps room for the widest (empty: none)
 };
 
 class ViewState {
@@ -79,5 +81,8 @@ public:
 
 // Shows a check message the way the object dialogs do: the program's name as caption, an OK button.
 void showCheckMessage(const std::string& text);
+
+// True when the number a text starts with, as ParseNumber reads it, fits 32 bits (no digits: true).
+bool NumberFits32Bits(std::string_view text);
 
 } // namespace editors

@@ -44,12 +44,14 @@ OkOutcome ExceptionModel::ok(ViewState& state, DialogHost& host)
         return finishCommon(state, host, name, description, other);
 
     const engine::KernelRecord& kernel = m_cpu.kernel;
-    if (!engine::InRangeSigned(data->interruptLevel, kernel.minIsrLevel, kernel.maxIsrLevel)) {
+    if (isUnfit(data->interruptLevel) ||
+        !engine::InRangeSigned(data->interruptLevel, kernel.minIsrLevel, kernel.maxIsrLevel)) {
         showCheckMessage("Interrupt level" + engine::RangeTextSigned(kernel.minIsrLevel, kernel.maxIsrLevel));
         return OkOutcome::stay(IdField1067, false);
     }
-    if (data->vectorNumber != -1 &&
-        !engine::InRangeSigned(data->vectorNumber, kernel.minIsrVector, kernel.maxIsrVector)) {
+    if (isUnfit(data->vectorNumber) ||
+        (data->vectorNumber != -1 &&
+         !engine::InRangeSigned(data->vectorNumber, kernel.minIsrVector, kernel.maxIsrVector))) {
         showCheckMessage("Vector number" + engine::RangeTextSigned(kernel.minIsrVector, kernel.maxIsrVector) +
                          ", or -1");
         return OkOutcome::stay(IdField1068, false);

@@ -56,6 +56,8 @@ OkOutcome CounterModel::ok(ViewState& state, DialogHost& host)
     OkOutcome outcome;
     if (!commonChecks(state, host, name, outcome))
         return outcome;
+    if (data && !checkFits(data->modulus, 1, UINT32_MAX, "Modulus"))
+        return OkOutcome::stay(IdField1067, false);
     if (data && data->modulus == 0) {
         showCheckMessage("The modulus must be non-zero");
         return OkOutcome::stay(IdField1067, false);
@@ -93,10 +95,14 @@ OkOutcome AlarmModel::ok(ViewState& state, DialogHost& host)
     OkOutcome outcome;
     if (!commonChecks(state, host, name, outcome))
         return outcome;
+    if (data && !checkFits(data->initialCount, 1, UINT32_MAX, "Initial count"))
+        return OkOutcome::stay(IdField1067, false);
     if (data && data->initialCount == 0) {
         showCheckMessage("The initial count must be non-zero");
         return OkOutcome::stay(IdField1067, false);
     }
+    if (data && !checkFits(data->recycleCount, 0, UINT32_MAX, "Recycle count"))
+        return OkOutcome::stay(IdField1068, false);
     markCommon(name, description, other);
     return OkOutcome::closeOk();
 }

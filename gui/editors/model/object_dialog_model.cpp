@@ -116,7 +116,19 @@ bool ObjectDialogModel::storeTrimmedText(char (&field)[engine::kNameSize], const
 
 bool ObjectDialogModel::storeNumber(int32_t& field, const std::string& text)
 {
+    if (NumberFits32Bits(text))
+        m_unfit.erase(&field);
+    else
+        m_unfit.insert(&field);
     return storeValue(field, static_cast<int32_t>(engine::ParseNumber(text)));
+}
+
+bool ObjectDialogModel::checkFits(const int32_t& field, uint32_t low, uint32_t high, const std::string& what)
+{
+    if (!isUnfit(field))
+        return true;
+    showCheckMessage(what + engine::RangeTextUnsigned(low, high));
+    return false;
 }
 
 bool ObjectDialogModel::storeFlag(int32_t& field, bool checked)

@@ -4,6 +4,7 @@
 // dialog opened with), the common name checks with their messages, and the class entry's file-dirty markers.
 #include <cstddef>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,10 @@ protected:
                     DialogHost& host);
     // An unsigned range check with "<what> must be in the range of <low> to <high>".
     static bool checkRange(uint32_t value, uint32_t low, uint32_t high, const std::string& what);
+    // The same message when the number last typed for the field did not fit 32 bits (it was stored
+    // saturated, which may read as a value in range or as a "none" value).
+    bool checkFits(const int32_t& field, uint32_t low, uint32_t high, const std::string& what);
+    bool isUnfit(const int32_t& field) const { return m_unfit.count(&field) != 0; }
     bool checkNameUnique();
     // The conflict search for a text (the object itself skipped); message prefix + the clash.
     bool checkConflict(const std::string& text, const std::string& prefix);
@@ -116,6 +121,8 @@ private:
     // dialogs force values then; those count as changes too).
     engine::ObjectRecord m_objectAtOpen;
     std::vector<unsigned char> m_blockAtOpen;
+    // The number fields whose last stored text did not fit 32 bits.
+    std::set<const int32_t*> m_unfit;
 };
 
 // A copy of the bytes of the object's data block (empty when it has none).

@@ -130,6 +130,7 @@ OkOutcome AppCodegenPage::killActive(ViewState& state)
             engine::setText(app.suffix, corrected);
             std::string text = "Symbol suffix";
             engine::IdentifierProblemText(problem, text);
+            showNow();
             pageMessage(text);
             return OkOutcome::stay(Suffix, true);
         }

@@ -153,9 +153,8 @@ OkOutcome AppGeneralPage::killActive(ViewState& state)
         return OkOutcome::stay(Name, false);
     }
     // The project file lists the application under its name.
-    if (holdsFileSyntax(name)) {
-        pageMessage(std::string("Application name cannot contain any of the following texts: ") + kFileSyntaxTexts,
-                    "Application");
+    if (const std::string problem = FileSyntaxProblem(name); !problem.empty()) {
+        pageMessage("Application name cannot " + problem, "Application");
         return OkOutcome::stay(Name, false);
     }
     if (app.isMp) {
@@ -166,6 +165,7 @@ OkOutcome AppGeneralPage::killActive(ViewState& state)
             engine::setText(app.nodeName, node);
             std::string text = "Node name";
             engine::IdentifierProblemText(problem, text);
+            showNow();
             pageMessage(text);
             return OkOutcome::stay(NodeName, true);
         }

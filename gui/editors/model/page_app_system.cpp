@@ -135,6 +135,7 @@ OkOutcome AppSystemPage::killActive(ViewState& state)
             state[edit].text = label;
             std::string text = problemName;
             engine::IdentifierProblemText(problem, text);
+            showNow();
             pageMessage(text, caption);
             return false;
         }
@@ -174,7 +175,7 @@ OkOutcome AppSystemPage::killActive(ViewState& state)
         }
         std::size_t consumed = 0;
         engine::ParseNumber("0x" + anchor, &consumed);
-        if (consumed != anchor.size() + 2) {
+        if (consumed != anchor.size() + 2 || !NumberFits32Bits("0x" + anchor)) {
             pageMessage("Anchor address must be a numeric hexadecimal address", caption);
             return OkOutcome::stay(AnchorAddress, false);
         }

@@ -44,13 +44,21 @@ bool RefuseBinaryOnlyChange(const engine::KernelRecord& kernel)
     return true;
 }
 
+std::string ClassObjectStructure(const engine::KernelClassRecord& kernelClass)
+{
+    // A task's own block is its control block, not a "<root>HEADER" structure.
+    if (kernelClass.classType == engine::ClassTask)
+        return "TCB";
+    return engine::textString(kernelClass.headerRoot) + "HEADER";
+}
+
 uint32_t ClassObjectSize(const engine::KernelClassRecord& kernelClass, const engine::CpuRecord& cpu)
 {
     const std::string root = engine::textString(kernelClass.headerRoot);
-    if (root.empty())
+    if (root.empty() && kernelClass.classType != engine::ClassTask)
         return 0;
-    const uint32_t header = engine::GetStructureSize(root + "HEADER", cpu);
-    return header ? header : engine::GetStructureSize(root, cpu);
+    const uint32_t size = engine::GetStructureSize(ClassObjectStructure(kernelClass), cpu);
+    return size || root.empty() ? size : engine::GetStructureSize(root, cpu);
 }
 
 std::string SizePerObjectHeading(const engine::KernelRecord& kernel)

@@ -32,8 +32,11 @@ struct ClassPagesContext {
 bool syncClassPages(ClassPagesContext& context);
 // Refuses a check change in a binary-only distribution, with the message; true when refused.
 bool RefuseBinaryOnlyChange(const engine::KernelRecord& kernel);
-// The size of one object of a kernel class under the current symbols: the structure its Header Root names
-// ("<root>HEADER" in the model's structure table, or the root itself); 0 when neither is in the table.
+// The structure of one object of a kernel class: the task's "TCB", else the one its Header Root names,
+// "<root>HEADER".
+std::string ClassObjectStructure(const engine::KernelClassRecord& kernelClass);
+// The size of one object of a kernel class under the current symbols: its ClassObjectStructure, or else the
+// structure named by the Header Root itself; 0 when neither is in the model's structure table.
 uint32_t ClassObjectSize(const engine::KernelClassRecord& kernelClass, const engine::CpuRecord& cpu);
 // "<Unit> per Object" with the unit's first letter upper-cased.
 std::string SizePerObjectHeading(const engine::KernelRecord& kernel);

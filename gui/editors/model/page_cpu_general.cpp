@@ -217,8 +217,8 @@ OkOutcome CpuGeneralPage::killActive(ViewState& state)
         pageMessage(std::string("CPU name cannot contain any of the following characters: ") + kForbidden, "CPU");
         return OkOutcome::stay(Name, false);
     }
-    if (holdsFileSyntax(name)) {
-        pageMessage(std::string("CPU name cannot contain any of the following texts: ") + kFileSyntaxTexts, "CPU");
+    if (const std::string problem = FileSyntaxProblem(name); !problem.empty()) {
+        pageMessage("CPU name cannot " + problem, "CPU");
         return OkOutcome::stay(Name, false);
     }
     return OkOutcome::closeOk();

@@ -15,6 +15,8 @@ using namespace option_ids;
 
 namespace {
 
+constexpr const char* kRangeCaption = "Range Error";
+
 bool sameNameIgnoringCase(const char* a, const char* b)
 {
     const std::string_view x = engine::textOf(a, engine::kNameSize);
@@ -32,7 +34,7 @@ int effectiveRadix(const engine::ModelOptionRow& row)
 
 } // namespace
 
-uint32_t ReadOptionNumber(const std::string& text, int radix)
+uint32_t ReadOptionNumber(const std::string& text, int radix, bool* fits)
 {
     std::size_t i = 0;
     while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
@@ -52,6 +54,8 @@ uint32_t ReadOptionNumber(const std::string& text, int radix)
         if (value > 0xFFFFFFFFull)
             value = 0x100000000ull;  // stays saturated
     }
+    if (fits)
+        *fits = value <= 0xFFFFFFFFull;
     uint32_t result = value > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<uint32_t>(value);
     if (negative && value <= 0xFFFFFFFFull)
         result = 0u - result;
@@ -161,6 +165,14 @@ void OptionRowsPage::build(ViewState& state, bool reset)
     }
     ControlState& scroll = state[ScrollBar];
     if (reset) {
+        // The labels change as the rows scroll: each keeps room for the longest, so none runs into its edit.
+        std::string widest;
+        for (const Row& row : rowsFrom(0)) {
+            if (const engine::ModelOptionRow* model = modelOf(row); model && engine::carriesNumber(*model))
+                widest += engine::textString(model->name) + '\n';
+        }
+        for (const int id : Label)
+            state[id].widest = widest;
         scroll.enabled = m_rowCount > kSlots;
         scroll.limit = std::max(m_rowCount - kSlots, 0);
     }
@@ -169,7 +181,7 @@ void OptionRowsPage::build(ViewState& state, bool reset)
         state[RestoreDefaults].enabled = !m_cpu.kernel.binaryDistribution;
 }
 
-int OptionRowsPage::storeRows(ViewState& state)
+int OptionRowsPage::storeRows(ViewState& state, std::string& message)
 {
     for (int slot = 0; slot < static_cast<int>(m_shown.size()); ++slot) {
         engine::ModelOptionRow* found = modelOf(m_shown[slot]);
@@ -182,21 +194,20 @@ int OptionRowsPage::storeRows(ViewState& state)
             continue;
         }
         const int radix = effectiveRadix(model);
-        const uint32_t value = ReadOptionNumber(state.text(Edit[slot]), radix);
+        bool fits = true;
+        const uint32_t value = ReadOptionNumber(state.text(Edit[slot]), radix, &fits);
         const uint32_t low = static_cast<uint32_t>(model.minimum);
         const uint32_t high = static_cast<uint32_t>(model.maximum);
         const bool unsignedRange = low <= high;
         const bool inRange = unsignedRange ? value >= low && value <= high
                                            : static_cast<int32_t>(value) >= model.minimum &&
                                                  static_cast<int32_t>(value) <= model.maximum;
-        if (!inRange) {
+        if (!inRange || !fits) {
             const std::string name = engine::textString(model.name);
-            const std::string text =
-                radix == 16      ? engine::FormatText("%s range is %X to %X", name.c_str(), low, high)
-                : unsignedRange ? engine::FormatText("%s range is %u to %u", name.c_str(), low, high)
-                                : engine::FormatText("%s range is %d to %d", name.c_str(), model.minimum,
-                                                     model.maximum);
-            platform::messageBox(text, "Range Error", platform::MbOk);
+            message = radix == 16      ? engine::FormatText("%s range is %X to %X", name.c_str(), low, high)
+                      : unsignedRange ? engine::FormatText("%s range is %u to %u", name.c_str(), low, high)
+                                      : engine::FormatText("%s range is %d to %d", name.c_str(), model.minimum,
+                                                           model.maximum);
             return slot;
         }
         (option ? option->value : model.value) = static_cast<int32_t>(value);
@@ -206,8 +217,12 @@ int OptionRowsPage::storeRows(ViewState& state)
 
 OkOutcome OptionRowsPage::killActive(ViewState& state)
 {
-    const int failed = storeRows(state);
-    return failed < 0 ? OkOutcome::closeOk() : OkOutcome::stay(Edit[failed], false);
+    std::string message;
+    const int failed = storeRows(state, message);
+    if (failed < 0)
+        return OkOutcome::closeOk();
+    pageMessage(message, kRangeCaption, platform::MbOk);
+    return OkOutcome::stay(Edit[failed], false);
 }
 
 bool OptionRowsPage::scrollTo(int index, ViewState& state)
@@ -217,9 +232,11 @@ bool OptionRowsPage::scrollTo(int index, ViewState& state)
         state[ScrollBar].check = m_first;
         return true;
     }
-    if (const int failed = storeRows(state); failed >= 0) {
+    std::string message;
+    if (const int failed = storeRows(state, message); failed >= 0) {
         state[ScrollBar].check = m_first;
         requestFocus(Edit[failed]);
+        pageMessage(message, kRangeCaption, platform::MbOk);
         return false;
     }
     m_first = index;

@@ -37,7 +37,8 @@ public:
     // The scroll bar's state: enabled and its largest position (the control's limit), its position (check).
     int firstRow() const { return m_first; }
     int rowCount() const { return m_rowCount; }
-    // Moves the first row; false (nothing moved) when the shown rows do not store.
+    // Moves the first row; false (nothing moved) when the shown rows do not store, after the range message,
+    // with the failing edit asked for the focus.
     bool scrollTo(int index, ViewState& state);
     std::string toolTip(int id) const override;
 
@@ -56,8 +57,8 @@ private:
     // The listed rows from position `from` on (application page: positions of the application's rows).
     std::vector<Row> rowsFrom(int from) const;
     void build(ViewState& state, bool reset);
-    // Stores the filled slots; the index of the failing slot, or -1.
-    int storeRows(ViewState& state);
+    // Stores the filled slots; the index of the failing slot, or -1, with its range message in message.
+    int storeRows(ViewState& state, std::string& message);
     bool editable(const engine::ModelOptionRow& row) const;
 
     engine::CpuRecord& m_cpu;
@@ -69,8 +70,9 @@ private:
 };
 
 // An option number as typed: leading blanks, a sign, for radix 16 an optional "0x", then digits of the
-// radix up to the first other character; no digits read 0. Beyond 32 bits it saturates.
-uint32_t ReadOptionNumber(const std::string& text, int radix);
+// radix up to the first other character; no digits read 0. Beyond 32 bits it saturates, and fits (when
+// given) says false.
+uint32_t ReadOptionNumber(const std::string& text, int radix, bool* fits = nullptr);
 std::string OptionNumberText(uint32_t value, int radix);
 
 } // namespace editors

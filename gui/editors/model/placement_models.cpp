@@ -153,6 +153,8 @@ OkOutcome PipeModel::ok(ViewState& state, DialogHost& host)
         return OkOutcome::stay(IdName, true);
     if (!checkRange(static_cast<uint32_t>(data->numberOfBuffers), 1, kMaxCount, "# of buffers"))
         return OkOutcome::stay(IdField1071, false);
+    if (!checkFits(data->maxBufferSize, 0, UINT32_MAX, "Buffer size"))
+        return OkOutcome::stay(IdField1072, false);
     if (manual && !checkLabel(data->label, "Buffer label", state, host))
         return OkOutcome::stay(IdLabel, true);
     if (alignmentApplies(m_cpu, data->manual) &&

@@ -3,22 +3,49 @@
 #include "engine/names/report_texts.h"
 #include "engine/records/text_field.h"
 #include "engine/util/path.h"
+#include "engine/util/text.h"
 #include "platform/core/message_service.h"
 
 namespace editors {
 
-void pageMessage(const std::string& text, const std::string& caption)
-{
-    platform::messageBox(text, caption, platform::MbOk | platform::MbIconWarning);
+namespace {
+PageMessageDeferral* g_deferral = nullptr;
 }
 
-bool holdsFileSyntax(const std::string& name)
+PageMessageDeferral::PageMessageDeferral() : m_outer(g_deferral)
+{
+    g_deferral = this;
+}
+
+PageMessageDeferral::~PageMessageDeferral()
+{
+    g_deferral = m_outer;
+}
+
+PageMessageDeferral* PageMessageDeferral::current()
+{
+    return g_deferral;
+}
+
+void pageMessage(const std::string& text, const std::string& caption, unsigned style)
+{
+    if (PageMessageDeferral* deferral = PageMessageDeferral::current()) {
+        deferral->keep({text, caption, style});
+        return;
+    }
+    platform::messageBox(text, caption, style);
+}
+
+std::string FileSyntaxProblem(const std::string& name)
 {
     for (const char* syntax : {"=", ";", "//", "/*", "]"}) {
         if (name.find(syntax) != std::string::npos)
-            return true;
+            return std::string("contain any of the following texts: ") + kFileSyntaxTexts;
     }
-    return false;
+    // A line starting with "[" reads back as a section heading, not as the key it was written as.
+    if (engine::TrimText(name, true, true).starts_with('['))
+        return "start with \"[\"";
+    return {};
 }
 
 std::string ProjectRelativePath(const engine::ProjectRecord* project, const std::string& path)

@@ -3,11 +3,13 @@
 // shown (load), stores the controls into the records when an edit loses the focus (store), reacts to
 // clicks, and decides whether the user may leave it (killActive). Lists and combo boxes take their lines
 // from items(); their selected line is the control's check value (-1 for none).
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "engine/records/records.h"
 #include "gui/editors/model/dialog_model.h"
+#include "platform/core/message_service.h"
 
 namespace editors {
 
@@ -65,14 +67,23 @@ public:
         m_focusRequest = 0;
         return id;
     }
+    // How the view shows the state it handed to a check at once (set by the view; none in model tests).
+    void setShowNow(std::function<void()> show) { m_showNow = std::move(show); }
 
 protected:
     virtual void load(ViewState& state) = 0;
     void requestFocus(int id) { m_focusRequest = id; }
+    // Shows a corrected value in the controls before the message that reports it.
+    void showNow()
+    {
+        if (m_showNow)
+            m_showNow();
+    }
 
 private:
     bool m_initialised = false;
     int m_focusRequest = 0;
+    std::function<void()> m_showNow;
 };
 
 // A chosen file's path as the project stores it: its folder relative to the project file's folder (the
@@ -80,11 +91,39 @@ private:
 std::string ProjectRelativePath(const engine::ProjectRecord* project, const std::string& path);
 
 // The texts a project file cannot carry in a key or section name, as the General pages' messages list them;
-// a CPU or application name holding one would make the project file unwritable.
+// a CPU or application name holding one, or starting with "[", would make the project file unwritable.
 constexpr const char* kFileSyntaxTexts = "= ; // /* ]";
-bool holdsFileSyntax(const std::string& name);
+// What keeps the trimmed name out of the project file, worded to follow "<What> name cannot "; empty when
+// the project file can carry it.
+std::string FileSyntaxProblem(const std::string& name);
 
-// Shows a page's message: caption as given (empty: the program's title), an OK button.
-void pageMessage(const std::string& text, const std::string& caption = std::string());
+// Shows a page's message: caption as given (empty: the program's title), an OK button, a warning icon
+// unless the style says otherwise.
+void pageMessage(const std::string& text, const std::string& caption = std::string(),
+                 unsigned style = platform::MbOk | platform::MbIconWarning);
+
+// While one lives, page messages are kept in it instead of shown: a check that runs inside an input event
+// (a tab's mouse press, a held scroll bar) leaves them for its view to show once the event has ended or the
+// controls show the state again. GUI thread only.
+class PageMessageDeferral {
+public:
+    struct Kept {
+        std::string text;
+        std::string caption;
+        unsigned style;
+    };
+    PageMessageDeferral();
+    ~PageMessageDeferral();
+    PageMessageDeferral(const PageMessageDeferral&) = delete;
+    PageMessageDeferral& operator=(const PageMessageDeferral&) = delete;
+    std::vector<Kept> take() { return std::move(m_kept); }
+    // The innermost living deferral, or null.
+    static PageMessageDeferral* current();
+    void keep(Kept message) { m_kept.push_back(std::move(message)); }
+
+private:
+    std::vector<Kept> m_kept;
+    PageMessageDeferral* m_outer;
+};
 
 } // namespace editors

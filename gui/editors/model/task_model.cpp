@@ -148,23 +148,28 @@ OkOutcome TaskModel::ok(ViewState& state, DialogHost& host)
     }
     if (entryPoint && !checkConflict(engine::textString(data->entryPoint), "Entry point name conflicts with "))
         return OkOutcome::stay(IdTaskEntryPoint, true);
-    if (state.text(IdTaskEntryPoint) == labelText) {
+    // The entry point is stored trimmed, and so is the label when it is checked below: compare those.
+    if (engine::textOf(data->entryPoint) == engine::TrimText(labelText, true, true)) {
         showCheckMessage("Entry point and stack name must be different");
         return OkOutcome::stay(IdTaskEntryPoint, false);
     }
     if (name && !checkNameConflict())
         return OkOutcome::stay(IdName, true);
-    if (!engine::InRangeSigned(data->initialPriority, kLowestPriority, kHighestPriority)) {
+    if (isUnfit(data->initialPriority) ||
+        !engine::InRangeSigned(data->initialPriority, kLowestPriority, kHighestPriority)) {
         showCheckMessage("Initial priority" + engine::RangeTextSigned(kLowestPriority, kHighestPriority));
         return OkOutcome::stay(IdTaskPriority, false);
     }
-    if (!engine::InRangeSigned(data->startingOrder, kLowestStartingOrder, kHighestStartingOrder)) {
+    if (isUnfit(data->startingOrder) ||
+        !engine::InRangeSigned(data->startingOrder, kLowestStartingOrder, kHighestStartingOrder)) {
         showCheckMessage("Starting order number" + engine::RangeTextSigned(kLowestStartingOrder, kHighestStartingOrder));
         return OkOutcome::stay(IdTaskStartingOrder, false);
     }
     const auto size = static_cast<uint32_t>(data->stackSize);
-    if (!checkRange(size, static_cast<uint32_t>(kernel.minTaskStackSize), static_cast<uint32_t>(kernel.maxTaskStackSize),
-                    "Stack size"))
+    const auto smallestStack = static_cast<uint32_t>(kernel.minTaskStackSize);
+    const auto largestStack = static_cast<uint32_t>(kernel.maxTaskStackSize);
+    if (!checkFits(data->stackSize, smallestStack, largestStack, "Stack size") ||
+        !checkRange(size, smallestStack, largestStack, "Stack size"))
         return OkOutcome::stay(IdTaskStackSize, false);
     const auto modulus = static_cast<uint32_t>(kernel.taskStackModulus);
     if (modulus != 0 && size % modulus != 0) {
@@ -179,6 +184,12 @@ OkOutcome TaskModel::ok(ViewState& state, DialogHost& host)
         if (engine::textOf(m_object.name) == engine::textOf(data->label)) {
             showCheckMessage("Task name and stack label must be different");
             return OkOutcome::stay(IdTaskLabel, false);
+        }
+        // The conflict search passes over the task's own symbols: its entry point is compared here, with
+        // the label as corrected.
+        if (engine::textOf(data->entryPoint) == engine::textOf(data->label)) {
+            showCheckMessage("Entry point and stack name must be different");
+            return OkOutcome::stay(IdTaskEntryPoint, false);
         }
         if (!checkConflict(engine::textString(data->label), "Stack label conflicts with "))
             return OkOutcome::stay(IdTaskLabel, false);

@@ -25,25 +25,34 @@
 
 namespace editors {
 
+bool holdsOnlyLatin1(const QString& text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
+}
+
 namespace {
 
-// Refuses typing that makes the text longer than the limit, but keeps a longer text set from code so that
-// the checks can report and correct it.
-class LengthLimit : public QValidator {
+// What typing and pasting may put into an edit: only characters the files can hold (Latin-1; the files
+// never take a replacement in their place), and no growth past the length limit (0: none). A longer text
+// set from code is kept, so that the checks can report and correct it.
+class TypedText : public QValidator {
 public:
-    LengthLimit(QLineEdit* edit, int limit) : QValidator(edit), m_limit(limit), m_length(edit->text().size())
+    explicit TypedText(QLineEdit* edit) : QValidator(edit), m_length(edit->text().size())
     {
         connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) { m_length = text.size(); });
     }
+    void setLimit(int limit) { m_limit = limit; }
     // The edit holds the proposed text already while it asks, so the length to compare with is the one
     // last accepted.
     State validate(QString& input, int&) const override
     {
-        return input.size() > m_limit && input.size() > m_length ? Invalid : Acceptable;
+        if (!holdsOnlyLatin1(input))
+            return Invalid;
+        return m_limit > 0 && input.size() > m_limit && input.size() > m_length ? Invalid : Acceptable;
     }
 
 private:
-    int m_limit;
+    int m_limit = 0;
     qsizetype m_length;
 };
 
@@ -68,6 +77,14 @@ struct Level {
     int column = 0;
 };
 
+// A label keeps an average character of room after its text, so the value beside it never reads as part
+// of it.
+QLabel* keepsGap(QLabel* label)
+{
+    label->setContentsMargins(0, 0, label->fontMetrics().averageCharWidth(), 0);
+    return label;
+}
+
 void report(const std::function<void(int)>& hook, int id)
 {
     if (hook)
@@ -75,6 +92,11 @@ void report(const std::function<void(int)>& hook, int id)
 }
 
 } // namespace
+
+void filterTyping(QLineEdit* edit)
+{
+    edit->setValidator(new TypedText(edit));
+}
 
 QWidget* buildControls(QWidget* owner, const ControlTable& table, const ControlHooks& hooks)
 {
@@ -114,8 +136,9 @@ QWidget* buildControls(QWidget* owner, const ControlTable& table, const ControlH
         switch (row.kind) {
         case ControlKind::Edit: {
             if (row.label)
-                place(new QLabel(label, parentWidget), row.sameLine);
+                place(keepsGap(new QLabel(label, parentWidget)), row.sameLine);
             auto* edit = new QLineEdit(parentWidget);
+            edit->setValidator(new TypedText(edit));
             identify(edit, id);
             layout::fitEditWidth(edit, 0, QString());
             if (hooks.editFilter)
@@ -127,7 +150,7 @@ QWidget* buildControls(QWidget* owner, const ControlTable& table, const ControlH
         }
         case ControlKind::Combo: {
             if (row.label)
-                place(new QLabel(label, parentWidget), row.sameLine);
+                place(keepsGap(new QLabel(label, parentWidget)), row.sameLine);
             auto* combo = new QComboBox(parentWidget);
             identify(combo, id);
             place(combo, row.sameLine || row.label != nullptr);
@@ -173,6 +196,9 @@ QWidget* buildControls(QWidget* owner, const ControlTable& table, const ControlH
                 place(text, row.sameLine, std::max(1, kListSpan - levels.back().column));
                 break;
             }
+            // A static that labels the edit or combo box after it on its line.
+            if (followed && (table[r + 1].kind == ControlKind::Edit || table[r + 1].kind == ControlKind::Combo))
+                keepsGap(text);
             place(text, row.sameLine, row.kind == ControlKind::Text && !followed ? 4 : 1);
             break;
         }
@@ -234,8 +260,8 @@ void showControl(QWidget* widget, const ControlState& control)
         const QString text = platform::toQString(control.text);
         if (edit->text() != text)
             edit->setText(text);
-        if (control.limit > 0 && !edit->validator())
-            edit->setValidator(new LengthLimit(edit, control.limit));
+        if (auto* typed = dynamic_cast<TypedText*>(const_cast<QValidator*>(edit->validator())))
+            typed->setLimit(control.limit);
         layout::fitEditWidth(edit, control.limit, text);
     } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
         if (button->isCheckable())
@@ -251,6 +277,12 @@ void showControl(QWidget* widget, const ControlState& control)
     } else if (auto* text = qobject_cast<QLabel*>(widget)) {
         if (!control.text.empty() || !text->property(kFixedText).toBool())
             text->setText(platform::toQString(control.text));
+        if (!control.widest.empty()) {
+            int width = 0;
+            for (const QString& line : platform::toQString(control.widest).split(QLatin1Char('\n')))
+                width = std::max(width, text->fontMetrics().horizontalAdvance(line));
+            text->setMinimumWidth(width + text->fontMetrics().averageCharWidth());
+        }
     }
     widget->setEnabled(control.enabled);
     // Widgets never hidden are left alone, so a dialog's rows show with it.

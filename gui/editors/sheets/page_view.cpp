@@ -1,24 +1,57 @@
 #include "gui/editors/sheets/page_view.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QPointer>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <optional>
+
 #include "gui/editors/objects/control_builder.h"
 #include "gui/shell/custom_check_list_box.h"
+#include "platform/core/message_service.h"
 #include "platform/qt/control_id.h"
 #include "platform/qt/latin1.h"
 
 namespace editors {
 
+namespace {
+
+// Lists and scroll bars report inside the mouse press (or drag) that changed them, a combo box inside the
+// key press or wheel turn that picked its line.
+bool reportsInsidePress(QWidget* widget)
+{
+    return qobject_cast<QScrollBar*>(widget) || qobject_cast<QTreeWidget*>(widget) ||
+           qobject_cast<CustomCheckListBox*>(widget) || qobject_cast<QComboBox*>(widget);
+}
+
+// A scroll bar held on an arrow repeats its step until it sees the release; a box shown while it is held
+// takes that release, so the bar is let go of first.
+void letGo(QScrollBar* bar)
+{
+    const QPointF inside(1, 1);
+    QMouseEvent release(QEvent::MouseButtonRelease, inside, bar->mapToGlobal(inside), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QCoreApplication::sendEvent(bar, &release);
+}
+
+} // namespace
+
 ModelPage::ModelPage(PageModel& model, const ControlTable& rows, QWidget* parent)
     : platform::PropertyPage(QString::fromLatin1(model.caption()), parent), m_model(model), m_rows(rows)
 {
     build(rows);
+    // Models and pages end in either order: the model keeps only a guarded way back.
+    m_model.setShowNow([page = QPointer<ModelPage>(this)] {
+        if (page)
+            page->push();
+    });
 }
 
 void ModelPage::build(const ControlTable& rows)
@@ -28,11 +61,18 @@ void ModelPage::build(const ControlTable& rows)
     hooks.clicked = [this](int id) { onClicked(id); };
     hooks.edited = hooks.clicked;
     hooks.doubleClicked = [this](int id) {
-        pull();
-        if (m_model.doubleClicked(id, m_state))
-            push();
+        later([this, id] {
+            if (!isCreated())
+                return;
+            pull();
+            if (m_model.doubleClicked(id, m_state))
+                push();
+        });
     };
-    hooks.checkChanged = [this](int id) { onCheckChanged(id); };
+    hooks.checkChanged = [this](int id) {
+        if (!m_pushing)
+            later([this, id] { onCheckChanged(id); });
+    };
     hooks.editFilter = this;
     outer->addWidget(buildControls(this, rows, hooks));
     outer->addStretch(1);
@@ -127,19 +167,42 @@ bool ModelPage::OnInitDialog()
 
 bool ModelPage::OnKillActive()
 {
+    runQueued();
     pull();
+    // Leaving the page by its tab happens inside the tab's mouse press: a refusal's messages wait for the
+    // press to end. A page that is left shows them now, while it is certain to be there.
+    PageMessageDeferral deferral;
     const OkOutcome outcome = m_model.killActive(m_state);
+    std::vector<PageMessageDeferral::Kept> messages = deferral.take();
     if (outcome.push || !outcome.close)
         push();
-    if (!outcome.close)
-        focusEdit(outcome.focusId);
-    return outcome.close;
+    if (outcome.close) {
+        for (const PageMessageDeferral::Kept& message : messages)
+            platform::messageBox(message.text, message.caption, message.style);
+        return true;
+    }
+    focusEdit(outcome.focusId);
+    if (!messages.empty()) {
+        later([this, messages, focus = outcome.focusId] {
+            if (showMessages(messages))
+                focusEdit(focus);
+        });
+    }
+    return false;
 }
 
 void ModelPage::OnOK()
 {
+    runQueued();
     pull();
     m_model.ok(m_state);
+}
+
+void ModelPage::OnCancel()
+{
+    // What is still queued (a message of a refusal) is shown before the sheet goes.
+    runQueued();
+    platform::PropertyPage::OnCancel();
 }
 
 bool ModelPage::eventFilter(QObject* watched, QEvent* event)
@@ -155,18 +218,85 @@ void ModelPage::onClicked(int id)
 {
     if (m_pushing || !isCreated())
         return;
+    if (reportsInsidePress(platform::findControl(this, id)))
+        later([this, id] { handleClick(id, true); });
+    else
+        handleClick(id, false);
+}
+
+void ModelPage::handleClick(int id, bool held)
+{
+    if (!isCreated())
+        return;
     pull();
-    // A check list's selection change refills it from the records: checks not yet handed over go first.
-    const bool handedOver = handOverChecks(id);
-    if (m_model.clicked(id, m_state) || handedOver)
-        push();
-    if (const int focus = m_model.takeFocusRequest())
+    std::vector<PageMessageDeferral::Kept> messages;
+    {
+        // A press may still be held (a scroll bar's arrow): messages wait until the controls show the state
+        // again and the bar has let go.
+        std::optional<PageMessageDeferral> deferral;
+        if (held)
+            deferral.emplace();
+        // A check list's selection change refills it from the records: checks not yet handed over go first.
+        const bool handedOver = handOverChecks(id);
+        if (m_model.clicked(id, m_state) || handedOver)
+            push();
+        if (deferral)
+            messages = deferral->take();
+    }
+    const int focus = m_model.takeFocusRequest();
+    if (focus)
         focusEdit(focus);
+    if (showMessages(messages) && focus)
+        focusEdit(focus);  // back to the failing edit once the box has gone
+}
+
+bool ModelPage::showMessages(const std::vector<PageMessageDeferral::Kept>& messages)
+{
+    if (messages.empty())
+        return false;
+    for (QScrollBar* bar : findChildren<QScrollBar*>())
+        letGo(bar);
+    const QPointer<ModelPage> alive(this);
+    for (const PageMessageDeferral::Kept& message : messages) {
+        platform::messageBox(message.text, message.caption, message.style);
+        if (!alive)
+            return false;
+    }
+    return true;
+}
+
+void ModelPage::later(std::function<void()> work)
+{
+    m_queued.push_back(std::move(work));
+    if (m_queuePosted)
+        return;
+    m_queuePosted = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_queuePosted = false;
+            runQueued();
+        },
+        Qt::QueuedConnection);
+}
+
+void ModelPage::runQueued()
+{
+    // Inside a box that queued work opened, new work waits for the loop below.
+    if (m_runningQueued)
+        return;
+    m_runningQueued = true;
+    while (!m_queued.empty()) {
+        const std::function<void()> work = std::move(m_queued.front());
+        m_queued.pop_front();
+        work();
+    }
+    m_runningQueued = false;
 }
 
 void ModelPage::onCheckChanged(int id)
 {
-    if (m_pushing || !isCreated() || !platform::findControl<CustomCheckListBox>(this, id))
+    if (!isCreated() || !platform::findControl<CustomCheckListBox>(this, id))
         return;
     pull();
     handOverChecks(id);

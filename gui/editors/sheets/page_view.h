@@ -1,7 +1,10 @@
 #pragma once
 // The widget side of a property page: builds its controls from a row table, moves values between them
 // and the page model's ViewState, stores when an edit loses the focus, and asks the model when the user
-// leaves the page.
+// leaves the page. What a press, a drag or a moving scroll bar asks for runs once that input event has
+// ended, so no message box opens inside it.
+#include <deque>
+#include <functional>
 #include <vector>
 
 #include "gui/editors/model/sheet_page_model.h"
@@ -35,6 +38,7 @@ public:
     bool OnInitDialog() override;
     bool OnKillActive() override;
     void OnOK() override;
+    void OnCancel() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -42,6 +46,15 @@ protected:
 private:
     void build(const ControlTable& rows);
     void onClicked(int id);
+    // held: the click came from a press or drag that may still be going on.
+    void handleClick(int id, bool held);
+    // Queues work to run after the current input event, in order and one piece at a time (a message box's
+    // own event loop does not start the next piece); runQueued runs what is waiting now.
+    void later(std::function<void()> work);
+    void runQueued();
+    // Shows messages a deferral kept, after the bars have let go of a held press; true when there were some
+    // and the page is still there.
+    bool showMessages(const std::vector<PageMessageDeferral::Kept>& messages);
     void focusEdit(int id);
     void fillList(int id);
     void onCheckChanged(int id);
@@ -52,6 +65,9 @@ private:
     ControlTable m_rows;
     ViewState m_state;
     bool m_pushing = false;
+    std::deque<std::function<void()>> m_queued;
+    bool m_queuePosted = false;
+    bool m_runningQueued = false;
 };
 
 } // namespace editors

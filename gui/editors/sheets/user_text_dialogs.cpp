@@ -11,6 +11,8 @@
 
 #include "engine/records/text_field.h"
 #include "gui/editors/model/user_text_dialogs.h"
+#include "gui/editors/objects/control_builder.h"
+#include "platform/core/message_service.h"
 #include "platform/qt/control_id.h"
 #include "platform/qt/latin1.h"
 
@@ -50,10 +52,18 @@ CUserTextDialog::CUserTextDialog(engine::ApplicationRecord& application, int cla
     platform::setControlId(m_list, kListId);
     layout->addWidget(m_list);
     m_ok = addOkCancel(this, layout);
-    connect(m_list, &QListWidget::currentRowChanged, this, [this](int row) { m_ok->setEnabled(row >= 0); });
+    // OK follows the highlighted line: the list makes its first line current, unhighlighted, when it takes
+    // the focus, and that chooses nothing.
+    connect(m_list, &QListWidget::itemSelectionChanged, this, [this] { m_ok->setEnabled(chosenRow() >= 0); });
+    // The double-click arrives inside its mouse press; the edit dialog opens after it.
     connect(m_list, &QListWidget::itemDoubleClicked, this, [this] {
-        m_ok->setEnabled(true);
-        accept();
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (chosenRow() >= 0)
+                    accept();
+            },
+            Qt::QueuedConnection);
     });
 }
 
@@ -69,9 +79,15 @@ bool CUserTextDialog::OnInitDialog()
     return true;
 }
 
+int CUserTextDialog::chosenRow() const
+{
+    const QList<QListWidgetItem*> chosen = m_list->selectedItems();
+    return chosen.isEmpty() ? -1 : m_list->row(chosen.front());
+}
+
 void CUserTextDialog::OnOK()
 {
-    const int row = m_list->currentRow();
+    const int row = chosenRow();
     if (row < 0 || row >= static_cast<int>(m_blocks.size()))
         return;
     InstallEditTextHandler();
@@ -157,6 +173,16 @@ bool EditTextDialog::eventFilter(QObject* watched, QEvent* event)
 
 void EditTextDialog::OnOK()
 {
+    // The source files are Latin-1: a character outside it is refused, never stored as another.
+    for (QPlainTextEdit* edit : m_edits) {
+        if (!holdsOnlyLatin1(edit->toPlainText())) {
+            platform::messageBox("The text holds characters a source file cannot hold. Use characters of the "
+                                 "Latin-1 set only.",
+                                 platform::toStdString(windowTitle()), platform::MbOk | platform::MbIconWarning);
+            edit->setFocus();
+            return;
+        }
+    }
     bool changed = false;
     for (int i = 0; i < 3; ++i)
         changed = StoreUserText(*m_lists[i], platform::toStdString(m_edits[i]->toPlainText())) || changed;
@@ -189,6 +215,7 @@ NodeNameDialog::NodeNameDialog(const engine::ApplicationRecord& application, con
     platform::setControlId(secondLine, SecondLineId);
     m_edit = new QLineEdit(this);
     m_edit->setMaxLength(engine::kNameSize - 1);
+    filterTyping(m_edit);
     platform::setControlId(m_edit, NameId);
     layout->addWidget(firstLine);
     layout->addWidget(secondLine);

@@ -31,6 +31,9 @@ protected:
     void OnOK() override;
 
 private:
+    // The highlighted line, -1 for none.
+    int chosenRow() const;
+
     engine::ApplicationRecord& m_application;
     int m_classType;
     std::vector<engine::UserTextBlock*> m_blocks;

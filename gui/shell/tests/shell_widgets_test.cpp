@@ -611,7 +611,7 @@ TEST(FolderPickerDialog, AMissingInitialFolderIsCreatedOrIgnored)
     refused.ShowModeless();
     ASSERT_EQ(boxes->texts().size(), 2u);
     EXPECT_EQ(boxes->texts()[0], "Folder '" + base + "/new' does not exist.\nCreate?");
-    EXPECT_EQ(boxes->texts()[1], "Folder '" + base + "/new will\tbe ignored.");
+    EXPECT_EQ(boxes->texts()[1], "Folder '" + base + "/new' will be ignored.");
     EXPECT_TRUE(refused.folderEdit()->text().isEmpty());
     // Once the dialog is up and the tree has focus, nothing has been chosen yet: OK hands back nothing.
     QApplication::setActiveWindow(&refused);

@@ -73,6 +73,59 @@ std::string joined(const std::vector<std::string>& texts)
     return all;
 }
 
+// Every stored field of an object, its data block (by 32-bit word), its class entry and its application,
+// named, as text: what an unchanged OK must leave as it was.
+using RecordFields = std::vector<std::pair<std::string, std::string>>;
+
+RecordFields fieldsOf(const engine::ObjectPlace& place)
+{
+    RecordFields fields;
+    const auto add = [&](const std::string& name, const std::string& value) { fields.emplace_back(name, value); };
+    const auto number = [&](const std::string& name, int32_t value) { add(name, std::to_string(value)); };
+    const engine::ObjectRecord& o = *place.object;
+    add("name", engine::textString(o.name));
+    add("description", engine::textString(o.description));
+    number("isMp", o.isMp);
+    number("traceObject", o.traceObject);
+    number("traceActor", o.traceActor);
+    number("dynamicsAllowed", o.dynamicsAllowed);
+    number("numberOfDynamics", o.numberOfDynamics);
+    number("childCount", o.childCount);
+    number("enabled", o.enabled);
+    const std::vector<unsigned char> block = CopyOfDataBlock(*place.entry, o);
+    for (std::size_t at = 0; at + 4 <= block.size(); at += 4) {
+        int32_t word = 0;
+        std::memcpy(&word, block.data() + at, sizeof word);
+        number("data word " + std::to_string(at / 4), word);
+    }
+    const engine::ApplicationClassEntry& e = *place.entry;
+    number("entry cFileDirty", e.cFileDirty);
+    number("entry hFileDirty", e.hFileDirty);
+    number("entry mFileDirty", e.mFileDirty);
+    number("entry numberOfDynamics", e.numberOfDynamics);
+    const engine::ApplicationRecord& a = *place.application;
+    number("application edited", a.edited);
+    number("application kernelHDirty", a.kernelHDirty);
+    number("application kernelMDirty", a.kernelMDirty);
+    number("application projectHDirty", a.projectHDirty);
+    number("application projectCDirty", a.projectCDirty);
+    number("application regenerate", a.regenerate);
+    return fields;
+}
+
+// "field: before -> after" for each field that differs.
+std::string changedFields(const RecordFields& before, const RecordFields& after)
+{
+    std::string changes;
+    for (std::size_t i = 0; i < before.size() && i < after.size(); ++i) {
+        if (before[i] != after[i])
+            changes += before[i].first + ": " + before[i].second + " -> " + after[i].second + "; ";
+    }
+    if (before.size() != after.size())
+        changes += "the data block changed size";
+    return changes;
+}
+
 // The demo project opened the way the program opens it.
 class DemoDialogsTest : public ::testing::Test {
 protected:
@@ -187,6 +240,100 @@ TEST_F(DemoDialogsTest, TaskValuesReachTheRecordOnOkOnly)
     EXPECT_EQ(place.application->edited, 1);
     ASSERT_EQ(m_messages->texts().size(), 1u);
     EXPECT_EQ(m_messages->texts()[0], "Initial priority must be in the range of 1 to 126");
+}
+
+// The entry point and a manual stack label are compared as they are stored, blanks at either end gone.
+TEST_F(DemoDialogsTest, TaskEntryPointAndStackLabelDifferAsStored)
+{
+    engine::ObjectPlace place = find("tskMain");
+    ASSERT_NE(place.object, nullptr);
+    const auto& data = *static_cast<engine::TaskData*>(place.object->data);
+    const engine::TaskData dataBefore = data;
+    for (const auto& [entry, label] : {std::pair{" MainTask", "MainTask"}, std::pair{"MainTask", "MainTask  "}}) {
+        m_messages->clear();
+        EXPECT_EQ(editObject(place,
+                             [entry = QString::fromLatin1(entry), label = QString::fromLatin1(label)](QWidget* dialog) {
+                                 type(dialog, IdTaskEntryPoint, entry);
+                                 press(dialog, IdTaskManual);
+                                 type(dialog, IdTaskLabel, label);
+                                 press(dialog, IdOkButton);
+                                 EXPECT_TRUE(dialog->isVisible()) << "refused";
+                                 press(dialog, IdCancelButton);
+                             }),
+                  2)
+            << entry << "/" << label;
+        EXPECT_EQ(joined(m_messages->texts()), "Entry point and stack name must be different\n") << entry;
+    }
+    EXPECT_EQ(std::memcmp(&data, &dataBefore, sizeof data), 0);
+}
+
+// A number past 32 bits is refused with the field's range message; nothing of the object changes.
+TEST_F(DemoDialogsTest, NumbersPast32BitsAreRefusedWithTheirRange)
+{
+    const struct {
+        const char* object;
+        int id;
+        const char* message;  // how the message starts
+    } fields[] = {
+        {"excFault", IdField1068, "Vector number must be in the range of "},
+        {"excFault", IdField1067, "Interrupt level must be in the range of "},
+        {"tskMain", IdTaskStartingOrder, "Starting order number must be in the range of "},
+        {"tskMain", IdTaskStackSize, "Stack size must be in the range of "},
+        {"cntSysTick", IdField1067, "Modulus must be in the range of 1 to 4294967295"},
+        {"almBlink", IdField1067, "Initial count must be in the range of 1 to 4294967295"},
+        {"almBlink", IdField1068, "Recycle count must be in the range of 0 to 4294967295"},
+        {"pipeConsole", IdField1072, "Buffer size must be in the range of 0 to 4294967295"},
+    };
+    for (const auto& field : fields) {
+        engine::ObjectPlace place = find(field.object);
+        ASSERT_NE(place.object, nullptr);
+        const engine::ObjectRecord before = *place.object;
+        m_messages->clear();
+        for (const char* typed : {"99999999999", "0x100000000"}) {
+            EXPECT_EQ(editObject(place,
+                                 [&](QWidget* dialog) {
+                                     type(dialog, field.id, QString::fromLatin1(typed));
+                                     press(dialog, IdOkButton);
+                                     EXPECT_TRUE(dialog->isVisible()) << field.object << " " << field.id << " refused";
+                                     press(dialog, IdCancelButton);
+                                 }),
+                      2);
+        }
+        ASSERT_EQ(m_messages->texts().size(), 2u) << field.object << " " << field.id;
+        for (const std::string& text : m_messages->texts())
+            EXPECT_EQ(text.rfind(field.message, 0), 0u) << text;
+        EXPECT_EQ(std::memcmp(place.object, &before, sizeof before), 0) << field.object;
+    }
+    EXPECT_TRUE(NumberFits32Bits("4294967295"));
+    EXPECT_TRUE(NumberFits32Bits(" -0xFFFFFFFF"));
+    EXPECT_TRUE(NumberFits32Bits("000000000000037777777777"));
+    EXPECT_FALSE(NumberFits32Bits("040000000000"));
+    EXPECT_TRUE(NumberFits32Bits("abc"));
+}
+
+// The files are Latin-1: an edit does not take a character outside it, typed or pasted, and what it
+// does take is stored as typed (never a replacement character).
+TEST_F(DemoDialogsTest, EditsTakeOnlyCharactersTheFilesCanHold)
+{
+    engine::ObjectPlace place = find("tskMain");
+    ASSERT_NE(place.object, nullptr);
+    QString shown;
+    EXPECT_EQ(editObject(place,
+                         [&](QWidget* dialog) {
+                             auto* edit = platform::findControl<QLineEdit>(dialog, IdDescription);
+                             ASSERT_NE(edit, nullptr);
+                             edit->clear();
+                             for (const QChar c : QString::fromUtf8("Hall sensor \u2603 caf\u00e9")) {
+                                 QKeyEvent key(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+                                 QCoreApplication::sendEvent(edit, &key);
+                             }
+                             edit->insert(QString::fromUtf8(" \u2603\u00e9"));  // as a paste inserts
+                             shown = edit->text();
+                             press(dialog, IdOkButton);
+                         }),
+              1);
+    EXPECT_EQ(shown, QString::fromUtf8("Hall sensor  caf\u00e9"));
+    EXPECT_EQ(engine::textString(place.object->description), "Hall sensor  caf\xe9");
 }
 
 TEST_F(DemoDialogsTest, EnterConfirmsTheTypedValue)
@@ -351,6 +498,7 @@ TEST_F(DemoDialogsTest, EveryDemoObjectOksUnchangedAndEveryDialogCanBeReached)
     std::set<int32_t> shownClasses;
     for (const engine::ObjectPlace& place : places) {
         m_messages->clear();
+        const RecordFields before = fieldsOf(place);
         const int result = editObject(place, [](QWidget* dialog) {
             press(dialog, IdOkButton);
             if (dialog->isVisible())
@@ -359,6 +507,7 @@ TEST_F(DemoDialogsTest, EveryDemoObjectOksUnchangedAndEveryDialogCanBeReached)
         const std::string name = engine::textString(place.object->name);
         EXPECT_EQ(result, 1) << name;
         EXPECT_TRUE(m_messages->texts().empty()) << name << ": " << joined(m_messages->texts());
+        EXPECT_EQ(changedFields(before, fieldsOf(place)), "") << name << ": an unchanged OK changes nothing";
         // The tree shows the objects of enabled classes only.
         if (place.entry->enabled)
             shownClasses.insert(place.entry->classType);

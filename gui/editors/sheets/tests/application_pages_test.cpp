@@ -3,14 +3,27 @@
 
 #include <filesystem>
 
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTest>
+
 #include "engine/files/file_chooser.h"
+#include "engine/footprint/structure_size.h"
 #include "engine/names/project_walk.h"
 #include "engine/ops/project_manager.h"
 #include "engine/records/text_field.h"
+#include "engine/sectioned/sectioned_file.h"
+#include "engine/util/text.h"
 #include "engine/util/path.h"
 #include "engine/usertext/user_text_store.h"
 #include "gui/editors/model/page_application.h"
+#include "gui/editors/sheets/application_pages.h"
+#include "gui/editors/sheets/page_view.h"
 #include "gui/editors/sheets/tests/demo_project.h"
+#include "platform/qt/control_id.h"
+#include "platform/qt/property_sheet.h"
 
 namespace editors::test {
 namespace {
@@ -127,6 +140,8 @@ TEST_F(ApplicationPagesTest, GeneralPageStoresTrimmedValuesAndChecksInOrder)
         {"a=b", "Application name cannot contain any of the following texts: = ; // /* ]"},
         {"Drive;2", "Application name cannot contain any of the following texts: = ; // /* ]"},
         {"[Main]", "Application name cannot contain any of the following texts: = ; // /* ]"},
+        {"[x", "Application name cannot start with \"[\""},
+        {"  [x", "Application name cannot start with \"[\""},
     };
     for (const auto& r : refused) {
         m_messages->clear();
@@ -144,6 +159,39 @@ TEST_F(ApplicationPagesTest, GeneralPageStoresTrimmedValuesAndChecksInOrder)
     EXPECT_FALSE(page.killActive(m_state).close);
     EXPECT_EQ(messages().at(0), "User Version must be in the range of 0 to 65535");
     EXPECT_EQ(app().userVersion, 3) << "a value out of range is not stored";
+}
+
+// The project file lists a CPU or application under its name, as a key and as a section name: every
+// name its writer would refuse is refused by the General pages, before anything is written.
+TEST_F(ApplicationPagesTest, GeneralPagesRefuseEveryNameTheProjectFileCannotHold)
+{
+    AppGeneralPage page(m_context);
+    page.initialise(m_state);
+    for (const char* name : {"x", "[x", " [x", "x[", "a]b", "]", "a=b", "a;b", "a//b", "a/*b", "a[b]", "x y"}) {
+        engine::SectionedFile file;
+        const std::string stored = engine::TrimText(name, true, true);
+        file.AddSection(stored)->AddEntry(stored, "1");
+        const bool writable = file.FindUnwritableName().empty();
+        m_messages->clear();
+        m_state[Name].text = name;
+        EXPECT_EQ(page.killActive(m_state).close, writable) << name;
+        EXPECT_EQ(FileSyntaxProblem(name).empty(), writable) << name;
+        EXPECT_EQ(messages().empty(), writable) << name;
+    }
+}
+
+TEST_F(ApplicationPagesTest, ClassPageShowsTheSizeOfATask)
+{
+    AppClassPage page(m_context);
+    page.initialise(m_state);
+    EXPECT_EQ(m_state.text(ClassHeading), "Bytes per Object");
+    const std::vector<ListLine> lines = page.items(ClassList);
+    const uint32_t tcb = engine::GetStructureSize("TCB", *m_context.cpu);
+    ASSERT_GT(tcb, 0u);
+    bool listed = false;
+    for (const ListLine& line : lines)
+        listed = listed || line.text == "Task\t" + std::to_string(tcb);
+    EXPECT_TRUE(listed);
 }
 
 TEST_F(ApplicationPagesTest, GeneralPageChecksTheNodeNameOfMultiprocessorApplications)
@@ -451,6 +499,121 @@ TEST_F(ApplicationPagesTest, PathsPageRefusesABrowsedFolderTooLongForItsField)
     EXPECT_EQ(engine::textString(app().codePath), m_state.text(CodePath));
     EXPECT_NE(m_state.text(CodePath).find("generated"), std::string::npos);
     EXPECT_EQ(m_state.text(CodePath).find(engine::GetCurrentDirectoryText()), std::string::npos);
+}
+
+// Records each message with the text an edit of the sheet shows while the message is up.
+class SeenMessages : public platform::MessageService {
+public:
+    explicit SeenMessages(int editId) : m_editId(editId), m_previous(platform::setMessageService(this)) {}
+    ~SeenMessages() override { platform::setMessageService(m_previous); }
+    SeenMessages(const SeenMessages&) = delete;
+    SeenMessages& operator=(const SeenMessages&) = delete;
+    int show(const std::string& text, const std::string&, unsigned) override
+    {
+        auto* edit = platform::findControl<QLineEdit>(QApplication::activeModalWidget(), m_editId);
+        shown.push_back({text, edit ? edit->text().toStdString() : std::string()});
+        return platform::IdOk;
+    }
+    std::vector<std::pair<std::string, std::string>> shown;
+
+private:
+    int m_editId;
+    platform::MessageService* m_previous;
+};
+
+// Types into the edit of a page in a sheet and presses the sheet's OK; the messages with what the edit
+// showed while each was up.
+std::vector<std::pair<std::string, std::string>> typeAndOk(PageModel& model, const ControlTable& rows, int editId,
+                                                           const QString& typed)
+{
+    SeenMessages seen(editId);
+    whenModal([&](QWidget* modal) {
+        auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
+        auto* edit = platform::findControl<QLineEdit>(sheet->GetPage(0), editId);
+        ASSERT_NE(edit, nullptr);
+        edit->setText(typed);
+        QTest::mouseClick(platform::findControl<QPushButton>(sheet, platform::PropertySheet::IdOk), Qt::LeftButton);
+        settle();
+        EXPECT_TRUE(sheet->isVisible()) << "refused";
+        sheet->reject();
+    });
+    platform::PropertySheet sheet(QStringLiteral("Application Properties"));
+    sheet.AddPage(new ModelPage(model, rows));
+    sheet.exec();
+    return seen.shown;
+}
+
+// A corrected node name, RAM label or suffix is in its edit while its message is up.
+TEST_F(ApplicationPagesTest, CorrectedTextsShowBeforeTheirMessages)
+{
+    {
+        useApplication("Link");
+        AppGeneralPage page(m_context);
+        const auto seen = typeAndOk(page, appGeneralRows(), NodeName, QStringLiteral("no de"));
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_NE(seen[0].second, "no de");
+        EXPECT_EQ(seen[0].second, engine::textString(app().nodeName)) << seen[0].first;
+    }
+    {
+        useApplication("Control");
+        app().systemRamManual = 1;
+        AppSystemPage page(m_context);
+        const auto seen = typeAndOk(page, appSystemRows(), RamLabel, QStringLiteral("ram label"));
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_NE(seen[0].second, "ram label");
+        EXPECT_EQ(seen[0].second, engine::textString(app().systemRamLabel)) << seen[0].first;
+    }
+    {
+        AppCodegenPage page(m_context);
+        const auto seen = typeAndOk(page, appCodegenRows(), Suffix, QStringLiteral("x y"));
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_NE(seen[0].second, "x y");
+        EXPECT_EQ(seen[0].second, engine::textString(app().suffix)) << seen[0].first;
+    }
+}
+
+// Leaving a page by its tab happens inside the tab's mouse press: a refusal keeps the page at once and
+// says why once the press has ended, then the refused edit has the focus.
+TEST_F(ApplicationPagesTest, ARefusedTabChangeSpeaksAfterThePress)
+{
+    bool clicking = false;
+    std::vector<std::pair<std::string, bool>> shown;
+    struct Recording : platform::MessageService {
+        std::function<void(const std::string&)> seen;
+        int show(const std::string& text, const std::string&, unsigned) override
+        {
+            seen(text);
+            return platform::IdOk;
+        }
+    } recording;
+    recording.seen = [&](const std::string& text) { shown.emplace_back(text, clicking); };
+    platform::MessageService* previous = platform::setMessageService(&recording);
+    AppGeneralPage general(m_context);
+    AppCodegenPage codegen(m_context);
+    int activeAfter = -1;
+    bool nameFocused = false;
+    whenModal([&](QWidget* modal) {
+        auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
+        auto* name = platform::findControl<QLineEdit>(sheet->GetPage(0), Name);
+        name->setText(QStringLiteral("a=b"));
+        clicking = true;
+        QTest::mouseClick(sheet->tabBar(), Qt::LeftButton, {}, sheet->tabBar()->tabRect(1).center());
+        clicking = false;
+        settle();
+        activeAfter = sheet->GetActiveIndex();
+        nameFocused = sheet->GetPage(0)->focusWidget() == name;
+        sheet->reject();
+    });
+    platform::PropertySheet sheet(QStringLiteral("Application Properties"));
+    sheet.AddPage(new ModelPage(general, appGeneralRows()));
+    sheet.AddPage(new ModelPage(codegen, appCodegenRows()));
+    sheet.exec();
+    platform::setMessageService(previous);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].first, "Application name cannot contain any of the following texts: = ; // /* ]");
+    EXPECT_FALSE(shown[0].second) << "shown inside the press";
+    EXPECT_EQ(activeAfter, 0);
+    EXPECT_TRUE(nameFocused);
 }
 
 } // namespace

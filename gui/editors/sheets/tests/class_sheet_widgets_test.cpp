@@ -18,6 +18,7 @@
 #include "gui/editors/sheets/cpu_sheet_view.h"
 #include "gui/editors/sheets/tests/demo_project.h"
 #include "gui/shell/custom_check_list_box.h"
+#include "platform/core/message_service.h"
 #include "platform/qt/control_id.h"
 #include "platform/qt/property_sheet.h"
 
@@ -67,12 +68,14 @@ void clickLine(CustomCheckListBox* list, int row)
     const QRect rect = list->visualItemRect(list->item(row));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       QPoint(rect.left() + list->textOffset(row) + 8, rect.center().y()));
+    settle();  // the page takes a list's change once the press has ended
 }
 
 void clickCheck(CustomCheckListBox* list, int row)
 {
     ASSERT_TRUE(list && row >= 0 && row < list->count());
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->checkRect(row).center());
+    settle();
 }
 
 class ClassSheetWidgetsTest : public DemoProject {
@@ -208,6 +211,47 @@ TEST_F(ClassSheetWidgetsTest, OneClickOnACheckBoxStoresIt)
     EXPECT_GE(resumeLocal, 0);
     EXPECT_EQ(task.attributes[0].selected, staticNames) << "kept through both OKs";
     EXPECT_EQ(comms.kernel.edited, 1);
+}
+
+// A check refused on a binary-only kernel says so once the click has ended, not inside its mouse press;
+// the line shows the record's check again.
+TEST_F(ClassSheetWidgetsTest, ARefusedCheckIsReportedAfterThePress)
+{
+    engine::CpuRecord& comms = cpu("Comms");
+    comms.kernel.binaryDistribution = 1;
+    bool clicking = false;
+    std::vector<bool> insideClick;
+    std::vector<std::string> texts;
+    struct Recording : platform::MessageService {
+        std::function<void(const std::string&)> seen;
+        int show(const std::string& text, const std::string&, unsigned) override
+        {
+            seen(text);
+            return platform::IdOk;
+        }
+    } recording;
+    recording.seen = [&](const std::string& text) {
+        insideClick.push_back(clicking);
+        texts.push_back(text);
+    };
+    platform::MessageService* previous = platform::setMessageService(&recording);
+    int before = -1;
+    int after = -1;
+    runCpuSheet(comms, [&](platform::PropertySheet* sheet) {
+        CustomCheckListBox* list = classList(sheet);
+        const int line = lineOf(list, QStringLiteral("Semaphore\t"));
+        ASSERT_GE(line, 0);
+        before = list->GetCheck(line);
+        clicking = true;
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->checkRect(line).center());
+        clicking = false;
+        settle();
+        after = list->GetCheck(line);
+    });
+    platform::setMessageService(previous);
+    EXPECT_EQ(texts, std::vector<std::string>{"These items cannot be changed in a binary-only Korvane distribution."});
+    EXPECT_EQ(insideClick, std::vector<bool>{false});
+    EXPECT_EQ(after, before);
 }
 
 TEST_F(ClassSheetWidgetsTest, ClassSheetCancelThenEveryOtherPage)

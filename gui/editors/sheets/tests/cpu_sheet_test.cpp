@@ -105,7 +105,7 @@ TEST_F(CpuSheetTest, GeneralPageFrameworkAndNameRules)
     ASSERT_EQ(page.items(Model).size(), 2u);
     EXPECT_EQ(page.items(Model)[1].text, "Z5 Multiprocessor");
 
-    for (const char* name : {"   ", "a/b", "x=y"}) {
+    for (const char* name : {"   ", "a/b", "x=y", "[x"}) {
         m_messages->clear();
         m_state[Name].text = name;
         const OkOutcome outcome = page.killActive(m_state);

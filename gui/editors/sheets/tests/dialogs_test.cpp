@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabBar>
+#include <QTest>
 #include <QTimer>
 
 #include <filesystem>
@@ -124,6 +125,27 @@ TEST_F(SheetsTest, EditTextDialogReportsOnlyRealChanges)
     EXPECT_EQ(dialog.exec(), platform::DialogBase::IdOk);
     EXPECT_EQ(include, std::vector<std::string>{"#include \"x.h\""});
     EXPECT_EQ(bottom, (std::vector<std::string>{"end", ""}));
+}
+
+// A user text is written to a Latin-1 source file: OK refuses a character outside it, and keeps the lists.
+TEST_F(SheetsTest, EditTextDialogRefusesCharactersASourceFileCannotHold)
+{
+    std::vector<std::string> top = {"rev 1"}, include, bottom;
+    EditTextDialog dialog("Edit text for file kproject.c", top, include, bottom);
+    bool stayed = false;
+    whenModal([&](QWidget* modal) {
+        auto* edit = platform::findControl<QPlainTextEdit>(modal, EditTextDialog::TopId);
+        edit->setPlainText(QString::fromUtf8("Hall sensor \u2603 caf\u00e9"));
+        platform::findControl<QPushButton>(modal, 1)->click();
+        stayed = modal->isVisible();
+        edit->setPlainText(QString::fromUtf8("Hall sensor caf\u00e9"));
+        platform::findControl<QPushButton>(modal, 1)->click();
+    });
+    EXPECT_EQ(dialog.exec(), platform::DialogBase::IdOk);
+    EXPECT_TRUE(stayed);
+    EXPECT_EQ(messages(), std::vector<std::string>{"The text holds characters a source file cannot hold. Use "
+                                                   "characters of the Latin-1 set only."});
+    EXPECT_EQ(top, std::vector<std::string>{"Hall sensor caf\xe9"});
 }
 
 TEST_F(SheetsTest, NodeNameDialogShowsItsTitleAndReturnsTheName)
@@ -351,6 +373,7 @@ TEST_F(SheetsTest, ClassSheetOpensFromTheClassPageAndCancelsCleanly)
             return close();
         }
         list->setCurrentItem(found[0]);
+        settle();
         auto* properties = platform::findControl<QPushButton>(sheet->GetPage(last), class_ids::Properties);
         EXPECT_TRUE(properties->isEnabled());
         whenModal([&](QWidget* classSheet) {
@@ -394,6 +417,52 @@ TEST_F(SheetsTest, UserTextDialogEditsTheChosenFileAndMarksIt)
     EXPECT_EQ(sheets::UserTextDialog(control, -1, nullptr), 1);
     EXPECT_EQ(control.projectCDirty, 1);
     EXPECT_EQ(control.edited, 1);
+}
+
+// The list makes its first line current, unhighlighted, when it takes the focus: OK stays off and Enter
+// opens nothing; a double-click chooses its line and opens the edit dialog after the click.
+TEST_F(SheetsTest, UserTextDialogChoosesNothingUntilALineIsHighlighted)
+{
+    engine::ApplicationRecord& control = application("Control");
+    QStringList editsOpened;
+    QTimer watcher;
+    watcher.setInterval(10);
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && modal->windowTitle().startsWith(QStringLiteral("Edit text for file"))) {
+            editsOpened << modal->windowTitle();
+            qobject_cast<QDialog*>(modal)->reject();
+        }
+    });
+    watcher.start();
+    whenModal([&](QWidget* select) {
+        auto* list = platform::findControl<QListWidget>(select, CUserTextDialog::kListId);
+        auto* ok = platform::findControl<QPushButton>(select, 1);
+        list->setFocus(Qt::TabFocusReason);
+        QFocusEvent focusIn(QEvent::FocusIn, Qt::TabFocusReason);
+        QCoreApplication::sendEvent(list, &focusIn);
+        EXPECT_EQ(list->currentRow(), 0);
+        EXPECT_TRUE(list->selectedItems().isEmpty());
+        EXPECT_FALSE(ok->isEnabled()) << "nothing highlighted";
+        QTest::keyClick(list, Qt::Key_Return);
+        settle();
+        EXPECT_TRUE(editsOpened.isEmpty());
+        EXPECT_EQ(QApplication::activeModalWidget(), select);
+
+        const auto found = list->findItems(QStringLiteral("kproject.c"), Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1);
+        const QPoint line = list->visualItemRect(found[0]).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, line);
+        EXPECT_TRUE(ok->isEnabled());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, line);
+        EXPECT_TRUE(editsOpened.isEmpty()) << "not inside the double-click";
+        settle();
+        if (QApplication::activeModalWidget() == select)
+            qobject_cast<QDialog*>(select)->reject();
+    });
+    sheets::UserTextDialog(control, -1, nullptr);
+    watcher.stop();
+    EXPECT_EQ(editsOpened, QStringList{QStringLiteral("Edit text for file kproject.c")});
 }
 
 TEST_F(SheetsTest, UserTextOfAnAssemblerSourceRegeneratesItsClassSource)

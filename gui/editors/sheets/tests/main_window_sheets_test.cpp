@@ -132,6 +132,7 @@ TEST_F(MainWindowSheetsTest, ApplicationSheetKeepsTheTreeAndTheFootprintUpToDate
             auto* classes = platform::findControl<QTreeWidget>(sheet->GetActivePage(), app_ids::ClassList);
             ASSERT_TRUE(classes && classes->topLevelItemCount() > 0);
             classes->setCurrentItem(classes->topLevelItem(0));
+            settle();
             whenOtherModal(modal, [](QWidget* options) { qobject_cast<QDialog*>(options)->accept(); });
             QTest::mouseClick(platform::findControl<QPushButton>(sheet->GetActivePage(), app_ids::ClassOptions),
                               Qt::LeftButton);

@@ -1,10 +1,21 @@
 // The option row pages, and the CPU Class page with the class sheet's pages.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <tuple>
+
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
+#include <QTest>
+#include <QTimer>
 
+#include "engine/footprint/structure_size.h"
 #include "engine/names/kernel_lookup.h"
 #include "engine/names/project_walk.h"
 #include "engine/ops/cpu_record_handler.h"
@@ -18,6 +29,7 @@
 #include "gui/editors/sheets/tests/demo_project.h"
 #include "platform/qt/control_id.h"
 #include "platform/qt/property_sheet.h"
+#include "platform/qt/qt_message_service.h"
 
 namespace editors::test {
 namespace {
@@ -93,6 +105,62 @@ TEST_F(OptionRowsTest, SlotsScrollAndStoreWithinTheRanges)
     EXPECT_EQ(m_state.text(Edit[7]), "0");
 }
 
+// A number past 32 bits does not pass as the largest value, whatever the row's range.
+TEST_F(OptionRowsTest, NumbersPast32BitsAreRefused)
+{
+    addRow("Wide", 0, -1).value = 5;  // 0 to 4294967295
+    addRow("WideHex", 0, -1, 16).value = 5;
+    OptionRowsPage page(cpu(), nullptr);
+    page.initialise(m_state);
+    for (const auto& [slot, typed, message] :
+         {std::tuple{0, "99999999999", "Wide range is 0 to 4294967295"},
+          std::tuple{1, "100000000", "WideHex range is 0 to FFFFFFFF"}}) {
+        m_messages->clear();
+        m_state[Edit[0]].text = "5";
+        m_state[Edit[1]].text = "5";
+        m_state[Edit[slot]].text = typed;
+        const OkOutcome outcome = page.killActive(m_state);
+        EXPECT_FALSE(outcome.close) << typed;
+        EXPECT_EQ(outcome.focusId, Edit[slot]);
+        EXPECT_EQ(messages(), std::vector<std::string>{message});
+        EXPECT_EQ(kernel().options[slot].value, 5);
+    }
+    m_state[Edit[1]].text = "FFFFFFFF";
+    EXPECT_TRUE(page.killActive(m_state).close);
+    EXPECT_EQ(kernel().options[1].value, -1);
+}
+
+// The labels change as the rows scroll; a longer one shown later still ends a character before its edit.
+TEST_F(OptionRowsTest, LabelsScrolledIntoViewEndBeforeTheirEdits)
+{
+    for (int i = 0; i < 8; ++i)
+        addRow(("R" + std::to_string(i)).c_str(), 0, 100);
+    addRow("Processors in the system and more", 0, 100);
+    OptionRowsPage model(cpu(), nullptr);
+    std::vector<std::string> problems;
+    whenModal([&](QWidget* modal) {
+        auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
+        QWidget* page = sheet->GetPage(0);
+        platform::findControl<QScrollBar>(page, ScrollBar)->setValue(1);
+        settle();
+        for (int slot = 0; slot < kSlots; ++slot) {
+            auto* label = platform::findControl<QLabel>(page, Label[slot]);
+            auto* edit = platform::findControl<QLineEdit>(page, Edit[slot]);
+            const int textEnd = label->x() + label->fontMetrics().horizontalAdvance(label->text());
+            if (label->width() < label->sizeHint().width() ||
+                edit->x() - textEnd < label->fontMetrics().averageCharWidth())
+                problems.push_back(label->text().toStdString());
+        }
+        EXPECT_EQ(platform::findControl<QLabel>(page, Label[7])->text(),
+                  QStringLiteral("Processors in the system and more"));
+        sheet->reject();
+    });
+    platform::PropertySheet sheet(QStringLiteral("CPU Properties"));
+    sheet.AddPage(new ModelPage(model, optionRows()));
+    sheet.exec();
+    EXPECT_TRUE(problems.empty()) << problems.front();
+}
+
 TEST_F(OptionRowsTest, ApplicationRowsFollowTheModelAndTheBinaryOnlyRule)
 {
     addRow("Heap", 0, 100).forApplications = 1;
@@ -123,36 +191,93 @@ TEST_F(OptionRowsTest, ApplicationRowsFollowTheModelAndTheBinaryOnlyRule)
     EXPECT_EQ(OptionNumberText(255, 16), "FF");
 }
 
-TEST_F(OptionRowsTest, ARangeErrorWhileScrollingKeepsTheRowsAndFocusesTheFailingEdit)
+// The point of a scroll bar's down arrow.
+QPoint downArrow(QScrollBar* bar)
+{
+    QStyleOptionSlider option;
+    option.initFrom(bar);
+    option.orientation = bar->orientation();
+    option.minimum = bar->minimum();
+    option.maximum = bar->maximum();
+    option.sliderPosition = bar->sliderPosition();
+    option.sliderValue = bar->value();
+    option.singleStep = bar->singleStep();
+    option.pageStep = bar->pageStep();
+    option.subControls = QStyle::SC_All;
+    return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarAddLine, bar).center();
+}
+
+// A press held on the down arrow with a row out of range, as a user does it, with real boxes: one box,
+// opened after the press has ended, over the rows as they were; the held press does not repeat into more.
+TEST_F(OptionRowsTest, ARangeErrorWhileScrollingShowsOneBoxAndKeepsTheRows)
 {
     for (int i = 0; i < 9; ++i)
         addRow(("Row" + std::to_string(i)).c_str(), 0, 100);
     OptionRowsPage model(cpu(), nullptr);
-    int firstRow = -1;
+    const platform::ScopedQtMessageService realBoxes;
+    struct Seen {
+        QString text;
+        QString caption;
+        bool insidePress;
+        int barValue;
+        QString firstLabel;
+    };
+    std::vector<Seen> boxes;
+    bool pressing = false;
+    QWidget* page = nullptr;
+    QScrollBar* bar = nullptr;
+    // Watches for boxes the whole time; each stays up longer than the bar's auto-repeat delay.
+    QTimer watcher;
+    watcher.setInterval(20);
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || box->property("seen").toBool())
+            return;
+        box->setProperty("seen", true);
+        boxes.push_back({box->text(), box->windowTitle(), pressing, bar->value(),
+                         platform::findControl<QLabel>(page, Label[0])->text()});
+        if (boxes.size() >= 3)
+            QTest::mouseRelease(bar, Qt::LeftButton, {}, downArrow(bar));  // ends a runaway repeat
+        QTimer::singleShot(800, box, [box] { box->button(QMessageBox::Ok)->click(); });
+    });
+    watcher.start();
+
     whenModal([&](QWidget* modal) {
         auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
-        QWidget* page = sheet->GetPage(0);
+        page = sheet->GetPage(0);
         auto* edit = platform::findControl<QLineEdit>(page, Edit[3]);
-        auto* bar = platform::findControl<QScrollBar>(page, ScrollBar);
+        bar = platform::findControl<QScrollBar>(page, ScrollBar);
         ASSERT_TRUE(edit && bar);
         EXPECT_EQ(bar->maximum(), 1);
         edit->setText(QStringLiteral("500"));
-        bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        pressing = true;
+        QTest::mousePress(bar, Qt::LeftButton, {}, downArrow(bar));
+        pressing = false;
+        QTest::qWait(1600);  // the box, and time for a repeat to show another
+        QTest::mouseRelease(bar, Qt::LeftButton, {}, downArrow(bar));
+        settle();
         EXPECT_EQ(bar->value(), 0);
         EXPECT_EQ(platform::findControl<QLabel>(page, Label[0])->text(), QStringLiteral("Row0"));
+        EXPECT_EQ(model.firstRow(), 0);
         EXPECT_EQ(page->focusWidget(), edit);
         EXPECT_EQ(edit->selectedText(), QStringLiteral("500"));
-        firstRow = model.firstRow();
+
         edit->setText(QStringLiteral("50"));
-        bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        QTest::mouseClick(bar, Qt::LeftButton, {}, downArrow(bar));
+        settle();
         EXPECT_EQ(platform::findControl<QLabel>(page, Label[0])->text(), QStringLiteral("Row1"));
         sheet->reject();
     });
     platform::PropertySheet sheet(QStringLiteral("CPU Properties"));
     sheet.AddPage(new ModelPage(model, optionRows()));
     sheet.exec();
-    EXPECT_EQ(firstRow, 0);
-    EXPECT_EQ(messages().at(0), "Row3 range is 0 to 100");
+    watcher.stop();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, QStringLiteral("Row3 range is 0 to 100"));
+    EXPECT_EQ(boxes[0].caption, QStringLiteral("Range Error"));
+    EXPECT_FALSE(boxes[0].insidePress);
+    EXPECT_EQ(boxes[0].barValue, 0) << "the scroll is undone before the box";
+    EXPECT_EQ(boxes[0].firstLabel, QStringLiteral("Row0"));
     EXPECT_EQ(kernel().options[3].value, 50);
 }
 
@@ -192,6 +317,19 @@ protected:
     ViewState m_state;
     int m_syncs = 0;
 };
+
+// A task's size per object is that of its control block; it is listed like every other class's.
+TEST_F(ClassPagesTest, ClassPageShowsTheSizeOfATask)
+{
+    CpuClassPage page(m_context);
+    page.initialise(m_state);
+    const std::vector<ListLine> lines = page.items(class_ids::ClassList);
+    const uint32_t tcb = engine::GetStructureSize("TCB", *m_cpu);
+    ASSERT_GT(tcb, 0u);
+    EXPECT_NE(std::find_if(lines.begin(), lines.end(),
+                           [&](const ListLine& line) { return line.text == "Task\t" + std::to_string(tcb); }),
+              lines.end());
+}
 
 TEST_F(ClassPagesTest, ClassPageStoresChecksAtOnceAndOpensOnlySelectedClasses)
 {
