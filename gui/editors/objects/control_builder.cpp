@@ -258,8 +258,13 @@ void showControl(QWidget* widget, const ControlState& control)
 {
     if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
         const QString text = platform::toQString(control.text);
-        if (edit->text() != text)
+        if (edit->text() != text) {
             edit->setText(text);
+            // Text set from code is shown from its start, as the user reads it; an edit being typed in
+            // keeps its cursor.
+            if (!edit->hasFocus())
+                edit->setCursorPosition(0);
+        }
         if (auto* typed = dynamic_cast<TypedText*>(const_cast<QValidator*>(edit->validator())))
             typed->setLimit(control.limit);
         layout::fitEditWidth(edit, control.limit, text);

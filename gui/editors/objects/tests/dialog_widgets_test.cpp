@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -353,6 +354,22 @@ TEST_F(DemoDialogsTest, EnterConfirmsTheTypedValue)
                          }),
               1);
     EXPECT_EQ(counter.modulus, 32);
+}
+
+TEST_F(DemoDialogsTest, ALongDescriptionIsShownFromItsStart)
+{
+    shell::ProjectProperties properties{"Demo", std::string(120, 'x') + " the end"};
+    int cursor = -1;
+    QTimer::singleShot(0, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        auto* description = platform::findControl<QLineEdit>(dialog, 1049);
+        ASSERT_NE(description, nullptr);
+        cursor = description->cursorPosition();
+        qobject_cast<QDialog*>(dialog)->reject();
+    });
+    shell::editorServices().ProjectPropertiesDialog(properties, nullptr);
+    EXPECT_EQ(cursor, 0);
 }
 
 TEST_F(DemoDialogsTest, PropertyDialogsThroughTheServices)
