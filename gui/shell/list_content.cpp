@@ -157,6 +157,7 @@ void appendClassRows(std::vector<ListRow>& rows, const engine::ApplicationRecord
          entry = entry->chained, ++depth) {
         ListRow row;
         row.treeItem = entry->treeItem;
+        row.chainDepth = depth;
         row.cells = {prefix + engine::textString(entry->name),
                      number(engine::CountClassEntryObjects(application, *entry)),
                      number(entry->numberOfDynamics),

@@ -19,6 +19,9 @@ struct ListColumn {
 struct ListRow {
     uint32_t treeItem = 0; // the tree item of the row's record
     std::vector<std::string> cells;
+    // A class entry chained to the one before it shares that entry's tree item: its place in the chain
+    // (0 for the entry the tree item names).
+    int chainDepth = 0;
 };
 
 // The records a view is built from (null where the view has none).

@@ -75,8 +75,11 @@ CMainDialog::CMainDialog(QWidget* parent) : QMainWindow(parent)
     connect(m_list, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QTreeWidgetItem* row = m_list->itemAt(at);
         const uint32_t item = m_listPane->treeItemOfRow(row);
-        if (item)
+        if (item) {
+            m_listContextDepth = m_listPane->chainDepthOfRow(row);
             ShowContextMenu(item, false, m_list->viewport()->mapToGlobal(at));
+            m_listContextDepth = 0;
+        }
     });
     g_running = this;
 }

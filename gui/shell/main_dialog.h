@@ -134,7 +134,11 @@ public:
     std::vector<shell::MenuItem> ContextMenuItems(uint32_t item, bool tree);
     void ShowContextMenu(uint32_t item, bool tree, const QPoint& globalPos);
     void OnListCommand(int commandId);
-    void setListContextItem(uint32_t item) { m_listContextItem = item; }
+    void setListContextItem(uint32_t item, int chainDepth = 0)
+    {
+        m_listContextItem = item;
+        m_listContextDepth = chainDepth;
+    }
     bool CanDragTreeItem(uint32_t item) override;
     bool CanDropTreeItem(uint32_t target, uint32_t dragged) override;
     void DropTreeItem(uint32_t target, uint32_t dragged) override;
@@ -187,6 +191,9 @@ public:
     // The list's keys: Ctrl (Change), Insert (Add), Delete (Delete) on the row's node with the tree's
     // selection put back after, Space (select and toggle), Home (the root); true when handled.
     bool OnListKeyDown(int key);
+    // Change on a list row of a class entry chained to another: that entry's class options. False when
+    // the row is no such entry.
+    bool changeChainedClassEntry(uint32_t item, int depth);
 private:
     bool addByKind(const engine::TreeNode& node);
     // Selects the item again after a list command (or the parent of the selection when the item went in a
@@ -216,6 +223,7 @@ private:
 
     uint32_t m_selectedItem = 0;
     uint32_t m_listContextItem = 0;
+    int m_listContextDepth = 0; // the context row's place in a chain of class entries
     shell::CommandState m_state;
     bool m_reloadQueued = false;
     bool m_closed = false;

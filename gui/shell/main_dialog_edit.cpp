@@ -576,8 +576,11 @@ void CMainDialog::OnListCommand(int commandId)
     const bool parentExpanded = m_tree->IsExpanded(parent);
     const uint32_t previous = m_selectedItem;
     switch (commandId) {
-    case shell::CmdListAdd:
     case shell::CmdListChange:
+        if (changeChainedClassEntry(item, m_listContextDepth))
+            break;
+        [[fallthrough]];
+    case shell::CmdListAdd:
     case shell::CmdListMarkDirty:
     case shell::CmdListEditUserText:
         m_tree->SelectItem(item);
@@ -632,6 +635,27 @@ void CMainDialog::onListDoubleClicked(QTreeWidgetItem* row)
     reselect(previous);
 }
 
+bool CMainDialog::changeChainedClassEntry(uint32_t item, int depth)
+{
+    if (depth <= 0)
+        return false;
+    engine::TreeNode node;
+    if (engine::FindNodeByTreeItem(m_project, item, node) != engine::NodeClassEntry || !node.entry || !node.cpu ||
+        !node.application)
+        return false;
+    engine::ApplicationClassEntry* entry = node.entry;
+    for (int d = 0; d < depth && entry; ++d)
+        entry = entry->chained;
+    if (!entry)
+        return false;
+    m_projectTree->SaveTreeItemStates(m_project);
+    shell::editorServices().ClassOptionsDialog(*entry, *node.cpu, *node.application, this);
+    UpdateFootprintStatus(node.application, true);
+    fillList();
+    PostProjectChanged();
+    return true;
+}
+
 bool CMainDialog::OnListKeyDown(int key)
 {
     const uint32_t item = m_listPane->treeItemOfRow(m_list->currentItem());
@@ -642,6 +666,8 @@ bool CMainDialog::OnListKeyDown(int key)
     if (!item || !m_tree->itemOf(item))
         return false;
     const uint32_t previous = m_tree->GetSelectedItem();
+    if (key == Qt::Key_Control && changeChainedClassEntry(item, m_listPane->chainDepthOfRow(m_list->currentItem())))
+        return true;
     switch (key) {
     case Qt::Key_Control:
     case Qt::Key_Insert:

@@ -10,6 +10,7 @@
 
 namespace {
 constexpr int kItemRole = Qt::UserRole + 1;
+constexpr int kChainRole = Qt::UserRole + 2;
 constexpr int kHeaderTextLimit = 127;
 } // namespace
 
@@ -89,6 +90,7 @@ void ObjectListPane::Fill(int kind, const shell::ListSource& source, bool update
         if (!item)
             item = new QTreeWidgetItem(m_list);
         item->setData(0, kItemRole, rows[r].treeItem);
+        item->setData(0, kChainRole, rows[r].chainDepth);
         const std::size_t cellCount = std::min(rows[r].cells.size(), columns.size());
         for (std::size_t c = 0; c < cellCount; ++c) {
             const int column = static_cast<int>(c);
@@ -120,4 +122,9 @@ void ObjectListPane::AutoSizeColumns()
 uint32_t ObjectListPane::treeItemOfRow(const QTreeWidgetItem* row) const
 {
     return row ? row->data(0, kItemRole).toUInt() : 0;
+}
+
+int ObjectListPane::chainDepthOfRow(const QTreeWidgetItem* row) const
+{
+    return row ? row->data(0, kChainRole).toInt() : 0;
 }

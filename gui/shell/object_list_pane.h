@@ -34,6 +34,8 @@ public:
     QTreeWidget* list() const { return m_list; }
     // The tree item a row stands for (0 when none).
     uint32_t treeItemOfRow(const QTreeWidgetItem* row) const;
+    // The row's place in a chain of class entries that share one tree item (0 for the first).
+    int chainDepthOfRow(const QTreeWidgetItem* row) const;
 
 private:
     std::vector<int>& widthsOfCurrentView();

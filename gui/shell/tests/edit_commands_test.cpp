@@ -62,6 +62,12 @@ public:
         calls.push_back("EditObjectProperties " + engine::textString(object.name));
         return answer;
     }
+    int ClassOptionsDialog(engine::ApplicationClassEntry& entry, engine::CpuRecord&, engine::ApplicationRecord&,
+                           QWidget*) override
+    {
+        calls.push_back("ClassOptions " + engine::textString(entry.name));
+        return answer;
+    }
     int ProjectPropertiesDialog(ProjectProperties& properties, QWidget*) override
     {
         calls.push_back("ProjectProperties " + properties.name);
@@ -247,6 +253,29 @@ TEST_F(EditCommands, ListKeysActOnTheRowsNode)
     (void)tasks;
     EXPECT_TRUE(m_window->OnListKeyDown(Qt::Key_Home));
     EXPECT_EQ(m_window->tree()->GetSelectedItem(), m_window->tree()->GetRootItem());
+}
+
+// A class entry chained to another shares its tree item; Change on its row is about the chained entry.
+TEST_F(EditCommands, ChangeOnAChainedClassRowOpensThatClassesOptions)
+{
+    startWindow(true);
+    selectNode("Control");
+    QTreeWidget* list = m_window->listPane().list();
+    QTreeWidgetItem* chained = nullptr;
+    for (int r = 0; r < list->topLevelItemCount() && !chained; ++r)
+        if (list->topLevelItem(r)->text(0) == "> Thread")
+            chained = list->topLevelItem(r);
+    ASSERT_NE(chained, nullptr);
+    list->setCurrentItem(chained);
+    EXPECT_TRUE(m_window->OnListKeyDown(Qt::Key_Control));
+    EXPECT_EQ(m_editors.calls, std::vector<std::string>{"ClassOptions Thread"});
+    settle();
+    m_editors.calls.clear();
+    m_window->setListContextItem(m_window->listPane().treeItemOfRow(chained),
+                                 m_window->listPane().chainDepthOfRow(chained));
+    m_window->OnListCommand(CmdListChange);
+    EXPECT_EQ(m_editors.calls, std::vector<std::string>{"ClassOptions Thread"});
+    settle();
 }
 
 TEST_F(EditCommands, ListMenuCommandsLeaveTheTreeOnTheListsNode)
