@@ -1,84 +1,128 @@
 #pragma once
-// The name index of a sectioned file or section: an open-addressing hash table from lookup key to node.
-// It holds only pointers; each node keeps its own lookup key, which must not change while indexed.
+// Name comparison and the name index of a sectioned file or section. Names of a case-insensitive file
+// are compared with ASCII letters folded to upper case, byte by byte, without building folded copies.
+// The index is an open-addressing hash table of node numbers (1-based, 0 marks a free slot); the owner
+// says how to get a number's name, so the table holds 4 bytes per slot and nothing else.
 
 #include <cstddef>
-#include <functional>
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
 namespace engine {
 
-template <typename Node>
-class SectionedIndex {
+namespace sectioned {
+
+inline unsigned char foldAscii(unsigned char c) { return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c; }
+
+inline bool sameName(std::string_view a, std::string_view b, bool caseSensitive)
+{
+    if (a.size() != b.size())
+        return false;
+    if (caseSensitive)
+        return a == b;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (foldAscii(static_cast<unsigned char>(a[i])) != foldAscii(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+// -1, 0 or 1 as `a` sorts before, with or after `b` in byte order (of the folded bytes when case-insensitive).
+inline int compareNames(std::string_view a, std::string_view b, bool caseSensitive)
+{
+    const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]);
+        unsigned char y = static_cast<unsigned char>(b[i]);
+        if (!caseSensitive) {
+            x = foldAscii(x);
+            y = foldAscii(y);
+        }
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+// FNV-1a over the (folded) bytes.
+inline std::uint32_t hashName(std::string_view name, bool caseSensitive)
+{
+    std::uint32_t hash = 2166136261u;
+    for (char c : name) {
+        const unsigned char b = static_cast<unsigned char>(c);
+        hash = (hash ^ (caseSensitive ? b : foldAscii(b))) * 16777619u;
+    }
+    return hash ^ (hash >> 15);
+}
+
+class NameIndex {
 public:
-    Node* find(std::string_view key) const
+    static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+
+    // The number of the node named `name` (hashing to `hash`), or kNone. `nameOf(number)` gives a
+    // node's name.
+    template <typename NameOf>
+    std::uint32_t find(std::string_view name, std::uint32_t hash, bool caseSensitive, const NameOf& nameOf) const
     {
         if (m_slots.empty())
-            return nullptr;
-        const std::size_t hash = hashOf(key);
+            return kNone;
         for (std::size_t i = hash & m_mask;; i = (i + 1) & m_mask) {
-            const Slot& slot = m_slots[i];
-            if (!slot.node)
-                return nullptr;
-            if (slot.hash == hash && slot.node->GetLookupKey() == key)
-                return slot.node;
+            const std::uint32_t slot = m_slots[i];
+            if (slot == 0)
+                return kNone;
+            if (sameName(nameOf(slot - 1), name, caseSensitive))
+                return slot - 1;
         }
     }
 
-    // Adds a node under its lookup key; false (and nothing added) when the key is already present.
-    bool insert(Node* node)
+    // Adds node `number` under `hash`; the caller has made sure that its name is not present yet.
+    // `hashOf(number)` gives a node's hash, needed when the table grows.
+    template <typename HashOf>
+    void insert(std::uint32_t number, std::uint32_t hash, const HashOf& hashOf)
     {
         if ((m_count + 1) * 4 > m_slots.size() * 3)
-            grow();
-        const std::string_view key = node->GetLookupKey();
-        const std::size_t hash = hashOf(key);
-        for (std::size_t i = hash & m_mask;; i = (i + 1) & m_mask) {
-            Slot& slot = m_slots[i];
-            if (!slot.node) {
-                slot = Slot{hash, node};
-                ++m_count;
-                return true;
-            }
-            if (slot.hash == hash && slot.node->GetLookupKey() == key)
-                return false;
-        }
+            rebuild(m_count + 1, hashOf);
+        place(number, hash);
+        ++m_count;
     }
+
+    // Makes room for `count` nodes and puts nodes 0 to m_count - 1 back.
+    template <typename HashOf>
+    void rebuild(std::size_t count, const HashOf& hashOf)
+    {
+        std::size_t size = 16;
+        while (size * 3 < count * 4)
+            size *= 2;
+        m_slots.assign(size, 0);
+        m_mask = size - 1;
+        for (std::uint32_t n = 0; n < m_count; ++n)
+            place(n, hashOf(n));
+    }
+
+    // Sets the number of nodes held without placing them (for a table rebuilt from scratch).
+    void setCount(std::uint32_t count) { m_count = count; }
 
     void clear()
     {
         m_slots.clear();
+        m_slots.shrink_to_fit();
         m_mask = 0;
         m_count = 0;
     }
 
 private:
-    struct Slot {
-        std::size_t hash = 0;
-        Node* node = nullptr;
-    };
-
-    static std::size_t hashOf(std::string_view key) { return std::hash<std::string_view>{}(key); }
-
-    void grow()
+    void place(std::uint32_t number, std::uint32_t hash)
     {
-        std::vector<Slot> old;
-        old.swap(m_slots);
-        m_slots.resize(old.empty() ? 16 : old.size() * 2);
-        m_mask = m_slots.size() - 1;
-        for (const Slot& slot : old) {
-            if (!slot.node)
-                continue;
-            std::size_t i = slot.hash & m_mask;
-            while (m_slots[i].node)
-                i = (i + 1) & m_mask;
-            m_slots[i] = slot;
-        }
+        std::size_t i = hash & m_mask;
+        while (m_slots[i] != 0)
+            i = (i + 1) & m_mask;
+        m_slots[i] = number + 1;
     }
 
-    std::vector<Slot> m_slots;
+    std::vector<std::uint32_t> m_slots;
     std::size_t m_mask = 0;
-    std::size_t m_count = 0;
+    std::uint32_t m_count = 0;
 };
 
+} // namespace sectioned
 } // namespace engine
