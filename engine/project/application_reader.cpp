@@ -474,6 +474,8 @@ int ApplicationFile::Read(const std::string& path)
     ProjectManager::FreeApplication(app);
     app.userTexts = new UserTextStore(&app, m_cpu->kernel, false);
     app.file = new SectionedFile(nativePath, false, false, true);
+    if (!sectionsAreDistinct(*app.file, "application", nativePath))
+        return 0;
 
     ApplicationReader reader(*m_cpu, app, *app.file, nativePath);
     if (!reader.readApplicationKeys() || !reader.readOptions())

@@ -96,6 +96,8 @@ int ProjectFile::ParseProjectSections()
     delete project.file;
     project.file = new SectionedFile(MakeNativePath(textString(project.path)), false, false, true);
     const SectionedFile& file = *project.file;
+    if (!sectionsAreDistinct(file, "project", textString(project.path)))
+        return 0;
     // Every section stands for one thing; a CPU or list name that names another section (a CPU called
     // "PROJECT", two CPUs sharing one list) would read that section's data as its own.
     std::unordered_set<std::string> claimed{sectionLookupKey("PROJECT"), sectionLookupKey("CPUS")};
