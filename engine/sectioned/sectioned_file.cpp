@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <new>
 
 namespace engine {
 namespace {
@@ -12,9 +13,10 @@ namespace {
 // The longest name or value an entry holds (its size has 30 bits).
 constexpr std::size_t kMaxTextSize = (std::size_t{1} << 30) - 1;
 
-// The block sizes for texts added by name: they grow from the first to the last.
+// The sizes of the file's memory blocks: they grow from the first to the last, which stays below the
+// size from which the C library maps fresh pages for every block (it reuses freed smaller ones).
 constexpr std::size_t kFirstTextBlock = 1024;
-constexpr std::size_t kLastTextBlock = 1024 * 1024;
+constexpr std::size_t kLastTextBlock = 64 * 1024;
 
 // The first entry block of a section that is built entry by entry.
 constexpr std::size_t kFirstEntryBlock = 8;
@@ -63,14 +65,6 @@ SectionedFileSection::SectionedFileSection(SectionedFile* file, std::string name
 {
 }
 
-SectionedFileEntry* SectionedFileSection::entryAt(std::size_t number) const
-{
-    if (number < m_firstBlock)
-        return &m_blocks[0][number];
-    const auto block = static_cast<std::size_t>(std::bit_width(number / m_firstBlock));
-    return &m_blocks[block][number - (m_firstBlock << (block - 1))];
-}
-
 std::uint32_t SectionedFileSection::hashOf(std::uint32_t number) const
 {
     return sectioned::hashName(entryAt(number)->Name(), m_caseSensitive);
@@ -91,7 +85,8 @@ void SectionedFileSection::buildIndex()
 {
     m_index.clear();
     m_index.setCount(static_cast<std::uint32_t>(m_count));
-    m_index.rebuild(m_count, [this](std::uint32_t number) { return hashOf(number); });
+    m_index.rebuild(m_count, [this](std::uint32_t number) { return hashOf(number); }, SectionedFile::indexMemory,
+                    m_file);
 }
 
 SectionedFileEntry* SectionedFileSection::FindEntry(std::string_view key) const
@@ -124,10 +119,10 @@ SectionedFileEntry* SectionedFileSection::append(std::string_view key, std::stri
         if (m_blocks.empty())
             m_firstBlock = kFirstEntryBlock;
         const std::size_t size = m_blocks.empty() ? m_firstBlock : m_firstBlock << (m_blocks.size() - 1);
-        m_blocks.push_back(std::make_unique<SectionedFileEntry[]>(size));
+        m_blocks.push_back(static_cast<SectionedFileEntry*>(m_file->allocate(size * sizeof(SectionedFileEntry), alignof(SectionedFileEntry))));
     }
     const auto number = static_cast<std::uint32_t>(m_count);
-    SectionedFileEntry* entry = entryAt(number);
+    SectionedFileEntry* entry = new (entryAt(number)) SectionedFileEntry();
     entry->m_section = this;
     entry->m_name = key.data();
     entry->m_nameSize = static_cast<std::uint32_t>(key.size());
@@ -138,8 +133,8 @@ SectionedFileEntry* SectionedFileSection::append(std::string_view key, std::stri
     if (m_count == kScanLimit + 1)
         buildIndex();
     else if (m_count > kScanLimit + 1)
-        m_index.insert(number, sectioned::hashName(key, m_caseSensitive),
-                       [this](std::uint32_t n) { return hashOf(n); });
+        m_index.insert(number, sectioned::hashName(key, m_caseSensitive), [this](std::uint32_t n) { return hashOf(n); },
+                       SectionedFile::indexMemory, m_file);
     if (m_sorted) {
         auto at = std::upper_bound(m_order.begin(), m_order.end(), key, [this](std::string_view name, std::uint32_t n) {
             return sectioned::compareNames(name, entryAt(n)->Name(), m_caseSensitive) < 0;
@@ -157,7 +152,7 @@ void SectionedFileSection::adopt(std::vector<SectionedFileEntry>& entries)
     const auto hashOfPending = [&](std::uint32_t n) { return sectioned::hashName(entries[n].Name(), m_caseSensitive); };
     const bool indexed = total > kScanLimit;
     if (indexed)
-        m_index.rebuild(total, hashOfPending);
+        m_index.rebuild(total, hashOfPending, SectionedFile::indexMemory, m_file);
     std::size_t kept = 0;
     for (std::size_t i = 0; i < total; ++i) {
         const std::string_view key = entries[i].Name();
@@ -178,12 +173,13 @@ void SectionedFileSection::adopt(std::vector<SectionedFileEntry>& entries)
         if (kept != i)
             entries[kept] = entries[i];
         if (indexed)
-            m_index.insert(static_cast<std::uint32_t>(kept), hash, hashOfPending);
+            m_index.insert(static_cast<std::uint32_t>(kept), hash, hashOfPending, SectionedFile::indexMemory, m_file);
         ++kept;
     }
     m_firstBlock = kept;
-    m_blocks.push_back(std::make_unique<SectionedFileEntry[]>(kept));
-    std::copy(entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(kept), m_blocks[0].get());
+    auto* block = static_cast<SectionedFileEntry*>(m_file->allocate(kept * sizeof(SectionedFileEntry), alignof(SectionedFileEntry)));
+    std::uninitialized_copy(entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(kept), block);
+    m_blocks.push_back(block);
     m_count = kept;
     if (indexed && kept <= kScanLimit)
         m_index.clear();
@@ -269,28 +265,37 @@ void SectionedFile::copyFrom(const SectionedFile& other)
     }
 }
 
+void* SectionedFile::allocate(std::size_t bytes, std::size_t align)
+{
+    const std::size_t padding = (align - reinterpret_cast<std::uintptr_t>(m_blockNext) % align) % align;
+    if (m_blockNext == nullptr || bytes + padding > m_blockLeft) {
+        if (m_nextBlockSize == 0)
+            m_nextBlockSize = kFirstTextBlock;
+        constexpr std::size_t unit = sizeof(std::max_align_t);
+        const std::size_t units = ((bytes > m_nextBlockSize / 2 ? bytes : m_nextBlockSize) + unit - 1) / unit;
+        m_blocks.push_back(std::make_unique_for_overwrite<std::max_align_t[]>(units));
+        char* start = reinterpret_cast<char*>(m_blocks.back().get());
+        if (bytes > m_nextBlockSize / 2)
+            return start; // a large piece gets a block of its own; the current block stays in use
+        m_blockNext = start;
+        m_blockLeft = units * unit;
+        m_nextBlockSize = std::min(m_nextBlockSize * 2, kLastTextBlock);
+    } else {
+        m_blockNext += padding;
+        m_blockLeft -= padding;
+    }
+    char* piece = m_blockNext;
+    m_blockNext += bytes;
+    m_blockLeft -= bytes;
+    return piece;
+}
+
 const char* SectionedFile::keep(std::string_view text)
 {
     if (text.empty())
         return "";
-    if (text.size() > m_blockLeft) {
-        if (m_nextBlockSize == 0)
-            m_nextBlockSize = kFirstTextBlock;
-        if (text.size() > m_nextBlockSize / 2) {
-            // A large text gets a block of its own; the current block stays in use.
-            m_blocks.push_back(std::make_unique_for_overwrite<char[]>(text.size()));
-            std::memcpy(m_blocks.back().get(), text.data(), text.size());
-            return m_blocks.back().get();
-        }
-        m_blocks.push_back(std::make_unique_for_overwrite<char[]>(m_nextBlockSize));
-        m_blockNext = m_blocks.back().get();
-        m_blockLeft = m_nextBlockSize;
-        m_nextBlockSize = std::min(m_nextBlockSize * 2, kLastTextBlock);
-    }
-    char* kept = m_blockNext;
+    char* kept = static_cast<char*>(allocate(text.size(), 1));
     std::memcpy(kept, text.data(), text.size());
-    m_blockNext += text.size();
-    m_blockLeft -= text.size();
     return kept;
 }
 
@@ -311,7 +316,7 @@ SectionedFileSection* SectionedFile::addSection(std::string name, std::uint32_t 
 {
     const auto number = static_cast<std::uint32_t>(m_storage.size());
     SectionedFileSection* section = &m_storage.emplace_back(this, std::move(name), m_caseSensitive, m_sorted);
-    m_index.insert(number, hash, [this](std::uint32_t n) { return m_storage[n].m_hash; });
+    m_index.insert(number, hash, [this](std::uint32_t n) { return m_storage[n].m_hash; }, indexMemory, this);
     if (!m_sorted) {
         m_sections.push_back(section);
     } else {

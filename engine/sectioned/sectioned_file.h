@@ -14,6 +14,7 @@
 #include "engine/util/file_io.h"
 #include "engine/util/text.h"
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -155,7 +156,13 @@ private:
     // Sections with more entries than this find them through a hash index, smaller ones by a scan.
     static constexpr std::size_t kScanLimit = 8;
 
-    SectionedFileEntry* entryAt(std::size_t number) const;
+    SectionedFileEntry* entryAt(std::size_t number) const
+    {
+        if (number < m_firstBlock)
+            return &m_blocks[0][number];
+        const auto block = static_cast<std::size_t>(std::bit_width(number / m_firstBlock));
+        return &m_blocks[block][number - (m_firstBlock << (block - 1))];
+    }
     std::uint32_t findNumber(std::string_view key, std::uint32_t hash) const;
     std::uint32_t hashOf(std::uint32_t number) const;
     // Appends an entry whose name and text are already held by the file; null when the key is present.
@@ -172,7 +179,7 @@ private:
     std::size_t m_count = 0;
     // Block 0 holds m_firstBlock entries, block k > 0 holds m_firstBlock << (k - 1): entries never move.
     std::size_t m_firstBlock = 0;
-    std::vector<std::unique_ptr<SectionedFileEntry[]>> m_blocks;
+    std::vector<SectionedFileEntry*> m_blocks; // in the file's memory
     sectioned::NameIndex m_index;     // used once the section has more than kScanLimit entries
     std::vector<std::uint32_t> m_order; // the entry numbers in key order, for a sorted file only
     std::string m_droppedKey;
@@ -251,6 +258,12 @@ private:
     bool buildText(std::string& out, std::string* problem) const;
     // Copies a text into the file's own blocks; the copy lives as long as the file's content.
     const char* keep(std::string_view text);
+    // Memory aligned to `align` (at most that of std::max_align_t) that lives as long as the file's content.
+    void* allocate(std::size_t bytes, std::size_t align);
+    static void* indexMemory(void* file, std::size_t bytes)
+    {
+        return static_cast<SectionedFile*>(file)->allocate(bytes, alignof(std::uint32_t));
+    }
     SectionedFileSection* addSection(std::string name, std::uint32_t hash);
     std::uint32_t findSectionNumber(std::string_view name, std::uint32_t hash) const;
 
@@ -262,7 +275,8 @@ private:
     sectioned::NameIndex m_index;
     std::string m_droppedSection;
     std::deque<std::string> m_texts;            // parsed texts, which parsed entries view
-    std::vector<std::unique_ptr<char[]>> m_blocks; // texts added by name, which added entries view
+    // Texts added by name (which added entries view), entry blocks and index tables.
+    std::vector<std::unique_ptr<std::max_align_t[]>> m_blocks;
     char* m_blockNext = nullptr;
     std::size_t m_blockLeft = 0;
     std::size_t m_nextBlockSize = 0;

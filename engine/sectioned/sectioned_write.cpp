@@ -6,6 +6,8 @@
 #include "engine/util/escape.h"
 #include "engine/util/path.h"
 
+#include <memory>
+
 namespace engine {
 namespace {
 
@@ -165,6 +167,12 @@ std::string SectionedFile::FindNameCollision() const
     if (!m_caseSensitive)
         return {};
     using sectioned::NameIndex;
+    std::vector<std::unique_ptr<std::uint32_t[]>> tables;
+    const sectioned::IndexMemory memory = [](void* owner, std::size_t bytes) -> void* {
+        auto& list = *static_cast<std::vector<std::unique_ptr<std::uint32_t[]>>*>(owner);
+        list.push_back(std::make_unique_for_overwrite<std::uint32_t[]>(bytes / sizeof(std::uint32_t) + 1));
+        return list.back().get();
+    };
     NameIndex sections;
     const auto sectionName = [this](std::uint32_t n) { return std::string_view(m_sections[n]->GetName()); };
     const auto sectionHash = [this](std::uint32_t n) { return sectioned::hashName(m_sections[n]->GetName(), false); };
@@ -175,7 +183,7 @@ std::string SectionedFile::FindNameCollision() const
         if (other != NameIndex::kNone)
             return "sections \"" + m_sections[other]->GetName() + "\" and \"" + section->GetName() +
                    "\" differ only in case";
-        sections.insert(s, hash, sectionHash);
+        sections.insert(s, hash, sectionHash, memory, &tables);
         NameIndex keys;
         const auto keyName = [section](std::uint32_t n) { return section->GetEntry(n)->Name(); };
         const auto keyHash = [section](std::uint32_t n) { return sectioned::hashName(section->GetEntry(n)->Name(), false); };
@@ -186,7 +194,7 @@ std::string SectionedFile::FindNameCollision() const
             if (first != NameIndex::kNone)
                 return "keys \"" + section->GetEntry(first)->GetName() + "\" and \"" + std::string(key) +
                        "\" in section \"" + section->GetName() + "\" differ only in case";
-            keys.insert(k, keyHashValue, keyHash);
+            keys.insert(k, keyHashValue, keyHash, memory, &tables);
         }
     }
     return {};
