@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <functional>
 #include <new>
 
 namespace engine {
@@ -98,12 +99,15 @@ SectionedFileEntry* SectionedFileSection::FindEntry(std::string_view key) const
 
 SectionedFileEntry* SectionedFileSection::AddEntry(std::string_view key, std::string_view text)
 {
-    if (key.size() > kMaxTextSize || text.size() > kMaxTextSize || FindEntry(key) != nullptr)
+    if (key.size() > kMaxTextSize || text.size() > kMaxTextSize)
+        return nullptr;
+    const std::uint32_t hash = m_count >= kScanLimit ? sectioned::hashName(key, m_caseSensitive) : 0;
+    if (findNumber(key, hash) != NameIndex::kNone)
         return nullptr;
     const char* keptKey = m_file->keep(key);
     const char* keptText = m_file->keep(text);
     return append(std::string_view(keptKey, key.size()), std::string_view(keptText, text.size()),
-                  NeedsEscaping(text) ? SectionedFileEntry::Quoted : SectionedFileEntry::Plain);
+                  NeedsEscaping(text) ? SectionedFileEntry::Quoted : SectionedFileEntry::Plain, hash);
 }
 
 SectionedFileEntry* SectionedFileSection::AddEntry(std::string_view key, int value)
@@ -112,7 +116,7 @@ SectionedFileEntry* SectionedFileSection::AddEntry(std::string_view key, int val
 }
 
 SectionedFileEntry* SectionedFileSection::append(std::string_view key, std::string_view text,
-                                                 SectionedFileEntry::Form form)
+                                                 SectionedFileEntry::Form form, std::uint32_t hash)
 {
     const std::size_t capacity = m_blocks.empty() ? 0 : m_firstBlock << (m_blocks.size() - 1);
     if (m_count == capacity) {
@@ -133,8 +137,7 @@ SectionedFileEntry* SectionedFileSection::append(std::string_view key, std::stri
     if (m_count == kScanLimit + 1)
         buildIndex();
     else if (m_count > kScanLimit + 1)
-        m_index.insert(number, sectioned::hashName(key, m_caseSensitive), [this](std::uint32_t n) { return hashOf(n); },
-                       SectionedFile::indexMemory, m_file);
+        m_index.insert(number, hash, [this](std::uint32_t n) { return hashOf(n); }, SectionedFile::indexMemory, m_file);
     if (m_sorted) {
         auto at = std::upper_bound(m_order.begin(), m_order.end(), key, [this](std::string_view name, std::uint32_t n) {
             return sectioned::compareNames(name, entryAt(n)->Name(), m_caseSensitive) < 0;
@@ -250,6 +253,15 @@ SectionedFile::~SectionedFile() = default;
 
 void SectionedFile::copyFrom(const SectionedFile& other)
 {
+    // The parsed texts are shared; names and texts elsewhere (added by name) are copied.
+    m_texts.insert(m_texts.end(), other.m_texts.begin(), other.m_texts.end());
+    const auto shared = [&other](const char* text) {
+        const std::less<const char*> before;
+        for (const auto& parsed : other.m_texts)
+            if (!before(text, parsed->data()) && before(text, parsed->data() + parsed->size()))
+                return true;
+        return false;
+    };
     for (const SectionedFileSection* section : other.m_sections) {
         SectionedFileSection* copy = AddSection(section->GetName());
         if (copy == nullptr)
@@ -257,17 +269,19 @@ void SectionedFile::copyFrom(const SectionedFile& other)
         for (const SectionedFileEntry* entry : section->Entries()) {
             const std::string_view key = entry->Name();
             const std::string_view text = entry->text();
-            const char* keptKey = keep(key);
-            const char* keptText = keep(text);
+            const char* keptKey = !key.empty() && shared(key.data()) ? key.data() : keep(key);
+            const char* keptText = !text.empty() && shared(text.data()) ? text.data() : keep(text);
             copy->append(std::string_view(keptKey, key.size()), std::string_view(keptText, text.size()),
-                         static_cast<SectionedFileEntry::Form>(entry->m_form));
+                         static_cast<SectionedFileEntry::Form>(entry->m_form),
+                         copy->m_count >= SectionedFileSection::kScanLimit ? sectioned::hashName(key, m_caseSensitive)
+                                                                           : 0);
         }
     }
 }
 
 void* SectionedFile::allocate(std::size_t bytes, std::size_t align)
 {
-    const std::size_t padding = (align - reinterpret_cast<std::uintptr_t>(m_blockNext) % align) % align;
+    const std::size_t padding = (0 - reinterpret_cast<std::uintptr_t>(m_blockNext)) & (align - 1);
     if (m_blockNext == nullptr || bytes + padding > m_blockLeft) {
         if (m_nextBlockSize == 0)
             m_nextBlockSize = kFirstTextBlock;

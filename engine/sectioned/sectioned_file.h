@@ -154,7 +154,7 @@ private:
     friend class SectionedParser;
 
     // Sections with more entries than this find them through a hash index, smaller ones by a scan.
-    static constexpr std::size_t kScanLimit = 8;
+    static constexpr std::size_t kScanLimit = 16;
 
     SectionedFileEntry* entryAt(std::size_t number) const
     {
@@ -165,8 +165,10 @@ private:
     }
     std::uint32_t findNumber(std::string_view key, std::uint32_t hash) const;
     std::uint32_t hashOf(std::uint32_t number) const;
-    // Appends an entry whose name and text are already held by the file; null when the key is present.
-    SectionedFileEntry* append(std::string_view key, std::string_view text, SectionedFileEntry::Form form);
+    // Appends an entry whose name and text are already held by the file and whose key is new; `hash` is
+    // the key's hash when the section will be indexed after it (more than kScanLimit entries).
+    SectionedFileEntry* append(std::string_view key, std::string_view text, SectionedFileEntry::Form form,
+                               std::uint32_t hash);
     // Takes the entries a parser gathered for this empty section, dropping repeated keys.
     void adopt(std::vector<SectionedFileEntry>& entries);
     void buildIndex();
@@ -253,12 +255,14 @@ private:
     friend class SectionedParser;
 
     void copyFrom(const SectionedFile& other);
+    // Parses a text that becomes one of the file's own.
+    void parseText(std::string&& text);
     // Builds the written text; with `problem` given, stops at the first name that would not read back and
     // describes it there (returning false).
     bool buildText(std::string& out, std::string* problem) const;
     // Copies a text into the file's own blocks; the copy lives as long as the file's content.
     const char* keep(std::string_view text);
-    // Memory aligned to `align` (at most that of std::max_align_t) that lives as long as the file's content.
+    // Memory aligned to `align` (a power of two, at most that of std::max_align_t) that lives as long as the file's content.
     void* allocate(std::size_t bytes, std::size_t align);
     static void* indexMemory(void* file, std::size_t bytes)
     {
@@ -274,7 +278,8 @@ private:
     SectionList m_sections;                     // the sections in order
     sectioned::NameIndex m_index;
     std::string m_droppedSection;
-    std::deque<std::string> m_texts;            // parsed texts, which parsed entries view
+    // Parsed texts, which parsed entries view; they do not change once parsed, so copies share them.
+    std::vector<std::shared_ptr<const std::string>> m_texts;
     // Texts added by name (which added entries view), entry blocks and index tables.
     std::vector<std::unique_ptr<std::max_align_t[]>> m_blocks;
     char* m_blockNext = nullptr;

@@ -16,18 +16,6 @@ namespace sectioned {
 
 inline unsigned char foldAscii(unsigned char c) { return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c; }
 
-inline bool sameName(std::string_view a, std::string_view b, bool caseSensitive)
-{
-    if (a.size() != b.size())
-        return false;
-    if (caseSensitive)
-        return a == b;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (foldAscii(static_cast<unsigned char>(a[i])) != foldAscii(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 // -1, 0 or 1 as `a` sorts before, with or after `b` in byte order (of the folded bytes when case-insensitive).
 inline int compareNames(std::string_view a, std::string_view b, bool caseSensitive)
 {
@@ -83,6 +71,31 @@ inline std::uint32_t hashName(std::string_view name, bool caseSensitive)
     hash *= 0xC4CEB9FE1A85EC53ull;
     hash ^= hash >> 32;
     return static_cast<std::uint32_t>(hash);
+}
+
+inline bool sameName(std::string_view a, std::string_view b, bool caseSensitive)
+{
+    if (a.size() != b.size())
+        return false;
+    if (caseSensitive)
+        return a == b;
+    const std::size_t size = a.size();
+    std::size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+        std::uint64_t x, y;
+        std::memcpy(&x, a.data() + i, 8);
+        std::memcpy(&y, b.data() + i, 8);
+        if (x != y && foldWord(x) != foldWord(y))
+            return false;
+    }
+    if (i < size) {
+        std::uint64_t x = 0, y = 0;
+        std::memcpy(&x, a.data() + i, size - i);
+        std::memcpy(&y, b.data() + i, size - i);
+        if (x != y && foldWord(x) != foldWord(y))
+            return false;
+    }
+    return true;
 }
 
 // Gives zeroed or uninitialised memory that lives as long as the index's owner; null never.

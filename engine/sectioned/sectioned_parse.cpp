@@ -229,8 +229,15 @@ ReadResult SectionedFile::Load(bool clearFirst)
         bytes.resize(static_cast<std::size_t>(static_cast<const char*>(zero) - bytes.data()));
     if (clearFirst)
         Clear();
-    SectionedParser(*this).parse(m_texts.emplace_back(std::move(bytes)));
+    parseText(std::move(bytes));
     return ReadResult::Ok;
+}
+
+void SectionedFile::parseText(std::string&& text)
+{
+    auto owned = std::make_shared<std::string>(std::move(text));
+    SectionedParser(*this).parse(*owned);
+    m_texts.push_back(std::move(owned));
 }
 
 int SectionedFile::Read(bool clearFirst)
@@ -248,7 +255,7 @@ int SectionedFile::ParseSectionedText(std::string_view input, bool clearFirst)
     std::string text(input); // copied first: the input may be a view of this file's own text
     if (clearFirst)
         Clear();
-    SectionedParser(*this).parse(m_texts.emplace_back(std::move(text)));
+    parseText(std::move(text));
     return static_cast<int>(m_sections.size());
 }
 
