@@ -154,7 +154,7 @@ private:
     friend class SectionedParser;
 
     // Sections with more entries than this find them through a hash index, smaller ones by a scan.
-    static constexpr std::size_t kScanLimit = 16;
+    static constexpr std::size_t kScanLimit = 8;
 
     SectionedFileEntry* entryAt(std::size_t number) const
     {

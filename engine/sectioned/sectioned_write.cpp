@@ -24,13 +24,21 @@ struct NameBytes {
 };
 constexpr NameBytes kNameBytes;
 
+// True when a name holds nothing that could keep it from reading back (the usual case).
+bool plainName(std::string_view name)
+{
+    if (name.empty() || isBlank(name.front()) || isBlank(name.back()))
+        return false;
+    for (char c : name)
+        if (kNameBytes.suspicious[static_cast<unsigned char>(c)])
+            return false;
+    return true;
+}
+
 // Why a name would not read back as written, or "" when it would.
 std::string nameProblem(std::string_view name, bool isKey)
 {
-    bool suspicious = name.empty() || isBlank(name.front()) || isBlank(name.back());
-    for (std::size_t i = 0; i < name.size() && !suspicious; ++i)
-        suspicious = kNameBytes.suspicious[static_cast<unsigned char>(name[i])];
-    if (!suspicious)
+    if (plainName(name))
         return {};
     if (name.empty())
         return "is empty";
@@ -51,12 +59,16 @@ std::string nameProblem(std::string_view name, bool isKey)
 
 std::string sectionProblem(const SectionedFileSection& section)
 {
+    if (plainName(section.GetName()))
+        return {};
     std::string problem = nameProblem(section.GetName(), false);
     return problem.empty() ? problem : "section name \"" + section.GetName() + "\" " + problem;
 }
 
 std::string keyProblem(const SectionedFileSection& section, const SectionedFileEntry& entry)
 {
+    if (plainName(entry.Name()))
+        return {};
     std::string problem = nameProblem(entry.Name(), true);
     return problem.empty() ? problem
                            : "key \"" + entry.GetName() + "\" in section \"" + section.GetName() + "\" " + problem;
@@ -87,13 +99,13 @@ bool SectionedFile::buildText(std::string& out, std::string* problem) const
     out.reserve(size + size / 64);
     std::string decoded;
     for (const SectionedFileSection* section : m_sections) {
-        if (problem && !(*problem = sectionProblem(*section)).empty())
+        if (problem && !plainName(section->GetName()) && !(*problem = sectionProblem(*section)).empty())
             return false;
         out += '[';
         out += section->GetName();
         out += "]\r\n";
         for (const SectionedFileEntry* entry : section->Entries()) {
-            if (problem && !(*problem = keyProblem(*section, *entry)).empty())
+            if (problem && !plainName(entry->Name()) && !(*problem = keyProblem(*section, *entry)).empty())
                 return false;
             out.append(entry->m_name, entry->m_nameSize);
             out += '=';
@@ -149,11 +161,15 @@ bool SectionedFile::WriteReplacing(bool clearAfter)
 std::string SectionedFile::FindUnwritableName() const
 {
     for (const SectionedFileSection* section : m_sections) {
-        std::string problem = sectionProblem(*section);
-        if (!problem.empty())
-            return problem;
+        if (!plainName(section->GetName())) {
+            std::string problem = sectionProblem(*section);
+            if (!problem.empty())
+                return problem;
+        }
         for (const SectionedFileEntry* entry : section->Entries()) {
-            problem = keyProblem(*section, *entry);
+            if (plainName(entry->Name()))
+                continue;
+            std::string problem = keyProblem(*section, *entry);
             if (!problem.empty())
                 return problem;
         }
