@@ -86,8 +86,9 @@ void SectionedFileSection::buildIndex()
 {
     m_index.clear();
     m_index.setCount(static_cast<std::uint32_t>(m_count));
-    m_index.rebuild(m_count, [this](std::uint32_t number) { return hashOf(number); }, SectionedFile::indexMemory,
-                    m_file);
+    // Room for the section to grow a while: sections built entry by entry reach this size one at a time.
+    m_index.rebuild(std::max<std::size_t>(m_count * 2, 32), [this](std::uint32_t number) { return hashOf(number); },
+                    SectionedFile::indexMemory, m_file);
 }
 
 SectionedFileEntry* SectionedFileSection::FindEntry(std::string_view key) const
@@ -104,9 +105,15 @@ SectionedFileEntry* SectionedFileSection::AddEntry(std::string_view key, std::st
     const std::uint32_t hash = m_count >= kScanLimit ? sectioned::hashName(key, m_caseSensitive) : 0;
     if (findNumber(key, hash) != NameIndex::kNone)
         return nullptr;
-    const char* keptKey = m_file->keep(key);
-    const char* keptText = m_file->keep(text);
-    return append(std::string_view(keptKey, key.size()), std::string_view(keptText, text.size()),
+    // The key and the text are kept side by side, in one piece.
+    const std::size_t size = key.size() + text.size();
+    char* kept = size == 0 ? nullptr : static_cast<char*>(m_file->allocate(size, 1));
+    if (!key.empty())
+        std::memcpy(kept, key.data(), key.size());
+    if (!text.empty())
+        std::memcpy(kept + key.size(), text.data(), text.size());
+    return append(std::string_view(key.empty() ? "" : kept, key.size()),
+                  std::string_view(text.empty() ? "" : kept + key.size(), text.size()),
                   NeedsEscaping(text) ? SectionedFileEntry::Quoted : SectionedFileEntry::Plain, hash);
 }
 
@@ -123,7 +130,7 @@ SectionedFileEntry* SectionedFileSection::append(std::string_view key, std::stri
         if (m_blocks.empty())
             m_firstBlock = kFirstEntryBlock;
         const std::size_t size = m_blocks.empty() ? m_firstBlock : m_firstBlock << (m_blocks.size() - 1);
-        m_blocks.push_back(static_cast<SectionedFileEntry*>(m_file->allocate(size * sizeof(SectionedFileEntry), alignof(SectionedFileEntry))));
+        m_blocks.push_back(m_file->allocateEntries(size));
     }
     const auto number = static_cast<std::uint32_t>(m_count);
     SectionedFileEntry* entry = new (entryAt(number)) SectionedFileEntry();
@@ -180,7 +187,7 @@ void SectionedFileSection::adopt(std::vector<SectionedFileEntry>& entries)
         ++kept;
     }
     m_firstBlock = kept;
-    auto* block = static_cast<SectionedFileEntry*>(m_file->allocate(kept * sizeof(SectionedFileEntry), alignof(SectionedFileEntry)));
+    SectionedFileEntry* block = m_file->allocateEntries(kept);
     std::uninitialized_copy(entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(kept), block);
     m_blocks.push_back(block);
     m_count = kept;

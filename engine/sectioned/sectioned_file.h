@@ -264,6 +264,10 @@ private:
     const char* keep(std::string_view text);
     // Memory aligned to `align` (a power of two, at most that of std::max_align_t) that lives as long as the file's content.
     void* allocate(std::size_t bytes, std::size_t align);
+    SectionedFileEntry* allocateEntries(std::size_t count)
+    {
+        return static_cast<SectionedFileEntry*>(allocate(count * sizeof(SectionedFileEntry), alignof(SectionedFileEntry)));
+    }
     static void* indexMemory(void* file, std::size_t bytes)
     {
         return static_cast<SectionedFile*>(file)->allocate(bytes, alignof(std::uint32_t));
