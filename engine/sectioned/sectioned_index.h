@@ -44,33 +44,52 @@ inline std::uint64_t foldWord(std::uint64_t x)
     return x - (lower >> 2);
 }
 
-// A hash of the (folded) bytes, eight at a time.
+// Multiplies two words to 128 bits and folds the halves together.
+inline std::uint64_t mixWords(std::uint64_t a, std::uint64_t b)
+{
+    const unsigned __int128 product = static_cast<unsigned __int128>(a) * b;
+    return static_cast<std::uint64_t>(product) ^ static_cast<std::uint64_t>(product >> 64);
+}
+
+// A hash of the (folded) bytes: short names (the usual case) take a few overlapping loads and two
+// multiplications, longer ones sixteen bytes a step.
 inline std::uint32_t hashName(std::string_view name, bool caseSensitive)
 {
+    constexpr std::uint64_t k0 = 0xA0761D6478BD642Full, k1 = 0xE7037ED1A0B428DBull, k2 = 0x8EBC6AF09C88C6E3ull;
     const char* data = name.data();
     const std::size_t size = name.size();
-    std::uint64_t hash = 0x9E3779B97F4A7C15ull ^ size;
-    std::size_t i = 0;
-    const auto mix = [&](std::uint64_t word) {
-        if (!caseSensitive)
-            word = foldWord(word);
-        hash = (hash ^ word) * 0xFF51AFD7ED558CCDull;
-        hash ^= hash >> 32;
+    const auto fold = [caseSensitive](std::uint64_t word) { return caseSensitive ? word : foldWord(word); };
+    const auto load4 = [&](std::size_t at) {
+        std::uint32_t word;
+        std::memcpy(&word, data + at, 4);
+        return fold(word);
     };
-    for (; i + 8 <= size; i += 8) {
+    const auto load8 = [&](std::size_t at) {
         std::uint64_t word;
-        std::memcpy(&word, data + i, 8);
-        mix(word);
+        std::memcpy(&word, data + at, 8);
+        return fold(word);
+    };
+    std::uint64_t seed = k0 ^ size;
+    std::uint64_t a = 0;
+    std::uint64_t b = 0;
+    if (size <= 16) {
+        if (size >= 4) {
+            const std::size_t step = (size >> 3) << 2;
+            a = (load4(0) << 32) | load4(step);
+            b = (load4(size - 4) << 32) | load4(size - 4 - step);
+        } else if (size > 0) {
+            const auto byte = [&](std::size_t at) { return fold(static_cast<unsigned char>(data[at])); };
+            a = (byte(0) << 16) | (byte(size >> 1) << 8) | byte(size - 1);
+        }
+    } else {
+        std::size_t i = 0;
+        for (; i + 16 < size; i += 16)
+            seed = mixWords(load8(i) ^ k1, load8(i + 8) ^ seed);
+        a = load8(size - 16);
+        b = load8(size - 8);
     }
-    if (i < size) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, data + i, size - i);
-        mix(word);
-    }
-    hash ^= hash >> 29;
-    hash *= 0xC4CEB9FE1A85EC53ull;
-    hash ^= hash >> 32;
-    return static_cast<std::uint32_t>(hash);
+    const std::uint64_t hash = mixWords(k1 ^ size, mixWords(a ^ k1, b ^ seed) ^ k2);
+    return static_cast<std::uint32_t>(hash ^ (hash >> 32));
 }
 
 inline bool sameName(std::string_view a, std::string_view b, bool caseSensitive)
