@@ -7,4 +7,5 @@ list(APPEND ENGINE_SOURCES
 list(APPEND ENGINE_TEST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/tests/sectioned_file_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/sectioned_roundtrip_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tests/sectioned_index_test.cpp
 )
