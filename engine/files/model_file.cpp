@@ -12,11 +12,76 @@
 #include "engine/util/text.h"
 
 #include <atomic>
+#include <memory>
+#include <mutex>
+#include <sys/stat.h>
 
 namespace engine {
 namespace {
 
 std::atomic<bool> g_generateDosFiles{false};
+
+// The model read last: which file it came from, as it was then, and what was read from it. CPUs that
+// name the same unchanged model file take a copy of the record and share the parsed file's text
+// instead of reading, deciphering and parsing the file again.
+struct LastModel {
+    std::mutex lock;
+    std::string folder;
+    std::string path;
+    struct stat file {};
+    bool valid = false;
+    KernelRecord kernel{};
+    std::unique_ptr<SectionedFile> parsed;
+};
+
+LastModel& lastModel()
+{
+    static LastModel* model = new LastModel; // never freed: it may be used until the program ends
+    return *model;
+}
+
+bool sameFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
+           a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+}
+
+// Gives `kernel` and `modelFile` what the last read of this file gave; false when it was another file,
+// the file has changed since, or memory ran out.
+bool takeLastModel(KernelRecord& kernel, SectionedFile& modelFile, const std::string& folder,
+                   const std::string& path, const struct stat& file)
+{
+    LastModel& last = lastModel();
+    std::lock_guard<std::mutex> hold(last.lock);
+    if (!last.valid || last.folder != folder || last.path != path || !sameFile(last.file, file))
+        return false;
+    KernelRecord loaded;
+    if (!CpuRecordHandler::CloneKernelRecord(loaded, last.kernel))
+        return false;
+    loaded.modelIndex = kernel.modelIndex;
+    setText(loaded.kernelPath, textOf(kernel.kernelPath));
+    CpuRecordHandler::FreeKernelRecord(kernel);
+    kernel = loaded;
+    modelFile = *last.parsed;
+    return true;
+}
+
+void keepLastModel(const KernelRecord& kernel, const SectionedFile& modelFile, const std::string& folder,
+                   const std::string& path, const struct stat& file)
+{
+    LastModel& last = lastModel();
+    std::lock_guard<std::mutex> hold(last.lock);
+    if (last.valid)
+        CpuRecordHandler::FreeKernelRecord(last.kernel);
+    last.valid = CpuRecordHandler::CloneKernelRecord(last.kernel, kernel);
+    if (!last.valid)
+        return;
+    last.folder = folder;
+    last.path = path;
+    last.file = file;
+    last.parsed = std::make_unique<SectionedFile>(modelFile);
+}
 
 } // namespace
 
@@ -37,6 +102,13 @@ bool LoadModelFileInto(KernelRecord& kernel, SectionedFile& modelFile, const Con
     // Model paths are relative to the program's folder; the old folder comes back on every way out.
     CurrentDirectoryGuard folder(ProgramDirectory());
     const std::string path = MakeNativePath(textOf(config.models[index].path));
+    const std::string programFolder = ProgramDirectory();
+    struct stat file {};
+    const bool known = ::stat(path.c_str(), &file) == 0 && S_ISREG(file.st_mode);
+    if (known && takeLastModel(kernel, modelFile, programFolder, path, file)) {
+        kernel.modelIndex = index;
+        return true;
+    }
     std::string bytes;
     switch (ReadWholeFile(path, bytes)) {
     case ReadResult::OpenFailed:
@@ -55,6 +127,8 @@ bool LoadModelFileInto(KernelRecord& kernel, SectionedFile& modelFile, const Con
     if (!ParseModelFile(kernel, modelFile, PrepareModelText(bytes), path))
         return false;
     kernel.modelIndex = index;
+    if (known)
+        keepLastModel(kernel, modelFile, programFolder, path, file);
     return true;
 }
 
@@ -82,7 +156,7 @@ bool ParseModelFile(KernelRecord& kernel, SectionedFile& modelFile, std::string_
 
     CpuRecordHandler::FreeKernelRecord(kernel);
     kernel = loaded;
-    modelFile = parsed;
+    modelFile = parsed; // the copy shares the parsed text
     modelFile.SetPath("Model File");
     return true;
 }

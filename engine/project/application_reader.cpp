@@ -494,6 +494,8 @@ int ApplicationFile::Read(const std::string& path)
                                     ReadFailureReason(loaded, nativePath)));
         return 0;
     }
+    if (!sectionsAreDistinct(*app.file, "application", nativePath))
+        return 0;
 
     ApplicationReader reader(*m_cpu, app, *app.file, nativePath);
     if (!reader.readApplicationKeys() || !reader.readOptions())

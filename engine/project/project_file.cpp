@@ -105,6 +105,8 @@ int ProjectFile::ParseProjectSections()
                                     ReadFailureReason(loaded, file.GetPath())));
         return 0;
     }
+    if (!sectionsAreDistinct(file, "project", textString(project.path)))
+        return 0;
     // Every section stands for one thing; a CPU or list name that names another section (a CPU called
     // "PROJECT", two CPUs sharing one list) would read that section's data as its own.
     std::unordered_set<std::string> claimed{sectionLookupKey("PROJECT"), sectionLookupKey("CPUS")};

@@ -27,6 +27,15 @@ std::optional<std::vector<std::string>> listKeys(const SectionedFileSection& sec
     return sectionKeys(section);
 }
 
+bool sectionsAreDistinct(const SectionedFile& file, std::string_view fileKind, std::string_view path)
+{
+    if (file.GetDroppedSection().empty())
+        return true;
+    showFileError(formatMessage("Unable to load %s file %s: the section \"%s\" appears twice", fileKind, path,
+                                file.GetDroppedSection()));
+    return false;
+}
+
 std::optional<std::string> findValue(const SectionedFileSection& section, std::string_view key)
 {
     if (const SectionedFileEntry* entry = section.FindEntry(key))

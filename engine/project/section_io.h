@@ -24,6 +24,10 @@ std::vector<std::string> sectionKeys(const SectionedFileSection& section);
 std::optional<std::vector<std::string>> listKeys(const SectionedFileSection& section, std::string_view fileKind,
                                                  std::string_view path);
 
+// False, after a message naming the file and the section, when the file repeated a section header (in
+// another letter case or not), whose entries the reader dropped.
+bool sectionsAreDistinct(const SectionedFile& file, std::string_view fileKind, std::string_view path);
+
 // A value as text; nullopt when the key is missing.
 std::optional<std::string> findValue(const SectionedFileSection& section, std::string_view key);
 std::string readText(const SectionedFileSection& section, std::string_view key, std::string_view fallback = {});

@@ -18,4 +18,5 @@ list(APPEND ENGINE_TEST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/tests/project_fixtures.cpp ${CMAKE_CURRENT_LIST_DIR}/tests/project_fixtures.h
   ${CMAKE_CURRENT_LIST_DIR}/tests/application_file_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/project_file_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tests/model_sharing_test.cpp
 )

@@ -1,136 +1,206 @@
 #include "engine/sectioned/sectioned_file.h"
 
-#include "engine/util/comments.h"
 #include "engine/util/escape.h"
-#include "engine/util/path.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
+#include <functional>
+#include <new>
 
 namespace engine {
 namespace {
 
-// Inserts a node into an ordered list: appended, or with `sorted` before the first node whose lookup key
-// is greater in plain byte order (the list then stays sorted).
-template <typename Node>
-void insertNode(std::vector<Node*>& list, Node* node, bool sorted)
-{
-    if (!sorted) {
-        list.push_back(node);
-        return;
-    }
-    auto at = std::upper_bound(list.begin(), list.end(), node->GetLookupKey(),
-                               [](const std::string& key, const Node* other) { return key < other->GetLookupKey(); });
-    list.insert(at, node);
-}
+// The longest name or value an entry holds (its size has 30 bits).
+constexpr std::size_t kMaxTextSize = (std::size_t{1} << 30) - 1;
 
-// Looks a name up in an index without building a key when none is needed.
-template <typename Node>
-Node* findInIndex(const SectionedIndex<Node>& index, std::string_view name, bool caseSensitive)
-{
-    return caseSensitive ? index.find(name) : index.find(ToUpperText(name));
-}
+// The sizes of the file's memory blocks: they grow from the first to the last, which stays below the
+// size from which the C library maps fresh pages for every block (it reuses freed smaller ones).
+constexpr std::size_t kFirstTextBlock = 1024;
+constexpr std::size_t kLastTextBlock = 64 * 1024;
 
-bool hasCommentMarker(std::string_view name) { return FindCommentStart(name) != std::string_view::npos; }
-
-bool isBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-// Why a name would not read back as written, or "" when it would.
-std::string nameProblem(std::string_view name, bool isKey)
-{
-    bool suspicious = name.empty() || isBlank(name.front()) || isBlank(name.back());
-    for (char c : name) {
-        if (c == '\r' || c == '\n' || c == '\0' || c == ';' || c == '/' || c == '=' || c == ']' || c == '[') {
-            suspicious = true;
-            break;
-        }
-    }
-    if (!suspicious)
-        return {};
-    if (name.empty())
-        return "is empty";
-    if (isBlank(name.front()) || isBlank(name.back()))
-        return "starts or ends with a blank";
-    if (name.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos)
-        return "holds a line break or a zero byte";
-    if (hasCommentMarker(name))
-        return "holds a comment marker";
-    if (isKey && name.find('=') != std::string_view::npos)
-        return "holds \"=\"";
-    if (isKey && name.front() == '[')
-        return "starts with \"[\"";
-    if (!isKey && name.find(']') != std::string_view::npos)
-        return "holds \"]\"";
-    return {};
-}
+// The first entry block of a section that is built entry by entry.
+constexpr std::size_t kFirstEntryBlock = 8;
 
 } // namespace
 
-// ---- SectionedFileNode ------------------------------------------------------------------------------
-
-SectionedFileNode::SectionedFileNode(std::string name, bool caseSensitive)
-    : m_name(std::move(name)), m_caseSensitive(caseSensitive)
-{
-    if (!caseSensitive)
-        m_key = ToUpperText(m_name);
-}
+using sectioned::NameIndex;
 
 std::string SectionedFileNode::LookupKeyOf(std::string_view name, bool caseSensitive)
 {
     return caseSensitive ? std::string(name) : ToUpperText(name);
 }
 
-void SectionedFileNode::setName(std::string name)
-{
-    m_name = std::move(name);
-    if (!m_caseSensitive)
-        m_key = ToUpperText(m_name);
-}
-
 // ---- SectionedFileEntry -----------------------------------------------------------------------------
 
-SectionedFileEntry::SectionedFileEntry(SectionedFileSection* section, std::string key, std::string value,
-                                       bool caseSensitive)
-    : SectionedFileNode(std::move(key), caseSensitive), m_section(section), m_value(std::move(value))
+std::string SectionedFileEntry::GetValue() const
 {
+    return m_form == Written ? UnescapeText(text()) : std::string(text());
 }
 
 int SectionedFileEntry::GetIntValue() const
 {
-    return IsWholeNumber(m_value) ? static_cast<int>(ParseNumber(m_value)) : 0;
+    if (m_form == Written) {
+        const std::string value = UnescapeText(text());
+        return IsWholeNumber(value) ? static_cast<int>(ParseNumber(value)) : 0;
+    }
+    const std::string_view value = text();
+    return IsWholeNumber(value) ? static_cast<int>(ParseNumber(value)) : 0;
+}
+
+void SectionedFileEntry::SetValue(std::string_view value)
+{
+    if (value.size() > kMaxTextSize)
+        return;
+    m_text = m_section->m_file->keep(value);
+    m_textSize = static_cast<std::uint32_t>(value.size());
+    m_form = NeedsEscaping(value) ? Quoted : Plain;
 }
 
 // ---- SectionedFileSection ---------------------------------------------------------------------------
 
 SectionedFileSection::SectionedFileSection(SectionedFile* file, std::string name, bool caseSensitive,
                                            bool sorted)
-    : SectionedFileNode(std::move(name), caseSensitive), m_file(file), m_sorted(sorted)
+    : m_file(file), m_name(std::move(name)), m_hash(sectioned::hashName(m_name, caseSensitive)),
+      m_caseSensitive(caseSensitive), m_sorted(sorted)
 {
+}
+
+std::uint32_t SectionedFileSection::hashOf(std::uint32_t number) const
+{
+    return sectioned::hashName(entryAt(number)->Name(), m_caseSensitive);
+}
+
+std::uint32_t SectionedFileSection::findNumber(std::string_view key, std::uint32_t hash) const
+{
+    if (m_count > kScanLimit)
+        return m_index.find(key, hash, m_caseSensitive,
+                            [this](std::uint32_t number) { return entryAt(number)->Name(); });
+    for (std::uint32_t n = 0; n < m_count; ++n)
+        if (sectioned::sameName(entryAt(n)->Name(), key, m_caseSensitive))
+            return n;
+    return NameIndex::kNone;
+}
+
+void SectionedFileSection::buildIndex()
+{
+    m_index.clear();
+    m_index.setCount(static_cast<std::uint32_t>(m_count));
+    // Room for the section to grow a while: sections built entry by entry reach this size one at a time.
+    m_index.rebuild(std::max<std::size_t>(m_count * 2, 32), [this](std::uint32_t number) { return hashOf(number); },
+                    SectionedFile::indexMemory, m_file);
 }
 
 SectionedFileEntry* SectionedFileSection::FindEntry(std::string_view key) const
 {
-    return findInIndex(m_index, key, IsCaseSensitive());
+    const std::uint32_t number =
+        findNumber(key, m_count > kScanLimit ? sectioned::hashName(key, m_caseSensitive) : 0);
+    return number == NameIndex::kNone ? nullptr : entryAt(number);
 }
 
 SectionedFileEntry* SectionedFileSection::AddEntry(std::string_view key, std::string_view text)
 {
-    return addEntry(std::string(key), std::string(text));
-}
-
-SectionedFileEntry* SectionedFileSection::addEntry(std::string key, std::string value)
-{
-    SectionedFileEntry* entry = &m_storage.emplace_back(this, std::move(key), std::move(value), IsCaseSensitive());
-    if (!m_index.insert(entry)) {
-        m_storage.pop_back();
+    if (key.size() > kMaxTextSize || text.size() > kMaxTextSize)
         return nullptr;
-    }
-    insertNode(m_entries, entry, m_sorted);
-    return entry;
+    const std::uint32_t hash = m_count >= kScanLimit ? sectioned::hashName(key, m_caseSensitive) : 0;
+    if (findNumber(key, hash) != NameIndex::kNone)
+        return nullptr;
+    // The key and the text are kept side by side, in one piece.
+    const std::size_t size = key.size() + text.size();
+    char* kept = size == 0 ? nullptr : static_cast<char*>(m_file->allocate(size, 1));
+    if (!key.empty())
+        std::memcpy(kept, key.data(), key.size());
+    if (!text.empty())
+        std::memcpy(kept + key.size(), text.data(), text.size());
+    return append(std::string_view(key.empty() ? "" : kept, key.size()),
+                  std::string_view(text.empty() ? "" : kept + key.size(), text.size()),
+                  NeedsEscaping(text) ? SectionedFileEntry::Quoted : SectionedFileEntry::Plain, hash);
 }
 
 SectionedFileEntry* SectionedFileSection::AddEntry(std::string_view key, int value)
 {
     return AddEntry(key, std::string_view(IntToText(value)));
+}
+
+SectionedFileEntry* SectionedFileSection::append(std::string_view key, std::string_view text,
+                                                 SectionedFileEntry::Form form, std::uint32_t hash)
+{
+    const std::size_t capacity = m_blocks.empty() ? 0 : m_firstBlock << (m_blocks.size() - 1);
+    if (m_count == capacity) {
+        if (m_blocks.empty())
+            m_firstBlock = kFirstEntryBlock;
+        const std::size_t size = m_blocks.empty() ? m_firstBlock : m_firstBlock << (m_blocks.size() - 1);
+        m_blocks.push_back(m_file->allocateEntries(size));
+    }
+    const auto number = static_cast<std::uint32_t>(m_count);
+    SectionedFileEntry* entry = new (entryAt(number)) SectionedFileEntry();
+    entry->m_section = this;
+    entry->m_name = key.data();
+    entry->m_nameSize = static_cast<std::uint32_t>(key.size());
+    entry->m_text = text.data();
+    entry->m_textSize = static_cast<std::uint32_t>(text.size());
+    entry->m_form = form;
+    ++m_count;
+    if (m_count == kScanLimit + 1)
+        buildIndex();
+    else if (m_count > kScanLimit + 1)
+        m_index.insert(number, hash, [this](std::uint32_t n) { return hashOf(n); }, SectionedFile::indexMemory, m_file);
+    if (m_sorted) {
+        auto at = std::upper_bound(m_order.begin(), m_order.end(), key, [this](std::string_view name, std::uint32_t n) {
+            return sectioned::compareNames(name, entryAt(n)->Name(), m_caseSensitive) < 0;
+        });
+        m_order.insert(at, number);
+    }
+    return entry;
+}
+
+void SectionedFileSection::adopt(std::vector<SectionedFileEntry>& entries)
+{
+    // Drop repeated keys, the first one winning, while the entries are still in the parser's list.
+    const std::size_t total = entries.size();
+    const auto nameOf = [&entries](std::uint32_t n) { return entries[n].Name(); };
+    const auto hashOfPending = [&](std::uint32_t n) { return sectioned::hashName(entries[n].Name(), m_caseSensitive); };
+    const bool indexed = total > kScanLimit;
+    if (indexed)
+        m_index.rebuild(total, hashOfPending, SectionedFile::indexMemory, m_file);
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < total; ++i) {
+        const std::string_view key = entries[i].Name();
+        bool repeated = false;
+        std::uint32_t hash = 0;
+        if (indexed) {
+            hash = sectioned::hashName(key, m_caseSensitive);
+            repeated = m_index.find(key, hash, m_caseSensitive, nameOf) != NameIndex::kNone;
+        } else {
+            for (std::size_t n = 0; n < kept && !repeated; ++n)
+                repeated = sectioned::sameName(entries[n].Name(), key, m_caseSensitive);
+        }
+        if (repeated) {
+            if (m_droppedKey.empty())
+                m_droppedKey = std::string(key);
+            continue;
+        }
+        if (kept != i)
+            entries[kept] = entries[i];
+        if (indexed)
+            m_index.insert(static_cast<std::uint32_t>(kept), hash, hashOfPending, SectionedFile::indexMemory, m_file);
+        ++kept;
+    }
+    m_firstBlock = kept;
+    SectionedFileEntry* block = m_file->allocateEntries(kept);
+    std::uninitialized_copy(entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(kept), block);
+    m_blocks.push_back(block);
+    m_count = kept;
+    if (indexed && kept <= kScanLimit)
+        m_index.clear();
+    if (m_sorted) {
+        m_order.resize(kept);
+        for (std::uint32_t n = 0; n < kept; ++n)
+            m_order[n] = n;
+        std::stable_sort(m_order.begin(), m_order.end(), [this](std::uint32_t a, std::uint32_t b) {
+            return sectioned::compareNames(entryAt(a)->Name(), entryAt(b)->Name(), m_caseSensitive) < 0;
+        });
+    }
 }
 
 std::string SectionedFileSection::GetString(std::string_view key, std::string_view defaultValue) const
@@ -154,21 +224,22 @@ bool SectionedFileSection::GetBool(std::string_view key, bool defaultValue) cons
 void SectionedFileSection::GetEntryNames(TextList& names) const
 {
     names.clear();
-    names.reserve(m_entries.size());
-    for (const auto& entry : m_entries)
-        names.push_back(entry->GetName());
+    names.reserve(m_count);
+    for (const SectionedFileEntry* entry : Entries())
+        names.emplace_back(entry->Name());
 }
 
 // ---- SectionedFile ----------------------------------------------------------------------------------
 
 SectionedFile::SectionedFile(std::string path, bool caseSensitive, bool sorted, bool loadNow)
-    : SectionedFileNode(std::move(path), caseSensitive), m_sorted(sorted)
+    : m_path(std::move(path)), m_caseSensitive(caseSensitive), m_sorted(sorted)
 {
     if (loadNow)
         Read(true);
 }
 
-SectionedFile::SectionedFile(const SectionedFile& other) : SectionedFileNode(other), m_sorted(other.m_sorted)
+SectionedFile::SectionedFile(const SectionedFile& other)
+    : m_path(other.m_path), m_caseSensitive(other.m_caseSensitive), m_sorted(other.m_sorted)
 {
     copyFrom(other);
 }
@@ -177,195 +248,114 @@ SectionedFile& SectionedFile::operator=(const SectionedFile& other)
 {
     if (this != &other) {
         Clear();
-        SectionedFileNode::operator=(other);
+        m_path = other.m_path;
+        m_caseSensitive = other.m_caseSensitive;
         m_sorted = other.m_sorted;
         copyFrom(other);
     }
     return *this;
 }
 
+SectionedFile::~SectionedFile() = default;
+
 void SectionedFile::copyFrom(const SectionedFile& other)
 {
-    for (const auto& section : other.m_sections) {
-        SectionedFileSection* copy = AddSection(section->GetName());
-        for (const auto& entry : section->Entries())
-            copy->AddEntry(entry->GetName(), std::string_view(entry->GetValue()));
-    }
-}
-
-ReadResult SectionedFile::Load(bool clearFirst)
-{
-    std::string bytes;
-    ReadResult result = ReadWholeFile(MakeNativePath(GetPath()), bytes);
-    if (result != ReadResult::Ok)
-        return result;
-    std::size_t zero = bytes.find('\0');
-    if (zero != std::string::npos)
-        bytes.resize(zero);
-    ParseSectionedText(bytes, clearFirst);
-    return ReadResult::Ok;
-}
-
-int SectionedFile::Read(bool clearFirst)
-{
-    return Load(clearFirst) == ReadResult::Ok ? static_cast<int>(m_sections.size()) : 0;
-}
-
-int SectionedFile::ParseSectionedText(std::string_view input, bool clearFirst)
-{
-    if (clearFirst)
-        Clear();
-    // Editors may start a file with a UTF-8 byte-order mark; it is no part of the first line.
-    constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
-    if (input.substr(0, byteOrderMark.size()) == byteOrderMark)
-        input.remove_prefix(byteOrderMark.size());
-    // A line comment ends at its own line whether lines end in CR LF or in a lone LF.
-    const std::string text = StripCommentsByLine(input);
-    const std::string_view all(text);
-    const std::string_view blanks = kBlankCharacters;
-    SectionedFileSection* current = nullptr;
-    std::size_t pos = 0;
-    while (pos < all.size()) {
-        std::size_t lineEnd = all.find('\n', pos);
-        if (lineEnd == std::string_view::npos)
-            lineEnd = all.size();
-        std::string_view line = all.substr(pos, lineEnd - pos);
-        pos = lineEnd + 1;
-
-        std::size_t first = line.find_first_not_of(blanks);
-        if (first == std::string_view::npos)
-            continue;
-        line = line.substr(first, line.find_last_not_of(blanks) - first + 1);
-
-        if (line.front() == '[') {
-            std::string_view name = line.substr(1);
-            name = name.substr(0, name.find(']'));
-            std::string trimmed = TrimText(name, true, true);
-            if (!trimmed.empty())
-                current = AddSection(trimmed); // null for a repeated header: its entries are dropped
-            continue;
-        }
-        if (!current)
-            continue;
-        std::size_t equals = line.find('=');
-        std::string key = TrimText(line.substr(0, equals), true, true);
-        if (key.empty())
-            continue;
-        std::string_view value = equals == std::string_view::npos ? std::string_view() : line.substr(equals + 1);
-        if (current->addEntry(key, UnescapeText(value)) == nullptr && current->m_droppedKey.empty())
-            current->m_droppedKey = std::move(key);
-    }
-    return static_cast<int>(m_sections.size());
-}
-
-std::string SectionedFile::ToText() const
-{
-    std::string out;
-    buildText(out, nullptr);
-    return out;
-}
-
-bool SectionedFile::buildText(std::string& out, std::string* problem) const
-{
-    std::size_t size = 0;
-    for (const SectionedFileSection* section : m_sections) {
-        size += section->GetName().size() + 6;
-        for (const SectionedFileEntry* entry : section->Entries())
-            size += entry->GetName().size() + entry->GetValue().size() + 3;
-    }
-    out.clear();
-    out.reserve(size + size / 8);
-    for (const SectionedFileSection* section : m_sections) {
-        if (problem && !(*problem = nameProblem(section->GetName(), false)).empty()) {
-            *problem = "section name \"" + section->GetName() + "\" " + *problem;
-            return false;
-        }
-        out += '[';
-        out += section->GetName();
-        out += "]\r\n";
-        for (const SectionedFileEntry* entry : section->Entries()) {
-            if (problem && !(*problem = nameProblem(entry->GetName(), true)).empty()) {
-                *problem = "key \"" + entry->GetName() + "\" in section \"" + section->GetName() + "\" " + *problem;
-                return false;
-            }
-            out += entry->GetName();
-            out += '=';
-            AppendEscapedText(out, entry->GetValue());
-            out += "\r\n";
-        }
-        out += "\r\n";
-    }
-    return true;
-}
-
-int SectionedFile::WriteSectionedFile(bool clearAfter)
-{
-    std::string text;
-    std::string problem;
-    if (!buildText(text, &problem) || !WriteWholeFile(MakeNativePath(GetPath()), text))
-        return 0;
-    int count = static_cast<int>(m_sections.size());
-    if (clearAfter)
-        Clear();
-    return count;
-}
-
-int SectionedFile::SaveAs(const std::string& path, bool clearAfter)
-{
-    SetPath(path);
-    return WriteSectionedFile(clearAfter);
-}
-
-bool SectionedFile::WriteReplacing(bool clearAfter)
-{
-    std::string text;
-    std::string problem;
-    if (!buildText(text, &problem) || !ReplaceFileContents(MakeNativePath(GetPath()), text))
+    // The parsed texts are shared; names and texts elsewhere (added by name) are copied.
+    m_texts.insert(m_texts.end(), other.m_texts.begin(), other.m_texts.end());
+    const auto shared = [&other](const char* text) {
+        const std::less<const char*> before;
+        for (const auto& parsed : other.m_texts)
+            if (!before(text, parsed->data()) && before(text, parsed->data() + parsed->size()))
+                return true;
         return false;
-    if (clearAfter)
-        Clear();
-    return true;
-}
-
-std::string SectionedFile::FindUnwritableName() const
-{
-    std::string text;
-    std::string problem;
-    buildText(text, &problem);
-    return problem;
-}
-
-std::string SectionedFile::FindNameCollision() const
-{
-    std::unordered_map<std::string, const std::string*> sections;
-    for (const auto& section : m_sections) {
-        auto [it, inserted] = sections.try_emplace(ToUpperText(section->GetName()), &section->GetName());
-        if (!inserted)
-            return "sections \"" + *it->second + "\" and \"" + section->GetName() + "\" differ only in case";
-        std::unordered_map<std::string, const std::string*> keys;
-        for (const auto& entry : section->Entries()) {
-            auto [kit, keyInserted] = keys.try_emplace(ToUpperText(entry->GetName()), &entry->GetName());
-            if (!keyInserted)
-                return "keys \"" + *kit->second + "\" and \"" + entry->GetName() + "\" in section \"" +
-                       section->GetName() + "\" differ only in case";
+    };
+    for (const SectionedFileSection* section : other.m_sections) {
+        SectionedFileSection* copy = AddSection(section->GetName());
+        if (copy == nullptr)
+            continue;
+        for (const SectionedFileEntry* entry : section->Entries()) {
+            const std::string_view key = entry->Name();
+            const std::string_view text = entry->text();
+            const char* keptKey = !key.empty() && shared(key.data()) ? key.data() : keep(key);
+            const char* keptText = !text.empty() && shared(text.data()) ? text.data() : keep(text);
+            copy->append(std::string_view(keptKey, key.size()), std::string_view(keptText, text.size()),
+                         static_cast<SectionedFileEntry::Form>(entry->m_form),
+                         copy->m_count >= SectionedFileSection::kScanLimit ? sectioned::hashName(key, m_caseSensitive)
+                                                                           : 0);
         }
     }
-    return {};
+}
+
+void* SectionedFile::allocate(std::size_t bytes, std::size_t align)
+{
+    const std::size_t padding = (0 - reinterpret_cast<std::uintptr_t>(m_blockNext)) & (align - 1);
+    if (m_blockNext == nullptr || bytes + padding > m_blockLeft) {
+        if (m_nextBlockSize == 0)
+            m_nextBlockSize = kFirstTextBlock;
+        constexpr std::size_t unit = sizeof(std::max_align_t);
+        const std::size_t units = ((bytes > m_nextBlockSize / 2 ? bytes : m_nextBlockSize) + unit - 1) / unit;
+        m_blocks.push_back(std::make_unique_for_overwrite<std::max_align_t[]>(units));
+        char* start = reinterpret_cast<char*>(m_blocks.back().get());
+        if (bytes > m_nextBlockSize / 2)
+            return start; // a large piece gets a block of its own; the current block stays in use
+        m_blockNext = start;
+        m_blockLeft = units * unit;
+        m_nextBlockSize = std::min(m_nextBlockSize * 2, kLastTextBlock);
+    } else {
+        m_blockNext += padding;
+        m_blockLeft -= padding;
+    }
+    char* piece = m_blockNext;
+    m_blockNext += bytes;
+    m_blockLeft -= bytes;
+    return piece;
+}
+
+const char* SectionedFile::keep(std::string_view text)
+{
+    if (text.empty())
+        return "";
+    char* kept = static_cast<char*>(allocate(text.size(), 1));
+    std::memcpy(kept, text.data(), text.size());
+    return kept;
+}
+
+std::uint32_t SectionedFile::findSectionNumber(std::string_view name, std::uint32_t hash) const
+{
+    return m_index.find(name, hash, m_caseSensitive, [this](std::uint32_t n) {
+        return std::string_view(m_storage[n].m_name);
+    });
 }
 
 SectionedFileSection* SectionedFile::FindSection(std::string_view name) const
 {
-    return findInIndex(m_index, name, IsCaseSensitive());
+    const std::uint32_t number = findSectionNumber(name, sectioned::hashName(name, m_caseSensitive));
+    return number == NameIndex::kNone ? nullptr : const_cast<SectionedFileSection*>(&m_storage[number]);
+}
+
+SectionedFileSection* SectionedFile::addSection(std::string name, std::uint32_t hash)
+{
+    const auto number = static_cast<std::uint32_t>(m_storage.size());
+    SectionedFileSection* section = &m_storage.emplace_back(this, std::move(name), m_caseSensitive, m_sorted);
+    m_index.insert(number, hash, [this](std::uint32_t n) { return m_storage[n].m_hash; }, indexMemory, this);
+    if (!m_sorted) {
+        m_sections.push_back(section);
+    } else {
+        auto at = std::upper_bound(m_sections.begin(), m_sections.end(), section,
+                                   [this](const SectionedFileSection* a, const SectionedFileSection* b) {
+                                       return sectioned::compareNames(a->m_name, b->m_name, m_caseSensitive) < 0;
+                                   });
+        m_sections.insert(at, section);
+    }
+    return section;
 }
 
 SectionedFileSection* SectionedFile::AddSection(std::string_view name)
 {
-    if (findInIndex(m_index, name, IsCaseSensitive()))
+    const std::uint32_t hash = sectioned::hashName(name, m_caseSensitive);
+    if (findSectionNumber(name, hash) != NameIndex::kNone)
         return nullptr;
-    SectionedFileSection* section = &m_storage.emplace_back(this, std::string(name), IsCaseSensitive(), m_sorted);
-    m_index.insert(section);
-    insertNode(m_sections, section, m_sorted);
-    return section;
+    return addSection(std::string(name), hash);
 }
 
 SectionedFileSection* SectionedFile::FindOrAddSection(std::string_view name)
@@ -385,6 +375,12 @@ void SectionedFile::Clear()
     m_index.clear();
     m_sections.clear();
     m_storage.clear();
+    m_droppedSection.clear();
+    m_texts.clear();
+    m_blocks.clear();
+    m_blockNext = nullptr;
+    m_blockLeft = 0;
+    m_nextBlockSize = 0;
 }
 
 } // namespace engine

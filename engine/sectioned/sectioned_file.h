@@ -1,8 +1,12 @@
 #pragma once
 // A sectioned text file in memory: "[NAME]" lines open sections, "Key=Value" lines inside them give named
 // values. Sections and entries keep the order in which they were added (file order for a parsed file) and
-// are found through hashed indexes keyed by their lookup key: the name itself in a case-sensitive file,
-// else the name in upper case. The first of a repeated section or key wins.
+// are found through hash indexes that compare names as they are in a case-sensitive file, else with ASCII
+// letters folded. The first of a repeated section or key wins; the parser notes the first one it dropped.
+//
+// A parsed file keeps the text it was read from: entries are views into it, and a value is decoded from
+// its written form only when it is asked for. Texts added later are kept in blocks owned by the file.
+// Names and values of 1 GiB or more are not held (nothing the programs read is that large).
 //
 // Nothing here shows a message: failures come back as a zero (or false) result and callers report them.
 
@@ -10,8 +14,12 @@
 #include "engine/util/file_io.h"
 #include "engine/util/text.h"
 
+#include <bit>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
+#include <iterator>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,59 +28,105 @@ namespace engine {
 
 class SectionedFile;
 class SectionedFileSection;
+class SectionedParser;
 
-
-// The name and case rule shared by files, sections and entries.
+// The case rule of lookups, shared by files, sections and entries.
 class SectionedFileNode {
 public:
-    virtual ~SectionedFileNode() = default;
-
-    const std::string& GetName() const { return m_name; }
-    bool IsCaseSensitive() const { return m_caseSensitive; }
-    // The key under which the node is indexed.
-    const std::string& GetLookupKey() const { return m_caseSensitive ? m_name : m_key; }
-
+    // The name as the case-insensitive readers compare it: ASCII letters in upper case.
     static std::string LookupKeyOf(std::string_view name, bool caseSensitive);
-
-protected:
-    SectionedFileNode(std::string name, bool caseSensitive);
-    SectionedFileNode(const SectionedFileNode&) = default;
-    SectionedFileNode& operator=(const SectionedFileNode&) = default;
-    void setName(std::string name);
-
-private:
-    std::string m_name;
-    std::string m_key; // the upper-case name; unused (empty) when case-sensitive
-    bool m_caseSensitive = false;
 };
 
-// One "Key=Value" line.
-class SectionedFileEntry : public SectionedFileNode {
+// One "Key=Value" line. Entries stay at their address until their file is cleared or destroyed.
+class SectionedFileEntry {
 public:
-    SectionedFileEntry(SectionedFileSection* section, std::string key, std::string value, bool caseSensitive);
-
     SectionedFileSection* GetSection() const { return m_section; }
-    const std::string& GetValue() const { return m_value; }
+    std::string GetName() const { return std::string(Name()); }
+    std::string_view Name() const { return {m_name, m_nameSize}; }
+    // The value, decoded from its written form.
+    std::string GetValue() const;
     // The value as a number when the whole text is one (see IsWholeNumber), else 0.
     int GetIntValue() const;
     bool GetBoolValue() const { return GetIntValue() != 0; }
-    void SetValue(std::string value) { m_value = std::move(value); }
+    void SetValue(std::string_view value);
 
 private:
-    SectionedFileSection* m_section;
-    std::string m_value;
+    friend class SectionedFile;
+    friend class SectionedFileSection;
+    friend class SectionedParser;
+
+    // How the held text relates to the value.
+    enum Form : std::uint8_t {
+        Plain,   // the text is the value and is written as it stands
+        Written, // the text is the value's written form as read (decoded when read)
+        Quoted,  // the text is the value, which is written quoted and escaped
+    };
+
+    std::string_view text() const { return {m_text, m_textSize}; }
+
+    SectionedFileSection* m_section = nullptr;
+    const char* m_name = "";
+    const char* m_text = "";
+    std::uint32_t m_nameSize = 0;
+    std::uint32_t m_textSize : 30 = 0;
+    std::uint32_t m_form : 2 = Plain;
+};
+
+// The entries of a section in order, as pointers.
+class SectionedEntryRange {
+public:
+    class iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = SectionedFileEntry*;
+        using difference_type = std::ptrdiff_t;
+        using pointer = void;
+        using reference = SectionedFileEntry*;
+
+        iterator() = default;
+        iterator(const SectionedFileSection* section, std::size_t index) : m_section(section), m_index(index) {}
+        SectionedFileEntry* operator*() const;
+        iterator& operator++()
+        {
+            ++m_index;
+            return *this;
+        }
+        iterator operator++(int)
+        {
+            iterator before = *this;
+            ++m_index;
+            return before;
+        }
+        bool operator==(const iterator& other) const { return m_index == other.m_index; }
+
+    private:
+        const SectionedFileSection* m_section = nullptr;
+        std::size_t m_index = 0;
+    };
+
+    explicit SectionedEntryRange(const SectionedFileSection& section) : m_section(&section) {}
+    iterator begin() const { return {m_section, 0}; }
+    iterator end() const;
+    std::size_t size() const;
+    bool empty() const { return size() == 0; }
+    SectionedFileEntry* operator[](std::size_t index) const;
+
+private:
+    const SectionedFileSection* m_section;
 };
 
 // One "[NAME]" block.
-class SectionedFileSection : public SectionedFileNode {
+class SectionedFileSection {
 public:
-    using EntryList = std::vector<SectionedFileEntry*>;
+    using EntryList = SectionedEntryRange;
 
     SectionedFileSection(SectionedFile* file, std::string name, bool caseSensitive, bool sorted);
     SectionedFileSection(const SectionedFileSection&) = delete;
     SectionedFileSection& operator=(const SectionedFileSection&) = delete;
 
     SectionedFile* GetFile() const { return m_file; }
+    const std::string& GetName() const { return m_name; }
+    bool IsCaseSensitive() const { return m_caseSensitive; }
 
     SectionedFileEntry* FindEntry(std::string_view key) const;
     // Adds an entry; null (and the existing value left as it is) when the key is already present.
@@ -85,9 +139,9 @@ public:
     int GetInt(std::string_view key, int defaultValue) const;
     bool GetBool(std::string_view key, bool defaultValue) const;
 
-    std::size_t GetEntryCount() const { return m_entries.size(); }
-    SectionedFileEntry* GetEntry(std::size_t index) const { return m_entries[index]; }
-    const EntryList& Entries() const { return m_entries; }
+    std::size_t GetEntryCount() const { return m_count; }
+    SectionedFileEntry* GetEntry(std::size_t index) const { return entryAt(m_sorted ? m_order[index] : index); }
+    EntryList Entries() const { return EntryList(*this); }
     // The entry names in order.
     void GetEntryNames(TextList& names) const;
     // The first key that a parsed file repeated in this section (in any letter case) and that was
@@ -96,17 +150,44 @@ public:
 
 private:
     friend class SectionedFile;
-    SectionedFile* m_file;
-    bool m_sorted;
-    std::deque<SectionedFileEntry> m_storage; // owns the entries at stable addresses
-    EntryList m_entries;                      // the entries in order
-    std::string m_droppedKey;
-    SectionedFileEntry* addEntry(std::string key, std::string value);
+    friend class SectionedFileEntry;
+    friend class SectionedParser;
 
-    SectionedIndex<SectionedFileEntry> m_index;
+    // Sections with more entries than this find them through a hash index, smaller ones by a scan.
+    static constexpr std::size_t kScanLimit = 8;
+
+    SectionedFileEntry* entryAt(std::size_t number) const
+    {
+        if (number < m_firstBlock)
+            return &m_blocks[0][number];
+        const auto block = static_cast<std::size_t>(std::bit_width(number / m_firstBlock));
+        return &m_blocks[block][number - (m_firstBlock << (block - 1))];
+    }
+    std::uint32_t findNumber(std::string_view key, std::uint32_t hash) const;
+    std::uint32_t hashOf(std::uint32_t number) const;
+    // Appends an entry whose name and text are already held by the file and whose key is new; `hash` is
+    // the key's hash when the section will be indexed after it (more than kScanLimit entries).
+    SectionedFileEntry* append(std::string_view key, std::string_view text, SectionedFileEntry::Form form,
+                               std::uint32_t hash);
+    // Takes the entries a parser gathered for this empty section, dropping repeated keys.
+    void adopt(std::vector<SectionedFileEntry>& entries);
+    void buildIndex();
+
+    SectionedFile* m_file;
+    std::string m_name;
+    std::uint32_t m_hash;
+    bool m_caseSensitive;
+    bool m_sorted;
+    std::size_t m_count = 0;
+    // Block 0 holds m_firstBlock entries, block k > 0 holds m_firstBlock << (k - 1): entries never move.
+    std::size_t m_firstBlock = 0;
+    std::vector<SectionedFileEntry*> m_blocks; // in the file's memory
+    sectioned::NameIndex m_index;     // used once the section has more than kScanLimit entries
+    std::vector<std::uint32_t> m_order; // the entry numbers in key order, for a sorted file only
+    std::string m_droppedKey;
 };
 
-class SectionedFile : public SectionedFileNode {
+class SectionedFile {
 public:
     using SectionList = std::vector<SectionedFileSection*>;
 
@@ -115,10 +196,11 @@ public:
                            bool loadNow = false);
     SectionedFile(const SectionedFile& other);
     SectionedFile& operator=(const SectionedFile& other);
-    ~SectionedFile() override = default;
+    ~SectionedFile();
 
-    const std::string& GetPath() const { return GetName(); }
-    void SetPath(std::string path) { setName(std::move(path)); }
+    const std::string& GetPath() const { return m_path; }
+    void SetPath(std::string path) { m_path = std::move(path); }
+    bool IsCaseSensitive() const { return m_caseSensitive; }
 
     // Reads the whole file named by the path (after MakeNativePath) and parses it. The text ends at the
     // first zero byte. When the file cannot be opened or read the content stays as it was.
@@ -126,7 +208,7 @@ public:
     // As Load; returns the number of sections held afterwards, 0 when the file could not be read.
     int Read(bool clearFirst = true);
     // Parses a text (CR LF or LF line ends, comments allowed, a UTF-8 byte-order mark at its start
-    // skipped); returns the number of sections held.
+    // skipped); returns the number of sections held. A text larger than kMaxReadSize is not parsed.
     int ParseSectionedText(std::string_view text, bool clearFirst = true);
 
     // The file as it is written: per section "[name]", its "key=value" lines and an empty line, all
@@ -150,7 +232,7 @@ public:
     std::string FindNameCollision() const;
 
     SectionedFileSection* FindSection(std::string_view name) const;
-    // Adds an empty section; null when a section of that lookup key exists (it is not returned).
+    // Adds an empty section; null when a section of that name exists (it is not returned).
     SectionedFileSection* AddSection(std::string_view name);
     // Adds the section or returns the existing one.
     SectionedFileSection* FindOrAddSection(std::string_view name);
@@ -160,20 +242,58 @@ public:
     const SectionList& Sections() const { return m_sections; }
     // The entry count of a section, 0 when it is missing.
     std::size_t GetEntryCount(std::string_view sectionName) const;
+    // The first section header that a parse repeated (in any letter case, unless the file is
+    // case-sensitive) and whose entries were therefore dropped; "" when none was.
+    const std::string& GetDroppedSection() const { return m_droppedSection; }
 
     bool IsSorted() const { return m_sorted; }
     void Clear();
 
 private:
+    friend class SectionedFileSection;
+    friend class SectionedFileEntry;
+    friend class SectionedParser;
+
     void copyFrom(const SectionedFile& other);
+    // Parses a text that becomes one of the file's own.
+    void parseText(std::string&& text);
     // Builds the written text; with `problem` given, stops at the first name that would not read back and
     // describes it there (returning false).
     bool buildText(std::string& out, std::string* problem) const;
+    // Copies a text into the file's own blocks; the copy lives as long as the file's content.
+    const char* keep(std::string_view text);
+    // Memory aligned to `align` (a power of two, at most that of std::max_align_t) that lives as long as the file's content.
+    void* allocate(std::size_t bytes, std::size_t align);
+    SectionedFileEntry* allocateEntries(std::size_t count)
+    {
+        return static_cast<SectionedFileEntry*>(allocate(count * sizeof(SectionedFileEntry), alignof(SectionedFileEntry)));
+    }
+    static void* indexMemory(void* file, std::size_t bytes)
+    {
+        return static_cast<SectionedFile*>(file)->allocate(bytes, alignof(std::uint32_t));
+    }
+    SectionedFileSection* addSection(std::string name, std::uint32_t hash);
+    std::uint32_t findSectionNumber(std::string_view name, std::uint32_t hash) const;
 
+    std::string m_path;
+    bool m_caseSensitive = false;
     bool m_sorted = false;
-    std::deque<SectionedFileSection> m_storage; // owns the sections at stable addresses
+    std::deque<SectionedFileSection> m_storage; // owns the sections at stable addresses, in adding order
     SectionList m_sections;                     // the sections in order
-    SectionedIndex<SectionedFileSection> m_index;
+    sectioned::NameIndex m_index;
+    std::string m_droppedSection;
+    // Parsed texts, which parsed entries view; they do not change once parsed, so copies share them.
+    std::vector<std::shared_ptr<const std::string>> m_texts;
+    // Texts added by name (which added entries view), entry blocks and index tables.
+    std::vector<std::unique_ptr<std::max_align_t[]>> m_blocks;
+    char* m_blockNext = nullptr;
+    std::size_t m_blockLeft = 0;
+    std::size_t m_nextBlockSize = 0;
 };
+
+inline SectionedFileEntry* SectionedEntryRange::iterator::operator*() const { return m_section->GetEntry(m_index); }
+inline SectionedEntryRange::iterator SectionedEntryRange::end() const { return {m_section, m_section->GetEntryCount()}; }
+inline std::size_t SectionedEntryRange::size() const { return m_section->GetEntryCount(); }
+inline SectionedFileEntry* SectionedEntryRange::operator[](std::size_t index) const { return m_section->GetEntry(index); }
 
 } // namespace engine

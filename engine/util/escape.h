@@ -11,6 +11,8 @@ namespace engine {
 // number of hex digits, a backslash and octal digits; the low 8 bits are kept). Anything else is returned
 // as it stands.
 std::string UnescapeText(std::string_view value);
+// Appends UnescapeText(value) to `out`.
+void AppendUnescapedText(std::string& out, std::string_view value);
 
 // True when a value must be written quoted and escaped to read back unchanged.
 bool NeedsEscaping(std::string_view value);
