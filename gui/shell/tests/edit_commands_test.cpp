@@ -266,13 +266,20 @@ TEST_F(EditCommands, ChangeOnAChainedClassRowOpensThatClassesOptions)
         if (list->topLevelItem(r)->text(0) == "> Thread")
             chained = list->topLevelItem(r);
     ASSERT_NE(chained, nullptr);
+    EXPECT_EQ(m_window->listPane().chainDepthOfRow(chained), 1);
     list->setCurrentItem(chained);
     EXPECT_TRUE(m_window->OnListKeyDown(Qt::Key_Control));
     EXPECT_EQ(m_editors.calls, std::vector<std::string>{"ClassOptions Thread"});
     settle();
     m_editors.calls.clear();
-    m_window->setListContextItem(m_window->listPane().treeItemOfRow(chained),
-                                 m_window->listPane().chainDepthOfRow(chained));
+    // The rebuilt tree names its items anew: take the row again.
+    selectNode("Control");
+    QTreeWidgetItem* again = nullptr;
+    for (int r = 0; r < list->topLevelItemCount() && !again; ++r)
+        if (list->topLevelItem(r)->text(0) == "> Thread")
+            again = list->topLevelItem(r);
+    ASSERT_NE(again, nullptr);
+    m_window->setListContextItem(m_window->listPane().treeItemOfRow(again), m_window->listPane().chainDepthOfRow(again));
     m_window->OnListCommand(CmdListChange);
     EXPECT_EQ(m_editors.calls, std::vector<std::string>{"ClassOptions Thread"});
     settle();
