@@ -32,6 +32,7 @@
 #include "gui/editors/services/editors_impl.h"
 #include "gui/shell/command_state.h"
 #include "gui/shell/editor_services.h"
+#include "platform/qt/testing/seen_messages.h"
 #include "platform/core/message_service.h"
 #include "platform/core/program_path.h"
 #include "platform/qt/control_id.h"
@@ -45,26 +46,7 @@ std::string fromEnvironment(const char* name, const char* fallback)
     return value ? value : fallback;
 }
 
-// Records each message with the text an edit of the open dialog shows while the message is up.
-class SeenMessages : public platform::MessageService {
-public:
-    explicit SeenMessages(int editId) : m_editId(editId), m_previous(platform::setMessageService(this)) {}
-    ~SeenMessages() override { platform::setMessageService(m_previous); }
-    SeenMessages(const SeenMessages&) = delete;
-    SeenMessages& operator=(const SeenMessages&) = delete;
-
-    int show(const std::string& text, const std::string&, unsigned) override
-    {
-        auto* edit = platform::findControl<QLineEdit>(QApplication::activeModalWidget(), m_editId);
-        shown.push_back({text, edit ? edit->text().toStdString() : std::string()});
-        return platform::IdOk;
-    }
-    std::vector<std::pair<std::string, std::string>> shown;
-
-private:
-    int m_editId;
-    platform::MessageService* m_previous;
-};
+using platform::testing::SeenMessages;
 
 std::string joined(const std::vector<std::string>& texts)
 {

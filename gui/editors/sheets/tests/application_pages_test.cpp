@@ -22,6 +22,7 @@
 #include "gui/editors/sheets/application_pages.h"
 #include "gui/editors/sheets/page_view.h"
 #include "gui/editors/sheets/tests/demo_project.h"
+#include "platform/qt/testing/seen_messages.h"
 #include "platform/qt/control_id.h"
 #include "platform/qt/property_sheet.h"
 
@@ -501,25 +502,7 @@ TEST_F(ApplicationPagesTest, PathsPageRefusesABrowsedFolderTooLongForItsField)
     EXPECT_EQ(m_state.text(CodePath).find(engine::GetCurrentDirectoryText()), std::string::npos);
 }
 
-// Records each message with the text an edit of the sheet shows while the message is up.
-class SeenMessages : public platform::MessageService {
-public:
-    explicit SeenMessages(int editId) : m_editId(editId), m_previous(platform::setMessageService(this)) {}
-    ~SeenMessages() override { platform::setMessageService(m_previous); }
-    SeenMessages(const SeenMessages&) = delete;
-    SeenMessages& operator=(const SeenMessages&) = delete;
-    int show(const std::string& text, const std::string&, unsigned) override
-    {
-        auto* edit = platform::findControl<QLineEdit>(QApplication::activeModalWidget(), m_editId);
-        shown.push_back({text, edit ? edit->text().toStdString() : std::string()});
-        return platform::IdOk;
-    }
-    std::vector<std::pair<std::string, std::string>> shown;
-
-private:
-    int m_editId;
-    platform::MessageService* m_previous;
-};
+using platform::testing::SeenMessages;
 
 // Types into the edit of a page in a sheet and presses the sheet's OK; the messages with what the edit
 // showed while each was up.
