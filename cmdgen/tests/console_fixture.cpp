@@ -2,6 +2,7 @@
 
 #include "platform/core/program_path.h"
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -45,6 +46,17 @@ std::string readText(const fs::path& path)
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+std::map<std::string, std::pair<std::string, unsigned>> filesAndModes(const fs::path& folder)
+{
+    std::map<std::string, std::pair<std::string, unsigned>> files;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+        struct stat info {};
+        if (entry.is_regular_file() && ::stat(entry.path().c_str(), &info) == 0)
+            files[entry.path().filename().string()] = {readText(entry.path()), info.st_mode & 07777u};
+    }
+    return files;
 }
 
 ConsoleFixture::ConsoleFixture()

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <map>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,9 @@ private:
 };
 
 std::string readText(const std::filesystem::path& path);
+
+// Every regular file of a folder with its bytes and permission bits.
+std::map<std::string, std::pair<std::string, unsigned>> filesAndModes(const std::filesystem::path& folder);
 
 // Compares text with the golden file cmdgen/tests/golden/<name>; with CMDGEN_UPDATE_GOLDEN=1 in the
 // environment the golden file is written instead. Returns "" when equal, else a description.

@@ -11,21 +11,6 @@
 using namespace cmdgen::test;
 namespace fs = std::filesystem;
 
-namespace {
-
-std::map<std::string, std::pair<std::string, unsigned>> filesAndModes(const fs::path& folder)
-{
-    std::map<std::string, std::pair<std::string, unsigned>> files;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
-        struct stat info {};
-        if (entry.is_regular_file() && ::stat(entry.path().c_str(), &info) == 0)
-            files[entry.path().filename().string()] = {readText(entry.path()), info.st_mode & 07777u};
-    }
-    return files;
-}
-
-} // namespace
-
 TEST(ConsoleJourney, RepeatedSectionHeadersAreRefusedWithTheFileAndTheSection)
 {
     struct Repeat {

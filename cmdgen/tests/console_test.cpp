@@ -213,18 +213,6 @@ TEST_F(Console, GeneratedSourcesOfTheDemoCompile)
 
 namespace {
 
-// Every file of a folder with its bytes and permission bits.
-std::map<std::string, std::pair<std::string, unsigned>> filesAndModes(const fs::path& folder)
-{
-    std::map<std::string, std::pair<std::string, unsigned>> files;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
-        struct stat info {};
-        if (entry.is_regular_file() && ::stat(entry.path().c_str(), &info) == 0)
-            files[entry.path().filename().string()] = {readText(entry.path()), info.st_mode & 07777u};
-    }
-    return files;
-}
-
 void replaceIn(const fs::path& file, const std::string& from, const std::string& to)
 {
     std::string text = readText(file);
