@@ -280,6 +280,33 @@ TEST(HandLevels, ManyLevelsSelectNoBitBeyond32)
     EXPECT_EQ(out[0][0], 1u);
 }
 
+// Port 8 keeps the level's thread table (field 5) as a word address: the level's current thread and its
+// scheduled threads are both read from the doubled address, so they agree.
+TEST(HandLevels, Port8ThreadTableIsAWordAddress)
+{
+    for (const bool little : {false, true}) {
+        SCOPED_TRACE(little ? "little-endian" : "big-endian");
+        HandKernel k(8, little);
+        k.addClass(K::Thread, kObjects, 0, 2, 2);
+        k.addClass(K::Level, 0x20000, 0, 1, 1);
+        k.target.map(0x60000, 0x100);
+        k.set(K::Level, 1, 1, 0);          // mode 0: every level
+        k.set(K::Level, 1, 2, 0x20);       // level 2 (of 8) in use
+        k.set(K::Level, 1, 5, 0x30000);    // the table at byte address 0x60000
+        k.set(K::Level, 1, 10, 2);         // the current level
+        k.put32(0x60000 + 4 * 2, k.object(K::Thread, 2));
+        k.set(K::Thread, 2, 7, 2);
+        ASSERT_EQ(k.load(), LoadOk);
+        ASSERT_EQ(EnsureThreadClassRecords(), 1);
+        LevelSchedule schedule;
+        ASSERT_EQ(ReadLevelSchedule(1, schedule), 1);
+        EXPECT_EQ(schedule, (LevelSchedule{2, 2}));
+        ScheduledThread out[8];
+        ASSERT_EQ(ReadLevelScheduledThreads(1, out, 8), 1u);
+        EXPECT_EQ(out[0][0], 2u);
+    }
+}
+
 TEST(HandTrace, ResetUploadAndServices)
 {
     HandKernel k(7, true);
