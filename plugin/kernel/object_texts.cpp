@@ -486,9 +486,11 @@ std::string DescribeDataFileError(int code)
 
 std::string DescribeWorkspaceLoadError(int code)
 {
-    // After a data file that failed its S-record checks, slot 1 is empty; after a later check (a version
-    // that does not match, also code 3) it holds the image.
-    if (code == ImageReadError && !HasMemoryImage(kKernelDataSlot) && !GetImageLoadMessage().empty())
+    // After a data file the reader refused (not found, not S-records, a bad line, too large), slot 1 is
+    // empty and the reader says why, naming the file and line; after a later check (a processor or a
+    // version that does not match) it holds the image and the code's own text applies.
+    if (code >= ImageCannotOpen && code <= ImageNoMemory && !HasMemoryImage(kKernelDataSlot) &&
+        !GetImageLoadMessage().empty())
         return GetImageLoadMessage();
     return DescribeDataFileError(code);
 }

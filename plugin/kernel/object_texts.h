@@ -96,8 +96,8 @@ std::string FrameRegisterText(uint32_t context, int digits, int reg, int secondR
 
 std::string DescribeDataFileError(int code);
 // The text shown for a failed LoadKernelWorkspace: the data file reader's own message, naming the file
-// and line, when the data file could not be read as S-records (code 3 with no image loaded); a folder
-// or a missing file is "file not found" (1); every other code as DescribeDataFileError.
+// and line, whenever the reader refused the file (codes 1 to 4 with no image loaded: missing, a folder
+// or device, not S-records, a bad line); every other code as DescribeDataFileError.
 std::string DescribeWorkspaceLoadError(int code);
 
 } // namespace kernel
