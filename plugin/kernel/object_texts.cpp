@@ -231,7 +231,7 @@ std::string FormatObjectName(int cls, uint32_t n, uint32_t attributes, const std
 {
     std::string text;
     if (const ObjectClassRecord* r = LoadClassRecord(cls)) {
-        if (n > std::min(r->totalCount, kMaxObjectsPerClass))
+        if (n > r->heldCount)
             return (boost::format("<Invalid %s handle #%d>") % ClassNameText(cls) % static_cast<int32_t>(n)).str();
     }
     if (GetClassNameLength(cls) != 0)
@@ -486,10 +486,11 @@ std::string DescribeDataFileError(int code)
 
 std::string DescribeWorkspaceLoadError(int code)
 {
-    // After a data file the reader refused (not found, not S-records, a bad line, too large), slot 1 is
-    // empty and the reader says why, naming the file and line; after a later check (a processor or a
-    // version that does not match) it holds the image and the code's own text applies.
-    if (code >= ImageCannotOpen && code <= ImageNoMemory && !HasMemoryImage(kKernelDataSlot) &&
+    // After a data file the reader refused (not S-records, a bad line, too large), slot 1 is empty and
+    // the reader says why, naming the file and line; after a later check (a processor or a version that
+    // does not match) it holds the image and the code's own text applies. A file that is missing or no
+    // regular file (a folder, a device, a FIFO) is "not found" (1).
+    if (code >= ImageNotSRecord && code <= ImageNoMemory && !HasMemoryImage(kKernelDataSlot) &&
         !GetImageLoadMessage().empty())
         return GetImageLoadMessage();
     return DescribeDataFileError(code);

@@ -96,8 +96,9 @@ std::string FrameRegisterText(uint32_t context, int digits, int reg, int secondR
 
 std::string DescribeDataFileError(int code);
 // The text shown for a failed LoadKernelWorkspace: the data file reader's own message, naming the file
-// and line, whenever the reader refused the file (codes 1 to 4 with no image loaded: missing, a folder
-// or device, not S-records, a bad line); every other code as DescribeDataFileError.
+// and line, whenever the reader refused the file's content (codes 2 to 4 with no image loaded: not
+// S-records, a bad line, too large); a missing file, a folder, a device or a FIFO is "file not found"
+// (1); every other code as DescribeDataFileError.
 std::string DescribeWorkspaceLoadError(int code);
 
 } // namespace kernel

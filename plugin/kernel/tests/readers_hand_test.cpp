@@ -58,14 +58,32 @@ TEST(HandClasses, NumberingNamesAndUse)
     EXPECT_FALSE(GetMutexName(1).has_value());
 }
 
-TEST(HandClasses, GarbageCountsAreBounded)
+// A healthy class of any size is listed whole; a count that claims more memory than the target has
+// is cut to the objects whose records it holds, and a class that claims no memory to the read budget.
+// What is cut is counted, and numbers the target holds stay valid handles.
+TEST(HandClasses, CountsAreBoundedByTheMemoryTheyClaim)
 {
     HandKernel k;
-    k.addClass(K::Task, kObjects, 0, 0xFFFFFFF0, 0xFFFFFFFF);
+    k.addClass(K::Semaphore, kObjects, 0, 5000, 5000, 0, 0, 0, 0x20);
+    k.addClass(K::Task, 0x100000, 0, 0xFFFFFFF0, 0xFFFFFFFF);   // garbage
+    k.target.map(0x100000, 0x100 * 301);                         // the target holds tasks 0 to 300
+    k.addClass(K::Mailbox, 0x200000, 0, 0, 100000, 0, 0, 0, 0); // stride 0: the budget alone
     ASSERT_EQ(k.load(), LoadOk);
     ClassCounts counts;
-    GetTaskCounts(counts); // loads the record on first use
-    EXPECT_EQ(counts[1] + counts[2], kMaxObjectsPerClass);
+    GetSemaphoreCounts(counts); // loads the record on first use
+    EXPECT_EQ(counts, (ClassCounts{0, 5000, 0}));
+    EXPECT_EQ(counts.notRead, 0u);
+    EXPECT_EQ(FormatSemaName(5000), "<Sema #5000>");
+    EXPECT_EQ(FormatSemaName(5001), "<Invalid Semaphore handle #5001>");
+
+    GetTaskCounts(counts);
+    EXPECT_EQ(counts[1] + counts[2], 300u);
+    EXPECT_EQ(counts.notRead, 0xFFFFFFFFu - 300);
+    EXPECT_EQ(FormatTaskName(301).find("<Invalid"), 0u) << FormatTaskName(301);
+
+    GetMailboxCounts(counts);
+    EXPECT_EQ(counts[1] + counts[2], kObjectListBudget);
+    EXPECT_EQ(counts.notRead, 100000u - kObjectListBudget);
 }
 
 TEST(HandReaders, WorkedNumbers)

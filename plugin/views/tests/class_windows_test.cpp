@@ -9,6 +9,8 @@
 #include "plugin/views/windows/thread_windows.h"
 
 #include "plugin/kernel/object_readers.h"
+#include "plugin/kernel/object_texts.h"
+#include "plugin/kernel/tests/hand_kernel.h"
 #include "plugin/kernel/text_utils.h"
 
 #include <QPushButton>
@@ -270,6 +272,54 @@ TEST(ClassWindows, ConditionalColumnsAndButtonRules)
     threads.DisableControls();
     EXPECT_FALSE(threads.button(ThreadsWindow::LevelInfo)->isEnabled());
     EXPECT_FALSE(threads.list()->isEnabled());
+}
+
+// A healthy kernel with 5,000 semaphores: every one is listed, and a task waiting on the last one
+// names it rather than calling its handle invalid.
+TEST(LargeClasses, FiveThousandSemaphoresAreListedAndNamed)
+{
+    QuietEnvironment quiet;
+    GeneratedKernel kernel([](simtarget::TargetBuilder& b) {
+        b.addClass(ObjectKind::Task, 1, 0, 0x4C);
+        b.addClass(ObjectKind::Semaphore, 5000, 0, 0x08);
+        for (uint32_t n = 1; n <= 5000; ++n)
+            b.setName(ObjectKind::Semaphore, n, "Sem" + std::to_string(n));
+        b.setName(ObjectKind::Task, 1, "Waiter");
+        simtarget::TaskOptions task;
+        task.status = 0x20;
+        task.waits = {{ObjectKind::Semaphore, 5000}};
+        simtarget::MakeTask(b, 1, task);
+    });
+    ASSERT_EQ(kernel.load(), 0);
+    WindowManager manager;
+    SemaphoresWindow window(&manager);
+    window.Refresh();
+    const ReportList& list = *window.list();
+    ASSERT_EQ(list.rowCount(), 5000);
+    EXPECT_EQ(row(list, 4999)[0], "5000");
+    EXPECT_EQ(row(list, 4999)[1], "Sem5000");
+    EXPECT_EQ(row(list, 4999)[7], "Waiter");
+    EXPECT_EQ(kernel::FormatSemaName(5000), "Sem5000");
+}
+
+// A class whose count claims more than the target holds (stale memory) lists the objects the target
+// holds and ends with a row that says how many more were not read.
+TEST(LargeClasses, ACutListSaysSoInARow)
+{
+    QuietEnvironment quiet;
+    kernel::test::HandKernel k;
+    k.addClass(ObjectKind::Semaphore, 0x100000, 0, 0xFFFFFFFF, 0xFFFFFFFF, 0, 0, 0, 0x40);
+    k.target.map(0x100000, 0x40 * 301); // semaphores 0 to 300
+    ASSERT_EQ(k.load(), 0);
+    WindowManager manager;
+    SemaphoresWindow window(&manager);
+    window.Refresh();
+    const ReportList& list = *window.list();
+    ASSERT_EQ(list.rowCount(), 301);
+    EXPECT_EQ(row(list, 299)[0], "300");
+    EXPECT_EQ(row(list, 300)[0], "");
+    EXPECT_EQ(row(list, 300)[1], "... 4294966995 more objects not read");
+    EXPECT_TRUE(window.popupForRow(300).empty());
 }
 
 } // namespace

@@ -83,6 +83,7 @@ void FillExceptionRows(ListSheet& sheet, const kernel::ClassCounts& counts)
         sheet.set(row, ExcTraceObject, YesNo((record[0] & kernel::kTraceObjectBit) != 0));
         sheet.set(row, ExcTraceActor, YesNo((record[0] & kernel::kTraceActorBit) != 0));
     }
+    AddNotReadRow(sheet, counts);
 }
 
 void FillBacktraceRows(ListSheet& sheet)

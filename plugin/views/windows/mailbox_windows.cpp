@@ -105,6 +105,7 @@ void FillMailboxRows(ListSheet& sheet, const kernel::ClassCounts& counts)
         sheet.set(row, MboxWaiters, kernel::MailboxWaitersText(n, record));
         sheet.set(row, MboxTrace, YesNo((record[0] & kernel::kTraceObjectBit) != 0));
     }
+    AddNotReadRow(sheet, counts);
 }
 
 void FillMailboxMessageRows(ListSheet& sheet, const kernel::ClassCounts& counts)
@@ -141,6 +142,7 @@ void FillMailboxMessageRows(ListSheet& sheet, const kernel::ClassCounts& counts)
             });
         }
     }
+    AddNotReadRow(sheet, counts);
 }
 
 void FillMailboxSemaphoreRows(ListSheet& sheet, const kernel::ClassCounts& counts)
@@ -156,6 +158,7 @@ void FillMailboxSemaphoreRows(ListSheet& sheet, const kernel::ClassCounts& count
         if (const uint32_t semaphore = kernel::GetMailboxNotEmptySemaphore(n))
             sheet.set(row, 2, kernel::FormatSemaName(semaphore) + "<MNE>");
     }
+    AddNotReadRow(sheet, counts);
 }
 
 MailboxesWindow::MailboxesWindow(WindowManager* manager) : ObjectListWindow(manager, mailboxesSpec()) {}
