@@ -102,6 +102,8 @@ TEST_F(DemoWindows, MailboxesAndTheirDetails)
     EXPECT_TRUE(window.button(MailboxesWindow::Semaphores)->isEnabled());
     EXPECT_TRUE(window.button(MailboxesWindow::Messages)->isEnabled());
 
+    // Bytes for the first message to show, wherever the demo places it.
+    kernel->target().map(0x20100000, 16, 0xA5);
     window.button(MailboxesWindow::Messages)->click();
     window.button(MailboxesWindow::Semaphores)->click();
     drainEvents();
@@ -320,6 +322,31 @@ TEST(LargeClasses, ACutListSaysSoInARow)
     EXPECT_EQ(row(list, 300)[0], "");
     EXPECT_EQ(row(list, 300)[1], "... 4294966995 more objects not read");
     EXPECT_TRUE(window.popupForRow(300).empty());
+}
+
+// A message whose bytes the target does not give is shown as such, never as 16 zero bytes.
+TEST(MailboxMessages, BytesThatCannotBeReadAreNotShownAsZeros)
+{
+    QuietEnvironment quiet;
+    GeneratedKernel kernel([](simtarget::TargetBuilder& b) {
+        b.addClass(ObjectKind::Task, 1, 0, 0);
+        b.setName(ObjectKind::Task, 1, "Sender");
+        simtarget::MakeTask(b, 1, {});
+        b.addClass(ObjectKind::Mailbox, 1, 0, 0);
+        b.setName(ObjectKind::Mailbox, 1, "Box");
+        simtarget::AddMessage(b, 1, 1, 1, 0, 0x30000000);
+        simtarget::AddMessage(b, 1, 2, 1, 0, 0x30000100);
+    });
+    ASSERT_EQ(kernel.load(), 0);
+    kernel.target().map(0x30000100, 16, 0x00);
+    WindowManager manager;
+    MailboxMessagesWindow window(&manager);
+    window.Refresh();
+    const ReportList& m = *window.list();
+    ASSERT_EQ(m.rowCount(), 2);
+    EXPECT_EQ(row(m, 0)[5], "0x30000000");
+    EXPECT_EQ(row(m, 0)[6], "<cannot be read>");
+    EXPECT_EQ(row(m, 1)[6], "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00");
 }
 
 } // namespace

@@ -26,11 +26,15 @@ std::string priorityText(uint32_t priority)
     return priority == 1 ? "Normal" : priority == 2 ? "Urgent" : "Unknown";
 }
 
-// The first 16 bytes of a message as "%02X" separated by blanks.
+// Shown for a message whose bytes the target does not give.
+constexpr const char* kMessageNotRead = "<cannot be read>";
+
+// The first 16 bytes of a message as "%02X" separated by blanks; a failed read is not shown as zeros.
 std::string messageBytes(uint32_t address)
 {
     uint8_t bytes[16] = {};
-    kernel::ReadTargetBytes(sizeof bytes, address, bytes);
+    if (!kernel::ReadTargetBytes(sizeof bytes, address, bytes))
+        return kMessageNotRead;
     std::string text;
     for (uint8_t byte : bytes) {
         if (!text.empty())
