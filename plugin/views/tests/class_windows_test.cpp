@@ -205,6 +205,7 @@ TEST(ReadyAndBacktrace, EmptyKernels)
     backtrace.Refresh();
     EXPECT_EQ(backtrace.list()->rowCount(), 1);
     EXPECT_EQ(backtrace.list()->cellText(0, 0), "<none>");
+    EXPECT_EQ(headers(*backtrace.list()), (std::vector<std::string>{"#", "Class", "Object"}));
 }
 
 TEST(ReadyList, AtMostFiftyEntries)

@@ -90,6 +90,9 @@ void FillBacktraceRows(ListSheet& sheet)
 {
     const uint32_t depth = std::min(kernel::GetBacktraceDepth(), kBacktraceShown);
     if (depth == 0) {
+        // No frame, no registers: only "#", "Class" and "Object".
+        for (int c = 3; c < sheet.columnCount(); ++c)
+            sheet.setColumnShown(c, false);
         sheet.set(sheet.addRow(), 0, "<none>");
         return;
     }
