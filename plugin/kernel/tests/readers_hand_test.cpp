@@ -493,7 +493,7 @@ TEST(HandHostile, HugeNameLengthAndRings)
 }
 
 // A refresh of the task list gathers the owners of event semaphores once, whatever the number of rows,
-// and a stack check reads the stack as one block.
+// and a stack check reads the stack in a few growing blocks.
 TEST(HandCost, OwnersOncePerRefreshAndStackAsOneBlock)
 {
     HandKernel k(7);
@@ -540,7 +540,39 @@ TEST(HandCost, OwnersOncePerRefreshAndStackAsOneBlock)
     const uint64_t before = k.target.readCalls;
     ReadTaskStackInfo(1, stack);
     EXPECT_EQ(stack, (TaskStackInfo{0x60000, 512, 64, 448}));
-    EXPECT_LE(k.target.readCalls - before, 3u); // base, size, and the stack in one block
+    EXPECT_LE(k.target.readCalls - before, 6u); // base, size, and the stack in blocks of 64, 128, 256, 512
+}
+
+// The stack check reads from the unused end and stops in the block of the first used unit: what it
+// reads grows with the spare part, not with the stack's size (the debugger may read byte by byte).
+TEST(HandCost, StackCheckReadsTheSparePartOnly)
+{
+    HandKernel k(7);
+    k.addClass(K::Task, kObjects, 0x8, 2, 2);
+    const uint32_t sizes[2] = {8192, 256u << 10};
+    const uint32_t bases[2] = {0x100000, 0x200000};
+    for (uint32_t t = 1; t <= 2; ++t) {
+        const uint32_t base = bases[t - 1], size = sizes[t - 1];
+        k.target.map(base, size, 0x11);
+        k.target.poke(base, std::vector<uint8_t>(64, 0x5A)); // 64 spare bytes at the low end
+        k.set(K::Task, t, 6, 0x1);
+        k.set(K::Task, t, 10, base);
+        k.set(K::Task, t, 11, size);
+    }
+    ASSERT_EQ(k.load(), LoadOk);
+    ClassCounts counts;
+    GetTaskCounts(counts);
+    uint64_t bytes[2];
+    for (uint32_t t = 1; t <= 2; ++t) {
+        TaskStackInfo stack;
+        const uint64_t before = k.target.bytesRead;
+        ReadTaskStackInfo(t, stack);
+        bytes[t - 1] = k.target.bytesRead - before;
+        EXPECT_EQ(stack[3], 64u) << "task " << t;
+        EXPECT_EQ(stack[2], sizes[t - 1] - 64) << "task " << t;
+    }
+    EXPECT_EQ(bytes[0], bytes[1]);
+    EXPECT_LE(bytes[0], 64u + 128u + 16u);
 }
 
 } // namespace
