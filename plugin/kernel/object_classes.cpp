@@ -175,8 +175,7 @@ void FillClassCounts(ClassCounts& out, int cls)
     // read budget; what is left out is counted so the window can say so.
     const uint32_t total = std::min(r->heldCount, kObjectListBudget);
     const uint32_t statics = std::min(r->staticCount, total);
-    out = {r->attributes, statics, total - statics};
-    out.notRead = r->totalCount - total;
+    out = {r->attributes, statics, total - statics, r->totalCount - total};
 }
 
 void GetClassCounts(int cls, ClassCounts& out) { FillClassCounts(out, cls); }

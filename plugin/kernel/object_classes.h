@@ -28,10 +28,9 @@ constexpr uint32_t kTraceObjectBit = 0x200;
 constexpr uint32_t kTraceActorBit = 0x100;
 
 // {attributes, static count, dynamic count} of the objects a list shows, and how many more the class
-// claims that are not read (beyond the target's memory or the read budget).
-struct ClassCounts : std::array<uint32_t, 3> {
-    uint32_t notRead = 0;
-};
+// claims that are not read (beyond the target's memory or the read budget), at kCountsNotRead.
+using ClassCounts = std::array<uint32_t, 4>;
+constexpr std::size_t kCountsNotRead = 3;
 // {task number, ticks left, timeout state}
 using WaiterRecord = std::array<uint32_t, 3>;
 

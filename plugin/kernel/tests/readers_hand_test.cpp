@@ -72,18 +72,18 @@ TEST(HandClasses, CountsAreBoundedByTheMemoryTheyClaim)
     ClassCounts counts;
     GetSemaphoreCounts(counts); // loads the record on first use
     EXPECT_EQ(counts, (ClassCounts{0, 5000, 0}));
-    EXPECT_EQ(counts.notRead, 0u);
+    EXPECT_EQ(counts[kCountsNotRead], 0u);
     EXPECT_EQ(FormatSemaName(5000), "<Sema #5000>");
     EXPECT_EQ(FormatSemaName(5001), "<Invalid Semaphore handle #5001>");
 
     GetTaskCounts(counts);
     EXPECT_EQ(counts[1] + counts[2], 300u);
-    EXPECT_EQ(counts.notRead, 0xFFFFFFFFu - 300);
+    EXPECT_EQ(counts[kCountsNotRead], 0xFFFFFFFFu - 300);
     EXPECT_EQ(FormatTaskName(301).find("<Invalid"), 0u) << FormatTaskName(301);
 
     GetMailboxCounts(counts);
     EXPECT_EQ(counts[1] + counts[2], kObjectListBudget);
-    EXPECT_EQ(counts.notRead, 100000u - kObjectListBudget);
+    EXPECT_EQ(counts[kCountsNotRead], 100000u - kObjectListBudget);
 }
 
 TEST(HandReaders, WorkedNumbers)

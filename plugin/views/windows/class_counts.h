@@ -27,14 +27,14 @@ inline constexpr const char* kNotInUse = "<not in use>";
 // budget): "... N more objects not read" in the first column after "#", for object 0 (no popup).
 inline void AddNotReadRow(ListSheet& sheet, const kernel::ClassCounts& counts)
 {
-    if (counts.notRead == 0)
+    if (counts[kernel::kCountsNotRead] == 0)
         return;
     const std::vector<int> shown = sheet.shownColumns();
     if (shown.empty())
         return;
     const int row = sheet.addRow(0);
     sheet.set(row, shown.size() > 1 ? shown[1] : shown[0],
-              "... " + std::to_string(counts.notRead) + " more objects not read");
+              "... " + std::to_string(counts[kernel::kCountsNotRead]) + " more objects not read");
 }
 
 } // namespace views
