@@ -64,11 +64,14 @@ public:
     uint32_t currentTask();
     // The owners of an event semaphore, in the order the status lists them.
     const std::vector<Owner>& ownersOf(uint32_t semaphore);
+    // True when the scan for owners was cut (stale counts, or more owner objects than one refresh reads).
+    bool ownersCut() const { return m_ownersCut; }
 
 private:
     void gatherOwners();
     std::optional<uint32_t> m_current;
     bool m_ownersGathered = false;
+    bool m_ownersCut = false;
     std::unordered_map<uint32_t, std::vector<Owner>> m_owners;
 };
 
