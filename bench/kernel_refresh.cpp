@@ -2,7 +2,8 @@
 // on a simulated kernel of 2,000 tasks, each blocked on an event semaphore, and 2,000 objects of each
 // event class (mailboxes, partitions, queues, mutexes, alarms), read through the plug-in object and the
 // stand-in debugger. Reports each window's debugger read calls and time, and the ratio of the Tasks
-// refresh to the Semaphores, Mailboxes and Queues refreshes together.
+// refresh to the Semaphores, Mailboxes and Queues refreshes together; and the Task Stack window's read
+// calls on stacks of two sizes with the same spare part.
 #include "bench/sim_session.h"
 #include "plugin/kernel/object_classes.h"
 #include "plugin/views/classes/pool_rows.h"
@@ -88,5 +89,40 @@ void BM_RefreshEventKernel(benchmark::State& state)
 }
 
 BENCHMARK(BM_RefreshEventKernel)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The Task Stack window on 20 ready tasks whose stacks (of the size given) have 64 spare bytes: its
+// read calls follow the spare bytes it shows, so they stay the same whatever the stack size.
+void BM_TaskStackSpare(benchmark::State& state)
+{
+    constexpr uint32_t kStackTasks = 20, kSpare = 64;
+    const auto size = static_cast<uint32_t>(state.range(0));
+    simtarget::KernelSpec spec;
+    spec.port = 7;
+    simtarget::TargetBuilder builder(spec);
+    builder.addClass(K::Task, kStackTasks, 0, 0x4C);
+    for (uint32_t n = 1; n <= kStackTasks; ++n) {
+        simtarget::TaskOptions task;
+        task.stackSize = size;
+        simtarget::MakeTask(builder, n, task);
+        // Every unit above the spare ones is used.
+        const uint32_t base = builder.field(K::Task, n, 10);
+        builder.memory().fill(base + kSpare, size - kSpare - builder.contextSize(), 0x11);
+    }
+    bench::SimSession session(builder.build());
+    if (!session.error().empty()) {
+        state.SkipWithError(session.error().c_str());
+        return;
+    }
+    Window window{"task_stack", K::Task, &views::TaskStackColumns, &views::FillTaskStackRows};
+    uint64_t rounds = 0;
+    for (auto _ : state) {
+        refresh(session, window);
+        ++rounds;
+    }
+    state.counters["task_stack_reads"] = static_cast<double>(window.reads / rounds);
+    state.counters["task_stack_ms"] = 1000 * window.seconds / static_cast<double>(rounds);
+}
+
+BENCHMARK(BM_TaskStackSpare)->Arg(8192)->Arg(65536)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace

@@ -359,6 +359,9 @@ void ReadLevelRecord(uint32_t n, LevelRecord& out)
     out = {field(ObjectKind::Level, n, 1), field(ObjectKind::Level, n, 3), field(ObjectKind::Level, n, 4)};
 }
 
+// Level field 5 is the level's table of thread pointers, indexed by level number. On port 8 it holds a
+// word address like the kernel's other list pointers, so both readers below double it after reading;
+// the thread pointers in the table are byte addresses and are used as read.
 int ReadLevelSchedule(uint32_t n, LevelSchedule& out)
 {
     out.fill(0);
@@ -377,7 +380,7 @@ uint32_t ReadLevelScheduledThreads(uint32_t n, ScheduledThread* out, uint32_t ma
     const KwsDescriptor* d = GetKwsDescriptor();
     if (!out || !d || !addressOf(l, n))
         return 0;
-    const uint32_t table = pointerField(l, n, 5);
+    const uint32_t table = wordPointerField(l, n, 5);
     const uint32_t mask = field(l, n, 2);
     // Level numbers beyond 32 select no bit of a 32-bit word.
     const uint32_t levels = std::min<uint32_t>(d->value3 & 0xFFFF, 32);

@@ -19,6 +19,9 @@ struct ObjectClassRecord {
     uint32_t dynamicArea = 0;
     uint32_t field9 = 0;
     uint32_t field10 = 0;
+    // Objects whose records the target holds: totalCount, cut where the object table would leave the
+    // address space or the target's memory (stale or garbage counts). Numbers above it are invalid.
+    uint32_t heldCount = 0;
 };
 
 using ClassRecordSlots = std::array<std::unique_ptr<ObjectClassRecord>, 14>;

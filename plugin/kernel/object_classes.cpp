@@ -65,6 +65,34 @@ const ObjectClassRecord* loadedRecord(int cls)
     return ClassRecords()[static_cast<std::size_t>(cls)].get();
 }
 
+// How many of the class's objects the target can hold: objects 0 to n lie at objectBase + stride x n,
+// so the table must stay inside the 32-bit address space and its last record must be readable. When
+// it is not, the highest object whose record is readable is found by bisection (a few reads, once per
+// record load). A stride of 0 or less claims no memory; the read budget bounds such a class.
+uint32_t heldObjects(const ObjectClassRecord& r)
+{
+    if (r.stride <= 0 || r.totalCount == 0)
+        return r.totalCount;
+    const uint64_t stride = static_cast<uint64_t>(r.stride);
+    const uint64_t room = (uint64_t{1} << 32) - r.objectBase; // bytes from the base to the top
+    uint64_t fits = room / stride;                            // objects 0 .. fits - 1 fit
+    uint32_t held = static_cast<uint32_t>(std::min<uint64_t>(r.totalCount, fits == 0 ? 0 : fits - 1));
+    auto readable = [&r, stride](uint32_t n) {
+        return IsTargetAddressValid(static_cast<uint32_t>(r.objectBase + stride * n + stride - 1));
+    };
+    if (held == 0 || readable(held))
+        return held;
+    uint32_t low = 0, high = held; // object `low` is taken as held, object `high` is not
+    while (high - low > 1) {
+        const uint32_t middle = low + (high - low) / 2;
+        if (readable(middle))
+            low = middle;
+        else
+            high = middle;
+    }
+    return low;
+}
+
 // The class record, loaded on first use: texts of one class read objects of others whose windows may
 // never have run.
 const ObjectClassRecord* record(int cls) { return LoadClassRecord(cls); }
@@ -125,6 +153,7 @@ const ObjectClassRecord* LoadClassRecord(int cls)
     r->dynamicArea = ReadWordPointerField(e, 8, entry);
     r->field9 = ReadWordPointerField(e, 9, entry);
     r->field10 = ReadWordPointerField(e, 10, entry);
+    r->heldCount = heldObjects(*r);
     ClassRecords()[static_cast<std::size_t>(cls)] = std::move(r);
     return loadedRecord(cls);
 }
@@ -142,10 +171,11 @@ void FillClassCounts(ClassCounts& out, int cls)
     const ObjectClassRecord* r = record(cls);
     if (!r)
         return;
-    // Counts from stale or garbage memory are cut to a sane limit so no window loops for hours.
-    const uint32_t total = std::min(r->totalCount, kMaxObjectsPerClass);
+    // Counts from stale or garbage memory are cut to the objects the target holds, and a list to the
+    // read budget; what is left out is counted so the window can say so.
+    const uint32_t total = std::min(r->heldCount, kObjectListBudget);
     const uint32_t statics = std::min(r->staticCount, total);
-    out = {r->attributes, statics, total - statics};
+    out = {r->attributes, statics, total - statics, r->totalCount - total};
 }
 
 void GetClassCounts(int cls, ClassCounts& out) { FillClassCounts(out, cls); }

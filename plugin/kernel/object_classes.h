@@ -2,7 +2,8 @@
 // Kernel object classes: the class records loaded from the kernel's class table, object numbering, names,
 // in-use tests and wait lists, and the per-class family of small wrappers the object windows call.
 // Class numbers are the target kernel's (GetClassNumber); object numbers are 1-based, static objects
-// first. Every walk over target data is bounded by its maximum, a hard limit and a repeat check.
+// first. Object counts are bounded by the memory their records claim and by a read budget; list walks
+// by their maximum, a hard limit and a repeat check.
 
 #include "plugin/kernel/class_record.h"
 #include "plugin/kernel/layout.h"
@@ -14,10 +15,11 @@
 
 namespace kernel {
 
-// No class or list walk reads more than this many entries, whatever the target claims.
+// No list walk reads more than this many entries, whatever the target claims.
 constexpr uint32_t kMaxWalk = 65536;
-// Object counts above this are taken as garbage and cut to it (kernels configure far fewer objects).
-constexpr uint32_t kMaxObjectsPerClass = 4096;
+// The read budget of one refresh of a class's list: a row costs tens of debugger reads, so past this
+// many objects the list is cut and says how many it left out.
+constexpr uint32_t kObjectListBudget = 65536;
 // Names are read up to this many characters, whatever name length the class claims.
 constexpr int32_t kMaxNameRead = 255;
 
@@ -25,8 +27,10 @@ constexpr int32_t kMaxNameRead = 255;
 constexpr uint32_t kTraceObjectBit = 0x200;
 constexpr uint32_t kTraceActorBit = 0x100;
 
-// {attributes, static count, dynamic count}
-using ClassCounts = std::array<uint32_t, 3>;
+// {attributes, static count, dynamic count} of the objects a list shows, and how many more the class
+// claims that are not read (beyond the target's memory or the read budget), at kCountsNotRead.
+using ClassCounts = std::array<uint32_t, 4>;
+constexpr std::size_t kCountsNotRead = 3;
 // {task number, ticks left, timeout state}
 using WaiterRecord = std::array<uint32_t, 3>;
 

@@ -130,6 +130,7 @@ void ReadExceptionRecord(uint32_t n, ExceptionRecord& out);
 
 using LevelRecord = std::array<uint32_t, 3>;          // {f1, f3, f4}
 void ReadLevelRecord(uint32_t n, LevelRecord& out);
+// Both level readers take field 5 (the thread table) as a word pointer: doubled on port 8.
 using LevelSchedule = std::array<uint32_t, 2>;        // {thread number, f10}
 int ReadLevelSchedule(uint32_t n, LevelSchedule& out);
 using ScheduledThread = std::array<uint32_t, 3>;      // {thread number, its current level, mode}

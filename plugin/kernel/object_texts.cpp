@@ -145,6 +145,8 @@ void TaskStatusContext::gatherOwners()
     };
     if (!HasSystemProperties())
         return;
+    // One read budget for the whole scan: stale counts in several classes cost no more than one.
+    uint32_t budget = kObjectListBudget;
     for (const Source& s : sources) {
         if (!(GetSystemPropertiesWords()[0] & s.configBit))
             continue;
@@ -153,7 +155,9 @@ void TaskStatusContext::gatherOwners()
         if (!(counts[0] & 0x4))
             continue;
         const uint32_t total = counts[1] + counts[2];
-        for (uint32_t n = 1; n <= total; ++n)
+        if (total > budget || counts[kCountsNotRead] != 0)
+            m_ownersCut = true;
+        for (uint32_t n = 1; n <= total && budget > 0; ++n, --budget)
             if (const uint32_t semaphore = GetObjectEventSemaphore(s.semaphoreKind, ClassOf(s.kind), n))
                 m_owners[semaphore].push_back({s.kind, n, s.tag});
     }
@@ -231,7 +235,7 @@ std::string FormatObjectName(int cls, uint32_t n, uint32_t attributes, const std
 {
     std::string text;
     if (const ObjectClassRecord* r = LoadClassRecord(cls)) {
-        if (n > std::min(r->totalCount, kMaxObjectsPerClass))
+        if (n > r->heldCount)
             return (boost::format("<Invalid %s handle #%d>") % ClassNameText(cls) % static_cast<int32_t>(n)).str();
     }
     if (GetClassNameLength(cls) != 0)
@@ -304,8 +308,15 @@ std::string FormatTaskStatus(uint32_t task, const TaskRecord& record, const Clas
         const uint32_t found = ReadTaskMultipleWaitList(task, semaphores.data(), kListedWaiters);
         for (uint32_t i = 0; i < found; ++i) {
             part += " " + FormatSemaName(semaphores[i]);
-            for (const TaskStatusContext::Owner& owner : context.ownersOf(semaphores[i]))
-                part += std::string(":") + owner.tag + nameOf(owner.kind, owner.object);
+            // A healthy kernel gives a semaphore one or two owners; stale memory may give it thousands.
+            const std::vector<TaskStatusContext::Owner>& owners = context.ownersOf(semaphores[i]);
+            const std::size_t listed = std::min<std::size_t>(owners.size(), kListedWaiters);
+            for (std::size_t k = 0; k < listed; ++k)
+                part += std::string(":") + owners[k].tag + nameOf(owners[k].kind, owners[k].object);
+            if (owners.size() > listed)
+                part += ":... " + std::to_string(owners.size() - listed) + " more";
+            if (context.ownersCut())
+                part += ":... owners not all read";
         }
         appendPart(text, part + timeoutSuffix(task));
     }
@@ -486,9 +497,12 @@ std::string DescribeDataFileError(int code)
 
 std::string DescribeWorkspaceLoadError(int code)
 {
-    // After a data file that failed its S-record checks, slot 1 is empty; after a later check (a version
-    // that does not match, also code 3) it holds the image.
-    if (code == ImageReadError && !HasMemoryImage(kKernelDataSlot) && !GetImageLoadMessage().empty())
+    // After a data file the reader refused (not S-records, a bad line, too large), slot 1 is empty and
+    // the reader says why, naming the file and line; after a later check (a processor or a version that
+    // does not match) it holds the image and the code's own text applies. A file that is missing or no
+    // regular file (a folder, a device, a FIFO) is "not found" (1).
+    if (code >= ImageNotSRecord && code <= ImageNoMemory && !HasMemoryImage(kKernelDataSlot) &&
+        !GetImageLoadMessage().empty())
         return GetImageLoadMessage();
     return DescribeDataFileError(code);
 }

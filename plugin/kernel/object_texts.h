@@ -64,11 +64,14 @@ public:
     uint32_t currentTask();
     // The owners of an event semaphore, in the order the status lists them.
     const std::vector<Owner>& ownersOf(uint32_t semaphore);
+    // True when the scan for owners was cut (stale counts, or more owner objects than one refresh reads).
+    bool ownersCut() const { return m_ownersCut; }
 
 private:
     void gatherOwners();
     std::optional<uint32_t> m_current;
     bool m_ownersGathered = false;
+    bool m_ownersCut = false;
     std::unordered_map<uint32_t, std::vector<Owner>> m_owners;
 };
 
@@ -96,8 +99,9 @@ std::string FrameRegisterText(uint32_t context, int digits, int reg, int secondR
 
 std::string DescribeDataFileError(int code);
 // The text shown for a failed LoadKernelWorkspace: the data file reader's own message, naming the file
-// and line, when the data file could not be read as S-records (code 3 with no image loaded); a folder
-// or a missing file is "file not found" (1); every other code as DescribeDataFileError.
+// and line, whenever the reader refused the file's content (codes 2 to 4 with no image loaded: not
+// S-records, a bad line, too large); a missing file, a folder, a device or a FIFO is "file not found"
+// (1); every other code as DescribeDataFileError.
 std::string DescribeWorkspaceLoadError(int code);
 
 } // namespace kernel

@@ -1,6 +1,7 @@
 #include "plugin/kernel/srecord.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +11,7 @@ namespace {
 
 constexpr std::size_t kMaxLineLength = 514;           // "S", type, 255 byte pairs
 constexpr std::size_t kMaxHeldLine = 1024;            // with trailing blanks; longer lines are refused unread
+constexpr char kEndOfText = '\x1A';                   // Ctrl-Z: the end of the text on some systems
 
 int hexValue(char c)
 {
@@ -26,13 +28,27 @@ std::string hexByte(unsigned value)
     return text;
 }
 
-// Address bytes of a record type, 0 for types without an address we use.
+// A character as a message may show it: printable ones quoted, others (a NUL, a control character, a
+// byte of a multi-byte character) as their code.
+std::string shownCharacter(char c)
+{
+    const auto u = static_cast<unsigned char>(c);
+    if (u >= 0x20 && u < 0x7F)
+        return "'" + std::string(1, c) + "'";
+    return hexByte(u);
+}
+
+constexpr int kUnusedType = 0;
+
+// Address bytes of a record type; kUnusedType for the reserved type S4, which is skipped unchecked;
+// -1 for a character that is no record type.
 int addressBytes(char type)
 {
     switch (type) {
     case '0': case '1': case '5': case '9': return 2;
     case '2': case '6': case '8': return 3;
     case '3': case '7': return 4;
+    case '4': return kUnusedType;
     default: return -1;
     }
 }
@@ -50,7 +66,10 @@ std::string parseLine(std::string_view line, const SRecordSink& sink)
     const char type = line[1];
     const int addrBytes = addressBytes(type);
     if (addrBytes < 0)
-        return std::string("unknown record type S") + type;
+        return "unknown record type S" + (std::isprint(static_cast<unsigned char>(type)) ? std::string(1, type)
+                                                                                        : " " + hexByte(static_cast<unsigned char>(type)));
+    if (addrBytes == kUnusedType)
+        return {};
     const std::string_view hex = line.substr(2);
     if (hex.size() % 2 != 0)
         return "odd number of hex digits";
@@ -61,7 +80,7 @@ std::string parseLine(std::string_view line, const SRecordSink& sink)
         const int lo = hexValue(hex[i + 1]);
         if (hi < 0 || lo < 0) {
             const char bad = hi < 0 ? hex[i] : hex[i + 1];
-            return "character '" + std::string(1, bad) + "' at column " +
+            return "character " + shownCharacter(bad) + " at column " +
                    std::to_string(i + 3 + (hi < 0 ? 0 : 1)) + " is not a hex digit";
         }
         bytes[i / 2] = static_cast<uint8_t>(hi * 16 + lo);
@@ -99,13 +118,19 @@ public:
     bool take(std::string_view line)
     {
         ++m_line;
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+        // A Ctrl-Z line ends the text: what follows it is not read.
+        if (m_ended || (m_sawFirst && !line.empty() && line[0] == kEndOfText)) {
+            m_ended = true;
+            return true;
+        }
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t' ||
+                                 line.back() == kEndOfText))
             line.remove_suffix(1);
         if (!m_sawFirst) {
             m_sawFirst = true;
             if (line.empty() || line[0] != 'S') {
                 m_result = {SRecordStatus::NotSRecord, m_line,
-                            "line " + std::to_string(m_line) + ": the first line does not begin with \"S\""};
+                            "line " + std::to_string(m_line) + ": " + firstLineProblem(line)};
                 return false;
             }
         }
@@ -133,9 +158,21 @@ public:
     }
 
 private:
+    static std::string firstLineProblem(std::string_view line)
+    {
+        if (line.empty())
+            return "the first line is blank; the file must begin with an S-record";
+        if (line.substr(0, 3) == "\xEF\xBB\xBF")
+            return "the first line begins with a UTF-8 byte-order mark; the file must begin with \"S\"";
+        if (line[0] == 's')
+            return "the first line begins with a lower-case \"s\"; records begin with \"S\"";
+        return "the first line begins with " + shownCharacter(line[0]) + ", not \"S\"";
+    }
+
     const SRecordSink& m_sink;
     std::size_t m_line = 0;
     bool m_sawFirst = false;
+    bool m_ended = false;
     SRecordResult m_result;
 };
 
@@ -173,66 +210,87 @@ SRecordResult ParseSRecords(std::string_view text, std::vector<SRecordBlock>& bl
     return result;
 }
 
+SRecordResult ReadSRecordStream(std::istream& in, const SRecordSink& sink, std::uintmax_t limit)
+{
+    // Read in chunks and taken line by line, so only one line is held at a time. A line is refused as
+    // soon as it outgrows what a record may hold, and reading stops once `limit` bytes have come.
+    LineChecker checker(sink);
+    std::string line;
+    std::uintmax_t total = 0;
+    char chunk[65536];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        const std::string_view part(chunk, static_cast<std::size_t>(in.gcount()));
+        total += part.size();
+        std::size_t pos = 0;
+        while (pos < part.size()) {
+            const std::size_t end = part.find('\n', pos);
+            const std::string_view piece = part.substr(pos, end == std::string_view::npos ? part.size() - pos : end - pos);
+            if (line.size() + piece.size() > kMaxHeldLine) {
+                checker.refuseLong();
+                return checker.result();
+            }
+            line.append(piece);
+            if (end == std::string_view::npos)
+                break;
+            pos = end + 1;
+            if (!checker.take(line))
+                return checker.result();
+            line.clear();
+        }
+        if (total > limit)
+            return {SRecordStatus::TooLarge, 0, "more than " + std::to_string(limit) + " bytes"};
+    }
+    if (in.bad())
+        return {SRecordStatus::ReadFailed, 0, "read error"};
+    if (!line.empty())
+        checker.take(line);
+    return checker.result();
+}
+
 int ReadSRecordFile(const std::string& path, const SRecordSink& sink, std::string& message)
 {
     message.clear();
+    // Only a regular file is read: a device or a FIFO may never end (or never open), and a folder
+    // holds no data. Each is refused before it is opened.
     std::error_code error;
-    // A folder opens as a stream on some systems but holds no file: it is not found, like a missing one.
-    if (std::filesystem::is_directory(path, error)) {
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (!std::filesystem::exists(status)) {
+        message = path + ": not found";
+        return SRecordFileCannotOpen;
+    }
+    if (std::filesystem::is_directory(status)) {
         message = path + ": not found (a folder, not a file)";
         return SRecordFileCannotOpen;
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+        message = path + ": cannot be read (a device, pipe or socket, not a file)";
+        return SRecordFileCannotOpen;
+    }
+    if (std::filesystem::file_size(path, error) > kMaxSRecordFileBytes && !error) {
+        message = path + ": larger than " + std::to_string(kMaxSRecordFileBytes >> 20) + " MiB, not a kernel data file";
+        return SRecordFileReadError;
     }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         message = path + ": cannot be opened for reading";
         return SRecordFileCannotOpen;
     }
-    // The file is read in chunks and taken line by line, so only one line is held at a time.
-    LineChecker checker(sink);
-    std::string line;
-    bool tooLong = false;
-    bool failed = false;
-    char chunk[65536];
-    while (!failed && (in.read(chunk, sizeof chunk) || in.gcount() > 0)) {
-        const std::string_view part(chunk, static_cast<std::size_t>(in.gcount()));
-        std::size_t pos = 0;
-        while (!failed && pos < part.size()) {
-            const std::size_t end = part.find('\n', pos);
-            const std::string_view piece = part.substr(pos, end == std::string_view::npos ? part.size() - pos : end - pos);
-            if (line.size() + piece.size() > kMaxHeldLine)
-                tooLong = true;
-            else
-                line.append(piece);
-            if (end == std::string_view::npos)
-                break;
-            pos = end + 1;
-            if (tooLong) {
-                checker.refuseLong();
-                failed = true;
-            } else {
-                failed = !checker.take(line);
-            }
-            line.clear();
-        }
+    const SRecordResult result = ReadSRecordStream(in, sink, kMaxSRecordFileBytes);
+    if (result.status == SRecordStatus::TooLarge) {
+        message = path + ": larger than " + std::to_string(kMaxSRecordFileBytes >> 20) + " MiB, not a kernel data file";
+        return SRecordFileReadError;
     }
-    if (!failed && in.bad()) {
+    if (result.status == SRecordStatus::ReadFailed) {
         message = path + ": read error";
         return SRecordFileReadError;
     }
-    if (!failed && (tooLong || !line.empty())) {
-        if (tooLong)
-            checker.refuseLong();
-        else
-            checker.take(line);
-    }
-    const SRecordResult result = checker.result();
     switch (result.status) {
     case SRecordStatus::Ok:
         return SRecordFileLoaded;
     case SRecordStatus::NotSRecord:
         message = path + ": not an S-record file (" + result.message + ")";
         return SRecordFileNotSRecord;
-    case SRecordStatus::Malformed:
+    default:
         break;
     }
     message = path + ":" + result.message.substr(5); // "line N: ..." becomes "path:N: ..."

@@ -1,12 +1,14 @@
 #pragma once
 // Reader of Motorola S-record text. Data records (S1, S2, S3) become address/bytes blocks; header,
-// count and termination records are checked and skipped. Hex digits may be in either case. A malformed
-// line (not an S-record, odd length, a non-hex character, a byte count that does not match the line, a
-// wrong checksum, a line over 514 characters) refuses the whole text with a message naming the line,
-// so a half-read image is never used.
+// count and termination records are checked and skipped, the reserved type S4 is skipped unchecked,
+// blank lines are skipped and a line starting with Ctrl-Z ends the text. Hex digits may be in either
+// case. A malformed line (not an S-record, odd length, a non-hex character, a byte count that does not
+// match the line, a wrong checksum, a line over 514 characters) refuses the whole text with a message
+// naming the line, so a half-read image is never used. Messages show unprintable bytes by their code.
 
 #include <cstdint>
 #include <functional>
+#include <iosfwd>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +24,8 @@ enum class SRecordStatus {
     Ok,
     NotSRecord, // empty text, or the first line does not begin with "S"
     Malformed,  // a line fails a check; see the message
+    TooLarge,   // a stream went on past its limit
+    ReadFailed, // the stream failed before its end
 };
 
 struct SRecordResult {
@@ -38,6 +42,14 @@ SRecordResult ParseSRecords(std::string_view text, std::vector<SRecordBlock>& bl
 // The same, handing each record to `sink`; records before a failing line have been handed on.
 SRecordResult ParseSRecords(std::string_view text, const SRecordSink& sink);
 
+// A data file describes at most a 64 KiB window; a file larger than this is not one.
+constexpr std::uintmax_t kMaxSRecordFileBytes = std::uintmax_t{64} << 20;
+
+// Reads S-record text from a stream line by line, handing each data record to `sink`, and stops at
+// the first bad line, at a line longer than a record may be (without waiting for its end) or after
+// `limit` bytes. A stream that never ends is thus refused at its first long line or at the limit.
+SRecordResult ReadSRecordStream(std::istream& in, const SRecordSink& sink, std::uintmax_t limit);
+
 // Result codes of ReadSRecordFile, the same numbers the image loader reports.
 enum SRecordFileCode : int {
     SRecordFileLoaded = 0,
@@ -48,8 +60,10 @@ enum SRecordFileCode : int {
 
 // Reads a file line by line, handing each data record to `sink` as it is read, so memory does not grow
 // with the file. `message` names the file and, for a malformed line, the line: "z5data.a79:12: checksum
-// 0x3F, expected 0x40". A folder is not found (1). On failure the records already handed on must be
-// dropped by the caller.
+// 0x3F, expected 0x40". Only a regular file is read: a missing file, a folder, a device or a FIFO is
+// refused unopened (1). A line is refused as soon as it outgrows the limit, so a stream without line
+// ends cannot hold the reader, and a file over 64 MiB is refused (3). On failure the records already
+// handed on must be dropped by the caller.
 int ReadSRecordFile(const std::string& path, const SRecordSink& sink, std::string& message);
 // The same, keeping every record; `blocks` is empty unless the result is 0.
 int ReadSRecordFile(const std::string& path, std::vector<SRecordBlock>& blocks, std::string& message);

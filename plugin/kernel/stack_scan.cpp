@@ -9,8 +9,12 @@
 namespace kernel {
 namespace {
 
-// Bytes read at once: a few kilobytes keep the number of debugger calls low without holding much.
-constexpr uint32_t kChunkBytes = 16u << 10;
+// Bytes of the first block; each next block is twice as large, up to kMaxChunkBytes. The debugger may
+// read byte by byte, so a scan reads at most about twice the spare part of the stack: its reads grow
+// with the spare units shown, not with the stack's size, and a port that reads blocks in one call
+// needs few calls even for a large spare part.
+constexpr uint32_t kFirstChunkBytes = 64;
+constexpr uint32_t kMaxChunkBytes = 4096;
 
 bool matches(uint32_t address, int32_t unit, uint16_t pattern)
 {
@@ -37,11 +41,12 @@ uint32_t CountFillUnits(uint32_t start, uint32_t units, int32_t unit, bool down,
     // Only byte-addressed units of a size a field can have are read as blocks.
     const bool blockable = GetAddressUnitWidth() == 1 && (bytes == 1 || bytes == 2 || bytes == 3 || bytes == 4 ||
                                                           bytes == 6);
-    const uint32_t perChunk = std::max<uint32_t>(1, kChunkBytes / u);
+    uint32_t chunkBytes = kFirstChunkBytes;
     std::vector<uint8_t> chunk;
     uint32_t count = 0;
     while (count < units) {
-        const uint32_t n = std::min(perChunk, units - count);
+        const uint32_t n = std::min(std::max<uint32_t>(1, chunkBytes / u), units - count);
+        chunkBytes = std::min(chunkBytes * 2, kMaxChunkBytes);
         // The chunk's units are count .. count + n - 1; unit i lies at start +/- i * u.
         const uint32_t first = down ? start - (count + n - 1) * u : start + count * u;
         bool read = false;

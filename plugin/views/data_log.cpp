@@ -2,7 +2,9 @@
 
 #include "platform/core/message_service.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 
 namespace views {
@@ -11,6 +13,7 @@ namespace {
 struct LogState {
     std::mutex mutex;
     std::string path;
+    bool writeFailureTold = false; // the user was told that writing to `path` failed
 };
 
 LogState& logState()
@@ -29,6 +32,7 @@ bool SetLogFile(const std::string& path)
     std::fclose(file);
     std::lock_guard lock(logState().mutex);
     logState().path = path;
+    logState().writeFailureTold = false;
     return true;
 }
 
@@ -74,8 +78,21 @@ bool ExportTableToLog(const LogTable& table, const std::string& title)
         return false;
     }
     const std::string text = FormatLogBlock(title, table);
+    errno = 0;
     bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    written = std::fclose(file) == 0 && written;
+    written = std::fclose(file) == 0 && written; // a full device may refuse only at the flush
+    const int error = errno;
+    // A failed write is told once until a write succeeds or the path is set again, so a log on a full
+    // disk does not raise a box at every export.
+    bool tell = false;
+    {
+        std::lock_guard lock(logState().mutex);
+        tell = !written && !logState().writeFailureTold;
+        logState().writeFailureTold = !written;
+    }
+    if (tell)
+        platform::messageBox("Error writing log file " + path + (error != 0 ? ": " + std::string(std::strerror(error)) : "") + ".",
+                             kAwarenessCaption, platform::MbOk);
     return written;
 }
 

@@ -27,7 +27,9 @@ struct LogTable {
 // The text of one block.
 std::string FormatLogBlock(const std::string& title, const LogTable& table);
 // Appends one block to the log file. Logging off: "Log not initialized."; a file that cannot be opened:
-// "Error opening log file." (both in a message box, nothing written). True when the block was written.
+// "Error opening log file." (both in a message box, nothing written); a write that fails (a full disk)
+// "Error writing log file <path>: <reason>.", told once until a write succeeds or the path is set
+// again. True when the block was written.
 bool ExportTableToLog(const LogTable& table, const std::string& title);
 
 inline constexpr const char* kAwarenessCaption = "Korvane Kernel Awareness";

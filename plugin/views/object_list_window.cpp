@@ -13,6 +13,9 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
+
+#include <algorithm>
 
 namespace views {
 namespace {
@@ -30,6 +33,20 @@ int widthForColumns(const std::vector<ColumnSpec>& columns)
     for (const ColumnSpec& column : columns)
         width += column.width;
     return width;
+}
+
+// After the first rows, when the columns have been widened to their contents: widens the window (up to
+// its screen) so the last columns are not behind a scroll bar. Later refreshes keep the user's width.
+void fitToColumns(QWidget* window, const ReportList& list)
+{
+    int columns = 0;
+    for (int c = 0; c < list.columnCount(); ++c)
+        columns += list.columnWidth(c);
+    int wanted = window->width() - list.width() + columns + kListChrome;
+    if (const QScreen* shown = window->screen())
+        wanted = std::min(wanted, shown->availableGeometry().width());
+    if (wanted > window->width())
+        window->resize(wanted, window->height());
 }
 
 } // namespace
@@ -101,6 +118,10 @@ void ObjectListWindow::Refresh()
     fillRows(m_sheet);
     m_list->showSheet(m_sheet);
     m_list->setEnabled(true);
+    if (!m_fitted) {
+        m_fitted = true;
+        fitToColumns(this, *m_list);
+    }
     if (QPushButton* trace = button(kServicesTraceButton))
         trace->setEnabled(false);
     endOfRefreshEnables();
@@ -254,6 +275,10 @@ void DetailListWindow::Refresh()
     fillRows(m_sheet);
     m_list->showSheet(m_sheet);
     m_list->setEnabled(true);
+    if (!m_fitted) {
+        m_fitted = true;
+        fitToColumns(this, *m_list);
+    }
 }
 
 void DetailListWindow::DisableControls() { m_list->setEnabled(false); }

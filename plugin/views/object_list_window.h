@@ -122,6 +122,7 @@ private:
     std::vector<QPushButton*> m_buttons;
     std::vector<layout::DynamicMapEntry> m_map;
     ListSheet m_sheet;
+    bool m_fitted = false; // widened to the columns after the first refresh
     int m_selectedRow = -1;
     bool m_traceAvailable = false;
 };
@@ -148,6 +149,7 @@ protected:
 private:
     ReportList* m_list;
     ListSheet m_sheet;
+    bool m_fitted = false;
     layout::DynamicMapEntry m_map[2];
 };
 

@@ -74,11 +74,21 @@ void ObjectWindow::OnInitialized()
     if (RestoreWindowPosition(RestoreState | RestoreVisibility))
         return;
     CDynamicDialog::OnInitialized(); // centred over its owner
+    // A window without an owner is placed here, at the centre of its screen, so its position is known
+    // before it is shown and the step below compares real places, not the unplaced (0, 0).
+    QWidget* owner = parentWidget();
+    if ((owner == nullptr || !isWindow()) && screen() != nullptr) {
+        const QRect area = screen()->availableGeometry();
+        move(area.center().x() - width() / 2, area.center().y() - height() / 2);
+    }
     int width = preferredWidth();
     if (const QScreen* shown = screen())
         width = std::min(width, shown->availableGeometry().width());
-    if (width > this->width())
+    if (width > this->width()) {
+        if (owner == nullptr)
+            move(pos().x() - (width - this->width()) / 2, pos().y()); // still centred
         resize(width, height());
+    }
     if (m_manager == nullptr)
         return;
     // Step down and right past every open window at the same place, so the new one never hides it.

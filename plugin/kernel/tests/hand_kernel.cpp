@@ -40,8 +40,11 @@ HandKernel::HandKernel(int portCode, bool littleEndian) : port(portCode), m_litt
     target.map(0x1000, 0x10);
     target.map(0x2000, 0x200);
     target.map(0x3000, 0x800);
-    put32(0x1000, 0x2000);
-    put32(0x2000 + kwsOffset(23), 0x3000);
+    if (port == 8)
+        put16(0x1000, static_cast<uint16_t>(wordAddress(0x2000))); // a 16-bit anchor there
+    else
+        put32(0x1000, 0x2000);
+    put32(0x2000 + kwsOffset(23), wordAddress(0x3000));
     put32(0x3000 + 8, 0x0123);
 }
 
@@ -61,7 +64,7 @@ void HandKernel::addClass(ObjectKind kind, uint32_t base, uint32_t attributes, u
     m_bases[k] = base;
     const uint32_t entry = m_nextEntry;
     m_nextEntry += 0x40;
-    put32(0x2000 + kwsOffset(11) + 4 * static_cast<uint32_t>(kClassNumbers[k]), entry);
+    put32(0x2000 + kwsOffset(11) + 4 * static_cast<uint32_t>(kClassNumbers[k]), wordAddress(entry));
     put32(entry + 4, attributes);
     put32(entry + 8, total);
     put32(entry + 12, staticCount);
@@ -123,7 +126,7 @@ std::string HandKernel::dataFile(uint16_t stackPattern, uint16_t levels) const
     p16(entry(0, 2), static_cast<uint32_t>(port));
     p32(entry(1, 4), 0x0120);
     p16(entry(3, 2), levels);
-    p32(entry(8, 4), 0x1000);
+    p32(entry(8, 4), wordAddress(0x1000));
     p32(entry(9, 4), 0x100);
     p16(entry(33, 2), stackPattern);
     table(10, 32, [](int i) { return kwsOffset(i); }, four);

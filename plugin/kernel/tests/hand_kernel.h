@@ -3,7 +3,9 @@
 // plain (field i at offset 4 x i, 4 bytes), except the 2-byte stride and name length of class entries,
 // the 2-byte counter accumulator (field 8) and alarm value (field 6), and the KWS, whose inline class
 // table at field 11 pushes fields 12 on by 56 bytes. Class numbers are 0 to 12 in the data file's order.
-// Fixed addresses: anchor 0x1000 -> KWS 0x2000 -> SYSPROP 0x3000; class entries from 0x3100.
+// Fixed addresses: anchor 0x1000 -> KWS 0x2000 -> SYSPROP 0x3000; class entries from 0x3100. On port 8
+// the anchor's location and the pointers to the KWS, SYSPROP and class entries are stored as word
+// addresses (halved), as the kernel keeps them there.
 
 #include "plugin/kernel/layout.h"
 #include "plugin/kernel/tests/fake_target.h"
@@ -27,6 +29,8 @@ public:
     void kws(int field, uint32_t value);
     void put32(uint32_t address, uint32_t value) { target.poke32(address, value, m_little); }
     void put16(uint32_t address, uint16_t value) { target.poke16(address, value, m_little); }
+    // A pointer as the kernel stores it where the readers take a word address: halved on port 8.
+    uint32_t wordAddress(uint32_t address) const { return port == 8 ? address / 2 : address; }
     static uint32_t plainOffset(int field) { return 4u * static_cast<uint32_t>(field); }
     static uint32_t kwsOffset(int field) { return field <= 11 ? 4u * static_cast<uint32_t>(field) : 4u * static_cast<uint32_t>(field) + 56; }
 

@@ -58,14 +58,32 @@ TEST(HandClasses, NumberingNamesAndUse)
     EXPECT_FALSE(GetMutexName(1).has_value());
 }
 
-TEST(HandClasses, GarbageCountsAreBounded)
+// A healthy class of any size is listed whole; a count that claims more memory than the target has
+// is cut to the objects whose records it holds, and a class that claims no memory to the read budget.
+// What is cut is counted, and numbers the target holds stay valid handles.
+TEST(HandClasses, CountsAreBoundedByTheMemoryTheyClaim)
 {
     HandKernel k;
-    k.addClass(K::Task, kObjects, 0, 0xFFFFFFF0, 0xFFFFFFFF);
+    k.addClass(K::Semaphore, kObjects, 0, 5000, 5000, 0, 0, 0, 0x20);
+    k.addClass(K::Task, 0x100000, 0, 0xFFFFFFF0, 0xFFFFFFFF);   // garbage
+    k.target.map(0x100000, 0x100 * 301);                         // the target holds tasks 0 to 300
+    k.addClass(K::Mailbox, 0x200000, 0, 0, 100000, 0, 0, 0, 0); // stride 0: the budget alone
     ASSERT_EQ(k.load(), LoadOk);
     ClassCounts counts;
-    GetTaskCounts(counts); // loads the record on first use
-    EXPECT_EQ(counts[1] + counts[2], kMaxObjectsPerClass);
+    GetSemaphoreCounts(counts); // loads the record on first use
+    EXPECT_EQ(counts, (ClassCounts{0, 5000, 0}));
+    EXPECT_EQ(counts[kCountsNotRead], 0u);
+    EXPECT_EQ(FormatSemaName(5000), "<Sema #5000>");
+    EXPECT_EQ(FormatSemaName(5001), "<Invalid Semaphore handle #5001>");
+
+    GetTaskCounts(counts);
+    EXPECT_EQ(counts[1] + counts[2], 300u);
+    EXPECT_EQ(counts[kCountsNotRead], 0xFFFFFFFFu - 300);
+    EXPECT_EQ(FormatTaskName(301).find("<Invalid"), 0u) << FormatTaskName(301);
+
+    GetMailboxCounts(counts);
+    EXPECT_EQ(counts[1] + counts[2], kObjectListBudget);
+    EXPECT_EQ(counts[kCountsNotRead], 100000u - kObjectListBudget);
 }
 
 TEST(HandReaders, WorkedNumbers)
@@ -280,6 +298,33 @@ TEST(HandLevels, ManyLevelsSelectNoBitBeyond32)
     EXPECT_EQ(out[0][0], 1u);
 }
 
+// Port 8 keeps the level's thread table (field 5) as a word address: the level's current thread and its
+// scheduled threads are both read from the doubled address, so they agree.
+TEST(HandLevels, Port8ThreadTableIsAWordAddress)
+{
+    for (const bool little : {false, true}) {
+        SCOPED_TRACE(little ? "little-endian" : "big-endian");
+        HandKernel k(8, little);
+        k.addClass(K::Thread, kObjects, 0, 2, 2);
+        k.addClass(K::Level, 0x20000, 0, 1, 1);
+        k.target.map(0x60000, 0x100);
+        k.set(K::Level, 1, 1, 0);          // mode 0: every level
+        k.set(K::Level, 1, 2, 0x20);       // level 2 (of 8) in use
+        k.set(K::Level, 1, 5, 0x30000);    // the table at byte address 0x60000
+        k.set(K::Level, 1, 10, 2);         // the current level
+        k.put32(0x60000 + 4 * 2, k.object(K::Thread, 2));
+        k.set(K::Thread, 2, 7, 2);
+        ASSERT_EQ(k.load(), LoadOk);
+        ASSERT_EQ(EnsureThreadClassRecords(), 1);
+        LevelSchedule schedule;
+        ASSERT_EQ(ReadLevelSchedule(1, schedule), 1);
+        EXPECT_EQ(schedule, (LevelSchedule{2, 2}));
+        ScheduledThread out[8];
+        ASSERT_EQ(ReadLevelScheduledThreads(1, out, 8), 1u);
+        EXPECT_EQ(out[0][0], 2u);
+    }
+}
+
 TEST(HandTrace, ResetUploadAndServices)
 {
     HandKernel k(7, true);
@@ -448,7 +493,7 @@ TEST(HandHostile, HugeNameLengthAndRings)
 }
 
 // A refresh of the task list gathers the owners of event semaphores once, whatever the number of rows,
-// and a stack check reads the stack as one block.
+// and a stack check reads the stack in a few growing blocks.
 TEST(HandCost, OwnersOncePerRefreshAndStackAsOneBlock)
 {
     HandKernel k(7);
@@ -495,7 +540,39 @@ TEST(HandCost, OwnersOncePerRefreshAndStackAsOneBlock)
     const uint64_t before = k.target.readCalls;
     ReadTaskStackInfo(1, stack);
     EXPECT_EQ(stack, (TaskStackInfo{0x60000, 512, 64, 448}));
-    EXPECT_LE(k.target.readCalls - before, 3u); // base, size, and the stack in one block
+    EXPECT_LE(k.target.readCalls - before, 6u); // base, size, and the stack in blocks of 64, 128, 256, 512
+}
+
+// The stack check reads from the unused end and stops in the block of the first used unit: what it
+// reads grows with the spare part, not with the stack's size (the debugger may read byte by byte).
+TEST(HandCost, StackCheckReadsTheSparePartOnly)
+{
+    HandKernel k(7);
+    k.addClass(K::Task, kObjects, 0x8, 2, 2);
+    const uint32_t sizes[2] = {8192, 256u << 10};
+    const uint32_t bases[2] = {0x100000, 0x200000};
+    for (uint32_t t = 1; t <= 2; ++t) {
+        const uint32_t base = bases[t - 1], size = sizes[t - 1];
+        k.target.map(base, size, 0x11);
+        k.target.poke(base, std::vector<uint8_t>(64, 0x5A)); // 64 spare bytes at the low end
+        k.set(K::Task, t, 6, 0x1);
+        k.set(K::Task, t, 10, base);
+        k.set(K::Task, t, 11, size);
+    }
+    ASSERT_EQ(k.load(), LoadOk);
+    ClassCounts counts;
+    GetTaskCounts(counts);
+    uint64_t bytes[2];
+    for (uint32_t t = 1; t <= 2; ++t) {
+        TaskStackInfo stack;
+        const uint64_t before = k.target.bytesRead;
+        ReadTaskStackInfo(t, stack);
+        bytes[t - 1] = k.target.bytesRead - before;
+        EXPECT_EQ(stack[3], 64u) << "task " << t;
+        EXPECT_EQ(stack[2], sizes[t - 1] - 64) << "task " << t;
+    }
+    EXPECT_EQ(bytes[0], bytes[1]);
+    EXPECT_LE(bytes[0], 64u + 128u + 16u);
 }
 
 } // namespace

@@ -6,10 +6,20 @@
 
 #include <gtest/gtest.h>
 
+#include "plugin/kernel/layout.h"
+#include "plugin/kernel/object_texts.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <fstream>
+#include <istream>
 #include <random>
+#include <sstream>
+#include <streambuf>
 
 namespace kernel::test {
 namespace {
@@ -183,6 +193,154 @@ TEST_F(ImageLoad, LargeFilesAreReadLineByLine)
     EXPECT_EQ(LoadKernelDataImage(endless, 0), ImageReadError);
     EXPECT_NE(GetImageLoadMessage().find("endless.srec:3: line longer than"), std::string::npos) << GetImageLoadMessage();
     EXPECT_FALSE(HasMemoryImage(kKernelDataSlot));
+}
+
+// A stream that never ends: the same character for ever, counting what it handed out.
+class EndlessBuffer : public std::streambuf {
+public:
+    explicit EndlessBuffer(char fill) { std::fill(std::begin(m_chunk), std::end(m_chunk), fill); }
+    std::size_t delivered() const { return m_delivered; }
+
+protected:
+    int_type underflow() override
+    {
+        m_delivered += sizeof m_chunk;
+        setg(m_chunk, m_chunk, m_chunk + sizeof m_chunk);
+        return traits_type::to_int_type(m_chunk[0]);
+    }
+
+private:
+    char m_chunk[4096];
+    std::size_t m_delivered = 0;
+};
+
+// Streams without line ends are refused at the first line that outgrows a record, with its number,
+// and endless streams of lines at the byte limit; neither waits for an end that never comes.
+TEST(SRecordStream, EndlessInputIsRefusedAtTheLimit)
+{
+    const SRecordSink ignore = [](uint32_t, const uint8_t*, std::size_t) {};
+    EndlessBuffer zeros('\0');
+    std::istream zeroStream(&zeros);
+    const SRecordResult atFirst = ReadSRecordStream(zeroStream, ignore, kMaxSRecordFileBytes);
+    EXPECT_EQ(atFirst.status, SRecordStatus::Malformed);
+    EXPECT_EQ(atFirst.line, 1u);
+    EXPECT_NE(atFirst.message.find("line 1: line longer than 514"), std::string::npos) << atFirst.message;
+    EXPECT_LE(zeros.delivered(), 128u * 1024);
+
+    EndlessBuffer blanks('\n');
+    std::istream blankStream(&blanks);
+    const SRecordResult blank = ReadSRecordStream(blankStream, ignore, 1u << 20);
+    EXPECT_EQ(blank.status, SRecordStatus::NotSRecord); // a blank first line
+
+    std::string lines = "S0030000FC\n";
+    while (lines.size() < 4096)
+        lines += "\n";
+    std::istringstream many(lines);
+    EXPECT_EQ(ReadSRecordStream(many, ignore, 1024).status, SRecordStatus::TooLarge);
+}
+
+// Only regular files are read: a device or a FIFO (which would block at open until a writer came) is
+// refused unopened, as is a file too large to be a data file.
+TEST_F(ImageLoad, DevicesPipesAndHugeFilesAreRefusedUnread)
+{
+    EXPECT_EQ(LoadKernelDataImage("/dev/zero", 0), ImageCannotOpen);
+    EXPECT_NE(GetImageLoadMessage().find("/dev/zero: cannot be read"), std::string::npos) << GetImageLoadMessage();
+    const std::string fifo = dir.file("data.fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(LoadKernelDataImage(fifo, 0), ImageCannotOpen);
+    EXPECT_NE(GetImageLoadMessage().find("cannot be read"), std::string::npos) << GetImageLoadMessage();
+    EXPECT_EQ(LoadKernelDataImage(dir.file("missing.srec"), 0), ImageCannotOpen);
+    EXPECT_NE(GetImageLoadMessage().find("missing.srec: not found"), std::string::npos) << GetImageLoadMessage();
+
+    // A sparse file past the limit, whose first line is a sound record.
+    const std::string huge = dir.write("huge.srec", "S0030000FC\n");
+    ASSERT_EQ(truncate(huge.c_str(), static_cast<off_t>(kMaxSRecordFileBytes + 1)), 0);
+    EXPECT_EQ(LoadKernelDataImage(huge, 0), ImageReadError);
+    EXPECT_NE(GetImageLoadMessage().find("huge.srec: larger than 64 MiB"), std::string::npos) << GetImageLoadMessage();
+    EXPECT_FALSE(HasMemoryImage(kKernelDataSlot));
+}
+
+// The position of the open file `path` in this process, -1 when it is not open.
+long long OpenFilePosition(const std::string& path)
+{
+    for (int fd = 0; fd < 1024; ++fd) {
+        char link[4096];
+        const ssize_t n = readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), link, sizeof link - 1);
+        if (n <= 0 || std::string(link, static_cast<std::size_t>(n)) != path)
+            continue;
+        std::ifstream info("/proc/self/fdinfo/" + std::to_string(fd));
+        std::string key;
+        long long pos = -1;
+        while (info >> key)
+            if (key == "pos:" && info >> pos)
+                return pos;
+    }
+    return -1;
+}
+
+// The file reader streams: when the first record reaches the sink, only the first chunk of an 8 MB file
+// has been read, so memory does not grow with the file.
+TEST_F(ImageLoad, FileIsReadAsItIsParsed)
+{
+    std::string text = "S0030000FC\n";
+    const std::string line = record('3', 0x10000000u, 4, std::vector<uint8_t>(32, 0x5A));
+    while (text.size() < (8u << 20))
+        text += line;
+    const std::string path = std::filesystem::canonical(dir.write("stream.srec", text)).string();
+    long long positionAtFirst = -2;
+    std::size_t records = 0;
+    std::string message;
+    const int code = ReadSRecordFile(path, [&](uint32_t, const uint8_t*, std::size_t) {
+        if (records++ == 0)
+            positionAtFirst = OpenFilePosition(path);
+    }, message);
+    ASSERT_EQ(code, SRecordFileLoaded) << message;
+    EXPECT_EQ(records, (text.size() - 11) / line.size());
+    EXPECT_GE(positionAtFirst, 0) << "the file was not open while its first record was handed on";
+    EXPECT_LE(positionAtFirst, 1LL << 20);
+}
+
+// Every refusal of the reader reaches the user as the reader's message, naming the file and line, and
+// never as a processor or version mismatch; record types and ends the reader does not use are skipped.
+TEST_F(ImageLoad, ReaderMessagesReachTheUser)
+{
+    struct Case {
+        const char* name;
+        std::string text;
+        const char* expected;
+    };
+    const std::string s1 = record('1', 0x20, 2, {0x42});
+    const std::vector<Case> refused{
+        {"blank.a79", "\n" + s1, "blank.a79: not an S-record file (line 1: the first line is blank"},
+        {"bom.a79", "\xEF\xBB\xBF" + s1, "bom.a79: not an S-record file (line 1: the first line begins with a UTF-8 byte-order mark"},
+        {"lower.a79", "s" + s1.substr(1), "lower.a79: not an S-record file (line 1: the first line begins with a lower-case"},
+        {"text.a79", "hello\n", "text.a79: not an S-record file (line 1: the first line begins with 'h'"},
+        {"nul.a79", s1 + "S1050010\x01" + std::string(1, '\0') + "03E6\n", "nul.a79:2: character 0x01 at column 9"},
+        {"nul2.a79", s1 + "S105001001" + std::string(1, '\0') + "3E6\n", "nul2.a79:2: character 0x00 at column 11"},
+        {"checksum.a79", s1 + "S1060010010203E6\n", "checksum.a79:2: checksum 0xE6"},
+    };
+    for (const Case& c : refused) {
+        SCOPED_TRACE(c.name);
+        const int code = LoadKernelWorkspace(1, dir.write(c.name, c.text), 0, 0);
+        EXPECT_NE(code, 0);
+        const std::string shown = DescribeWorkspaceLoadError(code);
+        EXPECT_NE(shown.find(c.expected), std::string::npos) << shown;
+        EXPECT_EQ(shown.find("Processor"), std::string::npos) << shown;
+        EXPECT_EQ(shown.find('\0'), std::string::npos);
+    }
+    FreeKernelWorkspace();
+
+    const std::vector<Case> accepted{
+        {"s4.a79", s1 + "S4030000FC\n" + record('9', 0, 2, {}), ""},
+        {"ctrlz.a79", s1 + record('9', 0, 2, {}) + "\x1A", ""},
+        {"ctrlz2.a79", s1 + record('9', 0, 2, {}) + "\x1A\x1Agarbage\n", ""},
+        {"blanks.a79", s1 + record('9', 0, 2, {}) + "\r\n\n  \n", ""},
+    };
+    for (const Case& c : accepted) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(LoadKernelDataImage(dir.write(c.name, c.text), 0), ImageLoaded) << GetImageLoadMessage();
+        EXPECT_EQ(bytesAt(0x20, 1)[0], 0x42);
+    }
 }
 
 // Files made by srec_cat and objcopy from the same random bytes load to exactly those bytes.

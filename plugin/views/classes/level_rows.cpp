@@ -4,6 +4,7 @@
 
 #include "plugin/views/classes/cells.h"
 #include "plugin/views/classes/timing_rows.h"
+#include "plugin/views/windows/class_counts.h"
 
 #include "plugin/kernel/object_readers.h"
 #include "plugin/kernel/object_texts.h"
@@ -31,6 +32,7 @@ void FillLevelInfoRows(ListSheet& sheet, const kernel::ClassCounts& counts)
         sheet.set(row, 2, Dec(record[1]));
         sheet.set(row, 3, kernel::SchedulingMethodText(record[0]));
     }
+    AddNotReadRow(sheet, counts);
 }
 
 std::vector<ColumnSpec> LevelScheduleColumns()
@@ -67,6 +69,7 @@ void FillLevelScheduleRows(ListSheet& sheet, const kernel::ClassCounts& counts)
             sheet.set(at, LvlScheduled, kernel::FormatThreadName(scheduled[i][0]) + ":O" + Dec(scheduled[i][1]));
         }
     }
+    AddNotReadRow(sheet, counts);
 }
 
 } // namespace views

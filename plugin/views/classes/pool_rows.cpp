@@ -32,6 +32,7 @@ void forEachObject(ListSheet& sheet, const kernel::ClassCounts& counts, int (*in
         }
         fill(row, n);
     }
+    AddNotReadRow(sheet, counts);
 }
 
 std::vector<ColumnSpec> nameAnd(const char* title, int width)

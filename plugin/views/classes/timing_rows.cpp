@@ -63,6 +63,7 @@ void FillAlarmRows(ListSheet& sheet, const kernel::ClassCounts& counts)
             sheet.set(row, AlmWaiters, kernel::AlarmWaitersText(n));
         sheet.set(row, AlmTrace, YesNo(traced(record[0])));
     }
+    AddNotReadRow(sheet, counts);
 }
 
 std::vector<ColumnSpec> AlarmSemaphoreColumns()
@@ -87,6 +88,7 @@ void FillAlarmSemaphoreRows(ListSheet& sheet, const kernel::ClassCounts& counts)
             text += kernel::SeparatorIfNotEmpty(text) + kernel::FormatSemaName(aborted) + "<AA>";
         sheet.set(row, 2, text);
     }
+    AddNotReadRow(sheet, counts);
 }
 
 std::vector<ColumnSpec> CounterColumns()
@@ -147,6 +149,7 @@ void FillCounterRows(ListSheet& sheet, const kernel::ClassCounts& counts)
                 sheet.set(at, CntWaiters, kernel::AlarmWaitersText(e[7]));
         }
     }
+    AddNotReadRow(sheet, counts);
 }
 
 std::vector<ColumnSpec> EventSourceColumns()
@@ -188,6 +191,7 @@ void FillEventSourceRows(ListSheet& sheet, const kernel::ClassCounts& counts)
             sheet.set(at, EvtModulus, Ticks(c[1]));
         }
     }
+    AddNotReadRow(sheet, counts);
 }
 
 } // namespace views

@@ -9,6 +9,8 @@
 #include "plugin/views/windows/thread_windows.h"
 
 #include "plugin/kernel/object_readers.h"
+#include "plugin/kernel/object_texts.h"
+#include "plugin/kernel/tests/hand_kernel.h"
 #include "plugin/kernel/text_utils.h"
 
 #include <QPushButton>
@@ -100,6 +102,8 @@ TEST_F(DemoWindows, MailboxesAndTheirDetails)
     EXPECT_TRUE(window.button(MailboxesWindow::Semaphores)->isEnabled());
     EXPECT_TRUE(window.button(MailboxesWindow::Messages)->isEnabled());
 
+    // Bytes for the first message to show, wherever the demo places it.
+    kernel->target().map(0x20100000, 16, 0xA5);
     window.button(MailboxesWindow::Messages)->click();
     window.button(MailboxesWindow::Semaphores)->click();
     drainEvents();
@@ -201,6 +205,7 @@ TEST(ReadyAndBacktrace, EmptyKernels)
     backtrace.Refresh();
     EXPECT_EQ(backtrace.list()->rowCount(), 1);
     EXPECT_EQ(backtrace.list()->cellText(0, 0), "<none>");
+    EXPECT_EQ(headers(*backtrace.list()), (std::vector<std::string>{"#", "Class", "Object"}));
 }
 
 TEST(ReadyList, AtMostFiftyEntries)
@@ -270,6 +275,79 @@ TEST(ClassWindows, ConditionalColumnsAndButtonRules)
     threads.DisableControls();
     EXPECT_FALSE(threads.button(ThreadsWindow::LevelInfo)->isEnabled());
     EXPECT_FALSE(threads.list()->isEnabled());
+}
+
+// A healthy kernel with 5,000 semaphores: every one is listed, and a task waiting on the last one
+// names it rather than calling its handle invalid.
+TEST(LargeClasses, FiveThousandSemaphoresAreListedAndNamed)
+{
+    QuietEnvironment quiet;
+    GeneratedKernel kernel([](simtarget::TargetBuilder& b) {
+        b.addClass(ObjectKind::Task, 1, 0, 0x4C);
+        b.addClass(ObjectKind::Semaphore, 5000, 0, 0x08);
+        for (uint32_t n = 1; n <= 5000; ++n)
+            b.setName(ObjectKind::Semaphore, n, "Sem" + std::to_string(n));
+        b.setName(ObjectKind::Task, 1, "Waiter");
+        simtarget::TaskOptions task;
+        task.status = 0x20;
+        task.waits = {{ObjectKind::Semaphore, 5000}};
+        simtarget::MakeTask(b, 1, task);
+    });
+    ASSERT_EQ(kernel.load(), 0);
+    WindowManager manager;
+    SemaphoresWindow window(&manager);
+    window.Refresh();
+    const ReportList& list = *window.list();
+    ASSERT_EQ(list.rowCount(), 5000);
+    EXPECT_EQ(row(list, 4999)[0], "5000");
+    EXPECT_EQ(row(list, 4999)[1], "Sem5000");
+    EXPECT_EQ(row(list, 4999)[7], "Waiter");
+    EXPECT_EQ(kernel::FormatSemaName(5000), "Sem5000");
+}
+
+// A class whose count claims more than the target holds (stale memory) lists the objects the target
+// holds and ends with a row that says how many more were not read.
+TEST(LargeClasses, ACutListSaysSoInARow)
+{
+    QuietEnvironment quiet;
+    kernel::test::HandKernel k;
+    k.addClass(ObjectKind::Semaphore, 0x100000, 0, 0xFFFFFFFF, 0xFFFFFFFF, 0, 0, 0, 0x40);
+    k.target.map(0x100000, 0x40 * 301); // semaphores 0 to 300
+    ASSERT_EQ(k.load(), 0);
+    WindowManager manager;
+    SemaphoresWindow window(&manager);
+    window.Refresh();
+    const ReportList& list = *window.list();
+    ASSERT_EQ(list.rowCount(), 301);
+    EXPECT_EQ(row(list, 299)[0], "300");
+    EXPECT_EQ(row(list, 300)[0], "");
+    EXPECT_EQ(row(list, 300)[1], "... 4294966995 more objects not read");
+    EXPECT_TRUE(window.popupForRow(300).empty());
+}
+
+// A message whose bytes the target does not give is shown as such, never as 16 zero bytes.
+TEST(MailboxMessages, BytesThatCannotBeReadAreNotShownAsZeros)
+{
+    QuietEnvironment quiet;
+    GeneratedKernel kernel([](simtarget::TargetBuilder& b) {
+        b.addClass(ObjectKind::Task, 1, 0, 0);
+        b.setName(ObjectKind::Task, 1, "Sender");
+        simtarget::MakeTask(b, 1, {});
+        b.addClass(ObjectKind::Mailbox, 1, 0, 0);
+        b.setName(ObjectKind::Mailbox, 1, "Box");
+        simtarget::AddMessage(b, 1, 1, 1, 0, 0x30000000);
+        simtarget::AddMessage(b, 1, 2, 1, 0, 0x30000100);
+    });
+    ASSERT_EQ(kernel.load(), 0);
+    kernel.target().map(0x30000100, 16, 0x00);
+    WindowManager manager;
+    MailboxMessagesWindow window(&manager);
+    window.Refresh();
+    const ReportList& m = *window.list();
+    ASSERT_EQ(m.rowCount(), 2);
+    EXPECT_EQ(row(m, 0)[5], "0x30000000");
+    EXPECT_EQ(row(m, 0)[6], "<cannot be read>");
+    EXPECT_EQ(row(m, 1)[6], "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00");
 }
 
 } // namespace

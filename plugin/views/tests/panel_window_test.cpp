@@ -197,6 +197,57 @@ TEST(WindowManager, NewWindowsFitTheirColumnsAndDoNotCoverEachOther)
                                                         << b->windowTitle().toStdString();
 }
 
+// Windows of one size, without an owner, open apart: each is placed before it is shown, so the next one
+// steps past it.
+TEST(WindowManager, WindowsOfOneSizeOpenApart)
+{
+    QuietEnvironment quiet;
+    WindowManager manager;
+    std::vector<CountingWindow*> windows;
+    for (uint32_t id = 5001; id <= 5004; ++id) {
+        windows.push_back(new CountingWindow(&manager, id));
+        windows.back()->ShowModeless();
+        drainEvents();
+    }
+    for (const CountingWindow* a : windows)
+        for (const CountingWindow* b : windows)
+            EXPECT_TRUE(a == b || a->pos() != b->pos()) << a->pos().x() << "," << a->pos().y();
+    EXPECT_NE(windows.front()->pos(), QPoint(0, 0));
+    manager.CloseAllWindows();
+    drainEvents();
+}
+
+// A column widened to its contents by the first refresh widens the window with it, so no column ends
+// up behind the scroll bar.
+TEST(WindowManager, ColumnsWidenedToTheirContentsStayInView)
+{
+    QuietEnvironment quiet;
+    GeneratedKernel kernel([](simtarget::TargetBuilder& b) {
+        b.addClass(kernel::ObjectKind::Task, 3, 0, 0);
+        b.addClass(kernel::ObjectKind::Semaphore, 1, 0, 0x8);
+        b.setName(kernel::ObjectKind::Semaphore, 1, "Ready");
+        for (uint32_t n = 1; n <= 3; ++n) { // three waiters with long names: a wide "Waiter(s)" cell
+            b.setName(kernel::ObjectKind::Task, n, "WaitingTask" + std::to_string(1000 + n));
+            simtarget::TaskOptions task;
+            task.status = 0x20;
+            task.waits = {{kernel::ObjectKind::Semaphore, 1}};
+            simtarget::MakeTask(b, n, task);
+        }
+    });
+    ASSERT_EQ(kernel.load(), 0);
+    WindowManager manager;
+    manager.OnDisplayCommand(3);
+    drainEvents();
+    ASSERT_EQ(manager.windows().size(), 1u);
+    auto* window = dynamic_cast<ObjectListWindow*>(manager.windows().front());
+    ASSERT_NE(window, nullptr);
+    const ReportList& list = *window->list();
+    int columns = 0;
+    for (int c = 0; c < list.columnCount(); ++c)
+        columns += list.columnWidth(c);
+    EXPECT_GE(list.viewport()->width(), columns) << "window width " << window->width();
+}
+
 TEST(WindowManager, OpensRaisesClosesAndHides)
 {
     QuietEnvironment quiet;

@@ -59,6 +59,23 @@ TEST(DataLog, AppendsBlocksAndRefusesWhenOff)
     EXPECT_FALSE(IsLogInitialized());
 }
 
+// A log on a full device: the first failed export says so, later ones stay quiet until the path is set
+// again.
+TEST(DataLog, FailedWriteIsToldOnce)
+{
+    QuietEnvironment quiet;
+    ASSERT_TRUE(SetLogFile("/dev/full"));
+    const LogTable table{{"#", "Name"}, {{"1", "Idle"}}};
+    EXPECT_FALSE(ExportTableToLog(table, "Tasks"));
+    EXPECT_FALSE(ExportTableToLog(table, "Tasks"));
+    EXPECT_EQ(quiet.messages().texts(),
+              (std::vector<std::string>{"Error writing log file /dev/full: No space left on device."}));
+    ASSERT_TRUE(SetLogFile("/dev/full"));
+    EXPECT_FALSE(ExportTableToLog(table, "Tasks"));
+    EXPECT_EQ(quiet.messages().texts().size(), 2u);
+    ClearLogFile();
+}
+
 TEST(SettingsKey, TypedValues)
 {
     QuietEnvironment quiet;

@@ -83,12 +83,16 @@ void FillExceptionRows(ListSheet& sheet, const kernel::ClassCounts& counts)
         sheet.set(row, ExcTraceObject, YesNo((record[0] & kernel::kTraceObjectBit) != 0));
         sheet.set(row, ExcTraceActor, YesNo((record[0] & kernel::kTraceActorBit) != 0));
     }
+    AddNotReadRow(sheet, counts);
 }
 
 void FillBacktraceRows(ListSheet& sheet)
 {
     const uint32_t depth = std::min(kernel::GetBacktraceDepth(), kBacktraceShown);
     if (depth == 0) {
+        // No frame, no registers: only "#", "Class" and "Object".
+        for (int c = 3; c < sheet.columnCount(); ++c)
+            sheet.setColumnShown(c, false);
         sheet.set(sheet.addRow(), 0, "<none>");
         return;
     }

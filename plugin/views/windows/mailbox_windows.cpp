@@ -26,11 +26,15 @@ std::string priorityText(uint32_t priority)
     return priority == 1 ? "Normal" : priority == 2 ? "Urgent" : "Unknown";
 }
 
-// The first 16 bytes of a message as "%02X" separated by blanks.
+// Shown for a message whose bytes the target does not give.
+constexpr const char* kMessageNotRead = "<cannot be read>";
+
+// The first 16 bytes of a message as "%02X" separated by blanks; a failed read is not shown as zeros.
 std::string messageBytes(uint32_t address)
 {
     uint8_t bytes[16] = {};
-    kernel::ReadTargetBytes(sizeof bytes, address, bytes);
+    if (!kernel::ReadTargetBytes(sizeof bytes, address, bytes))
+        return kMessageNotRead;
     std::string text;
     for (uint8_t byte : bytes) {
         if (!text.empty())
@@ -105,6 +109,7 @@ void FillMailboxRows(ListSheet& sheet, const kernel::ClassCounts& counts)
         sheet.set(row, MboxWaiters, kernel::MailboxWaitersText(n, record));
         sheet.set(row, MboxTrace, YesNo((record[0] & kernel::kTraceObjectBit) != 0));
     }
+    AddNotReadRow(sheet, counts);
 }
 
 void FillMailboxMessageRows(ListSheet& sheet, const kernel::ClassCounts& counts)
@@ -141,6 +146,7 @@ void FillMailboxMessageRows(ListSheet& sheet, const kernel::ClassCounts& counts)
             });
         }
     }
+    AddNotReadRow(sheet, counts);
 }
 
 void FillMailboxSemaphoreRows(ListSheet& sheet, const kernel::ClassCounts& counts)
@@ -156,6 +162,7 @@ void FillMailboxSemaphoreRows(ListSheet& sheet, const kernel::ClassCounts& count
         if (const uint32_t semaphore = kernel::GetMailboxNotEmptySemaphore(n))
             sheet.set(row, 2, kernel::FormatSemaName(semaphore) + "<MNE>");
     }
+    AddNotReadRow(sheet, counts);
 }
 
 MailboxesWindow::MailboxesWindow(WindowManager* manager) : ObjectListWindow(manager, mailboxesSpec()) {}

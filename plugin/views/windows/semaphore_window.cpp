@@ -52,6 +52,7 @@ void FillSemaphoreRows(ListSheet& sheet, const kernel::ClassCounts& counts)
         sheet.set(row, SemaWaiters, waitersText);
         sheet.set(row, SemaTrace, YesNo((record[0] & kernel::kTraceObjectBit) != 0));
     }
+    AddNotReadRow(sheet, counts);
 }
 
 namespace {

@@ -52,6 +52,7 @@ void FillTaskRows(ListSheet& sheet, const kernel::ClassCounts& counts)
         sheet.set(row, TaskTraceObject, YesNo((record[0] & kernel::kTraceObjectBit) != 0));
         sheet.set(row, TaskTraceActor, YesNo((record[0] & kernel::kTraceActorBit) != 0));
     }
+    AddNotReadRow(sheet, counts);
 }
 
 const RegisterGrid& TaskRegisterGrid()
@@ -106,6 +107,7 @@ void FillTaskRegisterRows(ListSheet& sheet, const kernel::ClassCounts& counts)
                                                static_cast<int>(state)));
         }
     }
+    AddNotReadRow(sheet, counts);
 }
 
 std::vector<ColumnSpec> TaskStackColumns()
@@ -190,6 +192,7 @@ void FillTaskStackRows(ListSheet& sheet, const kernel::ClassCounts& counts)
         sheet.set(row, StackCurrentUsed, dec(used));
         sheet.set(row, StackCurrentSpare, dec(size - used));
     }
+    AddNotReadRow(sheet, counts);
 }
 
 std::vector<ColumnSpec> TaskSemaphoreColumns()
@@ -211,6 +214,7 @@ void FillTaskSemaphoreRows(ListSheet& sheet, const kernel::ClassCounts& counts)
         if (semaphore != 0)
             sheet.set(row, 2, kernel::FormatSemaName(semaphore));
     }
+    AddNotReadRow(sheet, counts);
 }
 
 } // namespace views

@@ -94,6 +94,7 @@ void FillThreadRows(ListSheet& sheet, const kernel::ClassCounts& counts)
         sheet.set(row, ThrTraceObject, YesNo((record[0] & kernel::kTraceObjectBit) != 0));
         sheet.set(row, ThrTraceActor, YesNo((record[0] & kernel::kTraceActorBit) != 0));
     }
+    AddNotReadRow(sheet, counts);
 }
 
 void FillThreadGateRows(ListSheet& sheet, const kernel::ClassCounts& counts)
@@ -108,6 +109,7 @@ void FillThreadGateRows(ListSheet& sheet, const kernel::ClassCounts& counts)
         sheet.set(row, 2, kernel::HexText(gate[0], digits, true, true));
         sheet.set(row, 3, kernel::HexText(gate[1], digits, true, true));
     }
+    AddNotReadRow(sheet, counts);
 }
 
 ThreadsWindow::ThreadsWindow(WindowManager* manager) : ObjectListWindow(manager, threadsSpec()) {}

@@ -239,7 +239,7 @@ void BuildBulk(TargetBuilder& b, uint32_t tasks, uint32_t others)
 void BuildEventBulk(TargetBuilder& b, uint32_t tasks, uint32_t objects)
 {
     const K owners[] = {K::Mailbox, K::Partition, K::Queue, K::Mutex, K::Alarm};
-    const uint32_t semaphores = std::min<uint32_t>(2 * objects, kernel::kMaxObjectsPerClass);
+    const uint32_t semaphores = 2 * objects;
     b.addClass(K::Task, tasks, 0, 0x4C);
     b.addClass(K::Semaphore, semaphores, 0, 0x08);
     for (K kind : owners)

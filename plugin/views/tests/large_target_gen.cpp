@@ -1,0 +1,43 @@
+// Writes a simulated target with 5,000 semaphores, every one named, and a task waiting on the last one,
+// for the host scenario that lists them: large_target_gen DIR. An old data log in DIR is removed.
+#include "standins/debugger/simtarget/kernel_objects.h"
+
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <string>
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: large_target_gen DIR\n");
+        return 2;
+    }
+    using kernel::ObjectKind;
+    try {
+        simtarget::KernelSpec spec;
+        spec.port = 3;
+        simtarget::TargetBuilder b(spec);
+        b.addClass(ObjectKind::Task, 1, 0, 0x4C);
+        b.addClass(ObjectKind::Semaphore, 5000, 0, 0x08);
+        for (uint32_t n = 1; n <= 5000; ++n)
+            b.setName(ObjectKind::Semaphore, n, "Sem" + std::to_string(n));
+        b.setName(ObjectKind::Task, 1, "Waiter");
+        simtarget::TaskOptions task;
+        task.status = 0x20;
+        task.waits = {{ObjectKind::Semaphore, 5000}};
+        simtarget::MakeTask(b, 1, task);
+        std::error_code error;
+        std::filesystem::create_directories(argv[1], error);
+        std::filesystem::remove(std::filesystem::path(argv[1]) / "large.csv", error);
+        std::string message;
+        if (!simtarget::WriteTargetFiles(b.build(), argv[1], "a79", message)) {
+            std::fprintf(stderr, "large_target_gen: %s\n", message.c_str());
+            return 1;
+        }
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "large_target_gen: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
