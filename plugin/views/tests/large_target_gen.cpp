@@ -13,7 +13,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: large_target_gen DIR\n");
         return 2;
     }
-    using kernel::ObjectKind;
+    using simtarget::ObjectKind;
     try {
         simtarget::KernelSpec spec;
         spec.port = 3;

@@ -1,8 +1,6 @@
 // Whole simulated kernels: the demo with every class, and a bulk kernel for the benchmark.
 #include "standins/debugger/simtarget/kernel_objects.h"
 
-#include "plugin/kernel/object_classes.h"
-
 #include <algorithm>
 #include <string>
 #include <utility>
