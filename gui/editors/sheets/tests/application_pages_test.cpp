@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include <QApplication>
 #include <QLineEdit>
@@ -439,6 +440,14 @@ TEST_F(ApplicationPagesTest, LoadAndSaveAsInsideACancelledSheet)
     engine::PresetFileChooser chooser;
     engine::FileChooser* previous = engine::SetFileChooser(&chooser);
     const std::string saved = (m_programFolder / "copy.app").string();
+    // Another application's file under a name of its own (the project lists neither).
+    const std::string spare = (m_programFolder / "spare.app").string();
+    {
+        std::ifstream in(m_demo / "monitor.app", std::ios::binary);
+        std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        text.replace(text.find("Name=Monitor"), 12, "Name=Spare");
+        std::ofstream(spare, std::ios::binary) << text;
+    }
     {
         ApplicationSheetTransaction transaction(*m_context.cpu, app());
         ASSERT_TRUE(transaction.begin());
@@ -448,16 +457,17 @@ TEST_F(ApplicationPagesTest, LoadAndSaveAsInsideACancelledSheet)
         AppGeneralPage page(m_context);
         page.initialise(m_state);
 
-        // Load another application's file: the record takes its shape; the pages reload.
-        chooser.QueueAnswer((m_demo / "monitor.app").string());
+        // Load a file no application lists: the record takes its shape; the pages reload.
+        chooser.QueueAnswer(spare);
         page.clicked(Load, m_state);
         EXPECT_EQ(refreshed, 1);
-        EXPECT_EQ(engine::textString(app().name), "Monitor");
-        EXPECT_EQ(engine::textString(app().path), "./monitor.app");
+        EXPECT_EQ(engine::textString(app().name), "Spare");
+        const std::string loadedPath = engine::textString(app().path);
+        EXPECT_TRUE(loadedPath.ends_with("/spare.app")) << loadedPath;
 
         // Save As writes a file; a cancelled chooser changes nothing.
         page.clicked(SaveAs, m_state);
-        EXPECT_EQ(engine::textString(app().path), "./monitor.app");
+        EXPECT_EQ(engine::textString(app().path), loadedPath);
         chooser.QueueAnswer(saved);
         page.clicked(SaveAs, m_state);
         EXPECT_TRUE(std::filesystem::exists(saved));
