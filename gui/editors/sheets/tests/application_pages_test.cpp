@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 #include <QApplication>
 #include <QLineEdit>
@@ -289,6 +290,32 @@ TEST_F(ApplicationPagesTest, ClassPageListsSelectedClassesWithTheirChains)
     EXPECT_TRUE(m_state[ClassOptions].enabled);
     EXPECT_TRUE(page.doubleClicked(ClassList, m_state));
     EXPECT_EQ(opened, 1);
+}
+
+TEST_F(ApplicationPagesTest, SystemPageRefusesARamSizeOrClockRatePast32Bits)
+{
+    AppSystemPage page(m_context);
+    page.initialise(m_state);
+    const int32_t ram = app().systemRamAvailable;
+    for (const auto& [edit, message] :
+         {std::pair{RamSize, "System RAM Size must be in the range of 0 to 4294967295"},
+          std::pair{ClockRate, "System Clock Rate must be in the range of 0 to 4294967295"}}) {
+        SCOPED_TRACE(message);
+        const std::string kept = m_state.text(edit);
+        m_state[edit].text = "99999999999";
+        m_messages->clear();
+        const OkOutcome outcome = page.killActive(m_state);
+        EXPECT_FALSE(outcome.close);
+        EXPECT_EQ(outcome.focusId, edit);
+        ASSERT_EQ(messages().size(), 1u);
+        EXPECT_EQ(messages()[0], message);
+        m_state[edit].text = kept;
+    }
+    m_state[RamSize].text = "0xFFFFFFFF";
+    m_messages->clear();
+    EXPECT_TRUE(page.killActive(m_state).close) << "the largest 32-bit number fits";
+    EXPECT_TRUE(messages().empty());
+    EXPECT_NE(app().systemRamAvailable, ram);
 }
 
 TEST_F(ApplicationPagesTest, SystemPageChecksLabelsSizesAndAnchorThenRaisesFlags)
