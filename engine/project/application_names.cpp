@@ -22,6 +22,15 @@ std::string fileIdentity(std::string_view path)
     return error ? std::string(path) : resolved.string();
 }
 
+// A relative path of a record names a file in the project's folder.
+std::string fileIdentityIn(const ProjectRecord& project, std::string_view path)
+{
+    const std::filesystem::path file{std::string(path)};
+    if (file.is_relative() && project.path[0] != '\0')
+        return fileIdentity((std::filesystem::path(textString(project.path)).parent_path() / file).string());
+    return fileIdentity(path);
+}
+
 // Why the project writer would refuse `name` as a key of the list section, or "" when it would not.
 std::string keyProblem(const std::string& listName, std::string_view name)
 {
@@ -85,6 +94,49 @@ bool applicationNamesAreSound(const ProjectRecord& project, int cpuIndex, const 
                                         textString(earlier->second->path), textString(application.path)));
             return false;
         }
+    }
+    return true;
+}
+
+bool loadedApplicationIsSound(const ProjectRecord& project, const CpuRecord& cpu, const ApplicationRecord& loaded,
+                              const std::string& path)
+{
+    const std::string identity = fileIdentityIn(project, path);
+    for (int32_t c = 0; project.cpus != nullptr && c < project.cpuCount; ++c) {
+        const CpuRecord& listing = project.cpus[c];
+        for (int32_t a = 0; listing.applications != nullptr && a < listing.applicationCount; ++a) {
+            const ApplicationRecord& other = listing.applications[a];
+            if (&other == &loaded || other.path[0] == '\0' || fileIdentityIn(project, textOf(other.path)) != identity)
+                continue;
+            showFileError(formatMessage("Unable to load application file %s: the file is already listed for \"%s\" "
+                                        "of CPU \"%s\"",
+                                        path, textString(other.name), textString(listing.name)));
+            return false;
+        }
+    }
+    const std::string name = textString(loaded.name);
+    if (name.empty()) {
+        showFileError(formatMessage("Unable to load application file %s: it gives the application of CPU \"%s\" an "
+                                    "empty name",
+                                    path, textString(cpu.name)));
+        return false;
+    }
+    const std::string problem = keyProblem("APPS " + textString(cpu.name), name);
+    if (!problem.empty()) {
+        showFileError(formatMessage("Unable to load application file %s: the application name \"%s\" of CPU \"%s\" "
+                                    "could not be saved: %s",
+                                    path, name, textString(cpu.name), problem));
+        return false;
+    }
+    const std::string key = sectionLookupKey(name);
+    for (int32_t a = 0; cpu.applications != nullptr && a < cpu.applicationCount; ++a) {
+        const ApplicationRecord& other = cpu.applications[a];
+        if (&other == &loaded || sectionLookupKey(textString(other.name)) != key)
+            continue;
+        showFileError(formatMessage("Unable to load application file %s: CPU \"%s\" has another application named "
+                                    "\"%s\" (application file %s)",
+                                    path, textString(cpu.name), name, textString(other.path)));
+        return false;
     }
     return true;
 }

@@ -7,6 +7,8 @@
 
 namespace engine {
 
+struct ApplicationRecord;
+struct CpuRecord;
 struct ProjectRecord;
 
 // Before the CPU's application files are read: false, after a message, when an application of CPU
@@ -17,5 +19,12 @@ bool applicationFilesAreDistinct(const ProjectRecord& project, int cpuIndex);
 // the project file's list section `listName` could not hold, or a name (in any letter case) that an
 // earlier application of the CPU has.
 bool applicationNamesAreSound(const ProjectRecord& project, int cpuIndex, const std::string& listName);
+
+// After one application file at `path` was read into `loaded`, an application of `cpu` (a load of a
+// single file while the project is open): false, after a message naming the file, when the open of the
+// project would refuse it: an empty name, a name the CPU's list section could not hold or that another
+// application of the CPU has, or a file that another application of the project lists.
+bool loadedApplicationIsSound(const ProjectRecord& project, const CpuRecord& cpu, const ApplicationRecord& loaded,
+                              const std::string& path);
 
 }  // namespace engine

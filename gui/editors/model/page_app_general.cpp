@@ -5,7 +5,9 @@
 #include "engine/names/name_conflicts.h"
 #include "engine/names/project_walk.h"
 #include "engine/names/report_texts.h"
+#include "engine/ops/project_manager.h"
 #include "engine/project/application_file.h"
+#include "engine/project/application_names.h"
 #include "engine/records/text_field.h"
 #include "engine/util/path.h"
 #include "engine/util/text.h"
@@ -70,6 +72,33 @@ bool readNumber(const std::string& text, uint32_t& value)
     value = engine::ParseNumber(trimmed);
     return true;
 }
+
+// A copy of an application taken before a file is loaded into it, put back when the load is refused.
+class ApplicationBackup {
+public:
+    ApplicationBackup(const engine::CpuRecord& cpu, engine::ApplicationRecord& application)
+        : m_cpu(cpu), m_application(application)
+    {
+        engine::ProjectManager::InitApplicationRecord(m_copy);
+        m_taken = engine::ProjectManager::CloneApplication(cpu, m_copy, application);
+    }
+    ~ApplicationBackup() { engine::ProjectManager::FreeApplication(m_copy); }
+    ApplicationBackup(const ApplicationBackup&) = delete;
+    ApplicationBackup& operator=(const ApplicationBackup&) = delete;
+
+    bool taken() const { return m_taken; }
+    void restore()
+    {
+        if (m_taken)
+            engine::ProjectManager::AssignApplication(m_cpu, m_application, m_copy);
+    }
+
+private:
+    const engine::CpuRecord& m_cpu;
+    engine::ApplicationRecord& m_application;
+    engine::ApplicationRecord m_copy;
+    bool m_taken = false;
+};
 
 } // namespace
 
@@ -203,13 +232,25 @@ bool AppGeneralPage::switchAll(int id, ViewState& state)
 
 void AppGeneralPage::loadFile(ViewState& state)
 {
+    // A file that cannot be read, or whose application the project could not save, leaves the
+    // application as it was.
+    ApplicationBackup before(cpu(), application());
+    if (!before.taken()) {
+        pageMessage("Unable to read selected application file", "File I/O Error");
+        return;
+    }
     engine::ApplicationFile file(nullptr, m_context.project, m_context.cpu, m_context.application);
     std::string path;
     const int read = file.ChooseAndRead(&path);
     if (path.empty())
         return;
     if (read == 0) {
+        before.restore();
         pageMessage("Unable to read selected application file", "File I/O Error");
+        return;
+    }
+    if (m_context.project && !engine::loadedApplicationIsSound(*m_context.project, cpu(), application(), path)) {
+        before.restore();
         return;
     }
     const std::string relative = ProjectRelativePath(m_context.project, path);

@@ -1,3 +1,5 @@
+#include <utility>
+
 #include "engine/names/identifier.h"
 #include "engine/names/name_conflicts.h"
 #include "engine/records/text_field.h"
@@ -125,6 +127,13 @@ OkOutcome AppSystemPage::killActive(ViewState& state)
     engine::ApplicationRecord& app = application();
     const engine::KernelRecord& kernel = cpu().kernel;
     const std::string caption = title(app);
+    // A number past 32 bits would be kept as the largest one, without a word.
+    for (const auto& [edit, what] : {std::pair{RamSize, "System RAM Size"}, std::pair{ClockRate, "System Clock Rate"}}) {
+        if (!NumberFits32Bits(engine::TrimText(state.text(edit), true, true))) {
+            pageMessage(what + engine::RangeTextUnsigned(0, 0xFFFFFFFFu), caption);
+            return OkOutcome::stay(edit, true);
+        }
+    }
     // A manual label must be an identifier that no other name or label of the application uses.
     const auto checkLabel = [&](char (&field)[engine::kNameSize], int edit, const char* problemName,
                                 const char* conflictName, bool checkRam, bool checkStack) -> bool {

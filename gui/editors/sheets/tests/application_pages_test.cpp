@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <utility>
 
 #include <QApplication>
 #include <QLineEdit>
@@ -291,6 +293,32 @@ TEST_F(ApplicationPagesTest, ClassPageListsSelectedClassesWithTheirChains)
     EXPECT_EQ(opened, 1);
 }
 
+TEST_F(ApplicationPagesTest, SystemPageRefusesARamSizeOrClockRatePast32Bits)
+{
+    AppSystemPage page(m_context);
+    page.initialise(m_state);
+    const int32_t ram = app().systemRamAvailable;
+    for (const auto& [edit, message] :
+         {std::pair{RamSize, "System RAM Size must be in the range of 0 to 4294967295"},
+          std::pair{ClockRate, "System Clock Rate must be in the range of 0 to 4294967295"}}) {
+        SCOPED_TRACE(message);
+        const std::string kept = m_state.text(edit);
+        m_state[edit].text = "99999999999";
+        m_messages->clear();
+        const OkOutcome outcome = page.killActive(m_state);
+        EXPECT_FALSE(outcome.close);
+        EXPECT_EQ(outcome.focusId, edit);
+        ASSERT_EQ(messages().size(), 1u);
+        EXPECT_EQ(messages()[0], message);
+        m_state[edit].text = kept;
+    }
+    m_state[RamSize].text = "0xFFFFFFFF";
+    m_messages->clear();
+    EXPECT_TRUE(page.killActive(m_state).close) << "the largest 32-bit number fits";
+    EXPECT_TRUE(messages().empty());
+    EXPECT_NE(app().systemRamAvailable, ram);
+}
+
 TEST_F(ApplicationPagesTest, SystemPageChecksLabelsSizesAndAnchorThenRaisesFlags)
 {
     clearFlags();
@@ -440,6 +468,14 @@ TEST_F(ApplicationPagesTest, LoadAndSaveAsInsideACancelledSheet)
     engine::PresetFileChooser chooser;
     engine::FileChooser* previous = engine::SetFileChooser(&chooser);
     const std::string saved = (m_programFolder / "copy.app").string();
+    // Another application's file under a name of its own (the project lists neither).
+    const std::string spare = (m_programFolder / "spare.app").string();
+    {
+        std::ifstream in(m_demo / "monitor.app", std::ios::binary);
+        std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        text.replace(text.find("Name=Monitor"), 12, "Name=Spare");
+        std::ofstream(spare, std::ios::binary) << text;
+    }
     {
         ApplicationSheetTransaction transaction(*m_context.cpu, app());
         ASSERT_TRUE(transaction.begin());
@@ -449,16 +485,17 @@ TEST_F(ApplicationPagesTest, LoadAndSaveAsInsideACancelledSheet)
         AppGeneralPage page(m_context);
         page.initialise(m_state);
 
-        // Load another application's file: the record takes its shape; the pages reload.
-        chooser.QueueAnswer((m_demo / "monitor.app").string());
+        // Load a file no application lists: the record takes its shape; the pages reload.
+        chooser.QueueAnswer(spare);
         page.clicked(Load, m_state);
         EXPECT_EQ(refreshed, 1);
-        EXPECT_EQ(engine::textString(app().name), "Monitor");
-        EXPECT_EQ(engine::textString(app().path), "./monitor.app");
+        EXPECT_EQ(engine::textString(app().name), "Spare");
+        const std::string loadedPath = engine::textString(app().path);
+        EXPECT_TRUE(loadedPath.ends_with("/spare.app")) << loadedPath;
 
         // Save As writes a file; a cancelled chooser changes nothing.
         page.clicked(SaveAs, m_state);
-        EXPECT_EQ(engine::textString(app().path), "./monitor.app");
+        EXPECT_EQ(engine::textString(app().path), loadedPath);
         chooser.QueueAnswer(saved);
         page.clicked(SaveAs, m_state);
         EXPECT_TRUE(std::filesystem::exists(saved));

@@ -13,6 +13,8 @@
 #include <QTreeWidget>
 
 #include <filesystem>
+#include <fstream>
+#include <map>
 
 #include "engine/files/file_chooser.h"
 #include "engine/names/project_walk.h"
@@ -109,6 +111,8 @@ TEST_F(MainWindowSheetsTest, KernelFileLoadedFromTheCpuSheetIsStoredRelativeToTh
 
 TEST_F(MainWindowSheetsTest, ApplicationSheetKeepsTheTreeAndTheFootprintUpToDate)
 {
+    // A file of its own for the Load: one that another application lists is refused.
+    fs::copy_file(m_projectFolder / "link.app", m_projectFolder / "spare.app");
     engine::ProjectRecord& project = m_window->GetProject();
     engine::CpuRecord& main = windowCpu("Main");
     engine::ApplicationRecord& control = main.applications[0];
@@ -145,7 +149,7 @@ TEST_F(MainWindowSheetsTest, ApplicationSheetKeepsTheTreeAndTheFootprintUpToDate
             savedImage = shell::ApplicationImage(control);
 
             // Load: the tree is rebuilt once the window gets to it.
-            m_chooser.QueueAnswer((m_projectFolder / "link.app").string());
+            m_chooser.QueueAnswer((m_projectFolder / "spare.app").string());
             QTest::mouseClick(platform::findControl<QPushButton>(modal, app_ids::Load), Qt::LeftButton);
             settle();
             itemAfterLoad = control.treeItem;
@@ -158,6 +162,81 @@ TEST_F(MainWindowSheetsTest, ApplicationSheetKeepsTheTreeAndTheFootprintUpToDate
     EXPECT_EQ(imageAfterSave, savedImage);
     EXPECT_NE(itemAfterLoad, itemBefore);
     EXPECT_NE(itemAfterLoad, 0u);
+}
+
+std::string readFile(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeFile(const fs::path& file, const std::string& text)
+{
+    std::ofstream(file, std::ios::binary) << text;
+}
+
+// The file's text with its "Name=" line replaced.
+std::string withName(const fs::path& file, const std::string& name)
+{
+    std::string text = readFile(file);
+    const std::size_t start = text.find("\nName=");
+    const std::size_t end = text.find('\n', start + 1);
+    return text.replace(start + 1, end - start - 1, "Name=" + name);
+}
+
+TEST_F(MainWindowSheetsTest, LoadRefusesAFileTheProjectCouldNotSaveAndKeepsTheApplication)
+{
+    engine::ProjectRecord& project = m_window->GetProject();
+    engine::CpuRecord& main = windowCpu("Main");
+    engine::ApplicationRecord& monitor = main.applications[1];
+    ASSERT_EQ(engine::textString(monitor.name), "Monitor");
+    writeFile(m_projectFolder / "nameless.app", withName(m_projectFolder / "monitor.app", ""));
+    writeFile(m_projectFolder / "twin.app", withName(m_projectFolder / "monitor.app", "control"));
+    writeFile(m_projectFolder / "bracket.app", withName(m_projectFolder / "monitor.app", "[x"));
+    const struct {
+        const char* file;
+        const char* message;
+    } cases[] = {
+        {"nameless.app", "gives the application of CPU \"Main\" an empty name"},
+        {"twin.app", "CPU \"Main\" has another application named \"control\""},
+        {"bracket.app", "the application name \"[x\" of CPU \"Main\" could not be saved"},
+        {"control.app", "the file is already listed for \"Control\" of CPU \"Main\""},
+        {"link.app", "the file is already listed for \"Link\" of CPU \"Comms\""},
+    };
+    std::map<fs::path, std::string> before;
+    for (const auto& entry : fs::directory_iterator(m_projectFolder))
+        before[entry.path()] = readFile(entry.path());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        m_messages->clear();
+        std::string shownName;
+        whenModal(
+            [&](QWidget* modal) {
+                m_chooser.QueueAnswer((m_projectFolder / c.file).string());
+                QTest::mouseClick(platform::findControl<QPushButton>(modal, app_ids::Load), Qt::LeftButton);
+                settle();
+                shownName = platform::findControl<QLineEdit>(modal, app_ids::Name)->text().toStdString();
+                auto* sheet = qobject_cast<QDialog*>(modal);
+                sheet->accept();
+                // A page that refuses OK keeps the sheet open: the test ends it rather than wait.
+                if (sheet->isVisible())
+                    sheet->reject();
+            },
+            QStringLiteral("Application Properties"));
+        shell::editorServices().ShowApplicationProperties(m_window->manager(), project, monitor, main);
+        ASSERT_EQ(messages().size(), 1u);
+        EXPECT_NE(messages()[0].find("Unable to load application file " + (m_projectFolder / c.file).string()),
+                  std::string::npos)
+            << messages()[0];
+        EXPECT_NE(messages()[0].find(c.message), std::string::npos) << messages()[0];
+        EXPECT_EQ(shownName, "Monitor");
+        EXPECT_EQ(engine::textString(monitor.name), "Monitor");
+        EXPECT_EQ(engine::textString(monitor.path), "monitor.app");
+        EXPECT_EQ(monitor.edited, 0);
+        EXPECT_EQ(project.edited, 0);
+    }
+    for (const auto& [path, text] : before)
+        EXPECT_EQ(readFile(path), text) << path;
 }
 
 } // namespace
