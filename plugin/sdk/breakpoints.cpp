@@ -47,26 +47,6 @@ RetryList<BreakpointAnchor>& refusedList()
     return *list;
 }
 
-// Sessions (sessionNumber) whose registration the debugger gave back; it dropped their breakpoints
-// with them, so their handles are never asked for again.
-struct EndedSessions {
-    std::mutex mutex;
-    std::vector<uint64_t> numbers;
-};
-
-EndedSessions& endedSessions()
-{
-    static auto* ended = new EndedSessions;
-    return *ended;
-}
-
-bool sessionEnded(uint64_t session)
-{
-    EndedSessions& ended = endedSessions();
-    std::lock_guard lock(ended.mutex);
-    return std::find(ended.numbers.begin(), ended.numbers.end(), session) != ended.numbers.end();
-}
-
 std::mutex g_sleeperMutex;
 SyncronousStopper::Sleeper& sleeper()
 {
@@ -116,7 +96,7 @@ public:
     // breakpoint to be set again; true when it did.
     bool dropDeadHandles()
     {
-        if ((handle1 == 0 && handle2 == 0) || !sessionEnded(session))
+        if ((handle1 == 0 && handle2 == 0) || !SessionEnded(session))
             return false;
         handle1 = 0;
         handle2 = 0;
@@ -391,19 +371,6 @@ namespace dk {
 std::size_t RetryRefusedBreakpointRemovals()
 {
     return refusedList().retry([](BreakpointAnchor& anchor) { return anchor.remove(); });
-}
-
-void NoteSessionEnded(uint64_t session)
-{
-    if (session == 0)
-        return;
-    {
-        EndedSessions& ended = endedSessions();
-        std::lock_guard lock(ended.mutex);
-        ended.numbers.push_back(session);
-    }
-    // The refused removals went with it.
-    RetryRefusedBreakpointRemovals();
 }
 
 void RestoreBreakpointsOfEndedSessions()

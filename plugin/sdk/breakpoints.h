@@ -125,10 +125,8 @@ bool CanSetBreakpoint(uint32_t kind);                                     // 177
 // an anchor goes once the debugger removed it. Answers how many are still registered.
 std::size_t RetryRefusedBreakpointRemovals();
 
-// The debugger gave the registration of the session (sessionNumber) back and dropped its breakpoints
-// with it: their handles are never asked for again (a refused removal among them is forgotten), and
-// the breakpoints still alive are set again by RestoreBreakpointsOfEndedSessions on the next one.
-void NoteSessionEnded(uint64_t session);
+// Breakpoints still alive whose session ended (NoteSessionEnded) are set again with the current
+// registration; their old handles are forgotten, as is a refused removal among them.
 void RestoreBreakpointsOfEndedSessions();
 
 } // namespace dk

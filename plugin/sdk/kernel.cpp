@@ -1,10 +1,25 @@
 #include "plugin/sdk/kernel.h"
 
+#include <algorithm>
+#include <mutex>
+#include <vector>
+
 namespace dk {
 namespace {
 std::atomic<const DkKernelFunctions_1*> g_table{nullptr};
 std::atomic<uint32_t> g_registration{0};
 std::atomic<uint64_t> g_session{0};
+
+struct EndedSessions {
+    std::mutex mutex;
+    std::vector<uint64_t> numbers;
+};
+
+EndedSessions& endedSessions()
+{
+    static auto* ended = new EndedSessions;
+    return *ended;
+}
 } // namespace
 
 void bindKernelTable(const DkKernelFunctions_1* table) { g_table.store(table); }
@@ -18,6 +33,22 @@ void setRegistrationHandle(uint32_t handle)
 }
 
 uint64_t sessionNumber() { return g_session.load(); }
+
+void NoteSessionEnded(uint64_t session)
+{
+    if (session == 0)
+        return;
+    EndedSessions& ended = endedSessions();
+    std::lock_guard lock(ended.mutex);
+    ended.numbers.push_back(session);
+}
+
+bool SessionEnded(uint64_t session)
+{
+    EndedSessions& ended = endedSessions();
+    std::lock_guard lock(ended.mutex);
+    return std::find(ended.numbers.begin(), ended.numbers.end(), session) != ended.numbers.end();
+}
 
 std::string takeHostText(const char* text)
 {

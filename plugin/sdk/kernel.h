@@ -17,6 +17,10 @@ void setRegistrationHandle(uint32_t handle);
 // Numbers the registrations of the process from 1 (0: none yet); a new handle starts a new number,
 // so a handle the debugger hands out again still belongs to a new session.
 uint64_t sessionNumber();
+// The debugger gave the session's registration back and dropped what was set with it: breakpoints,
+// category providers and their user breakpoints. Their handles are never asked for again.
+void NoteSessionEnded(uint64_t session);
+bool SessionEnded(uint64_t session);
 
 // The entry at index as a function of type Fn, or null.
 template <typename Fn>

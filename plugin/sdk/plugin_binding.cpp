@@ -124,9 +124,13 @@ DkStatus DkDisconnectKernel()
     uint32_t result = callKernel<DkStatusOfHandleFn>(uint32_t{DK_STATUS_FAILURE}, DK_UNREGISTER_PLUGIN, handle);
     setRegistrationHandle(0);
     DkStatus status = static_cast<DkStatus>(result & 0xFFFFu);
-    // The debugger drops the breakpoints of a registration it gave back: their handles are dead.
-    if (status == DK_STATUS_OK)
+    // The debugger drops the breakpoints of a registration it gave back: their handles are dead, and
+    // refused removals and clears among them are forgotten.
+    if (status == DK_STATUS_OK) {
         NoteSessionEnded(session);
+        RetryRefusedBreakpointRemovals();
+        RetryRefusedUserBreakpointClears();
+    }
     return status;
 }
 

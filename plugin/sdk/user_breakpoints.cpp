@@ -68,6 +68,7 @@ public:
 
     int clearEntry = DK_USER_BREAKPOINT_CLEAR;
     uint32_t id = 0;
+    uint64_t session = 0; // the session whose registration the breakpoint was set under
 
 private:
     template <typename R, typename Op, typename... Args>
@@ -82,6 +83,15 @@ private:
 };
 
 namespace {
+
+// Entry entry for id. The debugger dropped the breakpoints of a registration it gave back: such an
+// id is only forgotten, never asked for.
+DkStatus clearId(int entry, uint32_t id, uint64_t session)
+{
+    if (id != 0 && SessionEnded(session))
+        return DK_STATUS_OK;
+    return idCall(entry, id);
+}
 
 RetryList<UserBreakpointAnchor>& refusedClears()
 {
@@ -114,12 +124,13 @@ void* DkUserBreakpointBase::debuggerObject(int clearEntry)
     if (!m_anchor)
         return nullptr;
     m_anchor->clearEntry = clearEntry;
+    m_anchor->session = sessionNumber();
     return static_cast<DkUserBreakpointOps*>(m_anchor.get());
 }
 
 DkStatus DkUserBreakpointBase::clearWith(int entry)
 {
-    DkStatus status = idCall(entry, m_id);
+    DkStatus status = clearId(entry, m_id, m_anchor ? m_anchor->session : 0);
     if (status == DK_STATUS_OK)
         m_id = 0; // a refused clear leaves the breakpoint set
     return status;
@@ -136,8 +147,9 @@ DkStatus DkUserBreakpointBase::Clear() { return clearWith(DK_USER_BREAKPOINT_CLE
 
 std::size_t RetryRefusedUserBreakpointClears()
 {
-    return refusedClears().retry(
-        [](UserBreakpointAnchor& anchor) { return idCall(anchor.clearEntry, anchor.id) == DK_STATUS_OK; });
+    return refusedClears().retry([](UserBreakpointAnchor& anchor) {
+        return clearId(anchor.clearEntry, anchor.id, anchor.session) == DK_STATUS_OK;
+    });
 }
 
 DkStatus DkUserBreakpointBase::Refresh() { return idCall(DK_USER_BREAKPOINT_REFRESH, m_id); }
@@ -166,13 +178,15 @@ uint32_t DkUleUserBreakpointBase::DuplicateUle()
 
 DkUserBreakCategoryProvider::DkUserBreakCategoryProvider()
     : m_handle(callKernel<DkRegisterObjectFn>(uint32_t{0}, DK_CATEGORY_REGISTER, registrationHandle(),
-                                               static_cast<void*>(static_cast<DkCategoryProviderOps*>(this))))
+                                               static_cast<void*>(static_cast<DkCategoryProviderOps*>(this)))),
+      m_session(sessionNumber())
 {
 }
 
 DkUserBreakCategoryProvider::~DkUserBreakCategoryProvider()
 {
-    if (m_handle != 0)
+    // A provider of an ended session went with its registration.
+    if (m_handle != 0 && !SessionEnded(m_session))
         callKernelVoid<DkHandleFn>(DK_CATEGORY_UNREGISTER, m_handle);
 }
 

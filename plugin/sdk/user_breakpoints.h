@@ -20,7 +20,8 @@ class UserBreakpointAnchor;
 // A breakpoint the debugger keeps under an id (0 = not set). Set hands the debugger an anchor that
 // passes the calls of those slots to this object while it lives; the concrete breakpoint supplies
 // the texts and operations. A breakpoint whose clearing the debugger refused leaves its anchor
-// registered, and the clearing is asked for again (RetryRefusedUserBreakpointClears).
+// registered, and the clearing is asked for again (RetryRefusedUserBreakpointClears). The debugger
+// drops the breakpoints of a registration it gives back: their ids are then forgotten, not cleared.
 class DkUserBreakpointBase : public DkUserBreakpointOps {
 public:
     DkUserBreakpointBase();
@@ -79,6 +80,7 @@ public:
 
 private:
     DkHandle m_handle = 0;
+    uint64_t m_session = 0; // the session whose registration the handle belongs to
 };
 
 // Asks the debugger again to clear the user breakpoints it refused to clear when they went; answers

@@ -248,12 +248,16 @@ uint32_t SimKernel::registerPlugin(const PluginCallbackTable* callbacks, uint32_
 uint32_t SimKernel::unregisterPlugin(uint32_t registration)
 {
     std::lock_guard delivery(m_delivery);
-    std::lock_guard lock(m_mutex);
-    if (m_callbacks == nullptr || registration != m_registration)
-        return DK_STATUS_FAILURE;
-    m_callbacks = nullptr;
-    m_registration = 0;
-    std::erase_if(m_breakpoints, [&](const Breakpoint& b) { return b.registration == registration; });
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_callbacks == nullptr || registration != m_registration)
+            return DK_STATUS_FAILURE;
+        m_callbacks = nullptr;
+        m_registration = 0;
+        std::erase_if(m_breakpoints, [&](const Breakpoint& b) { return b.registration == registration; });
+    }
+    // Outside the kernel's lock: the program takes its own lock first and the kernel's inside it.
+    m_program.dropRegistration(registration);
     return DK_STATUS_OK;
 }
 

@@ -86,7 +86,7 @@ void* SimProgram::categoryObject(DkHandle provider) const
 {
     std::lock_guard lock(m_mutex);
     auto it = m_categories.find(provider);
-    return it == m_categories.end() ? nullptr : it->second;
+    return it == m_categories.end() ? nullptr : it->second.object;
 }
 
 void* SimProgram::taskProviderObject() const
@@ -662,7 +662,7 @@ DkHandle SimProgram::registerCategory(uint32_t registration, void* object)
         return 0;
     std::lock_guard lock(m_mutex);
     DkHandle handle = m_nextHandle++;
-    m_categories[handle] = object;
+    m_categories[handle] = {object, registration};
     return handle;
 }
 
@@ -673,6 +673,16 @@ void SimProgram::unregisterCategory(DkHandle provider)
         ledgerError("entry 230: an unknown category provider");
     // Breakpoints of a provider that goes are dropped with it.
     std::erase_if(m_userBreakpoints, [&](const SimUserBreakpoint& b) { return b.provider == provider; });
+}
+
+void SimProgram::dropRegistration(uint32_t registration)
+{
+    std::lock_guard lock(m_mutex);
+    std::erase_if(m_userBreakpoints, [&](const SimUserBreakpoint& b) {
+        auto category = m_categories.find(b.provider);
+        return category != m_categories.end() && category->second.registration == registration;
+    });
+    std::erase_if(m_categories, [&](const auto& entry) { return entry.second.registration == registration; });
 }
 
 uint32_t SimProgram::setUserBreakpoint(bool atLocation, DkHandle provider, void* object)

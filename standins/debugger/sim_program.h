@@ -136,6 +136,8 @@ public:
 
     DkHandle registerCategory(uint32_t registration, void* object);
     void unregisterCategory(DkHandle provider);
+    // The registration was given back: its category providers and their user breakpoints go with it.
+    void dropRegistration(uint32_t registration);
     uint32_t setUserBreakpoint(bool atLocation, DkHandle provider, void* object);
     DkStatus clearUserBreakpoint(bool atLocation, uint32_t id);
     DkStatus refreshUserBreakpoint(bool atLocation, uint32_t id);
@@ -188,7 +190,11 @@ private:
     std::map<DkHandle, std::vector<uint32_t>> m_lists;
     std::map<DkHandle, uint32_t> m_recordHandles; // handle -> record number
     std::map<DkHandle, uint32_t> m_taskHandles;   // handle -> task id
-    std::map<DkHandle, void*> m_categories;
+    struct Category {
+        void* object = nullptr;
+        uint32_t registration = 0;
+    };
+    std::map<DkHandle, Category> m_categories;
     std::vector<SimUserBreakpoint> m_userBreakpoints;
     void* m_taskProvider = nullptr;
     std::multiset<std::pair<int, DkHandle>> m_lent; // {release entry, handle}

@@ -218,6 +218,35 @@ TEST_F(SdkUleTest, AClearTheDebuggerRefusesKeepsTheBreakpointRegisteredUntilItIs
     EXPECT_EQ(RetryRefusedUserBreakpointClears(), 0u);
 }
 
+// The debugger drops a registration's category providers and user breakpoints when it is given
+// back: a clear refused before Exit, a breakpoint still set at Exit and its provider are not asked
+// for again, not after Exit and not at a stop of the next session.
+TEST_F(SdkUleTest, UserBreakpointsOfAnEndedSessionAreForgottenNotCleared)
+{
+    auto category = std::make_unique<Category>();
+    auto refused = std::make_unique<WatchBreakpoint>(DkUle::FromText("counter", true));
+    WatchBreakpoint kept(DkUle::FromText("counter", true));
+    ASSERT_TRUE(refused->Set(*category));
+    ASSERT_TRUE(kept.Set(*category));
+    kernel.injectFailure(DK_ULE_BREAKPOINT_CLEAR, 0x31, 2); // when it goes and again at Exit
+    refused.reset();
+    ASSERT_EQ(PluginApiExit(), 0);
+    EXPECT_TRUE(program().userBreakpoints().empty());
+    const uint64_t clears = kernel.callCount(DK_ULE_BREAKPOINT_CLEAR);
+    EXPECT_EQ(clears, 2u);
+    EXPECT_EQ(RetryRefusedUserBreakpointClears(), 0u);
+
+    ASSERT_EQ(PluginApiInit(kernel.table()), 0);
+    kernel.notify(DK_NOTIFY_TARGET_STOPPED);
+    EXPECT_EQ(kept.Clear(), DK_STATUS_OK); // gone with its registration
+    EXPECT_EQ(kept.GetId(), 0u);
+    category.reset();
+    EXPECT_EQ(PluginApiExit(), 0);
+    EXPECT_EQ(kernel.callCount(DK_ULE_BREAKPOINT_CLEAR), clears);
+    EXPECT_EQ(kernel.callCount(DK_CATEGORY_UNREGISTER), 0u);
+    EXPECT_EQ(RetryRefusedUserBreakpointClears(), 0u);
+}
+
 TEST_F(SdkUleTest, ABreakpointThatGoesWhileSetIsClearedFirst)
 {
     Category category;

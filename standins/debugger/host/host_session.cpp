@@ -10,7 +10,10 @@
 #include <QDialog>
 #include <QApplication>
 #include <QDockWidget>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMainWindow>
+#include <QMouseEvent>
 #include <QThread>
 #include <QWidget>
 
@@ -433,6 +436,38 @@ bool HostSession::execute(const ScenarioCommand& c)
         if (!ran)
             return false;
         return posted ? true : fail(c, "no list in that window");
+    }
+    if (c.name == "edit-last") {
+        // As the user types into a list: a click on the first cell of the last row opens its edit
+        // box, the text goes in and Return commits it.
+        if (!need(2))
+            return false;
+        bool typed = false;
+        bool ran = runOnGui(c, [&] {
+            QWidget* window = findWindow(a[0]);
+            auto* view = window != nullptr ? window->findChild<QAbstractItemView*>() : nullptr;
+            const int rows = view != nullptr && view->model() != nullptr ? view->model()->rowCount() : 0;
+            if (rows == 0)
+                return;
+            const QPoint point = view->visualRect(view->model()->index(rows - 1, 0)).center();
+            const QPointF global = view->viewport()->mapToGlobal(QPointF(point));
+            QMouseEvent press(QEvent::MouseButtonPress, QPointF(point), global, Qt::LeftButton, Qt::LeftButton,
+                              Qt::NoModifier);
+            QMouseEvent release(QEvent::MouseButtonRelease, QPointF(point), global, Qt::LeftButton, Qt::NoButton,
+                                Qt::NoModifier);
+            QCoreApplication::sendEvent(view->viewport(), &press);
+            QCoreApplication::sendEvent(view->viewport(), &release);
+            auto* box = view->viewport()->findChild<QLineEdit*>();
+            if (box == nullptr || !box->isVisible())
+                return;
+            box->setText(QString::fromLatin1(a[1].c_str()));
+            QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+            QCoreApplication::sendEvent(box, &enter);
+            typed = true;
+        });
+        if (!ran)
+            return false;
+        return typed ? true : fail(c, "no editable last row in that window");
     }
     if (c.name == "expect-popup" || c.name == "expect-no-popup") {
         bool wanted = c.name == "expect-popup";

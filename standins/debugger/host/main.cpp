@@ -25,26 +25,28 @@
 
 namespace {
 
-// Qt's pooled worker threads are detached. Once the application object has waited for them they may
-// still be tearing down their thread data when the leak check runs at exit, which then reports that
-// data as lost. Waiting (bounded) until they are gone keeps the check about our own memory.
-bool pooledThreadsRemain()
+// Threads of Qt's own that end only as the program ends: its pooled workers, which are detached, and
+// its session-bus connection (opened for the accessibility bridge on X11), which it stops when its
+// libraries unload. Each may still be tearing down its thread data when the leak check runs at exit,
+// which then reports that data as lost. Waiting (bounded) until they are gone keeps the check about our
+// own memory.
+bool qtThreadsRemain()
 {
     std::error_code error;
     for (const auto& task : std::filesystem::directory_iterator("/proc/self/task", error)) {
         std::ifstream comm(task.path() / "comm");
         std::string name;
-        if (std::getline(comm, name) && name == "Thread (pooled)")
+        if (std::getline(comm, name) && (name == "Thread (pooled)" || name == "QDBusConnection"))
             return true;
     }
     return false;
 }
 
-struct PooledThreadsGone {
-    ~PooledThreadsGone()
+struct QtThreadsGone {
+    ~QtThreadsGone()
     {
         auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (pooledThreadsRemain() && std::chrono::steady_clock::now() < deadline)
+        while (qtThreadsRemain() && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 };
@@ -121,7 +123,7 @@ int main(int argc, char** argv)
     if (headless)
         scenario = script;
     setenv("KORVANE_PLUGIN_TRACE", "1", 0);
-    static PooledThreadsGone waitAtExit; // runs after the application object is gone
+    static QtThreadsGone waitAtExit; // runs after the application object and Qt's session bus are gone
 
     QApplication app(argc, argv);
     IfDesktop* desktop = IfDesktop::Create();

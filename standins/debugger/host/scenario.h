@@ -25,6 +25,8 @@
 //   command <id>                       an IDE command, as from a menu
 //   popup "<title>"                    a right click on the first row of the window's list
 //   expect-popup | expect-no-popup     a popup menu is open, or none (waits up to 60 s)
+//   edit-last "<title>" "<text>"       types the text into the first cell of the window's last list row
+//                                      (a click opens its edit box, Return commits it)
 //   exit [status]                      Exit on the debugger thread; exit-gui [status] on the GUI thread
 //   close-window "<title>"             closes a plug-in window as the user does
 //   close-ide                          closes the host's IDE window, which ends the session (Exit and
