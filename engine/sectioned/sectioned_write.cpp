@@ -83,6 +83,12 @@ std::string SectionedFile::ToText() const
     return out;
 }
 
+bool SectionedFile::ToWritableText(std::string& text, std::string& problem) const
+{
+    problem.clear();
+    return buildText(text, &problem);
+}
+
 bool SectionedFile::buildText(std::string& out, std::string* problem) const
 {
     // Values as read are mostly written back as they were; values given by name grow a little when quoted.
