@@ -5,3 +5,8 @@ korvane_add_fuzzer(NAME application_file_fuzz
   LIBS engine
   SEEDS ${CMAKE_CURRENT_LIST_DIR}/fuzz/seeds
   SECONDS 15)
+if(TARGET application_file_fuzz)
+  # The fixtures find the sample files as the engine tests do.
+  target_compile_definitions(application_file_fuzz PRIVATE ENGINE_TEST_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+                                                           ENGINE_TEST_BINARY_DIR="${CMAKE_BINARY_DIR}")
+endif()

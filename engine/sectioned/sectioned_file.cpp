@@ -90,6 +90,8 @@ std::uint32_t SectionedFileSection::findNumber(std::string_view key, std::uint32
     if (m_count > kScanLimit)
         return m_index.find(key, hash, m_caseSensitive,
                             [this](std::uint32_t number) { return entryAt(number)->Name(); });
+    if ((m_nameBits & nameBit(key)) == 0)
+        return NameIndex::kNone;
     // A scan block by block, which passes over names of another length at once.
     std::size_t number = 0;
     for (std::size_t b = 0; number < m_count; ++b) {
@@ -162,6 +164,7 @@ SectionedFileEntry* SectionedFileSection::append(std::string_view key, std::stri
     entry->m_text = text.data();
     entry->m_textSize = static_cast<std::uint32_t>(text.size());
     entry->m_form = form;
+    m_nameBits |= nameBit(key);
     ++m_count;
     if (m_count == kScanLimit + 1)
         buildIndex();
@@ -205,6 +208,7 @@ void SectionedFileSection::adopt(std::vector<SectionedFileEntry>& entries)
         }
         if (kept != i)
             entries[kept] = entries[i];
+        m_nameBits |= nameBit(key);
         if (indexed)
             m_index.insert(static_cast<std::uint32_t>(kept), hash, hashOfPending, SectionedFile::indexMemory, m_file);
         ++kept;

@@ -155,7 +155,7 @@ private:
     friend class SectionedParser;
 
     // Sections with more entries than this find them through a hash index, smaller ones by a scan.
-    static constexpr std::size_t kScanLimit = 16;
+    static constexpr std::size_t kScanLimit = 24;
     // The number of entry blocks whose addresses the section holds itself.
     static constexpr std::size_t kInlineBlocks = 4;
 
@@ -167,6 +167,12 @@ private:
         return &m_blocks[block][number - (m_firstBlock << (block - 1))];
     }
     std::uint32_t findNumber(std::string_view key, std::uint32_t hash) const;
+    // A bit that every key of the same name (in any letter case) shares, from its size and first letter.
+    static std::uint64_t nameBit(std::string_view key)
+    {
+        const unsigned first = key.empty() ? 0u : static_cast<unsigned char>(key.front()) | 0x20u;
+        return std::uint64_t{1} << ((key.size() * 7 + first) & 63);
+    }
     std::uint32_t hashOf(std::uint32_t number) const;
     // Adds a block after the last one.
     void addBlock(SectionedFileEntry* block);
@@ -184,6 +190,7 @@ private:
     bool m_caseSensitive;
     bool m_sorted;
     std::size_t m_count = 0;
+    std::uint64_t m_nameBits = 0; // the nameBit of every key, which lets a scan pass over most missing keys
     // Block 0 holds m_firstBlock entries, block k > 0 holds m_firstBlock << (k - 1): entries never move.
     // The blocks are in the file's memory; their addresses are in m_inlineBlocks until there are more
     // than kInlineBlocks, then in a list in the file's memory that doubles as it fills (a section never
