@@ -98,7 +98,7 @@ std::uint32_t SectionedFileSection::findNumber(std::string_view key, std::uint32
         const SectionedFileEntry* block = m_blocks[b];
         const std::size_t size = std::min(b == 0 ? m_firstBlock : m_firstBlock << (b - 1), m_count - number);
         for (std::size_t i = 0; i < size; ++i) {
-            if (block[i].m_nameSize == key.size() && sectioned::sameName(block[i].Name(), key, m_caseSensitive))
+            if (sameKey(block[i], key))
                 return static_cast<std::uint32_t>(number + i);
         }
         number += size;
@@ -189,6 +189,7 @@ void SectionedFileSection::adopt(std::vector<SectionedFileEntry>& entries)
     if (indexed)
         m_index.rebuild(total, hashOfPending, SectionedFile::indexMemory, m_file);
     std::size_t kept = 0;
+    std::uint64_t bits = 0; // the nameBit of every key kept so far
     for (std::size_t i = 0; i < total; ++i) {
         const std::string_view key = entries[i].Name();
         bool repeated = false;
@@ -196,10 +197,9 @@ void SectionedFileSection::adopt(std::vector<SectionedFileEntry>& entries)
         if (indexed) {
             hash = sectioned::hashName(key, m_caseSensitive);
             repeated = m_index.find(key, hash, m_caseSensitive, nameOf) != NameIndex::kNone;
-        } else {
+        } else if ((bits & nameBit(key)) != 0) {
             for (std::size_t n = 0; n < kept && !repeated; ++n)
-                repeated = entries[n].m_nameSize == key.size() &&
-                           sectioned::sameName(entries[n].Name(), key, m_caseSensitive);
+                repeated = sameKey(entries[n], key);
         }
         if (repeated) {
             if (m_droppedKey.empty())
@@ -208,11 +208,12 @@ void SectionedFileSection::adopt(std::vector<SectionedFileEntry>& entries)
         }
         if (kept != i)
             entries[kept] = entries[i];
-        m_nameBits |= nameBit(key);
+        bits |= nameBit(key);
         if (indexed)
             m_index.insert(static_cast<std::uint32_t>(kept), hash, hashOfPending, SectionedFile::indexMemory, m_file);
         ++kept;
     }
+    m_nameBits = bits;
     m_firstBlock = kept;
     SectionedFileEntry* block = m_file->allocateEntries(kept);
     std::uninitialized_copy(entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(kept), block);

@@ -173,6 +173,16 @@ private:
         const unsigned first = key.empty() ? 0u : static_cast<unsigned char>(key.front()) | 0x20u;
         return std::uint64_t{1} << ((key.size() * 7 + first) & 63);
     }
+    // True when an entry's key and `key` are the same name in any letter case; a quick look at the size
+    // and the first byte settles most keys that differ.
+    bool sameKey(const SectionedFileEntry& entry, std::string_view key) const
+    {
+        if (entry.m_nameSize != key.size())
+            return false;
+        if (!key.empty() && ((static_cast<unsigned char>(entry.m_name[0]) ^ static_cast<unsigned char>(key[0])) & ~0x20u) != 0)
+            return false;
+        return sectioned::sameName(entry.Name(), key, m_caseSensitive);
+    }
     std::uint32_t hashOf(std::uint32_t number) const;
     // Adds a block after the last one.
     void addBlock(SectionedFileEntry* block);
