@@ -218,14 +218,15 @@ bool CpuFile::WriteKernelFile()
     SectionedFile& file = KernelFile();
     file.SetPath(path);
     PutKernelSections(m_kernel, file);
-    const std::string problem = file.FindUnwritableName();
-    if (!problem.empty()) {
+    std::string text;
+    std::string problem;
+    if (!file.ToWritableText(text, problem)) {
         ShowFileMessage(FormatText("Unable to write kernel file %s: the %s", path.c_str(), problem.c_str()));
         return false;
     }
     ReplaceFailure failure = ReplaceFailure::None;
     int error = 0;
-    if (!ReplaceFileContents(path, file.ToText(), &failure, &error)) {
+    if (!ReplaceFileContents(path, text, &failure, &error)) {
         const std::string temporaryOfTarget = TemporaryPathFor(SaveTargetOf(path));
         ShowFileMessage(ReplaceFailureText(failure, path,
                                            failure == ReplaceFailure::WriteTemporary

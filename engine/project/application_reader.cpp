@@ -13,6 +13,7 @@
 #include "engine/records/records.h"
 #include "engine/records/text_field.h"
 #include "engine/util/path.h"
+#include "engine/sectioned/name_set.h"
 #include "engine/sectioned/sectioned_file.h"
 #include "engine/usertext/user_text_store.h"
 
@@ -73,7 +74,7 @@ private:
     const SectionedFile& m_file;
     std::string m_path;
     FieldReader m_fields;
-    std::unordered_set<std::string> m_claimed;
+    sectioned::NameSet m_claimed;
     std::unordered_set<int32_t> m_types;
     bool m_classNameReported = false;
 };
@@ -90,7 +91,7 @@ const SectionedFileSection* ApplicationReader::requiredSection(const std::string
 // section (and could loop), so it ends the read.
 bool ApplicationReader::claim(const std::string& name)
 {
-    if (m_claimed.insert(sectionLookupKey(name)).second)
+    if (m_claimed.insert(name))
         return true;
     reportShared(name);
     return false;
@@ -109,11 +110,11 @@ bool ApplicationReader::listFitsTheFile(const std::vector<std::string>& names)
 {
     if (names.size() <= m_file.GetSectionCount())
         return true;
-    std::unordered_set<std::string> seen = m_claimed;
+    sectioned::NameSet seen;
     for (const std::string& name : names) {
         if (requiredSection(name) == nullptr)
             return false;
-        if (!seen.insert(sectionLookupKey(name)).second) {
+        if (m_claimed.contains(name) || !seen.insert(name)) {
             reportShared(name);
             return false;
         }
@@ -188,7 +189,7 @@ bool ApplicationReader::readApplicationKeys()
 
     a.userTexts->Load(m_file);
     for (const std::string& name : a.userTexts->SectionNames())
-        m_claimed.insert(sectionLookupKey(name));
+        m_claimed.insert(name);
     return true;
 }
 

@@ -256,14 +256,15 @@ int ApplicationFile::Write()
         return 0;
     }
     // A name that would not read back as written is named before anything is written.
-    const std::string problem = file->FindUnwritableName();
-    if (!problem.empty()) {
+    std::string text;
+    std::string problem;
+    if (!file->ToWritableText(text, problem)) {
         showFileError(formatMessage("Unable to write application file %s: %s", path, problem));
         return 0;
     }
     ReplaceFailure failure = ReplaceFailure::None;
     int error = 0;
-    if (!ReplaceFileContents(MakeNativePath(path), file->ToText(), &failure, &error)) {
+    if (!ReplaceFileContents(MakeNativePath(path), text, &failure, &error)) {
         const std::string temporary = TemporaryPathFor(SaveTargetOf(MakeNativePath(path)));
         // The temporary file opened but could not be written whole (a full disk): say so, with the reason.
         const std::string writeFailure =

@@ -6,7 +6,7 @@ korvane_add_fuzzer(NAME application_file_fuzz
   SEEDS ${CMAKE_CURRENT_LIST_DIR}/fuzz/seeds
   SECONDS 15)
 if(TARGET application_file_fuzz)
-  # The shared fixtures find the source and build trees as the test program does.
+  # The fixtures find the sample files as the engine tests do.
   target_compile_definitions(application_file_fuzz PRIVATE ENGINE_TEST_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
                                                            ENGINE_TEST_BINARY_DIR="${CMAKE_BINARY_DIR}")
 endif()

@@ -114,7 +114,7 @@ SectionedFileSection* SectionWriter::add(std::string_view name)
 
 bool SectionWriter::reserve(std::string_view name)
 {
-    if (m_names.insert(sectionLookupKey(name)).second)
+    if (m_names.insert(name))
         return true;
     if (m_repeated.empty())
         m_repeated = std::string(name);

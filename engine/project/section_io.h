@@ -8,8 +8,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
+
+#include "engine/sectioned/name_set.h"
 
 namespace engine {
 
@@ -83,7 +84,7 @@ public:
 
 private:
     SectionedFile& m_file;
-    std::unordered_set<std::string> m_names;
+    sectioned::NameSet m_names;
     std::string m_repeated;
 };
 

@@ -40,12 +40,15 @@ std::string SectionedFileEntry::GetValue() const
 
 int SectionedFileEntry::GetIntValue() const
 {
-    if (m_form == Written) {
-        const std::string value = UnescapeText(text());
-        return IsWholeNumber(value) ? static_cast<int>(ParseNumber(value)) : 0;
-    }
-    const std::string_view value = text();
-    return IsWholeNumber(value) ? static_cast<int>(ParseNumber(value)) : 0;
+    // The number when it takes the whole text (as IsWholeNumber), parsed once.
+    const auto wholeNumber = [](std::string_view value) {
+        std::size_t consumed = 0;
+        const std::uint32_t number = ParseNumber(value, &consumed);
+        return !value.empty() && consumed == value.size() ? static_cast<int>(number) : 0;
+    };
+    if (m_form == Written)
+        return wholeNumber(UnescapeText(text()));
+    return wholeNumber(text());
 }
 
 void SectionedFileEntry::SetValue(std::string_view value)
@@ -59,11 +62,22 @@ void SectionedFileEntry::SetValue(std::string_view value)
 
 // ---- SectionedFileSection ---------------------------------------------------------------------------
 
-SectionedFileSection::SectionedFileSection(SectionedFile* file, std::string name, bool caseSensitive,
-                                           bool sorted)
-    : m_file(file), m_name(std::move(name)), m_hash(sectioned::hashName(m_name, caseSensitive)),
-      m_caseSensitive(caseSensitive), m_sorted(sorted)
+SectionedFileSection::SectionedFileSection(SectionedFile* file, std::string name, std::uint32_t hash,
+                                           bool caseSensitive, bool sorted)
+    : m_file(file), m_name(std::move(name)), m_hash(hash), m_caseSensitive(caseSensitive), m_sorted(sorted)
 {
+}
+
+void SectionedFileSection::addBlock(SectionedFileEntry* block)
+{
+    // A full list is the inline one or a list in the file's memory whose size is a power of two.
+    if (m_blockCount >= kInlineBlocks && std::has_single_bit(m_blockCount)) {
+        auto** list = static_cast<SectionedFileEntry**>(
+            m_file->allocate(2 * m_blockCount * sizeof(SectionedFileEntry*), alignof(SectionedFileEntry*)));
+        std::copy(m_blocks, m_blocks + m_blockCount, list);
+        m_blocks = list;
+    }
+    m_blocks[m_blockCount++] = block;
 }
 
 std::uint32_t SectionedFileSection::hashOf(std::uint32_t number) const
@@ -76,9 +90,19 @@ std::uint32_t SectionedFileSection::findNumber(std::string_view key, std::uint32
     if (m_count > kScanLimit)
         return m_index.find(key, hash, m_caseSensitive,
                             [this](std::uint32_t number) { return entryAt(number)->Name(); });
-    for (std::uint32_t n = 0; n < m_count; ++n)
-        if (sectioned::sameName(entryAt(n)->Name(), key, m_caseSensitive))
-            return n;
+    if ((m_nameBits & nameBit(key)) == 0)
+        return NameIndex::kNone;
+    // A scan block by block, which passes over names of another length at once.
+    std::size_t number = 0;
+    for (std::size_t b = 0; number < m_count; ++b) {
+        const SectionedFileEntry* block = m_blocks[b];
+        const std::size_t size = std::min(b == 0 ? m_firstBlock : m_firstBlock << (b - 1), m_count - number);
+        for (std::size_t i = 0; i < size; ++i) {
+            if (sameKey(block[i], key))
+                return static_cast<std::uint32_t>(number + i);
+        }
+        number += size;
+    }
     return NameIndex::kNone;
 }
 
@@ -125,12 +149,12 @@ SectionedFileEntry* SectionedFileSection::AddEntry(std::string_view key, int val
 SectionedFileEntry* SectionedFileSection::append(std::string_view key, std::string_view text,
                                                  SectionedFileEntry::Form form, std::uint32_t hash)
 {
-    const std::size_t capacity = m_blocks.empty() ? 0 : m_firstBlock << (m_blocks.size() - 1);
+    const std::size_t capacity = m_blockCount == 0 ? 0 : m_firstBlock << (m_blockCount - 1);
     if (m_count == capacity) {
-        if (m_blocks.empty())
+        if (m_blockCount == 0)
             m_firstBlock = kFirstEntryBlock;
-        const std::size_t size = m_blocks.empty() ? m_firstBlock : m_firstBlock << (m_blocks.size() - 1);
-        m_blocks.push_back(m_file->allocateEntries(size));
+        const std::size_t size = m_blockCount == 0 ? m_firstBlock : m_firstBlock << (m_blockCount - 1);
+        addBlock(m_file->allocateEntries(size));
     }
     const auto number = static_cast<std::uint32_t>(m_count);
     SectionedFileEntry* entry = new (entryAt(number)) SectionedFileEntry();
@@ -140,6 +164,7 @@ SectionedFileEntry* SectionedFileSection::append(std::string_view key, std::stri
     entry->m_text = text.data();
     entry->m_textSize = static_cast<std::uint32_t>(text.size());
     entry->m_form = form;
+    m_nameBits |= nameBit(key);
     ++m_count;
     if (m_count == kScanLimit + 1)
         buildIndex();
@@ -164,6 +189,7 @@ void SectionedFileSection::adopt(std::vector<SectionedFileEntry>& entries)
     if (indexed)
         m_index.rebuild(total, hashOfPending, SectionedFile::indexMemory, m_file);
     std::size_t kept = 0;
+    std::uint64_t bits = 0; // the nameBit of every key kept so far
     for (std::size_t i = 0; i < total; ++i) {
         const std::string_view key = entries[i].Name();
         bool repeated = false;
@@ -171,9 +197,9 @@ void SectionedFileSection::adopt(std::vector<SectionedFileEntry>& entries)
         if (indexed) {
             hash = sectioned::hashName(key, m_caseSensitive);
             repeated = m_index.find(key, hash, m_caseSensitive, nameOf) != NameIndex::kNone;
-        } else {
+        } else if ((bits & nameBit(key)) != 0) {
             for (std::size_t n = 0; n < kept && !repeated; ++n)
-                repeated = sectioned::sameName(entries[n].Name(), key, m_caseSensitive);
+                repeated = sameKey(entries[n], key);
         }
         if (repeated) {
             if (m_droppedKey.empty())
@@ -182,14 +208,16 @@ void SectionedFileSection::adopt(std::vector<SectionedFileEntry>& entries)
         }
         if (kept != i)
             entries[kept] = entries[i];
+        bits |= nameBit(key);
         if (indexed)
             m_index.insert(static_cast<std::uint32_t>(kept), hash, hashOfPending, SectionedFile::indexMemory, m_file);
         ++kept;
     }
+    m_nameBits = bits;
     m_firstBlock = kept;
     SectionedFileEntry* block = m_file->allocateEntries(kept);
     std::uninitialized_copy(entries.begin(), entries.begin() + static_cast<std::ptrdiff_t>(kept), block);
-    m_blocks.push_back(block);
+    addBlock(block);
     m_count = kept;
     if (indexed && kept <= kScanLimit)
         m_index.clear();
@@ -336,7 +364,7 @@ SectionedFileSection* SectionedFile::FindSection(std::string_view name) const
 SectionedFileSection* SectionedFile::addSection(std::string name, std::uint32_t hash)
 {
     const auto number = static_cast<std::uint32_t>(m_storage.size());
-    SectionedFileSection* section = &m_storage.emplace_back(this, std::move(name), m_caseSensitive, m_sorted);
+    SectionedFileSection* section = &m_storage.emplace_back(this, std::move(name), hash, m_caseSensitive, m_sorted);
     m_index.insert(number, hash, [this](std::uint32_t n) { return m_storage[n].m_hash; }, indexMemory, this);
     if (!m_sorted) {
         m_sections.push_back(section);

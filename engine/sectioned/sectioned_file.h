@@ -120,7 +120,8 @@ class SectionedFileSection {
 public:
     using EntryList = SectionedEntryRange;
 
-    SectionedFileSection(SectionedFile* file, std::string name, bool caseSensitive, bool sorted);
+    // `hash` is the name's hash (sectioned::hashName) under the file's case rule.
+    SectionedFileSection(SectionedFile* file, std::string name, std::uint32_t hash, bool caseSensitive, bool sorted);
     SectionedFileSection(const SectionedFileSection&) = delete;
     SectionedFileSection& operator=(const SectionedFileSection&) = delete;
 
@@ -154,7 +155,9 @@ private:
     friend class SectionedParser;
 
     // Sections with more entries than this find them through a hash index, smaller ones by a scan.
-    static constexpr std::size_t kScanLimit = 8;
+    static constexpr std::size_t kScanLimit = 24;
+    // The number of entry blocks whose addresses the section holds itself.
+    static constexpr std::size_t kInlineBlocks = 4;
 
     SectionedFileEntry* entryAt(std::size_t number) const
     {
@@ -164,7 +167,25 @@ private:
         return &m_blocks[block][number - (m_firstBlock << (block - 1))];
     }
     std::uint32_t findNumber(std::string_view key, std::uint32_t hash) const;
+    // A bit that every key of the same name (in any letter case) shares, from its size and first letter.
+    static std::uint64_t nameBit(std::string_view key)
+    {
+        const unsigned first = key.empty() ? 0u : static_cast<unsigned char>(key.front()) | 0x20u;
+        return std::uint64_t{1} << ((key.size() * 7 + first) & 63);
+    }
+    // True when an entry's key and `key` are the same name in any letter case; a quick look at the size
+    // and the first byte settles most keys that differ.
+    bool sameKey(const SectionedFileEntry& entry, std::string_view key) const
+    {
+        if (entry.m_nameSize != key.size())
+            return false;
+        if (!key.empty() && ((static_cast<unsigned char>(entry.m_name[0]) ^ static_cast<unsigned char>(key[0])) & ~0x20u) != 0)
+            return false;
+        return sectioned::sameName(entry.Name(), key, m_caseSensitive);
+    }
     std::uint32_t hashOf(std::uint32_t number) const;
+    // Adds a block after the last one.
+    void addBlock(SectionedFileEntry* block);
     // Appends an entry whose name and text are already held by the file and whose key is new; `hash` is
     // the key's hash when the section will be indexed after it (more than kScanLimit entries).
     SectionedFileEntry* append(std::string_view key, std::string_view text, SectionedFileEntry::Form form,
@@ -179,9 +200,15 @@ private:
     bool m_caseSensitive;
     bool m_sorted;
     std::size_t m_count = 0;
+    std::uint64_t m_nameBits = 0; // the nameBit of every key, which lets a scan pass over most missing keys
     // Block 0 holds m_firstBlock entries, block k > 0 holds m_firstBlock << (k - 1): entries never move.
+    // The blocks are in the file's memory; their addresses are in m_inlineBlocks until there are more
+    // than kInlineBlocks, then in a list in the file's memory that doubles as it fills (a section never
+    // moves, so m_blocks may point into it).
     std::size_t m_firstBlock = 0;
-    std::vector<SectionedFileEntry*> m_blocks; // in the file's memory
+    std::size_t m_blockCount = 0;
+    SectionedFileEntry* m_inlineBlocks[kInlineBlocks] = {};
+    SectionedFileEntry** m_blocks = m_inlineBlocks;
     sectioned::NameIndex m_index;     // used once the section has more than kScanLimit entries
     std::vector<std::uint32_t> m_order; // the entry numbers in key order, for a sorted file only
     std::string m_droppedKey;
@@ -214,6 +241,9 @@ public:
     // The file as it is written: per section "[name]", its "key=value" lines and an empty line, all
     // ending in CR LF, values escaped where needed.
     std::string ToText() const;
+    // ToText in `text` and true, unless a name would not read back as written: then `problem` describes
+    // the first such name as FindUnwritableName does, and the result is false. One pass over the file.
+    bool ToWritableText(std::string& text, std::string& problem) const;
     // Writes ToText() to the path, created or truncated; returns the number of sections written, 0 when
     // the file cannot be written or a name could not be read back (see FindUnwritableName). With
     // clear-after set the sections are freed after a successful write.

@@ -92,27 +92,46 @@ inline std::uint32_t hashName(std::string_view name, bool caseSensitive)
     return static_cast<std::uint32_t>(hash ^ (hash >> 32));
 }
 
+// Names compare eight bytes at a time; the last word overlaps the one before it, and short names are
+// read in overlapping pieces, so no byte is read outside either name.
 inline bool sameName(std::string_view a, std::string_view b, bool caseSensitive)
 {
-    if (a.size() != b.size())
-        return false;
-    if (caseSensitive)
-        return a == b;
     const std::size_t size = a.size();
-    std::size_t i = 0;
-    for (; i + 8 <= size; i += 8) {
-        std::uint64_t x, y;
-        std::memcpy(&x, a.data() + i, 8);
-        std::memcpy(&y, b.data() + i, 8);
-        if (x != y && foldWord(x) != foldWord(y))
-            return false;
+    if (b.size() != size)
+        return false;
+    const auto same = [caseSensitive](std::uint64_t x, std::uint64_t y) {
+        return x == y || (!caseSensitive && foldWord(x) == foldWord(y));
+    };
+    const char* p = a.data();
+    const char* q = b.data();
+    if (size >= 8) {
+        const auto load8 = [](const char* at) {
+            std::uint64_t word;
+            std::memcpy(&word, at, 8);
+            return word;
+        };
+        for (std::size_t i = 0; i + 8 < size; i += 8) {
+            if (!same(load8(p + i), load8(q + i)))
+                return false;
+        }
+        return same(load8(p + size - 8), load8(q + size - 8));
     }
-    if (i < size) {
-        std::uint64_t x = 0, y = 0;
-        std::memcpy(&x, a.data() + i, size - i);
-        std::memcpy(&y, b.data() + i, size - i);
-        if (x != y && foldWord(x) != foldWord(y))
-            return false;
+    if (size >= 4) {
+        const auto load4x2 = [size](const char* at) {
+            std::uint32_t first, last;
+            std::memcpy(&first, at, 4);
+            std::memcpy(&last, at + size - 4, 4);
+            return (static_cast<std::uint64_t>(first) << 32) | last;
+        };
+        return same(load4x2(p), load4x2(q));
+    }
+    if (size > 0) {
+        const auto bytes = [size](const char* at) {
+            return (static_cast<std::uint64_t>(static_cast<unsigned char>(at[0])) << 16) |
+                   (static_cast<std::uint64_t>(static_cast<unsigned char>(at[size >> 1])) << 8) |
+                   static_cast<unsigned char>(at[size - 1]);
+        };
+        return same(bytes(p), bytes(q));
     }
     return true;
 }

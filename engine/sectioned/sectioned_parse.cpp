@@ -119,6 +119,11 @@ public:
                 if (kind == Equals) {
                     if (!equals)
                         equals = p;
+                } else if (*p == '\r' && p + 1 < end && p[1] == '\n') {
+                    // CR LF ends the line at once (the CR is a trailing blank, never part of the content).
+                    contentEnd = p;
+                    p += 2;
+                    break;
                 } else if (kind == Special) {
                     if (equals && !special)
                         special = p;

@@ -15,11 +15,11 @@ bool isBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 // Bytes that may keep a name from reading back: line breaks, the zero byte, comment markers, "=", "[", "]".
 struct NameBytes {
-    bool suspicious[256] = {};
+    unsigned char suspicious[256] = {};
     constexpr NameBytes()
     {
         for (char c : {'\r', '\n', '\0', ';', '/', '=', ']', '['})
-            suspicious[static_cast<unsigned char>(c)] = true;
+            suspicious[static_cast<unsigned char>(c)] = 1;
     }
 };
 constexpr NameBytes kNameBytes;
@@ -29,10 +29,17 @@ bool plainName(std::string_view name)
 {
     if (name.empty() || isBlank(name.front()) || isBlank(name.back()))
         return false;
-    for (char c : name)
-        if (kNameBytes.suspicious[static_cast<unsigned char>(c)])
-            return false;
-    return true;
+    // Four bytes a step, without a branch per byte.
+    const auto* p = reinterpret_cast<const unsigned char*>(name.data());
+    const std::size_t size = name.size();
+    const unsigned char* table = kNameBytes.suspicious;
+    unsigned seen = 0;
+    std::size_t i = 0;
+    for (; i + 4 <= size; i += 4)
+        seen |= table[p[i]] | table[p[i + 1]] | table[p[i + 2]] | table[p[i + 3]];
+    for (; i < size; ++i)
+        seen |= table[p[i]];
+    return seen == 0;
 }
 
 // Why a name would not read back as written, or "" when it would.
@@ -81,6 +88,12 @@ std::string SectionedFile::ToText() const
     std::string out;
     buildText(out, nullptr);
     return out;
+}
+
+bool SectionedFile::ToWritableText(std::string& text, std::string& problem) const
+{
+    problem.clear();
+    return buildText(text, &problem);
 }
 
 bool SectionedFile::buildText(std::string& out, std::string* problem) const

@@ -3,6 +3,7 @@ list(APPEND ENGINE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/sectioned_file.cpp ${CMAKE_CURRENT_LIST_DIR}/sectioned_file.h
   ${CMAKE_CURRENT_LIST_DIR}/sectioned_parse.cpp ${CMAKE_CURRENT_LIST_DIR}/sectioned_write.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sectioned_index.h
+  ${CMAKE_CURRENT_LIST_DIR}/name_set.cpp ${CMAKE_CURRENT_LIST_DIR}/name_set.h
 )
 list(APPEND ENGINE_TEST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/tests/sectioned_file_test.cpp

@@ -1,11 +1,11 @@
 #include "engine/usertext/user_text_store.h"
 
 #include <string>
-#include <unordered_set>
 #include <utility>
 
 #include "engine/records/records.h"
 #include "engine/records/text_field.h"
+#include "engine/sectioned/name_set.h"
 #include "engine/sectioned/sectioned_file.h"
 
 namespace engine {
@@ -172,11 +172,11 @@ bool UserTextStore::Save(SectionedFile& file) const
 {
     // Blocks of classes that share a tag (or have none) share their generated file and so its
     // sections: a section this store added already is not added again.
-    std::unordered_set<std::string> added;
+    sectioned::NameSet added;
     for (const auto& block : m_blocks) {
         for (int l = 0; l < kUserTextListCount; ++l) {
             const std::string name = block->sectionName(l);
-            if (!added.insert(SectionedFileNode::LookupKeyOf(name, false)).second)
+            if (!added.insert(name))
                 continue;
             SectionedFileSection* section = file.AddSection(name);
             if (section == nullptr)
@@ -192,12 +192,12 @@ bool UserTextStore::Save(SectionedFile& file) const
 std::vector<std::string> UserTextStore::SectionNames() const
 {
     std::vector<std::string> names;
-    std::unordered_set<std::string> seen;
+    sectioned::NameSet seen;
     names.reserve(m_blocks.size() * kUserTextListCount);
     for (const auto& block : m_blocks) {
         for (int l = 0; l < kUserTextListCount; ++l) {
             std::string name = block->sectionName(l);
-            if (seen.insert(SectionedFileNode::LookupKeyOf(name, false)).second)
+            if (seen.insert(name))
                 names.push_back(std::move(name));
         }
     }

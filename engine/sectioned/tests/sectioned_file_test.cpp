@@ -73,6 +73,29 @@ TEST(SectionedParse, CommentsInCrLfAndLfFiles)
     }
 }
 
+// A CR before the LF is a trailing blank, whatever comes before it; a CR elsewhere is part of the line.
+TEST(SectionedParse, CrLfEndsLinesAsLfDoes)
+{
+    std::string texts[2];
+    for (int variant = 0; variant < 2; ++variant) {
+        const std::string eol = variant == 0 ? "\r\n" : "\n";
+        const std::string text = "[A] " + eol + eol + "q=\"x y\" " + eol + "lone=a\rb" + eol + "twice=v\r" + eol +
+                                 "e=" + eol + "\r" + eol + "t=\"\\x41\"" + eol + "last=z\r";
+        SectionedFile file = parse(text);
+        SectionedFileSection* a = file.FindSection("A");
+        ASSERT_NE(a, nullptr);
+        EXPECT_EQ(a->GetString("q"), "x y");
+        EXPECT_EQ(a->GetString("lone"), "a\rb");
+        EXPECT_EQ(a->GetString("twice"), "v");
+        EXPECT_EQ(a->GetString("e", "d"), "");
+        EXPECT_EQ(a->GetString("t"), "A");
+        EXPECT_EQ(a->GetString("last"), "z");
+        EXPECT_EQ(a->GetEntryCount(), 6u);
+        texts[variant] = file.ToText();
+    }
+    EXPECT_EQ(texts[0], texts[1]);
+}
+
 TEST(SectionedParse, QuotedValues)
 {
     SectionedFile file = parse("[A]\nq=\"\"\nr=\" padded \"\ns='x'\nt=\"\\x41\\n\"\n");

@@ -1,4 +1,6 @@
+#include "engine/sectioned/name_set.h"
 #include "engine/sectioned/sectioned_file.h"
+#include "engine/sectioned/sectioned_index.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +35,7 @@ TEST(SectionedIndex, RepeatedHeadersAreNotedAndKeysFoundInAnyCaseBySizeOfSection
 
     // Small sections are scanned, large ones indexed, parsed or built entry by entry: both find every key
     // in any letter case and refuse a key that differs only in case.
-    for (int count : {3, 8, 9, 40, 1000}) {
+    for (int count : {3, 8, 9, 16, 17, 40, 1000}) {
         SectionedFile parsed("", false);
         parsed.ParseSectionedText(numberedSection("S", count) + "key 1=repeated\r\n");
         SectionedFile built("", false);
@@ -54,6 +56,45 @@ TEST(SectionedIndex, RepeatedHeadersAreNotedAndKeysFoundInAnyCaseBySizeOfSection
         EXPECT_EQ(parsed.FindSection("S")->GetDroppedKey(), "key 1");
         EXPECT_EQ(parsed.ToText(), built.ToText()) << count;
     }
+}
+
+// Names are compared a word at a time with overlapping reads: every byte of every length counts.
+TEST(SectionedIndex, NamesOfEveryLengthMatchInAnyCaseAndDifferInAnyByte)
+{
+    for (std::size_t size = 0; size <= 40; ++size) {
+        std::string name;
+        for (std::size_t i = 0; i < size; ++i)
+            name += static_cast<char>('a' + i % 26);
+        // Copies in buffers of their own, so that a read past either end would be seen by the sanitizer.
+        const auto held = [](const std::string& text) { return std::make_unique<std::string>(text); };
+        EXPECT_TRUE(sectioned::sameName(*held(name), *held(name), true)) << size;
+        EXPECT_FALSE(sectioned::sameName(*held(name), *held(name + "a"), false)) << size;
+        for (std::size_t at = 0; at < size; ++at) {
+            std::string upper = name;
+            upper[at] = static_cast<char>(upper[at] - 32);
+            EXPECT_TRUE(sectioned::sameName(*held(name), *held(upper), false)) << size << " " << at;
+            EXPECT_FALSE(sectioned::sameName(*held(name), *held(upper), true)) << size << " " << at;
+            std::string other = name;
+            other[at] = '#';
+            EXPECT_FALSE(sectioned::sameName(*held(name), *held(other), false)) << size << " " << at;
+            EXPECT_EQ(sectioned::hashName(name, false), sectioned::hashName(upper, false)) << size << " " << at;
+        }
+    }
+    // A set keeps the first spelling of a name and finds it in any case; "[" and "{" are not letters.
+    sectioned::NameSet set;
+    EXPECT_TRUE(set.insert("OBJS Task"));
+    EXPECT_FALSE(set.insert("objs TASK"));
+    EXPECT_TRUE(set.contains("Objs task"));
+    EXPECT_TRUE(set.insert("["));
+    EXPECT_FALSE(set.contains("{"));
+    for (int n = 0; n < 1000; ++n)
+        EXPECT_TRUE(set.insert("Name " + std::to_string(n)));
+    for (int n = 0; n < 1000; ++n)
+        EXPECT_FALSE(set.insert("NAME " + std::to_string(n)));
+    EXPECT_EQ(set.size(), 1002u);
+    sectioned::NameSet sensitive(true);
+    EXPECT_TRUE(sensitive.insert("Main"));
+    EXPECT_TRUE(sensitive.insert("MAIN"));
 }
 
 TEST(SectionedIndex, CopiesAndAddedEntriesOutliveTheTextTheyCameFrom)
