@@ -186,6 +186,16 @@ OkOutcome AppGeneralPage::killActive(ViewState& state)
         pageMessage("Application name cannot " + problem, "Application");
         return OkOutcome::stay(Name, false);
     }
+    // The CPU lists its applications by name: two of one name cannot both be saved.
+    for (int32_t a = 0; cpu().applications && a < cpu().applicationCount; ++a) {
+        const engine::ApplicationRecord& other = cpu().applications[a];
+        if (&other != &app && engine::EqualNoCase(engine::textString(other.name), name)) {
+            pageMessage("Application name cannot be the name of another application of CPU \"" +
+                            engine::textString(cpu().name) + "\"",
+                        "Application");
+            return OkOutcome::stay(Name, false);
+        }
+    }
     if (app.isMp) {
         std::string node = engine::TrimText(state.text(NodeName), true, true);
         const int problem = engine::MakeValidIdentifier(node, engine::kNameSize - 1);

@@ -145,6 +145,8 @@ TEST_F(ApplicationPagesTest, GeneralPageStoresTrimmedValuesAndChecksInOrder)
         {"[Main]", "Application name cannot contain any of the following texts: = ; // /* ]"},
         {"[x", "Application name cannot start with \"[\""},
         {"  [x", "Application name cannot start with \"[\""},
+        // The CPU lists its applications by name.
+        {"monitor", "Application name cannot be the name of another application of CPU \"Main\""},
     };
     for (const auto& r : refused) {
         m_messages->clear();
