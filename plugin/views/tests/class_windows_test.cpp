@@ -282,17 +282,7 @@ TEST(ClassWindows, ConditionalColumnsAndButtonRules)
 TEST(LargeClasses, FiveThousandSemaphoresAreListedAndNamed)
 {
     QuietEnvironment quiet;
-    GeneratedKernel kernel([](simtarget::TargetBuilder& b) {
-        b.addClass(ObjectKind::Task, 1, 0, 0x4C);
-        b.addClass(ObjectKind::Semaphore, 5000, 0, 0x08);
-        for (uint32_t n = 1; n <= 5000; ++n)
-            b.setName(ObjectKind::Semaphore, n, "Sem" + std::to_string(n));
-        b.setName(ObjectKind::Task, 1, "Waiter");
-        simtarget::TaskOptions task;
-        task.status = 0x20;
-        task.waits = {{ObjectKind::Semaphore, 5000}};
-        simtarget::MakeTask(b, 1, task);
-    });
+    GeneratedKernel kernel([](simtarget::TargetBuilder& b) { simtarget::BuildManySemaphores(b, 5000); });
     ASSERT_EQ(kernel.load(), 0);
     WindowManager manager;
     SemaphoresWindow window(&manager);

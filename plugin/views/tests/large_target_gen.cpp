@@ -13,20 +13,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: large_target_gen DIR\n");
         return 2;
     }
-    using simtarget::ObjectKind;
     try {
         simtarget::KernelSpec spec;
         spec.port = 3;
         simtarget::TargetBuilder b(spec);
-        b.addClass(ObjectKind::Task, 1, 0, 0x4C);
-        b.addClass(ObjectKind::Semaphore, 5000, 0, 0x08);
-        for (uint32_t n = 1; n <= 5000; ++n)
-            b.setName(ObjectKind::Semaphore, n, "Sem" + std::to_string(n));
-        b.setName(ObjectKind::Task, 1, "Waiter");
-        simtarget::TaskOptions task;
-        task.status = 0x20;
-        task.waits = {{ObjectKind::Semaphore, 5000}};
-        simtarget::MakeTask(b, 1, task);
+        simtarget::BuildManySemaphores(b, 5000);
         std::error_code error;
         std::filesystem::create_directories(argv[1], error);
         std::filesystem::remove(std::filesystem::path(argv[1]) / "large.csv", error);

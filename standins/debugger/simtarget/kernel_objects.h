@@ -83,5 +83,7 @@ void BuildBulk(TargetBuilder& b, uint32_t tasks, uint32_t others);
 // `tasks` tasks, each blocked on a semaphore that mailboxes, partitions, queues, mutexes and alarms
 // (`objects` of each) use as event semaphores: the heaviest task list to refresh.
 void BuildEventBulk(TargetBuilder& b, uint32_t tasks, uint32_t objects);
+// `semaphores` semaphores named "Sem1" onwards and one task, "Waiter", waiting on the last one.
+void BuildManySemaphores(TargetBuilder& b, uint32_t semaphores);
 
 } // namespace simtarget

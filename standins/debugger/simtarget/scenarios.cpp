@@ -269,4 +269,17 @@ void BuildEventBulk(TargetBuilder& b, uint32_t tasks, uint32_t objects)
     }
 }
 
+void BuildManySemaphores(TargetBuilder& b, uint32_t semaphores)
+{
+    b.addClass(K::Task, 1, 0, 0x4C);
+    b.addClass(K::Semaphore, semaphores, 0, 0x08);
+    for (uint32_t n = 1; n <= semaphores; ++n)
+        b.setName(K::Semaphore, n, "Sem" + std::to_string(n));
+    b.setName(K::Task, 1, "Waiter");
+    TaskOptions task;
+    task.status = 0x20;
+    task.waits = {{K::Semaphore, semaphores}};
+    MakeTask(b, 1, task);
+}
+
 } // namespace simtarget
