@@ -85,7 +85,7 @@ std::vector<CallCount> CallCountStore::Snapshot()
     std::lock_guard lock(store().mutex);
     std::vector<CallCount> counts;
     for (const auto& breakpoint : store().breakpoints)
-        counts.push_back({breakpoint->GetFunctionName(), breakpoint->GetHitCount()});
+        counts.push_back({breakpoint->GetFunctionName(), breakpoint->GetHitCount(), breakpoint->IsHeldNow()});
     return counts;
 }
 
@@ -135,7 +135,12 @@ void CallCountWindow::Update()
     DeleteAllRows();
     for (const CallCount& count : CallCountStore::Snapshot()) {
         const int row = InsertRow(count.function, 1);
-        SetItemText(row, m_callsColumn, (boost::format("%d") % count.hits).str());
+        std::string calls = (boost::format("%d") % count.hits).str();
+        if (!count.counting) {
+            calls += kNotCountedText;
+            SetRowTextColour(row, kNotCountedColour);
+        }
+        SetItemText(row, m_callsColumn, calls);
     }
     appendEntryRow();
 }

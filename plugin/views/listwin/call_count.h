@@ -13,6 +13,9 @@ namespace views {
 struct CallCount {
     std::string function;
     uint32_t hits = 0;
+    // The debugger holds the function's breakpoint in this session. When it refused to set it again,
+    // the function is not counted until a later stop or session sets it.
+    bool counting = true;
 };
 
 // The process-wide list of counting breakpoints, in the order they were added.
@@ -35,6 +38,9 @@ public:
     static constexpr const char* kKey = "CALLCOUNT";
     static constexpr const char* kTitle = "Call Count";
     static constexpr const char* kEntryText = "<Enter function here>";
+    // After the count of a function whose breakpoint the debugger does not hold; the row is greyed.
+    static constexpr const char* kNotCountedText = " (not counted)";
+    static constexpr uint32_t kNotCountedColour = 0x808080;
 
     explicit CallCountWindow(QWidget* parent = nullptr);
 

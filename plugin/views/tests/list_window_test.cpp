@@ -374,6 +374,49 @@ TEST_F(CallCountTest, FunctionsCountOnAcrossSessions)
     EXPECT_EQ(kernel.callCount(DK_BREAKPOINT_REMOVE), removals);
 }
 
+// A function whose breakpoint the debugger refused to set again in the new session is shown as not
+// counted (greyed, its count marked) until a stop sets it again.
+TEST_F(CallCountTest, AFunctionTheDebuggerRefusedIsShownAsNotCounted)
+{
+    ASSERT_TRUE(CallCountStore::AddFunction("main"));
+    ASSERT_TRUE(CallCountStore::AddFunction("idle"));
+    kernel.hit(0, 0x2000);
+    kernel.hit(0, 0x2000);
+    ASSERT_EQ(dk::PluginApiExit(), 0);
+    kernel.injectFailure(DK_BREAKPOINT_SET, 0xFFFF, 1); // "main" is refused, "idle" set
+    ASSERT_EQ(dk::PluginApiInit(kernel.table()), 0);
+    kernel.hit(0, 0x2000);
+
+    CallCountWindow window;
+    window.OnInitialUpdate();
+    window.OnIdle();
+    auto row = [&](int r) {
+        std::vector<std::string> texts;
+        std::vector<CellAttributes> attributes;
+        window.GetRow(r, texts, attributes);
+        return std::make_pair(texts, attributes);
+    };
+    auto [mainTexts, mainCells] = row(0);
+    EXPECT_EQ(mainTexts, (std::vector<std::string>{"main", "2 (not counted)"}));
+    EXPECT_EQ(mainCells[0].textColour, CallCountWindow::kNotCountedColour);
+    auto [idleTexts, idleCells] = row(1);
+    EXPECT_EQ(idleTexts, (std::vector<std::string>{"idle", "0"}));
+    EXPECT_EQ(idleCells[0].textColour, kDefaultColour);
+
+    // Commands still find the function by its name.
+    window.SetContextRow(0);
+    window.OnCommand(kResetCounterCommand);
+    window.OnIdle();
+    EXPECT_EQ(row(0).first[1], "0 (not counted)");
+
+    kernel.notify(DK_NOTIFY_TARGET_STOPPED);
+    kernel.hit(0, 0x2000);
+    window.RequestUpdate();
+    window.OnIdle();
+    EXPECT_EQ(row(0).first[1], "1");
+    EXPECT_EQ(row(0).second[0].textColour, kDefaultColour);
+}
+
 TEST_F(CallCountTest, SessionEndingWithTheContextMenuOpenFreesItOnce)
 {
     auto* window = new CallCountWindow;
