@@ -8,6 +8,7 @@
 #include <QContextMenuEvent>
 #include <QAction>
 #include <QDialog>
+#include <QHeaderView>
 #include <QApplication>
 #include <QDockWidget>
 #include <QKeyEvent>
@@ -15,6 +16,7 @@
 #include <QMainWindow>
 #include <QMouseEvent>
 #include <QThread>
+#include <QTreeView>
 #include <QWidget>
 
 #include <chrono>
@@ -410,6 +412,35 @@ bool HostSession::execute(const ScenarioCommand& c)
         if (!ran)
             return false;
         return closed ? true : fail(c, "no such window, or it stayed open");
+    }
+    if (c.name == "column-width") {
+        // As the user drags a column's edge in a window's list: the column's new width in pixels.
+        if (!need(3))
+            return false;
+        auto column = number32(a[1]);
+        auto width = number32(a[2]);
+        bool set = false;
+        bool ran = runOnGui(c, [&] {
+            QWidget* window = findWindow(a[0]);
+            auto* view = window != nullptr ? window->findChild<QTreeView*>() : nullptr;
+            if (view == nullptr || !column || !width || static_cast<int>(*column) >= view->header()->count())
+                return;
+            view->header()->resizeSection(static_cast<int>(*column), static_cast<int>(*width));
+            set = true;
+        });
+        if (!ran)
+            return false;
+        return set ? true : fail(c, "no such window or column");
+    }
+    if (c.name == "expect-layout") {
+        // A value the IDE keeps in its per-window storage: window key, value name, value.
+        if (!need(3))
+            return false;
+        int value = 0;
+        const bool found = IfContentStorage(a[0]).Restore(a[1], value, 0);
+        if (!found)
+            return fail(c, "no " + a[1] + " is kept for " + a[0]);
+        return std::to_string(value) == a[2] ? true : fail(c, a[1] + " is " + std::to_string(value));
     }
     if (c.name == "end-session") {
         endSession();
