@@ -124,8 +124,10 @@ bool CallCountWindow::ShowContextMenu(int row, const QPoint& screenPoint)
     std::vector<PopupItem> items;
     for (const IfMenu& item : menu.items)
         items.push_back({item.separator ? std::string() : item.text, item.separator ? 0 : static_cast<int>(item.id)});
-    // 0 also when the window went while the menu was open (the session ended).
-    if (const int command = RunPopupMenu(this, items, screenPoint))
+    // The item under the mouse shows its prompt in the IDE's status bar. The command is 0 also when the
+    // window went while the menu was open (the session ended).
+    const auto prompt = [](int command) { ShowCommandPrompt(static_cast<unsigned>(command)); };
+    if (const int command = RunPopupMenu(this, items, screenPoint, prompt))
         OnCommand(static_cast<unsigned>(command));
     return true;
 }

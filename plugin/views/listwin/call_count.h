@@ -49,7 +49,7 @@ public:
     bool ShowContextMenu(int row, const QPoint& screenPoint) override;
     void Update() override;
     // The context menu's commands (32784 to 32786).
-    void OnCommand(unsigned id);
+    void OnCommand(unsigned id) override;
     // The row the next command applies to (set by the context menu).
     void SetContextRow(int row) { m_contextRow = row; }
     int EntryRow() const { return m_entryRow; }
