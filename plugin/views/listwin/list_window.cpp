@@ -121,7 +121,10 @@ DpListWindowBase::~DpListWindowBase()
 {
     StopIdle();
     closeEditors();
-    delete m_toolbar.data();
+    if (m_toolbar) {
+        m_toolbar->removeEventFilter(this);
+        delete m_toolbar.data();
+    }
 }
 
 void DpListWindowBase::createToolbar()
