@@ -432,6 +432,39 @@ bool HostSession::execute(const ScenarioCommand& c)
             return false;
         return set ? true : fail(c, "no such window or column");
     }
+    if (c.name == "expect-cell") {
+        // The text of a cell of a window's list: title, row, column, text (rows and columns from 0).
+        if (!need(4))
+            return false;
+        auto row = number32(a[1]);
+        auto column = number32(a[2]);
+        if (!row || !column)
+            return fail(c, "bad row or column");
+        std::string text;
+        bool found = false;
+        auto deadline = std::chrono::steady_clock::now() + expectationDeadline();
+        for (;;) {
+            settle(c);
+            bool ran = runOnGui(c, [&] {
+                QWidget* window = findWindow(a[0]);
+                auto* view = window != nullptr ? window->findChild<QAbstractItemView*>() : nullptr;
+                QModelIndex index = view != nullptr && view->model() != nullptr
+                                        ? view->model()->index(static_cast<int>(*row), static_cast<int>(*column))
+                                        : QModelIndex();
+                found = index.isValid();
+                QByteArray bytes = index.data().toString().toLatin1();
+                text.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+            });
+            if (!ran)
+                return false;
+            if ((found && text == a[3]) || std::chrono::steady_clock::now() > deadline)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        if (!found)
+            return fail(c, "no such window or cell");
+        return text == a[3] ? true : fail(c, "the cell reads \"" + text + "\"");
+    }
     if (c.name == "expect-layout") {
         // A value the IDE keeps in its per-window storage: window key, value name, value.
         if (!need(3))
