@@ -89,6 +89,15 @@ std::vector<CallCount> CallCountStore::Snapshot()
     return counts;
 }
 
+std::vector<bool> CallCountStore::CountingStates()
+{
+    std::lock_guard lock(store().mutex);
+    std::vector<bool> states;
+    for (const auto& breakpoint : store().breakpoints)
+        states.push_back(breakpoint->IsHeldNow());
+    return states;
+}
+
 CallCountWindow::CallCountWindow(QWidget* parent) : DpListWindow(parent) { setObjectName(kKey); }
 
 void CallCountWindow::appendEntryRow()
@@ -111,6 +120,7 @@ bool CallCountWindow::OnCellEdited(int row, int, const std::string& text)
         return false;
     SetItemText(row, m_callsColumn, "0");
     SetCellEditable(row, m_functionColumn, false);
+    m_shownStates.push_back(true); // added only when the debugger holds its breakpoint
     appendEntryRow();
     return true;
 }
@@ -135,7 +145,9 @@ bool CallCountWindow::ShowContextMenu(int row, const QPoint& screenPoint)
 void CallCountWindow::Update()
 {
     DeleteAllRows();
+    m_shownStates.clear();
     for (const CallCount& count : CallCountStore::Snapshot()) {
+        m_shownStates.push_back(count.counting);
         const int row = InsertRow(count.function, 1);
         std::string calls = (boost::format("%d") % count.hits).str();
         if (!count.counting) {
@@ -145,6 +157,12 @@ void CallCountWindow::Update()
         SetItemText(row, m_callsColumn, calls);
     }
     appendEntryRow();
+}
+
+void CallCountWindow::AfterIdle()
+{
+    if (IsReady() && !UpdatePending() && CallCountStore::CountingStates() != m_shownStates)
+        RequestUpdate();
 }
 
 void CallCountWindow::OnCommand(unsigned id)

@@ -29,6 +29,8 @@ public:
     static void ResetCounter(const std::string& name);
     static void ResetAllCounters();
     static std::vector<CallCount> Snapshot();
+    // Whether each function is counted, in store order.
+    static std::vector<bool> CountingStates();
 };
 
 class CallCountWindow final : public DpListWindow {
@@ -48,6 +50,9 @@ public:
     bool OnCellEdited(int row, int column, const std::string& text) override;
     bool ShowContextMenu(int row, const QPoint& screenPoint) override;
     void Update() override;
+    // Asks for an update when a function's counted state is no longer the one shown (the debugger
+    // took a breakpoint again at a stop, or the session ended).
+    void AfterIdle() override;
     // The context menu's commands (32784 to 32786).
     void OnCommand(unsigned id) override;
     // The row the next command applies to (set by the context menu).
@@ -61,6 +66,7 @@ private:
     int m_callsColumn = 1;
     int m_entryRow = -1;
     int m_contextRow = -1;
+    std::vector<bool> m_shownStates; // counted states at the last update
 };
 
 } // namespace views

@@ -630,7 +630,7 @@ TEST_F(CallCountTest, FunctionsCountOnAcrossSessions)
 }
 
 // A function whose breakpoint the debugger refused to set again in the new session is shown as not
-// counted (greyed, its count marked) until a stop sets it again.
+// counted (greyed, its count marked) until a stop sets it again, which the window shows by itself.
 TEST_F(CallCountTest, AFunctionTheDebuggerRefusedIsShownAsNotCounted)
 {
     ASSERT_TRUE(CallCountStore::AddFunction("main"));
@@ -664,9 +664,12 @@ TEST_F(CallCountTest, AFunctionTheDebuggerRefusedIsShownAsNotCounted)
     window.OnIdle();
     EXPECT_EQ(row(0).first[1], "0 (not counted)");
 
+    // The stop sets it again: the next idle pass sees the change and the one after shows it.
+    window.OnIdle();
+    EXPECT_FALSE(window.UpdatePending());
     kernel.notify(DK_NOTIFY_TARGET_STOPPED);
     kernel.hit(0, 0x2000);
-    window.RequestUpdate();
+    window.OnIdle();
     window.OnIdle();
     EXPECT_EQ(row(0).first[1], "1");
     EXPECT_EQ(row(0).second[0].textColour, kDefaultColour);
