@@ -1,11 +1,12 @@
 #include "plugin/views/listwin/plugin_resources.h"
 
+#include "plugin/views/listwin/resource_pictures.h"
+
 #include "plugin/sdk/plugin_binding.h"
 #include "sdk/ide/if_desktop.h"
 
 #include <boost/format.hpp>
 
-#include <initializer_list>
 #include <map>
 #include <vector>
 
@@ -33,107 +34,6 @@ IfMenu popup(const std::string& text, std::vector<IfMenu> items)
     item.text = text;
     item.items = std::move(items);
     return item;
-}
-
-// A bitmap drawn as rows of characters, one per pixel, each character a colour of the palette. Rows of
-// unequal length, or a character the palette lacks, give an empty bitmap.
-IfBitmap picture(std::initializer_list<const char*> rows, const std::map<char, uint32_t>& palette)
-{
-    IfBitmap bitmap;
-    for (const char* row : rows) {
-        const std::string line(row);
-        if (bitmap.width == 0)
-            bitmap.width = static_cast<int>(line.size());
-        if (static_cast<int>(line.size()) != bitmap.width)
-            return {};
-        for (char c : line) {
-            auto colour = palette.find(c);
-            if (colour == palette.end())
-                return {};
-            bitmap.pixels.push_back(colour->second);
-        }
-        ++bitmap.height;
-    }
-    return bitmap;
-}
-
-// Images side by side, of one height, in one bitmap.
-IfBitmap strip(const std::vector<IfBitmap>& images)
-{
-    IfBitmap out;
-    for (const IfBitmap& image : images) {
-        if (out.height != 0 && image.height != out.height)
-            return {};
-        out.height = image.height;
-        out.width += image.width;
-    }
-    out.pixels.resize(static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height));
-    int left = 0;
-    for (const IfBitmap& image : images) {
-        for (int y = 0; y < image.height; ++y)
-            for (int x = 0; x < image.width; ++x)
-                out.pixels[static_cast<std::size_t>(y * out.width + left + x)] =
-                    image.pixels[static_cast<std::size_t>(y * image.width + x)];
-        left += image.width;
-    }
-    return out;
-}
-
-// The button images of the counter commands, 16 x 15 each: a counter set to zero, a function crossed
-// out, and all counters set to zero.
-IfBitmap countersImages()
-{
-    const std::map<char, uint32_t> palette{
-        {'.', kIfToolbarBackground}, {'#', 0x000000}, {'r', 0xC00000}, {'g', 0x008000}};
-    const IfBitmap resetOne = picture({"................",
-                                       "......####......",
-                                       ".....##..##.....",
-                                       "....##....##....",
-                                       "....##....##....",
-                                       "....##....##....",
-                                       "....##....##....",
-                                       "....##....##....",
-                                       "....##....##....",
-                                       "....##....##....",
-                                       ".....##..##.....",
-                                       "......####......",
-                                       "................",
-                                       "..gggggggggggg..",
-                                       "................"},
-                                      palette);
-    const IfBitmap remove = picture({"................",
-                                     "..rr........rr..",
-                                     "...rr......rr...",
-                                     "....rr....rr....",
-                                     ".....rr..rr.....",
-                                     "......rrrr......",
-                                     ".......rr.......",
-                                     "......rrrr......",
-                                     ".....rr..rr.....",
-                                     "....rr....rr....",
-                                     "...rr......rr...",
-                                     "..rr........rr..",
-                                     "................",
-                                     "................",
-                                     "................"},
-                                    palette);
-    const IfBitmap resetAll = picture({"................",
-                                       "..###.....###...",
-                                       ".##.##...##.##..",
-                                       ".#...#...#...#..",
-                                       ".#...#...#...#..",
-                                       ".#...#...#...#..",
-                                       ".#...#...#...#..",
-                                       ".#...#...#...#..",
-                                       ".##.##...##.##..",
-                                       "..###.....###...",
-                                       "................",
-                                       "................",
-                                       "..gggggggggggg..",
-                                       "................",
-                                       "................"},
-                                      palette);
-    return strip({resetOne, remove, resetAll});
 }
 
 class OwnResources final : public IfResourceModule {
@@ -172,7 +72,7 @@ public:
     {
         if (id != kCountersToolbar)
             return false;
-        static const IfBitmap images = countersImages();
+        static const IfBitmap images = CountersToolbarImages();
         bitmap = images;
         return true;
     }

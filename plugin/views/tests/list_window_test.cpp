@@ -3,6 +3,7 @@
 
 #include "plugin/views/listwin/call_count.h"
 #include "plugin/views/listwin/plugin_resources.h"
+#include "plugin/views/listwin/resource_pictures.h"
 #include "plugin/views/listwin/window_factory.h"
 #include "plugin/views/tests/views_fixture.h"
 
@@ -505,6 +506,16 @@ TEST(PluginResources, StringsAndMenus)
     ASSERT_TRUE(PluginResources().GetMenu(kCallCountMenu, menu));
     ASSERT_EQ(menu.items.size(), 4u);
     EXPECT_TRUE(menu.items[2].separator);
+
+    // The own toolbar's images: three whole 16 x 15 pictures side by side.
+    IfBitmap images;
+    ASSERT_TRUE(LoadBitmap(kCountersToolbar, images));
+    EXPECT_EQ(images.width, 48);
+    EXPECT_EQ(images.height, 15);
+    const std::map<char, uint32_t> palette{{'.', 0}, {'#', 1}};
+    EXPECT_EQ(Picture({"#.", ".#"}, palette).pixels, (std::vector<uint32_t>{1, 0, 0, 1}));
+    EXPECT_EQ(Picture({"#.", "."}, palette).width, 0);  // rows of unequal length
+    EXPECT_EQ(Picture({"#x", ".."}, palette).width, 0); // a colour the palette lacks
 }
 
 class CallCountTest : public ::testing::Test {
