@@ -29,7 +29,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
+#include <thread>
 #include <sstream>
 
 namespace views::test {
@@ -789,6 +791,49 @@ TEST(WindowFactory, CommandPlacementAndViews)
     auto* view = dynamic_cast<DpListWindow*>(frame.DockingWnd());
     ASSERT_NE(view, nullptr);
     EXPECT_TRUE(view->IsReady());
+}
+
+// A factory that goes (the session ended) saves its open window's layout first, on whichever thread
+// it goes: the GUI thread itself, or another while the GUI thread runs its events.
+TEST(WindowFactory, AWindowKeepsItsLayoutWhenItsFactoryGoes)
+{
+    const bool ownDesktop = IfDesktop::Instance() == nullptr;
+    IfDesktop* desktop = ownDesktop ? IfDesktop::Create() : IfDesktop::Instance();
+    kernel::test::ScratchDir dir;
+    IfContentStorage::SetFilePath((dir.path() / "ide.ini").string());
+    for (const bool otherThread : {false, true}) {
+        SCOPED_TRACE(otherThread ? "on another thread" : "on the GUI thread");
+        WindowFactorySettings settings;
+        settings.command = 4711;
+        settings.key = otherThread ? "KEPT2" : "KEPT1";
+        settings.title = "Kept";
+        auto* factory = new DpWindowFactory<DpListWindow>(settings);
+        ASSERT_TRUE(desktop->CreateWnd(settings.key, true));
+        auto* view = dynamic_cast<DpListWindow*>(desktop->FindWnd(settings.key));
+        ASSERT_NE(view, nullptr);
+        view->AddColumn("A", 80, 0);
+        view->SetColumnWidthAt(0, 123);
+        if (otherThread) {
+            std::atomic<bool> gone{false};
+            std::thread session([&] {
+                delete factory;
+                gone = true;
+            });
+            while (!gone)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            session.join();
+        } else {
+            delete factory;
+        }
+        drainEvents();
+        EXPECT_EQ(desktop->FindWnd(settings.key), nullptr);
+        int width = 0;
+        EXPECT_TRUE(IfContentStorage(settings.key).Restore("Column0", width, 0));
+        EXPECT_EQ(width, 123);
+    }
+    IfContentStorage::SetFilePath("");
+    if (ownDesktop)
+        IfDesktop::Destroy();
 }
 
 } // namespace
