@@ -5,6 +5,7 @@
 #include "plugin/sdk/retry_list.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <mutex>
 #include <thread>
 
@@ -221,6 +222,14 @@ DkStatus DkBreakpoint::SetKind(uint32_t kind)
     return DK_STATUS_OK;
 }
 
+bool DkBreakpoint::IsHeldNow() const
+{
+    if (!IsSet() || !m_anchor)
+        return false;
+    std::lock_guard lock(m_anchor->m_handleMutex);
+    return !SessionEnded(m_anchor->session);
+}
+
 std::string DkBreakpoint::GetName() const { return m_hasOwnName ? m_name : kPluginInfoName; }
 
 void DkBreakpoint::SetName(const std::string& name)
@@ -392,7 +401,16 @@ void DkBreakpoint::setAgainIfEnded()
             return;
         m_set.store(false);
     }
-    SetBreakpoint();
+    if (registrationHandle() == 0)
+        return; // no session to set it with: the next one does
+    if (const DkStatus status = SetBreakpoint(); status != DK_STATUS_OK) {
+        char text[160];
+        std::snprintf(text, sizeof text,
+                      "OMBA_Z5_Plugin: the debugger refused to set the breakpoint at 0x%llx again (status 0x%X); "
+                      "it is asked again at the next stop",
+                      static_cast<unsigned long long>(m_location.GetAddress()), static_cast<unsigned>(status));
+        logToDebugger(2, text);
+    }
 }
 
 } // namespace dk

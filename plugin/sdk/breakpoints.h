@@ -47,6 +47,8 @@ public:
     uint8_t GetOption() const { return m_option; }
     void SetOption(uint8_t option) { m_option = option; }
     bool IsSet() const { return m_set.load(); }
+    // Set, and held by the debugger for the live registration (not one that was given back since).
+    bool IsHeldNow() const;
 
     // Every live breakpoint (process-wide list).
     static std::vector<DkBreakpoint*> All();
@@ -73,7 +75,7 @@ private:
 };
 
 // The counting breakpoint: kind 1, set at once. A request the debugger refuses is reported: IsSet()
-// stays false and the owner drops it.
+// stays false and the owner drops it. Once set, it counts only while IsHeldNow().
 class FunctionBreakpoint final : public DkBreakpoint {
 public:
     FunctionBreakpoint(const TargetLocation& location, const std::string& function);
@@ -126,7 +128,8 @@ bool CanSetBreakpoint(uint32_t kind);                                     // 177
 std::size_t RetryRefusedBreakpointRemovals();
 
 // Breakpoints still alive whose session ended (NoteSessionEnded) are set again with the current
-// registration; their old handles are forgotten, as is a refused removal among them.
+// registration; their old handles are forgotten, as is a refused removal among them. One the debugger
+// refuses to set again stays unset and is asked for again at the next call (the next stop or session).
 void RestoreBreakpointsOfEndedSessions();
 
 } // namespace dk

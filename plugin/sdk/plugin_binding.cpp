@@ -196,33 +196,13 @@ EntryUse::~EntryUse()
 
 const PluginEntryTable* GetPluginEntryTable() { return &kEntries; }
 
-DkStatus PluginApiInit(const DkKernelFunctions_1* table)
-{
-    std::lock_guard session(g_sessionMutex);
-    // Without a table there is no debugger to bind to: a live session stays as it is.
-    if (table == nullptr)
-        return DK_STATUS_FAILURE;
-    // A second Init without Exit gives the earlier registration back first, so that every
-    // registration is given back once.
-    if (registrationHandle() != 0)
-        DkDisconnectKernel();
-    DkStatus status = DkConnectKernel(table);
-    if (status != DK_STATUS_OK)
-        return status;
-    BuildZoneRegistry();
-    status = DpKernelPluginInit();
-    if (status != DK_STATUS_OK) {
-        DkDisconnectKernel(); // the debugger must not keep the callbacks of a plug-in that failed
-        return status;
-    }
-    // Breakpoints that outlived the previous registration count on with this one.
-    RestoreBreakpointsOfEndedSessions();
-    return status;
-}
+namespace {
 
-DkStatus PluginApiExit()
+// Ends what there is of a session, under g_sessionMutex: the plug-in object goes (its windows, menu and
+// UI thread with it) and then the registration is given back. An object that only the IDE side made,
+// with no session, stays.
+DkStatus endSession()
 {
-    std::lock_guard session(g_sessionMutex);
     DpKernelPlugin* kernel = nullptr;
     {
         // Taken out, so that a concurrent Exit cannot reach the object a second time.
@@ -238,6 +218,40 @@ DkStatus PluginApiExit()
     RetryRefusedBreakpointRemovals();
     RetryRefusedUserBreakpointClears();
     return DkDisconnectKernel();
+}
+
+} // namespace
+
+DkStatus PluginApiInit(const DkKernelFunctions_1* table)
+{
+    std::lock_guard session(g_sessionMutex);
+    // Without a table there is no debugger to bind to: a live session stays as it is.
+    if (table == nullptr)
+        return DK_STATUS_FAILURE;
+    // A second Init without Exit gives the earlier registration back first, so that every
+    // registration is given back once.
+    if (registrationHandle() != 0)
+        DkDisconnectKernel();
+    DkStatus status = DkConnectKernel(table);
+    if (status == DK_STATUS_OK) {
+        BuildZoneRegistry();
+        status = DpKernelPluginInit();
+    }
+    if (status != DK_STATUS_OK) {
+        // A refused Init leaves no half session: the object of a live session, whose registration is
+        // gone, ends with it, and the debugger keeps no callbacks of a plug-in that failed.
+        endSession();
+        return status;
+    }
+    // Breakpoints that outlived the previous registration count on with this one.
+    RestoreBreakpointsOfEndedSessions();
+    return status;
+}
+
+DkStatus PluginApiExit()
+{
+    std::lock_guard session(g_sessionMutex);
+    return endSession();
 }
 
 uint32_t StartGuiModule()

@@ -116,8 +116,10 @@ void PluginSample::PostLoadModule()
 void PluginSample::TargetStarted() { postToUiThread(plugin::WM_EXABS_TARGET_STARTED); }
 void PluginSample::TargetStopped()
 {
-    // The debugger takes breakpoint changes while the target stands.
+    // The debugger takes breakpoint changes while the target stands: refused removals, and breakpoints
+    // it refused to set again, are asked for once more.
     RetryRefusedBreakpointRemovals();
+    RestoreBreakpointsOfEndedSessions();
     RetryRefusedUserBreakpointClears();
     postToUiThread(plugin::WM_EXABS_TARGET_STOPPED);
 }

@@ -55,6 +55,13 @@ public:
     // True when the framework decided the placement; this framework leaves it to the factory.
     virtual bool GetPreferedPosition(IfDockPlacement& /*placement*/) { return false; }
 
+protected:
+    // Saves the content of the factory's open window (SaveContent) in the IDE's per-window storage, on
+    // the GUI thread. A factory calls it first in its destructor, while it is whole, so a window that
+    // goes with its factory keeps its layout. From another thread it waits for the GUI thread to take
+    // the call up, at most a few seconds; when that does not come, nothing is saved.
+    void SaveOpenWindow();
+
 private:
     std::string m_key;
     std::string m_title;

@@ -4,6 +4,7 @@
 
 #include "sdk/ide/ide_export.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,24 @@ struct IfMenu {
     std::vector<IfMenu> items; // a popup when not empty
 };
 
-// A module's menus and strings.
+// A bitmap: width x height pixels, row by row from the top, each 0x00RRGGBB.
+struct IfBitmap {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+};
+
+// A toolbar: the size of one button's image and the buttons' commands in order, 0 for a separator. The
+// images are the module's bitmap of the same id, side by side, one per button; pixels of
+// kIfToolbarBackground show the toolbar's own background.
+struct IfToolbar {
+    int buttonWidth = 16;
+    int buttonHeight = 15;
+    std::vector<unsigned> items;
+};
+inline constexpr uint32_t kIfToolbarBackground = 0xC0C0C0;
+
+// A module's menus, strings, bitmaps and toolbars.
 class IDEFRAMEWORK_EXPORT IfResourceModule {
 public:
     virtual ~IfResourceModule() = default;
@@ -23,6 +41,8 @@ public:
     // A menu by resource name: "#1055" names the menu of that number; the module may know others.
     virtual bool GetNamedMenu(const std::string& name, IfMenu& menu) const;
     virtual bool GetString(unsigned id, std::string& text) const = 0;
+    virtual bool GetBitmap(unsigned /*id*/, IfBitmap& /*bitmap*/) const { return false; }
+    virtual bool GetToolbar(unsigned /*id*/, IfToolbar& /*toolbar*/) const { return false; }
 };
 
 IDEFRAMEWORK_EXPORT std::string IfGetCurrentLanguage(); // "ENU" unless KORVANE_IDE_LANGUAGE says otherwise

@@ -14,7 +14,10 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <chrono>
+#include <condition_variable>
 #include <map>
+#include <memory>
 #include <mutex>
 
 namespace {
@@ -80,6 +83,55 @@ IfPersistentDockWndFactory::IfPersistentDockWndFactory(const std::string& key, c
 {
     std::lock_guard lock(g_factoryMutex);
     factories()[key] = this;
+}
+
+void IfPersistentDockWndFactory::SaveOpenWindow()
+{
+    auto save = [this] {
+        QWidget* view = g_desktop != nullptr ? g_desktop->FindWnd(m_key) : nullptr;
+        if (view == nullptr)
+            return;
+        IfContentStorage storage(m_key);
+        SaveContent(view, storage);
+    };
+    if (onGuiThread()) {
+        save();
+        return;
+    }
+    QCoreApplication* app = QCoreApplication::instance();
+    if (app == nullptr)
+        return;
+    // A call that has not started when the bound passes never runs (this factory is gone by then);
+    // one that started is waited for, as it only reads the window.
+    struct Call {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool started = false;
+        bool done = false;
+        bool cancelled = false;
+    };
+    auto call = std::make_shared<Call>();
+    QMetaObject::invokeMethod(app, [call, save] {
+        {
+            std::lock_guard lock(call->mutex);
+            if (call->cancelled)
+                return;
+            call->started = true;
+        }
+        call->changed.notify_all();
+        save();
+        {
+            std::lock_guard lock(call->mutex);
+            call->done = true;
+        }
+        call->changed.notify_all();
+    }, Qt::QueuedConnection);
+    std::unique_lock lock(call->mutex);
+    if (!call->changed.wait_for(lock, std::chrono::seconds(5), [&] { return call->started; })) {
+        call->cancelled = true;
+        return;
+    }
+    call->changed.wait(lock, [&] { return call->done; });
 }
 
 // Tells the font handlers when the application's font changes.

@@ -64,6 +64,53 @@ TEST_F(SdkBindingTest, RefusedRegistrationStopsInit)
     EXPECT_EQ(kernel.callCount(DK_UNREGISTER_PLUGIN), 0u);
 }
 
+// A refused Init leaves no half session. A live session (started by either side, its program loaded
+// so that a UI thread runs) ends whole: object, UI thread and registration go, Exit then has nothing
+// left to do, and the next Init starts afresh. An object the IDE made without a session stays as it was.
+TEST_F(SdkBindingTest, ARefusedInitEndsALiveSessionWholeAndKeepsAnIdeOnlyObject)
+{
+    for (const bool ideFirst : {false, true}) {
+        SCOPED_TRACE(ideFirst ? "IDE side first" : "debugger side first");
+        if (ideFirst) {
+            ASSERT_EQ(StartGuiModule(), 1u);
+        }
+        ASSERT_EQ(PluginApiInit(kernel.table()), 0);
+        kernel.notify(DK_NOTIFY_PROGRAM_LOADED);
+        ASSERT_EQ(thePluginSample() != nullptr && thePluginSample()->hasUiThread(), true);
+        const int quits = ui.quits;
+        const uint64_t unregistrations = kernel.callCount(DK_UNREGISTER_PLUGIN);
+
+        kernel.injectFailure(DK_REGISTER_PLUGIN, 0x12);
+        EXPECT_EQ(PluginApiInit(kernel.table()), 0x12);
+        EXPECT_EQ(pluginObject(), nullptr);
+        EXPECT_EQ(kernelSideInterface(), nullptr);
+        EXPECT_EQ(ideSideInterface(), nullptr);
+        EXPECT_EQ(ui.quits, quits + 1);
+        EXPECT_FALSE(kernel.registered());
+        EXPECT_EQ(registrationHandle(), 0u);
+        EXPECT_EQ(kernel.callCount(DK_UNREGISTER_PLUGIN), unregistrations + 1);
+        EXPECT_EQ(GetTargetSymbol("main"), 0xFFFFFFFFu);
+
+        EXPECT_EQ(PluginApiExit(), 0);
+        EXPECT_EQ(ShutDownGuiModule(), 1u);
+        EXPECT_EQ(kernel.callCount(DK_UNREGISTER_PLUGIN), unregistrations + 1);
+        ASSERT_EQ(PluginApiInit(kernel.table()), 0);
+        EXPECT_NE(pluginObject(), nullptr);
+        ASSERT_EQ(PluginApiExit(), 0);
+    }
+
+    ASSERT_EQ(StartGuiModule(), 1u);
+    DpPlugin* object = pluginObject();
+    kernel.injectFailure(DK_REGISTER_PLUGIN, 0x12);
+    EXPECT_EQ(PluginApiInit(kernel.table()), 0x12);
+    EXPECT_EQ(pluginObject(), object);
+    EXPECT_EQ(ideSideInterface(), object->AsIDEPlugin());
+    ASSERT_EQ(PluginApiInit(kernel.table()), 0);
+    EXPECT_EQ(pluginObject(), object);
+    EXPECT_EQ(PluginApiExit(), 0);
+    EXPECT_EQ(ShutDownGuiModule(), 1u);
+}
+
 TEST_F(SdkBindingTest, ExitWithoutASessionDoesNothing)
 {
     EXPECT_EQ(PluginApiExit(), 0);

@@ -140,6 +140,53 @@ TEST_F(SdkBreakpointTest, BreakpointsAreSetAgainOnTheNextSessionAndCountOn)
     EXPECT_EQ(kernel.callCount(DK_BREAKPOINT_REMOVE), removals);
 }
 
+// A breakpoint the debugger refuses to set again on the next registration is not held and says so; it
+// is asked for again at every stop and at the next session until the debugger takes it.
+TEST_F(SdkBreakpointTest, ARefusedSetAgainIsRetriedAtTheNextStopAndSession)
+{
+    FunctionBreakpoint counter(TargetLocation(MemoryZone(0), 0x2000), "main");
+    ASSERT_TRUE(counter.IsHeldNow());
+    ASSERT_EQ(PluginApiExit(), 0);
+    EXPECT_TRUE(counter.IsSet());
+    EXPECT_FALSE(counter.IsHeldNow()); // its registration was given back
+
+    for (const bool atStop : {true, false}) {
+        SCOPED_TRACE(atStop ? "taken at the next stop" : "taken at the next session");
+        kernel.injectFailure(DK_BREAKPOINT_SET, 0xFFFF, 1);
+        ASSERT_EQ(PluginApiInit(kernel.table()), 0);
+        EXPECT_FALSE(counter.IsSet());
+        EXPECT_FALSE(counter.IsHeldNow());
+        EXPECT_TRUE(kernel.breakpoints().empty());
+        kernel.hit(0, 0x2000);
+        EXPECT_EQ(counter.GetHitCount(), 0u);
+        bool logged = false;
+        for (const std::string& line : kernel.logLines())
+            logged = logged || line.find("refused to set the breakpoint at 0x2000") != std::string::npos;
+        EXPECT_TRUE(logged);
+
+        if (atStop) {
+            kernel.injectFailure(DK_BREAKPOINT_SET, 0xFFFF, 1);
+            kernel.notify(DK_NOTIFY_TARGET_STOPPED); // refused once more
+            EXPECT_FALSE(counter.IsHeldNow());
+            kernel.notify(DK_NOTIFY_TARGET_STOPPED);
+        } else {
+            ASSERT_EQ(PluginApiExit(), 0);
+            ASSERT_EQ(PluginApiInit(kernel.table()), 0);
+        }
+        EXPECT_TRUE(counter.IsHeldNow());
+        ASSERT_EQ(kernel.breakpoints().size(), 1u);
+        EXPECT_EQ(kernel.breakpoints()[0].registration, kernel.registrationHandle());
+        kernel.hit(0, 0x2000);
+        EXPECT_EQ(counter.GetHitCount(), 1u);
+        counter.ResetHitCount();
+        const uint64_t sets = kernel.callCount(DK_BREAKPOINT_SET);
+        kernel.notify(DK_NOTIFY_TARGET_STOPPED); // held: nothing asked
+        EXPECT_EQ(kernel.callCount(DK_BREAKPOINT_SET), sets);
+        ASSERT_EQ(PluginApiExit(), 0);
+    }
+    ASSERT_EQ(PluginApiInit(kernel.table()), 0);
+}
+
 TEST_F(SdkBreakpointTest, ARemovalRefusedBeforeExitIsNotRetriedAfterIt)
 {
     auto counter = std::make_unique<FunctionBreakpoint>(TargetLocation(MemoryZone(0), 0x3000), "f");

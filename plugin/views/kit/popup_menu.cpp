@@ -7,7 +7,8 @@
 
 namespace views {
 
-int RunPopupMenu(QWidget* owner, const std::vector<PopupItem>& items, const QPoint& screenPoint)
+int RunPopupMenu(QWidget* owner, const std::vector<PopupItem>& items, const QPoint& screenPoint,
+                 const std::function<void(int command)>& highlighted)
 {
     if (owner == nullptr || items.empty())
         return 0;
@@ -24,7 +25,13 @@ int RunPopupMenu(QWidget* owner, const std::vector<PopupItem>& items, const QPoi
         action->setCheckable(item.checked);
         action->setChecked(item.checked);
     }
+    if (highlighted)
+        QObject::connect(menu.data(), &QMenu::hovered, [highlighted](QAction* action) {
+            highlighted(action != nullptr ? action->data().toInt() : 0);
+        });
     QPointer<QAction> chosen(menu->exec(screenPoint));
+    if (highlighted)
+        highlighted(0);
     // Deleting the owner inside the menu's loop deleted the menu with it.
     const int command = ownerAlive && menu && chosen ? chosen->data().toInt() : 0;
     delete menu.data();

@@ -85,8 +85,17 @@ std::vector<CallCount> CallCountStore::Snapshot()
     std::lock_guard lock(store().mutex);
     std::vector<CallCount> counts;
     for (const auto& breakpoint : store().breakpoints)
-        counts.push_back({breakpoint->GetFunctionName(), breakpoint->GetHitCount()});
+        counts.push_back({breakpoint->GetFunctionName(), breakpoint->GetHitCount(), breakpoint->IsHeldNow()});
     return counts;
+}
+
+std::vector<bool> CallCountStore::CountingStates()
+{
+    std::lock_guard lock(store().mutex);
+    std::vector<bool> states;
+    for (const auto& breakpoint : store().breakpoints)
+        states.push_back(breakpoint->IsHeldNow());
+    return states;
 }
 
 CallCountWindow::CallCountWindow(QWidget* parent) : DpListWindow(parent) { setObjectName(kKey); }
@@ -111,6 +120,7 @@ bool CallCountWindow::OnCellEdited(int row, int, const std::string& text)
         return false;
     SetItemText(row, m_callsColumn, "0");
     SetCellEditable(row, m_functionColumn, false);
+    m_shownStates.push_back(true); // added only when the debugger holds its breakpoint
     appendEntryRow();
     return true;
 }
@@ -124,8 +134,10 @@ bool CallCountWindow::ShowContextMenu(int row, const QPoint& screenPoint)
     std::vector<PopupItem> items;
     for (const IfMenu& item : menu.items)
         items.push_back({item.separator ? std::string() : item.text, item.separator ? 0 : static_cast<int>(item.id)});
-    // 0 also when the window went while the menu was open (the session ended).
-    if (const int command = RunPopupMenu(this, items, screenPoint))
+    // The item under the mouse shows its prompt in the IDE's status bar. The command is 0 also when the
+    // window went while the menu was open (the session ended).
+    const auto prompt = [](int command) { ShowCommandPrompt(static_cast<unsigned>(command)); };
+    if (const int command = RunPopupMenu(this, items, screenPoint, prompt))
         OnCommand(static_cast<unsigned>(command));
     return true;
 }
@@ -133,11 +145,24 @@ bool CallCountWindow::ShowContextMenu(int row, const QPoint& screenPoint)
 void CallCountWindow::Update()
 {
     DeleteAllRows();
+    m_shownStates.clear();
     for (const CallCount& count : CallCountStore::Snapshot()) {
+        m_shownStates.push_back(count.counting);
         const int row = InsertRow(count.function, 1);
-        SetItemText(row, m_callsColumn, (boost::format("%d") % count.hits).str());
+        std::string calls = (boost::format("%d") % count.hits).str();
+        if (!count.counting) {
+            calls += kNotCountedText;
+            SetRowTextColour(row, kNotCountedColour);
+        }
+        SetItemText(row, m_callsColumn, calls);
     }
     appendEntryRow();
+}
+
+void CallCountWindow::AfterIdle()
+{
+    if (IsReady() && !UpdatePending() && CallCountStore::CountingStates() != m_shownStates)
+        RequestUpdate();
 }
 
 void CallCountWindow::OnCommand(unsigned id)

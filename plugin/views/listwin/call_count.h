@@ -13,6 +13,9 @@ namespace views {
 struct CallCount {
     std::string function;
     uint32_t hits = 0;
+    // The debugger holds the function's breakpoint in this session. When it refused to set it again,
+    // the function is not counted until a later stop or session sets it.
+    bool counting = true;
 };
 
 // The process-wide list of counting breakpoints, in the order they were added.
@@ -26,6 +29,8 @@ public:
     static void ResetCounter(const std::string& name);
     static void ResetAllCounters();
     static std::vector<CallCount> Snapshot();
+    // Whether each function is counted, in store order.
+    static std::vector<bool> CountingStates();
 };
 
 class CallCountWindow final : public DpListWindow {
@@ -35,6 +40,9 @@ public:
     static constexpr const char* kKey = "CALLCOUNT";
     static constexpr const char* kTitle = "Call Count";
     static constexpr const char* kEntryText = "<Enter function here>";
+    // After the count of a function whose breakpoint the debugger does not hold; the row is greyed.
+    static constexpr const char* kNotCountedText = " (not counted)";
+    static constexpr uint32_t kNotCountedColour = 0x808080;
 
     explicit CallCountWindow(QWidget* parent = nullptr);
 
@@ -42,8 +50,11 @@ public:
     bool OnCellEdited(int row, int column, const std::string& text) override;
     bool ShowContextMenu(int row, const QPoint& screenPoint) override;
     void Update() override;
+    // Asks for an update when a function's counted state is no longer the one shown (the debugger
+    // took a breakpoint again at a stop, or the session ended).
+    void AfterIdle() override;
     // The context menu's commands (32784 to 32786).
-    void OnCommand(unsigned id);
+    void OnCommand(unsigned id) override;
     // The row the next command applies to (set by the context menu).
     void SetContextRow(int row) { m_contextRow = row; }
     int EntryRow() const { return m_entryRow; }
@@ -55,6 +66,7 @@ private:
     int m_callsColumn = 1;
     int m_entryRow = -1;
     int m_contextRow = -1;
+    std::vector<bool> m_shownStates; // counted states at the last update
 };
 
 } // namespace views

@@ -5,7 +5,9 @@
 #include "platform/qt/latin1.h"
 #include "sdk/ide/if_desktop.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QBoxLayout>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QHeaderView>
@@ -13,6 +15,8 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
+#include <QToolBar>
 
 #include <boost/format.hpp>
 
@@ -28,17 +32,59 @@ QColor toQColor(uint32_t colour)
     return QColor((colour >> 16) & 0xFF, (colour >> 8) & 0xFF, colour & 0xFF);
 }
 
-// Bitmaps are drawn by identifier: a small square of a colour derived from it.
-QIcon bitmapIcon(uint32_t bitmap, uint32_t transparent)
+// The frame's identifier of its standard toolbar, the name of the toolbar widget.
+constexpr int kStandardToolbarId = 0xE800;
+// Where a cell keeps the bitmap it shows (a QPixmap).
+constexpr int kBitmapRole = Qt::UserRole + 1;
+
+// The part of the bitmap at (left, 0) of the size given, with the pixels of the transparent colour
+// left out.
+QPixmap toPixmap(const IfBitmap& bitmap, uint32_t transparent, int left, int width, int height)
 {
-    QPixmap pixmap(16, 16);
-    pixmap.fill(toQColor(transparent));
-    QPainter painter(&pixmap);
-    const uint32_t hash = bitmap * 2654435761u;
-    painter.fillRect(2, 2, 12, 12, QColor((hash >> 16) & 0xFF, (hash >> 8) & 0xFF, hash & 0xFF));
-    pixmap.setMask(pixmap.createMaskFromColor(toQColor(transparent)));
-    return QIcon(pixmap);
+    QImage image(width, height, QImage::Format_ARGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const uint32_t rgb = bitmap.pixels[static_cast<std::size_t>(y * bitmap.width + left + x)] & 0xFFFFFFu;
+            image.setPixel(x, y, rgb == (transparent & 0xFFFFFFu) ? 0u : (0xFF000000u | rgb));
+        }
+    return QPixmap::fromImage(image);
 }
+
+// The cell's bitmap, loaded from the resource module that holds it; null when none does.
+QPixmap cellBitmap(uint32_t id, uint32_t transparent)
+{
+    IfBitmap bitmap;
+    if (!LoadBitmap(id, bitmap))
+        return {};
+    return toPixmap(bitmap, transparent, 0, bitmap.width, bitmap.height);
+}
+
+// A cell showing a bitmap: its background (and selection) as for any cell, then the bitmap at the
+// cell's top-left corner, clipped to the cell. Other cells are drawn as usual.
+class CellDelegate final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const QVariant bitmap = index.data(kBitmapRole);
+        if (bitmap.typeId() != QMetaType::QPixmap) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        QStyleOptionViewItem cell = option;
+        initStyleOption(&cell, index);
+        cell.text.clear();
+        cell.icon = QIcon();
+        cell.features &= ~QStyleOptionViewItem::HasDecoration;
+        QStyle* style = option.widget != nullptr ? option.widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, option.widget);
+        painter->save();
+        painter->setClipRect(option.rect);
+        painter->drawPixmap(option.rect.topLeft(), bitmap.value<QPixmap>());
+        painter->restore();
+    }
+};
 
 } // namespace
 
@@ -64,6 +110,7 @@ DpListWindowBase::DpListWindowBase(QWidget* parent) : QTreeWidget(parent)
     header()->setSectionsMovable(false);
     setColumnCount(0);
     setHeaderLabels({});
+    setItemDelegate(new CellDelegate(this));
     connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
         if (current != nullptr)
             OnSelectionChanged(indexOfTopLevelItem(current));
@@ -74,6 +121,47 @@ DpListWindowBase::~DpListWindowBase()
 {
     StopIdle();
     closeEditors();
+    if (m_toolbar) {
+        m_toolbar->removeEventFilter(this);
+        delete m_toolbar.data();
+    }
+}
+
+void DpListWindowBase::createToolbar()
+{
+    QWidget* frame = parentWidget();
+    if (m_toolbarId == 0 || m_toolbar || frame == nullptr)
+        return;
+    IfToolbar resource;
+    IfBitmap images;
+    if (!LoadToolbar(m_toolbarId, resource, images))
+        return;
+    auto* bar = new QToolBar(frame);
+    bar->setObjectName(QString::number(kStandardToolbarId));
+    bar->setMovable(false);
+    bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    bar->setIconSize(QSize(resource.buttonWidth, resource.buttonHeight));
+    int image = 0;
+    for (const unsigned command : resource.items) {
+        if (command == 0) {
+            bar->addSeparator();
+            continue;
+        }
+        const QPixmap icon = toPixmap(images, kIfToolbarBackground, image++ * resource.buttonWidth,
+                                      resource.buttonWidth, resource.buttonHeight);
+        QAction* action = bar->addAction(QIcon(icon), QString());
+        action->setObjectName(QString::number(command));
+        action->setToolTip(platform::toQString(CommandToolTip(command)));
+        connect(action, &QAction::triggered, this, [this, command] { OnCommand(command); });
+        connect(action, &QAction::hovered, this, [command] { ShowCommandPrompt(command); });
+    }
+    bar->installEventFilter(this); // leaving it clears the prompt
+    if (auto* box = qobject_cast<QBoxLayout*>(frame->layout()))
+        box->insertWidget(0, bar);
+    else
+        bar->move(0, 0);
+    bar->show();
+    m_toolbar = bar;
 }
 
 void DpListWindowBase::setFonts()
@@ -101,6 +189,7 @@ QFont DpListWindowBase::StyleFont(int style) const
 
 void DpListWindowBase::OnInitialUpdate()
 {
+    createToolbar();
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setFonts();
     SetReady();
@@ -323,6 +412,11 @@ void DpListWindowBase::RejectEdit()
 
 bool DpListWindowBase::eventFilter(QObject* watched, QEvent* event)
 {
+    if (m_toolbar != nullptr && watched == m_toolbar.data()) {
+        if (event->type() == QEvent::Leave)
+            ShowCommandPrompt(0);
+        return QTreeWidget::eventFilter(watched, event);
+    }
     const bool editor = (m_edit != nullptr && watched == m_edit) || (m_combo != nullptr && watched == m_combo);
     if (!editor)
         return QTreeWidget::eventFilter(watched, event);
@@ -382,6 +476,9 @@ public:
     }
 
     std::unique_ptr<RowRecord> record; // made when first needed
+    // The row's check state: 0 none yet, 1 unchecked, 2 checked. A list without check boxes keeps it
+    // without showing it.
+    int stateImage = 0;
 };
 
 DpListWindow::DpListWindow(QWidget* parent) : DpListWindowBase(parent) {}
@@ -418,9 +515,10 @@ void DpListWindow::applyCell(int row, int column)
     item->setData(column, Qt::BackgroundRole, back == kDefaultColour ? QVariant() : QVariant(toQColor(back)));
     item->setFont(column, StyleFont(r != nullptr ? r->style[static_cast<std::size_t>(column)] : StyleProportional));
     const bool bitmap = r != nullptr && (r->bitmapBits & (1u << column)) != 0;
-    item->setIcon(column, bitmap ? bitmapIcon(r->bitmap[static_cast<std::size_t>(column)],
-                                              r->transparent[static_cast<std::size_t>(column)])
-                                 : QIcon());
+    const QPixmap pixmap = bitmap ? cellBitmap(r->bitmap[static_cast<std::size_t>(column)],
+                                               r->transparent[static_cast<std::size_t>(column)])
+                                  : QPixmap();
+    item->setData(column, kBitmapRole, pixmap.isNull() ? QVariant() : QVariant(pixmap));
 }
 
 int DpListWindow::InsertRowAt(const std::string& text, int index, uint32_t textColour, int style)
@@ -430,8 +528,10 @@ int DpListWindow::InsertRowAt(const std::string& text, int index, uint32_t textC
     auto* item = new Row;
     insertTopLevelItem(index, item);
     item->setText(0, platform::toQString(text));
-    if (m_checkBoxes)
-        item->setCheckState(0, Qt::Unchecked);
+    if (m_checkBoxes) {
+        item->stateImage = 1;
+        showCheck(item);
+    }
     if (textColour != kDefaultColour || style != StyleProportional) {
         RowRecord& r = record(index);
         r.textColour.fill(textColour);
@@ -594,27 +694,37 @@ void DpListWindow::DeleteAllRows()
         delete takeTopLevelItem(topLevelItemCount() - 1);
 }
 
+void DpListWindow::showCheck(Row* item) const
+{
+    if (m_checkBoxes)
+        item->setCheckState(0, item->stateImage == 2 ? Qt::Checked : Qt::Unchecked);
+    else
+        item->setData(0, Qt::CheckStateRole, QVariant());
+}
+
 void DpListWindow::SetCheckBoxes(bool on)
 {
     m_checkBoxes = on;
     for (int r = 0; r < topLevelItemCount(); ++r) {
+        Row* item = rowAt(r);
         if (on)
-            topLevelItem(r)->setCheckState(0, Qt::Unchecked);
-        else
-            topLevelItem(r)->setData(0, Qt::CheckStateRole, QVariant());
+            item->stateImage = 1; // every row starts unchecked
+        showCheck(item);
     }
 }
 
 void DpListWindow::SetItemCheck(int row, bool checked)
 {
-    if (Row* item = rowAt(row))
-        item->setCheckState(0, checked ? Qt::Checked : Qt::Unchecked);
+    if (Row* item = rowAt(row)) {
+        item->stateImage = checked ? 2 : 1;
+        showCheck(item);
+    }
 }
 
 bool DpListWindow::GetItemCheck(int row) const
 {
     const Row* item = rowAt(row);
-    return item != nullptr && item->checkState(0) != Qt::Unchecked;
+    return item != nullptr && item->stateImage != 1;
 }
 
 bool DpListWindow::GetRow(int row, std::vector<std::string>& texts, std::vector<CellAttributes>& attributes) const
@@ -682,8 +792,11 @@ bool DpListWindow::DeleteColumn(int column)
     if (column < 0 || column >= columnCount())
         return false;
     const int count = columnCount();
-    // The columns to the right move one to the left with everything a column carries: header text and
-    // alignment, cell texts and the per-cell attributes.
+    // The columns to the right move one to the left with everything a column carries: header text,
+    // alignment and width, cell texts and the per-cell attributes.
+    std::vector<int> widths;
+    for (int c = 0; c < count; ++c)
+        widths.push_back(columnWidth(c));
     QTreeWidgetItem* header = headerItem();
     for (int c = column; c + 1 < count; ++c) {
         header->setText(c, header->text(c + 1));
@@ -705,6 +818,8 @@ bool DpListWindow::DeleteColumn(int column)
         }
     }
     setColumnCount(count - 1);
+    for (int c = column; c + 1 < count; ++c)
+        setColumnWidth(c, widths[static_cast<std::size_t>(c + 1)]);
     for (int r = 0; r < topLevelItemCount(); ++r)
         for (int c = column; c < std::min(count - 1, kAttributeColumns); ++c)
             applyCell(r, c);

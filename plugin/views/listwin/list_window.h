@@ -8,6 +8,8 @@
 #include "plugin/views/listwin/gui_window.h"
 
 #include <QColor>
+#include <QPointer>
+#include <QToolBar>
 #include <QTreeWidget>
 
 #include <array>
@@ -46,9 +48,13 @@ public:
     ~DpListWindowBase() override;
 
     QWidget* GetWnd() override { return this; }
-    // The first display: full-row selection, the IDE's fonts, ready, InitColumns.
+    // The first display: the toolbar of the toolbar resource (when one is set) at the top of the frame
+    // the window sits in, full-row selection, the IDE's fonts, ready, InitColumns.
     void OnInitialUpdate();
     virtual void InitColumns() {}
+    // A command of the window's toolbar.
+    virtual void OnCommand(unsigned /*id*/) {}
+    QToolBar* toolbar() const { return m_toolbar; }
 
     virtual void SetCheckBoxes(bool on) = 0;
     virtual bool HasCheckBoxes() const = 0;
@@ -94,6 +100,7 @@ protected:
 private:
     void closeEditors();
     void setFonts();
+    void createToolbar();
 
     QLineEdit* m_edit = nullptr;
     QComboBox* m_combo = nullptr;
@@ -102,6 +109,7 @@ private:
     int m_editColumn = -1;
     bool m_committing = false;
     std::array<QFont, 6> m_fonts;
+    QPointer<QToolBar> m_toolbar; // in the parent frame, owned by the window
 };
 
 class DpListWindow : public DpListWindowBase {
@@ -137,12 +145,15 @@ public:
     void DeleteAllRows();
     void SetCheckBoxes(bool on) override;
     bool HasCheckBoxes() const override { return m_checkBoxes; }
+    // Sets the row's state (checked or unchecked); it shows only while the list has check boxes.
     void SetItemCheck(int row, bool checked) override;
+    // True unless the row's state is unchecked (false for a bad row).
     bool GetItemCheck(int row) const override;
     int GetRowCount() const override { return topLevelItemCount(); }
     bool GetRow(int row, std::vector<std::string>& texts, std::vector<CellAttributes>& attributes) const override;
     int GetColumnWidthAt(int column) const;
     bool SetColumnWidthAt(int column, int width);
+    // The columns to the right move one to the left with their titles, alignments, widths and cells.
     bool DeleteColumn(int column);
     // Alignment 0 left, 1 centre, 2 right; appended after the last column. Answers its index.
     int AddColumn(const std::string& title, int width, int alignment);
@@ -153,6 +164,8 @@ private:
     struct RowRecord;
     class Row;
     Row* rowAt(int row) const;
+    // Shows the row's check state as a check box when the list has check boxes, else none.
+    void showCheck(Row* item) const;
     bool validCell(int row, int column) const;
     RowRecord& record(int row);
     void applyCell(int row, int column);

@@ -35,7 +35,11 @@ public:
         : IfPersistentDockWndFactory(settings.key, settings.title), m_settings(std::move(settings))
     {
     }
-    ~DpWindowFactory() override { StopCommandRouting(); }
+    ~DpWindowFactory() override
+    {
+        StopCommandRouting();
+        SaveOpenWindow(); // the window goes with the factory (the session ended): its layout stays
+    }
 
     void* GetResourceHandle() const { return dk::DpGetResourceModule(); }
     uint32_t GetFlag() const { return m_settings.flag; }

@@ -3,6 +3,7 @@
 
 #include "plugin/views/listwin/call_count.h"
 #include "plugin/views/listwin/plugin_resources.h"
+#include "plugin/views/listwin/resource_pictures.h"
 #include "plugin/views/listwin/window_factory.h"
 #include "plugin/views/tests/views_fixture.h"
 
@@ -11,6 +12,7 @@
 #include "plugin/sdk/kernel.h"
 #include "plugin/sdk/plugin_binding.h"
 #include "standins/debugger/sim_kernel.h"
+#include "platform/qt/latin1.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -22,10 +24,14 @@
 #include <QTest>
 #include <QTimer>
 #include <QLineEdit>
+#include <QToolBar>
+#include <QLayout>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
+#include <thread>
 #include <sstream>
 
 namespace views::test {
@@ -205,6 +211,258 @@ TEST(ListWindow, DeletingAColumnMovesEverythingItCarriesAndColumnsStayInPlace)
     EXPECT_TRUE(list.GetItemCheck(0));
 }
 
+// A row's check state shows as a check box only in a list that has check boxes, whichever road sets
+// it (a new row, the check-box switch, SetItemCheck, a toggle, a click where the box would be). The
+// state is kept meanwhile; turning check boxes on starts every row unchecked, as a new row starts.
+TEST(ListWindow, ACheckStateShowsOnlyInAListWithCheckBoxes)
+{
+    RecordingList list;
+    list.OnInitialUpdate();
+    list.AddColumn("Name", 120, 0);
+    list.InsertRow("a", 1);
+    list.InsertRow("b", 1);
+    auto shown = [&](int row) { return list.topLevelItem(row)->data(0, Qt::CheckStateRole).isValid(); };
+    EXPECT_TRUE(list.GetItemCheck(0)); // no state yet is not "unchecked"
+    list.SetItemCheck(0, true);
+    list.SetItemCheck(1, false);
+    list.ToggleItemCheck(1);
+    EXPECT_FALSE(shown(0));
+    EXPECT_FALSE(shown(1));
+    EXPECT_TRUE(list.GetItemCheck(0));
+    EXPECT_TRUE(list.GetItemCheck(1));
+    list.SetItemCheck(1, false);
+    EXPECT_FALSE(list.GetItemCheck(1));
+    list.resize(320, 200);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    const QRect cell = list.visualItemRect(list.topLevelItem(1));
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, QPoint(cell.left() + 4 + cell.height() / 2, cell.center().y()));
+    EXPECT_FALSE(list.GetItemCheck(1));
+    EXPECT_FALSE(shown(1));
+
+    list.SetCheckBoxes(true);
+    list.InsertRow("c", 1);
+    for (int r = 0; r < 3; ++r) {
+        EXPECT_TRUE(shown(r)) << r;
+        EXPECT_FALSE(list.GetItemCheck(r)) << r;
+    }
+    list.SetItemCheck(2, true);
+    EXPECT_EQ(list.topLevelItem(2)->checkState(0), Qt::Checked);
+    list.SetCheckBoxes(false);
+    list.InsertRow("d", 1);
+    for (int r = 0; r < 4; ++r)
+        EXPECT_FALSE(shown(r)) << r;
+    EXPECT_TRUE(list.GetItemCheck(2));
+    EXPECT_FALSE(list.GetItemCheck(7));
+}
+
+// Deleting any column of 250/60/100 px moves the widths to the right of it along with the titles.
+TEST(ListWindow, DeletingAColumnMovesTheWidthsWithTheTexts)
+{
+    struct Case {
+        int gone;
+        std::vector<std::string> titles;
+        std::vector<int> widths;
+    };
+    for (const Case& c : {Case{0, {"Calls", "Note"}, {60, 100}}, Case{1, {"Function", "Note"}, {250, 100}},
+                          Case{2, {"Function", "Calls"}, {250, 60}}}) {
+        SCOPED_TRACE(c.gone);
+        RecordingList list;
+        list.OnInitialUpdate();
+        list.AddColumn("Function", 250, 0);
+        list.AddColumn("Calls", 60, 0);
+        list.AddColumn("Note", 100, 0);
+        list.InsertRow("Function", 1);
+        list.SetItemText(0, 1, "Calls");
+        list.SetItemText(0, 2, "Note");
+        ASSERT_TRUE(list.DeleteColumn(c.gone));
+        ASSERT_EQ(list.columnCount(), 2);
+        for (int column = 0; column < 2; ++column) {
+            std::string text;
+            list.GetItemText(0, column, text);
+            EXPECT_EQ(text, c.titles[static_cast<std::size_t>(column)]);
+            EXPECT_EQ(platform::toStdString(list.headerItem()->text(column)), c.titles[static_cast<std::size_t>(column)]);
+            EXPECT_EQ(list.GetColumnWidthAt(column), c.widths[static_cast<std::size_t>(column)]);
+        }
+    }
+}
+
+// A resource module of the test's own: a 6 x 5 bitmap (a red frame around a transparent green inside),
+// a toolbar of two buttons with its images, and a toolbar whose images are too narrow for its buttons.
+class TestResources final : public IfResourceModule {
+public:
+    static constexpr unsigned kFrame = 4800, kToolbar = 4801, kNarrowToolbar = 4802, kHello = 4810, kBye = 4811;
+    static constexpr uint32_t kRed = 0xFF0000, kGreen = 0x00FF00;
+
+    bool GetMenu(unsigned, IfMenu&) const override { return false; }
+    bool GetString(unsigned id, std::string& text) const override
+    {
+        if (id != kHello)
+            return false;
+        text = "Say hello to everyone\nHello";
+        return true;
+    }
+    bool GetBitmap(unsigned id, IfBitmap& bitmap) const override
+    {
+        if (id == kFrame) {
+            bitmap = frame(kGreen);
+            return true;
+        }
+        if (id == kToolbar || id == kNarrowToolbar) { // two 6 x 5 images side by side
+            const IfBitmap one = frame(kIfToolbarBackground);
+            bitmap.width = 12;
+            bitmap.height = 5;
+            for (int y = 0; y < 5; ++y)
+                for (int x = 0; x < 12; ++x)
+                    bitmap.pixels.push_back(one.pixels[static_cast<std::size_t>(y * 6 + x % 6)]);
+            return true;
+        }
+        return false;
+    }
+    bool GetToolbar(unsigned id, IfToolbar& toolbar) const override
+    {
+        if (id == kToolbar)
+            toolbar = IfToolbar{6, 5, {kHello, 0, kBye}};
+        else if (id == kNarrowToolbar)
+            toolbar = IfToolbar{7, 5, {kHello, kBye}};
+        else
+            return false;
+        return true;
+    }
+
+private:
+    static IfBitmap frame(uint32_t inside)
+    {
+        IfBitmap bitmap{6, 5, {}};
+        for (int y = 0; y < 5; ++y)
+            for (int x = 0; x < 6; ++x)
+                bitmap.pixels.push_back(x == 0 || x == 5 || y == 0 || y == 4 ? kRed : inside);
+        return bitmap;
+    }
+};
+
+// Records the test's module as the plug-in's resource module for the scope.
+class RecordedModule {
+public:
+    explicit RecordedModule(IfResourceModule& resources)
+    {
+        IfRegisterResourceModuleHandle(&m_tag, &resources);
+        dk::DpSetModuleHandle(&m_tag);
+    }
+    ~RecordedModule()
+    {
+        dk::DpSetModuleHandle(nullptr);
+        IfUnregisterResourceModuleHandle(&m_tag);
+    }
+
+private:
+    char m_tag = 0;
+};
+
+// Cell bitmaps come from the module that holds them (the recorded one, else the plug-in's own), are
+// drawn at the cell's top-left corner with their transparent colour left out, and a bitmap no module
+// holds draws nothing.
+TEST(ListWindow, CellBitmapsAreDrawnFromTheResourceModules)
+{
+    TestResources resources;
+    RecordedModule recorded(resources);
+    RecordingList list;
+    list.OnInitialUpdate();
+    list.AddColumn("A", 80, 0);
+    list.AddColumn("B", 80, 0);
+    ASSERT_EQ(list.InsertBitmapRow(kCountersToolbar, kIfToolbarBackground, 1), 0); // the plug-in's own
+    list.InsertRow("x", 1);
+    ASSERT_TRUE(list.SetCellBitmap(1, 1, TestResources::kFrame, TestResources::kGreen)); // the recorded
+    list.InsertRow("y", 1);
+    ASSERT_TRUE(list.SetCellBitmap(2, 1, 4899, 0)); // held by none
+    list.SetItemText(2, 0, "");
+    list.resize(240, 160);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    const QImage image = list.viewport()->grab().toImage();
+    auto at = [&](int row, int column, int x, int y) {
+        const QRect cell = list.visualRect(list.model()->index(row, column));
+        return image.pixelColor(cell.topLeft() + QPoint(x, y));
+    };
+    // The cell's background, taken right of where its bitmap ends.
+    EXPECT_EQ(at(0, 0, 6, 1), QColor(Qt::black));  // the counter image's digit
+    EXPECT_EQ(at(0, 0, 2, 2), at(0, 0, 60, 2));    // its toolbar grey left out
+    EXPECT_NE(at(0, 0, 2, 2), QColor(0xC0, 0xC0, 0xC0));
+    EXPECT_EQ(at(1, 1, 5, 2), QColor(Qt::red));    // the frame's right edge
+    EXPECT_EQ(at(1, 1, 2, 2), at(1, 1, 30, 2));    // its green inside left out
+    EXPECT_NE(at(1, 1, 2, 2), QColor(Qt::green));
+    for (int x = 1; x < 8; ++x)
+        EXPECT_EQ(at(2, 1, x, 2), at(2, 1, 30, 2)) << x;
+    std::vector<std::string> texts;
+    std::vector<CellAttributes> attributes;
+    ASSERT_TRUE(list.GetRow(2, texts, attributes));
+    EXPECT_EQ(attributes[1].bitmap, 4899u);
+}
+
+class ToolbarList final : public DpListWindow {
+public:
+    explicit ToolbarList(unsigned toolbar) { m_toolbarId = toolbar; }
+    void OnCommand(unsigned id) override { commands.push_back(id); }
+    std::vector<unsigned> commands;
+};
+
+// A toolbar resource gives the window a flat toolbar at the top of its frame, built from the module
+// that holds it: a button per command with its image, tool tip and status prompt, which the window's
+// command handler receives. Without a frame, or with images too narrow for the buttons, there is none.
+TEST(ListWindow, AToolbarResourceMakesTheFramesToolbar)
+{
+    const bool ownDesktop = IfDesktop::Instance() == nullptr;
+    IfDesktop* desktop = ownDesktop ? IfDesktop::Create() : IfDesktop::Instance();
+    TestResources resources;
+    RecordedModule recorded(resources);
+    struct Case {
+        unsigned toolbar;
+        std::vector<std::string> buttons; // "" for a separator
+        std::string tip;                  // of the first button
+        std::string prompt;
+    };
+    for (const Case& c :
+         {Case{kCountersToolbar, {"32784", "32785", "", "32786"}, "Reset counter for the selected function.",
+               "Reset counter for the selected function."},
+          Case{TestResources::kToolbar, {"4810", "", "4811"}, "Hello", "Say hello to everyone"}}) {
+        SCOPED_TRACE(c.toolbar);
+        IfDockableFrame frame;
+        auto* view = new ToolbarList(c.toolbar);
+        frame.SetDockingWnd(view);
+        view->OnInitialUpdate();
+        QToolBar* bar = view->toolbar();
+        ASSERT_NE(bar, nullptr);
+        EXPECT_EQ(bar->parentWidget(), &frame);
+        EXPECT_EQ(frame.layout()->indexOf(bar), 0);
+        EXPECT_EQ(bar->objectName(), "59392");
+        std::vector<std::string> buttons;
+        for (QAction* action : bar->actions())
+            buttons.push_back(action->isSeparator() ? "" : action->objectName().toStdString());
+        EXPECT_EQ(buttons, c.buttons);
+        QAction* first = bar->actions().front();
+        EXPECT_EQ(first->toolTip().toStdString(), c.tip);
+        const QImage icon = first->icon().pixmap(bar->iconSize()).toImage();
+        EXPECT_EQ(icon.pixelColor(2, 2).alpha(), 0); // the toolbar grey shows the bar's background
+        first->hover();
+        EXPECT_EQ(desktop->StatusText(), c.prompt);
+        first->trigger();
+        EXPECT_EQ(view->commands, (std::vector<unsigned>{static_cast<unsigned>(std::stoul(c.buttons[0]))}));
+        delete view;
+        EXPECT_EQ(frame.findChild<QToolBar*>(), nullptr); // the window's toolbar goes with it
+    }
+    IfDockableFrame frame;
+    auto* narrow = new ToolbarList(TestResources::kNarrowToolbar);
+    frame.SetDockingWnd(narrow);
+    narrow->OnInitialUpdate();
+    EXPECT_EQ(narrow->toolbar(), nullptr);
+    ToolbarList unframed(kCountersToolbar);
+    unframed.OnInitialUpdate();
+    EXPECT_EQ(unframed.toolbar(), nullptr);
+    desktop->SetStatusText("");
+    if (ownDesktop)
+        IfDesktop::Destroy();
+}
+
 TEST(ListWindow, LayoutStorageAndSelectionColours)
 {
     kernel::test::ScratchDir dir;
@@ -250,6 +508,16 @@ TEST(PluginResources, StringsAndMenus)
     ASSERT_TRUE(PluginResources().GetMenu(kCallCountMenu, menu));
     ASSERT_EQ(menu.items.size(), 4u);
     EXPECT_TRUE(menu.items[2].separator);
+
+    // The own toolbar's images: three whole 16 x 15 pictures side by side.
+    IfBitmap images;
+    ASSERT_TRUE(LoadBitmap(kCountersToolbar, images));
+    EXPECT_EQ(images.width, 48);
+    EXPECT_EQ(images.height, 15);
+    const std::map<char, uint32_t> palette{{'.', 0}, {'#', 1}};
+    EXPECT_EQ(Picture({"#.", ".#"}, palette).pixels, (std::vector<uint32_t>{1, 0, 0, 1}));
+    EXPECT_EQ(Picture({"#.", "."}, palette).width, 0);  // rows of unequal length
+    EXPECT_EQ(Picture({"#x", ".."}, palette).width, 0); // a colour the palette lacks
 }
 
 class CallCountTest : public ::testing::Test {
@@ -374,6 +642,81 @@ TEST_F(CallCountTest, FunctionsCountOnAcrossSessions)
     EXPECT_EQ(kernel.callCount(DK_BREAKPOINT_REMOVE), removals);
 }
 
+// A function whose breakpoint the debugger refused to set again in the new session is shown as not
+// counted (greyed, its count marked) until a stop sets it again, which the window shows by itself.
+TEST_F(CallCountTest, AFunctionTheDebuggerRefusedIsShownAsNotCounted)
+{
+    ASSERT_TRUE(CallCountStore::AddFunction("main"));
+    ASSERT_TRUE(CallCountStore::AddFunction("idle"));
+    kernel.hit(0, 0x2000);
+    kernel.hit(0, 0x2000);
+    ASSERT_EQ(dk::PluginApiExit(), 0);
+    kernel.injectFailure(DK_BREAKPOINT_SET, 0xFFFF, 1); // "main" is refused, "idle" set
+    ASSERT_EQ(dk::PluginApiInit(kernel.table()), 0);
+    kernel.hit(0, 0x2000);
+
+    CallCountWindow window;
+    window.OnInitialUpdate();
+    window.OnIdle();
+    auto row = [&](int r) {
+        std::vector<std::string> texts;
+        std::vector<CellAttributes> attributes;
+        window.GetRow(r, texts, attributes);
+        return std::make_pair(texts, attributes);
+    };
+    auto [mainTexts, mainCells] = row(0);
+    EXPECT_EQ(mainTexts, (std::vector<std::string>{"main", "2 (not counted)"}));
+    EXPECT_EQ(mainCells[0].textColour, CallCountWindow::kNotCountedColour);
+    auto [idleTexts, idleCells] = row(1);
+    EXPECT_EQ(idleTexts, (std::vector<std::string>{"idle", "0"}));
+    EXPECT_EQ(idleCells[0].textColour, kDefaultColour);
+
+    // Commands still find the function by its name.
+    window.SetContextRow(0);
+    window.OnCommand(kResetCounterCommand);
+    window.OnIdle();
+    EXPECT_EQ(row(0).first[1], "0 (not counted)");
+
+    // The stop sets it again: the next idle pass sees the change and the one after shows it.
+    window.OnIdle();
+    EXPECT_FALSE(window.UpdatePending());
+    kernel.notify(DK_NOTIFY_TARGET_STOPPED);
+    kernel.hit(0, 0x2000);
+    window.OnIdle();
+    window.OnIdle();
+    EXPECT_EQ(row(0).first[1], "1");
+    EXPECT_EQ(row(0).second[0].textColour, kDefaultColour);
+}
+
+// Each command of the context menu shows its prompt in the IDE's status bar while the user is on it;
+// the prompt goes when the menu closes.
+TEST_F(CallCountTest, TheContextMenuShowsEachCommandsPrompt)
+{
+    const bool ownDesktop = IfDesktop::Instance() == nullptr;
+    IfDesktop* desktop = ownDesktop ? IfDesktop::Create() : IfDesktop::Instance();
+    CallCountWindow window;
+    window.OnInitialUpdate();
+    window.show();
+    std::vector<std::string> prompts;
+    QTimer::singleShot(50, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (menu == nullptr)
+            return;
+        for (QAction* action : menu->actions())
+            if (!action->isSeparator()) {
+                menu->setActiveAction(action);
+                prompts.push_back(desktop->StatusText());
+            }
+        menu->close();
+    });
+    EXPECT_TRUE(window.ShowContextMenu(-1, QPoint(20, 20)));
+    EXPECT_EQ(prompts, (std::vector<std::string>{"Reset counter for the selected function.",
+                                                 "Remove the selected function.", "Reset all counters"}));
+    EXPECT_EQ(desktop->StatusText(), "");
+    if (ownDesktop)
+        IfDesktop::Destroy();
+}
+
 TEST_F(CallCountTest, SessionEndingWithTheContextMenuOpenFreesItOnce)
 {
     auto* window = new CallCountWindow;
@@ -448,6 +791,49 @@ TEST(WindowFactory, CommandPlacementAndViews)
     auto* view = dynamic_cast<DpListWindow*>(frame.DockingWnd());
     ASSERT_NE(view, nullptr);
     EXPECT_TRUE(view->IsReady());
+}
+
+// A factory that goes (the session ended) saves its open window's layout first, on whichever thread
+// it goes: the GUI thread itself, or another while the GUI thread runs its events.
+TEST(WindowFactory, AWindowKeepsItsLayoutWhenItsFactoryGoes)
+{
+    const bool ownDesktop = IfDesktop::Instance() == nullptr;
+    IfDesktop* desktop = ownDesktop ? IfDesktop::Create() : IfDesktop::Instance();
+    kernel::test::ScratchDir dir;
+    IfContentStorage::SetFilePath((dir.path() / "ide.ini").string());
+    for (const bool otherThread : {false, true}) {
+        SCOPED_TRACE(otherThread ? "on another thread" : "on the GUI thread");
+        WindowFactorySettings settings;
+        settings.command = 4711;
+        settings.key = otherThread ? "KEPT2" : "KEPT1";
+        settings.title = "Kept";
+        auto* factory = new DpWindowFactory<DpListWindow>(settings);
+        ASSERT_TRUE(desktop->CreateWnd(settings.key, true));
+        auto* view = dynamic_cast<DpListWindow*>(desktop->FindWnd(settings.key));
+        ASSERT_NE(view, nullptr);
+        view->AddColumn("A", 80, 0);
+        view->SetColumnWidthAt(0, 123);
+        if (otherThread) {
+            std::atomic<bool> gone{false};
+            std::thread session([&] {
+                delete factory;
+                gone = true;
+            });
+            while (!gone)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            session.join();
+        } else {
+            delete factory;
+        }
+        drainEvents();
+        EXPECT_EQ(desktop->FindWnd(settings.key), nullptr);
+        int width = 0;
+        EXPECT_TRUE(IfContentStorage(settings.key).Restore("Column0", width, 0));
+        EXPECT_EQ(width, 123);
+    }
+    IfContentStorage::SetFilePath("");
+    if (ownDesktop)
+        IfDesktop::Destroy();
 }
 
 } // namespace

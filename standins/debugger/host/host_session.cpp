@@ -8,6 +8,7 @@
 #include <QContextMenuEvent>
 #include <QAction>
 #include <QDialog>
+#include <QHeaderView>
 #include <QApplication>
 #include <QDockWidget>
 #include <QKeyEvent>
@@ -15,6 +16,7 @@
 #include <QMainWindow>
 #include <QMouseEvent>
 #include <QThread>
+#include <QTreeView>
 #include <QWidget>
 
 #include <chrono>
@@ -410,6 +412,68 @@ bool HostSession::execute(const ScenarioCommand& c)
         if (!ran)
             return false;
         return closed ? true : fail(c, "no such window, or it stayed open");
+    }
+    if (c.name == "column-width") {
+        // As the user drags a column's edge in a window's list: the column's new width in pixels.
+        if (!need(3))
+            return false;
+        auto column = number32(a[1]);
+        auto width = number32(a[2]);
+        bool set = false;
+        bool ran = runOnGui(c, [&] {
+            QWidget* window = findWindow(a[0]);
+            auto* view = window != nullptr ? window->findChild<QTreeView*>() : nullptr;
+            if (view == nullptr || !column || !width || static_cast<int>(*column) >= view->header()->count())
+                return;
+            view->header()->resizeSection(static_cast<int>(*column), static_cast<int>(*width));
+            set = true;
+        });
+        if (!ran)
+            return false;
+        return set ? true : fail(c, "no such window or column");
+    }
+    if (c.name == "expect-cell") {
+        // The text of a cell of a window's list: title, row, column, text (rows and columns from 0).
+        if (!need(4))
+            return false;
+        auto row = number32(a[1]);
+        auto column = number32(a[2]);
+        if (!row || !column)
+            return fail(c, "bad row or column");
+        std::string text;
+        bool found = false;
+        auto deadline = std::chrono::steady_clock::now() + expectationDeadline();
+        for (;;) {
+            settle(c);
+            bool ran = runOnGui(c, [&] {
+                QWidget* window = findWindow(a[0]);
+                auto* view = window != nullptr ? window->findChild<QAbstractItemView*>() : nullptr;
+                QModelIndex index = view != nullptr && view->model() != nullptr
+                                        ? view->model()->index(static_cast<int>(*row), static_cast<int>(*column))
+                                        : QModelIndex();
+                found = index.isValid();
+                QByteArray bytes = index.data().toString().toLatin1();
+                text.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+            });
+            if (!ran)
+                return false;
+            if ((found && text == a[3]) || std::chrono::steady_clock::now() > deadline)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        if (!found)
+            return fail(c, "no such window or cell");
+        return text == a[3] ? true : fail(c, "the cell reads \"" + text + "\"");
+    }
+    if (c.name == "expect-layout") {
+        // A value the IDE keeps in its per-window storage: window key, value name, value.
+        if (!need(3))
+            return false;
+        int value = 0;
+        const bool found = IfContentStorage(a[0]).Restore(a[1], value, 0);
+        if (!found)
+            return fail(c, "no " + a[1] + " is kept for " + a[0]);
+        return std::to_string(value) == a[2] ? true : fail(c, a[1] + " is " + std::to_string(value));
     }
     if (c.name == "end-session") {
         endSession();

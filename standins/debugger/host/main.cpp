@@ -82,8 +82,9 @@ simdbg::ScenarioCommand command(const std::string& name, std::vector<std::string
     return c;
 }
 
-// The session ends with the host's last window: closing the IDE window ends the plug-in's session
-// next (its panels and windows close with it) and then the program.
+// The session ends with the host's last window: closing the IDE window saves the layout of its docking
+// windows while their factories are still there, then ends the plug-in's session (its panels and
+// windows close with it) and then the program.
 class SessionEndsWithWindow final : public QObject {
 public:
     explicit SessionEndsWithWindow(simdbg::DebuggerThread& debugger) : m_debugger(debugger) {}
@@ -92,6 +93,8 @@ public:
     {
         if (event->type() == QEvent::Close && !m_ended) {
             m_ended = true;
+            if (IfDesktop* desktop = IfDesktop::Instance())
+                desktop->SaveAll();
             m_debugger.postNext(command("end-session"));
             QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
         }
@@ -163,8 +166,6 @@ int main(int argc, char** argv)
             desktop->MainWindow()->resize(900, 600);
             desktop->MainWindow()->show();
             QApplication::exec();
-            if (!headless)
-                desktop->SaveAll();
             // Let the debugger thread finish its queue; its commands may still need the GUI thread.
             std::atomic<bool> drained{false};
             debugger.post([&drained] { drained = true; });

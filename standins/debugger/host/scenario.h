@@ -27,10 +27,14 @@
 //   expect-popup | expect-no-popup     a popup menu is open, or none (waits up to 60 s)
 //   edit-last "<title>" "<text>"       types the text into the first cell of the window's last list row
 //                                      (a click opens its edit box, Return commits it)
+//   column-width "<title>" <column> <pixels>  resizes a column of the window's list as the user does
+//   expect-cell "<title>" <row> <column> "<text>"  the text of a cell of the window's list (waits up to 60 s)
+//   expect-layout <key> <name> <value> a value the IDE keeps for the window of that key (its layout)
 //   exit [status]                      Exit on the debugger thread; exit-gui [status] on the GUI thread
 //   close-window "<title>"             closes a plug-in window as the user does
-//   close-ide                          closes the host's IDE window, which ends the session (Exit and
-//                                      IDE shut-down) and then the program once the scenario is done
+//   close-ide                          closes the host's IDE window, which saves the layout of its docking
+//                                      windows and ends the session (Exit and IDE shut-down), and then
+//                                      the program once the scenario is done
 //   click ShowPanel                    the host's Show Panel: the control panel again after it was closed
 //   step-bound <seconds>               how long a step may keep the GUI thread (default 30)
 //   modal-box                          a modal box of the host's own that nothing closes (a step that
