@@ -2,6 +2,7 @@
 
 #include "plugin/kernel/bounded_walk.h"
 #include "plugin/kernel/memory_image.h"
+#include "plugin/kernel/read_budget.h"
 #include "plugin/kernel/target_access.h"
 
 #include <algorithm>
@@ -154,6 +155,8 @@ const ObjectClassRecord* LoadClassRecord(int cls)
     r->field9 = ReadWordPointerField(e, 9, entry);
     r->field10 = ReadWordPointerField(e, 10, entry);
     r->heldCount = heldObjects(*r);
+    if (!TargetReadsLeft())
+        return nullptr; // read in part before the budget ran out: loaded again by a later refresh
     ClassRecords()[static_cast<std::size_t>(cls)] = std::move(r);
     return loadedRecord(cls);
 }

@@ -4,6 +4,7 @@
 #include "plugin/views/data_log.h"
 #include "plugin/views/kit/popup_menu.h"
 
+#include "plugin/kernel/read_budget.h"
 #include "plugin/kernel/trace.h"
 #include "platform/qt/control_id.h"
 #include "platform/qt/latin1.h"
@@ -47,6 +48,16 @@ void fitToColumns(QWidget* window, const ReportList& list)
         wanted = std::min(wanted, shown->availableGeometry().width());
     if (wanted > window->width())
         window->resize(wanted, window->height());
+}
+
+// The row that ends a list the read budget of the refresh cut short, in the first column after "#".
+void addBudgetCutRow(ListSheet& sheet)
+{
+    const std::vector<int> shown = sheet.shownColumns();
+    if (shown.empty())
+        return;
+    const int row = sheet.addRow(0);
+    sheet.set(row, shown.size() > 1 ? shown[1] : shown[0], "... list cut: the target read budget of this refresh is spent");
 }
 
 } // namespace
@@ -108,6 +119,7 @@ QPushButton* ObjectListWindow::button(int id) const
 void ObjectListWindow::Refresh()
 {
     platform::ScopedWaitCursor wait;
+    const kernel::RefreshReads reads(!takeStopRound());
     if (!IsLogInitialized())
         if (QPushButton* log = button(m_spec.logButtonId))
             log->setEnabled(false);
@@ -116,6 +128,8 @@ void ObjectListWindow::Refresh()
     context.traceAvailable = m_traceAvailable;
     m_sheet.setColumns(columns(), context);
     fillRows(m_sheet);
+    if (reads.cut())
+        addBudgetCutRow(m_sheet);
     m_list->showSheet(m_sheet);
     m_list->setEnabled(true);
     if (!m_fitted) {
@@ -271,8 +285,11 @@ int DetailListWindow::preferredWidth() const { return widthForColumns(columns())
 void DetailListWindow::Refresh()
 {
     platform::ScopedWaitCursor wait;
+    const kernel::RefreshReads reads(!takeStopRound());
     m_sheet.setColumns(columns(), readContext());
     fillRows(m_sheet);
+    if (reads.cut())
+        addBudgetCutRow(m_sheet);
     m_list->showSheet(m_sheet);
     m_list->setEnabled(true);
     if (!m_fitted) {

@@ -37,6 +37,10 @@ public:
     // Runs a command now.
     virtual void onCommand(int command);
 
+    // The manager marks every open window before it posts the refreshes of a target stop: the reads of
+    // those refreshes share one round of the read budget.
+    void joinStopRound() { m_stopRound = true; }
+
     // The close steps without freeing (also run by the destructor): store the position, hide, leave the
     // manager. Idempotent.
     void runCloseSteps();
@@ -52,6 +56,14 @@ protected:
     void OnCancel() override;
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
+    // Taken at the start of a refresh: whether it belongs to the round of the last stop (else it begins
+    // a round of its own).
+    bool takeStopRound()
+    {
+        const bool stop = m_stopRound;
+        m_stopRound = false;
+        return stop;
+    }
     // Windows that own further windows (a services-trace window) close them here.
     virtual void closeOwnedWindows() {}
 
@@ -60,6 +72,7 @@ private:
     uint32_t m_dialogId;
     bool m_open = false;
     bool m_closing = false;
+    bool m_stopRound = false;
 };
 
 // The big icon of the kernel windows.

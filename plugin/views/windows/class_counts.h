@@ -4,6 +4,7 @@
 #include "plugin/views/kit/list_sheet.h"
 
 #include "plugin/kernel/object_classes.h"
+#include "plugin/kernel/read_budget.h"
 
 #include <string>
 

@@ -67,7 +67,7 @@ std::vector<ColumnSpec> ExceptionColumns()
 
 void FillExceptionRows(ListSheet& sheet, const kernel::ClassCounts& counts)
 {
-    for (uint32_t n = 1; n <= LastObject(counts); ++n) {
+    for (uint32_t n = 1; n <= LastObject(counts) && kernel::TargetReadsLeft(); ++n) {
         const int row = sheet.addRow(n);
         sheet.set(row, ExcNumber, dec(n));
         if (!kernel::IsExceptionInUse(n)) {
