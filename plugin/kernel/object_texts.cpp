@@ -267,9 +267,9 @@ std::string FormatAlarmName(uint32_t n) { return nameOf(ObjectKind::Alarm, n); }
 
 std::string FormatHandleText(int cls, uint32_t n)
 {
-    ClassCounts counts;
-    FillClassCounts(counts, cls);
-    if (n >= 1 && n <= counts[1] + counts[2]) {
+    // Valid is what the target holds, not the part of the class one refresh lists.
+    const ObjectClassRecord* r = LoadClassRecord(cls);
+    if (r && n >= 1 && n <= r->heldCount) {
         if (const ClassText* t = textOfClass(cls))
             return t->kind == ObjectKind::Task ? FormatTaskName(n)
                    : t->kind == ObjectKind::Semaphore ? FormatSemaName(n)

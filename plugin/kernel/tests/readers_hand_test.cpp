@@ -84,6 +84,14 @@ TEST(HandClasses, CountsAreBoundedByTheMemoryTheyClaim)
     GetMailboxCounts(counts);
     EXPECT_EQ(counts[1] + counts[2], kObjectListBudget);
     EXPECT_EQ(counts[kCountsNotRead], 100000u - kObjectListBudget);
+    // A handle past what one list shows is still one the target holds, by every road that names it.
+    const int mailboxes = ClassOf(K::Mailbox);
+    for (uint32_t n : {kObjectListBudget + 1, 70000u, 100000u}) {
+        EXPECT_EQ(FormatHandleText(mailboxes, n), FormatMboxName(n)) << n;
+        EXPECT_EQ(FormatMboxName(n).find("<Invalid"), std::string::npos) << n;
+    }
+    EXPECT_EQ(FormatHandleText(mailboxes, 100001), "<Invalid Mailbox handle #100001>");
+    EXPECT_EQ(FormatHandleText(mailboxes, 0), "<Invalid Mailbox handle #0>");
 }
 
 TEST(HandReaders, WorkedNumbers)
