@@ -272,7 +272,7 @@ uint32_t AlarmTicksLeft(uint32_t alarm)
 uint32_t ReadWaitingTasks(uint32_t n, int cls, WaiterRecord* out, uint32_t maximum)
 {
     const uint32_t object = GetObjectAddress(cls, n);
-    if (!object || maximum == 0 || !out)
+    if (!object || maximum == 0)
         return 0;
     const LayoutTable& header = descriptorTable(&KwsDescriptor::waitHeader);
     const LayoutTable& node = descriptorTable(&KwsDescriptor::waitNode);
@@ -281,6 +281,10 @@ uint32_t ReadWaitingTasks(uint32_t n, int cls, WaiterRecord* out, uint32_t maxim
     BoundedWalk walk(kMaxWalk);
     for (uint32_t at = ReadWordPointerField(header, 2, object); count < maximum && walk.visit(at);
          at = ReadWordPointerField(node, 1, at)) {
+        if (!out) { // counting only
+            ++count;
+            continue;
+        }
         const uint32_t taskAddress = ReadWordPointerField(node, 6, at);
         WaiterRecord rec{ReadField(task, 5, taskAddress), 0, 0};
         const uint32_t alarm = rec[0] ? ReadWordPointerField(task, 8, taskAddress) : 0;

@@ -231,7 +231,15 @@ TEST(HandRegisters, Port4ForcedStatesAndPort3Backtrace)
         EXPECT_EQ(ReadTaskRegister(1, reg, nullptr), 0u) << reg;
     k.put32(0x80000 + 19 * 0x200 + 4 * 72, 0x80000); // now a cycle
     EXPECT_EQ(ReadBacktrace(frames, 20), 20u);
-    EXPECT_EQ(GetBacktraceDepth(), 16u);
+    bool cut = false;
+    EXPECT_EQ(GetBacktraceDepth(&cut), 16u);
+    EXPECT_TRUE(cut);
+    k.put32(0x80000 + 2 * 0x200 + 4 * 72, 0x80000); // a cycle at its third frame
+    EXPECT_EQ(GetBacktraceDepth(&cut), 3u);
+    EXPECT_TRUE(cut) << "the window says the chain repeats";
+    k.put32(0x80000 + 2 * 0x200 + 4 * 72, 0); // three frames, ended
+    EXPECT_EQ(GetBacktraceDepth(&cut), 3u);
+    EXPECT_FALSE(cut);
 }
 
 TEST(HandReaders, MultipleWaitsOnDownAndUpPorts)
