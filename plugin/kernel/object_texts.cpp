@@ -509,8 +509,9 @@ std::string DescribeWorkspaceLoadError(int code)
 {
     // After a data file the reader refused (not S-records, a bad line, too large), slot 1 is empty and
     // the reader says why, naming the file and line; after a later check (a processor or a version that
-    // does not match) it holds the image and the code's own text applies. A file that is missing or no
-    // regular file (a folder, a device, a FIFO) is "not found" (1).
+    // does not match) it holds the image and the code's own text applies. A file that is there but is no
+    // regular file (a folder, a device, a FIFO) is refused by the reader with its reason; only a missing
+    // one is "not found" (1).
     if (code >= ImageNotSRecord && code <= ImageNoMemory && !HasMemoryImage(kKernelDataSlot) &&
         !GetImageLoadMessage().empty())
         return GetImageLoadMessage();

@@ -14,6 +14,12 @@
 #include <QRadioButton>
 #include <QTimer>
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -59,20 +65,56 @@ TEST(DataLog, AppendsBlocksAndRefusesWhenOff)
     EXPECT_FALSE(IsLogInitialized());
 }
 
-// A log on a full device: the first failed export says so, later ones stay quiet until the path is set
-// again.
+// Only a regular file, or a new one, is appended to: a FIFO (with or without a reader), a device or a
+// folder is refused at once, when set and when the path turned into one later; nothing blocks.
+TEST(DataLog, OnlyRegularFilesAreAppendedTo)
+{
+    QuietEnvironment quiet;
+    kernel::test::ScratchDir dir;
+    const std::string fifo = (dir.path() / "log.fifo").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ClearLogFile();
+    for (const std::string& path : {fifo, std::string("/dev/null"), std::string("/dev/full"), dir.path().string()})
+        EXPECT_FALSE(SetLogFile(path)) << path;
+    EXPECT_FALSE(IsLogInitialized());
+    // A FIFO with a reader is no regular file either.
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    EXPECT_FALSE(SetLogFile(fifo));
+    ::close(reader);
+
+    const std::string path = (dir.path() / "log.csv").string();
+    ASSERT_TRUE(SetLogFile(path));
+    std::filesystem::remove(path);
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    EXPECT_FALSE(ExportTableToLog(LogTable{{"#"}, {{"1"}}}, "Tasks"));
+    EXPECT_EQ(quiet.messages().texts(), (std::vector<std::string>{"Error opening log file."}));
+    ClearLogFile();
+}
+
+// A log whose writes fail (here: past the file size limit): the first failed export says so, later
+// ones stay quiet until the path is set again.
 TEST(DataLog, FailedWriteIsToldOnce)
 {
     QuietEnvironment quiet;
-    ASSERT_TRUE(SetLogFile("/dev/full"));
+    kernel::test::ScratchDir dir;
+    const std::string path = (dir.path() / "log.csv").string();
+    ASSERT_TRUE(SetLogFile(path));
+    struct rlimit previous {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+    const auto previousSignal = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit none = previous;
+    none.rlim_cur = 0;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
     const LogTable table{{"#", "Name"}, {{"1", "Idle"}}};
     EXPECT_FALSE(ExportTableToLog(table, "Tasks"));
     EXPECT_FALSE(ExportTableToLog(table, "Tasks"));
-    EXPECT_EQ(quiet.messages().texts(),
-              (std::vector<std::string>{"Error writing log file /dev/full: No space left on device."}));
-    ASSERT_TRUE(SetLogFile("/dev/full"));
+    ASSERT_TRUE(SetLogFile(path));
     EXPECT_FALSE(ExportTableToLog(table, "Tasks"));
-    EXPECT_EQ(quiet.messages().texts().size(), 2u);
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousSignal);
+    EXPECT_EQ(quiet.messages().texts(),
+              (std::vector<std::string>(2, "Error writing log file " + path + ": File too large.")));
     ClearLogFile();
 }
 
