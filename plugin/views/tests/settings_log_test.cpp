@@ -281,5 +281,52 @@ TEST(SettingsDialog, SessionEndingWhileTheFirstChooserIsOpenShowsNoDialog)
     EXPECT_TRUE(quiet.settings().sections().empty());
 }
 
+// Data and log files under folders whose names are not plain ASCII: typed as the user sees them, they
+// name the files on disk, are stored as the file system's bytes, and are shown right when the dialog
+// opens again.
+TEST(SettingsDialog, PathsInAnyLanguage)
+{
+    QuietEnvironment quiet;
+    kernel::test::ScratchDir dir;
+    ScriptedChooser chooser;
+    ChooserScope scope(&chooser);
+    ClearLogFile();
+    for (const char* folder : {"caf\xC3\xA9", "\xD0\x94\xD0\xBE\xD0\xBA\xD1\x83\xD0\xBC\xD0\xB5\xD0\xBD\xD1\x82\xD1\x8B"}) {
+        SCOPED_TRACE(folder);
+        const std::filesystem::path base = dir.path() / folder;
+        std::filesystem::create_directories(base);
+        const std::string data = (base / "z5data.a79").string();
+        const std::string log = (base / "log.csv").string();
+        std::ofstream(data) << "S0030000FC\n";
+        const QString shownData = QString::fromUtf8(data.c_str());
+        const QString shownLog = QString::fromUtf8(log.c_str());
+        {
+            SettingsDialog dialog("");
+            dialog.ensureInitialized(); // the chooser on first use, cancelled
+            control<QLineEdit>(&dialog, SettingsDialog::DataPathEdit)->setText(shownData);
+            EXPECT_EQ(dialog.dataPath(), data);
+            if (!control<QCheckBox>(&dialog, SettingsDialog::EnableLogging)->isChecked())
+                control<QCheckBox>(&dialog, SettingsDialog::EnableLogging)->click();
+            control<QLineEdit>(&dialog, SettingsDialog::LogPathEdit)->setText(shownLog);
+            dialog.accept();
+            EXPECT_FALSE(dialog.isLive());
+        }
+        EXPECT_TRUE(quiet.messages().texts().empty());
+        EXPECT_EQ(ReadRegistryString(kValueSRecordPath, ""), data);
+        EXPECT_EQ(ReadRegistryString(kValueLogfilePath, ""), log);
+        EXPECT_TRUE(std::filesystem::exists(log));
+        const int calls = chooser.dataCalls;
+        {
+            SettingsDialog dialog("");
+            dialog.ensureInitialized();
+            EXPECT_EQ(chooser.dataCalls, calls) << "the stored data file is found";
+            EXPECT_EQ(control<QLineEdit>(&dialog, SettingsDialog::DataPathEdit)->text(), shownData);
+            EXPECT_EQ(control<QLineEdit>(&dialog, SettingsDialog::LogPathEdit)->text(), shownLog);
+            dialog.reject();
+        }
+        ClearLogFile();
+    }
+}
+
 } // namespace
 } // namespace views::test
