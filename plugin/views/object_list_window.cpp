@@ -14,7 +14,6 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QScreen>
 
 #include <algorithm>
 
@@ -27,27 +26,14 @@ constexpr int kButtonGap = 6;
 // The list's frame and vertical scroll bar beside its columns.
 constexpr int kListChrome = 24;
 
-// A window width that shows every column of the table at its initial width.
-int widthForColumns(const std::vector<ColumnSpec>& columns)
-{
-    int width = 2 * kMargin + kListChrome;
-    for (const ColumnSpec& column : columns)
-        width += column.width;
-    return width;
-}
-
-// After the first rows, when the columns have been widened to their contents: widens the window (up to
-// its screen) so the last columns are not behind a scroll bar. Later refreshes keep the user's width.
-void fitToColumns(QWidget* window, const ReportList& list)
+// The client width at which every column of the list is in view: the window less its list, plus the
+// columns (as the first rows widened them to their contents) and the list's frame and scroll bar.
+int widthForColumns(const QWidget& window, const ReportList& list)
 {
     int columns = 0;
     for (int c = 0; c < list.columnCount(); ++c)
         columns += list.columnWidth(c);
-    int wanted = window->width() - list.width() + columns + kListChrome;
-    if (const QScreen* shown = window->screen())
-        wanted = std::min(wanted, shown->availableGeometry().width());
-    if (wanted > window->width())
-        window->resize(wanted, window->height());
+    return window.width() - list.width() + columns + kListChrome;
 }
 
 // The row that ends a list the read budget of the refresh cut short, in the first column after "#".
@@ -106,8 +92,6 @@ ObjectListWindow::~ObjectListWindow() { runCloseSteps(); }
 
 const layout::DynamicMapEntry* ObjectListWindow::GetDynamicMap() const { return m_map.data(); }
 
-int ObjectListWindow::preferredWidth() const { return widthForColumns(columns()); }
-
 QPushButton* ObjectListWindow::button(int id) const
 {
     for (QPushButton* b : m_buttons)
@@ -132,10 +116,7 @@ void ObjectListWindow::Refresh()
         addBudgetCutRow(m_sheet);
     m_list->showSheet(m_sheet);
     m_list->setEnabled(true);
-    if (!m_fitted) {
-        m_fitted = true;
-        fitToColumns(this, *m_list);
-    }
+    fitFirstOpen(widthForColumns(*this, *m_list));
     if (QPushButton* trace = button(kServicesTraceButton))
         trace->setEnabled(false);
     endOfRefreshEnables();
@@ -280,8 +261,6 @@ DetailListWindow::DetailListWindow(WindowManager* manager, uint32_t dialogId, co
 
 const layout::DynamicMapEntry* DetailListWindow::GetDynamicMap() const { return m_map; }
 
-int DetailListWindow::preferredWidth() const { return widthForColumns(columns()); }
-
 void DetailListWindow::Refresh()
 {
     platform::ScopedWaitCursor wait;
@@ -292,10 +271,7 @@ void DetailListWindow::Refresh()
         addBudgetCutRow(m_sheet);
     m_list->showSheet(m_sheet);
     m_list->setEnabled(true);
-    if (!m_fitted) {
-        m_fitted = true;
-        fitToColumns(this, *m_list);
-    }
+    fitFirstOpen(widthForColumns(*this, *m_list));
 }
 
 void DetailListWindow::DisableControls() { m_list->setEnabled(false); }

@@ -47,11 +47,21 @@ public:
 
 protected:
     bool OnInitDialog() override;
-    // A window that was open before reopens where it was last; a new one is made wide enough for
-    // preferredWidth() and is not placed exactly on top of another open window.
+    // A window that was open before reopens at its stored size and place; a new one cascades from the
+    // last window its manager opened. Either way it lies wholly on its screen.
     void OnInitialized() override;
-    // The width a new window needs to show its columns; 0 when its own size will do.
-    virtual int preferredWidth() const { return 0; }
+    // After the first refresh of a window opened without a stored placement: it takes the client width
+    // its columns need (`wanted`, never less than its minimum) and stays on its screen. Later refreshes,
+    // and a window with a stored placement, keep their size.
+    void fitFirstOpen(int wanted);
+    // Moves the window, and shrinks it when needed, so its frame lies wholly on its screen.
+    void keepOnScreen();
+
+private:
+    // A new window: no larger than leaves room for a cascade, a step from the last window opened.
+    void placeNew();
+
+protected:
     void OnOK() override;
     void OnCancel() override;
     void closeEvent(QCloseEvent* event) override;
@@ -73,6 +83,8 @@ private:
     bool m_open = false;
     bool m_closing = false;
     bool m_stopRound = false;
+    bool m_placementRestored = false;
+    bool m_fitted = false;
 };
 
 // The big icon of the kernel windows.
