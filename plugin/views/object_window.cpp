@@ -108,8 +108,10 @@ void ObjectWindow::placeNew()
     std::optional<QPoint> last;
     std::vector<QPoint> open;
     if (m_manager != nullptr) {
+        // Every listed window counts, shown or hidden for now (it may be on its way to the screen, or
+        // come back there).
         for (const ObjectWindow* other : m_manager->windows())
-            if (other != this && other->isVisible()) {
+            if (other != this) {
                 open.push_back(other->pos());
                 last = other->pos(); // the list is in the order the windows opened
             }
