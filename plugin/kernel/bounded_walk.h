@@ -13,16 +13,23 @@ public:
     // True when the walk may visit `address`, which it then counts as visited.
     bool visit(uint32_t address)
     {
-        if (address == 0 || m_steps >= m_limit || !m_seen.insert(address).second)
+        if (address == 0)
             return false;
+        if (m_steps >= m_limit || !m_seen.insert(address).second) {
+            m_cut = true;
+            return false;
+        }
         ++m_steps;
         return true;
     }
     uint32_t steps() const { return m_steps; }
+    // True when the walk stopped at a repeat or at its limit, not at the end of the list.
+    bool cut() const { return m_cut; }
 
 private:
     uint32_t m_limit;
     uint32_t m_steps = 0;
+    bool m_cut = false;
     std::unordered_set<uint32_t> m_seen;
 };
 

@@ -338,13 +338,16 @@ uint32_t ReadAlarmWaiters(uint32_t n, uint32_t* out, uint32_t maximum)
 {
     const uint32_t alarm = addressOf(ObjectKind::Alarm, n);
     const KwsDescriptor* d = GetKwsDescriptor();
-    if (!alarm || !out || !d)
+    if (!alarm || !d)
         return 0;
     BoundedWalk walk(std::min(maximum, kMaxWalk));
     uint32_t count = 0;
     for (uint32_t at = ReadWordPointerField(d->waitHeader, 2, alarm); walk.visit(at);
-         at = ReadWordPointerField(d->waitNode, 1, at))
-        out[count++] = ReadField(KindLayout(ObjectKind::Task), 5, ReadWordPointerField(d->waitNode, 6, at));
+         at = ReadWordPointerField(d->waitNode, 1, at)) {
+        if (out)
+            out[count] = ReadField(KindLayout(ObjectKind::Task), 5, ReadWordPointerField(d->waitNode, 6, at));
+        ++count;
+    }
     return count;
 }
 

@@ -2,6 +2,7 @@
 
 #include "plugin/kernel/bounded_walk.h"
 #include "plugin/kernel/memory_image.h"
+#include "plugin/kernel/read_budget.h"
 #include "plugin/kernel/target_access.h"
 
 #include <algorithm>
@@ -154,6 +155,8 @@ const ObjectClassRecord* LoadClassRecord(int cls)
     r->field9 = ReadWordPointerField(e, 9, entry);
     r->field10 = ReadWordPointerField(e, 10, entry);
     r->heldCount = heldObjects(*r);
+    if (!TargetReadsLeft())
+        return nullptr; // read in part before the budget ran out: loaded again by a later refresh
     ClassRecords()[static_cast<std::size_t>(cls)] = std::move(r);
     return loadedRecord(cls);
 }
@@ -269,7 +272,7 @@ uint32_t AlarmTicksLeft(uint32_t alarm)
 uint32_t ReadWaitingTasks(uint32_t n, int cls, WaiterRecord* out, uint32_t maximum)
 {
     const uint32_t object = GetObjectAddress(cls, n);
-    if (!object || maximum == 0 || !out)
+    if (!object || maximum == 0)
         return 0;
     const LayoutTable& header = descriptorTable(&KwsDescriptor::waitHeader);
     const LayoutTable& node = descriptorTable(&KwsDescriptor::waitNode);
@@ -278,6 +281,10 @@ uint32_t ReadWaitingTasks(uint32_t n, int cls, WaiterRecord* out, uint32_t maxim
     BoundedWalk walk(kMaxWalk);
     for (uint32_t at = ReadWordPointerField(header, 2, object); count < maximum && walk.visit(at);
          at = ReadWordPointerField(node, 1, at)) {
+        if (!out) { // counting only
+            ++count;
+            continue;
+        }
         const uint32_t taskAddress = ReadWordPointerField(node, 6, at);
         WaiterRecord rec{ReadField(task, 5, taskAddress), 0, 0};
         const uint32_t alarm = rec[0] ? ReadWordPointerField(task, 8, taskAddress) : 0;

@@ -49,7 +49,8 @@ int IsObjectInUse(uint32_t n, int cls);
 std::optional<std::string> GetObjectName(uint32_t n, int cls);
 // The event semaphore number of kind 1 or 2 (mailbox, partition, queue, mutex, alarm), else 0.
 uint32_t GetObjectEventSemaphore(int kind, int cls, uint32_t n);
-// Walks the object's wait list; returns the number of records filled.
+// Walks the object's wait list; returns the number of records filled (with a null `out`, the number of
+// waiters up to `maximum`, reading only the links).
 uint32_t ReadWaitingTasks(uint32_t n, int cls, WaiterRecord* out, uint32_t maximum);
 
 // Ticks left of an alarm: alarm field 6 less the accumulator of its counter, with the 16-bit wrap.

@@ -8,6 +8,8 @@
 //   f11 class number of the queued entry, f13 state, f14 object number of the queued entry.
 // - a counter's queued entry (ReadCounterAlarms): {ticks left, initial, cyclic, action, action object,
 //   class number, state, object number, expired semaphore, aborted semaphore}.
+// The wait-list readers (ReadTaskMultipleWaitList, ReadAlarmWaiters, ReadWaitingTasks) take a null `out`
+// to count the entries, up to `maximum`, reading only the list's links.
 
 #include "plugin/kernel/object_classes.h"
 

@@ -71,8 +71,10 @@ void appendPart(std::string& text, const std::string& part) { text += SeparatorI
 // Waiters of an object: task names, each with its timeout and a tag.
 std::string waitersText(ObjectKind kind, uint32_t n, const std::string& tag, uint32_t* count)
 {
-    std::vector<WaiterRecord> waiters(kListedWaiters);
-    const uint32_t found = ReadWaitingTasks(n, ClassOf(kind), waiters.data(), kListedWaiters);
+    // One more than is listed, so a longer list is seen to be cut.
+    std::vector<WaiterRecord> waiters(kListedWaiters + 1);
+    const uint32_t read = ReadWaitingTasks(n, ClassOf(kind), waiters.data(), kListedWaiters + 1);
+    const uint32_t found = std::min(read, kListedWaiters);
     std::string text;
     for (uint32_t i = 0; i < found; ++i) {
         text += SeparatorIf(static_cast<int>(i)) + FormatTaskName(waiters[i][0]) + tag;
@@ -82,6 +84,8 @@ std::string waitersText(ObjectKind kind, uint32_t n, const std::string& tag, uin
             text += (boost::format(" <%s ticks:%s>") % UnsignedLongText(waiters[i][1]) % FormatCounterName(info[5])).str();
         }
     }
+    if (read > found)
+        text += MoreText(ReadWaitingTasks(n, ClassOf(kind), nullptr, kMaxWalk) - found);
     if (count)
         *count = found;
     return text;
@@ -267,9 +271,9 @@ std::string FormatAlarmName(uint32_t n) { return nameOf(ObjectKind::Alarm, n); }
 
 std::string FormatHandleText(int cls, uint32_t n)
 {
-    ClassCounts counts;
-    FillClassCounts(counts, cls);
-    if (n >= 1 && n <= counts[1] + counts[2]) {
+    // Valid is what the target holds, not the part of the class one refresh lists.
+    const ObjectClassRecord* r = LoadClassRecord(cls);
+    if (r && n >= 1 && n <= r->heldCount) {
         if (const ClassText* t = textOfClass(cls))
             return t->kind == ObjectKind::Task ? FormatTaskName(n)
                    : t->kind == ObjectKind::Semaphore ? FormatSemaName(n)
@@ -304,8 +308,9 @@ std::string FormatTaskStatus(uint32_t task, const TaskRecord& record, const Clas
         appendPart(text, "Sleep" + timeoutSuffix(task));
     if (status & 0x20) {
         std::string part = "Semaphore";
-        std::vector<uint32_t> semaphores(kListedWaiters);
-        const uint32_t found = ReadTaskMultipleWaitList(task, semaphores.data(), kListedWaiters);
+        std::vector<uint32_t> semaphores(kListedWaiters + 1);
+        const uint32_t read = ReadTaskMultipleWaitList(task, semaphores.data(), kListedWaiters + 1);
+        const uint32_t found = std::min(read, kListedWaiters);
         for (uint32_t i = 0; i < found; ++i) {
             part += " " + FormatSemaName(semaphores[i]);
             // A healthy kernel gives a semaphore one or two owners; stale memory may give it thousands.
@@ -318,6 +323,8 @@ std::string FormatTaskStatus(uint32_t task, const TaskRecord& record, const Clas
             if (context.ownersCut())
                 part += ":... owners not all read";
         }
+        if (read > found)
+            part += MoreText(ReadTaskMultipleWaitList(task, nullptr, kMaxWalk) - found);
         appendPart(text, part + timeoutSuffix(task));
     }
     if (status & 0x40) {
@@ -380,11 +387,14 @@ std::string QueueWaitersText(uint32_t queue, const QueueRecord& record, uint32_t
 
 std::string AlarmWaitersText(uint32_t alarm)
 {
-    std::vector<uint32_t> tasks(kListedWaiters);
-    const uint32_t found = ReadAlarmWaiters(alarm, tasks.data(), kListedWaiters);
+    std::vector<uint32_t> tasks(kListedWaiters + 1);
+    const uint32_t read = ReadAlarmWaiters(alarm, tasks.data(), kListedWaiters + 1);
+    const uint32_t found = std::min(read, kListedWaiters);
     std::string text;
     for (uint32_t i = 0; i < found; ++i)
         text += SeparatorIf(static_cast<int>(i)) + FormatTaskName(tasks[i]);
+    if (read > found)
+        text += MoreText(ReadAlarmWaiters(alarm, nullptr, kMaxWalk) - found);
     return text;
 }
 
@@ -499,8 +509,9 @@ std::string DescribeWorkspaceLoadError(int code)
 {
     // After a data file the reader refused (not S-records, a bad line, too large), slot 1 is empty and
     // the reader says why, naming the file and line; after a later check (a processor or a version that
-    // does not match) it holds the image and the code's own text applies. A file that is missing or no
-    // regular file (a folder, a device, a FIFO) is "not found" (1).
+    // does not match) it holds the image and the code's own text applies. A file that is there but is no
+    // regular file (a folder, a device, a FIFO) is refused by the reader with its reason; only a missing
+    // one is "not found" (1).
     if (code >= ImageNotSRecord && code <= ImageNoMemory && !HasMemoryImage(kKernelDataSlot) &&
         !GetImageLoadMessage().empty())
         return GetImageLoadMessage();

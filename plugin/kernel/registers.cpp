@@ -144,12 +144,14 @@ int GetBacktraceRegisterA() { return backtraceRegisters().a; }
 int GetBacktraceRegisterB() { return backtraceRegisters().b; }
 int GetBacktraceRegisterC() { return backtraceRegisters().c; }
 
-uint32_t GetBacktraceDepth()
+uint32_t GetBacktraceDepth(bool* cut)
 {
     const int link = GetFrameLinkRegister();
     BoundedWalk walk(kMaxBacktraceDepth);
     for (uint32_t f = newestFrame(); walk.visit(PortAddress(f));)
         f = ReadFrameRegister(PortAddress(f), 0, link, nullptr);
+    if (cut)
+        *cut = walk.cut();
     return walk.steps();
 }
 

@@ -31,7 +31,7 @@ int GetBacktraceRegisterA();
 int GetBacktraceRegisterB();
 int GetBacktraceRegisterC();
 // Exception frames from the newest one, at most 16.
-uint32_t GetBacktraceDepth();
+uint32_t GetBacktraceDepth(bool* cut = nullptr);
 // {frame address, the three shown registers}
 using BacktraceFrame = std::array<uint32_t, 4>;
 uint32_t ReadBacktrace(BacktraceFrame* out, uint32_t maximum);

@@ -258,13 +258,14 @@ int ReadSRecordFile(const std::string& path, const SRecordSink& sink, std::strin
         message = path + ": not found";
         return SRecordFileCannotOpen;
     }
+    // Code 1 is for a file that is missing; one that is there but is no regular file cannot be read.
     if (std::filesystem::is_directory(status)) {
-        message = path + ": not found (a folder, not a file)";
-        return SRecordFileCannotOpen;
+        message = path + ": cannot be read (a folder, not a file)";
+        return SRecordFileReadError;
     }
     if (!std::filesystem::is_regular_file(status)) {
         message = path + ": cannot be read (a device, pipe or socket, not a file)";
-        return SRecordFileCannotOpen;
+        return SRecordFileReadError;
     }
     if (std::filesystem::file_size(path, error) > kMaxSRecordFileBytes && !error) {
         message = path + ": larger than " + std::to_string(kMaxSRecordFileBytes >> 20) + " MiB, not a kernel data file";

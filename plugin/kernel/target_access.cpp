@@ -1,6 +1,7 @@
 #include "plugin/kernel/target_access.h"
 
 #include "plugin/kernel/memory_image.h"
+#include "plugin/kernel/read_budget.h"
 #include "plugin/kernel/target_port.h"
 
 #include <algorithm>
@@ -26,7 +27,7 @@ bool portRead(uint32_t address, uint32_t count, uint8_t* buffer)
     std::memset(buffer, 0, count);
     bool ok = false;
     std::unique_lock lock(g_portMutex);
-    if (g_port) {
+    if (g_port && ChargeTargetReads(count)) {
         ok = g_port->read(address, count, buffer);
         if (!ok)
             std::memset(buffer, 0, count); // never hand on stale bytes
@@ -105,6 +106,10 @@ bool IsTargetAddressValid(uint32_t address)
     if (!g_port)
         return true;
     uint8_t probe = 0;
+    if (!ChargeTargetReads(1)) {
+        ++g_readFailures;
+        return false;
+    }
     return g_port->read(address, 1, &probe);
 }
 
@@ -187,30 +192,17 @@ bool ReadValueBlock(uint32_t address, uint32_t count, uint8_t* buffer)
 bool ReadValueString(uint32_t address, uint32_t maximum, char* buffer)
 {
     auto* bytes = reinterpret_cast<uint8_t*>(buffer);
+    const int slot = GetSelectedMemoryImage();
     bool ok = true;
-    if (GetSelectedMemoryImage() == kTargetSource) {
-        ok = ReadTargetStringBlock(address, maximum, bytes);
-        if (!ok) {
-            // The block may run past the end of readable memory although the string does not: read
-            // unit by unit up to the terminator or the first unreadable byte.
-            for (uint32_t i = 0; i < maximum; ++i) {
-                if (!portRead(address + i, 1, bytes + i))
-                    break;
-                if (bytes[i] == 0) {
-                    ok = true; // the whole string was readable
-                    break;
-                }
-            }
-        }
-    } else {
-        uint32_t i = 0;
-        for (; i < maximum; ++i) {
-            ok = ReadImageBytes(GetSelectedMemoryImage(), address + i, 1, bytes + i) && ok;
-            if (bytes[i] == 0)
-                return ok;
-        }
+    // Unit by unit up to the terminator: the debugger reads one byte per call anyway, and a string
+    // stops at its first byte that cannot be read instead of trying every byte after it.
+    uint32_t i = 0;
+    for (; i < maximum; ++i) {
+        ok = slot == kTargetSource ? portRead(address + i, 1, bytes + i) : ReadImageBytes(slot, address + i, 1, bytes + i);
+        if (!ok || bytes[i] == 0)
+            break;
     }
-    buffer[maximum] = 0;
+    bytes[i] = 0;
     return ok;
 }
 

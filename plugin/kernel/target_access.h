@@ -60,7 +60,8 @@ uint32_t ReadValue32(uint32_t address);
 int32_t ReadTableEntry(uint32_t address);
 // Copies count bytes; false when they could not all be read (the buffer is then zero-filled).
 bool ReadValueBlock(uint32_t address, uint32_t count, uint8_t* buffer);
-// Copies a string of at most `maximum` bytes into `buffer`, which holds maximum + 1 bytes; the result
+// Copies a string of at most `maximum` bytes into `buffer`, which holds maximum + 1 bytes, unit by unit
+// up to its terminator; it stops at the first unit that cannot be read (and returns false). The result
 // is always NUL-terminated within the buffer.
 bool ReadValueString(uint32_t address, uint32_t maximum, char* buffer);
 // ReadValueBlock with its first two arguments swapped.

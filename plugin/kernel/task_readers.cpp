@@ -153,7 +153,7 @@ uint32_t ReadTaskWaitObject(uint32_t n)
 uint32_t ReadTaskMultipleWaitList(uint32_t n, uint32_t* out, uint32_t maximum)
 {
     const uint32_t t = taskAddress(n);
-    if (!t || !out || maximum == 0)
+    if (!t || maximum == 0)
         return 0;
     const int port = GetPortCode();
     const uint32_t p = ReadWordPointerField(taskLayout(), 7, t);
@@ -167,13 +167,16 @@ uint32_t ReadTaskMultipleWaitList(uint32_t n, uint32_t* out, uint32_t maximum)
         const int64_t bottom = int64_t{e} + GetUnitSize(WaitListBias);
         int64_t q = int64_t{p} - step;
         if (q == bottom) {
-            out[0] = ReadField(node, 4, static_cast<uint32_t>(q));
+            if (out)
+                out[0] = ReadField(node, 4, static_cast<uint32_t>(q));
             return 1;
         }
         const bool inclusive = port == 3 || port == 10 || port == 13;
         // A step of 0 or less would never leave the stack: one entry at most.
         while (count < limit && (inclusive ? q >= bottom : q > bottom) && q >= 0) {
-            out[count++] = ReadField(node, 4, static_cast<uint32_t>(q));
+            if (out)
+                out[count] = ReadField(node, 4, static_cast<uint32_t>(q));
+            ++count;
             if (step <= 0)
                 break;
             q -= step;
@@ -181,7 +184,9 @@ uint32_t ReadTaskMultipleWaitList(uint32_t n, uint32_t* out, uint32_t maximum)
     } else {
         int64_t q = int64_t{p} + GetUnitSize(PointerSize);
         while (count < limit && q < int64_t{e}) {
-            out[count++] = ReadField(node, 4, static_cast<uint32_t>(q));
+            if (out)
+                out[count] = ReadField(node, 4, static_cast<uint32_t>(q));
+            ++count;
             if (step <= 0)
                 break;
             q += step;

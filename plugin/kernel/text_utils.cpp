@@ -48,6 +48,8 @@ std::string RepeatText(const std::string& text, int count)
 }
 
 std::string ConcatCStringLeft(const char* left, const std::string& text) { return std::string(left ? left : "") + text; }
+std::string MoreText(uint32_t more) { return ":... " + std::to_string(more) + " more"; }
+
 std::string SeparatorIf(int flag) { return flag ? " " : ""; }
 std::string SeparatorIfNotEmpty(const std::string& text) { return text.empty() ? "" : " "; }
 

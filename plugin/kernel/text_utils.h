@@ -7,6 +7,8 @@
 namespace kernel {
 
 std::string DecimalText(int32_t value);          // "%d"
+// ":... N more": the end of a list text that lists only its first entries.
+std::string MoreText(uint32_t more);
 std::string UnsignedText(uint32_t value);        // "%u"
 std::string UnsignedLongText(uint32_t value);    // "%lu" of a 32-bit value
 // "%[0][digits]lX" (or x), cut to the last `digits` characters, "0x" in front when prefixed.

@@ -2,6 +2,10 @@
 
 #include "platform/core/message_service.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -22,11 +26,31 @@ LogState& logState()
     return *state;
 }
 
+// Opens the log for appending, creating it when missing; null for anything but a regular file. The
+// open never waits: a FIFO without a reader is refused at once, one with a reader is no regular file.
+std::FILE* openLogFile(const std::string& path)
+{
+    if (path.empty())
+        return nullptr;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return nullptr;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return nullptr;
+    }
+    std::FILE* file = ::fdopen(fd, "a");
+    if (file == nullptr)
+        ::close(fd);
+    return file;
+}
+
 } // namespace
 
 bool SetLogFile(const std::string& path)
 {
-    std::FILE* file = path.empty() ? nullptr : std::fopen(path.c_str(), "a");
+    std::FILE* file = openLogFile(path);
     if (file == nullptr)
         return false;
     std::fclose(file);
@@ -72,7 +96,7 @@ bool ExportTableToLog(const LogTable& table, const std::string& title)
         platform::messageBox("Log not initialized.", kAwarenessCaption, platform::MbOk);
         return false;
     }
-    std::FILE* file = std::fopen(path.c_str(), "a");
+    std::FILE* file = openLogFile(path);
     if (file == nullptr) {
         platform::messageBox("Error opening log file.", kAwarenessCaption, platform::MbOk);
         return false;

@@ -4,6 +4,7 @@
 #include "plugin/views/data_log.h"
 #include "plugin/views/kit/popup_menu.h"
 
+#include "plugin/kernel/read_budget.h"
 #include "plugin/kernel/trace.h"
 #include "platform/qt/control_id.h"
 #include "platform/qt/latin1.h"
@@ -13,7 +14,6 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QScreen>
 
 #include <algorithm>
 
@@ -26,27 +26,24 @@ constexpr int kButtonGap = 6;
 // The list's frame and vertical scroll bar beside its columns.
 constexpr int kListChrome = 24;
 
-// A window width that shows every column of the table at its initial width.
-int widthForColumns(const std::vector<ColumnSpec>& columns)
-{
-    int width = 2 * kMargin + kListChrome;
-    for (const ColumnSpec& column : columns)
-        width += column.width;
-    return width;
-}
-
-// After the first rows, when the columns have been widened to their contents: widens the window (up to
-// its screen) so the last columns are not behind a scroll bar. Later refreshes keep the user's width.
-void fitToColumns(QWidget* window, const ReportList& list)
+// The client width at which every column of the list is in view: the window less its list, plus the
+// columns (as the first rows widened them to their contents) and the list's frame and scroll bar.
+int widthForColumns(const QWidget& window, const ReportList& list)
 {
     int columns = 0;
     for (int c = 0; c < list.columnCount(); ++c)
         columns += list.columnWidth(c);
-    int wanted = window->width() - list.width() + columns + kListChrome;
-    if (const QScreen* shown = window->screen())
-        wanted = std::min(wanted, shown->availableGeometry().width());
-    if (wanted > window->width())
-        window->resize(wanted, window->height());
+    return window.width() - list.width() + columns + kListChrome;
+}
+
+// The row that ends a list the read budget of the refresh cut short, in the first column after "#".
+void addBudgetCutRow(ListSheet& sheet)
+{
+    const std::vector<int> shown = sheet.shownColumns();
+    if (shown.empty())
+        return;
+    const int row = sheet.addRow(0);
+    sheet.set(row, shown.size() > 1 ? shown[1] : shown[0], "... list cut: the target read budget of this refresh is spent");
 }
 
 } // namespace
@@ -95,8 +92,6 @@ ObjectListWindow::~ObjectListWindow() { runCloseSteps(); }
 
 const layout::DynamicMapEntry* ObjectListWindow::GetDynamicMap() const { return m_map.data(); }
 
-int ObjectListWindow::preferredWidth() const { return widthForColumns(columns()); }
-
 QPushButton* ObjectListWindow::button(int id) const
 {
     for (QPushButton* b : m_buttons)
@@ -108,6 +103,7 @@ QPushButton* ObjectListWindow::button(int id) const
 void ObjectListWindow::Refresh()
 {
     platform::ScopedWaitCursor wait;
+    const kernel::RefreshReads reads(!takeStopRound());
     if (!IsLogInitialized())
         if (QPushButton* log = button(m_spec.logButtonId))
             log->setEnabled(false);
@@ -116,12 +112,11 @@ void ObjectListWindow::Refresh()
     context.traceAvailable = m_traceAvailable;
     m_sheet.setColumns(columns(), context);
     fillRows(m_sheet);
+    if (reads.cut())
+        addBudgetCutRow(m_sheet);
     m_list->showSheet(m_sheet);
     m_list->setEnabled(true);
-    if (!m_fitted) {
-        m_fitted = true;
-        fitToColumns(this, *m_list);
-    }
+    fitFirstOpen(widthForColumns(*this, *m_list));
     if (QPushButton* trace = button(kServicesTraceButton))
         trace->setEnabled(false);
     endOfRefreshEnables();
@@ -266,19 +261,17 @@ DetailListWindow::DetailListWindow(WindowManager* manager, uint32_t dialogId, co
 
 const layout::DynamicMapEntry* DetailListWindow::GetDynamicMap() const { return m_map; }
 
-int DetailListWindow::preferredWidth() const { return widthForColumns(columns()); }
-
 void DetailListWindow::Refresh()
 {
     platform::ScopedWaitCursor wait;
+    const kernel::RefreshReads reads(!takeStopRound());
     m_sheet.setColumns(columns(), readContext());
     fillRows(m_sheet);
+    if (reads.cut())
+        addBudgetCutRow(m_sheet);
     m_list->showSheet(m_sheet);
     m_list->setEnabled(true);
-    if (!m_fitted) {
-        m_fitted = true;
-        fitToColumns(this, *m_list);
-    }
+    fitFirstOpen(widthForColumns(*this, *m_list));
 }
 
 void DetailListWindow::DisableControls() { m_list->setEnabled(false); }

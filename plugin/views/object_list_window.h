@@ -75,7 +75,6 @@ protected:
     virtual std::vector<ColumnSpec> columns() const = 0;
     virtual ColumnContext readContext() = 0;
     virtual void fillRows(ListSheet& sheet) = 0;
-    int preferredWidth() const override;
     // Button rules at the end of a refresh (the list is enabled, Services Trace disabled already).
     virtual void endOfRefreshEnables() {}
     // Any other button of the window.
@@ -122,7 +121,6 @@ private:
     std::vector<QPushButton*> m_buttons;
     std::vector<layout::DynamicMapEntry> m_map;
     ListSheet m_sheet;
-    bool m_fitted = false; // widened to the columns after the first refresh
     int m_selectedRow = -1;
     bool m_traceAvailable = false;
 };
@@ -143,13 +141,11 @@ protected:
     virtual std::vector<ColumnSpec> columns() const = 0;
     virtual ColumnContext readContext() = 0;
     virtual void fillRows(ListSheet& sheet) = 0;
-    int preferredWidth() const override;
     const layout::DynamicMapEntry* GetDynamicMap() const override;
 
 private:
     ReportList* m_list;
     ListSheet m_sheet;
-    bool m_fitted = false;
     layout::DynamicMapEntry m_map[2];
 };
 

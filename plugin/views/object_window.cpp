@@ -2,9 +2,11 @@
 
 #include "plugin/views/commands.h"
 #include "plugin/views/window_manager.h"
+#include "plugin/views/window_placement.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QPainter>
 #include <QPixmap>
@@ -69,39 +71,81 @@ bool ObjectWindow::OnInitDialog()
     return result;
 }
 
+namespace {
+
+// The screen area a window lies on: its screen's, the primary one's before it has one.
+QRect availableArea(const QWidget& window)
+{
+    const QScreen* shown = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    return shown ? shown->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+// The frame around the client area; before the window manager has framed the window, a title bar's
+// height is allowed above it.
+QSize decoration(const QWidget& window)
+{
+    const QSize frame = window.frameGeometry().size() - window.geometry().size();
+    return frame.height() > 0 ? frame : QSize(std::max(frame.width(), 0), kCascadeStep);
+}
+
+} // namespace
+
 void ObjectWindow::OnInitialized()
 {
-    if (RestoreWindowPosition(RestoreState | RestoreVisibility))
+    m_placementRestored = RestoreWindowPosition(RestoreState | RestoreVisibility);
+    if (!m_placementRestored)
+        placeNew();
+    keepOnScreen();
+}
+
+void ObjectWindow::placeNew()
+{
+    const QRect area = availableArea(*this);
+    const QSize frame = decoration(*this);
+    const QSize room = FrameRoom(size() + frame, area);
+    if (room != size() + frame)
+        resize((room - frame).expandedTo(minimumSize()));
+    std::optional<QPoint> last;
+    std::vector<QPoint> open;
+    if (m_manager != nullptr) {
+        // Every listed window counts, shown or hidden for now (it may be on its way to the screen, or
+        // come back there).
+        for (const ObjectWindow* other : m_manager->windows())
+            if (other != this) {
+                open.push_back(other->pos());
+                last = other->pos(); // the list is in the order the windows opened
+            }
+    }
+    move(CascadePosition(area, size() + frame, last, open));
+}
+
+void ObjectWindow::fitFirstOpen(int wanted)
+{
+    if (m_fitted)
         return;
-    CDynamicDialog::OnInitialized(); // centred over its owner
-    // A window without an owner is placed here, at the centre of its screen, so its position is known
-    // before it is shown and the step below compares real places, not the unplaced (0, 0).
-    QWidget* owner = parentWidget();
-    if ((owner == nullptr || !isWindow()) && screen() != nullptr) {
-        const QRect area = screen()->availableGeometry();
-        move(area.center().x() - width() / 2, area.center().y() - height() / 2);
-    }
-    int width = preferredWidth();
-    if (const QScreen* shown = screen())
-        width = std::min(width, shown->availableGeometry().width());
-    if (width > this->width()) {
-        if (owner == nullptr)
-            move(pos().x() - (width - this->width()) / 2, pos().y()); // still centred
-        resize(width, height());
-    }
-    if (m_manager == nullptr)
+    m_fitted = true;
+    if (m_placementRestored)
         return;
-    // Step down and right past every open window at the same place, so the new one never hides it.
-    constexpr int kCascadeStep = 24;
-    const std::vector<ObjectWindow*>& open = m_manager->windows();
-    for (std::size_t step = 0; step <= open.size(); ++step) {
-        const bool covered = std::any_of(open.begin(), open.end(), [this](const ObjectWindow* other) {
-            return other != this && other->isVisible() && other->pos() == pos();
-        });
-        if (!covered)
-            break;
-        move(pos() + QPoint(kCascadeStep, kCascadeStep));
-    }
+    const int width = std::max(wanted, minimumWidth());
+    if (width == this->width())
+        return;
+    resize(width, height());
+    // Grown past the screen's edge: placed again in the cascade at its new size.
+    const QRect area = availableArea(*this);
+    if (!area.contains(QRect(pos(), size() + decoration(*this))))
+        placeNew();
+    keepOnScreen();
+}
+
+void ObjectWindow::keepOnScreen()
+{
+    const QSize frame = decoration(*this);
+    const QRect now(pos(), size() + frame);
+    const QRect kept = KeepOnArea(now, availableArea(*this));
+    if (kept.size() != now.size())
+        resize(kept.size() - frame);
+    if (kept.topLeft() != pos())
+        move(kept.topLeft());
 }
 
 void ObjectWindow::OnOK() { hide(); }

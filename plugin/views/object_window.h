@@ -37,21 +37,43 @@ public:
     // Runs a command now.
     virtual void onCommand(int command);
 
+    // The manager marks every open window before it posts the refreshes of a target stop: the reads of
+    // those refreshes share one round of the read budget.
+    void joinStopRound() { m_stopRound = true; }
+
     // The close steps without freeing (also run by the destructor): store the position, hide, leave the
     // manager. Idempotent.
     void runCloseSteps();
 
 protected:
     bool OnInitDialog() override;
-    // A window that was open before reopens where it was last; a new one is made wide enough for
-    // preferredWidth() and is not placed exactly on top of another open window.
+    // A window that was open before reopens at its stored size and place; a new one cascades from the
+    // last window its manager opened. Either way it lies wholly on its screen.
     void OnInitialized() override;
-    // The width a new window needs to show its columns; 0 when its own size will do.
-    virtual int preferredWidth() const { return 0; }
+    // After the first refresh of a window opened without a stored placement: it takes the client width
+    // its columns need (`wanted`, never less than its minimum) and stays on its screen. Later refreshes,
+    // and a window with a stored placement, keep their size.
+    void fitFirstOpen(int wanted);
+    // Moves the window, and shrinks it when needed, so its frame lies wholly on its screen.
+    void keepOnScreen();
+
+private:
+    // A new window: no larger than leaves room for a cascade, a step from the last window opened.
+    void placeNew();
+
+protected:
     void OnOK() override;
     void OnCancel() override;
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
+    // Taken at the start of a refresh: whether it belongs to the round of the last stop (else it begins
+    // a round of its own).
+    bool takeStopRound()
+    {
+        const bool stop = m_stopRound;
+        m_stopRound = false;
+        return stop;
+    }
     // Windows that own further windows (a services-trace window) close them here.
     virtual void closeOwnedWindows() {}
 
@@ -60,6 +82,9 @@ private:
     uint32_t m_dialogId;
     bool m_open = false;
     bool m_closing = false;
+    bool m_stopRound = false;
+    bool m_placementRestored = false;
+    bool m_fitted = false;
 };
 
 // The big icon of the kernel windows.

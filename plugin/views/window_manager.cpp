@@ -5,6 +5,7 @@
 #include "plugin/views/windows/builtin_windows.h"
 
 #include "plugin/kernel/layout.h"
+#include "plugin/kernel/read_budget.h"
 
 #include <algorithm>
 #include <map>
@@ -133,9 +134,13 @@ void WindowManager::CloseAllWindows()
 void WindowManager::OnTargetStopped()
 {
     RefreshServiceTrace();
+    // The refreshes this stop posts share one read budget.
+    kernel::BeginReadRound();
     for (ObjectWindow* window : m_windows)
-        if (window->isOpen())
+        if (window->isOpen()) {
+            window->joinStopRound();
             window->postCommand(kRefreshCommand);
+        }
 }
 
 void WindowManager::OnTargetRunning()

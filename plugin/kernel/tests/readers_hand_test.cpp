@@ -84,6 +84,14 @@ TEST(HandClasses, CountsAreBoundedByTheMemoryTheyClaim)
     GetMailboxCounts(counts);
     EXPECT_EQ(counts[1] + counts[2], kObjectListBudget);
     EXPECT_EQ(counts[kCountsNotRead], 100000u - kObjectListBudget);
+    // A handle past what one list shows is still one the target holds, by every road that names it.
+    const int mailboxes = ClassOf(K::Mailbox);
+    for (uint32_t n : {kObjectListBudget + 1, 70000u, 100000u}) {
+        EXPECT_EQ(FormatHandleText(mailboxes, n), FormatMboxName(n)) << n;
+        EXPECT_EQ(FormatMboxName(n).find("<Invalid"), std::string::npos) << n;
+    }
+    EXPECT_EQ(FormatHandleText(mailboxes, 100001), "<Invalid Mailbox handle #100001>");
+    EXPECT_EQ(FormatHandleText(mailboxes, 0), "<Invalid Mailbox handle #0>");
 }
 
 TEST(HandReaders, WorkedNumbers)
@@ -223,7 +231,15 @@ TEST(HandRegisters, Port4ForcedStatesAndPort3Backtrace)
         EXPECT_EQ(ReadTaskRegister(1, reg, nullptr), 0u) << reg;
     k.put32(0x80000 + 19 * 0x200 + 4 * 72, 0x80000); // now a cycle
     EXPECT_EQ(ReadBacktrace(frames, 20), 20u);
-    EXPECT_EQ(GetBacktraceDepth(), 16u);
+    bool cut = false;
+    EXPECT_EQ(GetBacktraceDepth(&cut), 16u);
+    EXPECT_TRUE(cut);
+    k.put32(0x80000 + 2 * 0x200 + 4 * 72, 0x80000); // a cycle at its third frame
+    EXPECT_EQ(GetBacktraceDepth(&cut), 3u);
+    EXPECT_TRUE(cut) << "the window says the chain repeats";
+    k.put32(0x80000 + 2 * 0x200 + 4 * 72, 0); // three frames, ended
+    EXPECT_EQ(GetBacktraceDepth(&cut), 3u);
+    EXPECT_FALSE(cut);
 }
 
 TEST(HandReaders, MultipleWaitsOnDownAndUpPorts)

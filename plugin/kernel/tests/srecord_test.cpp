@@ -173,9 +173,9 @@ TEST_F(ImageLoad, StatusCodesAndSlotLifecycle)
     EXPECT_EQ(LoadKernelDataImage(bad, 0), ImageReadError);
     EXPECT_FALSE(HasMemoryImage(kKernelDataSlot));
 
-    // A folder is not found, like a missing file.
-    EXPECT_EQ(LoadKernelDataImage(dir.path().string(), 0), ImageCannotOpen);
-    EXPECT_NE(GetImageLoadMessage().find("not found"), std::string::npos) << GetImageLoadMessage();
+    // A folder is there but cannot be read as a file.
+    EXPECT_EQ(LoadKernelDataImage(dir.path().string(), 0), ImageReadError);
+    EXPECT_NE(GetImageLoadMessage().find("a folder, not a file"), std::string::npos) << GetImageLoadMessage();
 }
 
 // The file is taken line by line: a file of many records loads into the 64 KiB window, a line that never
@@ -243,14 +243,21 @@ TEST(SRecordStream, EndlessInputIsRefusedAtTheLimit)
 // refused unopened, as is a file too large to be a data file.
 TEST_F(ImageLoad, DevicesPipesAndHugeFilesAreRefusedUnread)
 {
-    EXPECT_EQ(LoadKernelDataImage("/dev/zero", 0), ImageCannotOpen);
-    EXPECT_NE(GetImageLoadMessage().find("/dev/zero: cannot be read"), std::string::npos) << GetImageLoadMessage();
+    // What is there but is no file is refused with the reader's reason, which the panel shows; code 1
+    // ("not found") is for a missing file only.
+    EXPECT_EQ(LoadKernelDataImage("/dev/zero", 0), ImageReadError);
+    EXPECT_NE(GetImageLoadMessage().find("/dev/zero: cannot be read (a device"), std::string::npos) << GetImageLoadMessage();
+    EXPECT_EQ(DescribeWorkspaceLoadError(ImageReadError), GetImageLoadMessage());
     const std::string fifo = dir.file("data.fifo");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_EQ(LoadKernelDataImage(fifo, 0), ImageCannotOpen);
-    EXPECT_NE(GetImageLoadMessage().find("cannot be read"), std::string::npos) << GetImageLoadMessage();
+    EXPECT_EQ(LoadKernelDataImage(fifo, 0), ImageReadError);
+    EXPECT_NE(GetImageLoadMessage().find("data.fifo: cannot be read (a device, pipe"), std::string::npos) << GetImageLoadMessage();
+    EXPECT_EQ(DescribeWorkspaceLoadError(ImageReadError), GetImageLoadMessage());
+    EXPECT_EQ(LoadKernelDataImage(dir.path().string(), 0), ImageReadError);
+    EXPECT_NE(GetImageLoadMessage().find(": cannot be read (a folder, not a file)"), std::string::npos) << GetImageLoadMessage();
     EXPECT_EQ(LoadKernelDataImage(dir.file("missing.srec"), 0), ImageCannotOpen);
     EXPECT_NE(GetImageLoadMessage().find("missing.srec: not found"), std::string::npos) << GetImageLoadMessage();
+    EXPECT_EQ(DescribeWorkspaceLoadError(ImageCannotOpen), "ERROR 1 - Z5DATA file not found");
 
     // A sparse file past the limit, whose first line is a sound record.
     const std::string huge = dir.write("huge.srec", "S0030000FC\n");

@@ -135,8 +135,12 @@ TEST_F(TargetAccessBasics, StringsAreAlwaysTerminated)
     EXPECT_STREQ(buffer, "ab");
     target.map(0x3100, 2);
     target.poke(0x3100, {'c', 'd'});
-    EXPECT_FALSE(ReadValueString(0x3100, 8, buffer)); // no terminator before memory ends
-    EXPECT_STREQ(buffer, "cd");
+    const uint64_t before = target.bytesRead;
+    char name[201];
+    EXPECT_FALSE(ReadValueString(0x3100, 200, name)); // no terminator before memory ends
+    EXPECT_STREQ(name, "cd");
+    // It stops at the first byte that cannot be read: two bytes and the failed one, not 200.
+    EXPECT_EQ(target.bytesRead - before, 3u);
 }
 
 TEST_F(TargetAccessBasics, FailedAndMissingReadsGiveZeroNeverStaleBytes)

@@ -23,7 +23,7 @@ std::vector<ColumnSpec> LevelInfoColumns()
 
 void FillLevelInfoRows(ListSheet& sheet, const kernel::ClassCounts& counts)
 {
-    for (uint32_t n = 1; n <= counts[1]; ++n) {
+    for (uint32_t n = 1; n <= counts[1] && kernel::TargetReadsLeft(); ++n) {
         const int row = sheet.addRow(n);
         kernel::LevelRecord record{};
         kernel::ReadLevelRecord(n, record);
@@ -45,8 +45,8 @@ std::vector<ColumnSpec> LevelScheduleColumns()
 
 void FillLevelScheduleRows(ListSheet& sheet, const kernel::ClassCounts& counts)
 {
-    std::array<kernel::ScheduledThread, kQueuedEntries> scheduled{};
-    for (uint32_t n = 1; n <= counts[1]; ++n) {
+    std::array<kernel::ScheduledThread, kQueuedEntries + 1> scheduled{}; // one more: a cut list is seen
+    for (uint32_t n = 1; n <= counts[1] && kernel::TargetReadsLeft(); ++n) {
         const int row = sheet.addRow(n);
         sheet.set(row, LvlNumber, Dec(n));
         sheet.set(row, LvlName, kernel::FormatLevelName(n));
@@ -61,13 +61,15 @@ void FillLevelScheduleRows(ListSheet& sheet, const kernel::ClassCounts& counts)
                 sheet.set(row, LvlCurrent, "<None>");
             }
         }
-        const uint32_t count = kernel::ReadLevelScheduledThreads(n, scheduled.data(), kQueuedEntries);
+        const uint32_t count = kernel::ReadLevelScheduledThreads(n, scheduled.data(), kQueuedEntries + 1);
         if (count == 0)
             sheet.set(row, LvlScheduled, "<None>");
         for (uint32_t i = 0; i < count && i < kQueuedEntries; ++i) {
             const int at = i == 0 ? row : sheet.addRow(0);
             sheet.set(at, LvlScheduled, kernel::FormatThreadName(scheduled[i][0]) + ":O" + Dec(scheduled[i][1]));
         }
+        if (count > kQueuedEntries)
+            sheet.set(sheet.addRow(0), LvlScheduled, kMoreNotListed);
     }
     AddNotReadRow(sheet, counts);
 }

@@ -43,7 +43,7 @@ std::vector<ColumnSpec> AlarmColumns()
 
 void FillAlarmRows(ListSheet& sheet, const kernel::ClassCounts& counts)
 {
-    for (uint32_t n = 1; n <= LastObject(counts); ++n) {
+    for (uint32_t n = 1; n <= LastObject(counts) && kernel::TargetReadsLeft(); ++n) {
         const int row = sheet.addRow(n);
         sheet.set(row, AlmNumber, Dec(n));
         if (!kernel::IsAlarmInUse(n)) {
@@ -73,7 +73,7 @@ std::vector<ColumnSpec> AlarmSemaphoreColumns()
 
 void FillAlarmSemaphoreRows(ListSheet& sheet, const kernel::ClassCounts& counts)
 {
-    for (uint32_t n = 1; n <= LastObject(counts); ++n) {
+    for (uint32_t n = 1; n <= LastObject(counts) && kernel::TargetReadsLeft(); ++n) {
         const int row = sheet.addRow(n);
         sheet.set(row, 0, Dec(n));
         if (!kernel::IsAlarmInUse(n)) {
@@ -115,8 +115,8 @@ void FillCounterRows(ListSheet& sheet, const kernel::ClassCounts& counts)
 {
     const int alarmClass = kernel::ClassOf(kernel::ObjectKind::Alarm);
     const int semaphoreClass = kernel::ClassOf(kernel::ObjectKind::Semaphore);
-    std::array<kernel::CounterAlarm, kQueuedEntries> entries{};
-    for (uint32_t n = 1; n <= LastObject(counts); ++n) {
+    std::array<kernel::CounterAlarm, kQueuedEntries + 1> entries{}; // one more: a cut list is seen
+    for (uint32_t n = 1; n <= LastObject(counts) && kernel::TargetReadsLeft(); ++n) {
         const int row = sheet.addRow(n);
         sheet.set(row, CntNumber, Dec(n));
         if (!kernel::IsCounterInUse(n)) {
@@ -131,7 +131,7 @@ void FillCounterRows(ListSheet& sheet, const kernel::ClassCounts& counts)
         sheet.set(row, CntCount, Ticks(record[2]));
         sheet.set(row, CntModulus, Ticks(record[3]));
         sheet.set(row, CntTrace, YesNo(traced(record[0])));
-        const uint32_t queued = kernel::ReadCounterAlarms(n, entries.data(), kQueuedEntries);
+        const uint32_t queued = kernel::ReadCounterAlarms(n, entries.data(), kQueuedEntries + 1);
         for (uint32_t i = 0; i < queued && i < kQueuedEntries; ++i) {
             const kernel::CounterAlarm& e = entries[i];
             const int at = entryRow(sheet, row, i);
@@ -148,6 +148,8 @@ void FillCounterRows(ListSheet& sheet, const kernel::ClassCounts& counts)
             if (sheet.isShown(CntWaiters))
                 sheet.set(at, CntWaiters, kernel::AlarmWaitersText(e[7]));
         }
+        if (queued > kQueuedEntries)
+            sheet.set(entryRow(sheet, row, kQueuedEntries), CntType, kMoreNotListed);
     }
     AddNotReadRow(sheet, counts);
 }
@@ -168,8 +170,8 @@ std::vector<ColumnSpec> EventSourceColumns()
 
 void FillEventSourceRows(ListSheet& sheet, const kernel::ClassCounts& counts)
 {
-    std::array<kernel::EventSourceCounter, kQueuedEntries> counters{};
-    for (uint32_t n = 1; n <= LastObject(counts); ++n) {
+    std::array<kernel::EventSourceCounter, kQueuedEntries + 1> counters{}; // one more: a cut list is seen
+    for (uint32_t n = 1; n <= LastObject(counts) && kernel::TargetReadsLeft(); ++n) {
         const int row = sheet.addRow(n);
         sheet.set(row, EvtNumber, Dec(n));
         if (!kernel::IsEventSourceInUse(n)) {
@@ -181,7 +183,7 @@ void FillEventSourceRows(ListSheet& sheet, const kernel::ClassCounts& counts)
         sheet.set(row, EvtName, kernel::FormatEventSourceName(n));
         sheet.set(row, EvtAccumulator, Ticks(record[1]));
         sheet.set(row, EvtTrace, YesNo(traced(record[0])));
-        const uint32_t attached = kernel::ReadEventSourceCounters(n, counters.data(), kQueuedEntries);
+        const uint32_t attached = kernel::ReadEventSourceCounters(n, counters.data(), kQueuedEntries + 1);
         for (uint32_t i = 0; i < attached && i < kQueuedEntries; ++i) {
             const kernel::EventSourceCounter& c = counters[i];
             const int at = entryRow(sheet, row, i);
@@ -190,6 +192,8 @@ void FillEventSourceRows(ListSheet& sheet, const kernel::ClassCounts& counts)
             sheet.set(at, EvtCount, Ticks(c[0]));
             sheet.set(at, EvtModulus, Ticks(c[1]));
         }
+        if (attached > kQueuedEntries)
+            sheet.set(entryRow(sheet, row, kQueuedEntries), EvtCounter, kMoreNotListed);
     }
     AddNotReadRow(sheet, counts);
 }

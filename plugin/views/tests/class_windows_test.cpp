@@ -208,14 +208,49 @@ TEST(ReadyAndBacktrace, EmptyKernels)
     EXPECT_EQ(headers(*backtrace.list()), (std::vector<std::string>{"#", "Class", "Object"}));
 }
 
-TEST(ReadyList, AtMostFiftyEntries)
+// Forty tasks wait on one semaphore, and one task waits on forty semaphores: each list names its first
+// 32 entries and then says how many more there are.
+TEST(WaitLists, CutListsSayHowManyMore)
+{
+    QuietEnvironment quiet;
+    GeneratedKernel kernel([](simtarget::TargetBuilder& b) {
+        b.addClass(ObjectKind::Task, 41, 0, 0x4C);
+        b.addClass(ObjectKind::Semaphore, 40, 0, 0x08);
+        for (uint32_t n = 1; n <= 40; ++n) {
+            simtarget::TaskOptions t;
+            t.status = 0x20;
+            t.waits = {{ObjectKind::Semaphore, 1}};
+            simtarget::MakeTask(b, n, t);
+        }
+        simtarget::TaskOptions many;
+        many.status = 0x20;
+        many.stackSize = 4096;
+        for (uint32_t s = 1; s <= 40; ++s)
+            many.waits.push_back({ObjectKind::Semaphore, s});
+        simtarget::MakeTask(b, 41, many);
+    });
+    ASSERT_EQ(kernel.load(), 0);
+    uint32_t listed = 0;
+    const std::string waiters = kernel::SemaphoreWaitersText(1, "", &listed);
+    EXPECT_EQ(listed, 32u);
+    EXPECT_NE(waiters.find(":... 9 more"), std::string::npos) << waiters; // 41 waiters in all
+    kernel::TaskRecord record{};
+    kernel::ReadTaskRecord(41, record);
+    kernel::ClassCounts counts{};
+    kernel::GetTaskCounts(counts);
+    const std::string status = kernel::FormatTaskStatus(41, record, counts);
+    EXPECT_NE(status.find(":... 8 more"), std::string::npos) << status;
+}
+
+TEST(ReadyList, AtMostFiftyEntriesThenARowForTheRest)
 {
     QuietEnvironment quiet;
     GeneratedKernel kernel([](simtarget::TargetBuilder& b) { simtarget::BuildBulk(b, 90, 0); });
     ASSERT_EQ(kernel.load(), 0);
     ReadyListWindow ready(nullptr);
     ready.Refresh();
-    EXPECT_EQ(ready.list()->rowCount(), 50);
+    ASSERT_EQ(ready.list()->rowCount(), 51) << "fifty tasks and a row that says more are ready";
+    EXPECT_EQ(ready.list()->cellText(50, 1), "... more not listed");
     EXPECT_EQ(ready.list()->cellText(0, 3), "<Current>");
     EXPECT_EQ(ready.list()->cellText(1, 3), "<Ready>");
 }

@@ -1,28 +1,79 @@
-// Writes a simulated target with 5,000 semaphores, every one named, and a task waiting on the last one,
-// for the host scenario that lists them: large_target_gen DIR. An old data log in DIR is removed.
+// Writes a simulated target for the host scenarios: large_target_gen DIR [semaphores|garbled-ff|garbled-random].
+// "semaphores" (the default): 5,000 semaphores, every one named, and a task waiting on the last one; an
+// old data log in DIR is removed. "garbled-ff" and "garbled-random": the demo kernel whose anchor, KWS and
+// system properties are sound but whose class entries and objects are overwritten with 0xFF or random
+// bytes, as a kernel leaves them before it has set up its objects.
 #include "standins/debugger/simtarget/kernel_objects.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <random>
 #include <string>
+
+namespace {
+
+using simtarget::ObjectKind;
+
+uint32_t extent(const simtarget::LayoutTable& t)
+{
+    int64_t end = 0;
+    for (std::size_t f = 0; f < t.offsets.size() && f < t.sizes.size(); ++f)
+        end = std::max<int64_t>(end, int64_t{t.offsets[f]} + t.sizes[f]);
+    return static_cast<uint32_t>(end);
+}
+
+simtarget::GeneratedTarget garbledDemo(bool random)
+{
+    simtarget::KernelSpec spec;
+    spec.port = 3;
+    simtarget::TargetBuilder b(spec);
+    simtarget::BuildDemo(b);
+    simtarget::GeneratedTarget target = b.build();
+    std::mt19937 bytes(34);
+    auto garble = [&](uint32_t address, uint32_t size) {
+        for (uint32_t i = 0; i < size; ++i)
+            b.memory().put(address + i, 1, random ? bytes() & 0xFF : 0xFF);
+    };
+    for (int k = 0; k < simtarget::kObjectKindCount; ++k) {
+        const auto kind = static_cast<ObjectKind>(k);
+        for (uint32_t n = 1; n <= b.objectCount(kind); ++n)
+            garble(b.objectAddress(kind, n), extent(b.objectLayout(kind)));
+    }
+    const uint32_t table = b.kwsAddress() + static_cast<uint32_t>(b.layout(simtarget::Structure::Kws).offsets[11]);
+    for (int cls = 0; cls < 14; ++cls)
+        if (const uint32_t entry = b.memory().get(table + static_cast<uint32_t>(cls) * 4, 4))
+            garble(entry, extent(b.layout(simtarget::Structure::ClassEntry)));
+    target.memory = b.memory().blocks();
+    return target;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: large_target_gen DIR\n");
+    const std::string mode = argc == 3 ? argv[2] : "semaphores";
+    if ((argc != 2 && argc != 3) || (mode != "semaphores" && mode != "garbled-ff" && mode != "garbled-random")) {
+        std::fprintf(stderr, "usage: large_target_gen DIR [semaphores|garbled-ff|garbled-random]\n");
         return 2;
     }
     try {
-        simtarget::KernelSpec spec;
-        spec.port = 3;
-        simtarget::TargetBuilder b(spec);
-        simtarget::BuildManySemaphores(b, 5000);
+        simtarget::GeneratedTarget target;
+        if (mode == "semaphores") {
+            simtarget::KernelSpec spec;
+            spec.port = 3;
+            simtarget::TargetBuilder b(spec);
+            simtarget::BuildManySemaphores(b, 5000);
+            target = b.build();
+        } else {
+            target = garbledDemo(mode == "garbled-random");
+        }
         std::error_code error;
         std::filesystem::create_directories(argv[1], error);
         std::filesystem::remove(std::filesystem::path(argv[1]) / "large.csv", error);
         std::string message;
-        if (!simtarget::WriteTargetFiles(b.build(), argv[1], "a79", message)) {
+        if (!simtarget::WriteTargetFiles(target, argv[1], "a79", message)) {
             std::fprintf(stderr, "large_target_gen: %s\n", message.c_str());
             return 1;
         }

@@ -14,6 +14,12 @@
 #include <QRadioButton>
 #include <QTimer>
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -59,20 +65,56 @@ TEST(DataLog, AppendsBlocksAndRefusesWhenOff)
     EXPECT_FALSE(IsLogInitialized());
 }
 
-// A log on a full device: the first failed export says so, later ones stay quiet until the path is set
-// again.
+// Only a regular file, or a new one, is appended to: a FIFO (with or without a reader), a device or a
+// folder is refused at once, when set and when the path turned into one later; nothing blocks.
+TEST(DataLog, OnlyRegularFilesAreAppendedTo)
+{
+    QuietEnvironment quiet;
+    kernel::test::ScratchDir dir;
+    const std::string fifo = (dir.path() / "log.fifo").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ClearLogFile();
+    for (const std::string& path : {fifo, std::string("/dev/null"), std::string("/dev/full"), dir.path().string()})
+        EXPECT_FALSE(SetLogFile(path)) << path;
+    EXPECT_FALSE(IsLogInitialized());
+    // A FIFO with a reader is no regular file either.
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    EXPECT_FALSE(SetLogFile(fifo));
+    ::close(reader);
+
+    const std::string path = (dir.path() / "log.csv").string();
+    ASSERT_TRUE(SetLogFile(path));
+    std::filesystem::remove(path);
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    EXPECT_FALSE(ExportTableToLog(LogTable{{"#"}, {{"1"}}}, "Tasks"));
+    EXPECT_EQ(quiet.messages().texts(), (std::vector<std::string>{"Error opening log file."}));
+    ClearLogFile();
+}
+
+// A log whose writes fail (here: past the file size limit): the first failed export says so, later
+// ones stay quiet until the path is set again.
 TEST(DataLog, FailedWriteIsToldOnce)
 {
     QuietEnvironment quiet;
-    ASSERT_TRUE(SetLogFile("/dev/full"));
+    kernel::test::ScratchDir dir;
+    const std::string path = (dir.path() / "log.csv").string();
+    ASSERT_TRUE(SetLogFile(path));
+    struct rlimit previous {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+    const auto previousSignal = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit none = previous;
+    none.rlim_cur = 0;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
     const LogTable table{{"#", "Name"}, {{"1", "Idle"}}};
     EXPECT_FALSE(ExportTableToLog(table, "Tasks"));
     EXPECT_FALSE(ExportTableToLog(table, "Tasks"));
-    EXPECT_EQ(quiet.messages().texts(),
-              (std::vector<std::string>{"Error writing log file /dev/full: No space left on device."}));
-    ASSERT_TRUE(SetLogFile("/dev/full"));
+    ASSERT_TRUE(SetLogFile(path));
     EXPECT_FALSE(ExportTableToLog(table, "Tasks"));
-    EXPECT_EQ(quiet.messages().texts().size(), 2u);
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousSignal);
+    EXPECT_EQ(quiet.messages().texts(),
+              (std::vector<std::string>(2, "Error writing log file " + path + ": File too large.")));
     ClearLogFile();
 }
 
@@ -237,6 +279,53 @@ TEST(SettingsDialog, SessionEndingWhileTheFirstChooserIsOpenShowsNoDialog)
     EXPECT_FALSE(shown);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_TRUE(quiet.settings().sections().empty());
+}
+
+// Data and log files under folders whose names are not plain ASCII: typed as the user sees them, they
+// name the files on disk, are stored as the file system's bytes, and are shown right when the dialog
+// opens again.
+TEST(SettingsDialog, PathsInAnyLanguage)
+{
+    QuietEnvironment quiet;
+    kernel::test::ScratchDir dir;
+    ScriptedChooser chooser;
+    ChooserScope scope(&chooser);
+    ClearLogFile();
+    for (const char* folder : {"caf\xC3\xA9", "\xD0\x94\xD0\xBE\xD0\xBA\xD1\x83\xD0\xBC\xD0\xB5\xD0\xBD\xD1\x82\xD1\x8B"}) {
+        SCOPED_TRACE(folder);
+        const std::filesystem::path base = dir.path() / folder;
+        std::filesystem::create_directories(base);
+        const std::string data = (base / "z5data.a79").string();
+        const std::string log = (base / "log.csv").string();
+        std::ofstream(data) << "S0030000FC\n";
+        const QString shownData = QString::fromUtf8(data.c_str());
+        const QString shownLog = QString::fromUtf8(log.c_str());
+        {
+            SettingsDialog dialog("");
+            dialog.ensureInitialized(); // the chooser on first use, cancelled
+            control<QLineEdit>(&dialog, SettingsDialog::DataPathEdit)->setText(shownData);
+            EXPECT_EQ(dialog.dataPath(), data);
+            if (!control<QCheckBox>(&dialog, SettingsDialog::EnableLogging)->isChecked())
+                control<QCheckBox>(&dialog, SettingsDialog::EnableLogging)->click();
+            control<QLineEdit>(&dialog, SettingsDialog::LogPathEdit)->setText(shownLog);
+            dialog.accept();
+            EXPECT_FALSE(dialog.isLive());
+        }
+        EXPECT_TRUE(quiet.messages().texts().empty());
+        EXPECT_EQ(ReadRegistryString(kValueSRecordPath, ""), data);
+        EXPECT_EQ(ReadRegistryString(kValueLogfilePath, ""), log);
+        EXPECT_TRUE(std::filesystem::exists(log));
+        const int calls = chooser.dataCalls;
+        {
+            SettingsDialog dialog("");
+            dialog.ensureInitialized();
+            EXPECT_EQ(chooser.dataCalls, calls) << "the stored data file is found";
+            EXPECT_EQ(control<QLineEdit>(&dialog, SettingsDialog::DataPathEdit)->text(), shownData);
+            EXPECT_EQ(control<QLineEdit>(&dialog, SettingsDialog::LogPathEdit)->text(), shownLog);
+            dialog.reject();
+        }
+        ClearLogFile();
+    }
 }
 
 } // namespace

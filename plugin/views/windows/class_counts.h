@@ -4,6 +4,7 @@
 #include "plugin/views/kit/list_sheet.h"
 
 #include "plugin/kernel/object_classes.h"
+#include "plugin/kernel/read_budget.h"
 
 #include <string>
 
@@ -22,6 +23,8 @@ inline kernel::ClassCounts ReadCounts(bool (*configured)(), int (*ensure)(), voi
 inline uint32_t LastObject(const kernel::ClassCounts& counts) { return counts[1] + counts[2]; }
 
 inline constexpr const char* kNotInUse = "<not in use>";
+// The last row of a list of entries that shows only its first ones.
+inline constexpr const char* kMoreNotListed = "... more not listed";
 
 // The row that ends a list cut short (the class claims objects beyond the target's memory or the read
 // budget): "... N more objects not read" in the first column after "#", for object 0 (no popup).

@@ -67,7 +67,7 @@ std::vector<ColumnSpec> ExceptionColumns()
 
 void FillExceptionRows(ListSheet& sheet, const kernel::ClassCounts& counts)
 {
-    for (uint32_t n = 1; n <= LastObject(counts); ++n) {
+    for (uint32_t n = 1; n <= LastObject(counts) && kernel::TargetReadsLeft(); ++n) {
         const int row = sheet.addRow(n);
         sheet.set(row, ExcNumber, dec(n));
         if (!kernel::IsExceptionInUse(n)) {
@@ -88,7 +88,9 @@ void FillExceptionRows(ListSheet& sheet, const kernel::ClassCounts& counts)
 
 void FillBacktraceRows(ListSheet& sheet)
 {
-    const uint32_t depth = std::min(kernel::GetBacktraceDepth(), kBacktraceShown);
+    bool repeats = false;
+    const uint32_t chain = kernel::GetBacktraceDepth(&repeats);
+    const uint32_t depth = std::min(chain, kBacktraceShown);
     if (depth == 0) {
         // No frame, no registers: only "#", "Class" and "Object".
         for (int c = 3; c < sheet.columnCount(); ++c)
@@ -133,6 +135,10 @@ void FillBacktraceRows(ListSheet& sheet)
                                                      : addRow("----", "main()");
     if (!frames.empty())
         writeFrameRegisters(sheet, last, frames.back()[0]);
+    // A chain longer than the window shows, or one that comes back to a frame it passed (stale memory).
+    if (chain > depth || repeats)
+        sheet.set(sheet.addRow(), 1, chain > depth ? "... " + dec(chain - depth) + (repeats ? "+" : "") + " more frames"
+                                                   : "... the chain repeats here");
 }
 
 ExceptionsWindow::ExceptionsWindow(WindowManager* manager) : ObjectListWindow(manager, exceptionsSpec()) {}

@@ -1,6 +1,7 @@
 #include "plugin/views/windows/ready_window.h"
 
 #include "plugin/views/windows/builtin_windows.h"
+#include "plugin/views/windows/class_counts.h"
 
 #include "plugin/kernel/object_texts.h"
 #include "plugin/kernel/text_utils.h"
@@ -11,13 +12,15 @@ namespace views {
 
 void FillReadyListRows(ListSheet& sheet)
 {
-    std::array<kernel::ReadyEntry, kReadyListMaximum> entries{};
-    uint32_t count = 0;
+    // One entry more than is listed, so a longer list is seen to be cut.
+    std::array<kernel::ReadyEntry, kReadyListMaximum + 1> entries{};
+    uint32_t read = 0;
     uint32_t current = 0;
     if (kernel::IsTaskClassConfigured()) {
         current = kernel::GetCurrentTask();
-        count = std::min<uint32_t>(kernel::ReadReadyList(entries.data(), kReadyListMaximum), kReadyListMaximum);
+        read = std::min<uint32_t>(kernel::ReadReadyList(entries.data(), kReadyListMaximum + 1), kReadyListMaximum + 1);
     }
+    const uint32_t count = std::min(read, kReadyListMaximum);
     if (count == 0) {
         sheet.set(sheet.addRow(), 0, "<No ready tasks>");
         return;
@@ -30,6 +33,8 @@ void FillReadyListRows(ListSheet& sheet)
         sheet.set(row, 2, kernel::DecimalText(static_cast<int32_t>(entries[i][1])));
         sheet.set(row, 3, task == current ? "<Current>" : "<Ready>");
     }
+    if (read > count)
+        sheet.set(sheet.addRow(), 1, kMoreNotListed);
 }
 
 ReadyListWindow::ReadyListWindow(WindowManager* manager) : DetailListWindow(manager, kDialogId, "Task Ready List", 1062) {}

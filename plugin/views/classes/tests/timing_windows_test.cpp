@@ -141,7 +141,8 @@ TEST(CounterWindows, QueuedEntriesTakeContinuationRows)
     CountersWindow window(nullptr);
     window.Refresh();
     const ReportList& list = *window.list();
-    ASSERT_EQ(list.rowCount(), 3 + 1 + 32) << "forty queued entries show the first 32";
+    ASSERT_EQ(list.rowCount(), 3 + 1 + 32 + 1) << "forty queued entries show the first 32 and a row for the rest";
+    EXPECT_EQ(list.cellText(3 + 1 + 32, CntType), "... more not listed");
     EXPECT_EQ(Column(list, 0)[0], "1");
     EXPECT_EQ(Column(list, 0)[1], "");
     EXPECT_EQ(Column(list, 0)[3], "2");
