@@ -42,6 +42,10 @@ bool ConfigFile::Read(ConfigRecord& record, const std::string& fileName)
         ShowFileMessage(FormatText("Unable to open configuration file %s for reading", path.c_str()));
         return false;
     }
+    if (!CheckParsedFile(*file, "configuration", path)) {
+        delete file;
+        return false;
+    }
     record.configFile = file;
     return ParseSections(record);
 }

@@ -137,6 +137,8 @@ bool ParseModelFile(KernelRecord& kernel, SectionedFile& modelFile, std::string_
 {
     SectionedFile parsed("Model File", false);
     parsed.ParseSectionedText(text);
+    if (!CheckParsedFile(parsed, "model", modelPath))
+        return false;
 
     // Read into a fresh record that keeps the kernel path; the caller's record changes only on success.
     KernelRecord loaded;

@@ -11,6 +11,7 @@
 
 #include "engine/ops/cpu_record_handler.h"
 #include "engine/files/file_chooser.h"
+#include "engine/files/file_message.h"
 #include "engine/ops/project_manager.h"
 #include "engine/project/application_file.h"
 #include "engine/project/application_names.h"
@@ -71,10 +72,9 @@ int ProjectFile::OpenProjectDialog(std::string& pathBuffer, bool nameGiven)
         return 0;
     // Relative paths in the project resolve against its folder; the file's own path is made absolute
     // first so that it still names the file from there.
+    if (const std::string resolved = ResolvePath(path); !resolved.empty())
+        path = resolved;
     std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(MakeNativePath(path), error);
-    if (!error)
-        path = absolute.lexically_normal().string();
     std::filesystem::current_path(folderOf(path), error);
     return ReadProjectFile(path);
 }
@@ -105,7 +105,7 @@ int ProjectFile::ParseProjectSections()
                                     ReadFailureReason(loaded, file.GetPath())));
         return 0;
     }
-    if (!sectionsAreDistinct(file, "project", textString(project.path)))
+    if (!CheckParsedFile(file, "project", textString(project.path)))
         return 0;
     // Every section stands for one thing; a CPU or list name that names another section (a CPU called
     // "PROJECT", two CPUs sharing one list) would read that section's data as its own.
