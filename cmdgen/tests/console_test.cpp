@@ -451,3 +451,37 @@ TEST(ConsoleJourney, APrintCommandThatCannotStartGivesTheSystemsReason)
               std::string::npos)
         << result.err;
 }
+
+// With both streams in one log, as CI jobs keep them, every line stands where it happened: a message of
+// the open after the banner, a save failure after the last generation and before the last line.
+TEST(ConsoleJourney, MessagesStandInALogInTheOrderTheyHappened)
+{
+    const auto inOrder = [](const std::string& log, const std::vector<std::string>& lines) {
+        std::size_t from = 0;
+        for (const std::string& line : lines) {
+            const std::size_t at = log.find(line, from);
+            if (at == std::string::npos)
+                return "\"" + line + "\" is missing or out of order in:\n" + log;
+            from = at + line.size();
+        }
+        return std::string();
+    };
+    ConsoleFixture fixture;
+    ASSERT_TRUE(fixture.ready());
+    RunResult result = fixture.run({"missing.omb", "-x"}, {}, true);
+    EXPECT_EQ(result.code, 4);
+    EXPECT_EQ(inOrder(result.out, {"OMBAgenCmd Version", "Copyright", "OMBAgenCmd: Can't open project file",
+                                   "execution complete, return code 4\n"}),
+              "");
+
+    // A folder at the temporary name of the first application file makes its save fail.
+    fs::create_directories(fixture.project() / "control.apptemp" / "kept");
+    result = fixture.run({"demo.omb", "-x", "-s"}, {}, true);
+    EXPECT_EQ(result.code, 6);
+    EXPECT_EQ(inOrder(result.out, {"OMBAgenCmd Version", "Application \"Control\"", "Succeeded",
+                                   "Application \"Link\"", "Succeeded",
+                                   "OMBAgenCmd: Unable to open application file control.apptemp for writing\n",
+                                   "File I/O Error: Unable to write application file\n",
+                                   "execution complete, return code 6\n"}),
+              "");
+}
