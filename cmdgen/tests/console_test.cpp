@@ -280,6 +280,14 @@ TEST(ConsoleJourney, DamagedProjectsAreRefusedWithTheirCodeAndMessageAndNoFileCh
         RunResult result = fixture.run({"demo.omb", "-x", "-s"}, "mkdir gone && cd gone && rmdir ../gone");
         EXPECT_EQ(result.code, 7) << result.out << result.err;
         EXPECT_NE(result.out.find("The current folder cannot be found"), std::string::npos) << result.out;
+        EXPECT_EQ(filesAndModes(fixture.project()), before);
+        // An absolute project name needs no starting folder.
+        result = fixture.run({(fixture.project() / "demo.omb").string(), "-cMain", "-aControl"},
+                             "mkdir gone && cd gone && rmdir ../gone");
+        EXPECT_EQ(result.code, 0) << result.out << result.err;
+        EXPECT_NE(fixture.callLog().find("application=\"Control\""), std::string::npos);
+        fs::remove_all(fixture.project() / "gen");
+        fs::remove_all(fixture.project() / "reports");
         result = fixture.run({"", "-x", "-s"});
         EXPECT_EQ(result.code, 4) << result.out << result.err;
         EXPECT_NE(result.out.find("No project file is named"), std::string::npos) << result.out;
@@ -484,4 +492,25 @@ TEST(ConsoleJourney, MessagesStandInALogInTheOrderTheyHappened)
                                    "File I/O Error: Unable to write application file\n",
                                    "execution complete, return code 6\n"}),
               "");
+}
+
+// A project named through a linked folder and ".." is the file the system names there, not the one the
+// name would give with ".." taken off as text.
+TEST(ConsoleJourney, DotDotAfterALinkedFolderOpensTheFileTheSystemNames)
+{
+    ConsoleFixture fixture;
+    ASSERT_TRUE(fixture.ready());
+    const fs::path b = fixture.project() / "b";
+    fs::create_directories(b / "deeper");
+    for (const fs::directory_entry& entry : fs::directory_iterator(fixture.project())) {
+        if (entry.is_regular_file())
+            fs::rename(entry.path(), b / entry.path().filename());
+    }
+    fs::rename(b / "demo.omb", b / "viaparent.omb");
+    fs::create_directory_symlink("b/deeper", fixture.project() / "shortcut");
+    const RunResult result = fixture.run({"shortcut/../viaparent.omb", "-cMain", "-aControl", "-s"});
+    EXPECT_EQ(result.code, 0) << result.out << result.err;
+    EXPECT_NE(fixture.callLog().find("project=\"Demo\""), std::string::npos);
+    EXPECT_TRUE(fs::exists(b / "viaparent.omb"));
+    EXPECT_FALSE(fs::exists(fixture.project() / "viaparent.omb"));
 }

@@ -45,6 +45,20 @@ TEST(PathText, ResolveFoldsDotsAgainstTheCurrentFolder)
     EXPECT_EQ(ResolvePath(""), "");  // no name names no file, not the current folder
 }
 
+// ".." after a linked folder is the parent of the folder the link leads to, as the system takes it.
+TEST(PathText, ResolveTakesDotDotAfterALinkWhereTheSystemDoes)
+{
+    ScratchDir dir;
+    CurrentDirectoryGuard guard(dir.path());
+    ASSERT_TRUE(guard.changed());
+    const std::string here = GetCurrentDirectoryText();
+    std::filesystem::create_directories(dir.file("b/deeper"));
+    std::filesystem::create_directory_symlink("b/deeper", dir.file("shortcut"));
+    EXPECT_EQ(ResolvePath("shortcut/../viaparent.omb"), here + "/b/viaparent.omb");
+    EXPECT_EQ(ResolvePath(here + "/shortcut/./../../x"), here + "/x");
+    EXPECT_EQ(ResolvePath("not-there/../z"), here + "/z"); // no folder there, no link to follow
+}
+
 TEST(PathFolders, GuardRestoresTheFolder)
 {
     std::string before = GetCurrentDirectoryText();
