@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <fstream>
 #include <regex>
 #include <sys/stat.h>
@@ -513,4 +514,26 @@ TEST(ConsoleJourney, DotDotAfterALinkedFolderOpensTheFileTheSystemNames)
     EXPECT_NE(fixture.callLog().find("project=\"Demo\""), std::string::npos);
     EXPECT_TRUE(fs::exists(b / "viaparent.omb"));
     EXPECT_FALSE(fs::exists(fixture.project() / "viaparent.omb"));
+}
+
+// Under a file-size limit smaller than an application file, the save reports "File too large" with the
+// file, removes its temporary, keeps the old file whole and ends with the save-failure code. The signal
+// such a write raises is left as the system sets it in this test process, so the program itself must
+// stand it.
+TEST(ConsoleJourney, AWriteBeyondTheFileSizeLimitIsReportedAndLeavesNoTemporary)
+{
+    struct sigaction current {};
+    ASSERT_EQ(::sigaction(SIGXFSZ, nullptr, &current), 0);
+    ASSERT_EQ(current.sa_handler, SIG_DFL);
+    ConsoleFixture fixture;
+    ASSERT_TRUE(fixture.ready());
+    const auto before = filesAndModes(fixture.project());
+    ASSERT_GT(before.at("control.app").first.size(), 8u * 1024u);
+    const RunResult result = fixture.run({"demo.omb", "-x", "-s"}, "ulimit -f 8");
+    EXPECT_EQ(result.code, 6) << result.out << result.err;
+    EXPECT_NE(result.err.find("OMBAgenCmd: Unable to write application file control.apptemp: File too large\n"),
+              std::string::npos)
+        << result.err;
+    EXPECT_FALSE(fs::exists(fixture.project() / "control.apptemp"));
+    EXPECT_EQ(filesAndModes(fixture.project()).at("control.app"), before.at("control.app"));
 }
