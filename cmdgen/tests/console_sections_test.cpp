@@ -142,3 +142,44 @@ TEST(ConsoleJourney, EveryFileKindRefusesWhatItCouldNotHoldAsWritten)
         EXPECT_EQ(fixture.callLog(), "");
     }
 }
+
+// Only regular files are read: a folder, a named pipe or a device in a file's place is refused by what it
+// is, before it is opened, and every refusal names its file and why.
+TEST(ConsoleJourney, OnlyRegularFilesAreReadAndEachRefusalNamesItsFile)
+{
+    enum class Put { Folder, Pipe, Device, Large };
+    struct Row {
+        const char* file; // "bin/..." in the program folder, else in the project folder
+        Put put;
+        int code;
+        std::string message;
+    };
+    const Row rows[] = {
+        {"bin/ombagen.cfg", Put::Large, 3,
+         "Unable to read configuration file <BIN>/ombagen.cfg: it is larger than 1073741824 bytes\n"},
+        {"bin/ombagen.cfg", Put::Pipe, 3, "Unable to read configuration file <BIN>/ombagen.cfg: it is a named pipe\n"},
+        {"bin/models/z5std.mdl", Put::Folder, 4, "Unable to read model file models/z5std.mdl: it is a folder\n"},
+        {"main.cpu", Put::Pipe, 4, "Unable to read kernel file main.cpu: it is a named pipe\n"},
+        {"demo.omb", Put::Folder, 4, "Unable to read project file <PROJECT>/demo.omb: it is a folder\n"},
+        {"monitor.app", Put::Device, 4, "Unable to read application file monitor.app: it is a device\n"},
+    };
+    for (const Row& row : rows) {
+        const std::string name = row.file;
+        SCOPED_TRACE(name + " " + std::to_string(static_cast<int>(row.put)));
+        ConsoleFixture fixture;
+        ASSERT_TRUE(fixture.ready());
+        const fs::path file = name.rfind("bin/", 0) == 0 ? fixture.bin() / name.substr(4) : fixture.project() / name;
+        if (row.put != Put::Large)
+            fs::remove(file);
+        switch (row.put) {
+        case Put::Folder: fs::create_directory(file); break;
+        case Put::Pipe: ASSERT_EQ(::mkfifo(file.c_str(), 0644), 0); break;
+        case Put::Device: fs::create_symlink("/dev/zero", file); break;
+        case Put::Large: fs::resize_file(file, (1ull << 30) + 1); break;
+        }
+        const RunResult result = fixture.run({"demo.omb", "-x", "-s"});
+        EXPECT_EQ(result.code, row.code) << result.out << result.err;
+        EXPECT_NE(result.err.find("OMBAgenCmd: " + row.message), std::string::npos) << result.err;
+        EXPECT_EQ(fixture.callLog(), "");
+    }
+}

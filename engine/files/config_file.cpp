@@ -37,9 +37,13 @@ bool ConfigFile::Read(ConfigRecord& record, const std::string& fileName)
     }
 
     auto file = new SectionedFile(path, false);
-    if (file->Load(true) != ReadResult::Ok) {
+    const ReadResult loaded = file->Load(true);
+    if (loaded != ReadResult::Ok) {
         delete file;
-        ShowFileMessage(FormatText("Unable to open configuration file %s for reading", path.c_str()));
+        ShowFileMessage(loaded == ReadResult::OpenFailed
+                            ? FormatText("Unable to open configuration file %s for reading", path.c_str())
+                            : FormatText("Unable to read configuration file %s: %s", path.c_str(),
+                                         ReadFailureReason(loaded, path).c_str()));
         return false;
     }
     if (!CheckParsedFile(*file, "configuration", path)) {

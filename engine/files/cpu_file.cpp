@@ -191,16 +191,17 @@ bool CpuFile::ReadKernelFile()
 {
     const std::string path = MakeNativePath(textOf(m_kernel.kernelPath));
     std::string bytes;
-    switch (ReadWholeFile(path, bytes)) {
+    const ReadResult result = ReadWholeFile(path, bytes);
+    switch (result) {
     case ReadResult::OpenFailed:
         ShowFileMessage(FormatText("Couldn't open kernel file %s", path.c_str()));
         return false;
     case ReadResult::ReadFailed:
-        ShowFileMessage("I/O error occurred while reading kernel file");
+        ShowFileMessage(FormatText("I/O error occurred while reading kernel file %s", path.c_str()));
         return false;
     case ReadResult::NoMemory:
-        ShowFileMessage(FormatText("Unable to read kernel file %s: %s", path.c_str(),
-                                   ReadFailureReason(ReadResult::NoMemory, path).c_str()));
+    case ReadResult::NotRegular:
+        ShowFileMessage(FormatText("Unable to read kernel file %s: %s", path.c_str(), ReadFailureReason(result, path).c_str()));
         return false;
     case ReadResult::Ok:
         break;

@@ -13,6 +13,7 @@
 #include "engine/project/section_io.h"
 #include "engine/records/records.h"
 #include "engine/records/text_field.h"
+#include "engine/util/file_io.h"
 #include "engine/util/path.h"
 #include "engine/sectioned/field_numbers.h"
 #include "engine/sectioned/name_set.h"
@@ -494,7 +495,8 @@ int ApplicationFile::Read(const std::string& path)
         return 0;
     }
     setText(app.path, nativePath);
-    if (!fileOpensForReading(nativePath)) {
+    // A folder, pipe or device is named for what it is by the read that follows, never opened.
+    if (CheckReadableFile(nativePath) == ReadResult::OpenFailed) {
         showFileError(formatMessage("Unable to open application file %s for reading", nativePath));
         return 0;
     }

@@ -84,7 +84,8 @@ int ProjectFile::ReadProjectFile(const std::string& path)
     m_project->edited = 0;
     if (!SetPath(path))
         return 0;
-    if (!fileOpensForReading(MakeNativePath(path))) {
+    // A folder, pipe or device is named for what it is by the read that follows, never opened.
+    if (CheckReadableFile(MakeNativePath(path)) == ReadResult::OpenFailed) {
         showFileError("Can't open project file " + path);
         return 0;
     }

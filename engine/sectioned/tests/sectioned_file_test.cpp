@@ -217,7 +217,7 @@ TEST(SectionedFileIo, ReadWriteAndFailures)
     EXPECT_EQ(missing.Load(true), ReadResult::OpenFailed);
     EXPECT_NE(missing.FindSection("Kept"), nullptr);
     SectionedFile folder(dir.path());
-    EXPECT_EQ(folder.Load(true), ReadResult::ReadFailed);
+    EXPECT_EQ(folder.Load(true), ReadResult::NotRegular);
 
     // Unwritable targets and names give 0 and keep the sections.
     EXPECT_EQ(file.SaveAs(dir.file("no/such/dir.cpu"), true), 0);

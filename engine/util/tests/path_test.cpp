@@ -113,10 +113,14 @@ TEST(FileIo, ReadWholeAndReplace)
     ScratchDir dir;
     std::string bytes = "keep";
     EXPECT_EQ(ReadWholeFile(dir.file("missing"), bytes), ReadResult::OpenFailed);
-    EXPECT_EQ(ReadWholeFile(dir.path(), bytes), ReadResult::ReadFailed);
+    EXPECT_EQ(ReadWholeFile(dir.path(), bytes), ReadResult::NotRegular);
+    EXPECT_EQ(ReadFailureReason(ReadResult::NotRegular, dir.path()), "it is a folder");
     const std::string fifo = dir.file("pipe.cpu"); // a named pipe without a writer is refused, not waited on
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_EQ(ReadWholeFile(fifo, bytes), ReadResult::ReadFailed);
+    EXPECT_EQ(ReadWholeFile(fifo, bytes), ReadResult::NotRegular);
+    EXPECT_EQ(ReadFailureReason(ReadResult::NotRegular, fifo), "it is a named pipe");
+    EXPECT_EQ(ReadWholeFile("/dev/null", bytes), ReadResult::NotRegular);
+    EXPECT_EQ(ReadFailureReason(ReadResult::NotRegular, "/dev/null"), "it is a device");
     ::unlink(fifo.c_str());
     EXPECT_EQ(bytes, "keep");
 
