@@ -95,6 +95,12 @@ int ProjectFile::ReadProjectFile(const std::string& path)
 int ProjectFile::ParseProjectSections()
 {
     ProjectRecord& project = *m_project;
+    // The list holds addresses of this open's records; it is emptied whichever way the open ends.
+    struct ClearOnExit {
+        ListedApplicationFiles& files;
+        ~ClearOnExit() { files.clear(); }
+    } clearListed{m_listedFiles};
+    m_listedFiles.clear();
     delete project.file;
     project.file = new SectionedFile(MakeNativePath(textString(project.path)), false, false, false);
     const SectionedFile& file = *project.file;
@@ -257,7 +263,7 @@ int ProjectFile::ReadProjectApplications(int cpuIndex, const std::string& sectio
         }
         setText(apps[i].path, path);
     }
-    if (!applicationFilesAreDistinct(*m_project, cpuIndex))
+    if (!applicationFilesAreDistinct(*m_project, cpuIndex, m_listedFiles))
         return 0;
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (apps[i].path[0] == '\0') {

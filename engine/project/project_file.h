@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/project/application_names.h"
+
 namespace engine {
 
 class ProjectManager;
@@ -55,6 +57,8 @@ private:
     ProjectManager* m_owner;
     ProjectRecord* m_project;
     ConfigRecord* m_config;
+    // The application files the current open has listed (see applicationFilesAreDistinct).
+    ListedApplicationFiles m_listedFiles;
 };
 
 // Sets a new application record of the CPU to its defaults (paths "./", clock 1000, one instance, the
