@@ -12,7 +12,7 @@ void ShowLoadProblem(std::string_view kind, std::string_view path, std::string_v
 {
     std::string text = "Unable to load ";
     text.append(kind).append(" file ").append(path).append(": ").append(problem);
-    ShowFileMessage(text);
+    platform::messageBox(text, ProgramTitle(), platform::MbOk | platform::MbIconError);
 }
 
 bool CheckParsedFile(const SectionedFile& file, std::string_view kind, std::string_view path)
