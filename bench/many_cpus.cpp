@@ -1,6 +1,8 @@
 // Opening a project of many CPUs, each with its own kernel file and one application file (250 and 2,000
-// CPUs). The "x_read" counter is the open's time over the time to read every file of the project once,
-// measured in the same run: it stays level as the project grows when the open grows with it.
+// CPUs): the demo's single-processor CPU, or its multiprocessor one whose application's global objects
+// have names of their own on every CPU. The "x_read" counter is the open's time over the time to read
+// every file of the project once, measured in the same run: it stays level as the project grows when the
+// open grows with it.
 
 #include <benchmark/benchmark.h>
 
@@ -37,30 +39,47 @@ void writeText(const fs::path& path, const std::string& text)
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
 }
 
+std::string replaceAll(std::string text, const std::string& from, const std::string& to)
+{
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
 // A project of `cpus` CPUs "Cpu<n>", each with the kernel file cpu<n>.cpu and the application file
-// cpu<n>.app, copies of the demo's main.cpu and monitor.app.
+// cpu<n>.app: copies of the demo's main.cpu and monitor.app, or with `multiprocessor` of comms.cpu and
+// link.app, whose objects and node get the CPU's number in their names.
 struct ManyCpuProject {
     fs::path folder;
     std::vector<fs::path> files;
     engine::ConfigRecord config{};
 
-    explicit ManyCpuProject(int cpus)
+    ManyCpuProject(int cpus, bool multiprocessor)
     {
-        folder = fs::temp_directory_path() /
-                 ("korvane-bench-cpus-" + std::to_string(::getpid()) + "-" + std::to_string(cpus));
+        folder = fs::temp_directory_path() / ("korvane-bench-cpus-" + std::to_string(::getpid()) + "-" +
+                                              std::to_string(cpus) + (multiprocessor ? "-mp" : ""));
         fs::create_directories(folder);
-        const std::string kernel = readText(fs::path(KORVANE_DEMO_DIR) / "main.cpu");
-        const std::string application = readText(fs::path(KORVANE_DEMO_DIR) / "monitor.app");
+        const std::string kernel = readText(fs::path(KORVANE_DEMO_DIR) / (multiprocessor ? "comms.cpu" : "main.cpu"));
+        const std::string application = readText(fs::path(KORVANE_DEMO_DIR) / (multiprocessor ? "link.app" : "monitor.app"));
+        const char* const objects[] = {"almLinkTimeout", "cntLinkTick", "esLinkTimer", "queFrames",
+                                       "semLinkUp",      "ssLinkReset", "tskLinkRx",   "tskLinkTx"};
+        const std::string model = multiprocessor ? "Z5 Multiprocessor" : "Z5 Standard";
         std::string list = "[PROJECT]\r\nName=Many\r\nDescription=Benchmark project\r\n\r\n[CPUS]\r\n";
         std::string sections;
         for (int c = 1; c <= cpus; ++c) {
             const std::string n = std::to_string(c);
             list += "Cpu" + n + "=\r\n";
-            sections += "[Cpu" + n + "]\r\nDescription=Processor " + n + "\r\nModel=Z5 Standard\r\nKernel=cpu" + n +
+            sections += "[Cpu" + n + "]\r\nDescription=Processor " + n + "\r\nModel=" + model + "\r\nKernel=cpu" + n +
                         ".cpu\r\nApplications=APPS Cpu" + n + "\r\n\r\n[APPS Cpu" + n + "]\r\nMonitor=cpu" + n +
                         ".app\r\n\r\n";
             writeText(folder / ("cpu" + n + ".cpu"), kernel);
-            writeText(folder / ("cpu" + n + ".app"), application);
+            std::string own = application;
+            if (multiprocessor) {
+                for (const char* object : objects)
+                    own = replaceAll(own, object, object + n);
+                own = replaceAll(own, "Node Name=comms", "Node Name=comms" + n);
+            }
+            writeText(folder / ("cpu" + n + ".app"), own);
             files.push_back(folder / ("cpu" + n + ".cpu"));
             files.push_back(folder / ("cpu" + n + ".app"));
         }
@@ -69,8 +88,9 @@ struct ManyCpuProject {
 
         config.modelCount = 1;
         config.models = static_cast<engine::ModelEntry*>(std::calloc(1, sizeof(engine::ModelEntry)));
-        engine::setText(config.models[0].name, "Z5 Standard");
-        engine::setText(config.models[0].path, std::string(KORVANE_DEMO_DIR) + "/models/z5std.mdl");
+        engine::setText(config.models[0].name, model);
+        engine::setText(config.models[0].path,
+                        std::string(KORVANE_DEMO_DIR) + (multiprocessor ? "/models/z5mp.mdl" : "/models/z5std.mdl"));
     }
     ~ManyCpuProject()
     {
@@ -112,7 +132,7 @@ double secondsOf(const std::chrono::steady_clock::time_point start)
 void BM_OpenManyCpus(benchmark::State& state)
 {
     const int cpus = static_cast<int>(state.range(0));
-    ManyCpuProject project(cpus);
+    ManyCpuProject project(cpus, state.range(1) != 0);
     platform::ScopedScriptedMessages messages;
     const fs::path before = fs::current_path();
     double reading = 0;
@@ -140,6 +160,13 @@ void BM_OpenManyCpus(benchmark::State& state)
         state.counters["x_read"] = opening / reading;
     }
 }
-BENCHMARK(BM_OpenManyCpus)->Arg(250)->Arg(2000)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+// Arguments: the number of CPUs, and 1 for multiprocessor CPUs.
+BENCHMARK(BM_OpenManyCpus)
+    ->Args({250, 0})
+    ->Args({2000, 0})
+    ->Args({250, 1})
+    ->Args({2000, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(2.0);
 
 }  // namespace

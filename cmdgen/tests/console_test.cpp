@@ -537,3 +537,29 @@ TEST(ConsoleJourney, AWriteBeyondTheFileSizeLimitIsReportedAndLeavesNoTemporary)
     EXPECT_FALSE(fs::exists(fixture.project() / "control.apptemp"));
     EXPECT_EQ(filesAndModes(fixture.project()).at("control.app"), before.at("control.app"));
 }
+
+// A second multiprocessor CPU whose global application repeats the first one's global object names:
+// the open warns once for each shared name of the application read second, and goes on.
+TEST(ConsoleJourney, GlobalObjectNamesSharedByTwoCpusAreWarnedAboutOnceEach)
+{
+    ConsoleFixture fixture;
+    ASSERT_TRUE(fixture.ready());
+    const fs::path folder = fixture.project();
+    fs::copy_file(folder / "comms.cpu", folder / "comms2.cpu");
+    std::string link = readText(folder / "link.app");
+    ASSERT_NE(link.find("Node Name=comms\r\n"), std::string::npos);
+    link.replace(link.find("Node Name=comms\r\n"), 17, "Node Name=comms2\r\n");
+    std::ofstream(folder / "link2.app", std::ios::binary) << link;
+    replaceIn(folder / "demo.omb", "Comms=\r\n", "Comms=\r\nComms2=\r\n");
+    std::ofstream(folder / "demo.omb", std::ios::binary | std::ios::app)
+        << "\r\n[Comms2]\r\nDescription=Second link\r\nModel=Z5 Multiprocessor\r\nKernel=comms2.cpu\r\n"
+           "Applications=APPS Comms2\r\n\r\n[APPS Comms2]\r\nLink=link2.app\r\n";
+    const RunResult result = fixture.run({"demo.omb", "-cComms2", "-aLink"});
+    EXPECT_EQ(result.code, 0) << result.out << result.err;
+    std::string expected;
+    for (const char* name : {"almLinkTimeout", "tskLinkRx", "tskLinkTx", "semLinkUp", "queFrames"})
+        expected += std::string("Warning: Warning, application \"Link\" contains an object named \"") + name +
+                    "\" which duplicates an object name in another global application.  Change it to a unique "
+                    "name before generating code.\n";
+    EXPECT_EQ(result.err, expected);
+}

@@ -520,7 +520,7 @@ int ApplicationFile::Read(const std::string& path)
         return 0;
     reader.correctClassNames();
     ProjectManager::UpdateClassEntryFlags(*m_cpu);
-    warnAboutGlobalNameClashes(m_project, m_cpu, &app);
+    warnAboutGlobalNameClashes(m_project, m_cpu, &app, m_globalNames);
     return 1;
 }
 

@@ -95,12 +95,17 @@ int ProjectFile::ReadProjectFile(const std::string& path)
 int ProjectFile::ParseProjectSections()
 {
     ProjectRecord& project = *m_project;
-    // The list holds addresses of this open's records; it is emptied whichever way the open ends.
+    // The lists hold addresses of this open's records; they are emptied whichever way the open ends.
     struct ClearOnExit {
-        ListedApplicationFiles& files;
-        ~ClearOnExit() { files.clear(); }
-    } clearListed{m_listedFiles};
+        ProjectFile& file;
+        ~ClearOnExit()
+        {
+            file.m_listedFiles.clear();
+            file.m_globalNames.clear();
+        }
+    } clearListed{*this};
     m_listedFiles.clear();
+    m_globalNames.clear();
     delete project.file;
     project.file = new SectionedFile(MakeNativePath(textString(project.path)), false, false, false);
     const SectionedFile& file = *project.file;
@@ -271,6 +276,7 @@ int ProjectFile::ReadProjectApplications(int cpuIndex, const std::string& sectio
             continue;
         }
         ApplicationFile reader(m_owner, m_project, &cpu, &apps[i]);
+        reader.SetGlobalObjectNames(&m_globalNames);
         if (!reader.Read(textString(apps[i].path)))
             return 0;
     }
