@@ -46,10 +46,6 @@ bool ConfigFile::Read(ConfigRecord& record, const std::string& fileName)
                                          ReadFailureReason(loaded, path).c_str()));
         return false;
     }
-    if (!CheckParsedFile(*file, "configuration", path)) {
-        delete file;
-        return false;
-    }
     record.configFile = file;
     return ParseSections(record);
 }
@@ -71,6 +67,8 @@ bool ConfigFile::parse(ConfigRecord& record)
     freeRows(record.modelCount, record.models);
     freeRows(record.scriptCount, record.scripts);
     const SectionedFile* file = record.configFile;
+    if (file != nullptr && !CheckParsedFile(*file, "configuration", file->GetPath()))
+        return false;
     const SectionedFileSection* models = file ? file->FindSection("MODELS") : nullptr;
     const std::size_t count = models ? models->GetEntryCount() : 0;
     if (count == 0) {
