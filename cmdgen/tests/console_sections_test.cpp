@@ -78,6 +78,7 @@ TEST(ConsoleJourney, EveryFileKindRefusesWhatItCouldNotHoldAsWritten)
     const std::string twice = "\" is listed twice in section \"";
     const std::string zero = "\" holds a zero byte (\\x00), which no text of this file can hold\n";
     const std::string int32Range = " is outside the range -2147483648 to 2147483647\n";
+    const std::string sizeRange = " is outside the range 0 to 2147483647\n";
     const Row rows[] = {
         {"configuration: section again", "bin/ombagen.cfg", "", "\r\n[MODELS]\r\nZ5 Standard=models/z5std.mdl\r\n", 3,
          "configuration file <BIN>/ombagen.cfg: the section \"MODELS\" appears twice\n"},
@@ -117,10 +118,15 @@ TEST(ConsoleJourney, EveryFileKindRefusesWhatItCouldNotHoldAsWritten)
         {"application: zero byte in the name", "monitor.app", "Name=Monitor", "Name=\"Mon\\x00itor\"", 4,
          "application file monitor.app: the value of \"Name\" in section \"APPLICATION" + zero},
         {"application: stack size beyond 31 bits", "monitor.app", "Stack Size=512", "Stack Size=4294967295", 4,
-         "application file monitor.app: the value 4294967295 of \"Stack Size\" in section \"tskMon\"" + int32Range},
+         "application file monitor.app: the value 4294967295 of \"Stack Size\" in section \"tskMon\"" + sizeRange},
+        {"application: stack size below zero", "monitor.app", "Stack Size=512", "Stack Size=-1", 4,
+         "application file monitor.app: the value -1 of \"Stack Size\" in section \"tskMon\"" + sizeRange},
+        {"application: priority beyond 32 bits", "monitor.app", "Initial Priority=50", "Initial Priority=0x100000000", 4,
+         "application file monitor.app: the value 0x100000000 of \"Initial Priority\" in section \"tskMon\"" +
+             int32Range},
         {"application: RAM below zero", "monitor.app", "System RAM Available=2048", "System RAM Available=-1", 4,
-         "application file monitor.app: the value -1 of \"System RAM Available\" in section \"APPLICATION\" is "
-         "outside the range 0 to 2147483647\n"},
+         "application file monitor.app: the value -1 of \"System RAM Available\" in section \"APPLICATION\"" +
+             sizeRange},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

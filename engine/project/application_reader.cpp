@@ -433,9 +433,11 @@ bool ApplicationReader::readObjectData(ApplicationClassEntry& entry, ObjectRecor
     for (const ObjectKey& key : objectKeysOfClass(entry.classType)) {
         char* field = block + key.offset;
         switch (key.kind) {
-        case ObjectKeyKind::Integer: {
+        case ObjectKeyKind::Integer:
+        case ObjectKeyKind::Size: {
             const int32_t fallback = key.defaultValue == ObjectKeyDefault::KernelAlignment ? m_kernel.defaultAlignment : 0;
-            const int32_t value = m_numbers.number(section, key.name, fallback);
+            const int32_t value = m_numbers.number(section, key.name, fallback,
+                                                   key.kind == ObjectKeyKind::Size ? kNonNegative : NumberRange{});
             std::memcpy(field, &value, sizeof value);
             break;
         }
