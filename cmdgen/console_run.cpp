@@ -24,7 +24,11 @@ namespace {
 class FolderRestorer {
 public:
     explicit FolderRestorer(std::string folder) : m_folder(std::move(folder)) {}
-    ~FolderRestorer() { engine::SetCurrentDirectoryText(m_folder); }
+    ~FolderRestorer()
+    {
+        if (!m_folder.empty())
+            engine::SetCurrentDirectoryText(m_folder);
+    }
     FolderRestorer(const FolderRestorer&) = delete;
     FolderRestorer& operator=(const FolderRestorer&) = delete;
 
@@ -126,8 +130,9 @@ int generateApplications(const RunOptions& options, ConsoleSession& session, std
 int processProject(const RunOptions& options, std::ostream& out)
 {
     const std::string startFolder = engine::GetCurrentDirectoryText();
-    // A relative project name means nothing once the starting folder is gone (deleted under the run).
-    if (startFolder.empty()) {
+    // A relative project name means nothing once the starting folder is gone (deleted under the run); an
+    // absolute one needs no starting folder.
+    if (startFolder.empty() && !isAbsoluteName(options.projectFile)) {
         out << "The current folder cannot be found\n";
         return CodeFolderChangeFailed;
     }
@@ -152,7 +157,7 @@ int processProject(const RunOptions& options, std::ostream& out)
     engine::ProjectManager::ResetProject(session.project, true);
     // A relative project name is resolved against the starting folder only; when that folder cannot be
     // entered again the run stops rather than find a project elsewhere. An absolute name needs no folder.
-    if (!engine::SetCurrentDirectoryText(startFolder) && !isAbsoluteName(options.projectFile)) {
+    if ((startFolder.empty() || !engine::SetCurrentDirectoryText(startFolder)) && !isAbsoluteName(options.projectFile)) {
         out << "Unable to change folder to " << startFolder << "\n";
         return CodeFolderChangeFailed;
     }

@@ -48,7 +48,7 @@ bool GenerateApplicationCode(const GeneratorRecords& records, bool force, std::o
         engine::CallGenerateCode(records.project, *records.cpu, *records.application, records.config,
                                  {engine::CallerConsole, version.c_str(), 0, force ? 1 : 0});
     if (outcome.result == engine::GeneratorCallResult::LoadFailed) {
-        std::fprintf(stderr, "%s\n", outcome.loadError.c_str());
+        platform::writeErrorLine(outcome.loadError);
         out << "ErrorCode " << outcome.loadErrorNumber << "\n";
     }
     return outcome.ok();
@@ -62,7 +62,7 @@ bool WriteApplicationReport(const GeneratorRecords& records, std::ostream& out)
         engine::CallPrintSystem(records.project, *records.cpu, *records.application, records.config,
                                 {engine::CallerConsole, version.c_str(), 0, 0});
     if (outcome.result == engine::GeneratorCallResult::LoadFailed)
-        std::fprintf(stderr, "%s\n", outcome.loadError.c_str());
+        platform::writeErrorLine(outcome.loadError);
     if (!outcome.ok())
         return false;
     // Only a report the library has just written is printed, never one left from an earlier run.

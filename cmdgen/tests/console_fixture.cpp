@@ -95,7 +95,7 @@ ConsoleFixture::~ConsoleFixture()
         fs::remove_all(m_root, ec);
 }
 
-RunResult ConsoleFixture::run(const std::vector<std::string>& arguments, const std::string& before) const
+RunResult ConsoleFixture::run(const std::vector<std::string>& arguments, const std::string& before, bool oneLog) const
 {
     std::string command = "cd " + quoted(m_project.string()) + (before.empty() ? "" : " && " + before) + " && env";
     for (const auto& [name, value] : m_env)
@@ -105,7 +105,7 @@ RunResult ConsoleFixture::run(const std::vector<std::string>& arguments, const s
         command += " " + quoted(argument);
     const fs::path out = m_root / "stdout.txt";
     const fs::path err = m_root / "stderr.txt";
-    command += " >" + quoted(out.string()) + " 2>" + quoted(err.string());
+    command += " >" + quoted(out.string()) + (oneLog ? " 2>&1" : " 2>" + quoted(err.string()));
     RunResult result;
     const int status = std::system(command.c_str());
     result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -115,7 +115,7 @@ RunResult ConsoleFixture::run(const std::vector<std::string>& arguments, const s
         return replaceAll(text, currentYear(), "YYYY");
     };
     result.out = normalise(readText(out));
-    result.err = normalise(readText(err));
+    result.err = oneLog ? std::string() : normalise(readText(err));
     return result;
 }
 

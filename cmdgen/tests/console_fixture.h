@@ -35,8 +35,10 @@ public:
     void setEnv(const std::string& name, const std::string& value) { m_env[name] = value; }
 
     // Runs the program in the project folder; `before`, when given, is a shell step run there first
-    // (it may change the folder the program starts in).
-    RunResult run(const std::vector<std::string>& arguments, const std::string& before = {}) const;
+    // (it may change the folder the program starts in). With `oneLog` both streams go to one file, as
+    // "> log 2>&1" sends them, and `out` holds it.
+    RunResult run(const std::vector<std::string>& arguments, const std::string& before = {},
+                  bool oneLog = false) const;
 
     std::string callLog() const;
     std::string printLog() const;

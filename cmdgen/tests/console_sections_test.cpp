@@ -3,6 +3,8 @@
 
 #include "console_fixture.h"
 
+#include "engine/files/model_cipher.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -38,6 +40,152 @@ TEST(ConsoleJourney, RepeatedSectionHeadersAreRefusedWithTheFileAndTheSection)
         EXPECT_NE(result.err.find("Unable to load "), std::string::npos) << result.err;
         EXPECT_NE(result.err.find(repeat.message), std::string::npos) << result.err;
         EXPECT_EQ(filesAndModes(fixture.project()), before);
+        EXPECT_EQ(fixture.callLog(), "");
+    }
+}
+
+namespace {
+
+// Changes the first `from` of a text into `to`; an empty `from` appends `to`.
+bool damage(std::string& text, const std::string& from, const std::string& to)
+{
+    if (from.empty()) {
+        text += to;
+        return true;
+    }
+    const std::size_t at = text.find(from);
+    if (at == std::string::npos)
+        return false;
+    text.replace(at, from.size(), to);
+    return true;
+}
+
+} // namespace
+
+// Every file kind the program reads refuses at open what it could not hold as written: a repeated
+// section, a key repeated within one section, a text holding a zero byte and a number outside its
+// field. The message names the file, the section, the key and the reason; nothing is generated or saved.
+TEST(ConsoleJourney, EveryFileKindRefusesWhatItCouldNotHoldAsWritten)
+{
+    struct Row {
+        const char* name;
+        const char* file; // "bin/..." in the program folder, else in the project folder
+        std::string from;
+        std::string to;
+        int code;
+        std::string message; // the text after "OMBAgenCmd: Unable to load "
+    };
+    const std::string twice = "\" is listed twice in section \"";
+    const std::string zero = "\" holds a zero byte (\\x00), which no text of this file can hold\n";
+    const std::string int32Range = " is outside the range -2147483648 to 2147483647\n";
+    const std::string sizeRange = " is outside the range 0 to 2147483647\n";
+    const Row rows[] = {
+        {"configuration: section again", "bin/ombagen.cfg", "", "\r\n[MODELS]\r\nZ5 Standard=models/z5std.mdl\r\n", 3,
+         "configuration file <BIN>/ombagen.cfg: the section \"MODELS\" appears twice\n"},
+        {"configuration: key again", "bin/ombagen.cfg", "[GENERAL]\r\n", "[GENERAL]\r\nhelp file=x.pdf\r\n", 3,
+         "configuration file <BIN>/ombagen.cfg: the key \"Help File" + twice + "GENERAL\"\n"},
+        {"configuration: zero byte", "bin/ombagen.cfg", "Help File=Help/OMBAgenUserManual.pdf", "Help File=\"Help\\x00.pdf\"", 3,
+         "configuration file <BIN>/ombagen.cfg: the value of \"Help File\" in section \"GENERAL" + zero},
+        {"model: section again", "bin/models/z5std.mdl", "", "\r\n[KERNEL]\r\nClassgen=other.so\r\n", 4,
+         "model file models/z5std.mdl: the section \"KERNEL\" appears twice\n"},
+        {"model: key again", "bin/models/z5std.mdl", "[Task]\r\n", "[Task]\r\nTag=TWICE\r\n", 4,
+         "model file models/z5std.mdl: the key \"Tag" + twice + "Task\"\n"},
+        {"model: zero byte", "bin/models/z5std.mdl", "Model Name=Z5 Standard", "Model Name=\"Z5\\x00 Standard\"", 4,
+         "model file models/z5std.mdl: the value of \"Model Name\" in section \"KERNEL" + zero},
+        {"model: size beyond 31 bits", "bin/models/z5std.mdl", "Minimum Kernel Stack Size=256",
+         "Minimum Kernel Stack Size=4294967296", 4,
+         "model file models/z5std.mdl: the value 4294967296 of \"Minimum Kernel Stack Size\" in section \"KERNEL\" is "
+         "outside the range 0 to 2147483647\n"},
+        {"enciphered model: section again", "bin/models/z5mp.mde", "", "\r\n[KERNEL]\r\nClassgen=other.so\r\n", 4,
+         "model file models/z5mp.mde: the section \"KERNEL\" appears twice\n"},
+        {"enciphered model: negative count", "bin/models/z5mp.mde", "Size=48", "Size=-99999999999", 4,
+         "model file models/z5mp.mde: the value -99999999999 of \"Size\" in section \"Task\" is outside the range 0 "
+         "to 2147483647\n"},
+        {"kernel: section again", "main.cpu", "", "[KERNEL]\r\nWriteable=0\r\n", 4,
+         "kernel file main.cpu: the section \"KERNEL\" appears twice\n"},
+        {"kernel: key again", "main.cpu", "Value=500\r\n", "Value=500\r\nValue=1000\r\n", 4,
+         "kernel file main.cpu: the key \"Value" + twice + "Tick Rate\"\n"},
+        {"kernel: zero byte", "main.cpu", "Value=500", "Value=\"5\\x000\"", 4,
+         "kernel file main.cpu: the value of \"Value\" in section \"Tick Rate" + zero},
+        {"kernel: number beyond 32 bits", "main.cpu", "Framework=1", "Framework=-99999999999", 4,
+         "kernel file main.cpu: the value -99999999999 of \"Framework\" in section \"KERNEL\"" + int32Range},
+        {"project: key again", "demo.omb", "Kernel=main.cpu\r\n", "Kernel=main.cpu\r\nkernel=comms.cpu\r\n", 4,
+         "project file <PROJECT>/demo.omb: the key \"kernel" + twice + "Main\"\n"},
+        {"project: zero byte", "demo.omb", "Description=Motor controller with a communications processor", "Description=\"Motor\\x00 controller\"", 4,
+         "project file <PROJECT>/demo.omb: the value of \"Description\" in section \"PROJECT" + zero},
+        {"application: key again", "monitor.app", "Stack Size=512\r\n", "Stack Size=1024\r\nStack Size=4096\r\n", 4,
+         "application file monitor.app: the key \"Stack Size" + twice + "tskMon\"\n"},
+        {"application: zero byte in the name", "monitor.app", "Name=Monitor", "Name=\"Mon\\x00itor\"", 4,
+         "application file monitor.app: the value of \"Name\" in section \"APPLICATION" + zero},
+        {"application: stack size beyond 31 bits", "monitor.app", "Stack Size=512", "Stack Size=4294967295", 4,
+         "application file monitor.app: the value 4294967295 of \"Stack Size\" in section \"tskMon\"" + sizeRange},
+        {"application: stack size below zero", "monitor.app", "Stack Size=512", "Stack Size=-1", 4,
+         "application file monitor.app: the value -1 of \"Stack Size\" in section \"tskMon\"" + sizeRange},
+        {"application: priority beyond 32 bits", "monitor.app", "Initial Priority=50", "Initial Priority=0x100000000", 4,
+         "application file monitor.app: the value 0x100000000 of \"Initial Priority\" in section \"tskMon\"" +
+             int32Range},
+        {"application: RAM below zero", "monitor.app", "System RAM Available=2048", "System RAM Available=-1", 4,
+         "application file monitor.app: the value -1 of \"System RAM Available\" in section \"APPLICATION\"" +
+             sizeRange},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ConsoleFixture fixture;
+        ASSERT_TRUE(fixture.ready());
+        const std::string name = row.file;
+        const bool inBin = name.rfind("bin/", 0) == 0;
+        const fs::path file = inBin ? fixture.bin() / name.substr(4) : fixture.project() / name;
+        // An enciphered model is damaged as plain text and enciphered again.
+        const bool enciphered = file.extension() == ".mde";
+        std::string text = readText(enciphered ? fs::path(file).replace_extension(".mdl") : file);
+        ASSERT_TRUE(damage(text, row.from, row.to));
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << (enciphered ? engine::EncipherModelText(text) : text);
+        const auto before = filesAndModes(fixture.project());
+        const RunResult result = fixture.run({"demo.omb", "-x", "-s"});
+        EXPECT_EQ(result.code, row.code) << result.out << result.err;
+        EXPECT_NE(result.err.find("OMBAgenCmd: Unable to load " + row.message), std::string::npos) << result.err;
+        EXPECT_TRUE(filesAndModes(fixture.project()) == before) << "a file of the project changed";
+        EXPECT_EQ(fixture.callLog(), "");
+    }
+}
+
+// Only regular files are read: a folder, a named pipe or a device in a file's place is refused by what it
+// is, before it is opened, and every refusal names its file and why.
+TEST(ConsoleJourney, OnlyRegularFilesAreReadAndEachRefusalNamesItsFile)
+{
+    enum class Put { Folder, Pipe, Device, Large };
+    struct Row {
+        const char* file; // "bin/..." in the program folder, else in the project folder
+        Put put;
+        int code;
+        std::string message;
+    };
+    const Row rows[] = {
+        {"bin/ombagen.cfg", Put::Large, 3,
+         "Unable to read configuration file <BIN>/ombagen.cfg: it is larger than 1073741824 bytes\n"},
+        {"bin/ombagen.cfg", Put::Pipe, 3, "Unable to read configuration file <BIN>/ombagen.cfg: it is a named pipe\n"},
+        {"bin/models/z5std.mdl", Put::Folder, 4, "Unable to read model file models/z5std.mdl: it is a folder\n"},
+        {"main.cpu", Put::Pipe, 4, "Unable to read kernel file main.cpu: it is a named pipe\n"},
+        {"demo.omb", Put::Folder, 4, "Unable to read project file <PROJECT>/demo.omb: it is a folder\n"},
+        {"monitor.app", Put::Device, 4, "Unable to read application file monitor.app: it is a device\n"},
+    };
+    for (const Row& row : rows) {
+        const std::string name = row.file;
+        SCOPED_TRACE(name + " " + std::to_string(static_cast<int>(row.put)));
+        ConsoleFixture fixture;
+        ASSERT_TRUE(fixture.ready());
+        const fs::path file = name.rfind("bin/", 0) == 0 ? fixture.bin() / name.substr(4) : fixture.project() / name;
+        if (row.put != Put::Large)
+            fs::remove(file);
+        switch (row.put) {
+        case Put::Folder: fs::create_directory(file); break;
+        case Put::Pipe: ASSERT_EQ(::mkfifo(file.c_str(), 0644), 0); break;
+        case Put::Device: fs::create_symlink("/dev/zero", file); break;
+        case Put::Large: fs::resize_file(file, (1ull << 30) + 1); break;
+        }
+        const RunResult result = fixture.run({"demo.omb", "-x", "-s"});
+        EXPECT_EQ(result.code, row.code) << result.out << result.err;
+        EXPECT_NE(result.err.find("OMBAgenCmd: " + row.message), std::string::npos) << result.err;
         EXPECT_EQ(fixture.callLog(), "");
     }
 }

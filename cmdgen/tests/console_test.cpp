@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <fstream>
 #include <regex>
 #include <sys/stat.h>
@@ -280,6 +281,14 @@ TEST(ConsoleJourney, DamagedProjectsAreRefusedWithTheirCodeAndMessageAndNoFileCh
         RunResult result = fixture.run({"demo.omb", "-x", "-s"}, "mkdir gone && cd gone && rmdir ../gone");
         EXPECT_EQ(result.code, 7) << result.out << result.err;
         EXPECT_NE(result.out.find("The current folder cannot be found"), std::string::npos) << result.out;
+        EXPECT_EQ(filesAndModes(fixture.project()), before);
+        // An absolute project name needs no starting folder.
+        result = fixture.run({(fixture.project() / "demo.omb").string(), "-cMain", "-aControl"},
+                             "mkdir gone && cd gone && rmdir ../gone");
+        EXPECT_EQ(result.code, 0) << result.out << result.err;
+        EXPECT_NE(fixture.callLog().find("application=\"Control\""), std::string::npos);
+        fs::remove_all(fixture.project() / "gen");
+        fs::remove_all(fixture.project() / "reports");
         result = fixture.run({"", "-x", "-s"});
         EXPECT_EQ(result.code, 4) << result.out << result.err;
         EXPECT_NE(result.out.find("No project file is named"), std::string::npos) << result.out;
@@ -350,8 +359,8 @@ TEST(ConsoleJourney, ProjectsThatCouldNotBeSavedAsTheyStandAreRefusedAtOpen)
         {"class numbers that repeat", "models/z5std.mdl", "Semaphore=9", "Semaphore=8",
          "OMBAgenCmd: Model file models/z5std.mdl: classes \"Task\" and \"Semaphore\" have the same number 8\n"},
         {"member count beyond 32 bits", "models/z5std.mdl", "NumberOfMembers=3", "NumberOfMembers=99999999999",
-         "OMBAgenCmd: The value \"99999999999\" of \"NumberOfMembers\" in section \"Structure_KWSHDR\" is not a "
-         "count\n"},
+         "OMBAgenCmd: The value 99999999999 of \"NumberOfMembers\" in section \"Structure_KWSHDR\" is outside the "
+         "range -2147483648 to 2147483647\n"},
     };
     for (const Damage& damage : damages) {
         SCOPED_TRACE(damage.name);
@@ -450,4 +459,107 @@ TEST(ConsoleJourney, APrintCommandThatCannotStartGivesTheSystemsReason)
                               "Reason: Not a directory\n"),
               std::string::npos)
         << result.err;
+}
+
+// With both streams in one log, as CI jobs keep them, every line stands where it happened: a message of
+// the open after the banner, a save failure after the last generation and before the last line.
+TEST(ConsoleJourney, MessagesStandInALogInTheOrderTheyHappened)
+{
+    const auto inOrder = [](const std::string& log, const std::vector<std::string>& lines) {
+        std::size_t from = 0;
+        for (const std::string& line : lines) {
+            const std::size_t at = log.find(line, from);
+            if (at == std::string::npos)
+                return "\"" + line + "\" is missing or out of order in:\n" + log;
+            from = at + line.size();
+        }
+        return std::string();
+    };
+    ConsoleFixture fixture;
+    ASSERT_TRUE(fixture.ready());
+    RunResult result = fixture.run({"missing.omb", "-x"}, {}, true);
+    EXPECT_EQ(result.code, 4);
+    EXPECT_EQ(inOrder(result.out, {"OMBAgenCmd Version", "Copyright", "OMBAgenCmd: Can't open project file",
+                                   "execution complete, return code 4\n"}),
+              "");
+
+    // A folder at the temporary name of the first application file makes its save fail.
+    fs::create_directories(fixture.project() / "control.apptemp" / "kept");
+    result = fixture.run({"demo.omb", "-x", "-s"}, {}, true);
+    EXPECT_EQ(result.code, 6);
+    EXPECT_EQ(inOrder(result.out, {"OMBAgenCmd Version", "Application \"Control\"", "Succeeded",
+                                   "Application \"Link\"", "Succeeded",
+                                   "OMBAgenCmd: Unable to open application file control.apptemp for writing\n",
+                                   "File I/O Error: Unable to write application file\n",
+                                   "execution complete, return code 6\n"}),
+              "");
+}
+
+// A project named through a linked folder and ".." is the file the system names there, not the one the
+// name would give with ".." taken off as text.
+TEST(ConsoleJourney, DotDotAfterALinkedFolderOpensTheFileTheSystemNames)
+{
+    ConsoleFixture fixture;
+    ASSERT_TRUE(fixture.ready());
+    const fs::path b = fixture.project() / "b";
+    fs::create_directories(b / "deeper");
+    for (const fs::directory_entry& entry : fs::directory_iterator(fixture.project())) {
+        if (entry.is_regular_file())
+            fs::rename(entry.path(), b / entry.path().filename());
+    }
+    fs::rename(b / "demo.omb", b / "viaparent.omb");
+    fs::create_directory_symlink("b/deeper", fixture.project() / "shortcut");
+    const RunResult result = fixture.run({"shortcut/../viaparent.omb", "-cMain", "-aControl", "-s"});
+    EXPECT_EQ(result.code, 0) << result.out << result.err;
+    EXPECT_NE(fixture.callLog().find("project=\"Demo\""), std::string::npos);
+    EXPECT_TRUE(fs::exists(b / "viaparent.omb"));
+    EXPECT_FALSE(fs::exists(fixture.project() / "viaparent.omb"));
+}
+
+// Under a file-size limit smaller than an application file, the save reports "File too large" with the
+// file, removes its temporary, keeps the old file whole and ends with the save-failure code. The signal
+// such a write raises is left as the system sets it in this test process, so the program itself must
+// stand it.
+TEST(ConsoleJourney, AWriteBeyondTheFileSizeLimitIsReportedAndLeavesNoTemporary)
+{
+    struct sigaction current {};
+    ASSERT_EQ(::sigaction(SIGXFSZ, nullptr, &current), 0);
+    ASSERT_EQ(current.sa_handler, SIG_DFL);
+    ConsoleFixture fixture;
+    ASSERT_TRUE(fixture.ready());
+    const auto before = filesAndModes(fixture.project());
+    ASSERT_GT(before.at("control.app").first.size(), 8u * 1024u);
+    const RunResult result = fixture.run({"demo.omb", "-x", "-s"}, "ulimit -f 8");
+    EXPECT_EQ(result.code, 6) << result.out << result.err;
+    EXPECT_NE(result.err.find("OMBAgenCmd: Unable to write application file control.apptemp: File too large\n"),
+              std::string::npos)
+        << result.err;
+    EXPECT_FALSE(fs::exists(fixture.project() / "control.apptemp"));
+    EXPECT_EQ(filesAndModes(fixture.project()).at("control.app"), before.at("control.app"));
+}
+
+// A second multiprocessor CPU whose global application repeats the first one's global object names:
+// the open warns once for each shared name of the application read second, and goes on.
+TEST(ConsoleJourney, GlobalObjectNamesSharedByTwoCpusAreWarnedAboutOnceEach)
+{
+    ConsoleFixture fixture;
+    ASSERT_TRUE(fixture.ready());
+    const fs::path folder = fixture.project();
+    fs::copy_file(folder / "comms.cpu", folder / "comms2.cpu");
+    std::string link = readText(folder / "link.app");
+    ASSERT_NE(link.find("Node Name=comms\r\n"), std::string::npos);
+    link.replace(link.find("Node Name=comms\r\n"), 17, "Node Name=comms2\r\n");
+    std::ofstream(folder / "link2.app", std::ios::binary) << link;
+    replaceIn(folder / "demo.omb", "Comms=\r\n", "Comms=\r\nComms2=\r\n");
+    std::ofstream(folder / "demo.omb", std::ios::binary | std::ios::app)
+        << "\r\n[Comms2]\r\nDescription=Second link\r\nModel=Z5 Multiprocessor\r\nKernel=comms2.cpu\r\n"
+           "Applications=APPS Comms2\r\n\r\n[APPS Comms2]\r\nLink=link2.app\r\n";
+    const RunResult result = fixture.run({"demo.omb", "-cComms2", "-aLink"});
+    EXPECT_EQ(result.code, 0) << result.out << result.err;
+    std::string expected;
+    for (const char* name : {"almLinkTimeout", "tskLinkRx", "tskLinkTx", "semLinkUp", "queFrames"})
+        expected += std::string("Warning: Warning, application \"Link\" contains an object named \"") + name +
+                    "\" which duplicates an object name in another global application.  Change it to a unique "
+                    "name before generating code.\n";
+    EXPECT_EQ(result.err, expected);
 }

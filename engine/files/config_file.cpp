@@ -37,9 +37,13 @@ bool ConfigFile::Read(ConfigRecord& record, const std::string& fileName)
     }
 
     auto file = new SectionedFile(path, false);
-    if (file->Load(true) != ReadResult::Ok) {
+    const ReadResult loaded = file->Load(true);
+    if (loaded != ReadResult::Ok) {
         delete file;
-        ShowFileMessage(FormatText("Unable to open configuration file %s for reading", path.c_str()));
+        ShowFileMessage(loaded == ReadResult::OpenFailed
+                            ? FormatText("Unable to open configuration file %s for reading", path.c_str())
+                            : FormatText("Unable to read configuration file %s: %s", path.c_str(),
+                                         ReadFailureReason(loaded, path).c_str()));
         return false;
     }
     record.configFile = file;
@@ -63,6 +67,8 @@ bool ConfigFile::parse(ConfigRecord& record)
     freeRows(record.modelCount, record.models);
     freeRows(record.scriptCount, record.scripts);
     const SectionedFile* file = record.configFile;
+    if (file != nullptr && !CheckParsedFile(*file, "configuration", file->GetPath()))
+        return false;
     const SectionedFileSection* models = file ? file->FindSection("MODELS") : nullptr;
     const std::size_t count = models ? models->GetEntryCount() : 0;
     if (count == 0) {

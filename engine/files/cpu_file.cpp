@@ -5,6 +5,7 @@
 #include "engine/files/file_chooser.h"
 #include "engine/files/file_message.h"
 #include "engine/records/text_field.h"
+#include "engine/sectioned/field_numbers.h"
 #include "engine/sectioned/sectioned_file.h"
 #include "engine/util/file_io.h"
 #include "engine/util/path.h"
@@ -13,47 +14,55 @@
 namespace engine {
 namespace {
 
-int32_t flag(bool value) { return value ? 1 : 0; }
+// Reads the selection and service flags of the kernel file; every number goes through one reader, which
+// notes a value that does not fit its field.
+class KernelSectionReader {
+public:
+    KernelSectionReader(const KernelRecord& kernel, const SectionedFile& file) : m_kernel(kernel), m_file(file) {}
 
-// ---- reading
+    FieldNumbers numbers;
 
-void readSelection(const SectionedFile& file, std::string_view name, int32_t& available, int32_t& selected)
-{
-    const SectionedFileSection* s = file.FindSection(name);
-    available = flag(s ? s->GetBool("State", true) : true);
-    selected = flag(s ? s->GetBool("Enable", true) : true);
-}
-
-void readServiceStates(const KernelRecord& kernel, const SectionedFile& file, int32_t count, KernelServiceRow* rows)
-{
-    for (int32_t i = 0; rows && i < count; ++i) {
-        KernelServiceRow& row = rows[i];
-        row.state = 1;
-        row.enabled = 1;
-        row.local = kernel.defaultServiceLocal;
-        row.outgoing = kernel.defaultServiceOutgoing;
-        row.incoming = kernel.defaultServiceIncoming;
-        const SectionedFileSection* s = file.FindSection(textOf(row.sectionName));
-        if (!s)
-            continue;
-        row.state = flag(s->GetBool("State", row.state));
-        row.enabled = flag(s->GetBool("Enable", row.enabled));
-        row.local = flag(s->GetBool("Local", row.local));
-        row.outgoing = flag(s->GetBool("Outgoing", row.outgoing));
-        row.incoming = flag(s->GetBool("Incoming", row.incoming));
+    void selection(std::string_view name, int32_t& available, int32_t& selected)
+    {
+        const SectionedFileSection* s = m_file.FindSection(name);
+        available = s ? numbers.flag(*s, "State", true) : 1;
+        selected = s ? numbers.flag(*s, "Enable", true) : 1;
     }
-}
 
-void readAttributeStates(const KernelRecord& kernel, const SectionedFile& file, int32_t count,
-                         KernelClassAttribute* rows)
-{
-    for (int32_t i = 0; rows && i < count; ++i) {
-        KernelClassAttribute& a = rows[i];
-        readSelection(file, textOf(a.name), a.available, a.selected);
-        readAttributeStates(kernel, file, a.childCount, a.children);
-        readServiceStates(kernel, file, a.serviceCount, a.services);
+    void serviceStates(int32_t count, KernelServiceRow* rows)
+    {
+        for (int32_t i = 0; rows && i < count; ++i) {
+            KernelServiceRow& row = rows[i];
+            row.state = 1;
+            row.enabled = 1;
+            row.local = m_kernel.defaultServiceLocal;
+            row.outgoing = m_kernel.defaultServiceOutgoing;
+            row.incoming = m_kernel.defaultServiceIncoming;
+            const SectionedFileSection* s = m_file.FindSection(textOf(row.sectionName));
+            if (!s)
+                continue;
+            row.state = numbers.flag(*s, "State", row.state);
+            row.enabled = numbers.flag(*s, "Enable", row.enabled);
+            row.local = numbers.flag(*s, "Local", row.local);
+            row.outgoing = numbers.flag(*s, "Outgoing", row.outgoing);
+            row.incoming = numbers.flag(*s, "Incoming", row.incoming);
+        }
     }
-}
+
+    void attributeStates(int32_t count, KernelClassAttribute* rows)
+    {
+        for (int32_t i = 0; rows && i < count; ++i) {
+            KernelClassAttribute& a = rows[i];
+            selection(textOf(a.name), a.available, a.selected);
+            attributeStates(a.childCount, a.children);
+            serviceStates(a.serviceCount, a.services);
+        }
+    }
+
+private:
+    const KernelRecord& m_kernel;
+    const SectionedFile& m_file;
+};
 
 // ---- writing
 
@@ -94,36 +103,40 @@ void writeAttributeStates(SectionedFile& file, int32_t count, const KernelClassA
 
 } // namespace
 
-bool GetKernelSections(KernelRecord& kernel, const SectionedFile& file)
+bool GetKernelSections(KernelRecord& kernel, const SectionedFile& file, std::string* problem)
 {
     const SectionedFileSection* k = file.FindSection("KERNEL");
     if (!k)
         return false;
-    kernel.writable = flag(k->GetBool("Writeable", false));
-    kernel.nameSize = k->GetInt("Name Size", 0);
-    kernel.enableKernelClock = flag(k->GetBool("Enable Kernel Clock", false));
-    kernel.framework = k->GetInt("Framework", 0);
-    kernel.hFileDirty = flag(k->GetBool("h file dirty", false));
-    kernel.mFileDirty = flag(k->GetBool("m file dirty", false));
+    KernelSectionReader reader(kernel, file);
+    FieldNumbers& numbers = reader.numbers;
+    kernel.writable = numbers.flag(*k, "Writeable", false);
+    kernel.nameSize = numbers.number(*k, "Name Size", 0, kNonNegative);
+    kernel.enableKernelClock = numbers.flag(*k, "Enable Kernel Clock", false);
+    kernel.framework = numbers.number(*k, "Framework", 0);
+    kernel.hFileDirty = numbers.flag(*k, "h file dirty", false);
+    kernel.mFileDirty = numbers.flag(*k, "m file dirty", false);
 
     for (int32_t i = 0; kernel.options && i < kernel.optionCount; ++i) {
         ModelOptionRow& row = kernel.options[i];
         if (row.forApplications)
             continue;
         const SectionedFileSection* s = file.FindSection(textOf(row.sectionName));
-        row.value = s ? s->GetInt("Value", 0) : 0;
-        row.state = s ? s->GetInt("State", 1) : 1;
+        row.value = s ? numbers.number(*s, "Value", 0) : 0;
+        row.state = s ? numbers.number(*s, "State", 1) : 1;
     }
     for (int32_t i = 0; kernel.classes && i < kernel.classCount; ++i) {
         KernelClassRecord& c = kernel.classes[i];
-        readSelection(file, textOf(c.name), c.available, c.selected);
+        reader.selection(textOf(c.name), c.available, c.selected);
     }
     for (int32_t i = 0; kernel.classes && i < kernel.classCount; ++i) {
         KernelClassRecord& c = kernel.classes[i];
-        readAttributeStates(kernel, file, c.attributeCount, c.attributes);
-        readServiceStates(kernel, file, c.serviceCount, c.services);
+        reader.attributeStates(c.attributeCount, c.attributes);
+        reader.serviceStates(c.serviceCount, c.services);
     }
-    return true;
+    if (problem)
+        *problem = numbers.problem();
+    return numbers.ok();
 }
 
 void PutKernelSections(const KernelRecord& kernel, SectionedFile& file)
@@ -178,16 +191,17 @@ bool CpuFile::ReadKernelFile()
 {
     const std::string path = MakeNativePath(textOf(m_kernel.kernelPath));
     std::string bytes;
-    switch (ReadWholeFile(path, bytes)) {
+    const ReadResult result = ReadWholeFile(path, bytes);
+    switch (result) {
     case ReadResult::OpenFailed:
         ShowFileMessage(FormatText("Couldn't open kernel file %s", path.c_str()));
         return false;
     case ReadResult::ReadFailed:
-        ShowFileMessage("I/O error occurred while reading kernel file");
+        ShowFileMessage(FormatText("I/O error occurred while reading kernel file %s", path.c_str()));
         return false;
     case ReadResult::NoMemory:
-        ShowFileMessage(FormatText("Unable to read kernel file %s: %s", path.c_str(),
-                                   ReadFailureReason(ReadResult::NoMemory, path).c_str()));
+    case ReadResult::NotRegular:
+        ShowFileMessage(FormatText("Unable to read kernel file %s: %s", path.c_str(), ReadFailureReason(result, path).c_str()));
         return false;
     case ReadResult::Ok:
         break;
@@ -195,7 +209,14 @@ bool CpuFile::ReadKernelFile()
     SectionedFile& file = KernelFile();
     file.SetPath(path);
     file.ParseSectionedText(std::string_view(bytes).substr(0, bytes.find('\0')), true);
-    if (!GetKernelSections(m_kernel, file)) {
+    if (!CheckParsedFile(file, "kernel", path))
+        return false;
+    std::string problem;
+    if (!GetKernelSections(m_kernel, file, &problem)) {
+        if (!problem.empty()) {
+            ShowLoadProblem("kernel", path, problem);
+            return false;
+        }
         ShowFileMessage(FormatText("Can't find required section \"%s\" in CPU file %s", "KERNEL", path.c_str()));
         return false;
     }

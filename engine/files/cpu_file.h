@@ -15,8 +15,9 @@ class CpuRecordHandler;
 class SectionedFile;
 
 // Fills the kernel record from a parsed kernel file; false (the record untouched) when "KERNEL" is missing.
-// Sections other than "KERNEL" that are missing leave their defaults.
-bool GetKernelSections(KernelRecord& kernel, const SectionedFile& file);
+// Sections other than "KERNEL" that are missing leave their defaults. A number that does not fit its field
+// also gives false, with its description in `problem` (when given; "" for a missing "KERNEL").
+bool GetKernelSections(KernelRecord& kernel, const SectionedFile& file, std::string* problem = nullptr);
 // Builds the kernel file's sections from the record into `file` (emptied first).
 void PutKernelSections(const KernelRecord& kernel, SectionedFile& file);
 

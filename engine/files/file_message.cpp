@@ -1,10 +1,27 @@
 #include "engine/files/file_message.h"
 
+#include "engine/sectioned/sectioned_file.h"
 #include "engine/util/program_title.h"
 #include "platform/core/message_service.h"
 
 namespace engine {
 
 void ShowFileMessage(const std::string& text) { platform::messageBox(text, ProgramTitle(), platform::MbOk); }
+
+void ShowLoadProblem(std::string_view kind, std::string_view path, std::string_view problem)
+{
+    std::string text = "Unable to load ";
+    text.append(kind).append(" file ").append(path).append(": ").append(problem);
+    platform::messageBox(text, ProgramTitle(), platform::MbOk | platform::MbIconError);
+}
+
+bool CheckParsedFile(const SectionedFile& file, std::string_view kind, std::string_view path)
+{
+    const std::string problem = file.FindReadProblem();
+    if (problem.empty())
+        return true;
+    ShowLoadProblem(kind, path, problem);
+    return false;
+}
 
 } // namespace engine

@@ -3,9 +3,19 @@
 // title as caption, an OK button.
 
 #include <string>
+#include <string_view>
 
 namespace engine {
 
+class SectionedFile;
+
 void ShowFileMessage(const std::string& text);
+
+// "Unable to load <kind> file <path>: <problem>", the message of a file that its reader refuses.
+void ShowLoadProblem(std::string_view kind, std::string_view path, std::string_view problem);
+// The check every reader makes of a parsed file before it takes anything from it: false, after the
+// message above, when the file repeats a section or a key, or a text holds a zero byte
+// (SectionedFile::FindReadProblem). `kind` is "configuration", "model", "kernel", "project" or "application".
+bool CheckParsedFile(const SectionedFile& file, std::string_view kind, std::string_view path);
 
 } // namespace engine

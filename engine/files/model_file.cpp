@@ -110,7 +110,8 @@ bool LoadModelFileInto(KernelRecord& kernel, SectionedFile& modelFile, const Con
         return true;
     }
     std::string bytes;
-    switch (ReadWholeFile(path, bytes)) {
+    const ReadResult result = ReadWholeFile(path, bytes);
+    switch (result) {
     case ReadResult::OpenFailed:
         ShowFileMessage(FormatText("Unable to open model file '%s'", path.c_str()));
         return false;
@@ -118,8 +119,8 @@ bool LoadModelFileInto(KernelRecord& kernel, SectionedFile& modelFile, const Con
         ShowFileMessage(FormatText("I/O error occurred while reading model file %s", path.c_str()));
         return false;
     case ReadResult::NoMemory:
-        ShowFileMessage(FormatText("Unable to read model file %s: %s", path.c_str(),
-                                   ReadFailureReason(ReadResult::NoMemory, path).c_str()));
+    case ReadResult::NotRegular:
+        ShowFileMessage(FormatText("Unable to read model file %s: %s", path.c_str(), ReadFailureReason(result, path).c_str()));
         return false;
     case ReadResult::Ok:
         break;
@@ -137,6 +138,8 @@ bool ParseModelFile(KernelRecord& kernel, SectionedFile& modelFile, std::string_
 {
     SectionedFile parsed("Model File", false);
     parsed.ParseSectionedText(text);
+    if (!CheckParsedFile(parsed, "model", modelPath))
+        return false;
 
     // Read into a fresh record that keeps the kernel path; the caller's record changes only on success.
     KernelRecord loaded;

@@ -148,11 +148,11 @@ bool ModelReader::readAttribute(const SectionedFileSection& s, KernelClassAttrib
 {
     if (!storeText(a.tag, s.GetString("Tag"), "Tag", s.GetName()))
         return false;
-    a.attributeBits = s.GetInt("Attribute", 0);
-    a.size = s.GetInt("size", 0);
-    a.alignment = s.GetInt("Alignment", 0);
-    a.variantMask = s.GetInt("FWMask", 255);
-    a.shown = s.GetBool("Show", true) ? 1 : 0;
+    a.attributeBits = m_numbers.number(s, "Attribute", 0);
+    a.size = m_numbers.number(s, "size", 0, kNonNegative);
+    a.alignment = m_numbers.number(s, "Alignment", 0, kNonNegative);
+    a.variantMask = m_numbers.number(s, "FWMask", 255);
+    a.shown = m_numbers.flag(s, "Show", true);
     return readNeedsList(s.GetString("Needs"), a.needsCount, a.needs) &&
            readServiceList(s.GetString("Services"), a.serviceCount, a.services) &&
            readAttributeList(s.GetString("Options"), a.childCount, a.children);

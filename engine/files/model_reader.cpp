@@ -50,9 +50,14 @@ bool ModelReader::Read()
     m_attributeBudget = kMaxModelAttributes;
     m_serviceBudget = kMaxModelServices;
     m_needsBudget = kMaxModelNeeds;
-    return readKernelSection() && readExtendedContexts() && readTaskAttributes() &&
-           (ReadScriptList(m_model.FindSection("SCRIPTS"), m_kernel.scriptCount, m_kernel.scripts), true) &&
-           readModelOptions() && readClassProperties() && readClassTypes();
+    if (!(readKernelSection() && readExtendedContexts() && readTaskAttributes() &&
+          (ReadScriptList(m_model.FindSection("SCRIPTS"), m_kernel.scriptCount, m_kernel.scripts), true) &&
+          readModelOptions() && readClassProperties() && readClassTypes()))
+        return false;
+    if (m_numbers.ok())
+        return true;
+    ShowLoadProblem("model", m_path, m_numbers.problem());
+    return false;
 }
 
 bool ModelReader::readKernelSection()
@@ -79,47 +84,47 @@ bool ModelReader::readKernelSection()
         !storeText(k.contextIncludeFile, s->GetString("Context Include File"), "Context Include File", name))
         return false;
 
-    k.taskStackModulus = s->GetInt("Task Stack Modulus", 0);
-    k.taskStackModulus2 = s->GetInt("Task Stack Modulus", 0);
-    k.minKernelStackSize = s->GetInt("Minimum Kernel Stack Size", 128);
-    k.maxKernelStackSize = s->GetInt("Maximum Kernel Stack Size", 0x7FFFFFFF);
-    k.maxQueueWidth = s->GetInt("Maximum Queue Width", 0);
-    k.maxQueueDepth = s->GetInt("Maximum Queue Depth", 0);
-    k.defaultAlignment = s->GetInt("Alignment", 0);
-    k.hasCeiling = flag(s->GetBool("Has Ceiling", false));
-    k.hasOrigin = flag(s->GetBool("Has Origin", false));
-    k.minIsrLevel = s->GetInt("Minimum ISR Level", 0);
-    k.maxIsrLevel = s->GetInt("Maximum ISR Level", 0);
-    k.minIsrVector = s->GetInt("Minimum ISR Vector", 0);
-    k.maxIsrVector = s->GetInt("Maximum ISR Vector", 0);
-    k.mode = s->GetInt("Mode", 0);
-    k.defaultSystemRam = s->GetInt("Default System RAM", 4096);
-    k.binaryDistribution = flag(s->GetBool("Binary Distribution", false));
-    k.externConst = flag(s->GetBool("Extern Const", true));
-    k.outputTaskAttributes = flag(s->GetBool("Output Task Attributes", false));
-    k.generateDosFiles = flag(s->GetBool("Generate DOS Files", GenerateDosFilesDefault()));
-    k.defaultServiceLocal = flag(s->GetBool("Default Service Local", true));
-    k.defaultServiceIncoming = flag(s->GetBool("Default Service Incoming", true));
-    k.defaultServiceOutgoing = flag(s->GetBool("Default Service Outgoing", true));
-    k.scalableKernel = flag(s->GetBool("Scalable Kernel", true));
-    k.bindingNumber = s->GetInt("Binding Number", 0);
-    k.enableStatistics = flag(s->GetBool("Enable Statistics", true));
-    k.enableTrace = flag(s->GetBool("Enable Trace", true));
-    k.enableDiagnostics = flag(s->GetBool("Enable Diagnostics", true));
-    k.defaultStatistics = flag(s->GetBool("Default Statistics", false));
-    k.defaultTrace = flag(s->GetBool("Default Trace", false));
-    k.defaultDiagnostics = flag(s->GetBool("Default Diagnostics", false));
-    k.minTaskStackSize = s->GetInt("Minimum Task Stack Size", 32);
-    k.maxTaskStackSize = s->GetInt("Maximum Task Stack Size", 0x7FFFFFFF);
-    k.modelNumber = s->GetInt("Model Number", 0);
-    k.enableAlignment = flag(s->GetBool("Enable Alignment", false));
+    k.taskStackModulus = m_numbers.number(*s, "Task Stack Modulus", 0);
+    k.taskStackModulus2 = m_numbers.number(*s, "Task Stack Modulus", 0);
+    k.minKernelStackSize = m_numbers.number(*s, "Minimum Kernel Stack Size", 128, kNonNegative);
+    k.maxKernelStackSize = m_numbers.number(*s, "Maximum Kernel Stack Size", 0x7FFFFFFF, kNonNegative);
+    k.maxQueueWidth = m_numbers.number(*s, "Maximum Queue Width", 0, kNonNegative);
+    k.maxQueueDepth = m_numbers.number(*s, "Maximum Queue Depth", 0, kNonNegative);
+    k.defaultAlignment = m_numbers.number(*s, "Alignment", 0);
+    k.hasCeiling = m_numbers.flag(*s, "Has Ceiling", false);
+    k.hasOrigin = m_numbers.flag(*s, "Has Origin", false);
+    k.minIsrLevel = m_numbers.number(*s, "Minimum ISR Level", 0);
+    k.maxIsrLevel = m_numbers.number(*s, "Maximum ISR Level", 0);
+    k.minIsrVector = m_numbers.number(*s, "Minimum ISR Vector", 0);
+    k.maxIsrVector = m_numbers.number(*s, "Maximum ISR Vector", 0);
+    k.mode = m_numbers.number(*s, "Mode", 0);
+    k.defaultSystemRam = m_numbers.number(*s, "Default System RAM", 4096, kNonNegative);
+    k.binaryDistribution = m_numbers.flag(*s, "Binary Distribution", false);
+    k.externConst = m_numbers.flag(*s, "Extern Const", true);
+    k.outputTaskAttributes = m_numbers.flag(*s, "Output Task Attributes", false);
+    k.generateDosFiles = m_numbers.flag(*s, "Generate DOS Files", GenerateDosFilesDefault());
+    k.defaultServiceLocal = m_numbers.flag(*s, "Default Service Local", true);
+    k.defaultServiceIncoming = m_numbers.flag(*s, "Default Service Incoming", true);
+    k.defaultServiceOutgoing = m_numbers.flag(*s, "Default Service Outgoing", true);
+    k.scalableKernel = m_numbers.flag(*s, "Scalable Kernel", true);
+    k.bindingNumber = m_numbers.number(*s, "Binding Number", 0);
+    k.enableStatistics = m_numbers.flag(*s, "Enable Statistics", true);
+    k.enableTrace = m_numbers.flag(*s, "Enable Trace", true);
+    k.enableDiagnostics = m_numbers.flag(*s, "Enable Diagnostics", true);
+    k.defaultStatistics = m_numbers.flag(*s, "Default Statistics", false);
+    k.defaultTrace = m_numbers.flag(*s, "Default Trace", false);
+    k.defaultDiagnostics = m_numbers.flag(*s, "Default Diagnostics", false);
+    k.minTaskStackSize = m_numbers.number(*s, "Minimum Task Stack Size", 32, kNonNegative);
+    k.maxTaskStackSize = m_numbers.number(*s, "Maximum Task Stack Size", 0x7FFFFFFF, kNonNegative);
+    k.modelNumber = m_numbers.number(*s, "Model Number", 0);
+    k.enableAlignment = m_numbers.flag(*s, "Enable Alignment", false);
 
     // Bit value 4 (multiprocessor) brings bit value 2 with it, in the mask and in the default framework.
-    int32_t mask = s->GetInt("FWMask", 0);
+    int32_t mask = m_numbers.number(*s, "FWMask", 0);
     if (mask & 4)
         mask |= 2;
     k.featureMask = mask;
-    int32_t framework = s->GetInt("Default Framework", mask) & mask;
+    int32_t framework = m_numbers.number(*s, "Default Framework", mask) & mask;
     if (framework & 4)
         framework |= 2;
     k.defaultFramework = framework;
@@ -153,8 +158,8 @@ bool ModelReader::readExtendedContexts()
             !storeText(row.description, s->GetString("Description", name), "Description", sectionName) ||
             !storeText(row.abbreviation, s->GetString("Abbrev Desc"), "Abbrev Desc", sectionName))
             return false;
-        row.taskDefault = flag(s->GetBool("Default Value", false));
-        row.applicationDefault = flag(s->GetBool("Default Enable", true));
+        row.taskDefault = m_numbers.flag(*s, "Default Value", false);
+        row.applicationDefault = m_numbers.flag(*s, "Default Enable", true);
     }
     m_kernel.extendedContextCount = count;
     return true;
@@ -183,7 +188,7 @@ bool ModelReader::readTaskAttributes()
             !storeText(row.disabledName, s->GetString("Disabled Name", "Not " + name), "Disabled Name", sectionName) ||
             !storeText(row.maskName, s->GetString("Mask Name", name), "Mask Name", sectionName))
             return false;
-        row.defaultEnable = flag(s->GetBool("Default Enable", false));
+        row.defaultEnable = m_numbers.flag(*s, "Default Enable", false);
     }
     m_kernel.taskAttributeCount = count;
     return true;
@@ -218,15 +223,15 @@ bool ModelReader::readModelOptions()
             !storeText(row.tag, s->GetString("Tag"), "Tag", sectionName) ||
             !storeText(row.toolTip, s->GetString("Tool Tip"), "Tool Tip", sectionName))
             return false;
-        row.hasValue = flag(s->GetBool("Value", false));
-        row.defaultValue = s->GetInt("Default", 0);
-        row.base = s->GetInt("Base", 10);
-        row.minimum = s->GetInt("Minimum", 0);
-        row.maximum = s->GetInt("Maximum", 0);
-        row.shown = flag(s->GetBool("Show", true));
-        row.variantMask = s->GetInt("FWMask", -1);
-        row.forApplications = flag(s->GetBool("Domain", false));
-        row.overrideBinary = flag(s->GetBool("Override Binary", false));
+        row.hasValue = m_numbers.flag(*s, "Value", false);
+        row.defaultValue = m_numbers.number(*s, "Default", 0);
+        row.base = m_numbers.number(*s, "Base", 10);
+        row.minimum = m_numbers.number(*s, "Minimum", 0);
+        row.maximum = m_numbers.number(*s, "Maximum", 0);
+        row.shown = m_numbers.flag(*s, "Show", true);
+        row.variantMask = m_numbers.number(*s, "FWMask", -1);
+        row.forApplications = m_numbers.flag(*s, "Domain", false);
+        row.overrideBinary = m_numbers.flag(*s, "Override Binary", false);
         row.value = optionStartValue(row);
         row.state = flag(optionStartsEnabled(row));
     }
@@ -314,15 +319,15 @@ bool ModelReader::readClass(KernelClassRecord& c)
         !storeText(c.headerRoot, s->GetString("Header Root"), "Header Root", sectionName) ||
         !storeText(c.compressedName, s->GetString("Compressed Name"), "Compressed Name", sectionName))
         return false;
-    c.size = s->GetInt("Size", 0);
-    c.sizeInRom = s->GetInt("Size in ROM", 0);
-    c.statisticsSize = s->GetInt("Statistics Size", 0);
-    c.diagnosticsSize = s->GetInt("Diagnostics Size", 0);
-    c.traceSize = s->GetInt("Trace Size", 0);
-    c.maximum = s->GetInt("Maximum", 255);
-    c.maximumPerParent = s->GetInt("Maximum per Parent", c.maximum);
-    c.variantMask = s->GetInt("FWMask", 7);
-    c.pluralEs = flag(s->GetBool("Plural ES", false));
+    c.size = m_numbers.number(*s, "Size", 0, kNonNegative);
+    c.sizeInRom = m_numbers.number(*s, "Size in ROM", 0, kNonNegative);
+    c.statisticsSize = m_numbers.number(*s, "Statistics Size", 0, kNonNegative);
+    c.diagnosticsSize = m_numbers.number(*s, "Diagnostics Size", 0, kNonNegative);
+    c.traceSize = m_numbers.number(*s, "Trace Size", 0, kNonNegative);
+    c.maximum = m_numbers.number(*s, "Maximum", 255, kNonNegative);
+    c.maximumPerParent = m_numbers.number(*s, "Maximum per Parent", c.maximum, kNonNegative);
+    c.variantMask = m_numbers.number(*s, "FWMask", 7);
+    c.pluralEs = m_numbers.flag(*s, "Plural ES", false);
     c.available = 1;
     c.selected = 1;
     return readNeedsList(s->GetString("Needs"), c.needsCount, c.needs) &&

@@ -3,6 +3,7 @@
 // Internal to engine/files.
 
 #include "engine/records/records.h"
+#include "engine/sectioned/field_numbers.h"
 
 #include <set>
 #include <string>
@@ -58,7 +59,8 @@ private:
     int32_t m_attributeBudget = 0;
     int32_t m_serviceBudget = 0;
     int32_t m_needsBudget = 0;
-    std::set<std::string> m_openLists; // attribute lists being read, to refuse a list that holds itself
+    std::set<std::string> m_openLists;
+    FieldNumbers m_numbers; // every number of the model, checked against its field // attribute lists being read, to refuse a list that holds itself
 };
 
 } // namespace engine

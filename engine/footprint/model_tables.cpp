@@ -1,6 +1,7 @@
 #include "engine/footprint/model_tables.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 
 #include "engine/sectioned/sectioned_file.h"
@@ -56,18 +57,21 @@ private:
         return CountValue(*entry, count);
     }
 
-    // A count as written: a whole number of 32 bits. A text that is no number, or a number too large to
-    // be held, is refused rather than read as an empty table.
+    // A count as written: a whole number of 32 bits (a negative one counts as 0). A text that is no
+    // number, or a number outside the range a count field holds, is refused rather than read as an
+    // empty table.
     bool CountValue(const SectionedFileEntry& entry, long& count)
     {
         const std::string& text = entry.GetValue();
-        const std::size_t first = text.find_first_not_of(" \t");
-        const bool negative = first != std::string::npos && text[first] == '-';
-        const int32_t value = static_cast<int32_t>(ParseNumber(text));
-        if (!IsWholeNumber(text) || (!negative && value < 0))
+        const std::optional<WholeNumber> whole = ParseWholeNumber(text);
+        if (!whole)
             return Fail("The value \"" + text + "\" of \"" + entry.GetName() + "\" in section \"" +
                         entry.GetSection()->GetName() + "\" is not a count");
-        count = std::max<int32_t>(0, value);
+        if (whole->value < INT32_MIN || whole->value > INT32_MAX)
+            return Fail("The value " + text + " of \"" + entry.GetName() + "\" in section \"" +
+                        entry.GetSection()->GetName() + "\" is outside the range " + std::to_string(INT32_MIN) +
+                        " to " + std::to_string(INT32_MAX));
+        count = static_cast<long>(std::max<std::int64_t>(0, whole->value));
         return true;
     }
 

@@ -46,13 +46,13 @@ std::string Describe(const char* description, std::string_view objectName)
     return text.replace(at, 2, objectName);
 }
 
-bool IsGlobalCandidate(const CpuRecord& cpu, const ApplicationRecord& application, const ObjectPlace& place)
+} // namespace
+
+bool IsGlobalObject(const ObjectPlace& place)
 {
-    return IsCpuMpEnabled(cpu) && application.isMp && place.entry->enabled &&
+    return IsCpuMpEnabled(*place.cpu) && place.application->isMp && place.entry->enabled &&
            IsKindOtherThanOne(place.entry->classType) && place.object->isMp && place.object->enabled;
 }
-
-} // namespace
 
 bool IsObjectNameUnique(ApplicationRecord& application, const ObjectRecord& object)
 {
@@ -111,7 +111,7 @@ ObjectRecord* FindGlobalNameConflict(const ProjectRecord& project, const ObjectR
     ObjectRecord* found = nullptr;
     VisitProjectObjects(project, [&](const ObjectPlace& place) {
         if (place.object == &object || textOf(place.object->name) != name ||
-            !IsGlobalCandidate(*place.cpu, *place.application, place))
+            !IsGlobalObject(place))
             return 0;
         found = place.object;
         if (application)

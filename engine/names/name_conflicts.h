@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "engine/names/project_walk.h"
 #include "engine/records/records.h"
 
 namespace engine {
@@ -21,8 +22,11 @@ bool IsObjectNameUnique(const ProjectRecord& project, const ObjectRecord& object
 bool FindLabelConflict(ApplicationRecord& application, const std::string& name, std::string& what,
                        const ObjectRecord* ignore, bool checkSystemRamLabel, bool checkKernelStackLabel);
 
-// Another object of the project with the object's name that is global (Is MP), enabled, of a class type
-// other than 1, in an enabled class entry of an MP application on an MP-enabled CPU; null when none.
+// True when the object at `place` is global: Is MP, enabled, of a class type other than 1, in an enabled
+// class entry of an MP application on an MP-enabled CPU.
+bool IsGlobalObject(const ObjectPlace& place);
+
+// Another object of the project with the object's name that is global (IsGlobalObject); null when none.
 // application (optional) receives the other object's application.
 ObjectRecord* FindGlobalNameConflict(const ProjectRecord& project, const ObjectRecord& object,
                                      ApplicationRecord** application = nullptr);

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "engine/project/global_names.h"
+
 namespace engine {
 
 class ProjectManager;
@@ -28,12 +30,16 @@ public:
     int ChooseAndRead(std::string* outPath);
     // Asks for a file to write to; Cancel returns 1 without writing and leaves outPath empty.
     int ChooseAndWrite(std::string* outPath);
+    // During an open: the global objects of the applications read so far, which Read checks the
+    // application's names against (and adds its own to) instead of walking the project.
+    void SetGlobalObjectNames(GlobalObjectNames* names) { m_globalNames = names; }
 
 private:
     ProjectManager* m_owner;
     ProjectRecord* m_project;
     CpuRecord* m_cpu;
     ApplicationRecord* m_application;
+    GlobalObjectNames* m_globalNames = nullptr;
 };
 
 }  // namespace engine

@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <string_view>
-#include <unordered_map>
 
 #include "engine/project/file_messages.h"
 #include "engine/project/section_io.h"
@@ -42,25 +41,21 @@ std::string keyProblem(const std::string& listName, std::string_view name)
 
 }  // namespace
 
-bool applicationFilesAreDistinct(const ProjectRecord& project, int cpuIndex)
+bool applicationFilesAreDistinct(const ProjectRecord& project, int cpuIndex, ListedApplicationFiles& listed)
 {
-    // Every file listed so far, by its one form, with the application that lists it.
-    std::unordered_map<std::string, const ApplicationRecord*> listed;
-    for (int c = 0; c <= cpuIndex; ++c) {
-        const CpuRecord& cpu = project.cpus[c];
-        for (int32_t a = 0; cpu.applications != nullptr && a < cpu.applicationCount; ++a) {
-            const ApplicationRecord& application = cpu.applications[a];
-            if (application.path[0] == '\0')
-                continue;
-            const auto [earlier, added] = listed.emplace(fileIdentity(textOf(application.path)), &application);
-            if (added)
-                continue;
-            showFileError(formatMessage("Unable to load project file %s: the application file %s is listed for both "
-                                        "\"%s\" and \"%s\"",
-                                        textString(project.path), textString(application.path),
-                                        textString(earlier->second->name), textString(application.name)));
-            return false;
-        }
+    const CpuRecord& cpu = project.cpus[cpuIndex];
+    for (int32_t a = 0; cpu.applications != nullptr && a < cpu.applicationCount; ++a) {
+        const ApplicationRecord& application = cpu.applications[a];
+        if (application.path[0] == '\0')
+            continue;
+        const auto [earlier, added] = listed.emplace(fileIdentity(textOf(application.path)), &application);
+        if (added)
+            continue;
+        showFileError(formatMessage("Unable to load project file %s: the application file %s is listed for both "
+                                    "\"%s\" and \"%s\"",
+                                    textString(project.path), textString(application.path),
+                                    textString(earlier->second->name), textString(application.name)));
+        return false;
     }
     return true;
 }

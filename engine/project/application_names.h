@@ -4,6 +4,7 @@
 // applications of one CPU share a name, and no application file is listed twice.
 
 #include <string>
+#include <unordered_map>
 
 namespace engine {
 
@@ -11,9 +12,15 @@ struct ApplicationRecord;
 struct CpuRecord;
 struct ProjectRecord;
 
+// The application files an open has met so far, by the one form of each path (links, "." and ".."
+// resolved as far as the path exists), with the application that lists it.
+using ListedApplicationFiles = std::unordered_map<std::string, const ApplicationRecord*>;
+
 // Before the CPU's application files are read: false, after a message, when an application of CPU
-// `cpuIndex` names a file that an application listed before it (of any CPU) names too.
-bool applicationFilesAreDistinct(const ProjectRecord& project, int cpuIndex);
+// `cpuIndex` names a file that an application listed before it (of any CPU) names too. The CPU's files
+// are added to `listed`, which an open keeps from its first CPU to its last, so every path is resolved
+// once per open.
+bool applicationFilesAreDistinct(const ProjectRecord& project, int cpuIndex, ListedApplicationFiles& listed);
 
 // After they are read: false, after a message, when an application of the CPU has an empty name, a name
 // the project file's list section `listName` could not hold, or a name (in any letter case) that an

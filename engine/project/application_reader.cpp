@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/ops/project_manager.h"
+#include "engine/files/file_message.h"
 #include "engine/project/application_file.h"
 #include "engine/project/file_messages.h"
 #include "engine/project/global_names.h"
@@ -12,7 +13,9 @@
 #include "engine/project/section_io.h"
 #include "engine/records/records.h"
 #include "engine/records/text_field.h"
+#include "engine/util/file_io.h"
 #include "engine/util/path.h"
+#include "engine/sectioned/field_numbers.h"
 #include "engine/sectioned/name_set.h"
 #include "engine/sectioned/sectioned_file.h"
 #include "engine/usertext/user_text_store.h"
@@ -54,6 +57,8 @@ public:
     bool readOptions();
     bool readClassTypes();
     void correctClassNames();
+    // False, after a message naming the value, when a number read did not fit its field.
+    bool numbersFit() const;
 
 private:
     const SectionedFileSection* requiredSection(const std::string& name);
@@ -74,10 +79,19 @@ private:
     const SectionedFile& m_file;
     std::string m_path;
     FieldReader m_fields;
+    FieldNumbers m_numbers;
     sectioned::NameSet m_claimed;
     std::unordered_set<int32_t> m_types;
     bool m_classNameReported = false;
 };
+
+bool ApplicationReader::numbersFit() const
+{
+    if (m_numbers.ok())
+        return true;
+    ShowLoadProblem("application", m_path, m_numbers.problem());
+    return false;
+}
 
 const SectionedFileSection* ApplicationReader::requiredSection(const std::string& name)
 {
@@ -145,45 +159,45 @@ bool ApplicationReader::readApplicationKeys()
         return false;
     if (!m_fields.text(a.description, *s, "Description"))
         return false;
-    a.userTrace = readFlag(*s, "User Trace", 0);
+    a.userTrace = m_numbers.flag(*s, "User Trace", 0);
     if (!setPath(a.codePath, sizeof a.codePath, *s, "Code File Path") ||
         !setPath(a.headerPath, sizeof a.headerPath, *s, "Header File Path") ||
         !setPath(a.optionPath, sizeof a.optionPath, *s, "Option File Path") ||
         !setPath(a.reportPath, sizeof a.reportPath, *s, "Report File Path"))
         return false;
-    a.kernelHDirty = readFlag(*s, "Kernel h file dirty", 0);
-    a.kernelMDirty = readFlag(*s, "Kernel m file dirty", 0);
-    a.projectHDirty = readFlag(*s, "Project h file dirty", 0);
+    a.kernelHDirty = m_numbers.flag(*s, "Kernel h file dirty", 0);
+    a.kernelMDirty = m_numbers.flag(*s, "Kernel m file dirty", 0);
+    a.projectHDirty = m_numbers.flag(*s, "Project h file dirty", 0);
     // Older files kept the C file's mark under the name of the m file.
-    a.projectCDirty = readInt(*s, "Project c file dirty", readInt(*s, "Project m file dirty", 0));
-    a.systemRamAvailable = readInt(*s, "System RAM Available", 0);
-    a.systemRamManual = readFlag(*s, "System RAM Manual Placement", 0);
+    a.projectCDirty = m_numbers.number(*s, "Project c file dirty", m_numbers.number(*s, "Project m file dirty", 0));
+    a.systemRamAvailable = m_numbers.number(*s, "System RAM Available", 0, kNonNegative);
+    a.systemRamManual = m_numbers.flag(*s, "System RAM Manual Placement", 0);
     if (!m_fields.text(a.systemRamLabel, *s, "System RAM Label"))
         return false;
-    a.kernelStackAvailable = readInt(*s, "Kernel Stack Available", 0);
-    a.kernelStackManual = readFlag(*s, "Kernel Stack Manual Placement", 0);
+    a.kernelStackAvailable = m_numbers.number(*s, "Kernel Stack Available", 0, kNonNegative);
+    a.kernelStackManual = m_numbers.flag(*s, "Kernel Stack Manual Placement", 0);
     if (!m_fields.text(a.kernelStackLabel, *s, "Kernel Stack Label"))
         return false;
-    a.anchorAddressFixed = readFlag(*s, "Anchor Address Fixed", 0);
-    a.anchorAddressLabel = readInt(*s, "Anchor Address Label", 0);
-    a.systemClockRateHz = readInt(*s, "System Clock Rate Hz", 0);
+    a.anchorAddressFixed = m_numbers.flag(*s, "Anchor Address Fixed", 0);
+    a.anchorAddressLabel = m_numbers.number(*s, "Anchor Address Label", 0);
+    a.systemClockRateHz = m_numbers.number(*s, "System Clock Rate Hz", 0);
     // Older files called the multiprocessor mark "Global".
-    a.isMp = readInt(*s, "Is MP", readInt(*s, "Global", 0));
-    a.instances = readInt(*s, "Instances", 1);
+    a.isMp = m_numbers.number(*s, "Is MP", m_numbers.number(*s, "Global", 0));
+    a.instances = m_numbers.number(*s, "Instances", 1, kNonNegative);
     if (!m_fields.text(a.cSourceExtension, *s, "C Source Extension", textOf(m_kernel.cSourceExtension)) ||
         !m_fields.text(a.cHeaderExtension, *s, "C Header Extension", textOf(m_kernel.cHeaderExtension)) ||
         !m_fields.text(a.asmSourceExtension, *s, "Assembler Source Extension", textOf(m_kernel.asmSourceExtension)) ||
         !m_fields.text(a.asmHeaderExtension, *s, "Assembler Header Extension", textOf(m_kernel.asmHeaderExtension)))
         return false;
-    a.generateAssemblerCode = readFlag(*s, "Generate Assembler Code", (m_kernel.mode & 0x10) != 0);
-    a.generateI2Symbols = readFlag(*s, "Generate i2symbols", (m_kernel.mode & 0x40) != 0);
-    a.generateCppComments = readFlag(*s, "Generate CPP Comments", (m_kernel.mode & 0x20) != 0);
-    a.generateUserIsrs = readFlag(*s, "Generate User ISRs", (m_kernel.mode & 0x80) != 0);
-    a.externConst = readFlag(*s, "Extern Const", m_kernel.externConst != 0);
-    a.generateDosFiles = readFlag(*s, "Generate DOS Files", m_kernel.generateDosFiles != 0);
-    a.userVersion = readInt(*s, "User Version", 0);
+    a.generateAssemblerCode = m_numbers.flag(*s, "Generate Assembler Code", (m_kernel.mode & 0x10) != 0);
+    a.generateI2Symbols = m_numbers.flag(*s, "Generate i2symbols", (m_kernel.mode & 0x40) != 0);
+    a.generateCppComments = m_numbers.flag(*s, "Generate CPP Comments", (m_kernel.mode & 0x20) != 0);
+    a.generateUserIsrs = m_numbers.flag(*s, "Generate User ISRs", (m_kernel.mode & 0x80) != 0);
+    a.externConst = m_numbers.flag(*s, "Extern Const", m_kernel.externConst != 0);
+    a.generateDosFiles = m_numbers.flag(*s, "Generate DOS Files", m_kernel.generateDosFiles != 0);
+    a.userVersion = m_numbers.number(*s, "User Version", 0);
     for (int i = 0; i < kMaxExtendedContexts; ++i)
-        a.extendedContext[i] = readFlag(*s, "Extended Context" + std::to_string(i), 0);
+        a.extendedContext[i] = m_numbers.flag(*s, "Extended Context" + std::to_string(i), 0);
     if (!m_fields.text(a.nodeName, *s, "Node Name") || !m_fields.text(a.suffix, *s, "Suffix"))
         return false;
 
@@ -220,9 +234,9 @@ bool ApplicationReader::readOptions()
         const SectionedFileSection* s = requiredSection(names[i]);
         if (s == nullptr || !claim(names[i]))
             return false;
-        rows[i].value = readInt(*s, "Value", 0);
-        rows[i].state = readFlag(*s, "State", 0);
-        rows[i].overrideBinary = readFlag(*s, "Override Binary", 0);
+        rows[i].value = m_numbers.number(*s, "Value", 0);
+        rows[i].state = m_numbers.flag(*s, "State", 0);
+        rows[i].overrideBinary = m_numbers.flag(*s, "Override Binary", 0);
     }
     return true;
 }
@@ -260,7 +274,7 @@ bool ApplicationReader::readClassTypes()
     for (std::size_t i = 0; i < names.size(); ++i) {
         initEntry(entries[i]);
         setText(entries[i].name, names[i]);
-        entries[i].classType = readInt(*types, names[i], 0);
+        entries[i].classType = m_numbers.number(*types, names[i], 0);
     }
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (!readClassEntry(entries[i], 0))
@@ -276,7 +290,7 @@ bool ApplicationReader::readClassEntry(ApplicationClassEntry& entry, int depth)
     if (s == nullptr || !claim(name))
         return false;
     if (depth > 0)
-        entry.classType = readInt(*s, name, entry.classType);
+        entry.classType = m_numbers.number(*s, name, entry.classType);
     // A chained entry saved without its type key is known by its class name.
     const KernelClassRecord* kernelClass = entry.classType != 0 ? kernelClassOfType(m_kernel, entry.classType)
                                                                 : kernelClassNamed(m_kernel, name);
@@ -295,15 +309,15 @@ bool ApplicationReader::readClassEntry(ApplicationClassEntry& entry, int depth)
         return false;
     }
     entry.classType = kernelClass->classType;
-    entry.statistics = readFlag(*s, "Statistics", 0);
-    entry.diagnostics = readFlag(*s, "Diagnostics", 0);
-    entry.systemTrace = readFlag(*s, "System Trace", 0);
-    entry.dynamicsAllowed = readFlag(*s, "Dynamics Allowed", 0);
-    entry.numberOfDynamics = readInt(*s, "Number of Dynamics", 0);
-    entry.maxKeyLength = readInt(*s, "Max Key Length", m_kernel.nameSize);
-    entry.cFileDirty = readInt(*s, "c file dirty", 0);
-    entry.hFileDirty = readInt(*s, "h file dirty", 0);
-    entry.mFileDirty = readInt(*s, "m file dirty", 0);
+    entry.statistics = m_numbers.flag(*s, "Statistics", 0);
+    entry.diagnostics = m_numbers.flag(*s, "Diagnostics", 0);
+    entry.systemTrace = m_numbers.flag(*s, "System Trace", 0);
+    entry.dynamicsAllowed = m_numbers.flag(*s, "Dynamics Allowed", 0);
+    entry.numberOfDynamics = m_numbers.number(*s, "Number of Dynamics", 0, kNonNegative);
+    entry.maxKeyLength = m_numbers.number(*s, "Max Key Length", m_kernel.nameSize, kNonNegative);
+    entry.cFileDirty = m_numbers.number(*s, "c file dirty", 0);
+    entry.hFileDirty = m_numbers.number(*s, "h file dirty", 0);
+    entry.mFileDirty = m_numbers.number(*s, "m file dirty", 0);
 
     if (const auto dependent = findValue(*s, "Dependent Class")) {
         if (!m_fields.nameFits(kNameSize, *dependent, name))
@@ -370,12 +384,12 @@ bool ApplicationReader::readObject(ApplicationClassEntry& entry, ObjectRecord& o
         return false;
     if (!m_fields.text(object.description, *s, "Description"))
         return false;
-    object.dynamicsAllowed = readFlag(*s, "Dynamics Allowed", 0);
-    object.numberOfDynamics = readInt(*s, "Number of Dynamics", 0);
-    object.isMp = readInt(*s, "Is MP", readInt(*s, "Global", 0));
-    object.traceObject = readFlag(*s, "Trace Object", 0);
-    object.traceActor = readFlag(*s, "Trace Actor", 0);
-    object.enabled = readFlag(*s, "Enabled", 1);
+    object.dynamicsAllowed = m_numbers.flag(*s, "Dynamics Allowed", 0);
+    object.numberOfDynamics = m_numbers.number(*s, "Number of Dynamics", 0, kNonNegative);
+    object.isMp = m_numbers.number(*s, "Is MP", m_numbers.number(*s, "Global", 0));
+    object.traceObject = m_numbers.flag(*s, "Trace Object", 0);
+    object.traceActor = m_numbers.flag(*s, "Trace Actor", 0);
+    object.enabled = m_numbers.flag(*s, "Enabled", 1);
 
     // The object's class is the class of the entry that holds it; a "Class Name" that says otherwise
     // is reported and corrected on the next save.
@@ -419,14 +433,16 @@ bool ApplicationReader::readObjectData(ApplicationClassEntry& entry, ObjectRecor
     for (const ObjectKey& key : objectKeysOfClass(entry.classType)) {
         char* field = block + key.offset;
         switch (key.kind) {
-        case ObjectKeyKind::Integer: {
+        case ObjectKeyKind::Integer:
+        case ObjectKeyKind::Size: {
             const int32_t fallback = key.defaultValue == ObjectKeyDefault::KernelAlignment ? m_kernel.defaultAlignment : 0;
-            const int32_t value = readInt(section, key.name, fallback);
+            const int32_t value = m_numbers.number(section, key.name, fallback,
+                                                   key.kind == ObjectKeyKind::Size ? kNonNegative : NumberRange{});
             std::memcpy(field, &value, sizeof value);
             break;
         }
         case ObjectKeyKind::Flag: {
-            const int32_t value = readFlag(section, key.name, 0);
+            const int32_t value = m_numbers.flag(section, key.name, 0);
             std::memcpy(field, &value, sizeof value);
             break;
         }
@@ -443,7 +459,7 @@ bool ApplicationReader::readObjectData(ApplicationClassEntry& entry, ObjectRecor
                 if (i < rows) {
                     const int32_t fallback = contexts ? m_kernel.extendedContexts[i].taskDefault
                                                       : m_kernel.taskAttributes[i].defaultEnable;
-                    value = readFlag(section, std::string(key.name) + std::to_string(i), fallback != 0);
+                    value = m_numbers.flag(section, std::string(key.name) + std::to_string(i), fallback != 0);
                 }
                 std::memcpy(field + i * sizeof(int32_t), &value, sizeof value);
             }
@@ -481,7 +497,8 @@ int ApplicationFile::Read(const std::string& path)
         return 0;
     }
     setText(app.path, nativePath);
-    if (!fileOpensForReading(nativePath)) {
+    // A folder, pipe or device is named for what it is by the read that follows, never opened.
+    if (CheckReadableFile(nativePath) == ReadResult::OpenFailed) {
         showFileError(formatMessage("Unable to open application file %s for reading", nativePath));
         return 0;
     }
@@ -495,17 +512,17 @@ int ApplicationFile::Read(const std::string& path)
                                     ReadFailureReason(loaded, nativePath)));
         return 0;
     }
-    if (!sectionsAreDistinct(*app.file, "application", nativePath))
+    if (!CheckParsedFile(*app.file, "application", nativePath))
         return 0;
 
     ApplicationReader reader(*m_cpu, app, *app.file, nativePath);
     if (!reader.readApplicationKeys() || !reader.readOptions())
         return 0;
-    if (!reader.readClassTypes())
+    if (!reader.readClassTypes() || !reader.numbersFit())
         return 0;
     reader.correctClassNames();
     ProjectManager::UpdateClassEntryFlags(*m_cpu);
-    warnAboutGlobalNameClashes(m_project, m_cpu, &app);
+    warnAboutGlobalNameClashes(m_project, m_cpu, &app, m_globalNames);
     return 1;
 }
 

@@ -199,7 +199,8 @@ void ApplicationWriter::writeObjectData(SectionedFileSection& s, int32_t classTy
     for (const ObjectKey& key : objectKeysOfClass(classType)) {
         const char* field = block + key.offset;
         switch (key.kind) {
-        case ObjectKeyKind::Integer: {
+        case ObjectKeyKind::Integer:
+        case ObjectKeyKind::Size: {
             int32_t value = 0;
             std::memcpy(&value, field, sizeof value);
             m_out.addInt(s, key.name, value);

@@ -1,9 +1,5 @@
 #include "engine/project/file_messages.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "engine/util/program_title.h"
 #include "platform/core/message_service.h"
 
@@ -38,19 +34,6 @@ void showSaveError(const std::string& text)
 void showWarning(const std::string& text)
 {
     platform::messageBox(text, "Warning", platform::MbOk | platform::MbIconWarning);
-}
-
-bool fileOpensForReading(const std::string& path)
-{
-    // Opened without blocking so that a named pipe cannot stall the program; only a regular file
-    // counts, as nothing else is read as a project or application file.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return false;
-    struct stat info {};
-    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    ::close(fd);
-    return regular;
 }
 
 }  // namespace engine

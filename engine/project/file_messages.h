@@ -24,6 +24,4 @@ void showSaveError(const std::string& text);
 // A problem that does not stop the step.
 void showWarning(const std::string& text);
 
-// True when the file exists and can be opened for reading.
-bool fileOpensForReading(const std::string& path);
 }  // namespace engine

@@ -9,23 +9,37 @@
 
 namespace engine {
 
-void warnAboutGlobalNameClashes(const ProjectRecord* project, const CpuRecord* cpu, ApplicationRecord* application)
+void warnAboutGlobalNameClashes(const ProjectRecord* project, CpuRecord* cpu, ApplicationRecord* application,
+                                GlobalObjectNames* seen)
 {
     if (project == nullptr || cpu == nullptr || application == nullptr || !application->isMp || !IsCpuMpEnabled(*cpu))
         return;
-    VisitApplicationObjects(*application, [&](const ObjectPlace& place) {
-        if (!place.entry->enabled || !place.object->isMp || !place.object->enabled)
+    VisitApplicationObjects(
+        *application,
+        [&](const ObjectPlace& place) {
+            if (!place.entry->enabled || !place.object->isMp || !place.object->enabled)
+                return 0;
+            const ApplicationRecord* other = nullptr;
+            if (seen != nullptr) {
+                const auto [found, added] = seen->emplace(textString(place.object->name), application);
+                if (!added)
+                    other = found->second;
+                else if (!IsGlobalObject(place))
+                    seen->erase(found);
+            } else {
+                ApplicationRecord* conflict = nullptr;
+                if (FindGlobalNameConflict(*project, *place.object, &conflict) != nullptr)
+                    other = conflict;
+            }
+            if (other != nullptr && other != application) {
+                showWarning(formatMessage("Warning, application \"%s\" contains an object named \"%s\" which "
+                                          "duplicates an object name in another global application.  Change it to a "
+                                          "unique name before generating code.",
+                                          textString(other->name), textString(place.object->name)));
+            }
             return 0;
-        ApplicationRecord* other = nullptr;
-        if (FindGlobalNameConflict(*project, *place.object, &other) != nullptr && other != nullptr &&
-            other != application) {
-            showWarning(formatMessage("Warning, application \"%s\" contains an object named \"%s\" which duplicates "
-                                      "an object name in another global application.  Change it to a unique name "
-                                      "before generating code.",
-                                      textString(other->name), textString(place.object->name)));
-        }
-        return 0;
-    });
+        },
+        cpu);
 }
 
 }  // namespace engine

@@ -33,11 +33,11 @@ constexpr ObjectKey kAlarmKeys[] = {
     {"Recycle Expression", K::Text, offsetof(AlarmData, recycleExpression), D::Zero},
 };
 constexpr ObjectKey kPipeKeys[] = {
-    {"Number of Buffers", K::Integer, offsetof(PipeData, numberOfBuffers), D::Zero},
-    {"Max Buffer Size", K::Integer, offsetof(PipeData, maxBufferSize), D::Zero},
+    {"Number of Buffers", K::Size, offsetof(PipeData, numberOfBuffers), D::Zero},
+    {"Max Buffer Size", K::Size, offsetof(PipeData, maxBufferSize), D::Zero},
     {"Number of Buffers Expression", K::Text, offsetof(PipeData, numberOfBuffersExpression), D::Zero},
     {"Max Buffer Size Expression", K::Text, offsetof(PipeData, maxBufferSizeExpression), D::Zero},
-    {"Alignment", K::Integer, offsetof(PipeData, alignment), D::KernelAlignment},
+    {"Alignment", K::Size, offsetof(PipeData, alignment), D::KernelAlignment},
     {"Manual", K::Integer, offsetof(PipeData, manual), D::Zero},
     {"Label", K::Text, offsetof(PipeData, label), D::Zero},
     {"Suppress Buffer Allocation", K::Integer, offsetof(PipeData, suppressBufferAllocation), D::Zero},
@@ -45,7 +45,7 @@ constexpr ObjectKey kPipeKeys[] = {
 constexpr ObjectKey kTaskKeys[] = {
     {"Entry Point", K::Text, offsetof(TaskData, entryPoint), D::Zero},
     {"Initial Priority", K::Integer, offsetof(TaskData, initialPriority), D::Zero},
-    {"Stack Size", K::Integer, offsetof(TaskData, stackSize), D::Zero},
+    {"Stack Size", K::Size, offsetof(TaskData, stackSize), D::Zero},
     {"Starting Order Number", K::Integer, offsetof(TaskData, startingOrder), D::Zero},
     {"Extended Context", K::ContextFlags, offsetof(TaskData, extendedContext), D::KernelRows},
     {"Manual", K::Integer, offsetof(TaskData, manual), D::Zero},
@@ -57,12 +57,12 @@ constexpr ObjectKey kSemaphoreKeys[] = {
     {"Waiting Order", K::Integer, offsetof(SemaphoreData, waitingOrder), D::Zero},
 };
 constexpr ObjectKey kQueueKeys[] = {
-    {"Width", K::Integer, offsetof(QueueData, width), D::Zero},
-    {"Depth", K::Integer, offsetof(QueueData, depth), D::Zero},
+    {"Width", K::Size, offsetof(QueueData, width), D::Zero},
+    {"Depth", K::Size, offsetof(QueueData, depth), D::Zero},
     {"Waiting Order", K::Integer, offsetof(QueueData, waitingOrder), D::Zero},
     {"Width Expression", K::Text, offsetof(QueueData, widthExpression), D::Zero},
     {"Depth Expression", K::Text, offsetof(QueueData, depthExpression), D::Zero},
-    {"Alignment", K::Integer, offsetof(QueueData, alignment), D::KernelAlignment},
+    {"Alignment", K::Size, offsetof(QueueData, alignment), D::KernelAlignment},
     {"Manual", K::Integer, offsetof(QueueData, manual), D::Zero},
     {"Label", K::Text, offsetof(QueueData, label), D::Zero},
 };
@@ -70,12 +70,12 @@ constexpr ObjectKey kMailboxKeys[] = {
     {"Waiting Order", K::Integer, offsetof(MailboxData, waitingOrder), D::Zero},
 };
 constexpr ObjectKey kPartitionKeys[] = {
-    {"Block Size", K::Integer, offsetof(PartitionData, blockSize), D::Zero},
-    {"Number of Blocks", K::Integer, offsetof(PartitionData, numberOfBlocks), D::Zero},
+    {"Block Size", K::Size, offsetof(PartitionData, blockSize), D::Zero},
+    {"Number of Blocks", K::Size, offsetof(PartitionData, numberOfBlocks), D::Zero},
     {"Waiting Order", K::Integer, offsetof(PartitionData, waitingOrder), D::Zero},
     {"Block Size Expression", K::Text, offsetof(PartitionData, blockSizeExpression), D::Zero},
     {"Number of Blocks Expression", K::Text, offsetof(PartitionData, numberOfBlocksExpression), D::Zero},
-    {"Alignment", K::Integer, offsetof(PartitionData, alignment), D::KernelAlignment},
+    {"Alignment", K::Size, offsetof(PartitionData, alignment), D::KernelAlignment},
     {"Manual", K::Integer, offsetof(PartitionData, manual), D::Zero},
     {"Label", K::Text, offsetof(PartitionData, label), D::Zero},
 };

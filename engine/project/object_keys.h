@@ -10,6 +10,7 @@ namespace engine {
 
 enum class ObjectKeyKind {
     Integer,          // a signed 32-bit field
+    Size,             // a signed 32-bit field holding a size or a count, never negative
     Flag,             // a 32-bit field holding 0 or 1 (any non-zero value reads as 1)
     Text,             // a 128-character text field
     ContextFlags,     // "Extended Context0".. : one flag per extended context of the kernel (at most 4)

@@ -11,6 +11,7 @@
 
 #include "engine/ops/cpu_record_handler.h"
 #include "engine/files/file_chooser.h"
+#include "engine/files/file_message.h"
 #include "engine/ops/project_manager.h"
 #include "engine/project/application_file.h"
 #include "engine/project/application_names.h"
@@ -71,10 +72,9 @@ int ProjectFile::OpenProjectDialog(std::string& pathBuffer, bool nameGiven)
         return 0;
     // Relative paths in the project resolve against its folder; the file's own path is made absolute
     // first so that it still names the file from there.
+    if (const std::string resolved = ResolvePath(path); !resolved.empty())
+        path = resolved;
     std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(MakeNativePath(path), error);
-    if (!error)
-        path = absolute.lexically_normal().string();
     std::filesystem::current_path(folderOf(path), error);
     return ReadProjectFile(path);
 }
@@ -84,7 +84,8 @@ int ProjectFile::ReadProjectFile(const std::string& path)
     m_project->edited = 0;
     if (!SetPath(path))
         return 0;
-    if (!fileOpensForReading(MakeNativePath(path))) {
+    // A folder, pipe or device is named for what it is by the read that follows, never opened.
+    if (CheckReadableFile(MakeNativePath(path)) == ReadResult::OpenFailed) {
         showFileError("Can't open project file " + path);
         return 0;
     }
@@ -94,6 +95,17 @@ int ProjectFile::ReadProjectFile(const std::string& path)
 int ProjectFile::ParseProjectSections()
 {
     ProjectRecord& project = *m_project;
+    // The lists hold addresses of this open's records; they are emptied whichever way the open ends.
+    struct ClearOnExit {
+        ProjectFile& file;
+        ~ClearOnExit()
+        {
+            file.m_listedFiles.clear();
+            file.m_globalNames.clear();
+        }
+    } clearListed{*this};
+    m_listedFiles.clear();
+    m_globalNames.clear();
     delete project.file;
     project.file = new SectionedFile(MakeNativePath(textString(project.path)), false, false, false);
     const SectionedFile& file = *project.file;
@@ -105,7 +117,7 @@ int ProjectFile::ParseProjectSections()
                                     ReadFailureReason(loaded, file.GetPath())));
         return 0;
     }
-    if (!sectionsAreDistinct(file, "project", textString(project.path)))
+    if (!CheckParsedFile(file, "project", textString(project.path)))
         return 0;
     // Every section stands for one thing; a CPU or list name that names another section (a CPU called
     // "PROJECT", two CPUs sharing one list) would read that section's data as its own.
@@ -256,7 +268,7 @@ int ProjectFile::ReadProjectApplications(int cpuIndex, const std::string& sectio
         }
         setText(apps[i].path, path);
     }
-    if (!applicationFilesAreDistinct(*m_project, cpuIndex))
+    if (!applicationFilesAreDistinct(*m_project, cpuIndex, m_listedFiles))
         return 0;
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (apps[i].path[0] == '\0') {
@@ -264,6 +276,7 @@ int ProjectFile::ReadProjectApplications(int cpuIndex, const std::string& sectio
             continue;
         }
         ApplicationFile reader(m_owner, m_project, &cpu, &apps[i]);
+        reader.SetGlobalObjectNames(&m_globalNames);
         if (!reader.Read(textString(apps[i].path)))
             return 0;
     }

@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/project/application_names.h"
+#include "engine/project/global_names.h"
+
 namespace engine {
 
 class ProjectManager;
@@ -55,6 +58,10 @@ private:
     ProjectManager* m_owner;
     ProjectRecord* m_project;
     ConfigRecord* m_config;
+    // The application files and global objects the current open has met (see applicationFilesAreDistinct
+    // and warnAboutGlobalNameClashes).
+    ListedApplicationFiles m_listedFiles;
+    GlobalObjectNames m_globalNames;
 };
 
 // Sets a new application record of the CPU to its defaults (paths "./", clock 1000, one instance, the

@@ -27,15 +27,6 @@ std::optional<std::vector<std::string>> listKeys(const SectionedFileSection& sec
     return sectionKeys(section);
 }
 
-bool sectionsAreDistinct(const SectionedFile& file, std::string_view fileKind, std::string_view path)
-{
-    if (file.GetDroppedSection().empty())
-        return true;
-    showFileError(formatMessage("Unable to load %s file %s: the section \"%s\" appears twice", fileKind, path,
-                                file.GetDroppedSection()));
-    return false;
-}
-
 std::optional<std::string> findValue(const SectionedFileSection& section, std::string_view key)
 {
     if (const SectionedFileEntry* entry = section.FindEntry(key))
@@ -46,16 +37,6 @@ std::optional<std::string> findValue(const SectionedFileSection& section, std::s
 std::string readText(const SectionedFileSection& section, std::string_view key, std::string_view fallback)
 {
     return section.GetString(key, fallback);
-}
-
-int32_t readInt(const SectionedFileSection& section, std::string_view key, int32_t fallback)
-{
-    return section.GetInt(key, fallback);
-}
-
-int32_t readFlag(const SectionedFileSection& section, std::string_view key, int32_t fallback)
-{
-    return section.GetBool(key, fallback != 0) ? 1 : 0;
 }
 
 namespace {

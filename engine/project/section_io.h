@@ -25,17 +25,9 @@ std::vector<std::string> sectionKeys(const SectionedFileSection& section);
 std::optional<std::vector<std::string>> listKeys(const SectionedFileSection& section, std::string_view fileKind,
                                                  std::string_view path);
 
-// False, after a message naming the file and the section, when the file repeated a section header (in
-// another letter case or not), whose entries the reader dropped.
-bool sectionsAreDistinct(const SectionedFile& file, std::string_view fileKind, std::string_view path);
-
 // A value as text; nullopt when the key is missing.
 std::optional<std::string> findValue(const SectionedFileSection& section, std::string_view key);
 std::string readText(const SectionedFileSection& section, std::string_view key, std::string_view fallback = {});
-// The integer view of a value (0 when it is not a whole number); the fallback when the key is missing.
-int32_t readInt(const SectionedFileSection& section, std::string_view key, int32_t fallback);
-// The truth view (0 or 1) of a value; the fallback when the key is missing.
-int32_t readFlag(const SectionedFileSection& section, std::string_view key, int32_t fallback);
 
 // Fitting file text into record fields: a text longer than its field is refused, never cut. Each check
 // shows a message naming the file, the section, the key and the field's limit, and returns false.

@@ -259,6 +259,28 @@ void SectionedFileSection::GetEntryNames(TextList& names) const
 
 // ---- SectionedFile ----------------------------------------------------------------------------------
 
+std::string SectionedFile::FindReadProblem() const
+{
+    if (!m_droppedSection.empty())
+        return "the section \"" + m_droppedSection + "\" appears twice";
+    for (const SectionedFileSection* section : m_sections) {
+        if (!section->m_droppedKey.empty())
+            return "the key \"" + section->m_droppedKey + "\" is listed twice in section \"" + section->m_name + "\"";
+    }
+    for (const SectionedFileSection* section : m_sections) {
+        for (const SectionedFileEntry* entry : section->Entries()) {
+            // Only an escape writes a zero byte (the text read ends at the first one).
+            if (entry->m_form != SectionedFileEntry::Written ||
+                std::memchr(entry->m_text, '\\', entry->m_textSize) == nullptr)
+                continue;
+            if (entry->GetValue().find('\0') != std::string::npos)
+                return "the value of \"" + entry->GetName() + "\" in section \"" + section->m_name +
+                       "\" holds a zero byte (\\x00), which no text of this file can hold";
+        }
+    }
+    return {};
+}
+
 SectionedFile::SectionedFile(std::string path, bool caseSensitive, bool sorted, bool loadNow)
     : m_path(std::move(path)), m_caseSensitive(caseSensitive), m_sorted(sorted)
 {

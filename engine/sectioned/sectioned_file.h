@@ -260,6 +260,10 @@ public:
     // A description of the first pair of section names, or of keys within one section, that differ only
     // in case (a case-insensitive reader would merge them); "" when there is none.
     std::string FindNameCollision() const;
+    // A description of the first thing a parse could not hold as written: a repeated section header, a key
+    // repeated within one section (under the file's case rule), or a value whose text holds a zero byte;
+    // "" when there is none. The reader of every file kind refuses such a file, so nothing is dropped.
+    std::string FindReadProblem() const;
 
     SectionedFileSection* FindSection(std::string_view name) const;
     // Adds an empty section; null when a section of that name exists (it is not returned).

@@ -41,15 +41,30 @@ bool writeAll(int fd, std::string_view bytes)
 
 } // namespace
 
+ReadResult CheckReadableFile(const std::string& path)
+{
+    // Opening a device or a named pipe may have effects of its own, so what the path is comes first.
+    struct stat named {};
+    if (::stat(path.c_str(), &named) == 0 && !S_ISREG(named.st_mode))
+        return ReadResult::NotRegular;
+    Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    return file.fd < 0 ? ReadResult::OpenFailed : ReadResult::Ok;
+}
+
 ReadResult ReadWholeFile(const std::string& path, std::string& bytes)
 {
-    // Without O_NONBLOCK, opening a named pipe would wait for a writer; only regular files are read.
+    struct stat named {};
+    if (::stat(path.c_str(), &named) == 0 && !S_ISREG(named.st_mode))
+        return ReadResult::NotRegular;
+    // Without O_NONBLOCK, opening a named pipe put at the name since would wait for a writer.
     Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (file.fd < 0)
         return ReadResult::OpenFailed;
     struct stat info {};
-    if (::fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode))
+    if (::fstat(file.fd, &info) != 0)
         return ReadResult::ReadFailed;
+    if (!S_ISREG(info.st_mode))
+        return ReadResult::NotRegular;
     if (static_cast<unsigned long long>(info.st_size) > kMaxReadSize)
         return ReadResult::NoMemory;
     std::string buffer;
@@ -168,6 +183,18 @@ std::string ReadFailureReason(ReadResult result, const std::string& path)
         return "it cannot be opened";
     case ReadResult::ReadFailed:
         return "it cannot be read";
+    case ReadResult::NotRegular: {
+        struct stat info {};
+        if (::stat(path.c_str(), &info) != 0)
+            return "it is not a regular file";
+        if (S_ISDIR(info.st_mode))
+            return "it is a folder";
+        if (S_ISFIFO(info.st_mode))
+            return "it is a named pipe";
+        if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode))
+            return "it is a device";
+        return "it is not a regular file";
+    }
     case ReadResult::NoMemory:
         break;
     }

@@ -11,17 +11,23 @@ enum class ReadResult {
     OpenFailed, // the file does not exist or cannot be opened for reading
     ReadFailed, // it opened but could not be read whole (a folder, an I/O error, a short read)
     NoMemory,   // it is larger than kMaxReadSize or no buffer of its size could be had
+    NotRegular, // it is a folder, a named pipe, a device or a socket, which is never opened to be read
 };
 
 // The largest file ReadWholeFile takes into memory: every file the programs read is text far below it.
 constexpr unsigned long long kMaxReadSize = 1ull << 30;
 
 // Reads the whole file at `path` (used as given; callers apply MakeNativePath) into `bytes`.
-// `bytes` is left untouched unless the result is Ok.
+// `bytes` is left untouched unless the result is Ok. Only a regular file is read: anything else is
+// refused by what it is before it is opened.
 ReadResult ReadWholeFile(const std::string& path, std::string& bytes);
+// Whether ReadWholeFile could start on `path`: NotRegular, OpenFailed or Ok, without reading.
+ReadResult CheckReadableFile(const std::string& path);
 
 // Why a read of `path` gave `result` (not Ok), to follow a message's colon: "it cannot be opened", "it
-// cannot be read", "it is larger than 1073741824 bytes" or "there is not enough memory to read it".
+// cannot be read", "it is larger than 1073741824 bytes", "there is not enough memory to read it", or
+// what the path is instead of a regular file ("it is a folder", "it is a named pipe", "it is a device",
+// "it is not a regular file").
 std::string ReadFailureReason(ReadResult result, const std::string& path);
 
 // Writes `bytes` to `path`, creating or truncating it. False on any failure.

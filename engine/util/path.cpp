@@ -2,6 +2,7 @@
 
 #include "platform/core/program_path.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -80,8 +81,28 @@ std::string ResolvePath(std::string_view path)
             next = full.size();
         std::string part = full.substr(pos, next - pos);
         if (part == "..") {
-            if (!parts.empty())
+            // ".." is the parent of the folder the system reaches, which differs from the name's own
+            // folder after a linked folder: the folder so far is resolved first. A folder that does not
+            // exist (yet) holds no link to follow, and its ".." is folded as written.
+            std::string reached;
+            for (const std::string& kept : parts)
+                reached += "/" + kept;
+            if (reached.empty()) {
+                // the root is its own parent
+            } else if (char* real = ::realpath(reached.c_str(), nullptr)) {
+                parts.clear();
+                const std::string_view resolved(real);
+                for (std::size_t at = 1; at < resolved.size();) {
+                    const std::size_t end = std::min(resolved.find('/', at), resolved.size());
+                    parts.emplace_back(resolved.substr(at, end - at));
+                    at = end + 1;
+                }
+                std::free(real);
+                if (!parts.empty())
+                    parts.pop_back();
+            } else {
                 parts.pop_back();
+            }
         } else if (!part.empty() && part != ".") {
             parts.push_back(part);
         }

@@ -21,7 +21,9 @@ std::string DateTimeText();
 
 // True when the file (after MakeNativePath) exists.
 bool FileExists(std::string_view path);
-// The absolute form of a path, relative to the current folder, with "." and ".." folded; "" on failure.
+// The absolute form of a path, relative to the current folder, with "." folded and each ".." taken to the
+// parent of the folder the system reaches before it (links resolved), so it names the file the system
+// names; "" on failure.
 std::string ResolvePath(std::string_view path);
 inline std::string ResolvePathText(std::string_view path) { return ResolvePath(path); }
 

@@ -70,9 +70,16 @@ bool PrintText(const std::string& text)
 bool ShowReportFile(const std::string& path)
 {
     std::string bytes;
-    switch (ReadWholeFile(MakeNativePath(path), bytes)) {
+    const std::string native = MakeNativePath(path);
+    const ReadResult result = ReadWholeFile(native, bytes);
+    switch (result) {
     case ReadResult::OpenFailed:
         platform::messageBox(FormatText("Unable to open file '%s'", path.c_str()), ProgramTitle());
+        return false;
+    case ReadResult::NotRegular:
+        platform::messageBox(FormatText("Unable to read file '%s': %s", path.c_str(),
+                                        ReadFailureReason(result, native).c_str()),
+                             ProgramTitle());
         return false;
     case ReadResult::ReadFailed:
     case ReadResult::NoMemory:

@@ -1,6 +1,8 @@
 #include "engine/util/text.h"
 
+#include <algorithm>
 #include <cstdarg>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -126,6 +128,43 @@ bool IsWholeNumber(std::string_view text)
     std::size_t consumed = 0;
     ParseNumber(text, &consumed);
     return !text.empty() && consumed == text.size();
+}
+
+std::optional<WholeNumber> ParseWholeNumber(std::string_view text)
+{
+    if (!IsWholeNumber(text))
+        return std::nullopt;
+    constexpr std::int64_t kCap = std::int64_t{1} << 40;
+    std::size_t i = 0;
+    while (isSpace(text[i]))
+        ++i;
+    bool negative = false;
+    if (text[i] == '+' || text[i] == '-') {
+        negative = text[i] == '-';
+        ++i;
+    }
+    WholeNumber number;
+    int base = 10;
+    if (text[i] == '0' && i + 1 < text.size()) {
+        number.pattern = true;
+        base = (text[i + 1] == 'x' || text[i + 1] == 'X') ? 16 : 8;
+        i += base == 16 ? 2 : 1;
+    }
+    std::int64_t value = 0;
+    for (; i < text.size(); ++i)
+        value = std::min(kCap, value * base + digitValue(text[i]));
+    number.value = negative ? -value : value;
+    return number;
+}
+
+std::optional<std::int32_t> FieldValueOf(const WholeNumber& number, std::int32_t minimum, std::int32_t maximum)
+{
+    std::int64_t value = number.value;
+    if (number.pattern && value > INT32_MAX && value <= static_cast<std::int64_t>(UINT32_MAX))
+        value -= std::int64_t{1} << 32;
+    if (value < minimum || value > maximum)
+        return std::nullopt;
+    return static_cast<std::int32_t>(value);
 }
 
 std::string FormatText(const char* format, ...)

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,6 +33,17 @@ std::string NumberToText(std::uint32_t value);
 std::uint32_t ParseNumber(std::string_view text, std::size_t* consumed = nullptr);
 // True when the text is non-empty and ParseNumber takes every one of its characters.
 bool IsWholeNumber(std::string_view text);
+
+// A whole number (as IsWholeNumber accepts it) with its exact value: `pattern` is set for a hexadecimal
+// or octal text, which writes a bit pattern. A magnitude beyond 2^40 is held as 2^40, outside every field.
+struct WholeNumber {
+    std::int64_t value = 0;
+    bool pattern = false;
+};
+std::optional<WholeNumber> ParseWholeNumber(std::string_view text);
+// The value of a 32-bit field written as `number` when it lies in [minimum, maximum]: a decimal as it
+// stands, a bit pattern of up to 32 bits as the signed value of those bits; nullopt when it does not fit.
+std::optional<std::int32_t> FieldValueOf(const WholeNumber& number, std::int32_t minimum, std::int32_t maximum);
 
 // printf into a new text.
 std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));

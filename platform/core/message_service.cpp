@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <iostream>
 
 namespace platform {
 
@@ -24,10 +25,20 @@ int defaultAnswer(unsigned style)
     return index < buttons.size() ? buttons[index] : buttons.front();
 }
 
+void writeErrorLine(std::string_view line)
+{
+    // Standard output is buffered when it goes to a file or a pipe; the C++ stream hands its text to the
+    // C one, which is flushed last.
+    std::cout.flush();
+    std::fflush(stdout);
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+
 int ConsoleMessageService::show(const std::string& text, const std::string& caption, unsigned style)
 {
-    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-    std::fflush(stderr);
+    writeErrorLine(caption + ": " + text);
     return defaultAnswer(style);
 }
 

@@ -7,6 +7,7 @@
 #include <deque>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -50,7 +51,12 @@ public:
     virtual int show(const std::string& text, const std::string& caption, unsigned style) = 0;
 };
 
-// Writes "caption: text" to stderr and answers with the default button; never waits.
+// Writes `line` and a line end to standard error once everything written to standard output so far is
+// out, so a log that takes both streams (a file, a pipe or a terminal) has every line in the order it
+// was written.
+void writeErrorLine(std::string_view line);
+
+// Writes "caption: text" to stderr (through writeErrorLine) and answers with the default button; never waits.
 class ConsoleMessageService : public MessageService {
 public:
     int show(const std::string& text, const std::string& caption, unsigned style) override;

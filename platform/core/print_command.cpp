@@ -1,6 +1,7 @@
 #include "print_command.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 #include <vector>
@@ -46,6 +47,8 @@ PrintResult printFile(const std::string& path)
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     pid_t child = 0;
+    // What the program wrote so far goes out before anything the command writes to the shared error stream.
+    std::fflush(nullptr);
     result.startError = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (result.startError != 0)

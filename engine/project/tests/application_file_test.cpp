@@ -293,7 +293,8 @@ TEST_F(ApplicationFileTest, BadFilesFailWithTheirMessage)
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     messages->clear();
     EXPECT_EQ(read(app, fifo), 0);
-    EXPECT_EQ(messages->texts(), std::vector<std::string>{"Unable to open application file " + fifo + " for reading"});
+    EXPECT_EQ(messages->texts(),
+              std::vector<std::string>{"Unable to read application file " + fifo + ": it is a named pipe"});
 }
 
 TEST_F(ApplicationFileTest, AnObjectListLongerThanTheFileIsRefusedBeforeRecordsAreSetUp)

@@ -51,6 +51,37 @@ TEST(SectionedParse, SectionHeadersAndRepeats)
     EXPECT_EQ(sensitive.GetEntryCount("none"), 0u);
 }
 
+// What a parse could not hold as written is described once, first the repeated section, then a repeated
+// key, then a text holding a zero byte, under the file's own case rule.
+TEST(SectionedParse, ReadProblemsNameWhatWasDroppedOrCut)
+{
+    struct Row {
+        const char* text;
+        bool caseSensitive;
+        std::string problem;
+    };
+    const Row rows[] = {
+        {"[A]\nk=1\n[B]\nk=1\n", false, ""},
+        {"[A]\nk=1\n[a]\nk=2\n", false, "the section \"a\" appears twice"},
+        {"[A]\nk=1\n[a]\nk=2\n", true, ""},
+        {"[A]\nStack Size=1\nstack size=2\n", false, "the key \"stack size\" is listed twice in section \"A\""},
+        {"[A]\nStack Size=1\nstack size=2\n", true, ""},
+        {"[A]\nk=1\nk=1\n[A]\n", false, "the section \"A\" appears twice"},
+        {"[A]\nName=\"Mon\\x00itor\"\n", false,
+         "the value of \"Name\" in section \"A\" holds a zero byte (\\x00), which no text of this file can hold"},
+        {"[A]\nName=\"Mon\\0\"\n", false,
+         "the value of \"Name\" in section \"A\" holds a zero byte (\\x00), which no text of this file can hold"},
+        {"[A]\nName=Mon\\x00itor\n", false, ""}, // unquoted: the backslash is text
+        {"[A]\nName=\"Mon\\x01itor\"\n", false, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        SectionedFile file("", row.caseSensitive);
+        file.ParseSectionedText(row.text);
+        EXPECT_EQ(file.FindReadProblem(), row.problem);
+    }
+}
+
 TEST(SectionedParse, EmptySectionBracketsKeepTheSectionBefore)
 {
     SectionedFile file = parse("[A]\nx=1\n[ ]\ny=2\n");
@@ -217,7 +248,7 @@ TEST(SectionedFileIo, ReadWriteAndFailures)
     EXPECT_EQ(missing.Load(true), ReadResult::OpenFailed);
     EXPECT_NE(missing.FindSection("Kept"), nullptr);
     SectionedFile folder(dir.path());
-    EXPECT_EQ(folder.Load(true), ReadResult::ReadFailed);
+    EXPECT_EQ(folder.Load(true), ReadResult::NotRegular);
 
     // Unwritable targets and names give 0 and keep the sections.
     EXPECT_EQ(file.SaveAs(dir.file("no/such/dir.cpu"), true), 0);

@@ -45,6 +45,20 @@ TEST(PathText, ResolveFoldsDotsAgainstTheCurrentFolder)
     EXPECT_EQ(ResolvePath(""), "");  // no name names no file, not the current folder
 }
 
+// ".." after a linked folder is the parent of the folder the link leads to, as the system takes it.
+TEST(PathText, ResolveTakesDotDotAfterALinkWhereTheSystemDoes)
+{
+    ScratchDir dir;
+    CurrentDirectoryGuard guard(dir.path());
+    ASSERT_TRUE(guard.changed());
+    const std::string here = GetCurrentDirectoryText();
+    std::filesystem::create_directories(dir.file("b/deeper"));
+    std::filesystem::create_directory_symlink("b/deeper", dir.file("shortcut"));
+    EXPECT_EQ(ResolvePath("shortcut/../viaparent.omb"), here + "/b/viaparent.omb");
+    EXPECT_EQ(ResolvePath(here + "/shortcut/./../../x"), here + "/x");
+    EXPECT_EQ(ResolvePath("not-there/../z"), here + "/z"); // no folder there, no link to follow
+}
+
 TEST(PathFolders, GuardRestoresTheFolder)
 {
     std::string before = GetCurrentDirectoryText();
@@ -99,10 +113,14 @@ TEST(FileIo, ReadWholeAndReplace)
     ScratchDir dir;
     std::string bytes = "keep";
     EXPECT_EQ(ReadWholeFile(dir.file("missing"), bytes), ReadResult::OpenFailed);
-    EXPECT_EQ(ReadWholeFile(dir.path(), bytes), ReadResult::ReadFailed);
+    EXPECT_EQ(ReadWholeFile(dir.path(), bytes), ReadResult::NotRegular);
+    EXPECT_EQ(ReadFailureReason(ReadResult::NotRegular, dir.path()), "it is a folder");
     const std::string fifo = dir.file("pipe.cpu"); // a named pipe without a writer is refused, not waited on
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_EQ(ReadWholeFile(fifo, bytes), ReadResult::ReadFailed);
+    EXPECT_EQ(ReadWholeFile(fifo, bytes), ReadResult::NotRegular);
+    EXPECT_EQ(ReadFailureReason(ReadResult::NotRegular, fifo), "it is a named pipe");
+    EXPECT_EQ(ReadWholeFile("/dev/null", bytes), ReadResult::NotRegular);
+    EXPECT_EQ(ReadFailureReason(ReadResult::NotRegular, "/dev/null"), "it is a device");
     ::unlink(fifo.c_str());
     EXPECT_EQ(bytes, "keep");
 

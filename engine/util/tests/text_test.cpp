@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <optional>
+
 namespace engine {
 namespace {
 
@@ -43,6 +46,41 @@ TEST(TextNumbers, WholeNumberNeedsEveryCharacterConsumed)
     EXPECT_FALSE(IsWholeNumber(""));
     EXPECT_FALSE(IsWholeNumber("-"));
     EXPECT_FALSE(IsWholeNumber("  "));
+}
+
+// A field takes a decimal only within its range; hexadecimal and octal texts are bit patterns of up to
+// 32 bits. Anything larger is out of every range, never wrapped or clamped into it.
+TEST(TextNumbers, FieldValuesFitTheirRangeOrAreRefused)
+{
+    struct Row {
+        const char* text;
+        std::int32_t minimum;
+        std::int32_t maximum;
+        std::optional<std::int32_t> value;
+    };
+    const Row rows[] = {
+        {"2147483647", INT32_MIN, INT32_MAX, INT32_MAX},
+        {"2147483648", INT32_MIN, INT32_MAX, std::nullopt},
+        {"4294967295", INT32_MIN, INT32_MAX, std::nullopt},
+        {"-2147483648", INT32_MIN, INT32_MAX, INT32_MIN},
+        {"-99999999999", INT32_MIN, INT32_MAX, std::nullopt},
+        {"99999999999999999999999", INT32_MIN, INT32_MAX, std::nullopt},
+        {"0xFFFFFFFF", INT32_MIN, INT32_MAX, -1},
+        {"0x100000000", INT32_MIN, INT32_MAX, std::nullopt},
+        {"037777777777", INT32_MIN, INT32_MAX, -1},
+        {"0xFFFFFFFF", 0, INT32_MAX, std::nullopt},
+        {" +12", 0, INT32_MAX, 12},
+        {"-1", 0, INT32_MAX, std::nullopt},
+        {"0", 0, 0, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.text);
+        const std::optional<WholeNumber> number = ParseWholeNumber(row.text);
+        ASSERT_TRUE(number.has_value());
+        EXPECT_EQ(FieldValueOf(*number, row.minimum, row.maximum), row.value);
+    }
+    for (const char* notWhole : {"", "12abc", "0x", " ", "1 ", "--1"})
+        EXPECT_FALSE(ParseWholeNumber(notWhole).has_value()) << notWhole;
 }
 
 TEST(TextNumbers, DigitChecksAndFormatting)

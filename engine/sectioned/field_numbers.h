@@ -1,0 +1,42 @@
+#pragma once
+// Reading the numbers of 32-bit record fields from sections. A number that does not fit its field is not
+// taken: the reader keeps the first such value's description, and the file's reader refuses the file.
+
+#include <climits>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace engine {
+
+class SectionedFileSection;
+
+struct NumberRange {
+    std::int32_t minimum = INT32_MIN;
+    std::int32_t maximum = INT32_MAX;
+};
+// Sizes and counts, which cannot be negative.
+inline constexpr NumberRange kNonNegative{0, INT32_MAX};
+
+class FieldNumbers {
+public:
+    // The number `key` gives: the fallback when the key is missing, 0 when its value is no whole number
+    // (as the sectioned file's integer view), the fallback (and the problem noted) when the number lies
+    // outside `range`. A decimal must lie in the range; a hexadecimal or octal number is a bit pattern of
+    // up to 32 bits, taken as the signed value of those bits.
+    std::int32_t number(const SectionedFileSection& section, std::string_view key, std::int32_t fallback,
+                        NumberRange range = {});
+    // The truth view (0 or 1) of a value; a number beyond 32 bits is noted as a problem.
+    std::int32_t flag(const SectionedFileSection& section, std::string_view key, bool fallback);
+
+    bool ok() const { return m_problem.empty(); }
+    // The first value that did not fit, described to follow "Unable to load ... file ...: "; "" when none.
+    const std::string& problem() const { return m_problem; }
+
+private:
+    void note(const SectionedFileSection& section, std::string_view key, std::string_view value, NumberRange range);
+
+    std::string m_problem;
+};
+
+} // namespace engine
