@@ -21,6 +21,7 @@
 #include "engine/ops/cpu_record_handler.h"
 #include "engine/records/text_field.h"
 #include "engine/util/path.h"
+#include "engine/util/text.h"
 #include "gui/editors/model/page_application.h"
 #include "gui/editors/model/page_cpu.h"
 #include "gui/editors/services/editors_impl.h"
@@ -355,6 +356,65 @@ TEST_F(MainWindowSheetsTest, CpuNamesThatWouldShareASectionAreRefusedOnThePageAn
     }
     for (const auto& [path, text] : before)
         EXPECT_EQ(readFile(path), text) << path;
+}
+
+// Every numeric field of every page of the application sheet, found from the controls (an edit showing a
+// whole number), refuses a number past 32 bits with its range message at OK.
+TEST_F(MainWindowSheetsTest, EveryNumericFieldOfTheApplicationSheetRefusesNumbersPast32Bits)
+{
+    engine::ProjectRecord& project = m_window->GetProject();
+    engine::CpuRecord& main = windowCpu("Main");
+    engine::ApplicationRecord& control = main.applications[0];
+    // The numeric edits of each page, by the page's caption.
+    std::vector<std::pair<QString, int>> numeric;
+    whenModal(
+        [&](QWidget* modal) {
+            auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
+            ASSERT_NE(sheet, nullptr);
+            auto* tabs = sheet->findChild<QTabBar*>();
+            ASSERT_NE(tabs, nullptr);
+            for (int t = 0; t < tabs->count(); ++t) {
+                const QString caption = tabs->tabText(t);
+                platform::PropertyPage* page = clickTab(sheet, caption);
+                ASSERT_NE(page, nullptr);
+                for (QLineEdit* edit : page->findChildren<QLineEdit*>()) {
+                    if (edit->isVisible() && edit->isEnabled() && !edit->isReadOnly() &&
+                        engine::IsWholeNumber(edit->text().trimmed().toStdString()))
+                        numeric.emplace_back(caption, platform::controlId(edit));
+                }
+            }
+            qobject_cast<QDialog*>(modal)->reject();
+        },
+        QStringLiteral("Application Properties"));
+    shell::editorServices().ShowApplicationProperties(m_window->manager(), project, control, main);
+    ASSERT_GE(numeric.size(), 3u);
+    for (const auto& [caption, id] : numeric) {
+        for (const char* typed : {"4294967296", "99999999999"}) {
+            SCOPED_TRACE(caption.toStdString() + " " + std::to_string(id) + " " + typed);
+            m_messages->clear();
+            bool stayed = false;
+            whenModal(
+                [&, caption = caption, id = id](QWidget* modal) {
+                    auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
+                    platform::PropertyPage* page = clickTab(sheet, caption);
+                    ASSERT_NE(page, nullptr);
+                    platform::findControl<QLineEdit>(page, id)->setText(QString::fromLatin1(typed));
+                    sheet->accept();
+                    settle();
+                    stayed = sheet->isVisible();
+                    if (stayed)
+                        sheet->reject();
+                },
+                QStringLiteral("Application Properties"));
+            shell::editorServices().ShowApplicationProperties(m_window->manager(), project, control, main);
+            EXPECT_TRUE(stayed);
+            ASSERT_EQ(messages().size(), 1u);
+            // The option rows word their range as the kernel file gives it.
+            const bool ranged = messages()[0].find(" must be in the range of ") != std::string::npos ||
+                                messages()[0].find(" range is ") != std::string::npos;
+            EXPECT_TRUE(ranged) << messages()[0];
+        }
+    }
 }
 
 } // namespace
