@@ -299,8 +299,15 @@ void ModelPage::onCheckChanged(int id)
     if (!isCreated() || !platform::findControl<CustomCheckListBox>(this, id))
         return;
     pull();
-    handOverChecks(id);
-    push();
+    // A refused check (its message) shows once the list shows what the records kept.
+    std::vector<PageMessageDeferral::Kept> messages;
+    {
+        PageMessageDeferral deferral;
+        handOverChecks(id);
+        push();
+        messages = deferral.take();
+    }
+    showMessages(messages);
 }
 
 bool ModelPage::handOverChecks(int id)

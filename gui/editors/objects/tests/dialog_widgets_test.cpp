@@ -341,8 +341,8 @@ TEST_F(DemoDialogsTest, EveryNumericFieldRefusesNumbersPast32Bits)
     EXPECT_GT(walked, 40);
 }
 
-// The files are Latin-1: an edit does not take a character outside it, typed or pasted, and what it
-// does take is stored as typed (never a replacement character).
+// The files are Latin-1: an edit does not take a character outside it, or a control character, typed or
+// pasted, and what it does take is stored as typed (never a replacement character).
 TEST_F(DemoDialogsTest, EditsTakeOnlyCharactersTheFilesCanHold)
 {
     engine::ObjectPlace place = find("tskMain");
@@ -358,6 +358,9 @@ TEST_F(DemoDialogsTest, EditsTakeOnlyCharactersTheFilesCanHold)
                                  QCoreApplication::sendEvent(edit, &key);
                              }
                              edit->insert(QString::fromUtf8(" \u2603\u00e9"));  // as a paste inserts
+                             // Nor a control character, pasted into a one-line value.
+                             for (const char* pasted : {"\t", "a\nb", "\x01", "\x7f", "\r"})
+                                 edit->insert(QString::fromLatin1(pasted));
                              shown = edit->text();
                              press(dialog, IdOkButton);
                          }),

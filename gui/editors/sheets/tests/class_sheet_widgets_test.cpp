@@ -214,7 +214,7 @@ TEST_F(ClassSheetWidgetsTest, OneClickOnACheckBoxStoresIt)
 }
 
 // A check refused on a binary-only kernel says so once the click has ended, not inside its mouse press;
-// the line shows the record's check again.
+// the line shows the record's check again, before the box comes up.
 TEST_F(ClassSheetWidgetsTest, ARefusedCheckIsReportedAfterThePress)
 {
     engine::CpuRecord& comms = cpu("Comms");
@@ -230,9 +230,14 @@ TEST_F(ClassSheetWidgetsTest, ARefusedCheckIsReportedAfterThePress)
             return platform::IdOk;
         }
     } recording;
+    CustomCheckListBox* shownList = nullptr;
+    int shownLine = -1;
+    std::vector<int> checkAtBox;
     recording.seen = [&](const std::string& text) {
         insideClick.push_back(clicking);
         texts.push_back(text);
+        if (shownList)
+            checkAtBox.push_back(shownList->GetCheck(shownLine));
     };
     platform::MessageService* previous = platform::setMessageService(&recording);
     int before = -1;
@@ -242,13 +247,17 @@ TEST_F(ClassSheetWidgetsTest, ARefusedCheckIsReportedAfterThePress)
         const int line = lineOf(list, QStringLiteral("Semaphore\t"));
         ASSERT_GE(line, 0);
         before = list->GetCheck(line);
+        shownList = list;
+        shownLine = line;
         clicking = true;
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->checkRect(line).center());
         clicking = false;
         settle();
         after = list->GetCheck(line);
+        shownList = nullptr;
     });
     platform::setMessageService(previous);
+    EXPECT_EQ(checkAtBox, std::vector<int>{before});
     EXPECT_EQ(texts, std::vector<std::string>{"These items cannot be changed in a binary-only Korvane distribution."});
     EXPECT_EQ(insideClick, std::vector<bool>{false});
     EXPECT_EQ(after, before);
