@@ -417,5 +417,56 @@ TEST_F(MainWindowSheetsTest, EveryNumericFieldOfTheApplicationSheetRefusesNumber
     }
 }
 
+// Runs the step on the next modal window other than `except` if one comes up within a few turns of the
+// event loop.
+void whenOtherModalSoon(QWidget* except, std::function<void(QWidget*)> step, int turns = 100)
+{
+    QTimer::singleShot(0, [except, step, turns] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && modal != except)
+            step(modal);
+        else if (turns > 0)
+            whenOtherModalSoon(except, step, turns - 1);
+    });
+}
+
+// A double-click on a class row that is not the current one does what Options does, the first time.
+TEST_F(MainWindowSheetsTest, ADoubleClickOnAClassRowThatIsNotCurrentOpensItsOptions)
+{
+    engine::ProjectRecord& project = m_window->GetProject();
+    engine::CpuRecord& main = windowCpu("Main");
+    engine::ApplicationRecord& control = main.applications[0];
+    int opened = 0;
+    int rows = 0;
+    whenModal(
+        [&](QWidget* modal) {
+            auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
+            ASSERT_NE(sheet, nullptr);
+            ASSERT_NE(clickTab(sheet, QStringLiteral("Class")), nullptr);
+            auto* classes = platform::findControl<QTreeWidget>(sheet->GetActivePage(), app_ids::ClassList);
+            ASSERT_NE(classes, nullptr);
+            rows = classes->topLevelItemCount();
+            for (int row : {1, rows - 1}) {
+                ASSERT_GT(rows, row);
+                ASSERT_NE(classes->currentItem(), classes->topLevelItem(row));
+                const QPoint at = classes->visualItemRect(classes->topLevelItem(row)).center();
+                whenOtherModalSoon(modal, [&](QWidget* options) {
+                    ++opened;
+                    qobject_cast<QDialog*>(options)->reject();
+                });
+                QTest::mouseClick(classes->viewport(), Qt::LeftButton, {}, at);
+                settle();  // the page takes the selection change between the two clicks
+                QTest::mouseDClick(classes->viewport(), Qt::LeftButton, {}, at);
+                settle();
+                for (int turn = 0; turn < 100; ++turn)
+                    QCoreApplication::processEvents();
+            }
+            qobject_cast<QDialog*>(modal)->reject();
+        },
+        QStringLiteral("Application Properties"));
+    shell::editorServices().ShowApplicationProperties(m_window->manager(), project, control, main);
+    EXPECT_EQ(opened, 2);
+}
+
 } // namespace
 } // namespace editors::test
