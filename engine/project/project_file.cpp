@@ -182,6 +182,11 @@ int ProjectFile::ParseProjectSections()
         }
         if (!claim(cpuName))
             return 0;
+        if (const std::string problem = nameSyntaxProblem(cpuName); !problem.empty()) {
+            showFileError(formatMessage("Unable to load project file %s: the CPU name \"%s\" cannot %s",
+                                        textString(project.path), cpuName, problem));
+            return 0;
+        }
         CpuRecordHandler handler(&cpu.kernel, m_config, &cpu);
         const std::string modelName = readText(*s, "Model");
         if (modelName.empty()) {
