@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "engine/project/file_messages.h"
+#include "engine/project/name_rules.h"
 #include "engine/project/section_io.h"
 #include "engine/records/records.h"
 #include "engine/records/text_field.h"
@@ -33,6 +34,9 @@ std::string fileIdentityIn(const ProjectRecord& project, std::string_view path)
 // Why the project writer would refuse `name` as a key of the list section, or "" when it would not.
 std::string keyProblem(const std::string& listName, std::string_view name)
 {
+    // The rule every road that names an application keeps (the pages, the writers).
+    if (const std::string problem = nameSyntaxProblem(name); !problem.empty())
+        return "it cannot " + problem;
     SectionedFile probe({}, true, false, false);
     if (SectionedFileSection* section = probe.AddSection(listName))
         section->AddEntry(name, "");

@@ -4,6 +4,7 @@
 
 #include "engine/project/application_file.h"
 #include "engine/project/file_messages.h"
+#include "engine/project/name_rules.h"
 #include "engine/project/object_keys.h"
 #include "engine/project/section_io.h"
 #include "engine/records/records.h"
@@ -246,6 +247,12 @@ int ApplicationFile::Write()
     const std::string path = textString(app.path);
     if (path.empty()) {
         showFileError(formatMessage("Application \"%s\" has no file to be written to", textString(app.name)));
+        return 0;
+    }
+    // The project lists the application under its name: a name it could not list is not written.
+    if (const std::string problem = applicationNameProblem(*m_cpu, &app, textOf(app.name)); !problem.empty()) {
+        showFileError(formatMessage("Unable to write application file %s: the application name \"%s\" cannot %s",
+                                    path, textString(app.name), problem));
         return 0;
     }
     // The file is built apart from the record's copy, which is replaced only after a good write.

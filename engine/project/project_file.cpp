@@ -16,6 +16,7 @@
 #include "engine/project/application_file.h"
 #include "engine/project/application_names.h"
 #include "engine/project/file_messages.h"
+#include "engine/project/name_rules.h"
 #include "engine/project/section_io.h"
 #include "engine/records/records.h"
 #include "engine/records/text_field.h"
@@ -193,6 +194,11 @@ int ProjectFile::ParseProjectSections()
         }
         if (!claim(cpuName))
             return 0;
+        if (const std::string problem = nameSyntaxProblem(cpuName); !problem.empty()) {
+            showFileError(formatMessage("Unable to load project file %s: the CPU name \"%s\" cannot %s",
+                                        textString(project.path), cpuName, problem));
+            return 0;
+        }
         CpuRecordHandler handler(&cpu.kernel, m_config, &cpu);
         const std::string modelName = readText(*s, "Model");
         if (modelName.empty()) {
@@ -303,6 +309,20 @@ std::unique_ptr<SectionedFile> ProjectFile::BuildProjectSections() const
         const bool hasApplications = cpu.applications != nullptr && cpu.applicationCount > 0;
         const std::string listName = "APPS " + cpuName;
         const int32_t model = cpu.kernel.modelIndex;
+        if (const std::string problem = cpuNameProblem(project, &cpu, cpuName); !problem.empty()) {
+            showFileError(formatMessage("Unable to write project file %s: CPU name \"%s\" cannot %s",
+                                        textString(project.path), cpuName, problem));
+            return nullptr;
+        }
+        for (int32_t a = 0; hasApplications && a < cpu.applicationCount; ++a) {
+            const std::string name = textString(cpu.applications[a].name);
+            if (const std::string problem = applicationNameProblem(cpu, &cpu.applications[a], name); !problem.empty()) {
+                showFileError(formatMessage("Unable to write project file %s: application name \"%s\" of CPU \"%s\" "
+                                            "cannot %s",
+                                            textString(project.path), name, cpuName, problem));
+                return nullptr;
+            }
+        }
         // A CPU always has a model; an empty "Model" would not open again.
         if (m_config->models == nullptr || model < 0 || model >= m_config->modelCount ||
             m_config->models[model].name[0] == '\0') {

@@ -7,6 +7,7 @@ list(APPEND ENGINE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/application_reader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/application_writer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/file_messages.cpp ${CMAKE_CURRENT_LIST_DIR}/file_messages.h
+  ${CMAKE_CURRENT_LIST_DIR}/name_rules.cpp ${CMAKE_CURRENT_LIST_DIR}/name_rules.h
   ${CMAKE_CURRENT_LIST_DIR}/global_names.cpp ${CMAKE_CURRENT_LIST_DIR}/global_names.h
   ${CMAKE_CURRENT_LIST_DIR}/object_keys.cpp ${CMAKE_CURRENT_LIST_DIR}/object_keys.h
   ${CMAKE_CURRENT_LIST_DIR}/project_file.cpp ${CMAKE_CURRENT_LIST_DIR}/project_file.h

@@ -103,7 +103,7 @@ CommandState ComputeCommandState(const engine::ProjectRecord& project, const eng
     return state;
 }
 
-std::vector<MenuItem> BuildContextMenu(const engine::TreeNode& node, bool tree)
+std::vector<MenuItem> BuildContextMenu(const engine::TreeNode& node, bool tree, bool chained)
 {
     std::vector<MenuItem> items;
     const MenuItem rule{};
@@ -142,7 +142,7 @@ std::vector<MenuItem> BuildContextMenu(const engine::TreeNode& node, bool tree)
                  {"&Save Application", saveId}};
         if (mpCapable) {
             items.push_back(rule);
-            items.push_back({"&Enable MP", CmdApplicationEnableMp, true, application && application->isMp});
+            items.push_back({"E&nable MP", CmdApplicationEnableMp, true, application && application->isMp});
         }
         const bool anyDirty = application && (application->kernelHDirty || application->kernelMDirty ||
                                               application->projectHDirty || application->projectCDirty);
@@ -153,6 +153,10 @@ std::vector<MenuItem> BuildContextMenu(const engine::TreeNode& node, bool tree)
     }
     case engine::NodeClassEntry: {
         const std::string name = node.entry ? engine::textString(node.entry->name) : std::string();
+        if (chained) {
+            items = {{name + " P&roperties", changeId}};
+            break;
+        }
         const bool dynamics = node.entry && node.cpu && ChainAllowsDynamics(*node.entry, *node.cpu) &&
                               node.entry->classType != engine::ClassLevel &&
                               node.entry->classType != engine::ClassThread;
@@ -177,9 +181,9 @@ std::vector<MenuItem> BuildContextMenu(const engine::TreeNode& node, bool tree)
                 items.push_back({"&Add " + word, addId});
             }
             items.push_back({"&Delete " + name, deleteId});
-            items.push_back({name + " &Properties", changeId});
+            items.push_back({name + " P&roperties", changeId});
         } else {
-            items = {{"&Delete " + name, deleteId}, {name + " &Properties", changeId}};
+            items = {{"&Delete " + name, deleteId}, {name + " P&roperties", changeId}};
         }
         const bool mpAllowed = mpCapable && node.application && node.application->isMp &&
                                classType != engine::ClassLevel;
@@ -192,7 +196,7 @@ std::vector<MenuItem> BuildContextMenu(const engine::TreeNode& node, bool tree)
         items.push_back({node.object && node.object->enabled ? "Disable object" : "Enable object",
                          CmdObjectToggleEnable});
         items.push_back(rule);
-        items.push_back({child ? "&Edit User Text" : "E&dit User Text", userTextId});
+        items.push_back({child ? "&Edit User Text" : "Edit &User Text", userTextId});
         items.push_back(rule);
         generateItems("&Print Application");
         break;

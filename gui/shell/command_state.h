@@ -77,6 +77,8 @@ struct MenuItem {
 };
 
 // The context menu of a node; tree selects the tree menu's ids, else the list menu's. Empty for kind 0.
-std::vector<MenuItem> BuildContextMenu(const engine::TreeNode& node, bool tree);
+// A chained class entry (a list row under its class's row, node.entry the chained entry) offers its own
+// properties only: Add, Dynamics and the rest act on the class the chain starts from.
+std::vector<MenuItem> BuildContextMenu(const engine::TreeNode& node, bool tree, bool chained = false);
 
 } // namespace shell

@@ -517,11 +517,37 @@ void CMainDialog::OnObjectToggleEnable()
 // ---------------------------------------------------------------------------------------------------
 // Context menus and the list's commands
 
+namespace {
+
+// The commands of the list's menu that act on the row the menu was opened on by themselves.
+bool isListCommand(int id)
+{
+    switch (id) {
+    case shell::CmdListAdd:
+    case shell::CmdListChange:
+    case shell::CmdListDelete:
+    case shell::CmdListDynamics:
+    case shell::CmdListSaveNode:
+    case shell::CmdListExpand:
+    case shell::CmdListMarkDirty:
+    case shell::CmdListEditUserText:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 std::vector<shell::MenuItem> CMainDialog::ContextMenuItems(uint32_t item, bool tree)
 {
     engine::TreeNode node;
     engine::FindNodeByTreeItem(m_project, item, node);
-    return shell::BuildContextMenu(node, tree);
+    // A list row of a chained class stands for the entry down the chain, not for the class it hangs from.
+    const int depth = tree || node.kind != engine::NodeClassEntry ? 0 : m_listContextDepth;
+    for (int d = 0; d < depth && node.entry; ++d)
+        node.entry = node.entry->chained;
+    return shell::BuildContextMenu(node, tree, depth > 0);
 }
 
 void CMainDialog::ShowContextMenu(uint32_t item, bool tree, const QPoint& globalPos)
@@ -548,8 +574,18 @@ void CMainDialog::ShowContextMenu(uint32_t item, bool tree, const QPoint& global
         }
     }
     QAction* chosen = menu.exec(globalPos);
-    if (chosen)
-        OnCommand(chosen->data().toInt());
+    if (!chosen)
+        return;
+    const int id = chosen->data().toInt();
+    if (tree || isListCommand(id)) {
+        OnCommand(id);
+        return;
+    }
+    // A command both menus share (Enable MP, Generate, ...) acts on the list's row, not the tree's node.
+    const uint32_t selected = m_selectedItem;
+    setSelection(item);
+    OnCommand(id);
+    setSelection(m_tree->itemOf(selected) ? selected : m_tree->GetSelectedItem());
 }
 
 void CMainDialog::reselect(uint32_t item)

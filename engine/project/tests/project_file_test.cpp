@@ -161,6 +161,12 @@ TEST_F(ProjectFileTest, BadProjectsFailWithTheirMessageAndChangeNoFile)
          "Unable to load project file " + source() + "/demo.omb: the key \"MAIN\" is listed twice in section \"CPUS\""},
         {"CPU named like the project section", "demo.omb", "Comms=", "project=",
          "Unable to load project file " + source() + "/demo.omb: the name \"project\" is used for more than one section"},
+        {"application name the project file cannot list", "control.app", "Name=Control", "Name=Con]trol",
+         "Unable to load project file " + source() + "/demo.omb: the application name \"Con]trol\" of CPU \"Main\" "
+         "could not be saved: it cannot contain any of the following texts: = ; // /* ]"},
+        {"application name with a control character", "control.app", "Name=Control", "Name=Con\x01trol",
+         "Unable to load project file " + source() + "/demo.omb: the application name \"Con\x01trol\" of CPU "
+         "\"Main\" could not be saved: it cannot contain control characters"},
         {"two CPUs sharing one list", "demo.omb", "Applications=APPS Comms", "Applications=APPS Main",
          "Unable to load project file " + source() + "/demo.omb: the name \"APPS Main\" is used for more than one section"},
     };
@@ -386,6 +392,60 @@ TEST_F(ProjectFileTest, ProjectsTheWriterCouldNotReadBackAreNeverWritten)
     EXPECT_EQ(messages->texts(), std::vector<std::string>{"Unable to write project file " + source() +
                                                           "/demo.omb: CPU \"Comms\" has no model"});
     EXPECT_EQ(folderSnapshot(source()), before);
+}
+
+// Names a page would refuse are refused by the writers too, before any file is written: the name rules
+// are one check for every road.
+TEST_F(ProjectFileTest, NamesThePagesRefuseAreNeverWritten)
+{
+    ASSERT_EQ(open(project, source() + "/demo.omb"), 1);
+    const auto before = folderSnapshot(source());
+    const std::string projectPath = source() + "/demo.omb";
+    const struct {
+        int cpu;
+        int application;  // -1: the CPU is renamed
+        const char* name;
+        const char* message;
+    } cases[] = {
+        {0, 1, "CONTROL",
+         "Unable to write application file monitor.app: the application name \"CONTROL\" cannot be the name of "
+         "another application of CPU \"Main\""},
+        {0, 1, "[x", "Unable to write application file monitor.app: the application name \"[x\" cannot start with "
+                     "\"[\""},
+        {0, 1, "a\tb", "Unable to write application file monitor.app: the application name \"a\tb\" cannot contain "
+                       "control characters"},
+        {1, -1, "main", "CPU name \"Main\" cannot be the name of CPU \"main\""},
+        {1, -1, "Project", "CPU name \"Project\" cannot be \"PROJECT\", the name of a section of the project file"},
+        {1, -1, "APPS Main", "CPU name \"Main\" cannot be a name whose application list \"APPS Main\" is the name "
+                             "of CPU \"APPS Main\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        messages->clear();
+        CpuRecord& cpu = project.cpus[c.cpu];
+        const std::string cpuName = textString(cpu.name);
+        if (c.application >= 0) {
+            ApplicationRecord& application = cpu.applications[c.application];
+            const std::string name = textString(application.name);
+            setText(application.name, c.name);
+            EXPECT_EQ(ApplicationFile(&manager, &project, &cpu, &application).Write(), 0);
+            EXPECT_EQ(manager.SaveProjectFile(project, config), 0);
+            setText(application.name, name);
+            ASSERT_EQ(messages->texts().size(), 2u);
+            EXPECT_EQ(messages->texts()[0], c.message);
+            EXPECT_NE(messages->texts()[1].find("Unable to write project file " + projectPath + ": application name"),
+                      std::string::npos);
+        } else {
+            setText(cpu.name, c.name);
+            EXPECT_EQ(manager.SaveProjectFile(project, config), 0);
+            setText(cpu.name, cpuName);
+            ASSERT_EQ(messages->texts().size(), 1u);
+            EXPECT_EQ(messages->texts()[0], "Unable to write project file " + projectPath + ": " + c.message);
+        }
+    }
+    EXPECT_EQ(folderSnapshot(source()), before);
+    messages->clear();
+    EXPECT_EQ(manager.SaveProjectFile(project, config), 1) << ::testing::PrintToString(messages->texts());
 }
 
 TEST_F(ProjectFileTest, OddButReadableFilesOpenWithNothingDropped)

@@ -5,6 +5,7 @@
 #include "engine/ops/cpu_record_handler.h"
 #include "engine/ops/project_manager.h"
 #include "engine/ops/record_arrays.h"
+#include "engine/project/name_rules.h"
 #include "engine/project/project_file.h"
 #include "engine/records/text_field.h"
 #include "platform/core/message_service.h"
@@ -221,7 +222,12 @@ int AddCpu(engine::ProjectRecord& project, engine::ConfigRecord& config, const C
         if (runSheet)
             result = runSheet(handler, name, description);
     }
-    if (result != kDone) {
+    // The name is checked again where it is stored, whatever sheet gave it.
+    const std::string problem =
+        result == kDone ? engine::cpuNameProblem(project, &project.cpus[index], name) : std::string();
+    if (!problem.empty())
+        platform::messageBox("CPU name cannot " + problem, "CPU", platform::MbOk | platform::MbIconWarning);
+    if (result != kDone || !problem.empty() || !engine::textFits(project.cpus[index].name, name)) {
         engine::RemoveCpuAt(project, index);
         return kRefused;
     }

@@ -9,6 +9,10 @@
 
 namespace editors {
 
+namespace {
+constexpr const char* kDynamicLabel = "Number of Dynamics for Class";
+}
+
 DynamicObjectsModel::DynamicObjectsModel(engine::ApplicationClassEntry& entry, const engine::KernelRecord& kernel,
                                          engine::ApplicationRecord* application)
     : m_entry(entry), m_kernel(kernel), m_application(application)
@@ -45,14 +49,21 @@ void DynamicObjectsModel::init(ViewState& state)
     for (int row = 0; row < kDynamicRows; ++row) {
         const engine::ApplicationClassEntry* entry = row < rows ? rowEntry(row) : nullptr;
         m_atOpen[row] = entry ? entry->numberOfDynamics : 0;
+        const bool allowed = entry && entry->dynamicsAllowed;
         state[dynamicNameId(row)].text.clear();
         state[dynamicCountId(row)].text.clear();
-        if (entry && entry->dynamicsAllowed) {
+        state[dynamicLabelId(row)].text = kDynamicLabel;
+        if (allowed) {
             state[dynamicNameId(row)].text = engine::textString(entry->name);
             state[dynamicCountId(row)].text = engine::IntToText(entry->numberOfDynamics);
+            // The class name follows the label in its text, one blank apart.
+            state[dynamicLabelId(row)].text += " " + state[dynamicNameId(row)].text;
         }
-        for (int id : {dynamicNameId(row), dynamicCountId(row), dynamicLabelId(row)})
+        for (int id : {dynamicCountId(row), dynamicLabelId(row)})
             state[id].visible = entry != nullptr;
+        state[dynamicNameId(row)].visible = false;
+        // A class without dynamics takes no number.
+        state[dynamicCountId(row)].enabled = allowed;
     }
 }
 

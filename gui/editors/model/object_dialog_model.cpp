@@ -131,6 +131,11 @@ bool ObjectDialogModel::checkFits(const int32_t& field, uint32_t low, uint32_t h
     return false;
 }
 
+bool ObjectDialogModel::checkNumber(const int32_t& field, uint32_t low, uint32_t high, const std::string& what)
+{
+    return checkFits(field, low, high, what) && checkRange(static_cast<uint32_t>(field), low, high, what);
+}
+
 bool ObjectDialogModel::storeFlag(int32_t& field, bool checked)
 {
     const bool changed = checked != (valueAtOpen(field) != 0);

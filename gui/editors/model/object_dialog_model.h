@@ -80,6 +80,8 @@ protected:
     // The same message when the number last typed for the field did not fit 32 bits (it was stored
     // saturated, which may read as a value in range or as a "none" value).
     bool checkFits(const int32_t& field, uint32_t low, uint32_t high, const std::string& what);
+    // A field's range check: its range message also when the number typed for it did not fit 32 bits.
+    bool checkNumber(const int32_t& field, uint32_t low, uint32_t high, const std::string& what);
     bool isUnfit(const int32_t& field) const { return m_unfit.count(&field) != 0; }
     bool checkNameUnique();
     // The conflict search for a text (the object itself skipped); message prefix + the clash.

@@ -8,6 +8,7 @@
 #include "engine/ops/project_manager.h"
 #include "engine/project/application_file.h"
 #include "engine/project/application_names.h"
+#include "engine/project/name_rules.h"
 #include "engine/records/text_field.h"
 #include "engine/util/path.h"
 #include "engine/util/text.h"
@@ -167,8 +168,10 @@ OkOutcome AppGeneralPage::killActive(ViewState& state)
         pageMessage("User Version" + engine::RangeTextUnsigned(0, kMaxUserVersion), "Application");
         return OkOutcome::stay(UserVersion, false);
     }
-    const std::string name = state.text(Name);
-    if (name.empty()) {
+    // Every check sees the name as it is stored: trimmed.
+    const std::string typed = state.text(Name);
+    const std::string name = engine::TrimText(typed, true, true);
+    if (typed.empty()) {
         pageMessage("Application must have a name", "Application");
         return OkOutcome::stay(Name, false);
     }
@@ -181,20 +184,10 @@ OkOutcome AppGeneralPage::killActive(ViewState& state)
         pageMessage("Application must have non-blank name", "Application");
         return OkOutcome::stay(Name, false);
     }
-    // The project file lists the application under its name.
-    if (const std::string problem = FileSyntaxProblem(name); !problem.empty()) {
+    // The project file lists the application under its name, in a list of the CPU's applications.
+    if (const std::string problem = engine::applicationNameProblem(cpu(), &app, name); !problem.empty()) {
         pageMessage("Application name cannot " + problem, "Application");
         return OkOutcome::stay(Name, false);
-    }
-    // The CPU lists its applications by name: two of one name cannot both be saved.
-    for (int32_t a = 0; cpu().applications && a < cpu().applicationCount; ++a) {
-        const engine::ApplicationRecord& other = cpu().applications[a];
-        if (&other != &app && engine::EqualNoCase(engine::textString(other.name), name)) {
-            pageMessage("Application name cannot be the name of another application of CPU \"" +
-                            engine::textString(cpu().name) + "\"",
-                        "Application");
-            return OkOutcome::stay(Name, false);
-        }
     }
     if (app.isMp) {
         std::string node = engine::TrimText(state.text(NodeName), true, true);
@@ -278,7 +271,12 @@ void AppGeneralPage::loadFile(ViewState& state)
 
 void AppGeneralPage::saveFile(ViewState& state, bool choose)
 {
-    store(state);
+    // The file holds what OK would keep: every check OK runs comes first, and a refusal writes nothing.
+    const OkOutcome outcome = killActive(state);
+    if (!outcome.close) {
+        requestFocus(outcome.focusId);
+        return;
+    }
     engine::ApplicationFile file(nullptr, m_context.project, m_context.cpu, m_context.application);
     if (!choose) {
         if (file.Write() == 0)

@@ -39,8 +39,8 @@ bool RefuseBinaryOnlyChange(const engine::KernelRecord& kernel)
 {
     if (!kernel.binaryDistribution)
         return false;
-    platform::messageBox("These items cannot be changed in a binary-only Korvane distribution.",
-                         "Changes not accepted", platform::MbOk);
+    pageMessage("These items cannot be changed in a binary-only Korvane distribution.", "Changes not accepted",
+                platform::MbOk);
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "engine/names/report_texts.h"
 #include "engine/ops/cpu_record_handler.h"
+#include "engine/project/name_rules.h"
 #include "engine/records/text_field.h"
 #include "engine/util/path.h"
 #include "engine/util/text.h"
@@ -217,7 +218,12 @@ OkOutcome CpuGeneralPage::killActive(ViewState& state)
         pageMessage(std::string("CPU name cannot contain any of the following characters: ") + kForbidden, "CPU");
         return OkOutcome::stay(Name, false);
     }
-    if (const std::string problem = FileSyntaxProblem(name); !problem.empty()) {
+    // The project file lists the CPU under its name and gives it sections of its own: a name another
+    // section of the file takes (another CPU's, in any letter case) is refused before anything is written.
+    const std::string problem = m_project
+                                    ? engine::cpuNameProblem(*m_project, m_transaction.handler().GetCpuRecord(), name)
+                                    : FileSyntaxProblem(name);
+    if (!problem.empty()) {
         pageMessage("CPU name cannot " + problem, "CPU");
         return OkOutcome::stay(Name, false);
     }

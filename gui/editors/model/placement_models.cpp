@@ -86,11 +86,11 @@ OkOutcome PartitionModel::ok(ViewState& state, DialogHost& host)
     if (manual && !checkLabel(data->label, "Block label", state, host))
         return OkOutcome::stay(IdLabel, true);
     if (alignmentApplies(m_cpu, data->manual) &&
-        !checkRange(static_cast<uint32_t>(data->alignment), 1, kMaxAlignment, "Block alignment"))
+        !checkNumber(data->alignment, 1, kMaxAlignment, "Block alignment"))
         return OkOutcome::stay(IdAlignment, false);
-    if (!checkRange(static_cast<uint32_t>(data->blockSize), 1, kMaxCount, "Block size"))
+    if (!checkNumber(data->blockSize, 1, kMaxCount, "Block size"))
         return OkOutcome::stay(IdField1080, false);
-    if (!checkRange(static_cast<uint32_t>(data->numberOfBlocks), 1, kMaxCount, "# of blocks"))
+    if (!checkNumber(data->numberOfBlocks, 1, kMaxCount, "# of blocks"))
         return OkOutcome::stay(IdField1081, false);
     if (!checkNameUnique())
         return OkOutcome::stay(IdName, false);
@@ -151,14 +151,14 @@ OkOutcome PipeModel::ok(ViewState& state, DialogHost& host)
     const bool manual = data->manual != 0;
     if (!checkName(state, host))
         return OkOutcome::stay(IdName, true);
-    if (!checkRange(static_cast<uint32_t>(data->numberOfBuffers), 1, kMaxCount, "# of buffers"))
+    if (!checkNumber(data->numberOfBuffers, 1, kMaxCount, "# of buffers"))
         return OkOutcome::stay(IdField1071, false);
     if (!checkFits(data->maxBufferSize, 0, UINT32_MAX, "Buffer size"))
         return OkOutcome::stay(IdField1072, false);
     if (manual && !checkLabel(data->label, "Buffer label", state, host))
         return OkOutcome::stay(IdLabel, true);
     if (alignmentApplies(m_cpu, data->manual) &&
-        !checkRange(static_cast<uint32_t>(data->alignment), 1, kMaxAlignment, "Buffer alignment"))
+        !checkNumber(data->alignment, 1, kMaxAlignment, "Buffer alignment"))
         return OkOutcome::stay(IdAlignment, false);
     if (!checkNameUnique())
         return OkOutcome::stay(IdName, false);
@@ -218,9 +218,9 @@ OkOutcome QueueModel::ok(ViewState& state, DialogHost& host)
     if (data) {
         const engine::KernelRecord& kernel = m_cpu.kernel;
         const bool manual = data->manual != 0;
-        if (!checkRange(static_cast<uint32_t>(data->width), 1, static_cast<uint32_t>(kernel.maxQueueWidth), "Width"))
+        if (!checkNumber(data->width, 1, static_cast<uint32_t>(kernel.maxQueueWidth), "Width"))
             return OkOutcome::stay(IdQueueWidth, false);
-        if (!checkRange(static_cast<uint32_t>(data->depth), 1, static_cast<uint32_t>(kernel.maxQueueDepth), "Depth"))
+        if (!checkNumber(data->depth, 1, static_cast<uint32_t>(kernel.maxQueueDepth), "Depth"))
             return OkOutcome::stay(IdQueueDepth, false);
         if (manual) {
             if (!checkLabel(data->label, "Queue label", state, host))
@@ -233,7 +233,7 @@ OkOutcome QueueModel::ok(ViewState& state, DialogHost& host)
                 return OkOutcome::stay(IdLabel, false);
         }
         if (alignmentApplies(m_cpu, data->manual) &&
-            !checkRange(static_cast<uint32_t>(data->alignment), 1, kMaxAlignment, "Queue alignment"))
+            !checkNumber(data->alignment, 1, kMaxAlignment, "Queue alignment"))
             return OkOutcome::stay(IdAlignment, false);
     }
     if (name && !checkNameConflict())

@@ -1,6 +1,7 @@
 #include "gui/editors/model/sheet_page_model.h"
 
 #include "engine/names/report_texts.h"
+#include "engine/project/name_rules.h"
 #include "engine/records/text_field.h"
 #include "engine/util/path.h"
 #include "engine/util/text.h"
@@ -38,14 +39,7 @@ void pageMessage(const std::string& text, const std::string& caption, unsigned s
 
 std::string FileSyntaxProblem(const std::string& name)
 {
-    for (const char* syntax : {"=", ";", "//", "/*", "]"}) {
-        if (name.find(syntax) != std::string::npos)
-            return std::string("contain any of the following texts: ") + kFileSyntaxTexts;
-    }
-    // A line starting with "[" reads back as a section heading, not as the key it was written as.
-    if (engine::TrimText(name, true, true).starts_with('['))
-        return "start with \"[\"";
-    return {};
+    return engine::nameSyntaxProblem(engine::TrimText(name, true, true));
 }
 
 std::string ProjectRelativePath(const engine::ProjectRecord* project, const std::string& path)

@@ -90,11 +90,8 @@ private:
 // current folder when there is no project), a separator, the file name.
 std::string ProjectRelativePath(const engine::ProjectRecord* project, const std::string& path);
 
-// The texts a project file cannot carry in a key or section name, as the General pages' messages list them;
-// a CPU or application name holding one, or starting with "[", would make the project file unwritable.
-constexpr const char* kFileSyntaxTexts = "= ; // /* ]";
 // What keeps the trimmed name out of the project file, worded to follow "<What> name cannot "; empty when
-// the project file can carry it.
+// the project file can carry it (engine::nameSyntaxProblem).
 std::string FileSyntaxProblem(const std::string& name);
 
 // Shows a page's message: caption as given (empty: the program's title), an OK button, a warning icon

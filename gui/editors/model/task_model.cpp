@@ -168,8 +168,7 @@ OkOutcome TaskModel::ok(ViewState& state, DialogHost& host)
     const auto size = static_cast<uint32_t>(data->stackSize);
     const auto smallestStack = static_cast<uint32_t>(kernel.minTaskStackSize);
     const auto largestStack = static_cast<uint32_t>(kernel.maxTaskStackSize);
-    if (!checkFits(data->stackSize, smallestStack, largestStack, "Stack size") ||
-        !checkRange(size, smallestStack, largestStack, "Stack size"))
+    if (!checkNumber(data->stackSize, smallestStack, largestStack, "Stack size"))
         return OkOutcome::stay(IdTaskStackSize, false);
     const auto modulus = static_cast<uint32_t>(kernel.taskStackModulus);
     if (modulus != 0 && size % modulus != 0) {

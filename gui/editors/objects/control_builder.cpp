@@ -32,21 +32,32 @@ bool holdsOnlyLatin1(const QString& text)
 
 namespace {
 
+// The control characters (C0 and DEL) in a text: a one-line value has no room for them.
+qsizetype controlCharacters(const QString& text)
+{
+    return std::count_if(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
+}
+
 // What typing and pasting may put into an edit: only characters the files can hold (Latin-1; the files
-// never take a replacement in their place), and no growth past the length limit (0: none). A longer text
-// set from code is kept, so that the checks can report and correct it.
+// never take a replacement in their place), no control character (a pasted tab or line break), and no
+// growth past the length limit (0: none). A longer text, or one with control characters, set from code is
+// kept, so that the checks can report and correct it.
 class TypedText : public QValidator {
 public:
-    explicit TypedText(QLineEdit* edit) : QValidator(edit), m_length(edit->text().size())
+    explicit TypedText(QLineEdit* edit)
+        : QValidator(edit), m_length(edit->text().size()), m_controls(controlCharacters(edit->text()))
     {
-        connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) { m_length = text.size(); });
+        connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) {
+            m_length = text.size();
+            m_controls = controlCharacters(text);
+        });
     }
     void setLimit(int limit) { m_limit = limit; }
     // The edit holds the proposed text already while it asks, so the length to compare with is the one
     // last accepted.
     State validate(QString& input, int&) const override
     {
-        if (!holdsOnlyLatin1(input))
+        if (!holdsOnlyLatin1(input) || controlCharacters(input) > m_controls)
             return Invalid;
         return m_limit > 0 && input.size() > m_limit && input.size() > m_length ? Invalid : Acceptable;
     }
@@ -54,6 +65,7 @@ public:
 private:
     int m_limit = 0;
     qsizetype m_length;
+    qsizetype m_controls;
 };
 
 // A static whose row gives it a text keeps it unless the model gives it another.

@@ -80,29 +80,42 @@ void ModelPage::build(const ControlTable& rows)
 
 void ModelPage::fillList(int id)
 {
+    // A list keeps its items when the number of lines stays: a refill between the two clicks of a
+    // double-click (the first one's selection change) would otherwise take the row the second click
+    // lands on away from under it, and no double-click would arrive.
     QWidget* widget = platform::findControl(this, id);
     const std::vector<ListLine> lines = m_model.items(id);
+    const int count = static_cast<int>(lines.size());
     const int selected = m_state.find(id) ? m_state.find(id)->check : -1;
     if (auto* list = qobject_cast<QTreeWidget*>(widget)) {
         const QSignalBlocker block(list);
-        list->clear();
-        for (const ListLine& line : lines) {
-            const std::string::size_type tab = line.text.find('\t');
-            auto* item = new QTreeWidgetItem(list);
-            item->setText(0, platform::toQString(line.text.substr(0, tab)));
-            if (tab != std::string::npos)
-                item->setText(1, platform::toQString(line.text.substr(tab + 1)));
+        if (list->topLevelItemCount() != count) {
+            list->clear();
+            for (int i = 0; i < count; ++i)
+                new QTreeWidgetItem(list);
+        }
+        for (int i = 0; i < count; ++i) {
+            const std::string& text = lines[i].text;
+            const std::string::size_type tab = text.find('\t');
+            QTreeWidgetItem* item = list->topLevelItem(i);
+            item->setText(0, platform::toQString(text.substr(0, tab)));
+            item->setText(1, tab != std::string::npos ? platform::toQString(text.substr(tab + 1)) : QString());
             item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         }
         list->setCurrentItem(selected >= 0 ? list->topLevelItem(selected) : nullptr);
     } else if (auto* checks = qobject_cast<CustomCheckListBox*>(widget)) {
         const QSignalBlocker block(checks);
-        checks->clear();
-        for (const ListLine& line : lines) {
-            const int item = checks->AddString(platform::toQString(line.text));
-            checks->SetCheck(item, line.check);
-            checks->Enable(item, line.enabled);
-            checks->SetItemTag(item, line.indent);
+        if (checks->count() != count) {
+            checks->clear();
+            for (const ListLine& line : lines)
+                checks->AddString(platform::toQString(line.text));
+        }
+        for (int i = 0; i < count; ++i) {
+            const ListLine& line = lines[i];
+            checks->item(i)->setText(platform::toQString(line.text));
+            checks->SetCheck(i, line.check);
+            checks->Enable(i, line.enabled);
+            checks->SetItemTag(i, line.indent);
         }
         checks->setCurrentRow(selected);
     } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
@@ -299,8 +312,15 @@ void ModelPage::onCheckChanged(int id)
     if (!isCreated() || !platform::findControl<CustomCheckListBox>(this, id))
         return;
     pull();
-    handOverChecks(id);
-    push();
+    // A refused check (its message) shows once the list shows what the records kept.
+    std::vector<PageMessageDeferral::Kept> messages;
+    {
+        PageMessageDeferral deferral;
+        handOverChecks(id);
+        push();
+        messages = deferral.take();
+    }
+    showMessages(messages);
 }
 
 bool ModelPage::handOverChecks(int id)

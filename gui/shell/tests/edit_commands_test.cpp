@@ -10,6 +10,10 @@
 #include "engine/records/text_field.h"
 
 #include <QApplication>
+#include <QMenu>
+#include <QSet>
+#include <QTest>
+#include <QTimer>
 #include <QTreeWidgetItemIterator>
 
 namespace shell::test {
@@ -304,6 +308,139 @@ TEST_F(EditCommands, ListMenuCommandsLeaveTheTreeOnTheListsNode)
     settle();
     EXPECT_EQ(m_window->tree()->currentItem()->text(0), "Pipes");
     EXPECT_EQ(m_editors.calls, std::vector<std::string>{"EditObjectProperties pipeConsole"});
+}
+
+// The texts of the popup menu that is up, then the key pressed on it (none: Escape closes it).
+void readPopupThenPress(QStringList& texts, QChar key)
+{
+    QTimer::singleShot(0, [&texts, key] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        for (const QAction* action : menu->actions())
+            texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        if (key.isNull())
+            QTest::keyClick(menu, Qt::Key_Escape);
+        else
+            QTest::keyClick(menu, key.toLatin1());
+    });
+}
+
+// The list row whose first column reads the text, or null.
+QTreeWidgetItem* listRow(QTreeWidget* list, const QString& text)
+{
+    for (int r = 0; r < list->topLevelItemCount(); ++r) {
+        if (list->topLevelItem(r)->text(0) == text)
+            return list->topLevelItem(r);
+    }
+    return nullptr;
+}
+
+// A right-click on the row, as the list gets it.
+void rightClick(QTreeWidget* list, QTreeWidgetItem* row)
+{
+    emit list->customContextMenuRequested(list->visualItemRect(row).center());
+}
+
+// Each letter underlined in a menu opens one item only.
+void expectOwnMnemonics(const QStringList& texts, const std::string& where)
+{
+    QSet<QChar> letters;
+    for (const QString& text : texts) {
+        const qsizetype at = text.indexOf(QLatin1Char('&'));
+        if (at < 0 || at + 1 >= text.size())
+            continue;
+        const QChar letter = text.at(at + 1).toLower();
+        EXPECT_FALSE(letters.contains(letter)) << where << ": " << text.toStdString();
+        letters.insert(letter);
+    }
+}
+
+// The list's menu names the row it was opened on, a chained class's row included, and its commands act
+// on that row, not on the tree's node.
+TEST_F(EditCommands, ListMenusNameAndActOnTheirRow)
+{
+    startWindow(true);
+    selectNode("Control");
+    QTreeWidget* list = m_window->listPane().list();
+    QTreeWidgetItem* thread = listRow(list, QStringLiteral("> Thread"));
+    ASSERT_NE(thread, nullptr);
+    QStringList texts;
+    readPopupThenPress(texts, QLatin1Char('r'));
+    rightClick(list, thread);
+    settle();
+    EXPECT_EQ(texts, QStringList{QStringLiteral("Thread P&roperties")});
+    EXPECT_EQ(m_editors.calls, std::vector<std::string>{"ClassOptions Thread"});
+    for (int r = 0; r < list->topLevelItemCount(); ++r) {
+        QTreeWidgetItem* row = list->topLevelItem(r);
+        if (!row->text(0).startsWith(QLatin1Char('>')))
+            continue;
+        texts.clear();
+        readPopupThenPress(texts, QChar());
+        rightClick(list, row);
+        settle();
+        const QString name = row->text(0).remove(QLatin1Char('>')).trimmed();
+        EXPECT_EQ(texts, QStringList{name + QStringLiteral(" P&roperties")}) << row->text(0).toStdString();
+    }
+
+    // Enable MP on an application's row switches that application, whatever the tree shows.
+    selectNode("*Comms");
+    engine::ApplicationRecord* link = nullptr;
+    for (int32_t c = 0; c < m_window->GetProject().cpuCount; ++c) {
+        engine::CpuRecord& cpu = m_window->GetProject().cpus[c];
+        for (int32_t a = 0; a < cpu.applicationCount; ++a)
+            if (engine::textOf(cpu.applications[a].name) == "Link")
+                link = &cpu.applications[a];
+    }
+    ASSERT_NE(link, nullptr);
+    ASSERT_EQ(link->isMp, 1);
+    QTreeWidgetItem* linkRow = nullptr;
+    for (int r = 0; r < list->topLevelItemCount() && !linkRow; ++r)
+        if (m_window->listPane().treeItemOfRow(list->topLevelItem(r)) == link->treeItem)
+            linkRow = list->topLevelItem(r);
+    ASSERT_NE(linkRow, nullptr);
+    texts.clear();
+    readPopupThenPress(texts, QLatin1Char('n'));
+    rightClick(list, linkRow);
+    settle();
+    EXPECT_TRUE(texts.contains(QStringLiteral("E&nable MP"))) << texts.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(link->isMp, 0);
+    EXPECT_EQ(m_window->nodeKind(), engine::NodeCpu) << "the tree stays on its node";
+}
+
+// Every context menu of every node, in the tree and in the list (chained class rows too), gives each of
+// its items a mnemonic letter of its own.
+TEST_F(EditCommands, EveryContextMenuHasMnemonicsOfItsOwn)
+{
+    startWindow(true);
+    std::vector<uint32_t> items;
+    for (QTreeWidgetItemIterator it(m_window->tree()); *it; ++it)
+        items.push_back(m_window->tree()->idOf(*it));
+    ASSERT_GT(items.size(), 20u);
+    int walked = 0;
+    for (const uint32_t item : items) {
+        for (const bool tree : {true, false}) {
+            for (int depth = 0; depth < (tree ? 1 : 3); ++depth) {
+                m_window->setListContextItem(item, depth);
+                QStringList texts;
+                for (const MenuItem& entry : m_window->ContextMenuItems(item, tree))
+                    texts << QString::fromStdString(entry.text);
+                expectOwnMnemonics(texts, std::to_string(item) + (tree ? " tree" : " list") + std::to_string(depth));
+                ++walked;
+            }
+        }
+    }
+    m_window->setListContextItem(0, 0);
+    // And the menus as shown: one of each kind, opened for real.
+    for (const char* node : {"Demo", "Main", "Control", "Tasks", "tskMain", "lvlControl", "thrLogger"}) {
+        QStringList texts;
+        const uint32_t item = selectNode(QString::fromLatin1(node));
+        readPopupThenPress(texts, QChar());
+        m_window->ShowContextMenu(item, true, QPoint(0, 0));
+        settle();
+        ASSERT_FALSE(texts.isEmpty()) << node;
+        expectOwnMnemonics(texts, node);
+    }
+    EXPECT_GT(walked, 80);
 }
 
 } // namespace

@@ -339,10 +339,10 @@ TEST(CommandState, ContextMenusByNodeKind)
     node.kind = engine::NodeApplication;
     node.application = &application;
     const std::vector<std::string> plain = menuTexts(BuildContextMenu(node, true));
-    EXPECT_EQ(std::count(plain.begin(), plain.end(), "&Enable MP"), 0);
+    EXPECT_EQ(std::count(plain.begin(), plain.end(), "E&nable MP"), 0);
     cpu.kernel.framework = cpu.kernel.featureMask = 4;
     items = BuildContextMenu(node, true);
-    const auto mp = std::find_if(items.begin(), items.end(), [](const MenuItem& item) { return item.text == "&Enable MP"; });
+    const auto mp = std::find_if(items.begin(), items.end(), [](const MenuItem& item) { return item.text == "E&nable MP"; });
     ASSERT_NE(mp, items.end());
     EXPECT_TRUE(mp->checked);
 

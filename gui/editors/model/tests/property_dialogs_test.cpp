@@ -107,6 +107,11 @@ TEST_F(PropertyDialogsTest, DynamicObjectsAdjustToTheMaximumAndMarkTheChain)
     EXPECT_EQ(state.text(dynamicNameId(1)), "Counter");
     EXPECT_EQ(state.text(dynamicNameId(2)), "");  // alarms take their row without the flag
     EXPECT_TRUE(state[dynamicCountId(2)].visible);
+    // The label names the class one blank apart; a row without dynamics takes no number.
+    EXPECT_EQ(state.text(dynamicLabelId(1)), "Number of Dynamics for Class Counter");
+    EXPECT_EQ(state.text(dynamicLabelId(2)), "Number of Dynamics for Class");
+    EXPECT_TRUE(state[dynamicCountId(1)].enabled);
+    EXPECT_FALSE(state[dynamicCountId(2)].enabled);
     EXPECT_FALSE(state[dynamicCountId(3)].visible);
 
     // Maximum 10: 9 + 1 static fits; 9 + 2 static is cut to 8; "-1" is a huge request.
@@ -143,7 +148,7 @@ TEST_F(PropertyDialogsTest, DynamicObjectsCancelPutsTheNumbersBack)
     DynamicObjectsModel model(tasks, kernel(), &app());
     ViewState state;
     model.init(state);
-    EXPECT_FALSE(state[dynamicNameId(1)].visible);
+    EXPECT_FALSE(state[dynamicLabelId(1)].visible);
     state[dynamicCountId(0)].text = "11";
     EXPECT_FALSE(model.ok(state, m_host).close);
     EXPECT_EQ(tasks.numberOfDynamics, 10);

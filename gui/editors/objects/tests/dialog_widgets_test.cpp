@@ -24,6 +24,7 @@
 #include "engine/ops/project_manager.h"
 #include "engine/records/text_field.h"
 #include "engine/util/path.h"
+#include "engine/util/text.h"
 #include "gui/editors/model/object_dialog_factory.h"
 #include "gui/editors/model/object_models.h"
 #include "gui/editors/model/property_models.h"
@@ -294,8 +295,54 @@ TEST_F(DemoDialogsTest, NumbersPast32BitsAreRefusedWithTheirRange)
     EXPECT_TRUE(NumberFits32Bits("abc"));
 }
 
-// The files are Latin-1: an edit does not take a character outside it, typed or pasted, and what it
-// does take is stored as typed (never a replacement character).
+// Every numeric field of every demo object's dialog, found from the controls (an edit showing a whole
+// number), refuses a number past 32 bits with its range message, and the object stays as it was.
+TEST_F(DemoDialogsTest, EveryNumericFieldRefusesNumbersPast32Bits)
+{
+    std::vector<engine::ObjectPlace> places;
+    engine::VisitProjectObjects(m_project, [&](const engine::ObjectPlace& place) {
+        places.push_back(place);
+        return 0;
+    });
+    int walked = 0;
+    for (const engine::ObjectPlace& place : places) {
+        const std::string name = engine::textString(place.object->name);
+        std::vector<int> numeric;
+        editObject(place, [&](QWidget* dialog) {
+            for (QLineEdit* edit : dialog->findChildren<QLineEdit*>()) {
+                if (edit->isVisible() && edit->isEnabled() && !edit->isReadOnly() &&
+                    engine::IsWholeNumber(edit->text().trimmed().toStdString()))
+                    numeric.push_back(platform::controlId(edit));
+            }
+            press(dialog, IdCancelButton);
+        });
+        const RecordFields before = fieldsOf(place);
+        for (const int id : numeric) {
+            for (const char* typed : {"4294967296", "0x1FFFFFFFF"}) {
+                SCOPED_TRACE(name + " " + std::to_string(id) + " " + typed);
+                m_messages->clear();
+                bool stayed = false;
+                editObject(place, [&](QWidget* dialog) {
+                    type(dialog, id, QString::fromLatin1(typed));
+                    press(dialog, IdOkButton);
+                    stayed = dialog->isVisible();
+                    if (stayed)
+                        press(dialog, IdCancelButton);
+                });
+                EXPECT_TRUE(stayed);
+                ASSERT_EQ(m_messages->texts().size(), 1u) << joined(m_messages->texts());
+                EXPECT_NE(m_messages->texts()[0].find(" must be in the range of "), std::string::npos)
+                    << m_messages->texts()[0];
+                EXPECT_EQ(changedFields(before, fieldsOf(place)), "");
+                ++walked;
+            }
+        }
+    }
+    EXPECT_GT(walked, 40);
+}
+
+// The files are Latin-1: an edit does not take a character outside it, or a control character, typed or
+// pasted, and what it does take is stored as typed (never a replacement character).
 TEST_F(DemoDialogsTest, EditsTakeOnlyCharactersTheFilesCanHold)
 {
     engine::ObjectPlace place = find("tskMain");
@@ -311,6 +358,9 @@ TEST_F(DemoDialogsTest, EditsTakeOnlyCharactersTheFilesCanHold)
                                  QCoreApplication::sendEvent(edit, &key);
                              }
                              edit->insert(QString::fromUtf8(" \u2603\u00e9"));  // as a paste inserts
+                             // Nor a control character, pasted into a one-line value.
+                             for (const char* pasted : {"\t", "a\nb", "\x01", "\x7f", "\r"})
+                                 edit->insert(QString::fromLatin1(pasted));
                              shown = edit->text();
                              press(dialog, IdOkButton);
                          }),

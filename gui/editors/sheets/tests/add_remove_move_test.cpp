@@ -244,6 +244,22 @@ TEST_F(AddRemoveMoveTest, CpusAndApplicationsComeAndGoWithTheirSheets)
     EXPECT_EQ(sheets, 2);
     EXPECT_EQ(engine::textString(m_project.cpus[1].name), "Second");
     EXPECT_EQ(engine::textString(m_project.cpus[1].description), "spare");
+    // A name the project file could not hold beside the other CPUs is refused where it is stored too,
+    // whatever sheet gave it.
+    for (const char* taken : {"second", "cpus"}) {
+        m_messages->clear();
+        EXPECT_EQ(AddCpu(m_project, config,
+                         [&](engine::CpuRecordHandler&, std::string& name, std::string&) {
+                             name = taken;
+                             return 1;
+                         }),
+                  2)
+            << taken;
+        EXPECT_EQ(m_project.cpuCount, 2);
+        ASSERT_EQ(m_messages->boxes().size(), 1u);
+        EXPECT_EQ(m_messages->boxes()[0].text.rfind("CPU name cannot be ", 0), 0u) << m_messages->boxes()[0].text;
+    }
+    EXPECT_EQ(engine::textString(m_project.cpus[1].name), "Second");
     m_project.cpus[1].treeItem = 7;
     RemoveCpu(m_project, 8);
     EXPECT_EQ(m_project.cpuCount, 2);

@@ -2,6 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QTimer>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -76,6 +80,18 @@ void clickCheck(CustomCheckListBox* list, int row)
     ASSERT_TRUE(list && row >= 0 && row < list->count());
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->checkRect(row).center());
     settle();
+}
+
+// Runs the step on the modal window of that title if one comes up within a few turns of the event loop.
+void whenModalSoon(const QString& title, std::function<void(QWidget*)> step, int turns = 100)
+{
+    QTimer::singleShot(0, [title, step, turns] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && modal->windowTitle() == title)
+            step(modal);
+        else if (turns > 0)
+            whenModalSoon(title, step, turns - 1);
+    });
 }
 
 class ClassSheetWidgetsTest : public DemoProject {
@@ -214,7 +230,7 @@ TEST_F(ClassSheetWidgetsTest, OneClickOnACheckBoxStoresIt)
 }
 
 // A check refused on a binary-only kernel says so once the click has ended, not inside its mouse press;
-// the line shows the record's check again.
+// the line shows the record's check again, before the box comes up.
 TEST_F(ClassSheetWidgetsTest, ARefusedCheckIsReportedAfterThePress)
 {
     engine::CpuRecord& comms = cpu("Comms");
@@ -230,9 +246,14 @@ TEST_F(ClassSheetWidgetsTest, ARefusedCheckIsReportedAfterThePress)
             return platform::IdOk;
         }
     } recording;
+    CustomCheckListBox* shownList = nullptr;
+    int shownLine = -1;
+    std::vector<int> checkAtBox;
     recording.seen = [&](const std::string& text) {
         insideClick.push_back(clicking);
         texts.push_back(text);
+        if (shownList)
+            checkAtBox.push_back(shownList->GetCheck(shownLine));
     };
     platform::MessageService* previous = platform::setMessageService(&recording);
     int before = -1;
@@ -242,13 +263,17 @@ TEST_F(ClassSheetWidgetsTest, ARefusedCheckIsReportedAfterThePress)
         const int line = lineOf(list, QStringLiteral("Semaphore\t"));
         ASSERT_GE(line, 0);
         before = list->GetCheck(line);
+        shownList = list;
+        shownLine = line;
         clicking = true;
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->checkRect(line).center());
         clicking = false;
         settle();
         after = list->GetCheck(line);
+        shownList = nullptr;
     });
     platform::setMessageService(previous);
+    EXPECT_EQ(checkAtBox, std::vector<int>{before});
     EXPECT_EQ(texts, std::vector<std::string>{"These items cannot be changed in a binary-only Korvane distribution."});
     EXPECT_EQ(insideClick, std::vector<bool>{false});
     EXPECT_EQ(after, before);
@@ -287,6 +312,35 @@ TEST_F(ClassSheetWidgetsTest, ClassSheetCancelThenEveryOtherPage)
             tickRate = comms.kernel.options[i].value;
     }
     EXPECT_EQ(tickRate, 700);
+}
+
+// A double-click on a line that is not the current one opens its class the first time: the first click's
+// selection change does not take the line from under the second.
+TEST_F(ClassSheetWidgetsTest, ADoubleClickOnALineThatIsNotCurrentOpensItsClass)
+{
+    engine::CpuRecord& comms = cpu("Comms");
+    QStringList opened;
+    runCpuSheet(comms, [&](platform::PropertySheet* sheet) {
+        CustomCheckListBox* list = classList(sheet);
+        for (const char* name : {"Task", "Semaphore"}) {
+            const int line = lineOf(list, QString::fromLatin1(name) + "\t");
+            ASSERT_GE(line, 0);
+            ASSERT_NE(list->currentRow(), line);
+            const QRect rect = list->visualItemRect(list->item(line));
+            const QPoint at(rect.left() + list->textOffset(line) + 8, rect.center().y());
+            whenModalSoon(QString::fromLatin1(name) + " Properties", [&](QWidget* modal) {
+                opened << modal->windowTitle();
+                qobject_cast<QDialog*>(modal)->reject();
+            });
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+            settle();  // the page takes the selection change between the two clicks
+            QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+            settle();
+            for (int turn = 0; turn < 100; ++turn)
+                QCoreApplication::processEvents();
+        }
+    });
+    EXPECT_EQ(opened, (QStringList{"Task Properties", "Semaphore Properties"}));
 }
 
 } // namespace

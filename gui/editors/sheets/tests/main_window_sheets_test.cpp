@@ -21,6 +21,7 @@
 #include "engine/ops/cpu_record_handler.h"
 #include "engine/records/text_field.h"
 #include "engine/util/path.h"
+#include "engine/util/text.h"
 #include "gui/editors/model/page_application.h"
 #include "gui/editors/model/page_cpu.h"
 #include "gui/editors/services/editors_impl.h"
@@ -237,6 +238,234 @@ TEST_F(MainWindowSheetsTest, LoadRefusesAFileTheProjectCouldNotSaveAndKeepsTheAp
     }
     for (const auto& [path, text] : before)
         EXPECT_EQ(readFile(path), text) << path;
+}
+
+// The General page's Save and Save As run the checks its OK runs, on the name as it will be stored: a
+// refused name writes nothing and chooses no file.
+TEST_F(MainWindowSheetsTest, ApplicationSaveButtonsRefuseWhatOkRefusesAndWriteNothing)
+{
+    engine::ProjectRecord& project = m_window->GetProject();
+    engine::CpuRecord& main = windowCpu("Main");
+    engine::ApplicationRecord& control = main.applications[0];
+    ASSERT_EQ(engine::textString(control.name), "Control");
+    std::map<fs::path, std::string> before;
+    for (const auto& entry : fs::directory_iterator(m_projectFolder))
+        before[entry.path()] = readFile(entry.path());
+    const struct {
+        const char* typed;
+        const char* message;
+    } cases[] = {
+        {"Monitor", "Application name cannot be the name of another application of CPU \"Main\""},
+        {" monitor", "Application name cannot be the name of another application of CPU \"Main\""},
+        {"Monitor ", "Application name cannot be the name of another application of CPU \"Main\""},
+        {"[x", "Application name cannot start with \"[\""},
+        {"a=b", "Application name cannot contain any of the following texts: = ; // /* ]"},
+    };
+    for (const auto& c : cases) {
+        for (const int button : {app_ids::Save, app_ids::SaveAs}) {
+            SCOPED_TRACE(std::string(c.typed) + (button == app_ids::Save ? " Save" : " Save As"));
+            m_messages->clear();
+            const std::size_t requests = m_chooser.Requests().size();
+            bool stayed = false;
+            whenModal(
+                [&](QWidget* modal) {
+                    auto* name = platform::findControl<QLineEdit>(modal, app_ids::Name);
+                    name->selectAll();
+                    QTest::keyClicks(name, QString::fromLatin1(c.typed));
+                    QTest::mouseClick(platform::findControl<QPushButton>(modal, button), Qt::LeftButton);
+                    settle();
+                    stayed = modal->isVisible();
+                    qobject_cast<QDialog*>(modal)->reject();
+                },
+                QStringLiteral("Application Properties"));
+            shell::editorServices().ShowApplicationProperties(m_window->manager(), project, control, main);
+            EXPECT_TRUE(stayed);
+            ASSERT_EQ(messages().size(), 1u);
+            EXPECT_EQ(messages()[0], c.message);
+            EXPECT_EQ(engine::textString(control.name), "Control") << "Cancel puts the name back";
+            EXPECT_EQ(m_chooser.Requests().size(), requests) << "no file is chosen for a refused name";
+        }
+    }
+    for (const auto& [path, text] : before)
+        EXPECT_EQ(readFile(path), text) << path;
+    // A name that passes is written, trimmed (the application's path is relative to the project's folder).
+    fs::current_path(m_projectFolder);
+    m_messages->clear();
+    whenModal(
+        [&](QWidget* modal) {
+            platform::findControl<QLineEdit>(modal, app_ids::Name)->setText(QStringLiteral("  Drive "));
+            QTest::mouseClick(platform::findControl<QPushButton>(modal, app_ids::Save), Qt::LeftButton);
+            qobject_cast<QDialog*>(modal)->reject();
+        },
+        QStringLiteral("Application Properties"));
+    shell::editorServices().ShowApplicationProperties(m_window->manager(), project, control, main);
+    EXPECT_TRUE(messages().empty()) << messages().at(0);
+    EXPECT_NE(readFile(m_projectFolder / "control.app").find("\nName=Drive\r"), std::string::npos);
+}
+
+// A CPU may not take a name the project file already uses for a section: another CPU's name in any
+// letter case, a section of the file's own, another CPU's application list. The CPU page and Add CPU
+// refuse it before anything is written, naming the other CPU; the project still saves and opens.
+TEST_F(MainWindowSheetsTest, CpuNamesThatWouldShareASectionAreRefusedOnThePageAndAtAdd)
+{
+    engine::ProjectRecord& project = m_window->GetProject();
+    const struct {
+        const char* typed;
+        const char* message;
+    } cases[] = {
+        {"Main", "CPU name cannot be the name of CPU \"Main\""},
+        {" main ", "CPU name cannot be the name of CPU \"Main\""},
+        {"Project", "CPU name cannot be \"PROJECT\", the name of a section of the project file"},
+        {"cpus", "CPU name cannot be \"CPUS\", the name of a section of the project file"},
+        {"apps main", "CPU name cannot be \"APPS Main\", the section that lists the applications of CPU \"Main\""},
+        {"a]b", "CPU name cannot contain any of the following texts: = ; // /* ]"},
+    };
+    std::map<fs::path, std::string> before;
+    for (const auto& entry : fs::directory_iterator(m_projectFolder))
+        before[entry.path()] = readFile(entry.path());
+    const int32_t cpus = project.cpuCount;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        const auto typeAndOk = [&](QWidget* modal) {
+            auto* name = platform::findControl<QLineEdit>(modal, cpu_ids::Name);
+            name->selectAll();
+            QTest::keyClicks(name, QString::fromLatin1(c.typed));
+            auto* sheet = qobject_cast<QDialog*>(modal);
+            sheet->accept();
+            if (sheet->isVisible())
+                sheet->reject();
+        };
+        // The CPU page of Comms.
+        m_messages->clear();
+        engine::CpuRecord& comms = windowCpu("Comms");
+        engine::CpuRecordHandler handler(&comms.kernel, &m_window->config(), &comms);
+        whenModal(typeAndOk, QStringLiteral("CPU Properties"));
+        std::string name = "Comms";
+        std::string description;
+        EXPECT_NE(shell::editorServices().ShowCpuProperties(handler, name, description), 1);
+        ASSERT_EQ(messages().size(), 1u);
+        EXPECT_EQ(messages()[0], c.message);
+        EXPECT_EQ(engine::textString(comms.name), "Comms");
+        // Add CPU.
+        m_messages->clear();
+        whenModal(typeAndOk);
+        EXPECT_NE(shell::editorServices().AddCpu(m_window->manager(), project, m_window->config()), 1);
+        ASSERT_EQ(messages().size(), 1u);
+        EXPECT_EQ(messages()[0], c.message);
+        EXPECT_EQ(project.cpuCount, cpus);
+    }
+    for (const auto& [path, text] : before)
+        EXPECT_EQ(readFile(path), text) << path;
+}
+
+// Every numeric field of every page of the application sheet, found from the controls (an edit showing a
+// whole number), refuses a number past 32 bits with its range message at OK.
+TEST_F(MainWindowSheetsTest, EveryNumericFieldOfTheApplicationSheetRefusesNumbersPast32Bits)
+{
+    engine::ProjectRecord& project = m_window->GetProject();
+    engine::CpuRecord& main = windowCpu("Main");
+    engine::ApplicationRecord& control = main.applications[0];
+    // The numeric edits of each page, by the page's caption.
+    std::vector<std::pair<QString, int>> numeric;
+    whenModal(
+        [&](QWidget* modal) {
+            auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
+            ASSERT_NE(sheet, nullptr);
+            auto* tabs = sheet->findChild<QTabBar*>();
+            ASSERT_NE(tabs, nullptr);
+            for (int t = 0; t < tabs->count(); ++t) {
+                const QString caption = tabs->tabText(t);
+                platform::PropertyPage* page = clickTab(sheet, caption);
+                ASSERT_NE(page, nullptr);
+                for (QLineEdit* edit : page->findChildren<QLineEdit*>()) {
+                    if (edit->isVisible() && edit->isEnabled() && !edit->isReadOnly() &&
+                        engine::IsWholeNumber(edit->text().trimmed().toStdString()))
+                        numeric.emplace_back(caption, platform::controlId(edit));
+                }
+            }
+            qobject_cast<QDialog*>(modal)->reject();
+        },
+        QStringLiteral("Application Properties"));
+    shell::editorServices().ShowApplicationProperties(m_window->manager(), project, control, main);
+    ASSERT_GE(numeric.size(), 3u);
+    for (const auto& [caption, id] : numeric) {
+        for (const char* typed : {"4294967296", "99999999999"}) {
+            SCOPED_TRACE(caption.toStdString() + " " + std::to_string(id) + " " + typed);
+            m_messages->clear();
+            bool stayed = false;
+            whenModal(
+                [&, caption = caption, id = id](QWidget* modal) {
+                    auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
+                    platform::PropertyPage* page = clickTab(sheet, caption);
+                    ASSERT_NE(page, nullptr);
+                    platform::findControl<QLineEdit>(page, id)->setText(QString::fromLatin1(typed));
+                    sheet->accept();
+                    settle();
+                    stayed = sheet->isVisible();
+                    if (stayed)
+                        sheet->reject();
+                },
+                QStringLiteral("Application Properties"));
+            shell::editorServices().ShowApplicationProperties(m_window->manager(), project, control, main);
+            EXPECT_TRUE(stayed);
+            ASSERT_EQ(messages().size(), 1u);
+            // The option rows word their range as the kernel file gives it.
+            const bool ranged = messages()[0].find(" must be in the range of ") != std::string::npos ||
+                                messages()[0].find(" range is ") != std::string::npos;
+            EXPECT_TRUE(ranged) << messages()[0];
+        }
+    }
+}
+
+// Runs the step on the next modal window other than `except` if one comes up within a few turns of the
+// event loop.
+void whenOtherModalSoon(QWidget* except, std::function<void(QWidget*)> step, int turns = 100)
+{
+    QTimer::singleShot(0, [except, step, turns] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && modal != except)
+            step(modal);
+        else if (turns > 0)
+            whenOtherModalSoon(except, step, turns - 1);
+    });
+}
+
+// A double-click on a class row that is not the current one does what Options does, the first time.
+TEST_F(MainWindowSheetsTest, ADoubleClickOnAClassRowThatIsNotCurrentOpensItsOptions)
+{
+    engine::ProjectRecord& project = m_window->GetProject();
+    engine::CpuRecord& main = windowCpu("Main");
+    engine::ApplicationRecord& control = main.applications[0];
+    int opened = 0;
+    int rows = 0;
+    whenModal(
+        [&](QWidget* modal) {
+            auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
+            ASSERT_NE(sheet, nullptr);
+            ASSERT_NE(clickTab(sheet, QStringLiteral("Class")), nullptr);
+            auto* classes = platform::findControl<QTreeWidget>(sheet->GetActivePage(), app_ids::ClassList);
+            ASSERT_NE(classes, nullptr);
+            rows = classes->topLevelItemCount();
+            for (int row : {1, rows - 1}) {
+                ASSERT_GT(rows, row);
+                ASSERT_NE(classes->currentItem(), classes->topLevelItem(row));
+                const QPoint at = classes->visualItemRect(classes->topLevelItem(row)).center();
+                whenOtherModalSoon(modal, [&](QWidget* options) {
+                    ++opened;
+                    qobject_cast<QDialog*>(options)->reject();
+                });
+                QTest::mouseClick(classes->viewport(), Qt::LeftButton, {}, at);
+                settle();  // the page takes the selection change between the two clicks
+                QTest::mouseDClick(classes->viewport(), Qt::LeftButton, {}, at);
+                settle();
+                for (int turn = 0; turn < 100; ++turn)
+                    QCoreApplication::processEvents();
+            }
+            qobject_cast<QDialog*>(modal)->reject();
+        },
+        QStringLiteral("Application Properties"));
+    shell::editorServices().ShowApplicationProperties(m_window->manager(), project, control, main);
+    EXPECT_EQ(opened, 2);
 }
 
 } // namespace

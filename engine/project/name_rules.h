@@ -1,0 +1,36 @@
+#pragma once
+// The rules a CPU or application name must keep so that the project file can list it and read it back,
+// in one place for every road that sets a name: the property pages, the Add commands and the writers.
+// Each rule takes the name as it will be stored (trimmed) and answers with the end of a sentence that
+// starts "<What> name cannot ", or "" when the name may be stored.
+
+#include <string>
+#include <string_view>
+
+namespace engine {
+
+struct ApplicationRecord;
+struct CpuRecord;
+struct ProjectRecord;
+
+// The texts a project file cannot carry in a key or section name, as the messages list them.
+inline constexpr const char* kFileSyntaxTexts = "= ; // /* ]";
+
+// A name the project file cannot carry as a key and a section name: a control character, one of
+// kFileSyntaxTexts, or a leading "[". An empty name is not judged here.
+std::string nameSyntaxProblem(std::string_view name);
+
+// A name an application of `cpu` cannot take: empty, a syntax problem, or the name (in any letter case)
+// of another application of the CPU. `self` is the application being named (null for none).
+std::string applicationNameProblem(const CpuRecord& cpu, const ApplicationRecord* self, std::string_view name);
+
+// A name a CPU of `project` cannot take: empty, a syntax problem, or a name that would give the project
+// file two sections of one name (in any letter case): another CPU's name, the name of the file's own
+// sections, or the name of another CPU's application list; the CPU's own application list may not take
+// another CPU's name either. `self` is the CPU being named (null for none).
+std::string cpuNameProblem(const ProjectRecord& project, const CpuRecord* self, std::string_view name);
+
+// The section that lists a CPU's applications in the project file.
+std::string applicationListSection(std::string_view cpuName);
+
+}  // namespace engine
