@@ -12,6 +12,7 @@
 #include "gui/shell/utility_params_dialog.h"
 
 #include "platform/core/message_service.h"
+#include "platform/core/process_group.h"
 #include "platform/qt/control_id.h"
 #include "platform/qt/testing/widget_fit.h"
 
@@ -320,6 +321,77 @@ TEST(CommandOutput, AChattyCommandIsShownInStepsAndEscClosesTheWindowAtOnce)
     // The command goes on writing into a window that is gone.
     dialog.reset();
     QTest::qWait(100);
+}
+
+// Processes of a group that still run; zombies waiting for their reaper do not count.
+std::vector<int> liveMembers(int group)
+{
+    std::vector<int> members;
+    QDir proc(QStringLiteral("/proc"));
+    for (const QString& entry : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool numeric = false;
+        const int pid = entry.toInt(&numeric);
+        if (!numeric)
+            continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        const qsizetype close = line.lastIndexOf(')');
+        if (close < 0)
+            continue;
+        // After the name: state, parent, process group.
+        const QList<QByteArray> fields = line.mid(close + 2).split(' ');
+        if (fields.size() > 2 && fields[2].toInt() == group && fields[0] != "Z")
+            members.push_back(pid);
+    }
+    return members;
+}
+
+struct EndlessCommand {
+    const char* name;
+    bool pipeMode;
+    const char* body; // what runs after the group is written down and the grandchild started
+};
+
+// A command that never ends and starts a grandchild which ignores the polite signal: closing the window
+// (or the program's end) leaves no process of its group running, and the capture thread is gone.
+TEST(CommandOutput, ClosingTheWindowOrEndingTheProgramEndsTheCommandAndEverythingItStarted)
+{
+    const EndlessCommand commands[] = {
+        {"endless output through a pipe", true, "yes"},
+        {"endless quiet command through a file", false, "while :; do sleep 0.05; done"},
+    };
+    for (const bool byProgramEnd : {false, true}) {
+        for (const EndlessCommand& row : commands) {
+            SCOPED_TRACE(std::string(row.name) + (byProgramEnd ? ", program ends" : ", window closes"));
+            QTemporaryDir folder;
+            const QString groupFile = folder.filePath(QStringLiteral("group"));
+            const std::string command = "echo $$ >'" + groupFile.toStdString() +
+                                        "'; sh -c 'trap \"\" TERM; while :; do sleep 1; done' & " + row.body;
+            auto dialog = std::make_unique<CommandOutputDialog>(command, row.pipeMode, nullptr);
+            dialog->ShowModeless();
+            int group = 0;
+            ASSERT_TRUE(waitFor([&] {
+                QFile file(groupFile);
+                if (!file.open(QIODevice::ReadOnly))
+                    return false;
+                group = file.readAll().trimmed().toInt();
+                return group > 0 && liveMembers(group).size() >= 2;
+            }));
+            EXPECT_EQ(platform::RunningGroupCount(), 1u);
+            if (byProgramEnd) {
+                platform::EndAllGroups();
+                EXPECT_EQ(platform::RunningGroupCount(), 0u);
+            } else {
+                QTest::keyClick(dialog.get(), Qt::Key_Escape);
+                EXPECT_FALSE(dialog->isVisible());
+            }
+            dialog.reset();
+            EXPECT_TRUE(waitFor([&] { return liveMembers(group).empty() && platform::RunningGroupCount() == 0; }))
+                << liveMembers(group).size() << " processes of the group still run";
+        }
+    }
 }
 
 // All of a very long output cannot be kept: the window keeps a tail of whole lines under a first line
@@ -681,7 +753,7 @@ TEST(ShellDialogs, ShowWhatTheyHoldWithoutOverlaps)
 
 // ---- single instance and list widths
 
-TEST(SingleInstance, ASecondInstanceSaysWhereTheRunningOneIsOrStartsWhenNoneAnswers)
+TEST(SingleInstance, ASecondInstanceBringsTheRunningOneForwardOrStartsWhenNoneAnswers)
 {
     QTemporaryDir folder;
     const QString name = QStringLiteral("OMBAgen-test-%1").arg(QCoreApplication::applicationPid());
@@ -709,11 +781,6 @@ TEST(SingleInstance, ASecondInstanceSaysWhereTheRunningOneIsOrStartsWhenNoneAnsw
                                                                  : qgetenv("DISPLAY").toStdString())
                        : qgetenv("WAYLAND_DISPLAY").toStdString()));
     EXPECT_TRUE(waitFor([&] { return activations == 1; }));
-    EXPECT_EQ(shell::SingleInstanceGuard::HandOverLine("process 7 on display :1", " /p/demo.omb "),
-              "OMBAgen is already running (process 7 on display :1); its window was brought to the front, and "
-              "/p/demo.omb was not opened: open it there");
-    EXPECT_EQ(shell::SingleInstanceGuard::HandOverLine("process 7 on display :1", ""),
-              "OMBAgen is already running (process 7 on display :1); its window was brought to the front");
     QMetaObject::invokeMethod(firstLoop, "quit", Qt::QueuedConnection);
     first->wait();
 
