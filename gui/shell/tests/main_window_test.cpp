@@ -285,9 +285,10 @@ TEST_F(MainWindow, SaveAllGoesOnPastAFailedFileAndSaysWhichFilesWereNotSaved)
         std::ofstream(m_projectDir + "/" + name, std::ios::app) << "; by hand\n";
     engine::setText(project.name, "Renamed");
     m_window->OnFileSaveAll();
+    // One box for the file, saying why, and the summary.
     EXPECT_EQ(m_boxes->service().texts(),
-              (std::vector<std::string>{"Unable to open application file control.apptemp for writing",
-                                        "Unable to write application file",
+              (std::vector<std::string>{"Unable to write application file control.app: its temporary file "
+                                        "control.apptemp cannot be created (File exists)",
                                         "These files were not saved; their changes are kept:\ncontrol.app"}));
     EXPECT_EQ(m_boxes->service().boxes().back().caption, "File I/O Error");
     EXPECT_EQ(readFile(m_projectDir + "/control.app"), control);
@@ -316,6 +317,73 @@ TEST_F(MainWindow, SaveAllGoesOnPastAFailedFileAndSaysWhichFilesWereNotSaved)
     m_boxes->service().queueAnswer(platform::IdYes);
     EXPECT_EQ(m_window->PromptSaveChanges(true, false), 0);
     EXPECT_EQ(m_boxes->service().texts().front(), "Save application 'Control' to disk?");
+}
+
+// Every road that writes a named file says once why it failed: Save All, the prompt at close, Save
+// Project, for an application, a kernel and the project file alike.
+TEST_F(MainWindow, AFailedSaveShowsOneBoxPerFileSayingWhy)
+{
+    struct Road {
+        const char* name;
+        std::function<void()> save;
+    };
+    const Road roads[] = {
+        {"save all", [this] { m_window->OnFileSaveAll(); }},
+        {"prompt",
+         [this] {
+             for (int i = 0; i < 3; ++i)
+                 m_boxes->service().queueAnswer(platform::IdYes);
+             m_window->PromptSaveChanges(true, false);
+         }},
+    };
+    struct FileKind {
+        const char* file;
+        std::string what;
+        std::function<void(engine::ProjectRecord&)> edit;
+    };
+    const FileKind kinds[] = {
+        {"control.app", "application file", [](engine::ProjectRecord& p) { p.cpus[0].applications[0].edited = 1; }},
+        {"main.cpu", "kernel file", [](engine::ProjectRecord& p) { p.cpus[0].kernel.edited = 1; }},
+        {"demo.omb", "project file", [](engine::ProjectRecord& p) { p.edited = 1; }},
+    };
+    startWindow(true);
+    engine::ProjectRecord& project = m_window->GetProject();
+    for (const FileKind& kind : kinds) {
+        const std::string blocker = m_projectDir + "/" + kind.file + "temp/blocker";
+        std::filesystem::create_directories(blocker);
+        // Files the project names relative to its folder are named so; the project by its full path.
+        const std::string shown = kind.what == "project file" ? demoPath() : std::string(kind.file);
+        const std::string reason = "Unable to write " + kind.what + " " + shown + ": its temporary file " + shown +
+                                   "temp cannot be created (File exists)";
+        for (const Road& road : roads) {
+            SCOPED_TRACE(std::string(kind.file) + " through " + road.name);
+            kind.edit(project);
+            m_boxes->service().clear();
+            road.save();
+            std::vector<std::string> errors;
+            for (const platform::ScriptedMessageService::Box& box : m_boxes->service().boxes()) {
+                if (box.caption == "File I/O Error")
+                    errors.push_back(box.text);
+            }
+            ASSERT_FALSE(errors.empty());
+            EXPECT_EQ(errors.front(), reason);
+            EXPECT_EQ(errors.size(), std::string(road.name) == "save all" ? 2u : 1u);
+            if (errors.size() > 1) {
+                EXPECT_EQ(errors[1].rfind("These files were not saved", 0), 0u) << errors[1];
+            }
+        }
+        {
+            SCOPED_TRACE(std::string(kind.file) + " through Save Project");
+            project.edited = 1;
+            m_boxes->service().clear();
+            m_window->OnFileSaveProject();
+            if (kind.what == "project file") {
+                EXPECT_EQ(m_boxes->service().texts(), std::vector<std::string>{reason});
+            }
+        }
+        std::filesystem::remove_all(m_projectDir + "/" + kind.file + "temp");
+        m_window->OnFileSaveAll();
+    }
 }
 
 TEST(SaveChooser, ARefusedTargetIsAFileTheUserMayNotWrite)
