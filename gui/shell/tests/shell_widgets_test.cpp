@@ -43,8 +43,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -670,6 +672,58 @@ TEST(FolderPickerDialog, FoldersWithNamesBeyondAsciiKeepTheirBytes)
     platform::findControl<QPushButton>(&dialog, 1)->click();
     EXPECT_EQ(dialog.GetFolder(), cyrillic);
     EXPECT_TRUE(boxes->texts().empty());
+}
+
+// Every folder one may enter is listed: one whose name does not decode (shown with the replacement
+// character, handed back by its own bytes) and one reached through a symbolic link; a link to a file or to
+// nothing is not a folder.
+TEST(FolderPickerDialog, UndecodableNamesAndLinkedFoldersAreListedAndOpenByTheirBytes)
+{
+    platform::ScopedScriptedMessages boxes;
+    QTemporaryDir root;
+    const std::string base = root.path().toStdString();
+    const std::string bad = base + "/\xff\xfe_bad";
+    const std::string target = base + "/target";
+    ASSERT_EQ(::mkdir(bad.c_str(), 0700), 0);
+    ASSERT_EQ(::mkdir((bad + "/inner").c_str(), 0700), 0);
+    ASSERT_EQ(::mkdir(target.c_str(), 0700), 0);
+    ASSERT_EQ(::mkdir((target + "/deep").c_str(), 0700), 0);
+    ASSERT_EQ(::symlink(target.c_str(), (base + "/linked").c_str()), 0);
+    std::ofstream(base + "/file.txt") << "x";
+    ASSERT_EQ(::symlink((base + "/file.txt").c_str(), (base + "/to-file").c_str()), 0);
+    ASSERT_EQ(::symlink((base + "/gone").c_str(), (base + "/dangling").c_str()), 0);
+    CSelectFolderDialog dialog(nullptr, base, "");
+    dialog.setDrives({{base, shell::DriveKind::Fixed}});
+    dialog.ShowModeless();
+    FolderTreeCtrl* tree = dialog.tree();
+    QTreeWidgetItem* top = tree->findItem(base);
+    ASSERT_NE(top, nullptr);
+    std::vector<std::string> listed;
+    for (int i = 0; i < top->childCount(); ++i)
+        listed.push_back(tree->PathOf(top->child(i)));
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(listed, (std::vector<std::string>{base + "/linked", base + "/target", bad}));
+
+    ASSERT_TRUE(tree->SelectPath(bad + "/inner"));
+    EXPECT_EQ(tree->currentItem()->parent()->text(0), QString(QChar::ReplacementCharacter) +
+                                                          QChar::ReplacementCharacter + QStringLiteral("_bad"));
+    ASSERT_TRUE(tree->SelectPath(base + "/linked/deep"));
+    EXPECT_EQ(tree->PathOf(tree->currentItem()), base + "/linked/deep");
+    ASSERT_TRUE(tree->SelectPath(bad));
+    platform::findControl<QPushButton>(&dialog, 1)->click();
+    EXPECT_EQ(dialog.GetFolder(), bad);
+    EXPECT_TRUE(boxes->texts().empty());
+
+    // A refresh keeps two undecodable names apart though they show alike.
+    const std::string twin = base + "/\xfe\xff_bad";
+    ASSERT_EQ(::mkdir(twin.c_str(), 0700), 0);
+    tree->RefreshFolder(base);
+    EXPECT_NE(tree->findItem(twin), nullptr);
+    EXPECT_NE(tree->findItem(bad), nullptr);
+    EXPECT_EQ(top->childCount(), 4);
+    dialog.DestroyWindow();
+    // Qt cannot name the undecodable folders to remove them.
+    std::filesystem::remove_all(base);
 }
 
 TEST(FolderPickerDialog, AMissingInitialFolderIsCreatedOrIgnored)
