@@ -108,6 +108,28 @@ int QtMessageService::showHere(const std::string& text, const std::string& capti
     if (QWidget* owner = ownerWindow(); owner && owner->windowHandle()) {
         box.winId();
         box.windowHandle()->setTransientParent(owner->windowHandle());
+        // When that window goes or hides while the box is up (a splash ending), the box moves over the
+        // window that stays, so it never sinks below it.
+        const QPointer<QWidget> stays =
+            owner->parentWidget() ? owner->parentWidget()->window() : static_cast<QWidget*>(nullptr);
+        const auto moveOver = [&box, stays, leaving = static_cast<const void*>(owner)] {
+            QWidget* next = stays && stays->isVisible() && stays != &box ? stays.data() : nullptr;
+            for (QWidget* window : QApplication::topLevelWidgets()) {
+                if (!next && window != &box && static_cast<const void*>(window) != leaving && window->isVisible() &&
+                    window->inherits("QMainWindow"))
+                    next = window;
+            }
+            if (!next || !next->windowHandle() || !box.windowHandle())
+                return;
+            box.windowHandle()->setTransientParent(next->windowHandle());
+            box.raise();
+            box.activateWindow();
+        };
+        QObject::connect(owner, &QObject::destroyed, &box, moveOver);
+        QObject::connect(owner->windowHandle(), &QWindow::visibleChanged, &box, [moveOver](bool visible) {
+            if (!visible)
+                moveOver();
+        });
     }
     box.setDefaultButton(defaultButton(style));
     // The close box and Esc answer Cancel when there is one, else the only or default button.
