@@ -159,9 +159,8 @@ bool UtilityParamsDialog::OnInitDialog()
                                   type == 'n' || type == 'o');
     }
     setWindowTitle(QStringLiteral("Enter parameters for utility \"%1\"").arg(platform::toQString(m_utilityName)));
-    // Wide enough for the caption beside the title bar's icon and buttons.
-    constexpr int kTitleBarExtras = 120;
-    setMinimumWidth(std::max(minimumSizeHint().width(), fontMetrics().horizontalAdvance(windowTitle()) + kTitleBarExtras));
+    // The caption's own width comes with showing (the dialog base).
+    setMinimumWidth(minimumSizeHint().width());
     adjustSize();
     if (m_rowCount > 0)
         m_edits[0]->setFocus();

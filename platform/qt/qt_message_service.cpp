@@ -1,5 +1,6 @@
 #include "qt_message_service.h"
 
+#include "caption_fit.h"
 #include "latin1.h"
 #include "wait_cursor.h"
 
@@ -105,6 +106,7 @@ int QtMessageService::showHere(const std::string& text, const std::string& capti
     // box with it, out from under this call.
     QMessageBox box(icon(style), toQString(caption), toQString(text), standardButtons(style));
     box.setAttribute(Qt::WA_QuitOnClose, false);
+    FitCaption(box);
     if (QWidget* owner = ownerWindow(); owner && owner->windowHandle()) {
         box.winId();
         box.windowHandle()->setTransientParent(owner->windowHandle());

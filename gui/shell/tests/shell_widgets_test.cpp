@@ -613,7 +613,7 @@ TEST(UtilityParams, TheCommandShowsAsWrittenAndTheDialogFitsItsCaptionAndDefault
     QAccessibleInterface* shown = QAccessible::queryAccessibleInterface(command);
     ASSERT_NE(shown, nullptr);
     EXPECT_EQ(shown->text(QAccessible::Name), "echo <Address> <Title> & done");
-    EXPECT_GE(dialog.width(), dialog.fontMetrics().horizontalAdvance(dialog.windowTitle()));
+    EXPECT_GE(dialog.width(), platform::testing::WindowManagerCaptionWidth(dialog.windowTitle()));
     const QLineEdit* edit = dialog.edit(0);
     EXPECT_GE(edit->width(), edit->fontMetrics().horizontalAdvance(QString::fromStdString(longDefault)));
     for (const std::string& problem : platform::testing::FitProblems(&dialog, "Enter parameters"))

@@ -10,7 +10,11 @@
 #include <QStyle>
 #include <QTabBar>
 
+#include <QFont>
+#include <QFontMetrics>
+
 #include <algorithm>
+#include <cstdlib>
 
 namespace platform::testing {
 
@@ -80,6 +84,23 @@ std::vector<std::string> FitProblems(QWidget* window, const std::string& where)
         }
     }
     return problems;
+}
+
+int WindowManagerCaptionWidth(const QString& caption)
+{
+    const char* given = std::getenv("KORVANE_WM_TITLE_FONT");
+    const QStringList parts = QString::fromLatin1(given && *given ? given : "DejaVu Sans,10,bold").split(',');
+    QFont font(parts.value(0));
+    font.setPointSizeF(parts.value(1, QStringLiteral("10")).toDouble());
+    font.setBold(parts.value(2) == QStringLiteral("bold"));
+    const QFontMetrics metrics(font);
+    // openbox: the label is the text's height and a pixel above and below; a button is as high as the label,
+    // and the bar keeps a padding of a few pixels around each part and a border at each end.
+    constexpr int kParts = 4;
+    constexpr int kPadding = 4;
+    constexpr int kBorder = 1;
+    const int label = metrics.height() + 2;
+    return metrics.horizontalAdvance(caption) + kParts * (label + kPadding) + kPadding + 2 * kBorder;
 }
 
 } // namespace platform::testing
