@@ -212,7 +212,7 @@ void CMainDialog::ParseCommandLine(const QStringList& arguments)
     // The arguments come split already (quotes grouping words are the shell's business here).
     m_arguments.clear();
     for (const QString& argument : arguments)
-        m_arguments.push_back(platform::toStdString(argument));
+        m_arguments.push_back(platform::fromFileName(argument)); // a path, in the file system's own spelling
 }
 
 std::string CMainDialog::GetCommandLineArg(int n) const

@@ -301,7 +301,7 @@ void CMainDialog::OnFileOpenProject()
     m_recent.Add(full);
     applyMpChecksAfterOpen(true);
     PostProjectChanged();
-    setWindowTitle(QStringLiteral("OMBAgen - ") + platform::toQString(full));
+    setWindowTitle(QStringLiteral("OMBAgen - ") + platform::toFileName(full));
     UpdateMenus(0);
 }
 
@@ -332,7 +332,7 @@ bool CMainDialog::OpenProjectFile(const std::string& path, bool ask)
     m_recent.Add(engine::textString(m_project.path));
     applyMpChecksAfterOpen(ask);
     PostProjectChanged();
-    setWindowTitle(QStringLiteral("OMBAgen - ") + platform::toQString(engine::textString(m_project.path)));
+    setWindowTitle(QStringLiteral("OMBAgen - ") + platform::toFileName(engine::textString(m_project.path)));
     UpdateMenus(0);
     return true;
 }
@@ -359,7 +359,7 @@ void CMainDialog::OnFileSaveProjectAs()
         return;
     if (result == 1) {
         m_recent.Add(engine::textString(m_project.path));
-        setWindowTitle(QStringLiteral("OMBAgen - ") + platform::toQString(engine::textString(m_project.path)));
+        setWindowTitle(QStringLiteral("OMBAgen - ") + platform::toFileName(engine::textString(m_project.path)));
     } else {
         wait.restore();
         fileError("Error writing project");

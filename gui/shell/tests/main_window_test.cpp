@@ -28,6 +28,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QTreeWidgetItemIterator>
@@ -461,6 +462,64 @@ TEST_F(MainWindow, AProjectThatCannotBeReadLeavesAnEmptyProject)
     m_boxes->service().clear();
     EXPECT_FALSE(m_window->OpenProjectFile(m_projectDir + "/missing.omb", false));
     EXPECT_TRUE(m_boxes->service().texts().empty());
+}
+
+// A project in a folder whose name is not ASCII opens from the command line, saves, generates, stands in
+// the recent list under its own name and opens again from there.
+TEST_F(MainWindow, AProjectInAFolderNamedInAnyLanguageOpensSavesGeneratesAndReopens)
+{
+    const std::string log = m_temp.path().toStdString() + "/codegen.log";
+    for (const char* folder : {"caf\xc3\xa9", "\xd0\x94\xd0\xbe\xd0\xba\xd1\x83\xd0\xbc\xd0\xb5\xd0\xbd\xd1\x82\xd1\x8b"}) {
+        const QString shown = QString::fromUtf8(folder);
+        SCOPED_TRACE(shown.toStdString());
+        const std::string dir = m_temp.path().toStdString() + "/" + folder;
+        std::filesystem::create_directories(dir);
+        for (const auto& entry : std::filesystem::directory_iterator(m_projectDir)) {
+            if (entry.is_regular_file())
+                std::filesystem::copy_file(entry.path(), dir + "/" + entry.path().filename().string(),
+                                           std::filesystem::copy_options::overwrite_existing);
+        }
+        const std::string project = dir + "/demo.omb";
+        m_window = std::make_unique<CMainDialog>();
+        m_window->setDialogs(&m_dialogs);
+        m_window->Initialize({QStringLiteral("OMBAgen"), QString::fromUtf8(project.c_str())}, CMainDialog::StartOptions{0});
+        settle();
+        ASSERT_GT(m_window->GetProject().cpuCount, 0) << m_boxes->service().texts().size();
+        EXPECT_TRUE(m_window->windowTitle().contains(shown)) << m_window->windowTitle().toStdString();
+
+        // Saved in place.
+        engine::setText(m_window->GetProject().name, "Renamed");
+        m_window->GetProject().edited = 1;
+        m_window->OnFileSaveAll();
+        EXPECT_NE(readFile(project).find("Name=Renamed"), std::string::npos);
+
+        // Generated beside it.
+        std::filesystem::remove(log);
+        m_boxes->service().clear();
+        setenv("OMBA_CODEGEN_LOG", log.c_str(), 1);
+        selectNode("Renamed");
+        m_window->OnFileGenerateCode();
+        unsetenv("OMBA_CODEGEN_LOG");
+        EXPECT_NE(readFile(log).find("wrote gen/control/src/kproject.c"), std::string::npos) << readFile(log);
+        EXPECT_TRUE(std::filesystem::is_regular_file(dir + "/gen/control/src/kproject.c"));
+        for (const std::string& text : m_boxes->service().texts())
+            ADD_FAILURE() << text;
+
+        // In the recent list by its bytes, in the menu by its name; opened again from there.
+        EXPECT_EQ(m_window->recentList().GetFirst(), project);
+        bool listed = false;
+        for (const QAction* item : m_window->menuBar()->actions().front()->menu()->actions())
+            listed = listed || item->text().contains(shown);
+        EXPECT_TRUE(listed);
+        m_window->OnFileCloseProject();
+        ASSERT_EQ(m_window->GetProject().cpuCount, 0);
+        m_window->OnCommand(RecentProjectList::kFirstCommand);
+        settle();
+        EXPECT_GT(m_window->GetProject().cpuCount, 0);
+        EXPECT_EQ(engine::textString(m_window->GetProject().path), project);
+        m_window->setDialogs(nullptr);
+        m_window.reset();
+    }
 }
 
 TEST_F(MainWindow, GenerateCodeCallsTheLibraryOncePerApplicationInScope)
