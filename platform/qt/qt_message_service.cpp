@@ -5,8 +5,11 @@
 #include "wait_cursor.h"
 
 #include <QApplication>
+#include <QStringDecoder>
 #include <QThread>
 #include <QWindow>
+
+#include <algorithm>
 
 namespace platform {
 
@@ -62,6 +65,19 @@ QMessageBox::StandardButton QtMessageService::defaultButton(unsigned style)
     return toStandardButton(defaultAnswer(style));
 }
 
+QString QtMessageService::messageText(const std::string& text)
+{
+    // The program's own texts are Latin-1; a file name in a text has the file system's spelling. A text
+    // that reads whole in the file-name encoding (and is not plain ASCII) is taken as such, so "Документы"
+    // in a path reads as written; anything else stays Latin-1, byte for byte.
+    QStringDecoder decoder(QStringDecoder::System, QStringDecoder::Flag::Stateless);
+    const QString decoded = decoder.decode(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+    const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (!ascii && !decoder.hasError() && !decoded.contains(QChar::ReplacementCharacter))
+        return toFileName(text);
+    return toQString(text);
+}
+
 int QtMessageService::show(const std::string& text, const std::string& caption, unsigned style)
 {
     auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
@@ -104,7 +120,7 @@ int QtMessageService::showHere(const std::string& text, const std::string& capti
     // The box is a window of its own that the window manager keeps over its owner: were it the owner's
     // child, a window that goes while the box is open (a splash ending, a dialog destroyed) would take the
     // box with it, out from under this call.
-    QMessageBox box(icon(style), toQString(caption), toQString(text), standardButtons(style));
+    QMessageBox box(icon(style), toQString(caption), messageText(text), standardButtons(style));
     box.setAttribute(Qt::WA_QuitOnClose, false);
     FitCaption(box);
     if (QWidget* owner = ownerWindow(); owner && owner->windowHandle()) {
