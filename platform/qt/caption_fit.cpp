@@ -13,9 +13,10 @@ namespace platform {
 
 namespace {
 
-constexpr int kTitleButtons = 4;   // the icon and three buttons
-constexpr int kButtonPadding = 8;  // a button is the text's height and this much wider
-constexpr int kBarPadding = 32;    // the bar's edges and the gaps between its parts
+// Window managers centre the caption in the whole bar, so the side with the three buttons counts twice.
+constexpr int kSideButtons = 3;
+constexpr int kButtonPadding = 8; // a button and the gap beside it: the text's height and this much
+constexpr int kBarPadding = 32;   // the bar's edges and the caption's own margins
 
 // The widest a window may become for its caption: the screen it stands on.
 int screenWidth(const QWidget* window)
@@ -35,7 +36,7 @@ int CaptionWidth(const QString& caption, const QFont& windowFont)
     if (title.pointSizeF() > 0 && title.pointSizeF() < kTitlePointSize)
         title.setPointSizeF(kTitlePointSize);
     const QFontMetrics metrics(title);
-    return metrics.horizontalAdvance(caption) + kTitleButtons * (metrics.height() + kButtonPadding) + kBarPadding;
+    return metrics.horizontalAdvance(caption) + 2 * kSideButtons * (metrics.height() + kButtonPadding) + kBarPadding;
 }
 
 void FitCaption(QWidget* window)
@@ -43,13 +44,17 @@ void FitCaption(QWidget* window)
     if (!window || !window->isWindow())
         return;
     const int needed = std::min(CaptionWidth(window->windowTitle(), window->font()), screenWidth(window));
-    if (window->minimumWidth() >= needed)
+    if (window->width() >= needed)
         return;
-    if (window->maximumWidth() < needed)
-        window->setMaximumWidth(needed);
-    window->setMinimumWidth(needed);
-    if (window->width() < needed)
-        window->resize(needed, window->height());
+    // The width is given by a resize, not a minimum: a minimum set from outside would stop the window's
+    // layout from growing it to its contents later. A window of one fixed width gets the new one.
+    if (window->maximumWidth() < needed) {
+        if (window->minimumWidth() == window->maximumWidth())
+            window->setFixedWidth(needed);
+        else
+            window->setMaximumWidth(needed);
+    }
+    window->resize(needed, window->height());
 }
 
 void FitCaption(QMessageBox& box)

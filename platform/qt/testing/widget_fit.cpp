@@ -94,13 +94,13 @@ int WindowManagerCaptionWidth(const QString& caption)
     font.setPointSizeF(parts.value(1, QStringLiteral("10")).toDouble());
     font.setBold(parts.value(2) == QStringLiteral("bold"));
     const QFontMetrics metrics(font);
-    // openbox: the label is the text's height and a pixel above and below; a button is as high as the label,
-    // and the bar keeps a padding of a few pixels around each part and a border at each end.
-    constexpr int kParts = 4;
-    constexpr int kPadding = 4;
-    constexpr int kBorder = 1;
-    const int label = metrics.height() + 2;
-    return metrics.horizontalAdvance(caption) + kParts * (label + kPadding) + kPadding + 2 * kBorder;
+    // openbox centres the caption in the whole bar, so the side with its three buttons counts twice; a
+    // button and its gap take the text's height and a few pixels. Measured against openbox 3.6 with its
+    // Clearlooks theme: the caption reads whole from this width on, and is cut a few pixels below it.
+    constexpr int kSideButtons = 3;
+    constexpr int kButtonPadding = 8;
+    constexpr int kMargins = 24;
+    return metrics.horizontalAdvance(caption) + 2 * kSideButtons * (metrics.height() + kButtonPadding) + kMargins;
 }
 
 } // namespace platform::testing
