@@ -58,6 +58,18 @@ pid_t spawnShell(const std::string& command, int outputFd, EnvironmentBlock& env
     return pid;
 }
 
+// After the command's own end, what it left running (a program started in the background) ends with the
+// window: the leader stays unreaped until then, so the group's id names no other group. A caller that
+// cannot ask for the stop has the group ended at once.
+void endWithTheWindow(pid_t pid, const platform::GroupStop& stop, bool stoppable)
+{
+    if (pid <= 0)
+        return;
+    if (stoppable)
+        platform::WaitForStop(stop);
+    platform::EndGroup(pid);
+}
+
 // Reads the output until it ends or the stop is requested; false when stopped.
 bool readUntilEnd(int fd, const platform::GroupStop& stop, CaptureSink& sink)
 {
@@ -84,7 +96,7 @@ bool readUntilEnd(int fd, const platform::GroupStop& stop, CaptureSink& sink)
 }
 
 void runPiped(const std::string& command, EnvironmentBlock& environment, const platform::GroupStop& stop,
-              CaptureSink& sink)
+              bool stoppable, platform::RunningGroup& running, CaptureSink& sink)
 {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) {
@@ -92,16 +104,15 @@ void runPiped(const std::string& command, EnvironmentBlock& environment, const p
         return;
     }
     const pid_t pid = spawnShell(command, fds[1], environment);
+    running.setLeader(pid);
     close(fds[1]);
     const bool ended = pid > 0 && readUntilEnd(fds[0], stop, sink);
     close(fds[0]);
-    // The window may close as soon as the output ends; the command is reaped afterwards (or ended with all
-    // it started when the window closes first).
+    // The window may close as soon as the output ends.
     sink.PostDone();
-    if (ended && platform::WaitForLeader(pid, stop))
-        platform::ReapLeader(pid);
-    else
-        platform::EndGroup(pid);
+    if (ended)
+        platform::WaitForLeader(pid, stop);
+    endWithTheWindow(pid, stop, stoppable);
 }
 
 std::string shellQuoted(const std::string& text)
@@ -117,15 +128,14 @@ std::string shellQuoted(const std::string& text)
 }
 
 void runThroughFile(const std::string& command, EnvironmentBlock& environment, const platform::GroupStop& stop,
-                    CaptureSink& sink)
+                    bool stoppable, platform::RunningGroup& running, CaptureSink& sink)
 {
     const std::string name = engine::MakeTempFileName("", "omb", 0);
     if (!name.empty()) {
         // The whole command line goes to the file, not only its last command.
         const pid_t pid = spawnShell("(" + command + "\n) >" + shellQuoted(name) + " 2>&1", -1, environment);
-        if (platform::WaitForLeader(pid, stop)) {
-            platform::ReapLeader(pid);
-        } else {
+        running.setLeader(pid);
+        if (!platform::WaitForLeader(pid, stop)) {
             platform::EndGroup(pid);
             std::remove(name.c_str());
             sink.PostDone();
@@ -140,6 +150,9 @@ void runThroughFile(const std::string& command, EnvironmentBlock& environment, c
             std::fclose(file);
         }
         std::remove(name.c_str());
+        sink.PostDone();
+        endWithTheWindow(pid, stop, stoppable);
+        return;
     }
     sink.PostDone();
 }
@@ -149,15 +162,16 @@ void runThroughFile(const std::string& command, EnvironmentBlock& environment, c
 void RunCaptured(const std::string& command, bool pipeMode, const std::vector<std::string>& environment,
                  CaptureSink& sink, std::shared_ptr<platform::GroupStop> stop)
 {
+    const bool stoppable = stop != nullptr;
     if (!stop)
         stop = std::make_shared<platform::GroupStop>();
     // Registered while it runs, so that the program's end ends the command too.
-    const platform::RunningGroup running(stop);
+    platform::RunningGroup running(stop);
     EnvironmentBlock block(environment);
     if (pipeMode)
-        runPiped(command, block, *stop, sink);
+        runPiped(command, block, *stop, stoppable, running, sink);
     else
-        runThroughFile(command, block, *stop, sink);
+        runThroughFile(command, block, *stop, stoppable, running, sink);
 }
 
 } // namespace shell

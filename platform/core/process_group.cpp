@@ -1,6 +1,8 @@
 #include "process_group.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstdlib>
 #include <cerrno>
 #include <condition_variable>
 #include <mutex>
@@ -10,6 +12,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -30,6 +33,48 @@ Registry& registry()
 }
 
 constexpr std::chrono::milliseconds kPollStep{20};
+
+// The leaders of the running groups, where a signal handler can reach them without a lock.
+constexpr int kLeaderSlots = 64;
+std::atomic<pid_t> g_leaders[kLeaderSlots];
+
+int takeSlot()
+{
+    for (int i = 0; i < kLeaderSlots; ++i) {
+        pid_t expected = 0;
+        if (g_leaders[i].compare_exchange_strong(expected, -1))
+            return i;
+    }
+    return -1;
+}
+
+// Only async-signal-safe calls: the groups get the polite signal, the grace, the forced one; then the
+// program ends by the signal's own default. The groups are taken down before the first signal, as a
+// runner may reap a leader meanwhile; a group with members left keeps its id.
+void endGroupsOnSignal(int signal)
+{
+    pid_t groups[kLeaderSlots] = {};
+    for (int i = 0; i < kLeaderSlots; ++i)
+        groups[i] = g_leaders[i].load();
+    for (const pid_t group : groups) {
+        if (group > 0)
+            killpg(group, SIGTERM);
+    }
+    timespec grace{0, static_cast<long>(std::chrono::nanoseconds(kGroupGrace).count())};
+    while (nanosleep(&grace, &grace) != 0 && errno == EINTR) {
+    }
+    for (const pid_t group : groups) {
+        if (group > 0)
+            killpg(group, SIGKILL);
+    }
+    ::signal(signal, SIG_DFL);
+    raise(signal);
+}
+
+void endAllGroupsAtExit()
+{
+    EndAllGroups();
+}
 
 // True when the leader has ended (it stays a zombie until reaped).
 bool leaderEnded(pid_t leader)
@@ -86,8 +131,18 @@ RunningGroup::RunningGroup(std::shared_ptr<GroupStop> stop)
     r.stops.push_back(m_stop);
 }
 
+void RunningGroup::setLeader(pid_t leader)
+{
+    if (m_slot < 0)
+        m_slot = takeSlot();
+    if (m_slot >= 0)
+        g_leaders[m_slot].store(leader > 0 ? leader : -1);
+}
+
 RunningGroup::~RunningGroup()
 {
+    if (m_slot >= 0)
+        g_leaders[m_slot].store(0);
     Registry& r = registry();
     std::lock_guard lock(r.mutex);
     r.stops.erase(std::remove(r.stops.begin(), r.stops.end(), m_stop), r.stops.end());
@@ -123,6 +178,21 @@ bool WaitForLeader(pid_t leader, const GroupStop& stop)
         } else {
             if (stop.Requested())
                 return false;
+            std::this_thread::sleep_for(kPollStep);
+        }
+    }
+}
+
+void WaitForStop(const GroupStop& stop)
+{
+    for (;;) {
+        if (stop.Descriptor() >= 0) {
+            pollfd entry{stop.Descriptor(), POLLIN, 0};
+            if (poll(&entry, 1, -1) > 0)
+                return;
+        } else {
+            if (stop.Requested())
+                return;
             std::this_thread::sleep_for(kPollStep);
         }
     }
@@ -169,6 +239,21 @@ std::size_t RunningGroupCount()
     Registry& r = registry();
     std::lock_guard lock(r.mutex);
     return r.stops.size();
+}
+
+void EndGroupsWithTheProgram()
+{
+    static std::once_flag installed;
+    std::call_once(installed, [] {
+        std::atexit(endAllGroupsAtExit);
+        for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+            struct sigaction action {};
+            action.sa_handler = endGroupsOnSignal;
+            sigemptyset(&action.sa_mask);
+            action.sa_flags = SA_RESETHAND;
+            sigaction(signal, &action, nullptr);
+        }
+    });
 }
 
 } // namespace platform

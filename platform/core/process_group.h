@@ -33,7 +33,8 @@ private:
     int m_fds[2] = {-1, -1};
 };
 
-// Keeps a stop reachable by EndAllGroups while its runner works; unregisters when it goes.
+// Keeps a stop reachable by EndAllGroups while its runner works, and the group's leader reachable by the
+// program's end on a signal; unregisters when it goes.
 class RunningGroup {
 public:
     explicit RunningGroup(std::shared_ptr<GroupStop> stop);
@@ -41,8 +42,12 @@ public:
     RunningGroup(const RunningGroup&) = delete;
     RunningGroup& operator=(const RunningGroup&) = delete;
 
+    // The group's leader once it runs (until it is reaped).
+    void setLeader(pid_t leader);
+
 private:
     std::shared_ptr<GroupStop> m_stop;
+    int m_slot = -1;
 };
 
 // posix_spawn with the child as the leader of a new process group. Returns the child's id, or -1.
@@ -51,6 +56,9 @@ pid_t SpawnInOwnGroup(const char* path, const posix_spawn_file_actions_t* action
 
 // Waits until the leader ends or the stop is requested; true when the leader ended. The leader is not reaped.
 bool WaitForLeader(pid_t leader, const GroupStop& stop);
+
+// Waits until the stop is requested.
+void WaitForStop(const GroupStop& stop);
 
 // Ends the group led by leader (SIGTERM to every member, SIGKILL to what is left after the grace) and
 // reaps the leader. The leader stays unreaped until the last signal, so its id cannot name another group.
@@ -64,5 +72,10 @@ void EndAllGroups(std::chrono::milliseconds limit = kGroupGrace * 4);
 
 // Runners still registered (for tests and the program's end).
 std::size_t RunningGroupCount();
+
+// Makes every way the program ends end the groups still running: a normal exit (also one the windowing
+// system forces) runs EndAllGroups, and SIGTERM, SIGINT or SIGHUP signal every group (polite, then forced
+// after the grace) before the program ends as the signal would have ended it.
+void EndGroupsWithTheProgram();
 
 } // namespace platform

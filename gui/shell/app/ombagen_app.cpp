@@ -38,6 +38,8 @@ int COMBAgenApp::InitInstance(const QStringList& arguments)
     if (guard.Start() == shell::SingleInstanceGuard::Outcome::Activated)
         return 0;
 
+    // Commands started from utilities end with the program, however it ends.
+    platform::EndGroupsWithTheProgram();
     platform::ProfileStore profile(platform::ProfileStore::pathForKey(kProfileKey));
     platform::ScopedApplicationProfile useProfile(&profile);
     platform::ScopedQtMessageService boxes;

@@ -363,14 +363,17 @@ TEST(CommandOutput, ClosingTheWindowOrEndingTheProgramEndsTheCommandAndEverythin
     const EndlessCommand commands[] = {
         {"endless output through a pipe", true, "yes"},
         {"endless quiet command through a file", false, "while :; do sleep 0.05; done"},
+        {"a command that ends and leaves its grandchild running", true, "echo started"},
     };
     for (const bool byProgramEnd : {false, true}) {
         for (const EndlessCommand& row : commands) {
             SCOPED_TRACE(std::string(row.name) + (byProgramEnd ? ", program ends" : ", window closes"));
             QTemporaryDir folder;
             const QString groupFile = folder.filePath(QStringLiteral("group"));
+            // The grandchild ignores the polite signal and holds no output of the command.
             const std::string command = "echo $$ >'" + groupFile.toStdString() +
-                                        "'; sh -c 'trap \"\" TERM; while :; do sleep 1; done' & " + row.body;
+                                        "'; sh -c 'trap \"\" TERM; exec >/dev/null 2>&1; while :; do sleep 1; done' & " +
+                                        row.body;
             auto dialog = std::make_unique<CommandOutputDialog>(command, row.pipeMode, nullptr);
             dialog->ShowModeless();
             int group = 0;
