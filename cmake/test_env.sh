@@ -24,12 +24,26 @@ await_start() {
 }
 Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
 server=$!
-trap '[ -n "$manager" ] && kill "$manager" 2>/dev/null; kill "$server" 2>/dev/null; rm -f "$number" "$ready"' EXIT
+trap '[ -n "$manager" ] && kill "$manager" 2>/dev/null; kill "$server" 2>/dev/null; rm -f "$number" "$ready" "$rc"' EXIT
 trap 'exit 143' HUP INT TERM
 await_start Xvfb "$server" '[ -s "$number" ]'
 export DISPLAY=":$(cat "$number")"
+# openbox draws captions in a title font fixed here (the system's settings otherwise, whatever they are), so
+# that a test can measure a caption as openbox draws it; the tests learn the font from KORVANE_WM_TITLE_FONT.
+rc="$(mktemp)"
+title_font="DejaVu Sans"
+title_size=10
+config=""
+if [ -r /etc/xdg/openbox/rc.xml ] &&
+  sed -e '/<font place="\(Active\|Inactive\)Window">/,/<\/font>/{' \
+    -e "s|<name>[^<]*</name>|<name>$title_font</name>|" -e "s|<size>[^<]*</size>|<size>$title_size</size>|" \
+    -e 's|<weight>[^<]*</weight>|<weight>bold</weight>|' -e '}' /etc/xdg/openbox/rc.xml >"$rc"; then
+  config="--config-file $rc"
+  export KORVANE_WM_TITLE_FONT="$title_font,$title_size,bold"
+fi
 # openbox runs its start-up command once it manages the screen; the tests start after that.
-openbox --sm-disable --startup "touch $ready" >/dev/null 2>&1 &
+# shellcheck disable=SC2086 # config is empty or two words
+openbox --sm-disable $config --startup "touch $ready" >/dev/null 2>&1 &
 manager=$!
 await_start openbox "$manager" '[ -e "$ready" ]'
 "$@"

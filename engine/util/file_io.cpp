@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <new>
 #include <fcntl.h>
@@ -116,7 +117,11 @@ std::string SaveTargetOf(const std::string& path)
     return path;
 }
 
-bool ReplaceFileContents(const std::string& path, std::string_view bytes, ReplaceFailure* failure, int* systemError)
+namespace {
+
+thread_local ReplaceOutcome t_lastReplace;
+
+bool replaceFileContents(const std::string& path, std::string_view bytes, ReplaceFailure* failure, int* systemError)
 {
     ReplaceFailure ignored;
     ReplaceFailure& step = failure ? *failure : ignored;
@@ -172,6 +177,54 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes, Replac
     if (directory.fd >= 0)
         ::fsync(directory.fd);
     return true;
+}
+
+} // namespace
+
+bool ReplaceFileContents(const std::string& path, std::string_view bytes, ReplaceFailure* failure, int* systemError)
+{
+    ReplaceOutcome outcome;
+    outcome.path = path;
+    const bool replaced = replaceFileContents(path, bytes, &outcome.step, &outcome.systemError);
+    if (failure)
+        *failure = outcome.step;
+    if (systemError)
+        *systemError = outcome.systemError;
+    t_lastReplace = std::move(outcome);
+    return replaced;
+}
+
+const ReplaceOutcome& LastReplaceOutcome()
+{
+    return t_lastReplace;
+}
+
+void ForgetLastReplaceOutcome()
+{
+    t_lastReplace = ReplaceOutcome{};
+}
+
+std::string ReplaceFailureReason(const ReplaceOutcome& outcome)
+{
+    const int error = outcome.systemError;
+    const std::string why = error == ENOSPC || error == EDQUOT ? std::string("the disk is full")
+                            : error == EROFS                   ? std::string("the file system is read-only")
+                            : error != 0                       ? std::string(std::strerror(error))
+                                                               : std::string("the system gave no reason");
+    const std::string temporary = TemporaryPathFor(SaveTargetOf(outcome.path));
+    switch (outcome.step) {
+    case ReplaceFailure::None:
+        break;
+    case ReplaceFailure::ReadOnly:
+        return "the file is read-only";
+    case ReplaceFailure::CreateTemporary:
+        return "its temporary file " + temporary + " cannot be created (" + why + ")";
+    case ReplaceFailure::WriteTemporary:
+        return error == ENOSPC || error == EDQUOT ? why : "its temporary file cannot be written (" + why + ")";
+    case ReplaceFailure::Rename:
+        return "its temporary file " + temporary + " cannot take its place (" + why + ")";
+    }
+    return {};
 }
 
 std::string ReadFailureReason(ReadResult result, const std::string& path)

@@ -61,6 +61,20 @@ enum class ReplaceFailure {
 bool ReplaceFileContents(const std::string& path, std::string_view bytes, ReplaceFailure* failure = nullptr,
                          int* systemError = nullptr);
 
+// How the last ReplaceFileContents call of this thread ended (step None after a success), for a caller
+// that reports the failure of a whole save itself; Forget clears it before such a save.
+struct ReplaceOutcome {
+    ReplaceFailure step = ReplaceFailure::None;
+    int systemError = 0;
+    std::string path;
+};
+const ReplaceOutcome& LastReplaceOutcome();
+void ForgetLastReplaceOutcome();
+
+// Why a replace failed, in words for the user: "the file is read-only", "the disk is full", ... (empty
+// when it did not fail).
+std::string ReplaceFailureReason(const ReplaceOutcome& outcome);
+
 // The text that tells the user why replacing `path` failed: "Unable to delete old version of file %s"
 // for a file the user may not write, "Unable to rename file %s to %s" for the rename, and
 // `writeFailure` for the temporary file's creation or writing.

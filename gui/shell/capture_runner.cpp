@@ -1,14 +1,15 @@
 #include "capture_runner.h"
 
 #include "engine/util/path.h"
+#include "platform/core/process_group.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 extern char** environ;
@@ -36,8 +37,8 @@ private:
     bool m_useOwn = true;
 };
 
-// Starts "/bin/sh -c command" with stdin from /dev/null and, when outputFd is not -1, stdout and stderr
-// into it. Returns the child's id, or -1.
+// Starts "/bin/sh -c command" as the leader of its own process group, with stdin from /dev/null and, when
+// outputFd is not -1, stdout and stderr into it. Returns the child's id, or -1.
 pid_t spawnShell(const std::string& command, int outputFd, EnvironmentBlock& environment)
 {
     posix_spawn_file_actions_t actions;
@@ -52,22 +53,50 @@ pid_t spawnShell(const std::string& command, int outputFd, EnvironmentBlock& env
     std::string flag = "-c";
     std::string line = command;
     char* argv[] = {shellName.data(), flag.data(), line.data(), nullptr};
-    pid_t pid = -1;
-    const int result = posix_spawn(&pid, kShell, &actions, nullptr, argv, environment.get());
+    const pid_t pid = platform::SpawnInOwnGroup(kShell, &actions, argv, environment.get());
     posix_spawn_file_actions_destroy(&actions);
-    return result == 0 ? pid : -1;
+    return pid;
 }
 
-void reap(pid_t pid)
+// After the command's own end, what it left running (a program started in the background) ends with the
+// window: the leader stays unreaped until then, so the group's id names no other group. A caller that
+// cannot ask for the stop has the group ended at once.
+void endWithTheWindow(pid_t pid, const platform::GroupStop& stop, bool stoppable)
 {
     if (pid <= 0)
         return;
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    if (stoppable)
+        platform::WaitForStop(stop);
+    platform::EndGroup(pid);
+}
+
+// Reads the output until it ends or the stop is requested; false when stopped.
+bool readUntilEnd(int fd, const platform::GroupStop& stop, CaptureSink& sink)
+{
+    char buffer[kCaptureChunk];
+    pollfd entries[2] = {{fd, POLLIN, 0}, {stop.Descriptor(), POLLIN, 0}};
+    const nfds_t count = stop.Descriptor() >= 0 ? 2 : 1;
+    for (;;) {
+        entries[0].revents = entries[1].revents = 0;
+        const int ready = poll(entries, count, count == 2 ? -1 : 100);
+        if (ready < 0 && errno != EINTR)
+            return true;
+        if (count == 2 ? (entries[1].revents & POLLIN) != 0 : stop.Requested())
+            return false;
+        if (entries[0].revents == 0)
+            continue;
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN))
+            continue;
+        if (n <= 0)
+            return true;
+        sink.AppendText(std::string(buffer, static_cast<std::size_t>(n)));
+        sink.PostNewText();
     }
 }
 
-void runPiped(const std::string& command, EnvironmentBlock& environment, CaptureSink& sink)
+void runPiped(const std::string& command, EnvironmentBlock& environment, const platform::GroupStop& stop,
+              bool stoppable, platform::RunningGroup& running, CaptureSink& sink)
 {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) {
@@ -75,21 +104,15 @@ void runPiped(const std::string& command, EnvironmentBlock& environment, Capture
         return;
     }
     const pid_t pid = spawnShell(command, fds[1], environment);
+    running.setLeader(pid);
     close(fds[1]);
-    char buffer[kCaptureChunk];
-    for (;;) {
-        const ssize_t n = read(fds[0], buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        sink.AppendText(std::string(buffer, static_cast<std::size_t>(n)));
-        sink.PostNewText();
-    }
+    const bool ended = pid > 0 && readUntilEnd(fds[0], stop, sink);
     close(fds[0]);
-    // The window may close as soon as the output ends; the child is reaped afterwards.
+    // The window may close as soon as the output ends.
     sink.PostDone();
-    reap(pid);
+    if (ended)
+        platform::WaitForLeader(pid, stop);
+    endWithTheWindow(pid, stop, stoppable);
 }
 
 std::string shellQuoted(const std::string& text)
@@ -104,13 +127,20 @@ std::string shellQuoted(const std::string& text)
     return quoted + "'";
 }
 
-void runThroughFile(const std::string& command, EnvironmentBlock& environment, CaptureSink& sink)
+void runThroughFile(const std::string& command, EnvironmentBlock& environment, const platform::GroupStop& stop,
+                    bool stoppable, platform::RunningGroup& running, CaptureSink& sink)
 {
     const std::string name = engine::MakeTempFileName("", "omb", 0);
     if (!name.empty()) {
         // The whole command line goes to the file, not only its last command.
         const pid_t pid = spawnShell("(" + command + "\n) >" + shellQuoted(name) + " 2>&1", -1, environment);
-        reap(pid);
+        running.setLeader(pid);
+        if (!platform::WaitForLeader(pid, stop)) {
+            platform::EndGroup(pid);
+            std::remove(name.c_str());
+            sink.PostDone();
+            return;
+        }
         if (FILE* file = std::fopen(name.c_str(), "r")) {
             char line[kCaptureChunk + 1];
             while (std::fgets(line, sizeof line, file)) {
@@ -120,6 +150,9 @@ void runThroughFile(const std::string& command, EnvironmentBlock& environment, C
             std::fclose(file);
         }
         std::remove(name.c_str());
+        sink.PostDone();
+        endWithTheWindow(pid, stop, stoppable);
+        return;
     }
     sink.PostDone();
 }
@@ -127,13 +160,18 @@ void runThroughFile(const std::string& command, EnvironmentBlock& environment, C
 } // namespace
 
 void RunCaptured(const std::string& command, bool pipeMode, const std::vector<std::string>& environment,
-                 CaptureSink& sink)
+                 CaptureSink& sink, std::shared_ptr<platform::GroupStop> stop)
 {
+    const bool stoppable = stop != nullptr;
+    if (!stop)
+        stop = std::make_shared<platform::GroupStop>();
+    // Registered while it runs, so that the program's end ends the command too.
+    platform::RunningGroup running(stop);
     EnvironmentBlock block(environment);
     if (pipeMode)
-        runPiped(command, block, sink);
+        runPiped(command, block, *stop, stoppable, running, sink);
     else
-        runThroughFile(command, block, sink);
+        runThroughFile(command, block, *stop, stoppable, running, sink);
 }
 
 } // namespace shell

@@ -3,8 +3,13 @@
 // standard error to a sink, in pieces as they arrive, then reports the end. Pipe mode reads the output
 // while the command runs; temporary-file mode lets the shell redirect both streams into a temporary file
 // and reads it line by line after the command ended (the file is removed). The command's standard input
-// is /dev/null. No Qt: the output window bridges the sink to its thread.
+// is /dev/null. The command runs in a process group of its own: when its stop is requested (the window
+// closed) or the program ends, the group is ended with everything the command started. No Qt: the output
+// window bridges the sink to its thread.
 
+#include "platform/core/process_group.h"
+
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,9 +28,9 @@ public:
 
 constexpr std::size_t kCaptureChunk = 1024;
 
-// Runs the command to its end on the calling thread. environment holds "NAME=value" texts for the child
-// (empty: the program's own).
+// Runs the command to its end, or until stop is requested, on the calling thread. environment holds
+// "NAME=value" texts for the child (empty: the program's own).
 void RunCaptured(const std::string& command, bool pipeMode, const std::vector<std::string>& environment,
-                 CaptureSink& sink);
+                 CaptureSink& sink, std::shared_ptr<platform::GroupStop> stop = nullptr);
 
 } // namespace shell

@@ -106,6 +106,7 @@ CommandOutputDialog::CommandOutputDialog(const std::string& command, bool pipeMo
     , m_pipeMode(pipeMode)
     , m_environment(std::move(environment))
     , m_shared(std::make_shared<shell::CaptureShared>())
+    , m_stop(std::make_shared<platform::GroupStop>())
     , m_decoder(shell::LocaleDecoder())
 {
     ModifyFlags(FlagCopyBits, 0);
@@ -141,6 +142,8 @@ CommandOutputDialog::~CommandOutputDialog()
         m_shared->pending.clear();
         m_shared->pendingBytes = 0;
     }
+    // The command and everything it started end with the window; the capture thread then ends too.
+    m_stop->Request();
     if (m_waitCursor)
         QApplication::restoreOverrideCursor();
 }
@@ -160,9 +163,9 @@ bool CommandOutputDialog::OnInitDialog()
     shell::UseFixedPitchFont(m_output);
     // No busy cursor over the window: it stays usable (Copy, Close) while the command runs.
     m_shared->receiver = this;
-    std::thread([shared = m_shared, command = m_command, pipe = m_pipeMode, environment = m_environment] {
-        shell::RunCaptured(command, pipe, environment, *shared);
-    }).detach();
+    std::thread([shared = m_shared, stop = m_stop, command = m_command, pipe = m_pipeMode,
+                 environment = m_environment] { shell::RunCaptured(command, pipe, environment, *shared, stop); })
+        .detach();
     return true;
 }
 
@@ -362,7 +365,9 @@ void CommandOutputDialog::OnCopy()
 
 void CommandOutputDialog::OnCancel()
 {
-    // Esc and the close box end the window as Close does, also while the command still runs.
+    // Esc and the close box end the window as Close does, also while the command still runs; the command
+    // ends with it.
+    m_stop->Request();
     EndDialog(IdOk);
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // "Output from command": runs a command on a capture thread and shows what it writes, as it comes, in a
 // fixed-pitch read-only text. Copy copies the selection (all text when nothing is selected); Close becomes
-// available when the command has finished. The window may be closed while the command runs: the thread then
-// stops posting and the command goes on reading nothing from its standard input.
+// available when the command has finished. The window may be closed while the command runs: the command and
+// everything it started are then ended, and the thread stops posting and ends.
 
 #include "gui/layout/dynamic_dialog.h"
 
@@ -20,6 +20,9 @@ class QPushButton;
 
 namespace shell {
 struct CaptureShared;
+}
+namespace platform {
+class GroupStop;
 }
 
 class CommandOutputDialog : public CDynamicDialog {
@@ -84,6 +87,7 @@ private:
     bool m_pipeMode;
     std::vector<std::string> m_environment;
     std::shared_ptr<shell::CaptureShared> m_shared;
+    std::shared_ptr<platform::GroupStop> m_stop;
     std::string m_text;
     bool m_heldCr = false; // a CR at the end of a piece waits for the next piece
     bool m_done = false;

@@ -53,7 +53,7 @@ bool ShowFileDialog::OnInitDialog()
         return true; // read short: nothing is shown
     m_text = std::move(bytes);
     shell::UseFixedPitchFont(m_edit);
-    setWindowTitle(QStringLiteral("Showing file ") + platform::toQString(m_path));
+    setWindowTitle(QStringLiteral("Showing file ") + platform::toFileName(m_path));
     m_edit->setPlainText(platform::toQString(m_text));
     return true;
 }

@@ -12,9 +12,12 @@
 #include <QPushButton>
 #include <QStyle>
 
+#include <algorithm>
 #include <set>
 #include <sstream>
+#include <utility>
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 namespace shell {
@@ -72,29 +75,61 @@ bool isFolder(const std::string& path)
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-QStringList subFolders(const std::string& path)
-{
-    return QDir(platform::toFileName(path))
-        .entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::NoSymLinks, QDir::Name);
-}
-
-bool hasSubFolders(const std::string& path)
-{
-    return !subFolders(path).isEmpty();
-}
-
 std::string joinPath(const std::string& folder, const std::string& name)
 {
     return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
-// A folder item for name below the folder path, not yet placed in the tree.
-QTreeWidgetItem* newFolderItem(const std::string& folder, const QString& name, const QIcon& icon)
+// The most entries of one folder that are looked at; a folder with more lists the first of them.
+constexpr int kMaxEntries = 100000;
+
+// The folders one may enter below path, by the bytes of their names: hidden ones, those reached through
+// a symbolic link, and those whose names do not decode in the locale alike. Sorted as the tree shows them.
+std::vector<std::string> subFolders(const std::string& path)
+{
+    std::vector<std::pair<QString, std::string>> found;
+    if (DIR* folder = ::opendir(path.c_str())) {
+        int count = 0;
+        while (const dirent* entry = ::readdir(folder)) {
+            if (++count > kMaxEntries)
+                break;
+            const std::string name = entry->d_name;
+            if (name == "." || name == "..")
+                continue;
+            if (entry->d_type != DT_DIR && entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
+                continue;
+            if (isFolder(joinPath(path, name)))
+                found.emplace_back(platform::toFileName(name), name);
+        }
+        ::closedir(folder);
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<std::string> names;
+    names.reserve(found.size());
+    for (auto& [shown, name] : found)
+        names.push_back(std::move(name));
+    return names;
+}
+
+bool hasSubFolders(const std::string& path)
+{
+    return !subFolders(path).empty();
+}
+
+// A path's bytes as an item keeps them.
+QByteArray bytesOf(const std::string& path)
+{
+    return QByteArray(path.data(), static_cast<qsizetype>(path.size()));
+}
+
+// A folder item for name (its bytes) below the folder path, not yet placed in the tree. A name that does
+// not decode shows with the replacement character; the item keeps the bytes.
+QTreeWidgetItem* newFolderItem(const std::string& folder, const std::string& name, const QIcon& icon)
 {
     auto* item = new QTreeWidgetItem;
-    item->setText(0, name);
+    item->setText(0, platform::toFileName(name));
     item->setIcon(0, icon);
-    item->setData(0, kPathRole, platform::toQString(joinPath(folder, platform::fromFileName(name))));
+    item->setData(0, kPathRole, bytesOf(joinPath(folder, name)));
     return item;
 }
 
@@ -154,7 +189,7 @@ FolderTreeCtrl::FolderTreeCtrl(QWidget* parent) : QTreeWidget(parent), m_watcher
             delete item;
             return;
         }
-        emit folderSelected(platform::toQString(path));
+        emit folderSelected(shell::bytesOf(path));
     });
     connect(m_watcher, &QFileSystemWatcher::directoryChanged, this,
             [this](const QString& path) { RefreshFolder(platform::fromFileName(path)); });
@@ -170,7 +205,7 @@ void FolderTreeCtrl::Initialize(const std::vector<shell::MountedDrive>& drives)
     for (const shell::MountedDrive& drive : drives) {
         auto* item = new QTreeWidgetItem(this);
         item->setText(0, platform::toFileName(drive.root));
-        item->setData(0, shell::kPathRole, platform::toQString(drive.root));
+        item->setData(0, shell::kPathRole, shell::bytesOf(drive.root));
         item->setIcon(0, drive.kind == shell::DriveKind::Network ? netIcon
                          : drive.kind == shell::DriveKind::Cd    ? cdIcon
                                                                  : driveIcon);
@@ -187,7 +222,10 @@ void FolderTreeCtrl::Initialize(const std::vector<shell::MountedDrive>& drives)
 
 std::string FolderTreeCtrl::PathOf(const QTreeWidgetItem* item) const
 {
-    return item ? platform::toStdString(item->data(0, shell::kPathRole).toString()) : std::string();
+    if (!item)
+        return {};
+    const QByteArray bytes = item->data(0, shell::kPathRole).toByteArray();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 void FolderTreeCtrl::markExpandable(QTreeWidgetItem* item)
@@ -204,7 +242,7 @@ void FolderTreeCtrl::fill(QTreeWidgetItem* item)
     qDeleteAll(item->takeChildren());
     const std::string path = PathOf(item);
     const QIcon folderIcon = style()->standardIcon(QStyle::SP_DirIcon);
-    for (const QString& name : shell::subFolders(path)) {
+    for (const std::string& name : shell::subFolders(path)) {
         QTreeWidgetItem* child = shell::newFolderItem(path, name, folderIcon);
         item->addChild(child);
         markExpandable(child);
@@ -298,24 +336,28 @@ void FolderTreeCtrl::refreshItem(QTreeWidgetItem* item)
             markExpandable(item);
         return;
     }
-    const QStringList names = shell::subFolders(path);
-    std::set<QString> kept;
+    // Children are matched by their bytes: two names that do not decode may show alike.
+    const std::vector<std::string> names = shell::subFolders(path);
+    std::set<std::string> wanted;
+    for (const std::string& name : names)
+        wanted.insert(shell::joinPath(path, name));
+    std::set<std::string> kept;
     for (int i = item->childCount() - 1; i >= 0; --i) {
         QTreeWidgetItem* child = item->child(i);
-        if (names.contains(child->text(0)) && !child->text(0).isEmpty())
-            kept.insert(child->text(0));
-        else
-            delete child;
+        const std::string childPath = PathOf(child);
+        if (!childPath.empty() && wanted.count(childPath) && kept.insert(childPath).second)
+            continue;
+        delete child;
     }
     const QIcon folderIcon = style()->standardIcon(QStyle::SP_DirIcon);
-    for (const QString& name : names) {
-        if (kept.count(name))
+    for (std::size_t n = 0; n < names.size(); ++n) {
+        const std::string childPath = shell::joinPath(path, names[n]);
+        if (kept.count(childPath))
             continue;
-        QTreeWidgetItem* child = shell::newFolderItem(path, name, folderIcon);
-        int at = 0;
-        while (at < item->childCount() && item->child(at)->text(0) < name)
-            ++at;
-        item->insertChild(at, child);
+        QTreeWidgetItem* child = shell::newFolderItem(path, names[n], folderIcon);
+        // Every name before it in the listing is in the tree by now, in the same order.
+        item->insertChild(std::min(static_cast<int>(n), item->childCount()), child);
+        kept.insert(childPath);
         markExpandable(child);
     }
 }
@@ -348,10 +390,10 @@ CSelectFolderDialog::CSelectFolderDialog(QWidget* parent, const std::string& ini
     platform::setControlId(cancel, IdCancel);
     connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
     connect(cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
-    connect(m_tree, &FolderTreeCtrl::folderSelected, this, [this](const QString& path) {
-        m_folder = platform::toStdString(path);
+    connect(m_tree, &FolderTreeCtrl::folderSelected, this, [this](const QByteArray& path) {
+        m_folder = std::string(path.constData(), static_cast<std::size_t>(path.size()));
         if (m_initialized)
-            m_edit->setText(path);
+            showFolder();
     });
 }
 
@@ -387,12 +429,21 @@ bool CSelectFolderDialog::OnInitDialog()
     if (!m_folder.empty())
         m_tree->SelectPath(m_folder);
     m_initialized = true;
-    m_edit->setText(platform::toQString(m_folder));
+    showFolder();
     return true;
+}
+
+void CSelectFolderDialog::showFolder()
+{
+    m_shownFolder = platform::toFileName(m_folder);
+    m_edit->setText(m_shownFolder);
 }
 
 void CSelectFolderDialog::OnOK()
 {
-    m_folder = platform::toStdString(m_edit->text());
+    // A folder shown as chosen keeps its own bytes (its name may not decode); a typed one is taken as
+    // the file system spells it.
+    if (m_edit->text() != m_shownFolder)
+        m_folder = platform::fromFileName(m_edit->text());
     CDynamicDialog::OnOK();
 }

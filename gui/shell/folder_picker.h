@@ -2,7 +2,9 @@
 // "Select Folder": a tree of the mounted file systems and their folders, filled on demand, and an edit
 // for typing a folder. The tree keeps itself current: the roots of local file systems and every expanded
 // folder are watched (inotify), and a change refreshes that part of the tree. Network file systems are
-// read only when the user expands them.
+// read only when the user expands them. Every folder one may enter is listed, those reached through a
+// symbolic link too; a name that does not decode in the locale shows with the replacement character and
+// the folder is still reached by its own bytes.
 
 #include "gui/layout/dynamic_dialog.h"
 
@@ -50,7 +52,8 @@ public:
     QTreeWidgetItem* findItem(const std::string& path);
 
 signals:
-    void folderSelected(const QString& path);
+    // The folder's path in its own bytes.
+    void folderSelected(const QByteArray& path);
 
 private:
     void fill(QTreeWidgetItem* item);
@@ -88,9 +91,13 @@ protected:
     const layout::DynamicMapEntry* GetDynamicMap() const override;
 
 private:
+    // Shows the chosen folder in the edit.
+    void showFolder();
+
     FolderTreeCtrl* m_tree;
     QLineEdit* m_edit;
     std::string m_folder;
+    QString m_shownFolder;
     std::string m_purpose;
     bool m_initialized = false;
     std::vector<shell::MountedDrive> m_drives;

@@ -184,6 +184,9 @@ void CMainDialog::Initialize(const QStringList& arguments, const StartOptions& o
     }
     m_panes->setRatio(0.3);
     clearSelection();
+    // One start-up road: everything that may show a box (the configuration, the project) runs inside it,
+    // so the boxes come one after the other and the splash's end waits for the last of them.
+    m_startingUp = true;
     engine::ConfigFile::ResetConfigRecord(m_config, false);
     engine::ConfigFile::Read(m_config);
     m_tree->setImages(shell::TreeImages());
@@ -192,15 +195,15 @@ void CMainDialog::Initialize(const QStringList& arguments, const StartOptions& o
     // A project the user named on the command line that cannot be read is reported, as File > Open does;
     // the most recent project, opened unasked, is passed over without a word when it is gone or damaged.
     const bool named = !path.empty();
-    if (!named)
+    if (named)
+        m_newProjectPending = false; // the user asked for a project, not for a new one
+    else
         path = m_recent.GetFirst();
-    if (!path.empty()) {
-        m_openingAtStart = true;
+    if (!path.empty())
         OpenProjectFile(path, named);
-        m_openingAtStart = false;
-        if (m_splashEndedWhileOpening)
-            OnSplashClosed();
-    }
+    m_startingUp = false;
+    if (m_splashEndedWhileStarting)
+        OnSplashClosed();
     UpdateMenus(0);
 }
 
@@ -209,7 +212,7 @@ void CMainDialog::ParseCommandLine(const QStringList& arguments)
     // The arguments come split already (quotes grouping words are the shell's business here).
     m_arguments.clear();
     for (const QString& argument : arguments)
-        m_arguments.push_back(platform::toStdString(argument));
+        m_arguments.push_back(platform::fromFileName(argument)); // a path, in the file system's own spelling
 }
 
 std::string CMainDialog::GetCommandLineArg(int n) const
@@ -384,10 +387,10 @@ void CMainDialog::OnSplashClosed()
 {
     if (!m_newProjectPending)
         return;
-    // The splash ended while a message of the start-up open was up: the half-read project is no sign
-    // that one was opened, and New Project must not start inside the open. It waits for the open's end.
-    if (m_openingAtStart) {
-        m_splashEndedWhileOpening = true;
+    // The splash ended while a box of the start-up was up: New Project must not start inside the
+    // start-up (over its box, or before the named project opened). It waits for the start-up's end.
+    if (m_startingUp) {
+        m_splashEndedWhileStarting = true;
         return;
     }
     m_newProjectPending = false;

@@ -228,9 +228,10 @@ private:
     bool m_reloadQueued = false;
     bool m_closed = false;
     bool m_recordsFreed = false;
-    // The automatic New Project after the splash is offered once (the program has one main window).
+    // The automatic New Project after the splash is offered once (the program has one main window), and
+    // only when no project was named on the command line.
     bool m_newProjectPending = true;
-    // The start-up open is under way (its messages may hold the splash's end back until it is over).
-    bool m_openingAtStart = false;
-    bool m_splashEndedWhileOpening = false;
+    // The start-up (configuration and first project) is under way: its boxes hold the splash's end back.
+    bool m_startingUp = false;
+    bool m_splashEndedWhileStarting = false;
 };

@@ -13,11 +13,14 @@
 #include "engine/project/application_file.h"
 #include "engine/project/project_save.h"
 #include "engine/records/text_field.h"
+#include "engine/util/file_io.h"
 #include "engine/util/path.h"
 #include "engine/util/text.h"
 #include "platform/core/message_service.h"
 #include "platform/qt/latin1.h"
 #include "platform/qt/wait_cursor.h"
+
+#include <functional>
 
 namespace {
 
@@ -33,13 +36,79 @@ int askSave(const std::string& text, const std::string& caption)
     return platform::messageBox(text, caption, platform::MbYesNoCancel | platform::MbIconWarning);
 }
 
+// Holds back the plain boxes of a writer (questions still reach the user), to be shown after it or
+// replaced by one box that says why the file was not saved.
+class HeldBackMessages final : public platform::MessageService {
+public:
+    HeldBackMessages()
+        : m_shown(platform::messageService())
+        , m_previous(platform::setMessageService(this))
+    {
+    }
+    ~HeldBackMessages() override { platform::setMessageService(m_previous); }
+    HeldBackMessages(const HeldBackMessages&) = delete;
+    HeldBackMessages& operator=(const HeldBackMessages&) = delete;
+
+    int show(const std::string& text, const std::string& caption, unsigned style) override
+    {
+        if ((style & 0xFu) != platform::MbOk)
+            return m_shown.show(text, caption, style);
+        m_held.push_back({text, caption, style});
+        return platform::IdOk;
+    }
+    void showHeld()
+    {
+        for (const Held& box : m_held)
+            m_shown.show(box.text, box.caption, box.style);
+    }
+    std::string firstText() const { return m_held.empty() ? std::string() : m_held.front().text; }
+    platform::MessageService& shown() { return m_shown; }
+
+private:
+    struct Held {
+        std::string text;
+        std::string caption;
+        unsigned style;
+    };
+    platform::MessageService& m_shown;
+    platform::MessageService* m_previous;
+    std::vector<Held> m_held;
+};
+
+// Writes a file that has its name. A failure shows one box that names the file and why it was not saved
+// (the writer's own boxes, which tell the step rather than the reason, are not shown); what a successful
+// writer had to say is shown as it was.
+bool writeNamedFile(const std::string& what, const std::string& path, const std::function<bool()>& write)
+{
+    engine::ForgetLastReplaceOutcome();
+    std::string text;
+    {
+        HeldBackMessages held;
+        if (write()) {
+            held.showHeld();
+            return true;
+        }
+        const engine::ReplaceOutcome& outcome = engine::LastReplaceOutcome();
+        if (outcome.step != engine::ReplaceFailure::None)
+            text = "Unable to write " + what + " " + path + ": " + engine::ReplaceFailureReason(outcome);
+        else if (!held.firstText().empty())
+            text = held.firstText(); // the writer refused the content, and says why
+        else
+            text = "Unable to write " + what + " " + path;
+    }
+    fileError(text);
+    return false;
+}
+
 } // namespace
 
 CMainDialog::SaveResult CMainDialog::writeApplication(engine::CpuRecord& cpu, engine::ApplicationRecord& application)
 {
     if (application.path[0])
-        return engine::WriteApplicationFile(*m_manager, m_project, cpu, application) ? SaveResult::Saved
-                                                                                       : SaveResult::Failed;
+        return writeNamedFile("application file", engine::textString(application.path),
+                              [&] { return engine::WriteApplicationFile(*m_manager, m_project, cpu, application); })
+                   ? SaveResult::Saved
+                   : SaveResult::Failed;
     engine::ApplicationFile file(m_manager.get(), &m_project, &cpu, &application);
     std::string chosen;
     const int result = file.ChooseAndWrite(&chosen);
@@ -67,7 +136,10 @@ CMainDialog::SaveResult CMainDialog::writeKernel(engine::CpuRecord& cpu)
         return written ? SaveResult::Saved : SaveResult::Failed;
     }
     // A kernel whose file forbids saving is passed over, so that it never stops the other files.
-    return engine::WriteCpuFile(m_config, cpu) ? SaveResult::Saved : SaveResult::Failed;
+    return writeNamedFile("kernel file", engine::textString(cpu.kernel.kernelPath),
+                          [&] { return engine::WriteCpuFile(m_config, cpu); })
+               ? SaveResult::Saved
+               : SaveResult::Failed;
 }
 
 bool CMainDialog::saveApplication(engine::CpuRecord& cpu, engine::ApplicationRecord& application, bool fromPrompt)
@@ -229,7 +301,7 @@ void CMainDialog::OnFileOpenProject()
     m_recent.Add(full);
     applyMpChecksAfterOpen(true);
     PostProjectChanged();
-    setWindowTitle(QStringLiteral("OMBAgen - ") + platform::toQString(full));
+    setWindowTitle(QStringLiteral("OMBAgen - ") + platform::toFileName(full));
     UpdateMenus(0);
 }
 
@@ -260,7 +332,7 @@ bool CMainDialog::OpenProjectFile(const std::string& path, bool ask)
     m_recent.Add(engine::textString(m_project.path));
     applyMpChecksAfterOpen(ask);
     PostProjectChanged();
-    setWindowTitle(QStringLiteral("OMBAgen - ") + platform::toQString(engine::textString(m_project.path)));
+    setWindowTitle(QStringLiteral("OMBAgen - ") + platform::toFileName(engine::textString(m_project.path)));
     UpdateMenus(0);
     return true;
 }
@@ -272,8 +344,9 @@ void CMainDialog::OnFileSaveProject()
         return;
     }
     platform::ScopedWaitCursor wait;
-    if (engine::WriteProjectFile(*m_manager, m_project, m_config))
-        m_recent.Add(engine::textString(m_project.path));
+    const std::string path = engine::textString(m_project.path);
+    if (writeNamedFile("project file", path, [&] { return engine::WriteProjectFile(*m_manager, m_project, m_config); }))
+        m_recent.Add(path);
     refreshLabels();
 }
 
@@ -286,7 +359,7 @@ void CMainDialog::OnFileSaveProjectAs()
         return;
     if (result == 1) {
         m_recent.Add(engine::textString(m_project.path));
-        setWindowTitle(QStringLiteral("OMBAgen - ") + platform::toQString(engine::textString(m_project.path)));
+        setWindowTitle(QStringLiteral("OMBAgen - ") + platform::toFileName(engine::textString(m_project.path)));
     } else {
         wait.restore();
         fileError("Error writing project");

@@ -6,8 +6,6 @@
 
 #include "platform/core/message_service.h"
 
-#include <QFileDialog>
-
 #include <unistd.h>
 
 namespace shell {
@@ -16,7 +14,7 @@ std::string QtFileChooser::Choose(bool open, int kind, const std::string& title)
 {
     const engine::FileKindFilter filter = engine::FileKindFilterOf(kind);
     platform::ScopedArrowCursor arrow; // never a busy cursor over the question
-    QFileDialog dialog(m_parent, platform::toQString(title));
+    platform::FileDialog dialog(m_parent, platform::toQString(title));
     platform::setUpFileDialog(dialog, open, QString::fromLatin1(filter.name), QString::fromLatin1(filter.pattern),
                               QString::fromLatin1(filter.defaultExtension ? filter.defaultExtension : ""));
     // A read-only file cannot take the save; the user is told and asked again (a bounded number of times).

@@ -146,7 +146,7 @@ std::string RecentProjectList::GetEntry(int commandId) const
 
 QString RecentProjectList::menuText(int index, const std::string& path)
 {
-    QString shortened = platform::toQString(shortenPath(path, kMenuPathLimit, '/'));
+    QString shortened = platform::toFileName(shortenPath(path, kMenuPathLimit, '/'));
     shortened.replace('&', "&&");
     return QString("&%1  %2").arg(index + 1).arg(shortened);
 }

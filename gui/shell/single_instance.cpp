@@ -97,12 +97,4 @@ SingleInstanceGuard::Outcome SingleInstanceGuard::Start()
     return Outcome::First;
 }
 
-QString SingleInstanceGuard::HandOverLine(const QString& running, const QString& project)
-{
-    QString line = QStringLiteral("OMBAgen is already running (%1); its window was brought to the front").arg(running);
-    if (!project.trimmed().isEmpty())
-        line += QStringLiteral(", and %1 was not opened: open it there").arg(project.trimmed());
-    return line;
-}
-
 } // namespace shell

@@ -31,8 +31,6 @@ public:
 
     // After Activated: the running instance's answer, "process PID on display NAME".
     const QString& RunningInstance() const { return m_running; }
-    // The line a second instance leaves on standard error; project is the path it was given, if any.
-    static QString HandOverLine(const QString& running, const QString& project);
 
 signals:
     void activationRequested();

@@ -128,6 +128,20 @@ char UtilityParamsDialog::typeOf(int row) const
     return type.empty() ? 's' : type[0];
 }
 
+QString UtilityParamsDialog::valueText(int row, const std::string& value) const
+{
+    const char type = typeOf(row);
+    return type == 'f' || type == 'd' ? platform::toFileName(value) : platform::toQString(value);
+}
+
+std::string UtilityParamsDialog::valueOf(int row) const
+{
+    // A file or folder is named as the file system spells it; other values are text.
+    const char type = typeOf(row);
+    const QString text = m_edits[row]->text();
+    return type == 'f' || type == 'd' ? platform::fromFileName(text) : platform::toStdString(text);
+}
+
 bool UtilityParamsDialog::OnInitDialog()
 {
     COMBADialog::OnInitDialog();
@@ -146,7 +160,7 @@ bool UtilityParamsDialog::OnInitDialog()
         }
         const shell::UtilityRequest& request = m_requests[static_cast<std::size_t>(i)];
         const char type = typeOf(i);
-        m_edits[i]->setText(platform::toQString(request.value));
+        m_edits[i]->setText(valueText(i, request.value));
         layout::fitEditWidth(m_edits[i], static_cast<int>(std::min<uint32_t>(request.maximum, 32767)),
                              m_edits[i]->text());
         m_prompts[i]->setText(platform::toQString(request.prompt));
@@ -159,9 +173,8 @@ bool UtilityParamsDialog::OnInitDialog()
                                   type == 'n' || type == 'o');
     }
     setWindowTitle(QStringLiteral("Enter parameters for utility \"%1\"").arg(platform::toQString(m_utilityName)));
-    // Wide enough for the caption beside the title bar's icon and buttons.
-    constexpr int kTitleBarExtras = 120;
-    setMinimumWidth(std::max(minimumSizeHint().width(), fontMetrics().horizontalAdvance(windowTitle()) + kTitleBarExtras));
+    // The caption's own width comes with showing (the dialog base).
+    setMinimumWidth(minimumSizeHint().width());
     adjustSize();
     if (m_rowCount > 0)
         m_edits[0]->setFocus();
@@ -174,16 +187,16 @@ void UtilityParamsDialog::OnBrowse(int row)
         return;
     const shell::UtilityRequest& request = m_requests[static_cast<std::size_t>(row)];
     if (typeOf(row) == 'd') {
-        CSelectFolderDialog picker(this, platform::toStdString(m_edits[row]->text()), request.prompt);
+        CSelectFolderDialog picker(this, platform::fromFileName(m_edits[row]->text()), request.prompt);
         if (picker.exec() == IdOk)
-            m_edits[row]->setText(platform::toQString(picker.GetFolder()));
+            m_edits[row]->setText(platform::toFileName(picker.GetFolder()));
     } else if (typeOf(row) == 'f') {
         platform::ScopedArrowCursor arrow;
         const QString path = QFileDialog::getOpenFileName(
             this, QStringLiteral("Select file for \"%1\"").arg(platform::toQString(request.prompt)), QString(),
             QStringLiteral("All files (*)"));
         if (!path.isEmpty())
-            m_edits[row]->setText(platform::toQString(platform::fromFileName(path)));
+            m_edits[row]->setText(path);
     }
 }
 
@@ -191,7 +204,7 @@ void UtilityParamsDialog::OnOK()
 {
     std::vector<std::string> answers;
     for (int i = 0; i < m_rowCount; ++i)
-        answers.push_back(platform::toStdString(m_edits[i]->text()));
+        answers.push_back(valueOf(i));
     int failed = -1;
     const std::string message = shell::CheckUtilityAnswers(m_requests, answers, &failed);
     if (!message.empty()) {

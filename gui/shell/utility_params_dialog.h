@@ -50,6 +50,9 @@ protected:
 
 private:
     char typeOf(int row) const;
+    // A row's value as its edit shows it, and back: files and folders by the file-name conversion.
+    QString valueText(int row, const std::string& value) const;
+    std::string valueOf(int row) const;
 
     std::vector<shell::UtilityRequest>& m_requests;
     std::string m_commandText;

@@ -1,6 +1,9 @@
 #include "dialog_base.h"
 
+#include "caption_fit.h"
 #include "wait_cursor.h"
+
+#include <QEvent>
 
 #include <QPointer>
 
@@ -71,8 +74,17 @@ void DialogBase::setVisible(bool visible)
         // A dialog that ended itself during its initialisation is not shown.
         if (!guard || !isLive())
             return;
+        FitCaption(this);
     }
     QDialog::setVisible(visible);
+}
+
+void DialogBase::changeEvent(QEvent* event)
+{
+    // A caption set while the window is up gets its width too.
+    if (event->type() == QEvent::WindowTitleChange && isVisible())
+        FitCaption(this);
+    QDialog::changeEvent(event);
 }
 
 int DialogBase::exec()

@@ -7,6 +7,7 @@
 //   EndDialog     ends with a result (IdOk 1, IdCancel 2, or any other number);
 //   OnDestroy     once per window life, while the window is still shown, so its placement and visibility
 //                 can be read; then the window hides.
+// Every dialog is wide enough for its caption as the window manager draws it (caption_fit.h).
 // A destructor that finds the window still live runs DestroyWindow, which at that point reaches only the
 // OnDestroy of the classes not yet destroyed: close windows through EndDialog or DestroyWindow.
 
@@ -57,6 +58,7 @@ protected:
     virtual void OnOK();
     virtual void OnCancel();
     virtual void OnDestroy();
+    void changeEvent(QEvent* event) override;
 
 private:
     enum class State { Fresh, Live, Destroyed };

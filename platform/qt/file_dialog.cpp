@@ -30,6 +30,26 @@ bool isNamePattern(const QString& path)
     return name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?'));
 }
 
+void filterByTypedPattern(QFileDialog& dialog, const QString& path)
+{
+    const QFileInfo typed(path);
+    dialog.setDirectory(typed.absolutePath());
+    dialog.setNameFilter(typed.fileName());
+    dialog.selectFile(typed.fileName());
+}
+
+void FileDialog::accept()
+{
+    // The pattern is caught before the dialog checks that the file exists (which an Open dialog would
+    // report as a file not found).
+    const QStringList files = selectedFiles();
+    if (!files.isEmpty() && isNamePattern(files.first())) {
+        filterByTypedPattern(*this, files.first());
+        return;
+    }
+    QFileDialog::accept();
+}
+
 QString runFileDialog(QFileDialog& dialog)
 {
     for (int round = 0; round < kMaxPatternRounds; ++round) {
@@ -38,10 +58,7 @@ QString runFileDialog(QFileDialog& dialog)
         const QString chosen = dialog.selectedFiles().first();
         if (!isNamePattern(chosen))
             return chosen;
-        const QFileInfo typed(chosen);
-        dialog.setDirectory(typed.absolutePath());
-        dialog.setNameFilter(typed.fileName());
-        dialog.selectFile(typed.fileName());
+        filterByTypedPattern(dialog, chosen);
     }
     return {};
 }

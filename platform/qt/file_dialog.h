@@ -2,11 +2,24 @@
 // The file dialog as the programs' file choosers show it: the filter of the file kind, the file-name box
 // starting with the kind's pattern, and a pattern typed there taken as a filter, never as a file name.
 
+#include <QFileDialog>
 #include <QString>
 
-class QFileDialog;
-
 namespace platform {
+
+// A file dialog that takes a pattern typed into its name box ("*" or "?" in the last part) as a filter
+// when the user accepts it, in Open and Save alike: the folder is listed by it and the dialog stays open.
+class FileDialog : public QFileDialog {
+    Q_OBJECT
+
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override;
+};
+
+// Lists the dialog's folder (or the folder the pattern names) by the pattern in the last part of path.
+void filterByTypedPattern(QFileDialog& dialog, const QString& path);
 
 // Sets the dialog up to open an existing file (`open`) or to name a file to save: the filter
 // "filterName (pattern)" (a ";" between patterns shown as a blank), the pattern in the file-name box, and

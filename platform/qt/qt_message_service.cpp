@@ -1,11 +1,15 @@
 #include "qt_message_service.h"
 
+#include "caption_fit.h"
 #include "latin1.h"
 #include "wait_cursor.h"
 
 #include <QApplication>
+#include <QStringDecoder>
 #include <QThread>
 #include <QWindow>
+
+#include <algorithm>
 
 namespace platform {
 
@@ -61,6 +65,19 @@ QMessageBox::StandardButton QtMessageService::defaultButton(unsigned style)
     return toStandardButton(defaultAnswer(style));
 }
 
+QString QtMessageService::messageText(const std::string& text)
+{
+    // The program's own texts are Latin-1; a file name in a text has the file system's spelling. A text
+    // that reads whole in the file-name encoding (and is not plain ASCII) is taken as such, so "Документы"
+    // in a path reads as written; anything else stays Latin-1, byte for byte.
+    QStringDecoder decoder(QStringDecoder::System, QStringDecoder::Flag::Stateless);
+    const QString decoded = decoder.decode(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+    const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (!ascii && !decoder.hasError() && !decoded.contains(QChar::ReplacementCharacter))
+        return toFileName(text);
+    return toQString(text);
+}
+
 int QtMessageService::show(const std::string& text, const std::string& caption, unsigned style)
 {
     auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
@@ -103,11 +120,34 @@ int QtMessageService::showHere(const std::string& text, const std::string& capti
     // The box is a window of its own that the window manager keeps over its owner: were it the owner's
     // child, a window that goes while the box is open (a splash ending, a dialog destroyed) would take the
     // box with it, out from under this call.
-    QMessageBox box(icon(style), toQString(caption), toQString(text), standardButtons(style));
+    QMessageBox box(icon(style), toQString(caption), messageText(text), standardButtons(style));
     box.setAttribute(Qt::WA_QuitOnClose, false);
+    FitCaption(box);
     if (QWidget* owner = ownerWindow(); owner && owner->windowHandle()) {
         box.winId();
         box.windowHandle()->setTransientParent(owner->windowHandle());
+        // When that window goes or hides while the box is up (a splash ending), the box moves over the
+        // window that stays, so it never sinks below it.
+        const QPointer<QWidget> stays =
+            owner->parentWidget() ? owner->parentWidget()->window() : static_cast<QWidget*>(nullptr);
+        const auto moveOver = [&box, stays, leaving = static_cast<const void*>(owner)] {
+            QWidget* next = stays && stays->isVisible() && stays != &box ? stays.data() : nullptr;
+            for (QWidget* window : QApplication::topLevelWidgets()) {
+                if (!next && window != &box && static_cast<const void*>(window) != leaving && window->isVisible() &&
+                    window->inherits("QMainWindow"))
+                    next = window;
+            }
+            if (!next || !next->windowHandle() || !box.windowHandle())
+                return;
+            box.windowHandle()->setTransientParent(next->windowHandle());
+            box.raise();
+            box.activateWindow();
+        };
+        QObject::connect(owner, &QObject::destroyed, &box, moveOver);
+        QObject::connect(owner->windowHandle(), &QWindow::visibleChanged, &box, [moveOver](bool visible) {
+            if (!visible)
+                moveOver();
+        });
     }
     box.setDefaultButton(defaultButton(style));
     // The close box and Esc answer Cancel when there is one, else the only or default button.

@@ -23,6 +23,8 @@ public:
     static QMessageBox::StandardButton defaultButton(unsigned style);
     static QMessageBox::StandardButton toStandardButton(int answer);
     static int toAnswer(QMessageBox::StandardButton button);
+    // A box's text as shown: Latin-1, unless it reads whole as a file name (a path in a message).
+    static QString messageText(const std::string& text);
 
     // The window the next box is parented to (exposed for tests).
     QWidget* ownerWindow();

@@ -3,9 +3,11 @@
 #include "engine/util/print_text.h"
 #include "engine/util/tests/scratch_dir.h"
 #include "platform/core/message_service.h"
+#include "platform/core/tests/run_unprivileged.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
 #include <cstdlib>
@@ -143,6 +145,43 @@ TEST(FileIo, ReadWholeAndReplace)
     ASSERT_EQ(::truncate(huge.c_str(), static_cast<off_t>(kMaxReadSize) + 1), 0);
     EXPECT_EQ(ReadWholeFile(huge, bytes), ReadResult::NoMemory);
     EXPECT_EQ(bytes, "second");
+}
+
+// The outcome of the last replace says which step failed and why, in words a user reads.
+TEST(FileIo, AFailedReplaceSaysWhy)
+{
+    ScratchDir dir;
+    const std::string target = dir.write("control.app", "old");
+    ASSERT_EQ(::mkdir((target + "temp").c_str(), 0755), 0); // the temporary cannot be made
+    EXPECT_FALSE(ReplaceFileContents(target, "new"));
+    EXPECT_EQ(LastReplaceOutcome().step, ReplaceFailure::CreateTemporary);
+    EXPECT_EQ(LastReplaceOutcome().path, target);
+    EXPECT_EQ(ReplaceFailureReason(LastReplaceOutcome()),
+              "its temporary file " + target + "temp cannot be created (File exists)");
+    ::rmdir((target + "temp").c_str());
+    EXPECT_TRUE(ReplaceFileContents(target, "new"));
+    EXPECT_EQ(LastReplaceOutcome().step, ReplaceFailure::None);
+    EXPECT_EQ(ReplaceFailureReason(LastReplaceOutcome()), "");
+    ForgetLastReplaceOutcome();
+    EXPECT_TRUE(LastReplaceOutcome().path.empty());
+
+    const ReplaceOutcome full{ReplaceFailure::WriteTemporary, ENOSPC, target};
+    EXPECT_EQ(ReplaceFailureReason(full), "the disk is full");
+    const ReplaceOutcome readOnlySystem{ReplaceFailure::Rename, EROFS, target};
+    EXPECT_EQ(ReplaceFailureReason(readOnlySystem),
+              "its temporary file " + target + "temp cannot take its place (the file system is read-only)");
+
+    // A file the user may not write (root may write any, so this part runs without special rights).
+    ASSERT_EQ(::chmod(target.c_str(), 0444), 0);
+    korvane::testing::OpenFolderToEveryone(dir.path());
+    const int result = korvane::testing::RunUnprivileged([&] {
+        if (ReplaceFileContents(target, "newer"))
+            return 1;
+        if (LastReplaceOutcome().step != ReplaceFailure::ReadOnly)
+            return 2;
+        return ReplaceFailureReason(LastReplaceOutcome()) == "the file is read-only" ? 0 : 3;
+    });
+    EXPECT_EQ(result, 0);
 }
 
 TEST(PrintReport, PrintsTheWholeFileOrReports)

@@ -73,7 +73,7 @@ bool CUserTextDialog::OnInitDialog()
     m_list->clear();
     m_blocks = UserTextBlocksToList(m_application, m_classType);
     for (engine::UserTextBlock* block : m_blocks)
-        m_list->addItem(platform::toQString(m_application.userTexts->GetUserTextFileName(*block)));
+        m_list->addItem(platform::toFileName(m_application.userTexts->GetUserTextFileName(*block)));
     m_list->setCurrentRow(-1);
     m_ok->setEnabled(false);
     return true;

@@ -23,7 +23,7 @@ public:
     explicit OutputLikeDialog(QWidget* parent = nullptr, unsigned id = 204, int freedom = FreedomBoth)
         : CDynamicDialog(id, parent, freedom)
     {
-        setWindowTitle("Output from command: \"make all\"");
+        setWindowTitle("Output"); // short enough for 400 pixels under any title font
         resize(400, 300);
         text = new QPlainTextEdit(this);
         platform::setControlId(text, 1271);

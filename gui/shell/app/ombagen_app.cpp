@@ -10,12 +10,11 @@
 
 #include "engine/names/report_texts.h"
 #include "engine/util/program_title.h"
+#include "platform/core/process_group.h"
 #include "platform/core/profile_store.h"
 #include "platform/qt/qt_message_service.h"
 
 #include <QApplication>
-
-#include <cstdio>
 
 namespace {
 CMainDialog* g_mainDialog = nullptr;
@@ -35,13 +34,12 @@ void COMBAgenApp::OnHelp()
 int COMBAgenApp::InitInstance(const QStringList& arguments)
 {
     shell::SingleInstanceGuard guard(shell::SingleInstanceGuard::DefaultName());
-    if (guard.Start() == shell::SingleInstanceGuard::Outcome::Activated) {
-        const QString project = arguments.size() > 1 ? arguments.at(1) : QString();
-        std::fprintf(stderr, "%s\n", shell::SingleInstanceGuard::HandOverLine(guard.RunningInstance(), project)
-                                         .toLocal8Bit().constData());
+    // A second instance brings the running one forward and ends without a word.
+    if (guard.Start() == shell::SingleInstanceGuard::Outcome::Activated)
         return 0;
-    }
 
+    // Commands started from utilities end with the program, however it ends.
+    platform::EndGroupsWithTheProgram();
     platform::ProfileStore profile(platform::ProfileStore::pathForKey(kProfileKey));
     platform::ScopedApplicationProfile useProfile(&profile);
     platform::ScopedQtMessageService boxes;
@@ -65,5 +63,7 @@ int COMBAgenApp::InitInstance(const QStringList& arguments)
     window.Initialize(arguments, CMainDialog::StartOptions{});
     const int result = QApplication::exec();
     g_mainDialog = nullptr;
+    // Commands still running from utilities end with the program, with everything they started.
+    platform::EndAllGroups();
     return result;
 }

@@ -28,6 +28,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QTreeWidgetItemIterator>
@@ -285,9 +286,10 @@ TEST_F(MainWindow, SaveAllGoesOnPastAFailedFileAndSaysWhichFilesWereNotSaved)
         std::ofstream(m_projectDir + "/" + name, std::ios::app) << "; by hand\n";
     engine::setText(project.name, "Renamed");
     m_window->OnFileSaveAll();
+    // One box for the file, saying why, and the summary.
     EXPECT_EQ(m_boxes->service().texts(),
-              (std::vector<std::string>{"Unable to open application file control.apptemp for writing",
-                                        "Unable to write application file",
+              (std::vector<std::string>{"Unable to write application file control.app: its temporary file "
+                                        "control.apptemp cannot be created (File exists)",
                                         "These files were not saved; their changes are kept:\ncontrol.app"}));
     EXPECT_EQ(m_boxes->service().boxes().back().caption, "File I/O Error");
     EXPECT_EQ(readFile(m_projectDir + "/control.app"), control);
@@ -316,6 +318,73 @@ TEST_F(MainWindow, SaveAllGoesOnPastAFailedFileAndSaysWhichFilesWereNotSaved)
     m_boxes->service().queueAnswer(platform::IdYes);
     EXPECT_EQ(m_window->PromptSaveChanges(true, false), 0);
     EXPECT_EQ(m_boxes->service().texts().front(), "Save application 'Control' to disk?");
+}
+
+// Every road that writes a named file says once why it failed: Save All, the prompt at close, Save
+// Project, for an application, a kernel and the project file alike.
+TEST_F(MainWindow, AFailedSaveShowsOneBoxPerFileSayingWhy)
+{
+    struct Road {
+        const char* name;
+        std::function<void()> save;
+    };
+    const Road roads[] = {
+        {"save all", [this] { m_window->OnFileSaveAll(); }},
+        {"prompt",
+         [this] {
+             for (int i = 0; i < 3; ++i)
+                 m_boxes->service().queueAnswer(platform::IdYes);
+             m_window->PromptSaveChanges(true, false);
+         }},
+    };
+    struct FileKind {
+        const char* file;
+        std::string what;
+        std::function<void(engine::ProjectRecord&)> edit;
+    };
+    const FileKind kinds[] = {
+        {"control.app", "application file", [](engine::ProjectRecord& p) { p.cpus[0].applications[0].edited = 1; }},
+        {"main.cpu", "kernel file", [](engine::ProjectRecord& p) { p.cpus[0].kernel.edited = 1; }},
+        {"demo.omb", "project file", [](engine::ProjectRecord& p) { p.edited = 1; }},
+    };
+    startWindow(true);
+    engine::ProjectRecord& project = m_window->GetProject();
+    for (const FileKind& kind : kinds) {
+        const std::string blocker = m_projectDir + "/" + kind.file + "temp/blocker";
+        std::filesystem::create_directories(blocker);
+        // Files the project names relative to its folder are named so; the project by its full path.
+        const std::string shown = kind.what == "project file" ? demoPath() : std::string(kind.file);
+        const std::string reason = "Unable to write " + kind.what + " " + shown + ": its temporary file " + shown +
+                                   "temp cannot be created (File exists)";
+        for (const Road& road : roads) {
+            SCOPED_TRACE(std::string(kind.file) + " through " + road.name);
+            kind.edit(project);
+            m_boxes->service().clear();
+            road.save();
+            std::vector<std::string> errors;
+            for (const platform::ScriptedMessageService::Box& box : m_boxes->service().boxes()) {
+                if (box.caption == "File I/O Error")
+                    errors.push_back(box.text);
+            }
+            ASSERT_FALSE(errors.empty());
+            EXPECT_EQ(errors.front(), reason);
+            EXPECT_EQ(errors.size(), std::string(road.name) == "save all" ? 2u : 1u);
+            if (errors.size() > 1) {
+                EXPECT_EQ(errors[1].rfind("These files were not saved", 0), 0u) << errors[1];
+            }
+        }
+        {
+            SCOPED_TRACE(std::string(kind.file) + " through Save Project");
+            project.edited = 1;
+            m_boxes->service().clear();
+            m_window->OnFileSaveProject();
+            if (kind.what == "project file") {
+                EXPECT_EQ(m_boxes->service().texts(), std::vector<std::string>{reason});
+            }
+        }
+        std::filesystem::remove_all(m_projectDir + "/" + kind.file + "temp");
+        m_window->OnFileSaveAll();
+    }
 }
 
 TEST(SaveChooser, ARefusedTargetIsAFileTheUserMayNotWrite)
@@ -393,6 +462,64 @@ TEST_F(MainWindow, AProjectThatCannotBeReadLeavesAnEmptyProject)
     m_boxes->service().clear();
     EXPECT_FALSE(m_window->OpenProjectFile(m_projectDir + "/missing.omb", false));
     EXPECT_TRUE(m_boxes->service().texts().empty());
+}
+
+// A project in a folder whose name is not ASCII opens from the command line, saves, generates, stands in
+// the recent list under its own name and opens again from there.
+TEST_F(MainWindow, AProjectInAFolderNamedInAnyLanguageOpensSavesGeneratesAndReopens)
+{
+    const std::string log = m_temp.path().toStdString() + "/codegen.log";
+    for (const char* folder : {"caf\xc3\xa9", "\xd0\x94\xd0\xbe\xd0\xba\xd1\x83\xd0\xbc\xd0\xb5\xd0\xbd\xd1\x82\xd1\x8b"}) {
+        const QString shown = QString::fromUtf8(folder);
+        SCOPED_TRACE(shown.toStdString());
+        const std::string dir = m_temp.path().toStdString() + "/" + folder;
+        std::filesystem::create_directories(dir);
+        for (const auto& entry : std::filesystem::directory_iterator(m_projectDir)) {
+            if (entry.is_regular_file())
+                std::filesystem::copy_file(entry.path(), dir + "/" + entry.path().filename().string(),
+                                           std::filesystem::copy_options::overwrite_existing);
+        }
+        const std::string project = dir + "/demo.omb";
+        m_window = std::make_unique<CMainDialog>();
+        m_window->setDialogs(&m_dialogs);
+        m_window->Initialize({QStringLiteral("OMBAgen"), QString::fromUtf8(project.c_str())}, CMainDialog::StartOptions{0});
+        settle();
+        ASSERT_GT(m_window->GetProject().cpuCount, 0) << m_boxes->service().texts().size();
+        EXPECT_TRUE(m_window->windowTitle().contains(shown)) << m_window->windowTitle().toStdString();
+
+        // Saved in place.
+        engine::setText(m_window->GetProject().name, "Renamed");
+        m_window->GetProject().edited = 1;
+        m_window->OnFileSaveAll();
+        EXPECT_NE(readFile(project).find("Name=Renamed"), std::string::npos);
+
+        // Generated beside it.
+        std::filesystem::remove(log);
+        m_boxes->service().clear();
+        setenv("OMBA_CODEGEN_LOG", log.c_str(), 1);
+        selectNode("Renamed");
+        m_window->OnFileGenerateCode();
+        unsetenv("OMBA_CODEGEN_LOG");
+        EXPECT_NE(readFile(log).find("wrote gen/control/src/kproject.c"), std::string::npos) << readFile(log);
+        EXPECT_TRUE(std::filesystem::is_regular_file(dir + "/gen/control/src/kproject.c"));
+        for (const std::string& text : m_boxes->service().texts())
+            ADD_FAILURE() << text;
+
+        // In the recent list by its bytes, in the menu by its name; opened again from there.
+        EXPECT_EQ(m_window->recentList().GetFirst(), project);
+        bool listed = false;
+        for (const QAction* item : m_window->menuBar()->actions().front()->menu()->actions())
+            listed = listed || item->text().contains(shown);
+        EXPECT_TRUE(listed);
+        m_window->OnFileCloseProject();
+        ASSERT_EQ(m_window->GetProject().cpuCount, 0);
+        m_window->OnCommand(RecentProjectList::kFirstCommand);
+        settle();
+        EXPECT_GT(m_window->GetProject().cpuCount, 0);
+        EXPECT_EQ(engine::textString(m_window->GetProject().path), project);
+        m_window->setDialogs(nullptr);
+        m_window.reset();
+    }
 }
 
 TEST_F(MainWindow, GenerateCodeCallsTheLibraryOncePerApplicationInScope)
@@ -529,7 +656,8 @@ TEST_F(MainWindow, ADamagedProjectNamedOnTheCommandLineIsReportedTheMostRecentOn
     m_boxes->service().clear();
 
     // Named on the command line: the reader's message, then the open's, and an empty project. The splash
-    // ends while the first message is up; New Project is offered once the open is over, not inside it.
+    // ends while the first message is up; New Project is not offered, inside the open or after it: the
+    // user named a project.
     class SplashEndsDuringTheMessages : public platform::MessageService {
     public:
         SplashEndsDuringTheMessages(platform::ScriptedMessageService& record, std::unique_ptr<CMainDialog>& window)
@@ -559,7 +687,7 @@ TEST_F(MainWindow, ADamagedProjectNamedOnTheCommandLineIsReportedTheMostRecentOn
     setEditorServices(previousEditors);
     EXPECT_EQ(m_boxes->service().texts(),
               (std::vector<std::string>{"Can't find section CPUS in project file", "Error reading project"}));
-    EXPECT_EQ(editors.asked, 1);
+    EXPECT_EQ(editors.asked, 0);
     EXPECT_EQ(m_window->GetProject().cpuCount, 0);
     EXPECT_EQ(m_window->windowTitle(), "OMBAgen");
     EXPECT_EQ(readFile(demoPath()), text);

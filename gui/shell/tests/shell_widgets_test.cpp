@@ -12,6 +12,7 @@
 #include "gui/shell/utility_params_dialog.h"
 
 #include "platform/core/message_service.h"
+#include "platform/core/process_group.h"
 #include "platform/qt/control_id.h"
 #include "platform/qt/testing/widget_fit.h"
 
@@ -42,8 +43,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -322,6 +325,80 @@ TEST(CommandOutput, AChattyCommandIsShownInStepsAndEscClosesTheWindowAtOnce)
     QTest::qWait(100);
 }
 
+// Processes of a group that still run; zombies waiting for their reaper do not count.
+std::vector<int> liveMembers(int group)
+{
+    std::vector<int> members;
+    QDir proc(QStringLiteral("/proc"));
+    for (const QString& entry : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool numeric = false;
+        const int pid = entry.toInt(&numeric);
+        if (!numeric)
+            continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray line = stat.readAll();
+        const qsizetype close = line.lastIndexOf(')');
+        if (close < 0)
+            continue;
+        // After the name: state, parent, process group.
+        const QList<QByteArray> fields = line.mid(close + 2).split(' ');
+        if (fields.size() > 2 && fields[2].toInt() == group && fields[0] != "Z")
+            members.push_back(pid);
+    }
+    return members;
+}
+
+struct EndlessCommand {
+    const char* name;
+    bool pipeMode;
+    const char* body; // what runs after the group is written down and the grandchild started
+};
+
+// A command that never ends and starts a grandchild which ignores the polite signal: closing the window
+// (or the program's end) leaves no process of its group running, and the capture thread is gone.
+TEST(CommandOutput, ClosingTheWindowOrEndingTheProgramEndsTheCommandAndEverythingItStarted)
+{
+    const EndlessCommand commands[] = {
+        {"endless output through a pipe", true, "yes"},
+        {"endless quiet command through a file", false, "while :; do sleep 0.05; done"},
+        {"a command that ends and leaves its grandchild running", true, "echo started"},
+    };
+    for (const bool byProgramEnd : {false, true}) {
+        for (const EndlessCommand& row : commands) {
+            SCOPED_TRACE(std::string(row.name) + (byProgramEnd ? ", program ends" : ", window closes"));
+            QTemporaryDir folder;
+            const QString groupFile = folder.filePath(QStringLiteral("group"));
+            // The grandchild ignores the polite signal and holds no output of the command.
+            const std::string command = "echo $$ >'" + groupFile.toStdString() +
+                                        "'; sh -c 'trap \"\" TERM; exec >/dev/null 2>&1; while :; do sleep 1; done' & " +
+                                        row.body;
+            auto dialog = std::make_unique<CommandOutputDialog>(command, row.pipeMode, nullptr);
+            dialog->ShowModeless();
+            int group = 0;
+            ASSERT_TRUE(waitFor([&] {
+                QFile file(groupFile);
+                if (!file.open(QIODevice::ReadOnly))
+                    return false;
+                group = file.readAll().trimmed().toInt();
+                return group > 0 && liveMembers(group).size() >= 2;
+            }));
+            EXPECT_EQ(platform::RunningGroupCount(), 1u);
+            if (byProgramEnd) {
+                platform::EndAllGroups();
+                EXPECT_EQ(platform::RunningGroupCount(), 0u);
+            } else {
+                QTest::keyClick(dialog.get(), Qt::Key_Escape);
+                EXPECT_FALSE(dialog->isVisible());
+            }
+            dialog.reset();
+            EXPECT_TRUE(waitFor([&] { return liveMembers(group).empty() && platform::RunningGroupCount() == 0; }))
+                << liveMembers(group).size() << " processes of the group still run";
+        }
+    }
+}
+
 // All of a very long output cannot be kept: the window keeps a tail of whole lines under a first line
 // that says how many came before it.
 TEST(CommandOutput, AVeryLongOutputKeepsABoundedTailUnderALineSayingHowMuchWasLeftOut)
@@ -539,7 +616,7 @@ TEST(UtilityParams, TheCommandShowsAsWrittenAndTheDialogFitsItsCaptionAndDefault
     QAccessibleInterface* shown = QAccessible::queryAccessibleInterface(command);
     ASSERT_NE(shown, nullptr);
     EXPECT_EQ(shown->text(QAccessible::Name), "echo <Address> <Title> & done");
-    EXPECT_GE(dialog.width(), dialog.fontMetrics().horizontalAdvance(dialog.windowTitle()));
+    EXPECT_GE(dialog.width(), platform::testing::WindowManagerCaptionWidth(dialog.windowTitle()));
     const QLineEdit* edit = dialog.edit(0);
     EXPECT_GE(edit->width(), edit->fontMetrics().horizontalAdvance(QString::fromStdString(longDefault)));
     for (const std::string& problem : platform::testing::FitProblems(&dialog, "Enter parameters"))
@@ -598,6 +675,58 @@ TEST(FolderPickerDialog, FoldersWithNamesBeyondAsciiKeepTheirBytes)
     platform::findControl<QPushButton>(&dialog, 1)->click();
     EXPECT_EQ(dialog.GetFolder(), cyrillic);
     EXPECT_TRUE(boxes->texts().empty());
+}
+
+// Every folder one may enter is listed: one whose name does not decode (shown with the replacement
+// character, handed back by its own bytes) and one reached through a symbolic link; a link to a file or to
+// nothing is not a folder.
+TEST(FolderPickerDialog, UndecodableNamesAndLinkedFoldersAreListedAndOpenByTheirBytes)
+{
+    platform::ScopedScriptedMessages boxes;
+    QTemporaryDir root;
+    const std::string base = root.path().toStdString();
+    const std::string bad = base + "/\xff\xfe_bad";
+    const std::string target = base + "/target";
+    ASSERT_EQ(::mkdir(bad.c_str(), 0700), 0);
+    ASSERT_EQ(::mkdir((bad + "/inner").c_str(), 0700), 0);
+    ASSERT_EQ(::mkdir(target.c_str(), 0700), 0);
+    ASSERT_EQ(::mkdir((target + "/deep").c_str(), 0700), 0);
+    ASSERT_EQ(::symlink(target.c_str(), (base + "/linked").c_str()), 0);
+    std::ofstream(base + "/file.txt") << "x";
+    ASSERT_EQ(::symlink((base + "/file.txt").c_str(), (base + "/to-file").c_str()), 0);
+    ASSERT_EQ(::symlink((base + "/gone").c_str(), (base + "/dangling").c_str()), 0);
+    CSelectFolderDialog dialog(nullptr, base, "");
+    dialog.setDrives({{base, shell::DriveKind::Fixed}});
+    dialog.ShowModeless();
+    FolderTreeCtrl* tree = dialog.tree();
+    QTreeWidgetItem* top = tree->findItem(base);
+    ASSERT_NE(top, nullptr);
+    std::vector<std::string> listed;
+    for (int i = 0; i < top->childCount(); ++i)
+        listed.push_back(tree->PathOf(top->child(i)));
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(listed, (std::vector<std::string>{base + "/linked", base + "/target", bad}));
+
+    ASSERT_TRUE(tree->SelectPath(bad + "/inner"));
+    EXPECT_EQ(tree->currentItem()->parent()->text(0), QString(QChar::ReplacementCharacter) +
+                                                          QChar::ReplacementCharacter + QStringLiteral("_bad"));
+    ASSERT_TRUE(tree->SelectPath(base + "/linked/deep"));
+    EXPECT_EQ(tree->PathOf(tree->currentItem()), base + "/linked/deep");
+    ASSERT_TRUE(tree->SelectPath(bad));
+    platform::findControl<QPushButton>(&dialog, 1)->click();
+    EXPECT_EQ(dialog.GetFolder(), bad);
+    EXPECT_TRUE(boxes->texts().empty());
+
+    // A refresh keeps two undecodable names apart though they show alike.
+    const std::string twin = base + "/\xfe\xff_bad";
+    ASSERT_EQ(::mkdir(twin.c_str(), 0700), 0);
+    tree->RefreshFolder(base);
+    EXPECT_NE(tree->findItem(twin), nullptr);
+    EXPECT_NE(tree->findItem(bad), nullptr);
+    EXPECT_EQ(top->childCount(), 4);
+    dialog.DestroyWindow();
+    // Qt cannot name the undecodable folders to remove them.
+    std::filesystem::remove_all(base);
 }
 
 TEST(FolderPickerDialog, AMissingInitialFolderIsCreatedOrIgnored)
@@ -681,7 +810,7 @@ TEST(ShellDialogs, ShowWhatTheyHoldWithoutOverlaps)
 
 // ---- single instance and list widths
 
-TEST(SingleInstance, ASecondInstanceSaysWhereTheRunningOneIsOrStartsWhenNoneAnswers)
+TEST(SingleInstance, ASecondInstanceBringsTheRunningOneForwardOrStartsWhenNoneAnswers)
 {
     QTemporaryDir folder;
     const QString name = QStringLiteral("OMBAgen-test-%1").arg(QCoreApplication::applicationPid());
@@ -709,11 +838,6 @@ TEST(SingleInstance, ASecondInstanceSaysWhereTheRunningOneIsOrStartsWhenNoneAnsw
                                                                  : qgetenv("DISPLAY").toStdString())
                        : qgetenv("WAYLAND_DISPLAY").toStdString()));
     EXPECT_TRUE(waitFor([&] { return activations == 1; }));
-    EXPECT_EQ(shell::SingleInstanceGuard::HandOverLine("process 7 on display :1", " /p/demo.omb "),
-              "OMBAgen is already running (process 7 on display :1); its window was brought to the front, and "
-              "/p/demo.omb was not opened: open it there");
-    EXPECT_EQ(shell::SingleInstanceGuard::HandOverLine("process 7 on display :1", ""),
-              "OMBAgen is already running (process 7 on display :1); its window was brought to the front");
     QMetaObject::invokeMethod(firstLoop, "quit", Qt::QueuedConnection);
     first->wait();
 

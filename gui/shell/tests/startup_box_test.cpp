@@ -5,6 +5,7 @@
 
 #include "gui/shell/about_dialog.h"
 #include "gui/shell/countdown.h"
+#include "gui/shell/editor_services.h"
 
 #include "platform/qt/qt_message_service.h"
 
@@ -15,10 +16,14 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProcess>
 #include <QSet>
+#include <QTest>
 #include <QTimer>
 #include <QWindow>
 
+#include <algorithm>
+#include <fstream>
 #include <functional>
 #include <memory>
 
@@ -155,6 +160,113 @@ TEST_F(StartUp, AProjectThatCannotBeOpenedIsReportedOverTheSplashWhichMayEndFirs
     EXPECT_EQ(m_window->splash()->dialog(), nullptr);
     EXPECT_TRUE(m_window->isVisible());
     EXPECT_EQ(m_window->GetProject().cpuCount, 0);
+}
+
+// The windows of the screen from the bottom up, as the window manager stacks them (empty without one).
+std::vector<WId> stackingOrder()
+{
+    if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+        return {};
+    QProcess xprop;
+    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_CLIENT_LIST_STACKING")});
+    if (!xprop.waitForFinished(5000))
+        return {};
+    const QString line = QString::fromLatin1(xprop.readAllStandardOutput());
+    std::vector<WId> order;
+    const qsizetype hash = line.indexOf(QLatin1Char('#'));
+    for (const QString& word : line.mid(hash + 1).split(QLatin1Char(','), Qt::SkipEmptyParts))
+        order.push_back(static_cast<WId>(word.trimmed().toULongLong(nullptr, 16)));
+    return order;
+}
+
+// True when upper stands above lower, or when there is no window manager to ask.
+bool standsAbove(WId upper, WId lower)
+{
+    const std::vector<WId> order = stackingOrder();
+    if (order.empty())
+        return true;
+    const auto up = std::find(order.begin(), order.end(), upper);
+    const auto low = std::find(order.begin(), order.end(), lower);
+    return up != order.end() && low != order.end() && up > low;
+}
+
+// A damaged configuration, with or without a project named on the command line, and its box left open past
+// the splash: the start-up is one road. The boxes come one after the other, the box stays over the main
+// window once the splash is gone, New Project never starts over it, and only when nothing was named or
+// opened does it come, after the box.
+TEST_F(StartUp, ADamagedConfigurationAndTheProjectTakeOneRoadPastTheSplash)
+{
+    class Recorder : public EditorServices {
+    public:
+        int asked = 0;
+        bool boxUpWhenAsked = false;
+        int ProjectPropertiesDialog(ProjectProperties&, QWidget*) override
+        {
+            ++asked;
+            boxUpWhenAsked = openBox() != nullptr;
+            return EditorCancel;
+        }
+    };
+    for (const bool named : {true, false}) {
+        SCOPED_TRACE(named ? "project named" : "nothing named");
+        std::ofstream(m_programDir + "/ombagen.cfg", std::ios::trunc)
+            << "[MODELS]\nZ5 Standard=models/z5std.mdl\nZ5 Multiprocessor=models/z5mp.mdl\n";
+        Recorder editors;
+        EditorServices* previousEditors = setEditorServices(&editors);
+        platform::ScopedQtMessageService boxes;
+        Countdown::setDefaultInterval(60000);
+        showMainWindow();
+        QStringList texts;
+        bool overMain = false;
+        int ticksAfterSplash = 0;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            QMessageBox* box = openBox();
+            if (!box)
+                return;
+            if (texts.isEmpty() || texts.back() != box->text())
+                texts << box->text();
+            AboutDialog* splash = m_window->splash() ? m_window->splash()->dialog() : nullptr;
+            if (texts.size() == 1 && splash) {
+                endByCountdown(splash);
+                return;
+            }
+            // The splash is gone: the box stands over the main window, above it on the screen.
+            if (texts.size() == 1 && ticksAfterSplash++ < 400) {
+                overMain = box->windowHandle() && box->windowHandle()->transientParent() == m_window->windowHandle() &&
+                           standsAbove(box->winId(), m_window->winId());
+                if (!overMain)
+                    return;
+            }
+            box->button(QMessageBox::Ok)->click();
+        });
+        watch.start(5);
+        QStringList arguments{QStringLiteral("OMBAgen")};
+        if (named)
+            arguments << QString::fromStdString(demoPath());
+        m_window->Initialize(arguments, CMainDialog::StartOptions{1});
+        // The splash's end reaches the window through the event loop.
+        EXPECT_TRUE(waitFor([&] {
+            const bool splashGone = m_window->splash() && !m_window->splash()->dialog();
+            return splashGone && (named || editors.asked > 0);
+        }));
+        QTest::qWait(50);
+        watch.stop();
+        setEditorServices(previousEditors);
+        ASSERT_FALSE(texts.isEmpty());
+        EXPECT_TRUE(texts.front().contains(QStringLiteral("GENERAL"))) << texts.front().toStdString();
+        // Without its models the named project cannot be read: its own boxes follow the first, one by one.
+        if (named) {
+            EXPECT_EQ(texts.back(), QStringLiteral("Error reading project"));
+        } else {
+            EXPECT_EQ(texts.size(), 1) << texts.join(QStringLiteral(" | ")).toStdString();
+        }
+        EXPECT_TRUE(overMain);
+        EXPECT_FALSE(editors.boxUpWhenAsked);
+        EXPECT_EQ(editors.asked, named ? 0 : 1);
+        m_window->setDialogs(nullptr);
+        m_window.reset();
+    }
 }
 
 // The splash stands in the middle of the main window, also when the window is placed or sized after the

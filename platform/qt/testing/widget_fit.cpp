@@ -10,7 +10,11 @@
 #include <QStyle>
 #include <QTabBar>
 
+#include <QFont>
+#include <QFontMetrics>
+
 #include <algorithm>
+#include <cstdlib>
 
 namespace platform::testing {
 
@@ -80,6 +84,23 @@ std::vector<std::string> FitProblems(QWidget* window, const std::string& where)
         }
     }
     return problems;
+}
+
+int WindowManagerCaptionWidth(const QString& caption)
+{
+    const char* given = std::getenv("KORVANE_WM_TITLE_FONT");
+    const QStringList parts = QString::fromLatin1(given && *given ? given : "DejaVu Sans,10,bold").split(',');
+    QFont font(parts.value(0));
+    font.setPointSizeF(parts.value(1, QStringLiteral("10")).toDouble());
+    font.setBold(parts.value(2) == QStringLiteral("bold"));
+    const QFontMetrics metrics(font);
+    // openbox centres the caption in the whole bar, so the side with its three buttons counts twice; a
+    // button and its gap take the text's height and a few pixels. Measured against openbox 3.6 with its
+    // Clearlooks theme: the caption reads whole from this width on, and is cut a few pixels below it.
+    constexpr int kSideButtons = 3;
+    constexpr int kButtonPadding = 8;
+    constexpr int kMargins = 24;
+    return metrics.horizontalAdvance(caption) + 2 * kSideButtons * (metrics.height() + kButtonPadding) + kMargins;
 }
 
 } // namespace platform::testing

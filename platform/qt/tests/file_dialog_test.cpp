@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -20,7 +22,7 @@ QLineEdit* nameBox(QFileDialog& dialog) { return dialog.findChild<QLineEdit*>(QS
 
 QFileDialog* makeDialog(const QString& folder)
 {
-    auto* dialog = new QFileDialog(nullptr, QStringLiteral("Choose File for Project \"Demo\""), folder);
+    auto* dialog = new FileDialog(nullptr, QStringLiteral("Choose File for Project \"Demo\""), folder);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     return dialog;
 }
@@ -42,47 +44,60 @@ TEST(FileDialogTest, TheNameBoxStartsWithThePatternOfTheFileKind)
     }
 }
 
-// The pattern left in the name box, or another one typed there, is never taken for a file to save: the
-// dialog lists the folder by it and asks again; a name typed then is the choice.
-TEST(FileDialogTest, APatternInTheNameBoxFiltersAndAsksAgain)
+// The pattern left in the name box, or another one typed there, is never taken for a file, in Open and
+// Save alike: the dialog lists the folder by it and stays open, with no box; a name typed then is the choice.
+TEST(FileDialogTest, APatternInTheNameBoxFiltersAndTheDialogStaysOpen)
 {
-    QTemporaryDir folder;
-    ASSERT_TRUE(folder.isValid());
-    std::unique_ptr<QFileDialog> dialog(makeDialog(folder.path()));
-    setUpFileDialog(*dialog, false, QStringLiteral("OMBAgen application files"), QStringLiteral("*.app"),
-                    QStringLiteral("app"));
-    // Each step answers one showing of the dialog, once it is the modal window.
-    std::vector<std::function<void()>> steps = {
-        [&] { QMetaObject::invokeMethod(dialog.get(), "accept", Qt::QueuedConnection); },
-        [&] {
-            EXPECT_EQ(dialog->nameFilters(), QStringList{QStringLiteral("*.app")});
-            nameBox(*dialog)->setText(QStringLiteral("*.ap?"));
-            QMetaObject::invokeMethod(dialog.get(), "accept", Qt::QueuedConnection);
-        },
-        [&] {
-            EXPECT_EQ(dialog->nameFilters(), QStringList{QStringLiteral("*.ap?")});
-            nameBox(*dialog)->setText(QStringLiteral("control"));
-            QMetaObject::invokeMethod(dialog.get(), "accept", Qt::QueuedConnection);
-        },
-    };
-    std::size_t next = 0;
-    QTimer driver;
-    QObject::connect(&driver, &QTimer::timeout, [&] {
-        if (QApplication::activeModalWidget() != dialog.get() || !dialog->isVisible())
-            return;
-        // One step per showing: the driver starts again when the dialog has closed.
+    for (const bool open : {true, false}) {
+        SCOPED_TRACE(open ? "open" : "save");
+        QTemporaryDir folder;
+        ASSERT_TRUE(folder.isValid());
+        QFile existing(QDir(folder.path()).filePath(QStringLiteral("control.app")));
+        ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+        existing.close();
+        // Open takes the file that is there; Save a new one (no question about replacing).
+        const QString name = open ? QStringLiteral("control.app") : QStringLiteral("new.app");
+        std::unique_ptr<QFileDialog> dialog(makeDialog(folder.path()));
+        setUpFileDialog(*dialog, open, QStringLiteral("OMBAgen application files"), QStringLiteral("*.app"),
+                        QStringLiteral("app"));
+        const auto accept = [&] { QMetaObject::invokeMethod(dialog.get(), "accept", Qt::QueuedConnection); };
+        std::vector<std::function<void()>> steps = {
+            accept,
+            [&] {
+                EXPECT_EQ(dialog->nameFilters(), QStringList{QStringLiteral("*.app")});
+                nameBox(*dialog)->setText(QStringLiteral("*.ap?"));
+                accept();
+            },
+            [&] {
+                EXPECT_EQ(dialog->nameFilters(), QStringList{QStringLiteral("*.ap?")});
+                nameBox(*dialog)->setText(name);
+                accept();
+            },
+        };
+        std::size_t next = 0;
+        int boxes = 0;
+        QTimer driver;
+        QObject::connect(&driver, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                ++boxes;
+                box->reject();
+                return;
+            }
+            if (modal != dialog.get() || !dialog->isVisible())
+                return;
+            if (next < steps.size())
+                steps[next++]();
+            else
+                dialog->reject();
+        });
+        driver.start(50);
+        const QString chosen = runFileDialog(*dialog);
         driver.stop();
-        if (next < steps.size())
-            steps[next++]();
-        else
-            dialog->reject();
-    });
-    QObject::connect(dialog.get(), &QDialog::finished, [&] { driver.start(20); });
-    driver.start(20);
-    const QString chosen = runFileDialog(*dialog);
-    driver.stop();
-    EXPECT_EQ(next, steps.size());
-    EXPECT_EQ(chosen, QDir(folder.path()).filePath(QStringLiteral("control.app")));
+        EXPECT_EQ(boxes, 0);
+        EXPECT_EQ(next, steps.size());
+        EXPECT_EQ(chosen, QDir(folder.path()).filePath(name));
+    }
 }
 
 TEST(FileDialogTest, OnlyAPatternInTheLastPartCounts)

@@ -85,6 +85,13 @@ TEST(QtMessageServiceTest, ShowsABoxAndReturnsTheButtonPressed)
     EXPECT_EQ(seenText, QString::fromLatin1("Save changes to caf\xe9?"));
     EXPECT_EQ(seenTitle, "OMBAgen");
 
+    // A path in the file system's spelling reads as written; the program's own Latin-1 text stays Latin-1.
+    EXPECT_EQ(QtMessageService::messageText("Can't open \xd0\x94\xd0\xbe\xd0\xba/caf\xc3\xa9/demo.omb"),
+              QString::fromUtf8("Can't open \xd0\x94\xd0\xbe\xd0\xba/caf\xc3\xa9/demo.omb"));
+    EXPECT_EQ(QtMessageService::messageText("Temp\xe9rature is not unique"),
+              QString::fromLatin1("Temp\xe9rature is not unique"));
+    EXPECT_EQ(QtMessageService::messageText("plain"), QStringLiteral("plain"));
+
     // Esc on a Yes/No/Cancel box answers Cancel.
     QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
     EXPECT_EQ(messageBox("x", "y", MbYesNoCancel), IdCancel);
