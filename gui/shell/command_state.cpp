@@ -26,6 +26,23 @@ bool dependentClassAddable(const engine::CpuRecord* cpu, int32_t classType)
 
 } // namespace
 
+bool IsListCommand(int id)
+{
+    switch (id) {
+    case CmdListAdd:
+    case CmdListChange:
+    case CmdListDelete:
+    case CmdListDynamics:
+    case CmdListSaveNode:
+    case CmdListExpand:
+    case CmdListMarkDirty:
+    case CmdListEditUserText:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool IsCpuMpCapable(const engine::CpuRecord& cpu)
 {
     return engine::IsCpuMpEnabled(cpu);

@@ -60,6 +60,9 @@ struct CommandState {
     int classType = 0; // -1 for an application node
 };
 
+// The commands of the list's context menu that act on the row the menu was opened on by themselves.
+bool IsListCommand(int id);
+
 // The state for a node (kind 0: nothing selected).
 CommandState ComputeCommandState(const engine::ProjectRecord& project, const engine::TreeNode& node);
 

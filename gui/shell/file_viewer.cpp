@@ -49,8 +49,13 @@ bool ShowFileDialog::OnInitDialog()
         platform::messageBox("Unable to open file '" + m_path + "'", "", platform::MbOk | platform::MbIconInformation);
         return true;
     }
-    if (result != engine::ReadResult::Ok)
-        return true; // read short: nothing is shown
+    if (result != engine::ReadResult::Ok) {
+        // A folder, pipe or device is never read; a file that cannot be read whole says why.
+        wait.restore();
+        platform::messageBox("Unable to open file '" + m_path + "': " + engine::ReadFailureReason(result, m_path), "",
+                             platform::MbOk | platform::MbIconInformation);
+        return true;
+    }
     m_text = std::move(bytes);
     shell::UseFixedPitchFont(m_edit);
     setWindowTitle(QStringLiteral("Showing file ") + platform::toFileName(m_path));

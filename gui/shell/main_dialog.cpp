@@ -368,15 +368,10 @@ void CMainDialog::OnCommand(int id)
     case shell::CmdHelpContents: OnHelpContents(); break;
     case shell::CmdReleaseNotes: OnReleaseNotes(); break;
     case shell::CmdHelpAbout: OnAbout(); break;
-    case shell::CmdListAdd:
-    case shell::CmdListChange:
-    case shell::CmdListDelete:
-    case shell::CmdListDynamics:
-    case shell::CmdListSaveNode:
-    case shell::CmdListExpand:
-    case shell::CmdListMarkDirty:
-    case shell::CmdListEditUserText: OnListCommand(id); break;
-    default: break;
+    default:
+        if (shell::IsListCommand(id))
+            OnListCommand(id);
+        break;
     }
 }
 

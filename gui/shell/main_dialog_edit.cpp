@@ -517,28 +517,6 @@ void CMainDialog::OnObjectToggleEnable()
 // ---------------------------------------------------------------------------------------------------
 // Context menus and the list's commands
 
-namespace {
-
-// The commands of the list's menu that act on the row the menu was opened on by themselves.
-bool isListCommand(int id)
-{
-    switch (id) {
-    case shell::CmdListAdd:
-    case shell::CmdListChange:
-    case shell::CmdListDelete:
-    case shell::CmdListDynamics:
-    case shell::CmdListSaveNode:
-    case shell::CmdListExpand:
-    case shell::CmdListMarkDirty:
-    case shell::CmdListEditUserText:
-        return true;
-    default:
-        return false;
-    }
-}
-
-} // namespace
-
 std::vector<shell::MenuItem> CMainDialog::ContextMenuItems(uint32_t item, bool tree)
 {
     engine::TreeNode node;
@@ -577,7 +555,7 @@ void CMainDialog::ShowContextMenu(uint32_t item, bool tree, const QPoint& global
     if (!chosen)
         return;
     const int id = chosen->data().toInt();
-    if (tree || isListCommand(id)) {
+    if (tree || shell::IsListCommand(id)) {
         OnCommand(id);
         return;
     }

@@ -503,6 +503,15 @@ TEST(FileViewer, ShowsAFileOrSaysItCannotOpenIt)
     EXPECT_TRUE(none.textEdit()->toPlainText().isEmpty());
     none.DestroyWindow();
 
+    // A named pipe is refused by what it is: opening it would wait for a writer.
+    const std::string pipe = folder.path().toStdString() + "/pipe";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    ShowFileDialog piped(pipe, nullptr);
+    piped.ShowModeless();
+    EXPECT_EQ(boxes->texts().back(), "Unable to open file '" + pipe + "': it is a named pipe");
+    EXPECT_TRUE(piped.textEdit()->toPlainText().isEmpty());
+    piped.DestroyWindow();
+
     const std::string empty = folder.path().toStdString() + "/empty.txt";
     std::ofstream(empty).close();
     ShowFileDialog blank(empty, nullptr);
