@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 
@@ -35,6 +36,14 @@ bool parseInteger(const std::string& text, int32_t& value)
         return false;
     value = static_cast<int32_t>(number);
     return true;
+}
+
+// Only digits after an optional sign.
+bool isDecimalNumber(const std::string& text)
+{
+    const std::size_t first = (!text.empty() && (text[0] == '-' || text[0] == '+')) ? 1 : 0;
+    return first < text.size() && std::all_of(text.begin() + static_cast<std::ptrdiff_t>(first), text.end(),
+                                              [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
 }
 
 } // namespace
@@ -145,11 +154,14 @@ OkOutcome ClassOptionsModel::ok(ViewState& state, DialogHost&)
 {
     if (!binaryOnly()) {
         int32_t length = 0;
-        if (!parseInteger(state.text(IdMaxNameLength), length)) {
+        const std::string typed = engine::TrimText(state.text(IdMaxNameLength), true, true);
+        const bool read = parseInteger(typed, length);
+        // A number too wide for the field is out of range, not a text that is no integer.
+        if (!read && NumberFits32Bits(typed) && !isDecimalNumber(typed)) {
             showCheckMessage("Please enter an integer.");
             return OkOutcome::stay(IdMaxNameLength, false);
         }
-        if (length < kShortestNameLimit || length > kLongestNameLimit) {
+        if (!read || length < kShortestNameLimit || length > kLongestNameLimit) {
             showCheckMessage(engine::FormatText("Please enter an integer between %d and %d.", kShortestNameLimit,
                                                 kLongestNameLimit));
             return OkOutcome::stay(IdMaxNameLength, false);

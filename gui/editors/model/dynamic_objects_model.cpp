@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "engine/names/identifier.h"
 #include "engine/names/kernel_lookup.h"
 #include "engine/names/project_walk.h"
 #include "engine/records/text_field.h"
@@ -69,8 +70,17 @@ void DynamicObjectsModel::init(ViewState& state)
 
 OkOutcome DynamicObjectsModel::ok(ViewState& state, DialogHost& host)
 {
-    bool adjusted = false;
     const int rows = rowCount();
+    // A number past 32 bits is no count to adjust: refused with the range before any row is stored.
+    for (int row = 0; row < rows; ++row) {
+        const engine::ApplicationClassEntry* entry = rowEntry(row);
+        if (entry->dynamicsAllowed && !NumberFits32Bits(state.text(dynamicCountId(row)))) {
+            showCheckMessage(std::string(kDynamicLabel) + " " + engine::textString(entry->name) +
+                             engine::RangeTextUnsigned(0, UINT32_MAX));
+            return OkOutcome::stay(dynamicCountId(row), false);
+        }
+    }
+    bool adjusted = false;
     for (int row = 0; row < rows; ++row) {
         engine::ApplicationClassEntry* entry = rowEntry(row);
         if (!entry->dynamicsAllowed)

@@ -54,8 +54,9 @@ uint32_t ReadOptionNumber(const std::string& text, int radix, bool* fits)
         if (value > 0xFFFFFFFFull)
             value = 0x100000000ull;  // stays saturated
     }
+    // A prefixed number past 32 bits is refused in a decimal row too, not read as the 0 before its "x".
     if (fits)
-        *fits = value <= 0xFFFFFFFFull;
+        *fits = value <= 0xFFFFFFFFull && NumberFits32Bits(text);
     uint32_t result = value > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<uint32_t>(value);
     if (negative && value <= 0xFFFFFFFFull)
         result = 0u - result;

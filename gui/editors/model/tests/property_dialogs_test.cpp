@@ -114,8 +114,20 @@ TEST_F(PropertyDialogsTest, DynamicObjectsAdjustToTheMaximumAndMarkTheChain)
     EXPECT_FALSE(state[dynamicCountId(2)].enabled);
     EXPECT_FALSE(state[dynamicCountId(3)].visible);
 
-    // Maximum 10: 9 + 1 static fits; 9 + 2 static is cut to 8; "-1" is a huge request.
+    // A number past 32 bits is no count to adjust: refused with the range, and no row is stored.
     CountingHost host;
+    state[dynamicCountId(0)].text = "5";
+    state[dynamicCountId(1)].text = "0x1FFFFFFFF";
+    const OkOutcome refused = model.ok(state, host);
+    EXPECT_FALSE(refused.close);
+    EXPECT_EQ(refused.focusId, dynamicCountId(1));
+    ASSERT_EQ(m_messages.service().boxes().size(), 1u);
+    EXPECT_EQ(m_messages.service().boxes()[0].text,
+              "Number of Dynamics for Class Counter must be in the range of 0 to 4294967295");
+    EXPECT_EQ(sources.numberOfDynamics + counters.numberOfDynamics, 0);
+    m_messages.service().clear();
+
+    // Maximum 10: 9 + 1 static fits; 9 + 2 static is cut to 8; "-1" is a huge request.
     state[dynamicCountId(0)].text = "-1";
     state[dynamicCountId(1)].text = "9";
     const OkOutcome adjusted = model.ok(state, host);

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <set>
 
 #include <gtest/gtest.h>
@@ -108,6 +109,38 @@ std::string changedFields(const RecordFields& before, const RecordFields& after)
     if (before.size() != after.size())
         changes += "the data block changed size";
     return changes;
+}
+
+// The ids of a dialog's numeric edits, found from the controls: an edit the user can type into that shows
+// a whole number.
+std::vector<int> numericEdits(QWidget* dialog)
+{
+    std::vector<int> ids;
+    for (QLineEdit* edit : dialog->findChildren<QLineEdit*>()) {
+        if (edit->isVisible() && edit->isEnabled() && !edit->isReadOnly() &&
+            engine::IsWholeNumber(edit->text().trimmed().toStdString()))
+            ids.push_back(platform::controlId(edit));
+    }
+    return ids;
+}
+
+// A message that gives the field's range, in any of the wordings the dialogs use.
+bool isRangeMessage(const std::string& text)
+{
+    return text.find(" must be in the range of ") != std::string::npos ||
+           text.rfind("Please enter an integer between ", 0) == 0;
+}
+
+// What the class dialogs may change: every entry of a chain and its application.
+std::string classChainFields(const engine::ApplicationClassEntry& first, const engine::ApplicationRecord& application)
+{
+    std::string fields = std::to_string(application.edited);
+    for (const engine::ApplicationClassEntry* e = &first; e; e = e->chained) {
+        for (const int32_t value : {e->statistics, e->diagnostics, e->systemTrace, e->maxKeyLength,
+                                    e->numberOfDynamics, e->cFileDirty, e->hFileDirty, e->mFileDirty})
+            fields += " " + std::to_string(value);
+    }
+    return fields;
 }
 
 // The demo project opened the way the program opens it.
@@ -309,16 +342,12 @@ TEST_F(DemoDialogsTest, EveryNumericFieldRefusesNumbersPast32Bits)
         const std::string name = engine::textString(place.object->name);
         std::vector<int> numeric;
         editObject(place, [&](QWidget* dialog) {
-            for (QLineEdit* edit : dialog->findChildren<QLineEdit*>()) {
-                if (edit->isVisible() && edit->isEnabled() && !edit->isReadOnly() &&
-                    engine::IsWholeNumber(edit->text().trimmed().toStdString()))
-                    numeric.push_back(platform::controlId(edit));
-            }
+            numeric = numericEdits(dialog);
             press(dialog, IdCancelButton);
         });
         const RecordFields before = fieldsOf(place);
         for (const int id : numeric) {
-            for (const char* typed : {"4294967296", "0x1FFFFFFFF"}) {
+            for (const char* typed : {"99999999999", "0x1FFFFFFFF", "4294967296"}) {
                 SCOPED_TRACE(name + " " + std::to_string(id) + " " + typed);
                 m_messages->clear();
                 bool stayed = false;
@@ -339,6 +368,73 @@ TEST_F(DemoDialogsTest, EveryNumericFieldRefusesNumbersPast32Bits)
         }
     }
     EXPECT_GT(walked, 40);
+}
+
+// The same for the class dialogs (Class Options and Dynamic Objects) of every class entry of every
+// application: the field's range message, the dialog stays, and no entry of the chain changes.
+TEST_F(DemoDialogsTest, EveryNumericFieldOfTheClassDialogsRefusesNumbersPast32Bits)
+{
+    using Dialog = std::function<int(engine::CpuRecord&, engine::ApplicationRecord&, engine::ApplicationClassEntry&)>;
+    const std::pair<const char*, Dialog> dialogs[] = {
+        {"Class Options",
+         [](engine::CpuRecord& cpu, engine::ApplicationRecord& application, engine::ApplicationClassEntry& entry) {
+             return shell::editorServices().ClassOptionsDialog(entry, cpu, application, nullptr);
+         }},
+        {"Dynamic Objects",
+         [](engine::CpuRecord& cpu, engine::ApplicationRecord& application, engine::ApplicationClassEntry& entry) {
+             return shell::editorServices().DynamicObjectsDialog(entry, cpu.kernel, &application, nullptr);
+         }},
+    };
+    // Runs the dialog with act on it once it shows.
+    const auto run = [](const Dialog& dialog, engine::CpuRecord& cpu, engine::ApplicationRecord& application,
+                        engine::ApplicationClassEntry& entry, std::function<void(QWidget*)> act) {
+        QTimer::singleShot(0, [act] {
+            QWidget* shown = QApplication::activeModalWidget();
+            ASSERT_NE(shown, nullptr);
+            act(shown);
+        });
+        return dialog(cpu, application, entry);
+    };
+    std::map<std::string, int> walked;
+    for (int c = 0; c < m_project.cpuCount; ++c) {
+        engine::CpuRecord& cpu = m_project.cpus[c];
+        for (int a = 0; a < cpu.applicationCount; ++a) {
+            engine::ApplicationRecord& application = cpu.applications[a];
+            for (int e = 0; e < application.classEntryCount; ++e) {
+                engine::ApplicationClassEntry& entry = application.classEntries[e];
+                for (const auto& [title, dialog] : dialogs) {
+                    std::vector<int> numeric;
+                    run(dialog, cpu, application, entry, [&](QWidget* shown) {
+                        numeric = numericEdits(shown);
+                        press(shown, IdCancelButton);
+                    });
+                    const std::string before = classChainFields(entry, application);
+                    for (const int id : numeric) {
+                        for (const char* typed : {"99999999999", "0x1FFFFFFFF", "4294967296"}) {
+                            SCOPED_TRACE(std::string(title) + " " + engine::textString(entry.name) + " " +
+                                         std::to_string(id) + " " + typed);
+                            m_messages->clear();
+                            bool stayed = false;
+                            run(dialog, cpu, application, entry, [&](QWidget* shown) {
+                                type(shown, id, QString::fromLatin1(typed));
+                                press(shown, IdOkButton);
+                                stayed = shown->isVisible();
+                                if (stayed)
+                                    press(shown, IdCancelButton);
+                            });
+                            EXPECT_TRUE(stayed);
+                            ASSERT_EQ(m_messages->texts().size(), 1u) << joined(m_messages->texts());
+                            EXPECT_TRUE(isRangeMessage(m_messages->texts()[0])) << m_messages->texts()[0];
+                            EXPECT_EQ(classChainFields(entry, application), before);
+                            ++walked[title];
+                        }
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_GT(walked["Class Options"], 10);
+    EXPECT_GT(walked["Dynamic Objects"], 3);
 }
 
 // The files are Latin-1: an edit does not take a character outside it, or a control character, typed or

@@ -6,7 +6,9 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
@@ -24,6 +26,7 @@
 #include "engine/util/text.h"
 #include "gui/editors/model/page_application.h"
 #include "gui/editors/model/page_cpu.h"
+#include "gui/editors/model/page_cpu_class.h"
 #include "gui/editors/services/editors_impl.h"
 #include "gui/editors/sheets/sheet_services.h"
 #include "gui/editors/sheets/tests/demo_project.h"
@@ -358,63 +361,210 @@ TEST_F(MainWindowSheetsTest, CpuNamesThatWouldShareASectionAreRefusedOnThePageAn
         EXPECT_EQ(readFile(path), text) << path;
 }
 
-// Every numeric field of every page of the application sheet, found from the controls (an edit showing a
-// whole number), refuses a number past 32 bits with its range message at OK.
-TEST_F(MainWindowSheetsTest, EveryNumericFieldOfTheApplicationSheetRefusesNumbersPast32Bits)
+// Where a numeric edit stands on a sheet: its page, the position of the page's scroll bar, its id and the
+// text it shows.
+struct NumericEdit {
+    QString page;
+    int scroll = -1;  // no scroll bar
+    int id = 0;
+    QString shown;
+};
+
+// The page's scroll bar, when it has one.
+QScrollBar* scrollBarOf(platform::PropertyPage* page)
 {
-    engine::ProjectRecord& project = m_window->GetProject();
-    engine::CpuRecord& main = windowCpu("Main");
-    engine::ApplicationRecord& control = main.applications[0];
-    // The numeric edits of each page, by the page's caption.
-    std::vector<std::pair<QString, int>> numeric;
+    const QList<QScrollBar*> bars = page->findChildren<QScrollBar*>();
+    return bars.isEmpty() ? nullptr : bars.front();
+}
+
+// An edit the user can type into that shows a whole number; on a page whose rows scroll (the option rows),
+// also one shown in hexadecimal without its prefix.
+bool isNumericEdit(const QLineEdit* edit, bool scrolledRows)
+{
+    const std::string text = edit->text().trimmed().toStdString();
+    return edit->isVisible() && edit->isEnabled() && !edit->isReadOnly() &&
+           (engine::IsWholeNumber(text) || (scrolledRows && !text.empty() && engine::IsWholeNumber("0x" + text)));
+}
+
+// The numeric edits of every page of the open sheet, found from the controls, at every position of a
+// page's scroll bar.
+std::vector<NumericEdit> numericEditsOf(platform::PropertySheet* sheet)
+{
+    std::vector<NumericEdit> found;
+    for (int t = 0; t < sheet->GetPageCount(); ++t) {
+        const QString caption = sheet->GetPage(t)->caption();
+        platform::PropertyPage* page = clickTab(sheet, caption);
+        if (!page)
+            continue;
+        QScrollBar* bar = scrollBarOf(page);
+        const int first = bar ? bar->minimum() : -1;
+        const int last = bar ? bar->maximum() : -1;
+        for (int at = first; at <= last; ++at) {
+            if (bar) {
+                bar->setValue(at);
+                settle();
+            }
+            for (QLineEdit* edit : page->findChildren<QLineEdit*>()) {
+                if (isNumericEdit(edit, bar != nullptr))
+                    found.push_back({caption, at, platform::controlId(edit), edit->text()});
+            }
+        }
+    }
+    return found;
+}
+
+// A message that gives the field's range; the option rows word it as the kernel file gives it.
+bool isRangeMessage(const std::string& text)
+{
+    return text.find(" must be in the range of ") != std::string::npos || text.find(" range is ") != std::string::npos;
+}
+
+const char* const kPast32Bits[] = {"99999999999", "0x1FFFFFFFF", "4294967296"};
+
+// Walks every numeric edit of every page of a sheet, found from the controls: each number past 32 bits is
+// refused at OK with the field's range message and the sheet stays; opened again, every field shows what
+// it showed before. open runs the sheet (titled title) once.
+void walkNumericEdits(const QString& title, const std::function<void()>& open, std::size_t atLeast,
+                      const std::function<std::vector<std::string>()>& messages,
+                      const std::function<void()>& clearMessages)
+{
+    std::vector<NumericEdit> numeric;
     whenModal(
         [&](QWidget* modal) {
             auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
             ASSERT_NE(sheet, nullptr);
-            auto* tabs = sheet->findChild<QTabBar*>();
-            ASSERT_NE(tabs, nullptr);
-            for (int t = 0; t < tabs->count(); ++t) {
-                const QString caption = tabs->tabText(t);
-                platform::PropertyPage* page = clickTab(sheet, caption);
-                ASSERT_NE(page, nullptr);
-                for (QLineEdit* edit : page->findChildren<QLineEdit*>()) {
-                    if (edit->isVisible() && edit->isEnabled() && !edit->isReadOnly() &&
-                        engine::IsWholeNumber(edit->text().trimmed().toStdString()))
-                        numeric.emplace_back(caption, platform::controlId(edit));
-                }
-            }
-            qobject_cast<QDialog*>(modal)->reject();
+            numeric = numericEditsOf(sheet);
+            sheet->reject();
         },
-        QStringLiteral("Application Properties"));
-    shell::editorServices().ShowApplicationProperties(m_window->manager(), project, control, main);
-    ASSERT_GE(numeric.size(), 3u);
-    for (const auto& [caption, id] : numeric) {
-        for (const char* typed : {"4294967296", "99999999999"}) {
-            SCOPED_TRACE(caption.toStdString() + " " + std::to_string(id) + " " + typed);
-            m_messages->clear();
+        title);
+    open();
+    ASSERT_GE(numeric.size(), atLeast) << title.toStdString();
+    for (const NumericEdit& field : numeric) {
+        for (const char* typed : kPast32Bits) {
+            SCOPED_TRACE(title.toStdString() + " " + field.page.toStdString() + " " + std::to_string(field.scroll) +
+                         " " + std::to_string(field.id) + " " + typed);
+            clearMessages();
             bool stayed = false;
             whenModal(
-                [&, caption = caption, id = id](QWidget* modal) {
+                [&](QWidget* modal) {
                     auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
-                    platform::PropertyPage* page = clickTab(sheet, caption);
+                    platform::PropertyPage* page = clickTab(sheet, field.page);
                     ASSERT_NE(page, nullptr);
-                    platform::findControl<QLineEdit>(page, id)->setText(QString::fromLatin1(typed));
+                    if (QScrollBar* bar = scrollBarOf(page)) {
+                        bar->setValue(field.scroll);
+                        settle();
+                    }
+                    auto* edit = platform::findControl<QLineEdit>(page, field.id);
+                    ASSERT_NE(edit, nullptr);
+                    EXPECT_EQ(edit->text(), field.shown);
+                    edit->setText(QString::fromLatin1(typed));
                     sheet->accept();
                     settle();
                     stayed = sheet->isVisible();
                     if (stayed)
                         sheet->reject();
                 },
-                QStringLiteral("Application Properties"));
-            shell::editorServices().ShowApplicationProperties(m_window->manager(), project, control, main);
+                title);
+            open();
             EXPECT_TRUE(stayed);
-            ASSERT_EQ(messages().size(), 1u);
-            // The option rows word their range as the kernel file gives it.
-            const bool ranged = messages()[0].find(" must be in the range of ") != std::string::npos ||
-                                messages()[0].find(" range is ") != std::string::npos;
-            EXPECT_TRUE(ranged) << messages()[0];
+            const std::vector<std::string> shown = messages();
+            ASSERT_EQ(shown.size(), 1u);
+            EXPECT_TRUE(isRangeMessage(shown[0])) << shown[0];
         }
     }
+    // Nothing refused was kept: every field shows what it showed at the start.
+    std::vector<NumericEdit> after;
+    whenModal(
+        [&](QWidget* modal) {
+            auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
+            after = numericEditsOf(sheet);
+            sheet->reject();
+        },
+        title);
+    open();
+    ASSERT_EQ(after.size(), numeric.size());
+    for (std::size_t i = 0; i < after.size(); ++i)
+        EXPECT_EQ(after[i].shown, numeric[i].shown) << after[i].page.toStdString() << " " << after[i].id;
+}
+
+// Every numeric field of every page of the application sheet refuses a number past 32 bits.
+TEST_F(MainWindowSheetsTest, EveryNumericFieldOfTheApplicationSheetRefusesNumbersPast32Bits)
+{
+    engine::ProjectRecord& project = m_window->GetProject();
+    engine::CpuRecord& main = windowCpu("Main");
+    engine::ApplicationRecord& control = main.applications[0];
+    walkNumericEdits(
+        QStringLiteral("Application Properties"),
+        [&] { shell::editorServices().ShowApplicationProperties(m_window->manager(), project, control, main); }, 3,
+        [this] { return messages(); }, [this] { m_messages->clear(); });
+}
+
+// The same for the CPU sheet of every CPU (General, Options with every row scrolled into view, Class).
+TEST_F(MainWindowSheetsTest, EveryNumericFieldOfTheCpuSheetRefusesNumbersPast32Bits)
+{
+    engine::ProjectRecord& project = m_window->GetProject();
+    std::size_t cpusWithNumbers = 0;
+    for (int32_t c = 0; c < project.cpuCount; ++c) {
+        engine::CpuRecord& cpu = project.cpus[c];
+        engine::CpuRecordHandler handler(&cpu.kernel, &m_window->config(), &cpu);
+        std::string name = engine::textString(cpu.name);
+        std::string description = engine::textString(cpu.description);
+        cpusWithNumbers += handler.CountVariantOptions() > 0 ? 1 : 0;
+        walkNumericEdits(
+            QStringLiteral("CPU Properties"),
+            [&] { shell::editorServices().ShowCpuProperties(handler, name, description); },
+            handler.CountVariantOptions() > 0 ? 1 : 0, [this] { return messages(); },
+            [this] { m_messages->clear(); });
+        EXPECT_EQ(name, engine::textString(cpu.name));
+    }
+    EXPECT_GT(cpusWithNumbers, 0u);
+}
+
+// The class sheet the CPU's Class page opens has pages of check lists only: a numeric edit added to one
+// of them shows here and must join the walk above.
+TEST_F(MainWindowSheetsTest, TheClassSheetOfTheCpuHasNoNumericEdit)
+{
+    engine::CpuRecord& main = windowCpu("Main");
+    engine::CpuRecordHandler handler(&main.kernel, &m_window->config(), &main);
+    std::string name = "Main";
+    std::string description;
+    int pages = 0;
+    int sheets = 0;
+    std::vector<NumericEdit> numeric;
+    whenModal(
+        [&](QWidget* modal) {
+            auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
+            ASSERT_NE(sheet, nullptr);
+            platform::PropertyPage* page = clickTab(sheet, QStringLiteral("Class"));
+            ASSERT_NE(page, nullptr);
+            auto* list = platform::findControl<QListWidget>(page, class_ids::ClassList);
+            auto* properties = platform::findControl<QPushButton>(page, class_ids::Properties);
+            ASSERT_TRUE(list && properties);
+            // Every class whose sheet can be opened.
+            for (int line = 0; line < list->count(); ++line) {
+                list->setCurrentItem(list->item(line));
+                settle();
+                if (!properties->isEnabled())
+                    continue;
+                whenOtherModal(modal, [&](QWidget* classSheet) {
+                    auto* inner = qobject_cast<platform::PropertySheet*>(classSheet);
+                    ASSERT_NE(inner, nullptr);
+                    pages += inner->GetPageCount();
+                    for (const NumericEdit& found : numericEditsOf(inner))
+                        numeric.push_back(found);
+                    inner->reject();
+                });
+                properties->click();
+                settle();
+                ++sheets;
+            }
+            sheet->reject();
+        },
+        QStringLiteral("CPU Properties"));
+    shell::editorServices().ShowCpuProperties(handler, name, description);
+    EXPECT_GT(sheets, 1);
+    EXPECT_GT(pages, sheets);
+    EXPECT_EQ(numeric.size(), 0u) << (numeric.empty() ? std::string() : numeric.front().page.toStdString());
 }
 
 // Runs the step on the next modal window other than `except` if one comes up within a few turns of the

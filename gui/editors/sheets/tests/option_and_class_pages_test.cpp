@@ -114,7 +114,9 @@ TEST_F(OptionRowsTest, NumbersPast32BitsAreRefused)
     page.initialise(m_state);
     for (const auto& [slot, typed, message] :
          {std::tuple{0, "99999999999", "Wide range is 0 to 4294967295"},
-          std::tuple{1, "100000000", "WideHex range is 0 to FFFFFFFF"}}) {
+          std::tuple{0, "0x1FFFFFFFF", "Wide range is 0 to 4294967295"},
+          std::tuple{1, "100000000", "WideHex range is 0 to FFFFFFFF"},
+          std::tuple{1, "0x1FFFFFFFF", "WideHex range is 0 to FFFFFFFF"}}) {
         m_messages->clear();
         m_state[Edit[0]].text = "5";
         m_state[Edit[1]].text = "5";
