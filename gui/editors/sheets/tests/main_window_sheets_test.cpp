@@ -613,10 +613,12 @@ TEST_F(MainWindowSheetsTest, EverySaveRoadShowsOneBoxPerFailedFileSayingWhyAndKe
                 EXPECT_EQ(box.caption, "File I/O Error") << box.text;
             }
         }
-        ASSERT_EQ(boxes.size(), road.summary ? 2u : 1u) << (boxes.empty() ? "" : boxes.back());
-        EXPECT_EQ(boxes[0], "Unable to write " + std::string(road.what) + " " + road.file + ": its temporary file " +
-                                temporary + " cannot be created (File exists)");
-        if (road.summary) {
+        EXPECT_EQ(boxes.size(), road.summary ? 2u : 1u) << (boxes.empty() ? "" : boxes.back());
+        if (!boxes.empty()) {
+            EXPECT_EQ(boxes[0], "Unable to write " + std::string(road.what) + " " + road.file +
+                                    ": its temporary file " + temporary + " cannot be created (File exists)");
+        }
+        if (road.summary && boxes.size() > 1) {
             EXPECT_EQ(boxes[1].rfind("These files were not saved; their changes are kept:\n", 0), 0u) << boxes[1];
         }
         EXPECT_EQ(readFile(road.file), before);
