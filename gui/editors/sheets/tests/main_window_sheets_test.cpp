@@ -622,6 +622,10 @@ TEST_F(MainWindowSheetsTest, EverySaveRoadShowsOneBoxPerFailedFileSayingWhyAndKe
             EXPECT_EQ(boxes[1].rfind("These files were not saved; their changes are kept:\n", 0), 0u) << boxes[1];
         }
         EXPECT_EQ(readFile(road.file), before);
+        // A failed save under a new name leaves each file record with the name it had.
+        EXPECT_NE(engine::textString(control.path), newApplication);
+        EXPECT_NE(engine::textString(main.kernel.kernelPath), newKernel);
+        EXPECT_NE(engine::textString(project.path), newProject);
         const bool newName = road.file == newApplication || road.file == newKernel || road.file == newProject;
         EXPECT_EQ(m_chooser.Requests().size() - requests, newName ? 1u : 0u);
         fs::remove_all(temporary);
