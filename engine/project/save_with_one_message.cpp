@@ -100,13 +100,14 @@ SaveEnd SaveWithOneMessage(const std::string& what, const std::string& path, con
             return SaveEnd::Saved;
         }
         const std::string file = path.empty() ? choice.chosen() : path;
+        const std::string named = file.empty() ? what : what + " " + file;
         const ReplaceOutcome& outcome = LastReplaceOutcome();
         if (outcome.step != ReplaceFailure::None)
-            text = "Unable to write " + what + " " + file + ": " + ReplaceFailureReason(outcome);
+            text = "Unable to write " + named + ": " + ReplaceFailureReason(outcome);
         else if (!held.firstText().empty())
             text = held.firstText(); // the writer refused the content, and says why
         else
-            text = "Unable to write " + what + " " + file;
+            text = "Unable to write " + named;
     }
     showSaveError(text);
     return SaveEnd::Failed;
