@@ -296,7 +296,15 @@ bool CpuFile::ChooseAndWriteKernel(std::string* outPath)
         return false;
     if (outPath)
         *outPath = path;
-    return SetKernelPath(path) && WriteKernelFile();
+    // A failed write keeps the file the kernel had, so that a later save does not aim at the place that
+    // just failed.
+    const std::string previous = textString(m_kernel.kernelPath);
+    const int32_t writable = m_kernel.writable;
+    if (SetKernelPath(path) && WriteKernelFile())
+        return true;
+    setText(m_kernel.kernelPath, previous);
+    m_kernel.writable = writable;
+    return false;
 }
 
 } // namespace engine

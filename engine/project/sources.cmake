@@ -13,6 +13,7 @@ list(APPEND ENGINE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/project_file.cpp ${CMAKE_CURRENT_LIST_DIR}/project_file.h
   ${CMAKE_CURRENT_LIST_DIR}/project_manager_files.cpp
   ${CMAKE_CURRENT_LIST_DIR}/project_save.cpp ${CMAKE_CURRENT_LIST_DIR}/project_save.h
+  ${CMAKE_CURRENT_LIST_DIR}/save_with_one_message.cpp ${CMAKE_CURRENT_LIST_DIR}/save_with_one_message.h
   ${CMAKE_CURRENT_LIST_DIR}/section_io.cpp ${CMAKE_CURRENT_LIST_DIR}/section_io.h
 )
 list(APPEND ENGINE_TEST_SOURCES
@@ -20,4 +21,5 @@ list(APPEND ENGINE_TEST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/tests/application_file_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/project_file_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/model_sharing_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tests/save_with_one_message_test.cpp
 )

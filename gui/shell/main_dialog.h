@@ -20,6 +20,7 @@
 
 #include "engine/names/tree_items.h"
 #include "engine/ops/project_manager.h"
+#include "engine/project/save_with_one_message.h"
 #include "engine/records/records.h"
 
 #include <QMainWindow>
@@ -175,7 +176,7 @@ private:
     void openHelpFile(const char* path);
     void refreshLabels();
     void applyMpChecksAfterOpen(bool interactive);
-    enum class SaveResult { Saved, Cancelled, Failed };
+    using SaveResult = engine::SaveEnd;
     // Writes one file (asking for a name when it has none); Cancelled when no name was chosen.
     SaveResult writeApplication(engine::CpuRecord& cpu, engine::ApplicationRecord& application);
     SaveResult writeKernel(engine::CpuRecord& cpu);

@@ -12,15 +12,13 @@
 #include "engine/ops/cpu_record_handler.h"
 #include "engine/project/application_file.h"
 #include "engine/project/project_save.h"
+#include "engine/project/save_with_one_message.h"
 #include "engine/records/text_field.h"
-#include "engine/util/file_io.h"
 #include "engine/util/path.h"
 #include "engine/util/text.h"
 #include "platform/core/message_service.h"
 #include "platform/qt/latin1.h"
 #include "platform/qt/wait_cursor.h"
-
-#include <functional>
 
 namespace {
 
@@ -36,110 +34,32 @@ int askSave(const std::string& text, const std::string& caption)
     return platform::messageBox(text, caption, platform::MbYesNoCancel | platform::MbIconWarning);
 }
 
-// Holds back the plain boxes of a writer (questions still reach the user), to be shown after it or
-// replaced by one box that says why the file was not saved.
-class HeldBackMessages final : public platform::MessageService {
-public:
-    HeldBackMessages()
-        : m_shown(platform::messageService())
-        , m_previous(platform::setMessageService(this))
-    {
-    }
-    ~HeldBackMessages() override { platform::setMessageService(m_previous); }
-    HeldBackMessages(const HeldBackMessages&) = delete;
-    HeldBackMessages& operator=(const HeldBackMessages&) = delete;
-
-    int show(const std::string& text, const std::string& caption, unsigned style) override
-    {
-        if ((style & 0xFu) != platform::MbOk)
-            return m_shown.show(text, caption, style);
-        m_held.push_back({text, caption, style});
-        return platform::IdOk;
-    }
-    void showHeld()
-    {
-        for (const Held& box : m_held)
-            m_shown.show(box.text, box.caption, box.style);
-    }
-    std::string firstText() const { return m_held.empty() ? std::string() : m_held.front().text; }
-    platform::MessageService& shown() { return m_shown; }
-
-private:
-    struct Held {
-        std::string text;
-        std::string caption;
-        unsigned style;
-    };
-    platform::MessageService& m_shown;
-    platform::MessageService* m_previous;
-    std::vector<Held> m_held;
-};
-
-// Writes a file that has its name. A failure shows one box that names the file and why it was not saved
-// (the writer's own boxes, which tell the step rather than the reason, are not shown); what a successful
-// writer had to say is shown as it was.
-bool writeNamedFile(const std::string& what, const std::string& path, const std::function<bool()>& write)
-{
-    engine::ForgetLastReplaceOutcome();
-    std::string text;
-    {
-        HeldBackMessages held;
-        if (write()) {
-            held.showHeld();
-            return true;
-        }
-        const engine::ReplaceOutcome& outcome = engine::LastReplaceOutcome();
-        if (outcome.step != engine::ReplaceFailure::None)
-            text = "Unable to write " + what + " " + path + ": " + engine::ReplaceFailureReason(outcome);
-        else if (!held.firstText().empty())
-            text = held.firstText(); // the writer refused the content, and says why
-        else
-            text = "Unable to write " + what + " " + path;
-    }
-    fileError(text);
-    return false;
-}
-
 } // namespace
 
 CMainDialog::SaveResult CMainDialog::writeApplication(engine::CpuRecord& cpu, engine::ApplicationRecord& application)
 {
-    if (application.path[0])
-        return writeNamedFile("application file", engine::textString(application.path),
-                              [&] { return engine::WriteApplicationFile(*m_manager, m_project, cpu, application); })
-                   ? SaveResult::Saved
-                   : SaveResult::Failed;
+    const std::string path = engine::textString(application.path);
     engine::ApplicationFile file(m_manager.get(), &m_project, &cpu, &application);
-    std::string chosen;
-    const int result = file.ChooseAndWrite(&chosen);
-    if (chosen.empty())
-        return SaveResult::Cancelled;
-    if (result != 1) {
-        fileError("Unable to write or create application file");
-        return SaveResult::Failed;
-    }
-    m_project.edited = 1; // the project file names the new file
-    return SaveResult::Saved;
+    const SaveResult end = engine::SaveWithOneMessage("application file", path, [&] {
+        return path.empty() ? file.ChooseAndWrite(nullptr) == 1
+                            : engine::WriteApplicationFile(*m_manager, m_project, cpu, application);
+    });
+    if (end == SaveResult::Saved && path.empty())
+        m_project.edited = 1; // the project file names the new file
+    return end;
 }
 
 CMainDialog::SaveResult CMainDialog::writeKernel(engine::CpuRecord& cpu)
 {
+    const std::string path = engine::textString(cpu.kernel.kernelPath);
     engine::CpuRecordHandler handler(&cpu.kernel, &m_config, &cpu);
-    if (!cpu.kernel.kernelPath[0]) {
-        const std::string before = engine::textString(cpu.kernel.kernelPath);
-        std::string chosen;
-        const bool written = handler.ChooseAndWriteKernel(&chosen);
-        if (chosen.empty())
-            return SaveResult::Cancelled;
-        if (engine::textString(cpu.kernel.kernelPath) != before)
-            m_project.edited = 1;
-        return written ? SaveResult::Saved : SaveResult::Failed;
-    }
     // A kernel whose file forbids saving is passed over, so that it never stops the other files.
-    return writeNamedFile("kernel file", engine::textString(cpu.kernel.kernelPath),
-                          [&] { return engine::WriteCpuFile(m_config, cpu); })
-               ? SaveResult::Saved
-               : SaveResult::Failed;
+    const SaveResult end = engine::SaveWithOneMessage("kernel file", path, [&] {
+        return path.empty() ? handler.ChooseAndWriteKernel(nullptr) : engine::WriteCpuFile(m_config, cpu);
+    });
+    if (path.empty() && engine::textString(cpu.kernel.kernelPath) != path)
+        m_project.edited = 1;
+    return end;
 }
 
 bool CMainDialog::saveApplication(engine::CpuRecord& cpu, engine::ApplicationRecord& application, bool fromPrompt)
@@ -345,7 +265,9 @@ void CMainDialog::OnFileSaveProject()
     }
     platform::ScopedWaitCursor wait;
     const std::string path = engine::textString(m_project.path);
-    if (writeNamedFile("project file", path, [&] { return engine::WriteProjectFile(*m_manager, m_project, m_config); }))
+    if (engine::SaveWithOneMessage("project file", path, [&] {
+            return engine::WriteProjectFile(*m_manager, m_project, m_config);
+        }) == engine::SaveEnd::Saved)
         m_recent.Add(path);
     refreshLabels();
 }
@@ -353,16 +275,12 @@ void CMainDialog::OnFileSaveProject()
 void CMainDialog::OnFileSaveProjectAs()
 {
     platform::ScopedWaitCursor wait;
-    std::string path;
-    const int result = m_manager->SaveProjectFileAs(m_project, m_config, &path);
-    if (path.empty())
-        return;
-    if (result == 1) {
+    if (engine::SaveWithOneMessage("project file", std::string(), [&] {
+            std::string chosen;
+            return m_manager->SaveProjectFileAs(m_project, m_config, &chosen) == 1;
+        }) == engine::SaveEnd::Saved) {
         m_recent.Add(engine::textString(m_project.path));
         setWindowTitle(QStringLiteral("OMBAgen - ") + platform::toFileName(engine::textString(m_project.path)));
-    } else {
-        wait.restore();
-        fileError("Error writing project");
     }
     refreshLabels();
 }

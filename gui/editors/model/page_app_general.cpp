@@ -9,6 +9,7 @@
 #include "engine/project/application_file.h"
 #include "engine/project/application_names.h"
 #include "engine/project/name_rules.h"
+#include "engine/project/save_with_one_message.h"
 #include "engine/records/text_field.h"
 #include "engine/util/path.h"
 #include "engine/util/text.h"
@@ -279,22 +280,19 @@ void AppGeneralPage::saveFile(ViewState& state, bool choose)
     }
     engine::ApplicationFile file(nullptr, m_context.project, m_context.cpu, m_context.application);
     if (!choose) {
-        if (file.Write() == 0)
-            pageMessage("Unable to write application file", "File I/O Error");
-        else if (m_context.transaction)
+        const std::string named = engine::textString(application().path);
+        if (engine::SaveWithOneMessage("application file", named, [&] { return file.Write() != 0; }) ==
+                engine::SaveEnd::Saved &&
+            m_context.transaction)
             m_context.transaction->noteFileWritten();
         if (m_context.hooks.refreshTreeLabels)
             m_context.hooks.refreshTreeLabels();
         return;
     }
     std::string path;
-    const int written = file.ChooseAndWrite(&path);
-    if (path.empty())
+    if (engine::SaveWithOneMessage("application file", std::string(),
+                                   [&] { return file.ChooseAndWrite(&path) != 0; }) != engine::SaveEnd::Saved)
         return;
-    if (written == 0) {
-        pageMessage("Unable to write or create application file", "File I/O Error");
-        return;
-    }
     if (m_context.transaction)
         m_context.transaction->noteFileWritten();
     const std::string relative = ProjectRelativePath(m_context.project, path);

@@ -1,6 +1,7 @@
 #include "engine/names/report_texts.h"
 #include "engine/ops/cpu_record_handler.h"
 #include "engine/project/name_rules.h"
+#include "engine/project/save_with_one_message.h"
 #include "engine/records/text_field.h"
 #include "engine/util/path.h"
 #include "engine/util/text.h"
@@ -146,19 +147,23 @@ void CpuGeneralPage::onFile(ViewState& state, int id)
 {
     engine::CpuRecordHandler& handler = m_transaction.handler();
     if (id == Save) {
-        if (!handler.SaveKernel())
-            pageMessage("Unable to write kernel file", "File I/O Error");
-        else
+        if (engine::SaveWithOneMessage("kernel file", engine::textString(kernel().kernelPath),
+                                       [&] { return handler.SaveKernel(); }) == engine::SaveEnd::Saved)
             m_transaction.noteFileWritten();
         return;
     }
     std::string path;
-    const bool done = id == Load ? handler.ChooseAndReadKernel(&path) : handler.ChooseAndWriteKernel(&path);
-    if (path.empty())
-        return;
-    if (!done) {
-        pageMessage(id == Load ? "Unable to read selected kernel file" : "Unable to write or create kernel file",
-                    "File I/O Error");
+    if (id == Load) {
+        const bool done = handler.ChooseAndReadKernel(&path);
+        if (path.empty())
+            return;
+        if (!done) {
+            pageMessage("Unable to read selected kernel file", "File I/O Error");
+            return;
+        }
+    } else if (engine::SaveWithOneMessage("kernel file", std::string(),
+                                          [&] { return handler.ChooseAndWriteKernel(&path); }) !=
+               engine::SaveEnd::Saved) {
         return;
     }
     if (id == SaveAs)

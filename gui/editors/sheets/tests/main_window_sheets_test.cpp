@@ -618,5 +618,174 @@ TEST_F(MainWindowSheetsTest, ADoubleClickOnAClassRowThatIsNotCurrentOpensItsOpti
     EXPECT_EQ(opened, 2);
 }
 
+// Every road that saves a file, under its own name or a new one, from the main window or a page: a file
+// that cannot be written (its temporary file is blocked) gets one box that names it and says why, Save All
+// adds its summary, and the old file is as it was.
+TEST_F(MainWindowSheetsTest, EverySaveRoadShowsOneBoxPerFailedFileSayingWhyAndKeepsTheOldFile)
+{
+    fs::current_path(m_projectFolder);
+    engine::ProjectRecord& project = m_window->GetProject();
+    engine::CpuRecord& main = windowCpu("Main");
+    engine::ApplicationRecord& control = main.applications[0];
+    ASSERT_EQ(engine::textString(control.name), "Control");
+    const std::string controlPath = engine::textString(control.path);
+    const std::string kernelPath = engine::textString(main.kernel.kernelPath);
+    const std::string projectPath = engine::textString(project.path);
+    const auto clearMarks = [&project] {
+        project.edited = 0;
+        for (int32_t c = 0; c < project.cpuCount; ++c) {
+            project.cpus[c].kernel.edited = 0;
+            for (int32_t a = 0; a < project.cpus[c].applicationCount; ++a)
+                project.cpus[c].applications[a].edited = 0;
+        }
+    };
+    const auto promptYes = [this] {
+        for (int i = 0; i < 3; ++i)
+            m_messages->queueAnswer(platform::IdYes);
+        m_window->PromptSaveChanges(true, false);
+    };
+    const auto onPage = [](const char* title, int button, std::function<void()> show) {
+        whenModal(
+            [button](QWidget* modal) {
+                QTest::mouseClick(platform::findControl<QPushButton>(modal, button), Qt::LeftButton);
+                settle();
+                qobject_cast<QDialog*>(modal)->reject();
+            },
+            QString::fromLatin1(title));
+        show();
+    };
+    const auto applicationPage = [&, onPage](int button) {
+        onPage("Application Properties", button, [&] {
+            shell::editorServices().ShowApplicationProperties(m_window->manager(), project, control, main);
+        });
+    };
+    const auto cpuPage = [&, onPage](int button) {
+        onPage("CPU Properties", button, [&] {
+            engine::CpuRecordHandler handler(&main.kernel, &m_window->config(), &main);
+            std::string name = "Main";
+            std::string description;
+            shell::editorServices().ShowCpuProperties(handler, name, description);
+        });
+    };
+    const std::string newApplication = (m_projectFolder / "saved.app").string();
+    const std::string newKernel = (m_projectFolder / "saved.cpu").string();
+    const std::string newProject = (m_projectFolder / "saved.omb").string();
+    struct Road {
+        const char* name;
+        const char* what;
+        std::string file; // as the box names it
+        bool summary;     // Save All ends with the list of files not saved
+        std::function<void()> save;
+    };
+    const Road roads[] = {
+        {"Save All", "application file", controlPath, true,
+         [&] {
+             control.edited = 1;
+             m_window->OnFileSaveAll();
+         }},
+        {"Save All", "kernel file", kernelPath, true,
+         [&] {
+             main.kernel.edited = 1;
+             m_window->OnFileSaveAll();
+         }},
+        {"Save All", "project file", projectPath, true,
+         [&] {
+             project.edited = 1;
+             m_window->OnFileSaveAll();
+         }},
+        {"save prompt", "application file", controlPath, false,
+         [&] {
+             control.edited = 1;
+             promptYes();
+         }},
+        {"save prompt", "kernel file", kernelPath, false,
+         [&] {
+             main.kernel.edited = 1;
+             promptYes();
+         }},
+        {"save prompt", "project file", projectPath, false,
+         [&] {
+             project.edited = 1;
+             promptYes();
+         }},
+        {"Save Project", "project file", projectPath, false,
+         [&] {
+             project.edited = 1;
+             m_window->OnFileSaveProject();
+         }},
+        {"Save Project As", "project file", newProject, false,
+         [&] {
+             m_chooser.QueueAnswer(newProject);
+             m_window->OnFileSaveProjectAs();
+         }},
+        {"Save All, new application file", "application file", newApplication, true,
+         [&] {
+             engine::setText(control.path, "");
+             control.edited = 1;
+             m_chooser.QueueAnswer(newApplication);
+             m_window->OnFileSaveAll();
+         }},
+        {"Save All, new kernel file", "kernel file", newKernel, true,
+         [&] {
+             engine::setText(main.kernel.kernelPath, "");
+             main.kernel.edited = 1;
+             m_chooser.QueueAnswer(newKernel);
+             m_window->OnFileSaveAll();
+         }},
+        {"application page Save", "application file", controlPath, false, [&] { applicationPage(app_ids::Save); }},
+        {"application page Save As", "application file", newApplication, false,
+         [&] {
+             m_chooser.QueueAnswer(newApplication);
+             applicationPage(app_ids::SaveAs);
+         }},
+        {"CPU page Save", "kernel file", kernelPath, false, [&] { cpuPage(cpu_ids::Save); }},
+        {"CPU page Save As", "kernel file", newKernel, false,
+         [&] {
+             m_chooser.QueueAnswer(newKernel);
+             cpuPage(cpu_ids::SaveAs);
+         }},
+    };
+    for (const std::string& file : {newApplication, newKernel, newProject})
+        std::ofstream(file, std::ios::binary) << "; the old file\n";
+    for (const Road& road : roads) {
+        SCOPED_TRACE(std::string(road.name) + ": " + road.what);
+        const std::string temporary = road.file + "temp";
+        fs::create_directories(temporary + "/blocker");
+        const std::string before = readFile(road.file);
+        clearMarks();
+        m_messages->clear();
+        const std::size_t requests = m_chooser.Requests().size();
+        road.save();
+        std::vector<std::string> boxes; // what the user reads: every box but the save questions
+        for (const platform::ScriptedMessageService::Box& box : m_messages->boxes()) {
+            if ((box.style & 0xFu) == platform::MbOk) {
+                boxes.push_back(box.text);
+                EXPECT_EQ(box.caption, "File I/O Error") << box.text;
+            }
+        }
+        EXPECT_EQ(boxes.size(), road.summary ? 2u : 1u) << (boxes.empty() ? "" : boxes.back());
+        if (!boxes.empty()) {
+            EXPECT_EQ(boxes[0], "Unable to write " + std::string(road.what) + " " + road.file +
+                                    ": its temporary file " + temporary + " cannot be created (File exists)");
+        }
+        if (road.summary && boxes.size() > 1) {
+            EXPECT_EQ(boxes[1].rfind("These files were not saved; their changes are kept:\n", 0), 0u) << boxes[1];
+        }
+        EXPECT_EQ(readFile(road.file), before);
+        // A failed save under a new name leaves each file record with the name it had.
+        EXPECT_NE(engine::textString(control.path), newApplication);
+        EXPECT_NE(engine::textString(main.kernel.kernelPath), newKernel);
+        EXPECT_NE(engine::textString(project.path), newProject);
+        const bool newName = road.file == newApplication || road.file == newKernel || road.file == newProject;
+        EXPECT_EQ(m_chooser.Requests().size() - requests, newName ? 1u : 0u);
+        fs::remove_all(temporary);
+        // What a failed save under a new name may have left is put back for the next road.
+        engine::setText(control.path, controlPath);
+        engine::setText(main.kernel.kernelPath, kernelPath);
+    }
+    EXPECT_EQ(engine::textString(project.path), projectPath) << "a failed Save As keeps the project's file";
+    clearMarks();
+}
+
 } // namespace
 } // namespace editors::test
