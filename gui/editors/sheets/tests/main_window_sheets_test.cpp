@@ -174,6 +174,21 @@ std::string readFile(const fs::path& file)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// Every file of the folder with its bytes, to prove later that nothing was written.
+std::map<fs::path, std::string> folderFiles(const fs::path& folder)
+{
+    std::map<fs::path, std::string> files;
+    for (const auto& entry : fs::directory_iterator(folder))
+        files[entry.path()] = readFile(entry.path());
+    return files;
+}
+
+void expectFilesUnchanged(const std::map<fs::path, std::string>& before)
+{
+    for (const auto& [path, text] : before)
+        EXPECT_EQ(readFile(path), text) << path;
+}
+
 void writeFile(const fs::path& file, const std::string& text)
 {
     std::ofstream(file, std::ios::binary) << text;
@@ -207,9 +222,7 @@ TEST_F(MainWindowSheetsTest, LoadRefusesAFileTheProjectCouldNotSaveAndKeepsTheAp
         {"control.app", "the file is already listed for \"Control\" of CPU \"Main\""},
         {"link.app", "the file is already listed for \"Link\" of CPU \"Comms\""},
     };
-    std::map<fs::path, std::string> before;
-    for (const auto& entry : fs::directory_iterator(m_projectFolder))
-        before[entry.path()] = readFile(entry.path());
+    const auto before = folderFiles(m_projectFolder);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         m_messages->clear();
@@ -239,8 +252,7 @@ TEST_F(MainWindowSheetsTest, LoadRefusesAFileTheProjectCouldNotSaveAndKeepsTheAp
         EXPECT_EQ(monitor.edited, 0);
         EXPECT_EQ(project.edited, 0);
     }
-    for (const auto& [path, text] : before)
-        EXPECT_EQ(readFile(path), text) << path;
+    expectFilesUnchanged(before);
 }
 
 // The General page's Save and Save As run the checks its OK runs, on the name as it will be stored: a
@@ -251,9 +263,7 @@ TEST_F(MainWindowSheetsTest, ApplicationSaveButtonsRefuseWhatOkRefusesAndWriteNo
     engine::CpuRecord& main = windowCpu("Main");
     engine::ApplicationRecord& control = main.applications[0];
     ASSERT_EQ(engine::textString(control.name), "Control");
-    std::map<fs::path, std::string> before;
-    for (const auto& entry : fs::directory_iterator(m_projectFolder))
-        before[entry.path()] = readFile(entry.path());
+    const auto before = folderFiles(m_projectFolder);
     const struct {
         const char* typed;
         const char* message;
@@ -289,8 +299,7 @@ TEST_F(MainWindowSheetsTest, ApplicationSaveButtonsRefuseWhatOkRefusesAndWriteNo
             EXPECT_EQ(m_chooser.Requests().size(), requests) << "no file is chosen for a refused name";
         }
     }
-    for (const auto& [path, text] : before)
-        EXPECT_EQ(readFile(path), text) << path;
+    expectFilesUnchanged(before);
     // A name that passes is written, trimmed (the application's path is relative to the project's folder).
     fs::current_path(m_projectFolder);
     m_messages->clear();
@@ -323,9 +332,7 @@ TEST_F(MainWindowSheetsTest, CpuNamesThatWouldShareASectionAreRefusedOnThePageAn
         {"apps main", "CPU name cannot be \"APPS Main\", the section that lists the applications of CPU \"Main\""},
         {"a]b", "CPU name cannot contain any of the following texts: = ; // /* ]"},
     };
-    std::map<fs::path, std::string> before;
-    for (const auto& entry : fs::directory_iterator(m_projectFolder))
-        before[entry.path()] = readFile(entry.path());
+    const auto before = folderFiles(m_projectFolder);
     const int32_t cpus = project.cpuCount;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
@@ -357,8 +364,7 @@ TEST_F(MainWindowSheetsTest, CpuNamesThatWouldShareASectionAreRefusedOnThePageAn
         EXPECT_EQ(messages()[0], c.message);
         EXPECT_EQ(project.cpuCount, cpus);
     }
-    for (const auto& [path, text] : before)
-        EXPECT_EQ(readFile(path), text) << path;
+    expectFilesUnchanged(before);
 }
 
 // Where a numeric edit stands on a sheet: its page, the position of the page's scroll bar, its id and the
