@@ -52,8 +52,9 @@ bool ConfigFile::Read(ConfigRecord& record, const std::string& fileName)
 
 bool ConfigFile::ParseSections(ConfigRecord& record)
 {
-    if (parse(record))
-        return true;
+    const Parsed parsed = parse(record);
+    if (parsed != Parsed::Failed)
+        return parsed == Parsed::Whole;
     // Keep the loaded file (it is what was read) but none of the tables.
     SectionedFile* file = record.configFile;
     record.configFile = nullptr;
@@ -62,23 +63,23 @@ bool ConfigFile::ParseSections(ConfigRecord& record)
     return false;
 }
 
-bool ConfigFile::parse(ConfigRecord& record)
+ConfigFile::Parsed ConfigFile::parse(ConfigRecord& record)
 {
     freeRows(record.modelCount, record.models);
     freeRows(record.scriptCount, record.scripts);
     const SectionedFile* file = record.configFile;
     if (file != nullptr && !CheckParsedFile(*file, "configuration", file->GetPath()))
-        return false;
+        return Parsed::Failed;
     const SectionedFileSection* models = file ? file->FindSection("MODELS") : nullptr;
     const std::size_t count = models ? models->GetEntryCount() : 0;
     if (count == 0) {
         ShowFileMessage("No models defined in configuration file");
-        return false;
+        return Parsed::Failed;
     }
     ModelEntry* rows = count <= INT32_MAX ? allocateRows<ModelEntry>(static_cast<int32_t>(count)) : nullptr;
     if (!rows) {
         ShowFileMessage("Unable to allocate sufficient memory to load models from configuration file");
-        return false;
+        return Parsed::Failed;
     }
     record.models = rows;
     record.modelCount = static_cast<int32_t>(count);
@@ -87,25 +88,25 @@ bool ConfigFile::parse(ConfigRecord& record)
         if (!setText(rows[i].name, entry->GetName())) {
             ShowFileMessage(FormatText("Model name \"%s\" in configuration file is longer than %d characters",
                                        entry->GetName().c_str(), kNameSize - 1));
-            return false;
+            return Parsed::Failed;
         }
         if (!storePath(rows[i].path, sizeof rows[i].path, MakeNativePath(entry->GetValue())))
-            return false;
+            return Parsed::Failed;
     }
 
     const SectionedFileSection* general = file->FindSection("GENERAL");
     if (!general) {
         ShowFileMessage(FormatText("Unable to locate required section \"%s\" in configuration file", "GENERAL"));
-        return false;
+        return Parsed::ModelsOnly;
     }
     if (!storePath(record.releaseNotesFile, sizeof record.releaseNotesFile,
                    MakeNativePath(general->GetString("Release Notes", "Help\\OMBAgenReleaseNotes.htm"))) ||
         !storePath(record.helpFile, sizeof record.helpFile,
                    MakeNativePath(general->GetString("Help File", "Help\\OMBAgenUserManual.pdf"))))
-        return false;
+        return Parsed::Failed;
 
     ReadScriptList(file->FindSection("SCRIPTS"), record.scriptCount, record.scripts);
-    return true;
+    return Parsed::Whole;
 }
 
 void ConfigFile::ResetConfigRecord(ConfigRecord& record, bool keepBuffers)

@@ -15,10 +15,11 @@ public:
 
     // Reads the named file from the program's folder (a name starting with "/" is taken as it stands) into
     // the record, its old content freed first; record.configFile->GetPath() is then the full path. On
-    // failure shows the message, leaves the record without models and returns false.
+    // failure shows the message and returns false (see ParseSections for what the record keeps).
     static bool Read(ConfigRecord& record, const std::string& fileName = kDefaultFileName);
-    // Fills the record from its loaded configFile; on failure shows the message and returns false (the
-    // record then holds no models or scripts, so no caller goes on with part of a configuration).
+    // Fills the record from its loaded configFile; on failure shows the message and returns false. The
+    // record then holds no models or scripts, except when only the "GENERAL" section is missing: the models
+    // read before it stay filled (no scripts, no help paths), so a project using them can still be opened.
     static bool ParseSections(ConfigRecord& record);
 
     // Frees the record's buffers unless keepBuffers is set, then zero-fills it.
@@ -27,7 +28,8 @@ public:
     static void FreeConfigRecord(ConfigRecord& record);
 
 private:
-    static bool parse(ConfigRecord& record);
+    enum class Parsed { Whole, ModelsOnly, Failed };
+    static Parsed parse(ConfigRecord& record);
 };
 
 } // namespace engine

@@ -36,7 +36,6 @@ TEST_F(ConfigFileTest, FailuresGiveTheirMessageAndAnEmptyRecord)
         {nullptr, "Unable to open configuration file " + dir.file("ombagen.cfg") + " for reading"},
         {"", "No models defined in configuration file"},
         {"[MODELS]\r\n[GENERAL]\r\n", "No models defined in configuration file"},
-        {"[MODELS]\r\nA=a.mdl\r\n", "Unable to locate required section \"GENERAL\" in configuration file"},
         {"[models]\nA=a.mdl\n[General]\nRelease Notes=x\n", ""},
     };
     for (const Case& c : cases) {
@@ -54,6 +53,20 @@ TEST_F(ConfigFileTest, FailuresGiveTheirMessageAndAnEmptyRecord)
         EXPECT_EQ(config.models, nullptr);
         EXPECT_EQ(config.scriptCount, 0);
     }
+}
+
+// Without "GENERAL" the read fails with its message, but the models read before it stay, so a project that
+// names one can still be opened; no scripts are read.
+TEST_F(ConfigFileTest, AMissingGeneralSectionKeepsTheModels)
+{
+    dir.write("ombagen.cfg", "[MODELS]\r\nA=a.mdl\r\nB=b.mdl\r\n[SCRIPTS]\r\nList=ls\r\n");
+    EXPECT_FALSE(ConfigFile::Read(config));
+    EXPECT_EQ(Messages(), std::vector<std::string>{"Unable to locate required section \"GENERAL\" in configuration file"});
+    ASSERT_EQ(config.modelCount, 2);
+    EXPECT_STREQ(config.models[0].name, "A");
+    EXPECT_STREQ(config.models[1].path, "b.mdl");
+    EXPECT_EQ(config.scriptCount, 0);
+    EXPECT_EQ(config.scripts, nullptr);
 }
 
 TEST_F(ConfigFileTest, OverlongNamesAndPathsAreRefusedNotCut)
@@ -99,8 +112,11 @@ TEST_F(ConfigFileTest, TruncatedAndCorruptedFilesNeverCrash)
     const std::string good = "[MODELS]\r\nZ5=models\\z5.mdl\r\n[GENERAL]\r\nHelp File=h.pdf\r\n[SCRIPTS]\r\nx=y\r\n";
     for (std::size_t cut = 0; cut <= good.size(); ++cut) {
         dir.write("ombagen.cfg", good.substr(0, cut));
+        messages->clear();
         if (ConfigFile::Read(config)) {
             EXPECT_GT(config.modelCount, 0);
+        } else if (!Messages().empty() && Messages().back().find("\"GENERAL\"") != std::string::npos) {
+            EXPECT_EQ(config.modelCount, 1) << "the models read before a missing GENERAL stay";
         } else {
             EXPECT_EQ(config.modelCount, 0);
         }

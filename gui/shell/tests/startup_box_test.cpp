@@ -207,7 +207,9 @@ TEST_F(StartUp, ADamagedConfigurationAndTheProjectTakeOneRoadPastTheSplash)
             return EditorCancel;
         }
     };
-    for (const bool named : {true, false}) {
+    // Nothing named first: a named project that opens joins the recent list, which a start-up without a
+    // name would then open.
+    for (const bool named : {false, true}) {
         SCOPED_TRACE(named ? "project named" : "nothing named");
         std::ofstream(m_programDir + "/ombagen.cfg", std::ios::trunc)
             << "[MODELS]\nZ5 Standard=models/z5std.mdl\nZ5 Multiprocessor=models/z5mp.mdl\n";
@@ -255,12 +257,9 @@ TEST_F(StartUp, ADamagedConfigurationAndTheProjectTakeOneRoadPastTheSplash)
         setEditorServices(previousEditors);
         ASSERT_FALSE(texts.isEmpty());
         EXPECT_TRUE(texts.front().contains(QStringLiteral("GENERAL"))) << texts.front().toStdString();
-        // Without its models the named project cannot be read: its own boxes follow the first, one by one.
-        if (named) {
-            EXPECT_EQ(texts.back(), QStringLiteral("Error reading project"));
-        } else {
-            EXPECT_EQ(texts.size(), 1) << texts.join(QStringLiteral(" | ")).toStdString();
-        }
+        // The models read before the missing section stay, so the named project opens after the box.
+        EXPECT_EQ(texts.size(), 1) << texts.join(QStringLiteral(" | ")).toStdString();
+        EXPECT_EQ(m_window->GetProject().cpuCount > 0, named);
         EXPECT_TRUE(overMain);
         EXPECT_FALSE(editors.boxUpWhenAsked);
         EXPECT_EQ(editors.asked, named ? 0 : 1);
