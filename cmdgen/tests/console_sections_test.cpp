@@ -63,8 +63,9 @@ bool damage(std::string& text, const std::string& from, const std::string& to)
 } // namespace
 
 // Every file kind the program reads refuses at open what it could not hold as written: a repeated
-// section, a key repeated within one section, a text holding a zero byte and a number outside its
-// field. The message names the file, the section, the key and the reason; nothing is generated or saved.
+// section, a key repeated within one section, a text holding a zero byte, a number outside its field and
+// a list longer than the rows its record holds. The message names the file, the section, the key and the
+// reason; nothing is generated or saved.
 TEST(ConsoleJourney, EveryFileKindRefusesWhatItCouldNotHoldAsWritten)
 {
     struct Row {
@@ -73,7 +74,7 @@ TEST(ConsoleJourney, EveryFileKindRefusesWhatItCouldNotHoldAsWritten)
         std::string from;
         std::string to;
         int code;
-        std::string message; // the text after "OMBAgenCmd: Unable to load "
+        std::string message; // the text after "OMBAgenCmd: "
     };
     const std::string twice = "\" is listed twice in section \"";
     const std::string zero = "\" holds a zero byte (\\x00), which no text of this file can hold\n";
@@ -81,51 +82,78 @@ TEST(ConsoleJourney, EveryFileKindRefusesWhatItCouldNotHoldAsWritten)
     const std::string sizeRange = " is outside the range 0 to 2147483647\n";
     const Row rows[] = {
         {"configuration: section again", "bin/ombagen.cfg", "", "\r\n[MODELS]\r\nZ5 Standard=models/z5std.mdl\r\n", 3,
-         "configuration file <BIN>/ombagen.cfg: the section \"MODELS\" appears twice\n"},
+         "Unable to load configuration file <BIN>/ombagen.cfg: the section \"MODELS\" appears twice\n"},
         {"configuration: key again", "bin/ombagen.cfg", "[GENERAL]\r\n", "[GENERAL]\r\nhelp file=x.pdf\r\n", 3,
-         "configuration file <BIN>/ombagen.cfg: the key \"Help File" + twice + "GENERAL\"\n"},
+         "Unable to load configuration file <BIN>/ombagen.cfg: the key \"Help File" + twice + "GENERAL\"\n"},
         {"configuration: zero byte", "bin/ombagen.cfg", "Help File=Help/OMBAgenUserManual.pdf", "Help File=\"Help\\x00.pdf\"", 3,
-         "configuration file <BIN>/ombagen.cfg: the value of \"Help File\" in section \"GENERAL" + zero},
+         "Unable to load configuration file <BIN>/ombagen.cfg: the value of \"Help File\" in section \"GENERAL" + zero},
         {"model: section again", "bin/models/z5std.mdl", "", "\r\n[KERNEL]\r\nClassgen=other.so\r\n", 4,
-         "model file models/z5std.mdl: the section \"KERNEL\" appears twice\n"},
+         "Unable to load model file models/z5std.mdl: the section \"KERNEL\" appears twice\n"},
         {"model: key again", "bin/models/z5std.mdl", "[Task]\r\n", "[Task]\r\nTag=TWICE\r\n", 4,
-         "model file models/z5std.mdl: the key \"Tag" + twice + "Task\"\n"},
+         "Unable to load model file models/z5std.mdl: the key \"Tag" + twice + "Task\"\n"},
         {"model: zero byte", "bin/models/z5std.mdl", "Model Name=Z5 Standard", "Model Name=\"Z5\\x00 Standard\"", 4,
-         "model file models/z5std.mdl: the value of \"Model Name\" in section \"KERNEL" + zero},
+         "Unable to load model file models/z5std.mdl: the value of \"Model Name\" in section \"KERNEL" + zero},
         {"model: size beyond 31 bits", "bin/models/z5std.mdl", "Minimum Kernel Stack Size=256",
          "Minimum Kernel Stack Size=4294967296", 4,
-         "model file models/z5std.mdl: the value 4294967296 of \"Minimum Kernel Stack Size\" in section \"KERNEL\" is "
+         "Unable to load model file models/z5std.mdl: the value 4294967296 of \"Minimum Kernel Stack Size\" in section \"KERNEL\" is "
          "outside the range 0 to 2147483647\n"},
+        {"model: a fifth extended context", "bin/models/z5std.mdl", "[EXTENDED CONTEXTS]\r\nFPU=\r\n",
+         "[EXTENDED CONTEXTS]\r\nFPU=\r\nVEC=\r\nMAC=\r\nCRC=\r\n", 4,
+         "Unable to load model file models/z5std.mdl: the section \"EXTENDED CONTEXTS\" lists 5 entries, more than "
+         "the 4 it can hold (\"DSP\" is the first beyond them)\n"},
+        {"model: a fifth task attribute", "bin/models/z5std.mdl", "[TASK ATTRIBUTES]\r\nPrivileged=\r\n",
+         "[TASK ATTRIBUTES]\r\nPrivileged=\r\nPinned=\r\nTimed=\r\nLogged=\r\n", 4,
+         "Unable to load model file models/z5std.mdl: the section \"TASK ATTRIBUTES\" lists 5 entries, more than the "
+         "4 it can hold (\"Watched\" is the first beyond them)\n"},
+        {"model: an attribute bit beyond the 32 names", "bin/models/z5std.mdl", "ATTR_ROUNDROBIN=8", "ATTR_ROUNDROBIN=32",
+         4,
+         "Unable to load model file models/z5std.mdl: the value 32 of \"ATTR_ROUNDROBIN\" in section \"CLASS "
+         "PROPERTIES\" is outside the range 0 to 31\n"},
+        {"model: a needed name longer than its field", "bin/models/z5std.mdl", "Needs=Level\r\n",
+         "Needs=Level," + std::string(128, 'L') + "\r\n", 4,
+         "Value of \"Needs\" in section \"Thread\" of model file models/z5std.mdl is longer than 127 characters\n"},
         {"enciphered model: section again", "bin/models/z5mp.mde", "", "\r\n[KERNEL]\r\nClassgen=other.so\r\n", 4,
-         "model file models/z5mp.mde: the section \"KERNEL\" appears twice\n"},
+         "Unable to load model file models/z5mp.mde: the section \"KERNEL\" appears twice\n"},
         {"enciphered model: negative count", "bin/models/z5mp.mde", "Size=48", "Size=-99999999999", 4,
-         "model file models/z5mp.mde: the value -99999999999 of \"Size\" in section \"Task\" is outside the range 0 "
+         "Unable to load model file models/z5mp.mde: the value -99999999999 of \"Size\" in section \"Task\" is outside the range 0 "
          "to 2147483647\n"},
+        {"enciphered model: a fifth extended context", "bin/models/z5mp.mde", "[EXTENDED CONTEXTS]\r\nFPU=\r\n",
+         "[EXTENDED CONTEXTS]\r\nFPU=\r\nVEC=\r\nMAC=\r\nCRC=\r\n", 4,
+         "Unable to load model file models/z5mp.mde: the section \"EXTENDED CONTEXTS\" lists 5 entries, more than "
+         "the 4 it can hold (\"DSP\" is the first beyond them)\n"},
+        {"enciphered model: a fifth task attribute", "bin/models/z5mp.mde", "[TASK ATTRIBUTES]\r\nPrivileged=\r\n",
+         "[TASK ATTRIBUTES]\r\nPrivileged=\r\nPinned=\r\nTimed=\r\nLogged=\r\n", 4,
+         "Unable to load model file models/z5mp.mde: the section \"TASK ATTRIBUTES\" lists 5 entries, more than the "
+         "4 it can hold (\"Watched\" is the first beyond them)\n"},
+        {"enciphered model: member count beyond 32 bits", "bin/models/z5mp.mde", "NumberOfMembers=3",
+         "NumberOfMembers=-99999999999", 4,
+         "Unable to load model file models/z5mp.mde: the value -99999999999 of \"NumberOfMembers\" in section "
+         "\"Structure_KWSHDR\"" + int32Range},
         {"kernel: section again", "main.cpu", "", "[KERNEL]\r\nWriteable=0\r\n", 4,
-         "kernel file main.cpu: the section \"KERNEL\" appears twice\n"},
+         "Unable to load kernel file main.cpu: the section \"KERNEL\" appears twice\n"},
         {"kernel: key again", "main.cpu", "Value=500\r\n", "Value=500\r\nValue=1000\r\n", 4,
-         "kernel file main.cpu: the key \"Value" + twice + "Tick Rate\"\n"},
+         "Unable to load kernel file main.cpu: the key \"Value" + twice + "Tick Rate\"\n"},
         {"kernel: zero byte", "main.cpu", "Value=500", "Value=\"5\\x000\"", 4,
-         "kernel file main.cpu: the value of \"Value\" in section \"Tick Rate" + zero},
+         "Unable to load kernel file main.cpu: the value of \"Value\" in section \"Tick Rate" + zero},
         {"kernel: number beyond 32 bits", "main.cpu", "Framework=1", "Framework=-99999999999", 4,
-         "kernel file main.cpu: the value -99999999999 of \"Framework\" in section \"KERNEL\"" + int32Range},
+         "Unable to load kernel file main.cpu: the value -99999999999 of \"Framework\" in section \"KERNEL\"" + int32Range},
         {"project: key again", "demo.omb", "Kernel=main.cpu\r\n", "Kernel=main.cpu\r\nkernel=comms.cpu\r\n", 4,
-         "project file <PROJECT>/demo.omb: the key \"kernel" + twice + "Main\"\n"},
+         "Unable to load project file <PROJECT>/demo.omb: the key \"kernel" + twice + "Main\"\n"},
         {"project: zero byte", "demo.omb", "Description=Motor controller with a communications processor", "Description=\"Motor\\x00 controller\"", 4,
-         "project file <PROJECT>/demo.omb: the value of \"Description\" in section \"PROJECT" + zero},
+         "Unable to load project file <PROJECT>/demo.omb: the value of \"Description\" in section \"PROJECT" + zero},
         {"application: key again", "monitor.app", "Stack Size=512\r\n", "Stack Size=1024\r\nStack Size=4096\r\n", 4,
-         "application file monitor.app: the key \"Stack Size" + twice + "tskMon\"\n"},
+         "Unable to load application file monitor.app: the key \"Stack Size" + twice + "tskMon\"\n"},
         {"application: zero byte in the name", "monitor.app", "Name=Monitor", "Name=\"Mon\\x00itor\"", 4,
-         "application file monitor.app: the value of \"Name\" in section \"APPLICATION" + zero},
+         "Unable to load application file monitor.app: the value of \"Name\" in section \"APPLICATION" + zero},
         {"application: stack size beyond 31 bits", "monitor.app", "Stack Size=512", "Stack Size=4294967295", 4,
-         "application file monitor.app: the value 4294967295 of \"Stack Size\" in section \"tskMon\"" + sizeRange},
+         "Unable to load application file monitor.app: the value 4294967295 of \"Stack Size\" in section \"tskMon\"" + sizeRange},
         {"application: stack size below zero", "monitor.app", "Stack Size=512", "Stack Size=-1", 4,
-         "application file monitor.app: the value -1 of \"Stack Size\" in section \"tskMon\"" + sizeRange},
+         "Unable to load application file monitor.app: the value -1 of \"Stack Size\" in section \"tskMon\"" + sizeRange},
         {"application: priority beyond 32 bits", "monitor.app", "Initial Priority=50", "Initial Priority=0x100000000", 4,
-         "application file monitor.app: the value 0x100000000 of \"Initial Priority\" in section \"tskMon\"" +
+         "Unable to load application file monitor.app: the value 0x100000000 of \"Initial Priority\" in section \"tskMon\"" +
              int32Range},
         {"application: RAM below zero", "monitor.app", "System RAM Available=2048", "System RAM Available=-1", 4,
-         "application file monitor.app: the value -1 of \"System RAM Available\" in section \"APPLICATION\"" +
+         "Unable to load application file monitor.app: the value -1 of \"System RAM Available\" in section \"APPLICATION\"" +
              sizeRange},
     };
     for (const Row& row : rows) {
@@ -143,7 +171,7 @@ TEST(ConsoleJourney, EveryFileKindRefusesWhatItCouldNotHoldAsWritten)
         const auto before = filesAndModes(fixture.project());
         const RunResult result = fixture.run({"demo.omb", "-x", "-s"});
         EXPECT_EQ(result.code, row.code) << result.out << result.err;
-        EXPECT_NE(result.err.find("OMBAgenCmd: Unable to load " + row.message), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find("OMBAgenCmd: " + row.message), std::string::npos) << result.err;
         EXPECT_TRUE(filesAndModes(fixture.project()) == before) << "a file of the project changed";
         EXPECT_EQ(fixture.callLog(), "");
     }

@@ -359,8 +359,8 @@ TEST(ConsoleJourney, ProjectsThatCouldNotBeSavedAsTheyStandAreRefusedAtOpen)
         {"class numbers that repeat", "models/z5std.mdl", "Semaphore=9", "Semaphore=8",
          "OMBAgenCmd: Model file models/z5std.mdl: classes \"Task\" and \"Semaphore\" have the same number 8\n"},
         {"member count beyond 32 bits", "models/z5std.mdl", "NumberOfMembers=3", "NumberOfMembers=99999999999",
-         "OMBAgenCmd: The value 99999999999 of \"NumberOfMembers\" in section \"Structure_KWSHDR\" is outside the "
-         "range -2147483648 to 2147483647\n"},
+         "OMBAgenCmd: Unable to load model file models/z5std.mdl: the value 99999999999 of \"NumberOfMembers\" in "
+         "section \"Structure_KWSHDR\" is outside the range -2147483648 to 2147483647\n"},
     };
     for (const Damage& damage : damages) {
         SCOPED_TRACE(damage.name);

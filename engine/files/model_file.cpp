@@ -150,7 +150,11 @@ bool ParseModelFile(KernelRecord& kernel, SectionedFile& modelFile, std::string_
     // The type and structure tables are checked here, so a model that the estimator could not use is
     // refused at load; the estimator reads them again from the CPU's model file.
     ModelTables tables;
-    if (!reader.Read() || !ReadModelTables(parsed, tables, [](const std::string& text) { ShowFileMessage(text); })) {
+    std::string problem;
+    if (!reader.Read() ||
+        !ReadModelTables(parsed, tables, [](const std::string& text) { ShowFileMessage(text); }, &problem)) {
+        if (!problem.empty())
+            ShowLoadProblem("model", modelPath, problem);
         CpuRecordHandler::FreeKernelRecord(loaded);
         return false;
     }

@@ -25,7 +25,7 @@ const SectionedFileSection* listSection(const SectionedFile& model, const std::s
 
 } // namespace
 
-bool ModelReader::readNeedsList(std::string_view value, int32_t& count, NameText*& needs)
+bool ModelReader::readNeedsList(std::string_view value, std::string_view section, int32_t& count, NameText*& needs)
 {
     freeRows(count, needs);
     if (value.empty())
@@ -48,7 +48,8 @@ bool ModelReader::readNeedsList(std::string_view value, int32_t& count, NameText
         return false;
     count = static_cast<int32_t>(names.size());
     for (std::size_t i = 0; i < names.size(); ++i)
-        setText(needs[i], names[i]); // at most 127 characters are kept
+        if (!storeText(needs[i], names[i], "Needs", section))
+            return false;
     return true;
 }
 
@@ -153,7 +154,7 @@ bool ModelReader::readAttribute(const SectionedFileSection& s, KernelClassAttrib
     a.alignment = m_numbers.number(s, "Alignment", 0, kNonNegative);
     a.variantMask = m_numbers.number(s, "FWMask", 255);
     a.shown = m_numbers.flag(s, "Show", true);
-    return readNeedsList(s.GetString("Needs"), a.needsCount, a.needs) &&
+    return readNeedsList(s.GetString("Needs"), s.GetName(), a.needsCount, a.needs) &&
            readServiceList(s.GetString("Services"), a.serviceCount, a.services) &&
            readAttributeList(s.GetString("Options"), a.childCount, a.children);
 }

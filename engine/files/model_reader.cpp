@@ -35,6 +35,19 @@ bool ModelReader::spend(int32_t& budget, std::size_t rows, int32_t limit, const 
     return false;
 }
 
+bool ModelReader::listFits(const SectionedFileSection& list, int32_t room) const
+{
+    const std::size_t count = list.GetEntryCount();
+    if (count <= static_cast<std::size_t>(room))
+        return true;
+    ShowLoadProblem("model", m_path,
+                    FormatText("the section \"%s\" lists %zu entries, more than the %d it can hold (\"%s\" is the first "
+                               "beyond them)",
+                               list.GetName().c_str(), count, room,
+                               list.GetEntry(static_cast<std::size_t>(room))->GetName().c_str()));
+    return false;
+}
+
 bool ModelReader::storeText(char* field, std::size_t size, std::string_view text, std::string_view key,
                             std::string_view section)
 {
@@ -139,7 +152,9 @@ bool ModelReader::readExtendedContexts()
     const SectionedFileSection* list = m_model.FindSection("EXTENDED CONTEXTS");
     if (!list)
         return true;
-    const int32_t count = static_cast<int32_t>(std::min<std::size_t>(list->GetEntryCount(), kMaxExtendedContexts));
+    if (!listFits(*list, kMaxExtendedContexts))
+        return false;
+    const auto count = static_cast<int32_t>(list->GetEntryCount());
     for (int32_t i = 0; i < count; ++i) {
         ExtendedContextRow& row = m_kernel.extendedContexts[i];
         const std::string& name = list->GetEntry(static_cast<std::size_t>(i))->GetName();
@@ -172,7 +187,9 @@ bool ModelReader::readTaskAttributes()
     const SectionedFileSection* list = m_model.FindSection("TASK ATTRIBUTES");
     if (!list)
         return true;
-    const int32_t count = static_cast<int32_t>(std::min<std::size_t>(list->GetEntryCount(), kMaxTaskAttributes));
+    if (!listFits(*list, kMaxTaskAttributes))
+        return false;
+    const auto count = static_cast<int32_t>(list->GetEntryCount());
     for (int32_t i = 0; i < count; ++i) {
         TaskAttributeRow& row = m_kernel.taskAttributes[i];
         const std::string& name = list->GetEntry(static_cast<std::size_t>(i))->GetName();
@@ -247,9 +264,15 @@ bool ModelReader::readClassProperties()
         return false;
     }
     for (const SectionedFileEntry* entry : s->Entries()) {
+        // The number picks one of the record's attribute-bit names; a number beyond them is refused, not skipped.
         const std::uint32_t bit = ParseNumber(entry->GetValue());
-        if (bit >= static_cast<std::uint32_t>(kAttributeBitCount))
-            continue; // not an attribute bit
+        if (bit >= static_cast<std::uint32_t>(kAttributeBitCount)) {
+            ShowLoadProblem("model", m_path,
+                            FormatText("the value %s of \"%s\" in section \"CLASS PROPERTIES\" is outside the range 0 "
+                                       "to %d",
+                                       entry->GetValue().c_str(), entry->GetName().c_str(), kAttributeBitCount - 1));
+            return false;
+        }
         if (!storeText(m_kernel.attributeBitNames[bit], entry->GetName(), entry->GetName(), "CLASS PROPERTIES"))
             return false;
     }
@@ -330,7 +353,7 @@ bool ModelReader::readClass(KernelClassRecord& c)
     c.pluralEs = m_numbers.flag(*s, "Plural ES", false);
     c.available = 1;
     c.selected = 1;
-    return readNeedsList(s->GetString("Needs"), c.needsCount, c.needs) &&
+    return readNeedsList(s->GetString("Needs"), sectionName, c.needsCount, c.needs) &&
            readServiceList(s->GetString("Services"), c.serviceCount, c.services) &&
            readAttributeList(s->GetString("Options"), c.attributeCount, c.attributes);
 }

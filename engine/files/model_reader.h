@@ -35,7 +35,7 @@ private:
     bool readClass(KernelClassRecord& kernelClass);
 
     // Lists of a class or attribute (model_lists.cpp).
-    bool readNeedsList(std::string_view value, int32_t& count, NameText*& needs);
+    bool readNeedsList(std::string_view value, std::string_view section, int32_t& count, NameText*& needs);
     bool readServiceList(std::string_view sectionName, int32_t& count, KernelServiceRow*& services);
     bool readAttributeList(std::string_view sectionName, int32_t& count, KernelClassAttribute*& attributes);
     bool readAttribute(const SectionedFileSection& section, KernelClassAttribute& attribute);
@@ -48,6 +48,9 @@ private:
     {
         return storeText(field, N, text, key, section);
     }
+    // Whether a list section fits the `room` rows of its fixed record array; false after a message naming
+    // the section, the limit and the first entry beyond it.
+    bool listFits(const SectionedFileSection& list, int32_t room) const;
     // Shows "Can't find required section" for the section name.
     void missingSection(std::string_view name) const;
     // Takes `rows` from a budget of the whole model; false after a message when it is spent.
@@ -59,8 +62,8 @@ private:
     int32_t m_attributeBudget = 0;
     int32_t m_serviceBudget = 0;
     int32_t m_needsBudget = 0;
-    std::set<std::string> m_openLists;
-    FieldNumbers m_numbers; // every number of the model, checked against its field // attribute lists being read, to refuse a list that holds itself
+    std::set<std::string> m_openLists; // attribute lists being read, to refuse a list that holds itself
+    FieldNumbers m_numbers; // every number of the model, checked against its field
 };
 
 } // namespace engine

@@ -22,8 +22,8 @@ std::string Key(const char* format, long number, const char* field = nullptr)
 
 class TableReader {
 public:
-    TableReader(const SectionedFile& model, ModelTables& tables, const TableMessageSink& report)
-        : m_model(model), m_tables(tables), m_report(report)
+    TableReader(const SectionedFile& model, ModelTables& tables, const TableMessageSink& report, std::string* problem)
+        : m_model(model), m_tables(tables), m_report(report), m_problem(problem)
     {
     }
 
@@ -40,6 +40,19 @@ private:
         if (m_report)
             m_report(text);
         return false;
+    }
+
+    // A value the tables cannot hold: described in `problem` when the caller asked for it (it names the
+    // file), else reported as a sentence of its own.
+    bool Refuse(const std::string& description)
+    {
+        if (m_problem) {
+            *m_problem = description;
+            return false;
+        }
+        std::string text = description;
+        text[0] = 'T';
+        return Fail(text);
     }
 
     bool MissingSection(const std::string& name) { return Fail("The required section \"" + name + "\" is missing"); }
@@ -65,12 +78,12 @@ private:
         const std::string& text = entry.GetValue();
         const std::optional<WholeNumber> whole = ParseWholeNumber(text);
         if (!whole)
-            return Fail("The value \"" + text + "\" of \"" + entry.GetName() + "\" in section \"" +
-                        entry.GetSection()->GetName() + "\" is not a count");
+            return Refuse("the value \"" + text + "\" of \"" + entry.GetName() + "\" in section \"" +
+                          entry.GetSection()->GetName() + "\" is not a count");
         if (whole->value < INT32_MIN || whole->value > INT32_MAX)
-            return Fail("The value " + text + " of \"" + entry.GetName() + "\" in section \"" +
-                        entry.GetSection()->GetName() + "\" is outside the range " + std::to_string(INT32_MIN) +
-                        " to " + std::to_string(INT32_MAX));
+            return Refuse("the value " + text + " of \"" + entry.GetName() + "\" in section \"" +
+                          entry.GetSection()->GetName() + "\" is outside the range " + std::to_string(INT32_MIN) +
+                          " to " + std::to_string(INT32_MAX));
         count = static_cast<long>(std::max<std::int64_t>(0, whole->value));
         return true;
     }
@@ -178,13 +191,17 @@ private:
     const SectionedFile& m_model;
     ModelTables& m_tables;
     const TableMessageSink& m_report;
+    std::string* m_problem;
 };
 
 } // namespace
 
-bool ReadModelTables(const SectionedFile& model, ModelTables& tables, const TableMessageSink& report)
+bool ReadModelTables(const SectionedFile& model, ModelTables& tables, const TableMessageSink& report,
+                     std::string* problem)
 {
-    return TableReader(model, tables, report).Read();
+    if (problem)
+        problem->clear();
+    return TableReader(model, tables, report, problem).Read();
 }
 
 } // namespace engine

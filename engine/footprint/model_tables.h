@@ -86,7 +86,10 @@ constexpr long kMaxModelTableRows = 65536;
 using TableMessageSink = std::function<void(const std::string& text)>;
 
 // Reads the tables from a model file, emptied first. On a fault reports the message (when a sink is
-// given) and returns false; the tables then hold what was read before the fault.
-bool ReadModelTables(const SectionedFile& model, ModelTables& tables, const TableMessageSink& report = {});
+// given) and returns false; the tables then hold what was read before the fault. With `problem` given, a
+// count the tables cannot hold (no whole number, or beyond 32 bits) is described there instead, to follow
+// "Unable to load model file <path>: ", and "" is left when there is none.
+bool ReadModelTables(const SectionedFile& model, ModelTables& tables, const TableMessageSink& report = {},
+                     std::string* problem = nullptr);
 
 } // namespace engine

@@ -286,6 +286,28 @@ TEST_F(ModelFileTest, RefusedModelsLeaveTheRecordAsItWas)
         {Edited("Semaphore=0x9", "Semaphore=0"), "Model file model.mdl: class \"Semaphore\" has the number 0, not one of 1 to 14"},
         {Edited("Model Name=Test Model", "Model Name=" + std::string(128, 'm')),
          "Value of \"Model Name\" in section \"KERNEL\" of model file model.mdl is longer than 127 characters"},
+        // What a record has no room for is refused, never cut: lists beyond their fixed rows, attribute bits
+        // beyond the 32 names, a "Needs" name beyond its field, a table count beyond 32 bits.
+        {Edited("Missing=\r\n", "Missing=\r\nFour=\r\nFive=\r\n"),
+         "Unable to load model file model.mdl: the section \"EXTENDED CONTEXTS\" lists 5 entries, more than the 4 it "
+         "can hold (\"Five\" is the first beyond them)"},
+        {Edited("Urgent=\r\n", "Urgent=\r\nB=\r\nC=\r\nD=\r\nE=\r\nF=\r\n"),
+         "Unable to load model file model.mdl: the section \"TASK ATTRIBUTES\" lists 6 entries, more than the 4 it can "
+         "hold (\"E\" is the first beyond them)"},
+        {Edited("ATTR_PRIORITY=0x1f", "ATTR_PRIORITY=0x20"),
+         "Unable to load model file model.mdl: the value 0x20 of \"ATTR_PRIORITY\" in section \"CLASS PROPERTIES\" is "
+         "outside the range 0 to 31"},
+        {Edited("ATTR_DYNAMICS=0", "ATTR_DYNAMICS=-1"),
+         "Unable to load model file model.mdl: the value -1 of \"ATTR_DYNAMICS\" in section \"CLASS PROPERTIES\" is "
+         "outside the range 0 to 31"},
+        {Edited("Needs=Dynamics", "Needs=Dynamics," + std::string(128, 'n')),
+         "Value of \"Needs\" in section \"Priority\" of model file model.mdl is longer than 127 characters"},
+        {Edited("NumberOfMembers=1", "NumberOfMembers=4294967296"),
+         "Unable to load model file model.mdl: the value 4294967296 of \"NumberOfMembers\" in section "
+         "\"Structure_SEMA\" is outside the range -2147483648 to 2147483647"},
+        {Edited("NumberOfTypes=2", "NumberOfTypes=two"),
+         "Unable to load model file model.mdl: the value \"two\" of \"NumberOfTypes\" in section \"Types\" is not a "
+         "count"},
     };
     for (const Case& c : cases) {
         messages->clear();
@@ -300,13 +322,23 @@ TEST_F(ModelFileTest, RefusedModelsLeaveTheRecordAsItWas)
 
 TEST_F(ModelFileTest, ListEdgeCases)
 {
-    // A fifth extended context is ignored; "Maximum per Parent" falls back to "Maximum", or 255.
+    // Four extended contexts and four task attributes fill their rows (a fifth is refused, above);
+    // "Maximum per Parent" falls back to "Maximum", or 255.
     ASSERT_TRUE(LoadModelText(Edited("Maximum=64", "Maximum=70")));
     EXPECT_EQ(kernel.classes[0].maximumPerParent, 70);
     messages->clear();
-    ASSERT_TRUE(LoadModelText(Edited("Missing=\r\n", "Missing=\r\nFour=\r\nFive=\r\n")));
+    ASSERT_TRUE(LoadModelText(Edited("Missing=\r\n", "Missing=\r\nFour=\r\n")));
     EXPECT_EQ(kernel.extendedContextCount, 4);
-    EXPECT_EQ(Messages().size(), 2u); // Missing and Four; Five is not read
+    EXPECT_EQ(textOf(kernel.extendedContexts[3].name), "Four");
+    EXPECT_EQ(Messages().size(), 2u); // Missing and Four have no section of their own
+    ASSERT_TRUE(LoadModelText(Edited("Urgent=\r\n", "Urgent=\r\nB=\r\nC=\r\nD=\r\n")));
+    EXPECT_EQ(kernel.taskAttributeCount, 4);
+    EXPECT_EQ(textOf(kernel.taskAttributes[3].name), "D");
+    const std::string longest(127, 'n');
+    ASSERT_TRUE(LoadModelText(Edited("Needs=Dynamics", "Needs=Dynamics," + longest)));
+    ASSERT_EQ(kernel.classes[0].attributeCount, 2);
+    const KernelClassAttribute& priority = kernel.classes[0].attributes[1];
+    EXPECT_EQ(Needs(priority.needs, priority.needsCount), "[Dynamics][" + longest + "]");
     ASSERT_TRUE(LoadModelText(Edited("Maximum=64\r\n", "")));
     EXPECT_EQ(kernel.classes[0].maximum, 255);
     EXPECT_EQ(kernel.classes[0].maximumPerParent, 255);
