@@ -9,7 +9,7 @@ PKGS=(
   clang libclang-rt-14-dev
   srecord binutils
   cups-client
-  xvfb xauth openbox
+  xvfb xauth openbox fonts-dejavu-core
 )
 missing=()
 for p in "${PKGS[@]}"; do
