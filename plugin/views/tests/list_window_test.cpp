@@ -681,6 +681,19 @@ protected:
             dk::PluginApiExit();
         dk::bindKernelTable(nullptr);
     }
+    // "main" counted twice and "idle" added; then a new session in which the debugger refuses to set
+    // the breakpoint of "main" again and sets the one of "idle".
+    void countMainTwiceThenRefuseIt()
+    {
+        ASSERT_TRUE(CallCountStore::AddFunction("main"));
+        ASSERT_TRUE(CallCountStore::AddFunction("idle"));
+        kernel.hit(0, 0x2000);
+        kernel.hit(0, 0x2000);
+        ASSERT_EQ(dk::PluginApiExit(), 0);
+        kernel.injectFailure(DK_BREAKPOINT_SET, 0xFFFF, 1); // "main" is refused, "idle" set
+        ASSERT_EQ(dk::PluginApiInit(kernel.table()), 0);
+    }
+
     simdbg::SimKernel kernel;
 };
 
@@ -789,13 +802,7 @@ TEST_F(CallCountTest, FunctionsCountOnAcrossSessions)
 // counted (greyed, its count marked) until a stop sets it again, which the window shows by itself.
 TEST_F(CallCountTest, AFunctionTheDebuggerRefusedIsShownAsNotCounted)
 {
-    ASSERT_TRUE(CallCountStore::AddFunction("main"));
-    ASSERT_TRUE(CallCountStore::AddFunction("idle"));
-    kernel.hit(0, 0x2000);
-    kernel.hit(0, 0x2000);
-    ASSERT_EQ(dk::PluginApiExit(), 0);
-    kernel.injectFailure(DK_BREAKPOINT_SET, 0xFFFF, 1); // "main" is refused, "idle" set
-    ASSERT_EQ(dk::PluginApiInit(kernel.table()), 0);
+    ASSERT_NO_FATAL_FAILURE(countMainTwiceThenRefuseIt());
     kernel.hit(0, 0x2000);
 
     CallCountWindow window;
@@ -835,13 +842,7 @@ TEST_F(CallCountTest, AFunctionTheDebuggerRefusedIsShownAsNotCounted)
 // shows its whole text as a tool tip. Cells whose text fits show none.
 TEST_F(CallCountTest, TheNotCountedWarningIsReadableAsTheCellsToolTip)
 {
-    ASSERT_TRUE(CallCountStore::AddFunction("main"));
-    ASSERT_TRUE(CallCountStore::AddFunction("idle"));
-    kernel.hit(0, 0x2000);
-    kernel.hit(0, 0x2000);
-    ASSERT_EQ(dk::PluginApiExit(), 0);
-    kernel.injectFailure(DK_BREAKPOINT_SET, 0xFFFF, 1); // "main" is refused, "idle" set
-    ASSERT_EQ(dk::PluginApiInit(kernel.table()), 0);
+    ASSERT_NO_FATAL_FAILURE(countMainTwiceThenRefuseIt());
 
     CallCountWindow window;
     window.OnInitialUpdate();
