@@ -34,15 +34,20 @@ std::atomic<DpIDEPlugin*> g_ideSide{nullptr};
 std::atomic<void*> g_resourceModule{nullptr};
 std::atomic<bool> g_resourceModuleSet{false};
 
+// Under g_useMutex.
+void countUse()
+{
+    ++g_uses;
+    ++t_uses;
+}
+
 template <typename T>
 T* acquire(const std::atomic<T*>& side)
 {
     std::lock_guard lock(g_useMutex);
     T* value = side.load();
-    if (value != nullptr) {
-        ++g_uses;
-        ++t_uses;
-    }
+    if (value != nullptr)
+        countUse();
     return value;
 }
 
@@ -53,8 +58,7 @@ bool acquireEntry()
     std::lock_guard lock(g_useMutex);
     if (g_object.load() == nullptr)
         return false;
-    ++g_uses;
-    ++t_uses;
+    countUse();
     return true;
 }
 
@@ -142,8 +146,7 @@ DpPlugin* acquireOrCreateObject()
     {
         std::lock_guard lock(g_useMutex);
         if (DpPlugin* object = g_object.load()) {
-            ++g_uses;
-            ++t_uses;
+            countUse();
             return object;
         }
     }
@@ -156,8 +159,7 @@ DpPlugin* acquireOrCreateObject()
     }
     std::lock_guard lock(g_useMutex);
     g_object.store(object);
-    ++g_uses;
-    ++t_uses;
+    countUse();
     return object;
 }
 
