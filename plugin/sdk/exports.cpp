@@ -1,6 +1,7 @@
 // The four exports of libOMBA_Z5_Plugin.so. Everything else in the library is hidden. Each is a
-// counted use of the plug-in (EntryUse), as every callback slot is. Init and Exit of the entry table
-// are not: they are serialised with each other, and Exit is what waits for the uses.
+// counted use of the plug-in (EntryUse), as every callback slot is; an export that may create the
+// object holds the use of the object it made or found (PluginObjectUse) for as long as it touches it.
+// Init and Exit of the entry table are serialised with each other, and Exit is what waits for the uses.
 
 #include "plugin/sdk/plugin_binding.h"
 #include "plugin/sdk/plugin_object.h"
@@ -10,8 +11,9 @@
 PLUGIN_EXPORT void* DpCreatePluginObject() noexcept
 {
     try {
-        dk::EntryUse use;
-        return dk::CreatePluginObject();
+        // The pointer is the host's from here on: its use ends with the call.
+        const dk::PluginObjectUse object;
+        return object.get();
     } catch (...) {
         return nullptr;
     }

@@ -34,15 +34,20 @@ std::atomic<DpIDEPlugin*> g_ideSide{nullptr};
 std::atomic<void*> g_resourceModule{nullptr};
 std::atomic<bool> g_resourceModuleSet{false};
 
+// Under g_useMutex.
+void countUse()
+{
+    ++g_uses;
+    ++t_uses;
+}
+
 template <typename T>
 T* acquire(const std::atomic<T*>& side)
 {
     std::lock_guard lock(g_useMutex);
     T* value = side.load();
-    if (value != nullptr) {
-        ++g_uses;
-        ++t_uses;
-    }
+    if (value != nullptr)
+        countUse();
     return value;
 }
 
@@ -53,8 +58,7 @@ bool acquireEntry()
     std::lock_guard lock(g_useMutex);
     if (g_object.load() == nullptr)
         return false;
-    ++g_uses;
-    ++t_uses;
+    countUse();
     return true;
 }
 
@@ -134,9 +138,35 @@ DkStatus DkDisconnectKernel()
     return status;
 }
 
+// The object as the creating thread's counted use: a new object counts the use in the same step that
+// makes it reachable, so no Exit can take it away before its creator is done with it.
+DpPlugin* acquireOrCreateObject()
+{
+    std::lock_guard creation(g_creationMutex);
+    {
+        std::lock_guard lock(g_useMutex);
+        if (DpPlugin* object = g_object.load()) {
+            countUse();
+            return object;
+        }
+    }
+    DpPlugin* object = nullptr;
+    try {
+        IfConstructionScope scope; // the IDE calls the object once it is whole
+        object = static_cast<DpDebuggerPlugin*>(new PluginSample);
+    } catch (...) {
+        return nullptr;
+    }
+    std::lock_guard lock(g_useMutex);
+    g_object.store(object);
+    countUse();
+    return object;
+}
+
 DkStatus DpKernelPluginInit()
 {
-    DpPlugin* object = CreatePluginObject();
+    const PluginObjectUse use;
+    DpPlugin* object = use.get();
     DpKernelPlugin* kernel = object != nullptr ? object->AsKernelPlugin() : nullptr;
     {
         std::lock_guard lock(g_useMutex);
@@ -148,23 +178,6 @@ DkStatus DpKernelPluginInit()
 }
 
 } // namespace
-
-DpPlugin* CreatePluginObject()
-{
-    std::lock_guard creation(g_creationMutex);
-    DpPlugin* object = g_object.load();
-    if (object == nullptr) {
-        try {
-            IfConstructionScope scope; // the IDE calls the object once it is whole
-            object = static_cast<DpDebuggerPlugin*>(new PluginSample);
-        } catch (...) {
-            object = nullptr;
-        }
-        std::lock_guard lock(g_useMutex);
-        g_object.store(object);
-    }
-    return object;
-}
 
 DpPlugin* pluginObject() { return g_object.load(); }
 DpKernelPlugin* kernelSideInterface() { return g_kernelSide.load(); }
@@ -185,6 +198,14 @@ void forgetPluginObject(DpPlugin* object)
 bool useKernelSide(const std::function<void(DpKernelPlugin&)>& f) { return use(g_kernelSide, f); }
 bool useIdeSide(const std::function<void(DpIDEPlugin&)>& f) { return use(g_ideSide, f); }
 bool usePluginObject(const std::function<void(DpPlugin&)>& f) { return use(g_object, f); }
+
+PluginObjectUse::PluginObjectUse() : m_object(acquireOrCreateObject()) {}
+
+PluginObjectUse::~PluginObjectUse()
+{
+    if (m_object != nullptr)
+        release();
+}
 
 EntryUse::EntryUse() : m_counted(acquireEntry()) {}
 
@@ -256,15 +277,19 @@ DkStatus PluginApiExit()
 
 uint32_t StartGuiModule()
 {
-    DpPlugin* object = CreatePluginObject();
-    DpIDEPlugin* ide = object != nullptr ? object->AsIDEPlugin() : nullptr;
+    const PluginObjectUse use; // an Exit meanwhile waits until the object is no longer touched here
+    DpPlugin* object = use.get();
+    if (object == nullptr)
+        return 1;
+    DpIDEPlugin* ide = object->AsIDEPlugin();
     {
         std::lock_guard lock(g_useMutex);
         if (g_object.load() != object)
-            return 1; // ended by an Exit in the meantime
+            return 1; // ended by an Exit in the meantime: the interface is not kept
         g_ideSide.store(ide);
     }
-    useIdeSide([](DpIDEPlugin& side) { side.Start(); });
+    if (ide != nullptr)
+        ide->Start();
     return 1;
 }
 

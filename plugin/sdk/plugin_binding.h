@@ -20,8 +20,6 @@ inline constexpr const char* kPluginAppTitle = "OMBA_Z5_Plugin";
 inline constexpr const char* kPluginRegistryKey =
     "Korvane Systems, Inc.\\OMBA Korvane 1.0\\Korvane Kernel Aware Plugin for Host IDE";
 
-// The plug-in object; created on the first call, on whichever thread calls first.
-DpPlugin* CreatePluginObject();
 DpPlugin* pluginObject();
 DpKernelPlugin* kernelSideInterface();
 DpIDEPlugin* ideSideInterface();
@@ -47,6 +45,22 @@ public:
 
 private:
     bool m_counted;
+};
+
+// The plug-in object, created when there is none (on whichever thread comes first), held by a counted
+// use for the life of this value, whoever created it: the object's destructor waits until the use has
+// ended. get() is null only when creation failed.
+class PluginObjectUse {
+public:
+    PluginObjectUse();
+    ~PluginObjectUse();
+    PluginObjectUse(const PluginObjectUse&) = delete;
+    PluginObjectUse& operator=(const PluginObjectUse&) = delete;
+
+    DpPlugin* get() const { return m_object; }
+
+private:
+    DpPlugin* m_object;
 };
 
 const PluginEntryTable* GetPluginEntryTable();

@@ -10,6 +10,7 @@
 #include <QBoxLayout>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QHelpEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -17,6 +18,7 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QToolBar>
+#include <QToolTip>
 
 #include <boost/format.hpp>
 
@@ -60,7 +62,8 @@ QPixmap cellBitmap(uint32_t id, uint32_t transparent)
 }
 
 // A cell showing a bitmap: its background (and selection) as for any cell, then the bitmap at the
-// cell's top-left corner, clipped to the cell. Other cells are drawn as usual.
+// cell's top-left corner, clipped to the cell, then the row's check box over it. Other cells are drawn
+// as usual. A cell whose text is cut off shows its whole text as a tool tip.
 class CellDelegate final : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -74,15 +77,42 @@ public:
         }
         QStyleOptionViewItem cell = option;
         initStyleOption(&cell, index);
+        QStyle* style = option.widget != nullptr ? option.widget->style() : QApplication::style();
+        const bool checkBox = (cell.features & QStyleOptionViewItem::HasCheckIndicator) != 0;
+        QStyleOptionViewItem box = cell;
+        if (checkBox) {
+            box.rect = style->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &cell, option.widget);
+            box.state &= ~QStyle::State_HasFocus;
+            box.state |= cell.checkState == Qt::Checked ? QStyle::State_On : QStyle::State_Off;
+        }
         cell.text.clear();
         cell.icon = QIcon();
-        cell.features &= ~QStyleOptionViewItem::HasDecoration;
-        QStyle* style = option.widget != nullptr ? option.widget->style() : QApplication::style();
+        cell.features &= ~(QStyleOptionViewItem::HasDecoration | QStyleOptionViewItem::HasCheckIndicator);
         style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, option.widget);
         painter->save();
         painter->setClipRect(option.rect);
         painter->drawPixmap(option.rect.topLeft(), bitmap.value<QPixmap>());
         painter->restore();
+        if (checkBox)
+            style->drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &box, painter, option.widget);
+    }
+
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override
+    {
+        if (event == nullptr || view == nullptr || event->type() != QEvent::ToolTip ||
+            index.data(Qt::ToolTipRole).isValid())
+            return QStyledItemDelegate::helpEvent(event, view, option, index);
+        QStyleOptionViewItem cell = option;
+        initStyleOption(&cell, index);
+        QStyle* style = view->style();
+        // The room the style leaves the text: its rectangle less the margins on both sides.
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+        const int room = style->subElementRect(QStyle::SE_ItemViewItemText, &cell, view).width() - 2 * margin;
+        const bool cut = !cell.text.isEmpty() && QFontMetrics(cell.font).horizontalAdvance(cell.text) > room;
+        QToolTip::showText(event->globalPos(), cut ? cell.text : QString(), view->viewport(), option.rect);
+        event->setAccepted(cut);
+        return cut;
     }
 };
 
@@ -521,6 +551,29 @@ void DpListWindow::applyCell(int row, int column)
     item->setData(column, kBitmapRole, pixmap.isNull() ? QVariant() : QVariant(pixmap));
 }
 
+void DpListWindow::emptyCell(int row, int column)
+{
+    Row* item = rowAt(row);
+    if (item == nullptr || column < 0)
+        return;
+    for (const int role : {int(Qt::DisplayRole), int(Qt::ForegroundRole), int(Qt::BackgroundRole), int(Qt::FontRole),
+                           int(Qt::ToolTipRole), kBitmapRole})
+        item->setData(column, role, QVariant());
+    RowRecord* r = item->record.get();
+    if (r == nullptr || column >= kAttributeColumns)
+        return;
+    const uint32_t bit = 1u << column;
+    const auto i = static_cast<std::size_t>(column);
+    r->textEditable &= ~bit;
+    r->listEditable &= ~bit;
+    r->bitmapBits &= ~bit;
+    r->textColour[i] = kDefaultColour;
+    r->background[i] = kDefaultColour;
+    r->style[i] = StyleProportional;
+    r->bitmap[i] = 0;
+    r->transparent[i] = 0;
+}
+
 int DpListWindow::InsertRowAt(const std::string& text, int index, uint32_t textColour, int style)
 {
     if (index < 0 || index > topLevelItemCount())
@@ -816,6 +869,9 @@ bool DpListWindow::DeleteColumn(int column)
             withoutEntry(rec->bitmap, column, 0u);
             withoutEntry(rec->transparent, column, 0u);
         }
+        // Shrinking the column count shortens the header, not the rows: what a row held in its last
+        // column goes here.
+        emptyCell(r, count - 1);
     }
     setColumnCount(count - 1);
     for (int c = column; c + 1 < count; ++c)
@@ -834,6 +890,9 @@ int DpListWindow::AddColumn(const std::string& title, int width, int alignment)
     const Qt::Alignment align = alignment == 2 ? Qt::AlignRight : alignment == 1 ? Qt::AlignHCenter : Qt::AlignLeft;
     headerItem()->setTextAlignment(column, align | Qt::AlignVCenter);
     setColumnWidth(column, width);
+    // A new column starts empty, in the list's own colours and font.
+    for (int r = 0; r < topLevelItemCount(); ++r)
+        emptyCell(r, column);
     return column;
 }
 

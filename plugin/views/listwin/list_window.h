@@ -169,6 +169,8 @@ private:
     bool validCell(int row, int column) const;
     RowRecord& record(int row);
     void applyCell(int row, int column);
+    // No text, no bitmap, not editable, the list's own colours and font.
+    void emptyCell(int row, int column);
 
     bool m_checkBoxes = false;
 };

@@ -25,6 +25,8 @@
 #include <QTimer>
 #include <QLineEdit>
 #include <QToolBar>
+#include <QToolTip>
+#include <QHelpEvent>
 #include <QLayout>
 
 #include <gtest/gtest.h>
@@ -287,12 +289,109 @@ TEST(ListWindow, DeletingAColumnMovesTheWidthsWithTheTexts)
     }
 }
 
+// Deleting columns and adding new ones, in several orders, over three rows with coloured cells: every
+// cell of every column reads, and shows, what the column it now belongs to held, and an added column
+// is empty in the list's own colours (also when every column went before).
+TEST(ListWindow, DeletedColumnsLeaveNothingBehindForAddedOnes)
+{
+    struct Cell {
+        std::string text;
+        uint32_t colour = kDefaultColour;
+        uint32_t background = kDefaultColour;
+    };
+    struct Column {
+        std::string title;
+        std::vector<Cell> cells;
+    };
+    // A step deletes the column at an index, or (index -1) adds a column with the title.
+    struct Step {
+        int gone;
+        std::string title;
+    };
+    const std::vector<std::vector<Step>> orders = {
+        {{0, ""}, {-1, "Added"}},
+        {{1, ""}, {-1, "Added"}},
+        {{2, ""}, {-1, "Added"}},
+        {{2, ""}, {0, ""}, {-1, "Added"}, {-1, "More"}},
+        {{0, ""}, {0, ""}, {0, ""}, {-1, "Added"}},
+        {{2, ""}, {1, ""}, {0, ""}, {-1, "A"}, {-1, "B"}, {-1, "C"}, {-1, "D"}},
+    };
+    constexpr uint32_t kRed = 0xFF0000, kBlue = 0x0000FF, kGreen = 0x00FF00, kYellow = 0xFFFF00;
+    for (std::size_t order = 0; order < orders.size(); ++order) {
+        SCOPED_TRACE(order);
+        RecordingList list;
+        list.OnInitialUpdate();
+        std::vector<Column> expected = {{"Function", {}}, {"Calls", {}}, {"Note", {}}};
+        for (const Column& column : expected)
+            list.AddColumn(column.title, 80, 0);
+        for (int r = 0; r < 3; ++r) {
+            const std::string n = std::to_string(r);
+            list.InsertRow("function " + n, 1);
+            list.SetItemText(r, 1, "calls " + n);
+            list.SetItemText(r, 2, "old note " + n);
+            expected[0].cells.push_back({"function " + n});
+            expected[1].cells.push_back({"calls " + n});
+            expected[2].cells.push_back({"old note " + n});
+        }
+        list.SetCellTextColour(1, 2, kRed); // the red note of row 1
+        expected[2].cells[1].colour = kRed;
+        list.SetCellTextColour(0, 1, kBlue);
+        expected[1].cells[0].colour = kBlue;
+        list.SetRowBackground(2, kGreen); // the whole row, then one cell of it
+        list.SetCellBackground(2, 2, kYellow);
+        for (Column& column : expected)
+            column.cells[2].background = kGreen;
+        expected[2].cells[2].background = kYellow;
+        list.SetCellEditable(1, 2, true);
+
+        for (const Step& step : orders[order]) {
+            if (step.gone >= 0) {
+                ASSERT_TRUE(list.DeleteColumn(step.gone));
+                expected.erase(expected.begin() + step.gone);
+            } else {
+                EXPECT_EQ(list.AddColumn(step.title, 60, 0), static_cast<int>(expected.size()));
+                expected.push_back({step.title, std::vector<Cell>(3)});
+            }
+        }
+
+        ASSERT_EQ(list.columnCount(), static_cast<int>(expected.size()));
+        const auto shown = [](const QTreeWidgetItem* item, int column, int role) {
+            const QVariant value = item->data(column, role);
+            return value.isValid() ? value.value<QColor>().rgb() & 0xFFFFFFu : kDefaultColour;
+        };
+        for (int r = 0; r < 3; ++r) {
+            std::vector<std::string> texts;
+            std::vector<CellAttributes> attributes;
+            ASSERT_TRUE(list.GetRow(r, texts, attributes));
+            ASSERT_EQ(texts.size(), expected.size());
+            const QTreeWidgetItem* item = list.topLevelItem(r);
+            for (std::size_t c = 0; c < expected.size(); ++c) {
+                SCOPED_TRACE("row " + std::to_string(r) + ", column " + expected[c].title);
+                const Cell& cell = expected[c].cells[static_cast<std::size_t>(r)];
+                const int column = static_cast<int>(c);
+                EXPECT_EQ(platform::toStdString(list.headerItem()->text(column)), expected[c].title);
+                EXPECT_EQ(texts[c], cell.text);
+                EXPECT_EQ(platform::toStdString(item->text(column)), cell.text);
+                EXPECT_EQ(attributes[c].textColour, cell.colour);
+                EXPECT_EQ(shown(item, column, Qt::ForegroundRole), cell.colour);
+                EXPECT_EQ(attributes[c].background, cell.background);
+                EXPECT_EQ(shown(item, column, Qt::BackgroundRole), cell.background);
+                EXPECT_EQ(attributes[c].style, static_cast<int>(StyleProportional));
+                EXPECT_EQ(attributes[c].editable, r == 1 && expected[c].title == "Note");
+                EXPECT_FALSE(item->data(column, Qt::FontRole).isValid() &&
+                             item->data(column, Qt::FontRole).value<QFont>() != list.StyleFont(StyleProportional));
+            }
+        }
+    }
+}
+
 // A resource module of the test's own: a 6 x 5 bitmap (a red frame around a transparent green inside),
 // a toolbar of two buttons with its images, and a toolbar whose images are too narrow for its buttons.
 class TestResources final : public IfResourceModule {
 public:
-    static constexpr unsigned kFrame = 4800, kToolbar = 4801, kNarrowToolbar = 4802, kHello = 4810, kBye = 4811;
-    static constexpr uint32_t kRed = 0xFF0000, kGreen = 0x00FF00;
+    static constexpr unsigned kFrame = 4800, kToolbar = 4801, kNarrowToolbar = 4802, kSolid = 4803, kHello = 4810,
+                              kBye = 4811;
+    static constexpr uint32_t kRed = 0xFF0000, kGreen = 0x00FF00, kBlue = 0x0000FF;
 
     bool GetMenu(unsigned, IfMenu&) const override { return false; }
     bool GetString(unsigned id, std::string& text) const override
@@ -306,6 +405,10 @@ public:
     {
         if (id == kFrame) {
             bitmap = frame(kGreen);
+            return true;
+        }
+        if (id == kSolid) { // 40 x 30 of blue
+            bitmap = IfBitmap{40, 30, std::vector<uint32_t>(40 * 30, kBlue)};
             return true;
         }
         if (id == kToolbar || id == kNarrowToolbar) { // two 6 x 5 images side by side
@@ -397,6 +500,46 @@ TEST(ListWindow, CellBitmapsAreDrawnFromTheResourceModules)
     std::vector<CellAttributes> attributes;
     ASSERT_TRUE(list.GetRow(2, texts, attributes));
     EXPECT_EQ(attributes[1].bitmap, 4899u);
+}
+
+// In a list with check boxes the row's check box is drawn over a picture in its first cell: the box
+// shows, checked or not, where the picture would otherwise cover it.
+TEST(ListWindow, TheCheckBoxIsDrawnOverTheCellsPicture)
+{
+    TestResources resources;
+    RecordedModule recorded(resources);
+    RecordingList list;
+    list.OnInitialUpdate();
+    list.AddColumn("A", 80, 0);
+    list.SetCheckBoxes(true);
+    ASSERT_EQ(list.InsertBitmapRow(TestResources::kSolid, 0xFFFFFF, 1), 0);
+    ASSERT_EQ(list.InsertBitmapRow(TestResources::kSolid, 0xFFFFFF, 1), 1);
+    list.SetItemCheck(0, true);
+    list.resize(240, 160);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    const QImage image = list.viewport()->grab().toImage();
+    // The box lies at the cell's left, as high as the row; the edges are left out, where a focus
+    // frame may be drawn.
+    auto boxArea = [&](int row) {
+        const QRect cell = list.visualRect(list.model()->index(row, 0));
+        return image.copy(QRect(cell.left() + 2, cell.top() + 2, cell.height() + 4, cell.height() - 4));
+    };
+    auto notBlue = [](const QImage& area) {
+        int count = 0;
+        for (int y = 0; y < area.height(); ++y)
+            for (int x = 0; x < area.width(); ++x)
+                count += area.pixelColor(x, y) != QColor(Qt::blue) ? 1 : 0;
+        return count;
+    };
+    const QImage checked = boxArea(0);
+    const QImage unchecked = boxArea(1);
+    EXPECT_GT(notBlue(checked), 0);
+    EXPECT_GT(notBlue(unchecked), 0);
+    EXPECT_NE(checked, unchecked);
+    // The picture is still drawn beside the box.
+    const QRect cell = list.visualRect(list.model()->index(1, 0));
+    EXPECT_EQ(image.pixelColor(cell.left() + 36, cell.top() + 2), QColor(Qt::blue));
 }
 
 class ToolbarList final : public DpListWindow {
@@ -538,6 +681,19 @@ protected:
             dk::PluginApiExit();
         dk::bindKernelTable(nullptr);
     }
+    // "main" counted twice and "idle" added; then a new session in which the debugger refuses to set
+    // the breakpoint of "main" again and sets the one of "idle".
+    void countMainTwiceThenRefuseIt()
+    {
+        ASSERT_TRUE(CallCountStore::AddFunction("main"));
+        ASSERT_TRUE(CallCountStore::AddFunction("idle"));
+        kernel.hit(0, 0x2000);
+        kernel.hit(0, 0x2000);
+        ASSERT_EQ(dk::PluginApiExit(), 0);
+        kernel.injectFailure(DK_BREAKPOINT_SET, 0xFFFF, 1); // "main" is refused, "idle" set
+        ASSERT_EQ(dk::PluginApiInit(kernel.table()), 0);
+    }
+
     simdbg::SimKernel kernel;
 };
 
@@ -646,13 +802,7 @@ TEST_F(CallCountTest, FunctionsCountOnAcrossSessions)
 // counted (greyed, its count marked) until a stop sets it again, which the window shows by itself.
 TEST_F(CallCountTest, AFunctionTheDebuggerRefusedIsShownAsNotCounted)
 {
-    ASSERT_TRUE(CallCountStore::AddFunction("main"));
-    ASSERT_TRUE(CallCountStore::AddFunction("idle"));
-    kernel.hit(0, 0x2000);
-    kernel.hit(0, 0x2000);
-    ASSERT_EQ(dk::PluginApiExit(), 0);
-    kernel.injectFailure(DK_BREAKPOINT_SET, 0xFFFF, 1); // "main" is refused, "idle" set
-    ASSERT_EQ(dk::PluginApiInit(kernel.table()), 0);
+    ASSERT_NO_FATAL_FAILURE(countMainTwiceThenRefuseIt());
     kernel.hit(0, 0x2000);
 
     CallCountWindow window;
@@ -686,6 +836,35 @@ TEST_F(CallCountTest, AFunctionTheDebuggerRefusedIsShownAsNotCounted)
     window.OnIdle();
     EXPECT_EQ(row(0).first[1], "1");
     EXPECT_EQ(row(0).second[0].textColour, kDefaultColour);
+}
+
+// At the default width of "Calls" the warning of a function that is not counted is cut off: the cell
+// shows its whole text as a tool tip. Cells whose text fits show none.
+TEST_F(CallCountTest, TheNotCountedWarningIsReadableAsTheCellsToolTip)
+{
+    ASSERT_NO_FATAL_FAILURE(countMainTwiceThenRefuseIt());
+
+    CallCountWindow window;
+    window.OnInitialUpdate();
+    window.OnIdle();
+    window.resize(400, 200);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_EQ(window.GetColumnWidthAt(1), 60);
+    auto hover = [&](int row, int column) {
+        const QRect cell = window.visualRect(window.model()->index(row, column));
+        QHelpEvent event(QEvent::ToolTip, cell.center(), window.viewport()->mapToGlobal(cell.center()));
+        QApplication::sendEvent(window.viewport(), &event);
+        return event.isAccepted();
+    };
+    for (const auto& [row, column] : {std::pair{0, 0}, std::pair{1, 0}, std::pair{1, 1}}) {
+        EXPECT_FALSE(hover(row, column)) << row << ", " << column;
+        EXPECT_FALSE(QToolTip::isVisible()) << row << ", " << column;
+    }
+    EXPECT_TRUE(hover(0, 1));
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), "2 (not counted)");
+    QToolTip::hideText();
 }
 
 // Each command of the context menu shows its prompt in the IDE's status bar while the user is on it;

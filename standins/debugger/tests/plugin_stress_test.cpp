@@ -1,6 +1,6 @@
-// The built plug-in under a host of its own: Exit races a debugger thread that keeps notifying and
-// an IDE thread that keeps shutting its side down, round after round. Under the sanitizers any
-// access to a destroyed object fails the run.
+// The built plug-in under a host of its own: Exit races a debugger thread that keeps notifying, an
+// IDE thread that keeps shutting its side down, and Init with the exports that create the plug-in
+// object, round after round. Under the sanitizers any access to a destroyed object fails the run.
 
 #include "standins/debugger/plugin_host.h"
 #include "standins/debugger/sim_kernel.h"
@@ -8,10 +8,15 @@
 
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+#include <sched.h>
+
 #include <memory>
 
 #include <atomic>
+#include <barrier>
 #include <cstring>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -166,6 +171,132 @@ TEST_F(SimPluginStressTest, ExitRacesEverySlotThatNeedsNoHostObject)
     EXPECT_TRUE(kernel.unexpectedEntries().empty());
     EXPECT_TRUE(kernel.ledgerErrors().empty());
 }
+
+// Each round releases three threads together on a plug-in without an object: one calls an export
+// that creates the object (or reaches the one just made), one calls Init, one calls Exit after a spin
+// of 0 to 2,000 steps. Whichever order they take, no call touches the object after Exit freed it,
+// every call answers as it should, and every registration is given back.
+enum class Creator { StartGui, CreateObject, Init };
+
+class SimPluginCreationRaceTest : public SimPluginStressTest, public ::testing::WithParamInterface<Creator> {};
+
+constexpr int kCreationRounds = 3000;
+
+void spin(int steps)
+{
+    std::atomic<int> counter{0};
+    while (counter.fetch_add(1, std::memory_order_relaxed) < steps) {
+    }
+}
+
+// The processors a thread may run on. Racers kept on one processor preempt each other at every lock
+// they hand over, where a wrong order shows; on processors of their own they run truly at once.
+class Processors {
+public:
+    Processors() { m_valid = pthread_getaffinity_np(pthread_self(), sizeof m_all, &m_all) == 0; }
+
+    void keepOnOne() const
+    {
+        for (int cpu = 0; m_valid && cpu < CPU_SETSIZE; ++cpu)
+            if (CPU_ISSET(cpu, &m_all)) {
+                cpu_set_t one;
+                CPU_ZERO(&one);
+                CPU_SET(cpu, &one);
+                pthread_setaffinity_np(pthread_self(), sizeof one, &one);
+                return;
+            }
+    }
+    void allowAll() const
+    {
+        if (m_valid)
+            pthread_setaffinity_np(pthread_self(), sizeof m_all, &m_all);
+    }
+
+private:
+    cpu_set_t m_all;
+    bool m_valid = false;
+};
+
+TEST_P(SimPluginCreationRaceTest, ExitRacesInitAndAnExportThatCreatesTheObject)
+{
+    const Creator creator = GetParam();
+    std::atomic<int> exitSpin{0};
+    std::atomic<bool> sharedProcessor{false};
+    std::atomic<bool> stop{false};
+    std::atomic<int> wrongAnswers{0};
+    // Three racers and the test's own thread meet at the start and at the end of every round.
+    std::barrier start(4);
+    std::barrier done(4);
+    auto racer = [&](std::function<bool()> call) {
+        return std::thread([&, call] {
+            const Processors processors;
+            bool onOne = false;
+            for (;;) {
+                start.arrive_and_wait();
+                if (stop.load())
+                    return;
+                if (onOne != sharedProcessor.load()) {
+                    onOne = !onOne;
+                    onOne ? processors.keepOnOne() : processors.allowAll();
+                }
+                if (!call())
+                    wrongAnswers.fetch_add(1);
+                done.arrive_and_wait();
+            }
+        });
+    };
+    std::vector<std::thread> threads;
+    threads.push_back(racer([&] {
+        switch (creator) {
+        case Creator::StartGui:
+            return host.startGui() == 1;
+        case Creator::CreateObject:
+            return host.createObject() != nullptr;
+        case Creator::Init:
+            return host.init(kernel.table()) == DK_STATUS_OK;
+        }
+        return false;
+    }));
+    threads.push_back(racer([&] { return host.init(kernel.table()) == DK_STATUS_OK; }));
+    threads.push_back(racer([&] {
+        spin(exitSpin.load());
+        return host.exit() == DK_STATUS_OK;
+    }));
+    for (int round = 0; round < kCreationRounds; ++round) {
+        exitSpin.store(round * 7919 % 2001);
+        sharedProcessor.store(round % 3 != 2);
+        start.arrive_and_wait();
+        done.arrive_and_wait();
+        // Whatever the round left (a session, or an object the IDE side made) ends here, so that the
+        // next round begins without an object.
+        ASSERT_EQ(host.init(kernel.table()), DK_STATUS_OK) << "round " << round;
+        ASSERT_EQ(host.exit(), DK_STATUS_OK) << "round " << round;
+        ASSERT_FALSE(kernel.registered()) << "round " << round;
+    }
+    stop.store(true);
+    start.arrive_and_wait();
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(wrongAnswers.load(), 0);
+    EXPECT_EQ(host.shutDownGui(), 1u);
+    EXPECT_EQ(kernel.callCount(DK_REGISTER_PLUGIN), kernel.callCount(DK_UNREGISTER_PLUGIN));
+    EXPECT_TRUE(kernel.unexpectedEntries().empty());
+    EXPECT_TRUE(kernel.ledgerErrors().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryCreatingExport, SimPluginCreationRaceTest,
+                         ::testing::Values(Creator::StartGui, Creator::CreateObject, Creator::Init),
+                         [](const ::testing::TestParamInfo<Creator>& info) {
+                             switch (info.param) {
+                             case Creator::StartGui:
+                                 return "IfStartGuiModule";
+                             case Creator::CreateObject:
+                                 return "DpCreatePluginObject";
+                             case Creator::Init:
+                                 return "PluginApiInit";
+                             }
+                             return "unknown";
+                         });
 
 TEST_F(SimPluginStressTest, RepeatedInitGivesEveryRegistrationBack)
 {
