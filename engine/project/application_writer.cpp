@@ -200,21 +200,15 @@ void ApplicationWriter::writeObjectData(SectionedFileSection& s, int32_t classTy
     for (const ObjectKey& key : objectKeysOfClass(classType)) {
         const char* field = block + key.offset;
         switch (key.kind) {
-        case ObjectKeyKind::Integer:
-        case ObjectKeyKind::Size: {
-            int32_t value = 0;
-            std::memcpy(&value, field, sizeof value);
-            m_out.addInt(s, key.name, value);
-            break;
-        }
+        case ObjectKeyKind::Number:
         case ObjectKeyKind::Flag: {
             int32_t value = 0;
             std::memcpy(&value, field, sizeof value);
-            m_out.addFlag(s, key.name, value);
+            m_out.addField(s, key.field, value);
             break;
         }
         case ObjectKeyKind::Text:
-            m_out.addText(s, key.name, textOf(field, kNameSize));
+            m_out.addText(s, key.field.key, textOf(field, kNameSize));
             break;
         case ObjectKeyKind::ContextFlags:
         case ObjectKeyKind::AttributeFlags: {
@@ -223,7 +217,7 @@ void ApplicationWriter::writeObjectData(SectionedFileSection& s, int32_t classTy
             for (int32_t i = 0; i < rows && i < kMaxExtendedContexts; ++i) {
                 int32_t value = 0;
                 std::memcpy(&value, field + i * sizeof(int32_t), sizeof value);
-                m_out.addFlag(s, std::string(key.name) + std::to_string(i), value);
+                m_out.addField(s, key.field, value, std::string(key.field.key) + std::to_string(i));
             }
             break;
         }
