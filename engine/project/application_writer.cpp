@@ -6,6 +6,7 @@
 #include "engine/project/file_messages.h"
 #include "engine/project/name_rules.h"
 #include "engine/project/object_keys.h"
+#include "engine/project/project_check.h"
 #include "engine/project/section_io.h"
 #include "engine/records/records.h"
 #include "engine/records/text_field.h"
@@ -248,6 +249,12 @@ int ApplicationFile::Write()
         showFileError(formatMessage("Unable to write application file %s: the application name \"%s\" cannot %s",
                                     path, textString(app.name), problem));
         return 0;
+    }
+    if (m_project != nullptr) {
+        if (const std::string problem = ProjectWriteProblem(*m_project); !problem.empty()) {
+            showFileError(formatMessage("Unable to write application file %s: %s", path, problem));
+            return 0;
+        }
     }
     // The file is built apart from the record's copy, which is replaced only after a good write.
     auto file = std::make_unique<SectionedFile>(path, true, false, false);
