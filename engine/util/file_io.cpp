@@ -145,6 +145,13 @@ bool writeTemporary(const std::string& target, const std::string& temporary, std
         step = ReplaceFailure::ReadOnly;
         return false;
     }
+    // Only a regular file is replaced: a folder, pipe or device in its place is refused before anything
+    // is written, so a save of several files never finds it at the rename.
+    if (exists && !S_ISREG(old.st_mode)) {
+        error = S_ISDIR(old.st_mode) ? EISDIR : EINVAL;
+        step = ReplaceFailure::CreateTemporary;
+        return false;
+    }
     // A temporary left behind (a file, or a link planted at its name) is removed, never written through:
     // the temporary is always a new file. Anything else at the name (a folder) makes the create fail.
     ::unlink(temporary.c_str());
