@@ -218,6 +218,10 @@ namespace {
 void replaceIn(const fs::path& file, const std::string& from, const std::string& to)
 {
     std::string text = readText(file);
+    if (from.empty()) {
+        std::ofstream(file, std::ios::binary) << text + to;
+        return;
+    }
     const std::size_t at = text.find(from);
     ASSERT_NE(at, std::string::npos) << from;
     std::ofstream(file, std::ios::binary) << text.replace(at, from.size(), to);
@@ -266,6 +270,16 @@ TEST(ConsoleJourney, DamagedProjectsAreRefusedWithTheirCodeAndMessageAndNoFileCh
          4,
          lost + "application name \"a/../../../pwn\" of CPU \"Main\" cannot contain any of the following "
                 "characters: \\/:*?\"<>|"},
+        // What a hand-edited file holds is never dropped.
+        {"zero byte in an application file", {{"monitor.app", "Raised", std::string("Raised\0", 7)}}, 4,
+         "Unable to load application file monitor.app: line 153 holds a zero byte"},
+        {"zero byte in a kernel file", {{"main.cpu", "Writeable=1", std::string("Writeable=1\0", 12)}}, 4,
+         "Unable to load kernel file main.cpu: line "},
+        {"kernel section again in other letters", {{"main.cpu", "", "\r\n[Kernel]\r\nWriteable=0\r\n"}}, 4,
+         "Unable to load kernel file main.cpu: sections \"KERNEL\" and \"Kernel\" differ only in case"},
+        {"kernel key again in other letters", {{"main.cpu", "Value=500\r\n", "Value=500\r\nvalue=5\r\n"}}, 4,
+         "Unable to load kernel file main.cpu: keys \"Value\" and \"value\" in section \"Tick Rate\" differ only in "
+         "case"},
         {"CPU name that makes a path",
          {{"demo.omb", "Comms=\r\n", "C:x=\r\n"}, {"demo.omb", "[Comms]", "[C:x]"}}, 4,
          lost + "the CPU name \"C:x\" cannot contain any of the following characters: \\/:*?\"<>|"},

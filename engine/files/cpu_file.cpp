@@ -121,7 +121,7 @@ std::string KernelReadBackProblem(const KernelRecord& kernel, const std::string&
     } free{read};
     if (!CpuRecordHandler::CloneKernelRecord(read, kernel))
         return std::string(kReadBackRefused) + "there is not enough memory to read it";
-    SectionedFile file(path, false, false, false);
+    SectionedFile file(path, true, false, false);
     const std::string refused = QuietReadProblem([&] {
         file.ParseSectionedText(bytes, true);
         if (!CheckParsedFile(file, "kernel", path))
@@ -244,7 +244,7 @@ bool CpuFile::ReadKernelFile()
     }
     SectionedFile& file = KernelFile();
     file.SetPath(path);
-    file.ParseSectionedText(std::string_view(bytes).substr(0, bytes.find('\0')), true);
+    file.ParseSectionedText(bytes, true);
     if (!CheckParsedFile(file, "kernel", path))
         return false;
     std::string problem;
