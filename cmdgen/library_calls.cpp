@@ -31,8 +31,13 @@ std::string startFailureText(int error)
 
 std::string PrintFailureReason(const platform::PrintResult& result)
 {
+    if (!result.commandError.empty())
+        return "The print command cannot be run: " + result.commandError + ".";
     if (result.startError != 0)
         return startFailureText(result.startError);
+    if (result.stillRunning)
+        return "The print command \"" + result.program + "\" had not ended after " +
+               std::to_string(result.waitedMilliseconds / 1000) + " seconds; it is left to finish on its own.";
     if (result.signal != 0)
         return "The print command \"" + result.program + "\" was ended by signal " + std::to_string(result.signal) + ".";
     return "The print command \"" + result.program + "\" ended with exit status " + std::to_string(result.exitStatus) +
