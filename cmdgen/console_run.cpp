@@ -151,8 +151,11 @@ int processProject(const RunOptions& options, std::ostream& out)
 
     ConsoleSession session;
     engine::ConfigFile::ResetConfigRecord(session.config, true);
-    // The reader shows its own message on failure, also for a configuration without models.
-    if (!engine::ConfigFile::Read(session.config, configPath))
+    // The reader shows its own message on failure, also for a configuration without models. A file whose
+    // GENERAL section is missing keeps the models read before it, and the run goes on with them, as the
+    // desktop program does; without models there is nothing to open a project with.
+    if (!engine::ConfigFile::Read(session.config, configPath) &&
+        (session.config.models == nullptr || session.config.modelCount <= 0))
         return CodeConfigMissing;
     engine::ProjectManager::ResetProject(session.project, true);
     // A relative project name is resolved against the starting folder only; when that folder cannot be

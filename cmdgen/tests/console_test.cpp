@@ -77,6 +77,17 @@ TEST_F(Console, MissingConfigurationAndProject)
     EXPECT_EQ(result.code, 4);
     EXPECT_NE(result.err.find("is longer than 259 characters"), std::string::npos) << result.err;
 
+    // A configuration without its GENERAL section keeps the models read before it: the run goes on with them.
+    std::ofstream(fixture.bin() / "ombagen.cfg") << "[MODELS]\r\nZ5 Standard=models/z5std.mdl\r\n"
+                                                    "Z5 Multiprocessor=models/z5mp.mde\r\n";
+    result = fixture.run({"demo.omb", "-cMain", "-aControl"});
+    EXPECT_EQ(result.code, 0) << result.out << result.err;
+    EXPECT_NE(result.err.find("Unable to locate required section \"GENERAL\" in configuration file"),
+              std::string::npos)
+        << result.err;
+    EXPECT_NE(fixture.callLog().find("application=\"Control\""), std::string::npos);
+    fs::remove(fixture.scratch() / "calls.log");
+
     // A configuration that offers no model cannot open any CPU.
     std::ofstream(fixture.bin() / "ombagen.cfg") << "[MODELS]\r\n[GENERAL]\r\n";
     result = fixture.run({"demo.omb", "-x"});
