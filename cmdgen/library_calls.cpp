@@ -62,6 +62,13 @@ bool GenerateApplicationCode(const GeneratorRecords& records, bool force, std::o
 bool WriteApplicationReport(const GeneratorRecords& records, std::ostream& out)
 {
     out.flush();
+    // A report the system could not create is named with the reason before the library is asked for it.
+    const std::string reportName = engine::ReportFileName(*records.cpu, *records.application);
+    if (const std::string problem = engine::ReportFileNameProblem(reportName); !problem.empty()) {
+        platform::messageBox("Unable to write report file " + reportName + ": " + problem, "Error",
+                             platform::MbOk | platform::MbIconError);
+        return false;
+    }
     const std::string version = engine::VersionText(*records.cpu);
     const engine::GeneratorCallOutcome outcome =
         engine::CallPrintSystem(records.project, *records.cpu, *records.application, records.config,

@@ -612,3 +612,25 @@ TEST(ConsoleJourney, GlobalObjectNamesSharedByTwoCpusAreWarnedAboutOnceEach)
                     "name before generating code.\n";
     EXPECT_EQ(result.err, expected);
 }
+
+// A report whose name the system cannot create (a CPU and an application of 127 characters each) is named
+// with the reason; the other applications still get their reports, and the run ends with code 8.
+TEST(ConsoleJourney, AReportNameTooLongForTheSystemIsNamedAndTheOthersAreWritten)
+{
+    ConsoleFixture fixture;
+    ASSERT_TRUE(fixture.ready());
+    const std::string cpu(127, 'M');
+    const std::string application(127, 'C');
+    replaceIn(fixture.project() / "demo.omb", "Main=\r\n", cpu + "=\r\n");
+    replaceIn(fixture.project() / "demo.omb", "[Main]", "[" + cpu + "]");
+    replaceIn(fixture.project() / "demo.omb", "Control=control.app", application + "=control.app");
+    replaceIn(fixture.project() / "control.app", "Name=Control", "Name=" + application);
+    const RunResult result = fixture.run({"demo.omb", "-x", "-p"});
+    EXPECT_EQ(result.code, 8) << result.out << result.err;
+    const std::string report = "reports/" + cpu + "_" + application + ".txt";
+    EXPECT_NE(result.err.find("Error: Unable to write report file " + report +
+                              ": its name is 259 characters long, longer than the 255 a file name may have"),
+              std::string::npos)
+        << result.err;
+    EXPECT_EQ(fixture.printLog(), "reports/" + cpu + "_Monitor.txt\nreports/Comms_Link.txt\n");
+}
