@@ -291,6 +291,17 @@ TEST(ConsoleJourney, DamagedProjectsAreRefusedWithTheirCodeAndMessageAndNoFileCh
         {"kernel key again in other letters", {{"main.cpu", "Value=500\r\n", "Value=500\r\nvalue=5\r\n"}}, 4,
          "Unable to load kernel file main.cpu: keys \"Value\" and \"value\" in section \"Tick Rate\" differ only in "
          "case"},
+        // The model's own numbers go through the one number reader.
+        {"type size beyond 32 bits", {{"models/z5std.mdl", "Type_4_Size=4", "Type_4_Size=4294967296"}}, 4,
+         "Unable to load model file models/z5std.mdl: the value 4294967296 of \"Type_4_Size\" in section \"Types\" "
+         "is outside the range 0 to 2147483647"},
+        {"type size below zero", {{"models/z5std.mdl", "Type_1_Size=1", "Type_1_Size=-1"}}, 4,
+         "the value -1 of \"Type_1_Size\" in section \"Types\" is outside the range 0 to 2147483647"},
+        {"structure count below zero", {{"models/z5std.mdl", "NumberOfStructures=35", "NumberOfStructures=-1"}}, 4,
+         "the value -1 of \"NumberOfStructures\" in section \"Structures\" is outside the range 0 to 2147483647"},
+        {"attribute bit that is no number", {{"models/z5std.mdl", "ATTR_WAITERS=2", "ATTR_WAITERS=abc"}}, 4,
+         "Unable to load model file models/z5std.mdl: the value abc of \"ATTR_WAITERS\" in section \"CLASS "
+         "PROPERTIES\" is not a whole number in the range 0 to 31"},
         {"CPU name that makes a path",
          {{"demo.omb", "Comms=\r\n", "C:x=\r\n"}, {"demo.omb", "[Comms]", "[C:x]"}}, 4,
          lost + "the CPU name \"C:x\" cannot contain any of the following characters: \\/:*?\"<>|"},
@@ -409,7 +420,7 @@ TEST(ConsoleJourney, ProjectsThatCouldNotBeSavedAsTheyStandAreRefusedAtOpen)
          "OMBAgenCmd: Model file models/z5std.mdl: classes \"Task\" and \"Semaphore\" have the same number 8\n"},
         {"member count beyond 32 bits", "models/z5std.mdl", "NumberOfMembers=3", "NumberOfMembers=99999999999",
          "OMBAgenCmd: Unable to load model file models/z5std.mdl: the value 99999999999 of \"NumberOfMembers\" in "
-         "section \"Structure_KWSHDR\" is outside the range -2147483648 to 2147483647\n"},
+         "section \"Structure_KWSHDR\" is outside the range 0 to 2147483647\n"},
     };
     for (const Damage& damage : damages) {
         SCOPED_TRACE(damage.name);

@@ -277,12 +277,9 @@ bool ModelReader::readClassProperties()
     }
     for (const SectionedFileEntry* entry : s->Entries()) {
         // The number picks one of the record's attribute-bit names; a number beyond them is refused, not skipped.
-        const std::uint32_t bit = ParseNumber(entry->GetValue());
-        if (bit >= static_cast<std::uint32_t>(kAttributeBitCount)) {
-            ShowLoadProblem("model", m_path,
-                            FormatText("the value %s of \"%s\" in section \"CLASS PROPERTIES\" is outside the range 0 "
-                                       "to %d",
-                                       entry->GetValue().c_str(), entry->GetName().c_str(), kAttributeBitCount - 1));
+        const std::int32_t bit = m_numbers.number(*s, entry->GetName(), -1, {0, kAttributeBitCount - 1});
+        if (bit < 0) {
+            ShowLoadProblem("model", m_path, m_numbers.problem());
             return false;
         }
         if (!storeText(m_kernel.attributeBitNames[bit], entry->GetName(), entry->GetName(), "CLASS PROPERTIES"))
@@ -312,7 +309,8 @@ bool ModelReader::readClassTypes()
     m_kernel.classCount = static_cast<int32_t>(count);
     for (std::size_t i = 0; i < count; ++i) {
         const SectionedFileEntry* entry = list->GetEntry(i);
-        rows[i].classType = static_cast<int32_t>(ParseNumber(entry->GetValue()));
+        // A value that is no whole number is no class number (never the number its first digits give).
+        rows[i].classType = IsWholeNumber(entry->GetValue()) ? static_cast<int32_t>(ParseNumber(entry->GetValue())) : 0;
         if (!storeText(rows[i].name, entry->GetName(), entry->GetName(), "CLASS TYPES"))
             return false;
         // Only the kernel's own classes have objects an application file can hold and read back.
