@@ -302,6 +302,18 @@ TEST(ConsoleJourney, DamagedProjectsAreRefusedWithTheirCodeAndMessageAndNoFileCh
         {"attribute bit that is no number", {{"models/z5std.mdl", "ATTR_WAITERS=2", "ATTR_WAITERS=abc"}}, 4,
          "Unable to load model file models/z5std.mdl: the value abc of \"ATTR_WAITERS\" in section \"CLASS "
          "PROPERTIES\" is not a whole number in the range 0 to 31"},
+        {"option value above the model's maximum", {{"control.app", "Value=128", "Value=99999"}}, 4,
+         "Unable to load application file control.app: the value 99999 of \"Value\" in section \"Trace Buffer Size\" "
+         "is outside the range 16 to 1024 the model gives"},
+        {"kernel option above the model's maximum", {{"main.cpu", "Value=500", "Value=99999"}}, 4,
+         "Unable to load kernel file main.cpu: the value 99999 of \"Value\" in section \"Tick Rate\" is outside the "
+         "range 10 to 10000 the model gives"},
+        {"stack below the model's minimum", {{"monitor.app", "Stack Size=512", "Stack Size=1"}}, 4,
+         "Unable to load application file monitor.app: the value 1 of \"Stack Size\" in section \"tskMon\" is outside "
+         "the range 128 to 32768 the model gives"},
+        {"option sharing a kernel section", {{"models/z5std.mdl", "Idle Hook=\r\n", "Task=\r\n"}}, 4,
+         "Unable to load model file models/z5std.mdl: the kernel file section \"Task\" would hold both the option "
+         "\"Task\" and the class \"Task\""},
         {"CPU name that makes a path",
          {{"demo.omb", "Comms=\r\n", "C:x=\r\n"}, {"demo.omb", "[Comms]", "[C:x]"}}, 4,
          lost + "the CPU name \"C:x\" cannot contain any of the following characters: \\/:*?\"<>|"},

@@ -5,6 +5,7 @@
 #include "engine/files/file_chooser.h"
 #include "engine/files/file_message.h"
 #include "engine/ops/cpu_record_handler.h"
+#include "engine/records/model_option.h"
 #include "engine/records/text_field.h"
 #include "engine/sectioned/field_numbers.h"
 #include "engine/sectioned/sectioned_file.h"
@@ -160,6 +161,14 @@ bool GetKernelSections(KernelRecord& kernel, const SectionedFile& file, std::str
         const SectionedFileSection* s = file.FindSection(textOf(row.sectionName));
         row.value = s ? numbers.field(*s, kernelField("OPTION", "Value"), 0) : 0;
         row.state = s ? numbers.field(*s, kernelField("OPTION", "State"), 1) : 1;
+        // A number option's value lies within the model's minimum and maximum for it.
+        if (s != nullptr && numbers.ok() && !optionValueFits(row, row.value)) {
+            if (problem != nullptr)
+                *problem = FormatText("the value %d of \"Value\" in section \"%s\" is outside the range %d to %d the "
+                                      "model gives",
+                                      row.value, textString(row.sectionName).c_str(), row.minimum, row.maximum);
+            return false;
+        }
     }
     for (int32_t i = 0; kernel.classes && i < kernel.classCount; ++i) {
         KernelClassRecord& c = kernel.classes[i];
