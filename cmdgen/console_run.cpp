@@ -10,11 +10,15 @@
 #include "engine/footprint/footprint.h"
 #include "engine/ops/project_manager.h"
 #include "engine/records/text_field.h"
+#include "engine/util/file_io.h"
 #include "engine/util/path.h"
 #include "engine/util/program_title.h"
 #include "platform/core/message_service.h"
 
+#include <cerrno>
 #include <cstring>
+
+#include <sys/stat.h>
 
 namespace cmdgen {
 
@@ -76,6 +80,7 @@ int generateApplications(const RunOptions& options, ConsoleSession& session, std
     engine::ProjectRecord& project = session.project;
     bool cpuFound = false;
     bool applicationFound = false;
+    bool reportFailed = false;
     const int32_t cpuCount = project.cpus ? project.cpuCount : 0;
     for (int32_t c = 0; c < cpuCount; ++c) {
         engine::CpuRecord& cpu = project.cpus[c];
@@ -94,15 +99,16 @@ int generateApplications(const RunOptions& options, ConsoleSession& session, std
 
             out << "Generating code for CPU \"" << cpuName << "\", Application \"" << applicationName << "\"...";
             engine::ComputeApplicationFootprint(&project, cpu, application);
-            bool ok = GenerateApplicationCode(records, options.force, out);
+            const bool ok = GenerateApplicationCode(records, options.force, out);
             out << (ok ? " Succeeded\n" : " Failed\n");
-            // The report is written whatever the generation gave; a failure of either then ends the run.
+            // The report is written whatever the generation gave. A failed generation ends the run; a failed
+            // report does not keep the other applications from theirs, and the run then ends failed.
             if (options.report) {
                 out << "Writing report  for CPU \"" << cpuName << "\", Application \"" << applicationName << "\"...";
                 engine::ComputeApplicationFootprint(&project, cpu, application);
                 const bool reported = WriteApplicationReport(records, out);
                 out << (reported ? " Succeeded\n" : " Failed\n");
-                ok = ok && reported;
+                reportFailed = reportFailed || !reported;
             }
             if (!ok)
                 return CodeGenerationFailed;
@@ -112,6 +118,8 @@ int generateApplications(const RunOptions& options, ConsoleSession& session, std
         if (!options.all)
             break;
     }
+    if (reportFailed)
+        return CodeGenerationFailed;
     if (options.all)
         return CodeDone;
     int code = CodeDone;
@@ -151,8 +159,11 @@ int processProject(const RunOptions& options, std::ostream& out)
 
     ConsoleSession session;
     engine::ConfigFile::ResetConfigRecord(session.config, true);
-    // The reader shows its own message on failure, also for a configuration without models.
-    if (!engine::ConfigFile::Read(session.config, configPath))
+    // The reader shows its own message on failure, also for a configuration without models. A file whose
+    // GENERAL section is missing keeps the models read before it, and the run goes on with them, as the
+    // desktop program does; without models there is nothing to open a project with.
+    if (!engine::ConfigFile::Read(session.config, configPath) &&
+        (session.config.models == nullptr || session.config.modelCount <= 0))
         return CodeConfigMissing;
     engine::ProjectManager::ResetProject(session.project, true);
     // A relative project name is resolved against the starting folder only; when that folder cannot be
@@ -162,6 +173,17 @@ int processProject(const RunOptions& options, std::ostream& out)
         return CodeFolderChangeFailed;
     }
 
+    // The name is taken as the system takes it: "demo.omb/" names no file, though its folded form would.
+    const std::string given = engine::MakeNativePath(options.projectFile);
+    struct stat info {};
+    if (!given.empty() && ::stat(given.c_str(), &info) != 0) {
+        const int error = errno;
+        if (engine::CheckReadableFile(engine::ResolvePath(options.projectFile)) != engine::ReadResult::OpenFailed) {
+            platform::messageBox("Can't open project file " + given + ": " + std::strerror(error), "File I/O Error",
+                                 platform::MbOk | platform::MbIconError);
+            return CodeProjectOpenFailed;
+        }
+    }
     std::string path = engine::ResolvePath(options.projectFile);
     if (!engine::textFits(session.project.path, path)) {
         platform::messageBox("The project file path " + path + " is longer than " +

@@ -77,6 +77,22 @@ TEST_F(Console, MissingConfigurationAndProject)
     EXPECT_EQ(result.code, 4);
     EXPECT_NE(result.err.find("is longer than 259 characters"), std::string::npos) << result.err;
 
+    // A name the system refuses (a file taken for a folder) is refused, not folded into the file's name.
+    result = fixture.run({"demo.omb/", "-x"});
+    EXPECT_EQ(result.code, 4) << result.out << result.err;
+    EXPECT_NE(result.err.find("Can't open project file demo.omb/: Not a directory"), std::string::npos) << result.err;
+
+    // A configuration without its GENERAL section keeps the models read before it: the run goes on with them.
+    std::ofstream(fixture.bin() / "ombagen.cfg") << "[MODELS]\r\nZ5 Standard=models/z5std.mdl\r\n"
+                                                    "Z5 Multiprocessor=models/z5mp.mde\r\n";
+    result = fixture.run({"demo.omb", "-cMain", "-aControl"});
+    EXPECT_EQ(result.code, 0) << result.out << result.err;
+    EXPECT_NE(result.err.find("Unable to locate required section \"GENERAL\" in configuration file"),
+              std::string::npos)
+        << result.err;
+    EXPECT_NE(fixture.callLog().find("application=\"Control\""), std::string::npos);
+    fs::remove(fixture.scratch() / "calls.log");
+
     // A configuration that offers no model cannot open any CPU.
     std::ofstream(fixture.bin() / "ombagen.cfg") << "[MODELS]\r\n[GENERAL]\r\n";
     result = fixture.run({"demo.omb", "-x"});
@@ -148,7 +164,8 @@ TEST_F(Console, FailedKernelAndProjectWritesGiveTheirMessagesAndCode6)
     EXPECT_NE(result.err.find("OMBAgenCmd: Can't open kernel file main.cputemp\n"), std::string::npos) << result.err;
     EXPECT_NE(result.err.find("File I/O Error: Error writing project\n"), std::string::npos) << result.err;
     EXPECT_EQ(result.err.find("Unable to write application file"), std::string::npos) << result.err;
-    EXPECT_GT(fs::last_write_time(fixture.project() / "comms.cpu"), longAgo) << "the next CPU's kernel file is written";
+    // The files are saved as one: with one refused, the next CPU's kernel file is not put in place either.
+    EXPECT_EQ(fs::last_write_time(fixture.project() / "comms.cpu"), longAgo);
 }
 
 TEST_F(Console, AKernelFileThatMayNotBeWrittenIsSkipped)
@@ -217,6 +234,10 @@ namespace {
 void replaceIn(const fs::path& file, const std::string& from, const std::string& to)
 {
     std::string text = readText(file);
+    if (from.empty()) {
+        std::ofstream(file, std::ios::binary) << text + to;
+        return;
+    }
     const std::size_t at = text.find(from);
     ASSERT_NE(at, std::string::npos) << from;
     std::ofstream(file, std::ios::binary) << text.replace(at, from.size(), to);
@@ -228,31 +249,94 @@ void replaceIn(const fs::path& file, const std::string& from, const std::string&
 // that says what is wrong, and where the run refuses, no file of the project changes, bytes or mode.
 TEST(ConsoleJourney, DamagedProjectsAreRefusedWithTheirCodeAndMessageAndNoFileChanges)
 {
+    struct Edit {
+        std::string file; // in the project folder, or "models/..." in the program folder
+        std::string from; // the first occurrence is changed; "" appends
+        std::string to;
+    };
     struct Damage {
         const char* name;
-        const char* file;  // in the project folder, or "models/..." in the program folder
-        const char* from;
-        const char* to;
+        std::vector<Edit> edits;
         int code;
-        const char* message;
+        std::string message;
     };
+    const std::string lost = "Unable to load project file <PROJECT>/demo.omb: ";
     const Damage damages[] = {
-        {"empty model", "demo.omb", "Model=Z5 Standard", "Model=", 4, "CPU \"Main\" names no model"},
-        {"no model key", "demo.omb", "Model=Z5 Standard\r\n", "", 4, "CPU \"Main\" names no model"},
-        {"application listed twice", "demo.omb", "Monitor=monitor.app", "Monitor=monitor.app\r\nCONTROL=control.app", 4,
-         "the key \"CONTROL\" is listed twice in section \"APPS Main\""},
-        {"no class types", "link.app", "[CLASS TYPES]", "[CLASS TYPO]", 4,
+        {"empty model", {{"demo.omb", "Model=Z5 Standard", "Model="}}, 4, "CPU \"Main\" names no model"},
+        {"no model key", {{"demo.omb", "Model=Z5 Standard\r\n", ""}}, 4, "CPU \"Main\" names no model"},
+        {"application listed twice", {{"demo.omb", "Monitor=monitor.app", "Monitor=monitor.app\r\nCONTROL=control.app"}},
+         4, "the key \"CONTROL\" is listed twice in section \"APPS Main\""},
+        {"no class types", {{"link.app", "[CLASS TYPES]", "[CLASS TYPO]"}}, 4,
          "Unable to locate required section CLASS TYPES in application file link.app"},
-        {"no child object list", "link.app", "[OBJS cntLinkTick]", "[OBJS cntLinkTock]", 4,
+        {"no child object list", {{"link.app", "[OBJS cntLinkTick]", "[OBJS cntLinkTock]"}}, 4,
          "Unable to locate required section OBJS cntLinkTick in application file link.app"},
-        {"model class out of range", "models/z5std.mdl", "Task=8", "Task=15", 4, "has the number 15, not one of 1 to 14"},
+        {"model class out of range", {{"models/z5std.mdl", "Task=8", "Task=15"}}, 4,
+         "has the number 15, not one of 1 to 14"},
+        // The project check: what could not be saved as it stands does not open.
+        {"kernel file of two CPUs", {{"demo.omb", "Kernel=comms.cpu", "Kernel=./main.cpu"}}, 4,
+         lost + "the file ./main.cpu is both the kernel file of CPU \"Main\" and the kernel file of CPU \"Comms\""},
+        {"application file of another CPU", {{"demo.omb", "Link=link.app", "Link=./monitor.app"}}, 4,
+         "the application file ./monitor.app is listed for both \"Monitor\" and \"Link\""},
+        {"CPU named after another CPU's list",
+         {{"demo.omb", "Comms=\r\n", "APPS Main=\r\n"}, {"demo.omb", "[Comms]", "[APPS Main]"}}, 4,
+         "\"APPS Main\""},
+        {"application name that makes a path",
+         {{"demo.omb", "Control=control.app", "a/../../../pwn=control.app"},
+          {"control.app", "Name=Control", "Name=a/../../../pwn"}},
+         4,
+         lost + "application name \"a/../../../pwn\" of CPU \"Main\" cannot contain any of the following "
+                "characters: \\/:*?\"<>|"},
+        // What a hand-edited file holds is never dropped.
+        {"zero byte in an application file", {{"monitor.app", "Raised", std::string("Raised\0", 7)}}, 4,
+         "Unable to load application file monitor.app: line 153 holds a zero byte"},
+        {"zero byte in a kernel file", {{"main.cpu", "Writeable=1", std::string("Writeable=1\0", 12)}}, 4,
+         "Unable to load kernel file main.cpu: line "},
+        {"kernel section again in other letters", {{"main.cpu", "", "\r\n[Kernel]\r\nWriteable=0\r\n"}}, 4,
+         "Unable to load kernel file main.cpu: sections \"KERNEL\" and \"Kernel\" differ only in case"},
+        {"kernel key again in other letters", {{"main.cpu", "Value=500\r\n", "Value=500\r\nvalue=5\r\n"}}, 4,
+         "Unable to load kernel file main.cpu: keys \"Value\" and \"value\" in section \"Tick Rate\" differ only in "
+         "case"},
+        // The model's own numbers go through the one number reader.
+        {"type size beyond 32 bits", {{"models/z5std.mdl", "Type_4_Size=4", "Type_4_Size=4294967296"}}, 4,
+         "Unable to load model file models/z5std.mdl: the value 4294967296 of \"Type_4_Size\" in section \"Types\" "
+         "is outside the range 0 to 2147483647"},
+        {"type size below zero", {{"models/z5std.mdl", "Type_1_Size=1", "Type_1_Size=-1"}}, 4,
+         "the value -1 of \"Type_1_Size\" in section \"Types\" is outside the range 0 to 2147483647"},
+        {"structure count below zero", {{"models/z5std.mdl", "NumberOfStructures=35", "NumberOfStructures=-1"}}, 4,
+         "the value -1 of \"NumberOfStructures\" in section \"Structures\" is outside the range 0 to 2147483647"},
+        {"attribute bit that is no number", {{"models/z5std.mdl", "ATTR_WAITERS=2", "ATTR_WAITERS=abc"}}, 4,
+         "Unable to load model file models/z5std.mdl: the value abc of \"ATTR_WAITERS\" in section \"CLASS "
+         "PROPERTIES\" is not a whole number in the range 0 to 31"},
+        {"option value above the model's maximum", {{"control.app", "Value=128", "Value=99999"}}, 4,
+         "Unable to load application file control.app: the value 99999 of \"Value\" in section \"Trace Buffer Size\" "
+         "is outside the range 16 to 1024 the model gives"},
+        {"kernel option above the model's maximum", {{"main.cpu", "Value=500", "Value=99999"}}, 4,
+         "Unable to load kernel file main.cpu: the value 99999 of \"Value\" in section \"Tick Rate\" is outside the "
+         "range 10 to 10000 the model gives"},
+        {"stack below the model's minimum", {{"monitor.app", "Stack Size=512", "Stack Size=1"}}, 4,
+         "Unable to load application file monitor.app: the value 1 of \"Stack Size\" in section \"tskMon\" is outside "
+         "the range 128 to 32768 the model gives"},
+        {"option sharing a kernel section", {{"models/z5std.mdl", "Idle Hook=\r\n", "Task=\r\n"}}, 4,
+         "Unable to load model file models/z5std.mdl: the kernel file section \"Task\" would hold both the option "
+         "\"Task\" and the class \"Task\""},
+        {"user text line after a gap", {{"control.app", "1=\"#include \\\"motor.h", "2=\"#include \\\"motor.h"}}, 4,
+         "Unable to load application file control.app: the line \"2\" of section \"kproject.c_user_incl\" follows a "
+         "gap in its numbering (line 1 is missing), and a gap ends the block"},
+        {"script command longer than its field", {{"models/z5std.mdl", "=cat kernel.map", "=" + std::string(1024, 'c')}},
+         4,
+         "Unable to load model file models/z5std.mdl: the command of script \"Show kernel map\" in section "
+         "\"SCRIPTS\" is longer than 1023 characters"},
+        {"CPU name that makes a path",
+         {{"demo.omb", "Comms=\r\n", "C:x=\r\n"}, {"demo.omb", "[Comms]", "[C:x]"}}, 4,
+         lost + "the CPU name \"C:x\" cannot contain any of the following characters: \\/:*?\"<>|"},
     };
     for (const Damage& damage : damages) {
         SCOPED_TRACE(damage.name);
         ConsoleFixture fixture;
         ASSERT_TRUE(fixture.ready());
-        const std::string file = damage.file;
-        replaceIn(file.rfind("models/", 0) == 0 ? fixture.bin() / file : fixture.project() / file, damage.from, damage.to);
+        for (const Edit& edit : damage.edits)
+            replaceIn(edit.file.rfind("models/", 0) == 0 ? fixture.bin() / edit.file : fixture.project() / edit.file,
+                      edit.from, edit.to);
         const auto before = filesAndModes(fixture.project());
         const RunResult result = fixture.run({"demo.omb", "-x", "-s"});
         EXPECT_EQ(result.code, damage.code) << result.out << result.err;
@@ -360,7 +444,7 @@ TEST(ConsoleJourney, ProjectsThatCouldNotBeSavedAsTheyStandAreRefusedAtOpen)
          "OMBAgenCmd: Model file models/z5std.mdl: classes \"Task\" and \"Semaphore\" have the same number 8\n"},
         {"member count beyond 32 bits", "models/z5std.mdl", "NumberOfMembers=3", "NumberOfMembers=99999999999",
          "OMBAgenCmd: Unable to load model file models/z5std.mdl: the value 99999999999 of \"NumberOfMembers\" in "
-         "section \"Structure_KWSHDR\" is outside the range -2147483648 to 2147483647\n"},
+         "section \"Structure_KWSHDR\" is outside the range 0 to 2147483647\n"},
     };
     for (const Damage& damage : damages) {
         SCOPED_TRACE(damage.name);
@@ -562,4 +646,26 @@ TEST(ConsoleJourney, GlobalObjectNamesSharedByTwoCpusAreWarnedAboutOnceEach)
                     "\" which duplicates an object name in another global application.  Change it to a unique "
                     "name before generating code.\n";
     EXPECT_EQ(result.err, expected);
+}
+
+// A report whose name the system cannot create (a CPU and an application of 127 characters each) is named
+// with the reason; the other applications still get their reports, and the run ends with code 8.
+TEST(ConsoleJourney, AReportNameTooLongForTheSystemIsNamedAndTheOthersAreWritten)
+{
+    ConsoleFixture fixture;
+    ASSERT_TRUE(fixture.ready());
+    const std::string cpu(127, 'M');
+    const std::string application(127, 'C');
+    replaceIn(fixture.project() / "demo.omb", "Main=\r\n", cpu + "=\r\n");
+    replaceIn(fixture.project() / "demo.omb", "[Main]", "[" + cpu + "]");
+    replaceIn(fixture.project() / "demo.omb", "Control=control.app", application + "=control.app");
+    replaceIn(fixture.project() / "control.app", "Name=Control", "Name=" + application);
+    const RunResult result = fixture.run({"demo.omb", "-x", "-p"});
+    EXPECT_EQ(result.code, 8) << result.out << result.err;
+    const std::string report = "reports/" + cpu + "_" + application + ".txt";
+    EXPECT_NE(result.err.find("Error: Unable to write report file " + report +
+                              ": its name is 259 characters long, longer than the 255 a file name may have"),
+              std::string::npos)
+        << result.err;
+    EXPECT_EQ(fixture.printLog(), "reports/" + cpu + "_Monitor.txt\nreports/Comms_Link.txt\n");
 }

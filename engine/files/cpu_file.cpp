@@ -4,6 +4,8 @@
 
 #include "engine/files/file_chooser.h"
 #include "engine/files/file_message.h"
+#include "engine/ops/cpu_record_handler.h"
+#include "engine/records/model_option.h"
 #include "engine/records/text_field.h"
 #include "engine/sectioned/field_numbers.h"
 #include "engine/sectioned/sectioned_file.h"
@@ -13,6 +15,12 @@
 
 namespace engine {
 namespace {
+
+// The description of a key of the kernel file.
+const FieldDescription& kernelField(std::string_view kind, std::string_view key)
+{
+    return FieldDescriptionOf(FieldFile::Kernel, kind, key);
+}
 
 // Reads the selection and service flags of the kernel file; every number goes through one reader, which
 // notes a value that does not fit its field.
@@ -25,8 +33,8 @@ public:
     void selection(std::string_view name, int32_t& available, int32_t& selected)
     {
         const SectionedFileSection* s = m_file.FindSection(name);
-        available = s ? numbers.flag(*s, "State", true) : 1;
-        selected = s ? numbers.flag(*s, "Enable", true) : 1;
+        available = s ? numbers.field(*s, kernelField("SELECTION", "State"), 1) : 1;
+        selected = s ? numbers.field(*s, kernelField("SELECTION", "Enable"), 1) : 1;
     }
 
     void serviceStates(int32_t count, KernelServiceRow* rows)
@@ -41,11 +49,11 @@ public:
             const SectionedFileSection* s = m_file.FindSection(textOf(row.sectionName));
             if (!s)
                 continue;
-            row.state = numbers.flag(*s, "State", row.state);
-            row.enabled = numbers.flag(*s, "Enable", row.enabled);
-            row.local = numbers.flag(*s, "Local", row.local);
-            row.outgoing = numbers.flag(*s, "Outgoing", row.outgoing);
-            row.incoming = numbers.flag(*s, "Incoming", row.incoming);
+            row.state = numbers.field(*s, kernelField("SERVICE", "State"), row.state);
+            row.enabled = numbers.field(*s, kernelField("SERVICE", "Enable"), row.enabled);
+            row.local = numbers.field(*s, kernelField("SERVICE", "Local"), row.local);
+            row.outgoing = numbers.field(*s, kernelField("SERVICE", "Outgoing"), row.outgoing);
+            row.incoming = numbers.field(*s, kernelField("SERVICE", "Incoming"), row.incoming);
         }
     }
 
@@ -103,6 +111,33 @@ void writeAttributeStates(SectionedFile& file, int32_t count, const KernelClassA
 
 } // namespace
 
+std::string KernelReadBackProblem(const KernelRecord& kernel, const std::string& path, std::string_view bytes)
+{
+    KernelRecord read{};
+    struct Free {
+        KernelRecord& record;
+        ~Free() { CpuRecordHandler::FreeKernelRecord(record); }
+    } free{read};
+    if (!CpuRecordHandler::CloneKernelRecord(read, kernel))
+        return std::string(kReadBackRefused) + "there is not enough memory to read it";
+    SectionedFile file(path, true, false, false);
+    const std::string refused = QuietReadProblem([&] {
+        file.ParseSectionedText(bytes, true);
+        if (!CheckParsedFile(file, "kernel", path))
+            return false;
+        std::string problem;
+        if (GetKernelSections(read, file, &problem))
+            return true;
+        ShowLoadProblem("kernel", path, problem.empty() ? std::string("it has no section \"KERNEL\"") : problem);
+        return false;
+    });
+    if (!refused.empty())
+        return kReadBackRefused + refused;
+    if (CpuRecordHandler::KernelRecordsDiffer(kernel, read))
+        return std::string(kReadBackDiffers) + "the kernel's selections read back changed";
+    return {};
+}
+
 bool GetKernelSections(KernelRecord& kernel, const SectionedFile& file, std::string* problem)
 {
     const SectionedFileSection* k = file.FindSection("KERNEL");
@@ -110,20 +145,28 @@ bool GetKernelSections(KernelRecord& kernel, const SectionedFile& file, std::str
         return false;
     KernelSectionReader reader(kernel, file);
     FieldNumbers& numbers = reader.numbers;
-    kernel.writable = numbers.flag(*k, "Writeable", false);
-    kernel.nameSize = numbers.number(*k, "Name Size", 0, kNonNegative);
-    kernel.enableKernelClock = numbers.flag(*k, "Enable Kernel Clock", false);
-    kernel.framework = numbers.number(*k, "Framework", 0);
-    kernel.hFileDirty = numbers.flag(*k, "h file dirty", false);
-    kernel.mFileDirty = numbers.flag(*k, "m file dirty", false);
+    kernel.writable = numbers.field(*k, kernelField("KERNEL", "Writeable"), 0);
+    kernel.nameSize = numbers.field(*k, kernelField("KERNEL", "Name Size"), 0);
+    kernel.enableKernelClock = numbers.field(*k, kernelField("KERNEL", "Enable Kernel Clock"), 0);
+    kernel.framework = numbers.field(*k, kernelField("KERNEL", "Framework"), 0);
+    kernel.hFileDirty = numbers.field(*k, kernelField("KERNEL", "h file dirty"), 0);
+    kernel.mFileDirty = numbers.field(*k, kernelField("KERNEL", "m file dirty"), 0);
 
     for (int32_t i = 0; kernel.options && i < kernel.optionCount; ++i) {
         ModelOptionRow& row = kernel.options[i];
         if (row.forApplications)
             continue;
         const SectionedFileSection* s = file.FindSection(textOf(row.sectionName));
-        row.value = s ? numbers.number(*s, "Value", 0) : 0;
-        row.state = s ? numbers.number(*s, "State", 1) : 1;
+        row.value = s ? numbers.field(*s, kernelField("OPTION", "Value"), 0) : 0;
+        row.state = s ? numbers.field(*s, kernelField("OPTION", "State"), 1) : 1;
+        // A number option's value lies within the model's minimum and maximum for it.
+        if (s != nullptr && numbers.ok() && !optionValueFits(row, row.value)) {
+            if (problem != nullptr)
+                *problem = FormatText("the value %d of \"Value\" in section \"%s\" is outside the range %d to %d the "
+                                      "model gives",
+                                      row.value, textString(row.sectionName).c_str(), row.minimum, row.maximum);
+            return false;
+        }
     }
     for (int32_t i = 0; kernel.classes && i < kernel.classCount; ++i) {
         KernelClassRecord& c = kernel.classes[i];
@@ -208,7 +251,7 @@ bool CpuFile::ReadKernelFile()
     }
     SectionedFile& file = KernelFile();
     file.SetPath(path);
-    file.ParseSectionedText(std::string_view(bytes).substr(0, bytes.find('\0')), true);
+    file.ParseSectionedText(bytes, true);
     if (!CheckParsedFile(file, "kernel", path))
         return false;
     std::string problem;
@@ -243,6 +286,11 @@ bool CpuFile::WriteKernelFile()
     std::string problem;
     if (!file.ToWritableText(text, problem)) {
         ShowFileMessage(FormatText("Unable to write kernel file %s: the %s", path.c_str(), problem.c_str()));
+        return false;
+    }
+    // What would not open again as it was meant is never put in place.
+    if (const std::string readBack = KernelReadBackProblem(m_kernel, path, text); !readBack.empty()) {
+        ShowFileMessage(FormatText("Unable to write kernel file %s: %s", path.c_str(), readBack.c_str()));
         return false;
     }
     ReplaceFailure failure = ReplaceFailure::None;

@@ -17,11 +17,24 @@ void ShowLoadProblem(std::string_view kind, std::string_view path, std::string_v
 
 bool CheckParsedFile(const SectionedFile& file, std::string_view kind, std::string_view path)
 {
-    const std::string problem = file.FindReadProblem();
+    std::string problem = file.FindReadProblem();
+    // A file read by letter case (the kernel file) refuses a name repeated in another letter case, as the
+    // files read without regard to case refuse a repeat.
+    if (problem.empty() && file.IsCaseSensitive())
+        problem = file.FindNameCollision();
     if (problem.empty())
         return true;
     ShowLoadProblem(kind, path, problem);
     return false;
+}
+
+std::string QuietReadProblem(const std::function<bool()>& read)
+{
+    platform::ScopedScriptedMessages quiet;
+    if (read())
+        return {};
+    const std::vector<std::string> texts = quiet->texts();
+    return texts.empty() ? std::string("it was refused") : texts.front();
 }
 
 } // namespace engine

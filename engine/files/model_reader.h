@@ -32,6 +32,8 @@ private:
     bool readModelOptions();
     bool readClassProperties();
     bool readClassTypes();
+    bool readScripts();
+    bool kernelSectionsAreDistinct() const;
     bool readClass(KernelClassRecord& kernelClass);
 
     // Lists of a class or attribute (model_lists.cpp).

@@ -11,6 +11,7 @@
 #include "engine/project/global_names.h"
 #include "engine/project/object_keys.h"
 #include "engine/project/section_io.h"
+#include "engine/records/model_option.h"
 #include "engine/records/records.h"
 #include "engine/records/text_field.h"
 #include "engine/util/file_io.h"
@@ -59,6 +60,7 @@ public:
     void correctClassNames();
     // False, after a message naming the value, when a number read did not fit its field.
     bool numbersFit() const;
+    bool optionValueFits(const ApplicationOption& option, const std::string& section) const;
 
 private:
     const SectionedFileSection* requiredSection(const std::string& name);
@@ -72,6 +74,8 @@ private:
     bool readObjectData(ApplicationClassEntry& entry, ObjectRecord& object, const SectionedFileSection& section);
     bool setPath(char* field, std::size_t size, const SectionedFileSection& section, const char* key);
     void initEntry(ApplicationClassEntry& entry) const;
+    // The number `key` holds in a section of `kind`, read by the key's description.
+    int32_t value(const SectionedFileSection& section, std::string_view kind, std::string_view key, int32_t fallback);
 
     CpuRecord& m_cpu;
     const KernelRecord& m_kernel;
@@ -84,6 +88,28 @@ private:
     std::unordered_set<int32_t> m_types;
     bool m_classNameReported = false;
 };
+
+int32_t ApplicationReader::value(const SectionedFileSection& section, std::string_view kind, std::string_view key,
+                                 int32_t fallback)
+{
+    return m_numbers.field(section, FieldDescriptionOf(FieldFile::Application, kind, key), fallback, key);
+}
+
+// A number option's value lies within the model's minimum and maximum for it.
+bool ApplicationReader::optionValueFits(const ApplicationOption& option, const std::string& section) const
+{
+    for (int32_t k = 0; m_kernel.options != nullptr && k < m_kernel.optionCount; ++k) {
+        const ModelOptionRow& row = m_kernel.options[k];
+        if (textOf(row.sectionName) != section || engine::optionValueFits(row, option.value))
+            continue;
+        showFileError(formatMessage("Unable to load application file %s: the value %s of \"Value\" in section \"%s\" "
+                                    "is outside the range %s to %s the model gives",
+                                    m_path, std::to_string(option.value), section, std::to_string(row.minimum),
+                                    row.maximum < row.minimum ? std::string("any") : std::to_string(row.maximum)));
+        return false;
+    }
+    return true;
+}
 
 bool ApplicationReader::numbersFit() const
 {
@@ -159,49 +185,52 @@ bool ApplicationReader::readApplicationKeys()
         return false;
     if (!m_fields.text(a.description, *s, "Description"))
         return false;
-    a.userTrace = m_numbers.flag(*s, "User Trace", 0);
+    a.userTrace = value(*s, "APPLICATION", "User Trace", 0);
     if (!setPath(a.codePath, sizeof a.codePath, *s, "Code File Path") ||
         !setPath(a.headerPath, sizeof a.headerPath, *s, "Header File Path") ||
         !setPath(a.optionPath, sizeof a.optionPath, *s, "Option File Path") ||
         !setPath(a.reportPath, sizeof a.reportPath, *s, "Report File Path"))
         return false;
-    a.kernelHDirty = m_numbers.flag(*s, "Kernel h file dirty", 0);
-    a.kernelMDirty = m_numbers.flag(*s, "Kernel m file dirty", 0);
-    a.projectHDirty = m_numbers.flag(*s, "Project h file dirty", 0);
+    a.kernelHDirty = value(*s, "APPLICATION", "Kernel h file dirty", 0);
+    a.kernelMDirty = value(*s, "APPLICATION", "Kernel m file dirty", 0);
+    a.projectHDirty = value(*s, "APPLICATION", "Project h file dirty", 0);
     // Older files kept the C file's mark under the name of the m file.
-    a.projectCDirty = m_numbers.number(*s, "Project c file dirty", m_numbers.number(*s, "Project m file dirty", 0));
-    a.systemRamAvailable = m_numbers.number(*s, "System RAM Available", 0, kNonNegative);
-    a.systemRamManual = m_numbers.flag(*s, "System RAM Manual Placement", 0);
+    a.projectCDirty = value(*s, "APPLICATION", "Project c file dirty", value(*s, "APPLICATION", "Project m file dirty", 0));
+    a.systemRamAvailable = value(*s, "APPLICATION", "System RAM Available", 0);
+    a.systemRamManual = value(*s, "APPLICATION", "System RAM Manual Placement", 0);
     if (!m_fields.text(a.systemRamLabel, *s, "System RAM Label"))
         return false;
-    a.kernelStackAvailable = m_numbers.number(*s, "Kernel Stack Available", 0, kNonNegative);
-    a.kernelStackManual = m_numbers.flag(*s, "Kernel Stack Manual Placement", 0);
+    a.kernelStackAvailable = value(*s, "APPLICATION", "Kernel Stack Available", 0);
+    a.kernelStackManual = value(*s, "APPLICATION", "Kernel Stack Manual Placement", 0);
     if (!m_fields.text(a.kernelStackLabel, *s, "Kernel Stack Label"))
         return false;
-    a.anchorAddressFixed = m_numbers.flag(*s, "Anchor Address Fixed", 0);
-    a.anchorAddressLabel = m_numbers.number(*s, "Anchor Address Label", 0);
-    a.systemClockRateHz = m_numbers.number(*s, "System Clock Rate Hz", 0);
+    a.anchorAddressFixed = value(*s, "APPLICATION", "Anchor Address Fixed", 0);
+    a.anchorAddressLabel = value(*s, "APPLICATION", "Anchor Address Label", 0);
+    a.systemClockRateHz = value(*s, "APPLICATION", "System Clock Rate Hz", 0);
     // Older files called the multiprocessor mark "Global".
-    a.isMp = m_numbers.number(*s, "Is MP", m_numbers.number(*s, "Global", 0));
-    a.instances = m_numbers.number(*s, "Instances", 1, kNonNegative);
+    a.isMp = value(*s, "APPLICATION", "Is MP", value(*s, "APPLICATION", "Global", 0));
+    a.instances = value(*s, "APPLICATION", "Instances", 1);
     if (!m_fields.text(a.cSourceExtension, *s, "C Source Extension", textOf(m_kernel.cSourceExtension)) ||
         !m_fields.text(a.cHeaderExtension, *s, "C Header Extension", textOf(m_kernel.cHeaderExtension)) ||
         !m_fields.text(a.asmSourceExtension, *s, "Assembler Source Extension", textOf(m_kernel.asmSourceExtension)) ||
         !m_fields.text(a.asmHeaderExtension, *s, "Assembler Header Extension", textOf(m_kernel.asmHeaderExtension)))
         return false;
-    a.generateAssemblerCode = m_numbers.flag(*s, "Generate Assembler Code", (m_kernel.mode & 0x10) != 0);
-    a.generateI2Symbols = m_numbers.flag(*s, "Generate i2symbols", (m_kernel.mode & 0x40) != 0);
-    a.generateCppComments = m_numbers.flag(*s, "Generate CPP Comments", (m_kernel.mode & 0x20) != 0);
-    a.generateUserIsrs = m_numbers.flag(*s, "Generate User ISRs", (m_kernel.mode & 0x80) != 0);
-    a.externConst = m_numbers.flag(*s, "Extern Const", m_kernel.externConst != 0);
-    a.generateDosFiles = m_numbers.flag(*s, "Generate DOS Files", m_kernel.generateDosFiles != 0);
-    a.userVersion = m_numbers.number(*s, "User Version", 0);
+    a.generateAssemblerCode = value(*s, "APPLICATION", "Generate Assembler Code", (m_kernel.mode & 0x10) != 0);
+    a.generateI2Symbols = value(*s, "APPLICATION", "Generate i2symbols", (m_kernel.mode & 0x40) != 0);
+    a.generateCppComments = value(*s, "APPLICATION", "Generate CPP Comments", (m_kernel.mode & 0x20) != 0);
+    a.generateUserIsrs = value(*s, "APPLICATION", "Generate User ISRs", (m_kernel.mode & 0x80) != 0);
+    a.externConst = value(*s, "APPLICATION", "Extern Const", m_kernel.externConst != 0);
+    a.generateDosFiles = value(*s, "APPLICATION", "Generate DOS Files", m_kernel.generateDosFiles != 0);
+    a.userVersion = value(*s, "APPLICATION", "User Version", 0);
     for (int i = 0; i < kMaxExtendedContexts; ++i)
-        a.extendedContext[i] = m_numbers.flag(*s, "Extended Context" + std::to_string(i), 0);
+        a.extendedContext[i] = value(*s, "APPLICATION", "Extended Context" + std::to_string(i), 0);
     if (!m_fields.text(a.nodeName, *s, "Node Name") || !m_fields.text(a.suffix, *s, "Suffix"))
         return false;
 
-    a.userTexts->Load(m_file);
+    if (const std::string problem = a.userTexts->Load(m_file); !problem.empty()) {
+        ShowLoadProblem("application", m_path, problem);
+        return false;
+    }
     for (const std::string& name : a.userTexts->SectionNames())
         m_claimed.insert(name);
     return true;
@@ -234,9 +263,11 @@ bool ApplicationReader::readOptions()
         const SectionedFileSection* s = requiredSection(names[i]);
         if (s == nullptr || !claim(names[i]))
             return false;
-        rows[i].value = m_numbers.number(*s, "Value", 0);
-        rows[i].state = m_numbers.flag(*s, "State", 0);
-        rows[i].overrideBinary = m_numbers.flag(*s, "Override Binary", 0);
+        rows[i].value = value(*s, "MODEL OPTION", "Value", 0);
+        rows[i].state = value(*s, "MODEL OPTION", "State", 0);
+        rows[i].overrideBinary = value(*s, "MODEL OPTION", "Override Binary", 0);
+        if (!optionValueFits(rows[i], names[i]))
+            return false;
     }
     return true;
 }
@@ -274,7 +305,7 @@ bool ApplicationReader::readClassTypes()
     for (std::size_t i = 0; i < names.size(); ++i) {
         initEntry(entries[i]);
         setText(entries[i].name, names[i]);
-        entries[i].classType = m_numbers.number(*types, names[i], 0);
+        entries[i].classType = value(*types, "CLASS TYPES", names[i], 0);
     }
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (!readClassEntry(entries[i], 0))
@@ -290,7 +321,7 @@ bool ApplicationReader::readClassEntry(ApplicationClassEntry& entry, int depth)
     if (s == nullptr || !claim(name))
         return false;
     if (depth > 0)
-        entry.classType = m_numbers.number(*s, name, entry.classType);
+        entry.classType = value(*s, "CLASS TYPES", name, entry.classType);
     // A chained entry saved without its type key is known by its class name.
     const KernelClassRecord* kernelClass = entry.classType != 0 ? kernelClassOfType(m_kernel, entry.classType)
                                                                 : kernelClassNamed(m_kernel, name);
@@ -309,15 +340,15 @@ bool ApplicationReader::readClassEntry(ApplicationClassEntry& entry, int depth)
         return false;
     }
     entry.classType = kernelClass->classType;
-    entry.statistics = m_numbers.flag(*s, "Statistics", 0);
-    entry.diagnostics = m_numbers.flag(*s, "Diagnostics", 0);
-    entry.systemTrace = m_numbers.flag(*s, "System Trace", 0);
-    entry.dynamicsAllowed = m_numbers.flag(*s, "Dynamics Allowed", 0);
-    entry.numberOfDynamics = m_numbers.number(*s, "Number of Dynamics", 0, kNonNegative);
-    entry.maxKeyLength = m_numbers.number(*s, "Max Key Length", m_kernel.nameSize, kNonNegative);
-    entry.cFileDirty = m_numbers.number(*s, "c file dirty", 0);
-    entry.hFileDirty = m_numbers.number(*s, "h file dirty", 0);
-    entry.mFileDirty = m_numbers.number(*s, "m file dirty", 0);
+    entry.statistics = value(*s, "CLASS", "Statistics", 0);
+    entry.diagnostics = value(*s, "CLASS", "Diagnostics", 0);
+    entry.systemTrace = value(*s, "CLASS", "System Trace", 0);
+    entry.dynamicsAllowed = value(*s, "CLASS", "Dynamics Allowed", 0);
+    entry.numberOfDynamics = value(*s, "CLASS", "Number of Dynamics", 0);
+    entry.maxKeyLength = value(*s, "CLASS", "Max Key Length", m_kernel.nameSize);
+    entry.cFileDirty = value(*s, "CLASS", "c file dirty", 0);
+    entry.hFileDirty = value(*s, "CLASS", "h file dirty", 0);
+    entry.mFileDirty = value(*s, "CLASS", "m file dirty", 0);
 
     if (const auto dependent = findValue(*s, "Dependent Class")) {
         if (!m_fields.nameFits(kNameSize, *dependent, name))
@@ -384,12 +415,12 @@ bool ApplicationReader::readObject(ApplicationClassEntry& entry, ObjectRecord& o
         return false;
     if (!m_fields.text(object.description, *s, "Description"))
         return false;
-    object.dynamicsAllowed = m_numbers.flag(*s, "Dynamics Allowed", 0);
-    object.numberOfDynamics = m_numbers.number(*s, "Number of Dynamics", 0, kNonNegative);
-    object.isMp = m_numbers.number(*s, "Is MP", m_numbers.number(*s, "Global", 0));
-    object.traceObject = m_numbers.flag(*s, "Trace Object", 0);
-    object.traceActor = m_numbers.flag(*s, "Trace Actor", 0);
-    object.enabled = m_numbers.flag(*s, "Enabled", 1);
+    object.dynamicsAllowed = value(*s, "OBJECT", "Dynamics Allowed", 0);
+    object.numberOfDynamics = value(*s, "OBJECT", "Number of Dynamics", 0);
+    object.isMp = value(*s, "OBJECT", "Is MP", value(*s, "OBJECT", "Global", 0));
+    object.traceObject = value(*s, "OBJECT", "Trace Object", 0);
+    object.traceActor = value(*s, "OBJECT", "Trace Actor", 0);
+    object.enabled = value(*s, "OBJECT", "Enabled", 1);
 
     // The object's class is the class of the entry that holds it; a "Class Name" that says otherwise
     // is reported and corrected on the next save.
@@ -433,21 +464,15 @@ bool ApplicationReader::readObjectData(ApplicationClassEntry& entry, ObjectRecor
     for (const ObjectKey& key : objectKeysOfClass(entry.classType)) {
         char* field = block + key.offset;
         switch (key.kind) {
-        case ObjectKeyKind::Integer:
-        case ObjectKeyKind::Size: {
-            const int32_t fallback = key.defaultValue == ObjectKeyDefault::KernelAlignment ? m_kernel.defaultAlignment : 0;
-            const int32_t value = m_numbers.number(section, key.name, fallback,
-                                                   key.kind == ObjectKeyKind::Size ? kNonNegative : NumberRange{});
-            std::memcpy(field, &value, sizeof value);
-            break;
-        }
+        case ObjectKeyKind::Number:
         case ObjectKeyKind::Flag: {
-            const int32_t value = m_numbers.flag(section, key.name, 0);
+            const int32_t fallback = key.defaultValue == ObjectKeyDefault::KernelAlignment ? m_kernel.defaultAlignment : 0;
+            const int32_t value = m_numbers.field(section, key.field, fallback);
             std::memcpy(field, &value, sizeof value);
             break;
         }
         case ObjectKeyKind::Text:
-            if (!m_fields.text(field, kNameSize, section, key.name))
+            if (!m_fields.text(field, kNameSize, section, key.field.key))
                 return false;
             break;
         case ObjectKeyKind::ContextFlags:
@@ -459,12 +484,25 @@ bool ApplicationReader::readObjectData(ApplicationClassEntry& entry, ObjectRecor
                 if (i < rows) {
                     const int32_t fallback = contexts ? m_kernel.extendedContexts[i].taskDefault
                                                       : m_kernel.taskAttributes[i].defaultEnable;
-                    value = m_numbers.flag(section, std::string(key.name) + std::to_string(i), fallback != 0);
+                    value = m_numbers.field(section, key.field, fallback != 0 ? 1 : 0, std::string(key.field.key) + std::to_string(i));
                 }
                 std::memcpy(field + i * sizeof(int32_t), &value, sizeof value);
             }
             break;
         }
+        }
+    }
+    // A task's stack, as the file gives it, lies within the model's bounds for it.
+    if (entry.classType == ClassTask && m_numbers.ok() && section.FindEntry("Stack Size") != nullptr) {
+        const int32_t stack = static_cast<const TaskData*>(object.data)->stackSize;
+        const int32_t low = m_kernel.minTaskStackSize;
+        const int32_t high = m_kernel.maxTaskStackSize;
+        if (stack < low || (high >= low && stack > high)) {
+            showFileError(formatMessage("Unable to load application file %s: the value %s of \"Stack Size\" in section "
+                                        "\"%s\" is outside the range %s to %s the model gives",
+                                        m_path, std::to_string(stack), section.GetName(), std::to_string(low),
+                                        std::to_string(high)));
+            return false;
         }
     }
     return true;
@@ -486,6 +524,18 @@ void ApplicationReader::correctClassNames()
 }
 
 }  // namespace
+
+bool ReadApplicationSections(CpuRecord& cpu, ApplicationRecord& application, const SectionedFile& file,
+                             const std::string& path)
+{
+    ApplicationReader reader(cpu, application, file, path);
+    if (!reader.readApplicationKeys() || !reader.readOptions())
+        return false;
+    if (!reader.readClassTypes() || !reader.numbersFit())
+        return false;
+    reader.correctClassNames();
+    return true;
+}
 
 int ApplicationFile::Read(const std::string& path)
 {
@@ -515,12 +565,8 @@ int ApplicationFile::Read(const std::string& path)
     if (!CheckParsedFile(*app.file, "application", nativePath))
         return 0;
 
-    ApplicationReader reader(*m_cpu, app, *app.file, nativePath);
-    if (!reader.readApplicationKeys() || !reader.readOptions())
+    if (!ReadApplicationSections(*m_cpu, app, *app.file, nativePath))
         return 0;
-    if (!reader.readClassTypes() || !reader.numbersFit())
-        return 0;
-    reader.correctClassNames();
     ProjectManager::UpdateClassEntryFlags(*m_cpu);
     warnAboutGlobalNameClashes(m_project, m_cpu, &app, m_globalNames);
     return 1;

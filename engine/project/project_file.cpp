@@ -17,6 +17,8 @@
 #include "engine/project/application_names.h"
 #include "engine/project/file_messages.h"
 #include "engine/project/name_rules.h"
+#include "engine/project/project_check.h"
+#include "engine/project/read_back.h"
 #include "engine/project/section_io.h"
 #include "engine/records/records.h"
 #include "engine/records/text_field.h"
@@ -194,7 +196,7 @@ int ProjectFile::ParseProjectSections()
         }
         if (!claim(cpuName))
             return 0;
-        if (const std::string problem = nameSyntaxProblem(cpuName); !problem.empty()) {
+        if (const std::string problem = cpuNameProblem(project, &cpu, cpuName); !problem.empty()) {
             showFileError(formatMessage("Unable to load project file %s: the CPU name \"%s\" cannot %s",
                                         textString(project.path), cpuName, problem));
             return 0;
@@ -235,6 +237,11 @@ int ProjectFile::ParseProjectSections()
             return 0;
         if (!ReadProjectApplications(i, applications))
             return 0;
+    }
+    // A project opens only if it could be saved as it stands.
+    if (const std::string problem = ProjectCheckProblem(project); !problem.empty()) {
+        showFileError(formatMessage("Unable to load project file %s: %s", textString(project.path), problem));
+        return 0;
     }
     return 1;
 }
@@ -364,12 +371,22 @@ int ProjectFile::SaveProjectFile()
         showFileError("Can't open file " + TemporaryPathFor(path));
         return 0;
     }
+    if (const std::string problem = ProjectWriteProblem(*m_project); !problem.empty()) {
+        showFileError(formatMessage("Unable to write project file %s: %s", path, problem));
+        return 0;
+    }
     std::unique_ptr<SectionedFile> file = BuildProjectSections();
     if (file == nullptr)
         return 0;
+    const std::string text = file->ToText();
+    // What would not open again as it was meant is never put in place.
+    if (const std::string problem = ProjectReadBackProblem(*m_project, *m_config, text); !problem.empty()) {
+        showFileError(formatMessage("Unable to write project file %s: %s", path, problem));
+        return 0;
+    }
     ReplaceFailure failure = ReplaceFailure::None;
     int error = 0;
-    if (!ReplaceFileContents(MakeNativePath(path), file->ToText(), &failure, &error)) {
+    if (!ReplaceFileContents(MakeNativePath(path), text, &failure, &error)) {
         const std::string temporary = TemporaryPathFor(SaveTargetOf(MakeNativePath(path)));
         showFileError(ReplaceFailureText(failure, path,
                                          failure == ReplaceFailure::WriteTemporary
@@ -434,7 +451,12 @@ bool ProjectFile::RebaseFilePaths(const std::filesystem::path& from, const std::
         const std::string path(textOf(field, size));
         if (path.empty() || std::filesystem::path(path).is_absolute())
             return true;
-        const std::filesystem::path target = (from / path).lexically_normal();
+        // The file the path reaches through the system (links and ".." as the open follows them), not the
+        // folding of its text.
+        std::error_code reached;
+        std::filesystem::path target = std::filesystem::weakly_canonical(from / path, reached);
+        if (reached)
+            target = (from / path).lexically_normal();
         std::filesystem::path relative = target.lexically_relative(to);
         const std::string moved = relative.empty() ? target.string() : relative.string();
         if (!textFits(size, moved)) {

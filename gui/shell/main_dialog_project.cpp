@@ -55,7 +55,7 @@ CMainDialog::SaveResult CMainDialog::writeKernel(engine::CpuRecord& cpu)
     engine::CpuRecordHandler handler(&cpu.kernel, &m_config, &cpu);
     // A kernel whose file forbids saving is passed over, so that it never stops the other files.
     const SaveResult end = engine::SaveWithOneMessage("kernel file", path, [&] {
-        return path.empty() ? handler.ChooseAndWriteKernel(nullptr) : engine::WriteCpuFile(m_config, cpu);
+        return path.empty() ? handler.ChooseAndWriteKernel(nullptr) : engine::WriteCpuFile(m_project, m_config, cpu);
     });
     if (path.empty() && engine::textString(cpu.kernel.kernelPath) != path)
         m_project.edited = 1;
