@@ -272,13 +272,15 @@ bool CpuFile::SetKernelPath(std::string_view path)
     return true;
 }
 
-bool CpuFile::ChooseAndReadKernel(std::string* outPath)
+bool CpuFile::ChooseAndReadKernel(std::string* outPath, const ChosenFileCheck& check)
 {
     const std::string path = BrowseForFile(true, FileKindKernel, "Choose CPU File");
     if (path.empty())
         return false;
     if (outPath)
         *outPath = path;
+    if (check && !check(path))
+        return false;
     if (!textFits(m_kernel.kernelPath, path)) {
         ShowFileMessage(FormatText("The kernel file path %s is longer than %d characters", path.c_str(),
                                    kPathSize - 1));
@@ -288,7 +290,7 @@ bool CpuFile::ChooseAndReadKernel(std::string* outPath)
     return ReadKernelFile();
 }
 
-bool CpuFile::ChooseAndWriteKernel(std::string* outPath)
+bool CpuFile::ChooseAndWriteKernel(std::string* outPath, const ChosenFileCheck& check)
 {
     const std::string name = m_cpu ? textString(m_cpu->name) : std::string();
     const std::string path = BrowseForFile(false, FileKindKernel, "Choose File for CPU \"" + name + "\"");
@@ -296,6 +298,8 @@ bool CpuFile::ChooseAndWriteKernel(std::string* outPath)
         return false;
     if (outPath)
         *outPath = path;
+    if (check && !check(path))
+        return false;
     // A failed write keeps the file the kernel had, so that a later save does not aim at the place that
     // just failed.
     const std::string previous = textString(m_kernel.kernelPath);

@@ -5,6 +5,7 @@
 
 #include "engine/records/records.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -42,10 +43,13 @@ public:
 
     // Stores the path and makes the record writable; a path that does not fit is refused with a message.
     bool SetKernelPath(std::string_view path);
+    // A check of a chosen file before it is used: false (after its own message) refuses it, and the
+    // record keeps the file it had.
+    using ChosenFileCheck = std::function<bool(const std::string& path)>;
     // Asks for a kernel file to open ("Choose CPU File"), stores its path and reads it. False on Cancel.
-    bool ChooseAndReadKernel(std::string* outPath);
+    bool ChooseAndReadKernel(std::string* outPath, const ChosenFileCheck& check = {});
     // Asks for a file to save the kernel to ("Choose File for CPU "<name>""), stores the path and writes.
-    bool ChooseAndWriteKernel(std::string* outPath);
+    bool ChooseAndWriteKernel(std::string* outPath, const ChosenFileCheck& check = {});
 
     // The SectionedFile of the kernel file.
     SectionedFile& KernelFile();

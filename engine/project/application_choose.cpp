@@ -2,6 +2,7 @@
 
 #include "engine/files/file_chooser.h"
 #include "engine/project/application_file.h"
+#include "engine/project/application_names.h"
 #include "engine/project/file_messages.h"
 #include "engine/records/records.h"
 #include "engine/records/text_field.h"
@@ -28,6 +29,9 @@ int ApplicationFile::ChooseAndWrite(std::string* outPath)
     if (chosen.empty())
         return 1;
     const std::string path = MakeNativePath(chosen);
+    // A file the project keeps for something else is never written over.
+    if (!fileIsFreeFor(m_project, path, nullptr, m_application, "write application file"))
+        return 0;
     if (!textFits(m_application->path, path)) {
         showFileError(formatMessage("The path of application file %s is too long", path));
         return 0;

@@ -100,19 +100,8 @@ bool applicationNamesAreSound(const ProjectRecord& project, int cpuIndex, const 
 bool loadedApplicationIsSound(const ProjectRecord& project, const CpuRecord& cpu, const ApplicationRecord& loaded,
                               const std::string& path)
 {
-    const std::string identity = fileIdentityIn(project, path);
-    for (int32_t c = 0; project.cpus != nullptr && c < project.cpuCount; ++c) {
-        const CpuRecord& listing = project.cpus[c];
-        for (int32_t a = 0; listing.applications != nullptr && a < listing.applicationCount; ++a) {
-            const ApplicationRecord& other = listing.applications[a];
-            if (&other == &loaded || other.path[0] == '\0' || fileIdentityIn(project, textOf(other.path)) != identity)
-                continue;
-            showFileError(formatMessage("Unable to load application file %s: the file is already listed for \"%s\" "
-                                        "of CPU \"%s\"",
-                                        path, textString(other.name), textString(listing.name)));
-            return false;
-        }
-    }
+    if (!fileIsFreeFor(&project, path, nullptr, &loaded, "load application file"))
+        return false;
     const std::string name = textString(loaded.name);
     if (name.empty()) {
         showFileError(formatMessage("Unable to load application file %s: it gives the application of CPU \"%s\" an "
@@ -138,6 +127,42 @@ bool loadedApplicationIsSound(const ProjectRecord& project, const CpuRecord& cpu
         return false;
     }
     return true;
+}
+
+std::string fileListedElsewhere(const ProjectRecord& project, std::string_view path, const CpuRecord* selfCpu,
+                                const ApplicationRecord* selfApplication)
+{
+    if (path.empty())
+        return {};
+    const std::string identity = fileIdentityIn(project, path);
+    if (project.path[0] != '\0' && fileIdentity(textOf(project.path)) == identity)
+        return "the project file";
+    for (int32_t c = 0; project.cpus != nullptr && c < project.cpuCount; ++c) {
+        const CpuRecord& cpu = project.cpus[c];
+        if (&cpu != selfCpu && cpu.kernel.kernelPath[0] != '\0' &&
+            fileIdentityIn(project, textOf(cpu.kernel.kernelPath)) == identity)
+            return formatMessage("the kernel file of CPU \"%s\"", textString(cpu.name));
+        for (int32_t a = 0; cpu.applications != nullptr && a < cpu.applicationCount; ++a) {
+            const ApplicationRecord& application = cpu.applications[a];
+            if (&application != selfApplication && application.path[0] != '\0' &&
+                fileIdentityIn(project, textOf(application.path)) == identity)
+                return formatMessage("the application file of \"%s\" of CPU \"%s\"", textString(application.name),
+                                     textString(cpu.name));
+        }
+    }
+    return {};
+}
+
+bool fileIsFreeFor(const ProjectRecord* project, const std::string& path, const CpuRecord* selfCpu,
+                   const ApplicationRecord* selfApplication, std::string_view action)
+{
+    if (project == nullptr)
+        return true;
+    const std::string listed = fileListedElsewhere(*project, path, selfCpu, selfApplication);
+    if (listed.empty())
+        return true;
+    showFileError(formatMessage("Unable to %s %s: the project lists it as %s", action, path, listed));
+    return false;
 }
 
 }  // namespace engine

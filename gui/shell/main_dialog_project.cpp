@@ -11,6 +11,7 @@
 #include "engine/names/project_walk.h"
 #include "engine/ops/cpu_record_handler.h"
 #include "engine/project/application_file.h"
+#include "engine/project/application_names.h"
 #include "engine/project/project_save.h"
 #include "engine/project/save_with_one_message.h"
 #include "engine/records/text_field.h"
@@ -55,7 +56,10 @@ CMainDialog::SaveResult CMainDialog::writeKernel(engine::CpuRecord& cpu)
     engine::CpuRecordHandler handler(&cpu.kernel, &m_config, &cpu);
     // A kernel whose file forbids saving is passed over, so that it never stops the other files.
     const SaveResult end = engine::SaveWithOneMessage("kernel file", path, [&] {
-        return path.empty() ? handler.ChooseAndWriteKernel(nullptr) : engine::WriteCpuFile(m_config, cpu);
+        const auto freeFile = [&](const std::string& chosen) {
+            return engine::fileIsFreeFor(&m_project, chosen, &cpu, nullptr, "write kernel file");
+        };
+        return path.empty() ? handler.ChooseAndWriteKernel(nullptr, freeFile) : engine::WriteCpuFile(m_config, cpu);
     });
     if (path.empty() && engine::textString(cpu.kernel.kernelPath) != path)
         m_project.edited = 1;

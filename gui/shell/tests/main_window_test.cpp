@@ -19,6 +19,7 @@
 #include "platform/core/tests/run_unprivileged.h"
 
 #include <QAction>
+#include <QFileDialog>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QPushButton>
@@ -385,6 +386,43 @@ TEST_F(MainWindow, AFailedSaveShowsOneBoxPerFileSayingWhy)
         std::filesystem::remove_all(m_projectDir + "/" + kind.file + "temp");
         m_window->OnFileSaveAll();
     }
+}
+
+// Choosing a file that exists to save to asks in the program's own box, captioned with the whole title,
+// whether to replace it: No asks for a file again, Yes takes it; a new name is taken without a question.
+TEST(SaveChooser, ReplacingAFileIsAskedInABoxWhoseCaptionReadsWhole)
+{
+    QTemporaryDir folder;
+    const std::string existing = (folder.path() + "/control.app").toStdString();
+    std::ofstream(existing) << "x";
+    platform::ScopedScriptedMessages boxes;
+    boxes->queueAnswer(platform::IdNo);
+    boxes->queueAnswer(platform::IdYes);
+    const std::string title = "Choose File for Application \"Contr\xf4le\"";
+    std::vector<QString> picks{folder.path() + "/control.app", folder.path() + "/control.app",
+                               folder.path() + "/fresh.app"};
+    int shown = 0;
+    QTimer chooser;
+    QObject::connect(&chooser, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        dialog->selectFile(picks[std::min<std::size_t>(shown++, picks.size() - 1)]);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    chooser.start(10);
+    QtFileChooser choose;
+    EXPECT_EQ(choose.Choose(false, engine::FileKindApplication, title), existing);
+    ASSERT_EQ(boxes->boxes().size(), 2u);
+    for (const auto& box : boxes->boxes()) {
+        EXPECT_EQ(box.text, existing + " already exists.\nDo you want to replace it?");
+        EXPECT_EQ(box.caption, title);
+    }
+    boxes->clear();
+    shown = 2;
+    EXPECT_EQ(choose.Choose(false, engine::FileKindApplication, title), (folder.path() + "/fresh.app").toStdString());
+    EXPECT_TRUE(boxes->boxes().empty());
+    chooser.stop();
 }
 
 TEST(SaveChooser, ARefusedTargetIsAFileTheUserMayNotWrite)

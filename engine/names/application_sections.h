@@ -1,0 +1,24 @@
+#pragma once
+// The sections an application file is written with, as the application writer lays them out, so that a
+// name an editor is about to give is judged by the rule the writer keeps: no two sections of one file
+// share a name, whatever the letter case, disabled objects and classes included.
+
+#include <string>
+#include <vector>
+
+#include "engine/records/records.h"
+
+namespace engine {
+
+// The section names an object brings into its file: its own section and, when it has child objects
+// under a chained class, the list of them ("OBJS " and its name).
+std::vector<std::string> ObjectSectionNames(const ObjectRecord& object, bool hasChainedClass);
+
+// The first name the application's file would then hold twice when the objects of `moved` (an object
+// and every object below it, which may or may not be in the application yet) take their place in it,
+// along with `extraSections` (for example the list a move creates); "" when every name stays unique.
+// The sections the moved objects have in the application now are not counted against them.
+std::string MovedObjectNameClash(ApplicationRecord& application, const ObjectRecord& moved,
+                                 const std::vector<std::string>& extraSections = {});
+
+}  // namespace engine
