@@ -152,9 +152,13 @@ TEST(ConsoleJourney, EveryFileKindRefusesWhatItCouldNotHoldAsWritten)
         {"application: priority beyond 32 bits", "monitor.app", "Initial Priority=50", "Initial Priority=0x100000000", 4,
          "Unable to load application file monitor.app: the value 0x100000000 of \"Initial Priority\" in section \"tskMon\"" +
              int32Range},
-        {"application: RAM below zero", "monitor.app", "System RAM Available=2048", "System RAM Available=-1", 4,
-         "Unable to load application file monitor.app: the value -1 of \"System RAM Available\" in section \"APPLICATION\"" +
-             sizeRange},
+        {"application: RAM beyond 32 bits", "monitor.app", "System RAM Available=2048",
+         "System RAM Available=4294967296", 4,
+         "Unable to load application file monitor.app: the value 4294967296 of \"System RAM Available\" in section "
+         "\"APPLICATION\" is outside the range 0 to 4294967295\n"},
+        {"application: a size that is no number", "monitor.app", "Stack Size=512", "Stack Size=2k", 4,
+         "Unable to load application file monitor.app: the value 2k of \"Stack Size\" in section \"tskMon\" is not a "
+         "whole number in the range 0 to 2147483647\n"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

@@ -228,31 +228,54 @@ void replaceIn(const fs::path& file, const std::string& from, const std::string&
 // that says what is wrong, and where the run refuses, no file of the project changes, bytes or mode.
 TEST(ConsoleJourney, DamagedProjectsAreRefusedWithTheirCodeAndMessageAndNoFileChanges)
 {
+    struct Edit {
+        std::string file; // in the project folder, or "models/..." in the program folder
+        std::string from; // the first occurrence is changed; "" appends
+        std::string to;
+    };
     struct Damage {
         const char* name;
-        const char* file;  // in the project folder, or "models/..." in the program folder
-        const char* from;
-        const char* to;
+        std::vector<Edit> edits;
         int code;
-        const char* message;
+        std::string message;
     };
+    const std::string lost = "Unable to load project file <PROJECT>/demo.omb: ";
     const Damage damages[] = {
-        {"empty model", "demo.omb", "Model=Z5 Standard", "Model=", 4, "CPU \"Main\" names no model"},
-        {"no model key", "demo.omb", "Model=Z5 Standard\r\n", "", 4, "CPU \"Main\" names no model"},
-        {"application listed twice", "demo.omb", "Monitor=monitor.app", "Monitor=monitor.app\r\nCONTROL=control.app", 4,
-         "the key \"CONTROL\" is listed twice in section \"APPS Main\""},
-        {"no class types", "link.app", "[CLASS TYPES]", "[CLASS TYPO]", 4,
+        {"empty model", {{"demo.omb", "Model=Z5 Standard", "Model="}}, 4, "CPU \"Main\" names no model"},
+        {"no model key", {{"demo.omb", "Model=Z5 Standard\r\n", ""}}, 4, "CPU \"Main\" names no model"},
+        {"application listed twice", {{"demo.omb", "Monitor=monitor.app", "Monitor=monitor.app\r\nCONTROL=control.app"}},
+         4, "the key \"CONTROL\" is listed twice in section \"APPS Main\""},
+        {"no class types", {{"link.app", "[CLASS TYPES]", "[CLASS TYPO]"}}, 4,
          "Unable to locate required section CLASS TYPES in application file link.app"},
-        {"no child object list", "link.app", "[OBJS cntLinkTick]", "[OBJS cntLinkTock]", 4,
+        {"no child object list", {{"link.app", "[OBJS cntLinkTick]", "[OBJS cntLinkTock]"}}, 4,
          "Unable to locate required section OBJS cntLinkTick in application file link.app"},
-        {"model class out of range", "models/z5std.mdl", "Task=8", "Task=15", 4, "has the number 15, not one of 1 to 14"},
+        {"model class out of range", {{"models/z5std.mdl", "Task=8", "Task=15"}}, 4,
+         "has the number 15, not one of 1 to 14"},
+        // The project check: what could not be saved as it stands does not open.
+        {"kernel file of two CPUs", {{"demo.omb", "Kernel=comms.cpu", "Kernel=./main.cpu"}}, 4,
+         lost + "the file ./main.cpu is both the kernel file of CPU \"Main\" and the kernel file of CPU \"Comms\""},
+        {"application file of another CPU", {{"demo.omb", "Link=link.app", "Link=./monitor.app"}}, 4,
+         "the application file ./monitor.app is listed for both \"Monitor\" and \"Link\""},
+        {"CPU named after another CPU's list",
+         {{"demo.omb", "Comms=\r\n", "APPS Main=\r\n"}, {"demo.omb", "[Comms]", "[APPS Main]"}}, 4,
+         "\"APPS Main\""},
+        {"application name that makes a path",
+         {{"demo.omb", "Control=control.app", "a/../../../pwn=control.app"},
+          {"control.app", "Name=Control", "Name=a/../../../pwn"}},
+         4,
+         lost + "application name \"a/../../../pwn\" of CPU \"Main\" cannot contain any of the following "
+                "characters: \\/:*?\"<>|"},
+        {"CPU name that makes a path",
+         {{"demo.omb", "Comms=\r\n", "C:x=\r\n"}, {"demo.omb", "[Comms]", "[C:x]"}}, 4,
+         lost + "the CPU name \"C:x\" cannot contain any of the following characters: \\/:*?\"<>|"},
     };
     for (const Damage& damage : damages) {
         SCOPED_TRACE(damage.name);
         ConsoleFixture fixture;
         ASSERT_TRUE(fixture.ready());
-        const std::string file = damage.file;
-        replaceIn(file.rfind("models/", 0) == 0 ? fixture.bin() / file : fixture.project() / file, damage.from, damage.to);
+        for (const Edit& edit : damage.edits)
+            replaceIn(edit.file.rfind("models/", 0) == 0 ? fixture.bin() / edit.file : fixture.project() / edit.file,
+                      edit.from, edit.to);
         const auto before = filesAndModes(fixture.project());
         const RunResult result = fixture.run({"demo.omb", "-x", "-s"});
         EXPECT_EQ(result.code, damage.code) << result.out << result.err;

@@ -14,6 +14,14 @@
 namespace engine {
 namespace {
 
+// The description of a key of the kernel file.
+const FieldDescription& kernelField(std::string_view kind, std::string_view key)
+{
+    static const FieldDescription unknown{"", FieldType::Signed, INT32_MIN, INT32_MAX, true, false};
+    const FieldDescription* field = FindFieldDescription(FieldFile::Kernel, kind, key);
+    return field != nullptr ? *field : unknown;
+}
+
 // Reads the selection and service flags of the kernel file; every number goes through one reader, which
 // notes a value that does not fit its field.
 class KernelSectionReader {
@@ -25,8 +33,8 @@ public:
     void selection(std::string_view name, int32_t& available, int32_t& selected)
     {
         const SectionedFileSection* s = m_file.FindSection(name);
-        available = s ? numbers.flag(*s, "State", true) : 1;
-        selected = s ? numbers.flag(*s, "Enable", true) : 1;
+        available = s ? numbers.field(*s, kernelField("SELECTION", "State"), 1) : 1;
+        selected = s ? numbers.field(*s, kernelField("SELECTION", "Enable"), 1) : 1;
     }
 
     void serviceStates(int32_t count, KernelServiceRow* rows)
@@ -41,11 +49,11 @@ public:
             const SectionedFileSection* s = m_file.FindSection(textOf(row.sectionName));
             if (!s)
                 continue;
-            row.state = numbers.flag(*s, "State", row.state);
-            row.enabled = numbers.flag(*s, "Enable", row.enabled);
-            row.local = numbers.flag(*s, "Local", row.local);
-            row.outgoing = numbers.flag(*s, "Outgoing", row.outgoing);
-            row.incoming = numbers.flag(*s, "Incoming", row.incoming);
+            row.state = numbers.field(*s, kernelField("SERVICE", "State"), row.state);
+            row.enabled = numbers.field(*s, kernelField("SERVICE", "Enable"), row.enabled);
+            row.local = numbers.field(*s, kernelField("SERVICE", "Local"), row.local);
+            row.outgoing = numbers.field(*s, kernelField("SERVICE", "Outgoing"), row.outgoing);
+            row.incoming = numbers.field(*s, kernelField("SERVICE", "Incoming"), row.incoming);
         }
     }
 
@@ -110,20 +118,20 @@ bool GetKernelSections(KernelRecord& kernel, const SectionedFile& file, std::str
         return false;
     KernelSectionReader reader(kernel, file);
     FieldNumbers& numbers = reader.numbers;
-    kernel.writable = numbers.flag(*k, "Writeable", false);
-    kernel.nameSize = numbers.number(*k, "Name Size", 0, kNonNegative);
-    kernel.enableKernelClock = numbers.flag(*k, "Enable Kernel Clock", false);
-    kernel.framework = numbers.number(*k, "Framework", 0);
-    kernel.hFileDirty = numbers.flag(*k, "h file dirty", false);
-    kernel.mFileDirty = numbers.flag(*k, "m file dirty", false);
+    kernel.writable = numbers.field(*k, kernelField("KERNEL", "Writeable"), 0);
+    kernel.nameSize = numbers.field(*k, kernelField("KERNEL", "Name Size"), 0);
+    kernel.enableKernelClock = numbers.field(*k, kernelField("KERNEL", "Enable Kernel Clock"), 0);
+    kernel.framework = numbers.field(*k, kernelField("KERNEL", "Framework"), 0);
+    kernel.hFileDirty = numbers.field(*k, kernelField("KERNEL", "h file dirty"), 0);
+    kernel.mFileDirty = numbers.field(*k, kernelField("KERNEL", "m file dirty"), 0);
 
     for (int32_t i = 0; kernel.options && i < kernel.optionCount; ++i) {
         ModelOptionRow& row = kernel.options[i];
         if (row.forApplications)
             continue;
         const SectionedFileSection* s = file.FindSection(textOf(row.sectionName));
-        row.value = s ? numbers.number(*s, "Value", 0) : 0;
-        row.state = s ? numbers.number(*s, "State", 1) : 1;
+        row.value = s ? numbers.field(*s, kernelField("OPTION", "Value"), 0) : 0;
+        row.state = s ? numbers.field(*s, kernelField("OPTION", "State"), 1) : 1;
     }
     for (int32_t i = 0; kernel.classes && i < kernel.classCount; ++i) {
         KernelClassRecord& c = kernel.classes[i];

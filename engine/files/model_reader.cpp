@@ -12,6 +12,18 @@
 #include <cstring>
 
 namespace engine {
+
+namespace {
+
+// The description of a key of the model file.
+const FieldDescription& modelField(std::string_view kind, std::string_view key)
+{
+    static const FieldDescription unknown{"", FieldType::Signed, INT32_MIN, INT32_MAX, true, false};
+    const FieldDescription* field = FindFieldDescription(FieldFile::Model, kind, key);
+    return field != nullptr ? *field : unknown;
+}
+
+} // namespace
 namespace {
 
 int32_t flag(bool value) { return value ? 1 : 0; }
@@ -97,47 +109,47 @@ bool ModelReader::readKernelSection()
         !storeText(k.contextIncludeFile, s->GetString("Context Include File"), "Context Include File", name))
         return false;
 
-    k.taskStackModulus = m_numbers.number(*s, "Task Stack Modulus", 0);
-    k.taskStackModulus2 = m_numbers.number(*s, "Task Stack Modulus", 0);
-    k.minKernelStackSize = m_numbers.number(*s, "Minimum Kernel Stack Size", 128, kNonNegative);
-    k.maxKernelStackSize = m_numbers.number(*s, "Maximum Kernel Stack Size", 0x7FFFFFFF, kNonNegative);
-    k.maxQueueWidth = m_numbers.number(*s, "Maximum Queue Width", 0, kNonNegative);
-    k.maxQueueDepth = m_numbers.number(*s, "Maximum Queue Depth", 0, kNonNegative);
-    k.defaultAlignment = m_numbers.number(*s, "Alignment", 0);
-    k.hasCeiling = m_numbers.flag(*s, "Has Ceiling", false);
-    k.hasOrigin = m_numbers.flag(*s, "Has Origin", false);
-    k.minIsrLevel = m_numbers.number(*s, "Minimum ISR Level", 0);
-    k.maxIsrLevel = m_numbers.number(*s, "Maximum ISR Level", 0);
-    k.minIsrVector = m_numbers.number(*s, "Minimum ISR Vector", 0);
-    k.maxIsrVector = m_numbers.number(*s, "Maximum ISR Vector", 0);
-    k.mode = m_numbers.number(*s, "Mode", 0);
-    k.defaultSystemRam = m_numbers.number(*s, "Default System RAM", 4096, kNonNegative);
-    k.binaryDistribution = m_numbers.flag(*s, "Binary Distribution", false);
-    k.externConst = m_numbers.flag(*s, "Extern Const", true);
-    k.outputTaskAttributes = m_numbers.flag(*s, "Output Task Attributes", false);
-    k.generateDosFiles = m_numbers.flag(*s, "Generate DOS Files", GenerateDosFilesDefault());
-    k.defaultServiceLocal = m_numbers.flag(*s, "Default Service Local", true);
-    k.defaultServiceIncoming = m_numbers.flag(*s, "Default Service Incoming", true);
-    k.defaultServiceOutgoing = m_numbers.flag(*s, "Default Service Outgoing", true);
-    k.scalableKernel = m_numbers.flag(*s, "Scalable Kernel", true);
-    k.bindingNumber = m_numbers.number(*s, "Binding Number", 0);
-    k.enableStatistics = m_numbers.flag(*s, "Enable Statistics", true);
-    k.enableTrace = m_numbers.flag(*s, "Enable Trace", true);
-    k.enableDiagnostics = m_numbers.flag(*s, "Enable Diagnostics", true);
-    k.defaultStatistics = m_numbers.flag(*s, "Default Statistics", false);
-    k.defaultTrace = m_numbers.flag(*s, "Default Trace", false);
-    k.defaultDiagnostics = m_numbers.flag(*s, "Default Diagnostics", false);
-    k.minTaskStackSize = m_numbers.number(*s, "Minimum Task Stack Size", 32, kNonNegative);
-    k.maxTaskStackSize = m_numbers.number(*s, "Maximum Task Stack Size", 0x7FFFFFFF, kNonNegative);
-    k.modelNumber = m_numbers.number(*s, "Model Number", 0);
-    k.enableAlignment = m_numbers.flag(*s, "Enable Alignment", false);
+    k.taskStackModulus = m_numbers.field(*s, modelField("KERNEL", "Task Stack Modulus"), 0);
+    k.taskStackModulus2 = m_numbers.field(*s, modelField("KERNEL", "Task Stack Modulus"), 0);
+    k.minKernelStackSize = m_numbers.field(*s, modelField("KERNEL", "Minimum Kernel Stack Size"), 128);
+    k.maxKernelStackSize = m_numbers.field(*s, modelField("KERNEL", "Maximum Kernel Stack Size"), 0x7FFFFFFF);
+    k.maxQueueWidth = m_numbers.field(*s, modelField("KERNEL", "Maximum Queue Width"), 0);
+    k.maxQueueDepth = m_numbers.field(*s, modelField("KERNEL", "Maximum Queue Depth"), 0);
+    k.defaultAlignment = m_numbers.field(*s, modelField("KERNEL", "Alignment"), 0);
+    k.hasCeiling = m_numbers.field(*s, modelField("KERNEL", "Has Ceiling"), 0);
+    k.hasOrigin = m_numbers.field(*s, modelField("KERNEL", "Has Origin"), 0);
+    k.minIsrLevel = m_numbers.field(*s, modelField("KERNEL", "Minimum ISR Level"), 0);
+    k.maxIsrLevel = m_numbers.field(*s, modelField("KERNEL", "Maximum ISR Level"), 0);
+    k.minIsrVector = m_numbers.field(*s, modelField("KERNEL", "Minimum ISR Vector"), 0);
+    k.maxIsrVector = m_numbers.field(*s, modelField("KERNEL", "Maximum ISR Vector"), 0);
+    k.mode = m_numbers.field(*s, modelField("KERNEL", "Mode"), 0);
+    k.defaultSystemRam = m_numbers.field(*s, modelField("KERNEL", "Default System RAM"), 4096);
+    k.binaryDistribution = m_numbers.field(*s, modelField("KERNEL", "Binary Distribution"), 0);
+    k.externConst = m_numbers.field(*s, modelField("KERNEL", "Extern Const"), 1);
+    k.outputTaskAttributes = m_numbers.field(*s, modelField("KERNEL", "Output Task Attributes"), 0);
+    k.generateDosFiles = m_numbers.field(*s, modelField("KERNEL", "Generate DOS Files"), GenerateDosFilesDefault() ? 1 : 0);
+    k.defaultServiceLocal = m_numbers.field(*s, modelField("KERNEL", "Default Service Local"), 1);
+    k.defaultServiceIncoming = m_numbers.field(*s, modelField("KERNEL", "Default Service Incoming"), 1);
+    k.defaultServiceOutgoing = m_numbers.field(*s, modelField("KERNEL", "Default Service Outgoing"), 1);
+    k.scalableKernel = m_numbers.field(*s, modelField("KERNEL", "Scalable Kernel"), 1);
+    k.bindingNumber = m_numbers.field(*s, modelField("KERNEL", "Binding Number"), 0);
+    k.enableStatistics = m_numbers.field(*s, modelField("KERNEL", "Enable Statistics"), 1);
+    k.enableTrace = m_numbers.field(*s, modelField("KERNEL", "Enable Trace"), 1);
+    k.enableDiagnostics = m_numbers.field(*s, modelField("KERNEL", "Enable Diagnostics"), 1);
+    k.defaultStatistics = m_numbers.field(*s, modelField("KERNEL", "Default Statistics"), 0);
+    k.defaultTrace = m_numbers.field(*s, modelField("KERNEL", "Default Trace"), 0);
+    k.defaultDiagnostics = m_numbers.field(*s, modelField("KERNEL", "Default Diagnostics"), 0);
+    k.minTaskStackSize = m_numbers.field(*s, modelField("KERNEL", "Minimum Task Stack Size"), 32);
+    k.maxTaskStackSize = m_numbers.field(*s, modelField("KERNEL", "Maximum Task Stack Size"), 0x7FFFFFFF);
+    k.modelNumber = m_numbers.field(*s, modelField("KERNEL", "Model Number"), 0);
+    k.enableAlignment = m_numbers.field(*s, modelField("KERNEL", "Enable Alignment"), 0);
 
     // Bit value 4 (multiprocessor) brings bit value 2 with it, in the mask and in the default framework.
-    int32_t mask = m_numbers.number(*s, "FWMask", 0);
+    int32_t mask = m_numbers.field(*s, modelField("KERNEL", "FWMask"), 0);
     if (mask & 4)
         mask |= 2;
     k.featureMask = mask;
-    int32_t framework = m_numbers.number(*s, "Default Framework", mask) & mask;
+    int32_t framework = m_numbers.field(*s, modelField("KERNEL", "Default Framework"), mask) & mask;
     if (framework & 4)
         framework |= 2;
     k.defaultFramework = framework;
@@ -173,8 +185,8 @@ bool ModelReader::readExtendedContexts()
             !storeText(row.description, s->GetString("Description", name), "Description", sectionName) ||
             !storeText(row.abbreviation, s->GetString("Abbrev Desc"), "Abbrev Desc", sectionName))
             return false;
-        row.taskDefault = m_numbers.flag(*s, "Default Value", false);
-        row.applicationDefault = m_numbers.flag(*s, "Default Enable", true);
+        row.taskDefault = m_numbers.field(*s, modelField("CONTEXT", "Default Value"), 0);
+        row.applicationDefault = m_numbers.field(*s, modelField("CONTEXT", "Default Enable"), 1);
     }
     m_kernel.extendedContextCount = count;
     return true;
@@ -205,7 +217,7 @@ bool ModelReader::readTaskAttributes()
             !storeText(row.disabledName, s->GetString("Disabled Name", "Not " + name), "Disabled Name", sectionName) ||
             !storeText(row.maskName, s->GetString("Mask Name", name), "Mask Name", sectionName))
             return false;
-        row.defaultEnable = m_numbers.flag(*s, "Default Enable", false);
+        row.defaultEnable = m_numbers.field(*s, modelField("TASK ATTRIBUTE", "Default Enable"), 0);
     }
     m_kernel.taskAttributeCount = count;
     return true;
@@ -240,15 +252,15 @@ bool ModelReader::readModelOptions()
             !storeText(row.tag, s->GetString("Tag"), "Tag", sectionName) ||
             !storeText(row.toolTip, s->GetString("Tool Tip"), "Tool Tip", sectionName))
             return false;
-        row.hasValue = m_numbers.flag(*s, "Value", false);
-        row.defaultValue = m_numbers.number(*s, "Default", 0);
-        row.base = m_numbers.number(*s, "Base", 10);
-        row.minimum = m_numbers.number(*s, "Minimum", 0);
-        row.maximum = m_numbers.number(*s, "Maximum", 0);
-        row.shown = m_numbers.flag(*s, "Show", true);
-        row.variantMask = m_numbers.number(*s, "FWMask", -1);
-        row.forApplications = m_numbers.flag(*s, "Domain", false);
-        row.overrideBinary = m_numbers.flag(*s, "Override Binary", false);
+        row.hasValue = m_numbers.field(*s, modelField("OPTION", "Value"), 0);
+        row.defaultValue = m_numbers.field(*s, modelField("OPTION", "Default"), 0);
+        row.base = m_numbers.field(*s, modelField("OPTION", "Base"), 10);
+        row.minimum = m_numbers.field(*s, modelField("OPTION", "Minimum"), 0);
+        row.maximum = m_numbers.field(*s, modelField("OPTION", "Maximum"), 0);
+        row.shown = m_numbers.field(*s, modelField("OPTION", "Show"), 1);
+        row.variantMask = m_numbers.field(*s, modelField("OPTION", "FWMask"), -1);
+        row.forApplications = m_numbers.field(*s, modelField("OPTION", "Domain"), 0);
+        row.overrideBinary = m_numbers.field(*s, modelField("OPTION", "Override Binary"), 0);
         row.value = optionStartValue(row);
         row.state = flag(optionStartsEnabled(row));
     }

@@ -72,6 +72,8 @@ private:
     bool readObjectData(ApplicationClassEntry& entry, ObjectRecord& object, const SectionedFileSection& section);
     bool setPath(char* field, std::size_t size, const SectionedFileSection& section, const char* key);
     void initEntry(ApplicationClassEntry& entry) const;
+    // The number `key` holds in a section of `kind`, read by the key's description.
+    int32_t value(const SectionedFileSection& section, std::string_view kind, std::string_view key, int32_t fallback);
 
     CpuRecord& m_cpu;
     const KernelRecord& m_kernel;
@@ -84,6 +86,13 @@ private:
     std::unordered_set<int32_t> m_types;
     bool m_classNameReported = false;
 };
+
+int32_t ApplicationReader::value(const SectionedFileSection& section, std::string_view kind, std::string_view key,
+                                 int32_t fallback)
+{
+    const FieldDescription* field = FindFieldDescription(FieldFile::Application, kind, key);
+    return field != nullptr ? m_numbers.field(section, *field, fallback, key) : m_numbers.number(section, key, fallback);
+}
 
 bool ApplicationReader::numbersFit() const
 {
@@ -159,45 +168,45 @@ bool ApplicationReader::readApplicationKeys()
         return false;
     if (!m_fields.text(a.description, *s, "Description"))
         return false;
-    a.userTrace = m_numbers.flag(*s, "User Trace", 0);
+    a.userTrace = value(*s, "APPLICATION", "User Trace", 0);
     if (!setPath(a.codePath, sizeof a.codePath, *s, "Code File Path") ||
         !setPath(a.headerPath, sizeof a.headerPath, *s, "Header File Path") ||
         !setPath(a.optionPath, sizeof a.optionPath, *s, "Option File Path") ||
         !setPath(a.reportPath, sizeof a.reportPath, *s, "Report File Path"))
         return false;
-    a.kernelHDirty = m_numbers.flag(*s, "Kernel h file dirty", 0);
-    a.kernelMDirty = m_numbers.flag(*s, "Kernel m file dirty", 0);
-    a.projectHDirty = m_numbers.flag(*s, "Project h file dirty", 0);
+    a.kernelHDirty = value(*s, "APPLICATION", "Kernel h file dirty", 0);
+    a.kernelMDirty = value(*s, "APPLICATION", "Kernel m file dirty", 0);
+    a.projectHDirty = value(*s, "APPLICATION", "Project h file dirty", 0);
     // Older files kept the C file's mark under the name of the m file.
-    a.projectCDirty = m_numbers.number(*s, "Project c file dirty", m_numbers.number(*s, "Project m file dirty", 0));
-    a.systemRamAvailable = m_numbers.number(*s, "System RAM Available", 0, kNonNegative);
-    a.systemRamManual = m_numbers.flag(*s, "System RAM Manual Placement", 0);
+    a.projectCDirty = value(*s, "APPLICATION", "Project c file dirty", value(*s, "APPLICATION", "Project m file dirty", 0));
+    a.systemRamAvailable = value(*s, "APPLICATION", "System RAM Available", 0);
+    a.systemRamManual = value(*s, "APPLICATION", "System RAM Manual Placement", 0);
     if (!m_fields.text(a.systemRamLabel, *s, "System RAM Label"))
         return false;
-    a.kernelStackAvailable = m_numbers.number(*s, "Kernel Stack Available", 0, kNonNegative);
-    a.kernelStackManual = m_numbers.flag(*s, "Kernel Stack Manual Placement", 0);
+    a.kernelStackAvailable = value(*s, "APPLICATION", "Kernel Stack Available", 0);
+    a.kernelStackManual = value(*s, "APPLICATION", "Kernel Stack Manual Placement", 0);
     if (!m_fields.text(a.kernelStackLabel, *s, "Kernel Stack Label"))
         return false;
-    a.anchorAddressFixed = m_numbers.flag(*s, "Anchor Address Fixed", 0);
-    a.anchorAddressLabel = m_numbers.number(*s, "Anchor Address Label", 0);
-    a.systemClockRateHz = m_numbers.number(*s, "System Clock Rate Hz", 0);
+    a.anchorAddressFixed = value(*s, "APPLICATION", "Anchor Address Fixed", 0);
+    a.anchorAddressLabel = value(*s, "APPLICATION", "Anchor Address Label", 0);
+    a.systemClockRateHz = value(*s, "APPLICATION", "System Clock Rate Hz", 0);
     // Older files called the multiprocessor mark "Global".
-    a.isMp = m_numbers.number(*s, "Is MP", m_numbers.number(*s, "Global", 0));
-    a.instances = m_numbers.number(*s, "Instances", 1, kNonNegative);
+    a.isMp = value(*s, "APPLICATION", "Is MP", value(*s, "APPLICATION", "Global", 0));
+    a.instances = value(*s, "APPLICATION", "Instances", 1);
     if (!m_fields.text(a.cSourceExtension, *s, "C Source Extension", textOf(m_kernel.cSourceExtension)) ||
         !m_fields.text(a.cHeaderExtension, *s, "C Header Extension", textOf(m_kernel.cHeaderExtension)) ||
         !m_fields.text(a.asmSourceExtension, *s, "Assembler Source Extension", textOf(m_kernel.asmSourceExtension)) ||
         !m_fields.text(a.asmHeaderExtension, *s, "Assembler Header Extension", textOf(m_kernel.asmHeaderExtension)))
         return false;
-    a.generateAssemblerCode = m_numbers.flag(*s, "Generate Assembler Code", (m_kernel.mode & 0x10) != 0);
-    a.generateI2Symbols = m_numbers.flag(*s, "Generate i2symbols", (m_kernel.mode & 0x40) != 0);
-    a.generateCppComments = m_numbers.flag(*s, "Generate CPP Comments", (m_kernel.mode & 0x20) != 0);
-    a.generateUserIsrs = m_numbers.flag(*s, "Generate User ISRs", (m_kernel.mode & 0x80) != 0);
-    a.externConst = m_numbers.flag(*s, "Extern Const", m_kernel.externConst != 0);
-    a.generateDosFiles = m_numbers.flag(*s, "Generate DOS Files", m_kernel.generateDosFiles != 0);
-    a.userVersion = m_numbers.number(*s, "User Version", 0);
+    a.generateAssemblerCode = value(*s, "APPLICATION", "Generate Assembler Code", (m_kernel.mode & 0x10) != 0);
+    a.generateI2Symbols = value(*s, "APPLICATION", "Generate i2symbols", (m_kernel.mode & 0x40) != 0);
+    a.generateCppComments = value(*s, "APPLICATION", "Generate CPP Comments", (m_kernel.mode & 0x20) != 0);
+    a.generateUserIsrs = value(*s, "APPLICATION", "Generate User ISRs", (m_kernel.mode & 0x80) != 0);
+    a.externConst = value(*s, "APPLICATION", "Extern Const", m_kernel.externConst != 0);
+    a.generateDosFiles = value(*s, "APPLICATION", "Generate DOS Files", m_kernel.generateDosFiles != 0);
+    a.userVersion = value(*s, "APPLICATION", "User Version", 0);
     for (int i = 0; i < kMaxExtendedContexts; ++i)
-        a.extendedContext[i] = m_numbers.flag(*s, "Extended Context" + std::to_string(i), 0);
+        a.extendedContext[i] = value(*s, "APPLICATION", "Extended Context" + std::to_string(i), 0);
     if (!m_fields.text(a.nodeName, *s, "Node Name") || !m_fields.text(a.suffix, *s, "Suffix"))
         return false;
 
@@ -234,9 +243,9 @@ bool ApplicationReader::readOptions()
         const SectionedFileSection* s = requiredSection(names[i]);
         if (s == nullptr || !claim(names[i]))
             return false;
-        rows[i].value = m_numbers.number(*s, "Value", 0);
-        rows[i].state = m_numbers.flag(*s, "State", 0);
-        rows[i].overrideBinary = m_numbers.flag(*s, "Override Binary", 0);
+        rows[i].value = value(*s, "MODEL OPTION", "Value", 0);
+        rows[i].state = value(*s, "MODEL OPTION", "State", 0);
+        rows[i].overrideBinary = value(*s, "MODEL OPTION", "Override Binary", 0);
     }
     return true;
 }
@@ -274,7 +283,7 @@ bool ApplicationReader::readClassTypes()
     for (std::size_t i = 0; i < names.size(); ++i) {
         initEntry(entries[i]);
         setText(entries[i].name, names[i]);
-        entries[i].classType = m_numbers.number(*types, names[i], 0);
+        entries[i].classType = value(*types, "CLASS TYPES", names[i], 0);
     }
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (!readClassEntry(entries[i], 0))
@@ -290,7 +299,7 @@ bool ApplicationReader::readClassEntry(ApplicationClassEntry& entry, int depth)
     if (s == nullptr || !claim(name))
         return false;
     if (depth > 0)
-        entry.classType = m_numbers.number(*s, name, entry.classType);
+        entry.classType = value(*s, "CLASS TYPES", name, entry.classType);
     // A chained entry saved without its type key is known by its class name.
     const KernelClassRecord* kernelClass = entry.classType != 0 ? kernelClassOfType(m_kernel, entry.classType)
                                                                 : kernelClassNamed(m_kernel, name);
@@ -309,15 +318,15 @@ bool ApplicationReader::readClassEntry(ApplicationClassEntry& entry, int depth)
         return false;
     }
     entry.classType = kernelClass->classType;
-    entry.statistics = m_numbers.flag(*s, "Statistics", 0);
-    entry.diagnostics = m_numbers.flag(*s, "Diagnostics", 0);
-    entry.systemTrace = m_numbers.flag(*s, "System Trace", 0);
-    entry.dynamicsAllowed = m_numbers.flag(*s, "Dynamics Allowed", 0);
-    entry.numberOfDynamics = m_numbers.number(*s, "Number of Dynamics", 0, kNonNegative);
-    entry.maxKeyLength = m_numbers.number(*s, "Max Key Length", m_kernel.nameSize, kNonNegative);
-    entry.cFileDirty = m_numbers.number(*s, "c file dirty", 0);
-    entry.hFileDirty = m_numbers.number(*s, "h file dirty", 0);
-    entry.mFileDirty = m_numbers.number(*s, "m file dirty", 0);
+    entry.statistics = value(*s, "CLASS", "Statistics", 0);
+    entry.diagnostics = value(*s, "CLASS", "Diagnostics", 0);
+    entry.systemTrace = value(*s, "CLASS", "System Trace", 0);
+    entry.dynamicsAllowed = value(*s, "CLASS", "Dynamics Allowed", 0);
+    entry.numberOfDynamics = value(*s, "CLASS", "Number of Dynamics", 0);
+    entry.maxKeyLength = value(*s, "CLASS", "Max Key Length", m_kernel.nameSize);
+    entry.cFileDirty = value(*s, "CLASS", "c file dirty", 0);
+    entry.hFileDirty = value(*s, "CLASS", "h file dirty", 0);
+    entry.mFileDirty = value(*s, "CLASS", "m file dirty", 0);
 
     if (const auto dependent = findValue(*s, "Dependent Class")) {
         if (!m_fields.nameFits(kNameSize, *dependent, name))
@@ -384,12 +393,12 @@ bool ApplicationReader::readObject(ApplicationClassEntry& entry, ObjectRecord& o
         return false;
     if (!m_fields.text(object.description, *s, "Description"))
         return false;
-    object.dynamicsAllowed = m_numbers.flag(*s, "Dynamics Allowed", 0);
-    object.numberOfDynamics = m_numbers.number(*s, "Number of Dynamics", 0, kNonNegative);
-    object.isMp = m_numbers.number(*s, "Is MP", m_numbers.number(*s, "Global", 0));
-    object.traceObject = m_numbers.flag(*s, "Trace Object", 0);
-    object.traceActor = m_numbers.flag(*s, "Trace Actor", 0);
-    object.enabled = m_numbers.flag(*s, "Enabled", 1);
+    object.dynamicsAllowed = value(*s, "OBJECT", "Dynamics Allowed", 0);
+    object.numberOfDynamics = value(*s, "OBJECT", "Number of Dynamics", 0);
+    object.isMp = value(*s, "OBJECT", "Is MP", value(*s, "OBJECT", "Global", 0));
+    object.traceObject = value(*s, "OBJECT", "Trace Object", 0);
+    object.traceActor = value(*s, "OBJECT", "Trace Actor", 0);
+    object.enabled = value(*s, "OBJECT", "Enabled", 1);
 
     // The object's class is the class of the entry that holds it; a "Class Name" that says otherwise
     // is reported and corrected on the next save.
@@ -433,21 +442,15 @@ bool ApplicationReader::readObjectData(ApplicationClassEntry& entry, ObjectRecor
     for (const ObjectKey& key : objectKeysOfClass(entry.classType)) {
         char* field = block + key.offset;
         switch (key.kind) {
-        case ObjectKeyKind::Integer:
-        case ObjectKeyKind::Size: {
-            const int32_t fallback = key.defaultValue == ObjectKeyDefault::KernelAlignment ? m_kernel.defaultAlignment : 0;
-            const int32_t value = m_numbers.number(section, key.name, fallback,
-                                                   key.kind == ObjectKeyKind::Size ? kNonNegative : NumberRange{});
-            std::memcpy(field, &value, sizeof value);
-            break;
-        }
+        case ObjectKeyKind::Number:
         case ObjectKeyKind::Flag: {
-            const int32_t value = m_numbers.flag(section, key.name, 0);
+            const int32_t fallback = key.defaultValue == ObjectKeyDefault::KernelAlignment ? m_kernel.defaultAlignment : 0;
+            const int32_t value = m_numbers.field(section, key.field, fallback);
             std::memcpy(field, &value, sizeof value);
             break;
         }
         case ObjectKeyKind::Text:
-            if (!m_fields.text(field, kNameSize, section, key.name))
+            if (!m_fields.text(field, kNameSize, section, key.field.key))
                 return false;
             break;
         case ObjectKeyKind::ContextFlags:
@@ -459,7 +462,7 @@ bool ApplicationReader::readObjectData(ApplicationClassEntry& entry, ObjectRecor
                 if (i < rows) {
                     const int32_t fallback = contexts ? m_kernel.extendedContexts[i].taskDefault
                                                       : m_kernel.taskAttributes[i].defaultEnable;
-                    value = m_numbers.flag(section, std::string(key.name) + std::to_string(i), fallback != 0);
+                    value = m_numbers.field(section, key.field, fallback != 0 ? 1 : 0, std::string(key.field.key) + std::to_string(i));
                 }
                 std::memcpy(field + i * sizeof(int32_t), &value, sizeof value);
             }

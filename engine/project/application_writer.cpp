@@ -6,6 +6,7 @@
 #include "engine/project/file_messages.h"
 #include "engine/project/name_rules.h"
 #include "engine/project/object_keys.h"
+#include "engine/project/project_check.h"
 #include "engine/project/section_io.h"
 #include "engine/records/records.h"
 #include "engine/records/text_field.h"
@@ -200,21 +201,15 @@ void ApplicationWriter::writeObjectData(SectionedFileSection& s, int32_t classTy
     for (const ObjectKey& key : objectKeysOfClass(classType)) {
         const char* field = block + key.offset;
         switch (key.kind) {
-        case ObjectKeyKind::Integer:
-        case ObjectKeyKind::Size: {
-            int32_t value = 0;
-            std::memcpy(&value, field, sizeof value);
-            m_out.addInt(s, key.name, value);
-            break;
-        }
+        case ObjectKeyKind::Number:
         case ObjectKeyKind::Flag: {
             int32_t value = 0;
             std::memcpy(&value, field, sizeof value);
-            m_out.addFlag(s, key.name, value);
+            m_out.addField(s, key.field, value);
             break;
         }
         case ObjectKeyKind::Text:
-            m_out.addText(s, key.name, textOf(field, kNameSize));
+            m_out.addText(s, key.field.key, textOf(field, kNameSize));
             break;
         case ObjectKeyKind::ContextFlags:
         case ObjectKeyKind::AttributeFlags: {
@@ -223,7 +218,7 @@ void ApplicationWriter::writeObjectData(SectionedFileSection& s, int32_t classTy
             for (int32_t i = 0; i < rows && i < kMaxExtendedContexts; ++i) {
                 int32_t value = 0;
                 std::memcpy(&value, field + i * sizeof(int32_t), sizeof value);
-                m_out.addFlag(s, std::string(key.name) + std::to_string(i), value);
+                m_out.addField(s, key.field, value, std::string(key.field.key) + std::to_string(i));
             }
             break;
         }
@@ -254,6 +249,12 @@ int ApplicationFile::Write()
         showFileError(formatMessage("Unable to write application file %s: the application name \"%s\" cannot %s",
                                     path, textString(app.name), problem));
         return 0;
+    }
+    if (m_project != nullptr) {
+        if (const std::string problem = ProjectWriteProblem(*m_project); !problem.empty()) {
+            showFileError(formatMessage("Unable to write application file %s: %s", path, problem));
+            return 0;
+        }
     }
     // The file is built apart from the record's copy, which is replaced only after a good write.
     auto file = std::make_unique<SectionedFile>(path, true, false, false);

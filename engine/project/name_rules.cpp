@@ -30,6 +30,13 @@ std::string applicationListSection(std::string_view cpuName)
     return "APPS " + std::string(cpuName);
 }
 
+std::string namePathProblem(std::string_view name)
+{
+    if (name.find_first_of(kPathCharacters) == std::string_view::npos)
+        return {};
+    return std::string("contain any of the following characters: ") + kPathCharacters;
+}
+
 std::string nameSyntaxProblem(std::string_view name)
 {
     if (hasControlCharacter(name))
@@ -57,6 +64,8 @@ std::string applicationNameProblem(const CpuRecord& cpu, const ApplicationRecord
         return "be empty";
     if (std::string problem = nameSyntaxProblem(name); !problem.empty())
         return problem;
+    if (std::string problem = namePathProblem(name); !problem.empty())
+        return problem;
     const std::string key = sectionLookupKey(name);
     for (int32_t a = 0; cpu.applications != nullptr && a < cpu.applicationCount; ++a) {
         const ApplicationRecord& other = cpu.applications[a];
@@ -71,6 +80,8 @@ std::string cpuNameProblem(const ProjectRecord& project, const CpuRecord* self, 
     if (name.empty())
         return "be empty";
     if (std::string problem = nameSyntaxProblem(name); !problem.empty())
+        return problem;
+    if (std::string problem = namePathProblem(name); !problem.empty())
         return problem;
     const std::string key = sectionLookupKey(name);
     const std::string listKey = sectionLookupKey(applicationListSection(name));

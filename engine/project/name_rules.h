@@ -16,15 +16,22 @@ struct ProjectRecord;
 // The texts a project file cannot carry in a key or section name, as the messages list them.
 inline constexpr const char* kFileSyntaxTexts = "= ; // /* ]";
 
+// The characters no CPU or application name holds: the names become folder and file names of reports and
+// generated files, which must stay inside the project's folder.
+inline constexpr const char* kPathCharacters = "\\/:*?\"<>|";
+
+// A name that holds one of kPathCharacters: "contain any of the following characters: ...", else "".
+std::string namePathProblem(std::string_view name);
+
 // A name the project file cannot carry as a key and a section name: a control character, one of
 // kFileSyntaxTexts, or a leading "[". An empty name is not judged here.
 std::string nameSyntaxProblem(std::string_view name);
 
-// A name an application of `cpu` cannot take: empty, a syntax problem, or the name (in any letter case)
+// A name an application of `cpu` cannot take: empty, a syntax problem, one of kPathCharacters, or the name (in any letter case)
 // of another application of the CPU. `self` is the application being named (null for none).
 std::string applicationNameProblem(const CpuRecord& cpu, const ApplicationRecord* self, std::string_view name);
 
-// A name a CPU of `project` cannot take: empty, a syntax problem, or a name that would give the project
+// A name a CPU of `project` cannot take: empty, a syntax problem, one of kPathCharacters, or a name that would give the project
 // file two sections of one name (in any letter case): another CPU's name, the name of the file's own
 // sections, or the name of another CPU's application list; the CPU's own application list may not take
 // another CPU's name either. `self` is the CPU being named (null for none).

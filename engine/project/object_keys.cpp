@@ -1,6 +1,8 @@
 #include "engine/project/object_keys.h"
 
+#include <climits>
 #include <cstddef>
+#include <cstdint>
 
 #include "engine/records/records.h"
 
@@ -10,78 +12,90 @@ namespace {
 using K = ObjectKeyKind;
 using D = ObjectKeyDefault;
 
+constexpr std::int64_t kSignedMin = INT32_MIN;
+constexpr std::int64_t kSignedMax = INT32_MAX;
+constexpr std::int64_t kUnsignedMax = UINT32_MAX;
+
+// The descriptions of the kinds of value a class data block holds.
+constexpr FieldDescription integer(const char* key) { return {key, FieldType::Signed, kSignedMin, kSignedMax, true, false}; }
+constexpr FieldDescription size(const char* key) { return {key, FieldType::Signed, 0, kSignedMax, true, false}; }
+constexpr FieldDescription count(const char* key) { return {key, FieldType::Unsigned, 0, kUnsignedMax, true, false}; }
+constexpr FieldDescription flag(const char* key) { return {key, FieldType::Flag, kSignedMin, kSignedMax, true, false}; }
+constexpr FieldDescription text(const char* key) { return {key, FieldType::Text, 0, 0, false, false}; }
+constexpr FieldDescription rows(const char* key) { return {key, FieldType::Flag, kSignedMin, kSignedMax, true, true}; }
+
 constexpr ObjectKey kLevelKeys[] = {
-    {"Scheduling Policy", K::Integer, offsetof(LevelData, schedulingPolicy), D::Zero},
+    {integer("Scheduling Policy"), K::Number, offsetof(LevelData, schedulingPolicy), D::Zero},
 };
 constexpr ObjectKey kThreadKeys[] = {
-    {"Entry Point", K::Text, offsetof(ThreadData, entryPoint), D::Zero},
+    {text("Entry Point"), K::Text, offsetof(ThreadData, entryPoint), D::Zero},
 };
 constexpr ObjectKey kExceptionKeys[] = {
-    {"Interrupt Level", K::Integer, offsetof(ExceptionData, interruptLevel), D::Zero},
-    {"Vector Number", K::Integer, offsetof(ExceptionData, vectorNumber), D::Zero},
-    {"ISR Address", K::Text, offsetof(ExceptionData, isrAddress), D::Zero},
+    {integer("Interrupt Level"), K::Number, offsetof(ExceptionData, interruptLevel), D::Zero},
+    {integer("Vector Number"), K::Number, offsetof(ExceptionData, vectorNumber), D::Zero},
+    {text("ISR Address"), K::Text, offsetof(ExceptionData, isrAddress), D::Zero},
 };
 constexpr ObjectKey kCounterKeys[] = {
-    {"Modulus", K::Integer, offsetof(CounterData, modulus), D::Zero},
-    {"System Timebase", K::Flag, offsetof(CounterData, systemTimebase), D::Zero},
-    {"Tickslice Counter", K::Flag, offsetof(CounterData, ticksliceCounter), D::Zero},
+    {count("Modulus"), K::Number, offsetof(CounterData, modulus), D::Zero},
+    {flag("System Timebase"), K::Flag, offsetof(CounterData, systemTimebase), D::Zero},
+    {flag("Tickslice Counter"), K::Flag, offsetof(CounterData, ticksliceCounter), D::Zero},
 };
 constexpr ObjectKey kAlarmKeys[] = {
-    {"Initial Count", K::Integer, offsetof(AlarmData, initialCount), D::Zero},
-    {"Recycle Count", K::Integer, offsetof(AlarmData, recycleCount), D::Zero},
-    {"Initial Expression", K::Text, offsetof(AlarmData, initialExpression), D::Zero},
-    {"Recycle Expression", K::Text, offsetof(AlarmData, recycleExpression), D::Zero},
+    {count("Initial Count"), K::Number, offsetof(AlarmData, initialCount), D::Zero},
+    {count("Recycle Count"), K::Number, offsetof(AlarmData, recycleCount), D::Zero},
+    {text("Initial Expression"), K::Text, offsetof(AlarmData, initialExpression), D::Zero},
+    {text("Recycle Expression"), K::Text, offsetof(AlarmData, recycleExpression), D::Zero},
 };
 constexpr ObjectKey kPipeKeys[] = {
-    {"Number of Buffers", K::Size, offsetof(PipeData, numberOfBuffers), D::Zero},
-    {"Max Buffer Size", K::Size, offsetof(PipeData, maxBufferSize), D::Zero},
-    {"Number of Buffers Expression", K::Text, offsetof(PipeData, numberOfBuffersExpression), D::Zero},
-    {"Max Buffer Size Expression", K::Text, offsetof(PipeData, maxBufferSizeExpression), D::Zero},
-    {"Alignment", K::Size, offsetof(PipeData, alignment), D::KernelAlignment},
-    {"Manual", K::Integer, offsetof(PipeData, manual), D::Zero},
-    {"Label", K::Text, offsetof(PipeData, label), D::Zero},
-    {"Suppress Buffer Allocation", K::Integer, offsetof(PipeData, suppressBufferAllocation), D::Zero},
+    {count("Number of Buffers"), K::Number, offsetof(PipeData, numberOfBuffers), D::Zero},
+    {count("Max Buffer Size"), K::Number, offsetof(PipeData, maxBufferSize), D::Zero},
+    {text("Number of Buffers Expression"), K::Text, offsetof(PipeData, numberOfBuffersExpression), D::Zero},
+    {text("Max Buffer Size Expression"), K::Text, offsetof(PipeData, maxBufferSizeExpression), D::Zero},
+    {count("Alignment"), K::Number, offsetof(PipeData, alignment), D::KernelAlignment},
+    {integer("Manual"), K::Number, offsetof(PipeData, manual), D::Zero},
+    {text("Label"), K::Text, offsetof(PipeData, label), D::Zero},
+    {integer("Suppress Buffer Allocation"), K::Number, offsetof(PipeData, suppressBufferAllocation), D::Zero},
 };
 constexpr ObjectKey kTaskKeys[] = {
-    {"Entry Point", K::Text, offsetof(TaskData, entryPoint), D::Zero},
-    {"Initial Priority", K::Integer, offsetof(TaskData, initialPriority), D::Zero},
-    {"Stack Size", K::Size, offsetof(TaskData, stackSize), D::Zero},
-    {"Starting Order Number", K::Integer, offsetof(TaskData, startingOrder), D::Zero},
-    {"Extended Context", K::ContextFlags, offsetof(TaskData, extendedContext), D::KernelRows},
-    {"Manual", K::Integer, offsetof(TaskData, manual), D::Zero},
-    {"Label", K::Text, offsetof(TaskData, label), D::Zero},
-    {"Attribute", K::AttributeFlags, offsetof(TaskData, attributes), D::KernelRows},
+    {text("Entry Point"), K::Text, offsetof(TaskData, entryPoint), D::Zero},
+    {integer("Initial Priority"), K::Number, offsetof(TaskData, initialPriority), D::Zero},
+    {size("Stack Size"), K::Number, offsetof(TaskData, stackSize), D::Zero},
+    {integer("Starting Order Number"), K::Number, offsetof(TaskData, startingOrder), D::Zero},
+    {rows("Extended Context"), K::ContextFlags, offsetof(TaskData, extendedContext), D::KernelRows},
+    {integer("Manual"), K::Number, offsetof(TaskData, manual), D::Zero},
+    {text("Label"), K::Text, offsetof(TaskData, label), D::Zero},
+    {rows("Attribute"), K::AttributeFlags, offsetof(TaskData, attributes), D::KernelRows},
 };
 constexpr ObjectKey kSemaphoreKeys[] = {
-    {"Signal Type", K::Integer, offsetof(SemaphoreData, signalType), D::Zero},
-    {"Waiting Order", K::Integer, offsetof(SemaphoreData, waitingOrder), D::Zero},
+    {integer("Signal Type"), K::Number, offsetof(SemaphoreData, signalType), D::Zero},
+    {integer("Waiting Order"), K::Number, offsetof(SemaphoreData, waitingOrder), D::Zero},
 };
 constexpr ObjectKey kQueueKeys[] = {
-    {"Width", K::Size, offsetof(QueueData, width), D::Zero},
-    {"Depth", K::Size, offsetof(QueueData, depth), D::Zero},
-    {"Waiting Order", K::Integer, offsetof(QueueData, waitingOrder), D::Zero},
-    {"Width Expression", K::Text, offsetof(QueueData, widthExpression), D::Zero},
-    {"Depth Expression", K::Text, offsetof(QueueData, depthExpression), D::Zero},
-    {"Alignment", K::Size, offsetof(QueueData, alignment), D::KernelAlignment},
-    {"Manual", K::Integer, offsetof(QueueData, manual), D::Zero},
-    {"Label", K::Text, offsetof(QueueData, label), D::Zero},
+    {size("Width"), K::Number, offsetof(QueueData, width), D::Zero},
+    {size("Depth"), K::Number, offsetof(QueueData, depth), D::Zero},
+    {integer("Waiting Order"), K::Number, offsetof(QueueData, waitingOrder), D::Zero},
+    {text("Width Expression"), K::Text, offsetof(QueueData, widthExpression), D::Zero},
+    {text("Depth Expression"), K::Text, offsetof(QueueData, depthExpression), D::Zero},
+    {count("Alignment"), K::Number, offsetof(QueueData, alignment), D::KernelAlignment},
+    {integer("Manual"), K::Number, offsetof(QueueData, manual), D::Zero},
+    {text("Label"), K::Text, offsetof(QueueData, label), D::Zero},
 };
 constexpr ObjectKey kMailboxKeys[] = {
-    {"Waiting Order", K::Integer, offsetof(MailboxData, waitingOrder), D::Zero},
+    {integer("Waiting Order"), K::Number, offsetof(MailboxData, waitingOrder), D::Zero},
 };
 constexpr ObjectKey kPartitionKeys[] = {
-    {"Block Size", K::Size, offsetof(PartitionData, blockSize), D::Zero},
-    {"Number of Blocks", K::Size, offsetof(PartitionData, numberOfBlocks), D::Zero},
-    {"Waiting Order", K::Integer, offsetof(PartitionData, waitingOrder), D::Zero},
-    {"Block Size Expression", K::Text, offsetof(PartitionData, blockSizeExpression), D::Zero},
-    {"Number of Blocks Expression", K::Text, offsetof(PartitionData, numberOfBlocksExpression), D::Zero},
-    {"Alignment", K::Size, offsetof(PartitionData, alignment), D::KernelAlignment},
-    {"Manual", K::Integer, offsetof(PartitionData, manual), D::Zero},
-    {"Label", K::Text, offsetof(PartitionData, label), D::Zero},
+    {count("Block Size"), K::Number, offsetof(PartitionData, blockSize), D::Zero},
+    {count("Number of Blocks"), K::Number, offsetof(PartitionData, numberOfBlocks), D::Zero},
+    {integer("Waiting Order"), K::Number, offsetof(PartitionData, waitingOrder), D::Zero},
+    {text("Block Size Expression"), K::Text, offsetof(PartitionData, blockSizeExpression), D::Zero},
+    {text("Number of Blocks Expression"), K::Text, offsetof(PartitionData, numberOfBlocksExpression), D::Zero},
+    {count("Alignment"), K::Number, offsetof(PartitionData, alignment), D::KernelAlignment},
+    {integer("Manual"), K::Number, offsetof(PartitionData, manual), D::Zero},
+    {text("Label"), K::Text, offsetof(PartitionData, label), D::Zero},
 };
 constexpr ObjectKey kMutexKeys[] = {
-    {"Priority Inversion", K::Integer, offsetof(MutexData, priorityInversion), D::Zero},
-    {"Waiting Order", K::Integer, offsetof(MutexData, waitingOrder), D::Zero},
+    {integer("Priority Inversion"), K::Number, offsetof(MutexData, priorityInversion), D::Zero},
+    {integer("Waiting Order"), K::Number, offsetof(MutexData, waitingOrder), D::Zero},
 };
 
 }  // namespace
@@ -103,6 +117,15 @@ std::span<const ObjectKey> objectKeysOfClass(int32_t classType)
     case ClassMutex: return kMutexKeys;
     default: return {};
     }
+}
+
+int32_t classTypeOfWord(std::string_view word)
+{
+    for (int32_t type = kFirstClassType; type <= kLastClassType; ++type) {
+        if (word == objectClassWord(type))
+            return type;
+    }
+    return 0;
 }
 
 const char* objectClassWord(int32_t classType)

@@ -5,12 +5,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string_view>
+
+#include "engine/records/field_descriptions.h"
 
 namespace engine {
 
 enum class ObjectKeyKind {
-    Integer,          // a signed 32-bit field
-    Size,             // a signed 32-bit field holding a size or a count, never negative
+    Number,           // a 32-bit number field, signed or unsigned as its description says
     Flag,             // a 32-bit field holding 0 or 1 (any non-zero value reads as 1)
     Text,             // a 128-character text field
     ContextFlags,     // "Extended Context0".. : one flag per extended context of the kernel (at most 4)
@@ -24,7 +26,7 @@ enum class ObjectKeyDefault {
 };
 
 struct ObjectKey {
-    const char* name;
+    FieldDescription field; // its key, type and range
     ObjectKeyKind kind;
     std::size_t offset;  // byte offset of the field in the class's data block
     ObjectKeyDefault defaultValue;
@@ -32,6 +34,8 @@ struct ObjectKey {
 
 // The keys of a class type (empty for classes without a data block and for unknown types).
 std::span<const ObjectKey> objectKeysOfClass(int32_t classType);
+// The class type whose class word is `word` (0 when none).
+int32_t classTypeOfWord(std::string_view word);
 
 // The class word used in the data block allocation message ("Level", "Thread", ...); "" when none.
 const char* objectClassWord(int32_t classType);

@@ -17,6 +17,7 @@
 #include "engine/project/application_names.h"
 #include "engine/project/file_messages.h"
 #include "engine/project/name_rules.h"
+#include "engine/project/project_check.h"
 #include "engine/project/section_io.h"
 #include "engine/records/records.h"
 #include "engine/records/text_field.h"
@@ -194,7 +195,7 @@ int ProjectFile::ParseProjectSections()
         }
         if (!claim(cpuName))
             return 0;
-        if (const std::string problem = nameSyntaxProblem(cpuName); !problem.empty()) {
+        if (const std::string problem = cpuNameProblem(project, &cpu, cpuName); !problem.empty()) {
             showFileError(formatMessage("Unable to load project file %s: the CPU name \"%s\" cannot %s",
                                         textString(project.path), cpuName, problem));
             return 0;
@@ -235,6 +236,11 @@ int ProjectFile::ParseProjectSections()
             return 0;
         if (!ReadProjectApplications(i, applications))
             return 0;
+    }
+    // A project opens only if it could be saved as it stands.
+    if (const std::string problem = ProjectCheckProblem(project); !problem.empty()) {
+        showFileError(formatMessage("Unable to load project file %s: %s", textString(project.path), problem));
+        return 0;
     }
     return 1;
 }
@@ -362,6 +368,10 @@ int ProjectFile::SaveProjectFile()
     const std::string path = textString(m_project->path);
     if (path.empty()) {
         showFileError("Can't open file " + TemporaryPathFor(path));
+        return 0;
+    }
+    if (const std::string problem = ProjectWriteProblem(*m_project); !problem.empty()) {
+        showFileError(formatMessage("Unable to write project file %s: %s", path, problem));
         return 0;
     }
     std::unique_ptr<SectionedFile> file = BuildProjectSections();

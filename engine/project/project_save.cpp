@@ -4,6 +4,8 @@
 #include "engine/ops/project_manager.h"
 #include "engine/project/application_file.h"
 #include "engine/project/file_messages.h"
+#include "engine/project/project_check.h"
+#include "engine/records/text_field.h"
 #include "engine/records/records.h"
 
 namespace engine {
@@ -18,11 +20,15 @@ bool WriteApplicationFile(ProjectManager& manager, ProjectRecord& project, CpuRe
     return false;
 }
 
-bool WriteCpuFile(ConfigRecord& config, CpuRecord& cpu)
+bool WriteCpuFile(const ProjectRecord& project, ConfigRecord& config, CpuRecord& cpu)
 {
     CpuRecordHandler handler(&cpu.kernel, &config, &cpu);
     if (!handler.IsKernelWritable() || cpu.kernel.kernelPath[0] == '\0')
         return true;
+    if (const std::string problem = ProjectWriteProblem(project); !problem.empty()) {
+        showFileError(formatMessage("Unable to write kernel file %s: %s", textString(cpu.kernel.kernelPath), problem));
+        return false;
+    }
     return handler.SaveKernel();
 }
 
@@ -36,6 +42,12 @@ bool WriteProjectFile(ProjectManager& manager, ProjectRecord& project, ConfigRec
 
 bool SaveProjectFiles(ProjectManager& manager, ProjectRecord& project, ConfigRecord& config)
 {
+    // The project is checked once, before any file is written.
+    if (const std::string problem = ProjectCheckProblem(project); !problem.empty()) {
+        showFileError(formatMessage("Unable to write project file %s: %s", textString(project.path), problem));
+        return false;
+    }
+    const ProjectCheckedScope checked(project);
     bool saved = true;
     const int32_t cpuCount = project.cpus != nullptr ? project.cpuCount : 0;
     for (int32_t c = 0; c < cpuCount; ++c) {
@@ -54,7 +66,7 @@ bool SaveProjectFiles(ProjectManager& manager, ProjectRecord& project, ConfigRec
     }
     if (saved) {
         for (int32_t c = 0; c < cpuCount; ++c)
-            saved = WriteCpuFile(config, project.cpus[c]) && saved;
+            saved = WriteCpuFile(project, config, project.cpus[c]) && saved;
     }
     return WriteProjectFile(manager, project, config) && saved;
 }

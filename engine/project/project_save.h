@@ -17,8 +17,8 @@ bool WriteApplicationFile(ProjectManager& manager, ProjectRecord& project, CpuRe
                           ApplicationRecord& application);
 // Writes the CPU's kernel file. A kernel whose record forbids saving ("Writeable" 0) or that has no file
 // is skipped: nothing is written, nothing is shown, and that is no failure (true). False after the
-// writer's message when the write failed.
-bool WriteCpuFile(ConfigRecord& config, CpuRecord& cpu);
+// writer's message when the write failed, or when the project check refuses the project.
+bool WriteCpuFile(const ProjectRecord& project, ConfigRecord& config, CpuRecord& cpu);
 // Writes the project file; on failure shows "Error writing project" and returns false.
 bool WriteProjectFile(ProjectManager& manager, ProjectRecord& project, ConfigRecord& config);
 

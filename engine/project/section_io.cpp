@@ -113,6 +113,12 @@ void SectionWriter::addInt(SectionedFileSection& section, std::string_view key, 
     addText(section, key, IntToText(value));
 }
 
+void SectionWriter::addField(SectionedFileSection& section, const FieldDescription& field, int32_t value,
+                             std::string_view key)
+{
+    addText(section, key.empty() ? std::string_view(field.key) : key, FieldValueText(field, value));
+}
+
 void SectionWriter::addFlag(SectionedFileSection& section, std::string_view key, int32_t value)
 {
     addText(section, key, value != 0 ? "1" : "0");

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/records/field_descriptions.h"
 #include "engine/sectioned/name_set.h"
 
 namespace engine {
@@ -68,6 +69,9 @@ public:
     void addText(SectionedFileSection& section, std::string_view key, std::string_view value);
     void addInt(SectionedFileSection& section, std::string_view key, int32_t value);
     void addFlag(SectionedFileSection& section, std::string_view key, int32_t value);
+    // A value as its field's description writes it (under `key` when given, for a numbered key).
+    void addField(SectionedFileSection& section, const FieldDescription& field, int32_t value,
+                  std::string_view key = {});
     // Reserves names that another writer adds itself (for example the user text sections).
     bool reserve(std::string_view name);
     // The first name used twice, or "" when every name was distinct.

@@ -5,37 +5,48 @@
 
 namespace engine {
 
+std::int32_t FieldNumbers::field(const SectionedFileSection& section, const FieldDescription& field,
+                                 std::int32_t fallback, std::string_view key)
+{
+    const std::string_view name = key.empty() ? std::string_view(field.key) : key;
+    const SectionedFileEntry* entry = section.FindEntry(name);
+    if (entry == nullptr)
+        return fallback;
+    const std::string& value = entry->GetValue();
+    const FieldReading reading = ReadFieldValue(field, value);
+    if (reading.problem != FieldProblem::None) {
+        note(section, name, value, field, reading.problem);
+        return fallback;
+    }
+    if (reading.blank && !field.blankIsZero)
+        return fallback;
+    return reading.stored;
+}
+
 std::int32_t FieldNumbers::number(const SectionedFileSection& section, std::string_view key, std::int32_t fallback,
                                   NumberRange range)
 {
-    const SectionedFileEntry* entry = section.FindEntry(key);
-    if (entry == nullptr)
-        return fallback;
-    const std::string value = entry->GetValue();
-    const std::optional<WholeNumber> whole = ParseWholeNumber(value);
-    if (!whole)
-        return 0;
-    if (const std::optional<std::int32_t> fits = FieldValueOf(*whole, range.minimum, range.maximum))
-        return *fits;
-    note(section, key, value, range);
-    return fallback;
+    const FieldDescription description{"", FieldType::Signed, range.minimum, range.maximum, true, false};
+    return field(section, description, fallback, key);
 }
 
 std::int32_t FieldNumbers::flag(const SectionedFileSection& section, std::string_view key, bool fallback)
 {
-    return number(section, key, fallback ? 1 : 0) != 0 ? 1 : 0;
+    const FieldDescription description{"", FieldType::Flag, INT32_MIN, INT32_MAX, true, false};
+    return field(section, description, fallback ? 1 : 0, key);
 }
 
 void FieldNumbers::note(const SectionedFileSection& section, std::string_view key, std::string_view value,
-                        NumberRange range)
+                        const FieldDescription& field, FieldProblem problem)
 {
     if (!m_problem.empty())
         return;
     constexpr std::size_t kShown = 40; // a long value is shown by its start
     const std::string shown = value.size() <= kShown ? std::string(value) : std::string(value.substr(0, kShown)) + "...";
-    m_problem = "the value " + shown + " of \"" + std::string(key) + "\" in section \"" +
-                section.GetName() + "\" is outside the range " + std::to_string(range.minimum) + " to " +
-                std::to_string(range.maximum);
+    m_problem = "the value " + shown + " of \"" + std::string(key) + "\" in section \"" + section.GetName() + "\" ";
+    m_problem += problem == FieldProblem::NotANumber ? "is not a whole number in the range "
+                                                     : "is outside the range ";
+    m_problem += FieldRangeBounds(field);
 }
 
 } // namespace engine

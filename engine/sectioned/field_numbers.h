@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/records/field_descriptions.h"
+
 namespace engine {
 
 class SectionedFileSection;
@@ -20,10 +22,12 @@ inline constexpr NumberRange kNonNegative{0, INT32_MAX};
 
 class FieldNumbers {
 public:
-    // The number `key` gives: the fallback when the key is missing, 0 when its value is no whole number
-    // (as the sectioned file's integer view), the fallback (and the problem noted) when the number lies
-    // outside `range`. A decimal must lie in the range; a hexadecimal or octal number is a bit pattern of
-    // up to 32 bits, taken as the signed value of those bits.
+    // The value of `field` in `section` (under `key` when given, for a numbered key), as ReadFieldValue
+    // reads it: the fallback when the key is missing, 0 for a blank value that means 0 (else the fallback),
+    // and the fallback with the problem noted when the value is no whole number or lies outside the range.
+    std::int32_t field(const SectionedFileSection& section, const FieldDescription& field, std::int32_t fallback,
+                       std::string_view key = {});
+    // The same for a signed field of `range` that has no description of its own.
     std::int32_t number(const SectionedFileSection& section, std::string_view key, std::int32_t fallback,
                         NumberRange range = {});
     // The truth view (0 or 1) of a value; a number beyond 32 bits is noted as a problem.
@@ -34,7 +38,8 @@ public:
     const std::string& problem() const { return m_problem; }
 
 private:
-    void note(const SectionedFileSection& section, std::string_view key, std::string_view value, NumberRange range);
+    void note(const SectionedFileSection& section, std::string_view key, std::string_view value,
+              const FieldDescription& field, FieldProblem problem);
 
     std::string m_problem;
 };

@@ -59,7 +59,8 @@ CMainDialog::SaveResult CMainDialog::writeKernel(engine::CpuRecord& cpu)
         const auto freeFile = [&](const std::string& chosen) {
             return engine::fileIsFreeFor(&m_project, chosen, &cpu, nullptr, "write kernel file");
         };
-        return path.empty() ? handler.ChooseAndWriteKernel(nullptr, freeFile) : engine::WriteCpuFile(m_config, cpu);
+        return path.empty() ? handler.ChooseAndWriteKernel(nullptr, freeFile)
+                            : engine::WriteCpuFile(m_project, m_config, cpu);
     });
     if (path.empty() && engine::textString(cpu.kernel.kernelPath) != path)
         m_project.edited = 1;

@@ -67,7 +67,7 @@ std::string threeCpuProject()
 {
     std::string text = "[PROJECT]\r\nName=Three\r\n\r\n[CPUS]\r\nA=\r\nB=\r\nC=\r\n\r\n";
     for (const char* cpu : {"A", "B", "C"})
-        text += std::string("[") + cpu + "]\r\nModel=Z5 Standard\r\nKernel=main.cpu\r\nApplications=APPS " + cpu +
+        text += std::string("[") + cpu + "]\r\nModel=Z5 Standard\r\nKernel=main" + cpu + ".cpu\r\nApplications=APPS " + cpu +
                 "\r\n\r\n[APPS " + cpu + "]\r\nMonitor=monitor" + cpu + ".app\r\n\r\n";
     return text;
 }
@@ -109,9 +109,11 @@ TEST(ProjectModels, CpusNamingOneModelReadItOnceAndEachKeepsItsOwnKernelRecord)
     ASSERT_TRUE(ConfigFile().Read(config, "ombagen.cfg"));
     const std::string project = folder.file("three.omb");
     writeFile(project, threeCpuProject());
-    fs::copy_file(testing::demoFolder() + "/main.cpu", folder.file("main.cpu"));
-    for (const char* cpu : {"A", "B", "C"})
+    // Each CPU has its own kernel file, as a project that saves must.
+    for (const char* cpu : {"A", "B", "C"}) {
+        fs::copy_file(testing::demoFolder() + "/main.cpu", folder.file(std::string("main") + cpu + ".cpu"));
         fs::copy_file(testing::demoFolder() + "/monitor.app", folder.file(std::string("monitor") + cpu + ".app"));
+    }
 
     OpenCounter model(program + "/models/z5std.mdl");
     ASSERT_TRUE(model.ready());
