@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "engine/names/project_walk.h"
+#include "engine/project/project_check.h"
 #include "engine/project/section_io.h"
 #include "engine/records/text_field.h"
 #include "engine/usertext/user_text_store.h"
@@ -43,10 +44,23 @@ public:
         return false;
     }
 
+    // The first name held twice, as it was first written.
+    std::string repeat() const
+    {
+        for (const std::string& key : m_order) {
+            if (m_sections.count(key) > 1)
+                return m_written.at(key);
+        }
+        return {};
+    }
+
 private:
     void add(const std::string& name, const ObjectRecord* owner)
     {
-        m_sections.emplace(sectionLookupKey(name), owner);
+        std::string key = sectionLookupKey(name);
+        if (m_written.emplace(key, name).second)
+            m_order.push_back(key);
+        m_sections.emplace(std::move(key), owner);
     }
 
     void addEntry(const ApplicationClassEntry& entry, int depth)
@@ -75,6 +89,8 @@ private:
     }
 
     std::unordered_multimap<std::string, const ObjectRecord*> m_sections;
+    std::vector<std::string> m_order;                      // the folded names in file order
+    std::unordered_map<std::string, std::string> m_written; // each folded name as first written
 };
 
 // The object and every object below it, each once, at most kMaxChainDepth levels deep.
@@ -114,6 +130,27 @@ std::string MovedObjectNameClash(ApplicationRecord& application, const ObjectRec
     for (const std::string& name : names) {
         if (!brought.insert(sectionLookupKey(name)).second || census.heldElsewhere(name, movedObjects))
             return name;
+    }
+    return {};
+}
+
+std::string ApplicationSectionRepeat(const ApplicationRecord& application)
+{
+    return SectionCensus(application).repeat();
+}
+
+std::string KeptEditProblem(const ProjectRecord& project)
+{
+    if (std::string problem = ProjectCheckProblem(project); !problem.empty())
+        return problem;
+    for (int32_t c = 0; project.cpus != nullptr && c < project.cpuCount; ++c) {
+        const CpuRecord& cpu = project.cpus[c];
+        for (int32_t a = 0; cpu.applications != nullptr && a < cpu.applicationCount; ++a) {
+            const ApplicationRecord& application = cpu.applications[a];
+            if (const std::string name = ApplicationSectionRepeat(application); !name.empty())
+                return "the name \"" + name + "\" is used twice in the file of application \"" +
+                       textString(application.name) + "\" of CPU \"" + textString(cpu.name) + "\"";
+        }
     }
     return {};
 }

@@ -21,4 +21,13 @@ std::vector<std::string> ObjectSectionNames(const ObjectRecord& object, bool has
 std::string MovedObjectNameClash(ApplicationRecord& application, const ObjectRecord& moved,
                                  const std::vector<std::string>& extraSections = {});
 
+// The first name the application's file would hold twice as it stands; "" when every section name is
+// unique.
+std::string ApplicationSectionRepeat(const ApplicationRecord& application);
+
+// The check every editing road runs on the project it is about to keep: the project check the open and
+// the writers run, and the application files' section names. "" when the project would save and open
+// again as it stands; else the problem, as a sentence.
+std::string KeptEditProblem(const ProjectRecord& project);
+
 }  // namespace engine

@@ -1,5 +1,6 @@
 #include "gui/editors/model/dialog_model.h"
 
+#include "engine/names/application_sections.h"
 #include "engine/util/program_title.h"
 #include "engine/util/text.h"
 #include "platform/core/message_service.h"
@@ -57,6 +58,16 @@ bool NumberFits32Bits(std::string_view text)
 void showCheckMessage(const std::string& text)
 {
     platform::messageBox(text, engine::ProgramTitle(), platform::MbOk);
+}
+
+bool projectKeepsEdit(const engine::ProjectRecord& project)
+{
+    const std::string problem = engine::KeptEditProblem(project);
+    if (problem.empty())
+        return true;
+    showCheckMessage("The change cannot be kept: the project could not be saved and opened again, as " + problem +
+                     ".");
+    return false;
 }
 
 } // namespace editors

@@ -47,7 +47,7 @@ OkOutcome CounterModel::ok(ViewState& state, DialogHost& host)
     const bool description = storeDescription(state);
     bool other = false;
     if (data) {
-        other |= storeNumber(data->modulus, state.text(IdField1067));
+        other |= storeNumber(data->modulus, state, IdField1067);
         other |= storeFlag(data->systemTimebase, state.checked(IdField1069));
         // A flag cleared at opening is a change of the object too.
         other |= storeFlag(data->ticksliceCounter, state.checked(IdField1070));
@@ -62,6 +62,8 @@ OkOutcome CounterModel::ok(ViewState& state, DialogHost& host)
         showCheckMessage("The modulus must be non-zero");
         return OkOutcome::stay(IdField1067, false);
     }
+    if (OkOutcome unfit; !numbersFit(unfit))
+        return unfit;
     markCommon(name, description, other);
     return OkOutcome::closeOk();
 }
@@ -86,8 +88,8 @@ OkOutcome AlarmModel::ok(ViewState& state, DialogHost& host)
     const bool description = storeDescription(state);
     bool other = false;
     if (data) {
-        other |= storeNumber(data->initialCount, state.text(IdField1067));
-        other |= storeNumber(data->recycleCount, state.text(IdField1068));
+        other |= storeNumber(data->initialCount, state, IdField1067);
+        other |= storeNumber(data->recycleCount, state, IdField1068);
         other |= storeText(data->initialExpression, state.text(IdAlarmInitialExpression));
         other |= storeText(data->recycleExpression, state.text(IdAlarmRecycleExpression));
     }
@@ -103,6 +105,8 @@ OkOutcome AlarmModel::ok(ViewState& state, DialogHost& host)
     }
     if (data && !checkFits(data->recycleCount, 0, UINT32_MAX, "Recycle count"))
         return OkOutcome::stay(IdField1068, false);
+    if (OkOutcome unfit; !numbersFit(unfit))
+        return unfit;
     markCommon(name, description, other);
     return OkOutcome::closeOk();
 }

@@ -67,13 +67,13 @@ OkOutcome PartitionModel::ok(ViewState& state, DialogHost& host)
     const bool description = storeDescription(state);
     bool other = false;
     if (data) {
-        other |= storeNumber(data->blockSize, state.text(IdField1080));
-        other |= storeNumber(data->numberOfBlocks, state.text(IdField1081));
+        other |= storeNumber(data->blockSize, state, IdField1080);
+        other |= storeNumber(data->numberOfBlocks, state, IdField1081);
         other |= storeText(data->blockSizeExpression, state.text(IdField1082));
         other |= storeText(data->numberOfBlocksExpression, state.text(IdField1083));
         other |= storeValue(data->waitingOrder, state.checked(IdPriorityOrder) ? 0 : 1);
         other |= storeText(data->label, state.text(IdLabel));
-        other |= storeNumber(data->alignment, state.text(IdAlignment));
+        other |= storeNumber(data->alignment, state, IdAlignment);
         other |= storeFlag(data->manual, state.checked(IdManual));
     }
     other |= storeFlag(m_object.traceObject, state.checked(IdTrace));
@@ -104,6 +104,8 @@ OkOutcome PartitionModel::ok(ViewState& state, DialogHost& host)
         if (!checkConflict(engine::textString(data->label), "Block label conflicts with "))
             return OkOutcome::stay(IdLabel, false);
     }
+    if (OkOutcome unfit; !numbersFit(unfit))
+        return unfit;
     markCommon(name, description, other);
     return OkOutcome::closeOk();
 }
@@ -134,11 +136,11 @@ OkOutcome PipeModel::ok(ViewState& state, DialogHost& host)
     bool other = false;
     bool label = false;
     if (data) {
-        other |= storeNumber(data->numberOfBuffers, state.text(IdField1071));
+        other |= storeNumber(data->numberOfBuffers, state, IdField1071);
         other |= storeText(data->numberOfBuffersExpression, state.text(IdField1074));
-        other |= storeNumber(data->maxBufferSize, state.text(IdField1072));
+        other |= storeNumber(data->maxBufferSize, state, IdField1072);
         other |= storeText(data->maxBufferSizeExpression, state.text(IdField1073));
-        other |= storeNumber(data->alignment, state.text(IdAlignment));
+        other |= storeNumber(data->alignment, state, IdAlignment);
         other |= storeFlag(data->manual, state.checked(IdManual));
         label = storeText(data->label, state.text(IdLabel));
     }
@@ -172,6 +174,8 @@ OkOutcome PipeModel::ok(ViewState& state, DialogHost& host)
         if (!checkConflict(engine::textString(data->label), "Pipe buffer label conflicts with "))
             return OkOutcome::stay(IdName, true);
     }
+    if (OkOutcome unfit; !numbersFit(unfit))
+        return unfit;
     markCommon(name, description, other || label);
     return OkOutcome::closeOk();
 }
@@ -201,12 +205,12 @@ OkOutcome QueueModel::ok(ViewState& state, DialogHost& host)
     const bool description = storeDescription(state);
     bool other = false;
     if (data) {
-        other |= storeNumber(data->depth, state.text(IdQueueDepth));
-        other |= storeNumber(data->width, state.text(IdQueueWidth));
+        other |= storeNumber(data->depth, state, IdQueueDepth);
+        other |= storeNumber(data->width, state, IdQueueWidth);
         other |= storeText(data->widthExpression, state.text(IdField1080));
         other |= storeText(data->depthExpression, state.text(IdField1081));
         other |= storeValue(data->waitingOrder, state.checked(IdPriorityOrder) ? 0 : 1);
-        other |= storeNumber(data->alignment, state.text(IdAlignment));
+        other |= storeNumber(data->alignment, state, IdAlignment);
         other |= storeText(data->label, state.text(IdLabel));
         other |= storeFlag(data->manual, state.checked(IdManual));
     }
@@ -238,6 +242,8 @@ OkOutcome QueueModel::ok(ViewState& state, DialogHost& host)
     }
     if (name && !checkNameConflict())
         return OkOutcome::stay(IdName, true);
+    if (OkOutcome unfit; !numbersFit(unfit))
+        return unfit;
     markCommon(name, description, other);
     return OkOutcome::closeOk();
 }

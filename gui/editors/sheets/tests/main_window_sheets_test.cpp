@@ -8,19 +8,25 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
 
+#include <sys/wait.h>
+
 #include "engine/files/file_chooser.h"
 #include "engine/names/project_walk.h"
 #include "engine/ops/cpu_record_handler.h"
+#include "engine/project/object_keys.h"
 #include "engine/records/text_field.h"
 #include "engine/util/path.h"
 #include "engine/util/text.h"
@@ -97,9 +103,11 @@ protected:
 
 TEST_F(MainWindowSheetsTest, KernelFileLoadedFromTheCpuSheetIsStoredRelativeToTheProject)
 {
+    // A file of its own: one another CPU keeps is refused.
+    fs::copy_file(m_projectFolder / "comms.cpu", m_projectFolder / "spare.cpu");
     engine::CpuRecord& main = windowCpu("Main");
     engine::CpuRecordHandler handler(&main.kernel, &m_window->config(), &main);
-    m_chooser.QueueAnswer((m_projectFolder / "comms.cpu").string());
+    m_chooser.QueueAnswer((m_projectFolder / "spare.cpu").string());
     whenModal(
         [](QWidget* modal) {
             QTest::mouseClick(platform::findControl<QPushButton>(modal, cpu_ids::Load), Qt::LeftButton);
@@ -109,7 +117,7 @@ TEST_F(MainWindowSheetsTest, KernelFileLoadedFromTheCpuSheetIsStoredRelativeToTh
     std::string name = "Main";
     std::string description;
     ASSERT_EQ(shell::editorServices().ShowCpuProperties(handler, name, description), 1);
-    EXPECT_EQ(engine::textString(main.kernel.kernelPath), "./comms.cpu");
+    EXPECT_EQ(engine::textString(main.kernel.kernelPath), "./spare.cpu");
     EXPECT_TRUE(messages().empty());
 }
 
@@ -251,6 +259,58 @@ TEST_F(MainWindowSheetsTest, LoadRefusesAFileTheProjectCouldNotSaveAndKeepsTheAp
         EXPECT_EQ(engine::textString(monitor.path), "monitor.app");
         EXPECT_EQ(monitor.edited, 0);
         EXPECT_EQ(project.edited, 0);
+    }
+    expectFilesUnchanged(before);
+}
+
+// Save As on the application and CPU pages, and the CPU page's Load, refuse a file the project keeps for
+// something else (another application, a kernel file, the project file) with a message, before anything is
+// written; the record keeps its file and the files on disk stay as they were.
+TEST_F(MainWindowSheetsTest, SaveAsAndLoadRefuseAFileTheProjectKeepsForSomethingElse)
+{
+    engine::ProjectRecord& project = m_window->GetProject();
+    engine::CpuRecord& main = windowCpu("Main");
+    engine::ApplicationRecord& control = main.applications[0];
+    const auto before = folderFiles(m_projectFolder);
+    const struct {
+        bool cpuPage;
+        int button;
+        const char* file;
+        const char* message;
+    } cases[] = {
+        {false, app_ids::SaveAs, "monitor.app", "the application file of \"Monitor\" of CPU \"Main\""},
+        {false, app_ids::SaveAs, "link.app", "the application file of \"Link\" of CPU \"Comms\""},
+        {false, app_ids::SaveAs, "main.cpu", "the kernel file of CPU \"Main\""},
+        {false, app_ids::SaveAs, "demo.omb", "the project file"},
+        {true, cpu_ids::SaveAs, "control.app", "the application file of \"Control\" of CPU \"Main\""},
+        {true, cpu_ids::SaveAs, "comms.cpu", "the kernel file of CPU \"Comms\""},
+        {true, cpu_ids::Load, "comms.cpu", "the kernel file of CPU \"Comms\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + (c.cpuPage ? " CPU page" : " application page"));
+        m_messages->clear();
+        m_chooser.QueueAnswer((m_projectFolder / c.file).string());
+        const auto press = [&](QWidget* modal) {
+            QTest::mouseClick(platform::findControl<QPushButton>(modal, c.button), Qt::LeftButton);
+            settle();
+            qobject_cast<QDialog*>(modal)->reject();
+        };
+        if (c.cpuPage) {
+            whenModal(press, QStringLiteral("CPU Properties"));
+            engine::CpuRecordHandler handler(&main.kernel, &m_window->config(), &main);
+            std::string name = "Main";
+            std::string description;
+            shell::editorServices().ShowCpuProperties(handler, name, description);
+        } else {
+            whenModal(press, QStringLiteral("Application Properties"));
+            shell::editorServices().ShowApplicationProperties(m_window->manager(), project, control, main);
+        }
+        ASSERT_EQ(messages().size(), 1u);
+        EXPECT_NE(messages()[0].find((m_projectFolder / c.file).string() + ": the project lists it as " + c.message),
+                  std::string::npos)
+            << messages()[0];
+        EXPECT_EQ(engine::textString(control.path), "control.app");
+        EXPECT_EQ(engine::textString(main.kernel.kernelPath), "main.cpu");
     }
     expectFilesUnchanged(before);
 }
@@ -802,6 +862,183 @@ TEST_F(MainWindowSheetsTest, EverySaveRoadShowsOneBoxPerFailedFileSayingWhyAndKe
     }
     EXPECT_EQ(engine::textString(project.path), projectPath) << "a failed Save As keeps the project's file";
     clearMarks();
+}
+
+
+// ---------------------------------------------------------------------------------------------------
+// The editing roads walked to their end: each road is fed values its Part allows and another road refuses,
+// then Save All, then the console program opens the project. An edit a road keeps reopens with its value;
+// a road that refuses writes nothing.
+
+// The console program opens the project folder's project and generates its code, as a user would after
+// Save All: its return code and what it printed.
+struct ConsoleRun {
+    int code = -1;
+    std::string output;
+};
+
+ConsoleRun openWithConsole(const fs::path& programFolder, const fs::path& projectFolder)
+{
+    const char* binary = std::getenv("KORVANE_BINARY_DIR");
+    const fs::path program = fs::path(binary ? binary : ".") / "bin" / "OMBAgenCmd";
+    const fs::path output = programFolder / "console.txt";
+    const std::string command = "cd '" + projectFolder.string() + "' && '" + program.string() + "' demo.omb -x >'" +
+                                output.string() + "' 2>&1 </dev/null";
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(output)};
+}
+
+// A radio button of the dialog by its text ("Manual"), or null.
+QAbstractButton* radioNamed(QWidget* dialog, const QString& text)
+{
+    for (auto* button : dialog->findChildren<QRadioButton*>()) {
+        if (button->text().remove(QLatin1Char('&')) == text)
+            return button;
+    }
+    return nullptr;
+}
+
+// The edits of a dialog that show a whole number and take typing.
+std::vector<int> numericEditsOf(QWidget* dialog)
+{
+    std::vector<int> ids;
+    for (QLineEdit* edit : dialog->findChildren<QLineEdit*>()) {
+        if (edit->isVisible() && edit->isEnabled() && !edit->isReadOnly() &&
+            engine::IsWholeNumber(edit->text().trimmed().toStdString()))
+            ids.push_back(platform::controlId(edit));
+    }
+    return ids;
+}
+
+// Every number of every object's data block, in walk order, with the object's name: what a reopen must give.
+std::vector<std::pair<std::string, std::vector<int32_t>>> objectNumbers(const engine::ProjectRecord& project)
+{
+    std::vector<std::pair<std::string, std::vector<int32_t>>> numbers;
+    engine::VisitProjectObjects(project, [&](const engine::ObjectPlace& place) {
+        std::vector<int32_t> values;
+        for (const engine::ObjectKey& key : engine::objectKeysOfClass(place.entry->classType)) {
+            int32_t value = 0;
+            if (key.kind == engine::ObjectKeyKind::Number && place.object->data)
+                std::memcpy(&value, static_cast<const char*>(place.object->data) + key.offset, sizeof value);
+            values.push_back(value);
+        }
+        numbers.emplace_back(engine::textString(place.object->name), values);
+        return 0;
+    });
+    return numbers;
+}
+
+class EditRoadsWalk : public MainWindowSheetsTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowSheetsTest::SetUp();
+        // The program works in the project's folder, where the project's relative paths lead.
+        fs::current_path(m_projectFolder);
+    }
+
+    // Runs the object's dialog from the editors, with `act` on its first run; a further run (the dialog
+    // asking again after a change it could not keep) is cancelled. Returns the edit's result.
+    int editObject(const engine::ObjectPlace& place, const std::function<void(QWidget*)>& act)
+    {
+        int runs = 0;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog || dialog->property("walked").toBool())
+                return;
+            dialog->setProperty("walked", true);
+            if (runs++ == 0)
+                act(dialog);
+            else
+                dialog->reject();
+        });
+        poll.start(5);
+        const int result = shell::editorServices().EditObjectProperties(
+            m_window->manager(), m_window->GetProject(), *place.cpu, *place.application, *place.entry, *place.object);
+        poll.stop();
+        return result;
+    }
+
+    // Save All, then the console program opens the project; then the project read again holds every
+    // object number the window holds.
+    void saveAllAndReopen(const std::string& road)
+    {
+        SCOPED_TRACE(road);
+        m_messages->clear();
+        m_window->OnFileSaveAll();
+        EXPECT_TRUE(messages().empty()) << road << ": " << messages().front();
+        const ConsoleRun run = openWithConsole(m_programFolder, m_projectFolder);
+        ASSERT_EQ(run.code, 0) << run.output;
+        engine::ProjectRecord reread{};
+        engine::ProjectManager::ResetProject(reread, true);
+        std::string path = (m_projectFolder / "demo.omb").string();
+        ASSERT_EQ(m_manager.OpenProjectFile(reread, m_config, path, true), 1);
+        EXPECT_EQ(objectNumbers(reread), objectNumbers(m_window->GetProject()));
+        engine::ProjectManager::FreeProject(reread);
+    }
+
+    std::vector<engine::ObjectPlace> places()
+    {
+        std::vector<engine::ObjectPlace> all;
+        engine::VisitProjectObjects(m_window->GetProject(), [&](const engine::ObjectPlace& place) {
+            all.push_back(place);
+            return 0;
+        });
+        return all;
+    }
+};
+
+// Every numeric field of every object dialog, with the placement each offers (an alignment typed under
+// Automatic and kept under Manual), takes each extreme or refuses it with its range; what OK keeps is
+// saved by Save All and opens again through the console program with the same value.
+TEST_F(EditRoadsWalk, EveryObjectNumberTheDialogsKeepReopensThroughTheConsole)
+{
+    int kept = 0;
+    int refused = 0;
+    for (const char* typed : {"4294967295", "2147483648", "-1", "-2147483648", "99999999999", "-4294967295"}) {
+        for (const engine::ObjectPlace& place : places()) {
+            std::vector<int> fields;
+            bool placed = false;
+            editObject(place, [&](QWidget* dialog) {
+                if (QAbstractButton* automatic = radioNamed(dialog, QStringLiteral("Automatic"))) {
+                    automatic->click();
+                    placed = true;
+                }
+                fields = numericEditsOf(dialog);
+                qobject_cast<QDialog*>(dialog)->reject();
+            });
+            for (const int id : fields) {
+                for (const bool manual : placed ? std::vector<bool>{false, true} : std::vector<bool>{false}) {
+                    SCOPED_TRACE(engine::textString(place.object->name) + " " + std::to_string(id) + " " + typed +
+                                 (manual ? " Manual" : ""));
+                    m_messages->clear();
+                    bool stayed = false;
+                    const int result = editObject(place, [&](QWidget* dialog) {
+                        if (QAbstractButton* automatic = radioNamed(dialog, QStringLiteral("Automatic")))
+                            automatic->click();
+                        platform::findControl<QLineEdit>(dialog, id)->setText(QString::fromLatin1(typed));
+                        if (manual)
+                            radioNamed(dialog, QStringLiteral("Manual"))->click();
+                        QTest::mouseClick(platform::findControl<QPushButton>(dialog, IdOkButton), Qt::LeftButton);
+                        stayed = dialog->isVisible();
+                        if (stayed)
+                            qobject_cast<QDialog*>(dialog)->reject();
+                    });
+                    if (result == 1) {
+                        ++kept;
+                    } else {
+                        ++refused;
+                        // A refusal says why.
+                        EXPECT_FALSE(messages().empty());
+                    }
+                }
+            }
+        }
+        saveAllAndReopen(typed);
+    }
+    EXPECT_GT(kept, 20);
+    EXPECT_GT(refused, 20);
 }
 
 } // namespace
