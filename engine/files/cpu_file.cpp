@@ -4,6 +4,7 @@
 
 #include "engine/files/file_chooser.h"
 #include "engine/files/file_message.h"
+#include "engine/ops/cpu_record_handler.h"
 #include "engine/records/text_field.h"
 #include "engine/sectioned/field_numbers.h"
 #include "engine/sectioned/sectioned_file.h"
@@ -110,6 +111,33 @@ void writeAttributeStates(SectionedFile& file, int32_t count, const KernelClassA
 }
 
 } // namespace
+
+std::string KernelReadBackProblem(const KernelRecord& kernel, const std::string& path, std::string_view bytes)
+{
+    KernelRecord read{};
+    struct Free {
+        KernelRecord& record;
+        ~Free() { CpuRecordHandler::FreeKernelRecord(record); }
+    } free{read};
+    if (!CpuRecordHandler::CloneKernelRecord(read, kernel))
+        return std::string(kReadBackRefused) + "there is not enough memory to read it";
+    SectionedFile file(path, false, false, false);
+    const std::string refused = QuietReadProblem([&] {
+        file.ParseSectionedText(bytes, true);
+        if (!CheckParsedFile(file, "kernel", path))
+            return false;
+        std::string problem;
+        if (GetKernelSections(read, file, &problem))
+            return true;
+        ShowLoadProblem("kernel", path, problem.empty() ? std::string("it has no section \"KERNEL\"") : problem);
+        return false;
+    });
+    if (!refused.empty())
+        return kReadBackRefused + refused;
+    if (CpuRecordHandler::KernelRecordsDiffer(kernel, read))
+        return std::string(kReadBackDiffers) + "the kernel's selections read back changed";
+    return {};
+}
 
 bool GetKernelSections(KernelRecord& kernel, const SectionedFile& file, std::string* problem)
 {
@@ -251,6 +279,11 @@ bool CpuFile::WriteKernelFile()
     std::string problem;
     if (!file.ToWritableText(text, problem)) {
         ShowFileMessage(FormatText("Unable to write kernel file %s: the %s", path.c_str(), problem.c_str()));
+        return false;
+    }
+    // What would not open again as it was meant is never put in place.
+    if (const std::string readBack = KernelReadBackProblem(m_kernel, path, text); !readBack.empty()) {
+        ShowFileMessage(FormatText("Unable to write kernel file %s: %s", path.c_str(), readBack.c_str()));
         return false;
     }
     ReplaceFailure failure = ReplaceFailure::None;

@@ -21,6 +21,9 @@ class SectionedFile;
 bool GetKernelSections(KernelRecord& kernel, const SectionedFile& file, std::string* problem = nullptr);
 // Builds the kernel file's sections from the record into `file` (emptied first).
 void PutKernelSections(const KernelRecord& kernel, SectionedFile& file);
+// The kernel file's bytes a save is about to write, read into a copy of the record as the open reads
+// them: "" when they give the record back, else why not (to follow "Unable to write kernel file X: ").
+std::string KernelReadBackProblem(const KernelRecord& kernel, const std::string& path, std::string_view bytes);
 
 class CpuFile {
 public:

@@ -24,4 +24,13 @@ bool CheckParsedFile(const SectionedFile& file, std::string_view kind, std::stri
     return false;
 }
 
+std::string QuietReadProblem(const std::function<bool()>& read)
+{
+    platform::ScopedScriptedMessages quiet;
+    if (read())
+        return {};
+    const std::vector<std::string> texts = quiet->texts();
+    return texts.empty() ? std::string("it was refused") : texts.front();
+}
+
 } // namespace engine

@@ -11,9 +11,21 @@
 namespace engine {
 
 class ProjectManager;
+class SectionedFile;
 struct ApplicationRecord;
 struct CpuRecord;
 struct ProjectRecord;
+
+// Reads the sections of an application file already parsed (`path` names it in messages) into the
+// application, a record of `cpu` that holds nothing yet (its user text store set up): what the open of
+// the file does after the parse. False after a message naming the file and what it refuses.
+bool ReadApplicationSections(CpuRecord& cpu, ApplicationRecord& application, const SectionedFile& file,
+                             const std::string& path);
+
+// The text of the application's file, built in `file` (empty, named by the file's path): "" and the text,
+// else why it cannot be written (a name used twice, a name that would not read back as written).
+std::string BuildApplicationText(const CpuRecord& cpu, const ApplicationRecord& application, SectionedFile& file,
+                                 std::string& text);
 
 class ApplicationFile {
 public:

@@ -490,6 +490,18 @@ void ApplicationReader::correctClassNames()
 
 }  // namespace
 
+bool ReadApplicationSections(CpuRecord& cpu, ApplicationRecord& application, const SectionedFile& file,
+                             const std::string& path)
+{
+    ApplicationReader reader(cpu, application, file, path);
+    if (!reader.readApplicationKeys() || !reader.readOptions())
+        return false;
+    if (!reader.readClassTypes() || !reader.numbersFit())
+        return false;
+    reader.correctClassNames();
+    return true;
+}
+
 int ApplicationFile::Read(const std::string& path)
 {
     ApplicationRecord& app = *m_application;
@@ -518,12 +530,8 @@ int ApplicationFile::Read(const std::string& path)
     if (!CheckParsedFile(*app.file, "application", nativePath))
         return 0;
 
-    ApplicationReader reader(*m_cpu, app, *app.file, nativePath);
-    if (!reader.readApplicationKeys() || !reader.readOptions())
+    if (!ReadApplicationSections(*m_cpu, app, *app.file, nativePath))
         return 0;
-    if (!reader.readClassTypes() || !reader.numbersFit())
-        return 0;
-    reader.correctClassNames();
     ProjectManager::UpdateClassEntryFlags(*m_cpu);
     warnAboutGlobalNameClashes(m_project, m_cpu, &app, m_globalNames);
     return 1;

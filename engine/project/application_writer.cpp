@@ -7,6 +7,7 @@
 #include "engine/project/name_rules.h"
 #include "engine/project/object_keys.h"
 #include "engine/project/project_check.h"
+#include "engine/project/read_back.h"
 #include "engine/project/section_io.h"
 #include "engine/records/records.h"
 #include "engine/records/text_field.h"
@@ -228,6 +229,19 @@ void ApplicationWriter::writeObjectData(SectionedFileSection& s, int32_t classTy
 
 }  // namespace
 
+std::string BuildApplicationText(const CpuRecord& cpu, const ApplicationRecord& application, SectionedFile& file,
+                                 std::string& text)
+{
+    ApplicationWriter writer(cpu, application, file);
+    if (!writer.build())
+        return formatMessage("the name \"%s\" is used twice", writer.repeatedName());
+    // A name that would not read back as written is named before anything is written.
+    std::string problem;
+    if (!file.ToWritableText(text, problem))
+        return problem;
+    return {};
+}
+
 ApplicationFile::ApplicationFile(ProjectManager* owner, ProjectRecord* project, CpuRecord* cpu,
                                  ApplicationRecord* application)
     : m_owner(owner), m_project(project), m_cpu(cpu), m_application(application)
@@ -258,16 +272,13 @@ int ApplicationFile::Write()
     }
     // The file is built apart from the record's copy, which is replaced only after a good write.
     auto file = std::make_unique<SectionedFile>(path, true, false, false);
-    ApplicationWriter writer(*m_cpu, app, *file);
-    if (!writer.build()) {
-        showFileError(formatMessage("Unable to write application file %s: the name \"%s\" is used twice", path,
-                                    writer.repeatedName()));
+    std::string text;
+    if (const std::string problem = BuildApplicationText(*m_cpu, app, *file, text); !problem.empty()) {
+        showFileError(formatMessage("Unable to write application file %s: %s", path, problem));
         return 0;
     }
-    // A name that would not read back as written is named before anything is written.
-    std::string text;
-    std::string problem;
-    if (!file->ToWritableText(text, problem)) {
+    // What would not open again as it was meant is never put in place.
+    if (const std::string problem = ApplicationReadBackProblem(*m_cpu, app, path, text); !problem.empty()) {
         showFileError(formatMessage("Unable to write application file %s: %s", path, problem));
         return 0;
     }

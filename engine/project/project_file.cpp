@@ -18,6 +18,7 @@
 #include "engine/project/file_messages.h"
 #include "engine/project/name_rules.h"
 #include "engine/project/project_check.h"
+#include "engine/project/read_back.h"
 #include "engine/project/section_io.h"
 #include "engine/records/records.h"
 #include "engine/records/text_field.h"
@@ -377,9 +378,15 @@ int ProjectFile::SaveProjectFile()
     std::unique_ptr<SectionedFile> file = BuildProjectSections();
     if (file == nullptr)
         return 0;
+    const std::string text = file->ToText();
+    // What would not open again as it was meant is never put in place.
+    if (const std::string problem = ProjectReadBackProblem(*m_project, *m_config, text); !problem.empty()) {
+        showFileError(formatMessage("Unable to write project file %s: %s", path, problem));
+        return 0;
+    }
     ReplaceFailure failure = ReplaceFailure::None;
     int error = 0;
-    if (!ReplaceFileContents(MakeNativePath(path), file->ToText(), &failure, &error)) {
+    if (!ReplaceFileContents(MakeNativePath(path), text, &failure, &error)) {
         const std::string temporary = TemporaryPathFor(SaveTargetOf(MakeNativePath(path)));
         showFileError(ReplaceFailureText(failure, path,
                                          failure == ReplaceFailure::WriteTemporary

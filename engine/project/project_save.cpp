@@ -7,6 +7,9 @@
 #include "engine/project/project_check.h"
 #include "engine/records/text_field.h"
 #include "engine/records/records.h"
+#include "engine/util/file_io.h"
+
+#include <vector>
 
 namespace engine {
 
@@ -40,6 +43,48 @@ bool WriteProjectFile(ProjectManager& manager, ProjectRecord& project, ConfigRec
     return false;
 }
 
+bool SaveFilesTogether(ProjectRecord& project, const std::function<bool()>& write)
+{
+    // The edited marks the writers clear, kept to be put back when nothing is saved.
+    struct Marks {
+        int32_t project = 0;
+        std::vector<int32_t> kernels;
+        std::vector<int32_t> applications;
+    } marks;
+    marks.project = project.edited;
+    const int32_t cpuCount = project.cpus != nullptr ? project.cpuCount : 0;
+    for (int32_t c = 0; c < cpuCount; ++c) {
+        const CpuRecord& cpu = project.cpus[c];
+        marks.kernels.push_back(cpu.kernel.edited);
+        for (int32_t a = 0; cpu.applications != nullptr && a < cpu.applicationCount; ++a)
+            marks.applications.push_back(cpu.applications[a].edited);
+    }
+    const auto restoreMarks = [&] {
+        project.edited = marks.project;
+        std::size_t next = 0;
+        for (int32_t c = 0; c < cpuCount; ++c) {
+            CpuRecord& cpu = project.cpus[c];
+            cpu.kernel.edited = marks.kernels[static_cast<std::size_t>(c)];
+            for (int32_t a = 0; cpu.applications != nullptr && a < cpu.applicationCount; ++a) {
+                if (next < marks.applications.size())
+                    cpu.applications[a].edited = marks.applications[next];
+                ++next;
+            }
+        }
+    };
+    FileCommit commit;
+    if (!write()) {
+        restoreMarks();
+        return false;
+    }
+    if (!commit.Commit()) {
+        showFileError(ReplaceFailureText(ReplaceFailure::Rename, commit.failedFile(), {}));
+        restoreMarks();
+        return false;
+    }
+    return true;
+}
+
 bool SaveProjectFiles(ProjectManager& manager, ProjectRecord& project, ConfigRecord& config)
 {
     // The project is checked once, before any file is written.
@@ -48,27 +93,29 @@ bool SaveProjectFiles(ProjectManager& manager, ProjectRecord& project, ConfigRec
         return false;
     }
     const ProjectCheckedScope checked(project);
-    bool saved = true;
-    const int32_t cpuCount = project.cpus != nullptr ? project.cpuCount : 0;
-    for (int32_t c = 0; c < cpuCount; ++c) {
-        CpuRecord& cpu = project.cpus[c];
-        const int32_t applicationCount = cpu.applications != nullptr ? cpu.applicationCount : 0;
-        for (int32_t a = 0; a < applicationCount; ++a) {
-            ApplicationRecord& application = cpu.applications[a];
-            // An application without a file has nothing to be written to; the project lists it as it is.
-            if (application.path[0] == '\0')
-                continue;
-            if (!WriteApplicationFile(manager, project, cpu, application)) {
-                saved = false;
-                break;
+    return SaveFilesTogether(project, [&] {
+        bool saved = true;
+        const int32_t cpuCount = project.cpus != nullptr ? project.cpuCount : 0;
+        for (int32_t c = 0; c < cpuCount; ++c) {
+            CpuRecord& cpu = project.cpus[c];
+            const int32_t applicationCount = cpu.applications != nullptr ? cpu.applicationCount : 0;
+            for (int32_t a = 0; a < applicationCount; ++a) {
+                ApplicationRecord& application = cpu.applications[a];
+                // An application without a file has nothing to be written to; the project lists it as it is.
+                if (application.path[0] == '\0')
+                    continue;
+                if (!WriteApplicationFile(manager, project, cpu, application)) {
+                    saved = false;
+                    break;
+                }
             }
         }
-    }
-    if (saved) {
-        for (int32_t c = 0; c < cpuCount; ++c)
-            saved = WriteCpuFile(project, config, project.cpus[c]) && saved;
-    }
-    return WriteProjectFile(manager, project, config) && saved;
+        if (saved) {
+            for (int32_t c = 0; c < cpuCount; ++c)
+                saved = WriteCpuFile(project, config, project.cpus[c]) && saved;
+        }
+        return WriteProjectFile(manager, project, config) && saved;
+    });
 }
 
 }  // namespace engine

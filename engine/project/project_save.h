@@ -3,6 +3,8 @@
 // the project file, and the console's save of every file in turn. The writers report their own
 // failures through the message service; these steps add the programs' summary texts.
 
+#include <functional>
+
 namespace engine {
 
 class ProjectManager;
@@ -22,10 +24,15 @@ bool WriteCpuFile(const ProjectRecord& project, ConfigRecord& config, CpuRecord&
 // Writes the project file; on failure shows "Error writing project" and returns false.
 bool WriteProjectFile(ProjectManager& manager, ProjectRecord& project, ConfigRecord& config);
 
-// Saves every file of the project: for each CPU its application files in order (a failure leaves that
-// CPU's later applications alone), then, only when every application file was written, every CPU's
-// kernel file (a failure does not stop the next CPU's), then always the project file. False when any
-// write failed; the files not reached or refused keep their bytes and mode.
+// Saves several files of the project as one (Save All, the console's save): `write` writes them through the
+// writers above. Every file's bytes are checked and written to its temporary first; only when `write`
+// succeeded is each renamed into place. Otherwise every file stays as it was, byte for byte, and the
+// project's, the kernels' and the applications' edited marks are put back as they were. False then.
+bool SaveFilesTogether(ProjectRecord& project, const std::function<bool()>& write);
+
+// Saves every file of the project as one (SaveFilesTogether), after one project check: for each CPU its
+// application files in order, then, only when every application file was written, every CPU's kernel
+// file, then the project file. False, with nothing saved, when any write failed.
 bool SaveProjectFiles(ProjectManager& manager, ProjectRecord& project, ConfigRecord& config);
 
 }  // namespace engine

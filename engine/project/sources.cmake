@@ -13,6 +13,7 @@ list(APPEND ENGINE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/project_check.cpp ${CMAKE_CURRENT_LIST_DIR}/project_check.h
   ${CMAKE_CURRENT_LIST_DIR}/project_file.cpp ${CMAKE_CURRENT_LIST_DIR}/project_file.h
   ${CMAKE_CURRENT_LIST_DIR}/project_manager_files.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/read_back.cpp ${CMAKE_CURRENT_LIST_DIR}/read_back.h
   ${CMAKE_CURRENT_LIST_DIR}/project_save.cpp ${CMAKE_CURRENT_LIST_DIR}/project_save.h
   ${CMAKE_CURRENT_LIST_DIR}/save_with_one_message.cpp ${CMAKE_CURRENT_LIST_DIR}/save_with_one_message.h
   ${CMAKE_CURRENT_LIST_DIR}/section_io.cpp ${CMAKE_CURRENT_LIST_DIR}/section_io.h

@@ -121,15 +121,23 @@ namespace {
 
 thread_local ReplaceOutcome t_lastReplace;
 
-bool replaceFileContents(const std::string& path, std::string_view bytes, ReplaceFailure* failure, int* systemError)
+// The commit open on this thread, which holds the renames of the files written while it is open.
+thread_local FileCommit* t_commit = nullptr;
+
+void flushFolderOf(const std::string& target)
 {
-    ReplaceFailure ignored;
-    ReplaceFailure& step = failure ? *failure : ignored;
-    step = ReplaceFailure::None;
-    int ignoredError = 0;
-    int& error = systemError ? *systemError : ignoredError;
-    error = 0;
-    const std::string target = SaveTargetOf(path);
+    // The rename is durable only once the folder is flushed. The file is already replaced, so a folder
+    // that cannot be flushed (some file systems refuse it) does not make the save a failure.
+    const std::string folder = std::filesystem::path(target).parent_path().string();
+    Descriptor directory(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (directory.fd >= 0)
+        ::fsync(directory.fd);
+}
+
+// Writes, flushes and closes the temporary of `target`, with the old file's permissions.
+bool writeTemporary(const std::string& target, const std::string& temporary, std::string_view bytes,
+                    ReplaceFailure& step, int& error)
+{
     // A file the user may not write is never replaced, though the rename alone would allow it.
     struct stat old {};
     const bool exists = ::stat(target.c_str(), &old) == 0;
@@ -137,7 +145,13 @@ bool replaceFileContents(const std::string& path, std::string_view bytes, Replac
         step = ReplaceFailure::ReadOnly;
         return false;
     }
-    const std::string temporary = TemporaryPathFor(target);
+    // Only a regular file is replaced: a folder, pipe or device in its place is refused before anything
+    // is written, so a save of several files never finds it at the rename.
+    if (exists && !S_ISREG(old.st_mode)) {
+        error = S_ISDIR(old.st_mode) ? EISDIR : EINVAL;
+        step = ReplaceFailure::CreateTemporary;
+        return false;
+    }
     // A temporary left behind (a file, or a link planted at its name) is removed, never written through:
     // the temporary is always a new file. Anything else at the name (a folder) makes the create fail.
     ::unlink(temporary.c_str());
@@ -162,20 +176,42 @@ bool replaceFileContents(const std::string& path, std::string_view bytes, Replac
     }
     if (!ok) {
         step = ReplaceFailure::WriteTemporary;
-    } else if (::rename(temporary.c_str(), target.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+    }
+    return ok;
+}
+
+bool replaceFileContents(const std::string& path, std::string_view bytes, ReplaceFailure* failure, int* systemError)
+{
+    ReplaceFailure ignored;
+    ReplaceFailure& step = failure ? *failure : ignored;
+    step = ReplaceFailure::None;
+    int ignoredError = 0;
+    int& error = systemError ? *systemError : ignoredError;
+    error = 0;
+    const std::string target = SaveTargetOf(path);
+    const std::string temporary = TemporaryPathFor(target);
+    if (t_commit != nullptr) {
+        // Another file of the commit written twice keeps its place in the order; its temporary is new.
+        const bool staged = t_commit->holds(target);
+        if (!writeTemporary(target, temporary, bytes, step, error)) {
+            if (staged)
+                t_commit->drop(target);
+            return false;
+        }
+        if (!staged)
+            t_commit->hold(target, temporary);
+        return true;
+    }
+    if (!writeTemporary(target, temporary, bytes, step, error))
+        return false;
+    if (::rename(temporary.c_str(), target.c_str()) != 0) {
         error = errno;
         step = ReplaceFailure::Rename;
-    }
-    if (step != ReplaceFailure::None) {
         ::unlink(temporary.c_str());
         return false;
     }
-    // The rename is durable only once the folder is flushed. The file is already replaced, so a folder
-    // that cannot be flushed (some file systems refuse it) does not make the save a failure.
-    const std::string folder = std::filesystem::path(target).parent_path().string();
-    Descriptor directory(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (directory.fd >= 0)
-        ::fsync(directory.fd);
+    flushFolderOf(target);
     return true;
 }
 
@@ -192,6 +228,65 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes, Replac
         *systemError = outcome.systemError;
     t_lastReplace = std::move(outcome);
     return replaced;
+}
+
+FileCommit::FileCommit() : m_previous(t_commit)
+{
+    t_commit = this;
+}
+
+FileCommit::~FileCommit()
+{
+    for (const Held& held : m_held)
+        ::unlink(held.temporary.c_str());
+    t_commit = m_previous;
+}
+
+bool FileCommit::holds(const std::string& target) const
+{
+    for (const Held& held : m_held) {
+        if (held.target == target)
+            return true;
+    }
+    return false;
+}
+
+void FileCommit::hold(const std::string& target, const std::string& temporary)
+{
+    m_held.push_back({target, temporary});
+}
+
+void FileCommit::drop(const std::string& target)
+{
+    for (std::size_t i = 0; i < m_held.size(); ++i) {
+        if (m_held[i].target == target) {
+            m_held.erase(m_held.begin() + static_cast<std::ptrdiff_t>(i));
+            return;
+        }
+    }
+}
+
+bool FileCommit::Commit()
+{
+    // Nothing more is held once the commit is made: the files written after it replace at once.
+    t_commit = m_previous;
+    std::vector<Held> held;
+    held.swap(m_held);
+    for (std::size_t i = 0; i < held.size(); ++i) {
+        if (::rename(held[i].temporary.c_str(), held[i].target.c_str()) != 0) {
+            ReplaceOutcome outcome;
+            outcome.path = held[i].target;
+            outcome.step = ReplaceFailure::Rename;
+            outcome.systemError = errno;
+            t_lastReplace = std::move(outcome);
+            for (std::size_t j = i; j < held.size(); ++j)
+                ::unlink(held[j].temporary.c_str());
+            m_failed = held[i].target;
+            return false;
+        }
+        flushFolderOf(held[i].target);
+    }
+    return true;
 }
 
 const ReplaceOutcome& LastReplaceOutcome()

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace engine {
 
@@ -60,6 +61,37 @@ enum class ReplaceFailure {
 // the system's error number of that step, and false is returned.
 bool ReplaceFileContents(const std::string& path, std::string_view bytes, ReplaceFailure* failure = nullptr,
                          int* systemError = nullptr);
+
+// A save of several files as one. While a FileCommit is open on this thread, ReplaceFileContents writes,
+// flushes and checks each file's temporary as it would, but renames nothing: Commit then renames every
+// temporary into place, in the order the files were written. A commit that is not made (a file refused,
+// the commit destroyed first) removes every temporary: each file stays as it was, byte for byte.
+class FileCommit {
+public:
+    FileCommit();
+    ~FileCommit();
+    FileCommit(const FileCommit&) = delete;
+    FileCommit& operator=(const FileCommit&) = delete;
+
+    // Renames every held temporary over its file; false when a rename failed (LastReplaceOutcome tells
+    // which and why; the files renamed before it are replaced, the others keep their bytes).
+    bool Commit();
+    // The file whose rename failed in Commit ("" when none).
+    const std::string& failedFile() const { return m_failed; }
+
+    bool holds(const std::string& target) const;
+    void hold(const std::string& target, const std::string& temporary);
+    void drop(const std::string& target);
+
+private:
+    struct Held {
+        std::string target;
+        std::string temporary;
+    };
+    std::vector<Held> m_held;
+    FileCommit* m_previous;
+    std::string m_failed;
+};
 
 // How the last ReplaceFileContents call of this thread ended (step None after a success), for a caller
 // that reports the failure of a whole save itself; Forget clears it before such a save.

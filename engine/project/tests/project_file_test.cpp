@@ -216,7 +216,7 @@ TEST_F(ProjectFileTest, AnApplicationWithoutAFileTakesItsOptionsFromTheCpu)
     EXPECT_NE(readFile(source() + "/demo.omb").find("Scratch=\r\n"), std::string::npos);
 }
 
-TEST_F(ProjectFileTest, AFailureInTheMiddleOfTheSaveLeavesTheFilesNotReachedAndTellsTheUser)
+TEST_F(ProjectFileTest, AFailureInTheMiddleOfTheSaveLeavesEveryFileAsItWasAndTellsTheUser)
 {
     ASSERT_EQ(open(project, source() + "/demo.omb"), 1);
     const auto before = folderSnapshot(source());
@@ -235,20 +235,15 @@ TEST_F(ProjectFileTest, AFailureInTheMiddleOfTheSaveLeavesTheFilesNotReachedAndT
     EXPECT_EQ(messages->texts(), (std::vector<std::string>{"Unable to write application file control.app: the name "
                                                            "\"SEMTXDONE\" is used twice",
                                                            "Unable to write application file"}));
-    // The CPU's later application and every kernel file are left alone; the next CPU's application and
-    // the project file are written.
-    const auto after = folderSnapshot(source());
-    ASSERT_EQ(after.size(), before.size());
-    for (std::size_t i = 0; i < after.size(); ++i) {
-        const bool written = after[i].first == "link.app" || after[i].first == "demo.omb";
-        EXPECT_EQ(after[i].second != before[i].second, written) << after[i].first;
-    }
+    // The files are saved as one: the files written before the refusal and after it are not put in place
+    // either, and every edited mark stays.
+    EXPECT_EQ(folderSnapshot(source()), before);
     EXPECT_FALSE(anyTemporaryFile(source()));
     EXPECT_EQ(control.edited, 1);
     EXPECT_EQ(monitor.edited, 1);
     EXPECT_EQ(project.cpus[0].kernel.edited, 1);
-    EXPECT_EQ(link.edited, 0);
-    EXPECT_EQ(project.edited, 0);
+    EXPECT_EQ(link.edited, 1);
+    EXPECT_EQ(project.edited, 1);
 
     // A project file that would not read back (two CPUs differing only in case) is refused whole.
     setText(control.classEntries[5].objects[1].name, "semRxReady");

@@ -229,5 +229,41 @@ TEST(PrintReport, TheDefaultPrinterRunsThePrintCommandWithoutAShell)
     SetTextPrinter(previous);
 }
 
+
+// A save of several files writes every temporary before it renames the first: a refusal anywhere leaves
+// every file as it was, and a commit puts them all in place in the order written.
+TEST(FileCommitTest, RenamesNothingUntilEveryFileIsWritten)
+{
+    testing::ScratchDir dir;
+    const std::string first = dir.write("first.app", "old one");
+    const std::string second = dir.write("second.app", "old two");
+    const std::string folder = dir.file("third.app");
+    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    {
+        FileCommit commit;
+        EXPECT_TRUE(ReplaceFileContents(first, "new one"));
+        EXPECT_TRUE(ReplaceFileContents(second, "new two"));
+        EXPECT_EQ(dir.read("first.app"), "old one");
+        EXPECT_EQ(dir.read("first.apptemp"), "new one");
+        // A file that cannot take its temporary (a folder's) ends the commit unmade.
+        EXPECT_FALSE(ReplaceFileContents(folder, "new three"));
+    }
+    EXPECT_EQ(dir.read("first.app"), "old one");
+    EXPECT_EQ(dir.read("second.app"), "old two");
+    EXPECT_EQ(dir.fileCount(), 3u) << "no temporary is left";
+
+    FileCommit commit;
+    EXPECT_TRUE(ReplaceFileContents(first, "new one"));
+    EXPECT_TRUE(ReplaceFileContents(second, "new two"));
+    EXPECT_TRUE(ReplaceFileContents(first, "newer one")); // written twice, renamed once
+    EXPECT_TRUE(commit.Commit());
+    EXPECT_EQ(dir.read("first.app"), "newer one");
+    EXPECT_EQ(dir.read("second.app"), "new two");
+    EXPECT_EQ(dir.fileCount(), 3u);
+    // After the commit a replace takes effect at once.
+    EXPECT_TRUE(ReplaceFileContents(second, "later"));
+    EXPECT_EQ(dir.read("second.app"), "later");
+}
+
 } // namespace
 } // namespace engine
