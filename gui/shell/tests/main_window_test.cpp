@@ -40,6 +40,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 namespace shell::test {
 namespace {
@@ -267,9 +268,9 @@ TEST_F(MainWindow, SaveAllPassesOverAKernelThatMayNotBeSavedAndWritesEverythingE
     EXPECT_EQ(m_boxes->service().texts()[0], "Save kernel 'Comms' to disk?");
 }
 
-// Every edited file is written though one fails; the one that failed is named and keeps its mark, in the
-// tree and the list alike.
-TEST_F(MainWindow, SaveAllGoesOnPastAFailedFileAndSaysWhichFilesWereNotSaved)
+// Save All saves the edited files as one: when one cannot be written it is named, no file changes and every
+// edited mark stays, in the tree and the list alike; once it can, every file is written.
+TEST_F(MainWindow, SaveAllWritesNoFileWhenOneFailsAndSaysWhichFailed)
 {
     startWindow(true);
     engine::ProjectRecord& project = m_window->GetProject();
@@ -279,46 +280,61 @@ TEST_F(MainWindow, SaveAllGoesOnPastAFailedFileAndSaysWhichFilesWereNotSaved)
             project.cpus[c].applications[a].edited = 1;
     }
     project.edited = 1;
-    // Control's temporary file cannot be made; the others are changed on disk by hand, so that their
-    // writing shows.
+    // Control's temporary file cannot be made; the others are changed on disk by hand, so that a write
+    // would show.
     std::filesystem::create_directories(m_projectDir + "/control.apptemp/blocker");
-    const std::string control = readFile(m_projectDir + "/control.app");
-    for (const char* name : {"monitor.app", "link.app", "main.cpu", "comms.cpu"})
-        std::ofstream(m_projectDir + "/" + name, std::ios::app) << "; by hand\n";
+    const std::vector<std::string> names{"control.app", "monitor.app", "link.app", "main.cpu", "comms.cpu", "demo.omb"};
+    for (const std::string& name : names) {
+        if (name != "control.app")
+            std::ofstream(m_projectDir + "/" + name, std::ios::app) << "; by hand\n";
+    }
+    std::map<std::string, std::string> before;
+    for (const std::string& name : names)
+        before[name] = readFile(m_projectDir + "/" + name);
     engine::setText(project.name, "Renamed");
     m_window->OnFileSaveAll();
     // One box for the file, saying why, and the summary.
     EXPECT_EQ(m_boxes->service().texts(),
               (std::vector<std::string>{"Unable to write application file control.app: its temporary file "
                                         "control.apptemp cannot be created (File exists)",
-                                        "These files were not saved; their changes are kept:\ncontrol.app"}));
+                                        "No file was saved, and every file keeps its changes. These files could "
+                                        "not be written:\ncontrol.app"}));
     EXPECT_EQ(m_boxes->service().boxes().back().caption, "File I/O Error");
-    EXPECT_EQ(readFile(m_projectDir + "/control.app"), control);
-    for (const char* name : {"monitor.app", "link.app", "main.cpu", "comms.cpu"})
-        EXPECT_EQ(readFile(m_projectDir + "/" + name).find("; by hand"), std::string::npos) << name;
-    EXPECT_NE(readFile(demoPath()).find("Name=Renamed"), std::string::npos);
-    EXPECT_EQ(project.cpus[0].applications[0].edited, 1);
-    EXPECT_EQ(project.cpus[0].applications[1].edited, 0);
-    EXPECT_EQ(project.cpus[1].applications[0].edited, 0);
-    EXPECT_EQ(project.cpus[0].kernel.edited, 0);
-    EXPECT_EQ(project.cpus[1].kernel.edited, 0);
-    EXPECT_EQ(project.edited, 0);
+    for (const std::string& name : names)
+        EXPECT_EQ(readFile(m_projectDir + "/" + name), before[name]) << name;
+    for (int32_t c = 0; c < project.cpuCount; ++c) {
+        EXPECT_EQ(project.cpus[c].kernel.edited, 1);
+        for (int32_t a = 0; a < project.cpus[c].applicationCount; ++a)
+            EXPECT_EQ(project.cpus[c].applications[a].edited, 1);
+    }
+    EXPECT_EQ(project.edited, 1);
     selectNode("Main");
-    EXPECT_EQ(column(m_window->listPane().list(), 0), (QStringList{"*Control", "Monitor"}));
+    EXPECT_EQ(column(m_window->listPane().list(), 0), (QStringList{"*Control", "*Monitor"}));
 
-    // A project file that cannot be written is named too; at the close prompt a failure still stops.
+    // A project file that cannot be written is named too, with every other failure.
     std::filesystem::create_directories(m_projectDir + "/demo.ombtemp/blocker");
-    project.edited = 1;
     m_boxes->service().clear();
     m_window->OnFileSaveAll();
     ASSERT_FALSE(m_boxes->service().texts().empty());
     EXPECT_EQ(m_boxes->service().texts().back(),
-              "These files were not saved; their changes are kept:\ncontrol.app\n" + demoPath());
+              "No file was saved, and every file keeps its changes. These files could not be written:\ncontrol.app\n" +
+                  demoPath());
     EXPECT_EQ(project.edited, 1);
+    for (const std::string& name : names)
+        EXPECT_EQ(readFile(m_projectDir + "/" + name), before[name]) << name;
+
+    // Once the files can be written, Save All writes every one.
+    std::filesystem::remove_all(m_projectDir + "/control.apptemp");
+    std::filesystem::remove_all(m_projectDir + "/demo.ombtemp");
     m_boxes->service().clear();
-    m_boxes->service().queueAnswer(platform::IdYes);
-    EXPECT_EQ(m_window->PromptSaveChanges(true, false), 0);
-    EXPECT_EQ(m_boxes->service().texts().front(), "Save application 'Control' to disk?");
+    m_window->OnFileSaveAll();
+    EXPECT_TRUE(m_boxes->service().texts().empty()) << m_boxes->service().texts().front();
+    for (const std::string& name : names)
+        EXPECT_EQ(readFile(m_projectDir + "/" + name).find("; by hand"), std::string::npos) << name;
+    EXPECT_NE(readFile(demoPath()).find("Name=Renamed"), std::string::npos);
+    EXPECT_EQ(project.edited, 0);
+    EXPECT_EQ(project.cpus[0].applications[0].edited, 0);
+    m_boxes->service().clear();
 }
 
 // Every road that writes a named file says once why it failed: Save All, the prompt at close, Save
@@ -371,7 +387,7 @@ TEST_F(MainWindow, AFailedSaveShowsOneBoxPerFileSayingWhy)
             EXPECT_EQ(errors.front(), reason);
             EXPECT_EQ(errors.size(), std::string(road.name) == "save all" ? 2u : 1u);
             if (errors.size() > 1) {
-                EXPECT_EQ(errors[1].rfind("These files were not saved", 0), 0u) << errors[1];
+                EXPECT_EQ(errors[1].rfind("No file was saved", 0), 0u) << errors[1];
             }
         }
         {

@@ -30,6 +30,7 @@
 #include "engine/records/text_field.h"
 #include "engine/util/path.h"
 #include "engine/util/text.h"
+#include "gui/editors/model/object_dialog_model.h"
 #include "gui/editors/model/page_application.h"
 #include "gui/editors/model/page_cpu.h"
 #include "gui/editors/model/page_cpu_class.h"
@@ -186,8 +187,10 @@ std::string readFile(const fs::path& file)
 std::map<fs::path, std::string> folderFiles(const fs::path& folder)
 {
     std::map<fs::path, std::string> files;
-    for (const auto& entry : fs::directory_iterator(folder))
-        files[entry.path()] = readFile(entry.path());
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.is_regular_file())
+            files[entry.path()] = readFile(entry.path());
+    }
     return files;
 }
 
@@ -846,7 +849,11 @@ TEST_F(MainWindowSheetsTest, EverySaveRoadShowsOneBoxPerFailedFileSayingWhyAndKe
                                     ": its temporary file " + temporary + " cannot be created (File exists)");
         }
         if (road.summary && boxes.size() > 1) {
-            EXPECT_EQ(boxes[1].rfind("These files were not saved; their changes are kept:\n", 0), 0u) << boxes[1];
+            EXPECT_EQ(boxes[1].rfind("No file was saved, and every file keeps its changes. These files could not be "
+                                     "written:\n",
+                                     0),
+                      0u)
+                << boxes[1];
         }
         EXPECT_EQ(readFile(road.file), before);
         // A failed save under a new name leaves each file record with the name it had.
@@ -1039,6 +1046,85 @@ TEST_F(EditRoadsWalk, EveryObjectNumberTheDialogsKeepReopensThroughTheConsole)
     }
     EXPECT_GT(kept, 20);
     EXPECT_GT(refused, 20);
+}
+
+
+// An object name the application file cannot hold beside another section (another object in another letter
+// case, enabled or not, a class, the file's own sections) is refused by the dialog and by a drop; the
+// project then saves and opens as it was. A name the file can hold is kept, and a drop of it moves the
+// object out of one file into the other, both saved together.
+TEST_F(EditRoadsWalk, ObjectNamesTheFileCannotHoldAreRefusedOnEveryRoad)
+{
+    const auto find = [this](const char* name) {
+        for (const engine::ObjectPlace& place : places()) {
+            if (engine::textOf(place.object->name) == name)
+                return place;
+        }
+        ADD_FAILURE() << "no object " << name;
+        return engine::ObjectPlace{};
+    };
+    const auto rename = [this](const engine::ObjectPlace& place, const char* name) {
+        m_messages->clear();
+        return editObject(place, [&](QWidget* dialog) {
+            platform::findControl<QLineEdit>(dialog, IdName)->setText(QString::fromLatin1(name));
+            QTest::mouseClick(platform::findControl<QPushButton>(dialog, IdOkButton), Qt::LeftButton);
+            if (dialog->isVisible())
+                qobject_cast<QDialog*>(dialog)->reject();
+        });
+    };
+    find("thrMotor").object->enabled = 0;
+    saveAllAndReopen("a disabled object");
+    const auto before = folderFiles(m_projectFolder);
+    const struct {
+        const char* object;
+        const char* name;
+    } refused[] = {{"tskComms", "TSKMAIN"}, {"tskComms", "Application"}, {"tskComms", "mutex"},
+                   {"thrSensor", "THRMOTOR"}, {"tskComms", "SEMAPHORE"}, {"tskComms", "application"}};
+    for (const auto& road : refused) {
+        SCOPED_TRACE(std::string(road.object) + " as " + road.name);
+        EXPECT_EQ(rename(find(road.object), road.name), 2);
+        ASSERT_FALSE(messages().empty());
+        EXPECT_EQ(messages()[0], "The name '" + std::string(road.name) + "' is already in use.");
+    }
+    saveAllAndReopen("refused names");
+    expectFilesUnchanged(before);
+
+    // A semaphore of Monitor and one of Control that differ in letter case only: a drop of the one onto
+    // the other's class is refused; so is a thread whose name a disabled thread of Control bears.
+    ASSERT_EQ(rename(find("semAlarm"), "SEMA"), 1);
+    ASSERT_EQ(rename(find("semTxDone"), "sema"), 1);
+    ASSERT_EQ(rename(find("thrBeat"), "THRMOTOR"), 1);
+    saveAllAndReopen("renamed");
+    const auto renamed = folderFiles(m_projectFolder);
+    const engine::ObjectPlace control = find("sema");
+    const struct {
+        const char* dragged;
+        uint32_t target;
+        const char* clash;
+    } drops[] = {{"SEMA", control.entry->treeItem, "SEMA"},
+                 {"THRMOTOR", find("lvlControl").object->treeItem, "THRMOTOR"},
+                 {"lvlMon", find("lvlControl").entry->treeItem, "THRMOTOR"}};
+    for (const auto& drop : drops) {
+        SCOPED_TRACE(drop.dragged);
+        m_messages->clear();
+        m_window->DropTreeItem(drop.target, find(drop.dragged).object->treeItem);
+        settle();
+        ASSERT_EQ(messages().size(), 1u);
+        EXPECT_EQ(messages()[0], "There is already an object named \"" + std::string(drop.clash) +
+                                     "\" in the destination application");
+    }
+    saveAllAndReopen("refused drops");
+    expectFilesUnchanged(renamed);
+
+    // A name Control can hold moves with its object: out of monitor.app and into control.app at once.
+    ASSERT_EQ(rename(find("SEMA"), "semMon"), 1);
+    m_messages->clear();
+    m_window->DropTreeItem(find("sema").entry->treeItem, find("semMon").object->treeItem);
+    settle();
+    EXPECT_TRUE(messages().empty()) << messages().front();
+    saveAllAndReopen("moved");
+    EXPECT_NE(readFile(m_projectFolder / "control.app").find("[semMon]"), std::string::npos);
+    EXPECT_EQ(readFile(m_projectFolder / "monitor.app").find("[semMon]"), std::string::npos);
 }
 
 } // namespace
