@@ -26,6 +26,7 @@
 #include "engine/files/file_chooser.h"
 #include "engine/names/project_walk.h"
 #include "engine/ops/cpu_record_handler.h"
+#include "engine/ops/project_manager.h"
 #include "engine/project/object_keys.h"
 #include "engine/records/text_field.h"
 #include "engine/util/path.h"
@@ -905,13 +906,12 @@ QAbstractButton* radioNamed(QWidget* dialog, const QString& text)
     return nullptr;
 }
 
-// The edits of a dialog that show a whole number and take typing.
-std::vector<int> numericEditsOf(QWidget* dialog)
+// The numeric edits of an object dialog.
+std::vector<int> dialogNumericEdits(QWidget* dialog)
 {
     std::vector<int> ids;
     for (QLineEdit* edit : dialog->findChildren<QLineEdit*>()) {
-        if (edit->isVisible() && edit->isEnabled() && !edit->isReadOnly() &&
-            engine::IsWholeNumber(edit->text().trimmed().toStdString()))
+        if (isNumericEdit(edit, false))
             ids.push_back(platform::controlId(edit));
     }
     return ids;
@@ -982,6 +982,7 @@ protected:
         std::string path = (m_projectFolder / "demo.omb").string();
         ASSERT_EQ(m_manager.OpenProjectFile(reread, m_config, path, true), 1);
         EXPECT_EQ(objectNumbers(reread), objectNumbers(m_window->GetProject()));
+        EXPECT_FALSE(engine::ProjectsDiffer(reread, m_window->GetProject())) << "the project read again differs";
         engine::ProjectManager::FreeProject(reread);
     }
 
@@ -1012,7 +1013,7 @@ TEST_F(EditRoadsWalk, EveryObjectNumberTheDialogsKeepReopensThroughTheConsole)
                     automatic->click();
                     placed = true;
                 }
-                fields = numericEditsOf(dialog);
+                fields = dialogNumericEdits(dialog);
                 qobject_cast<QDialog*>(dialog)->reject();
             });
             for (const int id : fields) {
@@ -1072,7 +1073,11 @@ TEST_F(EditRoadsWalk, ObjectNamesTheFileCannotHoldAreRefusedOnEveryRoad)
                 qobject_cast<QDialog*>(dialog)->reject();
         });
     };
-    find("thrMotor").object->enabled = 0;
+    // Enable object switches Control's thrMotor off (the road a disabled twin comes from).
+    m_window->tree()->SelectItem(find("thrMotor").object->treeItem);
+    settle();
+    m_window->OnObjectToggleEnable();
+    ASSERT_EQ(find("thrMotor").object->enabled, 0);
     saveAllAndReopen("a disabled object");
     const auto before = folderFiles(m_projectFolder);
     const struct {
@@ -1125,6 +1130,140 @@ TEST_F(EditRoadsWalk, ObjectNamesTheFileCannotHoldAreRefusedOnEveryRoad)
     saveAllAndReopen("moved");
     EXPECT_NE(readFile(m_projectFolder / "control.app").find("[semMon]"), std::string::npos);
     EXPECT_EQ(readFile(m_projectFolder / "monitor.app").find("[semMon]"), std::string::npos);
+}
+
+
+// Every numeric field of every page of every application and CPU sheet takes each extreme or refuses it at
+// OK; what the sheet keeps is saved by Save All and opens again through the console program as it was.
+TEST_F(EditRoadsWalk, EverySheetNumberKeptReopensThroughTheConsole)
+{
+    engine::ProjectRecord& project = m_window->GetProject();
+    struct Sheet {
+        QString title;
+        std::function<void()> open;
+    };
+    std::vector<Sheet> sheets;
+    for (int32_t c = 0; c < project.cpuCount; ++c) {
+        engine::CpuRecord& cpu = project.cpus[c];
+        for (int32_t a = 0; a < cpu.applicationCount; ++a) {
+            engine::ApplicationRecord& application = cpu.applications[a];
+            sheets.push_back({QStringLiteral("Application Properties"), [this, &project, &cpu, &application] {
+                                  shell::editorServices().ShowApplicationProperties(m_window->manager(), project,
+                                                                                    application, cpu);
+                              }});
+        }
+        sheets.push_back({QStringLiteral("CPU Properties"), [this, &cpu] {
+                              engine::CpuRecordHandler handler(&cpu.kernel, &m_window->config(), &cpu);
+                              std::string name = engine::textString(cpu.name);
+                              std::string description = engine::textString(cpu.description);
+                              shell::editorServices().ShowCpuProperties(handler, name, description);
+                          }});
+    }
+    int kept = 0;
+    int refused = 0;
+    for (const char* typed : {"3000000000", "4294967295", "2147483648", "-1", "-2147483648"}) {
+        for (const Sheet& shown : sheets) {
+            std::vector<NumericEdit> numeric;
+            whenModal(
+                [&](QWidget* modal) {
+                    auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
+                    numeric = numericEditsOf(sheet);
+                    sheet->reject();
+                },
+                shown.title);
+            shown.open();
+            for (const NumericEdit& field : numeric) {
+                SCOPED_TRACE(shown.title.toStdString() + " " + field.page.toStdString() + " " +
+                             std::to_string(field.id) + " " + typed);
+                m_messages->clear();
+                bool stayed = false;
+                whenModal(
+                    [&](QWidget* modal) {
+                        auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
+                        platform::PropertyPage* page = clickTab(sheet, field.page);
+                        ASSERT_NE(page, nullptr);
+                        if (QScrollBar* bar = scrollBarOf(page)) {
+                            bar->setValue(field.scroll);
+                            settle();
+                        }
+                        auto* edit = platform::findControl<QLineEdit>(page, field.id);
+                        ASSERT_NE(edit, nullptr);
+                        edit->setText(QString::fromLatin1(typed));
+                        sheet->accept();
+                        settle();
+                        stayed = sheet->isVisible();
+                        if (stayed)
+                            sheet->reject();
+                    },
+                    shown.title);
+                shown.open();
+                if (stayed) {
+                    ++refused;
+                    EXPECT_FALSE(messages().empty()) << "a refusal says why";
+                } else {
+                    ++kept;
+                }
+            }
+        }
+        saveAllAndReopen(typed);
+    }
+    EXPECT_GT(kept, 5);
+    EXPECT_GT(refused, 5);
+}
+
+
+// The Save As journeys that once wrote one file over another: each Save As onto a file the project lists for
+// something else is refused, the sheet is left by OK or Cancel, Save All follows, and the project opens
+// with every listed file as it was.
+TEST_F(EditRoadsWalk, SaveAsOntoAFileTheProjectListsIsRefusedAndTheProjectStillOpens)
+{
+    engine::ProjectRecord& project = m_window->GetProject();
+    engine::CpuRecord& main = windowCpu("Main");
+    engine::ApplicationRecord& control = main.applications[0];
+    const std::string monitor = readFile(m_projectFolder / "monitor.app");
+    const std::string controlText = readFile(m_projectFolder / "control.app");
+    for (const bool ok : {true, false}) {
+        SCOPED_TRACE(ok ? "OK" : "Cancel");
+        m_messages->clear();
+        m_chooser.QueueAnswer((m_projectFolder / "monitor.app").string());
+        whenModal(
+            [&](QWidget* modal) {
+                QTest::mouseClick(platform::findControl<QPushButton>(modal, app_ids::SaveAs), Qt::LeftButton);
+                settle();
+                auto* sheet = qobject_cast<QDialog*>(modal);
+                if (ok)
+                    sheet->accept();
+                if (sheet->isVisible())
+                    sheet->reject();
+            },
+            QStringLiteral("Application Properties"));
+        shell::editorServices().ShowApplicationProperties(m_window->manager(), project, control, main);
+        ASSERT_EQ(messages().size(), 1u);
+        EXPECT_NE(messages()[0].find("the project lists it as the application file of \"Monitor\""), std::string::npos)
+            << messages()[0];
+        saveAllAndReopen(ok ? "Save As, OK" : "Save As, Cancel");
+        EXPECT_EQ(readFile(m_projectFolder / "monitor.app"), monitor);
+        EXPECT_EQ(engine::textString(control.path), "control.app");
+    }
+    m_messages->clear();
+    m_chooser.QueueAnswer((m_projectFolder / "control.app").string());
+    whenModal(
+        [&](QWidget* modal) {
+            QTest::mouseClick(platform::findControl<QPushButton>(modal, cpu_ids::SaveAs), Qt::LeftButton);
+            settle();
+            qobject_cast<QDialog*>(modal)->reject();
+        },
+        QStringLiteral("CPU Properties"));
+    {
+        engine::CpuRecordHandler handler(&main.kernel, &m_window->config(), &main);
+        std::string name = "Main";
+        std::string description = engine::textString(main.description);
+        shell::editorServices().ShowCpuProperties(handler, name, description);
+    }
+    ASSERT_EQ(messages().size(), 1u);
+    saveAllAndReopen("CPU Save As, Cancel");
+    EXPECT_EQ(readFile(m_projectFolder / "control.app"), controlText);
+    EXPECT_EQ(engine::textString(main.kernel.kernelPath), "main.cpu");
 }
 
 } // namespace
