@@ -948,6 +948,18 @@ protected:
     // asking again after a change it could not keep) is cancelled. Returns the edit's result.
     int editObject(const engine::ObjectPlace& place, const std::function<void(QWidget*)>& act)
     {
+        return runDialog(
+            [&] {
+                return shell::editorServices().EditObjectProperties(m_window->manager(), m_window->GetProject(),
+                                                                    *place.cpu, *place.application, *place.entry,
+                                                                    *place.object);
+            },
+            act);
+    }
+
+    // Runs a modal dialog through `open`, with `act` on its first run; a further dialog is cancelled.
+    static int runDialog(const std::function<int()>& open, const std::function<void(QWidget*)>& act)
+    {
         int runs = 0;
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -961,8 +973,7 @@ protected:
                 dialog->reject();
         });
         poll.start(5);
-        const int result = shell::editorServices().EditObjectProperties(
-            m_window->manager(), m_window->GetProject(), *place.cpu, *place.application, *place.entry, *place.object);
+        const int result = open();
         poll.stop();
         return result;
     }
@@ -1264,6 +1275,61 @@ TEST_F(EditRoadsWalk, SaveAsOntoAFileTheProjectListsIsRefusedAndTheProjectStillO
     saveAllAndReopen("CPU Save As, Cancel");
     EXPECT_EQ(readFile(m_projectFolder / "control.app"), controlText);
     EXPECT_EQ(engine::textString(main.kernel.kernelPath), "main.cpu");
+}
+
+
+// The class dialogs (Class Options and Dynamic Objects) of every class entry of every application: each
+// numeric field takes each extreme or refuses it; Save All and the console program then open the project
+// with what they kept.
+TEST_F(EditRoadsWalk, EveryClassDialogNumberKeptReopensThroughTheConsole)
+{
+    engine::ProjectRecord& project = m_window->GetProject();
+    using Open = std::function<int()>;
+    std::vector<Open> dialogs;
+    for (int32_t c = 0; c < project.cpuCount; ++c) {
+        engine::CpuRecord& cpu = project.cpus[c];
+        for (int32_t a = 0; a < cpu.applicationCount; ++a) {
+            engine::ApplicationRecord& application = cpu.applications[a];
+            for (int32_t e = 0; e < application.classEntryCount; ++e) {
+                engine::ApplicationClassEntry& entry = application.classEntries[e];
+                dialogs.push_back([&entry, &cpu, &application] {
+                    return shell::editorServices().ClassOptionsDialog(entry, cpu, application, nullptr);
+                });
+                dialogs.push_back([&entry, &cpu, &application] {
+                    return shell::editorServices().DynamicObjectsDialog(entry, cpu.kernel, &application, nullptr);
+                });
+            }
+        }
+    }
+    int kept = 0;
+    int refused = 0;
+    for (const char* typed : {"4294967295", "2147483648", "-1", "99999999999"}) {
+        for (const Open& open : dialogs) {
+            std::vector<int> fields;
+            runDialog(open, [&](QWidget* dialog) {
+                fields = dialogNumericEdits(dialog);
+                qobject_cast<QDialog*>(dialog)->reject();
+            });
+            for (const int id : fields) {
+                SCOPED_TRACE(std::to_string(id) + " " + typed);
+                m_messages->clear();
+                const int result = runDialog(open, [&](QWidget* dialog) {
+                    platform::findControl<QLineEdit>(dialog, id)->setText(QString::fromLatin1(typed));
+                    QTest::mouseClick(platform::findControl<QPushButton>(dialog, IdOkButton), Qt::LeftButton);
+                    if (dialog->isVisible())
+                        qobject_cast<QDialog*>(dialog)->reject();
+                });
+                if (result == 1) {
+                    ++kept;
+                } else {
+                    ++refused;
+                    EXPECT_FALSE(messages().empty()) << "a refusal says why";
+                }
+            }
+        }
+        saveAllAndReopen(typed);
+    }
+    EXPECT_GT(kept + refused, 20);
 }
 
 } // namespace
