@@ -489,6 +489,39 @@ bool isRangeMessage(const std::string& text)
     return text.find(" must be in the range of ") != std::string::npos || text.find(" range is ") != std::string::npos;
 }
 
+// Runs the sheet (titled title) through open, types `typed` into the field, as found again on its page and
+// scroll position (showing what it showed, when asked), and presses OK; a sheet that stays is cancelled.
+// True when OK was refused.
+bool typeAndPressOk(const QString& title, const std::function<void()>& open, const NumericEdit& field,
+                    const char* typed, bool expectShown)
+{
+    bool stayed = false;
+    whenModal(
+        [&](QWidget* modal) {
+            auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
+            platform::PropertyPage* page = clickTab(sheet, field.page);
+            ASSERT_NE(page, nullptr);
+            if (QScrollBar* bar = scrollBarOf(page)) {
+                bar->setValue(field.scroll);
+                settle();
+            }
+            auto* edit = platform::findControl<QLineEdit>(page, field.id);
+            ASSERT_NE(edit, nullptr);
+            if (expectShown) {
+                EXPECT_EQ(edit->text(), field.shown);
+            }
+            edit->setText(QString::fromLatin1(typed));
+            sheet->accept();
+            settle();
+            stayed = sheet->isVisible();
+            if (stayed)
+                sheet->reject();
+        },
+        title);
+    open();
+    return stayed;
+}
+
 const char* const kPast32Bits[] = {"99999999999", "0x1FFFFFFFF", "4294967296"};
 
 // Walks every numeric edit of every page of a sheet, found from the controls: each number past 32 bits is
@@ -514,29 +547,7 @@ void walkNumericEdits(const QString& title, const std::function<void()>& open, s
             SCOPED_TRACE(title.toStdString() + " " + field.page.toStdString() + " " + std::to_string(field.scroll) +
                          " " + std::to_string(field.id) + " " + typed);
             clearMessages();
-            bool stayed = false;
-            whenModal(
-                [&](QWidget* modal) {
-                    auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
-                    platform::PropertyPage* page = clickTab(sheet, field.page);
-                    ASSERT_NE(page, nullptr);
-                    if (QScrollBar* bar = scrollBarOf(page)) {
-                        bar->setValue(field.scroll);
-                        settle();
-                    }
-                    auto* edit = platform::findControl<QLineEdit>(page, field.id);
-                    ASSERT_NE(edit, nullptr);
-                    EXPECT_EQ(edit->text(), field.shown);
-                    edit->setText(QString::fromLatin1(typed));
-                    sheet->accept();
-                    settle();
-                    stayed = sheet->isVisible();
-                    if (stayed)
-                        sheet->reject();
-                },
-                title);
-            open();
-            EXPECT_TRUE(stayed);
+            EXPECT_TRUE(typeAndPressOk(title, open, field, typed, true)) << "the sheet stays";
             const std::vector<std::string> shown = messages();
             ASSERT_EQ(shown.size(), 1u);
             EXPECT_TRUE(isRangeMessage(shown[0])) << shown[0];
@@ -1187,28 +1198,7 @@ TEST_F(EditRoadsWalk, EverySheetNumberKeptReopensThroughTheConsole)
                 SCOPED_TRACE(shown.title.toStdString() + " " + field.page.toStdString() + " " +
                              std::to_string(field.id) + " " + typed);
                 m_messages->clear();
-                bool stayed = false;
-                whenModal(
-                    [&](QWidget* modal) {
-                        auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
-                        platform::PropertyPage* page = clickTab(sheet, field.page);
-                        ASSERT_NE(page, nullptr);
-                        if (QScrollBar* bar = scrollBarOf(page)) {
-                            bar->setValue(field.scroll);
-                            settle();
-                        }
-                        auto* edit = platform::findControl<QLineEdit>(page, field.id);
-                        ASSERT_NE(edit, nullptr);
-                        edit->setText(QString::fromLatin1(typed));
-                        sheet->accept();
-                        settle();
-                        stayed = sheet->isVisible();
-                        if (stayed)
-                            sheet->reject();
-                    },
-                    shown.title);
-                shown.open();
-                if (stayed) {
+                if (typeAndPressOk(shown.title, shown.open, field, typed, false)) {
                     ++refused;
                     EXPECT_FALSE(messages().empty()) << "a refusal says why";
                 } else {
