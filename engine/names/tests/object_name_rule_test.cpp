@@ -11,6 +11,7 @@
 #include "engine/ops/project_manager.h"
 #include "engine/project/application_file.h"
 #include "engine/project/project_file.h"
+#include "engine/project/section_io.h"
 #include "engine/project/tests/project_fixtures.h"
 #include "engine/records/text_field.h"
 #include "platform/core/message_service.h"
@@ -128,6 +129,22 @@ TEST_F(ObjectNameRuleTest, DisabledTwinsAndClassNamesClashWhateverTheCase)
         setText(main->name, row.name);
         EXPECT_EQ(IsObjectNameUnique(app, *main), row.unique) << row.name;
     }
+}
+
+// The repeat the editing roads' check finds is the name the writer refuses, whatever object holds it.
+TEST_F(ObjectNameRuleTest, TheRepeatFoundIsTheNameTheWriterRefuses)
+{
+    EXPECT_EQ(ApplicationSectionRepeat(app), "");
+    for (const char* name : {"mutex", "THRSENSOR", "application"}) {
+        SCOPED_TRACE(name);
+        ObjectRecord* main = objects().back();
+        const std::string own = textString(main->name);
+        setText(main->name, name);
+        EXPECT_EQ(sectionLookupKey(ApplicationSectionRepeat(app)), sectionLookupKey(name));
+        EXPECT_FALSE(writerTakes());
+        setText(main->name, own);
+    }
+    EXPECT_EQ(ApplicationSectionRepeat(app), "");
 }
 
 // An object moved in from elsewhere brings its children: a child's name clashing with a disabled object

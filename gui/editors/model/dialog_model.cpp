@@ -55,6 +55,14 @@ bool NumberFits32Bits(std::string_view text)
     return true;
 }
 
+bool TypedNumberFits(std::string_view typed, const engine::FieldDescription* field)
+{
+    std::size_t consumed = 0;
+    engine::ParseNumber(typed, &consumed);
+    return NumberFits32Bits(typed) &&
+           (!field || engine::ReadFieldValue(*field, typed.substr(0, consumed)).problem == engine::FieldProblem::None);
+}
+
 void showCheckMessage(const std::string& text)
 {
     platform::messageBox(text, engine::ProgramTitle(), platform::MbOk);

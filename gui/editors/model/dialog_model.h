@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/records/field_descriptions.h"
 #include "engine/records/records.h"
 
 namespace editors {
@@ -90,5 +91,9 @@ bool projectKeepsEdit(const engine::ProjectRecord& project);
 
 // True when the number a text starts with, as ParseNumber reads it, fits 32 bits (no digits: true).
 bool NumberFits32Bits(std::string_view text);
+
+// True when the number a typed text starts with, as ParseNumber reads it, is a value the file can hold for
+// the field its description describes (none: fits 32 bits).
+bool TypedNumberFits(std::string_view typed, const engine::FieldDescription* field);
 
 } // namespace editors

@@ -56,7 +56,7 @@ OkOutcome CounterModel::ok(ViewState& state, DialogHost& host)
     OkOutcome outcome;
     if (!commonChecks(state, host, name, outcome))
         return outcome;
-    if (data && !checkFits(data->modulus, 1, UINT32_MAX, "Modulus"))
+    if (data && !checkFits(data->modulus, 1, fieldMaximum(data->modulus), "Modulus"))
         return OkOutcome::stay(IdField1067, false);
     if (data && data->modulus == 0) {
         showCheckMessage("The modulus must be non-zero");
@@ -97,13 +97,13 @@ OkOutcome AlarmModel::ok(ViewState& state, DialogHost& host)
     OkOutcome outcome;
     if (!commonChecks(state, host, name, outcome))
         return outcome;
-    if (data && !checkFits(data->initialCount, 1, UINT32_MAX, "Initial count"))
+    if (data && !checkFits(data->initialCount, 1, fieldMaximum(data->initialCount), "Initial count"))
         return OkOutcome::stay(IdField1067, false);
     if (data && data->initialCount == 0) {
         showCheckMessage("The initial count must be non-zero");
         return OkOutcome::stay(IdField1067, false);
     }
-    if (data && !checkFits(data->recycleCount, 0, UINT32_MAX, "Recycle count"))
+    if (data && !checkFits(data->recycleCount, 0, fieldMaximum(data->recycleCount), "Recycle count"))
         return OkOutcome::stay(IdField1068, false);
     if (OkOutcome unfit; !numbersFit(unfit))
         return unfit;

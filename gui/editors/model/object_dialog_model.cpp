@@ -132,19 +132,19 @@ bool ObjectDialogModel::storeTrimmedText(char (&field)[engine::kNameSize], const
 bool ObjectDialogModel::storeNumber(int32_t& field, const ViewState& state, int id)
 {
     const std::string text = state.text(id);
-    std::size_t consumed = 0;
-    const auto value = static_cast<int32_t>(engine::ParseNumber(text, &consumed));
-    // The number as far as ParseNumber reads it must be a value the file can hold for the field.
-    const engine::FieldDescription* description = numberDescription(field);
-    const bool fits = NumberFits32Bits(text) &&
-                      (!description || engine::ReadFieldValue(*description, std::string_view(text).substr(0, consumed))
-                                               .problem == engine::FieldProblem::None);
-    if (fits)
+    const auto value = static_cast<int32_t>(engine::ParseNumber(text));
+    if (TypedNumberFits(text, numberDescription(field)))
         m_unfit.erase(&field);
     else
         m_unfit.insert(&field);
     m_numberControls[&field] = id;
     return storeValue(field, value);
+}
+
+uint32_t ObjectDialogModel::fieldMaximum(const int32_t& field) const
+{
+    const engine::FieldDescription* description = numberDescription(field);
+    return description ? static_cast<uint32_t>(description->maximum) : UINT32_MAX;
 }
 
 bool ObjectDialogModel::numbersFit(OkOutcome& outcome)

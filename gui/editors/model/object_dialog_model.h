@@ -89,6 +89,9 @@ protected:
     // A field's range check: its range message also when the number typed for it did not fit 32 bits.
     bool checkNumber(const int32_t& field, uint32_t low, uint32_t high, const std::string& what);
     bool isUnfit(const int32_t& field) const { return m_unfit.count(&field) != 0; }
+    // The largest value the file's description of a number field allows (as unsigned), the upper end of
+    // the ranges the dialogs check.
+    uint32_t fieldMaximum(const int32_t& field) const;
     // After the class's own checks: a number still unfit (a field its class does not check, such as an
     // alignment under manual placement) is refused with its key and its description's range.
     bool numbersFit(OkOutcome& outcome);

@@ -156,12 +156,7 @@ OkOutcome AppSystemPage::killActive(ViewState& state)
                    {ClockRate, kClockRateKey, "System Clock Rate"}};
     for (const auto& number : numbers) {
         const engine::FieldDescription* field = applicationField(number.key);
-        const std::string typed = engine::TrimText(state.text(number.edit), true, true);
-        std::size_t consumed = 0;
-        engine::ParseNumber(typed, &consumed);
-        if (field && (!NumberFits32Bits(typed) ||
-                      engine::ReadFieldValue(*field, std::string_view(typed).substr(0, consumed)).problem !=
-                          engine::FieldProblem::None)) {
+        if (field && !TypedNumberFits(engine::TrimText(state.text(number.edit), true, true), field)) {
             pageMessage(number.what + engine::FieldRangeText(*field), caption);
             state[number.edit].enabled = true;
             return OkOutcome::stay(number.edit, true);

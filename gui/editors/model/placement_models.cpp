@@ -8,7 +8,6 @@ namespace editors {
 namespace {
 
 constexpr uint32_t kMaxAlignment = 2147483647u;
-constexpr uint32_t kMaxCount = 4294967295u;
 
 // The placement radios and the edits they enable: alignment only for automatic placement on a CPU that
 // offers the option, the label only for manual placement.
@@ -88,9 +87,9 @@ OkOutcome PartitionModel::ok(ViewState& state, DialogHost& host)
     if (alignmentApplies(m_cpu, data->manual) &&
         !checkNumber(data->alignment, 1, kMaxAlignment, "Block alignment"))
         return OkOutcome::stay(IdAlignment, false);
-    if (!checkNumber(data->blockSize, 1, kMaxCount, "Block size"))
+    if (!checkNumber(data->blockSize, 1, fieldMaximum(data->blockSize), "Block size"))
         return OkOutcome::stay(IdField1080, false);
-    if (!checkNumber(data->numberOfBlocks, 1, kMaxCount, "# of blocks"))
+    if (!checkNumber(data->numberOfBlocks, 1, fieldMaximum(data->numberOfBlocks), "# of blocks"))
         return OkOutcome::stay(IdField1081, false);
     if (!checkNameUnique())
         return OkOutcome::stay(IdName, false);
@@ -153,9 +152,9 @@ OkOutcome PipeModel::ok(ViewState& state, DialogHost& host)
     const bool manual = data->manual != 0;
     if (!checkName(state, host))
         return OkOutcome::stay(IdName, true);
-    if (!checkNumber(data->numberOfBuffers, 1, kMaxCount, "# of buffers"))
+    if (!checkNumber(data->numberOfBuffers, 1, fieldMaximum(data->numberOfBuffers), "# of buffers"))
         return OkOutcome::stay(IdField1071, false);
-    if (!checkFits(data->maxBufferSize, 0, UINT32_MAX, "Buffer size"))
+    if (!checkFits(data->maxBufferSize, 0, fieldMaximum(data->maxBufferSize), "Buffer size"))
         return OkOutcome::stay(IdField1072, false);
     if (manual && !checkLabel(data->label, "Buffer label", state, host))
         return OkOutcome::stay(IdLabel, true);
