@@ -76,6 +76,7 @@ int generateApplications(const RunOptions& options, ConsoleSession& session, std
     engine::ProjectRecord& project = session.project;
     bool cpuFound = false;
     bool applicationFound = false;
+    bool reportFailed = false;
     const int32_t cpuCount = project.cpus ? project.cpuCount : 0;
     for (int32_t c = 0; c < cpuCount; ++c) {
         engine::CpuRecord& cpu = project.cpus[c];
@@ -94,15 +95,16 @@ int generateApplications(const RunOptions& options, ConsoleSession& session, std
 
             out << "Generating code for CPU \"" << cpuName << "\", Application \"" << applicationName << "\"...";
             engine::ComputeApplicationFootprint(&project, cpu, application);
-            bool ok = GenerateApplicationCode(records, options.force, out);
+            const bool ok = GenerateApplicationCode(records, options.force, out);
             out << (ok ? " Succeeded\n" : " Failed\n");
-            // The report is written whatever the generation gave; a failure of either then ends the run.
+            // The report is written whatever the generation gave. A failed generation ends the run; a failed
+            // report does not keep the other applications from theirs, and the run then ends failed.
             if (options.report) {
                 out << "Writing report  for CPU \"" << cpuName << "\", Application \"" << applicationName << "\"...";
                 engine::ComputeApplicationFootprint(&project, cpu, application);
                 const bool reported = WriteApplicationReport(records, out);
                 out << (reported ? " Succeeded\n" : " Failed\n");
-                ok = ok && reported;
+                reportFailed = reportFailed || !reported;
             }
             if (!ok)
                 return CodeGenerationFailed;
@@ -112,6 +114,8 @@ int generateApplications(const RunOptions& options, ConsoleSession& session, std
         if (!options.all)
             break;
     }
+    if (reportFailed)
+        return CodeGenerationFailed;
     if (options.all)
         return CodeDone;
     int code = CodeDone;
@@ -151,8 +155,11 @@ int processProject(const RunOptions& options, std::ostream& out)
 
     ConsoleSession session;
     engine::ConfigFile::ResetConfigRecord(session.config, true);
-    // The reader shows its own message on failure, also for a configuration without models.
-    if (!engine::ConfigFile::Read(session.config, configPath))
+    // The reader shows its own message on failure, also for a configuration without models. A file whose
+    // GENERAL section is missing keeps the models read before it, and the run goes on with them, as the
+    // desktop program does; without models there is nothing to open a project with.
+    if (!engine::ConfigFile::Read(session.config, configPath) &&
+        (session.config.models == nullptr || session.config.modelCount <= 0))
         return CodeConfigMissing;
     engine::ProjectManager::ResetProject(session.project, true);
     // A relative project name is resolved against the starting folder only; when that folder cannot be

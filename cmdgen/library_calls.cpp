@@ -31,8 +31,13 @@ std::string startFailureText(int error)
 
 std::string PrintFailureReason(const platform::PrintResult& result)
 {
+    if (!result.commandError.empty())
+        return "The print command cannot be run: " + result.commandError + ".";
     if (result.startError != 0)
         return startFailureText(result.startError);
+    if (result.stillRunning)
+        return "The print command \"" + result.program + "\" had not ended after " +
+               std::to_string(result.waitedMilliseconds / 1000) + " seconds; it is left to finish on its own.";
     if (result.signal != 0)
         return "The print command \"" + result.program + "\" was ended by signal " + std::to_string(result.signal) + ".";
     return "The print command \"" + result.program + "\" ended with exit status " + std::to_string(result.exitStatus) +
@@ -57,6 +62,13 @@ bool GenerateApplicationCode(const GeneratorRecords& records, bool force, std::o
 bool WriteApplicationReport(const GeneratorRecords& records, std::ostream& out)
 {
     out.flush();
+    // A report the system could not create is named with the reason before the library is asked for it.
+    const std::string reportName = engine::ReportFileName(*records.cpu, *records.application);
+    if (const std::string problem = engine::ReportFileNameProblem(reportName); !problem.empty()) {
+        platform::messageBox("Unable to write report file " + reportName + ": " + problem, "Error",
+                             platform::MbOk | platform::MbIconError);
+        return false;
+    }
     const std::string version = engine::VersionText(*records.cpu);
     const engine::GeneratorCallOutcome outcome =
         engine::CallPrintSystem(records.project, *records.cpu, *records.application, records.config,

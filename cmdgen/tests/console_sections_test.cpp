@@ -128,7 +128,7 @@ TEST(ConsoleJourney, EveryFileKindRefusesWhatItCouldNotHoldAsWritten)
         {"enciphered model: member count beyond 32 bits", "bin/models/z5mp.mde", "NumberOfMembers=3",
          "NumberOfMembers=-99999999999", 4,
          "Unable to load model file models/z5mp.mde: the value -99999999999 of \"NumberOfMembers\" in section "
-         "\"Structure_KWSHDR\"" + int32Range},
+         "\"Structure_KWSHDR\"" + sizeRange},
         {"kernel: section again", "main.cpu", "", "[KERNEL]\r\nWriteable=0\r\n", 4,
          "Unable to load kernel file main.cpu: the section \"KERNEL\" appears twice\n"},
         {"kernel: key again", "main.cpu", "Value=500\r\n", "Value=500\r\nValue=1000\r\n", 4,

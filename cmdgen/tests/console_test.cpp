@@ -77,6 +77,17 @@ TEST_F(Console, MissingConfigurationAndProject)
     EXPECT_EQ(result.code, 4);
     EXPECT_NE(result.err.find("is longer than 259 characters"), std::string::npos) << result.err;
 
+    // A configuration without its GENERAL section keeps the models read before it: the run goes on with them.
+    std::ofstream(fixture.bin() / "ombagen.cfg") << "[MODELS]\r\nZ5 Standard=models/z5std.mdl\r\n"
+                                                    "Z5 Multiprocessor=models/z5mp.mde\r\n";
+    result = fixture.run({"demo.omb", "-cMain", "-aControl"});
+    EXPECT_EQ(result.code, 0) << result.out << result.err;
+    EXPECT_NE(result.err.find("Unable to locate required section \"GENERAL\" in configuration file"),
+              std::string::npos)
+        << result.err;
+    EXPECT_NE(fixture.callLog().find("application=\"Control\""), std::string::npos);
+    fs::remove(fixture.scratch() / "calls.log");
+
     // A configuration that offers no model cannot open any CPU.
     std::ofstream(fixture.bin() / "ombagen.cfg") << "[MODELS]\r\n[GENERAL]\r\n";
     result = fixture.run({"demo.omb", "-x"});
@@ -218,6 +229,10 @@ namespace {
 void replaceIn(const fs::path& file, const std::string& from, const std::string& to)
 {
     std::string text = readText(file);
+    if (from.empty()) {
+        std::ofstream(file, std::ios::binary) << text + to;
+        return;
+    }
     const std::size_t at = text.find(from);
     ASSERT_NE(at, std::string::npos) << from;
     std::ofstream(file, std::ios::binary) << text.replace(at, from.size(), to);
@@ -266,6 +281,39 @@ TEST(ConsoleJourney, DamagedProjectsAreRefusedWithTheirCodeAndMessageAndNoFileCh
          4,
          lost + "application name \"a/../../../pwn\" of CPU \"Main\" cannot contain any of the following "
                 "characters: \\/:*?\"<>|"},
+        // What a hand-edited file holds is never dropped.
+        {"zero byte in an application file", {{"monitor.app", "Raised", std::string("Raised\0", 7)}}, 4,
+         "Unable to load application file monitor.app: line 153 holds a zero byte"},
+        {"zero byte in a kernel file", {{"main.cpu", "Writeable=1", std::string("Writeable=1\0", 12)}}, 4,
+         "Unable to load kernel file main.cpu: line "},
+        {"kernel section again in other letters", {{"main.cpu", "", "\r\n[Kernel]\r\nWriteable=0\r\n"}}, 4,
+         "Unable to load kernel file main.cpu: sections \"KERNEL\" and \"Kernel\" differ only in case"},
+        {"kernel key again in other letters", {{"main.cpu", "Value=500\r\n", "Value=500\r\nvalue=5\r\n"}}, 4,
+         "Unable to load kernel file main.cpu: keys \"Value\" and \"value\" in section \"Tick Rate\" differ only in "
+         "case"},
+        // The model's own numbers go through the one number reader.
+        {"type size beyond 32 bits", {{"models/z5std.mdl", "Type_4_Size=4", "Type_4_Size=4294967296"}}, 4,
+         "Unable to load model file models/z5std.mdl: the value 4294967296 of \"Type_4_Size\" in section \"Types\" "
+         "is outside the range 0 to 2147483647"},
+        {"type size below zero", {{"models/z5std.mdl", "Type_1_Size=1", "Type_1_Size=-1"}}, 4,
+         "the value -1 of \"Type_1_Size\" in section \"Types\" is outside the range 0 to 2147483647"},
+        {"structure count below zero", {{"models/z5std.mdl", "NumberOfStructures=35", "NumberOfStructures=-1"}}, 4,
+         "the value -1 of \"NumberOfStructures\" in section \"Structures\" is outside the range 0 to 2147483647"},
+        {"attribute bit that is no number", {{"models/z5std.mdl", "ATTR_WAITERS=2", "ATTR_WAITERS=abc"}}, 4,
+         "Unable to load model file models/z5std.mdl: the value abc of \"ATTR_WAITERS\" in section \"CLASS "
+         "PROPERTIES\" is not a whole number in the range 0 to 31"},
+        {"option value above the model's maximum", {{"control.app", "Value=128", "Value=99999"}}, 4,
+         "Unable to load application file control.app: the value 99999 of \"Value\" in section \"Trace Buffer Size\" "
+         "is outside the range 16 to 1024 the model gives"},
+        {"kernel option above the model's maximum", {{"main.cpu", "Value=500", "Value=99999"}}, 4,
+         "Unable to load kernel file main.cpu: the value 99999 of \"Value\" in section \"Tick Rate\" is outside the "
+         "range 10 to 10000 the model gives"},
+        {"stack below the model's minimum", {{"monitor.app", "Stack Size=512", "Stack Size=1"}}, 4,
+         "Unable to load application file monitor.app: the value 1 of \"Stack Size\" in section \"tskMon\" is outside "
+         "the range 128 to 32768 the model gives"},
+        {"option sharing a kernel section", {{"models/z5std.mdl", "Idle Hook=\r\n", "Task=\r\n"}}, 4,
+         "Unable to load model file models/z5std.mdl: the kernel file section \"Task\" would hold both the option "
+         "\"Task\" and the class \"Task\""},
         {"CPU name that makes a path",
          {{"demo.omb", "Comms=\r\n", "C:x=\r\n"}, {"demo.omb", "[Comms]", "[C:x]"}}, 4,
          lost + "the CPU name \"C:x\" cannot contain any of the following characters: \\/:*?\"<>|"},
@@ -384,7 +432,7 @@ TEST(ConsoleJourney, ProjectsThatCouldNotBeSavedAsTheyStandAreRefusedAtOpen)
          "OMBAgenCmd: Model file models/z5std.mdl: classes \"Task\" and \"Semaphore\" have the same number 8\n"},
         {"member count beyond 32 bits", "models/z5std.mdl", "NumberOfMembers=3", "NumberOfMembers=99999999999",
          "OMBAgenCmd: Unable to load model file models/z5std.mdl: the value 99999999999 of \"NumberOfMembers\" in "
-         "section \"Structure_KWSHDR\" is outside the range -2147483648 to 2147483647\n"},
+         "section \"Structure_KWSHDR\" is outside the range 0 to 2147483647\n"},
     };
     for (const Damage& damage : damages) {
         SCOPED_TRACE(damage.name);
@@ -586,4 +634,26 @@ TEST(ConsoleJourney, GlobalObjectNamesSharedByTwoCpusAreWarnedAboutOnceEach)
                     "\" which duplicates an object name in another global application.  Change it to a unique "
                     "name before generating code.\n";
     EXPECT_EQ(result.err, expected);
+}
+
+// A report whose name the system cannot create (a CPU and an application of 127 characters each) is named
+// with the reason; the other applications still get their reports, and the run ends with code 8.
+TEST(ConsoleJourney, AReportNameTooLongForTheSystemIsNamedAndTheOthersAreWritten)
+{
+    ConsoleFixture fixture;
+    ASSERT_TRUE(fixture.ready());
+    const std::string cpu(127, 'M');
+    const std::string application(127, 'C');
+    replaceIn(fixture.project() / "demo.omb", "Main=\r\n", cpu + "=\r\n");
+    replaceIn(fixture.project() / "demo.omb", "[Main]", "[" + cpu + "]");
+    replaceIn(fixture.project() / "demo.omb", "Control=control.app", application + "=control.app");
+    replaceIn(fixture.project() / "control.app", "Name=Control", "Name=" + application);
+    const RunResult result = fixture.run({"demo.omb", "-x", "-p"});
+    EXPECT_EQ(result.code, 8) << result.out << result.err;
+    const std::string report = "reports/" + cpu + "_" + application + ".txt";
+    EXPECT_NE(result.err.find("Error: Unable to write report file " + report +
+                              ": its name is 259 characters long, longer than the 255 a file name may have"),
+              std::string::npos)
+        << result.err;
+    EXPECT_EQ(fixture.printLog(), "reports/" + cpu + "_Monitor.txt\nreports/Comms_Link.txt\n");
 }

@@ -5,6 +5,7 @@
 #include "engine/files/file_chooser.h"
 #include "engine/files/file_message.h"
 #include "engine/ops/cpu_record_handler.h"
+#include "engine/records/model_option.h"
 #include "engine/records/text_field.h"
 #include "engine/sectioned/field_numbers.h"
 #include "engine/sectioned/sectioned_file.h"
@@ -121,7 +122,7 @@ std::string KernelReadBackProblem(const KernelRecord& kernel, const std::string&
     } free{read};
     if (!CpuRecordHandler::CloneKernelRecord(read, kernel))
         return std::string(kReadBackRefused) + "there is not enough memory to read it";
-    SectionedFile file(path, false, false, false);
+    SectionedFile file(path, true, false, false);
     const std::string refused = QuietReadProblem([&] {
         file.ParseSectionedText(bytes, true);
         if (!CheckParsedFile(file, "kernel", path))
@@ -160,6 +161,14 @@ bool GetKernelSections(KernelRecord& kernel, const SectionedFile& file, std::str
         const SectionedFileSection* s = file.FindSection(textOf(row.sectionName));
         row.value = s ? numbers.field(*s, kernelField("OPTION", "Value"), 0) : 0;
         row.state = s ? numbers.field(*s, kernelField("OPTION", "State"), 1) : 1;
+        // A number option's value lies within the model's minimum and maximum for it.
+        if (s != nullptr && numbers.ok() && !optionValueFits(row, row.value)) {
+            if (problem != nullptr)
+                *problem = FormatText("the value %d of \"Value\" in section \"%s\" is outside the range %d to %d the "
+                                      "model gives",
+                                      row.value, textString(row.sectionName).c_str(), row.minimum, row.maximum);
+            return false;
+        }
     }
     for (int32_t i = 0; kernel.classes && i < kernel.classCount; ++i) {
         KernelClassRecord& c = kernel.classes[i];
@@ -244,7 +253,7 @@ bool CpuFile::ReadKernelFile()
     }
     SectionedFile& file = KernelFile();
     file.SetPath(path);
-    file.ParseSectionedText(std::string_view(bytes).substr(0, bytes.find('\0')), true);
+    file.ParseSectionedText(bytes, true);
     if (!CheckParsedFile(file, "kernel", path))
         return false;
     std::string problem;

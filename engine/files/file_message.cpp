@@ -17,7 +17,11 @@ void ShowLoadProblem(std::string_view kind, std::string_view path, std::string_v
 
 bool CheckParsedFile(const SectionedFile& file, std::string_view kind, std::string_view path)
 {
-    const std::string problem = file.FindReadProblem();
+    std::string problem = file.FindReadProblem();
+    // A file read by letter case (the kernel file) refuses a name repeated in another letter case, as the
+    // files read without regard to case refuse a repeat.
+    if (problem.empty() && file.IsCaseSensitive())
+        problem = file.FindNameCollision();
     if (problem.empty())
         return true;
     ShowLoadProblem(kind, path, problem);

@@ -10,6 +10,8 @@
 #include "engine/util/text.h"
 
 #include <cstring>
+#include <functional>
+#include <unordered_map>
 
 namespace engine {
 
@@ -77,11 +79,57 @@ bool ModelReader::Read()
     m_needsBudget = kMaxModelNeeds;
     if (!(readKernelSection() && readExtendedContexts() && readTaskAttributes() &&
           (ReadScriptList(m_model.FindSection("SCRIPTS"), m_kernel.scriptCount, m_kernel.scripts), true) &&
-          readModelOptions() && readClassProperties() && readClassTypes()))
+          readModelOptions() && readClassProperties() && readClassTypes() && kernelSectionsAreDistinct()))
         return false;
     if (m_numbers.ok())
         return true;
     ShowLoadProblem("model", m_path, m_numbers.problem());
+    return false;
+}
+
+// Every option the kernel file keeps has a section of its own there: an option whose section name (in any
+// letter case) is another option's, a class's, an attribute's or a service's would be written as one section
+// with the other and read back as the first.
+bool ModelReader::kernelSectionsAreDistinct() const
+{
+    std::unordered_map<std::string, std::string> options{{ToUpperText("KERNEL"), "the kernel settings"}};
+    std::string clash;
+    const auto check = [&](std::string_view name, const std::string& what, bool option) {
+        if (!clash.empty())
+            return;
+        const std::string key = ToUpperText(name);
+        const auto earlier = options.find(key);
+        if (earlier != options.end())
+            clash = "the kernel file section \"" + std::string(name) + "\" would hold both " + earlier->second +
+                    " and " + what;
+        else if (option)
+            options.emplace(key, what);
+    };
+    for (int32_t i = 0; m_kernel.options != nullptr && i < m_kernel.optionCount; ++i) {
+        if (!m_kernel.options[i].forApplications)
+            check(textOf(m_kernel.options[i].sectionName),
+                  "the option \"" + textString(m_kernel.options[i].sectionName) + "\"", true);
+    }
+    const auto services = [&](int32_t count, const KernelServiceRow* rows) {
+        for (int32_t i = 0; rows != nullptr && i < count; ++i)
+            check(textOf(rows[i].sectionName), "the service \"" + textString(rows[i].name) + "\"", false);
+    };
+    std::function<void(int32_t, const KernelClassAttribute*, int)> attributes =
+        [&](int32_t count, const KernelClassAttribute* rows, int depth) {
+            for (int32_t i = 0; rows != nullptr && i < count && depth < 16; ++i) {
+                check(textOf(rows[i].name), "the attribute \"" + textString(rows[i].name) + "\"", false);
+                attributes(rows[i].childCount, rows[i].children, depth + 1);
+                services(rows[i].serviceCount, rows[i].services);
+            }
+        };
+    for (int32_t i = 0; m_kernel.classes != nullptr && i < m_kernel.classCount; ++i) {
+        check(textOf(m_kernel.classes[i].name), "the class \"" + textString(m_kernel.classes[i].name) + "\"", false);
+        attributes(m_kernel.classes[i].attributeCount, m_kernel.classes[i].attributes, 0);
+        services(m_kernel.classes[i].serviceCount, m_kernel.classes[i].services);
+    }
+    if (clash.empty())
+        return true;
+    ShowLoadProblem("model", m_path, clash);
     return false;
 }
 
@@ -277,12 +325,9 @@ bool ModelReader::readClassProperties()
     }
     for (const SectionedFileEntry* entry : s->Entries()) {
         // The number picks one of the record's attribute-bit names; a number beyond them is refused, not skipped.
-        const std::uint32_t bit = ParseNumber(entry->GetValue());
-        if (bit >= static_cast<std::uint32_t>(kAttributeBitCount)) {
-            ShowLoadProblem("model", m_path,
-                            FormatText("the value %s of \"%s\" in section \"CLASS PROPERTIES\" is outside the range 0 "
-                                       "to %d",
-                                       entry->GetValue().c_str(), entry->GetName().c_str(), kAttributeBitCount - 1));
+        const std::int32_t bit = m_numbers.number(*s, entry->GetName(), -1, {0, kAttributeBitCount - 1});
+        if (bit < 0) {
+            ShowLoadProblem("model", m_path, m_numbers.problem());
             return false;
         }
         if (!storeText(m_kernel.attributeBitNames[bit], entry->GetName(), entry->GetName(), "CLASS PROPERTIES"))
@@ -312,7 +357,8 @@ bool ModelReader::readClassTypes()
     m_kernel.classCount = static_cast<int32_t>(count);
     for (std::size_t i = 0; i < count; ++i) {
         const SectionedFileEntry* entry = list->GetEntry(i);
-        rows[i].classType = static_cast<int32_t>(ParseNumber(entry->GetValue()));
+        // A value that is no whole number is no class number (never the number its first digits give).
+        rows[i].classType = IsWholeNumber(entry->GetValue()) ? static_cast<int32_t>(ParseNumber(entry->GetValue())) : 0;
         if (!storeText(rows[i].name, entry->GetName(), entry->GetName(), "CLASS TYPES"))
             return false;
         // Only the kernel's own classes have objects an application file can hold and read back.

@@ -32,6 +32,7 @@ private:
     bool readModelOptions();
     bool readClassProperties();
     bool readClassTypes();
+    bool kernelSectionsAreDistinct() const;
     bool readClass(KernelClassRecord& kernelClass);
 
     // Lists of a class or attribute (model_lists.cpp).

@@ -61,7 +61,7 @@ private:
         return Fail("The required value \"" + key + "\" is missing in section \"" + section + "\"");
     }
 
-    // A required count; a negative one counts as 0.
+    // A required count, never negative.
     bool Count(const SectionedFileSection& section, const std::string& key, long& count)
     {
         const SectionedFileEntry* entry = section.FindEntry(key);
@@ -70,8 +70,8 @@ private:
         return CountValue(*entry, count);
     }
 
-    // A count as written: a whole number of 32 bits (a negative one counts as 0). A text that is no
-    // number, or a number outside the range a count field holds, is refused rather than read as an
+    // A count as written: a whole number from 0 to the largest signed 32-bit number. A text that is no
+    // number, or a number outside that range (a negative one included), is refused rather than read as an
     // empty table.
     bool CountValue(const SectionedFileEntry& entry, long& count)
     {
@@ -80,11 +80,10 @@ private:
         if (!whole)
             return Refuse("the value \"" + text + "\" of \"" + entry.GetName() + "\" in section \"" +
                           entry.GetSection()->GetName() + "\" is not a count");
-        if (whole->value < INT32_MIN || whole->value > INT32_MAX)
+        if (whole->value < 0 || whole->value > INT32_MAX)
             return Refuse("the value " + text + " of \"" + entry.GetName() + "\" in section \"" +
-                          entry.GetSection()->GetName() + "\" is outside the range " + std::to_string(INT32_MIN) +
-                          " to " + std::to_string(INT32_MAX));
-        count = static_cast<long>(std::max<std::int64_t>(0, whole->value));
+                          entry.GetSection()->GetName() + "\" is outside the range 0 to " + std::to_string(INT32_MAX));
+        count = static_cast<long>(whole->value);
         return true;
     }
 
@@ -103,10 +102,16 @@ private:
             TypeDefinition type;
             type.name = TrimText(section->GetString(nameKey), true, true);
             type.isStruct = section->GetBool(Key("Type_", n, "_IsStruct"), false);
-            const std::string size = TrimText(section->GetString(Key("Type_", n, "_Size")), true, true);
+            const std::string sizeKey = Key("Type_", n, "_Size");
+            const std::string size = TrimText(section->GetString(sizeKey), true, true);
             if (IsWholeNumber(size)) {
+                // A size is a count of bytes: never negative, never past the 31 bits every size field holds.
+                const std::optional<WholeNumber> whole = ParseWholeNumber(size);
+                if (!whole || whole->value < 0 || whole->value > INT32_MAX)
+                    return Refuse("the value " + size + " of \"" + sizeKey + "\" in section \"Types\" is outside the "
+                                  "range 0 to " + std::to_string(INT32_MAX));
                 type.hasSize = true;
-                type.size = ParseNumber(size);
+                type.size = static_cast<std::uint32_t>(whole->value);
             } else if (!size.empty()) {
                 type.copyOf = m_tables.types.IndexOf(size);
                 if (type.copyOf < 0)

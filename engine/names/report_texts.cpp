@@ -1,5 +1,10 @@
 #include "engine/names/report_texts.h"
 
+#include <climits>
+#include <filesystem>
+
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "engine/records/text_field.h"
@@ -50,6 +55,22 @@ std::string ReportFileName(const CpuRecord& cpu, const ApplicationRecord& applic
     if (path.back() != '/')
         path += '/';
     return path + textString(cpu.name) + "_" + textString(application.name) + ".txt";
+}
+
+std::string ReportFileNameProblem(const std::string& report)
+{
+    const std::filesystem::path path(report);
+    const std::string folder = path.has_parent_path() ? path.parent_path().string() : std::string(".");
+    long nameMax = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    if (nameMax <= 0)
+        nameMax = NAME_MAX;
+    const std::string name = path.filename().string();
+    if (name.size() > static_cast<std::size_t>(nameMax))
+        return "its name is " + std::to_string(name.size()) + " characters long, longer than the " +
+               std::to_string(nameMax) + " a file name may have";
+    if (report.size() >= PATH_MAX)
+        return "its path is longer than the " + std::to_string(PATH_MAX - 1) + " characters a path may have";
+    return {};
 }
 
 std::string VersionText(const CpuRecord& cpu)

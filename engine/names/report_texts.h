@@ -11,6 +11,9 @@ namespace engine {
 // The application's report path, a '/' when it ends in no separator, the CPU name, "_", the application
 // name and ".txt". Backslashes of the stored path become '/'; an empty path is the current folder.
 std::string ReportFileName(const CpuRecord& cpu, const ApplicationRecord& application);
+// Why the system cannot create the report file `report` (its name longer than a file name may be, the whole
+// path longer than a path may be), or "" when nothing in its name stops it.
+std::string ReportFileNameProblem(const std::string& report);
 
 // "major.minor.binding" from the model's "Version" (split at its first '.', each part trimmed and read
 // with its base prefix, a missing part 0) and its "Binding Number".

@@ -3,6 +3,7 @@
 #include "engine/ops/attached_objects.h"
 #include "engine/ops/cpu_record_handler.h"
 #include "engine/ops/project_manager.h"
+#include "engine/project/object_keys.h"
 #include "engine/records/counted_array.h"
 #include "engine/records/text_field.h"
 
@@ -25,12 +26,32 @@ bool optionDiffers(const ApplicationOption& a, const ApplicationOption& b)
     return textsDiffer(a.name, b.name) || a.value != b.value || a.state != b.state || a.overrideBinary != b.overrideBinary;
 }
 
+// Field by field, as the file holds them: a text up to its end, never the bytes after it.
 bool dataDiffers(int32_t classType, const void* a, const void* b)
 {
     if (!a || !b)
         return a != b;
-    const int32_t size = objectDataSize(classType);
-    return size > 0 && std::memcmp(a, b, static_cast<std::size_t>(size)) != 0;
+    const auto* x = static_cast<const char*>(a);
+    const auto* y = static_cast<const char*>(b);
+    for (const ObjectKey& key : objectKeysOfClass(classType)) {
+        switch (key.kind) {
+        case ObjectKeyKind::Text:
+            if (textOf(x + key.offset, kNameSize) != textOf(y + key.offset, kNameSize))
+                return true;
+            break;
+        case ObjectKeyKind::Number:
+        case ObjectKeyKind::Flag:
+            if (std::memcmp(x + key.offset, y + key.offset, sizeof(int32_t)) != 0)
+                return true;
+            break;
+        case ObjectKeyKind::ContextFlags:
+        case ObjectKeyKind::AttributeFlags:
+            if (std::memcmp(x + key.offset, y + key.offset, kMaxExtendedContexts * sizeof(int32_t)) != 0)
+                return true;
+            break;
+        }
+    }
+    return false;
 }
 
 bool objectsDiffer(int32_t classType, const ApplicationClassEntry* childEntry, int32_t countA, const ObjectRecord* a,

@@ -11,6 +11,7 @@
 #include "engine/project/global_names.h"
 #include "engine/project/object_keys.h"
 #include "engine/project/section_io.h"
+#include "engine/records/model_option.h"
 #include "engine/records/records.h"
 #include "engine/records/text_field.h"
 #include "engine/util/file_io.h"
@@ -59,6 +60,7 @@ public:
     void correctClassNames();
     // False, after a message naming the value, when a number read did not fit its field.
     bool numbersFit() const;
+    bool optionValueFits(const ApplicationOption& option, const std::string& section) const;
 
 private:
     const SectionedFileSection* requiredSection(const std::string& name);
@@ -92,6 +94,22 @@ int32_t ApplicationReader::value(const SectionedFileSection& section, std::strin
 {
     const FieldDescription* field = FindFieldDescription(FieldFile::Application, kind, key);
     return field != nullptr ? m_numbers.field(section, *field, fallback, key) : m_numbers.number(section, key, fallback);
+}
+
+// A number option's value lies within the model's minimum and maximum for it.
+bool ApplicationReader::optionValueFits(const ApplicationOption& option, const std::string& section) const
+{
+    for (int32_t k = 0; m_kernel.options != nullptr && k < m_kernel.optionCount; ++k) {
+        const ModelOptionRow& row = m_kernel.options[k];
+        if (textOf(row.sectionName) != section || engine::optionValueFits(row, option.value))
+            continue;
+        showFileError(formatMessage("Unable to load application file %s: the value %s of \"Value\" in section \"%s\" "
+                                    "is outside the range %s to %s the model gives",
+                                    m_path, std::to_string(option.value), section, std::to_string(row.minimum),
+                                    row.maximum < row.minimum ? std::string("any") : std::to_string(row.maximum)));
+        return false;
+    }
+    return true;
 }
 
 bool ApplicationReader::numbersFit() const
@@ -246,6 +264,8 @@ bool ApplicationReader::readOptions()
         rows[i].value = value(*s, "MODEL OPTION", "Value", 0);
         rows[i].state = value(*s, "MODEL OPTION", "State", 0);
         rows[i].overrideBinary = value(*s, "MODEL OPTION", "Override Binary", 0);
+        if (!optionValueFits(rows[i], names[i]))
+            return false;
     }
     return true;
 }
@@ -468,6 +488,19 @@ bool ApplicationReader::readObjectData(ApplicationClassEntry& entry, ObjectRecor
             }
             break;
         }
+        }
+    }
+    // A task's stack, as the file gives it, lies within the model's bounds for it.
+    if (entry.classType == ClassTask && m_numbers.ok() && section.FindEntry("Stack Size") != nullptr) {
+        const int32_t stack = static_cast<const TaskData*>(object.data)->stackSize;
+        const int32_t low = m_kernel.minTaskStackSize;
+        const int32_t high = m_kernel.maxTaskStackSize;
+        if (stack < low || (high >= low && stack > high)) {
+            showFileError(formatMessage("Unable to load application file %s: the value %s of \"Stack Size\" in section "
+                                        "\"%s\" is outside the range %s to %s the model gives",
+                                        m_path, std::to_string(stack), section.GetName(), std::to_string(low),
+                                        std::to_string(high)));
+            return false;
         }
     }
     return true;

@@ -39,12 +39,19 @@ std::string ApplicationReadBackProblem(CpuRecord& cpu, const ApplicationRecord& 
     });
     if (!refused.empty())
         return kReadBackRefused + refused;
-    // The records read give the same bytes again: every value the file holds came back as it was meant.
-    SectionedFile again(path, true, false, false);
-    std::string text;
-    if (const std::string problem = BuildApplicationText(cpu, read, again, text); !problem.empty())
-        return kReadBackRefused + problem;
-    if (text != bytes)
+    // What the file does not hold is the application's own: its place, and which of its classes the kernel
+    // offers (kept beside the entries, computed from the kernel).
+    setText(read.path, textOf(application.path));
+    if (read.classEntryCount == application.classEntryCount && read.classEntries != nullptr &&
+        application.classEntries != nullptr) {
+        for (int32_t i = 0; i < read.classEntryCount; ++i) {
+            const ApplicationClassEntry* meant = &application.classEntries[i];
+            for (ApplicationClassEntry* entry = &read.classEntries[i]; entry != nullptr && meant != nullptr;
+                 entry = entry->chained, meant = meant->chained)
+                entry->enabled = meant->enabled;
+        }
+    }
+    if (ProjectManager::ApplicationsDiffer(application, read))
         return std::string(kReadBackDiffers) + "application " + textString(application.name) + " reads back changed";
     return {};
 }

@@ -28,6 +28,15 @@ constexpr bool optionStartsEnabled(const ModelOptionRow& row)
     return row.defaultValue != 0;
 }
 
+// Whether a number option's value lies within its minimum and maximum (a maximum below the minimum gives
+// no upper bound); an on/off option takes any value.
+constexpr bool optionValueFits(const ModelOptionRow& row, int32_t value)
+{
+    if (!carriesNumber(row))
+        return true;
+    return value >= row.minimum && (row.maximum < row.minimum || value <= row.maximum);
+}
+
 // The option's current setting as one number: the value of a number option, the state of an on/off one.
 constexpr int32_t optionSetting(const ModelOptionRow& row)
 {

@@ -261,6 +261,8 @@ void SectionedFileSection::GetEntryNames(TextList& names) const
 
 std::string SectionedFile::FindReadProblem() const
 {
+    if (m_zeroByteLine != 0)
+        return "line " + std::to_string(m_zeroByteLine) + " holds a zero byte, which no text of this file can hold";
     if (!m_droppedSection.empty())
         return "the section \"" + m_droppedSection + "\" appears twice";
     for (const SectionedFileSection* section : m_sections) {
@@ -426,6 +428,7 @@ void SectionedFile::Clear()
     m_sections.clear();
     m_storage.clear();
     m_droppedSection.clear();
+    m_zeroByteLine = 0;
     m_texts.clear();
     m_blocks.clear();
     m_blockNext = nullptr;

@@ -260,9 +260,9 @@ public:
     // A description of the first pair of section names, or of keys within one section, that differ only
     // in case (a case-insensitive reader would merge them); "" when there is none.
     std::string FindNameCollision() const;
-    // A description of the first thing a parse could not hold as written: a repeated section header, a key
-    // repeated within one section (under the file's case rule), or a value whose text holds a zero byte;
-    // "" when there is none. The reader of every file kind refuses such a file, so nothing is dropped.
+    // A description of the first thing a parse could not hold as written: a zero byte in the text (by its
+    // line), a repeated section header, a key repeated within one section (under the file's case rule), or
+    // a value whose text holds a zero byte; "" when there is none. The reader of every file kind refuses such a file, so nothing is dropped.
     std::string FindReadProblem() const;
 
     SectionedFileSection* FindSection(std::string_view name) const;
@@ -316,6 +316,7 @@ private:
     SectionList m_sections;                     // the sections in order
     sectioned::NameIndex m_index;
     std::string m_droppedSection;
+    std::size_t m_zeroByteLine = 0; // the line of the first zero byte a parsed text held (1 is the first)
     // Parsed texts, which parsed entries view; they do not change once parsed, so copies share them.
     std::vector<std::shared_ptr<const std::string>> m_texts;
     // Texts added by name (which added entries view), entry blocks and index tables.

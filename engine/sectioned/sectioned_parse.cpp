@@ -5,6 +5,7 @@
 
 #include "engine/util/path.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #if defined(__SSE2__)
@@ -255,8 +256,6 @@ ReadResult SectionedFile::Load(bool clearFirst)
     ReadResult result = ReadWholeFile(MakeNativePath(GetPath()), bytes);
     if (result != ReadResult::Ok)
         return result;
-    if (const void* zero = std::memchr(bytes.data(), '\0', bytes.size()))
-        bytes.resize(static_cast<std::size_t>(static_cast<const char*>(zero) - bytes.data()));
     if (clearFirst)
         Clear();
     parseText(std::move(bytes));
@@ -265,6 +264,14 @@ ReadResult SectionedFile::Load(bool clearFirst)
 
 void SectionedFile::parseText(std::string&& text)
 {
+    // Nothing after a zero byte is read; the line that holds it is kept, so the readers refuse the file
+    // instead of losing every key after it.
+    if (const void* zero = std::memchr(text.data(), '\0', text.size())) {
+        const auto at = static_cast<std::size_t>(static_cast<const char*>(zero) - text.data());
+        if (m_zeroByteLine == 0)
+            m_zeroByteLine = 1 + static_cast<std::size_t>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
+        text.resize(at);
+    }
     auto owned = std::make_shared<std::string>(std::move(text));
     SectionedParser(*this).parse(*owned);
     m_texts.push_back(std::move(owned));

@@ -3,6 +3,7 @@
 #include "program_path.h"
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cctype>
@@ -40,6 +41,16 @@ bool DynamicLibrary::load(const std::string& name)
     m_error.clear();
     if (m_path.empty()) {
         m_error = "empty library name";
+        return false;
+    }
+    // Only a regular file is loaded: the loader would wait forever on a named pipe, and a folder or a
+    // device is never a library.
+    struct stat info {};
+    if (::stat(m_path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        m_error = m_path + ": " +
+                  (S_ISFIFO(info.st_mode) ? "it is a named pipe, not a library"
+                   : S_ISDIR(info.st_mode) ? "it is a folder, not a library"
+                                           : "it is not a regular file, not a library");
         return false;
     }
     m_handle = dlopen(m_path.c_str(), RTLD_NOW | RTLD_LOCAL);

@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the model reader; when they make a model, reads the same bytes as a kernel file
-// over it and writes the kernel file's sections back, which must read again to the same record.
+// over it and writes the kernel file's sections back, which must read again to the same record and write
+// the same bytes.
 #include "engine/files/cpu_file.h"
 #include "engine/files/model_cipher.h"
 #include "engine/files/model_file.h"
@@ -41,7 +42,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 std::abort();
             engine::SectionedFile reread("", true);
             reread.ParseSectionedText(written.ToText());
-            if (!engine::GetKernelSections(again, reread))
+            if (!engine::GetKernelSections(again, reread) ||
+                engine::CpuRecordHandler::KernelRecordsDiffer(kernel, again))
+                std::abort();
+            // The same records write the same bytes.
+            engine::SectionedFile rewritten("", true);
+            engine::PutKernelSections(again, rewritten);
+            if (rewritten.ToText() != written.ToText())
                 std::abort();
             // The selections of any model settle within their bounded passes.
             engine::CpuRecordHandler handler(&again, nullptr, nullptr);

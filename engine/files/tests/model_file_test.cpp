@@ -304,7 +304,7 @@ TEST_F(ModelFileTest, RefusedModelsLeaveTheRecordAsItWas)
          "Value of \"Needs\" in section \"Priority\" of model file model.mdl is longer than 127 characters"},
         {Edited("NumberOfMembers=1", "NumberOfMembers=4294967296"),
          "Unable to load model file model.mdl: the value 4294967296 of \"NumberOfMembers\" in section "
-         "\"Structure_SEMA\" is outside the range -2147483648 to 2147483647"},
+         "\"Structure_SEMA\" is outside the range 0 to 2147483647"},
         {Edited("NumberOfTypes=2", "NumberOfTypes=two"),
          "Unable to load model file model.mdl: the value \"two\" of \"NumberOfTypes\" in section \"Types\" is not a "
          "count"},

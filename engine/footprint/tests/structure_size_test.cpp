@@ -213,13 +213,16 @@ INSTANTIATE_TEST_SUITE_P(
                    "The required value \"Member_1_Type\" is missing in section \"Structure_S\""}),
     [](const ::testing::TestParamInfo<TableFault>& info) { return std::string(info.param.label); });
 
-TEST_F(StructureSizeTest, MembersMayNameLaterStructuresAndNegativeCountsAreEmpty)
+TEST_F(StructureSizeTest, MembersMayNameLaterStructuresAndNegativeCountsAreRefused)
 {
     ASSERT_TRUE(Load("[Structures]\nNumberOfStructures=2\nStructure_1_Name=OUTER\nStructure_2_Name=INNER\n"
                      "[Structure_OUTER]\nNumberOfMembers=1\nMember_1_Type=INNER\n"
-                     "[Structure_INNER]\nNumberOfMembers=-5\n"));
+                     "[Structure_INNER]\nNumberOfMembers=0\n"));
     EXPECT_EQ(Sizer(4).StructureSize("OUTER"), 0u);
     EXPECT_EQ(tables.structures.Find("INNER")->members.size(), 0u);
+    // A negative count is no empty table: the model is refused.
+    EXPECT_FALSE(Load("[Structures]\nNumberOfStructures=1\nStructure_1_Name=INNER\n"
+                      "[Structure_INNER]\nNumberOfMembers=-5\n"));
 }
 
 } // namespace

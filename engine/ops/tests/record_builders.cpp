@@ -28,6 +28,7 @@ void buildKernel(KernelRecord& kernel)
     setText(kernel.cHeaderExtension, "h");
     kernel.defaultAlignment = 4;
     kernel.minTaskStackSize = 256;
+    kernel.maxTaskStackSize = 32768;
     kernel.defaultFramework = kernel.framework = 2;
     kernel.extendedContextCount = 2;
     setText(kernel.extendedContexts[0].name, "FPU");

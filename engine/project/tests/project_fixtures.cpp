@@ -88,6 +88,7 @@ DemoCpu::DemoCpu()
     setText(k.asmHeaderExtension, "inc");
     k.defaultAlignment = 4;
     k.minTaskStackSize = 128;
+    k.maxTaskStackSize = 32768;
     k.nameSize = 12;
     k.extendedContextCount = 2;
     setText(k.extendedContexts[0].name, "FPU");
@@ -115,6 +116,7 @@ DemoCpu::DemoCpu()
         row->forApplications = 1;
         row->hasValue = 1;
         row->value = 64;
+        row->maximum = 1048576;
         row->state = 1;
     }
 }

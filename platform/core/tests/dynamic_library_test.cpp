@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace platform;
 
 TEST(DynamicLibrary, ResolvesStoredNames)
@@ -32,4 +37,19 @@ TEST(DynamicLibrary, MissingLibraryReportsError)
     EXPECT_FALSE(lib.load("/nonexistent/libnothing.so"));
     EXPECT_FALSE(lib.error().empty());
     EXPECT_EQ(lib.symbol("x"), nullptr);
+}
+
+TEST(DynamicLibrary, OnlyARegularFileIsLoaded)
+{
+    char folder[] = "/tmp/dynamic-library-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    const std::string fifo = std::string(folder) + "/generator.so";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    DynamicLibrary lib;
+    EXPECT_FALSE(lib.load(fifo)); // refused at once, never waited on
+    EXPECT_NE(lib.error().find("it is a named pipe"), std::string::npos) << lib.error();
+    EXPECT_FALSE(lib.load(folder));
+    EXPECT_NE(lib.error().find("it is a folder"), std::string::npos) << lib.error();
+    ::unlink(fifo.c_str());
+    ::rmdir(folder);
 }

@@ -4,6 +4,7 @@
 
 #include <stdlib.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -38,6 +39,36 @@ TEST(PrintCommand, RunsTheConfiguredCommandWithTheFileAndReportsFailures)
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.startError, 0);
     EXPECT_EQ(result.exitStatus, 1);
+
+    // Quotes keep a printer name with a blank as one word; the command reads nothing from the terminal.
+    const fs::path input = fs::path(folder) / "input.log";
+    std::ofstream(script) << "#!/bin/sh\nfor a in \"$@\"; do echo \"[$a]\"; done >> '" << log.string()
+                          << "'\ncat > '" << input.string() << "'\n";
+    fs::remove(log);
+    setenv(kPrintCommandVariable, (script.string() + " -d 'Office Printer' \"a\\\"b\"").c_str(), 1);
+    result = printFile("x.txt");
+    EXPECT_TRUE(result.ok);
+    printed.str("");
+    printed << std::ifstream(log).rdbuf();
+    EXPECT_EQ(printed.str(), "[-d]\n[Office Printer]\n[a\"b]\n[x.txt]\n");
+    EXPECT_TRUE(fs::exists(input));
+    EXPECT_EQ(fs::file_size(input), 0u);
+
+    // A command that cannot be split, or would run another command, is not run.
+    for (const char* command : {"lp -d 'Office", "lp $(rm -rf x)", "lp; rm x"}) {
+        setenv(kPrintCommandVariable, command, 1);
+        result = printFile("x.txt");
+        EXPECT_FALSE(result.ok) << command;
+        EXPECT_NE(result.commandError, "") << command;
+    }
+
+    // A command that never ends holds the run up only for the wait it is given.
+    setenv(kPrintCommandVariable, "sh -c 'sleep 30'", 1);
+    const auto start = std::chrono::steady_clock::now();
+    result = printFile("x.txt", 200);
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(result.stillRunning);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
 
     unsetenv(kPrintCommandVariable);
     fs::remove_all(folder);
