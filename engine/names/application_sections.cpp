@@ -155,4 +155,12 @@ std::string KeptEditProblem(const ProjectRecord& project)
     return {};
 }
 
+std::string KeptEditRefusal(const ProjectRecord& project)
+{
+    const std::string problem = KeptEditProblem(project);
+    return problem.empty() ? problem
+                           : "The change cannot be kept: the project could not be saved and opened again, as " +
+                                 problem + ".";
+}
+
 }  // namespace engine

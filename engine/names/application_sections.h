@@ -30,4 +30,8 @@ std::string ApplicationSectionRepeat(const ApplicationRecord& application);
 // again as it stands; else the problem, as a sentence.
 std::string KeptEditProblem(const ProjectRecord& project);
 
+// The message an editing road shows when it does not keep an edit (KeptEditProblem in a sentence); "" when
+// the edit may be kept.
+std::string KeptEditRefusal(const ProjectRecord& project);
+
 }  // namespace engine

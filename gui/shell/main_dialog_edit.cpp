@@ -495,6 +495,8 @@ void CMainDialog::OnObjectToggleEnable()
                 problem = "Object name conflicts with " + what;
             else
                 problem = checkLabels(*node.application, *node.entry, object);
+            if (problem.empty())
+                problem = engine::KeptEditRefusal(m_project);
             if (!problem.empty()) {
                 platform::messageBox(problem, "", platform::MbOk | platform::MbIconError);
                 object.enabled = 0;

@@ -70,11 +70,10 @@ void showCheckMessage(const std::string& text)
 
 bool projectKeepsEdit(const engine::ProjectRecord& project)
 {
-    const std::string problem = engine::KeptEditProblem(project);
-    if (problem.empty())
+    const std::string refusal = engine::KeptEditRefusal(project);
+    if (refusal.empty())
         return true;
-    showCheckMessage("The change cannot be kept: the project could not be saved and opened again, as " + problem +
-                     ".");
+    showCheckMessage(refusal);
     return false;
 }
 
