@@ -314,6 +314,13 @@ TEST(ConsoleJourney, DamagedProjectsAreRefusedWithTheirCodeAndMessageAndNoFileCh
         {"option sharing a kernel section", {{"models/z5std.mdl", "Idle Hook=\r\n", "Task=\r\n"}}, 4,
          "Unable to load model file models/z5std.mdl: the kernel file section \"Task\" would hold both the option "
          "\"Task\" and the class \"Task\""},
+        {"user text line after a gap", {{"control.app", "1=\"#include \\\"motor.h", "2=\"#include \\\"motor.h"}}, 4,
+         "Unable to load application file control.app: the line \"2\" of section \"kproject.c_user_incl\" follows a "
+         "gap in its numbering (line 1 is missing), and a gap ends the block"},
+        {"script command longer than its field", {{"models/z5std.mdl", "=cat kernel.map", "=" + std::string(1024, 'c')}},
+         4,
+         "Unable to load model file models/z5std.mdl: the command of script \"Show kernel map\" in section "
+         "\"SCRIPTS\" is longer than 1023 characters"},
         {"CPU name that makes a path",
          {{"demo.omb", "Comms=\r\n", "C:x=\r\n"}, {"demo.omb", "[Comms]", "[C:x]"}}, 4,
          lost + "the CPU name \"C:x\" cannot contain any of the following characters: \\/:*?\"<>|"},

@@ -105,7 +105,11 @@ ConfigFile::Parsed ConfigFile::parse(ConfigRecord& record)
                    MakeNativePath(general->GetString("Help File", "Help\\OMBAgenUserManual.pdf"))))
         return Parsed::Failed;
 
-    ReadScriptList(file->FindSection("SCRIPTS"), record.scriptCount, record.scripts);
+    if (const std::string problem = ReadScriptList(file->FindSection("SCRIPTS"), record.scriptCount, record.scripts);
+        !problem.empty()) {
+        ShowLoadProblem("configuration", file->GetPath(), problem);
+        return Parsed::Failed;
+    }
     return Parsed::Whole;
 }
 

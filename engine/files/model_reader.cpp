@@ -78,7 +78,7 @@ bool ModelReader::Read()
     m_serviceBudget = kMaxModelServices;
     m_needsBudget = kMaxModelNeeds;
     if (!(readKernelSection() && readExtendedContexts() && readTaskAttributes() &&
-          (ReadScriptList(m_model.FindSection("SCRIPTS"), m_kernel.scriptCount, m_kernel.scripts), true) &&
+          readScripts() &&
           readModelOptions() && readClassProperties() && readClassTypes() && kernelSectionsAreDistinct()))
         return false;
     if (m_numbers.ok())
@@ -130,6 +130,15 @@ bool ModelReader::kernelSectionsAreDistinct() const
     if (clash.empty())
         return true;
     ShowLoadProblem("model", m_path, clash);
+    return false;
+}
+
+bool ModelReader::readScripts()
+{
+    const std::string problem = ReadScriptList(m_model.FindSection("SCRIPTS"), m_kernel.scriptCount, m_kernel.scripts);
+    if (problem.empty())
+        return true;
+    ShowLoadProblem("model", m_path, problem);
     return false;
 }
 

@@ -32,6 +32,7 @@ private:
     bool readModelOptions();
     bool readClassProperties();
     bool readClassTypes();
+    bool readScripts();
     bool kernelSectionsAreDistinct() const;
     bool readClass(KernelClassRecord& kernelClass);
 

@@ -4,13 +4,16 @@
 
 #include "engine/records/records.h"
 
+#include <string>
+
 namespace engine {
 
 class SectionedFileSection;
 
 // Frees the old list, then fills it from the section (none when the section is null). Names and commands
-// are trimmed and cut to 127 and 1023 characters; a pair is kept only when both are non-empty. When
-// memory runs out the list stays empty.
-void ReadScriptList(const SectionedFileSection* section, int32_t& count, ScriptEntry*& scripts);
+// are trimmed; a pair is kept only when both are non-empty. A name longer than 127 characters or a command
+// longer than 1023 is never cut: the list stays empty and the answer says which and why (to follow
+// "Unable to load <kind> file <path>: "); "" otherwise. When memory runs out the list stays empty.
+std::string ReadScriptList(const SectionedFileSection* section, int32_t& count, ScriptEntry*& scripts);
 
 } // namespace engine

@@ -228,7 +228,10 @@ bool ApplicationReader::readApplicationKeys()
     if (!m_fields.text(a.nodeName, *s, "Node Name") || !m_fields.text(a.suffix, *s, "Suffix"))
         return false;
 
-    a.userTexts->Load(m_file);
+    if (const std::string problem = a.userTexts->Load(m_file); !problem.empty()) {
+        ShowLoadProblem("application", m_path, problem);
+        return false;
+    }
     for (const std::string& name : a.userTexts->SectionNames())
         m_claimed.insert(name);
     return true;

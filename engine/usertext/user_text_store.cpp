@@ -1,4 +1,5 @@
 #include "engine/usertext/user_text_store.h"
+#include "engine/util/text.h"
 
 #include <string>
 #include <utility>
@@ -146,8 +147,9 @@ void UserTextStore::Load()
         Load(*m_owner->file);
 }
 
-void UserTextStore::Load(const SectionedFile& file)
+std::string UserTextStore::Load(const SectionedFile& file)
 {
+    std::string problem;
     for (auto& block : m_blocks) {
         for (int l = 0; l < kUserTextListCount; ++l) {
             std::vector<std::string>& lines = block->list(l);
@@ -164,8 +166,23 @@ void UserTextStore::Load(const SectionedFile& file)
                     break;
                 lines.push_back(entry->GetValue());
             }
+            // A line after the gap would be lost at the next save: it is named instead.
+            if (lines.size() < entryCount && problem.empty()) {
+                for (const SectionedFileEntry* entry : section->Entries()) {
+                    const std::string& key = entry->GetName();
+                    const bool read = IsWholeNumber(key) && key.find_first_not_of("0123456789") == std::string::npos &&
+                                      ParseNumber(key) < lines.size() && key == std::to_string(ParseNumber(key));
+                    if (!read) {
+                        problem = "the line \"" + key + "\" of section \"" + section->GetName() +
+                                  "\" follows a gap in its numbering (line " + std::to_string(lines.size()) +
+                                  " is missing), and a gap ends the block";
+                        break;
+                    }
+                }
+            }
         }
     }
+    return problem;
 }
 
 bool UserTextStore::Save(SectionedFile& file) const

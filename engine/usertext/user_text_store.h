@@ -59,7 +59,9 @@ public:
     void Build(ApplicationRecord* owner, const KernelRecord& kernel);
     // Refills every list from the owner's sectioned file (nothing when it has none).
     void Load();
-    void Load(const SectionedFile& file);
+    // The same from `file`; a line numbered after a gap (which ends its block) is not read, and the answer
+    // names it ("" when every line was read), so that a reader refuses what a save would drop.
+    std::string Load(const SectionedFile& file);
     // Adds every block's three sections (empty ones too) with one key per line; blocks that share a
     // section name (classes with one tag) add it once, from the first of them. Returns false when a
     // section of that name was already in the file (the caller refuses such files before writing).

@@ -84,14 +84,25 @@ TEST_F(ConfigFileTest, OverlongNamesAndPathsAreRefusedNotCut)
     EXPECT_NE(Messages()[0].find("longer than 259"), std::string::npos);
 
     messages->clear();
-    dir.write("ombagen.cfg", "[MODELS]\r\n" + std::string(127, 'n') + "=" + std::string(259, 'p') +
-                                 "\r\n[GENERAL]\r\n[SCRIPTS]\r\n" + std::string(200, 's') + "=" + std::string(2000, 'c'));
+    const std::string longest = "[MODELS]\r\n" + std::string(127, 'n') + "=" + std::string(259, 'p') +
+                                "\r\n[GENERAL]\r\n[SCRIPTS]\r\n";
+    dir.write("ombagen.cfg", longest + std::string(127, 's') + "=" + std::string(1023, 'c'));
     ASSERT_TRUE(ConfigFile::Read(config));
     EXPECT_EQ(textOf(config.models[0].name).size(), 127u);
     EXPECT_EQ(textOf(config.models[0].path).size(), 259u);
-    ASSERT_EQ(config.scriptCount, 1); // scripts are cut, as they always were
+    ASSERT_EQ(config.scriptCount, 1);
     EXPECT_EQ(textOf(config.scripts[0].name).size(), 127u);
     EXPECT_EQ(textOf(config.scripts[0].command).size(), 1023u);
+
+    // A script name or command longer than its field is refused, never cut.
+    for (const auto& [script, limit] : {std::pair{std::string(128, 's') + "=c", "longer than 127"},
+                                        std::pair{"s=" + std::string(1024, 'c'), "longer than 1023"}}) {
+        messages->clear();
+        dir.write("ombagen.cfg", longest + script);
+        EXPECT_FALSE(ConfigFile::Read(config));
+        ASSERT_EQ(Messages().size(), 1u);
+        EXPECT_NE(Messages()[0].find(limit), std::string::npos) << Messages()[0];
+    }
 }
 
 TEST_F(ConfigFileTest, ResetAndFreeLeaveAnEmptyRecord)

@@ -27,7 +27,16 @@ struct Setup {
     Setup()
     {
         platform::setMessageService(&messages);
-        platform::setProgramDirectoryOverride(engine::testing::programFolder());
+        // A program folder of its own: the demo's models, in plain text, named by a configuration.
+        const std::string program = folder.file("program");
+        std::filesystem::create_directories(program + "/models");
+        for (const char* model : {"z5std.mdl", "z5mp.mdl"})
+            std::filesystem::copy_file(engine::testing::demoFolder() + "/models/" + model,
+                                       program + "/models/" + model);
+        engine::testing::writeFile(program + "/ombagen.cfg",
+                                   "[MODELS]\r\nZ5 Standard=models/z5std.mdl\r\nZ5 Multiprocessor=models/z5mp.mdl\r\n"
+                                   "[GENERAL]\r\n");
+        platform::setProgramDirectoryOverride(program);
         ready = engine::ConfigFile::Read(config, "ombagen.cfg");
         for (const char* name : {"main.cpu", "comms.cpu", "control.app", "monitor.app", "link.app"})
             std::filesystem::copy_file(engine::testing::demoFolder() + "/" + name, folder.file(name));
@@ -55,6 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     engine::ProjectManager manager;
     engine::ProjectRecord project{};
     engine::ProjectRecord again{};
+    // An open moves into the project's folder; the fuzzer reads its inputs from where it started.
+    const std::filesystem::path start = std::filesystem::current_path();
     if (open(setup, manager, project, input)) {
         // Saved as it opened: the project file alone, so the demo's other files stay as they are.
         if (manager.SaveProjectFile(project, setup.config) == 0)
@@ -67,5 +78,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     engine::ProjectManager::FreeProject(project);
     engine::ProjectManager::FreeProject(again);
+    std::filesystem::current_path(start);
     return 0;
 }
