@@ -343,7 +343,11 @@ bool CpuFile::ChooseAndReadKernel(std::string* outPath, const ChosenFileCheck& c
 bool CpuFile::ChooseAndWriteKernel(std::string* outPath, const ChosenFileCheck& check)
 {
     const std::string name = m_cpu ? textString(m_cpu->name) : std::string();
-    const std::string path = BrowseForFile(false, FileKindKernel, "Choose File for CPU \"" + name + "\"");
+    std::string path;
+    {
+        const ScopedChosenFileCheck chooserCheck(check);
+        path = BrowseForFile(false, FileKindKernel, "Choose File for CPU \"" + name + "\"");
+    }
     if (path.empty())
         return false;
     if (outPath)

@@ -32,6 +32,9 @@ std::string QtFileChooser::Choose(bool open, int kind, const std::string& title)
             platform::messageBox(refusal, title, platform::MbOk | platform::MbIconWarning);
             continue;
         }
+        // A file the caller refuses (it says why) is not offered for replacing: the user chooses again.
+        if (!open && !engine::ChosenFileAccepted(chosen))
+            continue;
         if (open || ::access(chosen.c_str(), F_OK) != 0 ||
             platform::messageBox(chosen + " already exists.\nDo you want to replace it?", title,
                                  platform::MbYesNo | platform::MbIconWarning) == platform::IdYes)

@@ -20,6 +20,7 @@
 
 #include <QAction>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QPushButton>
@@ -439,6 +440,41 @@ TEST(SaveChooser, ReplacingAFileIsAskedInABoxWhoseCaptionReadsWhole)
     EXPECT_EQ(choose.Choose(false, engine::FileKindApplication, title), (folder.path() + "/fresh.app").toStdString());
     EXPECT_TRUE(boxes->boxes().empty());
     chooser.stop();
+}
+
+// A file the caller refuses (a file the project keeps for something else) is refused with the caller's
+// message before any question whether to replace it, and the user chooses again.
+TEST(SaveChooser, AFileTheCallerRefusesIsNotOfferedForReplacing)
+{
+    QTemporaryDir folder;
+    const std::string listed = (folder.path() + "/monitor.app").toStdString();
+    std::ofstream(listed) << "x";
+    platform::ScopedScriptedMessages boxes;
+    const engine::ScopedChosenFileCheck check([&](const std::string& path) {
+        if (path != listed)
+            return true;
+        platform::messageBox("listed elsewhere", "File I/O Error", platform::MbOk);
+        return false;
+    });
+    const std::vector<QString> picks{folder.path() + "/monitor.app", folder.path() + "/fresh.app"};
+    std::size_t shown = 0;
+    QTimer chooser;
+    QObject::connect(&chooser, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        // As a user types the name: the dialog shows the folder's files, the name box takes the text.
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setText(picks[std::min(shown++, picks.size() - 1)]);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    chooser.start(10);
+    QtFileChooser choose;
+    EXPECT_EQ(choose.Choose(false, engine::FileKindApplication, "Choose"), (folder.path() + "/fresh.app").toStdString());
+    EXPECT_EQ(shown, 2u);
+    chooser.stop();
+    EXPECT_EQ(boxes->texts(), std::vector<std::string>{"listed elsewhere"});
 }
 
 TEST(SaveChooser, ARefusedTargetIsAFileTheUserMayNotWrite)
