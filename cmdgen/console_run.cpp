@@ -10,11 +10,15 @@
 #include "engine/footprint/footprint.h"
 #include "engine/ops/project_manager.h"
 #include "engine/records/text_field.h"
+#include "engine/util/file_io.h"
 #include "engine/util/path.h"
 #include "engine/util/program_title.h"
 #include "platform/core/message_service.h"
 
+#include <cerrno>
 #include <cstring>
+
+#include <sys/stat.h>
 
 namespace cmdgen {
 
@@ -169,6 +173,17 @@ int processProject(const RunOptions& options, std::ostream& out)
         return CodeFolderChangeFailed;
     }
 
+    // The name is taken as the system takes it: "demo.omb/" names no file, though its folded form would.
+    const std::string given = engine::MakeNativePath(options.projectFile);
+    struct stat info {};
+    if (!given.empty() && ::stat(given.c_str(), &info) != 0) {
+        const int error = errno;
+        if (engine::CheckReadableFile(engine::ResolvePath(options.projectFile)) != engine::ReadResult::OpenFailed) {
+            platform::messageBox("Can't open project file " + given + ": " + std::strerror(error), "File I/O Error",
+                                 platform::MbOk | platform::MbIconError);
+            return CodeProjectOpenFailed;
+        }
+    }
     std::string path = engine::ResolvePath(options.projectFile);
     if (!engine::textFits(session.project.path, path)) {
         platform::messageBox("The project file path " + path + " is longer than " +

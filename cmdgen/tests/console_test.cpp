@@ -77,6 +77,11 @@ TEST_F(Console, MissingConfigurationAndProject)
     EXPECT_EQ(result.code, 4);
     EXPECT_NE(result.err.find("is longer than 259 characters"), std::string::npos) << result.err;
 
+    // A name the system refuses (a file taken for a folder) is refused, not folded into the file's name.
+    result = fixture.run({"demo.omb/", "-x"});
+    EXPECT_EQ(result.code, 4) << result.out << result.err;
+    EXPECT_NE(result.err.find("Can't open project file demo.omb/: Not a directory"), std::string::npos) << result.err;
+
     // A configuration without its GENERAL section keeps the models read before it: the run goes on with them.
     std::ofstream(fixture.bin() / "ombagen.cfg") << "[MODELS]\r\nZ5 Standard=models/z5std.mdl\r\n"
                                                     "Z5 Multiprocessor=models/z5mp.mde\r\n";

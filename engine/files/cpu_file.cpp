@@ -19,9 +19,7 @@ namespace {
 // The description of a key of the kernel file.
 const FieldDescription& kernelField(std::string_view kind, std::string_view key)
 {
-    static const FieldDescription unknown{"", FieldType::Signed, INT32_MIN, INT32_MAX, true, false};
-    const FieldDescription* field = FindFieldDescription(FieldFile::Kernel, kind, key);
-    return field != nullptr ? *field : unknown;
+    return FieldDescriptionOf(FieldFile::Kernel, kind, key);
 }
 
 // Reads the selection and service flags of the kernel file; every number goes through one reader, which

@@ -20,9 +20,7 @@ namespace {
 // The description of a key of the model file.
 const FieldDescription& modelField(std::string_view kind, std::string_view key)
 {
-    static const FieldDescription unknown{"", FieldType::Signed, INT32_MIN, INT32_MAX, true, false};
-    const FieldDescription* field = FindFieldDescription(FieldFile::Model, kind, key);
-    return field != nullptr ? *field : unknown;
+    return FieldDescriptionOf(FieldFile::Model, kind, key);
 }
 
 } // namespace

@@ -92,8 +92,7 @@ private:
 int32_t ApplicationReader::value(const SectionedFileSection& section, std::string_view kind, std::string_view key,
                                  int32_t fallback)
 {
-    const FieldDescription* field = FindFieldDescription(FieldFile::Application, kind, key);
-    return field != nullptr ? m_numbers.field(section, *field, fallback, key) : m_numbers.number(section, key, fallback);
+    return m_numbers.field(section, FieldDescriptionOf(FieldFile::Application, kind, key), fallback, key);
 }
 
 // A number option's value lies within the model's minimum and maximum for it.

@@ -12,17 +12,13 @@ namespace {
 using K = ObjectKeyKind;
 using D = ObjectKeyDefault;
 
-constexpr std::int64_t kSignedMin = INT32_MIN;
-constexpr std::int64_t kSignedMax = INT32_MAX;
-constexpr std::int64_t kUnsignedMax = UINT32_MAX;
-
-// The descriptions of the kinds of value a class data block holds.
-constexpr FieldDescription integer(const char* key) { return {key, FieldType::Signed, kSignedMin, kSignedMax, true, false}; }
-constexpr FieldDescription size(const char* key) { return {key, FieldType::Signed, 0, kSignedMax, true, false}; }
-constexpr FieldDescription count(const char* key) { return {key, FieldType::Unsigned, 0, kUnsignedMax, true, false}; }
-constexpr FieldDescription flag(const char* key) { return {key, FieldType::Flag, kSignedMin, kSignedMax, true, false}; }
-constexpr FieldDescription text(const char* key) { return {key, FieldType::Text, 0, 0, false, false}; }
-constexpr FieldDescription rows(const char* key) { return {key, FieldType::Flag, kSignedMin, kSignedMax, true, true}; }
+using fields::count;
+using fields::flag;
+using fields::integer;
+using fields::size;
+using fields::text;
+// The task's rows of extended-context and attribute flags.
+constexpr FieldDescription rows(const char* key) { return fields::flags(key); }
 
 constexpr ObjectKey kLevelKeys[] = {
     {integer("Scheduling Policy"), K::Number, offsetof(LevelData, schedulingPolicy), D::Zero},

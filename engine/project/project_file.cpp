@@ -451,7 +451,12 @@ bool ProjectFile::RebaseFilePaths(const std::filesystem::path& from, const std::
         const std::string path(textOf(field, size));
         if (path.empty() || std::filesystem::path(path).is_absolute())
             return true;
-        const std::filesystem::path target = (from / path).lexically_normal();
+        // The file the path reaches through the system (links and ".." as the open follows them), not the
+        // folding of its text.
+        std::error_code reached;
+        std::filesystem::path target = std::filesystem::weakly_canonical(from / path, reached);
+        if (reached)
+            target = (from / path).lexically_normal();
         std::filesystem::path relative = target.lexically_relative(to);
         const std::string moved = relative.empty() ? target.string() : relative.string();
         if (!textFits(size, moved)) {

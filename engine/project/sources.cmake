@@ -23,6 +23,7 @@ list(APPEND ENGINE_TEST_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/tests/application_file_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/project_file_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/project_check_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tests/read_back_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/model_sharing_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tests/save_with_one_message_test.cpp
 )

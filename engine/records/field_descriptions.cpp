@@ -15,13 +15,13 @@ constexpr std::int64_t kSignedMin = INT32_MIN;
 constexpr std::int64_t kSignedMax = INT32_MAX;
 constexpr std::int64_t kUnsignedMax = UINT32_MAX;
 
-constexpr FieldDescription integer(const char* key) { return {key, FieldType::Signed, kSignedMin, kSignedMax, true, false}; }
-constexpr FieldDescription size(const char* key) { return {key, FieldType::Signed, 0, kSignedMax, true, false}; }
-constexpr FieldDescription count(const char* key) { return {key, FieldType::Unsigned, 0, kUnsignedMax, true, false}; }
-constexpr FieldDescription flag(const char* key) { return {key, FieldType::Flag, kSignedMin, kSignedMax, true, false}; }
-constexpr FieldDescription flags(const char* key) { return {key, FieldType::Flag, kSignedMin, kSignedMax, true, true}; }
-constexpr FieldDescription text(const char* key) { return {key, FieldType::Text, 0, 0, false, false}; }
-constexpr FieldDescription name(const char* key) { return {key, FieldType::Name, 0, 0, false, false}; }
+using fields::count;
+using fields::flag;
+using fields::flags;
+using fields::integer;
+using fields::name;
+using fields::size;
+using fields::text;
 
 // ---- application file
 
@@ -222,6 +222,13 @@ const FieldDescription* FindFieldDescription(FieldFile file, std::string_view se
         }
     }
     return findIn(tableOf(file, sectionKind), key);
+}
+
+const FieldDescription& FieldDescriptionOf(FieldFile file, std::string_view sectionKind, std::string_view key)
+{
+    static constexpr FieldDescription kAnyNumber = integer("");
+    const FieldDescription* field = FindFieldDescription(file, sectionKind, key);
+    return field != nullptr ? *field : kAnyNumber;
 }
 
 FieldReading ReadFieldValue(const FieldDescription& field, std::string_view text)

@@ -20,6 +20,7 @@
 //   Project:     "PROJECT", "CPU".
 // A key that ends in a row number ("Extended Context0" .. "Extended Context3") is found by its stem.
 
+#include <climits>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -49,9 +50,26 @@ struct FieldDescription {
     bool numbered;
 };
 
+// Descriptions of the kinds of field, for the tables that describe each file kind's keys.
+namespace fields {
+constexpr FieldDescription integer(const char* key) { return {key, FieldType::Signed, INT32_MIN, INT32_MAX, true, false}; }
+// A size or a count held signed: never negative.
+constexpr FieldDescription size(const char* key) { return {key, FieldType::Signed, 0, INT32_MAX, true, false}; }
+// A size or a count held as its unsigned 32-bit pattern.
+constexpr FieldDescription count(const char* key) { return {key, FieldType::Unsigned, 0, UINT32_MAX, true, false}; }
+constexpr FieldDescription flag(const char* key) { return {key, FieldType::Flag, INT32_MIN, INT32_MAX, true, false}; }
+// One flag per row: the key followed by the row number.
+constexpr FieldDescription flags(const char* key) { return {key, FieldType::Flag, INT32_MIN, INT32_MAX, true, true}; }
+constexpr FieldDescription text(const char* key) { return {key, FieldType::Text, 0, 0, false, false}; }
+constexpr FieldDescription name(const char* key) { return {key, FieldType::Name, 0, 0, false, false}; }
+} // namespace fields
+
 // The description of `key` in a section of kind `sectionKind` of a file of kind `file`; nullptr for a key
 // the file kind does not have. Key and section kind are compared as written.
 const FieldDescription* FindFieldDescription(FieldFile file, std::string_view sectionKind, std::string_view key);
+
+// The same, for a reader: a key without a description is read as a signed 32-bit number.
+const FieldDescription& FieldDescriptionOf(FieldFile file, std::string_view sectionKind, std::string_view key);
 
 // Why a text is not a value of its field.
 enum class FieldProblem { None, NotANumber, OutOfRange };

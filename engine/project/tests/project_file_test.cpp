@@ -378,6 +378,24 @@ TEST_F(ProjectFileTest, SaveAsIntoAFolderReachedThroughALinkReopensEqual)
     EXPECT_FALSE(ProjectsDiffer(project, other, false));
 }
 
+// A kernel path through a linked folder and ".." reaches the file the system reaches (the link's target's
+// parent), and Save As keeps it reaching that file from the new folder.
+TEST_F(ProjectFileTest, SaveAsReexpressesPathsByTheFileTheSystemReaches)
+{
+    fs::create_directories(source() + "/sub/deeper");
+    fs::rename(source() + "/main.cpu", source() + "/sub/main.cpu");
+    fs::create_directory_symlink("sub/deeper", source() + "/lnk");
+    edit("demo.omb", "Kernel=main.cpu", "Kernel=lnk/../main.cpu");
+    ASSERT_EQ(open(project, source() + "/demo.omb"), 1) << ::testing::PrintToString(messages->texts());
+    fs::create_directories(target());
+    PresetFileChooser chooser({target() + "/demo.omb"});
+    ScopedFileChooser installed(&chooser);
+    ASSERT_EQ(manager.SaveProjectFileAs(project, config, nullptr), 1) << ::testing::PrintToString(messages->texts());
+    EXPECT_EQ(textOf(project.cpus[0].kernel.kernelPath), "../a/sub/main.cpu");
+    ASSERT_EQ(open(other, target() + "/demo.omb"), 1) << ::testing::PrintToString(messages->texts());
+    EXPECT_FALSE(ProjectsDiffer(project, other, false));
+}
+
 TEST_F(ProjectFileTest, ProjectsTheWriterCouldNotReadBackAreNeverWritten)
 {
     ASSERT_EQ(open(project, source() + "/demo.omb"), 1);
