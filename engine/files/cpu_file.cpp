@@ -320,13 +320,15 @@ bool CpuFile::SetKernelPath(std::string_view path)
     return true;
 }
 
-bool CpuFile::ChooseAndReadKernel(std::string* outPath)
+bool CpuFile::ChooseAndReadKernel(std::string* outPath, const ChosenFileCheck& check)
 {
     const std::string path = BrowseForFile(true, FileKindKernel, "Choose CPU File");
     if (path.empty())
         return false;
     if (outPath)
         *outPath = path;
+    if (check && !check(path))
+        return false;
     if (!textFits(m_kernel.kernelPath, path)) {
         ShowFileMessage(FormatText("The kernel file path %s is longer than %d characters", path.c_str(),
                                    kPathSize - 1));
@@ -336,14 +338,20 @@ bool CpuFile::ChooseAndReadKernel(std::string* outPath)
     return ReadKernelFile();
 }
 
-bool CpuFile::ChooseAndWriteKernel(std::string* outPath)
+bool CpuFile::ChooseAndWriteKernel(std::string* outPath, const ChosenFileCheck& check)
 {
     const std::string name = m_cpu ? textString(m_cpu->name) : std::string();
-    const std::string path = BrowseForFile(false, FileKindKernel, "Choose File for CPU \"" + name + "\"");
+    std::string path;
+    {
+        const ScopedChosenFileCheck chooserCheck(check);
+        path = BrowseForFile(false, FileKindKernel, "Choose File for CPU \"" + name + "\"");
+    }
     if (path.empty())
         return false;
     if (outPath)
         *outPath = path;
+    if (check && !check(path))
+        return false;
     // A failed write keeps the file the kernel had, so that a later save does not aim at the place that
     // just failed.
     const std::string previous = textString(m_kernel.kernelPath);

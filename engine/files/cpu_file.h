@@ -3,6 +3,7 @@
 // and the state of each kernel class, class attribute and service, read over the model's defaults in the
 // CPU's kernel record and written back from it. Read and written case-sensitive.
 
+#include "engine/files/file_chooser.h"
 #include "engine/records/records.h"
 
 #include <memory>
@@ -45,10 +46,13 @@ public:
 
     // Stores the path and makes the record writable; a path that does not fit is refused with a message.
     bool SetKernelPath(std::string_view path);
+    // A check of a chosen file before it is used: false (after its own message) refuses it, and the
+    // record keeps the file it had.
+    using ChosenFileCheck = engine::ChosenFileCheck;
     // Asks for a kernel file to open ("Choose CPU File"), stores its path and reads it. False on Cancel.
-    bool ChooseAndReadKernel(std::string* outPath);
+    bool ChooseAndReadKernel(std::string* outPath, const ChosenFileCheck& check = {});
     // Asks for a file to save the kernel to ("Choose File for CPU "<name>""), stores the path and writes.
-    bool ChooseAndWriteKernel(std::string* outPath);
+    bool ChooseAndWriteKernel(std::string* outPath, const ChosenFileCheck& check = {});
 
     // The SectionedFile of the kernel file.
     SectionedFile& KernelFile();

@@ -56,4 +56,26 @@ std::string BrowseForFile(bool open, int kind, const std::string& title)
     return chooser ? chooser->Choose(open, kind, title) : std::string();
 }
 
+namespace {
+
+thread_local const ChosenFileCheck* t_chosenFileCheck = nullptr;
+
+} // namespace
+
+bool ChosenFileAccepted(const std::string& path)
+{
+    return t_chosenFileCheck == nullptr || !*t_chosenFileCheck || (*t_chosenFileCheck)(path);
+}
+
+ScopedChosenFileCheck::ScopedChosenFileCheck(ChosenFileCheck check)
+    : m_check(std::move(check)), m_previous(t_chosenFileCheck)
+{
+    t_chosenFileCheck = &m_check;
+}
+
+ScopedChosenFileCheck::~ScopedChosenFileCheck()
+{
+    t_chosenFileCheck = m_previous;
+}
+
 } // namespace engine

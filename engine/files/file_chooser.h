@@ -4,6 +4,7 @@
 // With no chooser installed every request is answered with "" (Cancel).
 
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -59,6 +60,26 @@ FileChooser* SetFileChooser(FileChooser* chooser);
 
 // Asks the installed chooser; "" when none is installed or the user cancels.
 std::string BrowseForFile(bool open, int kind, const std::string& title = {});
+
+// A check of a file chosen to be written, which a chooser runs before it asks whether to replace the file:
+// false (after the check's own message) sends the user back to choose another.
+using ChosenFileCheck = std::function<bool(const std::string& path)>;
+
+// Whether the check in force on this thread takes the path (true when none is in force).
+bool ChosenFileAccepted(const std::string& path);
+
+// Puts a check in force on this thread for the lifetime of the object.
+class ScopedChosenFileCheck {
+public:
+    explicit ScopedChosenFileCheck(ChosenFileCheck check);
+    ~ScopedChosenFileCheck();
+    ScopedChosenFileCheck(const ScopedChosenFileCheck&) = delete;
+    ScopedChosenFileCheck& operator=(const ScopedChosenFileCheck&) = delete;
+
+private:
+    ChosenFileCheck m_check;
+    const ChosenFileCheck* m_previous;
+};
 
 // Installs a chooser for the lifetime of the object and restores the previous one afterwards.
 class ScopedFileChooser {

@@ -1,5 +1,6 @@
 #include "engine/names/name_conflicts.h"
 
+#include "engine/names/application_sections.h"
 #include "engine/names/kernel_lookup.h"
 #include "engine/names/project_walk.h"
 #include "engine/records/text_field.h"
@@ -56,11 +57,7 @@ bool IsGlobalObject(const ObjectPlace& place)
 
 bool IsObjectNameUnique(ApplicationRecord& application, const ObjectRecord& object)
 {
-    const std::string_view name = textOf(object.name);
-    return VisitApplicationObjects(application, [&](const ObjectPlace& place) {
-               return place.object != &object && place.entry->enabled && place.object->enabled &&
-                      textOf(place.object->name) == name;
-           }) == 0;
+    return MovedObjectNameClash(application, object).empty();
 }
 
 bool IsObjectNameUnique(const ProjectRecord& project, const ObjectRecord& object)

@@ -1,6 +1,7 @@
 #pragma once
-// Name and label clashes within an application and across a multiprocessor project. Comparisons are
-// exact (case counts): the names become symbols of the generated sources.
+// Name and label clashes within an application and across a multiprocessor project. Object names are
+// judged by the application file's rule (a section name, whatever the letter case); labels and the
+// other comparisons are exact (case counts): the names become symbols of the generated sources.
 
 #include <string>
 
@@ -9,7 +10,9 @@
 
 namespace engine {
 
-// True when no other enabled object of an enabled class entry of the application bears the object's name.
+// True when the application's file can hold the object's name: no other section of it (another object,
+// enabled or not, a class, an option, the file's own sections) bears the name or, for an object with
+// children, the name of its child list, in any letter case; the same for every object below it.
 bool IsObjectNameUnique(ApplicationRecord& application, const ObjectRecord& object);
 // The same, finding the object's application in the project; true when the project does not hold it.
 bool IsObjectNameUnique(const ProjectRecord& project, const ObjectRecord& object);

@@ -50,14 +50,14 @@ bool CpuRecordHandler::SetKernelPath(std::string_view path)
     return m_file && m_file->SetKernelPath(path);
 }
 
-bool CpuRecordHandler::ChooseAndReadKernel(std::string* outPath)
+bool CpuRecordHandler::ChooseAndReadKernel(std::string* outPath, const CpuFile::ChosenFileCheck& check)
 {
-    return m_file && m_file->ChooseAndReadKernel(outPath);
+    return m_file && m_file->ChooseAndReadKernel(outPath, check);
 }
 
-bool CpuRecordHandler::ChooseAndWriteKernel(std::string* outPath)
+bool CpuRecordHandler::ChooseAndWriteKernel(std::string* outPath, const CpuFile::ChosenFileCheck& check)
 {
-    return m_file && m_file->ChooseAndWriteKernel(outPath);
+    return m_file && m_file->ChooseAndWriteKernel(outPath, check);
 }
 
 bool CpuRecordHandler::IsKernelWritable() const

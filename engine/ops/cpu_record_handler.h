@@ -4,6 +4,7 @@
 // records around the CPU editor. It also keeps class and attribute selections consistent with the kernel
 // variant and with what each item needs.
 
+#include "engine/files/cpu_file.h"
 #include "engine/records/records.h"
 
 #include <memory>
@@ -39,8 +40,8 @@ public:
     bool LoadModel(int32_t modelIndex);
     bool ReadKernel(std::string_view path);
     bool SetKernelPath(std::string_view path);
-    bool ChooseAndReadKernel(std::string* outPath);
-    bool ChooseAndWriteKernel(std::string* outPath);
+    bool ChooseAndReadKernel(std::string* outPath, const CpuFile::ChosenFileCheck& check = {});
+    bool ChooseAndWriteKernel(std::string* outPath, const CpuFile::ChosenFileCheck& check = {});
     bool IsKernelWritable() const;
     // Writes the kernel file when the record is writable; false without writing when it is not.
     bool SaveKernel();

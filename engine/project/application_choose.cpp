@@ -2,6 +2,7 @@
 
 #include "engine/files/file_chooser.h"
 #include "engine/project/application_file.h"
+#include "engine/project/application_names.h"
 #include "engine/project/file_messages.h"
 #include "engine/records/records.h"
 #include "engine/records/text_field.h"
@@ -21,13 +22,24 @@ int ApplicationFile::ChooseAndRead(std::string* outPath)
 
 int ApplicationFile::ChooseAndWrite(std::string* outPath)
 {
-    const std::string chosen = BrowseForFile(
-        false, FileKindApplication, "Choose File for Application \"" + textString(m_application->name) + "\"");
+    // A file the project keeps for something else is never written over: a chooser that can ask again
+    // does, the choice is checked once more after it.
+    const auto isFree = [this](const std::string& path) {
+        return fileIsFreeFor(m_project, MakeNativePath(path), nullptr, m_application, "write application file");
+    };
+    std::string chosen;
+    {
+        const ScopedChosenFileCheck check(isFree);
+        chosen = BrowseForFile(false, FileKindApplication,
+                               "Choose File for Application \"" + textString(m_application->name) + "\"");
+    }
     if (outPath != nullptr)
         *outPath = chosen;
     if (chosen.empty())
         return 1;
     const std::string path = MakeNativePath(chosen);
+    if (!isFree(chosen))
+        return 0;
     if (!textFits(m_application->path, path)) {
         showFileError(formatMessage("The path of application file %s is too long", path));
         return 0;

@@ -5,6 +5,7 @@
 
 #include "engine/project/file_messages.h"
 #include "engine/project/name_rules.h"
+#include "engine/project/project_check.h"
 #include "engine/project/section_io.h"
 #include "engine/records/records.h"
 #include "engine/records/text_field.h"
@@ -22,14 +23,6 @@ std::string fileIdentity(std::string_view path)
     return error ? std::string(path) : resolved.string();
 }
 
-// A relative path of a record names a file in the project's folder.
-std::string fileIdentityIn(const ProjectRecord& project, std::string_view path)
-{
-    const std::filesystem::path file{std::string(path)};
-    if (file.is_relative() && project.path[0] != '\0')
-        return fileIdentity((std::filesystem::path(textString(project.path)).parent_path() / file).string());
-    return fileIdentity(path);
-}
 
 // Why the project writer would refuse `name` as a key of the list section, or "" when it would not.
 std::string keyProblem(const std::string& listName, std::string_view name)
@@ -100,19 +93,8 @@ bool applicationNamesAreSound(const ProjectRecord& project, int cpuIndex, const 
 bool loadedApplicationIsSound(const ProjectRecord& project, const CpuRecord& cpu, const ApplicationRecord& loaded,
                               const std::string& path)
 {
-    const std::string identity = fileIdentityIn(project, path);
-    for (int32_t c = 0; project.cpus != nullptr && c < project.cpuCount; ++c) {
-        const CpuRecord& listing = project.cpus[c];
-        for (int32_t a = 0; listing.applications != nullptr && a < listing.applicationCount; ++a) {
-            const ApplicationRecord& other = listing.applications[a];
-            if (&other == &loaded || other.path[0] == '\0' || fileIdentityIn(project, textOf(other.path)) != identity)
-                continue;
-            showFileError(formatMessage("Unable to load application file %s: the file is already listed for \"%s\" "
-                                        "of CPU \"%s\"",
-                                        path, textString(other.name), textString(listing.name)));
-            return false;
-        }
-    }
+    if (!fileIsFreeFor(&project, path, nullptr, &loaded, "load application file"))
+        return false;
     const std::string name = textString(loaded.name);
     if (name.empty()) {
         showFileError(formatMessage("Unable to load application file %s: it gives the application of CPU \"%s\" an "
@@ -138,6 +120,42 @@ bool loadedApplicationIsSound(const ProjectRecord& project, const CpuRecord& cpu
         return false;
     }
     return true;
+}
+
+std::string fileListedElsewhere(const ProjectRecord& project, std::string_view path, const CpuRecord* selfCpu,
+                                const ApplicationRecord* selfApplication)
+{
+    if (path.empty())
+        return {};
+    const std::string identity = ProjectFileIdentity(project, std::string(path));
+    if (project.path[0] != '\0' && ProjectFileIdentity(project, textString(project.path)) == identity)
+        return "the project file";
+    for (int32_t c = 0; project.cpus != nullptr && c < project.cpuCount; ++c) {
+        const CpuRecord& cpu = project.cpus[c];
+        if (&cpu != selfCpu && cpu.kernel.kernelPath[0] != '\0' &&
+            ProjectFileIdentity(project, textString(cpu.kernel.kernelPath)) == identity)
+            return formatMessage("the kernel file of CPU \"%s\"", textString(cpu.name));
+        for (int32_t a = 0; cpu.applications != nullptr && a < cpu.applicationCount; ++a) {
+            const ApplicationRecord& application = cpu.applications[a];
+            if (&application != selfApplication && application.path[0] != '\0' &&
+                ProjectFileIdentity(project, textString(application.path)) == identity)
+                return formatMessage("the application file of \"%s\" of CPU \"%s\"", textString(application.name),
+                                     textString(cpu.name));
+        }
+    }
+    return {};
+}
+
+bool fileIsFreeFor(const ProjectRecord* project, const std::string& path, const CpuRecord* selfCpu,
+                   const ApplicationRecord* selfApplication, std::string_view action)
+{
+    if (project == nullptr)
+        return true;
+    const std::string listed = fileListedElsewhere(*project, path, selfCpu, selfApplication);
+    if (listed.empty())
+        return true;
+    showFileError(formatMessage("Unable to %s %s: the project lists it as %s", action, path, listed));
+    return false;
 }
 
 }  // namespace engine

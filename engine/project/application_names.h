@@ -4,6 +4,7 @@
 // applications of one CPU share a name, and no application file is listed twice.
 
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 namespace engine {
@@ -33,5 +34,19 @@ bool applicationNamesAreSound(const ProjectRecord& project, int cpuIndex, const 
 // application of the CPU has, or a file that another application of the project lists.
 bool loadedApplicationIsSound(const ProjectRecord& project, const CpuRecord& cpu, const ApplicationRecord& loaded,
                               const std::string& path);
+
+// What else the project keeps in the file at `path` (relative paths are taken from the project's folder,
+// links resolved): "the project file", "the kernel file of CPU "Main"" or "the application file of
+// "Monitor" of CPU "Main""; "" when the project keeps nothing there but the kernel of `selfCpu` or the
+// application `selfApplication` (either may be null). A file saved or read there for something else
+// would leave the project listing one file twice.
+std::string fileListedElsewhere(const ProjectRecord& project, std::string_view path, const CpuRecord* selfCpu,
+                                const ApplicationRecord* selfApplication);
+
+// The same as a check of a file chosen to be read or written: true when the project keeps nothing else at
+// `path` (or there is no project); else false, after the message "Unable to <action> <path>: the project
+// lists it as <what>" (action as "write kernel file").
+bool fileIsFreeFor(const ProjectRecord* project, const std::string& path, const CpuRecord* selfCpu,
+                   const ApplicationRecord* selfApplication, std::string_view action);
 
 }  // namespace engine

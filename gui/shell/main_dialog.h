@@ -170,6 +170,8 @@ private:
     void buildMenus();
     QAction* addCommand(QMenu* menu, const QString& text, int id);
     void setSelection(uint32_t item);
+    // Makes `item` the current node again after a command ran on another one, refilling the list for it.
+    void restoreSelection(uint32_t item);
     void clearSelection();
     // Shows the selected node's children; keepRows only brings the texts of the rows up to date.
     void fillList(bool keepRows = false);

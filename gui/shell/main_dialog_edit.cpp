@@ -6,6 +6,7 @@
 
 #include "editor_services.h"
 
+#include "engine/names/application_sections.h"
 #include "engine/names/kernel_lookup.h"
 #include "engine/names/name_conflicts.h"
 #include "engine/names/project_walk.h"
@@ -494,6 +495,8 @@ void CMainDialog::OnObjectToggleEnable()
                 problem = "Object name conflicts with " + what;
             else
                 problem = checkLabels(*node.application, *node.entry, object);
+            if (problem.empty())
+                problem = engine::KeptEditRefusal(m_project);
             if (!problem.empty()) {
                 platform::messageBox(problem, "", platform::MbOk | platform::MbIconError);
                 object.enabled = 0;
@@ -563,7 +566,17 @@ void CMainDialog::ShowContextMenu(uint32_t item, bool tree, const QPoint& global
     const uint32_t selected = m_selectedItem;
     setSelection(item);
     OnCommand(id);
-    setSelection(m_tree->itemOf(selected) ? selected : m_tree->GetSelectedItem());
+    restoreSelection(m_tree->itemOf(selected) ? selected : m_tree->GetSelectedItem());
+}
+
+void CMainDialog::restoreSelection(uint32_t item)
+{
+    // A command run on another node refilled the list for that node; the list follows the tree again.
+    const bool moved = item != m_selectedItem;
+    setSelection(item);
+    if (moved && !m_recordsFreed && currentNode().kind != engine::NodeNone)
+        fillList();
+    UpdateMenus(0);
 }
 
 void CMainDialog::reselect(uint32_t item)
@@ -614,7 +627,7 @@ void CMainDialog::OnListCommand(int commandId)
     case shell::CmdListSaveNode:
         setSelection(item);
         OnTreeSaveNode();
-        setSelection(previous);
+        restoreSelection(previous);
         break;
     case shell::CmdListDelete:
         setSelection(item);
@@ -748,6 +761,22 @@ bool CMainDialog::CanDropTreeItem(uint32_t target, uint32_t dragged)
     }
 }
 
+namespace {
+
+// The object list a drop creates in the destination's file: the list of the class entry or of the new
+// parent when it holds no object yet.
+std::vector<std::string> listStartedByDrop(const engine::TreeNode& target, const engine::TreeNode& dragged)
+{
+    if (target.kind == engine::NodeClassEntry && target.entry && target.entry->objectCount == 0)
+        return {"OBJS " + engine::textString(target.entry->name)};
+    if (target.object && target.entry && dragged.entry && target.entry->classType != dragged.entry->classType &&
+        target.object->childCount == 0)
+        return {"OBJS " + engine::textString(target.object->name)};
+    return {};
+}
+
+} // namespace
+
 void CMainDialog::DropTreeItem(uint32_t target, uint32_t dragged)
 {
     m_projectTree->SaveTreeItemStates(m_project);
@@ -756,12 +785,13 @@ void CMainDialog::DropTreeItem(uint32_t target, uint32_t dragged)
     engine::FindNodeByTreeItem(m_project, target, targetNode);
     if (!draggedNode.object || !draggedNode.entry)
         return;
-    if (targetNode.application && draggedNode.application != targetNode.application) {
-        engine::ObjectRecord probe = *draggedNode.object;
-        probe.enabled = 1;
-        if (!engine::IsObjectNameUnique(*targetNode.application, probe)) {
-            platform::messageBox("There is already an object named \"" + engine::textString(draggedNode.object->name) +
-                                     "\" in the destination application",
+    if (targetNode.application) {
+        // The object and every object below it take sections of the destination's file, as may the list
+        // the move starts; a name the file would then hold twice refuses the move before anything moves.
+        const std::string clash = engine::MovedObjectNameClash(*targetNode.application, *draggedNode.object,
+                                                               listStartedByDrop(targetNode, draggedNode));
+        if (!clash.empty()) {
+            platform::messageBox("There is already an object named \"" + clash + "\" in the destination application",
                                  "", platform::MbOk | platform::MbIconError);
             return;
         }

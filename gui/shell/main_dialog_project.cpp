@@ -11,6 +11,8 @@
 #include "engine/names/project_walk.h"
 #include "engine/ops/cpu_record_handler.h"
 #include "engine/project/application_file.h"
+#include "engine/project/application_names.h"
+#include "engine/project/project_check.h"
 #include "engine/project/project_save.h"
 #include "engine/project/save_with_one_message.h"
 #include "engine/records/text_field.h"
@@ -55,7 +57,11 @@ CMainDialog::SaveResult CMainDialog::writeKernel(engine::CpuRecord& cpu)
     engine::CpuRecordHandler handler(&cpu.kernel, &m_config, &cpu);
     // A kernel whose file forbids saving is passed over, so that it never stops the other files.
     const SaveResult end = engine::SaveWithOneMessage("kernel file", path, [&] {
-        return path.empty() ? handler.ChooseAndWriteKernel(nullptr) : engine::WriteCpuFile(m_project, m_config, cpu);
+        const auto freeFile = [&](const std::string& chosen) {
+            return engine::fileIsFreeFor(&m_project, chosen, &cpu, nullptr, "write kernel file");
+        };
+        return path.empty() ? handler.ChooseAndWriteKernel(nullptr, freeFile)
+                            : engine::WriteCpuFile(m_project, m_config, cpu);
     });
     if (path.empty() && engine::textString(cpu.kernel.kernelPath) != path)
         m_project.edited = 1;
@@ -292,14 +298,27 @@ void CMainDialog::OnFileCloseProject()
 
 void CMainDialog::OnFileSaveAll()
 {
-    // Every edited file is written; one that fails keeps its edited mark and does not stop the others.
+    // The edited files are saved as one: each is written and checked beside its file, and only when every
+    // one was is any put in place. A file that fails is named, and then no file changes and every edited
+    // mark stays; the other files are still tried, so that each failure is named at once.
     platform::ScopedWaitCursor wait;
     std::vector<std::string> failed;
-    saveChanges(false, true, &failed);
+    const auto saveEach = [&] {
+        saveChanges(false, true, &failed);
+        return failed.empty();
+    };
+    bool saved = false;
+    if (const std::string problem = engine::ProjectCheckProblem(m_project); !problem.empty()) {
+        wait.restore();
+        fileError("Unable to write project file " + engine::textString(m_project.path) + ": " + problem);
+    } else {
+        const engine::ProjectCheckedScope checked(m_project);
+        saved = engine::SaveFilesTogether(m_project, saveEach);
+    }
     refreshLabels();
-    if (failed.empty())
+    if (saved || failed.empty())
         return;
-    std::string text = "These files were not saved; their changes are kept:";
+    std::string text = "No file was saved, and every file keeps its changes. These files could not be written:";
     for (const std::string& file : failed)
         text += "\n" + file;
     wait.restore();

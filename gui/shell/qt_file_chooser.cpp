@@ -17,16 +17,28 @@ std::string QtFileChooser::Choose(bool open, int kind, const std::string& title)
     platform::FileDialog dialog(m_parent, platform::toQString(title));
     platform::setUpFileDialog(dialog, open, QString::fromLatin1(filter.name), QString::fromLatin1(filter.pattern),
                               QString::fromLatin1(filter.defaultExtension ? filter.defaultExtension : ""));
-    // A read-only file cannot take the save; the user is told and asked again (a bounded number of times).
+    // The question whether to replace a file is asked in a box of the program's own, whose caption reads
+    // whole; the dialog's own box would cut a long caption.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    // A read-only file cannot take the save; the user is told and asked again (a bounded number of times),
+    // as after answering No to the replacement.
     for (int round = 0; round < 100; ++round) {
         const QString path = platform::runFileDialog(dialog);
         if (path.isEmpty())
             return {};
         const std::string chosen = platform::fromFileName(path);
         const std::string refusal = open ? std::string() : RefusedSaveTarget(chosen);
-        if (refusal.empty())
+        if (!refusal.empty()) {
+            platform::messageBox(refusal, title, platform::MbOk | platform::MbIconWarning);
+            continue;
+        }
+        // A file the caller refuses (it says why) is not offered for replacing: the user chooses again.
+        if (!open && !engine::ChosenFileAccepted(chosen))
+            continue;
+        if (open || ::access(chosen.c_str(), F_OK) != 0 ||
+            platform::messageBox(chosen + " already exists.\nDo you want to replace it?", title,
+                                 platform::MbYesNo | platform::MbIconWarning) == platform::IdYes)
             return chosen;
-        platform::messageBox(refusal, title, platform::MbOk | platform::MbIconWarning);
     }
     return {};
 }

@@ -175,6 +175,8 @@ void PropertySheet::OnOK()
         if (page->isCreated())
             page->OnOK();
     }
+    if (m_okCheck && !m_okCheck())
+        return;
     EndDialog(IdOk);
 }
 

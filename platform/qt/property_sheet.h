@@ -8,6 +8,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <vector>
 
 class QDialogButtonBox;
@@ -67,6 +68,9 @@ public:
     // Makes a page active; false when the active page refused to be left or the index is wrong.
     bool SetActivePage(int index);
 
+    // A last check of OK, after every page took its values: false keeps the sheet open.
+    void setOkCheck(std::function<bool()> check) { m_okCheck = std::move(check); }
+
     QTabBar* tabBar() const { return m_tabs; }
     QDialogButtonBox* buttonBox() const { return m_buttons; }
 
@@ -85,6 +89,7 @@ private:
     std::vector<PropertyPage*> m_pages;
     PropertyPage* m_active = nullptr;
     bool m_switching = false;
+    std::function<bool()> m_okCheck;
 };
 
 } // namespace platform

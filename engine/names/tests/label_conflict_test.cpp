@@ -100,15 +100,18 @@ TEST_F(LabelConflictTest, PlacementLabelsOnlyWhenAskedAndManual)
     EXPECT_EQ(Conflict("sysram", nullptr, false, true), "<none>");
 }
 
-TEST_F(LabelConflictTest, ObjectNamesUniqueAmongEnabledObjects)
+TEST_F(LabelConflictTest, ObjectNamesUniqueAmongAllObjectsWhateverTheirState)
 {
-    ObjectRecord& twin = b.AddObject(*taskEntry, "th1");
+    ObjectRecord& twin = b.AddObject(*taskEntry, "TH1");
     EXPECT_FALSE(IsObjectNameUnique(*app, twin));
     EXPECT_FALSE(IsObjectNameUnique(b.project, *thread));
+    // The file holds disabled objects and classes too.
     thread->enabled = 0;
-    EXPECT_TRUE(IsObjectNameUnique(*app, twin));
+    EXPECT_FALSE(IsObjectNameUnique(*app, twin));
     thread->enabled = 1;
     threadEntry->enabled = 0;
+    EXPECT_FALSE(IsObjectNameUnique(*app, twin));
+    setText(twin.name, "th2");
     EXPECT_TRUE(IsObjectNameUnique(*app, twin));
     ObjectRecord loose{};
     EXPECT_TRUE(IsObjectNameUnique(b.project, loose));

@@ -7,6 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "engine/records/field_descriptions.h"
+#include "engine/records/records.h"
+
 namespace editors {
 
 enum DialogResult : int { ResultOk = 1, ResultCancel = 2 };
@@ -82,7 +85,15 @@ public:
 // Shows a check message the way the object dialogs do: the program's name as caption, an OK button.
 void showCheckMessage(const std::string& text);
 
+// The check of every editing road: true when the project, as the edit leaves it, would save and open
+// again; else false after a message that says why the change cannot be kept.
+bool projectKeepsEdit(const engine::ProjectRecord& project);
+
 // True when the number a text starts with, as ParseNumber reads it, fits 32 bits (no digits: true).
 bool NumberFits32Bits(std::string_view text);
+
+// True when the number a typed text starts with, as ParseNumber reads it, is a value the file can hold for
+// the field its description describes (none: fits 32 bits).
+bool TypedNumberFits(std::string_view typed, const engine::FieldDescription* field);
 
 } // namespace editors

@@ -71,12 +71,15 @@ void DynamicObjectsModel::init(ViewState& state)
 OkOutcome DynamicObjectsModel::ok(ViewState& state, DialogHost& host)
 {
     const int rows = rowCount();
-    // A number past 32 bits is no count to adjust: refused with the range before any row is stored.
+    // A number the file cannot hold for a class's count (past 32 bits, or outside the count's range) is no
+    // count to adjust: refused with the range before any row is stored.
+    const engine::FieldDescription* count =
+        engine::FindFieldDescription(engine::FieldFile::Application, "CLASS", "Number of Dynamics");
     for (int row = 0; row < rows; ++row) {
         const engine::ApplicationClassEntry* entry = rowEntry(row);
-        if (entry->dynamicsAllowed && !NumberFits32Bits(state.text(dynamicCountId(row)))) {
+        if (entry->dynamicsAllowed && !TypedNumberFits(state.text(dynamicCountId(row)), count)) {
             showCheckMessage(std::string(kDynamicLabel) + " " + engine::textString(entry->name) +
-                             engine::RangeTextUnsigned(0, UINT32_MAX));
+                             (count ? engine::FieldRangeText(*count) : engine::RangeTextUnsigned(0, UINT32_MAX)));
             return OkOutcome::stay(dynamicCountId(row), false);
         }
     }

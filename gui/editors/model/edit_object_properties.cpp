@@ -129,7 +129,8 @@ int EditObjectProperties(const engine::ProjectRecord& project, engine::CpuRecord
         result = run(*model) == ResultOk ? ResultOk : ResultCancel;
         if (result == ResultOk && entry.classType == engine::ClassCounter)
             applyCounterRules(application, entry, object, counterParents, cleared);
-        if (result != ResultOk || !mpNameClashes(project, cpu, application, entry, object))
+        // An edit the project could not be saved and opened again with is not kept: the dialog asks again.
+        if (result != ResultOk || (!mpNameClashes(project, cpu, application, entry, object) && projectKeepsEdit(project)))
             break;
     }
 

@@ -34,9 +34,9 @@ OkOutcome ExceptionModel::ok(ViewState& state, DialogHost& host)
     const bool description = storeDescription(state);
     bool other = false;
     if (data) {
-        other |= storeNumber(data->interruptLevel, state.text(IdField1067));
+        other |= storeNumber(data->interruptLevel, state, IdField1067);
         other |= storeTrimmedText(data->isrAddress, state.text(IdField1069));
-        other |= storeNumber(data->vectorNumber, state.text(IdField1068));
+        other |= storeNumber(data->vectorNumber, state, IdField1068);
     }
     other |= storeFlag(m_object.traceObject, state.checked(IdTrace)) |
              storeFlag(m_object.traceActor, state.checked(IdTraceActor));
@@ -75,6 +75,8 @@ OkOutcome ExceptionModel::ok(ViewState& state, DialogHost& host)
         refuseShowing("Entry point name must be different from Exception name", state, host);
         return OkOutcome::stay(IdField1069, true);
     }
+    if (OkOutcome unfit; !numbersFit(unfit))
+        return unfit;
     markCommon(name, description, other);
     return OkOutcome::closeOk();
 }
@@ -121,6 +123,8 @@ OkOutcome ThreadModel::ok(ViewState& state, DialogHost& host)
         return OkOutcome::stay(IdName, true);
     if (data && entryPoint && !checkConflict(engine::textString(data->entryPoint), "Entry point name conflicts with "))
         return OkOutcome::stay(IdField1067, true);
+    if (OkOutcome unfit; !numbersFit(unfit))
+        return unfit;
     markCommon(name, description, entryPoint || trace);
     return OkOutcome::closeOk();
 }

@@ -47,7 +47,7 @@ OkOutcome CounterModel::ok(ViewState& state, DialogHost& host)
     const bool description = storeDescription(state);
     bool other = false;
     if (data) {
-        other |= storeNumber(data->modulus, state.text(IdField1067));
+        other |= storeNumber(data->modulus, state, IdField1067);
         other |= storeFlag(data->systemTimebase, state.checked(IdField1069));
         // A flag cleared at opening is a change of the object too.
         other |= storeFlag(data->ticksliceCounter, state.checked(IdField1070));
@@ -56,12 +56,14 @@ OkOutcome CounterModel::ok(ViewState& state, DialogHost& host)
     OkOutcome outcome;
     if (!commonChecks(state, host, name, outcome))
         return outcome;
-    if (data && !checkFits(data->modulus, 1, UINT32_MAX, "Modulus"))
+    if (data && !checkFits(data->modulus, 1, fieldMaximum(data->modulus), "Modulus"))
         return OkOutcome::stay(IdField1067, false);
     if (data && data->modulus == 0) {
         showCheckMessage("The modulus must be non-zero");
         return OkOutcome::stay(IdField1067, false);
     }
+    if (OkOutcome unfit; !numbersFit(unfit))
+        return unfit;
     markCommon(name, description, other);
     return OkOutcome::closeOk();
 }
@@ -86,8 +88,8 @@ OkOutcome AlarmModel::ok(ViewState& state, DialogHost& host)
     const bool description = storeDescription(state);
     bool other = false;
     if (data) {
-        other |= storeNumber(data->initialCount, state.text(IdField1067));
-        other |= storeNumber(data->recycleCount, state.text(IdField1068));
+        other |= storeNumber(data->initialCount, state, IdField1067);
+        other |= storeNumber(data->recycleCount, state, IdField1068);
         other |= storeText(data->initialExpression, state.text(IdAlarmInitialExpression));
         other |= storeText(data->recycleExpression, state.text(IdAlarmRecycleExpression));
     }
@@ -95,14 +97,16 @@ OkOutcome AlarmModel::ok(ViewState& state, DialogHost& host)
     OkOutcome outcome;
     if (!commonChecks(state, host, name, outcome))
         return outcome;
-    if (data && !checkFits(data->initialCount, 1, UINT32_MAX, "Initial count"))
+    if (data && !checkFits(data->initialCount, 1, fieldMaximum(data->initialCount), "Initial count"))
         return OkOutcome::stay(IdField1067, false);
     if (data && data->initialCount == 0) {
         showCheckMessage("The initial count must be non-zero");
         return OkOutcome::stay(IdField1067, false);
     }
-    if (data && !checkFits(data->recycleCount, 0, UINT32_MAX, "Recycle count"))
+    if (data && !checkFits(data->recycleCount, 0, fieldMaximum(data->recycleCount), "Recycle count"))
         return OkOutcome::stay(IdField1068, false);
+    if (OkOutcome unfit; !numbersFit(unfit))
+        return unfit;
     markCommon(name, description, other);
     return OkOutcome::closeOk();
 }

@@ -4,6 +4,7 @@
 #include "engine/names/name_conflicts.h"
 #include "engine/names/project_walk.h"
 #include "engine/ops/project_manager.h"
+#include "engine/project/object_keys.h"
 #include "engine/util/text.h"
 #include "gui/editors/model/object_dialog_factory.h"
 
@@ -81,9 +82,23 @@ void ObjectDialogModel::fillText(ViewState& state, int id, const char (&field)[e
     state[id].limit = kFieldTextLimit;
 }
 
-void ObjectDialogModel::fillNumber(ViewState& state, int id, int32_t value)
+const engine::FieldDescription* ObjectDialogModel::numberDescription(const int32_t& field) const
 {
-    state[id].text = engine::IntToText(value);
+    const auto start = reinterpret_cast<std::uintptr_t>(m_object.data);
+    const auto at = reinterpret_cast<std::uintptr_t>(&field);
+    if (!m_object.data || at < start || at - start + sizeof field > m_blockAtOpen.size())
+        return nullptr;
+    for (const engine::ObjectKey& key : engine::objectKeysOfClass(m_entry.classType)) {
+        if (key.kind == engine::ObjectKeyKind::Number && key.offset == at - start)
+            return &key.field;
+    }
+    return nullptr;
+}
+
+void ObjectDialogModel::fillNumber(ViewState& state, int id, const int32_t& field) const
+{
+    const engine::FieldDescription* description = numberDescription(field);
+    state[id].text = description ? engine::FieldDisplayText(*description, field) : engine::IntToText(field);
 }
 
 bool ObjectDialogModel::storeName(const ViewState& state)
@@ -114,13 +129,35 @@ bool ObjectDialogModel::storeTrimmedText(char (&field)[engine::kNameSize], const
     return changed;
 }
 
-bool ObjectDialogModel::storeNumber(int32_t& field, const std::string& text)
+bool ObjectDialogModel::storeNumber(int32_t& field, const ViewState& state, int id)
 {
-    if (NumberFits32Bits(text))
+    const std::string text = state.text(id);
+    const auto value = static_cast<int32_t>(engine::ParseNumber(text));
+    if (TypedNumberFits(text, numberDescription(field)))
         m_unfit.erase(&field);
     else
         m_unfit.insert(&field);
-    return storeValue(field, static_cast<int32_t>(engine::ParseNumber(text)));
+    m_numberControls[&field] = id;
+    return storeValue(field, value);
+}
+
+uint32_t ObjectDialogModel::fieldMaximum(const int32_t& field) const
+{
+    const engine::FieldDescription* description = numberDescription(field);
+    return description ? static_cast<uint32_t>(description->maximum) : UINT32_MAX;
+}
+
+bool ObjectDialogModel::numbersFit(OkOutcome& outcome)
+{
+    for (const int32_t* field : m_unfit) {
+        const engine::FieldDescription* description = numberDescription(*field);
+        showCheckMessage(description ? description->key + engine::FieldRangeText(*description)
+                                     : "Value" + engine::RangeTextUnsigned(0, UINT32_MAX));
+        const auto control = m_numberControls.find(field);
+        outcome = OkOutcome::stay(control == m_numberControls.end() ? IdName : control->second, false);
+        return false;
+    }
+    return true;
 }
 
 bool ObjectDialogModel::checkFits(const int32_t& field, uint32_t low, uint32_t high, const std::string& what)

@@ -4,10 +4,12 @@
 // dialog opened with), the common name checks with their messages, and the class entry's file-dirty markers.
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "engine/records/field_descriptions.h"
 #include "engine/records/records.h"
 #include "engine/records/text_field.h"
 #include "gui/editors/model/dialog_model.h"
@@ -50,7 +52,9 @@ protected:
     bool traceEnabled() const;
     // An edit of a 128-byte text field.
     static void fillText(ViewState& state, int id, const char (&field)[engine::kNameSize]);
-    static void fillNumber(ViewState& state, int id, int32_t value);
+    // A number field of the data block, shown as its file description reads it (an unsigned count as its
+    // unsigned decimal).
+    void fillNumber(ViewState& state, int id, const int32_t& field) const;
 
     // ---- store phase: each returns whether the value differs from the one the dialog opened with, so an
     // OK refused after the store still counts the change on the next OK
@@ -58,7 +62,9 @@ protected:
     bool storeDescription(const ViewState& state);
     bool storeText(char (&field)[engine::kNameSize], const std::string& text);
     bool storeTrimmedText(char (&field)[engine::kNameSize], const std::string& text);
-    bool storeNumber(int32_t& field, const std::string& text);
+    // The number typed in control `id`, read as ParseNumber reads it; a number that is not a value of the
+    // field's file description (past 32 bits, or outside its range) is remembered as unfit.
+    bool storeNumber(int32_t& field, const ViewState& state, int id);
     bool storeFlag(int32_t& field, bool checked);
     bool storeValue(int32_t& field, int32_t value);
 
@@ -83,6 +89,12 @@ protected:
     // A field's range check: its range message also when the number typed for it did not fit 32 bits.
     bool checkNumber(const int32_t& field, uint32_t low, uint32_t high, const std::string& what);
     bool isUnfit(const int32_t& field) const { return m_unfit.count(&field) != 0; }
+    // The largest value the file's description of a number field allows (as unsigned), the upper end of
+    // the ranges the dialogs check.
+    uint32_t fieldMaximum(const int32_t& field) const;
+    // After the class's own checks: a number still unfit (a field its class does not check, such as an
+    // alignment under manual placement) is refused with its key and its description's range.
+    bool numbersFit(OkOutcome& outcome);
     bool checkNameUnique();
     // The conflict search for a text (the object itself skipped); message prefix + the clash.
     bool checkConflict(const std::string& text, const std::string& prefix);
@@ -123,8 +135,12 @@ private:
     // dialogs force values then; those count as changes too).
     engine::ObjectRecord m_objectAtOpen;
     std::vector<unsigned char> m_blockAtOpen;
-    // The number fields whose last stored text did not fit 32 bits.
+    // The description of a number field of the data block; null for any other field.
+    const engine::FieldDescription* numberDescription(const int32_t& field) const;
+
+    // The number fields whose last stored text was not a value of the field, and the control of each.
     std::set<const int32_t*> m_unfit;
+    std::map<const int32_t*, int> m_numberControls;
 };
 
 // A copy of the bytes of the object's data block (empty when it has none).

@@ -2,6 +2,7 @@
 
 #include "engine/names/identifier.h"
 #include "engine/names/name_conflicts.h"
+#include "engine/records/field_descriptions.h"
 #include "engine/records/text_field.h"
 #include "engine/util/text.h"
 #include "gui/editors/model/page_application.h"
@@ -13,6 +14,23 @@ namespace {
 using namespace app_ids;
 
 constexpr int kLabelLength = 32;
+
+// The application file's keys of the page's numbers.
+constexpr const char* kRamSizeKey = "System RAM Available";
+constexpr const char* kStackSizeKey = "Kernel Stack Available";
+constexpr const char* kClockRateKey = "System Clock Rate Hz";
+
+const engine::FieldDescription* applicationField(const char* key)
+{
+    return engine::FindFieldDescription(engine::FieldFile::Application, "APPLICATION", key);
+}
+
+// A value as its key's description shows it (an unsigned size as its unsigned decimal).
+std::string shownNumber(const char* key, int32_t value)
+{
+    const engine::FieldDescription* field = applicationField(key);
+    return field ? engine::FieldDisplayText(*field, value) : std::to_string(value);
+}
 
 std::string tickText(const std::string& rateText)
 {
@@ -38,12 +56,12 @@ AppSystemPage::AppSystemPage(ApplicationSheetContext& context) : ApplicationPage
 void AppSystemPage::load(ViewState& state)
 {
     const engine::ApplicationRecord& app = application();
-    state[RamSize].text = std::to_string(app.systemRamAvailable);
+    state[RamSize].text = shownNumber(kRamSizeKey, app.systemRamAvailable);
     state[RamAutomatic].check = app.systemRamManual ? 0 : 1;
     state[RamManual].check = app.systemRamManual ? 1 : 0;
     state[RamLabel].text = engine::textString(app.systemRamLabel);
     state[RamLabel].limit = engine::kNameSize - 1;
-    state[StackSize].text = std::to_string(app.kernelStackAvailable);
+    state[StackSize].text = shownNumber(kStackSizeKey, app.kernelStackAvailable);
     state[StackAutomatic].check = app.kernelStackManual ? 0 : 1;
     state[StackManual].check = app.kernelStackManual ? 1 : 0;
     state[StackLabel].text = engine::textString(app.kernelStackLabel);
@@ -51,7 +69,7 @@ void AppSystemPage::load(ViewState& state)
     state[AnchorFloating].check = app.anchorAddressFixed ? 0 : 1;
     state[AnchorFixed].check = app.anchorAddressFixed ? 1 : 0;
     state[AnchorAddress].text = engine::FormatText("%x", static_cast<unsigned>(app.anchorAddressLabel));
-    state[ClockRate].text = std::to_string(app.systemClockRateHz);
+    state[ClockRate].text = shownNumber(kClockRateKey, app.systemClockRateHz);
     state[ClockTick].text = tickText(state[ClockRate].text);
     state[RamUnit].text = state[StackUnit].text = engine::textString(cpu().kernel.sizeUnitName);
     state[RamLabelStatic].text = state[StackLabelStatic].text = "Label";
@@ -127,11 +145,21 @@ OkOutcome AppSystemPage::killActive(ViewState& state)
     engine::ApplicationRecord& app = application();
     const engine::KernelRecord& kernel = cpu().kernel;
     const std::string caption = title(app);
-    // A number past 32 bits would be kept as the largest one, without a word.
-    for (const auto& [edit, what] : {std::pair{RamSize, "System RAM Size"}, std::pair{ClockRate, "System Clock Rate"}}) {
-        if (!NumberFits32Bits(engine::TrimText(state.text(edit), true, true))) {
-            pageMessage(what + engine::RangeTextUnsigned(0, 0xFFFFFFFFu), caption);
-            return OkOutcome::stay(edit, true);
+    // A number the application file cannot hold for its key (past 32 bits, or outside the key's range) would
+    // be kept as another one, or make a project that does not open again.
+    const struct {
+        int edit;
+        const char* key;
+        const char* what;
+    } numbers[] = {{RamSize, kRamSizeKey, "System RAM Size"},
+                   {StackSize, kStackSizeKey, "Kernel Stack Size"},
+                   {ClockRate, kClockRateKey, "System Clock Rate"}};
+    for (const auto& number : numbers) {
+        const engine::FieldDescription* field = applicationField(number.key);
+        if (field && !TypedNumberFits(engine::TrimText(state.text(number.edit), true, true), field)) {
+            pageMessage(number.what + engine::FieldRangeText(*field), caption);
+            state[number.edit].enabled = true;
+            return OkOutcome::stay(number.edit, true);
         }
     }
     // A manual label must be an identifier that no other name or label of the application uses.

@@ -1,5 +1,6 @@
 #include "engine/names/report_texts.h"
 #include "engine/ops/cpu_record_handler.h"
+#include "engine/project/application_names.h"
 #include "engine/project/name_rules.h"
 #include "engine/project/save_with_one_message.h"
 #include "engine/records/text_field.h"
@@ -152,17 +153,26 @@ void CpuGeneralPage::onFile(ViewState& state, int id)
             m_transaction.noteFileWritten();
         return;
     }
+    // A file the project keeps for another CPU, an application or itself is neither read nor written here:
+    // the two would then share it.
+    bool refused = false;
+    const auto freeFile = [&](const char* action) {
+        return [this, &refused, action](const std::string& chosen) {
+            refused = !engine::fileIsFreeFor(m_project, chosen, m_transaction.handler().GetCpuRecord(), nullptr, action);
+            return !refused;
+        };
+    };
     std::string path;
     if (id == Load) {
-        const bool done = handler.ChooseAndReadKernel(&path);
-        if (path.empty())
+        const bool done = handler.ChooseAndReadKernel(&path, freeFile("read kernel file"));
+        if (path.empty() || refused)
             return;
         if (!done) {
             pageMessage("Unable to read selected kernel file", "File I/O Error");
             return;
         }
     } else if (engine::SaveWithOneMessage("kernel file", std::string(),
-                                          [&] { return handler.ChooseAndWriteKernel(&path); }) !=
+                                          [&] { return handler.ChooseAndWriteKernel(&path, freeFile("write kernel file")); }) !=
                engine::SaveEnd::Saved) {
         return;
     }

@@ -8,7 +8,6 @@ namespace editors {
 namespace {
 
 constexpr uint32_t kMaxAlignment = 2147483647u;
-constexpr uint32_t kMaxCount = 4294967295u;
 
 // The placement radios and the edits they enable: alignment only for automatic placement on a CPU that
 // offers the option, the label only for manual placement.
@@ -67,13 +66,13 @@ OkOutcome PartitionModel::ok(ViewState& state, DialogHost& host)
     const bool description = storeDescription(state);
     bool other = false;
     if (data) {
-        other |= storeNumber(data->blockSize, state.text(IdField1080));
-        other |= storeNumber(data->numberOfBlocks, state.text(IdField1081));
+        other |= storeNumber(data->blockSize, state, IdField1080);
+        other |= storeNumber(data->numberOfBlocks, state, IdField1081);
         other |= storeText(data->blockSizeExpression, state.text(IdField1082));
         other |= storeText(data->numberOfBlocksExpression, state.text(IdField1083));
         other |= storeValue(data->waitingOrder, state.checked(IdPriorityOrder) ? 0 : 1);
         other |= storeText(data->label, state.text(IdLabel));
-        other |= storeNumber(data->alignment, state.text(IdAlignment));
+        other |= storeNumber(data->alignment, state, IdAlignment);
         other |= storeFlag(data->manual, state.checked(IdManual));
     }
     other |= storeFlag(m_object.traceObject, state.checked(IdTrace));
@@ -88,9 +87,9 @@ OkOutcome PartitionModel::ok(ViewState& state, DialogHost& host)
     if (alignmentApplies(m_cpu, data->manual) &&
         !checkNumber(data->alignment, 1, kMaxAlignment, "Block alignment"))
         return OkOutcome::stay(IdAlignment, false);
-    if (!checkNumber(data->blockSize, 1, kMaxCount, "Block size"))
+    if (!checkNumber(data->blockSize, 1, fieldMaximum(data->blockSize), "Block size"))
         return OkOutcome::stay(IdField1080, false);
-    if (!checkNumber(data->numberOfBlocks, 1, kMaxCount, "# of blocks"))
+    if (!checkNumber(data->numberOfBlocks, 1, fieldMaximum(data->numberOfBlocks), "# of blocks"))
         return OkOutcome::stay(IdField1081, false);
     if (!checkNameUnique())
         return OkOutcome::stay(IdName, false);
@@ -104,6 +103,8 @@ OkOutcome PartitionModel::ok(ViewState& state, DialogHost& host)
         if (!checkConflict(engine::textString(data->label), "Block label conflicts with "))
             return OkOutcome::stay(IdLabel, false);
     }
+    if (OkOutcome unfit; !numbersFit(unfit))
+        return unfit;
     markCommon(name, description, other);
     return OkOutcome::closeOk();
 }
@@ -134,11 +135,11 @@ OkOutcome PipeModel::ok(ViewState& state, DialogHost& host)
     bool other = false;
     bool label = false;
     if (data) {
-        other |= storeNumber(data->numberOfBuffers, state.text(IdField1071));
+        other |= storeNumber(data->numberOfBuffers, state, IdField1071);
         other |= storeText(data->numberOfBuffersExpression, state.text(IdField1074));
-        other |= storeNumber(data->maxBufferSize, state.text(IdField1072));
+        other |= storeNumber(data->maxBufferSize, state, IdField1072);
         other |= storeText(data->maxBufferSizeExpression, state.text(IdField1073));
-        other |= storeNumber(data->alignment, state.text(IdAlignment));
+        other |= storeNumber(data->alignment, state, IdAlignment);
         other |= storeFlag(data->manual, state.checked(IdManual));
         label = storeText(data->label, state.text(IdLabel));
     }
@@ -151,9 +152,9 @@ OkOutcome PipeModel::ok(ViewState& state, DialogHost& host)
     const bool manual = data->manual != 0;
     if (!checkName(state, host))
         return OkOutcome::stay(IdName, true);
-    if (!checkNumber(data->numberOfBuffers, 1, kMaxCount, "# of buffers"))
+    if (!checkNumber(data->numberOfBuffers, 1, fieldMaximum(data->numberOfBuffers), "# of buffers"))
         return OkOutcome::stay(IdField1071, false);
-    if (!checkFits(data->maxBufferSize, 0, UINT32_MAX, "Buffer size"))
+    if (!checkFits(data->maxBufferSize, 0, fieldMaximum(data->maxBufferSize), "Buffer size"))
         return OkOutcome::stay(IdField1072, false);
     if (manual && !checkLabel(data->label, "Buffer label", state, host))
         return OkOutcome::stay(IdLabel, true);
@@ -172,6 +173,8 @@ OkOutcome PipeModel::ok(ViewState& state, DialogHost& host)
         if (!checkConflict(engine::textString(data->label), "Pipe buffer label conflicts with "))
             return OkOutcome::stay(IdName, true);
     }
+    if (OkOutcome unfit; !numbersFit(unfit))
+        return unfit;
     markCommon(name, description, other || label);
     return OkOutcome::closeOk();
 }
@@ -201,12 +204,12 @@ OkOutcome QueueModel::ok(ViewState& state, DialogHost& host)
     const bool description = storeDescription(state);
     bool other = false;
     if (data) {
-        other |= storeNumber(data->depth, state.text(IdQueueDepth));
-        other |= storeNumber(data->width, state.text(IdQueueWidth));
+        other |= storeNumber(data->depth, state, IdQueueDepth);
+        other |= storeNumber(data->width, state, IdQueueWidth);
         other |= storeText(data->widthExpression, state.text(IdField1080));
         other |= storeText(data->depthExpression, state.text(IdField1081));
         other |= storeValue(data->waitingOrder, state.checked(IdPriorityOrder) ? 0 : 1);
-        other |= storeNumber(data->alignment, state.text(IdAlignment));
+        other |= storeNumber(data->alignment, state, IdAlignment);
         other |= storeText(data->label, state.text(IdLabel));
         other |= storeFlag(data->manual, state.checked(IdManual));
     }
@@ -238,6 +241,8 @@ OkOutcome QueueModel::ok(ViewState& state, DialogHost& host)
     }
     if (name && !checkNameConflict())
         return OkOutcome::stay(IdName, true);
+    if (OkOutcome unfit; !numbersFit(unfit))
+        return unfit;
     markCommon(name, description, other);
     return OkOutcome::closeOk();
 }

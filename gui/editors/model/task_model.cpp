@@ -117,9 +117,9 @@ OkOutcome TaskModel::ok(ViewState& state, DialogHost& host)
         return finishCommon(state, host, name, description, trace);
 
     bool entryPoint = storeTrimmedText(data->entryPoint, state.text(IdTaskEntryPoint));
-    const bool priority = storeNumber(data->initialPriority, state.text(IdTaskPriority));
-    const bool stackSize = storeNumber(data->stackSize, state.text(IdTaskStackSize));
-    const bool startingOrder = storeNumber(data->startingOrder, state.text(IdTaskStartingOrder));
+    const bool priority = storeNumber(data->initialPriority, state, IdTaskPriority);
+    const bool stackSize = storeNumber(data->stackSize, state, IdTaskStackSize);
+    const bool startingOrder = storeNumber(data->startingOrder, state, IdTaskStartingOrder);
     const bool automatic = state.checked(IdTaskAutomatic);
     const std::string labelText = state.text(IdTaskLabel);
     // A new stack label or placement can clash with the entry point: both run its conflict search.
@@ -193,6 +193,8 @@ OkOutcome TaskModel::ok(ViewState& state, DialogHost& host)
         if (!checkConflict(engine::textString(data->label), "Stack label conflicts with "))
             return OkOutcome::stay(IdTaskLabel, false);
     }
+    if (OkOutcome unfit; !numbersFit(unfit))
+        return unfit;
     markCommon(name, description, entryPoint || priority || stackSize || startingOrder || choices || trace);
     return OkOutcome::closeOk();
 }

@@ -32,10 +32,11 @@ bool holdsOnlyLatin1(const QString& text)
 
 namespace {
 
-// The control characters (C0 and DEL) in a text: a one-line value has no room for them.
+// The control characters (C0, DEL and C1) in a text: a one-line value has no room for them.
 qsizetype controlCharacters(const QString& text)
 {
-    return std::count_if(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
+    return std::count_if(text.begin(), text.end(),
+                         [](QChar c) { return c.unicode() < 0x20 || (c.unicode() >= 0x7f && c.unicode() <= 0x9f); });
 }
 
 // What typing and pasting may put into an edit: only characters the files can hold (Latin-1; the files

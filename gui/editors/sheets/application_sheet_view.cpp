@@ -74,6 +74,7 @@ int ShowApplicationPropertiesSheet(engine::ProjectRecord& project, engine::Appli
             chosen = dialog.GetFolder();
             return !chosen.empty();
         };
+        sheet.setOkCheck([&project] { return projectKeepsEdit(project); });
         result = sheet.exec();
         context.hooks = ApplicationSheetHooks();
     }

@@ -405,6 +405,11 @@ TEST_F(EditCommands, ListMenusNameAndActOnTheirRow)
     EXPECT_TRUE(texts.contains(QStringLiteral("E&nable MP"))) << texts.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(link->isMp, 0);
     EXPECT_EQ(m_window->nodeKind(), engine::NodeCpu) << "the tree stays on its node";
+    // The list shows the node the tree shows: Comms's applications, Link among them.
+    bool linkListed = false;
+    for (int r = 0; r < list->topLevelItemCount(); ++r)
+        linkListed = linkListed || m_window->listPane().treeItemOfRow(list->topLevelItem(r)) == link->treeItem;
+    EXPECT_TRUE(linkListed) << "the list shows another node than the tree";
 }
 
 // Every context menu of every node, in the tree and in the list (chained class rows too), gives each of

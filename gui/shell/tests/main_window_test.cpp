@@ -19,6 +19,8 @@
 #include "platform/core/tests/run_unprivileged.h"
 
 #include <QAction>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QPushButton>
@@ -39,6 +41,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 namespace shell::test {
 namespace {
@@ -266,9 +269,9 @@ TEST_F(MainWindow, SaveAllPassesOverAKernelThatMayNotBeSavedAndWritesEverythingE
     EXPECT_EQ(m_boxes->service().texts()[0], "Save kernel 'Comms' to disk?");
 }
 
-// Every edited file is written though one fails; the one that failed is named and keeps its mark, in the
-// tree and the list alike.
-TEST_F(MainWindow, SaveAllGoesOnPastAFailedFileAndSaysWhichFilesWereNotSaved)
+// Save All saves the edited files as one: when one cannot be written it is named, no file changes and every
+// edited mark stays, in the tree and the list alike; once it can, every file is written.
+TEST_F(MainWindow, SaveAllWritesNoFileWhenOneFailsAndSaysWhichFailed)
 {
     startWindow(true);
     engine::ProjectRecord& project = m_window->GetProject();
@@ -278,46 +281,61 @@ TEST_F(MainWindow, SaveAllGoesOnPastAFailedFileAndSaysWhichFilesWereNotSaved)
             project.cpus[c].applications[a].edited = 1;
     }
     project.edited = 1;
-    // Control's temporary file cannot be made; the others are changed on disk by hand, so that their
-    // writing shows.
+    // Control's temporary file cannot be made; the others are changed on disk by hand, so that a write
+    // would show.
     std::filesystem::create_directories(m_projectDir + "/control.apptemp/blocker");
-    const std::string control = readFile(m_projectDir + "/control.app");
-    for (const char* name : {"monitor.app", "link.app", "main.cpu", "comms.cpu"})
-        std::ofstream(m_projectDir + "/" + name, std::ios::app) << "; by hand\n";
+    const std::vector<std::string> names{"control.app", "monitor.app", "link.app", "main.cpu", "comms.cpu", "demo.omb"};
+    for (const std::string& name : names) {
+        if (name != "control.app")
+            std::ofstream(m_projectDir + "/" + name, std::ios::app) << "; by hand\n";
+    }
+    std::map<std::string, std::string> before;
+    for (const std::string& name : names)
+        before[name] = readFile(m_projectDir + "/" + name);
     engine::setText(project.name, "Renamed");
     m_window->OnFileSaveAll();
     // One box for the file, saying why, and the summary.
     EXPECT_EQ(m_boxes->service().texts(),
               (std::vector<std::string>{"Unable to write application file control.app: its temporary file "
                                         "control.apptemp cannot be created (File exists)",
-                                        "These files were not saved; their changes are kept:\ncontrol.app"}));
+                                        "No file was saved, and every file keeps its changes. These files could "
+                                        "not be written:\ncontrol.app"}));
     EXPECT_EQ(m_boxes->service().boxes().back().caption, "File I/O Error");
-    EXPECT_EQ(readFile(m_projectDir + "/control.app"), control);
-    for (const char* name : {"monitor.app", "link.app", "main.cpu", "comms.cpu"})
-        EXPECT_EQ(readFile(m_projectDir + "/" + name).find("; by hand"), std::string::npos) << name;
-    EXPECT_NE(readFile(demoPath()).find("Name=Renamed"), std::string::npos);
-    EXPECT_EQ(project.cpus[0].applications[0].edited, 1);
-    EXPECT_EQ(project.cpus[0].applications[1].edited, 0);
-    EXPECT_EQ(project.cpus[1].applications[0].edited, 0);
-    EXPECT_EQ(project.cpus[0].kernel.edited, 0);
-    EXPECT_EQ(project.cpus[1].kernel.edited, 0);
-    EXPECT_EQ(project.edited, 0);
+    for (const std::string& name : names)
+        EXPECT_EQ(readFile(m_projectDir + "/" + name), before[name]) << name;
+    for (int32_t c = 0; c < project.cpuCount; ++c) {
+        EXPECT_EQ(project.cpus[c].kernel.edited, 1);
+        for (int32_t a = 0; a < project.cpus[c].applicationCount; ++a)
+            EXPECT_EQ(project.cpus[c].applications[a].edited, 1);
+    }
+    EXPECT_EQ(project.edited, 1);
     selectNode("Main");
-    EXPECT_EQ(column(m_window->listPane().list(), 0), (QStringList{"*Control", "Monitor"}));
+    EXPECT_EQ(column(m_window->listPane().list(), 0), (QStringList{"*Control", "*Monitor"}));
 
-    // A project file that cannot be written is named too; at the close prompt a failure still stops.
+    // A project file that cannot be written is named too, with every other failure.
     std::filesystem::create_directories(m_projectDir + "/demo.ombtemp/blocker");
-    project.edited = 1;
     m_boxes->service().clear();
     m_window->OnFileSaveAll();
     ASSERT_FALSE(m_boxes->service().texts().empty());
     EXPECT_EQ(m_boxes->service().texts().back(),
-              "These files were not saved; their changes are kept:\ncontrol.app\n" + demoPath());
+              "No file was saved, and every file keeps its changes. These files could not be written:\ncontrol.app\n" +
+                  demoPath());
     EXPECT_EQ(project.edited, 1);
+    for (const std::string& name : names)
+        EXPECT_EQ(readFile(m_projectDir + "/" + name), before[name]) << name;
+
+    // Once the files can be written, Save All writes every one.
+    std::filesystem::remove_all(m_projectDir + "/control.apptemp");
+    std::filesystem::remove_all(m_projectDir + "/demo.ombtemp");
     m_boxes->service().clear();
-    m_boxes->service().queueAnswer(platform::IdYes);
-    EXPECT_EQ(m_window->PromptSaveChanges(true, false), 0);
-    EXPECT_EQ(m_boxes->service().texts().front(), "Save application 'Control' to disk?");
+    m_window->OnFileSaveAll();
+    EXPECT_TRUE(m_boxes->service().texts().empty()) << m_boxes->service().texts().front();
+    for (const std::string& name : names)
+        EXPECT_EQ(readFile(m_projectDir + "/" + name).find("; by hand"), std::string::npos) << name;
+    EXPECT_NE(readFile(demoPath()).find("Name=Renamed"), std::string::npos);
+    EXPECT_EQ(project.edited, 0);
+    EXPECT_EQ(project.cpus[0].applications[0].edited, 0);
+    m_boxes->service().clear();
 }
 
 // Every road that writes a named file says once why it failed: Save All, the prompt at close, Save
@@ -370,7 +388,7 @@ TEST_F(MainWindow, AFailedSaveShowsOneBoxPerFileSayingWhy)
             EXPECT_EQ(errors.front(), reason);
             EXPECT_EQ(errors.size(), std::string(road.name) == "save all" ? 2u : 1u);
             if (errors.size() > 1) {
-                EXPECT_EQ(errors[1].rfind("These files were not saved", 0), 0u) << errors[1];
+                EXPECT_EQ(errors[1].rfind("No file was saved", 0), 0u) << errors[1];
             }
         }
         {
@@ -385,6 +403,78 @@ TEST_F(MainWindow, AFailedSaveShowsOneBoxPerFileSayingWhy)
         std::filesystem::remove_all(m_projectDir + "/" + kind.file + "temp");
         m_window->OnFileSaveAll();
     }
+}
+
+// Choosing a file that exists to save to asks in the program's own box, captioned with the whole title,
+// whether to replace it: No asks for a file again, Yes takes it; a new name is taken without a question.
+TEST(SaveChooser, ReplacingAFileIsAskedInABoxWhoseCaptionReadsWhole)
+{
+    QTemporaryDir folder;
+    const std::string existing = (folder.path() + "/control.app").toStdString();
+    std::ofstream(existing) << "x";
+    platform::ScopedScriptedMessages boxes;
+    boxes->queueAnswer(platform::IdNo);
+    boxes->queueAnswer(platform::IdYes);
+    const std::string title = "Choose File for Application \"Contr\xf4le\"";
+    std::vector<QString> picks{folder.path() + "/control.app", folder.path() + "/control.app",
+                               folder.path() + "/fresh.app"};
+    int shown = 0;
+    QTimer chooser;
+    QObject::connect(&chooser, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        dialog->selectFile(picks[std::min<std::size_t>(shown++, picks.size() - 1)]);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    chooser.start(10);
+    QtFileChooser choose;
+    EXPECT_EQ(choose.Choose(false, engine::FileKindApplication, title), existing);
+    ASSERT_EQ(boxes->boxes().size(), 2u);
+    for (const auto& box : boxes->boxes()) {
+        EXPECT_EQ(box.text, existing + " already exists.\nDo you want to replace it?");
+        EXPECT_EQ(box.caption, title);
+    }
+    boxes->clear();
+    shown = 2;
+    EXPECT_EQ(choose.Choose(false, engine::FileKindApplication, title), (folder.path() + "/fresh.app").toStdString());
+    EXPECT_TRUE(boxes->boxes().empty());
+    chooser.stop();
+}
+
+// A file the caller refuses (a file the project keeps for something else) is refused with the caller's
+// message before any question whether to replace it, and the user chooses again.
+TEST(SaveChooser, AFileTheCallerRefusesIsNotOfferedForReplacing)
+{
+    QTemporaryDir folder;
+    const std::string listed = (folder.path() + "/monitor.app").toStdString();
+    std::ofstream(listed) << "x";
+    platform::ScopedScriptedMessages boxes;
+    const engine::ScopedChosenFileCheck check([&](const std::string& path) {
+        if (path != listed)
+            return true;
+        platform::messageBox("listed elsewhere", "File I/O Error", platform::MbOk);
+        return false;
+    });
+    const std::vector<QString> picks{folder.path() + "/monitor.app", folder.path() + "/fresh.app"};
+    std::size_t shown = 0;
+    QTimer chooser;
+    QObject::connect(&chooser, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        // As a user types the name: the dialog shows the folder's files, the name box takes the text.
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setText(picks[std::min(shown++, picks.size() - 1)]);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    chooser.start(10);
+    QtFileChooser choose;
+    EXPECT_EQ(choose.Choose(false, engine::FileKindApplication, "Choose"), (folder.path() + "/fresh.app").toStdString());
+    EXPECT_EQ(shown, 2u);
+    chooser.stop();
+    EXPECT_EQ(boxes->texts(), std::vector<std::string>{"listed elsewhere"});
 }
 
 TEST(SaveChooser, ARefusedTargetIsAFileTheUserMayNotWrite)

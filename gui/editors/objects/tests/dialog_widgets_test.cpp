@@ -295,6 +295,7 @@ TEST_F(DemoDialogsTest, NumbersPast32BitsAreRefusedWithTheirRange)
         {"excFault", IdField1068, "Vector number must be in the range of "},
         {"excFault", IdField1067, "Interrupt level must be in the range of "},
         {"tskMain", IdTaskStartingOrder, "Starting order number must be in the range of "},
+        {"tskMain", IdTaskPriority, "Initial priority must be in the range of "},
         {"tskMain", IdTaskStackSize, "Stack size must be in the range of "},
         {"cntSysTick", IdField1067, "Modulus must be in the range of 1 to 4294967295"},
         {"almBlink", IdField1067, "Initial count must be in the range of 1 to 4294967295"},
@@ -306,7 +307,8 @@ TEST_F(DemoDialogsTest, NumbersPast32BitsAreRefusedWithTheirRange)
         ASSERT_NE(place.object, nullptr);
         const engine::ObjectRecord before = *place.object;
         m_messages->clear();
-        for (const char* typed : {"99999999999", "0x100000000"}) {
+        // Past 32 bits either way: a negative number would wrap to a small one (-4294967295 to 1).
+        for (const char* typed : {"99999999999", "0x100000000", "-4294967295", "-4294967200"}) {
             EXPECT_EQ(editObject(place,
                                  [&](QWidget* dialog) {
                                      type(dialog, field.id, QString::fromLatin1(typed));
@@ -316,13 +318,18 @@ TEST_F(DemoDialogsTest, NumbersPast32BitsAreRefusedWithTheirRange)
                                  }),
                       2);
         }
-        ASSERT_EQ(m_messages->texts().size(), 2u) << field.object << " " << field.id;
+        ASSERT_EQ(m_messages->texts().size(), 4u) << field.object << " " << field.id;
         for (const std::string& text : m_messages->texts())
             EXPECT_EQ(text.rfind(field.message, 0), 0u) << text;
         EXPECT_EQ(std::memcmp(place.object, &before, sizeof before), 0) << field.object;
     }
     EXPECT_TRUE(NumberFits32Bits("4294967295"));
-    EXPECT_TRUE(NumberFits32Bits(" -0xFFFFFFFF"));
+    // A negative number wraps past -0x80000000 (-4294967295 would be stored as 1).
+    EXPECT_FALSE(NumberFits32Bits(" -0xFFFFFFFF"));
+    EXPECT_FALSE(NumberFits32Bits("-4294967200"));
+    EXPECT_TRUE(NumberFits32Bits("-2147483648"));
+    EXPECT_FALSE(NumberFits32Bits("-0x80000001"));
+    EXPECT_TRUE(NumberFits32Bits("-1"));
     EXPECT_TRUE(NumberFits32Bits("000000000000037777777777"));
     EXPECT_FALSE(NumberFits32Bits("040000000000"));
     EXPECT_TRUE(NumberFits32Bits("abc"));
@@ -455,7 +462,7 @@ TEST_F(DemoDialogsTest, EditsTakeOnlyCharactersTheFilesCanHold)
                              }
                              edit->insert(QString::fromUtf8(" \u2603\u00e9"));  // as a paste inserts
                              // Nor a control character, pasted into a one-line value.
-                             for (const char* pasted : {"\t", "a\nb", "\x01", "\x7f", "\r"})
+                             for (const char* pasted : {"\t", "a\nb", "\x01", "\x7f", "\r", "\x80", "\x85\x9b", "\x9f"})
                                  edit->insert(QString::fromLatin1(pasted));
                              shown = edit->text();
                              press(dialog, IdOkButton);
