@@ -2,7 +2,6 @@
 
 #include "capture_runner.h"
 #include "fixed_pitch.h"
-#include "locale_text.h"
 
 #include "gui/layout/dialog_maps.h"
 #include "platform/qt/control_id.h"
@@ -42,6 +41,7 @@ struct CaptureShared : CaptureSink {
     std::size_t pendingBytes = 0;
     std::uint64_t droppedLines = 0;
     bool dropped = false;
+    bool droppedCutLine = false; // the last piece dropped ended inside a line
     bool posted = false; // a new-text event is on its way or being handled
     bool closed = false; // the window is gone: nothing more is kept
     QPointer<QObject> receiver;
@@ -56,6 +56,7 @@ struct CaptureShared : CaptureSink {
         while (pendingBytes > CommandOutputDialog::kPendingLimit && pending.size() > 1) {
             const std::string& oldest = pending.front();
             droppedLines += static_cast<std::uint64_t>(std::count(oldest.begin(), oldest.end(), '\n'));
+            droppedCutLine = !oldest.empty() && oldest.back() != '\n';
             pendingBytes -= oldest.size();
             pending.pop_front();
             dropped = true;
@@ -107,7 +108,6 @@ CommandOutputDialog::CommandOutputDialog(const std::string& command, bool pipeMo
     , m_environment(std::move(environment))
     , m_shared(std::make_shared<shell::CaptureShared>())
     , m_stop(std::make_shared<platform::GroupStop>())
-    , m_decoder(shell::LocaleDecoder())
 {
     ModifyFlags(FlagCopyBits, 0);
     resize(560, 360);
@@ -159,7 +159,7 @@ bool CommandOutputDialog::OnInitDialog()
     m_close->setEnabled(false);
     m_copy->setEnabled(false);
     // The command line reads as the shell receives it, in the locale's encoding.
-    setWindowTitle(QStringLiteral("Output from command: \"%1\"").arg(shell::FromLocaleText(m_command)));
+    setWindowTitle(QStringLiteral("Output from command: \"%1\"").arg(platform::toQString(m_command)));
     shell::UseFixedPitchFont(m_output);
     // No busy cursor over the window: it stays usable (Copy, Close) while the command runs.
     m_shared->receiver = this;
@@ -179,9 +179,11 @@ CommandOutputDialog::Taken CommandOutputDialog::takePending(std::size_t budget)
     Taken taken;
     std::lock_guard lock(m_shared->mutex);
     taken.dropped = m_shared->dropped;
-    taken.droppedLines = m_shared->droppedLines;
+    // The line the drop cut is left out too, though its end is still shown.
+    taken.droppedLines = m_shared->droppedLines + (m_shared->dropped && m_shared->droppedCutLine ? 1 : 0);
     m_shared->dropped = false;
     m_shared->droppedLines = 0;
+    m_shared->droppedCutLine = false;
     std::size_t bytes = 0;
     while (!m_shared->pending.empty() && bytes < budget) {
         bytes += m_shared->pending.front().size();
@@ -211,7 +213,7 @@ void CommandOutputDialog::leaveOutShownText(std::uint64_t droppedLines)
     m_text.clear();
     m_shownLength = 0;
     m_heldCr = false;
-    m_decoder.resetState();
+    m_decoder.Finish();
     showLeftOut();
 }
 
@@ -227,7 +229,7 @@ void CommandOutputDialog::showLeftOut()
         cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
         cursor.insertText(notice);
     } else {
-        cursor.insertText(notice + QLatin1Char('\n'));
+        cursor.insertText(notice + u'\n');
         m_noticeShown = true;
     }
     if (caretAtStart)
@@ -271,8 +273,8 @@ void CommandOutputDialog::showText()
     // take minutes to arrive.
     if (m_shownLength > m_text.size())
         m_shownLength = 0;
-    const QByteArrayView bytes(m_text.data() + m_shownLength, static_cast<qsizetype>(m_text.size() - m_shownLength));
-    const QString added = QString(m_decoder.decode(bytes)).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    const std::string_view bytes(m_text.data() + m_shownLength, m_text.size() - m_shownLength);
+    const QString added = m_decoder.Decode(bytes).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     m_shownLength = m_text.size();
     // The user's caret stays where it was (Copy with nothing selected at the start copies everything).
     const QTextCursor caret = m_output->textCursor();
@@ -291,22 +293,12 @@ void CommandOutputDialog::OnNewText()
     // One step takes what the window can show at once; the rest waits for the next step, after the
     // window has answered its input and painted.
     Taken taken = takePending(kStepBytes);
-    if (taken.dropped) {
+    // Dropped pieces take everything shown before them out of the tail; what follows is shown from where
+    // it starts, inside a line or not.
+    if (taken.dropped)
         leaveOutShownText(taken.droppedLines);
-        m_skipToLineStart = true;
-    }
     std::size_t shownLength = m_text.size();
     for (std::string& piece : taken.pieces) {
-        if (m_skipToLineStart) {
-            // After a drop the next piece starts inside a line: the tail starts at the following line.
-            const std::size_t end = piece.find('\n');
-            if (end == std::string::npos)
-                continue;
-            piece.erase(0, end + 1);
-            m_skipToLineStart = false;
-            ++m_leftOutLines;
-            showLeftOut();
-        }
         if (m_heldCr) {
             piece.insert(0, 1, '\r');
             m_heldCr = false;
@@ -344,6 +336,12 @@ void CommandOutputDialog::finish()
         m_text += '\r';
         showText();
     }
+    // A character the output ended inside is shown as what it is, a byte that does not decode.
+    if (m_decoder.Holding()) {
+        QTextCursor end(m_output->document());
+        end.movePosition(QTextCursor::End);
+        end.insertText(m_decoder.Finish());
+    }
     m_done = true;
     m_close->setEnabled(true);
     m_copy->setEnabled(!m_output->document()->isEmpty());
@@ -360,7 +358,7 @@ void CommandOutputDialog::OnCopy()
         m_output->selectAll();
         cursor = m_output->textCursor();
     }
-    QApplication::clipboard()->setText(cursor.selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n')));
+    QApplication::clipboard()->setText(cursor.selectedText().replace(QChar::ParagraphSeparator, u'\n'));
 }
 
 void CommandOutputDialog::OnCancel()

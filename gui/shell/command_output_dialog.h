@@ -5,9 +5,9 @@
 // everything it started are then ended, and the thread stops posting and ends.
 
 #include "gui/layout/dynamic_dialog.h"
+#include "platform/qt/locale_text.h"
 
 #include <QString>
-#include <QStringDecoder>
 #include <QTimer>
 
 #include <cstdint>
@@ -74,7 +74,7 @@ private:
         std::vector<std::string> pieces;
         bool more = false;
         bool dropped = false;
-        std::uint64_t droppedLines = 0;
+        std::uint64_t droppedLines = 0; // whole lines, and a line the drop cut inside
     };
     Taken takePending(std::size_t budget);
     void leaveOutShownText(std::uint64_t droppedLines);
@@ -92,13 +92,12 @@ private:
     bool m_heldCr = false; // a CR at the end of a piece waits for the next piece
     bool m_done = false;
     bool m_captureEnded = false;   // the command's end arrived; done once the pending text is shown
-    bool m_skipToLineStart = false; // pieces were dropped: the tail starts at the next line
     bool m_noticeShown = false;
     std::uint64_t m_leftOutLines = 0;
     bool m_waitCursor = false;
     int m_showCount = 0;
     std::size_t m_shownLength = 0; // bytes of the text already in the edit
-    QStringDecoder m_decoder;      // holds a character split between two showings
+    platform::StreamDecoder m_decoder; // holds a character split between two showings
     QTimer m_nextStep;
     QPlainTextEdit* m_output;
     QPushButton* m_copy;

@@ -15,7 +15,7 @@
 #include "engine/util/text.h"
 #include "platform/core/message_service.h"
 #include "platform/qt/control_id.h"
-#include "platform/qt/latin1.h"
+#include "platform/qt/locale_text.h"
 #include "platform/qt/shell_execute.h"
 
 #include <QCloseEvent>
@@ -174,7 +174,7 @@ void CMainDialog::buildMenus()
     m_recent.Attach(m_fileMenu);
 }
 
-void CMainDialog::Initialize(const QStringList& arguments, const StartOptions& options)
+void CMainDialog::Initialize(const std::vector<std::string>& arguments, const StartOptions& options)
 {
     setWindowTitle(QStringLiteral("OMBAgen"));
     if (options.splashSeconds > 0) {
@@ -207,12 +207,11 @@ void CMainDialog::Initialize(const QStringList& arguments, const StartOptions& o
     UpdateMenus(0);
 }
 
-void CMainDialog::ParseCommandLine(const QStringList& arguments)
+void CMainDialog::ParseCommandLine(const std::vector<std::string>& arguments)
 {
-    // The arguments come split already (quotes grouping words are the shell's business here).
-    m_arguments.clear();
-    for (const QString& argument : arguments)
-        m_arguments.push_back(platform::fromFileName(argument)); // a path, in the file system's own spelling
+    // The arguments come split already (quotes grouping words are the shell's business here), as the bytes
+    // the system passed: a path names its file whatever its spelling.
+    m_arguments = arguments;
 }
 
 std::string CMainDialog::GetCommandLineArg(int n) const
@@ -294,7 +293,7 @@ void CMainDialog::UpdateMenus(int kind)
         if (QAction* item = action(id)) {
             item->setEnabled(enabled);
             if (label)
-                item->setText(QString::fromLatin1(prefix) + platform::toQString(*label));
+                item->setText(platform::toQString(prefix) + platform::toQString(*label));
         }
     };
     set(shell::CmdEditAdd, m_state.add, &m_state.addWord, "&Add ");

@@ -1,7 +1,7 @@
 #include "qt_file_chooser.h"
 
 #include "platform/qt/file_dialog.h"
-#include "platform/qt/latin1.h"
+#include "platform/qt/locale_text.h"
 #include "platform/qt/wait_cursor.h"
 
 #include "platform/core/message_service.h"
@@ -15,14 +15,14 @@ std::string QtFileChooser::Choose(bool open, int kind, const std::string& title)
     const engine::FileKindFilter filter = engine::FileKindFilterOf(kind);
     platform::ScopedArrowCursor arrow; // never a busy cursor over the question
     platform::FileDialog dialog(m_parent, platform::toQString(title));
-    platform::setUpFileDialog(dialog, open, QString::fromLatin1(filter.name), QString::fromLatin1(filter.pattern),
-                              QString::fromLatin1(filter.defaultExtension ? filter.defaultExtension : ""));
+    platform::setUpFileDialog(dialog, open, platform::toQString(filter.name), platform::toQString(filter.pattern),
+                              platform::toQString(filter.defaultExtension ? filter.defaultExtension : ""));
     // A read-only file cannot take the save; the user is told and asked again (a bounded number of times).
     for (int round = 0; round < 100; ++round) {
         const QString path = platform::runFileDialog(dialog);
         if (path.isEmpty())
             return {};
-        const std::string chosen = platform::fromFileName(path);
+        const std::string chosen = platform::toBytes(path);
         const std::string refusal = open ? std::string() : RefusedSaveTarget(chosen);
         if (refusal.empty())
             return chosen;

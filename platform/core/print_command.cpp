@@ -1,8 +1,12 @@
 #include "print_command.h"
 
+#include "process_group.h"
+
 #include <cerrno>
 #include <cstdio>
+#include <csignal>
 #include <cstdlib>
+#include <memory>
 #include <sstream>
 #include <vector>
 
@@ -46,14 +50,26 @@ PrintResult printFile(const std::string& path)
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t child = 0;
     // What the program wrote so far goes out before anything the command writes to the shared error stream.
     std::fflush(nullptr);
-    result.startError = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    // The command runs in a group of its own, registered while it runs, so that it ends with the program.
+    const auto stop = std::make_shared<GroupStop>();
+    RunningGroup running(stop);
+    const pid_t child = SpawnInOwnGroup(argv[0], &actions, argv.data(), environ, &result.startError, true);
     posix_spawn_file_actions_destroy(&actions);
-    if (result.startError != 0)
+    if (child < 0) {
+        if (result.startError == 0)
+            result.startError = ECHILD;
         return result;
-
+    }
+    running.setLeader(child);
+    if (!WaitForLeader(child, *stop)) {
+        EndGroup(child);
+        result.signal = SIGTERM; // the program ends: so does the command
+        return result;
+    }
+    // What the command left behind (and the group's watcher) ends with it, before the leader is reaped.
+    killpg(child, SIGKILL);
     int status = 0;
     while (waitpid(child, &status, 0) < 0) {
         if (errno != EINTR) {

@@ -10,7 +10,7 @@ qsizetype nonDigitsOf(const QString& text)
 {
     qsizetype count = 0;
     for (QChar c : text) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+        if (c < u'0' || c > u'9')
             ++count;
     }
     return count;

@@ -21,7 +21,7 @@
 #include "gui/layout/dialog_units.h"
 #include "gui/shell/custom_check_list_box.h"
 #include "platform/qt/control_id.h"
-#include "platform/qt/latin1.h"
+#include "platform/qt/locale_text.h"
 
 namespace editors {
 
@@ -142,7 +142,7 @@ QWidget* buildControls(QWidget* owner, const ControlTable& table, const ControlH
     for (r = 0; r < table.size(); ++r) {
         const ControlRow& row = table[r];
         const bool followed = r + 1 < table.size() && table[r + 1].sameLine;
-        const QString label = row.label ? QString::fromLatin1(row.label) : QString();
+        const QString label = row.label ? platform::toQString(row.label) : QString();
         QWidget* parentWidget = levels.back().container;
         const int id = row.id;
         switch (row.kind) {
@@ -296,7 +296,7 @@ void showControl(QWidget* widget, const ControlState& control)
             text->setText(platform::toQString(control.text));
         if (!control.widest.empty()) {
             int width = 0;
-            for (const QString& line : platform::toQString(control.widest).split(QLatin1Char('\n')))
+            for (const QString& line : platform::toQString(control.widest).split(u'\n'))
                 width = std::max(width, text->fontMetrics().horizontalAdvance(line));
             text->setMinimumWidth(width + text->fontMetrics().averageCharWidth());
         }
@@ -312,7 +312,7 @@ void showControl(QWidget* widget, const ControlState& control)
 bool readControl(QWidget* widget, ControlState& control)
 {
     if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
-        control.text = platform::toStdString(edit->text());
+        control.text = platform::toBytes(edit->text());
         return true;
     }
     if (auto* button = qobject_cast<QAbstractButton*>(widget); button && button->isCheckable()) {

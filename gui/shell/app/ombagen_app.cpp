@@ -1,6 +1,7 @@
 #include "ombagen_app.h"
 
 #include "gui/shell/about_dialog.h"
+#include "gui/shell/capture_runner.h"
 #include "gui/shell/main_dialog.h"
 #include "gui/shell/qt_file_chooser.h"
 #include "gui/shell/single_instance.h"
@@ -31,7 +32,7 @@ void COMBAgenApp::OnHelp()
         g_mainDialog->OnHelpContents();
 }
 
-int COMBAgenApp::InitInstance(const QStringList& arguments)
+int COMBAgenApp::InitInstance(const std::vector<std::string>& arguments)
 {
     shell::SingleInstanceGuard guard(shell::SingleInstanceGuard::DefaultName());
     // A second instance brings the running one forward and ends without a word.
@@ -40,6 +41,8 @@ int COMBAgenApp::InitInstance(const QStringList& arguments)
 
     // Commands started from utilities end with the program, however it ends.
     platform::EndGroupsWithTheProgram();
+    // Output files of utilities a killed run left behind go now.
+    shell::RemoveLeftOutputFiles();
     platform::ProfileStore profile(platform::ProfileStore::pathForKey(kProfileKey));
     platform::ScopedApplicationProfile useProfile(&profile);
     platform::ScopedQtMessageService boxes;

@@ -1,4 +1,4 @@
-// File names cross between Qt and the system only through the file-name conversion (platform/qt/latin1.h):
+// File names cross between Qt and the system only through the file-name conversion (platform/qt/locale_text.h):
 // a path handed to the Latin-1 text conversion names another file once a folder is called "café" or
 // "Документы". This looks through the sources of the desktop program and the plug-in for such a crossing.
 
@@ -31,7 +31,7 @@ std::vector<std::string> textConversionsOfPaths(const std::filesystem::path& roo
         const std::filesystem::path& file = entry.path();
         const std::string name = file.string();
         if (!entry.is_regular_file() || (file.extension() != ".cpp" && file.extension() != ".h") ||
-            name.find("/tests/") != std::string::npos || file.filename() == "latin1.h")
+            name.find("/tests/") != std::string::npos || file.filename() == "locale_text.h")
             continue;
         std::ifstream in(file);
         std::string line;

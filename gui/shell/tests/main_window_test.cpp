@@ -482,7 +482,7 @@ TEST_F(MainWindow, AProjectInAFolderNamedInAnyLanguageOpensSavesGeneratesAndReop
         const std::string project = dir + "/demo.omb";
         m_window = std::make_unique<CMainDialog>();
         m_window->setDialogs(&m_dialogs);
-        m_window->Initialize({QStringLiteral("OMBAgen"), QString::fromUtf8(project.c_str())}, CMainDialog::StartOptions{0});
+        m_window->Initialize({"OMBAgen", project}, CMainDialog::StartOptions{0});
         settle();
         ASSERT_GT(m_window->GetProject().cpuCount, 0) << m_boxes->service().texts().size();
         EXPECT_TRUE(m_window->windowTitle().contains(shown)) << m_window->windowTitle().toStdString();
@@ -780,7 +780,7 @@ TEST_F(MainWindow, TheSplashEndsWithTheNewProjectQuestionWhenNothingIsOpen)
     m_window = std::make_unique<CMainDialog>();
     m_window->setDialogs(&m_dialogs);
     m_window->show();
-    m_window->Initialize({"OMBAgen"}, CMainDialog::StartOptions{1});
+    m_window->Initialize({std::string("OMBAgen")}, CMainDialog::StartOptions{1});
     ASSERT_NE(m_window->splash(), nullptr);
     QDeadlineTimer deadline(10000);
     auto splashShown = [&] {

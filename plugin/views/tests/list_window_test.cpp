@@ -12,7 +12,7 @@
 #include "plugin/sdk/kernel.h"
 #include "plugin/sdk/plugin_binding.h"
 #include "standins/debugger/sim_kernel.h"
-#include "platform/qt/latin1.h"
+#include "platform/qt/locale_text.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -281,7 +281,7 @@ TEST(ListWindow, DeletingAColumnMovesTheWidthsWithTheTexts)
             std::string text;
             list.GetItemText(0, column, text);
             EXPECT_EQ(text, c.titles[static_cast<std::size_t>(column)]);
-            EXPECT_EQ(platform::toStdString(list.headerItem()->text(column)), c.titles[static_cast<std::size_t>(column)]);
+            EXPECT_EQ(platform::toBytes(list.headerItem()->text(column)), c.titles[static_cast<std::size_t>(column)]);
             EXPECT_EQ(list.GetColumnWidthAt(column), c.widths[static_cast<std::size_t>(column)]);
         }
     }

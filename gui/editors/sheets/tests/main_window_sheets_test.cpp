@@ -65,7 +65,7 @@ protected:
             fs::copy_file(m_demo / name, m_projectFolder / name, fs::copy_options::overwrite_existing);
         shell::setEditorServices(&editorsImpl());
         m_window = std::make_unique<CMainDialog>();
-        m_window->Initialize({QStringLiteral("OMBAgen"), QString::fromStdString((m_projectFolder / "demo.omb").string())},
+        m_window->Initialize({"OMBAgen", (m_projectFolder / "demo.omb").string()},
                              CMainDialog::StartOptions{0});
         settle();
         ASSERT_GT(m_window->GetProject().cpuCount, 0);
