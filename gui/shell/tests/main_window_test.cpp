@@ -354,7 +354,9 @@ TEST_F(MainWindow, AFailedSaveShowsOneBoxPerFileSayingWhy)
         std::filesystem::create_directories(blocker);
         // Files the project names relative to its folder are named so; the project by its full path.
         const std::string shown = kind.what == "project file" ? demoPath() : std::string(kind.file);
-        const std::string reason = "Unable to write " + kind.what + " " + shown + ": its temporary file " + shown +
+        const std::string failed = kind.what == "project file" ? std::string("Error writing project")
+                                                              : "Unable to write " + kind.what;
+        const std::string reason = failed + " " + shown + ": its temporary file " + shown +
                                    "temp cannot be created (File exists)";
         for (const Road& road : roads) {
             SCOPED_TRACE(std::string(kind.file) + " through " + road.name);

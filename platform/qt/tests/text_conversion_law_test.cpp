@@ -2,8 +2,8 @@
 // programs' and the plug-in's own sources (gui/, platform/, plugin/, tests excepted) and refuses every
 // other conversion by the name of the function or type that does it, whatever the variable it is called
 // on. Qt's implicit conversions (QString from const char* or QByteArray, and back) do not compile there
-// (the build switches them off), so a literal becomes a QString only as an ASCII QStringLiteral or a u""
-// literal, which this test checks too.
+// (the build switches them off), so a literal becomes a QString only as a QStringLiteral or a u"" literal
+// written in ASCII (a character beyond ASCII by its number, \u00e9, never by bytes), which this test checks.
 
 #include <gtest/gtest.h>
 
@@ -94,10 +94,13 @@ bool plainAscii(const std::string& literal)
         const auto c = static_cast<unsigned char>(literal[i]);
         if (c >= 0x80)
             return false;
-        // An escape that names a character beyond ASCII (\x, \u, \U, an octal above 177).
+        // An escape that gives a byte rather than a character (\x, an octal); \u names a character.
         if (c == '\\' && i + 1 < literal.size()) {
             const char next = literal[i + 1];
-            if (next == 'x' || next == 'u' || next == 'U' || (next >= '2' && next <= '7'))
+            const bool highOctal = (next == '2' || next == '3') && i + 3 < literal.size() &&
+                                   literal[i + 2] >= '0' && literal[i + 2] <= '7' && literal[i + 3] >= '0' &&
+                                   literal[i + 3] <= '7';
+            if (next == 'x' || highOctal)
                 return false;
             ++i;
         }
@@ -141,6 +144,7 @@ TEST(TextConversionLaw, TheCheckerSeesEveryFormOfConversion)
         {"qPrintable(text)", 1},
         {"QStringLiteral(\"caf\xc3\xa9\")", 1},
         {"QStringLiteral(\"caf\\xe9\")", 1},
+        {"QStringLiteral(\"Copyright \\u00a9\")", 0}, // a character by its number, no bytes
         {"QString s = u\"\xd0\x94\";", 1},
         // Not conversions: the one conversion's functions, ASCII literals, names in texts and comments.
         {"platform::toQString(bytes); platform::toBytes(text);", 0},

@@ -771,8 +771,13 @@ TEST_F(MainWindowSheetsTest, EverySaveRoadShowsOneBoxPerFailedFileSayingWhyAndKe
         }
         EXPECT_EQ(boxes.size(), road.summary ? 2u : 1u) << (boxes.empty() ? "" : boxes.back());
         if (!boxes.empty()) {
-            EXPECT_EQ(boxes[0], "Unable to write " + std::string(road.what) + " " + road.file +
-                                    ": its temporary file " + temporary + " cannot be created (File exists)");
+            const bool chosen = road.file == newApplication || road.file == newKernel || road.file == newProject;
+            const std::string what = road.what;
+            const std::string failed = what == "project file" ? std::string("Error writing project")
+                                       : chosen               ? "Unable to write or create " + what
+                                                              : "Unable to write " + what;
+            EXPECT_EQ(boxes[0], failed + " " + road.file + ": its temporary file " + temporary +
+                                    " cannot be created (File exists)");
         }
         if (road.summary && boxes.size() > 1) {
             EXPECT_EQ(boxes[1].rfind("These files were not saved; their changes are kept:\n", 0), 0u) << boxes[1];
