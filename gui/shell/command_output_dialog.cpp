@@ -41,7 +41,6 @@ struct CaptureShared : CaptureSink {
     std::size_t pendingBytes = 0;
     std::uint64_t droppedLines = 0;
     bool dropped = false;
-    bool droppedCutLine = false; // the last piece dropped ended inside a line
     bool posted = false; // a new-text event is on its way or being handled
     bool closed = false; // the window is gone: nothing more is kept
     QPointer<QObject> receiver;
@@ -56,7 +55,6 @@ struct CaptureShared : CaptureSink {
         while (pendingBytes > CommandOutputDialog::kPendingLimit && pending.size() > 1) {
             const std::string& oldest = pending.front();
             droppedLines += static_cast<std::uint64_t>(std::count(oldest.begin(), oldest.end(), '\n'));
-            droppedCutLine = !oldest.empty() && oldest.back() != '\n';
             pendingBytes -= oldest.size();
             pending.pop_front();
             dropped = true;
@@ -179,11 +177,9 @@ CommandOutputDialog::Taken CommandOutputDialog::takePending(std::size_t budget)
     Taken taken;
     std::lock_guard lock(m_shared->mutex);
     taken.dropped = m_shared->dropped;
-    // The line the drop cut is left out too, though its end is still shown.
-    taken.droppedLines = m_shared->droppedLines + (m_shared->dropped && m_shared->droppedCutLine ? 1 : 0);
+    taken.droppedLines = m_shared->droppedLines;
     m_shared->dropped = false;
     m_shared->droppedLines = 0;
-    m_shared->droppedCutLine = false;
     std::size_t bytes = 0;
     while (!m_shared->pending.empty() && bytes < budget) {
         bytes += m_shared->pending.front().size();
@@ -209,7 +205,9 @@ void CommandOutputDialog::leaveOutShownText(std::uint64_t droppedLines)
     body.setPosition(first > 0 ? document->firstBlock().next().position() : 0);
     body.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
     body.removeSelectedText();
-    m_leftOutLines += shownLines + droppedLines;
+    // A first line that is the remainder of one counted already is in the count once: finished (among the
+    // lines shown or dropped), or not (the line the drop ends in).
+    m_leftOutLines += shownLines + droppedLines - (m_firstLineCounted && shownLines + droppedLines > 0 ? 1 : 0);
     m_text.clear();
     m_shownLength = 0;
     m_heldCr = false;
@@ -238,28 +236,39 @@ void CommandOutputDialog::showLeftOut()
 
 void CommandOutputDialog::keepTail()
 {
-    // The edit keeps the last kKeptCharacters or so: whole lines go from the top (a single line longer
-    // than that is cut), and the first line says how many.
+    // The edit keeps the last kKeptCharacters or so: whole lines go from the top, and the first line says
+    // how many. A line longer than kLongestShownLine (output without line ends) keeps its own tail only,
+    // below the notice: it counts as left out, once.
     QTextDocument* document = m_output->document();
-    if (document->characterCount() <= kKeptCharacters + kKeptCharacters / 4)
+    const QTextBlock last = document->lastBlock();
+    const bool longLine = last.length() > kLongestShownLine + kLongestShownLine / 4;
+    if (!longLine && document->characterCount() <= kKeptCharacters + kKeptCharacters / 4)
         return;
+    const int keptCharacters = longLine ? kLongestShownLine : kKeptCharacters;
     const int first = m_noticeShown ? 1 : 0;
     const QTextBlock top = document->findBlockByNumber(first);
-    QTextBlock keep = document->findBlock(document->characterCount() - kKeptCharacters);
-    int cut = keep.position();
-    if (keep.blockNumber() <= first)
-        cut = document->characterCount() - kKeptCharacters; // inside one long line
-    const std::uint64_t lines = static_cast<std::uint64_t>(std::max(0, keep.blockNumber() - first));
+    const QTextBlock keep = document->findBlock(document->characterCount() - keptCharacters);
+    const bool inside = longLine || keep.blockNumber() <= first;
+    const int cut = inside ? document->characterCount() - 1 - keptCharacters : keep.position();
+    // Whole lines that go (the first of them counted already when it was a line's remainder), and the line
+    // cut inside unless it is that remainder.
+    const int wholeLines = std::max(0, keep.blockNumber() - first);
+    std::uint64_t counted = static_cast<std::uint64_t>(wholeLines);
+    if (wholeLines > 0 && m_firstLineCounted)
+        --counted;
+    if (inside && !(wholeLines == 0 && m_firstLineCounted))
+        ++counted;
     QTextCursor cursor(document);
     cursor.setPosition(top.position());
     cursor.setPosition(cut, QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
-    m_leftOutLines += std::max<std::uint64_t>(lines, 1); // a line cut inside counts as left out
+    m_firstLineCounted = inside;
+    m_leftOutLines += counted;
     showLeftOut();
     // The bytes behind the shown text go the same way, at a line end.
-    const auto kept = static_cast<std::size_t>(kKeptCharacters);
+    const auto kept = static_cast<std::size_t>(keptCharacters);
     if (m_shownLength > kept) {
-        std::size_t from = m_text.find('\n', m_shownLength - kept);
+        std::size_t from = inside ? std::string::npos : m_text.find('\n', m_shownLength - kept);
         from = from == std::string::npos || from >= m_shownLength ? m_shownLength - kept : from + 1;
         m_text.erase(0, from);
         m_shownLength -= from;
@@ -293,12 +302,25 @@ void CommandOutputDialog::OnNewText()
     // One step takes what the window can show at once; the rest waits for the next step, after the
     // window has answered its input and painted.
     Taken taken = takePending(kStepBytes);
-    // Dropped pieces take everything shown before them out of the tail; what follows is shown from where
-    // it starts, inside a line or not.
-    if (taken.dropped)
-        leaveOutShownText(taken.droppedLines);
+    if (taken.dropped) {
+        // Dropped pieces take everything shown before them out of the tail. The line the drop ends in is
+        // left out too (unless it is the line left out last time, still unfinished): the tail starts at the
+        // next line when one starts in what was taken, or else with the rest of that line.
+        leaveOutShownText(taken.droppedLines + 1);
+        m_skipToLineStart = std::any_of(taken.pieces.begin(), taken.pieces.end(),
+                                        [](const std::string& piece) { return piece.find('\n') != std::string::npos; });
+        m_firstLineCounted = !m_skipToLineStart;
+    }
     std::size_t shownLength = m_text.size();
     for (std::string& piece : taken.pieces) {
+        if (m_skipToLineStart) {
+            // Up to the end of the line the drop cut, which is counted already.
+            const std::size_t end = piece.find('\n');
+            if (end == std::string::npos)
+                continue;
+            piece.erase(0, end + 1);
+            m_skipToLineStart = false;
+        }
         if (m_heldCr) {
             piece.insert(0, 1, '\r');
             m_heldCr = false;
@@ -309,7 +331,10 @@ void CommandOutputDialog::OnNewText()
             m_heldCr = true;
         }
         m_text += toCrLf(piece);
-        if (m_text.size() - shownLength >= static_cast<std::size_t>(kShowStep)) {
+        // A line already longer than the window shows of it is shown once per step: its start goes anyway.
+        const bool longLine = piece.find('\n') == std::string::npos &&
+                              m_output->document()->lastBlock().length() >= kLongestShownLine;
+        if (m_text.size() - shownLength >= static_cast<std::size_t>(kShowStep) && !longLine) {
             showText();
             shownLength = m_text.size();
         }

@@ -12,6 +12,7 @@
 #include "engine/files/config_file.h"
 #include "engine/names/report_texts.h"
 #include "engine/records/text_field.h"
+#include "engine/util/path.h"
 #include "engine/util/text.h"
 #include "platform/core/message_service.h"
 #include "platform/qt/control_id.h"
@@ -26,6 +27,10 @@
 #include <QTimer>
 
 #include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -174,6 +179,23 @@ void CMainDialog::buildMenus()
     m_recent.Attach(m_fileMenu);
 }
 
+namespace {
+
+bool configurationReadable()
+{
+    const std::string path = engine::ProgramDirectory() + "/" + engine::ConfigFile::kDefaultFileName;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat info {};
+    char byte = 0;
+    const bool readable = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::read(fd, &byte, 1) >= 0;
+    ::close(fd);
+    return readable;
+}
+
+} // namespace
+
 void CMainDialog::Initialize(const std::vector<std::string>& arguments, const StartOptions& options)
 {
     setWindowTitle(QStringLiteral("OMBAgen"));
@@ -188,7 +210,10 @@ void CMainDialog::Initialize(const std::vector<std::string>& arguments, const St
     // so the boxes come one after the other and the splash's end waits for the last of them.
     m_startingUp = true;
     engine::ConfigFile::ResetConfigRecord(m_config, false);
-    engine::ConfigFile::Read(m_config);
+    // A configuration file that is missing or cannot be read leaves the configuration empty, without a word
+    // at start-up; one that can be read but is damaged says what is wrong with it.
+    if (configurationReadable())
+        engine::ConfigFile::Read(m_config);
     m_tree->setImages(shell::TreeImages());
     ParseCommandLine(arguments);
     std::string path = engine::TrimText(GetCommandLineArg(1), true, true);

@@ -25,11 +25,6 @@
 
 namespace editors {
 
-bool holdsOnlyLatin1(const QString& text)
-{
-    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
-}
-
 namespace {
 
 // The control characters (C0 and DEL) in a text: a one-line value has no room for them.
@@ -38,10 +33,9 @@ qsizetype controlCharacters(const QString& text)
     return std::count_if(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
 }
 
-// What typing and pasting may put into an edit: only characters the files can hold (Latin-1; the files
-// never take a replacement in their place), no control character (a pasted tab or line break), and no
-// growth past the length limit (0: none). A longer text, or one with control characters, set from code is
-// kept, so that the checks can report and correct it.
+// What typing and pasting may put into an edit: no control character (a pasted tab or line break), and no
+// growth past the length limit (0: none), counted in the bytes the record holds. A longer text, or one with
+// control characters, set from code is kept, so that the checks can report and correct it.
 class TypedText : public QValidator {
 public:
     explicit TypedText(QLineEdit* edit)
@@ -57,9 +51,10 @@ public:
     // last accepted.
     State validate(QString& input, int&) const override
     {
-        if (!holdsOnlyLatin1(input) || controlCharacters(input) > m_controls)
+        if (controlCharacters(input) > m_controls)
             return Invalid;
-        return m_limit > 0 && input.size() > m_limit && input.size() > m_length ? Invalid : Acceptable;
+        const auto bytes = static_cast<qsizetype>(platform::toBytes(input).size());
+        return m_limit > 0 && bytes > m_limit && input.size() > m_length ? Invalid : Acceptable;
     }
 
 private:

@@ -173,16 +173,6 @@ bool EditTextDialog::eventFilter(QObject* watched, QEvent* event)
 
 void EditTextDialog::OnOK()
 {
-    // The source files are Latin-1: a character outside it is refused, never stored as another.
-    for (QPlainTextEdit* edit : m_edits) {
-        if (!holdsOnlyLatin1(edit->toPlainText())) {
-            platform::messageBox("The text holds characters a source file cannot hold. Use characters of the "
-                                 "Latin-1 set only.",
-                                 platform::toBytes(windowTitle()), platform::MbOk | platform::MbIconWarning);
-            edit->setFocus();
-            return;
-        }
-    }
     bool changed = false;
     for (int i = 0; i < 3; ++i)
         changed = StoreUserText(*m_lists[i], platform::toBytes(m_edits[i]->toPlainText())) || changed;

@@ -524,6 +524,25 @@ TEST_F(MainWindow, AProjectInAFolderNamedInAnyLanguageOpensSavesGeneratesAndReop
     }
 }
 
+// A configuration file that is missing, or that cannot be read (a folder by its name), leaves the
+// configuration empty without a box at start-up.
+TEST_F(MainWindow, AMissingOrUnreadableConfigurationIsSilentAtStartUp)
+{
+    const std::string config = m_programDir + "/ombagen.cfg";
+    for (const bool folder : {false, true}) {
+        SCOPED_TRACE(folder ? "a folder" : "missing");
+        std::filesystem::remove_all(config);
+        if (folder)
+            std::filesystem::create_directory(config);
+        m_boxes->service().clear();
+        startWindow(false);
+        EXPECT_TRUE(m_boxes->service().texts().empty()) << m_boxes->service().texts().front();
+        EXPECT_EQ(m_window->config().modelCount, 0);
+        m_window->setDialogs(nullptr);
+        m_window.reset();
+    }
+}
+
 TEST_F(MainWindow, GenerateCodeCallsTheLibraryOncePerApplicationInScope)
 {
     const std::string log = m_temp.path().toStdString() + "/codegen.log";
