@@ -13,6 +13,7 @@
 #include "engine/util/program_title.h"
 #include "platform/core/process_group.h"
 #include "platform/core/profile_store.h"
+#include "platform/qt/caption_fit.h"
 #include "platform/qt/qt_message_service.h"
 
 #include <QApplication>
@@ -46,6 +47,8 @@ int COMBAgenApp::InitInstance(const std::vector<std::string>& arguments)
     platform::ProfileStore profile(platform::ProfileStore::pathForKey(kProfileKey));
     platform::ScopedApplicationProfile useProfile(&profile);
     platform::ScopedQtMessageService boxes;
+    // Qt's own boxes (a file dialog's questions) are as wide as their captions too.
+    platform::FitCaptionsOfEveryDialog();
     engine::SetProgramTitle(kApplicationName);
     AboutDialog::setErrorTextProvider([](int code) { return engine::ShellExecuteErrorText(code); });
     shell::InstallTextPrinter();
