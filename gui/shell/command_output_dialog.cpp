@@ -283,7 +283,13 @@ void CommandOutputDialog::showText()
     if (m_shownLength > m_text.size())
         m_shownLength = 0;
     const std::string_view bytes(m_text.data() + m_shownLength, m_text.size() - m_shownLength);
-    const QString added = m_decoder.Decode(bytes).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QString added = m_decoder.Decode(bytes).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    // Of a line far longer than the window shows, only what can stay is inserted: enough for keepTail to
+    // see the line is cut and count it.
+    const qsizetype lineStart = added.lastIndexOf(u'\n') + 1;
+    const qsizetype longest = kLongestShownLine + kLongestShownLine / 4 + 1;
+    if (added.size() - lineStart > longest)
+        added.remove(lineStart, added.size() - lineStart - longest);
     m_shownLength = m_text.size();
     // The user's caret stays where it was (Copy with nothing selected at the start copies everything).
     const QTextCursor caret = m_output->textCursor();

@@ -38,7 +38,7 @@ public:
     // lines were left out; at most this many bytes wait to be shown; one step of the display takes this many.
     static constexpr int kKeptCharacters = 1 << 20;
     // Of a line longer than this (output without line ends) the window shows this much of its end.
-    static constexpr int kLongestShownLine = 1 << 14;
+    static constexpr int kLongestShownLine = 1 << 12;
     static constexpr std::size_t kPendingLimit = 1u << 20;
     static constexpr std::size_t kStepBytes = 16u << 10;
 
