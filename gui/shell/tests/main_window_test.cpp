@@ -11,6 +11,7 @@
 #include "gui/shell/qt_file_chooser.h"
 #include "gui/shell/text_printer.h"
 
+#include "platform/qt/locale_text.h"
 #include "platform/qt/shell_execute.h"
 
 #include "engine/records/text_field.h"
@@ -471,8 +472,10 @@ TEST_F(MainWindow, AProjectThatCannotBeReadLeavesAnEmptyProject)
 TEST_F(MainWindow, AProjectInAFolderNamedInAnyLanguageOpensSavesGeneratesAndReopens)
 {
     const std::string log = m_temp.path().toStdString() + "/codegen.log";
-    for (const char* folder : {"caf\xc3\xa9", "\xd0\x94\xd0\xbe\xd0\xba\xd1\x83\xd0\xbc\xd0\xb5\xd0\xbd\xd1\x82\xd1\x8b"}) {
-        const QString shown = QString::fromUtf8(folder);
+    // The last folder's name does not decode: it is shown with replacement characters and kept as its bytes.
+    for (const char* folder : {"caf\xc3\xa9", "\xd0\x94\xd0\xbe\xd0\xba\xd1\x83\xd0\xbc\xd0\xb5\xd0\xbd\xd1\x82\xd1\x8b",
+                               "\xff\xfe"}) {
+        const QString shown = platform::toQString(folder);
         SCOPED_TRACE(shown.toStdString());
         const std::string dir = m_temp.path().toStdString() + "/" + folder;
         std::filesystem::create_directories(dir);
