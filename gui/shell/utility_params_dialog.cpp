@@ -128,18 +128,15 @@ char UtilityParamsDialog::typeOf(int row) const
     return type.empty() ? 's' : type[0];
 }
 
-QString UtilityParamsDialog::valueText(int row, const std::string& value) const
+QString UtilityParamsDialog::valueText(int, const std::string& value) const
 {
-    const char type = typeOf(row);
-    return type == 'f' || type == 'd' ? platform::toQString(value) : platform::toQString(value);
+    return platform::toQString(value);
 }
 
 std::string UtilityParamsDialog::valueOf(int row) const
 {
-    // A file or folder is named as the file system spells it; other values are text.
-    const char type = typeOf(row);
-    const QString text = m_edits[row]->text();
-    return type == 'f' || type == 'd' ? platform::toBytes(text) : platform::toBytes(text);
+    // Files, folders and text alike are the bytes they stand for, whether they decode or not.
+    return platform::toBytes(m_edits[row]->text());
 }
 
 bool UtilityParamsDialog::OnInitDialog()
