@@ -11,6 +11,7 @@
 // that part of it. Nothing else in the programs converts between QString and bytes.
 
 #include <QChar>
+#include <QLatin1StringView>
 #include <QString>
 
 #include <cstddef>
@@ -67,8 +68,12 @@ inline std::size_t decodeInto(QString& out, std::string_view text, bool keepInco
     while (at < text.size()) {
         const unsigned char lead = static_cast<unsigned char>(text[at]);
         if (lead < 0x80) {
-            out.append(QChar(static_cast<char16_t>(lead)));
-            ++at;
+            // A run of ASCII is the same in every step of the way.
+            std::size_t end = at + 1;
+            while (end < text.size() && static_cast<unsigned char>(text[end]) < 0x80)
+                ++end;
+            out.append(QLatin1StringView(text.data() + at, static_cast<qsizetype>(end - at)));
+            at = end;
             continue;
         }
         const int length = sequenceLength(text, at);

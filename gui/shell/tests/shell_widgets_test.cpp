@@ -73,10 +73,10 @@ bool waitFor(const std::function<bool()>& condition)
     return condition();
 }
 
-// The same for a long run of a command: up to a minute.
+// The same for a long run of a command, on a machine that may be busy: up to three minutes.
 bool waitLongFor(const std::function<bool()>& condition)
 {
-    QDeadlineTimer deadline(60000);
+    QDeadlineTimer deadline(180000);
     while (!condition() && !deadline.hasExpired())
         QApplication::processEvents(QEventLoop::AllEvents, 20);
     return condition();
