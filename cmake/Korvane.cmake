@@ -30,9 +30,17 @@ set(KORVANE_TEST_LAUNCHER ${CMAKE_COMMAND} -E env ${KORVANE_SANITIZER_ENV}
     KORVANE_SOURCE_DIR=${CMAKE_SOURCE_DIR} KORVANE_BINARY_DIR=${CMAKE_BINARY_DIR}
     sh ${CMAKE_CURRENT_LIST_DIR}/test_env.sh)
 
-# korvane_target_defaults(target): warnings as errors on one of our own targets.
+# korvane_target_defaults(target [TEST]): warnings as errors on one of our own targets. The programs' and the
+# plug-in's own code (gui/, platform/, plugin/; not their tests) converts text between Qt and bytes only
+# through platform/qt/locale_text.h: Qt's implicit conversions from and to const char* and QByteArray do
+# not compile there, and the text conversion test refuses the explicit ones.
 function(korvane_target_defaults target)
+  cmake_parse_arguments(D "TEST" "" "" ${ARGN})
   target_compile_options(${target} PRIVATE ${KORVANE_WARNINGS})
+  if(NOT D_TEST AND CMAKE_CURRENT_SOURCE_DIR MATCHES "^${CMAKE_SOURCE_DIR}/(gui|platform|plugin)(/|$)")
+    target_compile_definitions(${target} PRIVATE
+      QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII QT_NO_CAST_FROM_BYTEARRAY)
+  endif()
 endfunction()
 
 # korvane_add_gtest(NAME name SOURCES ... LIBS ... [QT]): one GoogleTest executable. ctest runs each test in
@@ -45,7 +53,7 @@ function(korvane_add_gtest)
   endif()
   cmake_parse_arguments(T "QT" "NAME" "SOURCES;LIBS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
-  korvane_target_defaults(${T_NAME})
+  korvane_target_defaults(${T_NAME} TEST)
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
   # The tests' environment goes through the launcher, since a list-valued ENVIRONMENT property does not
   # survive test discovery.

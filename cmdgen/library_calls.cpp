@@ -37,7 +37,7 @@ std::string PrintFailureReason(const platform::PrintResult& result)
         return startFailureText(result.startError);
     if (result.stillRunning)
         return "The print command \"" + result.program + "\" had not ended after " +
-               std::to_string(result.waitedMilliseconds / 1000) + " seconds; it is left to finish on its own.";
+               std::to_string(result.waitedMilliseconds / 1000) + " seconds; it was ended.";
     if (result.signal != 0)
         return "The print command \"" + result.program + "\" was ended by signal " + std::to_string(result.signal) + ".";
     return "The print command \"" + result.program + "\" ended with exit status " + std::to_string(result.exitStatus) +

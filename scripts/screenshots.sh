@@ -137,10 +137,13 @@ EOF
 pids+=($!)
 panel="$(window '^Korvane Control Panel$')"
 tasks="$(window '^Tasks$')"
-# Side by side, on the host's desktop.
-xdotool windowmove "$panel" 20 40
-xdotool windowmove "$tasks" 340 40
+# Side by side, apart, each window taken whole and set on a plain background (the bare display has none).
+xdotool windowmove "$panel" 0 0
 xdotool windowsize "$tasks" 680 330
+xdotool windowmove "$tasks" 400 0
 sleep 1
-import -window root -crop 1040x390+0+0 +repage "$out/plugin_control_panel_tasks.png"
+import -window "$panel" "$work/panel.png"
+import -window "$tasks" "$work/tasks.png"
+convert -background '#dcdcdc' "$work/panel.png" -size 20x1 xc:'#dcdcdc' "$work/tasks.png" -gravity north \
+  +append -bordercolor '#dcdcdc' -border 20 +repage "$out/plugin_control_panel_tasks.png"
 echo "screenshots: docs/plugin_control_panel_tasks.png"

@@ -100,14 +100,18 @@ SaveEnd SaveWithOneMessage(const std::string& what, const std::string& path, con
             return SaveEnd::Saved;
         }
         const std::string file = path.empty() ? choice.chosen() : path;
-        const std::string named = file.empty() ? what : what + " " + file;
+        // The save's own text (a file saved under a name just chosen is also created), then the file.
+        const std::string failed = what == "project file" ? std::string("Error writing project")
+                                   : path.empty()         ? "Unable to write or create " + what
+                                                          : "Unable to write " + what;
+        const std::string named = file.empty() ? failed : failed + " " + file;
         const ReplaceOutcome& outcome = LastReplaceOutcome();
         if (outcome.step != ReplaceFailure::None)
-            text = "Unable to write " + named + ": " + ReplaceFailureReason(outcome);
+            text = named + ": " + ReplaceFailureReason(outcome);
         else if (!held.firstText().empty())
             text = held.firstText(); // the writer refused the content, and says why
         else
-            text = "Unable to write " + named;
+            text = named;
     }
     showSaveError(text);
     return SaveEnd::Failed;

@@ -54,7 +54,7 @@ void fitEditWidth(QLineEdit* edit, int limit, const QString& text)
     int characters = limit > 0 ? std::min(limit, kEditFloorCharacters) : kEditFloorCharacters;
     characters = std::max(characters, static_cast<int>(shown.size()));
     // Frame and margins: what the edit's own hint adds to its 17 'x'.
-    const int chrome = std::max(0, edit->sizeHint().width() - metrics.horizontalAdvance(QLatin1Char('x')) * 17);
+    const int chrome = std::max(0, edit->sizeHint().width() - metrics.horizontalAdvance(u'x') * 17);
     const int content = std::max(metrics.averageCharWidth() * characters, metrics.horizontalAdvance(shown));
     edit->setMinimumWidth(content + chrome + 2);
 }

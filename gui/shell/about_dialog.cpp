@@ -2,7 +2,7 @@
 
 #include "platform/core/message_service.h"
 #include "platform/qt/control_id.h"
-#include "platform/qt/latin1.h"
+#include "platform/qt/locale_text.h"
 #include "platform/qt/shell_execute.h"
 #include "platform/qt/wait_cursor.h"
 
@@ -97,7 +97,7 @@ QString AboutDialog::buildTypeText()
 
 QString AboutDialog::buildNumberText()
 {
-    return QString("Build Number %1").arg(414);
+    return QStringLiteral("Build Number %1").arg(414);
 }
 
 void AboutDialog::setErrorTextProvider(std::function<std::string(int)> provider)
@@ -227,8 +227,8 @@ const AboutDialog::Link* AboutDialog::linkOf(const QObject* object) const
 
 void AboutDialog::showTarget(const Link& link)
 {
-    if (m_status->text() != link.target)
-        m_status->setText(link.target);
+    if (m_status->text() != platform::toQString(link.target))
+        m_status->setText(platform::toQString(link.target));
 }
 
 bool AboutDialog::eventFilter(QObject* watched, QEvent* event)
@@ -250,7 +250,7 @@ void AboutDialog::openLink(int controlId)
     for (const Link& link : m_links) {
         if (link.controlId != controlId)
             continue;
-        const std::string target = platform::toStdString(link.target);
+        const std::string& target = link.target;
         int result = 0;
         {
             platform::ScopedWaitCursor wait;

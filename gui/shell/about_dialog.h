@@ -27,7 +27,7 @@ public:
     struct Link {
         int controlId;
         QLabel* label;
-        QString target;
+        std::string target;
         unsigned colour; // 0x00BBGGRR; white marks the logos, which are not underlined
     };
 

@@ -7,9 +7,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 extern char** environ;
@@ -115,49 +118,99 @@ void runPiped(const std::string& command, EnvironmentBlock& environment, const p
     endWithTheWindow(pid, stop, stoppable);
 }
 
-std::string shellQuoted(const std::string& text)
+std::string temporaryFolder()
 {
-    std::string quoted = "'";
-    for (const char c : text) {
-        if (c == '\'')
-            quoted += "'\\''";
-        else
-            quoted += c;
+    const std::string folder = engine::GetEnvironmentText("TMPDIR");
+    return folder.empty() ? std::string("/tmp") : folder;
+}
+
+// A new output file, open and locked for as long as the command or this program may write to it: a file
+// of this name that nobody holds was left by a run that did not end normally.
+int createOutputFile(std::string& name)
+{
+    name = temporaryFolder() + "/" + kOutputFilePrefix + "XXXXXX";
+    const int fd = mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        close(fd);
+        unlink(name.c_str());
+        return -1;
     }
-    return quoted + "'";
+    return fd;
+}
+
+void readOutputFile(int fd, CaptureSink& sink)
+{
+    if (lseek(fd, 0, SEEK_SET) != 0)
+        return;
+    const int own = dup(fd);
+    FILE* file = own >= 0 ? fdopen(own, "r") : nullptr;
+    if (!file) {
+        if (own >= 0)
+            close(own);
+        return;
+    }
+    char line[kCaptureChunk + 1];
+    while (std::fgets(line, sizeof line, file)) {
+        sink.AppendText(line);
+        sink.PostNewText();
+    }
+    std::fclose(file);
 }
 
 void runThroughFile(const std::string& command, EnvironmentBlock& environment, const platform::GroupStop& stop,
                     bool stoppable, platform::RunningGroup& running, CaptureSink& sink)
 {
-    const std::string name = engine::MakeTempFileName("", "omb", 0);
-    if (!name.empty()) {
-        // The whole command line goes to the file, not only its last command.
-        const pid_t pid = spawnShell("(" + command + "\n) >" + shellQuoted(name) + " 2>&1", -1, environment);
-        running.setLeader(pid);
-        if (!platform::WaitForLeader(pid, stop)) {
-            platform::EndGroup(pid);
-            std::remove(name.c_str());
-            sink.PostDone();
-            return;
-        }
-        if (FILE* file = std::fopen(name.c_str(), "r")) {
-            char line[kCaptureChunk + 1];
-            while (std::fgets(line, sizeof line, file)) {
-                sink.AppendText(line);
-                sink.PostNewText();
-            }
-            std::fclose(file);
-        }
-        std::remove(name.c_str());
+    std::string name;
+    const int fd = createOutputFile(name);
+    if (fd < 0) {
         sink.PostDone();
-        endWithTheWindow(pid, stop, stoppable);
         return;
     }
+    // Both streams of the shell itself go to the file, so its own complaints (a quote left open) show too.
+    const pid_t pid = spawnShell(command, fd, environment);
+    running.setLeader(pid);
+    if (pid > 0 && !platform::WaitForLeader(pid, stop)) {
+        platform::EndGroup(pid);
+        close(fd);
+        unlink(name.c_str());
+        sink.PostDone();
+        return;
+    }
+    if (pid > 0)
+        readOutputFile(fd, sink);
+    close(fd);
+    unlink(name.c_str());
     sink.PostDone();
+    endWithTheWindow(pid, stop, stoppable);
 }
 
 } // namespace
+
+void RemoveLeftOutputFiles()
+{
+    const std::string folder = temporaryFolder();
+    DIR* directory = opendir(folder.c_str());
+    if (!directory)
+        return;
+    const std::string prefix = kOutputFilePrefix;
+    while (const dirent* entry = readdir(directory)) {
+        if (std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) != 0)
+            continue;
+        const std::string path = folder + "/" + entry->d_name;
+        const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat info {};
+        // Only a file of this user that no run holds any more.
+        if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == getuid() &&
+            flock(fd, LOCK_EX | LOCK_NB) == 0)
+            unlink(path.c_str());
+        close(fd);
+    }
+    closedir(directory);
+}
 
 void RunCaptured(const std::string& command, bool pipeMode, const std::vector<std::string>& environment,
                  CaptureSink& sink, std::shared_ptr<platform::GroupStop> stop)

@@ -2,7 +2,6 @@
 
 #include "capture_runner.h"
 #include "fixed_pitch.h"
-#include "locale_text.h"
 
 #include "gui/layout/dialog_maps.h"
 #include "platform/qt/control_id.h"
@@ -107,7 +106,6 @@ CommandOutputDialog::CommandOutputDialog(const std::string& command, bool pipeMo
     , m_environment(std::move(environment))
     , m_shared(std::make_shared<shell::CaptureShared>())
     , m_stop(std::make_shared<platform::GroupStop>())
-    , m_decoder(shell::LocaleDecoder())
 {
     ModifyFlags(FlagCopyBits, 0);
     resize(560, 360);
@@ -159,7 +157,7 @@ bool CommandOutputDialog::OnInitDialog()
     m_close->setEnabled(false);
     m_copy->setEnabled(false);
     // The command line reads as the shell receives it, in the locale's encoding.
-    setWindowTitle(QStringLiteral("Output from command: \"%1\"").arg(shell::FromLocaleText(m_command)));
+    setWindowTitle(QStringLiteral("Output from command: \"%1\"").arg(platform::toQString(m_command)));
     shell::UseFixedPitchFont(m_output);
     // No busy cursor over the window: it stays usable (Copy, Close) while the command runs.
     m_shared->receiver = this;
@@ -207,11 +205,13 @@ void CommandOutputDialog::leaveOutShownText(std::uint64_t droppedLines)
     body.setPosition(first > 0 ? document->firstBlock().next().position() : 0);
     body.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
     body.removeSelectedText();
-    m_leftOutLines += shownLines + droppedLines;
+    // A first line that is the remainder of one counted already is in the count once: finished (among the
+    // lines shown or dropped), or not (the line the drop ends in).
+    m_leftOutLines += shownLines + droppedLines - (m_firstLineCounted && shownLines + droppedLines > 0 ? 1 : 0);
     m_text.clear();
     m_shownLength = 0;
     m_heldCr = false;
-    m_decoder.resetState();
+    m_decoder.Finish();
     showLeftOut();
 }
 
@@ -227,7 +227,7 @@ void CommandOutputDialog::showLeftOut()
         cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
         cursor.insertText(notice);
     } else {
-        cursor.insertText(notice + QLatin1Char('\n'));
+        cursor.insertText(notice + u'\n');
         m_noticeShown = true;
     }
     if (caretAtStart)
@@ -236,28 +236,39 @@ void CommandOutputDialog::showLeftOut()
 
 void CommandOutputDialog::keepTail()
 {
-    // The edit keeps the last kKeptCharacters or so: whole lines go from the top (a single line longer
-    // than that is cut), and the first line says how many.
+    // The edit keeps the last kKeptCharacters or so: whole lines go from the top, and the first line says
+    // how many. A line longer than kLongestShownLine (output without line ends) keeps its own tail only,
+    // below the notice: it counts as left out, once.
     QTextDocument* document = m_output->document();
-    if (document->characterCount() <= kKeptCharacters + kKeptCharacters / 4)
+    const QTextBlock last = document->lastBlock();
+    const bool longLine = last.length() > kLongestShownLine + kLongestShownLine / 4;
+    if (!longLine && document->characterCount() <= kKeptCharacters + kKeptCharacters / 4)
         return;
+    const int keptCharacters = longLine ? kLongestShownLine : kKeptCharacters;
     const int first = m_noticeShown ? 1 : 0;
     const QTextBlock top = document->findBlockByNumber(first);
-    QTextBlock keep = document->findBlock(document->characterCount() - kKeptCharacters);
-    int cut = keep.position();
-    if (keep.blockNumber() <= first)
-        cut = document->characterCount() - kKeptCharacters; // inside one long line
-    const std::uint64_t lines = static_cast<std::uint64_t>(std::max(0, keep.blockNumber() - first));
+    const QTextBlock keep = document->findBlock(document->characterCount() - keptCharacters);
+    const bool inside = longLine || keep.blockNumber() <= first;
+    const int cut = inside ? document->characterCount() - 1 - keptCharacters : keep.position();
+    // Whole lines that go (the first of them counted already when it was a line's remainder), and the line
+    // cut inside unless it is that remainder.
+    const int wholeLines = std::max(0, keep.blockNumber() - first);
+    std::uint64_t counted = static_cast<std::uint64_t>(wholeLines);
+    if (wholeLines > 0 && m_firstLineCounted)
+        --counted;
+    if (inside && !(wholeLines == 0 && m_firstLineCounted))
+        ++counted;
     QTextCursor cursor(document);
     cursor.setPosition(top.position());
     cursor.setPosition(cut, QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
-    m_leftOutLines += std::max<std::uint64_t>(lines, 1); // a line cut inside counts as left out
+    m_firstLineCounted = inside;
+    m_leftOutLines += counted;
     showLeftOut();
     // The bytes behind the shown text go the same way, at a line end.
-    const auto kept = static_cast<std::size_t>(kKeptCharacters);
+    const auto kept = static_cast<std::size_t>(keptCharacters);
     if (m_shownLength > kept) {
-        std::size_t from = m_text.find('\n', m_shownLength - kept);
+        std::size_t from = inside ? std::string::npos : m_text.find('\n', m_shownLength - kept);
         from = from == std::string::npos || from >= m_shownLength ? m_shownLength - kept : from + 1;
         m_text.erase(0, from);
         m_shownLength -= from;
@@ -271,8 +282,14 @@ void CommandOutputDialog::showText()
     // take minutes to arrive.
     if (m_shownLength > m_text.size())
         m_shownLength = 0;
-    const QByteArrayView bytes(m_text.data() + m_shownLength, static_cast<qsizetype>(m_text.size() - m_shownLength));
-    const QString added = QString(m_decoder.decode(bytes)).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    const std::string_view bytes(m_text.data() + m_shownLength, m_text.size() - m_shownLength);
+    QString added = m_decoder.Decode(bytes).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    // Of a line far longer than the window shows, only what can stay is inserted: enough for keepTail to
+    // see the line is cut and count it.
+    const qsizetype lineStart = added.lastIndexOf(u'\n') + 1;
+    const qsizetype longest = kLongestShownLine + kLongestShownLine / 4 + 1;
+    if (added.size() - lineStart > longest)
+        added.remove(lineStart, added.size() - lineStart - longest);
     m_shownLength = m_text.size();
     // The user's caret stays where it was (Copy with nothing selected at the start copies everything).
     const QTextCursor caret = m_output->textCursor();
@@ -292,20 +309,23 @@ void CommandOutputDialog::OnNewText()
     // window has answered its input and painted.
     Taken taken = takePending(kStepBytes);
     if (taken.dropped) {
-        leaveOutShownText(taken.droppedLines);
-        m_skipToLineStart = true;
+        // Dropped pieces take everything shown before them out of the tail. The line the drop ends in is
+        // left out too (unless it is the line left out last time, still unfinished): the tail starts at the
+        // next line when one starts in what was taken, or else with the rest of that line.
+        leaveOutShownText(taken.droppedLines + 1);
+        m_skipToLineStart = std::any_of(taken.pieces.begin(), taken.pieces.end(),
+                                        [](const std::string& piece) { return piece.find('\n') != std::string::npos; });
+        m_firstLineCounted = !m_skipToLineStart;
     }
     std::size_t shownLength = m_text.size();
     for (std::string& piece : taken.pieces) {
         if (m_skipToLineStart) {
-            // After a drop the next piece starts inside a line: the tail starts at the following line.
+            // Up to the end of the line the drop cut, which is counted already.
             const std::size_t end = piece.find('\n');
             if (end == std::string::npos)
                 continue;
             piece.erase(0, end + 1);
             m_skipToLineStart = false;
-            ++m_leftOutLines;
-            showLeftOut();
         }
         if (m_heldCr) {
             piece.insert(0, 1, '\r');
@@ -317,7 +337,10 @@ void CommandOutputDialog::OnNewText()
             m_heldCr = true;
         }
         m_text += toCrLf(piece);
-        if (m_text.size() - shownLength >= static_cast<std::size_t>(kShowStep)) {
+        // A line already longer than the window shows of it is shown once per step: its start goes anyway.
+        const bool longLine = piece.find('\n') == std::string::npos &&
+                              m_output->document()->lastBlock().length() >= kLongestShownLine;
+        if (m_text.size() - shownLength >= static_cast<std::size_t>(kShowStep) && !longLine) {
             showText();
             shownLength = m_text.size();
         }
@@ -344,6 +367,12 @@ void CommandOutputDialog::finish()
         m_text += '\r';
         showText();
     }
+    // A character the output ended inside is shown as what it is, a byte that does not decode.
+    if (m_decoder.Holding()) {
+        QTextCursor end(m_output->document());
+        end.movePosition(QTextCursor::End);
+        end.insertText(m_decoder.Finish());
+    }
     m_done = true;
     m_close->setEnabled(true);
     m_copy->setEnabled(!m_output->document()->isEmpty());
@@ -360,7 +389,7 @@ void CommandOutputDialog::OnCopy()
         m_output->selectAll();
         cursor = m_output->textCursor();
     }
-    QApplication::clipboard()->setText(cursor.selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n')));
+    QApplication::clipboard()->setText(cursor.selectedText().replace(QChar::ParagraphSeparator, u'\n'));
 }
 
 void CommandOutputDialog::OnCancel()

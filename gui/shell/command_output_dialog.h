@@ -5,9 +5,9 @@
 // everything it started are then ended, and the thread stops posting and ends.
 
 #include "gui/layout/dynamic_dialog.h"
+#include "platform/qt/locale_text.h"
 
 #include <QString>
-#include <QStringDecoder>
 #include <QTimer>
 
 #include <cstdint>
@@ -37,6 +37,8 @@ public:
     // A long output keeps a tail of about this many characters in the window, under a line saying how many
     // lines were left out; at most this many bytes wait to be shown; one step of the display takes this many.
     static constexpr int kKeptCharacters = 1 << 20;
+    // Of a line longer than this (output without line ends) the window shows this much of its end.
+    static constexpr int kLongestShownLine = 1 << 12;
     static constexpr std::size_t kPendingLimit = 1u << 20;
     static constexpr std::size_t kStepBytes = 16u << 10;
 
@@ -74,9 +76,11 @@ private:
         std::vector<std::string> pieces;
         bool more = false;
         bool dropped = false;
-        std::uint64_t droppedLines = 0;
+        std::uint64_t droppedLines = 0; // whole lines, and a line the drop cut inside
     };
     Taken takePending(std::size_t budget);
+    // Takes everything shown out of the tail after a drop; droppedLines counts the lines the drop left out,
+    // the one it ends in included.
     void leaveOutShownText(std::uint64_t droppedLines);
     void showLeftOut();
     void keepTail();
@@ -93,12 +97,13 @@ private:
     bool m_done = false;
     bool m_captureEnded = false;   // the command's end arrived; done once the pending text is shown
     bool m_skipToLineStart = false; // pieces were dropped: the tail starts at the next line
+    bool m_firstLineCounted = false; // the first line shown is the end of a line counted as left out
     bool m_noticeShown = false;
     std::uint64_t m_leftOutLines = 0;
     bool m_waitCursor = false;
     int m_showCount = 0;
     std::size_t m_shownLength = 0; // bytes of the text already in the edit
-    QStringDecoder m_decoder;      // holds a character split between two showings
+    platform::StreamDecoder m_decoder; // holds a character split between two showings
     QTimer m_nextStep;
     QPlainTextEdit* m_output;
     QPushButton* m_copy;

@@ -8,7 +8,7 @@ std::atomic<int> g_defaultInterval{1000};
 
 QString countdownText(unsigned seconds)
 {
-    return QString("Closing in %1 %2").arg(seconds).arg(seconds == 1 ? "second" : "seconds");
+    return QStringLiteral("Closing in %1 %2").arg(seconds).arg(seconds == 1 ? QStringLiteral("second") : QStringLiteral("seconds"));
 }
 
 Countdown::Countdown(QObject* parent)

@@ -53,7 +53,7 @@ public:
         painter->fillRect(textArea, back);
         painter->setPen(text);
         const QString label = index.data(Qt::DisplayRole).toString();
-        const qsizetype tab = label.indexOf('\t');
+        const qsizetype tab = label.indexOf(u'\t');
         const QRect inner = textArea.adjusted(4, 0, 0, 0);
         const int flags = Qt::AlignVCenter | Qt::TextSingleLine;
         painter->drawText(inner, flags | Qt::AlignLeft, tab < 0 ? label : label.left(tab));
@@ -70,7 +70,7 @@ public:
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
     {
-        const QString label = index.data(Qt::DisplayRole).toString().replace('\t', "    ");
+        const QString label = index.data(Qt::DisplayRole).toString().replace(u'\t', QStringLiteral("    "));
         const int width = m_list->textOffset(index.row()) + 8 + option.fontMetrics.horizontalAdvance(label);
         return {width, m_list->minimumItemHeight()};
     }

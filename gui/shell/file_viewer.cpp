@@ -6,7 +6,7 @@
 #include "gui/layout/dialog_maps.h"
 #include "platform/core/message_service.h"
 #include "platform/qt/control_id.h"
-#include "platform/qt/latin1.h"
+#include "platform/qt/locale_text.h"
 #include "platform/qt/wait_cursor.h"
 
 #include <QPlainTextEdit>
@@ -58,7 +58,7 @@ bool ShowFileDialog::OnInitDialog()
     }
     m_text = std::move(bytes);
     shell::UseFixedPitchFont(m_edit);
-    setWindowTitle(QStringLiteral("Showing file ") + platform::toFileName(m_path));
+    setWindowTitle(QStringLiteral("Showing file ") + platform::toQString(m_path));
     m_edit->setPlainText(platform::toQString(m_text));
     return true;
 }

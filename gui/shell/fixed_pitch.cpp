@@ -19,7 +19,7 @@ void UseFixedPitchFont(QPlainTextEdit* edit)
 {
     const QFont font = SystemFixedFont(edit->font().pointSizeF());
     edit->setFont(font);
-    edit->setTabStopDistance(8 * QFontMetricsF(font).horizontalAdvance(QLatin1Char(' ')));
+    edit->setTabStopDistance(8 * QFontMetricsF(font).horizontalAdvance(u' '));
 }
 
 } // namespace shell

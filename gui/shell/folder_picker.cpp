@@ -4,7 +4,7 @@
 #include "gui/layout/dialog_maps.h"
 #include "platform/core/message_service.h"
 #include "platform/qt/control_id.h"
-#include "platform/qt/latin1.h"
+#include "platform/qt/locale_text.h"
 
 #include <QDir>
 #include <QFileSystemWatcher>
@@ -99,7 +99,7 @@ std::vector<std::string> subFolders(const std::string& path)
             if (entry->d_type != DT_DIR && entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
                 continue;
             if (isFolder(joinPath(path, name)))
-                found.emplace_back(platform::toFileName(name), name);
+                found.emplace_back(platform::toQString(name), name);
         }
         ::closedir(folder);
     }
@@ -117,9 +117,10 @@ bool hasSubFolders(const std::string& path)
 }
 
 // A path's bytes as an item keeps them.
-QByteArray bytesOf(const std::string& path)
+// The item keeps its path as text that turns back into the same bytes.
+QString bytesOf(const std::string& path)
 {
-    return QByteArray(path.data(), static_cast<qsizetype>(path.size()));
+    return platform::toQString(path);
 }
 
 // A folder item for name (its bytes) below the folder path, not yet placed in the tree. A name that does
@@ -127,7 +128,7 @@ QByteArray bytesOf(const std::string& path)
 QTreeWidgetItem* newFolderItem(const std::string& folder, const std::string& name, const QIcon& icon)
 {
     auto* item = new QTreeWidgetItem;
-    item->setText(0, platform::toFileName(name));
+    item->setText(0, platform::toQString(name));
     item->setIcon(0, icon);
     item->setData(0, kPathRole, bytesOf(joinPath(folder, name)));
     return item;
@@ -189,10 +190,10 @@ FolderTreeCtrl::FolderTreeCtrl(QWidget* parent) : QTreeWidget(parent), m_watcher
             delete item;
             return;
         }
-        emit folderSelected(shell::bytesOf(path));
+        emit folderSelected(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
     });
     connect(m_watcher, &QFileSystemWatcher::directoryChanged, this,
-            [this](const QString& path) { RefreshFolder(platform::fromFileName(path)); });
+            [this](const QString& path) { RefreshFolder(platform::toBytes(path)); });
 }
 
 void FolderTreeCtrl::Initialize(const std::vector<shell::MountedDrive>& drives)
@@ -204,7 +205,7 @@ void FolderTreeCtrl::Initialize(const std::vector<shell::MountedDrive>& drives)
     const QIcon cdIcon = style()->standardIcon(QStyle::SP_DriveCDIcon);
     for (const shell::MountedDrive& drive : drives) {
         auto* item = new QTreeWidgetItem(this);
-        item->setText(0, platform::toFileName(drive.root));
+        item->setText(0, platform::toQString(drive.root));
         item->setData(0, shell::kPathRole, shell::bytesOf(drive.root));
         item->setIcon(0, drive.kind == shell::DriveKind::Network ? netIcon
                          : drive.kind == shell::DriveKind::Cd    ? cdIcon
@@ -215,7 +216,7 @@ void FolderTreeCtrl::Initialize(const std::vector<shell::MountedDrive>& drives)
             new QTreeWidgetItem(item);
         } else {
             fill(item);
-            m_watcher->addPath(platform::toFileName(drive.root));
+            m_watcher->addPath(platform::toQString(drive.root));
         }
     }
 }
@@ -224,8 +225,7 @@ std::string FolderTreeCtrl::PathOf(const QTreeWidgetItem* item) const
 {
     if (!item)
         return {};
-    const QByteArray bytes = item->data(0, shell::kPathRole).toByteArray();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    return platform::toBytes(item->data(0, shell::kPathRole).toString());
 }
 
 void FolderTreeCtrl::markExpandable(QTreeWidgetItem* item)
@@ -262,13 +262,13 @@ void FolderTreeCtrl::onExpanding(QTreeWidgetItem* item)
         item->setExpanded(false);
         return;
     }
-    m_watcher->addPath(platform::toFileName(path));
+    m_watcher->addPath(platform::toQString(path));
 }
 
 void FolderTreeCtrl::onCollapsed(QTreeWidgetItem* item)
 {
     if (item->parent())
-        m_watcher->removePath(platform::toFileName(PathOf(item)));
+        m_watcher->removePath(platform::toQString(PathOf(item)));
     qDeleteAll(item->takeChildren());
     if (shell::hasSubFolders(PathOf(item)))
         new QTreeWidgetItem(item);
@@ -414,7 +414,7 @@ bool CSelectFolderDialog::OnInitDialog()
         const int answer = platform::messageBox("Folder '" + m_folder + "' does not exist.\nCreate?", "",
                                                 platform::MbYesNo | platform::MbIconQuestion);
         if (answer == platform::IdYes) {
-            QDir().mkdir(platform::toFileName(m_folder));
+            QDir().mkdir(platform::toQString(m_folder));
             if (!shell::isFolder(m_folder)) {
                 platform::messageBox("Folder '" + m_folder + "' could not be created. It will be ignored.", "",
                                      platform::MbOk | platform::MbIconInformation);
@@ -435,7 +435,7 @@ bool CSelectFolderDialog::OnInitDialog()
 
 void CSelectFolderDialog::showFolder()
 {
-    m_shownFolder = platform::toFileName(m_folder);
+    m_shownFolder = platform::toQString(m_folder);
     m_edit->setText(m_shownFolder);
 }
 
@@ -444,6 +444,6 @@ void CSelectFolderDialog::OnOK()
     // A folder shown as chosen keeps its own bytes (its name may not decode); a typed one is taken as
     // the file system spells it.
     if (m_edit->text() != m_shownFolder)
-        m_folder = platform::fromFileName(m_edit->text());
+        m_folder = platform::toBytes(m_edit->text());
     CDynamicDialog::OnOK();
 }

@@ -12,10 +12,11 @@
 #include "engine/files/config_file.h"
 #include "engine/names/report_texts.h"
 #include "engine/records/text_field.h"
+#include "engine/util/path.h"
 #include "engine/util/text.h"
 #include "platform/core/message_service.h"
 #include "platform/qt/control_id.h"
-#include "platform/qt/latin1.h"
+#include "platform/qt/locale_text.h"
 #include "platform/qt/shell_execute.h"
 
 #include <QCloseEvent>
@@ -26,6 +27,10 @@
 #include <QTimer>
 
 #include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -174,7 +179,24 @@ void CMainDialog::buildMenus()
     m_recent.Attach(m_fileMenu);
 }
 
-void CMainDialog::Initialize(const QStringList& arguments, const StartOptions& options)
+namespace {
+
+bool configurationReadable()
+{
+    const std::string path = engine::ProgramDirectory() + "/" + engine::ConfigFile::kDefaultFileName;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat info {};
+    char byte = 0;
+    const bool readable = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::read(fd, &byte, 1) >= 0;
+    ::close(fd);
+    return readable;
+}
+
+} // namespace
+
+void CMainDialog::Initialize(const std::vector<std::string>& arguments, const StartOptions& options)
 {
     setWindowTitle(QStringLiteral("OMBAgen"));
     if (options.splashSeconds > 0) {
@@ -188,7 +210,10 @@ void CMainDialog::Initialize(const QStringList& arguments, const StartOptions& o
     // so the boxes come one after the other and the splash's end waits for the last of them.
     m_startingUp = true;
     engine::ConfigFile::ResetConfigRecord(m_config, false);
-    engine::ConfigFile::Read(m_config);
+    // A configuration file that is missing or cannot be read leaves the configuration empty, without a word
+    // at start-up; one that can be read but is damaged says what is wrong with it.
+    if (configurationReadable())
+        engine::ConfigFile::Read(m_config);
     m_tree->setImages(shell::TreeImages());
     ParseCommandLine(arguments);
     std::string path = engine::TrimText(GetCommandLineArg(1), true, true);
@@ -207,12 +232,11 @@ void CMainDialog::Initialize(const QStringList& arguments, const StartOptions& o
     UpdateMenus(0);
 }
 
-void CMainDialog::ParseCommandLine(const QStringList& arguments)
+void CMainDialog::ParseCommandLine(const std::vector<std::string>& arguments)
 {
-    // The arguments come split already (quotes grouping words are the shell's business here).
-    m_arguments.clear();
-    for (const QString& argument : arguments)
-        m_arguments.push_back(platform::fromFileName(argument)); // a path, in the file system's own spelling
+    // The arguments come split already (quotes grouping words are the shell's business here), as the bytes
+    // the system passed: a path names its file whatever its spelling.
+    m_arguments = arguments;
 }
 
 std::string CMainDialog::GetCommandLineArg(int n) const
@@ -294,7 +318,7 @@ void CMainDialog::UpdateMenus(int kind)
         if (QAction* item = action(id)) {
             item->setEnabled(enabled);
             if (label)
-                item->setText(QString::fromLatin1(prefix) + platform::toQString(*label));
+                item->setText(platform::toQString(prefix) + platform::toQString(*label));
         }
     };
     set(shell::CmdEditAdd, m_state.add, &m_state.addWord, "&Add ");

@@ -55,7 +55,7 @@ public:
     ~CMainDialog() override;
 
     // The start-up of the window: configuration, image list, command line, first project, splash.
-    void Initialize(const QStringList& arguments, const StartOptions& options);
+    void Initialize(const std::vector<std::string>& arguments, const StartOptions& options);
 
     // ---- records and parts
     engine::ProjectRecord& GetProject() { return m_project; }
@@ -77,7 +77,7 @@ public:
     static engine::ConfigRecord* GetConfigRecord();
 
     // ---- command line
-    void ParseCommandLine(const QStringList& arguments);
+    void ParseCommandLine(const std::vector<std::string>& arguments);
     std::string GetCommandLineArg(int n) const;
 
     // ---- selection and command state

@@ -14,7 +14,7 @@
 #include "engine/project/application_file.h"
 #include "engine/records/text_field.h"
 #include "platform/core/message_service.h"
-#include "platform/qt/latin1.h"
+#include "platform/qt/locale_text.h"
 #include "platform/qt/wait_cursor.h"
 
 #include <QKeyEvent>

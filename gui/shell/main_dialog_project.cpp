@@ -19,7 +19,7 @@
 #include "engine/util/path.h"
 #include "engine/util/text.h"
 #include "platform/core/message_service.h"
-#include "platform/qt/latin1.h"
+#include "platform/qt/locale_text.h"
 #include "platform/qt/wait_cursor.h"
 
 namespace {
@@ -227,7 +227,7 @@ void CMainDialog::OnFileOpenProject()
     m_recent.Add(full);
     applyMpChecksAfterOpen(true);
     PostProjectChanged();
-    setWindowTitle(QStringLiteral("OMBAgen - ") + platform::toFileName(full));
+    setWindowTitle(QStringLiteral("OMBAgen - ") + platform::toQString(full));
     UpdateMenus(0);
 }
 
@@ -258,7 +258,7 @@ bool CMainDialog::OpenProjectFile(const std::string& path, bool ask)
     m_recent.Add(engine::textString(m_project.path));
     applyMpChecksAfterOpen(ask);
     PostProjectChanged();
-    setWindowTitle(QStringLiteral("OMBAgen - ") + platform::toFileName(engine::textString(m_project.path)));
+    setWindowTitle(QStringLiteral("OMBAgen - ") + platform::toQString(engine::textString(m_project.path)));
     UpdateMenus(0);
     return true;
 }
@@ -286,7 +286,7 @@ void CMainDialog::OnFileSaveProjectAs()
             return m_manager->SaveProjectFileAs(m_project, m_config, &chosen) == 1;
         }) == engine::SaveEnd::Saved) {
         m_recent.Add(engine::textString(m_project.path));
-        setWindowTitle(QStringLiteral("OMBAgen - ") + platform::toFileName(engine::textString(m_project.path)));
+        setWindowTitle(QStringLiteral("OMBAgen - ") + platform::toQString(engine::textString(m_project.path)));
     }
     refreshLabels();
 }

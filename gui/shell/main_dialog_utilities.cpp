@@ -5,7 +5,7 @@
 
 #include "shell_dialogs.h"
 
-#include "platform/qt/latin1.h"
+#include "platform/qt/locale_text.h"
 #include "platform/qt/wait_cursor.h"
 
 #include <QMenu>
@@ -43,7 +43,7 @@ void CMainDialog::RunUtilityScript(int index, const std::string& command)
 {
     std::string label;
     if (m_utilitiesMenu && index < m_utilitiesMenu->actions().size())
-        label = platform::toStdString(m_utilitiesMenu->actions().at(index)->text().remove(QLatin1Char('&')));
+        label = platform::toBytes(m_utilitiesMenu->actions().at(index)->text().remove(u'&'));
     const engine::TreeNode node = currentNode();
     const shell::EnvironmentList variables = shell::UtilityVariables(m_project, node.cpu, node.application);
     const shell::EnvironmentLookup lookup = [&variables](const std::string& name) {

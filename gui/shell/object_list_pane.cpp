@@ -1,7 +1,7 @@
 #include "object_list_pane.h"
 
 #include "platform/qt/control_id.h"
-#include "platform/qt/latin1.h"
+#include "platform/qt/locale_text.h"
 
 #include <QFontMetrics>
 #include <QHeaderView>

@@ -7,7 +7,7 @@
 #include "engine/names/project_walk.h"
 #include "engine/ops/project_manager.h"
 #include "engine/records/text_field.h"
-#include "platform/qt/latin1.h"
+#include "platform/qt/locale_text.h"
 
 #include <vector>
 

@@ -1,7 +1,7 @@
 #include "qt_file_chooser.h"
 
 #include "platform/qt/file_dialog.h"
-#include "platform/qt/latin1.h"
+#include "platform/qt/locale_text.h"
 #include "platform/qt/wait_cursor.h"
 
 #include "platform/core/message_service.h"
@@ -15,8 +15,8 @@ std::string QtFileChooser::Choose(bool open, int kind, const std::string& title)
     const engine::FileKindFilter filter = engine::FileKindFilterOf(kind);
     platform::ScopedArrowCursor arrow; // never a busy cursor over the question
     platform::FileDialog dialog(m_parent, platform::toQString(title));
-    platform::setUpFileDialog(dialog, open, QString::fromLatin1(filter.name), QString::fromLatin1(filter.pattern),
-                              QString::fromLatin1(filter.defaultExtension ? filter.defaultExtension : ""));
+    platform::setUpFileDialog(dialog, open, platform::toQString(filter.name), platform::toQString(filter.pattern),
+                              platform::toQString(filter.defaultExtension ? filter.defaultExtension : ""));
     // The question whether to replace a file is asked in a box of the program's own, whose caption reads
     // whole; the dialog's own box would cut a long caption.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
@@ -26,7 +26,7 @@ std::string QtFileChooser::Choose(bool open, int kind, const std::string& title)
         const QString path = platform::runFileDialog(dialog);
         if (path.isEmpty())
             return {};
-        const std::string chosen = platform::fromFileName(path);
+        const std::string chosen = platform::toBytes(path);
         const std::string refusal = open ? std::string() : RefusedSaveTarget(chosen);
         if (!refusal.empty()) {
             platform::messageBox(refusal, title, platform::MbOk | platform::MbIconWarning);

@@ -1,7 +1,7 @@
 #include "recent_project_list.h"
 
 #include "platform/core/profile_store.h"
-#include "platform/qt/latin1.h"
+#include "platform/qt/locale_text.h"
 
 #include <QAction>
 #include <QMenu>
@@ -15,6 +15,18 @@ std::string keyOf(int index)
     return "File" + std::to_string(index + 1);
 }
 
+// The characters a path shows as (what does not decode shows one character a byte).
+std::size_t shownLength(const std::string& text)
+{
+    const QString shown = platform::toQString(text);
+    std::size_t pairs = 0;
+    for (qsizetype i = 1; i < shown.size(); ++i) {
+        if (shown.at(i - 1).isHighSurrogate() && shown.at(i).isLowSurrogate())
+            ++pairs;
+    }
+    return static_cast<std::size_t>(shown.size()) - pairs;
+}
+
 } // namespace
 
 std::string shortenPath(const std::string& path, std::size_t limit, char separator)
@@ -22,9 +34,9 @@ std::string shortenPath(const std::string& path, std::size_t limit, char separat
     const std::size_t cut = separator == '\\' ? path.find_last_of("\\:") : path.rfind(separator);
     const std::size_t nameStart = cut == std::string::npos ? 0 : cut + 1;
     const std::string name = path.substr(nameStart);
-    if (path.size() <= limit)
+    if (shownLength(path) <= limit)
         return path;
-    if (limit < name.size())
+    if (limit < shownLength(name))
         return name;
 
     std::size_t volumeEnd = 0;
@@ -45,11 +57,11 @@ std::string shortenPath(const std::string& path, std::size_t limit, char separat
             volumeEnd = first;
     }
     const std::string volume = path.substr(0, std::min(volumeEnd, nameStart));
-    if (limit < volume.size() + 5 + name.size())
+    if (limit < shownLength(volume) + 5 + shownLength(name))
         return name;
 
     std::string rest = path.substr(volume.size());
-    while (volume.size() + 4 + rest.size() > limit) {
+    while (shownLength(volume) + 4 + shownLength(rest) > limit) {
         const std::size_t next = rest.find(separator, 1);
         if (next == std::string::npos)
             break;
@@ -146,9 +158,9 @@ std::string RecentProjectList::GetEntry(int commandId) const
 
 QString RecentProjectList::menuText(int index, const std::string& path)
 {
-    QString shortened = platform::toFileName(shortenPath(path, kMenuPathLimit, '/'));
-    shortened.replace('&', "&&");
-    return QString("&%1  %2").arg(index + 1).arg(shortened);
+    QString shortened = platform::toQString(shortenPath(path, kMenuPathLimit, '/'));
+    shortened.replace(u'&', QStringLiteral("&&"));
+    return QStringLiteral("&%1  %2").arg(index + 1).arg(shortened);
 }
 
 void RecentProjectList::RebuildMenu()

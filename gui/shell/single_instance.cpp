@@ -1,5 +1,7 @@
 #include "single_instance.h"
 
+#include "platform/qt/locale_text.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QGuiApplication>
@@ -9,6 +11,8 @@
 #include <QStandardPaths>
 
 #include <cstdio>
+#include <string>
+#include <string_view>
 
 #include <unistd.h>
 
@@ -25,8 +29,10 @@ QByteArray ownAnswer()
     QByteArray display = qgetenv("WAYLAND_DISPLAY");
     if (display.isEmpty())
         display = qgetenv("DISPLAY");
-    if (display.isEmpty())
-        display = QGuiApplication::platformName().toUtf8();
+    if (display.isEmpty()) {
+        const std::string name = platform::toBytes(QGuiApplication::platformName());
+        display = QByteArray(name.data(), static_cast<qsizetype>(name.size()));
+    }
     return "process " + QByteArray::number(static_cast<qint64>(::getpid())) + " on display " + display.left(200) +
            "\n";
 }
@@ -54,7 +60,7 @@ QString SingleInstanceGuard::DefaultName()
 
 SingleInstanceGuard::Outcome SingleInstanceGuard::Start()
 {
-    m_lock = std::make_unique<QLockFile>(m_folder + QLatin1Char('/') + m_name + QStringLiteral(".lock"));
+    m_lock = std::make_unique<QLockFile>(m_folder + u'/' + m_name + QStringLiteral(".lock"));
     m_lock->setStaleLockTime(0); // a lock whose owner died is taken over
     if (!m_lock->tryLock(0)) {
         if (m_lock->error() != QLockFile::LockFailedError) {
@@ -71,7 +77,11 @@ SingleInstanceGuard::Outcome SingleInstanceGuard::Start()
                    socket.state() == QLocalSocket::ConnectedState)
                 socket.waitForReadyRead(static_cast<int>(deadline.remainingTime()));
             if (socket.canReadLine())
-                m_running = QString::fromUtf8(socket.readLine(kMaxAnswer)).trimmed();
+            {
+                const QByteArray line = socket.readLine(kMaxAnswer);
+                m_running = platform::toQString(std::string_view(line.constData(), static_cast<std::size_t>(line.size())))
+                                .trimmed();
+            }
             socket.disconnectFromServer();
         }
         if (!m_running.isEmpty())

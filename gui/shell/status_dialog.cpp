@@ -1,7 +1,7 @@
 #include "status_dialog.h"
 
 #include "platform/qt/control_id.h"
-#include "platform/qt/latin1.h"
+#include "platform/qt/locale_text.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>

@@ -4,7 +4,7 @@
 
 #include "engine/util/print_text.h"
 #include "platform/core/message_service.h"
-#include "platform/qt/latin1.h"
+#include "platform/qt/locale_text.h"
 #include "platform/qt/wait_cursor.h"
 
 #include <QFontMetrics>
@@ -32,8 +32,8 @@ QString ExpandTabs(const QString& line)
     QString result;
     result.reserve(line.size());
     for (QChar c : line) {
-        if (c == QLatin1Char('\t'))
-            result.append(QString(kTabWidth - result.size() % kTabWidth, QLatin1Char(' ')));
+        if (c == u'\t')
+            result.append(QString(kTabWidth - result.size() % kTabWidth, u' '));
         else
             result.append(c);
     }
@@ -64,8 +64,8 @@ bool PrintTextOn(QPrinter& printer, const std::string& text)
     const int lineHeight = metrics.lineSpacing();
     const int perPage = LinesPerPage(page.height(), lineHeight);
     const QStringList lines =
-        platform::toQString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).split(QLatin1Char('\n'));
-    const int columns = std::max(1, page.width() / std::max(1, metrics.horizontalAdvance(QLatin1Char(' '))));
+        platform::toQString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).split(u'\n');
+    const int columns = std::max(1, page.width() / std::max(1, metrics.horizontalAdvance(u' ')));
     int onPage = 0;
     for (const QString& line : lines) {
         for (const QString& piece : WrapLine(ExpandTabs(line), columns)) {

@@ -6,7 +6,7 @@
 #include "gui/layout/dialog_units.h"
 #include "platform/core/message_service.h"
 #include "platform/qt/control_id.h"
-#include "platform/qt/latin1.h"
+#include "platform/qt/locale_text.h"
 #include "platform/qt/typing_filter.h"
 #include "platform/qt/wait_cursor.h"
 
@@ -128,18 +128,15 @@ char UtilityParamsDialog::typeOf(int row) const
     return type.empty() ? 's' : type[0];
 }
 
-QString UtilityParamsDialog::valueText(int row, const std::string& value) const
+QString UtilityParamsDialog::valueText(int, const std::string& value) const
 {
-    const char type = typeOf(row);
-    return type == 'f' || type == 'd' ? platform::toFileName(value) : platform::toQString(value);
+    return platform::toQString(value);
 }
 
 std::string UtilityParamsDialog::valueOf(int row) const
 {
-    // A file or folder is named as the file system spells it; other values are text.
-    const char type = typeOf(row);
-    const QString text = m_edits[row]->text();
-    return type == 'f' || type == 'd' ? platform::fromFileName(text) : platform::toStdString(text);
+    // Files, folders and text alike are the bytes they stand for, whether they decode or not.
+    return platform::toBytes(m_edits[row]->text());
 }
 
 bool UtilityParamsDialog::OnInitDialog()
@@ -187,9 +184,9 @@ void UtilityParamsDialog::OnBrowse(int row)
         return;
     const shell::UtilityRequest& request = m_requests[static_cast<std::size_t>(row)];
     if (typeOf(row) == 'd') {
-        CSelectFolderDialog picker(this, platform::fromFileName(m_edits[row]->text()), request.prompt);
+        CSelectFolderDialog picker(this, platform::toBytes(m_edits[row]->text()), request.prompt);
         if (picker.exec() == IdOk)
-            m_edits[row]->setText(platform::toFileName(picker.GetFolder()));
+            m_edits[row]->setText(platform::toQString(picker.GetFolder()));
     } else if (typeOf(row) == 'f') {
         platform::ScopedArrowCursor arrow;
         const QString path = QFileDialog::getOpenFileName(

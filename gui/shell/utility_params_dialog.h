@@ -50,7 +50,7 @@ protected:
 
 private:
     char typeOf(int row) const;
-    // A row's value as its edit shows it, and back: files and folders by the file-name conversion.
+    // A row's value as its edit shows it, and back, as the same bytes.
     QString valueText(int row, const std::string& value) const;
     std::string valueOf(int row) const;
 

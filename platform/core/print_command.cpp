@@ -1,10 +1,13 @@
 #include "print_command.h"
 
+#include "process_group.h"
+
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <csignal>
 #include <cstdlib>
-#include <thread>
+#include <memory>
 #include <vector>
 
 #include <fcntl.h>
@@ -77,33 +80,39 @@ PrintResult printFile(const std::string& path, int waitMilliseconds)
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t child = 0;
     // What the program wrote so far goes out before anything the command writes to the shared error stream.
     std::fflush(nullptr);
-    result.startError = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    // The command runs in a group of its own, registered while it runs, so that it ends with the program.
+    const auto stop = std::make_shared<GroupStop>();
+    RunningGroup running(stop);
+    const pid_t child = SpawnInOwnGroup(argv[0], &actions, argv.data(), environ, &result.startError, true);
     posix_spawn_file_actions_destroy(&actions);
-    if (result.startError != 0)
+    if (child < 0) {
+        if (result.startError == 0)
+            result.startError = ECHILD;
         return result;
-
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point start = Clock::now();
-    const Clock::time_point deadline = start + std::chrono::milliseconds(waitMilliseconds);
+    }
+    running.setLeader(child);
+    if (!WaitForLeader(child, *stop, std::chrono::milliseconds(waitMilliseconds))) {
+        // Either the program ends or the command outlived its wait: the command and all it started end.
+        const bool programEnds = stop->Requested();
+        EndGroup(child);
+        if (programEnds) {
+            result.signal = SIGTERM;
+        } else {
+            result.stillRunning = true;
+            result.waitedMilliseconds = waitMilliseconds;
+        }
+        return result;
+    }
+    // What the command left behind (and the group's watcher) ends with it, before the leader is reaped.
+    killpg(child, SIGKILL);
     int status = 0;
-    for (;;) {
-        const pid_t ended = waitpid(child, &status, WNOHANG);
-        if (ended == child)
-            break;
-        if (ended < 0 && errno != EINTR) {
+    while (waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR) {
             result.startError = errno;
             return result;
         }
-        if (Clock::now() >= deadline) {
-            // Left to finish on its own; the run goes on.
-            result.stillRunning = true;
-            result.waitedMilliseconds = waitMilliseconds;
-            return result;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     if (WIFEXITED(status))
         result.exitStatus = WEXITSTATUS(status);

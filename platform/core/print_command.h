@@ -3,8 +3,8 @@
 // OMBAGEN_PRINT_COMMAND names another, split into words by the shell's quoting rules, so that
 // "lp -d 'Office Printer'" names one printer; no command is substituted) with the file as its last
 // argument, without a shell. The command reads nothing (its input is /dev/null) and its output is
-// discarded. The run waits for it a bounded time only: a command still running then is left to finish
-// on its own and reported as such.
+// discarded. The run waits for it a bounded time only: a command still running then is ended with all
+// it started, and reported as such.
 
 #include <string>
 

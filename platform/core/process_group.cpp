@@ -76,6 +76,64 @@ void endAllGroupsAtExit()
     EndAllGroups();
 }
 
+// The signals that end the program and that it can catch: each ends the groups first.
+constexpr int kEndingSignals[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL};
+
+// The read end of a pipe whose write end only this process holds (it is closed on exec): it reads the end
+// of the file as soon as the process is gone, however it ended, SIGKILL included.
+int programLifeline()
+{
+    static const int readEnd = [] {
+        int fds[2];
+        if (pipe2(fds, O_CLOEXEC) != 0)
+            return -1;
+        return fds[0]; // the write end stays open for the life of the process
+    }();
+    return readEnd;
+}
+
+// A watcher in the command's group that reads the program's lifeline and, when the program is gone, ends
+// the group as EndGroup would: the polite signal (which the watcher itself ignores), the grace, the forced
+// one. Ended with the group otherwise.
+void watchForTheProgramsEnd(pid_t leader)
+{
+    const int lifeline = programLifeline();
+    if (lifeline < 0 || leader <= 0)
+        return;
+    posix_spawn_file_actions_t actions;
+    if (posix_spawn_file_actions_init(&actions) != 0)
+        return;
+    posix_spawn_file_actions_adddup2(&actions, lifeline, STDIN_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawnattr_t attributes;
+    if (posix_spawnattr_init(&attributes) != 0) {
+        posix_spawn_file_actions_destroy(&actions);
+        return;
+    }
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    posix_spawnattr_setpgroup(&attributes, leader);
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    sigset_t ending;
+    sigemptyset(&ending);
+    for (const int signal : kEndingSignals)
+        sigaddset(&ending, signal);
+    posix_spawnattr_setsigdefault(&attributes, &ending);
+    char shellPath[] = "/bin/sh";
+    char flag[] = "-c";
+    char script[] = "trap '' TERM INT HUP QUIT; while read -r _; do :; done; "
+                    "kill -TERM 0; sleep 0.3; kill -KILL 0";
+    char* argv[] = {shellPath, flag, script, nullptr};
+    char path[] = "PATH=/usr/bin:/bin";
+    char* const environment[] = {path, nullptr};
+    pid_t watcher = -1;
+    posix_spawn(&watcher, shellPath, &actions, &attributes, argv, environment);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+}
+
 // True when the leader has ended (it stays a zombie until reaped).
 bool leaderEnded(pid_t leader)
 {
@@ -151,26 +209,38 @@ RunningGroup::~RunningGroup()
 }
 
 pid_t SpawnInOwnGroup(const char* path, const posix_spawn_file_actions_t* actions, char* const argv[],
-                      char* const environment[])
+                      char* const environment[], int* error, bool searchPath)
 {
     posix_spawnattr_t attributes;
-    if (posix_spawnattr_init(&attributes) != 0)
-        return -1;
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-    posix_spawnattr_setpgroup(&attributes, 0);
+    int result = posix_spawnattr_init(&attributes);
     pid_t pid = -1;
-    const int result = posix_spawn(&pid, path, actions, &attributes, argv, environment);
-    posix_spawnattr_destroy(&attributes);
-    return result == 0 ? pid : -1;
+    if (result == 0) {
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+        posix_spawnattr_setpgroup(&attributes, 0);
+        result = searchPath ? posix_spawnp(&pid, path, actions, &attributes, argv, environment)
+                            : posix_spawn(&pid, path, actions, &attributes, argv, environment);
+        posix_spawnattr_destroy(&attributes);
+    }
+    if (error)
+        *error = result;
+    if (result != 0)
+        return -1;
+    // The leader is not reaped before its group ends, so the group's id stays its own for the watcher.
+    watchForTheProgramsEnd(pid);
+    return pid;
 }
 
-bool WaitForLeader(pid_t leader, const GroupStop& stop)
+bool WaitForLeader(pid_t leader, const GroupStop& stop, std::chrono::milliseconds limit)
 {
     if (leader <= 0)
         return true;
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
     for (;;) {
         if (leaderEnded(leader))
             return true;
+        if (limit != std::chrono::milliseconds::max() && Clock::now() - start >= limit)
+            return false;
         if (stop.Descriptor() >= 0) {
             pollfd entry{stop.Descriptor(), POLLIN, 0};
             if (poll(&entry, 1, static_cast<int>(kPollStep.count())) > 0)
@@ -246,7 +316,7 @@ void EndGroupsWithTheProgram()
     static std::once_flag installed;
     std::call_once(installed, [] {
         std::atexit(endAllGroupsAtExit);
-        for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        for (const int signal : kEndingSignals) {
             struct sigaction action {};
             action.sa_handler = endGroupsOnSignal;
             sigemptyset(&action.sa_mask);

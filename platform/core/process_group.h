@@ -50,12 +50,16 @@ private:
     int m_slot = -1;
 };
 
-// posix_spawn with the child as the leader of a new process group. Returns the child's id, or -1.
+// posix_spawn (posix_spawnp with searchPath) with the child as the leader of a new process group. Returns
+// the child's id, or -1 with the spawn's error in *error. The group also ends when the program is gone
+// without ending it (killed, or a crash its handlers could not see): a watcher in the group waits for that.
 pid_t SpawnInOwnGroup(const char* path, const posix_spawn_file_actions_t* actions, char* const argv[],
-                      char* const environment[]);
+                      char* const environment[], int* error = nullptr, bool searchPath = false);
 
-// Waits until the leader ends or the stop is requested; true when the leader ended. The leader is not reaped.
-bool WaitForLeader(pid_t leader, const GroupStop& stop);
+// Waits until the leader ends, the stop is requested or the limit (when one is given) has passed; true when
+// the leader ended. The leader is not reaped.
+bool WaitForLeader(pid_t leader, const GroupStop& stop,
+                   std::chrono::milliseconds limit = std::chrono::milliseconds::max());
 
 // Waits until the stop is requested.
 void WaitForStop(const GroupStop& stop);
@@ -74,8 +78,9 @@ void EndAllGroups(std::chrono::milliseconds limit = kGroupGrace * 4);
 std::size_t RunningGroupCount();
 
 // Makes every way the program ends end the groups still running: a normal exit (also one the windowing
-// system forces) runs EndAllGroups, and SIGTERM, SIGINT or SIGHUP signal every group (polite, then forced
-// after the grace) before the program ends as the signal would have ended it.
+// system forces) runs EndAllGroups, and every ending signal the program can catch (TERM, INT, HUP, QUIT,
+// ABRT, SEGV, BUS, FPE, ILL) signals every group (polite, then forced after the grace) before the program
+// ends as the signal would have ended it. SIGKILL is met by each group's watcher.
 void EndGroupsWithTheProgram();
 
 } // namespace platform

@@ -1,8 +1,12 @@
 #include "caption_fit.h"
 
+#include <QCoreApplication>
+#include <QDialog>
+#include <QEvent>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QMessageBox>
+#include <QPointer>
 #include <QScreen>
 #include <QSpacerItem>
 #include <QWidget>
@@ -25,17 +29,35 @@ int screenWidth(const QWidget* window)
     return screen ? screen->availableGeometry().width() : 1 << 16;
 }
 
+// A message box whose caption is fitted already (a spacer holds its width).
+const char* const kFittedProperty = "captionFitted";
+
+// Fits each dialog that Qt or a caller shows without the program's dialog base.
+class CaptionFitter : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // Before the window's own show handling: a message box fixes its size to its layout there.
+        if (event->type() == QEvent::Show) {
+            if (auto* box = qobject_cast<QMessageBox*>(watched)) {
+                if (!box->property(kFittedProperty).toBool())
+                    FitCaption(*box);
+            } else if (auto* dialog = qobject_cast<QDialog*>(watched); dialog && dialog->isWindow()) {
+                FitCaption(dialog);
+            }
+        }
+        return false;
+    }
+};
+
 } // namespace
 
 int CaptionWidth(const QString& caption, const QFont& windowFont)
 {
     if (caption.isEmpty())
         return 0;
-    QFont title = windowFont;
-    title.setBold(true);
-    if (title.pointSizeF() > 0 && title.pointSizeF() < kTitlePointSize)
-        title.setPointSizeF(kTitlePointSize);
-    const QFontMetrics metrics(title);
+    const QFontMetrics metrics(TitleFont(windowFont, DesktopTitleFont()));
     return metrics.horizontalAdvance(caption) + 2 * kSideButtons * (metrics.height() + kButtonPadding) + kBarPadding;
 }
 
@@ -70,6 +92,20 @@ void FitCaption(QMessageBox& box)
         return;
     grid->addItem(new QSpacerItem(needed, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
                   grid->columnCount());
+    box.setProperty(kFittedProperty, true);
+}
+
+} // namespace platform
+
+namespace platform {
+
+void FitCaptionsOfEveryDialog()
+{
+    static QPointer<CaptionFitter> fitter;
+    if (fitter || !QCoreApplication::instance())
+        return;
+    fitter = new CaptionFitter(QCoreApplication::instance());
+    QCoreApplication::instance()->installEventFilter(fitter);
 }
 
 } // namespace platform

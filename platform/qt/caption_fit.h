@@ -1,20 +1,19 @@
 #pragma once
 // Windows wide enough for their caption as the window manager draws it. The window manager draws the
-// caption in a title font of its own, beside the window's icon and its buttons, and cuts what does not fit;
-// the program cannot ask which font that is, so it measures in a bold font of at least the size desktops
-// use for titles (and never smaller than the window's own font). The caption stands centred in the whole
-// bar, so room for three buttons (each about as wide as the bar is high) is kept on both sides.
+// caption in a title font of its own (title_font.h: its setting where the system says it, else an assumed
+// bold font), beside the window's icon and its buttons, and cuts what does not fit. The caption stands
+// centred in the whole bar, so room for three buttons (each about as wide as the bar is high) is kept on
+// both sides. Qt's own boxes (a file dialog's question) are fitted as they are shown.
 
 #include <QFont>
 #include <QString>
+
+#include "title_font.h"
 
 class QMessageBox;
 class QWidget;
 
 namespace platform {
-
-// The smallest point size assumed for a title font.
-constexpr qreal kTitlePointSize = 10.0;
 
 // The width a window needs for its caption to be drawn whole.
 int CaptionWidth(const QString& caption, const QFont& windowFont);
@@ -23,5 +22,8 @@ int CaptionWidth(const QString& caption, const QFont& windowFont);
 void FitCaption(QWidget* window);
 // The same for a message box, which sizes itself to its contents when shown.
 void FitCaption(QMessageBox& box);
+
+// Fits the caption of every message box and dialog of the application as it is shown, Qt's own included.
+void FitCaptionsOfEveryDialog();
 
 } // namespace platform

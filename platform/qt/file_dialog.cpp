@@ -15,19 +15,19 @@ constexpr int kMaxPatternRounds = 100;
 void setUpFileDialog(QFileDialog& dialog, bool open, const QString& filterName, const QString& pattern,
                      const QString& defaultExtension)
 {
-    const QString shownPattern = QString(pattern).replace(QLatin1Char(';'), QLatin1Char(' '));
+    const QString shownPattern = QString(pattern).replace(u';', u' ');
     dialog.setNameFilter(filterName + QStringLiteral(" (") + shownPattern + QStringLiteral(")"));
     dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     if (!defaultExtension.isEmpty())
-        dialog.setDefaultSuffix(QString(defaultExtension).remove(QLatin1Char('.')));
+        dialog.setDefaultSuffix(QString(defaultExtension).remove(u'.'));
     dialog.selectFile(shownPattern);
 }
 
 bool isNamePattern(const QString& path)
 {
     const QString name = QFileInfo(path).fileName();
-    return name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?'));
+    return name.contains(u'*') || name.contains(u'?');
 }
 
 void filterByTypedPattern(QFileDialog& dialog, const QString& path)

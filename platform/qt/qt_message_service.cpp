@@ -1,11 +1,10 @@
 #include "qt_message_service.h"
 
 #include "caption_fit.h"
-#include "latin1.h"
+#include "locale_text.h"
 #include "wait_cursor.h"
 
 #include <QApplication>
-#include <QStringDecoder>
 #include <QThread>
 #include <QWindow>
 
@@ -67,14 +66,6 @@ QMessageBox::StandardButton QtMessageService::defaultButton(unsigned style)
 
 QString QtMessageService::messageText(const std::string& text)
 {
-    // The program's own texts are Latin-1; a file name in a text has the file system's spelling. A text
-    // that reads whole in the file-name encoding (and is not plain ASCII) is taken as such, so "Документы"
-    // in a path reads as written; anything else stays Latin-1, byte for byte.
-    QStringDecoder decoder(QStringDecoder::System, QStringDecoder::Flag::Stateless);
-    const QString decoded = decoder.decode(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
-    const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (!ascii && !decoder.hasError() && !decoded.contains(QChar::ReplacementCharacter))
-        return toFileName(text);
     return toQString(text);
 }
 

@@ -23,7 +23,7 @@ public:
     static QMessageBox::StandardButton defaultButton(unsigned style);
     static QMessageBox::StandardButton toStandardButton(int answer);
     static int toAnswer(QMessageBox::StandardButton button);
-    // A box's text as shown: Latin-1, unless it reads whole as a file name (a path in a message).
+    // A box's text as shown: the one conversion of the engine's bytes.
     static QString messageText(const std::string& text);
 
     // The window the next box is parented to (exposed for tests).

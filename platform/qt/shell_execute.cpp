@@ -1,6 +1,6 @@
 #include "shell_execute.h"
 
-#include "latin1.h"
+#include "locale_text.h"
 
 #include "platform/core/program_path.h"
 
@@ -42,11 +42,11 @@ QUrl shellTarget(const std::string& target)
         return QUrl();
     // Two letters at least before the colon, so nothing that names a file is taken for an address.
     static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
-    if (text.startsWith(QLatin1Char('/')))
-        return QUrl::fromLocalFile(toFileName(target));
+    if (text.startsWith(u'/'))
+        return QUrl::fromLocalFile(toQString(target));
     if (scheme.match(text).hasMatch())
         return QUrl(text);
-    return QUrl::fromLocalFile(toFileName(programDirectory() + "/" + target));
+    return QUrl::fromLocalFile(toQString(programDirectory() + "/" + target));
 }
 
 int shellExecute(const std::string& verb, const std::string& target)

@@ -1,5 +1,7 @@
 #include "typing_filter.h"
 
+#include "locale_text.h"
+
 #include <QLineEdit>
 
 namespace platform {
@@ -10,7 +12,7 @@ qsizetype nonDigitsOf(const QString& text)
 {
     qsizetype count = 0;
     for (QChar c : text) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+        if (c < u'0' || c > u'9')
             ++count;
     }
     return count;
@@ -32,7 +34,8 @@ TypingFilter::TypingFilter(QLineEdit* edit, int limit, bool digitsOnly)
 QValidator::State TypingFilter::validate(QString& input, int&) const
 {
     // Only growth is refused, so a longer or mixed text set from code can still be shortened and mended.
-    if (m_limit > 0 && input.size() > m_limit && input.size() > m_length)
+    // The limit counts the bytes the text is kept as.
+    if (m_limit > 0 && input.size() > m_length && static_cast<qsizetype>(toBytes(input).size()) > m_limit)
         return Invalid;
     if (m_digitsOnly && nonDigitsOf(input) > m_nonDigits)
         return Invalid;

@@ -1,7 +1,8 @@
 #pragma once
-// What a single-line edit lets the user type: a length limit and, when asked, digits only. Both apply to
-// typing and pasting; a text set from code is kept whole, so the checks at OK can report and correct it
-// (a Qt length limit or pattern validator would cut or lock such a text instead).
+// What a single-line edit lets the user type: a length limit (in the bytes the text is kept as) and, when
+// asked, digits only. Both apply to typing and pasting; a text set from code is kept whole, so the checks
+// at OK can report and correct it (a Qt length limit or pattern validator would cut or lock such a text
+// instead).
 
 #include <QValidator>
 

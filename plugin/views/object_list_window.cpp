@@ -7,7 +7,7 @@
 #include "plugin/kernel/read_budget.h"
 #include "plugin/kernel/trace.h"
 #include "platform/qt/control_id.h"
-#include "platform/qt/latin1.h"
+#include "platform/qt/locale_text.h"
 #include "platform/qt/wait_cursor.h"
 
 #include <QCursor>

@@ -1,6 +1,6 @@
 #include "plugin/views/report_list.h"
 
-#include "platform/qt/latin1.h"
+#include "platform/qt/locale_text.h"
 
 #include <QFontDatabase>
 #include <QHeaderView>
@@ -85,13 +85,13 @@ void ReportList::useFixedFont()
 std::string ReportList::cellText(int row, int column) const
 {
     const QTreeWidgetItem* item = topLevelItem(row);
-    return item != nullptr && column >= 0 && column < columnCount() ? platform::toStdString(item->text(column))
+    return item != nullptr && column >= 0 && column < columnCount() ? platform::toBytes(item->text(column))
                                                                     : std::string();
 }
 
 std::string ReportList::headerText(int column) const
 {
-    return column >= 0 && column < columnCount() ? platform::toStdString(headerItem()->text(column)) : std::string();
+    return column >= 0 && column < columnCount() ? platform::toBytes(headerItem()->text(column)) : std::string();
 }
 
 uint32_t ReportList::rowData(int row) const

@@ -7,7 +7,7 @@
 #include "plugin/kernel/text_utils.h"
 #include "platform/core/message_service.h"
 #include "platform/qt/control_id.h"
-#include "platform/qt/latin1.h"
+#include "platform/qt/locale_text.h"
 
 #include <boost/format.hpp>
 
@@ -30,7 +30,7 @@ public:
     void accept() override
     {
         const QStringList files = selectedFiles();
-        const std::string path = files.isEmpty() ? std::string() : platform::fromFileName(files.front());
+        const std::string path = files.isEmpty() ? std::string() : platform::toBytes(files.front());
         if (!kernel::FindFileExists(path)) {
             platform::messageBox((boost::format("File %s does not exist") % path).str(), "Error opening Z5data file",
                                  platform::MbOk);
@@ -45,26 +45,26 @@ public:
     std::optional<std::string> chooseDataFile(QWidget* parent, const std::string& folder, const std::string& defaultName,
                                               const std::string& extension) override
     {
-        DataFileDialog dialog(parent, QStringLiteral("Select S-Record File"), platform::toFileName(folder),
+        DataFileDialog dialog(parent, QStringLiteral("Select S-Record File"), platform::toQString(folder),
                               platform::toQString("S-Record Files (*." + extension + ");;All Files (*)"));
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setDefaultSuffix(platform::toQString(extension));
-        dialog.selectFile(platform::toFileName(defaultName));
+        dialog.selectFile(platform::toQString(defaultName));
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return std::nullopt;
-        return platform::fromFileName(dialog.selectedFiles().front());
+        return platform::toBytes(dialog.selectedFiles().front());
     }
 
     std::optional<std::string> chooseLogFile(QWidget* parent, const std::string& folder,
                                              const std::string& extension) override
     {
-        QFileDialog dialog(parent, QStringLiteral("Select Log File"), platform::toFileName(folder),
+        QFileDialog dialog(parent, QStringLiteral("Select Log File"), platform::toQString(folder),
                            QStringLiteral("Text files (*.csv *.txt);;All Files (*)"));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(platform::toQString(extension));
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return std::nullopt;
-        return platform::fromFileName(dialog.selectedFiles().front());
+        return platform::toBytes(dialog.selectedFiles().front());
     }
 };
 
@@ -95,7 +95,7 @@ SettingsDialog::SettingsDialog(const std::string& dataPath, QWidget* parent)
     auto* prompt = new QLabel(this);
     platform::setControlId(prompt, Prompt);
     prompt->setGeometry(12, 10, 300, 18);
-    m_dataPath = new QLineEdit(platform::toFileName(dataPath), this);
+    m_dataPath = new QLineEdit(platform::toQString(dataPath), this);
     platform::setControlId(m_dataPath, DataPathEdit);
     m_dataPath->setGeometry(12, 30, 310, 24);
     auto* browse = new QPushButton(QStringLiteral("Browse"), this);
@@ -145,7 +145,7 @@ SettingsDialog::SettingsDialog(const std::string& dataPath, QWidget* parent)
 }
 
 // The path edits show file names as the file system spells them; their text crosses back the same way.
-std::string SettingsDialog::dataPath() const { return platform::fromFileName(m_dataPath->text()); }
+std::string SettingsDialog::dataPath() const { return platform::toBytes(m_dataPath->text()); }
 
 bool SettingsDialog::OnInitDialog()
 {
@@ -166,9 +166,9 @@ bool SettingsDialog::OnInitDialog()
 void SettingsDialog::LoadSettings()
 {
     m_littleEndian = ReadRegistryDword(kValueLittleEndian, 1) != 0;
-    m_dataPath->setText(platform::toFileName(ReadRegistryString(kValueSRecordPath, "")));
+    m_dataPath->setText(platform::toQString(ReadRegistryString(kValueSRecordPath, "")));
     m_enableLogging->setChecked(ReadRegistryDword(kValueLoggingEnabled, 0) != 0);
-    m_logPath->setText(platform::toFileName(ReadRegistryString(kValueLogfilePath, "")));
+    m_logPath->setText(platform::toQString(ReadRegistryString(kValueLogfilePath, "")));
 }
 
 void SettingsDialog::SaveSettings()
@@ -188,13 +188,13 @@ void SettingsDialog::SyncEndianRadios()
 void SettingsDialog::OnBrowseSRecord()
 {
     if (auto path = chooser().chooseDataFile(this, m_folder, m_defaultName, m_extension))
-        m_dataPath->setText(platform::toFileName(*path));
+        m_dataPath->setText(platform::toQString(*path));
 }
 
 void SettingsDialog::OnBrowseLogFile()
 {
     std::optional<std::string> path = chooser().chooseLogFile(this, m_folder, m_extension);
-    m_logPath->setText(path ? platform::toFileName(*path) : QString());
+    m_logPath->setText(path ? platform::toQString(*path) : QString());
 }
 
 void SettingsDialog::OnBigEndian()
@@ -220,7 +220,7 @@ void SettingsDialog::OnOK()
 {
     if (!m_enableLogging->isChecked()) {
         ClearLogFile();
-    } else if (!SetLogFile(platform::fromFileName(m_logPath->text()))) {
+    } else if (!SetLogFile(platform::toBytes(m_logPath->text()))) {
         platform::messageBox("Error opening log file.", kAwarenessCaption, platform::MbOk);
         return;
     }

@@ -83,7 +83,7 @@ TEST(SaveWithOneMessage, EachEndShowsWhatTheUserNeedsOnce)
          SaveEnd::Saved, {"Question: Go on?", "Warning: A warning"}},
         {"new name blocked", "", "blocked", chosenWriter, SaveEnd::Failed,
          {"Choose: That name is taken",
-          "File I/O Error: Unable to write application file " + blocked + ": its temporary file " +
+          "File I/O Error: Unable to write or create application file " + blocked + ": its temporary file " +
               TemporaryPathFor(blocked) + " cannot be created (File exists)"}},
         {"new name saved", "", "open", chosenWriter, SaveEnd::Saved,
          {"Choose: That name is taken", "OMBAgen: Writing " + open}},

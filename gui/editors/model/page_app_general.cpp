@@ -55,11 +55,11 @@ const Switch* findSwitch(int id)
     return nullptr;
 }
 
-// A name with no visible character: every byte, taken as signed, is 32 or below.
+// A name with no visible character: every byte is 32 or below.
 bool allBlank(const std::string& name)
 {
     for (char c : name) {
-        if (static_cast<signed char>(c) > 32)
+        if (static_cast<unsigned char>(c) > 32)
             return false;
     }
     return true;

@@ -21,14 +21,9 @@
 #include "gui/layout/dialog_units.h"
 #include "gui/shell/custom_check_list_box.h"
 #include "platform/qt/control_id.h"
-#include "platform/qt/latin1.h"
+#include "platform/qt/locale_text.h"
 
 namespace editors {
-
-bool holdsOnlyLatin1(const QString& text)
-{
-    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
-}
 
 namespace {
 
@@ -39,10 +34,9 @@ qsizetype controlCharacters(const QString& text)
                          [](QChar c) { return c.unicode() < 0x20 || (c.unicode() >= 0x7f && c.unicode() <= 0x9f); });
 }
 
-// What typing and pasting may put into an edit: only characters the files can hold (Latin-1; the files
-// never take a replacement in their place), no control character (a pasted tab or line break), and no
-// growth past the length limit (0: none). A longer text, or one with control characters, set from code is
-// kept, so that the checks can report and correct it.
+// What typing and pasting may put into an edit: no control character (a pasted tab or line break), and no
+// growth past the length limit (0: none), counted in the bytes the record holds. A longer text, or one with
+// control characters, set from code is kept, so that the checks can report and correct it.
 class TypedText : public QValidator {
 public:
     explicit TypedText(QLineEdit* edit)
@@ -58,9 +52,10 @@ public:
     // last accepted.
     State validate(QString& input, int&) const override
     {
-        if (!holdsOnlyLatin1(input) || controlCharacters(input) > m_controls)
+        if (controlCharacters(input) > m_controls)
             return Invalid;
-        return m_limit > 0 && input.size() > m_limit && input.size() > m_length ? Invalid : Acceptable;
+        const auto bytes = static_cast<qsizetype>(platform::toBytes(input).size());
+        return m_limit > 0 && bytes > m_limit && input.size() > m_length ? Invalid : Acceptable;
     }
 
 private:
@@ -143,7 +138,7 @@ QWidget* buildControls(QWidget* owner, const ControlTable& table, const ControlH
     for (r = 0; r < table.size(); ++r) {
         const ControlRow& row = table[r];
         const bool followed = r + 1 < table.size() && table[r + 1].sameLine;
-        const QString label = row.label ? QString::fromLatin1(row.label) : QString();
+        const QString label = row.label ? platform::toQString(row.label) : QString();
         QWidget* parentWidget = levels.back().container;
         const int id = row.id;
         switch (row.kind) {
@@ -297,7 +292,7 @@ void showControl(QWidget* widget, const ControlState& control)
             text->setText(platform::toQString(control.text));
         if (!control.widest.empty()) {
             int width = 0;
-            for (const QString& line : platform::toQString(control.widest).split(QLatin1Char('\n')))
+            for (const QString& line : platform::toQString(control.widest).split(u'\n'))
                 width = std::max(width, text->fontMetrics().horizontalAdvance(line));
             text->setMinimumWidth(width + text->fontMetrics().averageCharWidth());
         }
@@ -313,7 +308,7 @@ void showControl(QWidget* widget, const ControlState& control)
 bool readControl(QWidget* widget, ControlState& control)
 {
     if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
-        control.text = platform::toStdString(edit->text());
+        control.text = platform::toBytes(edit->text());
         return true;
     }
     if (auto* button = qobject_cast<QAbstractButton*>(widget); button && button->isCheckable()) {

@@ -32,8 +32,6 @@ void showControl(QWidget* widget, const ControlState& control);
 bool readControl(QWidget* widget, ControlState& control);
 // Gives the control the focus and selects an edit's text.
 void focusControl(QWidget* root, int id);
-// True when every character of the text is one the files can hold (Latin-1).
-bool holdsOnlyLatin1(const QString& text);
 // Lets typing and pasting put only characters the files can hold into the edit (as every built edit).
 void filterTyping(QLineEdit* edit);
 

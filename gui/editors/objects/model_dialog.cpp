@@ -6,7 +6,7 @@
 
 #include "gui/editors/objects/control_builder.h"
 #include "platform/qt/control_id.h"
-#include "platform/qt/latin1.h"
+#include "platform/qt/locale_text.h"
 
 namespace editors {
 

@@ -10,7 +10,7 @@
 #include "gui/editors/sheets/page_view.h"
 #include "gui/shell/omba_dialog.h"
 #include "engine/records/text_field.h"
-#include "platform/qt/latin1.h"
+#include "platform/qt/locale_text.h"
 
 namespace editors {
 

@@ -17,7 +17,7 @@
 #include "gui/shell/custom_check_list_box.h"
 #include "platform/core/message_service.h"
 #include "platform/qt/control_id.h"
-#include "platform/qt/latin1.h"
+#include "platform/qt/locale_text.h"
 
 namespace editors {
 
@@ -44,7 +44,7 @@ void letGo(QScrollBar* bar)
 } // namespace
 
 ModelPage::ModelPage(PageModel& model, const ControlTable& rows, QWidget* parent)
-    : platform::PropertyPage(QString::fromLatin1(model.caption()), parent), m_model(model), m_rows(rows)
+    : platform::PropertyPage(platform::toQString(model.caption()), parent), m_model(model), m_rows(rows)
 {
     build(rows);
     // Models and pages end in either order: the model keeps only a guarded way back.

@@ -14,7 +14,7 @@
 #include "gui/editors/objects/control_builder.h"
 #include "platform/core/message_service.h"
 #include "platform/qt/control_id.h"
-#include "platform/qt/latin1.h"
+#include "platform/qt/locale_text.h"
 
 namespace editors {
 
@@ -26,8 +26,8 @@ QPushButton* addOkCancel(QDialog* dialog, QVBoxLayout* layout, const char* okTex
 {
     auto* row = new QHBoxLayout;
     row->addStretch(1);
-    auto* ok = new QPushButton(QString::fromLatin1(okText), dialog);
-    auto* cancel = new QPushButton(QString::fromLatin1(cancelText), dialog);
+    auto* ok = new QPushButton(platform::toQString(okText), dialog);
+    auto* cancel = new QPushButton(platform::toQString(cancelText), dialog);
     platform::setControlId(ok, 1);
     platform::setControlId(cancel, 2);
     ok->setDefault(true);
@@ -73,7 +73,7 @@ bool CUserTextDialog::OnInitDialog()
     m_list->clear();
     m_blocks = UserTextBlocksToList(m_application, m_classType);
     for (engine::UserTextBlock* block : m_blocks)
-        m_list->addItem(platform::toFileName(m_application.userTexts->GetUserTextFileName(*block)));
+        m_list->addItem(platform::toQString(m_application.userTexts->GetUserTextFileName(*block)));
     m_list->setCurrentRow(-1);
     m_ok->setEnabled(false);
     return true;
@@ -105,7 +105,7 @@ EditTextDialog::EditTextDialog(const std::string& caption, std::vector<std::stri
     const char* labels[3] = {"Revision information, top:", "User includes:", "Revision information, bottom:"};
     const int ids[3] = {TopId, IncludeId, BottomId};
     for (int i = 0; i < 3; ++i) {
-        layout->addWidget(new QLabel(QString::fromLatin1(labels[i]), this));
+        layout->addWidget(new QLabel(platform::toQString(labels[i]), this));
         m_edits[i] = new QPlainTextEdit(this);
         m_edits[i]->setLineWrapMode(QPlainTextEdit::NoWrap);
         m_edits[i]->setFixedHeight(90);
@@ -124,7 +124,7 @@ EditTextDialog::EditTextDialog(const std::string& caption, std::vector<std::stri
                    {PasteId, "&Paste", &QPlainTextEdit::paste},
                    {UndoId, "&Undo", &QPlainTextEdit::undo}};
     for (const auto& b : buttons) {
-        auto* button = new QPushButton(QString::fromLatin1(b.text), this);
+        auto* button = new QPushButton(platform::toQString(b.text), this);
         button->setAutoDefault(false);
         platform::setControlId(button, b.id);
         tools->addWidget(button);
@@ -173,19 +173,9 @@ bool EditTextDialog::eventFilter(QObject* watched, QEvent* event)
 
 void EditTextDialog::OnOK()
 {
-    // The source files are Latin-1: a character outside it is refused, never stored as another.
-    for (QPlainTextEdit* edit : m_edits) {
-        if (!holdsOnlyLatin1(edit->toPlainText())) {
-            platform::messageBox("The text holds characters a source file cannot hold. Use characters of the "
-                                 "Latin-1 set only.",
-                                 platform::toStdString(windowTitle()), platform::MbOk | platform::MbIconWarning);
-            edit->setFocus();
-            return;
-        }
-    }
     bool changed = false;
     for (int i = 0; i < 3; ++i)
-        changed = StoreUserText(*m_lists[i], platform::toStdString(m_edits[i]->toPlainText())) || changed;
+        changed = StoreUserText(*m_lists[i], platform::toBytes(m_edits[i]->toPlainText())) || changed;
     EndDialog(changed ? IdOk : IdCancel);
 }
 
@@ -234,7 +224,7 @@ bool NodeNameDialog::OnInitDialog()
 
 void NodeNameDialog::OnOK()
 {
-    m_name = platform::toStdString(m_edit->text());
+    m_name = platform::toBytes(m_edit->text());
     EndDialog(IdOk);
 }
 

@@ -2,14 +2,20 @@
 
 #include "ombagen_app.h"
 #include "platform/core/process_signals.h"
+#include "platform/qt/locale_text.h"
 
 #include <QApplication>
+
+#include <string>
+#include <vector>
 
 int main(int argc, char** argv)
 {
     platform::ignoreFileSizeLimitSignal();
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QString::fromLatin1(COMBAgenApp::kApplicationName));
+    QApplication::setApplicationName(platform::toQString(COMBAgenApp::kApplicationName));
     COMBAgenApp app;
-    return app.InitInstance(QApplication::arguments());
+    // The arguments as the system passed them (Qt has taken out its own): a project's path keeps its bytes.
+    const std::vector<std::string> arguments(argv, argv + argc);
+    return app.InitInstance(arguments);
 }

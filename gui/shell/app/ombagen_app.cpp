@@ -1,6 +1,7 @@
 #include "ombagen_app.h"
 
 #include "gui/shell/about_dialog.h"
+#include "gui/shell/capture_runner.h"
 #include "gui/shell/main_dialog.h"
 #include "gui/shell/qt_file_chooser.h"
 #include "gui/shell/single_instance.h"
@@ -12,6 +13,7 @@
 #include "engine/util/program_title.h"
 #include "platform/core/process_group.h"
 #include "platform/core/profile_store.h"
+#include "platform/qt/caption_fit.h"
 #include "platform/qt/qt_message_service.h"
 
 #include <QApplication>
@@ -31,7 +33,7 @@ void COMBAgenApp::OnHelp()
         g_mainDialog->OnHelpContents();
 }
 
-int COMBAgenApp::InitInstance(const QStringList& arguments)
+int COMBAgenApp::InitInstance(const std::vector<std::string>& arguments)
 {
     shell::SingleInstanceGuard guard(shell::SingleInstanceGuard::DefaultName());
     // A second instance brings the running one forward and ends without a word.
@@ -40,9 +42,13 @@ int COMBAgenApp::InitInstance(const QStringList& arguments)
 
     // Commands started from utilities end with the program, however it ends.
     platform::EndGroupsWithTheProgram();
+    // Output files of utilities a killed run left behind go now.
+    shell::RemoveLeftOutputFiles();
     platform::ProfileStore profile(platform::ProfileStore::pathForKey(kProfileKey));
     platform::ScopedApplicationProfile useProfile(&profile);
     platform::ScopedQtMessageService boxes;
+    // Qt's own boxes (a file dialog's questions) are as wide as their captions too.
+    platform::FitCaptionsOfEveryDialog();
     engine::SetProgramTitle(kApplicationName);
     AboutDialog::setErrorTextProvider([](int code) { return engine::ShellExecuteErrorText(code); });
     shell::InstallTextPrinter();

@@ -11,6 +11,7 @@
 #include "gui/shell/qt_file_chooser.h"
 #include "gui/shell/text_printer.h"
 
+#include "platform/qt/locale_text.h"
 #include "platform/qt/shell_execute.h"
 
 #include "engine/records/text_field.h"
@@ -372,7 +373,9 @@ TEST_F(MainWindow, AFailedSaveShowsOneBoxPerFileSayingWhy)
         std::filesystem::create_directories(blocker);
         // Files the project names relative to its folder are named so; the project by its full path.
         const std::string shown = kind.what == "project file" ? demoPath() : std::string(kind.file);
-        const std::string reason = "Unable to write " + kind.what + " " + shown + ": its temporary file " + shown +
+        const std::string failed = kind.what == "project file" ? std::string("Error writing project")
+                                                              : "Unable to write " + kind.what;
+        const std::string reason = failed + " " + shown + ": its temporary file " + shown +
                                    "temp cannot be created (File exists)";
         for (const Road& road : roads) {
             SCOPED_TRACE(std::string(kind.file) + " through " + road.name);
@@ -559,8 +562,10 @@ TEST_F(MainWindow, AProjectThatCannotBeReadLeavesAnEmptyProject)
 TEST_F(MainWindow, AProjectInAFolderNamedInAnyLanguageOpensSavesGeneratesAndReopens)
 {
     const std::string log = m_temp.path().toStdString() + "/codegen.log";
-    for (const char* folder : {"caf\xc3\xa9", "\xd0\x94\xd0\xbe\xd0\xba\xd1\x83\xd0\xbc\xd0\xb5\xd0\xbd\xd1\x82\xd1\x8b"}) {
-        const QString shown = QString::fromUtf8(folder);
+    // The last folder's name does not decode: it is shown with replacement characters and kept as its bytes.
+    for (const char* folder : {"caf\xc3\xa9", "\xd0\x94\xd0\xbe\xd0\xba\xd1\x83\xd0\xbc\xd0\xb5\xd0\xbd\xd1\x82\xd1\x8b",
+                               "\xff\xfe"}) {
+        const QString shown = platform::toQString(folder);
         SCOPED_TRACE(shown.toStdString());
         const std::string dir = m_temp.path().toStdString() + "/" + folder;
         std::filesystem::create_directories(dir);
@@ -572,7 +577,7 @@ TEST_F(MainWindow, AProjectInAFolderNamedInAnyLanguageOpensSavesGeneratesAndReop
         const std::string project = dir + "/demo.omb";
         m_window = std::make_unique<CMainDialog>();
         m_window->setDialogs(&m_dialogs);
-        m_window->Initialize({QStringLiteral("OMBAgen"), QString::fromUtf8(project.c_str())}, CMainDialog::StartOptions{0});
+        m_window->Initialize({"OMBAgen", project}, CMainDialog::StartOptions{0});
         settle();
         ASSERT_GT(m_window->GetProject().cpuCount, 0) << m_boxes->service().texts().size();
         EXPECT_TRUE(m_window->windowTitle().contains(shown)) << m_window->windowTitle().toStdString();
@@ -607,6 +612,25 @@ TEST_F(MainWindow, AProjectInAFolderNamedInAnyLanguageOpensSavesGeneratesAndReop
         settle();
         EXPECT_GT(m_window->GetProject().cpuCount, 0);
         EXPECT_EQ(engine::textString(m_window->GetProject().path), project);
+        m_window->setDialogs(nullptr);
+        m_window.reset();
+    }
+}
+
+// A configuration file that is missing, or that cannot be read (a folder by its name), leaves the
+// configuration empty without a box at start-up.
+TEST_F(MainWindow, AMissingOrUnreadableConfigurationIsSilentAtStartUp)
+{
+    const std::string config = m_programDir + "/ombagen.cfg";
+    for (const bool folder : {false, true}) {
+        SCOPED_TRACE(folder ? "a folder" : "missing");
+        std::filesystem::remove_all(config);
+        if (folder)
+            std::filesystem::create_directory(config);
+        m_boxes->service().clear();
+        startWindow(false);
+        EXPECT_TRUE(m_boxes->service().texts().empty()) << m_boxes->service().texts().front();
+        EXPECT_EQ(m_window->config().modelCount, 0);
         m_window->setDialogs(nullptr);
         m_window.reset();
     }
@@ -870,7 +894,7 @@ TEST_F(MainWindow, TheSplashEndsWithTheNewProjectQuestionWhenNothingIsOpen)
     m_window = std::make_unique<CMainDialog>();
     m_window->setDialogs(&m_dialogs);
     m_window->show();
-    m_window->Initialize({"OMBAgen"}, CMainDialog::StartOptions{1});
+    m_window->Initialize({std::string("OMBAgen")}, CMainDialog::StartOptions{1});
     ASSERT_NE(m_window->splash(), nullptr);
     QDeadlineTimer deadline(10000);
     auto splashShown = [&] {

@@ -159,4 +159,18 @@ TEST(ShortenPathTest, SlashPathsKeepTheirFirstFolder)
               "relative/.../five/six/seven/eight/file.omb");
 }
 
+// The limit counts characters as the menu shows them, not bytes: "Документы" is 9 characters in 18 bytes.
+TEST(ShortenPathTest, TheLimitCountsShownCharacters)
+{
+    const std::string docs = "\xd0\x94\xd0\xbe\xd0\xba\xd1\x83\xd0\xbc\xd0\xb5\xd0\xbd\xd1\x82\xd1\x8b";
+    const std::string fits = "/home/" + docs + "/a/b/c/d/e/f/g/h/project.omb"; // 43 characters, 52 bytes
+    EXPECT_EQ(shortenPath(fits, 45), fits);
+    // 47 characters: only the folders that do not fit go, the Cyrillic one stays.
+    const std::string deep = "/home/a/b/c/d/e/" + docs + "/f/g/h/i/j/project.omb";
+    EXPECT_EQ(shortenPath(deep, 45), "/home/.../d/e/" + docs + "/f/g/h/i/j/project.omb");
+    // Bytes that do not decode show one character each.
+    EXPECT_EQ(shortenPath("/home/\xff\xfe/x.omb", 14), "/home/\xff\xfe/x.omb");
+    EXPECT_EQ(shortenPath("/home/\xff\xfe/x.omb", 13), "x.omb");
+}
+
 } // namespace

@@ -69,9 +69,9 @@ void ShellFixture::startWindow(bool openDemo)
 {
     m_window = std::make_unique<CMainDialog>();
     m_window->setDialogs(&m_dialogs);
-    QStringList arguments{QStringLiteral("OMBAgen")};
+    std::vector<std::string> arguments{"OMBAgen"};
     if (openDemo)
-        arguments << QString::fromStdString(demoPath());
+        arguments.push_back(demoPath());
     m_window->Initialize(arguments, CMainDialog::StartOptions{0});
     settle();
 }

@@ -1,6 +1,7 @@
 // The shell's widgets driven headless: the drag tree, the command output window with its capture
 // thread, the file viewer, the parameters dialog, the folder picker and the single-instance guard.
 
+#include "gui/shell/capture_runner.h"
 #include "gui/shell/command_output_dialog.h"
 #include "gui/shell/drag_tree_ctrl.h"
 #include "gui/shell/file_viewer.h"
@@ -44,6 +45,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
@@ -51,7 +55,12 @@
 #include <functional>
 #include <memory>
 
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
 
 namespace {
 
@@ -64,10 +73,10 @@ bool waitFor(const std::function<bool()>& condition)
     return condition();
 }
 
-// The same for a long run of a command: up to a minute.
+// The same for a long run of a command, on a machine that may be busy: up to three minutes.
 bool waitLongFor(const std::function<bool()>& condition)
 {
-    QDeadlineTimer deadline(60000);
+    QDeadlineTimer deadline(180000);
     while (!condition() && !deadline.hasExpired())
         QApplication::processEvents(QEventLoop::AllEvents, 20);
     return condition();
@@ -247,6 +256,65 @@ TEST(CommandOutput, TemporaryFileModeReadsLinesAndRemovesTheFile)
     dialog.DestroyWindow();
 }
 
+// The shell's own complaint about a command it cannot read reaches the window in either mode.
+TEST(CommandOutput, TheShellsOwnErrorsShowInTheWindow)
+{
+    QTemporaryDir folder;
+    const QByteArray previous = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QByteArray(folder.path().toStdString().c_str()));
+    for (const bool pipeMode : {true, false}) {
+        CommandOutputDialog dialog("echo 'unclosed", pipeMode, nullptr);
+        dialog.ShowModeless();
+        ASSERT_TRUE(waitLongFor([&] { return dialog.isDone(); }));
+        EXPECT_NE(dialog.text().find("sh:"), std::string::npos) << pipeMode << ' ' << dialog.text();
+        EXPECT_TRUE(dialog.copyButton()->isEnabled());
+        dialog.DestroyWindow();
+    }
+    qputenv("TMPDIR", previous);
+    EXPECT_TRUE(QDir(folder.path()).entryList(QDir::Files).isEmpty());
+}
+
+// Output without line ends, more than the window keeps: the window shows its tail under a line saying
+// what was left out, whether the window kept up with the command or pieces were dropped on the way.
+TEST(CommandOutput, TwoMegabytesWithoutALineEndShowTheirTailAndSayWhatWasLeftOut)
+{
+    constexpr std::size_t kTwoMegabytes = 2u << 20;
+    {
+        CommandOutputDialog dialog("head -c 2097152 /dev/zero | tr '\\0' x", true, nullptr);
+        dialog.ShowModeless();
+        ASSERT_TRUE(waitLongFor([&] { return dialog.isDone(); }));
+        const QTextDocument* document = dialog.output()->document();
+        ASSERT_EQ(document->blockCount(), 2);
+        EXPECT_GE(dialog.leftOutLines(), 1u);
+        EXPECT_EQ(document->firstBlock().text(),
+                  QStringLiteral("[... %1 earlier lines left out ...]").arg(dialog.leftOutLines()));
+        const QString tail = document->lastBlock().text();
+        EXPECT_GE(tail.size(), CommandOutputDialog::kLongestShownLine);
+        EXPECT_LE(tail.size(), CommandOutputDialog::kLongestShownLine * 5 / 4);
+        EXPECT_EQ(tail.count(u'x'), tail.size());
+        EXPECT_TRUE(dialog.copyButton()->isEnabled());
+        dialog.DestroyWindow();
+    }
+    {
+        // The window falls behind: the oldest pieces are dropped before it shows anything.
+        CommandOutputDialog dialog("true", true, nullptr);
+        for (std::size_t written = 0; written < kTwoMegabytes; written += shell::kCaptureChunk)
+            dialog.AppendText(std::string(shell::kCaptureChunk, 'y'));
+        dialog.AppendText("\xd0"); // half a character: shown as the byte it is once the output ends
+        dialog.OnCaptureDone();
+        ASSERT_TRUE(waitLongFor([&] { return dialog.isDone(); }));
+        const QTextDocument* document = dialog.output()->document();
+        ASSERT_EQ(document->blockCount(), 2);
+        EXPECT_EQ(dialog.leftOutLines(), 1u);
+        EXPECT_EQ(document->firstBlock().text(), QStringLiteral("[... 1 earlier lines left out ...]"));
+        const QString tail = document->lastBlock().text();
+        EXPECT_GE(tail.size(), CommandOutputDialog::kLongestShownLine);
+        EXPECT_LE(tail.size(), CommandOutputDialog::kLongestShownLine * 5 / 4 + 1);
+        EXPECT_TRUE(tail.endsWith(QString::fromStdU16String(u"yy\xdcd0")));
+        EXPECT_TRUE(dialog.copyButton()->isEnabled());
+    }
+}
+
 TEST(CommandOutput, ACommandThatCannotRunEndsWithAnEnabledClose)
 {
     CommandOutputDialog dialog("exit 3", true, nullptr);
@@ -370,31 +438,107 @@ TEST(CommandOutput, ClosingTheWindowOrEndingTheProgramEndsTheCommandAndEverythin
             SCOPED_TRACE(std::string(row.name) + (byProgramEnd ? ", program ends" : ", window closes"));
             QTemporaryDir folder;
             const QString groupFile = folder.filePath(QStringLiteral("group"));
-            // The grandchild ignores the polite signal and holds no output of the command.
+            const QString grandchildFile = folder.filePath(QStringLiteral("grandchild"));
+            // The grandchild ignores the polite signal, holds no output of the command, and says who it is
+            // once it ignores the signal.
             const std::string command = "echo $$ >'" + groupFile.toStdString() +
-                                        "'; sh -c 'trap \"\" TERM; exec >/dev/null 2>&1; while :; do sleep 1; done' & " +
-                                        row.body;
+                                        "'; sh -c 'trap \"\" TERM; exec >/dev/null 2>&1; echo $$ >\"" +
+                                        grandchildFile.toStdString() + ".new\"; mv \"" + grandchildFile.toStdString() +
+                                        ".new\" \"" + grandchildFile.toStdString() +
+                                        "\"; while :; do sleep 1; done' & " + row.body;
             auto dialog = std::make_unique<CommandOutputDialog>(command, row.pipeMode, nullptr);
             dialog->ShowModeless();
+            // What every case guarantees: the group is written down and its grandchild runs in it (the
+            // command itself may have ended already).
+            const auto readNumber = [](const QString& name) {
+                QFile file(name);
+                return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toInt() : 0;
+            };
             int group = 0;
-            ASSERT_TRUE(waitFor([&] {
-                QFile file(groupFile);
-                if (!file.open(QIODevice::ReadOnly))
+            ASSERT_TRUE(waitLongFor([&] {
+                group = readNumber(groupFile);
+                const int grandchild = readNumber(grandchildFile);
+                if (group <= 0 || grandchild <= 0)
                     return false;
-                group = file.readAll().trimmed().toInt();
-                return group > 0 && liveMembers(group).size() >= 2;
+                const std::vector<int> members = liveMembers(group);
+                return std::find(members.begin(), members.end(), grandchild) != members.end();
             }));
             EXPECT_EQ(platform::RunningGroupCount(), 1u);
             if (byProgramEnd) {
-                platform::EndAllGroups();
-                EXPECT_EQ(platform::RunningGroupCount(), 0u);
+                platform::EndAllGroups(); // waits a bounded time; the end of every runner is awaited below
             } else {
                 QTest::keyClick(dialog.get(), Qt::Key_Escape);
                 EXPECT_FALSE(dialog->isVisible());
             }
             dialog.reset();
-            EXPECT_TRUE(waitFor([&] { return liveMembers(group).empty() && platform::RunningGroupCount() == 0; }))
+            EXPECT_TRUE(waitLongFor([&] { return liveMembers(group).empty() && platform::RunningGroupCount() == 0; }))
                 << liveMembers(group).size() << " processes of the group still run";
+        }
+    }
+}
+
+// The program dies while a quiet endless utility runs: by a crash it sees (ABRT) or by SIGKILL, which it
+// cannot see. No process of the utility's group remains, and an output file the run left behind is gone
+// after the next start.
+TEST(CommandOutput, AProgramThatCrashesOrIsKilledLeavesNoProcessOfItsUtilityRunning)
+{
+    const std::string program = std::string(KORVANE_BUILD_DIR) + "/bin/endless_utility_program";
+    ASSERT_TRUE(QFile::exists(QString::fromStdString(program)));
+    for (const int signal : {SIGABRT, SIGKILL}) {
+        for (const bool pipeMode : {true, false}) {
+            SCOPED_TRACE(std::string(strsignal(signal)) + (pipeMode ? ", pipe" : ", file"));
+            QTemporaryDir folder;
+            const std::string temporary = folder.path().toStdString();
+            const std::string groupFile = temporary + "/group";
+            const std::string command = "echo $$ >'" + groupFile + ".new'; mv '" + groupFile + ".new' '" +
+                                        groupFile + "'; while :; do sleep 0.05; done";
+            const std::string mode = pipeMode ? "pipe" : "file";
+            const std::string tmpdir = "TMPDIR=" + temporary + "/tmp";
+            QDir(folder.path()).mkdir(QStringLiteral("tmp"));
+            std::vector<std::string> words = {program, mode, command};
+            std::vector<char*> argv;
+            for (std::string& word : words)
+                argv.push_back(word.data());
+            argv.push_back(nullptr);
+            std::vector<std::string> environment = {tmpdir, "QT_QPA_PLATFORM=offscreen",
+                                                    "ASAN_OPTIONS=detect_leaks=0:handle_abort=0"};
+            for (char** entry = environ; *entry; ++entry) {
+                if (std::strncmp(*entry, "TMPDIR=", 7) != 0 && std::strncmp(*entry, "ASAN_OPTIONS=", 13) != 0 &&
+                    std::strncmp(*entry, "QT_QPA_PLATFORM=", 16) != 0)
+                    environment.emplace_back(*entry);
+            }
+            std::vector<char*> envp;
+            for (std::string& entry : environment)
+                envp.push_back(entry.data());
+            envp.push_back(nullptr);
+            pid_t child = -1;
+            ASSERT_EQ(posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), envp.data()), 0);
+            const auto readGroup = [&] {
+                QFile file(QString::fromStdString(groupFile));
+                return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toInt() : 0;
+            };
+            int group = 0;
+            const bool running = waitLongFor([&] {
+                group = readGroup();
+                return group > 0 && !liveMembers(group).empty();
+            });
+            kill(child, signal);
+            int status = 0;
+            while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+            }
+            ASSERT_TRUE(running);
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+            EXPECT_TRUE(waitLongFor([&] { return liveMembers(group).empty(); }))
+                << liveMembers(group).size() << " processes of the utility still run";
+            // The next start removes what the run left in the temporary folder.
+            const QDir left(QString::fromStdString(temporary + "/tmp"));
+            std::vector<std::string> start = {program, "start"};
+            char* startArgv[] = {start[0].data(), start[1].data(), nullptr};
+            ASSERT_EQ(posix_spawn(&child, program.c_str(), nullptr, nullptr, startArgv, envp.data()), 0);
+            while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+            }
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+            EXPECT_TRUE(left.entryList(QDir::Files).isEmpty()) << left.entryList(QDir::Files).join(u' ').toStdString();
         }
     }
 }
@@ -434,7 +578,8 @@ TEST(CommandOutput, TextIsReadInTheLocaleEncodingEvenWhenACharacterIsSplitBetwee
     ASSERT_TRUE(waitFor([&] { return dialog.isDone(); }));
     EXPECT_GE(dialog.showCount(), 2);
     EXPECT_EQ(dialog.text(), "caf\xc3\xa9 \xe2\x80\x98quoted\xe2\x80\x99\r\n\xff\r\n");
-    EXPECT_EQ(dialog.output()->toPlainText(), QString::fromUtf8("caf\xc3\xa9 \xe2\x80\x98quoted\xe2\x80\x99\n\xef\xbf\xbd\n"));
+    // The byte that does not decode is drawn as U+FFFD and kept as itself.
+    EXPECT_EQ(dialog.output()->toPlainText(), QString::fromStdU16String(u"caf\u00e9 \u2018quoted\u2019\n\xdcff\n"));
     dialog.DestroyWindow();
 
     // The caption shows the command line as the shell receives it.
@@ -717,8 +862,8 @@ TEST(FolderPickerDialog, UndecodableNamesAndLinkedFoldersAreListedAndOpenByTheir
     EXPECT_EQ(listed, (std::vector<std::string>{base + "/linked", base + "/target", bad}));
 
     ASSERT_TRUE(tree->SelectPath(bad + "/inner"));
-    EXPECT_EQ(tree->currentItem()->parent()->text(0), QString(QChar::ReplacementCharacter) +
-                                                          QChar::ReplacementCharacter + QStringLiteral("_bad"));
+    // Drawn with the replacement character, kept as its bytes.
+    EXPECT_EQ(tree->currentItem()->parent()->text(0), QString::fromStdU16String(u"\xdcff\xdcfe_bad"));
     ASSERT_TRUE(tree->SelectPath(base + "/linked/deep"));
     EXPECT_EQ(tree->PathOf(tree->currentItem()), base + "/linked/deep");
     ASSERT_TRUE(tree->SelectPath(bad));

@@ -153,8 +153,7 @@ TEST_F(StartUp, AProjectThatCannotBeOpenedIsReportedOverTheSplashWhichMayEndFirs
             endByCountdown(splash);
         return splash == nullptr;
     });
-    const QString missing = QString::fromStdString(m_projectDir + "/missing.omb");
-    m_window->Initialize({QStringLiteral("OMBAgen"), missing}, CMainDialog::StartOptions{1});
+    m_window->Initialize({"OMBAgen", m_projectDir + "/missing.omb"}, CMainDialog::StartOptions{1});
     EXPECT_TRUE(m_text.contains(QStringLiteral("missing.omb"))) << m_text.toStdString();
     ASSERT_NE(m_window->splash(), nullptr);
     EXPECT_EQ(m_window->splash()->dialog(), nullptr);
@@ -243,9 +242,9 @@ TEST_F(StartUp, ADamagedConfigurationAndTheProjectTakeOneRoadPastTheSplash)
             box->button(QMessageBox::Ok)->click();
         });
         watch.start(5);
-        QStringList arguments{QStringLiteral("OMBAgen")};
+        std::vector<std::string> arguments{"OMBAgen"};
         if (named)
-            arguments << QString::fromStdString(demoPath());
+            arguments.push_back(demoPath());
         m_window->Initialize(arguments, CMainDialog::StartOptions{1});
         // The splash's end reaches the window through the event loop.
         EXPECT_TRUE(waitFor([&] {

@@ -1,4 +1,5 @@
 #include "platform/core/print_command.h"
+#include "platform/core/process_group.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +8,9 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <sstream>
+#include <thread>
 
 using namespace platform;
 namespace fs = std::filesystem;
@@ -70,6 +73,62 @@ TEST(PrintCommand, RunsTheConfiguredCommandWithTheFileAndReportsFailures)
     EXPECT_TRUE(result.stillRunning);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
 
+    unsetenv(kPrintCommandVariable);
+    fs::remove_all(folder);
+}
+
+// A print command that never ends, with a child of its own, ends with the program: the print returns and
+// nothing of the command's group is left.
+TEST(PrintCommand, ACommandThatHangsEndsWithTheProgramAndLeavesNothingRunning)
+{
+    std::string folder = (fs::temp_directory_path() / "print-command-XXXXXX").string();
+    ASSERT_NE(mkdtemp(folder.data()), nullptr);
+    const fs::path script = fs::path(folder) / "print.sh";
+    const fs::path group = fs::path(folder) / "group";
+    std::ofstream(script) << "#!/bin/sh\nsleep 1000 &\necho $$ > '" << group.string() << ".new'\nmv '"
+                          << group.string() << ".new' '" << group.string() << "'\nwait\n";
+    fs::permissions(script, fs::perms::owner_all);
+    setenv(kPrintCommandVariable, script.c_str(), 1);
+    std::promise<PrintResult> done;
+    std::future<PrintResult> result = done.get_future();
+    std::thread printing([&done] { done.set_value(printFile("x.txt")); });
+    int leader = 0;
+    for (int i = 0; i < 3000 && leader == 0; ++i) {
+        std::ifstream(group) >> leader;
+        if (leader == 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_GT(leader, 0);
+    EXPECT_EQ(RunningGroupCount(), 1u);
+    EXPECT_EQ(result.wait_for(std::chrono::milliseconds(0)), std::future_status::timeout);
+    EndAllGroups(std::chrono::seconds(30));
+    const PrintResult ended = result.get();
+    printing.join();
+    EXPECT_FALSE(ended.ok);
+    // No process of the command's group runs any more (a zombie waiting for its reaper does not count).
+    const auto liveMembers = [leader] {
+        int count = 0;
+        for (const fs::directory_entry& entry : fs::directory_iterator("/proc")) {
+            std::ifstream stat(entry.path() / "stat");
+            std::string line;
+            if (!std::getline(stat, line))
+                continue;
+            const std::size_t close = line.rfind(')');
+            std::istringstream fields(close == std::string::npos ? std::string() : line.substr(close + 2));
+            char state = 0;
+            int parent = 0;
+            int processGroup = 0;
+            if (fields >> state >> parent >> processGroup && processGroup == leader && state != 'Z')
+                ++count;
+        }
+        return count;
+    };
+    int left = liveMembers();
+    for (int i = 0; i < 1000 && left > 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        left = liveMembers();
+    }
+    EXPECT_EQ(left, 0);
     unsetenv(kPrintCommandVariable);
     fs::remove_all(folder);
 }

@@ -1,5 +1,5 @@
 #include "platform/qt/control_id.h"
-#include "platform/qt/latin1.h"
+#include "platform/qt/locale_text.h"
 #include "platform/qt/qt_message_service.h"
 #include "platform/qt/shell_execute.h"
 #include "platform/qt/typing_filter.h"
@@ -45,15 +45,53 @@ TEST(ControlIdTest, FindsNestedControlsButNotOtherWindows)
     EXPECT_EQ(findControl(nullptr, 1271), nullptr);
 }
 
-TEST(Latin1Test, EveryByteRoundTrips)
+// Bytes that decode become their characters; every other byte is kept as U+DC80 + byte and comes back.
+TEST(LocaleTextTest, DecodesTheLocaleTextAndKeepsEveryOtherByte)
 {
+    struct Case {
+        std::string bytes;
+        std::u16string text;
+    };
+    const Case cases[] = {
+        {"plain/ascii.omb", u"plain/ascii.omb"},
+        {"caf\xc3\xa9/", u"caf\u00e9/"},
+        {"\xd0\x94\xd0\xbe\xd0\xba\xd1\x83\xd0\xbc\xd0\xb5\xd0\xbd\xd1\x82\xd1\x8b", u"\u0414\u043e\u043a\u0443\u043c\u0435\u043d\u0442\u044b"},
+        {"\xf0\x9f\x98\x80", u"\U0001F600"},
+        {"Contr\xf4le", u"Contr\xdcf4le"},                 // Latin-1, not the locale's
+        {"\xff\xfe_bad", u"\xdcff\xdcfe_bad"},
+        {"\xc0\xaf", u"\xdcc0\xdcaf"},                   // an overlong "/" is no "/"
+        {"\xed\xa0\x80", u"\xdced\xdca0\xdc80"},        // an encoded surrogate
+        {"\xf4\x90\x80\x80", u"\xdcf4\xdc90\xdc80\xdc80"}, // beyond U+10FFFF
+        {"\xe2\x82", u"\xdce2\xdc82"},                   // cut short at the end
+        {std::string("a\0b", 3), std::u16string(u"a\0b", 3)},
+    };
+    for (const Case& c : cases) {
+        const QString text = toQString(c.bytes);
+        EXPECT_EQ(text, QString::fromStdU16String(c.text)) << c.bytes;
+        EXPECT_EQ(toBytes(text), c.bytes);
+    }
     std::string all;
     for (int i = 0; i < 256; ++i)
         all += static_cast<char>(i);
-    const QString text = toQString(all);
-    EXPECT_EQ(text.size(), 256);
-    EXPECT_EQ(text[0xe9], QChar(0xe9));
-    EXPECT_EQ(toStdString(text), all);
+    EXPECT_EQ(toBytes(toQString(all)), all);
+    // Text typed in Qt: half a surrogate pair has no bytes of its own and becomes U+FFFD.
+    EXPECT_EQ(toBytes(QString(QChar(0xD800))), "\xef\xbf\xbd");
+}
+
+// A character split between two pieces of a stream is decoded whole; the end gives back what is left.
+TEST(LocaleTextTest, StreamDecoderJoinsCharactersSplitBetweenPieces)
+{
+    const std::string stream = "a\xd0\x94" "b\xf0\x9f\x98\x80" "c\xff\xe2\x82";
+    for (std::size_t cut1 = 0; cut1 <= stream.size(); ++cut1) {
+        for (std::size_t cut2 = cut1; cut2 <= stream.size(); ++cut2) {
+            StreamDecoder decoder;
+            QString text = decoder.Decode(std::string_view(stream).substr(0, cut1));
+            text += decoder.Decode(std::string_view(stream).substr(cut1, cut2 - cut1));
+            text += decoder.Decode(std::string_view(stream).substr(cut2));
+            text += decoder.Finish();
+            EXPECT_EQ(text, toQString(stream)) << cut1 << ' ' << cut2;
+        }
+    }
 }
 
 TEST(QtMessageServiceTest, StylesMapToButtonsIconsAndDefaults)
@@ -82,14 +120,14 @@ TEST(QtMessageServiceTest, ShowsABoxAndReturnsTheButtonPressed)
         box->button(QMessageBox::No)->click();
     });
     EXPECT_EQ(messageBox("Save changes to caf\xe9?", "OMBAgen", MbYesNoCancel | MbIconQuestion), IdNo);
-    EXPECT_EQ(seenText, QString::fromLatin1("Save changes to caf\xe9?"));
+    EXPECT_EQ(seenText, toQString("Save changes to caf\xe9?"));
     EXPECT_EQ(seenTitle, "OMBAgen");
 
-    // A path in the file system's spelling reads as written; the program's own Latin-1 text stays Latin-1.
+    // A text reads in the locale's encoding; a byte that does not decode shows as U+FFFD and is kept.
     EXPECT_EQ(QtMessageService::messageText("Can't open \xd0\x94\xd0\xbe\xd0\xba/caf\xc3\xa9/demo.omb"),
               QString::fromUtf8("Can't open \xd0\x94\xd0\xbe\xd0\xba/caf\xc3\xa9/demo.omb"));
     EXPECT_EQ(QtMessageService::messageText("Temp\xe9rature is not unique"),
-              QString::fromLatin1("Temp\xe9rature is not unique"));
+              QString::fromStdU16String(u"Temp\xdce9rature is not unique"));
     EXPECT_EQ(QtMessageService::messageText("plain"), QStringLiteral("plain"));
 
     // Esc on a Yes/No/Cancel box answers Cancel.
@@ -201,7 +239,7 @@ TEST(ShellExecuteTest, RelativeFilesAreTakenFromTheProgramFolderAndAddressesStay
     EXPECT_FALSE(shellTarget("").isValid());
     // A file name's bytes are the file system's, not Latin-1 characters.
     EXPECT_EQ(shellTarget("/doc/caf\xc3\xa9.pdf"), QUrl::fromLocalFile(QString::fromUtf8("/doc/caf\xc3\xa9.pdf")));
-    EXPECT_EQ(fromFileName(toFileName("/doc/caf\xc3\xa9.pdf")), "/doc/caf\xc3\xa9.pdf");
+    EXPECT_EQ(toBytes(toQString("/doc/caf\xc3\xa9.pdf")), "/doc/caf\xc3\xa9.pdf");
     // A relative help file that is not there is reported as not found, never opened as a web address.
     EXPECT_EQ(shellExecute("open", "Help/NoSuchManual.pdf"), 2);
     EXPECT_EQ(shellExecute("open", ""), 2);

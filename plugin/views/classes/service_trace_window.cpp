@@ -6,7 +6,7 @@
 #include "plugin/views/report_list.h"
 
 #include "platform/qt/control_id.h"
-#include "platform/qt/latin1.h"
+#include "platform/qt/locale_text.h"
 #include "platform/qt/wait_cursor.h"
 
 #include <QCloseEvent>
@@ -37,7 +37,7 @@ ServiceTraceDialog::ServiceTraceDialog(ServiceTraceParent& owner)
                                                    {DisableAll, "&Disable All"}};
     int y = kMargin;
     for (const auto& [id, text] : buttons) {
-        auto* push = new QPushButton(QString::fromLatin1(text), this);
+        auto* push = new QPushButton(platform::toQString(text), this);
         platform::setControlId(push, id);
         push->setAutoDefault(false);
         push->setGeometry(360 - kMargin - kButtonWidth, y, kButtonWidth, kButtonHeight);

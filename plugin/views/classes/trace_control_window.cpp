@@ -3,7 +3,7 @@
 #include "plugin/views/object_window.h"
 
 #include "platform/qt/control_id.h"
-#include "platform/qt/latin1.h"
+#include "platform/qt/locale_text.h"
 
 #include <QFile>
 #include <QFileDialog>
@@ -48,7 +48,7 @@ std::optional<std::string> askForFile(QWidget* parent)
     dialog.setOption(QFileDialog::ReadOnly, false);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return QFile::encodeName(dialog.selectedFiles().front()).toStdString();
+    return platform::toBytes(dialog.selectedFiles().front());
 }
 
 template <typename W>
@@ -79,7 +79,7 @@ TraceControlDialog::TraceControlDialog(TraceControlModel& model, QWidget* parent
     place<QGroupBox>(this, ModeGroup, QStringLiteral("Trace Mode"), 8, 8, 200, 160);
     int y = 30;
     for (const RadioMode& radio : kRadios) {
-        auto* button = place<QRadioButton>(this, radio.id, QString::fromLatin1(radio.text), 18, y, 185, 22);
+        auto* button = place<QRadioButton>(this, radio.id, platform::toQString(radio.text), 18, y, 185, 22);
         button->setAutoExclusive(false);
         const int id = radio.id;
         connect(button, &QRadioButton::clicked, this, [this, id] { onCommand(id); });
@@ -103,7 +103,7 @@ TraceControlDialog::TraceControlDialog(TraceControlModel& model, QWidget* parent
         {DiscardUploaded, "R&eset", 350, 126}, {Apply, "Apply", 180, 262}, {Ok, "OK", 264, 262},
         {Cancel, "Cancel", 348, 262}};
     for (const auto& [id, text, x, by] : buttons) {
-        auto* push = place<QPushButton>(this, id, QString::fromLatin1(text), x, by, 76, 24);
+        auto* push = place<QPushButton>(this, id, platform::toQString(text), x, by, 76, 24);
         push->setAutoDefault(id == Ok);
         push->setDefault(id == Ok);
         const int command = id;

@@ -1,6 +1,6 @@
 #include "plugin/views/kit/popup_menu.h"
 
-#include "platform/qt/latin1.h"
+#include "platform/qt/locale_text.h"
 
 #include <QMenu>
 #include <QPointer>

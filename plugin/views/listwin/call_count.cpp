@@ -8,7 +8,7 @@
 #include "plugin/sdk/dk_context.h"
 #include "plugin/sdk/plugin_sample.h"
 #include "plugin/sdk/symbols.h"
-#include "platform/qt/latin1.h"
+#include "platform/qt/locale_text.h"
 
 #include <boost/format.hpp>
 

@@ -2,7 +2,7 @@
 
 #include "plugin/views/listwin/plugin_resources.h"
 
-#include "platform/qt/latin1.h"
+#include "platform/qt/locale_text.h"
 #include "sdk/ide/if_desktop.h"
 
 #include <QAction>
@@ -411,7 +411,7 @@ void DpListWindowBase::CommitEdit()
     const int row = m_editRow;
     const int column = m_editColumn;
     if (m_edit != nullptr) {
-        const std::string text = platform::toStdString(m_edit->text());
+        const std::string text = platform::toBytes(m_edit->text());
         const bool changed = text != m_textAtStart;
         closeEditors();
         if (changed) {
@@ -421,7 +421,7 @@ void DpListWindowBase::CommitEdit()
                 RejectEdit();
         }
     } else if (m_combo != nullptr) {
-        const std::string text = platform::toStdString(m_combo->currentText());
+        const std::string text = platform::toBytes(m_combo->currentText());
         closeEditors();
         if (OnCellEdited(row, column, text))
             SetItemText(row, column, text);
@@ -623,7 +623,7 @@ bool DpListWindow::GetItemText(int row, int column, std::string& text) const
 {
     if (!validCell(row, column))
         return false;
-    text = platform::toStdString(rowAt(row)->text(column));
+    text = platform::toBytes(rowAt(row)->text(column));
     return true;
 }
 
@@ -788,7 +788,7 @@ bool DpListWindow::GetRow(int row, std::vector<std::string>& texts, std::vector<
     texts.clear();
     attributes.clear();
     for (int c = 0; c < columnCount(); ++c) {
-        texts.push_back(platform::toStdString(item->text(c)));
+        texts.push_back(platform::toBytes(item->text(c)));
         CellAttributes cell;
         if (item->record && c < kAttributeColumns) {
             const RowRecord& r = *item->record;

@@ -12,7 +12,7 @@
 #include "plugin/sdk/kernel.h"
 #include "plugin/sdk/plugin_binding.h"
 #include "standins/debugger/sim_kernel.h"
-#include "platform/qt/latin1.h"
+#include "platform/qt/locale_text.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -283,7 +283,7 @@ TEST(ListWindow, DeletingAColumnMovesTheWidthsWithTheTexts)
             std::string text;
             list.GetItemText(0, column, text);
             EXPECT_EQ(text, c.titles[static_cast<std::size_t>(column)]);
-            EXPECT_EQ(platform::toStdString(list.headerItem()->text(column)), c.titles[static_cast<std::size_t>(column)]);
+            EXPECT_EQ(platform::toBytes(list.headerItem()->text(column)), c.titles[static_cast<std::size_t>(column)]);
             EXPECT_EQ(list.GetColumnWidthAt(column), c.widths[static_cast<std::size_t>(column)]);
         }
     }
@@ -369,9 +369,9 @@ TEST(ListWindow, DeletedColumnsLeaveNothingBehindForAddedOnes)
                 SCOPED_TRACE("row " + std::to_string(r) + ", column " + expected[c].title);
                 const Cell& cell = expected[c].cells[static_cast<std::size_t>(r)];
                 const int column = static_cast<int>(c);
-                EXPECT_EQ(platform::toStdString(list.headerItem()->text(column)), expected[c].title);
+                EXPECT_EQ(platform::toBytes(list.headerItem()->text(column)), expected[c].title);
                 EXPECT_EQ(texts[c], cell.text);
-                EXPECT_EQ(platform::toStdString(item->text(column)), cell.text);
+                EXPECT_EQ(platform::toBytes(item->text(column)), cell.text);
                 EXPECT_EQ(attributes[c].textColour, cell.colour);
                 EXPECT_EQ(shown(item, column, Qt::ForegroundRole), cell.colour);
                 EXPECT_EQ(attributes[c].background, cell.background);

@@ -3,7 +3,7 @@
 #include "plugin/views/windows/builtin_windows.h"
 
 #include "platform/qt/control_id.h"
-#include "platform/qt/latin1.h"
+#include "platform/qt/locale_text.h"
 
 #include <QLabel>
 #include <QPainter>

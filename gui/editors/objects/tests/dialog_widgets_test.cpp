@@ -444,8 +444,8 @@ TEST_F(DemoDialogsTest, EveryNumericFieldOfTheClassDialogsRefusesNumbersPast32Bi
     EXPECT_GT(walked["Dynamic Objects"], 3);
 }
 
-// The files are Latin-1: an edit does not take a character outside it, or a control character, typed or
-// pasted, and what it does take is stored as typed (never a replacement character).
+// An edit does not take a control character, typed or pasted; every other character is stored as the
+// locale's bytes for it (never a replacement character).
 TEST_F(DemoDialogsTest, EditsTakeOnlyCharactersTheFilesCanHold)
 {
     engine::ObjectPlace place = find("tskMain");
@@ -468,8 +468,8 @@ TEST_F(DemoDialogsTest, EditsTakeOnlyCharactersTheFilesCanHold)
                              press(dialog, IdOkButton);
                          }),
               1);
-    EXPECT_EQ(shown, QString::fromUtf8("Hall sensor  caf\u00e9"));
-    EXPECT_EQ(engine::textString(place.object->description), "Hall sensor  caf\xe9");
+    EXPECT_EQ(shown, QString::fromUtf8("Hall sensor \u2603 caf\u00e9 \u2603\u00e9"));
+    EXPECT_EQ(engine::textString(place.object->description), "Hall sensor \xe2\x98\x83 caf\xc3\xa9 \xe2\x98\x83\xc3\xa9");
 }
 
 TEST_F(DemoDialogsTest, EnterConfirmsTheTypedValue)

@@ -73,7 +73,7 @@ protected:
             fs::copy_file(m_demo / name, m_projectFolder / name, fs::copy_options::overwrite_existing);
         shell::setEditorServices(&editorsImpl());
         m_window = std::make_unique<CMainDialog>();
-        m_window->Initialize({QStringLiteral("OMBAgen"), QString::fromStdString((m_projectFolder / "demo.omb").string())},
+        m_window->Initialize({"OMBAgen", (m_projectFolder / "demo.omb").string()},
                              CMainDialog::StartOptions{0});
         settle();
         ASSERT_GT(m_window->GetProject().cpuCount, 0);
@@ -857,8 +857,13 @@ TEST_F(MainWindowSheetsTest, EverySaveRoadShowsOneBoxPerFailedFileSayingWhyAndKe
         }
         EXPECT_EQ(boxes.size(), road.summary ? 2u : 1u) << (boxes.empty() ? "" : boxes.back());
         if (!boxes.empty()) {
-            EXPECT_EQ(boxes[0], "Unable to write " + std::string(road.what) + " " + road.file +
-                                    ": its temporary file " + temporary + " cannot be created (File exists)");
+            const bool chosen = road.file == newApplication || road.file == newKernel || road.file == newProject;
+            const std::string what = road.what;
+            const std::string failed = what == "project file" ? std::string("Error writing project")
+                                       : chosen               ? "Unable to write or create " + what
+                                                              : "Unable to write " + what;
+            EXPECT_EQ(boxes[0], failed + " " + road.file + ": its temporary file " + temporary +
+                                    " cannot be created (File exists)");
         }
         if (road.summary && boxes.size() > 1) {
             EXPECT_EQ(boxes[1].rfind("No file was saved, and every file keeps its changes. These files could not be "
