@@ -90,8 +90,9 @@ QMargins frameExtents(const QWidget& window)
     return extents.isNull() ? layout::LastFrameExtents() : extents;
 }
 
-// The height of a title bar: the frame's top, or a cascade step where no frame is drawn.
-int titleBar(const QMargins& extents) { return extents.top() > 0 ? extents.top() : kCascadeStep; }
+// The height of a title bar: the frame's top where it is deeper than its sides (a title bar), else a
+// cascade step (no frame drawn, or only a border).
+int titleBar(const QMargins& extents) { return extents.top() > extents.left() ? extents.top() : kCascadeStep; }
 
 QSize grownBy(const QSize& size, const QMargins& m) { return size + QSize(m.left() + m.right(), m.top() + m.bottom()); }
 
@@ -119,17 +120,17 @@ void ObjectWindow::OnInitialized()
         if (m_placementRestored && !isMaximized())
             layout::SetFrameGeometry(*this, KeepOnArea(m_frame, availableArea(*this)));
         else if (!m_placementRestored)
-            placeNew();
+            placeNew(!m_fitted);
     });
 }
 
-void ObjectWindow::placeNew()
+void ObjectWindow::placeNew(bool leaveRoom)
 {
     const QRect area = availableArea(*this);
     const QMargins extents = frameExtents(*this);
     const int bar = titleBar(extents);
     QSize frame = grownBy(size(), extents);
-    const QSize room = FrameRoom(frame, area, bar);
+    const QSize room = leaveRoom ? FrameRoom(frame, area, bar) : frame.boundedTo(area.size());
     if (room != frame) {
         resize((room - (frame - size())).expandedTo(minimumSize()));
         frame = grownBy(size(), extents);
@@ -169,8 +170,9 @@ void ObjectWindow::fitFirstOpen(int wanted)
     if (width == this->width())
         return;
     resize(width, height());
-    // Placed again at its new size: a title bar from the last window, or a new column.
-    placeNew();
+    // Placed again at its new size (as wide as its columns, up to the screen's width): a title bar from
+    // the last window, or a new column.
+    placeNew(false);
 }
 
 void ObjectWindow::OnOK() { hide(); }

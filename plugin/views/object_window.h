@@ -58,9 +58,9 @@ public:
     QRect placedFrame() const;
 
 private:
-    // A new window: no larger than leaves room for a cascade, its frame a title bar from the last window
-    // opened, or in a new column (or centred on the owner).
-    void placeNew();
+    // A new window: its frame a title bar from the last window opened, or in a new column (or centred on
+    // the owner); no larger than leaves room for a cascade when `leaveRoom`, else than the screen.
+    void placeNew(bool leaveRoom = true);
 
 protected:
     void OnOK() override;
