@@ -84,7 +84,7 @@ QMargins LastFrameExtents() { return g_lastExtents; }
 void SetFrameGeometry(QWidget& window, const QRect& frame)
 {
     QMargins extents = FrameExtents(window);
-    if (extents.isNull() && !window.isVisible())
+    if (extents.isNull())
         extents = g_lastExtents;
     window.setGeometry(frame.marginsRemoved(extents));
 }

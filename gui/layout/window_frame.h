@@ -21,7 +21,7 @@ QMargins FrameExtents(const QWidget& window);
 QMargins LastFrameExtents();
 
 // Sets the window's geometry so that its frame is `frame`, by its frame extents (the last known ones
-// before it is framed).
+// until it is framed).
 void SetFrameGeometry(QWidget& window, const QRect& frame);
 
 // Calls `framed` once the window is shown and the window manager has framed it (its frame extents are

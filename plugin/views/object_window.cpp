@@ -100,7 +100,12 @@ QSize grownBy(const QSize& size, const QMargins& m) { return size + QSize(m.left
 
 QRect ObjectWindow::placedFrame() const
 {
-    return m_framed || !m_frame.isValid() ? frameGeometry() : m_frame;
+    // While the window manager carries out a placement (and reports stale frames meanwhile), the frame
+    // placed; once it has settled, where the window is (the user may have moved it).
+    constexpr qint64 kSettleMs = 1500;
+    if (!m_frame.isValid() || (m_framed && m_placed.isValid() && m_placed.elapsed() > kSettleMs))
+        return frameGeometry();
+    return m_frame;
 }
 
 void ObjectWindow::OnInitialized()
@@ -110,16 +115,20 @@ void ObjectWindow::OnInitialized()
     // stored size.
     if (m_placementRestored && (centredOnOwner() || !availableArea(*this).contains(restoredFrame())))
         m_placementRestored = false;
-    if (m_placementRestored)
+    m_clientSize = size();
+    if (m_placementRestored) {
         m_frame = restoredFrame();
-    else
+        m_placed.start();
+    } else {
         placeNew();
+    }
     // Placed again by the frame the window manager draws, once it has drawn it.
     layout::WhenFramed(*this, [this] {
         m_framed = true;
-        if (m_placementRestored && !isMaximized())
+        if (m_placementRestored && !isMaximized()) {
             layout::SetFrameGeometry(*this, KeepOnArea(m_frame, availableArea(*this)));
-        else if (!m_placementRestored)
+            m_placed.start();
+        } else if (!m_placementRestored)
             placeNew(!m_fitted);
     });
 }
@@ -129,11 +138,12 @@ void ObjectWindow::placeNew(bool leaveRoom)
     const QRect area = availableArea(*this);
     const QMargins extents = frameExtents(*this);
     const int bar = titleBar(extents);
-    QSize frame = grownBy(size(), extents);
+    // The client size meant (a resize not yet carried out by the window manager leaves size() stale).
+    QSize frame = grownBy(m_clientSize, extents);
     const QSize room = leaveRoom ? FrameRoom(frame, area, bar) : frame.boundedTo(area.size());
     if (room != frame) {
-        resize((room - (frame - size())).expandedTo(minimumSize()));
-        frame = grownBy(size(), extents);
+        m_clientSize = (room - (frame - m_clientSize)).expandedTo(minimumSize());
+        frame = grownBy(m_clientSize, extents);
     }
     std::optional<QRect> last;
     std::vector<QRect> open;
@@ -148,7 +158,7 @@ void ObjectWindow::placeNew(bool leaveRoom)
                 continue;
             }
             open.push_back(other->placedFrame());
-            if (before)
+            if (before && !other->centredOnOwner()) // a window centred on the owner starts no cascade
                 last = open.back();
         }
     }
@@ -157,6 +167,7 @@ void ObjectWindow::placeNew(bool leaveRoom)
     else
         m_frame = QRect(CascadePosition(area, frame, last, open, bar), frame);
     layout::SetFrameGeometry(*this, m_frame);
+    m_placed.start();
 }
 
 void ObjectWindow::fitFirstOpen(int wanted)
@@ -167,9 +178,9 @@ void ObjectWindow::fitFirstOpen(int wanted)
     if (m_placementRestored)
         return;
     const int width = std::max(wanted, minimumWidth());
-    if (width == this->width())
+    if (width == m_clientSize.width())
         return;
-    resize(width, height());
+    m_clientSize.setWidth(width);
     // Placed again at its new size (as wide as its columns, up to the screen's width): a title bar from
     // the last window, or a new column.
     placeNew(false);

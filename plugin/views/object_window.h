@@ -8,6 +8,8 @@
 
 #include "gui/layout/dynamic_dialog.h"
 
+#include <QElapsedTimer>
+
 #include <cstdint>
 
 class QIcon;
@@ -77,7 +79,9 @@ private:
     bool m_closing = false;
     bool m_placementRestored = false;
     bool m_framed = false;
-    QRect m_frame; // the frame placed
+    QRect m_frame;       // the frame placed
+    QSize m_clientSize;  // the client size placed
+    QElapsedTimer m_placed; // since the frame was last placed
     bool m_fitted = false;
 };
 

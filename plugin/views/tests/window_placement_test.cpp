@@ -155,6 +155,8 @@ TEST(WindowPlacement, EveryDemoWindowOpensOnTheScreenCoveringNoTitleBarWhileRoom
         const std::string name = w->windowTitle().toStdString();
         ASSERT_TRUE(w->isVisible()) << name;
         const QRect frame = w->frameGeometry();
+        std::cout << "  " << name << ": frame " << frame.x() << "," << frame.y() << " " << frame.width() << "x"
+                  << frame.height() << ", title bar " << titleBar(*w) << std::endl;
         EXPECT_TRUE(area.contains(frame)) << name << " lies off the screen";
         const bool about = w->dialogId() == 1010;
         if (!about && CoversTitleBar(frame, earlier, titleBar(*w))) {
