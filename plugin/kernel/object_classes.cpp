@@ -103,17 +103,18 @@ int64_t layoutExtent(const LayoutTable& t)
 }
 
 // A class record a kernel can have written: records at least as long as the object layout's fields,
-// no more static objects than objects, a name length when names are kept.
+// no more static objects than objects, a name length below kMaxNameRead when names are kept.
 bool classRecordSound(const ObjectClassRecord& r, int cls)
 {
-    if (r.stride <= 0 || r.staticCount > r.totalCount || (r.namePool != 0 && r.nameLength < 0))
+    if (r.stride <= 0 || r.staticCount > r.totalCount ||
+        (r.namePool != 0 && (r.nameLength < 0 || r.nameLength >= kMaxNameRead)))
         return false;
     const auto kind = kindOfClass(cls);
     return !kind || layoutExtent(KindLayout(*kind)) <= r.stride;
 }
 
-// A name as the kernel writes it: readable up to its terminator (or the end of its slot, name length + 1
-// units), no control characters. Past kMaxNameRead characters the rest is not checked.
+// A name as the kernel writes it: readable up to its terminator, which lies within its slot (name length
+// + 1 units, the longest name and its terminator), no control characters before it.
 bool nameSound(uint32_t from, int32_t nameLength)
 {
     const uint32_t maximum = static_cast<uint32_t>(std::clamp<int64_t>(int64_t{nameLength} + 1, 1, kMaxNameRead));
@@ -126,7 +127,7 @@ bool nameSound(uint32_t from, int32_t nameLength)
         if (byte < 0x20 || byte == 0x7F)
             return false;
     }
-    return true;
+    return false;
 }
 
 bool spanReadable(uint32_t address, uint64_t units)
@@ -172,8 +173,9 @@ uint32_t soundObjects(ObjectClassRecord& r, int cls)
         return r.soundCount;
     ReadSourceScope target(kTargetSource);
     uint32_t n = 0;
+    const uint32_t last = std::min(r.heldCount, kMaxClassObjects);
     if (classRecordSound(r, cls))
-        while (n < r.heldCount && objectSound(r, n + 1))
+        while (n < last && objectSound(r, n + 1))
             ++n;
     r.soundCount = n;
     r.checkedGeneration = generation;
@@ -288,7 +290,7 @@ int32_t GetClassNameLength(int cls)
 bool IsObjectHeld(int cls, uint32_t n)
 {
     const ObjectClassRecord* r = record(cls);
-    if (!r || n > r->heldCount || !classRecordSound(*r, cls))
+    if (!r || n > std::min(r->heldCount, kMaxClassObjects) || !classRecordSound(*r, cls))
         return false;
     ReadSourceScope target(kTargetSource);
     return objectSound(*r, n);

@@ -18,6 +18,9 @@ namespace kernel {
 
 // No list walk reads more than this many entries, whatever the target claims.
 constexpr uint32_t kMaxWalk = kMaxWalkSteps;
+// No class lists more objects than this, whatever its record claims and however much memory reads (a
+// target whose every address reads, as some debuggers give unmapped memory).
+constexpr uint32_t kMaxClassObjects = 1u << 18;
 // Names are read up to this many characters, whatever name length the class claims.
 constexpr int32_t kMaxNameRead = 255;
 

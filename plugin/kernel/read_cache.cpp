@@ -35,6 +35,7 @@ bool ReadCache::read(uint32_t address, uint32_t count, uint8_t* buffer, const Po
     if (m_pages.size() > kMaxPages)
         clear();
     std::vector<uint8_t> run;
+    uint8_t small[64];
     // Runs of unknown bytes (never past the top of the address space) go to the port.
     for (uint64_t i = 0; i < count;) {
         const uint32_t at = static_cast<uint32_t>(address + i);
@@ -47,9 +48,13 @@ bool ReadCache::read(uint32_t address, uint32_t count, uint8_t* buffer, const Po
                state(static_cast<uint32_t>(address + end)) == Unknown)
             ++end;
         const auto length = static_cast<uint32_t>(end - i);
-        run.assign(length, 0);
-        if (portRead(at, length, run.data())) {
-            store(at, length, run.data(), Known);
+        uint8_t* bytes = small;
+        if (length > sizeof small) {
+            run.assign(length, 0);
+            bytes = run.data();
+        }
+        if (portRead(at, length, bytes)) {
+            store(at, length, bytes, Known);
         } else {
             for (uint32_t k = 0; k < length; ++k) {
                 uint8_t byte = 0;
