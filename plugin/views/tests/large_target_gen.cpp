@@ -5,7 +5,7 @@
 // bytes, as a kernel leaves them before it has set up its objects. "garbage-claims": the demo whose class
 // entries claim 0xFFFFFFFF objects in 2 MB of readable random bytes. "cyclic": the demo whose lists come
 // back on themselves. "stacks-8k" and "stacks-64k": the demo with 8 KB stacks (1 KB in use) or 64 KB
-// stacks (4 KB in use).
+// stacks (4 KB in use). "demo": the demo itself.
 #include "standins/debugger/simtarget/kernel_objects.h"
 
 #include <algorithm>
@@ -57,9 +57,9 @@ simtarget::GeneratedTarget garbledDemo(bool random)
 int main(int argc, char** argv)
 {
     const std::string mode = argc == 3 ? argv[2] : "semaphores";
-    const std::string modes[] = {"semaphores", "garbled-ff", "garbled-random", "garbage-claims", "cyclic", "stacks-8k", "stacks-64k"};
+    const std::string modes[] = {"semaphores", "demo", "garbled-ff", "garbled-random", "garbage-claims", "cyclic", "stacks-8k", "stacks-64k"};
     if ((argc != 2 && argc != 3) || std::find(std::begin(modes), std::end(modes), mode) == std::end(modes)) {
-        std::fprintf(stderr, "usage: large_target_gen DIR [semaphores|garbled-ff|garbled-random|garbage-claims|cyclic|"
+        std::fprintf(stderr, "usage: large_target_gen DIR [semaphores|demo|garbled-ff|garbled-random|garbage-claims|cyclic|"
                              "stacks-8k|stacks-64k]\n");
         return 2;
     }
