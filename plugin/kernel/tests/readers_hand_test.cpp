@@ -7,10 +7,13 @@
 #include "plugin/kernel/registers.h"
 #include "plugin/kernel/srecord.h"
 #include "plugin/kernel/target_access.h"
+#include "plugin/kernel/target_port.h"
 #include "plugin/kernel/trace.h"
 #include "plugin/kernel/tests/hand_kernel.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace kernel::test {
 namespace {
@@ -97,6 +100,33 @@ TEST(HandClasses, CountsAreBoundedByTheMemoryTheyClaim)
 
     GetQueueCounts(counts);
     EXPECT_EQ(counts, (ClassCounts{0, 0, 0, 1000}));
+}
+
+// A kernel workspace read that the target refuses keeps the values read before (the SYSPROP address, the
+// kernel stack's end) and says it could not read; a later read replaces them again.
+TEST(HandReaders, ARefusedKernelInfoReadKeepsTheValuesHeld)
+{
+    class RefusingPort : public TargetPort {
+    public:
+        bool read(uint32_t, uint32_t count, uint8_t* buffer) override { return std::fill_n(buffer, count, 0), false; }
+        bool write(uint32_t, uint32_t, const uint8_t*) override { return false; }
+        std::optional<uint32_t> symbolAddress(const std::string&) override { return std::nullopt; }
+    };
+    HandKernel k;
+    ASSERT_EQ(k.load(), LoadOk);
+    KernelInfo first{};
+    ASSERT_TRUE(ReadKernelInfo(first));
+    ASSERT_NE(first[22], 0u);
+    RefusingPort refusing;
+    TargetPort* previous = SetTargetPort(&refusing);
+    KernelInfo refused{};
+    EXPECT_FALSE(ReadKernelInfo(refused));
+    EXPECT_EQ(refused, first);
+    EXPECT_EQ(KernelWorkspaceValues(), first);
+    SetTargetPort(previous);
+    KernelInfo again{};
+    EXPECT_TRUE(ReadKernelInfo(again));
+    EXPECT_EQ(again, first);
 }
 
 TEST(HandReaders, WorkedNumbers)
