@@ -174,9 +174,7 @@ TEST(KernelCost, ResetStatisticsWritesOnlyToTheObjectsShown)
         makeGarbage(k, how);
         kernel::FreeClassRecords();
         WindowManager manager;
-        manager.OnDisplayCommand(3);
-        drainEvents();
-        auto* semaphores = dynamic_cast<ObjectListWindow*>(manager.FindOpenWindow(1001));
+        auto* semaphores = OpenDisplay<ObjectListWindow>(manager, 3, 1001);
         ASSERT_NE(semaphores, nullptr);
         std::set<uint32_t> shown;
         for (int r = 0; r < semaphores->sheet().rowCount(); ++r)
@@ -209,9 +207,7 @@ TEST(KernelCost, BigStacksAreListedWholeAndRight)
         GeneratedKernel k([size = size, used = used](simtarget::TargetBuilder& b) { simtarget::BuildDemoStacks(b, size, used); });
         ASSERT_EQ(k.load(), 0);
         WindowManager manager;
-        manager.OnDisplayCommand(2);
-        drainEvents();
-        auto* tasks = dynamic_cast<ObjectListWindow*>(manager.FindOpenWindow(1000));
+        auto* tasks = OpenDisplay<ObjectListWindow>(manager, 2, 1000);
         ASSERT_NE(tasks, nullptr);
         const uint64_t before = k.target().bytesRead;
         tasks->onCommand(1056);
