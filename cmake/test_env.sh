@@ -2,7 +2,8 @@
 # test_env.sh PROGRAM [ARGS...]: runs one test program on the Qt platform KORVANE_QT_PLATFORM names
 # (offscreen unless set). With xcb the program gets an X server of its own (Xvfb), so programs that run
 # side by side never take each other's focus or windows, and nothing appears on a person's desktop. A window
-# manager (openbox) runs on that server, so focus, activation and stacking are as on a desktop.
+# manager (openbox) runs on that server, so focus, activation and stacking are as on a desktop. The
+# server's screen is KORVANE_SCREEN_SIZE (WIDTHxHEIGHT), 1600x1200 unless set.
 export QT_QPA_PLATFORM="${KORVANE_QT_PLATFORM:-offscreen}"
 if [ "$QT_QPA_PLATFORM" != xcb ]; then
   exec "$@"
@@ -22,7 +23,7 @@ await_start() {
     sleep 0.05
   done
 }
-Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 "${KORVANE_SCREEN_SIZE:-1600x1200}x24" -nolisten tcp 3>"$number" >/dev/null 2>&1 &
 server=$!
 trap '[ -n "$manager" ] && kill "$manager" 2>/dev/null; kill "$server" 2>/dev/null; rm -f "$number" "$ready" "$rc"' EXIT
 trap 'exit 143' HUP INT TERM

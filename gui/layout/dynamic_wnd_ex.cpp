@@ -1,8 +1,11 @@
 #include "dynamic_wnd_ex.h"
 
+#include "gui/layout/window_frame.h"
 #include "platform/core/profile_store.h"
 
+#include <QPointer>
 #include <QRect>
+#include <QWidget>
 
 #include <utility>
 
@@ -32,10 +35,15 @@ std::string CDynamicWndEx::positionSection() const
 
 namespace {
 
-QRect normalRectOf(const QWidget* window)
+// The window's normal frame: where its frame lies, or would lie when it is neither minimised nor
+// maximised. The frame is what the window manager places, so a frame stored is a frame restored.
+QRect normalFrameOf(const QWidget* window)
 {
+    if (!window->isMinimized() && !window->isMaximized() && window->isVisible())
+        return window->frameGeometry();
     const QRect normal = window->normalGeometry();
-    return normal.isEmpty() ? window->geometry() : normal;
+    const QMargins extents = layout::FrameExtents(*window);
+    return (normal.isEmpty() ? window->geometry() : normal).marginsAdded(extents.isNull() ? layout::LastFrameExtents() : extents);
 }
 
 } // namespace
@@ -47,7 +55,7 @@ bool CDynamicWndEx::StoreWindowPosition()
         return false;
     platform::Profile& p = *profile();
     const std::string section = positionSection();
-    const QRect r = normalRectOf(window);
+    const QRect r = normalFrameOf(window);
     int state = -1;
     if (window->isMinimized())
         state = 0;
@@ -80,7 +88,7 @@ bool CDynamicWndEx::RestoreWindowPosition(unsigned options)
     if (p.getInt(section, "(valid)", 0) != 1)
         return false;
     const int state = p.getInt(section, "State", -1);
-    const QRect current = normalRectOf(window);
+    const QRect current = normalFrameOf(window);
     int left = p.getInt(section, "Left", current.x());
     int right = p.getInt(section, "Right", current.x() + current.width());
     int top = p.getInt(section, "Top", current.y());
@@ -89,15 +97,21 @@ bool CDynamicWndEx::RestoreWindowPosition(unsigned options)
         std::swap(left, right);
     if (top > bottom)
         std::swap(top, bottom);
-    window->setGeometry(left, top, right - left, bottom - top);
+    // The frame comes back where it was stored, once the window manager has framed the window and its
+    // extents are known (before that by the extents of the last window it framed).
+    const QRect frame(left, top, right - left, bottom - top);
+    m_restoredFrame = frame;
+    layout::SetFrameGeometry(*window, frame);
+    QPointer<QWidget> guarded(window);
+    layout::WhenFramed(*window, [guarded, frame] {
+        if (guarded && !guarded->isMinimized() && !guarded->isMaximized())
+            layout::SetFrameGeometry(*guarded, frame);
+    });
 
-    if (options & RestoreState) {
-        const bool modal = window->testAttribute(Qt::WA_ShowModal) || window->windowModality() != Qt::NonModal;
-        if (state == 1)
-            window->setWindowState(window->windowState() | Qt::WindowMaximized);
-        else if (state == 0 && !modal)
-            window->setWindowState(window->windowState() | Qt::WindowMinimized);
-    }
+    // A stored maximised state is applied; a stored minimised one is not, so a window being opened is
+    // shown.
+    if ((options & RestoreState) && state == 1)
+        window->setWindowState(window->windowState() | Qt::WindowMaximized);
     // Visibility 1 needs nothing: the window is restored on its way to being shown by its opener. A
     // stored 0 is not applied, so a window that was hidden when it closed still opens.
     return true;

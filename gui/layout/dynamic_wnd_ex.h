@@ -1,10 +1,12 @@
 #pragma once
 // The layout mixin with a remembered window position. A window with an auto-position name stores its normal
-// rectangle, visibility and state in the profile when it is destroyed, and gets them back when its layout
-// starts, under section "WindowPositions\<name>". Writing stops at the first failure and "(valid)" is set
+// frame (the rectangle the window manager's frame covers), visibility and state in the profile when it is
+// destroyed, and gets them back when its layout starts, under section "WindowPositions\<name>". Writing stops at the first failure and "(valid)" is set
 // last, so a half-written position is never restored.
 
 #include "gui/layout/dynamic_wnd.h"
+
+#include <QRect>
 
 #include <string>
 
@@ -32,10 +34,12 @@ public:
     // Writes "(valid)" 0, Left, Right, Top, Bottom, Visibility, State, "(valid)" 1; stops at the first
     // failure. False when nothing was to be stored or a write failed.
     bool StoreWindowPosition();
-    // Applies a stored position when "(valid)" is 1. A window being run modally is never restored
-    // minimised, and a stored Visibility of 0 never hides a window that is being opened. True when a
-    // position was applied.
+    // Applies a stored position when "(valid)" is 1: the window's frame comes back to the stored frame
+    // (again once the window manager has framed it). A window is never restored minimised, and a stored
+    // Visibility of 0 never hides a window that is being opened. True when a position was applied.
     bool RestoreWindowPosition(unsigned options);
+    // The frame the last RestoreWindowPosition applied.
+    const QRect& restoredFrame() const { return m_restoredFrame; }
 
     // Restores the position; when nothing was restored, centres the window on its owner.
     void OnInitialized() override;
@@ -46,5 +50,6 @@ private:
     bool storesPositions() const;
 
     std::string m_autoPositionName;
+    QRect m_restoredFrame;
     platform::Profile* m_profile = nullptr;
 };

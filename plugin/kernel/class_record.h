@@ -22,6 +22,11 @@ struct ObjectClassRecord {
     // Objects whose records the target holds: totalCount, cut where the object table would leave the
     // address space or the target's memory (stale or garbage counts). Numbers above it are invalid.
     uint32_t heldCount = 0;
+    // Objects 1 to soundCount pass their record's checks (object_classes.cpp), as last checked in read
+    // generation checkedGeneration.
+    uint32_t soundCount = 0;
+    uint64_t checkedGeneration = 0;
+    bool checked = false;
 };
 
 using ClassRecordSlots = std::array<std::unique_ptr<ObjectClassRecord>, 14>;

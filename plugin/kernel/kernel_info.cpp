@@ -39,20 +39,30 @@ void ReadDataFileHeader(DataFileHeader& out)
     out.entry9 = static_cast<uint16_t>(values[9]);
 }
 
-void ReadKernelInfo(KernelInfo& out)
+bool ReadKernelInfo(KernelInfo& out)
 {
     out.fill(0);
     const KwsDescriptor* d = GetKwsDescriptor();
     if (!d || d->kwsAddress == 0)
-        return;
+        return true;
     ReadSourceScope target(kTargetSource);
+    const KernelInfo held = KernelWorkspaceValues();
+    bool whole = true;
     for (int word = 0; word < 27; ++word) {
+        const auto w = static_cast<std::size_t>(word);
         const int field = word == 0 ? 0 : word == 1 ? 1 : word + 1;
-        out[static_cast<std::size_t>(word)] = ReadField(d->kws, field, d->kwsAddress);
+        const uint64_t failures = TargetReadFailures();
+        uint32_t value = ReadField(d->kws, field, d->kwsAddress);
+        const bool pointer = (word >= 9 && word <= 19) || word == 22 || word == 23 || word == 25 || word == 26;
+        if (TargetReadFailures() != failures) {
+            whole = false;
+            out[w] = held[w]; // a refused read never replaces the value held
+            continue;
+        }
+        out[w] = pointer ? PortAddress(value) : value;
     }
-    for (int word : {9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 22, 23, 25, 26})
-        out[static_cast<std::size_t>(word)] = PortAddress(out[static_cast<std::size_t>(word)]);
     KernelWorkspaceValues() = out;
+    return whole;
 }
 
 uint32_t GetKernelStackSpare()

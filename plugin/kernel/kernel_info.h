@@ -25,8 +25,9 @@ void GetSystemProperties(KernelProperties& out);
 // Header entries 0 to 9 of the data file (image 1); all zero without a layout.
 void ReadDataFileHeader(DataFileHeader& out);
 // Reads the 27 KWS fields from the target into `out` and the cached KernelWorkspaceValues (the class
-// table address found by the loader is kept apart, so class loading is not affected).
-void ReadKernelInfo(KernelInfo& out);
+// table address found by the loader is kept apart, so class loading is not affected). A field whose
+// read is refused keeps the value held before; false when that happened to any field.
+bool ReadKernelInfo(KernelInfo& out);
 // Bytes of the kernel stack that still hold the fill pattern.
 uint32_t GetKernelStackSpare();
 

@@ -2,7 +2,6 @@
 
 #include "plugin/kernel/bounded_walk.h"
 #include "plugin/kernel/memory_image.h"
-#include "plugin/kernel/read_budget.h"
 #include "plugin/kernel/target_access.h"
 
 #include <algorithm>
@@ -69,11 +68,11 @@ const ObjectClassRecord* loadedRecord(int cls)
 // How many of the class's objects the target can hold: objects 0 to n lie at objectBase + stride x n,
 // so the table must stay inside the 32-bit address space and its last record must be readable. When
 // it is not, the highest object whose record is readable is found by bisection (a few reads, once per
-// record load). A stride of 0 or less claims no memory; the read budget bounds such a class.
+// record load). A stride of 0 or less claims no memory and holds no object.
 uint32_t heldObjects(const ObjectClassRecord& r)
 {
     if (r.stride <= 0 || r.totalCount == 0)
-        return r.totalCount;
+        return 0;
     const uint64_t stride = static_cast<uint64_t>(r.stride);
     const uint64_t room = (uint64_t{1} << 32) - r.objectBase; // bytes from the base to the top
     uint64_t fits = room / stride;                            // objects 0 .. fits - 1 fit
@@ -92,6 +91,96 @@ uint32_t heldObjects(const ObjectClassRecord& r)
             high = middle;
     }
     return low;
+}
+
+// The units a layout's fields span from the start of their structure.
+int64_t layoutExtent(const LayoutTable& t)
+{
+    int64_t end = 0;
+    for (int f = 0; f < t.count(); ++f)
+        end = std::max<int64_t>(end, int64_t{t.offsets[static_cast<std::size_t>(f)]} + t.sizes[static_cast<std::size_t>(f)]);
+    return end;
+}
+
+// A class record a kernel can have written: records at least as long as the object layout's fields,
+// no more static objects than objects, a name length below kMaxNameRead when names are kept.
+bool classRecordSound(const ObjectClassRecord& r, int cls)
+{
+    if (r.stride <= 0 || r.staticCount > r.totalCount ||
+        (r.namePool != 0 && (r.nameLength < 0 || r.nameLength >= kMaxNameRead)))
+        return false;
+    const auto kind = kindOfClass(cls);
+    return !kind || layoutExtent(KindLayout(*kind)) <= r.stride;
+}
+
+// A name as the kernel writes it: readable up to its terminator, which lies within its slot (name length
+// + 1 units, the longest name and its terminator), no control characters before it.
+bool nameSound(uint32_t from, int32_t nameLength)
+{
+    const uint32_t maximum = static_cast<uint32_t>(std::clamp<int64_t>(int64_t{nameLength} + 1, 1, kMaxNameRead));
+    for (uint32_t i = 0; i < maximum; ++i) {
+        uint8_t byte = 0;
+        if (!ReadTargetBlock(from + i, 1, &byte))
+            return false;
+        if (byte == 0)
+            return true;
+        if (byte < 0x20 || byte == 0x7F)
+            return false;
+    }
+    return false;
+}
+
+bool spanReadable(uint32_t address, uint64_t units)
+{
+    const uint64_t bytes = units * static_cast<uint64_t>(std::max(GetAddressUnitWidth(), 1));
+    if (bytes == 0 || address + bytes - 1 > 0xFFFFFFFFu)
+        return false;
+    return IsTargetAddressValid(address) && IsTargetAddressValid(static_cast<uint32_t>(address + bytes - 1));
+}
+
+// Object n passes its record's checks: its record is readable, a static object's name (when names are
+// kept) and a dynamic object's record (and its name when in use) are as the kernel writes them.
+bool objectSound(const ObjectClassRecord& r, uint32_t n)
+{
+    const uint64_t address = uint64_t{r.objectBase} + static_cast<uint64_t>(r.stride) * n;
+    if (address > 0xFFFFFFFFu || !spanReadable(static_cast<uint32_t>(address), static_cast<uint64_t>(r.stride)))
+        return false;
+    if (n == 0)
+        return true;
+    if (n <= r.staticCount)
+        return r.namePool == 0 ||
+               nameSound(r.namePool + (n - 1) * (static_cast<uint32_t>(r.nameLength) + 1u), r.nameLength);
+    const int32_t recordSize = GetUnitSize(DynamicRecordSize);
+    if (!r.dynamicArea || recordSize <= 0)
+        return false;
+    const uint32_t at = r.dynamicArea + (n - r.staticCount - 1) * static_cast<uint32_t>(recordSize);
+    if (!spanReadable(at, static_cast<uint64_t>(recordSize)))
+        return false;
+    const LayoutTable& dynamic = descriptorTable(&KwsDescriptor::dynamicObject);
+    if (ReadField(dynamic, 2, at) == 0)
+        return true;
+    const uint32_t name = ReadWordPointerField(dynamic, 1, at);
+    return name == 0 || nameSound(name, r.nameLength);
+}
+
+// The objects from 1 on that pass their checks, up to the first that does not: checked once between two
+// runs of the target (a walk reads a sound object's record and name, which its row reads again from the
+// read cache), so lists and texts of one refresh see the same count.
+uint32_t soundObjects(ObjectClassRecord& r, int cls)
+{
+    const uint64_t generation = TargetReadGeneration();
+    if (r.checkedGeneration == generation && r.checked)
+        return r.soundCount;
+    ReadSourceScope target(kTargetSource);
+    uint32_t n = 0;
+    const uint32_t last = std::min(r.heldCount, kMaxClassObjects);
+    if (classRecordSound(r, cls))
+        while (n < last && objectSound(r, n + 1))
+            ++n;
+    r.soundCount = n;
+    r.checkedGeneration = generation;
+    r.checked = true;
+    return n;
 }
 
 // The class record, loaded on first use: texts of one class read objects of others whose windows may
@@ -137,6 +226,7 @@ const ObjectClassRecord* LoadClassRecord(int cls)
     if (!d || !d->classEntry.present())
         return nullptr;
     ReadSourceScope target(kTargetSource);
+    const uint64_t failures = TargetReadFailures();
     const int32_t size = FieldSize(d->kws, 11);
     const uint32_t slot = GetClassTableAddress() + static_cast<uint32_t>(cls) * static_cast<uint32_t>(std::max(size, 0));
     const uint32_t entry = PortAddress(ReadTargetPointer(slot, size));
@@ -154,9 +244,9 @@ const ObjectClassRecord* LoadClassRecord(int cls)
     r->dynamicArea = ReadWordPointerField(e, 8, entry);
     r->field9 = ReadWordPointerField(e, 9, entry);
     r->field10 = ReadWordPointerField(e, 10, entry);
-    r->heldCount = heldObjects(*r);
-    if (!TargetReadsLeft())
-        return nullptr; // read in part before the budget ran out: loaded again by a later refresh
+    if (TargetReadFailures() != failures)
+        return nullptr; // a read was refused: nothing half read is kept, a later refresh tries again
+    r->heldCount = heldObjects(*r); // probes where the records end: its failed reads are expected
     ClassRecords()[static_cast<std::size_t>(cls)] = std::move(r);
     return loadedRecord(cls);
 }
@@ -170,13 +260,13 @@ int EnsureClassRecord(int cls)
 
 void FillClassCounts(ClassCounts& out, int cls)
 {
-    out = {0, 0, 0};
-    const ObjectClassRecord* r = record(cls);
-    if (!r)
+    out = {0, 0, 0, 0};
+    if (!record(cls))
         return;
-    // Counts from stale or garbage memory are cut to the objects the target holds, and a list to the
-    // read budget; what is left out is counted so the window can say so.
-    const uint32_t total = std::min(r->heldCount, kObjectListBudget);
+    ObjectClassRecord* r = ClassRecords()[static_cast<std::size_t>(cls)].get();
+    // A list shows the objects that pass their record's checks, up to the first that does not; what the
+    // class claims beyond it is counted so the window can say so.
+    const uint32_t total = soundObjects(*r, cls);
     const uint32_t statics = std::min(r->staticCount, total);
     out = {r->attributes, statics, total - statics, r->totalCount - total};
 }
@@ -195,6 +285,15 @@ int32_t GetClassNameLength(int cls)
 {
     const ObjectClassRecord* r = record(cls);
     return r ? r->nameLength : 0;
+}
+
+bool IsObjectHeld(int cls, uint32_t n)
+{
+    const ObjectClassRecord* r = record(cls);
+    if (!r || n > std::min(r->heldCount, kMaxClassObjects) || !classRecordSound(*r, cls))
+        return false;
+    ReadSourceScope target(kTargetSource);
+    return objectSound(*r, n);
 }
 
 int IsObjectInUse(uint32_t n, int cls)

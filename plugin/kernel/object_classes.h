@@ -2,9 +2,10 @@
 // Kernel object classes: the class records loaded from the kernel's class table, object numbering, names,
 // in-use tests and wait lists, and the per-class family of small wrappers the object windows call.
 // Class numbers are the target kernel's (GetClassNumber); object numbers are 1-based, static objects
-// first. Object counts are bounded by the memory their records claim and by a read budget; list walks
-// by their maximum, a hard limit and a repeat check.
+// first. A class lists the objects that pass their record's checks, up to the first that does not; list
+// walks are bounded by their maximum, a hard limit and a repeat check.
 
+#include "plugin/kernel/bounded_walk.h"
 #include "plugin/kernel/class_record.h"
 #include "plugin/kernel/layout.h"
 
@@ -16,10 +17,10 @@
 namespace kernel {
 
 // No list walk reads more than this many entries, whatever the target claims.
-constexpr uint32_t kMaxWalk = 65536;
-// The read budget of one refresh of a class's list: a row costs tens of debugger reads, so past this
-// many objects the list is cut and says how many it left out.
-constexpr uint32_t kObjectListBudget = 65536;
+constexpr uint32_t kMaxWalk = kMaxWalkSteps;
+// No class lists more objects than this, whatever its record claims and however much memory reads (a
+// target whose every address reads, as some debuggers give unmapped memory).
+constexpr uint32_t kMaxClassObjects = 1u << 18;
 // Names are read up to this many characters, whatever name length the class claims.
 constexpr int32_t kMaxNameRead = 255;
 
@@ -27,8 +28,9 @@ constexpr int32_t kMaxNameRead = 255;
 constexpr uint32_t kTraceObjectBit = 0x200;
 constexpr uint32_t kTraceActorBit = 0x100;
 
-// {attributes, static count, dynamic count} of the objects a list shows, and how many more the class
-// claims that are not read (beyond the target's memory or the read budget), at kCountsNotRead.
+// {attributes, static count, dynamic count} of the objects a list shows (those that pass their record's
+// checks, up to the first that does not), and how many more the class claims that are not read, at
+// kCountsNotRead.
 using ClassCounts = std::array<uint32_t, 4>;
 constexpr std::size_t kCountsNotRead = 3;
 // {task number, ticks left, timeout state}
@@ -44,6 +46,9 @@ void GetClassCounts(int cls, ClassCounts& out);
 uint32_t GetObjectAddress(int cls, uint32_t n);
 int32_t GetClassNameLength(int cls);
 int IsObjectInUse(uint32_t n, int cls);
+// Object n is one the target holds: its class record and its own record pass their checks.
+// Handles are valid by this, whatever part of the class a list shows.
+bool IsObjectHeld(int cls, uint32_t n);
 // The object's name: no value for a dynamic object not in use, an absent class or a bad number; an
 // empty string when the class keeps no names or the name pointer is null.
 std::optional<std::string> GetObjectName(uint32_t n, int cls);

@@ -149,8 +149,6 @@ void TaskStatusContext::gatherOwners()
     };
     if (!HasSystemProperties())
         return;
-    // One read budget for the whole scan: stale counts in several classes cost no more than one.
-    uint32_t budget = kObjectListBudget;
     for (const Source& s : sources) {
         if (!(GetSystemPropertiesWords()[0] & s.configBit))
             continue;
@@ -159,9 +157,9 @@ void TaskStatusContext::gatherOwners()
         if (!(counts[0] & 0x4))
             continue;
         const uint32_t total = counts[1] + counts[2];
-        if (total > budget || counts[kCountsNotRead] != 0)
+        if (counts[kCountsNotRead] != 0)
             m_ownersCut = true;
-        for (uint32_t n = 1; n <= total && budget > 0; ++n, --budget)
+        for (uint32_t n = 1; n <= total; ++n)
             if (const uint32_t semaphore = GetObjectEventSemaphore(s.semaphoreKind, ClassOf(s.kind), n))
                 m_owners[semaphore].push_back({s.kind, n, s.tag});
     }
@@ -238,8 +236,8 @@ std::string ClassNameText(int cls)
 std::string FormatObjectName(int cls, uint32_t n, uint32_t attributes, const std::string& classWord)
 {
     std::string text;
-    if (const ObjectClassRecord* r = LoadClassRecord(cls)) {
-        if (n > r->heldCount)
+    if (LoadClassRecord(cls)) {
+        if (!IsObjectHeld(cls, n))
             return (boost::format("<Invalid %s handle #%d>") % ClassNameText(cls) % static_cast<int32_t>(n)).str();
     }
     if (GetClassNameLength(cls) != 0)
@@ -272,8 +270,7 @@ std::string FormatAlarmName(uint32_t n) { return nameOf(ObjectKind::Alarm, n); }
 std::string FormatHandleText(int cls, uint32_t n)
 {
     // Valid is what the target holds, not the part of the class one refresh lists.
-    const ObjectClassRecord* r = LoadClassRecord(cls);
-    if (r && n >= 1 && n <= r->heldCount) {
+    if (n >= 1 && IsObjectHeld(cls, n)) {
         if (const ClassText* t = textOfClass(cls))
             return t->kind == ObjectKind::Task ? FormatTaskName(n)
                    : t->kind == ObjectKind::Semaphore ? FormatSemaName(n)

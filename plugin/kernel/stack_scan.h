@@ -11,8 +11,7 @@ constexpr uint32_t kMaxStackScanUnits = 256u << 10;
 
 // Compares, unit after unit from `start` (moving down when `down`), the low 16 bits of each `unit`-unit
 // value with `pattern`; at most `units` units (and kMaxStackScanUnits). Returns the number that matched
-// before the first that did not or could not be read. The stack is read from `start` in small blocks
-// and the scan stops in the block that holds the first unit that differs.
+// before the first that did not or could not be read; nothing past that unit is read.
 uint32_t CountFillUnits(uint32_t start, uint32_t units, int32_t unit, bool down, uint16_t pattern);
 
 } // namespace kernel

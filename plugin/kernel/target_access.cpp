@@ -1,7 +1,7 @@
 #include "plugin/kernel/target_access.h"
 
 #include "plugin/kernel/memory_image.h"
-#include "plugin/kernel/read_budget.h"
+#include "plugin/kernel/read_cache.h"
 #include "plugin/kernel/target_port.h"
 
 #include <algorithm>
@@ -19,6 +19,13 @@ TargetPort* g_port = nullptr;
 uint32_t g_littleEndian = 0;
 int32_t g_unitWidth = 3;
 uint64_t g_readFailures = 0;
+ReadCache g_cache; // guarded by g_portMutex
+
+bool cachedRead(uint32_t address, uint32_t count, uint8_t* buffer)
+{
+    return g_cache.read(address, count, buffer,
+                        [](uint32_t at, uint32_t n, uint8_t* out) { return g_port->read(at, n, out); });
+}
 
 bool portRead(uint32_t address, uint32_t count, uint8_t* buffer)
 {
@@ -27,11 +34,8 @@ bool portRead(uint32_t address, uint32_t count, uint8_t* buffer)
     std::memset(buffer, 0, count);
     bool ok = false;
     std::unique_lock lock(g_portMutex);
-    if (g_port && ChargeTargetReads(count)) {
-        ok = g_port->read(address, count, buffer);
-        if (!ok)
-            std::memset(buffer, 0, count); // never hand on stale bytes
-    }
+    if (g_port)
+        ok = cachedRead(address, count, buffer); // a failure leaves the buffer zero, never stale
     lock.unlock();
     if (!ok)
         ++g_readFailures;
@@ -43,7 +47,11 @@ bool portWrite(uint32_t address, uint32_t count, const uint8_t* buffer)
     if (count == 0)
         return true;
     std::lock_guard lock(g_portMutex);
-    return g_port && g_port->write(address, count, buffer);
+    if (!g_port)
+        return false;
+    const bool ok = g_port->write(address, count, buffer);
+    g_cache.written(address, count, buffer, ok);
+    return ok;
 }
 
 // Reads `count` bytes from the selected source.
@@ -83,6 +91,7 @@ TargetPort* SetTargetPort(TargetPort* port)
     std::lock_guard lock(g_portMutex);
     TargetPort* previous = g_port;
     g_port = port;
+    g_cache.clear();
     return previous;
 }
 
@@ -106,11 +115,7 @@ bool IsTargetAddressValid(uint32_t address)
     if (!g_port)
         return true;
     uint8_t probe = 0;
-    if (!ChargeTargetReads(1)) {
-        ++g_readFailures;
-        return false;
-    }
-    return g_port->read(address, 1, &probe);
+    return cachedRead(address, 1, &probe);
 }
 
 uint32_t AssembleValue(const uint8_t* bytes, int count, bool littleEndian)
@@ -164,6 +169,18 @@ void SwapTargetBytes(uint8_t* buffer, int32_t length)
 }
 
 uint64_t TargetReadFailures() { return g_readFailures; }
+
+void DropTargetReadCache()
+{
+    std::lock_guard lock(g_portMutex);
+    g_cache.clear();
+}
+
+uint64_t TargetReadGeneration()
+{
+    std::lock_guard lock(g_portMutex);
+    return g_cache.generation();
+}
 
 uint32_t ReadValueUnit(uint32_t address) { return readSelectedValue(address, 1); }
 uint8_t ReadValue8(uint32_t address) { return static_cast<uint8_t>(readSelectedValue(address, 1)); }

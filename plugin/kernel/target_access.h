@@ -48,6 +48,13 @@ void SwapTargetBytes(uint8_t* buffer, int32_t length);
 // walk to tell "read as 0" from "could not read".
 uint64_t TargetReadFailures();
 
+// Target bytes are read once between two runs of the target: each byte read (or found unreadable) is
+// kept until the target runs or is written through this module, or another port is installed. The
+// owner of the target's run state drops the cache when the target runs or stops.
+void DropTargetReadCache();
+// Changes whenever the cache is dropped: a value derived from target bytes is good while it is equal.
+uint64_t TargetReadGeneration();
+
 // Typed value layer: every read goes to the selected memory image, or to the target when none is
 // selected. Values come back as the target's own values.
 uint32_t ReadValueUnit(uint32_t address);

@@ -73,6 +73,7 @@ ControlPanel::ControlPanel(uint32_t panelId, const std::string& title, QWidget* 
     ModifyFlags(CDynamicWnd::FlagCopyBits, 0);
     setWindowTitle(QStringLiteral("Korvane Control Panel"));
     setWindowIcon(KernelWindowIcon());
+    m_manager.setOwner(this);
     resize(300, 330);
 
     auto* connection = new QLabel(QStringLiteral("Connection:"), this);
@@ -235,6 +236,7 @@ void ControlPanel::OnAbout() { m_manager.OnDisplayCommand(kCommandAbout); }
 void ControlPanel::OnTargetStopped()
 {
     m_running = false;
+    kernel::DropTargetReadCache(); // also when the windows are not refreshed now
     UpdateState();
     if (m_autoRefresh)
         m_manager.OnTargetStopped();

@@ -19,7 +19,7 @@ std::vector<KernelInfoRow> BuildKernelInfoRows()
     kernel::KernelProperties props{};
     kernel::GetSystemProperties(props);
     kernel::KernelInfo kws{};
-    kernel::ReadKernelInfo(kws);
+    const bool whole = kernel::ReadKernelInfo(kws);
     kernel::DataFileHeader header;
     kernel::ReadDataFileHeader(header);
     kernel::ClassCounts exceptions{};
@@ -50,6 +50,8 @@ std::vector<KernelInfoRow> BuildKernelInfoRows()
     if ((exceptions[0] & 0x8) != 0)
         rows.emplace_back("Maximum interrupt nesting level", dec(kws[4]));
     rows.emplace_back("Clock rate (Hz)", kernel::DecimalText(static_cast<int16_t>(header.entry2)));
+    if (!whole)
+        rows.emplace_back(kKernelValuesNotRead, "");
     return rows;
 }
 

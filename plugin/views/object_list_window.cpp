@@ -4,7 +4,9 @@
 #include "plugin/views/data_log.h"
 #include "plugin/views/kit/popup_menu.h"
 
-#include "plugin/kernel/read_budget.h"
+#include "plugin/views/windows/class_counts.h"
+
+#include "plugin/kernel/bounded_walk.h"
 #include "plugin/kernel/trace.h"
 #include "platform/qt/control_id.h"
 #include "platform/qt/locale_text.h"
@@ -36,14 +38,15 @@ int widthForColumns(const QWidget& window, const ReportList& list)
     return window.width() - list.width() + columns + kListChrome;
 }
 
-// The row that ends a list the read budget of the refresh cut short, in the first column after "#".
-void addBudgetCutRow(ListSheet& sheet)
+// The row that ends a window one of whose linked lists came back to an entry it had passed (or ran past
+// the hard limit of a walk), in the first column after "#".
+void addRepeatRow(ListSheet& sheet)
 {
     const std::vector<int> shown = sheet.shownColumns();
     if (shown.empty())
         return;
     const int row = sheet.addRow(0);
-    sheet.set(row, shown.size() > 1 ? shown[1] : shown[0], "... list cut: the target read budget of this refresh is spent");
+    sheet.set(row, shown.size() > 1 ? shown[1] : shown[0], kRepeatedListText);
 }
 
 } // namespace
@@ -103,7 +106,7 @@ QPushButton* ObjectListWindow::button(int id) const
 void ObjectListWindow::Refresh()
 {
     platform::ScopedWaitCursor wait;
-    const kernel::RefreshReads reads(!takeStopRound());
+    const kernel::RefreshWalks walks;
     if (!IsLogInitialized())
         if (QPushButton* log = button(m_spec.logButtonId))
             log->setEnabled(false);
@@ -112,8 +115,8 @@ void ObjectListWindow::Refresh()
     context.traceAvailable = m_traceAvailable;
     m_sheet.setColumns(columns(), context);
     fillRows(m_sheet);
-    if (reads.cut())
-        addBudgetCutRow(m_sheet);
+    if (walks.repeated())
+        addRepeatRow(m_sheet);
     m_list->showSheet(m_sheet);
     m_list->setEnabled(true);
     fitFirstOpen(widthForColumns(*this, *m_list));
@@ -188,7 +191,15 @@ void ObjectListWindow::openRegisteredDetail(uint32_t dialogId)
 
 void ObjectListWindow::resetStatistics(uint32_t last, bool inUseOnly, void (*reset)(uint32_t), int (*inUse)(uint32_t))
 {
-    for (uint32_t n = 1; n <= last; ++n)
+    // Only objects the list shows, and that still pass their checks (objects 1 to `last`), are written:
+    // never what a garbage class record claims beyond them.
+    std::vector<uint32_t> shown;
+    for (int row = 0; row < m_sheet.rowCount(); ++row)
+        if (const uint32_t n = m_sheet.itemData(row); n >= 1 && n <= last)
+            shown.push_back(n);
+    std::sort(shown.begin(), shown.end());
+    shown.erase(std::unique(shown.begin(), shown.end()), shown.end());
+    for (const uint32_t n : shown)
         if (!inUseOnly || inUse(n) != 0)
             reset(n);
     Refresh();
@@ -264,11 +275,11 @@ const layout::DynamicMapEntry* DetailListWindow::GetDynamicMap() const { return 
 void DetailListWindow::Refresh()
 {
     platform::ScopedWaitCursor wait;
-    const kernel::RefreshReads reads(!takeStopRound());
+    const kernel::RefreshWalks walks;
     m_sheet.setColumns(columns(), readContext());
     fillRows(m_sheet);
-    if (reads.cut())
-        addBudgetCutRow(m_sheet);
+    if (walks.repeated() && !saysWalkCuts())
+        addRepeatRow(m_sheet);
     m_list->showSheet(m_sheet);
     m_list->setEnabled(true);
     fitFirstOpen(widthForColumns(*this, *m_list));

@@ -103,7 +103,8 @@ protected:
     // The same for a detail window registered by dialog id (WindowManager::RegisterDetailWindow).
     void openRegisteredDetail(uint32_t dialogId);
 
-    // Resets statistics of objects 1 to `last` (only those in use when `inUseOnly`), then refreshes.
+    // Resets statistics of the objects the list shows among 1 to `last`, the objects that pass their checks
+    // now (only those in use when `inUseOnly`), then refreshes.
     void resetStatistics(uint32_t last, bool inUseOnly, void (*reset)(uint32_t), int (*inUse)(uint32_t));
 
     void closeOwnedWindows() override { CloseServiceTrace(); }
@@ -141,6 +142,8 @@ protected:
     virtual std::vector<ColumnSpec> columns() const = 0;
     virtual ColumnContext readContext() = 0;
     virtual void fillRows(ListSheet& sheet) = 0;
+    // True for a window whose rows say themselves where a walk stopped at a repeat.
+    virtual bool saysWalkCuts() const { return false; }
     const layout::DynamicMapEntry* GetDynamicMap() const override;
 
 private:

@@ -4,6 +4,8 @@
 #include "plugin/views/window_manager.h"
 #include "plugin/views/window_placement.h"
 
+#include "gui/layout/window_frame.h"
+
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -80,43 +82,92 @@ QRect availableArea(const QWidget& window)
     return shown ? shown->availableGeometry() : QRect(0, 0, 1024, 768);
 }
 
-// The frame around the client area; before the window manager has framed the window, a title bar's
-// height is allowed above it.
-QSize decoration(const QWidget& window)
+// The extents of the window's frame: the window manager's once it has framed the window, before that
+// those of the last window it framed.
+QMargins frameExtents(const QWidget& window)
 {
-    const QSize frame = window.frameGeometry().size() - window.geometry().size();
-    return frame.height() > 0 ? frame : QSize(std::max(frame.width(), 0), kCascadeStep);
+    const QMargins extents = layout::FrameExtents(window);
+    return extents.isNull() ? layout::LastFrameExtents() : extents;
 }
 
+// The height of a title bar: the frame's top where it is deeper than its sides (a title bar), else a
+// cascade step (no frame drawn, or only a border).
+int titleBar(const QMargins& extents) { return extents.top() > extents.left() ? extents.top() : kCascadeStep; }
+
+QSize grownBy(const QSize& size, const QMargins& m) { return size + QSize(m.left() + m.right(), m.top() + m.bottom()); }
+
 } // namespace
+
+QRect ObjectWindow::placedFrame() const
+{
+    // While the window manager carries out a placement (and reports stale frames meanwhile), the frame
+    // placed; once it has settled, where the window is (the user may have moved it).
+    constexpr qint64 kSettleMs = 1500;
+    if (!m_frame.isValid() || (m_framed && m_placed.isValid() && m_placed.elapsed() > kSettleMs))
+        return frameGeometry();
+    return m_frame;
+}
 
 void ObjectWindow::OnInitialized()
 {
     m_placementRestored = RestoreWindowPosition(RestoreState | RestoreVisibility);
-    if (!m_placementRestored)
+    // A stored place that no longer lies on the screen (a smaller screen now) is cascaded anew, at the
+    // stored size.
+    if (m_placementRestored && (centredOnOwner() || !availableArea(*this).contains(restoredFrame())))
+        m_placementRestored = false;
+    m_clientSize = size();
+    if (m_placementRestored) {
+        m_frame = restoredFrame();
+        m_placed.start();
+    } else {
         placeNew();
-    keepOnScreen();
+    }
+    // Placed again by the frame the window manager draws, once it has drawn it.
+    layout::WhenFramed(*this, [this] {
+        m_framed = true;
+        if (m_placementRestored && !isMaximized()) {
+            layout::SetFrameGeometry(*this, KeepOnArea(m_frame, availableArea(*this)));
+            m_placed.start();
+        } else if (!m_placementRestored)
+            placeNew(!m_fitted);
+    });
 }
 
-void ObjectWindow::placeNew()
+void ObjectWindow::placeNew(bool leaveRoom)
 {
     const QRect area = availableArea(*this);
-    const QSize frame = decoration(*this);
-    const QSize room = FrameRoom(size() + frame, area);
-    if (room != size() + frame)
-        resize((room - frame).expandedTo(minimumSize()));
-    std::optional<QPoint> last;
-    std::vector<QPoint> open;
+    const QMargins extents = frameExtents(*this);
+    const int bar = titleBar(extents);
+    // The client size meant (a resize not yet carried out by the window manager leaves size() stale).
+    QSize frame = grownBy(m_clientSize, extents);
+    const QSize room = leaveRoom ? FrameRoom(frame, area, bar) : frame.boundedTo(area.size());
+    if (room != frame) {
+        m_clientSize = (room - (frame - m_clientSize)).expandedTo(minimumSize());
+        frame = grownBy(m_clientSize, extents);
+    }
+    std::optional<QRect> last;
+    std::vector<QRect> open;
+    const QWidget* owner = m_manager != nullptr ? m_manager->owner() : nullptr;
     if (m_manager != nullptr) {
         // Every listed window counts, shown or hidden for now (it may be on its way to the screen, or
-        // come back there).
-        for (const ObjectWindow* other : m_manager->windows())
-            if (other != this) {
-                open.push_back(other->pos());
-                last = other->pos(); // the list is in the order the windows opened
+        // come back there); the last is the last opened before this one.
+        bool before = true;
+        for (const ObjectWindow* other : m_manager->windows()) {
+            if (other == this) {
+                before = false;
+                continue;
             }
+            open.push_back(other->placedFrame());
+            if (before && !other->centredOnOwner()) // a window centred on the owner starts no cascade
+                last = open.back();
+        }
     }
-    move(CascadePosition(area, size() + frame, last, open));
+    if (centredOnOwner())
+        m_frame = CentredOn(owner != nullptr && owner->isVisible() ? owner->frameGeometry() : area, frame, area);
+    else
+        m_frame = QRect(CascadePosition(area, frame, last, open, bar), frame);
+    layout::SetFrameGeometry(*this, m_frame);
+    m_placed.start();
 }
 
 void ObjectWindow::fitFirstOpen(int wanted)
@@ -127,25 +178,12 @@ void ObjectWindow::fitFirstOpen(int wanted)
     if (m_placementRestored)
         return;
     const int width = std::max(wanted, minimumWidth());
-    if (width == this->width())
+    if (width == m_clientSize.width())
         return;
-    resize(width, height());
-    // Grown past the screen's edge: placed again in the cascade at its new size.
-    const QRect area = availableArea(*this);
-    if (!area.contains(QRect(pos(), size() + decoration(*this))))
-        placeNew();
-    keepOnScreen();
-}
-
-void ObjectWindow::keepOnScreen()
-{
-    const QSize frame = decoration(*this);
-    const QRect now(pos(), size() + frame);
-    const QRect kept = KeepOnArea(now, availableArea(*this));
-    if (kept.size() != now.size())
-        resize(kept.size() - frame);
-    if (kept.topLeft() != pos())
-        move(kept.topLeft());
+    m_clientSize.setWidth(width);
+    // Placed again at its new size (as wide as its columns, up to the screen's width): a title bar from
+    // the last window, or a new column.
+    placeNew(false);
 }
 
 void ObjectWindow::OnOK() { hide(); }

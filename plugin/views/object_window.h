@@ -8,6 +8,8 @@
 
 #include "gui/layout/dynamic_dialog.h"
 
+#include <QElapsedTimer>
+
 #include <cstdint>
 
 class QIcon;
@@ -37,10 +39,6 @@ public:
     // Runs a command now.
     virtual void onCommand(int command);
 
-    // The manager marks every open window before it posts the refreshes of a target stop: the reads of
-    // those refreshes share one round of the read budget.
-    void joinStopRound() { m_stopRound = true; }
-
     // The close steps without freeing (also run by the destructor): store the position, hide, leave the
     // manager. Idempotent.
     void runCloseSteps();
@@ -51,29 +49,26 @@ protected:
     // last window its manager opened. Either way it lies wholly on its screen.
     void OnInitialized() override;
     // After the first refresh of a window opened without a stored placement: it takes the client width
-    // its columns need (`wanted`, never less than its minimum) and stays on its screen. Later refreshes,
-    // and a window with a stored placement, keep their size.
+    // its columns need (`wanted`, never less than its minimum) and is placed again at that size. Later
+    // refreshes, and a window with a stored placement, keep their size.
     void fitFirstOpen(int wanted);
-    // Moves the window, and shrinks it when needed, so its frame lies wholly on its screen.
-    void keepOnScreen();
+    // True for a window that opens centred on its manager's owner (the control panel), not cascaded.
+    virtual bool centredOnOwner() const { return false; }
+
+public:
+    // Where the window's frame lies, or is to lie until the window manager has framed it.
+    QRect placedFrame() const;
 
 private:
-    // A new window: no larger than leaves room for a cascade, a step from the last window opened.
-    void placeNew();
+    // A new window: its frame a title bar from the last window opened, or in a new column (or centred on
+    // the owner); no larger than leaves room for a cascade when `leaveRoom`, else than the screen.
+    void placeNew(bool leaveRoom = true);
 
 protected:
     void OnOK() override;
     void OnCancel() override;
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
-    // Taken at the start of a refresh: whether it belongs to the round of the last stop (else it begins
-    // a round of its own).
-    bool takeStopRound()
-    {
-        const bool stop = m_stopRound;
-        m_stopRound = false;
-        return stop;
-    }
     // Windows that own further windows (a services-trace window) close them here.
     virtual void closeOwnedWindows() {}
 
@@ -82,8 +77,11 @@ private:
     uint32_t m_dialogId;
     bool m_open = false;
     bool m_closing = false;
-    bool m_stopRound = false;
     bool m_placementRestored = false;
+    bool m_framed = false;
+    QRect m_frame;       // the frame placed
+    QSize m_clientSize;  // the client size placed
+    QElapsedTimer m_placed; // since the frame was last placed
     bool m_fitted = false;
 };
 

@@ -5,7 +5,7 @@
 #include "plugin/views/windows/builtin_windows.h"
 
 #include "plugin/kernel/layout.h"
-#include "plugin/kernel/read_budget.h"
+#include "plugin/kernel/target_access.h"
 
 #include <algorithm>
 #include <map>
@@ -133,18 +133,17 @@ void WindowManager::CloseAllWindows()
 
 void WindowManager::OnTargetStopped()
 {
+    // The target may have changed everything while it ran: what the refreshes read is read afresh.
+    kernel::DropTargetReadCache();
     RefreshServiceTrace();
-    // The refreshes this stop posts share one read budget.
-    kernel::BeginReadRound();
     for (ObjectWindow* window : m_windows)
-        if (window->isOpen()) {
-            window->joinStopRound();
+        if (window->isOpen())
             window->postCommand(kRefreshCommand);
-        }
 }
 
 void WindowManager::OnTargetRunning()
 {
+    kernel::DropTargetReadCache();
     DisableServiceTrace();
     for (ObjectWindow* window : m_windows)
         if (window->isOpen())

@@ -6,6 +6,9 @@
 
 #include "plugin/views/service_trace_parent.h"
 
+#include <QPointer>
+#include <QWidget>
+
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -39,6 +42,10 @@ public:
 
     const std::vector<ObjectWindow*>& windows() const { return m_windows; }
 
+    // The window the manager's windows belong to (the control panel), or null.
+    void setOwner(QWidget* owner) { m_owner = owner; }
+    QWidget* owner() const { return m_owner; }
+
     // The window factory: a creator per display command.
     using Creator = std::function<ObjectWindow*(WindowManager&)>;
     static void RegisterDisplayWindow(uint32_t command, Creator creator);
@@ -54,6 +61,7 @@ private:
     void deleteWindows();
 
     std::vector<ObjectWindow*> m_windows;
+    QPointer<QWidget> m_owner;
 };
 
 // Registers a creator at load time: `static DisplayWindowRegistrar r(13, [](WindowManager& m) {...});`

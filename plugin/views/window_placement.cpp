@@ -1,58 +1,32 @@
 #include "plugin/views/window_placement.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace views {
-namespace {
 
-int positiveModulo(int value, int divisor)
+bool CoversTitleBar(const QRect& frame, const std::vector<QRect>& open, int bar)
 {
-    const int r = value % divisor;
-    return r < 0 ? r + divisor : r;
+    return std::any_of(open.begin(), open.end(),
+                       [&](const QRect& other) { return frame.intersects(TitleBarOf(other, bar)); });
 }
 
-} // namespace
-
-// The candidates form a grid of steps over the places where the window fits, laid through the last
-// window's corner, so the first choice is exactly a step down and right of it. Grid places differ by a
-// step at least, so windows placed on it never start within a title bar of each other; the places are
-// taken diagonal by diagonal (a cascade, then the next one a step to the right), from the last window's.
-QPoint CascadePosition(const QRect& area, const QSize& size, const std::optional<QPoint>& last,
-                       const std::vector<QPoint>& open, int step)
+QPoint CascadePosition(const QRect& area, const QSize& size, const std::optional<QRect>& last,
+                       const std::vector<QRect>& open, int bar)
 {
-    step = std::max(step, 1);
-    const int rangeX = std::max(0, area.width() - size.width());
-    const int rangeY = std::max(0, area.height() - size.height());
-    const QPoint corner = last ? *last : area.topLeft();
-    const int originX = area.left() + (rangeX > 0 ? positiveModulo(corner.x() - area.left(), step) % (rangeX + 1) : 0);
-    const int originY = area.top() + (rangeY > 0 ? positiveModulo(corner.y() - area.top(), step) % (rangeY + 1) : 0);
-    const int columns = std::min((area.left() + rangeX - originX) / step + 1, 512);
-    const int rows = std::min((area.top() + rangeY - originY) / step + 1, 512);
-    const int lastColumn = std::clamp((corner.x() - originX + step / 2) / step, 0, columns - 1);
-    const int lastRow = std::clamp((corner.y() - originY + step / 2) / step, 0, rows - 1);
-    auto place = [&](int column, int row) { return QPoint(originX + column * step, originY + row * step); };
-    auto apart = [&](const QPoint& p) {
-        return std::none_of(open.begin(), open.end(), [&](const QPoint& other) {
-            return std::abs(other.x() - p.x()) < step && std::abs(other.y() - p.y()) < step;
-        });
+    const int step = std::max(bar, 1);
+    const QPoint cascade = (last ? last->topLeft() : area.topLeft()) + QPoint(step, step);
+    auto free = [&](const QPoint& p) {
+        const QRect frame(p, size);
+        return area.contains(frame) && !CoversTitleBar(frame, open, bar);
     };
-    // Diagonal d = column - row runs from -(rows - 1) to columns - 1; places are numbered along them.
-    auto firstRow = [&](int d) { return std::max(0, -d); };
-    auto lastRowOf = [&](int d) { return std::min(rows - 1, columns - 1 - d); };
-    int d = lastColumn - lastRow;
-    int row = lastRow;
-    const int total = columns * rows;
-    for (int visited = 0; visited < total && visited < 16384; ++visited) {
-        if (++row > lastRowOf(d)) {
-            d = d + 1 > columns - 1 ? -(rows - 1) : d + 1;
-            row = firstRow(d);
-        }
-        const QPoint p = place(d + row, row);
-        if (apart(p))
-            return p;
-    }
-    return place(std::min(lastColumn + 1, columns - 1), std::min(lastRow + 1, rows - 1));
+    if (free(cascade))
+        return cascade;
+    // A new column: the first place, from the left edge and the top, that covers no title bar.
+    for (int x = area.left(); x + size.width() <= area.left() + area.width(); x += step)
+        for (int y = area.top(); y + size.height() <= area.top() + area.height(); y += step)
+            if (free(QPoint(x, y)))
+                return QPoint(x, y);
+    return KeepOnArea(QRect(cascade, size), area).topLeft();
 }
 
 QSize FrameRoom(const QSize& size, const QRect& area, int step)
@@ -70,6 +44,13 @@ QRect KeepOnArea(const QRect& frame, const QRect& area)
     r.moveLeft(std::clamp(r.left(), area.left(), area.left() + area.width() - r.width()));
     r.moveTop(std::clamp(r.top(), area.top(), area.top() + area.height() - r.height()));
     return r;
+}
+
+QRect CentredOn(const QRect& owner, const QSize& size, const QRect& area)
+{
+    QRect r(QPoint(0, 0), size);
+    r.moveCenter(owner.center());
+    return KeepOnArea(r, area);
 }
 
 } // namespace views

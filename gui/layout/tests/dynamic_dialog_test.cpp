@@ -162,18 +162,20 @@ TEST_F(DynamicDialogTest, PositionIsStoredAndRestored)
 {
     QWidget owner;
     owner.setGeometry(100, 100, 800, 600);
+    QRect frame;
     {
         OutputLikeDialog dialog(&owner);
         dialog.ShowModeless();
         dialog.setGeometry(40, 50, 500, 320);
+        frame = dialog.frameGeometry(); // what is stored: the frame, which the window manager places
         dialog.EndDialog(1);
     }
     const std::string section = "WindowPositions\\ID=0x000000cc";
     EXPECT_EQ(m_profile->getInt(section, "(valid)"), 1);
-    EXPECT_EQ(m_profile->getInt(section, "Left"), 40);
-    EXPECT_EQ(m_profile->getInt(section, "Right"), 540);
-    EXPECT_EQ(m_profile->getInt(section, "Top"), 50);
-    EXPECT_EQ(m_profile->getInt(section, "Bottom"), 370);
+    EXPECT_EQ(m_profile->getInt(section, "Left"), frame.left());
+    EXPECT_EQ(m_profile->getInt(section, "Right"), frame.left() + frame.width());
+    EXPECT_EQ(m_profile->getInt(section, "Top"), frame.top());
+    EXPECT_EQ(m_profile->getInt(section, "Bottom"), frame.top() + frame.height());
     EXPECT_EQ(m_profile->getInt(section, "Visibility"), 1);
     EXPECT_EQ(m_profile->getInt(section, "State"), -1);
 
@@ -183,9 +185,9 @@ TEST_F(DynamicDialogTest, PositionIsStoredAndRestored)
     {
         OutputLikeDialog dialog(&owner);
         dialog.ShowModeless();
-        EXPECT_EQ(dialog.geometry(), QRect(60, 50, 500, 320));
+        EXPECT_EQ(dialog.frameGeometry(), QRect(60, frame.top(), 500, frame.height()));
         // Laid out for the restored size.
-        EXPECT_EQ(dialog.text->geometry(), QRect(10, 10, 480, 260));
+        EXPECT_EQ(dialog.text->geometry(), QRect(10, 10, dialog.width() - 20, dialog.height() - 60));
         dialog.EndDialog(1);
     }
 
@@ -199,21 +201,23 @@ TEST_F(DynamicDialogTest, PositionIsStoredAndRestored)
 TEST_F(DynamicDialogTest, AHalfWrittenPositionIsNeverRestored)
 {
     FailingProfile failing(2);
+    int left = 0;
     {
         OutputLikeDialog dialog;
         dialog.setProfile(&failing);
         dialog.ShowModeless();
         dialog.setGeometry(40, 50, 500, 320);
+        left = dialog.frameGeometry().left();
         EXPECT_FALSE(dialog.StoreWindowPosition());
         dialog.EndDialog(1);
     }
     EXPECT_EQ(failing.getInt("WindowPositions\\ID=0x000000cc", "(valid)"), 0);
-    EXPECT_EQ(failing.getInt("WindowPositions\\ID=0x000000cc", "Left"), 40);
+    EXPECT_EQ(failing.getInt("WindowPositions\\ID=0x000000cc", "Left"), left);
     EXPECT_FALSE(failing.getInt("WindowPositions\\ID=0x000000cc", "Right"));
     OutputLikeDialog again;
     again.setProfile(&failing);
     again.ShowModeless();
-    EXPECT_NE(again.pos(), QPoint(40, 50));
+    EXPECT_NE(again.frameGeometry().left(), left);
     again.EndDialog(1);
 
     // Without a persistent store, or without a name, nothing is written.

@@ -13,6 +13,7 @@ FakeTarget::~FakeTarget() { SetTargetPort(m_previous); }
 
 void FakeTarget::map(uint32_t address, uint32_t size, uint8_t fill)
 {
+    DropTargetReadCache();
     m_regions[address] = std::vector<uint8_t>(size, fill);
 }
 
@@ -35,6 +36,9 @@ const uint8_t* FakeTarget::locate(uint32_t address) const
 
 void FakeTarget::poke(uint32_t address, const std::vector<uint8_t>& bytes)
 {
+    // The fake's memory changes under the engine, as a target's does while it runs: what the engine read
+    // before is read again.
+    DropTargetReadCache();
     std::size_t i = 0;
     while (i < bytes.size()) {
         const uint32_t at = address + static_cast<uint32_t>(i);

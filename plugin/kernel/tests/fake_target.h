@@ -2,6 +2,7 @@
 // A fake target memory for reader tests: mapped regions, a fill pattern for unmapped reads (or a
 // failure, as a debugger reports for memory that is not there), symbols, and counters of every call.
 
+#include "plugin/kernel/target_access.h"
 #include "plugin/kernel/target_port.h"
 
 #include <cstdint>
@@ -33,8 +34,8 @@ public:
     void defineSymbol(const std::string& name, uint32_t address) { m_symbols[name] = address; }
 
     // Unmapped reads: fail (zero-filled) when true, else succeed with the fill pattern.
-    void setFailUnmapped(bool fail) { m_failUnmapped = fail; }
-    void setUnmappedFill(uint8_t fill) { m_unmappedFill = fill; }
+    void setFailUnmapped(bool fail) { DropTargetReadCache(); m_failUnmapped = fail; }
+    void setUnmappedFill(uint8_t fill) { DropTargetReadCache(); m_unmappedFill = fill; }
 
     bool read(uint32_t address, uint32_t count, uint8_t* buffer) override;
     bool write(uint32_t address, uint32_t count, const uint8_t* buffer) override;

@@ -7,10 +7,13 @@
 #include "plugin/kernel/registers.h"
 #include "plugin/kernel/srecord.h"
 #include "plugin/kernel/target_access.h"
+#include "plugin/kernel/target_port.h"
 #include "plugin/kernel/trace.h"
 #include "plugin/kernel/tests/hand_kernel.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace kernel::test {
 namespace {
@@ -47,7 +50,8 @@ TEST(HandClasses, NumberingNamesAndUse)
     EXPECT_EQ(FormatSemaName(9), "<Invalid Semaphore handle #9>");
     ClassCounts counts;
     GetSemaphoreCounts(counts);
-    EXPECT_EQ(counts, (ClassCounts{0x8, 3, 2}));
+    // Name 2 fills its slot without the terminator the kernel writes: the list stops before it.
+    EXPECT_EQ(counts, (ClassCounts{0x8, 1, 0, 4}));
     // Absent classes and class numbers outside the table.
     EXPECT_EQ(EnsureMutexClassRecord(), 0);
     EXPECT_EQ(EnsureClassRecord(-1), 0);
@@ -59,15 +63,16 @@ TEST(HandClasses, NumberingNamesAndUse)
 }
 
 // A healthy class of any size is listed whole; a count that claims more memory than the target has
-// is cut to the objects whose records it holds, and a class that claims no memory to the read budget.
-// What is cut is counted, and numbers the target holds stay valid handles.
+// stops at the first object whose record cannot be read, and a class whose records are narrower than
+// their fields lists none. What is left out is counted, and numbers the target holds stay valid handles.
 TEST(HandClasses, CountsAreBoundedByTheMemoryTheyClaim)
 {
     HandKernel k;
     k.addClass(K::Semaphore, kObjects, 0, 5000, 5000, 0, 0, 0, 0x20);
     k.addClass(K::Task, 0x100000, 0, 0xFFFFFFF0, 0xFFFFFFFF);   // garbage
     k.target.map(0x100000, 0x100 * 301);                         // the target holds tasks 0 to 300
-    k.addClass(K::Mailbox, 0x200000, 0, 0, 100000, 0, 0, 0, 0); // stride 0: the budget alone
+    k.addClass(K::Mailbox, 0x200000, 0, 100000, 100000, 0, 0, 0, 0x24); // healthy and large
+    k.addClass(K::Queue, 0x600000, 0, 1000, 1000, 0, 0, 0, 16);     // records narrower than a queue's fields
     ASSERT_EQ(k.load(), LoadOk);
     ClassCounts counts;
     GetSemaphoreCounts(counts); // loads the record on first use
@@ -82,16 +87,46 @@ TEST(HandClasses, CountsAreBoundedByTheMemoryTheyClaim)
     EXPECT_EQ(FormatTaskName(301).find("<Invalid"), 0u) << FormatTaskName(301);
 
     GetMailboxCounts(counts);
-    EXPECT_EQ(counts[1] + counts[2], kObjectListBudget);
-    EXPECT_EQ(counts[kCountsNotRead], 100000u - kObjectListBudget);
-    // A handle past what one list shows is still one the target holds, by every road that names it.
+    EXPECT_EQ(counts[1], 100000u);
+    EXPECT_EQ(counts[kCountsNotRead], 0u);
+    // Every handle the target holds is valid, by every road that names it.
     const int mailboxes = ClassOf(K::Mailbox);
-    for (uint32_t n : {kObjectListBudget + 1, 70000u, 100000u}) {
+    for (uint32_t n : {1u, 70000u, 100000u}) {
         EXPECT_EQ(FormatHandleText(mailboxes, n), FormatMboxName(n)) << n;
         EXPECT_EQ(FormatMboxName(n).find("<Invalid"), std::string::npos) << n;
     }
     EXPECT_EQ(FormatHandleText(mailboxes, 100001), "<Invalid Mailbox handle #100001>");
     EXPECT_EQ(FormatHandleText(mailboxes, 0), "<Invalid Mailbox handle #0>");
+
+    GetQueueCounts(counts);
+    EXPECT_EQ(counts, (ClassCounts{0, 0, 0, 1000}));
+}
+
+// A kernel workspace read that the target refuses keeps the values read before (the SYSPROP address, the
+// kernel stack's end) and says it could not read; a later read replaces them again.
+TEST(HandReaders, ARefusedKernelInfoReadKeepsTheValuesHeld)
+{
+    class RefusingPort : public TargetPort {
+    public:
+        bool read(uint32_t, uint32_t count, uint8_t* buffer) override { return std::fill_n(buffer, count, 0), false; }
+        bool write(uint32_t, uint32_t, const uint8_t*) override { return false; }
+        std::optional<uint32_t> symbolAddress(const std::string&) override { return std::nullopt; }
+    };
+    HandKernel k;
+    ASSERT_EQ(k.load(), LoadOk);
+    KernelInfo first{};
+    ASSERT_TRUE(ReadKernelInfo(first));
+    ASSERT_NE(first[22], 0u);
+    RefusingPort refusing;
+    TargetPort* previous = SetTargetPort(&refusing);
+    KernelInfo refused{};
+    EXPECT_FALSE(ReadKernelInfo(refused));
+    EXPECT_EQ(refused, first);
+    EXPECT_EQ(KernelWorkspaceValues(), first);
+    SetTargetPort(previous);
+    KernelInfo again{};
+    EXPECT_TRUE(ReadKernelInfo(again));
+    EXPECT_EQ(again, first);
 }
 
 TEST(HandReaders, WorkedNumbers)
@@ -483,7 +518,8 @@ TEST(HandHostile, HugeNameLengthAndRings)
 
     EXPECT_EQ(GetSemaphoreName(1).value_or("?"), "Sem");
     EXPECT_EQ(GetSemaphoreName(2).value_or("?"), ""); // 2 GiB beyond the pool: nothing readable
-    EXPECT_EQ(FormatSemaName(2), "<Sema #2>");
+    // A static object whose name cannot be read fails its record's checks: not a handle the target holds.
+    EXPECT_EQ(FormatSemaName(2), "<Invalid Semaphore handle #2>");
 
     MailboxMessage m{};
     ASSERT_EQ(ReadMailboxMessage(1, 1, m), 1);
@@ -550,17 +586,19 @@ TEST(HandCost, OwnersOncePerRefreshAndStackAsOneBlock)
                   "Semaphore <Sema #1>:<MNE><Mbox #1>:<MNE><Mbox #2>:<MNE><Mbox #3>");
         reads[t - 1] = k.target.readCalls - before;
     }
-    EXPECT_EQ(reads[0], reads[1] + 3); // the three mailboxes were read for the first row only
+    // The three mailboxes were read for the first row only, and every byte once.
+    EXPECT_LT(reads[1], reads[0]);
 
     TaskStackInfo stack;
-    const uint64_t before = k.target.readCalls;
+    const uint64_t before = k.target.bytesRead;
     ReadTaskStackInfo(1, stack);
     EXPECT_EQ(stack, (TaskStackInfo{0x60000, 512, 64, 448}));
-    EXPECT_LE(k.target.readCalls - before, 6u); // base, size, and the stack in blocks of 64, 128, 256, 512
+    // Base and size (read for the status already), the 224 spare units and the first used one, no more.
+    EXPECT_LE(k.target.bytesRead - before, 448u + 4u);
 }
 
-// The stack check reads from the unused end and stops in the block of the first used unit: what it
-// reads grows with the spare part, not with the stack's size (the debugger may read byte by byte).
+// The stack check reads from the unused end and stops at the first used unit: what it reads grows with
+// the spare part, not with the stack's size (the debugger may read byte by byte).
 TEST(HandCost, StackCheckReadsTheSparePartOnly)
 {
     HandKernel k(7);
@@ -588,7 +626,7 @@ TEST(HandCost, StackCheckReadsTheSparePartOnly)
         EXPECT_EQ(stack[2], sizes[t - 1] - 64) << "task " << t;
     }
     EXPECT_EQ(bytes[0], bytes[1]);
-    EXPECT_LE(bytes[0], 64u + 128u + 16u);
+    EXPECT_LE(bytes[0], 64u + 4u + 8u); // the spare units, the first used one, base and size
 }
 
 } // namespace

@@ -173,3 +173,45 @@ TEST_F(TargetAccessBasics, FailedAndMissingReadsGiveZeroNeverStaleBytes)
 
 } // namespace
 } // namespace kernel::test
+
+namespace kernel::test {
+namespace {
+
+// Each target byte is read once between two runs: again only after the cache is dropped (the target ran)
+// or its bytes were written through the engine; a byte that failed stays failed, and a failed block keeps
+// the bytes of it that could be read.
+TEST(TargetReadCache, EachByteIsReadOnceBetweenTwoRuns)
+{
+    ResetTargetAccess();
+    SetLittleEndian(1);
+    FakeTarget target;
+    target.map(0x1000, 0x10);
+    target.poke32(0x1000, 0x11223344, true);
+    const uint64_t start = target.bytesRead;
+    EXPECT_EQ(ReadTarget32(0x1000), 0x11223344u);
+    EXPECT_EQ(ReadTarget16(0x1002), 0x1122u);
+    EXPECT_EQ(target.bytesRead - start, 4u);
+    // A block across the end of memory: the readable bytes are kept, the others fail, once each.
+    uint8_t block[8];
+    EXPECT_FALSE(ReadTargetBlock(0x100C, 8, block));
+    EXPECT_EQ(block[0], 0);
+    const uint64_t afterBlock = target.bytesRead;
+    EXPECT_FALSE(ReadTargetBlock(0x100C, 8, block));
+    EXPECT_EQ(target.bytesRead, afterBlock);
+    uint8_t inside[4];
+    EXPECT_TRUE(ReadTargetBlock(0x100C, 4, inside));
+    EXPECT_EQ(target.bytesRead, afterBlock);
+    // A write goes to the target and is what later reads see, without reading it back.
+    EXPECT_TRUE(WriteTarget32(0x1000, 0x55667788));
+    EXPECT_EQ(ReadTarget32(0x1000), 0x55667788u);
+    EXPECT_EQ(target.bytesRead, afterBlock);
+    // The target ran: read afresh.
+    const uint64_t generation = TargetReadGeneration();
+    DropTargetReadCache();
+    EXPECT_NE(TargetReadGeneration(), generation);
+    EXPECT_EQ(ReadTarget32(0x1000), 0x55667788u);
+    EXPECT_EQ(target.bytesRead, afterBlock + 4);
+}
+
+} // namespace
+} // namespace kernel::test

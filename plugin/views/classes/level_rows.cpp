@@ -23,7 +23,7 @@ std::vector<ColumnSpec> LevelInfoColumns()
 
 void FillLevelInfoRows(ListSheet& sheet, const kernel::ClassCounts& counts)
 {
-    for (uint32_t n = 1; n <= counts[1] && kernel::TargetReadsLeft(); ++n) {
+    for (uint32_t n = 1; n <= counts[1]; ++n) {
         const int row = sheet.addRow(n);
         kernel::LevelRecord record{};
         kernel::ReadLevelRecord(n, record);
@@ -46,7 +46,7 @@ std::vector<ColumnSpec> LevelScheduleColumns()
 void FillLevelScheduleRows(ListSheet& sheet, const kernel::ClassCounts& counts)
 {
     std::array<kernel::ScheduledThread, kQueuedEntries + 1> scheduled{}; // one more: a cut list is seen
-    for (uint32_t n = 1; n <= counts[1] && kernel::TargetReadsLeft(); ++n) {
+    for (uint32_t n = 1; n <= counts[1]; ++n) {
         const int row = sheet.addRow(n);
         sheet.set(row, LvlNumber, Dec(n));
         sheet.set(row, LvlName, kernel::FormatLevelName(n));

@@ -23,7 +23,7 @@ bool traced(uint32_t flags) { return (flags & kernel::kTraceObjectBit) != 0; }
 void forEachObject(ListSheet& sheet, const kernel::ClassCounts& counts, int (*inUse)(uint32_t),
                    const std::function<void(int row, uint32_t n)>& fill)
 {
-    for (uint32_t n = 1; n <= LastObject(counts) && kernel::TargetReadsLeft(); ++n) {
+    for (uint32_t n = 1; n <= LastObject(counts); ++n) {
         const int row = sheet.addRow(n);
         sheet.set(row, 0, Dec(n));
         if (inUse != nullptr && !inUse(n)) {

@@ -2,6 +2,7 @@
 
 #include "plugin/views/classes/service_table.h"
 
+#include "plugin/kernel/bounded_walk.h"
 #include "plugin/kernel/trace.h"
 
 #include <algorithm>
@@ -12,7 +13,9 @@ void ServiceTable::AddServicesOfClass(uint32_t classNumber)
 {
     if (!kernel::IsTraceAvailable())
         return;
-    const uint32_t count = kernel::ReadServiceCount();
+    // The count comes from the data file: the table is read no further than any walk goes (an image holds
+    // no more entries anyway).
+    const uint32_t count = std::min(kernel::ReadServiceCount(), kernel::kMaxWalkSteps);
     if (count <= 1)
         return;
     kernel::ServiceEntry entry;

@@ -43,7 +43,7 @@ std::vector<ColumnSpec> AlarmColumns()
 
 void FillAlarmRows(ListSheet& sheet, const kernel::ClassCounts& counts)
 {
-    for (uint32_t n = 1; n <= LastObject(counts) && kernel::TargetReadsLeft(); ++n) {
+    for (uint32_t n = 1; n <= LastObject(counts); ++n) {
         const int row = sheet.addRow(n);
         sheet.set(row, AlmNumber, Dec(n));
         if (!kernel::IsAlarmInUse(n)) {
@@ -73,7 +73,7 @@ std::vector<ColumnSpec> AlarmSemaphoreColumns()
 
 void FillAlarmSemaphoreRows(ListSheet& sheet, const kernel::ClassCounts& counts)
 {
-    for (uint32_t n = 1; n <= LastObject(counts) && kernel::TargetReadsLeft(); ++n) {
+    for (uint32_t n = 1; n <= LastObject(counts); ++n) {
         const int row = sheet.addRow(n);
         sheet.set(row, 0, Dec(n));
         if (!kernel::IsAlarmInUse(n)) {
@@ -116,7 +116,7 @@ void FillCounterRows(ListSheet& sheet, const kernel::ClassCounts& counts)
     const int alarmClass = kernel::ClassOf(kernel::ObjectKind::Alarm);
     const int semaphoreClass = kernel::ClassOf(kernel::ObjectKind::Semaphore);
     std::array<kernel::CounterAlarm, kQueuedEntries + 1> entries{}; // one more: a cut list is seen
-    for (uint32_t n = 1; n <= LastObject(counts) && kernel::TargetReadsLeft(); ++n) {
+    for (uint32_t n = 1; n <= LastObject(counts); ++n) {
         const int row = sheet.addRow(n);
         sheet.set(row, CntNumber, Dec(n));
         if (!kernel::IsCounterInUse(n)) {
@@ -171,7 +171,7 @@ std::vector<ColumnSpec> EventSourceColumns()
 void FillEventSourceRows(ListSheet& sheet, const kernel::ClassCounts& counts)
 {
     std::array<kernel::EventSourceCounter, kQueuedEntries + 1> counters{}; // one more: a cut list is seen
-    for (uint32_t n = 1; n <= LastObject(counts) && kernel::TargetReadsLeft(); ++n) {
+    for (uint32_t n = 1; n <= LastObject(counts); ++n) {
         const int row = sheet.addRow(n);
         sheet.set(row, EvtNumber, Dec(n));
         if (!kernel::IsEventSourceInUse(n)) {

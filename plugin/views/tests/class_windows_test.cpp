@@ -330,8 +330,8 @@ TEST(LargeClasses, FiveThousandSemaphoresAreListedAndNamed)
     EXPECT_EQ(kernel::FormatSemaName(5000), "Sem5000");
 }
 
-// A class whose count claims more than the target holds (stale memory) lists the objects the target
-// holds and ends with a row that says how many more were not read.
+// A class whose count claims more than the target holds (stale memory) lists the objects whose records
+// pass their checks and ends with a row that says where it stopped and how many more were not read.
 TEST(LargeClasses, ACutListSaysSoInARow)
 {
     QuietEnvironment quiet;
@@ -346,7 +346,7 @@ TEST(LargeClasses, ACutListSaysSoInARow)
     ASSERT_EQ(list.rowCount(), 301);
     EXPECT_EQ(row(list, 299)[0], "300");
     EXPECT_EQ(row(list, 300)[0], "");
-    EXPECT_EQ(row(list, 300)[1], "... 4294966995 more objects not read");
+    EXPECT_EQ(row(list, 300)[1], "... object #301 fails its checks: 4294966995 more not read");
     EXPECT_TRUE(window.popupForRow(300).empty());
 }
 

@@ -1,8 +1,11 @@
-// Writes a simulated target for the host scenarios: large_target_gen DIR [semaphores|garbled-ff|garbled-random].
+// Writes a simulated target for the host scenarios: large_target_gen DIR [MODE].
 // "semaphores" (the default): 5,000 semaphores, every one named, and a task waiting on the last one; an
 // old data log in DIR is removed. "garbled-ff" and "garbled-random": the demo kernel whose anchor, KWS and
 // system properties are sound but whose class entries and objects are overwritten with 0xFF or random
-// bytes, as a kernel leaves them before it has set up its objects.
+// bytes, as a kernel leaves them before it has set up its objects. "garbage-claims": the demo whose class
+// entries claim 0xFFFFFFFF objects in 2 MB of readable random bytes. "cyclic": the demo whose lists come
+// back on themselves. "stacks-8k" and "stacks-64k": the demo with 8 KB stacks (1 KB in use) or 64 KB
+// stacks (4 KB in use). "demo": the demo itself.
 #include "standins/debugger/simtarget/kernel_objects.h"
 
 #include <algorithm>
@@ -54,8 +57,10 @@ simtarget::GeneratedTarget garbledDemo(bool random)
 int main(int argc, char** argv)
 {
     const std::string mode = argc == 3 ? argv[2] : "semaphores";
-    if ((argc != 2 && argc != 3) || (mode != "semaphores" && mode != "garbled-ff" && mode != "garbled-random")) {
-        std::fprintf(stderr, "usage: large_target_gen DIR [semaphores|garbled-ff|garbled-random]\n");
+    const std::string modes[] = {"semaphores", "demo", "garbled-ff", "garbled-random", "garbage-claims", "cyclic", "stacks-8k", "stacks-64k"};
+    if ((argc != 2 && argc != 3) || std::find(std::begin(modes), std::end(modes), mode) == std::end(modes)) {
+        std::fprintf(stderr, "usage: large_target_gen DIR [semaphores|demo|garbled-ff|garbled-random|garbage-claims|cyclic|"
+                             "stacks-8k|stacks-64k]\n");
         return 2;
     }
     try {
@@ -66,8 +71,25 @@ int main(int argc, char** argv)
             simtarget::TargetBuilder b(spec);
             simtarget::BuildManySemaphores(b, 5000);
             target = b.build();
-        } else {
+        } else if (mode == "garbled-ff" || mode == "garbled-random") {
             target = garbledDemo(mode == "garbled-random");
+        } else {
+            simtarget::KernelSpec spec;
+            spec.port = 3;
+            simtarget::TargetBuilder b(spec);
+            if (mode == "cyclic")
+                simtarget::BuildCyclicDemo(b);
+            else if (mode == "stacks-8k")
+                simtarget::BuildDemoStacks(b, 8192, 1024);
+            else if (mode == "stacks-64k")
+                simtarget::BuildDemoStacks(b, 65536, 4096);
+            else
+                simtarget::BuildDemo(b);
+            target = b.build();
+            if (mode == "garbage-claims") {
+                simtarget::ClaimGarbage(b, 41);
+                target.memory = b.memory().blocks();
+            }
         }
         std::error_code error;
         std::filesystem::create_directories(argv[1], error);

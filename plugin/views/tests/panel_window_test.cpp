@@ -223,7 +223,7 @@ TEST(WindowManager, WindowsOfOneSizeOpenApart)
     for (const CountingWindow* a : windows)
         for (const CountingWindow* b : windows) {
             const QPoint d = a->frameGeometry().topLeft() - b->frameGeometry().topLeft();
-            EXPECT_TRUE(a == b || std::abs(d.x()) >= 20 || std::abs(d.y()) >= 20) << a->pos().x() << "," << a->pos().y();
+            EXPECT_TRUE(a == b || std::abs(d.x()) >= 20 || std::abs(d.y()) >= 20) << a->pos().x() << "," << a->pos().y() << " " << a->width() << "x" << a->height() << " and " << b->pos().x() << "," << b->pos().y();
         }
     EXPECT_NE(windows.front()->pos(), QPoint(0, 0));
     manager.CloseAllWindows();

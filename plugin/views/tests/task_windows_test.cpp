@@ -257,9 +257,7 @@ TEST(TaskDetailWindows, RegistersStacksSemaphoresAndOpening)
     GeneratedKernel kernel([](simtarget::TargetBuilder& b) { BuildTaskKernel(b, 0x4 | 0x8); });
     ASSERT_EQ(kernel.load(), 0);
     WindowManager manager;
-    manager.OnDisplayCommand(2);
-    drainEvents();
-    auto* tasks = dynamic_cast<TasksWindow*>(manager.FindOpenWindow(1000));
+    auto* tasks = OpenDisplay<TasksWindow>(manager, 2, 1000);
     ASSERT_NE(tasks, nullptr);
 
     tasks->button(TasksWindow::RegisterInfo)->click();

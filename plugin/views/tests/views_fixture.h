@@ -8,6 +8,8 @@
 #include "platform/core/message_service.h"
 #include "platform/core/profile_store.h"
 
+#include "plugin/views/window_manager.h"
+
 #include <QWidget>
 
 #include <functional>
@@ -18,6 +20,16 @@ namespace views::test {
 
 // Runs posted events (commands, deferred deletes) until none are left.
 void drainEvents();
+
+// Sends a display command to the manager, lets its window open and refresh, and returns the listed
+// window of that dialog id cast to T (null when there is none of that type).
+template <typename T>
+T* OpenDisplay(views::WindowManager& manager, uint32_t command, uint32_t dialogId)
+{
+    manager.OnDisplayCommand(command);
+    drainEvents();
+    return dynamic_cast<T*>(manager.FindOpenWindow(dialogId));
+}
 
 // A kernel made by `build` on a fresh builder (port 7, little-endian unless the kernel description says otherwise),
 // loaded as Initialize would load it. The control panel's settings step answers with its data file and

@@ -16,6 +16,11 @@ public:
     static constexpr int kBuildId = 1103;
 
     explicit AboutWindow(WindowManager* manager);
+
+protected:
+    bool centredOnOwner() const override { return true; }
+
+public:
     void Refresh() override {}
     void DisableControls() override {}
 

@@ -4,7 +4,6 @@
 #include "plugin/views/kit/list_sheet.h"
 
 #include "plugin/kernel/object_classes.h"
-#include "plugin/kernel/read_budget.h"
 
 #include <string>
 
@@ -26,8 +25,12 @@ inline constexpr const char* kNotInUse = "<not in use>";
 // The last row of a list of entries that shows only its first ones.
 inline constexpr const char* kMoreNotListed = "... more not listed";
 
-// The row that ends a list cut short (the class claims objects beyond the target's memory or the read
-// budget): "... N more objects not read" in the first column after "#", for object 0 (no popup).
+// The row of a window one of whose linked lists repeats an entry (the walk stops there).
+inline constexpr const char* kRepeatedListText = "... a linked list repeats an entry: read up to the repeat";
+
+// The row that ends a list stopped at an object whose record fails its checks (the class claims more
+// objects than pass them): "... object #N fails its checks: M more not read" in the first column after
+// "#", for object 0 (no popup).
 inline void AddNotReadRow(ListSheet& sheet, const kernel::ClassCounts& counts)
 {
     if (counts[kernel::kCountsNotRead] == 0)
@@ -37,7 +40,8 @@ inline void AddNotReadRow(ListSheet& sheet, const kernel::ClassCounts& counts)
         return;
     const int row = sheet.addRow(0);
     sheet.set(row, shown.size() > 1 ? shown[1] : shown[0],
-              "... " + std::to_string(counts[kernel::kCountsNotRead]) + " more objects not read");
+              "... object #" + std::to_string(uint64_t{LastObject(counts)} + 1) + " fails its checks: " +
+                  std::to_string(counts[kernel::kCountsNotRead]) + " more not read");
 }
 
 } // namespace views

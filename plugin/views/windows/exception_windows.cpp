@@ -67,7 +67,7 @@ std::vector<ColumnSpec> ExceptionColumns()
 
 void FillExceptionRows(ListSheet& sheet, const kernel::ClassCounts& counts)
 {
-    for (uint32_t n = 1; n <= LastObject(counts) && kernel::TargetReadsLeft(); ++n) {
+    for (uint32_t n = 1; n <= LastObject(counts); ++n) {
         const int row = sheet.addRow(n);
         sheet.set(row, ExcNumber, dec(n));
         if (!kernel::IsExceptionInUse(n)) {
@@ -131,14 +131,15 @@ void FillBacktraceRows(ListSheet& sheet)
         if (thread != 0)
             addRow("Exception", kernel::FormatExceptionName(frame[1]));
     }
+    // A chain longer than the window shows, or one that comes back to a frame it passed (stale memory):
+    // said above the row that carries the last frame's registers.
+    if (chain > depth || repeats)
+        sheet.set(sheet.addRow(), 1, chain > depth ? "... " + dec(chain - depth) + (repeats ? "+" : "") + " more frames"
+                                                   : "... the chain repeats here");
     const int last = kernel::IsTaskClassConfigured() ? addRow("Task", kernel::FormatTaskName(kernel::GetCurrentTask()))
                                                      : addRow("----", "main()");
     if (!frames.empty())
         writeFrameRegisters(sheet, last, frames.back()[0]);
-    // A chain longer than the window shows, or one that comes back to a frame it passed (stale memory).
-    if (chain > depth || repeats)
-        sheet.set(sheet.addRow(), 1, chain > depth ? "... " + dec(chain - depth) + (repeats ? "+" : "") + " more frames"
-                                                   : "... the chain repeats here");
 }
 
 ExceptionsWindow::ExceptionsWindow(WindowManager* manager) : ObjectListWindow(manager, exceptionsSpec()) {}

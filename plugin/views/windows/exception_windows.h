@@ -52,6 +52,7 @@ protected:
     std::vector<ColumnSpec> columns() const override;
     ColumnContext readContext() override { return ColumnContext{}; }
     void fillRows(ListSheet& sheet) override { FillBacktraceRows(sheet); }
+    bool saysWalkCuts() const override { return true; } // "... the chain repeats here"
 };
 
 } // namespace views

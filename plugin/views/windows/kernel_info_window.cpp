@@ -3,7 +3,6 @@
 #include "plugin/views/kernel_info_rows.h"
 #include "plugin/views/windows/builtin_windows.h"
 
-#include "plugin/kernel/read_budget.h"
 #include "platform/qt/control_id.h"
 #include "platform/qt/wait_cursor.h"
 
@@ -27,7 +26,6 @@ const layout::DynamicMapEntry* KernelInfoWindow::GetDynamicMap() const
 void KernelInfoWindow::Refresh()
 {
     platform::ScopedWaitCursor wait;
-    const kernel::RefreshReads reads(!takeStopRound());
     // The sheet right-aligns its first column, as the object lists do; the attribute column of this
     // window stays left-aligned.
     ListSheet rows;

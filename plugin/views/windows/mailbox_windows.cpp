@@ -89,7 +89,7 @@ std::vector<ColumnSpec> MailboxColumns()
 
 void FillMailboxRows(ListSheet& sheet, const kernel::ClassCounts& counts)
 {
-    for (uint32_t n = 1; n <= LastObject(counts) && kernel::TargetReadsLeft(); ++n) {
+    for (uint32_t n = 1; n <= LastObject(counts); ++n) {
         const int row = sheet.addRow(n);
         sheet.set(row, MboxNumber, dec(n));
         if (!kernel::IsMailboxInUse(n)) {
@@ -114,7 +114,7 @@ void FillMailboxRows(ListSheet& sheet, const kernel::ClassCounts& counts)
 
 void FillMailboxMessageRows(ListSheet& sheet, const kernel::ClassCounts& counts)
 {
-    for (uint32_t n = 1; n <= LastObject(counts) && kernel::TargetReadsLeft(); ++n) {
+    for (uint32_t n = 1; n <= LastObject(counts); ++n) {
         int row = sheet.addRow(n);
         sheet.set(row, 0, dec(n));
         if (!kernel::IsMailboxInUse(n)) {
@@ -151,7 +151,7 @@ void FillMailboxMessageRows(ListSheet& sheet, const kernel::ClassCounts& counts)
 
 void FillMailboxSemaphoreRows(ListSheet& sheet, const kernel::ClassCounts& counts)
 {
-    for (uint32_t n = 1; n <= LastObject(counts) && kernel::TargetReadsLeft(); ++n) {
+    for (uint32_t n = 1; n <= LastObject(counts); ++n) {
         const int row = sheet.addRow(n);
         sheet.set(row, 0, dec(n));
         if (!kernel::IsMailboxInUse(n)) {

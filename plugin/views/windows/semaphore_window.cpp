@@ -27,7 +27,7 @@ std::vector<ColumnSpec> SemaphoreColumns()
 
 void FillSemaphoreRows(ListSheet& sheet, const kernel::ClassCounts& counts)
 {
-    for (uint32_t n = 1; n <= LastObject(counts) && kernel::TargetReadsLeft(); ++n) {
+    for (uint32_t n = 1; n <= LastObject(counts); ++n) {
         const int row = sheet.addRow(n);
         sheet.set(row, SemaNumber, kernel::DecimalText(static_cast<int32_t>(n)));
         if (!kernel::IsSemaphoreInUse(n)) {

@@ -34,7 +34,7 @@ std::vector<ColumnSpec> TaskColumns()
 void FillTaskRows(ListSheet& sheet, const kernel::ClassCounts& counts)
 {
     kernel::TaskStatusContext context; // read once for every row of this refresh
-    for (uint32_t n = 0; n <= LastObject(counts) && kernel::TargetReadsLeft(); ++n) {
+    for (uint32_t n = 0; n <= LastObject(counts); ++n) {
         const int row = sheet.addRow(n);
         sheet.set(row, TaskNumber, dec(n));
         if (!kernel::IsTaskInUse(n)) {
@@ -69,7 +69,7 @@ void FillTaskRegisterRows(ListSheet& sheet, const kernel::ClassCounts& counts)
     const uint32_t last = LastObject(counts);
     RegisterMaximum maximum;
     RegisterStates states{};
-    for (uint32_t n = 0; n <= last && kernel::TargetReadsLeft(); ++n) {
+    for (uint32_t n = 0; n <= last; ++n) {
         if (n == current || !kernel::IsTaskInUse(n))
             continue;
         states.fill(0);
@@ -79,7 +79,7 @@ void FillTaskRegisterRows(ListSheet& sheet, const kernel::ClassCounts& counts)
     }
     maximum.applyTo(grid, sheet);
 
-    for (uint32_t n = 0; n <= last && kernel::TargetReadsLeft(); ++n) {
+    for (uint32_t n = 0; n <= last; ++n) {
         const int row = sheet.addRow(n);
         sheet.set(row, 0, dec(n));
         if (!kernel::IsTaskInUse(n)) {
@@ -145,7 +145,7 @@ void FillTaskStackRows(ListSheet& sheet, const kernel::ClassCounts& counts)
     sheet.set(kernelRow, StackCurrentUsed, "N/A");
     sheet.set(kernelRow, StackCurrentSpare, "N/A");
 
-    for (uint32_t n = 1; n <= LastObject(counts) && kernel::TargetReadsLeft(); ++n) {
+    for (uint32_t n = 1; n <= LastObject(counts); ++n) {
         const int row = sheet.addRow(n);
         sheet.set(row, StackNumber, dec(n));
         if (!kernel::IsTaskInUse(n)) {
@@ -202,7 +202,7 @@ std::vector<ColumnSpec> TaskSemaphoreColumns()
 
 void FillTaskSemaphoreRows(ListSheet& sheet, const kernel::ClassCounts& counts)
 {
-    for (uint32_t n = 1; n <= LastObject(counts) && kernel::TargetReadsLeft(); ++n) {
+    for (uint32_t n = 1; n <= LastObject(counts); ++n) {
         const int row = sheet.addRow(n);
         sheet.set(row, 0, dec(n));
         if (!kernel::IsTaskInUse(n)) {

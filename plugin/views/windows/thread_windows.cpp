@@ -66,7 +66,7 @@ std::vector<ColumnSpec> ThreadColumns()
 
 void FillThreadRows(ListSheet& sheet, const kernel::ClassCounts& counts)
 {
-    for (uint32_t n = 1; n <= LastObject(counts) && kernel::TargetReadsLeft(); ++n) {
+    for (uint32_t n = 1; n <= LastObject(counts); ++n) {
         const int row = sheet.addRow(n);
         sheet.set(row, ThrNumber, dec(n));
         const int use = kernel::IsThreadInUse(n);
@@ -99,7 +99,7 @@ void FillThreadRows(ListSheet& sheet, const kernel::ClassCounts& counts)
 
 void FillThreadGateRows(ListSheet& sheet, const kernel::ClassCounts& counts)
 {
-    for (uint32_t n = 1; n <= LastObject(counts) && kernel::TargetReadsLeft(); ++n) {
+    for (uint32_t n = 1; n <= LastObject(counts); ++n) {
         const int row = sheet.addRow(n);
         sheet.set(row, 0, dec(n));
         kernel::ThreadGate gate{};

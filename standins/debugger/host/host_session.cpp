@@ -264,6 +264,20 @@ bool HostSession::execute(const ScenarioCommand& c)
             line += " " + a[i];
         return m_kernel.symbols().parse(line, message) ? true : fail(c, message);
     }
+    if (c.name == "reset-reads") {
+        m_kernel.memory().resetCounters();
+        return true;
+    }
+    if (c.name == "expect-reads") {
+        // expect-reads <= N: the target memory read calls since reset-reads (printed either way).
+        settle(c);
+        auto bound = a.size() == 2 && a[0] == "<=" ? number32(a[1]) : std::nullopt;
+        if (!bound)
+            return fail(c, "expected <= and a number");
+        const uint64_t calls = m_kernel.memory().counters().readCalls;
+        m_out << "line " << c.line << ": " << calls << " target read calls" << std::endl;
+        return calls <= *bound ? true : fail(c, std::to_string(calls) + " target read calls");
+    }
     if (c.name == "refuse-reads") {
         if (!need(1) || (a[0] != "on" && a[0] != "off"))
             return fail(c, "expected on or off");

@@ -9,6 +9,8 @@
 //   symbol <name> <address|-> [zone] [kind]
 //   fail <entry> <status> [times]      the entry answers status (times < 0: always)
 //   refuse-reads on|off                target reads fail (as while the target runs) or work again
+//   reset-reads                        starts the count of target memory read calls again
+//   expect-reads <= <count>            at most that many read calls since reset-reads (the count is printed)
 //   gui-start | gui-shutdown           the IDE side of the plug-in
 //   init [status]                      Init on the debugger thread; expects status (default 0)
 //   loaded | run | stop | notify <code>  notifications 7, 1, 0 or any code, from the debugger thread

@@ -106,6 +106,9 @@ uint32_t MakeTask(TargetBuilder& b, uint32_t n, const TaskOptions& o)
     used = (used + 3) & ~3u;
     const uint32_t start = b.spec().stackGrowth ? base : base + size - used;
     b.memory().fill(start, used, 0x11);
+    // The rest of the part in use, past the saved context.
+    if (o.stackUsed > used && o.stackUsed <= size)
+        b.memory().fill(b.spec().stackGrowth ? base + used : base + size - o.stackUsed, o.stackUsed - used, 0x22);
     writeContext(b, start + e, n, o.shortFrame);
     if (blocked) {
         b.memory().put(start + p, ptr, b.stored(start + e, true));

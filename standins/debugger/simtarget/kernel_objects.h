@@ -17,6 +17,7 @@ struct TaskOptions {
     int32_t basePriority = 10;
     uint32_t attributes = 0;        // task field 3
     uint32_t stackSize = 512;
+    uint32_t stackUsed = 0;         // bytes of the stack in use at least (besides the saved context)
     std::vector<std::pair<ObjectKind, uint32_t>> waits;
     bool shortFrame = false;        // frame-type slot 0
     uint32_t entry = 0x00400000;
@@ -78,6 +79,17 @@ void MakeServicesTable(TargetBuilder& b, const std::vector<ServiceSpec>& service
 
 // Every class with a few objects of each, linked as a running kernel would leave them.
 void BuildDemo(TargetBuilder& b);
+// The demo with stacks of `stackSize` bytes of which `stackUsed` are in use, for every task.
+void BuildDemoStacks(TargetBuilder& b, uint32_t stackSize, uint32_t stackUsed);
+// The demo whose linked lists come back on themselves: the wait list of semaphore SemA holds a node
+// linked to itself, the ready list, the alarm queue of counter SysClk and the counter list of event
+// source Tick each lead back to their first entry.
+void BuildCyclicDemo(TargetBuilder& b);
+// Turns a built kernel into garbage that claims millions of objects in memory the target can read: every
+// class entry claims 0xFFFFFFFF objects, all static, whose records and names lie in a 2 MB area of random
+// bytes (records of 16 bytes in every other class, of their layout's length in the others). The kernel's
+// own structures stay sound. Returns the area's address.
+uint32_t ClaimGarbage(TargetBuilder& b, uint32_t seed);
 // `tasks` tasks and `others` objects spread over the other classes.
 void BuildBulk(TargetBuilder& b, uint32_t tasks, uint32_t others);
 // `tasks` tasks, each blocked on a semaphore that mailboxes, partitions, queues, mutexes and alarms

@@ -20,8 +20,11 @@ void names(TargetBuilder& b, K kind, std::initializer_list<const char*> list)
 
 } // namespace
 
-void BuildDemo(TargetBuilder& b)
+void BuildDemoStacks(TargetBuilder& b, uint32_t stackSize, uint32_t stackUsed)
 {
+    TaskOptions stacks;
+    stacks.stackSize = stackSize;
+    stacks.stackUsed = stackUsed;
     b.setFieldSize(K::Counter, 8, 2); // a 16-bit accumulator, as small ports have
     b.setFieldSize(K::Alarm, 6, 2);
     b.addClass(K::Task, 5, 1, 0x4C | 0x100);
@@ -117,29 +120,29 @@ void BuildDemo(TargetBuilder& b)
 
     // Tasks: 1 current, 2 sleeping on SysClk, 3 waiting on queue 1's not-empty semaphore, 4 suspended,
     // 5 inactive, 6 (dynamic) waiting for mutex 1, which task 1 owns.
-    TaskOptions t;
+    TaskOptions t = stacks;
     t.priority = 5;
     t.sliceCount = 2;
     t.sliceLimit = 4;
     MakeTask(b, 1, t);
-    t = {};
+    t = stacks;
     t.status = 0x8;
     MakeTask(b, 2, t);
     SetTaskTimeout(b, 2, 1);
-    t = {};
+    t = stacks;
     t.status = 0x20;
     t.waits = {{K::Semaphore, 3}, {K::Semaphore, 1}};
     t.shortFrame = true;
     MakeTask(b, 3, t);
-    t = {};
+    t = stacks;
     t.status = 0x1;
     MakeTask(b, 4, t);
-    t = {};
+    t = stacks;
     t.status = 0x800;
     t.priority = 0;
     t.basePriority = 12;
     MakeTask(b, 5, t);
-    t = {};
+    t = stacks;
     t.status = 0x400;
     t.waits = {{K::Mutex, 1}};
     MakeTask(b, 6, t);
@@ -205,6 +208,25 @@ void BuildDemo(TargetBuilder& b)
     MakeServicesTable(b, services);
     b.setKwsField(0, 0);
     b.setKwsField(5, 4);
+}
+
+void BuildDemo(TargetBuilder& b) { BuildDemoStacks(b, TaskOptions{}.stackSize, 0); }
+
+void BuildCyclicDemo(TargetBuilder& b)
+{
+    BuildDemo(b);
+    // SemA's waiters: a node linked to itself.
+    const uint32_t node = b.allocate(b.waitNodeSize());
+    const LayoutTable& wait = b.layout(Structure::WaitNode);
+    b.setStructField(wait, node, 4, 1);
+    b.setStructField(wait, node, 6, b.objectAddress(K::Task, 1), true);
+    b.setStructField(wait, node, 1, node, true);
+    b.setStructField(b.layout(Structure::WaitHeader), b.objectAddress(K::Semaphore, 1), 2, node, true);
+    // Ready list 1 -> 2 -> 1, the alarm queue of SysClk 1 -> 2 -> 1, the counters of Tick 1 -> 2 -> 1.
+    LinkReadyList(b, {1, 2});
+    b.setField(K::Task, 2, 1, b.objectAddress(K::Task, 1), true);
+    b.setField(K::Alarm, 2, 4, b.objectAddress(K::Alarm, 1), true);
+    b.setField(K::Counter, 2, 2, b.objectAddress(K::Counter, 1), true);
 }
 
 void BuildBulk(TargetBuilder& b, uint32_t tasks, uint32_t others)

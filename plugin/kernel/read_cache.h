@@ -1,0 +1,48 @@
+#pragma once
+// The bytes of target memory read since the target last ran. The debugger reads one byte per call, and
+// every window of a refresh reads the same kernel structures, so each byte (or the failure to read it)
+// is kept until the target runs or is written; then it is read again. The cache serves the reads of
+// target_access; it knows nothing of the port.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <unordered_map>
+
+namespace kernel {
+
+class ReadCache {
+public:
+    // Reads the bytes at `address` not yet known through `read` (called for runs of unknown bytes,
+    // then byte by byte where a run failed, so a failure is kept for exactly the bytes that failed) and
+    // fills `buffer`. False when any byte could not be read; the buffer is then all zero.
+    using PortRead = std::function<bool(uint32_t address, uint32_t count, uint8_t* buffer)>;
+    bool read(uint32_t address, uint32_t count, uint8_t* buffer, const PortRead& portRead);
+
+    // Takes the bytes written to the target (a write that failed forgets them).
+    void written(uint32_t address, uint32_t count, const uint8_t* bytes, bool ok);
+
+    // Forgets everything: the target ran, or another target is attached.
+    void clear();
+
+    // Bumped by every clear: holders of values derived from target bytes compare it.
+    uint64_t generation() const { return m_generation; }
+
+private:
+    static constexpr uint32_t kPageBytes = 256;
+    // At most this many pages (4 MB of target memory) are kept; past it the cache starts again.
+    static constexpr std::size_t kMaxPages = 16384;
+    enum State : uint8_t { Unknown = 0, Known = 1, Failed = 2 };
+    struct Page {
+        uint8_t data[kPageBytes] = {};
+        uint8_t state[kPageBytes] = {};
+    };
+    Page& page(uint32_t address);
+    State state(uint32_t address);
+    void store(uint32_t address, uint32_t count, const uint8_t* bytes, State s);
+
+    std::unordered_map<uint32_t, std::unique_ptr<Page>> m_pages;
+    uint64_t m_generation = 0;
+};
+
+} // namespace kernel
