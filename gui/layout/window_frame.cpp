@@ -16,7 +16,7 @@ namespace {
 QMargins g_lastExtents;
 
 // Only the X11 platform has a window manager that frames windows after they are mapped.
-bool platformFrames() { return QGuiApplication::platformName() == QLatin1String("xcb"); }
+bool platformFrames() { return QGuiApplication::platformName() == QStringLiteral("xcb"); }
 
 // Waits for the window to be shown and framed, then runs the call once and goes.
 class FrameWatch : public QObject {
@@ -93,7 +93,7 @@ void WhenFramed(QWidget& window, std::function<void()> framed)
 {
     const QObjectList children = window.children();
     for (QObject* child : children)
-        if (child->objectName() == QLatin1String("layout::FrameWatch"))
+        if (dynamic_cast<FrameWatch*>(child))
             delete child;
     new FrameWatch(window, std::move(framed));
 }

@@ -6,21 +6,13 @@
 #include "engine/files/model_file.h"
 #include "engine/ops/cpu_record_handler.h"
 #include "engine/sectioned/sectioned_file.h"
-#include "platform/core/message_service.h"
+#include "platform/core/fuzz/silent_messages.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
-namespace {
-
-// Answers every box at once without keeping it.
-class SilentMessages : public platform::MessageService {
-public:
-    int show(const std::string&, const std::string&, unsigned style) override { return platform::defaultAnswer(style); }
-};
-
-} // namespace
+using platform::fuzzing::SilentMessages;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

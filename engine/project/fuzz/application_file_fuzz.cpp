@@ -10,14 +10,11 @@
 #include "engine/project/project_file.h"
 #include "engine/project/tests/project_fixtures.h"
 #include "engine/records/text_field.h"
-#include "platform/core/message_service.h"
+#include "platform/core/fuzz/silent_messages.h"
 
 namespace {
 
-class SilentMessages : public platform::MessageService {
-public:
-    int show(const std::string&, const std::string&, unsigned style) override { return platform::defaultAnswer(style); }
-};
+using platform::fuzzing::SilentMessages;
 
 struct Setup {
     SilentMessages messages;

@@ -9,15 +9,12 @@
 #include "engine/ops/project_manager.h"
 #include "engine/project/tests/project_fixtures.h"
 #include "engine/records/records.h"
-#include "platform/core/message_service.h"
+#include "platform/core/fuzz/silent_messages.h"
 #include "platform/core/program_path.h"
 
 namespace {
 
-class SilentMessages : public platform::MessageService {
-public:
-    int show(const std::string&, const std::string&, unsigned style) override { return platform::defaultAnswer(style); }
-};
+using platform::fuzzing::SilentMessages;
 
 struct Setup {
     SilentMessages messages;
