@@ -19,6 +19,7 @@
 #include "engine/files/file_chooser.h"
 #include "platform/core/tests/run_unprivileged.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -26,6 +27,7 @@
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QTimer>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QHeaderView>
@@ -467,8 +469,13 @@ TEST(SaveChooser, AFileTheCallerRefusesIsNotOfferedForReplacing)
         if (!dialog || !dialog->isVisible())
             return;
         // As a user types the name: the dialog shows the folder's files, the name box takes the text.
+        // A file the list still shows selected from the last round would win over the typed name; typing a
+        // new name clears it, as the file list may be filled after the text was set.
         auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         ASSERT_NE(name, nullptr);
+        for (auto* view : dialog->findChildren<QAbstractItemView*>())
+            if (view->selectionModel())
+                view->selectionModel()->clearSelection();
         name->setText(picks[std::min(shown++, picks.size() - 1)]);
         static_cast<QDialog*>(dialog)->accept();
     });
