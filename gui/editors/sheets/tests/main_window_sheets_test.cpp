@@ -32,6 +32,7 @@
 #include "engine/util/path.h"
 #include "engine/util/text.h"
 #include "gui/editors/model/object_dialog_model.h"
+#include "gui/editors/model/object_models.h"
 #include "gui/editors/model/page_application.h"
 #include "gui/editors/model/page_cpu.h"
 #include "gui/editors/model/page_cpu_class.h"
@@ -1031,6 +1032,7 @@ TEST_F(EditRoadsWalk, EveryObjectNumberTheDialogsKeepReopensThroughTheConsole)
 {
     int kept = 0;
     int refused = 0;
+    int revealed = 0;
     for (const char* typed : {"4294967295", "2147483648", "-1", "-2147483648", "99999999999", "-4294967295"}) {
         for (const engine::ObjectPlace& place : places()) {
             std::vector<int> fields;
@@ -1053,12 +1055,27 @@ TEST_F(EditRoadsWalk, EveryObjectNumberTheDialogsKeepReopensThroughTheConsole)
                         if (QAbstractButton* automatic = radioNamed(dialog, QStringLiteral("Automatic")))
                             automatic->click();
                         platform::findControl<QLineEdit>(dialog, id)->setText(QString::fromLatin1(typed));
-                        if (manual)
+                        if (manual) {
                             radioNamed(dialog, QStringLiteral("Manual"))->click();
+                            // Manual placement asks for a label of the object's own.
+                            auto* label = platform::findControl<QLineEdit>(dialog, IdLabel);
+                            if (label && label->text().isEmpty())
+                                label->setText(QStringLiteral("lbl_") +
+                                               QString::fromLatin1(engine::textString(place.object->name)));
+                        }
                         QTest::mouseClick(platform::findControl<QPushButton>(dialog, IdOkButton), Qt::LeftButton);
                         stayed = dialog->isVisible();
-                        if (stayed)
-                            qobject_cast<QDialog*>(dialog)->reject();
+                        if (!stayed)
+                            return;
+                        // The user can correct what was refused: an edit has the focus and takes typing, an
+                        // alignment refused under Manual placement by a switch to Automatic.
+                        QWidget* focused = dialog->focusWidget();
+                        EXPECT_TRUE(qobject_cast<QLineEdit*>(focused) && focused->isEnabled());
+                        if (manual && focused == platform::findControl<QLineEdit>(dialog, IdAlignment)) {
+                            EXPECT_TRUE(radioNamed(dialog, QStringLiteral("Automatic"))->isChecked());
+                            ++revealed;
+                        }
+                        qobject_cast<QDialog*>(dialog)->reject();
                     });
                     if (result == 1) {
                         ++kept;
@@ -1074,6 +1091,7 @@ TEST_F(EditRoadsWalk, EveryObjectNumberTheDialogsKeepReopensThroughTheConsole)
     }
     EXPECT_GT(kept, 20);
     EXPECT_GT(refused, 20);
+    EXPECT_GT(revealed, 0);
 }
 
 
