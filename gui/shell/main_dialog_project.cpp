@@ -58,7 +58,7 @@ CMainDialog::SaveResult CMainDialog::writeKernel(engine::CpuRecord& cpu)
     // A kernel whose file forbids saving is passed over, so that it never stops the other files.
     const SaveResult end = engine::SaveWithOneMessage("kernel file", path, [&] {
         const auto freeFile = [&](const std::string& chosen) {
-            return engine::fileIsFreeFor(&m_project, chosen, &cpu, nullptr, "write kernel file");
+            return engine::fileIsFreeToWrite(&m_project, chosen, &cpu, nullptr, "kernel file");
         };
         return path.empty() ? handler.ChooseAndWriteKernel(nullptr, freeFile)
                             : engine::WriteCpuFile(m_project, m_config, cpu);

@@ -17,9 +17,11 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 
 #include <sys/wait.h>
 
@@ -1236,9 +1238,27 @@ TEST_F(EditRoadsWalk, EverySheetNumberKeptReopensThroughTheConsole)
 }
 
 
+// Offers its names in turn as the program's file dialog does: a name the caller's check refuses (with its
+// message) is not chosen, and the next one is offered; "" when none is left.
+class CheckingChooser : public engine::FileChooser {
+public:
+    std::deque<std::string> names;
+    std::string Choose(bool open, int, const std::string&) override
+    {
+        while (!names.empty()) {
+            std::string name = names.front();
+            names.pop_front();
+            if (open || engine::ChosenFileAccepted(name))
+                return name;
+        }
+        return {};
+    }
+};
+
 // The Save As journeys that once wrote one file over another: each Save As onto a file the project lists for
 // something else is refused, the sheet is left by OK or Cancel, Save All follows, and the project opens
-// with every listed file as it was.
+// with every listed file as it was. The refusal reads the same, as a failed save, whether the file dialog
+// refuses the name while the user chooses or the page refuses it once chosen.
 TEST_F(EditRoadsWalk, SaveAsOntoAFileTheProjectListsIsRefusedAndTheProjectStillOpens)
 {
     engine::ProjectRecord& project = m_window->GetProject();
@@ -1246,48 +1266,74 @@ TEST_F(EditRoadsWalk, SaveAsOntoAFileTheProjectListsIsRefusedAndTheProjectStillO
     engine::ApplicationRecord& control = main.applications[0];
     const std::string monitor = readFile(m_projectFolder / "monitor.app");
     const std::string controlText = readFile(m_projectFolder / "control.app");
-    for (const bool ok : {true, false}) {
-        SCOPED_TRACE(ok ? "OK" : "Cancel");
+    const auto expectOneSaveFailure = [this] {
+        const auto boxes = m_messages.service().boxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].caption, "File I/O Error");
+    };
+    CheckingChooser whileChoosing;
+    for (const bool chosen : {true, false}) {
+        // Refused once chosen (the chooser asks nothing), or by the file dialog while the user chooses.
+        std::optional<engine::ScopedFileChooser> dialog;
+        if (!chosen)
+            dialog.emplace(&whileChoosing);
+        const auto offer = [&](const fs::path& file) {
+            if (chosen)
+                m_chooser.QueueAnswer(file.string());
+            else
+                whileChoosing.names.push_back(file.string());
+        };
+        for (const bool ok : {true, false}) {
+            SCOPED_TRACE(std::string(ok ? "OK" : "Cancel") + (chosen ? ", chosen" : ", while choosing"));
+            m_messages->clear();
+            offer(m_projectFolder / "monitor.app");
+            whenModal(
+                [&](QWidget* modal) {
+                    QTest::mouseClick(platform::findControl<QPushButton>(modal, app_ids::SaveAs), Qt::LeftButton);
+                    settle();
+                    auto* sheet = qobject_cast<QDialog*>(modal);
+                    if (ok)
+                        sheet->accept();
+                    if (sheet->isVisible())
+                        sheet->reject();
+                },
+                QStringLiteral("Application Properties"));
+            shell::editorServices().ShowApplicationProperties(m_window->manager(), project, control, main);
+            expectOneSaveFailure();
+            ASSERT_FALSE(messages().empty());
+            EXPECT_NE(messages()[0].find("Unable to write application file " + (m_projectFolder / "monitor.app").string() +
+                                         ": the project lists it as the application file of \"Monitor\""),
+                      std::string::npos)
+                << messages()[0];
+            saveAllAndReopen(ok ? "Save As, OK" : "Save As, Cancel");
+            EXPECT_EQ(readFile(m_projectFolder / "monitor.app"), monitor);
+            EXPECT_EQ(engine::textString(control.path), "control.app");
+        }
+        SCOPED_TRACE(chosen ? "CPU, chosen" : "CPU, while choosing");
         m_messages->clear();
-        m_chooser.QueueAnswer((m_projectFolder / "monitor.app").string());
+        offer(m_projectFolder / "control.app");
         whenModal(
             [&](QWidget* modal) {
-                QTest::mouseClick(platform::findControl<QPushButton>(modal, app_ids::SaveAs), Qt::LeftButton);
+                QTest::mouseClick(platform::findControl<QPushButton>(modal, cpu_ids::SaveAs), Qt::LeftButton);
                 settle();
-                auto* sheet = qobject_cast<QDialog*>(modal);
-                if (ok)
-                    sheet->accept();
-                if (sheet->isVisible())
-                    sheet->reject();
+                qobject_cast<QDialog*>(modal)->reject();
             },
-            QStringLiteral("Application Properties"));
-        shell::editorServices().ShowApplicationProperties(m_window->manager(), project, control, main);
-        ASSERT_EQ(messages().size(), 1u);
-        EXPECT_NE(messages()[0].find("the project lists it as the application file of \"Monitor\""), std::string::npos)
+            QStringLiteral("CPU Properties"));
+        {
+            engine::CpuRecordHandler handler(&main.kernel, &m_window->config(), &main);
+            std::string name = "Main";
+            std::string description = engine::textString(main.description);
+            shell::editorServices().ShowCpuProperties(handler, name, description);
+        }
+        expectOneSaveFailure();
+        ASSERT_FALSE(messages().empty());
+        EXPECT_NE(messages()[0].find("Unable to write kernel file " + (m_projectFolder / "control.app").string()),
+                  std::string::npos)
             << messages()[0];
-        saveAllAndReopen(ok ? "Save As, OK" : "Save As, Cancel");
-        EXPECT_EQ(readFile(m_projectFolder / "monitor.app"), monitor);
-        EXPECT_EQ(engine::textString(control.path), "control.app");
+        saveAllAndReopen("CPU Save As, Cancel");
+        EXPECT_EQ(readFile(m_projectFolder / "control.app"), controlText);
+        EXPECT_EQ(engine::textString(main.kernel.kernelPath), "main.cpu");
     }
-    m_messages->clear();
-    m_chooser.QueueAnswer((m_projectFolder / "control.app").string());
-    whenModal(
-        [&](QWidget* modal) {
-            QTest::mouseClick(platform::findControl<QPushButton>(modal, cpu_ids::SaveAs), Qt::LeftButton);
-            settle();
-            qobject_cast<QDialog*>(modal)->reject();
-        },
-        QStringLiteral("CPU Properties"));
-    {
-        engine::CpuRecordHandler handler(&main.kernel, &m_window->config(), &main);
-        std::string name = "Main";
-        std::string description = engine::textString(main.description);
-        shell::editorServices().ShowCpuProperties(handler, name, description);
-    }
-    ASSERT_EQ(messages().size(), 1u);
-    saveAllAndReopen("CPU Save As, Cancel");
-    EXPECT_EQ(readFile(m_projectFolder / "control.app"), controlText);
-    EXPECT_EQ(engine::textString(main.kernel.kernelPath), "main.cpu");
 }
 
 
