@@ -26,6 +26,7 @@
 #include <sys/wait.h>
 
 #include "engine/files/file_chooser.h"
+#include "engine/names/application_sections.h"
 #include "engine/names/project_walk.h"
 #include "engine/ops/cpu_record_handler.h"
 #include "engine/ops/project_manager.h"
@@ -1334,6 +1335,82 @@ TEST_F(EditRoadsWalk, SaveAsOntoAFileTheProjectListsIsRefusedAndTheProjectStillO
         EXPECT_EQ(readFile(m_projectFolder / "control.app"), controlText);
         EXPECT_EQ(engine::textString(main.kernel.kernelPath), "main.cpu");
     }
+}
+
+
+// Enable MP (of an object and of an application) and Add CPU keep their change only if the project it
+// leaves would open: with a value in memory that the open refuses, each road refuses with the check's
+// message and changes nothing; with the value put right, each keeps its change, and Save All and the
+// console program open the project with it.
+TEST_F(EditRoadsWalk, EnableMpAndAddCpuKeepOnlyWhatTheProjectWouldOpenWith)
+{
+    engine::ProjectRecord& project = m_window->GetProject();
+    engine::CpuRecord& comms = windowCpu("Comms");
+    engine::ApplicationRecord& link = comms.applications[0];
+    ASSERT_EQ(engine::textString(link.name), "Link");
+    ASSERT_EQ(link.isMp, 1);
+    engine::ObjectRecord* object = nullptr;
+    for (const engine::ObjectPlace& place : places()) {
+        if (place.application == &link && place.entry->classType != engine::ClassMutex && !object)
+            object = place.object;
+    }
+    ASSERT_NE(object, nullptr);
+    engine::ApplicationRecord& control = windowCpu("Main").applications[0];
+    const int32_t cpus = project.cpuCount;
+    const auto enableObjectMp = [&] {
+        m_window->tree()->SelectItem(object->treeItem);
+        settle();
+        m_window->OnObjectEnableMp();
+    };
+    const auto enableApplicationMp = [&] {
+        m_window->tree()->SelectItem(link.treeItem);
+        settle();
+        m_window->OnApplicationEnableMp();
+    };
+    const auto addCpu = [&] {
+        whenModal([](QWidget* modal) {
+            platform::findControl<QLineEdit>(modal, cpu_ids::Name)->setText(QStringLiteral("Spare"));
+            auto* sheet = qobject_cast<QDialog*>(modal);
+            sheet->accept();
+            if (sheet->isVisible())
+                sheet->reject();
+        });
+        return shell::editorServices().AddCpu(m_window->manager(), project, m_window->config());
+    };
+    const auto before = folderFiles(m_projectFolder);
+    // An application name the project file cannot hold.
+    engine::setText(control.name, "Con=trol");
+    ASSERT_FALSE(engine::KeptEditProblem(project).empty()) << "the open takes the name";
+    const auto expectRefused = [&](const char* road) {
+        SCOPED_TRACE(road);
+        ASSERT_EQ(messages().size(), 1u);
+        EXPECT_EQ(messages()[0].rfind("The change cannot be kept: ", 0), 0u) << messages()[0];
+        EXPECT_NE(messages()[0].find("Con=trol"), std::string::npos) << messages()[0];
+        m_messages->clear();
+    };
+    const int32_t objectMp = object->isMp;
+    enableObjectMp();
+    expectRefused("object Enable MP");
+    EXPECT_EQ(object->isMp, objectMp);
+    enableApplicationMp();
+    expectRefused("application Enable MP");
+    EXPECT_EQ(link.isMp, 1);
+    EXPECT_NE(addCpu(), 1);
+    expectRefused("Add CPU");
+    EXPECT_EQ(project.cpuCount, cpus);
+    engine::setText(control.name, "Control");
+    saveAllAndReopen("refused");
+    expectFilesUnchanged(before);
+
+    enableObjectMp();
+    EXPECT_NE(object->isMp, objectMp);
+    enableApplicationMp();
+    EXPECT_EQ(link.isMp, 0);
+    EXPECT_EQ(addCpu(), 1);
+    EXPECT_TRUE(messages().empty()) << messages().front();
+    ASSERT_EQ(project.cpuCount, cpus + 1);
+    m_chooser.QueueAnswer((m_projectFolder / "spare.cpu").string());
+    saveAllAndReopen("kept");
 }
 
 
