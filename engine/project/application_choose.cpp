@@ -25,7 +25,7 @@ int ApplicationFile::ChooseAndWrite(std::string* outPath)
     // A file the project keeps for something else is never written over: a chooser that can ask again
     // does, the choice is checked once more after it.
     const auto isFree = [this](const std::string& path) {
-        return fileIsFreeFor(m_project, MakeNativePath(path), nullptr, m_application, "write application file");
+        return fileIsFreeToWrite(m_project, MakeNativePath(path), nullptr, m_application, "application file");
     };
     std::string chosen;
     {

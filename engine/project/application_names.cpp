@@ -146,16 +146,37 @@ std::string fileListedElsewhere(const ProjectRecord& project, std::string_view p
     return {};
 }
 
+namespace {
+
+// The refusal of a file the project keeps for something else, or "" when it keeps nothing else there.
+std::string listedFileRefusal(const ProjectRecord* project, const std::string& path, const CpuRecord* selfCpu,
+                              const ApplicationRecord* selfApplication, std::string_view action)
+{
+    if (project == nullptr)
+        return {};
+    const std::string listed = fileListedElsewhere(*project, path, selfCpu, selfApplication);
+    return listed.empty() ? listed : formatMessage("Unable to %s %s: the project lists it as %s", action, path, listed);
+}
+
+}  // namespace
+
 bool fileIsFreeFor(const ProjectRecord* project, const std::string& path, const CpuRecord* selfCpu,
                    const ApplicationRecord* selfApplication, std::string_view action)
 {
-    if (project == nullptr)
-        return true;
-    const std::string listed = fileListedElsewhere(*project, path, selfCpu, selfApplication);
-    if (listed.empty())
-        return true;
-    showFileError(formatMessage("Unable to %s %s: the project lists it as %s", action, path, listed));
-    return false;
+    const std::string refusal = listedFileRefusal(project, path, selfCpu, selfApplication, action);
+    if (!refusal.empty())
+        showFileError(refusal);
+    return refusal.empty();
+}
+
+bool fileIsFreeToWrite(const ProjectRecord* project, const std::string& path, const CpuRecord* selfCpu,
+                       const ApplicationRecord* selfApplication, std::string_view what)
+{
+    const std::string refusal =
+        listedFileRefusal(project, path, selfCpu, selfApplication, "write " + std::string(what));
+    if (!refusal.empty())
+        showSaveError(refusal);
+    return refusal.empty();
 }
 
 }  // namespace engine

@@ -49,4 +49,10 @@ std::string fileListedElsewhere(const ProjectRecord& project, std::string_view p
 bool fileIsFreeFor(const ProjectRecord* project, const std::string& path, const CpuRecord* selfCpu,
                    const ApplicationRecord* selfApplication, std::string_view action);
 
+// The same check of a file chosen to be written (`what` as "kernel file"): the refusal is the save's failure,
+// "Unable to write <what> <path>: ...", captioned "File I/O Error" whether the user is still choosing or has
+// chosen.
+bool fileIsFreeToWrite(const ProjectRecord* project, const std::string& path, const CpuRecord* selfCpu,
+                       const ApplicationRecord* selfApplication, std::string_view what);
+
 }  // namespace engine

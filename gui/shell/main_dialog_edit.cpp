@@ -392,6 +392,13 @@ int CMainDialog::SetObjectGlobal(engine::ObjectRecord& object, bool enable, bool
     const int32_t before = object.isMp;
     object.isMp = enable ? 1 : 0;
     if (object.isMp != before) {
+        // The change is kept only if the project it leaves would open.
+        if (const std::string refusal = engine::KeptEditRefusal(m_project); !refusal.empty()) {
+            object.isMp = before;
+            if (interactive)
+                platform::messageBox(refusal, "", platform::MbOk | platform::MbIconError);
+            return 0;
+        }
         engine::ObjectPlace place;
         const bool found = engine::FindObjectPlace(m_project, object, place);
         const int32_t classType = found && place.entry ? place.entry->classType : 0;
@@ -788,6 +795,8 @@ void CMainDialog::DropTreeItem(uint32_t target, uint32_t dragged)
     if (targetNode.application) {
         // The object and every object below it take sections of the destination's file, as may the list
         // the move starts; a name the file would then hold twice refuses the move before anything moves.
+        // That is all of the project check a move can change: CPU and application names and files stay,
+        // the source file only loses sections, and the objects keep their class and so their values' ranges.
         const std::string clash = engine::MovedObjectNameClash(*targetNode.application, *draggedNode.object,
                                                                listStartedByDrop(targetNode, draggedNode));
         if (!clash.empty()) {

@@ -5,6 +5,7 @@
 
 #include "editor_services.h"
 
+#include "engine/names/application_sections.h"
 #include "engine/names/identifier.h"
 #include "engine/names/kernel_lookup.h"
 #include "engine/names/name_conflicts.h"
@@ -58,7 +59,7 @@ CMainDialog::SaveResult CMainDialog::writeKernel(engine::CpuRecord& cpu)
     // A kernel whose file forbids saving is passed over, so that it never stops the other files.
     const SaveResult end = engine::SaveWithOneMessage("kernel file", path, [&] {
         const auto freeFile = [&](const std::string& chosen) {
-            return engine::fileIsFreeFor(&m_project, chosen, &cpu, nullptr, "write kernel file");
+            return engine::fileIsFreeToWrite(&m_project, chosen, &cpu, nullptr, "kernel file");
         };
         return path.empty() ? handler.ChooseAndWriteKernel(nullptr, freeFile)
                             : engine::WriteCpuFile(m_project, m_config, cpu);
@@ -355,6 +356,34 @@ void CMainDialog::OnRestoreTreeState()
     }
 }
 
+namespace {
+
+// KeptEditRefusal of the project as a switch of the application's MP flag would leave it. The flag is
+// already switched; the node name, and the objects a switch off makes local, are put as they would be for
+// the check and then back.
+std::string mpChangeRefusal(engine::ProjectRecord& project, engine::ApplicationRecord& application,
+                            const std::string& nodeName)
+{
+    const std::string keptNode = engine::textString(application.nodeName);
+    engine::setText(application.nodeName, nodeName);
+    std::vector<engine::ObjectRecord*> global;
+    if (!application.isMp) {
+        engine::ForEachApplicationObject(application, [&](engine::ObjectRecord& object) {
+            if (object.isMp)
+                global.push_back(&object);
+            object.isMp = 0;
+            return 0;
+        });
+    }
+    const std::string refusal = engine::KeptEditRefusal(project);
+    engine::setText(application.nodeName, keptNode);
+    for (engine::ObjectRecord* object : global)
+        object->isMp = 1;
+    return refusal;
+}
+
+} // namespace
+
 int CMainDialog::SetApplicationMp(engine::ApplicationRecord& application, bool enable, bool interactive)
 {
     engine::CpuRecord* cpu = engine::FindCpuOfApplication(m_project, application);
@@ -414,6 +443,12 @@ int CMainDialog::SetApplicationMp(engine::ApplicationRecord& application, bool e
     }
     if (application.isMp == oldFlag && nodeName == engine::textString(application.nodeName))
         return 0;
+    if (const std::string refusal = mpChangeRefusal(m_project, application, nodeName); !refusal.empty()) {
+        application.isMp = oldFlag;
+        if (interactive)
+            platform::messageBox(refusal, "", platform::MbOk | platform::MbIconError);
+        return 0;
+    }
     engine::ForEachApplicationClassEntry(application, [&](engine::ApplicationClassEntry& entry) {
         if (!entry.enabled || entry.classType == engine::ClassLevel)
             return 0;

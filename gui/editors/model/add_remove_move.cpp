@@ -8,6 +8,7 @@
 #include "engine/project/name_rules.h"
 #include "engine/project/project_file.h"
 #include "engine/records/text_field.h"
+#include "gui/editors/model/dialog_model.h"
 #include "platform/core/message_service.h"
 
 namespace editors {
@@ -233,6 +234,11 @@ int AddCpu(engine::ProjectRecord& project, engine::ConfigRecord& config, const C
     }
     engine::setText(project.cpus[index].name, name);
     engine::setText(project.cpus[index].description, description);
+    // The CPU is kept only if the project it leaves would open.
+    if (!projectKeepsEdit(project)) {
+        engine::RemoveCpuAt(project, index);
+        return kRefused;
+    }
     return kDone;
 }
 

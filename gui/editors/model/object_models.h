@@ -87,6 +87,8 @@ class PlacedObjectModel : public ObjectDialogModel {
 public:
     using ObjectDialogModel::ObjectDialogModel;
     bool clicked(int id, ViewState& state) override;
+    // A refused alignment under Manual placement: Automatic is checked, which enables the alignment edit.
+    bool reveal(int id, ViewState& state) override;
 };
 
 class PartitionModel : public PlacedObjectModel {

@@ -156,15 +156,17 @@ void CpuGeneralPage::onFile(ViewState& state, int id)
     // A file the project keeps for another CPU, an application or itself is neither read nor written here:
     // the two would then share it.
     bool refused = false;
-    const auto freeFile = [&](const char* action) {
-        return [this, &refused, action](const std::string& chosen) {
-            refused = !engine::fileIsFreeFor(m_project, chosen, m_transaction.handler().GetCpuRecord(), nullptr, action);
-            return !refused;
-        };
+    const engine::CpuRecord* self = m_transaction.handler().GetCpuRecord();
+    const auto freeToRead = [&](const std::string& chosen) {
+        refused = !engine::fileIsFreeFor(m_project, chosen, self, nullptr, "read kernel file");
+        return !refused;
+    };
+    const auto freeToWrite = [&](const std::string& chosen) {
+        return engine::fileIsFreeToWrite(m_project, chosen, self, nullptr, "kernel file");
     };
     std::string path;
     if (id == Load) {
-        const bool done = handler.ChooseAndReadKernel(&path, freeFile("read kernel file"));
+        const bool done = handler.ChooseAndReadKernel(&path, freeToRead);
         if (path.empty() || refused)
             return;
         if (!done) {
@@ -172,7 +174,7 @@ void CpuGeneralPage::onFile(ViewState& state, int id)
             return;
         }
     } else if (engine::SaveWithOneMessage("kernel file", std::string(),
-                                          [&] { return handler.ChooseAndWriteKernel(&path, freeFile("write kernel file")); }) !=
+                                          [&] { return handler.ChooseAndWriteKernel(&path, freeToWrite); }) !=
                engine::SaveEnd::Saved) {
         return;
     }

@@ -41,6 +41,14 @@ bool PlacedObjectModel::clicked(int id, ViewState& state)
     return false;
 }
 
+bool PlacedObjectModel::reveal(int id, ViewState& state)
+{
+    if (id != IdAlignment || !engine::CpuSupportsPlacementOption(&m_cpu))
+        return false;
+    fillRadioPair(state, IdAutomatic, IdManual, 0);
+    return clicked(IdAutomatic, state);
+}
+
 // ---- Partition
 
 void PartitionModel::init(ViewState& state)

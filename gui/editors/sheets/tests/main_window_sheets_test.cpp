@@ -17,13 +17,16 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 
 #include <sys/wait.h>
 
 #include "engine/files/file_chooser.h"
+#include "engine/names/application_sections.h"
 #include "engine/names/project_walk.h"
 #include "engine/ops/cpu_record_handler.h"
 #include "engine/ops/project_manager.h"
@@ -32,6 +35,7 @@
 #include "engine/util/path.h"
 #include "engine/util/text.h"
 #include "gui/editors/model/object_dialog_model.h"
+#include "gui/editors/model/object_models.h"
 #include "gui/editors/model/page_application.h"
 #include "gui/editors/model/page_cpu.h"
 #include "gui/editors/model/page_cpu_class.h"
@@ -1031,6 +1035,7 @@ TEST_F(EditRoadsWalk, EveryObjectNumberTheDialogsKeepReopensThroughTheConsole)
 {
     int kept = 0;
     int refused = 0;
+    int revealed = 0;
     for (const char* typed : {"4294967295", "2147483648", "-1", "-2147483648", "99999999999", "-4294967295"}) {
         for (const engine::ObjectPlace& place : places()) {
             std::vector<int> fields;
@@ -1053,12 +1058,27 @@ TEST_F(EditRoadsWalk, EveryObjectNumberTheDialogsKeepReopensThroughTheConsole)
                         if (QAbstractButton* automatic = radioNamed(dialog, QStringLiteral("Automatic")))
                             automatic->click();
                         platform::findControl<QLineEdit>(dialog, id)->setText(QString::fromLatin1(typed));
-                        if (manual)
+                        if (manual) {
                             radioNamed(dialog, QStringLiteral("Manual"))->click();
+                            // Manual placement asks for a label of the object's own.
+                            auto* label = platform::findControl<QLineEdit>(dialog, IdLabel);
+                            if (label && label->text().isEmpty())
+                                label->setText(QStringLiteral("lbl_") +
+                                               QString::fromLatin1(engine::textString(place.object->name)));
+                        }
                         QTest::mouseClick(platform::findControl<QPushButton>(dialog, IdOkButton), Qt::LeftButton);
                         stayed = dialog->isVisible();
-                        if (stayed)
-                            qobject_cast<QDialog*>(dialog)->reject();
+                        if (!stayed)
+                            return;
+                        // The user can correct what was refused: an edit has the focus and takes typing, an
+                        // alignment refused under Manual placement by a switch to Automatic.
+                        QWidget* focused = dialog->focusWidget();
+                        EXPECT_TRUE(qobject_cast<QLineEdit*>(focused) && focused->isEnabled());
+                        if (manual && focused == platform::findControl<QLineEdit>(dialog, IdAlignment)) {
+                            EXPECT_TRUE(radioNamed(dialog, QStringLiteral("Automatic"))->isChecked());
+                            ++revealed;
+                        }
+                        qobject_cast<QDialog*>(dialog)->reject();
                     });
                     if (result == 1) {
                         ++kept;
@@ -1074,6 +1094,7 @@ TEST_F(EditRoadsWalk, EveryObjectNumberTheDialogsKeepReopensThroughTheConsole)
     }
     EXPECT_GT(kept, 20);
     EXPECT_GT(refused, 20);
+    EXPECT_GT(revealed, 0);
 }
 
 
@@ -1218,9 +1239,27 @@ TEST_F(EditRoadsWalk, EverySheetNumberKeptReopensThroughTheConsole)
 }
 
 
+// Offers its names in turn as the program's file dialog does: a name the caller's check refuses (with its
+// message) is not chosen, and the next one is offered; "" when none is left.
+class CheckingChooser : public engine::FileChooser {
+public:
+    std::deque<std::string> names;
+    std::string Choose(bool open, int, const std::string&) override
+    {
+        while (!names.empty()) {
+            std::string name = names.front();
+            names.pop_front();
+            if (open || engine::ChosenFileAccepted(name))
+                return name;
+        }
+        return {};
+    }
+};
+
 // The Save As journeys that once wrote one file over another: each Save As onto a file the project lists for
 // something else is refused, the sheet is left by OK or Cancel, Save All follows, and the project opens
-// with every listed file as it was.
+// with every listed file as it was. The refusal reads the same, as a failed save, whether the file dialog
+// refuses the name while the user chooses or the page refuses it once chosen.
 TEST_F(EditRoadsWalk, SaveAsOntoAFileTheProjectListsIsRefusedAndTheProjectStillOpens)
 {
     engine::ProjectRecord& project = m_window->GetProject();
@@ -1228,48 +1267,150 @@ TEST_F(EditRoadsWalk, SaveAsOntoAFileTheProjectListsIsRefusedAndTheProjectStillO
     engine::ApplicationRecord& control = main.applications[0];
     const std::string monitor = readFile(m_projectFolder / "monitor.app");
     const std::string controlText = readFile(m_projectFolder / "control.app");
-    for (const bool ok : {true, false}) {
-        SCOPED_TRACE(ok ? "OK" : "Cancel");
+    const auto expectOneSaveFailure = [this] {
+        const auto boxes = m_messages.service().boxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].caption, "File I/O Error");
+    };
+    CheckingChooser whileChoosing;
+    for (const bool chosen : {true, false}) {
+        // Refused once chosen (the chooser asks nothing), or by the file dialog while the user chooses.
+        std::optional<engine::ScopedFileChooser> dialog;
+        if (!chosen)
+            dialog.emplace(&whileChoosing);
+        const auto offer = [&](const fs::path& file) {
+            if (chosen)
+                m_chooser.QueueAnswer(file.string());
+            else
+                whileChoosing.names.push_back(file.string());
+        };
+        for (const bool ok : {true, false}) {
+            SCOPED_TRACE(std::string(ok ? "OK" : "Cancel") + (chosen ? ", chosen" : ", while choosing"));
+            m_messages->clear();
+            offer(m_projectFolder / "monitor.app");
+            whenModal(
+                [&](QWidget* modal) {
+                    QTest::mouseClick(platform::findControl<QPushButton>(modal, app_ids::SaveAs), Qt::LeftButton);
+                    settle();
+                    auto* sheet = qobject_cast<QDialog*>(modal);
+                    if (ok)
+                        sheet->accept();
+                    if (sheet->isVisible())
+                        sheet->reject();
+                },
+                QStringLiteral("Application Properties"));
+            shell::editorServices().ShowApplicationProperties(m_window->manager(), project, control, main);
+            expectOneSaveFailure();
+            ASSERT_FALSE(messages().empty());
+            EXPECT_NE(messages()[0].find("Unable to write application file " + (m_projectFolder / "monitor.app").string() +
+                                         ": the project lists it as the application file of \"Monitor\""),
+                      std::string::npos)
+                << messages()[0];
+            saveAllAndReopen(ok ? "Save As, OK" : "Save As, Cancel");
+            EXPECT_EQ(readFile(m_projectFolder / "monitor.app"), monitor);
+            EXPECT_EQ(engine::textString(control.path), "control.app");
+        }
+        SCOPED_TRACE(chosen ? "CPU, chosen" : "CPU, while choosing");
         m_messages->clear();
-        m_chooser.QueueAnswer((m_projectFolder / "monitor.app").string());
+        offer(m_projectFolder / "control.app");
         whenModal(
             [&](QWidget* modal) {
-                QTest::mouseClick(platform::findControl<QPushButton>(modal, app_ids::SaveAs), Qt::LeftButton);
+                QTest::mouseClick(platform::findControl<QPushButton>(modal, cpu_ids::SaveAs), Qt::LeftButton);
                 settle();
-                auto* sheet = qobject_cast<QDialog*>(modal);
-                if (ok)
-                    sheet->accept();
-                if (sheet->isVisible())
-                    sheet->reject();
+                qobject_cast<QDialog*>(modal)->reject();
             },
-            QStringLiteral("Application Properties"));
-        shell::editorServices().ShowApplicationProperties(m_window->manager(), project, control, main);
-        ASSERT_EQ(messages().size(), 1u);
-        EXPECT_NE(messages()[0].find("the project lists it as the application file of \"Monitor\""), std::string::npos)
+            QStringLiteral("CPU Properties"));
+        {
+            engine::CpuRecordHandler handler(&main.kernel, &m_window->config(), &main);
+            std::string name = "Main";
+            std::string description = engine::textString(main.description);
+            shell::editorServices().ShowCpuProperties(handler, name, description);
+        }
+        expectOneSaveFailure();
+        ASSERT_FALSE(messages().empty());
+        EXPECT_NE(messages()[0].find("Unable to write kernel file " + (m_projectFolder / "control.app").string()),
+                  std::string::npos)
             << messages()[0];
-        saveAllAndReopen(ok ? "Save As, OK" : "Save As, Cancel");
-        EXPECT_EQ(readFile(m_projectFolder / "monitor.app"), monitor);
-        EXPECT_EQ(engine::textString(control.path), "control.app");
+        saveAllAndReopen("CPU Save As, Cancel");
+        EXPECT_EQ(readFile(m_projectFolder / "control.app"), controlText);
+        EXPECT_EQ(engine::textString(main.kernel.kernelPath), "main.cpu");
     }
-    m_messages->clear();
-    m_chooser.QueueAnswer((m_projectFolder / "control.app").string());
-    whenModal(
-        [&](QWidget* modal) {
-            QTest::mouseClick(platform::findControl<QPushButton>(modal, cpu_ids::SaveAs), Qt::LeftButton);
-            settle();
-            qobject_cast<QDialog*>(modal)->reject();
-        },
-        QStringLiteral("CPU Properties"));
-    {
-        engine::CpuRecordHandler handler(&main.kernel, &m_window->config(), &main);
-        std::string name = "Main";
-        std::string description = engine::textString(main.description);
-        shell::editorServices().ShowCpuProperties(handler, name, description);
+}
+
+
+// Enable MP (of an object and of an application) and Add CPU keep their change only if the project it
+// leaves would open: with a value in memory that the open refuses, each road refuses with the check's
+// message and changes nothing; with the value put right, each keeps its change, and Save All and the
+// console program open the project with it.
+TEST_F(EditRoadsWalk, EnableMpAndAddCpuKeepOnlyWhatTheProjectWouldOpenWith)
+{
+    engine::ProjectRecord& project = m_window->GetProject();
+    engine::CpuRecord& comms = windowCpu("Comms");
+    engine::ApplicationRecord& link = comms.applications[0];
+    ASSERT_EQ(engine::textString(link.name), "Link");
+    ASSERT_EQ(link.isMp, 1);
+    engine::ObjectRecord* object = nullptr;
+    for (const engine::ObjectPlace& place : places()) {
+        if (place.application == &link && place.entry->classType != engine::ClassMutex && !object)
+            object = place.object;
     }
-    ASSERT_EQ(messages().size(), 1u);
-    saveAllAndReopen("CPU Save As, Cancel");
-    EXPECT_EQ(readFile(m_projectFolder / "control.app"), controlText);
-    EXPECT_EQ(engine::textString(main.kernel.kernelPath), "main.cpu");
+    ASSERT_NE(object, nullptr);
+    engine::ApplicationRecord& control = windowCpu("Main").applications[0];
+    const int32_t cpus = project.cpuCount;
+    const auto enableObjectMp = [&] {
+        m_window->tree()->SelectItem(object->treeItem);
+        settle();
+        m_window->OnObjectEnableMp();
+    };
+    const auto enableApplicationMp = [&] {
+        m_window->tree()->SelectItem(link.treeItem);
+        settle();
+        m_window->OnApplicationEnableMp();
+    };
+    const auto addCpu = [&] {
+        whenModal([](QWidget* modal) {
+            platform::findControl<QLineEdit>(modal, cpu_ids::Name)->setText(QStringLiteral("Spare"));
+            auto* sheet = qobject_cast<QDialog*>(modal);
+            sheet->accept();
+            if (sheet->isVisible())
+                sheet->reject();
+        });
+        return shell::editorServices().AddCpu(m_window->manager(), project, m_window->config());
+    };
+    const auto before = folderFiles(m_projectFolder);
+    // An application name the project file cannot hold.
+    engine::setText(control.name, "Con=trol");
+    ASSERT_FALSE(engine::KeptEditProblem(project).empty()) << "the open takes the name";
+    const auto expectRefused = [&](const char* road) {
+        SCOPED_TRACE(road);
+        ASSERT_EQ(messages().size(), 1u);
+        EXPECT_EQ(messages()[0].rfind("The change cannot be kept: ", 0), 0u) << messages()[0];
+        EXPECT_NE(messages()[0].find("Con=trol"), std::string::npos) << messages()[0];
+        m_messages->clear();
+    };
+    const int32_t objectMp = object->isMp;
+    enableObjectMp();
+    expectRefused("object Enable MP");
+    EXPECT_EQ(object->isMp, objectMp);
+    enableApplicationMp();
+    expectRefused("application Enable MP");
+    EXPECT_EQ(link.isMp, 1);
+    EXPECT_NE(addCpu(), 1);
+    expectRefused("Add CPU");
+    EXPECT_EQ(project.cpuCount, cpus);
+    engine::setText(control.name, "Control");
+    saveAllAndReopen("refused");
+    expectFilesUnchanged(before);
+
+    enableObjectMp();
+    EXPECT_NE(object->isMp, objectMp);
+    enableApplicationMp();
+    EXPECT_EQ(link.isMp, 0);
+    EXPECT_EQ(addCpu(), 1);
+    EXPECT_TRUE(messages().empty()) << messages().front();
+    ASSERT_EQ(project.cpuCount, cpus + 1);
+    m_chooser.QueueAnswer((m_projectFolder / "spare.cpu").string());
+    saveAllAndReopen("kept");
 }
 
 
