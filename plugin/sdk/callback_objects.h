@@ -4,9 +4,11 @@
 // at registration, which is a pointer to exactly these interface types.
 
 #include "sdk/debugger/dk_abi.h"
+#include "plugin/sdk/call_gate.h"
 #include "plugin/sdk/target_location.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -87,6 +89,12 @@ public:
     DkLoggingSubscriber(const DkLoggingSubscriber&) = delete;
     DkLoggingSubscriber& operator=(const DkLoggingSubscriber&) = delete;
     virtual void Log(uint32_t severity, const std::string& text) = 0;
+
+private:
+    friend void DeliverLog(uint32_t severity, const char* text);
+    // Deliveries inside Log; the destructor waits for those of other threads. Shared, as one may
+    // outlive the subscriber when it is destroyed from inside its own Log.
+    std::shared_ptr<CallGate> m_calls = std::make_shared<CallGate>();
 };
 void DeliverLog(uint32_t severity, const char* text);
 
