@@ -21,13 +21,21 @@ LoggerList& loggers()
 
 } // namespace
 
-DkLoggingSubscriber::DkLoggingSubscriber()
+DkLoggingSubscriber::DkLoggingSubscriber() { JoinLog(); }
+
+DkLoggingSubscriber::~DkLoggingSubscriber() { LeaveLog(); }
+
+void DkLoggingSubscriber::JoinLog()
 {
     std::lock_guard lock(loggers().mutex);
-    loggers().entries.push_back(this);
+    auto& entries = loggers().entries;
+    if (std::find(entries.begin(), entries.end(), this) != entries.end())
+        return;
+    m_calls->open();
+    entries.push_back(this);
 }
 
-DkLoggingSubscriber::~DkLoggingSubscriber()
+void DkLoggingSubscriber::LeaveLog()
 {
     {
         std::lock_guard lock(loggers().mutex);
