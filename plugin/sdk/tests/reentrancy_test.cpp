@@ -5,10 +5,10 @@
 
 #include "plugin/sdk/breakpoints.h"
 #include "plugin/sdk/callback_objects.h"
+#include "plugin/sdk/dk_context.h"
 #include "plugin/sdk/notify.h"
 #include "plugin/sdk/plugin_object.h"
 #include "plugin/sdk/tests/sdk_fixture.h"
-#include "plugin/kernel/target_access.h"
 #include "sdk/ide/if_command.h"
 
 #include <atomic>
@@ -89,7 +89,9 @@ void callEverySdkEntry(std::atomic<int>& calls)
         both.RemoveBreakpoint();
         (void)one.IsSet();
         uint8_t buffer[4] = {};
-        kernel::ReadTargetBlock(0x1000, sizeof buffer, buffer);
+        uint8_t flag = 0;
+        DkContext::Memory().MemoryOperation(DK_MEMORY_READ, TargetLocation(MemoryZone(0), 0x1000), sizeof buffer,
+                                            buffer, 8, &flag);
         RetryRefusedBreakpointRemovals();
     } // `one` goes while set
 }

@@ -96,6 +96,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Refused edits: a beep and a message in the IDE's status bar.
     void RejectEdit();
+    // A column's deletion: an edit open in the column is committed while the column is still there
+    // (before); one in a column to its right moves with its column (after).
+    void commitEditInColumn(int column);
+    void followEditAfterColumnDeleted(int column);
+    void showEvent(QShowEvent* event) override;
 
 private:
     void closeEditors();
