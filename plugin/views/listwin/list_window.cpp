@@ -433,9 +433,10 @@ void DpListWindowBase::CommitEdit()
 
 void DpListWindowBase::CancelEdit() { closeEditors(); }
 
-void DpListWindowBase::commitEditInColumn(int column)
+void DpListWindowBase::commitEditIn(int row, int column)
 {
-    if ((m_edit != nullptr || m_combo != nullptr) && m_editColumn == column)
+    if ((m_edit != nullptr || m_combo != nullptr) && (row < 0 || m_editRow == row) &&
+        (column < 0 || m_editColumn == column))
         CommitEdit();
 }
 
@@ -444,6 +445,19 @@ void DpListWindowBase::followEditAfterColumnDeleted(int column)
     if ((m_edit == nullptr && m_combo == nullptr) || m_editColumn <= column)
         return;
     --m_editColumn;
+    placeEditors();
+}
+
+void DpListWindowBase::followEditAfterRowDeleted(int row)
+{
+    if ((m_edit == nullptr && m_combo == nullptr) || m_editRow <= row)
+        return;
+    --m_editRow;
+    placeEditors();
+}
+
+void DpListWindowBase::placeEditors()
+{
     QTreeWidgetItem* item = topLevelItem(m_editRow);
     if (item == nullptr)
         return;
@@ -768,7 +782,11 @@ bool DpListWindow::DeleteRow(int row)
 {
     if (rowAt(row) == nullptr)
         return false;
+    commitEditIn(row, -1); // its handler may change the rows
+    if (rowAt(row) == nullptr)
+        return false;
     delete takeTopLevelItem(row);
+    followEditAfterRowDeleted(row);
     return true;
 }
 
@@ -875,7 +893,7 @@ bool DpListWindow::DeleteColumn(int column)
 {
     if (column < 0 || column >= columnCount())
         return false;
-    commitEditInColumn(column); // its handler may change the columns
+    commitEditIn(-1, column); // its handler may change the columns
     if (column >= columnCount())
         return false;
     const int count = columnCount();

@@ -216,9 +216,9 @@ TEST(ListWindow, DeletingAColumnMovesEverythingItCarriesAndColumnsStayInPlace)
 // A row's check state shows as a check box only in a list that has check boxes, whichever road sets
 // it (a new row, the check-box switch, SetItemCheck, a toggle, a click where the box would be). The
 // state is kept meanwhile; turning check boxes on starts every row unchecked, as a new row starts.
-// An edit open while a column goes keeps what was typed: in the column that goes it is committed while
-// the column is still there; in a column to its right it moves with its column and commits there.
-TEST(ListWindow, AnOpenEditFollowsItsColumnOrIsCommittedBeforeItGoes)
+// An edit open while a column or row goes keeps what was typed: in the column or row that goes it is
+// committed while that is still there; in a later one it moves with its cell and commits there.
+TEST(ListWindow, AnOpenEditFollowsItsCellOrIsCommittedBeforeItGoes)
 {
     RecordingList list;
     list.OnInitialUpdate();
@@ -270,6 +270,27 @@ TEST(ListWindow, AnOpenEditFollowsItsColumnOrIsCommittedBeforeItGoes)
     ASSERT_NE(list.editBox(), nullptr);
     list.CommitEdit();
     EXPECT_EQ(list.edits.back(), "0:0:kept");
+
+    // Rows likewise: a row above the edit goes and the edit moves up with its row; its own row goes
+    // and it is committed first.
+    list.InsertRowAt("a1", 1);
+    list.InsertRowAt("a2", 2);
+    list.OpenEditBox(2, 0);
+    list.editBox()->setText("row two");
+    ASSERT_TRUE(list.DeleteRow(0));
+    ASSERT_NE(list.editBox(), nullptr);
+    EXPECT_EQ(list.editBox()->geometry(),
+              list.visualRect(list.model()->index(1, 0)).adjusted(0, -2, 0, 2));
+    list.CommitEdit();
+    EXPECT_EQ(list.edits.back(), "1:0:row two");
+    ASSERT_TRUE(list.GetItemText(1, 0, text));
+    EXPECT_EQ(text, "row two");
+    list.OpenEditBox(1, 0);
+    list.editBox()->setText("going");
+    ASSERT_TRUE(list.DeleteRow(1));
+    EXPECT_EQ(list.editBox(), nullptr);
+    EXPECT_EQ(list.edits.back(), "1:0:going");
+    EXPECT_EQ(list.topLevelItemCount(), 1);
 }
 
 TEST(ListWindow, ACheckStateShowsOnlyInAListWithCheckBoxes)
