@@ -9,12 +9,11 @@
 #include "plugin/sdk/notify.h"
 #include "plugin/sdk/plugin_object.h"
 #include "plugin/sdk/tests/sdk_fixture.h"
+#include "plugin/sdk/tests/watchdog.h"
 #include "sdk/ide/if_command.h"
 
 #include <atomic>
 #include <condition_variable>
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -23,37 +22,6 @@
 
 namespace dk::test {
 namespace {
-
-// Ends the process with a failure when the test has not finished within the bound: a deadlock is a
-// failure, not a hang. The bound is far above any run's length; it is no synchronisation.
-class Watchdog {
-public:
-    explicit Watchdog(const char* what)
-        : m_thread([this, what] {
-              std::unique_lock lock(m_mutex);
-              if (!m_finished.wait_for(lock, std::chrono::minutes(3), [this] { return m_done; })) {
-                  std::fprintf(stderr, "watchdog: %s made no progress: deadlock\n", what);
-                  std::_Exit(3);
-              }
-          })
-    {
-    }
-    ~Watchdog()
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_done = true;
-        }
-        m_finished.notify_all();
-        m_thread.join();
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_finished;
-    bool m_done = false;
-    std::thread m_thread;
-};
 
 // Subscribers join the list once whole: a dispatch on another thread may reach them at once.
 class QuietSubscriber final : public DkNotifySubscriber {

@@ -12,6 +12,7 @@
 #include "plugin/sdk/kernel.h"
 #include "plugin/sdk/notify.h"
 #include "plugin/sdk/plugin_binding.h"
+#include "plugin/sdk/tests/watchdog.h"
 #include "sdk/ide/if_desktop.h"
 #include "standins/debugger/sim_kernel.h"
 
@@ -20,46 +21,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
-#include <condition_variable>
-#include <cstdio>
-#include <cstdlib>
-#include <mutex>
 #include <thread>
 #include <vector>
 
 namespace views::test {
 namespace {
-
-// Ends the process with a failure when the test has not finished within the bound (no synchronisation).
-class Watchdog {
-public:
-    Watchdog()
-        : m_thread([this] {
-              std::unique_lock lock(m_mutex);
-              if (!m_finished.wait_for(lock, std::chrono::minutes(3), [this] { return m_done; })) {
-                  std::fprintf(stderr, "watchdog: the GUI callbacks made no progress: deadlock\n");
-                  std::_Exit(3);
-              }
-          })
-    {
-    }
-    ~Watchdog()
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_done = true;
-        }
-        m_finished.notify_all();
-        m_thread.join();
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_finished;
-    bool m_done = false;
-    std::thread m_thread;
-};
 
 class QuietSubscriber final : public dk::DkNotifySubscriber {
 public:
@@ -117,7 +83,7 @@ std::atomic<int>* ReentrantList::calls = nullptr;
 
 TEST(SdkGuiReentrancy, WindowAndListCallbacksCallEverySdkEntryWhileTheDebuggerRuns)
 {
-    Watchdog watchdog;
+    dk::test::Watchdog watchdog("the GUI callbacks");
     const bool ownDesktop = IfDesktop::Instance() == nullptr;
     IfDesktop* desktop = ownDesktop ? IfDesktop::Create() : IfDesktop::Instance();
     simdbg::SimKernel kernel;
