@@ -1,5 +1,6 @@
 #include "plugin/sdk/breakpoints.h"
 
+#include "plugin/sdk/call_gate.h"
 #include "plugin/sdk/kernel.h"
 #include "plugin/sdk/plugin_binding.h"
 #include "plugin/sdk/retry_list.h"
@@ -57,10 +58,14 @@ SyncronousStopper::Sleeper& sleeper()
 
 } // namespace
 
-// What the debugger holds: passes its calls to the breakpoint while that lives. The lock is held
-// for a call, so cutting the breakpoint off waits for a call in progress; it is re-entrant because
-// a breakpoint may be destroyed from inside its own call.
-class BreakpointAnchor final : public DkExecutor {
+// What the debugger holds: passes its calls to the breakpoint while that lives, through a gate that
+// holds no lock while the breakpoint's code runs; cutting the breakpoint off waits for a call in
+// progress on another thread (a breakpoint may be destroyed from inside its own call).
+//
+// Its handle state is guarded by m_handleMutex, which is held across entry 175 but never across a
+// removal (entry 176): a debugger delivers no hit while it removes, so a removal waits for the hits
+// in progress, and a hit may remove breakpoints itself.
+class BreakpointAnchor final : public DkExecutor, public std::enable_shared_from_this<BreakpointAnchor> {
 public:
     explicit BreakpointAnchor(DkBreakpoint* owner) : m_owner(owner) {}
 
@@ -68,57 +73,89 @@ public:
     uint32_t OnEvent() override { return pass(&DkExecutor::OnEvent, 1); }
     uint32_t OnHit() override { return pass(&DkExecutor::OnHit, 0); } // without a breakpoint: go on
 
-    void cutOff()
+    void cutOff() { m_calls.close(); }
+
+    // Runs f on the breakpoint while it lives, as a call the breakpoint's Retire waits for.
+    template <typename F>
+    void withOwner(F f)
     {
-        std::lock_guard lock(m_mutex);
-        m_owner = nullptr;
+        CallGate::Call call(m_calls);
+        if (call.entered())
+            f(*m_owner);
     }
 
-    // Entry 176 for each handle still held; true when none is left. Handles of a registration the
-    // debugger gave back are gone with it and are only forgotten.
-    bool remove()
+    // Under m_handleMutex: forgets every handle when their registration has ended (the debugger
+    // dropped them with it).
+    void dropDeadHandles()
     {
-        std::lock_guard lock(m_handleMutex);
-        if (dropDeadHandles())
-            return true;
-        // The first handle, then the second; a refused removal stops there, and a later removal
-        // goes on from the handle it refused.
-        for (uint32_t* handle : {&handle1, &handle2}) {
-            if (*handle == 0)
-                continue;
-            if (removeHandle(*handle) != DK_STATUS_OK)
-                return false;
-            *handle = 0;
-        }
-        return true;
-    }
-
-    // Under m_handleMutex: forgets the handles when their registration has ended and marks the
-    // breakpoint to be set again; true when it did.
-    bool dropDeadHandles()
-    {
-        if ((handle1 == 0 && handle2 == 0) || !SessionEnded(session))
-            return false;
+        if ((handle1 == 0 && handle2 == 0 && strays.empty()) || !SessionEnded(session.load()))
+            return;
         handle1 = 0;
         handle2 = 0;
-        setAgain = true;
-        return true;
+        strays.clear();
+        set.store(false);
+    }
+
+    // Entry 176 for each handle the debugger keeps of no whole breakpoint; true when none is left.
+    bool removeStrays()
+    {
+        std::vector<uint32_t> taken;
+        {
+            std::lock_guard lock(m_handleMutex);
+            dropDeadHandles();
+            taken.swap(strays);
+        }
+        std::vector<uint32_t> refused;
+        for (uint32_t handle : taken)
+            if (removeHandle(handle) != DK_STATUS_OK)
+                refused.push_back(handle);
+        if (refused.empty())
+            return true;
+        std::lock_guard lock(m_handleMutex);
+        strays.insert(strays.end(), refused.begin(), refused.end());
+        return false;
+    }
+
+    // Of a breakpoint that is gone: entry 176 for every handle still held; true when none is left.
+    bool removeAll()
+    {
+        {
+            std::lock_guard lock(m_handleMutex);
+            dropDeadHandles();
+            for (uint32_t handle : {handle2, handle1})
+                if (handle != 0)
+                    strays.insert(strays.begin(), handle);
+            handle1 = 0;
+            handle2 = 0;
+            set.store(false);
+        }
+        return removeStrays();
+    }
+
+    bool holdsAny()
+    {
+        std::lock_guard lock(m_handleMutex);
+        dropDeadHandles();
+        return handle1 != 0 || handle2 != 0 || !strays.empty();
     }
 
     std::mutex m_handleMutex;
-    uint32_t handle1 = 0;
+    uint32_t handle1 = 0;          // the whole breakpoint's handles (handle2: kind 4's second)
     uint32_t handle2 = 0;
-    uint64_t session = 0;      // the session whose registration the handles belong to
-    bool setAgain = false;     // set when its registration ended; cleared when set again
+    std::vector<uint32_t> strays;  // handles the debugger keeps of no whole breakpoint
+    std::atomic<uint64_t> session{0}; // the session whose registration the handles belong to
+    std::atomic<bool> set{false};  // handle1 (and handle2 for kind 4) are held
+    bool wanted = false;           // set by its owner and not removed since: set again in a new session
 
 private:
     uint32_t pass(uint32_t (DkExecutor::*op)(), uint32_t without)
     {
-        std::lock_guard lock(m_mutex);
-        return m_owner != nullptr ? (m_owner->*op)() : without;
+        const auto keep = shared_from_this(); // the breakpoint may go, with its anchor, inside the call
+        CallGate::Call call(m_calls);
+        return call.entered() ? (m_owner->*op)() : without;
     }
 
-    std::recursive_mutex m_mutex;
+    CallGate m_calls;
     DkBreakpoint* m_owner;
 };
 
@@ -136,16 +173,21 @@ void DkBreakpoint::Retire()
 {
     if (!m_anchor)
         return;
-    // Out of the list first: a walk that sets breakpoints again (RestoreBreakpointsOfEndedSessions)
-    // has ended and none starts on it.
+    // Out of the list first: no walk that sets breakpoints again (RestoreBreakpointsOfEndedSessions)
+    // reaches it from now on, and one that already did is waited for by cutOff.
     delist(this);
     RemoveBreakpoint();
     m_anchor->cutOff();
-    if (IsSet()) {
+    if (m_anchor->holdsAny()) {
         logToDebugger(2, "OMBA_Z5_Plugin: the debugger refused to remove a breakpoint; it is asked again later");
         refusedList().add(m_anchor);
     }
     m_anchor.reset();
+}
+
+bool DkBreakpoint::IsSet() const
+{
+    return m_anchor && m_anchor->set.load() && !SessionEnded(m_anchor->session.load());
 }
 
 DkStatus DkBreakpoint::request(uint32_t accessCode, uint32_t registration, uint32_t& handle)
@@ -175,43 +217,111 @@ DkStatus DkBreakpoint::SetBreakpoint()
         return DK_STATUS_OK;
     if (!m_anchor)
         return DK_STATUS_FAILURE;
+    if (!m_anchor->removeStrays()) {
+        logToDebugger(2, "OMBA_Z5_Plugin: the debugger still holds half of a breakpoint it refused to remove; "
+                         "the breakpoint is not set");
+        return DK_STATUS_FAILURE;
+    }
+    return requestWhole(false);
+}
+
+DkStatus DkBreakpoint::requestWhole(bool onlyIfWanted)
+{
     BreakpointAnchor& anchor = *m_anchor;
-    std::lock_guard lock(anchor.m_handleMutex);
+    std::unique_lock lock(anchor.m_handleMutex);
+    anchor.dropDeadHandles();
+    if (onlyIfWanted && !anchor.wanted)
+        return DK_STATUS_OK;
+    if (anchor.set.load())
+        return DK_STATUS_OK;
+    if (!anchor.strays.empty())
+        return DK_STATUS_FAILURE; // a half came back meanwhile: refused until it is removed
     const uint32_t registration = registrationHandle();
-    anchor.session = sessionNumber();
+    const uint64_t session = sessionNumber();
+    uint32_t first = 0;
+    uint32_t second = 0;
     DkStatus status;
     switch (m_kind) {
-    case DK_BP_KIND1: status = request(0, registration, anchor.handle1); break;
-    case DK_BP_KIND2: status = request(1, registration, anchor.handle1); break;
-    case DK_BP_KIND3: status = request(2, registration, anchor.handle1); break;
+    case DK_BP_KIND1: status = request(0, registration, first); break;
+    case DK_BP_KIND2: status = request(1, registration, first); break;
+    case DK_BP_KIND3: status = request(2, registration, first); break;
     case DK_BP_KIND4:
-        status = request(1, registration, anchor.handle1);
+        status = request(1, registration, first);
         if (status != DK_STATUS_OK)
             return status;
-        status = request(2, registration, anchor.handle2);
+        status = request(2, registration, second);
         if (status != DK_STATUS_OK) {
-            if (removeHandle(anchor.handle1) == DK_STATUS_OK)
-                anchor.handle1 = 0;
-            else
-                m_set.store(true); // still registered: removed later like any set breakpoint
+            // The first half goes back; when the debugger keeps it, it is asked for again at the next
+            // set or removal, and the breakpoint stays unset.
+            lock.unlock();
+            if (removeHandle(first) != DK_STATUS_OK) {
+                lock.lock();
+                anchor.session.store(session);
+                anchor.strays.push_back(first);
+                logToDebugger(2, "OMBA_Z5_Plugin: the debugger refused to remove the first half of a breakpoint "
+                                 "whose second half it refused; it is asked again at the next set or removal");
+            }
             return status;
         }
         break;
     default: return DK_STATUS_FAILURE;
     }
-    if (status == DK_STATUS_OK) {
-        m_set.store(true);
-        anchor.setAgain = false;
-    }
+    if (status != DK_STATUS_OK)
+        return status;
+    anchor.handle1 = first;
+    anchor.handle2 = second;
+    anchor.session.store(session);
+    anchor.set.store(true);
+    anchor.wanted = true;
     return status;
 }
 
 void DkBreakpoint::RemoveBreakpoint()
 {
-    if (!IsSet() || !m_anchor)
+    if (!m_anchor)
         return;
-    if (m_anchor->remove())
-        m_set.store(false);
+    BreakpointAnchor& anchor = *m_anchor;
+    uint32_t first = 0;
+    uint32_t second = 0;
+    {
+        std::lock_guard lock(anchor.m_handleMutex);
+        anchor.wanted = false;
+        anchor.dropDeadHandles();
+        if (anchor.set.load()) {
+            first = anchor.handle1;
+            second = anchor.handle2;
+            anchor.handle1 = 0;
+            anchor.handle2 = 0;
+            anchor.set.store(false);
+        }
+    }
+    const bool straysGone = anchor.removeStrays();
+    if (!straysGone)
+        logToDebugger(2, "OMBA_Z5_Plugin: the debugger refused to remove half of a breakpoint; it is asked again "
+                         "at the next set or removal");
+    if (first == 0 && second == 0)
+        return;
+    // The first handle, then the second; a refused removal stops there. Refused whole, the
+    // breakpoint stays set; refused after the first half went, the second is a stray half.
+    if (removeHandle(first) != DK_STATUS_OK) {
+        std::lock_guard lock(anchor.m_handleMutex);
+        if (!anchor.set.load()) {
+            anchor.handle1 = first;
+            anchor.handle2 = second;
+            anchor.set.store(true);
+        } else {
+            for (uint32_t handle : {first, second})
+                if (handle != 0)
+                    anchor.strays.push_back(handle);
+        }
+        return;
+    }
+    if (second != 0 && removeHandle(second) != DK_STATUS_OK) {
+        std::lock_guard lock(anchor.m_handleMutex);
+        anchor.strays.push_back(second);
+        logToDebugger(2, "OMBA_Z5_Plugin: the debugger refused to remove half of a breakpoint; it is asked again "
+                         "at the next set or removal");
+    }
 }
 
 DkStatus DkBreakpoint::SetKind(uint32_t kind)
@@ -220,14 +330,6 @@ DkStatus DkBreakpoint::SetKind(uint32_t kind)
         return DK_STATUS_FAILURE;
     m_kind = kind;
     return DK_STATUS_OK;
-}
-
-bool DkBreakpoint::IsHeldNow() const
-{
-    if (!IsSet() || !m_anchor)
-        return false;
-    std::lock_guard lock(m_anchor->m_handleMutex);
-    return !SessionEnded(m_anchor->session);
 }
 
 std::string DkBreakpoint::GetName() const { return m_hasOwnName ? m_name : kPluginInfoName; }
@@ -379,31 +481,35 @@ namespace dk {
 
 std::size_t RetryRefusedBreakpointRemovals()
 {
-    return refusedList().retry([](BreakpointAnchor& anchor) { return anchor.remove(); });
+    return refusedList().retry([](BreakpointAnchor& anchor) { return anchor.removeAll(); });
 }
 
 void RestoreBreakpointsOfEndedSessions()
 {
-    // Under the list's lock: a breakpoint that goes meanwhile waits in Retire until the walk is over.
-    std::lock_guard lock(breakpointList().mutex);
-    for (DkBreakpoint* breakpoint : breakpointList().entries)
-        breakpoint->setAgainIfEnded();
+    // The anchors are taken under the list's lock and walked without it; a breakpoint destroyed
+    // meanwhile is cut off from its anchor and skipped, and its Retire waits for a call in progress.
+    std::vector<std::shared_ptr<BreakpointAnchor>> anchors;
+    {
+        std::lock_guard lock(breakpointList().mutex);
+        for (DkBreakpoint* breakpoint : breakpointList().entries)
+            anchors.push_back(breakpoint->m_anchor);
+    }
+    for (const auto& anchor : anchors)
+        anchor->withOwner([](DkBreakpoint& breakpoint) { breakpoint.setAgainIfEnded(); });
 }
 
 void DkBreakpoint::setAgainIfEnded()
 {
-    if (!m_anchor)
-        return;
     {
         std::lock_guard lock(m_anchor->m_handleMutex);
         m_anchor->dropDeadHandles();
-        if (!m_anchor->setAgain)
+        // Set, removed, or keeping a stray half (its owner's next set or removal asks for it again).
+        if (!m_anchor->wanted || m_anchor->set.load() || !m_anchor->strays.empty())
             return;
-        m_set.store(false);
     }
     if (registrationHandle() == 0)
         return; // no session to set it with: the next one does
-    if (const DkStatus status = SetBreakpoint(); status != DK_STATUS_OK) {
+    if (const DkStatus status = requestWhole(true); status != DK_STATUS_OK) {
         char text[160];
         std::snprintf(text, sizeof text,
                       "OMBA_Z5_Plugin: the debugger refused to set the breakpoint at 0x%llx again (status 0x%X); "

@@ -22,9 +22,15 @@ enum DkBreakpointKind : uint32_t { DK_BP_KIND1 = 1, DK_BP_KIND2 = 2, DK_BP_KIND3
 class BreakpointAnchor;
 
 // The debugger is handed a small anchor object for the breakpoint, not the breakpoint itself. The
-// anchor passes the debugger's calls on while the breakpoint lives; a breakpoint whose removal the
-// debugger refused leaves its anchor registered, and the removal is asked for again
-// (RetryRefusedBreakpointRemovals) until the debugger has done it.
+// anchor passes the debugger's calls on while the breakpoint lives, with no lock held while they run;
+// a breakpoint whose removal the debugger refused leaves its anchor registered, and the removal is
+// asked for again (RetryRefusedBreakpointRemovals) until the debugger has done it.
+//
+// IsSet() says what the debugger holds: the whole breakpoint (both halves of kind 4), in the live
+// registration. A half the debugger holds of no whole breakpoint (kind 4's first half when the second
+// request failed and the debugger refused to take the first back) leaves the breakpoint unset; its
+// removal is asked for again at the next SetBreakpoint or RemoveBreakpoint, and SetBreakpoint refuses
+// to set while the debugger keeps it. One breakpoint is used by one plug-in thread at a time.
 class DkBreakpoint : public DkExecutor {
 public:
     DkBreakpoint(); // no location; the kind is given with SetKind
@@ -33,9 +39,11 @@ public:
     DkBreakpoint(const DkBreakpoint&) = delete;
     DkBreakpoint& operator=(const DkBreakpoint&) = delete;
 
-    // 0 at once when set; 0xFFFF for a kind outside 1..4; else the debugger's status (entry 175).
+    // 0 at once when set; 0xFFFF for a kind outside 1..4, or while the debugger keeps a half it
+    // refused to take back; else the debugger's status (entry 175).
     DkStatus SetBreakpoint();
-    // Entry 176 (both handles for kind 4); a refused removal leaves the breakpoint set.
+    // Entry 176 (both handles for kind 4); a refused removal leaves the breakpoint set. A removal is
+    // kept whenever it is made: a breakpoint removed after its session ended is not set again.
     void RemoveBreakpoint();
 
     const TargetLocation& GetLocation() const { return m_location; }
@@ -46,29 +54,30 @@ public:
     void SetName(const std::string& name);
     uint8_t GetOption() const { return m_option; }
     void SetOption(uint8_t option) { m_option = option; }
-    bool IsSet() const { return m_set.load(); }
-    // Set, and held by the debugger for the live registration (not one that was given back since).
-    bool IsHeldNow() const;
+    bool IsSet() const;
+    bool IsHeldNow() const { return IsSet(); }
 
     // Every live breakpoint (process-wide list).
     static std::vector<DkBreakpoint*> All();
 
 protected:
-    // Removes the breakpoint and cuts it off from its anchor, waiting for a call in progress; when
-    // the debugger refuses the removal, the anchor stays registered for a later retry. A subclass
-    // whose operations use its own members calls it first in its destructor.
+    // Removes the breakpoint and cuts it off from its anchor, waiting for a call in progress on
+    // another thread; when the debugger refuses the removal, the anchor stays registered for a later
+    // retry. A subclass whose operations use its own members calls it first in its destructor.
     void Retire();
 
 private:
     friend void RestoreBreakpointsOfEndedSessions();
     DkStatus request(uint32_t accessCode, uint32_t registration, uint32_t& handle);
+    // The requests of entry 175; with onlyIfWanted, only for a breakpoint set once and not removed
+    // since (the walk that sets breakpoints again after their session ended).
+    DkStatus requestWhole(bool onlyIfWanted);
     // Sets the breakpoint again when the registration it was set with has ended.
     void setAgainIfEnded();
 
     TargetLocation m_location;
     uint32_t m_kind = 0;
     std::shared_ptr<BreakpointAnchor> m_anchor; // holds the debugger's handles
-    std::atomic<bool> m_set{false};
     bool m_hasOwnName = false;
     std::string m_name;
     uint8_t m_option = 0;

@@ -4,9 +4,11 @@
 // at registration, which is a pointer to exactly these interface types.
 
 #include "sdk/debugger/dk_abi.h"
+#include "plugin/sdk/call_gate.h"
 #include "plugin/sdk/target_location.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -82,11 +84,27 @@ public:
 // Receives the debugger's log messages (slot 16) while it lives, in construction order.
 class DkLoggingSubscriber {
 public:
-    DkLoggingSubscriber();
-    virtual ~DkLoggingSubscriber();
+    DkLoggingSubscriber(); // joins the delivery list
+    virtual ~DkLoggingSubscriber(); // leaves it (LeaveLog)
     DkLoggingSubscriber(const DkLoggingSubscriber&) = delete;
     DkLoggingSubscriber& operator=(const DkLoggingSubscriber&) = delete;
     virtual void Log(uint32_t severity, const std::string& text) = 0;
+
+protected:
+    // For a subclass that joins only once it is whole (JoinLog at the end of its own constructor),
+    // so that a delivery on another thread never calls a half-built object.
+    struct Deferred {};
+    explicit DkLoggingSubscriber(Deferred) {}
+    void JoinLog();
+    // Leaves the list and waits until a call of Log running on another thread has returned. A
+    // subclass whose Log uses its own members calls it first in its destructor.
+    void LeaveLog();
+
+private:
+    friend void DeliverLog(uint32_t severity, const char* text);
+    // Deliveries inside Log. Shared, as one may outlive the subscriber when it is destroyed from
+    // inside its own Log.
+    std::shared_ptr<CallGate> m_calls = std::make_shared<CallGate>();
 };
 void DeliverLog(uint32_t severity, const char* text);
 

@@ -7,8 +7,9 @@
 namespace dk {
 namespace {
 
+// The lock guards the entries only; no lock is held while a subscriber's Log runs.
 struct LoggerList {
-    std::recursive_mutex mutex; // a subscriber may come or go while a message is delivered
+    std::mutex mutex;
     std::vector<DkLoggingSubscriber*> entries;
 };
 
@@ -20,28 +21,55 @@ LoggerList& loggers()
 
 } // namespace
 
-DkLoggingSubscriber::DkLoggingSubscriber()
-{
-    std::lock_guard lock(loggers().mutex);
-    loggers().entries.push_back(this);
-}
+DkLoggingSubscriber::DkLoggingSubscriber() { JoinLog(); }
 
-DkLoggingSubscriber::~DkLoggingSubscriber()
+DkLoggingSubscriber::~DkLoggingSubscriber() { LeaveLog(); }
+
+void DkLoggingSubscriber::JoinLog()
 {
     std::lock_guard lock(loggers().mutex);
     auto& entries = loggers().entries;
-    entries.erase(std::remove(entries.begin(), entries.end(), this), entries.end());
+    if (std::find(entries.begin(), entries.end(), this) != entries.end())
+        return;
+    m_calls->open();
+    entries.push_back(this);
+}
+
+void DkLoggingSubscriber::LeaveLog()
+{
+    {
+        std::lock_guard lock(loggers().mutex);
+        auto& entries = loggers().entries;
+        entries.erase(std::remove(entries.begin(), entries.end(), this), entries.end());
+    }
+    m_calls->close(); // a delivery in progress on another thread ends first
 }
 
 void DeliverLog(uint32_t severity, const char* text)
 {
     std::string message = text != nullptr ? text : "";
-    std::lock_guard lock(loggers().mutex);
-    std::vector<DkLoggingSubscriber*> snapshot = loggers().entries;
+    std::vector<DkLoggingSubscriber*> snapshot;
+    {
+        std::lock_guard lock(loggers().mutex);
+        snapshot = loggers().entries;
+    }
     for (DkLoggingSubscriber* subscriber : snapshot) {
-        auto& entries = loggers().entries;
-        if (std::find(entries.begin(), entries.end(), subscriber) != entries.end())
-            subscriber->Log(severity, message);
+        std::shared_ptr<CallGate> gate;
+        {
+            // Entered under the list's lock: a subscriber that left the list meanwhile is skipped,
+            // and one that leaves after this waits for the call below.
+            std::lock_guard lock(loggers().mutex);
+            auto& entries = loggers().entries;
+            if (std::find(entries.begin(), entries.end(), subscriber) == entries.end() ||
+                !subscriber->m_calls->enter())
+                continue;
+            gate = subscriber->m_calls;
+        }
+        struct Leave {
+            CallGate& gate;
+            ~Leave() { gate.leave(); }
+        } leave{*gate};
+        subscriber->Log(severity, message);
     }
 }
 

@@ -34,6 +34,24 @@ std::atomic<DpIDEPlugin*> g_ideSide{nullptr};
 std::atomic<void*> g_resourceModule{nullptr};
 std::atomic<bool> g_resourceModuleSet{false};
 
+std::mutex g_hookMutex;
+std::function<void(BindingPoint)>& bindingHook()
+{
+    static auto* hook = new std::function<void(BindingPoint)>;
+    return *hook;
+}
+
+void reach(BindingPoint point)
+{
+    std::function<void(BindingPoint)> hook;
+    {
+        std::lock_guard lock(g_hookMutex);
+        hook = bindingHook();
+    }
+    if (hook)
+        hook(point);
+}
+
 // Under g_useMutex.
 void countUse()
 {
@@ -192,7 +210,18 @@ void forgetPluginObject(DpPlugin* object)
         g_ideSide.store(nullptr);
     }
     // Uses of this thread are further up its own stack; only the others are waited for.
+    if (g_uses != t_uses) {
+        lock.unlock();
+        reach(BindingPoint::ExitWaitsForCalls);
+        lock.lock();
+    }
     g_usesEnded.wait(lock, [] { return g_uses == t_uses; });
+}
+
+void setBindingHook(std::function<void(BindingPoint)> hook)
+{
+    std::lock_guard lock(g_hookMutex);
+    bindingHook() = std::move(hook);
 }
 
 bool useKernelSide(const std::function<void(DpKernelPlugin&)>& f) { return use(g_kernelSide, f); }
@@ -281,6 +310,7 @@ uint32_t StartGuiModule()
     DpPlugin* object = use.get();
     if (object == nullptr)
         return 1;
+    reach(BindingPoint::GuiStartHoldsObject);
     DpIDEPlugin* ide = object->AsIDEPlugin();
     {
         std::lock_guard lock(g_useMutex);

@@ -63,6 +63,12 @@ private:
     DpPlugin* m_object;
 };
 
+// Test seams at the points where a start-up and a shut-down meet, so that a test forces their order:
+// the GUI start holds the object (before it uses it), and Exit waits for calls of other threads that
+// still use the object. Null: none.
+enum class BindingPoint { GuiStartHoldsObject, ExitWaitsForCalls };
+void setBindingHook(std::function<void(BindingPoint)> hook);
+
 const PluginEntryTable* GetPluginEntryTable();
 const PluginCallbackTable* GetPluginCallbackTable();
 

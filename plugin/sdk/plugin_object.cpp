@@ -78,13 +78,23 @@ DpDebuggerPlugin::Impl::Impl(DpDebuggerPlugin& owner)
     Subscribe(); // whole now: a dispatch may reach it
 }
 
+namespace {
+// The Impl whose replay runs on this thread, if any (a dispatch from inside that replay's handler
+// does not wait for itself).
+thread_local const DpDebuggerPlugin::Impl* t_replaying = nullptr;
+} // namespace
+
 void DpDebuggerPlugin::Impl::Notify(uint32_t code)
 {
     if (std::this_thread::get_id() == m_constructingThread) {
         m_owner.OnNotify(code);
         return;
     }
-    std::lock_guard lock(m_mutex);
+    // A foreign thread waits until a replay's handler has returned; the handler runs with no lock
+    // held, so it may subscribe, unsubscribe or call into the debugger meanwhile.
+    std::unique_lock lock(m_mutex);
+    if (t_replaying != this)
+        m_replayEnded.wait(lock, [this] { return m_replays == 0; });
     m_queue.push_back(code);
     m_count.store(m_queue.size());
 }
@@ -93,16 +103,32 @@ bool DpDebuggerPlugin::Impl::replayOne()
 {
     if (m_count.load() == 0)
         return false;
-    std::lock_guard lock(m_mutex);
-    if (m_queue.empty())
-        return false;
-    uint32_t code = m_queue.front();
-    m_queue.pop_front();
-    while (!m_queue.empty() && m_queue.front() == code)
+    uint32_t code = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_queue.empty())
+            return false;
+        code = m_queue.front();
         m_queue.pop_front();
-    m_count.store(m_queue.size());
-    m_owner.OnNotify(code); // under the lock: a foreign notification waits for the handler
-    return !m_queue.empty();
+        while (!m_queue.empty() && m_queue.front() == code)
+            m_queue.pop_front();
+        m_count.store(m_queue.size());
+        ++m_replays;
+    }
+    struct EndReplay {
+        Impl& impl;
+        const Impl* outer = t_replaying;
+        ~EndReplay()
+        {
+            t_replaying = outer;
+            std::lock_guard lock(impl.m_mutex);
+            --impl.m_replays;
+            impl.m_replayEnded.notify_all();
+        }
+    } endReplay{*this};
+    t_replaying = this;
+    m_owner.OnNotify(code);
+    return m_count.load() != 0;
 }
 
 uint32_t TranslateExecutorResult(uint32_t result)

@@ -8,6 +8,7 @@
 #include "sdk/ide/if_command.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -116,9 +117,11 @@ public:
     private:
         DpDebuggerPlugin& m_owner;
         std::thread::id m_constructingThread;
-        std::mutex m_mutex;
+        std::mutex m_mutex; // guards the queue and the replay count; never held while OnNotify runs
+        std::condition_variable m_replayEnded;
         std::deque<uint32_t> m_queue;
         std::atomic<std::size_t> m_count{0};
+        int m_replays = 0; // OnNotify calls of replays running
     };
 
     Impl& impl() { return *m_impl; }

@@ -2,11 +2,12 @@
 
 #include "plugin/sdk/user_breakpoints.h"
 
+#include "plugin/sdk/call_gate.h"
 #include "plugin/sdk/kernel.h"
 #include "plugin/sdk/retry_list.h"
 
+#include <atomic>
 #include <functional>
-#include <mutex>
 
 namespace dk {
 namespace {
@@ -35,9 +36,10 @@ std::vector<uint32_t> takeIds(uint32_t* array, uint32_t count, int giveBack)
 } // namespace
 
 // What the debugger holds for a user breakpoint: passes each slot's call to the breakpoint while it
-// lives (under a re-entrant lock, so cutting it off waits for a call in progress), neutral answers
-// afterwards.
-class UserBreakpointAnchor final : public DkUserBreakpointOps {
+// lives (through a gate, so cutting it off waits for a call in progress on another thread, and no
+// lock is held while the breakpoint's code runs), neutral answers afterwards.
+class UserBreakpointAnchor final : public DkUserBreakpointOps,
+                                   public std::enable_shared_from_this<UserBreakpointAnchor> {
 public:
     explicit UserBreakpointAnchor(DkUserBreakpointOps* owner) : m_owner(owner) {}
 
@@ -51,8 +53,9 @@ public:
     uint32_t Op5() override { return pass<uint32_t>(&DkUserBreakpointOps::Op5); }
     uint32_t BaseId() override
     {
-        std::lock_guard lock(m_mutex);
-        return m_owner != nullptr ? m_owner->BaseId() : id;
+        const auto keep = shared_from_this(); // the breakpoint may go, with its anchor, inside the call
+        CallGate::Call call(m_calls);
+        return call.entered() ? m_owner->BaseId() : id.load();
     }
     uint32_t DuplicateUle() override { return pass<uint32_t>(&DkUserBreakpointOps::DuplicateUle); }
     uint32_t Op8(const DkUle& location) override { return pass<uint32_t>(&DkUserBreakpointOps::Op8, location); }
@@ -61,24 +64,24 @@ public:
 
     void cutOff(uint32_t lastId)
     {
-        std::lock_guard lock(m_mutex);
-        m_owner = nullptr;
-        id = lastId;
+        id.store(lastId);
+        m_calls.close();
     }
 
     int clearEntry = DK_USER_BREAKPOINT_CLEAR;
-    uint32_t id = 0;
+    std::atomic<uint32_t> id{0};
     uint64_t session = 0; // the session whose registration the breakpoint was set under
 
 private:
     template <typename R, typename Op, typename... Args>
     R pass(Op op, Args&&... args)
     {
-        std::lock_guard lock(m_mutex);
-        return m_owner != nullptr ? std::invoke(op, *m_owner, std::forward<Args>(args)...) : R{};
+        const auto keep = shared_from_this(); // the breakpoint may go, with its anchor, inside the call
+        CallGate::Call call(m_calls);
+        return call.entered() ? std::invoke(op, *m_owner, std::forward<Args>(args)...) : R{};
     }
 
-    std::recursive_mutex m_mutex;
+    CallGate m_calls;
     DkUserBreakpointOps* m_owner;
 };
 
@@ -148,7 +151,7 @@ DkStatus DkUserBreakpointBase::Clear() { return clearWith(DK_USER_BREAKPOINT_CLE
 std::size_t RetryRefusedUserBreakpointClears()
 {
     return refusedClears().retry([](UserBreakpointAnchor& anchor) {
-        return clearId(anchor.clearEntry, anchor.id, anchor.session) == DK_STATUS_OK;
+        return clearId(anchor.clearEntry, anchor.id.load(), anchor.session) == DK_STATUS_OK;
     });
 }
 

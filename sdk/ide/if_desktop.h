@@ -61,6 +61,10 @@ protected:
     // goes with its factory keeps its layout. From another thread it waits for the GUI thread to take
     // the call up, at most a few seconds; when that does not come, nothing is saved.
     void SaveOpenWindow();
+    // Leaves the IDE's list of factories and waits until a call the IDE makes into this factory on
+    // another thread (creating, saving or restoring its window) has returned. The most derived
+    // destructor calls it first, so that no IDE call meets a half-destroyed factory.
+    void LeaveDesktop();
 
 private:
     std::string m_key;

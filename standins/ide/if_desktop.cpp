@@ -1,6 +1,7 @@
 #include "sdk/ide/if_desktop.h"
 
 #include "sdk/ide/if_fonts.h"
+#include "standins/ide/test_hooks.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,17 +17,70 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <map>
+#include <algorithm>
 #include <memory>
 #include <mutex>
+#include <thread>
+#include <vector>
 
 namespace {
 
+// The factories by key, and the IDE's calls into them running now. A call counts from the look-up
+// under the lock to its return; a factory that leaves waits for the calls of other threads.
 std::mutex g_factoryMutex;
+std::condition_variable g_factoryCallsEnded;
 std::map<std::string, IfPersistentDockWndFactory*>& factories()
 {
     static auto* map = new std::map<std::string, IfPersistentDockWndFactory*>;
     return *map;
+}
+struct FactoryCall {
+    const IfPersistentDockWndFactory* factory;
+    std::thread::id thread;
+};
+std::vector<FactoryCall>& factoryCalls()
+{
+    static auto* calls = new std::vector<FactoryCall>;
+    return *calls;
+}
+
+std::function<void()>& factoryLeaveWaitHook()
+{
+    static auto* hook = new std::function<void()>;
+    return *hook;
+}
+
+// Runs f with the factory of key while it is listed; false (and f not run) when none is.
+template <typename F>
+bool withFactory(const std::string& key, F&& f)
+{
+    IfPersistentDockWndFactory* factory = nullptr;
+    {
+        std::lock_guard lock(g_factoryMutex);
+        auto it = factories().find(key);
+        if (it == factories().end())
+            return false;
+        factory = it->second;
+        factoryCalls().push_back(FactoryCall{factory, std::this_thread::get_id()});
+    }
+    struct End {
+        IfPersistentDockWndFactory* factory;
+        ~End()
+        {
+            std::lock_guard lock(g_factoryMutex);
+            auto& calls = factoryCalls();
+            auto it = std::find_if(calls.begin(), calls.end(), [&](const FactoryCall& call) {
+                return call.factory == factory && call.thread == std::this_thread::get_id();
+            });
+            if (it != calls.end())
+                calls.erase(it);
+            g_factoryCallsEnded.notify_all();
+        }
+    } end{factory};
+    f(*factory);
+    return true;
 }
 
 IfDesktop* g_desktop = nullptr;
@@ -163,15 +217,37 @@ struct IfDesktop::Impl {
     }
 };
 
+void IfSetFactoryLeaveWaitHook(std::function<void()> hook)
+{
+    std::lock_guard lock(g_factoryMutex);
+    factoryLeaveWaitHook() = std::move(hook);
+}
+
+void IfPersistentDockWndFactory::LeaveDesktop()
+{
+    std::unique_lock lock(g_factoryMutex);
+    auto it = factories().find(m_key);
+    if (it != factories().end() && it->second == this)
+        factories().erase(it);
+    auto othersDone = [this] {
+        return std::none_of(factoryCalls().begin(), factoryCalls().end(), [this](const FactoryCall& call) {
+            return call.factory == this && call.thread != std::this_thread::get_id();
+        });
+    };
+    if (othersDone())
+        return;
+    if (std::function<void()> hook = factoryLeaveWaitHook()) {
+        lock.unlock();
+        hook();
+        lock.lock();
+    }
+    g_factoryCallsEnded.wait(lock, othersDone);
+}
+
 IfPersistentDockWndFactory::~IfPersistentDockWndFactory()
 {
     StopCommandRouting();
-    {
-        std::lock_guard lock(g_factoryMutex);
-        auto it = factories().find(m_key);
-        if (it != factories().end() && it->second == this)
-            factories().erase(it);
-    }
+    LeaveDesktop();
     std::string key = m_key;
     IfRunOnGuiThread([key] {
         if (g_desktop == nullptr)
@@ -360,32 +436,29 @@ bool IfDesktop::CreateWnd(const std::string& key, bool show)
         }
         return true;
     }
-    IfPersistentDockWndFactory* factory = nullptr;
-    {
-        std::lock_guard lock(g_factoryMutex);
-        auto it = factories().find(key);
-        if (it != factories().end())
-            factory = it->second;
-    }
-    if (factory == nullptr || !m_impl->window)
+    if (!m_impl->window)
         return false;
-    auto* dock = new QDockWidget(latin1(factory->Title()), m_impl->window);
-    dock->setObjectName(latin1(key));
-    auto* frame = new IfDockableFrame(dock);
-    dock->setWidget(frame);
-    if (!factory->CreateDockingWindow(*frame) || frame->DockingWnd() == nullptr) {
-        delete dock;
-        return false;
-    }
-    IfDockPlacement placement;
-    factory->GetPreferedPosition(placement);
-    m_impl->window->addDockWidget(dockArea(placement.position), dock);
-    m_impl->docks[key] = dock;
-    IfContentStorage storage(key);
-    factory->RestoreContent(frame->DockingWnd(), storage);
-    if (show)
-        dock->show();
-    return true;
+    bool created = false;
+    withFactory(key, [&](IfPersistentDockWndFactory& factory) {
+        auto* dock = new QDockWidget(latin1(factory.Title()), m_impl->window);
+        dock->setObjectName(latin1(key));
+        auto* frame = new IfDockableFrame(dock);
+        dock->setWidget(frame);
+        if (!factory.CreateDockingWindow(*frame) || frame->DockingWnd() == nullptr) {
+            delete dock;
+            return;
+        }
+        IfDockPlacement placement;
+        factory.GetPreferedPosition(placement);
+        m_impl->window->addDockWidget(dockArea(placement.position), dock);
+        m_impl->docks[key] = dock;
+        IfContentStorage storage(key);
+        factory.RestoreContent(frame->DockingWnd(), storage);
+        if (show)
+            dock->show();
+        created = true;
+    });
+    return created;
 }
 
 QWidget* IfDesktop::FindWnd(const std::string& key) const
@@ -402,17 +475,11 @@ void IfDesktop::SaveAll()
     for (auto& [key, dock] : m_impl->docks) {
         if (!dock)
             continue;
-        IfPersistentDockWndFactory* factory = nullptr;
-        {
-            std::lock_guard lock(g_factoryMutex);
-            auto it = factories().find(key);
-            if (it != factories().end())
-                factory = it->second;
-        }
-        if (factory != nullptr) {
+        QWidget* view = static_cast<IfDockableFrame*>(dock->widget())->DockingWnd();
+        withFactory(key, [&](IfPersistentDockWndFactory& factory) {
             IfContentStorage storage(key);
-            factory->SaveContent(static_cast<IfDockableFrame*>(dock->widget())->DockingWnd(), storage);
-        }
+            factory.SaveContent(view, storage);
+        });
     }
 }
 

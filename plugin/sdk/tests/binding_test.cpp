@@ -6,8 +6,11 @@
 #include "plugin/sdk/zone_registry.h"
 #include "plugin/sdk/tests/sdk_fixture.h"
 
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <stdexcept>
+#include <thread>
 
 namespace dk::test {
 namespace {
@@ -108,6 +111,47 @@ TEST_F(SdkBindingTest, ARefusedInitEndsALiveSessionWholeAndKeepsAnIdeOnlyObject)
     ASSERT_EQ(PluginApiInit(kernel.table()), 0);
     EXPECT_EQ(pluginObject(), object);
     EXPECT_EQ(PluginApiExit(), 0);
+    EXPECT_EQ(ShutDownGuiModule(), 1u);
+}
+
+// The GUI start holds the object of a live session when Exit comes: Exit takes the object out of
+// reach and then waits for the start, which sees that and leaves the object alone. The order is forced:
+// the start goes on only once Exit waits for it (or, were the start not counted, once Exit is over).
+TEST_F(SdkBindingTest, AGuiStartHoldingTheObjectWhenExitComesIsWaitedFor)
+{
+    ASSERT_EQ(PluginApiInit(kernel.table()), 0);
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool exitWaits = false;
+    bool exitOver = false;
+    std::thread exiting;
+    setBindingHook([&](BindingPoint point) {
+        if (point == BindingPoint::ExitWaitsForCalls) {
+            {
+                std::lock_guard lock(mutex);
+                exitWaits = true;
+            }
+            changed.notify_all();
+            return;
+        }
+        exiting = std::thread([&] {
+            EXPECT_EQ(PluginApiExit(), 0);
+            {
+                std::lock_guard lock(mutex);
+                exitOver = true;
+            }
+            changed.notify_all();
+        });
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return exitWaits || exitOver; });
+    });
+    EXPECT_EQ(StartGuiModule(), 1u);
+    setBindingHook(nullptr);
+    exiting.join();
+    EXPECT_TRUE(exitWaits);
+    EXPECT_EQ(pluginObject(), nullptr);
+    EXPECT_EQ(ideSideInterface(), nullptr); // not kept for an object that is gone
+    EXPECT_FALSE(kernel.registered());
     EXPECT_EQ(ShutDownGuiModule(), 1u);
 }
 

@@ -147,8 +147,7 @@ TEST_F(SdkBreakpointTest, ARefusedSetAgainIsRetriedAtTheNextStopAndSession)
     FunctionBreakpoint counter(TargetLocation(MemoryZone(0), 0x2000), "main");
     ASSERT_TRUE(counter.IsHeldNow());
     ASSERT_EQ(PluginApiExit(), 0);
-    EXPECT_TRUE(counter.IsSet());
-    EXPECT_FALSE(counter.IsHeldNow()); // its registration was given back
+    EXPECT_FALSE(counter.IsSet()); // its registration was given back, and the debugger dropped it
 
     for (const bool atStop : {true, false}) {
         SCOPED_TRACE(atStop ? "taken at the next stop" : "taken at the next session");
@@ -203,24 +202,101 @@ TEST_F(SdkBreakpointTest, ARemovalRefusedBeforeExitIsNotRetriedAfterIt)
     EXPECT_EQ(kernel.callCount(DK_BREAKPOINT_REMOVE), removals);
 }
 
-TEST_F(SdkBreakpointTest, SecondRequestOfKindFourFailing)
+// A removal made while no session runs is a removal: the next session does not set it again.
+TEST_F(SdkBreakpointTest, ABreakpointRemovedBetweenSessionsStaysRemoved)
 {
-    DkBreakpoint both(TargetLocation(MemoryZone(0), 0x80), DK_BP_KIND4);
+    DkBreakpoint at(TargetLocation(MemoryZone(0), 0x2400), DK_BP_KIND1);
+    ASSERT_EQ(at.SetBreakpoint(), 0);
+    ASSERT_EQ(PluginApiExit(), 0);
+    at.RemoveBreakpoint();
+    const uint64_t removals = kernel.callCount(DK_BREAKPOINT_REMOVE);
+    ASSERT_EQ(PluginApiInit(kernel.table()), 0);
+    kernel.notify(DK_NOTIFY_TARGET_STOPPED);
+    EXPECT_FALSE(at.IsSet());
+    EXPECT_TRUE(kernel.breakpoints().empty());
+    EXPECT_EQ(kernel.callCount(DK_BREAKPOINT_REMOVE), removals); // its handle died with the session
+
+    ASSERT_EQ(at.SetBreakpoint(), 0); // set again by its owner: held by the new registration
+    EXPECT_TRUE(at.IsSet());
+    ASSERT_EQ(kernel.breakpoints().size(), 1u);
+    EXPECT_EQ(kernel.breakpoints()[0].registration, kernel.registrationHandle());
+}
+
+// The second request of a kind-4 breakpoint fails. The first half goes back; when the debugger keeps
+// it, IsSet() stays false, the caller is told, and the half is asked for again at the next set (which
+// sets nothing while the debugger keeps it) or removal, and at the breakpoint's end.
+TEST_F(SdkBreakpointTest, KindFourWhoseSecondRequestFailsIsNeverHalfSet)
+{
     static simdbg::SimKernel* sim = nullptr;
     static int calls = 0;
+    static int failing = 0;
     sim = &kernel;
     calls = 0;
+    failing = 2;
     DkBreakpointSetFn failSecond = [](const DkBreakpointRequest* request, uint32_t registration, void* executor,
                                       uint32_t* handle) -> DkStatus {
-        if (++calls == 2)
+        if (++calls == failing)
             return 0x55;
         return sim->setBreakpoint(request, registration, executor, handle);
     };
     kernel.overrideEntry(DK_BREAKPOINT_SET, reinterpret_cast<DkEntry>(failSecond));
+
+    {
+        DkBreakpoint both(TargetLocation(MemoryZone(0), 0x80), DK_BP_KIND4);
+        EXPECT_EQ(both.SetBreakpoint(), 0x55);
+        EXPECT_FALSE(both.IsSet());
+        EXPECT_TRUE(kernel.breakpoints().empty()); // the first was removed
+        EXPECT_EQ(kernel.callCount(DK_BREAKPOINT_REMOVE), 1u);
+    }
+
+    DkBreakpoint both(TargetLocation(MemoryZone(0), 0x90), DK_BP_KIND4);
+    calls = 0;
+    kernel.injectFailure(DK_BREAKPOINT_REMOVE, 0x44, 1); // the rollback is refused
     EXPECT_EQ(both.SetBreakpoint(), 0x55);
     EXPECT_FALSE(both.IsSet());
-    EXPECT_TRUE(kernel.breakpoints().empty()); // the first was removed
-    EXPECT_EQ(kernel.callCount(DK_BREAKPOINT_REMOVE), 1u);
+    ASSERT_EQ(kernel.breakpoints().size(), 1u); // the debugger holds the access-code-1 half only
+    EXPECT_EQ(kernel.breakpoints()[0].accessCode, 1u);
+    bool told = false;
+    for (const std::string& line : kernel.logLines())
+        told = told || line.find("refused to remove the first half") != std::string::npos;
+    EXPECT_TRUE(told);
+
+    // Refused once more at the next set: nothing is asked for, and the caller hears of it.
+    kernel.injectFailure(DK_BREAKPOINT_REMOVE, 0x44, 1);
+    EXPECT_EQ(both.SetBreakpoint(), DK_STATUS_FAILURE);
+    EXPECT_EQ(calls, 2);
+    EXPECT_FALSE(both.IsSet());
+    EXPECT_EQ(kernel.breakpoints().size(), 1u);
+
+    // Taken back now: the set asks for both halves again.
+    calls = 0;
+    failing = 0;
+    EXPECT_EQ(both.SetBreakpoint(), 0);
+    EXPECT_TRUE(both.IsSet());
+    std::vector<simdbg::Breakpoint> held = kernel.breakpoints();
+    ASSERT_EQ(held.size(), 2u);
+    EXPECT_EQ(held[0].accessCode, 1u);
+    EXPECT_EQ(held[1].accessCode, 2u);
+
+    // A removal whose second half is refused leaves that half, not a set breakpoint; the next
+    // removal takes it.
+    both.RemoveBreakpoint();
+    EXPECT_TRUE(kernel.breakpoints().empty());
+    ASSERT_EQ(both.SetBreakpoint(), 0);
+    static int removals = 0;
+    removals = 0;
+    DkStatusOfU32Fn refuseSecond = [](uint32_t handle) -> DkStatus {
+        if (++removals == 2)
+            return 0x44;
+        return sim->removeBreakpoint(handle);
+    };
+    kernel.overrideEntry(DK_BREAKPOINT_REMOVE, reinterpret_cast<DkEntry>(refuseSecond));
+    both.RemoveBreakpoint();
+    EXPECT_FALSE(both.IsSet());
+    ASSERT_EQ(kernel.breakpoints().size(), 1u);
+    EXPECT_EQ(kernel.breakpoints()[0].accessCode, 2u);
+    both.RemoveBreakpoint();
+    EXPECT_TRUE(kernel.breakpoints().empty());
 }
 
 TEST_F(SdkBreakpointTest, StopperWaitsInSteps)

@@ -433,6 +433,51 @@ void DpListWindowBase::CommitEdit()
 
 void DpListWindowBase::CancelEdit() { closeEditors(); }
 
+void DpListWindowBase::commitEditIn(int row, int column)
+{
+    if ((m_edit != nullptr || m_combo != nullptr) && (row < 0 || m_editRow == row) &&
+        (column < 0 || m_editColumn == column))
+        CommitEdit();
+}
+
+void DpListWindowBase::followEditAfterColumnDeleted(int column)
+{
+    if ((m_edit == nullptr && m_combo == nullptr) || m_editColumn <= column)
+        return;
+    --m_editColumn;
+    placeEditors();
+}
+
+void DpListWindowBase::followEditAfterRowDeleted(int row)
+{
+    if ((m_edit == nullptr && m_combo == nullptr) || m_editRow <= row)
+        return;
+    --m_editRow;
+    placeEditors();
+}
+
+void DpListWindowBase::placeEditors()
+{
+    QTreeWidgetItem* item = topLevelItem(m_editRow);
+    if (item == nullptr)
+        return;
+    const QRect cell = visualRect(indexFromItem(item, m_editColumn)).adjusted(0, -2, 0, 2);
+    if (m_edit != nullptr)
+        m_edit->setGeometry(cell);
+    if (m_combo != nullptr)
+        m_combo->setGeometry(cell);
+}
+
+void DpListWindowBase::showEvent(QShowEvent* event)
+{
+    // Cut cells show their text as a tool tip whichever window is active (the control panel has the
+    // focus while the IDE's windows are looked at). The attribute is read from the top-level window,
+    // which changes when the window is docked or floats; each shows the list again.
+    if (QWidget* top = window(); top != nullptr && !top->testAttribute(Qt::WA_AlwaysShowToolTips))
+        top->setAttribute(Qt::WA_AlwaysShowToolTips);
+    QTreeWidget::showEvent(event);
+}
+
 void DpListWindowBase::RejectEdit()
 {
     QApplication::beep();
@@ -737,7 +782,11 @@ bool DpListWindow::DeleteRow(int row)
 {
     if (rowAt(row) == nullptr)
         return false;
+    commitEditIn(row, -1); // its handler may change the rows
+    if (rowAt(row) == nullptr)
+        return false;
     delete takeTopLevelItem(row);
+    followEditAfterRowDeleted(row);
     return true;
 }
 
@@ -844,6 +893,9 @@ bool DpListWindow::DeleteColumn(int column)
 {
     if (column < 0 || column >= columnCount())
         return false;
+    commitEditIn(-1, column); // its handler may change the columns
+    if (column >= columnCount())
+        return false;
     const int count = columnCount();
     // The columns to the right move one to the left with everything a column carries: header text,
     // alignment and width, cell texts and the per-cell attributes.
@@ -879,6 +931,7 @@ bool DpListWindow::DeleteColumn(int column)
     for (int r = 0; r < topLevelItemCount(); ++r)
         for (int c = column; c < std::min(count - 1, kAttributeColumns); ++c)
             applyCell(r, c);
+    followEditAfterColumnDeleted(column);
     return true;
 }
 

@@ -96,9 +96,16 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Refused edits: a beep and a message in the IDE's status bar.
     void RejectEdit();
+    // A row or column that goes: an edit open in it is committed while it is still there (commitEditIn,
+    // -1 for any row or column); one in a later row or column moves with its cell (followEdit...).
+    void commitEditIn(int row, int column);
+    void followEditAfterColumnDeleted(int column);
+    void followEditAfterRowDeleted(int row);
+    void showEvent(QShowEvent* event) override;
 
 private:
     void closeEditors();
+    void placeEditors(); // over the cell of the edit's row and column
     void setFonts();
     void createToolbar();
 

@@ -39,6 +39,7 @@ public:
     {
         StopCommandRouting();
         SaveOpenWindow(); // the window goes with the factory (the session ended): its layout stays
+        LeaveDesktop();   // an IDE call into it on the GUI thread returns first
     }
 
     void* GetResourceHandle() const { return dk::DpGetResourceModule(); }

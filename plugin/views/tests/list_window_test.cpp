@@ -216,6 +216,83 @@ TEST(ListWindow, DeletingAColumnMovesEverythingItCarriesAndColumnsStayInPlace)
 // A row's check state shows as a check box only in a list that has check boxes, whichever road sets
 // it (a new row, the check-box switch, SetItemCheck, a toggle, a click where the box would be). The
 // state is kept meanwhile; turning check boxes on starts every row unchecked, as a new row starts.
+// An edit open while a column or row goes keeps what was typed: in the column or row that goes it is
+// committed while that is still there; in a later one it moves with its cell and commits there.
+TEST(ListWindow, AnOpenEditFollowsItsCellOrIsCommittedBeforeItGoes)
+{
+    RecordingList list;
+    list.OnInitialUpdate();
+    for (const char* title : {"A", "B", "C", "D"})
+        list.AddColumn(title, 60, 0);
+    list.InsertRowAt("a0", 0);
+    for (int c = 1; c < 4; ++c)
+        list.SetItemText(0, c, "v" + std::to_string(c));
+    list.resize(400, 120);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    auto cellRect = [&](int column) {
+        return list.visualRect(list.model()->index(0, column)).adjusted(0, -2, 0, 2);
+    };
+
+    list.OpenEditBox(0, 3);
+    ASSERT_NE(list.editBox(), nullptr);
+    list.editBox()->setText("typed");
+    ASSERT_TRUE(list.DeleteColumn(1));
+    ASSERT_NE(list.editBox(), nullptr);
+    EXPECT_EQ(list.editBox()->geometry(), cellRect(2));
+    list.CommitEdit();
+    EXPECT_EQ(list.edits, (std::vector<std::string>{"0:2:typed"}));
+    std::string text;
+    ASSERT_TRUE(list.GetItemText(0, 2, text));
+    EXPECT_EQ(text, "typed");
+
+    list.OpenDropDown(0, 2);
+    ASSERT_NE(list.dropDown(), nullptr);
+    list.dropDown()->setCurrentIndex(2);
+    ASSERT_TRUE(list.DeleteColumn(0));
+    ASSERT_NE(list.dropDown(), nullptr);
+    EXPECT_EQ(list.dropDown()->geometry(), cellRect(1));
+    list.CommitEdit();
+    EXPECT_EQ(list.edits.back(), "0:1:High");
+
+    list.OpenEditBox(0, 0);
+    list.editBox()->setText("last word");
+    ASSERT_TRUE(list.DeleteColumn(0));
+    EXPECT_EQ(list.editBox(), nullptr);
+    EXPECT_EQ(list.edits.back(), "0:0:last word");
+    EXPECT_EQ(list.columnCount(), 1);
+
+    // A column to the left of the edit: it stays where it is.
+    list.OpenEditBox(0, 0);
+    list.AddColumn("E", 60, 0);
+    list.editBox()->setText("kept");
+    ASSERT_TRUE(list.DeleteColumn(1));
+    ASSERT_NE(list.editBox(), nullptr);
+    list.CommitEdit();
+    EXPECT_EQ(list.edits.back(), "0:0:kept");
+
+    // Rows likewise: a row above the edit goes and the edit moves up with its row; its own row goes
+    // and it is committed first.
+    list.InsertRowAt("a1", 1);
+    list.InsertRowAt("a2", 2);
+    list.OpenEditBox(2, 0);
+    list.editBox()->setText("row two");
+    ASSERT_TRUE(list.DeleteRow(0));
+    ASSERT_NE(list.editBox(), nullptr);
+    EXPECT_EQ(list.editBox()->geometry(),
+              list.visualRect(list.model()->index(1, 0)).adjusted(0, -2, 0, 2));
+    list.CommitEdit();
+    EXPECT_EQ(list.edits.back(), "1:0:row two");
+    ASSERT_TRUE(list.GetItemText(1, 0, text));
+    EXPECT_EQ(text, "row two");
+    list.OpenEditBox(1, 0);
+    list.editBox()->setText("going");
+    ASSERT_TRUE(list.DeleteRow(1));
+    EXPECT_EQ(list.editBox(), nullptr);
+    EXPECT_EQ(list.edits.back(), "1:0:going");
+    EXPECT_EQ(list.topLevelItemCount(), 1);
+}
+
 TEST(ListWindow, ACheckStateShowsOnlyInAListWithCheckBoxes)
 {
     RecordingList list;
@@ -863,6 +940,33 @@ TEST_F(CallCountTest, TheNotCountedWarningIsReadableAsTheCellsToolTip)
     }
     EXPECT_TRUE(hover(0, 1));
     EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), "2 (not counted)");
+    QToolTip::hideText();
+}
+
+// Right after the program loaded the control panel has the focus: a cut cell of an IDE window that is
+// not active shows its tool tip when the mouse rests on it, as in the active one.
+TEST_F(CallCountTest, TheToolTipShowsWhileAnotherWindowIsActive)
+{
+    ASSERT_NO_FATAL_FAILURE(countMainTwiceThenRefuseIt());
+    QMainWindow ide;
+    auto* window = new CallCountWindow;
+    ide.setCentralWidget(window);
+    window->OnInitialUpdate();
+    window->OnIdle();
+    ide.resize(400, 200);
+    ide.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&ide));
+    QWidget panel;
+    panel.resize(100, 100);
+    panel.show();
+    panel.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&panel));
+    ASSERT_FALSE(ide.isActiveWindow());
+
+    const QRect cell = window->visualRect(window->model()->index(0, 1));
+    QTest::mouseMove(window->viewport(), cell.center());
+    ASSERT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 10000));
     EXPECT_EQ(QToolTip::text(), "2 (not counted)");
     QToolTip::hideText();
 }

@@ -3,6 +3,7 @@
 
 #include "sdk/ide/if_desktop.h"
 #include "sdk/ide/if_fonts.h"
+#include "standins/ide/test_hooks.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +15,10 @@
 #include <QMenuBar>
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -223,6 +227,70 @@ TEST_F(FrameworkTest, DesktopCreatesADockOnceAndShowsItAgain)
     EXPECT_EQ(desktop->StatusText(), "ready");
     IfDesktop::Destroy();
     EXPECT_EQ(IfDesktop::Instance(), nullptr);
+}
+
+// The GUI thread saves a window through its factory while another thread destroys the factory: the
+// factory leaves the desktop first and its destructor waits for the save, so the save never meets a
+// half-destroyed factory. The test forces the order: the save returns only once the destroyer waits.
+class SavingFactory final : public IfPersistentDockWndFactory {
+public:
+    SavingFactory() : IfPersistentDockWndFactory("SAVEWND", "Saved Window") {}
+    ~SavingFactory() override
+    {
+        LeaveDesktop();
+        whole = false;
+    }
+    bool CreateDockingWindow(IfDockableFrame& frame) override
+    {
+        frame.SetDockingWnd(new QLabel("saved"));
+        return true;
+    }
+    void SaveContent(QWidget*, IfContentStorage&) override
+    {
+        if (onSave)
+            onSave();
+        if (wholeWhenSaved != nullptr)
+            *wholeWhenSaved = whole.load();
+    }
+    std::function<void()> onSave;
+    std::atomic<bool> whole{true};
+    std::atomic<bool>* wholeWhenSaved = nullptr;
+};
+
+TEST_F(FrameworkTest, AFactoryDestroyedDuringASaveWaitsForIt)
+{
+    IfDesktop* desktop = IfDesktop::Create();
+    auto* factory = new SavingFactory;
+    ASSERT_TRUE(desktop->CreateWnd("SAVEWND", false));
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool destroyerWaits = false;
+    IfSetFactoryLeaveWaitHook([&] {
+        {
+            std::lock_guard lock(mutex);
+            destroyerWaits = true;
+        }
+        changed.notify_all();
+    });
+    std::thread destroyer;
+    bool waited = false;
+    std::atomic<bool> wholeAtSave{false};
+    factory->wholeWhenSaved = &wholeAtSave;
+    factory->onSave = [&] {
+        destroyer = std::thread([factory] { delete factory; });
+        std::unique_lock lock(mutex);
+        // A bound, not a synchronisation: without the wait the hook never comes.
+        waited = changed.wait_for(lock, std::chrono::seconds(30), [&] { return destroyerWaits; });
+    };
+    desktop->SaveAll();
+    destroyer.join();
+    IfSetFactoryLeaveWaitHook(nullptr);
+    EXPECT_TRUE(waited);
+    EXPECT_TRUE(wholeAtSave);
+    QCoreApplication::processEvents(); // the dock goes on the GUI thread
+    EXPECT_EQ(desktop->FindWnd("SAVEWND"), nullptr);
+    IfDesktop::Destroy();
 }
 
 class Resources : public IfResourceModule {
