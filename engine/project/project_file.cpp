@@ -450,12 +450,12 @@ bool ProjectFile::RebaseFilePaths(const std::filesystem::path& from, const std::
             return true;
         // The folder the path reaches through the system (links and ".." as the open follows them), not the
         // folding of its text; the file keeps the name the project gives it, so a link stays the link.
-        const std::filesystem::path listed = (from / path).lexically_normal();
+        const std::filesystem::path listed = from / path;
         std::error_code reached;
         std::filesystem::path target =
             std::filesystem::weakly_canonical(listed.parent_path(), reached) / listed.filename();
         if (reached)
-            target = listed;
+            target = listed.lexically_normal();
         std::filesystem::path relative = target.lexically_relative(to);
         const std::string moved = relative.empty() ? target.string() : relative.string();
         if (!textFits(size, moved)) {

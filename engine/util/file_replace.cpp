@@ -333,6 +333,18 @@ void ForgetLastReplaceOutcome()
     t_lastReplace = ReplaceOutcome{};
 }
 
+namespace {
+
+// The folder of the file a save of `path` replaces, named whole for the user.
+std::string shownFolderOf(const std::string& path)
+{
+    std::error_code error;
+    const std::filesystem::path whole = std::filesystem::absolute(SaveTargetOf(path), error);
+    return error ? folderOf(SaveTargetOf(path)) : whole.parent_path().lexically_normal().string();
+}
+
+} // namespace
+
 std::string ReplaceFailureReason(const ReplaceOutcome& outcome)
 {
     const int error = outcome.systemError;
@@ -351,9 +363,11 @@ std::string ReplaceFailureReason(const ReplaceOutcome& outcome)
     case ReplaceFailure::Locked:
         return "the project is being saved by another program; try again once that save has ended";
     case ReplaceFailure::CreateTemporary:
+        if (error == ENOENT || error == ENOTDIR)
+            return "its folder " + shownFolderOf(outcome.path) + " does not exist";
         if (error == EACCES || error == EPERM)
-            return "its folder " + folderOf(SaveTargetOf(outcome.path)) + " does not allow new files (" + system + ")";
-        return "no new file can be made in its folder " + folderOf(SaveTargetOf(outcome.path)) + " (" + system + ")";
+            return "its folder " + shownFolderOf(outcome.path) + " does not allow new files (" + system + ")";
+        return "no new file can be made in its folder " + shownFolderOf(outcome.path) + " (" + system + ")";
     case ReplaceFailure::WriteTemporary:
         return "its new version cannot be written (" + system + ")";
     case ReplaceFailure::Rename:

@@ -38,8 +38,8 @@ ino_t inodeOf(const std::string& path)
     return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
 }
 
-// Files named as an earlier form of the temporaries were named (the target's name and "temp"), a link
-// and a file, are files of the user: a save neither writes through nor removes them.
+// A file and a link whose names look like a temporary's (the target's name, "temp", a random part) are the
+// user's: a save neither writes through nor removes them.
 TEST(FileReplace, ATemporaryIsANewFileAndNoOtherFileIsTouched)
 {
     ScratchDir dir;
