@@ -397,6 +397,24 @@ TEST_F(ProjectFileTest, SaveAsReexpressesPathsByTheFileTheSystemReaches)
     EXPECT_FALSE(ProjectsDiffer(project, other, false));
 }
 
+// A kernel file the project names through a link (one name of several kernel variants) keeps that name in
+// the copy: only its folder is expressed anew, so switching the link still switches the copy's kernel.
+TEST_F(ProjectFileTest, SaveAsKeepsTheNameALinkGivesAFile)
+{
+    fs::rename(source() + "/main.cpu", source() + "/variant.cpu");
+    fs::create_symlink("variant.cpu", source() + "/alias.cpu");
+    edit("demo.omb", "Kernel=main.cpu", "Kernel=alias.cpu");
+    ASSERT_EQ(open(project, source() + "/demo.omb"), 1) << ::testing::PrintToString(messages->texts());
+    fs::create_directories(target());
+    PresetFileChooser chooser({target() + "/demo.omb"});
+    ScopedFileChooser installed(&chooser);
+    ASSERT_EQ(manager.SaveProjectFileAs(project, config, nullptr), 1) << ::testing::PrintToString(messages->texts());
+    EXPECT_EQ(textOf(project.cpus[0].kernel.kernelPath), "../a/alias.cpu");
+    EXPECT_TRUE(fs::is_symlink(source() + "/alias.cpu"));
+    ASSERT_EQ(open(other, target() + "/demo.omb"), 1) << ::testing::PrintToString(messages->texts());
+    EXPECT_FALSE(ProjectsDiffer(project, other, false));
+}
+
 TEST_F(ProjectFileTest, ProjectsTheWriterCouldNotReadBackAreNeverWritten)
 {
     ASSERT_EQ(open(project, source() + "/demo.omb"), 1);
