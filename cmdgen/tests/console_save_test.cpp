@@ -68,8 +68,8 @@ pid_t processWithFolderOpen(const fs::path& program, const fs::path& folder)
 
 } // namespace
 
-// A listed file whose name is another file's temporary name in an earlier form ("temp" after the name) is
-// saved as itself; nothing else is removed or replaced, and the project opens again.
+// A listed file whose name is another listed file's name with "temp" after it is saved as itself; nothing
+// else is removed or replaced, and the project opens again.
 TEST(ConsoleSave, ListedFilesNamedLikeTemporariesAreSavedAsThemselves)
 {
     {
