@@ -1,5 +1,5 @@
-// Opening a project of many CPUs, each with its own kernel file and one application file (250 and 2,000
-// CPUs): the demo's single-processor CPU, or its multiprocessor one whose application's global objects
+// Opening a project of many CPUs, each with its own kernel file and one application file (250, 2,000 and
+// 4,000 CPUs): the demo's single-processor CPU, or its multiprocessor one whose application's global objects
 // have names of their own on every CPU. The "x_read" counter is the open's time over the time to read
 // every file of the project once, measured in the same run: it stays level as the project grows when the
 // open grows with it.
@@ -164,8 +164,10 @@ void BM_OpenManyCpus(benchmark::State& state)
 BENCHMARK(BM_OpenManyCpus)
     ->Args({250, 0})
     ->Args({2000, 0})
+    ->Args({4000, 0})
     ->Args({250, 1})
     ->Args({2000, 1})
+    ->Args({4000, 1})
     ->Unit(benchmark::kMillisecond)
     ->MinTime(2.0);
 

@@ -146,22 +146,46 @@ TEST_F(Console, FailingLibraryStopsTheRunAndNothingIsSaved)
 
 TEST_F(Console, AFailedSaveGivesItsMessageAndCode6)
 {
-    // A folder where the application file's temporary file should go makes that write fail.
-    fs::create_directories(fixture.project() / "control.apptemp" / "blocker");
+    // A file-size limit below the application file's size makes its write fail.
     const std::string monitor = readText(fixture.project() / "monitor.app");
-    const RunResult result = expectRun({"demo.omb", "-cMain", "-aControl", "-s"}, 6, "save_failed.txt");
+    const RunResult result = fixture.run({"demo.omb", "-cMain", "-aControl", "-s"}, "ulimit -f 8");
+    EXPECT_EQ(result.code, 6) << result.out << result.err;
+    EXPECT_EQ(compareWithGolden("save_failed.txt", result.out), "");
     EXPECT_NE(result.err.find("File I/O Error: Unable to write application file\n"), std::string::npos) << result.err;
     EXPECT_EQ(readText(fixture.project() / "monitor.app"), monitor) << "the CPU's later applications are left alone";
 }
 
 TEST_F(Console, FailedKernelAndProjectWritesGiveTheirMessagesAndCode6)
 {
-    fs::create_directories(fixture.project() / "main.cputemp" / "blocker");
-    fs::create_directories(fixture.project() / "demo.ombtemp" / "blocker");
+    // The application files lie in a folder of their own; no new file can be made beside the kernel and
+    // project files (the run goes as a user without special rights, as root may write any folder).
+    fs::create_directories(fixture.project() / "apps");
+    fs::create_directories(fixture.project() / "gen"); // where the generated sources go
+    for (const char* name : {"control.app", "monitor.app", "link.app"})
+        fs::rename(fixture.project() / name, fixture.project() / "apps" / name);
+    std::string project = readText(fixture.project() / "demo.omb");
+    for (const char* name : {"=control.app", "=monitor.app", "=link.app"})
+        project.replace(project.find(name), 1, "=apps/");
+    std::ofstream(fixture.project() / "demo.omb", std::ios::binary) << project;
     const fs::file_time_type longAgo = fs::last_write_time(fixture.project() / "comms.cpu") - std::chrono::hours(24 * 365);
     fs::last_write_time(fixture.project() / "comms.cpu", longAgo);
-    const RunResult result = expectRun({"demo.omb", "-cMain", "-aControl", "-s"}, 6, "save_failed.txt");
-    EXPECT_NE(result.err.find("OMBAgenCmd: Can't open kernel file main.cputemp\n"), std::string::npos) << result.err;
+    korvane::testing::OpenFolderToEveryone(fixture.scratch());
+    ASSERT_EQ(::chmod(fixture.project().c_str(), 0555), 0);
+    RunResult result;
+    const int code = korvane::testing::RunUnprivileged([&] {
+        result = fixture.run({"demo.omb", "-cMain", "-aControl", "-s"});
+        return result.code;
+    });
+    ::chmod(fixture.project().c_str(), 0777);
+    EXPECT_EQ(code, 6);
+    // The child's findings reach this process through the files it wrote.
+    result.out = readText(fixture.scratch() / "stdout.txt");
+    result.err = readText(fixture.scratch() / "stderr.txt");
+    const std::string folder = fixture.project().string();
+    EXPECT_NE(result.err.find("OMBAgenCmd: Can't open kernel file main.cpu: its folder " + folder +
+                              " does not allow new files (Permission denied)\n"),
+              std::string::npos)
+        << result.err;
     EXPECT_NE(result.err.find("File I/O Error: Error writing project\n"), std::string::npos) << result.err;
     EXPECT_EQ(result.err.find("Unable to write application file"), std::string::npos) << result.err;
     // The files are saved as one: with one refused, the next CPU's kernel file is not put in place either.
@@ -395,7 +419,8 @@ TEST(ConsoleJourney, ReadOnlyFilesAreRefusedWithCode6AndKeepTheirBytesAndMode)
         const int code = korvane::testing::RunUnprivileged([&] {
             const RunResult result = fixture.run({"demo.omb", "-cMain", "-aControl", "-s"});
             const std::string shown = std::string(name) == "demo.omb" ? "<PROJECT>/demo.omb" : name;
-            if (result.err.find("Unable to delete old version of file " + shown + "\n") == std::string::npos)
+            if (result.err.find("Unable to delete old version of file " + shown + ": the file is read-only\n") ==
+                std::string::npos)
                 return 100;
             return result.code;
         });
@@ -479,9 +504,9 @@ TEST(ConsoleJourney, ProjectsThatCouldNotBeSavedAsTheyStandAreRefusedAtOpen)
     }
 }
 
-// A save never writes through a link planted at its temporary name, nor keeps a temporary left behind:
-// the saved files are regular files with the new text and nothing outside them changes.
-TEST(ConsoleJourney, ASaveNeverWritesThroughALeftoverTemporary)
+// A save never writes through, nor removes, a link or a file whose name looks like a temporary's: the
+// saved files are regular files with the new text and nothing else changes.
+TEST(ConsoleJourney, ASaveNeverTouchesAFileNamedLikeATemporary)
 {
     ConsoleFixture fixture;
     ASSERT_TRUE(fixture.ready());
@@ -496,8 +521,9 @@ TEST(ConsoleJourney, ASaveNeverWritesThroughALeftoverTemporary)
         SCOPED_TRACE(name);
         EXPECT_FALSE(fs::is_symlink(fixture.project() / name));
         EXPECT_EQ(readText(fixture.project() / name).rfind("[APPLICATION]\r\n", 0), 0u);
-        EXPECT_FALSE(fs::exists(fs::symlink_status(fixture.project() / (std::string(name) + "temp"))));
     }
+    EXPECT_TRUE(fs::is_symlink(fixture.project() / "monitor.apptemp"));
+    EXPECT_EQ(readText(fixture.project() / "control.apptemp"), "left from an earlier run\n");
 }
 
 // A starting folder the run cannot enter again gives a message and code 7 for a relative project name,
@@ -567,13 +593,13 @@ TEST(ConsoleJourney, MessagesStandInALogInTheOrderTheyHappened)
                                    "execution complete, return code 4\n"}),
               "");
 
-    // A folder at the temporary name of the first application file makes its save fail.
-    fs::create_directories(fixture.project() / "control.apptemp" / "kept");
-    result = fixture.run({"demo.omb", "-x", "-s"}, {}, true);
+    // A file-size limit below the first application file's size makes its save fail.
+    result = fixture.run({"demo.omb", "-x", "-s"}, "ulimit -f 8", true);
     EXPECT_EQ(result.code, 6);
     EXPECT_EQ(inOrder(result.out, {"OMBAgenCmd Version", "Application \"Control\"", "Succeeded",
                                    "Application \"Link\"", "Succeeded",
-                                   "OMBAgenCmd: Unable to open application file control.apptemp for writing\n",
+                                   "OMBAgenCmd: Unable to write application file control.app: its new version "
+                                   "cannot be written (File too large)\n",
                                    "File I/O Error: Unable to write application file\n",
                                    "execution complete, return code 6\n"}),
               "");
@@ -615,10 +641,11 @@ TEST(ConsoleJourney, AWriteBeyondTheFileSizeLimitIsReportedAndLeavesNoTemporary)
     ASSERT_GT(before.at("control.app").first.size(), 8u * 1024u);
     const RunResult result = fixture.run({"demo.omb", "-x", "-s"}, "ulimit -f 8");
     EXPECT_EQ(result.code, 6) << result.out << result.err;
-    EXPECT_NE(result.err.find("OMBAgenCmd: Unable to write application file control.apptemp: File too large\n"),
+    EXPECT_NE(result.err.find("OMBAgenCmd: Unable to write application file control.app: its new version cannot be "
+                              "written (File too large)\n"),
               std::string::npos)
         << result.err;
-    EXPECT_FALSE(fs::exists(fixture.project() / "control.apptemp"));
+    EXPECT_EQ(filesAndModes(fixture.project()).size(), before.size()) << "no temporary is left";
     EXPECT_EQ(filesAndModes(fixture.project()).at("control.app"), before.at("control.app"));
 }
 

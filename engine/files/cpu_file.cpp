@@ -274,9 +274,8 @@ bool CpuFile::WriteKernelFile()
         return false;
     }
     const std::string path = MakeNativePath(textOf(m_kernel.kernelPath));
-    const std::string temporary = TemporaryPathFor(path);
     if (path.empty()) {
-        ShowFileMessage("Can't open kernel file " + temporary);
+        ShowFileMessage("Can't open kernel file " + path);
         return false;
     }
     SectionedFile& file = KernelFile();
@@ -293,15 +292,9 @@ bool CpuFile::WriteKernelFile()
         ShowFileMessage(FormatText("Unable to write kernel file %s: %s", path.c_str(), readBack.c_str()));
         return false;
     }
-    ReplaceFailure failure = ReplaceFailure::None;
-    int error = 0;
-    if (!ReplaceFileContents(path, text, &failure, &error)) {
-        const std::string temporaryOfTarget = TemporaryPathFor(SaveTargetOf(path));
-        ShowFileMessage(ReplaceFailureText(failure, path,
-                                           failure == ReplaceFailure::WriteTemporary
-                                               ? FormatText("Unable to write kernel file %s: %s",
-                                                            temporaryOfTarget.c_str(), std::strerror(error))
-                                               : "Can't open kernel file " + temporaryOfTarget));
+    if (!ReplaceFileContents(path, text)) {
+        ShowFileMessage(ReplaceFailureText(LastReplaceOutcome(), path, "Can't open kernel file %s",
+                                           "Unable to write kernel file %s"));
         return false;
     }
     m_kernel.edited = 0;

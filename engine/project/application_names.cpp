@@ -14,16 +14,6 @@
 namespace engine {
 namespace {
 
-// The one form of a path that two names of one file share (links and "." or ".." resolved as far as the
-// path exists).
-std::string fileIdentity(std::string_view path)
-{
-    std::error_code error;
-    const std::filesystem::path resolved = std::filesystem::weakly_canonical(std::string(path), error);
-    return error ? std::string(path) : resolved.string();
-}
-
-
 // Why the project writer would refuse `name` as a key of the list section, or "" when it would not.
 std::string keyProblem(const std::string& listName, std::string_view name)
 {
@@ -45,7 +35,7 @@ bool applicationFilesAreDistinct(const ProjectRecord& project, int cpuIndex, Lis
         const ApplicationRecord& application = cpu.applications[a];
         if (application.path[0] == '\0')
             continue;
-        const auto [earlier, added] = listed.emplace(fileIdentity(textOf(application.path)), &application);
+        const auto [earlier, added] = listed.emplace(ProjectFileIdentity(project, textString(application.path)), &application);
         if (added)
             continue;
         showFileError(formatMessage("Unable to load project file %s: the application file %s is listed for both "

@@ -282,16 +282,9 @@ int ApplicationFile::Write()
         showFileError(formatMessage("Unable to write application file %s: %s", path, problem));
         return 0;
     }
-    ReplaceFailure failure = ReplaceFailure::None;
-    int error = 0;
-    if (!ReplaceFileContents(MakeNativePath(path), text, &failure, &error)) {
-        const std::string temporary = TemporaryPathFor(SaveTargetOf(MakeNativePath(path)));
-        // The temporary file opened but could not be written whole (a full disk): say so, with the reason.
-        const std::string writeFailure =
-            failure == ReplaceFailure::WriteTemporary
-                ? formatMessage("Unable to write application file %s: %s", temporary, std::strerror(error))
-                : formatMessage("Unable to open application file %s for writing", temporary);
-        showFileError(ReplaceFailureText(failure, path, writeFailure));
+    if (!ReplaceFileContents(MakeNativePath(path), text)) {
+        showFileError(ReplaceFailureText(LastReplaceOutcome(), path, "Unable to open application file %s for writing",
+                                         "Unable to write application file %s"));
         return 0;
     }
     delete app.file;

@@ -25,11 +25,6 @@ std::string quoted(std::string_view text)
 
 }  // namespace
 
-std::string applicationListSection(std::string_view cpuName)
-{
-    return "APPS " + std::string(cpuName);
-}
-
 std::string namePathProblem(std::string_view name)
 {
     if (name.find_first_of(kPathCharacters) == std::string_view::npos)
@@ -60,22 +55,19 @@ std::string nameSyntaxProblem(std::string_view name)
 
 std::string applicationNameProblem(const CpuRecord& cpu, const ApplicationRecord* self, std::string_view name)
 {
-    if (name.empty())
-        return "be empty";
-    if (std::string problem = nameSyntaxProblem(name); !problem.empty())
-        return problem;
-    if (std::string problem = namePathProblem(name); !problem.empty())
-        return problem;
-    const std::string key = sectionLookupKey(name);
-    for (int32_t a = 0; cpu.applications != nullptr && a < cpu.applicationCount; ++a) {
-        const ApplicationRecord& other = cpu.applications[a];
-        if (&other != self && sectionLookupKey(textOf(other.name)) == key)
-            return "be the name of another application of CPU " + quoted(textOf(cpu.name));
-    }
-    return {};
+    return ApplicationNameKeys(cpu).problem(self, name);
 }
 
-std::string cpuNameProblem(const ProjectRecord& project, const CpuRecord* self, std::string_view name)
+ApplicationNameKeys::ApplicationNameKeys(const CpuRecord& cpu) : m_cpu(cpu)
+{
+    for (int32_t a = 0; cpu.applications != nullptr && a < cpu.applicationCount; ++a) {
+        std::string key = sectionLookupKey(textOf(cpu.applications[a].name));
+        if (!m_first.emplace(key, a).second)
+            m_second.emplace(std::move(key), a);
+    }
+}
+
+std::string ApplicationNameKeys::problem(const ApplicationRecord* self, std::string_view name) const
 {
     if (name.empty())
         return "be empty";
@@ -84,27 +76,89 @@ std::string cpuNameProblem(const ProjectRecord& project, const CpuRecord* self, 
     if (std::string problem = namePathProblem(name); !problem.empty())
         return problem;
     const std::string key = sectionLookupKey(name);
-    const std::string listKey = sectionLookupKey(applicationListSection(name));
+    const auto holds = [&](const std::unordered_map<std::string, std::int32_t>& keys) {
+        const auto found = keys.find(key);
+        return found != keys.end() && &m_cpu.applications[found->second] != self;
+    };
+    if (holds(m_first) || holds(m_second))
+        return "be the name of another application of CPU " + quoted(textOf(m_cpu.name));
+    return {};
+}
+
+std::string cpuNameProblem(const ProjectRecord& project, const CpuRecord* self, std::string_view name)
+{
+    return CpuNameKeys(project).problem(self, name);
+}
+
+CpuNameKeys::CpuNameKeys(const ProjectRecord& project) : m_project(project)
+{
+    const auto add = [](std::unordered_map<std::string, Holders>& keys, std::string key, int32_t c) {
+        Holders& holders = keys[std::move(key)];
+        if (holders.first < 0)
+            holders.first = c;
+        else if (holders.second < 0)
+            holders.second = c;
+    };
+    for (int32_t c = 0; project.cpus != nullptr && c < project.cpuCount; ++c) {
+        const CpuRecord& cpu = project.cpus[c];
+        if (cpu.name[0] == '\0')
+            continue;
+        add(m_names, sectionLookupKey(textOf(cpu.name)), c);
+        add(m_lists, sectionLookupKey(applicationListSection(textOf(cpu.name))), c);
+    }
+}
+
+std::int32_t CpuNameKeys::otherHolder(const std::unordered_map<std::string, Holders>& keys, const std::string& key,
+                                      std::int32_t self)
+{
+    const auto found = keys.find(key);
+    if (found == keys.end())
+        return -1;
+    return found->second.first != self ? found->second.first : found->second.second;
+}
+
+std::string CpuNameKeys::problem(const CpuRecord* self, std::string_view name) const
+{
+    if (name.empty())
+        return "be empty";
+    if (std::string problem = nameSyntaxProblem(name); !problem.empty())
+        return problem;
+    if (std::string problem = namePathProblem(name); !problem.empty())
+        return problem;
+    const std::string key = sectionLookupKey(name);
     for (const char* own : {"PROJECT", "CPUS"}) {
         if (sectionLookupKey(own) == key)
             return "be " + quoted(own) + ", the name of a section of the project file";
     }
-    for (int32_t c = 0; project.cpus != nullptr && c < project.cpuCount; ++c) {
-        const CpuRecord& other = project.cpus[c];
-        if (&other == self || other.name[0] == '\0')
-            continue;
-        const std::string otherName = textString(other.name);
-        const std::string otherKey = sectionLookupKey(otherName);
-        if (otherKey == key)
-            return "be the name of CPU " + quoted(otherName);
-        if (sectionLookupKey(applicationListSection(otherName)) == key)
-            return "be " + quoted(applicationListSection(otherName)) + ", the section that lists the applications "
-                   "of CPU " + quoted(otherName);
-        if (otherKey == listKey)
-            return "be a name whose application list " + quoted(applicationListSection(name)) +
-                   " is the name of CPU " + quoted(otherName);
+    const int32_t selfIndex =
+        self != nullptr && m_project.cpus != nullptr && self >= m_project.cpus && self < m_project.cpus + m_project.cpuCount
+            ? static_cast<int32_t>(self - m_project.cpus)
+            : -1;
+    // The CPU that comes first in the project decides, as when each CPU is compared in turn; for one CPU
+    // the rules are tried in this order.
+    const int32_t sameName = otherHolder(m_names, key, selfIndex);
+    const int32_t listNamed = otherHolder(m_lists, key, selfIndex);
+    const int32_t nameOfList = otherHolder(m_names, sectionLookupKey(applicationListSection(name)), selfIndex);
+    int32_t first = -1;
+    for (const int32_t c : {sameName, listNamed, nameOfList}) {
+        if (c >= 0 && (first < 0 || c < first))
+            first = c;
     }
-    return {};
+    if (first < 0)
+        return {};
+    const std::string otherName = textString(m_project.cpus[first].name);
+    if (first == sameName)
+        return "be the name of CPU " + quoted(otherName);
+    if (first == listNamed)
+        return "be " + quoted(applicationListSection(otherName)) + ", the section that lists the applications "
+               "of CPU " + quoted(otherName);
+    return "be a name whose application list " + quoted(applicationListSection(name)) + " is the name of CPU " +
+           quoted(otherName);
+}
+
+std::string applicationListSection(std::string_view cpuName)
+{
+    return "APPS " + std::string(cpuName);
 }
 
 }  // namespace engine

@@ -4,8 +4,10 @@
 // Each rule takes the name as it will be stored (trimmed) and answers with the end of a sentence that
 // starts "<What> name cannot ", or "" when the name may be stored.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace engine {
 
@@ -36,6 +38,43 @@ std::string applicationNameProblem(const CpuRecord& cpu, const ApplicationRecord
 // sections, or the name of another CPU's application list; the CPU's own application list may not take
 // another CPU's name either. `self` is the CPU being named (null for none).
 std::string cpuNameProblem(const ProjectRecord& project, const CpuRecord* self, std::string_view name);
+
+// The names of a CPU's applications by the key the reader finds them by, gathered once: the rule of
+// applicationNameProblem for every application of the CPU in time linear in their count.
+class ApplicationNameKeys {
+public:
+    explicit ApplicationNameKeys(const CpuRecord& cpu);
+    // applicationNameProblem(cpu, self, name) for the CPU as it was when the keys were gathered.
+    std::string problem(const ApplicationRecord* self, std::string_view name) const;
+
+private:
+    const CpuRecord& m_cpu;
+    std::unordered_map<std::string, std::int32_t> m_first;  // the first application of each key
+    std::unordered_map<std::string, std::int32_t> m_second; // the second, for a key two hold
+};
+
+// The names of a project's CPUs and of their application lists, by the key the reader finds a section
+// by, gathered once: the rule of cpuNameProblem for every CPU of the project in time linear in their count.
+class CpuNameKeys {
+public:
+    explicit CpuNameKeys(const ProjectRecord& project);
+    // cpuNameProblem(project, self, name) for the project as it was when the keys were gathered.
+    std::string problem(const CpuRecord* self, std::string_view name) const;
+
+private:
+    // The first two CPUs (by their place in the project) that hold a key.
+    struct Holders {
+        std::int32_t first = -1;
+        std::int32_t second = -1;
+    };
+    // The first CPU other than `self` that holds `key`, or -1.
+    static std::int32_t otherHolder(const std::unordered_map<std::string, Holders>& keys, const std::string& key,
+                                    std::int32_t self);
+
+    const ProjectRecord& m_project;
+    std::unordered_map<std::string, Holders> m_names; // the keys of the CPU names
+    std::unordered_map<std::string, Holders> m_lists; // the keys of their application lists' names
+};
 
 // The section that lists a CPU's applications in the project file.
 std::string applicationListSection(std::string_view cpuName);

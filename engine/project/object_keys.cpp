@@ -3,6 +3,8 @@
 #include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
+#include <string_view>
 
 #include "engine/records/records.h"
 
@@ -115,10 +117,20 @@ std::span<const ObjectKey> objectKeysOfClass(int32_t classType)
     }
 }
 
+namespace {
+
+// The word of each class by its number (none for Event Source and Special Service), with its length.
+constexpr std::string_view kClassWords[] = {"",      "Level", "Thread",    "Exception", "",          "Counter",
+                                            "Alarm", "Pipe",  "Task",      "Semaphore", "Queue",     "Mailbox",
+                                            "Partition", "Mutex", ""};
+static_assert(std::size(kClassWords) == kLastClassType + 1);
+
+}  // namespace
+
 int32_t classTypeOfWord(std::string_view word)
 {
     for (int32_t type = kFirstClassType; type <= kLastClassType; ++type) {
-        if (word == objectClassWord(type))
+        if (word == kClassWords[type])
             return type;
     }
     return 0;
@@ -126,21 +138,7 @@ int32_t classTypeOfWord(std::string_view word)
 
 const char* objectClassWord(int32_t classType)
 {
-    switch (classType) {
-    case ClassLevel: return "Level";
-    case ClassThread: return "Thread";
-    case ClassException: return "Exception";
-    case ClassCounter: return "Counter";
-    case ClassAlarm: return "Alarm";
-    case ClassPipe: return "Pipe";
-    case ClassTask: return "Task";
-    case ClassSemaphore: return "Semaphore";
-    case ClassQueue: return "Queue";
-    case ClassMailbox: return "Mailbox";
-    case ClassPartition: return "Partition";
-    case ClassMutex: return "Mutex";
-    default: return "";
-    }
+    return classType >= kFirstClassType && classType <= kLastClassType ? kClassWords[classType].data() : "";
 }
 
 }  // namespace engine

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <unordered_map>
 
+#include <sys/stat.h>
+
 #include "engine/names/project_walk.h"
 #include "engine/project/name_rules.h"
 #include "engine/project/object_keys.h"
@@ -21,15 +23,17 @@ std::string inQuotes(std::string_view text)
 
 std::string namesProblem(const ProjectRecord& project)
 {
+    const CpuNameKeys cpuNames(project);
     for (int32_t c = 0; project.cpus != nullptr && c < project.cpuCount; ++c) {
         const CpuRecord& cpu = project.cpus[c];
         const std::string cpuName = textString(cpu.name);
-        if (const std::string problem = cpuNameProblem(project, &cpu, cpuName); !problem.empty())
+        if (const std::string problem = cpuNames.problem(&cpu, cpuName); !problem.empty())
             return "CPU name " + inQuotes(cpuName) + " cannot " + problem;
+        const ApplicationNameKeys applicationNames(cpu);
         for (int32_t a = 0; cpu.applications != nullptr && a < cpu.applicationCount; ++a) {
             const ApplicationRecord& application = cpu.applications[a];
             const std::string name = textString(application.name);
-            if (const std::string problem = applicationNameProblem(cpu, &application, name); !problem.empty())
+            if (const std::string problem = applicationNames.problem(&application, name); !problem.empty())
                 return "application name " + inQuotes(name) + " of CPU " + inQuotes(cpuName) + " cannot " + problem;
         }
     }
@@ -137,6 +141,11 @@ std::string ProjectFileIdentity(const ProjectRecord& project, const std::string&
     std::filesystem::path file{path};
     if (file.is_relative() && project.path[0] != '\0')
         file = std::filesystem::path(textString(project.path)).parent_path() / file;
+    // An existing file is known by its device and inode, whatever name (a link, a second hard link) reaches
+    // it; the form cannot be a path's, which never starts with a control character.
+    struct stat info {};
+    if (::stat(file.c_str(), &info) == 0)
+        return "\x01" + std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
     std::error_code error;
     const std::filesystem::path resolved = std::filesystem::weakly_canonical(file, error);
     return error ? file.lexically_normal().string() : resolved.string();

@@ -8,7 +8,7 @@
 //     of the project file's sections and keys, and no character that would make a path);
 //   - files: no file listed twice, whichever way (a kernel file named by two CPUs, an application file
 //     listed for two applications, a file that is one CPU's kernel file and an application's file), paths
-//     compared by the file they reach through the system (links, "." and "..", relative to the project);
+//     compared by the file they reach (ProjectFileIdentity);
 //   - values: every number of an application within its field's description.
 
 #include <string>
@@ -39,7 +39,8 @@ private:
 };
 
 // The one form of a path of the project (relative paths taken in the project's folder), by which two
-// names of one file are the same: links, "." and ".." resolved as far as the path exists.
+// names of one file are the same: the device and inode of a file that exists (whichever link or hard link
+// names it), else the path with links, "." and ".." resolved as far as it exists.
 std::string ProjectFileIdentity(const ProjectRecord& project, const std::string& path);
 
 } // namespace engine

@@ -186,6 +186,7 @@ int ProjectFile::ParseProjectSections()
         }
     }
 
+    const CpuNameKeys cpuNameKeys(project);
     for (int32_t i = 0; i < project.cpuCount; ++i) {
         CpuRecord& cpu = project.cpus[i];
         const std::string cpuName = textString(cpu.name);
@@ -196,7 +197,7 @@ int ProjectFile::ParseProjectSections()
         }
         if (!claim(cpuName))
             return 0;
-        if (const std::string problem = cpuNameProblem(project, &cpu, cpuName); !problem.empty()) {
+        if (const std::string problem = cpuNameKeys.problem(&cpu, cpuName); !problem.empty()) {
             showFileError(formatMessage("Unable to load project file %s: the CPU name \"%s\" cannot %s",
                                         textString(project.path), cpuName, problem));
             return 0;
@@ -310,20 +311,22 @@ std::unique_ptr<SectionedFile> ProjectFile::BuildProjectSections() const
         for (int32_t i = 0; project.cpus != nullptr && i < project.cpuCount; ++i)
             out.addText(*s, textOf(project.cpus[i].name), "");
     }
+    const CpuNameKeys cpuNameKeys(project);
     for (int32_t i = 0; project.cpus != nullptr && i < project.cpuCount; ++i) {
         const CpuRecord& cpu = project.cpus[i];
         const std::string cpuName = textString(cpu.name);
         const bool hasApplications = cpu.applications != nullptr && cpu.applicationCount > 0;
         const std::string listName = "APPS " + cpuName;
         const int32_t model = cpu.kernel.modelIndex;
-        if (const std::string problem = cpuNameProblem(project, &cpu, cpuName); !problem.empty()) {
+        if (const std::string problem = cpuNameKeys.problem(&cpu, cpuName); !problem.empty()) {
             showFileError(formatMessage("Unable to write project file %s: CPU name \"%s\" cannot %s",
                                         textString(project.path), cpuName, problem));
             return nullptr;
         }
+        const ApplicationNameKeys applicationNameKeys(cpu);
         for (int32_t a = 0; hasApplications && a < cpu.applicationCount; ++a) {
             const std::string name = textString(cpu.applications[a].name);
-            if (const std::string problem = applicationNameProblem(cpu, &cpu.applications[a], name); !problem.empty()) {
+            if (const std::string problem = applicationNameKeys.problem(&cpu.applications[a], name); !problem.empty()) {
                 showFileError(formatMessage("Unable to write project file %s: application name \"%s\" of CPU \"%s\" "
                                             "cannot %s",
                                             textString(project.path), name, cpuName, problem));
@@ -368,7 +371,7 @@ int ProjectFile::SaveProjectFile()
 {
     const std::string path = textString(m_project->path);
     if (path.empty()) {
-        showFileError("Can't open file " + TemporaryPathFor(path));
+        showFileError("Can't open file " + path);
         return 0;
     }
     if (const std::string problem = ProjectWriteProblem(*m_project); !problem.empty()) {
@@ -384,15 +387,9 @@ int ProjectFile::SaveProjectFile()
         showFileError(formatMessage("Unable to write project file %s: %s", path, problem));
         return 0;
     }
-    ReplaceFailure failure = ReplaceFailure::None;
-    int error = 0;
-    if (!ReplaceFileContents(MakeNativePath(path), text, &failure, &error)) {
-        const std::string temporary = TemporaryPathFor(SaveTargetOf(MakeNativePath(path)));
-        showFileError(ReplaceFailureText(failure, path,
-                                         failure == ReplaceFailure::WriteTemporary
-                                             ? formatMessage("Unable to write project file %s: %s", temporary,
-                                                             std::strerror(error))
-                                             : "Can't open file " + temporary));
+    if (!ReplaceFileContents(MakeNativePath(path), text)) {
+        showFileError(
+            ReplaceFailureText(LastReplaceOutcome(), path, "Can't open file %s", "Unable to write project file %s"));
         return 0;
     }
     delete m_project->file;
@@ -451,12 +448,14 @@ bool ProjectFile::RebaseFilePaths(const std::filesystem::path& from, const std::
         const std::string path(textOf(field, size));
         if (path.empty() || std::filesystem::path(path).is_absolute())
             return true;
-        // The file the path reaches through the system (links and ".." as the open follows them), not the
-        // folding of its text.
+        // The folder the path reaches through the system (links and ".." as the open follows them), not the
+        // folding of its text; the file keeps the name the project gives it, so a link stays the link.
+        const std::filesystem::path listed = from / path;
         std::error_code reached;
-        std::filesystem::path target = std::filesystem::weakly_canonical(from / path, reached);
+        std::filesystem::path target =
+            std::filesystem::weakly_canonical(listed.parent_path(), reached) / listed.filename();
         if (reached)
-            target = (from / path).lexically_normal();
+            target = listed.lexically_normal();
         std::filesystem::path relative = target.lexically_relative(to);
         const std::string moved = relative.empty() ? target.string() : relative.string();
         if (!textFits(size, moved)) {

@@ -78,7 +78,7 @@ bool SaveFilesTogether(ProjectRecord& project, const std::function<bool()>& writ
         return false;
     }
     if (!commit.Commit()) {
-        showFileError(ReplaceFailureText(ReplaceFailure::Rename, commit.failedFile(), {}));
+        showFileError(ReplaceFailureText(LastReplaceOutcome(), commit.failedFile(), {}, {}));
         restoreMarks();
         return false;
     }

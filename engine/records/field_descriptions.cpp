@@ -146,11 +146,15 @@ constexpr FieldDescription kProjectCpu[] = {name("Model"), text("Description"), 
 const FieldDescription* findIn(std::span<const FieldDescription> table, std::string_view key)
 {
     for (const FieldDescription& field : table) {
+        // A plain key is compared as far as the key goes, without measuring the table's text first.
+        if (!field.numbered) {
+            if (std::strncmp(field.key, key.data(), key.size()) == 0 && field.key[key.size()] == '\0' &&
+                key.find('\0') == std::string_view::npos)
+                return &field;
+            continue;
+        }
         const std::string_view stem(field.key);
-        if (!field.numbered && key == stem)
-            return &field;
-        if (field.numbered && key.size() > stem.size() && key.substr(0, stem.size()) == stem &&
-            IsWholeNumber(key.substr(stem.size())))
+        if (key.size() > stem.size() && key.substr(0, stem.size()) == stem && IsWholeNumber(key.substr(stem.size())))
             return &field;
     }
     return nullptr;

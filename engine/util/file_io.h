@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/util/save_lock.h"
+
 namespace engine {
 
 enum class ReadResult {
@@ -34,10 +36,6 @@ std::string ReadFailureReason(ReadResult result, const std::string& path);
 // Writes `bytes` to `path`, creating or truncating it. False on any failure.
 bool WriteWholeFile(const std::string& path, std::string_view bytes);
 
-// The temporary file a save writes before it replaces `path`: the path with "temp" appended, in the same
-// folder, so the final rename never crosses a file system.
-std::string TemporaryPathFor(const std::string& path);
-
 // The file a save of `path` replaces: the file a symbolic link (or a chain of them) points to, so the
 // link stays and its target gets the change; `path` itself when it is no link. A chain longer than
 // the system allows gives `path` (the save then fails on it).
@@ -47,25 +45,29 @@ std::string SaveTargetOf(const std::string& path);
 enum class ReplaceFailure {
     None,
     ReadOnly,        // the file exists and the user may not write it
+    NotRegular,      // a folder, pipe or device stands at the file's name
+    Locked,          // another save of the same folder went on for longer than a save waits
     CreateTemporary, // the temporary file could not be created
     WriteTemporary,  // it could not be written, flushed or closed
-    Rename,          // it could not be renamed over the target
+    Rename,          // it could not be renamed over the target (or, in a commit, the old file kept aside)
 };
 
 // Replaces `path` by `bytes` safely. A symbolic link is followed (SaveTargetOf) and its target replaced.
-// A file the user may not write is refused. Otherwise the temporary file beside the target (whatever file
-// or link was left at its name is removed first, and it is created new) is written,
-// given the old file's permissions and flushed, renamed over the target, and the folder is flushed, so a
-// power cut leaves the old or the new file whole. On failure the old file and its mode are untouched,
-// the temporary file is removed, `failure` (when given) names the step, `systemError` (when given) holds
-// the system's error number of that step, and false is returned.
-bool ReplaceFileContents(const std::string& path, std::string_view bytes, ReplaceFailure* failure = nullptr,
-                         int* systemError = nullptr);
+// A file the user may not write, or anything but a regular file, is refused. Otherwise the folder's save
+// lock is taken (SaveLocks) and a temporary file is created beside the target under a new name no other
+// file has (it is never a file that was there before: nothing but the target and the save's own
+// temporaries is ever removed or replaced), written, given the old file's permissions and flushed,
+// renamed over the target, and the folder is flushed, so a power cut leaves the old or the new file whole.
+// On failure the old file and its mode are untouched, the temporary file is removed, LastReplaceOutcome
+// says which step failed and why, and false is returned.
+bool ReplaceFileContents(const std::string& path, std::string_view bytes);
 
 // A save of several files as one. While a FileCommit is open on this thread, ReplaceFileContents writes,
 // flushes and checks each file's temporary as it would, but renames nothing: Commit then renames every
-// temporary into place, in the order the files were written. A commit that is not made (a file refused,
-// the commit destroyed first) removes every temporary: each file stays as it was, byte for byte.
+// temporary into place, in the order the files were written. The folders written into stay locked until
+// the commit ends. A commit that is not made (a file refused, the commit destroyed first) removes every
+// temporary, and a commit whose rename fails midway puts back the files it had already replaced: either
+// way each file stays as it was, byte for byte.
 class FileCommit {
 public:
     FileCommit();
@@ -73,43 +75,53 @@ public:
     FileCommit(const FileCommit&) = delete;
     FileCommit& operator=(const FileCommit&) = delete;
 
-    // Renames every held temporary over its file; false when a rename failed (LastReplaceOutcome tells
-    // which and why; the files renamed before it are replaced, the others keep their bytes).
+    // Puts every held temporary in place of its file; false when that failed (LastReplaceOutcome tells
+    // which file and why; every file then holds what it held before).
     bool Commit();
-    // The file whose rename failed in Commit ("" when none).
+    // The file whose replacing failed in Commit ("" when none).
     const std::string& failedFile() const { return m_failed; }
 
-    bool holds(const std::string& target) const;
-    void hold(const std::string& target, const std::string& temporary);
-    void drop(const std::string& target);
-
-private:
     struct Held {
         std::string target;
         std::string temporary;
     };
+    // The temporary held for `target`, or null.
+    Held* find(const std::string& target);
+    void hold(const std::string& target, const std::string& temporary);
+    void drop(const std::string& target);
+    // Locks the folder of `target` for as long as the commit lives; false when another save kept it.
+    bool lockFolderOf(const std::string& target);
+
+private:
     std::vector<Held> m_held;
     FileCommit* m_previous;
     std::string m_failed;
+    SaveLocks m_locks;
 };
 
-// How the last ReplaceFileContents call of this thread ended (step None after a success), for a caller
-// that reports the failure of a whole save itself; Forget clears it before such a save.
+// How the last ReplaceFileContents call (or commit) of this thread ended (step None after a success), for a
+// caller that reports the failure of a whole save itself; Forget clears it before such a save. `path` is
+// the path the save was given, `temporary` the temporary file the failed step used ("" when none).
 struct ReplaceOutcome {
     ReplaceFailure step = ReplaceFailure::None;
     int systemError = 0;
     std::string path;
+    std::string temporary;
 };
 const ReplaceOutcome& LastReplaceOutcome();
 void ForgetLastReplaceOutcome();
 
-// Why a replace failed, in words for the user: "the file is read-only", "the disk is full", ... (empty
-// when it did not fail).
+// Why a replace failed, in words for the user that name the user's file, not the temporary: "the file is
+// read-only", "the disk is full", "it is a folder", "its folder ... does not allow new files (Permission
+// denied)", "the project is being saved by another program ..." (empty when it did not fail).
 std::string ReplaceFailureReason(const ReplaceOutcome& outcome);
 
-// The text that tells the user why replacing `path` failed: "Unable to delete old version of file %s"
-// for a file the user may not write, "Unable to rename file %s to %s" for the rename, and
-// `writeFailure` for the temporary file's creation or writing.
-std::string ReplaceFailureText(ReplaceFailure failure, const std::string& path, const std::string& writeFailure);
+// The text that tells the user why replacing the file the user knows as `path` failed, with the reason:
+// "Unable to delete old version of file %s: ..." for a file the user may not write, "Unable to rename
+// file %s to %s: ..." for the rename, `openFailure` (a pattern whose "%s" takes `path`) when the file could
+// not be opened for writing (its temporary not created, a folder at its name) and `writeFailure` (likewise)
+// when it could not be written or another save held it.
+std::string ReplaceFailureText(const ReplaceOutcome& outcome, const std::string& path, std::string_view openFailure,
+                               std::string_view writeFailure);
 
 } // namespace engine

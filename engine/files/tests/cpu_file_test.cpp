@@ -114,7 +114,8 @@ TEST_F(CpuFileTest, SaveRefusalsKeepTheOldFile)
     messages->clear();
     ASSERT_TRUE(file.SetKernelPath(dir.file("no/such/folder/k.cpu")));
     EXPECT_FALSE(file.WriteKernelFile());
-    EXPECT_EQ(Messages(), std::vector<std::string>{"Can't open kernel file " + dir.file("no/such/folder/k.cputemp")});
+    EXPECT_EQ(Messages(), std::vector<std::string>{"Can't open kernel file " + dir.file("no/such/folder/k.cpu") +
+                                                 ": its folder " + dir.file("no/such/folder") + " does not exist"});
     EXPECT_EQ(kernel.edited, 1);
 
     messages->clear();

@@ -379,7 +379,8 @@ TEST_F(ApplicationFileTest, WritingWithoutAPathOrIntoAMissingFolderChangesNothin
     messages->clear();
     ASSERT_EQ(write(app, folder.file("no/such/folder.app")), 0);
     EXPECT_EQ(messages->texts(), std::vector<std::string>{"Unable to open application file " +
-                                                          folder.file("no/such/folder.apptemp") + " for writing"});
+                                                          folder.file("no/such/folder.app") + " for writing: its folder " +
+                                                          folder.file("no/such") + " does not exist"});
     EXPECT_EQ(app.edited, 1);
     EXPECT_EQ(testing::folderListing(folder.path()), std::vector<std::string>{"small.app"});
 }
@@ -431,7 +432,8 @@ TEST_F(ApplicationFileTest, ChoosingAFileAsksWithTheTitlesAndCancelChangesNothin
     app.edited = 1;
     EXPECT_EQ(file.ChooseAndWrite(&chosen), 0);
     EXPECT_EQ(messages->texts(), std::vector<std::string>{"Unable to open application file " +
-                                                          folder.file("no/such/folder.apptemp") + " for writing"});
+                                                          folder.file("no/such/folder.app") + " for writing: its folder " +
+                                                          folder.file("no/such") + " does not exist"});
     EXPECT_EQ(textOf(app.path), folder.file("chosen.app"));
     EXPECT_EQ(app.edited, 1);
     const std::vector<PresetFileChooser::Request> requests = chooser.Requests();

@@ -36,7 +36,7 @@ using testing::writeFile;
 bool anyTemporaryFile(const std::string& folder)
 {
     for (const std::string& name : testing::folderListing(folder)) {
-        if (name.size() > 4 && name.compare(name.size() - 4, 4, "temp") == 0)
+        if (name.find("temp.") != std::string::npos)
             return true;
     }
     return false;
@@ -274,9 +274,10 @@ TEST_F(ProjectFileTest, ATemporaryFileThatCannotBeWrittenWholeSaysSo)
     EXPECT_FALSE(application);
     EXPECT_FALSE(projectFile);
     EXPECT_EQ(messages->texts(),
-              (std::vector<std::string>{"Unable to write application file control.apptemp: File too large",
+              (std::vector<std::string>{"Unable to write application file control.app: its new version cannot be written "
+                                        "(File too large)",
                                         "Unable to write application file",
-                                        "Unable to write project file " + source() + "/demo.ombtemp: File too large",
+                                        "Unable to write project file " + source() + "/demo.omb: its new version cannot be written (File too large)",
                                         "Error writing project"}));
     // The file's own message carries the program's title; the summary of the save step is a file error.
     ASSERT_EQ(messages->boxes().size(), 4u);
@@ -303,7 +304,7 @@ TEST_F(ProjectFileTest, FilesTheUserMayNotWriteAreRefusedAlikeAndKeepTheirBytesA
                 return 1;
             // The project's own path is absolute; the others are as the project lists them.
             const std::string shown = std::string(name) == "demo.omb" ? path : name;
-            if (texts.empty() || texts[0] != "Unable to delete old version of file " + shown)
+            if (texts.empty() || texts[0] != "Unable to delete old version of file " + shown + ": the file is read-only")
                 return 2;
             return anyTemporaryFile(source()) ? 3 : 0;
         });
@@ -392,6 +393,24 @@ TEST_F(ProjectFileTest, SaveAsReexpressesPathsByTheFileTheSystemReaches)
     ScopedFileChooser installed(&chooser);
     ASSERT_EQ(manager.SaveProjectFileAs(project, config, nullptr), 1) << ::testing::PrintToString(messages->texts());
     EXPECT_EQ(textOf(project.cpus[0].kernel.kernelPath), "../a/sub/main.cpu");
+    ASSERT_EQ(open(other, target() + "/demo.omb"), 1) << ::testing::PrintToString(messages->texts());
+    EXPECT_FALSE(ProjectsDiffer(project, other, false));
+}
+
+// A kernel file the project names through a link (one name of several kernel variants) keeps that name in
+// the copy: only its folder is expressed anew, so switching the link still switches the copy's kernel.
+TEST_F(ProjectFileTest, SaveAsKeepsTheNameALinkGivesAFile)
+{
+    fs::rename(source() + "/main.cpu", source() + "/variant.cpu");
+    fs::create_symlink("variant.cpu", source() + "/alias.cpu");
+    edit("demo.omb", "Kernel=main.cpu", "Kernel=alias.cpu");
+    ASSERT_EQ(open(project, source() + "/demo.omb"), 1) << ::testing::PrintToString(messages->texts());
+    fs::create_directories(target());
+    PresetFileChooser chooser({target() + "/demo.omb"});
+    ScopedFileChooser installed(&chooser);
+    ASSERT_EQ(manager.SaveProjectFileAs(project, config, nullptr), 1) << ::testing::PrintToString(messages->texts());
+    EXPECT_EQ(textOf(project.cpus[0].kernel.kernelPath), "../a/alias.cpu");
+    EXPECT_TRUE(fs::is_symlink(source() + "/alias.cpu"));
     ASSERT_EQ(open(other, target() + "/demo.omb"), 1) << ::testing::PrintToString(messages->texts());
     EXPECT_FALSE(ProjectsDiffer(project, other, false));
 }
@@ -511,7 +530,8 @@ TEST_F(ProjectFileTest, SaveAsWithCancelWritesNothingAndAFailedSaveAsKeepsThePat
     project.edited = 1;
     EXPECT_EQ(manager.SaveProjectFileAs(project, config, &chosen), 0);
     EXPECT_EQ(chosen, folder.file("no/such/demo.omb"));
-    EXPECT_EQ(messages->texts(), std::vector<std::string>{"Can't open file " + folder.file("no/such/demo.ombtemp")});
+    EXPECT_EQ(messages->texts(), std::vector<std::string>{"Can't open file " + folder.file("no/such/demo.omb") + ": its folder " +
+                                                          folder.file("no/such") + " does not exist"});
     EXPECT_EQ(textOf(project.path), source() + "/demo.omb");
     EXPECT_EQ(project.edited, 1);
     EXPECT_EQ(folderSnapshot(source()), before);

@@ -9,6 +9,7 @@
 #include "engine/project/save_with_one_message.h"
 #include "engine/project/tests/project_fixtures.h"
 #include "engine/util/file_io.h"
+#include "engine/util/tests/held_save_lock.h"
 #include "platform/core/message_service.h"
 
 namespace engine {
@@ -33,9 +34,13 @@ private:
 TEST(SaveWithOneMessage, EachEndShowsWhatTheUserNeedsOnce)
 {
     ScratchFolder folder;
-    const std::string blocked = folder.file("blocked.app");
+    // The file that cannot be saved lies in a folder another save holds.
+    std::filesystem::create_directories(folder.file("held"));
+    const std::string blocked = folder.file("held/blocked.app");
     testing::writeFile(blocked, "old");
-    std::filesystem::create_directories(TemporaryPathFor(blocked) + "/blocker");
+    const testing::HeldSaveLock held(folder.file("held"));
+    ASSERT_TRUE(held.held());
+    const std::string beingSaved = ": the project is being saved by another program; try again once that save has ended";
     const std::string open = folder.file("open.app");
     struct Case {
         const char* name;
@@ -63,8 +68,7 @@ TEST(SaveWithOneMessage, EachEndShowsWhatTheUserNeedsOnce)
     };
     const Case cases[] = {
         {"blocked temporary", blocked, "", replaceWithSteps(blocked), SaveEnd::Failed,
-         {"File I/O Error: Unable to write application file " + blocked + ": its temporary file " +
-          TemporaryPathFor(blocked) + " cannot be created (File exists)"}},
+         {"File I/O Error: Unable to write application file " + blocked + beingSaved}},
         {"content refused", open, "",
          [] {
              platform::messageBox("The name is too long", "OMBAgen", platform::MbOk);
@@ -81,10 +85,9 @@ TEST(SaveWithOneMessage, EachEndShowsWhatTheUserNeedsOnce)
              return yes && ReplaceFileContents(open, "new");
          },
          SaveEnd::Saved, {"Question: Go on?", "Warning: A warning"}},
-        {"new name blocked", "", "blocked", chosenWriter, SaveEnd::Failed,
+        {"new name blocked", "", "held/blocked", chosenWriter, SaveEnd::Failed,
          {"Choose: That name is taken",
-          "File I/O Error: Unable to write or create application file " + blocked + ": its temporary file " +
-              TemporaryPathFor(blocked) + " cannot be created (File exists)"}},
+          "File I/O Error: Unable to write or create application file " + blocked + beingSaved}},
         {"new name saved", "", "open", chosenWriter, SaveEnd::Saved,
          {"Choose: That name is taken", "OMBAgen: Writing " + open}},
         {"choice cancelled", "", "", chosenWriter, SaveEnd::Cancelled, {"Choose: That name is taken"}},

@@ -147,43 +147,6 @@ TEST(FileIo, ReadWholeAndReplace)
     EXPECT_EQ(bytes, "second");
 }
 
-// The outcome of the last replace says which step failed and why, in words a user reads.
-TEST(FileIo, AFailedReplaceSaysWhy)
-{
-    ScratchDir dir;
-    const std::string target = dir.write("control.app", "old");
-    ASSERT_EQ(::mkdir((target + "temp").c_str(), 0755), 0); // the temporary cannot be made
-    EXPECT_FALSE(ReplaceFileContents(target, "new"));
-    EXPECT_EQ(LastReplaceOutcome().step, ReplaceFailure::CreateTemporary);
-    EXPECT_EQ(LastReplaceOutcome().path, target);
-    EXPECT_EQ(ReplaceFailureReason(LastReplaceOutcome()),
-              "its temporary file " + target + "temp cannot be created (File exists)");
-    ::rmdir((target + "temp").c_str());
-    EXPECT_TRUE(ReplaceFileContents(target, "new"));
-    EXPECT_EQ(LastReplaceOutcome().step, ReplaceFailure::None);
-    EXPECT_EQ(ReplaceFailureReason(LastReplaceOutcome()), "");
-    ForgetLastReplaceOutcome();
-    EXPECT_TRUE(LastReplaceOutcome().path.empty());
-
-    const ReplaceOutcome full{ReplaceFailure::WriteTemporary, ENOSPC, target};
-    EXPECT_EQ(ReplaceFailureReason(full), "the disk is full");
-    const ReplaceOutcome readOnlySystem{ReplaceFailure::Rename, EROFS, target};
-    EXPECT_EQ(ReplaceFailureReason(readOnlySystem),
-              "its temporary file " + target + "temp cannot take its place (the file system is read-only)");
-
-    // A file the user may not write (root may write any, so this part runs without special rights).
-    ASSERT_EQ(::chmod(target.c_str(), 0444), 0);
-    korvane::testing::OpenFolderToEveryone(dir.path());
-    const int result = korvane::testing::RunUnprivileged([&] {
-        if (ReplaceFileContents(target, "newer"))
-            return 1;
-        if (LastReplaceOutcome().step != ReplaceFailure::ReadOnly)
-            return 2;
-        return ReplaceFailureReason(LastReplaceOutcome()) == "the file is read-only" ? 0 : 3;
-    });
-    EXPECT_EQ(result, 0);
-}
-
 TEST(PrintReport, PrintsTheWholeFileOrReports)
 {
     ScratchDir dir;
@@ -229,41 +192,6 @@ TEST(PrintReport, TheDefaultPrinterRunsThePrintCommandWithoutAShell)
     SetTextPrinter(previous);
 }
 
-
-// A save of several files writes every temporary before it renames the first: a refusal anywhere leaves
-// every file as it was, and a commit puts them all in place in the order written.
-TEST(FileCommitTest, RenamesNothingUntilEveryFileIsWritten)
-{
-    testing::ScratchDir dir;
-    const std::string first = dir.write("first.app", "old one");
-    const std::string second = dir.write("second.app", "old two");
-    const std::string folder = dir.file("third.app");
-    ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
-    {
-        FileCommit commit;
-        EXPECT_TRUE(ReplaceFileContents(first, "new one"));
-        EXPECT_TRUE(ReplaceFileContents(second, "new two"));
-        EXPECT_EQ(dir.read("first.app"), "old one");
-        EXPECT_EQ(dir.read("first.apptemp"), "new one");
-        // A file that cannot take its temporary (a folder's) ends the commit unmade.
-        EXPECT_FALSE(ReplaceFileContents(folder, "new three"));
-    }
-    EXPECT_EQ(dir.read("first.app"), "old one");
-    EXPECT_EQ(dir.read("second.app"), "old two");
-    EXPECT_EQ(dir.fileCount(), 3u) << "no temporary is left";
-
-    FileCommit commit;
-    EXPECT_TRUE(ReplaceFileContents(first, "new one"));
-    EXPECT_TRUE(ReplaceFileContents(second, "new two"));
-    EXPECT_TRUE(ReplaceFileContents(first, "newer one")); // written twice, renamed once
-    EXPECT_TRUE(commit.Commit());
-    EXPECT_EQ(dir.read("first.app"), "newer one");
-    EXPECT_EQ(dir.read("second.app"), "new two");
-    EXPECT_EQ(dir.fileCount(), 3u);
-    // After the commit a replace takes effect at once.
-    EXPECT_TRUE(ReplaceFileContents(second, "later"));
-    EXPECT_EQ(dir.read("second.app"), "later");
-}
 
 } // namespace
 } // namespace engine

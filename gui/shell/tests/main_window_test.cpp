@@ -284,9 +284,16 @@ TEST_F(MainWindow, SaveAllWritesNoFileWhenOneFailsAndSaysWhichFailed)
             project.cpus[c].applications[a].edited = 1;
     }
     project.edited = 1;
-    // Control's temporary file cannot be made; the others are changed on disk by hand, so that a write
-    // would show.
-    std::filesystem::create_directories(m_projectDir + "/control.apptemp/blocker");
+    // A folder stands where Control's file was (the file is kept aside); the others are changed on disk by
+    // hand, so that a write would show.
+    const auto blockWithFolder = [this](const std::string& name) {
+        std::filesystem::rename(m_projectDir + "/" + name, m_projectDir + "/" + name + ".aside");
+        std::filesystem::create_directories(m_projectDir + "/" + name + "/blocker");
+    };
+    const auto unblock = [this](const std::string& name) {
+        std::filesystem::remove_all(m_projectDir + "/" + name);
+        std::filesystem::rename(m_projectDir + "/" + name + ".aside", m_projectDir + "/" + name);
+    };
     const std::vector<std::string> names{"control.app", "monitor.app", "link.app", "main.cpu", "comms.cpu", "demo.omb"};
     for (const std::string& name : names) {
         if (name != "control.app")
@@ -295,17 +302,21 @@ TEST_F(MainWindow, SaveAllWritesNoFileWhenOneFailsAndSaysWhichFailed)
     std::map<std::string, std::string> before;
     for (const std::string& name : names)
         before[name] = readFile(m_projectDir + "/" + name);
+    const auto current = [this](const std::string& name) {
+        const std::string path = m_projectDir + "/" + name;
+        return readFile(std::filesystem::is_directory(path) ? path + ".aside" : path);
+    };
+    blockWithFolder("control.app");
     engine::setText(project.name, "Renamed");
     m_window->OnFileSaveAll();
     // One box for the file, saying why, and the summary.
     EXPECT_EQ(m_boxes->service().texts(),
-              (std::vector<std::string>{"Unable to write application file control.app: its temporary file "
-                                        "control.apptemp cannot be created (File exists)",
+              (std::vector<std::string>{"Unable to write application file control.app: it is a folder",
                                         "No file was saved, and every file keeps its changes. These files could "
                                         "not be written:\ncontrol.app"}));
     EXPECT_EQ(m_boxes->service().boxes().back().caption, "File I/O Error");
     for (const std::string& name : names)
-        EXPECT_EQ(readFile(m_projectDir + "/" + name), before[name]) << name;
+        EXPECT_EQ(current(name), before[name]) << name;
     for (int32_t c = 0; c < project.cpuCount; ++c) {
         EXPECT_EQ(project.cpus[c].kernel.edited, 1);
         for (int32_t a = 0; a < project.cpus[c].applicationCount; ++a)
@@ -316,7 +327,7 @@ TEST_F(MainWindow, SaveAllWritesNoFileWhenOneFailsAndSaysWhichFailed)
     EXPECT_EQ(column(m_window->listPane().list(), 0), (QStringList{"*Control", "*Monitor"}));
 
     // A project file that cannot be written is named too, with every other failure.
-    std::filesystem::create_directories(m_projectDir + "/demo.ombtemp/blocker");
+    blockWithFolder("demo.omb");
     m_boxes->service().clear();
     m_window->OnFileSaveAll();
     ASSERT_FALSE(m_boxes->service().texts().empty());
@@ -325,11 +336,11 @@ TEST_F(MainWindow, SaveAllWritesNoFileWhenOneFailsAndSaysWhichFailed)
                   demoPath());
     EXPECT_EQ(project.edited, 1);
     for (const std::string& name : names)
-        EXPECT_EQ(readFile(m_projectDir + "/" + name), before[name]) << name;
+        EXPECT_EQ(current(name), before[name]) << name;
 
     // Once the files can be written, Save All writes every one.
-    std::filesystem::remove_all(m_projectDir + "/control.apptemp");
-    std::filesystem::remove_all(m_projectDir + "/demo.ombtemp");
+    unblock("control.app");
+    unblock("demo.omb");
     m_boxes->service().clear();
     m_window->OnFileSaveAll();
     EXPECT_TRUE(m_boxes->service().texts().empty()) << m_boxes->service().texts().front();
@@ -371,14 +382,15 @@ TEST_F(MainWindow, AFailedSaveShowsOneBoxPerFileSayingWhy)
     startWindow(true);
     engine::ProjectRecord& project = m_window->GetProject();
     for (const FileKind& kind : kinds) {
-        const std::string blocker = m_projectDir + "/" + kind.file + "temp/blocker";
-        std::filesystem::create_directories(blocker);
+        // A folder stands where the file was (the file is kept aside).
+        const std::string file = m_projectDir + "/" + kind.file;
+        std::filesystem::rename(file, file + ".aside");
+        std::filesystem::create_directories(file + "/blocker");
         // Files the project names relative to its folder are named so; the project by its full path.
         const std::string shown = kind.what == "project file" ? demoPath() : std::string(kind.file);
         const std::string failed = kind.what == "project file" ? std::string("Error writing project")
                                                               : "Unable to write " + kind.what;
-        const std::string reason = failed + " " + shown + ": its temporary file " + shown +
-                                   "temp cannot be created (File exists)";
+        const std::string reason = failed + " " + shown + ": it is a folder";
         for (const Road& road : roads) {
             SCOPED_TRACE(std::string(kind.file) + " through " + road.name);
             kind.edit(project);
@@ -405,7 +417,8 @@ TEST_F(MainWindow, AFailedSaveShowsOneBoxPerFileSayingWhy)
                 EXPECT_EQ(m_boxes->service().texts(), std::vector<std::string>{reason});
             }
         }
-        std::filesystem::remove_all(m_projectDir + "/" + kind.file + "temp");
+        std::filesystem::remove_all(file);
+        std::filesystem::rename(file + ".aside", file);
         m_window->OnFileSaveAll();
     }
 }

@@ -33,6 +33,7 @@
 #include "engine/project/object_keys.h"
 #include "engine/records/text_field.h"
 #include "engine/util/path.h"
+#include "engine/util/tests/held_save_lock.h"
 #include "engine/util/text.h"
 #include "gui/editors/model/object_dialog_model.h"
 #include "gui/editors/model/object_models.h"
@@ -845,8 +846,9 @@ TEST_F(MainWindowSheetsTest, EverySaveRoadShowsOneBoxPerFailedFileSayingWhyAndKe
         std::ofstream(file, std::ios::binary) << "; the old file\n";
     for (const Road& road : roads) {
         SCOPED_TRACE(std::string(road.name) + ": " + road.what);
-        const std::string temporary = road.file + "temp";
-        fs::create_directories(temporary + "/blocker");
+        // Another save holds the project folder, where every file of the roads lies, all the time a save waits.
+        const engine::testing::HeldSaveLock held(m_projectFolder.string());
+        ASSERT_TRUE(held.held());
         const std::string before = readFile(road.file);
         clearMarks();
         m_messages->clear();
@@ -866,8 +868,9 @@ TEST_F(MainWindowSheetsTest, EverySaveRoadShowsOneBoxPerFailedFileSayingWhyAndKe
             const std::string failed = what == "project file" ? std::string("Error writing project")
                                        : chosen               ? "Unable to write or create " + what
                                                               : "Unable to write " + what;
-            EXPECT_EQ(boxes[0], failed + " " + road.file + ": its temporary file " + temporary +
-                                    " cannot be created (File exists)");
+            EXPECT_EQ(boxes[0], failed + " " + road.file +
+                                    ": the project is being saved by another program; try again once that save has "
+                                    "ended");
         }
         if (road.summary && boxes.size() > 1) {
             EXPECT_EQ(boxes[1].rfind("No file was saved, and every file keeps its changes. These files could not be "
@@ -883,7 +886,6 @@ TEST_F(MainWindowSheetsTest, EverySaveRoadShowsOneBoxPerFailedFileSayingWhyAndKe
         EXPECT_NE(engine::textString(project.path), newProject);
         const bool newName = road.file == newApplication || road.file == newKernel || road.file == newProject;
         EXPECT_EQ(m_chooser.Requests().size() - requests, newName ? 1u : 0u);
-        fs::remove_all(temporary);
         // What a failed save under a new name may have left is put back for the next road.
         engine::setText(control.path, controlPath);
         engine::setText(main.kernel.kernelPath, kernelPath);

@@ -1,0 +1,111 @@
+#include "engine/util/save_lock.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <filesystem>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace engine {
+namespace {
+
+std::atomic<long long> g_waitMs{kSaveLockWait.count()};
+
+// A folder this thread holds locked, by its identity on disk, and how many lock sets of the thread use it.
+struct HeldFolder {
+    dev_t device;
+    ino_t inode;
+    int fd;
+    int uses;
+};
+thread_local std::vector<HeldFolder> t_folders;
+
+std::string folderOf(const std::string& target)
+{
+    const std::string folder = std::filesystem::path(target).parent_path().string();
+    return folder.empty() ? std::string(".") : folder;
+}
+
+// Takes the lock on `fd`, trying again until the wait has passed: true once held, false when another
+// holder kept it all that time. `unlockable` is set when the system does not lock this folder at all.
+bool waitForLock(int fd, bool& unlockable)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(g_waitMs.load());
+    auto pause = std::chrono::milliseconds(1);
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            return true;
+        if (errno == EINTR)
+            continue;
+        if (errno != EWOULDBLOCK) {
+            unlockable = true;
+            return false;
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= deadline)
+            return false;
+        // Short pauses first (a save of a few files ends within milliseconds), longer ones later.
+        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(pause, deadline - now));
+        pause = std::min(pause * 2, std::chrono::milliseconds(50));
+    }
+}
+
+} // namespace
+
+std::chrono::milliseconds SetSaveLockWait(std::chrono::milliseconds wait)
+{
+    return std::chrono::milliseconds(g_waitMs.exchange(wait.count()));
+}
+
+bool SaveLocks::lockFolderOf(const std::string& target)
+{
+    const int fd = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return true;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        ::close(fd);
+        return true;
+    }
+    for (HeldFolder& held : t_folders) {
+        if (held.device == info.st_dev && held.inode == info.st_ino) {
+            ::close(fd);
+            if (std::find(m_held.begin(), m_held.end(), held.fd) == m_held.end()) {
+                ++held.uses;
+                m_held.push_back(held.fd);
+            }
+            return true;
+        }
+    }
+    bool unlockable = false;
+    if (!waitForLock(fd, unlockable)) {
+        ::close(fd);
+        return unlockable;
+    }
+    t_folders.push_back({info.st_dev, info.st_ino, fd, 1});
+    m_held.push_back(fd);
+    return true;
+}
+
+SaveLocks::~SaveLocks()
+{
+    for (const int fd : m_held) {
+        for (std::size_t i = 0; i < t_folders.size(); ++i) {
+            if (t_folders[i].fd != fd)
+                continue;
+            if (--t_folders[i].uses == 0) {
+                ::flock(fd, LOCK_UN);
+                ::close(fd);
+                t_folders.erase(t_folders.begin() + static_cast<std::ptrdiff_t>(i));
+            }
+            break;
+        }
+    }
+}
+
+} // namespace engine
