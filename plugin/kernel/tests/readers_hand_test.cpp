@@ -51,7 +51,7 @@ TEST(HandClasses, NumberingNamesAndUse)
     ClassCounts counts;
     GetSemaphoreCounts(counts);
     // Name 2 fills its slot without the terminator the kernel writes: the list stops before it.
-    EXPECT_EQ(counts, (ClassCounts{0x8, 1, 0, 4}));
+    EXPECT_EQ(counts, (ClassCounts{0x8, 1, 0, 4, StopCheck}));
     // Absent classes and class numbers outside the table.
     EXPECT_EQ(EnsureMutexClassRecord(), 0);
     EXPECT_EQ(EnsureClassRecord(-1), 0);
@@ -71,6 +71,8 @@ TEST(HandClasses, CountsAreBoundedByTheMemoryTheyClaim)
     k.addClass(K::Semaphore, kObjects, 0, 5000, 5000, 0, 0, 0, 0x20);
     k.addClass(K::Task, 0x100000, 0, 0xFFFFFFF0, 0xFFFFFFFF);   // garbage
     k.target.map(0x100000, 0x100 * 301);                         // the target holds tasks 0 to 300
+    for (uint32_t n = 1; n <= 300; ++n)
+        k.set(K::Task, n, 5, n);                                 // each numbered, as the kernel writes them
     k.addClass(K::Mailbox, 0x200000, 0, 100000, 100000, 0, 0, 0, 0x24); // healthy and large
     k.addClass(K::Queue, 0x600000, 0, 1000, 1000, 0, 0, 0, 16);     // records narrower than a queue's fields
     ASSERT_EQ(k.load(), LoadOk);
@@ -99,7 +101,7 @@ TEST(HandClasses, CountsAreBoundedByTheMemoryTheyClaim)
     EXPECT_EQ(FormatHandleText(mailboxes, 0), "<Invalid Mailbox handle #0>");
 
     GetQueueCounts(counts);
-    EXPECT_EQ(counts, (ClassCounts{0, 0, 0, 1000}));
+    EXPECT_EQ(counts, (ClassCounts{0, 0, 0, 1000, StopCheck}));
 }
 
 // A kernel workspace read that the target refuses keeps the values read before (the SYSPROP address, the
@@ -327,7 +329,7 @@ TEST(HandInfo, KernelStackSpare)
     k.kws(1, 0x7200);
     k.put32(0x3000 + 24, 512);
     ASSERT_EQ(k.load(), LoadOk);
-    EXPECT_EQ(GetKernelStackSpare(), 160u);
+    EXPECT_EQ(GetKernelStackSpare().bytes, 160u);
 }
 
 TEST(HandLevels, ManyLevelsSelectNoBitBeyond32)
@@ -592,7 +594,7 @@ TEST(HandCost, OwnersOncePerRefreshAndStackAsOneBlock)
     TaskStackInfo stack;
     const uint64_t before = k.target.bytesRead;
     ReadTaskStackInfo(1, stack);
-    EXPECT_EQ(stack, (TaskStackInfo{0x60000, 512, 64, 448}));
+    EXPECT_EQ(stack, (TaskStackInfo{0x60000, 512, 64, 448, 0}));
     // Base and size (read for the status already), the 224 spare units and the first used one, no more.
     EXPECT_LE(k.target.bytesRead - before, 448u + 4u);
 }
