@@ -8,8 +8,8 @@
 // stacks (4 KB in use). "demo": the demo itself.
 // The edges of what the generator's editors configure, each written with "edge.scn", the scenario that
 // opens Tasks, Semaphores, Alarms and Task Stacks Information and expects each object whole and right:
-// "names-N" (name length N; "names-none": no names kept), "stacks-2m" (2 MB stacks, the kernel's too,
-// with 1 KB in use), "trace-N" (a trace of N segments), "port-N" (the demo on processor port N).
+// "names-N" (name length N; "names-none": no names kept), "stacks-2m" (2 MB stacks, the kernel's and
+// task 1's, 8 KB for the others, 1 KB in use in each), "trace-N" (a trace of N segments), "port-N" (the demo on processor port N).
 #include "standins/debugger/simtarget/kernel_objects.h"
 
 #include <algorithm>
@@ -62,7 +62,7 @@ std::string shown(const std::string& name) { return name.substr(0, std::min<std:
 
 struct Edge {
     simtarget::KernelSpec spec;
-    uint32_t stackSize = 512, stackUsed = 0;
+    uint32_t stackSize = 512, stackUsed = 0, mainStackSize = 0;
     bool stackCells = false; // the stack cells are known (stackUsed, and the kernel's)
 };
 
@@ -86,8 +86,9 @@ bool edgeOf(const std::string& mode, Edge& edge)
     } else if (mode == "stacks-2m") {
         edge.spec.kernelStackSize = 2u << 20;
         edge.spec.kernelStackUsed = 1024;
-        edge.stackSize = 2u << 20;
+        edge.stackSize = 8192; // task 1's stack is the big one: each 2 MB stack costs 2 M reads
         edge.stackUsed = 1024;
+        edge.mainStackSize = 2u << 20;
         edge.stackCells = true;
     } else if (number("trace-", value) && value >= 4 && value <= 65536) {
         edge.spec.traceSegments = static_cast<uint32_t>(value);
@@ -108,7 +109,7 @@ std::string edgeScenario(const Edge& edge, const simtarget::DemoNames& names, ui
         return "expect-cell \"" + title + "\" " + std::to_string(row) + " " + std::to_string(column) + " \"" + text + "\"\n";
     };
     std::string s = "# Written by large_target_gen: every object of this kernel listed whole and right.\n"
-                    "symbols target.sym\nmemory target.srec\ninit\nloaded\nwait-idle\n"
+                    "step-bound 120\nsymbols target.sym\nmemory target.srec\ninit\nloaded\nwait-idle\n"
                     "expect-window \"Korvane Control Panel\"\nclick 1126\nclick 1\nwait-idle\nreset-reads\n"
                     "click display2\nclick display3\nclick display15\nwait-idle\n"
                     "expect-window \"Tasks\"\nclick 1056\nwait-idle\n";
@@ -125,9 +126,10 @@ std::string edgeScenario(const Edge& edge, const simtarget::DemoNames& names, ui
         s += cell("Task Stacks Information", 0, 5, std::to_string(kernelSize - kernelUsed));
         for (uint32_t n = 1; n <= taskCount; ++n) {
             const uint32_t used = n == 5 ? 0 : edge.stackUsed; // task 5 is inactive: its stack is untouched
-            s += cell("Task Stacks Information", static_cast<int>(n), 3, std::to_string(edge.stackSize));
+            const uint32_t size = n == 1 && edge.mainStackSize ? edge.mainStackSize : edge.stackSize;
+            s += cell("Task Stacks Information", static_cast<int>(n), 3, std::to_string(size));
             s += cell("Task Stacks Information", static_cast<int>(n), 4, std::to_string(used));
-            s += cell("Task Stacks Information", static_cast<int>(n), 5, std::to_string(edge.stackSize - used));
+            s += cell("Task Stacks Information", static_cast<int>(n), 5, std::to_string(size - used));
         }
     }
     s += "expect-reads <= @READ_BOUND@\nexit\nwait-idle\nexpect-no-window \"Korvane Control Panel\"\n";
@@ -138,7 +140,7 @@ std::string edgeScenario(const Edge& edge, const simtarget::DemoNames& names, ui
 
 int main(int argc, char** argv)
 {
-    const std::string mode = argc == 3 ? argv[2] : "semaphores";
+    const std::string mode = argc >= 3 ? argv[2] : "semaphores";
     const std::string modes[] = {"semaphores", "demo", "garbled-ff", "garbled-random", "garbage-claims",
                                  "garbage-nameless", "cyclic", "stacks-8k", "stacks-64k"};
     Edge edge;
@@ -153,7 +155,8 @@ int main(int argc, char** argv)
         std::string scenario;
         if (isEdge) {
             simtarget::TargetBuilder b(edge.spec);
-            const simtarget::DemoNames names = simtarget::BuildEdgeDemo(b, edge.stackSize, edge.stackUsed);
+            const simtarget::DemoNames names =
+                simtarget::BuildEdgeDemo(b, edge.stackSize, edge.stackUsed, edge.mainStackSize);
             target = b.build();
             scenario = edgeScenario(edge, names, b.objectCount(ObjectKind::Task));
         } else if (mode == "semaphores") {

@@ -79,8 +79,9 @@ void MakeServicesTable(TargetBuilder& b, const std::vector<ServiceSpec>& service
 
 // Every class with a few objects of each, linked as a running kernel would leave them.
 void BuildDemo(TargetBuilder& b);
-// The demo with stacks of `stackSize` bytes of which `stackUsed` are in use, for every task.
-void BuildDemoStacks(TargetBuilder& b, uint32_t stackSize, uint32_t stackUsed);
+// The demo with stacks of `stackSize` bytes of which `stackUsed` are in use, for every task; task 1's
+// stack is `mainStackSize` bytes when that is not 0.
+void BuildDemoStacks(TargetBuilder& b, uint32_t stackSize, uint32_t stackUsed, uint32_t mainStackSize = 0);
 // A name of exactly `length` characters: `base` cut to it, or followed by digits up to it.
 std::string EdgeName(const std::string& base, std::size_t length);
 // The names BuildEdgeDemo gives.
@@ -92,7 +93,7 @@ struct DemoNames {
 // The demo (BuildDemoStacks) under the spec's name length (0: no names kept), with names that fill it:
 // static ones of exactly the name length, a dynamic task whose name is longer and a dynamic alarm whose
 // name is as long.
-DemoNames BuildEdgeDemo(TargetBuilder& b, uint32_t stackSize, uint32_t stackUsed);
+DemoNames BuildEdgeDemo(TargetBuilder& b, uint32_t stackSize, uint32_t stackUsed, uint32_t mainStackSize = 0);
 // The demo whose linked lists come back on themselves: the wait list of semaphore SemA holds a node
 // linked to itself, the ready list, the alarm queue of counter SysClk and the counter list of event
 // source Tick each lead back to their first entry.

@@ -20,7 +20,7 @@ void names(TargetBuilder& b, K kind, std::initializer_list<const char*> list)
 
 } // namespace
 
-void BuildDemoStacks(TargetBuilder& b, uint32_t stackSize, uint32_t stackUsed)
+void BuildDemoStacks(TargetBuilder& b, uint32_t stackSize, uint32_t stackUsed, uint32_t mainStackSize)
 {
     TaskOptions stacks;
     stacks.stackSize = stackSize;
@@ -121,6 +121,8 @@ void BuildDemoStacks(TargetBuilder& b, uint32_t stackSize, uint32_t stackUsed)
     // Tasks: 1 current, 2 sleeping on SysClk, 3 waiting on queue 1's not-empty semaphore, 4 suspended,
     // 5 inactive, 6 (dynamic) waiting for mutex 1, which task 1 owns.
     TaskOptions t = stacks;
+    if (mainStackSize != 0)
+        t.stackSize = mainStackSize;
     t.priority = 5;
     t.sliceCount = 2;
     t.sliceLimit = 4;
@@ -222,9 +224,9 @@ std::string EdgeName(const std::string& base, std::size_t length)
     return name;
 }
 
-DemoNames BuildEdgeDemo(TargetBuilder& b, uint32_t stackSize, uint32_t stackUsed)
+DemoNames BuildEdgeDemo(TargetBuilder& b, uint32_t stackSize, uint32_t stackUsed, uint32_t mainStackSize)
 {
-    BuildDemoStacks(b, stackSize, stackUsed);
+    BuildDemoStacks(b, stackSize, stackUsed, mainStackSize);
     const auto length = static_cast<std::size_t>(std::max(b.spec().nameLength, 0));
     DemoNames names;
     names.task1 = EdgeName("Main", length);

@@ -254,7 +254,7 @@ void TargetBuilder::setName(ObjectKind kind, uint32_t n, const std::string& name
         const uint32_t record = c.dynamicArea + (n - c.staticCount - 1) * dynamicRecordSize();
         uint32_t text = 0;
         if (!name.empty()) {
-            text = allocate(static_cast<uint32_t>(name.size() + 1), 1);
+            text = allocate(static_cast<uint32_t>(name.size() + 1), 2); // a word address on port 8
             m_memory.putString(text, name);
         }
         setStructField(Structure::Dynamic, record, 1, text, true);
