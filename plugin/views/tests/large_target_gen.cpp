@@ -6,6 +6,7 @@
 // entries claim 0xFFFFFFFF objects in 2 MB of readable random bytes. "cyclic": the demo whose lists come
 // back on themselves. "stacks-8k" and "stacks-64k": the demo with 8 KB stacks (1 KB in use) or 64 KB
 // stacks (4 KB in use). "demo": the demo itself.
+// "backtrace-deep": the demo whose exception chain holds 12 frames, 2 more than the backtrace shows.
 // The edges of what the generator's editors configure, each written with "edge.scn", the scenario that
 // opens Tasks, Semaphores, Alarms and Task Stacks Information and expects each object whole and right:
 // "names-N" (name length N; "names-none": no names kept), "stacks-2m" (2 MB stacks, the kernel's and
@@ -142,12 +143,12 @@ int main(int argc, char** argv)
 {
     const std::string mode = argc >= 3 ? argv[2] : "semaphores";
     const std::string modes[] = {"semaphores", "demo", "garbled-ff", "garbled-random", "garbage-claims",
-                                 "garbage-nameless", "cyclic", "stacks-8k", "stacks-64k"};
+                                 "garbage-nameless", "cyclic", "stacks-8k", "stacks-64k", "backtrace-deep"};
     Edge edge;
     const bool isEdge = edgeOf(mode, edge);
     if ((argc < 2 || argc > 4) || (!isEdge && std::find(std::begin(modes), std::end(modes), mode) == std::end(modes))) {
         std::fprintf(stderr, "usage: large_target_gen DIR [semaphores|demo|garbled-ff|garbled-random|garbage-claims|garbage-nameless|cyclic|"
-                             "stacks-8k|stacks-64k|names-N|names-none|stacks-2m|trace-N|port-N] [READ_BOUND]\n");
+                             "stacks-8k|stacks-64k|backtrace-deep|names-N|names-none|stacks-2m|trace-N|port-N] [READ_BOUND]\n");
         return 2;
     }
     try {
@@ -177,6 +178,13 @@ int main(int argc, char** argv)
                 simtarget::BuildDemoStacks(b, 8192, 1024);
             else if (mode == "stacks-64k")
                 simtarget::BuildDemoStacks(b, 65536, 4096);
+            else if (mode == "backtrace-deep") {
+                simtarget::BuildDemo(b);
+                std::vector<simtarget::ExceptionFrame> frames;
+                for (uint32_t i = 0; i < 12; ++i)
+                    frames.push_back({1 + i % 3, 0, 0});
+                simtarget::MakeExceptionChain(b, frames);
+            }
             else
                 simtarget::BuildDemo(b);
             target = b.build();
