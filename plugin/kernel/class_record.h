@@ -27,6 +27,7 @@ struct ObjectClassRecord {
     uint32_t soundCount = 0;
     uint64_t checkedGeneration = 0;
     bool checked = false;
+    uint32_t stop = 0; // why the list ends before totalCount (a ListStop of object_classes.h)
 };
 
 using ClassRecordSlots = std::array<std::unique_ptr<ObjectClassRecord>, 14>;

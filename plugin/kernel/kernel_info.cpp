@@ -65,15 +65,15 @@ bool ReadKernelInfo(KernelInfo& out)
     return whole;
 }
 
-uint32_t GetKernelStackSpare()
+KernelStackSpare GetKernelStackSpare()
 {
     const KwsDescriptor* d = GetKwsDescriptor();
     if (!d || !HasSystemProperties())
-        return 0;
+        return {};
     const uint32_t size = GetSystemPropertiesWords()[5];
     const int32_t unit = GetUnitSize(StackUnit);
     if (unit <= 0)
-        return 0;
+        return {};
     const uint32_t u = static_cast<uint32_t>(unit);
     uint32_t n = size / u;
     const uint32_t end = KernelWorkspaceValues()[1];
@@ -84,8 +84,18 @@ uint32_t GetKernelStackSpare()
         address = up ? address + u : address - u;
     }
     ReadSourceScope target(kTargetSource);
-    const uint32_t matched = CountFillUnits(address, n, unit, !up, d->stackFillPattern);
-    return u * matched;
+    const FillScan scan = CountFillUnits(address, n, unit, !up, d->stackFillPattern);
+    return {u * scan.units, scan.end};
+}
+
+bool TargetReadsRefused()
+{
+    const KwsDescriptor* d = GetKwsDescriptor();
+    if (!d || d->kwsAddress == 0)
+        return false;
+    ReadSourceScope target(kTargetSource);
+    uint8_t byte = 0;
+    return !ReadTargetBlock(d->kwsAddress, 1, &byte);
 }
 
 } // namespace kernel

@@ -28,7 +28,16 @@ void ReadDataFileHeader(DataFileHeader& out);
 // table address found by the loader is kept apart, so class loading is not affected). A field whose
 // read is refused keeps the value held before; false when that happened to any field.
 bool ReadKernelInfo(KernelInfo& out);
-// Bytes of the kernel stack that still hold the fill pattern.
-uint32_t GetKernelStackSpare();
+// The fill-pattern part of the kernel stack: its bytes, and how its scan ended (stack_scan.h).
+struct KernelStackSpare {
+    uint32_t bytes = 0;
+    int end = 0; // a ScanEnd
+};
+KernelStackSpare GetKernelStackSpare();
+
+// The target refuses reads now (as a debugger does while the target runs): the kernel workspace, read
+// when the kernel was found, cannot be read. A failed read elsewhere then says nothing of what the
+// memory holds.
+bool TargetReadsRefused();
 
 } // namespace kernel

@@ -1,8 +1,10 @@
 #include "plugin/kernel/object_classes.h"
 
 #include "plugin/kernel/bounded_walk.h"
+#include "plugin/kernel/kernel_info.h"
 #include "plugin/kernel/memory_image.h"
 #include "plugin/kernel/target_access.h"
+#include "sdk/kerneldata/kernel_limits.h"
 
 #include <algorithm>
 #include <vector>
@@ -103,21 +105,24 @@ int64_t layoutExtent(const LayoutTable& t)
 }
 
 // A class record a kernel can have written: records at least as long as the object layout's fields,
-// no more static objects than objects, a name length below kMaxNameRead when names are kept.
+// no more static objects than objects, a name length the generator can configure (0 when names are not
+// kept).
 bool classRecordSound(const ObjectClassRecord& r, int cls)
 {
-    if (r.stride <= 0 || r.staticCount > r.totalCount ||
-        (r.namePool != 0 && (r.nameLength < 0 || r.nameLength >= kMaxNameRead)))
+    if (r.stride <= 0 || r.staticCount > r.totalCount || r.nameLength < 0 ||
+        r.nameLength > kerneldata::kLongestNameLimit)
         return false;
     const auto kind = kindOfClass(cls);
     return !kind || layoutExtent(KindLayout(*kind)) <= r.stride;
 }
 
-// A name as the kernel writes it: readable up to its terminator, which lies within its slot (name length
-// + 1 units, the longest name and its terminator), no control characters before it.
-bool nameSound(uint32_t from, int32_t nameLength)
+// A name as the kernel keeps it: readable, no control characters before its terminator. A static name
+// was cut by the kernel's build to the name length, so its terminator lies within its slot (name length
+// + 1 units); a dynamic name is the caller's text, of which at most name length + 1 characters are read
+// (a longer one is shown cut).
+bool nameSound(uint32_t from, int32_t nameLength, bool cutAllowed)
 {
-    const uint32_t maximum = static_cast<uint32_t>(std::clamp<int64_t>(int64_t{nameLength} + 1, 1, kMaxNameRead));
+    const uint32_t maximum = static_cast<uint32_t>(nameLength) + 1u;
     for (uint32_t i = 0; i < maximum; ++i) {
         uint8_t byte = 0;
         if (!ReadTargetBlock(from + i, 1, &byte))
@@ -127,7 +132,7 @@ bool nameSound(uint32_t from, int32_t nameLength)
         if (byte < 0x20 || byte == 0x7F)
             return false;
     }
-    return false;
+    return cutAllowed;
 }
 
 bool spanReadable(uint32_t address, uint64_t units)
@@ -138,18 +143,85 @@ bool spanReadable(uint32_t address, uint64_t units)
     return IsTargetAddressValid(address) && IsTargetAddressValid(static_cast<uint32_t>(address + bytes - 1));
 }
 
-// Object n passes its record's checks: its record is readable, a static object's name (when names are
-// kept) and a dynamic object's record (and its name when in use) are as the kernel writes them.
-bool objectSound(const ObjectClassRecord& r, uint32_t n)
+// A pointer the kernel keeps to an object of `kind`: null, or the address of one of the objects that
+// class's table holds.
+bool linkSound(uint32_t pointer, ObjectKind kind)
+{
+    if (pointer == 0)
+        return true;
+    const ObjectClassRecord* r = LoadClassRecord(GetClassNumber(kind));
+    if (!r || r->stride <= 0 || pointer < r->objectBase)
+        return false;
+    const uint64_t offset = pointer - r->objectBase;
+    const auto stride = static_cast<uint64_t>(r->stride);
+    return offset % stride == 0 && offset / stride <= r->heldCount;
+}
+
+// A pointer to memory the kernel set up (a wait node, a buffer, a table): null or readable.
+bool pointerSound(uint32_t pointer) { return pointer == 0 || IsTargetAddressValid(pointer); }
+
+// The object's own number as a field of its record holds it: cut to the field's width.
+bool numberSound(const LayoutTable& t, int field, uint32_t at, uint32_t n)
+{
+    const int64_t bits = int64_t{FieldSize(t, field)} * std::max(GetAddressUnitWidth(), 1) * 8;
+    const uint32_t mask = bits >= 32 ? 0xFFFFFFFFu : bits <= 0 ? 0u : (1u << bits) - 1u;
+    return ReadField(t, field, at) == (n & mask);
+}
+
+// What the record of object n of a kind must hold, whatever its use: its own number where the kernel
+// keeps one (tasks, threads), its links null or at objects of the class they link to, the first node of
+// its wait list and its buffers null or readable.
+bool recordFieldsSound(ObjectKind kind, uint32_t n, uint32_t at)
+{
+    const LayoutTable& t = KindLayout(kind);
+    auto link = [&t, at](int field, ObjectKind to) { return linkSound(ReadWordPointerField(t, field, at), to); };
+    auto pointer = [&t, at](int field) { return pointerSound(ReadWordPointerField(t, field, at)); };
+    auto waitList = [at] {
+        return pointerSound(ReadWordPointerField(descriptorTable(&KwsDescriptor::waitHeader), 2, at));
+    };
+    switch (kind) {
+    case ObjectKind::Task:
+        return numberSound(t, 5, at, n) && link(1, ObjectKind::Task) && link(8, ObjectKind::Alarm);
+    case ObjectKind::Thread:
+        return numberSound(t, 7, at, n);
+    case ObjectKind::Semaphore:
+    case ObjectKind::Mailbox:
+    case ObjectKind::Partition:
+    case ObjectKind::Queue:
+        return waitList();
+    case ObjectKind::Mutex:
+        return waitList() && link(4, ObjectKind::Task);
+    case ObjectKind::Alarm:
+        return waitList() && link(4, ObjectKind::Alarm) && link(12, ObjectKind::Counter);
+    case ObjectKind::Counter:
+        return link(2, ObjectKind::Counter) && linkSound(ReadPointerField(t, 9, at), ObjectKind::Alarm);
+    case ObjectKind::EventSource:
+        return linkSound(ReadPointerField(t, 2, at), ObjectKind::Counter);
+    case ObjectKind::Exception:
+        return link(4, ObjectKind::Exception);
+    case ObjectKind::Pipe:
+        return pointer(6) && pointer(7) && pointer(10);
+    case ObjectKind::Level:
+        return pointer(5);
+    }
+    return true;
+}
+
+// Object n passes its record's checks: its record is readable and holds what the kernel writes there, a
+// static object's name (when names are kept) and a dynamic object's record (and its name when in use)
+// are as the kernel keeps them.
+bool objectSound(const ObjectClassRecord& r, int cls, uint32_t n)
 {
     const uint64_t address = uint64_t{r.objectBase} + static_cast<uint64_t>(r.stride) * n;
     if (address > 0xFFFFFFFFu || !spanReadable(static_cast<uint32_t>(address), static_cast<uint64_t>(r.stride)))
         return false;
     if (n == 0)
         return true;
+    if (const auto kind = kindOfClass(cls); kind && !recordFieldsSound(*kind, n, static_cast<uint32_t>(address)))
+        return false;
     if (n <= r.staticCount)
         return r.namePool == 0 ||
-               nameSound(r.namePool + (n - 1) * (static_cast<uint32_t>(r.nameLength) + 1u), r.nameLength);
+               nameSound(r.namePool + (n - 1) * (static_cast<uint32_t>(r.nameLength) + 1u), r.nameLength, false);
     const int32_t recordSize = GetUnitSize(DynamicRecordSize);
     if (!r.dynamicArea || recordSize <= 0)
         return false;
@@ -157,15 +229,16 @@ bool objectSound(const ObjectClassRecord& r, uint32_t n)
     if (!spanReadable(at, static_cast<uint64_t>(recordSize)))
         return false;
     const LayoutTable& dynamic = descriptorTable(&KwsDescriptor::dynamicObject);
-    if (ReadField(dynamic, 2, at) == 0)
-        return true;
     const uint32_t name = ReadWordPointerField(dynamic, 1, at);
-    return name == 0 || nameSound(name, r.nameLength);
+    if (ReadField(dynamic, 2, at) == 0)
+        return pointerSound(name); // a free record keeps a null name or the last one's
+    return name == 0 || nameSound(name, r.nameLength, true);
 }
 
 // The objects from 1 on that pass their checks, up to the first that does not: checked once between two
 // runs of the target (a walk reads a sound object's record and name, which its row reads again from the
-// read cache), so lists and texts of one refresh see the same count.
+// read cache), so lists and texts of one refresh see the same count. When the target refuses the reads,
+// the count last read is kept and the list says why it is not read anew.
 uint32_t soundObjects(ObjectClassRecord& r, int cls)
 {
     const uint64_t generation = TargetReadGeneration();
@@ -174,9 +247,16 @@ uint32_t soundObjects(ObjectClassRecord& r, int cls)
     ReadSourceScope target(kTargetSource);
     uint32_t n = 0;
     const uint32_t last = std::min(r.heldCount, kMaxClassObjects);
-    if (classRecordSound(r, cls))
-        while (n < last && objectSound(r, n + 1))
+    const bool recordSound = classRecordSound(r, cls);
+    if (recordSound)
+        while (n < last && objectSound(r, cls, n + 1))
             ++n;
+    if (recordSound && n < last && TargetReadsRefused()) {
+        r.stop = StopRefused;
+        r.checkedGeneration = generation;
+        return r.soundCount; // the count held; the next generation reads again
+    }
+    r.stop = n < r.totalCount ? (n == kMaxClassObjects ? StopLimit : StopCheck) : StopNone;
     r.soundCount = n;
     r.checkedGeneration = generation;
     r.checked = true;
@@ -268,7 +348,7 @@ void FillClassCounts(ClassCounts& out, int cls)
     // class claims beyond it is counted so the window can say so.
     const uint32_t total = soundObjects(*r, cls);
     const uint32_t statics = std::min(r->staticCount, total);
-    out = {r->attributes, statics, total - statics, r->totalCount - total};
+    out = {r->attributes, statics, total - statics, r->totalCount - std::min(total, r->totalCount), r->stop};
 }
 
 void GetClassCounts(int cls, ClassCounts& out) { FillClassCounts(out, cls); }
@@ -293,7 +373,7 @@ bool IsObjectHeld(int cls, uint32_t n)
     if (!r || n > std::min(r->heldCount, kMaxClassObjects) || !classRecordSound(*r, cls))
         return false;
     ReadSourceScope target(kTargetSource);
-    return objectSound(*r, n);
+    return objectSound(*r, cls, n);
 }
 
 int IsObjectInUse(uint32_t n, int cls)
@@ -316,7 +396,9 @@ std::optional<std::string> GetObjectName(uint32_t n, int cls)
     const ObjectClassRecord* r = record(cls);
     if (!r)
         return std::nullopt;
-    const uint32_t maximum = static_cast<uint32_t>(std::clamp<int64_t>(int64_t{r->nameLength} + 1, 0, kMaxNameRead));
+    // At most name length + 1 characters, for names of every length the generator configures.
+    const uint32_t maximum =
+        static_cast<uint32_t>(std::clamp<int64_t>(int64_t{r->nameLength} + 1, 0, int64_t{kerneldata::kLongestNameLimit} + 1));
     std::vector<char> buffer(maximum + 1, 0);
     uint32_t from = 0;
     if (n == 0)

@@ -19,20 +19,26 @@ namespace kernel {
 // No list walk reads more than this many entries, whatever the target claims.
 constexpr uint32_t kMaxWalk = kMaxWalkSteps;
 // No class lists more objects than this, whatever its record claims and however much memory reads (a
-// target whose every address reads, as some debuggers give unmapped memory).
+// target whose every address reads, as some debuggers give unmapped memory): a list is a window's rows,
+// and a list cut here says it stops at this limit.
 constexpr uint32_t kMaxClassObjects = 1u << 18;
-// Names are read up to this many characters, whatever name length the class claims.
-constexpr int32_t kMaxNameRead = 255;
 
 // Object attribute bits written by the trace setters.
 constexpr uint32_t kTraceObjectBit = 0x200;
 constexpr uint32_t kTraceActorBit = 0x100;
 
 // {attributes, static count, dynamic count} of the objects a list shows (those that pass their record's
-// checks, up to the first that does not), and how many more the class claims that are not read, at
-// kCountsNotRead.
-using ClassCounts = std::array<uint32_t, 4>;
+// checks, up to the first that does not), how many more the class claims that are not read, at
+// kCountsNotRead, and why they are not read (a ListStop), at kCountsStop.
+using ClassCounts = std::array<uint32_t, 5>;
 constexpr std::size_t kCountsNotRead = 3;
+constexpr std::size_t kCountsStop = 4;
+enum ListStop : uint32_t {
+    StopNone = 0,    // every object the class claims is listed
+    StopCheck = 1,   // the next object fails its record's checks
+    StopLimit = 2,   // the list reached kMaxClassObjects
+    StopRefused = 3, // the target refused the reads (the count is the one last read)
+};
 // {task number, ticks left, timeout state}
 using WaiterRecord = std::array<uint32_t, 3>;
 

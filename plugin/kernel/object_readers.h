@@ -22,8 +22,9 @@ namespace kernel {
 // {f3 attributes, status, priority, f12 base priority, context address, stack base + size, program
 //  counter, entry, stack base, stack size}
 using TaskRecord = std::array<uint32_t, 10>;
-// {base, size, used, spare}
-using TaskStackInfo = std::array<uint32_t, 4>;
+// {base, size, used, spare, how the scan ended (a ScanEnd of stack_scan.h)}: with ScanBound, used is at
+// most and spare at least the value; with ScanRefused, both are unknown (0).
+using TaskStackInfo = std::array<uint32_t, 5>;
 // {alarm f8, alarm f9, alarm f13, ticks left, alarm f11, counter f4, counter f5}
 using TaskAlarmInfo = std::array<uint32_t, 7>;
 // {task number, priority}

@@ -13,6 +13,11 @@ namespace kernel {
 
 class ReadCache {
 public:
+    static constexpr uint32_t kPageBytes = 256;
+    // At most this many pages (4 MB of target memory) are kept; past it the cache starts again.
+    static constexpr std::size_t kMaxPages = 16384;
+    static constexpr uint64_t kCapacityBytes = uint64_t{kPageBytes} * kMaxPages;
+
     // Reads the bytes at `address` not yet known through `read` (called for runs of unknown bytes,
     // then byte by byte where a run failed, so a failure is kept for exactly the bytes that failed) and
     // fills `buffer`. False when any byte could not be read; the buffer is then all zero.
@@ -29,9 +34,6 @@ public:
     uint64_t generation() const { return m_generation; }
 
 private:
-    static constexpr uint32_t kPageBytes = 256;
-    // At most this many pages (4 MB of target memory) are kept; past it the cache starts again.
-    static constexpr std::size_t kMaxPages = 16384;
     enum State : uint8_t { Unknown = 0, Known = 1, Failed = 2 };
     struct Page {
         uint8_t data[kPageBytes] = {};

@@ -113,10 +113,13 @@ void ReadTaskStackInfo(uint32_t n, TaskStackInfo& out)
         return;
     const uint32_t u = static_cast<uint32_t>(unit);
     const bool down = GetStackGrowthFlag() != 0;
-    const uint32_t count = CountFillUnits(down ? base + size - u : base, size / u, unit, down,
-                                          GetKwsDescriptor()->stackFillPattern);
-    out[2] = size - u * count;
-    out[3] = u * count;
+    const FillScan scan = CountFillUnits(down ? base + size - u : base, size / u, unit, down,
+                                         GetKwsDescriptor()->stackFillPattern);
+    out[4] = static_cast<uint32_t>(scan.end);
+    if (scan.end == ScanRefused)
+        return;
+    out[2] = size - u * scan.units;
+    out[3] = u * scan.units;
 }
 
 int ReadTaskAlarmInfo(uint32_t n, TaskAlarmInfo& out)

@@ -8,13 +8,16 @@
 
 #include <algorithm>
 #include <new>
+#include <string>
 
 namespace kernel {
 namespace {
 
-// No kernel has more trace segments than this, nor more trace data in all of them; larger values come
-// from stale or garbage memory and are not followed.
-constexpr uint32_t kMaxSegments = 4096;
+// The trace's segments are followed as far as any list of the target is (bounded_walk.h); a header that
+// gives more is not followed, and says so (TraceRefusal).
+constexpr uint32_t kMaxSegments = kMaxWalkSteps;
+// No more trace data than this is taken in one upload (the host buffer); a larger trace stays on the
+// target, and the refusal says so.
 constexpr uint64_t kMaxTraceBytes = 16u << 20;
 // Longest service name shown.
 constexpr uint32_t kServiceNameLength = 31;
@@ -48,7 +51,28 @@ struct Trace {
     void setSeg(uint32_t s, int f, uint32_t v) const { WriteField(d.traceSegment, f, s, v); }
     uint32_t list(uint32_t l, int f) const { return ReadField(d.traceList, f, l); }
     void setList(uint32_t l, int f, uint32_t v) const { WriteField(d.traceList, f, l, v); }
-    uint32_t segmentCount() const { return std::min(cb(8), kMaxSegments); }
+    // Every segment the header gives, or none when they cannot be followed (refusal()).
+    uint32_t segmentCount() const { return refusal().empty() ? cb(8) : 0; }
+
+    // Why the header's segments cannot be followed, empty when they can: no more than kMaxSegments, and
+    // a segment and a data pointer readable for each in the two tables.
+    std::string refusal() const
+    {
+        const uint32_t count = cb(8);
+        if (count > kMaxSegments)
+            return "The trace holds " + std::to_string(count) + " segments, more than the " +
+                   std::to_string(kMaxSegments) + " that are read";
+        if (count == 0)
+            return {};
+        const auto pointer = static_cast<uint64_t>(std::max(GetUnitSize(PointerSize), 1));
+        for (const uint32_t table : {cbPointer(10), cbPointer(11)}) {
+            const uint64_t last = uint64_t{table} + pointer * count - 1;
+            if (!table || last > 0xFFFFFFFFu || !IsTargetAddressValid(table) ||
+                !IsTargetAddressValid(static_cast<uint32_t>(last)))
+                return "The trace's segment tables cannot be read for its " + std::to_string(count) + " segments";
+        }
+        return {};
+    }
 
     // Recorded bytes of a segment, never more than the segment size.
     uint32_t recorded(uint32_t s) const
@@ -199,6 +223,27 @@ void ReadServiceEntry(uint32_t n, ServiceEntry& out)
     out.value4 = ReadField(e, 4, entry);
 }
 
+std::string TraceRefusal()
+{
+    ReadSourceScope target(kTargetSource);
+    const uint32_t block = controlBlock();
+    if (!block)
+        return {};
+    const Trace t{*workspace(), block};
+    if (std::string why = t.refusal(); !why.empty())
+        return why;
+    uint64_t total = 0;
+    for (int f : {13, 14})
+        for (uint32_t s : t.segments(t.cbPointer(f)))
+            total += t.recorded(s);
+    if (const uint32_t active = t.cbPointer(5))
+        total += t.recorded(active);
+    if (total > kMaxTraceBytes)
+        return "The trace holds " + std::to_string(total) + " bytes, more than the " + std::to_string(kMaxTraceBytes) +
+               " taken in one upload";
+    return {};
+}
+
 uint32_t GetTraceDataSize()
 {
     ReadSourceScope target(kTargetSource);
@@ -229,6 +274,8 @@ bool UploadTraceData(std::vector<uint8_t>& out)
             order.push_back(s);
     if (const uint32_t active = t.cbPointer(5))
         order.push_back(active);
+    if (!t.refusal().empty())
+        return false; // the target keeps its trace
     uint64_t total = 0;
     for (uint32_t s : order)
         total += t.recorded(s);
@@ -261,6 +308,8 @@ void ResetTraceBuffer()
     if (!block)
         return;
     const Trace t{*workspace(), block};
+    if (!t.refusal().empty())
+        return; // nothing is written where the segments cannot be followed
     const uint32_t freeList = t.cbPointer(12);
     for (int f : {13, 14, 12})
         t.clear(t.cbPointer(f));

@@ -28,6 +28,9 @@ uint32_t ReadServiceCount();
 // Clears `out`; fills it for 1 <= n <= the services count.
 void ReadServiceEntry(uint32_t n, ServiceEntry& out);
 uint32_t GetTraceDataSize();
+// Why the trace cannot be uploaded or reset as its control block gives it (more segments than are
+// followed, segment tables that cannot be read, more data than one upload takes); empty when it can.
+std::string TraceRefusal();
 // Copies the recorded trace (filled lists, then the active segment) and resets the target's buffer. On
 // success returns true and the bytes (possibly none); when the data cannot be read or stored, returns
 // false and leaves the target's buffer as it was.

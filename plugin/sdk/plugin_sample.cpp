@@ -8,6 +8,8 @@
 #include "plugin/sdk/target_location.h"
 #include "plugin/sdk/target_port_adapter.h"
 
+#include "plugin/kernel/target_access.h"
+
 #include <algorithm>
 #include <utility>
 #include <vector>
@@ -92,6 +94,8 @@ void PluginSample::Exit() { delete this; }
 
 void PluginSample::PostLoadModule()
 {
+    // A program load changes target memory: what was read before it is read afresh.
+    kernel::DropTargetReadCache();
     bool first = false;
     {
         std::lock_guard lock(m_mutex);

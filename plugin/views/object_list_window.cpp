@@ -7,6 +7,8 @@
 #include "plugin/views/windows/class_counts.h"
 
 #include "plugin/kernel/bounded_walk.h"
+#include "plugin/kernel/kernel_info.h"
+#include "plugin/kernel/target_access.h"
 #include "plugin/kernel/trace.h"
 #include "platform/qt/control_id.h"
 #include "platform/qt/locale_text.h"
@@ -47,6 +49,34 @@ void addRepeatRow(ListSheet& sheet)
         return;
     const int row = sheet.addRow(0);
     sheet.set(row, shown.size() > 1 ? shown[1] : shown[0], kRepeatedListText);
+}
+
+// The reads of one window refresh: whether the target refused some of them (a failed read while the
+// kernel workspace itself cannot be read), so what they gave says nothing of the kernel.
+class RefreshReads {
+public:
+    RefreshReads() : m_before(kernel::TargetReadFailures()) {}
+    bool refused() const { return kernel::TargetReadFailures() != m_before && kernel::TargetReadsRefused(); }
+
+private:
+    uint64_t m_before;
+};
+
+// After a refresh: when its reads were refused, the rows last read whole come back (a refused read
+// never replaces a value held) with a row that says so; else the rows are kept as the last read.
+void holdRefusedRows(ListSheet& sheet, ListSheet& lastRead, bool refused)
+{
+    if (!refused) {
+        lastRead = sheet;
+        return;
+    }
+    if (lastRead.rowCount() > 0)
+        sheet = lastRead;
+    const std::vector<int> shown = sheet.shownColumns();
+    if (shown.empty())
+        return;
+    const int row = sheet.addRow(0);
+    sheet.set(row, shown.size() > 1 ? shown[1] : shown[0], kReadsRefusedText);
 }
 
 } // namespace
@@ -107,6 +137,7 @@ void ObjectListWindow::Refresh()
 {
     platform::ScopedWaitCursor wait;
     const kernel::RefreshWalks walks;
+    const RefreshReads reads;
     if (!IsLogInitialized())
         if (QPushButton* log = button(m_spec.logButtonId))
             log->setEnabled(false);
@@ -117,6 +148,7 @@ void ObjectListWindow::Refresh()
     fillRows(m_sheet);
     if (walks.repeated())
         addRepeatRow(m_sheet);
+    holdRefusedRows(m_sheet, m_lastRead, reads.refused());
     m_list->showSheet(m_sheet);
     m_list->setEnabled(true);
     fitFirstOpen(widthForColumns(*this, *m_list));
@@ -276,10 +308,12 @@ void DetailListWindow::Refresh()
 {
     platform::ScopedWaitCursor wait;
     const kernel::RefreshWalks walks;
+    const RefreshReads reads;
     m_sheet.setColumns(columns(), readContext());
     fillRows(m_sheet);
     if (walks.repeated() && !saysWalkCuts())
         addRepeatRow(m_sheet);
+    holdRefusedRows(m_sheet, m_lastRead, reads.refused());
     m_list->showSheet(m_sheet);
     m_list->setEnabled(true);
     fitFirstOpen(widthForColumns(*this, *m_list));

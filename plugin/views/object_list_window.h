@@ -122,6 +122,7 @@ private:
     std::vector<QPushButton*> m_buttons;
     std::vector<layout::DynamicMapEntry> m_map;
     ListSheet m_sheet;
+    ListSheet m_lastRead; // the rows of the last refresh whose reads the target did not refuse
     int m_selectedRow = -1;
     bool m_traceAvailable = false;
 };
@@ -149,6 +150,7 @@ protected:
 private:
     ReportList* m_list;
     ListSheet m_sheet;
+    ListSheet m_lastRead; // the rows of the last refresh whose reads the target did not refuse
     layout::DynamicMapEntry m_map[2];
 };
 

@@ -98,14 +98,39 @@ QSize grownBy(const QSize& size, const QMargins& m) { return size + QSize(m.left
 
 } // namespace
 
+namespace {
+
+// How long the window manager may take to carry out a placement, reporting stale frames meanwhile.
+constexpr qint64 kSettleMs = 1500;
+
+} // namespace
+
 QRect ObjectWindow::placedFrame() const
 {
-    // While the window manager carries out a placement (and reports stale frames meanwhile), the frame
-    // placed; once it has settled, where the window is (the user may have moved it).
-    constexpr qint64 kSettleMs = 1500;
+    // While the window manager carries out a placement, the frame placed; once it has settled, where the
+    // window is (the user may have moved it).
     if (!m_frame.isValid() || (m_framed && m_placed.isValid() && m_placed.elapsed() > kSettleMs))
         return frameGeometry();
     return m_frame;
+}
+
+bool ObjectWindow::cascading() const
+{
+    return !m_placementRestored && !centredOnOwner() && m_placed.isValid() &&
+           !(m_framed && m_placed.elapsed() > kSettleMs);
+}
+
+void ObjectWindow::placeLaterWindows()
+{
+    if (m_manager == nullptr)
+        return;
+    const std::vector<ObjectWindow*> windows = m_manager->windows();
+    const auto self = std::find(windows.begin(), windows.end(), this);
+    if (self == windows.end())
+        return;
+    for (auto later = self + 1; later != windows.end(); ++later)
+        if ((*later)->cascading())
+            (*later)->placeNew(!(*later)->m_fitted);
 }
 
 void ObjectWindow::OnInitialized()
@@ -128,8 +153,10 @@ void ObjectWindow::OnInitialized()
         if (m_placementRestored && !isMaximized()) {
             layout::SetFrameGeometry(*this, KeepOnArea(m_frame, availableArea(*this)));
             m_placed.start();
-        } else if (!m_placementRestored)
+        } else if (!m_placementRestored) {
             placeNew(!m_fitted);
+            placeLaterWindows();
+        }
     });
 }
 
@@ -149,16 +176,14 @@ void ObjectWindow::placeNew(bool leaveRoom)
     std::vector<QRect> open;
     const QWidget* owner = m_manager != nullptr ? m_manager->owner() : nullptr;
     if (m_manager != nullptr) {
-        // Every listed window counts, shown or hidden for now (it may be on its way to the screen, or
-        // come back there); the last is the last opened before this one.
-        bool before = true;
+        // The windows opened before this one, shown or hidden for now (it may be on its way to the screen,
+        // or come back there); the last is the last of them. Windows opened after it are placed again
+        // after it (placeLaterWindows).
         for (const ObjectWindow* other : m_manager->windows()) {
-            if (other == this) {
-                before = false;
-                continue;
-            }
+            if (other == this)
+                break;
             open.push_back(other->placedFrame());
-            if (before && !other->centredOnOwner()) // a window centred on the owner starts no cascade
+            if (!other->centredOnOwner()) // a window centred on the owner starts no cascade
                 last = open.back();
         }
     }
@@ -184,6 +209,7 @@ void ObjectWindow::fitFirstOpen(int wanted)
     // Placed again at its new size (as wide as its columns, up to the screen's width): a title bar from
     // the last window, or a new column.
     placeNew(false);
+    placeLaterWindows();
 }
 
 void ObjectWindow::OnOK() { hide(); }

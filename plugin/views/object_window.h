@@ -60,9 +60,17 @@ public:
     QRect placedFrame() const;
 
 private:
-    // A new window: its frame a title bar from the last window opened, or in a new column (or centred on
-    // the owner); no larger than leaves room for a cascade when `leaveRoom`, else than the screen.
+    // A new window: its frame a title bar from the last window opened before it, or in a new column (or
+    // centred on the owner), covering no title bar of the windows opened before it; no larger than leaves
+    // room for a cascade when `leaveRoom`, else than the screen.
     void placeNew(bool leaveRoom = true);
+    // True while the window's frame is still the cascade's to move: placed new, and not yet settled where
+    // the window manager framed it (the user may have moved it since).
+    bool cascading() const;
+    // The windows opened after this one that are still cascading are placed again, in the order they
+    // opened: a window placed again (framed, or widened by its first refresh) after later ones were placed
+    // from its earlier frame leaves them where its new frame says, whatever the pace they opened at.
+    void placeLaterWindows();
 
 protected:
     void OnOK() override;

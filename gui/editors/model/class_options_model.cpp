@@ -10,13 +10,14 @@
 #include "engine/util/text.h"
 #include "gui/editors/model/page_cpu_class.h"
 #include "gui/editors/model/property_models.h"
+#include "sdk/kerneldata/kernel_limits.h"
 
 namespace editors {
 
 namespace {
 
-constexpr int32_t kShortestNameLimit = 1;
-constexpr int32_t kLongestNameLimit = 1024;
+using kerneldata::kLongestNameLimit;
+using kerneldata::kShortestNameLimit;
 
 // A whole number typed in an edit (blanks around it allowed), as an integer edit takes it.
 bool parseInteger(const std::string& text, int32_t& value)

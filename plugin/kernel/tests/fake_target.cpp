@@ -87,6 +87,10 @@ bool FakeTarget::read(uint32_t address, uint32_t count, uint8_t* buffer)
 {
     ++readCalls;
     bytesRead += count;
+    if (m_refuseReads) {
+        std::memset(buffer, 0, count);
+        return false;
+    }
     bool ok = true;
     for (uint32_t i = 0; i < count; ++i) {
         if (const uint8_t* p = locate(address + i)) {

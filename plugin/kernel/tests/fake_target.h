@@ -36,6 +36,8 @@ public:
     // Unmapped reads: fail (zero-filled) when true, else succeed with the fill pattern.
     void setFailUnmapped(bool fail) { DropTargetReadCache(); m_failUnmapped = fail; }
     void setUnmappedFill(uint8_t fill) { DropTargetReadCache(); m_unmappedFill = fill; }
+    // Every read fails (as a debugger's while the target runs) until set back.
+    void setRefuseReads(bool refuse) { m_refuseReads = refuse; }
 
     bool read(uint32_t address, uint32_t count, uint8_t* buffer) override;
     bool write(uint32_t address, uint32_t count, const uint8_t* buffer) override;
@@ -52,6 +54,7 @@ private:
     std::map<uint32_t, std::vector<uint8_t>> m_regions; // start -> bytes
     std::map<std::string, uint32_t> m_symbols;
     bool m_failUnmapped = true;
+    bool m_refuseReads = false;
     uint8_t m_unmappedFill = 0xEE;
     TargetPort* m_previous = nullptr;
 };

@@ -208,7 +208,7 @@ TEST_F(HandLayout, NothingWithoutALayout)
     DataFileHeader header;
     ReadDataFileHeader(header);
     EXPECT_EQ(header.portCode, 0);
-    EXPECT_EQ(GetKernelStackSpare(), 0u);
+    EXPECT_EQ(GetKernelStackSpare().bytes, 0u);
     EXPECT_EQ(GetKwsAddress(), 0u);
 }
 

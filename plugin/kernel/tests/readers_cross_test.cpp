@@ -133,9 +133,9 @@ TEST(HandCross, TaskStacksAndContexts)
 
         TaskStackInfo stack{};
         ReadTaskStackInfo(1, stack);
-        EXPECT_EQ(stack, (TaskStackInfo{0x70000, 0x100, 0x100 - 40, 40}));
+        EXPECT_EQ(stack, (TaskStackInfo{0x70000, 0x100, 0x100 - 40, 40, 0}));
         ReadTaskStackInfo(2, stack);
-        EXPECT_EQ(stack, (TaskStackInfo{0, 0, 0, 0}));
+        EXPECT_EQ(stack, (TaskStackInfo{0, 0, 0, 0, 0}));
         EXPECT_EQ(GetTaskContextAddress(k.object(K::Task, 3)), 0u);
         EXPECT_EQ(GetTaskContextAddress(k.object(K::Task, 4)), 0u);
         EXPECT_EQ(GetTaskContextAddress(k.object(K::Task, 5)), 0x70060u);

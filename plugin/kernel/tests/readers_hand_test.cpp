@@ -6,6 +6,7 @@
 #include "plugin/kernel/object_texts.h"
 #include "plugin/kernel/registers.h"
 #include "plugin/kernel/srecord.h"
+#include "plugin/kernel/stack_scan.h"
 #include "plugin/kernel/target_access.h"
 #include "plugin/kernel/target_port.h"
 #include "plugin/kernel/trace.h"
@@ -19,6 +20,8 @@ namespace kernel::test {
 namespace {
 
 using K = ObjectKind;
+
+uint32_t LastObjectOf(const ClassCounts& counts) { return counts[1] + counts[2]; }
 constexpr uint32_t kObjects = 0x10000;
 
 TEST(HandClasses, NumberingNamesAndUse)
@@ -51,7 +54,7 @@ TEST(HandClasses, NumberingNamesAndUse)
     ClassCounts counts;
     GetSemaphoreCounts(counts);
     // Name 2 fills its slot without the terminator the kernel writes: the list stops before it.
-    EXPECT_EQ(counts, (ClassCounts{0x8, 1, 0, 4}));
+    EXPECT_EQ(counts, (ClassCounts{0x8, 1, 0, 4, StopCheck}));
     // Absent classes and class numbers outside the table.
     EXPECT_EQ(EnsureMutexClassRecord(), 0);
     EXPECT_EQ(EnsureClassRecord(-1), 0);
@@ -60,6 +63,81 @@ TEST(HandClasses, NumberingNamesAndUse)
     GetMutexCounts(counts);
     EXPECT_EQ(counts, (ClassCounts{0, 0, 0}));
     EXPECT_FALSE(GetMutexName(1).has_value());
+}
+
+// Every name length the generator's editors configure is read whole: static names fill their slots, a
+// dynamic name longer than the name length is cut at name length + 1 characters (not refused), and the
+// windows show the first 32 characters. A name length past the editors' range is garbage.
+TEST(HandClasses, EveryNameLengthTheEditorsAllowIsRead)
+{
+    for (const int32_t length : {1, 254, 255, 1024, 1025}) {
+        SCOPED_TRACE(length);
+        HandKernel k;
+        k.addClass(K::Semaphore, kObjects, 0, 2, 4, 0x80000, length, 0x9000);
+        const auto slot = static_cast<uint32_t>(length + 1);
+        std::string names[2];
+        for (uint32_t n = 1; n <= 2; ++n) {
+            names[n - 1] = std::string(static_cast<std::size_t>(length), static_cast<char>('a' + n));
+            std::vector<uint8_t> bytes(names[n - 1].begin(), names[n - 1].end());
+            bytes.push_back(0);
+            k.target.poke(0x80000 + (n - 1) * slot, bytes);
+        }
+        const std::string longer(static_cast<std::size_t>(length) + 5, 'x');
+        std::vector<uint8_t> text(longer.begin(), longer.end());
+        text.push_back(0);
+        k.target.poke(0xA0000, text);
+        k.target.map(0x9000, 0x20);
+        k.put32(0x9000 + 4, 0xA0000); // dynamic 3: in use, a name longer than the name length
+        k.put32(0x9000 + 8, 1);
+        k.put32(0x9010 + 4, 0xA0000); // dynamic 4: not in use, its record keeps the last name
+        ASSERT_EQ(k.load(), LoadOk);
+        ClassCounts counts;
+        GetSemaphoreCounts(counts);
+        if (length > 1024) {
+            EXPECT_EQ(counts, (ClassCounts{0, 0, 0, 4, StopCheck}));
+            continue;
+        }
+        EXPECT_EQ(counts, (ClassCounts{0, 2, 2, 0, StopNone}));
+        EXPECT_EQ(GetSemaphoreName(1).value_or("?"), names[0]);
+        EXPECT_EQ(GetSemaphoreName(2).value_or("?"), names[1]);
+        EXPECT_EQ(GetSemaphoreName(3).value_or("?"), longer.substr(0, slot));
+        EXPECT_EQ(FormatSemaName(2), names[1].substr(0, 32));
+        EXPECT_EQ(FormatSemaName(3), longer.substr(0, std::min<uint32_t>(slot, 32)));
+    }
+}
+
+// Records that do not hold what the kernel writes end the list, whatever else reads: a task whose
+// number field is not its number, a link that points outside its class's objects, a wait list that
+// starts in memory the target does not have; a free dynamic record is checked as well.
+TEST(HandClasses, RecordsAreCheckedByWhatTheyHold)
+{
+    HandKernel k;
+    k.addClass(K::Task, 0x100000, 0, 4, 4);
+    k.addClass(K::Semaphore, 0x200000, 0, 3, 5, 0, 0, 0x9000);
+    k.addClass(K::Counter, 0x300000, 0, 3, 3);
+    k.target.map(0x100000, 0x100 * 5);
+    k.target.map(0x200000, 0x100 * 6);
+    k.target.map(0x300000, 0x100 * 4);
+    k.target.map(0x9000, 0x20); // dynamic semaphores 4 and 5, not in use
+    for (uint32_t n = 1; n <= 4; ++n)
+        k.set(K::Task, n, 5, n == 3 ? 7 : n);                 // task 3 claims another number
+    k.set(K::Semaphore, 2, 2, 0x7FF00000);                       // a wait list in no memory
+    k.set(K::Counter, 1, 2, k.object(K::Counter, 2));            // counter links: to counter 2, sound,
+    k.set(K::Counter, 2, 2, k.object(K::Counter, 2) + 4);        // into the middle of a record: garbage
+    k.put32(0x9010 + 4, 0x7FF00000);                             // free record 5 names no memory
+    ASSERT_EQ(k.load(), LoadOk);
+    ClassCounts counts;
+    GetTaskCounts(counts);
+    EXPECT_EQ(LastObjectOf(counts), 2u);
+    GetSemaphoreCounts(counts);
+    EXPECT_EQ(LastObjectOf(counts), 1u);
+    k.set(K::Semaphore, 2, 2, 0);
+    DropTargetReadCache();
+    GetSemaphoreCounts(counts);
+    EXPECT_EQ(LastObjectOf(counts), 4u); // free record 4 passes; 5 does not
+    GetCounterCounts(counts);
+    EXPECT_EQ(LastObjectOf(counts), 1u);
+    EXPECT_EQ(counts[kCountsStop], StopCheck);
 }
 
 // A healthy class of any size is listed whole; a count that claims more memory than the target has
@@ -71,6 +149,8 @@ TEST(HandClasses, CountsAreBoundedByTheMemoryTheyClaim)
     k.addClass(K::Semaphore, kObjects, 0, 5000, 5000, 0, 0, 0, 0x20);
     k.addClass(K::Task, 0x100000, 0, 0xFFFFFFF0, 0xFFFFFFFF);   // garbage
     k.target.map(0x100000, 0x100 * 301);                         // the target holds tasks 0 to 300
+    for (uint32_t n = 1; n <= 300; ++n)
+        k.set(K::Task, n, 5, n);                                 // each numbered, as the kernel writes them
     k.addClass(K::Mailbox, 0x200000, 0, 100000, 100000, 0, 0, 0, 0x24); // healthy and large
     k.addClass(K::Queue, 0x600000, 0, 1000, 1000, 0, 0, 0, 16);     // records narrower than a queue's fields
     ASSERT_EQ(k.load(), LoadOk);
@@ -99,7 +179,7 @@ TEST(HandClasses, CountsAreBoundedByTheMemoryTheyClaim)
     EXPECT_EQ(FormatHandleText(mailboxes, 0), "<Invalid Mailbox handle #0>");
 
     GetQueueCounts(counts);
-    EXPECT_EQ(counts, (ClassCounts{0, 0, 0, 1000}));
+    EXPECT_EQ(counts, (ClassCounts{0, 0, 0, 1000, StopCheck}));
 }
 
 // A kernel workspace read that the target refuses keeps the values read before (the SYSPROP address, the
@@ -327,7 +407,7 @@ TEST(HandInfo, KernelStackSpare)
     k.kws(1, 0x7200);
     k.put32(0x3000 + 24, 512);
     ASSERT_EQ(k.load(), LoadOk);
-    EXPECT_EQ(GetKernelStackSpare(), 160u);
+    EXPECT_EQ(GetKernelStackSpare().bytes, 160u);
 }
 
 TEST(HandLevels, ManyLevelsSelectNoBitBeyond32)
@@ -592,7 +672,7 @@ TEST(HandCost, OwnersOncePerRefreshAndStackAsOneBlock)
     TaskStackInfo stack;
     const uint64_t before = k.target.bytesRead;
     ReadTaskStackInfo(1, stack);
-    EXPECT_EQ(stack, (TaskStackInfo{0x60000, 512, 64, 448}));
+    EXPECT_EQ(stack, (TaskStackInfo{0x60000, 512, 64, 448, 0}));
     // Base and size (read for the status already), the 224 spare units and the first used one, no more.
     EXPECT_LE(k.target.bytesRead - before, 448u + 4u);
 }
@@ -627,6 +707,35 @@ TEST(HandCost, StackCheckReadsTheSparePartOnly)
     }
     EXPECT_EQ(bytes[0], bytes[1]);
     EXPECT_LE(bytes[0], 64u + 4u + 8u); // the spare units, the first used one, base and size
+}
+
+// A stack is scanned to its size (2 MB here); where memory reads everywhere the scan stops at its bound
+// and says so; a read refused inside the stack ends the scan as unknown, never as a used unit.
+TEST(HandCost, AStackScanEndsAtTheStackItsBoundOrARefusedRead)
+{
+    HandKernel k(7);
+    k.addClass(K::Task, kObjects, 0x8, 3, 3);
+    constexpr uint32_t kBig = 2u << 20;
+    k.target.map(0x1000000, kBig, 0x5A);
+    k.target.poke(0x1000000 + kBig - 1024, std::vector<uint8_t>(1024, 0x11)); // the top 1 KB in use
+    const uint32_t bases[3] = {0x1000000, 0x40000000, 0x50000000};
+    const uint32_t sizes[3] = {kBig, 0x10000000, 0x1000};
+    for (uint32_t t = 1; t <= 3; ++t) {
+        k.set(K::Task, t, 5, t);
+        k.set(K::Task, t, 10, bases[t - 1]);
+        k.set(K::Task, t, 11, sizes[t - 1]);
+    }
+    ASSERT_EQ(k.load(), LoadOk);
+    TaskStackInfo stack;
+    ReadTaskStackInfo(1, stack);
+    EXPECT_EQ(stack, (TaskStackInfo{0x1000000, kBig, 1024, kBig - 1024, ScanUsed}));
+    ReadTaskStackInfo(3, stack); // unmapped: the read is refused
+    EXPECT_EQ(stack, (TaskStackInfo{0x50000000, 0x1000, 0, 0, ScanRefused}));
+    k.target.setFailUnmapped(false);
+    k.target.setUnmappedFill(0x5A); // every address reads, and holds the pattern
+    ReadTaskStackInfo(2, stack);
+    const auto bound = static_cast<uint32_t>(kMaxStackScanBytes);
+    EXPECT_EQ(stack, (TaskStackInfo{0x40000000, 0x10000000, 0x10000000 - bound, bound, ScanBound}));
 }
 
 } // namespace

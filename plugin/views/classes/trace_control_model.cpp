@@ -25,6 +25,7 @@ void TraceControlModel::ReadTraceState()
     m_mode = kernel::GetTraceMode();
     m_bytesWaiting = kernel::GetTraceDataSize();
     m_traceAvailable = kernel::IsTraceAvailable() != 0;
+    m_refusal = m_traceAvailable ? kernel::TraceRefusal() : std::string();
 }
 
 void TraceControlModel::PickMode(uint32_t mode)
@@ -90,7 +91,8 @@ TraceControlModel::Controls TraceControlModel::controls() const
     c.uploadReset = m_traceAvailable && m_bytesWaiting > 0;
     c.saveDiscard = m_traceAvailable && !m_uploaded.empty();
     c.checkedMode = m_mode < kModes ? m_mode : 4;
-    c.available = dec(m_bytesWaiting);
+    // A trace that cannot be taken says why in place of its size.
+    c.available = m_refusal.empty() ? dec(m_bytesWaiting) : m_refusal;
     c.uploadedBytes = dec(m_uploaded.size());
     c.uploads = dec(m_uploads);
     c.savedBytes = dec(m_savedBytes);

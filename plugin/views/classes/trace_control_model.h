@@ -44,6 +44,8 @@ public:
     bool modePending() const { return m_modePending; }
     uint32_t bytesWaiting() const { return m_bytesWaiting; }
     bool traceAvailable() const { return m_traceAvailable; }
+    // Why the target's trace cannot be uploaded or reset, empty when it can.
+    const std::string& refusal() const { return m_refusal; }
     const std::vector<uint8_t>& uploaded() const { return m_uploaded; }
     uint32_t uploads() const { return m_uploads; }
     uint64_t savedBytes() const { return m_savedBytes; }
@@ -54,6 +56,7 @@ private:
     bool m_modePending = false;
     uint32_t m_bytesWaiting = 0;
     bool m_traceAvailable = false;
+    std::string m_refusal;
     std::vector<uint8_t> m_uploaded;
     uint32_t m_uploads = 0;
     uint64_t m_savedBytes = 0;

@@ -2,6 +2,7 @@
 
 #include "plugin/views/commands.h"
 #include "plugin/views/tests/views_fixture.h"
+#include "plugin/views/windows/class_counts.h"
 #include "plugin/views/windows/exception_windows.h"
 #include "plugin/views/windows/mailbox_windows.h"
 #include "plugin/views/windows/ready_window.h"
@@ -348,6 +349,23 @@ TEST(LargeClasses, ACutListSaysSoInARow)
     EXPECT_EQ(row(list, 300)[0], "");
     EXPECT_EQ(row(list, 300)[1], "... object #301 fails its checks: 4294966995 more not read");
     EXPECT_TRUE(window.popupForRow(300).empty());
+}
+
+// A class whose records pass their checks past the list's limit says that the limit cut it, blaming no
+// object.
+TEST(LargeClasses, AListCutAtItsLimitSaysSo)
+{
+    QuietEnvironment quiet;
+    kernel::test::HandKernel k;
+    const uint32_t claimed = kernel::kMaxClassObjects + 10;
+    k.addClass(ObjectKind::Semaphore, 0x100000, 0, claimed, claimed, 0, 0, 0, 0x28);
+    k.target.map(0x100000, 0x28 * (claimed + 1));
+    ASSERT_EQ(k.load(), 0);
+    kernel::ClassCounts counts{};
+    kernel::GetSemaphoreCounts(counts);
+    EXPECT_EQ(LastObject(counts), kernel::kMaxClassObjects);
+    EXPECT_EQ(counts[kernel::kCountsStop], kernel::StopLimit);
+    EXPECT_EQ(NotReadText(counts), "... the list stops at its limit of 262144 objects: 10 more not read");
 }
 
 // A message whose bytes the target does not give is shown as such, never as 16 zero bytes.

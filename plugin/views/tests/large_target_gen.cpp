@@ -6,10 +6,16 @@
 // entries claim 0xFFFFFFFF objects in 2 MB of readable random bytes. "cyclic": the demo whose lists come
 // back on themselves. "stacks-8k" and "stacks-64k": the demo with 8 KB stacks (1 KB in use) or 64 KB
 // stacks (4 KB in use). "demo": the demo itself.
+// "backtrace-deep": the demo whose exception chain holds 12 frames, 2 more than the backtrace shows.
+// The edges of what the generator's editors configure, each written with "edge.scn", the scenario that
+// opens Tasks, Semaphores, Alarms and Task Stacks Information and expects each object whole and right:
+// "names-N" (name length N; "names-none": no names kept), "stacks-2m" (2 MB stacks, the kernel's and
+// task 1's, 8 KB for the others, 1 KB in use in each), "trace-N" (a trace of N segments), "port-N" (the demo on processor port N).
 #include "standins/debugger/simtarget/kernel_objects.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <random>
@@ -52,20 +58,109 @@ simtarget::GeneratedTarget garbledDemo(bool random)
     return target;
 }
 
+// What a window shows of a name: its first 32 characters.
+std::string shown(const std::string& name) { return name.substr(0, std::min<std::size_t>(name.size(), 32)); }
+
+struct Edge {
+    simtarget::KernelSpec spec;
+    uint32_t stackSize = 512, stackUsed = 0, mainStackSize = 0;
+    bool stackCells = false; // the stack cells are known (stackUsed, and the kernel's)
+};
+
+// The configuration an edge mode names; false when it names none.
+bool edgeOf(const std::string& mode, Edge& edge)
+{
+    edge.spec.port = 3;
+    auto number = [&mode](const char* prefix, long& value) {
+        const std::string p = prefix;
+        if (mode.compare(0, p.size(), p) != 0 || mode.size() == p.size())
+            return false;
+        char* end = nullptr;
+        value = std::strtol(mode.c_str() + p.size(), &end, 10);
+        return *end == 0;
+    };
+    long value = 0;
+    if (mode == "names-none") {
+        edge.spec.nameLength = 0;
+    } else if (number("names-", value) && value >= 1 && value <= 1024) {
+        edge.spec.nameLength = static_cast<int32_t>(value);
+    } else if (mode == "stacks-2m") {
+        edge.spec.kernelStackSize = 2u << 20;
+        edge.spec.kernelStackUsed = 1024;
+        edge.stackSize = 8192; // task 1's stack is the big one: each 2 MB stack costs 2 M reads
+        edge.stackUsed = 1024;
+        edge.mainStackSize = 2u << 20;
+        edge.stackCells = true;
+    } else if (number("trace-", value) && value >= 4 && value <= 65536) {
+        edge.spec.traceSegments = static_cast<uint32_t>(value);
+    } else if (number("port-", value)) {
+        edge.spec.port = static_cast<int>(value);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// The scenario that expects every object of the edge's kernel whole and right.
+std::string edgeScenario(const Edge& edge, const simtarget::DemoNames& names, uint32_t taskCount)
+{
+    const bool named = edge.spec.nameLength > 0;
+    const auto length = static_cast<std::size_t>(std::max(edge.spec.nameLength, 0));
+    auto cell = [](const std::string& title, int row, int column, const std::string& text) {
+        return "expect-cell \"" + title + "\" " + std::to_string(row) + " " + std::to_string(column) + " \"" + text + "\"\n";
+    };
+    std::string s = "# Written by large_target_gen: every object of this kernel listed whole and right.\n"
+                    "step-bound 120\nsymbols target.sym\nmemory target.srec\ninit\nloaded\nwait-idle\n"
+                    "expect-window \"Korvane Control Panel\"\nclick 1126\nclick 1\nwait-idle\nreset-reads\n"
+                    "click display2\nclick display3\nclick display15\nwait-idle\n"
+                    "expect-window \"Tasks\"\nclick 1056\nwait-idle\n";
+    s += cell("Tasks", 1, 1, named ? shown(names.task1) : "<Task #1>");
+    // A dynamic name is read up to name length + 1 characters.
+    s += cell("Tasks", 6, 1, named ? shown(names.task6.substr(0, length + 1)) : "<Task #6>");
+    s += cell("Semaphores", 0, 1, named ? shown(names.semaphore1) : "<Sema #1>");
+    s += cell("Alarms", 3, 1, named ? shown(names.alarm4) : "<Alarm #4>");
+    s += cell("Task Stacks Information", 1, 1, named ? shown(names.task1) : "<Task #1>");
+    s += cell("Task Stacks Information", static_cast<int>(taskCount), 0, std::to_string(taskCount));
+    if (edge.stackCells) {
+        const uint32_t kernelSize = edge.spec.kernelStackSize, kernelUsed = edge.spec.kernelStackUsed;
+        s += cell("Task Stacks Information", 0, 4, std::to_string(kernelUsed));
+        s += cell("Task Stacks Information", 0, 5, std::to_string(kernelSize - kernelUsed));
+        for (uint32_t n = 1; n <= taskCount; ++n) {
+            const uint32_t used = n == 5 ? 0 : edge.stackUsed; // task 5 is inactive: its stack is untouched
+            const uint32_t size = n == 1 && edge.mainStackSize ? edge.mainStackSize : edge.stackSize;
+            s += cell("Task Stacks Information", static_cast<int>(n), 3, std::to_string(size));
+            s += cell("Task Stacks Information", static_cast<int>(n), 4, std::to_string(used));
+            s += cell("Task Stacks Information", static_cast<int>(n), 5, std::to_string(size - used));
+        }
+    }
+    s += "expect-reads <= @READ_BOUND@\nexit\nwait-idle\nexpect-no-window \"Korvane Control Panel\"\n";
+    return s;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const std::string mode = argc == 3 ? argv[2] : "semaphores";
-    const std::string modes[] = {"semaphores", "demo", "garbled-ff", "garbled-random", "garbage-claims", "cyclic", "stacks-8k", "stacks-64k"};
-    if ((argc != 2 && argc != 3) || std::find(std::begin(modes), std::end(modes), mode) == std::end(modes)) {
-        std::fprintf(stderr, "usage: large_target_gen DIR [semaphores|demo|garbled-ff|garbled-random|garbage-claims|cyclic|"
-                             "stacks-8k|stacks-64k]\n");
+    const std::string mode = argc >= 3 ? argv[2] : "semaphores";
+    const std::string modes[] = {"semaphores", "demo", "garbled-ff", "garbled-random", "garbage-claims",
+                                 "garbage-nameless", "cyclic", "stacks-8k", "stacks-64k", "backtrace-deep"};
+    Edge edge;
+    const bool isEdge = edgeOf(mode, edge);
+    if ((argc < 2 || argc > 4) || (!isEdge && std::find(std::begin(modes), std::end(modes), mode) == std::end(modes))) {
+        std::fprintf(stderr, "usage: large_target_gen DIR [semaphores|demo|garbled-ff|garbled-random|garbage-claims|garbage-nameless|cyclic|"
+                             "stacks-8k|stacks-64k|backtrace-deep|names-N|names-none|stacks-2m|trace-N|port-N] [READ_BOUND]\n");
         return 2;
     }
     try {
         simtarget::GeneratedTarget target;
-        if (mode == "semaphores") {
+        std::string scenario;
+        if (isEdge) {
+            simtarget::TargetBuilder b(edge.spec);
+            const simtarget::DemoNames names =
+                simtarget::BuildEdgeDemo(b, edge.stackSize, edge.stackUsed, edge.mainStackSize);
+            target = b.build();
+            scenario = edgeScenario(edge, names, b.objectCount(ObjectKind::Task));
+        } else if (mode == "semaphores") {
             simtarget::KernelSpec spec;
             spec.port = 3;
             simtarget::TargetBuilder b(spec);
@@ -83,11 +178,18 @@ int main(int argc, char** argv)
                 simtarget::BuildDemoStacks(b, 8192, 1024);
             else if (mode == "stacks-64k")
                 simtarget::BuildDemoStacks(b, 65536, 4096);
+            else if (mode == "backtrace-deep") {
+                simtarget::BuildDemo(b);
+                std::vector<simtarget::ExceptionFrame> frames;
+                for (uint32_t i = 0; i < 12; ++i)
+                    frames.push_back({1 + i % 3, 0, 0});
+                simtarget::MakeExceptionChain(b, frames);
+            }
             else
                 simtarget::BuildDemo(b);
             target = b.build();
-            if (mode == "garbage-claims") {
-                simtarget::ClaimGarbage(b, 41);
+            if (mode == "garbage-claims" || mode == "garbage-nameless") {
+                simtarget::ClaimGarbage(b, 41, mode == "garbage-nameless");
                 target.memory = b.memory().blocks();
             }
         }
@@ -98,6 +200,17 @@ int main(int argc, char** argv)
         if (!simtarget::WriteTargetFiles(target, argv[1], "a79", message)) {
             std::fprintf(stderr, "large_target_gen: %s\n", message.c_str());
             return 1;
+        }
+        if (!scenario.empty()) {
+            const std::string bound = argc == 4 ? argv[3] : "100000";
+            for (std::size_t at = scenario.find("@READ_BOUND@"); at != std::string::npos; at = scenario.find("@READ_BOUND@"))
+                scenario.replace(at, 12, bound);
+            std::FILE* file = std::fopen((std::filesystem::path(argv[1]) / "edge.scn").c_str(), "wb");
+            const bool written = file && std::fwrite(scenario.data(), 1, scenario.size(), file) == scenario.size();
+            if (!file || std::fclose(file) != 0 || !written) {
+                std::fprintf(stderr, "large_target_gen: edge.scn cannot be written\n");
+                return 1;
+            }
         }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "large_target_gen: %s\n", e.what());

@@ -119,7 +119,11 @@ int titleBar(const QWidget& w)
     return top > side ? top : kCascadeStep;
 }
 
-TEST(WindowPlacement, EveryDemoWindowOpensOnTheScreenCoveringNoTitleBarWhileRoomRemains)
+// How fast the windows are opened: each once the last is framed and settled (a person's pace), each once
+// the events of the last are handled (a scripted run), or all at once.
+enum class Pace { Settled, Scripted, AtOnce };
+
+void openEveryDemoWindow(Pace pace)
 {
     QuietEnvironment quiet;
     GeneratedKernel kernel(&simtarget::BuildDemo);
@@ -130,7 +134,10 @@ TEST(WindowPlacement, EveryDemoWindowOpensOnTheScreenCoveringNoTitleBarWhileRoom
         for (ObjectWindow* w : manager.windows())
             if (std::find(opened.begin(), opened.end(), w) == opened.end())
                 opened.push_back(w);
-        settle(opened);
+        if (pace == Pace::Settled)
+            settle(opened);
+        else if (pace == Pace::Scripted)
+            drainEvents();
     };
     for (uint32_t command = 1; command <= 16; ++command) {
         manager.OnDisplayCommand(command);
@@ -146,8 +153,10 @@ TEST(WindowPlacement, EveryDemoWindowOpensOnTheScreenCoveringNoTitleBarWhileRoom
                     openedNow();
                 }
     ASSERT_GT(opened.size(), mainWindows.size());
+    settle(opened);
     const QRect area = opened.front()->screen()->availableGeometry();
-    std::cout << "screen " << area.width() << "x" << area.height() << " (available), " << opened.size() << " windows"
+    std::cout << (pace == Pace::Settled ? "settled" : pace == Pace::Scripted ? "scripted" : "at once") << ", screen "
+              << area.width() << "x" << area.height() << " (available), " << opened.size() << " windows"
               << std::endl;
     std::vector<QRect> earlier;
     int covered = 0;
@@ -179,6 +188,17 @@ TEST(WindowPlacement, EveryDemoWindowOpensOnTheScreenCoveringNoTitleBarWhileRoom
     std::cout << covered << " of " << earlier.size() << " cascaded windows cover a title bar" << std::endl;
     manager.CloseAllWindows();
     drainEvents();
+}
+
+TEST(WindowPlacement, EveryDemoWindowOpensOnTheScreenCoveringNoTitleBarWhileRoomRemains)
+{
+    openEveryDemoWindow(Pace::Settled);
+}
+
+TEST(WindowPlacement, WindowsOpenedWithoutWaitingArePlacedByTheirFramesAsWell)
+{
+    openEveryDemoWindow(Pace::Scripted);
+    openEveryDemoWindow(Pace::AtOnce);
 }
 
 // A window closed at a size and place of the user's comes back with its frame exactly there, and its

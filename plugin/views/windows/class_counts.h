@@ -28,9 +28,32 @@ inline constexpr const char* kMoreNotListed = "... more not listed";
 // The row of a window one of whose linked lists repeats an entry (the walk stops there).
 inline constexpr const char* kRepeatedListText = "... a linked list repeats an entry: read up to the repeat";
 
-// The row that ends a list stopped at an object whose record fails its checks (the class claims more
-// objects than pass them): "... object #N fails its checks: M more not read" in the first column after
-// "#", for object 0 (no popup).
+// A cell whose value the target refused to give.
+inline constexpr const char* kStackNotRead = "could not be read";
+
+// The row of a window some of whose reads the target refused: the rows are those last read.
+inline constexpr const char* kReadsRefusedText = "... the target refused some reads: shown as last read";
+
+// The text of the row that ends a list cut before the last object its class claims, by why it is cut:
+// "... object #N fails its checks: M more not read" at an object whose record fails its checks, "...
+// the list stops at its limit of L objects: M more not read" at kMaxClassObjects, "... object #N could
+// not be read: M more not read" when the target refused the reads.
+inline std::string NotReadText(const kernel::ClassCounts& counts)
+{
+    const std::string next = "... object #" + std::to_string(uint64_t{LastObject(counts)} + 1);
+    const std::string more = ": " + std::to_string(counts[kernel::kCountsNotRead]) + " more not read";
+    switch (counts[kernel::kCountsStop]) {
+    case kernel::StopLimit:
+        return "... the list stops at its limit of " + std::to_string(kernel::kMaxClassObjects) + " objects" + more;
+    case kernel::StopRefused:
+        return next + " could not be read" + more;
+    default:
+        return next + " fails its checks" + more;
+    }
+}
+
+// The row that ends a list cut before the last object its class claims, in the first column after "#",
+// for object 0 (no popup).
 inline void AddNotReadRow(ListSheet& sheet, const kernel::ClassCounts& counts)
 {
     if (counts[kernel::kCountsNotRead] == 0)
@@ -39,9 +62,7 @@ inline void AddNotReadRow(ListSheet& sheet, const kernel::ClassCounts& counts)
     if (shown.empty())
         return;
     const int row = sheet.addRow(0);
-    sheet.set(row, shown.size() > 1 ? shown[1] : shown[0],
-              "... object #" + std::to_string(uint64_t{LastObject(counts)} + 1) + " fails its checks: " +
-                  std::to_string(counts[kernel::kCountsNotRead]) + " more not read");
+    sheet.set(row, shown.size() > 1 ? shown[1] : shown[0], NotReadText(counts));
 }
 
 } // namespace views

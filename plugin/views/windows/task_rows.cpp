@@ -7,6 +7,7 @@
 #include "plugin/kernel/layout.h"
 #include "plugin/kernel/object_texts.h"
 #include "plugin/kernel/registers.h"
+#include "plugin/kernel/stack_scan.h"
 #include "plugin/kernel/text_utils.h"
 
 namespace views {
@@ -14,6 +15,28 @@ namespace {
 
 std::string dec(uint32_t value) { return kernel::DecimalText(static_cast<int32_t>(value)); }
 std::string hex(uint32_t value) { return kernel::HexText(value, 8, true, true); }
+
+// Max Used and Least Spare of a stack check: exact when the scan met a used unit or the stack's end;
+// bounds when it stopped at the scan's limit; nothing read when a read was refused.
+void setScanCells(ListSheet& sheet, int row, uint32_t used, uint32_t spare, int end)
+{
+    if (!sheet.isShown(StackMaxUsed))
+        return;
+    switch (end) {
+    case kernel::ScanRefused:
+        sheet.set(row, StackMaxUsed, kStackNotRead);
+        sheet.set(row, StackLeastSpare, kStackNotRead);
+        break;
+    case kernel::ScanBound:
+        sheet.set(row, StackMaxUsed, "at most " + kernel::UnsignedLongText(used));
+        sheet.set(row, StackLeastSpare, "at least " + kernel::UnsignedLongText(spare));
+        break;
+    default:
+        sheet.set(row, StackMaxUsed, kernel::UnsignedLongText(used));
+        sheet.set(row, StackLeastSpare, kernel::UnsignedLongText(spare));
+        break;
+    }
+}
 
 } // namespace
 
@@ -138,9 +161,8 @@ void FillTaskStackRows(ListSheet& sheet, const kernel::ClassCounts& counts)
     sheet.set(kernelRow, StackAddress, hex(growth == 0 ? props[4] - kernelSize : props[4]));
     sheet.set(kernelRow, StackSize, dec(kernelSize));
     if (sheet.isShown(StackMaxUsed)) {
-        const uint32_t spare = kernel::GetKernelStackSpare();
-        sheet.set(kernelRow, StackMaxUsed, dec(kernelSize - spare));
-        sheet.set(kernelRow, StackLeastSpare, dec(spare));
+        const kernel::KernelStackSpare spare = kernel::GetKernelStackSpare();
+        setScanCells(sheet, kernelRow, kernelSize - spare.bytes, spare.bytes, spare.end);
     }
     sheet.set(kernelRow, StackCurrentUsed, "N/A");
     sheet.set(kernelRow, StackCurrentSpare, "N/A");
@@ -159,10 +181,7 @@ void FillTaskStackRows(ListSheet& sheet, const kernel::ClassCounts& counts)
         sheet.set(row, StackName, kernel::FormatTaskName(n));
         sheet.set(row, StackAddress, hex(base));
         sheet.set(row, StackSize, dec(size));
-        if (sheet.isShown(StackMaxUsed)) {
-            sheet.set(row, StackMaxUsed, dec(info[2]));
-            sheet.set(row, StackLeastSpare, dec(info[3]));
-        }
+        setScanCells(sheet, row, info[2], info[3], static_cast<int>(info[4]));
         if (n == current) {
             sheet.set(row, StackCurrentUsed, "<current task>");
             continue;

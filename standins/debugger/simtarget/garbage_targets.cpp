@@ -18,7 +18,7 @@ int64_t layoutEnd(const LayoutTable& t)
 
 } // namespace
 
-uint32_t ClaimGarbage(TargetBuilder& b, uint32_t seed)
+uint32_t ClaimGarbage(TargetBuilder& b, uint32_t seed, bool nameless)
 {
     constexpr uint32_t kArea = 2u << 20;
     const uint32_t area = b.allocate(kArea, 16);
@@ -35,13 +35,14 @@ uint32_t ClaimGarbage(TargetBuilder& b, uint32_t seed)
         const uint32_t entry = number >= 0 ? b.memory().get(table + static_cast<uint32_t>(number) * 4, 4) : 0;
         if (entry == 0)
             continue;
-        const auto stride = static_cast<uint32_t>(k % 2 == 0 ? 16 : layoutEnd(b.objectLayout(kind)));
+        const auto stride =
+            static_cast<uint32_t>(nameless ? 0x60 : k % 2 == 0 ? 16 : layoutEnd(b.objectLayout(kind)));
         b.setStructField(e, entry, 2, 0xFFFFFFFFu);
         b.setStructField(e, entry, 3, 0xFFFFFFFFu);
         b.setStructField(e, entry, 4, stride);
         b.setStructField(e, entry, 5, area + static_cast<uint32_t>(k) * 0x1000);
-        b.setStructField(e, entry, 6, area + kArea / 2 + static_cast<uint32_t>(k) * 0x1000);
-        b.setStructField(e, entry, 7, 15);
+        b.setStructField(e, entry, 6, nameless ? 0 : area + kArea / 2 + static_cast<uint32_t>(k) * 0x1000);
+        b.setStructField(e, entry, 7, nameless ? 0 : 15);
     }
     return area;
 }

@@ -20,7 +20,7 @@ void names(TargetBuilder& b, K kind, std::initializer_list<const char*> list)
 
 } // namespace
 
-void BuildDemoStacks(TargetBuilder& b, uint32_t stackSize, uint32_t stackUsed)
+void BuildDemoStacks(TargetBuilder& b, uint32_t stackSize, uint32_t stackUsed, uint32_t mainStackSize)
 {
     TaskOptions stacks;
     stacks.stackSize = stackSize;
@@ -121,6 +121,8 @@ void BuildDemoStacks(TargetBuilder& b, uint32_t stackSize, uint32_t stackUsed)
     // Tasks: 1 current, 2 sleeping on SysClk, 3 waiting on queue 1's not-empty semaphore, 4 suspended,
     // 5 inactive, 6 (dynamic) waiting for mutex 1, which task 1 owns.
     TaskOptions t = stacks;
+    if (mainStackSize != 0)
+        t.stackSize = mainStackSize;
     t.priority = 5;
     t.sliceCount = 2;
     t.sliceLimit = 4;
@@ -199,7 +201,9 @@ void BuildDemoStacks(TargetBuilder& b, uint32_t stackSize, uint32_t stackUsed)
     // Exception 3 interrupted exception 2, which interrupted thread ThrB (level 1), which interrupted
     // exception 1, which interrupted the current task.
     MakeExceptionChain(b, {{3, 0, 0}, {2, 2, 1}, {1, 0, 0}});
-    MakeTrace(b, TraceSetup{});
+    TraceSetup trace;
+    trace.segments = std::max<uint32_t>(b.spec().traceSegments, 4);
+    MakeTrace(b, trace);
     std::vector<ServiceSpec> services;
     const char* serviceNames[] = {"TaskCreate", "TaskDelete", "TaskSleep", "SemSignal", "SemWait",
                                   "MboxPost", "MboxPend", "QueuePut", "QueueGet", "Unused"};
@@ -211,6 +215,32 @@ void BuildDemoStacks(TargetBuilder& b, uint32_t stackSize, uint32_t stackUsed)
 }
 
 void BuildDemo(TargetBuilder& b) { BuildDemoStacks(b, TaskOptions{}.stackSize, 0); }
+
+std::string EdgeName(const std::string& base, std::size_t length)
+{
+    std::string name = base.substr(0, std::min(base.size(), length));
+    while (name.size() < length)
+        name += static_cast<char>('0' + name.size() % 10);
+    return name;
+}
+
+DemoNames BuildEdgeDemo(TargetBuilder& b, uint32_t stackSize, uint32_t stackUsed, uint32_t mainStackSize)
+{
+    BuildDemoStacks(b, stackSize, stackUsed, mainStackSize);
+    const auto length = static_cast<std::size_t>(std::max(b.spec().nameLength, 0));
+    DemoNames names;
+    names.task1 = EdgeName("Main", length);
+    names.semaphore1 = EdgeName("SemA", length);
+    names.task6 = EdgeName("NetworkReceiver", length + 7);
+    names.alarm4 = EdgeName("DynamicAlarm", length);
+    if (length == 0)
+        return names; // no names kept: every object is shown by its number
+    b.setName(K::Task, 1, names.task1);
+    b.setName(K::Semaphore, 1, names.semaphore1);
+    b.setName(K::Task, 6, names.task6);
+    b.setName(K::Alarm, 4, names.alarm4);
+    return names;
+}
 
 void BuildCyclicDemo(TargetBuilder& b)
 {

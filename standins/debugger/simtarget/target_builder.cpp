@@ -204,6 +204,8 @@ void TargetBuilder::setFieldSize(ObjectKind kind, int field, int32_t size)
 void TargetBuilder::addClass(ObjectKind kind, uint32_t staticCount, uint32_t dynamicCount, uint32_t attributes,
                              int32_t nameLength)
 {
+    if (nameLength < 0)
+        nameLength = m_spec.nameLength;
     ClassInfo info;
     info.attributes = attributes;
     info.staticCount = staticCount;
@@ -221,6 +223,9 @@ void TargetBuilder::addClass(ObjectKind kind, uint32_t staticCount, uint32_t dyn
     }
     info.entry = allocate(static_cast<uint32_t>(layoutEnd(layout(Structure::ClassEntry))));
     m_classes[kind] = info;
+    const int numberField = kind == ObjectKind::Task ? 5 : kind == ObjectKind::Thread ? 7 : 0;
+    for (uint32_t n = 1; numberField != 0 && n <= total; ++n)
+        setField(kind, n, numberField, n);
 }
 
 uint32_t TargetBuilder::objectAddress(ObjectKind kind, uint32_t n) const
@@ -249,7 +254,7 @@ void TargetBuilder::setName(ObjectKind kind, uint32_t n, const std::string& name
         const uint32_t record = c.dynamicArea + (n - c.staticCount - 1) * dynamicRecordSize();
         uint32_t text = 0;
         if (!name.empty()) {
-            text = allocate(static_cast<uint32_t>(name.size() + 1), 1);
+            text = allocate(static_cast<uint32_t>(name.size() + 1), 2); // a word address on port 8
             m_memory.putString(text, name);
         }
         setStructField(Structure::Dynamic, record, 1, text, true);

@@ -40,6 +40,8 @@ struct KernelSpec {
     uint16_t clockRate = 1000;      // data-file entry 2
     uint32_t kernelStackSize = 512;
     uint32_t kernelStackUsed = 96;
+    int32_t nameLength = 15;        // the classes' name length unless addClass gives one
+    uint32_t traceSegments = 4;     // segments of the demo's trace buffer
 };
 
 // The structures of the data file, by header entry.
@@ -84,9 +86,10 @@ public:
 
     // Configures a class (absent classes are not in the configuration word). Objects 1 to staticCount are
     // static, the next dynamicCount dynamic (in use unless setInUse says otherwise). nameLength 0: names
-    // are not kept.
+    // are not kept; below 0: the spec's. Task and thread records hold their own numbers, as the kernel
+    // writes them.
     void addClass(ObjectKind kind, uint32_t staticCount, uint32_t dynamicCount, uint32_t attributes,
-                  int32_t nameLength = 15);
+                  int32_t nameLength = -1);
     bool hasClass(ObjectKind kind) const { return m_classes.count(kind) != 0; }
     uint32_t objectAddress(ObjectKind kind, uint32_t n) const;
     uint32_t objectCount(ObjectKind kind) const;

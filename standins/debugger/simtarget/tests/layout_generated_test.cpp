@@ -89,7 +89,7 @@ TEST_P(GeneratedLayout, LoadsAndAgreesWithTheTarget)
     kernel::GetSystemProperties(props);
     EXPECT_EQ(props[0], sp[0]);
     EXPECT_EQ(props[5], 512u);
-    EXPECT_EQ(kernel::GetKernelStackSpare(), port == 4 ? 512u - 96u - 4u : 512u - 96u);
+    EXPECT_EQ(kernel::GetKernelStackSpare().bytes, port == 4 ? 512u - 96u - 4u : 512u - 96u);
 
     kernel::DataFileHeader header;
     kernel::SelectMemoryImage(kernel::kSecondImageSlot);

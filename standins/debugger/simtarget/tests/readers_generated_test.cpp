@@ -351,6 +351,43 @@ TEST_P(DemoKernel, TraceAndServices)
     EXPECT_EQ(entry.number, 0u);
 }
 
+// A trace of more segments than a small kernel's (4,096 and 5,000): every one is uploaded and put back on
+// the free list by the reset. A header that gives more than are followed is refused with its reason, and
+// nothing of it is written.
+TEST(TraceSegments, EverySegmentTheHeaderGivesOrARefusalThatSaysWhy)
+{
+    for (const uint32_t segments : {4096u, 5000u}) {
+        SCOPED_TRACE(segments);
+        KernelSpec spec;
+        spec.port = 3;
+        spec.traceSegments = segments;
+        TargetBuilder b(spec);
+        BuildDemo(b);
+        const GeneratedTarget generated = b.build();
+        GeneratedFixture f(generated, true);
+        ASSERT_EQ(f.load(), kernel::LoadOk);
+        EXPECT_EQ(kernel::TraceRefusal(), "");
+        EXPECT_EQ(kernel::GetTraceDataSize(), 310u);
+        std::vector<uint8_t> data;
+        ASSERT_TRUE(kernel::UploadTraceData(data));
+        EXPECT_EQ(data.size(), 310u);
+        // After the reset every segment but the active one is on the free list.
+        const uint32_t block = b.memory().get(generated.kws + static_cast<uint32_t>(b.layout(Structure::Kws).offsets[27]), 4);
+        const LayoutTable& control = b.layout(Structure::TraceControl);
+        const uint32_t freeList = f.target().peek32(block + static_cast<uint32_t>(control.offsets[12]), true);
+        const uint32_t count = f.target().peek32(freeList + static_cast<uint32_t>(b.layout(Structure::TraceList).offsets[1]), true);
+        EXPECT_EQ(count, segments - 1);
+
+        f.target().poke32(block + static_cast<uint32_t>(control.offsets[8]), 0x7FFFFFFF, true);
+        kernel::DropTargetReadCache();
+        f.target().writes.clear();
+        EXPECT_EQ(kernel::TraceRefusal(), "The trace holds 2147483647 segments, more than the 65536 that are read");
+        EXPECT_FALSE(kernel::UploadTraceData(data));
+        kernel::ResetTraceBuffer();
+        EXPECT_TRUE(f.target().writes.empty());
+    }
+}
+
 std::string variantName(const ::testing::TestParamInfo<Variant>& info)
 {
     return "Port" + std::to_string(std::get<0>(info.param)) + (std::get<1>(info.param) ? "Little" : "Big") + "Seed" +
