@@ -82,6 +82,18 @@ struct Trace {
         return free >= size ? 0 : size - free;
     }
 
+    // Recorded bytes of every segment on the full and empty lists and of the active one.
+    uint64_t recordedTotal() const
+    {
+        uint64_t total = 0;
+        for (int f : {13, 14})
+            for (uint32_t s : segments(cbPointer(f)))
+                total += recorded(s);
+        if (const uint32_t active = cbPointer(5))
+            total += recorded(active);
+        return total;
+    }
+
     // The segments of a list, bounded by its count, the number of segments and a repeat check.
     std::vector<uint32_t> segments(uint32_t l) const
     {
@@ -232,12 +244,7 @@ std::string TraceRefusal()
     const Trace t{*workspace(), block};
     if (std::string why = t.refusal(); !why.empty())
         return why;
-    uint64_t total = 0;
-    for (int f : {13, 14})
-        for (uint32_t s : t.segments(t.cbPointer(f)))
-            total += t.recorded(s);
-    if (const uint32_t active = t.cbPointer(5))
-        total += t.recorded(active);
+    const uint64_t total = t.recordedTotal();
     if (total > kMaxTraceBytes)
         return "The trace holds " + std::to_string(total) + " bytes, more than the " + std::to_string(kMaxTraceBytes) +
                " taken in one upload";
@@ -251,12 +258,7 @@ uint32_t GetTraceDataSize()
     if (!block)
         return 0;
     const Trace t{*workspace(), block};
-    uint64_t total = 0;
-    for (int f : {13, 14})
-        for (uint32_t s : t.segments(t.cbPointer(f)))
-            total += t.recorded(s);
-    if (const uint32_t active = t.cbPointer(5))
-        total += t.recorded(active);
+    const uint64_t total = t.recordedTotal();
     return static_cast<uint32_t>(std::min<uint64_t>(total, 0xFFFFFFFFu));
 }
 

@@ -69,6 +69,18 @@ public:
         bool m_entered;
     };
 
+    // Leaves, at its end, a call entered before it.
+    class Entered {
+    public:
+        explicit Entered(CallGate& gate) : m_gate(gate) {}
+        ~Entered() { m_gate.leave(); }
+        Entered(const Entered&) = delete;
+        Entered& operator=(const Entered&) = delete;
+
+    private:
+        CallGate& m_gate;
+    };
+
 private:
     // The gates the calling thread is inside, innermost last.
     static std::vector<const CallGate*>& insideHere()

@@ -65,10 +65,7 @@ void DeliverLog(uint32_t severity, const char* text)
                 continue;
             gate = subscriber->m_calls;
         }
-        struct Leave {
-            CallGate& gate;
-            ~Leave() { gate.leave(); }
-        } leave{*gate};
+        const CallGate::Entered leave{*gate};
         subscriber->Log(severity, message);
     }
 }

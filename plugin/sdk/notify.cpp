@@ -109,10 +109,7 @@ void DispatchNotification(uint32_t code)
                 continue;
             gate = subscriber->m_calls;
         }
-        struct Leave {
-            CallGate& gate;
-            ~Leave() { gate.leave(); }
-        } leave{*gate};
+        const CallGate::Entered leave{*gate};
         subscriber->Notify(code);
     }
 }
