@@ -14,6 +14,10 @@
 #include "engine/util/path.h"
 #include "engine/util/text.h"
 #include "gui/editors/model/page_application.h"
+#include "platform/core/message_service.h"
+
+#include <string>
+#include <utility>
 
 namespace editors {
 
@@ -56,6 +60,28 @@ const Switch* findSwitch(int id)
 }
 
 // A name with no visible character: every byte is 32 or below.
+// While it lives, every box shows under one caption.
+class CaptionedMessages final : public platform::MessageService {
+public:
+    explicit CaptionedMessages(std::string caption)
+        : m_caption(std::move(caption)), m_previous(platform::messageService())
+    {
+        platform::setMessageService(this);
+    }
+    ~CaptionedMessages() override { platform::setMessageService(&m_previous); }
+    CaptionedMessages(const CaptionedMessages&) = delete;
+    CaptionedMessages& operator=(const CaptionedMessages&) = delete;
+
+    int show(const std::string& text, const std::string&, unsigned style) override
+    {
+        return m_previous.show(text, m_caption, style);
+    }
+
+private:
+    std::string m_caption;
+    platform::MessageService& m_previous;
+};
+
 bool allBlank(const std::string& name)
 {
     for (char c : name) {
@@ -253,9 +279,13 @@ void AppGeneralPage::loadFile(ViewState& state)
         pageMessage("Unable to read selected application file", "File I/O Error");
         return;
     }
-    if (m_context.project && !engine::loadedApplicationIsSound(*m_context.project, cpu(), application(), path)) {
-        before.restore();
-        return;
+    if (m_context.project) {
+        // A file the project would refuse is a failed load like an unreadable one: captioned as such.
+        const CaptionedMessages fileError("File I/O Error");
+        if (!engine::loadedApplicationIsSound(*m_context.project, cpu(), application(), path)) {
+            before.restore();
+            return;
+        }
     }
     const std::string relative = ProjectRelativePath(m_context.project, path);
     if (engine::textFits(application().path, relative))

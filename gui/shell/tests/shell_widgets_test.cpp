@@ -285,10 +285,12 @@ TEST(CommandOutput, TwoMegabytesWithoutALineEndShowTheirTailAndSayWhatWasLeftOut
         ASSERT_TRUE(waitLongFor([&] { return dialog.isDone(); }));
         const QTextDocument* document = dialog.output()->document();
         ASSERT_EQ(document->blockCount(), 2);
-        EXPECT_GE(dialog.leftOutLines(), 1u);
-        EXPECT_EQ(document->firstBlock().text(),
-                  QStringLiteral("[... %1 earlier lines left out ...]").arg(dialog.leftOutLines()));
+        // The one line is counted once, and the notice says how much of its start is not shown.
+        EXPECT_EQ(dialog.leftOutLines(), 1u);
         const QString tail = document->lastBlock().text();
+        EXPECT_EQ(dialog.firstLineCut() + static_cast<std::uint64_t>(tail.size()), kTwoMegabytes);
+        EXPECT_EQ(document->firstBlock().text(),
+                  QStringLiteral("[... the first %1 characters of the line below left out ...]").arg(dialog.firstLineCut()));
         EXPECT_GE(tail.size(), CommandOutputDialog::kLongestShownLine);
         EXPECT_LE(tail.size(), CommandOutputDialog::kLongestShownLine * 5 / 4);
         EXPECT_EQ(tail.count(u'x'), tail.size());
@@ -306,8 +308,11 @@ TEST(CommandOutput, TwoMegabytesWithoutALineEndShowTheirTailAndSayWhatWasLeftOut
         const QTextDocument* document = dialog.output()->document();
         ASSERT_EQ(document->blockCount(), 2);
         EXPECT_EQ(dialog.leftOutLines(), 1u);
-        EXPECT_EQ(document->firstBlock().text(), QStringLiteral("[... 1 earlier lines left out ...]"));
         const QString tail = document->lastBlock().text();
+        // Dropped or cut, every character not shown is counted: the tail holds the rest and the half one.
+        EXPECT_EQ(dialog.firstLineCut() + static_cast<std::uint64_t>(tail.size()) - 1, kTwoMegabytes);
+        EXPECT_EQ(document->firstBlock().text(),
+                  QStringLiteral("[... the first %1 characters of the line below left out ...]").arg(dialog.firstLineCut()));
         EXPECT_GE(tail.size(), CommandOutputDialog::kLongestShownLine);
         EXPECT_LE(tail.size(), CommandOutputDialog::kLongestShownLine * 5 / 4 + 1);
         EXPECT_TRUE(tail.endsWith(QString::fromStdU16String(u"yy\xdcd0")));

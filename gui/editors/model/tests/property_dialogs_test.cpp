@@ -114,7 +114,8 @@ TEST_F(PropertyDialogsTest, DynamicObjectsAdjustToTheMaximumAndMarkTheChain)
     EXPECT_FALSE(state[dynamicCountId(2)].enabled);
     EXPECT_FALSE(state[dynamicCountId(3)].visible);
 
-    // A number past 32 bits is no count to adjust: refused with the range, and no row is stored.
+    // A number past 32 bits is no count to adjust: refused with the range the row takes (the maximum of 10
+    // less the two static counters), and no row is stored.
     CountingHost host;
     state[dynamicCountId(0)].text = "5";
     state[dynamicCountId(1)].text = "0x1FFFFFFFF";
@@ -123,7 +124,7 @@ TEST_F(PropertyDialogsTest, DynamicObjectsAdjustToTheMaximumAndMarkTheChain)
     EXPECT_EQ(refused.focusId, dynamicCountId(1));
     ASSERT_EQ(m_messages.service().boxes().size(), 1u);
     EXPECT_EQ(m_messages.service().boxes()[0].text,
-              "Number of Dynamics for Class Counter must be in the range of 0 to 4294967295");
+              "Number of Dynamics for Class Counter must be in the range of 0 to 8");
     EXPECT_EQ(sources.numberOfDynamics + counters.numberOfDynamics, 0);
     m_messages.service().clear();
 

@@ -2,6 +2,8 @@
 // project's folder, and the tree and footprint following what the application sheet's pages do.
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
@@ -262,6 +264,8 @@ TEST_F(MainWindowSheetsTest, LoadRefusesAFileTheProjectCouldNotSaveAndKeepsTheAp
                   std::string::npos)
             << messages()[0];
         EXPECT_NE(messages()[0].find(c.message), std::string::npos) << messages()[0];
+        // A refused Load is a failed load, captioned as the Load's and Save As's other failures are.
+        EXPECT_EQ(m_messages->boxes()[0].caption, "File I/O Error");
         EXPECT_EQ(shownName, "Monitor");
         EXPECT_EQ(engine::textString(monitor.name), "Monitor");
         EXPECT_EQ(engine::textString(monitor.path), "monitor.app");
@@ -1076,6 +1080,12 @@ TEST_F(EditRoadsWalk, EveryObjectNumberTheDialogsKeepReopensThroughTheConsole)
                         EXPECT_TRUE(qobject_cast<QLineEdit*>(focused) && focused->isEnabled());
                         if (manual && focused == platform::findControl<QLineEdit>(dialog, IdAlignment)) {
                             EXPECT_TRUE(radioNamed(dialog, QStringLiteral("Automatic"))->isChecked());
+                            // The refusal names the field as the dialog's own check of it does.
+                            ASSERT_FALSE(messages().empty());
+                            EXPECT_TRUE(std::regex_match(messages().back(),
+                                                         std::regex("(Block|Buffer|Queue) alignment must be in the "
+                                                                    "range of 0 to 4294967295")))
+                                << messages().back();
                             ++revealed;
                         }
                         qobject_cast<QDialog*>(dialog)->reject();
@@ -1143,7 +1153,8 @@ TEST_F(EditRoadsWalk, ObjectNamesTheFileCannotHoldAreRefusedOnEveryRoad)
     expectFilesUnchanged(before);
 
     // A semaphore of Monitor and one of Control that differ in letter case only: a drop of the one onto
-    // the other's class is refused; so is a thread whose name a disabled thread of Control bears.
+    // the other's class is refused; so is a thread whose name a disabled thread of Control bears. The
+    // refusal names the object already there, as it is spelled there.
     ASSERT_EQ(rename(find("semAlarm"), "SEMA"), 1);
     ASSERT_EQ(rename(find("semTxDone"), "sema"), 1);
     ASSERT_EQ(rename(find("thrBeat"), "THRMOTOR"), 1);
@@ -1154,9 +1165,9 @@ TEST_F(EditRoadsWalk, ObjectNamesTheFileCannotHoldAreRefusedOnEveryRoad)
         const char* dragged;
         uint32_t target;
         const char* clash;
-    } drops[] = {{"SEMA", control.entry->treeItem, "SEMA"},
-                 {"THRMOTOR", find("lvlControl").object->treeItem, "THRMOTOR"},
-                 {"lvlMon", find("lvlControl").entry->treeItem, "THRMOTOR"}};
+    } drops[] = {{"SEMA", control.entry->treeItem, "sema"},
+                 {"THRMOTOR", find("lvlControl").object->treeItem, "thrMotor"},
+                 {"lvlMon", find("lvlControl").entry->treeItem, "thrMotor"}};
     for (const auto& drop : drops) {
         SCOPED_TRACE(drop.dragged);
         m_messages->clear();
