@@ -13,6 +13,7 @@
 #include "engine/records/text_field.h"
 #include "engine/util/path.h"
 #include "engine/util/text.h"
+#include "gui/editors/model/blank_text.h"
 #include "gui/editors/model/page_application.h"
 #include "platform/core/message_service.h"
 
@@ -81,15 +82,6 @@ private:
     std::string m_caption;
     platform::MessageService& m_previous;
 };
-
-bool allBlank(const std::string& name)
-{
-    for (char c : name) {
-        if (static_cast<unsigned char>(c) > 32)
-            return false;
-    }
-    return true;
-}
 
 // Reads a whole decimal (or prefixed) number; false for anything else.
 bool readNumber(const std::string& text, uint32_t& value)
@@ -207,7 +199,7 @@ OkOutcome AppGeneralPage::killActive(ViewState& state)
                     "Application");
         return OkOutcome::stay(Name, false);
     }
-    if (allBlank(name)) {
+    if (IsBlankText(name)) {
         pageMessage("Application must have non-blank name", "Application");
         return OkOutcome::stay(Name, false);
     }
