@@ -15,6 +15,7 @@
 #include "platform/core/message_service.h"
 #include "platform/core/process_group.h"
 #include "platform/qt/control_id.h"
+#include "platform/qt/locale_text.h"
 #include "platform/qt/testing/widget_fit.h"
 
 #include <QAccessible>
@@ -56,6 +57,8 @@
 #include <memory>
 
 #include <spawn.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -918,6 +921,48 @@ TEST(FolderPickerDialog, AMissingInitialFolderIsCreatedOrIgnored)
     EXPECT_TRUE(QDir(root.path() + "/new").exists());
     EXPECT_EQ(created.folderEdit()->text().toStdString(), base + "/new");
     created.DestroyWindow();
+
+    // A name that does not decode is created as its own bytes, then selected, watched and handed back.
+    boxes->clear();
+    boxes->queueAnswer(platform::IdYes);
+    const std::string odd = base + "/nf_\xff\xfe";
+    CSelectFolderDialog oddDialog(nullptr, odd, "");
+    oddDialog.setDrives({{base, shell::DriveKind::Fixed}});
+    oddDialog.ShowModeless();
+    EXPECT_EQ(boxes->texts(), std::vector<std::string>{"Folder '" + odd + "' does not exist.\nCreate?"});
+    struct stat info {};
+    ASSERT_EQ(::stat(odd.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(oddDialog.tree()->PathOf(oddDialog.tree()->currentItem()), odd);
+    platform::findControl<QPushButton>(&oddDialog, 1)->click();
+    EXPECT_EQ(oddDialog.GetFolder(), odd);
+    oddDialog.DestroyWindow();
+    std::filesystem::remove_all(base);
+}
+
+// The tree follows the disk by itself: a folder made in an expanded folder whose name does not decode
+// appears once the system reports it, with no refresh asked for.
+TEST(FolderPickerDialog, AnExpandedFolderWhoseNameDoesNotDecodeIsWatched)
+{
+    platform::ScopedScriptedMessages boxes;
+    QTemporaryDir root;
+    const std::string base = platform::toBytes(root.path());
+    const std::string bad = base + "/\xff\xfe_bad";
+    ASSERT_EQ(::mkdir(bad.c_str(), 0700), 0);
+    ASSERT_EQ(::mkdir((bad + "/inner").c_str(), 0700), 0);
+    CSelectFolderDialog dialog(nullptr, bad + "/inner", "");
+    dialog.setDrives({{base, shell::DriveKind::Fixed}});
+    dialog.ShowModeless();
+    FolderTreeCtrl* tree = dialog.tree();
+    ASSERT_NE(tree->findItem(bad), nullptr);
+    EXPECT_TRUE(tree->Watching(base));
+    EXPECT_TRUE(tree->Watching(bad));
+    ASSERT_EQ(::mkdir((bad + "/later").c_str(), 0700), 0);
+    EXPECT_TRUE(waitFor([&] { return tree->findItem(bad + "/later") != nullptr; }));
+    ASSERT_EQ(::mkdir((base + "/\xfe_top").c_str(), 0700), 0);
+    EXPECT_TRUE(waitFor([&] { return tree->findItem(base + "/\xfe_top") != nullptr; }));
+    dialog.DestroyWindow();
+    std::filesystem::remove_all(base);
 }
 
 // ---- fit
@@ -978,7 +1023,7 @@ TEST(SingleInstance, ASecondInstanceBringsTheRunningOneForwardOrStartsWhenNoneAn
     std::atomic<bool> listening{false};
     QEventLoop* firstLoop = nullptr;
     std::unique_ptr<QThread> first(QThread::create([&] {
-        shell::SingleInstanceGuard guard(name, folder.path());
+        shell::SingleInstanceGuard guard(name, platform::toBytes(folder.path()));
         QEventLoop loop;
         firstLoop = &loop;
         EXPECT_EQ(guard.Start(), shell::SingleInstanceGuard::Outcome::First);
@@ -988,7 +1033,7 @@ TEST(SingleInstance, ASecondInstanceBringsTheRunningOneForwardOrStartsWhenNoneAn
     }));
     first->start();
     ASSERT_TRUE(waitFor([&] { return listening.load(); }));
-    shell::SingleInstanceGuard second(name, folder.path());
+    shell::SingleInstanceGuard second(name, platform::toBytes(folder.path()));
     EXPECT_EQ(second.Start(), shell::SingleInstanceGuard::Outcome::Activated);
     EXPECT_EQ(second.RunningInstance().toStdString(),
               "process " + std::to_string(QCoreApplication::applicationPid()) + " on display " +
@@ -1001,11 +1046,24 @@ TEST(SingleInstance, ASecondInstanceBringsTheRunningOneForwardOrStartsWhenNoneAn
     first->wait();
 
     // A lock whose holder does not answer (no one listens): this instance starts normally.
-    QLockFile held(folder.path() + "/" + name + "-mute.lock");
-    ASSERT_TRUE(held.tryLock(0));
-    shell::SingleInstanceGuard unanswered(name + "-mute", folder.path());
+    const std::string lockPath = platform::toBytes(folder.path() + "/" + name + "-mute.lock");
+    const int held = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+    shell::SingleInstanceGuard unanswered(name + "-mute", platform::toBytes(folder.path()));
     EXPECT_EQ(unanswered.Start(), shell::SingleInstanceGuard::Outcome::Unguarded);
     EXPECT_TRUE(unanswered.RunningInstance().isEmpty());
+    ::close(held);
+
+    // A folder whose name does not decode holds the lock as its bytes name it.
+    const std::string odd = platform::toBytes(folder.path()) + "/lock_\xff\xfe";
+    ASSERT_EQ(::mkdir(odd.c_str(), 0700), 0);
+    {
+        shell::SingleInstanceGuard guard(name + "-odd", odd);
+        EXPECT_EQ(guard.Start(), shell::SingleInstanceGuard::Outcome::First);
+        struct stat info {};
+        EXPECT_EQ(::stat((odd + "/" + platform::toBytes(name) + "-odd.lock").c_str(), &info), 0);
+    }
 }
 
 TEST(ObjectList, WidthsAreRememberedPerView)
