@@ -4,6 +4,7 @@
 #include "fixed_pitch.h"
 
 #include "gui/layout/dialog_maps.h"
+#include "platform/qt/locale_text.h"
 #include "platform/qt/control_id.h"
 
 #include <QApplication>
@@ -175,7 +176,7 @@ bool CommandOutputDialog::OnInitDialog()
     m_close->setEnabled(false);
     m_copy->setEnabled(false);
     // The command line reads as the shell receives it, in the locale's encoding.
-    setWindowTitle(QStringLiteral("Output from command: \"%1\"").arg(platform::toQString(m_command)));
+    setWindowTitle(platform::captionText(QStringLiteral("Output from command: \"%1\"").arg(platform::toQString(m_command))));
     shell::UseFixedPitchFont(m_output);
     // No busy cursor over the window: it stays usable (Copy, Close) while the command runs.
     m_shared->receiver = this;

@@ -410,7 +410,7 @@ bool CSelectFolderDialog::OnInitDialog()
 {
     CDynamicDialog::OnInitDialog();
     if (!m_purpose.empty())
-        setWindowTitle(windowTitle() + QStringLiteral(" for ") + platform::toQString(m_purpose));
+        setWindowTitle(platform::captionText(windowTitle() + QStringLiteral(" for ") + platform::toQString(m_purpose)));
     const std::string initial = m_folder;
     m_tree->Initialize(m_drivesGiven ? m_drives : shell::MountedDrives());
     m_folder = initial;

@@ -169,7 +169,7 @@ bool UtilityParamsDialog::OnInitDialog()
         platform::setTypingFilter(m_edits[i], static_cast<int>(std::min<uint32_t>(request.maximum, 32767)),
                                   type == 'n' || type == 'o');
     }
-    setWindowTitle(QStringLiteral("Enter parameters for utility \"%1\"").arg(platform::toQString(m_utilityName)));
+    setWindowTitle(platform::captionText(QStringLiteral("Enter parameters for utility \"%1\"").arg(platform::toQString(m_utilityName))));
     // The caption's own width comes with showing (the dialog base).
     setMinimumWidth(minimumSizeHint().width());
     adjustSize();

@@ -71,7 +71,7 @@ FileDialog::FileDialog(QWidget* parent, const QString& caption, const std::strin
     , m_types(new QComboBox(this))
     , m_buttons(new QDialogButtonBox(QDialogButtonBox::Open | QDialogButtonBox::Cancel, this))
 {
-    setWindowTitle(caption);
+    setWindowTitle(captionText(caption));
     m_lookIn->setObjectName(QStringLiteral("lookInEdit"));
     m_lookIn->setReadOnly(true);
     m_up->setObjectName(QStringLiteral("upButton"));

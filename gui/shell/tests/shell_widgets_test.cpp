@@ -42,6 +42,7 @@
 #include <QTextDocument>
 #include <QThread>
 #include <QTimer>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -321,6 +322,19 @@ TEST(CommandOutput, TwoMegabytesWithoutALineEndShowTheirTailAndSayWhatWasLeftOut
         EXPECT_TRUE(tail.endsWith(QString::fromStdU16String(u"yy\xdcd0")));
         EXPECT_TRUE(dialog.copyButton()->isEnabled());
     }
+}
+
+// The caption shows a byte of the command that does not decode as the replacement character, as the
+// output does, never as the "?" the window manager would make of it.
+TEST(CommandOutput, TheCaptionShowsAByteThatDoesNotDecodeAsTheReplacementCharacter)
+{
+    CommandOutputDialog dialog("echo caf\xe9", true, nullptr);
+    dialog.ShowModeless();
+    ASSERT_TRUE(waitFor([&] { return dialog.isDone(); }));
+    EXPECT_EQ(dialog.windowTitle(), QString::fromStdU16String(u"Output from command: \"echo caf\ufffd\""));
+    ASSERT_NE(dialog.windowHandle(), nullptr);
+    EXPECT_EQ(dialog.windowHandle()->title(), dialog.windowTitle());
+    dialog.DestroyWindow();
 }
 
 TEST(CommandOutput, ACommandThatCannotRunEndsWithAnEnabledClose)
