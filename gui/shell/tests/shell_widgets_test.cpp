@@ -13,6 +13,7 @@
 #include "gui/shell/utility_params_dialog.h"
 
 #include "platform/core/message_service.h"
+#include "platform/core/folder_entries.h"
 #include "platform/core/process_group.h"
 #include "platform/qt/control_id.h"
 #include "platform/qt/locale_text.h"
@@ -499,9 +500,55 @@ TEST(CommandOutput, ClosingTheWindowOrEndingTheProgramEndsTheCommandAndEverythin
     }
 }
 
-// The program dies while a quiet endless utility runs: by a crash it sees (ABRT) or by SIGKILL, which it
-// cannot see. No process of the utility's group remains, and an output file the run left behind is gone
-// after the next start.
+// ---- the real program's start-up
+
+// OMBAgen of this build, started as a person starts it, with its folders under `root`: temporary files in
+// root/tmp, its instance lock in root/run, its settings in root/config. The Qt platform is the tests'.
+pid_t startRealProgram(const std::string& program, std::vector<std::string> arguments, const std::string& root)
+{
+    for (const char* folder : {"/tmp", "/run", "/config"})
+        ::mkdir((root + folder).c_str(), 0700);
+    std::vector<std::string> environment = {"TMPDIR=" + root + "/tmp", "XDG_RUNTIME_DIR=" + root + "/run",
+                                            "XDG_CONFIG_HOME=" + root + "/config",
+                                            "ASAN_OPTIONS=detect_leaks=0:handle_abort=0"};
+    for (char** entry = environ; *entry; ++entry) {
+        const std::string text = *entry;
+        const std::string name = text.substr(0, text.find('='));
+        if (name != "TMPDIR" && name != "XDG_RUNTIME_DIR" && name != "XDG_CONFIG_HOME" && name != "ASAN_OPTIONS")
+            environment.push_back(text);
+    }
+    std::vector<char*> envp;
+    for (std::string& entry : environment)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    arguments.insert(arguments.begin(), program);
+    std::vector<char*> argv;
+    for (std::string& word : arguments)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    pid_t child = -1;
+    return posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), envp.data()) == 0 ? child : -1;
+}
+
+// Ends a program the test started and reaps it; its status.
+int endProgram(pid_t child, int signal = SIGKILL)
+{
+    ::kill(child, signal);
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return status;
+}
+
+bool exists(const std::string& path)
+{
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+// A program with the program's ends of commands dies while a quiet endless utility runs: by a crash it sees
+// (ABRT) or by SIGKILL, which it cannot see. No process of the utility's group remains, and an output file
+// the run left behind is gone after the real program's next start.
 TEST(CommandOutput, AProgramThatCrashesOrIsKilledLeavesNoProcessOfItsUtilityRunning)
 {
     const std::string program = std::string(KORVANE_BUILD_DIR) + "/bin/endless_utility_program";
@@ -552,17 +599,137 @@ TEST(CommandOutput, AProgramThatCrashesOrIsKilledLeavesNoProcessOfItsUtilityRunn
             EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
             EXPECT_TRUE(waitLongFor([&] { return liveMembers(group).empty(); }))
                 << liveMembers(group).size() << " processes of the utility still run";
-            // The next start removes what the run left in the temporary folder.
+            // The program's next start removes what the run left in the temporary folder.
             const QDir left(QString::fromStdString(temporary + "/tmp"));
-            std::vector<std::string> start = {program, "start"};
-            char* startArgv[] = {start[0].data(), start[1].data(), nullptr};
-            ASSERT_EQ(posix_spawn(&child, program.c_str(), nullptr, nullptr, startArgv, envp.data()), 0);
-            while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-            }
-            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-            EXPECT_TRUE(left.entryList(QDir::Files).isEmpty()) << left.entryList(QDir::Files).join(u' ').toStdString();
+            const pid_t next = startRealProgram(std::string(KORVANE_BUILD_DIR) + "/bin/OMBAgen", {}, temporary);
+            ASSERT_GT(next, 0);
+            EXPECT_TRUE(waitLongFor([&] { return left.entryList({QStringLiteral("omb-output-*")}, QDir::Files).isEmpty(); }))
+                << left.entryList(QDir::Files).join(u' ').toStdString();
+            endProgram(next);
         }
     }
+}
+
+// The program's own start removes the output files a run that did not end left in the temporary folder:
+// files of its naming that no run holds. A file a run still holds, and any other file, stay.
+TEST(RealProgram, ItsStartRemovesTheOutputFilesARunThatDidNotEndLeftBehind)
+{
+    const std::string program = std::string(KORVANE_BUILD_DIR) + "/bin/OMBAgen";
+    ASSERT_TRUE(exists(program));
+    QTemporaryDir folder;
+    const std::string root = platform::toBytes(folder.path());
+    ASSERT_EQ(::mkdir((root + "/tmp").c_str(), 0700), 0);
+    const std::string left = root + "/tmp/" + shell::kOutputFilePrefix + "Left01";
+    const std::string held = root + "/tmp/" + shell::kOutputFilePrefix + "Held01";
+    const std::string other = root + "/tmp/notes.txt";
+    for (const std::string& path : {left, held, other})
+        std::ofstream(path) << "output";
+    const int holder = ::open(held.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+    const pid_t child = startRealProgram(program, {}, root);
+    ASSERT_GT(child, 0);
+    EXPECT_TRUE(waitLongFor([&] { return !exists(left); }));
+    endProgram(child);
+    EXPECT_TRUE(exists(held));
+    EXPECT_TRUE(exists(other));
+    ::close(holder);
+}
+
+// The real program dies while an endless utility of its Utilities menu runs: by a crash it sees (ABRT,
+// a utility capturing through a pipe) or by SIGKILL, which it cannot see (a utility writing to an output
+// file). No process of the utility's group remains, and the next start removes the output file the killed
+// run left. The menu is used as a person uses it, so this runs where there is a window manager (xcb).
+TEST(RealProgram, KilledWhileItsUtilityRunsItLeavesNoProcessOfTheUtilityRunning)
+{
+    if (QGuiApplication::platformName() != QStringLiteral("xcb") || std::system("command -v xdotool >/dev/null") != 0)
+        GTEST_SKIP() << "needs an X server with a window manager, and xdotool";
+    const std::string built = std::string(KORVANE_BUILD_DIR) + "/bin/OMBAgen";
+    ASSERT_TRUE(exists(built));
+    QTemporaryDir scratch(QString(KORVANE_BUILD_DIR) + QStringLiteral("/real_program_XXXXXX"));
+    const std::string root = platform::toBytes(scratch.path());
+    // The program in a folder of its own, with a configuration whose utilities run until they are ended.
+    const std::string programFolder = root + "/program";
+    ASSERT_EQ(::mkdir(programFolder.c_str(), 0700), 0);
+    const std::string program = programFolder + "/OMBAgen";
+    if (::link(built.c_str(), program.c_str()) != 0)
+        std::filesystem::copy_file(built, program);
+    const std::string demo = std::string(KORVANE_SOURCE_DIR_FALLBACK) + "/samples/demo";
+    ASSERT_EQ(::symlink((demo + "/models").c_str(), (programFolder + "/models").c_str()), 0);
+    const std::string groupFile = root + "/group";
+    // The configuration takes ";" for a comment: the command does without. Two processes in its group.
+    const std::string endless = "echo $$$$ >'" + groupFile + ".new' && mv '" + groupFile + ".new' '" + groupFile +
+                                "' && sleep 100000 & sleep 100000";
+    std::ofstream(programFolder + "/ombagen.cfg")
+        << "[MODELS]\nZ5 Standard=models/z5std.mdl\nZ5 Multiprocessor=models/z5mp.mdl\n\n[GENERAL]\nHelp File=help.pdf\n\n"
+        << "[SCRIPTS]\n"
+        << "Endless=" << endless << "\nEndless_to_a_file=&" << endless << "\n";
+    const std::string project = root + "/demo";
+    ASSERT_EQ(::mkdir(project.c_str(), 0700), 0);
+    for (const char* name : {"demo.omb", "main.cpu", "comms.cpu", "control.app", "link.app", "monitor.app"})
+        std::filesystem::copy_file(demo + "/" + name, project + "/" + name);
+
+    const auto readGroup = [&] {
+        std::ifstream in(groupFile);
+        int group = 0;
+        return in >> group ? group : 0;
+    };
+    const struct {
+        int signal;
+        const char* keys; // what opens the Utilities menu and chooses the utility
+    } runs[] = {{SIGABRT, "alt+u Return"}, {SIGKILL, "alt+u Down Return"}};
+    for (const auto& run : runs) {
+        SCOPED_TRACE(strsignal(run.signal));
+        std::filesystem::remove(groupFile);
+        const pid_t child = startRealProgram(program, {project + "/demo.omb"}, root);
+        ASSERT_GT(child, 0);
+        // The main window, once the welcome has gone, takes the keys.
+        const std::string pid = std::to_string(child);
+        ASSERT_EQ(std::system(("timeout 120 xdotool search --all --sync --onlyvisible --pid " + pid +
+                               " --name '^OMBAgen - ' >'" + root + "/window'").c_str()),
+                  0);
+        std::string window;
+        std::ifstream(root + "/window") >> window;
+        EXPECT_TRUE(waitLongFor([&] {
+            return std::system(("xdotool search --all --onlyvisible --pid " + pid +
+                                " --name '^Welcome to OMBAgen' >/dev/null 2>&1").c_str()) != 0;
+        }));
+        // Keys that arrive while the window manager is still handing the focus over are lost: the user
+        // presses them again (after Escape, which closes a menu left open and nothing else).
+        int group = 0;
+        const auto utilityRuns = [&] {
+            group = readGroup();
+            return group > 0 && !liveMembers(group).empty();
+        };
+        for (int attempt = 0; attempt < 5 && !utilityRuns(); ++attempt) {
+            ASSERT_EQ(std::system(("xdotool windowactivate --sync " + window +
+                                   " && xdotool key --clearmodifiers --delay 150 Escape " + run.keys).c_str()),
+                      0);
+            QDeadlineTimer deadline(10000);
+            while (!utilityRuns() && !deadline.hasExpired())
+                QApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+        const bool running = utilityRuns();
+        const int status = endProgram(child, run.signal);
+        ASSERT_TRUE(running) << "the utility did not start";
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == run.signal) << status;
+        EXPECT_TRUE(waitLongFor([&] { return liveMembers(group).empty(); }))
+            << liveMembers(group).size() << " processes of the utility still run";
+    }
+    // The run killed while its utility wrote to an output file left it; the next start removes it.
+    const auto outputFiles = [&] {
+        std::vector<platform::FolderEntry> entries;
+        platform::ListFolder(root + "/tmp", entries);
+        int count = 0;
+        for (const platform::FolderEntry& entry : entries)
+            count += entry.name.rfind(shell::kOutputFilePrefix, 0) == 0 ? 1 : 0;
+        return count;
+    };
+    EXPECT_EQ(outputFiles(), 1);
+    const pid_t next = startRealProgram(program, {project + "/demo.omb"}, root);
+    ASSERT_GT(next, 0);
+    EXPECT_TRUE(waitLongFor([&] { return outputFiles() == 0; }));
+    endProgram(next);
 }
 
 // All of a very long output cannot be kept: the window keeps a tail of whole lines under a first line
