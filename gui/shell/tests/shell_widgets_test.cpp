@@ -303,6 +303,20 @@ TEST(CommandOutput, TwoMegabytesWithoutALineEndShowTheirTailAndSayWhatWasLeftOut
         dialog.DestroyWindow();
     }
     {
+        // Whole lines before the long one: both are said, the lines and how much of the long one's start.
+        CommandOutputDialog dialog("seq 1 5; head -c 2097152 /dev/zero | tr '\\0' x", true, nullptr);
+        dialog.ShowModeless();
+        ASSERT_TRUE(waitLongFor([&] { return dialog.isDone(); }));
+        const QTextDocument* document = dialog.output()->document();
+        ASSERT_EQ(document->blockCount(), 2);
+        const QString tail = document->lastBlock().text();
+        EXPECT_EQ(dialog.firstLineCut() + static_cast<std::uint64_t>(tail.size()), kTwoMegabytes);
+        EXPECT_EQ(document->firstBlock().text(),
+                  QStringLiteral("[... 5 earlier lines and the first %1 characters of the line below left out ...]")
+                      .arg(dialog.firstLineCut()));
+        dialog.DestroyWindow();
+    }
+    {
         // The window falls behind: the oldest pieces are dropped before it shows anything.
         CommandOutputDialog dialog("true", true, nullptr);
         for (std::size_t written = 0; written < kTwoMegabytes; written += shell::kCaptureChunk)
