@@ -108,6 +108,11 @@ int generateApplications(const RunOptions& options, ConsoleSession& session, std
                 engine::ComputeApplicationFootprint(&project, cpu, application);
                 const bool reported = WriteApplicationReport(records, out);
                 out << (reported ? " Succeeded\n" : " Failed\n");
+                // Only a report the library has just written is printed, never one left from an earlier run.
+                if (reported) {
+                    out.flush();
+                    PrintWrittenReport(records);
+                }
                 reportFailed = reportFailed || !reported;
             }
             if (!ok)

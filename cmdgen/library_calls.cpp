@@ -15,12 +15,13 @@ namespace cmdgen {
 
 namespace {
 
-// Why a print command could not be started: the shell's text for the errors it has one for, else the
-// system's own reason.
-std::string startFailureText(int error)
+// Why a print command could not be started: a program that is not there is named, else the shell's text
+// for the errors it has one for, else the system's own reason.
+std::string startFailureText(const platform::PrintResult& result)
 {
+    const int error = result.startError;
     switch (error) {
-    case ENOENT: return engine::ShellExecuteErrorText(31);  // no program to print with
+    case ENOENT: return "The print command \"" + result.program + "\" was not found.";
     case EACCES: return engine::ShellExecuteErrorText(5);
     case ENOMEM: return engine::ShellExecuteErrorText(8);
     default: return std::strerror(error);
@@ -34,7 +35,7 @@ std::string PrintFailureReason(const platform::PrintResult& result)
     if (!result.commandError.empty())
         return "The print command cannot be run: " + result.commandError + ".";
     if (result.startError != 0)
-        return startFailureText(result.startError);
+        return startFailureText(result);
     if (result.stillRunning)
         return "The print command \"" + result.program + "\" had not ended after " +
                std::to_string(result.waitedMilliseconds / 1000) + " seconds; it was ended.";
@@ -75,18 +76,18 @@ bool WriteApplicationReport(const GeneratorRecords& records, std::ostream& out)
                                 {engine::CallerConsole, version.c_str(), 0, 0});
     if (outcome.result == engine::GeneratorCallResult::LoadFailed)
         platform::writeErrorLine(outcome.loadError);
-    if (!outcome.ok())
-        return false;
-    // Only a report the library has just written is printed, never one left from an earlier run.
+    return outcome.ok();
+}
+
+void PrintWrittenReport(const GeneratorRecords& records)
+{
     const std::string report = engine::ReportFileName(*records.cpu, *records.application);
-    if (engine::FileExists(report)) {
-        const platform::PrintResult printed = platform::printFile(report);
-        if (!printed.ok)
-            platform::messageBox("Unable to execute command \"print " + report + "\"\nReason: " +
-                                     PrintFailureReason(printed),
-                                 "Error", platform::MbOk | platform::MbIconError);
-    }
-    return true;
+    if (!engine::FileExists(report))
+        return;
+    const platform::PrintResult printed = platform::printFile(report);
+    if (!printed.ok)
+        platform::messageBox("Unable to execute command \"print " + report + "\"\nReason: " + PrintFailureReason(printed),
+                             "Error", platform::MbOk | platform::MbIconError);
 }
 
 } // namespace cmdgen

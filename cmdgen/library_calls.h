@@ -22,9 +22,13 @@ struct GeneratorRecords {
 // Has the library generate the application's code; true when "GenerateCode" returned 0.
 bool GenerateApplicationCode(const GeneratorRecords& records, bool force, std::ostream& out);
 
-// Has the library write the application's report and hands the report to the print command; true
-// when "PrintSystem" returned 0 (a failed print is shown but does not change the result).
+// Has the library write the application's report; true when "PrintSystem" returned 0.
 bool WriteApplicationReport(const GeneratorRecords& records, std::ostream& out);
+
+// Hands a report WriteApplicationReport has just written to the print command; a failed print is shown
+// (it fails nothing). Called once the report's line is finished, so what the command writes and the
+// message stand on lines of their own.
+void PrintWrittenReport(const GeneratorRecords& records);
 
 // The "Reason:" text of a print command that failed.
 std::string PrintFailureReason(const platform::PrintResult& result);

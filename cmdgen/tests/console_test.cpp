@@ -571,6 +571,33 @@ TEST(ConsoleJourney, APrintCommandThatCannotStartGivesTheSystemsReason)
         << result.err;
 }
 
+// A print command that is not there is named as such, and what a print command writes to the error stream
+// stands on a line of its own, after the report's line, in a log that holds both streams.
+TEST(ConsoleJourney, APrintCommandsOwnErrorAndAMissingCommandStandOnLinesOfTheirOwn)
+{
+    ConsoleFixture fixture;
+    ASSERT_TRUE(fixture.ready());
+    const std::string report = "Writing report  for CPU \"Main\", Application \"Control\"... Succeeded\n";
+    fixture.setEnv("OMBAGEN_PRINT_COMMAND", "no-such-print-command -d office");
+    RunResult result = fixture.run({"demo.omb", "-cMain", "-aControl", "-p"}, {}, true);
+    EXPECT_EQ(result.code, 0) << result.out;
+    EXPECT_NE(result.out.find(report + "Error: Unable to execute command \"print reports/Main_Control.txt\"\n"
+                                       "Reason: The print command \"no-such-print-command\" was not found.\n"),
+              std::string::npos)
+        << result.out;
+
+    const fs::path printer = fixture.scratch() / "complaining-printer";
+    std::ofstream(printer) << "#!/bin/sh\necho 'printer: no default destination' >&2\nexit 1\n";
+    fs::permissions(printer, fs::perms::owner_all);
+    fixture.setEnv("OMBAGEN_PRINT_COMMAND", printer.string());
+    result = fixture.run({"demo.omb", "-cMain", "-aControl", "-p"}, {}, true);
+    EXPECT_EQ(result.code, 0) << result.out;
+    EXPECT_NE(result.out.find(report + "printer: no default destination\n"
+                                       "Error: Unable to execute command \"print reports/Main_Control.txt\"\n"),
+              std::string::npos)
+        << result.out;
+}
+
 // With both streams in one log, as CI jobs keep them, every line stands where it happened: a message of
 // the open after the banner, a save failure after the last generation and before the last line.
 TEST(ConsoleJourney, MessagesStandInALogInTheOrderTheyHappened)

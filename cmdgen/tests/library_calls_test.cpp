@@ -67,6 +67,7 @@ TEST_F(LibraryCalls, GenerateAndReportWithTheConsolesParameterBlock)
     fixture.threadEntry.mFileDirty = 1;  // marks the application for regeneration
     EXPECT_TRUE(GenerateApplicationCode(records(), true, out));
     EXPECT_TRUE(WriteApplicationReport(records(), out));
+    PrintWrittenReport(records());
     EXPECT_EQ(out.str(), "In GenerateCode()\n");
     EXPECT_TRUE(messages->boxes().empty());
 
@@ -118,10 +119,10 @@ TEST_F(LibraryCalls, PrintCommandFailureIsShownButTheReportSucceeds)
 {
     setenv(platform::kPrintCommandVariable, "no-such-print-command --now", 1);
     EXPECT_TRUE(WriteApplicationReport(records(), out));
+    PrintWrittenReport(records());
     ASSERT_EQ(messages->texts().size(), 1u);
     EXPECT_EQ(messages->texts()[0], "Unable to execute command \"print " + reportFile().string() +
-                                        "\"\nReason: There is no application associated with the given file name "
-                                        "extension.");
+                                        "\"\nReason: The print command \"no-such-print-command\" was not found.");
 
     setenv(platform::kPrintCommandVariable, "false", 1);
     EXPECT_EQ(PrintFailureReason(platform::printFile(reportFile().string())),

@@ -4,6 +4,7 @@
 #include "fixed_pitch.h"
 
 #include "gui/layout/dialog_maps.h"
+#include "platform/qt/locale_text.h"
 #include "platform/qt/control_id.h"
 
 #include <QApplication>
@@ -23,6 +24,7 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <string_view>
 #include <thread>
 
 namespace shell {
@@ -30,6 +32,14 @@ namespace shell {
 namespace {
 const QEvent::Type kNewTextEvent = static_cast<QEvent::Type>(QEvent::User + 1024);
 const QEvent::Type kDoneEvent = static_cast<QEvent::Type>(QEvent::User + 1025);
+// Characters the bytes hold when decoded: a byte that continues a character is not one.
+std::uint64_t CharactersIn(std::string_view bytes)
+{
+    return static_cast<std::uint64_t>(std::count_if(bytes.begin(), bytes.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < 0x80 || byte >= 0xC0;
+    }));
+}
 } // namespace
 
 // What the capture thread and the window share: the pending pieces and the window to post to, which the
@@ -40,6 +50,9 @@ struct CaptureShared : CaptureSink {
     std::deque<std::string> pending;
     std::size_t pendingBytes = 0;
     std::uint64_t droppedLines = 0;
+    // Characters dropped since the last line end dropped: the start of the line the drop ends in.
+    std::uint64_t droppedLineStart = 0;
+    bool droppedLineEnd = false; // a line end was dropped since the last take
     bool dropped = false;
     bool posted = false; // a new-text event is on its way or being handled
     bool closed = false; // the window is gone: nothing more is kept
@@ -55,6 +68,12 @@ struct CaptureShared : CaptureSink {
         while (pendingBytes > CommandOutputDialog::kPendingLimit && pending.size() > 1) {
             const std::string& oldest = pending.front();
             droppedLines += static_cast<std::uint64_t>(std::count(oldest.begin(), oldest.end(), '\n'));
+            const std::size_t lineEnd = oldest.rfind('\n');
+            if (lineEnd != std::string::npos) {
+                droppedLineStart = 0;
+                droppedLineEnd = true;
+            }
+            droppedLineStart += CharactersIn(std::string_view(oldest).substr(lineEnd == std::string::npos ? 0 : lineEnd + 1));
             pendingBytes -= oldest.size();
             pending.pop_front();
             dropped = true;
@@ -157,7 +176,7 @@ bool CommandOutputDialog::OnInitDialog()
     m_close->setEnabled(false);
     m_copy->setEnabled(false);
     // The command line reads as the shell receives it, in the locale's encoding.
-    setWindowTitle(QStringLiteral("Output from command: \"%1\"").arg(platform::toQString(m_command)));
+    setWindowTitle(platform::captionText(QStringLiteral("Output from command: \"%1\"").arg(platform::toQString(m_command))));
     shell::UseFixedPitchFont(m_output);
     // No busy cursor over the window: it stays usable (Copy, Close) while the command runs.
     m_shared->receiver = this;
@@ -178,8 +197,12 @@ CommandOutputDialog::Taken CommandOutputDialog::takePending(std::size_t budget)
     std::lock_guard lock(m_shared->mutex);
     taken.dropped = m_shared->dropped;
     taken.droppedLines = m_shared->droppedLines;
+    taken.droppedLineStart = m_shared->droppedLineStart;
+    taken.droppedLineEnd = m_shared->droppedLineEnd;
     m_shared->dropped = false;
     m_shared->droppedLines = 0;
+    m_shared->droppedLineStart = 0;
+    m_shared->droppedLineEnd = false;
     std::size_t bytes = 0;
     while (!m_shared->pending.empty() && bytes < budget) {
         bytes += m_shared->pending.front().size();
@@ -193,7 +216,8 @@ CommandOutputDialog::Taken CommandOutputDialog::takePending(std::size_t budget)
     return taken;
 }
 
-void CommandOutputDialog::leaveOutShownText(std::uint64_t droppedLines)
+void CommandOutputDialog::leaveOutShownText(std::uint64_t droppedLines, std::uint64_t droppedLineStart,
+                                            bool droppedLineEnd)
 {
     // Everything shown so far is older than what was dropped: none of it belongs to the tail any more.
     QTextDocument* document = m_output->document();
@@ -201,6 +225,14 @@ void CommandOutputDialog::leaveOutShownText(std::uint64_t droppedLines)
     // with the dropped text or skipped after it.
     const int first = m_noticeShown ? 1 : 0;
     const auto shownLines = static_cast<std::uint64_t>(std::max(0, document->blockCount() - first - 1));
+    // The start of the line the drop ends in: what was dropped of it, after what was shown of it when no
+    // line end was dropped.
+    std::uint64_t lineStart = droppedLineStart;
+    if (!droppedLineEnd) {
+        lineStart += static_cast<std::uint64_t>(std::max(0, document->lastBlock().length() - 1));
+        if (shownLines == 0 && m_firstLineCounted)
+            lineStart += m_firstLineCut;
+    }
     QTextCursor body(document);
     body.setPosition(first > 0 ? document->firstBlock().next().position() : 0);
     body.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
@@ -208,6 +240,7 @@ void CommandOutputDialog::leaveOutShownText(std::uint64_t droppedLines)
     // A first line that is the remainder of one counted already is in the count once: finished (among the
     // lines shown or dropped), or not (the line the drop ends in).
     m_leftOutLines += shownLines + droppedLines - (m_firstLineCounted && shownLines + droppedLines > 0 ? 1 : 0);
+    m_firstLineCut = lineStart;
     m_text.clear();
     m_shownLength = 0;
     m_heldCr = false;
@@ -219,7 +252,17 @@ void CommandOutputDialog::showLeftOut()
 {
     if (m_leftOutLines == 0)
         return;
-    const QString notice = QStringLiteral("[... %1 earlier lines left out ...]").arg(m_leftOutLines);
+    // Whole lines, and the start of the first line shown when that line was cut.
+    const std::uint64_t wholeLines = m_leftOutLines - (m_firstLineCounted ? 1 : 0);
+    QString notice;
+    if (!m_firstLineCounted)
+        notice = QStringLiteral("[... %1 earlier lines left out ...]").arg(wholeLines);
+    else if (wholeLines == 0)
+        notice = QStringLiteral("[... the first %1 characters of the line below left out ...]").arg(m_firstLineCut);
+    else
+        notice = QStringLiteral("[... %1 earlier lines and the first %2 characters of the line below left out ...]")
+                     .arg(wholeLines)
+                     .arg(m_firstLineCut);
     const QTextCursor caret = m_output->textCursor();
     const bool caretAtStart = !caret.hasSelection() && caret.position() == 0;
     QTextCursor cursor(m_output->document());
@@ -258,6 +301,14 @@ void CommandOutputDialog::keepTail()
         --counted;
     if (inside && !(wholeLines == 0 && m_firstLineCounted))
         ++counted;
+    // The characters of the line cut inside that go: those before the cut, and those of it never shown.
+    const QTextBlock cutLine = document->findBlock(cut);
+    const std::uint64_t lineCut = inside ? static_cast<std::uint64_t>(cut - cutLine.position()) +
+                                               (cutLine == last ? m_unshownLineStart : 0)
+                                         : 0;
+    const bool sameLine = inside && wholeLines == 0 && m_firstLineCounted;
+    m_firstLineCut = sameLine ? m_firstLineCut + lineCut : lineCut;
+    m_unshownLineStart = 0;
     QTextCursor cursor(document);
     cursor.setPosition(top.position());
     cursor.setPosition(cut, QTextCursor::KeepAnchor);
@@ -288,8 +339,11 @@ void CommandOutputDialog::showText()
     // see the line is cut and count it.
     const qsizetype lineStart = added.lastIndexOf(u'\n') + 1;
     const qsizetype longest = kLongestShownLine + kLongestShownLine / 4 + 1;
-    if (added.size() - lineStart > longest)
-        added.remove(lineStart, added.size() - lineStart - longest);
+    if (added.size() - lineStart > longest) {
+        const qsizetype unshown = added.size() - lineStart - longest;
+        added.remove(lineStart, unshown);
+        m_unshownLineStart += static_cast<std::uint64_t>(unshown);
+    }
     m_shownLength = m_text.size();
     // The user's caret stays where it was (Copy with nothing selected at the start copies everything).
     const QTextCursor caret = m_output->textCursor();
@@ -312,7 +366,7 @@ void CommandOutputDialog::OnNewText()
         // Dropped pieces take everything shown before them out of the tail. The line the drop ends in is
         // left out too (unless it is the line left out last time, still unfinished): the tail starts at the
         // next line when one starts in what was taken, or else with the rest of that line.
-        leaveOutShownText(taken.droppedLines + 1);
+        leaveOutShownText(taken.droppedLines + 1, taken.droppedLineStart, taken.droppedLineEnd);
         m_skipToLineStart = std::any_of(taken.pieces.begin(), taken.pieces.end(),
                                         [](const std::string& piece) { return piece.find('\n') != std::string::npos; });
         m_firstLineCounted = !m_skipToLineStart;

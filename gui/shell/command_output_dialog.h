@@ -57,6 +57,8 @@ public:
     int showCount() const { return m_showCount; }
     // Lines of a long output that are no longer kept (the window's first line says so).
     std::uint64_t leftOutLines() const { return m_leftOutLines; }
+    // Characters left out of the start of the first line shown (0 when that line is shown whole).
+    std::uint64_t firstLineCut() const { return m_firstLineCounted ? m_firstLineCut : 0; }
 
     // Called on the capture thread.
     void AppendText(std::string text);
@@ -77,11 +79,14 @@ private:
         bool more = false;
         bool dropped = false;
         std::uint64_t droppedLines = 0; // whole lines, and a line the drop cut inside
+        std::uint64_t droppedLineStart = 0; // characters dropped of the line the drop ends in
+        bool droppedLineEnd = false;        // whether a line end was dropped
     };
     Taken takePending(std::size_t budget);
     // Takes everything shown out of the tail after a drop; droppedLines counts the lines the drop left out,
     // the one it ends in included.
-    void leaveOutShownText(std::uint64_t droppedLines);
+    // droppedLineStart and droppedLineEnd say how much of the line the drop ends in was dropped.
+    void leaveOutShownText(std::uint64_t droppedLines, std::uint64_t droppedLineStart, bool droppedLineEnd);
     void showLeftOut();
     void keepTail();
     void showText();
@@ -100,6 +105,8 @@ private:
     bool m_firstLineCounted = false; // the first line shown is the end of a line counted as left out
     bool m_noticeShown = false;
     std::uint64_t m_leftOutLines = 0;
+    std::uint64_t m_firstLineCut = 0;     // characters left out of the first line shown, when it was cut
+    std::uint64_t m_unshownLineStart = 0; // characters of the last line taken out before they were shown
     bool m_waitCursor = false;
     int m_showCount = 0;
     std::size_t m_shownLength = 0; // bytes of the text already in the edit

@@ -58,7 +58,7 @@ bool ShowFileDialog::OnInitDialog()
     }
     m_text = std::move(bytes);
     shell::UseFixedPitchFont(m_edit);
-    setWindowTitle(QStringLiteral("Showing file ") + platform::toQString(m_path));
+    setWindowTitle(platform::captionText(QStringLiteral("Showing file ") + platform::toQString(m_path)));
     m_edit->setPlainText(platform::toQString(m_text));
     return true;
 }

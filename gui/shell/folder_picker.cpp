@@ -6,8 +6,7 @@
 #include "platform/qt/control_id.h"
 #include "platform/qt/locale_text.h"
 
-#include <QDir>
-#include <QFileSystemWatcher>
+#include <QSocketNotifier>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
@@ -173,7 +172,7 @@ std::vector<MountedDrive> MountedDrives()
 
 } // namespace shell
 
-FolderTreeCtrl::FolderTreeCtrl(QWidget* parent) : QTreeWidget(parent), m_watcher(new QFileSystemWatcher(this))
+FolderTreeCtrl::FolderTreeCtrl(QWidget* parent) : QTreeWidget(parent)
 {
     platform::setControlId(this, kControlId);
     setHeaderHidden(true);
@@ -192,8 +191,13 @@ FolderTreeCtrl::FolderTreeCtrl(QWidget* parent) : QTreeWidget(parent), m_watcher
         }
         emit folderSelected(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
     });
-    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this,
-            [this](const QString& path) { RefreshFolder(platform::toBytes(path)); });
+    if (m_watch.Descriptor() >= 0) {
+        m_changes = new QSocketNotifier(m_watch.Descriptor(), QSocketNotifier::Read, this);
+        connect(m_changes, &QSocketNotifier::activated, this, [this] {
+            for (const std::string& path : m_watch.TakeChanged())
+                RefreshFolder(path);
+        });
+    }
 }
 
 void FolderTreeCtrl::Initialize(const std::vector<shell::MountedDrive>& drives)
@@ -216,7 +220,7 @@ void FolderTreeCtrl::Initialize(const std::vector<shell::MountedDrive>& drives)
             new QTreeWidgetItem(item);
         } else {
             fill(item);
-            m_watcher->addPath(platform::toQString(drive.root));
+            m_watch.Add(drive.root);
         }
     }
 }
@@ -262,13 +266,13 @@ void FolderTreeCtrl::onExpanding(QTreeWidgetItem* item)
         item->setExpanded(false);
         return;
     }
-    m_watcher->addPath(platform::toQString(path));
+    m_watch.Add(path);
 }
 
 void FolderTreeCtrl::onCollapsed(QTreeWidgetItem* item)
 {
     if (item->parent())
-        m_watcher->removePath(platform::toQString(PathOf(item)));
+        m_watch.Remove(PathOf(item));
     qDeleteAll(item->takeChildren());
     if (shell::hasSubFolders(PathOf(item)))
         new QTreeWidgetItem(item);
@@ -406,7 +410,7 @@ bool CSelectFolderDialog::OnInitDialog()
 {
     CDynamicDialog::OnInitDialog();
     if (!m_purpose.empty())
-        setWindowTitle(windowTitle() + QStringLiteral(" for ") + platform::toQString(m_purpose));
+        setWindowTitle(platform::captionText(windowTitle() + QStringLiteral(" for ") + platform::toQString(m_purpose)));
     const std::string initial = m_folder;
     m_tree->Initialize(m_drivesGiven ? m_drives : shell::MountedDrives());
     m_folder = initial;
@@ -414,7 +418,7 @@ bool CSelectFolderDialog::OnInitDialog()
         const int answer = platform::messageBox("Folder '" + m_folder + "' does not exist.\nCreate?", "",
                                                 platform::MbYesNo | platform::MbIconQuestion);
         if (answer == platform::IdYes) {
-            QDir().mkdir(platform::toQString(m_folder));
+            ::mkdir(m_folder.c_str(), 0777); // the folder's own bytes; the umask decides its mode
             if (!shell::isFolder(m_folder)) {
                 platform::messageBox("Folder '" + m_folder + "' could not be created. It will be ignored.", "",
                                      platform::MbOk | platform::MbIconInformation);

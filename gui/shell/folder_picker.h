@@ -7,14 +7,15 @@
 // the folder is still reached by its own bytes.
 
 #include "gui/layout/dynamic_dialog.h"
+#include "platform/core/folder_watch.h"
 
 #include <QTreeWidget>
 
 #include <string>
 #include <vector>
 
-class QFileSystemWatcher;
 class QLineEdit;
+class QSocketNotifier;
 
 namespace shell {
 
@@ -47,7 +48,8 @@ public:
     std::string PathOf(const QTreeWidgetItem* item) const;
     // Brings an item's children in line with the disk (the watcher calls it for a changed folder).
     void RefreshFolder(const std::string& path);
-    QFileSystemWatcher* watcher() const { return m_watcher; }
+    // Whether changes of the folder (as the system names it) are watched.
+    bool Watching(const std::string& path) const { return m_watch.Watching(path); }
     // The item of a folder already in the tree, or null.
     QTreeWidgetItem* findItem(const std::string& path);
 
@@ -66,7 +68,8 @@ private:
     // reached on the path (null when it leaves the tree).
     QTreeWidgetItem* walkTo(const std::string& path, bool fillOnTheWay);
 
-    QFileSystemWatcher* m_watcher;
+    platform::FolderWatch m_watch;
+    QSocketNotifier* m_changes = nullptr;
     std::vector<shell::MountedDrive> m_drives;
 };
 

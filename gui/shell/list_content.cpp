@@ -4,6 +4,8 @@
 #include "engine/names/kernel_lookup.h"
 #include "engine/names/name_conflicts.h"
 #include "engine/names/project_walk.h"
+#include "engine/project/object_keys.h"
+#include "engine/records/field_descriptions.h"
 #include "engine/records/text_field.h"
 #include "engine/util/text.h"
 
@@ -21,6 +23,23 @@ const char* yesNo(int32_t flag)
 std::string number(int32_t value)
 {
     return engine::IntToText(value);
+}
+
+// A number the record holds, as the user reads and types it in its dialog: through the description of the
+// key it is written under (an unsigned field as its unsigned decimal).
+std::string shown(engine::FieldFile file, const char* sectionKind, const char* key, int32_t value)
+{
+    return engine::FieldDisplayText(engine::FieldDescriptionOf(file, sectionKind, key), value);
+}
+
+// A number of an object's class data, found by where it lies in the class's data block.
+std::string shownData(int32_t classType, std::size_t offset, int32_t value)
+{
+    for (const engine::ObjectKey& key : engine::objectKeysOfClass(classType)) {
+        if (key.offset == offset && key.kind == engine::ObjectKeyKind::Number)
+            return engine::FieldDisplayText(key.field, value);
+    }
+    return number(value);
 }
 
 std::string unsignedNumber(uint32_t value)
@@ -160,14 +179,14 @@ void appendClassRows(std::vector<ListRow>& rows, const engine::ApplicationRecord
         row.chainDepth = depth;
         row.cells = {prefix + engine::textString(entry->name),
                      number(engine::CountClassEntryObjects(application, *entry)),
-                     number(entry->numberOfDynamics),
+                     shown(engine::FieldFile::Application, "CLASS", "Number of Dynamics", entry->numberOfDynamics),
                      unsignedNumber(entry->footprint.SystemRam()),
                      unsignedNumber(entry->footprint.UserRam()),
                      unsignedNumber(entry->footprint.UserRom()),
                      yesNo(entry->statistics),
                      yesNo(entry->diagnostics),
                      yesNo(entry->systemTrace),
-                     number(entry->maxKeyLength)};
+                     shown(engine::FieldFile::Application, "CLASS", "Max Key Length", entry->maxKeyLength)};
         rows.push_back(std::move(row));
         prefix += "> ";
     }
@@ -175,13 +194,13 @@ void appendClassRows(std::vector<ListRow>& rows, const engine::ApplicationRecord
 
 } // namespace
 
-std::string NumberWithExpression(int32_t value, const char* expression, std::size_t size)
+std::string NumberWithExpression(const std::string& value, const char* expression, std::size_t size)
 {
     const std::string text(engine::textOf(expression, size));
     const std::string trimmed = engine::TrimText(text, true, true);
     if (trimmed.empty())
-        return number(value);
-    return number(value) + " (" + text + ")";
+        return value;
+    return value + " (" + text + ")";
 }
 
 std::vector<std::string> ObjectClassCells(const engine::CpuRecord& cpu, const engine::ApplicationRecord& application,
@@ -191,6 +210,12 @@ std::vector<std::string> ObjectClassCells(const engine::CpuRecord& cpu, const en
     std::vector<std::string> cells;
     if (!object.data && engine::objectDataSize(entry.classType) > 0)
         return cells;
+    // A number of the object's class data, shown through the key it is written under.
+    const auto field = [&entry](const void* data, const int32_t& member) {
+        const auto offset = static_cast<std::size_t>(reinterpret_cast<const char*>(&member) -
+                                                     static_cast<const char*>(data));
+        return shownData(entry.classType, offset, member);
+    };
     switch (entry.classType) {
     case engine::ClassLevel:
         cells.push_back(dataOf<engine::LevelData>(object)->schedulingPolicy == 1 ? "Round Robin" : "Priority");
@@ -200,14 +225,14 @@ std::vector<std::string> ObjectClassCells(const engine::CpuRecord& cpu, const en
         break;
     case engine::ClassException: {
         const auto* data = dataOf<engine::ExceptionData>(object);
-        cells.push_back(number(data->interruptLevel));
-        cells.push_back(number(data->vectorNumber));
+        cells.push_back(field(data, data->interruptLevel));
+        cells.push_back(field(data, data->vectorNumber));
         cells.push_back(engine::textString(data->isrAddress));
         break;
     }
     case engine::ClassCounter: {
         const auto* data = dataOf<engine::CounterData>(object);
-        cells.push_back(number(data->modulus));
+        cells.push_back(field(data, data->modulus));
         cells.push_back(yesNo(data->systemTimebase));
         if (showsTicksliceColumn(cpu))
             cells.push_back(yesNo(data->ticksliceCounter));
@@ -215,24 +240,24 @@ std::vector<std::string> ObjectClassCells(const engine::CpuRecord& cpu, const en
     }
     case engine::ClassAlarm: {
         const auto* data = dataOf<engine::AlarmData>(object);
-        cells.push_back(NumberWithExpression(data->initialCount, data->initialExpression, sizeof data->initialExpression));
-        cells.push_back(NumberWithExpression(data->recycleCount, data->recycleExpression, sizeof data->recycleExpression));
+        cells.push_back(NumberWithExpression(field(data, data->initialCount), data->initialExpression, sizeof data->initialExpression));
+        cells.push_back(NumberWithExpression(field(data, data->recycleCount), data->recycleExpression, sizeof data->recycleExpression));
         break;
     }
     case engine::ClassPipe: {
         const auto* data = dataOf<engine::PipeData>(object);
-        cells.push_back(NumberWithExpression(data->numberOfBuffers, data->numberOfBuffersExpression,
+        cells.push_back(NumberWithExpression(field(data, data->numberOfBuffers), data->numberOfBuffersExpression,
                                              sizeof data->numberOfBuffersExpression));
-        cells.push_back(NumberWithExpression(data->maxBufferSize, data->maxBufferSizeExpression,
+        cells.push_back(NumberWithExpression(field(data, data->maxBufferSize), data->maxBufferSizeExpression,
                                              sizeof data->maxBufferSizeExpression));
         break;
     }
     case engine::ClassTask: {
         const auto* data = dataOf<engine::TaskData>(object);
         cells.push_back(engine::textString(data->entryPoint));
-        cells.push_back(number(data->initialPriority));
-        cells.push_back(number(data->stackSize));
-        cells.push_back(number(data->startingOrder));
+        cells.push_back(field(data, data->initialPriority));
+        cells.push_back(field(data, data->stackSize));
+        cells.push_back(field(data, data->startingOrder));
         for (int32_t i = 0; i < extendedContextCount(cpu.kernel); ++i) {
             if (application.extendedContext[i])
                 cells.push_back(yesNo(data->extendedContext[i]));
@@ -251,8 +276,8 @@ std::vector<std::string> ObjectClassCells(const engine::CpuRecord& cpu, const en
     }
     case engine::ClassQueue: {
         const auto* data = dataOf<engine::QueueData>(object);
-        cells.push_back(NumberWithExpression(data->width, data->widthExpression, sizeof data->widthExpression));
-        cells.push_back(NumberWithExpression(data->depth, data->depthExpression, sizeof data->depthExpression));
+        cells.push_back(NumberWithExpression(field(data, data->width), data->widthExpression, sizeof data->widthExpression));
+        cells.push_back(NumberWithExpression(field(data, data->depth), data->depthExpression, sizeof data->depthExpression));
         cells.push_back(waitingOrder(data->waitingOrder));
         break;
     }
@@ -261,8 +286,8 @@ std::vector<std::string> ObjectClassCells(const engine::CpuRecord& cpu, const en
         break;
     case engine::ClassPartition: {
         const auto* data = dataOf<engine::PartitionData>(object);
-        cells.push_back(NumberWithExpression(data->blockSize, data->blockSizeExpression, sizeof data->blockSizeExpression));
-        cells.push_back(NumberWithExpression(data->numberOfBlocks, data->numberOfBlocksExpression,
+        cells.push_back(NumberWithExpression(field(data, data->blockSize), data->blockSizeExpression, sizeof data->blockSizeExpression));
+        cells.push_back(NumberWithExpression(field(data, data->numberOfBlocks), data->numberOfBlocksExpression,
                                              sizeof data->numberOfBlocksExpression));
         cells.push_back(waitingOrder(data->waitingOrder));
         break;

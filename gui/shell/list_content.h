@@ -37,8 +37,8 @@ std::vector<ListColumn> ListColumns(int kind, const ListSource& source);
 // The rows of the view; footprints of the applications shown are estimated first (kinds 2 and 3).
 std::vector<ListRow> ListRows(int kind, const ListSource& source);
 
-// "%d" of a value, or "%d (%s)" with the expression when it is not blank.
-std::string NumberWithExpression(int32_t value, const char* expression, std::size_t size);
+// The value as shown, or "value (expression)" when the expression is not blank.
+std::string NumberWithExpression(const std::string& value, const char* expression, std::size_t size);
 // The object class's cells, in the order of its columns.
 std::vector<std::string> ObjectClassCells(const engine::CpuRecord& cpu, const engine::ApplicationRecord& application,
                                           const engine::ApplicationClassEntry& entry,

@@ -13,6 +13,7 @@
 #include "engine/ops/cpu_record_handler.h"
 #include "engine/project/application_file.h"
 #include "engine/records/text_field.h"
+#include "engine/util/text.h"
 #include "platform/core/message_service.h"
 #include "platform/qt/locale_text.h"
 #include "platform/qt/wait_cursor.h"
@@ -782,6 +783,21 @@ std::vector<std::string> listStartedByDrop(const engine::TreeNode& target, const
     return {};
 }
 
+// The name a refused drop reports: as the object already in the destination spells it, when one there
+// bears it in another letter case.
+std::string nameAlreadyThere(engine::ApplicationRecord& destination, const engine::ObjectRecord& dragged,
+                             const std::string& clash)
+{
+    std::string held = clash;
+    engine::VisitApplicationObjects(destination, [&](const engine::ObjectPlace& place) {
+        if (place.object == &dragged || !engine::EqualNoCase(engine::textString(place.object->name), clash))
+            return 0;
+        held = engine::textString(place.object->name);
+        return 1;
+    });
+    return held;
+}
+
 } // namespace
 
 void CMainDialog::DropTreeItem(uint32_t target, uint32_t dragged)
@@ -800,7 +816,9 @@ void CMainDialog::DropTreeItem(uint32_t target, uint32_t dragged)
         const std::string clash = engine::MovedObjectNameClash(*targetNode.application, *draggedNode.object,
                                                                listStartedByDrop(targetNode, draggedNode));
         if (!clash.empty()) {
-            platform::messageBox("There is already an object named \"" + clash + "\" in the destination application",
+            platform::messageBox("There is already an object named \"" +
+                                     nameAlreadyThere(*targetNode.application, *draggedNode.object, clash) +
+                                     "\" in the destination application",
                                  "", platform::MbOk | platform::MbIconError);
             return;
         }

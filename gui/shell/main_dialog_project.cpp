@@ -228,7 +228,7 @@ void CMainDialog::OnFileOpenProject()
     m_recent.Add(full);
     applyMpChecksAfterOpen(true);
     PostProjectChanged();
-    setWindowTitle(QStringLiteral("OMBAgen - ") + platform::toQString(full));
+    setWindowTitle(platform::captionText(QStringLiteral("OMBAgen - ") + platform::toQString(full)));
     UpdateMenus(0);
 }
 
@@ -259,7 +259,7 @@ bool CMainDialog::OpenProjectFile(const std::string& path, bool ask)
     m_recent.Add(engine::textString(m_project.path));
     applyMpChecksAfterOpen(ask);
     PostProjectChanged();
-    setWindowTitle(QStringLiteral("OMBAgen - ") + platform::toQString(engine::textString(m_project.path)));
+    setWindowTitle(platform::captionText(QStringLiteral("OMBAgen - ") + platform::toQString(engine::textString(m_project.path))));
     UpdateMenus(0);
     return true;
 }
@@ -287,7 +287,7 @@ void CMainDialog::OnFileSaveProjectAs()
             return m_manager->SaveProjectFileAs(m_project, m_config, &chosen) == 1;
         }) == engine::SaveEnd::Saved) {
         m_recent.Add(engine::textString(m_project.path));
-        setWindowTitle(QStringLiteral("OMBAgen - ") + platform::toQString(engine::textString(m_project.path)));
+        setWindowTitle(platform::captionText(QStringLiteral("OMBAgen - ") + platform::toQString(engine::textString(m_project.path))));
     }
     refreshLabels();
 }

@@ -1,6 +1,7 @@
 #include "omba_dialog.h"
 
 #include "gui/shell/window_placement.h"
+#include "platform/qt/locale_text.h"
 
 #include <QApplication>
 
@@ -59,7 +60,7 @@ PlacementPropertySheet::~PlacementPropertySheet()
 
 void PlacementPropertySheet::Construct(const QString& caption)
 {
-    setWindowTitle(caption);
+    setWindowTitle(platform::captionText(caption));
 }
 
 platform::Profile* PlacementPropertySheet::profile() const

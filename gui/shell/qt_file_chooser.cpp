@@ -6,6 +6,8 @@
 
 #include "platform/core/message_service.h"
 
+#include <QApplication>
+
 #include <unistd.h>
 
 namespace shell {
@@ -14,19 +16,19 @@ std::string QtFileChooser::Choose(bool open, int kind, const std::string& title)
 {
     const engine::FileKindFilter filter = engine::FileKindFilterOf(kind);
     platform::ScopedArrowCursor arrow; // never a busy cursor over the question
-    platform::FileDialog dialog(m_parent, platform::toQString(title));
+    // The chooser belongs to the window the user works in: a sheet or dialog open over the main window
+    // stays above it, under the chooser, rather than the window manager raising the main window with it.
+    QWidget* owner = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : m_parent;
+    platform::FileDialog dialog(owner, platform::toQString(title));
     platform::setUpFileDialog(dialog, open, platform::toQString(filter.name), platform::toQString(filter.pattern),
                               platform::toQString(filter.defaultExtension ? filter.defaultExtension : ""));
     // The question whether to replace a file is asked in a box of the program's own, whose caption reads
-    // whole; the dialog's own box would cut a long caption.
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    // A read-only file cannot take the save; the user is told and asked again (a bounded number of times),
-    // as after answering No to the replacement.
+    // whole. A read-only file cannot take the save; the user is told and asked again (a bounded number of
+    // times), as after answering No to the replacement.
     for (int round = 0; round < 100; ++round) {
-        const QString path = platform::runFileDialog(dialog);
-        if (path.isEmpty())
+        const std::string chosen = platform::runFileDialog(dialog);
+        if (chosen.empty())
             return {};
-        const std::string chosen = platform::toBytes(path);
         const std::string refusal = open ? std::string() : RefusedSaveTarget(chosen);
         if (!refusal.empty()) {
             platform::messageBox(refusal, title, platform::MbOk | platform::MbIconWarning);

@@ -3,17 +3,18 @@
 #include "platform/qt/locale_text.h"
 
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QGuiApplication>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QLockFile>
-#include <QStandardPaths>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace shell {
@@ -38,19 +39,25 @@ QByteArray ownAnswer()
 }
 } // namespace
 
-SingleInstanceGuard::SingleInstanceGuard(const QString& name, const QString& folder, QObject* parent)
+SingleInstanceGuard::SingleInstanceGuard(const QString& name, const std::string& folder, QObject* parent)
     : QObject(parent), m_name(name), m_folder(folder)
 {
-    if (m_folder.isEmpty())
-        m_folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (m_folder.isEmpty())
-        m_folder = QDir::tempPath();
+    // The folders as the environment names them, byte for byte.
+    for (const char* variable : {"XDG_RUNTIME_DIR", "TMPDIR"}) {
+        const char* value = std::getenv(variable);
+        if (m_folder.empty() && value && *value)
+            m_folder = value;
+    }
+    if (m_folder.empty())
+        m_folder = "/tmp";
 }
 
 SingleInstanceGuard::~SingleInstanceGuard()
 {
     if (m_server)
         m_server->close();
+    if (m_lock >= 0)
+        ::close(m_lock);
 }
 
 QString SingleInstanceGuard::DefaultName()
@@ -60,10 +67,22 @@ QString SingleInstanceGuard::DefaultName()
 
 SingleInstanceGuard::Outcome SingleInstanceGuard::Start()
 {
-    m_lock = std::make_unique<QLockFile>(m_folder + u'/' + m_name + QStringLiteral(".lock"));
-    m_lock->setStaleLockTime(0); // a lock whose owner died is taken over
-    if (!m_lock->tryLock(0)) {
-        if (m_lock->error() != QLockFile::LockFailedError) {
+    // The lock is the system's lock on an open file: it goes with its holder, however that ends, so a lock
+    // whose holder died is free.
+    const std::string path = m_folder + "/" + platform::toBytes(m_name) + ".lock";
+    m_lock = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (m_lock < 0) {
+        std::fprintf(stderr, "OMBAgen: cannot create the instance lock; running without it\n");
+        return Outcome::Unguarded;
+    }
+    int locked = -1;
+    while ((locked = ::flock(m_lock, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+    }
+    if (locked != 0) {
+        const bool taken = errno == EWOULDBLOCK;
+        ::close(m_lock);
+        m_lock = -1;
+        if (!taken) {
             std::fprintf(stderr, "OMBAgen: cannot create the instance lock; running without it\n");
             return Outcome::Unguarded;
         }

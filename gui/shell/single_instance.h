@@ -7,10 +7,9 @@
 #include <QObject>
 #include <QString>
 
-#include <memory>
+#include <string>
 
 class QLocalServer;
-class QLockFile;
 
 namespace shell {
 
@@ -18,9 +17,10 @@ class SingleInstanceGuard : public QObject {
     Q_OBJECT
 
 public:
-    // name: the lock and socket name ("OMBAgen" plus the user id); folder: where the lock file lives
-    // (empty: the runtime folder, else the temporary folder).
-    explicit SingleInstanceGuard(const QString& name, const QString& folder = QString(), QObject* parent = nullptr);
+    // name: the lock and socket name ("OMBAgen" plus the user id); folder: where the lock file lives, as
+    // the system names it (empty: the runtime folder, else the temporary folder).
+    explicit SingleInstanceGuard(const QString& name, const std::string& folder = std::string(),
+                                 QObject* parent = nullptr);
     ~SingleInstanceGuard() override;
 
     enum class Outcome { First, Activated, Unguarded };
@@ -37,8 +37,8 @@ signals:
 
 private:
     QString m_name;
-    QString m_folder;
-    std::unique_ptr<QLockFile> m_lock;
+    std::string m_folder;
+    int m_lock = -1; // the lock file, locked while this instance runs
     QLocalServer* m_server = nullptr;
     QString m_running;
 };

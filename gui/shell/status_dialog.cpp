@@ -37,7 +37,7 @@ CStatusDialog::CStatusDialog(QWidget* parent, unsigned seconds, const std::strin
 bool CStatusDialog::OnInitDialog()
 {
     COMBADialog::OnInitDialog();
-    setWindowTitle(m_title);
+    setWindowTitle(platform::captionText(m_title));
     m_countdown.start(m_seconds);
     return true;
 }

@@ -6,12 +6,12 @@
 #include "gui/layout/dialog_units.h"
 #include "platform/core/message_service.h"
 #include "platform/qt/control_id.h"
+#include "platform/qt/file_dialog.h"
 #include "platform/qt/locale_text.h"
 #include "platform/qt/typing_filter.h"
 #include "platform/qt/wait_cursor.h"
 
 #include <QCheckBox>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -169,7 +169,7 @@ bool UtilityParamsDialog::OnInitDialog()
         platform::setTypingFilter(m_edits[i], static_cast<int>(std::min<uint32_t>(request.maximum, 32767)),
                                   type == 'n' || type == 'o');
     }
-    setWindowTitle(QStringLiteral("Enter parameters for utility \"%1\"").arg(platform::toQString(m_utilityName)));
+    setWindowTitle(platform::captionText(QStringLiteral("Enter parameters for utility \"%1\"").arg(platform::toQString(m_utilityName))));
     // The caption's own width comes with showing (the dialog base).
     setMinimumWidth(minimumSizeHint().width());
     adjustSize();
@@ -189,11 +189,11 @@ void UtilityParamsDialog::OnBrowse(int row)
             m_edits[row]->setText(platform::toQString(picker.GetFolder()));
     } else if (typeOf(row) == 'f') {
         platform::ScopedArrowCursor arrow;
-        const QString path = QFileDialog::getOpenFileName(
-            this, QStringLiteral("Select file for \"%1\"").arg(platform::toQString(request.prompt)), QString(),
-            QStringLiteral("All files (*)"));
-        if (!path.isEmpty())
-            m_edits[row]->setText(path);
+        platform::FileDialog chooser(this, QStringLiteral("Select file for \"%1\"").arg(platform::toQString(request.prompt)));
+        chooser.setNameFilters({QStringLiteral("All files (*)")});
+        const std::string path = platform::runFileDialog(chooser);
+        if (!path.empty())
+            m_edits[row]->setText(platform::toQString(path));
     }
 }
 

@@ -146,6 +146,20 @@ inline std::string toBytes(const QString& text)
     return bytes;
 }
 
+// A text for places that take valid text only, such as a window's caption (the window manager gets it as
+// UTF-8, where a kept byte would turn into "?"): every kept byte as the replacement character, as the
+// program draws it everywhere else. What it gives is for showing, never to be turned back into bytes.
+inline QString captionText(const QString& text)
+{
+    QString shown = text;
+    for (QChar& c : shown) {
+        const char16_t code = c.unicode();
+        if (code >= locale_text_detail::kKeptByteBase + 0x80 && code <= locale_text_detail::kKeptByteBase + 0xFF)
+            c = QChar(QChar::ReplacementCharacter);
+    }
+    return shown;
+}
+
 // Decodes a stream that arrives in pieces: a character split between two pieces is decoded whole once its
 // end arrives. Finish() gives what an unfinished character left, as kept bytes.
 class StreamDecoder {

@@ -1,6 +1,7 @@
 #include "property_sheet.h"
 
 #include "control_id.h"
+#include "locale_text.h"
 
 #include <QDialogButtonBox>
 #include <QPushButton>
@@ -15,7 +16,7 @@ namespace platform {
 PropertyPage::PropertyPage(const QString& caption, QWidget* parent)
     : QWidget(parent)
 {
-    setWindowTitle(caption);
+    setWindowTitle(captionText(caption));
 }
 
 void PropertyPage::ensureCreated()
@@ -52,7 +53,7 @@ void PropertyPage::OnCancel()
 PropertySheet::PropertySheet(const QString& caption, QWidget* parent)
     : DialogBase(parent)
 {
-    setWindowTitle(caption);
+    setWindowTitle(captionText(caption));
     m_tabs = new QTabBar(this);
     m_tabs->setDrawBase(true);
     m_stack = new QStackedWidget(this);

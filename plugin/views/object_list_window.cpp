@@ -85,7 +85,7 @@ ObjectListWindow::ObjectListWindow(WindowManager* manager, ListWindowSpec spec)
     : ObjectWindow(manager, spec.dialogId), ServiceTraceParent(spec.traceTitle, spec.traceClass, nullptr),
       m_spec(std::move(spec))
 {
-    setWindowTitle(platform::toQString(m_spec.title));
+    setWindowTitle(platform::captionText(platform::toQString(m_spec.title)));
     // Buttons in one row above the list, kept at the right edge.
     const QFontMetrics metrics(font());
     int width = kMargin;
@@ -293,7 +293,7 @@ void ObjectListWindow::runTraceCommand(int command)
 DetailListWindow::DetailListWindow(WindowManager* manager, uint32_t dialogId, const std::string& title, int listId)
     : ObjectWindow(manager, dialogId)
 {
-    setWindowTitle(platform::toQString(title));
+    setWindowTitle(platform::captionText(platform::toQString(title)));
     resize(420, 260);
     m_list = new ReportList(this);
     platform::setControlId(m_list, listId);

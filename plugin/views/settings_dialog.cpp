@@ -7,12 +7,12 @@
 #include "plugin/kernel/text_utils.h"
 #include "platform/core/message_service.h"
 #include "platform/qt/control_id.h"
+#include "platform/qt/file_dialog.h"
 #include "platform/qt/locale_text.h"
 
 #include <boost/format.hpp>
 
 #include <QCheckBox>
-#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,49 +22,37 @@
 namespace views {
 namespace {
 
-// The data-file chooser refuses a name that does not exist and stays open.
-class DataFileDialog final : public QFileDialog {
-public:
-    using QFileDialog::QFileDialog;
-
-    void accept() override
-    {
-        const QStringList files = selectedFiles();
-        const std::string path = files.isEmpty() ? std::string() : platform::toBytes(files.front());
-        if (!kernel::FindFileExists(path)) {
-            platform::messageBox((boost::format("File %s does not exist") % path).str(), "Error opening Z5data file",
-                                 platform::MbOk);
-            return;
-        }
-        QFileDialog::accept();
-    }
-};
-
 class DesktopFileChooser final : public SettingsFileChooser {
 public:
     std::optional<std::string> chooseDataFile(QWidget* parent, const std::string& folder, const std::string& defaultName,
                                               const std::string& extension) override
     {
-        DataFileDialog dialog(parent, QStringLiteral("Select S-Record File"), platform::toQString(folder),
-                              platform::toQString("S-Record Files (*." + extension + ");;All Files (*)"));
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        platform::FileDialog dialog(parent, QStringLiteral("Select S-Record File"), folder);
+        dialog.setNameFilters({platform::toQString("S-Record Files (*." + extension + ")"),
+                               QStringLiteral("All Files (*)")});
         dialog.setDefaultSuffix(platform::toQString(extension));
         dialog.selectFile(platform::toQString(defaultName));
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-            return std::nullopt;
-        return platform::toBytes(dialog.selectedFiles().front());
+        // The data-file chooser refuses a name that does not exist and stays open.
+        dialog.setOpenCheck([](const std::string& path) {
+            if (kernel::FindFileExists(path))
+                return true;
+            platform::messageBox((boost::format("File %s does not exist") % path).str(), "Error opening Z5data file",
+                                 platform::MbOk);
+            return false;
+        });
+        const std::string chosen = platform::runFileDialog(dialog);
+        return chosen.empty() ? std::nullopt : std::optional<std::string>(chosen);
     }
 
     std::optional<std::string> chooseLogFile(QWidget* parent, const std::string& folder,
                                              const std::string& extension) override
     {
-        QFileDialog dialog(parent, QStringLiteral("Select Log File"), platform::toQString(folder),
-                           QStringLiteral("Text files (*.csv *.txt);;All Files (*)"));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        platform::FileDialog dialog(parent, QStringLiteral("Select Log File"), folder);
+        dialog.setOpen(false);
+        dialog.setNameFilters({QStringLiteral("Text files (*.csv *.txt)"), QStringLiteral("All Files (*)")});
         dialog.setDefaultSuffix(platform::toQString(extension));
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-            return std::nullopt;
-        return platform::toBytes(dialog.selectedFiles().front());
+        const std::string chosen = platform::runFileDialog(dialog);
+        return chosen.empty() ? std::nullopt : std::optional<std::string>(chosen);
     }
 };
 

@@ -72,14 +72,21 @@ OkOutcome DynamicObjectsModel::ok(ViewState& state, DialogHost& host)
 {
     const int rows = rowCount();
     // A number the file cannot hold for a class's count (past 32 bits, or outside the count's range) is no
-    // count to adjust: refused with the range before any row is stored.
+    // count to adjust: refused before any row is stored, with the range the row takes (up to the kernel
+    // class's maximum less the static objects; the count's own range without a kernel class).
     const engine::FieldDescription* count =
         engine::FindFieldDescription(engine::FieldFile::Application, "CLASS", "Number of Dynamics");
     for (int row = 0; row < rows; ++row) {
         const engine::ApplicationClassEntry* entry = rowEntry(row);
         if (entry->dynamicsAllowed && !TypedNumberFits(state.text(dynamicCountId(row)), count)) {
-            showCheckMessage(std::string(kDynamicLabel) + " " + engine::textString(entry->name) +
-                             (count ? engine::FieldRangeText(*count) : engine::RangeTextUnsigned(0, UINT32_MAX)));
+            const engine::KernelClassRecord* kernelClass = engine::FindKernelClassByType(m_kernel, entry->classType);
+            const std::string range =
+                kernelClass ? engine::RangeTextUnsigned(
+                                  0, static_cast<uint32_t>(std::max<int64_t>(
+                                         static_cast<int64_t>(kernelClass->maximum) - staticObjects(*entry), 0)))
+                : count ? engine::FieldRangeText(*count)
+                        : engine::RangeTextUnsigned(0, UINT32_MAX);
+            showCheckMessage(std::string(kDynamicLabel) + " " + engine::textString(entry->name) + range);
             return OkOutcome::stay(dynamicCountId(row), false);
         }
     }

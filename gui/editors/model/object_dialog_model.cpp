@@ -129,8 +129,10 @@ bool ObjectDialogModel::storeTrimmedText(char (&field)[engine::kNameSize], const
     return changed;
 }
 
-bool ObjectDialogModel::storeNumber(int32_t& field, const ViewState& state, int id)
+bool ObjectDialogModel::storeNumber(int32_t& field, const ViewState& state, int id, const char* label)
 {
+    if (label)
+        m_numberLabels[&field] = label;
     const std::string text = state.text(id);
     const auto value = static_cast<int32_t>(engine::ParseNumber(text));
     if (TypedNumberFits(text, numberDescription(field)))
@@ -151,8 +153,12 @@ bool ObjectDialogModel::numbersFit(OkOutcome& outcome)
 {
     for (const int32_t* field : m_unfit) {
         const engine::FieldDescription* description = numberDescription(*field);
-        showCheckMessage(description ? description->key + engine::FieldRangeText(*description)
-                                     : "Value" + engine::RangeTextUnsigned(0, UINT32_MAX));
+        const auto label = m_numberLabels.find(field);
+        const std::string name = label != m_numberLabels.end() ? label->second
+                                 : description                 ? description->key
+                                                               : "Value";
+        showCheckMessage(name + (description ? engine::FieldRangeText(*description)
+                                             : engine::RangeTextUnsigned(0, UINT32_MAX)));
         const auto control = m_numberControls.find(field);
         outcome = OkOutcome::stay(control == m_numberControls.end() ? IdName : control->second, false);
         return false;

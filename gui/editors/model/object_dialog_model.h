@@ -63,8 +63,9 @@ protected:
     bool storeText(char (&field)[engine::kNameSize], const std::string& text);
     bool storeTrimmedText(char (&field)[engine::kNameSize], const std::string& text);
     // The number typed in control `id`, read as ParseNumber reads it; a number that is not a value of the
-    // field's file description (past 32 bits, or outside its range) is remembered as unfit.
-    bool storeNumber(int32_t& field, const ViewState& state, int id);
+    // field's file description (past 32 bits, or outside its range) is remembered as unfit, to be refused
+    // under `label` (the name the dialog's own check gives the field; the field's key when none).
+    bool storeNumber(int32_t& field, const ViewState& state, int id, const char* label = nullptr);
     bool storeFlag(int32_t& field, bool checked);
     bool storeValue(int32_t& field, int32_t value);
 
@@ -93,7 +94,7 @@ protected:
     // the ranges the dialogs check.
     uint32_t fieldMaximum(const int32_t& field) const;
     // After the class's own checks: a number still unfit (a field its class does not check, such as an
-    // alignment under manual placement) is refused with its key and its description's range.
+    // alignment under manual placement) is refused with its label and its description's range.
     bool numbersFit(OkOutcome& outcome);
     bool checkNameUnique();
     // The conflict search for a text (the object itself skipped); message prefix + the clash.
@@ -141,6 +142,7 @@ private:
     // The number fields whose last stored text was not a value of the field, and the control of each.
     std::set<const int32_t*> m_unfit;
     std::map<const int32_t*, int> m_numberControls;
+    std::map<const int32_t*, std::string> m_numberLabels;
 };
 
 // A copy of the bytes of the object's data block (empty when it has none).

@@ -13,7 +13,12 @@
 #include "engine/records/text_field.h"
 #include "engine/util/path.h"
 #include "engine/util/text.h"
+#include "gui/editors/model/blank_text.h"
 #include "gui/editors/model/page_application.h"
+#include "platform/core/message_service.h"
+
+#include <string>
+#include <utility>
 
 namespace editors {
 
@@ -56,14 +61,27 @@ const Switch* findSwitch(int id)
 }
 
 // A name with no visible character: every byte is 32 or below.
-bool allBlank(const std::string& name)
-{
-    for (char c : name) {
-        if (static_cast<unsigned char>(c) > 32)
-            return false;
+// While it lives, every box shows under one caption.
+class CaptionedMessages final : public platform::MessageService {
+public:
+    explicit CaptionedMessages(std::string caption)
+        : m_caption(std::move(caption)), m_previous(platform::messageService())
+    {
+        platform::setMessageService(this);
     }
-    return true;
-}
+    ~CaptionedMessages() override { platform::setMessageService(&m_previous); }
+    CaptionedMessages(const CaptionedMessages&) = delete;
+    CaptionedMessages& operator=(const CaptionedMessages&) = delete;
+
+    int show(const std::string& text, const std::string&, unsigned style) override
+    {
+        return m_previous.show(text, m_caption, style);
+    }
+
+private:
+    std::string m_caption;
+    platform::MessageService& m_previous;
+};
 
 // Reads a whole decimal (or prefixed) number; false for anything else.
 bool readNumber(const std::string& text, uint32_t& value)
@@ -181,7 +199,7 @@ OkOutcome AppGeneralPage::killActive(ViewState& state)
                     "Application");
         return OkOutcome::stay(Name, false);
     }
-    if (allBlank(name)) {
+    if (IsBlankText(name)) {
         pageMessage("Application must have non-blank name", "Application");
         return OkOutcome::stay(Name, false);
     }
@@ -253,9 +271,13 @@ void AppGeneralPage::loadFile(ViewState& state)
         pageMessage("Unable to read selected application file", "File I/O Error");
         return;
     }
-    if (m_context.project && !engine::loadedApplicationIsSound(*m_context.project, cpu(), application(), path)) {
-        before.restore();
-        return;
+    if (m_context.project) {
+        // A file the project would refuse is a failed load like an unreadable one: captioned as such.
+        const CaptionedMessages fileError("File I/O Error");
+        if (!engine::loadedApplicationIsSound(*m_context.project, cpu(), application(), path)) {
+            before.restore();
+            return;
+        }
     }
     const std::string relative = ProjectRelativePath(m_context.project, path);
     if (engine::textFits(application().path, relative))

@@ -151,10 +151,16 @@ bool CpuClassPage::checkChanged(int id, int line, int check, ViewState& state)
 
 bool CpuClassPage::openProperties(ViewState& state)
 {
-    const int index = classOfLine(state[ClassList].check);
+    const int line = state[ClassList].check;
+    const int index = classOfLine(line);
     if (index < 0 || !kernel().classes[index].selected || !m_context.runClassSheet)
         return false;
     m_context.runClassSheet(index);
+    // The page is reloaded when the class sheet closes; the row stays chosen, and so does Properties while
+    // its class is selected, as before the sheet opened.
+    const int after = classOfLine(line);
+    state[ClassList].check = after >= 0 ? line : -1;
+    state[Properties].enabled = after >= 0 && kernel().classes[after].selected;
     return true;
 }
 

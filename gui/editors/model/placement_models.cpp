@@ -8,6 +8,10 @@ namespace editors {
 namespace {
 
 constexpr uint32_t kMaxAlignment = 2147483647u;
+// What the dialogs call the alignment, in every refusal of it.
+constexpr const char* kBlockAlignment = "Block alignment";
+constexpr const char* kBufferAlignment = "Buffer alignment";
+constexpr const char* kQueueAlignment = "Queue alignment";
 
 // The placement radios and the edits they enable: alignment only for automatic placement on a CPU that
 // offers the option, the label only for manual placement.
@@ -80,7 +84,7 @@ OkOutcome PartitionModel::ok(ViewState& state, DialogHost& host)
         other |= storeText(data->numberOfBlocksExpression, state.text(IdField1083));
         other |= storeValue(data->waitingOrder, state.checked(IdPriorityOrder) ? 0 : 1);
         other |= storeText(data->label, state.text(IdLabel));
-        other |= storeNumber(data->alignment, state, IdAlignment);
+        other |= storeNumber(data->alignment, state, IdAlignment, kBlockAlignment);
         other |= storeFlag(data->manual, state.checked(IdManual));
     }
     other |= storeFlag(m_object.traceObject, state.checked(IdTrace));
@@ -93,7 +97,7 @@ OkOutcome PartitionModel::ok(ViewState& state, DialogHost& host)
     if (manual && !checkLabel(data->label, "Block label", state, host))
         return OkOutcome::stay(IdLabel, true);
     if (alignmentApplies(m_cpu, data->manual) &&
-        !checkNumber(data->alignment, 1, kMaxAlignment, "Block alignment"))
+        !checkNumber(data->alignment, 1, kMaxAlignment, kBlockAlignment))
         return OkOutcome::stay(IdAlignment, false);
     if (!checkNumber(data->blockSize, 1, fieldMaximum(data->blockSize), "Block size"))
         return OkOutcome::stay(IdField1080, false);
@@ -147,7 +151,7 @@ OkOutcome PipeModel::ok(ViewState& state, DialogHost& host)
         other |= storeText(data->numberOfBuffersExpression, state.text(IdField1074));
         other |= storeNumber(data->maxBufferSize, state, IdField1072);
         other |= storeText(data->maxBufferSizeExpression, state.text(IdField1073));
-        other |= storeNumber(data->alignment, state, IdAlignment);
+        other |= storeNumber(data->alignment, state, IdAlignment, kBufferAlignment);
         other |= storeFlag(data->manual, state.checked(IdManual));
         label = storeText(data->label, state.text(IdLabel));
     }
@@ -167,7 +171,7 @@ OkOutcome PipeModel::ok(ViewState& state, DialogHost& host)
     if (manual && !checkLabel(data->label, "Buffer label", state, host))
         return OkOutcome::stay(IdLabel, true);
     if (alignmentApplies(m_cpu, data->manual) &&
-        !checkNumber(data->alignment, 1, kMaxAlignment, "Buffer alignment"))
+        !checkNumber(data->alignment, 1, kMaxAlignment, kBufferAlignment))
         return OkOutcome::stay(IdAlignment, false);
     if (!checkNameUnique())
         return OkOutcome::stay(IdName, false);
@@ -217,7 +221,7 @@ OkOutcome QueueModel::ok(ViewState& state, DialogHost& host)
         other |= storeText(data->widthExpression, state.text(IdField1080));
         other |= storeText(data->depthExpression, state.text(IdField1081));
         other |= storeValue(data->waitingOrder, state.checked(IdPriorityOrder) ? 0 : 1);
-        other |= storeNumber(data->alignment, state, IdAlignment);
+        other |= storeNumber(data->alignment, state, IdAlignment, kQueueAlignment);
         other |= storeText(data->label, state.text(IdLabel));
         other |= storeFlag(data->manual, state.checked(IdManual));
     }
@@ -244,7 +248,7 @@ OkOutcome QueueModel::ok(ViewState& state, DialogHost& host)
                 return OkOutcome::stay(IdLabel, false);
         }
         if (alignmentApplies(m_cpu, data->manual) &&
-            !checkNumber(data->alignment, 1, kMaxAlignment, "Queue alignment"))
+            !checkNumber(data->alignment, 1, kMaxAlignment, kQueueAlignment))
             return OkOutcome::stay(IdAlignment, false);
     }
     if (name && !checkNameConflict())

@@ -1,4 +1,5 @@
 #include "engine/records/text_field.h"
+#include "gui/editors/model/blank_text.h"
 #include "gui/editors/model/property_models.h"
 #include "platform/core/message_service.h"
 
@@ -7,17 +8,6 @@ namespace editors {
 namespace {
 
 constexpr int kProjectTextLimit = engine::kNameSize - 1;
-
-// A character that shows: codes 33 to 127 of the 8-bit text.
-bool hasVisibleCharacter(const std::string& text)
-{
-    for (const char c : text) {
-        const auto code = static_cast<unsigned char>(c);
-        if (code >= 33 && code <= 127)
-            return true;
-    }
-    return false;
-}
 
 } // namespace
 
@@ -41,7 +31,7 @@ OkOutcome ProjectPropertiesModel::ok(ViewState& state, DialogHost&)
         platform::messageBox("Project must have a name", "Project", platform::MbOk);
         return OkOutcome::stay(IdProjectName, false);
     }
-    if (!hasVisibleCharacter(m_name)) {
+    if (IsBlankText(m_name)) {
         platform::messageBox("Project must have non-blank name", "Project", platform::MbOk);
         return OkOutcome::stay(IdProjectName, false);
     }

@@ -12,5 +12,6 @@ list(APPEND EDITORS_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/class_options_model.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dynamic_objects_model.cpp
   ${CMAKE_CURRENT_LIST_DIR}/project_properties_model.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/blank_text.cpp
 )
 include(${CMAKE_CURRENT_LIST_DIR}/tests/sources.cmake)

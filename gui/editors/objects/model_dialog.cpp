@@ -44,7 +44,7 @@ void ModelDialog::build(const ControlTable& controls)
 void ModelDialog::push()
 {
     if (!m_state.title.empty())
-        setWindowTitle(platform::toQString(m_state.title));
+        setWindowTitle(platform::captionText(platform::toQString(m_state.title)));
     for (const auto& [id, control] : m_state.controls()) {
         if (QWidget* widget = platform::findControl(this, id))
             showControl(widget, control);

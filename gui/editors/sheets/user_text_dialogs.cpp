@@ -100,7 +100,7 @@ EditTextDialog::EditTextDialog(const std::string& caption, std::vector<std::stri
                                std::vector<std::string>& include, std::vector<std::string>& bottom, QWidget* parent)
     : CDynamicDialog(198, parent, FreedomHorizontal), m_lists{&top, &include, &bottom}
 {
-    setWindowTitle(platform::toQString(caption));
+    setWindowTitle(platform::captionText(platform::toQString(caption)));
     auto* layout = new QVBoxLayout(this);
     const char* labels[3] = {"Revision information, top:", "User includes:", "Revision information, bottom:"};
     const int ids[3] = {TopId, IncludeId, BottomId};
@@ -216,7 +216,7 @@ NodeNameDialog::NodeNameDialog(const engine::ApplicationRecord& application, con
 bool NodeNameDialog::OnInitDialog()
 {
     COMBADialog::OnInitDialog();
-    setWindowTitle(platform::toQString("For application \"" + m_applicationName + "\":"));
+    setWindowTitle(platform::captionText(platform::toQString("For application \"" + m_applicationName + "\":")));
     m_edit->setText(platform::toQString(m_name));
     m_edit->selectAll();
     return true;

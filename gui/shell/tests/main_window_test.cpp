@@ -11,6 +11,7 @@
 #include "gui/shell/qt_file_chooser.h"
 #include "gui/shell/text_printer.h"
 
+#include "platform/qt/file_dialog.h"
 #include "platform/qt/locale_text.h"
 #include "platform/qt/shell_execute.h"
 
@@ -21,7 +22,6 @@
 
 #include <QAbstractItemView>
 #include <QAction>
-#include <QFileDialog>
 #include <QLineEdit>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
@@ -189,6 +189,32 @@ TEST_F(MainWindow, ListShowsTheChildrenOfEachKindOfNode)
     for (int c = 0; c < list->columnCount(); ++c)
         EXPECT_LE(list->columnWidth(c), ObjectListPane::kMaxWidth);
     EXPECT_TRUE(m_window->statusLine()->text().startsWith("For application Control, System RAM="));
+}
+
+// The list shows a number as its dialog shows and takes it: an unsigned field's largest value (stored
+// files hold it as -1) reads 4294967295, never -1.
+TEST_F(MainWindow, NumberCellsShowWhatTheirDialogShows)
+{
+    const std::string file = m_projectDir + "/control.app";
+    std::string text = readFile(file);
+    for (const auto& [from, to] : {std::pair<std::string, std::string>{"Number of Buffers=8", "Number of Buffers=-1"},
+                                   {"Max Buffer Size=64", "Max Buffer Size=4294967295"}}) {
+        const std::size_t at = text.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        text.replace(at, from.size(), to);
+    }
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+    startWindow(true);
+    const QTreeWidget* list = m_window->listPane().list();
+    selectNode("Control");
+    selectNode("Pipes");
+    const QStringList titles = headers(list);
+    ASSERT_TRUE(titles.contains("Buffers") && titles.contains("Buffer Size")) << titles.join(u',').toStdString();
+    const int row = static_cast<int>(column(list, 0).indexOf("pipeConsole"));
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(list->topLevelItem(row)->text(static_cast<int>(titles.indexOf("Buffers"))),
+              "4294967295 (CONSOLE_BUFFERS)");
+    EXPECT_EQ(list->topLevelItem(row)->text(static_cast<int>(titles.indexOf("Buffer Size"))), "4294967295");
 }
 
 TEST_F(MainWindow, MenusFollowTheSelectedNode)
@@ -439,11 +465,11 @@ TEST(SaveChooser, ReplacingAFileIsAskedInABoxWhoseCaptionReadsWhole)
     int shown = 0;
     QTimer chooser;
     QObject::connect(&chooser, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        auto* dialog = qobject_cast<platform::FileDialog*>(QApplication::activeModalWidget());
         if (!dialog || !dialog->isVisible())
             return;
         dialog->selectFile(picks[std::min<std::size_t>(shown++, picks.size() - 1)]);
-        static_cast<QDialog*>(dialog)->accept();
+        dialog->accept();
     });
     chooser.start(10);
     QtFileChooser choose;
@@ -478,19 +504,14 @@ TEST(SaveChooser, AFileTheCallerRefusesIsNotOfferedForReplacing)
     std::size_t shown = 0;
     QTimer chooser;
     QObject::connect(&chooser, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        auto* dialog = qobject_cast<platform::FileDialog*>(QApplication::activeModalWidget());
         if (!dialog || !dialog->isVisible())
             return;
-        // As a user types the name: the dialog shows the folder's files, the name box takes the text.
-        // A file the list still shows selected from the last round would win over the typed name; typing a
-        // new name clears it, as the file list may be filled after the text was set.
+        // As a user types the name into the name box.
         auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
         ASSERT_NE(name, nullptr);
-        for (auto* view : dialog->findChildren<QAbstractItemView*>())
-            if (view->selectionModel())
-                view->selectionModel()->clearSelection();
         name->setText(picks[std::min(shown++, picks.size() - 1)]);
-        static_cast<QDialog*>(dialog)->accept();
+        dialog->accept();
     });
     chooser.start(10);
     QtFileChooser choose;
@@ -600,7 +621,11 @@ TEST_F(MainWindow, AProjectInAFolderNamedInAnyLanguageOpensSavesGeneratesAndReop
         m_window->Initialize({"OMBAgen", project}, CMainDialog::StartOptions{0});
         settle();
         ASSERT_GT(m_window->GetProject().cpuCount, 0) << m_boxes->service().texts().size();
-        EXPECT_TRUE(m_window->windowTitle().contains(shown)) << m_window->windowTitle().toStdString();
+        // The caption the window manager gets is valid text: a byte that does not decode is the
+        // replacement character there too, as in the menus, never a "?".
+        EXPECT_TRUE(m_window->windowTitle().contains(platform::captionText(shown))) << m_window->windowTitle().toStdString();
+        EXPECT_EQ(m_window->windowTitle(), platform::captionText(m_window->windowTitle()));
+        EXPECT_EQ(platform::toBytes(m_window->windowTitle()).find('?'), std::string::npos);
 
         // Saved in place.
         engine::setText(m_window->GetProject().name, "Renamed");

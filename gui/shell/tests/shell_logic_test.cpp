@@ -261,9 +261,9 @@ TEST(ListContent, ObjectColumnsDependOnTraceFeaturesAndContexts)
 
 TEST(ListContent, NumbersShowTheirExpressions)
 {
-    EXPECT_EQ(NumberWithExpression(5, "N+1", 4), "5 (N+1)");
-    EXPECT_EQ(NumberWithExpression(5, "   ", 4), "5");
-    EXPECT_EQ(NumberWithExpression(-3, "", 1), "-3");
+    EXPECT_EQ(NumberWithExpression("5", "N+1", 4), "5 (N+1)");
+    EXPECT_EQ(NumberWithExpression("5", "   ", 4), "5");
+    EXPECT_EQ(NumberWithExpression("-3", "", 1), "-3");
     Records r;
     engine::CpuRecord& cpu = r.cpu("Main");
     engine::ApplicationRecord application{};

@@ -13,8 +13,10 @@
 #include "gui/shell/utility_params_dialog.h"
 
 #include "platform/core/message_service.h"
+#include "platform/core/folder_entries.h"
 #include "platform/core/process_group.h"
 #include "platform/qt/control_id.h"
+#include "platform/qt/locale_text.h"
 #include "platform/qt/testing/widget_fit.h"
 
 #include <QAccessible>
@@ -41,6 +43,7 @@
 #include <QTextDocument>
 #include <QThread>
 #include <QTimer>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -56,6 +59,8 @@
 #include <memory>
 
 #include <spawn.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -285,14 +290,30 @@ TEST(CommandOutput, TwoMegabytesWithoutALineEndShowTheirTailAndSayWhatWasLeftOut
         ASSERT_TRUE(waitLongFor([&] { return dialog.isDone(); }));
         const QTextDocument* document = dialog.output()->document();
         ASSERT_EQ(document->blockCount(), 2);
-        EXPECT_GE(dialog.leftOutLines(), 1u);
-        EXPECT_EQ(document->firstBlock().text(),
-                  QStringLiteral("[... %1 earlier lines left out ...]").arg(dialog.leftOutLines()));
+        // The one line is counted once, and the notice says how much of its start is not shown.
+        EXPECT_EQ(dialog.leftOutLines(), 1u);
         const QString tail = document->lastBlock().text();
+        EXPECT_EQ(dialog.firstLineCut() + static_cast<std::uint64_t>(tail.size()), kTwoMegabytes);
+        EXPECT_EQ(document->firstBlock().text(),
+                  QStringLiteral("[... the first %1 characters of the line below left out ...]").arg(dialog.firstLineCut()));
         EXPECT_GE(tail.size(), CommandOutputDialog::kLongestShownLine);
         EXPECT_LE(tail.size(), CommandOutputDialog::kLongestShownLine * 5 / 4);
         EXPECT_EQ(tail.count(u'x'), tail.size());
         EXPECT_TRUE(dialog.copyButton()->isEnabled());
+        dialog.DestroyWindow();
+    }
+    {
+        // Whole lines before the long one: both are said, the lines and how much of the long one's start.
+        CommandOutputDialog dialog("seq 1 5; head -c 2097152 /dev/zero | tr '\\0' x", true, nullptr);
+        dialog.ShowModeless();
+        ASSERT_TRUE(waitLongFor([&] { return dialog.isDone(); }));
+        const QTextDocument* document = dialog.output()->document();
+        ASSERT_EQ(document->blockCount(), 2);
+        const QString tail = document->lastBlock().text();
+        EXPECT_EQ(dialog.firstLineCut() + static_cast<std::uint64_t>(tail.size()), kTwoMegabytes);
+        EXPECT_EQ(document->firstBlock().text(),
+                  QStringLiteral("[... 5 earlier lines and the first %1 characters of the line below left out ...]")
+                      .arg(dialog.firstLineCut()));
         dialog.DestroyWindow();
     }
     {
@@ -306,13 +327,29 @@ TEST(CommandOutput, TwoMegabytesWithoutALineEndShowTheirTailAndSayWhatWasLeftOut
         const QTextDocument* document = dialog.output()->document();
         ASSERT_EQ(document->blockCount(), 2);
         EXPECT_EQ(dialog.leftOutLines(), 1u);
-        EXPECT_EQ(document->firstBlock().text(), QStringLiteral("[... 1 earlier lines left out ...]"));
         const QString tail = document->lastBlock().text();
+        // Dropped or cut, every character not shown is counted: the tail holds the rest and the half one.
+        EXPECT_EQ(dialog.firstLineCut() + static_cast<std::uint64_t>(tail.size()) - 1, kTwoMegabytes);
+        EXPECT_EQ(document->firstBlock().text(),
+                  QStringLiteral("[... the first %1 characters of the line below left out ...]").arg(dialog.firstLineCut()));
         EXPECT_GE(tail.size(), CommandOutputDialog::kLongestShownLine);
         EXPECT_LE(tail.size(), CommandOutputDialog::kLongestShownLine * 5 / 4 + 1);
         EXPECT_TRUE(tail.endsWith(QString::fromStdU16String(u"yy\xdcd0")));
         EXPECT_TRUE(dialog.copyButton()->isEnabled());
     }
+}
+
+// The caption shows a byte of the command that does not decode as the replacement character, as the
+// output does, never as the "?" the window manager would make of it.
+TEST(CommandOutput, TheCaptionShowsAByteThatDoesNotDecodeAsTheReplacementCharacter)
+{
+    CommandOutputDialog dialog("echo caf\xe9", true, nullptr);
+    dialog.ShowModeless();
+    ASSERT_TRUE(waitFor([&] { return dialog.isDone(); }));
+    EXPECT_EQ(dialog.windowTitle(), QString::fromStdU16String(u"Output from command: \"echo caf\ufffd\""));
+    ASSERT_NE(dialog.windowHandle(), nullptr);
+    EXPECT_EQ(dialog.windowHandle()->title(), dialog.windowTitle());
+    dialog.DestroyWindow();
 }
 
 TEST(CommandOutput, ACommandThatCannotRunEndsWithAnEnabledClose)
@@ -477,9 +514,55 @@ TEST(CommandOutput, ClosingTheWindowOrEndingTheProgramEndsTheCommandAndEverythin
     }
 }
 
-// The program dies while a quiet endless utility runs: by a crash it sees (ABRT) or by SIGKILL, which it
-// cannot see. No process of the utility's group remains, and an output file the run left behind is gone
-// after the next start.
+// ---- the real program's start-up
+
+// OMBAgen of this build, started as a person starts it, with its folders under `root`: temporary files in
+// root/tmp, its instance lock in root/run, its settings in root/config. The Qt platform is the tests'.
+pid_t startRealProgram(const std::string& program, std::vector<std::string> arguments, const std::string& root)
+{
+    for (const char* folder : {"/tmp", "/run", "/config"})
+        ::mkdir((root + folder).c_str(), 0700);
+    std::vector<std::string> environment = {"TMPDIR=" + root + "/tmp", "XDG_RUNTIME_DIR=" + root + "/run",
+                                            "XDG_CONFIG_HOME=" + root + "/config",
+                                            "ASAN_OPTIONS=detect_leaks=0:handle_abort=0"};
+    for (char** entry = environ; *entry; ++entry) {
+        const std::string text = *entry;
+        const std::string name = text.substr(0, text.find('='));
+        if (name != "TMPDIR" && name != "XDG_RUNTIME_DIR" && name != "XDG_CONFIG_HOME" && name != "ASAN_OPTIONS")
+            environment.push_back(text);
+    }
+    std::vector<char*> envp;
+    for (std::string& entry : environment)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    arguments.insert(arguments.begin(), program);
+    std::vector<char*> argv;
+    for (std::string& word : arguments)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    pid_t child = -1;
+    return posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), envp.data()) == 0 ? child : -1;
+}
+
+// Ends a program the test started and reaps it; its status.
+int endProgram(pid_t child, int signal = SIGKILL)
+{
+    ::kill(child, signal);
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return status;
+}
+
+bool exists(const std::string& path)
+{
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+// A program with the program's ends of commands dies while a quiet endless utility runs: by a crash it sees
+// (ABRT) or by SIGKILL, which it cannot see. No process of the utility's group remains, and an output file
+// the run left behind is gone after the real program's next start.
 TEST(CommandOutput, AProgramThatCrashesOrIsKilledLeavesNoProcessOfItsUtilityRunning)
 {
     const std::string program = std::string(KORVANE_BUILD_DIR) + "/bin/endless_utility_program";
@@ -530,17 +613,137 @@ TEST(CommandOutput, AProgramThatCrashesOrIsKilledLeavesNoProcessOfItsUtilityRunn
             EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
             EXPECT_TRUE(waitLongFor([&] { return liveMembers(group).empty(); }))
                 << liveMembers(group).size() << " processes of the utility still run";
-            // The next start removes what the run left in the temporary folder.
+            // The program's next start removes what the run left in the temporary folder.
             const QDir left(QString::fromStdString(temporary + "/tmp"));
-            std::vector<std::string> start = {program, "start"};
-            char* startArgv[] = {start[0].data(), start[1].data(), nullptr};
-            ASSERT_EQ(posix_spawn(&child, program.c_str(), nullptr, nullptr, startArgv, envp.data()), 0);
-            while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-            }
-            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-            EXPECT_TRUE(left.entryList(QDir::Files).isEmpty()) << left.entryList(QDir::Files).join(u' ').toStdString();
+            const pid_t next = startRealProgram(std::string(KORVANE_BUILD_DIR) + "/bin/OMBAgen", {}, temporary);
+            ASSERT_GT(next, 0);
+            EXPECT_TRUE(waitLongFor([&] { return left.entryList({QStringLiteral("omb-output-*")}, QDir::Files).isEmpty(); }))
+                << left.entryList(QDir::Files).join(u' ').toStdString();
+            endProgram(next);
         }
     }
+}
+
+// The program's own start removes the output files a run that did not end left in the temporary folder:
+// files of its naming that no run holds. A file a run still holds, and any other file, stay.
+TEST(RealProgram, ItsStartRemovesTheOutputFilesARunThatDidNotEndLeftBehind)
+{
+    const std::string program = std::string(KORVANE_BUILD_DIR) + "/bin/OMBAgen";
+    ASSERT_TRUE(exists(program));
+    QTemporaryDir folder;
+    const std::string root = platform::toBytes(folder.path());
+    ASSERT_EQ(::mkdir((root + "/tmp").c_str(), 0700), 0);
+    const std::string left = root + "/tmp/" + shell::kOutputFilePrefix + "Left01";
+    const std::string held = root + "/tmp/" + shell::kOutputFilePrefix + "Held01";
+    const std::string other = root + "/tmp/notes.txt";
+    for (const std::string& path : {left, held, other})
+        std::ofstream(path) << "output";
+    const int holder = ::open(held.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+    const pid_t child = startRealProgram(program, {}, root);
+    ASSERT_GT(child, 0);
+    EXPECT_TRUE(waitLongFor([&] { return !exists(left); }));
+    endProgram(child);
+    EXPECT_TRUE(exists(held));
+    EXPECT_TRUE(exists(other));
+    ::close(holder);
+}
+
+// The real program dies while an endless utility of its Utilities menu runs: by a crash it sees (ABRT,
+// a utility capturing through a pipe) or by SIGKILL, which it cannot see (a utility writing to an output
+// file). No process of the utility's group remains, and the next start removes the output file the killed
+// run left. The menu is used as a person uses it, so this runs where there is a window manager (xcb).
+TEST(RealProgram, KilledWhileItsUtilityRunsItLeavesNoProcessOfTheUtilityRunning)
+{
+    if (QGuiApplication::platformName() != QStringLiteral("xcb") || std::system("command -v xdotool >/dev/null") != 0)
+        GTEST_SKIP() << "needs an X server with a window manager, and xdotool";
+    const std::string built = std::string(KORVANE_BUILD_DIR) + "/bin/OMBAgen";
+    ASSERT_TRUE(exists(built));
+    QTemporaryDir scratch(QString(KORVANE_BUILD_DIR) + QStringLiteral("/real_program_XXXXXX"));
+    const std::string root = platform::toBytes(scratch.path());
+    // The program in a folder of its own, with a configuration whose utilities run until they are ended.
+    const std::string programFolder = root + "/program";
+    ASSERT_EQ(::mkdir(programFolder.c_str(), 0700), 0);
+    const std::string program = programFolder + "/OMBAgen";
+    if (::link(built.c_str(), program.c_str()) != 0)
+        std::filesystem::copy_file(built, program);
+    const std::string demo = std::string(KORVANE_SOURCE_DIR_FALLBACK) + "/samples/demo";
+    ASSERT_EQ(::symlink((demo + "/models").c_str(), (programFolder + "/models").c_str()), 0);
+    const std::string groupFile = root + "/group";
+    // The configuration takes ";" for a comment: the command does without. Two processes in its group.
+    const std::string endless = "echo $$$$ >'" + groupFile + ".new' && mv '" + groupFile + ".new' '" + groupFile +
+                                "' && sleep 100000 & sleep 100000";
+    std::ofstream(programFolder + "/ombagen.cfg")
+        << "[MODELS]\nZ5 Standard=models/z5std.mdl\nZ5 Multiprocessor=models/z5mp.mdl\n\n[GENERAL]\nHelp File=help.pdf\n\n"
+        << "[SCRIPTS]\n"
+        << "Endless=" << endless << "\nEndless_to_a_file=&" << endless << "\n";
+    const std::string project = root + "/demo";
+    ASSERT_EQ(::mkdir(project.c_str(), 0700), 0);
+    for (const char* name : {"demo.omb", "main.cpu", "comms.cpu", "control.app", "link.app", "monitor.app"})
+        std::filesystem::copy_file(demo + "/" + name, project + "/" + name);
+
+    const auto readGroup = [&] {
+        std::ifstream in(groupFile);
+        int group = 0;
+        return in >> group ? group : 0;
+    };
+    const struct {
+        int signal;
+        const char* keys; // what opens the Utilities menu and chooses the utility
+    } runs[] = {{SIGABRT, "alt+u Return"}, {SIGKILL, "alt+u Down Return"}};
+    for (const auto& run : runs) {
+        SCOPED_TRACE(strsignal(run.signal));
+        std::filesystem::remove(groupFile);
+        const pid_t child = startRealProgram(program, {project + "/demo.omb"}, root);
+        ASSERT_GT(child, 0);
+        // The main window, once the welcome has gone, takes the keys.
+        const std::string pid = std::to_string(child);
+        ASSERT_EQ(std::system(("timeout 120 xdotool search --all --sync --onlyvisible --pid " + pid +
+                               " --name '^OMBAgen - ' >'" + root + "/window'").c_str()),
+                  0);
+        std::string window;
+        std::ifstream(root + "/window") >> window;
+        EXPECT_TRUE(waitLongFor([&] {
+            return std::system(("xdotool search --all --onlyvisible --pid " + pid +
+                                " --name '^Welcome to OMBAgen' >/dev/null 2>&1").c_str()) != 0;
+        }));
+        // Keys that arrive while the window manager is still handing the focus over are lost: the user
+        // presses them again (after Escape, which closes a menu left open and nothing else).
+        int group = 0;
+        const auto utilityRuns = [&] {
+            group = readGroup();
+            return group > 0 && !liveMembers(group).empty();
+        };
+        for (int attempt = 0; attempt < 5 && !utilityRuns(); ++attempt) {
+            ASSERT_EQ(std::system(("xdotool windowactivate --sync " + window +
+                                   " && xdotool key --clearmodifiers --delay 150 Escape " + run.keys).c_str()),
+                      0);
+            QDeadlineTimer deadline(10000);
+            while (!utilityRuns() && !deadline.hasExpired())
+                QApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+        const bool running = utilityRuns();
+        const int status = endProgram(child, run.signal);
+        ASSERT_TRUE(running) << "the utility did not start";
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == run.signal) << status;
+        EXPECT_TRUE(waitLongFor([&] { return liveMembers(group).empty(); }))
+            << liveMembers(group).size() << " processes of the utility still run";
+    }
+    // The run killed while its utility wrote to an output file left it; the next start removes it.
+    const auto outputFiles = [&] {
+        std::vector<platform::FolderEntry> entries;
+        platform::ListFolder(root + "/tmp", entries);
+        int count = 0;
+        for (const platform::FolderEntry& entry : entries)
+            count += entry.name.rfind(shell::kOutputFilePrefix, 0) == 0 ? 1 : 0;
+        return count;
+    };
+    EXPECT_EQ(outputFiles(), 1);
+    const pid_t next = startRealProgram(program, {project + "/demo.omb"}, root);
+    ASSERT_GT(next, 0);
+    EXPECT_TRUE(waitLongFor([&] { return outputFiles() == 0; }));
+    endProgram(next);
 }
 
 // All of a very long output cannot be kept: the window keeps a tail of whole lines under a first line
@@ -913,6 +1116,48 @@ TEST(FolderPickerDialog, AMissingInitialFolderIsCreatedOrIgnored)
     EXPECT_TRUE(QDir(root.path() + "/new").exists());
     EXPECT_EQ(created.folderEdit()->text().toStdString(), base + "/new");
     created.DestroyWindow();
+
+    // A name that does not decode is created as its own bytes, then selected, watched and handed back.
+    boxes->clear();
+    boxes->queueAnswer(platform::IdYes);
+    const std::string odd = base + "/nf_\xff\xfe";
+    CSelectFolderDialog oddDialog(nullptr, odd, "");
+    oddDialog.setDrives({{base, shell::DriveKind::Fixed}});
+    oddDialog.ShowModeless();
+    EXPECT_EQ(boxes->texts(), std::vector<std::string>{"Folder '" + odd + "' does not exist.\nCreate?"});
+    struct stat info {};
+    ASSERT_EQ(::stat(odd.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    EXPECT_EQ(oddDialog.tree()->PathOf(oddDialog.tree()->currentItem()), odd);
+    platform::findControl<QPushButton>(&oddDialog, 1)->click();
+    EXPECT_EQ(oddDialog.GetFolder(), odd);
+    oddDialog.DestroyWindow();
+    std::filesystem::remove_all(base);
+}
+
+// The tree follows the disk by itself: a folder made in an expanded folder whose name does not decode
+// appears once the system reports it, with no refresh asked for.
+TEST(FolderPickerDialog, AnExpandedFolderWhoseNameDoesNotDecodeIsWatched)
+{
+    platform::ScopedScriptedMessages boxes;
+    QTemporaryDir root;
+    const std::string base = platform::toBytes(root.path());
+    const std::string bad = base + "/\xff\xfe_bad";
+    ASSERT_EQ(::mkdir(bad.c_str(), 0700), 0);
+    ASSERT_EQ(::mkdir((bad + "/inner").c_str(), 0700), 0);
+    CSelectFolderDialog dialog(nullptr, bad + "/inner", "");
+    dialog.setDrives({{base, shell::DriveKind::Fixed}});
+    dialog.ShowModeless();
+    FolderTreeCtrl* tree = dialog.tree();
+    ASSERT_NE(tree->findItem(bad), nullptr);
+    EXPECT_TRUE(tree->Watching(base));
+    EXPECT_TRUE(tree->Watching(bad));
+    ASSERT_EQ(::mkdir((bad + "/later").c_str(), 0700), 0);
+    EXPECT_TRUE(waitFor([&] { return tree->findItem(bad + "/later") != nullptr; }));
+    ASSERT_EQ(::mkdir((base + "/\xfe_top").c_str(), 0700), 0);
+    EXPECT_TRUE(waitFor([&] { return tree->findItem(base + "/\xfe_top") != nullptr; }));
+    dialog.DestroyWindow();
+    std::filesystem::remove_all(base);
 }
 
 // ---- fit
@@ -973,7 +1218,7 @@ TEST(SingleInstance, ASecondInstanceBringsTheRunningOneForwardOrStartsWhenNoneAn
     std::atomic<bool> listening{false};
     QEventLoop* firstLoop = nullptr;
     std::unique_ptr<QThread> first(QThread::create([&] {
-        shell::SingleInstanceGuard guard(name, folder.path());
+        shell::SingleInstanceGuard guard(name, platform::toBytes(folder.path()));
         QEventLoop loop;
         firstLoop = &loop;
         EXPECT_EQ(guard.Start(), shell::SingleInstanceGuard::Outcome::First);
@@ -983,7 +1228,7 @@ TEST(SingleInstance, ASecondInstanceBringsTheRunningOneForwardOrStartsWhenNoneAn
     }));
     first->start();
     ASSERT_TRUE(waitFor([&] { return listening.load(); }));
-    shell::SingleInstanceGuard second(name, folder.path());
+    shell::SingleInstanceGuard second(name, platform::toBytes(folder.path()));
     EXPECT_EQ(second.Start(), shell::SingleInstanceGuard::Outcome::Activated);
     EXPECT_EQ(second.RunningInstance().toStdString(),
               "process " + std::to_string(QCoreApplication::applicationPid()) + " on display " +
@@ -996,11 +1241,24 @@ TEST(SingleInstance, ASecondInstanceBringsTheRunningOneForwardOrStartsWhenNoneAn
     first->wait();
 
     // A lock whose holder does not answer (no one listens): this instance starts normally.
-    QLockFile held(folder.path() + "/" + name + "-mute.lock");
-    ASSERT_TRUE(held.tryLock(0));
-    shell::SingleInstanceGuard unanswered(name + "-mute", folder.path());
+    const std::string lockPath = platform::toBytes(folder.path() + "/" + name + "-mute.lock");
+    const int held = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+    shell::SingleInstanceGuard unanswered(name + "-mute", platform::toBytes(folder.path()));
     EXPECT_EQ(unanswered.Start(), shell::SingleInstanceGuard::Outcome::Unguarded);
     EXPECT_TRUE(unanswered.RunningInstance().isEmpty());
+    ::close(held);
+
+    // A folder whose name does not decode holds the lock as its bytes name it.
+    const std::string odd = platform::toBytes(folder.path()) + "/lock_\xff\xfe";
+    ASSERT_EQ(::mkdir(odd.c_str(), 0700), 0);
+    {
+        shell::SingleInstanceGuard guard(name + "-odd", odd);
+        EXPECT_EQ(guard.Start(), shell::SingleInstanceGuard::Outcome::First);
+        struct stat info {};
+        EXPECT_EQ(::stat((odd + "/" + platform::toBytes(name) + "-odd.lock").c_str(), &info), 0);
+    }
 }
 
 TEST(ObjectList, WidthsAreRememberedPerView)

@@ -13,13 +13,21 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace platform {
 namespace {
@@ -231,19 +239,53 @@ TEST(ShellExecuteTest, AnInstalledHandlerAnswersAndUnknownVerbsFail)
 TEST(ShellExecuteTest, RelativeFilesAreTakenFromTheProgramFolderAndAddressesStayAddresses)
 {
     setProgramDirectoryOverride("/opt/omba/bin");
-    EXPECT_EQ(shellTarget("Help/Manual.pdf"), QUrl::fromLocalFile("/opt/omba/bin/Help/Manual.pdf"));
-    EXPECT_EQ(shellTarget("notes.htm"), QUrl::fromLocalFile("/opt/omba/bin/notes.htm"));
-    EXPECT_EQ(shellTarget("/usr/share/doc/x.pdf"), QUrl::fromLocalFile("/usr/share/doc/x.pdf"));
-    EXPECT_EQ(shellTarget("https://www.example.com/a"), QUrl("https://www.example.com/a"));
-    EXPECT_EQ(shellTarget("mailto:support@example.com"), QUrl("mailto:support@example.com"));
-    EXPECT_FALSE(shellTarget("").isValid());
-    // A file name's bytes are the file system's, not Latin-1 characters.
-    EXPECT_EQ(shellTarget("/doc/caf\xc3\xa9.pdf"), QUrl::fromLocalFile(QString::fromUtf8("/doc/caf\xc3\xa9.pdf")));
-    EXPECT_EQ(toBytes(toQString("/doc/caf\xc3\xa9.pdf")), "/doc/caf\xc3\xa9.pdf");
+    EXPECT_EQ(shellTarget("Help/Manual.pdf"), (ShellTarget{false, "/opt/omba/bin/Help/Manual.pdf"}));
+    EXPECT_EQ(shellTarget("notes.htm"), (ShellTarget{false, "/opt/omba/bin/notes.htm"}));
+    EXPECT_EQ(shellTarget("/usr/share/doc/x.pdf"), (ShellTarget{false, "/usr/share/doc/x.pdf"}));
+    EXPECT_EQ(shellTarget("https://www.example.com/a"), (ShellTarget{true, "https://www.example.com/a"}));
+    EXPECT_EQ(shellTarget("mailto:support@example.com"), (ShellTarget{true, "mailto:support@example.com"}));
+    EXPECT_EQ(shellTarget("C:help.pdf"), (ShellTarget{false, "/opt/omba/bin/C:help.pdf"}));
+    EXPECT_EQ(shellTarget(""), ShellTarget{});
+    // A file name's bytes are the file system's, whatever they are.
+    EXPECT_EQ(shellTarget("/doc/caf\xc3\xa9.pdf").text, "/doc/caf\xc3\xa9.pdf");
+    EXPECT_EQ(shellTarget("\xff\xfe_help/x.pdf").text, "/opt/omba/bin/\xff\xfe_help/x.pdf");
     // A relative help file that is not there is reported as not found, never opened as a web address.
     EXPECT_EQ(shellExecute("open", "Help/NoSuchManual.pdf"), 2);
     EXPECT_EQ(shellExecute("open", ""), 2);
     setProgramDirectoryOverride("");
+}
+
+// A help file under a folder whose name does not decode is found and handed to the desktop's opener by
+// its own bytes.
+TEST(ShellExecuteTest, AFileUnderAnUndecodableFolderReachesTheOpenerAsItsBytes)
+{
+    QTemporaryDir scratch;
+    const std::string base = toBytes(scratch.path());
+    const std::string folder = base + "/\xff\xfe_help";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+    std::ofstream(folder + "/manual.pdf") << "%PDF";
+    // The opener found on the PATH writes what it was given to a file of its own.
+    const std::string bin = base + "/bin";
+    ASSERT_EQ(::mkdir(bin.c_str(), 0700), 0);
+    const std::string seen = base + "/seen";
+    std::ofstream(bin + "/xdg-open") << "#!/bin/sh\nprintf '%s' \"$1\" > '" << seen << ".part' && mv '" << seen
+                                     << ".part' '" << seen << "'\n";
+    ASSERT_EQ(::chmod((bin + "/xdg-open").c_str(), 0700), 0);
+    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    setenv("PATH", (bin + ":" + path).c_str(), 1);
+    setProgramDirectoryOverride(base);
+    const int result = shellExecute("open", "\xff\xfe_help/manual.pdf");
+    setenv("PATH", path.c_str(), 1);
+    setProgramDirectoryOverride("");
+    EXPECT_GT(result, 32);
+    // The opener runs on its own; what it was given is there once it has written it.
+    struct stat info {};
+    for (int turn = 0; turn < 1000 && ::stat(seen.c_str(), &info) != 0; ++turn)
+        QTest::qWait(10);
+    std::ifstream in(seen, std::ios::binary);
+    const std::string given((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(given, folder + "/manual.pdf");
+    std::filesystem::remove_all(base);
 }
 
 TEST(TypingFilterTest, LimitsTypingButNeverTheTextSetFromCode)

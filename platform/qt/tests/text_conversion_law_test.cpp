@@ -4,10 +4,13 @@
 // on. Qt's implicit conversions (QString from const char* or QByteArray, and back) do not compile there
 // (the build switches them off), so a literal becomes a QString only as a QStringLiteral or a u"" literal
 // written in ASCII (a character beyond ASCII by its number, \u00e9, never by bytes), which this test checks.
+// Qt's file classes decode a path themselves: no path reaches the system through one of them, unless a
+// comment at the use says why bytes are kept ("Bytes kept: ...").
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -32,6 +35,19 @@ const char* const kConversions =
     "QUtf8StringView|QAnyStringView|QStringDecoder|QStringEncoder|QStringConverter|QTextCodec|QTextStream|"
     "QDataStream|asprintf|vasprintf|qPrintable|qUtf8Printable|toByteArray|fromJson|toJson|tr|translate|"
     "trUtf8|_L1|_ba|QByteArrayLiteral";
+
+// Qt's classes and functions that take a path as text and decode it themselves on its way to the system:
+// a name that does not decode never reaches the file it names. The static functions of the file dialogs
+// are named by their own names; the classes by theirs, whatever is called on them.
+const char* const kPathClasses =
+    "QDir|QDirIterator|QFile|QFileInfo|QSaveFile|QTemporaryFile|QTemporaryDir|QLockFile|QFileSystemWatcher|"
+    "QFileSystemModel|QStorageInfo|QLibrary|QPluginLoader|QSettings|QProcess|QDesktopServices|QFileSelector|"
+    "fromLocalFile|toLocalFile|getOpenFileName|getOpenFileNames|getSaveFileName|getExistingDirectory|"
+    "getOpenFileUrl|getOpenFileUrls|getSaveFileUrl|getExistingDirectoryUrl|getOpenFileContent|saveFileContent";
+
+// What a comment at such a use says when it keeps bytes all the same (the text holds no path, or the path
+// is the program's own ASCII), on the use's line or in the comment lines right above it.
+const char* const kBytesKept = "bytes kept:";
 
 struct Finding {
     int line = 0;
@@ -108,6 +124,44 @@ bool plainAscii(const std::string& literal)
     return true;
 }
 
+std::vector<std::string> linesOf(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+std::string lowered(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// Whether the comment on the line (1-based) or the comment lines right above it say why bytes are kept.
+bool bytesKeptAt(const std::vector<std::string>& lines, int line)
+{
+    const auto comment = [&](int at) {
+        const std::string& text = lines[static_cast<std::size_t>(at - 1)];
+        const std::size_t start = text.find("//");
+        return start == std::string::npos ? std::string() : lowered(text.substr(start));
+    };
+    if (line < 1 || static_cast<std::size_t>(line) > lines.size())
+        return false;
+    if (comment(line).find(kBytesKept) != std::string::npos)
+        return true;
+    for (int at = line - 1; at >= 1; --at) {
+        const std::string& text = lines[static_cast<std::size_t>(at - 1)];
+        const std::size_t start = text.find_first_not_of(" \t");
+        if (start == std::string::npos || text.compare(start, 2, "//") != 0)
+            return false;
+        if (comment(at).find(kBytesKept) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
 std::vector<Finding> conversionsIn(const std::string& source)
 {
     std::vector<Finding> findings;
@@ -115,6 +169,17 @@ std::vector<Finding> conversionsIn(const std::string& source)
     static const std::regex call(std::string("(^|[^A-Za-z0-9_])(") + kConversions + ")(?![A-Za-z0-9_])");
     for (auto it = std::sregex_iterator(code.begin(), code.end(), call); it != std::sregex_iterator(); ++it)
         findings.push_back({lineOf(code, static_cast<std::size_t>(it->position(2))), it->str(2)});
+    // Qt's path classes, unless a comment at the use says why bytes are kept. An include names the class
+    // for the uses below it and is no use of its own.
+    static const std::regex pathUse(std::string("(^|[^A-Za-z0-9_])(") + kPathClasses + ")(?![A-Za-z0-9_])");
+    static const std::regex include(R"((^|\n)[ \t]*#[ \t]*include[^\n]*)");
+    const std::string uses = std::regex_replace(code, include, "$1");
+    const std::vector<std::string> lines = linesOf(source);
+    for (auto it = std::sregex_iterator(uses.begin(), uses.end(), pathUse); it != std::sregex_iterator(); ++it) {
+        const int line = lineOf(uses, static_cast<std::size_t>(it->position(2)));
+        if (!bytesKeptAt(lines, line))
+            findings.push_back({line, "path through " + it->str(2)});
+    }
     // Literals that become QStrings: ASCII only.
     const std::string texts = withoutCommentsAndTexts(source, false);
     static const std::regex literal(R"((QStringLiteral\s*\(\s*|(^|[^A-Za-z0-9_])u)("([^"\\\n]|\\.)*"|'([^'\\\n]|\\.)*'))");
@@ -136,7 +201,7 @@ TEST(TextConversionLaw, TheCheckerSeesEveryFormOfConversion)
         {"std::string s = anything.toStdString();", 1},
         {"auto b = whateverItIsCalled ->toUtf8();", 1},
         {"QString::fromUtf8 (p, n)", 1},
-        {"QFile::encodeName(name)", 1},
+        {"QFile::encodeName(name)", 2}, // a conversion, and a path through QFile
         {"QStringDecoder d(QStringDecoder::System);", 2},
         {"label->setText(tr(\"Open\"));", 1},
         {"QLatin1String(\"a\") + QLatin1Char('b')", 2},
@@ -151,6 +216,45 @@ TEST(TextConversionLaw, TheCheckerSeesEveryFormOfConversion)
         {"QStringLiteral(\"Output from command: \\\"%1\\\"\") + u'\\n'", 0},
         {"message(\"call toLatin1() here\"); // or toUtf8()\n/* fromLatin1 */", 0},
         {"int attr(int); strtr(x); m_translated = 1;", 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(conversionsIn(c.source).size(), c.findings) << c.source;
+}
+
+// Qt's own file classes decode a path on their way to the system: each is refused wherever it is used,
+// unless a comment at the use says why bytes are kept.
+TEST(TextConversionLaw, TheCheckerSeesEveryPathThroughQtsFileClasses)
+{
+    struct Case {
+        const char* source;
+        std::size_t findings;
+    };
+    const Case cases[] = {
+        {"QDir().mkdir(platform::toQString(folder));", 1},
+        {"QDir::tempPath()", 1},
+        {"if (QFile::exists(name)) {}", 1},
+        {"QFile file(path);", 1},
+        {"const QFileInfo info(path); info.absolutePath();", 1},
+        {"QFileInfo::exists(url.toLocalFile())", 2},
+        {"m_watcher = new QFileSystemWatcher(this);", 1},
+        {"watcher->addPath(toQString(path)); // QFileSystemWatcher", 0}, // the class named in a comment only
+        {"return QUrl::fromLocalFile(toQString(target));", 1},
+        {"QDesktopServices::openUrl(url);", 1},
+        {"const QString p = QFileDialog::getOpenFileName(this, t);", 1},
+        {"QFileDialog::getSaveFileName(nullptr)", 1},
+        {"QFileDialog::getExistingDirectory(parent)", 1},
+        {"QSaveFile out(name); QTemporaryFile t; QLockFile lock(n);", 3},
+        {"QDirIterator it(root); QStorageInfo s(root);", 2},
+        {"QLibrary library(name); QProcess::startDetached(p);", 2},
+        {"std::unique_ptr<QLockFile> m_lock;", 1},
+        {"class QFileSystemWatcher;", 1},
+        // Not uses: includes, other names that hold a class name, a dialog's instance, a comment that
+        // says why bytes are kept (on the line, or in the comment lines right above).
+        {"#include <QDir>\n#include <QFileInfo>\n#include <QDesktopServices>", 0},
+        {"QDirModelLike m; MyQFile f; QFileDialog dialog(parent); dialog.selectFile(name);", 0},
+        {"QDesktopServices::openUrl(address); // Bytes kept: an address, not a path", 0},
+        {"// Opens an address with its scheme.\n// Bytes kept: an address names no file.\nQDesktopServices::openUrl(u);", 0},
+        {"// Bytes kept: not this one.\n\nQDesktopServices::openUrl(u);", 1},
     };
     for (const Case& c : cases)
         EXPECT_EQ(conversionsIn(c.source).size(), c.findings) << c.source;

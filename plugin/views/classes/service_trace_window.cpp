@@ -123,7 +123,7 @@ void ServiceTraceDialog::closeEvent(QCloseEvent* event)
 void ServiceTraceDialog::FillList()
 {
     platform::ScopedWaitCursor wait;
-    setWindowTitle(platform::toQString(m_title + " Services Trace Settings"));
+    setWindowTitle(platform::captionText(platform::toQString(m_title + " Services Trace Settings")));
     m_rows = ReadServiceRows(m_table);
     showRows();
     m_list->setEnabled(true);

@@ -3,10 +3,9 @@
 #include "plugin/views/object_window.h"
 
 #include "platform/qt/control_id.h"
+#include "platform/qt/file_dialog.h"
 #include "platform/qt/locale_text.h"
 
-#include <QFile>
-#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -42,13 +41,11 @@ TraceControlDialog::SaveChooser& saveChooser()
 
 std::optional<std::string> askForFile(QWidget* parent)
 {
-    QFileDialog dialog(parent);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    platform::FileDialog dialog(parent);
+    dialog.setOpen(false);
     dialog.setDefaultSuffix(QStringLiteral("dat"));
-    dialog.setOption(QFileDialog::ReadOnly, false);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    return platform::toBytes(dialog.selectedFiles().front());
+    const std::string chosen = platform::runFileDialog(dialog);
+    return chosen.empty() ? std::nullopt : std::optional<std::string>(chosen);
 }
 
 template <typename W>

@@ -114,7 +114,8 @@ TEST_F(PropertyDialogsTest, DynamicObjectsAdjustToTheMaximumAndMarkTheChain)
     EXPECT_FALSE(state[dynamicCountId(2)].enabled);
     EXPECT_FALSE(state[dynamicCountId(3)].visible);
 
-    // A number past 32 bits is no count to adjust: refused with the range, and no row is stored.
+    // A number past 32 bits is no count to adjust: refused with the range the row takes (the maximum of 10
+    // less the two static counters), and no row is stored.
     CountingHost host;
     state[dynamicCountId(0)].text = "5";
     state[dynamicCountId(1)].text = "0x1FFFFFFFF";
@@ -123,7 +124,7 @@ TEST_F(PropertyDialogsTest, DynamicObjectsAdjustToTheMaximumAndMarkTheChain)
     EXPECT_EQ(refused.focusId, dynamicCountId(1));
     ASSERT_EQ(m_messages.service().boxes().size(), 1u);
     EXPECT_EQ(m_messages.service().boxes()[0].text,
-              "Number of Dynamics for Class Counter must be in the range of 0 to 4294967295");
+              "Number of Dynamics for Class Counter must be in the range of 0 to 8");
     EXPECT_EQ(sources.numberOfDynamics + counters.numberOfDynamics, 0);
     m_messages.service().clear();
 
@@ -180,15 +181,18 @@ TEST_F(PropertyDialogsTest, ProjectNameMustShowACharacter)
     EXPECT_EQ(model.ok(state, m_host).focusId, IdProjectName);
     state[IdProjectName].text = "   ";
     EXPECT_FALSE(model.ok(state, m_host).close);
-    state[IdProjectName].text = std::string("\xE9\t", 2);
+    state[IdProjectName].text = "\xC2\xA0\t\xE3\x80\x80"; // a no-break space, a tab, an ideographic space
     EXPECT_FALSE(model.ok(state, m_host).close);
     const std::vector<std::string> expected{"Project must have a name", "Project must have non-blank name",
                                             "Project must have non-blank name"};
     EXPECT_EQ(messages(), expected);
     EXPECT_EQ(m_messages.service().boxes()[0].caption, "Project");
-    state[IdProjectName].text = " a ";
-    EXPECT_TRUE(model.ok(state, m_host).close);
-    EXPECT_EQ(model.name(), " a ");
+    // Any character that shows makes a name: a letter of any script, a byte that does not decode.
+    for (const char* shown : {"\xD0\x9F\xD1\x80\xD0\xBE", "\xE9\t", " a "}) {
+        state[IdProjectName].text = shown;
+        EXPECT_TRUE(model.ok(state, m_host).close) << shown;
+        EXPECT_EQ(model.name(), shown);
+    }
     EXPECT_EQ(engine::textString(m_project.name), "Demo");  // the record is the caller's to change
 
     ProjectPropertiesModel fresh(nullptr);

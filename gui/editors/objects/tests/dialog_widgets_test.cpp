@@ -515,6 +515,9 @@ TEST_F(DemoDialogsTest, PropertyDialogsThroughTheServices)
         ASSERT_NE(dialog, nullptr);
         type(dialog, 1048, "   ");
         press(dialog, IdOkButton);
+        // No-break and ideographic spaces are blanks too.
+        type(dialog, 1048, QString::fromStdU16String(u" \u00a0\u3000"));
+        press(dialog, IdOkButton);
         type(dialog, 1048, "Renamed");
         type(dialog, 1049, "new");
         press(dialog, IdOkButton);
@@ -522,7 +525,19 @@ TEST_F(DemoDialogsTest, PropertyDialogsThroughTheServices)
     EXPECT_EQ(shell::editorServices().ProjectPropertiesDialog(properties, nullptr), 1);
     EXPECT_EQ(properties.name, "Renamed");
     EXPECT_EQ(properties.description, "new");
-    EXPECT_EQ(m_messages->texts(), std::vector<std::string>{"Project must have non-blank name"});
+    EXPECT_EQ(m_messages->texts(),
+              (std::vector<std::string>{"Project must have non-blank name", "Project must have non-blank name"}));
+    // Letters of any script show: a name of Cyrillic letters only is a name, kept as its bytes.
+    m_messages->clear();
+    QTimer::singleShot(0, [] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        type(dialog, 1048, QString::fromStdU16String(u"\u041f\u0440\u043e\u0435\u043a\u0442"));
+        press(dialog, IdOkButton);
+    });
+    EXPECT_EQ(shell::editorServices().ProjectPropertiesDialog(properties, nullptr), 1);
+    EXPECT_EQ(properties.name, "\xd0\x9f\xd1\x80\xd0\xbe\xd0\xb5\xd0\xba\xd1\x82");
+    EXPECT_TRUE(m_messages->texts().empty());
 
     engine::ObjectPlace place = find("tskMain");
     ASSERT_NE(place.entry, nullptr);

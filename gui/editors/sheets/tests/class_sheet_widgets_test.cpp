@@ -343,5 +343,36 @@ TEST_F(ClassSheetWidgetsTest, ADoubleClickOnALineThatIsNotCurrentOpensItsClass)
     EXPECT_EQ(opened, (QStringList{"Task Properties", "Semaphore Properties"}));
 }
 
+// A class sheet closed (OK or Cancel) leaves its row chosen on the Class page and Properties enabled for
+// it; a click on that row keeps it so, and Properties opens the sheet again.
+TEST_F(ClassSheetWidgetsTest, PropertiesStaysEnabledForTheRowStillChosenAfterTheClassSheetCloses)
+{
+    QStringList opened;
+    runCpuSheet(cpu("Comms"), [&](platform::PropertySheet* sheet) {
+        for (const QDialogButtonBox::StandardButton close : {QDialogButtonBox::Ok, QDialogButtonBox::Cancel}) {
+            openClassSheet(sheet, QStringLiteral("Task"), [&](platform::PropertySheet* classSheet) {
+                opened << classSheet->windowTitle();
+                clickClose(classSheet, close);
+            });
+            settle();
+            CustomCheckListBox* list = classList(sheet);
+            auto* properties = platform::findControl<QAbstractButton>(sheet->GetActivePage(), class_ids::Properties);
+            const int task = lineOf(list, QStringLiteral("Task\t"));
+            EXPECT_EQ(list->currentRow(), task);
+            EXPECT_TRUE(list->item(task)->isSelected());
+            EXPECT_TRUE(properties->isEnabled());
+            clickLine(list, task);
+            EXPECT_EQ(list->currentRow(), task);
+            EXPECT_TRUE(properties->isEnabled());
+        }
+        whenModal([&](QWidget* modal) {
+            opened << modal->windowTitle();
+            qobject_cast<QDialog*>(modal)->reject();
+        });
+        clickButton(platform::findControl<QAbstractButton>(sheet->GetActivePage(), class_ids::Properties));
+    });
+    EXPECT_EQ(opened, (QStringList{"Task Properties", "Task Properties", "Task Properties"}));
+}
+
 } // namespace
 } // namespace editors::test

@@ -2,7 +2,12 @@
 // project's folder, and the tree and footprint following what the application sheet's pages do.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <regex>
+
 #include <QApplication>
+#include <QTimer>
+#include <QWindow>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -45,8 +50,11 @@
 #include "gui/editors/sheets/tests/demo_project.h"
 #include "gui/shell/main_dialog.h"
 #include "gui/shell/project_tree.h"
+#include "gui/shell/qt_file_chooser.h"
 #include "platform/qt/control_id.h"
+#include "platform/qt/file_dialog.h"
 #include "platform/qt/property_sheet.h"
+#include "platform/qt/testing/window_stack.h"
 
 namespace fs = std::filesystem;
 
@@ -263,6 +271,8 @@ TEST_F(MainWindowSheetsTest, LoadRefusesAFileTheProjectCouldNotSaveAndKeepsTheAp
                   std::string::npos)
             << messages()[0];
         EXPECT_NE(messages()[0].find(c.message), std::string::npos) << messages()[0];
+        // A refused Load is a failed load, captioned as the Load's and Save As's other failures are.
+        EXPECT_EQ(m_messages->boxes()[0].caption, "File I/O Error");
         EXPECT_EQ(shownName, "Monitor");
         EXPECT_EQ(engine::textString(monitor.name), "Monitor");
         EXPECT_EQ(engine::textString(monitor.path), "monitor.app");
@@ -326,6 +336,57 @@ TEST_F(MainWindowSheetsTest, SaveAsAndLoadRefuseAFileTheProjectKeepsForSomething
 
 // The General page's Save and Save As run the checks its OK runs, on the name as it will be stored: a
 // refused name writes nothing and chooses no file.
+// The Save As chooser of the Application Properties sheet belongs to the sheet: while it is open the sheet
+// stays above the main window and under the chooser, as the window manager stacks them.
+TEST_F(MainWindowSheetsTest, TheApplicationSheetStaysAboveTheMainWindowWhileItsSaveAsChooserIsOpen)
+{
+    m_window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_window.get()));
+    shell::QtFileChooser desktop(m_window.get());
+    const engine::ScopedFileChooser useDesktop(&desktop);
+    engine::ProjectRecord& project = m_window->GetProject();
+    engine::CpuRecord& main = windowCpu("Main");
+    bool chooserSeen = false;
+    std::function<void(QWidget*)> onChooser;
+    std::function<void()> awaitChooser = [&] {
+        auto* chooser = qobject_cast<platform::FileDialog*>(QApplication::activeModalWidget());
+        if (!chooser || !chooser->isVisible()) {
+            QTimer::singleShot(10, awaitChooser);
+            return;
+        }
+        onChooser(chooser);
+        chooser->reject();
+    };
+    whenModal(
+        [&](QWidget* sheet) {
+            onChooser = [&, sheet](QWidget* chooser) {
+                chooserSeen = true;
+                EXPECT_EQ(chooser->parentWidget(), sheet);
+                ASSERT_NE(chooser->windowHandle(), nullptr);
+                EXPECT_EQ(chooser->windowHandle()->transientParent(), sheet->windowHandle());
+                if (platform::testing::WindowManagerStackingOrder().empty())
+                    return; // no window manager to stack them
+                // The window manager has the chooser in its order once it has framed and shown it.
+                EXPECT_TRUE(QTest::qWaitFor([&] {
+                    return platform::testing::StackingPlace(platform::testing::WindowManagerStackingOrder(), chooser) >= 0;
+                }));
+                const std::vector<WId> order = platform::testing::WindowManagerStackingOrder();
+                const int mainPlace = platform::testing::StackingPlace(order, m_window.get());
+                const int sheetPlace = platform::testing::StackingPlace(order, sheet);
+                const int chooserPlace = platform::testing::StackingPlace(order, chooser);
+                EXPECT_GE(mainPlace, 0);
+                EXPECT_GT(sheetPlace, mainPlace) << "the sheet sank under the main window";
+                EXPECT_GT(chooserPlace, sheetPlace);
+            };
+            QTimer::singleShot(0, awaitChooser);
+            QTest::mouseClick(platform::findControl<QPushButton>(sheet, app_ids::SaveAs), Qt::LeftButton);
+            qobject_cast<QDialog*>(sheet)->reject();
+        },
+        QStringLiteral("Application Properties"));
+    shell::editorServices().ShowApplicationProperties(m_window->manager(), project, main.applications[0], main);
+    EXPECT_TRUE(chooserSeen);
+}
+
 TEST_F(MainWindowSheetsTest, ApplicationSaveButtonsRefuseWhatOkRefusesAndWriteNothing)
 {
     engine::ProjectRecord& project = m_window->GetProject();
@@ -1078,6 +1139,12 @@ TEST_F(EditRoadsWalk, EveryObjectNumberTheDialogsKeepReopensThroughTheConsole)
                         EXPECT_TRUE(qobject_cast<QLineEdit*>(focused) && focused->isEnabled());
                         if (manual && focused == platform::findControl<QLineEdit>(dialog, IdAlignment)) {
                             EXPECT_TRUE(radioNamed(dialog, QStringLiteral("Automatic"))->isChecked());
+                            // The refusal names the field as the dialog's own check of it does.
+                            ASSERT_FALSE(messages().empty());
+                            EXPECT_TRUE(std::regex_match(messages().back(),
+                                                         std::regex("(Block|Buffer|Queue) alignment must be in the "
+                                                                    "range of 0 to 4294967295")))
+                                << messages().back();
                             ++revealed;
                         }
                         qobject_cast<QDialog*>(dialog)->reject();
@@ -1145,7 +1212,8 @@ TEST_F(EditRoadsWalk, ObjectNamesTheFileCannotHoldAreRefusedOnEveryRoad)
     expectFilesUnchanged(before);
 
     // A semaphore of Monitor and one of Control that differ in letter case only: a drop of the one onto
-    // the other's class is refused; so is a thread whose name a disabled thread of Control bears.
+    // the other's class is refused; so is a thread whose name a disabled thread of Control bears. The
+    // refusal names the object already there, as it is spelled there.
     ASSERT_EQ(rename(find("semAlarm"), "SEMA"), 1);
     ASSERT_EQ(rename(find("semTxDone"), "sema"), 1);
     ASSERT_EQ(rename(find("thrBeat"), "THRMOTOR"), 1);
@@ -1156,9 +1224,9 @@ TEST_F(EditRoadsWalk, ObjectNamesTheFileCannotHoldAreRefusedOnEveryRoad)
         const char* dragged;
         uint32_t target;
         const char* clash;
-    } drops[] = {{"SEMA", control.entry->treeItem, "SEMA"},
-                 {"THRMOTOR", find("lvlControl").object->treeItem, "THRMOTOR"},
-                 {"lvlMon", find("lvlControl").entry->treeItem, "THRMOTOR"}};
+    } drops[] = {{"SEMA", control.entry->treeItem, "sema"},
+                 {"THRMOTOR", find("lvlControl").object->treeItem, "thrMotor"},
+                 {"lvlMon", find("lvlControl").entry->treeItem, "thrMotor"}};
     for (const auto& drop : drops) {
         SCOPED_TRACE(drop.dragged);
         m_messages->clear();
