@@ -24,6 +24,9 @@ void PutKernelSections(const KernelRecord& kernel, SectionedFile& file);
 // The kernel file's bytes a save is about to write, read into a copy of the record as the open reads
 // them: "" when they give the record back, else why not (to follow "Unable to write kernel file X: ").
 std::string KernelReadBackProblem(const KernelRecord& kernel, const std::string& path, std::string_view bytes);
+// The kernel's round trip: its sections written in memory as a save would write them, read back by the
+// same check. "" when it passes, else why not.
+std::string KernelRoundTripProblem(const KernelRecord& kernel);
 
 class CpuFile {
 public:

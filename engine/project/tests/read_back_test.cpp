@@ -36,7 +36,7 @@ TEST(ReadBackTest, TheBytesOfASaveMustOpenAsTheApplicationMeant)
     std::string changed = bytes;
     changed.replace(changed.find("Signal Type=1"), 13, "Signal Type=0");
     EXPECT_EQ(ApplicationReadBackProblem(demo.cpu, app, "control.app", changed),
-              std::string(kReadBackDiffers) + "application Control reads back changed");
+              std::string(kReadBackDiffers) + "the value \"1\" of \"Signal Type\" in section \"semRxReady\" reads back as \"0\"");
     std::string refused = bytes;
     refused.replace(refused.find("Signal Type=1"), 13, "Signal Type=x");
     EXPECT_EQ(ApplicationReadBackProblem(demo.cpu, app, "control.app", refused).rfind(kReadBackRefused, 0), 0u);

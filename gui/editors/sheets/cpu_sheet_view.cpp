@@ -185,6 +185,9 @@ int ShowCpuPropertiesSheet(engine::CpuRecordHandler& handler, CpuSheetParams& pa
                 optionsPage->reload();
             classPages.reload();
         };
+        // A model with other limits may leave values the applications hold outside its ranges.
+        if (project != nullptr)
+            sheet.setOkCheck([project] { return projectKeepsEdit(*project); });
         result = sheet.exec();
         general.hooks = CpuSheetHooks();
     }
