@@ -273,8 +273,12 @@ TEST(ConsoleJourney, DamagedProjectsAreRefusedWithTheirCodeAndMessageAndNoFileCh
         {"model class out of range", {{"models/z5std.mdl", "Task=8", "Task=15"}}, 4,
          "has the number 15, not one of 1 to 14"},
         // The project check: what could not be saved as it stands does not open.
-        {"kernel file of two CPUs", {{"demo.omb", "Kernel=comms.cpu", "Kernel=./main.cpu"}}, 4,
-         lost + "the file ./main.cpu is both the kernel file of CPU \"Main\" and the kernel file of CPU \"Comms\""},
+        {"kernel file of two CPUs", {{"demo.omb", "Kernel=main.cpu", "Kernel=./comms.cpu"}}, 4,
+         lost + "the file comms.cpu is both the kernel file of CPU \"Main\" and the kernel file of CPU \"Comms\""},
+        // A value the reader fills in for a missing section meets its range like a written one.
+        {"kernel file without a section its model asks for", {{"demo.omb", "Kernel=comms.cpu", "Kernel=./main.cpu"}}, 4,
+         "Unable to load kernel file ./main.cpu: the value 0 of \"Value\" in section \"Node Count\" (the section is "
+         "missing) is outside the range 2 to 16 the model gives"},
         {"application file of another CPU", {{"demo.omb", "Link=link.app", "Link=./monitor.app"}}, 4,
          "the application file ./monitor.app is listed for both \"Monitor\" and \"Link\""},
         {"CPU named after another CPU's list",
@@ -284,8 +288,8 @@ TEST(ConsoleJourney, DamagedProjectsAreRefusedWithTheirCodeAndMessageAndNoFileCh
          {{"demo.omb", "Control=control.app", "a/../../../pwn=control.app"},
           {"control.app", "Name=Control", "Name=a/../../../pwn"}},
          4,
-         lost + "application name \"a/../../../pwn\" of CPU \"Main\" cannot contain any of the following "
-                "characters: \\/:*?\"<>|"},
+         "Unable to load application file control.app: the application name \"a/../../../pwn\" cannot contain any of "
+         "the following characters: \\/:*?\"<>|"},
         // What a hand-edited file holds is never dropped.
         {"zero byte in an application file", {{"monitor.app", "Raised", std::string("Raised\0", 7)}}, 4,
          "Unable to load application file monitor.app: line 153 holds a zero byte"},
@@ -432,8 +436,7 @@ TEST(ConsoleJourney, ProjectsThatCouldNotBeSavedAsTheyStandAreRefusedAtOpen)
          "OMBAgenCmd: The name \"" + std::string(40, 'C') + "...\" in section \"CPUS\" of project file "
          "<PROJECT>/demo.omb" + tooLong},
         {"empty application name", "monitor.app", "Name=Monitor", "Name=",
-         "OMBAgenCmd: Unable to load project file <PROJECT>/demo.omb: application file monitor.app gives an "
-         "application of CPU \"Main\" an empty name\n"},
+         "OMBAgenCmd: Unable to load application file monitor.app: the application name \"\" cannot be empty\n"},
         {"two applications of one name", "monitor.app", "Name=Monitor", "Name=control",
          "OMBAgenCmd: Unable to load project file <PROJECT>/demo.omb: CPU \"Main\" has two applications named "
          "\"control\" (application files control.app and monitor.app)\n"},
