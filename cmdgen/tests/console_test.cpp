@@ -317,6 +317,23 @@ TEST(ConsoleJourney, DamagedProjectsAreRefusedWithTheirCodeAndMessageAndNoFileCh
         {"kernel option above the model's maximum", {{"main.cpu", "Value=500", "Value=99999"}}, 4,
          "Unable to load kernel file main.cpu: the value 99999 of \"Value\" in section \"Tick Rate\" is outside the "
          "range 10 to 10000 the model gives"},
+        {"kernel option's section deleted", {{"main.cpu", "[Tick Rate]\r\nValue=500\r\nState=1\r\n", ""}}, 4,
+         "Unable to load kernel file main.cpu: the value 0 of \"Value\" in section \"Tick Rate\" (the section is "
+         "missing) is outside the range 10 to 10000 the model gives"},
+        {"task without its stack size", {{"monitor.app", "Stack Size=512\r\n", ""}}, 4,
+         "Unable to load application file monitor.app: the value 0 of \"Stack Size\" in section \"tskMon\" (the key "
+         "is missing) is outside the range 128 to 32768 the model gives"},
+        {"kernel stack below the model's", {{"control.app", "Kernel Stack Available=512", "Kernel Stack Available=1"}}, 4,
+         "Unable to load application file control.app: the value 1 of \"Kernel Stack Available\" in section "
+         "\"APPLICATION\" is outside the range 256 to 65536 the model gives"},
+        {"kernel stack above the model's",
+         {{"control.app", "Kernel Stack Available=512", "Kernel Stack Available=100000"}}, 4,
+         "Unable to load application file control.app: the value 100000 of \"Kernel Stack Available\" in section "
+         "\"APPLICATION\" is outside the range 256 to 65536 the model gives"},
+        {"extension that makes a path",
+         {{"control.app", "C Source Extension=c", "C Source Extension=c/../../../../../esc/pwn"}}, 4,
+         lost + "\"C Source Extension\" of application \"Control\" cannot contain any of the following characters: "
+                "\\/:*?\"<>|"},
         {"stack below the model's minimum", {{"monitor.app", "Stack Size=512", "Stack Size=1"}}, 4,
          "Unable to load application file monitor.app: the value 1 of \"Stack Size\" in section \"tskMon\" is outside "
          "the range 128 to 32768 the model gives"},
