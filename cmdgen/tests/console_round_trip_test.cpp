@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -83,6 +85,16 @@ struct Sweep {
 };
 
 std::string sweepName(const ::testing::TestParamInfo<Sweep>& info) { return info.param.name; }
+void PrintTo(const Sweep& sweep, std::ostream* out) { *out << sweep.name; }
+
+// One value for the bytes of every file of the project folder, to know a state already saved twice.
+std::size_t stateOf(const fs::path& folder)
+{
+    std::string all;
+    for (const auto& [name, bytes] : filesAndModes(folder))
+        all += name + '\0' + bytes.first + '\0' + std::to_string(bytes.second) + '\0';
+    return std::hash<std::string>{}(all);
+}
 
 class RoundTripSweep : public ::testing::TestWithParam<Sweep> {};
 
@@ -105,6 +117,11 @@ TEST_P(RoundTripSweep, EachCopyIsRefusedAtOpenOrSavesAndOpensAgainTheSame)
             writeText(fixture.project() / name, bytes.first);
     };
     ASSERT_EQ(fixture.run({"demo.omb", "-x", "-s"}).code, 0);
+    // Projects whose saved files were seen to save again unchanged; a copy that saves as one of them
+    // needs no second run.
+    std::set<std::size_t> fixed{stateOf(fixture.project())};
+    ASSERT_EQ(fixture.run({"demo.omb", "-x", "-s"}).code, 0);
+    ASSERT_EQ(stateOf(fixture.project()), *fixed.begin());
     restore();
 
     const std::vector<std::string> lines = linesWithEnds(original.at(sweep.file).first);
@@ -128,10 +145,14 @@ TEST_P(RoundTripSweep, EachCopyIsRefusedAtOpenOrSavesAndOpensAgainTheSame)
             continue;
         }
         ++saved;
+        if (fixed.count(stateOf(fixture.project())) != 0)
+            continue;
         const auto afterSave = filesAndModes(fixture.project());
         const RunResult second = fixture.run({"demo.omb", "-x", "-s"});
         EXPECT_EQ(second.code, 0) << second.err;
         EXPECT_EQ(filesAndModes(fixture.project()), afterSave) << "saved again, the files changed";
+        if (second.code == 0 && filesAndModes(fixture.project()) == afterSave)
+            fixed.insert(stateOf(fixture.project()));
     }
     // Both outcomes occur: the sweep reaches the generator and the refusals alike.
     EXPECT_GT(refused, 0);
