@@ -288,8 +288,8 @@ TEST(ConsoleJourney, DamagedProjectsAreRefusedWithTheirCodeAndMessageAndNoFileCh
          {{"demo.omb", "Control=control.app", "a/../../../pwn=control.app"},
           {"control.app", "Name=Control", "Name=a/../../../pwn"}},
          4,
-         "Unable to load application file control.app: the application name \"a/../../../pwn\" cannot contain any of "
-         "the following characters: \\/:*?\"<>|"},
+         lost + "application name \"a/../../../pwn\" of CPU \"Main\" cannot contain any of the following "
+                "characters: \\/:*?\"<>|"},
         // What a hand-edited file holds is never dropped.
         {"zero byte in an application file", {{"monitor.app", "Raised", std::string("Raised\0", 7)}}, 4,
          "Unable to load application file monitor.app: line 153 holds a zero byte"},
@@ -453,7 +453,8 @@ TEST(ConsoleJourney, ProjectsThatCouldNotBeSavedAsTheyStandAreRefusedAtOpen)
          "OMBAgenCmd: The name \"" + std::string(40, 'C') + "...\" in section \"CPUS\" of project file "
          "<PROJECT>/demo.omb" + tooLong},
         {"empty application name", "monitor.app", "Name=Monitor", "Name=",
-         "OMBAgenCmd: Unable to load application file monitor.app: the application name \"\" cannot be empty\n"},
+         "OMBAgenCmd: Unable to load project file <PROJECT>/demo.omb: application file monitor.app gives an "
+         "application of CPU \"Main\" an empty name\n"},
         {"two applications of one name", "monitor.app", "Name=Monitor", "Name=control",
          "OMBAgenCmd: Unable to load project file <PROJECT>/demo.omb: CPU \"Main\" has two applications named "
          "\"control\" (application files control.app and monitor.app)\n"},

@@ -2,33 +2,16 @@
 
 #include "engine/files/cpu_file.h"
 #include "engine/project/application_file.h"
-#include "engine/project/name_rules.h"
 #include "engine/project/read_back.h"
 #include "engine/records/records.h"
 #include "engine/records/text_field.h"
 #include "engine/sectioned/sectioned_file.h"
 
 namespace engine {
-namespace {
-
-std::string ownNameProblem(std::string_view name)
-{
-    if (name.empty())
-        return "be empty";
-    if (std::string problem = nameSyntaxProblem(name); !problem.empty())
-        return problem;
-    return namePathProblem(name);
-}
-
-} // namespace
 
 std::string ApplicationRoundTripProblem(CpuRecord& cpu, const ApplicationRecord& application)
 {
     const std::string path = textString(application.path);
-    // The project lists the application under its name: a name it could not list is not written. Whether
-    // another application of the CPU has the name is the project check's to say.
-    if (std::string problem = ownNameProblem(textOf(application.name)); !problem.empty())
-        return "the application name \"" + textString(application.name) + "\" cannot " + problem;
     SectionedFile file(path, true, false, false);
     std::string text;
     if (std::string problem = BuildApplicationText(cpu, application, file, text); !problem.empty())

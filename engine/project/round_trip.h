@@ -13,7 +13,7 @@ struct ApplicationRecord;
 struct CpuRecord;
 struct ProjectRecord;
 
-// What ApplicationFile::Write checks before it writes, bar the project check: the name the project lists,
+// What ApplicationFile::Write checks before it writes, bar the names and files the project check judges:
 // the text built, and its read-back. (The kernel's is KernelRoundTripProblem, engine/files/cpu_file.h.)
 std::string ApplicationRoundTripProblem(CpuRecord& cpu, const ApplicationRecord& application);
 

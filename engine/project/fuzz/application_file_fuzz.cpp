@@ -7,6 +7,7 @@
 
 #include "engine/ops/project_manager.h"
 #include "engine/project/application_file.h"
+#include "engine/project/name_rules.h"
 #include "engine/project/project_file.h"
 #include "engine/project/tests/project_fixtures.h"
 #include "engine/records/text_field.h"
@@ -49,9 +50,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     engine::ApplicationRecord app{};
     engine::ApplicationRecord again{};
-    if (readInto(setup, app, input)) {
-        // Whatever the reader accepts is saved without failure, opens again to the same records and writes
-        // the same bytes.
+    // Accepted as the open of a project accepts it: the file read, and the name it gives one the project can
+    // list (the names are the project's check).
+    if (readInto(setup, app, input) && engine::applicationNameProblem(setup.demo.cpu, &app, engine::textOf(app.name)).empty()) {
+        // Whatever is accepted is saved without failure, opens again to the same records and writes the same
+        // bytes.
         if (!writeTo(setup, app, first) || !readInto(setup, again, first) ||
             engine::ProjectManager::ApplicationsDiffer(app, again) || !writeTo(setup, again, second))
             std::abort();

@@ -162,11 +162,11 @@ TEST_F(ProjectFileTest, BadProjectsFailWithTheirMessageAndChangeNoFile)
         {"CPU named like the project section", "demo.omb", "Comms=", "project=",
          "Unable to load project file " + source() + "/demo.omb: the name \"project\" is used for more than one section"},
         {"application name the project file cannot list", "control.app", "Name=Control", "Name=Con]trol",
-         "Unable to load application file control.app: the application name \"Con]trol\" cannot contain any of the "
-         "following texts: = ; // /* ]"},
+         "Unable to load project file " + source() + "/demo.omb: the application name \"Con]trol\" of CPU \"Main\" "
+         "could not be saved: it cannot contain any of the following texts: = ; // /* ]"},
         {"application name with a control character", "control.app", "Name=Control", "Name=Con\x01trol",
-         "Unable to load application file control.app: the application name \"Con\x01trol\" cannot contain control "
-         "characters"},
+         "Unable to load project file " + source() + "/demo.omb: the application name \"Con\x01trol\" of CPU "
+         "\"Main\" could not be saved: it cannot contain control characters"},
         {"two CPUs sharing one list", "demo.omb", "Applications=APPS Comms", "Applications=APPS Main",
          "Unable to load project file " + source() + "/demo.omb: the name \"APPS Main\" is used for more than one section"},
     };
