@@ -208,6 +208,11 @@ bool isNumber(const FieldDescription& field)
 
 } // namespace
 
+std::span<const FieldDescription> FieldDescriptionsOf(FieldFile file, std::string_view sectionKind)
+{
+    return tableOf(file, sectionKind);
+}
+
 const FieldDescription* FindFieldDescription(FieldFile file, std::string_view sectionKind, std::string_view key)
 {
     if (file == FieldFile::Application && sectionKind == "CLASS TYPES")
