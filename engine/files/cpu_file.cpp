@@ -151,7 +151,7 @@ std::string KernelReadBackProblem(const KernelRecord& kernel, const std::string&
     return kReadBackDiffers + difference;
 }
 
-std::string KernelRoundTripProblem(const KernelRecord& kernel)
+std::string KernelRoundTripProblem(const KernelRecord& kernel, std::string_view readFrom)
 {
     const std::string path = MakeNativePath(textOf(kernel.kernelPath));
     SectionedFile file(path, true, false, false);
@@ -160,6 +160,8 @@ std::string KernelRoundTripProblem(const KernelRecord& kernel)
     std::string problem;
     if (!file.ToWritableText(text, problem))
         return "it cannot be written: the " + problem;
+    if (!readFrom.empty() && text == readFrom)
+        return {};
     return KernelReadBackProblem(kernel, path, text);
 }
 
@@ -291,7 +293,7 @@ bool CpuFile::ReadKernelFile()
         return false;
     }
     // A file opens only if what a save would write of it reads back as it was read.
-    if (const std::string roundTrip = KernelRoundTripProblem(m_kernel); !roundTrip.empty()) {
+    if (const std::string roundTrip = KernelRoundTripProblem(m_kernel, bytes); !roundTrip.empty()) {
         ShowLoadProblem("kernel", path, roundTrip);
         return false;
     }

@@ -1,5 +1,7 @@
 #include "engine/files/file_message.h"
 
+#include <algorithm>
+
 #include "engine/sectioned/sectioned_file.h"
 #include "engine/util/program_title.h"
 #include "platform/core/message_service.h"
@@ -56,21 +58,6 @@ std::string ModelRangeText(std::int64_t minimum, std::int64_t maximum)
 
 namespace {
 
-// The next line of `text` from `at` (without its line end); false at the end.
-bool nextLine(std::string_view text, std::size_t& at, std::string_view& line)
-{
-    if (at >= text.size())
-        return false;
-    std::size_t end = text.find('\n', at);
-    if (end == std::string_view::npos)
-        end = text.size();
-    line = text.substr(at, end - at);
-    if (!line.empty() && line.back() == '\r')
-        line.remove_suffix(1);
-    at = end + 1;
-    return true;
-}
-
 std::string quoted(std::string_view text)
 {
     return "\"" + std::string(text) + "\"";
@@ -80,38 +67,38 @@ std::string quoted(std::string_view text)
 
 std::string ReadBackDifference(std::string_view written, std::string_view rewritten)
 {
-    std::size_t atWritten = 0;
-    std::size_t atRead = 0;
-    std::string section;
-    std::string_view meant;
-    std::string_view read;
-    for (;;) {
-        const bool moreWritten = nextLine(written, atWritten, meant);
-        const bool moreRead = nextLine(rewritten, atRead, read);
-        if (!moreWritten && !moreRead)
-            return {};
-        if (!moreWritten)
-            meant = {};
-        if (!moreRead)
-            read = {};
-        if (moreWritten && moreRead && meant == read) {
-            if (meant.size() >= 2 && meant.front() == '[' && meant.back() == ']')
-                section = std::string(meant.substr(1, meant.size() - 2));
-            continue;
+    // Both texts parsed as the readers parse them, so values are compared and shown as the records hold them.
+    SectionedFile meant;
+    SectionedFile read;
+    meant.ParseSectionedText(written, true);
+    read.ParseSectionedText(rewritten, true);
+    const std::size_t sections = std::max(meant.GetSectionCount(), read.GetSectionCount());
+    for (std::size_t s = 0; s < sections; ++s) {
+        if (s >= read.GetSectionCount())
+            return "the section " + quoted(meant.GetSection(s)->GetName()) + " does not read back";
+        if (s >= meant.GetSectionCount())
+            return "the section " + quoted(read.GetSection(s)->GetName()) + " is read back but not written";
+        const SectionedFileSection& a = *meant.GetSection(s);
+        const SectionedFileSection& b = *read.GetSection(s);
+        if (a.GetName() != b.GetName())
+            return "the section " + quoted(a.GetName()) + " reads back as the section " + quoted(b.GetName());
+        const std::string where = " in section " + quoted(a.GetName());
+        const std::size_t entries = std::max(a.GetEntryCount(), b.GetEntryCount());
+        for (std::size_t e = 0; e < entries; ++e) {
+            if (e >= b.GetEntryCount())
+                return "the key " + quoted(a.GetEntry(e)->GetName()) + where + " does not read back";
+            if (e >= a.GetEntryCount())
+                return "the key " + quoted(b.GetEntry(e)->GetName()) + where + " is read back but not written";
+            const SectionedFileEntry& x = *a.GetEntry(e);
+            const SectionedFileEntry& y = *b.GetEntry(e);
+            if (x.GetName() != y.GetName())
+                return "the key " + quoted(x.GetName()) + where + " reads back as the key " + quoted(y.GetName());
+            if (x.GetValue() != y.GetValue())
+                return "the value " + quoted(x.GetValue()) + " of " + quoted(x.GetName()) + where + " reads back as " +
+                       quoted(y.GetValue());
         }
-        const std::size_t meantEquals = meant.find('=');
-        const std::size_t readEquals = read.find('=');
-        const std::string where = section.empty() ? std::string("at the start") : "in section " + quoted(section);
-        if (meantEquals != std::string_view::npos && readEquals != std::string_view::npos &&
-            meant.substr(0, meantEquals) == read.substr(0, readEquals))
-            return "the value " + quoted(meant.substr(meantEquals + 1)) + " of " + quoted(meant.substr(0, meantEquals)) +
-                   " " + where + " reads back as " + quoted(read.substr(readEquals + 1));
-        if (!moreRead || read.empty())
-            return "the line " + quoted(meant) + " " + where + " does not read back";
-        if (!moreWritten || meant.empty())
-            return "the line " + quoted(read) + " " + where + " is read back but not written";
-        return "the line " + quoted(meant) + " " + where + " reads back as " + quoted(read);
     }
+    return {};
 }
 
 } // namespace engine

@@ -39,8 +39,8 @@ inline constexpr const char* kReadBackDiffers = "what would be written opens as 
 
 // Where two texts of one writer first differ: its text of what a save meant to write (`written`) and its
 // text of what those bytes read back as (`rewritten`). It names the section and the key, the value meant and the
-// value read ("the value "0" of "Value" in section "Tick Rate" reads back as "10""); "" when the texts are
-// equal. Lines are compared in order, so a key one text lacks is named as written or as read.
+// value read ("the value "0" of "Value" in section "Tick Rate" reads back as "10""); "" when they hold the
+// same. Sections and keys are compared in order, so a key one text lacks is named as written or as read.
 std::string ReadBackDifference(std::string_view written, std::string_view rewritten);
 
 } // namespace engine

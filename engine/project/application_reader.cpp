@@ -584,19 +584,21 @@ int ApplicationFile::Read(const std::string& path)
     ProjectManager::FreeApplication(app);
     app.userTexts = new UserTextStore(&app, m_cpu->kernel, false);
     app.file = new SectionedFile(nativePath, false, false, false);
-    const ReadResult loaded = app.file->Load(true);
+    std::string bytes;
+    const ReadResult loaded = ReadWholeFile(nativePath, bytes);
     if (loaded != ReadResult::Ok) {
         showFileError(formatMessage("Unable to read application file %s: %s", nativePath,
                                     ReadFailureReason(loaded, nativePath)));
         return 0;
     }
+    app.file->ParseSectionedText(bytes, true);
     if (!CheckParsedFile(*app.file, "application", nativePath))
         return 0;
 
     if (!ReadApplicationSections(*m_cpu, app, *app.file, nativePath))
         return 0;
     // A file opens only if what a save would write of it reads back as it was read.
-    if (const std::string problem = ApplicationRoundTripProblem(*m_cpu, app); !problem.empty()) {
+    if (const std::string problem = ApplicationRoundTripProblem(*m_cpu, app, bytes); !problem.empty()) {
         ShowLoadProblem("application", nativePath, problem);
         return 0;
     }

@@ -9,13 +9,15 @@
 
 namespace engine {
 
-std::string ApplicationRoundTripProblem(CpuRecord& cpu, const ApplicationRecord& application)
+std::string ApplicationRoundTripProblem(CpuRecord& cpu, const ApplicationRecord& application, std::string_view readFrom)
 {
     const std::string path = textString(application.path);
     SectionedFile file(path, true, false, false);
     std::string text;
     if (std::string problem = BuildApplicationText(cpu, application, file, text); !problem.empty())
         return "it cannot be written: " + problem;
+    if (!readFrom.empty() && text == readFrom)
+        return {};
     return ApplicationReadBackProblem(cpu, application, path, text);
 }
 

@@ -6,6 +6,7 @@
 // naming the file, the section, the key, the value meant and the value read (or why the reader refuses).
 
 #include <string>
+#include <string_view>
 
 namespace engine {
 
@@ -14,8 +15,11 @@ struct CpuRecord;
 struct ProjectRecord;
 
 // What ApplicationFile::Write checks before it writes, bar the names and files the project check judges:
-// the text built, and its read-back. (The kernel's is KernelRoundTripProblem, engine/files/cpu_file.h.)
-std::string ApplicationRoundTripProblem(CpuRecord& cpu, const ApplicationRecord& application);
+// the text built, and its read-back. `readFrom`, when given, is the text the application was just read
+// from: a text built the same reads back as it was read, with no second read. (The kernel's is
+// KernelRoundTripProblem, engine/files/cpu_file.h.)
+std::string ApplicationRoundTripProblem(CpuRecord& cpu, const ApplicationRecord& application,
+                                        std::string_view readFrom = {});
 
 // Every kernel and application of the project, to follow "Unable to load project file X: " or an editing
 // road's "as ": "the kernel file main.cpu of CPU "Main": what would be written does not open again: ...".

@@ -14,6 +14,7 @@
 #include "engine/project/object_keys.h"
 #include "engine/records/field_descriptions.h"
 #include "engine/project/project_file.h"
+#include "engine/project/round_trip.h"
 #include "engine/records/text_field.h"
 #include "engine/sectioned/sectioned_file.h"
 #include "platform/core/message_service.h"
@@ -44,6 +45,31 @@ TEST(ReadBackTest, TheBytesOfASaveMustOpenAsTheApplicationMeant)
     refused.replace(refused.find("Signal Type=1"), 13, "Signal Type=x");
     EXPECT_EQ(ApplicationReadBackProblem(demo.cpu, app, "control.app", refused).rfind(kReadBackRefused, 0), 0u);
     EXPECT_TRUE(messages->texts().empty()) << "the read-back shows nothing itself";
+    ProjectManager::FreeApplication(app);
+}
+
+// The judge of every road: an application as it stands in memory, written and read back. What the reader
+// would rewrite (a path with "\\") is named by its file's section, key, the value meant and the value read.
+TEST(ReadBackTest, TheRoundTripNamesTheSectionTheKeyAndBothValues)
+{
+    testing::DemoCpu demo;
+    platform::ScopedScriptedMessages messages;
+    ApplicationRecord app{};
+    ResetApplicationRecord(app, demo.cpu);
+    ApplicationFile file(nullptr, nullptr, &demo.cpu, &app);
+    ASSERT_EQ(file.Read(testing::demoFolder() + "/control.app"), 1) << ::testing::PrintToString(messages->texts());
+    EXPECT_EQ(ApplicationRoundTripProblem(demo.cpu, app), "");
+    setText(app.codePath, "gen\\x\\");
+    EXPECT_EQ(ApplicationRoundTripProblem(demo.cpu, app),
+              std::string(kReadBackDiffers) +
+                  "the value \"gen\\x\\\" of \"Code File Path\" in section \"APPLICATION\" reads back as \"gen/x/\"");
+    // Given the text the record was read from, an unchanged text needs no second read; another is read back.
+    SectionedFile built("control.app", true, false, false);
+    std::string bytes;
+    ASSERT_EQ(BuildApplicationText(demo.cpu, app, built, bytes), "");
+    EXPECT_EQ(ApplicationRoundTripProblem(demo.cpu, app, bytes), "");
+    EXPECT_NE(ApplicationRoundTripProblem(demo.cpu, app, bytes + "\r\n"), "");
+    EXPECT_TRUE(messages->texts().empty()) << "the round trip shows nothing itself";
     ProjectManager::FreeApplication(app);
 }
 
