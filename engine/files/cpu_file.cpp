@@ -191,7 +191,7 @@ bool GetKernelSections(KernelRecord& kernel, const SectionedFile& file, std::str
         // section or key stands for included.
         if (numbers.ok() && !optionValueFits(row, row.value)) {
             if (problem != nullptr)
-                *problem = FilledValueProblem(s != nullptr ? s->FindEntry("Value") != nullptr : false, s != nullptr,
+                *problem = FilledValueProblem(s != nullptr && s->FindEntry("Value") != nullptr, s != nullptr,
                                               std::to_string(row.value), "Value", section,
                                               ModelRangeText(row.minimum, row.maximum));
             return false;

@@ -125,7 +125,7 @@ bool ApplicationReader::kernelStackFits(const SectionedFileSection& section) con
     if (stack < low || stack > high) {
         ShowLoadProblem("application", m_path,
                         FilledValueProblem(section.FindEntry(key) != nullptr, true, std::to_string(stack), key,
-                                           section.GetName(), ModelRangeText(low, high)));
+                                           section.GetName(), std::to_string(low) + " to " + std::to_string(high)));
         return false;
     }
     if (modulus != 0 && stack % modulus != 0) {

@@ -37,7 +37,7 @@ void AppPathsPage::load(ViewState& state)
 void AppPathsPage::store(ViewState& state)
 {
     for (const PathRow& row : kRows) {
-        // A path is stored as the application file reads it back: with "/" for "\\". The edits take no
+        // A path is stored as the application file reads it back: with "/" for "\". The edits take no
         // more than a path field holds; a longer text set from elsewhere is not stored.
         const std::string path = engine::MakeNativePath(state.text(row.edit));
         if (engine::textFits(application().*row.field, path)) {
