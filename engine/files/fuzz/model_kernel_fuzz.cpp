@@ -11,6 +11,8 @@
 #include "platform/core/fuzz/silent_messages.h"
 
 #include <cstdint>
+#include <cstdio>
+#include <string>
 #include <cstdlib>
 #include <string_view>
 
@@ -33,8 +35,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         kernelFile.ParseSectionedText(kernelBytes, true);
         if (engine::CheckParsedFile(kernelFile, "kernel", "fuzz.cpu") && engine::GetKernelSections(kernel, kernelFile)) {
             // What the reader accepts passes the round trip a save makes.
-            if (!engine::KernelRoundTripProblem(kernel).empty())
+            if (const std::string problem = engine::KernelRoundTripProblem(kernel); !problem.empty()) {
+                std::fprintf(stderr, "%s\n", problem.c_str());
                 std::abort();
+            }
             engine::SectionedFile written("", true);
             engine::PutKernelSections(kernel, written);
             engine::KernelRecord again;
