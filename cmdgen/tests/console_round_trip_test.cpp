@@ -1,7 +1,11 @@
 // The round trip through the real program: whatever opens saves and opens again the same.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
+#include <map>
+#include <mutex>
+#include <thread>
 #include <functional>
 #include <ostream>
 #include <set>
@@ -96,63 +100,119 @@ std::size_t stateOf(const fs::path& folder)
     return std::hash<std::string>{}(all);
 }
 
+// What one copy of the project did: refused at open, or saved and then run again.
+struct Outcome {
+    bool ran = false;
+    std::size_t line = 0;
+    int code = 0;
+    std::string err;
+    bool unchangedWhenRefused = true;
+    bool runAgain = false;
+    int secondCode = 0;
+    std::string secondErr;
+    bool sameWhenSavedAgain = true;
+};
+
 class RoundTripSweep : public ::testing::TestWithParam<Sweep> {};
 
 // Every line of a file of the project, deleted and then with its value blanked, one at a time: each copy
 // is either refused at open with a message and no file changed, or it generates and saves, and what it
-// saved opens again and saves the same bytes.
+// saved opens again and saves the same bytes. The copies are run by a few workers side by side, each in
+// folders of its own.
 TEST_P(RoundTripSweep, EachCopyIsRefusedAtOpenOrSavesAndOpensAgainTheSame)
 {
     const Sweep& sweep = GetParam();
-    ConsoleFixture fixture;
-    ASSERT_TRUE(fixture.ready());
-    if (sweep.differentLimits)
-        useModelsOfDifferentLimits(fixture);
-    // The project as it stands must pass first, or every copy would say nothing.
-    const auto original = filesAndModes(fixture.project());
-    const auto restore = [&] {
-        for (const fs::directory_entry& entry : fs::directory_iterator(fixture.project()))
-            fs::remove_all(entry.path());
-        for (const auto& [name, bytes] : original)
-            writeText(fixture.project() / name, bytes.first);
-    };
-    ASSERT_EQ(fixture.run({"demo.omb", "-x", "-s"}).code, 0);
-    // Projects whose saved files were seen to save again unchanged; a copy that saves as one of them
-    // needs no second run.
-    std::set<std::size_t> fixed{stateOf(fixture.project())};
-    ASSERT_EQ(fixture.run({"demo.omb", "-x", "-s"}).code, 0);
-    ASSERT_EQ(stateOf(fixture.project()), *fixed.begin());
-    restore();
+    std::map<std::string, std::pair<std::string, unsigned>> original;
+    std::set<std::size_t> fixed;  // projects seen to save again unchanged: a copy saved as one needs no second run
+    {
+        ConsoleFixture fixture;
+        ASSERT_TRUE(fixture.ready());
+        if (sweep.differentLimits)
+            useModelsOfDifferentLimits(fixture);
+        original = filesAndModes(fixture.project());
+        // The project as it stands must pass first, or every copy would say nothing.
+        ASSERT_EQ(fixture.run({"demo.omb", "-x", "-s"}).code, 0);
+        fixed.insert(stateOf(fixture.project()));
+        ASSERT_EQ(fixture.run({"demo.omb", "-x", "-s"}).code, 0);
+        ASSERT_EQ(stateOf(fixture.project()), *fixed.begin());
+    }
 
     const std::vector<std::string> lines = linesWithEnds(original.at(sweep.file).first);
+    std::vector<std::pair<std::size_t, std::string>> copies;
     std::set<std::string> tried{original.at(sweep.file).first};
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::string text = changed(lines, i, sweep.change);
+        if (tried.insert(text).second)
+            copies.emplace_back(i, std::move(text));
+    }
+
+    std::vector<Outcome> outcomes(copies.size());
+    std::atomic<std::size_t> next{0};
+    std::mutex fixedLock;
+    const auto work = [&] {
+        ConsoleFixture fixture;
+        if (!fixture.ready())
+            return;
+        if (sweep.differentLimits)
+            useModelsOfDifferentLimits(fixture);
+        for (std::size_t n = next++; n < copies.size(); n = next++) {
+            Outcome& outcome = outcomes[n];
+            outcome.ran = true;
+            outcome.line = copies[n].first;
+            for (const fs::directory_entry& entry : fs::directory_iterator(fixture.project()))
+                fs::remove_all(entry.path());
+            for (const auto& [name, bytes] : original)
+                writeText(fixture.project() / name, name == sweep.file ? copies[n].second : bytes.first);
+            const auto before = filesAndModes(fixture.project());
+            const RunResult first = fixture.run({"demo.omb", "-x", "-s"});
+            outcome.code = first.code;
+            outcome.err = first.err;
+            if (first.code != 0) {
+                outcome.unchangedWhenRefused = filesAndModes(fixture.project()) == before;
+                continue;
+            }
+            {
+                const std::lock_guard<std::mutex> hold(fixedLock);
+                if (fixed.count(stateOf(fixture.project())) != 0)
+                    continue;
+            }
+            const auto afterSave = filesAndModes(fixture.project());
+            const RunResult second = fixture.run({"demo.omb", "-x", "-s"});
+            outcome.runAgain = true;
+            outcome.secondCode = second.code;
+            outcome.secondErr = second.err;
+            outcome.sameWhenSavedAgain = filesAndModes(fixture.project()) == afterSave;
+            if (second.code == 0 && outcome.sameWhenSavedAgain) {
+                const std::lock_guard<std::mutex> hold(fixedLock);
+                fixed.insert(stateOf(fixture.project()));
+            }
+        }
+    };
+    constexpr int kWorkers = 4;
+    std::vector<std::thread> workers;
+    for (int w = 0; w < kWorkers; ++w)
+        workers.emplace_back(work);
+    for (std::thread& worker : workers)
+        worker.join();
+    for (const Outcome& outcome : outcomes)
+        ASSERT_TRUE(outcome.ran) << "no worker could make its folders";
+
     int refused = 0;
     int saved = 0;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::string text = changed(lines, i, sweep.change);
-        if (!tried.insert(text).second)
-            continue;
-        SCOPED_TRACE("line " + std::to_string(i + 1) + ": " + lines[i]);
-        restore();
-        writeText(fixture.project() / sweep.file, text);
-        const auto before = filesAndModes(fixture.project());
-        const RunResult first = fixture.run({"demo.omb", "-x", "-s"});
-        if (first.code != 0) {
+    for (const Outcome& outcome : outcomes) {
+        SCOPED_TRACE("line " + std::to_string(outcome.line + 1) + ": " + lines[outcome.line]);
+        if (outcome.code != 0) {
             ++refused;
-            EXPECT_EQ(first.code, 4) << first.err;
-            EXPECT_NE(first.err.find("OMBAgenCmd: "), std::string::npos) << "refused without a message";
-            EXPECT_EQ(filesAndModes(fixture.project()), before);
+            EXPECT_EQ(outcome.code, 4) << outcome.err;
+            EXPECT_NE(outcome.err.find("OMBAgenCmd: "), std::string::npos) << "refused without a message";
+            EXPECT_TRUE(outcome.unchangedWhenRefused) << "a refused copy changed a file";
             continue;
         }
         ++saved;
-        if (fixed.count(stateOf(fixture.project())) != 0)
+        if (!outcome.runAgain)
             continue;
-        const auto afterSave = filesAndModes(fixture.project());
-        const RunResult second = fixture.run({"demo.omb", "-x", "-s"});
-        EXPECT_EQ(second.code, 0) << second.err;
-        EXPECT_EQ(filesAndModes(fixture.project()), afterSave) << "saved again, the files changed";
-        if (second.code == 0 && filesAndModes(fixture.project()) == afterSave)
-            fixed.insert(stateOf(fixture.project()));
+        EXPECT_EQ(outcome.secondCode, 0) << outcome.secondErr;
+        EXPECT_TRUE(outcome.sameWhenSavedAgain) << "saved again, the files changed";
     }
     // Both outcomes occur: the sweep reaches the generator and the refusals alike.
     EXPECT_GT(refused, 0);
