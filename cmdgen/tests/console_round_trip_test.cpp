@@ -188,7 +188,7 @@ TEST_P(RoundTripSweep, EachCopyIsRefusedAtOpenOrSavesAndOpensAgainTheSame)
             }
         }
     };
-    constexpr int kWorkers = 4;
+    constexpr int kWorkers = 3;
     std::vector<std::thread> workers;
     for (int w = 0; w < kWorkers; ++w)
         workers.emplace_back(work);
