@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <fstream>
+#include <memory>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -102,7 +103,6 @@ std::size_t stateOf(const fs::path& folder)
 
 // What one copy of the project did: refused at open, or saved and then run again.
 struct Outcome {
-    bool ran = false;
     std::size_t line = 0;
     int code = 0;
     std::string err;
@@ -146,18 +146,22 @@ TEST_P(RoundTripSweep, EachCopyIsRefusedAtOpenOrSavesAndOpensAgainTheSame)
             copies.emplace_back(i, std::move(text));
     }
 
+    // Each worker's folders are made before any worker runs the program: a program file still open for
+    // writing while another thread starts a process would be inherited by it and could not be run.
+    constexpr int kWorkers = 3;
+    std::vector<std::unique_ptr<ConsoleFixture>> fixtures;
+    for (int w = 0; w < kWorkers; ++w) {
+        fixtures.push_back(std::make_unique<ConsoleFixture>());
+        ASSERT_TRUE(fixtures.back()->ready());
+        if (sweep.differentLimits)
+            useModelsOfDifferentLimits(*fixtures.back());
+    }
     std::vector<Outcome> outcomes(copies.size());
     std::atomic<std::size_t> next{0};
     std::mutex fixedLock;
-    const auto work = [&] {
-        ConsoleFixture fixture;
-        if (!fixture.ready())
-            return;
-        if (sweep.differentLimits)
-            useModelsOfDifferentLimits(fixture);
+    const auto work = [&](ConsoleFixture& fixture) {
         for (std::size_t n = next++; n < copies.size(); n = next++) {
             Outcome& outcome = outcomes[n];
-            outcome.ran = true;
             outcome.line = copies[n].first;
             for (const fs::directory_entry& entry : fs::directory_iterator(fixture.project()))
                 fs::remove_all(entry.path());
@@ -188,14 +192,11 @@ TEST_P(RoundTripSweep, EachCopyIsRefusedAtOpenOrSavesAndOpensAgainTheSame)
             }
         }
     };
-    constexpr int kWorkers = 3;
     std::vector<std::thread> workers;
-    for (int w = 0; w < kWorkers; ++w)
-        workers.emplace_back(work);
+    for (const std::unique_ptr<ConsoleFixture>& fixture : fixtures)
+        workers.emplace_back(work, std::ref(*fixture));
     for (std::thread& worker : workers)
         worker.join();
-    for (const Outcome& outcome : outcomes)
-        ASSERT_TRUE(outcome.ran) << "no worker could make its folders";
 
     int refused = 0;
     int saved = 0;
