@@ -72,7 +72,7 @@ std::string application(int number)
     Lines out;
     out << "[APPLICATION]" << "Name=App" + std::to_string(number) << "Description=Generated application"
         << "Code File Path=gen/" << "Header File Path=gen/" << "Option File Path=gen/" << "Report File Path=gen/"
-        << "System Clock Rate Hz=1000" << "Instances=1" << "";
+        << "Kernel Stack Available=512" << "System Clock Rate Hz=1000" << "Instances=1" << "";
     out << "[kproject.c_user_incl]" << "0=\"#include \\\"board.h\\\"\"" << "";
     out << "[MODEL OPTIONS]" << "Application Heap=" << "" << "[Application Heap]" << "Value=4096" << "State=1" << "";
     out << "[CLASS TYPES]" << "Level=1" << "Task=8" << "Semaphore=9" << "Queue=10" << "Mailbox=11" << "Mutex=13" << "";

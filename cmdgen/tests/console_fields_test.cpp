@@ -41,13 +41,13 @@ std::string textOf(const engine::FieldDescription& field, Form form)
     return {};
 }
 
-// Fields whose bounds the model sets (a task's stack), that choose what other keys mean (placement, MP) or
+// Fields whose bounds the model sets (a task's stack, the kernel stack), that choose what other keys mean (placement, MP) or
 // that the generation sets (the dirty marks) keep the demo's values.
 bool takesExtremes(const engine::FieldDescription& field)
 {
     const std::string key = field.key;
     return (field.type == engine::FieldType::Signed || field.type == engine::FieldType::Unsigned) &&
-           key != "Stack Size" && key != "Manual" && key != "Is MP" && key != "Global" &&
+           key != "Stack Size" && key != "Kernel Stack Available" && key != "Manual" && key != "Is MP" && key != "Global" &&
            key.find("dirty") == std::string::npos;
 }
 

@@ -297,8 +297,12 @@ TEST(ConsoleJourney, DamagedProjectsAreRefusedWithTheirCodeAndMessageAndNoFileCh
         {"model class out of range", {{"models/z5std.mdl", "Task=8", "Task=15"}}, 4,
          "has the number 15, not one of 1 to 14"},
         // The project check: what could not be saved as it stands does not open.
-        {"kernel file of two CPUs", {{"demo.omb", "Kernel=comms.cpu", "Kernel=./main.cpu"}}, 4,
-         lost + "the file ./main.cpu is both the kernel file of CPU \"Main\" and the kernel file of CPU \"Comms\""},
+        {"kernel file of two CPUs", {{"demo.omb", "Kernel=main.cpu", "Kernel=./comms.cpu"}}, 4,
+         lost + "the file comms.cpu is both the kernel file of CPU \"Main\" and the kernel file of CPU \"Comms\""},
+        // A value the reader fills in for a missing section meets its range like a written one.
+        {"kernel file without a section its model asks for", {{"demo.omb", "Kernel=comms.cpu", "Kernel=./main.cpu"}}, 4,
+         "Unable to load kernel file ./main.cpu: the value 0 of \"Value\" in section \"Node Count\" (the section is "
+         "missing) is outside the range 2 to 16 the model gives"},
         {"application file of another CPU", {{"demo.omb", "Link=link.app", "Link=./monitor.app"}}, 4,
          "the application file ./monitor.app is listed for both \"Monitor\" and \"Link\""},
         {"CPU named after another CPU's list",
@@ -337,6 +341,23 @@ TEST(ConsoleJourney, DamagedProjectsAreRefusedWithTheirCodeAndMessageAndNoFileCh
         {"kernel option above the model's maximum", {{"main.cpu", "Value=500", "Value=99999"}}, 4,
          "Unable to load kernel file main.cpu: the value 99999 of \"Value\" in section \"Tick Rate\" is outside the "
          "range 10 to 10000 the model gives"},
+        {"kernel option's section deleted", {{"main.cpu", "[Tick Rate]\r\nValue=500\r\nState=1\r\n", ""}}, 4,
+         "Unable to load kernel file main.cpu: the value 0 of \"Value\" in section \"Tick Rate\" (the section is "
+         "missing) is outside the range 10 to 10000 the model gives"},
+        {"task without its stack size", {{"monitor.app", "Stack Size=512\r\n", ""}}, 4,
+         "Unable to load application file monitor.app: the value 0 of \"Stack Size\" in section \"tskMon\" (the key "
+         "is missing) is outside the range 128 to 32768 the model gives"},
+        {"kernel stack below the model's", {{"control.app", "Kernel Stack Available=512", "Kernel Stack Available=1"}}, 4,
+         "Unable to load application file control.app: the value 1 of \"Kernel Stack Available\" in section "
+         "\"APPLICATION\" is outside the range 256 to 65536 the model gives"},
+        {"kernel stack above the model's",
+         {{"control.app", "Kernel Stack Available=512", "Kernel Stack Available=100000"}}, 4,
+         "Unable to load application file control.app: the value 100000 of \"Kernel Stack Available\" in section "
+         "\"APPLICATION\" is outside the range 256 to 65536 the model gives"},
+        {"extension that makes a path",
+         {{"control.app", "C Source Extension=c", "C Source Extension=c/../../../../../esc/pwn"}}, 4,
+         lost + "\"C Source Extension\" of application \"Control\" cannot contain any of the following characters: "
+                "\\/:*?\"<>|"},
         {"stack below the model's minimum", {{"monitor.app", "Stack Size=512", "Stack Size=1"}}, 4,
          "Unable to load application file monitor.app: the value 1 of \"Stack Size\" in section \"tskMon\" is outside "
          "the range 128 to 32768 the model gives"},

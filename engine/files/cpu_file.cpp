@@ -133,9 +133,36 @@ std::string KernelReadBackProblem(const KernelRecord& kernel, const std::string&
     });
     if (!refused.empty())
         return kReadBackRefused + refused;
-    if (CpuRecordHandler::KernelRecordsDiffer(kernel, read))
-        return std::string(kReadBackDiffers) + "the kernel's selections read back changed";
-    return {};
+    if (!CpuRecordHandler::KernelRecordsDiffer(kernel, read))
+        return {};
+    // The writer's texts of what was meant and of what was read name the first value that changed.
+    SectionedFile meantFile(path, true, false, false);
+    SectionedFile rewrittenFile(path, true, false, false);
+    PutKernelSections(kernel, meantFile);
+    PutKernelSections(read, rewrittenFile);
+    std::string meant;
+    std::string rewritten;
+    std::string unused;
+    std::string difference;
+    if (meantFile.ToWritableText(meant, unused) && rewrittenFile.ToWritableText(rewritten, unused))
+        difference = ReadBackDifference(meant, rewritten);
+    if (difference.empty())
+        difference = "the kernel's selections read back changed in a value its file does not hold";
+    return kReadBackDiffers + difference;
+}
+
+std::string KernelRoundTripProblem(const KernelRecord& kernel, std::string_view readFrom)
+{
+    const std::string path = MakeNativePath(textOf(kernel.kernelPath));
+    SectionedFile file(path, true, false, false);
+    PutKernelSections(kernel, file);
+    std::string text;
+    std::string problem;
+    if (!file.ToWritableText(text, problem))
+        return "it cannot be written: the " + problem;
+    if (!readFrom.empty() && text == readFrom)
+        return {};
+    return KernelReadBackProblem(kernel, path, text);
 }
 
 bool GetKernelSections(KernelRecord& kernel, const SectionedFile& file, std::string* problem)
@@ -156,15 +183,17 @@ bool GetKernelSections(KernelRecord& kernel, const SectionedFile& file, std::str
         ModelOptionRow& row = kernel.options[i];
         if (row.forApplications)
             continue;
-        const SectionedFileSection* s = file.FindSection(textOf(row.sectionName));
+        const std::string section = textString(row.sectionName);
+        const SectionedFileSection* s = file.FindSection(section);
         row.value = s ? numbers.field(*s, kernelField("OPTION", "Value"), 0) : 0;
         row.state = s ? numbers.field(*s, kernelField("OPTION", "State"), 1) : 1;
-        // A number option's value lies within the model's minimum and maximum for it.
-        if (s != nullptr && numbers.ok() && !optionValueFits(row, row.value)) {
+        // A number option's value lies within the model's minimum and maximum for it, the 0 a missing
+        // section or key stands for included.
+        if (numbers.ok() && !optionValueFits(row, row.value)) {
             if (problem != nullptr)
-                *problem = FormatText("the value %d of \"Value\" in section \"%s\" is outside the range %d to %d the "
-                                      "model gives",
-                                      row.value, textString(row.sectionName).c_str(), row.minimum, row.maximum);
+                *problem = FilledValueProblem(s != nullptr && s->FindEntry("Value") != nullptr, s != nullptr,
+                                              std::to_string(row.value), "Value", section,
+                                              ModelRangeText(row.minimum, row.maximum));
             return false;
         }
     }
@@ -261,6 +290,11 @@ bool CpuFile::ReadKernelFile()
             return false;
         }
         ShowFileMessage(FormatText("Can't find required section \"%s\" in CPU file %s", "KERNEL", path.c_str()));
+        return false;
+    }
+    // A file opens only if what a save would write of it reads back as it was read.
+    if (const std::string roundTrip = KernelRoundTripProblem(m_kernel, bytes); !roundTrip.empty()) {
+        ShowLoadProblem("kernel", path, roundTrip);
         return false;
     }
     m_kernel.edited = 0;

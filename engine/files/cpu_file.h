@@ -24,6 +24,10 @@ void PutKernelSections(const KernelRecord& kernel, SectionedFile& file);
 // The kernel file's bytes a save is about to write, read into a copy of the record as the open reads
 // them: "" when they give the record back, else why not (to follow "Unable to write kernel file X: ").
 std::string KernelReadBackProblem(const KernelRecord& kernel, const std::string& path, std::string_view bytes);
+// The kernel's round trip: its sections written in memory as a save would write them, read back by the
+// same check. "" when it passes, else why not. `readFrom`, when given, is the text the kernel was just
+// read from: a text written the same reads back as it was read, with no second read.
+std::string KernelRoundTripProblem(const KernelRecord& kernel, std::string_view readFrom = {});
 
 class CpuFile {
 public:

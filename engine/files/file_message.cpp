@@ -1,5 +1,7 @@
 #include "engine/files/file_message.h"
 
+#include <algorithm>
+
 #include "engine/sectioned/sectioned_file.h"
 #include "engine/util/program_title.h"
 #include "platform/core/message_service.h"
@@ -35,6 +37,68 @@ std::string QuietReadProblem(const std::function<bool()>& read)
         return {};
     const std::vector<std::string> texts = quiet->texts();
     return texts.empty() ? std::string("it was refused") : texts.front();
+}
+
+std::string FilledValueProblem(bool keyFound, bool sectionFound, std::string_view value, std::string_view key,
+                               std::string_view section, std::string_view range)
+{
+    std::string text = "the value " + std::string(value) + " of \"" + std::string(key) + "\" in section \"" +
+                       std::string(section) + "\" ";
+    if (!sectionFound)
+        text += "(the section is missing) ";
+    else if (!keyFound)
+        text += "(the key is missing) ";
+    return text + "is outside the range " + std::string(range) + " the model gives";
+}
+
+std::string ModelRangeText(std::int64_t minimum, std::int64_t maximum)
+{
+    return std::to_string(minimum) + " to " + (maximum < minimum ? std::string("any") : std::to_string(maximum));
+}
+
+namespace {
+
+std::string quoted(std::string_view text)
+{
+    return "\"" + std::string(text) + "\"";
+}
+
+} // namespace
+
+std::string ReadBackDifference(std::string_view written, std::string_view rewritten)
+{
+    // Both texts parsed as the readers parse them, so values are compared and shown as the records hold them.
+    SectionedFile meant;
+    SectionedFile read;
+    meant.ParseSectionedText(written, true);
+    read.ParseSectionedText(rewritten, true);
+    const std::size_t sections = std::max(meant.GetSectionCount(), read.GetSectionCount());
+    for (std::size_t s = 0; s < sections; ++s) {
+        if (s >= read.GetSectionCount())
+            return "the section " + quoted(meant.GetSection(s)->GetName()) + " does not read back";
+        if (s >= meant.GetSectionCount())
+            return "the section " + quoted(read.GetSection(s)->GetName()) + " is read back but not written";
+        const SectionedFileSection& a = *meant.GetSection(s);
+        const SectionedFileSection& b = *read.GetSection(s);
+        if (a.GetName() != b.GetName())
+            return "the section " + quoted(a.GetName()) + " reads back as the section " + quoted(b.GetName());
+        const std::string where = " in section " + quoted(a.GetName());
+        const std::size_t entries = std::max(a.GetEntryCount(), b.GetEntryCount());
+        for (std::size_t e = 0; e < entries; ++e) {
+            if (e >= b.GetEntryCount())
+                return "the key " + quoted(a.GetEntry(e)->GetName()) + where + " does not read back";
+            if (e >= a.GetEntryCount())
+                return "the key " + quoted(b.GetEntry(e)->GetName()) + where + " is read back but not written";
+            const SectionedFileEntry& x = *a.GetEntry(e);
+            const SectionedFileEntry& y = *b.GetEntry(e);
+            if (x.GetName() != y.GetName())
+                return "the key " + quoted(x.GetName()) + where + " reads back as the key " + quoted(y.GetName());
+            if (x.GetValue() != y.GetValue())
+                return "the value " + quoted(x.GetValue()) + " of " + quoted(x.GetName()) + where + " reads back as " +
+                       quoted(y.GetValue());
+        }
+    }
+    return {};
 }
 
 } // namespace engine

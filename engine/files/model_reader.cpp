@@ -1,5 +1,7 @@
 #include "engine/files/model_reader.h"
 
+#include "engine/files/cpu_file.h"
+
 #include "engine/files/file_message.h"
 #include "engine/files/model_file.h"
 #include "engine/files/script_list.h"
@@ -125,9 +127,18 @@ bool ModelReader::kernelSectionsAreDistinct() const
         attributes(m_kernel.classes[i].attributeCount, m_kernel.classes[i].attributes, 0);
         services(m_kernel.classes[i].serviceCount, m_kernel.classes[i].services);
     }
-    if (clash.empty())
+    if (!clash.empty()) {
+        ShowLoadProblem("model", m_path, clash);
+        return false;
+    }
+    // Every name the kernel file takes from the model must be one it can be written with and read back.
+    SectionedFile probe({}, true, false, false);
+    PutKernelSections(m_kernel, probe);
+    std::string text;
+    std::string problem;
+    if (probe.ToWritableText(text, problem))
         return true;
-    ShowLoadProblem("model", m_path, clash);
+    ShowLoadProblem("model", m_path, "the kernel file could not be written: the " + problem);
     return false;
 }
 

@@ -5,6 +5,7 @@
 
 #include "engine/names/project_walk.h"
 #include "engine/project/project_check.h"
+#include "engine/project/round_trip.h"
 #include "engine/project/section_io.h"
 #include "engine/records/text_field.h"
 #include "engine/usertext/user_text_store.h"
@@ -152,7 +153,7 @@ std::string KeptEditProblem(const ProjectRecord& project)
                        textString(application.name) + "\" of CPU \"" + textString(cpu.name) + "\"";
         }
     }
-    return {};
+    return ProjectRoundTripProblem(project);
 }
 
 std::string KeptEditRefusal(const ProjectRecord& project)

@@ -10,6 +10,7 @@
 #include "engine/project/file_messages.h"
 #include "engine/project/global_names.h"
 #include "engine/project/object_keys.h"
+#include "engine/project/round_trip.h"
 #include "engine/project/section_io.h"
 #include "engine/records/model_option.h"
 #include "engine/records/records.h"
@@ -60,7 +61,8 @@ public:
     void correctClassNames();
     // False, after a message naming the value, when a number read did not fit its field.
     bool numbersFit() const;
-    bool optionValueFits(const ApplicationOption& option, const std::string& section) const;
+    bool optionValueFits(const ApplicationOption& option, const SectionedFileSection& section) const;
+    bool kernelStackFits(const SectionedFileSection& section) const;
 
 private:
     const SectionedFileSection* requiredSection(const std::string& name);
@@ -95,17 +97,42 @@ int32_t ApplicationReader::value(const SectionedFileSection& section, std::strin
     return m_numbers.field(section, FieldDescriptionOf(FieldFile::Application, kind, key), fallback, key);
 }
 
-// A number option's value lies within the model's minimum and maximum for it.
-bool ApplicationReader::optionValueFits(const ApplicationOption& option, const std::string& section) const
+// A number option's value lies within the model's minimum and maximum for it, the 0 a missing key stands
+// for included.
+bool ApplicationReader::optionValueFits(const ApplicationOption& option, const SectionedFileSection& section) const
 {
     for (int32_t k = 0; m_kernel.options != nullptr && k < m_kernel.optionCount; ++k) {
         const ModelOptionRow& row = m_kernel.options[k];
-        if (textOf(row.sectionName) != section || engine::optionValueFits(row, option.value))
+        if (textOf(row.sectionName) != section.GetName() || engine::optionValueFits(row, option.value))
             continue;
-        showFileError(formatMessage("Unable to load application file %s: the value %s of \"Value\" in section \"%s\" "
-                                    "is outside the range %s to %s the model gives",
-                                    m_path, std::to_string(option.value), section, std::to_string(row.minimum),
-                                    row.maximum < row.minimum ? std::string("any") : std::to_string(row.maximum)));
+        ShowLoadProblem("application", m_path,
+                        FilledValueProblem(section.FindEntry("Value") != nullptr, true, std::to_string(option.value),
+                                           "Value", section.GetName(), ModelRangeText(row.minimum, row.maximum)));
+        return false;
+    }
+    return true;
+}
+
+// The kernel stack lies within the model's bounds for it (compared unsigned) and is a multiple of its
+// modulus, as the System page keeps it.
+bool ApplicationReader::kernelStackFits(const SectionedFileSection& section) const
+{
+    const char* key = "Kernel Stack Available";
+    const uint32_t stack = static_cast<uint32_t>(m_app.kernelStackAvailable);
+    const uint32_t low = static_cast<uint32_t>(m_kernel.minKernelStackSize);
+    const uint32_t high = static_cast<uint32_t>(m_kernel.maxKernelStackSize);
+    const uint32_t modulus = static_cast<uint32_t>(m_kernel.taskStackModulus);
+    if (stack < low || stack > high) {
+        ShowLoadProblem("application", m_path,
+                        FilledValueProblem(section.FindEntry(key) != nullptr, true, std::to_string(stack), key,
+                                           section.GetName(), std::to_string(low) + " to " + std::to_string(high)));
+        return false;
+    }
+    if (modulus != 0 && stack % modulus != 0) {
+        ShowLoadProblem("application", m_path,
+                        "the value " + std::to_string(stack) + " of \"" + key + "\" in section \"" +
+                            section.GetName() + "\" is not a multiple of " + std::to_string(modulus) +
+                            ", the model's stack modulus");
         return false;
     }
     return true;
@@ -201,6 +228,8 @@ bool ApplicationReader::readApplicationKeys()
     if (!m_fields.text(a.systemRamLabel, *s, "System RAM Label"))
         return false;
     a.kernelStackAvailable = value(*s, "APPLICATION", "Kernel Stack Available", 0);
+    if (m_numbers.ok() && !kernelStackFits(*s))
+        return false;
     a.kernelStackManual = value(*s, "APPLICATION", "Kernel Stack Manual Placement", 0);
     if (!m_fields.text(a.kernelStackLabel, *s, "Kernel Stack Label"))
         return false;
@@ -265,8 +294,8 @@ bool ApplicationReader::readOptions()
             return false;
         rows[i].value = value(*s, "MODEL OPTION", "Value", 0);
         rows[i].state = value(*s, "MODEL OPTION", "State", 0);
-        rows[i].overrideBinary = value(*s, "MODEL OPTION", "Override Binary", 0);
-        if (!optionValueFits(rows[i], names[i]))
+        // "Override Binary" of stored files is not kept: the writer never writes it and nothing reads it.
+        if (m_numbers.ok() && !optionValueFits(rows[i], *s))
             return false;
     }
     return true;
@@ -492,16 +521,15 @@ bool ApplicationReader::readObjectData(ApplicationClassEntry& entry, ObjectRecor
         }
         }
     }
-    // A task's stack, as the file gives it, lies within the model's bounds for it.
-    if (entry.classType == ClassTask && m_numbers.ok() && section.FindEntry("Stack Size") != nullptr) {
+    // A task's stack lies within the model's bounds for it, the 0 a missing key stands for included.
+    if (entry.classType == ClassTask && m_numbers.ok()) {
         const int32_t stack = static_cast<const TaskData*>(object.data)->stackSize;
         const int32_t low = m_kernel.minTaskStackSize;
         const int32_t high = m_kernel.maxTaskStackSize;
         if (stack < low || (high >= low && stack > high)) {
-            showFileError(formatMessage("Unable to load application file %s: the value %s of \"Stack Size\" in section "
-                                        "\"%s\" is outside the range %s to %s the model gives",
-                                        m_path, std::to_string(stack), section.GetName(), std::to_string(low),
-                                        std::to_string(high)));
+            ShowLoadProblem("application", m_path,
+                            FilledValueProblem(section.FindEntry("Stack Size") != nullptr, true, std::to_string(stack),
+                                               "Stack Size", section.GetName(), ModelRangeText(low, high)));
             return false;
         }
     }
@@ -556,17 +584,24 @@ int ApplicationFile::Read(const std::string& path)
     ProjectManager::FreeApplication(app);
     app.userTexts = new UserTextStore(&app, m_cpu->kernel, false);
     app.file = new SectionedFile(nativePath, false, false, false);
-    const ReadResult loaded = app.file->Load(true);
+    std::string bytes;
+    const ReadResult loaded = ReadWholeFile(nativePath, bytes);
     if (loaded != ReadResult::Ok) {
         showFileError(formatMessage("Unable to read application file %s: %s", nativePath,
                                     ReadFailureReason(loaded, nativePath)));
         return 0;
     }
+    app.file->ParseSectionedText(bytes, true);
     if (!CheckParsedFile(*app.file, "application", nativePath))
         return 0;
 
     if (!ReadApplicationSections(*m_cpu, app, *app.file, nativePath))
         return 0;
+    // A file opens only if what a save would write of it reads back as it was read.
+    if (const std::string problem = ApplicationRoundTripProblem(*m_cpu, app, bytes); !problem.empty()) {
+        ShowLoadProblem("application", nativePath, problem);
+        return 0;
+    }
     ProjectManager::UpdateClassEntryFlags(*m_cpu);
     warnAboutGlobalNameClashes(m_project, m_cpu, &app, m_globalNames);
     return 1;

@@ -117,6 +117,26 @@ std::string applicationValuesProblem(ApplicationRecord& application)
     return problem;
 }
 
+// The code-generation extensions end the names of generated files, which stay in the application's folders.
+std::string extensionsProblem(const ApplicationRecord& application)
+{
+    const struct {
+        const char* key;
+        const char* text;
+    } extensions[] = {
+        {"C Source Extension", application.cSourceExtension},
+        {"C Header Extension", application.cHeaderExtension},
+        {"Assembler Source Extension", application.asmSourceExtension},
+        {"Assembler Header Extension", application.asmHeaderExtension},
+    };
+    for (const auto& extension : extensions) {
+        if (const std::string problem = namePathProblem(textOf(extension.text, kPathSize)); !problem.empty())
+            return inQuotes(extension.key) + " of application " + inQuotes(textOf(application.name)) + " cannot " +
+                   problem;
+    }
+    return {};
+}
+
 thread_local const ProjectRecord* t_checked = nullptr;
 
 } // namespace
@@ -161,6 +181,8 @@ std::string ProjectCheckProblem(const ProjectRecord& project)
         const CpuRecord& cpu = project.cpus[c];
         for (int32_t a = 0; cpu.applications != nullptr && a < cpu.applicationCount; ++a) {
             if (std::string problem = applicationValuesProblem(cpu.applications[a]); !problem.empty())
+                return problem;
+            if (std::string problem = extensionsProblem(cpu.applications[a]); !problem.empty())
                 return problem;
         }
     }

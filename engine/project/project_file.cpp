@@ -239,7 +239,7 @@ int ProjectFile::ParseProjectSections()
         if (!ReadProjectApplications(i, applications))
             return 0;
     }
-    // A project opens only if it could be saved as it stands.
+    // A project opens only if it could be saved as it stands (each file read has passed its round trip).
     if (const std::string problem = ProjectCheckProblem(project); !problem.empty()) {
         showFileError(formatMessage("Unable to load project file %s: %s", textString(project.path), problem));
         return 0;

@@ -51,9 +51,20 @@ std::string ApplicationReadBackProblem(CpuRecord& cpu, const ApplicationRecord& 
                 entry->enabled = meant->enabled;
         }
     }
-    if (ProjectManager::ApplicationsDiffer(application, read))
-        return std::string(kReadBackDiffers) + "application " + textString(application.name) + " reads back changed";
-    return {};
+    if (!ProjectManager::ApplicationsDiffer(application, read))
+        return {};
+    // The writer's texts of what was meant and of what was read name the first value that changed.
+    SectionedFile meantFile(path, true, false, false);
+    SectionedFile rewrittenFile(path, true, false, false);
+    std::string meant;
+    std::string rewritten;
+    std::string difference;
+    if (BuildApplicationText(cpu, application, meantFile, meant).empty() &&
+        BuildApplicationText(cpu, read, rewrittenFile, rewritten).empty())
+        difference = ReadBackDifference(meant, rewritten);
+    if (difference.empty())
+        difference = "application " + textString(application.name) + " reads back changed in a value its file does not hold";
+    return kReadBackDiffers + difference;
 }
 
 std::string ProjectReadBackProblem(const ProjectRecord& project, const ConfigRecord& config, std::string_view bytes)

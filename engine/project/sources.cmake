@@ -14,6 +14,7 @@ list(APPEND ENGINE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/project_file.cpp ${CMAKE_CURRENT_LIST_DIR}/project_file.h
   ${CMAKE_CURRENT_LIST_DIR}/project_manager_files.cpp
   ${CMAKE_CURRENT_LIST_DIR}/read_back.cpp ${CMAKE_CURRENT_LIST_DIR}/read_back.h
+  ${CMAKE_CURRENT_LIST_DIR}/round_trip.cpp ${CMAKE_CURRENT_LIST_DIR}/round_trip.h
   ${CMAKE_CURRENT_LIST_DIR}/project_save.cpp ${CMAKE_CURRENT_LIST_DIR}/project_save.h
   ${CMAKE_CURRENT_LIST_DIR}/save_with_one_message.cpp ${CMAKE_CURRENT_LIST_DIR}/save_with_one_message.h
   ${CMAKE_CURRENT_LIST_DIR}/section_io.cpp ${CMAKE_CURRENT_LIST_DIR}/section_io.h

@@ -65,7 +65,7 @@ constexpr FieldDescription kApplication[] = {
     integer("User Version"),
     flags("Extended Context"),
 };
-constexpr FieldDescription kApplicationOption[] = {integer("Value"), flag("State"), flag("Override Binary")};
+constexpr FieldDescription kApplicationOption[] = {integer("Value"), flag("State")};
 constexpr FieldDescription kClassEntry[] = {
     flag("Statistics"),       flag("Diagnostics"),         flag("System Trace"), flag("Dynamics Allowed"),
     count("Number of Dynamics"), size("Max Key Length"),  integer("c file dirty"), integer("h file dirty"),
@@ -211,6 +211,11 @@ bool isNumber(const FieldDescription& field)
 }
 
 } // namespace
+
+std::span<const FieldDescription> FieldDescriptionsOf(FieldFile file, std::string_view sectionKind)
+{
+    return tableOf(file, sectionKind);
+}
 
 const FieldDescription* FindFieldDescription(FieldFile file, std::string_view sectionKind, std::string_view key)
 {

@@ -23,6 +23,7 @@
 #include <climits>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -67,6 +68,10 @@ constexpr FieldDescription name(const char* key) { return {key, FieldType::Name,
 // The description of `key` in a section of kind `sectionKind` of a file of kind `file`; nullptr for a key
 // the file kind does not have. Key and section kind are compared as written.
 const FieldDescription* FindFieldDescription(FieldFile file, std::string_view sectionKind, std::string_view key);
+
+// Every description of a section kind's own table (not the class words' keys of objects, whose table is
+// the class's ObjectKey list); empty for a kind without one.
+std::span<const FieldDescription> FieldDescriptionsOf(FieldFile file, std::string_view sectionKind);
 
 // The same, for a reader: a key without a description is read as a signed 32-bit number.
 const FieldDescription& FieldDescriptionOf(FieldFile file, std::string_view sectionKind, std::string_view key);

@@ -1,7 +1,9 @@
-// Feeds arbitrary bytes to the model reader; when they make a model, reads the same bytes as a kernel file
-// over it and writes the kernel file's sections back, which must read again to the same record and write
-// the same bytes.
+// Feeds arbitrary bytes to the model reader and the kernel-file reader: the bytes before the first form feed
+// are the model, those after it the kernel file (without a form feed the same bytes are both), so a kernel
+// file may lack any section the model asks for. Whatever the kernel reader accepts over a model must save:
+// written as a save writes it, it reads again to the same record and writes the same bytes.
 #include "engine/files/cpu_file.h"
+#include "engine/files/file_message.h"
 #include "engine/files/model_cipher.h"
 #include "engine/files/model_file.h"
 #include "engine/ops/cpu_record_handler.h"
@@ -9,6 +11,8 @@
 #include "platform/core/fuzz/silent_messages.h"
 
 #include <cstdint>
+#include <cstdio>
+#include <string>
 #include <cstdlib>
 #include <string_view>
 
@@ -18,15 +22,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     static SilentMessages silent;
     platform::setMessageService(&silent);
-    std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const std::size_t split = bytes.find('\f');
+    const std::string_view modelBytes = split == std::string_view::npos ? bytes : bytes.substr(0, split);
+    const std::string_view kernelBytes = split == std::string_view::npos ? bytes : bytes.substr(split + 1);
 
     engine::KernelRecord kernel;
     engine::CpuRecordHandler::ResetKernelRecord(kernel, true);
     engine::SectionedFile model("Model File", false);
-    if (engine::ParseModelFile(kernel, model, engine::PrepareModelText(bytes), "fuzz.mdl")) {
-        engine::SectionedFile kernelFile("", true);
-        kernelFile.ParseSectionedText(bytes);
-        if (engine::GetKernelSections(kernel, kernelFile)) {
+    if (engine::ParseModelFile(kernel, model, engine::PrepareModelText(modelBytes), "fuzz.mdl")) {
+        engine::SectionedFile kernelFile("fuzz.cpu", true);
+        kernelFile.ParseSectionedText(kernelBytes, true);
+        if (engine::CheckParsedFile(kernelFile, "kernel", "fuzz.cpu") && engine::GetKernelSections(kernel, kernelFile)) {
+            // What the reader accepts passes the round trip a save makes.
+            if (const std::string problem = engine::KernelRoundTripProblem(kernel); !problem.empty()) {
+                std::fprintf(stderr, "%s\n", problem.c_str());
+                std::abort();
+            }
             engine::SectionedFile written("", true);
             engine::PutKernelSections(kernel, written);
             engine::KernelRecord again;

@@ -305,6 +305,10 @@ TEST_F(ModelFileTest, RefusedModelsLeaveTheRecordAsItWas)
         {Edited("NumberOfMembers=1", "NumberOfMembers=4294967296"),
          "Unable to load model file model.mdl: the value 4294967296 of \"NumberOfMembers\" in section "
          "\"Structure_SEMA\" is outside the range 0 to 2147483647"},
+        // A name the kernel file would take as a section it could not write.
+        {Edited("KS_Send=mp, 0, 1", "KS_\rSend=mp, 0, 1"),
+         "Unable to load model file model.mdl: the kernel file could not be written: the section name \"KS_\rSend\" "
+         "holds a line break or a zero byte"},
         {Edited("NumberOfTypes=2", "NumberOfTypes=two"),
          "Unable to load model file model.mdl: the value \"two\" of \"NumberOfTypes\" in section \"Types\" is not a "
          "count"},

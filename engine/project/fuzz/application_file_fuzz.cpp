@@ -1,5 +1,5 @@
 // Feeds arbitrary bytes to the application-file reader as the file of an application of a CPU shaped like
-// the demo model's. What is written must read back to the same records and write the same bytes.
+// the demo model's. Whatever it accepts must save, read back to the same records and write the same bytes.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -7,6 +7,7 @@
 
 #include "engine/ops/project_manager.h"
 #include "engine/project/application_file.h"
+#include "engine/project/name_rules.h"
 #include "engine/project/project_file.h"
 #include "engine/project/tests/project_fixtures.h"
 #include "engine/records/text_field.h"
@@ -49,10 +50,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     engine::ApplicationRecord app{};
     engine::ApplicationRecord again{};
-    if (readInto(setup, app, input) && writeTo(setup, app, first)) {
-        // What was written opens again to the same records, and writes the same bytes.
-        if (!readInto(setup, again, first) || engine::ProjectManager::ApplicationsDiffer(app, again) ||
-            !writeTo(setup, again, second))
+    // Accepted as the open of a project accepts it: the file read, and the name it gives one the project can
+    // list (the names are the project's check).
+    if (readInto(setup, app, input) && engine::applicationNameProblem(setup.demo.cpu, &app, engine::textOf(app.name)).empty()) {
+        // Whatever is accepted is saved without failure, opens again to the same records and writes the same
+        // bytes.
+        if (!writeTo(setup, app, first) || !readInto(setup, again, first) ||
+            engine::ProjectManager::ApplicationsDiffer(app, again) || !writeTo(setup, again, second))
             std::abort();
         if (engine::testing::readFile(first) != engine::testing::readFile(second))
             std::abort();

@@ -7,6 +7,7 @@
 
 #include "engine/files/config_file.h"
 #include "engine/ops/project_manager.h"
+#include "engine/project/round_trip.h"
 #include "engine/project/tests/project_fixtures.h"
 #include "engine/records/records.h"
 #include "platform/core/fuzz/silent_messages.h"
@@ -64,6 +65,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // An open moves into the project's folder; the fuzzer reads its inputs from where it started.
     const std::filesystem::path start = std::filesystem::current_path();
     if (open(setup, manager, project, input)) {
+        // Every kernel and application file would save as it opened and read back the same.
+        if (!engine::ProjectRoundTripProblem(project).empty())
+            std::abort();
         // Saved as it opened: the project file alone, so the demo's other files stay as they are.
         if (manager.SaveProjectFile(project, setup.config) == 0)
             std::abort();

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include "engine/project/application_file.h"
 
 #include <gtest/gtest.h>
@@ -32,6 +33,9 @@ std::string smallApplication(const std::vector<std::string>& classTypes, const s
 {
     std::vector<std::string> lines = {"[APPLICATION]", "Name=Small", "Code File Path=gen\\src\\"};
     lines.insert(lines.end(), applicationKeys.begin(), applicationKeys.end());
+    if (std::none_of(applicationKeys.begin(), applicationKeys.end(),
+                     [](const std::string& key) { return key.starts_with("Kernel Stack Available="); }))
+        lines.push_back("Kernel Stack Available=512");
     lines.insert(lines.end(), {"", "[MODEL OPTIONS]", "Trace Buffer Size=", "", "[Trace Buffer Size]", "Value=32",
                                "State=1", "", "[CLASS TYPES]"});
     lines.insert(lines.end(), classTypes.begin(), classTypes.end());
@@ -162,7 +166,7 @@ TEST_F(ApplicationFileTest, OlderKeysAndMissingKeysTakeTheirDefaults)
     // An older file: "Project m file dirty" and "Global" in place of today's keys.
     ASSERT_EQ(readText(smallApplication({"Task=8"},
                                         join({classSection("Task", {"Objects=OBJS Task"}), {"[OBJS Task]", "t1=", ""},
-                                              {"[t1]", "Class Name=Task", ""}}),
+                                              {"[t1]", "Class Name=Task", "Stack Size=256", ""}}),
                                         {"Project m file dirty=1", "Global=1"})),
               1);
     EXPECT_EQ(app.projectCDirty, 1);
@@ -173,7 +177,6 @@ TEST_F(ApplicationFileTest, OlderKeysAndMissingKeysTakeTheirDefaults)
     const ObjectRecord& t1 = app.classEntries[0].objects[0];
     EXPECT_EQ(t1.enabled, 1);
     const auto* task = static_cast<TaskData*>(t1.data);
-    EXPECT_EQ(task->stackSize, 0);
     EXPECT_EQ(task->extendedContext[1], 1);  // the kernel's task default for the context
     EXPECT_EQ(task->attributes[1], 1);
     EXPECT_EQ(task->attributes[3], 0);
@@ -236,9 +239,9 @@ TEST_F(ApplicationFileTest, BadFilesFailWithTheirMessage)
 {
     const std::vector<std::string> twoLists =
         join({classSection("Task", {"Objects=OBJS Task"}), {"[OBJS Task]", "worker=", ""},
-              {"[worker]", "Class Name=Task", ""}, classSection("Semaphore", {"Objects=OBJS Semaphore"})});
+              {"[worker]", "Class Name=Task", "Stack Size=256", ""}, classSection("Semaphore", {"Objects=OBJS Semaphore"})});
     const BadFile cases[] = {
-        {"no class types", crlf({"[APPLICATION]", "", "[MODEL OPTIONS]"}),
+        {"no class types", crlf({"[APPLICATION]", "Kernel Stack Available=512", "", "[MODEL OPTIONS]"}),
          "Unable to locate required section CLASS TYPES in application file "},
         {"child list missing",
          smallApplication({"Level=1"}, join({classSection("Level", {"Dependent Class=Thread", "Objects=OBJS Level"}),
@@ -253,7 +256,8 @@ TEST_F(ApplicationFileTest, BadFilesFailWithTheirMessage)
          "the key \"TASK\" is listed twice in section \"CLASS TYPES\""},
         {"no application section", crlf({"[MODEL OPTIONS]", "", "[CLASS TYPES]"}),
          "Unable to locate required section APPLICATION in application file "},
-        {"option without its section", crlf({"[APPLICATION]", "[MODEL OPTIONS]", "Verbose Asserts=", "[CLASS TYPES]"}),
+        {"option without its section", crlf({"[APPLICATION]", "Kernel Stack Available=512", "[MODEL OPTIONS]",
+                                             "Verbose Asserts=", "[CLASS TYPES]"}),
          "Unable to locate required section Verbose Asserts in application file "},
         {"class missing from the kernel", smallApplication({"Gizmo=27"}, classSection("Gizmo")),
          "the class \"Gizmo\" is not a kernel class of CPU \"Main\""},
@@ -274,6 +278,22 @@ TEST_F(ApplicationFileTest, BadFilesFailWithTheirMessage)
          "the class \"Task\" is listed more than once"},
         {"class chained to itself", smallApplication({"Level=1"}, classSection("Level", {"Dependent Class=Level"})),
          "the name \"Level\" is used for more than one section"},
+        // A value the reader fills in meets its range like a written one.
+        {"task without its stack size",
+         smallApplication({"Task=8"}, join({classSection("Task", {"Objects=OBJS Task"}), {"[OBJS Task]", "worker=", ""},
+                                            {"[worker]", "Class Name=Task", ""}})),
+         "the value 0 of \"Stack Size\" in section \"worker\" (the key is missing) is outside the range 128 to 32768 the "
+         "model gives"},
+        {"kernel stack below the model's", smallApplication({}, {}, {"Kernel Stack Available=1"}),
+         "the value 1 of \"Kernel Stack Available\" in section \"APPLICATION\" is outside the range 256 to 65536 the "
+         "model gives"},
+        {"kernel stack above the model's", smallApplication({}, {}, {"Kernel Stack Available=100000"}),
+         "the value 100000 of \"Kernel Stack Available\" in section \"APPLICATION\" is outside the range 256 to 65536"},
+        {"kernel stack off the model's modulus", smallApplication({}, {}, {"Kernel Stack Available=260"}),
+         "the value 260 of \"Kernel Stack Available\" in section \"APPLICATION\" is not a multiple of 8"},
+        {"kernel stack missing", crlf({"[APPLICATION]", "[MODEL OPTIONS]", "[CLASS TYPES]"}),
+         "the value 0 of \"Kernel Stack Available\" in section \"APPLICATION\" (the key is missing) is outside the range "
+         "256 to 65536 the model gives"},
     };
     for (const BadFile& c : cases) {
         SCOPED_TRACE(c.name);
@@ -394,7 +414,7 @@ TEST_F(ApplicationFileTest, GlobalApplicationsAreWarnedAboutSharedNamesTheyHaveI
     project.cpuCount = 1;
     demo.cpu.applications = static_cast<ApplicationRecord*>(std::calloc(2, sizeof(ApplicationRecord)));
     demo.cpu.applicationCount = 2;
-    const std::string text = crlf({"[APPLICATION]", "Name=%", "Is MP=1", "[MODEL OPTIONS]", "[CLASS TYPES]", "Semaphore=9",
+    const std::string text = crlf({"[APPLICATION]", "Name=%", "Is MP=1", "Kernel Stack Available=512", "[MODEL OPTIONS]", "[CLASS TYPES]", "Semaphore=9",
                                    "[Semaphore]", "Objects=OBJS Semaphore", "[OBJS Semaphore]", "semShared=", "semOwn%=",
                                    "[semShared]", "Is MP=1", "Class Name=Semaphore", "[semOwn%]", "Is MP=1",
                                    "Class Name=Semaphore"});

@@ -89,6 +89,9 @@ DemoCpu::DemoCpu()
     k.defaultAlignment = 4;
     k.minTaskStackSize = 128;
     k.maxTaskStackSize = 32768;
+    k.minKernelStackSize = 256;
+    k.maxKernelStackSize = 65536;
+    k.taskStackModulus = 8;
     k.nameSize = 12;
     k.extendedContextCount = 2;
     setText(k.extendedContexts[0].name, "FPU");

@@ -196,8 +196,15 @@ void markRemoval(engine::ProjectRecord& project, const Source& source)
 int finishMove(engine::ProjectRecord& project, Source& source, engine::ObjectArray target, int32_t toIndex,
                engine::ApplicationRecord& targetApplication, engine::ApplicationClassEntry& targetEntry)
 {
-    if (!engine::MoveObject(source.array, source.index, target, toIndex))
+    engine::ObjectRecord* placed = engine::MoveObject(source.array, source.index, target, toIndex);
+    if (!placed)
         return kRefused;
+    // Another application's file may belong to a CPU whose model bounds the moved values otherwise: the
+    // move is kept only if the project it leaves would open, else it is put back before anything is marked.
+    if (source.place.application != &targetApplication && !projectKeepsEdit(project)) {
+        engine::MoveObject(target, static_cast<int32_t>(placed - *target.rows), source.array, source.index);
+        return kRefused;
+    }
     // The source's parent, entries and application are not in the arrays the move changed.
     markRemoval(project, source);
     targetApplication.edited = 1;

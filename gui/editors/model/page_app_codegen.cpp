@@ -1,6 +1,7 @@
 #include "engine/names/identifier.h"
 #include "engine/names/kernel_lookup.h"
 #include "engine/names/project_walk.h"
+#include "engine/project/name_rules.h"
 #include "engine/records/text_field.h"
 #include "engine/util/text.h"
 #include "gui/editors/model/page_application.h"
@@ -117,6 +118,13 @@ OkOutcome AppCodegenPage::killActive(ViewState& state)
     for (const Extension& e : kExtensions) {
         if (trimmed(state, e.id).empty()) {
             pageMessage("File extension cannot be blank");
+            return OkOutcome::stay(e.id, false);
+        }
+    }
+    // An extension ends the names of generated files, which stay in the application's folders.
+    for (const Extension& e : kExtensions) {
+        if (const std::string problem = engine::namePathProblem(trimmed(state, e.id)); !problem.empty()) {
+            pageMessage("File extension cannot " + problem);
             return OkOutcome::stay(e.id, false);
         }
     }

@@ -37,9 +37,13 @@ void AppPathsPage::load(ViewState& state)
 void AppPathsPage::store(ViewState& state)
 {
     for (const PathRow& row : kRows) {
-        // The edits take no more than a path field holds; a longer text set from elsewhere is not stored.
-        if (engine::textFits(application().*row.field, state.text(row.edit)))
-            engine::setText(application().*row.field, state.text(row.edit));
+        // A path is stored as the application file reads it back: with "/" for "\". The edits take no
+        // more than a path field holds; a longer text set from elsewhere is not stored.
+        const std::string path = engine::MakeNativePath(state.text(row.edit));
+        if (engine::textFits(application().*row.field, path)) {
+            engine::setText(application().*row.field, path);
+            state[row.edit].text = path;
+        }
     }
 }
 

@@ -172,6 +172,8 @@ TEST_F(AddRemoveMoveTest, MovesBetweenApplicationsMarkBothAndCheckTheDestination
     addObject(engine::ClassPipe, "p1");
     addObject(engine::ClassPipe, "p2");
     engine::ApplicationRecord& second = secondApplication();
+    // The second application holds copies of p1 and p2; the source's p2 takes a name of its own.
+    engine::setText(entry(engine::ClassPipe).objects[1].name, "p3");
     second.edited = 0;
     clearDirty();
     engine::ApplicationClassEntry* target = engine::FindApplicationClassEntryByType(second, engine::ClassPipe);
@@ -184,11 +186,23 @@ TEST_F(AddRemoveMoveTest, MovesBetweenApplicationsMarkBothAndCheckTheDestination
     EXPECT_EQ(entry(engine::ClassPipe).objectCount, 2);
     EXPECT_EQ(app().edited, 0);
 
+    // A name the destination's file already holds would not open again: refused with the check's
+    // message, put back where it was, nothing marked.
     kernelClass(engine::ClassPipe).maximum = 5;
+    m_messages->clear();
+    EXPECT_EQ(MoveObjectToClass(m_project, entry(engine::ClassPipe).objects[0], *target, nullptr), 2);
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].rfind("The change cannot be kept: the project could not be saved and opened again", 0), 0u);
+    EXPECT_EQ(names(entry(engine::ClassPipe).objectCount, entry(engine::ClassPipe).objects),
+              (std::vector<std::string>{"p1", "p3"}));
+    EXPECT_EQ(names(target->objectCount, target->objects), (std::vector<std::string>{"p1", "p2"}));
+    EXPECT_EQ(app().edited, 0);
+    EXPECT_EQ(second.edited, 0);
+
     EXPECT_EQ(MoveObjectToClass(m_project, entry(engine::ClassPipe).objects[1], *target, &target->objects[1]), 1);
     EXPECT_EQ(names(entry(engine::ClassPipe).objectCount, entry(engine::ClassPipe).objects),
               std::vector<std::string>{"p1"});
-    EXPECT_EQ(names(target->objectCount, target->objects), (std::vector<std::string>{"p1", "p2", "p2"}));
+    EXPECT_EQ(names(target->objectCount, target->objects), (std::vector<std::string>{"p1", "p2", "p3"}));
     EXPECT_EQ(app().edited, 1) << "the source application must be saved too";
     EXPECT_EQ(second.edited, 1);
 }

@@ -6,6 +6,7 @@
 #include <regex>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QTimer>
 #include <QWindow>
 #include <QDialog>
@@ -1308,6 +1309,136 @@ TEST_F(EditRoadsWalk, EverySheetNumberKeptReopensThroughTheConsole)
     EXPECT_GT(refused, 5);
 }
 
+
+// Types `text` into the edit `id` of the page `page` of the Application Properties sheet of `application` and
+// presses OK: true when the sheet stayed (the edit was refused); the sheet is then cancelled.
+bool typeTextInApplicationSheet(CMainDialog& window, engine::CpuRecord& cpu, engine::ApplicationRecord& application,
+                                const QString& page, int id, const char* text)
+{
+    bool stayed = false;
+    whenModal(
+        [&](QWidget* modal) {
+            auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
+            ASSERT_NE(clickTab(sheet, page), nullptr);
+            platform::findControl<QLineEdit>(sheet->GetActivePage(), id)->setText(QString::fromLatin1(text));
+            sheet->accept();
+            settle();
+            stayed = sheet->isVisible();
+            if (stayed)
+                sheet->reject();
+        },
+        QStringLiteral("Application Properties"));
+    shell::editorServices().ShowApplicationProperties(window.manager(), window.GetProject(), application, cpu);
+    return stayed;
+}
+
+// A second model whose task stacks lie between 1024 and 2048 (Comms's, whose tasks fit it; Main's tskMon has
+// 512): choosing it for Main on the CPU page and dropping tskMon onto a Comms application are refused with
+// the round trip's message and change nothing. Paths and extensions typed as the reader would rewrite them
+// are stored as it reads them, or refused. Save All then writes what the console program opens as the window
+// holds it.
+TEST_F(EditRoadsWalk, ASecondModelsLimitsAndRewrittenTextsKeepOnlyWhatReopens)
+{
+    const fs::path modelFile = m_programFolder / "models/z5mp.mdl";
+    std::string text = readFile(modelFile);
+    for (const auto& [from, to] : {std::pair<std::string, std::string>{"Minimum Task Stack Size=128", "Minimum Task Stack Size=1024"},
+                                   {"Maximum Task Stack Size=32768", "Maximum Task Stack Size=2048"}}) {
+        const std::size_t at = text.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        text.replace(at, from.size(), to);
+    }
+    writeFile(modelFile, text);
+    m_window = std::make_unique<CMainDialog>();
+    m_window->Initialize({"OMBAgen", (m_projectFolder / "demo.omb").string()}, CMainDialog::StartOptions{0});
+    settle();
+    fs::current_path(m_projectFolder);
+    ASSERT_EQ(m_window->GetProject().cpuCount, 2);
+    const std::string refusal = "The change cannot be kept: the project could not be saved and opened again, as ";
+
+    // The model change on Main's CPU page: OK is refused, Cancel keeps the model.
+    engine::CpuRecord& main = windowCpu("Main");
+    const int32_t model = main.kernel.modelIndex;
+    m_messages->clear();
+    m_messages->queueAnswer(platform::IdYes);  // "Changing Model will set all other selections to defaults"
+    bool stayed = false;
+    whenModal(
+        [&](QWidget* modal) {
+            auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
+            auto* models = platform::findControl<QComboBox>(sheet->GetActivePage(), cpu_ids::Model);
+            ASSERT_NE(models, nullptr);
+            models->setCurrentIndex(1 - model);
+            emit models->activated(1 - model);
+            settle();
+            sheet->accept();
+            settle();
+            stayed = sheet->isVisible();
+            if (stayed)
+                sheet->reject();
+        },
+        QStringLiteral("CPU Properties"));
+    {
+        engine::CpuRecordHandler handler(&main.kernel, &m_window->config(), &main);
+        std::string name = "Main";
+        std::string description = engine::textString(main.description);
+        EXPECT_EQ(shell::editorServices().ShowCpuProperties(handler, name, description), 2);
+    }
+    EXPECT_TRUE(stayed);
+    ASSERT_EQ(messages().size(), 2u);
+    EXPECT_EQ(messages()[1].rfind(refusal, 0), 0u) << messages()[1];
+    EXPECT_NE(messages()[1].find("\"Stack Size\""), std::string::npos) << messages()[1];
+    EXPECT_EQ(main.kernel.modelIndex, model);
+    saveAllAndReopen("model change refused");
+
+    // A drop of Main's tskMon onto the tasks of Comms's Link: refused, tskMon stays in Monitor.
+    engine::ObjectPlace monitorTask{};
+    engine::ObjectPlace linkTask{};
+    for (const engine::ObjectPlace& place : places()) {
+        if (engine::textOf(place.object->name) == "tskMon")
+            monitorTask = place;
+        if (engine::textOf(place.application->name) == "Link" && place.entry->classType == engine::ClassTask)
+            linkTask = place;
+    }
+    ASSERT_TRUE(monitorTask.object && linkTask.entry);
+    const auto before = folderFiles(m_projectFolder);
+    m_messages->clear();
+    m_window->DropTreeItem(linkTask.entry->treeItem, monitorTask.object->treeItem);
+    settle();
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages()[0].rfind(refusal, 0), 0u) << messages()[0];
+    bool inMonitor = false;
+    for (const engine::ObjectPlace& place : places())
+        inMonitor = inMonitor || (engine::textOf(place.object->name) == "tskMon" &&
+                                  engine::textOf(place.application->name) == "Monitor");
+    EXPECT_TRUE(inMonitor);
+    saveAllAndReopen("drop refused");
+    expectFilesUnchanged(before);
+
+    // Texts the reader rewrites: a path with "\" is stored with "/", trailing blanks in a path and an
+    // extension that would make a path are kept only as they read back, or refused with a message.
+    engine::ApplicationRecord& control = main.applications[0];
+    m_messages->clear();
+    EXPECT_FALSE(typeTextInApplicationSheet(*m_window, main, control, QStringLiteral("Paths"), app_ids::CodePath,
+                                            "gen\\x\\"));
+    EXPECT_EQ(engine::textString(control.codePath), "gen/x/");
+    saveAllAndReopen("path with backslashes");
+    const struct {
+        QString page;
+        int id;
+        const char* text;
+    } typed[] = {{QStringLiteral("Paths"), app_ids::HeaderPath, "gen/../inc/  "},
+                 {QStringLiteral("Code Generation"), app_ids::CSourceExt, "c/../../../esc/pwn"},
+                 {QStringLiteral("Code Generation"), app_ids::CHeaderExt, " hh "}};
+    for (const auto& road : typed) {
+        SCOPED_TRACE(road.text);
+        m_messages->clear();
+        if (typeTextInApplicationSheet(*m_window, main, control, road.page, road.id, road.text)) {
+            EXPECT_FALSE(messages().empty()) << "a refusal says why";
+        }
+        saveAllAndReopen(road.text);
+    }
+    EXPECT_EQ(engine::textString(control.cSourceExtension), "c");
+    EXPECT_EQ(engine::textString(control.cHeaderExtension), "hh");
+}
 
 // Offers its names in turn as the program's file dialog does: a name the caller's check refuses (with its
 // message) is not chosen, and the next one is offered; "" when none is left.
