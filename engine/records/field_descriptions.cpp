@@ -243,7 +243,7 @@ const FieldDescription& FieldDescriptionOf(FieldFile file, std::string_view sect
 FieldReading ReadFieldValue(const FieldDescription& field, std::string_view text)
 {
     FieldReading reading;
-    const std::string trimmed = TrimText(text, true, true);
+    const std::string_view trimmed = TrimmedView(text);
     if (trimmed.empty()) {
         reading.blank = true;
         return reading;

@@ -92,14 +92,19 @@ std::uint32_t SectionedFileSection::findNumber(std::string_view key, std::uint32
                             [this](std::uint32_t number) { return entryAt(number)->Name(); });
     if ((m_nameBits & nameBit(key)) == 0)
         return NameIndex::kNone;
+    // Readers ask for keys in the order the writer put them: the entry after the last one found comes first.
+    if (m_nextGuess < m_count && sameKey(*entryAt(m_nextGuess), key))
+        return static_cast<std::uint32_t>(m_nextGuess++);
     // A scan block by block, which passes over names of another length at once.
     std::size_t number = 0;
     for (std::size_t b = 0; number < m_count; ++b) {
         const SectionedFileEntry* block = m_blocks[b];
         const std::size_t size = std::min(b == 0 ? m_firstBlock : m_firstBlock << (b - 1), m_count - number);
         for (std::size_t i = 0; i < size; ++i) {
-            if (sameKey(block[i], key))
+            if (sameKey(block[i], key)) {
+                m_nextGuess = number + i + 1;
                 return static_cast<std::uint32_t>(number + i);
+            }
         }
         number += size;
     }

@@ -201,6 +201,8 @@ private:
     bool m_sorted;
     std::size_t m_count = 0;
     std::uint64_t m_nameBits = 0; // the nameBit of every key, which lets a scan pass over most missing keys
+    // Where a scan looks first: the entry after the last one a scan found (the engine reads on one thread).
+    mutable std::size_t m_nextGuess = 0;
     // Block 0 holds m_firstBlock entries, block k > 0 holds m_firstBlock << (k - 1): entries never move.
     // The blocks are in the file's memory; their addresses are in m_inlineBlocks until there are more
     // than kInlineBlocks, then in a list in the file's memory that doubles as it fills (a section never

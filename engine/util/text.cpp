@@ -76,6 +76,17 @@ std::string TrimText(std::string_view text, bool left, bool right, std::string_v
     return std::string(text.substr(begin, end - begin));
 }
 
+std::string_view TrimmedView(std::string_view text)
+{
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && kBlankCharacters.find(text[begin]) != std::string_view::npos)
+        ++begin;
+    while (end > begin && kBlankCharacters.find(text[end - 1]) != std::string_view::npos)
+        --end;
+    return text.substr(begin, end - begin);
+}
+
 std::string IntToText(std::int32_t value) { return std::to_string(value); }
 std::string NumberToText(std::uint32_t value) { return std::to_string(value); }
 

@@ -22,6 +22,8 @@ std::string ReplaceText(std::string_view text, std::string_view from, std::strin
 // Blank characters used when TrimText is given no set: space, tab, CR, LF, vertical tab, form feed.
 inline constexpr std::string_view kBlankCharacters = " \t\r\n\v\f";
 std::string TrimText(std::string_view text, bool left, bool right, std::string_view characters = kBlankCharacters);
+// The part of `text` without blanks at either end, as a view into `text`.
+std::string_view TrimmedView(std::string_view text);
 
 std::string IntToText(std::int32_t value);
 std::string NumberToText(std::uint32_t value);
