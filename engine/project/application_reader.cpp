@@ -444,12 +444,22 @@ bool ApplicationReader::readObject(ApplicationClassEntry& entry, ObjectRecord& o
         return false;
     if (!m_fields.text(object.description, *s, "Description"))
         return false;
-    object.dynamicsAllowed = value(*s, "OBJECT", "Dynamics Allowed", 0);
-    object.numberOfDynamics = value(*s, "OBJECT", "Number of Dynamics", 0);
-    object.isMp = value(*s, "OBJECT", "Is MP", value(*s, "OBJECT", "Global", 0));
-    object.traceObject = value(*s, "OBJECT", "Trace Object", 0);
-    object.traceActor = value(*s, "OBJECT", "Trace Actor", 0);
-    object.enabled = value(*s, "OBJECT", "Enabled", 1);
+    // The keys every object holds, their descriptions found once for all objects.
+    struct Key {
+        std::string_view name;
+        const FieldDescription& field;
+    };
+    const auto key = [](std::string_view name) { return Key{name, FieldDescriptionOf(FieldFile::Application, "OBJECT", name)}; };
+    static const Key kDynamicsAllowed = key("Dynamics Allowed"), kNumberOfDynamics = key("Number of Dynamics"),
+                     kIsMp = key("Is MP"), kGlobal = key("Global"), kTraceObject = key("Trace Object"),
+                     kTraceActor = key("Trace Actor"), kEnabled = key("Enabled");
+    const auto objectValue = [&](const Key& k, int32_t fallback) { return m_numbers.field(*s, k.field, fallback, k.name); };
+    object.dynamicsAllowed = objectValue(kDynamicsAllowed, 0);
+    object.numberOfDynamics = objectValue(kNumberOfDynamics, 0);
+    object.isMp = objectValue(kIsMp, objectValue(kGlobal, 0));
+    object.traceObject = objectValue(kTraceObject, 0);
+    object.traceActor = objectValue(kTraceActor, 0);
+    object.enabled = objectValue(kEnabled, 1);
 
     // The object's class is the class of the entry that holds it; a "Class Name" that says otherwise
     // is reported and corrected on the next save.

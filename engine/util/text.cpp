@@ -80,9 +80,9 @@ std::string_view TrimmedView(std::string_view text)
 {
     std::size_t begin = 0;
     std::size_t end = text.size();
-    while (begin < end && kBlankCharacters.find(text[begin]) != std::string_view::npos)
+    while (begin < end && isSpace(text[begin]))
         ++begin;
-    while (end > begin && kBlankCharacters.find(text[end - 1]) != std::string_view::npos)
+    while (end > begin && isSpace(text[end - 1]))
         --end;
     return text.substr(begin, end - begin);
 }
@@ -143,6 +143,15 @@ bool IsWholeNumber(std::string_view text)
 
 std::optional<WholeNumber> ParseWholeNumber(std::string_view text)
 {
+    // Most values are plain decimals: up to 12 digits without a leading zero stay below the cap.
+    if (!text.empty() && text.size() <= 12 && (text[0] != '0' || text.size() == 1)) {
+        std::int64_t value = 0;
+        std::size_t i = 0;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9')
+            value = value * 10 + (text[i++] - '0');
+        if (i == text.size())
+            return WholeNumber{value, false};
+    }
     if (!IsWholeNumber(text))
         return std::nullopt;
     constexpr std::int64_t kCap = std::int64_t{1} << 40;
