@@ -90,7 +90,7 @@ struct DemoNames {
     std::string task6;             // dynamic, 7 characters longer than the name length
     std::string alarm4;            // dynamic, of exactly the name length
 };
-// The demo (BuildDemoStacks) under the spec's name length (0: no names kept), with names that fill it:
+// The demo (BuildDemoStacks) under the KernelSpec's name length (0: no names kept), with names that fill it:
 // static ones of exactly the name length, a dynamic task whose name is longer and a dynamic alarm whose
 // name is as long.
 DemoNames BuildEdgeDemo(TargetBuilder& b, uint32_t stackSize, uint32_t stackUsed, uint32_t mainStackSize = 0);

@@ -86,7 +86,7 @@ public:
 
     // Configures a class (absent classes are not in the configuration word). Objects 1 to staticCount are
     // static, the next dynamicCount dynamic (in use unless setInUse says otherwise). nameLength 0: names
-    // are not kept; below 0: the spec's. Task and thread records hold their own numbers, as the kernel
+    // are not kept; below 0: the KernelSpec's. Task and thread records hold their own numbers, as the kernel
     // writes them.
     void addClass(ObjectKind kind, uint32_t staticCount, uint32_t dynamicCount, uint32_t attributes,
                   int32_t nameLength = -1);
