@@ -43,15 +43,30 @@ function(korvane_target_defaults target)
   endif()
 endfunction()
 
-# korvane_add_gtest(NAME name SOURCES ... LIBS ... [QT]): one GoogleTest executable. ctest runs each test in
-# a process of its own and, as the test <name>_whole (label "whole"), the executable once with every test,
-# so state one test leaves behind shows. QT marks suites that need a Qt platform (label "gui"); their whole
-# run also carries the label "xcb", which the test command runs once more on an X server.
+# korvane_add_gtest(NAME name SOURCES ... LIBS ... [QT] [TIMEOUT s] [WHOLE_TIMEOUT s] [PROCESSORS n] [NO_WHOLE]):
+# one GoogleTest executable. ctest runs each test in a process of its own and, as the test <name>_whole
+# (label "whole"), the executable once with every test, so state one test leaves behind shows. QT marks
+# suites that need a Qt platform (label "gui"); their whole run also carries the label "xcb", which the test
+# command runs once more on an X server.
+# Each limit is about three times what the program's slowest test (TIMEOUT, default 60 s) or its whole run
+# (WHOLE_TIMEOUT, default 300 s) takes on a quiet machine. PROCESSORS is the cores a test keeps busy at once
+# (threads or programs running side by side; default 1), so that ctest never starts more work than the
+# machine has cores. NO_WHOLE leaves out the whole run, for a program whose tests each run hundreds of
+# copies of a project through one process already.
 function(korvane_add_gtest)
   if(NOT KORVANE_TESTS)
     return()
   endif()
-  cmake_parse_arguments(T "QT" "NAME" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "QT;NO_WHOLE" "NAME;TIMEOUT;WHOLE_TIMEOUT;PROCESSORS" "SOURCES;LIBS" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 60)
+  endif()
+  if(NOT T_WHOLE_TIMEOUT)
+    set(T_WHOLE_TIMEOUT 300)
+  endif()
+  if(NOT T_PROCESSORS)
+    set(T_PROCESSORS 1)
+  endif()
   add_executable(${T_NAME} ${T_SOURCES})
   korvane_target_defaults(${T_NAME} TEST)
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
@@ -67,15 +82,20 @@ function(korvane_add_gtest)
   gtest_discover_tests(${T_NAME}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES TIMEOUT 300 LABELS "${labels}")
+    PROPERTIES TIMEOUT ${T_TIMEOUT} PROCESSORS ${T_PROCESSORS} LABELS "${labels}")
+  if(T_NO_WHOLE)
+    return()
+  endif()
   add_test(NAME ${T_NAME}_whole COMMAND ${KORVANE_TEST_LAUNCHER} $<TARGET_FILE:${T_NAME}>
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
   # A high cost starts the long whole runs first when ctest runs tests side by side.
-  set_tests_properties(${T_NAME}_whole PROPERTIES TIMEOUT 900 COST 1000 LABELS "${whole_labels}")
+  set_tests_properties(${T_NAME}_whole PROPERTIES TIMEOUT ${T_WHOLE_TIMEOUT} PROCESSORS ${T_PROCESSORS}
+    COST 1000 LABELS "${whole_labels}")
 endfunction()
 
-# korvane_add_program_test(NAME name COMMAND program args... [ENVIRONMENT var=value...]): a test that runs one
-# of the Qt programs through the launcher (labels "gui" and "xcb", like a whole GUI suite).
+# korvane_add_program_test(NAME name COMMAND program args... [ENVIRONMENT var=value...] [TIMEOUT s]
+# [PROCESSORS n]): a test that runs one of the Qt programs through the launcher (labels "gui" and "xcb", like a
+# whole GUI suite); the limit is 120 s unless given.
 # Writes the plug-in's settings for the stand-in host under dir (given as XDG_CONFIG_HOME to a test):
 # little-endian, the data file at data_file, no logging.
 function(korvane_write_plugin_settings dir data_file)
@@ -88,9 +108,15 @@ function(korvane_add_program_test)
   if(NOT KORVANE_TESTS)
     return()
   endif()
-  cmake_parse_arguments(P "" "NAME" "COMMAND;ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(P "" "NAME;TIMEOUT;PROCESSORS" "COMMAND;ENVIRONMENT" ${ARGN})
+  if(NOT P_TIMEOUT)
+    set(P_TIMEOUT 120)
+  endif()
+  if(NOT P_PROCESSORS)
+    set(P_PROCESSORS 1)
+  endif()
   add_test(NAME ${P_NAME} COMMAND ${KORVANE_TEST_LAUNCHER} ${P_COMMAND})
-  set_tests_properties(${P_NAME} PROPERTIES TIMEOUT 120 LABELS "gui;xcb")
+  set_tests_properties(${P_NAME} PROPERTIES TIMEOUT ${P_TIMEOUT} PROCESSORS ${P_PROCESSORS} LABELS "gui;xcb")
   if(P_ENVIRONMENT)
     set_tests_properties(${P_NAME} PROPERTIES ENVIRONMENT "${P_ENVIRONMENT}")
   endif()

@@ -109,14 +109,16 @@ RunResult ConsoleFixture::run(const std::vector<std::string>& arguments, const s
     RunResult result;
     const int status = std::system(command.c_str());
     result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    auto normalise = [this](std::string text) {
-        text = replaceAll(text, m_bin.string(), "<BIN>");
-        text = replaceAll(text, m_project.string(), "<PROJECT>");
-        return replaceAll(text, currentYear(), "YYYY");
-    };
     result.out = normalise(readText(out));
     result.err = oneLog ? std::string() : normalise(readText(err));
     return result;
+}
+
+std::string ConsoleFixture::normalise(std::string text) const
+{
+    text = replaceAll(text, m_bin.string(), "<BIN>");
+    text = replaceAll(text, m_project.string(), "<PROJECT>");
+    return replaceAll(text, currentYear(), "YYYY");
 }
 
 std::string ConsoleFixture::callLog() const

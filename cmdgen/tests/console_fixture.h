@@ -40,6 +40,9 @@ public:
     RunResult run(const std::vector<std::string>& arguments, const std::string& before = {},
                   bool oneLog = false) const;
 
+    // The text with the scratch folders and the year replaced, as a run's streams are.
+    std::string normalise(std::string text) const;
+
     std::string callLog() const;
     std::string printLog() const;
 

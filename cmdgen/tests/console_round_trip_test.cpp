@@ -1,19 +1,20 @@
 // The round trip through the real program: whatever opens saves and opens again the same.
 #include <gtest/gtest.h>
 
-#include <atomic>
+#include <algorithm>
 #include <fstream>
-#include <memory>
 #include <map>
-#include <mutex>
-#include <thread>
 #include <functional>
 #include <ostream>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "console_fixture.h"
+#include "cmdgen/console_run.h"
+#include "platform/core/message_service.h"
+#include "platform/core/program_path.h"
 
 namespace cmdgen::test {
 namespace {
@@ -82,15 +83,56 @@ void useModelsOfDifferentLimits(const ConsoleFixture& fixture)
     replaceIn(fixture.project() / "demo.omb", "Model=Z5 Multiprocessor", "Model=Z5 Multiprocessor (plain)");
 }
 
+// One part of the sweep: the lines `shard`, `shard + shards`, ... of one file, so that a long file is
+// swept by several tests that can run side by side.
 struct Sweep {
-    const char* name;
-    bool differentLimits;
-    const char* file;
-    Change change;
+    std::string name;
+    bool differentLimits = false;
+    std::string file;
+    Change change = Change::Delete;
+    std::size_t shard = 0;
+    std::size_t shards = 1;
 };
 
 std::string sweepName(const ::testing::TestParamInfo<Sweep>& info) { return info.param.name; }
 void PrintTo(const Sweep& sweep, std::ostream* out) { *out << sweep.name; }
+
+// The sweeps of the demo's files and of the project whose CPUs' models differ in their limits, each cut
+// into parts of about the same number of lines.
+std::vector<Sweep> sweeps()
+{
+    struct File {
+        const char* name;
+        bool differentLimits;
+        const char* file;
+        Change change;
+    };
+    constexpr File kFiles[] = {
+        {"Project", false, "demo.omb", Change::Delete}, {"Project", false, "demo.omb", Change::Blank},
+        {"MainKernel", false, "main.cpu", Change::Delete}, {"MainKernel", false, "main.cpu", Change::Blank},
+        {"CommsKernel", false, "comms.cpu", Change::Delete}, {"CommsKernel", false, "comms.cpu", Change::Blank},
+        {"Control", false, "control.app", Change::Delete}, {"Control", false, "control.app", Change::Blank},
+        {"Monitor", false, "monitor.app", Change::Delete}, {"Monitor", false, "monitor.app", Change::Blank},
+        {"Link", false, "link.app", Change::Delete}, {"Link", false, "link.app", Change::Blank},
+        {"TwoLimitsProject", true, "demo.omb", Change::Delete}, {"TwoLimitsProject", true, "demo.omb", Change::Blank},
+        {"TwoLimitsCommsKernel", true, "comms.cpu", Change::Blank},
+        {"TwoLimitsLink", true, "link.app", Change::Delete}, {"TwoLimitsLink", true, "link.app", Change::Blank},
+    };
+    constexpr std::size_t kLinesPerShard = 100;
+    std::vector<Sweep> all;
+    for (const File& file : kFiles) {
+        const std::size_t lines =
+            linesWithEnds(readText(fs::path(CMDGEN_SOURCE_DIR) / "samples/demo" / file.file)).size();
+        const std::size_t shards = std::max<std::size_t>(1, (lines + kLinesPerShard - 1) / kLinesPerShard);
+        for (std::size_t shard = 0; shard < shards; ++shard) {
+            std::string name = std::string(file.name) + (file.change == Change::Delete ? "Deleted" : "Blanked");
+            if (shards > 1)
+                name += "Part" + std::to_string(shard + 1);
+            all.push_back({name, file.differentLimits, file.file, file.change, shard, shards});
+        }
+    }
+    return all;
+}
 
 // One value for the bytes of every file of the project folder, to know a state already saved twice.
 std::size_t stateOf(const fs::path& folder)
@@ -101,145 +143,130 @@ std::size_t stateOf(const fs::path& folder)
     return std::hash<std::string>{}(all);
 }
 
-// What one copy of the project did: refused at open, or saved and then run again.
-struct Outcome {
-    std::size_t line = 0;
+// What one run of the generator did to a copy of the project.
+struct RunOutcome {
     int code = 0;
-    std::string err;
-    bool unchangedWhenRefused = true;
-    bool runAgain = false;
-    int secondCode = 0;
-    std::string secondErr;
-    bool sameWhenSavedAgain = true;
+    std::string messages;  // "caption: text" lines, as the program prints them on standard error
+    std::map<std::string, std::pair<std::string, unsigned>> files;  // the project folder after the run
 };
+
+// Runs the generator's own code in this process on the fixture's project folder, as the program does:
+// the program folder is the fixture's, the run starts in the project folder, and every box is recorded.
+RunOutcome runInProcess(const ConsoleFixture& fixture, const std::vector<std::string>& arguments)
+{
+    RunOutcome outcome;
+    std::error_code ec;
+    const fs::path start = fs::current_path(ec);
+    fs::current_path(fixture.project(), ec);
+    platform::setProgramDirectoryOverride(fixture.bin().string());
+    {
+        platform::ScopedScriptedMessages boxes;
+        std::ostringstream out;
+        outcome.code = RunConsoleGenerator(arguments, out);
+        for (const platform::ScriptedMessageService::Box& box : boxes->boxes())
+            outcome.messages += fixture.normalise(box.caption + ": " + box.text) + "\n";
+    }
+    platform::setProgramDirectoryOverride("");
+    fs::current_path(start, ec);
+    outcome.files = filesAndModes(fixture.project());
+    return outcome;
+}
+
+// The same run through the real program.
+RunOutcome runProgram(const ConsoleFixture& fixture, const std::vector<std::string>& arguments)
+{
+    const RunResult result = fixture.run(arguments);
+    RunOutcome outcome;
+    outcome.code = result.code;
+    outcome.messages = result.err;
+    outcome.files = filesAndModes(fixture.project());
+    return outcome;
+}
+
+void putCopy(const ConsoleFixture& fixture, const std::map<std::string, std::pair<std::string, unsigned>>& original,
+             const std::string& file, const std::string& text)
+{
+    for (const fs::directory_entry& entry : fs::directory_iterator(fixture.project()))
+        fs::remove_all(entry.path());
+    for (const auto& [name, bytes] : original)
+        writeText(fixture.project() / name, name == file ? text : bytes.first);
+}
+
+// The first line of a run's messages: what a refusal says, to know one refusal of each kind.
+std::string firstMessage(const std::string& messages) { return messages.substr(0, messages.find('\n')); }
 
 class RoundTripSweep : public ::testing::TestWithParam<Sweep> {};
 
 // Every line of a file of the project, deleted and then with its value blanked, one at a time: each copy
 // is either refused at open with a message and no file changed, or it generates and saves, and what it
-// saved opens again and saves the same bytes. The copies are run by a few workers side by side, each in
-// folders of its own.
+// saved opens again and saves the same bytes. Every copy runs through the generator's own code in this
+// process; the real program runs a spread sample of the copies and the first copy of every kind of
+// refusal, and must give the same code, the same messages and the same files.
 TEST_P(RoundTripSweep, EachCopyIsRefusedAtOpenOrSavesAndOpensAgainTheSame)
 {
     const Sweep& sweep = GetParam();
-    std::map<std::string, std::pair<std::string, unsigned>> original;
+    const std::vector<std::string> arguments{"demo.omb", "-x", "-s"};
+    ConsoleFixture fixture;
+    ASSERT_TRUE(fixture.ready());
+    if (sweep.differentLimits)
+        useModelsOfDifferentLimits(fixture);
+    const auto original = filesAndModes(fixture.project());
     std::set<std::size_t> fixed;  // projects seen to save again unchanged: a copy saved as one needs no second run
     {
-        ConsoleFixture fixture;
-        ASSERT_TRUE(fixture.ready());
-        if (sweep.differentLimits)
-            useModelsOfDifferentLimits(fixture);
-        original = filesAndModes(fixture.project());
         // The project as it stands must pass first, or every copy would say nothing.
-        ASSERT_EQ(fixture.run({"demo.omb", "-x", "-s"}).code, 0);
+        ASSERT_EQ(runProgram(fixture, arguments).code, 0);
         fixed.insert(stateOf(fixture.project()));
-        ASSERT_EQ(fixture.run({"demo.omb", "-x", "-s"}).code, 0);
+        ASSERT_EQ(runInProcess(fixture, arguments).code, 0);
         ASSERT_EQ(stateOf(fixture.project()), *fixed.begin());
     }
 
     const std::vector<std::string> lines = linesWithEnds(original.at(sweep.file).first);
-    std::vector<std::pair<std::size_t, std::string>> copies;
     std::set<std::string> tried{original.at(sweep.file).first};
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        std::string text = changed(lines, i, sweep.change);
-        if (tried.insert(text).second)
-            copies.emplace_back(i, std::move(text));
-    }
-
-    // Each worker's folders are made before any worker runs the program: a program file still open for
-    // writing while another thread starts a process would be inherited by it and could not be run.
-    constexpr int kWorkers = 3;
-    std::vector<std::unique_ptr<ConsoleFixture>> fixtures;
-    for (int w = 0; w < kWorkers; ++w) {
-        fixtures.push_back(std::make_unique<ConsoleFixture>());
-        ASSERT_TRUE(fixtures.back()->ready());
-        if (sweep.differentLimits)
-            useModelsOfDifferentLimits(*fixtures.back());
-    }
-    std::vector<Outcome> outcomes(copies.size());
-    std::atomic<std::size_t> next{0};
-    std::mutex fixedLock;
-    const auto work = [&](ConsoleFixture& fixture) {
-        for (std::size_t n = next++; n < copies.size(); n = next++) {
-            Outcome& outcome = outcomes[n];
-            outcome.line = copies[n].first;
-            for (const fs::directory_entry& entry : fs::directory_iterator(fixture.project()))
-                fs::remove_all(entry.path());
-            for (const auto& [name, bytes] : original)
-                writeText(fixture.project() / name, name == sweep.file ? copies[n].second : bytes.first);
-            const auto before = filesAndModes(fixture.project());
-            const RunResult first = fixture.run({"demo.omb", "-x", "-s"});
-            outcome.code = first.code;
-            outcome.err = first.err;
-            if (first.code != 0) {
-                outcome.unchangedWhenRefused = filesAndModes(fixture.project()) == before;
-                continue;
-            }
-            {
-                const std::lock_guard<std::mutex> hold(fixedLock);
-                if (fixed.count(stateOf(fixture.project())) != 0)
-                    continue;
-            }
-            const auto afterSave = filesAndModes(fixture.project());
-            const RunResult second = fixture.run({"demo.omb", "-x", "-s"});
-            outcome.runAgain = true;
-            outcome.secondCode = second.code;
-            outcome.secondErr = second.err;
-            outcome.sameWhenSavedAgain = filesAndModes(fixture.project()) == afterSave;
-            if (second.code == 0 && outcome.sameWhenSavedAgain) {
-                const std::lock_guard<std::mutex> hold(fixedLock);
-                fixed.insert(stateOf(fixture.project()));
-            }
-        }
-    };
-    std::vector<std::thread> workers;
-    for (const std::unique_ptr<ConsoleFixture>& fixture : fixtures)
-        workers.emplace_back(work, std::ref(*fixture));
-    for (std::thread& worker : workers)
-        worker.join();
-
+    std::set<std::string> refusalsRun;  // kinds of refusal already run through the real program
+    // About one copy in eight through the real program, spread over the file.
+    constexpr std::size_t kSampleEvery = 8;
     int refused = 0;
     int saved = 0;
-    for (const Outcome& outcome : outcomes) {
-        SCOPED_TRACE("line " + std::to_string(outcome.line + 1) + ": " + lines[outcome.line]);
-        if (outcome.code != 0) {
+    int programRuns = 0;
+    for (std::size_t i = sweep.shard; i < lines.size(); i += sweep.shards) {
+        const std::string text = changed(lines, i, sweep.change);
+        if (!tried.insert(text).second)
+            continue;
+        SCOPED_TRACE("line " + std::to_string(i + 1) + ": " + lines[i]);
+        putCopy(fixture, original, sweep.file, text);
+        const auto before = filesAndModes(fixture.project());
+        const RunOutcome first = runInProcess(fixture, arguments);
+        const bool newRefusal = first.code != 0 && refusalsRun.insert(firstMessage(first.messages)).second;
+        if (newRefusal || tried.size() % kSampleEvery == 0) {
+            putCopy(fixture, original, sweep.file, text);
+            const RunOutcome program = runProgram(fixture, arguments);
+            ++programRuns;
+            EXPECT_EQ(program.code, first.code) << program.messages;
+            EXPECT_EQ(program.messages, first.messages);
+            EXPECT_TRUE(program.files == first.files) << "the program and its code in process left other files";
+        }
+        if (first.code != 0) {
             ++refused;
-            EXPECT_EQ(outcome.code, 4) << outcome.err;
-            EXPECT_NE(outcome.err.find("OMBAgenCmd: "), std::string::npos) << "refused without a message";
-            EXPECT_TRUE(outcome.unchangedWhenRefused) << "a refused copy changed a file";
+            EXPECT_EQ(first.code, 4) << first.messages;
+            EXPECT_FALSE(first.messages.empty()) << "refused without a message";
+            EXPECT_TRUE(first.files == before) << "a refused copy changed a file";
             continue;
         }
         ++saved;
-        if (!outcome.runAgain)
+        if (fixed.count(stateOf(fixture.project())) != 0)
             continue;
-        EXPECT_EQ(outcome.secondCode, 0) << outcome.secondErr;
-        EXPECT_TRUE(outcome.sameWhenSavedAgain) << "saved again, the files changed";
+        const RunOutcome second = runInProcess(fixture, arguments);
+        EXPECT_EQ(second.code, 0) << second.messages;
+        EXPECT_TRUE(second.files == first.files) << "saved again, the files changed";
+        if (second.code == 0 && second.files == first.files)
+            fixed.insert(stateOf(fixture.project()));
     }
-    // Both outcomes occur: the sweep reaches the generator and the refusals alike.
-    EXPECT_GT(refused, 0);
-    EXPECT_GT(saved, 0);
+    // The part reached the program, through its own code and through the real program.
+    EXPECT_GT(refused + saved, 0);
+    EXPECT_GT(programRuns, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    DemoAndTwoLimits, RoundTripSweep,
-    ::testing::Values(Sweep{"ProjectDeleted", false, "demo.omb", Change::Delete},
-                      Sweep{"ProjectBlanked", false, "demo.omb", Change::Blank},
-                      Sweep{"MainKernelDeleted", false, "main.cpu", Change::Delete},
-                      Sweep{"MainKernelBlanked", false, "main.cpu", Change::Blank},
-                      Sweep{"CommsKernelDeleted", false, "comms.cpu", Change::Delete},
-                      Sweep{"CommsKernelBlanked", false, "comms.cpu", Change::Blank},
-                      Sweep{"ControlDeleted", false, "control.app", Change::Delete},
-                      Sweep{"ControlBlanked", false, "control.app", Change::Blank},
-                      Sweep{"MonitorDeleted", false, "monitor.app", Change::Delete},
-                      Sweep{"MonitorBlanked", false, "monitor.app", Change::Blank},
-                      Sweep{"LinkDeleted", false, "link.app", Change::Delete},
-                      Sweep{"LinkBlanked", false, "link.app", Change::Blank},
-                      Sweep{"TwoLimitsProjectDeleted", true, "demo.omb", Change::Delete},
-                      Sweep{"TwoLimitsProjectBlanked", true, "demo.omb", Change::Blank},
-                      Sweep{"TwoLimitsCommsKernelBlanked", true, "comms.cpu", Change::Blank},
-                      Sweep{"TwoLimitsLinkDeleted", true, "link.app", Change::Delete},
-                      Sweep{"TwoLimitsLinkBlanked", true, "link.app", Change::Blank}),
-    sweepName);
+INSTANTIATE_TEST_SUITE_P(DemoAndTwoLimits, RoundTripSweep, ::testing::ValuesIn(sweeps()), sweepName);
 
 // "Override Binary" of an option's section is read from stored files but never written: it is not kept,
 // so the project saves, and the saved file opens again the same.

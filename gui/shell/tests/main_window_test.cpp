@@ -1012,7 +1012,7 @@ TEST_F(MainWindow, AUtilityRunCapturesTheOutputOfItsCommand)
     clock.start();
     QObject::connect(&closer, &QTimer::timeout, [&] {
         auto* output = qobject_cast<CommandOutputDialog*>(QApplication::activeModalWidget());
-        if (output && (output->isDone() || clock.elapsed() > 3000)) {
+        if (output && (output->isDone() || clock.elapsed() > 60000)) {
             captured = output->text();
             output->closeButton()->click();
         }
