@@ -18,7 +18,7 @@ step "fuzz build"
 ./scripts/build.sh build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE_FUZZ=ON \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 step "fuzz targets"
-(cd build/fuzz && ctest --output-on-failure -j"$jobs") || failed=1
+(cd build/fuzz && ctest --output-on-failure -j"$jobs" --timeout 120) || failed=1
 
 step "plug-in threads (ThreadSanitizer)"
 ./scripts/tsan.sh || failed=1
@@ -26,9 +26,11 @@ step "plug-in threads (ThreadSanitizer)"
 step "test build"
 ./scripts/build.sh build/test -DCMAKE_BUILD_TYPE=Debug -DKORVANE_SANITIZE=ON
 cd build/test
+# Each test declares its limit and the cores it keeps busy, so ctest never starts more work than the machine
+# has cores; a test that declares no limit (a step that writes a target for a scenario) has 60 s.
 step "tests (offscreen)"
-ctest --output-on-failure -j"$jobs" || failed=1
+ctest --output-on-failure -j"$jobs" --timeout 60 || failed=1
 step "GUI suites and host scenarios (Xvfb and openbox, xcb)"
-KORVANE_QT_PLATFORM=xcb ctest --output-on-failure -j"$jobs" -L '^xcb$' || failed=1
+KORVANE_QT_PLATFORM=xcb ctest --output-on-failure -j"$jobs" --timeout 60 -L '^xcb$' || failed=1
 step "done"
 exit "$failed"
