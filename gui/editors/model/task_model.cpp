@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "engine/names/identifier.h"
+#include "engine/records/model_bounds.h"
 #include "engine/util/text.h"
 
 namespace editors {
@@ -165,13 +166,11 @@ OkOutcome TaskModel::ok(ViewState& state, DialogHost& host)
         showCheckMessage("Starting order number" + engine::RangeTextSigned(kLowestStartingOrder, kHighestStartingOrder));
         return OkOutcome::stay(IdTaskStartingOrder, false);
     }
-    const auto size = static_cast<uint32_t>(data->stackSize);
     const auto smallestStack = static_cast<uint32_t>(kernel.minTaskStackSize);
     const auto largestStack = static_cast<uint32_t>(kernel.maxTaskStackSize);
     if (!checkNumber(data->stackSize, smallestStack, largestStack, "Stack size"))
         return OkOutcome::stay(IdTaskStackSize, false);
-    const auto modulus = static_cast<uint32_t>(kernel.taskStackModulus);
-    if (modulus != 0 && size % modulus != 0) {
+    if (!engine::stackMeetsModulus(data->stackSize, kernel.taskStackModulus)) {
         showCheckMessage(engine::FormatText("Task stack size must be an integer multiple of %d", kernel.taskStackModulus));
         return OkOutcome::stay(IdTaskStackSize, false);
     }
