@@ -14,6 +14,7 @@
 #include "engine/util/path.h"
 #include "engine/util/text.h"
 #include "gui/editors/model/blank_text.h"
+#include "gui/editors/model/captioned_messages.h"
 #include "gui/editors/model/page_application.h"
 #include "platform/core/message_service.h"
 
@@ -59,29 +60,6 @@ const Switch* findSwitch(int id)
     }
     return nullptr;
 }
-
-// A name with no visible character: every byte is 32 or below.
-// While it lives, every box shows under one caption.
-class CaptionedMessages final : public platform::MessageService {
-public:
-    explicit CaptionedMessages(std::string caption)
-        : m_caption(std::move(caption)), m_previous(platform::messageService())
-    {
-        platform::setMessageService(this);
-    }
-    ~CaptionedMessages() override { platform::setMessageService(&m_previous); }
-    CaptionedMessages(const CaptionedMessages&) = delete;
-    CaptionedMessages& operator=(const CaptionedMessages&) = delete;
-
-    int show(const std::string& text, const std::string&, unsigned style) override
-    {
-        return m_previous.show(text, m_caption, style);
-    }
-
-private:
-    std::string m_caption;
-    platform::MessageService& m_previous;
-};
 
 // Reads a whole decimal (or prefixed) number; false for anything else.
 bool readNumber(const std::string& text, uint32_t& value)
@@ -135,7 +113,7 @@ void AppGeneralPage::load(ViewState& state)
     state[NodeName].text = engine::textString(app.nodeName);
     state[NodeName].limit = engine::kNameSize - 1;
     state[UserVersion].text = std::to_string(static_cast<uint32_t>(app.userVersion));
-    const bool mp = app.isMp && engine::IsCpuMpEnabled(cpu());
+    const bool mp = showsNode();
     for (int id : {InstancesLabel, Instances, NodeNameLabel, NodeName})
         state[id].visible = mp;
     state[UserTrace].enabled = cpu().kernel.enableTrace && !cpu().kernel.binaryDistribution;
@@ -158,6 +136,11 @@ void AppGeneralPage::updateButtonStates(ViewState& state) const
     }
 }
 
+bool AppGeneralPage::showsNode() const
+{
+    return application().isMp && engine::IsCpuMpEnabled(cpu());
+}
+
 void AppGeneralPage::store(ViewState& state)
 {
     engine::ApplicationRecord& app = application();
@@ -178,7 +161,7 @@ OkOutcome AppGeneralPage::killActive(ViewState& state)
     store(state);
     engine::ApplicationRecord& app = application();
     uint32_t value = 0;
-    if (state[Instances].visible &&
+    if (showsNode() &&
         (!readNumber(state.text(Instances), value) || value < 1 || value > static_cast<uint32_t>(kMaxInstances))) {
         pageMessage("Instances" + engine::RangeTextUnsigned(1, kMaxInstances), "Application");
         return OkOutcome::stay(Instances, false);
@@ -208,7 +191,9 @@ OkOutcome AppGeneralPage::killActive(ViewState& state)
         pageMessage("Application name cannot " + problem, "Application");
         return OkOutcome::stay(Name, false);
     }
-    if (app.isMp) {
+    // The node name is judged where the page shows it: for a multiprocessor application of an MP-enabled
+    // CPU, as loaded or edited.
+    if (showsNode()) {
         std::string node = engine::TrimText(state.text(NodeName), true, true);
         const int problem = engine::MakeValidIdentifier(node, engine::kNameSize - 1);
         if (problem != 0) {

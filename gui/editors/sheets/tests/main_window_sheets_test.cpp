@@ -283,8 +283,7 @@ TEST_F(MainWindowSheetsTest, LoadRefusesAFileTheProjectCouldNotSaveAndKeepsTheAp
     expectFilesUnchanged(before);
 }
 
-// Save As on the application and CPU pages, and the CPU page's Load, refuse a file the project keeps for
-// something else (another application, a kernel file, the project file) with a message, before anything is
+// Save As on the application and CPU pages refuse a file the project keeps for something else (another application, a kernel file, the project file) with a message, before anything is
 // written; the record keeps its file and the files on disk stay as they were.
 TEST_F(MainWindowSheetsTest, SaveAsAndLoadRefuseAFileTheProjectKeepsForSomethingElse)
 {
@@ -304,7 +303,6 @@ TEST_F(MainWindowSheetsTest, SaveAsAndLoadRefuseAFileTheProjectKeepsForSomething
         {false, app_ids::SaveAs, "demo.omb", "the project file"},
         {true, cpu_ids::SaveAs, "control.app", "the application file of \"Control\" of CPU \"Main\""},
         {true, cpu_ids::SaveAs, "comms.cpu", "the kernel file of CPU \"Comms\""},
-        {true, cpu_ids::Load, "comms.cpu", "the kernel file of CPU \"Comms\""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.file) + (c.cpuPage ? " CPU page" : " application page"));
@@ -330,6 +328,104 @@ TEST_F(MainWindowSheetsTest, SaveAsAndLoadRefuseAFileTheProjectKeepsForSomething
                   std::string::npos)
             << messages()[0];
         EXPECT_EQ(engine::textString(control.path), "control.app");
+        EXPECT_EQ(engine::textString(main.kernel.kernelPath), "main.cpu");
+    }
+    expectFilesUnchanged(before);
+}
+
+// Leaving a path edit with Tab shows the path as the record now holds it, "/" for "\\".
+TEST_F(MainWindowSheetsTest, APathEditLeftWithTabShowsWhatTheRecordHolds)
+{
+    engine::CpuRecord& main = windowCpu("Main");
+    engine::ApplicationRecord& control = main.applications[0];
+    QString shown;
+    std::string stored;
+    whenModal(
+        [&](QWidget* modal) {
+            auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
+            ASSERT_NE(clickTab(sheet, QStringLiteral("Paths")), nullptr);
+            auto* edit = platform::findControl<QLineEdit>(sheet->GetActivePage(), app_ids::CodePath);
+            sheet->activateWindow();
+            edit->setFocus();
+            settle();
+            edit->selectAll();
+            QTest::keyClicks(edit, QStringLiteral("gen\\x\\"));
+            QTest::keyClick(edit, Qt::Key_Tab);
+            settle();
+            EXPECT_FALSE(edit->hasFocus());
+            shown = edit->text();
+            stored = engine::textString(control.codePath);
+            sheet->reject();
+        },
+        QStringLiteral("Application Properties"));
+    shell::editorServices().ShowApplicationProperties(m_window->manager(), m_window->GetProject(), control, main);
+    EXPECT_EQ(stored, "gen/x/");
+    EXPECT_EQ(shown.toStdString(), stored);
+}
+
+// A multiprocessor application loaded over one of a CPU that is not MP-enabled: the General page hides
+// its node name and OK does not judge it, so a copy of Link (whose node name Link already has) is kept.
+TEST_F(MainWindowSheetsTest, OkAfterLoadingAMultiprocessorApplicationJudgesOnlyWhatThePageShows)
+{
+    fs::copy_file(m_projectFolder / "link.app", m_projectFolder / "linkcopy.app");
+    engine::CpuRecord& main = windowCpu("Main");
+    engine::ApplicationRecord& control = main.applications[0];
+    bool nodeShown = true;
+    bool stayed = true;
+    whenModal(
+        [&](QWidget* modal) {
+            m_chooser.QueueAnswer((m_projectFolder / "linkcopy.app").string());
+            QTest::mouseClick(platform::findControl<QPushButton>(modal, app_ids::Load), Qt::LeftButton);
+            settle();
+            nodeShown = platform::findControl<QLineEdit>(modal, app_ids::NodeName)->isVisible();
+            auto* sheet = qobject_cast<QDialog*>(modal);
+            sheet->accept();
+            settle();
+            stayed = sheet->isVisible();
+            if (stayed)
+                sheet->reject();
+        },
+        QStringLiteral("Application Properties"));
+    m_messages->clear();
+    const int result = shell::editorServices().ShowApplicationProperties(m_window->manager(), m_window->GetProject(),
+                                                                          control, main);
+    EXPECT_FALSE(nodeShown);
+    EXPECT_FALSE(stayed);
+    EXPECT_EQ(result, 1);
+    for (const std::string& text : messages())
+        EXPECT_EQ(text.find("Node name"), std::string::npos) << text;
+    EXPECT_EQ(engine::textString(control.name), "Link");
+    EXPECT_EQ(control.isMp, 1);
+}
+
+// A Load on the CPU page that is refused (a file another CPU keeps) or cannot read the file (the project
+// file) is a failed load: its reason and "Unable to read selected kernel file" are captioned "File I/O
+// Error", and the CPU keeps its kernel file.
+TEST_F(MainWindowSheetsTest, ARefusedKernelLoadIsAFileError)
+{
+    engine::CpuRecord& main = windowCpu("Main");
+    const auto before = folderFiles(m_projectFolder);
+    for (const char* file : {"comms.cpu", "demo.omb"}) {
+        SCOPED_TRACE(file);
+        m_messages->clear();
+        m_chooser.QueueAnswer((m_projectFolder / file).string());
+        whenModal(
+            [&](QWidget* modal) {
+                QTest::mouseClick(platform::findControl<QPushButton>(modal, cpu_ids::Load), Qt::LeftButton);
+                settle();
+                qobject_cast<QDialog*>(modal)->reject();
+            },
+            QStringLiteral("CPU Properties"));
+        engine::CpuRecordHandler handler(&main.kernel, &m_window->config(), &main);
+        std::string name = "Main";
+        std::string description;
+        shell::editorServices().ShowCpuProperties(handler, name, description);
+        const auto boxes = m_messages->boxes();
+        ASSERT_EQ(boxes.size(), 2u);
+        EXPECT_NE(boxes[0].text.find((m_projectFolder / file).string()), std::string::npos) << boxes[0].text;
+        EXPECT_EQ(boxes[1].text, "Unable to read selected kernel file");
+        for (const auto& box : boxes)
+            EXPECT_EQ(box.caption, "File I/O Error") << box.text;
         EXPECT_EQ(engine::textString(main.kernel.kernelPath), "main.cpu");
     }
     expectFilesUnchanged(before);
