@@ -24,6 +24,11 @@ using fields::name;
 using fields::size;
 using fields::text;
 
+// The copies of an application a multiprocessor project runs, and the application's version number, as the
+// General page takes them.
+constexpr FieldDescription kInstances{"Instances", FieldType::Signed, 1, 9999999, true, false};
+constexpr FieldDescription kUserVersion{"User Version", FieldType::Signed, 0, 65535, true, false};
+
 // A class's maximum name length, and the kernel's default of it: what a running kernel's readers take.
 constexpr FieldDescription nameLength(const char* key)
 {
@@ -56,7 +61,7 @@ constexpr FieldDescription kApplication[] = {
     count("System Clock Rate Hz"),
     integer("Is MP"),
     integer("Global"),
-    size("Instances"),
+    kInstances,
     text("Node Name"),
     text("Suffix"),
     text("C Source Extension"),
@@ -69,7 +74,7 @@ constexpr FieldDescription kApplication[] = {
     flag("Generate User ISRs"),
     flag("Extern Const"),
     flag("Generate DOS Files"),
-    integer("User Version"),
+    kUserVersion,
     flags("Extended Context"),
 };
 constexpr FieldDescription kApplicationOption[] = {integer("Value"), flag("State")};
