@@ -19,6 +19,8 @@ using fields::flag;
 using fields::integer;
 using fields::size;
 using fields::text;
+// The order in which a task starts among the application's tasks, as the Task dialog takes it.
+constexpr FieldDescription kStartingOrder{"Starting Order Number", FieldType::Signed, -99, 99, true, false};
 // The task's rows of extended-context and attribute flags.
 constexpr FieldDescription rows(const char* key) { return fields::flags(key); }
 
@@ -58,7 +60,7 @@ constexpr ObjectKey kTaskKeys[] = {
     {text("Entry Point"), K::Text, offsetof(TaskData, entryPoint), D::Zero},
     {integer("Initial Priority"), K::Number, offsetof(TaskData, initialPriority), D::Zero},
     {size("Stack Size"), K::Number, offsetof(TaskData, stackSize), D::Zero},
-    {integer("Starting Order Number"), K::Number, offsetof(TaskData, startingOrder), D::Zero},
+    {kStartingOrder, K::Number, offsetof(TaskData, startingOrder), D::Zero},
     {rows("Extended Context"), K::ContextFlags, offsetof(TaskData, extendedContext), D::KernelRows},
     {integer("Manual"), K::Number, offsetof(TaskData, manual), D::Zero},
     {text("Label"), K::Text, offsetof(TaskData, label), D::Zero},

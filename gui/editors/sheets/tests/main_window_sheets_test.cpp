@@ -1852,6 +1852,7 @@ TEST_F(EditRoadsWalk, EveryEditorRangeIsTheRangeTheOpenTakes)
         return std::pair<int64_t, int64_t>{field.minimum, field.maximum};
     };
     const auto [nameLeast, nameGreatest] = fromDescription("CLASS", "Max Key Length");
+    const auto [orderLeast, orderGreatest] = fromDescription("Task", "Starting Order Number");
     const auto [instancesLeast, instancesGreatest] = fromDescription("APPLICATION", "Instances");
     const auto [versionLeast, versionGreatest] = fromDescription("APPLICATION", "User Version");
     const auto [ramLeast, ramGreatest] = fromDescription("APPLICATION", "System RAM Available");
@@ -1883,6 +1884,17 @@ TEST_F(EditRoadsWalk, EveryEditorRangeIsTheRangeTheOpenTakes)
          },
          numberOf(taskData.stackSize, false), "monitor.app", "tskMon", "Stack Size", up(kernel.minTaskStackSize),
          down(kernel.maxTaskStackSize), modulus, false},
+        {"Task: starting order",
+         [&](const std::string& typed) {
+             editObject(monitorTask, [&](QWidget* dialog) {
+                 platform::findControl<QLineEdit>(dialog, IdTaskStartingOrder)->setText(QString::fromLatin1(typed.c_str()));
+                 QTest::mouseClick(platform::findControl<QPushButton>(dialog, IdOkButton), Qt::LeftButton);
+                 if (dialog->isVisible())
+                     qobject_cast<QDialog*>(dialog)->reject();
+             });
+         },
+         numberOf(taskData.startingOrder, false), "monitor.app", "tskMon", "Starting Order Number", orderLeast,
+         orderGreatest, 0, false},
         {"General: instances", typeInSheet(comms, *link, "General", app_ids::Instances), numberOf(link->instances, false),
          "link.app", "APPLICATION", "Instances", instancesLeast, instancesGreatest, 0, false},
         {"General: user version", typeInSheet(main, control, "General", app_ids::UserVersion),
