@@ -189,6 +189,9 @@ TEST(ConsoleJourney, EveryFileKindRefusesWhatItCouldNotHoldAsWritten)
         {"application: a version past the General page's", "monitor.app", "User Version=1", "User Version=65536", 4,
          "Unable to load application file monitor.app: the value 65536 of \"User Version\" in section "
          "\"APPLICATION\" is outside the range 0 to 65535\n"},
+        {"application: a counter's modulus of 0", "control.app", "Modulus=1000", "Modulus=0", 4,
+         "Unable to load application file control.app: the value 0 of \"Modulus\" in section \"cntSysTick\" is "
+         "outside the range 1 to 4294967295\n"},
         {"application: a size that is no number", "monitor.app", "Stack Size=512", "Stack Size=2k", 4,
          "Unable to load application file monitor.app: the value 2k of \"Stack Size\" in section \"tskMon\" is not a "
          "whole number in the range 0 to 2147483647\n"},

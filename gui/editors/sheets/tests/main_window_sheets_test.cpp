@@ -1804,10 +1804,15 @@ TEST_F(EditRoadsWalk, EveryEditorRangeIsTheRangeTheOpenTakes)
     engine::ApplicationClassEntry* tasks = engine::FindApplicationClassEntryByType(control, engine::ClassTask);
     ASSERT_NE(tasks, nullptr);
     engine::ObjectPlace monitorTask;
-    for (const engine::ObjectPlace& place : places())
+    engine::ObjectPlace counter;
+    for (const engine::ObjectPlace& place : places()) {
         if (engine::textOf(place.object->name) == "tskMon")
             monitorTask = place;
+        if (place.application == &control && place.entry->classType == engine::ClassCounter && !counter.object)
+            counter = place;
+    }
     ASSERT_NE(monitorTask.object, nullptr);
+    ASSERT_NE(counter.object, nullptr);
     const engine::KernelRecord& kernel = main.kernel;
     const engine::KernelClassRecord* taskClass = nullptr;
     for (int32_t i = 0; i < kernel.classCount; ++i)
@@ -1853,6 +1858,7 @@ TEST_F(EditRoadsWalk, EveryEditorRangeIsTheRangeTheOpenTakes)
     };
     const auto [nameLeast, nameGreatest] = fromDescription("CLASS", "Max Key Length");
     const auto [orderLeast, orderGreatest] = fromDescription("Task", "Starting Order Number");
+    const auto [modulusLeast, modulusGreatest] = fromDescription("Counter", "Modulus");
     const auto [instancesLeast, instancesGreatest] = fromDescription("APPLICATION", "Instances");
     const auto [versionLeast, versionGreatest] = fromDescription("APPLICATION", "User Version");
     const auto [ramLeast, ramGreatest] = fromDescription("APPLICATION", "System RAM Available");
@@ -1895,6 +1901,17 @@ TEST_F(EditRoadsWalk, EveryEditorRangeIsTheRangeTheOpenTakes)
          },
          numberOf(taskData.startingOrder, false), "monitor.app", "tskMon", "Starting Order Number", orderLeast,
          orderGreatest, 0, false},
+        {"Counter: modulus",
+         [&](const std::string& typed) {
+             editObject(counter, [&](QWidget* dialog) {
+                 platform::findControl<QLineEdit>(dialog, IdField1067)->setText(QString::fromLatin1(typed.c_str()));
+                 QTest::mouseClick(platform::findControl<QPushButton>(dialog, IdOkButton), Qt::LeftButton);
+                 if (dialog->isVisible())
+                     qobject_cast<QDialog*>(dialog)->reject();
+             });
+         },
+         numberOf(static_cast<engine::CounterData*>(counter.object->data)->modulus, true), "control.app",
+         engine::textString(counter.object->name), "Modulus", modulusLeast, modulusGreatest, 0, true},
         {"General: instances", typeInSheet(comms, *link, "General", app_ids::Instances), numberOf(link->instances, false),
          "link.app", "APPLICATION", "Instances", instancesLeast, instancesGreatest, 0, false},
         {"General: user version", typeInSheet(main, control, "General", app_ids::UserVersion),
