@@ -401,14 +401,15 @@ TEST_F(MainWindowSheetsTest, OkAfterLoadingAMultiprocessorApplicationJudgesOnlyW
     EXPECT_EQ(control.isMp, 1);
 }
 
-// A Load on the CPU page that is refused (a file another CPU keeps) or cannot read the file (the project
-// file) is a failed load: its reason and "Unable to read selected kernel file" are captioned "File I/O
-// Error", and the CPU keeps its kernel file.
+// A Load on the CPU page that is refused (a file another CPU keeps, the project file) or cannot read the file
+// (one without a KERNEL section) is a failed load: its reason and "Unable to read selected kernel file" are
+// captioned "File I/O Error", and the CPU keeps its kernel and its kernel file, through OK and Save All.
 TEST_F(MainWindowSheetsTest, ARefusedKernelLoadIsAFileError)
 {
     engine::CpuRecord& main = windowCpu("Main");
+    writeFile(m_projectFolder / "notes.cpu", "[NOTES]\r\nText=not a kernel\r\n");
     const auto before = folderFiles(m_projectFolder);
-    for (const char* file : {"comms.cpu", "demo.omb"}) {
+    for (const char* file : {"comms.cpu", "demo.omb", "notes.cpu"}) {
         SCOPED_TRACE(file);
         m_messages->clear();
         m_chooser.QueueAnswer((m_projectFolder / file).string());
@@ -416,7 +417,10 @@ TEST_F(MainWindowSheetsTest, ARefusedKernelLoadIsAFileError)
             [&](QWidget* modal) {
                 QTest::mouseClick(platform::findControl<QPushButton>(modal, cpu_ids::Load), Qt::LeftButton);
                 settle();
-                qobject_cast<QDialog*>(modal)->reject();
+                qobject_cast<QDialog*>(modal)->accept();
+                settle();
+                if (modal->isVisible())
+                    qobject_cast<QDialog*>(modal)->reject();
             },
             QStringLiteral("CPU Properties"));
         engine::CpuRecordHandler handler(&main.kernel, &m_window->config(), &main);
@@ -430,8 +434,10 @@ TEST_F(MainWindowSheetsTest, ARefusedKernelLoadIsAFileError)
         for (const auto& box : boxes)
             EXPECT_EQ(box.caption, "File I/O Error") << box.text;
         EXPECT_EQ(engine::textString(main.kernel.kernelPath), "main.cpu");
+        EXPECT_EQ(main.kernel.nameSize, 12);
     }
-    expectFilesUnchanged(before);
+    m_window->OnFileSaveAll();
+    EXPECT_EQ(readFile(m_projectFolder / "notes.cpu"), before.at(m_projectFolder / "notes.cpu"));
 }
 
 // The General page's Save and Save As run the checks its OK runs, on the name as it will be stored: a
