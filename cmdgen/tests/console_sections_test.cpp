@@ -80,6 +80,7 @@ TEST(ConsoleJourney, EveryFileKindRefusesWhatItCouldNotHoldAsWritten)
     const std::string zero = "\" holds a zero byte (\\x00), which no text of this file can hold\n";
     const std::string int32Range = " is outside the range -2147483648 to 2147483647\n";
     const std::string sizeRange = " is outside the range 0 to 2147483647\n";
+    const std::string nameRange = " is outside the range 1 to 1024\n";
     const Row rows[] = {
         {"configuration: section again", "bin/ombagen.cfg", "", "\r\n[MODELS]\r\nZ5 Standard=models/z5std.mdl\r\n", 3,
          "Unable to load configuration file <BIN>/ombagen.cfg: the section \"MODELS\" appears twice\n"},
@@ -137,6 +138,13 @@ TEST(ConsoleJourney, EveryFileKindRefusesWhatItCouldNotHoldAsWritten)
          "Unable to load kernel file main.cpu: the value of \"Value\" in section \"Tick Rate" + zero},
         {"kernel: number beyond 32 bits", "main.cpu", "Framework=1", "Framework=-99999999999", 4,
          "Unable to load kernel file main.cpu: the value -99999999999 of \"Framework\" in section \"KERNEL\"" + int32Range},
+        {"kernel: no name length", "main.cpu", "Name Size=12", "Name Size=0", 4,
+         "Unable to load kernel file main.cpu: the value 0 of \"Name Size\" in section \"KERNEL\"" + nameRange},
+        {"kernel: a name length past the longest", "main.cpu", "Name Size=12", "Name Size=100000", 4,
+         "Unable to load kernel file main.cpu: the value 100000 of \"Name Size\" in section \"KERNEL\"" + nameRange},
+        {"kernel: the name length missing", "main.cpu", "Name Size=12\r\n", "", 4,
+         "Unable to load kernel file main.cpu: the value 0 of \"Name Size\" in section \"KERNEL\" (the key is "
+         "missing)" + nameRange},
         {"project: key again", "demo.omb", "Kernel=main.cpu\r\n", "Kernel=main.cpu\r\nkernel=comms.cpu\r\n", 4,
          "Unable to load project file <PROJECT>/demo.omb: the key \"kernel" + twice + "Main\"\n"},
         {"project: zero byte", "demo.omb", "Description=Motor controller with a communications processor", "Description=\"Motor\\x00 controller\"", 4,
@@ -156,6 +164,34 @@ TEST(ConsoleJourney, EveryFileKindRefusesWhatItCouldNotHoldAsWritten)
          "System RAM Available=4294967296", 4,
          "Unable to load application file monitor.app: the value 4294967296 of \"System RAM Available\" in section "
          "\"APPLICATION\" is outside the range 0 to 4294967295\n"},
+        {"application: no maximum name length", "monitor.app", "Max Key Length=8", "Max Key Length=0", 4,
+         "Unable to load application file monitor.app: the value 0 of \"Max Key Length\" in section \"Level\"" +
+             nameRange},
+        {"application: a maximum name length past the longest", "monitor.app", "Max Key Length=8",
+         "Max Key Length=1025", 4,
+         "Unable to load application file monitor.app: the value 1025 of \"Max Key Length\" in section \"Level\"" +
+             nameRange},
+        {"application: a blank maximum name length", "monitor.app", "Max Key Length=8", "Max Key Length=", 4,
+         "Unable to load application file monitor.app: the value 0 of \"Max Key Length\" in section \"Level\" (the "
+         "value is blank)" + nameRange},
+        {"application: a task stack off the model's modulus", "monitor.app", "Stack Size=512", "Stack Size=130", 4,
+         "Unable to load application file monitor.app: the value 130 of \"Stack Size\" in section \"tskMon\" is not "
+         "a multiple of 8, the model's stack modulus\n"},
+        {"application: more dynamics than the class maximum leaves", "control.app",
+         "Number of Dynamics=2\r\nMax Key Length=12\r\nc file dirty=1\r\nh file dirty=1\r\nm file dirty=1\r\nObjects=OBJS Task",
+         "Number of Dynamics=253\r\nMax Key Length=12\r\nc file dirty=1\r\nh file dirty=1\r\nm file dirty=1\r\nObjects=OBJS Task",
+         4,
+         "Unable to load application file control.app: the value 253 of \"Number of Dynamics\" in section \"Task\" "
+         "is outside the range 0 to 252 the model gives\n"},
+        {"application: no instances", "monitor.app", "Instances=1", "Instances=0", 4,
+         "Unable to load application file monitor.app: the value 0 of \"Instances\" in section \"APPLICATION\" is "
+         "outside the range 1 to 9999999\n"},
+        {"application: a version past the General page's", "monitor.app", "User Version=1", "User Version=65536", 4,
+         "Unable to load application file monitor.app: the value 65536 of \"User Version\" in section "
+         "\"APPLICATION\" is outside the range 0 to 65535\n"},
+        {"application: a counter's modulus of 0", "control.app", "Modulus=1000", "Modulus=0", 4,
+         "Unable to load application file control.app: the value 0 of \"Modulus\" in section \"cntSysTick\" is "
+         "outside the range 1 to 4294967295\n"},
         {"application: a size that is no number", "monitor.app", "Stack Size=512", "Stack Size=2k", 4,
          "Unable to load application file monitor.app: the value 2k of \"Stack Size\" in section \"tskMon\" is not a "
          "whole number in the range 0 to 2147483647\n"},

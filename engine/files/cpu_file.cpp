@@ -361,8 +361,23 @@ bool CpuFile::ChooseAndReadKernel(std::string* outPath, const ChosenFileCheck& c
                                    kPathSize - 1));
         return false;
     }
+    // A file that cannot be read leaves the kernel and its file as they were, so that no later save writes
+    // the kernel over the file it could not read.
+    KernelRecord before{};
+    if (!CpuRecordHandler::CloneKernelRecord(before, m_kernel)) {
+        ShowFileMessage(FormatText("Unable to read kernel file %s: not enough memory", path.c_str()));
+        return false;
+    }
+    const SectionedFile fileBefore = KernelFile();
     setText(m_kernel.kernelPath, path);
-    return ReadKernelFile();
+    if (ReadKernelFile()) {
+        CpuRecordHandler::FreeKernelRecord(before);
+        return true;
+    }
+    CpuRecordHandler::FreeKernelRecord(m_kernel);
+    m_kernel = before;
+    KernelFile() = fileBefore;
+    return false;
 }
 
 bool CpuFile::ChooseAndWriteKernel(std::string* outPath, const ChosenFileCheck& check)

@@ -51,6 +51,12 @@ std::string FilledValueProblem(bool keyFound, bool sectionFound, std::string_vie
     return text + "is outside the range " + std::string(range) + " the model gives";
 }
 
+std::string ModulusProblem(std::int64_t value, std::string_view key, std::string_view section, std::int64_t modulus)
+{
+    return "the value " + std::to_string(value) + " of \"" + std::string(key) + "\" in section \"" +
+           std::string(section) + "\" is not a multiple of " + std::to_string(modulus) + ", the model's stack modulus";
+}
+
 std::string ModelRangeText(std::int64_t minimum, std::int64_t maximum)
 {
     return std::to_string(minimum) + " to " + (maximum < minimum ? std::string("any") : std::to_string(maximum));

@@ -29,6 +29,8 @@ std::string QuietReadProblem(const std::function<bool()>& read);
 // ModelRangeText's. To follow "Unable to load <kind> file <path>: ".
 std::string FilledValueProblem(bool keyFound, bool sectionFound, std::string_view value, std::string_view key,
                                std::string_view section, std::string_view range);
+// Why a stack size the model's modulus does not divide cannot be taken; to follow "Unable to load ...: ".
+std::string ModulusProblem(std::int64_t value, std::string_view key, std::string_view section, std::int64_t modulus);
 // "minimum to maximum" of a model's bounds; a maximum below the minimum gives no upper bound ("any").
 std::string ModelRangeText(std::int64_t minimum, std::int64_t maximum);
 

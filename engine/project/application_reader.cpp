@@ -4,6 +4,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "engine/names/project_walk.h"
 #include "engine/ops/project_manager.h"
 #include "engine/files/file_message.h"
 #include "engine/project/application_file.h"
@@ -12,6 +13,7 @@
 #include "engine/project/object_keys.h"
 #include "engine/project/round_trip.h"
 #include "engine/project/section_io.h"
+#include "engine/records/model_bounds.h"
 #include "engine/records/model_option.h"
 #include "engine/records/records.h"
 #include "engine/records/text_field.h"
@@ -63,6 +65,9 @@ public:
     bool numbersFit() const;
     bool optionValueFits(const ApplicationOption& option, const SectionedFileSection& section) const;
     bool kernelStackFits(const SectionedFileSection& section) const;
+    // False, after a message naming the class, when a class entry has more dynamic objects than its kernel
+    // class's maximum leaves beside its static objects.
+    bool dynamicsFit() const;
 
 private:
     const SectionedFileSection* requiredSection(const std::string& name);
@@ -121,19 +126,36 @@ bool ApplicationReader::kernelStackFits(const SectionedFileSection& section) con
     const uint32_t stack = static_cast<uint32_t>(m_app.kernelStackAvailable);
     const uint32_t low = static_cast<uint32_t>(m_kernel.minKernelStackSize);
     const uint32_t high = static_cast<uint32_t>(m_kernel.maxKernelStackSize);
-    const uint32_t modulus = static_cast<uint32_t>(m_kernel.taskStackModulus);
     if (stack < low || stack > high) {
         ShowLoadProblem("application", m_path,
                         FilledValueProblem(section.FindEntry(key) != nullptr, true, std::to_string(stack), key,
                                            section.GetName(), std::to_string(low) + " to " + std::to_string(high)));
         return false;
     }
-    if (modulus != 0 && stack % modulus != 0) {
+    if (!stackMeetsModulus(m_app.kernelStackAvailable, m_kernel.taskStackModulus)) {
         ShowLoadProblem("application", m_path,
-                        "the value " + std::to_string(stack) + " of \"" + key + "\" in section \"" +
-                            section.GetName() + "\" is not a multiple of " + std::to_string(modulus) +
-                            ", the model's stack modulus");
+                        ModulusProblem(stack, key, section.GetName(), static_cast<uint32_t>(m_kernel.taskStackModulus)));
         return false;
+    }
+    return true;
+}
+
+bool ApplicationReader::dynamicsFit() const
+{
+    for (int32_t i = 0; m_app.classEntries != nullptr && i < m_app.classEntryCount; ++i) {
+        for (const ApplicationClassEntry* e = &m_app.classEntries[i]; e != nullptr; e = e->chained) {
+            const KernelClassRecord* kernelClass = kernelClassOfType(m_kernel, e->classType);
+            if (kernelClass == nullptr || e->numberOfDynamics == 0)
+                continue;
+            const int64_t dynamics = static_cast<uint32_t>(e->numberOfDynamics);
+            const int64_t allowed = dynamicsMaximum(*kernelClass, CountClassEntryObjects(m_app, *e));
+            if (dynamics <= allowed)
+                continue;
+            ShowLoadProblem("application", m_path,
+                            FilledValueProblem(true, true, std::to_string(dynamics), "Number of Dynamics",
+                                               textOf(e->name), ModelRangeText(0, allowed)));
+            return false;
+        }
     }
     return true;
 }
@@ -531,7 +553,8 @@ bool ApplicationReader::readObjectData(ApplicationClassEntry& entry, ObjectRecor
         }
         }
     }
-    // A task's stack lies within the model's bounds for it, the 0 a missing key stands for included.
+    // A task's stack lies within the model's bounds for it, the 0 a missing key stands for included, and is
+    // a multiple of its modulus, as the Task dialog keeps it.
     if (entry.classType == ClassTask && m_numbers.ok()) {
         const int32_t stack = static_cast<const TaskData*>(object.data)->stackSize;
         const int32_t low = m_kernel.minTaskStackSize;
@@ -540,6 +563,12 @@ bool ApplicationReader::readObjectData(ApplicationClassEntry& entry, ObjectRecor
             ShowLoadProblem("application", m_path,
                             FilledValueProblem(section.FindEntry("Stack Size") != nullptr, true, std::to_string(stack),
                                                "Stack Size", section.GetName(), ModelRangeText(low, high)));
+            return false;
+        }
+        if (!stackMeetsModulus(stack, m_kernel.taskStackModulus)) {
+            ShowLoadProblem("application", m_path,
+                            ModulusProblem(static_cast<uint32_t>(stack), "Stack Size", section.GetName(),
+                                           static_cast<uint32_t>(m_kernel.taskStackModulus)));
             return false;
         }
     }
@@ -569,7 +598,7 @@ bool ReadApplicationSections(CpuRecord& cpu, ApplicationRecord& application, con
     ApplicationReader reader(cpu, application, file, path);
     if (!reader.readApplicationKeys() || !reader.readOptions())
         return false;
-    if (!reader.readClassTypes() || !reader.numbersFit())
+    if (!reader.readClassTypes() || !reader.numbersFit() || !reader.dynamicsFit())
         return false;
     reader.correctClassNames();
     return true;

@@ -19,6 +19,10 @@ using fields::flag;
 using fields::integer;
 using fields::size;
 using fields::text;
+// The order in which a task starts among the application's tasks, as the Task dialog takes it.
+constexpr FieldDescription kStartingOrder{"Starting Order Number", FieldType::Signed, -99, 99, true, false};
+// A counter's modulus: never 0, as the Counter dialog keeps it and a new counter starts with 1.
+constexpr FieldDescription kModulus{"Modulus", FieldType::Unsigned, 1, UINT32_MAX, true, false};
 // The task's rows of extended-context and attribute flags.
 constexpr FieldDescription rows(const char* key) { return fields::flags(key); }
 
@@ -34,7 +38,7 @@ constexpr ObjectKey kExceptionKeys[] = {
     {text("ISR Address"), K::Text, offsetof(ExceptionData, isrAddress), D::Zero},
 };
 constexpr ObjectKey kCounterKeys[] = {
-    {count("Modulus"), K::Number, offsetof(CounterData, modulus), D::Zero},
+    {kModulus, K::Number, offsetof(CounterData, modulus), D::Zero},
     {flag("System Timebase"), K::Flag, offsetof(CounterData, systemTimebase), D::Zero},
     {flag("Tickslice Counter"), K::Flag, offsetof(CounterData, ticksliceCounter), D::Zero},
 };
@@ -58,7 +62,7 @@ constexpr ObjectKey kTaskKeys[] = {
     {text("Entry Point"), K::Text, offsetof(TaskData, entryPoint), D::Zero},
     {integer("Initial Priority"), K::Number, offsetof(TaskData, initialPriority), D::Zero},
     {size("Stack Size"), K::Number, offsetof(TaskData, stackSize), D::Zero},
-    {integer("Starting Order Number"), K::Number, offsetof(TaskData, startingOrder), D::Zero},
+    {kStartingOrder, K::Number, offsetof(TaskData, startingOrder), D::Zero},
     {rows("Extended Context"), K::ContextFlags, offsetof(TaskData, extendedContext), D::KernelRows},
     {integer("Manual"), K::Number, offsetof(TaskData, manual), D::Zero},
     {text("Label"), K::Text, offsetof(TaskData, label), D::Zero},

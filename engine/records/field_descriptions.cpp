@@ -7,6 +7,7 @@
 #include "engine/names/identifier.h"
 #include "engine/project/object_keys.h"
 #include "engine/util/text.h"
+#include "sdk/kerneldata/kernel_limits.h"
 
 namespace engine {
 namespace {
@@ -22,6 +23,17 @@ using fields::integer;
 using fields::name;
 using fields::size;
 using fields::text;
+
+// The copies of an application a multiprocessor project runs, and the application's version number, as the
+// General page takes them.
+constexpr FieldDescription kInstances{"Instances", FieldType::Signed, 1, 9999999, true, false};
+constexpr FieldDescription kUserVersion{"User Version", FieldType::Signed, 0, 65535, true, false};
+
+// A class's maximum name length, and the kernel's default of it: what a running kernel's readers take.
+constexpr FieldDescription nameLength(const char* key)
+{
+    return {key, FieldType::Signed, kerneldata::kShortestNameLimit, kerneldata::kLongestNameLimit, true, false};
+}
 
 // ---- application file
 
@@ -49,7 +61,7 @@ constexpr FieldDescription kApplication[] = {
     count("System Clock Rate Hz"),
     integer("Is MP"),
     integer("Global"),
-    size("Instances"),
+    kInstances,
     text("Node Name"),
     text("Suffix"),
     text("C Source Extension"),
@@ -62,13 +74,13 @@ constexpr FieldDescription kApplication[] = {
     flag("Generate User ISRs"),
     flag("Extern Const"),
     flag("Generate DOS Files"),
-    integer("User Version"),
+    kUserVersion,
     flags("Extended Context"),
 };
 constexpr FieldDescription kApplicationOption[] = {integer("Value"), flag("State")};
 constexpr FieldDescription kClassEntry[] = {
     flag("Statistics"),       flag("Diagnostics"),         flag("System Trace"), flag("Dynamics Allowed"),
-    count("Number of Dynamics"), size("Max Key Length"),  integer("c file dirty"), integer("h file dirty"),
+    count("Number of Dynamics"), nameLength("Max Key Length"),  integer("c file dirty"), integer("h file dirty"),
     integer("m file dirty"),  name("Dependent Class"),     name("Objects"),
 };
 constexpr FieldDescription kObject[] = {
@@ -82,7 +94,7 @@ constexpr FieldDescription kClassType = integer("");
 // ---- kernel (CPU) file
 
 constexpr FieldDescription kKernel[] = {
-    flag("Writeable"), size("Name Size"), flag("Enable Kernel Clock"), integer("Framework"),
+    flag("Writeable"), nameLength("Name Size"), flag("Enable Kernel Clock"), integer("Framework"),
     flag("h file dirty"), flag("m file dirty"),
 };
 constexpr FieldDescription kKernelOption[] = {integer("Value"), integer("State")};

@@ -11,16 +11,27 @@ std::int32_t FieldNumbers::field(const SectionedFileSection& section, const Fiel
     const std::string_view name = key.empty() ? std::string_view(field.key) : key;
     const SectionedFileEntry* entry = section.FindEntry(name);
     if (entry == nullptr)
-        return fallback;
+        return filled(section, name, field, fallback, "(the key is missing) ");
     const std::string& value = entry->GetValue();
     const FieldReading reading = ReadFieldValue(field, value);
     if (reading.problem != FieldProblem::None) {
         note(section, name, value, field, reading.problem);
         return fallback;
     }
-    if (reading.blank && !field.blankIsZero)
-        return fallback;
+    if (reading.blank)
+        return field.blankIsZero ? filled(section, name, field, 0, "(the value is blank) ")
+                                 : filled(section, name, field, fallback, "(the value is blank) ");
     return reading.stored;
+}
+
+std::int32_t FieldNumbers::filled(const SectionedFileSection& section, std::string_view key,
+                                  const FieldDescription& field, std::int32_t value, std::string_view why)
+{
+    // A value the reader puts in for a missing or blank one meets the field's range like a written one.
+    if (!FieldValueFits(field, value) && m_problem.empty())
+        m_problem = "the value " + std::to_string(value) + " of \"" + std::string(key) + "\" in section \"" +
+                    section.GetName() + "\" " + std::string(why) + "is outside the range " + FieldRangeBounds(field);
+    return value;
 }
 
 std::int32_t FieldNumbers::number(const SectionedFileSection& section, std::string_view key, std::int32_t fallback,

@@ -24,7 +24,8 @@ class FieldNumbers {
 public:
     // The value of `field` in `section` (under `key` when given, for a numbered key), as ReadFieldValue
     // reads it: the fallback when the key is missing, 0 for a blank value that means 0 (else the fallback),
-    // and the fallback with the problem noted when the value is no whole number or lies outside the range.
+    // and the fallback with the problem noted when the value is no whole number or lies outside the range
+    // (a value put in for a missing or blank one included).
     std::int32_t field(const SectionedFileSection& section, const FieldDescription& field, std::int32_t fallback,
                        std::string_view key = {});
     // The same for a signed field of `range` that has no description of its own.
@@ -38,6 +39,9 @@ public:
     const std::string& problem() const { return m_problem; }
 
 private:
+    // `value`, put in for a missing or blank key (`why` says which); noted as a problem when outside the range.
+    std::int32_t filled(const SectionedFileSection& section, std::string_view key, const FieldDescription& field,
+                        std::int32_t value, std::string_view why);
     void note(const SectionedFileSection& section, std::string_view key, std::string_view value,
               const FieldDescription& field, FieldProblem problem);
 

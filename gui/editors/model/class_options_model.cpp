@@ -6,18 +6,21 @@
 #include "engine/footprint/symbol_table.h"
 #include "engine/names/kernel_lookup.h"
 #include "engine/names/project_walk.h"
+#include "engine/records/field_descriptions.h"
 #include "engine/records/text_field.h"
 #include "engine/util/text.h"
 #include "gui/editors/model/page_cpu_class.h"
 #include "gui/editors/model/property_models.h"
-#include "sdk/kerneldata/kernel_limits.h"
 
 namespace editors {
 
 namespace {
 
-using kerneldata::kLongestNameLimit;
-using kerneldata::kShortestNameLimit;
+// The maximum name length takes the range its key has in the application file.
+const engine::FieldDescription& maxKeyLengthField()
+{
+    return engine::FieldDescriptionOf(engine::FieldFile::Application, "CLASS", "Max Key Length");
+}
 
 // A whole number typed in an edit (blanks around it allowed), as an integer edit takes it.
 bool parseInteger(const std::string& text, int32_t& value)
@@ -162,9 +165,10 @@ OkOutcome ClassOptionsModel::ok(ViewState& state, DialogHost&)
             showCheckMessage("Please enter an integer.");
             return OkOutcome::stay(IdMaxNameLength, false);
         }
-        if (!read || length < kShortestNameLimit || length > kLongestNameLimit) {
-            showCheckMessage(engine::FormatText("Please enter an integer between %d and %d.", kShortestNameLimit,
-                                                kLongestNameLimit));
+        const engine::FieldDescription& field = maxKeyLengthField();
+        if (!read || !engine::FieldValueFits(field, length)) {
+            showCheckMessage(engine::FormatText("Please enter an integer between %d and %d.",
+                                                static_cast<int>(field.minimum), static_cast<int>(field.maximum)));
             return OkOutcome::stay(IdMaxNameLength, false);
         }
         takeChecks(state);

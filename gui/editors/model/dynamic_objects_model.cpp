@@ -3,6 +3,7 @@
 #include "engine/names/identifier.h"
 #include "engine/names/kernel_lookup.h"
 #include "engine/names/project_walk.h"
+#include "engine/records/model_bounds.h"
 #include "engine/records/text_field.h"
 #include "engine/util/text.h"
 #include "gui/editors/model/property_models.h"
@@ -82,8 +83,7 @@ OkOutcome DynamicObjectsModel::ok(ViewState& state, DialogHost& host)
             const engine::KernelClassRecord* kernelClass = engine::FindKernelClassByType(m_kernel, entry->classType);
             const std::string range =
                 kernelClass ? engine::RangeTextUnsigned(
-                                  0, static_cast<uint32_t>(std::max<int64_t>(
-                                         static_cast<int64_t>(kernelClass->maximum) - staticObjects(*entry), 0)))
+                                  0, static_cast<uint32_t>(engine::dynamicsMaximum(*kernelClass, staticObjects(*entry))))
                 : count ? engine::FieldRangeText(*count)
                         : engine::RangeTextUnsigned(0, UINT32_MAX);
             showCheckMessage(std::string(kDynamicLabel) + " " + engine::textString(entry->name) + range);
@@ -104,7 +104,7 @@ OkOutcome DynamicObjectsModel::ok(ViewState& state, DialogHost& host)
             platform::messageBox(
                 engine::FormatText("Object count maximum of %d exceeded for this class.", kernelClass->maximum),
                 "Adjusting number of dynamics for " + name, platform::MbOk);
-            entry->numberOfDynamics = static_cast<int32_t>(std::max<int64_t>(kernelClass->maximum - objects, 0));
+            entry->numberOfDynamics = static_cast<int32_t>(engine::dynamicsMaximum(*kernelClass, objects));
             state[dynamicCountId(row)].text = engine::IntToText(entry->numberOfDynamics);
             host.pushNow(state);
             adjusted = true;

@@ -56,12 +56,13 @@ OkOutcome CounterModel::ok(ViewState& state, DialogHost& host)
     OkOutcome outcome;
     if (!commonChecks(state, host, name, outcome))
         return outcome;
-    if (data && !checkFits(data->modulus, 1, fieldMaximum(data->modulus), "Modulus"))
-        return OkOutcome::stay(IdField1067, false);
+    // The modulus takes the range of its key in the application file, whose least value is 1.
     if (data && data->modulus == 0) {
         showCheckMessage("The modulus must be non-zero");
         return OkOutcome::stay(IdField1067, false);
     }
+    if (data && !checkFits(data->modulus, fieldMinimum(data->modulus), fieldMaximum(data->modulus), "Modulus"))
+        return OkOutcome::stay(IdField1067, false);
     if (OkOutcome unfit; !numbersFit(unfit))
         return unfit;
     markCommon(name, description, other);

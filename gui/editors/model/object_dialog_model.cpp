@@ -143,6 +143,12 @@ bool ObjectDialogModel::storeNumber(int32_t& field, const ViewState& state, int 
     return storeValue(field, value);
 }
 
+uint32_t ObjectDialogModel::fieldMinimum(const int32_t& field) const
+{
+    const engine::FieldDescription* description = numberDescription(field);
+    return description ? static_cast<uint32_t>(description->minimum) : 0;
+}
+
 uint32_t ObjectDialogModel::fieldMaximum(const int32_t& field) const
 {
     const engine::FieldDescription* description = numberDescription(field);

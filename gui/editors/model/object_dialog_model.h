@@ -93,6 +93,8 @@ protected:
     // The largest value the file's description of a number field allows (as unsigned), the upper end of
     // the ranges the dialogs check.
     uint32_t fieldMaximum(const int32_t& field) const;
+    // The least value it allows (as unsigned).
+    uint32_t fieldMinimum(const int32_t& field) const;
     // After the class's own checks: a number still unfit (a field its class does not check, such as an
     // alignment under manual placement) is refused with its label and its description's range.
     bool numbersFit(OkOutcome& outcome);

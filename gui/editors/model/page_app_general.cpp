@@ -10,10 +10,12 @@
 #include "engine/project/application_names.h"
 #include "engine/project/name_rules.h"
 #include "engine/project/save_with_one_message.h"
+#include "engine/records/field_descriptions.h"
 #include "engine/records/text_field.h"
 #include "engine/util/path.h"
 #include "engine/util/text.h"
 #include "gui/editors/model/blank_text.h"
+#include "gui/editors/model/captioned_messages.h"
 #include "gui/editors/model/page_application.h"
 #include "platform/core/message_service.h"
 
@@ -27,8 +29,12 @@ namespace {
 using namespace app_ids;
 
 constexpr const char* kForbidden = "\\/:*?\"<>|";
-constexpr int32_t kMaxInstances = 9999999;
-constexpr uint32_t kMaxUserVersion = 65535;
+
+// The page's numbers take the ranges their keys have in the application file.
+const engine::FieldDescription& applicationField(const char* key)
+{
+    return engine::FieldDescriptionOf(engine::FieldFile::Application, "APPLICATION", key);
+}
 
 struct Switch {
     int id;
@@ -60,29 +66,6 @@ const Switch* findSwitch(int id)
     return nullptr;
 }
 
-// A name with no visible character: every byte is 32 or below.
-// While it lives, every box shows under one caption.
-class CaptionedMessages final : public platform::MessageService {
-public:
-    explicit CaptionedMessages(std::string caption)
-        : m_caption(std::move(caption)), m_previous(platform::messageService())
-    {
-        platform::setMessageService(this);
-    }
-    ~CaptionedMessages() override { platform::setMessageService(&m_previous); }
-    CaptionedMessages(const CaptionedMessages&) = delete;
-    CaptionedMessages& operator=(const CaptionedMessages&) = delete;
-
-    int show(const std::string& text, const std::string&, unsigned style) override
-    {
-        return m_previous.show(text, m_caption, style);
-    }
-
-private:
-    std::string m_caption;
-    platform::MessageService& m_previous;
-};
-
 // Reads a whole decimal (or prefixed) number; false for anything else.
 bool readNumber(const std::string& text, uint32_t& value)
 {
@@ -91,6 +74,18 @@ bool readNumber(const std::string& text, uint32_t& value)
         return false;
     value = engine::ParseNumber(trimmed);
     return true;
+}
+
+// Reads a number of the field's range (at most 32 bits wide); false for anything else.
+bool readInRange(const std::string& text, const engine::FieldDescription& field, uint32_t& value)
+{
+    return readNumber(text, value) && value >= field.minimum && value <= field.maximum;
+}
+
+// " must be in the range of minimum to maximum" of the field.
+std::string rangeOf(const engine::FieldDescription& field)
+{
+    return engine::RangeTextUnsigned(static_cast<uint32_t>(field.minimum), static_cast<uint32_t>(field.maximum));
 }
 
 // A copy of an application taken before a file is loaded into it, put back when the load is refused.
@@ -135,7 +130,7 @@ void AppGeneralPage::load(ViewState& state)
     state[NodeName].text = engine::textString(app.nodeName);
     state[NodeName].limit = engine::kNameSize - 1;
     state[UserVersion].text = std::to_string(static_cast<uint32_t>(app.userVersion));
-    const bool mp = app.isMp && engine::IsCpuMpEnabled(cpu());
+    const bool mp = showsNode();
     for (int id : {InstancesLabel, Instances, NodeNameLabel, NodeName})
         state[id].visible = mp;
     state[UserTrace].enabled = cpu().kernel.enableTrace && !cpu().kernel.binaryDistribution;
@@ -158,6 +153,11 @@ void AppGeneralPage::updateButtonStates(ViewState& state) const
     }
 }
 
+bool AppGeneralPage::showsNode() const
+{
+    return application().isMp && engine::IsCpuMpEnabled(cpu());
+}
+
 void AppGeneralPage::store(ViewState& state)
 {
     engine::ApplicationRecord& app = application();
@@ -165,10 +165,10 @@ void AppGeneralPage::store(ViewState& state)
     engine::setText(app.description, engine::TrimText(state.text(Description), true, true));
     app.userTrace = state.checked(UserTrace) ? 1 : 0;
     uint32_t value = 0;
-    if (readNumber(state.text(Instances), value) && value >= 1 && value <= static_cast<uint32_t>(kMaxInstances))
+    if (readInRange(state.text(Instances), applicationField("Instances"), value))
         app.instances = static_cast<int32_t>(value);
     engine::setText(app.nodeName, engine::TrimText(state.text(NodeName), true, true));
-    if (readNumber(state.text(UserVersion), value) && value <= kMaxUserVersion)
+    if (readInRange(state.text(UserVersion), applicationField("User Version"), value))
         app.userVersion = static_cast<int32_t>(value);
 }
 
@@ -178,13 +178,12 @@ OkOutcome AppGeneralPage::killActive(ViewState& state)
     store(state);
     engine::ApplicationRecord& app = application();
     uint32_t value = 0;
-    if (state[Instances].visible &&
-        (!readNumber(state.text(Instances), value) || value < 1 || value > static_cast<uint32_t>(kMaxInstances))) {
-        pageMessage("Instances" + engine::RangeTextUnsigned(1, kMaxInstances), "Application");
+    if (showsNode() && !readInRange(state.text(Instances), applicationField("Instances"), value)) {
+        pageMessage("Instances" + rangeOf(applicationField("Instances")), "Application");
         return OkOutcome::stay(Instances, false);
     }
-    if (!readNumber(state.text(UserVersion), value) || value > kMaxUserVersion) {
-        pageMessage("User Version" + engine::RangeTextUnsigned(0, kMaxUserVersion), "Application");
+    if (!readInRange(state.text(UserVersion), applicationField("User Version"), value)) {
+        pageMessage("User Version" + rangeOf(applicationField("User Version")), "Application");
         return OkOutcome::stay(UserVersion, false);
     }
     // Every check sees the name as it is stored: trimmed.
@@ -208,7 +207,9 @@ OkOutcome AppGeneralPage::killActive(ViewState& state)
         pageMessage("Application name cannot " + problem, "Application");
         return OkOutcome::stay(Name, false);
     }
-    if (app.isMp) {
+    // The node name is judged where the page shows it: for a multiprocessor application of an MP-enabled
+    // CPU, as loaded or edited.
+    if (showsNode()) {
         std::string node = engine::TrimText(state.text(NodeName), true, true);
         const int problem = engine::MakeValidIdentifier(node, engine::kNameSize - 1);
         if (problem != 0) {

@@ -3,6 +3,7 @@
 #include "engine/names/identifier.h"
 #include "engine/names/name_conflicts.h"
 #include "engine/records/field_descriptions.h"
+#include "engine/records/model_bounds.h"
 #include "engine/records/text_field.h"
 #include "engine/util/text.h"
 #include "gui/editors/model/page_application.h"
@@ -198,9 +199,10 @@ OkOutcome AppSystemPage::killActive(ViewState& state)
         state[StackSize].enabled = true;  // else a size the model refuses could never be corrected
         return OkOutcome::stay(StackSize, true);
     }
-    const uint32_t modulus = static_cast<uint32_t>(kernel.taskStackModulus);
-    if (modulus != 0 && stack % modulus != 0) {
-        pageMessage(engine::FormatText("Kernel Stack Size must be an integer multiple of %u", modulus), caption);
+    if (!engine::stackMeetsModulus(app.kernelStackAvailable, kernel.taskStackModulus)) {
+        pageMessage(engine::FormatText("Kernel Stack Size must be an integer multiple of %u",
+                                       static_cast<uint32_t>(kernel.taskStackModulus)),
+                    caption);
         state[StackSize].enabled = true;
         return OkOutcome::stay(StackSize, true);
     }

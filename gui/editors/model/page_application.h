@@ -61,6 +61,9 @@ protected:
     void load(ViewState& state) override;
 
 private:
+    // Whether the page shows the instances and the node name: for a multiprocessor application of an
+    // MP-enabled CPU.
+    bool showsNode() const;
     // Sets or clears a feature on every class entry; true when an entry changed.
     bool switchAll(int id, ViewState& state);
     void loadFile(ViewState& state);

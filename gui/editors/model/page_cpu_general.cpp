@@ -6,6 +6,7 @@
 #include "engine/records/text_field.h"
 #include "engine/util/path.h"
 #include "engine/util/text.h"
+#include "gui/editors/model/captioned_messages.h"
 #include "gui/editors/model/page_cpu.h"
 #include "platform/core/message_service.h"
 
@@ -155,22 +156,21 @@ void CpuGeneralPage::onFile(ViewState& state, int id)
     }
     // A file the project keeps for another CPU, an application or itself is neither read nor written here:
     // the two would then share it.
-    bool refused = false;
     const engine::CpuRecord* self = m_transaction.handler().GetCpuRecord();
     const auto freeToRead = [&](const std::string& chosen) {
-        refused = !engine::fileIsFreeFor(m_project, chosen, self, nullptr, "read kernel file");
-        return !refused;
+        return engine::fileIsFreeFor(m_project, chosen, self, nullptr, "read kernel file");
     };
     const auto freeToWrite = [&](const std::string& chosen) {
         return engine::fileIsFreeToWrite(m_project, chosen, self, nullptr, "kernel file");
     };
     std::string path;
     if (id == Load) {
-        const bool done = handler.ChooseAndReadKernel(&path, freeToRead);
-        if (path.empty() || refused)
-            return;
-        if (!done) {
-            pageMessage("Unable to read selected kernel file", "File I/O Error");
+        // A file that is refused or cannot be read is a failed load: its reason and the failure are both
+        // captioned as such.
+        const CaptionedMessages fileError("File I/O Error");
+        if (!handler.ChooseAndReadKernel(&path, freeToRead)) {
+            if (!path.empty())
+                pageMessage("Unable to read selected kernel file", "File I/O Error");
             return;
         }
     } else if (engine::SaveWithOneMessage("kernel file", std::string(),

@@ -5,6 +5,8 @@
 #include <algorithm>
 
 #include "engine/names/identifier.h"
+#include "engine/records/field_descriptions.h"
+#include "engine/records/model_bounds.h"
 #include "engine/util/text.h"
 
 namespace editors {
@@ -13,8 +15,6 @@ namespace {
 
 constexpr int32_t kLowestPriority = 1;
 constexpr int32_t kHighestPriority = 126;
-constexpr int32_t kLowestStartingOrder = -99;
-constexpr int32_t kHighestStartingOrder = 99;
 
 int clampCount(int32_t count)
 {
@@ -160,18 +160,20 @@ OkOutcome TaskModel::ok(ViewState& state, DialogHost& host)
         showCheckMessage("Initial priority" + engine::RangeTextSigned(kLowestPriority, kHighestPriority));
         return OkOutcome::stay(IdTaskPriority, false);
     }
-    if (isUnfit(data->startingOrder) ||
-        !engine::InRangeSigned(data->startingOrder, kLowestStartingOrder, kHighestStartingOrder)) {
-        showCheckMessage("Starting order number" + engine::RangeTextSigned(kLowestStartingOrder, kHighestStartingOrder));
+    // The starting order takes the range of its key in the application file.
+    const engine::FieldDescription& order =
+        engine::FieldDescriptionOf(engine::FieldFile::Application, "Task", "Starting Order Number");
+    const auto lowestOrder = static_cast<int32_t>(order.minimum);
+    const auto highestOrder = static_cast<int32_t>(order.maximum);
+    if (isUnfit(data->startingOrder) || !engine::InRangeSigned(data->startingOrder, lowestOrder, highestOrder)) {
+        showCheckMessage("Starting order number" + engine::RangeTextSigned(lowestOrder, highestOrder));
         return OkOutcome::stay(IdTaskStartingOrder, false);
     }
-    const auto size = static_cast<uint32_t>(data->stackSize);
     const auto smallestStack = static_cast<uint32_t>(kernel.minTaskStackSize);
     const auto largestStack = static_cast<uint32_t>(kernel.maxTaskStackSize);
     if (!checkNumber(data->stackSize, smallestStack, largestStack, "Stack size"))
         return OkOutcome::stay(IdTaskStackSize, false);
-    const auto modulus = static_cast<uint32_t>(kernel.taskStackModulus);
-    if (modulus != 0 && size % modulus != 0) {
+    if (!engine::stackMeetsModulus(data->stackSize, kernel.taskStackModulus)) {
         showCheckMessage(engine::FormatText("Task stack size must be an integer multiple of %d", kernel.taskStackModulus));
         return OkOutcome::stay(IdTaskStackSize, false);
     }

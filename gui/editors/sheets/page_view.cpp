@@ -220,9 +220,19 @@ void ModelPage::OnCancel()
 
 bool ModelPage::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusOut && !m_pushing && isCreated() && qobject_cast<QLineEdit*>(watched)) {
+    auto* edit = qobject_cast<QLineEdit*>(watched);
+    if (event->type() == QEvent::FocusOut && !m_pushing && isCreated() && edit != nullptr) {
         pull();
         m_model.store(m_state);
+        // The edit left shows what was stored (a path as the record holds it), the others stay as typed.
+        if (const ControlState* stored = m_state.find(platform::controlId(edit))) {
+            const QString shown = platform::toQString(stored->text);
+            if (edit->text() != shown) {
+                m_pushing = true;
+                edit->setText(shown);
+                m_pushing = false;
+            }
+        }
     }
     return platform::PropertyPage::eventFilter(watched, event);
 }

@@ -37,6 +37,8 @@
 #include "engine/ops/cpu_record_handler.h"
 #include "engine/ops/project_manager.h"
 #include "engine/project/object_keys.h"
+#include "engine/records/field_descriptions.h"
+#include "engine/records/model_bounds.h"
 #include "engine/records/text_field.h"
 #include "engine/util/path.h"
 #include "engine/util/tests/held_save_lock.h"
@@ -46,6 +48,7 @@
 #include "gui/editors/model/page_application.h"
 #include "gui/editors/model/page_cpu.h"
 #include "gui/editors/model/page_cpu_class.h"
+#include "gui/editors/model/property_models.h"
 #include "gui/editors/services/editors_impl.h"
 #include "gui/editors/sheets/sheet_services.h"
 #include "gui/editors/sheets/tests/demo_project.h"
@@ -283,8 +286,7 @@ TEST_F(MainWindowSheetsTest, LoadRefusesAFileTheProjectCouldNotSaveAndKeepsTheAp
     expectFilesUnchanged(before);
 }
 
-// Save As on the application and CPU pages, and the CPU page's Load, refuse a file the project keeps for
-// something else (another application, a kernel file, the project file) with a message, before anything is
+// Save As on the application and CPU pages refuse a file the project keeps for something else (another application, a kernel file, the project file) with a message, before anything is
 // written; the record keeps its file and the files on disk stay as they were.
 TEST_F(MainWindowSheetsTest, SaveAsAndLoadRefuseAFileTheProjectKeepsForSomethingElse)
 {
@@ -304,7 +306,6 @@ TEST_F(MainWindowSheetsTest, SaveAsAndLoadRefuseAFileTheProjectKeepsForSomething
         {false, app_ids::SaveAs, "demo.omb", "the project file"},
         {true, cpu_ids::SaveAs, "control.app", "the application file of \"Control\" of CPU \"Main\""},
         {true, cpu_ids::SaveAs, "comms.cpu", "the kernel file of CPU \"Comms\""},
-        {true, cpu_ids::Load, "comms.cpu", "the kernel file of CPU \"Comms\""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.file) + (c.cpuPage ? " CPU page" : " application page"));
@@ -333,6 +334,110 @@ TEST_F(MainWindowSheetsTest, SaveAsAndLoadRefuseAFileTheProjectKeepsForSomething
         EXPECT_EQ(engine::textString(main.kernel.kernelPath), "main.cpu");
     }
     expectFilesUnchanged(before);
+}
+
+// Leaving a path edit with Tab shows the path as the record now holds it, "/" for "\\".
+TEST_F(MainWindowSheetsTest, APathEditLeftWithTabShowsWhatTheRecordHolds)
+{
+    engine::CpuRecord& main = windowCpu("Main");
+    engine::ApplicationRecord& control = main.applications[0];
+    QString shown;
+    std::string stored;
+    whenModal(
+        [&](QWidget* modal) {
+            auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
+            ASSERT_NE(clickTab(sheet, QStringLiteral("Paths")), nullptr);
+            auto* edit = platform::findControl<QLineEdit>(sheet->GetActivePage(), app_ids::CodePath);
+            sheet->activateWindow();
+            edit->setFocus();
+            settle();
+            edit->selectAll();
+            QTest::keyClicks(edit, QStringLiteral("gen\\x\\"));
+            QTest::keyClick(edit, Qt::Key_Tab);
+            settle();
+            EXPECT_FALSE(edit->hasFocus());
+            shown = edit->text();
+            stored = engine::textString(control.codePath);
+            sheet->reject();
+        },
+        QStringLiteral("Application Properties"));
+    shell::editorServices().ShowApplicationProperties(m_window->manager(), m_window->GetProject(), control, main);
+    EXPECT_EQ(stored, "gen/x/");
+    EXPECT_EQ(shown.toStdString(), stored);
+}
+
+// A multiprocessor application loaded over one of a CPU that is not MP-enabled: the General page hides
+// its node name and OK does not judge it, so a copy of Link (whose node name Link already has) is kept.
+TEST_F(MainWindowSheetsTest, OkAfterLoadingAMultiprocessorApplicationJudgesOnlyWhatThePageShows)
+{
+    fs::copy_file(m_projectFolder / "link.app", m_projectFolder / "linkcopy.app");
+    engine::CpuRecord& main = windowCpu("Main");
+    engine::ApplicationRecord& control = main.applications[0];
+    bool nodeShown = true;
+    bool stayed = true;
+    whenModal(
+        [&](QWidget* modal) {
+            m_chooser.QueueAnswer((m_projectFolder / "linkcopy.app").string());
+            QTest::mouseClick(platform::findControl<QPushButton>(modal, app_ids::Load), Qt::LeftButton);
+            settle();
+            nodeShown = platform::findControl<QLineEdit>(modal, app_ids::NodeName)->isVisible();
+            auto* sheet = qobject_cast<QDialog*>(modal);
+            sheet->accept();
+            settle();
+            stayed = sheet->isVisible();
+            if (stayed)
+                sheet->reject();
+        },
+        QStringLiteral("Application Properties"));
+    m_messages->clear();
+    const int result = shell::editorServices().ShowApplicationProperties(m_window->manager(), m_window->GetProject(),
+                                                                          control, main);
+    EXPECT_FALSE(nodeShown);
+    EXPECT_FALSE(stayed);
+    EXPECT_EQ(result, 1);
+    for (const std::string& text : messages())
+        EXPECT_EQ(text.find("Node name"), std::string::npos) << text;
+    EXPECT_EQ(engine::textString(control.name), "Link");
+    EXPECT_EQ(control.isMp, 1);
+}
+
+// A Load on the CPU page that is refused (a file another CPU keeps, the project file) or cannot read the file
+// (one without a KERNEL section) is a failed load: its reason and "Unable to read selected kernel file" are
+// captioned "File I/O Error", and the CPU keeps its kernel and its kernel file, through OK and Save All.
+TEST_F(MainWindowSheetsTest, ARefusedKernelLoadIsAFileError)
+{
+    engine::CpuRecord& main = windowCpu("Main");
+    writeFile(m_projectFolder / "notes.cpu", "[NOTES]\r\nText=not a kernel\r\n");
+    const auto before = folderFiles(m_projectFolder);
+    for (const char* file : {"comms.cpu", "demo.omb", "notes.cpu"}) {
+        SCOPED_TRACE(file);
+        m_messages->clear();
+        m_chooser.QueueAnswer((m_projectFolder / file).string());
+        whenModal(
+            [&](QWidget* modal) {
+                QTest::mouseClick(platform::findControl<QPushButton>(modal, cpu_ids::Load), Qt::LeftButton);
+                settle();
+                qobject_cast<QDialog*>(modal)->accept();
+                settle();
+                if (modal->isVisible())
+                    qobject_cast<QDialog*>(modal)->reject();
+            },
+            QStringLiteral("CPU Properties"));
+        engine::CpuRecordHandler handler(&main.kernel, &m_window->config(), &main);
+        std::string name = "Main";
+        std::string description;
+        shell::editorServices().ShowCpuProperties(handler, name, description);
+        const auto boxes = m_messages->boxes();
+        ASSERT_EQ(boxes.size(), 2u);
+        EXPECT_NE(boxes[0].text.find((m_projectFolder / file).string()), std::string::npos) << boxes[0].text;
+        EXPECT_EQ(boxes[1].text, "Unable to read selected kernel file");
+        for (const auto& box : boxes)
+            EXPECT_EQ(box.caption, "File I/O Error") << box.text;
+        EXPECT_EQ(engine::textString(main.kernel.kernelPath), "main.cpu");
+        EXPECT_EQ(main.kernel.nameSize, 12);
+    }
+    m_window->OnFileSaveAll();
+    EXPECT_EQ(readFile(m_projectFolder / "notes.cpu"), before.at(m_projectFolder / "notes.cpu"));
 }
 
 // The General page's Save and Save As run the checks its OK runs, on the name as it will be stored: a
@@ -1667,6 +1772,206 @@ TEST_F(EditRoadsWalk, EveryClassDialogNumberKeptReopensThroughTheConsole)
         saveAllAndReopen(typed);
     }
     EXPECT_GT(kept + refused, 20);
+}
+
+// Sets `key` of `section` in the file to `value`; false when the section has no such key.
+bool setKeyInFile(const fs::path& file, const std::string& section, const std::string& key, const std::string& value)
+{
+    std::string text = readFile(file);
+    const std::size_t start = text.find("[" + section + "]\r\n");
+    if (start == std::string::npos)
+        return false;
+    const std::size_t end = text.find("\r\n[", start + 1);
+    const std::size_t at = text.find("\r\n" + key + "=", start);
+    if (at == std::string::npos || (end != std::string::npos && at > end))
+        return false;
+    const std::size_t lineEnd = text.find("\r\n", at + 2);
+    text.replace(at + 2, lineEnd - at - 2, key + "=" + value);
+    writeFile(file, text);
+    return true;
+}
+
+// Every editor field that has a range, held to the one range the open takes (the field's description, or
+// the model's bounds and stack modulus): its least and greatest values are kept; one past either end, and a
+// stack off the modulus, are refused or corrected by the editor; and a file holding each value opens in the
+// console program exactly when the value lies in the range.
+TEST_F(EditRoadsWalk, EveryEditorRangeIsTheRangeTheOpenTakes)
+{
+    engine::ProjectRecord& project = m_window->GetProject();
+    engine::CpuRecord& main = windowCpu("Main");
+    engine::CpuRecord& comms = windowCpu("Comms");
+    engine::ApplicationRecord& control = main.applications[0];
+    engine::ApplicationRecord* link = nullptr;
+    for (int32_t a = 0; a < comms.applicationCount; ++a)
+        if (engine::textOf(comms.applications[a].name) == "Link")
+            link = &comms.applications[a];
+    ASSERT_NE(link, nullptr);
+    ASSERT_TRUE(link->isMp);
+    engine::ApplicationClassEntry* tasks = engine::FindApplicationClassEntryByType(control, engine::ClassTask);
+    ASSERT_NE(tasks, nullptr);
+    engine::ObjectPlace monitorTask;
+    engine::ObjectPlace counter;
+    for (const engine::ObjectPlace& place : places()) {
+        if (engine::textOf(place.object->name) == "tskMon")
+            monitorTask = place;
+        if (place.application == &control && place.entry->classType == engine::ClassCounter && !counter.object)
+            counter = place;
+    }
+    ASSERT_NE(monitorTask.object, nullptr);
+    ASSERT_NE(counter.object, nullptr);
+    const engine::KernelRecord& kernel = main.kernel;
+    const engine::KernelClassRecord* taskClass = nullptr;
+    for (int32_t i = 0; i < kernel.classCount; ++i)
+        if (kernel.classes[i].classType == engine::ClassTask)
+            taskClass = &kernel.classes[i];
+    ASSERT_NE(taskClass, nullptr);
+    const auto described = [](const char* kind, const char* key) {
+        return *engine::FindFieldDescription(engine::FieldFile::Application, kind, key);
+    };
+    const auto typeInSheet = [&](engine::CpuRecord& cpu, engine::ApplicationRecord& application, const char* page,
+                                 int id) {
+        return [&, page, id](const std::string& typed) {
+            typeTextInApplicationSheet(*m_window, cpu, application, QString::fromLatin1(page), id, typed.c_str());
+        };
+    };
+    const auto typeInDialog = [&](std::function<int()> open, int id) {
+        return [this, open, id](const std::string& typed) {
+            runDialog(open, [&](QWidget* dialog) {
+                platform::findControl<QLineEdit>(dialog, id)->setText(QString::fromLatin1(typed.c_str()));
+                QTest::mouseClick(platform::findControl<QPushButton>(dialog, IdOkButton), Qt::LeftButton);
+                if (dialog->isVisible())
+                    qobject_cast<QDialog*>(dialog)->reject();
+            });
+        };
+    };
+    const auto numberOf = [](const int32_t& field, bool unsignedField) {
+        return [&field, unsignedField] {
+            return unsignedField ? int64_t{static_cast<uint32_t>(field)} : int64_t{field};
+        };
+    };
+    const auto& taskData = *static_cast<engine::TaskData*>(monitorTask.object->data);
+    struct Road {
+        std::string what;
+        std::function<void(const std::string&)> type;
+        std::function<int64_t()> held;
+        std::string file, section, key;
+        int64_t least, greatest, modulus;
+        bool unsignedField;
+    };
+    const auto fromDescription = [&](const char* kind, const char* key) {
+        const engine::FieldDescription field = described(kind, key);
+        return std::pair<int64_t, int64_t>{field.minimum, field.maximum};
+    };
+    const auto [nameLeast, nameGreatest] = fromDescription("CLASS", "Max Key Length");
+    const auto [orderLeast, orderGreatest] = fromDescription("Task", "Starting Order Number");
+    const auto [modulusLeast, modulusGreatest] = fromDescription("Counter", "Modulus");
+    const auto [instancesLeast, instancesGreatest] = fromDescription("APPLICATION", "Instances");
+    const auto [versionLeast, versionGreatest] = fromDescription("APPLICATION", "User Version");
+    const auto [ramLeast, ramGreatest] = fromDescription("APPLICATION", "System RAM Available");
+    const auto [clockLeast, clockGreatest] = fromDescription("APPLICATION", "System Clock Rate Hz");
+    const int64_t dynamicsGreatest =
+        engine::dynamicsMaximum(*taskClass, engine::CountClassEntryObjects(control, *tasks));
+    const int64_t modulus = kernel.taskStackModulus;
+    const auto up = [modulus](int64_t value) { return modulus > 0 ? (value + modulus - 1) / modulus * modulus : value; };
+    const auto down = [modulus](int64_t value) { return modulus > 0 ? value / modulus * modulus : value; };
+    const Road roads[] = {
+        {"Class Options: maximum name length",
+         typeInDialog([&] { return shell::editorServices().ClassOptionsDialog(*tasks, main, control, nullptr); },
+                      IdMaxNameLength),
+         numberOf(tasks->maxKeyLength, false), "control.app", "Task", "Max Key Length", nameLeast, nameGreatest, 0,
+         false},
+        {"Dynamic Objects: number of dynamics",
+         typeInDialog([&] { return shell::editorServices().DynamicObjectsDialog(*tasks, main.kernel, &control, nullptr); },
+                      dynamicCountId(0)),
+         numberOf(tasks->numberOfDynamics, true), "control.app", "Task", "Number of Dynamics", 0, dynamicsGreatest, 0,
+         true},
+        {"Task: stack size",
+         [&](const std::string& typed) {
+             editObject(monitorTask, [&](QWidget* dialog) {
+                 platform::findControl<QLineEdit>(dialog, IdTaskStackSize)->setText(QString::fromLatin1(typed.c_str()));
+                 QTest::mouseClick(platform::findControl<QPushButton>(dialog, IdOkButton), Qt::LeftButton);
+                 if (dialog->isVisible())
+                     qobject_cast<QDialog*>(dialog)->reject();
+             });
+         },
+         numberOf(taskData.stackSize, false), "monitor.app", "tskMon", "Stack Size", up(kernel.minTaskStackSize),
+         down(kernel.maxTaskStackSize), modulus, false},
+        {"Task: starting order",
+         [&](const std::string& typed) {
+             editObject(monitorTask, [&](QWidget* dialog) {
+                 platform::findControl<QLineEdit>(dialog, IdTaskStartingOrder)->setText(QString::fromLatin1(typed.c_str()));
+                 QTest::mouseClick(platform::findControl<QPushButton>(dialog, IdOkButton), Qt::LeftButton);
+                 if (dialog->isVisible())
+                     qobject_cast<QDialog*>(dialog)->reject();
+             });
+         },
+         numberOf(taskData.startingOrder, false), "monitor.app", "tskMon", "Starting Order Number", orderLeast,
+         orderGreatest, 0, false},
+        {"Counter: modulus",
+         [&](const std::string& typed) {
+             editObject(counter, [&](QWidget* dialog) {
+                 platform::findControl<QLineEdit>(dialog, IdField1067)->setText(QString::fromLatin1(typed.c_str()));
+                 QTest::mouseClick(platform::findControl<QPushButton>(dialog, IdOkButton), Qt::LeftButton);
+                 if (dialog->isVisible())
+                     qobject_cast<QDialog*>(dialog)->reject();
+             });
+         },
+         numberOf(static_cast<engine::CounterData*>(counter.object->data)->modulus, true), "control.app",
+         engine::textString(counter.object->name), "Modulus", modulusLeast, modulusGreatest, 0, true},
+        {"General: instances", typeInSheet(comms, *link, "General", app_ids::Instances), numberOf(link->instances, false),
+         "link.app", "APPLICATION", "Instances", instancesLeast, instancesGreatest, 0, false},
+        {"General: user version", typeInSheet(main, control, "General", app_ids::UserVersion),
+         numberOf(control.userVersion, false), "control.app", "APPLICATION", "User Version", versionLeast,
+         versionGreatest, 0, false},
+        {"System: kernel stack", typeInSheet(main, control, "System", app_ids::StackSize),
+         numberOf(control.kernelStackAvailable, true), "control.app", "APPLICATION", "Kernel Stack Available",
+         up(kernel.minKernelStackSize), down(kernel.maxKernelStackSize), modulus, true},
+        {"System: RAM", typeInSheet(main, control, "System", app_ids::RamSize),
+         numberOf(control.systemRamAvailable, true), "control.app", "APPLICATION", "System RAM Available", ramLeast,
+         ramGreatest, 0, true},
+        {"System: clock rate", typeInSheet(main, control, "System", app_ids::ClockRate),
+         numberOf(control.systemClockRateHz, true), "control.app", "APPLICATION", "System Clock Rate Hz", clockLeast,
+         clockGreatest, 0, true},
+    };
+    // The console program opens copies of the files as Save All left them, one value changed at a time.
+    m_window->OnFileSaveAll();
+    const fs::path copy = m_programFolder / "ranges";
+    fs::create_directories(copy);
+    for (const auto& entry : fs::directory_iterator(m_projectFolder))
+        if (entry.is_regular_file())
+            fs::copy_file(entry.path(), copy / entry.path().filename(), fs::copy_options::overwrite_existing);
+    int kept = 0;
+    for (const Road& road : roads) {
+        std::vector<int64_t> values{road.least, road.greatest, road.greatest + 1};
+        // One below the least, unless it is the stored pattern of an unsigned field's greatest.
+        if (!road.unsignedField || road.least > 0)
+            values.push_back(road.least - 1);
+        if (road.modulus > 1 && road.least + 1 < road.greatest)
+            values.push_back(road.least + 1);
+        for (const int64_t value : values) {
+            const std::string typed = std::to_string(value);
+            SCOPED_TRACE(road.what + " " + typed);
+            const bool inRange = value >= road.least && value <= road.greatest &&
+                                 (road.modulus <= 1 || value % road.modulus == 0);
+            m_messages->clear();
+            road.type(typed);
+            const int64_t held = road.held();
+            if (inRange) {
+                EXPECT_EQ(held, value) << "the editor refused a value of its range";
+                kept += held == value ? 1 : 0;
+            } else {
+                EXPECT_NE(held, value) << "the editor kept a value outside its range";
+                EXPECT_FALSE(messages().empty()) << "a refusal says why";
+            }
+            const std::string original = readFile(copy / road.file);
+            ASSERT_TRUE(setKeyInFile(copy / road.file, road.section, road.key, typed));
+            const ConsoleRun run = openWithConsole(m_programFolder, copy);
+            EXPECT_EQ(run.code == 0, inRange) << run.output;
+            writeFile(copy / road.file, original);
+        }
+    }
+    EXPECT_GE(kept, 16);
+    (void)project;
 }
 
 } // namespace
