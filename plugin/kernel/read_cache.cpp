@@ -7,16 +7,28 @@ namespace kernel {
 
 ReadCache::Page& ReadCache::page(uint32_t address)
 {
-    std::unique_ptr<Page>& p = m_pages[address / kPageBytes];
+    const uint32_t number = address / kPageBytes;
+    if (number == m_lastNumber)
+        return *m_lastPage;
+    std::unique_ptr<Page>& p = m_pages[number];
     if (!p)
         p = std::make_unique<Page>();
+    m_lastNumber = number;
+    m_lastPage = p.get();
     return *p;
 }
 
 ReadCache::State ReadCache::state(uint32_t address)
 {
-    const auto it = m_pages.find(address / kPageBytes);
-    return it == m_pages.end() ? Unknown : static_cast<State>(it->second->state[address % kPageBytes]);
+    const uint32_t number = address / kPageBytes;
+    if (number == m_lastNumber)
+        return static_cast<State>(m_lastPage->state[address % kPageBytes]);
+    const auto it = m_pages.find(number);
+    if (it == m_pages.end())
+        return Unknown;
+    m_lastNumber = number;
+    m_lastPage = it->second.get();
+    return static_cast<State>(m_lastPage->state[address % kPageBytes]);
 }
 
 void ReadCache::store(uint32_t address, uint32_t count, const uint8_t* bytes, State s)
@@ -32,8 +44,8 @@ void ReadCache::store(uint32_t address, uint32_t count, const uint8_t* bytes, St
 bool ReadCache::read(uint32_t address, uint32_t count, uint8_t* buffer, const PortRead& portRead)
 {
     std::memset(buffer, 0, count);
-    if (m_pages.size() > kMaxPages)
-        clear();
+    if (m_pages.size() >= kMaxPages && !holds(address, count))
+        return passThrough(address, count, buffer, portRead);
     std::vector<uint8_t> run;
     uint8_t small[64];
     // Runs of unknown bytes (never past the top of the address space) go to the port.
@@ -77,6 +89,26 @@ bool ReadCache::read(uint32_t address, uint32_t count, uint8_t* buffer, const Po
     return ok;
 }
 
+bool ReadCache::holds(uint32_t address, uint32_t count) const
+{
+    if (count == 0)
+        return true;
+    const uint64_t last = (uint64_t{address} + count - 1) / kPageBytes;
+    for (uint64_t p = address / kPageBytes; p <= last; ++p)
+        if (m_pages.find(static_cast<uint32_t>(p)) == m_pages.end())
+            return false;
+    return true;
+}
+
+bool ReadCache::passThrough(uint32_t address, uint32_t count, uint8_t* buffer, const PortRead& portRead)
+{
+    // Between two runs of the target the port gives what the cache would: read and not kept.
+    if (portRead(address, count, buffer))
+        return true;
+    std::memset(buffer, 0, count);
+    return false;
+}
+
 void ReadCache::written(uint32_t address, uint32_t count, const uint8_t* bytes, bool ok)
 {
     if (ok) {
@@ -93,6 +125,8 @@ void ReadCache::written(uint32_t address, uint32_t count, const uint8_t* bytes, 
 void ReadCache::clear()
 {
     m_pages.clear();
+    m_lastNumber = kNoPage;
+    m_lastPage = nullptr;
     ++m_generation;
 }
 

@@ -14,7 +14,8 @@ namespace kernel {
 class ReadCache {
 public:
     static constexpr uint32_t kPageBytes = 256;
-    // At most this many pages (4 MB of target memory) are kept; past it the cache starts again.
+    // At most this many pages (4 MB of target memory) are kept; past it, bytes not kept are read from the
+    // port each time (what is kept stays, so the kernel's structures are not read again).
     static constexpr std::size_t kMaxPages = 16384;
     static constexpr uint64_t kCapacityBytes = uint64_t{kPageBytes} * kMaxPages;
 
@@ -39,11 +40,18 @@ private:
         uint8_t data[kPageBytes] = {};
         uint8_t state[kPageBytes] = {};
     };
+    // Whether every byte lies in a page kept; a read that is not, once the cache is full, passes through.
+    bool holds(uint32_t address, uint32_t count) const;
+    bool passThrough(uint32_t address, uint32_t count, uint8_t* buffer, const PortRead& portRead);
     Page& page(uint32_t address);
     State state(uint32_t address);
     void store(uint32_t address, uint32_t count, const uint8_t* bytes, State s);
 
     std::unordered_map<uint32_t, std::unique_ptr<Page>> m_pages;
+    // The page last looked up (reads go through a page byte by byte).
+    static constexpr uint32_t kNoPage = 0xFFFFFFFFu; // above every page number
+    uint32_t m_lastNumber = kNoPage;
+    Page* m_lastPage = nullptr;
     uint64_t m_generation = 0;
 };
 

@@ -23,15 +23,18 @@
 namespace views::test {
 namespace {
 
-// Claims: class entries that claim 0xFFFFFFFF objects in 2 MB of random bytes; Nameless: the same with
-// no names kept and records of 0x60 bytes, so only what the records hold tells them from objects.
-enum class Garbage { None, Claims, Nameless, AllOnes, Random };
+// Claims: class entries that claim the most objects a kernel can be configured with (0x7FFFFFFF) in 2 MB
+// of random bytes; Nameless: the same with no names kept and records of 0x60 bytes, so only what the
+// records hold tells them from objects; NamelessZeros: Nameless claiming 0xFFFFFFFF objects in 2 MB of
+// zeros, records a free slot or a static object may hold, so only the count tells them from a kernel's.
+enum class Garbage { None, Claims, Nameless, NamelessZeros, AllOnes, Random };
 
 const char* nameOf(Garbage g)
 {
     return g == Garbage::None       ? "healthy"
            : g == Garbage::Claims   ? "claims"
            : g == Garbage::Nameless ? "nameless claims"
+           : g == Garbage::NamelessZeros ? "nameless claims in zeros"
            : g == Garbage::AllOnes  ? "0xFF"
                                     : "random";
 }
@@ -45,16 +48,17 @@ uint32_t extent(const kernel::LayoutTable& t)
     return static_cast<uint32_t>(end);
 }
 
-// Makes garbage of the loaded demo: class entries that claim 0xFFFFFFFF objects in 2 MB of readable
-// random bytes, or every class entry and object overwritten (reads outside the target's memory then
+// Makes garbage of the loaded demo: class entries that claim millions of objects in 2 MB of readable
+// bytes, or every class entry and object overwritten (reads outside the target's memory then
 // give the same pattern for 0xFF, or fail).
 void makeGarbage(GeneratedKernel& k, Garbage how)
 {
     if (how == Garbage::None)
         return;
     kernel::test::FakeTarget& target = k.target();
-    if (how == Garbage::Claims || how == Garbage::Nameless) {
-        simtarget::ClaimGarbage(k.builder(), 41, how == Garbage::Nameless);
+    if (how == Garbage::Claims || how == Garbage::Nameless || how == Garbage::NamelessZeros) {
+        const bool zeros = how == Garbage::NamelessZeros;
+        simtarget::ClaimGarbage(k.builder(), 41, how != Garbage::Claims, zeros, zeros ? 0xFFFFFFFFu : 0x7FFFFFFFu);
         for (const simtarget::MemoryBlock& block : k.builder().memory().blocks())
             target.poke(block.address, block.data);
         return;
@@ -159,7 +163,7 @@ TEST(KernelCost, GarbageCostsAtMostTenTimesTheHealthyDemo)
     EXPECT_EQ(healthy.writes, 0u);
     // A stop reads every byte the windows show once.
     EXPECT_GT(healthy.stop, 0u);
-    for (Garbage how : {Garbage::Claims, Garbage::Nameless, Garbage::AllOnes, Garbage::Random}) {
+    for (Garbage how : {Garbage::Claims, Garbage::Nameless, Garbage::NamelessZeros, Garbage::AllOnes, Garbage::Random}) {
         SCOPED_TRACE(nameOf(how));
         const Cost garbage = openEverythingAndStop(how);
         EXPECT_LE(garbage.opening + garbage.stop, 10 * (healthy.opening + healthy.stop));
