@@ -521,6 +521,9 @@ std::string DescribeWorkspaceLoadError(int code)
     if (code >= ImageNotSRecord && code <= ImageNoMemory && !HasMemoryImage(kKernelDataSlot) &&
         !GetImageLoadMessage().empty())
         return GetImageLoadMessage();
+    // The address-validity test is a read of the target: a failed one is a read the target refused.
+    if (code == LoadAnchorInvalid || code == LoadKwsInvalid || code == LoadSyspropInvalid)
+        return DescribeDataFileError(code) + ": the target refused to read it";
     return DescribeDataFileError(code);
 }
 

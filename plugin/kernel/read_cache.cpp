@@ -31,13 +31,13 @@ ReadCache::State ReadCache::state(uint32_t address)
     return static_cast<State>(m_lastPage->state[address % kPageBytes]);
 }
 
-void ReadCache::store(uint32_t address, uint32_t count, const uint8_t* bytes, State s)
+void ReadCache::store(uint32_t address, uint32_t count, const uint8_t* bytes)
 {
     for (uint32_t i = 0; i < count; ++i) {
         const uint32_t at = address + i;
         Page& p = page(at);
-        p.data[at % kPageBytes] = s == Known ? bytes[i] : 0;
-        p.state[at % kPageBytes] = s;
+        p.data[at % kPageBytes] = bytes[i];
+        p.state[at % kPageBytes] = Known;
     }
 }
 
@@ -66,23 +66,24 @@ bool ReadCache::read(uint32_t address, uint32_t count, uint8_t* buffer, const Po
             bytes = run.data();
         }
         if (portRead(at, length, bytes)) {
-            store(at, length, bytes, Known);
+            store(at, length, bytes);
         } else {
-            for (uint32_t k = 0; k < length; ++k) {
+            // The bytes of the run that can be read are kept; a failure is not (the target may give the
+            // byte at its next read).
+            for (uint32_t k = 0; length > 1 && k < length; ++k) {
                 uint8_t byte = 0;
-                const bool ok = length > 1 && portRead(at + k, 1, &byte);
-                store(at + k, 1, &byte, ok ? Known : Failed);
+                if (portRead(at + k, 1, &byte))
+                    store(at + k, 1, &byte);
             }
         }
         i = end;
     }
     bool ok = true;
-    for (uint32_t i = 0; i < count; ++i) {
+    for (uint32_t i = 0; i < count && ok; ++i) {
         const uint32_t at = address + i;
-        const Page& p = page(at);
-        if (p.state[at % kPageBytes] != Known)
-            ok = false;
-        buffer[i] = p.data[at % kPageBytes];
+        ok = state(at) == Known;
+        if (ok)
+            buffer[i] = m_lastPage->data[at % kPageBytes]; // state() looked the page up
     }
     if (!ok)
         std::memset(buffer, 0, count);
@@ -112,7 +113,7 @@ bool ReadCache::passThrough(uint32_t address, uint32_t count, uint8_t* buffer, c
 void ReadCache::written(uint32_t address, uint32_t count, const uint8_t* bytes, bool ok)
 {
     if (ok) {
-        store(address, count, bytes, Known);
+        store(address, count, bytes);
         return;
     }
     for (uint32_t i = 0; i < count; ++i) {

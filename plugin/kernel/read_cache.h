@@ -1,8 +1,8 @@
 #pragma once
 // The bytes of target memory read since the target last ran. The debugger reads one byte per call, and
-// every window of a refresh reads the same kernel structures, so each byte (or the failure to read it)
-// is kept until the target runs or is written; then it is read again. The cache serves the reads of
-// target_access; it knows nothing of the port.
+// every window of a refresh reads the same kernel structures, so each byte read is kept until the target
+// runs or is written; then it is read again. A read the target refused is never kept: the byte is asked
+// for again at its next read. The cache serves the reads of target_access; it knows nothing of the port.
 
 #include <cstdint>
 #include <functional>
@@ -20,8 +20,8 @@ public:
     static constexpr uint64_t kCapacityBytes = uint64_t{kPageBytes} * kMaxPages;
 
     // Reads the bytes at `address` not yet known through `read` (called for runs of unknown bytes,
-    // then byte by byte where a run failed, so a failure is kept for exactly the bytes that failed) and
-    // fills `buffer`. False when any byte could not be read; the buffer is then all zero.
+    // then byte by byte where a run failed, so the bytes of it that can be read are kept) and fills
+    // `buffer`. False when any byte could not be read; the buffer is then all zero.
     using PortRead = std::function<bool(uint32_t address, uint32_t count, uint8_t* buffer)>;
     bool read(uint32_t address, uint32_t count, uint8_t* buffer, const PortRead& portRead);
 
@@ -35,7 +35,7 @@ public:
     uint64_t generation() const { return m_generation; }
 
 private:
-    enum State : uint8_t { Unknown = 0, Known = 1, Failed = 2 };
+    enum State : uint8_t { Unknown = 0, Known = 1 };
     struct Page {
         uint8_t data[kPageBytes] = {};
         uint8_t state[kPageBytes] = {};
@@ -45,7 +45,7 @@ private:
     bool passThrough(uint32_t address, uint32_t count, uint8_t* buffer, const PortRead& portRead);
     Page& page(uint32_t address);
     State state(uint32_t address);
-    void store(uint32_t address, uint32_t count, const uint8_t* bytes, State s);
+    void store(uint32_t address, uint32_t count, const uint8_t* bytes);
 
     std::unordered_map<uint32_t, std::unique_ptr<Page>> m_pages;
     // The page last looked up (reads go through a page byte by byte).

@@ -3,6 +3,7 @@
 // readable memory, or overwritten with 0xFF or random bytes); the task stacks of kernels with big stacks
 // listed whole and right; and every list that comes back on itself saying so in a row.
 
+#include "plugin/views/kernel_info_rows.h"
 #include "plugin/views/object_list_window.h"
 #include "plugin/views/tests/views_fixture.h"
 #include "plugin/views/window_manager.h"
@@ -313,39 +314,56 @@ TEST(KernelCost, RefusedReadsKeepTheRowsLastRead)
     manager.CloseAllWindows();
 }
 
-// A window opened while the target refuses reads shows no refused read as data and blames no object;
-// reads given again replace it all.
+// Windows opened while the target refuses reads show no refused read as data and blame no object: with
+// nothing read before, each holds only the row that says the reads were refused (no null task, no "<No
+// ready tasks>", no empty backtrace, no stack figure). Reads given again replace it all. Notes do not
+// widen a value's column: Kernel Information fits its columns to its values whatever its note says.
 TEST(KernelCost, AWindowOpenedWhileReadsAreRefusedShowsNoneAsData)
 {
     QuietEnvironment quiet;
     GeneratedKernel k(&simtarget::BuildDemo);
     ASSERT_EQ(k.load(), 0);
+    WindowManager manager;
+    manager.OnDisplayCommand(1);
+    drainEvents();
+    ObjectWindow* info = windowTitled(manager, QStringLiteral("Kernel Information"));
+    ASSERT_NE(info, nullptr);
+    auto* infoList = info->findChild<ReportList*>();
+    const int attributeWidth = infoList->columnWidth(0);
     k.target().setRefuseReads(true);
     kernel::DropTargetReadCache();
-    WindowManager manager;
+    info->Refresh();
+    ASSERT_EQ(infoList->cellText(infoList->rowCount() - 1, 0), kKernelValuesNotRead);
+    EXPECT_EQ(infoList->columnWidth(0), attributeWidth);
     auto* tasks = OpenDisplay<ObjectListWindow>(manager, 2, 1000);
     ASSERT_NE(tasks, nullptr);
     tasks->onCommand(1056);
+    for (uint32_t command : {12u, 16u})
+        manager.OnDisplayCommand(command);
     drainEvents();
     std::vector<std::string> cells = allCells(manager);
     EXPECT_EQ(countContaining(cells, "fails its checks"), 0);
-    EXPECT_GT(countContaining(cells, kReadsRefusedText), 0);
-    ObjectWindow* stacks = windowTitled(manager, QStringLiteral("Task Stacks Information"));
-    ASSERT_NE(stacks, nullptr);
-    // The kernel stack's check is not shown as a figure (its columns wait for the task class's record).
-    const auto kernelRow = rowsOf(*stacks).front();
-    for (std::size_t c = 4; c < kernelRow.size(); ++c)
-        EXPECT_TRUE(kernelRow[c] == "N/A" || kernelRow[c] == kStackNotRead) << kernelRow[c];
+    for (const char* title : {"Tasks", "Task Stacks Information", "Task Ready List", "Exception Backtrace"}) {
+        SCOPED_TRACE(title);
+        ObjectWindow* window = windowTitled(manager, QString::fromLatin1(title));
+        ASSERT_NE(window, nullptr);
+        const auto rows = rowsOf(*window);
+        ASSERT_EQ(rows.size(), 1u);
+        EXPECT_EQ(rows[0][1], kReadsRefusedNothingText);
+        for (std::size_t c = 0; c < rows[0].size(); ++c)
+            EXPECT_TRUE(c == 1 || rows[0][c].empty()) << rows[0][c];
+    }
 
     k.target().setRefuseReads(false);
     manager.OnTargetRunning();
     manager.OnTargetStopped();
     drainEvents();
     cells = allCells(manager);
-    EXPECT_EQ(countContaining(cells, kReadsRefusedText), 0);
+    EXPECT_EQ(countContaining(cells, "refused"), 0);
     EXPECT_EQ(countContaining(cells, kStackNotRead), 0);
     EXPECT_EQ(countContaining(cells, "not read"), 0);
     EXPECT_EQ(rowsOf(*tasks).size(), 7u); // the null task and tasks 1 to 6
+    EXPECT_EQ(rowsOf(*tasks)[0][1], "<Null Task>");
     manager.CloseAllWindows();
 }
 
