@@ -93,9 +93,8 @@ bool TargetReadsRefused()
     const KwsDescriptor* d = GetKwsDescriptor();
     if (!d || d->kwsAddress == 0)
         return false;
-    ReadSourceScope target(kTargetSource);
-    uint8_t byte = 0;
-    return !ReadTargetBlock(d->kwsAddress, 1, &byte);
+    // Asked of the target itself: the byte may be known from before the target began to refuse.
+    return !ProbeTargetRead(d->kwsAddress);
 }
 
 } // namespace kernel

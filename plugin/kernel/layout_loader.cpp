@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace kernel {
 namespace {
@@ -239,11 +240,19 @@ int Loader::steps(const std::string& path, uint32_t anchorArgument)
     case 8: g.anchorWidth = 2; break;
     default: g.anchorWidth = 4; break;
     }
+    // A target read refused on the way is the failure of the structure it reads, never a value of 0.
+    uint64_t failures = TargetReadFailures();
+    auto refused = [&failures, this] {
+        return m_targetSource == kTargetSource && TargetReadFailures() != std::exchange(failures, TargetReadFailures());
+    };
     if (!targetValid(g.anchor))
         return LoadAnchorInvalid;
     {
         ReadSourceScope target(m_targetSource);
+        failures = TargetReadFailures();
         d().kwsAddress = PortAddress(ReadTargetPointer(g.anchor, g.anchorWidth));
+        if (refused())
+            return LoadAnchorInvalid;
     }
     d().pointerBase = 0;
     if (d().kwsAddress == 0)
@@ -255,7 +264,10 @@ int Loader::steps(const std::string& path, uint32_t anchorArgument)
 
     // 12. System properties address.
     g.haveWorkspaceValues = true;
+    failures = TargetReadFailures();
     const uint32_t sysprop = PortAddress(targetPointer(d().kws, 23, d().kwsAddress));
+    if (refused())
+        return LoadKwsInvalid;
     g.workspaceValues[22] = sysprop;
     if (sysprop == 0)
         return LoadSyspropNull;
@@ -281,14 +293,19 @@ int Loader::steps(const std::string& path, uint32_t anchorArgument)
     // 14. System properties and the version check.
     g.haveSystemProperties = true;
     auto& sp = g.systemProperties;
+    failures = TargetReadFailures();
     sp[2] = targetPointer(d().sysprop, 3, sysprop);
     sp[1] = targetField(d().sysprop, 2, sysprop);
+    if (refused())
+        return LoadSyspropInvalid;
     if (((sp[1] & 0xFFF0u) ^ d().version) > 15)
         return LoadVersionMismatch;
     sp[0] = targetField(d().sysprop, 1, sysprop);
     sp[3] = targetField(d().sysprop, 4, sysprop);
     sp[4] = targetPointer(d().sysprop, 5, sysprop);
     sp[5] = targetField(d().sysprop, 6, sysprop);
+    if (refused())
+        return LoadSyspropInvalid;
 
     // 15. Cached workspace values.
     auto& w = g.workspaceValues;
@@ -303,6 +320,8 @@ int Loader::steps(const std::string& path, uint32_t anchorArgument)
     g.classTableAddress = kws + static_cast<uint32_t>(FieldOffset(d().kws, 11));
     w[10] = g.classTableAddress;
     w[26] = targetPointer(d().kws, 27, kws);
+    if (refused())
+        return LoadKwsInvalid;
 
     // 16. Class-table entry and the object layouts of the configured classes.
     table(11, d().classEntry, 11);

@@ -104,23 +104,36 @@ int64_t layoutExtent(const LayoutTable& t)
     return end;
 }
 
-// A class record a kernel can have written: records at least as long as the object layout's fields,
-// no more static objects than objects, a name length the generator can configure (0 when names are not
-// kept).
-bool classRecordSound(const ObjectClassRecord& r, int cls)
+// The highest number a record field holds: all ones in the field's width.
+uint32_t fieldMaximum(const LayoutTable& t, int field)
 {
-    if (r.stride <= 0 || r.staticCount > r.totalCount || r.nameLength < 0 ||
-        r.nameLength > kerneldata::kLongestNameLimit)
-        return false;
-    const auto kind = kindOfClass(cls);
-    return !kind || layoutExtent(KindLayout(*kind)) <= r.stride;
+    const int64_t bits = int64_t{FieldSize(t, field)} * std::max(GetAddressUnitWidth(), 1) * 8;
+    return bits >= 32 ? 0xFFFFFFFFu : bits <= 0 ? 0u : (1u << bits) - 1u;
 }
 
-// A name as the kernel keeps it: readable, no control characters before its terminator. A static name
-// was cut by the kernel's build to the name length, so its terminator lies within its slot (name length
-// + 1 units); a dynamic name is the caller's text, of which at most name length + 1 characters are read
-// (a longer one is shown cut).
-bool nameSound(uint32_t from, int32_t nameLength, bool cutAllowed)
+// The field in which a live object of the kind keeps its own number (task field 5, thread field 7), else 0.
+int numberField(ObjectKind kind) { return kind == ObjectKind::Task ? 5 : kind == ObjectKind::Thread ? 7 : 0; }
+
+// A class record a kernel can have written: records at least as long as the object layout's fields, no
+// more objects than a kernel can be configured with (and, where the records keep their own numbers, than
+// the number field holds), no more static objects than objects, a name length the generator can configure
+// (0 when names are not kept).
+bool classRecordSound(const ObjectClassRecord& r, int cls)
+{
+    if (r.stride <= 0 || r.totalCount > kerneldata::kMostClassObjects || r.staticCount > r.totalCount ||
+        r.nameLength < 0 || r.nameLength > kerneldata::kLongestNameLimit)
+        return false;
+    const auto kind = kindOfClass(cls);
+    if (!kind)
+        return true;
+    const LayoutTable& t = KindLayout(*kind);
+    const uint32_t numbers = numberField(*kind) ? fieldMaximum(t, numberField(*kind)) : 0;
+    return layoutExtent(t) <= r.stride && (numbers == 0 || r.totalCount <= numbers);
+}
+
+// A static name as the kernel's build wrote it: readable, no control characters, its terminator within
+// its slot (name length + 1 units), as the build cut it to the name length.
+bool staticNameSound(uint32_t from, int32_t nameLength)
 {
     const uint32_t maximum = static_cast<uint32_t>(nameLength) + 1u;
     for (uint32_t i = 0; i < maximum; ++i) {
@@ -132,7 +145,22 @@ bool nameSound(uint32_t from, int32_t nameLength, bool cutAllowed)
         if (byte < 0x20 || byte == 0x7F)
             return false;
     }
-    return cutAllowed;
+    return false;
+}
+
+// A dynamic name is the caller's text, of any bytes: of it at most name length + 1 characters are read
+// (a longer one is shown cut, control characters shown visible), and they must be readable.
+bool dynamicNameSound(uint32_t from, int32_t nameLength)
+{
+    const uint32_t maximum = static_cast<uint32_t>(nameLength) + 1u;
+    for (uint32_t i = 0; i < maximum; ++i) {
+        uint8_t byte = 0;
+        if (!ReadTargetBlock(from + i, 1, &byte))
+            return false;
+        if (byte == 0)
+            return true;
+    }
+    return true;
 }
 
 bool spanReadable(uint32_t address, uint64_t units)
@@ -160,17 +188,16 @@ bool linkSound(uint32_t pointer, ObjectKind kind)
 // A pointer to memory the kernel set up (a wait node, a buffer, a table): null or readable.
 bool pointerSound(uint32_t pointer) { return pointer == 0 || IsTargetAddressValid(pointer); }
 
-// The object's own number as a field of its record holds it: cut to the field's width.
+// The object's own number as a field of its record holds it (a layout without the field keeps none).
 bool numberSound(const LayoutTable& t, int field, uint32_t at, uint32_t n)
 {
-    const int64_t bits = int64_t{FieldSize(t, field)} * std::max(GetAddressUnitWidth(), 1) * 8;
-    const uint32_t mask = bits >= 32 ? 0xFFFFFFFFu : bits <= 0 ? 0u : (1u << bits) - 1u;
-    return ReadField(t, field, at) == (n & mask);
+    return fieldMaximum(t, field) == 0 || ReadField(t, field, at) == n;
 }
 
-// What the record of object n of a kind must hold, whatever its use: its own number where the kernel
-// keeps one (tasks, threads), its links null or at objects of the class they link to, the first node of
-// its wait list and its buffers null or readable.
+// What the record of a live object n of a kind must hold: its own number where the kernel keeps one
+// (tasks, threads), its links null or at objects of the class they link to, the first node of its wait
+// list and its buffers null or readable. A free dynamic slot holds whatever its last object left, or
+// nothing when the kernel never created it, so none of this applies to it.
 bool recordFieldsSound(ObjectKind kind, uint32_t n, uint32_t at)
 {
     const LayoutTable& t = KindLayout(kind);
@@ -207,9 +234,10 @@ bool recordFieldsSound(ObjectKind kind, uint32_t n, uint32_t at)
     return true;
 }
 
-// Object n passes its record's checks: its record is readable and holds what the kernel writes there, a
-// static object's name (when names are kept) and a dynamic object's record (and its name when in use)
-// are as the kernel keeps them.
+// Object n passes its record's checks: its record is readable; a static object and a dynamic one its
+// dynamic record marks in use hold what the kernel writes in a live record, with a static object's name
+// (when names are kept) as the build wrote it and a dynamic one's readable. A dynamic slot marked free is
+// not in use whatever else its records hold (a kernel may never have written it).
 bool objectSound(const ObjectClassRecord& r, int cls, uint32_t n)
 {
     const uint64_t address = uint64_t{r.objectBase} + static_cast<uint64_t>(r.stride) * n;
@@ -217,11 +245,12 @@ bool objectSound(const ObjectClassRecord& r, int cls, uint32_t n)
         return false;
     if (n == 0)
         return true;
-    if (const auto kind = kindOfClass(cls); kind && !recordFieldsSound(*kind, n, static_cast<uint32_t>(address)))
-        return false;
+    const auto kind = kindOfClass(cls);
+    auto liveRecordSound = [&] { return !kind || recordFieldsSound(*kind, n, static_cast<uint32_t>(address)); };
     if (n <= r.staticCount)
-        return r.namePool == 0 ||
-               nameSound(r.namePool + (n - 1) * (static_cast<uint32_t>(r.nameLength) + 1u), r.nameLength, false);
+        return liveRecordSound() &&
+               (r.namePool == 0 ||
+                staticNameSound(r.namePool + (n - 1) * (static_cast<uint32_t>(r.nameLength) + 1u), r.nameLength));
     const int32_t recordSize = GetUnitSize(DynamicRecordSize);
     if (!r.dynamicArea || recordSize <= 0)
         return false;
@@ -229,10 +258,10 @@ bool objectSound(const ObjectClassRecord& r, int cls, uint32_t n)
     if (!spanReadable(at, static_cast<uint64_t>(recordSize)))
         return false;
     const LayoutTable& dynamic = descriptorTable(&KwsDescriptor::dynamicObject);
-    const uint32_t name = ReadWordPointerField(dynamic, 1, at);
     if (ReadField(dynamic, 2, at) == 0)
-        return pointerSound(name); // a free record keeps a null name or the last one's
-    return name == 0 || nameSound(name, r.nameLength, true);
+        return true;
+    const uint32_t name = ReadWordPointerField(dynamic, 1, at);
+    return liveRecordSound() && (name == 0 || dynamicNameSound(name, r.nameLength));
 }
 
 // The objects from 1 on that pass their checks, up to the first that does not: checked once between two

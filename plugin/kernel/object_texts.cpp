@@ -46,15 +46,24 @@ std::string nameOf(ObjectKind kind, uint32_t n)
     return FormatObjectName(ClassOf(kind), n, attributeWord(kind, n), textOf(kind).word);
 }
 
-// Names read from stale memory may hold control characters; they are shown as '?'.
+// A dynamic name is the caller's text and may hold control characters: each is shown as its escape
+// ("\t", "\n", "\r", else "\x" and two hex digits), so the name reads as the target holds it.
 std::string printable(std::string text)
 {
     if (text.size() > kShownNameLength)
         text.resize(kShownNameLength);
-    for (char& c : text)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            c = '?';
-    return text;
+    std::string shown;
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            shown += c;
+            continue;
+        }
+        static const char digits[] = "0123456789ABCDEF";
+        shown += c == '\t' ? "\\t" : c == '\n' ? "\\n" : c == '\r' ? "\\r"
+                                                   : std::string{'\\', 'x', digits[byte >> 4], digits[byte & 0xF]};
+    }
+    return shown;
 }
 
 // " <25 ticks:SysClk>" for a task with a timeout alarm that has ticks left, else "".
@@ -512,6 +521,9 @@ std::string DescribeWorkspaceLoadError(int code)
     if (code >= ImageNotSRecord && code <= ImageNoMemory && !HasMemoryImage(kKernelDataSlot) &&
         !GetImageLoadMessage().empty())
         return GetImageLoadMessage();
+    // The address-validity test is a read of the target: a failed one is a read the target refused.
+    if (code == LoadAnchorInvalid || code == LoadKwsInvalid || code == LoadSyspropInvalid)
+        return DescribeDataFileError(code) + ": the target refused to read it";
     return DescribeDataFileError(code);
 }
 

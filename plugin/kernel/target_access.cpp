@@ -146,6 +146,13 @@ bool ReadTargetBlock(uint32_t address, uint32_t count, uint8_t* buffer)
     return portRead(address, count, buffer);
 }
 
+bool ProbeTargetRead(uint32_t address)
+{
+    std::lock_guard lock(g_portMutex);
+    uint8_t byte = 0;
+    return !g_port || g_port->read(address, 1, &byte);
+}
+
 bool ReadTargetStringBlock(uint32_t address, uint32_t count, uint8_t* buffer)
 {
     if (count != 0)

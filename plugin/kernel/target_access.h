@@ -35,6 +35,9 @@ uint16_t ReadTarget16(uint32_t address);
 uint32_t ReadTarget32(uint32_t address);
 uint32_t ReadTargetUnit(uint32_t address);
 bool ReadTargetBlock(uint32_t address, uint32_t count, uint8_t* buffer);
+// Whether the target gives the byte at `address` now, asked of it past the read cache (nothing is kept;
+// a failure is not counted). True without a port.
+bool ProbeTargetRead(uint32_t address);
 // Stores 0 in the first byte (when count is not 0), then reads as ReadTargetBlock.
 bool ReadTargetStringBlock(uint32_t address, uint32_t count, uint8_t* buffer);
 bool WriteTarget8(uint32_t address, uint8_t value);

@@ -5,6 +5,7 @@
 #include "plugin/kernel/memory_image.h"
 #include "plugin/kernel/object_classes.h"
 #include "plugin/kernel/target_access.h"
+#include "plugin/kernel/text_utils.h"
 
 #include <algorithm>
 #include <new>
@@ -262,13 +263,18 @@ uint32_t GetTraceDataSize()
     return static_cast<uint32_t>(std::min<uint64_t>(total, 0xFFFFFFFFu));
 }
 
-bool UploadTraceData(std::vector<uint8_t>& out)
+bool UploadTraceData(std::vector<uint8_t>& out, std::string* why)
 {
     out.clear();
+    auto fail = [why](std::string reason) {
+        if (why)
+            *why = std::move(reason);
+        return false;
+    };
     ReadSourceScope target(kTargetSource);
     const uint32_t block = controlBlock();
     if (!block)
-        return false;
+        return fail("The kernel keeps no trace");
     const Trace t{*workspace(), block};
     std::vector<uint32_t> order;
     for (int f : {14, 13})
@@ -276,26 +282,28 @@ bool UploadTraceData(std::vector<uint8_t>& out)
             order.push_back(s);
     if (const uint32_t active = t.cbPointer(5))
         order.push_back(active);
-    if (!t.refusal().empty())
-        return false; // the target keeps its trace
+    if (std::string refusal = t.refusal(); !refusal.empty())
+        return fail(refusal); // the target keeps its trace
     uint64_t total = 0;
     for (uint32_t s : order)
         total += t.recorded(s);
-    if (total > kMaxTraceBytes)
-        return false; // garbage sizes: the target keeps whatever it holds
+    if (total > kMaxTraceBytes) // garbage sizes: the target keeps whatever it holds
+        return fail("The trace holds " + std::to_string(total) + " bytes, more than the " +
+                    std::to_string(kMaxTraceBytes) + " taken in one upload");
     try {
         out.resize(static_cast<std::size_t>(total));
     } catch (const std::bad_alloc&) {
         out.clear();
-        return false; // the target keeps its trace
+        return fail("No memory for the " + std::to_string(total) + " bytes of the trace"); // the target keeps its trace
     }
     std::size_t at = 0;
     for (uint32_t s : order) {
         const uint32_t n = t.recorded(s);
         const uint32_t data = t.segPointer(s, 4);
         if (data && n && !ReadValueBlock(data, n, out.data() + at)) {
-            out.clear();
-            return false; // could not read it all: keep the target's trace for another try
+            out.clear(); // could not read it all: keep the target's trace for another try
+            return fail("The target refused to read the trace data (" + std::to_string(n) + " bytes at " +
+                        HexText(data, 8, true, true) + "): nothing was uploaded");
         }
         at += n;
     }

@@ -33,8 +33,8 @@ uint32_t GetTraceDataSize();
 std::string TraceRefusal();
 // Copies the recorded trace (filled lists, then the active segment) and resets the target's buffer. On
 // success returns true and the bytes (possibly none); when the data cannot be read or stored, returns
-// false and leaves the target's buffer as it was.
-bool UploadTraceData(std::vector<uint8_t>& out);
+// false, says why in `why` (when given) and leaves the target's buffer as it was.
+bool UploadTraceData(std::vector<uint8_t>& out, std::string* why = nullptr);
 void ResetTraceBuffer();
 
 } // namespace kernel

@@ -205,6 +205,7 @@ void ControlPanel::OnInitialize()
     kernel::SetAddressUnitBits(8);
     kernel::BindTargetAccess();
     kernel::FreeKernelWorkspace();
+    kernel::DropTargetReadCache(); // a connection reads the target anew
     const SymbolLookup& lookup = symbolLookup();
     uint32_t anchor = FindKernelAnchor(lookup ? lookup : SymbolLookup([](const std::string& name) {
         return dk::GetTargetSymbol(name.c_str());

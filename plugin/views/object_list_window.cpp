@@ -20,6 +20,7 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <optional>
 
 namespace views {
 namespace {
@@ -42,14 +43,7 @@ int widthForColumns(const QWidget& window, const ReportList& list)
 
 // The row that ends a window one of whose linked lists came back to an entry it had passed (or ran past
 // the hard limit of a walk), in the first column after "#".
-void addRepeatRow(ListSheet& sheet)
-{
-    const std::vector<int> shown = sheet.shownColumns();
-    if (shown.empty())
-        return;
-    const int row = sheet.addRow(0);
-    sheet.set(row, shown.size() > 1 ? shown[1] : shown[0], kRepeatedListText);
-}
+void addRepeatRow(ListSheet& sheet) { sheet.addNoteRow(kRepeatedListText); }
 
 // The reads of one window refresh: whether the target refused some of them (a failed read while the
 // kernel workspace itself cannot be read), so what they gave says nothing of the kernel.
@@ -63,20 +57,20 @@ private:
 };
 
 // After a refresh: when its reads were refused, the rows last read whole come back (a refused read
-// never replaces a value held) with a row that says so; else the rows are kept as the last read.
-void holdRefusedRows(ListSheet& sheet, ListSheet& lastRead, bool refused)
+// never replaces a value held) with a row that says so; with nothing read before, no row of the refresh
+// is shown (what refused reads gave is no value), only the row that says the reads were refused. Else
+// the rows are kept as the last read.
+void holdRefusedRows(ListSheet& sheet, std::optional<ListSheet>& lastRead, bool refused)
 {
     if (!refused) {
         lastRead = sheet;
         return;
     }
-    if (lastRead.rowCount() > 0)
-        sheet = lastRead;
-    const std::vector<int> shown = sheet.shownColumns();
-    if (shown.empty())
-        return;
-    const int row = sheet.addRow(0);
-    sheet.set(row, shown.size() > 1 ? shown[1] : shown[0], kReadsRefusedText);
+    if (lastRead)
+        sheet = *lastRead;
+    else
+        sheet.clearRows();
+    sheet.addNoteRow(lastRead ? kReadsRefusedText : kReadsRefusedNothingText);
 }
 
 } // namespace

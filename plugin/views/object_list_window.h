@@ -16,6 +16,7 @@
 #include "plugin/kernel/object_classes.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -122,7 +123,7 @@ private:
     std::vector<QPushButton*> m_buttons;
     std::vector<layout::DynamicMapEntry> m_map;
     ListSheet m_sheet;
-    ListSheet m_lastRead; // the rows of the last refresh whose reads the target did not refuse
+    std::optional<ListSheet> m_lastRead; // the rows of the last refresh whose reads the target did not refuse
     int m_selectedRow = -1;
     bool m_traceAvailable = false;
 };
@@ -150,7 +151,7 @@ protected:
 private:
     ReportList* m_list;
     ListSheet m_sheet;
-    ListSheet m_lastRead; // the rows of the last refresh whose reads the target did not refuse
+    std::optional<ListSheet> m_lastRead; // the rows of the last refresh whose reads the target did not refuse
     layout::DynamicMapEntry m_map[2];
 };
 

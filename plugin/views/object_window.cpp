@@ -187,10 +187,19 @@ void ObjectWindow::placeNew(bool leaveRoom)
                 last = open.back();
         }
     }
+    // The control panel that owns the windows stays in view: no new window covers its frame while room
+    // remains.
+    const bool ownerShown = owner != nullptr && owner->isVisible() && owner != this;
+    // A docked panel is kept free where it lies on the screen.
+    const QRect ownerFrame = !ownerShown          ? area
+                             : owner->isWindow() ? owner->frameGeometry()
+                                                 : QRect(owner->mapToGlobal(QPoint(0, 0)), owner->size());
     if (centredOnOwner())
-        m_frame = CentredOn(owner != nullptr && owner->isVisible() ? owner->frameGeometry() : area, frame, area);
+        m_frame = CentredOn(ownerFrame, frame, area);
     else
-        m_frame = QRect(CascadePosition(area, frame, last, open, bar), frame);
+        m_frame = QRect(CascadePosition(area, frame, last, open, bar,
+                                        ownerShown ? std::optional<QRect>(ownerFrame) : std::nullopt),
+                        frame);
     layout::SetFrameGeometry(*this, m_frame);
     m_placed.start();
 }

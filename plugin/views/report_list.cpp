@@ -6,6 +6,12 @@
 #include <QHeaderView>
 
 namespace views {
+namespace {
+
+// Marks a note row's item (ListSheet::isNote).
+constexpr int kNoteRole = Qt::UserRole + 1;
+
+} // namespace
 
 ReportList::ReportList(QWidget* parent) : QTreeWidget(parent)
 {
@@ -54,9 +60,18 @@ void ReportList::showSheet(const ListSheet& sheet)
                                    (spec.align == Align::Right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
         }
         item->setData(0, Qt::UserRole, QVariant::fromValue<uint>(sheet.itemData(r)));
+        if (sheet.isNote(r)) {
+            item->setData(0, kNoteRole, true);
+            for (std::size_t c = 0; c < ids.size(); ++c)
+                item->setToolTip(static_cast<int>(c), item->text(static_cast<int>(c)));
+        }
         items << item;
     }
     addTopLevelItems(items);
+    // A note in the first column reads across the row.
+    for (QTreeWidgetItem* item : items)
+        if (item->data(0, kNoteRole).toBool() && !item->text(0).isEmpty())
+            item->setFirstColumnSpanned(true);
     autoSizeColumns();
     setUpdatesEnabled(true);
 }
@@ -68,7 +83,8 @@ void ReportList::autoSizeColumns()
     for (int c = 0; c < columnCount(); ++c) {
         int width = headerMetrics.horizontalAdvance(headerItem()->text(c)) + 16;
         for (int r = 0; r < topLevelItemCount(); ++r)
-            width = std::max(width, metrics.horizontalAdvance(topLevelItem(r)->text(c)) + 12);
+            if (!topLevelItem(r)->data(0, kNoteRole).toBool()) // notes do not widen a value's column
+                width = std::max(width, metrics.horizontalAdvance(topLevelItem(r)->text(c)) + 12);
         setColumnWidth(c, width);
     }
 }

@@ -11,21 +11,32 @@ bool CoversTitleBar(const QRect& frame, const std::vector<QRect>& open, int bar)
 }
 
 QPoint CascadePosition(const QRect& area, const QSize& size, const std::optional<QRect>& last,
-                       const std::vector<QRect>& open, int bar)
+                       const std::vector<QRect>& open, int bar, const std::optional<QRect>& keepFree)
 {
     const int step = std::max(bar, 1);
     const QPoint cascade = (last ? last->topLeft() : area.topLeft()) + QPoint(step, step);
-    auto free = [&](const QPoint& p) {
-        const QRect frame(p, size);
-        return area.contains(frame) && !CoversTitleBar(frame, open, bar);
+    auto place = [&](const std::vector<QRect>& bars, const std::optional<QRect>& whole) -> std::optional<QPoint> {
+        auto free = [&](const QPoint& p) {
+            const QRect frame(p, size);
+            return area.contains(frame) && !CoversTitleBar(frame, bars, bar) && !(whole && frame.intersects(*whole));
+        };
+        if (free(cascade))
+            return cascade;
+        // A new column: the first place, from the left edge and the top, that covers no title bar.
+        for (int x = area.left(); x + size.width() <= area.left() + area.width(); x += step)
+            for (int y = area.top(); y + size.height() <= area.top() + area.height(); y += step)
+                if (free(QPoint(x, y)))
+                    return QPoint(x, y);
+        return std::nullopt;
     };
-    if (free(cascade))
-        return cascade;
-    // A new column: the first place, from the left edge and the top, that covers no title bar.
-    for (int x = area.left(); x + size.width() <= area.left() + area.width(); x += step)
-        for (int y = area.top(); y + size.height() <= area.top() + area.height(); y += step)
-            if (free(QPoint(x, y)))
-                return QPoint(x, y);
+    if (const auto p = place(open, keepFree))
+        return *p;
+    if (keepFree) {
+        std::vector<QRect> bars = open;
+        bars.push_back(*keepFree);
+        if (const auto p = place(bars, std::nullopt))
+            return *p;
+    }
     return KeepOnArea(QRect(cascade, size), area).topLeft();
 }
 

@@ -27,9 +27,11 @@ bool CoversTitleBar(const QRect& frame, const std::vector<QRect>& open, int bar)
 // a title bar (`bar`) down and right of `last` (a bar in from the area's corner without one), when that
 // lies on the area and covers no title bar of the frames in `open`; else the first such place, column by
 // column from the area's left edge in steps of a bar; when none remains, the cascade place kept on the
-// area.
+// area. `keepFree` (the control panel's frame) is covered by none of these places while one remains;
+// else its title bar is kept free as the others' are.
 QPoint CascadePosition(const QRect& area, const QSize& size, const std::optional<QRect>& last,
-                       const std::vector<QRect>& open, int bar = kCascadeStep);
+                       const std::vector<QRect>& open, int bar = kCascadeStep,
+                       const std::optional<QRect>& keepFree = std::nullopt);
 
 // A frame size no larger than leaves room on `area` for a cascade of a few steps, so a new window never
 // fills the screen over the others.

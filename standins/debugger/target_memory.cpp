@@ -20,11 +20,16 @@ void TargetMemory::clear()
 void TargetMemory::store(uint32_t zone, uint64_t address, const uint8_t* data, std::size_t count)
 {
     std::lock_guard lock(m_mutex);
+    Page* page = nullptr;
+    uint64_t number = 0;
     for (std::size_t i = 0; i < count; ++i) {
         uint64_t at = address + i;
-        Page& page = m_pages[{zone, at / kPageSize}];
-        page.bytes[at % kPageSize] = data[i];
-        page.mapped.set(at % kPageSize);
+        if (page == nullptr || at / kPageSize != number) { // one look-up per page
+            number = at / kPageSize;
+            page = &m_pages[{zone, number}];
+        }
+        page->bytes[at % kPageSize] = data[i];
+        page->mapped.set(at % kPageSize);
     }
 }
 

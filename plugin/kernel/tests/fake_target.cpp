@@ -92,13 +92,21 @@ bool FakeTarget::read(uint32_t address, uint32_t count, uint8_t* buffer)
         return false;
     }
     bool ok = true;
-    for (uint32_t i = 0; i < count; ++i) {
-        if (const uint8_t* p = locate(address + i)) {
-            buffer[i] = *p;
-        } else {
-            buffer[i] = m_unmappedFill;
+    for (uint32_t i = 0; i < count;) {
+        const uint32_t at = address + i;
+        auto region = m_regions.upper_bound(at);
+        const uint8_t* p = locate(at);
+        if (!p) {
+            buffer[i++] = m_unmappedFill;
             ok = ok && !m_failUnmapped;
+            continue;
         }
+        // The rest of this region in one copy.
+        --region;
+        const uint64_t left = region->second.size() - (uint64_t{at} - region->first);
+        const auto n = static_cast<uint32_t>(std::min<uint64_t>(left, count - i));
+        std::memcpy(buffer + i, p, n);
+        i += n;
     }
     if (!ok)
         std::memset(buffer, 0, count);

@@ -106,25 +106,40 @@ TEST(HandClasses, EveryNameLengthTheEditorsAllowIsRead)
     }
 }
 
-// Records that do not hold what the kernel writes end the list, whatever else reads: a task whose
+// Live records that do not hold what the kernel writes end the list, whatever else reads: a task whose
 // number field is not its number, a link that points outside its class's objects, a wait list that
-// starts in memory the target does not have; a free dynamic record is checked as well.
+// starts in memory the target does not have. A free dynamic slot is not in use whatever its records hold:
+// all zero (never created: first, middle and last), or a deleted object's number and a name in no memory.
+// A dynamic name of any bytes is read, its control characters shown visible.
 TEST(HandClasses, RecordsAreCheckedByWhatTheyHold)
 {
     HandKernel k;
     k.addClass(K::Task, 0x100000, 0, 4, 4);
     k.addClass(K::Semaphore, 0x200000, 0, 3, 5, 0, 0, 0x9000);
     k.addClass(K::Counter, 0x300000, 0, 3, 3);
+    // Threads: 1 static, dynamic 2 to 6 with 2, 4 and 6 free and never written (all zero).
+    k.addClass(K::Thread, 0x400000, 0, 1, 6, 0x500000, 15, 0x9100);
     k.target.map(0x100000, 0x100 * 5);
     k.target.map(0x200000, 0x100 * 6);
     k.target.map(0x300000, 0x100 * 4);
+    k.target.map(0x400000, 0x100 * 7);
+    k.target.poke(0x500000, {'T', 0});
+    k.target.poke(0x510000, {'W', 'o', 'r', 'k', '\t', 'e', 'r', 0x7F, 0});
     k.target.map(0x9000, 0x20); // dynamic semaphores 4 and 5, not in use
+    k.target.map(0x9100, 0x50);
     for (uint32_t n = 1; n <= 4; ++n)
         k.set(K::Task, n, 5, n == 3 ? 7 : n);                 // task 3 claims another number
     k.set(K::Semaphore, 2, 2, 0x7FF00000);                       // a wait list in no memory
     k.set(K::Counter, 1, 2, k.object(K::Counter, 2));            // counter links: to counter 2, sound,
     k.set(K::Counter, 2, 2, k.object(K::Counter, 2) + 4);        // into the middle of a record: garbage
     k.put32(0x9010 + 4, 0x7FF00000);                             // free record 5 names no memory
+    k.set(K::Semaphore, 5, 2, 0x7FF00000);                       // and its object a wait list in none
+    k.set(K::Thread, 1, 7, 1);
+    for (uint32_t n : {3u, 5u}) {
+        k.set(K::Thread, n, 7, n);
+        k.put32(0x9100 + (n - 2) * 16 + 4, 0x510000);
+        k.put32(0x9100 + (n - 2) * 16 + 8, 1);
+    }
     ASSERT_EQ(k.load(), LoadOk);
     ClassCounts counts;
     GetTaskCounts(counts);
@@ -134,20 +149,28 @@ TEST(HandClasses, RecordsAreCheckedByWhatTheyHold)
     k.set(K::Semaphore, 2, 2, 0);
     DropTargetReadCache();
     GetSemaphoreCounts(counts);
-    EXPECT_EQ(LastObjectOf(counts), 4u); // free record 4 passes; 5 does not
+    EXPECT_EQ(counts, (ClassCounts{0, 3, 2, 0, StopNone}));
+    EXPECT_EQ(IsSemaphoreInUse(5), 0);
     GetCounterCounts(counts);
     EXPECT_EQ(LastObjectOf(counts), 1u);
     EXPECT_EQ(counts[kCountsStop], StopCheck);
+    GetThreadCounts(counts);
+    EXPECT_EQ(counts, (ClassCounts{0, 1, 5, 0, StopNone}));
+    for (uint32_t n = 2; n <= 6; ++n)
+        EXPECT_EQ(IsThreadInUse(n), n % 2) << n;
+    EXPECT_EQ(FormatThreadName(5), "Work\\ter\\x7F");
+    EXPECT_EQ(FormatHandleText(ClassOf(K::Thread), 6), "<Thread #6>");
 }
 
 // A healthy class of any size is listed whole; a count that claims more memory than the target has
 // stops at the first object whose record cannot be read, and a class whose records are narrower than
-// their fields lists none. What is left out is counted, and numbers the target holds stay valid handles.
+// their fields, or that claims more objects than a kernel can be configured with, lists none. What is
+// left out is counted, and numbers the target holds stay valid handles.
 TEST(HandClasses, CountsAreBoundedByTheMemoryTheyClaim)
 {
     HandKernel k;
     k.addClass(K::Semaphore, kObjects, 0, 5000, 5000, 0, 0, 0, 0x20);
-    k.addClass(K::Task, 0x100000, 0, 0xFFFFFFF0, 0xFFFFFFFF);   // garbage
+    k.addClass(K::Task, 0x100000, 0, 0x7FFFFFF0, 0x7FFFFFFF);   // garbage
     k.target.map(0x100000, 0x100 * 301);                         // the target holds tasks 0 to 300
     for (uint32_t n = 1; n <= 300; ++n)
         k.set(K::Task, n, 5, n);                                 // each numbered, as the kernel writes them
@@ -163,7 +186,7 @@ TEST(HandClasses, CountsAreBoundedByTheMemoryTheyClaim)
 
     GetTaskCounts(counts);
     EXPECT_EQ(counts[1] + counts[2], 300u);
-    EXPECT_EQ(counts[kCountsNotRead], 0xFFFFFFFFu - 300);
+    EXPECT_EQ(counts[kCountsNotRead], 0x7FFFFFFFu - 300);
     EXPECT_EQ(FormatTaskName(301).find("<Invalid"), 0u) << FormatTaskName(301);
 
     GetMailboxCounts(counts);
@@ -180,6 +203,15 @@ TEST(HandClasses, CountsAreBoundedByTheMemoryTheyClaim)
 
     GetQueueCounts(counts);
     EXPECT_EQ(counts, (ClassCounts{0, 0, 0, 1000, StopCheck}));
+
+    // One more object than the model's signed Maximum can hold, in memory that holds them all.
+    HandKernel over;
+    over.addClass(K::Semaphore, 0x100000, 0, 0x80000000u, 0x80000000u, 0, 0, 0, 0x10);
+    over.target.map(0x100000, 0x1000);
+    over.target.setFailUnmapped(false);
+    ASSERT_EQ(over.load(), LoadOk);
+    GetSemaphoreCounts(counts);
+    EXPECT_EQ(counts, (ClassCounts{0, 0, 0, 0x80000000u, StopCheck}));
 }
 
 // A kernel workspace read that the target refuses keeps the values read before (the SYSPROP address, the
@@ -709,33 +741,47 @@ TEST(HandCost, StackCheckReadsTheSparePartOnly)
     EXPECT_LE(bytes[0], 64u + 4u + 8u); // the spare units, the first used one, base and size
 }
 
-// A stack is scanned to its size (2 MB here); where memory reads everywhere the scan stops at its bound
-// and says so; a read refused inside the stack ends the scan as unknown, never as a used unit.
+// A stack is scanned to its size (2, 6 and 8 MB, more than the read cache keeps), each byte once between
+// two runs and the cache's other bytes kept; one larger than a kernel can be configured with is not
+// scanned and shown as a bound, even where memory reads everywhere; a read refused inside the stack ends
+// the scan as unknown, never as a used unit.
 TEST(HandCost, AStackScanEndsAtTheStackItsBoundOrARefusedRead)
 {
     HandKernel k(7);
-    k.addClass(K::Task, kObjects, 0x8, 3, 3);
-    constexpr uint32_t kBig = 2u << 20;
-    k.target.map(0x1000000, kBig, 0x5A);
-    k.target.poke(0x1000000 + kBig - 1024, std::vector<uint8_t>(1024, 0x11)); // the top 1 KB in use
-    const uint32_t bases[3] = {0x1000000, 0x40000000, 0x50000000};
-    const uint32_t sizes[3] = {kBig, 0x10000000, 0x1000};
-    for (uint32_t t = 1; t <= 3; ++t) {
+    k.addClass(K::Task, kObjects, 0x8, 5, 5);
+    const uint32_t bases[5] = {0x1000000, 0x2000000, 0x3000000, 0x40000000, 0x50000000};
+    // Tasks 4 and 5: larger than a kernel can configure; in no memory.
+    const uint32_t sizes[5] = {2u << 20, 6u << 20, 8u << 20, 0x80000000, 0x1000};
+    for (uint32_t t = 1; t <= 5; ++t) {
         k.set(K::Task, t, 5, t);
         k.set(K::Task, t, 10, bases[t - 1]);
         k.set(K::Task, t, 11, sizes[t - 1]);
+        if (t <= 3) {
+            k.target.map(bases[t - 1], sizes[t - 1], 0x5A);
+            k.target.poke(bases[t - 1] + sizes[t - 1] - 1024, std::vector<uint8_t>(1024, 0x11)); // the top 1 KB in use
+        }
     }
     ASSERT_EQ(k.load(), LoadOk);
+    const uint64_t generation = TargetReadGeneration();
     TaskStackInfo stack;
-    ReadTaskStackInfo(1, stack);
-    EXPECT_EQ(stack, (TaskStackInfo{0x1000000, kBig, 1024, kBig - 1024, ScanUsed}));
-    ReadTaskStackInfo(3, stack); // unmapped: the read is refused
+    for (uint32_t t = 1; t <= 3; ++t) {
+        SCOPED_TRACE(sizes[t - 1]);
+        const uint64_t before = k.target.bytesRead;
+        ReadTaskStackInfo(t, stack);
+        EXPECT_EQ(stack, (TaskStackInfo{bases[t - 1], sizes[t - 1], 1024, sizes[t - 1] - 1024, ScanUsed}));
+        EXPECT_LE(k.target.bytesRead - before, uint64_t{sizes[t - 1]} + 256); // and the task's record
+        const uint64_t again = k.target.bytesRead;
+        ReadTaskStackInfo(t, stack);
+        EXPECT_EQ(stack[3], sizes[t - 1] - 1024);
+        EXPECT_EQ(k.target.bytesRead, again);
+    }
+    EXPECT_EQ(TargetReadGeneration(), generation);
+    ReadTaskStackInfo(5, stack); // unmapped: the read is refused
     EXPECT_EQ(stack, (TaskStackInfo{0x50000000, 0x1000, 0, 0, ScanRefused}));
     k.target.setFailUnmapped(false);
     k.target.setUnmappedFill(0x5A); // every address reads, and holds the pattern
-    ReadTaskStackInfo(2, stack);
-    const auto bound = static_cast<uint32_t>(kMaxStackScanBytes);
-    EXPECT_EQ(stack, (TaskStackInfo{0x40000000, 0x10000000, 0x10000000 - bound, bound, ScanBound}));
+    ReadTaskStackInfo(4, stack);
+    EXPECT_EQ(stack, (TaskStackInfo{0x40000000, 0x80000000, 0x80000000, 0, ScanBound}));
 }
 
 } // namespace

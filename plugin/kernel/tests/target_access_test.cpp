@@ -178,8 +178,8 @@ namespace kernel::test {
 namespace {
 
 // Each target byte is read once between two runs: again only after the cache is dropped (the target ran)
-// or its bytes were written through the engine; a byte that failed stays failed, and a failed block keeps
-// the bytes of it that could be read.
+// or its bytes were written through the engine; a failed block keeps the bytes of it that could be read,
+// and a byte that failed is asked for again (the target may give it then).
 TEST(TargetReadCache, EachByteIsReadOnceBetweenTwoRuns)
 {
     ResetTargetAccess();
@@ -197,20 +197,24 @@ TEST(TargetReadCache, EachByteIsReadOnceBetweenTwoRuns)
     EXPECT_EQ(block[0], 0);
     const uint64_t afterBlock = target.bytesRead;
     EXPECT_FALSE(ReadTargetBlock(0x100C, 8, block));
-    EXPECT_EQ(target.bytesRead, afterBlock);
+    EXPECT_GT(target.bytesRead, afterBlock); // only the 4 bytes that failed, one by one
+    EXPECT_LE(target.bytesRead, afterBlock + 4 + 4);
+    target.map(0x1010, 0x10);
+    EXPECT_TRUE(ReadTargetBlock(0x100C, 8, block));
+    const uint64_t afterRetry = target.bytesRead;
     uint8_t inside[4];
     EXPECT_TRUE(ReadTargetBlock(0x100C, 4, inside));
-    EXPECT_EQ(target.bytesRead, afterBlock);
+    EXPECT_EQ(target.bytesRead, afterRetry);
     // A write goes to the target and is what later reads see, without reading it back.
     EXPECT_TRUE(WriteTarget32(0x1000, 0x55667788));
     EXPECT_EQ(ReadTarget32(0x1000), 0x55667788u);
-    EXPECT_EQ(target.bytesRead, afterBlock);
+    EXPECT_EQ(target.bytesRead, afterRetry);
     // The target ran: read afresh.
     const uint64_t generation = TargetReadGeneration();
     DropTargetReadCache();
     EXPECT_NE(TargetReadGeneration(), generation);
     EXPECT_EQ(ReadTarget32(0x1000), 0x55667788u);
-    EXPECT_EQ(target.bytesRead, afterBlock + 4);
+    EXPECT_EQ(target.bytesRead, afterRetry + 4);
 }
 
 } // namespace

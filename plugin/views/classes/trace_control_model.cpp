@@ -17,6 +17,7 @@ std::string dec(uint64_t value) { return kernel::DecimalText(static_cast<int32_t
 void TraceControlModel::Start()
 {
     m_modePending = false;
+    m_uploadFailure.clear();
     ReadTraceState();
 }
 
@@ -45,7 +46,11 @@ void TraceControlModel::ApplyMode()
 bool TraceControlModel::Upload()
 {
     std::vector<uint8_t> block;
-    const bool appended = kernel::UploadTraceData(block) && !block.empty();
+    m_uploadFailure.clear();
+    const bool uploaded = kernel::UploadTraceData(block, &m_uploadFailure);
+    if (uploaded)
+        m_uploadFailure.clear();
+    const bool appended = uploaded && !block.empty();
     if (appended) {
         m_uploaded.insert(m_uploaded.end(), block.begin(), block.end());
         ++m_uploads;
@@ -88,11 +93,12 @@ TraceControlModel::Controls TraceControlModel::controls() const
     Controls c;
     c.traceItems = m_traceAvailable;
     c.okApply = m_traceAvailable && m_modePending;
-    c.uploadReset = m_traceAvailable && m_bytesWaiting > 0;
+    // After a failed upload the window says why, and Upload waits for the next run of the window.
+    c.uploadReset = m_traceAvailable && m_bytesWaiting > 0 && m_uploadFailure.empty();
     c.saveDiscard = m_traceAvailable && !m_uploaded.empty();
     c.checkedMode = m_mode < kModes ? m_mode : 4;
     // A trace that cannot be taken says why in place of its size.
-    c.available = m_refusal.empty() ? dec(m_bytesWaiting) : m_refusal;
+    c.available = !m_uploadFailure.empty() ? m_uploadFailure : m_refusal.empty() ? dec(m_bytesWaiting) : m_refusal;
     c.uploadedBytes = dec(m_uploaded.size());
     c.uploads = dec(m_uploads);
     c.savedBytes = dec(m_savedBytes);

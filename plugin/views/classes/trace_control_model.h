@@ -22,8 +22,10 @@ public:
     // Writes the picked mode to the target.
     void ApplyMode();
     // Appends the target's trace data. The target's buffer is reset by the upload only once its data was
-    // taken; a failed upload leaves both sides as they were. False when nothing was appended.
+    // taken; a failed upload leaves both sides as they were and says why (in `available`, Upload disabled
+    // until the next run of the window). False when nothing was appended.
     bool Upload();
+    const std::string& uploadFailure() const { return m_uploadFailure; }
     void ResetTarget();
     void DiscardUploaded();
     // Writes the uploaded data to a file; counted, and the data dropped, only when every byte was written
@@ -57,6 +59,7 @@ private:
     uint32_t m_bytesWaiting = 0;
     bool m_traceAvailable = false;
     std::string m_refusal;
+    std::string m_uploadFailure; // why the last upload of this run failed
     std::vector<uint8_t> m_uploaded;
     uint32_t m_uploads = 0;
     uint64_t m_savedBytes = 0;

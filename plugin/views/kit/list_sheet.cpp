@@ -88,6 +88,25 @@ void ListSheet::setItemData(int row, uint32_t data)
         m_rows[static_cast<std::size_t>(row)].data = data;
 }
 
+int ListSheet::addNoteRow(const std::string& text)
+{
+    const std::vector<int> shown = shownColumns();
+    if (shown.empty())
+        return -1;
+    const int row = addRow(0);
+    set(row, shown.size() > 1 ? shown[1] : shown[0], text);
+    setNote(row);
+    return row;
+}
+
+void ListSheet::setNote(int row)
+{
+    if (row >= 0 && row < rowCount())
+        m_rows[static_cast<std::size_t>(row)].note = true;
+}
+
+bool ListSheet::isNote(int row) const { return row >= 0 && row < rowCount() && m_rows[static_cast<std::size_t>(row)].note; }
+
 void ListSheet::clear()
 {
     m_columns.clear();

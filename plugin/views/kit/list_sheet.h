@@ -56,6 +56,11 @@ public:
     std::string cell(int row, int logical) const;
     uint32_t itemData(int row) const;
     void setItemData(int row, uint32_t data);
+    // A note row (where a list stops, that reads were refused) says something of the list, not a value:
+    // the columns are fitted to the value rows only.
+    int addNoteRow(const std::string& text); // in the first shown column after "#", for object 0
+    void setNote(int row);
+    bool isNote(int row) const;
     void clearRows() { m_rows.clear(); }
     void clear();
 
@@ -66,6 +71,7 @@ private:
     struct Row {
         std::vector<std::string> cells;
         uint32_t data = 0;
+        bool note = false;
     };
     std::vector<ColumnSpec> m_columns;
     std::vector<bool> m_shown;

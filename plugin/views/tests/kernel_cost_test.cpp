@@ -3,6 +3,7 @@
 // readable memory, or overwritten with 0xFF or random bytes); the task stacks of kernels with big stacks
 // listed whole and right; and every list that comes back on itself saying so in a row.
 
+#include "plugin/views/kernel_info_rows.h"
 #include "plugin/views/object_list_window.h"
 #include "plugin/views/tests/views_fixture.h"
 #include "plugin/views/window_manager.h"
@@ -23,15 +24,18 @@
 namespace views::test {
 namespace {
 
-// Claims: class entries that claim 0xFFFFFFFF objects in 2 MB of random bytes; Nameless: the same with
-// no names kept and records of 0x60 bytes, so only what the records hold tells them from objects.
-enum class Garbage { None, Claims, Nameless, AllOnes, Random };
+// Claims: class entries that claim the most objects a kernel can be configured with (0x7FFFFFFF) in 2 MB
+// of random bytes; Nameless: the same with no names kept and records of 0x60 bytes, so only what the
+// records hold tells them from objects; NamelessZeros: Nameless claiming 0xFFFFFFFF objects in 2 MB of
+// zeros, records a free slot or a static object may hold, so only the count tells them from a kernel's.
+enum class Garbage { None, Claims, Nameless, NamelessZeros, AllOnes, Random };
 
 const char* nameOf(Garbage g)
 {
     return g == Garbage::None       ? "healthy"
            : g == Garbage::Claims   ? "claims"
            : g == Garbage::Nameless ? "nameless claims"
+           : g == Garbage::NamelessZeros ? "nameless claims in zeros"
            : g == Garbage::AllOnes  ? "0xFF"
                                     : "random";
 }
@@ -45,16 +49,17 @@ uint32_t extent(const kernel::LayoutTable& t)
     return static_cast<uint32_t>(end);
 }
 
-// Makes garbage of the loaded demo: class entries that claim 0xFFFFFFFF objects in 2 MB of readable
-// random bytes, or every class entry and object overwritten (reads outside the target's memory then
+// Makes garbage of the loaded demo: class entries that claim millions of objects in 2 MB of readable
+// bytes, or every class entry and object overwritten (reads outside the target's memory then
 // give the same pattern for 0xFF, or fail).
 void makeGarbage(GeneratedKernel& k, Garbage how)
 {
     if (how == Garbage::None)
         return;
     kernel::test::FakeTarget& target = k.target();
-    if (how == Garbage::Claims || how == Garbage::Nameless) {
-        simtarget::ClaimGarbage(k.builder(), 41, how == Garbage::Nameless);
+    if (how == Garbage::Claims || how == Garbage::Nameless || how == Garbage::NamelessZeros) {
+        const bool zeros = how == Garbage::NamelessZeros;
+        simtarget::ClaimGarbage(k.builder(), 41, how != Garbage::Claims, zeros, zeros ? 0xFFFFFFFFu : 0x7FFFFFFFu);
         for (const simtarget::MemoryBlock& block : k.builder().memory().blocks())
             target.poke(block.address, block.data);
         return;
@@ -159,7 +164,7 @@ TEST(KernelCost, GarbageCostsAtMostTenTimesTheHealthyDemo)
     EXPECT_EQ(healthy.writes, 0u);
     // A stop reads every byte the windows show once.
     EXPECT_GT(healthy.stop, 0u);
-    for (Garbage how : {Garbage::Claims, Garbage::Nameless, Garbage::AllOnes, Garbage::Random}) {
+    for (Garbage how : {Garbage::Claims, Garbage::Nameless, Garbage::NamelessZeros, Garbage::AllOnes, Garbage::Random}) {
         SCOPED_TRACE(nameOf(how));
         const Cost garbage = openEverythingAndStop(how);
         EXPECT_LE(garbage.opening + garbage.stop, 10 * (healthy.opening + healthy.stop));
@@ -309,39 +314,56 @@ TEST(KernelCost, RefusedReadsKeepTheRowsLastRead)
     manager.CloseAllWindows();
 }
 
-// A window opened while the target refuses reads shows no refused read as data and blames no object;
-// reads given again replace it all.
+// Windows opened while the target refuses reads show no refused read as data and blame no object: with
+// nothing read before, each holds only the row that says the reads were refused (no null task, no "<No
+// ready tasks>", no empty backtrace, no stack figure). Reads given again replace it all. Notes do not
+// widen a value's column: Kernel Information fits its columns to its values whatever its note says.
 TEST(KernelCost, AWindowOpenedWhileReadsAreRefusedShowsNoneAsData)
 {
     QuietEnvironment quiet;
     GeneratedKernel k(&simtarget::BuildDemo);
     ASSERT_EQ(k.load(), 0);
+    WindowManager manager;
+    manager.OnDisplayCommand(1);
+    drainEvents();
+    ObjectWindow* info = windowTitled(manager, QStringLiteral("Kernel Information"));
+    ASSERT_NE(info, nullptr);
+    auto* infoList = info->findChild<ReportList*>();
+    const int attributeWidth = infoList->columnWidth(0);
     k.target().setRefuseReads(true);
     kernel::DropTargetReadCache();
-    WindowManager manager;
+    info->Refresh();
+    ASSERT_EQ(infoList->cellText(infoList->rowCount() - 1, 0), kKernelValuesNotRead);
+    EXPECT_EQ(infoList->columnWidth(0), attributeWidth);
     auto* tasks = OpenDisplay<ObjectListWindow>(manager, 2, 1000);
     ASSERT_NE(tasks, nullptr);
     tasks->onCommand(1056);
+    for (uint32_t command : {12u, 16u})
+        manager.OnDisplayCommand(command);
     drainEvents();
     std::vector<std::string> cells = allCells(manager);
     EXPECT_EQ(countContaining(cells, "fails its checks"), 0);
-    EXPECT_GT(countContaining(cells, kReadsRefusedText), 0);
-    ObjectWindow* stacks = windowTitled(manager, QStringLiteral("Task Stacks Information"));
-    ASSERT_NE(stacks, nullptr);
-    // The kernel stack's check is not shown as a figure (its columns wait for the task class's record).
-    const auto kernelRow = rowsOf(*stacks).front();
-    for (std::size_t c = 4; c < kernelRow.size(); ++c)
-        EXPECT_TRUE(kernelRow[c] == "N/A" || kernelRow[c] == kStackNotRead) << kernelRow[c];
+    for (const char* title : {"Tasks", "Task Stacks Information", "Task Ready List", "Exception Backtrace"}) {
+        SCOPED_TRACE(title);
+        ObjectWindow* window = windowTitled(manager, QString::fromLatin1(title));
+        ASSERT_NE(window, nullptr);
+        const auto rows = rowsOf(*window);
+        ASSERT_EQ(rows.size(), 1u);
+        EXPECT_EQ(rows[0][1], kReadsRefusedNothingText);
+        for (std::size_t c = 0; c < rows[0].size(); ++c)
+            EXPECT_TRUE(c == 1 || rows[0][c].empty()) << rows[0][c];
+    }
 
     k.target().setRefuseReads(false);
     manager.OnTargetRunning();
     manager.OnTargetStopped();
     drainEvents();
     cells = allCells(manager);
-    EXPECT_EQ(countContaining(cells, kReadsRefusedText), 0);
+    EXPECT_EQ(countContaining(cells, "refused"), 0);
     EXPECT_EQ(countContaining(cells, kStackNotRead), 0);
     EXPECT_EQ(countContaining(cells, "not read"), 0);
     EXPECT_EQ(rowsOf(*tasks).size(), 7u); // the null task and tasks 1 to 6
+    EXPECT_EQ(rowsOf(*tasks)[0][1], "<Null Task>");
     manager.CloseAllWindows();
 }
 

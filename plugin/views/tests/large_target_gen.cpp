@@ -3,14 +3,18 @@
 // old data log in DIR is removed. "garbled-ff" and "garbled-random": the demo kernel whose anchor, KWS and
 // system properties are sound but whose class entries and objects are overwritten with 0xFF or random
 // bytes, as a kernel leaves them before it has set up its objects. "garbage-claims": the demo whose class
-// entries claim 0xFFFFFFFF objects in 2 MB of readable random bytes. "cyclic": the demo whose lists come
+// entries claim 0x7FFFFFFF objects in 2 MB of readable random bytes ("garbage-nameless": no names kept and
+// records of 0x60 bytes; "garbage-nameless-zeros": claiming 0xFFFFFFFF in 2 MB of zeros). "cyclic": the demo whose lists come
 // back on themselves. "stacks-8k" and "stacks-64k": the demo with 8 KB stacks (1 KB in use) or 64 KB
 // stacks (4 KB in use). "demo": the demo itself.
 // "backtrace-deep": the demo whose exception chain holds 12 frames, 2 more than the backtrace shows.
 // The edges of what the generator's editors configure, each written with "edge.scn", the scenario that
 // opens Tasks, Semaphores, Alarms and Task Stacks Information and expects each object whole and right:
 // "names-N" (name length N; "names-none": no names kept), "stacks-2m" (2 MB stacks, the kernel's and
-// task 1's, 8 KB for the others, 1 KB in use in each), "trace-N" (a trace of N segments), "port-N" (the demo on processor port N).
+// task 1's, 8 KB for the others, 1 KB in use in each), "stacks-8m" (the kernel's stack 8 MB and task 1's
+// 6 MB, each with 1 KB spare), "trace-N" (a trace of N segments), "port-N" (the demo on processor port N).
+// "free-slots-zero" and "free-slots-stale": a kernel with free dynamic task and thread slots first, in the
+// middle and last, never written (all zero) or left by deleted objects, and a dynamic name with a tab.
 #include "standins/debugger/simtarget/kernel_objects.h"
 
 #include <algorithm>
@@ -63,7 +67,7 @@ std::string shown(const std::string& name) { return name.substr(0, std::min<std:
 
 struct Edge {
     simtarget::KernelSpec spec;
-    uint32_t stackSize = 512, stackUsed = 0, mainStackSize = 0;
+    uint32_t stackSize = 512, stackUsed = 0, mainStackSize = 0, mainStackUsed = 0;
     bool stackCells = false; // the stack cells are known (stackUsed, and the kernel's)
 };
 
@@ -90,6 +94,16 @@ bool edgeOf(const std::string& mode, Edge& edge)
         edge.stackSize = 8192; // task 1's stack is the big one: each 2 MB stack costs 2 M reads
         edge.stackUsed = 1024;
         edge.mainStackSize = 2u << 20;
+        edge.stackCells = true;
+    } else if (mode == "stacks-8m") {
+        // All but 1 KB of the big stacks in use: the scan reads that 1 KB and the first used unit, so a
+        // debugger that reads byte by byte checks 8 and 6 MB stacks in a few thousand reads.
+        edge.spec.kernelStackSize = 8u << 20;
+        edge.spec.kernelStackUsed = (8u << 20) - 1024;
+        edge.stackSize = 8192;
+        edge.stackUsed = 8192 - 1024;
+        edge.mainStackSize = 6u << 20;
+        edge.mainStackUsed = (6u << 20) - 1024;
         edge.stackCells = true;
     } else if (number("trace-", value) && value >= 4 && value <= 65536) {
         edge.spec.traceSegments = static_cast<uint32_t>(value);
@@ -126,7 +140,8 @@ std::string edgeScenario(const Edge& edge, const simtarget::DemoNames& names, ui
         s += cell("Task Stacks Information", 0, 4, std::to_string(kernelUsed));
         s += cell("Task Stacks Information", 0, 5, std::to_string(kernelSize - kernelUsed));
         for (uint32_t n = 1; n <= taskCount; ++n) {
-            const uint32_t used = n == 5 ? 0 : edge.stackUsed; // task 5 is inactive: its stack is untouched
+            // Task 5 is inactive: its stack is untouched.
+            const uint32_t used = n == 5 ? 0 : n == 1 && edge.mainStackUsed ? edge.mainStackUsed : edge.stackUsed;
             const uint32_t size = n == 1 && edge.mainStackSize ? edge.mainStackSize : edge.stackSize;
             s += cell("Task Stacks Information", static_cast<int>(n), 3, std::to_string(size));
             s += cell("Task Stacks Information", static_cast<int>(n), 4, std::to_string(used));
@@ -137,27 +152,66 @@ std::string edgeScenario(const Edge& edge, const simtarget::DemoNames& names, ui
     return s;
 }
 
+// The scenario that expects every slot of BuildFreeSlotDemo's kernel as its in-use field says: the free
+// ones "<not in use>" whatever their records hold, the ones in use after them listed and named.
+std::string freeSlotScenario()
+{
+    auto cell = [](const std::string& title, int row, int column, const std::string& text) {
+        return "expect-cell \"" + title + "\" " + std::to_string(row) + " " + std::to_string(column) + " \"" + text + "\"\n";
+    };
+    std::string s = "# Written by large_target_gen: free dynamic slots listed as not in use, the objects after them whole.\n"
+                    "step-bound 120\nsymbols target.sym\nmemory target.srec\ninit\nloaded\nwait-idle\n"
+                    "expect-window \"Korvane Control Panel\"\nclick 1126\nclick 1\nwait-idle\nreset-reads\n"
+                    "click display2\nclick display7\nclick display9\nwait-idle\n"
+                    "expect-window \"Tasks\"\nclick 1056\nwait-idle\n";
+    const char* tasks[] = {"<Null Task>", "Main", "Idle", nullptr, "Logger", nullptr, "Work\\ter", nullptr};
+    for (int n = 0; n <= 7; ++n) {
+        const std::string name = tasks[n] ? tasks[n] : "<not in use>";
+        s += cell("Tasks", n, 1, name);
+        if (n >= 1)
+            s += cell("Task Stacks Information", n, 1, name);
+    }
+    const char* threads[] = {"ThrA", nullptr, "ThrC", nullptr, "ThrE", nullptr};
+    for (int n = 1; n <= 6; ++n)
+        s += cell("Threads", n - 1, 1, threads[n - 1] ? threads[n - 1] : "<not in use>");
+    s += cell("Mutexes", 0, 1, "MutexA");
+    s += cell("Mutexes", 0, 8, "Work\\ter");
+    s += "expect-reads <= @READ_BOUND@\nexit\nwait-idle\nexpect-no-window \"Korvane Control Panel\"\n";
+    return s;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     const std::string mode = argc >= 3 ? argv[2] : "semaphores";
     const std::string modes[] = {"semaphores", "demo", "garbled-ff", "garbled-random", "garbage-claims",
-                                 "garbage-nameless", "cyclic", "stacks-8k", "stacks-64k", "backtrace-deep"};
+                                 "garbage-nameless", "garbage-nameless-zeros", "cyclic", "stacks-8k", "stacks-64k", "backtrace-deep",
+                                 "free-slots-zero", "free-slots-stale"};
     Edge edge;
     const bool isEdge = edgeOf(mode, edge);
     if ((argc < 2 || argc > 4) || (!isEdge && std::find(std::begin(modes), std::end(modes), mode) == std::end(modes))) {
-        std::fprintf(stderr, "usage: large_target_gen DIR [semaphores|demo|garbled-ff|garbled-random|garbage-claims|garbage-nameless|cyclic|"
-                             "stacks-8k|stacks-64k|backtrace-deep|names-N|names-none|stacks-2m|trace-N|port-N] [READ_BOUND]\n");
+        std::fprintf(stderr, "usage: large_target_gen DIR [semaphores|demo|garbled-ff|garbled-random|garbage-claims|garbage-nameless|"
+                             "garbage-nameless-zeros|cyclic|"
+                             "stacks-8k|stacks-64k|backtrace-deep|names-N|names-none|stacks-2m|stacks-8m|trace-N|port-N|free-slots-zero|"
+                             "free-slots-stale] [READ_BOUND]\n");
         return 2;
     }
     try {
         simtarget::GeneratedTarget target;
         std::string scenario;
-        if (isEdge) {
+        if (mode == "free-slots-zero" || mode == "free-slots-stale") {
+            simtarget::KernelSpec spec;
+            spec.port = 3;
+            spec.freeSlots = mode == "free-slots-zero" ? simtarget::FreeSlot::NeverWritten : simtarget::FreeSlot::Stale;
+            simtarget::TargetBuilder b(spec);
+            simtarget::BuildFreeSlotDemo(b);
+            target = b.build();
+            scenario = freeSlotScenario();
+        } else if (isEdge) {
             simtarget::TargetBuilder b(edge.spec);
             const simtarget::DemoNames names =
-                simtarget::BuildEdgeDemo(b, edge.stackSize, edge.stackUsed, edge.mainStackSize);
+                simtarget::BuildEdgeDemo(b, edge.stackSize, edge.stackUsed, edge.mainStackSize, edge.mainStackUsed);
             target = b.build();
             scenario = edgeScenario(edge, names, b.objectCount(ObjectKind::Task));
         } else if (mode == "semaphores") {
@@ -188,8 +242,9 @@ int main(int argc, char** argv)
             else
                 simtarget::BuildDemo(b);
             target = b.build();
-            if (mode == "garbage-claims" || mode == "garbage-nameless") {
-                simtarget::ClaimGarbage(b, 41, mode == "garbage-nameless");
+            if (mode.rfind("garbage-", 0) == 0) {
+                const bool zeros = mode == "garbage-nameless-zeros";
+                simtarget::ClaimGarbage(b, 41, mode != "garbage-claims", zeros, zeros ? 0xFFFFFFFFu : 0x7FFFFFFFu);
                 target.memory = b.memory().blocks();
             }
         }

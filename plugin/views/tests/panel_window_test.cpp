@@ -5,6 +5,7 @@
 #include "plugin/views/data_log.h"
 #include "plugin/views/object_window.h"
 #include "plugin/views/panel_thread.h"
+#include "plugin/views/window_placement.h"
 #include "plugin/views/tests/views_fixture.h"
 #include "plugin/views/windows/kernel_info_window.h"
 #include "plugin/views/windows/task_rows.h"
@@ -19,6 +20,7 @@
 #include <QPointer>
 #include <QGuiApplication>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -149,6 +151,26 @@ TEST(ControlPanel, LoadFailureIsReportedOnce)
     EXPECT_FALSE(panel.initialized());
 }
 
+// Initialize while the target refuses reads says the target refused the read; once it reads again, the
+// next Initialize connects (nothing of the refused attempt is kept).
+TEST(ControlPanel, AConnectWhileReadsAreRefusedSaysSoAndTheNextOneReadsAnew)
+{
+    QuietEnvironment quiet;
+    GeneratedKernel kernel(&BuildTasksAndSemaphores);
+    ControlPanel panel(0, "Host IDE");
+    panel.ShowModeless();
+    kernel.target().setRefuseReads(true);
+    panel.OnInitialize();
+    ASSERT_EQ(quiet.messages().texts().size(), 1u);
+    EXPECT_EQ(quiet.messages().texts()[0],
+              "ERROR 7 - Anchor address is not valid in target memory: the target refused to read it");
+    EXPECT_FALSE(panel.initialized());
+    kernel.target().setRefuseReads(false);
+    panel.OnInitialize();
+    EXPECT_EQ(quiet.messages().texts().size(), 1u);
+    EXPECT_TRUE(panel.initialized());
+}
+
 // A data file with one bad line names the file and the line; a folder chosen as the data file gets the
 // reader's reason, and only a missing file is "not found".
 TEST(ControlPanel, MalformedDataFileNamesTheLine)
@@ -203,6 +225,41 @@ TEST(WindowManager, NewWindowsFitTheirColumnsAndDoNotCoverEachOther)
         for (const ObjectWindow* b : manager.windows())
             EXPECT_TRUE(a == b || a->pos() != b->pos()) << a->windowTitle().toStdString() << " covers "
                                                         << b->windowTitle().toStdString();
+}
+
+// Every display opened from the control panel leaves the panel in view: no window covers its frame while
+// room remains, and none ever covers its title bar.
+TEST(WindowManager, TheDisplaysLeaveTheControlPanelInView)
+{
+    QuietEnvironment quiet;
+    GeneratedKernel kernel(&simtarget::BuildDemo);
+    ControlPanel panel(0, "Host IDE");
+    panel.ShowModeless();
+    panel.OnInitialize();
+    drainEvents();
+    ASSERT_TRUE(panel.initialized());
+    panel.move(panel.screen()->availableGeometry().topLeft()); // room beside it
+    drainEvents();
+    for (uint32_t command = 1; command <= 16; ++command) {
+        panel.manager().OnDisplayCommand(command);
+        drainEvents();
+    }
+    const QRect frame = panel.frameGeometry();
+    const int bar = std::max(panel.geometry().top() - frame.top(), kCascadeStep);
+    int over = 0;
+    for (const ObjectWindow* w : panel.manager().windows()) {
+        EXPECT_FALSE(CoversTitleBar(w->frameGeometry(), {frame}, bar)) << w->windowTitle().toStdString();
+        over += w->frameGeometry().intersects(frame) ? 1 : 0;
+    }
+    EXPECT_LT(over, static_cast<int>(panel.manager().windows().size()))
+        << "panel " << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height() << " on "
+        << panel.screen()->availableGeometry().width() << "x" << panel.screen()->availableGeometry().height()
+        << ", first " << panel.manager().windows().front()->frameGeometry().x() << ","
+        << panel.manager().windows().front()->frameGeometry().y() << " "
+        << panel.manager().windows().front()->frameGeometry().width();
+    EXPECT_FALSE(panel.manager().windows().front()->frameGeometry().intersects(frame));
+    panel.manager().CloseAllWindows();
+    drainEvents();
 }
 
 // Windows of one size, without an owner, open apart: each is placed before it is shown, so the next one

@@ -52,6 +52,13 @@ TEST(WindowPlacement, CascadeStepsATitleBarAndStartsColumnsThatCoverNoTitleBar)
     EXPECT_NE(past, QPoint(132, 82));
     EXPECT_FALSE(CoversTitleBar(QRect(past, small), {last, wide}, 32));
 
+    // The control panel's frame is kept free while room remains, then its title bar is.
+    const QRect panel(0, 0, 300, 400);
+    const QPoint beside = CascadePosition(kArea, small, std::nullopt, {}, 32, panel);
+    EXPECT_FALSE(QRect(beside, small).intersects(panel));
+    const QPoint tooWide = CascadePosition(kArea, QSize(kArea.width(), 300), std::nullopt, {}, 32, panel);
+    EXPECT_FALSE(CoversTitleBar(QRect(tooWide, QSize(kArea.width(), 300)), {panel}, 32));
+
     // However many windows of any size open, each lies on the area, and none covers an earlier title bar
     // while a place that covers none remains.
     for (const QRect& area : {kArea, QRect(0, 0, 1366, 768), QRect(0, 24, 1600, 976), QRect(0, 0, 1920, 1080)})

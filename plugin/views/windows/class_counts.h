@@ -33,6 +33,8 @@ inline constexpr const char* kStackNotRead = "could not be read";
 
 // The row of a window some of whose reads the target refused: the rows are those last read.
 inline constexpr const char* kReadsRefusedText = "... the target refused some reads: shown as last read";
+// The same for a window that had read nothing before: it shows no value.
+inline constexpr const char* kReadsRefusedNothingText = "... the target refused the reads: nothing read yet";
 
 // The text of the row that ends a list cut before the last object its class claims, by why it is cut:
 // "... object #N fails its checks: M more not read" at an object whose record fails its checks, "...
@@ -56,13 +58,8 @@ inline std::string NotReadText(const kernel::ClassCounts& counts)
 // for object 0 (no popup).
 inline void AddNotReadRow(ListSheet& sheet, const kernel::ClassCounts& counts)
 {
-    if (counts[kernel::kCountsNotRead] == 0)
-        return;
-    const std::vector<int> shown = sheet.shownColumns();
-    if (shown.empty())
-        return;
-    const int row = sheet.addRow(0);
-    sheet.set(row, shown.size() > 1 ? shown[1] : shown[0], NotReadText(counts));
+    if (counts[kernel::kCountsNotRead] != 0)
+        sheet.addNoteRow(NotReadText(counts));
 }
 
 } // namespace views

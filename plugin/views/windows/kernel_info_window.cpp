@@ -35,6 +35,8 @@ void KernelInfoWindow::Refresh()
         int r = rows.addRow();
         rows.set(r, 0, row.first);
         rows.set(r, 1, row.second);
+        if (row.first == kKernelValuesNotRead)
+            rows.setNote(r);
     }
     m_list->showSheet(rows);
     m_list->headerItem()->setTextAlignment(0, Qt::AlignLeft | Qt::AlignVCenter);

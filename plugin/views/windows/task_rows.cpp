@@ -17,7 +17,8 @@ std::string dec(uint32_t value) { return kernel::DecimalText(static_cast<int32_t
 std::string hex(uint32_t value) { return kernel::HexText(value, 8, true, true); }
 
 // Max Used and Least Spare of a stack check: exact when the scan met a used unit or the stack's end;
-// bounds when it stopped at the scan's limit; nothing read when a read was refused.
+// bounds when the stack was not scanned (larger than a kernel can be configured with); nothing read when
+// a read was refused.
 void setScanCells(ListSheet& sheet, int row, uint32_t used, uint32_t spare, int end)
 {
     if (!sheet.isShown(StackMaxUsed))

@@ -18,14 +18,14 @@ int64_t layoutEnd(const LayoutTable& t)
 
 } // namespace
 
-uint32_t ClaimGarbage(TargetBuilder& b, uint32_t seed, bool nameless)
+uint32_t ClaimGarbage(TargetBuilder& b, uint32_t seed, bool nameless, bool zeroFilled, uint32_t claimed)
 {
     constexpr uint32_t kArea = 2u << 20;
     const uint32_t area = b.allocate(kArea, 16);
     std::mt19937 random(seed);
     std::vector<uint8_t> bytes(kArea);
     for (uint8_t& byte : bytes)
-        byte = static_cast<uint8_t>(random());
+        byte = zeroFilled ? 0 : static_cast<uint8_t>(random());
     b.memory().putBytes(area, bytes);
     const uint32_t table = b.kwsAddress() + static_cast<uint32_t>(b.layout(Structure::Kws).offsets[11]);
     const LayoutTable& e = b.layout(Structure::ClassEntry);
@@ -37,8 +37,8 @@ uint32_t ClaimGarbage(TargetBuilder& b, uint32_t seed, bool nameless)
             continue;
         const auto stride =
             static_cast<uint32_t>(nameless ? 0x60 : k % 2 == 0 ? 16 : layoutEnd(b.objectLayout(kind)));
-        b.setStructField(e, entry, 2, 0xFFFFFFFFu);
-        b.setStructField(e, entry, 3, 0xFFFFFFFFu);
+        b.setStructField(e, entry, 2, claimed);
+        b.setStructField(e, entry, 3, claimed);
         b.setStructField(e, entry, 4, stride);
         b.setStructField(e, entry, 5, area + static_cast<uint32_t>(k) * 0x1000);
         b.setStructField(e, entry, 6, nameless ? 0 : area + kArea / 2 + static_cast<uint32_t>(k) * 0x1000);

@@ -80,8 +80,9 @@ void MakeServicesTable(TargetBuilder& b, const std::vector<ServiceSpec>& service
 // Every class with a few objects of each, linked as a running kernel would leave them.
 void BuildDemo(TargetBuilder& b);
 // The demo with stacks of `stackSize` bytes of which `stackUsed` are in use, for every task; task 1's
-// stack is `mainStackSize` bytes when that is not 0.
-void BuildDemoStacks(TargetBuilder& b, uint32_t stackSize, uint32_t stackUsed, uint32_t mainStackSize = 0);
+// stack is `mainStackSize` bytes when that is not 0, with `mainStackUsed` in use when that is not 0.
+void BuildDemoStacks(TargetBuilder& b, uint32_t stackSize, uint32_t stackUsed, uint32_t mainStackSize = 0,
+                     uint32_t mainStackUsed = 0);
 // A name of exactly `length` characters: `base` cut to it, or followed by digits up to it.
 std::string EdgeName(const std::string& base, std::size_t length);
 // The names BuildEdgeDemo gives.
@@ -93,17 +94,25 @@ struct DemoNames {
 // The demo (BuildDemoStacks) under the KernelSpec's name length (0: no names kept), with names that fill it:
 // static ones of exactly the name length, a dynamic task whose name is longer and a dynamic alarm whose
 // name is as long.
-DemoNames BuildEdgeDemo(TargetBuilder& b, uint32_t stackSize, uint32_t stackUsed, uint32_t mainStackSize = 0);
+DemoNames BuildEdgeDemo(TargetBuilder& b, uint32_t stackSize, uint32_t stackUsed, uint32_t mainStackSize = 0,
+                        uint32_t mainStackUsed = 0);
 // The demo whose linked lists come back on themselves: the wait list of semaphore SemA holds a node
 // linked to itself, the ready list, the alarm queue of counter SysClk and the counter list of event
 // source Tick each lead back to their first entry.
 void BuildCyclicDemo(TargetBuilder& b);
+// A kernel whose dynamic slots are not all in use, freed as the KernelSpec's freeSlots says: tasks 1 "Main"
+// and 2 "Idle" static, dynamic task slots 3, 5 and 7 free (first, middle, last), 4 "Logger" in use and 6 in
+// use under the name "Work\ter" (a tab in it), waiting for mutex 1 "MutexA", which Main owns; thread 1
+// "ThrA" static, dynamic thread slots 2, 4 and 6 free, 3 "ThrC" and 5 "ThrE" in use, on level 1 "LevelA".
+void BuildFreeSlotDemo(TargetBuilder& b);
 // Turns a built kernel into garbage that claims millions of objects in memory the target can read: every
-// class entry claims 0xFFFFFFFF objects, all static, whose records and names lie in a 2 MB area of random
-// bytes (records of 16 bytes in every other class, of their layout's length in the others). The kernel's
-// own structures stay sound. `nameless`: every class keeps no names and its records are 0x60 bytes, so
-// only what the records hold can tell them from a kernel's. Returns the area's address.
-uint32_t ClaimGarbage(TargetBuilder& b, uint32_t seed, bool nameless = false);
+// class entry claims `claimed` objects (by default the most a kernel can be configured with), all static,
+// whose records and names lie in a 2 MB area of random bytes (records of 16 bytes in every other class, of
+// their layout's length in the others). The kernel's own structures stay sound. `nameless`: every class
+// keeps no names and its records are 0x60 bytes, so only what the records hold can tell them from a
+// kernel's; `zeroFilled`: the area holds zeros, not random bytes. Returns the area's address.
+uint32_t ClaimGarbage(TargetBuilder& b, uint32_t seed, bool nameless = false, bool zeroFilled = false,
+                      uint32_t claimed = 0x7FFFFFFF);
 // `tasks` tasks and `others` objects spread over the other classes.
 void BuildBulk(TargetBuilder& b, uint32_t tasks, uint32_t others);
 // `tasks` tasks, each blocked on a semaphore that mailboxes, partitions, queues, mutexes and alarms

@@ -20,7 +20,8 @@ void names(TargetBuilder& b, K kind, std::initializer_list<const char*> list)
 
 } // namespace
 
-void BuildDemoStacks(TargetBuilder& b, uint32_t stackSize, uint32_t stackUsed, uint32_t mainStackSize)
+void BuildDemoStacks(TargetBuilder& b, uint32_t stackSize, uint32_t stackUsed, uint32_t mainStackSize,
+                     uint32_t mainStackUsed)
 {
     TaskOptions stacks;
     stacks.stackSize = stackSize;
@@ -123,6 +124,8 @@ void BuildDemoStacks(TargetBuilder& b, uint32_t stackSize, uint32_t stackUsed, u
     TaskOptions t = stacks;
     if (mainStackSize != 0)
         t.stackSize = mainStackSize;
+    if (mainStackUsed != 0)
+        t.stackUsed = mainStackUsed;
     t.priority = 5;
     t.sliceCount = 2;
     t.sliceLimit = 4;
@@ -224,9 +227,10 @@ std::string EdgeName(const std::string& base, std::size_t length)
     return name;
 }
 
-DemoNames BuildEdgeDemo(TargetBuilder& b, uint32_t stackSize, uint32_t stackUsed, uint32_t mainStackSize)
+DemoNames BuildEdgeDemo(TargetBuilder& b, uint32_t stackSize, uint32_t stackUsed, uint32_t mainStackSize,
+                        uint32_t mainStackUsed)
 {
-    BuildDemoStacks(b, stackSize, stackUsed, mainStackSize);
+    BuildDemoStacks(b, stackSize, stackUsed, mainStackSize, mainStackUsed);
     const auto length = static_cast<std::size_t>(std::max(b.spec().nameLength, 0));
     DemoNames names;
     names.task1 = EdgeName("Main", length);
@@ -240,6 +244,47 @@ DemoNames BuildEdgeDemo(TargetBuilder& b, uint32_t stackSize, uint32_t stackUsed
     b.setName(K::Task, 6, names.task6);
     b.setName(K::Alarm, 4, names.alarm4);
     return names;
+}
+
+void BuildFreeSlotDemo(TargetBuilder& b)
+{
+    b.addClass(K::Task, 2, 5, 0x4C);
+    b.addClass(K::Mutex, 1, 0, 0x0C);
+    b.addClass(K::Thread, 1, 5, 0x01 | 0x08);
+    b.addClass(K::Level, 1, 0, 0x08);
+    names(b, K::Task, {"Main", "Idle", "Spare3", "Logger", "Spare5", "Work\ter", "Spare7"});
+    names(b, K::Mutex, {"MutexA"});
+    names(b, K::Thread, {"ThrA", "ThrB", "ThrC", "ThrD", "ThrE", "ThrF"});
+    names(b, K::Level, {"LevelA"});
+    // Every slot first holds an object, so a freed one keeps a whole record when its slots are stale.
+    TaskOptions t;
+    t.priority = 5;
+    MakeTask(b, 1, t);
+    t.priority = 10;
+    for (uint32_t n : {2u, 3u, 4u, 5u, 7u}) {
+        t.status = n == 4 ? 0x8 : 0;
+        MakeTask(b, n, t);
+    }
+    t.status = 0x400;
+    t.waits = {{K::Mutex, 1}};
+    MakeTask(b, 6, t);
+    LinkReadyList(b, {1, 2});
+    b.setField(K::Mutex, 1, 1, 0x14);
+    b.setField(K::Mutex, 1, 4, b.objectAddress(K::Task, 1), true);
+    b.setField(K::Mutex, 1, 5, 1);
+    for (uint32_t n = 1; n <= 6; ++n) {
+        b.setField(K::Thread, n, 2, n);
+        b.setField(K::Thread, n, 3, 1);
+        b.setField(K::Thread, n, 4, 1);
+        b.setField(K::Thread, n, 5, 0x00500000 + n * 0x40, true);
+        b.setField(K::Thread, n, 12, 100 + n);
+    }
+    for (uint32_t n : {3u, 5u, 7u})
+        b.setInUse(K::Task, n, false);
+    for (uint32_t n : {2u, 4u, 6u})
+        b.setInUse(K::Thread, n, false);
+    b.setKwsField(0, 0);
+    b.setKwsField(5, 4);
 }
 
 void BuildCyclicDemo(TargetBuilder& b)

@@ -30,6 +30,9 @@ bool waitable(ObjectKind kind)
     }
 }
 
+// The field in which the kernel keeps an object's own number: task field 5, thread field 7.
+int numberField(ObjectKind kind) { return kind == ObjectKind::Task ? 5 : kind == ObjectKind::Thread ? 7 : 0; }
+
 int32_t layoutEnd(const LayoutTable& t)
 {
     int32_t end = 0;
@@ -223,9 +226,10 @@ void TargetBuilder::addClass(ObjectKind kind, uint32_t staticCount, uint32_t dyn
     }
     info.entry = allocate(static_cast<uint32_t>(layoutEnd(layout(Structure::ClassEntry))));
     m_classes[kind] = info;
-    const int numberField = kind == ObjectKind::Task ? 5 : kind == ObjectKind::Thread ? 7 : 0;
-    for (uint32_t n = 1; numberField != 0 && n <= total; ++n)
-        setField(kind, n, numberField, n);
+    // Every object of a new class is live (the static ones set up at the kernel's start, the dynamic ones
+    // created): each record holds its number where the kernel keeps one.
+    for (uint32_t n = 1; numberField(kind) != 0 && n <= total; ++n)
+        setField(kind, n, numberField(kind), n);
 }
 
 uint32_t TargetBuilder::objectAddress(ObjectKind kind, uint32_t n) const
@@ -264,8 +268,17 @@ void TargetBuilder::setName(ObjectKind kind, uint32_t n, const std::string& name
 void TargetBuilder::setInUse(ObjectKind kind, uint32_t n, bool inUse)
 {
     const ClassInfo& c = m_classes.at(kind);
-    if (n > c.staticCount && n <= c.staticCount + c.dynamicCount)
-        setStructField(Structure::Dynamic, c.dynamicArea + (n - c.staticCount - 1) * dynamicRecordSize(), 2, inUse ? 1 : 0);
+    if (n <= c.staticCount || n > c.staticCount + c.dynamicCount)
+        return;
+    const uint32_t record = c.dynamicArea + (n - c.staticCount - 1) * dynamicRecordSize();
+    if (!inUse && m_spec.freeSlots == FreeSlot::NeverWritten) {
+        m_memory.fill(objectAddress(kind, n), static_cast<uint32_t>(c.stride), 0);
+        m_memory.fill(record, dynamicRecordSize(), 0);
+        return;
+    }
+    setStructField(Structure::Dynamic, record, 2, inUse ? 1 : 0);
+    if (inUse && numberField(kind) != 0)
+        setField(kind, n, numberField(kind), n);
 }
 
 void TargetBuilder::setField(ObjectKind kind, uint32_t n, int field, uint32_t value, bool wordPointer)

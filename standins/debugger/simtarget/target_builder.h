@@ -27,6 +27,11 @@ struct LayoutTable {
     int count() const { return static_cast<int>(offsets.size()); }
 };
 
+// What a dynamic slot no object holds keeps: a slot whose object was deleted keeps that object's record and
+// name pointer with its in-use field cleared; a kernel that zero-fills its object pools leaves a slot it
+// never created all zero, its dynamic record included.
+enum class FreeSlot { Stale, NeverWritten };
+
 struct KernelSpec {
     int port = 7;
     bool littleEndian = true;
@@ -42,6 +47,7 @@ struct KernelSpec {
     uint32_t kernelStackUsed = 96;
     int32_t nameLength = 15;        // the classes' name length unless addClass gives one
     uint32_t traceSegments = 4;     // segments of the demo's trace buffer
+    FreeSlot freeSlots = FreeSlot::Stale; // what setInUse(..., false) leaves
 };
 
 // The structures of the data file, by header entry.
@@ -87,7 +93,7 @@ public:
     // Configures a class (absent classes are not in the configuration word). Objects 1 to staticCount are
     // static, the next dynamicCount dynamic (in use unless setInUse says otherwise). nameLength 0: names
     // are not kept; below 0: the KernelSpec's. Task and thread records hold their own numbers, as the kernel
-    // writes them.
+    // writes them into the records of the objects it holds.
     void addClass(ObjectKind kind, uint32_t staticCount, uint32_t dynamicCount, uint32_t attributes,
                   int32_t nameLength = -1);
     bool hasClass(ObjectKind kind) const { return m_classes.count(kind) != 0; }
@@ -96,6 +102,8 @@ public:
     // Names: static ones in the pool (cut to the name length), dynamic ones behind the record's pointer
     // (an empty name stores a null pointer).
     void setName(ObjectKind kind, uint32_t n, const std::string& name);
+    // A dynamic object created (in use) or freed; a freed slot keeps what the KernelSpec's freeSlots says,
+    // so a slot never created is freed after its neighbours are built.
     void setInUse(ObjectKind kind, uint32_t n, bool inUse);
     // A field of an object: written with the field's size; `wordPointer` halves it on port 8.
     void setField(ObjectKind kind, uint32_t n, int field, uint32_t value, bool wordPointer = false);
