@@ -161,9 +161,6 @@ void CpuGeneralPage::onFile(ViewState& state, int id)
         refused = !engine::fileIsFreeFor(m_project, chosen, self, nullptr, "read kernel file");
         return !refused;
     };
-    const auto freeToWrite = [&](const std::string& chosen) {
-        return engine::fileIsFreeToWrite(m_project, chosen, self, nullptr, "kernel file");
-    };
     std::string path;
     if (id == Load) {
         const bool done = handler.ChooseAndReadKernel(&path, freeToRead);
@@ -174,7 +171,7 @@ void CpuGeneralPage::onFile(ViewState& state, int id)
             return;
         }
     } else if (engine::SaveWithOneMessage("kernel file", std::string(),
-                                          [&] { return handler.ChooseAndWriteKernel(&path, freeToWrite); }) !=
+                                          [&] { return handler.ChooseAndWriteKernel(&path, m_project); }) !=
                engine::SaveEnd::Saved) {
         return;
     }
