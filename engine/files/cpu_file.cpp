@@ -5,6 +5,7 @@
 #include "engine/files/file_chooser.h"
 #include "engine/files/file_message.h"
 #include "engine/ops/cpu_record_handler.h"
+#include "engine/project/application_names.h"
 #include "engine/records/model_option.h"
 #include "engine/records/text_field.h"
 #include "engine/sectioned/field_numbers.h"
@@ -380,20 +381,16 @@ bool CpuFile::ChooseAndReadKernel(std::string* outPath, const ChosenFileCheck& c
     return false;
 }
 
-bool CpuFile::ChooseAndWriteKernel(std::string* outPath, const ChosenFileCheck& check)
+bool CpuFile::ChooseAndWriteKernel(std::string* outPath, const ProjectRecord* project)
 {
     const std::string name = m_cpu ? textString(m_cpu->name) : std::string();
-    std::string path;
-    {
-        const ScopedChosenFileCheck chooserCheck(check);
-        path = BrowseForFile(false, FileKindKernel, "Choose File for CPU \"" + name + "\"");
-    }
+    // A file the project keeps for something else is never written over (the rule of every Save As).
+    const std::string path = chooseFileToSaveAs(project, FileKindKernel, "Choose File for CPU \"" + name + "\"",
+                                                m_cpu, nullptr, "kernel file", false, nullptr);
     if (path.empty())
         return false;
     if (outPath)
         *outPath = path;
-    if (check && !check(path))
-        return false;
     // A failed write keeps the file the kernel had, so that a later save does not aim at the place that
     // just failed.
     const std::string previous = textString(m_kernel.kernelPath);

@@ -13,6 +13,7 @@
 namespace engine {
 
 class CpuRecordHandler;
+struct ProjectRecord;
 class SectionedFile;
 
 // Fills the kernel record from a parsed kernel file; false (the record untouched) when "KERNEL" is missing.
@@ -55,8 +56,9 @@ public:
     using ChosenFileCheck = engine::ChosenFileCheck;
     // Asks for a kernel file to open ("Choose CPU File"), stores its path and reads it. False on Cancel.
     bool ChooseAndReadKernel(std::string* outPath, const ChosenFileCheck& check = {});
-    // Asks for a file to save the kernel to ("Choose File for CPU "<name>""), stores the path and writes.
-    bool ChooseAndWriteKernel(std::string* outPath, const ChosenFileCheck& check = {});
+    // Asks for a file to save the kernel to ("Choose File for CPU "<name>""), stores the path and writes; a
+    // file `project` lists for something else is refused as every Save As refuses it.
+    bool ChooseAndWriteKernel(std::string* outPath, const ProjectRecord* project);
 
     // The SectionedFile of the kernel file.
     SectionedFile& KernelFile();

@@ -55,9 +55,9 @@ bool CpuRecordHandler::ChooseAndReadKernel(std::string* outPath, const CpuFile::
     return m_file && m_file->ChooseAndReadKernel(outPath, check);
 }
 
-bool CpuRecordHandler::ChooseAndWriteKernel(std::string* outPath, const CpuFile::ChosenFileCheck& check)
+bool CpuRecordHandler::ChooseAndWriteKernel(std::string* outPath, const ProjectRecord* project)
 {
-    return m_file && m_file->ChooseAndWriteKernel(outPath, check);
+    return m_file && m_file->ChooseAndWriteKernel(outPath, project);
 }
 
 bool CpuRecordHandler::IsKernelWritable() const

@@ -14,6 +14,7 @@
 namespace engine {
 
 class CpuFile;
+struct ProjectRecord;
 
 // Something the CPU editor hands to the handler to keep for the handler's lifetime.
 class CpuHandlerAttachment {
@@ -41,7 +42,7 @@ public:
     bool ReadKernel(std::string_view path);
     bool SetKernelPath(std::string_view path);
     bool ChooseAndReadKernel(std::string* outPath, const CpuFile::ChosenFileCheck& check = {});
-    bool ChooseAndWriteKernel(std::string* outPath, const CpuFile::ChosenFileCheck& check = {});
+    bool ChooseAndWriteKernel(std::string* outPath, const ProjectRecord* project);
     bool IsKernelWritable() const;
     // Writes the kernel file when the record is writable; false without writing when it is not.
     bool SaveKernel();

@@ -22,24 +22,16 @@ int ApplicationFile::ChooseAndRead(std::string* outPath)
 
 int ApplicationFile::ChooseAndWrite(std::string* outPath)
 {
-    // A file the project keeps for something else is never written over: a chooser that can ask again
-    // does, the choice is checked once more after it.
-    const auto isFree = [this](const std::string& path) {
-        return fileIsFreeToWrite(m_project, MakeNativePath(path), nullptr, m_application, "application file");
-    };
-    std::string chosen;
-    {
-        const ScopedChosenFileCheck check(isFree);
-        chosen = BrowseForFile(false, FileKindApplication,
-                               "Choose File for Application \"" + textString(m_application->name) + "\"");
-    }
+    // A file the project keeps for something else is never written over (the rule of every Save As).
+    bool refused = false;
+    const std::string path = chooseFileToSaveAs(m_project, FileKindApplication,
+                                                "Choose File for Application \"" + textString(m_application->name) +
+                                                    "\"",
+                                                nullptr, m_application, "application file", false, &refused);
     if (outPath != nullptr)
-        *outPath = chosen;
-    if (chosen.empty())
-        return 1;
-    const std::string path = MakeNativePath(chosen);
-    if (!isFree(chosen))
-        return 0;
+        *outPath = path;
+    if (path.empty())
+        return refused ? 0 : 1;
     if (!textFits(m_application->path, path)) {
         showFileError(formatMessage("The path of application file %s is too long", path));
         return 0;

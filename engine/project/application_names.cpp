@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string_view>
 
+#include "engine/files/file_chooser.h"
 #include "engine/project/file_messages.h"
 #include "engine/project/name_rules.h"
 #include "engine/project/project_check.h"
@@ -10,6 +11,7 @@
 #include "engine/records/records.h"
 #include "engine/records/text_field.h"
 #include "engine/sectioned/sectioned_file.h"
+#include "engine/util/path.h"
 
 namespace engine {
 namespace {
@@ -113,12 +115,12 @@ bool loadedApplicationIsSound(const ProjectRecord& project, const CpuRecord& cpu
 }
 
 std::string fileListedElsewhere(const ProjectRecord& project, std::string_view path, const CpuRecord* selfCpu,
-                                const ApplicationRecord* selfApplication)
+                                const ApplicationRecord* selfApplication, bool selfProject)
 {
     if (path.empty())
         return {};
     const std::string identity = ProjectFileIdentity(project, std::string(path));
-    if (project.path[0] != '\0' && ProjectFileIdentity(project, textString(project.path)) == identity)
+    if (!selfProject && project.path[0] != '\0' && ProjectFileIdentity(project, textString(project.path)) == identity)
         return "the project file";
     for (int32_t c = 0; project.cpus != nullptr && c < project.cpuCount; ++c) {
         const CpuRecord& cpu = project.cpus[c];
@@ -140,11 +142,12 @@ namespace {
 
 // The refusal of a file the project keeps for something else, or "" when it keeps nothing else there.
 std::string listedFileRefusal(const ProjectRecord* project, const std::string& path, const CpuRecord* selfCpu,
-                              const ApplicationRecord* selfApplication, std::string_view action)
+                              const ApplicationRecord* selfApplication, std::string_view action,
+                              bool selfProject = false)
 {
     if (project == nullptr)
         return {};
-    const std::string listed = fileListedElsewhere(*project, path, selfCpu, selfApplication);
+    const std::string listed = fileListedElsewhere(*project, path, selfCpu, selfApplication, selfProject);
     return listed.empty() ? listed : formatMessage("Unable to %s %s: the project lists it as %s", action, path, listed);
 }
 
@@ -160,13 +163,37 @@ bool fileIsFreeFor(const ProjectRecord* project, const std::string& path, const 
 }
 
 bool fileIsFreeToWrite(const ProjectRecord* project, const std::string& path, const CpuRecord* selfCpu,
-                       const ApplicationRecord* selfApplication, std::string_view what)
+                       const ApplicationRecord* selfApplication, std::string_view what, bool selfProject)
 {
     const std::string refusal =
-        listedFileRefusal(project, path, selfCpu, selfApplication, "write " + std::string(what));
+        listedFileRefusal(project, path, selfCpu, selfApplication, "write " + std::string(what), selfProject);
     if (!refusal.empty())
         showSaveError(refusal);
     return refusal.empty();
+}
+
+std::string chooseFileToSaveAs(const ProjectRecord* project, int kind, const std::string& title,
+                               const CpuRecord* selfCpu, const ApplicationRecord* selfApplication,
+                               std::string_view what, bool selfProject, bool* refused)
+{
+    if (refused != nullptr)
+        *refused = false;
+    const auto isFree = [&](const std::string& chosen) {
+        return fileIsFreeToWrite(project, MakeNativePath(chosen), selfCpu, selfApplication, what, selfProject);
+    };
+    std::string chosen;
+    {
+        const ScopedChosenFileCheck check(isFree);
+        chosen = BrowseForFile(false, kind, title);
+    }
+    if (chosen.empty())
+        return chosen;
+    if (!isFree(chosen)) {
+        if (refused != nullptr)
+            *refused = true;
+        return {};
+    }
+    return MakeNativePath(chosen);
 }
 
 }  // namespace engine

@@ -40,8 +40,9 @@ bool loadedApplicationIsSound(const ProjectRecord& project, const CpuRecord& cpu
 // "Monitor" of CPU "Main""; "" when the project keeps nothing there but the kernel of `selfCpu` or the
 // application `selfApplication` (either may be null). A file saved or read there for something else
 // would leave the project listing one file twice.
+// `selfProject` names the project file as the one being written (a Save As of the project).
 std::string fileListedElsewhere(const ProjectRecord& project, std::string_view path, const CpuRecord* selfCpu,
-                                const ApplicationRecord* selfApplication);
+                                const ApplicationRecord* selfApplication, bool selfProject = false);
 
 // The same as a check of a file chosen to be read or written: true when the project keeps nothing else at
 // `path` (or there is no project); else false, after the message "Unable to <action> <path>: the project
@@ -53,6 +54,14 @@ bool fileIsFreeFor(const ProjectRecord* project, const std::string& path, const 
 // "Unable to write <what> <path>: ...", captioned "File I/O Error" whether the user is still choosing or has
 // chosen.
 bool fileIsFreeToWrite(const ProjectRecord* project, const std::string& path, const CpuRecord* selfCpu,
-                       const ApplicationRecord* selfApplication, std::string_view what);
+                       const ApplicationRecord* selfApplication, std::string_view what, bool selfProject = false);
+
+// The one rule of every Save As (the project file, a kernel, an application): the file dialog is asked with
+// fileIsFreeToWrite in force, so that a file the project lists for something else sends the user back, and
+// the final choice meets it once more. Returns the native path chosen; "" when the user cancels or the
+// choice was refused (`*refused` then says which).
+std::string chooseFileToSaveAs(const ProjectRecord* project, int kind, const std::string& title,
+                               const CpuRecord* selfCpu, const ApplicationRecord* selfApplication,
+                               std::string_view what, bool selfProject, bool* refused);
 
 }  // namespace engine

@@ -400,12 +400,16 @@ int ProjectFile::SaveProjectFile()
 
 int ProjectFile::SaveProjectAs(std::string* outPath)
 {
+    // A file the project lists (a kernel or an application file) is never written over: the rule of every
+    // Save As.
+    bool refused = false;
     const std::string chosen =
-        BrowseForFile(false, FileKindProject, "Choose File for Project \"" + textString(m_project->name) + "\"");
+        chooseFileToSaveAs(m_project, FileKindProject, "Choose File for Project \"" + textString(m_project->name) + "\"",
+                           nullptr, nullptr, "project file", true, &refused);
     if (outPath != nullptr)
         *outPath = chosen;
     if (chosen.empty())
-        return 1;
+        return refused ? 0 : 1;
     // A failed save keeps the project's own path, so that Save still writes where the project lives.
     const std::string previous = textString(m_project->path);
     if (!SetPath(MakeNativePath(chosen)))

@@ -58,10 +58,7 @@ CMainDialog::SaveResult CMainDialog::writeKernel(engine::CpuRecord& cpu)
     engine::CpuRecordHandler handler(&cpu.kernel, &m_config, &cpu);
     // A kernel whose file forbids saving is passed over, so that it never stops the other files.
     const SaveResult end = engine::SaveWithOneMessage("kernel file", path, [&] {
-        const auto freeFile = [&](const std::string& chosen) {
-            return engine::fileIsFreeToWrite(&m_project, chosen, &cpu, nullptr, "kernel file");
-        };
-        return path.empty() ? handler.ChooseAndWriteKernel(nullptr, freeFile)
+        return path.empty() ? handler.ChooseAndWriteKernel(nullptr, &m_project)
                             : engine::WriteCpuFile(m_project, m_config, cpu);
     });
     if (path.empty() && engine::textString(cpu.kernel.kernelPath) != path)

@@ -175,9 +175,9 @@ TEST_F(CpuFileTest, ChoosersNameTheFiles)
     ScopedFileChooser scope(&chooser);
 
     std::string out = "unchanged";
-    EXPECT_FALSE(file.ChooseAndWriteKernel(&out)); // cancelled
+    EXPECT_FALSE(file.ChooseAndWriteKernel(&out, nullptr)); // cancelled
     EXPECT_EQ(out, "unchanged");
-    ASSERT_TRUE(file.ChooseAndWriteKernel(&out));
+    ASSERT_TRUE(file.ChooseAndWriteKernel(&out, nullptr));
     EXPECT_EQ(out, dir.file("chosen.cpu"));
     EXPECT_EQ(textOf(kernel.kernelPath), out);
     ASSERT_NE(cpu.kernelFile, nullptr); // the CPU keeps the kernel file's sections

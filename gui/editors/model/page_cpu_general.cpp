@@ -160,9 +160,6 @@ void CpuGeneralPage::onFile(ViewState& state, int id)
     const auto freeToRead = [&](const std::string& chosen) {
         return engine::fileIsFreeFor(m_project, chosen, self, nullptr, "read kernel file");
     };
-    const auto freeToWrite = [&](const std::string& chosen) {
-        return engine::fileIsFreeToWrite(m_project, chosen, self, nullptr, "kernel file");
-    };
     std::string path;
     if (id == Load) {
         // A file that is refused or cannot be read is a failed load: its reason and the failure are both
@@ -174,7 +171,7 @@ void CpuGeneralPage::onFile(ViewState& state, int id)
             return;
         }
     } else if (engine::SaveWithOneMessage("kernel file", std::string(),
-                                          [&] { return handler.ChooseAndWriteKernel(&path, freeToWrite); }) !=
+                                          [&] { return handler.ChooseAndWriteKernel(&path, m_project); }) !=
                engine::SaveEnd::Saved) {
         return;
     }

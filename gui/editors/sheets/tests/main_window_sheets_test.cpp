@@ -1641,6 +1641,68 @@ TEST_F(EditRoadsWalk, SaveAsOntoAFileTheProjectListsIsRefusedAndTheProjectStillO
         EXPECT_EQ(readFile(m_projectFolder / "control.app"), controlText);
         EXPECT_EQ(engine::textString(main.kernel.kernelPath), "main.cpu");
     }
+
+    // Every Save As road (the project's, an application's, a kernel's) onto every file the project lists for
+    // something else: one refusal in the same words, and every file as it was.
+    const char* listed[] = {"demo.omb", "main.cpu", "comms.cpu", "control.app", "link.app", "monitor.app"};
+    std::map<std::string, std::string> texts;
+    for (const char* name : listed)
+        texts[name] = readFile(m_projectFolder / name);
+    const struct {
+        const char* road;
+        const char* what;
+        const char* own;
+        std::function<void()> saveAs;
+    } roads[] = {
+        {"Save Project As", "project file", "demo.omb", [&] { m_window->OnFileSaveProjectAs(); }},
+        {"application Save As", "application file", "control.app",
+         [&] {
+             whenModal(
+                 [&](QWidget* modal) {
+                     QTest::mouseClick(platform::findControl<QPushButton>(modal, app_ids::SaveAs), Qt::LeftButton);
+                     settle();
+                     qobject_cast<QDialog*>(modal)->reject();
+                 },
+                 QStringLiteral("Application Properties"));
+             shell::editorServices().ShowApplicationProperties(m_window->manager(), project, control, main);
+         }},
+        {"CPU Save As", "kernel file", "main.cpu",
+         [&] {
+             whenModal(
+                 [&](QWidget* modal) {
+                     QTest::mouseClick(platform::findControl<QPushButton>(modal, cpu_ids::SaveAs), Qt::LeftButton);
+                     settle();
+                     qobject_cast<QDialog*>(modal)->reject();
+                 },
+                 QStringLiteral("CPU Properties"));
+             engine::CpuRecordHandler handler(&main.kernel, &m_window->config(), &main);
+             std::string name = "Main";
+             std::string description = engine::textString(main.description);
+             shell::editorServices().ShowCpuProperties(handler, name, description);
+         }},
+    };
+    for (const auto& road : roads) {
+        for (const char* name : listed) {
+            if (std::string(name) == road.own)
+                continue;
+            SCOPED_TRACE(std::string(road.road) + " onto " + name);
+            m_messages->clear();
+            const std::string target = (m_projectFolder / name).string();
+            m_chooser.QueueAnswer(target);
+            road.saveAs();
+            expectOneSaveFailure();
+            ASSERT_FALSE(messages().empty());
+            EXPECT_EQ(messages()[0].rfind(std::string("Unable to write ") + road.what + " " + target +
+                                              ": the project lists it as ",
+                                          0),
+                      0u)
+                << messages()[0];
+            for (const char* file : listed)
+                EXPECT_EQ(readFile(m_projectFolder / file), texts[file]) << file;
+        }
+    }
+    EXPECT_EQ(engine::textString(project.path), (m_projectFolder / "demo.omb").string());
+    saveAllAndReopen("every Save As refused");
 }
 
 
