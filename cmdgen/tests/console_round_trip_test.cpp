@@ -118,7 +118,7 @@ std::vector<Sweep> sweeps()
         {"TwoLimitsCommsKernel", true, "comms.cpu", Change::Blank},
         {"TwoLimitsLink", true, "link.app", Change::Delete}, {"TwoLimitsLink", true, "link.app", Change::Blank},
     };
-    constexpr std::size_t kLinesPerShard = 100;
+    constexpr std::size_t kLinesPerShard = 60;
     std::vector<Sweep> all;
     for (const File& file : kFiles) {
         const std::size_t lines =
