@@ -38,17 +38,16 @@ std::string shownCharacter(char c)
     return hexByte(u);
 }
 
-constexpr int kUnusedType = 0;
-
-// Address bytes of a record type; kUnusedType for the reserved type S4, which is skipped unchecked;
-// -1 for a character that is no record type.
+// Address bytes of a record type; 0 for the reserved type S4, which has none of its own and is checked
+// as every record is (hex digits, byte count, checksum), then skipped; -1 for a character that is no
+// record type.
 int addressBytes(char type)
 {
     switch (type) {
     case '0': case '1': case '5': case '9': return 2;
     case '2': case '6': case '8': return 3;
     case '3': case '7': return 4;
-    case '4': return kUnusedType;
+    case '4': return 0;
     default: return -1;
     }
 }
@@ -68,8 +67,6 @@ std::string parseLine(std::string_view line, const SRecordSink& sink)
     if (addrBytes < 0)
         return "unknown record type S" + (std::isprint(static_cast<unsigned char>(type)) ? std::string(1, type)
                                                                                         : " " + hexByte(static_cast<unsigned char>(type)));
-    if (addrBytes == kUnusedType)
-        return {};
     const std::string_view hex = line.substr(2);
     if (hex.size() % 2 != 0)
         return "odd number of hex digits";

@@ -23,9 +23,9 @@ struct FillScan {
 // value with `pattern`; at most `units` units, the whole stack. The first 64 KB are read unit by unit, so
 // nothing past the unit that ends the scan is read; the rest in pieces of 64 KB, so a stack of megabytes
 // takes few reads, and what a piece reads past the spare part stays below what was scanned before it. A
-// scan that reached the pieces is kept until the target runs or is written. A stack of more bytes than a
-// kernel can be configured with, or one that leaves the address space, is not read (ScanBound, no unit
-// counted).
+// scan that reached the pieces is kept until the target runs (the plug-in writes no stack). A stack of
+// more bytes than a kernel can be configured with, or one that leaves the address space, is not read
+// (ScanBound, no unit counted).
 FillScan CountFillUnits(uint32_t start, uint32_t units, int32_t unit, bool down, uint16_t pattern);
 
 } // namespace kernel

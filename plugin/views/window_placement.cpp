@@ -32,9 +32,12 @@ QPoint CascadePosition(const QRect& area, const QSize& size, const std::optional
     if (const auto p = place(open, keepFree))
         return *p;
     if (keepFree) {
+        // Then the panel's title bar with the others'; at last the panel's alone, so it stays in reach.
         std::vector<QRect> bars = open;
         bars.push_back(*keepFree);
         if (const auto p = place(bars, std::nullopt))
+            return *p;
+        if (const auto p = place({*keepFree}, std::nullopt))
             return *p;
     }
     return KeepOnArea(QRect(cascade, size), area).topLeft();

@@ -28,7 +28,7 @@ bool CoversTitleBar(const QRect& frame, const std::vector<QRect>& open, int bar)
 // lies on the area and covers no title bar of the frames in `open`; else the first such place, column by
 // column from the area's left edge in steps of a bar; when none remains, the cascade place kept on the
 // area. `keepFree` (the control panel's frame) is covered by none of these places while one remains;
-// else its title bar is kept free as the others' are.
+// else its title bar is kept free as the others' are, and at last alone, so the panel stays in reach.
 QPoint CascadePosition(const QRect& area, const QSize& size, const std::optional<QRect>& last,
                        const std::vector<QRect>& open, int bar = kCascadeStep,
                        const std::optional<QRect>& keepFree = std::nullopt);

@@ -308,7 +308,8 @@ TEST_F(ImageLoad, FileIsReadAsItIsParsed)
 }
 
 // Every refusal of the reader reaches the user as the reader's message, naming the file and line, and
-// never as a processor or version mismatch; record types and ends the reader does not use are skipped.
+// never as a processor or version mismatch; record types and ends the reader does not use are checked,
+// then skipped.
 TEST_F(ImageLoad, ReaderMessagesReachTheUser)
 {
     struct Case {
@@ -325,6 +326,9 @@ TEST_F(ImageLoad, ReaderMessagesReachTheUser)
         {"nul.a79", s1 + "S1050010\x01" + std::string(1, '\0') + "03E6\n", "nul.a79:2: character 0x01 at column 9"},
         {"nul2.a79", s1 + "S105001001" + std::string(1, '\0') + "3E6\n", "nul2.a79:2: character 0x00 at column 11"},
         {"checksum.a79", s1 + "S1060010010203E6\n", "checksum.a79:2: checksum 0xE6"},
+        // The reserved type is checked as a record, then skipped.
+        {"s4text.a79", s1 + "S4whatever\n", "s4text.a79:2: character 'w' at column 3"},
+        {"s4sum.a79", s1 + "S4030000FD\n", "s4sum.a79:2: checksum 0xFD"},
     };
     for (const Case& c : refused) {
         SCOPED_TRACE(c.name);

@@ -19,6 +19,7 @@
 #include <QTreeView>
 #include <QWidget>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -478,6 +479,66 @@ bool HostSession::execute(const ScenarioCommand& c)
         if (!found)
             return fail(c, "no such window or cell");
         return text == a[3] ? true : fail(c, "the cell reads \"" + text + "\"");
+    }
+    if (c.name == "expect-column-in-view") {
+        if (!need(2))
+            return false;
+        auto column = number32(a[1]);
+        int end = -1, view = -1;
+        settle(c);
+        bool ran = runOnGui(c, [&] {
+            QWidget* window = findWindow(a[0]);
+            auto* list = window != nullptr ? window->findChild<QTreeView*>() : nullptr;
+            if (list == nullptr || !column || static_cast<int>(*column) >= list->header()->count())
+                return;
+            end = list->header()->sectionViewportPosition(static_cast<int>(*column)) +
+                  list->header()->sectionSize(static_cast<int>(*column));
+            view = list->viewport()->width();
+        });
+        if (!ran)
+            return false;
+        if (end < 0)
+            return fail(c, "no such window or column");
+        return end <= view ? true
+                           : fail(c, "the column ends at " + std::to_string(end) + ", the view at " + std::to_string(view));
+    }
+    if (c.name == "expect-uncovered") {
+        if (!need(1))
+            return false;
+        bool found = false, uncovered = false;
+        std::string frames;
+        settle(c);
+        bool ran = runOnGui(c, [&] {
+            QWidget* window = findWindow(a[0]);
+            if (window == nullptr)
+                return;
+            found = true;
+            const QRect frame = window->frameGeometry();
+            auto text = [](const QRect& r) {
+                return std::to_string(r.x()) + "," + std::to_string(r.y()) + " " + std::to_string(r.width()) + "x" +
+                       std::to_string(r.height());
+            };
+            frames = text(frame) + " under";
+            std::vector<QRect> others;
+            // The plug-in's windows; the host's own main window is not one of them.
+            QWidget* desktop = IfDesktop::Instance() != nullptr ? IfDesktop::Instance()->MainWindow() : nullptr;
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                if (widget != window && widget != desktop && widget->isVisible() && widget->isWindow()) {
+                    others.push_back(widget->frameGeometry());
+                    if (others.back().intersects(frame))
+                        frames += " " + text(others.back());
+                }
+            // Points 4 pixels apart over the frame: one that no other window covers.
+            for (int y = frame.top(); y <= frame.bottom() && !uncovered; y += 4)
+                for (int x = frame.left(); x <= frame.right() && !uncovered; x += 4)
+                    uncovered = std::none_of(others.begin(), others.end(),
+                                             [x, y](const QRect& r) { return r.contains(x, y); });
+        });
+        if (!ran)
+            return false;
+        if (!found)
+            return fail(c, "no such window");
+        return uncovered ? true : fail(c, "other windows cover it wholly: " + frames);
     }
     if (c.name == "expect-layout") {
         // A value the IDE keeps in its per-window storage: window key, value name, value.

@@ -31,6 +31,8 @@
 //                                      (a click opens its edit box, Return commits it)
 //   column-width "<title>" <column> <pixels>  resizes a column of the window's list as the user does
 //   expect-cell "<title>" <row> <column> "<text>"  the text of a cell of the window's list (waits up to 60 s)
+//   expect-column-in-view "<title>" <column>  the column of the window's list ends within the list's view
+//   expect-uncovered "<title>"         part of the window's frame lies under no other visible window
 //   expect-layout <key> <name> <value> a value the IDE keeps for the window of that key (its layout)
 //   exit [status]                      Exit on the debugger thread; exit-gui [status] on the GUI thread
 //   close-window "<title>"             closes a plug-in window as the user does

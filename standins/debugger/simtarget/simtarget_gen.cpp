@@ -1,6 +1,7 @@
 // simtarget-gen: writes a simulated target (kernel data file, second image, target memory, symbols).
 //   simtarget-gen [--port N] [--endian little|big] [--prefix P] [--scenario demo|minimal|bulk]
 //                 [--seed N] [--ext EXT] --out DIR
+// --seed: 0 (the default) writes the plain layout, 1 to 39 shuffled ones (each of them tested).
 #include "standins/debugger/simtarget/kernel_objects.h"
 
 #include <algorithm>
@@ -17,7 +18,7 @@ int usage(const char* message)
     if (message)
         std::fprintf(stderr, "simtarget-gen: %s\n", message);
     std::fprintf(stderr, "usage: simtarget-gen [--port N] [--endian little|big] [--prefix P] "
-                         "[--scenario demo|minimal|bulk] [--seed N] [--ext EXT] --out DIR\n");
+                         "[--scenario demo|minimal|bulk] [--seed 0-39] [--ext EXT] --out DIR\n");
     return 2;
 }
 
@@ -43,8 +44,13 @@ int main(int argc, char** argv)
             spec.symbolPrefix = value;
         else if (arg == "--scenario")
             scenario = value;
-        else if (arg == "--seed")
-            spec.seed = static_cast<uint32_t>(std::strtoul(value.c_str(), nullptr, 0));
+        else if (arg == "--seed") {
+            char* end = nullptr;
+            const unsigned long seed = std::strtoul(value.c_str(), &end, 10);
+            if (value.empty() || *end != 0 || seed > simtarget::kDocumentedSeeds)
+                return usage("the seed must be one of 0 to 39");
+            spec.seed = static_cast<uint32_t>(seed);
+        }
         else if (arg == "--ext")
             ext = value;
         else if (arg == "--out")

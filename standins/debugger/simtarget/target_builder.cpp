@@ -65,7 +65,7 @@ TargetBuilder::TargetBuilder(const KernelSpec& spec)
     // Layouts. Waitable objects start with the wait header.
     m_layouts[30] = makeLayout(4);
     std::vector<int32_t> kwsSpans(32, 4);
-    kwsSpans[11] = 14 * 4; // the inline class table
+    kwsSpans[11] = static_cast<int32_t>(kClassSlots * pointerSize()); // the inline class table
     m_layouts[10] = makeLayout(32, {}, nullptr, kwsSpans);
     std::vector<int32_t> entrySizes(11, 4);
     entrySizes[4] = 2;
@@ -107,7 +107,7 @@ TargetBuilder::TargetBuilder(const KernelSpec& spec)
 
     // Fixed places: the anchor, the KWS (below 0x100 on port 6, whose anchor is one unit wide), SYSPROP.
     m_anchor = allocate(4);
-    const uint32_t kwsSize = static_cast<uint32_t>(layoutEnd(m_layouts[10]));
+    const uint32_t kwsSize = kwsExtent();
     m_kws = spec.port == 6 ? 0x40 : allocate(kwsSize);
     if (spec.port == 6)
         m_memory.fill(m_kws, kwsSize, 0);
@@ -146,6 +146,14 @@ LayoutTable TargetBuilder::makeLayout(int fields, const std::vector<int32_t>& si
         offset += std::max(spans[static_cast<std::size_t>(i)], t.sizes[static_cast<std::size_t>(i)]);
     }
     return t;
+}
+
+uint32_t TargetBuilder::kwsExtent() const
+{
+    // Every field, the inline class table of field 11 whole (its 14 slots), wherever the shuffle put it.
+    const LayoutTable& kws = m_layouts.at(10);
+    const int32_t classTableEnd = kws.offsets[11] + static_cast<int32_t>(kClassSlots * pointerSize());
+    return static_cast<uint32_t>(std::max(layoutEnd(kws), classTableEnd));
 }
 
 const LayoutTable& TargetBuilder::layout(Structure s) const { return m_layouts.at(static_cast<int>(s)); }
@@ -418,7 +426,7 @@ void TargetBuilder::writeDataFile(SimMemory& image)
         entry(8, 2, m_anchor / 2);
     else
         entry(8, 4, m_anchor);
-    entry(9, 4, static_cast<uint32_t>(layoutEnd(m_layouts.at(10))));
+    entry(9, 4, kwsExtent());
     for (int e : {10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 29, 30, 31, 35, 36, 37, 38,
                   39, 40, 41, 42, 44, 45, 46})
         table(e);

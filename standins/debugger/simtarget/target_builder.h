@@ -18,6 +18,7 @@ namespace simtarget {
 
 using kerneldata::ObjectKind;
 using kerneldata::kObjectKindCount;
+using kerneldata::kClassSlots;
 
 // A kernel structure as the data file describes it: each field's offset and size, in bytes.
 struct LayoutTable {
@@ -26,6 +27,9 @@ struct LayoutTable {
     bool present() const { return !offsets.empty(); }
     int count() const { return static_cast<int>(offsets.size()); }
 };
+
+// The seeds simtarget-gen documents, 0 to this: the tests build and read a kernel of each.
+constexpr uint32_t kDocumentedSeeds = 39;
 
 // What a dynamic slot no object holds keeps: a slot whose object was deleted keeps that object's record and
 // name pointer with its in-use field cleared; a kernel that zero-fills its object pools leaves a slot it
@@ -37,7 +41,7 @@ struct KernelSpec {
     bool littleEndian = true;
     uint32_t layoutVersion = 0x0120;
     uint32_t targetVersion = 0x00010123;
-    uint32_t seed = 0;              // 0: plain layout
+    uint32_t seed = 0;              // 0: plain layout; any other shuffles it (1 to kDocumentedSeeds tested)
     std::string symbolPrefix;       // the anchor symbol is prefix + "pKWS"
     uint16_t stackFillPattern = 0x5A5A;
     uint32_t stackGrowth = 0;       // 0: stacks grow toward lower addresses
@@ -130,6 +134,8 @@ private:
         uint32_t entry = 0, base = 0, pool = 0, dynamicArea = 0;
         int32_t stride = 0;
     };
+    // The bytes the workspace's fields cover, the inline class table whole.
+    uint32_t kwsExtent() const;
     LayoutTable makeLayout(int fields, const std::vector<int32_t>& sizes = {}, const LayoutTable* prefix = nullptr,
                            std::vector<int32_t> spans = {});
     void writeDataFile(SimMemory& image);

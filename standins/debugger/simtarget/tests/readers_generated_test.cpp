@@ -351,28 +351,43 @@ TEST_P(DemoKernel, TraceAndServices)
     EXPECT_EQ(entry.number, 0u);
 }
 
-// A trace of more segments than a small kernel's (4,096 and 5,000): every one is uploaded and put back on
-// the free list by the reset. A header that gives more than are followed is refused with its reason, and
-// nothing of it is written.
+// A trace of more segments than a small kernel's (4,096 and 5,000), every one of them holding data: each
+// is uploaded in its list's order, byte for byte, and put back on the free list by the reset. A header
+// that gives more than are followed is refused with its reason, and nothing of it is written.
 TEST(TraceSegments, EverySegmentTheHeaderGivesOrARefusalThatSaysWhy)
 {
     for (const uint32_t segments : {4096u, 5000u}) {
         SCOPED_TRACE(segments);
         KernelSpec spec;
         spec.port = 3;
-        spec.traceSegments = segments;
         TargetBuilder b(spec);
-        BuildDemo(b);
+        b.addClass(K::Task, 1, 0, 0);
+        // Segment i records 1 to 7 bytes: the first half in the list of field 14, the rest in that of
+        // field 13, the last one active.
+        TraceSetup setup;
+        setup.segments = segments;
+        setup.segmentSize = 16;
+        setup.list14.clear();
+        setup.list13.clear();
+        std::vector<uint8_t> expected;
+        for (uint32_t i = 0; i < segments; ++i) {
+            const uint32_t bytes = 1 + i % 7;
+            (i < segments / 2 ? setup.list14 : setup.list13).push_back(bytes);
+            for (uint32_t j = 0; j < bytes; ++j)
+                expected.push_back(static_cast<uint8_t>((i * 0x40 + j) & 0xFF));
+        }
+        setup.active = setup.list13.back();
+        setup.list13.pop_back();
+        const uint32_t block = MakeTrace(b, setup);
         const GeneratedTarget generated = b.build();
         GeneratedFixture f(generated, true);
         ASSERT_EQ(f.load(), kernel::LoadOk);
         EXPECT_EQ(kernel::TraceRefusal(), "");
-        EXPECT_EQ(kernel::GetTraceDataSize(), 310u);
+        EXPECT_EQ(kernel::GetTraceDataSize(), expected.size());
         std::vector<uint8_t> data;
         ASSERT_TRUE(kernel::UploadTraceData(data));
-        EXPECT_EQ(data.size(), 310u);
+        EXPECT_TRUE(data == expected) << data.size() << " bytes of " << expected.size();
         // After the reset every segment but the active one is on the free list.
-        const uint32_t block = b.memory().get(generated.kws + static_cast<uint32_t>(b.layout(Structure::Kws).offsets[27]), 4);
         const LayoutTable& control = b.layout(Structure::TraceControl);
         const uint32_t freeList = f.target().peek32(block + static_cast<uint32_t>(control.offsets[12]), true);
         const uint32_t count = f.target().peek32(freeList + static_cast<uint32_t>(b.layout(Structure::TraceList).offsets[1]), true);
@@ -406,6 +421,32 @@ TEST_P(DemoKernel, LevelScheduleAndScheduledThreads)
     EXPECT_EQ(scheduled[0], (kernel::ScheduledThread{1, 1, 0x10}));
     EXPECT_EQ(scheduled[1], (kernel::ScheduledThread{2, 2, 0x10}));
     EXPECT_EQ(kernel::ReadLevelScheduledThreads(2, scheduled, 8), 0u); // FIFO levels list nothing
+}
+
+// Every seed simtarget-gen documents shuffles a kernel the readers take whole: each class listed to its
+// last object, with its names.
+TEST(DemoSeeds, EverySeedGivesAWholeKernel)
+{
+    for (uint32_t seed = 0; seed <= kDocumentedSeeds; ++seed) {
+        SCOPED_TRACE(seed);
+        KernelSpec spec;
+        spec.port = 3;
+        spec.seed = seed;
+        TargetBuilder builder(spec);
+        BuildDemo(builder);
+        GeneratedFixture fixture(builder.build(), spec.littleEndian);
+        ASSERT_EQ(fixture.load(), kernel::LoadOk);
+        for (int k = 0; k < kernel::kObjectKindCount; ++k) {
+            const auto kind = static_cast<K>(k);
+            const int cls = kernel::GetClassNumber(kind);
+            ASSERT_EQ(kernel::EnsureClassRecord(cls), 1) << k;
+            kernel::ClassCounts counts;
+            kernel::GetClassCounts(cls, counts);
+            EXPECT_EQ(counts[1] + counts[2], builder.objectCount(kind)) << k;
+            EXPECT_EQ(counts[kernel::kCountsStop], kernel::StopNone) << k;
+        }
+        EXPECT_EQ(kernel::GetTaskName(6).value_or("?"), "Worker");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Ports, DemoKernel,
