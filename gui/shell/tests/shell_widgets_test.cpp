@@ -1083,6 +1083,21 @@ TEST(FolderPickerDialog, SelectsTheInitialFolderAndFollowsTheDisk)
     QDir().mkpath(root.path() + "/four");
     dialog.tree()->RefreshFolder(base);
     EXPECT_NE(dialog.tree()->findItem(base + "/four"), nullptr);
+    // Folders made inside listed ones (a closed one, and the open one two levels down) give them their
+    // expand marks at the next refresh of the watched parent.
+    const auto marked = [&](const char* folder) { return dialog.tree()->findItem(base + folder)->childCount() > 0; };
+    ASSERT_FALSE(marked("/three"));
+    ASSERT_FALSE(marked("/one/two"));
+    QDir().mkpath(root.path() + "/three/inner");
+    QDir().mkpath(root.path() + "/one/two/deep");
+    QDir().mkpath(root.path() + "/five");
+    dialog.tree()->RefreshFolder(base);
+    EXPECT_TRUE(marked("/three"));
+    EXPECT_TRUE(marked("/one/two"));
+    // And lose them when those folders go.
+    QDir(root.path() + "/three/inner").removeRecursively();
+    dialog.tree()->RefreshFolder(base);
+    EXPECT_FALSE(marked("/three"));
     // Selecting a folder shows it in the edit; OK takes the edit's text.
     dialog.tree()->SelectPath(base + "/three");
     EXPECT_EQ(dialog.folderEdit()->text().toStdString(), base + "/three");
