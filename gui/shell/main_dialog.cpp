@@ -407,14 +407,15 @@ void CMainDialog::OnCommand(int id)
 
 void CMainDialog::OnSplashClosed()
 {
-    if (!m_newProjectPending)
-        return;
     // The splash ended while a box of the start-up was up: New Project must not start inside the
-    // start-up (over its box, or before the named project opened). It waits for the start-up's end.
+    // start-up (over its box, or before the named project opened). It waits for the start-up's end,
+    // which also says whether it is still wanted (a named project that could not be read).
     if (m_startingUp) {
         m_splashEndedWhileStarting = true;
         return;
     }
+    if (!m_newProjectPending)
+        return;
     m_newProjectPending = false;
     if (m_project.cpuCount == 0 && m_project.name[0] == 0)
         OnFileNewProject();
