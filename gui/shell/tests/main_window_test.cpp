@@ -815,8 +815,8 @@ TEST_F(MainWindow, ADamagedProjectNamedOnTheCommandLineIsReportedTheMostRecentOn
     m_boxes->service().clear();
 
     // Named on the command line: the reader's message, then the open's, and an empty project. The splash
-    // ends while the first message is up; New Project is not offered, inside the open or after it: the
-    // user named a project.
+    // ends while the first message is up; New Project is offered once, after the open and its messages,
+    // as when nothing was named.
     class SplashEndsDuringTheMessages : public platform::MessageService {
     public:
         SplashEndsDuringTheMessages(platform::ScriptedMessageService& record, std::unique_ptr<CMainDialog>& window)
@@ -836,9 +836,18 @@ TEST_F(MainWindow, ADamagedProjectNamedOnTheCommandLineIsReportedTheMostRecentOn
     } splashEnds(m_boxes->service(), m_window);
     class Recorder : public EditorServices {
     public:
+        explicit Recorder(platform::ScriptedMessageService& boxes) : m_boxes(boxes) {}
         int asked = 0;
-        int ProjectPropertiesDialog(ProjectProperties&, QWidget*) override { return ++asked, EditorCancel; }
-    } editors;
+        std::size_t boxesBefore = 0;
+        int ProjectPropertiesDialog(ProjectProperties&, QWidget*) override
+        {
+            boxesBefore = m_boxes.texts().size();
+            return ++asked, EditorCancel;
+        }
+
+    private:
+        platform::ScriptedMessageService& m_boxes;
+    } editors(m_boxes->service());
     EditorServices* previousEditors = setEditorServices(&editors);
     platform::MessageService* previousBoxes = platform::setMessageService(&splashEnds);
     startWindow(true);
@@ -846,7 +855,8 @@ TEST_F(MainWindow, ADamagedProjectNamedOnTheCommandLineIsReportedTheMostRecentOn
     setEditorServices(previousEditors);
     EXPECT_EQ(m_boxes->service().texts(),
               (std::vector<std::string>{"Can't find section CPUS in project file", "Error reading project"}));
-    EXPECT_EQ(editors.asked, 0);
+    EXPECT_EQ(editors.asked, 1);
+    EXPECT_EQ(editors.boxesBefore, 2u);
     EXPECT_EQ(m_window->GetProject().cpuCount, 0);
     EXPECT_EQ(m_window->windowTitle(), "OMBAgen");
     EXPECT_EQ(readFile(demoPath()), text);
