@@ -18,6 +18,10 @@ uint32_t Sat(uint64_t value) { return value > UINT32_MAX ? UINT32_MAX : static_c
 uint32_t Mul(uint32_t a, uint32_t b) { return Sat(static_cast<uint64_t>(a) * b); }
 uint32_t Add(uint32_t a, uint32_t b) { return Sat(static_cast<uint64_t>(a) + b); }
 
+// Sizes and counts that the object editors accept up to 2^32 - 1 are kept in signed fields: their bits
+// are the amount.
+uint32_t Accepted(int32_t stored) { return static_cast<uint32_t>(stored); }
+
 // The header and property structures of each class type.
 struct ClassStructures {
     int32_t classType;
@@ -147,7 +151,7 @@ private:
         case ClassPipe: {
             const uint32_t perBuffer = Add(Mul(2, m_pointer), m_sizer.TypeSize("int"));
             userRam = Add(userRam, SumOverObjects<PipeData>(place, [&](const PipeData& pipe) {
-                              return Mul(NonNegative(pipe.numberOfBuffers), Add(NonNegative(pipe.maxBufferSize), perBuffer));
+                              return Mul(Accepted(pipe.numberOfBuffers), Add(Accepted(pipe.maxBufferSize), perBuffer));
                           }));
             break;
         }
@@ -156,12 +160,12 @@ private:
             break;
         case ClassQueue:
             userRam = Add(userRam, SumOverObjects<QueueData>(place, [](const QueueData& queue) {
-                              return Mul(NonNegative(queue.depth), NonNegative(queue.width));
+                              return Mul(Accepted(queue.depth), Accepted(queue.width));
                           }));
             break;
         case ClassPartition:
             userRam = Add(userRam, SumOverObjects<PartitionData>(place, [](const PartitionData& partition) {
-                              return Mul(NonNegative(partition.blockSize), NonNegative(partition.numberOfBlocks));
+                              return Mul(Accepted(partition.blockSize), Accepted(partition.numberOfBlocks));
                           }));
             break;
         default:
@@ -176,7 +180,7 @@ private:
                       uint32_t nameList, uint32_t& userRam, uint32_t& userRom, uint32_t& systemRam)
     {
         systemRam = Add(Add(Mul(Add(objects, 1), m_sizer.StructureSize("TCB")), ocdt), Mul(dynamics, nameList));
-        userRam = Add(userRam, SumOverObjects<TaskData>(place, [](const TaskData& task) { return NonNegative(task.stackSize); }));
+        userRam = Add(userRam, SumOverObjects<TaskData>(place, [](const TaskData& task) { return Accepted(task.stackSize); }));
 
         // Tasks that carry task attributes get a row of the attribute table.
         const int32_t attributeCount = std::clamp<int32_t>(m_cpu.kernel.taskAttributeCount, 0, kMaxTaskAttributes);
@@ -259,6 +263,11 @@ void ComputeApplicationFootprint(const ProjectRecord* project, CpuRecord& cpu, A
         estimate.AddChain(entry);
     estimate.AddKernelShare();
     application.footprint.MarkValid();
+}
+
+std::string FootprintAmountText(uint32_t amount)
+{
+    return std::to_string(amount) + (amount == UINT32_MAX ? " or more" : "");
 }
 
 bool ComputeApplicationFootprint(const ProjectRecord& project, ApplicationRecord& application)

@@ -6,6 +6,9 @@
 #include "engine/footprint/structure_size.h"
 #include "engine/records/records.h"
 
+#include <cstdint>
+#include <string>
+
 namespace engine {
 
 // Fills the application's footprint and each class entry's share. project (optional) is the whole
@@ -19,5 +22,9 @@ bool ComputeApplicationFootprint(const ProjectRecord& project, ApplicationRecord
 // symbols must be up to date for the application; sizer gives the CPU model's sizes.
 void AddClassFootprint(const ProjectRecord* project, CpuRecord& cpu, ApplicationRecord& application,
                        ApplicationClassEntry& entry, StructureSizer& sizer);
+
+// An amount of the estimate as shown: a counter held at its largest value stands for that many or more,
+// and says so.
+std::string FootprintAmountText(uint32_t amount);
 
 } // namespace engine

@@ -332,7 +332,7 @@ bool FolderTreeCtrl::SelectPath(const std::string& rawPath)
     return true;
 }
 
-void FolderTreeCtrl::refreshItem(QTreeWidgetItem* item)
+void FolderTreeCtrl::refreshItem(QTreeWidgetItem* item, int depth)
 {
     const std::string path = PathOf(item);
     if (!item->isExpanded() || item->childCount() == 0) {
@@ -349,8 +349,12 @@ void FolderTreeCtrl::refreshItem(QTreeWidgetItem* item)
     for (int i = item->childCount() - 1; i >= 0; --i) {
         QTreeWidgetItem* child = item->child(i);
         const std::string childPath = PathOf(child);
-        if (!childPath.empty() && wanted.count(childPath) && kept.insert(childPath).second)
+        if (!childPath.empty() && wanted.count(childPath) && kept.insert(childPath).second) {
+            // A kept folder may have gained or lost folders of its own: its mark, or its open list, follows.
+            if (depth < shell::kMaxDepth)
+                refreshItem(child, depth + 1);
             continue;
+        }
         delete child;
     }
     const QIcon folderIcon = style()->standardIcon(QStyle::SP_DirIcon);
@@ -370,7 +374,7 @@ void FolderTreeCtrl::RefreshFolder(const std::string& path)
 {
     if (QTreeWidgetItem* item = findItem(path)) {
         if (PathOf(item) == path)
-            refreshItem(item);
+            refreshItem(item, 0);
     }
 }
 

@@ -62,7 +62,8 @@ private:
     void markExpandable(QTreeWidgetItem* item);
     void onExpanding(QTreeWidgetItem* item);
     void onCollapsed(QTreeWidgetItem* item);
-    void refreshItem(QTreeWidgetItem* item);
+    // Follows the disk under the item: its children and, down the open ones, theirs (depth: how far down).
+    void refreshItem(QTreeWidgetItem* item, int depth);
     QTreeWidgetItem* driveOf(const std::string& path) const;
     // Follows the path down from its drive, filling and expanding on the way when asked; the last item
     // reached on the path (null when it leaves the tree).

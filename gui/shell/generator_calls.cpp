@@ -1,6 +1,7 @@
 #include "generator_calls.h"
 
 #include "engine/codegen/generator_library.h"
+#include "engine/footprint/footprint.h"
 #include "engine/names/project_walk.h"
 #include "engine/names/report_texts.h"
 #include "engine/records/text_field.h"
@@ -79,10 +80,10 @@ std::string FootprintStatusText(const engine::CpuRecord& cpu, const engine::Appl
 {
     const uint32_t systemRam = application.footprint.SystemRam();
     const bool over = application.systemRamManual && systemRam > static_cast<uint32_t>(application.systemRamAvailable);
-    return engine::FormatText("For application %s, System RAM=%lu%s, User RAM=%lu, User ROM=%lu %s",
-                              engine::textString(application.name).c_str(), static_cast<unsigned long>(systemRam),
-                              over ? "*" : "", static_cast<unsigned long>(application.footprint.UserRam()),
-                              static_cast<unsigned long>(application.footprint.UserRom()),
+    return engine::FormatText("For application %s, System RAM=%s%s, User RAM=%s, User ROM=%s %s",
+                              engine::textString(application.name).c_str(), engine::FootprintAmountText(systemRam).c_str(),
+                              over ? "*" : "", engine::FootprintAmountText(application.footprint.UserRam()).c_str(),
+                              engine::FootprintAmountText(application.footprint.UserRom()).c_str(),
                               engine::textString(cpu.kernel.sizeUnitName).c_str());
 }
 

@@ -42,11 +42,6 @@ std::string shownData(int32_t classType, std::size_t offset, int32_t value)
     return number(value);
 }
 
-std::string unsignedNumber(uint32_t value)
-{
-    return engine::NumberToText(value);
-}
-
 const char* waitingOrder(int32_t order)
 {
     return order == 1 ? "FIFO" : "Priority";
@@ -180,9 +175,9 @@ void appendClassRows(std::vector<ListRow>& rows, const engine::ApplicationRecord
         row.cells = {prefix + engine::textString(entry->name),
                      number(engine::CountClassEntryObjects(application, *entry)),
                      shown(engine::FieldFile::Application, "CLASS", "Number of Dynamics", entry->numberOfDynamics),
-                     unsignedNumber(entry->footprint.SystemRam()),
-                     unsignedNumber(entry->footprint.UserRam()),
-                     unsignedNumber(entry->footprint.UserRom()),
+                     engine::FootprintAmountText(entry->footprint.SystemRam()),
+                     engine::FootprintAmountText(entry->footprint.UserRam()),
+                     engine::FootprintAmountText(entry->footprint.UserRom()),
                      yesNo(entry->statistics),
                      yesNo(entry->diagnostics),
                      yesNo(entry->systemTrace),
@@ -355,9 +350,9 @@ std::vector<ListRow> ListRows(int kind, const ListSource& source)
             const std::string name = engine::textString(application.name);
             rows.push_back({application.treeItem,
                             {application.edited ? "*" + name : name,
-                             unsignedNumber(application.footprint.SystemRam()),
-                             unsignedNumber(application.footprint.UserRam()),
-                             unsignedNumber(application.footprint.UserRom()), engine::textString(application.path),
+                             engine::FootprintAmountText(application.footprint.SystemRam()),
+                             engine::FootprintAmountText(application.footprint.UserRam()),
+                             engine::FootprintAmountText(application.footprint.UserRom()), engine::textString(application.path),
                              yesNo(application.userTrace), engine::textString(application.description)}});
         }
         break;

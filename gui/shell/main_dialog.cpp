@@ -220,12 +220,15 @@ void CMainDialog::Initialize(const std::vector<std::string>& arguments, const St
     // A project the user named on the command line that cannot be read is reported, as File > Open does;
     // the most recent project, opened unasked, is passed over without a word when it is gone or damaged.
     const bool named = !path.empty();
+    const bool newProjectPending = m_newProjectPending;
     if (named)
         m_newProjectPending = false; // the user asked for a project, not for a new one
     else
         path = m_recent.GetFirst();
-    if (!path.empty())
-        OpenProjectFile(path, named);
+    // A named project that cannot be read has been reported; then New Project is offered, as when none
+    // was named.
+    if (!path.empty() && !OpenProjectFile(path, named) && named)
+        m_newProjectPending = newProjectPending;
     m_startingUp = false;
     if (m_splashEndedWhileStarting)
         OnSplashClosed();
@@ -404,14 +407,15 @@ void CMainDialog::OnCommand(int id)
 
 void CMainDialog::OnSplashClosed()
 {
-    if (!m_newProjectPending)
-        return;
     // The splash ended while a box of the start-up was up: New Project must not start inside the
-    // start-up (over its box, or before the named project opened). It waits for the start-up's end.
+    // start-up (over its box, or before the named project opened). It waits for the start-up's end,
+    // which also says whether it is still wanted (a named project that could not be read).
     if (m_startingUp) {
         m_splashEndedWhileStarting = true;
         return;
     }
+    if (!m_newProjectPending)
+        return;
     m_newProjectPending = false;
     if (m_project.cpuCount == 0 && m_project.name[0] == 0)
         OnFileNewProject();

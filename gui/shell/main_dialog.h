@@ -107,6 +107,10 @@ public:
     void OnFileNewProject();
     void OnFileOpenProject();
     bool OpenProjectFile(const std::string& path, bool ask);
+    // A later start's request, taken when the window is free: no start-up, box, dialog or menu is up.
+    bool IsFreeForRequest() const;
+    // Comes forward, and opens `path` (when not empty) as File > Open does.
+    void TakeRequest(const std::string& path);
     void OnFileSaveProject();
     void OnFileSaveProjectAs();
     void OnFileCloseProject();

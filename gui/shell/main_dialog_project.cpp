@@ -23,6 +23,8 @@
 #include "platform/qt/locale_text.h"
 #include "platform/qt/wait_cursor.h"
 
+#include <QApplication>
+
 namespace {
 
 constexpr const char* kFileError = "File I/O Error";
@@ -259,6 +261,24 @@ bool CMainDialog::OpenProjectFile(const std::string& path, bool ask)
     setWindowTitle(platform::captionText(QStringLiteral("OMBAgen - ") + platform::toQString(engine::textString(m_project.path))));
     UpdateMenus(0);
     return true;
+}
+
+bool CMainDialog::IsFreeForRequest() const
+{
+    return !m_startingUp && !QApplication::activeModalWidget() && !QApplication::activePopupWidget();
+}
+
+void CMainDialog::TakeRequest(const std::string& path)
+{
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+    const std::string named = engine::TrimText(path, true, true);
+    if (named.empty())
+        return;
+    m_newProjectPending = false; // the user asked for a project, not for a new one
+    OpenProjectFile(named, true);
 }
 
 void CMainDialog::OnFileSaveProject()

@@ -1,15 +1,17 @@
 #pragma once
-// One generator window per user: the first instance holds a lock file and listens on a local socket; a
-// later instance finds the lock taken, asks the first one (through the socket) to come to the front, and
-// ends once the first one has answered with where it runs. When the first one does not answer, or the
-// lock cannot be made at all, the program runs unguarded.
+// One generator window per user. The first instance holds a lock file (the system's lock on an open file,
+// released when its holder ends, however it ends) and owns a request folder beside it. A later instance
+// that finds the lock held never runs: it leaves its request (the project to open, or nothing) in the
+// folder and ends. The first takes the requests when it is free: they wait in the folder however long it
+// is busy or stopped. Every path is built as bytes, so no folder name has to decode.
 
 #include <QObject>
 #include <QString>
 
+#include <optional>
 #include <string>
 
-class QLocalServer;
+class QSocketNotifier;
 
 namespace shell {
 
@@ -17,30 +19,47 @@ class SingleInstanceGuard : public QObject {
     Q_OBJECT
 
 public:
-    // name: the lock and socket name ("OMBAgen" plus the user id); folder: where the lock file lives, as
-    // the system names it (empty: the runtime folder, else the temporary folder).
+    // name: the lock's name ("OMBAgen" plus the user id); folder: where the lock and the request folder
+    // live, as the system names it (empty: the runtime folder, else the temporary folder, else /tmp).
     explicit SingleInstanceGuard(const QString& name, const std::string& folder = std::string(),
                                  QObject* parent = nullptr);
     ~SingleInstanceGuard() override;
 
-    enum class Outcome { First, Activated, Unguarded };
-    // Takes the lock (then listens) or asks the running instance to come forward.
-    Outcome Start();
+    enum class Outcome {
+        First,         // this instance holds the lock and takes the requests of later ones
+        HandedOver,    // a live instance holds the lock and has the request waiting for it
+        NotHandedOver, // a live instance holds the lock, but the request could not be left for it
+        Unguarded,     // no lock can be made here: this instance runs without one
+    };
+    // Takes the lock, or leaves `request` (an absolute project path, or empty: come forward) for the
+    // instance that holds it.
+    Outcome Start(const std::string& request = std::string());
 
     static QString DefaultName();
 
-    // After Activated: the running instance's answer, "process PID on display NAME".
-    const QString& RunningInstance() const { return m_running; }
+    // The first instance: the latest request waiting, taken with every earlier one (they all ask the
+    // same window for a project, and the latest is the one the user means now); none when none waits.
+    std::optional<std::string> TakeRequest();
+
+    const std::string& lockPath() const { return m_lockPath; }
+    const std::string& requestFolder() const { return m_requests; }
 
 signals:
-    void activationRequested();
+    // Requests may be waiting (also once, as the event loop starts).
+    void requestsWaiting();
 
 private:
-    QString m_name;
+    bool takeLock();
+    bool makeRequestFolder() const;
+    bool leaveRequest(const std::string& request, std::string& left) const;
+    void watchRequests();
+
     std::string m_folder;
-    int m_lock = -1; // the lock file, locked while this instance runs
-    QLocalServer* m_server = nullptr;
-    QString m_running;
+    std::string m_lockPath;
+    std::string m_requests;
+    int m_lock = -1;  // the lock file, locked while this instance runs
+    int m_watch = -1; // the notification descriptor of the request folder
+    QSocketNotifier* m_notifier = nullptr;
 };
 
 } // namespace shell

@@ -19,6 +19,7 @@
 #include <utility>
 
 #include <fnmatch.h>
+#include <sys/stat.h>
 
 namespace platform {
 
@@ -208,12 +209,19 @@ void FileDialog::onActivated(QTreeWidgetItem* item)
         enter(joined(m_folder, name));
         return;
     }
+    // A listed file is chosen by its bytes, whatever its name holds (a '*' or '?' included).
     m_name->setText(toQString(name));
-    accept();
+    acceptPath(joined(m_folder, name));
 }
 
 std::string FileDialog::pathOf(const QString& typed) const
 {
+    // The file chosen in the list, when the name box still shows its name: its own bytes.
+    if (QTreeWidgetItem* item = m_list->currentItem(); item && !item->data(0, kFolderRole).toBool()) {
+        const std::string name = bytesOf(item->data(0, kNameRole).value<QByteArray>());
+        if (toQString(name) == typed)
+            return joined(m_folder, name);
+    }
     const std::string bytes = toBytes(typed);
     if (!bytes.empty() && bytes.front() == '/')
         return bytes;
@@ -229,8 +237,10 @@ void FileDialog::accept()
             onActivated(item);
         return;
     }
-    std::string path = pathOf(typed);
-    if (isNamePattern(typed)) {
+    const std::string path = pathOf(typed);
+    // A name with '*' or '?' is a filter only when no entry has that name.
+    struct stat info {};
+    if (isNamePattern(typed) && ::lstat(path.c_str(), &info) != 0) {
         // A pattern lists its folder by it; the chooser stays open.
         const auto [folder, pattern] = splitPath(path);
         m_patterns = QStringList{toQString(pattern)};
@@ -241,6 +251,11 @@ void FileDialog::accept()
         m_name->setText(toQString(pattern));
         return;
     }
+    acceptPath(path);
+}
+
+void FileDialog::acceptPath(std::string path)
+{
     if (IsFolder(path)) {
         enter(path);
         m_name->clear();

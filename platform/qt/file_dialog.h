@@ -62,6 +62,8 @@ private:
     void onCurrentChanged(QTreeWidgetItem* item);
     // A name typed in the box, as the path it names (its own bytes).
     std::string pathOf(const QString& typed) const;
+    // Takes the path (a listed entry's, as its bytes, or a typed one) when it is what the chooser is for.
+    void acceptPath(std::string path);
 
     bool m_open = true;
     std::string m_folder;

@@ -5,6 +5,8 @@
 #include "wait_cursor.h"
 
 #include <QApplication>
+#include <QFontMetrics>
+#include <QScreen>
 #include <QThread>
 #include <QWindow>
 
@@ -69,6 +71,48 @@ QString QtMessageService::messageText(const std::string& text)
     return toQString(text);
 }
 
+QString QtMessageService::breakableText(const QString& text, const QFontMetrics& metrics, int room)
+{
+    // A word the box cannot wrap (a long path) is given places to break, invisible ones: after each '/',
+    // and where a part between them still passes the room. A word that fits stays as it is.
+    const QChar breakHere(0x200B);
+    QString result;
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = start;
+        while (end < text.size() && !text[end].isSpace())
+            ++end;
+        const QString word = text.mid(start, end - start);
+        if (metrics.horizontalAdvance(word) <= room) {
+            result += word;
+        } else {
+            QString line;
+            for (qsizetype i = 0; i < word.size(); ++i) {
+                const bool pair = word[i].isHighSurrogate() && i + 1 < word.size();
+                const QString character = word.mid(i, pair ? 2 : 1);
+                i += pair ? 1 : 0;
+                if (!line.isEmpty() && metrics.horizontalAdvance(line + character) > room) {
+                    result += breakHere;
+                    line.clear();
+                }
+                result += character;
+                line += character;
+                if (character == QStringLiteral("/")) {
+                    result += breakHere;
+                    line.clear();
+                }
+            }
+        }
+        // The blanks after the word, as they are.
+        start = end;
+        while (end < text.size() && text[end].isSpace())
+            ++end;
+        result += text.mid(start, end - start);
+        start = end;
+    }
+    return result;
+}
+
 int QtMessageService::show(const std::string& text, const std::string& caption, unsigned style)
 {
     auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
@@ -114,7 +158,14 @@ int QtMessageService::showHere(const std::string& text, const std::string& capti
     QMessageBox box(icon(style), toQString(caption), messageText(text), standardButtons(style));
     box.setAttribute(Qt::WA_QuitOnClose, false);
     FitCaption(box);
-    if (QWidget* owner = ownerWindow(); owner && owner->windowHandle()) {
+    QWidget* owner = ownerWindow();
+    // The box fits its screen: its text wraps within the width at which a message box wraps its words
+    // (half the screen, at most 500 pixels), long paths included.
+    if (QScreen* screen = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen()) {
+        const int room = std::min(screen->availableGeometry().width() / 2, 500);
+        box.setText(breakableText(box.text(), QFontMetrics(box.font()), room));
+    }
+    if (owner && owner->windowHandle()) {
         box.winId();
         box.windowHandle()->setTransientParent(owner->windowHandle());
         // When that window goes or hides while the box is up (a splash ending), the box moves over the

@@ -11,6 +11,8 @@
 
 #include <vector>
 
+class QFontMetrics;
+
 namespace platform {
 
 class QtMessageService : public MessageService {
@@ -25,6 +27,8 @@ public:
     static int toAnswer(QMessageBox::StandardButton button);
     // A box's text as shown: the one conversion of the engine's bytes.
     static QString messageText(const std::string& text);
+    // The text with invisible places to break in every word wider than room pixels.
+    static QString breakableText(const QString& text, const QFontMetrics& metrics, int room);
 
     // The window the next box is parented to (exposed for tests).
     QWidget* ownerWindow();

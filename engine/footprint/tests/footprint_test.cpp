@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "engine/footprint/footprint.h"
 #include "engine/footprint/symbol_table.h"
@@ -147,7 +148,8 @@ TEST_F(FootprintTest, NegativeCountsAreEmptyAndHugeOnesHoldAtTheMaximum)
     RecordBuilder::DataOf<QueueData>(b.AddObject(queues, "q1")) = QueueData{16, "", 10, "", 0, 0, 0, ""};
     RecordBuilder::DataOf<QueueData>(b.AddObject(queues, "q2")) = QueueData{-4, "", 10, "", 0, 0, 0, ""};
     ComputeApplicationFootprint(&b.project, *cpu, *app);
-    EXPECT_EQ(queues.footprint.UserRam(), 160u); // a negative width counts as 0
+    // A width kept as -4 is the unsigned 4294967292 the editors took: the sum holds at the maximum.
+    EXPECT_EQ(queues.footprint.UserRam(), 0xFFFFFFFFu);
     cpu->kernel.classes[8].selected = 0;
     ComputeApplicationFootprint(&b.project, *cpu, *app);
     EXPECT_EQ(queues.footprint.Total(), 0u);
@@ -163,6 +165,70 @@ TEST_F(FootprintTest, NegativeCountsAreEmptyAndHugeOnesHoldAtTheMaximum)
     EXPECT_EQ(tasks.footprint.UserRam(), 0xFFFFFFFFu);
     EXPECT_EQ(tasks.footprint.SystemRam(), 0xFFFFFFFFu);
     EXPECT_EQ(app->footprint.Total(), 0xFFFFFFFFu);
+}
+
+// Every size and count the editors accept, at the ends of its range, one at a time and all together: each
+// class's User RAM and the application's are the exact sums (worked out in 128 bits), held at 2^32 - 1
+// when they pass it, never wrapped or lost.
+TEST_F(FootprintTest, AcceptedAmountsAtTheEndsOfTheirRangesAreCountedWithoutWrapping)
+{
+    b.AddKernelClass(*cpu, ClassPartition, "k", "");
+    ApplicationClassEntry& pipes = b.AddClassEntry(*app, ClassPipe, "Pipe");
+    ApplicationClassEntry& queues = b.AddClassEntry(*app, ClassQueue, "Queue");
+    ApplicationClassEntry& partitions = b.AddClassEntry(*app, ClassPartition, "Partition");
+    ApplicationClassEntry& tasks = b.AddClassEntry(*app, ClassTask, "Task");
+    // Two objects of each, so a sum over objects passes the maximum as well as a product does.
+    std::vector<int32_t*> fields;
+    for (const char* name : {"o1", "o2"}) {
+        auto& pipe = RecordBuilder::DataOf<PipeData>(b.AddObject(pipes, name));
+        auto& queue = RecordBuilder::DataOf<QueueData>(b.AddObject(queues, name));
+        auto& partition = RecordBuilder::DataOf<PartitionData>(b.AddObject(partitions, name));
+        auto& task = RecordBuilder::DataOf<TaskData>(b.AddObject(tasks, name));
+        fields.insert(fields.end(), {&pipe.numberOfBuffers, &pipe.maxBufferSize, &queue.depth, &queue.width,
+                                     &partition.blockSize, &partition.numberOfBlocks, &task.stackSize});
+    }
+    constexpr std::size_t kPerObject = 7;
+    // The lowest each editor takes (a buffer size may be 0, every other amount at least 1), and 2^32 - 1.
+    const uint32_t lowest[kPerObject] = {1, 0, 1, 1, 1, 1, 1};
+    constexpr uint32_t kHighest = 0xFFFFFFFFu;
+    constexpr uint32_t kMiddle = 1000;
+    using Wide = unsigned __int128;
+    const auto held = [](Wide exact) { return exact > kHighest ? kHighest : static_cast<uint32_t>(exact); };
+    const auto check = [&](const std::vector<uint32_t>& values) {
+        for (std::size_t i = 0; i < fields.size(); ++i)
+            *fields[i] = static_cast<int32_t>(values[i]);
+        Wide pipe = 0, queue = 0, partition = 0, task = 0;
+        for (std::size_t o = 0; o < 2; ++o) {
+            const uint32_t* v = &values[o * kPerObject];
+            pipe += Wide(v[0]) * (Wide(v[1]) + 2 * 4 + 4); // buffers x (size + 2 pointers + an int)
+            queue += Wide(v[2]) * v[3];
+            partition += Wide(v[4]) * v[5];
+            task += v[6];
+        }
+        ComputeApplicationFootprint(&b.project, *cpu, *app);
+        EXPECT_EQ(pipes.footprint.UserRam(), held(pipe));
+        EXPECT_EQ(queues.footprint.UserRam(), held(queue));
+        EXPECT_EQ(partitions.footprint.UserRam(), held(partition));
+        EXPECT_EQ(tasks.footprint.UserRam(), held(task));
+        EXPECT_EQ(app->footprint.UserRam(), held(pipe + queue + partition + task + 4)); // + the kernel's pointer
+    };
+    for (std::size_t field = 0; field < fields.size(); ++field) {
+        for (const bool high : {false, true}) {
+            SCOPED_TRACE("field " + std::to_string(field) + (high ? " highest" : " lowest"));
+            std::vector<uint32_t> values(fields.size(), kMiddle);
+            values[field] = high ? kHighest : lowest[field % kPerObject];
+            check(values);
+        }
+    }
+    for (const bool high : {false, true}) {
+        SCOPED_TRACE(high ? "all highest" : "all lowest");
+        std::vector<uint32_t> values(fields.size());
+        for (std::size_t i = 0; i < values.size(); ++i)
+            values[i] = high ? kHighest : lowest[i % kPerObject];
+        check(values);
+    }
+    EXPECT_EQ(FootprintAmountText(kHighest), "4294967295 or more");
+    EXPECT_EQ(FootprintAmountText(kHighest - 1), "4294967294");
 }
 
 } // namespace

@@ -11,16 +11,36 @@
 
 #include "engine/names/report_texts.h"
 #include "engine/util/program_title.h"
+#include "engine/util/text.h"
+#include "platform/core/folder_entries.h"
 #include "platform/core/process_group.h"
 #include "platform/core/profile_store.h"
 #include "platform/qt/caption_fit.h"
 #include "platform/qt/qt_message_service.h"
 
 #include <QApplication>
+#include <QTimer>
+
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace {
 CMainDialog* g_mainDialog = nullptr;
+
+// What this start asks of a running instance: the project it names, as a path that does not depend on
+// the folder this start runs in (empty: only come forward).
+std::string requestOf(const std::vector<std::string>& arguments)
+{
+    const std::string named = arguments.size() > 1 ? engine::TrimText(arguments[1], true, true) : std::string();
+    if (named.empty() || named[0] == '/')
+        return named;
+    return platform::WorkingFolder() + "/" + named;
 }
+
+// How long a request waits before the window is looked at again while it is busy: short to the eye.
+constexpr int kBusyRetryMs = 250;
+} // namespace
 
 CMainDialog* COMBAgenApp::GetMainDialog()
 {
@@ -36,9 +56,13 @@ void COMBAgenApp::OnHelp()
 int COMBAgenApp::InitInstance(const std::vector<std::string>& arguments)
 {
     shell::SingleInstanceGuard guard(shell::SingleInstanceGuard::DefaultName());
-    // A second instance brings the running one forward and ends without a word.
-    if (guard.Start() == shell::SingleInstanceGuard::Outcome::Activated)
-        return 0;
+    // A later start, while an instance lives, leaves its project to that one and ends without a word.
+    switch (guard.Start(requestOf(arguments))) {
+    case shell::SingleInstanceGuard::Outcome::HandedOver: return 0;
+    case shell::SingleInstanceGuard::Outcome::NotHandedOver: return 1;
+    case shell::SingleInstanceGuard::Outcome::First:
+    case shell::SingleInstanceGuard::Outcome::Unguarded: break;
+    }
 
     // Commands started from utilities end with the program, however it ends.
     platform::EndGroupsWithTheProgram();
@@ -59,12 +83,21 @@ int COMBAgenApp::InitInstance(const std::vector<std::string>& arguments)
     g_mainDialog = &window;
     shell::QtFileChooser chooser(&window);
     engine::ScopedFileChooser useChooser(&chooser);
-    QObject::connect(&guard, &shell::SingleInstanceGuard::activationRequested, &window, [&window] {
-        if (window.isMinimized())
-            window.showNormal();
-        window.raise();
-        window.activateWindow();
-    });
+    // The requests of later starts wait until the window is free: after its own start-up, and with no
+    // box, dialog or menu up.
+    QTimer busy;
+    busy.setSingleShot(true);
+    busy.setInterval(kBusyRetryMs);
+    const auto takeRequests = [&window, &guard, &busy] {
+        if (!window.IsFreeForRequest()) {
+            busy.start();
+            return;
+        }
+        if (std::optional<std::string> request = guard.TakeRequest())
+            window.TakeRequest(*request);
+    };
+    QObject::connect(&busy, &QTimer::timeout, &window, takeRequests);
+    QObject::connect(&guard, &shell::SingleInstanceGuard::requestsWaiting, &window, takeRequests);
     window.show();
     window.Initialize(arguments, CMainDialog::StartOptions{});
     const int result = QApplication::exec();

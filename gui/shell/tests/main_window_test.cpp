@@ -815,8 +815,8 @@ TEST_F(MainWindow, ADamagedProjectNamedOnTheCommandLineIsReportedTheMostRecentOn
     m_boxes->service().clear();
 
     // Named on the command line: the reader's message, then the open's, and an empty project. The splash
-    // ends while the first message is up; New Project is not offered, inside the open or after it: the
-    // user named a project.
+    // ends while the first message is up; New Project is offered once, after the open and its messages,
+    // as when nothing was named.
     class SplashEndsDuringTheMessages : public platform::MessageService {
     public:
         SplashEndsDuringTheMessages(platform::ScriptedMessageService& record, std::unique_ptr<CMainDialog>& window)
@@ -836,9 +836,18 @@ TEST_F(MainWindow, ADamagedProjectNamedOnTheCommandLineIsReportedTheMostRecentOn
     } splashEnds(m_boxes->service(), m_window);
     class Recorder : public EditorServices {
     public:
+        explicit Recorder(platform::ScriptedMessageService& boxes) : m_boxes(boxes) {}
         int asked = 0;
-        int ProjectPropertiesDialog(ProjectProperties&, QWidget*) override { return ++asked, EditorCancel; }
-    } editors;
+        std::size_t boxesBefore = 0;
+        int ProjectPropertiesDialog(ProjectProperties&, QWidget*) override
+        {
+            boxesBefore = m_boxes.texts().size();
+            return ++asked, EditorCancel;
+        }
+
+    private:
+        platform::ScriptedMessageService& m_boxes;
+    } editors(m_boxes->service());
     EditorServices* previousEditors = setEditorServices(&editors);
     platform::MessageService* previousBoxes = platform::setMessageService(&splashEnds);
     startWindow(true);
@@ -846,7 +855,8 @@ TEST_F(MainWindow, ADamagedProjectNamedOnTheCommandLineIsReportedTheMostRecentOn
     setEditorServices(previousEditors);
     EXPECT_EQ(m_boxes->service().texts(),
               (std::vector<std::string>{"Can't find section CPUS in project file", "Error reading project"}));
-    EXPECT_EQ(editors.asked, 0);
+    EXPECT_EQ(editors.asked, 1);
+    EXPECT_EQ(editors.boxesBefore, 2u);
     EXPECT_EQ(m_window->GetProject().cpuCount, 0);
     EXPECT_EQ(m_window->windowTitle(), "OMBAgen");
     EXPECT_EQ(readFile(demoPath()), text);
@@ -921,47 +931,63 @@ TEST_F(MainWindow, ARebuildKeepsWhatWasExpandedAndSelected)
 namespace shell::test {
 namespace {
 
+// Nothing opened at start-up: no project named, or a named one whose header is damaged (the user is told
+// why first). Either way the splash ends with the New Project question.
 TEST_F(MainWindow, TheSplashEndsWithTheNewProjectQuestionWhenNothingIsOpen)
 {
-    class Recorder : public EditorServices {
-    public:
-        int asked = 0;
-        int ProjectPropertiesDialog(ProjectProperties& properties, QWidget*) override
-        {
-            ++asked;
-            properties.name = "Fresh";
-            return EditorOk;
+    const std::string damaged = m_projectDir + "/damaged.omb";
+    std::ofstream(damaged) << "[PROJ\nName=Broken\n\n[CPUS]\n";
+    for (const bool named : {false, true}) {
+        SCOPED_TRACE(named ? "damaged project named" : "nothing named");
+        m_boxes->service().clear();
+        class Recorder : public EditorServices {
+        public:
+            int asked = 0;
+            int ProjectPropertiesDialog(ProjectProperties& properties, QWidget*) override
+            {
+                ++asked;
+                properties.name = "Fresh";
+                return EditorOk;
+            }
+        } editors;
+        EditorServices* previous = setEditorServices(&editors);
+        const int interval = Countdown::defaultInterval();
+        Countdown::setDefaultInterval(1);
+        m_window = std::make_unique<CMainDialog>();
+        m_window->setDialogs(&m_dialogs);
+        m_window->show();
+        std::vector<std::string> arguments{"OMBAgen"};
+        if (named)
+            arguments.push_back(damaged);
+        m_window->Initialize(arguments, CMainDialog::StartOptions{1});
+        // The damaged project is reported before the question.
+        EXPECT_EQ(m_boxes->service().boxes().empty(), !named);
+        if (named) {
+            EXPECT_EQ(m_boxes->service().boxes()[0].text, "Can't find section PROJECT in project file");
         }
-    } editors;
-    EditorServices* previous = setEditorServices(&editors);
-    const int interval = Countdown::defaultInterval();
-    Countdown::setDefaultInterval(1);
-    m_window = std::make_unique<CMainDialog>();
-    m_window->setDialogs(&m_dialogs);
-    m_window->show();
-    m_window->Initialize({std::string("OMBAgen")}, CMainDialog::StartOptions{1});
-    ASSERT_NE(m_window->splash(), nullptr);
-    QDeadlineTimer deadline(10000);
-    auto splashShown = [&] {
-        const AboutDialog* splash = m_window->splash()->dialog();
-        return splash && splash->isVisible();
-    };
-    while (splashShown() && !deadline.hasExpired())
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    QDeadlineTimer notified(5000); // the main window hears of it 10 ms later; a loaded machine may lag
-    while (editors.asked == 0 && !notified.hasExpired())
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-    // The new project's tree is built by queued work.
-    QDeadlineTimer built(5000);
-    while (m_window->tree()->topLevelItemCount() == 0 && !built.hasExpired())
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-    Countdown::setDefaultInterval(interval);
-    setEditorServices(previous);
-    ASSERT_EQ(editors.asked, 1);
-    EXPECT_EQ(engine::textString(m_window->GetProject().name), "Fresh");
-    EXPECT_EQ(m_window->GetProject().edited, 1);
-    ASSERT_EQ(m_window->tree()->topLevelItemCount(), 1);
-    EXPECT_EQ(m_window->tree()->topLevelItem(0)->text(0), "Fresh");
+        ASSERT_NE(m_window->splash(), nullptr);
+        QDeadlineTimer deadline(10000);
+        auto splashShown = [&] {
+            const AboutDialog* splash = m_window->splash()->dialog();
+            return splash && splash->isVisible();
+        };
+        while (splashShown() && !deadline.hasExpired())
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
+        QDeadlineTimer notified(5000); // the main window hears of it 10 ms later; a loaded machine may lag
+        while (editors.asked == 0 && !notified.hasExpired())
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        // The new project's tree is built by queued work.
+        QDeadlineTimer built(5000);
+        while (m_window->tree()->topLevelItemCount() == 0 && !built.hasExpired())
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        Countdown::setDefaultInterval(interval);
+        setEditorServices(previous);
+        ASSERT_EQ(editors.asked, 1);
+        EXPECT_EQ(engine::textString(m_window->GetProject().name), "Fresh");
+        EXPECT_EQ(m_window->GetProject().edited, 1);
+        ASSERT_EQ(m_window->tree()->topLevelItemCount(), 1);
+        EXPECT_EQ(m_window->tree()->topLevelItem(0)->text(0), "Fresh");
+    }
 }
 
 TEST_F(MainWindow, HelpFilesThatCannotOpenAreReportedAndHistoryCanBeCleared)

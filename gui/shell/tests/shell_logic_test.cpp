@@ -405,6 +405,10 @@ TEST(GeneratorCalls, FootprintLineAndKernelFlags)
     EXPECT_EQ(FootprintStatusText(cpu, application), "For application App, System RAM=300, User RAM=10, User ROM=20 bytes");
     application.systemRamManual = 1;
     EXPECT_EQ(FootprintStatusText(cpu, application), "For application App, System RAM=300*, User RAM=10, User ROM=20 bytes");
+    // A counter held at its largest says it stands for that much or more.
+    application.footprint.Set(0xFFFFFFFFu, 20, 300);
+    EXPECT_EQ(FootprintStatusText(cpu, application),
+              "For application App, System RAM=300*, User RAM=4294967295 or more, User ROM=20 bytes");
 
     engine::ApplicationRecord applications[2]{};
     std::memset(applications, 0, sizeof applications);

@@ -8,6 +8,7 @@
 #include "gui/shell/fixed_pitch.h"
 #include "gui/shell/folder_picker.h"
 #include "gui/shell/object_list_pane.h"
+#include "gui/shell/recent_project_list.h"
 #include "gui/shell/single_instance.h"
 #include "gui/shell/text_printer.h"
 #include "gui/shell/utility_params_dialog.h"
@@ -15,6 +16,7 @@
 #include "platform/core/message_service.h"
 #include "platform/core/folder_entries.h"
 #include "platform/core/process_group.h"
+#include "platform/core/profile_store.h"
 #include "platform/qt/control_id.h"
 #include "platform/qt/locale_text.h"
 #include "platform/qt/testing/widget_fit.h"
@@ -57,10 +59,12 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include <spawn.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -650,6 +654,84 @@ TEST(RealProgram, ItsStartRemovesTheOutputFilesARunThatDidNotEndLeftBehind)
     ::close(holder);
 }
 
+// The projects of the real program's recent list under root/config, latest first.
+std::vector<std::string> recentProjects(const std::string& root)
+{
+    std::vector<std::string> projects;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root + "/config", error)) {
+        if (entry.path().extension() != ".ini")
+            continue;
+        const platform::ProfileStore store(entry.path().string());
+        for (int i = 1; i <= RecentProjectList::kMaxEntries; ++i) {
+            if (std::optional<std::string> path = store.getString(RecentProjectList::kSection, "File" + std::to_string(i)))
+                projects.push_back(*path);
+        }
+    }
+    return projects;
+}
+
+// While a first OMBAgen lives, a later start never runs beside it, whatever the first is doing: opening
+// its project, stopped in the middle of that, or stopped once idle. The later start ends at once, with
+// nothing to say, and its project is opened by the first when the first can.
+TEST(RealProgram, ALaterStartEndsAndItsProjectReachesTheFirstHoweverBusyOrStoppedTheFirstIs)
+{
+    const std::string program = std::string(KORVANE_BUILD_DIR) + "/bin/OMBAgen";
+    ASSERT_TRUE(exists(program));
+    QTemporaryDir scratch;
+    const std::string root = platform::toBytes(scratch.path());
+    const std::string demo = std::string(KORVANE_SOURCE_DIR_FALLBACK) + "/samples/demo";
+    for (const char* copy : {"/own", "/asked"})
+        ASSERT_EQ(::mkdir((root + copy).c_str(), 0700), 0);
+    for (const char* name : {"demo.omb", "main.cpu", "comms.cpu", "control.app", "link.app", "monitor.app"})
+        std::filesystem::copy_file(demo + "/" + name, root + "/asked/" + name);
+    // The first's own project has no CPU, so opening another one asks nothing.
+    const std::string own = root + "/own/own.omb";
+    std::ofstream(own) << "[PROJECT]\nName=Own\nDescription=Nothing yet\n\n[CPUS]\n";
+    const std::string asked = root + "/asked/demo.omb";
+    const struct {
+        const char* what;
+        bool idle; // the first has opened its project
+        bool stop;
+    } cases[] = {{"opening its project", false, false},
+                 {"stopped while opening its project", false, true},
+                 {"stopped once idle", true, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(root + "/config");
+        const int opens = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        ASSERT_GE(opens, 0);
+        ASSERT_GE(::inotify_add_watch(opens, own.c_str(), IN_OPEN), 0);
+        const pid_t first = startRealProgram(program, {own}, root);
+        ASSERT_GT(first, 0);
+        // The first has its lock before it reads its project.
+        alignas(inotify_event) char events[4096];
+        bool opened = false;
+        EXPECT_TRUE(waitLongFor([&] { return opened = opened || ::read(opens, events, sizeof events) > 0; }));
+        ::close(opens);
+        if (c.idle) {
+            EXPECT_TRUE(waitLongFor([&] { return recentProjects(root) == std::vector<std::string>{own}; }));
+        }
+        if (c.stop) {
+            ::kill(first, SIGSTOP);
+            int status = 0;
+            ASSERT_EQ(waitpid(first, &status, WUNTRACED), first);
+            ASSERT_TRUE(WIFSTOPPED(status));
+        }
+        const pid_t later = startRealProgram(program, {asked}, root);
+        ASSERT_GT(later, 0);
+        int status = -1;
+        bool ended = false;
+        EXPECT_TRUE(waitLongFor([&] { return ended = ended || waitpid(later, &status, WNOHANG) == later; }));
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        if (c.stop)
+            ::kill(first, SIGCONT);
+        EXPECT_TRUE(waitLongFor([&] { return recentProjects(root) == std::vector<std::string>{asked, own}; }))
+            << ::testing::PrintToString(recentProjects(root));
+        endProgram(first);
+    }
+}
+
 // The real program dies while an endless utility of its Utilities menu runs: by a crash it sees (ABRT,
 // a utility capturing through a pipe) or by SIGKILL, which it cannot see (a utility writing to an output
 // file). No process of the utility's group remains, and the next start removes the output file the killed
@@ -1001,6 +1083,21 @@ TEST(FolderPickerDialog, SelectsTheInitialFolderAndFollowsTheDisk)
     QDir().mkpath(root.path() + "/four");
     dialog.tree()->RefreshFolder(base);
     EXPECT_NE(dialog.tree()->findItem(base + "/four"), nullptr);
+    // Folders made inside listed ones (a closed one, and the open one two levels down) give them their
+    // expand marks at the next refresh of the watched parent.
+    const auto marked = [&](const char* folder) { return dialog.tree()->findItem(base + folder)->childCount() > 0; };
+    ASSERT_FALSE(marked("/three"));
+    ASSERT_FALSE(marked("/one/two"));
+    QDir().mkpath(root.path() + "/three/inner");
+    QDir().mkpath(root.path() + "/one/two/deep");
+    QDir().mkpath(root.path() + "/five");
+    dialog.tree()->RefreshFolder(base);
+    EXPECT_TRUE(marked("/three"));
+    EXPECT_TRUE(marked("/one/two"));
+    // And lose them when those folders go.
+    QDir(root.path() + "/three/inner").removeRecursively();
+    dialog.tree()->RefreshFolder(base);
+    EXPECT_FALSE(marked("/three"));
     // Selecting a folder shows it in the edit; OK takes the edit's text.
     dialog.tree()->SelectPath(base + "/three");
     EXPECT_EQ(dialog.folderEdit()->text().toStdString(), base + "/three");
@@ -1209,56 +1306,63 @@ TEST(ShellDialogs, ShowWhatTheyHoldWithoutOverlaps)
 
 // ---- single instance and list widths
 
-TEST(SingleInstance, ASecondInstanceBringsTheRunningOneForwardOrStartsWhenNoneAnswers)
+TEST(SingleInstance, ALaterStartLeavesItsRequestForTheLiveHolderAndOnlyAFreedLockStartsAnother)
 {
-    QTemporaryDir folder;
-    const QString name = QStringLiteral("OMBAgen-test-%1").arg(QCoreApplication::applicationPid());
-    // The first instance answers from its own event loop, as in another process.
-    std::atomic<int> activations{0};
-    std::atomic<bool> listening{false};
-    QEventLoop* firstLoop = nullptr;
-    std::unique_ptr<QThread> first(QThread::create([&] {
-        shell::SingleInstanceGuard guard(name, platform::toBytes(folder.path()));
-        QEventLoop loop;
-        firstLoop = &loop;
-        EXPECT_EQ(guard.Start(), shell::SingleInstanceGuard::Outcome::First);
-        QObject::connect(&guard, &shell::SingleInstanceGuard::activationRequested, [&] { ++activations; });
-        listening = true;
-        loop.exec();
-    }));
-    first->start();
-    ASSERT_TRUE(waitFor([&] { return listening.load(); }));
-    shell::SingleInstanceGuard second(name, platform::toBytes(folder.path()));
-    EXPECT_EQ(second.Start(), shell::SingleInstanceGuard::Outcome::Activated);
-    EXPECT_EQ(second.RunningInstance().toStdString(),
-              "process " + std::to_string(QCoreApplication::applicationPid()) + " on display " +
-                  (qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-                       ? (qEnvironmentVariableIsEmpty("DISPLAY") ? QGuiApplication::platformName().toStdString()
-                                                                 : qgetenv("DISPLAY").toStdString())
-                       : qgetenv("WAYLAND_DISPLAY").toStdString()));
-    EXPECT_TRUE(waitFor([&] { return activations == 1; }));
-    QMetaObject::invokeMethod(firstLoop, "quit", Qt::QueuedConnection);
-    first->wait();
-
-    // A lock whose holder does not answer (no one listens): this instance starts normally.
-    const std::string lockPath = platform::toBytes(folder.path() + "/" + name + "-mute.lock");
-    const int held = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    QTemporaryDir temporary;
+    const std::string folder = platform::toBytes(temporary.path());
+    const QString name = QStringLiteral("OMBAgen-test");
+    auto first = std::make_unique<shell::SingleInstanceGuard>(name, folder);
+    int waiting = 0;
+    QObject::connect(first.get(), &shell::SingleInstanceGuard::requestsWaiting, [&] { ++waiting; });
+    ASSERT_EQ(first->Start("/own/start.omb"), shell::SingleInstanceGuard::Outcome::First);
+    EXPECT_TRUE(waitFor([&] { return waiting == 1; })); // once as the event loop runs
+    EXPECT_FALSE(first->TakeRequest());
+    // Later starts while it lives: each leaves its request, however long the holder is away; the holder
+    // is told, and takes the latest with the earlier ones.
+    for (const std::string& request : {std::string("/p/one.omb"), std::string(), std::string("/p/\xff two.omb")}) {
+        shell::SingleInstanceGuard later(name, folder);
+        EXPECT_EQ(later.Start(request), shell::SingleInstanceGuard::Outcome::HandedOver);
+    }
+    EXPECT_TRUE(waitFor([&] { return waiting >= 2; }));
+    EXPECT_EQ(first->TakeRequest(), std::optional<std::string>("/p/\xff two.omb"));
+    EXPECT_FALSE(first->TakeRequest());
+    {
+        shell::SingleInstanceGuard later(name, folder);
+        EXPECT_EQ(later.Start(), shell::SingleInstanceGuard::Outcome::HandedOver);
+        EXPECT_EQ(first->TakeRequest(), std::optional<std::string>(std::string()));
+    }
+    {
+        shell::SingleInstanceGuard later(name, folder);
+        EXPECT_EQ(later.Start("/p/late.omb"), shell::SingleInstanceGuard::Outcome::HandedOver);
+    }
+    first.reset();
+    // A holder that never answers (a lock held by something else) is a live holder all the same.
+    const int held = ::open((folder + "/OMBAgen-test.lock").c_str(), O_RDWR | O_CLOEXEC);
     ASSERT_GE(held, 0);
     ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
-    shell::SingleInstanceGuard unanswered(name + "-mute", platform::toBytes(folder.path()));
-    EXPECT_EQ(unanswered.Start(), shell::SingleInstanceGuard::Outcome::Unguarded);
-    EXPECT_TRUE(unanswered.RunningInstance().isEmpty());
+    {
+        shell::SingleInstanceGuard later(name, folder);
+        EXPECT_EQ(later.Start("/p/later.omb"), shell::SingleInstanceGuard::Outcome::HandedOver);
+    }
     ::close(held);
+    // Once the holder is gone the next start is the first; requests left for the one that ended are gone.
+    shell::SingleInstanceGuard next(name, folder);
+    EXPECT_EQ(next.Start("/own/next.omb"), shell::SingleInstanceGuard::Outcome::First);
+    EXPECT_FALSE(next.TakeRequest());
 
-    // A folder whose name does not decode holds the lock as its bytes name it.
-    const std::string odd = platform::toBytes(folder.path()) + "/lock_\xff\xfe";
+    // A folder whose name does not decode holds the lock and the requests as its bytes name them.
+    const std::string odd = folder + "/lock_\xff\xfe";
     ASSERT_EQ(::mkdir(odd.c_str(), 0700), 0);
     {
-        shell::SingleInstanceGuard guard(name + "-odd", odd);
-        EXPECT_EQ(guard.Start(), shell::SingleInstanceGuard::Outcome::First);
-        struct stat info {};
-        EXPECT_EQ(::stat((odd + "/" + platform::toBytes(name) + "-odd.lock").c_str(), &info), 0);
+        shell::SingleInstanceGuard oddFirst(name, odd);
+        EXPECT_EQ(oddFirst.Start(), shell::SingleInstanceGuard::Outcome::First);
+        EXPECT_TRUE(exists(odd + "/OMBAgen-test.lock"));
+        EXPECT_EQ(shell::SingleInstanceGuard(name, odd).Start("/p/x.omb"), shell::SingleInstanceGuard::Outcome::HandedOver);
+        EXPECT_EQ(oddFirst.TakeRequest(), std::optional<std::string>("/p/x.omb"));
     }
+    std::filesystem::remove_all(odd);
+    // No lock can be made in a folder that is not there: the start runs without one.
+    EXPECT_EQ(shell::SingleInstanceGuard(name, folder + "/missing").Start(), shell::SingleInstanceGuard::Outcome::Unguarded);
 }
 
 TEST(ObjectList, WidthsAreRememberedPerView)

@@ -153,12 +153,21 @@ TEST_F(StartUp, AProjectThatCannotBeOpenedIsReportedOverTheSplashWhichMayEndFirs
             endByCountdown(splash);
         return splash == nullptr;
     });
+    class Recorder : public EditorServices {
+    public:
+        int asked = 0;
+        int ProjectPropertiesDialog(ProjectProperties&, QWidget*) override { return ++asked, EditorCancel; }
+    } editors;
+    EditorServices* previous = setEditorServices(&editors);
     m_window->Initialize({"OMBAgen", m_projectDir + "/missing.omb"}, CMainDialog::StartOptions{1});
     EXPECT_TRUE(m_text.contains(QStringLiteral("missing.omb"))) << m_text.toStdString();
     ASSERT_NE(m_window->splash(), nullptr);
     EXPECT_EQ(m_window->splash()->dialog(), nullptr);
     EXPECT_TRUE(m_window->isVisible());
     EXPECT_EQ(m_window->GetProject().cpuCount, 0);
+    // Nothing was opened: New Project is offered once the start-up is over, the splash having ended first.
+    EXPECT_TRUE(waitFor([&] { return editors.asked == 1; }));
+    setEditorServices(previous);
 }
 
 // The windows of the screen from the bottom up, as the window manager stacks them (empty without one).

@@ -114,6 +114,51 @@ TEST(FileDialogTest, APatternInTheNameBoxFiltersAndTheDialogStaysOpen)
     }
 }
 
+// A listed file whose name holds '*' or '?' is chosen, not taken for a filter, in Open and Save alike:
+// double-clicked, or its name typed; a typed pattern that no entry is named by still filters.
+TEST(FileDialogTest, AListedNameHoldingWildcardsIsChosenAndAPatternNoEntryHasFilters)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const std::string base = toBytes(folder.path());
+    std::ofstream(base + "/a*b.omb") << "x";
+    std::ofstream(base + "/q?.omb") << "x";
+    std::ofstream(base + "/axb.omb") << "x";
+    ScopedScriptedMessages boxes;
+    for (const bool open : {true, false}) {
+        for (const bool typed : {false, true}) {
+            SCOPED_TRACE(std::string(open ? "open" : "save") + (typed ? ", typed" : ", double-clicked"));
+            const auto dialog = makeDialog(base);
+            setUpFileDialog(*dialog, open, QStringLiteral("OMBAgen project files"), QStringLiteral("*.omb"),
+                            QStringLiteral("omb"));
+            ASSERT_EQ(shown(*dialog), (QStringList{"a*b.omb", "axb.omb", "q?.omb"}));
+            std::size_t done = 0;
+            const std::string chosen = runSteps(*dialog,
+                                                {
+                                                    [&] {
+                                                        dialog->nameBox()->setText(QStringLiteral("a*"));
+                                                        dialog->accept();
+                                                    },
+                                                    [&] {
+                                                        EXPECT_EQ(shown(*dialog), (QStringList{"a*b.omb", "axb.omb"}));
+                                                        QTreeWidgetItem* item = dialog->list()->topLevelItem(0);
+                                                        if (typed) {
+                                                            dialog->nameBox()->setText(QStringLiteral("a*b.omb"));
+                                                            dialog->accept();
+                                                        } else {
+                                                            dialog->list()->setCurrentItem(item);
+                                                            emit dialog->list()->itemActivated(item, 0);
+                                                        }
+                                                    },
+                                                },
+                                                done);
+            EXPECT_EQ(done, 2u);
+            EXPECT_EQ(chosen, base + "/a*b.omb");
+        }
+    }
+    EXPECT_TRUE(boxes->texts().empty());
+}
+
 // A folder or file whose name does not decode is listed (drawn with the replacement character), entered
 // and chosen by its own bytes; Open refuses a file that is not there and stays open.
 TEST(FileDialogTest, NamesThatDoNotDecodeAreListedAndChosenByTheirBytes)

@@ -11,6 +11,9 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QFontMetrics>
+#include <QScreen>
+#include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -145,6 +148,39 @@ TEST(QtMessageServiceTest, ShowsABoxAndReturnsTheButtonPressed)
 
 // Each box of a sequence stands over the window it belongs to, also when no window is active any more
 // once the previous box has closed (the window manager activates its parent again only later).
+// A box naming a very long path fits the screen: the path wraps, at its slashes and, in a part too long
+// for a line, anywhere; the text reads as it was, and words that fit are not touched.
+TEST(QtMessageServiceTest, ABoxWithALongPathFitsTheScreenAndWrapsThePath)
+{
+    ScopedQtMessageService service;
+    const std::string path = "/tmp/" + std::string(300, 'n') + "/" + std::string(40, 'd') + "/project.omb";
+    const std::string text = "Cannot write " + path + "\nThe folder is not there.";
+    QRect boxGeometry;
+    QString shown;
+    int labelHeight = 0;
+    int labelWidth = 0;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        boxGeometry = box->frameGeometry();
+        shown = box->text();
+        if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
+        {
+            labelHeight = label->height();
+            labelWidth = label->width();
+        }
+        box->button(QMessageBox::Ok)->click();
+    });
+    EXPECT_EQ(messageBox(text, "Save As", MbOk | MbIconError), IdOk);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE(boxGeometry.width(), screen.width());
+    EXPECT_LE(labelWidth, std::min(screen.width() / 2, 500));
+    EXPECT_GE(labelHeight, 4 * QFontMetrics(QApplication::font()).height());
+    EXPECT_EQ(QString(shown).remove(QChar(0x200B)), toQString(text));
+    EXPECT_EQ(QtMessageService::breakableText(QStringLiteral("a short text /x/y"), QFontMetrics(QApplication::font()), 500),
+              QStringLiteral("a short text /x/y"));
+}
+
 TEST(QtMessageServiceTest, EveryBoxOfASequenceStaysOverItsWindow)
 {
     ScopedQtMessageService installed;
