@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -39,6 +40,8 @@ public:
     ~DkBreakpoint() override; // removes itself when set (Retire)
     // delete: when a call of the breakpoint runs on another thread (a hit), no further call reaches it
     // and it is destroyed when that call returns, so breakpoints may end each other from their hits.
+    static void* operator new(std::size_t size) { return ::operator new(size); } // freed by end()
+    static void operator delete(void* memory) { ::operator delete(memory); } // a constructor threw
     void operator delete(DkBreakpoint* breakpoint, std::destroying_delete_t);
     DkBreakpoint(const DkBreakpoint&) = delete;
     DkBreakpoint& operator=(const DkBreakpoint&) = delete;
