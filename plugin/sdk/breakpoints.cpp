@@ -213,6 +213,10 @@ void DkBreakpoint::operator delete(DkBreakpoint* breakpoint, std::destroying_del
         end(breakpoint);
 }
 
+void* DkBreakpoint::operator new(std::size_t size) { return ::operator new(size); }
+
+void DkBreakpoint::operator delete(void* memory) { ::operator delete(memory); }
+
 void DkBreakpoint::end(DkBreakpoint* breakpoint)
 {
     void* whole = dynamic_cast<void*>(breakpoint);

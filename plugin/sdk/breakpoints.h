@@ -40,8 +40,8 @@ public:
     ~DkBreakpoint() override; // removes itself when set (Retire)
     // delete: when a call of the breakpoint runs on another thread (a hit), no further call reaches it
     // and it is destroyed when that call returns, so breakpoints may end each other from their hits.
-    static void* operator new(std::size_t size) { return ::operator new(size); } // freed by end()
-    static void operator delete(void* memory) { ::operator delete(memory); } // a constructor threw
+    static void* operator new(std::size_t size); // freed by end()
+    static void operator delete(void* memory);   // a constructor threw
     void operator delete(DkBreakpoint* breakpoint, std::destroying_delete_t);
     DkBreakpoint(const DkBreakpoint&) = delete;
     DkBreakpoint& operator=(const DkBreakpoint&) = delete;

@@ -96,8 +96,8 @@ public:
     DkLoggingSubscriber& operator=(const DkLoggingSubscriber&) = delete;
     virtual void Log(uint32_t severity, const std::string& text) = 0;
 
-    static void* operator new(std::size_t size) { return ::operator new(size); } // freed by end()
-    static void operator delete(void* memory) { ::operator delete(memory); } // a constructor threw
+    static void* operator new(std::size_t size); // freed by end()
+    static void operator delete(void* memory);   // a constructor threw
     void operator delete(DkLoggingSubscriber* subscriber, std::destroying_delete_t);
 
 protected:

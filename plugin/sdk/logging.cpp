@@ -56,6 +56,10 @@ void DkLoggingSubscriber::operator delete(DkLoggingSubscriber* subscriber, std::
         end(subscriber);
 }
 
+void* DkLoggingSubscriber::operator new(std::size_t size) { return ::operator new(size); }
+
+void DkLoggingSubscriber::operator delete(void* memory) { ::operator delete(memory); }
+
 void DkLoggingSubscriber::end(DkLoggingSubscriber* subscriber)
 {
     void* whole = dynamic_cast<void*>(subscriber);

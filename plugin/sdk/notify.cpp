@@ -79,6 +79,10 @@ void DkNotifySubscriber::operator delete(DkNotifySubscriber* subscriber, std::de
         end(subscriber);
 }
 
+void* DkNotifySubscriber::operator new(std::size_t size) { return ::operator new(size); }
+
+void DkNotifySubscriber::operator delete(void* memory) { ::operator delete(memory); }
+
 void DkNotifySubscriber::end(DkNotifySubscriber* subscriber)
 {
     void* whole = dynamic_cast<void*>(subscriber);

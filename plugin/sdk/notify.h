@@ -28,8 +28,8 @@ public:
 
     // delete: leaves the list without waiting; destroyed now, or by the last call of its Notify in
     // progress when that returns.
-    static void* operator new(std::size_t size) { return ::operator new(size); } // freed by end()
-    static void operator delete(void* memory) { ::operator delete(memory); } // a constructor threw
+    static void* operator new(std::size_t size); // freed by end()
+    static void operator delete(void* memory);   // a constructor threw
     void operator delete(DkNotifySubscriber* subscriber, std::destroying_delete_t);
 
 protected:
