@@ -127,21 +127,30 @@ private:
     std::atomic<int>& m_calls;
 };
 
-// Ends its partner, the other of a pair, from inside the first notification it receives; a pair on
-// two dispatching threads ends each other.
+// Ends its partner, the other of a pair, from inside a notification once the pair is armed; the
+// pair on two dispatching threads ends each other.
 class PartnerEnder : public DkNotifySubscriber {
 public:
-    void end(PartnerEnder* partner) { m_partner.store(partner); }
+    struct Pair {
+        std::atomic<bool> armed{false};
+        std::atomic<PartnerEnder*> members[2] = {nullptr, nullptr};
+        // Ends the members not ended yet.
+        void endAll()
+        {
+            for (auto& member : members)
+                delete member.exchange(nullptr);
+        }
+    };
+    PartnerEnder(std::shared_ptr<Pair> pair, int index) : m_pair(std::move(pair)), m_index(index) {}
     void Notify(uint32_t) override
     {
-        if (PartnerEnder* partner = m_partner.exchange(nullptr)) {
-            partner->m_partner.store(nullptr); // the partner ends no one now
-            delete partner;
-        }
+        if (m_pair->armed.load())
+            delete m_pair->members[1 - m_index].exchange(nullptr);
     }
 
 private:
-    std::atomic<PartnerEnder*> m_partner{nullptr};
+    std::shared_ptr<Pair> m_pair; // outlives the members' calls
+    int m_index;
 };
 
 class ReentrantLogger : public DkLoggingSubscriber {
@@ -242,11 +251,12 @@ TEST_F(SdkReentrancyTest, EveryCallbackMayCallEverySdkEntryWhileOthersDispatchIn
             auto* breakpoint = new ReentrantBreakpoint(calls);
             breakpoint->SetBreakpoint();
             delete breakpoint;
-            auto* first = new DkSubscribed<PartnerEnder>();
-            auto* second = new DkSubscribed<PartnerEnder>();
-            first->end(second);
-            second->end(first);
-            DispatchNotification(5); // the one reached first ends the other
+            auto pair = std::make_shared<PartnerEnder::Pair>();
+            for (int index : {0, 1})
+                pair->members[index].store(new DkSubscribed<PartnerEnder>(pair, index));
+            pair->armed.store(true);
+            DispatchNotification(5); // the one reached first ends the other, unless both end each other
+            pair->endAll();
         }
     });
     // The IDE thread: commands and idle chores (the replay of foreign notifications) until the others end.
