@@ -74,7 +74,7 @@ function(korvane_add_gtest)
   set_tests_properties(${T_NAME}_whole PROPERTIES TIMEOUT 900 COST 1000 LABELS "${whole_labels}")
 endfunction()
 
-# korvane_gtest_processors(target regex count): the discovered tests of target whose names match regex keep
+# korvane_gtest_processors(target regex count): the discovered tests of target whose names match regex (no backslashes) keep
 # count threads busy; ctest is told so (PROCESSORS), for them and for the target's whole run.
 function(korvane_gtest_processors target regex count)
   if(NOT KORVANE_TESTS)
