@@ -93,9 +93,19 @@ function(korvane_add_gtest)
     COST 1000 LABELS "${whole_labels}")
 endfunction()
 
-# korvane_add_program_test(NAME name COMMAND program args... [ENVIRONMENT var=value...] [TIMEOUT s]
-# [PROCESSORS n]): a test that runs one of the Qt programs through the launcher (labels "gui" and "xcb", like a
-# whole GUI suite); the limit is 120 s unless given.
+# korvane_gtest_processors(target regex count): the discovered tests of target whose names match regex (no backslashes) keep
+# count threads busy; ctest is told so (PROCESSORS), for them and for the target's whole run.
+function(korvane_gtest_processors target regex count)
+  if(NOT KORVANE_TESTS)
+    return()
+  endif()
+  set(file "${CMAKE_CURRENT_BINARY_DIR}/${target}_processors.cmake")
+  file(WRITE "${file}" "foreach(test IN LISTS ${target}_TESTS)\n  if(test MATCHES \"${regex}\")\n"
+    "    set_tests_properties(\"\${test}\" PROPERTIES PROCESSORS ${count})\n  endif()\nendforeach()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${file}")
+  set_tests_properties(${target}_whole PROPERTIES PROCESSORS ${count})
+endfunction()
+
 # Writes the plug-in's settings for the stand-in host under dir (given as XDG_CONFIG_HOME to a test):
 # little-endian, the data file at data_file, no logging.
 function(korvane_write_plugin_settings dir data_file)
@@ -104,6 +114,9 @@ function(korvane_write_plugin_settings dir data_file)
     "\"Logging Enabled\"=dword:00000000\n\"Logfile Path\"=\"\"\n")
 endfunction()
 
+# korvane_add_program_test(NAME name COMMAND program args... [ENVIRONMENT var=value...] [TIMEOUT s]
+# [PROCESSORS n]): a test that runs one of the Qt programs through the launcher (labels "gui" and "xcb", like a
+# whole GUI suite); the limit is 120 s unless given.
 function(korvane_add_program_test)
   if(NOT KORVANE_TESTS)
     return()

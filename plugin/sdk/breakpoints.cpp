@@ -62,9 +62,10 @@ SyncronousStopper::Sleeper& sleeper()
 // holds no lock while the breakpoint's code runs; cutting the breakpoint off waits for a call in
 // progress on another thread (a breakpoint may be destroyed from inside its own call).
 //
-// Its handle state is guarded by m_handleMutex, which is held across entry 175 but never across a
-// removal (entry 176): a debugger delivers no hit while it removes, so a removal waits for the hits
-// in progress, and a hit may remove breakpoints itself.
+// Its handle state is guarded by m_handleMutex, which is never held across a request to the debugger
+// (entries 175 and 176 may deliver hits that set or remove breakpoints). A set or removal in progress
+// is marked busy meanwhile: a removal asked for during a set is carried out when the set's requests
+// have returned, and no other set starts.
 class BreakpointAnchor final : public DkExecutor, public std::enable_shared_from_this<BreakpointAnchor> {
 public:
     explicit BreakpointAnchor(DkBreakpoint* owner) : m_owner(owner) {}
@@ -79,9 +80,41 @@ public:
     template <typename F>
     void withOwner(F f)
     {
-        CallGate::Call call(m_calls);
-        if (call.entered())
-            f(*m_owner);
+        const auto keep = shared_from_this();
+        if (!m_calls.enter())
+            return;
+        const CallGate::Entered<DkBreakpoint, &DkBreakpoint::end> leave{m_calls, m_owner};
+        f(*m_owner);
+    }
+
+    // delete of the breakpoint: true when it is to be destroyed now, false when a call in progress
+    // destroys it as it returns.
+    bool closeOrDefer() { return m_calls.closeOrDefer(); }
+
+    // Entry 176 for the handles of a whole breakpoint taken from the anchor (busy meanwhile). Refused
+    // at the first handle, nothing changes: the breakpoint stays set and wanted. Refused at the
+    // second, that half stays as a stray and the breakpoint is removed.
+    void removeTaken(uint32_t first, uint32_t second)
+    {
+        if (removeHandle(first) != DK_STATUS_OK) {
+            std::lock_guard lock(m_handleMutex);
+            busy = Busy::No;
+            handle1 = first;
+            handle2 = second;
+            set.store(true);
+            return;
+        }
+        const bool secondGone = second == 0 || removeHandle(second) == DK_STATUS_OK;
+        {
+            std::lock_guard lock(m_handleMutex);
+            busy = Busy::No;
+            wanted = false;
+            if (!secondGone)
+                strays.push_back(second);
+        }
+        if (!secondGone)
+            logToDebugger(2, "OMBA_Z5_Plugin: the debugger refused to remove half of a breakpoint; it is asked "
+                             "again at the next set or removal");
     }
 
     // Under m_handleMutex: forgets every handle when their registration has ended (the debugger
@@ -146,13 +179,18 @@ public:
     std::atomic<uint64_t> session{0}; // the session whose registration the handles belong to
     std::atomic<bool> set{false};  // handle1 (and handle2 for kind 4) are held
     bool wanted = false;           // set by its owner and not removed since: set again in a new session
+    enum class Busy { No, Setting, Removing } busy = Busy::No; // requests in progress, without the lock
+    bool removalAsked = false;     // RemoveBreakpoint during a set: done when the set's requests return
 
 private:
     uint32_t pass(uint32_t (DkExecutor::*op)(), uint32_t without)
     {
         const auto keep = shared_from_this(); // the breakpoint may go, with its anchor, inside the call
-        CallGate::Call call(m_calls);
-        return call.entered() ? (m_owner->*op)() : without;
+        if (!m_calls.enter())
+            return without;
+        // A delete of the breakpoint meanwhile is carried out here, once the call has returned.
+        const CallGate::Entered<DkBreakpoint, &DkBreakpoint::end> leave{m_calls, m_owner};
+        return (m_owner->*op)();
     }
 
     CallGate m_calls;
@@ -168,6 +206,23 @@ DkBreakpoint::DkBreakpoint(const TargetLocation& location, uint32_t kind)
 }
 
 DkBreakpoint::~DkBreakpoint() { Retire(); }
+
+void DkBreakpoint::operator delete(DkBreakpoint* breakpoint, std::destroying_delete_t)
+{
+    if (!breakpoint->m_anchor || breakpoint->m_anchor->closeOrDefer())
+        end(breakpoint);
+}
+
+void* DkBreakpoint::operator new(std::size_t size) { return ::operator new(size); }
+
+void DkBreakpoint::operator delete(void* memory) { ::operator delete(memory); }
+
+void DkBreakpoint::end(DkBreakpoint* breakpoint)
+{
+    void* whole = dynamic_cast<void*>(breakpoint);
+    breakpoint->~DkBreakpoint();
+    ::operator delete(whole);
+}
 
 void DkBreakpoint::Retire()
 {
@@ -228,19 +283,27 @@ DkStatus DkBreakpoint::SetBreakpoint()
 DkStatus DkBreakpoint::requestWhole(bool onlyIfWanted)
 {
     BreakpointAnchor& anchor = *m_anchor;
-    std::unique_lock lock(anchor.m_handleMutex);
-    anchor.dropDeadHandles();
-    if (onlyIfWanted && !anchor.wanted)
-        return DK_STATUS_OK;
-    if (anchor.set.load())
-        return DK_STATUS_OK;
-    if (!anchor.strays.empty())
-        return DK_STATUS_FAILURE; // a half came back meanwhile: refused until it is removed
+    using Busy = BreakpointAnchor::Busy;
+    {
+        std::lock_guard lock(anchor.m_handleMutex);
+        anchor.dropDeadHandles();
+        if (onlyIfWanted && (!anchor.wanted || anchor.busy != Busy::No))
+            return DK_STATUS_OK;
+        if (anchor.set.load())
+            return DK_STATUS_OK;
+        if (anchor.busy != Busy::No || !anchor.strays.empty())
+            return DK_STATUS_FAILURE; // being set or removed, or a half came back: refused for now
+        anchor.busy = Busy::Setting;
+        anchor.removalAsked = false;
+    }
+    // The requests run without the lock: the debugger may deliver hits meanwhile, whose code may set
+    // or remove this breakpoint.
     const uint32_t registration = registrationHandle();
     const uint64_t session = sessionNumber();
     uint32_t first = 0;
     uint32_t second = 0;
-    DkStatus status;
+    DkStatus status = DK_STATUS_FAILURE;
+    bool strayFirst = false;
     switch (m_kind) {
     case DK_BP_KIND1: status = request(0, registration, first); break;
     case DK_BP_KIND2: status = request(1, registration, first); break;
@@ -248,31 +311,46 @@ DkStatus DkBreakpoint::requestWhole(bool onlyIfWanted)
     case DK_BP_KIND4:
         status = request(1, registration, first);
         if (status != DK_STATUS_OK)
-            return status;
+            break;
         status = request(2, registration, second);
+        // The first half goes back; when the debugger keeps it, it is asked for again at the next set
+        // or removal, and the breakpoint stays unset.
+        if (status != DK_STATUS_OK && removeHandle(first) != DK_STATUS_OK)
+            strayFirst = true;
+        break;
+    default: break;
+    }
+    bool removeNow = false;
+    {
+        std::lock_guard lock(anchor.m_handleMutex);
         if (status != DK_STATUS_OK) {
-            // The first half goes back; when the debugger keeps it, it is asked for again at the next
-            // set or removal, and the breakpoint stays unset.
-            lock.unlock();
-            if (removeHandle(first) != DK_STATUS_OK) {
-                lock.lock();
+            anchor.busy = Busy::No;
+            if (anchor.removalAsked)
+                anchor.wanted = false;
+            if (strayFirst) {
                 anchor.session.store(session);
                 anchor.strays.push_back(first);
-                logToDebugger(2, "OMBA_Z5_Plugin: the debugger refused to remove the first half of a breakpoint "
-                                 "whose second half it refused; it is asked again at the next set or removal");
             }
-            return status;
+        } else if (anchor.removalAsked) {
+            anchor.busy = Busy::Removing; // removed below, as asked during the set
+            anchor.session.store(session);
+            anchor.wanted = true;         // until the removal is done
+            removeNow = true;
+        } else {
+            anchor.busy = Busy::No;
+            anchor.handle1 = first;
+            anchor.handle2 = second;
+            anchor.session.store(session);
+            anchor.set.store(true);
+            anchor.wanted = true;
         }
-        break;
-    default: return DK_STATUS_FAILURE;
+        anchor.removalAsked = false;
     }
-    if (status != DK_STATUS_OK)
-        return status;
-    anchor.handle1 = first;
-    anchor.handle2 = second;
-    anchor.session.store(session);
-    anchor.set.store(true);
-    anchor.wanted = true;
+    if (strayFirst)
+        logToDebugger(2, "OMBA_Z5_Plugin: the debugger refused to remove the first half of a breakpoint "
+                         "whose second half it refused; it is asked again at the next set or removal");
+    if (removeNow)
+        anchor.removeTaken(first, second);
     return status;
 }
 
@@ -281,47 +359,33 @@ void DkBreakpoint::RemoveBreakpoint()
     if (!m_anchor)
         return;
     BreakpointAnchor& anchor = *m_anchor;
+    using Busy = BreakpointAnchor::Busy;
     uint32_t first = 0;
     uint32_t second = 0;
     {
         std::lock_guard lock(anchor.m_handleMutex);
-        anchor.wanted = false;
         anchor.dropDeadHandles();
-        if (anchor.set.load()) {
-            first = anchor.handle1;
-            second = anchor.handle2;
-            anchor.handle1 = 0;
-            anchor.handle2 = 0;
-            anchor.set.store(false);
-        }
+        if (anchor.busy == Busy::Setting) {
+            anchor.removalAsked = true; // the set removes it once its requests have returned
+        } else if (anchor.busy == Busy::No) {
+            if (anchor.set.load()) {
+                first = anchor.handle1;
+                second = anchor.handle2;
+                anchor.handle1 = 0;
+                anchor.handle2 = 0;
+                anchor.set.store(false);
+                anchor.busy = Busy::Removing;
+            } else {
+                anchor.wanted = false; // nothing held: a later session does not set it again
+            }
+        } // Busy::Removing: the removal in progress is this one's
     }
     const bool straysGone = anchor.removeStrays();
     if (!straysGone)
         logToDebugger(2, "OMBA_Z5_Plugin: the debugger refused to remove half of a breakpoint; it is asked again "
                          "at the next set or removal");
-    if (first == 0 && second == 0)
-        return;
-    // The first handle, then the second; a refused removal stops there. Refused whole, the
-    // breakpoint stays set; refused after the first half went, the second is a stray half.
-    if (removeHandle(first) != DK_STATUS_OK) {
-        std::lock_guard lock(anchor.m_handleMutex);
-        if (!anchor.set.load()) {
-            anchor.handle1 = first;
-            anchor.handle2 = second;
-            anchor.set.store(true);
-        } else {
-            for (uint32_t handle : {first, second})
-                if (handle != 0)
-                    anchor.strays.push_back(handle);
-        }
-        return;
-    }
-    if (second != 0 && removeHandle(second) != DK_STATUS_OK) {
-        std::lock_guard lock(anchor.m_handleMutex);
-        anchor.strays.push_back(second);
-        logToDebugger(2, "OMBA_Z5_Plugin: the debugger refused to remove half of a breakpoint; it is asked again "
-                         "at the next set or removal");
-    }
+    if (first != 0 || second != 0)
+        anchor.removeTaken(first, second);
 }
 
 DkStatus DkBreakpoint::SetKind(uint32_t kind)

@@ -7,9 +7,11 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,6 +38,11 @@ public:
     DkBreakpoint(); // no location; the kind is given with SetKind
     DkBreakpoint(const TargetLocation& location, uint32_t kind);
     ~DkBreakpoint() override; // removes itself when set (Retire)
+    // delete: when a call of the breakpoint runs on another thread (a hit), no further call reaches it
+    // and it is destroyed when that call returns, so breakpoints may end each other from their hits.
+    static void* operator new(std::size_t size); // freed by end()
+    static void operator delete(void* memory);   // a constructor threw
+    void operator delete(DkBreakpoint* breakpoint, std::destroying_delete_t);
     DkBreakpoint(const DkBreakpoint&) = delete;
     DkBreakpoint& operator=(const DkBreakpoint&) = delete;
 
@@ -68,6 +75,8 @@ protected:
 
 private:
     friend void RestoreBreakpointsOfEndedSessions();
+    friend class BreakpointAnchor;
+    static void end(DkBreakpoint* breakpoint); // destroys and frees one built with new
     DkStatus request(uint32_t accessCode, uint32_t registration, uint32_t& handle);
     // The requests of entry 175; with onlyIfWanted, only for a breakpoint set once and not removed
     // since (the walk that sets breakpoints again after their session ended).

@@ -2,6 +2,8 @@
 // A gate in front of plug-in code that another thread may end: a caller enters, runs the code with no
 // lock held, and leaves; close() bars new callers and waits until the callers of other threads have
 // left. A caller of the closing thread itself (the code ends its own object) is not waited for.
+// closeOrDefer() bars new callers without waiting: when calls are in progress, the last of them to
+// leave is told to end the object (leave() answers true), so no thread waits on another.
 
 #include <algorithm>
 #include <condition_variable>
@@ -27,14 +29,31 @@ public:
         return true;
     }
 
-    // Nothing of the gate is touched once the lock is released: the closer may free it then.
-    void leave()
+    // Nothing of the gate is touched once the lock is released: the closer may free it then. True
+    // for the last call to leave after closeOrDefer(): the caller then ends the object.
+    bool leave()
     {
         std::lock_guard lock(m_mutex);
         --m_calls;
         std::vector<const CallGate*>& inside = insideHere();
         inside.erase(std::find(inside.rbegin(), inside.rend(), this).base() - 1);
         m_left.notify_all();
+        if (!m_endDeferred || m_calls != 0)
+            return false;
+        m_endDeferred = false;
+        return true;
+    }
+
+    // Bars new callers. True when no call is in progress (the caller ends the object now); else the
+    // last call to leave ends it.
+    bool closeOrDefer()
+    {
+        std::lock_guard lock(m_mutex);
+        m_open = false;
+        if (m_calls == 0)
+            return true;
+        m_endDeferred = true;
+        return false;
     }
 
     void close()
@@ -69,16 +88,23 @@ public:
         bool m_entered;
     };
 
-    // Leaves, at its end, a call entered before it.
+    // Leaves, at its end, a call entered before it, and ends the object with end(object) when its end
+    // was deferred to this call.
+    template <typename T, void (*End)(T*)>
     class Entered {
     public:
-        explicit Entered(CallGate& gate) : m_gate(gate) {}
-        ~Entered() { m_gate.leave(); }
+        Entered(CallGate& gate, T* object) : m_gate(gate), m_object(object) {}
+        ~Entered()
+        {
+            if (m_gate.leave())
+                End(m_object);
+        }
         Entered(const Entered&) = delete;
         Entered& operator=(const Entered&) = delete;
 
     private:
         CallGate& m_gate;
+        T* m_object;
     };
 
 private:
@@ -92,6 +118,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_left;
     bool m_open = true;
+    bool m_endDeferred = false;
     long m_calls = 0;
 };
 

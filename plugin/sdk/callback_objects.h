@@ -7,8 +7,10 @@
 #include "plugin/sdk/call_gate.h"
 #include "plugin/sdk/target_location.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -81,27 +83,36 @@ public:
     virtual std::string Text(uint32_t argument) = 0;
 };
 
-// Receives the debugger's log messages (slot 16) while it lives, in construction order.
+// Receives the debugger's log messages (slot 16) while it is joined, in joining order. As with
+// notification subscribers (plugin/sdk/notify.h): build it as DkSubscribed<T> (plugin/sdk/subscribed.h),
+// which joins once the object is whole and leaves before any of it is destroyed; a plain T is never
+// called. delete ends one built with new without waiting: a Log in progress on another thread
+// destroys it when that call returns.
 class DkLoggingSubscriber {
 public:
-    DkLoggingSubscriber(); // joins the delivery list
-    virtual ~DkLoggingSubscriber(); // leaves it (LeaveLog)
+    DkLoggingSubscriber() = default; // not joined: DkSubscribed<T> joins once whole
+    virtual ~DkLoggingSubscriber();  // leaves (LeaveLog)
     DkLoggingSubscriber(const DkLoggingSubscriber&) = delete;
     DkLoggingSubscriber& operator=(const DkLoggingSubscriber&) = delete;
     virtual void Log(uint32_t severity, const std::string& text) = 0;
 
+    static void* operator new(std::size_t size); // freed by end()
+    static void operator delete(void* memory);   // a constructor threw
+    void operator delete(DkLoggingSubscriber* subscriber, std::destroying_delete_t);
+
 protected:
-    // For a subclass that joins only once it is whole (JoinLog at the end of its own constructor),
-    // so that a delivery on another thread never calls a half-built object.
+    // A subclass that manages its own membership joins at the end of its most derived constructor
+    // (JoinLog) and leaves first in its most derived destructor (LeaveLog); DkSubscribed does both.
     struct Deferred {};
     explicit DkLoggingSubscriber(Deferred) {}
     void JoinLog();
-    // Leaves the list and waits until a call of Log running on another thread has returned. A
-    // subclass whose Log uses its own members calls it first in its destructor.
+    // Leaves the list and waits until a call of Log running on another thread has returned.
     void LeaveLog();
 
 private:
     friend void DeliverLog(uint32_t severity, const char* text);
+    bool leaveList(); // true when it was joined
+    static void end(DkLoggingSubscriber* subscriber);
     // Deliveries inside Log. Shared, as one may outlive the subscriber when it is destroyed from
     // inside its own Log.
     std::shared_ptr<CallGate> m_calls = std::make_shared<CallGate>();

@@ -21,8 +21,6 @@ LoggerList& loggers()
 
 } // namespace
 
-DkLoggingSubscriber::DkLoggingSubscriber() { JoinLog(); }
-
 DkLoggingSubscriber::~DkLoggingSubscriber() { LeaveLog(); }
 
 void DkLoggingSubscriber::JoinLog()
@@ -35,14 +33,38 @@ void DkLoggingSubscriber::JoinLog()
     entries.push_back(this);
 }
 
+bool DkLoggingSubscriber::leaveList()
+{
+    std::lock_guard lock(loggers().mutex);
+    auto& entries = loggers().entries;
+    const auto kept = std::remove(entries.begin(), entries.end(), this);
+    const bool joined = kept != entries.end();
+    entries.erase(kept, entries.end());
+    return joined;
+}
+
 void DkLoggingSubscriber::LeaveLog()
 {
-    {
-        std::lock_guard lock(loggers().mutex);
-        auto& entries = loggers().entries;
-        entries.erase(std::remove(entries.begin(), entries.end(), this), entries.end());
-    }
-    m_calls->close(); // a delivery in progress on another thread ends first
+    if (leaveList())
+        m_calls->close(); // a delivery in progress on another thread ends first
+}
+
+void DkLoggingSubscriber::operator delete(DkLoggingSubscriber* subscriber, std::destroying_delete_t)
+{
+    subscriber->leaveList();
+    if (subscriber->m_calls->closeOrDefer())
+        end(subscriber);
+}
+
+void* DkLoggingSubscriber::operator new(std::size_t size) { return ::operator new(size); }
+
+void DkLoggingSubscriber::operator delete(void* memory) { ::operator delete(memory); }
+
+void DkLoggingSubscriber::end(DkLoggingSubscriber* subscriber)
+{
+    void* whole = dynamic_cast<void*>(subscriber);
+    subscriber->~DkLoggingSubscriber();
+    ::operator delete(whole);
 }
 
 void DeliverLog(uint32_t severity, const char* text)
@@ -65,7 +87,8 @@ void DeliverLog(uint32_t severity, const char* text)
                 continue;
             gate = subscriber->m_calls;
         }
-        const CallGate::Entered leave{*gate};
+        // A delete meanwhile is carried out here, once the call has returned.
+        const CallGate::Entered<DkLoggingSubscriber, &DkLoggingSubscriber::end> leave{*gate, subscriber};
         subscriber->Log(severity, message);
     }
 }

@@ -38,10 +38,6 @@ void eraseEmptyEntriesWhenIdle(SubscriberList& list)
 
 } // namespace
 
-DkNotifySubscriber::DkNotifySubscriber() { Subscribe(); }
-
-DkNotifySubscriber::DkNotifySubscriber(Deferred) {}
-
 void DkNotifySubscriber::Subscribe()
 {
     SubscriberList& list = subscribers();
@@ -55,21 +51,43 @@ void DkNotifySubscriber::Subscribe()
 
 DkNotifySubscriber::~DkNotifySubscriber() { Unsubscribe(); }
 
-void DkNotifySubscriber::Unsubscribe()
+bool DkNotifySubscriber::leaveList()
 {
     SubscriberList& list = subscribers();
-    {
-        std::lock_guard lock(list.mutex);
-        if (!m_subscribed)
-            return;
-        m_subscribed = false;
-        auto it = std::find(list.entries.begin(), list.entries.end(), this);
-        if (it != list.entries.end())
-            *it = nullptr;
-        eraseEmptyEntriesWhenIdle(list);
-    }
+    std::lock_guard lock(list.mutex);
+    if (!m_subscribed)
+        return false;
+    m_subscribed = false;
+    auto it = std::find(list.entries.begin(), list.entries.end(), this);
+    if (it != list.entries.end())
+        *it = nullptr;
+    eraseEmptyEntriesWhenIdle(list);
+    return true;
+}
+
+void DkNotifySubscriber::Unsubscribe()
+{
     // No walk reaches it from now on; one that already called it is waited for, without a lock.
-    m_calls->close();
+    if (leaveList())
+        m_calls->close();
+}
+
+void DkNotifySubscriber::operator delete(DkNotifySubscriber* subscriber, std::destroying_delete_t)
+{
+    subscriber->leaveList();
+    if (subscriber->m_calls->closeOrDefer())
+        end(subscriber);
+}
+
+void* DkNotifySubscriber::operator new(std::size_t size) { return ::operator new(size); }
+
+void DkNotifySubscriber::operator delete(void* memory) { ::operator delete(memory); }
+
+void DkNotifySubscriber::end(DkNotifySubscriber* subscriber)
+{
+    void* whole = dynamic_cast<void*>(subscriber);
+    subscriber->~DkNotifySubscriber();
+    ::operator delete(whole);
 }
 
 void DispatchNotification(uint32_t code)
@@ -109,7 +127,8 @@ void DispatchNotification(uint32_t code)
                 continue;
             gate = subscriber->m_calls;
         }
-        const CallGate::Entered leave{*gate};
+        // A delete meanwhile is carried out here, once the call has returned.
+        const CallGate::Entered<DkNotifySubscriber, &DkNotifySubscriber::end> leave{*gate, subscriber};
         subscriber->Notify(code);
     }
 }

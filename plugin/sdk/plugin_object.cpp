@@ -21,7 +21,7 @@ void DpNotifySubscriber::Notify(uint32_t code)
 }
 
 DpKernelPlugin::DpKernelPlugin() : m_subscriber(std::make_unique<DpNotifySubscriber>()) {}
-DpKernelPlugin::~DpKernelPlugin() = default;
+DpKernelPlugin::~DpKernelPlugin() { m_subscriber->leave(); }
 
 void DpKernelPlugin::GetInfo(DkPluginInfo& info)
 {
@@ -64,7 +64,7 @@ std::size_t DpIDEPlugin::windowFactoryCount() const
 }
 
 DpDebuggerPlugin::DpDebuggerPlugin() : m_impl(std::make_unique<Impl>(*this)) {}
-DpDebuggerPlugin::~DpDebuggerPlugin() = default;
+DpDebuggerPlugin::~DpDebuggerPlugin() { releaseImpl(); }
 
 bool DpDebuggerPlugin::OnIdle()
 {

@@ -34,6 +34,8 @@ class DpNotifySubscriber final : public DkNotifySubscriber {
 public:
     DpNotifySubscriber() : DkNotifySubscriber(Deferred{}) { Subscribe(); }
     ~DpNotifySubscriber() override { Unsubscribe(); }
+    // Leaves the list, waiting for a call on another thread: its owner ends it so, not by a deferred delete.
+    void leave() { Unsubscribe(); }
     void Notify(uint32_t code) override;
 };
 
@@ -110,6 +112,9 @@ public:
     public:
         explicit Impl(DpDebuggerPlugin& owner);
         ~Impl() override { Unsubscribe(); }
+        // Leaves the list, waiting for a call on another thread: its owner ends it so, not by a
+        // deferred delete, since a call in progress reaches the owner.
+        void leave() { Unsubscribe(); }
         void Notify(uint32_t code) override;
         bool replayOne(); // one run of equal codes; true when codes remain
         std::size_t queued() const { return m_count.load(); }
@@ -129,7 +134,12 @@ public:
 protected:
     // Ends notification delivery, waiting for a dispatch running on another thread; called early by
     // the destructor of the most derived object, after it has left the IDE.
-    void releaseImpl() { m_impl.reset(); }
+    void releaseImpl()
+    {
+        if (m_impl)
+            m_impl->leave();
+        m_impl.reset();
+    }
 
 private:
     std::unique_ptr<Impl> m_impl;

@@ -3,6 +3,7 @@
 #include "plugin/sdk/callback_objects.h"
 #include "plugin/sdk/executor.h"
 #include "plugin/sdk/plugin_sample.h"
+#include "plugin/sdk/subscribed.h"
 #include "plugin/sdk/zone_registry.h"
 #include "plugin/sdk/tests/sdk_fixture.h"
 
@@ -263,15 +264,17 @@ public:
 
 TEST_F(SdkBindingTest, LogSlotReachesEverySubscriberInOrder)
 {
-    RecordingLogger first;
+    DkSubscribed<RecordingLogger> first;
     {
-        RecordingLogger gone;
+        DkSubscribed<RecordingLogger> gone;
     }
-    RecordingLogger second;
+    RecordingLogger plain; // never joined
+    DkSubscribed<RecordingLogger> second;
     GetPluginCallbackTable()->PluginCbLog(2, "hello");
     GetPluginCallbackTable()->PluginCbLog(9, nullptr);
     EXPECT_EQ(first.lines, (std::vector<std::string>{"2hello", "9"}));
     EXPECT_EQ(second.lines, first.lines);
+    EXPECT_TRUE(plain.lines.empty());
 }
 
 TEST_F(SdkBindingTest, InfoSlotWithoutObjectAnswersNulls)

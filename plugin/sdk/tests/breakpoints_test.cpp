@@ -222,6 +222,23 @@ TEST_F(SdkBreakpointTest, ABreakpointRemovedBetweenSessionsStaysRemoved)
     EXPECT_EQ(kernel.breakpoints()[0].registration, kernel.registrationHandle());
 }
 
+// A removal the debugger refuses changes nothing: the breakpoint stays set and wanted, so the next
+// session sets it again.
+TEST_F(SdkBreakpointTest, ARefusedRemovalKeepsTheBreakpointWantedInTheNextSession)
+{
+    DkBreakpoint at(TargetLocation(MemoryZone(0), 0x2800), DK_BP_KIND1);
+    ASSERT_EQ(at.SetBreakpoint(), 0);
+    kernel.injectFailure(DK_BREAKPOINT_REMOVE, 0x30, 1);
+    at.RemoveBreakpoint();
+    EXPECT_TRUE(at.IsSet());
+    ASSERT_EQ(PluginApiExit(), 0);
+    ASSERT_EQ(PluginApiInit(kernel.table()), 0);
+    kernel.notify(DK_NOTIFY_TARGET_STOPPED);
+    EXPECT_TRUE(at.IsSet());
+    ASSERT_EQ(kernel.breakpoints().size(), 1u);
+    EXPECT_EQ(kernel.breakpoints()[0].registration, kernel.registrationHandle());
+}
+
 // The second request of a kind-4 breakpoint fails. The first half goes back; when the debugger keeps
 // it, IsSet() stays false, the caller is told, and the half is asked for again at the next set (which
 // sets nothing while the debugger keeps it) or removal, and at the breakpoint's end.

@@ -2,6 +2,7 @@
 
 #include "plugin/sdk/notify.h"
 #include "plugin/sdk/plugin_sample.h"
+#include "plugin/sdk/subscribed.h"
 #include "plugin/sdk/tests/sdk_fixture.h"
 
 #include <functional>
@@ -32,14 +33,14 @@ TEST(SdkNotifyDispatchTest, SubscribersComingAndGoingDuringADispatch)
 {
     std::size_t before = notifySubscriberEntries();
     std::vector<uint32_t> first, doomedSeen, late, last;
-    std::unique_ptr<Recorder> lateOne;
-    Recorder* doomed = nullptr;
-    Recorder a(first, [&](uint32_t code) {
+    std::unique_ptr<DkSubscribed<Recorder>> lateOne;
+    DkSubscribed<Recorder>* doomed = nullptr;
+    DkSubscribed<Recorder> a(first, [&](uint32_t code) {
         if (code == 4 && !lateOne)
-            lateOne = std::make_unique<Recorder>(late); // created inside the dispatch
+            lateOne = std::make_unique<DkSubscribed<Recorder>>(late); // created inside the dispatch
     });
-    doomed = new Recorder(doomedSeen, [&](uint32_t) { delete doomed; }); // destroys itself
-    Recorder c(last);
+    doomed = new DkSubscribed<Recorder>(doomedSeen, [&](uint32_t) { delete doomed; }); // destroys itself
+    DkSubscribed<Recorder> c(last);
     DispatchNotification(4);
     EXPECT_EQ(first, (std::vector<uint32_t>{4}));
     EXPECT_EQ(doomedSeen, (std::vector<uint32_t>{4}));

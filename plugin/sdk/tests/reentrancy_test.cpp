@@ -8,6 +8,7 @@
 #include "plugin/sdk/dk_context.h"
 #include "plugin/sdk/notify.h"
 #include "plugin/sdk/plugin_object.h"
+#include "plugin/sdk/subscribed.h"
 #include "plugin/sdk/tests/sdk_fixture.h"
 #include "plugin/sdk/tests/watchdog.h"
 #include "sdk/ide/if_command.h"
@@ -15,9 +16,11 @@
 #include <atomic>
 #include <condition_variable>
 #include <functional>
+#include <latch>
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace dk::test {
@@ -35,6 +38,14 @@ class QuietLogger final : public DkLoggingSubscriber {
 public:
     QuietLogger() : DkLoggingSubscriber(Deferred{}) { JoinLog(); }
     ~QuietLogger() override { LeaveLog(); }
+    void Log(uint32_t, const std::string&) override {}
+};
+
+// Built the plain way: never joined, so never called, however a dispatch races its building.
+struct Bare : DkNotifySubscriber {
+    void Notify(uint32_t) override {}
+};
+struct BareLogger : DkLoggingSubscriber {
     void Log(uint32_t, const std::string&) override {}
 };
 
@@ -106,26 +117,45 @@ private:
     std::atomic<int>& m_calls;
 };
 
-class ReentrantSubscriber final : public DkNotifySubscriber {
+// Built as DkSubscribed<T>: joined once whole, left before any of it goes.
+class ReentrantSubscriber : public DkNotifySubscriber {
 public:
-    explicit ReentrantSubscriber(std::atomic<int>& calls) : DkNotifySubscriber(Deferred{}), m_calls(calls)
-    {
-        Subscribe();
-    }
-    ~ReentrantSubscriber() override { Unsubscribe(); }
+    explicit ReentrantSubscriber(std::atomic<int>& calls) : m_calls(calls) {}
     void Notify(uint32_t) override { callEverySdkEntry(m_calls); }
 
 private:
     std::atomic<int>& m_calls;
 };
 
-class ReentrantLogger final : public DkLoggingSubscriber {
+// Ends its partner, the other of a pair, from inside a notification once the pair is armed; the
+// pair on two dispatching threads ends each other.
+class PartnerEnder : public DkNotifySubscriber {
 public:
-    explicit ReentrantLogger(std::atomic<int>& calls) : DkLoggingSubscriber(Deferred{}), m_calls(calls)
+    struct Pair {
+        std::atomic<bool> armed{false};
+        std::atomic<PartnerEnder*> members[2] = {nullptr, nullptr};
+        // Ends the members not ended yet.
+        void endAll()
+        {
+            for (auto& member : members)
+                delete member.exchange(nullptr);
+        }
+    };
+    PartnerEnder(std::shared_ptr<Pair> pair, int index) : m_pair(std::move(pair)), m_index(index) {}
+    void Notify(uint32_t) override
     {
-        JoinLog();
+        if (m_pair->armed.load())
+            delete m_pair->members[1 - m_index].exchange(nullptr);
     }
-    ~ReentrantLogger() override { LeaveLog(); }
+
+private:
+    std::shared_ptr<Pair> m_pair; // outlives the members' calls
+    int m_index;
+};
+
+class ReentrantLogger : public DkLoggingSubscriber {
+public:
+    explicit ReentrantLogger(std::atomic<int>& calls) : m_calls(calls) {}
     void Log(uint32_t, const std::string& text) override
     {
         if (text.rfind("stress", 0) == 0) // not the SDK's own log lines: those come from inside
@@ -151,10 +181,34 @@ TEST_F(SdkReentrancyTest, EveryCallbackMayCallEverySdkEntryWhileOthersDispatchIn
         IfConstructionScope scope; // the IDE calls the object once it is whole
         plugin = std::make_unique<ReentrantPlugin>(calls);
     }
-    ReentrantSubscriber subscriber(calls);
-    ReentrantLogger logger(calls);
+    DkSubscribed<ReentrantSubscriber> subscriber(calls);
+    DkSubscribed<ReentrantLogger> logger(calls);
     ReentrantBreakpoint breakpoint(calls);
     ASSERT_EQ(breakpoint.SetBreakpoint(), 0);
+
+    // The debugger delivers a hit from inside every set and removal (once per request, not from the
+    // requests the hit's own code makes).
+    static simdbg::SimKernel* sim = nullptr;
+    sim = &kernel;
+    static thread_local bool delivering = false;
+    static auto deliver = [] {
+        if (delivering)
+            return;
+        delivering = true;
+        sim->hit(0, kHitAddress);
+        delivering = false;
+    };
+    DkBreakpointSetFn setWithHit = [](const DkBreakpointRequest* request, uint32_t registration, void* executor,
+                                      uint32_t* handle) -> DkStatus {
+        deliver();
+        return sim->setBreakpoint(request, registration, executor, handle);
+    };
+    DkStatusOfU32Fn removeWithHit = [](uint32_t handle) -> DkStatus {
+        deliver();
+        return sim->removeBreakpoint(handle);
+    };
+    kernel.overrideEntry(DK_BREAKPOINT_SET, reinterpret_cast<DkEntry>(setWithHit));
+    kernel.overrideEntry(DK_BREAKPOINT_REMOVE, reinterpret_cast<DkEntry>(removeWithHit));
 
     const PluginCallbackTable* slots = GetPluginCallbackTable();
     constexpr int kRounds = 300;
@@ -186,6 +240,25 @@ TEST_F(SdkReentrancyTest, EveryCallbackMayCallEverySdkEntryWhileOthersDispatchIn
             PluginApiInit(kernel.table());
         }
     });
+    // Subscribers and breakpoints come and go while the threads above call them: built plainly, built
+    // whole, and ended by delete while their calls run; pairs end each other from inside their calls.
+    start([&] {
+        for (int round = 0; round < kRounds; ++round) {
+            Bare bare;
+            BareLogger bareLogger;
+            delete new DkSubscribed<ReentrantSubscriber>(calls);
+            delete new DkSubscribed<ReentrantLogger>(calls);
+            auto* breakpoint = new ReentrantBreakpoint(calls);
+            breakpoint->SetBreakpoint();
+            delete breakpoint;
+            auto pair = std::make_shared<PartnerEnder::Pair>();
+            for (int index : {0, 1})
+                pair->members[index].store(new DkSubscribed<PartnerEnder>(pair, index));
+            pair->armed.store(true);
+            DispatchNotification(5); // the one reached first ends the other, unless both end each other
+            pair->endAll();
+        }
+    });
     // The IDE thread: commands and idle chores (the replay of foreign notifications) until the others end.
     while (running.load() > 0) {
         IfRouteCommand(kCommand);
@@ -198,6 +271,182 @@ TEST_F(SdkReentrancyTest, EveryCallbackMayCallEverySdkEntryWhileOthersDispatchIn
     }
     EXPECT_GT(calls.load(), kRounds);
     plugin.reset();
+}
+
+// A dispatch runs to its end on another thread while a subscriber's middle class is built and while
+// it is destroyed: it never reaches the object then, only while the object is whole.
+template <typename Base>
+struct Middle : Base {
+    explicit Middle(std::function<void()> during) : m_during(std::move(during)) { m_during(); }
+    ~Middle() override { m_during(); }
+    std::function<void()> m_during;
+};
+struct NotifyLeaf : Middle<DkNotifySubscriber> {
+    using Middle::Middle;
+    void Notify(uint32_t) override { ++seen; }
+    int seen = 0;
+};
+struct LogLeaf : Middle<DkLoggingSubscriber> {
+    using Middle::Middle;
+    void Log(uint32_t, const std::string&) override { ++seen; }
+    int seen = 0;
+};
+
+TEST(SdkReentrancyForcedTest, NoDispatchReachesAHalfBuiltOrHalfDestroyedSubscriber)
+{
+    Watchdog watchdog("a dispatch racing a subscriber's building");
+    auto dispatchElsewhere = [] {
+        std::thread([] {
+            DispatchNotification(2);
+            DeliverLog(1, "x");
+        }).join();
+    };
+    {
+        NotifyLeaf plain(dispatchElsewhere); // built the plain way: never called
+        LogLeaf plainLogger(dispatchElsewhere);
+        dispatchElsewhere();
+        EXPECT_EQ(plain.seen, 0);
+        EXPECT_EQ(plainLogger.seen, 0);
+    }
+    auto* notified = new DkSubscribed<NotifyLeaf>(dispatchElsewhere);
+    EXPECT_EQ(notified->seen, 0); // not reached while its middle class was built
+    DkSubscribed<LogLeaf> logged(dispatchElsewhere);
+    EXPECT_EQ(logged.seen, 0);
+    EXPECT_EQ(notified->seen, 1); // whole then
+    dispatchElsewhere();
+    EXPECT_EQ(notified->seen, 2);
+    EXPECT_EQ(logged.seen, 1);
+    delete notified; // its middle class dispatches while it is destroyed: nothing reaches it
+}
+
+// Two objects end each other from inside their calls on two threads: each is inside its own call when
+// it ends the other, so neither may wait for the other's call.
+class Ender : public DkNotifySubscriber {
+public:
+    Ender(uint32_t code, std::latch& inside) : m_code(code), m_inside(inside) {}
+    Ender* other = nullptr;
+    void Notify(uint32_t code) override
+    {
+        if (code != m_code)
+            return;
+        m_inside.arrive_and_wait();
+        delete other;
+    }
+
+private:
+    uint32_t m_code;
+    std::latch& m_inside;
+};
+
+class EndingBreakpoint final : public DkBreakpoint {
+public:
+    EndingBreakpoint(uint64_t address, std::latch& inside)
+        : DkBreakpoint(TargetLocation(MemoryZone(0), address), DK_BP_KIND1), m_inside(inside)
+    {
+    }
+    ~EndingBreakpoint() override { Retire(); }
+    EndingBreakpoint* other = nullptr;
+    uint32_t OnHit() override
+    {
+        m_inside.arrive_and_wait();
+        delete other;
+        return 0;
+    }
+
+private:
+    std::latch& m_inside;
+};
+
+using SdkReentrancyForcedBreakpointTest = SdkTest;
+
+TEST_F(SdkReentrancyForcedBreakpointTest, PairsEndEachOtherFromInsideTheirCallsOnTwoThreads)
+{
+    Watchdog watchdog("a pair ending each other");
+    const std::size_t entries = notifySubscriberEntries();
+    {
+        std::latch inside(2);
+        auto* three = new DkSubscribed<Ender>(3u, inside);
+        auto* four = new DkSubscribed<Ender>(4u, inside);
+        three->other = four;
+        four->other = three;
+        std::thread a([] { DispatchNotification(3); });
+        std::thread b([] { DispatchNotification(4); });
+        a.join();
+        b.join();
+        EXPECT_EQ(notifySubscriberEntries(), entries); // both ended
+    }
+
+    ASSERT_EQ(PluginApiInit(kernel.table()), 0);
+    std::latch inside(2);
+    auto* first = new EndingBreakpoint(0x7100, inside);
+    auto* second = new EndingBreakpoint(0x7200, inside);
+    first->other = second;
+    second->other = first;
+    ASSERT_EQ(first->SetBreakpoint(), 0);
+    ASSERT_EQ(second->SetBreakpoint(), 0);
+    std::vector<simdbg::Breakpoint> held = kernel.breakpoints();
+    ASSERT_EQ(held.size(), 2u);
+    // Two debugger threads deliver the two hits at once.
+    const PluginCallbackTable* slots = GetPluginCallbackTable();
+    std::thread a([&] { EXPECT_EQ(slots->PluginCbExecutorHit(held[0].executor), 0u); });
+    std::thread b([&] { EXPECT_EQ(slots->PluginCbExecutorHit(held[1].executor), 0u); });
+    a.join();
+    b.join();
+    EXPECT_TRUE(DkBreakpoint::All().empty());
+    EXPECT_TRUE(kernel.breakpoints().empty());
+}
+
+// The debugger delivers a hit on a kind-4 breakpoint's first half while it is asked for the second,
+// and on both while they are removed; the hit's code removes and sets the breakpoint.
+class HitDuringRequests final : public DkBreakpoint {
+public:
+    HitDuringRequests() : DkBreakpoint(TargetLocation(MemoryZone(0), 0x7300), DK_BP_KIND4) {}
+    ~HitDuringRequests() override { Retire(); }
+    uint32_t OnHit() override
+    {
+        ++hits;
+        RemoveBreakpoint();
+        EXPECT_NE(SetBreakpoint(), 0); // refused while its own requests run
+        return 0;
+    }
+    int hits = 0;
+};
+
+TEST_F(SdkReentrancyForcedBreakpointTest, AHitDeliveredDuringASetOrARemovalMayRemoveTheBreakpoint)
+{
+    Watchdog watchdog("a hit during a set");
+    ASSERT_EQ(PluginApiInit(kernel.table()), 0);
+    static simdbg::SimKernel* sim = nullptr;
+    static bool hitOnSecond = true;
+    static bool hitOnRemove = false;
+    sim = &kernel;
+    DkBreakpointSetFn setWithHit = [](const DkBreakpointRequest* request, uint32_t registration, void* executor,
+                                      uint32_t* handle) -> DkStatus {
+        if (request->accessCode == 2 && std::exchange(hitOnSecond, false))
+            sim->hit(0, 0x7300);
+        return sim->setBreakpoint(request, registration, executor, handle);
+    };
+    DkStatusOfU32Fn removeWithHit = [](uint32_t handle) -> DkStatus {
+        if (std::exchange(hitOnRemove, false))
+            sim->hit(0, 0x7300);
+        return sim->removeBreakpoint(handle);
+    };
+    kernel.overrideEntry(DK_BREAKPOINT_SET, reinterpret_cast<DkEntry>(setWithHit));
+    kernel.overrideEntry(DK_BREAKPOINT_REMOVE, reinterpret_cast<DkEntry>(removeWithHit));
+
+    HitDuringRequests breakpoint;
+    EXPECT_EQ(breakpoint.SetBreakpoint(), 0);
+    EXPECT_EQ(breakpoint.hits, 1);
+    EXPECT_FALSE(breakpoint.IsSet()); // removed, as its hit asked
+    EXPECT_TRUE(kernel.breakpoints().empty());
+
+    ASSERT_EQ(breakpoint.SetBreakpoint(), 0);
+    ASSERT_EQ(kernel.breakpoints().size(), 2u);
+    hitOnRemove = true;
+    breakpoint.RemoveBreakpoint();
+    EXPECT_EQ(breakpoint.hits, 3); // both halves were hit
+    EXPECT_FALSE(breakpoint.IsSet());
+    EXPECT_TRUE(kernel.breakpoints().empty());
 }
 
 // The replay of a foreign notification runs its handler on the IDE thread with no lock held: the

@@ -2,6 +2,7 @@
 
 #include "plugin/views/listwin/plugin_resources.h"
 
+#include "platform/core/folder_entries.h"
 #include "platform/qt/locale_text.h"
 #include "sdk/ide/if_desktop.h"
 
@@ -22,7 +23,10 @@
 
 #include <boost/format.hpp>
 
-#include <fstream>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace views {
 namespace {
@@ -236,20 +240,35 @@ void DpListWindowBase::OnFontDbEvent(IfFontDbEvent::Type type)
 
 bool DpListWindowBase::ExportToFile(const std::string& path) const
 {
-    std::ofstream out(path, std::ios::out | std::ios::trunc);
-    if (!out)
+    // Only a regular file is written: a named pipe or a device at the path is refused before it is
+    // opened, and the open neither waits (a pipe put there since without a reader fails at once) nor
+    // truncates before what it opened is known to be a regular file.
+    if (path.empty() || (::access(path.c_str(), F_OK) == 0 && !platform::IsRegularFile(path)))
         return false;
+    std::string text;
     std::vector<std::string> texts;
     std::vector<CellAttributes> attributes;
     for (int r = 0; r < GetRowCount(); ++r) {
         if (!GetRow(r, texts, attributes))
             continue;
         for (std::size_t c = 0; c < texts.size(); ++c)
-            out << (c > 0 ? "\t" : "") << texts[c];
-        out << "\n";
+            text.append(c > 0 ? "\t" : "").append(texts[c]);
+        text += '\n';
     }
-    out.flush();
-    return static_cast<bool>(out);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    struct stat info {};
+    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::ftruncate(fd, 0) == 0;
+    for (std::size_t done = 0; ok && done < text.size();) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        if (ok)
+            done += static_cast<std::size_t>(n);
+    }
+    return ::close(fd) == 0 && ok;
 }
 
 bool DpListWindowBase::SaveContent(IfContentStorage& storage)
@@ -558,7 +577,11 @@ public:
 
 DpListWindow::DpListWindow(QWidget* parent) : DpListWindowBase(parent) {}
 
-DpListWindow::~DpListWindow() { DeleteAllRows(); }
+DpListWindow::~DpListWindow()
+{
+    CancelEdit(); // no handler of a class already destroyed is asked to take the edit
+    DeleteAllRows();
+}
 
 DpListWindow::Row* DpListWindow::rowAt(int row) const
 {
@@ -792,6 +815,7 @@ bool DpListWindow::DeleteRow(int row)
 
 void DpListWindow::DeleteAllRows()
 {
+    commitEditIn(-1, -1); // its handler may change the rows; every row goes after it
     while (topLevelItemCount() > 0)
         delete takeTopLevelItem(topLevelItemCount() - 1);
 }

@@ -35,6 +35,7 @@
 #include <fstream>
 #include <thread>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace views::test {
 namespace {
@@ -131,6 +132,19 @@ TEST(ListWindow, RowsCellsEditingAndExport)
     text << in.rdbuf();
     EXPECT_EQ(text.str(), "a\t\nb\tMid\nc\t30\n");
     EXPECT_FALSE(list.ExportToFile((dir.path() / "no" / "rows.txt").string()));
+    // Only a regular file is written: a named pipe (no reader: an open would wait) or a device is
+    // refused before it is opened, and nothing is truncated.
+    const std::string fifo = (dir.path() / "pipe").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(list.ExportToFile(fifo));
+    EXPECT_FALSE(list.ExportToFile("/dev/null"));
+    EXPECT_FALSE(list.ExportToFile(dir.path().string()));
+    std::ofstream(path) << std::string(200, 'x');
+    ASSERT_TRUE(list.ExportToFile(path)); // a longer file is replaced whole
+    std::ifstream again(path);
+    std::stringstream replaced;
+    replaced << again.rdbuf();
+    EXPECT_EQ(replaced.str(), "a\t\nb\tMid\nc\t30\n");
 
     // Check boxes in the first column.
     list.SetCheckBoxes(true);
@@ -291,6 +305,22 @@ TEST(ListWindow, AnOpenEditFollowsItsCellOrIsCommittedBeforeItGoes)
     EXPECT_EQ(list.editBox(), nullptr);
     EXPECT_EQ(list.edits.back(), "1:0:going");
     EXPECT_EQ(list.topLevelItemCount(), 1);
+
+    // Every row going (an update that rebuilds them): the edit box and the drop-down are committed
+    // while their rows are there, and none is left over the emptied list.
+    list.OpenEditBox(0, 0);
+    list.editBox()->setText("all go");
+    list.DeleteAllRows();
+    EXPECT_EQ(list.editBox(), nullptr);
+    EXPECT_EQ(list.edits.back(), "0:0:all go");
+    list.InsertRowAt("b0", 0);
+    list.OpenDropDown(0, 0);
+    ASSERT_NE(list.dropDown(), nullptr);
+    list.dropDown()->setCurrentIndex(0);
+    list.DeleteAllRows();
+    EXPECT_EQ(list.dropDown(), nullptr);
+    EXPECT_EQ(list.edits.back(), "0:0:Low");
+    EXPECT_EQ(list.topLevelItemCount(), 0);
 }
 
 TEST(ListWindow, ACheckStateShowsOnlyInAListWithCheckBoxes)
