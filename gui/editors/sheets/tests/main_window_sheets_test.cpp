@@ -348,9 +348,13 @@ TEST_F(MainWindowSheetsTest, APathEditLeftWithTabShowsWhatTheRecordHolds)
             auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
             ASSERT_NE(clickTab(sheet, QStringLiteral("Paths")), nullptr);
             auto* edit = platform::findControl<QLineEdit>(sheet->GetActivePage(), app_ids::CodePath);
+            // Focus leaves the edit only in the active window: under a window manager activation comes later.
             sheet->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(sheet));
             edit->setFocus();
-            settle();
+            for (int i = 0; i < 500 && !edit->hasFocus(); ++i)
+                QTest::qWait(10);
+            ASSERT_TRUE(edit->hasFocus());
             edit->selectAll();
             QTest::keyClicks(edit, QStringLiteral("gen\\x\\"));
             QTest::keyClick(edit, Qt::Key_Tab);
