@@ -486,6 +486,19 @@ TEST(ConsoleJourney, ProjectsThatCouldNotBeSavedAsTheyStandAreRefusedAtOpen)
         {"one file listed twice", "demo.omb", "Monitor=monitor.app", "Monitor=./control.app",
          "OMBAgenCmd: Unable to load project file <PROJECT>/demo.omb: the application file ./control.app is listed "
          "for both \"Control\" and \"Monitor\"\n"},
+        {"framework outside the model's mask", "main.cpu", "Framework=1", "Framework=4",
+         "OMBAgenCmd: Unable to load kernel file main.cpu: the value 4 of \"Framework\" in section \"KERNEL\" is not "
+         "a non-zero part of the mask 1 the model gives\n"},
+        {"framework 0", "main.cpu", "Framework=1", "Framework=0",
+         "OMBAgenCmd: Unable to load kernel file main.cpu: the value 0 of \"Framework\" in section \"KERNEL\" is not "
+         "a non-zero part of the mask 1 the model gives\n"},
+        {"framework -1", "main.cpu", "Framework=1", "Framework=-1", "is not a non-zero part of the mask 1"},
+        {"framework missing", "main.cpu", "Framework=1\r\n", "",
+         "OMBAgenCmd: Unable to load kernel file main.cpu: the value 0 of \"Framework\" in section \"KERNEL\" (the "
+         "key is missing) is not a non-zero part of the mask 1 the model gives\n"},
+        {"single-stack framework on a model without it", "comms.cpu", "Framework=6", "Framework=1",
+         "OMBAgenCmd: Unable to load kernel file comms.cpu: the value 1 of \"Framework\" in section \"KERNEL\" is not "
+         "a non-zero part of the mask 6 the model gives\n"},
         {"class numbers that repeat", "models/z5std.mdl", "Semaphore=9", "Semaphore=8",
          "OMBAgenCmd: Model file models/z5std.mdl: classes \"Task\" and \"Semaphore\" have the same number 8\n"},
         {"member count beyond 32 bits", "models/z5std.mdl", "NumberOfMembers=3", "NumberOfMembers=99999999999",

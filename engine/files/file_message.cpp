@@ -57,6 +57,14 @@ std::string ModulusProblem(std::int64_t value, std::string_view key, std::string
            std::string(section) + "\" is not a multiple of " + std::to_string(modulus) + ", the model's stack modulus";
 }
 
+std::string FilledMaskProblem(bool keyFound, std::string_view value, std::string_view key, std::string_view section,
+                              std::int32_t mask)
+{
+    return "the value " + std::string(value) + " of \"" + std::string(key) + "\" in section \"" + std::string(section) +
+           "\" " + (keyFound ? "" : "(the key is missing) ") + "is not a non-zero part of the mask " +
+           std::to_string(mask) + " the model gives";
+}
+
 std::string ModelRangeText(std::int64_t minimum, std::int64_t maximum)
 {
     return std::to_string(minimum) + " to " + (maximum < minimum ? std::string("any") : std::to_string(maximum));

@@ -31,6 +31,10 @@ std::string FilledValueProblem(bool keyFound, bool sectionFound, std::string_vie
                                std::string_view section, std::string_view range);
 // Why a stack size the model's modulus does not divide cannot be taken; to follow "Unable to load ...: ".
 std::string ModulusProblem(std::int64_t value, std::string_view key, std::string_view section, std::int64_t modulus);
+// The same for a value that must be a non-zero part of the model's bit mask `mask`: "the value 4 of
+// "Framework" in section "KERNEL" is not a non-zero part of the mask 1 the model gives".
+std::string FilledMaskProblem(bool keyFound, std::string_view value, std::string_view key, std::string_view section,
+                              std::int32_t mask);
 // "minimum to maximum" of a model's bounds; a maximum below the minimum gives no upper bound ("any").
 std::string ModelRangeText(std::int64_t minimum, std::int64_t maximum);
 

@@ -222,11 +222,7 @@ void CMainDialog::OnEditChange()
                     return 0;
                 });
             }
-            if (cpu.kernel.modelIndex != oldModel) {
-                for (int32_t a = 0; cpu.applications && a < cpu.applicationCount; ++a)
-                    engine::BuildApplicationOptionListAt(cpu, a);
-                engine::ProjectManager::UpdateClassEntryFlags(cpu);
-            }
+            // A model change's option lists and class entries were put in by the sheet, as its OK judged them.
         }
         break;
     }

@@ -1,13 +1,17 @@
 #include "gui/editors/model/cpu_sheet.h"
 
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "engine/files/model_file.h"
 #include "engine/names/kernel_lookup.h"
 #include "engine/names/project_walk.h"
 #include "engine/ops/cpu_record_handler.h"
+#include "engine/ops/project_manager.h"
 #include "engine/records/text_field.h"
 #include "engine/sectioned/sectioned_file.h"
+#include "gui/editors/model/dialog_model.h"
 
 namespace editors {
 
@@ -97,14 +101,55 @@ void CpuSheetTransaction::alignClassEntries()
     });
 }
 
+void CpuSheetTransaction::applyModelChange()
+{
+    engine::CpuRecord* cpu = m_handler.GetCpuRecord();
+    if (!cpu || !m_modelChanged)
+        return;
+    alignClassEntries();
+    for (int32_t a = 0; cpu->applications && a < cpu->applicationCount; ++a)
+        engine::BuildApplicationOptionListAt(*cpu, a);
+    engine::ProjectManager::UpdateClassEntryFlags(*cpu);
+}
+
+bool CpuSheetTransaction::projectKeeps(const engine::ProjectRecord& project)
+{
+    engine::CpuRecord* cpu = m_handler.GetCpuRecord();
+    if (!cpu || !m_modelChanged)
+        return projectKeepsEdit(project);
+    // The applications as they are now are set aside whole and their copies take the change; the copies
+    // are judged, then freed, and the applications come back untouched whatever the judge said.
+    const int32_t count = cpu->applications ? cpu->applicationCount : 0;
+    std::vector<engine::ApplicationRecord> copies(static_cast<std::size_t>(count));
+    int32_t made = 0;
+    for (; made < count; ++made) {
+        std::memset(&copies[made], 0, sizeof copies[made]);
+        if (!engine::ProjectManager::CloneApplication(*cpu, copies[made], cpu->applications[made]))
+            break;
+    }
+    bool kept = false;
+    if (made == count) {
+        for (int32_t a = 0; a < count; ++a)
+            std::swap(copies[a], cpu->applications[a]);
+        applyModelChange();
+        kept = projectKeepsEdit(project);
+        for (int32_t a = 0; a < count; ++a)
+            std::swap(copies[a], cpu->applications[a]);
+    } else {
+        showCheckMessage("Error allocating memory for the applications of the CPU");
+    }
+    for (int32_t a = 0; a < made; ++a)
+        engine::ProjectManager::FreeApplication(copies[a]);
+    return kept;
+}
+
 void CpuSheetTransaction::finish(int result)
 {
     if (!m_taken)
         return;
     engine::CpuRecord* cpu = m_handler.GetCpuRecord();
     if (result == 1) {
-        if (m_modelChanged)
-            alignClassEntries();
+        applyModelChange();
         if (engine::CpuRecordHandler::KernelRecordsDiffer(kernel(), m_saved)) {
             kernel().hFileDirty = kernel().mFileDirty = kernel().edited = 1;
             for (int32_t a = 0; cpu && cpu->applications && a < cpu->applicationCount; ++a) {

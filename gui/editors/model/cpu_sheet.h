@@ -41,12 +41,21 @@ public:
     // A page wrote the kernel file while the sheet ran.
     void noteFileWritten() { m_fileWritten = true; }
 
+    // The one judge of what the sheet would keep, for OK and for every Save of its pages: the whole change
+    // (a model change's application option lists rebuilt with their defaults and class entries reset) is
+    // put on the CPU, the project is judged as it would then be, and the CPU is put back as it was. False,
+    // after the judge's message, when the project could not be saved and opened again.
+    bool projectKeeps(const engine::ProjectRecord& project);
+
     engine::CpuRecordHandler& handler() const { return m_handler; }
     engine::KernelRecord& kernel() const;
     bool modelChanged() const { return m_modelChanged; }
 
 private:
     void alignClassEntries();
+    // A model change's consequences for the CPU's applications: their option lists rebuilt with the
+    // model's defaults and their class entries following the new model.
+    void applyModelChange();
 
     engine::CpuRecordHandler& m_handler;
     engine::KernelRecord m_saved{};

@@ -148,6 +148,9 @@ void CpuGeneralPage::onModel(ViewState& state)
 void CpuGeneralPage::onFile(ViewState& state, int id)
 {
     engine::CpuRecordHandler& handler = m_transaction.handler();
+    // A file holds only what OK would keep: the judge OK runs comes first, and its refusal writes nothing.
+    if (id != Load && m_project != nullptr && !m_params.newCpu && !m_transaction.projectKeeps(*m_project))
+        return;
     if (id == Save) {
         if (engine::SaveWithOneMessage("kernel file", engine::textString(kernel().kernelPath),
                                        [&] { return handler.SaveKernel(); }) == engine::SaveEnd::Saved)

@@ -185,10 +185,10 @@ int ShowCpuPropertiesSheet(engine::CpuRecordHandler& handler, CpuSheetParams& pa
                 optionsPage->reload();
             classPages.reload();
         };
-        // A model with other limits may leave values the applications hold outside its ranges. (A new CPU is
-        // judged once named, by the road that adds it.)
+        // A model with other limits may leave values the applications hold outside its ranges: the state the
+        // change leaves is judged. (A new CPU is judged once named, by the road that adds it.)
         if (project != nullptr && !params.newCpu)
-            sheet.setOkCheck([project] { return projectKeepsEdit(*project); });
+            sheet.setOkCheck([&transaction, project] { return transaction.projectKeeps(*project); });
         result = sheet.exec();
         general.hooks = CpuSheetHooks();
     }

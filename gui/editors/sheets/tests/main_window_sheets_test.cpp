@@ -1549,6 +1549,92 @@ TEST_F(EditRoadsWalk, ASecondModelsLimitsAndRewrittenTextsKeepOnlyWhatReopens)
     EXPECT_EQ(engine::textString(control.cHeaderExtension), "hh");
 }
 
+// A model change is judged as it would be kept: a second model whose "Application Heap" allows at most 1024
+// (Control holds 4096) resets the option to the model's default with the change, so OK keeps it and the
+// project opens again with the default. With a model whose task stack limits Control's tasks do not meet,
+// the CPU page's Save refuses as OK does and writes nothing.
+TEST_F(EditRoadsWalk, AModelChangeIsJudgedWithItsResetsOnOkAndOnTheCpuPagesSave)
+{
+    const fs::path modelFile = m_programFolder / "models/z5mp.mdl";
+    const std::string original = readFile(modelFile);
+    const auto rewriteModel = [&](const std::vector<std::pair<std::string, std::string>>& changes) {
+        std::string text = original;
+        for (const auto& [from, to] : changes) {
+            const std::size_t at = text.find(from);
+            ASSERT_NE(at, std::string::npos) << from;
+            text.replace(at, from.size(), to);
+        }
+        writeFile(modelFile, text);
+        m_window = std::make_unique<CMainDialog>();
+        m_window->Initialize({"OMBAgen", (m_projectFolder / "demo.omb").string()}, CMainDialog::StartOptions{0});
+        settle();
+        fs::current_path(m_projectFolder);
+        ASSERT_EQ(m_window->GetProject().cpuCount, 2);
+    };
+    // Runs Main's CPU sheet: the other model chosen (Yes to the warning), then `then` on the page.
+    const auto changeMainsModel = [&](const std::function<void(platform::PropertySheet*)>& then) {
+        engine::CpuRecord& main = windowCpu("Main");
+        const int32_t model = main.kernel.modelIndex;
+        m_messages->clear();
+        m_messages->queueAnswer(platform::IdYes);
+        whenModal(
+            [&](QWidget* modal) {
+                auto* sheet = qobject_cast<platform::PropertySheet*>(modal);
+                auto* models = platform::findControl<QComboBox>(sheet->GetActivePage(), cpu_ids::Model);
+                ASSERT_NE(models, nullptr);
+                models->setCurrentIndex(1 - model);
+                emit models->activated(1 - model);
+                settle();
+                then(sheet);
+                if (sheet->isVisible())
+                    sheet->reject();
+            },
+            QStringLiteral("CPU Properties"));
+        // Through Edit > Change on Main's tree item, as the user opens the sheet.
+        m_window->tree()->SelectItem(main.treeItem);
+        m_window->OnEditChange();
+        settle();
+        return main.kernel.modelIndex != model;
+    };
+    const auto heapOf = [](const engine::ApplicationRecord& application) {
+        for (int32_t i = 0; i < application.optionCount; ++i)
+            if (engine::textOf(application.options[i].name) == "Application Heap")
+                return application.options[i].value;
+        return -1;
+    };
+
+    // Comms, of that model already, holds a heap the tighter range takes.
+    std::string link = readFile(m_projectFolder / "link.app");
+    link.replace(link.find("[Application Heap]\r\nValue=8192"), 30, "[Application Heap]\r\nValue=1024");
+    writeFile(m_projectFolder / "link.app", link);
+    rewriteModel({{"Default=2048\r\nMinimum=0\r\nMaximum=1048576", "Default=512\r\nMinimum=0\r\nMaximum=1024"}});
+    EXPECT_EQ(heapOf(windowCpu("Main").applications[0]), 4096);
+    EXPECT_TRUE(changeMainsModel([](platform::PropertySheet* sheet) {
+        sheet->accept();
+        settle();
+    }));
+    ASSERT_EQ(messages().size(), 1u) << messages().back();  // the warning only
+    EXPECT_EQ(heapOf(windowCpu("Main").applications[0]), 512);
+    saveAllAndReopen("model change with a tighter heap");
+
+    // Stack limits Control's tasks do not meet: the page's Save refuses with the judge's words.
+    for (const char* name : {"demo.omb", "main.cpu", "control.app", "monitor.app"})
+        fs::copy_file(m_demo / name, m_projectFolder / name, fs::copy_options::overwrite_existing);
+    rewriteModel({{"Minimum Task Stack Size=128", "Minimum Task Stack Size=1024"},
+                  {"Maximum Task Stack Size=32768", "Maximum Task Stack Size=2048"}});
+    const auto before = folderFiles(m_projectFolder);
+    EXPECT_FALSE(changeMainsModel([](platform::PropertySheet* sheet) {
+        QTest::mouseClick(platform::findControl<QPushButton>(sheet->GetActivePage(), cpu_ids::Save), Qt::LeftButton);
+        settle();
+    }));
+    ASSERT_EQ(messages().size(), 2u);
+    EXPECT_EQ(messages()[1].rfind("The change cannot be kept: the project could not be saved and opened again, as ", 0),
+              0u)
+        << messages()[1];
+    expectFilesUnchanged(before);
+    saveAllAndReopen("CPU page Save refused");
+}
+
 // Offers its names in turn as the program's file dialog does: a name the caller's check refuses (with its
 // message) is not chosen, and the next one is offered; "" when none is left.
 class CheckingChooser : public engine::FileChooser {
