@@ -48,6 +48,7 @@ EditorFixture::EditorFixture()
     k.defaultAlignment = 4;
     k.enableAlignment = 1;
     k.framework = 0x2;
+    k.featureMask = 0x7;  // the model offers the variant the kernel uses
     engine::setText(k.sizeUnitName, "bytes");
     k.extendedContextCount = 2;
     engine::setText(k.extendedContexts[0].description, "Floating point");

@@ -122,8 +122,8 @@ protected:
 
 TEST_F(MainWindowSheetsTest, KernelFileLoadedFromTheCpuSheetIsStoredRelativeToTheProject)
 {
-    // A file of its own: one another CPU keeps is refused.
-    fs::copy_file(m_projectFolder / "comms.cpu", m_projectFolder / "spare.cpu");
+    // A file of its own (one another CPU keeps is refused), of a kernel Main's model offers.
+    fs::copy_file(m_projectFolder / "main.cpu", m_projectFolder / "spare.cpu");
     engine::CpuRecord& main = windowCpu("Main");
     engine::CpuRecordHandler handler(&main.kernel, &m_window->config(), &main);
     m_chooser.QueueAnswer((m_projectFolder / "spare.cpu").string());
