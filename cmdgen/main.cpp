@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/util/file_io.h"
+#include "engine/util/save_lock.h"
 
 namespace {
 
@@ -40,12 +41,23 @@ void takeSaveSignalHook()
         engine::SetSaveStepHook(signalAtStep);
 }
 
+// KORVANE_SAVE_LOCK_WAIT_MS=<milliseconds> (tests only) shortens the longest wait for another save.
+void takeSaveLockWait()
+{
+    if (const char* given = std::getenv("KORVANE_SAVE_LOCK_WAIT_MS")) {
+        const long wait = std::strtol(given, nullptr, 10);
+        if (wait >= 0 && wait < engine::kSaveLockWait.count())
+            engine::SetSaveLockWait(std::chrono::milliseconds(wait));
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     platform::ignoreFileSizeLimitSignal();
     takeSaveSignalHook();
+    takeSaveLockWait();
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i)
         arguments.emplace_back(argv[i]);

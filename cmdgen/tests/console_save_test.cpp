@@ -281,3 +281,27 @@ TEST(ConsoleSave, AnInterruptAtAnyStepOfASaveLeavesEveryFileAsBeforeOrAsSaved)
     }
     EXPECT_GT(interrupted, 10);
 }
+
+// A save held up by another program's save waits once for all its folders, within one bound, and says so
+// once; it writes nothing.
+TEST(ConsoleSave, ASaveHeldUpByAnotherWaitsOnceAndSaysSoOnce)
+{
+    ConsoleFixture fixture;
+    ASSERT_TRUE(fixture.ready());
+    makeTwentyApplications(fixture.project());
+    const auto before = filesAndModes(fixture.project());
+    const int folder = ::open(fixture.project().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(folder, 0);
+    ASSERT_EQ(::flock(folder, LOCK_EX), 0);
+    fixture.setEnv("KORVANE_SAVE_LOCK_WAIT_MS", "200");
+    const RunResult result = fixture.run({"demo.omb", "-x", "-s"});
+    ::close(folder);
+    EXPECT_EQ(result.code, 6) << result.out << result.err;
+    const std::string held = "the project is being saved by another program";
+    const std::size_t first = result.err.find(held);
+    EXPECT_NE(first, std::string::npos) << result.err;
+    EXPECT_EQ(result.err.find(held, first + 1), std::string::npos) << "said more than once: " << result.err;
+    EXPECT_EQ(temporaries(fixture.project()), std::vector<std::string>{});
+    for (const auto& [name, file] : before)
+        EXPECT_EQ(filesAndModes(fixture.project()).at(name), file) << name;
+}

@@ -100,6 +100,9 @@ public:
     void keepsSignalsHeld();
     // Locks the folder of `target` for as long as the commit lives; false when another save kept it.
     bool lockFolderOf(const std::string& target);
+    // Locks the folders of every file the commit will write before the first is written, within one wait;
+    // false when another save kept one all that time.
+    bool lockFoldersOf(const std::vector<std::string>& targets);
 
 private:
     std::vector<Held> m_held;

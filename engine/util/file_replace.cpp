@@ -414,6 +414,15 @@ bool FileCommit::lockFolderOf(const std::string& target)
     return m_locks.lockFolderOf(target);
 }
 
+bool FileCommit::lockFoldersOf(const std::vector<std::string>& targets)
+{
+    std::vector<std::string> resolved;
+    resolved.reserve(targets.size());
+    for (const std::string& target : targets)
+        resolved.push_back(SaveTargetOf(target));
+    return m_locks.lockFoldersOf(resolved);
+}
+
 bool FileCommit::Commit()
 {
     // Nothing more is held once the commit is made: the files written after it replace at once.
