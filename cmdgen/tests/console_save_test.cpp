@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <csignal>
+#include <map>
 #include <fstream>
 #include <thread>
 
@@ -210,4 +212,96 @@ TEST(ConsoleSave, AFileListedUnderTwoHardLinkedNamesIsListedTwice)
               std::string::npos)
         << result.err;
     EXPECT_EQ(filesAndModes(fixture.project()), before);
+}
+
+namespace {
+
+// The demo made a project of 20 applications: 17 more copies of Monitor under CPU Main.
+void makeTwentyApplications(const fs::path& project)
+{
+    std::string list;
+    for (int i = 1; i <= 17; ++i) {
+        const std::string number = (i < 10 ? "0" : "") + std::to_string(i);
+        std::string text = readText(project / "monitor.app");
+        const std::size_t at = text.find("Name=Monitor\r\n");
+        ASSERT_NE(at, std::string::npos);
+        text.replace(at, 14, "Name=Mon" + number + "\r\n");
+        std::ofstream(project / ("mon" + number + ".app"), std::ios::binary) << text;
+        list += "Mon" + number + "=mon" + number + ".app\r\n";
+    }
+    replaceIn(project / "demo.omb", "Monitor=monitor.app\r\n", "Monitor=monitor.app\r\n" + list);
+}
+
+}  // namespace
+
+// An interrupt (SIGINT, SIGTERM, SIGHUP) at any step of a save of a 20-application project ends the program
+// with every file as it was or as saved, and no file of the save's own left: its temporaries have no name
+// until the commit, which no interrupt cuts short.
+TEST(ConsoleSave, AnInterruptAtAnyStepOfASaveLeavesEveryFileAsBeforeOrAsSaved)
+{
+    const std::vector<std::string> arguments = {"demo.omb", "-cMain", "-aControl", "-s"};
+    std::map<std::string, std::pair<std::string, unsigned>> before;
+    std::map<std::string, std::pair<std::string, unsigned>> saved;
+    {
+        ConsoleFixture fixture;
+        ASSERT_TRUE(fixture.ready());
+        makeTwentyApplications(fixture.project());
+        before = filesAndModes(fixture.project());
+        const RunResult result = fixture.run(arguments);
+        ASSERT_EQ(result.code, 0) << result.out << result.err;
+        saved = filesAndModes(fixture.project());
+    }
+    // Each signal at every twentieth step, the three starting apart, until a save ends before its step.
+    const struct {
+        int signal;
+        int first;
+    } interrupts[] = {{SIGTERM, 1}, {SIGINT, 8}, {SIGHUP, 15}};
+    int interrupted = 0;
+    for (const auto& interrupt : interrupts) {
+        for (int step = interrupt.first;; step += 20) {
+            SCOPED_TRACE("signal " + std::to_string(interrupt.signal) + " at step " + std::to_string(step));
+            ConsoleFixture fixture;
+            ASSERT_TRUE(fixture.ready());
+            makeTwentyApplications(fixture.project());
+            fixture.setEnv("KORVANE_SAVE_SIGNAL_AT", std::to_string(interrupt.signal) + ":" + std::to_string(step));
+            const RunResult result = fixture.run(arguments);
+            const auto found = filesAndModes(fixture.project());
+            for (const auto& [name, file] : found) {
+                const auto old = before.find(name);
+                const auto now = saved.find(name);
+                EXPECT_TRUE((old != before.end() && old->second == file) || (now != saved.end() && now->second == file))
+                    << name << " is neither as before nor as saved";
+            }
+            EXPECT_TRUE(temporaries(fixture.project()).empty());
+            if (result.code == 0)
+                break;
+            ++interrupted;
+            ASSERT_LT(step, 1000) << "the save never ends";
+        }
+    }
+    EXPECT_GT(interrupted, 10);
+}
+
+// A save held up by another program's save waits once for all its folders, within one bound, and says so
+// once; it writes nothing.
+TEST(ConsoleSave, ASaveHeldUpByAnotherWaitsOnceAndSaysSoOnce)
+{
+    ConsoleFixture fixture;
+    ASSERT_TRUE(fixture.ready());
+    makeTwentyApplications(fixture.project());
+    const auto before = filesAndModes(fixture.project());
+    const int folder = ::open(fixture.project().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(folder, 0);
+    ASSERT_EQ(::flock(folder, LOCK_EX), 0);
+    fixture.setEnv("KORVANE_SAVE_LOCK_WAIT_MS", "200");
+    const RunResult result = fixture.run({"demo.omb", "-x", "-s"});
+    ::close(folder);
+    EXPECT_EQ(result.code, 6) << result.out << result.err;
+    const std::string held = "the project is being saved by another program";
+    const std::size_t first = result.err.find(held);
+    EXPECT_NE(first, std::string::npos) << result.err;
+    EXPECT_EQ(result.err.find(held, first + 1), std::string::npos) << "said more than once: " << result.err;
+    EXPECT_EQ(temporaries(fixture.project()), std::vector<std::string>{});
+    for (const auto& [name, file] : before)
+        EXPECT_EQ(filesAndModes(fixture.project()).at(name), file) << name;
 }

@@ -177,16 +177,6 @@ bool GetKernelSections(KernelRecord& kernel, const SectionedFile& file, std::str
     kernel.nameSize = numbers.field(*k, kernelField("KERNEL", "Name Size"), 0);
     kernel.enableKernelClock = numbers.field(*k, kernelField("KERNEL", "Enable Kernel Clock"), 0);
     kernel.framework = numbers.field(*k, kernelField("KERNEL", "Framework"), 0);
-    // The kernel's variant is one the model offers: a non-zero part of its framework mask (0 only where the
-    // model offers none), the 0 a missing key stands for included.
-    const bool frameworkOffered = (kernel.framework & ~kernel.featureMask) == 0 &&
-                                  (kernel.framework != 0 || kernel.featureMask == 0);
-    if (numbers.ok() && !frameworkOffered) {
-        if (problem != nullptr)
-            *problem = FilledMaskProblem(k->FindEntry("Framework") != nullptr, std::to_string(kernel.framework),
-                                         "Framework", "KERNEL", kernel.featureMask);
-        return false;
-    }
     kernel.hFileDirty = numbers.field(*k, kernelField("KERNEL", "h file dirty"), 0);
     kernel.mFileDirty = numbers.field(*k, kernelField("KERNEL", "m file dirty"), 0);
 
@@ -216,6 +206,16 @@ bool GetKernelSections(KernelRecord& kernel, const SectionedFile& file, std::str
         KernelClassRecord& c = kernel.classes[i];
         reader.attributeStates(c.attributeCount, c.attributes);
         reader.serviceStates(c.serviceCount, c.services);
+    }
+    // The kernel's variant is one the model offers: a non-zero part of its framework mask (0 only where the
+    // model offers none), the 0 a missing key stands for included.
+    const bool frameworkOffered = (kernel.framework & ~kernel.featureMask) == 0 &&
+                                  (kernel.framework != 0 || kernel.featureMask == 0);
+    if (numbers.ok() && !frameworkOffered) {
+        if (problem != nullptr)
+            *problem = FilledMaskProblem(k->FindEntry("Framework") != nullptr, std::to_string(kernel.framework),
+                                         "Framework", "KERNEL", kernel.featureMask);
+        return false;
     }
     if (problem)
         *problem = numbers.problem();

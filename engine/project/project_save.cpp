@@ -8,6 +8,7 @@
 #include "engine/records/text_field.h"
 #include "engine/records/records.h"
 #include "engine/util/file_io.h"
+#include "engine/util/path.h"
 
 #include <vector>
 
@@ -73,6 +74,28 @@ bool SaveFilesTogether(ProjectRecord& project, const std::function<bool()>& writ
         }
     };
     FileCommit commit;
+    // Every folder the save may write into is locked once, before anything is written, within one wait:
+    // a save held up by another says so once.
+    std::vector<std::string> targets;
+    if (project.path[0] != '\0')
+        targets.push_back(MakeNativePath(textString(project.path)));
+    for (int32_t c = 0; c < cpuCount; ++c) {
+        const CpuRecord& cpu = project.cpus[c];
+        if (cpu.kernel.kernelPath[0] != '\0')
+            targets.push_back(MakeNativePath(textString(cpu.kernel.kernelPath)));
+        for (int32_t a = 0; cpu.applications != nullptr && a < cpu.applicationCount; ++a) {
+            if (cpu.applications[a].path[0] != '\0')
+                targets.push_back(MakeNativePath(textString(cpu.applications[a].path)));
+        }
+    }
+    if (!commit.lockFoldersOf(targets)) {
+        ReplaceOutcome locked;
+        locked.step = ReplaceFailure::Locked;
+        const std::string path = textString(project.path);
+        showFileError(ReplaceFailureText(locked, path, {}, "Unable to write project file %s"));
+        restoreMarks();
+        return false;
+    }
     if (!write()) {
         restoreMarks();
         return false;

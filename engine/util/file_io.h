@@ -81,23 +81,40 @@ public:
     // The file whose replacing failed in Commit ("" when none).
     const std::string& failedFile() const { return m_failed; }
 
+    // A file's temporary: unnamed (`temporary` "") while `fd` is open on it, else named and closed.
     struct Held {
         std::string target;
         std::string temporary;
+        int fd = -1;
     };
     // The temporary held for `target`, or null.
     Held* find(const std::string& target);
-    void hold(const std::string& target, const std::string& temporary);
+    void hold(const std::string& target, const std::string& temporary, int fd);
     void drop(const std::string& target);
+    // Closes and removes the temporary.
+    void forget(Held& held);
+    // Gives every unnamed temporary a name (and frees its descriptor), holding the signals from then on;
+    // false when one could not be named.
+    bool nameHeld();
+    // A named temporary was held with the signals held for it: they stay held until the commit ends.
+    void keepsSignalsHeld();
     // Locks the folder of `target` for as long as the commit lives; false when another save kept it.
     bool lockFolderOf(const std::string& target);
+    // Locks the folders of every file the commit will write before the first is written, within one wait;
+    // false when another save kept one all that time.
+    bool lockFoldersOf(const std::vector<std::string>& targets);
 
 private:
     std::vector<Held> m_held;
     FileCommit* m_previous;
     std::string m_failed;
     SaveLocks m_locks;
+    bool m_signalsHeld = false;
 };
+
+// A test's view of the steps of a save (a temporary written, a name given, a file put in place, an old
+// version taken away): the hook is called after each, on the saving thread. Null removes it.
+void SetSaveStepHook(void (*hook)());
 
 // How the last ReplaceFileContents call (or commit) of this thread ended (step None after a success), for a
 // caller that reports the failure of a whole save itself; Forget clears it before such a save. `path` is

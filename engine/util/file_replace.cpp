@@ -2,14 +2,18 @@
 
 #include "engine/util/file_io.h"
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <random>
+#include <string>
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,6 +23,14 @@ namespace engine {
 namespace {
 
 thread_local ReplaceOutcome t_lastReplace;
+
+std::atomic<void (*)()> g_saveStepHook{nullptr};
+
+void saveStep()
+{
+    if (void (*hook)() = g_saveStepHook.load())
+        hook();
+}
 
 // The commit open on this thread, which holds the renames of the files written while it is open.
 thread_local FileCommit* t_commit = nullptr;
@@ -76,33 +88,139 @@ int createNewBeside(const std::string& target, std::string& name)
     return -1;
 }
 
-// Writes, flushes and closes a new temporary of `target` holding `bytes`, with the permissions `mode`
-// (when `keepMode`). On failure nothing of it is left and `step` and `error` say why.
-bool writeTemporary(const std::string& target, std::string_view bytes, bool keepMode, mode_t mode,
-                    std::string& temporary, ReplaceFailure& step, int& error)
+// SIGINT, SIGTERM and SIGHUP are held back on this thread while a file of a save's own has a name, so that
+// an interrupt ends the program only once the save has put its files in place or taken its names away.
+// Holds nest; the last release lets a held signal through.
+thread_local int t_signalHolds = 0;
+thread_local sigset_t t_signalsBefore;
+
+void holdSignals()
 {
-    Descriptor file(createNewBeside(target, temporary));
-    if (file.fd < 0) {
+    if (t_signalHolds++ > 0)
+        return;
+    sigset_t interrupts;
+    sigemptyset(&interrupts);
+    sigaddset(&interrupts, SIGINT);
+    sigaddset(&interrupts, SIGTERM);
+    sigaddset(&interrupts, SIGHUP);
+    ::pthread_sigmask(SIG_BLOCK, &interrupts, &t_signalsBefore);
+}
+
+void releaseSignals()
+{
+    if (t_signalHolds > 0 && --t_signalHolds == 0)
+        ::pthread_sigmask(SIG_SETMASK, &t_signalsBefore, nullptr);
+}
+
+// Gives the unnamed temporary `fd` a new name beside `target` and closes it; false (errno set) when no
+// name could be given. The caller holds the signals.
+bool nameTemporary(int& fd, const std::string& target, std::string& name)
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    for (int attempt = 0; attempt < kNameTries; ++attempt) {
+        name = newNameBeside(target);
+        int linked = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW);
+        if (linked != 0 && errno == ENOENT)
+            linked = ::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH);
+        if (linked == 0) {
+            saveStep();
+            const int closing = fd;
+            fd = -1;
+            if (::close(closing) != 0) {
+                const int error = errno;
+                ::unlink(name.c_str());
+                name.clear();
+                errno = error;
+                return false;
+            }
+            return true;
+        }
+        if (errno != EEXIST)
+            break;
+    }
+    name.clear();
+    return false;
+}
+
+// Writes and flushes a new temporary of `target` holding `bytes`, with the permissions `mode` (when
+// `keepMode`). Where the folder's file system makes files without a name (O_TMPFILE) the temporary has
+// none: `fd` stays open on it and `temporary` is "", and a program ended before it is named leaves nothing.
+// Elsewhere it is a new file created exclusively under a name no file had, closed, with the signals held
+// (`named` set). On failure nothing of it is left and `step` and `error` say why.
+bool writeTemporary(const std::string& target, std::string_view bytes, bool keepMode, mode_t mode,
+                    std::string& temporary, int& fd, bool& named, ReplaceFailure& step, int& error)
+{
+    temporary.clear();
+    named = false;
+    fd = ::open(folderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd < 0 && (errno == EMFILE || errno == ENFILE) && t_commit != nullptr) {
+        // The commit's unnamed temporaries hold every descriptor the program may open: they get names.
+        t_commit->nameHeld();
+        fd = ::open(folderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    }
+    if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+        holdSignals();
+        named = true;
+        fd = createNewBeside(target, temporary);
+    }
+    if (fd < 0) {
         error = errno;
         step = ReplaceFailure::CreateTemporary;
+        if (named)
+            releaseSignals();
+        named = false;
         return false;
     }
-    bool ok = writeAll(file.fd, bytes);
+    bool ok = writeAll(fd, bytes);
     // The new file keeps the permissions the user gave the old one.
     if (ok && keepMode)
-        ok = ::fchmod(file.fd, mode & 07777) == 0;
-    ok = ok && ::fsync(file.fd) == 0;
+        ok = ::fchmod(fd, mode & 07777) == 0;
+    ok = ok && ::fsync(fd) == 0;
     if (!ok)
         error = errno;
-    if (!file.close() && ok) {
-        error = errno;
-        ok = false;
+    if (named) {
+        const int closing = fd;
+        fd = -1;
+        if (::close(closing) != 0 && ok) {
+            error = errno;
+            ok = false;
+        }
     }
+    if (ok)
+        saveStep();
     if (!ok) {
         step = ReplaceFailure::WriteTemporary;
-        ::unlink(temporary.c_str());
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+        if (named) {
+            ::unlink(temporary.c_str());
+            releaseSignals();
+        }
+        named = false;
+        temporary.clear();
     }
     return ok;
+}
+
+// A whole temporary with a name (a copy kept aside), signals held by the caller.
+bool writeNamedTemporary(const std::string& target, std::string_view bytes, mode_t mode, std::string& temporary,
+                         ReplaceFailure& step, int& error)
+{
+    int fd = -1;
+    bool named = false;
+    if (!writeTemporary(target, bytes, true, mode, temporary, fd, named, step, error))
+        return false;
+    if (named) {
+        releaseSignals();
+        return true;
+    }
+    if (nameTemporary(fd, target, temporary))
+        return true;
+    error = errno;
+    step = ReplaceFailure::WriteTemporary;
+    ::close(fd);
+    return false;
 }
 
 // Keeps the file at `target` under a new name of the save's own, to be put back should a later rename of
@@ -125,7 +243,7 @@ bool keepAside(const std::string& target, std::string& kept, int& error)
             return false;
         }
         ReplaceFailure step = ReplaceFailure::None;
-        if (writeTemporary(target, bytes, true, old.st_mode, kept, step, error))
+        if (writeNamedTemporary(target, bytes, old.st_mode, kept, step, error))
             return true;
         kept.clear();
         return false;
@@ -162,29 +280,46 @@ bool replaceFileContents(const std::string& path, std::string_view bytes, Replac
         return false;
     }
     std::string temporary;
-    const bool written = writeTemporary(target, bytes, exists, old.st_mode, temporary, step, error);
+    int fd = -1;
+    bool named = false;
+    const bool written = writeTemporary(target, bytes, exists, old.st_mode, temporary, fd, named, step, error);
     outcome.temporary = temporary;
     if (t_commit != nullptr) {
         // A file of the commit written twice keeps its place in the order, with its newest temporary.
         if (FileCommit::Held* held = t_commit->find(target)) {
-            ::unlink(held->temporary.c_str());
+            t_commit->forget(*held);
             if (written)
-                held->temporary = temporary;
+                *held = {target, temporary, fd};
             else
                 t_commit->drop(target);
         } else if (written) {
-            t_commit->hold(target, temporary);
+            t_commit->hold(target, temporary, fd);
         }
+        if (named)
+            t_commit->keepsSignalsHeld();
         return written;
     }
     if (!written)
         return false;
+    if (!named) {
+        holdSignals();
+        if (!nameTemporary(fd, target, temporary)) {
+            error = errno;
+            step = ReplaceFailure::WriteTemporary;
+            ::close(fd);
+            releaseSignals();
+            return false;
+        }
+    }
+    outcome.temporary = temporary;
     if (::rename(temporary.c_str(), target.c_str()) != 0) {
         error = errno;
         step = ReplaceFailure::Rename;
         ::unlink(temporary.c_str());
+        releaseSignals();
         return false;
     }
+    releaseSignals();
     flushFolderOf(target);
     return true;
 }
@@ -209,10 +344,45 @@ FileCommit::FileCommit() : m_previous(t_commit)
 
 FileCommit::~FileCommit()
 {
-    for (const Held& held : m_held)
-        ::unlink(held.temporary.c_str());
+    for (Held& held : m_held)
+        forget(held);
+    if (m_signalsHeld)
+        releaseSignals();
     if (t_commit == this)
         t_commit = m_previous;
+}
+
+void FileCommit::forget(Held& held)
+{
+    if (held.fd >= 0)
+        ::close(held.fd);
+    held.fd = -1;
+    if (!held.temporary.empty())
+        ::unlink(held.temporary.c_str());
+    held.temporary.clear();
+}
+
+void FileCommit::keepsSignalsHeld()
+{
+    // The signals are held once for the commit, from its first named temporary to its end.
+    if (m_signalsHeld)
+        releaseSignals();
+    m_signalsHeld = true;
+}
+
+bool FileCommit::nameHeld()
+{
+    bool named = true;
+    for (Held& held : m_held) {
+        if (held.fd < 0)
+            continue;
+        if (!m_signalsHeld) {
+            holdSignals();
+            m_signalsHeld = true;
+        }
+        named = nameTemporary(held.fd, held.target, held.temporary) && named;
+    }
+    return named;
 }
 
 FileCommit::Held* FileCommit::find(const std::string& target)
@@ -224,9 +394,9 @@ FileCommit::Held* FileCommit::find(const std::string& target)
     return nullptr;
 }
 
-void FileCommit::hold(const std::string& target, const std::string& temporary)
+void FileCommit::hold(const std::string& target, const std::string& temporary, int fd)
 {
-    m_held.push_back({target, temporary});
+    m_held.push_back({target, temporary, fd});
 }
 
 void FileCommit::drop(const std::string& target)
@@ -244,11 +414,48 @@ bool FileCommit::lockFolderOf(const std::string& target)
     return m_locks.lockFolderOf(target);
 }
 
+bool FileCommit::lockFoldersOf(const std::vector<std::string>& targets)
+{
+    std::vector<std::string> resolved;
+    resolved.reserve(targets.size());
+    for (const std::string& target : targets)
+        resolved.push_back(SaveTargetOf(target));
+    return m_locks.lockFoldersOf(resolved);
+}
+
 bool FileCommit::Commit()
 {
     // Nothing more is held once the commit is made: the files written after it replace at once.
     if (t_commit == this)
         t_commit = m_previous;
+    // From the first name given to the last old version taken away, no interrupt ends the program.
+    if (!m_signalsHeld) {
+        holdSignals();
+        m_signalsHeld = true;
+    }
+    struct Release {
+        bool& held;
+        ~Release()
+        {
+            if (held)
+                releaseSignals();
+            held = false;
+        }
+    } release{m_signalsHeld};
+    if (!nameHeld()) {
+        ReplaceOutcome failure;
+        failure.step = ReplaceFailure::WriteTemporary;
+        failure.systemError = errno;
+        for (Held& each : m_held) {
+            if (each.temporary.empty() && failure.path.empty())
+                failure.path = each.target;
+            forget(each);
+        }
+        m_failed = failure.path;
+        t_lastReplace = std::move(failure);
+        m_held.clear();
+        return false;
+    }
     std::vector<Held> held;
     held.swap(m_held);
     // Each file replaced so far, with its old version kept aside ("" when there was none).
@@ -276,12 +483,14 @@ bool FileCommit::Commit()
             // A new file: taking it away again is putting back what was there.
             if (::rename(next.temporary.c_str(), next.target.c_str()) == 0) {
                 replaced.push_back({next.target, {}});
+                saveStep();
                 continue;
             }
         } else if (::renameat2(AT_FDCWD, next.temporary.c_str(), AT_FDCWD, next.target.c_str(), RENAME_EXCHANGE) ==
                    0) {
             // The two names swap in one step: the temporary's name now holds the old version.
             replaced.push_back({next.target, next.temporary});
+            saveStep();
             continue;
         } else if (errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) {
             std::string kept;
@@ -317,10 +526,17 @@ bool FileCommit::Commit()
     }
     flushFolders();
     for (const Replaced& done : replaced) {
-        if (!done.kept.empty())
+        if (!done.kept.empty()) {
             ::unlink(done.kept.c_str());
+            saveStep();
+        }
     }
     return true;
+}
+
+void SetSaveStepHook(void (*hook)())
+{
+    g_saveStepHook.store(hook);
 }
 
 const ReplaceOutcome& LastReplaceOutcome()

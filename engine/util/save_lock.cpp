@@ -15,6 +15,7 @@ namespace engine {
 namespace {
 
 std::atomic<long long> g_waitMs{kSaveLockWait.count()};
+std::atomic<void (*)(bool)> g_waitNotice{nullptr};
 
 // A folder this thread holds locked, by its identity on disk, and how many lock sets of the thread use it.
 struct HeldFolder {
@@ -33,13 +34,26 @@ std::string folderOf(const std::string& target)
 
 // Takes the lock on `fd`, trying again until the wait has passed: true once held, false when another
 // holder kept it all that time. `unlockable` is set when the system does not lock this folder at all.
-bool waitForLock(int fd, bool& unlockable)
+bool waitForLock(int fd, bool& unlockable, std::chrono::steady_clock::time_point deadline)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(g_waitMs.load());
     auto pause = std::chrono::milliseconds(1);
+    bool noticed = false;
+    struct EndNotice {
+        bool& noticed;
+        ~EndNotice()
+        {
+            if (void (*notice)(bool) = g_waitNotice.load(); noticed && notice != nullptr)
+                notice(false);
+        }
+    } endNotice{noticed};
     for (;;) {
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
             return true;
+        if (errno == EWOULDBLOCK && !noticed) {
+            noticed = true;
+            if (void (*notice)(bool) = g_waitNotice.load())
+                notice(true);
+        }
         if (errno == EINTR)
             continue;
         if (errno != EWOULDBLOCK) {
@@ -62,7 +76,28 @@ std::chrono::milliseconds SetSaveLockWait(std::chrono::milliseconds wait)
     return std::chrono::milliseconds(g_waitMs.exchange(wait.count()));
 }
 
+void SetSaveLockWaitNotice(void (*notice)(bool waiting))
+{
+    g_waitNotice.store(notice);
+}
+
 bool SaveLocks::lockFolderOf(const std::string& target)
+{
+    return lockFolder(target, std::chrono::steady_clock::now() + std::chrono::milliseconds(g_waitMs.load()));
+}
+
+bool SaveLocks::lockFoldersOf(const std::vector<std::string>& targets)
+{
+    // One wait for the whole save, however many folders it locks.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(g_waitMs.load());
+    for (const std::string& target : targets) {
+        if (!lockFolder(target, deadline))
+            return false;
+    }
+    return true;
+}
+
+bool SaveLocks::lockFolder(const std::string& target, std::chrono::steady_clock::time_point deadline)
 {
     const int fd = ::open(folderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
@@ -83,7 +118,7 @@ bool SaveLocks::lockFolderOf(const std::string& target)
         }
     }
     bool unlockable = false;
-    if (!waitForLock(fd, unlockable)) {
+    if (!waitForLock(fd, unlockable, deadline)) {
         ::close(fd);
         return unlockable;
     }

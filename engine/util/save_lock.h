@@ -28,10 +28,20 @@ public:
     // folder that cannot be opened or that the system will not lock (some network file systems) is
     // saved into unlocked: the save itself then says what fails.
     bool lockFolderOf(const std::string& target);
+    // Locks the folders of all of `targets` (the files a save is about to replace) before any is written,
+    // waiting up to the save lock wait for all of them together. False when another save kept one all that
+    // time; the folders locked by then stay in the set until it ends.
+    bool lockFoldersOf(const std::vector<std::string>& targets);
 
 private:
+    bool lockFolder(const std::string& target, std::chrono::steady_clock::time_point deadline);
+
     std::vector<int> m_held; // descriptors of the folders this set locked
 };
+
+// Called on the saving thread with true when a save finds a folder held by another save and starts to
+// wait, and with false once its wait has ended, so that a program can show that it waits. Null removes it.
+void SetSaveLockWaitNotice(void (*notice)(bool waiting));
 
 // Sets how long a save waits for another (tests shorten it); returns the wait that was set.
 std::chrono::milliseconds SetSaveLockWait(std::chrono::milliseconds wait);

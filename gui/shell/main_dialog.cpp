@@ -13,13 +13,17 @@
 #include "engine/names/report_texts.h"
 #include "engine/records/text_field.h"
 #include "engine/util/path.h"
+#include "engine/util/save_lock.h"
 #include "engine/util/text.h"
 #include "platform/core/message_service.h"
 #include "platform/qt/control_id.h"
 #include "platform/qt/locale_text.h"
 #include "platform/qt/shell_execute.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
+#include <QStatusBar>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -36,6 +40,23 @@ namespace {
 
 CMainDialog* g_running = nullptr;
 shell::ShellDialogs g_realDialogs;
+
+// A save that finds its folders held by another program's save shows that it waits: a busy cursor and a
+// status line, drawn before the wait begins, gone when it ends.
+void showSaveLockWait(bool waiting)
+{
+    if (g_running == nullptr)
+        return;
+    if (waiting) {
+        QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+        g_running->statusBar()->showMessage(
+            QStringLiteral("Waiting for another program's save of the project's files to end..."));
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        return;
+    }
+    g_running->statusBar()->clearMessage();
+    QApplication::restoreOverrideCursor();
+}
 
 } // namespace
 
@@ -87,12 +108,15 @@ CMainDialog::CMainDialog(QWidget* parent) : QMainWindow(parent)
         }
     });
     g_running = this;
+    engine::SetSaveLockWaitNotice(showSaveLockWait);
 }
 
 CMainDialog::~CMainDialog()
 {
-    if (g_running == this)
+    if (g_running == this) {
         g_running = nullptr;
+        engine::SetSaveLockWaitNotice(nullptr);
+    }
     if (!m_recordsFreed) {
         engine::ProjectManager::FreeProject(m_project);
         engine::ConfigFile::FreeConfigRecord(m_config);

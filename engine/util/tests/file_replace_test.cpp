@@ -50,6 +50,9 @@ TEST(FileReplace, ATemporaryIsANewFileAndNoOtherFileIsTouched)
     {
         FileCommit commit;
         ASSERT_TRUE(ReplaceFileContents(target, "new"));
+        // The temporary has no name until the commit gives it one.
+        EXPECT_EQ(dir.fileCount(), 4u);
+        ASSERT_TRUE(commit.nameHeld());
         const auto temporaries = namesStartingWith(dir, "control.apptemp.", "control.apptemp.000000");
         ASSERT_EQ(temporaries.size(), 1u);
         EXPECT_EQ(dir.read(temporaries[0]), "new");
@@ -131,7 +134,7 @@ TEST(FileCommitTest, RenamesNothingUntilEveryFileIsWritten)
         EXPECT_TRUE(ReplaceFileContents(first, "new one"));
         EXPECT_TRUE(ReplaceFileContents(second, "new two"));
         EXPECT_EQ(dir.read("first.app"), "old one");
-        EXPECT_EQ(namesStartingWith(dir, "first.apptemp.", "").size(), 1u);
+        EXPECT_EQ(namesStartingWith(dir, "first.apptemp.", "").size(), 0u) << "no temporary has a name yet";
         // A file that cannot take its temporary (a folder's) ends the commit unmade.
         EXPECT_FALSE(ReplaceFileContents(folder, "new three"));
     }
@@ -143,7 +146,7 @@ TEST(FileCommitTest, RenamesNothingUntilEveryFileIsWritten)
     EXPECT_TRUE(ReplaceFileContents(first, "new one"));
     EXPECT_TRUE(ReplaceFileContents(second, "new two"));
     EXPECT_TRUE(ReplaceFileContents(first, "newer one")); // written twice, renamed once
-    EXPECT_EQ(dir.fileCount(), 5u);
+    EXPECT_EQ(dir.fileCount(), 3u);
     EXPECT_TRUE(commit.Commit());
     EXPECT_EQ(dir.read("first.app"), "newer one");
     EXPECT_EQ(dir.read("second.app"), "new two");
@@ -167,7 +170,8 @@ TEST(FileCommitTest, ARenameFailingMidwayPutsBackWhatWasReplaced)
     FileCommit commit;
     for (const std::string& file : {first, created, second, third})
         ASSERT_TRUE(ReplaceFileContents(file, "new"));
-    // The third file's temporary goes away before the commit renames it.
+    // The third file's temporary goes away once named, before the commit renames it.
+    ASSERT_TRUE(commit.nameHeld());
     const auto temporaries = namesStartingWith(dir, "third.apptemp.", "");
     ASSERT_EQ(temporaries.size(), 1u);
     ASSERT_EQ(::unlink(dir.file(temporaries[0]).c_str()), 0);
