@@ -8,7 +8,12 @@
 
 namespace engine {
 
-void ShowFileMessage(const std::string& text) { platform::messageBox(text, ProgramTitle(), platform::MbOk); }
+void ShowFileMessage(const std::string& text)
+{
+    // An empty text is a failure already said.
+    if (!text.empty())
+        platform::messageBox(text, ProgramTitle(), platform::MbOk);
+}
 
 void ShowLoadProblem(std::string_view kind, std::string_view path, std::string_view problem)
 {

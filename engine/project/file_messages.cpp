@@ -23,7 +23,9 @@ std::string formatMessage(std::string_view pattern, std::initializer_list<std::s
 
 void showFileError(const std::string& text)
 {
-    platform::messageBox(text, ProgramTitle(), platform::MbOk | platform::MbIconError);
+    // An empty text is a failure already said.
+    if (!text.empty())
+        platform::messageBox(text, ProgramTitle(), platform::MbOk | platform::MbIconError);
 }
 
 void showSaveError(const std::string& text)

@@ -74,8 +74,9 @@ bool SaveFilesTogether(ProjectRecord& project, const std::function<bool()>& writ
         }
     };
     FileCommit commit;
-    // Every folder the save may write into is locked once, before anything is written, within one wait:
-    // a save held up by another says so once.
+    // Every folder the save may write into is locked once, before anything is written, within one wait. When
+    // another save keeps one all that time, the files are still written in turn without waiting again: the
+    // first whose folder is held fails with its own message and nothing is committed.
     std::vector<std::string> targets;
     if (project.path[0] != '\0')
         targets.push_back(MakeNativePath(textString(project.path)));
@@ -88,14 +89,7 @@ bool SaveFilesTogether(ProjectRecord& project, const std::function<bool()>& writ
                 targets.push_back(MakeNativePath(textString(cpu.applications[a].path)));
         }
     }
-    if (!commit.lockFoldersOf(targets)) {
-        ReplaceOutcome locked;
-        locked.step = ReplaceFailure::Locked;
-        const std::string path = textString(project.path);
-        showFileError(ReplaceFailureText(locked, path, {}, "Unable to write project file %s"));
-        restoreMarks();
-        return false;
-    }
+    commit.lockFoldersOf(targets);
     if (!write()) {
         restoreMarks();
         return false;

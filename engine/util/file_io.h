@@ -80,6 +80,8 @@ public:
     bool Commit();
     // The file whose replacing failed in Commit ("" when none).
     const std::string& failedFile() const { return m_failed; }
+    // True from the second time a file of the commit finds its folder held by another save.
+    bool heldSaidBefore() { return m_heldFailures++ > 0; }
 
     // A file's temporary: unnamed (`temporary` "") while `fd` is open on it, else named and closed.
     struct Held {
@@ -108,6 +110,7 @@ private:
     std::vector<Held> m_held;
     FileCommit* m_previous;
     std::string m_failed;
+    int m_heldFailures = 0;
     SaveLocks m_locks;
     bool m_signalsHeld = false;
 };
@@ -124,6 +127,8 @@ struct ReplaceOutcome {
     int systemError = 0;
     std::string path;
     std::string temporary;
+    // A folder held by another save, met again by a save that has already said so: nothing more to say.
+    bool saidBefore = false;
 };
 const ReplaceOutcome& LastReplaceOutcome();
 void ForgetLastReplaceOutcome();
@@ -137,7 +142,8 @@ std::string ReplaceFailureReason(const ReplaceOutcome& outcome);
 // "Unable to delete old version of file %s: ..." for a file the user may not write, "Unable to rename
 // file %s to %s: ..." for the rename, `openFailure` (a pattern whose "%s" takes `path`) when the file could
 // not be opened for writing (its temporary not created, a folder at its name) and `writeFailure` (likewise)
-// when it could not be written or another save held it.
+// when it could not be written or another save held it. Empty when it did not fail, or when another save
+// held a folder the same save had already said was held.
 std::string ReplaceFailureText(const ReplaceOutcome& outcome, const std::string& path, std::string_view openFailure,
                                std::string_view writeFailure);
 

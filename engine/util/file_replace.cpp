@@ -277,6 +277,7 @@ bool replaceFileContents(const std::string& path, std::string_view bytes, Replac
     const bool locked = t_commit != nullptr ? t_commit->lockFolderOf(target) : locks.lockFolderOf(target);
     if (!locked) {
         step = ReplaceFailure::Locked;
+        outcome.saidBefore = t_commit != nullptr && t_commit->heldSaidBefore();
         return false;
     }
     std::string temporary;

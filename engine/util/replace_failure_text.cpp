@@ -62,6 +62,8 @@ std::string ReplaceFailureText(const ReplaceOutcome& outcome, const std::string&
             text.replace(at, 2, path);
         return text;
     };
+    if (outcome.saidBefore)
+        return {};
     const std::string reason = ReplaceFailureReason(outcome);
     switch (outcome.step) {
     case ReplaceFailure::None:

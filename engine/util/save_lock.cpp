@@ -83,15 +83,17 @@ void SetSaveLockWaitNotice(void (*notice)(bool waiting))
 
 bool SaveLocks::lockFolderOf(const std::string& target)
 {
-    return lockFolder(target, std::chrono::steady_clock::now() + std::chrono::milliseconds(g_waitMs.load()));
+    return lockFolder(target, m_deadline ? *m_deadline
+                                         : std::chrono::steady_clock::now() + std::chrono::milliseconds(g_waitMs.load()));
 }
 
 bool SaveLocks::lockFoldersOf(const std::vector<std::string>& targets)
 {
     // One wait for the whole save, however many folders it locks.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(g_waitMs.load());
+    if (!m_deadline)
+        m_deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(g_waitMs.load());
     for (const std::string& target : targets) {
-        if (!lockFolder(target, deadline))
+        if (!lockFolder(target, *m_deadline))
             return false;
     }
     return true;

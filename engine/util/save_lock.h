@@ -4,6 +4,7 @@
 // a second save of the same files (another program, another window) waits until the first has ended.
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,7 @@ public:
     // save lock wait for another save to end. False only when another save held it all that time. A
     // folder that cannot be opened or that the system will not lock (some network file systems) is
     // saved into unlocked: the save itself then says what fails.
+    // Once the set has locked several folders together, a later folder shares that one wait.
     bool lockFolderOf(const std::string& target);
     // Locks the folders of all of `targets` (the files a save is about to replace) before any is written,
     // waiting up to the save lock wait for all of them together. False when another save kept one all that
@@ -37,6 +39,8 @@ private:
     bool lockFolder(const std::string& target, std::chrono::steady_clock::time_point deadline);
 
     std::vector<int> m_held; // descriptors of the folders this set locked
+    // The end of the set's one wait, once lockFoldersOf has begun it.
+    std::optional<std::chrono::steady_clock::time_point> m_deadline;
 };
 
 // Called on the saving thread with true when a save finds a folder held by another save and starts to
