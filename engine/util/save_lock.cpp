@@ -49,14 +49,16 @@ bool waitForLock(int fd, bool& unlockable, std::chrono::steady_clock::time_point
     for (;;) {
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
             return true;
-        if (errno == EWOULDBLOCK && !noticed) {
+        // The flock's own error, before the notice runs program code that may set errno anew.
+        const int error = errno;
+        if (error == EWOULDBLOCK && !noticed) {
             noticed = true;
             if (void (*notice)(bool) = g_waitNotice.load())
                 notice(true);
         }
-        if (errno == EINTR)
+        if (error == EINTR)
             continue;
-        if (errno != EWOULDBLOCK) {
+        if (error != EWOULDBLOCK) {
             unlockable = true;
             return false;
         }

@@ -51,7 +51,9 @@ void showSaveLockWait(bool waiting)
         QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
         g_running->statusBar()->showMessage(
             QStringLiteral("Waiting for another program's save of the project's files to end..."));
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        // Painted at once, without running the event loop: no timer or posted event may run in the middle
+        // of a save.
+        g_running->statusBar()->repaint();
         return;
     }
     g_running->statusBar()->clearMessage();
