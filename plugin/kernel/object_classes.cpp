@@ -131,9 +131,10 @@ bool classRecordSound(const ObjectClassRecord& r, int cls)
     return layoutExtent(t) <= r.stride && (numbers == 0 || r.totalCount <= numbers);
 }
 
-// A static name as the kernel's build wrote it: readable, no control characters, its terminator within
-// its slot (name length + 1 units), as the build cut it to the name length.
-bool staticNameSound(uint32_t from, int32_t nameLength)
+// A name's first name length + 1 units must be readable. A static name is as the kernel's build wrote it:
+// no control characters and its terminator within its slot, as the build cut it to the name length. A
+// dynamic name is the caller's text, of any bytes: a longer one is shown cut, control characters visible.
+bool nameSound(uint32_t from, int32_t nameLength, bool staticName)
 {
     const uint32_t maximum = static_cast<uint32_t>(nameLength) + 1u;
     for (uint32_t i = 0; i < maximum; ++i) {
@@ -142,25 +143,10 @@ bool staticNameSound(uint32_t from, int32_t nameLength)
             return false;
         if (byte == 0)
             return true;
-        if (byte < 0x20 || byte == 0x7F)
+        if (staticName && (byte < 0x20 || byte == 0x7F))
             return false;
     }
-    return false;
-}
-
-// A dynamic name is the caller's text, of any bytes: of it at most name length + 1 characters are read
-// (a longer one is shown cut, control characters shown visible), and they must be readable.
-bool dynamicNameSound(uint32_t from, int32_t nameLength)
-{
-    const uint32_t maximum = static_cast<uint32_t>(nameLength) + 1u;
-    for (uint32_t i = 0; i < maximum; ++i) {
-        uint8_t byte = 0;
-        if (!ReadTargetBlock(from + i, 1, &byte))
-            return false;
-        if (byte == 0)
-            return true;
-    }
-    return true;
+    return !staticName;
 }
 
 bool spanReadable(uint32_t address, uint64_t units)
@@ -250,7 +236,7 @@ bool objectSound(const ObjectClassRecord& r, int cls, uint32_t n)
     if (n <= r.staticCount)
         return liveRecordSound() &&
                (r.namePool == 0 ||
-                staticNameSound(r.namePool + (n - 1) * (static_cast<uint32_t>(r.nameLength) + 1u), r.nameLength));
+                nameSound(r.namePool + (n - 1) * (static_cast<uint32_t>(r.nameLength) + 1u), r.nameLength, true));
     const int32_t recordSize = GetUnitSize(DynamicRecordSize);
     if (!r.dynamicArea || recordSize <= 0)
         return false;
@@ -261,7 +247,7 @@ bool objectSound(const ObjectClassRecord& r, int cls, uint32_t n)
     if (ReadField(dynamic, 2, at) == 0)
         return true;
     const uint32_t name = ReadWordPointerField(dynamic, 1, at);
-    return liveRecordSound() && (name == 0 || dynamicNameSound(name, r.nameLength));
+    return liveRecordSound() && (name == 0 || nameSound(name, r.nameLength, false));
 }
 
 // The objects from 1 on that pass their checks, up to the first that does not: checked once between two
