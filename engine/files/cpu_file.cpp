@@ -207,10 +207,10 @@ bool GetKernelSections(KernelRecord& kernel, const SectionedFile& file, std::str
         reader.attributeStates(c.attributeCount, c.attributes);
         reader.serviceStates(c.serviceCount, c.services);
     }
-    // The kernel's variant is one the model offers: a non-zero part of its framework mask (0 only where the
-    // model offers none), the 0 a missing key stands for included.
-    const bool frameworkOffered = (kernel.framework & ~kernel.featureMask) == 0 &&
-                                  (kernel.framework != 0 || kernel.featureMask == 0);
+    // The kernel's variant is one the model offers: a non-zero part of its framework mask, the 0 a missing
+    // key stands for included. A model that gives no mask ("FWMask" 0) offers no choice to meet.
+    const bool frameworkOffered =
+        kernel.featureMask == 0 || ((kernel.framework & ~kernel.featureMask) == 0 && kernel.framework != 0);
     if (numbers.ok() && !frameworkOffered) {
         if (problem != nullptr)
             *problem = FilledMaskProblem(k->FindEntry("Framework") != nullptr, std::to_string(kernel.framework),
