@@ -213,7 +213,7 @@ TEST(TraceControl, AFailedUploadLeavesTheTargetsBuffer)
     EXPECT_EQ(model.bytesWaiting(), waiting);
     EXPECT_EQ(kernel::GetTraceDataSize(), waiting);
     // The window says why and offers no Upload until its next run.
-    EXPECT_EQ(model.controls().available, model.uploadFailure());
+    EXPECT_EQ(model.controls().reason, model.uploadFailure());
     EXPECT_EQ(model.uploadFailure().find("The target refused to read the trace data"), 0u) << model.uploadFailure();
     EXPECT_FALSE(model.controls().uploadReset);
     model.Start();
