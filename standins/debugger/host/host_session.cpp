@@ -1,7 +1,5 @@
 #include "standins/debugger/host/host_session.h"
 
-#include "standins/debugger/host/window_walk.h"
-
 #include "sdk/ide/if_command.h"
 #include "sdk/ide/if_desktop.h"
 
@@ -188,6 +186,12 @@ void HostSession::settle(const ScenarioCommand& command)
     }
 }
 
+bool HostSession::findNoteRows(const ScenarioCommand& command, NoteRowsFound& found)
+{
+    settle(command);
+    return runOnGui(command, [&found] { found = FindNoteRows(); });
+}
+
 bool HostSession::ensurePlugin(const ScenarioCommand& command)
 {
     if (m_plugin.loaded())
@@ -303,13 +307,11 @@ bool HostSession::execute(const ScenarioCommand& c)
     if (c.name == "expect-notes-readable") {
         // Every shown window with a list has a note row, and each note row's text fits the width the list
         // shows of it at the window's size: it reads whole without hovering.
-        std::vector<std::string> without;
-        std::vector<NoteRow> notes;
-        int windows = 0;
-        settle(c);
-        if (!runOnGui(c, [&] { notes = NoteRows(without, windows); }))
+        NoteRowsFound found;
+        if (!findNoteRows(c, found))
             return false;
-        for (const std::string& title : without)
+        const std::vector<NoteRow>& notes = found.notes;
+        for (const std::string& title : found.windowsWithoutNote)
             fail(c, "\"" + title + "\" has no note row");
         int whole = 0;
         for (const NoteRow& note : notes) {
@@ -319,18 +321,16 @@ bool HostSession::execute(const ScenarioCommand& c)
                 fail(c, "\"" + note.window + "\" row " + std::to_string(note.row) + " \"" + note.text + "\" needs " +
                             std::to_string(note.needed) + " pixels, " + std::to_string(note.visible) + " are shown");
         }
-        m_out << "line " << c.line << ": " << whole << " of " << notes.size() << " note rows read whole in " << windows
-              << " windows with a list" << std::endl;
-        return without.empty() && whole == static_cast<int>(notes.size()) && windows > 0;
+        m_out << "line " << c.line << ": " << whole << " of " << notes.size() << " note rows read whole in "
+              << found.windowsWithList << " windows with a list" << std::endl;
+        return found.windowsWithoutNote.empty() && whole == static_cast<int>(notes.size()) && found.windowsWithList > 0;
     }
     if (c.name == "popup-notes") {
         // A right click on every note row of every window: no menu may open (a note row is no object).
-        std::vector<std::string> without;
-        std::vector<NoteRow> notes;
-        int windows = 0;
-        settle(c);
-        if (!runOnGui(c, [&] { notes = NoteRows(without, windows); }))
+        NoteRowsFound found;
+        if (!findNoteRows(c, found))
             return false;
+        const std::vector<NoteRow>& notes = found.notes;
         int quiet = 0;
         for (const NoteRow& note : notes) {
             bool posted = false;
@@ -356,7 +356,7 @@ bool HostSession::execute(const ScenarioCommand& c)
             }
         }
         m_out << "line " << c.line << ": " << quiet << " of " << notes.size() << " note rows right-clicked without a menu in "
-              << windows << " windows with a list" << std::endl;
+              << found.windowsWithList << " windows with a list" << std::endl;
         return !notes.empty() && quiet == static_cast<int>(notes.size());
     }
     if (c.name == "refuse-reads") {

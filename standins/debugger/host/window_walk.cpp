@@ -59,15 +59,14 @@ int OpenEveryDetail()
     return clicked;
 }
 
-std::vector<NoteRow> NoteRows(std::vector<std::string>& windowsWithoutNote, int& windowsWithList)
+NoteRowsFound FindNoteRows()
 {
-    std::vector<NoteRow> notes;
-    windowsWithList = 0;
+    NoteRowsFound found;
     for (QWidget* window : PluginWindows()) {
         auto* view = window->findChild<QTreeView*>();
         if (view == nullptr || view->model() == nullptr)
             continue;
-        ++windowsWithList;
+        ++found.windowsWithList;
         const std::string title = window->windowTitle().toStdString();
         bool any = false;
         // Text is drawn inside the cell's margins on either side.
@@ -87,12 +86,12 @@ std::vector<NoteRow> NoteRows(std::vector<std::string>& windowsWithoutNote, int&
             const int end = std::min(view->viewport()->width(), start + view->header()->length());
             note.visible = end - std::max(start, 0);
             note.centre = view->visualRect(index).center();
-            notes.push_back(note);
+            found.notes.push_back(note);
         }
         if (!any)
-            windowsWithoutNote.push_back(title);
+            found.windowsWithoutNote.push_back(title);
     }
-    return notes;
+    return found;
 }
 
 } // namespace simdbg

@@ -35,8 +35,13 @@ struct NoteRow {
     QPoint centre;   // in the view's viewport
 };
 
-// The note rows of every shown plug-in window with a list, and the titles of those with a list but no
-// note row.
-std::vector<NoteRow> NoteRows(std::vector<std::string>& windowsWithoutNote, int& windowsWithList);
+// The note rows of every shown plug-in window with a list, how many windows have a list, and the titles
+// of those whose list has no note row.
+struct NoteRowsFound {
+    std::vector<NoteRow> notes;
+    int windowsWithList = 0;
+    std::vector<std::string> windowsWithoutNote;
+};
+NoteRowsFound FindNoteRows();
 
 } // namespace simdbg
