@@ -57,6 +57,12 @@ private:
 // the rows are kept as the last read.
 void holdRefusedRows(ListSheet& sheet, std::optional<ListSheet>& lastRead, bool refused)
 {
+    // A class whose counts the target refused says so in a row of its own: the refresh was refused too.
+    for (int row = 0; row < sheet.rowCount() && !refused; ++row)
+        for (int column : sheet.shownColumns())
+            if (sheet.isNote(row) &&
+                (sheet.cell(row, column) == kReadsRefusedText || sheet.cell(row, column) == kReadsRefusedNothingText))
+                refused = true;
     if (!refused) {
         lastRead = sheet;
         return;

@@ -345,12 +345,16 @@ TEST(KernelCost, AWindowOpenedWhileReadsAreRefusedShowsNoneAsData)
     auto* tasks = OpenDisplay<ObjectListWindow>(manager, 2, 1000);
     ASSERT_NE(tasks, nullptr);
     tasks->onCommand(1056);
-    for (uint32_t command : {12u, 16u})
+    for (uint32_t command : {3u, 12u, 13u, 16u})
         manager.OnDisplayCommand(command);
     drainEvents();
+    for (ObjectWindow* window : manager.windows())
+        window->Refresh(); // read again: what the target refused stays refused
     std::vector<std::string> cells = allCells(manager);
     EXPECT_EQ(countContaining(cells, "fails its checks"), 0);
-    for (const char* title : {"Tasks", "Task Stacks Information", "Task Ready List", "Exception Backtrace"}) {
+    // One wording in every window for the one state.
+    for (const char* title : {"Tasks", "Task Stacks Information", "Task Ready List", "Exception Backtrace", "Semaphores",
+                              "Event Sources"}) {
         SCOPED_TRACE(title);
         ObjectWindow* window = windowTitled(manager, QString::fromLatin1(title));
         ASSERT_NE(window, nullptr);

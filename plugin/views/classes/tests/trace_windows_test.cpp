@@ -219,6 +219,13 @@ TEST(TraceControl, AFailedUploadLeavesTheTargetsBuffer)
     model.Start();
     EXPECT_TRUE(model.controls().uploadReset);
     EXPECT_EQ(model.controls().available, std::to_string(waiting));
+    // The window's reason reads whole at its size.
+    TraceControlDialog dialog(model);
+    dialog.prepare();
+    static_cast<QPushButton*>(dialog.control(TraceControlDialog::Upload))->click();
+    auto* reason = static_cast<QLabel*>(dialog.control(TraceControlDialog::Reason));
+    EXPECT_EQ(reason->text().toStdString(), model.uploadFailure());
+    EXPECT_LE(reason->heightForWidth(reason->width()), reason->height());
 }
 
 TEST(TraceControl, WindowEnablesAndRunsFromTheManager)
