@@ -113,9 +113,9 @@ TargetBuilder::TargetBuilder(const KernelSpec& spec)
         m_memory.fill(m_kws, kwsSize, 0);
     m_sysprop = allocate(static_cast<uint32_t>(layoutEnd(m_layouts[26])));
     // Every other structure is reached through 32-bit fields (word pointers halved): on port 8 the rest of
-    // the memory lies above the anchor's reach as well.
+    // the system RAM the system properties declare (0x1000 on, 1 MB) holds them, above the anchor's reach.
     if (spec.port == 8)
-        m_limit = 0x0FFFFFF0;
+        m_limit = 0x1000 + 0x00100000;
 }
 
 LayoutTable TargetBuilder::makeLayout(int fields, const std::vector<int32_t>& sizes, const LayoutTable* prefix,
