@@ -12,6 +12,7 @@
 #include <QStyle>
 #include <QTreeView>
 
+#include <algorithm>
 #include <set>
 
 namespace simdbg {
