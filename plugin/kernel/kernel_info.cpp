@@ -39,14 +39,17 @@ void ReadDataFileHeader(DataFileHeader& out)
     out.entry9 = static_cast<uint16_t>(values[9]);
 }
 
-bool ReadKernelInfo(KernelInfo& out)
+bool ReadKernelInfo(KernelInfo& out, std::bitset<27>* read)
 {
     out.fill(0);
+    if (read != nullptr)
+        read->reset();
     const KwsDescriptor* d = GetKwsDescriptor();
     if (!d || d->kwsAddress == 0)
         return true;
     ReadSourceScope target(kTargetSource);
     const KernelInfo held = KernelWorkspaceValues();
+    std::bitset<27>& known = KernelWorkspaceWordsRead();
     bool whole = true;
     for (int word = 0; word < 27; ++word) {
         const auto w = static_cast<std::size_t>(word);
@@ -60,8 +63,11 @@ bool ReadKernelInfo(KernelInfo& out)
             continue;
         }
         out[w] = pointer ? PortAddress(value) : value;
+        known.set(w);
     }
     KernelWorkspaceValues() = out;
+    if (read != nullptr)
+        *read = known;
     return whole;
 }
 

@@ -3,6 +3,7 @@
 // system properties, the kernel workspace fields and the unused part of the kernel stack.
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 
 namespace kernel {
@@ -26,8 +27,10 @@ void GetSystemProperties(KernelProperties& out);
 void ReadDataFileHeader(DataFileHeader& out);
 // Reads the 27 KWS fields from the target into `out` and the cached KernelWorkspaceValues (the class
 // table address found by the loader is kept apart, so class loading is not affected). A field whose
-// read is refused keeps the value held before; false when that happened to any field.
-bool ReadKernelInfo(KernelInfo& out);
+// read is refused keeps the value held before; false when that happened to any field. `read`, when
+// given, says which words hold a value read from the target, now or before (a word never read holds 0,
+// which is no value).
+bool ReadKernelInfo(KernelInfo& out, std::bitset<27>* read = nullptr);
 // The fill-pattern part of the kernel stack: its bytes, and how its scan ended (stack_scan.h).
 struct KernelStackSpare {
     uint32_t bytes = 0;

@@ -6,6 +6,7 @@
 #include "sdk/kerneldata/kernel_data_format.h"
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -108,6 +109,9 @@ const std::array<uint32_t, 6>& GetSystemPropertiesWords();
 bool HasSystemProperties();
 // The cached kernel workspace values (27 words).
 std::array<uint32_t, 27>& KernelWorkspaceValues();
+// Which of them were read from the target (the loader reads some, ReadKernelInfo all): a word never read
+// holds no value.
+std::bitset<27>& KernelWorkspaceWordsRead();
 
 // Field access by size in units (n = unit width x size): 1, 2, 3 (24 bits), 4 or 6 (32 bits); any other
 // size reads 0 and writes nothing.

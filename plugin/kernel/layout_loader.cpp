@@ -46,6 +46,7 @@ struct LoaderState {
     std::array<uint32_t, 6> systemProperties{};
     bool haveWorkspaceValues = false;
     std::array<uint32_t, 27> workspaceValues{};
+    std::bitset<27> workspaceRead; // the words of workspaceValues read from the target
 };
 
 LoaderState g;
@@ -269,6 +270,7 @@ int Loader::steps(const std::string& path, uint32_t anchorArgument)
     if (refused())
         return LoadKwsInvalid;
     g.workspaceValues[22] = sysprop;
+    g.workspaceRead.set(22);
     if (sysprop == 0)
         return LoadSyspropNull;
     if (!aligned(sysprop))
@@ -322,6 +324,8 @@ int Loader::steps(const std::string& path, uint32_t anchorArgument)
     w[26] = targetPointer(d().kws, 27, kws);
     if (refused())
         return LoadKwsInvalid;
+    for (int word : {0, 1, 2, 4, 5, 6, 8, 26})
+        g.workspaceRead.set(static_cast<std::size_t>(word));
 
     // 16. Class-table entry and the object layouts of the configured classes.
     table(11, d().classEntry, 11);
@@ -395,6 +399,7 @@ uint32_t GetDataFileBase() { return g.base; }
 const std::array<uint32_t, 6>& GetSystemPropertiesWords() { return g.systemProperties; }
 bool HasSystemProperties() { return g.haveSystemProperties; }
 std::array<uint32_t, 27>& KernelWorkspaceValues() { return g.workspaceValues; }
+std::bitset<27>& KernelWorkspaceWordsRead() { return g.workspaceRead; }
 
 uint32_t ReadTargetField(uint32_t address, int32_t size, bool isSigned)
 {

@@ -114,37 +114,38 @@ uint32_t fieldMaximum(const LayoutTable& t, int field)
 // The field in which a live object of the kind keeps its own number (task field 5, thread field 7), else 0.
 int numberField(ObjectKind kind) { return kind == ObjectKind::Task ? 5 : kind == ObjectKind::Thread ? 7 : 0; }
 
-// A class record a kernel can have written: records at least as long as the object layout's fields, no
-// more objects than a kernel can be configured with (and, where the records keep their own numbers, than
-// the number field holds), no more static objects than objects, a name length the generator can configure
-// (0 when names are not kept).
-bool classRecordSound(const ObjectClassRecord& r, int cls)
+// A class record a kernel can have written: no more objects than a kernel can be configured with (and,
+// where the records keep their own numbers, than the number field holds), every record it claims in
+// memory the target has, no more static objects than objects; records at least as long as the object
+// layout's fields and a name length the generator can configure (0 when names are not kept). The stop
+// that says why it is not (StopNone when it is).
+ListStop classRecordStop(const ObjectClassRecord& r, int cls)
 {
-    if (r.stride <= 0 || r.totalCount > kerneldata::kMostClassObjects || r.staticCount > r.totalCount ||
-        r.nameLength < 0 || r.nameLength > kerneldata::kLongestNameLimit)
-        return false;
     const auto kind = kindOfClass(cls);
-    if (!kind)
-        return true;
-    const LayoutTable& t = KindLayout(*kind);
-    const uint32_t numbers = numberField(*kind) ? fieldMaximum(t, numberField(*kind)) : 0;
-    return layoutExtent(t) <= r.stride && (numbers == 0 || r.totalCount <= numbers);
+    const LayoutTable& t = kind ? KindLayout(*kind) : emptyTable();
+    const uint32_t numbers = kind && numberField(*kind) ? fieldMaximum(t, numberField(*kind)) : 0;
+    if (r.totalCount > kerneldata::kMostClassObjects || r.heldCount < r.totalCount ||
+        (numbers != 0 && r.totalCount > numbers))
+        return StopClaim;
+    if (r.stride <= 0 || r.staticCount > r.totalCount || r.nameLength < 0 ||
+        r.nameLength > kerneldata::kLongestNameLimit || layoutExtent(t) > r.stride)
+        return StopRecord;
+    return StopNone;
 }
 
-// A name's first name length + 1 units must be readable. A static name is as the kernel's build wrote it:
-// no control characters and its terminator within its slot, as the build cut it to the name length. A
-// dynamic name is the caller's text, of any bytes: a longer one is shown cut, control characters visible.
+// A name as the kernel holds it: read up to its terminator, at most name length + 1 units. A static name
+// is as the kernel's build wrote it, its terminator within its slot, every unit readable. A dynamic name
+// is the caller's text, of any bytes: it ends at its first unit the target does not give, and a longer
+// one is shown cut. Control characters are shown escaped (FormatObjectName).
 bool nameSound(uint32_t from, int32_t nameLength, bool staticName)
 {
     const uint32_t maximum = static_cast<uint32_t>(nameLength) + 1u;
     for (uint32_t i = 0; i < maximum; ++i) {
         uint8_t byte = 0;
         if (!ReadTargetBlock(from + i, 1, &byte))
-            return false;
+            return !staticName;
         if (byte == 0)
             return true;
-        if (staticName && (byte < 0x20 || byte == 0x7F))
-            return false;
     }
     return !staticName;
 }
@@ -261,8 +262,9 @@ uint32_t soundObjects(ObjectClassRecord& r, int cls)
         return r.soundCount;
     ReadSourceScope target(kTargetSource);
     uint32_t n = 0;
-    const uint32_t last = std::min(r.heldCount, kMaxClassObjects);
-    const bool recordSound = classRecordSound(r, cls);
+    const uint32_t last = r.totalCount;
+    const ListStop recordStop = classRecordStop(r, cls);
+    const bool recordSound = recordStop == StopNone;
     if (recordSound)
         while (n < last && objectSound(r, cls, n + 1))
             ++n;
@@ -271,7 +273,7 @@ uint32_t soundObjects(ObjectClassRecord& r, int cls)
         r.checkedGeneration = generation;
         return r.soundCount; // the count held; the next generation reads again
     }
-    r.stop = n < r.totalCount ? (n == kMaxClassObjects ? StopLimit : StopCheck) : StopNone;
+    r.stop = !recordSound ? recordStop : n < r.totalCount ? StopCheck : StopNone;
     r.soundCount = n;
     r.checkedGeneration = generation;
     r.checked = true;
@@ -385,7 +387,7 @@ int32_t GetClassNameLength(int cls)
 bool IsObjectHeld(int cls, uint32_t n)
 {
     const ObjectClassRecord* r = record(cls);
-    if (!r || n > std::min(r->heldCount, kMaxClassObjects) || !classRecordSound(*r, cls))
+    if (!r || n > r->totalCount || classRecordStop(*r, cls) != StopNone)
         return false;
     ReadSourceScope target(kTargetSource);
     return objectSound(*r, cls, n);

@@ -18,11 +18,6 @@ namespace kernel {
 
 // No list walk reads more than this many entries, whatever the target claims.
 constexpr uint32_t kMaxWalk = kMaxWalkSteps;
-// No class lists more objects than this, whatever its record claims and however much memory reads (a
-// target whose every address reads, as some debuggers give unmapped memory): a list is a window's rows,
-// and a list cut here says it stops at this limit.
-constexpr uint32_t kMaxClassObjects = 1u << 18;
-
 // Object attribute bits written by the trace setters.
 constexpr uint32_t kTraceObjectBit = 0x200;
 constexpr uint32_t kTraceActorBit = 0x100;
@@ -36,8 +31,9 @@ constexpr std::size_t kCountsStop = 4;
 enum ListStop : uint32_t {
     StopNone = 0,    // every object the class claims is listed
     StopCheck = 1,   // the next object fails its record's checks
-    StopLimit = 2,   // the list reached kMaxClassObjects
+    StopClaim = 2,   // the class claims more objects than a kernel holds or its memory has: none is read
     StopRefused = 3, // the target refused the reads (the count is the one last read)
+    StopRecord = 4,  // the class record fails its checks (record size, name length): none is read
 };
 // {task number, ticks left, timeout state}
 using WaiterRecord = std::array<uint32_t, 3>;

@@ -46,8 +46,9 @@ std::string nameOf(ObjectKind kind, uint32_t n)
     return FormatObjectName(ClassOf(kind), n, attributeWord(kind, n), textOf(kind).word);
 }
 
-// A dynamic name is the caller's text and may hold control characters: each is shown as its escape
-// ("\t", "\n", "\r", else "\x" and two hex digits), so the name reads as the target holds it.
+// A name may hold any bytes (a dynamic one is the caller's text): each control character is shown as its
+// escape ("\t", "\n", "\r", else "\x" and two hex digits) and a backslash as "\\", so every name reads
+// as the target holds it and no two names read alike.
 std::string printable(std::string text)
 {
     if (text.size() > kShownNameLength)
@@ -55,6 +56,10 @@ std::string printable(std::string text)
     std::string shown;
     for (char c : text) {
         const auto byte = static_cast<unsigned char>(c);
+        if (c == '\\') {
+            shown += "\\\\";
+            continue;
+        }
         if (byte >= 0x20 && byte != 0x7F) {
             shown += c;
             continue;

@@ -173,6 +173,31 @@ private:
     SRecordResult m_result;
 };
 
+// Line ends as the files have them: a line feed, a carriage return and a line feed, or a carriage return
+// alone. The line feed after a carriage return may come in the next part of the text.
+class LineEnds {
+public:
+    // The end of the line that starts at `pos`, npos when the part has none.
+    std::size_t next(std::string_view part, std::size_t pos)
+    {
+        const std::size_t end = part.find_first_of("\r\n", pos);
+        m_afterReturn = end != std::string_view::npos && part[end] == '\r';
+        return end;
+    }
+    // Steps over the line feed of a carriage return and line feed; true when it did.
+    bool skipsLineFeed(std::string_view part, std::size_t& pos)
+    {
+        const bool skip = m_afterReturn && pos < part.size() && part[pos] == '\n';
+        m_afterReturn = false;
+        if (skip)
+            ++pos;
+        return skip;
+    }
+
+private:
+    bool m_afterReturn = false;
+};
+
 SRecordSink appendTo(std::vector<SRecordBlock>& blocks)
 {
     return [&blocks](uint32_t address, const uint8_t* data, std::size_t size) {
@@ -185,9 +210,12 @@ SRecordSink appendTo(std::vector<SRecordBlock>& blocks)
 SRecordResult ParseSRecords(std::string_view text, const SRecordSink& sink)
 {
     LineChecker checker(sink);
+    LineEnds ends;
     std::size_t pos = 0;
     while (pos < text.size()) {
-        std::size_t end = text.find('\n', pos);
+        if (ends.skipsLineFeed(text, pos))
+            continue;
+        std::size_t end = ends.next(text, pos);
         if (end == std::string_view::npos)
             end = text.size();
         const std::string_view line = text.substr(pos, end - pos);
@@ -212,6 +240,7 @@ SRecordResult ReadSRecordStream(std::istream& in, const SRecordSink& sink, std::
     // Read in chunks and taken line by line, so only one line is held at a time. A line is refused as
     // soon as it outgrows what a record may hold, and reading stops once `limit` bytes have come.
     LineChecker checker(sink);
+    LineEnds ends;
     std::string line;
     std::uintmax_t total = 0;
     char chunk[65536];
@@ -220,7 +249,9 @@ SRecordResult ReadSRecordStream(std::istream& in, const SRecordSink& sink, std::
         total += part.size();
         std::size_t pos = 0;
         while (pos < part.size()) {
-            const std::size_t end = part.find('\n', pos);
+            if (ends.skipsLineFeed(part, pos))
+                continue;
+            const std::size_t end = ends.next(part, pos);
             const std::string_view piece = part.substr(pos, end == std::string_view::npos ? part.size() - pos : end - pos);
             if (line.size() + piece.size() > kMaxHeldLine) {
                 checker.refuseLong();

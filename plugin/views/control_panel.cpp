@@ -219,7 +219,8 @@ void ControlPanel::OnInitialize()
         platform::messageBox(kernel::DescribeWorkspaceLoadError(code), dk::kPluginAppTitle, platform::MbOk);
         return;
     }
-    kernel::LoadSecondImage(SecondImagePath(path), 0); // optional
+    if (const std::string problem = LoadServicesImage(path); !problem.empty())
+        platform::messageBox(problem, dk::kPluginAppTitle, platform::MbOk);
     m_initialized = true;
     UpdateState();
 }

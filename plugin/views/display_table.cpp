@@ -1,5 +1,6 @@
 #include "plugin/views/display_table.h"
 
+#include "plugin/kernel/memory_image.h"
 #include "plugin/kernel/object_classes.h"
 
 #include <filesystem>
@@ -108,6 +109,15 @@ std::string SecondImagePath(const std::string& dataFile)
     if (!extension.empty() && extension.front() == '.')
         extension.erase(0, 1);
     return (path.parent_path() / ("i2data." + extension)).string();
+}
+
+std::string LoadServicesImage(const std::string& dataFile)
+{
+    const std::string second = SecondImagePath(dataFile);
+    if (kernel::LoadSecondImage(second, 0) == 0)
+        return {};
+    std::error_code error;
+    return std::filesystem::exists(second, error) ? kernel::GetImageLoadMessage() : std::string();
 }
 
 } // namespace views

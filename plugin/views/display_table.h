@@ -41,5 +41,8 @@ uint32_t FindKernelAnchor(const SymbolLookup& lookup);
 
 // The second image beside the data file: its folder, "i2data." and the data file's extension.
 std::string SecondImagePath(const std::string& dataFile);
+// Loads that image (it holds the services table and may be absent): the message naming file and line
+// when it is there but cannot be used, else empty.
+std::string LoadServicesImage(const std::string& dataFile);
 
 } // namespace views

@@ -28,17 +28,12 @@ namespace {
 constexpr int kMargin = 7;
 constexpr int kButtonHeight = 24;
 constexpr int kButtonGap = 6;
-// The list's frame and vertical scroll bar beside its columns.
-constexpr int kListChrome = 24;
 
-// The client width at which every column of the list is in view: the window less its list, plus the
-// columns (as the first rows widened them to their contents) and the list's frame and scroll bar.
+// The client width at which every column of the list is in view and every note the window may show
+// reads whole.
 int widthForColumns(const QWidget& window, const ReportList& list)
 {
-    int columns = 0;
-    for (int c = 0; c < list.columnCount(); ++c)
-        columns += list.columnWidth(c);
-    return window.width() - list.width() + columns + kListChrome;
+    return window.width() - list.width() + list.widthToShow(ListNoteSamples());
 }
 
 // The row that ends a window one of whose linked lists came back to an entry it had passed (or ran past
@@ -62,6 +57,12 @@ private:
 // the rows are kept as the last read.
 void holdRefusedRows(ListSheet& sheet, std::optional<ListSheet>& lastRead, bool refused)
 {
+    // A class whose counts the target refused says so in a row of its own: the refresh was refused too.
+    for (int row = 0; row < sheet.rowCount() && !refused; ++row)
+        for (int column : sheet.shownColumns())
+            if (sheet.isNote(row) &&
+                (sheet.cell(row, column) == kReadsRefusedText || sheet.cell(row, column) == kReadsRefusedNothingText))
+                refused = true;
     if (!refused) {
         lastRead = sheet;
         return;
@@ -179,7 +180,8 @@ void ObjectListWindow::onCommand(int command)
 
 std::vector<PopupItem> ObjectListWindow::popupForRow(int row)
 {
-    if (!m_traceAvailable || row < 0 || row >= m_sheet.rowCount())
+    // A note row says something of the list and is no object: it has no menu.
+    if (!m_traceAvailable || row < 0 || row >= m_sheet.rowCount() || m_sheet.isNote(row))
         return {};
     platform::ScopedWaitCursor wait;
     const uint32_t n = objectOfRow(row);
@@ -250,7 +252,7 @@ void ObjectListWindow::runTraceCommand(int command)
     switch (command) {
     case kTraceObject:
     case kTraceActor:
-        if (m_selectedRow < 0 || m_selectedRow >= m_sheet.rowCount())
+        if (m_selectedRow < 0 || m_selectedRow >= m_sheet.rowCount() || m_sheet.isNote(m_selectedRow))
             return;
         if (command == kTraceActor && actorColumn < 0)
             return;

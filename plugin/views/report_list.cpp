@@ -10,8 +10,57 @@ namespace {
 
 // Marks a note row's item (ListSheet::isNote).
 constexpr int kNoteRole = Qt::UserRole + 1;
+// Room beside a cell's text.
+constexpr int kCellMargin = 12;
+
+// A note row holds its text in the first column, which spans the row, read from left to right; it is
+// no object (item data 0).
+void makeNote(QTreeWidgetItem& item, int columns)
+{
+    QString text;
+    for (int c = 0; c < columns && text.isEmpty(); ++c)
+        text = item.text(c);
+    for (int c = 0; c < columns; ++c)
+        item.setText(c, QString());
+    item.setText(0, text);
+    item.setTextAlignment(0, Qt::AlignLeft | Qt::AlignVCenter);
+    item.setToolTip(0, text);
+    item.setData(0, kNoteRole, true);
+}
 
 } // namespace
+
+int ReportList::noteWidth(const std::string& text) const
+{
+    return QFontMetrics(font()).horizontalAdvance(platform::toQString(text)) + kCellMargin;
+}
+
+int ReportList::columnsWidth() const { return m_fittedWidth; }
+
+int ReportList::widthToShow(const std::vector<std::string>& notes) const
+{
+    // The list's frame and vertical scroll bar beside its columns.
+    constexpr int kListChrome = 24;
+    int wanted = std::max(columnsWidth(), widestNote());
+    for (const std::string& note : notes)
+        wanted = std::max(wanted, noteWidth(note));
+    return wanted + kListChrome;
+}
+
+int ReportList::widestNote() const
+{
+    int width = 0;
+    for (int r = 0; r < topLevelItemCount(); ++r)
+        if (topLevelItem(r)->data(0, kNoteRole).toBool())
+            width = std::max(width, noteWidth(platform::toBytes(topLevelItem(r)->text(0))));
+    return width;
+}
+
+bool ReportList::isNoteRow(int row) const
+{
+    const QTreeWidgetItem* item = topLevelItem(row);
+    return item != nullptr && item->data(0, kNoteRole).toBool();
+}
 
 ReportList::ReportList(QWidget* parent) : QTreeWidget(parent)
 {
@@ -22,7 +71,9 @@ ReportList::ReportList(QWidget* parent) : QTreeWidget(parent)
     setItemsExpandable(false);
     setAllColumnsShowFocus(true);
     setContextMenuPolicy(Qt::CustomContextMenu);
-    header()->setStretchLastSection(false);
+    // The last column fills the view, so a note row, which spans the columns, reads across the view
+    // whatever the width of the columns.
+    header()->setStretchLastSection(true);
     header()->setSectionsMovable(false);
     setColumnCount(0);
 }
@@ -60,17 +111,14 @@ void ReportList::showSheet(const ListSheet& sheet)
                                    (spec.align == Align::Right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
         }
         item->setData(0, Qt::UserRole, QVariant::fromValue<uint>(sheet.itemData(r)));
-        if (sheet.isNote(r)) {
-            item->setData(0, kNoteRole, true);
-            for (std::size_t c = 0; c < ids.size(); ++c)
-                item->setToolTip(static_cast<int>(c), item->text(static_cast<int>(c)));
-        }
+        if (sheet.isNote(r))
+            makeNote(*item, static_cast<int>(ids.size()));
         items << item;
     }
     addTopLevelItems(items);
-    // A note in the first column reads across the row.
+    // A note reads across the row, whichever column held it.
     for (QTreeWidgetItem* item : items)
-        if (item->data(0, kNoteRole).toBool() && !item->text(0).isEmpty())
+        if (item->data(0, kNoteRole).toBool())
             item->setFirstColumnSpanned(true);
     autoSizeColumns();
     setUpdatesEnabled(true);
@@ -80,12 +128,14 @@ void ReportList::autoSizeColumns()
 {
     const QFontMetrics metrics(font());
     const QFontMetrics headerMetrics(header()->font());
+    m_fittedWidth = 0;
     for (int c = 0; c < columnCount(); ++c) {
         int width = headerMetrics.horizontalAdvance(headerItem()->text(c)) + 16;
         for (int r = 0; r < topLevelItemCount(); ++r)
             if (!topLevelItem(r)->data(0, kNoteRole).toBool()) // notes do not widen a value's column
-                width = std::max(width, metrics.horizontalAdvance(topLevelItem(r)->text(c)) + 12);
+                width = std::max(width, metrics.horizontalAdvance(topLevelItem(r)->text(c)) + kCellMargin);
         setColumnWidth(c, width);
+        m_fittedWidth += width;
     }
 }
 

@@ -8,6 +8,7 @@
 #include <QTreeWidget>
 
 #include <string>
+#include <vector>
 
 namespace views {
 
@@ -32,9 +33,21 @@ public:
     uint32_t rowData(int row) const;
     // The row under a point of the viewport, -1 beside the rows.
     int rowAt(const QPoint& viewportPoint) const;
+    // A note row (ListSheet::isNote): its text, in column 0, reads across the row; it is no object.
+    bool isNoteRow(int row) const;
+    // The width a note's text needs, the widest note shown, and the width of the columns.
+    int noteWidth(const std::string& text) const;
+    int widestNote() const;
+    // The columns as fitted to their contents (the last one fills the view beyond that).
+    int columnsWidth() const;
+    // The list's width at which every column is in view and the notes shown and given read whole.
+    int widthToShow(const std::vector<std::string>& notes) const;
 
     // Headers and cells as shown.
     LogTable table() const;
+
+private:
+    int m_fittedWidth = 0;
 };
 
 // Appends the list to the data log under the window's title (messages as ExportTableToLog).

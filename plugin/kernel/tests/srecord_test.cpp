@@ -83,6 +83,8 @@ TEST(SRecordParse, DataRecordsInEitherCaseAndLineEnd)
     std::string text = "S00600004844521B\r\n" + record('1', 0x0010, 2, {0xAB, 0xCD}) +
                        record('2', 0x123456, 3, {0xEF}) + record('3', 0x89ABCDEF, 4, {1, 2, 3}) +
                        record('5', 0x0003, 2, {}) + "\n" + record('7', 0, 4, {});
+    // Carriage returns alone end lines too.
+    text.replace(text.find("\n", 20), 1, "\r");
     std::string lower = text;
     std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return c == 'S' ? c : static_cast<char>(std::tolower(c)); });
     for (const std::string& t : {text, lower}) {
@@ -346,6 +348,7 @@ TEST_F(ImageLoad, ReaderMessagesReachTheUser)
         {"ctrlz.a79", s1 + record('9', 0, 2, {}) + "\x1A", ""},
         {"ctrlz2.a79", s1 + record('9', 0, 2, {}) + "\x1A\x1Agarbage\n", ""},
         {"blanks.a79", s1 + record('9', 0, 2, {}) + "\r\n\n  \n", ""},
+        {"cr-only.a79", "S00600004844521B\r" + s1.substr(0, s1.size() - 1) + "\r" + record('9', 0, 2, {}), ""},
     };
     for (const Case& c : accepted) {
         SCOPED_TRACE(c.name);

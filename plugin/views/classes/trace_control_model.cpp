@@ -98,7 +98,8 @@ TraceControlModel::Controls TraceControlModel::controls() const
     c.saveDiscard = m_traceAvailable && !m_uploaded.empty();
     c.checkedMode = m_mode < kModes ? m_mode : 4;
     // A trace that cannot be taken says why in place of its size.
-    c.available = !m_uploadFailure.empty() ? m_uploadFailure : m_refusal.empty() ? dec(m_bytesWaiting) : m_refusal;
+    c.reason = !m_uploadFailure.empty() ? m_uploadFailure : m_refusal;
+    c.available = c.reason.empty() ? dec(m_bytesWaiting) : std::string();
     c.uploadedBytes = dec(m_uploaded.size());
     c.uploads = dec(m_uploads);
     c.savedBytes = dec(m_savedBytes);

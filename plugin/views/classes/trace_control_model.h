@@ -22,7 +22,7 @@ public:
     // Writes the picked mode to the target.
     void ApplyMode();
     // Appends the target's trace data. The target's buffer is reset by the upload only once its data was
-    // taken; a failed upload leaves both sides as they were and says why (in `available`, Upload disabled
+    // taken; a failed upload leaves both sides as they were and says why (in `reason`, Upload disabled
     // until the next run of the window). False when nothing was appended.
     bool Upload();
     const std::string& uploadFailure() const { return m_uploadFailure; }
@@ -39,6 +39,7 @@ public:
         bool saveDiscard = false;  // "&Save" and "R&eset"
         uint32_t checkedMode = 4;
         std::string available, uploadedBytes, uploads, savedBytes, savedFiles;
+        std::string reason; // why no trace can be taken (then `available` is empty)
     };
     Controls controls() const;
 

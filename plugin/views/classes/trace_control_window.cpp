@@ -95,6 +95,9 @@ TraceControlDialog::TraceControlDialog(TraceControlModel& model, QWidget* parent
     place<QLabel>(this, 1101, QStringLiteral("Bytes"), 300, 192, 40, 22);
     place<QLabel>(this, SavedFiles, QString(), 230, 220, 70, 22);
     place<QLabel>(this, 1102, QStringLiteral("Files"), 300, 220, 40, 22);
+    auto* reason = place<QLabel>(this, Reason, QString(), 8, 176, 204, 80);
+    reason->setWordWrap(true);
+    reason->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     const std::tuple<int, const char*, int, int> buttons[] = {
         {ResetTarget, "&Reset", 350, 30}, {Upload, "&Upload", 350, 58},  {Save, "&Save", 350, 96},
         {DiscardUploaded, "R&eset", 350, 126}, {Apply, "Apply", 180, 262}, {Ok, "OK", 264, 262},
@@ -203,6 +206,7 @@ void TraceControlDialog::updateControls()
     control(Save)->setEnabled(c.saveDiscard);
     control(DiscardUploaded)->setEnabled(c.saveDiscard);
     static_cast<QLabel*>(control(AvailableBytes))->setText(platform::toQString(c.available));
+    static_cast<QLabel*>(control(Reason))->setText(platform::toQString(c.reason));
     static_cast<QLabel*>(control(UploadedBytes))->setText(platform::toQString(c.uploadedBytes));
     static_cast<QLabel*>(control(Uploads))->setText(platform::toQString(c.uploads));
     static_cast<QLabel*>(control(SavedBytes))->setText(platform::toQString(c.savedBytes));

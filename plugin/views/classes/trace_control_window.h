@@ -28,6 +28,7 @@ public:
         AvailableBytes = 1080, Upload = 1085, ResetTarget = 1086, UploadedBytes = 1091, Uploads = 1093,
         Save = 1095, DiscardUploaded = 1097, SavedBytes = 1099, SavedFiles = 1100,
         ModeGroup = 1088, AvailableGroup = 1089, UploadedGroup = 1096, SavedGroup = 1098,
+        Reason = 1103, // why no trace can be taken, read whole below the modes
     };
 
     explicit TraceControlDialog(TraceControlModel& model, QWidget* parent = nullptr);

@@ -56,9 +56,10 @@ public:
     std::string cell(int row, int logical) const;
     uint32_t itemData(int row) const;
     void setItemData(int row, uint32_t data);
-    // A note row (where a list stops, that reads were refused) says something of the list, not a value:
-    // the columns are fitted to the value rows only.
-    int addNoteRow(const std::string& text); // in the first shown column after "#", for object 0
+    // A note row (where a list stops, that reads were refused) says something of the list, not a value,
+    // and is no object (item data 0, no popup): the columns are fitted to the value rows only, and the
+    // list shows its text across the row.
+    int addNoteRow(const std::string& text); // in the first shown column after "#"
     void setNote(int row);
     bool isNote(int row) const;
     void clearRows() { m_rows.clear(); }

@@ -27,8 +27,10 @@ namespace {
 // Claims: class entries that claim the most objects a kernel can be configured with (0x7FFFFFFF) in 2 MB
 // of random bytes; Nameless: the same with no names kept and records of 0x60 bytes, so only what the
 // records hold tells them from objects; NamelessZeros: Nameless claiming 0xFFFFFFFF objects in 2 MB of
-// zeros, records a free slot or a static object may hold, so only the count tells them from a kernel's.
-enum class Garbage { None, Claims, Nameless, NamelessZeros, AllOnes, Random };
+// zeros, records a free slot or a static object may hold, so only the count tells them from a kernel's;
+// NamelessZerosMost: the same claiming 0x7FFFFFFF, as many as a kernel can be configured with, so only the
+// memory the count claims tells them from a kernel's.
+enum class Garbage { None, Claims, Nameless, NamelessZeros, NamelessZerosMost, AllOnes, Random };
 
 const char* nameOf(Garbage g)
 {
@@ -36,6 +38,7 @@ const char* nameOf(Garbage g)
            : g == Garbage::Claims   ? "claims"
            : g == Garbage::Nameless ? "nameless claims"
            : g == Garbage::NamelessZeros ? "nameless claims in zeros"
+           : g == Garbage::NamelessZerosMost ? "nameless claims of the most objects in zeros"
            : g == Garbage::AllOnes  ? "0xFF"
                                     : "random";
 }
@@ -57,9 +60,11 @@ void makeGarbage(GeneratedKernel& k, Garbage how)
     if (how == Garbage::None)
         return;
     kernel::test::FakeTarget& target = k.target();
-    if (how == Garbage::Claims || how == Garbage::Nameless || how == Garbage::NamelessZeros) {
-        const bool zeros = how == Garbage::NamelessZeros;
-        simtarget::ClaimGarbage(k.builder(), 41, how != Garbage::Claims, zeros, zeros ? 0xFFFFFFFFu : 0x7FFFFFFFu);
+    if (how == Garbage::Claims || how == Garbage::Nameless || how == Garbage::NamelessZeros ||
+        how == Garbage::NamelessZerosMost) {
+        const bool zeros = how == Garbage::NamelessZeros || how == Garbage::NamelessZerosMost;
+        simtarget::ClaimGarbage(k.builder(), 41, how != Garbage::Claims, zeros,
+                                how == Garbage::NamelessZeros ? 0xFFFFFFFFu : 0x7FFFFFFFu);
         for (const simtarget::MemoryBlock& block : k.builder().memory().blocks())
             target.poke(block.address, block.data);
         return;
@@ -111,7 +116,7 @@ int countContaining(const std::vector<std::string>& cells, const std::string& te
 struct Cost {
     uint64_t opening = 0; // every window opened, one after another (one debugger call per byte)
     uint64_t stop = 0;    // the refresh of a stop with every window open
-    int stoppedLists = 0; // rows that say a list stops at an object that fails its checks
+    int stoppedLists = 0; // rows that say a list stops at an object or a class that fails its checks
     int repeats = 0;      // rows that say a list repeats
     std::size_t writes = 0;
 };
@@ -146,7 +151,7 @@ Cost openEverythingAndStop(Garbage how, void (*build)(simtarget::TargetBuilder&)
     drainEvents();
     cost.stop = target.bytesRead - beforeStop;
     const std::vector<std::string> cells = allCells(manager);
-    cost.stoppedLists = countContaining(cells, "fails its checks");
+    cost.stoppedLists = countContaining(cells, "fails its checks") + countContaining(cells, "more than the target holds");
     cost.repeats = countContaining(cells, kRepeatedListText);
     cost.writes = target.writes.size();
     std::cout << nameOf(how) << ": " << manager.windows().size() << " windows, reads opening " << cost.opening << ", stop "
@@ -156,7 +161,7 @@ Cost openEverythingAndStop(Garbage how, void (*build)(simtarget::TargetBuilder&)
     return cost;
 }
 
-TEST(KernelCost, GarbageCostsAtMostTenTimesTheHealthyDemo)
+TEST(KernelCost, GarbageCostsNoMoreThanTheHealthyDemo)
 {
     const Cost healthy = openEverythingAndStop(Garbage::None);
     EXPECT_EQ(healthy.stoppedLists, 0);
@@ -164,10 +169,12 @@ TEST(KernelCost, GarbageCostsAtMostTenTimesTheHealthyDemo)
     EXPECT_EQ(healthy.writes, 0u);
     // A stop reads every byte the windows show once.
     EXPECT_GT(healthy.stop, 0u);
-    for (Garbage how : {Garbage::Claims, Garbage::Nameless, Garbage::NamelessZeros, Garbage::AllOnes, Garbage::Random}) {
+    for (Garbage how : {Garbage::Claims, Garbage::Nameless, Garbage::NamelessZeros, Garbage::NamelessZerosMost,
+                        Garbage::AllOnes, Garbage::Random}) {
         SCOPED_TRACE(nameOf(how));
         const Cost garbage = openEverythingAndStop(how);
-        EXPECT_LE(garbage.opening + garbage.stop, 10 * (healthy.opening + healthy.stop));
+        // Whatever a class claims, garbage costs no more than the healthy kernel.
+        EXPECT_LE(garbage.opening + garbage.stop, healthy.opening + healthy.stop);
         EXPECT_GT(garbage.stoppedLists, 0);
         EXPECT_EQ(garbage.writes, 0u);
     }
@@ -306,7 +313,7 @@ TEST(KernelCost, RefusedReadsKeepTheRowsLastRead)
         SCOPED_TRACE(window->windowTitle().toStdString());
         auto rows = rowsOf(*window);
         ASSERT_EQ(rows.size(), read.size() + 1);
-        EXPECT_EQ(rows.back()[1], kReadsRefusedText);
+        EXPECT_EQ(rows.back()[0], kReadsRefusedText);
         rows.pop_back();
         EXPECT_EQ(rows, read);
     }
@@ -338,20 +345,24 @@ TEST(KernelCost, AWindowOpenedWhileReadsAreRefusedShowsNoneAsData)
     auto* tasks = OpenDisplay<ObjectListWindow>(manager, 2, 1000);
     ASSERT_NE(tasks, nullptr);
     tasks->onCommand(1056);
-    for (uint32_t command : {12u, 16u})
+    for (uint32_t command : {3u, 12u, 13u, 16u})
         manager.OnDisplayCommand(command);
     drainEvents();
+    for (ObjectWindow* window : manager.windows())
+        window->Refresh(); // read again: what the target refused stays refused
     std::vector<std::string> cells = allCells(manager);
     EXPECT_EQ(countContaining(cells, "fails its checks"), 0);
-    for (const char* title : {"Tasks", "Task Stacks Information", "Task Ready List", "Exception Backtrace"}) {
+    // One wording in every window for the one state.
+    for (const char* title : {"Tasks", "Task Stacks Information", "Task Ready List", "Exception Backtrace", "Semaphores",
+                              "Event Sources"}) {
         SCOPED_TRACE(title);
         ObjectWindow* window = windowTitled(manager, QString::fromLatin1(title));
         ASSERT_NE(window, nullptr);
         const auto rows = rowsOf(*window);
         ASSERT_EQ(rows.size(), 1u);
-        EXPECT_EQ(rows[0][1], kReadsRefusedNothingText);
-        for (std::size_t c = 0; c < rows[0].size(); ++c)
-            EXPECT_TRUE(c == 1 || rows[0][c].empty()) << rows[0][c];
+        EXPECT_EQ(rows[0][0], kReadsRefusedNothingText);
+        for (std::size_t c = 1; c < rows[0].size(); ++c)
+            EXPECT_TRUE(rows[0][c].empty()) << rows[0][c];
     }
 
     k.target().setRefuseReads(false);
@@ -388,7 +399,7 @@ TEST(KernelCost, EveryCyclicListSaysSoInARow)
         ASSERT_NE(window, nullptr);
         const ReportList& list = *window->findChild<ReportList*>();
         ASSERT_GT(list.rowCount(), 0);
-        EXPECT_EQ(list.cellText(list.rowCount() - 1, 1), kRepeatedListText);
+        EXPECT_EQ(list.cellText(list.rowCount() - 1, 0), kRepeatedListText);
     }
     // SemA's self-linked waiter is listed once.
     auto* semaphores = dynamic_cast<ObjectListWindow*>(manager.FindOpenWindow(1001));

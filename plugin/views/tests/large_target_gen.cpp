@@ -4,7 +4,8 @@
 // system properties are sound but whose class entries and objects are overwritten with 0xFF or random
 // bytes, as a kernel leaves them before it has set up its objects. "garbage-claims": the demo whose class
 // entries claim 0x7FFFFFFF objects in 2 MB of readable random bytes ("garbage-nameless": no names kept and
-// records of 0x60 bytes; "garbage-nameless-zeros": claiming 0xFFFFFFFF in 2 MB of zeros). "cyclic": the demo whose lists come
+// records of 0x60 bytes; "garbage-nameless-zeros": claiming 0xFFFFFFFF in 2 MB of zeros; "garbage-nameless-zeros-most":
+// claiming 0x7FFFFFFF there). "cyclic": the demo whose lists come
 // back on themselves. "stacks-8k" and "stacks-64k": the demo with 8 KB stacks (1 KB in use) or 64 KB
 // stacks (4 KB in use). "demo": the demo itself.
 // "backtrace-deep": the demo whose exception chain holds 12 frames, 2 more than the backtrace shows.
@@ -186,13 +187,13 @@ int main(int argc, char** argv)
 {
     const std::string mode = argc >= 3 ? argv[2] : "semaphores";
     const std::string modes[] = {"semaphores", "demo", "garbled-ff", "garbled-random", "garbage-claims",
-                                 "garbage-nameless", "garbage-nameless-zeros", "cyclic", "stacks-8k", "stacks-64k", "backtrace-deep",
+                                 "garbage-nameless", "garbage-nameless-zeros", "garbage-nameless-zeros-most", "cyclic", "stacks-8k", "stacks-64k", "backtrace-deep",
                                  "free-slots-zero", "free-slots-stale"};
     Edge edge;
     const bool isEdge = edgeOf(mode, edge);
     if ((argc < 2 || argc > 4) || (!isEdge && std::find(std::begin(modes), std::end(modes), mode) == std::end(modes))) {
         std::fprintf(stderr, "usage: large_target_gen DIR [semaphores|demo|garbled-ff|garbled-random|garbage-claims|garbage-nameless|"
-                             "garbage-nameless-zeros|cyclic|"
+                             "garbage-nameless-zeros|garbage-nameless-zeros-most|cyclic|"
                              "stacks-8k|stacks-64k|backtrace-deep|names-N|names-none|stacks-2m|stacks-8m|trace-N|port-N|free-slots-zero|"
                              "free-slots-stale] [READ_BOUND]\n");
         return 2;
@@ -243,8 +244,9 @@ int main(int argc, char** argv)
                 simtarget::BuildDemo(b);
             target = b.build();
             if (mode.rfind("garbage-", 0) == 0) {
-                const bool zeros = mode == "garbage-nameless-zeros";
-                simtarget::ClaimGarbage(b, 41, mode != "garbage-claims", zeros, zeros ? 0xFFFFFFFFu : 0x7FFFFFFFu);
+                const bool zeros = mode.rfind("garbage-nameless-zeros", 0) == 0;
+                simtarget::ClaimGarbage(b, 41, mode != "garbage-claims", zeros,
+                                        mode == "garbage-nameless-zeros" ? 0xFFFFFFFFu : 0x7FFFFFFFu);
                 target.memory = b.memory().blocks();
             }
         }

@@ -5,8 +5,11 @@
 #include "plugin/views/display_table.h"
 #include "plugin/views/kernel_info_rows.h"
 #include "plugin/views/tests/views_fixture.h"
+#include "plugin/views/windows/class_counts.h"
 
 #include "plugin/kernel/layout.h"
+#include "plugin/kernel/target_access.h"
+#include "plugin/kernel/tests/scratch_dir.h"
 #include "plugin/kernel/text_utils.h"
 
 #include <gtest/gtest.h>
@@ -86,6 +89,12 @@ TEST(DisplayList, AnchorSearchAndSecondImage)
     EXPECT_EQ(SecondImagePath("/work/z5data.a79"), "/work/i2data.a79");
     EXPECT_EQ(SecondImagePath("z5data.a79"), "i2data.a79");
     EXPECT_EQ(SecondImagePath("/work/z5data"), "/work/i2data.");
+    // The services image is optional; one that is there but malformed says so, naming file and line.
+    kernel::test::ScratchDir dir;
+    EXPECT_EQ(LoadServicesImage(dir.file("z5data.a79")), "");
+    dir.write("i2data.a79", "S1060010010203E6\n");
+    const std::string problem = LoadServicesImage(dir.file("z5data.a79"));
+    EXPECT_NE(problem.find("i2data.a79:1: checksum"), std::string::npos) << problem;
 
     EXPECT_EQ(DialogIdForCommand(16), 1033u);
     EXPECT_EQ(DialogIdForCommand(1), 1039u);
@@ -101,6 +110,14 @@ std::vector<std::string> attributes(const std::vector<KernelInfoRow>& rows)
     return names;
 }
 
+std::string valueOf(const std::vector<KernelInfoRow>& rows, const std::string& attribute)
+{
+    for (const KernelInfoRow& row : rows)
+        if (row.first == attribute)
+            return row.second;
+    return "<no row>";
+}
+
 TEST(KernelInfo, RowsFollowTheKernel)
 {
     simtarget::KernelSpec spec;
@@ -112,11 +129,23 @@ TEST(KernelInfo, RowsFollowTheKernel)
                 b.addClass(ObjectKind::Exception, 1, 0, 0x8);
                 b.setKwsField(0, 2);
                 b.setKwsField(5, 7);
-                b.setKwsField(25, 0);
+                b.setKwsField(22, 4096);
+                b.setKwsField(25, 1);
             },
             spec);
         ASSERT_EQ(kernel.load(), 0);
+        // Refused before Kernel Information read them: the words the connect read are held, the others
+        // are no values.
+        kernel.target().setRefuseReads(true);
+        kernel::DropTargetReadCache();
         std::vector<KernelInfoRow> rows = BuildKernelInfoRows();
+        EXPECT_EQ(valueOf(rows, "Free system RAM"), kStackNotRead);
+        EXPECT_EQ(valueOf(rows, "Scheduling mode"), kStackNotRead);
+        EXPECT_EQ(valueOf(rows, "Current interrupt nesting level"), "2");
+        EXPECT_EQ(rows.back().first, kKernelValuesNotRead);
+        kernel.target().setRefuseReads(false);
+        kernel::DropTargetReadCache();
+        rows = BuildKernelInfoRows();
         EXPECT_EQ(attributes(rows),
                   (std::vector<std::string>{"Anchor address", "Anchor contents", "Address of SYSPROP structure",
                                             "Kernel version", "User version", "System RAM base address",
@@ -127,7 +156,8 @@ TEST(KernelInfo, RowsFollowTheKernel)
         EXPECT_EQ(rows[3].second, "0x0123");
         EXPECT_EQ(rows[4].second, "0x0001");
         EXPECT_EQ(rows[9].second, "512");
-        EXPECT_EQ(rows[10].second, "0 (Enabled)");
+        EXPECT_EQ(rows[7].second, "4096");
+        EXPECT_EQ(rows[10].second, "1 (Disabled)");
         EXPECT_EQ(rows[11].second, "2");
         EXPECT_EQ(rows[12].second, "7");
         EXPECT_EQ(rows[13].second, "1000");

@@ -6,6 +6,7 @@
 #include "plugin/kernel/object_classes.h"
 
 #include <string>
+#include <vector>
 
 namespace views {
 
@@ -37,29 +38,41 @@ inline constexpr const char* kReadsRefusedText = "... the target refused some re
 inline constexpr const char* kReadsRefusedNothingText = "... the target refused the reads: nothing read yet";
 
 // The text of the row that ends a list cut before the last object its class claims, by why it is cut:
-// "... object #N fails its checks: M more not read" at an object whose record fails its checks, "...
-// the list stops at its limit of L objects: M more not read" at kMaxClassObjects, "... object #N could
-// not be read: M more not read" when the target refused the reads.
+// "... object #N fails its checks: M more not read" at an object whose record fails its checks, "... the
+// class claims C objects, more than the target holds: none read" for a count no kernel or memory holds,
+// "... the class record fails its checks: C objects not read" for a record no kernel writes, and the row
+// of refused reads when the target refused them.
 inline std::string NotReadText(const kernel::ClassCounts& counts)
 {
-    const std::string next = "... object #" + std::to_string(uint64_t{LastObject(counts)} + 1);
-    const std::string more = ": " + std::to_string(counts[kernel::kCountsNotRead]) + " more not read";
+    const std::string claimed = std::to_string(uint64_t{LastObject(counts)} + counts[kernel::kCountsNotRead]);
     switch (counts[kernel::kCountsStop]) {
-    case kernel::StopLimit:
-        return "... the list stops at its limit of " + std::to_string(kernel::kMaxClassObjects) + " objects" + more;
+    case kernel::StopClaim:
+        return "... the class claims " + claimed + " objects, more than the target holds: none read";
+    case kernel::StopRecord:
+        return "... the class record fails its checks: " + claimed + " objects not read";
     case kernel::StopRefused:
-        return next + " could not be read" + more;
+        return LastObject(counts) == 0 ? kReadsRefusedNothingText : kReadsRefusedText;
     default:
-        return next + " fails its checks" + more;
+        return "... object #" + std::to_string(uint64_t{LastObject(counts)} + 1) + " fails its checks: " +
+               std::to_string(counts[kernel::kCountsNotRead]) + " more not read";
     }
 }
 
-// The row that ends a list cut before the last object its class claims, in the first column after "#",
-// for object 0 (no popup).
+// The row that ends a list cut before the last object its class claims, in the first column after "#".
+// Like every note row it is no object: it has no popup and no write reaches the target through it.
 inline void AddNotReadRow(ListSheet& sheet, const kernel::ClassCounts& counts)
 {
     if (counts[kernel::kCountsNotRead] != 0)
         sheet.addNoteRow(NotReadText(counts));
+}
+
+// Every note a list window may show, at its widest: the window's first size lets each read whole.
+inline std::vector<std::string> ListNoteSamples()
+{
+    std::vector<std::string> notes{kRepeatedListText, kReadsRefusedText, kReadsRefusedNothingText};
+    for (uint32_t stop : {kernel::StopCheck, kernel::StopClaim, kernel::StopRecord})
+        notes.push_back(NotReadText({0, 0xFFFFFFFEu, 0, 0xFFFFFFFFu, stop}));
+    return notes;
 }
 
 } // namespace views

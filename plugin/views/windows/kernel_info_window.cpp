@@ -43,6 +43,7 @@ void KernelInfoWindow::Refresh()
     for (int r = 0; r < m_list->rowCount(); ++r)
         m_list->topLevelItem(r)->setTextAlignment(0, Qt::AlignLeft | Qt::AlignVCenter);
     m_list->setEnabled(true);
+    fitFirstOpen(width() - m_list->width() + m_list->widthToShow({kKernelValuesNotRead}));
 }
 
 void KernelInfoWindow::DisableControls() { m_list->setEnabled(false); }

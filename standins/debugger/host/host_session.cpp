@@ -186,6 +186,12 @@ void HostSession::settle(const ScenarioCommand& command)
     }
 }
 
+bool HostSession::findNoteRows(const ScenarioCommand& command, NoteRowsFound& found)
+{
+    settle(command);
+    return runOnGui(command, [&found] { found = FindNoteRows(); });
+}
+
 bool HostSession::ensurePlugin(const ScenarioCommand& command)
 {
     if (m_plugin.loaded())
@@ -269,15 +275,89 @@ bool HostSession::execute(const ScenarioCommand& c)
         m_kernel.memory().resetCounters();
         return true;
     }
-    if (c.name == "expect-reads") {
-        // expect-reads <= N: the target memory read calls since reset-reads (printed either way).
+    if (c.name == "expect-reads" || c.name == "expect-writes") {
+        // expect-reads <= N, expect-writes <= N: the target memory read or write calls since reset-reads
+        // (printed either way).
         settle(c);
         auto bound = a.size() == 2 && a[0] == "<=" ? number32(a[1]) : std::nullopt;
         if (!bound)
             return fail(c, "expected <= and a number");
-        const uint64_t calls = m_kernel.memory().counters().readCalls;
-        m_out << "line " << c.line << ": " << calls << " target read calls" << std::endl;
-        return calls <= *bound ? true : fail(c, std::to_string(calls) + " target read calls");
+        const bool reads = c.name == "expect-reads";
+        const uint64_t calls = reads ? m_kernel.memory().counters().readCalls : m_kernel.memory().counters().writeCalls;
+        const std::string what = std::to_string(calls) + (reads ? " target read calls" : " target write calls");
+        m_out << "line " << c.line << ": " << what << std::endl;
+        return calls <= *bound ? true : fail(c, what);
+    }
+    if (c.name == "open-every-window") {
+        // Every display the control panel lists, then every detail window their buttons open.
+        int displays = 0, details = 0;
+        if (!runOnGui(c, [&] { displays = OpenEveryDisplay(); }))
+            return false;
+        settle(c);
+        if (!runOnGui(c, [&] { details = OpenEveryDetail(); }))
+            return false;
+        settle(c);
+        std::size_t windows = 0;
+        if (!runOnGui(c, [&] { windows = PluginWindows().size(); }))
+            return false;
+        m_out << "line " << c.line << ": " << displays << " displays and " << details << " detail buttons opened, "
+              << windows << " windows shown" << std::endl;
+        return displays > 0 ? true : fail(c, "the control panel lists no display");
+    }
+    if (c.name == "expect-notes-readable") {
+        // Every shown window with a list has a note row, and each note row's text fits the width the list
+        // shows of it at the window's size: it reads whole without hovering.
+        NoteRowsFound found;
+        if (!findNoteRows(c, found))
+            return false;
+        const std::vector<NoteRow>& notes = found.notes;
+        for (const std::string& title : found.windowsWithoutNote)
+            fail(c, "\"" + title + "\" has no note row");
+        int whole = 0;
+        for (const NoteRow& note : notes) {
+            if (note.needed <= note.visible)
+                ++whole;
+            else
+                fail(c, "\"" + note.window + "\" row " + std::to_string(note.row) + " \"" + note.text + "\" needs " +
+                            std::to_string(note.needed) + " pixels, " + std::to_string(note.visible) + " are shown");
+        }
+        m_out << "line " << c.line << ": " << whole << " of " << notes.size() << " note rows read whole in "
+              << found.windowsWithList << " windows with a list" << std::endl;
+        return found.windowsWithoutNote.empty() && whole == static_cast<int>(notes.size()) && found.windowsWithList > 0;
+    }
+    if (c.name == "popup-notes") {
+        // A right click on every note row of every window: no menu may open (a note row is no object).
+        NoteRowsFound found;
+        if (!findNoteRows(c, found))
+            return false;
+        const std::vector<NoteRow>& notes = found.notes;
+        int quiet = 0;
+        for (const NoteRow& note : notes) {
+            bool posted = false;
+            if (!runOnGui(c, [&] {
+                    if (note.view == nullptr)
+                        return;
+                    QWidget* viewport = note.view->viewport();
+                    QCoreApplication::postEvent(viewport, new QContextMenuEvent(QContextMenuEvent::Mouse, note.centre,
+                                                                                viewport->mapToGlobal(note.centre)));
+                    posted = true;
+                }))
+                return false;
+            settle(c);
+            bool open = false;
+            if (!runOnGui(c, [&] { open = QApplication::activePopupWidget() != nullptr; }))
+                return false;
+            if (open) {
+                fail(c, "a menu opened on \"" + note.window + "\" row " + std::to_string(note.row));
+                runOnGui(c, closeModalWindows);
+                settle(c);
+            } else if (posted) {
+                ++quiet;
+            }
+        }
+        m_out << "line " << c.line << ": " << quiet << " of " << notes.size() << " note rows right-clicked without a menu in "
+              << found.windowsWithList << " windows with a list" << std::endl;
+        return !notes.empty() && quiet == static_cast<int>(notes.size());
     }
     if (c.name == "refuse-reads") {
         if (!need(1) || (a[0] != "on" && a[0] != "off"))

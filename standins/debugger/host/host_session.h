@@ -5,6 +5,7 @@
 // loop runs). A step that cannot finish fails with its line; a scenario never hangs.
 
 #include "standins/debugger/host/scenario.h"
+#include "standins/debugger/host/window_walk.h"
 #include "standins/debugger/plugin_host.h"
 #include "standins/debugger/sim_kernel.h"
 
@@ -46,6 +47,8 @@ private:
     // Lets the GUI thread run its posted events and idle chores until they are done.
     void settle(const ScenarioCommand& command);
     bool ensurePlugin(const ScenarioCommand& command);
+    // The note rows of the shown windows, once the GUI thread has settled.
+    bool findNoteRows(const ScenarioCommand& command, NoteRowsFound& found);
     bool resolveLocation(const std::string& text, uint32_t& zone, uint64_t& address);
     std::string path(const std::string& name) const;
 

@@ -9,8 +9,9 @@
 //   symbol <name> <address|-> [zone] [kind]
 //   fail <entry> <status> [times]      the entry answers status (times < 0: always)
 //   refuse-reads on|off                target reads fail (as while the target runs) or work again
-//   reset-reads                        starts the count of target memory read calls again
+//   reset-reads                        starts the count of target memory read and write calls again
 //   expect-reads <= <count>            at most that many read calls since reset-reads (the count is printed)
+//   expect-writes <= <count>           the same for write calls
 //   gui-start | gui-shutdown           the IDE side of the plug-in
 //   init [status]                      Init on the debugger thread; expects status (default 0)
 //   loaded | run | stop | notify <code>  notifications 7, 1, 0 or any code, from the debugger thread
@@ -33,6 +34,11 @@
 //   expect-cell "<title>" <row> <column> "<text>"  the text of a cell of the window's list (waits up to 60 s)
 //   expect-column-in-view "<title>" <column>  the column of the window's list ends within the list's view
 //   expect-uncovered "<title>"         part of the window's frame lies under no other visible window
+//   open-every-window                  every display the control panel lists, then every detail window
+//                                      their buttons open (not Log Data, Services Trace or a reset)
+//   expect-notes-readable              every shown window's list has a note row, and each note's text fits
+//                                      the width its list shows at the window's size (counts printed)
+//   popup-notes                        a right click on every note row of every window opens no menu
 //   expect-layout <key> <name> <value> a value the IDE keeps for the window of that key (its layout)
 //   exit [status]                      Exit on the debugger thread; exit-gui [status] on the GUI thread
 //   close-window "<title>"             closes a plug-in window as the user does

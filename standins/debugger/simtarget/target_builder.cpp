@@ -49,7 +49,7 @@ TargetBuilder::TargetBuilder(const KernelSpec& spec)
 {
     if (spec.port == 8) {
         m_next = 0x1000;
-        m_limit = 0x1FFF0; // the 2-unit anchor holds KWS / 2
+        m_limit = 0x1FFF0; // the 2-unit anchor holds KWS / 2: the anchor and the KWS lie below 0x20000
     } else {
         m_next = 0x20000000;
         m_limit = 0x2FFFFFF0;
@@ -112,6 +112,10 @@ TargetBuilder::TargetBuilder(const KernelSpec& spec)
     if (spec.port == 6)
         m_memory.fill(m_kws, kwsSize, 0);
     m_sysprop = allocate(static_cast<uint32_t>(layoutEnd(m_layouts[26])));
+    // Every other structure is reached through 32-bit fields (word pointers halved): on port 8 the rest of
+    // the system RAM the system properties declare (0x1000 on, 1 MB) holds them, above the anchor's reach.
+    if (spec.port == 8)
+        m_limit = 0x1000 + 0x00100000;
 }
 
 LayoutTable TargetBuilder::makeLayout(int fields, const std::vector<int32_t>& sizes, const LayoutTable* prefix,

@@ -213,12 +213,19 @@ TEST(TraceControl, AFailedUploadLeavesTheTargetsBuffer)
     EXPECT_EQ(model.bytesWaiting(), waiting);
     EXPECT_EQ(kernel::GetTraceDataSize(), waiting);
     // The window says why and offers no Upload until its next run.
-    EXPECT_EQ(model.controls().available, model.uploadFailure());
+    EXPECT_EQ(model.controls().reason, model.uploadFailure());
     EXPECT_EQ(model.uploadFailure().find("The target refused to read the trace data"), 0u) << model.uploadFailure();
     EXPECT_FALSE(model.controls().uploadReset);
     model.Start();
     EXPECT_TRUE(model.controls().uploadReset);
     EXPECT_EQ(model.controls().available, std::to_string(waiting));
+    // The window's reason reads whole at its size.
+    TraceControlDialog dialog(model);
+    dialog.prepare();
+    static_cast<QPushButton*>(dialog.control(TraceControlDialog::Upload))->click();
+    auto* reason = static_cast<QLabel*>(dialog.control(TraceControlDialog::Reason));
+    EXPECT_EQ(reason->text().toStdString(), model.uploadFailure());
+    EXPECT_LE(reason->heightForWidth(reason->width()), reason->height());
 }
 
 TEST(TraceControl, WindowEnablesAndRunsFromTheManager)

@@ -449,6 +449,25 @@ TEST(DemoSeeds, EverySeedGivesAWholeKernel)
     }
 }
 
+// The bulk kernel simtarget-gen documents builds on every port and is listed whole.
+TEST(BulkKernel, EveryPortGivesAWholeKernel)
+{
+    for (int port : {3, 4, 5, 6, 7, 8, 9, 10, 13}) {
+        SCOPED_TRACE(port);
+        KernelSpec spec;
+        spec.port = port;
+        TargetBuilder builder(spec);
+        BuildBulk(builder, 1000, 1000);
+        GeneratedFixture fixture(builder.build(), spec.littleEndian);
+        ASSERT_EQ(fixture.load(), kernel::LoadOk);
+        kernel::ClassCounts counts;
+        kernel::EnsureTaskClassRecord();
+        kernel::GetTaskCounts(counts);
+        EXPECT_EQ(counts[1] + counts[2], 1000u);
+        EXPECT_EQ(kernel::GetTaskName(1000).value_or("?"), "Task1000");
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Ports, DemoKernel,
                          ::testing::Combine(::testing::Values(3, 4, 5, 6, 7, 8, 9, 10, 13), ::testing::Bool(),
                                             ::testing::Values(0u, 29u)),
