@@ -178,16 +178,60 @@ bool MapLocation(const TargetLocation& location, bool a, bool b, TargetLocation&
     return true;
 }
 
-DkSymbolResolver::DkSymbolResolver()
+class SymbolResolverAnchor final : public Anchor<DkSymbolResolverOps> {
+public:
+    using Anchor::Anchor;
+    DkStatus Resolve1(const TargetLocation& location, uint32_t a, uint32_t b, uint32_t c) override
+    {
+        return pass(DkStatus{DK_STATUS_FAILURE}, [&](DkSymbolResolverOps& r) { return r.Resolve1(location, a, b, c); });
+    }
+    DkStatus Resolve2(const TargetLocation& location, uint32_t a, uint32_t b, uint32_t c) override
+    {
+        return pass(DkStatus{DK_STATUS_FAILURE}, [&](DkSymbolResolverOps& r) { return r.Resolve2(location, a, b, c); });
+    }
+    DkStatus Resolve3(TargetLocation& out) override
+    {
+        return pass(DkStatus{DK_STATUS_FAILURE}, [&](DkSymbolResolverOps& r) { return r.Resolve3(out); });
+    }
+    DkStatus Resolve4(const TargetLocation& location) override
+    {
+        return pass(DkStatus{DK_STATUS_FAILURE}, [&](DkSymbolResolverOps& r) { return r.Resolve4(location); });
+    }
+    uint32_t Resolve5() override
+    {
+        return pass(uint32_t{0}, [&](DkSymbolResolverOps& r) { return r.Resolve5(); });
+    }
+};
+
+DkSymbolResolver::DkSymbolResolver() : m_registration(static_cast<DkSymbolResolverOps*>(this))
 {
-    callKernel<DkRegisterObjectFn>(uint32_t{0}, DK_RESOLVER_REGISTER, registrationHandle(),
-                                   static_cast<void*>(static_cast<DkSymbolResolverOps*>(this)));
+    callKernel<DkRegisterObjectFn>(uint32_t{0}, DK_RESOLVER_REGISTER, registrationHandle(), m_registration.object());
 }
 
-DkSymbolResolver::~DkSymbolResolver()
+DkSymbolResolver::~DkSymbolResolver() { Withdraw(); }
+
+void DkSymbolResolver::unregister()
 {
-    callKernel<DkUnregisterObjectFn>(uint32_t{0}, DK_RESOLVER_UNREGISTER,
-                                     static_cast<void*>(static_cast<DkSymbolResolverOps*>(this)));
+    m_registration.withdraw(
+        [this] { callKernel<DkUnregisterObjectFn>(uint32_t{0}, DK_RESOLVER_UNREGISTER, m_registration.object()); });
+}
+
+void DkSymbolResolver::OpenWhole() { m_registration.open(); }
+
+void DkSymbolResolver::Withdraw()
+{
+    unregister();
+    m_registration.gate().close();
+}
+
+void* DkSymbolResolver::operator new(std::size_t size) { return ::operator new(size); }
+
+void DkSymbolResolver::operator delete(void* memory) { ::operator delete(memory); }
+
+void DkSymbolResolver::operator delete(DkSymbolResolver* resolver, std::destroying_delete_t)
+{
+    resolver->unregister();
+    resolver->m_registration.gate().endWhenCallsLeave(resolver);
 }
 
 } // namespace dk

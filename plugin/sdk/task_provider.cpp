@@ -13,19 +13,62 @@ std::atomic<DkTaskProvider*> g_current{nullptr};
 
 } // namespace
 
-DkTaskProvider::DkTaskProvider()
+class TaskProviderAnchor final : public Anchor<DkTaskProviderOps> {
+public:
+    using Anchor::Anchor;
+    DkStatus TaskIds(std::vector<uint32_t>& ids) override
+    {
+        return pass(DkStatus{DK_STATUS_FAILURE}, [&](DkTaskProviderOps& p) { return p.TaskIds(ids); });
+    }
+    std::string TaskName(uint32_t task) override
+    {
+        return pass(std::string(), [&](DkTaskProviderOps& p) { return p.TaskName(task); });
+    }
+    uint32_t TaskOp3(uint32_t task, uint32_t argument) override
+    {
+        return pass(uint32_t{0}, [&](DkTaskProviderOps& p) { return p.TaskOp3(task, argument); });
+    }
+    uint32_t TaskOp4(uint32_t task) override
+    {
+        return pass(uint32_t{0}, [&](DkTaskProviderOps& p) { return p.TaskOp4(task); });
+    }
+};
+
+DkTaskProvider::DkTaskProvider() : m_registration(static_cast<DkTaskProviderOps*>(this))
 {
     callKernel<DkRegisterObjectFn>(uint32_t{0}, DK_TASK_PROVIDER_REGISTER, registrationHandle(),
-                                   static_cast<void*>(static_cast<DkTaskProviderOps*>(this)));
+                                   m_registration.object());
     g_current.store(this);
 }
 
-DkTaskProvider::~DkTaskProvider()
+DkTaskProvider::~DkTaskProvider() { Withdraw(); }
+
+void DkTaskProvider::unregister()
 {
-    // A provider that was replaced no longer speaks for the debugger's slot: leave its successor be.
-    DkTaskProvider* self = this;
-    if (g_current.compare_exchange_strong(self, nullptr))
-        callKernelVoid<DkVoidFn>(DK_TASK_PROVIDER_UNREGISTER);
+    m_registration.withdraw([this] {
+        // A provider that was replaced no longer speaks for the debugger's slot: leave its successor be.
+        DkTaskProvider* self = this;
+        if (g_current.compare_exchange_strong(self, nullptr))
+            callKernelVoid<DkVoidFn>(DK_TASK_PROVIDER_UNREGISTER);
+    });
+}
+
+void DkTaskProvider::OpenWhole() { m_registration.open(); }
+
+void DkTaskProvider::Withdraw()
+{
+    unregister();
+    m_registration.gate().close();
+}
+
+void* DkTaskProvider::operator new(std::size_t size) { return ::operator new(size); }
+
+void DkTaskProvider::operator delete(void* memory) { ::operator delete(memory); }
+
+void DkTaskProvider::operator delete(DkTaskProvider* provider, std::destroying_delete_t)
+{
+    provider->unregister();
+    provider->m_registration.gate().endWhenCallsLeave(provider);
 }
 
 DkTaskProvider* DkTaskProvider::Current() { return g_current.load(); }
