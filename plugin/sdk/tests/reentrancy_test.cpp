@@ -610,6 +610,19 @@ struct ResolverProbe : DkSymbolResolver {
     Hook hook;
 };
 
+// A window of the plug-in: the IDE calls it on its one GUI thread, once it is built (under a construction
+// scope on another thread) and until it leaves the idle list first in its destructor.
+struct WindowProbe final : IfIdleChore {
+    explicit WindowProbe(Hook hook) : IfIdleChore(false), hook(std::move(hook)) {}
+    ~WindowProbe() override { StopIdleChore(); }
+    bool OnIdle() override
+    {
+        hook();
+        return false;
+    }
+    Hook hook;
+};
+
 // The debugger's side of each class: what it was handed for an object, and one call of it.
 std::atomic<void*> g_resolver{nullptr};
 std::atomic<void*> g_lastRegistered{nullptr}; // by entry 16 or 202
@@ -620,7 +633,7 @@ std::map<const void*, void*>& registeredWith()
     return map;
 }
 void noteRegistered(const void* object) { registeredWith()[object] = g_lastRegistered.load(); }
-std::atomic<bool> g_deliver{false}; // the debugger hits the probe breakpoint from inside its requests
+std::atomic<bool> g_deliver{false}; // the debugger calls the probe breakpoints from inside their requests
 simdbg::SimKernel* g_sim = nullptr;
 
 struct Kind {
@@ -632,6 +645,7 @@ struct Kind {
     std::function<void*(void*)> handed;    // what the debugger holds for the object
     std::function<void(void*)> call;       // the debugger calls what it holds (null: every object)
     std::function<void(void*, int)> setRemove; // step 0: its own removal, 1: its own set, when it has them
+    int callingThreads = 2; // 1: only the IDE's GUI thread calls it, so no pair ends each other on two
 };
 
 template <typename P>
@@ -720,6 +734,13 @@ std::vector<Kind> everyCalledClass(DkUserBreakCategoryProvider& category)
                     return slots->PluginCbUserBreakpoint1(object, text, sizeof text);
                 for (const simdbg::SimUserBreakpoint& held : g_sim->program().userBreakpoints())
                     slots->PluginCbUserBreakpoint1(held.object, text, sizeof text);
+            },
+            [&category](void* object, int) { // both steps: ended during its own set
+                auto* b = static_cast<DkWhole<UserBreakpointProbe>*>(object);
+                g_deliver.store(false);
+                b->Clear();
+                g_deliver.store(true);
+                b->Set(category);
             }),
         kindOf<TaskProbe>("task provider", [](TaskProbe& t) { noteRegistered(&t); },
                           [](TaskProbe& t) { return registeredWith().at(&t); },
@@ -739,12 +760,19 @@ std::vector<Kind> everyCalledClass(DkUserBreakCategoryProvider& category)
                               [slots](void* object) {
                                   slots->PluginCbSymbolResolver5(object != nullptr ? object : g_resolver.load());
                               }),
+        Kind{"window",
+             [](Hook hook) -> void* {
+                 IfConstructionScope scope;
+                 return new WindowProbe(std::move(hook));
+             },
+             [](void* object) { delete static_cast<WindowProbe*>(object); }, nullptr, nullptr, nullptr,
+             [](void*) { IfRunIdleChores(); }, nullptr, 1},
     };
 }
 
-using SdkLifetimeForcedTest = SdkTest;
+using SdkReentrancyLifetimeTest = SdkTest;
 
-TEST_F(SdkLifetimeForcedTest, EveryClassTheDebuggerCallsIsCalledOnlyWholeAndEndsWithoutWaitingInACircle)
+TEST_F(SdkReentrancyLifetimeTest, EveryClassTheDebuggerCallsIsCalledOnlyWholeAndEndsWithoutWaitingInACircle)
 {
     Watchdog watchdog("the lifetime of every class the debugger calls");
     ASSERT_EQ(PluginApiInit(kernel.table()), 0);
@@ -778,6 +806,13 @@ TEST_F(SdkLifetimeForcedTest, EveryClassTheDebuggerCallsIsCalledOnlyWholeAndEnds
     };
     kernel.overrideEntry(DK_BREAKPOINT_SET, reinterpret_cast<DkEntry>(setWithHit));
     kernel.overrideEntry(DK_BREAKPOINT_REMOVE, reinterpret_cast<DkEntry>(removeWithHit));
+    DkBreakpointObjectFn setWithCall = [](DkHandle provider, void* object) -> uint32_t {
+        char text[16];
+        if (g_deliver.load())
+            GetPluginCallbackTable()->PluginCbUserBreakpoint1(object, text, sizeof text);
+        return g_sim->program().setUserBreakpoint(false, provider, object);
+    };
+    kernel.overrideEntry(DK_USER_BREAKPOINT_SET, reinterpret_cast<DkEntry>(setWithCall));
     CategoryProbe category([] {});
     const std::vector<Kind> kinds = everyCalledClass(category);
     int covered = 0;
@@ -785,21 +820,22 @@ TEST_F(SdkLifetimeForcedTest, EveryClassTheDebuggerCallsIsCalledOnlyWholeAndEnds
         SCOPED_TRACE(kind.name);
         // Built and ended while two debugger threads call whatever is there.
         std::atomic<bool> stop{false};
-        std::atomic<int> calls{0};
         std::vector<std::thread> callers;
-        for (int i = 0; i < 2; ++i)
+        for (int i = 0; i < kind.callingThreads; ++i)
             callers.emplace_back([&] {
                 while (!stop.load())
                     kind.call(nullptr);
             });
         for (int round = 0; round < 300; ++round)
-            kind.end(kind.make([&] { calls.fetch_add(1); }));
+            kind.end(kind.make([] {}));
         stop.store(true);
         for (std::thread& caller : callers)
             caller.join();
 
         // Pairs end each other from inside their calls on two threads, by delete and in place.
         for (bool inPlace : {false, true}) {
+            if (kind.callingThreads < 2)
+                break;
             std::latch inside(2);
             void* objects[2] = {};
             std::atomic<bool> fired[2] = {false, false}; // a dispatch reaches both: each acts once
@@ -839,7 +875,7 @@ TEST_F(SdkLifetimeForcedTest, EveryClassTheDebuggerCallsIsCalledOnlyWholeAndEnds
         }
         ++covered;
     }
-    EXPECT_EQ(covered, 7) << "classes the debugger calls";
+    EXPECT_EQ(covered, 8) << "classes the debugger or the IDE calls";
     EXPECT_TRUE(kernel.breakpoints().empty());
     EXPECT_TRUE(kernel.program().userBreakpoints().empty());
 }
