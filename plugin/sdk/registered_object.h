@@ -8,8 +8,10 @@
 #include "plugin/sdk/call_gate.h"
 #include "plugin/sdk/kernel.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <utility>
 
 namespace dk {
@@ -37,7 +39,7 @@ public:
     {
     }
     uint64_t heldIn() const override { return m_session; }
-    CallGate& gate() { return *m_gate; }
+    const std::shared_ptr<CallGate>& gatePointer() const { return m_gate; }
 
 protected:
     template <typename R, typename F>
@@ -53,18 +55,19 @@ private:
     uint64_t m_session = sessionNumber(); // registered in the constructor of its owner
 };
 
-// The owner's side: its anchor and whether it was withdrawn from the debugger.
-template <typename A>
+// The owner's side: what the debugger was handed and whether it was withdrawn.
 class Registration {
 public:
-    template <typename Ops>
-    explicit Registration(Ops* owner) : m_anchor(std::make_shared<A>(owner))
+    template <typename A>
+    explicit Registration(std::shared_ptr<A> anchor)
+        : m_object(static_cast<void*>(static_cast<typename A::Interface*>(anchor.get()))),
+          m_gate(anchor->gatePointer()),
+          m_anchor(std::move(anchor))
     {
     }
-    void* object() const { return static_cast<void*>(static_cast<typename A::Interface*>(m_anchor.get())); }
+    void* object() const { return m_object; }
     uint64_t session() const { return m_anchor->heldIn(); }
-    CallGate& gate() { return m_anchor->gate(); }
-    void open() { m_anchor->gate().open(); }
+    CallGate& gate() { return *m_gate; }
 
     // Runs unregister the first time only; the anchor is kept while the debugger may still call it.
     template <typename F>
@@ -77,8 +80,48 @@ public:
     }
 
 private:
-    std::shared_ptr<A> m_anchor;
+    void* m_object;
+    std::shared_ptr<CallGate> m_gate;
+    std::shared_ptr<RetiredAnchor> m_anchor;
     bool m_withdrawn = false;
+};
+
+// The SDK base of an object of interface Ops that the debugger holds by registration, reached
+// through an anchor A. The SDK class registers object() in its constructor, unregisters in
+// unregisterFromDebugger, and calls Withdraw() first in its destructor.
+template <typename Ops, typename A>
+class RegisteredObject : public Ops {
+public:
+    static void* operator new(std::size_t size) { return ::operator new(size); }
+    static void operator delete(void* memory) { ::operator delete(memory); } // a constructor threw
+    // delete: withdrawn at once, destroyed when its calls in progress have returned.
+    void operator delete(RegisteredObject* object, std::destroying_delete_t)
+    {
+        object->unregister();
+        object->m_registration.gate().endWhenCallsLeave(object);
+    }
+
+protected:
+    friend struct WholeParts;
+    RegisteredObject() : m_registration(std::make_shared<A>(static_cast<Ops*>(this))) {}
+    // Opens to the debugger's calls (DkWhole<T>, once whole).
+    void OpenWhole() { m_registration.gate().open(); }
+    // Unregisters and closes its gate (CallGate::close) for a call running on another thread.
+    void Withdraw()
+    {
+        unregister();
+        m_registration.gate().close();
+    }
+    virtual void unregisterFromDebugger() = 0;
+    void* debuggerObject() const { return m_registration.object(); }
+    uint64_t registeredIn() const { return m_registration.session(); }
+
+private:
+    void unregister()
+    {
+        m_registration.withdraw([this] { unregisterFromDebugger(); });
+    }
+    Registration m_registration;
 };
 
 } // namespace dk

@@ -203,35 +203,16 @@ public:
     }
 };
 
-DkSymbolResolver::DkSymbolResolver() : m_registration(static_cast<DkSymbolResolverOps*>(this))
+DkSymbolResolver::DkSymbolResolver()
 {
-    callKernel<DkRegisterObjectFn>(uint32_t{0}, DK_RESOLVER_REGISTER, registrationHandle(), m_registration.object());
+    callKernel<DkRegisterObjectFn>(uint32_t{0}, DK_RESOLVER_REGISTER, registrationHandle(), debuggerObject());
 }
 
 DkSymbolResolver::~DkSymbolResolver() { Withdraw(); }
 
-void DkSymbolResolver::unregister()
+void DkSymbolResolver::unregisterFromDebugger()
 {
-    m_registration.withdraw(
-        [this] { callKernel<DkUnregisterObjectFn>(uint32_t{0}, DK_RESOLVER_UNREGISTER, m_registration.object()); });
-}
-
-void DkSymbolResolver::OpenWhole() { m_registration.open(); }
-
-void DkSymbolResolver::Withdraw()
-{
-    unregister();
-    m_registration.gate().close();
-}
-
-void* DkSymbolResolver::operator new(std::size_t size) { return ::operator new(size); }
-
-void DkSymbolResolver::operator delete(void* memory) { ::operator delete(memory); }
-
-void DkSymbolResolver::operator delete(DkSymbolResolver* resolver, std::destroying_delete_t)
-{
-    resolver->unregister();
-    resolver->m_registration.gate().endWhenCallsLeave(resolver);
+    callKernel<DkUnregisterObjectFn>(uint32_t{0}, DK_RESOLVER_UNREGISTER, debuggerObject());
 }
 
 } // namespace dk

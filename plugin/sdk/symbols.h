@@ -177,25 +177,15 @@ class SymbolResolverAnchor;
 // A symbol resolver the debugger calls back (slots 11 to 15); registered with entry 16 while it
 // lives and unregistered with entry 17 naming the object it was registered with. The debugger calls
 // it through an anchor, as a task provider (plugin/sdk/task_provider.h).
-class DkSymbolResolver : public DkSymbolResolverOps {
+class DkSymbolResolver : public RegisteredObject<DkSymbolResolverOps, SymbolResolverAnchor> {
 public:
     DkSymbolResolver();
     ~DkSymbolResolver() override; // Withdraw
     DkSymbolResolver(const DkSymbolResolver&) = delete;
     DkSymbolResolver& operator=(const DkSymbolResolver&) = delete;
-    static void* operator new(std::size_t size);
-    static void operator delete(void* memory); // a constructor threw
-    void operator delete(DkSymbolResolver* resolver, std::destroying_delete_t);
-
-protected:
-    friend struct WholeParts;
-    void OpenWhole(); // opens to the debugger's calls
-    // Unregisters and closes its gate (CallGate::close) for a call running on another thread.
-    void Withdraw();
 
 private:
-    void unregister();
-    Registration<SymbolResolverAnchor> m_registration;
+    void unregisterFromDebugger() override;
 };
 
 } // namespace dk

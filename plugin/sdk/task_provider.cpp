@@ -34,41 +34,20 @@ public:
     }
 };
 
-DkTaskProvider::DkTaskProvider() : m_registration(static_cast<DkTaskProviderOps*>(this))
+DkTaskProvider::DkTaskProvider()
 {
-    callKernel<DkRegisterObjectFn>(uint32_t{0}, DK_TASK_PROVIDER_REGISTER, registrationHandle(),
-                                   m_registration.object());
+    callKernel<DkRegisterObjectFn>(uint32_t{0}, DK_TASK_PROVIDER_REGISTER, registrationHandle(), debuggerObject());
     g_current.store(this);
 }
 
 DkTaskProvider::~DkTaskProvider() { Withdraw(); }
 
-void DkTaskProvider::unregister()
+void DkTaskProvider::unregisterFromDebugger()
 {
-    m_registration.withdraw([this] {
-        // A provider that was replaced no longer speaks for the debugger's slot: leave its successor be.
-        DkTaskProvider* self = this;
-        if (g_current.compare_exchange_strong(self, nullptr))
-            callKernelVoid<DkVoidFn>(DK_TASK_PROVIDER_UNREGISTER);
-    });
-}
-
-void DkTaskProvider::OpenWhole() { m_registration.open(); }
-
-void DkTaskProvider::Withdraw()
-{
-    unregister();
-    m_registration.gate().close();
-}
-
-void* DkTaskProvider::operator new(std::size_t size) { return ::operator new(size); }
-
-void DkTaskProvider::operator delete(void* memory) { ::operator delete(memory); }
-
-void DkTaskProvider::operator delete(DkTaskProvider* provider, std::destroying_delete_t)
-{
-    provider->unregister();
-    provider->m_registration.gate().endWhenCallsLeave(provider);
+    // A provider that was replaced no longer speaks for the debugger's slot: leave its successor be.
+    DkTaskProvider* self = this;
+    if (g_current.compare_exchange_strong(self, nullptr))
+        callKernelVoid<DkVoidFn>(DK_TASK_PROVIDER_UNREGISTER);
 }
 
 DkTaskProvider* DkTaskProvider::Current() { return g_current.load(); }

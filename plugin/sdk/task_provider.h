@@ -24,27 +24,17 @@ class TaskProviderAnchor;
 // The debugger calls slots 20 to 24 on it, through an anchor (plugin/sdk/registered_object.h): a
 // plain T from its base's construction on, DkWhole<T> (plugin/sdk/subscribed.h) once whole. delete
 // ends it without waiting, on any thread and from inside its calls.
-class DkTaskProvider : public DkTaskProviderOps {
+class DkTaskProvider : public RegisteredObject<DkTaskProviderOps, TaskProviderAnchor> {
 public:
     DkTaskProvider();
     ~DkTaskProvider() override; // Withdraw
     DkTaskProvider(const DkTaskProvider&) = delete;
     DkTaskProvider& operator=(const DkTaskProvider&) = delete;
-    static void* operator new(std::size_t size);
-    static void operator delete(void* memory); // a constructor threw
-    void operator delete(DkTaskProvider* provider, std::destroying_delete_t);
 
     static DkTaskProvider* Current();
 
-protected:
-    friend struct WholeParts;
-    void OpenWhole(); // opens to the debugger's calls
-    // Unregisters and closes its gate (CallGate::close) for a call running on another thread.
-    void Withdraw();
-
 private:
-    void unregister();
-    Registration<TaskProviderAnchor> m_registration;
+    void unregisterFromDebugger() override;
 };
 
 // A task handle of the debugger, shared by copies; the last copy gives it back with 261.

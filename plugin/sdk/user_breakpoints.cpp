@@ -236,39 +236,17 @@ public:
 };
 
 DkUserBreakCategoryProvider::DkUserBreakCategoryProvider()
-    : m_registration(static_cast<DkCategoryProviderOps*>(this)),
-      m_handle(callKernel<DkRegisterObjectFn>(uint32_t{0}, DK_CATEGORY_REGISTER, registrationHandle(),
-                                               m_registration.object()))
+    : m_handle(callKernel<DkRegisterObjectFn>(uint32_t{0}, DK_CATEGORY_REGISTER, registrationHandle(), debuggerObject()))
 {
 }
 
 DkUserBreakCategoryProvider::~DkUserBreakCategoryProvider() { Withdraw(); }
 
-void DkUserBreakCategoryProvider::unregister()
+void DkUserBreakCategoryProvider::unregisterFromDebugger()
 {
-    m_registration.withdraw([this] {
-        // A provider of an ended session went with its registration.
-        if (m_handle != 0 && !SessionEnded(m_registration.session()))
-            callKernelVoid<DkHandleFn>(DK_CATEGORY_UNREGISTER, m_handle);
-    });
-}
-
-void DkUserBreakCategoryProvider::OpenWhole() { m_registration.open(); }
-
-void DkUserBreakCategoryProvider::Withdraw()
-{
-    unregister();
-    m_registration.gate().close();
-}
-
-void* DkUserBreakCategoryProvider::operator new(std::size_t size) { return ::operator new(size); }
-
-void DkUserBreakCategoryProvider::operator delete(void* memory) { ::operator delete(memory); }
-
-void DkUserBreakCategoryProvider::operator delete(DkUserBreakCategoryProvider* provider, std::destroying_delete_t)
-{
-    provider->unregister();
-    provider->m_registration.gate().endWhenCallsLeave(provider);
+    // A provider of an ended session went with its registration.
+    if (m_handle != 0 && !SessionEnded(registeredIn()))
+        callKernelVoid<DkHandleFn>(DK_CATEGORY_UNREGISTER, m_handle);
 }
 
 std::vector<uint32_t> GetUserBreakpointIds()

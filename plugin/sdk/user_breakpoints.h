@@ -80,30 +80,20 @@ class CategoryProviderAnchor;
 
 // Registers itself with the debugger for its lifetime (229/230). Slots 6 and 7 name the category.
 // The debugger calls it through an anchor, as a task provider (plugin/sdk/task_provider.h).
-class DkUserBreakCategoryProvider : public DkCategoryProviderOps {
+class DkUserBreakCategoryProvider : public RegisteredObject<DkCategoryProviderOps, CategoryProviderAnchor> {
 public:
     DkUserBreakCategoryProvider();
     ~DkUserBreakCategoryProvider() override; // Withdraw
     DkUserBreakCategoryProvider(const DkUserBreakCategoryProvider&) = delete;
     DkUserBreakCategoryProvider& operator=(const DkUserBreakCategoryProvider&) = delete;
-    static void* operator new(std::size_t size);
-    static void operator delete(void* memory); // a constructor threw
-    void operator delete(DkUserBreakCategoryProvider* provider, std::destroying_delete_t);
 
     DkHandle GetHandle() const { return m_handle; }
     virtual uint32_t Op4() { return 0; }
     const char* Op6(uint32_t) override { return "DEFAULT"; }
     const char* Op7(uint32_t) override { return "DEFAULT"; }
 
-protected:
-    friend struct WholeParts;
-    void OpenWhole(); // opens to the debugger's calls
-    // Unregisters and closes its gate (CallGate::close) for a call running on another thread.
-    void Withdraw();
-
 private:
-    void unregister();
-    Registration<CategoryProviderAnchor> m_registration;
+    void unregisterFromDebugger() override;
     DkHandle m_handle = 0;
 };
 
