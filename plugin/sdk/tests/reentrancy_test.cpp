@@ -795,9 +795,11 @@ TEST_F(SdkReentrancyLifetimeTest, EveryClassTheDebuggerCallsIsCalledOnlyWholeAnd
     kernel.overrideEntry(DK_RESOLVER_UNREGISTER, reinterpret_cast<DkEntry>(unregisterResolver));
     DkBreakpointSetFn setWithHit = [](const DkBreakpointRequest* request, uint32_t registration, void* executor,
                                       uint32_t* handle) -> DkStatus {
-        if (request->accessCode == 2 && g_deliver.load())
-            g_sim->hit(0, 0x7400); // on the first half, while the second is asked for
-        return g_sim->setBreakpoint(request, registration, executor, handle);
+        // Once the first half is held, before its request returns.
+        const DkStatus status = g_sim->setBreakpoint(request, registration, executor, handle);
+        if (request->accessCode == 1 && g_deliver.load())
+            g_sim->hit(0, 0x7400);
+        return status;
     };
     DkStatusOfU32Fn removeWithHit = [](uint32_t handle) -> DkStatus {
         if (g_deliver.load())
@@ -857,21 +859,21 @@ TEST_F(SdkReentrancyLifetimeTest, EveryClassTheDebuggerCallsIsCalledOnlyWholeAnd
 
         // Ended by its own hook during a set and a removal it makes, while another thread calls it.
         if (kind.setRemove) {
-            g_deliver.store(true);
             for (int step = 0; step < 2; ++step) {
                 std::atomic<void*> self{nullptr};
                 std::atomic<int> reached{0};
                 void* object = kind.make([&] {
-                    if (reached.fetch_add(1) == step)
+                    if (reached.fetch_add(1) == 0)
                         kind.end(self.exchange(nullptr));
                 });
                 self.store(object);
+                g_deliver.store(true);
                 kind.setRemove(object, step);
-                EXPECT_GT(reached.load(), 0);
+                g_deliver.store(false);
+                EXPECT_EQ(self.load(), nullptr) << "ended during step " << step;
                 if (void* left = self.exchange(nullptr))
                     kind.end(left);
             }
-            g_deliver.store(false);
         }
         ++covered;
     }
