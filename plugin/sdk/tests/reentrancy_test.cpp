@@ -292,6 +292,10 @@ struct PlainSubscriber : DkNotifySubscriber {
     void Notify(uint32_t code) override { codes.push_back(code); }
     std::vector<uint32_t> codes;
 };
+struct FinalSubscriber final : DkNotifySubscriber {
+    void Notify(uint32_t code) override { codes.push_back(code); }
+    std::vector<uint32_t> codes;
+};
 struct PlainLogger : DkLoggingSubscriber {
     void Log(uint32_t, const std::string& text) override { lines.push_back(text); }
     std::vector<std::string> lines;
@@ -306,11 +310,13 @@ TEST(SdkReentrancyForcedTest, NoDispatchReachesAHalfBuiltOrHalfDestroyedSubscrib
         PlainLogger logger;
         auto* built = new PlainSubscriber;
         DkSubscribed<PlainSubscriber> whole; // joins once, not twice
+        DkSubscribed<FinalSubscriber> held;
         slots->PluginCbNotify(4);
         slots->PluginCbLog(1, "line");
         EXPECT_EQ(subscriber.codes, std::vector<uint32_t>{4});
         EXPECT_EQ(built->codes, std::vector<uint32_t>{4});
         EXPECT_EQ(whole.codes, std::vector<uint32_t>{4});
+        EXPECT_EQ(held->codes, std::vector<uint32_t>{4});
         EXPECT_EQ(logger.lines, std::vector<std::string>{"line"});
         delete built;
     }
