@@ -9,6 +9,7 @@
 #include <atomic>
 #include <functional>
 #include <optional>
+#include <utility>
 
 namespace dk {
 namespace {
@@ -147,9 +148,19 @@ DkStatus DkUserBreakpointBase::clearWith(int entry)
     std::optional<CallGate::Call> call;
     if (anchor)
         call.emplace(anchor->gate());
-    DkStatus status = clearId(entry, m_id, anchor ? anchor->session : 0);
-    if (status == DK_STATUS_OK)
-        m_id = 0; // a refused clear leaves the breakpoint set
+    // Taken out while the request runs: the breakpoint ended meanwhile (from a call the debugger makes
+    // during it) leaves the clear to this request and is not touched after it.
+    const uint32_t id = std::exchange(m_id, 0);
+    const DkStatus status = clearId(entry, id, anchor ? anchor->session : 0);
+    if (anchor && anchor->ended.load()) {
+        if (status != DK_STATUS_OK && id != 0) {
+            anchor->id.store(id);
+            refusedClears().add(anchor);
+        }
+        return status;
+    }
+    if (status != DK_STATUS_OK)
+        m_id = id; // a refused clear leaves the breakpoint set
     return status;
 }
 

@@ -741,12 +741,16 @@ std::vector<Kind> everyCalledClass(DkUserBreakCategoryProvider& category)
                 for (const simdbg::SimUserBreakpoint& held : g_sim->program().userBreakpoints())
                     slots->PluginCbUserBreakpoint1(held.object, text, sizeof text);
             },
-            [&category](void* object, int) { // both steps: ended during its own set
+            [&category](void* object, int step) {
                 auto* b = static_cast<DkWhole<UserBreakpointProbe>*>(object);
-                g_deliver.store(false);
-                b->Clear();
-                g_deliver.store(true);
-                b->Set(category);
+                if (step == 1) {
+                    g_deliver.store(false);
+                    b->Clear();
+                    g_deliver.store(true);
+                    b->Set(category);
+                } else {
+                    b->Clear();
+                }
             }),
         kindOf<TaskProbe>("task provider", [](TaskProbe& t) { noteRegistered(&t); },
                           [](TaskProbe& t) { return registeredWith().at(&t); },
@@ -821,6 +825,14 @@ TEST_F(SdkReentrancyLifetimeTest, EveryClassTheDebuggerCallsIsCalledOnlyWholeAnd
         return g_sim->program().setUserBreakpoint(false, provider, object);
     };
     kernel.overrideEntry(DK_USER_BREAKPOINT_SET, reinterpret_cast<DkEntry>(setWithCall));
+    DkStatusOfU32Fn clearWithCall = [](uint32_t id) -> DkStatus {
+        char text[16];
+        for (const simdbg::SimUserBreakpoint& held : g_sim->program().userBreakpoints())
+            if (held.id == id && g_deliver.load())
+                GetPluginCallbackTable()->PluginCbUserBreakpoint1(held.object, text, sizeof text);
+        return g_sim->program().clearUserBreakpoint(false, id);
+    };
+    kernel.overrideEntry(DK_USER_BREAKPOINT_CLEAR, reinterpret_cast<DkEntry>(clearWithCall));
     CategoryProbe category([] {});
     const std::vector<Kind> kinds = everyCalledClass(category);
     int covered = 0;
