@@ -3,6 +3,7 @@
 #include "plugin/sdk/call_gate.h"
 #include "plugin/sdk/kernel.h"
 #include "plugin/sdk/plugin_binding.h"
+#include "plugin/sdk/registered_object.h"
 #include "plugin/sdk/retry_list.h"
 
 #include <algorithm>
@@ -66,30 +67,31 @@ SyncronousStopper::Sleeper& sleeper()
 // (entries 175 and 176 may deliver hits that set or remove breakpoints). A set or removal in progress
 // is marked busy meanwhile: a removal asked for during a set is carried out when the set's requests
 // have returned, and no other set starts.
-class BreakpointAnchor final : public DkExecutor, public std::enable_shared_from_this<BreakpointAnchor> {
+class BreakpointAnchor final : public DkExecutor,
+                               public RetiredAnchor,
+                               public std::enable_shared_from_this<BreakpointAnchor> {
 public:
     explicit BreakpointAnchor(DkBreakpoint* owner) : m_owner(owner) {}
+    uint64_t heldIn() const override { return session.load(); }
 
     uint32_t OnStop() override { return pass(&DkExecutor::OnStop, 1); }
     uint32_t OnEvent() override { return pass(&DkExecutor::OnEvent, 1); }
     uint32_t OnHit() override { return pass(&DkExecutor::OnHit, 0); } // without a breakpoint: go on
 
-    void cutOff() { m_calls.close(); }
+    void cutOff() { m_calls->close(); }
 
     // Runs f on the breakpoint while it lives, as a call the breakpoint's Retire waits for.
     template <typename F>
     void withOwner(F f)
     {
         const auto keep = shared_from_this();
-        if (!m_calls.enter())
-            return;
-        const CallGate::Entered<DkBreakpoint, &DkBreakpoint::end> leave{m_calls, m_owner};
-        f(*m_owner);
+        const CallGate::Call call(m_calls);
+        if (call.entered())
+            f(*m_owner);
     }
 
-    // delete of the breakpoint: true when it is to be destroyed now, false when a call in progress
-    // destroys it as it returns.
-    bool closeOrDefer() { return m_calls.closeOrDefer(); }
+    // The calls of the breakpoint: hits, and its own sets and removals in progress.
+    const std::shared_ptr<CallGate>& gate() const { return m_calls; }
 
     // Entry 176 for the handles of a whole breakpoint taken from the anchor (busy meanwhile). Refused
     // at the first handle, nothing changes: the breakpoint stays set and wanted. Refused at the
@@ -186,14 +188,12 @@ private:
     uint32_t pass(uint32_t (DkExecutor::*op)(), uint32_t without)
     {
         const auto keep = shared_from_this(); // the breakpoint may go, with its anchor, inside the call
-        if (!m_calls.enter())
-            return without;
-        // A delete of the breakpoint meanwhile is carried out here, once the call has returned.
-        const CallGate::Entered<DkBreakpoint, &DkBreakpoint::end> leave{m_calls, m_owner};
-        return (m_owner->*op)();
+        // A delete of the breakpoint meanwhile is carried out once the call has returned.
+        const CallGate::Call call(m_calls);
+        return call.entered() ? (m_owner->*op)() : without;
     }
 
-    CallGate m_calls;
+    std::shared_ptr<CallGate> m_calls = std::make_shared<CallGate>();
     DkBreakpoint* m_owner;
 };
 
@@ -209,20 +209,13 @@ DkBreakpoint::~DkBreakpoint() { Retire(); }
 
 void DkBreakpoint::operator delete(DkBreakpoint* breakpoint, std::destroying_delete_t)
 {
-    if (!breakpoint->m_anchor || breakpoint->m_anchor->closeOrDefer())
-        end(breakpoint);
+    CallGate retired(false); // Retire() was called: nothing can call it
+    (breakpoint->m_anchor ? *breakpoint->m_anchor->gate() : retired).endWhenCallsLeave(breakpoint);
 }
 
 void* DkBreakpoint::operator new(std::size_t size) { return ::operator new(size); }
 
 void DkBreakpoint::operator delete(void* memory) { ::operator delete(memory); }
-
-void DkBreakpoint::end(DkBreakpoint* breakpoint)
-{
-    void* whole = dynamic_cast<void*>(breakpoint);
-    breakpoint->~DkBreakpoint();
-    ::operator delete(whole);
-}
 
 void DkBreakpoint::Retire()
 {
@@ -237,6 +230,7 @@ void DkBreakpoint::Retire()
         logToDebugger(2, "OMBA_Z5_Plugin: the debugger refused to remove a breakpoint; it is asked again later");
         refusedList().add(m_anchor);
     }
+    keepUntilSessionEnds(std::move(m_anchor)); // a debugger thread may be about to call it
     m_anchor.reset();
 }
 
@@ -245,7 +239,7 @@ bool DkBreakpoint::IsSet() const
     return m_anchor && m_anchor->set.load() && !SessionEnded(m_anchor->session.load());
 }
 
-DkStatus DkBreakpoint::request(uint32_t accessCode, uint32_t registration, uint32_t& handle)
+DkStatus DkBreakpoint::request(BreakpointAnchor& anchor, uint32_t accessCode, uint32_t registration, uint32_t& handle)
 {
     std::string name = GetName();
     DkBreakpointRequest record{}; // every word initialised
@@ -258,7 +252,7 @@ DkStatus DkBreakpoint::request(uint32_t accessCode, uint32_t registration, uint3
     uint32_t received = 0;
     DkStatus status = callKernel<DkBreakpointSetFn>(DkStatus{DK_STATUS_FAILURE}, DK_BREAKPOINT_SET, &record,
                                                     registration,
-                                                    static_cast<void*>(static_cast<DkExecutor*>(m_anchor.get())),
+                                                    static_cast<void*>(static_cast<DkExecutor*>(&anchor)),
                                                     &received);
     if (status == DK_STATUS_OK)
         handle = received;
@@ -267,22 +261,27 @@ DkStatus DkBreakpoint::request(uint32_t accessCode, uint32_t registration, uint3
 
 DkStatus DkBreakpoint::SetBreakpoint()
 {
+    const std::shared_ptr<BreakpointAnchor> anchor = m_anchor;
+    if (!anchor)
+        return DK_STATUS_FAILURE;
+    // The set is a call of the breakpoint: a delete meanwhile (from a hit it delivers, or on another
+    // thread) ends the breakpoint when the set has returned. Nothing of it is touched after that.
+    const CallGate::Call call(anchor->gate());
+    if (!call.entered())
+        return DK_STATUS_FAILURE; // being ended
     RetryRefusedBreakpointRemovals();
     if (IsSet())
         return DK_STATUS_OK;
-    if (!m_anchor)
-        return DK_STATUS_FAILURE;
-    if (!m_anchor->removeStrays()) {
+    if (!anchor->removeStrays()) {
         logToDebugger(2, "OMBA_Z5_Plugin: the debugger still holds half of a breakpoint it refused to remove; "
                          "the breakpoint is not set");
         return DK_STATUS_FAILURE;
     }
-    return requestWhole(false);
+    return requestWhole(*anchor, false);
 }
 
-DkStatus DkBreakpoint::requestWhole(bool onlyIfWanted)
+DkStatus DkBreakpoint::requestWhole(BreakpointAnchor& anchor, bool onlyIfWanted)
 {
-    BreakpointAnchor& anchor = *m_anchor;
     using Busy = BreakpointAnchor::Busy;
     {
         std::lock_guard lock(anchor.m_handleMutex);
@@ -305,14 +304,14 @@ DkStatus DkBreakpoint::requestWhole(bool onlyIfWanted)
     DkStatus status = DK_STATUS_FAILURE;
     bool strayFirst = false;
     switch (m_kind) {
-    case DK_BP_KIND1: status = request(0, registration, first); break;
-    case DK_BP_KIND2: status = request(1, registration, first); break;
-    case DK_BP_KIND3: status = request(2, registration, first); break;
+    case DK_BP_KIND1: status = request(anchor, 0, registration, first); break;
+    case DK_BP_KIND2: status = request(anchor, 1, registration, first); break;
+    case DK_BP_KIND3: status = request(anchor, 2, registration, first); break;
     case DK_BP_KIND4:
-        status = request(1, registration, first);
+        status = request(anchor, 1, registration, first);
         if (status != DK_STATUS_OK)
             break;
-        status = request(2, registration, second);
+        status = request(anchor, 2, registration, second);
         // The first half goes back; when the debugger keeps it, it is asked for again at the next set
         // or removal, and the breakpoint stays unset.
         if (status != DK_STATUS_OK && removeHandle(first) != DK_STATUS_OK)
@@ -356,9 +355,13 @@ DkStatus DkBreakpoint::requestWhole(bool onlyIfWanted)
 
 void DkBreakpoint::RemoveBreakpoint()
 {
-    if (!m_anchor)
+    const std::shared_ptr<BreakpointAnchor> keep = m_anchor;
+    if (!keep)
         return;
-    BreakpointAnchor& anchor = *m_anchor;
+    // A call of the breakpoint, as a set is; when it is being ended the removal is still made, and
+    // touches only the anchor.
+    const CallGate::Call call(keep->gate());
+    BreakpointAnchor& anchor = *keep;
     using Busy = BreakpointAnchor::Busy;
     uint32_t first = 0;
     uint32_t second = 0;
@@ -564,21 +567,23 @@ void RestoreBreakpointsOfEndedSessions()
 
 void DkBreakpoint::setAgainIfEnded()
 {
+    BreakpointAnchor& anchor = *m_anchor; // held by the walk
     {
-        std::lock_guard lock(m_anchor->m_handleMutex);
-        m_anchor->dropDeadHandles();
+        std::lock_guard lock(anchor.m_handleMutex);
+        anchor.dropDeadHandles();
         // Set, removed, or keeping a stray half (its owner's next set or removal asks for it again).
-        if (!m_anchor->wanted || m_anchor->set.load() || !m_anchor->strays.empty())
+        if (!anchor.wanted || anchor.set.load() || !anchor.strays.empty())
             return;
     }
     if (registrationHandle() == 0)
         return; // no session to set it with: the next one does
-    if (const DkStatus status = requestWhole(true); status != DK_STATUS_OK) {
+    const TargetLocation location = m_location; // the breakpoint may be ended by a hit during the set
+    if (const DkStatus status = requestWhole(anchor, true); status != DK_STATUS_OK) {
         char text[160];
         std::snprintf(text, sizeof text,
                       "OMBA_Z5_Plugin: the debugger refused to set the breakpoint at 0x%llx again (status 0x%X); "
                       "it is asked again at the next stop",
-                      static_cast<unsigned long long>(m_location.GetAddress()), static_cast<unsigned>(status));
+                      static_cast<unsigned long long>(location.GetAddress()), static_cast<unsigned>(status));
         logToDebugger(2, text);
     }
 }

@@ -33,14 +33,20 @@ class BreakpointAnchor;
 // request failed and the debugger refused to take the first back) leaves the breakpoint unset; its
 // removal is asked for again at the next SetBreakpoint or RemoveBreakpoint, and SetBreakpoint refuses
 // to set while the debugger keeps it. One breakpoint is used by one plug-in thread at a time.
+//
+// A hit reaches the breakpoint until its end begins (plugin/sdk/call_gate.h). delete, on any thread
+// and from inside any hit, ends it without waiting, once its hits and its own set or removal in
+// progress have returned. A breakpoint ended in place (on the stack, a member) is built as
+// DkWhole<T> (plugin/sdk/subscribed.h), which removes it before any of T is destroyed, or calls
+// Retire() first in its own destructor; otherwise a hit meanwhile meets a half-destroyed object.
 class DkBreakpoint : public DkExecutor {
 public:
     DkBreakpoint(); // no location; the kind is given with SetKind
     DkBreakpoint(const TargetLocation& location, uint32_t kind);
     ~DkBreakpoint() override; // removes itself when set (Retire)
-    // delete: when a call of the breakpoint runs on another thread (a hit), no further call reaches it
-    // and it is destroyed when that call returns, so breakpoints may end each other from their hits.
-    static void* operator new(std::size_t size); // freed by end()
+    // delete: no further call reaches it, and it is destroyed when its calls in progress (hits, its own
+    // set or removal) have returned, so breakpoints may end each other from their hits.
+    static void* operator new(std::size_t size);
     static void operator delete(void* memory);   // a constructor threw
     void operator delete(DkBreakpoint* breakpoint, std::destroying_delete_t);
     DkBreakpoint(const DkBreakpoint&) = delete;
@@ -76,11 +82,11 @@ protected:
 private:
     friend void RestoreBreakpointsOfEndedSessions();
     friend class BreakpointAnchor;
-    static void end(DkBreakpoint* breakpoint); // destroys and frees one built with new
-    DkStatus request(uint32_t accessCode, uint32_t registration, uint32_t& handle);
+    friend struct WholeParts;
+    DkStatus request(BreakpointAnchor& anchor, uint32_t accessCode, uint32_t registration, uint32_t& handle);
     // The requests of entry 175; with onlyIfWanted, only for a breakpoint set once and not removed
     // since (the walk that sets breakpoints again after their session ended).
-    DkStatus requestWhole(bool onlyIfWanted);
+    DkStatus requestWhole(BreakpointAnchor& anchor, bool onlyIfWanted);
     // Sets the breakpoint again when the registration it was set with has ended.
     void setAgainIfEnded();
 

@@ -84,37 +84,36 @@ public:
 };
 
 // Receives the debugger's log messages (slot 16) while it is joined, in joining order. As with
-// notification subscribers (plugin/sdk/notify.h): build it as DkSubscribed<T> (plugin/sdk/subscribed.h),
-// which joins once the object is whole and leaves before any of it is destroyed; a plain T is never
-// called. delete ends one built with new without waiting: a Log in progress on another thread
-// destroys it when that call returns.
+// notification subscribers (plugin/sdk/notify.h): a plain T joins when its DkLoggingSubscriber base is
+// built and leaves when that base is destroyed; DkSubscribed<T> (plugin/sdk/subscribed.h) joins once
+// whole and leaves before any of it is destroyed. delete ends one built with new without waiting: a
+// Log in progress on another thread destroys it when that call returns.
 class DkLoggingSubscriber {
 public:
-    DkLoggingSubscriber() = default; // not joined: DkSubscribed<T> joins once whole
-    virtual ~DkLoggingSubscriber();  // leaves (LeaveLog)
+    DkLoggingSubscriber();          // joins (JoinLog); DkSubscribed<T> joins once whole
+    virtual ~DkLoggingSubscriber(); // leaves (LeaveLog)
     DkLoggingSubscriber(const DkLoggingSubscriber&) = delete;
     DkLoggingSubscriber& operator=(const DkLoggingSubscriber&) = delete;
     virtual void Log(uint32_t severity, const std::string& text) = 0;
 
-    static void* operator new(std::size_t size); // freed by end()
-    static void operator delete(void* memory);   // a constructor threw
+    static void* operator new(std::size_t size);
+    static void operator delete(void* memory); // a constructor threw
     void operator delete(DkLoggingSubscriber* subscriber, std::destroying_delete_t);
 
 protected:
+    friend struct WholeParts;
     // A subclass that manages its own membership joins at the end of its most derived constructor
-    // (JoinLog) and leaves first in its most derived destructor (LeaveLog); DkSubscribed does both.
+    // (JoinLog) and leaves first in its most derived destructor (LeaveLog), as DkSubscribed does.
     struct Deferred {};
     explicit DkLoggingSubscriber(Deferred) {}
     void JoinLog();
-    // Leaves the list and waits until a call of Log running on another thread has returned.
+    // Leaves the list and closes its gate (CallGate::close) for a Log running on another thread.
     void LeaveLog();
 
 private:
     friend void DeliverLog(uint32_t severity, const char* text);
     bool leaveList(); // true when it was joined
-    static void end(DkLoggingSubscriber* subscriber);
-    // Deliveries inside Log. Shared, as one may outlive the subscriber when it is destroyed from
-    // inside its own Log.
+    // Deliveries inside Log.
     std::shared_ptr<CallGate> m_calls = std::make_shared<CallGate>();
 };
 void DeliverLog(uint32_t severity, const char* text);

@@ -21,6 +21,12 @@ LoggerList& loggers()
 
 } // namespace
 
+DkLoggingSubscriber::DkLoggingSubscriber()
+{
+    if (!WholeBuild::within(this))
+        JoinLog();
+}
+
 DkLoggingSubscriber::~DkLoggingSubscriber() { LeaveLog(); }
 
 void DkLoggingSubscriber::JoinLog()
@@ -52,20 +58,12 @@ void DkLoggingSubscriber::LeaveLog()
 void DkLoggingSubscriber::operator delete(DkLoggingSubscriber* subscriber, std::destroying_delete_t)
 {
     subscriber->leaveList();
-    if (subscriber->m_calls->closeOrDefer())
-        end(subscriber);
+    subscriber->m_calls->endWhenCallsLeave(subscriber);
 }
 
 void* DkLoggingSubscriber::operator new(std::size_t size) { return ::operator new(size); }
 
 void DkLoggingSubscriber::operator delete(void* memory) { ::operator delete(memory); }
-
-void DkLoggingSubscriber::end(DkLoggingSubscriber* subscriber)
-{
-    void* whole = dynamic_cast<void*>(subscriber);
-    subscriber->~DkLoggingSubscriber();
-    ::operator delete(whole);
-}
 
 void DeliverLog(uint32_t severity, const char* text)
 {
@@ -88,7 +86,7 @@ void DeliverLog(uint32_t severity, const char* text)
             gate = subscriber->m_calls;
         }
         // A delete meanwhile is carried out here, once the call has returned.
-        const CallGate::Entered<DkLoggingSubscriber, &DkLoggingSubscriber::end> leave{*gate, subscriber};
+        const CallGate::Call call(std::move(gate), CallGate::Call::AlreadyEntered{});
         subscriber->Log(severity, message);
     }
 }

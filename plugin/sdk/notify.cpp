@@ -49,6 +49,12 @@ void DkNotifySubscriber::Subscribe()
     list.entries.push_back(this);
 }
 
+DkNotifySubscriber::DkNotifySubscriber()
+{
+    if (!WholeBuild::within(this))
+        Subscribe();
+}
+
 DkNotifySubscriber::~DkNotifySubscriber() { Unsubscribe(); }
 
 bool DkNotifySubscriber::leaveList()
@@ -75,20 +81,12 @@ void DkNotifySubscriber::Unsubscribe()
 void DkNotifySubscriber::operator delete(DkNotifySubscriber* subscriber, std::destroying_delete_t)
 {
     subscriber->leaveList();
-    if (subscriber->m_calls->closeOrDefer())
-        end(subscriber);
+    subscriber->m_calls->endWhenCallsLeave(subscriber);
 }
 
 void* DkNotifySubscriber::operator new(std::size_t size) { return ::operator new(size); }
 
 void DkNotifySubscriber::operator delete(void* memory) { ::operator delete(memory); }
-
-void DkNotifySubscriber::end(DkNotifySubscriber* subscriber)
-{
-    void* whole = dynamic_cast<void*>(subscriber);
-    subscriber->~DkNotifySubscriber();
-    ::operator delete(whole);
-}
 
 void DispatchNotification(uint32_t code)
 {
@@ -128,7 +126,7 @@ void DispatchNotification(uint32_t code)
             gate = subscriber->m_calls;
         }
         // A delete meanwhile is carried out here, once the call has returned.
-        const CallGate::Entered<DkNotifySubscriber, &DkNotifySubscriber::end> leave{*gate, subscriber};
+        const CallGate::Call call(std::move(gate), CallGate::Call::AlreadyEntered{});
         subscriber->Notify(code);
     }
 }

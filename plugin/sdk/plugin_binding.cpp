@@ -1,5 +1,7 @@
 #include "plugin/sdk/plugin_binding.h"
 
+#include "plugin/sdk/registered_object.h"
+
 #include "plugin/sdk/breakpoints.h"
 #include "plugin/sdk/kernel.h"
 #include "plugin/sdk/user_breakpoints.h"
@@ -152,6 +154,7 @@ DkStatus DkDisconnectKernel()
         NoteSessionEnded(session);
         RetryRefusedBreakpointRemovals();
         RetryRefusedUserBreakpointClears();
+        dropAnchorsOfEndedSessions();
     }
     return status;
 }

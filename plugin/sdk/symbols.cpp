@@ -178,16 +178,41 @@ bool MapLocation(const TargetLocation& location, bool a, bool b, TargetLocation&
     return true;
 }
 
+class SymbolResolverAnchor final : public Anchor<DkSymbolResolverOps> {
+public:
+    using Anchor::Anchor;
+    DkStatus Resolve1(const TargetLocation& location, uint32_t a, uint32_t b, uint32_t c) override
+    {
+        return pass(DkStatus{DK_STATUS_FAILURE}, [&](DkSymbolResolverOps& r) { return r.Resolve1(location, a, b, c); });
+    }
+    DkStatus Resolve2(const TargetLocation& location, uint32_t a, uint32_t b, uint32_t c) override
+    {
+        return pass(DkStatus{DK_STATUS_FAILURE}, [&](DkSymbolResolverOps& r) { return r.Resolve2(location, a, b, c); });
+    }
+    DkStatus Resolve3(TargetLocation& out) override
+    {
+        return pass(DkStatus{DK_STATUS_FAILURE}, [&](DkSymbolResolverOps& r) { return r.Resolve3(out); });
+    }
+    DkStatus Resolve4(const TargetLocation& location) override
+    {
+        return pass(DkStatus{DK_STATUS_FAILURE}, [&](DkSymbolResolverOps& r) { return r.Resolve4(location); });
+    }
+    uint32_t Resolve5() override
+    {
+        return pass(uint32_t{0}, [&](DkSymbolResolverOps& r) { return r.Resolve5(); });
+    }
+};
+
 DkSymbolResolver::DkSymbolResolver()
 {
-    callKernel<DkRegisterObjectFn>(uint32_t{0}, DK_RESOLVER_REGISTER, registrationHandle(),
-                                   static_cast<void*>(static_cast<DkSymbolResolverOps*>(this)));
+    callKernel<DkRegisterObjectFn>(uint32_t{0}, DK_RESOLVER_REGISTER, registrationHandle(), debuggerObject());
 }
 
-DkSymbolResolver::~DkSymbolResolver()
+DkSymbolResolver::~DkSymbolResolver() { Withdraw(); }
+
+void DkSymbolResolver::unregisterFromDebugger()
 {
-    callKernel<DkUnregisterObjectFn>(uint32_t{0}, DK_RESOLVER_UNREGISTER,
-                                     static_cast<void*>(static_cast<DkSymbolResolverOps*>(this)));
+    callKernel<DkUnregisterObjectFn>(uint32_t{0}, DK_RESOLVER_UNREGISTER, debuggerObject());
 }
 
 } // namespace dk

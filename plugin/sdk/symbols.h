@@ -4,11 +4,14 @@
 
 #include "plugin/sdk/callback_objects.h"
 #include "plugin/sdk/dk_context.h"
+#include "plugin/sdk/registered_object.h"
 #include "plugin/sdk/target_location.h"
 #include "plugin/sdk/types.h"
 #include "plugin/sdk/values.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -169,14 +172,20 @@ std::vector<DkSymbol> GetSymbolsAt(const TargetLocation& location); // 114
 std::vector<DkSymbol> GetSymbolsNamed(const std::string& name);     // 113, kind 0
 bool MapLocation(const TargetLocation& location, bool a, bool b, TargetLocation& out); // 115
 
+class SymbolResolverAnchor;
+
 // A symbol resolver the debugger calls back (slots 11 to 15); registered with entry 16 while it
-// lives and unregistered with entry 17 naming this object.
-class DkSymbolResolver : public DkSymbolResolverOps {
+// lives and unregistered with entry 17 naming the object it was registered with. The debugger calls
+// it through an anchor, as a task provider (plugin/sdk/task_provider.h).
+class DkSymbolResolver : public RegisteredObject<DkSymbolResolverOps, SymbolResolverAnchor> {
 public:
     DkSymbolResolver();
-    ~DkSymbolResolver() override;
+    ~DkSymbolResolver() override; // Withdraw
     DkSymbolResolver(const DkSymbolResolver&) = delete;
     DkSymbolResolver& operator=(const DkSymbolResolver&) = delete;
+
+private:
+    void unregisterFromDebugger() override;
 };
 
 } // namespace dk

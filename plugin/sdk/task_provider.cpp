@@ -13,14 +13,36 @@ std::atomic<DkTaskProvider*> g_current{nullptr};
 
 } // namespace
 
+class TaskProviderAnchor final : public Anchor<DkTaskProviderOps> {
+public:
+    using Anchor::Anchor;
+    DkStatus TaskIds(std::vector<uint32_t>& ids) override
+    {
+        return pass(DkStatus{DK_STATUS_FAILURE}, [&](DkTaskProviderOps& p) { return p.TaskIds(ids); });
+    }
+    std::string TaskName(uint32_t task) override
+    {
+        return pass(std::string(), [&](DkTaskProviderOps& p) { return p.TaskName(task); });
+    }
+    uint32_t TaskOp3(uint32_t task, uint32_t argument) override
+    {
+        return pass(uint32_t{0}, [&](DkTaskProviderOps& p) { return p.TaskOp3(task, argument); });
+    }
+    uint32_t TaskOp4(uint32_t task) override
+    {
+        return pass(uint32_t{0}, [&](DkTaskProviderOps& p) { return p.TaskOp4(task); });
+    }
+};
+
 DkTaskProvider::DkTaskProvider()
 {
-    callKernel<DkRegisterObjectFn>(uint32_t{0}, DK_TASK_PROVIDER_REGISTER, registrationHandle(),
-                                   static_cast<void*>(static_cast<DkTaskProviderOps*>(this)));
+    callKernel<DkRegisterObjectFn>(uint32_t{0}, DK_TASK_PROVIDER_REGISTER, registrationHandle(), debuggerObject());
     g_current.store(this);
 }
 
-DkTaskProvider::~DkTaskProvider()
+DkTaskProvider::~DkTaskProvider() { Withdraw(); }
+
+void DkTaskProvider::unregisterFromDebugger()
 {
     // A provider that was replaced no longer speaks for the debugger's slot: leave its successor be.
     DkTaskProvider* self = this;

@@ -3,28 +3,38 @@
 // and the debugger's task queries.
 
 #include "plugin/sdk/callback_objects.h"
+#include "plugin/sdk/registered_object.h"
 #include "sdk/debugger/dk_abi.h"
 #include "plugin/sdk/dk_context.h"
 #include "plugin/sdk/target_location.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <new>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace dk {
 
+class TaskProviderAnchor;
+
 // Registers with entry 202 at construction and takes the process-wide slot (a later provider
 // replaces an earlier one); unregisters with 203 at destruction while it still holds the slot.
-// The debugger calls slots 20 to 24 on it.
-class DkTaskProvider : public DkTaskProviderOps {
+// The debugger calls slots 20 to 24 on it, through an anchor (plugin/sdk/registered_object.h): a
+// plain T from its base's construction on, DkWhole<T> (plugin/sdk/subscribed.h) once whole. delete
+// ends it without waiting, on any thread and from inside its calls.
+class DkTaskProvider : public RegisteredObject<DkTaskProviderOps, TaskProviderAnchor> {
 public:
     DkTaskProvider();
-    ~DkTaskProvider() override;
+    ~DkTaskProvider() override; // Withdraw
     DkTaskProvider(const DkTaskProvider&) = delete;
     DkTaskProvider& operator=(const DkTaskProvider&) = delete;
 
     static DkTaskProvider* Current();
+
+private:
+    void unregisterFromDebugger() override;
 };
 
 // A task handle of the debugger, shared by copies; the last copy gives it back with 261.

@@ -8,6 +8,8 @@
 
 #include <atomic>
 #include <functional>
+#include <optional>
+#include <utility>
 
 namespace dk {
 namespace {
@@ -39,9 +41,11 @@ std::vector<uint32_t> takeIds(uint32_t* array, uint32_t count, int giveBack)
 // lives (through a gate, so cutting it off waits for a call in progress on another thread, and no
 // lock is held while the breakpoint's code runs), neutral answers afterwards.
 class UserBreakpointAnchor final : public DkUserBreakpointOps,
+                                   public RetiredAnchor,
                                    public std::enable_shared_from_this<UserBreakpointAnchor> {
 public:
     explicit UserBreakpointAnchor(DkUserBreakpointOps* owner) : m_owner(owner) {}
+    uint64_t heldIn() const override { return session; }
 
     std::string Text1() override { return pass<std::string>(&DkUserBreakpointOps::Text1); }
     std::string Text2() override { return pass<std::string>(&DkUserBreakpointOps::Text2); }
@@ -54,7 +58,7 @@ public:
     uint32_t BaseId() override
     {
         const auto keep = shared_from_this(); // the breakpoint may go, with its anchor, inside the call
-        CallGate::Call call(m_calls);
+        const CallGate::Call call(m_calls);
         return call.entered() ? m_owner->BaseId() : id.load();
     }
     uint32_t DuplicateUle() override { return pass<uint32_t>(&DkUserBreakpointOps::DuplicateUle); }
@@ -65,11 +69,16 @@ public:
     void cutOff(uint32_t lastId)
     {
         id.store(lastId);
-        m_calls.close();
+        ended.store(true);
+        m_calls->close();
     }
+
+    // The calls of the breakpoint: the debugger's, and its own set or clear in progress.
+    const std::shared_ptr<CallGate>& gate() const { return m_calls; }
 
     int clearEntry = DK_USER_BREAKPOINT_CLEAR;
     std::atomic<uint32_t> id{0};
+    std::atomic<bool> ended{false}; // its breakpoint was cut off
     uint64_t session = 0; // the session whose registration the breakpoint was set under
 
 private:
@@ -77,11 +86,11 @@ private:
     R pass(Op op, Args&&... args)
     {
         const auto keep = shared_from_this(); // the breakpoint may go, with its anchor, inside the call
-        CallGate::Call call(m_calls);
+        const CallGate::Call call(m_calls);
         return call.entered() ? std::invoke(op, *m_owner, std::forward<Args>(args)...) : R{};
     }
 
-    CallGate m_calls;
+    std::shared_ptr<CallGate> m_calls = std::make_shared<CallGate>();
     DkUserBreakpointOps* m_owner;
 };
 
@@ -119,6 +128,7 @@ void DkUserBreakpointBase::Retire()
         logToDebugger(2, "OMBA_Z5_Plugin: the debugger refused to clear a breakpoint; it is asked again later");
         refusedClears().add(m_anchor);
     }
+    keepUntilSessionEnds(std::move(m_anchor)); // a debugger thread may be about to call it
     m_anchor.reset();
 }
 
@@ -133,17 +143,55 @@ void* DkUserBreakpointBase::debuggerObject(int clearEntry)
 
 DkStatus DkUserBreakpointBase::clearWith(int entry)
 {
-    DkStatus status = clearId(entry, m_id, m_anchor ? m_anchor->session : 0);
-    if (status == DK_STATUS_OK)
-        m_id = 0; // a refused clear leaves the breakpoint set
+    // A call of the breakpoint, as a set is (setAs); made even while it is being ended.
+    const std::shared_ptr<UserBreakpointAnchor> anchor = m_anchor;
+    std::optional<CallGate::Call> call;
+    if (anchor)
+        call.emplace(anchor->gate());
+    // Taken out while the request runs: the breakpoint ended meanwhile (from a call the debugger makes
+    // during it) leaves the clear to this request and is not touched after it.
+    const uint32_t id = std::exchange(m_id, 0);
+    const DkStatus status = clearId(entry, id, anchor ? anchor->session : 0);
+    if (anchor && anchor->ended.load()) {
+        if (status != DK_STATUS_OK && id != 0) {
+            anchor->id.store(id);
+            refusedClears().add(anchor);
+        }
+        return status;
+    }
+    if (status != DK_STATUS_OK)
+        m_id = id; // a refused clear leaves the breakpoint set
     return status;
+}
+
+bool DkUserBreakpointBase::setAs(int setEntry, int clearEntry, const DkUserBreakCategoryProvider& provider)
+{
+    RetryRefusedUserBreakpointClears();
+    const std::shared_ptr<UserBreakpointAnchor> anchor = m_anchor;
+    if (!anchor)
+        return false;
+    // The set is a call of the breakpoint: a delete meanwhile (from a call the debugger makes during
+    // it, or on another thread) ends the breakpoint when the set has returned.
+    const CallGate::Call call(anchor->gate());
+    if (!call.entered())
+        return false; // being ended
+    void* object = debuggerObject(clearEntry);
+    const uint32_t id = setWith(setEntry, provider, object);
+    if (anchor->ended.load()) {
+        // Ended during the set, from a call the debugger made meanwhile: its id is taken back, and
+        // nothing of the breakpoint is touched.
+        anchor->id.store(id);
+        if (id != 0 && clearId(clearEntry, id, anchor->session) != DK_STATUS_OK)
+            refusedClears().add(anchor);
+        return false;
+    }
+    m_id = id;
+    return id != 0;
 }
 
 bool DkUserBreakpointBase::Set(const DkUserBreakCategoryProvider& provider)
 {
-    RetryRefusedUserBreakpointClears();
-    m_id = setWith(DK_USER_BREAKPOINT_SET, provider, debuggerObject(DK_USER_BREAKPOINT_CLEAR));
-    return m_id != 0;
+    return setAs(DK_USER_BREAKPOINT_SET, DK_USER_BREAKPOINT_CLEAR, provider);
 }
 
 DkStatus DkUserBreakpointBase::Clear() { return clearWith(DK_USER_BREAKPOINT_CLEAR); }
@@ -161,9 +209,7 @@ DkUleUserBreakpointBase::~DkUleUserBreakpointBase() { Retire(); }
 
 bool DkUleUserBreakpointBase::Set(const DkUserBreakCategoryProvider& provider)
 {
-    RetryRefusedUserBreakpointClears();
-    m_id = setWith(DK_ULE_BREAKPOINT_SET, provider, debuggerObject(DK_ULE_BREAKPOINT_CLEAR));
-    return m_id != 0;
+    return setAs(DK_ULE_BREAKPOINT_SET, DK_ULE_BREAKPOINT_CLEAR, provider);
 }
 
 DkStatus DkUleUserBreakpointBase::Clear() { return clearWith(DK_ULE_BREAKPOINT_CLEAR); }
@@ -179,17 +225,38 @@ uint32_t DkUleUserBreakpointBase::DuplicateUle()
     return handle == 0 ? 0 : callKernel<DkHandleOfHandleFn>(DkHandle{0}, DK_ULE_DUPLICATE, handle);
 }
 
+class CategoryProviderAnchor final : public Anchor<DkCategoryProviderOps> {
+public:
+    using Anchor::Anchor;
+    uint32_t Op2(uint32_t argument) override
+    {
+        return pass(uint32_t{0}, [&](DkCategoryProviderOps& p) { return p.Op2(argument); });
+    }
+    const char* Op6(uint32_t argument) override
+    {
+        return pass(static_cast<const char*>(nullptr), [&](DkCategoryProviderOps& p) { return p.Op6(argument); });
+    }
+    const char* Op7(uint32_t argument) override
+    {
+        return pass(static_cast<const char*>(nullptr), [&](DkCategoryProviderOps& p) { return p.Op7(argument); });
+    }
+    std::string Text(uint32_t argument) override
+    {
+        return pass(std::string(), [&](DkCategoryProviderOps& p) { return p.Text(argument); });
+    }
+};
+
 DkUserBreakCategoryProvider::DkUserBreakCategoryProvider()
-    : m_handle(callKernel<DkRegisterObjectFn>(uint32_t{0}, DK_CATEGORY_REGISTER, registrationHandle(),
-                                               static_cast<void*>(static_cast<DkCategoryProviderOps*>(this)))),
-      m_session(sessionNumber())
+    : m_handle(callKernel<DkRegisterObjectFn>(uint32_t{0}, DK_CATEGORY_REGISTER, registrationHandle(), debuggerObject()))
 {
 }
 
-DkUserBreakCategoryProvider::~DkUserBreakCategoryProvider()
+DkUserBreakCategoryProvider::~DkUserBreakCategoryProvider() { Withdraw(); }
+
+void DkUserBreakCategoryProvider::unregisterFromDebugger()
 {
     // A provider of an ended session went with its registration.
-    if (m_handle != 0 && !SessionEnded(m_session))
+    if (m_handle != 0 && !SessionEnded(registeredIn()))
         callKernelVoid<DkHandleFn>(DK_CATEGORY_UNREGISTER, m_handle);
 }
 

@@ -4,11 +4,14 @@
 // 25 to 38 with the object pointers handed over when they were set or registered.
 
 #include "plugin/sdk/callback_objects.h"
+#include "plugin/sdk/registered_object.h"
 #include "sdk/debugger/dk_abi.h"
 #include "plugin/sdk/ule.h"
 
 #include <cstdint>
+#include <cstddef>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -22,6 +25,12 @@ class UserBreakpointAnchor;
 // the texts and operations. A breakpoint whose clearing the debugger refused leaves its anchor
 // registered, and the clearing is asked for again (RetryRefusedUserBreakpointClears). The debugger
 // drops the breakpoints of a registration it gives back: their ids are then forgotten, not cleared.
+//
+// The debugger reaches the breakpoint until its end begins (plugin/sdk/call_gate.h). Its end (delete
+// included) waits for the calls of other threads, but not for those that wait in turn for it, so two
+// breakpoints may end each other from inside their calls; one ended during its own set takes the id
+// the set brings back to the debugger. Build it as DkWhole<T> (plugin/sdk/subscribed.h), or call
+// Retire() first in the most derived destructor.
 class DkUserBreakpointBase : public DkUserBreakpointOps {
 public:
     DkUserBreakpointBase();
@@ -29,7 +38,6 @@ public:
     DkUserBreakpointBase& operator=(const DkUserBreakpointBase&) = delete;
     // A breakpoint still set is cleared (Retire): the debugger must not keep a pointer to a dead object.
     ~DkUserBreakpointBase() override;
-
     virtual bool Set(const DkUserBreakCategoryProvider& provider); // 257; true when an id came back
     virtual DkStatus Clear();                                      // 258, id back to 0 once cleared
     virtual DkStatus Refresh();                                    // 250
@@ -38,6 +46,9 @@ public:
     uint32_t BaseId() override { return m_id; }
 
 protected:
+    friend struct WholeParts;
+    // Entry setEntry with the object handed to the debugger, which clearEntry clears.
+    bool setAs(int setEntry, int clearEntry, const DkUserBreakCategoryProvider& provider);
     // The object handed to the debugger at Set; entry clears it.
     void* debuggerObject(int clearEntry);
     DkStatus clearWith(int entry);
@@ -65,11 +76,14 @@ public:
     uint32_t DuplicateUle() override;
 };
 
+class CategoryProviderAnchor;
+
 // Registers itself with the debugger for its lifetime (229/230). Slots 6 and 7 name the category.
-class DkUserBreakCategoryProvider : public DkCategoryProviderOps {
+// The debugger calls it through an anchor, as a task provider (plugin/sdk/task_provider.h).
+class DkUserBreakCategoryProvider : public RegisteredObject<DkCategoryProviderOps, CategoryProviderAnchor> {
 public:
     DkUserBreakCategoryProvider();
-    ~DkUserBreakCategoryProvider() override;
+    ~DkUserBreakCategoryProvider() override; // Withdraw
     DkUserBreakCategoryProvider(const DkUserBreakCategoryProvider&) = delete;
     DkUserBreakCategoryProvider& operator=(const DkUserBreakCategoryProvider&) = delete;
 
@@ -79,8 +93,8 @@ public:
     const char* Op7(uint32_t) override { return "DEFAULT"; }
 
 private:
+    void unregisterFromDebugger() override;
     DkHandle m_handle = 0;
-    uint64_t m_session = 0; // the session whose registration the handle belongs to
 };
 
 // Asks the debugger again to clear the user breakpoints it refused to clear when they went; answers

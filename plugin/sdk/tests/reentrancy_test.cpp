@@ -9,6 +9,9 @@
 #include "plugin/sdk/notify.h"
 #include "plugin/sdk/plugin_object.h"
 #include "plugin/sdk/subscribed.h"
+#include "plugin/sdk/symbols.h"
+#include "plugin/sdk/task_provider.h"
+#include "plugin/sdk/user_breakpoints.h"
 #include "plugin/sdk/tests/sdk_fixture.h"
 #include "plugin/sdk/tests/watchdog.h"
 #include "sdk/ide/if_command.h"
@@ -17,8 +20,10 @@
 #include <condition_variable>
 #include <functional>
 #include <latch>
+#include <map>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -38,14 +43,6 @@ class QuietLogger final : public DkLoggingSubscriber {
 public:
     QuietLogger() : DkLoggingSubscriber(Deferred{}) { JoinLog(); }
     ~QuietLogger() override { LeaveLog(); }
-    void Log(uint32_t, const std::string&) override {}
-};
-
-// Built the plain way: never joined, so never called, however a dispatch races its building.
-struct Bare : DkNotifySubscriber {
-    void Notify(uint32_t) override {}
-};
-struct BareLogger : DkLoggingSubscriber {
     void Log(uint32_t, const std::string&) override {}
 };
 
@@ -240,12 +237,10 @@ TEST_F(SdkReentrancyTest, EveryCallbackMayCallEverySdkEntryWhileOthersDispatchIn
             PluginApiInit(kernel.table());
         }
     });
-    // Subscribers and breakpoints come and go while the threads above call them: built plainly, built
-    // whole, and ended by delete while their calls run; pairs end each other from inside their calls.
+    // Subscribers and breakpoints come and go while the threads above call them: built whole and
+    // ended by delete while their calls run; pairs end each other from inside their calls.
     start([&] {
         for (int round = 0; round < kRounds; ++round) {
-            Bare bare;
-            BareLogger bareLogger;
             delete new DkSubscribed<ReentrantSubscriber>(calls);
             delete new DkSubscribed<ReentrantLogger>(calls);
             auto* breakpoint = new ReentrantBreakpoint(calls);
@@ -292,22 +287,45 @@ struct LogLeaf : Middle<DkLoggingSubscriber> {
     int seen = 0;
 };
 
+// A plug-in's subscriber and logger written the plain way: they join when built.
+struct PlainSubscriber : DkNotifySubscriber {
+    void Notify(uint32_t code) override { codes.push_back(code); }
+    std::vector<uint32_t> codes;
+};
+struct FinalSubscriber final : DkNotifySubscriber {
+    void Notify(uint32_t code) override { codes.push_back(code); }
+    std::vector<uint32_t> codes;
+};
+struct PlainLogger : DkLoggingSubscriber {
+    void Log(uint32_t, const std::string& text) override { lines.push_back(text); }
+    std::vector<std::string> lines;
+};
+
 TEST(SdkReentrancyForcedTest, NoDispatchReachesAHalfBuiltOrHalfDestroyedSubscriber)
 {
     Watchdog watchdog("a dispatch racing a subscriber's building");
+    {
+        const PluginCallbackTable* slots = GetPluginCallbackTable();
+        PlainSubscriber subscriber;
+        PlainLogger logger;
+        auto* built = new PlainSubscriber;
+        DkSubscribed<PlainSubscriber> whole; // joins once, not twice
+        DkSubscribed<FinalSubscriber> held;
+        slots->PluginCbNotify(4);
+        slots->PluginCbLog(1, "line");
+        EXPECT_EQ(subscriber.codes, std::vector<uint32_t>{4});
+        EXPECT_EQ(built->codes, std::vector<uint32_t>{4});
+        EXPECT_EQ(whole.codes, std::vector<uint32_t>{4});
+        EXPECT_EQ(held->codes, std::vector<uint32_t>{4});
+        EXPECT_EQ(logger.lines, std::vector<std::string>{"line"});
+        delete built;
+    }
     auto dispatchElsewhere = [] {
         std::thread([] {
             DispatchNotification(2);
             DeliverLog(1, "x");
         }).join();
     };
-    {
-        NotifyLeaf plain(dispatchElsewhere); // built the plain way: never called
-        LogLeaf plainLogger(dispatchElsewhere);
-        dispatchElsewhere();
-        EXPECT_EQ(plain.seen, 0);
-        EXPECT_EQ(plainLogger.seen, 0);
-    }
     auto* notified = new DkSubscribed<NotifyLeaf>(dispatchElsewhere);
     EXPECT_EQ(notified->seen, 0); // not reached while its middle class was built
     DkSubscribed<LogLeaf> logged(dispatchElsewhere);
@@ -417,8 +435,10 @@ TEST_F(SdkReentrancyForcedBreakpointTest, AHitDeliveredDuringASetOrARemovalMayRe
     Watchdog watchdog("a hit during a set");
     ASSERT_EQ(PluginApiInit(kernel.table()), 0);
     static simdbg::SimKernel* sim = nullptr;
-    static bool hitOnSecond = true;
-    static bool hitOnRemove = false;
+    static bool hitOnSecond;
+    static bool hitOnRemove;
+    hitOnSecond = true;
+    hitOnRemove = false;
     sim = &kernel;
     DkBreakpointSetFn setWithHit = [](const DkBreakpointRequest* request, uint32_t registration, void* executor,
                                       uint32_t* handle) -> DkStatus {
@@ -517,6 +537,367 @@ TEST(SdkReplayTest, AHandlerSubscribesWhileADebuggerThreadDispatches)
         handler.OnIdle();
     debugger.join();
     EXPECT_EQ(handled, (std::vector<uint32_t>{3, 5}));
+}
+
+// Every SDK class whose objects the debugger or another thread calls, each with an operation that runs
+// a hook: built whole and ended by delete while other threads call it, pairs ending each other from
+// inside their calls on two threads (ended by delete and ended in place), and, where the class has
+// them, ended during its own set and removal.
+using Hook = std::function<void()>;
+struct NotifyProbe : DkNotifySubscriber {
+    explicit NotifyProbe(Hook hook) : hook(std::move(hook)) {}
+    void Notify(uint32_t) override { hook(); }
+    Hook hook;
+};
+struct LogProbe : DkLoggingSubscriber {
+    explicit LogProbe(Hook hook) : hook(std::move(hook)) {}
+    void Log(uint32_t, const std::string&) override { hook(); }
+    Hook hook;
+};
+struct BreakpointProbe : DkBreakpoint {
+    explicit BreakpointProbe(Hook hook) : DkBreakpoint(TargetLocation(MemoryZone(0), 0x7400), DK_BP_KIND4), hook(std::move(hook)) {}
+    uint32_t OnHit() override
+    {
+        hook();
+        return 0;
+    }
+    Hook hook;
+};
+struct UserBreakpointProbe : DkUserBreakpointBase {
+    explicit UserBreakpointProbe(Hook hook) : hook(std::move(hook)) {}
+    std::string Text1() override
+    {
+        hook();
+        return "probe";
+    }
+    std::string Text2() override { return {}; }
+    uint32_t Op3(uint16_t) override { return 0; }
+    uint32_t Op4(const DkUle&, uint16_t) override { return 0; }
+    uint32_t Op5() override { return 0; }
+    uint32_t DuplicateUle() override { return 0; }
+    uint32_t Op8(const DkUle&) override { return 0; }
+    uint32_t BaseOp5() override { return 0; }
+    uint32_t BaseOp6(bool) override { return 0; }
+    Hook hook;
+};
+struct TaskProbe : DkTaskProvider {
+    explicit TaskProbe(Hook hook) : hook(std::move(hook)) {}
+    DkStatus TaskIds(std::vector<uint32_t>&) override { return 0; }
+    std::string TaskName(uint32_t) override
+    {
+        hook();
+        return "task";
+    }
+    uint32_t TaskOp3(uint32_t, uint32_t) override { return 0; }
+    uint32_t TaskOp4(uint32_t) override { return 0; }
+    Hook hook;
+};
+struct CategoryProbe : DkUserBreakCategoryProvider {
+    explicit CategoryProbe(Hook hook) : hook(std::move(hook)) {}
+    uint32_t Op2(uint32_t) override { return 0; }
+    std::string Text(uint32_t) override
+    {
+        hook();
+        return "category";
+    }
+    Hook hook;
+};
+struct ResolverProbe : DkSymbolResolver {
+    explicit ResolverProbe(Hook hook) : hook(std::move(hook)) {}
+    DkStatus Resolve1(const TargetLocation&, uint32_t, uint32_t, uint32_t) override { return 0; }
+    DkStatus Resolve2(const TargetLocation&, uint32_t, uint32_t, uint32_t) override { return 0; }
+    DkStatus Resolve3(TargetLocation&) override { return 0; }
+    DkStatus Resolve4(const TargetLocation&) override { return 0; }
+    uint32_t Resolve5() override
+    {
+        hook();
+        return 0;
+    }
+    Hook hook;
+};
+
+// A window of the plug-in: the IDE calls it on its one GUI thread, once it is built (under a construction
+// scope on another thread) and until it leaves the idle list first in its destructor.
+struct WindowProbe final : IfIdleChore {
+    explicit WindowProbe(Hook hook) : IfIdleChore(false), hook(std::move(hook)) {}
+    ~WindowProbe() override { StopIdleChore(); }
+    bool OnIdle() override
+    {
+        hook();
+        return false;
+    }
+    Hook hook;
+};
+
+// The debugger's side of each class: what it was handed for an object, and one call of it.
+std::atomic<void*> g_resolver{nullptr};
+std::atomic<void*> g_lastRegistered{nullptr}; // by entry 16 or 202
+// What a task provider or resolver was registered with, by object (written on the building thread).
+std::map<const void*, void*>& registeredWith()
+{
+    static std::map<const void*, void*> map;
+    return map;
+}
+void noteRegistered(const void* object) { registeredWith()[object] = g_lastRegistered.load(); }
+std::atomic<bool> g_deliver{false}; // the debugger calls the probe breakpoints from inside their requests
+simdbg::SimKernel* g_sim = nullptr;
+
+struct Kind {
+    const char* name;
+    std::function<void*(Hook)> make;  // built whole, with new, and handed to the debugger
+    std::function<void(void*)> end;   // delete
+    std::function<void*(Hook)> place; // built whole in place (a member of a holder), ended by endPlaced
+    std::function<void(void*)> endPlaced;
+    std::function<void*(void*)> handed;    // what the debugger holds for the object
+    std::function<void(void*)> call;       // the debugger calls what it holds (null: every object)
+    std::function<void(void*, int)> setRemove; // step 0: its own removal, 1: its own set, when it has them
+    int callingThreads = 2; // 1: only the IDE's GUI thread calls it, so no pair ends each other on two
+};
+
+template <typename P>
+struct Placed {
+    explicit Placed(Hook hook) : object(std::move(hook)) {}
+    DkWhole<P> object; // a member: ended in place
+    // The holders of the members handed out.
+    static std::map<void*, Placed*>& holders()
+    {
+        static std::map<void*, Placed*> map;
+        return map;
+    }
+};
+
+template <typename P>
+Kind kindOf(const char* name, std::function<void(P&)> handOver, std::function<void*(P&)> handed,
+            std::function<void(void*)> call, std::function<void(void*, int)> setRemove = nullptr)
+{
+    return Kind{name,
+                [handOver](Hook hook) -> void* {
+                    auto* object = new DkWhole<P>(std::move(hook));
+                    handOver(*object);
+                    return object;
+                },
+                [](void* object) { delete static_cast<DkWhole<P>*>(object); },
+                [handOver](Hook hook) -> void* {
+                    auto* holder = new Placed<P>(std::move(hook));
+                    handOver(holder->object);
+                    Placed<P>::holders()[&holder->object] = holder; // read only after both are built
+                    return &holder->object;
+                },
+                [](void* object) { delete Placed<P>::holders().at(object); },
+                [handed](void* object) { return handed(*static_cast<DkWhole<P>*>(object)); },
+                std::move(call), std::move(setRemove)};
+}
+
+std::vector<Kind> everyCalledClass(DkUserBreakCategoryProvider& category)
+{
+    const PluginCallbackTable* slots = GetPluginCallbackTable();
+    auto none = [](auto&) {};
+    return {
+        kindOf<NotifyProbe>("notification subscriber", none, [](auto&) -> void* { return nullptr; },
+                            [](void*) { DispatchNotification(5); }),
+        kindOf<LogProbe>("logging subscriber", none, [](auto&) -> void* { return nullptr; },
+                         [](void*) { DeliverLog(1, "probe"); }),
+        kindOf<BreakpointProbe>(
+            "breakpoint",
+            [](BreakpointProbe& b) {
+                b.SetName(std::to_string(reinterpret_cast<uintptr_t>(&b)));
+                b.SetBreakpoint();
+            },
+            [](BreakpointProbe& b) -> void* {
+                for (const simdbg::Breakpoint& held : g_sim->breakpoints())
+                    if (held.name == b.GetName())
+                        return held.executor;
+                return nullptr;
+            },
+            [slots](void* executor) {
+                if (executor != nullptr)
+                    slots->PluginCbExecutorHit(executor);
+                else
+                    g_sim->hit(0, 0x7400);
+            },
+            [](void* object, int step) {
+                auto* b = static_cast<DkWhole<BreakpointProbe>*>(object);
+                if (step == 1) {
+                    g_deliver.store(false);
+                    b->RemoveBreakpoint();
+                    g_deliver.store(true);
+                    b->SetBreakpoint();
+                } else {
+                    b->RemoveBreakpoint();
+                }
+            }),
+        kindOf<UserBreakpointProbe>(
+            "user breakpoint", [&category](UserBreakpointProbe& b) { b.Set(category); },
+            [](UserBreakpointProbe& b) -> void* {
+                for (const simdbg::SimUserBreakpoint& held : g_sim->program().userBreakpoints())
+                    if (held.id == b.GetId())
+                        return held.object;
+                return nullptr;
+            },
+            [slots](void* object) {
+                char text[16];
+                if (object != nullptr)
+                    return slots->PluginCbUserBreakpoint1(object, text, sizeof text);
+                for (const simdbg::SimUserBreakpoint& held : g_sim->program().userBreakpoints())
+                    slots->PluginCbUserBreakpoint1(held.object, text, sizeof text);
+            },
+            [&category](void* object, int step) {
+                auto* b = static_cast<DkWhole<UserBreakpointProbe>*>(object);
+                if (step == 1) {
+                    g_deliver.store(false);
+                    b->Clear();
+                    g_deliver.store(true);
+                    b->Set(category);
+                } else {
+                    b->Clear();
+                }
+            }),
+        kindOf<TaskProbe>("task provider", [](TaskProbe& t) { noteRegistered(&t); },
+                          [](TaskProbe& t) { return registeredWith().at(&t); },
+                          [slots](void* object) {
+                              char text[16];
+                              slots->PluginCbTaskProvider3(object != nullptr ? object : g_sim->program().taskProviderObject(),
+                                                           1, text, sizeof text);
+                          }),
+        kindOf<CategoryProbe>("category provider", none,
+                              [](CategoryProbe& c) { return g_sim->program().categoryObject(c.GetHandle()); },
+                              [slots](void* object) {
+                                  char text[16];
+                                  slots->PluginCbUserBreakpoint14(object, text, sizeof text, 1);
+                              }),
+        kindOf<ResolverProbe>("symbol resolver", [](ResolverProbe& r) { noteRegistered(&r); },
+                              [](ResolverProbe& r) { return registeredWith().at(&r); },
+                              [slots](void* object) {
+                                  slots->PluginCbSymbolResolver5(object != nullptr ? object : g_resolver.load());
+                              }),
+        Kind{"window",
+             [](Hook hook) -> void* {
+                 IfConstructionScope scope;
+                 return new WindowProbe(std::move(hook));
+             },
+             [](void* object) { delete static_cast<WindowProbe*>(object); }, nullptr, nullptr, nullptr,
+             [](void*) { IfRunIdleChores(); }, nullptr, 1},
+    };
+}
+
+using SdkReentrancyLifetimeTest = SdkTest;
+
+TEST_F(SdkReentrancyLifetimeTest, EveryClassTheDebuggerCallsIsCalledOnlyWholeAndEndsWithoutWaitingInACircle)
+{
+    Watchdog watchdog("the lifetime of every class the debugger calls");
+    ASSERT_EQ(PluginApiInit(kernel.table()), 0);
+    g_sim = &kernel;
+    DkRegisterObjectFn registerResolver = [](uint32_t, void* object) -> uint32_t {
+        g_resolver.store(object);
+        g_lastRegistered.store(object);
+        return 0;
+    };
+    DkRegisterObjectFn registerTasks = [](uint32_t registration, void* object) -> uint32_t {
+        g_lastRegistered.store(object);
+        return g_sim->program().registerTaskProvider(registration, object);
+    };
+    kernel.overrideEntry(DK_TASK_PROVIDER_REGISTER, reinterpret_cast<DkEntry>(registerTasks));
+    DkUnregisterObjectFn unregisterResolver = [](void* object) -> uint32_t {
+        g_resolver.compare_exchange_strong(object, nullptr);
+        return 0;
+    };
+    kernel.overrideEntry(DK_RESOLVER_REGISTER, reinterpret_cast<DkEntry>(registerResolver));
+    kernel.overrideEntry(DK_RESOLVER_UNREGISTER, reinterpret_cast<DkEntry>(unregisterResolver));
+    DkBreakpointSetFn setWithHit = [](const DkBreakpointRequest* request, uint32_t registration, void* executor,
+                                      uint32_t* handle) -> DkStatus {
+        // Once the first half is held, before its request returns.
+        const DkStatus status = g_sim->setBreakpoint(request, registration, executor, handle);
+        if (request->accessCode == 1 && g_deliver.load())
+            g_sim->hit(0, 0x7400);
+        return status;
+    };
+    DkStatusOfU32Fn removeWithHit = [](uint32_t handle) -> DkStatus {
+        if (g_deliver.load())
+            g_sim->hit(0, 0x7400);
+        return g_sim->removeBreakpoint(handle);
+    };
+    kernel.overrideEntry(DK_BREAKPOINT_SET, reinterpret_cast<DkEntry>(setWithHit));
+    kernel.overrideEntry(DK_BREAKPOINT_REMOVE, reinterpret_cast<DkEntry>(removeWithHit));
+    DkBreakpointObjectFn setWithCall = [](DkHandle provider, void* object) -> uint32_t {
+        char text[16];
+        if (g_deliver.load())
+            GetPluginCallbackTable()->PluginCbUserBreakpoint1(object, text, sizeof text);
+        return g_sim->program().setUserBreakpoint(false, provider, object);
+    };
+    kernel.overrideEntry(DK_USER_BREAKPOINT_SET, reinterpret_cast<DkEntry>(setWithCall));
+    DkStatusOfU32Fn clearWithCall = [](uint32_t id) -> DkStatus {
+        char text[16];
+        for (const simdbg::SimUserBreakpoint& held : g_sim->program().userBreakpoints())
+            if (held.id == id && g_deliver.load())
+                GetPluginCallbackTable()->PluginCbUserBreakpoint1(held.object, text, sizeof text);
+        return g_sim->program().clearUserBreakpoint(false, id);
+    };
+    kernel.overrideEntry(DK_USER_BREAKPOINT_CLEAR, reinterpret_cast<DkEntry>(clearWithCall));
+    CategoryProbe category([] {});
+    const std::vector<Kind> kinds = everyCalledClass(category);
+    int covered = 0;
+    for (const Kind& kind : kinds) {
+        SCOPED_TRACE(kind.name);
+        // Built and ended while two debugger threads call whatever is there.
+        std::atomic<bool> stop{false};
+        std::vector<std::thread> callers;
+        for (int i = 0; i < kind.callingThreads; ++i)
+            callers.emplace_back([&] {
+                while (!stop.load())
+                    kind.call(nullptr);
+            });
+        for (int round = 0; round < 300; ++round)
+            kind.end(kind.make([] {}));
+        stop.store(true);
+        for (std::thread& caller : callers)
+            caller.join();
+
+        // Pairs end each other from inside their calls on two threads, by delete and in place.
+        for (bool inPlace : {false, true}) {
+            if (kind.callingThreads < 2)
+                break;
+            std::latch inside(2);
+            void* objects[2] = {};
+            std::atomic<bool> fired[2] = {false, false}; // a dispatch reaches both: each acts once
+            for (int i : {0, 1}) {
+                Hook hook = [&, i] {
+                    if (fired[i].exchange(true))
+                        return;
+                    inside.arrive_and_wait();
+                    (inPlace ? kind.endPlaced : kind.end)(objects[1 - i]);
+                };
+                objects[i] = (inPlace ? kind.place : kind.make)(std::move(hook));
+            }
+            void* held[2] = {kind.handed(objects[0]), kind.handed(objects[1])};
+            std::thread a([&] { kind.call(held[0]); });
+            std::thread b([&] { kind.call(held[1]); });
+            a.join();
+            b.join();
+        }
+
+        // Ended by its own hook during a set and a removal it makes, while another thread calls it.
+        if (kind.setRemove) {
+            for (int step = 0; step < 2; ++step) {
+                std::atomic<void*> self{nullptr};
+                std::atomic<int> reached{0};
+                void* object = kind.make([&] {
+                    if (reached.fetch_add(1) == 0)
+                        kind.end(self.exchange(nullptr));
+                });
+                self.store(object);
+                g_deliver.store(true);
+                kind.setRemove(object, step);
+                g_deliver.store(false);
+                EXPECT_EQ(self.load(), nullptr) << "ended during step " << step;
+                if (void* left = self.exchange(nullptr))
+                    kind.end(left);
+            }
+        }
+        ++covered;
+    }
+    EXPECT_EQ(covered, 8) << "classes the debugger or the IDE calls";
+    EXPECT_TRUE(kernel.breakpoints().empty());
+    EXPECT_TRUE(kernel.program().userBreakpoints().empty());
 }
 
 } // namespace
