@@ -256,6 +256,7 @@ void CMainDialog::Initialize(const std::vector<std::string>& arguments, const St
     if (!path.empty() && !OpenProjectFile(path, named) && named)
         m_newProjectPending = newProjectPending;
     m_startingUp = false;
+    m_startUpEnded = !m_splash;
     if (m_splashEndedWhileStarting)
         OnSplashClosed();
     UpdateMenus(0);
@@ -440,6 +441,7 @@ void CMainDialog::OnSplashClosed()
         m_splashEndedWhileStarting = true;
         return;
     }
+    m_startUpEnded = true;
     if (!m_newProjectPending)
         return;
     m_newProjectPending = false;

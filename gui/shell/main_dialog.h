@@ -241,4 +241,6 @@ private:
     // The start-up (configuration and first project) is under way: its boxes hold the splash's end back.
     bool m_startingUp = false;
     bool m_splashEndedWhileStarting = false;
+    // The start-up has ended, the splash too: the requests of later starts may be taken.
+    bool m_startUpEnded = false;
 };
