@@ -29,6 +29,7 @@ InstanceRequests::InstanceRequests(SingleInstanceGuard& guard, CMainDialog& wind
     m_busy.setSingleShot(true);
     m_busy.setInterval(kBusyRetryMs);
     connect(&m_busy, &QTimer::timeout, this, &InstanceRequests::take);
+    connect(&window, &CMainDialog::startUpEnded, this, &InstanceRequests::take);
     connect(&guard, &SingleInstanceGuard::requestsWaiting, this, [this] {
         if (m_guard.RequestWaiting())
             comeForward();

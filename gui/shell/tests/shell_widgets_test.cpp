@@ -748,67 +748,62 @@ TEST(RealProgram, ALaterStartEndsAndItsProjectReachesTheFirstHoweverBusyOrStoppe
 // Five starts at the same moment, each naming its own project relative to a working folder of its own (as a
 // file manager starts the projects a user opens together), again and again: one instance runs; it opens its
 // own project first, with no box (a box would hold it), and then the project of the latest of the other
-// starts, which all end at once. Rounds run side by side, each with folders of its own.
+// starts, which all end at once. A few rounds run side by side, each with folders of its own.
 TEST(RealProgram, StartsAtTheSameMomentLeaveOneInstanceThatOpensItsOwnProjectFirstThenTheLatestAsked)
 {
     const std::string program = std::string(KORVANE_BUILD_DIR) + "/bin/OMBAgen";
     ASSERT_TRUE(exists(program));
     constexpr int kRounds = 20;
     constexpr int kStarts = 5;
-    constexpr int kSideBySide = 4;
+    constexpr std::size_t kSideBySide = 6;
     QTemporaryDir scratch;
     const std::string name = platform::toBytes(shell::SingleInstanceGuard::DefaultName());
     struct Round {
         std::string root;
         std::vector<pid_t> starts;
+        std::vector<pid_t> running;
         int requests = -1; // watches the requests left, to know the latest
+        std::vector<std::string> expected;
     };
-    for (int wave = 0; wave < kRounds / kSideBySide; ++wave) {
-        std::vector<Round> rounds(kSideBySide);
-        for (int r = 0; r < kSideBySide; ++r) {
-            Round& round = rounds[static_cast<std::size_t>(r)];
-            round.root = platform::toBytes(scratch.path()) + "/" + std::to_string(wave * kSideBySide + r);
-            ASSERT_EQ(::mkdir(round.root.c_str(), 0700), 0);
-            ASSERT_EQ(::mkdir((round.root + "/run").c_str(), 0700), 0);
-            const std::string requests = round.root + "/run/" + name + ".requests";
-            ASSERT_EQ(::mkdir(requests.c_str(), 0700), 0);
-            round.requests = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-            ASSERT_GE(::inotify_add_watch(round.requests, requests.c_str(), IN_MOVED_TO), 0);
-            // The same file name in every folder; no CPU, so the next project opens without a question.
-            for (int i = 0; i < kStarts; ++i) {
-                const std::string folder = round.root + "/" + std::to_string(i);
-                std::filesystem::create_directories(folder + "/p");
-                std::ofstream(folder + "/p/demo.omb") << "[PROJECT]\nName=P" << i << "\nDescription=\n\n[CPUS]\n";
+    std::vector<Round> rounds;
+    const auto projectOf = [](const Round& round, pid_t start) {
+        const auto at = std::find(round.starts.begin(), round.starts.end(), start) - round.starts.begin();
+        return round.root + "/" + std::to_string(at) + "/p/demo.omb";
+    };
+    const auto startRound = [&] {
+        Round round;
+        round.root = platform::toBytes(scratch.path()) + "/" + std::to_string(rounds.size());
+        const std::string requests = round.root + "/run/" + name + ".requests";
+        std::filesystem::create_directories(requests);
+        round.requests = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        EXPECT_GE(::inotify_add_watch(round.requests, requests.c_str(), IN_MOVED_TO), 0);
+        // The same file name in every folder; no CPU, so the next project opens without a question.
+        for (int i = 0; i < kStarts; ++i) {
+            const std::string folder = round.root + "/" + std::to_string(i);
+            std::filesystem::create_directories(folder + "/p");
+            std::ofstream(folder + "/p/demo.omb") << "[PROJECT]\nName=P" << i << "\nDescription=\n\n[CPUS]\n";
+        }
+        for (int i = 0; i < kStarts; ++i)
+            round.starts.push_back(startRealProgram(program, {"p/demo.omb"}, round.root, round.root + "/" + std::to_string(i)));
+        round.running = round.starts;
+        rounds.push_back(std::move(round));
+    };
+    // A round is done once its first instance has opened both projects; false while it is under way.
+    const auto roundDone = [&](Round& round) {
+        if (round.requests < 0)
+            return true;
+        for (auto it = round.running.begin(); it != round.running.end();) {
+            int status = 0;
+            if (*it > 0 && waitpid(*it, &status, WNOHANG) == *it) {
+                EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << round.root << ": " << status;
+                it = round.running.erase(it);
+            } else {
+                ++it;
             }
         }
-        for (Round& round : rounds) {
-            for (int i = 0; i < kStarts; ++i)
-                round.starts.push_back(startRealProgram(program, {"p/demo.omb"}, round.root,
-                                                        round.root + "/" + std::to_string(i)));
-        }
-        for (Round& round : rounds) {
-            SCOPED_TRACE(round.root);
-            // All but one end at once, with nothing to say.
-            std::vector<pid_t> running = round.starts;
-            const auto ended = [&] {
-                for (auto it = running.begin(); it != running.end();) {
-                    int status = 0;
-                    if (*it > 0 && waitpid(*it, &status, WNOHANG) == *it) {
-                        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-                        it = running.erase(it);
-                    } else {
-                        ++it;
-                    }
-                }
-                return running.size() <= 1;
-            };
-            EXPECT_TRUE(waitLongFor(ended));
-            ASSERT_EQ(running.size(), 1u);
-            const auto projectOf = [&](pid_t start) {
-                const auto at = std::find(round.starts.begin(), round.starts.end(), start) - round.starts.begin();
-                return round.root + "/" + std::to_string(at) + "/p/demo.omb";
-            };
-            // The latest request is the one named last; its name ends with the process that left it.
+        if (round.expected.empty() && round.running.size() == 1) {
+            // All but one have ended; the latest request is the one named last, and its name ends with
+            // the process that left it.
             std::string latest;
             alignas(inotify_event) char events[8192];
             for (ssize_t n = 0; (n = ::read(round.requests, events, sizeof events)) > 0;) {
@@ -819,14 +814,34 @@ TEST(RealProgram, StartsAtTheSameMomentLeaveOneInstanceThatOpensItsOwnProjectFir
                     at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
                 }
             }
-            ::close(round.requests);
-            ASSERT_FALSE(latest.empty());
-            const pid_t latestStart = static_cast<pid_t>(std::stol(latest.substr(latest.rfind('-') + 1)));
-            const std::vector<std::string> expected = {projectOf(latestStart), projectOf(running.front())};
-            EXPECT_TRUE(waitLongFor([&] { return recentProjects(round.root) == expected; }))
-                << ::testing::PrintToString(recentProjects(round.root));
-            endProgram(running.front());
+            EXPECT_FALSE(latest.empty()) << round.root;
+            const pid_t last = latest.empty() ? -1 : static_cast<pid_t>(std::stol(latest.substr(latest.rfind('-') + 1)));
+            round.expected = {projectOf(round, last), projectOf(round, round.running.front())};
         }
+        if (round.expected.empty() || recentProjects(round.root) != round.expected)
+            return round.running.empty();
+        endProgram(round.running.front());
+        ::close(round.requests);
+        round.requests = -1;
+        return true;
+    };
+    const bool allDone = waitLongFor([&] {
+        std::size_t underWay = 0;
+        for (Round& round : rounds)
+            underWay += roundDone(round) ? 0 : 1;
+        if (rounds.size() < static_cast<std::size_t>(kRounds) && underWay < kSideBySide)
+            startRound();
+        return rounds.size() == static_cast<std::size_t>(kRounds) && underWay == 0;
+    });
+    EXPECT_TRUE(allDone);
+    for (Round& round : rounds) {
+        if (round.requests < 0)
+            continue;
+        ADD_FAILURE() << round.root << ": " << round.running.size() << " running, projects opened "
+                      << ::testing::PrintToString(recentProjects(round.root)) << ", expected "
+                      << ::testing::PrintToString(round.expected);
+        for (const pid_t left : round.running)
+            endProgram(left);
     }
 }
 
