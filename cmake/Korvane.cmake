@@ -93,17 +93,26 @@ function(korvane_add_gtest)
     COST 1000 LABELS "${whole_labels}")
 endfunction()
 
-# korvane_gtest_processors(target regex count): the discovered tests of target whose names match regex (no backslashes) keep
-# count threads busy; ctest is told so (PROCESSORS), for them and for the target's whole run.
+# korvane_gtest_processors(target regex count [timeout]): the discovered tests of target whose names match
+# regex (no backslashes) keep count threads busy; ctest is told so (PROCESSORS), for them and for the
+# target's whole run. A timeout given is their own limit, in seconds.
 function(korvane_gtest_processors target regex count)
   if(NOT KORVANE_TESTS)
     return()
   endif()
-  set(file "${CMAKE_CURRENT_BINARY_DIR}/${target}_processors.cmake")
+  set(properties "PROCESSORS ${count}")
+  if(ARGC GREATER 3)
+    string(APPEND properties " TIMEOUT ${ARGV3}")
+  endif()
+  string(MAKE_C_IDENTIFIER "${regex}" id)
+  set(file "${CMAKE_CURRENT_BINARY_DIR}/${target}_processors_${id}.cmake")
   file(WRITE "${file}" "foreach(test IN LISTS ${target}_TESTS)\n  if(test MATCHES \"${regex}\")\n"
-    "    set_tests_properties(\"\${test}\" PROPERTIES PROCESSORS ${count})\n  endif()\nendforeach()\n")
+    "    set_tests_properties(\"\${test}\" PROPERTIES ${properties})\n  endif()\nendforeach()\n")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${file}")
-  set_tests_properties(${target}_whole PROPERTIES PROCESSORS ${count})
+  get_test_property(${target}_whole PROCESSORS whole)
+  if(NOT whole OR whole LESS count)
+    set_tests_properties(${target}_whole PROPERTIES PROCESSORS ${count})
+  endif()
 endfunction()
 
 # Writes the plug-in's settings for the stand-in host under dir (given as XDG_CONFIG_HOME to a test):

@@ -256,6 +256,8 @@ void CMainDialog::Initialize(const std::vector<std::string>& arguments, const St
     if (!path.empty() && !OpenProjectFile(path, named) && named)
         m_newProjectPending = newProjectPending;
     m_startingUp = false;
+    if (!m_splash)
+        endStartUp();
     if (m_splashEndedWhileStarting)
         OnSplashClosed();
     UpdateMenus(0);
@@ -431,6 +433,13 @@ void CMainDialog::OnCommand(int id)
 // ---------------------------------------------------------------------------------------------------
 // Splash, help and closing
 
+void CMainDialog::endStartUp()
+{
+    // A project a later start asked for meanwhile is taken now, before New Project would be offered.
+    m_startUpEnded = true;
+    emit startUpEnded();
+}
+
 void CMainDialog::OnSplashClosed()
 {
     // The splash ended while a box of the start-up was up: New Project must not start inside the
@@ -440,6 +449,7 @@ void CMainDialog::OnSplashClosed()
         m_splashEndedWhileStarting = true;
         return;
     }
+    endStartUp();
     if (!m_newProjectPending)
         return;
     m_newProjectPending = false;

@@ -111,6 +111,11 @@ public:
     bool IsFreeForRequest() const;
     // Comes forward, and opens `path` (when not empty) as File > Open does.
     void TakeRequest(const std::string& path);
+signals:
+    // The start-up has ended, the splash too: the requests of later starts may be taken from now on.
+    void startUpEnded();
+
+public:
     void OnFileSaveProject();
     void OnFileSaveProjectAs();
     void OnFileCloseProject();
@@ -171,6 +176,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void endStartUp();
     void buildMenus();
     QAction* addCommand(QMenu* menu, const QString& text, int id);
     void setSelection(uint32_t item);
@@ -241,4 +247,6 @@ private:
     // The start-up (configuration and first project) is under way: its boxes hold the splash's end back.
     bool m_startingUp = false;
     bool m_splashEndedWhileStarting = false;
+    // The start-up has ended, the splash too: the requests of later starts may be taken.
+    bool m_startUpEnded = false;
 };

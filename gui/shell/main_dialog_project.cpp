@@ -265,7 +265,7 @@ bool CMainDialog::OpenProjectFile(const std::string& path, bool ask)
 
 bool CMainDialog::IsFreeForRequest() const
 {
-    return !m_startingUp && !QApplication::activeModalWidget() && !QApplication::activePopupWidget();
+    return m_startUpEnded && !QApplication::activeModalWidget() && !QApplication::activePopupWidget();
 }
 
 void CMainDialog::TakeRequest(const std::string& path)

@@ -8,13 +8,18 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <string>
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/file.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
@@ -33,6 +38,75 @@ bool lockNow(int fd)
     while ((locked = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
     }
     return locked == 0;
+}
+
+// The lock file locked by this process, or -1: `held` then says whether a live holder has it. A file
+// locked after its name was removed or given to another file guards nothing, so the lock is taken
+// again on the file that the name now names (a bounded number of times: the name changing all the time
+// is no lock that can be had).
+int lockFileAt(const std::string& path, bool& held)
+{
+    held = false;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd < 0)
+            return -1;
+        if (!lockNow(fd)) {
+            held = errno == EWOULDBLOCK;
+            ::close(fd);
+            return -1;
+        }
+        struct stat locked {};
+        struct stat named {};
+        if (::fstat(fd, &locked) == 0 && ::lstat(path.c_str(), &named) == 0 && locked.st_dev == named.st_dev &&
+            locked.st_ino == named.st_ino)
+            return fd;
+        ::close(fd);
+    }
+    return -1;
+}
+
+// The instance's name among the system's sockets: in the abstract namespace, so no file stands for it
+// that a cleaner could remove, and the system frees it when its holder ends, however it ends. It is the
+// lock's path, or a digest of it when the path is too long for a socket's name.
+sockaddr_un socketName(const std::string& lockPath, socklen_t& length)
+{
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    std::string name = lockPath;
+    if (name.size() + 1 >= sizeof address.sun_path) {
+        std::uint64_t digest = 14695981039346656037ull;
+        for (const char byte : lockPath)
+            digest = (digest ^ static_cast<unsigned char>(byte)) * 1099511628211ull;
+        char text[40];
+        std::snprintf(text, sizeof text, "OMBAgen-%016llx", static_cast<unsigned long long>(digest));
+        name = text;
+    }
+    std::memcpy(address.sun_path + 1, name.data(), name.size());
+    length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+    return address;
+}
+
+int newSocket()
+{
+    return ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+}
+
+// A connection to the holder of the name, or -1. Connecting is also how a later start tells the holder
+// that its request waits.
+int connectTo(const sockaddr_un& address, socklen_t length)
+{
+    const int fd = newSocket();
+    if (fd < 0)
+        return -1;
+    int result = -1;
+    while ((result = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), length)) != 0 && errno == EINTR) {
+    }
+    if (result != 0 && errno != EAGAIN) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 bool writeAll(int fd, const std::string& bytes)
@@ -87,13 +161,21 @@ std::string requestName()
     return name;
 }
 
-void removeEntries(const std::string& folder)
+// The length of the time at the start of a request's name.
+constexpr std::size_t kStampLength = 30;
+
+// Removes the entries named before `since` (a request's name): requests left for an earlier holder.
+void removeEntriesBefore(const std::string& folder, const std::string& since)
 {
     std::vector<platform::FolderEntry> entries;
     if (!platform::ListFolder(folder, entries))
         return;
-    for (const platform::FolderEntry& entry : entries)
-        ::unlink((folder + "/" + entry.name).c_str());
+    const std::string stamp = since.substr(0, kStampLength);
+    for (const platform::FolderEntry& entry : entries) {
+        const std::string name = entry.name[0] == '.' ? entry.name.substr(1) : entry.name;
+        if (name.substr(0, kStampLength) < stamp)
+            ::unlink((folder + "/" + entry.name).c_str());
+    }
 }
 
 } // namespace
@@ -117,10 +199,10 @@ SingleInstanceGuard::SingleInstanceGuard(const QString& name, const std::string&
 SingleInstanceGuard::~SingleInstanceGuard()
 {
     delete m_notifier;
+    delete m_callers;
     if (m_watch >= 0)
         ::close(m_watch);
-    if (m_lock >= 0)
-        ::close(m_lock);
+    release();
 }
 
 QString SingleInstanceGuard::DefaultName()
@@ -157,31 +239,79 @@ bool SingleInstanceGuard::leaveRequest(const std::string& request, std::string& 
     return true;
 }
 
-bool SingleInstanceGuard::takeLock()
+SingleInstanceGuard::Holder SingleInstanceGuard::takeName()
 {
-    m_lock = ::open(m_lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    return m_lock >= 0;
+    socklen_t length = 0;
+    const sockaddr_un address = socketName(m_lockPath, length);
+    m_socket = newSocket();
+    if (m_socket >= 0 && ::bind(m_socket, reinterpret_cast<const sockaddr*>(&address), length) == 0 &&
+        ::listen(m_socket, SOMAXCONN) == 0)
+        return Holder::None;
+    const bool inUse = m_socket >= 0 && errno == EADDRINUSE;
+    if (m_socket >= 0)
+        ::close(m_socket);
+    m_socket = -1;
+    if (!inUse)
+        return Holder::Unknown;
+    // Only an instance of this user holds the name for this user; anyone else's socket there is no
+    // instance of the program, and the lock file alone guards.
+    const int peer = connectTo(address, length);
+    ucred credentials {};
+    socklen_t size = sizeof credentials;
+    const bool other = peer >= 0 && ::getsockopt(peer, SOL_SOCKET, SO_PEERCRED, &credentials, &size) == 0 &&
+                       credentials.uid != ::getuid();
+    if (peer >= 0)
+        ::close(peer);
+    return other ? Holder::Unknown : Holder::Live;
+}
+
+void SingleInstanceGuard::release()
+{
+    for (int* fd : {&m_socket, &m_lock}) {
+        if (*fd >= 0)
+            ::close(*fd);
+        *fd = -1;
+    }
+}
+
+SingleInstanceGuard::Holder SingleInstanceGuard::hold()
+{
+    bool held = false;
+    m_lock = lockFileAt(m_lockPath, held);
+    if (m_lock < 0)
+        return held ? Holder::Live : Holder::Unknown;
+    // The lock file may have been removed under a live holder (a cleaner of the temporary folder): the
+    // holder's name among the sockets still says it lives.
+    if (takeName() == Holder::Live) {
+        release();
+        return Holder::Live;
+    }
+    return Holder::None;
 }
 
 SingleInstanceGuard::Outcome SingleInstanceGuard::Start(const std::string& request)
 {
-    if (!takeLock()) {
-        std::fprintf(stderr, "OMBAgen: cannot create the instance lock; running without it\n");
+    // Requests named before this start tries the lock were left for an earlier holder; every later one
+    // was left because this instance held it.
+    const std::string since = requestName();
+    Holder holder = hold();
+    if (holder == Holder::Unknown) {
+        std::fprintf(stderr, "OMBAgen: cannot take the instance lock; running without it\n");
+        release();
         return Outcome::Unguarded;
     }
-    if (!lockNow(m_lock)) {
-        if (errno != EWOULDBLOCK) {
-            std::fprintf(stderr, "OMBAgen: cannot take the instance lock; running without it\n");
-            ::close(m_lock);
-            m_lock = -1;
-            return Outcome::Unguarded;
-        }
-        // A live instance holds the lock, whatever it is doing: the request waits for it.
+    if (holder == Holder::Live) {
+        // A live instance holds the lock, whatever it is doing: the request waits for it, and the
+        // holder is told.
         std::string left;
         const bool handed = leaveRequest(request, left);
-        if (!lockNow(m_lock)) {
-            ::close(m_lock);
-            m_lock = -1;
+        socklen_t length = 0;
+        const sockaddr_un address = socketName(m_lockPath, length);
+        if (const int told = connectTo(address, length); told >= 0)
+            ::close(told);
+        holder = hold();
+        if (holder != Holder::None) {
+            release();
             if (handed)
                 return Outcome::HandedOver;
             std::fprintf(stderr, "OMBAgen: cannot leave the request for the running instance\n");
@@ -191,9 +321,8 @@ SingleInstanceGuard::Outcome SingleInstanceGuard::Start(const std::string& reque
         if (handed)
             ::unlink(left.c_str());
     }
-    // Requests left for an instance that has ended were for it alone.
     if (makeRequestFolder())
-        removeEntries(m_requests);
+        removeEntriesBefore(m_requests, since);
     watchRequests();
     // Requests made before the event loop runs are taken once it does.
     QTimer::singleShot(0, this, &SingleInstanceGuard::requestsWaiting);
@@ -202,6 +331,16 @@ SingleInstanceGuard::Outcome SingleInstanceGuard::Start(const std::string& reque
 
 void SingleInstanceGuard::watchRequests()
 {
+    // A later start connects once its request is left: the request folder may be a new one by then (a
+    // cleaner removed the one watched below).
+    if (m_socket >= 0) {
+        m_callers = new QSocketNotifier(static_cast<qintptr>(m_socket), QSocketNotifier::Read);
+        connect(m_callers, &QSocketNotifier::activated, this, [this] {
+            for (int caller = -1; (caller = ::accept4(m_socket, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;)
+                ::close(caller);
+            emit requestsWaiting();
+        });
+    }
     m_watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (m_watch < 0 || ::inotify_add_watch(m_watch, m_requests.c_str(), IN_MOVED_TO) < 0) {
         std::fprintf(stderr, "OMBAgen: cannot watch for requests of later instances\n");
@@ -235,6 +374,18 @@ std::optional<std::string> SingleInstanceGuard::TakeRequest()
         ::unlink(path.c_str());
     }
     return latest;
+}
+
+bool SingleInstanceGuard::RequestWaiting() const
+{
+    std::vector<platform::FolderEntry> entries;
+    if (m_lock < 0 || !platform::ListFolder(m_requests, entries))
+        return false;
+    for (const platform::FolderEntry& entry : entries) {
+        if (entry.name[0] != '.')
+            return true;
+    }
+    return false;
 }
 
 } // namespace shell

@@ -1,6 +1,7 @@
 #pragma once
 // One generator window per user. The first instance holds a lock file (the system's lock on an open file,
-// released when its holder ends, however it ends) and owns a request folder beside it. A later instance
+// released when its holder ends, however it ends) and a socket name made of the lock's path (which no
+// file stands for, so it stays when a cleaner removes the lock file), and owns a request folder beside it. A later instance
 // that finds the lock held never runs: it leaves its request (the project to open, or nothing) in the
 // folder and ends. The first takes the requests when it is free: they wait in the folder however long it
 // is busy or stopped. Every path is built as bytes, so no folder name has to decode.
@@ -40,6 +41,8 @@ public:
     // The first instance: the latest request waiting, taken with every earlier one (they all ask the
     // same window for a project, and the latest is the one the user means now); none when none waits.
     std::optional<std::string> TakeRequest();
+    // Whether a request waits, left as it is.
+    bool RequestWaiting() const;
 
     const std::string& lockPath() const { return m_lockPath; }
     const std::string& requestFolder() const { return m_requests; }
@@ -49,7 +52,14 @@ signals:
     void requestsWaiting();
 
 private:
-    bool takeLock();
+    enum class Holder {
+        None,    // no live instance holds the lock: this one has it
+        Live,    // a live instance of this user holds it
+        Unknown, // no lock can be had here
+    };
+    Holder hold();
+    Holder takeName();
+    void release();
     bool makeRequestFolder() const;
     bool leaveRequest(const std::string& request, std::string& left) const;
     void watchRequests();
@@ -58,8 +68,10 @@ private:
     std::string m_lockPath;
     std::string m_requests;
     int m_lock = -1;  // the lock file, locked while this instance runs
-    int m_watch = -1; // the notification descriptor of the request folder
+    int m_socket = -1; // the instance's name among the sockets, held while this instance runs
+    int m_watch = -1;  // the notification descriptor of the request folder
     QSocketNotifier* m_notifier = nullptr;
+    QSocketNotifier* m_callers = nullptr;
 };
 
 } // namespace shell

@@ -5,14 +5,70 @@
 #include "wait_cursor.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFontMetrics>
+#include <QGridLayout>
+#include <QLabel>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QThread>
 #include <QWindow>
 
 #include <algorithm>
+#include <climits>
 
 namespace platform {
+
+namespace {
+
+// The invisible place to break that lets a box wrap a long path.
+constexpr char16_t kBreakHere = 0x200B;
+
+// What is copied from the box, by its own copy key or from a selection of its text, is the text as it
+// is held: the places to break are taken out of the clipboard again. Only a text that came from this
+// box is touched.
+void copyWithoutBreaks(QMessageBox& box, const QString& held)
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    QObject::connect(clipboard, &QClipboard::changed, &box, [clipboard, held](QClipboard::Mode mode) {
+        QString text = clipboard->text(mode);
+        if (!text.contains(QChar(kBreakHere)))
+            return;
+        text.remove(QChar(kBreakHere));
+        if (held.contains(text) || text.contains(held))
+            clipboard->setText(text, mode);
+    });
+}
+
+// A text taller than half the screen (a summary of many files) scrolls within the box, so the box and
+// its buttons stay on the screen.
+void fitHeight(QMessageBox& box, const QRect& available, int room)
+{
+    auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    const int budget = available.height() / 2;
+    if (!label || !grid ||
+        QFontMetrics(label->font()).boundingRect(QRect(0, 0, room, INT_MAX), Qt::TextWordWrap, box.text()).height() <=
+            budget)
+        return;
+    int row = 0;
+    int column = 0;
+    int rows = 1;
+    int columns = 1;
+    grid->getItemPosition(grid->indexOf(label), &row, &column, &rows, &columns);
+    grid->removeWidget(label);
+    auto* area = new QScrollArea(&box);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidgetResizable(true);
+    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    label->setWordWrap(true);
+    area->setWidget(label);
+    area->setFixedSize(room + area->verticalScrollBar()->sizeHint().width(), budget);
+    grid->addWidget(area, row, column, rows, columns);
+}
+
+} // namespace
 
 QMessageBox::StandardButton QtMessageService::toStandardButton(int answer)
 {
@@ -75,7 +131,7 @@ QString QtMessageService::breakableText(const QString& text, const QFontMetrics&
 {
     // A word the box cannot wrap (a long path) is given places to break, invisible ones: after each '/',
     // and where a part between them still passes the room. A word that fits stays as it is.
-    const QChar breakHere(0x200B);
+    const QChar breakHere(kBreakHere);
     QString result;
     qsizetype start = 0;
     while (start < text.size()) {
@@ -163,7 +219,9 @@ int QtMessageService::showHere(const std::string& text, const std::string& capti
     // (half the screen, at most 500 pixels), long paths included.
     if (QScreen* screen = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen()) {
         const int room = std::min(screen->availableGeometry().width() / 2, 500);
+        copyWithoutBreaks(box, box.text());
         box.setText(breakableText(box.text(), QFontMetrics(box.font()), room));
+        fitHeight(box, screen->availableGeometry(), room);
     }
     if (owner && owner->windowHandle()) {
         box.winId();

@@ -2,6 +2,7 @@
 
 #include "gui/shell/about_dialog.h"
 #include "gui/shell/capture_runner.h"
+#include "gui/shell/instance_requests.h"
 #include "gui/shell/main_dialog.h"
 #include "gui/shell/qt_file_chooser.h"
 #include "gui/shell/single_instance.h"
@@ -19,9 +20,7 @@
 #include "platform/qt/qt_message_service.h"
 
 #include <QApplication>
-#include <QTimer>
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,9 +36,6 @@ std::string requestOf(const std::vector<std::string>& arguments)
         return named;
     return platform::WorkingFolder() + "/" + named;
 }
-
-// How long a request waits before the window is looked at again while it is busy: short to the eye.
-constexpr int kBusyRetryMs = 250;
 } // namespace
 
 CMainDialog* COMBAgenApp::GetMainDialog()
@@ -55,9 +51,14 @@ void COMBAgenApp::OnHelp()
 
 int COMBAgenApp::InitInstance(const std::vector<std::string>& arguments)
 {
+    // The project named is made absolute first, against the folder this start runs in: opening a
+    // project changes that folder.
+    std::vector<std::string> absolute = arguments;
+    if (absolute.size() > 1)
+        absolute[1] = requestOf(arguments);
     shell::SingleInstanceGuard guard(shell::SingleInstanceGuard::DefaultName());
     // A later start, while an instance lives, leaves its project to that one and ends without a word.
-    switch (guard.Start(requestOf(arguments))) {
+    switch (guard.Start(absolute.size() > 1 ? absolute[1] : std::string())) {
     case shell::SingleInstanceGuard::Outcome::HandedOver: return 0;
     case shell::SingleInstanceGuard::Outcome::NotHandedOver: return 1;
     case shell::SingleInstanceGuard::Outcome::First:
@@ -83,23 +84,9 @@ int COMBAgenApp::InitInstance(const std::vector<std::string>& arguments)
     g_mainDialog = &window;
     shell::QtFileChooser chooser(&window);
     engine::ScopedFileChooser useChooser(&chooser);
-    // The requests of later starts wait until the window is free: after its own start-up, and with no
-    // box, dialog or menu up.
-    QTimer busy;
-    busy.setSingleShot(true);
-    busy.setInterval(kBusyRetryMs);
-    const auto takeRequests = [&window, &guard, &busy] {
-        if (!window.IsFreeForRequest()) {
-            busy.start();
-            return;
-        }
-        if (std::optional<std::string> request = guard.TakeRequest())
-            window.TakeRequest(*request);
-    };
-    QObject::connect(&busy, &QTimer::timeout, &window, takeRequests);
-    QObject::connect(&guard, &shell::SingleInstanceGuard::requestsWaiting, &window, takeRequests);
+    shell::InstanceRequests requests(guard, window);
     window.show();
-    window.Initialize(arguments, CMainDialog::StartOptions{});
+    window.Initialize(absolute, CMainDialog::StartOptions{});
     const int result = QApplication::exec();
     g_mainDialog = nullptr;
     // Commands still running from utilities end with the program, with everything they started.

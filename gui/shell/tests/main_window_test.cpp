@@ -7,8 +7,10 @@
 #include "gui/shell/command_output_dialog.h"
 #include "gui/shell/countdown.h"
 #include "gui/shell/editor_services.h"
+#include "gui/shell/instance_requests.h"
 #include "gui/shell/object_list_pane.h"
 #include "gui/shell/qt_file_chooser.h"
+#include "gui/shell/single_instance.h"
 #include "gui/shell/text_printer.h"
 
 #include "platform/qt/file_dialog.h"
@@ -24,6 +26,7 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QDeadlineTimer>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QTimer>
@@ -882,6 +885,49 @@ TEST_F(MainWindow, CommandLineAndTheNewProjectAfterTheSplash)
     m_window->OnSplashClosed();
     m_window->OnSplashClosed();
     EXPECT_EQ(m_window->GetProject().name[0], 0);
+}
+
+// A later start while the window is minimised with a dialog open: the window is restored at once with the
+// dialog over it, and the project asked for is opened only once the dialog has closed.
+TEST_F(MainWindow, ALaterStartRestoresTheWindowAtOnceAndItsProjectWaitsForTheOpenDialog)
+{
+    startWindow(false);
+    m_window->show();
+    const QString name = QStringLiteral("OMBAgen-test");
+    const std::string folder = m_temp.path().toStdString();
+    SingleInstanceGuard first(name, folder);
+    ASSERT_EQ(first.Start(), SingleInstanceGuard::Outcome::First);
+    InstanceRequests requests(first, *m_window);
+    settle();
+    QDialog dialog(m_window.get());
+    bool restored = false;
+    bool dialogOnTop = false;
+    std::string openedMeanwhile = "not looked at";
+    QTimer::singleShot(0, [&] {
+        m_window->showMinimized();
+        settle();
+        EXPECT_EQ(SingleInstanceGuard(name, folder).Start(demoPath()), SingleInstanceGuard::Outcome::HandedOver);
+        QDeadlineTimer deadline(5000);
+        while (m_window->isMinimized() && !deadline.hasExpired())
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
+        restored = !m_window->isMinimized();
+        dialogOnTop = dialog.isVisible() && !dialog.isMinimized() && QApplication::activeModalWidget() == &dialog;
+        // Some time for the request to be taken, were it taken too early.
+        QDeadlineTimer wait(600);
+        while (!wait.hasExpired())
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
+        openedMeanwhile = engine::textString(m_window->GetProject().path);
+        dialog.accept();
+    });
+    dialog.exec();
+    EXPECT_TRUE(restored);
+    EXPECT_TRUE(dialogOnTop);
+    EXPECT_EQ(openedMeanwhile, "");
+    QDeadlineTimer deadline(5000);
+    while (engine::textString(m_window->GetProject().path) != demoPath() && !deadline.hasExpired())
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_EQ(engine::textString(m_window->GetProject().path), demoPath());
+    EXPECT_TRUE(m_boxes->service().texts().empty());
 }
 
 TEST_F(MainWindow, EnterAndEscNeverCloseTheWindow)

@@ -521,8 +521,10 @@ TEST(CommandOutput, ClosingTheWindowOrEndingTheProgramEndsTheCommandAndEverythin
 // ---- the real program's start-up
 
 // OMBAgen of this build, started as a person starts it, with its folders under `root`: temporary files in
-// root/tmp, its instance lock in root/run, its settings in root/config. The Qt platform is the tests'.
-pid_t startRealProgram(const std::string& program, std::vector<std::string> arguments, const std::string& root)
+// root/tmp, its instance lock in root/run, its settings in root/config; in `workingFolder` when given. The
+// Qt platform is the tests'.
+pid_t startRealProgram(const std::string& program, std::vector<std::string> arguments, const std::string& root,
+                       const std::string& workingFolder = std::string())
 {
     for (const char* folder : {"/tmp", "/run", "/config"})
         ::mkdir((root + folder).c_str(), 0700);
@@ -544,8 +546,14 @@ pid_t startRealProgram(const std::string& program, std::vector<std::string> argu
     for (std::string& word : arguments)
         argv.push_back(word.data());
     argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!workingFolder.empty())
+        posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
     pid_t child = -1;
-    return posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), envp.data()) == 0 ? child : -1;
+    const int started = posix_spawn(&child, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    return started == 0 ? child : -1;
 }
 
 // Ends a program the test started and reaps it; its status.
@@ -693,9 +701,11 @@ TEST(RealProgram, ALaterStartEndsAndItsProjectReachesTheFirstHoweverBusyOrStoppe
         const char* what;
         bool idle; // the first has opened its project
         bool stop;
-    } cases[] = {{"opening its project", false, false},
-                 {"stopped while opening its project", false, true},
-                 {"stopped once idle", true, true}};
+        bool removeLock; // a cleaner of the temporary folders removes the lock file
+    } cases[] = {{"opening its project", false, false, false},
+                 {"stopped while opening its project", false, true, false},
+                 {"stopped once idle", true, true, false},
+                 {"stopped once idle, its lock file removed", true, true, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         std::filesystem::remove_all(root + "/config");
@@ -718,6 +728,9 @@ TEST(RealProgram, ALaterStartEndsAndItsProjectReachesTheFirstHoweverBusyOrStoppe
             ASSERT_EQ(waitpid(first, &status, WUNTRACED), first);
             ASSERT_TRUE(WIFSTOPPED(status));
         }
+        if (c.removeLock) {
+            ASSERT_EQ(::unlink((root + "/run/" + platform::toBytes(shell::SingleInstanceGuard::DefaultName()) + ".lock").c_str()), 0);
+        }
         const pid_t later = startRealProgram(program, {asked}, root);
         ASSERT_GT(later, 0);
         int status = -1;
@@ -729,6 +742,110 @@ TEST(RealProgram, ALaterStartEndsAndItsProjectReachesTheFirstHoweverBusyOrStoppe
         EXPECT_TRUE(waitLongFor([&] { return recentProjects(root) == std::vector<std::string>{asked, own}; }))
             << ::testing::PrintToString(recentProjects(root));
         endProgram(first);
+    }
+}
+
+// Five starts at the same moment, each naming its own project relative to a working folder of its own (as a
+// file manager starts the projects a user opens together), again and again: one instance runs; it opens its
+// own project first, with no box (a box would hold it), and last the project of the latest of the other
+// starts, which all end at once. A few rounds run side by side, each with folders of its own.
+TEST(RealProgram, StartsAtTheSameMomentLeaveOneInstanceThatOpensItsOwnProjectFirstThenTheLatestAsked)
+{
+    const std::string program = std::string(KORVANE_BUILD_DIR) + "/bin/OMBAgen";
+    ASSERT_TRUE(exists(program));
+    constexpr int kRounds = 20;
+    constexpr int kStarts = 5;
+    constexpr std::size_t kSideBySide = 6;
+    QTemporaryDir scratch;
+    const std::string name = platform::toBytes(shell::SingleInstanceGuard::DefaultName());
+    struct Round {
+        std::string root;
+        std::vector<pid_t> starts;
+        std::vector<pid_t> running;
+        int requests = -1; // watches the requests left, to know the latest
+        std::vector<std::string> expected;
+    };
+    std::vector<Round> rounds;
+    const auto projectOf = [](const Round& round, pid_t start) {
+        const auto at = std::find(round.starts.begin(), round.starts.end(), start) - round.starts.begin();
+        return round.root + "/" + std::to_string(at) + "/p/demo.omb";
+    };
+    const auto startRound = [&] {
+        Round round;
+        round.root = platform::toBytes(scratch.path()) + "/" + std::to_string(rounds.size());
+        const std::string requests = round.root + "/run/" + name + ".requests";
+        std::filesystem::create_directories(requests);
+        round.requests = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        EXPECT_GE(::inotify_add_watch(round.requests, requests.c_str(), IN_MOVED_TO), 0);
+        // The same file name in every folder; no CPU, so the next project opens without a question.
+        for (int i = 0; i < kStarts; ++i) {
+            const std::string folder = round.root + "/" + std::to_string(i);
+            std::filesystem::create_directories(folder + "/p");
+            std::ofstream(folder + "/p/demo.omb") << "[PROJECT]\nName=P" << i << "\nDescription=\n\n[CPUS]\n";
+        }
+        for (int i = 0; i < kStarts; ++i)
+            round.starts.push_back(startRealProgram(program, {"p/demo.omb"}, round.root, round.root + "/" + std::to_string(i)));
+        round.running = round.starts;
+        rounds.push_back(std::move(round));
+    };
+    // A round is done once its first instance has opened both projects; false while it is under way.
+    const auto roundDone = [&](Round& round) {
+        if (round.requests < 0)
+            return true;
+        for (auto it = round.running.begin(); it != round.running.end();) {
+            int status = 0;
+            if (*it > 0 && waitpid(*it, &status, WNOHANG) == *it) {
+                EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << round.root << ": " << status;
+                it = round.running.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        if (round.expected.empty() && round.running.size() == 1) {
+            // All but one have ended; the latest request is the one named last, and its name ends with
+            // the process that left it.
+            std::string latest;
+            alignas(inotify_event) char events[8192];
+            for (ssize_t n = 0; (n = ::read(round.requests, events, sizeof events)) > 0;) {
+                for (ssize_t at = 0; at < n;) {
+                    const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+                    if (event->len > 0 && std::string(event->name) > latest)
+                        latest = event->name;
+                    at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+                }
+            }
+            EXPECT_FALSE(latest.empty()) << round.root;
+            const pid_t last = latest.empty() ? -1 : static_cast<pid_t>(std::stol(latest.substr(latest.rfind('-') + 1)));
+            round.expected = {projectOf(round, last), projectOf(round, round.running.front())};
+        }
+        // Opened last is the latest asked, first the instance's own (the recent list, latest first, holds
+        // any request taken before a slower start asked as well).
+        const std::vector<std::string> opened = recentProjects(round.root);
+        if (round.expected.empty() || opened.size() < 2 || opened.front() != round.expected.front() ||
+            opened.back() != round.expected.back())
+            return round.running.empty();
+        endProgram(round.running.front());
+        ::close(round.requests);
+        round.requests = -1;
+        return true;
+    };
+    const bool allDone = waitLongFor([&] {
+        std::size_t underWay = 0;
+        for (Round& round : rounds)
+            underWay += roundDone(round) ? 0 : 1;
+        if (rounds.size() < static_cast<std::size_t>(kRounds) && underWay < kSideBySide)
+            startRound();
+        return rounds.size() == static_cast<std::size_t>(kRounds) && underWay == 0;
+    });
+    EXPECT_TRUE(allDone);
+    for (Round& round : rounds) {
+        if (round.requests < 0)
+            continue;
+        ADD_FAILURE() << round.root << ": " << round.running.size() << " running, projects opened "
+                      << ::testing::PrintToString(recentProjects(round.root)) << ", expected "
+                      << ::testing::PrintToString(round.expected);
+        for (const pid_t left : round.running)
+            endProgram(left);
     }
 }
 
@@ -1331,6 +1448,19 @@ TEST(SingleInstance, ALaterStartLeavesItsRequestForTheLiveHolderAndOnlyAFreedLoc
         EXPECT_EQ(later.Start(), shell::SingleInstanceGuard::Outcome::HandedOver);
         EXPECT_EQ(first->TakeRequest(), std::optional<std::string>(std::string()));
     }
+    // The lock file removed or replaced under the holder (a cleaner of the temporary folder): the holder
+    // still lives, so later starts still leave their requests; and the holder is told.
+    const std::string lock = folder + "/OMBAgen-test.lock";
+    for (const bool replaced : {false, true}) {
+        ASSERT_EQ(::unlink(lock.c_str()), 0);
+        if (replaced)
+            std::ofstream(lock) << "";
+        const int before = waiting;
+        shell::SingleInstanceGuard later(name, folder);
+        EXPECT_EQ(later.Start("/p/cleaned.omb"), shell::SingleInstanceGuard::Outcome::HandedOver);
+        EXPECT_TRUE(waitFor([&] { return waiting > before; }));
+        EXPECT_EQ(first->TakeRequest(), std::optional<std::string>("/p/cleaned.omb"));
+    }
     {
         shell::SingleInstanceGuard later(name, folder);
         EXPECT_EQ(later.Start("/p/late.omb"), shell::SingleInstanceGuard::Outcome::HandedOver);
@@ -1345,9 +1475,13 @@ TEST(SingleInstance, ALaterStartLeavesItsRequestForTheLiveHolderAndOnlyAFreedLoc
         EXPECT_EQ(later.Start("/p/later.omb"), shell::SingleInstanceGuard::Outcome::HandedOver);
     }
     ::close(held);
-    // Once the holder is gone the next start is the first; requests left for the one that ended are gone.
+    // Once the holder is gone the next start is the first; requests left for the one that ended are gone,
+    // and one left once it holds the lock (named later than its start) is its own.
+    const std::string after = folder + "/OMBAgen-test.requests/99999999999999999999-000000000-1";
+    std::ofstream(after) << "/p/after.omb";
     shell::SingleInstanceGuard next(name, folder);
     EXPECT_EQ(next.Start("/own/next.omb"), shell::SingleInstanceGuard::Outcome::First);
+    EXPECT_EQ(next.TakeRequest(), std::optional<std::string>("/p/after.omb"));
     EXPECT_FALSE(next.TakeRequest());
 
     // A folder whose name does not decode holds the lock and the requests as its bytes name them.

@@ -6,12 +6,16 @@
 #include "gui/shell/about_dialog.h"
 #include "gui/shell/countdown.h"
 #include "gui/shell/editor_services.h"
+#include "gui/shell/instance_requests.h"
+#include "gui/shell/single_instance.h"
 
+#include "engine/records/text_field.h"
 #include "platform/qt/qt_message_service.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -24,6 +28,8 @@
 
 #include <algorithm>
 #include <fstream>
+#include <string>
+#include <vector>
 #include <functional>
 #include <memory>
 
@@ -274,6 +280,97 @@ TEST_F(StartUp, ADamagedConfigurationAndTheProjectTakeOneRoadPastTheSplash)
         m_window->setDialogs(nullptr);
         m_window.reset();
     }
+}
+
+// A later start's request waits through every phase of the start-up in which the event loop runs, and is
+// taken once the start-up has ended: the splash's first paint (before the configuration is read), a box of
+// the configuration, a box of the project named, the splash still up once they are answered, and the New
+// Project dialog the splash's end offers. Waiting at the splash's end, it is taken before New Project
+// would be offered.
+TEST_F(StartUp, ALaterStartsRequestWaitsThroughEveryPhaseOfTheStartUp)
+{
+    const QString name = QStringLiteral("OMBAgen-test");
+    const std::string folder = m_temp.path().toStdString();
+    std::vector<std::string> phases;
+    // Asks for the demo in a phase, and gives the window time to take it, were it free.
+    const auto askIn = [&](SingleInstanceGuard& first, const std::string& phase) {
+        if (!phases.empty() && phases.back() == phase)
+            return; // the same phase's next box
+        phases.push_back(phase);
+        EXPECT_EQ(SingleInstanceGuard(name, folder).Start(demoPath()), SingleInstanceGuard::Outcome::HandedOver);
+        QDeadlineTimer wait(400);
+        while (!wait.hasExpired())
+            QApplication::processEvents(QEventLoop::AllEvents, 10);
+        EXPECT_TRUE(first.RequestWaiting()) << "taken during " << phase;
+    };
+    class Editors : public EditorServices {
+    public:
+        std::function<void()> whileShown;
+        int asked = 0;
+        int ProjectPropertiesDialog(ProjectProperties&, QWidget* parent) override
+        {
+            ++asked;
+            QDialog dialog(parent);
+            QTimer::singleShot(0, &dialog, [&] {
+                whileShown();
+                dialog.reject();
+            });
+            dialog.exec();
+            return EditorCancel;
+        }
+    } editors;
+    EditorServices* previousEditors = setEditorServices(&editors);
+    platform::ScopedQtMessageService boxes;
+    Countdown::setDefaultInterval(60000); // the test ends the splash itself
+    // First nothing named and nothing recent: New Project is offered; then a damaged configuration and a
+    // named project that is not there (the recent list, holding the demo by then, is not looked at).
+    for (const bool damaged : {false, true}) {
+        SCOPED_TRACE(damaged ? "boxes at start-up" : "New Project at start-up");
+        if (damaged)
+            std::ofstream(m_programDir + "/ombagen.cfg", std::ios::trunc)
+                << "[MODELS]\nZ5 Standard=models/z5std.mdl\nZ5 Multiprocessor=models/z5mp.mdl\n";
+        showMainWindow();
+        {
+            SingleInstanceGuard first(name, folder);
+            ASSERT_EQ(first.Start(), SingleInstanceGuard::Outcome::First);
+            InstanceRequests requests(first, *m_window);
+            editors.asked = 0;
+            editors.whileShown = [&] { askIn(first, "the New Project dialog"); };
+            // Nothing may wait at the splash's end when New Project is to come.
+            if (damaged)
+                QTimer::singleShot(0, [&] { askIn(first, "the splash's first paint"); });
+            QTimer watch;
+            QObject::connect(&watch, &QTimer::timeout, [&] {
+                QMessageBox* box = openBox();
+                if (!box)
+                    return;
+                watch.stop();
+                askIn(first, box->text().contains(QStringLiteral("GENERAL")) ? "a box of the configuration"
+                                                                              : "a box of the project named");
+                box->button(QMessageBox::Ok)->click();
+                watch.start(5);
+            });
+            watch.start(5);
+            std::vector<std::string> arguments{"OMBAgen"};
+            if (damaged)
+                arguments.push_back(m_projectDir + "/missing.omb");
+            m_window->Initialize(arguments, CMainDialog::StartOptions{1});
+            watch.stop();
+            if (damaged)
+                askIn(first, "the splash once the boxes are answered");
+            ASSERT_NE(m_window->splash()->dialog(), nullptr);
+            endByCountdown(m_window->splash()->dialog());
+            EXPECT_TRUE(waitFor([&] { return engine::textString(m_window->GetProject().path) == demoPath(); }));
+            EXPECT_FALSE(first.RequestWaiting());
+            EXPECT_EQ(editors.asked, damaged ? 0 : 1);
+        }
+        m_window->setDialogs(nullptr);
+        m_window.reset();
+    }
+    setEditorServices(previousEditors);
+    EXPECT_EQ(phases, (std::vector<std::string>{"the New Project dialog", "the splash's first paint",
+                                                "a box of the configuration",
+                                                "a box of the project named", "the splash once the boxes are answered"}));
 }
 
 // The splash stands in the middle of the main window, also when the window is placed or sized after the

@@ -8,6 +8,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -159,6 +160,7 @@ TEST(QtMessageServiceTest, ABoxWithALongPathFitsTheScreenAndWrapsThePath)
     QString shown;
     int labelHeight = 0;
     int labelWidth = 0;
+    QString copied;
     QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
@@ -168,6 +170,13 @@ TEST(QtMessageServiceTest, ABoxWithALongPathFitsTheScreenAndWrapsThePath)
         {
             labelHeight = label->height();
             labelWidth = label->width();
+            // The user selects the path and copies it.
+            const QString text = label->text();
+            label->setSelection(static_cast<int>(text.indexOf(u'/')),
+                                static_cast<int>(text.indexOf(u'\n') - text.indexOf(u'/')));
+            label->setFocus();
+            QTest::keyClick(label, Qt::Key_C, Qt::ControlModifier);
+            copied = QGuiApplication::clipboard()->text();
         }
         box->button(QMessageBox::Ok)->click();
     });
@@ -177,6 +186,27 @@ TEST(QtMessageServiceTest, ABoxWithALongPathFitsTheScreenAndWrapsThePath)
     EXPECT_LE(labelWidth, std::min(screen.width() / 2, 500));
     EXPECT_GE(labelHeight, 4 * QFontMetrics(QApplication::font()).height());
     EXPECT_EQ(QString(shown).remove(QChar(0x200B)), toQString(text));
+    // What is copied from the box is the path as held.
+    EXPECT_EQ(copied, toQString(path));
+
+    // A text of many lines (the summary of many files) scrolls within a box that fits the screen.
+    std::string many;
+    for (int i = 0; i < 200; ++i)
+        many += "Saved /tmp/project/file" + std::to_string(i) + ".app\n";
+    QRect tall;
+    QString tallText;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        tall = box->frameGeometry();
+        if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
+            tallText = label->text();
+        box->button(QMessageBox::Ok)->click();
+    });
+    EXPECT_EQ(messageBox(many, "Save All", MbOk), IdOk);
+    EXPECT_LE(tall.height(), screen.height());
+    EXPECT_GT(tall.height(), 10 * QFontMetrics(QApplication::font()).height());
+    EXPECT_EQ(tallText, toQString(many));
     EXPECT_EQ(QtMessageService::breakableText(QStringLiteral("a short text /x/y"), QFontMetrics(QApplication::font()), 500),
               QStringLiteral("a short text /x/y"));
 }
