@@ -307,6 +307,8 @@ TEST(ConsoleSave, ASaveHeldUpByAnotherWaitsOnceAndSaysSoOnce)
     const std::size_t first = result.err.find(held);
     EXPECT_NE(first, std::string::npos) << result.err;
     EXPECT_EQ(result.err.find(held, first + 1), std::string::npos) << "said more than once: " << result.err;
+    // Nothing but that line: no summary that names no file.
+    EXPECT_EQ(result.err.find("File I/O Error"), std::string::npos) << result.err;
     EXPECT_EQ(temporaries(fixture.project()), std::vector<std::string>{});
     for (const auto& [name, file] : before)
         EXPECT_EQ(filesAndModes(fixture.project()).at(name), file) << name;

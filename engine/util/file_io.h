@@ -111,7 +111,8 @@ public:
     // Locks the folder of `target` for as long as the commit lives; false when another save kept it.
     bool lockFolderOf(const std::string& target);
     // Locks the folders of every file the commit will write before the first is written, within one wait;
-    // false when another save kept one all that time.
+    // false when another save kept one all that time. Once they are locked, the files killed saves of
+    // `targets` left beside them are removed.
     bool lockFoldersOf(const std::vector<std::string>& targets);
 
 private:

@@ -499,7 +499,13 @@ bool FileCommit::lockFoldersOf(const std::vector<std::string>& targets)
     for (const std::string& target : targets)
         resolved.push_back(SaveTargetOf(target));
     m_targets.insert(m_targets.end(), resolved.begin(), resolved.end());
-    return m_locks.lockFoldersOf(resolved);
+    if (!m_locks.lockFoldersOf(resolved))
+        return false;
+    // With every folder locked, what killed saves of these files left goes, whether or not this save
+    // writes the file again.
+    for (const std::string& target : resolved)
+        engine::removeLeftTemporaries(target, m_targets, m_scanned);
+    return true;
 }
 
 bool FileCommit::Commit()

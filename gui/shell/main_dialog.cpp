@@ -51,15 +51,18 @@ void showSaveLockWait(bool waiting)
     QStatusBar* bar = g_running->statusBar();
     if (waiting) {
         // The menu the save was chosen from is closed, and the window is laid out with the line and
-        // painted at once, without running the event loop: no timer or posted event may run in the
-        // middle of a save.
+        // painted at once, without running the event loop: no timer or posted event may run in the middle
+        // of a save.
         if (QWidget* popup = QApplication::activePopupWidget())
             popup->close();
         QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-        bar->showMessage(QStringLiteral("Waiting for another program's save of the project's files to end..."));
         bar->show();
-        if (QLayout* layout = g_running->layout())
-            layout->activate();
+        // The window gives the line its place, then the line places its own parts (its size grip).
+        for (QWidget* widget : {static_cast<QWidget*>(g_running), static_cast<QWidget*>(bar)}) {
+            if (QLayout* layout = widget->layout())
+                layout->activate();
+        }
+        bar->showMessage(QStringLiteral("Waiting for another program's save of the project's files to end..."));
         g_running->repaint();
         return;
     }
