@@ -6,7 +6,6 @@
 #include "platform/core/message_service.h"
 
 #include <cerrno>
-#include <cstdint>
 
 #include <unistd.h>
 
@@ -38,20 +37,6 @@ void* loadEntry(const CpuRecord& cpu, platform::DynamicLibrary& library, const c
     return entry;
 }
 
-// A footprint whose counters could not hold it (one stands at its largest value, 4294967295) would reach
-// the generated files and the report as an exact amount: the library is not called for it.
-bool refusedFootprint(const ApplicationRecord& application, const char* what, GeneratorCallOutcome& outcome)
-{
-    const MemoryFootprint& footprint = application.footprint;
-    if (!footprint.IsValid() ||
-        (footprint.UserRam() != UINT32_MAX && footprint.UserRom() != UINT32_MAX && footprint.SystemRam() != UINT32_MAX))
-        return false;
-    errorBox(std::string("Unable to ") + what + " application \"" + textString(application.name) +
-             "\": its memory footprint is 4294967295 or more, more than the generated files can state");
-    outcome.result = GeneratorCallResult::Failed;
-    return true;
-}
-
 } // namespace
 
 void MarkApplicationForRegeneration(ApplicationRecord& application)
@@ -68,8 +53,6 @@ GeneratorCallOutcome CallGenerateCode(ProjectRecord* project, CpuRecord& cpu, Ap
                                       ConfigRecord* config, CodeGeneratorParams params)
 {
     GeneratorCallOutcome outcome;
-    if (refusedFootprint(application, "generate code for", outcome))
-        return outcome;
     MarkApplicationForRegeneration(application);
     platform::DynamicLibrary library;
     const auto entry = reinterpret_cast<GenerateCodeEntry>(loadEntry(cpu, library, kGenerateCodeEntryName, outcome));
@@ -88,8 +71,6 @@ GeneratorCallOutcome CallPrintSystem(ProjectRecord* project, CpuRecord& cpu, App
                                      ConfigRecord* config, CodeGeneratorParams params)
 {
     GeneratorCallOutcome outcome;
-    if (refusedFootprint(application, "write the report of", outcome))
-        return outcome;
     platform::DynamicLibrary library;
     const auto entry = reinterpret_cast<PrintSystemEntry>(loadEntry(cpu, library, kPrintSystemEntryName, outcome));
     if (!entry)
