@@ -1,5 +1,7 @@
 #include "output_file.h"
 
+#include "engine/util/descriptor.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -61,20 +63,6 @@ private:
     sigset_t m_before;
 };
 
-bool writeAll(int fd, const std::string& text)
-{
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 } // namespace
 
 bool writeTextFile(const std::string& path, const std::string& text, std::string& error)
@@ -103,7 +91,7 @@ bool writeTextFile(const std::string& path, const std::string& text, std::string
         error = "cannot create a temporary file beside " + path + ": " + std::strerror(errno);
         return false;
     }
-    if (!writeAll(fd, text)) {
+    if (!engine::writeAll(fd, text)) {
         error = "cannot write " + path + ": " + std::strerror(errno);
         ::close(fd);
         if (!unnamed)

@@ -975,28 +975,42 @@ void writeManyCpuProject(const std::string& demo, const std::string& folder, int
         << "[PROJECT]\r\nName=Many\r\nDescription=\r\n\r\n[CPUS]\r\n" << list << "\r\n" << sections;
 }
 
-bool walksTheRealProgram()
+// Why the walks of the real program's saves cannot run here ("" when they can): they need an X server with a
+// window manager, xdotool and import, and the test build's hooks.
+std::string saveWalkSkipReason()
 {
-    return QGuiApplication::platformName() == QStringLiteral("xcb") &&
-           std::system("command -v xdotool >/dev/null && command -v import >/dev/null") == 0;
+    if (QGuiApplication::platformName() != QStringLiteral("xcb") ||
+        std::system("command -v xdotool >/dev/null && command -v import >/dev/null") != 0)
+        return "needs an X server with a window manager, xdotool and import";
+#ifdef KORVANE_TEST_HOOKS
+    return {};
+#else
+    return "the program reads its test hooks only in the test build";
+#endif
 }
+
+// The walks of the real program's saves: the program of this build, a scratch folder for its runs, the demo.
+class RealProgramSave : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (const std::string why = saveWalkSkipReason(); !why.empty())
+            GTEST_SKIP() << why;
+        ASSERT_TRUE(exists(program));
+    }
+
+    const std::string program = std::string(KORVANE_BUILD_DIR) + "/bin/OMBAgen";
+    QTemporaryDir scratch;
+    const std::string root = platform::toBytes(scratch.path());
+    const std::string demo = std::string(KORVANE_SOURCE_DIR_FALLBACK) + "/samples/demo";
+};
 
 // SIGTERM, SIGINT and SIGHUP during Save All in the real program, sent to the program as a logout or a
 // closed terminal sends them (any of its threads may take them), once the commit, slowed by a test hook,
 // has put a first file in place: the program ends by the signal only after the commit, with every file as
 // an uninterrupted Save All leaves it and no file of the save's own left.
-TEST(RealProgram, AnInterruptDuringSaveAllEndsItOnlyOnceEveryFileIsSaved)
+TEST_F(RealProgramSave, AnInterruptDuringSaveAllEndsItOnlyOnceEveryFileIsSaved)
 {
-    if (!walksTheRealProgram())
-        GTEST_SKIP() << "needs an X server with a window manager, xdotool and import";
-#ifndef KORVANE_TEST_HOOKS
-    GTEST_SKIP() << "the program reads its test hooks only in the test build";
-#endif
-    const std::string program = std::string(KORVANE_BUILD_DIR) + "/bin/OMBAgen";
-    ASSERT_TRUE(exists(program));
-    QTemporaryDir scratch;
-    const std::string root = platform::toBytes(scratch.path());
-    const std::string demo = std::string(KORVANE_SOURCE_DIR_FALLBACK) + "/samples/demo";
     // Each step of a save takes 50 ms, as on a slow network folder.
     const ScopedEnvironment slow("KORVANE_SAVE_STEP_DELAY_MS", "50");
     std::map<std::string, std::string> before;
@@ -1033,18 +1047,8 @@ TEST(RealProgram, AnInterruptDuringSaveAllEndsItOnlyOnceEveryFileIsSaved)
 // count): SIGKILL in the middle of the commit leaves the files the commit had named, and the next Save All
 // of the same files removes them; SIGTERM in the middle of the commit ends the program only with every file
 // saved and nothing of the save's own left.
-TEST(RealProgram, WithFewerDescriptorsThanFilesSaveAllEndsWholeAndRemovesWhatAKilledOneLeft)
+TEST_F(RealProgramSave, WithFewerDescriptorsThanFilesSaveAllEndsWholeAndRemovesWhatAKilledOneLeft)
 {
-    if (!walksTheRealProgram())
-        GTEST_SKIP() << "needs an X server with a window manager, xdotool and import";
-#ifndef KORVANE_TEST_HOOKS
-    GTEST_SKIP() << "the program reads its test hooks only in the test build";
-#endif
-    const std::string program = std::string(KORVANE_BUILD_DIR) + "/bin/OMBAgen";
-    ASSERT_TRUE(exists(program));
-    QTemporaryDir scratch;
-    const std::string root = platform::toBytes(scratch.path());
-    const std::string demo = std::string(KORVANE_SOURCE_DIR_FALLBACK) + "/samples/demo";
     const ScopedEnvironment slow("KORVANE_SAVE_STEP_DELAY_MS", "5");
     constexpr int kCpus = 30; // 61 files
     // The program starts with an open-file limit of 48.
@@ -1121,19 +1125,10 @@ bool samePixels(const std::string& first, const std::string& second)
 // line shows the wait from the first second and the File menu is gone from the window meanwhile; the user is
 // told of the hold-up in one box, then given a summary that fits the screen; the status line goes with the
 // wait and leaves no strip; no file changes.
-TEST(RealProgram, ASaveAllHeldUpShowsItsWaitAtOnceAndSaysSoInOneBoxAndASummaryThatFits)
+TEST_F(RealProgramSave, ASaveAllHeldUpShowsItsWaitAtOnceAndSaysSoInOneBoxAndASummaryThatFits)
 {
-    if (!walksTheRealProgram())
-        GTEST_SKIP() << "needs an X server with a window manager, xdotool and import";
-#ifndef KORVANE_TEST_HOOKS
-    GTEST_SKIP() << "the program reads its test hooks only in the test build";
-#endif
-    const std::string program = std::string(KORVANE_BUILD_DIR) + "/bin/OMBAgen";
-    ASSERT_TRUE(exists(program));
-    QTemporaryDir scratch;
-    const std::string root = platform::toBytes(scratch.path());
     const std::string folder = root + "/many";
-    writeManyCpuProject(std::string(KORVANE_SOURCE_DIR_FALLBACK) + "/samples/demo", folder, 100);
+    writeManyCpuProject(demo, folder, 100);
     const std::map<std::string, std::string> before = projectFiles(folder);
     const ScopedEnvironment wait("KORVANE_SAVE_LOCK_WAIT_MS", "3000");
     const int held = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
