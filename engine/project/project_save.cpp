@@ -14,13 +14,26 @@
 
 namespace engine {
 
+namespace {
+
+// The programs' summary after a writer's own message. A save held up by another program's save has none:
+// the writer's message, or one for an earlier file of the same save, said so and named the file.
+void sayWriteFailed(const std::string& text)
+{
+    if (LastReplaceOutcome().step != ReplaceFailure::Locked)
+        showSaveError(text);
+}
+
+} // namespace
+
 bool WriteApplicationFile(ProjectManager& manager, ProjectRecord& project, CpuRecord& cpu,
                           ApplicationRecord& application)
 {
+    ForgetLastReplaceOutcome();
     ApplicationFile file(&manager, &project, &cpu, &application);
     if (file.Write() == 1)
         return true;
-    showSaveError("Unable to write application file");
+    sayWriteFailed("Unable to write application file");
     return false;
 }
 
@@ -38,9 +51,10 @@ bool WriteCpuFile(const ProjectRecord& project, ConfigRecord& config, CpuRecord&
 
 bool WriteProjectFile(ProjectManager& manager, ProjectRecord& project, ConfigRecord& config)
 {
+    ForgetLastReplaceOutcome();
     if (manager.SaveProjectFile(project, config) == 1)
         return true;
-    showSaveError("Error writing project");
+    sayWriteFailed("Error writing project");
     return false;
 }
 

@@ -14,14 +14,15 @@ struct CpuRecord;
 struct ProjectRecord;
 
 // Writes the application to its file; on failure shows "Unable to write application file" after the
-// writer's own message and returns false.
+// writer's own message and returns false (no more than the writer's message when another program's save
+// held the file's folder).
 bool WriteApplicationFile(ProjectManager& manager, ProjectRecord& project, CpuRecord& cpu,
                           ApplicationRecord& application);
 // Writes the CPU's kernel file. A kernel whose record forbids saving ("Writeable" 0) or that has no file
 // is skipped: nothing is written, nothing is shown, and that is no failure (true). False after the
 // writer's message when the write failed, or when the project check refuses the project.
 bool WriteCpuFile(const ProjectRecord& project, ConfigRecord& config, CpuRecord& cpu);
-// Writes the project file; on failure shows "Error writing project" and returns false.
+// Writes the project file; on failure shows "Error writing project" and returns false (likewise).
 bool WriteProjectFile(ProjectManager& manager, ProjectRecord& project, ConfigRecord& config);
 
 // Saves several files of the project as one (Save All, the console's save): `write` writes them through the

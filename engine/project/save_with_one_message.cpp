@@ -106,6 +106,9 @@ SaveEnd SaveWithOneMessage(const std::string& what, const std::string& path, con
                                                           : "Unable to write " + what;
         const std::string named = file.empty() ? failed : failed + " " + file;
         const ReplaceOutcome& outcome = LastReplaceOutcome();
+        // Another program's save held this save up, and the user has been told so for an earlier file.
+        if (outcome.saidBefore)
+            return SaveEnd::Failed;
         if (outcome.step != ReplaceFailure::None)
             text = named + ": " + ReplaceFailureReason(outcome);
         else if (!held.firstText().empty())

@@ -1,9 +1,12 @@
 #pragma once
 // Whole-file reading and the replace-through-a-temporary-file writing that every saver uses.
 
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include <sys/types.h>
 
 #include "engine/util/save_lock.h"
 
@@ -83,27 +86,33 @@ public:
     // True from the second time a file of the commit finds its folder held by another save.
     bool heldSaidBefore() { return m_heldFailures++ > 0; }
 
-    // A file's temporary: unnamed (`temporary` "") while `fd` is open on it, else named and closed.
+    // A file's temporary: unnamed (`temporary` "") while `fd` is open on it, or not yet written (`inMemory`,
+    // its bytes kept) where no unnamed file could be had; named and closed once the commit names it.
     struct Held {
         std::string target;
         std::string temporary;
         int fd = -1;
+        std::string bytes;
+        bool keepMode = false; // the new file takes `mode`, the old file's permissions
+        mode_t mode = 0;
+        bool inMemory = false;
     };
     // The temporary held for `target`, or null.
     Held* find(const std::string& target);
-    void hold(const std::string& target, const std::string& temporary, int fd);
+    void hold(Held held);
     void drop(const std::string& target);
     // Closes and removes the temporary.
     void forget(Held& held);
-    // Gives every unnamed temporary a name (and frees its descriptor), holding the signals from then on;
-    // false when one could not be named.
+    // Gives every held temporary a name (writing those kept in memory), holding the signals from then on
+    // until the commit ends; false when one could not be named.
     bool nameHeld();
-    // A named temporary was held with the signals held for it: they stay held until the commit ends.
-    void keepsSignalsHeld();
+    // Removes the files a killed save of `target` left beside it (never a file the commit writes).
+    void removeLeftTemporaries(const std::string& target);
     // Locks the folder of `target` for as long as the commit lives; false when another save kept it.
     bool lockFolderOf(const std::string& target);
     // Locks the folders of every file the commit will write before the first is written, within one wait;
-    // false when another save kept one all that time.
+    // false when another save kept one all that time. Once they are locked, the files killed saves of
+    // `targets` left beside them are removed.
     bool lockFoldersOf(const std::vector<std::string>& targets);
 
 private:
@@ -113,6 +122,9 @@ private:
     int m_heldFailures = 0;
     SaveLocks m_locks;
     bool m_signalsHeld = false;
+    // The files the commit writes, and the names of possible leftovers found in each folder.
+    std::vector<std::string> m_targets;
+    std::map<std::string, std::vector<std::string>> m_scanned;
 };
 
 // A test's view of the steps of a save (a temporary written, a name given, a file put in place, an old

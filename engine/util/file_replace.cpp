@@ -2,15 +2,19 @@
 
 #include "engine/util/file_io.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <random>
 #include <string>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
@@ -18,6 +22,7 @@
 #include <unistd.h>
 
 #include "engine/util/descriptor.h"
+#include "platform/core/process_signals.h"
 
 namespace engine {
 namespace {
@@ -88,9 +93,10 @@ int createNewBeside(const std::string& target, std::string& name)
     return -1;
 }
 
-// SIGINT, SIGTERM and SIGHUP are held back on this thread while a file of a save's own has a name, so that
-// an interrupt ends the program only once the save has put its files in place or taken its names away.
-// Holds nest; the last release lets a held signal through.
+// SIGINT, SIGTERM and SIGHUP are held back while a file of a save's own has a name, so that an interrupt
+// ends the program only once the save has put its files in place or taken its names away: in the whole
+// program, whichever thread the signal reaches (platform::holdInterrupts), and on this thread also where
+// the program has no handler of its own. Holds nest; the last release lets a held signal through.
 thread_local int t_signalHolds = 0;
 thread_local sigset_t t_signalsBefore;
 
@@ -98,6 +104,7 @@ void holdSignals()
 {
     if (t_signalHolds++ > 0)
         return;
+    platform::holdInterrupts();
     sigset_t interrupts;
     sigemptyset(&interrupts);
     sigaddset(&interrupts, SIGINT);
@@ -108,8 +115,10 @@ void holdSignals()
 
 void releaseSignals()
 {
-    if (t_signalHolds > 0 && --t_signalHolds == 0)
+    if (t_signalHolds > 0 && --t_signalHolds == 0) {
         ::pthread_sigmask(SIG_SETMASK, &t_signalsBefore, nullptr);
+        platform::releaseInterrupts();
+    }
 }
 
 // Gives the unnamed temporary `fd` a new name beside `target` and closes it; false (errno set) when no
@@ -142,90 +151,124 @@ bool nameTemporary(int& fd, const std::string& target, std::string& name)
     return false;
 }
 
-// Writes and flushes a new temporary of `target` holding `bytes`, with the permissions `mode` (when
-// `keepMode`). Where the folder's file system makes files without a name (O_TMPFILE) the temporary has
-// none: `fd` stays open on it and `temporary` is "", and a program ended before it is named leaves nothing.
-// Elsewhere it is a new file created exclusively under a name no file had, closed, with the signals held
-// (`named` set). On failure nothing of it is left and `step` and `error` say why.
-bool writeTemporary(const std::string& target, std::string_view bytes, bool keepMode, mode_t mode,
-                    std::string& temporary, int& fd, bool& named, ReplaceFailure& step, int& error)
+// Writes `bytes` to the temporary `fd`, gives it the permissions `mode` (when `keepMode`: the new file keeps
+// the permissions the user gave the old one) and flushes it; false with errno set.
+bool fillTemporary(int fd, std::string_view bytes, bool keepMode, mode_t mode)
 {
-    temporary.clear();
-    named = false;
-    fd = ::open(folderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-    if (fd < 0 && (errno == EMFILE || errno == ENFILE) && t_commit != nullptr) {
-        // The commit's unnamed temporaries hold every descriptor the program may open: they get names.
-        t_commit->nameHeld();
-        fd = ::open(folderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-    }
-    if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
-        holdSignals();
-        named = true;
-        fd = createNewBeside(target, temporary);
-    }
-    if (fd < 0) {
-        error = errno;
-        step = ReplaceFailure::CreateTemporary;
-        if (named)
-            releaseSignals();
-        named = false;
-        return false;
-    }
-    bool ok = writeAll(fd, bytes);
-    // The new file keeps the permissions the user gave the old one.
-    if (ok && keepMode)
-        ok = ::fchmod(fd, mode & 07777) == 0;
-    ok = ok && ::fsync(fd) == 0;
-    if (!ok)
-        error = errno;
-    if (named) {
-        const int closing = fd;
-        fd = -1;
-        if (::close(closing) != 0 && ok) {
-            error = errno;
-            ok = false;
-        }
-    }
-    if (ok)
-        saveStep();
-    if (!ok) {
-        step = ReplaceFailure::WriteTemporary;
-        if (fd >= 0)
-            ::close(fd);
-        fd = -1;
-        if (named) {
-            ::unlink(temporary.c_str());
-            releaseSignals();
-        }
-        named = false;
-        temporary.clear();
-    }
-    return ok;
+    return writeAll(fd, bytes) && (!keepMode || ::fchmod(fd, mode & 07777) == 0) && ::fsync(fd) == 0;
 }
 
-// A whole temporary with a name (a copy kept aside), signals held by the caller.
-bool writeNamedTemporary(const std::string& target, std::string_view bytes, mode_t mode, std::string& temporary,
-                         ReplaceFailure& step, int& error)
+// A temporary without a name in the folder of `target`: its descriptor, or -1 with errno set (EOPNOTSUPP,
+// EISDIR or EINVAL where the file system makes no such files).
+int openUnnamed(const std::string& target)
 {
-    int fd = -1;
-    bool named = false;
-    if (!writeTemporary(target, bytes, true, mode, temporary, fd, named, step, error))
+    return ::open(folderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+}
+
+bool noUnnamedFiles(int error)
+{
+    return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
+}
+
+// Writes a whole temporary of `target` under a new name no file had, created exclusively, and closes it.
+// The caller holds the signals. On failure nothing of it is left and `step` and `error` say why.
+bool writeNamedTemporary(const std::string& target, std::string_view bytes, bool keepMode, mode_t mode,
+                         std::string& temporary, ReplaceFailure& step, int& error)
+{
+    Descriptor file(createNewBeside(target, temporary));
+    if (file.fd < 0) {
+        error = errno;
+        step = ReplaceFailure::CreateTemporary;
+        temporary.clear();
         return false;
-    if (named) {
-        releaseSignals();
-        return true;
     }
-    if (nameTemporary(fd, target, temporary))
-        return true;
-    error = errno;
-    step = ReplaceFailure::WriteTemporary;
-    ::close(fd);
-    return false;
+    if (!fillTemporary(file.fd, bytes, keepMode, mode) || !file.close()) {
+        error = errno;
+        step = ReplaceFailure::WriteTemporary;
+        ::unlink(temporary.c_str());
+        temporary.clear();
+        return false;
+    }
+    saveStep();
+    return true;
+}
+
+// Writes and flushes a temporary of `target` without a name, open on `fd`; false (`step` and `error` say
+// why) when it could not be made or written, `error` EOPNOTSUPP when the file system makes no such files.
+bool writeUnnamedTemporary(const std::string& target, std::string_view bytes, bool keepMode, mode_t mode, int& fd,
+                           ReplaceFailure& step, int& error)
+{
+    fd = openUnnamed(target);
+    if (fd < 0) {
+        error = noUnnamedFiles(errno) ? EOPNOTSUPP : errno;
+        step = ReplaceFailure::CreateTemporary;
+        return false;
+    }
+    if (!fillTemporary(fd, bytes, keepMode, mode)) {
+        error = errno;
+        step = ReplaceFailure::WriteTemporary;
+        ::close(fd);
+        fd = -1;
+        return false;
+    }
+    saveStep();
+    return true;
+}
+
+// Whether `name` is a name newNameBeside gives the file named `targetName` (in the same folder).
+bool isNameBeside(std::string_view name, std::string_view targetName)
+{
+    static constexpr std::size_t kAdded = 11;
+    const std::string_view base = targetName.substr(0, std::min<std::size_t>(targetName.size(), NAME_MAX - kAdded));
+    if (name.size() != base.size() + kAdded || name.substr(0, base.size()) != base ||
+        name.substr(base.size(), 5) != "temp.")
+        return false;
+    for (const char ch : name.substr(base.size() + 5)) {
+        if (!std::isalnum(static_cast<unsigned char>(ch)))
+            return false;
+    }
+    return true;
+}
+
+// Removes what a save of `target` that was ended before it could clean up (killed, or the power lost) left
+// beside it: regular files of the user's under a name the save gives its own files, other than the files
+// in `keep` (files the save itself writes). Called with the folder's save lock held, so no live save has
+// files there. `scanned` is the folder's list of such names, read once per save.
+void removeLeftTemporaries(const std::string& target, const std::vector<std::string>& keep,
+                           std::map<std::string, std::vector<std::string>>& scanned)
+{
+    const std::string folder = folderOf(target);
+    auto [found, isNew] = scanned.try_emplace(folder);
+    if (isNew) {
+        if (DIR* listing = ::opendir(folder.c_str())) {
+            while (const dirent* entry = ::readdir(listing)) {
+                const std::string_view name(entry->d_name);
+                if (const std::size_t at = name.rfind("temp."); at != std::string_view::npos && at + 11 == name.size())
+                    found->second.emplace_back(name);
+            }
+            ::closedir(listing);
+        }
+    }
+    const std::string targetName = std::filesystem::path(target).filename().string();
+    std::vector<std::string>& names = found->second;
+    for (std::size_t i = 0; i < names.size();) {
+        if (!isNameBeside(names[i], targetName)) {
+            ++i;
+            continue;
+        }
+        const std::string left = (std::filesystem::path(folder) / names[i]).string();
+        names.erase(names.begin() + static_cast<std::ptrdiff_t>(i));
+        struct stat info {};
+        if (std::find(keep.begin(), keep.end(), left) != keep.end() || ::lstat(left.c_str(), &info) != 0 ||
+            !S_ISREG(info.st_mode) || info.st_uid != ::geteuid())
+            continue;
+        ::unlink(left.c_str());
+    }
 }
 
 // Keeps the file at `target` under a new name of the save's own, to be put back should a later rename of
 // the same commit fail, where the file system cannot exchange two names: a second link to it where it
-// has them, else a flushed copy.
+// has them, else a flushed copy. The caller holds the signals.
 bool keepAside(const std::string& target, std::string& kept, int& error)
 {
     for (int attempt = 0; attempt < kNameTries; ++attempt) {
@@ -243,7 +286,7 @@ bool keepAside(const std::string& target, std::string& kept, int& error)
             return false;
         }
         ReplaceFailure step = ReplaceFailure::None;
-        if (writeNamedTemporary(target, bytes, old.st_mode, kept, step, error))
+        if (writeNamedTemporary(target, bytes, true, old.st_mode, kept, step, error))
             return true;
         kept.clear();
         return false;
@@ -280,34 +323,58 @@ bool replaceFileContents(const std::string& path, std::string_view bytes, Replac
         outcome.saidBefore = t_commit != nullptr && t_commit->heldSaidBefore();
         return false;
     }
-    std::string temporary;
-    int fd = -1;
-    bool named = false;
-    const bool written = writeTemporary(target, bytes, exists, old.st_mode, temporary, fd, named, step, error);
-    outcome.temporary = temporary;
     if (t_commit != nullptr) {
+        t_commit->removeLeftTemporaries(target);
+        // The temporary has no name until the commit step gives it one. Where the folder's file system
+        // makes no unnamed files, or the program has no descriptor left to hold one open, the bytes are
+        // kept and written when the commit names its temporaries.
+        FileCommit::Held next{target, {}, -1, {}, exists, old.st_mode, false};
+        const bool written = writeUnnamedTemporary(target, bytes, exists, old.st_mode, next.fd, step, error) ||
+                             (step == ReplaceFailure::CreateTemporary &&
+                              (error == EOPNOTSUPP || error == EMFILE || error == ENFILE));
+        if (written && next.fd < 0) {
+            next.bytes.assign(bytes);
+            next.inMemory = true;
+            step = ReplaceFailure::None;
+            error = 0;
+        }
         // A file of the commit written twice keeps its place in the order, with its newest temporary.
         if (FileCommit::Held* held = t_commit->find(target)) {
             t_commit->forget(*held);
             if (written)
-                *held = {target, temporary, fd};
+                *held = std::move(next);
             else
                 t_commit->drop(target);
         } else if (written) {
-            t_commit->hold(target, temporary, fd);
+            t_commit->hold(std::move(next));
         }
-        if (named)
-            t_commit->keepsSignalsHeld();
         return written;
     }
-    if (!written)
-        return false;
-    if (!named) {
+    {
+        const std::vector<std::string> keep{target};
+        std::map<std::string, std::vector<std::string>> scanned;
+        removeLeftTemporaries(target, keep, scanned);
+    }
+    std::string temporary;
+    int fd = -1;
+    if (!writeUnnamedTemporary(target, bytes, exists, old.st_mode, fd, step, error)) {
+        if (error != EOPNOTSUPP)
+            return false;
+        // No unnamed files here: the temporary has its name from the start, the signals held meanwhile.
+        holdSignals();
+        if (!writeNamedTemporary(target, bytes, exists, old.st_mode, temporary, step, error)) {
+            releaseSignals();
+            return false;
+        }
+        step = ReplaceFailure::None;
+        error = 0;
+    } else {
         holdSignals();
         if (!nameTemporary(fd, target, temporary)) {
             error = errno;
             step = ReplaceFailure::WriteTemporary;
-            ::close(fd);
+            if (fd >= 0)
+                ::close(fd);
             releaseSignals();
             return false;
         }
@@ -361,29 +428,39 @@ void FileCommit::forget(Held& held)
     if (!held.temporary.empty())
         ::unlink(held.temporary.c_str());
     held.temporary.clear();
-}
-
-void FileCommit::keepsSignalsHeld()
-{
-    // The signals are held once for the commit, from its first named temporary to its end.
-    if (m_signalsHeld)
-        releaseSignals();
-    m_signalsHeld = true;
+    held.bytes.clear();
+    held.inMemory = false;
 }
 
 bool FileCommit::nameHeld()
 {
-    bool named = true;
-    for (Held& held : m_held) {
-        if (held.fd < 0)
-            continue;
-        if (!m_signalsHeld) {
-            holdSignals();
-            m_signalsHeld = true;
-        }
-        named = nameTemporary(held.fd, held.target, held.temporary) && named;
+    if (!m_signalsHeld) {
+        holdSignals();
+        m_signalsHeld = true;
     }
-    return named;
+    for (Held& held : m_held) {
+        bool named = true;
+        if (held.fd >= 0) {
+            named = nameTemporary(held.fd, held.target, held.temporary);
+        } else if (held.inMemory) {
+            ReplaceFailure step = ReplaceFailure::None;
+            int error = 0;
+            named = writeNamedTemporary(held.target, held.bytes, held.keepMode, held.mode, held.temporary, step, error);
+            if (!named)
+                errno = error;
+            held.bytes = {};
+            held.inMemory = false;
+        }
+        if (!named)
+            return false;
+    }
+    return true;
+}
+
+void FileCommit::removeLeftTemporaries(const std::string& target)
+{
+    m_targets.push_back(target);
+    engine::removeLeftTemporaries(target, m_targets, m_scanned);
 }
 
 FileCommit::Held* FileCommit::find(const std::string& target)
@@ -395,9 +472,9 @@ FileCommit::Held* FileCommit::find(const std::string& target)
     return nullptr;
 }
 
-void FileCommit::hold(const std::string& target, const std::string& temporary, int fd)
+void FileCommit::hold(Held held)
 {
-    m_held.push_back({target, temporary, fd});
+    m_held.push_back(std::move(held));
 }
 
 void FileCommit::drop(const std::string& target)
@@ -421,7 +498,14 @@ bool FileCommit::lockFoldersOf(const std::vector<std::string>& targets)
     resolved.reserve(targets.size());
     for (const std::string& target : targets)
         resolved.push_back(SaveTargetOf(target));
-    return m_locks.lockFoldersOf(resolved);
+    m_targets.insert(m_targets.end(), resolved.begin(), resolved.end());
+    if (!m_locks.lockFoldersOf(resolved))
+        return false;
+    // With every folder locked, what killed saves of these files left goes, whether or not this save
+    // writes the file again.
+    for (const std::string& target : resolved)
+        engine::removeLeftTemporaries(target, m_targets, m_scanned);
+    return true;
 }
 
 bool FileCommit::Commit()

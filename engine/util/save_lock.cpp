@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cerrno>
 #include <filesystem>
+#include <set>
 #include <thread>
 
 #include <fcntl.h>
@@ -94,8 +95,30 @@ bool SaveLocks::lockFoldersOf(const std::vector<std::string>& targets)
     // One wait for the whole save, however many folders it locks.
     if (!m_deadline)
         m_deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(g_waitMs.load());
+    // Every save of every process locks its folders in one order, by their identity on disk, so two saves
+    // that share folders never each hold one that the other waits for.
+    struct Folder {
+        dev_t device;
+        ino_t inode;
+        const std::string* target;
+    };
+    std::vector<Folder> folders;
+    std::set<std::string> seen;
     for (const std::string& target : targets) {
-        if (!lockFolder(target, *m_deadline))
+        const std::string folder = folderOf(target);
+        if (!seen.insert(folder).second)
+            continue;
+        struct stat info {};
+        if (::stat(folder.c_str(), &info) == 0)
+            folders.push_back({info.st_dev, info.st_ino, &target});
+        else
+            folders.push_back({0, 0, &target}); // not lockable: the save itself says what fails
+    }
+    std::stable_sort(folders.begin(), folders.end(), [](const Folder& a, const Folder& b) {
+        return a.device != b.device ? a.device < b.device : a.inode < b.inode;
+    });
+    for (const Folder& folder : folders) {
+        if (!lockFolder(*folder.target, *m_deadline))
             return false;
     }
     return true;

@@ -8,6 +8,7 @@ list(APPEND ENGINE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/file_replace.cpp ${CMAKE_CURRENT_LIST_DIR}/descriptor.h
   ${CMAKE_CURRENT_LIST_DIR}/replace_failure_text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/save_lock.cpp ${CMAKE_CURRENT_LIST_DIR}/save_lock.h
+  ${CMAKE_CURRENT_LIST_DIR}/save_test_hooks.cpp ${CMAKE_CURRENT_LIST_DIR}/save_test_hooks.h
   ${CMAKE_CURRENT_LIST_DIR}/program_title.cpp ${CMAKE_CURRENT_LIST_DIR}/program_title.h
   ${CMAKE_CURRENT_LIST_DIR}/print_text.cpp ${CMAKE_CURRENT_LIST_DIR}/print_text.h
 )

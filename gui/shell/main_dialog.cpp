@@ -26,6 +26,7 @@
 #include <QStatusBar>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTimer>
@@ -42,21 +43,31 @@ CMainDialog* g_running = nullptr;
 shell::ShellDialogs g_realDialogs;
 
 // A save that finds its folders held by another program's save shows that it waits: a busy cursor and a
-// status line, drawn before the wait begins, gone when it ends.
+// status line, drawn before the wait begins, gone (the line with its strip) when it ends.
 void showSaveLockWait(bool waiting)
 {
     if (g_running == nullptr)
         return;
+    QStatusBar* bar = g_running->statusBar();
     if (waiting) {
-        QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-        g_running->statusBar()->showMessage(
-            QStringLiteral("Waiting for another program's save of the project's files to end..."));
-        // Painted at once, without running the event loop: no timer or posted event may run in the middle
+        // The menu the save was chosen from is closed, and the window is laid out with the line and
+        // painted at once, without running the event loop: no timer or posted event may run in the middle
         // of a save.
-        g_running->statusBar()->repaint();
+        if (QWidget* popup = QApplication::activePopupWidget())
+            popup->close();
+        QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+        bar->show();
+        // The window gives the line its place, then the line places its own parts (its size grip).
+        for (QWidget* widget : {static_cast<QWidget*>(g_running), static_cast<QWidget*>(bar)}) {
+            if (QLayout* layout = widget->layout())
+                layout->activate();
+        }
+        bar->showMessage(QStringLiteral("Waiting for another program's save of the project's files to end..."));
+        g_running->repaint();
         return;
     }
-    g_running->statusBar()->clearMessage();
+    bar->clearMessage();
+    bar->hide();
     QApplication::restoreOverrideCursor();
 }
 
@@ -109,6 +120,8 @@ CMainDialog::CMainDialog(QWidget* parent) : QMainWindow(parent)
             m_listContextDepth = 0;
         }
     });
+    // The status line of a save's wait has its place from the start, shown only while a save waits.
+    statusBar()->hide();
     g_running = this;
     engine::SetSaveLockWaitNotice(showSaveLockWait);
 }

@@ -319,6 +319,16 @@ void CMainDialog::OnFileSaveAll()
     // The edited files are saved as one: each is written and checked beside its file, and only when every
     // one was is any put in place. A file that fails is named, and then no file changes and every edited
     // mark stays; the other files are still tried, so that each failure is named at once.
+    // A save with nothing to write touches nothing: no folder is locked, no other save waited for.
+    bool edited = m_project.edited != 0;
+    for (int32_t c = 0; m_project.cpus && c < m_project.cpuCount && !edited; ++c) {
+        const engine::CpuRecord& cpu = m_project.cpus[c];
+        edited = cpu.kernel.edited != 0;
+        for (int32_t a = 0; cpu.applications && a < cpu.applicationCount && !edited; ++a)
+            edited = cpu.applications[a].edited != 0;
+    }
+    if (!edited)
+        return;
     platform::ScopedWaitCursor wait;
     std::vector<std::string> failed;
     const auto saveEach = [&] {
@@ -336,9 +346,13 @@ void CMainDialog::OnFileSaveAll()
     refreshLabels();
     if (saved || failed.empty())
         return;
+    // The first files by name, and how many more: the box fits the screen however many failed.
+    constexpr std::size_t kNamed = 10;
     std::string text = "No file was saved, and every file keeps its changes. These files could not be written:";
-    for (const std::string& file : failed)
-        text += "\n" + file;
+    for (std::size_t i = 0; i < failed.size() && i < kNamed; ++i)
+        text += "\n" + failed[i];
+    if (failed.size() > kNamed)
+        text += "\nand " + std::to_string(failed.size() - kNamed) + " more";
     wait.restore();
     fileError(text);
 }

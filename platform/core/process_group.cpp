@@ -1,4 +1,5 @@
 #include "process_group.h"
+#include "process_signals.h"
 
 #include <algorithm>
 #include <atomic>
@@ -50,9 +51,12 @@ int takeSlot()
 
 // Only async-signal-safe calls: the groups get the polite signal, the grace, the forced one; then the
 // program ends by the signal's own default. The groups are taken down before the first signal, as a
-// runner may reap a leader meanwhile; a group with members left keeps its id.
+// runner may reap a leader meanwhile; a group with members left keeps its id. An interrupt that comes
+// while a save puts its files in place waits for the save (keepInterruptForLater).
 void endGroupsOnSignal(int signal)
 {
+    if (keepInterruptForLater(signal))
+        return;
     pid_t groups[kLeaderSlots] = {};
     for (int i = 0; i < kLeaderSlots; ++i)
         groups[i] = g_leaders[i].load();
@@ -320,7 +324,10 @@ void EndGroupsWithTheProgram()
             struct sigaction action {};
             action.sa_handler = endGroupsOnSignal;
             sigemptyset(&action.sa_mask);
-            action.sa_flags = SA_RESETHAND;
+            // An interrupt kept for later leaves the handler in place for the next; the handler itself
+            // restores the default before it ends the program.
+            const bool interrupt = signal == SIGINT || signal == SIGTERM || signal == SIGHUP;
+            action.sa_flags = interrupt ? SA_RESTART : SA_RESETHAND;
             sigaction(signal, &action, nullptr);
         }
     });

@@ -1,5 +1,7 @@
 #include "report.h"
 
+#include <cstdint>
+
 #include "application_model.h"
 #include "c_text.h"
 #include "class_columns.h"
@@ -48,9 +50,11 @@ std::string reportText(const engine::ProjectRecord* project, const engine::CpuRe
     if (unit.empty())
         unit = "bytes";
     line("Memory footprint (" + unit + ")" + (app.footprint.IsValid() ? "" : ": not computed"));
-    line("  " + padded("User RAM", 12) + std::to_string(app.footprint.UserRam()));
-    line("  " + padded("User ROM", 12) + std::to_string(app.footprint.UserRom()));
-    line("  " + padded("System RAM", 12) + std::to_string(app.footprint.SystemRam()));
+    // A counter at its largest value holds that much or more.
+    const auto amount = [](uint32_t value) { return std::to_string(value) + (value == UINT32_MAX ? " or more" : ""); };
+    line("  " + padded("User RAM", 12) + amount(app.footprint.UserRam()));
+    line("  " + padded("User ROM", 12) + amount(app.footprint.UserRom()));
+    line("  " + padded("System RAM", 12) + amount(app.footprint.SystemRam()));
     line();
     line("Options");
     const int32_t optionCount = usableCount(app.optionCount, app.options);

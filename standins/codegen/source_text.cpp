@@ -1,5 +1,7 @@
 #include "source_text.h"
 
+#include <cstdint>
+
 #include "class_columns.h"
 #include "c_text.h"
 
@@ -116,7 +118,12 @@ void projectHeaderBody(const SourceContext& context, Writer& out)
     out.number("KP_INSTANCES", app.instances);
     out.number("KP_SYSTEM_CLOCK_RATE_HZ", app.systemClockRateHz);
     out.number("KP_IS_MP", app.isMp);
-    out.number("KP_FOOTPRINT_VALID", footprint.IsValid() ? 1 : 0);
+    // A counter at its largest value holds an amount of that much or more: the footprint is then no exact
+    // figure, and the header says so.
+    const bool saturated = footprint.UserRam() == UINT32_MAX || footprint.UserRom() == UINT32_MAX ||
+                           footprint.SystemRam() == UINT32_MAX;
+    out.number("KP_FOOTPRINT_VALID", footprint.IsValid() && !saturated ? 1 : 0);
+    out.number("KP_FOOTPRINT_AT_LEAST", footprint.IsValid() && saturated ? 1 : 0);
     out.number("KP_USER_RAM", footprint.UserRam(), "u");
     out.number("KP_USER_ROM", footprint.UserRom(), "u");
     out.number("KP_SYSTEM_RAM", footprint.SystemRam(), "u");

@@ -9,7 +9,10 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <functional>
+#include <thread>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -59,12 +62,16 @@ TEST(FileReplace, ATemporaryIsANewFileAndNoOtherFileIsTouched)
         EXPECT_EQ(dir.read("control.app"), "old");
     }
     EXPECT_EQ(dir.fileCount(), 4u) << "the unmade commit's temporary is gone";
+    // What a killed save of control.app left goes with its next save; another file's stays.
+    dir.write("control.apptemp.Ab12Cd", "left by a killed save");
+    dir.write("monitor.apptemp.Ab12Cd", "left by a killed save of another file");
     ASSERT_TRUE(ReplaceFileContents(target, "new"));
     EXPECT_EQ(dir.read("control.app"), "new");
     EXPECT_EQ(dir.read("control.apptemp"), "a listed file");
     EXPECT_EQ(dir.read("victim"), "not the program's");
     EXPECT_TRUE(fs::is_symlink(dir.file("control.apptemp.000000")));
-    EXPECT_EQ(dir.fileCount(), 4u);
+    EXPECT_FALSE(fs::exists(dir.file("control.apptemp.Ab12Cd")));
+    EXPECT_EQ(dir.fileCount(), 5u);
 }
 
 TEST(FileReplace, AFailureNamesTheUsersFileAndSaysWhy)
@@ -154,6 +161,35 @@ TEST(FileCommitTest, RenamesNothingUntilEveryFileIsWritten)
     // After the commit a replace takes effect at once.
     EXPECT_TRUE(ReplaceFileContents(second, "later"));
     EXPECT_EQ(dir.read("second.app"), "later");
+
+    // With fewer descriptors than files, no temporary has a name before the commit either, and the commit
+    // puts every file in place.
+    rlimit limit {};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+    const auto openNow = static_cast<rlim_t>(std::distance(fs::directory_iterator("/proc/self/fd"), {}));
+    rlimit fewer = limit;
+    fewer.rlim_cur = openNow + 8;
+    std::vector<std::string> many;
+    for (int i = 0; i < 40; ++i)
+        many.push_back(dir.write("many" + std::to_string(i) + ".app", "old"));
+    {
+        FileCommit fewerCommit;
+        ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &fewer), 0);
+        bool written = true;
+        for (const std::string& file : many)
+            written = ReplaceFileContents(file, "new") && written;
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+        const std::size_t count = dir.fileCount();
+        ::setrlimit(RLIMIT_NOFILE, &fewer);
+        const bool committed = fewerCommit.Commit();
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+        EXPECT_TRUE(written);
+        EXPECT_EQ(count, 43u) << "a temporary had a name before the commit";
+        EXPECT_TRUE(committed);
+    }
+    for (int i = 0; i < 40; ++i)
+        EXPECT_EQ(dir.read("many" + std::to_string(i) + ".app"), "new") << i;
+    EXPECT_EQ(dir.fileCount(), 43u);
 }
 
 // A rename that fails after others were made puts every file back: the old files (the same files, by
@@ -218,9 +254,30 @@ TEST(SaveLock, ASaveWaitsForAnotherSaveOfTheFolderAndGivesUpAfterTheWait)
     }
     EXPECT_EQ(::flock(folder, LOCK_EX | LOCK_NB), 0);
     ::close(folder);
-    SetSaveLockWait(wait);
     EXPECT_EQ(dir.read("control.app"), "new");
     EXPECT_EQ(dir.read("monitor.app"), "new");
+
+    // Two saves sharing two folders, each naming them in its own order, never each hold one that the other
+    // waits for: both end saved.
+    SetSaveLockWait(std::chrono::milliseconds(3000));
+    fs::create_directories(dir.file("one"));
+    fs::create_directories(dir.file("two"));
+    const std::string inOne = dir.write("one/a.app", "old");
+    const std::string inTwo = dir.write("two/b.app", "old");
+    for (int round = 0; round < 30; ++round) {
+        bool saved[2] = {false, false};
+        const auto save = [](std::vector<std::string> files, bool& ok) {
+            FileCommit commit;
+            ok = commit.lockFoldersOf(files) && ReplaceFileContents(files[0], "new") &&
+                 ReplaceFileContents(files[1], "new") && commit.Commit();
+        };
+        std::thread first(save, std::vector<std::string>{inOne, inTwo}, std::ref(saved[0]));
+        std::thread second(save, std::vector<std::string>{inTwo, inOne}, std::ref(saved[1]));
+        first.join();
+        second.join();
+        ASSERT_TRUE(saved[0] && saved[1]) << "round " << round;
+    }
+    SetSaveLockWait(wait);
 }
 
 } // namespace

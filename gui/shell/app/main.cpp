@@ -1,6 +1,7 @@
 // OMBAgen: the desktop generator.
 
 #include "ombagen_app.h"
+#include "engine/util/save_test_hooks.h"
 #include "platform/core/process_signals.h"
 #include "platform/qt/locale_text.h"
 
@@ -12,6 +13,7 @@
 int main(int argc, char** argv)
 {
     platform::ignoreFileSizeLimitSignal();
+    engine::TakeSaveTestHooks();
     QApplication application(argc, argv);
     QApplication::setApplicationName(platform::toQString(COMBAgenApp::kApplicationName));
     COMBAgenApp app;

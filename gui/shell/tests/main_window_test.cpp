@@ -19,6 +19,7 @@
 
 #include "engine/records/text_field.h"
 #include "engine/util/print_text.h"
+#include "engine/util/save_lock.h"
 #include "engine/files/file_chooser.h"
 #include "platform/core/tests/run_unprivileged.h"
 
@@ -48,6 +49,10 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace shell::test {
 namespace {
@@ -379,6 +384,42 @@ TEST_F(MainWindow, SaveAllWritesNoFileWhenOneFailsAndSaysWhichFailed)
     EXPECT_EQ(project.edited, 0);
     EXPECT_EQ(project.cpus[0].applications[0].edited, 0);
     m_boxes->service().clear();
+
+    // While another program's save holds the folder, one box says so, then the summary, and nothing is
+    // written. With nothing edited, Save All touches nothing and waits for nothing.
+    const int held = ::open(m_projectDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    const auto wait = engine::SetSaveLockWait(std::chrono::milliseconds(0));
+    for (int32_t c = 0; c < project.cpuCount; ++c) {
+        project.cpus[c].kernel.edited = 1;
+        for (int32_t a = 0; a < project.cpus[c].applicationCount; ++a)
+            project.cpus[c].applications[a].edited = 1;
+    }
+    for (const std::string& name : names)
+        before[name] = readFile(m_projectDir + "/" + name);
+    m_window->OnFileSaveAll();
+    ASSERT_EQ(m_boxes->service().texts().size(), 2u);
+    EXPECT_EQ(m_boxes->service().texts()[0], "Unable to write application file control.app: the project is being saved "
+                                             "by another program; try again once that save has ended");
+    EXPECT_EQ(m_boxes->service().texts()[1].rfind("No file was saved", 0), 0u);
+    for (const std::string& name : names)
+        EXPECT_EQ(readFile(m_projectDir + "/" + name), before[name]) << name;
+    engine::SetSaveLockWait(std::chrono::milliseconds(60000));
+    for (int32_t c = 0; c < project.cpuCount; ++c) {
+        project.cpus[c].kernel.edited = 0;
+        for (int32_t a = 0; a < project.cpus[c].applicationCount; ++a)
+            project.cpus[c].applications[a].edited = 0;
+    }
+    project.edited = 0;
+    m_boxes->service().clear();
+    QElapsedTimer saving;
+    saving.start();
+    m_window->OnFileSaveAll();
+    EXPECT_LT(saving.elapsed(), 30000);
+    EXPECT_TRUE(m_boxes->service().texts().empty());
+    engine::SetSaveLockWait(wait);
+    ::close(held);
 }
 
 // Every road that writes a named file says once why it failed: Save All, the prompt at close, Save

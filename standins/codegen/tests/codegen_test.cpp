@@ -184,6 +184,16 @@ TEST_F(LibraryEntries, LogTheParameterBlockAndWriteTheReport)
     EXPECT_NE(report.find("Task (type 8): 2 object(s)"), std::string::npos) << report;
     EXPECT_NE(report.find("tskMain entryPoint=MainTask initialPriority=3 stackSize=1024"), std::string::npos) << report;
     EXPECT_NE(report.find("Queue (type 10): disabled"), std::string::npos) << report;
+
+    // A footprint past what its counters hold is written as no exact figure.
+    fixture.application.footprint.Set(UINT32_MAX, 10, 20);
+    fixture.application.footprint.MarkValid();
+    EXPECT_EQ(generateCode(&fixture.project, &fixture.cpu, &fixture.application, &generate, nullptr), 0);
+    EXPECT_EQ(printSystem(&fixture.application, &fixture.cpu, &fixture.project, nullptr, &print), 0);
+    const std::string header = readFile(scratch.path() / "inc/kproject.h");
+    EXPECT_NE(header.find("#define KP_FOOTPRINT_VALID 0\n"), std::string::npos) << header;
+    EXPECT_NE(header.find("#define KP_FOOTPRINT_AT_LEAST 1\n"), std::string::npos) << header;
+    EXPECT_NE(readFile(scratch.path() / "reports/Main_Control.txt").find("4294967295 or more\n"), std::string::npos);
 }
 
 TEST_F(LibraryEntries, FailOnRequestOrWithoutRecordsAndWriteNothing)
