@@ -553,22 +553,26 @@ bool ApplicationReader::readObjectData(ApplicationClassEntry& entry, ObjectRecor
         }
         }
     }
-    // A task's stack lies within the model's bounds for it, the 0 a missing key stands for included, and is
-    // a multiple of its modulus, as the Task dialog keeps it.
-    if (entry.classType == ClassTask && m_numbers.ok()) {
-        const int32_t stack = static_cast<const TaskData*>(object.data)->stackSize;
-        const int32_t low = m_kernel.minTaskStackSize;
-        const int32_t high = m_kernel.maxTaskStackSize;
-        if (stack < low || (high >= low && stack > high)) {
+    // Every number lies within the range its key takes on this CPU (the model's bounds, the 0 a missing key
+    // stands for included), as the class's dialog keeps it.
+    if (!m_numbers.ok())
+        return true;
+    for (const ObjectKey& key : objectKeysOfClass(entry.classType)) {
+        if (key.kind != ObjectKeyKind::Number)
+            continue;
+        int32_t value = 0;
+        std::memcpy(&value, block + key.offset, sizeof value);
+        const ObjectKeyRange range = objectKeyRange(m_cpu, entry.classType, key, block);
+        if (!objectKeyValueInRange(range, key.field, value)) {
             ShowLoadProblem("application", m_path,
-                            FilledValueProblem(section.FindEntry("Stack Size") != nullptr, true, std::to_string(stack),
-                                               "Stack Size", section.GetName(), ModelRangeText(low, high)));
+                            FilledValueProblem(section.FindEntry(key.field.key) != nullptr, true,
+                                               FieldDisplayText(key.field, value), key.field.key, section.GetName(),
+                                               objectKeyRangeText(range)));
             return false;
         }
-        if (!stackMeetsModulus(stack, m_kernel.taskStackModulus)) {
+        if (!objectKeyValueMeetsModulus(range, value)) {
             ShowLoadProblem("application", m_path,
-                            ModulusProblem(static_cast<uint32_t>(stack), "Stack Size", section.GetName(),
-                                           static_cast<uint32_t>(m_kernel.taskStackModulus)));
+                            ModulusProblem(static_cast<uint32_t>(value), key.field.key, section.GetName(), range.modulus));
             return false;
         }
     }
