@@ -68,6 +68,9 @@ public:
     // False, after a message naming the class, when a class entry has more dynamic objects than its kernel
     // class's maximum leaves beside its static objects.
     bool dynamicsFit() const;
+    // False, after a message naming the object and the key, when an entry point or a manual placement's label
+    // could not be generated as the object's dialog keeps it.
+    bool symbolsFit() const;
 
 private:
     const SectionedFileSection* requiredSection(const std::string& name);
@@ -158,6 +161,29 @@ bool ApplicationReader::dynamicsFit() const
         }
     }
     return true;
+}
+
+bool ApplicationReader::symbolsFit() const
+{
+    std::string problem;
+    VisitApplicationObjects(m_app, [&](const ObjectPlace& place) {
+        if (place.object->data == nullptr)
+            return 0;
+        for (const ObjectKey& key : objectKeysOfClass(place.entry->classType)) {
+            const std::string why = objectSymbolProblem(m_app, place.entry->classType, *place.object, key);
+            if (why.empty())
+                continue;
+            const std::string_view value = textOf(static_cast<const char*>(place.object->data) + key.offset, kNameSize);
+            problem = "the value \"" + std::string(value) + "\" of \"" + key.field.key + "\" in section \"" +
+                      textString(place.object->name) + "\" " + why;
+            return 1;
+        }
+        return 0;
+    });
+    if (problem.empty())
+        return true;
+    ShowLoadProblem("application", m_path, problem);
+    return false;
 }
 
 bool ApplicationReader::numbersFit() const
@@ -602,7 +628,7 @@ bool ReadApplicationSections(CpuRecord& cpu, ApplicationRecord& application, con
     ApplicationReader reader(cpu, application, file, path);
     if (!reader.readApplicationKeys() || !reader.readOptions())
         return false;
-    if (!reader.readClassTypes() || !reader.numbersFit() || !reader.dynamicsFit())
+    if (!reader.readClassTypes() || !reader.numbersFit() || !reader.dynamicsFit() || !reader.symbolsFit())
         return false;
     reader.correctClassNames();
     return true;

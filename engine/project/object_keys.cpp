@@ -7,7 +7,10 @@
 #include <iterator>
 #include <string_view>
 
+#include "engine/names/identifier.h"
 #include "engine/names/kernel_lookup.h"
+#include "engine/names/name_conflicts.h"
+#include "engine/records/text_field.h"
 #include "engine/records/model_bounds.h"
 #include "engine/records/records.h"
 
@@ -17,6 +20,7 @@ namespace {
 using K = ObjectKeyKind;
 using D = ObjectKeyDefault;
 using B = ObjectKeyBound;
+using S = ObjectKeySymbol;
 
 using fields::count;
 using fields::flag;
@@ -40,12 +44,12 @@ constexpr ObjectKey kLevelKeys[] = {
     {choice("Scheduling Policy"), K::Number, offsetof(LevelData, schedulingPolicy), D::Zero},
 };
 constexpr ObjectKey kThreadKeys[] = {
-    {text("Entry Point"), K::Text, offsetof(ThreadData, entryPoint), D::Zero},
+    {text("Entry Point"), K::Text, offsetof(ThreadData, entryPoint), D::Zero, B::Fixed, S::EntryPoint},
 };
 constexpr ObjectKey kExceptionKeys[] = {
     {integer("Interrupt Level"), K::Number, offsetof(ExceptionData, interruptLevel), D::Zero, B::IsrLevel},
     {integer("Vector Number"), K::Number, offsetof(ExceptionData, vectorNumber), D::Zero, B::IsrVector},
-    {text("ISR Address"), K::Text, offsetof(ExceptionData, isrAddress), D::Zero},
+    {text("ISR Address"), K::Text, offsetof(ExceptionData, isrAddress), D::Zero, B::Fixed, S::EntryPoint},
 };
 constexpr ObjectKey kCounterKeys[] = {
     {kModulus, K::Number, offsetof(CounterData, modulus), D::Zero},
@@ -65,17 +69,17 @@ constexpr ObjectKey kPipeKeys[] = {
     {text("Max Buffer Size Expression"), K::Text, offsetof(PipeData, maxBufferSizeExpression), D::Zero},
     {count("Alignment"), K::Number, offsetof(PipeData, alignment), D::KernelAlignment, B::Alignment},
     {choice("Manual"), K::Number, offsetof(PipeData, manual), D::Zero},
-    {text("Label"), K::Text, offsetof(PipeData, label), D::Zero},
+    {text("Label"), K::Text, offsetof(PipeData, label), D::Zero, B::Fixed, S::Label},
     {choice("Suppress Buffer Allocation"), K::Number, offsetof(PipeData, suppressBufferAllocation), D::Zero},
 };
 constexpr ObjectKey kTaskKeys[] = {
-    {text("Entry Point"), K::Text, offsetof(TaskData, entryPoint), D::Zero},
+    {text("Entry Point"), K::Text, offsetof(TaskData, entryPoint), D::Zero, B::Fixed, S::EntryPoint},
     {kInitialPriority, K::Number, offsetof(TaskData, initialPriority), D::Zero},
     {size("Stack Size"), K::Number, offsetof(TaskData, stackSize), D::Zero, B::TaskStack},
     {kStartingOrder, K::Number, offsetof(TaskData, startingOrder), D::Zero},
     {rows("Extended Context"), K::ContextFlags, offsetof(TaskData, extendedContext), D::KernelRows},
     {choice("Manual"), K::Number, offsetof(TaskData, manual), D::Zero},
-    {text("Label"), K::Text, offsetof(TaskData, label), D::Zero},
+    {text("Label"), K::Text, offsetof(TaskData, label), D::Zero, B::Fixed, S::Label},
     {rows("Attribute"), K::AttributeFlags, offsetof(TaskData, attributes), D::KernelRows},
 };
 constexpr ObjectKey kSemaphoreKeys[] = {
@@ -90,7 +94,7 @@ constexpr ObjectKey kQueueKeys[] = {
     {text("Depth Expression"), K::Text, offsetof(QueueData, depthExpression), D::Zero},
     {count("Alignment"), K::Number, offsetof(QueueData, alignment), D::KernelAlignment, B::Alignment},
     {choice("Manual"), K::Number, offsetof(QueueData, manual), D::Zero},
-    {text("Label"), K::Text, offsetof(QueueData, label), D::Zero},
+    {text("Label"), K::Text, offsetof(QueueData, label), D::Zero, B::Fixed, S::Label},
 };
 constexpr ObjectKey kMailboxKeys[] = {
     {choice("Waiting Order"), K::Number, offsetof(MailboxData, waitingOrder), D::Zero},
@@ -103,7 +107,7 @@ constexpr ObjectKey kPartitionKeys[] = {
     {text("Number of Blocks Expression"), K::Text, offsetof(PartitionData, numberOfBlocksExpression), D::Zero},
     {count("Alignment"), K::Number, offsetof(PartitionData, alignment), D::KernelAlignment, B::Alignment},
     {choice("Manual"), K::Number, offsetof(PartitionData, manual), D::Zero},
-    {text("Label"), K::Text, offsetof(PartitionData, label), D::Zero},
+    {text("Label"), K::Text, offsetof(PartitionData, label), D::Zero, B::Fixed, S::Label},
 };
 constexpr ObjectKey kMutexKeys[] = {
     {choice("Priority Inversion"), K::Number, offsetof(MutexData, priorityInversion), D::Zero},
@@ -155,6 +159,53 @@ const char* objectClassWord(int32_t classType)
     return classType >= kFirstClassType && classType <= kLastClassType ? kClassWords[classType].data() : "";
 }
 
+
+namespace {
+
+// The class's "Manual" key in the object's data block; 0 without one.
+int32_t manualOf(int32_t classType, const void* block)
+{
+    int32_t manual = 0;
+    for (const ObjectKey& key : objectKeysOfClass(classType)) {
+        if (block != nullptr && std::string_view(key.field.key) == "Manual")
+            std::memcpy(&manual, static_cast<const char*>(block) + key.offset, sizeof manual);
+    }
+    return manual;
+}
+
+}  // namespace
+
+int objectSymbolLimit(int32_t classType, const ObjectKey& key)
+{
+    return key.symbol == ObjectKeySymbol::Label && classType != ClassTask ? kPlacementLabelLimit : INT32_MAX;
+}
+
+bool objectSymbolApplies(int32_t classType, const ObjectKey& key, const void* block)
+{
+    return key.symbol == ObjectKeySymbol::EntryPoint ||
+           (key.symbol == ObjectKeySymbol::Label && manualOf(classType, block) != 0);
+}
+
+std::string objectSymbolProblem(ApplicationRecord& application, int32_t classType, const ObjectRecord& object,
+                                const ObjectKey& key)
+{
+    if (!objectSymbolApplies(classType, key, object.data))
+        return {};
+    const std::string text(textOf(static_cast<const char*>(object.data) + key.offset, kNameSize));
+    std::string identifier = text;
+    if (MakeValidIdentifier(identifier, objectSymbolLimit(classType, key)) != IdentifierValid)
+        return "is not an identifier" + std::string(key.symbol == ObjectKeySymbol::Label && classType != ClassTask
+                                                        ? " of at most " + std::to_string(kPlacementLabelLimit) +
+                                                              " characters"
+                                                        : "");
+    if (text == textOf(object.name))
+        return "is the object's own name";
+    std::string what;
+    if (FindLabelConflict(application, text, what, &object, false, false))
+        return "is also the " + what;
+    return {};
+}
+
 const ObjectKey* objectKeyAt(int32_t classType, std::size_t offset)
 {
     for (const ObjectKey& key : objectKeysOfClass(classType)) {
@@ -197,13 +248,7 @@ ObjectKeyRange objectKeyRange(const CpuRecord& cpu, int32_t classType, const Obj
         // A positive signed number, where it applies.
         range.minimum = 1;
         range.maximum = INT32_MAX;
-        // Placement is the class's "Manual" key, kept in the same block.
-        int32_t manual = 0;
-        for (const ObjectKey& sibling : objectKeysOfClass(classType)) {
-            if (block != nullptr && std::string_view(sibling.field.key) == "Manual")
-                std::memcpy(&manual, static_cast<const char*>(block) + sibling.offset, sizeof manual);
-        }
-        range.applies = manual == 0 && CpuSupportsPlacementOption(&cpu);
+        range.applies = manualOf(classType, block) == 0 && CpuSupportsPlacementOption(&cpu);
         break;
     }
     }

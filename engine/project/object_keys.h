@@ -37,12 +37,25 @@ enum class ObjectKeyBound {
     Alignment,   // the description's range, only under automatic placement on a CPU that offers it
 };
 
+// What a text key names: a symbol of the generated code must be an identifier that no other object's name,
+// entry point or label is.
+enum class ObjectKeySymbol {
+    None,        // free text
+    EntryPoint,  // an identifier of any length, never the object's own name nor another's symbol
+    Label,       // the same under manual placement (the class's "Manual" key), of at most kPlacementLabelLimit
+                 // characters for a placed buffer
+};
+
+// Placement labels of buffers are linker symbols of at most this length.
+constexpr int kPlacementLabelLimit = 32;
+
 struct ObjectKey {
     FieldDescription field; // its key, type and range
     ObjectKeyKind kind;
     std::size_t offset;  // byte offset of the field in the class's data block
     ObjectKeyDefault defaultValue;
     ObjectKeyBound bound = ObjectKeyBound::Fixed;
+    ObjectKeySymbol symbol = ObjectKeySymbol::None;
 };
 
 struct CpuRecord;
@@ -67,6 +80,17 @@ bool objectKeyValueInRange(const ObjectKeyRange& range, const FieldDescription& 
 bool objectKeyValueMeetsModulus(const ObjectKeyRange& range, std::int32_t value);
 // "minimum to maximum", with ", or -1" when -1 is taken too.
 std::string objectKeyRangeText(const ObjectKeyRange& range);
+// The longest identifier a symbol key of class `classType` takes (INT32_MAX for no limit), and whether the
+// key is a symbol at all for an object whose data block is `block` (a label only under manual placement).
+int objectSymbolLimit(int32_t classType, const ObjectKey& key);
+bool objectSymbolApplies(int32_t classType, const ObjectKey& key, const void* block);
+struct ApplicationRecord;
+struct ObjectRecord;
+// Why the symbol `key` of the object cannot be generated ("" when it can): not an identifier, the object's own
+// name, or another object's name, entry point or label.
+std::string objectSymbolProblem(ApplicationRecord& application, int32_t classType, const ObjectRecord& object,
+                                const ObjectKey& key);
+
 // The key of the class's data block at `offset`, or null.
 const ObjectKey* objectKeyAt(int32_t classType, std::size_t offset);
 

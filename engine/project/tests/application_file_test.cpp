@@ -166,7 +166,7 @@ TEST_F(ApplicationFileTest, OlderKeysAndMissingKeysTakeTheirDefaults)
     // An older file: "Project m file dirty" and "Global" in place of today's keys.
     ASSERT_EQ(readText(smallApplication({"Task=8"},
                                         join({classSection("Task", {"Objects=OBJS Task"}), {"[OBJS Task]", "t1=", ""},
-                                              {"[t1]", "Class Name=Task", "Initial Priority=1", "Stack Size=256", ""}}),
+                                              {"[t1]", "Class Name=Task", "Entry Point=T1Entry", "Initial Priority=1", "Stack Size=256", ""}}),
                                         {"Project m file dirty=1", "Global=1"})),
               1);
     EXPECT_EQ(app.projectCDirty, 1);

@@ -165,14 +165,18 @@ bool CpuSheetTransaction::saveKernel(engine::ProjectRecord* project)
 {
     engine::CpuRecord* cpu = m_handler.GetCpuRecord();
     engine::ConfigRecord* config = m_handler.GetConfigRecord();
-    if (!m_modelChanged || !project || !cpu || !config) {
+    // The project file names the CPU's model and the applications hold what the model gives them: a kernel
+    // file opens only with them. When they are on disk as the program holds them, it is written alone; else
+    // all are saved as one, a model change of this sheet in them as OK would keep it.
+    bool unsaved = m_modelChanged || (project && project->edited);
+    for (int32_t a = 0; cpu && cpu->applications && a < cpu->applicationCount; ++a)
+        unsaved = unsaved || cpu->applications[a].edited;
+    if (!unsaved || !project || !cpu || !config) {
         if (!m_handler.SaveKernel())
             return false;
         m_fileWritten = true;
         return true;
     }
-    // The project file names the CPU's model and the applications hold what the model gives them: the
-    // kernel file of another model opens only with them, so all are saved as one, as the change leaves them.
     engine::ProjectManager manager;
     if (!withChangeApplied([&] { return engine::SaveProjectFiles(manager, *project, *config); }))
         return false;

@@ -41,10 +41,11 @@ public:
     bool changeModel(int32_t index);
     // A page wrote the kernel file while the sheet ran.
     void noteFileWritten() { m_fileWritten = true; }
-    // The General page's Save. The kernel file alone, or, after a model change in a CPU of `project`, the
-    // project's files as one, the change in them as OK would keep it: the project file names the model and
-    // the applications follow it, so the files on disk open together. False after the saver's messages.
-    // Cancel then leaves what was saved on disk and marks what differs from it as edited.
+    // The General page's Save. The kernel file alone, or, after a model change or while the project file or
+    // an application of the CPU holds unsaved changes, the project's files as one, a model change in them as
+    // OK would keep it: the project file names the model and the applications follow it, so the files on
+    // disk open together. False after the saver's messages. Cancel then leaves what was saved on disk and
+    // marks what differs from it as edited.
     bool saveKernel(engine::ProjectRecord* project);
 
     // The one judge of what the sheet would keep, for OK and for every Save of its pages: the whole change

@@ -98,7 +98,7 @@ OkOutcome AlarmModel::ok(ViewState& state, DialogHost& host)
     OkOutcome outcome;
     if (!commonChecks(state, host, name, outcome))
         return outcome;
-    if (data && data->initialCount == 0 && !isUnfit(data->initialCount)) {
+    if (data && data->initialCount == 0) {
         showCheckMessage("The initial count must be non-zero");
         return OkOutcome::stay(IdField1067, false);
     }

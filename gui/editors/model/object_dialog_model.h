@@ -26,8 +26,7 @@ enum ObjectControl : int {
     IdTraceGroup = 1230,
 };
 
-// Placement labels are linker symbols of at most this length.
-constexpr int kPlacementLabelLimit = 32;
+using engine::kPlacementLabelLimit;
 constexpr int IdLabel = 1169;
 
 // The longest text a 128-byte record field holds.
