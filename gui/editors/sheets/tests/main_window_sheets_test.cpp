@@ -1644,6 +1644,44 @@ TEST_F(EditRoadsWalk, AModelChangeIsJudgedWithItsResetsOnOkAndOnTheCpuPagesSave)
         << messages()[1];
     expectFilesUnchanged(before);
     saveAllAndReopen("CPU page Save refused");
+
+    // A model whose queue width, interrupt levels or vectors Control's objects exceed (Comms's Link, of that
+    // model already, within them): the change is refused naming the object's key, and nothing is written.
+    link = readFile(m_projectFolder / "link.app");
+    link.replace(link.find("Width=16\r\n"), 10, "Width=2\r\n");
+    writeFile(m_projectFolder / "link.app", link);
+    for (const auto& [limit, key] : {std::pair<std::string, std::string>{"Maximum Queue Width=2", "\"Width\""},
+                                     {"Maximum ISR Level=4", "\"Interrupt Level\""},
+                                     {"Maximum ISR Vector=20", "\"Vector Number\""}}) {
+        SCOPED_TRACE(limit);
+        const std::string from = limit.substr(0, limit.find('=') + 1);
+        const std::size_t at = original.find(from);
+        ASSERT_NE(at, std::string::npos);
+        const std::string was = original.substr(at, original.find('\r', at) - at);
+        rewriteModel({{was, limit}});
+        const auto files = folderFiles(m_projectFolder);
+        EXPECT_FALSE(changeMainsModel([](platform::PropertySheet* sheet) {
+            sheet->accept();
+            settle();
+        }));
+        ASSERT_EQ(messages().size(), 2u);
+        EXPECT_NE(messages()[1].find(key), std::string::npos) << messages()[1];
+        expectFilesUnchanged(files);
+    }
+
+    // A model whose least kernel stack is above the applications' (which the System page may not offer to
+    // change for the model's framework): the change raises it, and the project opens again with it.
+    link = readFile(m_projectFolder / "link.app");
+    link.replace(link.find("Kernel Stack Available=256"), 26, "Kernel Stack Available=1024");
+    writeFile(m_projectFolder / "link.app", link);
+    rewriteModel({{"Minimum Kernel Stack Size=256", "Minimum Kernel Stack Size=1024"}});
+    EXPECT_TRUE(changeMainsModel([](platform::PropertySheet* sheet) {
+        sheet->accept();
+        settle();
+    }));
+    for (int32_t a = 0; a < windowCpu("Main").applicationCount; ++a)
+        EXPECT_EQ(windowCpu("Main").applications[a].kernelStackAvailable, 1024);
+    saveAllAndReopen("model change raising the kernel stack");
 }
 
 // Every sequence of up to three of the CPU sheet's buttons on Main (the model changed to the other one, Load of
