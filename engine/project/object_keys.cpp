@@ -9,7 +9,7 @@
 
 #include "engine/names/identifier.h"
 #include "engine/names/kernel_lookup.h"
-#include "engine/names/name_conflicts.h"
+#include "engine/names/project_walk.h"
 #include "engine/records/text_field.h"
 #include "engine/records/model_bounds.h"
 #include "engine/records/records.h"
@@ -200,10 +200,26 @@ std::string objectSymbolProblem(ApplicationRecord& application, int32_t classTyp
                                                         : "");
     if (text == textOf(object.name))
         return "is the object's own name";
-    std::string what;
-    if (FindLabelConflict(application, text, what, &object, false, false))
-        return "is also the " + what;
-    return {};
+    // Another object's name or symbol, whether or not its class is enabled now.
+    std::string clash;
+    VisitApplicationObjects(application, [&](const ObjectPlace& place) {
+        if (place.object == &object)
+            return 0;
+        if (textOf(place.object->name) == text) {
+            clash = "is also the name of object \"" + text + "\"";
+            return 1;
+        }
+        for (const ObjectKey& other : objectKeysOfClass(place.entry->classType)) {
+            if (place.object->data == nullptr || !objectSymbolApplies(place.entry->classType, other, place.object->data) ||
+                textOf(static_cast<const char*>(place.object->data) + other.offset, kNameSize) != text)
+                continue;
+            clash = "is also the \"" + std::string(other.field.key) + "\" of object \"" +
+                    std::string(textOf(place.object->name)) + "\"";
+            return 1;
+        }
+        return 0;
+    });
+    return clash;
 }
 
 const ObjectKey* objectKeyAt(int32_t classType, std::size_t offset)
