@@ -117,12 +117,20 @@ std::vector<std::string> linesOf(const std::string& text)
     return lines;
 }
 
-// Sets every number field of the file's object sections and APPLICATION section to `form`; returns what each
-// key of each section is to hold once saved ("section\nkey" -> stored text).
-std::map<std::string, std::string> setExtremes(const fs::path& file, Form form, DemoRanges& ranges)
+// A key of the file's APPLICATION section or of an object section, with its description.
+struct FieldLine {
+    std::size_t line;
+    std::string section;
+    std::string kind;  // the object's class word, or "APPLICATION"
+    std::string key;
+    std::string value;
+    const engine::FieldDescription* field;
+};
+
+// Every line of the file's lines that holds a key of such a section that has a description.
+std::vector<FieldLine> fieldLines(const std::vector<std::string>& lines)
 {
-    std::vector<std::string> lines = linesOf(readText(file));
-    std::map<std::string, std::string> kindOf; // section -> class word, or "APPLICATION"
+    std::map<std::string, std::string> kindOf{{"APPLICATION", "APPLICATION"}};
     std::string section;
     for (const std::string& line : lines) {
         if (line.rfind("[", 0) == 0)
@@ -130,9 +138,9 @@ std::map<std::string, std::string> setExtremes(const fs::path& file, Form form, 
         else if (line.rfind("Class Name=", 0) == 0)
             kindOf[section] = line.substr(11, line.find('\r') - 11);
     }
-    kindOf["APPLICATION"] = "APPLICATION";
-    std::map<std::string, std::string> expected;
-    for (std::string& line : lines) {
+    std::vector<FieldLine> fields;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string line = lines[i].substr(0, lines[i].find('\r'));
         if (line.rfind("[", 0) == 0) {
             section = line.substr(1, line.find(']') - 1);
             continue;
@@ -141,15 +149,27 @@ std::map<std::string, std::string> setExtremes(const fs::path& file, Form form, 
         if (equals == std::string::npos || !kindOf.count(section))
             continue;
         const std::string key = line.substr(0, equals);
-        const engine::FieldDescription* field =
-            engine::FindFieldDescription(engine::FieldFile::Application, kindOf[section], key);
-        if (field == nullptr || !takesExtremes(*field))
+        if (const engine::FieldDescription* field =
+                engine::FindFieldDescription(engine::FieldFile::Application, kindOf[section], key))
+            fields.push_back({i, section, kindOf[section], key, line.substr(equals + 1), field});
+    }
+    return fields;
+}
+
+// Sets every number field of the file's object sections and APPLICATION section to `form`; returns what each
+// key of each section is to hold once saved ("section\nkey" -> stored text).
+std::map<std::string, std::string> setExtremes(const fs::path& file, Form form, DemoRanges& ranges)
+{
+    std::vector<std::string> lines = linesOf(readText(file));
+    std::map<std::string, std::string> expected;
+    for (const FieldLine& at : fieldLines(lines)) {
+        if (!takesExtremes(*at.field))
             continue;
-        const std::string text = textOf(*field, ranges.rangeOf(section, kindOf[section], *field), form);
-        const engine::FieldReading reading = engine::ReadFieldValue(*field, text);
-        EXPECT_EQ(reading.problem, engine::FieldProblem::None) << key << "=" << text;
-        line = key + "=" + text + "\r";
-        expected[section + "\n" + key] = engine::FieldValueText(*field, reading.stored);
+        const std::string text = textOf(*at.field, ranges.rangeOf(at.section, at.kind, *at.field), form);
+        const engine::FieldReading reading = engine::ReadFieldValue(*at.field, text);
+        EXPECT_EQ(reading.problem, engine::FieldProblem::None) << at.key << "=" << text;
+        lines[at.line] = at.key + "=" + text + "\r";
+        expected[at.section + "\n" + at.key] = engine::FieldValueText(*at.field, reading.stored);
     }
     std::string joined;
     for (const std::string& line : lines)
@@ -246,59 +266,33 @@ TEST(ConsoleJourney, EveryFieldOnePastItsRangeIsRefusedAtOpen)
     int fields = 0;
     int refusals = 0;
     for (const char* name : {"control.app", "monitor.app", "link.app"}) {
-        const std::vector<std::string> lines = linesOf(original[name]);
-        std::map<std::string, std::string> kindOf;
-        std::string section;
-        for (const std::string& line : lines) {
-            if (line.rfind("[", 0) == 0)
-                section = line.substr(1, line.find(']') - 1);
-            else if (line.rfind("Class Name=", 0) == 0)
-                kindOf[section] = line.substr(11, line.find('\r') - 11);
-        }
-        kindOf["APPLICATION"] = "APPLICATION";
         std::map<std::string, std::string> names;  // another object's symbol, per file: its first entry point
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            const std::string line = lines[i].substr(0, lines[i].find('\r'));
-            if (line.rfind("[", 0) == 0) {
-                section = line.substr(1, line.find(']') - 1);
-                continue;
-            }
-            const std::size_t equals = line.find('=');
-            if (equals == std::string::npos || !kindOf.count(section))
-                continue;
-            const std::string key = line.substr(0, equals);
-            const engine::FieldDescription* field =
-                engine::FindFieldDescription(engine::FieldFile::Application, kindOf[section], key);
-            if (field == nullptr)
-                continue;
+        for (const FieldLine& at : fieldLines(linesOf(original[name]))) {
             std::vector<std::string> refused;
-            if (takesExtremes(*field)) {
-                const Range range = demo.rangeOf(section, kindOf[section], *field);
-                const bool unsignedField = field->type == engine::FieldType::Unsigned;
-                if (!(unsignedField && range.minimum == 0))
+            if (takesExtremes(*at.field)) {
+                const Range range = demo.rangeOf(at.section, at.kind, *at.field);
+                if (!(at.field->type == engine::FieldType::Unsigned && range.minimum == 0))
                     refused.push_back(std::to_string(range.minimum - 1));
                 refused.push_back(std::to_string(range.maximum + 1));
             }
-            const int32_t type = engine::classTypeOfWord(kindOf[section]);
-            for (const engine::ObjectKey& objectKey : engine::objectKeysOfClass(type)) {
-                if (&objectKey.field != field || objectKey.symbol == engine::ObjectKeySymbol::None ||
-                    line.size() == equals + 1)
+            for (const engine::ObjectKey& objectKey : engine::objectKeysOfClass(engine::classTypeOfWord(at.kind))) {
+                if (&objectKey.field != at.field || objectKey.symbol == engine::ObjectKeySymbol::None || at.value.empty())
                     continue;
                 if (!names.count(name) && objectKey.symbol == engine::ObjectKeySymbol::EntryPoint) {
-                    names[name] = line.substr(equals + 1);
+                    names[name] = at.value;
                     refused.push_back("9x y");
                 } else {
-                    refused.insert(refused.end(), {"1bad label", "", names[name], section});
+                    refused.insert(refused.end(), {"1bad label", "", names[name], at.section});
                 }
             }
             if (refused.empty())
                 continue;
             ++fields;
             for (const std::string& value : refused) {
-                SCOPED_TRACE(std::string(name) + " [" + section + "] " + key + "=" + value);
-                const auto [opened, said] = openWith(name, i, key + "=" + value);
+                SCOPED_TRACE(std::string(name) + " [" + at.section + "] " + at.key + "=" + value);
+                const auto [opened, said] = openWith(name, at.line, at.key + "=" + value);
                 EXPECT_FALSE(opened);
-                EXPECT_NE(said.find("\"" + key + "\""), std::string::npos) << said;
+                EXPECT_NE(said.find("\"" + at.key + "\""), std::string::npos) << said;
                 ++refusals;
             }
         }
