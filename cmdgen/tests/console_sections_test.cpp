@@ -158,8 +158,8 @@ TEST(ConsoleJourney, EveryFileKindRefusesWhatItCouldNotHoldAsWritten)
         {"application: stack size below zero", "monitor.app", "Stack Size=512", "Stack Size=-1", 4,
          "Unable to load application file monitor.app: the value -1 of \"Stack Size\" in section \"tskMon\"" + sizeRange},
         {"application: priority beyond 32 bits", "monitor.app", "Initial Priority=50", "Initial Priority=0x100000000", 4,
-         "Unable to load application file monitor.app: the value 0x100000000 of \"Initial Priority\" in section \"tskMon\"" +
-             int32Range},
+         "Unable to load application file monitor.app: the value 0x100000000 of \"Initial Priority\" in section \"tskMon\" "
+         "is outside the range 1 to 126\n"},
         {"application: RAM beyond 32 bits", "monitor.app", "System RAM Available=2048",
          "System RAM Available=4294967296", 4,
          "Unable to load application file monitor.app: the value 4294967296 of \"System RAM Available\" in section "

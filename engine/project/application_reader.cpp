@@ -68,6 +68,9 @@ public:
     // False, after a message naming the class, when a class entry has more dynamic objects than its kernel
     // class's maximum leaves beside its static objects.
     bool dynamicsFit() const;
+    // False, after a message naming the object and the key, when an entry point or a manual placement's label
+    // could not be generated as the object's dialog keeps it.
+    bool symbolsFit() const;
 
 private:
     const SectionedFileSection* requiredSection(const std::string& name);
@@ -158,6 +161,29 @@ bool ApplicationReader::dynamicsFit() const
         }
     }
     return true;
+}
+
+bool ApplicationReader::symbolsFit() const
+{
+    std::string problem;
+    VisitApplicationObjects(m_app, [&](const ObjectPlace& place) {
+        if (place.object->data == nullptr)
+            return 0;
+        for (const ObjectKey& key : objectKeysOfClass(place.entry->classType)) {
+            const std::string why = objectSymbolProblem(m_app, place.entry->classType, *place.object, key);
+            if (why.empty())
+                continue;
+            const std::string_view value = textOf(static_cast<const char*>(place.object->data) + key.offset, kNameSize);
+            problem = "the value \"" + std::string(value) + "\" of \"" + key.field.key + "\" in section \"" +
+                      textString(place.object->name) + "\" " + why;
+            return 1;
+        }
+        return 0;
+    });
+    if (problem.empty())
+        return true;
+    ShowLoadProblem("application", m_path, problem);
+    return false;
 }
 
 bool ApplicationReader::numbersFit() const
@@ -553,22 +579,26 @@ bool ApplicationReader::readObjectData(ApplicationClassEntry& entry, ObjectRecor
         }
         }
     }
-    // A task's stack lies within the model's bounds for it, the 0 a missing key stands for included, and is
-    // a multiple of its modulus, as the Task dialog keeps it.
-    if (entry.classType == ClassTask && m_numbers.ok()) {
-        const int32_t stack = static_cast<const TaskData*>(object.data)->stackSize;
-        const int32_t low = m_kernel.minTaskStackSize;
-        const int32_t high = m_kernel.maxTaskStackSize;
-        if (stack < low || (high >= low && stack > high)) {
+    // Every number lies within the range its key takes on this CPU (the model's bounds, the 0 a missing key
+    // stands for included), as the class's dialog keeps it.
+    if (!m_numbers.ok())
+        return true;
+    for (const ObjectKey& key : objectKeysOfClass(entry.classType)) {
+        if (key.kind != ObjectKeyKind::Number)
+            continue;
+        int32_t value = 0;
+        std::memcpy(&value, block + key.offset, sizeof value);
+        const ObjectKeyRange range = objectKeyRange(m_cpu, entry.classType, key, block);
+        if (!objectKeyValueInRange(range, key.field, value)) {
             ShowLoadProblem("application", m_path,
-                            FilledValueProblem(section.FindEntry("Stack Size") != nullptr, true, std::to_string(stack),
-                                               "Stack Size", section.GetName(), ModelRangeText(low, high)));
+                            FilledValueProblem(section.FindEntry(key.field.key) != nullptr, true,
+                                               FieldDisplayText(key.field, value), key.field.key, section.GetName(),
+                                               objectKeyRangeText(range)));
             return false;
         }
-        if (!stackMeetsModulus(stack, m_kernel.taskStackModulus)) {
+        if (!objectKeyValueMeetsModulus(range, value)) {
             ShowLoadProblem("application", m_path,
-                            ModulusProblem(static_cast<uint32_t>(stack), "Stack Size", section.GetName(),
-                                           static_cast<uint32_t>(m_kernel.taskStackModulus)));
+                            ModulusProblem(static_cast<uint32_t>(value), key.field.key, section.GetName(), range.modulus));
             return false;
         }
     }
@@ -598,7 +628,7 @@ bool ReadApplicationSections(CpuRecord& cpu, ApplicationRecord& application, con
     ApplicationReader reader(cpu, application, file, path);
     if (!reader.readApplicationKeys() || !reader.readOptions())
         return false;
-    if (!reader.readClassTypes() || !reader.numbersFit() || !reader.dynamicsFit())
+    if (!reader.readClassTypes() || !reader.numbersFit() || !reader.dynamicsFit() || !reader.symbolsFit())
         return false;
     reader.correctClassNames();
     return true;

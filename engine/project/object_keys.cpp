@@ -3,9 +3,15 @@
 #include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <string_view>
 
+#include "engine/names/identifier.h"
+#include "engine/names/kernel_lookup.h"
+#include "engine/names/project_walk.h"
+#include "engine/records/text_field.h"
+#include "engine/records/model_bounds.h"
 #include "engine/records/records.h"
 
 namespace engine {
@@ -13,6 +19,8 @@ namespace {
 
 using K = ObjectKeyKind;
 using D = ObjectKeyDefault;
+using B = ObjectKeyBound;
+using S = ObjectKeySymbol;
 
 using fields::count;
 using fields::flag;
@@ -23,19 +31,25 @@ using fields::text;
 constexpr FieldDescription kStartingOrder{"Starting Order Number", FieldType::Signed, -99, 99, true, false};
 // A counter's modulus: never 0, as the Counter dialog keeps it and a new counter starts with 1.
 constexpr FieldDescription kModulus{"Modulus", FieldType::Unsigned, 1, UINT32_MAX, true, false};
+// A size or a count the dialogs hold to at least 1.
+constexpr FieldDescription positive(const char* key) { return {key, FieldType::Unsigned, 1, UINT32_MAX, true, false}; }
+// A task's priority, as the Task dialog takes it.
+constexpr FieldDescription kInitialPriority{"Initial Priority", FieldType::Signed, 1, 126, true, false};
+// A choice between two radio buttons: 0 for the first, 1 for the second.
+constexpr FieldDescription choice(const char* key) { return {key, FieldType::Signed, 0, 1, true, false}; }
 // The task's rows of extended-context and attribute flags.
 constexpr FieldDescription rows(const char* key) { return fields::flags(key); }
 
 constexpr ObjectKey kLevelKeys[] = {
-    {integer("Scheduling Policy"), K::Number, offsetof(LevelData, schedulingPolicy), D::Zero},
+    {choice("Scheduling Policy"), K::Number, offsetof(LevelData, schedulingPolicy), D::Zero},
 };
 constexpr ObjectKey kThreadKeys[] = {
-    {text("Entry Point"), K::Text, offsetof(ThreadData, entryPoint), D::Zero},
+    {text("Entry Point"), K::Text, offsetof(ThreadData, entryPoint), D::Zero, B::Fixed, S::EntryPoint},
 };
 constexpr ObjectKey kExceptionKeys[] = {
-    {integer("Interrupt Level"), K::Number, offsetof(ExceptionData, interruptLevel), D::Zero},
-    {integer("Vector Number"), K::Number, offsetof(ExceptionData, vectorNumber), D::Zero},
-    {text("ISR Address"), K::Text, offsetof(ExceptionData, isrAddress), D::Zero},
+    {integer("Interrupt Level"), K::Number, offsetof(ExceptionData, interruptLevel), D::Zero, B::IsrLevel},
+    {integer("Vector Number"), K::Number, offsetof(ExceptionData, vectorNumber), D::Zero, B::IsrVector},
+    {text("ISR Address"), K::Text, offsetof(ExceptionData, isrAddress), D::Zero, B::Fixed, S::EntryPoint},
 };
 constexpr ObjectKey kCounterKeys[] = {
     {kModulus, K::Number, offsetof(CounterData, modulus), D::Zero},
@@ -43,61 +57,61 @@ constexpr ObjectKey kCounterKeys[] = {
     {flag("Tickslice Counter"), K::Flag, offsetof(CounterData, ticksliceCounter), D::Zero},
 };
 constexpr ObjectKey kAlarmKeys[] = {
-    {count("Initial Count"), K::Number, offsetof(AlarmData, initialCount), D::Zero},
+    {positive("Initial Count"), K::Number, offsetof(AlarmData, initialCount), D::Zero},
     {count("Recycle Count"), K::Number, offsetof(AlarmData, recycleCount), D::Zero},
     {text("Initial Expression"), K::Text, offsetof(AlarmData, initialExpression), D::Zero},
     {text("Recycle Expression"), K::Text, offsetof(AlarmData, recycleExpression), D::Zero},
 };
 constexpr ObjectKey kPipeKeys[] = {
-    {count("Number of Buffers"), K::Number, offsetof(PipeData, numberOfBuffers), D::Zero},
+    {positive("Number of Buffers"), K::Number, offsetof(PipeData, numberOfBuffers), D::Zero},
     {count("Max Buffer Size"), K::Number, offsetof(PipeData, maxBufferSize), D::Zero},
     {text("Number of Buffers Expression"), K::Text, offsetof(PipeData, numberOfBuffersExpression), D::Zero},
     {text("Max Buffer Size Expression"), K::Text, offsetof(PipeData, maxBufferSizeExpression), D::Zero},
-    {count("Alignment"), K::Number, offsetof(PipeData, alignment), D::KernelAlignment},
-    {integer("Manual"), K::Number, offsetof(PipeData, manual), D::Zero},
-    {text("Label"), K::Text, offsetof(PipeData, label), D::Zero},
-    {integer("Suppress Buffer Allocation"), K::Number, offsetof(PipeData, suppressBufferAllocation), D::Zero},
+    {count("Alignment"), K::Number, offsetof(PipeData, alignment), D::KernelAlignment, B::Alignment},
+    {choice("Manual"), K::Number, offsetof(PipeData, manual), D::Zero},
+    {text("Label"), K::Text, offsetof(PipeData, label), D::Zero, B::Fixed, S::Label},
+    {choice("Suppress Buffer Allocation"), K::Number, offsetof(PipeData, suppressBufferAllocation), D::Zero},
 };
 constexpr ObjectKey kTaskKeys[] = {
-    {text("Entry Point"), K::Text, offsetof(TaskData, entryPoint), D::Zero},
-    {integer("Initial Priority"), K::Number, offsetof(TaskData, initialPriority), D::Zero},
-    {size("Stack Size"), K::Number, offsetof(TaskData, stackSize), D::Zero},
+    {text("Entry Point"), K::Text, offsetof(TaskData, entryPoint), D::Zero, B::Fixed, S::EntryPoint},
+    {kInitialPriority, K::Number, offsetof(TaskData, initialPriority), D::Zero},
+    {size("Stack Size"), K::Number, offsetof(TaskData, stackSize), D::Zero, B::TaskStack},
     {kStartingOrder, K::Number, offsetof(TaskData, startingOrder), D::Zero},
     {rows("Extended Context"), K::ContextFlags, offsetof(TaskData, extendedContext), D::KernelRows},
-    {integer("Manual"), K::Number, offsetof(TaskData, manual), D::Zero},
-    {text("Label"), K::Text, offsetof(TaskData, label), D::Zero},
+    {choice("Manual"), K::Number, offsetof(TaskData, manual), D::Zero},
+    {text("Label"), K::Text, offsetof(TaskData, label), D::Zero, B::Fixed, S::Label},
     {rows("Attribute"), K::AttributeFlags, offsetof(TaskData, attributes), D::KernelRows},
 };
 constexpr ObjectKey kSemaphoreKeys[] = {
-    {integer("Signal Type"), K::Number, offsetof(SemaphoreData, signalType), D::Zero},
-    {integer("Waiting Order"), K::Number, offsetof(SemaphoreData, waitingOrder), D::Zero},
+    {choice("Signal Type"), K::Number, offsetof(SemaphoreData, signalType), D::Zero},
+    {choice("Waiting Order"), K::Number, offsetof(SemaphoreData, waitingOrder), D::Zero},
 };
 constexpr ObjectKey kQueueKeys[] = {
-    {size("Width"), K::Number, offsetof(QueueData, width), D::Zero},
-    {size("Depth"), K::Number, offsetof(QueueData, depth), D::Zero},
-    {integer("Waiting Order"), K::Number, offsetof(QueueData, waitingOrder), D::Zero},
+    {size("Width"), K::Number, offsetof(QueueData, width), D::Zero, B::QueueWidth},
+    {size("Depth"), K::Number, offsetof(QueueData, depth), D::Zero, B::QueueDepth},
+    {choice("Waiting Order"), K::Number, offsetof(QueueData, waitingOrder), D::Zero},
     {text("Width Expression"), K::Text, offsetof(QueueData, widthExpression), D::Zero},
     {text("Depth Expression"), K::Text, offsetof(QueueData, depthExpression), D::Zero},
-    {count("Alignment"), K::Number, offsetof(QueueData, alignment), D::KernelAlignment},
-    {integer("Manual"), K::Number, offsetof(QueueData, manual), D::Zero},
-    {text("Label"), K::Text, offsetof(QueueData, label), D::Zero},
+    {count("Alignment"), K::Number, offsetof(QueueData, alignment), D::KernelAlignment, B::Alignment},
+    {choice("Manual"), K::Number, offsetof(QueueData, manual), D::Zero},
+    {text("Label"), K::Text, offsetof(QueueData, label), D::Zero, B::Fixed, S::Label},
 };
 constexpr ObjectKey kMailboxKeys[] = {
-    {integer("Waiting Order"), K::Number, offsetof(MailboxData, waitingOrder), D::Zero},
+    {choice("Waiting Order"), K::Number, offsetof(MailboxData, waitingOrder), D::Zero},
 };
 constexpr ObjectKey kPartitionKeys[] = {
-    {count("Block Size"), K::Number, offsetof(PartitionData, blockSize), D::Zero},
-    {count("Number of Blocks"), K::Number, offsetof(PartitionData, numberOfBlocks), D::Zero},
-    {integer("Waiting Order"), K::Number, offsetof(PartitionData, waitingOrder), D::Zero},
+    {positive("Block Size"), K::Number, offsetof(PartitionData, blockSize), D::Zero},
+    {positive("Number of Blocks"), K::Number, offsetof(PartitionData, numberOfBlocks), D::Zero},
+    {choice("Waiting Order"), K::Number, offsetof(PartitionData, waitingOrder), D::Zero},
     {text("Block Size Expression"), K::Text, offsetof(PartitionData, blockSizeExpression), D::Zero},
     {text("Number of Blocks Expression"), K::Text, offsetof(PartitionData, numberOfBlocksExpression), D::Zero},
-    {count("Alignment"), K::Number, offsetof(PartitionData, alignment), D::KernelAlignment},
-    {integer("Manual"), K::Number, offsetof(PartitionData, manual), D::Zero},
-    {text("Label"), K::Text, offsetof(PartitionData, label), D::Zero},
+    {count("Alignment"), K::Number, offsetof(PartitionData, alignment), D::KernelAlignment, B::Alignment},
+    {choice("Manual"), K::Number, offsetof(PartitionData, manual), D::Zero},
+    {text("Label"), K::Text, offsetof(PartitionData, label), D::Zero, B::Fixed, S::Label},
 };
 constexpr ObjectKey kMutexKeys[] = {
-    {integer("Priority Inversion"), K::Number, offsetof(MutexData, priorityInversion), D::Zero},
-    {integer("Waiting Order"), K::Number, offsetof(MutexData, waitingOrder), D::Zero},
+    {choice("Priority Inversion"), K::Number, offsetof(MutexData, priorityInversion), D::Zero},
+    {choice("Waiting Order"), K::Number, offsetof(MutexData, waitingOrder), D::Zero},
 };
 
 }  // namespace
@@ -143,6 +157,137 @@ int32_t classTypeOfWord(std::string_view word)
 const char* objectClassWord(int32_t classType)
 {
     return classType >= kFirstClassType && classType <= kLastClassType ? kClassWords[classType].data() : "";
+}
+
+
+namespace {
+
+// The class's "Manual" key in the object's data block; 0 without one.
+int32_t manualOf(int32_t classType, const void* block)
+{
+    int32_t manual = 0;
+    for (const ObjectKey& key : objectKeysOfClass(classType)) {
+        if (block != nullptr && std::string_view(key.field.key) == "Manual")
+            std::memcpy(&manual, static_cast<const char*>(block) + key.offset, sizeof manual);
+    }
+    return manual;
+}
+
+}  // namespace
+
+int objectSymbolLimit(int32_t classType, const ObjectKey& key)
+{
+    return key.symbol == ObjectKeySymbol::Label && classType != ClassTask ? kPlacementLabelLimit : INT32_MAX;
+}
+
+bool objectSymbolApplies(int32_t classType, const ObjectKey& key, const void* block)
+{
+    return key.symbol == ObjectKeySymbol::EntryPoint ||
+           (key.symbol == ObjectKeySymbol::Label && manualOf(classType, block) != 0);
+}
+
+std::string objectSymbolProblem(ApplicationRecord& application, int32_t classType, const ObjectRecord& object,
+                                const ObjectKey& key)
+{
+    if (!objectSymbolApplies(classType, key, object.data))
+        return {};
+    const std::string text(textOf(static_cast<const char*>(object.data) + key.offset, kNameSize));
+    std::string identifier = text;
+    if (MakeValidIdentifier(identifier, objectSymbolLimit(classType, key)) != IdentifierValid)
+        return "is not an identifier" + std::string(key.symbol == ObjectKeySymbol::Label && classType != ClassTask
+                                                        ? " of at most " + std::to_string(kPlacementLabelLimit) +
+                                                              " characters"
+                                                        : "");
+    if (text == textOf(object.name))
+        return "is the object's own name";
+    // Another object's name or symbol, whether or not its class is enabled now.
+    std::string clash;
+    VisitApplicationObjects(application, [&](const ObjectPlace& place) {
+        if (place.object == &object)
+            return 0;
+        if (textOf(place.object->name) == text) {
+            clash = "is also the name of object \"" + text + "\"";
+            return 1;
+        }
+        for (const ObjectKey& other : objectKeysOfClass(place.entry->classType)) {
+            if (place.object->data == nullptr || !objectSymbolApplies(place.entry->classType, other, place.object->data) ||
+                textOf(static_cast<const char*>(place.object->data) + other.offset, kNameSize) != text)
+                continue;
+            clash = "is also the \"" + std::string(other.field.key) + "\" of object \"" +
+                    std::string(textOf(place.object->name)) + "\"";
+            return 1;
+        }
+        return 0;
+    });
+    return clash;
+}
+
+const ObjectKey* objectKeyAt(int32_t classType, std::size_t offset)
+{
+    for (const ObjectKey& key : objectKeysOfClass(classType)) {
+        if (key.offset == offset)
+            return &key;
+    }
+    return nullptr;
+}
+
+ObjectKeyRange objectKeyRange(const CpuRecord& cpu, int32_t classType, const ObjectKey& key, const void* block)
+{
+    const KernelRecord& kernel = cpu.kernel;
+    ObjectKeyRange range{key.field.minimum, key.field.maximum};
+    switch (key.bound) {
+    case ObjectKeyBound::Fixed:
+        break;
+    case ObjectKeyBound::QueueWidth:
+        range.minimum = 1;
+        range.maximum = kernel.maxQueueWidth;
+        break;
+    case ObjectKeyBound::QueueDepth:
+        range.minimum = 1;
+        range.maximum = kernel.maxQueueDepth;
+        break;
+    case ObjectKeyBound::IsrLevel:
+        range.minimum = kernel.minIsrLevel;
+        range.maximum = kernel.maxIsrLevel;
+        break;
+    case ObjectKeyBound::IsrVector:
+        range.minimum = kernel.minIsrVector;
+        range.maximum = kernel.maxIsrVector;
+        range.none = true;
+        break;
+    case ObjectKeyBound::TaskStack:
+        range.minimum = kernel.minTaskStackSize;
+        range.maximum = kernel.maxTaskStackSize >= kernel.minTaskStackSize ? kernel.maxTaskStackSize : INT32_MAX;
+        range.modulus = static_cast<std::uint32_t>(kernel.taskStackModulus);
+        break;
+    case ObjectKeyBound::Alignment: {
+        // A positive signed number, where it applies.
+        range.minimum = 1;
+        range.maximum = INT32_MAX;
+        range.applies = manualOf(classType, block) == 0 && CpuSupportsPlacementOption(&cpu);
+        break;
+    }
+    }
+    return range;
+}
+
+bool objectKeyValueInRange(const ObjectKeyRange& range, const FieldDescription& field, std::int32_t value)
+{
+    if (!range.applies || (range.none && value == -1))
+        return true;
+    const std::int64_t read = field.type == FieldType::Unsigned ? std::int64_t{static_cast<std::uint32_t>(value)}
+                                                                 : std::int64_t{value};
+    return read >= range.minimum && read <= range.maximum;
+}
+
+bool objectKeyValueMeetsModulus(const ObjectKeyRange& range, std::int32_t value)
+{
+    return !range.applies || stackMeetsModulus(value, static_cast<int32_t>(range.modulus));
+}
+
+std::string objectKeyRangeText(const ObjectKeyRange& range)
+{
+    return std::to_string(range.minimum) + " to " + std::to_string(range.maximum) + (range.none ? ", or -1" : "");
 }
 
 }  // namespace engine

@@ -166,7 +166,7 @@ TEST_F(ApplicationFileTest, OlderKeysAndMissingKeysTakeTheirDefaults)
     // An older file: "Project m file dirty" and "Global" in place of today's keys.
     ASSERT_EQ(readText(smallApplication({"Task=8"},
                                         join({classSection("Task", {"Objects=OBJS Task"}), {"[OBJS Task]", "t1=", ""},
-                                              {"[t1]", "Class Name=Task", "Stack Size=256", ""}}),
+                                              {"[t1]", "Class Name=Task", "Entry Point=T1Entry", "Initial Priority=1", "Stack Size=256", ""}}),
                                         {"Project m file dirty=1", "Global=1"})),
               1);
     EXPECT_EQ(app.projectCDirty, 1);
@@ -281,7 +281,7 @@ TEST_F(ApplicationFileTest, BadFilesFailWithTheirMessage)
         // A value the reader fills in meets its range like a written one.
         {"task without its stack size",
          smallApplication({"Task=8"}, join({classSection("Task", {"Objects=OBJS Task"}), {"[OBJS Task]", "worker=", ""},
-                                            {"[worker]", "Class Name=Task", ""}})),
+                                            {"[worker]", "Class Name=Task", "Initial Priority=1", ""}})),
          "the value 0 of \"Stack Size\" in section \"worker\" (the key is missing) is outside the range 128 to 32768 the "
          "model gives"},
         {"kernel stack below the model's", smallApplication({}, {}, {"Kernel Stack Available=1"}),
@@ -341,7 +341,7 @@ TEST_F(ApplicationFileTest, AnObjectTakesTheClassOfTheEntryThatHoldsIt)
 {
     ASSERT_EQ(readText(smallApplication(
                   {"Level=1"}, join({classSection("Level", {"Objects=OBJS Level"}), {"[OBJS Level]", "lvlOdd=", "lvlBare=", ""},
-                                     {"[lvlOdd]", "Class Name=Task", "Scheduling Policy=2", "Stack Size=4096", ""},
+                                     {"[lvlOdd]", "Class Name=Task", "Scheduling Policy=0", "Stack Size=4096", ""},
                                      {"[lvlBare]", "Scheduling Policy=1", ""}}))),
               1);
     // One warning for the file, however many objects disagree.
@@ -349,13 +349,13 @@ TEST_F(ApplicationFileTest, AnObjectTakesTheClassOfTheEntryThatHoldsIt)
     EXPECT_NE(messages->texts()[0].find("it is read as an object of class \"Level\""), std::string::npos);
     EXPECT_EQ(messages->boxes()[0].caption, "Warning");
     EXPECT_EQ(app.edited, 1);
-    EXPECT_EQ(static_cast<LevelData*>(app.classEntries[0].objects[0].data)->schedulingPolicy, 2);
+    EXPECT_EQ(static_cast<LevelData*>(app.classEntries[0].objects[0].data)->schedulingPolicy, 0);
     EXPECT_EQ(static_cast<LevelData*>(app.classEntries[0].objects[1].data)->schedulingPolicy, 1);
 
     messages->clear();
     ASSERT_EQ(write(app, folder.file("out.app")), 1);
     const std::string written = readFile(folder.file("out.app"));
-    EXPECT_NE(written.find("Class Name=Level\r\nScheduling Policy=2\r\n\r\n"), std::string::npos);
+    EXPECT_NE(written.find("Class Name=Level\r\nScheduling Policy=0\r\n\r\n"), std::string::npos);
     EXPECT_EQ(written.find("Stack Size"), std::string::npos);
 }
 

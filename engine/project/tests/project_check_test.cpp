@@ -42,6 +42,7 @@ struct SmallProject {
         setText(task.name, "tskMain");
         task.data = &taskData;
         taskData.stackSize = 512;
+        taskData.initialPriority = 1;
         main[0].classEntries = &tasks;
         main[0].classEntryCount = 1;
     }

@@ -92,6 +92,12 @@ DemoCpu::DemoCpu()
     k.minKernelStackSize = 256;
     k.maxKernelStackSize = 65536;
     k.taskStackModulus = 8;
+    k.maxQueueWidth = 64;
+    k.maxQueueDepth = 4096;
+    k.minIsrLevel = 1;
+    k.maxIsrLevel = 15;
+    k.minIsrVector = 16;
+    k.maxIsrVector = 255;
     k.nameSize = 12;
     k.extendedContextCount = 2;
     setText(k.extendedContexts[0].name, "FPU");

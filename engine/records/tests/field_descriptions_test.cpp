@@ -34,9 +34,9 @@ const Reading kReadings[] = {
     {"Task", "Stack Size", "-1", FieldProblem::OutOfRange, 0},
     {"Task", "Stack Size", "2147483648", FieldProblem::OutOfRange, 0},
     // A signed number: a hexadecimal number writes the bits.
-    {"Task", "Initial Priority", "-2147483648", FieldProblem::None, INT32_MIN},
-    {"Task", "Initial Priority", "0x80000000", FieldProblem::None, INT32_MIN},
-    {"Task", "Initial Priority", "2147483648", FieldProblem::OutOfRange, 0},
+    {"Exception", "Interrupt Level", "-2147483648", FieldProblem::None, INT32_MIN},
+    {"Exception", "Interrupt Level", "0x80000000", FieldProblem::None, INT32_MIN},
+    {"Exception", "Interrupt Level", "2147483648", FieldProblem::OutOfRange, 0},
     // What is no whole number is refused as a whole, never read as its start or as 0.
     {"Task", "Stack Size", "2k", FieldProblem::NotANumber, 0},
     {"Task", "Stack Size", "512.0", FieldProblem::NotANumber, 0},
@@ -88,7 +88,7 @@ TEST(FieldDescriptionTest, EditorsGetTheRangeOfTheField)
     EXPECT_EQ(FieldDisplayText(field, stored), "3000000000");
     EXPECT_EQ(FieldValueText(field, stored), "-1294967296");
     EXPECT_EQ(CheckTypedValue(field, "4294967296", "# of buffers", &stored),
-              "# of buffers must be in the range of 0 to 4294967295");
+              "# of buffers must be in the range of 1 to 4294967295");
     EXPECT_EQ(stored, -1294967296) << "a refused text leaves the value alone";
 }
 

@@ -9,6 +9,8 @@
 #include "engine/names/project_walk.h"
 #include "engine/ops/cpu_record_handler.h"
 #include "engine/ops/project_manager.h"
+#include "engine/project/project_save.h"
+#include "engine/records/model_bounds.h"
 #include "engine/records/text_field.h"
 #include "engine/sectioned/sectioned_file.h"
 #include "gui/editors/model/dialog_model.h"
@@ -107,18 +109,29 @@ void CpuSheetTransaction::applyModelChange()
     if (!cpu || !m_modelChanged)
         return;
     alignClassEntries();
-    for (int32_t a = 0; cpu->applications && a < cpu->applicationCount; ++a)
+    const engine::KernelRecord& k = kernel();
+    for (int32_t a = 0; cpu->applications && a < cpu->applicationCount; ++a) {
         engine::BuildApplicationOptionListAt(*cpu, a);
+        // The kernel stack follows the new model's limits, as its other values take the model's defaults: the
+        // System page may not offer the size for every framework.
+        engine::ApplicationRecord& app = cpu->applications[a];
+        const int32_t stack = engine::stackWithinModel(app.kernelStackAvailable, k.minKernelStackSize,
+                                                       k.maxKernelStackSize, k.taskStackModulus);
+        if (stack != app.kernelStackAvailable) {
+            app.kernelStackAvailable = stack;
+            app.edited = 1;
+        }
+    }
     engine::ProjectManager::UpdateClassEntryFlags(*cpu);
 }
 
-bool CpuSheetTransaction::projectKeeps(const engine::ProjectRecord& project)
+bool CpuSheetTransaction::withChangeApplied(const std::function<bool()>& act)
 {
     engine::CpuRecord* cpu = m_handler.GetCpuRecord();
     if (!cpu || !m_modelChanged)
-        return projectKeepsEdit(project);
-    // The applications as they are now are set aside whole and their copies take the change; the copies
-    // are judged, then freed, and the applications come back untouched whatever the judge said.
+        return act();
+    // The applications as they are now are set aside whole and their copies take the change; `act` runs on
+    // the copies, which are then freed, and the applications come back untouched whatever it did.
     const int32_t count = cpu->applications ? cpu->applicationCount : 0;
     std::vector<engine::ApplicationRecord> copies(static_cast<std::size_t>(count));
     int32_t made = 0;
@@ -127,12 +140,12 @@ bool CpuSheetTransaction::projectKeeps(const engine::ProjectRecord& project)
         if (!engine::ProjectManager::CloneApplication(*cpu, copies[made], cpu->applications[made]))
             break;
     }
-    bool kept = false;
+    bool done = false;
     if (made == count) {
         for (int32_t a = 0; a < count; ++a)
             std::swap(copies[a], cpu->applications[a]);
         applyModelChange();
-        kept = projectKeepsEdit(project);
+        done = act();
         for (int32_t a = 0; a < count; ++a)
             std::swap(copies[a], cpu->applications[a]);
     } else {
@@ -140,7 +153,36 @@ bool CpuSheetTransaction::projectKeeps(const engine::ProjectRecord& project)
     }
     for (int32_t a = 0; a < made; ++a)
         engine::ProjectManager::FreeApplication(copies[a]);
-    return kept;
+    return done;
+}
+
+bool CpuSheetTransaction::projectKeeps(const engine::ProjectRecord& project)
+{
+    return withChangeApplied([&] { return projectKeepsEdit(project); });
+}
+
+bool CpuSheetTransaction::saveKernel(engine::ProjectRecord* project)
+{
+    engine::CpuRecord* cpu = m_handler.GetCpuRecord();
+    engine::ConfigRecord* config = m_handler.GetConfigRecord();
+    // The project file names the CPU's model and the applications hold what the model gives them: a kernel
+    // file opens only with them. When they are on disk as the program holds them, it is written alone; else
+    // all are saved as one, a model change of this sheet in them as OK would keep it.
+    bool unsaved = m_modelChanged || (project && project->edited);
+    for (int32_t a = 0; cpu && cpu->applications && a < cpu->applicationCount; ++a)
+        unsaved = unsaved || cpu->applications[a].edited;
+    if (!unsaved || !project || !cpu || !config) {
+        if (!m_handler.SaveKernel())
+            return false;
+        m_fileWritten = true;
+        return true;
+    }
+    engine::ProjectManager manager;
+    if (!withChangeApplied([&] { return engine::SaveProjectFiles(manager, *project, *config); }))
+        return false;
+    m_fileWritten = true;
+    m_projectWritten = project;
+    return true;
 }
 
 void CpuSheetTransaction::finish(int result)
@@ -179,8 +221,14 @@ void CpuSheetTransaction::finish(int result)
             return 0;
         });
     }
+    // What a page's Save wrote stays on disk; the project as it is again differs from it until saved.
     if (m_fileWritten)
         kernel().edited = 1;
+    if (m_projectWritten) {
+        m_projectWritten->edited = 1;
+        for (int32_t a = 0; cpu && cpu->applications && a < cpu->applicationCount; ++a)
+            cpu->applications[a].edited = 1;
+    }
 }
 
 bool CpuHasOptionsPage(const engine::CpuRecordHandler& handler)

@@ -5,6 +5,7 @@
 // A model change made by the General page is kept whole by the transaction: the model file it parsed is
 // swapped in and swapped back out on Cancel, and the applications' class entries follow the new model
 // only on OK. The applications' dynamic object counts come back on Cancel too.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,12 @@ public:
     bool changeModel(int32_t index);
     // A page wrote the kernel file while the sheet ran.
     void noteFileWritten() { m_fileWritten = true; }
+    // The General page's Save. The kernel file alone, or, after a model change or while the project file or
+    // an application of the CPU holds unsaved changes, the project's files as one, a model change in them as
+    // OK would keep it: the project file names the model and the applications follow it, so the files on
+    // disk open together. False after the saver's messages. Cancel then leaves what was saved on disk and
+    // marks what differs from it as edited.
+    bool saveKernel(engine::ProjectRecord* project);
 
     // The one judge of what the sheet would keep, for OK and for every Save of its pages: the whole change
     // (a model change's application option lists rebuilt with their defaults and class entries reset) is
@@ -52,6 +59,9 @@ public:
     bool modelChanged() const { return m_modelChanged; }
 
 private:
+    // Runs `act` with the CPU's applications as the model change leaves them (their copies), then puts the
+    // applications back; `act` alone when the model did not change.
+    bool withChangeApplied(const std::function<bool()>& act);
     void alignClassEntries();
     // A model change's consequences for the CPU's applications: their option lists rebuilt with the
     // model's defaults and their class entries following the new model.
@@ -62,6 +72,7 @@ private:
     bool m_taken = false;
     bool m_modelChanged = false;
     bool m_fileWritten = false;
+    engine::ProjectRecord* m_projectWritten = nullptr;  // the project a page's Save wrote whole
     engine::SectionedFile* m_savedModelFile = nullptr;  // the CPU's model file before a model change
     std::vector<int32_t> m_dynamics;  // the applications' dynamic object counts, which a class sheet may zero
 };

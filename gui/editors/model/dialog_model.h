@@ -76,9 +76,6 @@ public:
     virtual void init(ViewState& state) = 0;
     // A button was clicked (its new check state is already in state). Returns true when the state changed.
     virtual bool clicked(int /*id*/, ViewState& /*state*/) { return false; }
-    // An OK stayed on a control the state shows disabled: the model sets what enables it, as the user's own
-    // click would, so that the value can be corrected. Returns true when the state changed.
-    virtual bool reveal(int /*id*/, ViewState& /*state*/) { return false; }
     // The OK button. Messages go through the message service.
     virtual OkOutcome ok(ViewState& state, DialogHost& host) = 0;
     // The Cancel button; most dialogs touch nothing.

@@ -43,19 +43,10 @@ OkOutcome ExceptionModel::ok(ViewState& state, DialogHost& host)
     if (!data)
         return finishCommon(state, host, name, description, other);
 
-    const engine::KernelRecord& kernel = m_cpu.kernel;
-    if (isUnfit(data->interruptLevel) ||
-        !engine::InRangeSigned(data->interruptLevel, kernel.minIsrLevel, kernel.maxIsrLevel)) {
-        showCheckMessage("Interrupt level" + engine::RangeTextSigned(kernel.minIsrLevel, kernel.maxIsrLevel));
+    if (!checkKeyRange(data->interruptLevel, "Interrupt level"))
         return OkOutcome::stay(IdField1067, false);
-    }
-    if (isUnfit(data->vectorNumber) ||
-        (data->vectorNumber != -1 &&
-         !engine::InRangeSigned(data->vectorNumber, kernel.minIsrVector, kernel.maxIsrVector))) {
-        showCheckMessage("Vector number" + engine::RangeTextSigned(kernel.minIsrVector, kernel.maxIsrVector) +
-                         ", or -1");
+    if (!checkKeyRange(data->vectorNumber, "Vector number"))
         return OkOutcome::stay(IdField1068, false);
-    }
     if (!checkName(state, host))
         return OkOutcome::stay(IdName, true);
     if (!checkEntryPoint(data->isrAddress, IdField1069, state, host))

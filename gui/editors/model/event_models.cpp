@@ -61,7 +61,7 @@ OkOutcome CounterModel::ok(ViewState& state, DialogHost& host)
         showCheckMessage("The modulus must be non-zero");
         return OkOutcome::stay(IdField1067, false);
     }
-    if (data && !checkFits(data->modulus, fieldMinimum(data->modulus), fieldMaximum(data->modulus), "Modulus"))
+    if (data && !checkKeyRange(data->modulus, "Modulus"))
         return OkOutcome::stay(IdField1067, false);
     if (OkOutcome unfit; !numbersFit(unfit))
         return unfit;
@@ -98,13 +98,13 @@ OkOutcome AlarmModel::ok(ViewState& state, DialogHost& host)
     OkOutcome outcome;
     if (!commonChecks(state, host, name, outcome))
         return outcome;
-    if (data && !checkFits(data->initialCount, 1, fieldMaximum(data->initialCount), "Initial count"))
-        return OkOutcome::stay(IdField1067, false);
     if (data && data->initialCount == 0) {
         showCheckMessage("The initial count must be non-zero");
         return OkOutcome::stay(IdField1067, false);
     }
-    if (data && !checkFits(data->recycleCount, 0, fieldMaximum(data->recycleCount), "Recycle count"))
+    if (data && !checkKeyRange(data->initialCount, "Initial count"))
+        return OkOutcome::stay(IdField1067, false);
+    if (data && !checkKeyRange(data->recycleCount, "Recycle count"))
         return OkOutcome::stay(IdField1068, false);
     if (OkOutcome unfit; !numbersFit(unfit))
         return unfit;

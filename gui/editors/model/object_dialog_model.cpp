@@ -82,17 +82,20 @@ void ObjectDialogModel::fillText(ViewState& state, int id, const char (&field)[e
     state[id].limit = kFieldTextLimit;
 }
 
-const engine::FieldDescription* ObjectDialogModel::numberDescription(const int32_t& field) const
+const engine::ObjectKey* ObjectDialogModel::numberKey(const int32_t& field) const
 {
     const auto start = reinterpret_cast<std::uintptr_t>(m_object.data);
     const auto at = reinterpret_cast<std::uintptr_t>(&field);
     if (!m_object.data || at < start || at - start + sizeof field > m_blockAtOpen.size())
         return nullptr;
-    for (const engine::ObjectKey& key : engine::objectKeysOfClass(m_entry.classType)) {
-        if (key.kind == engine::ObjectKeyKind::Number && key.offset == at - start)
-            return &key.field;
-    }
-    return nullptr;
+    const engine::ObjectKey* key = engine::objectKeyAt(m_entry.classType, at - start);
+    return key && key->kind == engine::ObjectKeyKind::Number ? key : nullptr;
+}
+
+const engine::FieldDescription* ObjectDialogModel::numberDescription(const int32_t& field) const
+{
+    const engine::ObjectKey* key = numberKey(field);
+    return key ? &key->field : nullptr;
 }
 
 void ObjectDialogModel::fillNumber(ViewState& state, int id, const int32_t& field) const
@@ -143,18 +146,6 @@ bool ObjectDialogModel::storeNumber(int32_t& field, const ViewState& state, int 
     return storeValue(field, value);
 }
 
-uint32_t ObjectDialogModel::fieldMinimum(const int32_t& field) const
-{
-    const engine::FieldDescription* description = numberDescription(field);
-    return description ? static_cast<uint32_t>(description->minimum) : 0;
-}
-
-uint32_t ObjectDialogModel::fieldMaximum(const int32_t& field) const
-{
-    const engine::FieldDescription* description = numberDescription(field);
-    return description ? static_cast<uint32_t>(description->maximum) : UINT32_MAX;
-}
-
 bool ObjectDialogModel::numbersFit(OkOutcome& outcome)
 {
     for (const int32_t* field : m_unfit) {
@@ -172,17 +163,22 @@ bool ObjectDialogModel::numbersFit(OkOutcome& outcome)
     return true;
 }
 
-bool ObjectDialogModel::checkFits(const int32_t& field, uint32_t low, uint32_t high, const std::string& what)
+void ObjectDialogModel::keepNumber(int32_t& field)
 {
-    if (!isUnfit(field))
-        return true;
-    showCheckMessage(what + engine::RangeTextUnsigned(low, high));
-    return false;
+    field = valueAtOpen(field);
+    m_unfit.erase(&field);
 }
 
-bool ObjectDialogModel::checkNumber(const int32_t& field, uint32_t low, uint32_t high, const std::string& what)
+bool ObjectDialogModel::checkKeyRange(const int32_t& field, const std::string& what)
 {
-    return checkFits(field, low, high, what) && checkRange(static_cast<uint32_t>(field), low, high, what);
+    const engine::ObjectKey* key = numberKey(field);
+    if (!key)
+        return true;
+    const engine::ObjectKeyRange range = engine::objectKeyRange(m_cpu, m_entry.classType, *key, m_object.data);
+    if (!isUnfit(field) && engine::objectKeyValueInRange(range, key->field, field))
+        return true;
+    showCheckMessage(what + " must be in the range of " + engine::objectKeyRangeText(range));
+    return false;
 }
 
 bool ObjectDialogModel::storeFlag(int32_t& field, bool checked)
@@ -233,14 +229,6 @@ bool ObjectDialogModel::checkLabel(char (&field)[engine::kNameSize], const std::
                                    DialogHost& host)
 {
     return checkIdentifier(field, kPlacementLabelLimit, prefix, IdLabel, state, host);
-}
-
-bool ObjectDialogModel::checkRange(uint32_t value, uint32_t low, uint32_t high, const std::string& what)
-{
-    if (engine::InRangeUnsigned(value, low, high))
-        return true;
-    showCheckMessage(what + engine::RangeTextUnsigned(low, high));
-    return false;
 }
 
 bool ObjectDialogModel::checkNameUnique()

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/project/object_keys.h"
 #include "engine/records/field_descriptions.h"
 #include "engine/records/records.h"
 #include "engine/records/text_field.h"
@@ -25,8 +26,7 @@ enum ObjectControl : int {
     IdTraceGroup = 1230,
 };
 
-// Placement labels are linker symbols of at most this length.
-constexpr int kPlacementLabelLimit = 32;
+using engine::kPlacementLabelLimit;
 constexpr int IdLabel = 1169;
 
 // The longest text a 128-byte record field holds.
@@ -66,6 +66,9 @@ protected:
     // field's file description (past 32 bits, or outside its range) is remembered as unfit, to be refused
     // under `label` (the name the dialog's own check gives the field; the field's key when none).
     bool storeNumber(int32_t& field, const ViewState& state, int id, const char* label = nullptr);
+    // A number whose edit the object's other choices leave unused (disabled): it keeps the value the dialog
+    // opened with, whatever the edit shows.
+    void keepNumber(int32_t& field);
     bool storeFlag(int32_t& field, bool checked);
     bool storeValue(int32_t& field, int32_t value);
 
@@ -82,19 +85,11 @@ protected:
     // A placement label: identifier check with the 32-character limit.
     bool checkLabel(char (&field)[engine::kNameSize], const std::string& prefix, ViewState& state,
                     DialogHost& host);
-    // An unsigned range check with "<what> must be in the range of <low> to <high>".
-    static bool checkRange(uint32_t value, uint32_t low, uint32_t high, const std::string& what);
-    // The same message when the number last typed for the field did not fit 32 bits (it was stored
-    // saturated, which may read as a value in range or as a "none" value).
-    bool checkFits(const int32_t& field, uint32_t low, uint32_t high, const std::string& what);
-    // A field's range check: its range message also when the number typed for it did not fit 32 bits.
-    bool checkNumber(const int32_t& field, uint32_t low, uint32_t high, const std::string& what);
     bool isUnfit(const int32_t& field) const { return m_unfit.count(&field) != 0; }
-    // The largest value the file's description of a number field allows (as unsigned), the upper end of
-    // the ranges the dialogs check.
-    uint32_t fieldMaximum(const int32_t& field) const;
-    // The least value it allows (as unsigned).
-    uint32_t fieldMinimum(const int32_t& field) const;
+    // A number field of the data block against the range its key takes on this CPU for the object as
+    // stored (the one range the open holds it to): "<what> must be in the range of ..." when it lies outside
+    // or the number typed did not fit 32 bits.
+    bool checkKeyRange(const int32_t& field, const std::string& what);
     // After the class's own checks: a number still unfit (a field its class does not check, such as an
     // alignment under manual placement) is refused with its label and its description's range.
     bool numbersFit(OkOutcome& outcome);
@@ -138,7 +133,8 @@ private:
     // dialogs force values then; those count as changes too).
     engine::ObjectRecord m_objectAtOpen;
     std::vector<unsigned char> m_blockAtOpen;
-    // The description of a number field of the data block; null for any other field.
+    // The key of a number field of the data block, and its description; null for any other field.
+    const engine::ObjectKey* numberKey(const int32_t& field) const;
     const engine::FieldDescription* numberDescription(const int32_t& field) const;
 
     // The number fields whose last stored text was not a value of the field, and the control of each.

@@ -87,8 +87,9 @@ class PlacedObjectModel : public ObjectDialogModel {
 public:
     using ObjectDialogModel::ObjectDialogModel;
     bool clicked(int id, ViewState& state) override;
-    // A refused alignment under Manual placement: Automatic is checked, which enables the alignment edit.
-    bool reveal(int id, ViewState& state) override;
+    // The alignment typed where it applies (automatic placement on a CPU that offers it); elsewhere the
+    // value the dialog opened with.
+    bool storeAlignment(int32_t& alignment, int32_t manual, const ViewState& state, const char* label);
 };
 
 class PartitionModel : public PlacedObjectModel {

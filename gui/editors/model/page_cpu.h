@@ -22,7 +22,7 @@ struct CpuSheetHooks {
 
 class CpuGeneralPage : public PageModel {
 public:
-    CpuGeneralPage(CpuSheetTransaction& transaction, CpuSheetParams& params, const engine::ProjectRecord* project);
+    CpuGeneralPage(CpuSheetTransaction& transaction, CpuSheetParams& params, engine::ProjectRecord* project);
     const char* caption() const override { return "General"; }
     unsigned templateId() const override { return 106; }
     bool clicked(int id, ViewState& state) override;
@@ -47,7 +47,7 @@ private:
 
     CpuSheetTransaction& m_transaction;
     CpuSheetParams& m_params;
-    const engine::ProjectRecord* m_project;
+    engine::ProjectRecord* m_project;
     bool m_opened = false;
 };
 

@@ -26,7 +26,7 @@ bool has(int32_t mask, int32_t bits)
 } // namespace
 
 CpuGeneralPage::CpuGeneralPage(CpuSheetTransaction& transaction, CpuSheetParams& params,
-                               const engine::ProjectRecord* project)
+                               engine::ProjectRecord* project)
     : m_transaction(transaction), m_params(params), m_project(project)
 {
 }
@@ -152,9 +152,8 @@ void CpuGeneralPage::onFile(ViewState& state, int id)
     if (id != Load && m_project != nullptr && !m_params.newCpu && !m_transaction.projectKeeps(*m_project))
         return;
     if (id == Save) {
-        if (engine::SaveWithOneMessage("kernel file", engine::textString(kernel().kernelPath),
-                                       [&] { return handler.SaveKernel(); }) == engine::SaveEnd::Saved)
-            m_transaction.noteFileWritten();
+        engine::SaveWithOneMessage("kernel file", engine::textString(kernel().kernelPath),
+                                   [&] { return m_transaction.saveKernel(m_params.newCpu ? nullptr : m_project); });
         return;
     }
     // A file the project keeps for another CPU, an application or itself is neither read nor written here:

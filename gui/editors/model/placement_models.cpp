@@ -7,7 +7,6 @@ namespace editors {
 
 namespace {
 
-constexpr uint32_t kMaxAlignment = 2147483647u;
 // What the dialogs call the alignment, in every refusal of it.
 constexpr const char* kBlockAlignment = "Block alignment";
 constexpr const char* kBufferAlignment = "Buffer alignment";
@@ -22,12 +21,16 @@ void fillPlacement(ViewState& state, const engine::CpuRecord& cpu, int32_t manua
     state[IdLabel].enabled = manual != 0;
 }
 
-bool alignmentApplies(const engine::CpuRecord& cpu, int32_t manual)
-{
-    return engine::CpuSupportsPlacementOption(&cpu) && manual == 0;
-}
-
 } // namespace
+
+bool PlacedObjectModel::storeAlignment(int32_t& alignment, int32_t manual, const ViewState& state, const char* label)
+{
+    // Under manual placement, or on a CPU without the option, the edit is disabled and its text not taken.
+    if (engine::CpuSupportsPlacementOption(&m_cpu) && manual == 0)
+        return storeNumber(alignment, state, IdAlignment, label);
+    keepNumber(alignment);
+    return false;
+}
 
 bool PlacedObjectModel::clicked(int id, ViewState& state)
 {
@@ -43,14 +46,6 @@ bool PlacedObjectModel::clicked(int id, ViewState& state)
         return true;
     }
     return false;
-}
-
-bool PlacedObjectModel::reveal(int id, ViewState& state)
-{
-    if (id != IdAlignment || !engine::CpuSupportsPlacementOption(&m_cpu))
-        return false;
-    fillRadioPair(state, IdAutomatic, IdManual, 0);
-    return clicked(IdAutomatic, state);
 }
 
 // ---- Partition
@@ -84,8 +79,8 @@ OkOutcome PartitionModel::ok(ViewState& state, DialogHost& host)
         other |= storeText(data->numberOfBlocksExpression, state.text(IdField1083));
         other |= storeValue(data->waitingOrder, state.checked(IdPriorityOrder) ? 0 : 1);
         other |= storeText(data->label, state.text(IdLabel));
-        other |= storeNumber(data->alignment, state, IdAlignment, kBlockAlignment);
         other |= storeFlag(data->manual, state.checked(IdManual));
+        other |= storeAlignment(data->alignment, data->manual, state, kBlockAlignment);
     }
     other |= storeFlag(m_object.traceObject, state.checked(IdTrace));
     if (!data)
@@ -96,12 +91,11 @@ OkOutcome PartitionModel::ok(ViewState& state, DialogHost& host)
         return OkOutcome::stay(IdName, true);
     if (manual && !checkLabel(data->label, "Block label", state, host))
         return OkOutcome::stay(IdLabel, true);
-    if (alignmentApplies(m_cpu, data->manual) &&
-        !checkNumber(data->alignment, 1, kMaxAlignment, kBlockAlignment))
+    if (!checkKeyRange(data->alignment, kBlockAlignment))
         return OkOutcome::stay(IdAlignment, false);
-    if (!checkNumber(data->blockSize, 1, fieldMaximum(data->blockSize), "Block size"))
+    if (!checkKeyRange(data->blockSize, "Block size"))
         return OkOutcome::stay(IdField1080, false);
-    if (!checkNumber(data->numberOfBlocks, 1, fieldMaximum(data->numberOfBlocks), "# of blocks"))
+    if (!checkKeyRange(data->numberOfBlocks, "# of blocks"))
         return OkOutcome::stay(IdField1081, false);
     if (!checkNameUnique())
         return OkOutcome::stay(IdName, false);
@@ -151,8 +145,8 @@ OkOutcome PipeModel::ok(ViewState& state, DialogHost& host)
         other |= storeText(data->numberOfBuffersExpression, state.text(IdField1074));
         other |= storeNumber(data->maxBufferSize, state, IdField1072);
         other |= storeText(data->maxBufferSizeExpression, state.text(IdField1073));
-        other |= storeNumber(data->alignment, state, IdAlignment, kBufferAlignment);
         other |= storeFlag(data->manual, state.checked(IdManual));
+        other |= storeAlignment(data->alignment, data->manual, state, kBufferAlignment);
         label = storeText(data->label, state.text(IdLabel));
     }
     other |= storeFlag(m_object.traceObject, state.checked(IdTrace));
@@ -164,14 +158,13 @@ OkOutcome PipeModel::ok(ViewState& state, DialogHost& host)
     const bool manual = data->manual != 0;
     if (!checkName(state, host))
         return OkOutcome::stay(IdName, true);
-    if (!checkNumber(data->numberOfBuffers, 1, fieldMaximum(data->numberOfBuffers), "# of buffers"))
+    if (!checkKeyRange(data->numberOfBuffers, "# of buffers"))
         return OkOutcome::stay(IdField1071, false);
-    if (!checkFits(data->maxBufferSize, 0, fieldMaximum(data->maxBufferSize), "Buffer size"))
+    if (!checkKeyRange(data->maxBufferSize, "Buffer size"))
         return OkOutcome::stay(IdField1072, false);
     if (manual && !checkLabel(data->label, "Buffer label", state, host))
         return OkOutcome::stay(IdLabel, true);
-    if (alignmentApplies(m_cpu, data->manual) &&
-        !checkNumber(data->alignment, 1, kMaxAlignment, kBufferAlignment))
+    if (!checkKeyRange(data->alignment, kBufferAlignment))
         return OkOutcome::stay(IdAlignment, false);
     if (!checkNameUnique())
         return OkOutcome::stay(IdName, false);
@@ -221,9 +214,9 @@ OkOutcome QueueModel::ok(ViewState& state, DialogHost& host)
         other |= storeText(data->widthExpression, state.text(IdField1080));
         other |= storeText(data->depthExpression, state.text(IdField1081));
         other |= storeValue(data->waitingOrder, state.checked(IdPriorityOrder) ? 0 : 1);
-        other |= storeNumber(data->alignment, state, IdAlignment, kQueueAlignment);
         other |= storeText(data->label, state.text(IdLabel));
         other |= storeFlag(data->manual, state.checked(IdManual));
+        other |= storeAlignment(data->alignment, data->manual, state, kQueueAlignment);
     }
     other |= storeFlag(m_object.traceObject, state.checked(IdTrace));
     if (!checkName(state, host))
@@ -231,11 +224,10 @@ OkOutcome QueueModel::ok(ViewState& state, DialogHost& host)
     if (!checkNameUnique())
         return OkOutcome::stay(IdName, false);
     if (data) {
-        const engine::KernelRecord& kernel = m_cpu.kernel;
         const bool manual = data->manual != 0;
-        if (!checkNumber(data->width, 1, static_cast<uint32_t>(kernel.maxQueueWidth), "Width"))
+        if (!checkKeyRange(data->width, "Width"))
             return OkOutcome::stay(IdQueueWidth, false);
-        if (!checkNumber(data->depth, 1, static_cast<uint32_t>(kernel.maxQueueDepth), "Depth"))
+        if (!checkKeyRange(data->depth, "Depth"))
             return OkOutcome::stay(IdQueueDepth, false);
         if (manual) {
             if (!checkLabel(data->label, "Queue label", state, host))
@@ -247,8 +239,7 @@ OkOutcome QueueModel::ok(ViewState& state, DialogHost& host)
             if (!checkConflict(engine::textString(data->label), "Queue label conflicts with "))
                 return OkOutcome::stay(IdLabel, false);
         }
-        if (alignmentApplies(m_cpu, data->manual) &&
-            !checkNumber(data->alignment, 1, kMaxAlignment, kQueueAlignment))
+        if (!checkKeyRange(data->alignment, kQueueAlignment))
             return OkOutcome::stay(IdAlignment, false);
     }
     if (name && !checkNameConflict())

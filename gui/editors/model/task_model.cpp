@@ -13,9 +13,6 @@ namespace editors {
 
 namespace {
 
-constexpr int32_t kLowestPriority = 1;
-constexpr int32_t kHighestPriority = 126;
-
 int clampCount(int32_t count)
 {
     return std::clamp<int32_t>(count, 0, engine::kMaxExtendedContexts);
@@ -155,23 +152,11 @@ OkOutcome TaskModel::ok(ViewState& state, DialogHost& host)
     }
     if (name && !checkNameConflict())
         return OkOutcome::stay(IdName, true);
-    if (isUnfit(data->initialPriority) ||
-        !engine::InRangeSigned(data->initialPriority, kLowestPriority, kHighestPriority)) {
-        showCheckMessage("Initial priority" + engine::RangeTextSigned(kLowestPriority, kHighestPriority));
+    if (!checkKeyRange(data->initialPriority, "Initial priority"))
         return OkOutcome::stay(IdTaskPriority, false);
-    }
-    // The starting order takes the range of its key in the application file.
-    const engine::FieldDescription& order =
-        engine::FieldDescriptionOf(engine::FieldFile::Application, "Task", "Starting Order Number");
-    const auto lowestOrder = static_cast<int32_t>(order.minimum);
-    const auto highestOrder = static_cast<int32_t>(order.maximum);
-    if (isUnfit(data->startingOrder) || !engine::InRangeSigned(data->startingOrder, lowestOrder, highestOrder)) {
-        showCheckMessage("Starting order number" + engine::RangeTextSigned(lowestOrder, highestOrder));
+    if (!checkKeyRange(data->startingOrder, "Starting order number"))
         return OkOutcome::stay(IdTaskStartingOrder, false);
-    }
-    const auto smallestStack = static_cast<uint32_t>(kernel.minTaskStackSize);
-    const auto largestStack = static_cast<uint32_t>(kernel.maxTaskStackSize);
-    if (!checkNumber(data->stackSize, smallestStack, largestStack, "Stack size"))
+    if (!checkKeyRange(data->stackSize, "Stack size"))
         return OkOutcome::stay(IdTaskStackSize, false);
     if (!engine::stackMeetsModulus(data->stackSize, kernel.taskStackModulus)) {
         showCheckMessage(engine::FormatText("Task stack size must be an integer multiple of %d", kernel.taskStackModulus));

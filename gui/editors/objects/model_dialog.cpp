@@ -93,10 +93,6 @@ void ModelDialog::OnOK()
         EndDialog(ResultOk);
         return;
     }
-    // A refused value in a disabled edit could not be corrected there: what enables the edit is set first.
-    if (const ControlState* refused = m_state.find(outcome.focusId);
-        refused && !refused->enabled && m_model.reveal(outcome.focusId, m_state))
-        push();
     focusEdit(outcome.focusId);
 }
 

@@ -157,7 +157,7 @@ private:
 } // namespace
 
 int ShowCpuPropertiesSheet(engine::CpuRecordHandler& handler, CpuSheetParams& params,
-                           const engine::ProjectRecord* project, QWidget* parent)
+                           engine::ProjectRecord* project, QWidget* parent)
 {
     CpuSheetTransaction transaction(handler);
     if (!transaction.begin())

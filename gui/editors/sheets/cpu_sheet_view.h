@@ -13,6 +13,6 @@ namespace editors {
 // 1 OK (params then hold the new name and description), 2 Cancel (params untouched, the kernel record
 // as before). project, when given, is the folder base of the kernel file's path.
 int ShowCpuPropertiesSheet(engine::CpuRecordHandler& handler, CpuSheetParams& params,
-                           const engine::ProjectRecord* project, QWidget* parent = nullptr);
+                           engine::ProjectRecord* project, QWidget* parent = nullptr);
 
 } // namespace editors

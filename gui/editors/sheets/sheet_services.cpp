@@ -45,9 +45,9 @@ ApplicationSheetHooks mainWindowHooks(engine::ProjectManager& manager, engine::P
 }
 
 // The project that holds the CPU: the running main window's, when the CPU is one of its CPUs.
-const engine::ProjectRecord* projectOfCpu(const engine::CpuRecord* cpu)
+engine::ProjectRecord* projectOfCpu(const engine::CpuRecord* cpu)
 {
-    const engine::ProjectRecord* project = CMainDialog::GetCurrentProject();
+    engine::ProjectRecord* project = CMainDialog::GetCurrentProject();
     for (int32_t i = 0; cpu && project && project->cpus && i < project->cpuCount; ++i) {
         if (&project->cpus[i] == cpu)
             return project;

@@ -169,8 +169,9 @@ TEST_F(AddRemoveMoveTest, MovesPlaceTheObjectAndCountItOnce)
 
 TEST_F(AddRemoveMoveTest, MovesBetweenApplicationsMarkBothAndCheckTheDestination)
 {
-    addObject(engine::ClassPipe, "p1");
-    addObject(engine::ClassPipe, "p2");
+    // Pipes of one buffer, as their dialog keeps them.
+    for (const char* pipe : {"p1", "p2"})
+        static_cast<engine::PipeData*>(addObject(engine::ClassPipe, pipe).data)->numberOfBuffers = 1;
     engine::ApplicationRecord& second = secondApplication();
     // The second application holds copies of p1 and p2; the source's p2 takes a name of its own.
     engine::setText(entry(engine::ClassPipe).objects[1].name, "p3");
