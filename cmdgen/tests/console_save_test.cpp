@@ -1,5 +1,5 @@
 // OMBAgenCmd's save as a user meets it: files named like temporaries, a rename that fails midway, two
-// saves of one project at once, and one file under two names.
+// saves of one project at once, one file under two names, and interrupts during a save or generation.
 
 #include "console_fixture.h"
 
@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <csignal>
 #include <map>
 #include <fstream>
@@ -16,6 +17,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace cmdgen::test;
@@ -283,6 +285,104 @@ TEST(ConsoleSave, AnInterruptAtAnyStepOfASaveLeavesEveryFileAsBeforeOrAsSaved)
         }
     }
     EXPECT_GT(interrupted, 10);
+}
+
+namespace {
+
+// Every regular file below a folder, by its path relative to the folder, with its bytes.
+std::map<std::string, std::string> filesBelow(const fs::path& folder)
+{
+    std::map<std::string, std::string> files;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(folder)) {
+        if (entry.is_regular_file())
+            files[fs::relative(entry.path(), folder).string()] = readText(entry.path());
+    }
+    return files;
+}
+
+// Starts the program in the project folder with its streams on /dev/null; returns its process.
+pid_t startProgram(const ConsoleFixture& fixture, const std::vector<std::string>& arguments)
+{
+    const std::string program = (fixture.bin() / "OMBAgenCmd").string();
+    std::vector<std::string> words = {program};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int null = ::open("/dev/null", O_RDWR);
+        if (null < 0 || ::chdir(fixture.project().c_str()) != 0)
+            ::_exit(127);
+        ::dup2(null, 0);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+        ::execv(program.c_str(), argv.data());
+        ::_exit(127);
+    }
+    return child;
+}
+
+// The 20-application project with an output folder for each application, so each file is generated once.
+void makeTwentyApplicationsApart(const fs::path& project)
+{
+    makeTwentyApplications(project);
+    for (int i = 1; i <= 17; ++i) {
+        const std::string number = (i < 10 ? "0" : "") + std::to_string(i);
+        const fs::path file = project / ("mon" + number + ".app");
+        for (int path = 0; path < 3; ++path)
+            replaceIn(file, "=gen/monitor/", "=gen/mon" + number + "/");
+    }
+}
+
+}  // namespace
+
+// An interrupt at any moment of a generation of 20 applications ends the program with each file as it was
+// or as generated, and none of the code generator's temporaries left.
+TEST(ConsoleSave, AnInterruptDuringGenerationLeavesEveryFileAsBeforeOrAsGenerated)
+{
+    std::map<std::string, std::string> before;
+    std::map<std::string, std::string> generated;
+    std::chrono::steady_clock::duration whole{};
+    {
+        ConsoleFixture fixture;
+        ASSERT_TRUE(fixture.ready());
+        makeTwentyApplicationsApart(fixture.project());
+        before = filesBelow(fixture.project());
+        const auto start = std::chrono::steady_clock::now();
+        const RunResult result = fixture.run({"demo.omb", "-x"});
+        whole = std::chrono::steady_clock::now() - start;
+        ASSERT_EQ(result.code, 0) << result.out << result.err;
+        generated = filesBelow(fixture.project());
+        ASSERT_GT(generated.size(), before.size() + 20);
+    }
+    // The interrupts spread over the length of a whole run, the three signals in turn.
+    const int signals[] = {SIGINT, SIGTERM, SIGHUP};
+    constexpr int kRuns = 15;
+    int interrupted = 0;
+    for (int run = 0; run < kRuns; ++run) {
+        const int signal = signals[run % 3];
+        SCOPED_TRACE("signal " + std::to_string(signal) + " in run " + std::to_string(run));
+        ConsoleFixture fixture;
+        ASSERT_TRUE(fixture.ready());
+        makeTwentyApplicationsApart(fixture.project());
+        const pid_t child = startProgram(fixture, {"demo.omb", "-x"});
+        ASSERT_GT(child, 0);
+        std::this_thread::sleep_for(whole * run / kRuns);
+        ::kill(child, signal);
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        if (WIFSIGNALED(status))
+            ++interrupted;
+        for (const auto& [name, bytes] : filesBelow(fixture.project())) {
+            const auto old = before.find(name);
+            const auto now = generated.find(name);
+            EXPECT_TRUE((old != before.end() && old->second == bytes) || (now != generated.end() && now->second == bytes))
+                << name << " is neither as before nor as generated";
+        }
+    }
+    EXPECT_GT(interrupted, kRuns / 2);
 }
 
 // A save held up by another program's save waits once for all its folders, within one bound, and says so
