@@ -161,12 +161,13 @@ TEST_F(ObjectFieldExtremes, EveryObjectFieldAtItsExtremesTakesAnUnchangedOk)
         std::ifstream in(file, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     };
+    const char* const names[] = {"demo.omb", "main.cpu", "comms.cpu", "control.app", "monitor.app", "link.app"};
     std::set<std::string> fields;  // "file\nsection\nkey" of each object field set
     for (const auto form : {engine::testing::ExtremeForm::Least, engine::testing::ExtremeForm::GreatestAsDecimal}) {
         SCOPED_TRACE(form == engine::testing::ExtremeForm::Least ? "least" : "greatest");
         fs::create_directories(folder);
         std::map<std::string, std::string> files;
-        for (const char* name : {"demo.omb", "main.cpu", "comms.cpu", "control.app", "monitor.app", "link.app"})
+        for (const char* name : names)
             fs::copy_file(m_demo / name, folder / name, fs::copy_options::overwrite_existing);
         {
             engine::testing::OpenedProject demo(config, folder / "demo.omb");
@@ -177,7 +178,7 @@ TEST_F(ObjectFieldExtremes, EveryObjectFieldAtItsExtremesTakesAnUnchangedOk)
                         fields.insert(name + ("\n" + at));
             }
         }
-        for (const char* name : {"demo.omb", "main.cpu", "comms.cpu", "control.app", "monitor.app", "link.app"})
+        for (const char* name : names)
             files[name] = read(folder / name);
         m_messages.service().clear();
         engine::testing::OpenedProject extremes(config, folder / "demo.omb");
