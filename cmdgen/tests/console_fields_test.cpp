@@ -5,21 +5,15 @@
 
 #include "console_fixture.h"
 
-#include "engine/files/config_file.h"
-#include "engine/names/project_walk.h"
-#include "engine/ops/project_manager.h"
 #include "engine/project/object_keys.h"
-#include "engine/records/field_descriptions.h"
-#include "engine/records/text_field.h"
+#include "engine/project/tests/field_extremes.h"
 #include "platform/core/message_service.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <fstream>
-#include <functional>
 #include <map>
-#include <sstream>
 #include <vector>
 
 using namespace cmdgen::test;
@@ -27,156 +21,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
-enum class Form { Least, GreatestAsDecimal, GreatestAsPattern, GreatestAsHex };
+using engine::testing::ExtremeForm;
+using engine::testing::FieldLine;
+using engine::testing::linesOf;
 
-// The values a key takes: its least and greatest, read as its description reads them.
-struct Range {
-    std::int64_t minimum;
-    std::int64_t maximum;
-};
-
-// The text a file gives for the field in `form`.
-std::string textOf(const engine::FieldDescription& field, const Range& range, Form form)
-{
-    const bool unsignedField = field.type == engine::FieldType::Unsigned;
-    switch (form) {
-    case Form::Least:
-        return std::to_string(range.minimum);
-    case Form::GreatestAsDecimal:
-        return std::to_string(range.maximum);
-    case Form::GreatestAsPattern:
-        return unsignedField && range.maximum == UINT32_MAX ? std::string("-1") : std::to_string(range.maximum);
-    case Form::GreatestAsHex: {
-        std::ostringstream hex;
-        hex << "0x" << std::hex << std::uppercase << range.maximum;
-        return hex.str();
-    }
-    }
-    return {};
-}
-
-// Fields that choose what other keys mean (placement, MP) or that the generation sets (the dirty marks) keep
-// the demo's values.
-bool takesExtremes(const engine::FieldDescription& field)
-{
-    const std::string key = field.key;
-    return (field.type == engine::FieldType::Signed || field.type == engine::FieldType::Unsigned) &&
-           key != "Kernel Stack Available" && key != "Manual" && key != "Is MP" && key != "Global" &&
-           key.find("dirty") == std::string::npos;
-}
-
-// The demo project as the engine opens it: the range of each object's keys on its CPU.
-class DemoRanges {
-public:
+// The demo project as the engine opens it from the fixture's copy.
+struct DemoRanges : engine::testing::OpenedProject {
     explicit DemoRanges(const ConsoleFixture& fixture)
+        : OpenedProject(fixture.bin() / "ombagen.cfg", fixture.project() / "demo.omb")
     {
-        engine::ProjectManager::ResetProject(m_project, true);
-        std::string path = (fixture.project() / "demo.omb").string();
-        m_opened = engine::ConfigFile::Read(m_config, (fixture.bin() / "ombagen.cfg").string()) &&
-                   m_manager.OpenProjectFile(m_project, m_config, path, true) == 1;
     }
-    ~DemoRanges()
-    {
-        engine::ProjectManager::FreeProject(m_project);
-        engine::ConfigFile::FreeConfigRecord(m_config);
-    }
-    bool opened() const { return m_opened; }
-    // The range of `field` in a section of `kind`: an object's key takes its object's range on its CPU.
-    Range rangeOf(const std::string& section, const std::string& kind, const engine::FieldDescription& field)
-    {
-        Range range{field.minimum, field.maximum};
-        const int32_t type = engine::classTypeOfWord(kind);
-        engine::VisitProjectObjects(m_project, [&](const engine::ObjectPlace& place) {
-            if (engine::textOf(place.object->name) != section || place.entry->classType != type)
-                return 0;
-            for (const engine::ObjectKey& key : engine::objectKeysOfClass(type)) {
-                if (&key.field != &field)
-                    continue;
-                const engine::ObjectKeyRange taken = engine::objectKeyRange(*place.cpu, type, key, place.object->data);
-                if (taken.applies)
-                    range = {taken.minimum, taken.maximum};
-            }
-            return 1;
-        });
-        return range;
-    }
-
-private:
-    engine::ConfigRecord m_config{};
-    engine::ProjectRecord m_project{};
-    engine::ProjectManager m_manager;
-    bool m_opened = false;
 };
-
-std::vector<std::string> linesOf(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-// A key of the file's APPLICATION section or of an object section, with its description.
-struct FieldLine {
-    std::size_t line;
-    std::string section;
-    std::string kind;  // the object's class word, or "APPLICATION"
-    std::string key;
-    std::string value;
-    const engine::FieldDescription* field;
-};
-
-// Every line of the file's lines that holds a key of such a section that has a description.
-std::vector<FieldLine> fieldLines(const std::vector<std::string>& lines)
-{
-    std::map<std::string, std::string> kindOf{{"APPLICATION", "APPLICATION"}};
-    std::string section;
-    for (const std::string& line : lines) {
-        if (line.rfind("[", 0) == 0)
-            section = line.substr(1, line.find(']') - 1);
-        else if (line.rfind("Class Name=", 0) == 0)
-            kindOf[section] = line.substr(11, line.find('\r') - 11);
-    }
-    std::vector<FieldLine> fields;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::string line = lines[i].substr(0, lines[i].find('\r'));
-        if (line.rfind("[", 0) == 0) {
-            section = line.substr(1, line.find(']') - 1);
-            continue;
-        }
-        const std::size_t equals = line.find('=');
-        if (equals == std::string::npos || !kindOf.count(section))
-            continue;
-        const std::string key = line.substr(0, equals);
-        if (const engine::FieldDescription* field =
-                engine::FindFieldDescription(engine::FieldFile::Application, kindOf[section], key))
-            fields.push_back({i, section, kindOf[section], key, line.substr(equals + 1), field});
-    }
-    return fields;
-}
-
-// Sets every number field of the file's object sections and APPLICATION section to `form`; returns what each
-// key of each section is to hold once saved ("section\nkey" -> stored text).
-std::map<std::string, std::string> setExtremes(const fs::path& file, Form form, DemoRanges& ranges)
-{
-    std::vector<std::string> lines = linesOf(readText(file));
-    std::map<std::string, std::string> expected;
-    for (const FieldLine& at : fieldLines(lines)) {
-        if (!takesExtremes(*at.field))
-            continue;
-        const std::string text = textOf(*at.field, ranges.rangeOf(at.section, at.kind, *at.field), form);
-        const engine::FieldReading reading = engine::ReadFieldValue(*at.field, text);
-        EXPECT_EQ(reading.problem, engine::FieldProblem::None) << at.key << "=" << text;
-        lines[at.line] = at.key + "=" + text + "\r";
-        expected[at.section + "\n" + at.key] = engine::FieldValueText(*at.field, reading.stored);
-    }
-    std::string joined;
-    for (const std::string& line : lines)
-        joined += line + "\n";
-    std::ofstream(file, std::ios::binary) << joined;
-    return expected;
-}
 
 // What the saved file holds for each key named in `expected`.
 std::map<std::string, std::string> savedValues(const fs::path& file, const std::map<std::string, std::string>& expected)
@@ -202,12 +57,12 @@ TEST(ConsoleJourney, EveryNumberFieldAtItsExtremesOpensAndSavesBackUnchanged)
 {
     const struct {
         const char* name;
-        Form form;
+        ExtremeForm form;
     } forms[] = {
-        {"least", Form::Least},
-        {"greatest as its decimal", Form::GreatestAsDecimal},
-        {"greatest as stored files have it", Form::GreatestAsPattern},
-        {"greatest in hexadecimal", Form::GreatestAsHex},
+        {"least", ExtremeForm::Least},
+        {"greatest as its decimal", ExtremeForm::GreatestAsDecimal},
+        {"greatest as stored files have it", ExtremeForm::GreatestAsPattern},
+        {"greatest in hexadecimal", ExtremeForm::GreatestAsHex},
     };
     for (const auto& form : forms) {
         SCOPED_TRACE(form.name);
@@ -218,7 +73,7 @@ TEST(ConsoleJourney, EveryNumberFieldAtItsExtremesOpensAndSavesBackUnchanged)
         DemoRanges ranges(fixture);
         ASSERT_TRUE(ranges.opened());
         for (const char* name : {"control.app", "monitor.app", "link.app"})
-            expected[fixture.project() / name] = setExtremes(fixture.project() / name, form.form, ranges);
+            expected[fixture.project() / name] = engine::testing::setExtremes(fixture.project() / name, form.form, ranges);
         RunResult result = fixture.run({"demo.omb", "-x", "-s"});
         ASSERT_EQ(result.code, 0) << result.out << result.err;
         for (const auto& [file, values] : expected) {
@@ -248,10 +103,7 @@ TEST(ConsoleJourney, EveryFieldOnePastItsRangeIsRefusedAtOpen)
     const auto openWith = [&](const std::string& name, std::size_t line, const std::string& text) {
         std::vector<std::string> lines = linesOf(original[name]);
         lines[line] = text + "\r";
-        std::string joined;
-        for (const std::string& l : lines)
-            joined += l + "\n";
-        std::ofstream(fixture.project() / name, std::ios::binary | std::ios::trunc) << joined;
+        std::ofstream(fixture.project() / name, std::ios::binary | std::ios::trunc) << engine::testing::joinLines(lines);
         platform::ScopedScriptedMessages messages;
         std::string said;
         const bool opened = DemoRanges(fixture).opened();
@@ -267,10 +119,10 @@ TEST(ConsoleJourney, EveryFieldOnePastItsRangeIsRefusedAtOpen)
     int refusals = 0;
     for (const char* name : {"control.app", "monitor.app", "link.app"}) {
         std::map<std::string, std::string> names;  // another object's symbol, per file: its first entry point
-        for (const FieldLine& at : fieldLines(linesOf(original[name]))) {
+        for (const FieldLine& at : engine::testing::fieldLines(linesOf(original[name]))) {
             std::vector<std::string> refused;
-            if (takesExtremes(*at.field)) {
-                const Range range = demo.rangeOf(at.section, at.kind, *at.field);
+            if (engine::testing::takesExtremes(*at.field)) {
+                const engine::testing::FieldRange range = demo.rangeOf(at.section, at.kind, *at.field);
                 if (!(at.field->type == engine::FieldType::Unsigned && range.minimum == 0))
                     refused.push_back(std::to_string(range.minimum - 1));
                 refused.push_back(std::to_string(range.maximum + 1));

@@ -84,7 +84,7 @@ constexpr ObjectKey kTaskKeys[] = {
 };
 constexpr ObjectKey kSemaphoreKeys[] = {
     {choice("Signal Type"), K::Number, offsetof(SemaphoreData, signalType), D::Zero},
-    {choice("Waiting Order"), K::Number, offsetof(SemaphoreData, waitingOrder), D::Zero},
+    {choice("Waiting Order"), K::Number, offsetof(SemaphoreData, waitingOrder), D::Zero, B::WaitingOrder},
 };
 constexpr ObjectKey kQueueKeys[] = {
     {size("Width"), K::Number, offsetof(QueueData, width), D::Zero, B::QueueWidth},
@@ -111,7 +111,7 @@ constexpr ObjectKey kPartitionKeys[] = {
 };
 constexpr ObjectKey kMutexKeys[] = {
     {choice("Priority Inversion"), K::Number, offsetof(MutexData, priorityInversion), D::Zero},
-    {choice("Waiting Order"), K::Number, offsetof(MutexData, waitingOrder), D::Zero},
+    {choice("Waiting Order"), K::Number, offsetof(MutexData, waitingOrder), D::Zero, B::WaitingOrder},
 };
 
 }  // namespace
@@ -162,15 +162,21 @@ const char* objectClassWord(int32_t classType)
 
 namespace {
 
+// The number the class's key `name` holds in the object's data block; 0 without one.
+int32_t keyValueOf(int32_t classType, const void* block, std::string_view name)
+{
+    int32_t value = 0;
+    for (const ObjectKey& key : objectKeysOfClass(classType)) {
+        if (block != nullptr && std::string_view(key.field.key) == name)
+            std::memcpy(&value, static_cast<const char*>(block) + key.offset, sizeof value);
+    }
+    return value;
+}
+
 // The class's "Manual" key in the object's data block; 0 without one.
 int32_t manualOf(int32_t classType, const void* block)
 {
-    int32_t manual = 0;
-    for (const ObjectKey& key : objectKeysOfClass(classType)) {
-        if (block != nullptr && std::string_view(key.field.key) == "Manual")
-            std::memcpy(&manual, static_cast<const char*>(block) + key.offset, sizeof manual);
-    }
-    return manual;
+    return keyValueOf(classType, block, "Manual");
 }
 
 }  // namespace
@@ -267,6 +273,12 @@ ObjectKeyRange objectKeyRange(const CpuRecord& cpu, int32_t classType, const Obj
         range.applies = manualOf(classType, block) == 0 && CpuSupportsPlacementOption(&cpu);
         break;
     }
+    case ObjectKeyBound::WaitingOrder:
+        if (classType == ClassMutex && keyValueOf(classType, block, "Priority Inversion") != 0)
+            range.maximum = 0;
+        else if (classType == ClassSemaphore && keyValueOf(classType, block, "Signal Type") == 1)
+            range.minimum = 1;
+        break;
     }
     return range;
 }

@@ -35,6 +35,8 @@ enum class ObjectKeyBound {
     IsrVector,   // the model's vectors, or -1 for none
     TaskStack,   // the model's task stack sizes (no maximum when it lies below the minimum), a multiple of its modulus
     Alignment,   // the description's range, only under automatic placement on a CPU that offers it
+    WaitingOrder,  // the description's choice: only priority order (0) under a mutex's priority inversion, only
+                   // FIFO order (1) under a semaphore's second signal type
 };
 
 // What a text key names: a symbol of the generated code must be an identifier that no other object's name,

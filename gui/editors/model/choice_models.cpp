@@ -71,8 +71,7 @@ void MutexModel::init(ViewState& state)
             state[IdField1081].enabled = false;
         }
         state[IdField1081].check = data->priorityInversion != 0 ? 1 : 0;
-        if (data->priorityInversion != 0)
-            data->waitingOrder = 0;
+        fitKeyRange(data->waitingOrder);
         fillRadioPair(state, IdPriorityOrder, IdFifoOrder, data->waitingOrder);
         state[IdFifoOrder].enabled = data->priorityInversion == 0;
     }
@@ -112,8 +111,7 @@ void SemaphoreModel::init(ViewState& state)
     fillNameAndDescription(state);
     if (auto* data = blockOf<engine::SemaphoreData>(m_object)) {
         fillRadioPair(state, IdField1080, IdField1081, data->signalType);
-        if (data->signalType == 1)
-            data->waitingOrder = 1;
+        fitKeyRange(data->waitingOrder);
         fillRadioPair(state, IdPriorityOrder, IdFifoOrder, data->waitingOrder);
         state[IdPriorityOrder].enabled = !state.checked(IdField1081);
     }

@@ -181,6 +181,16 @@ bool ObjectDialogModel::checkKeyRange(const int32_t& field, const std::string& w
     return false;
 }
 
+void ObjectDialogModel::fitKeyRange(int32_t& field)
+{
+    const engine::ObjectKey* key = numberKey(field);
+    if (!key)
+        return;
+    const engine::ObjectKeyRange range = engine::objectKeyRange(m_cpu, m_entry.classType, *key, m_object.data);
+    if (!engine::objectKeyValueInRange(range, key->field, field))
+        field = static_cast<int32_t>(range.minimum);
+}
+
 bool ObjectDialogModel::storeFlag(int32_t& field, bool checked)
 {
     const bool changed = checked != (valueAtOpen(field) != 0);

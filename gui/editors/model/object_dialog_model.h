@@ -90,6 +90,8 @@ protected:
     // stored (the one range the open holds it to): "<what> must be in the range of ..." when it lies outside
     // or the number typed did not fit 32 bits.
     bool checkKeyRange(const int32_t& field, const std::string& what);
+    // Puts the number at the least of its key's range when the object's other values leave it outside.
+    void fitKeyRange(int32_t& field);
     // After the class's own checks: a number still unfit (a field its class does not check, such as an
     // alignment under manual placement) is refused with its label and its description's range.
     bool numbersFit(OkOutcome& outcome);

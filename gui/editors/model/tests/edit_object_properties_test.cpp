@@ -2,12 +2,18 @@
 #include "gui/editors/model/edit_object_properties.h"
 #include "gui/editors/model/object_models.h"
 #include "gui/editors/model/tests/editor_fixture.h"
+#include "gui/editors/sheets/tests/demo_project.h"
 
+#include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
+#include <set>
 
 #include "engine/names/project_walk.h"
 #include "engine/ops/project_manager.h"
 #include "engine/ops/record_arrays.h"
+#include "engine/project/tests/field_extremes.h"
 #include "engine/records/text_field.h"
 
 namespace editors::test {
@@ -139,6 +145,76 @@ TEST_F(EditObjectPropertiesTest, ClashingMpNameRunsTheDialogAgainAndCancelRestor
     EXPECT_EQ(messages()[0], "Object name \"shared\" cannot be accepted because another MP-enabled object with that "
                              "name already exists under application \"other\"");
     EXPECT_EQ(engine::textString(entry(engine::ClassMailbox).objects[0].name), "mine");
+}
+
+using ObjectFieldExtremes = DemoProject;
+
+// Every object field of the demo's applications, as the descriptions enumerate them, at its least and at its
+// greatest value: the project opens, and each object's dialog takes an unchanged OK without a box, leaving
+// the project as a second open of the same files holds it and every file as it was.
+TEST_F(ObjectFieldExtremes, EveryObjectFieldAtItsExtremesTakesAnUnchangedOk)
+{
+    namespace fs = std::filesystem;
+    const fs::path folder = m_programFolder / "extremes";
+    const fs::path config = m_programFolder / "ombagen.cfg";
+    const auto read = [](const fs::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const char* const names[] = {"demo.omb", "main.cpu", "comms.cpu", "control.app", "monitor.app", "link.app"};
+    std::set<std::string> fields;  // "file\nsection\nkey" of each object field set
+    for (const auto form : {engine::testing::ExtremeForm::Least, engine::testing::ExtremeForm::GreatestAsDecimal}) {
+        SCOPED_TRACE(form == engine::testing::ExtremeForm::Least ? "least" : "greatest");
+        fs::create_directories(folder);
+        std::map<std::string, std::string> files;
+        for (const char* name : names)
+            fs::copy_file(m_demo / name, folder / name, fs::copy_options::overwrite_existing);
+        {
+            engine::testing::OpenedProject demo(config, folder / "demo.omb");
+            ASSERT_TRUE(demo.opened());
+            for (const char* name : {"control.app", "monitor.app", "link.app"}) {
+                for (const auto& [at, text] : engine::testing::setExtremes(folder / name, form, demo))
+                    if (at.rfind("APPLICATION\n", 0) != 0)
+                        fields.insert(name + ("\n" + at));
+            }
+        }
+        for (const char* name : names)
+            files[name] = read(folder / name);
+        m_messages.service().clear();
+        engine::testing::OpenedProject extremes(config, folder / "demo.omb");
+        ASSERT_TRUE(extremes.opened()) << (messages().empty() ? "" : messages().front());
+        std::vector<engine::ObjectPlace> places;
+        engine::VisitProjectObjects(extremes.project(), [&](const engine::ObjectPlace& place) {
+            places.push_back(place);
+            return 0;
+        });
+        NullDialogHost host;
+        for (const engine::ObjectPlace& place : places) {
+            SCOPED_TRACE(engine::textString(place.object->name));
+            const engine::ObjectRecord before = *place.object;
+            const int result = EditObjectProperties(extremes.project(), *place.cpu, *place.application, *place.entry,
+                                                    *place.object, nullptr, [&](ObjectDialogModel& model) {
+                                                        ViewState state;
+                                                        model.init(state);
+                                                        if (model.ok(state, host).close)
+                                                            return int(ResultOk);
+                                                        model.cancel();
+                                                        return int(ResultCancel);
+                                                    });
+            EXPECT_EQ(result, ResultOk);
+            EXPECT_TRUE(messages().empty()) << messages().front();
+            m_messages.service().clear();
+            EXPECT_EQ(std::memcmp(place.object, &before, sizeof before), 0);
+            EXPECT_EQ(place.application->edited, 0);
+        }
+        engine::testing::OpenedProject again(config, folder / "demo.omb");
+        ASSERT_TRUE(again.opened());
+        EXPECT_FALSE(engine::ProjectsDiffer(extremes.project(), again.project()));
+        for (const auto& [name, text] : files)
+            EXPECT_EQ(read(folder / name), text) << name;
+    }
+    EXPECT_GT(fields.size(), 40u);
+    std::printf("[ %zu object fields of the demo's applications at their least and greatest ]\n", fields.size());
 }
 
 } // namespace
